@@ -1,0 +1,62 @@
+# Test helpers shared by every folder's tests/ and fuzz/ directories.
+if(HALYARD_TESTS)
+  enable_testing()
+  if(WIN32)
+    # Debian ships GoogleTest as source; build it with the cross compiler.
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    set(HALYARD_GTEST_LIBS gtest gmock gtest_main)
+  else()
+    find_package(GTest REQUIRED)
+    set(HALYARD_GTEST_LIBS GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
+endif()
+
+# halyard_test(NAME SOURCES... [LIBS libs...] [LABELS labels...])
+# One ctest entry per executable: under Wine every process start costs, so the
+# cases of one executable run in one process.
+function(halyard_test name)
+  if(NOT HALYARD_TESTS OR HALYARD_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${HALYARD_GTEST_LIBS})
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+                       ENVIRONMENT "HALYARD_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALYARD_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
+
+# halyard_fuzzer(NAME SOURCE LIBS... ): a libFuzzer target, run briefly by ctest
+# on its seed corpus (folder corpus/NAME beside the source, if any).
+function(halyard_fuzzer name source)
+  if(NOT HALYARD_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${source})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARGN})
+  get_filename_component(src_dir ${source} DIRECTORY)
+  if(NOT src_dir)
+    set(src_dir ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  if(EXISTS ${corpus})
+    add_test(NAME ${name}
+             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                     sh -c "mkdir -p ${work} && exec $<TARGET_FILE:${name}> -max_total_time=20 -max_len=250000 -rss_limit_mb=2048 ${work} ${corpus}")
+  else()
+    add_test(NAME ${name}
+             COMMAND sh -c "mkdir -p ${work} && exec $<TARGET_FILE:${name}> -max_total_time=20 -max_len=250000 -rss_limit_mb=2048 ${work}")
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
+endfunction()

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "os/clock.h"
+#include "os/event.h"
+#include "os/socket.h"
+
+namespace {
+
+uint32_t Loopback() {
+  uint32_t ip = 0;
+  os::ParseIpv4("127.0.0.1", &ip);
+  return ip;
+}
+
+struct ConnectedPair {
+  os::SocketHandle listener = os::kInvalidSocket, client = os::kInvalidSocket, server = os::kInvalidSocket;
+  ConnectedPair() {
+    listener = os::TcpSocket();
+    uint16_t port = 0;
+    EXPECT_EQ(0, os::BindAndListen(listener, Loopback(), 0, &port));
+    client = os::TcpSocket();
+    EXPECT_EQ(0, os::Connect(client, Loopback(), port));
+    server = os::Accept(listener);
+    EXPECT_NE(os::kInvalidSocket, server);
+  }
+  ~ConnectedPair() {
+    os::CloseSocket(client);
+    os::CloseSocket(server);
+    os::CloseSocket(listener);
+  }
+};
+
+TEST(Event, AutoResetReleasesOneWaitAndClears) {
+  os::Event e(os::Event::Reset::kAuto);
+  EXPECT_FALSE(e.Wait(0));
+  e.Set();
+  EXPECT_TRUE(e.Wait(0));
+  EXPECT_FALSE(e.Wait(0)) << "an auto-reset event must clear itself after one wait";
+}
+
+TEST(Event, ManualResetStaysSignalledUntilReset) {
+  os::Event e(os::Event::Reset::kManual);
+  e.Set();
+  EXPECT_TRUE(e.Wait(0));
+  EXPECT_TRUE(e.Wait(0));
+  e.Reset();
+  EXPECT_FALSE(e.Wait(0));
+}
+
+TEST(Event, TimedWaitTimesOutAndWakesFromOtherThread) {
+  os::Event e;
+  uint64_t start = os::MonotonicMs();
+  EXPECT_FALSE(e.Wait(50));
+  EXPECT_GE(os::MonotonicMs() - start, 40u);
+  std::thread t([&] { os::SleepMs(20); e.Set(); });
+  EXPECT_TRUE(e.Wait(5000));
+  t.join();
+}
+
+TEST(Clock, TempDirectoryEndsWithSeparator) {
+  std::string dir = os::TempDirectory();
+  ASSERT_FALSE(dir.empty());
+  char last = dir.back();
+  EXPECT_TRUE(last == '/' || last == '\\');
+}
+
+TEST(Socket, Ipv4TextRoundTripsAndRejectsGarbage) {
+  uint32_t ip = 0;
+  ASSERT_TRUE(os::ParseIpv4("127.1.2.254", &ip));
+  EXPECT_EQ(0x7F0102FEu, ip);
+  EXPECT_EQ("127.1.2.254", os::FormatIpv4(ip));
+  EXPECT_FALSE(os::ParseIpv4("127.0.0", &ip));
+  EXPECT_FALSE(os::ParseIpv4("300.0.0.1", &ip));
+  EXPECT_FALSE(os::ParseIpv4("", &ip));
+}
+
+TEST(Socket, LoopbackTransferAndPeerClose) {
+  ConnectedPair p;
+  const char msg[] = "hello";
+  ASSERT_EQ(5, os::Send(p.client, msg, 5));
+  char buf[16] = {};
+  ASSERT_EQ(5, os::Recv(p.server, buf, sizeof buf));
+  EXPECT_EQ(0, std::memcmp(buf, msg, 5));
+  os::CloseSocket(p.client);
+  p.client = os::kInvalidSocket;
+  EXPECT_EQ(0, os::Recv(p.server, buf, sizeof buf)) << "a peer close reads as 0 bytes";
+}
+
+TEST(Socket, NonBlockingRecvReportsWouldBlock) {
+  ConnectedPair p;
+  ASSERT_EQ(0, os::SetNonBlocking(p.server, true));
+  char buf[4];
+  EXPECT_EQ(-1, os::Recv(p.server, buf, sizeof buf));
+  EXPECT_TRUE(os::IsWouldBlock(os::LastSocketError()));
+}
+
+TEST(Socket, RecvTimeoutEndsABlockingRead) {
+  ConnectedPair p;
+  ASSERT_EQ(0, os::SetRecvTimeout(p.server, 100));
+  char buf[4];
+  uint64_t start = os::MonotonicMs();
+  EXPECT_EQ(-1, os::Recv(p.server, buf, sizeof buf));
+  EXPECT_LT(os::MonotonicMs() - start, 5000u);
+}
+
+TEST(SocketSet, HoldsAtMost64) {
+  os::SocketSet set;
+  for (int i = 0; i < 64; ++i) EXPECT_TRUE(set.Add(1000 + i));
+  EXPECT_FALSE(set.Add(2000));
+  EXPECT_EQ(64, set.Count());
+  EXPECT_TRUE(set.Contains(1063));
+  EXPECT_FALSE(set.Contains(2000));
+}
+
+TEST(SocketSet, SelectReportsOnlyReadySockets) {
+  ConnectedPair a, b;
+  os::SocketSet set;
+  set.Add(a.server);
+  set.Add(b.server);
+  EXPECT_EQ(0, os::SelectRead(set, 20)) << "nothing sent yet";
+  ASSERT_EQ(1, os::Send(b.client, "x", 1));
+  set.Clear();
+  set.Add(a.server);
+  set.Add(b.server);
+  EXPECT_EQ(1, os::SelectRead(set, 2000));
+  EXPECT_FALSE(set.IsReady(a.server));
+  EXPECT_TRUE(set.IsReady(b.server));
+  set.Clear();
+  set.Add(a.client);
+  EXPECT_EQ(1, os::SelectWrite(set, 2000));
+}
+
+TEST(Socket, ProbeFailsOnClosedHandle) {
+  os::SocketHandle s = os::TcpSocket();
+  EXPECT_EQ(0, os::ProbeTcpNoDelay(s));
+  os::CloseSocket(s);
+  EXPECT_NE(0, os::ProbeTcpNoDelay(s));
+}
+
+TEST(Socket, UdpDatagramOnLoopback) {
+  os::SocketHandle rx = os::UdpSocket(), tx = os::UdpSocket();
+  uint16_t port = 0;
+  ASSERT_EQ(0, os::Bind(rx, Loopback(), 0, &port));
+  ASSERT_EQ(3, os::SendTo(tx, "abc", 3, Loopback(), port));
+  char buf[8];
+  uint32_t ip = 0;
+  uint16_t from = 0;
+  ASSERT_EQ(0, os::SetRecvTimeout(rx, 2000));
+  EXPECT_EQ(3, os::RecvFrom(rx, buf, sizeof buf, &ip, &from));
+  EXPECT_EQ(Loopback(), ip);
+  EXPECT_NE(0, from);
+  os::CloseSocket(rx);
+  os::CloseSocket(tx);
+}
+
+}  // namespace

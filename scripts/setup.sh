@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian 12 machine.
+# Idempotent: when every package is already there it only checks and exits.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev
+  wine wine32:i386 xvfb xauth imagemagick
+  ffmpeg sox espeak-ng
+  dante-server tinyproxy
+  pulseaudio pulseaudio-utils
+  nodejs
+  iproute2 procps psmisc
+)
+
+missing=()
+have_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 && have_i386=1
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  if [ $have_i386 -eq 0 ]; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq >/dev/null
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The daemons come with services that would listen on their default ports;
+# tests start their own instances on free loopback ports instead.
+for svc in danted tinyproxy; do
+  if command -v systemctl >/dev/null 2>&1 && systemctl is-active -q "$svc" 2>/dev/null; then
+    $SUDO systemctl stop "$svc" >/dev/null 2>&1 || true
+  fi
+done
+
+# mp4box.js checks recordings with a parser independent of ours.
+here=$(cd "$(dirname "$0")" && pwd)
+if [ ! -d "$here/../tools/mp4check/node_modules/mp4box" ] && [ -f "$here/../tools/mp4check/package.json" ]; then
+  (cd "$here/../tools/mp4check" && npm ci --silent --no-audit --no-fund >/dev/null 2>&1 || npm install --silent --no-audit --no-fund >/dev/null)
+fi
+echo "setup: ok"

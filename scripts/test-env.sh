@@ -1,0 +1,35 @@
+# Sourced by scripts/check.sh: a display and a sound server for the Windows tests.
+# Xvfb gives windows somewhere to appear; PulseAudio with a null sink and a pipe
+# source stands in for the sound card and the microphone.
+HALYARD_RUN_DIR="${HALYARD_RUN_DIR:-/tmp/halyard-run-$$}"
+mkdir -p "$HALYARD_RUN_DIR"
+export HALYARD_RUN_DIR
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 120); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      HALYARD_XVFB_PID=$!
+      export DISPLAY=":$n"
+      break
+    fi
+  done
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+fi
+
+if command -v pulseaudio >/dev/null 2>&1; then
+  export PULSE_RUNTIME_PATH="$HALYARD_RUN_DIR/pulse"
+  mkdir -p "$PULSE_RUNTIME_PATH"
+  [ -p "$HALYARD_RUN_DIR/mic.fifo" ] || mkfifo "$HALYARD_RUN_DIR/mic.fifo"
+  pulseaudio -n --daemonize=yes --exit-idle-time=-1 --system=false \
+    -L module-native-protocol-unix -L "module-null-sink sink_name=out" \
+    -L "module-pipe-source source_name=mic file=$HALYARD_RUN_DIR/mic.fifo format=s16le rate=8000 channels=1" \
+    >/dev/null 2>&1 || true
+fi
+
+halyard_test_env_stop() {
+  [ -n "${HALYARD_XVFB_PID:-}" ] && kill "$HALYARD_XVFB_PID" 2>/dev/null
+  command -v pulseaudio >/dev/null 2>&1 && pulseaudio --kill >/dev/null 2>&1
+  command -v wineserver >/dev/null 2>&1 && wineserver -k >/dev/null 2>&1
+  return 0
+}
