@@ -1,0 +1,15 @@
+#include "codec/audio/wav_reader.h"
+
+#include <cstdlib>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<uint8_t> in(data, data + size);
+  codec::WavInfo info;
+  if (codec::ParseWav(in.data(), in.size(), &info) == codec::WavStatus::kOk) {
+    if (info.dataOffset > in.size() || info.dataLength > in.size() - info.dataOffset) std::abort();
+    volatile uint8_t sum = 0;
+    for (size_t i = 0; i < info.dataLength; ++i) sum += in[info.dataOffset + i];
+  }
+  return 0;
+}
