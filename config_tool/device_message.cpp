@@ -1,0 +1,137 @@
+#include "config_tool/device_message.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bollard {
+
+void PutU32(Bytes& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v >> 24));
+  out.push_back(static_cast<uint8_t>(v >> 16));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+  out.push_back(static_cast<uint8_t>(v));
+}
+
+void PutText(Bytes& out, const std::string& text, size_t width) {
+  size_t n = std::min(text.size(), width - 1);
+  // Stop at an embedded NUL: the receiver would stop there anyway.
+  size_t nul = text.find('\0');
+  if (nul != std::string::npos) n = std::min(n, nul);
+  out.insert(out.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
+  out.insert(out.end(), width - n, 0);
+}
+
+uint32_t GetU32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+std::string GetText(const uint8_t* p, size_t width) {
+  const void* nul = std::memchr(p, 0, width);
+  size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : width;
+  return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+namespace {
+
+Bytes Header(uint32_t type, uint32_t length) {
+  Bytes out;
+  PutU32(out, type);
+  PutU32(out, length);
+  return out;
+}
+
+}  // namespace
+
+Bytes EncodeSetupRequest() {
+  Bytes out = Header(kSetupRequest, 4);
+  PutU32(out, 0);
+  return out;
+}
+
+Bytes EncodeConfigData(const std::string& device, const std::string& text) {
+  Bytes out = Header(kConfigData, 136);
+  PutU32(out, 0);
+  PutText(out, device, kDeviceField);
+  PutU32(out, static_cast<uint32_t>(text.size()));
+  out.insert(out.end(), text.begin(), text.end());
+  return out;
+}
+
+Bytes EncodeLoginRequest(const std::string& user_id, const std::string& password) {
+  Bytes out = Header(kLoginRequest, 36);
+  PutU32(out, 0);
+  PutText(out, user_id, kUserIdField);
+  PutText(out, password, kPasswordField);
+  return out;
+}
+
+Bytes EncodeUserListRequest() {
+  Bytes out = Header(kUserListRequest, 4);
+  PutU32(out, 0);
+  return out;
+}
+
+Bytes EncodeUserOperation(uint32_t op, const std::string& user_id, const std::string& user_name,
+                          const std::string& password) {
+  Bytes out = Header(kUserOperation, 80);
+  PutU32(out, 0);
+  PutU32(out, op);
+  PutText(out, user_id, kUserIdField);
+  PutText(out, user_name, kUserNameField);
+  PutText(out, password, kPasswordField);
+  return out;
+}
+
+int64_t MessageTypeOf(const uint8_t* data, size_t length) {
+  if (!data || length < kHeaderSize) return -1;
+  return GetU32(data);
+}
+
+int DecodeResultReply(const uint8_t* data, size_t length, uint32_t type, uint32_t* result) {
+  if (MessageTypeOf(data, length) != type || length < kHeaderSize + 4) return -1;
+  *result = GetU32(data + kHeaderSize);
+  return 0;
+}
+
+int DecodeUserListReply(const uint8_t* data, size_t length, std::vector<UserRecord>* users) {
+  users->clear();
+  if (MessageTypeOf(data, length) != kUserListReply || length < kHeaderSize + 8) return -1;
+  uint32_t count = GetU32(data + kHeaderSize + 4);
+  if (count > kMaxUsers) return 0;
+  size_t arrived = (length - kHeaderSize - 8) / kUserRecordSize;
+  size_t n = std::min<size_t>(count, arrived);
+  const uint8_t* p = data + kHeaderSize + 8;
+  for (size_t i = 0; i < n; ++i, p += kUserRecordSize)
+    users->push_back({GetText(p, kUserIdField), GetText(p + kUserIdField, kUserNameField)});
+  return 0;
+}
+
+int DecodeConfigData(const uint8_t* data, size_t length, ConfigData* out) {
+  constexpr size_t kFixed = kHeaderSize + 4 + kDeviceField + 4;
+  if (MessageTypeOf(data, length) != kConfigData || length < kFixed) return -1;
+  out->device = GetText(data + kHeaderSize + 4, kDeviceField);
+  uint32_t n = GetU32(data + kFixed - 4);
+  if (n > length - kFixed) return -1;
+  out->text.assign(reinterpret_cast<const char*>(data + kFixed), n);
+  return 0;
+}
+
+int DecodeLoginRequest(const uint8_t* data, size_t length, LoginRequest* out) {
+  if (MessageTypeOf(data, length) != kLoginRequest || length < kHeaderSize + 4 + 32) return -1;
+  out->user_id = GetText(data + kHeaderSize + 4, kUserIdField);
+  out->password = GetText(data + kHeaderSize + 4 + kUserIdField, kPasswordField);
+  return 0;
+}
+
+int DecodeUserOperation(const uint8_t* data, size_t length, UserOperationRequest* out) {
+  if (MessageTypeOf(data, length) != kUserOperation || length < kHeaderSize + 8 + 64) return -1;
+  const uint8_t* p = data + kHeaderSize + 4;
+  out->op = GetU32(p);
+  p += 4;
+  out->user_id = GetText(p, kUserIdField);
+  out->user_name = GetText(p + kUserIdField, kUserNameField);
+  out->password = GetText(p + kUserIdField + kUserNameField, kPasswordField);
+  return 0;
+}
+
+}  // namespace bollard

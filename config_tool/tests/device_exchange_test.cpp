@@ -1,0 +1,255 @@
+// Bollard's exchanges against the simulated device on loopback.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config_tool/device_actions.h"
+#include "os/clock.h"
+#include "tools/bollard-device/sim_device.h"
+
+namespace bollard {
+namespace {
+
+class RecordingSink : public IMessageSink {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return answer;
+  }
+  std::vector<std::string> messages, questions;
+  bool answer = true;
+};
+
+uint32_t Loopback() {
+  uint32_t ip = 0;
+  os::ParseIpv4("127.0.0.1", &ip);
+  return ip;
+}
+
+class Exchange : public ::testing::Test {
+ protected:
+  void StartDevice(const bollard_sim::SimConfig& config) {
+    ASSERT_EQ(0, device_.Start(config));
+    options_.discovery_ip = Loopback();
+    options_.discovery_port = device_.discovery_port();
+    options_.device_port = device_.device_port();
+    options_.local_port = 0;
+    options_.wait_ms = 300;
+    options_.login_delay_ms = 0;
+    options_.apply_bound_ms = 1500;
+    link_ = std::make_unique<DeviceLink>(options_);
+    ASSERT_EQ(0, link_->Open(Loopback()));
+  }
+  template <typename F>
+  void Change(F f) {
+    device_.Update([](bollard_sim::SimConfig& c, void* p) { (*static_cast<F*>(p))(c); }, &f);
+  }
+
+  bollard_sim::SimDevice device_;
+  LinkOptions options_;
+  std::unique_ptr<DeviceLink> link_;
+  RecordingSink sink_;
+};
+
+TEST_F(Exchange, DiscoveryListsEveryInterfaceWithItsSource) {
+  StartDevice({});
+  std::vector<DiscoveredDevice> rows;
+  int error = 0;
+  ASSERT_EQ(0, Discover(options_, [&](const DiscoveredDevice& d) { rows.push_back(d); }, &error, nullptr));
+  ASSERT_EQ(2u, rows.size());
+  EXPECT_EQ("eth0", rows[0].entry.device);
+  EXPECT_EQ("simcam", rows[0].entry.host_name);
+  EXPECT_EQ("eth1", rows[1].entry.device);
+  EXPECT_EQ("127.0.0.1", rows[1].entry.address);
+  EXPECT_EQ(Loopback(), rows[0].source_ip);
+  EXPECT_EQ(device_.discovery_port(), rows[0].source_port);
+  EXPECT_EQ(1, device_.setup_requests());
+}
+
+TEST_F(Exchange, LoginStatusesGiveTheDialogOrTheirMessage) {
+  StartDevice({});
+  const char* expected[] = {"", "Login Failed:: access denied", "Login Failed:: Wrong User ID",
+                            "Login Failed:: Wrong Password"};
+  for (int status = 0; status <= 3; ++status) {
+    Change([&](bollard_sim::SimConfig& c) { c.login_status = status; });
+    sink_.messages.clear();
+    bool accepted = LoginAndReport(*link_, "admin", "admin", sink_);
+    EXPECT_EQ(status == 0, accepted) << "status " << status;
+    if (status == 0) {
+      EXPECT_TRUE(sink_.messages.empty());
+    } else {
+      ASSERT_EQ(1u, sink_.messages.size()) << "status " << status;
+      EXPECT_EQ(expected[status], sink_.messages[0]);
+    }
+  }
+  ASSERT_EQ(4u, device_.received_logins().size());
+  EXPECT_EQ("admin", device_.received_logins()[0].user_id);
+}
+
+TEST_F(Exchange, LoginChecksCredentialsAndSilenceEndsWithoutMessage) {
+  bollard_sim::SimConfig config;
+  config.users = {{"op", "Operator", "secret"}};
+  StartDevice(config);
+  EXPECT_TRUE(LoginAndReport(*link_, "op", "secret", sink_));
+  EXPECT_FALSE(LoginAndReport(*link_, "op", "wrong", sink_));
+  EXPECT_FALSE(LoginAndReport(*link_, "nobody", "secret", sink_));
+  EXPECT_EQ((std::vector<std::string>{"Login Failed:: Wrong Password", "Login Failed:: Wrong User ID"}),
+            sink_.messages);
+  device_.Stop();
+  sink_.messages.clear();
+  EXPECT_FALSE(LoginAndReport(*link_, "op", "secret", sink_));
+  EXPECT_TRUE(sink_.messages.empty()) << "no reply ends the login without a message";
+}
+
+TEST_F(Exchange, UserListOf200FillsAndOf201IsEmpty) {
+  bollard_sim::SimConfig config;
+  config.users.clear();
+  for (int i = 0; i < 201; ++i) config.users.push_back({"u" + std::to_string(i), "User " + std::to_string(i), "p"});
+  config.list_count = 200;
+  StartDevice(config);
+  UserAccounts accounts;
+  accounts.Reload(*link_);
+  ASSERT_EQ(200u, accounts.rows().size()) << "the whole 12816-byte reply must be read";
+  EXPECT_EQ("u199", accounts.rows()[199].user_id);
+  EXPECT_EQ("User 199", accounts.rows()[199].user_name);
+  EXPECT_EQ("User 199", accounts.rows()[199].password) << "a listed row keeps its name as the third string";
+
+  Change([](bollard_sim::SimConfig& c) { c.list_count = 201; });
+  accounts.Reload(*link_);
+  EXPECT_TRUE(accounts.rows().empty());
+}
+
+TEST_F(Exchange, AddResultsGiveRowsOrMessages) {
+  StartDevice({});
+  UserAccounts accounts;
+  accounts.Reload(*link_);
+  ASSERT_EQ(1u, accounts.rows().size());
+  EXPECT_TRUE(accounts.Add(*link_, {"guest", "Guest", "g"}, sink_));
+  EXPECT_FALSE(accounts.Add(*link_, {"guest", "Guest again", "g"}, sink_));
+  Change([](bollard_sim::SimConfig& c) { c.op_result = 5; });
+  EXPECT_FALSE(accounts.Add(*link_, {"third", "Third", "t"}, sink_));
+  Change([](bollard_sim::SimConfig& c) { c.op_result = 7; });
+  EXPECT_FALSE(accounts.Add(*link_, {"fourth", "Fourth", "f"}, sink_));
+  EXPECT_EQ((std::vector<std::string>{"ERROR:: duplicated user account added", "ERROR:: Cannot add an user account"}),
+            sink_.messages)
+      << "other results show nothing";
+  ASSERT_EQ(2u, accounts.rows().size());
+  EXPECT_EQ("guest", accounts.rows()[1].user_id);
+  EXPECT_EQ("Guest", accounts.rows()[1].user_name);
+}
+
+TEST_F(Exchange, ModifyRenamesTheRowEvenWhenRefused) {
+  StartDevice({});
+  UserAccounts accounts;
+  accounts.Reload(*link_);
+  accounts.Modify(*link_, -1, "x", "y", sink_);
+  accounts.Modify(*link_, 0, "Boss", "newpw", sink_);
+  EXPECT_EQ("newpw", device_.config().users[0].password);
+  Change([](bollard_sim::SimConfig& c) { c.op_result = 1; });
+  accounts.Modify(*link_, 0, "Refused name", "pw2", sink_);
+  EXPECT_EQ((std::vector<std::string>{"Please select an user account", "Modification of anuser account......done",
+                                      "ERROR:: Modification of an user account........Fail"}),
+            sink_.messages);
+  EXPECT_EQ("Refused name", accounts.rows()[0].user_name);
+  EXPECT_EQ("pw2", accounts.rows()[0].password);
+  ASSERT_EQ(2u, device_.received_operations().size());
+  EXPECT_EQ(static_cast<uint32_t>(kUserModify), device_.received_operations()[1].op);
+  EXPECT_EQ("admin", device_.received_operations()[1].user_id);
+}
+
+TEST_F(Exchange, DeleteAsksAndRemovesOnlyWhenDone) {
+  StartDevice({});
+  UserAccounts accounts;
+  accounts.Reload(*link_);
+  EXPECT_FALSE(accounts.Delete(*link_, 3, sink_));
+  sink_.answer = false;
+  EXPECT_FALSE(accounts.Delete(*link_, 0, sink_));
+  EXPECT_TRUE(device_.received_operations().empty()) << "No sends nothing";
+  sink_.answer = true;
+  Change([](bollard_sim::SimConfig& c) { c.op_result = 2; });
+  EXPECT_FALSE(accounts.Delete(*link_, 0, sink_));
+  EXPECT_EQ(1u, accounts.rows().size());
+  Change([](bollard_sim::SimConfig& c) { c.op_result = -1; });
+  EXPECT_TRUE(accounts.Delete(*link_, 0, sink_));
+  EXPECT_TRUE(accounts.rows().empty());
+  EXPECT_EQ((std::vector<std::string>{"Please select an user account", "ERROR:: Deleting user account..........Fail",
+                                      "Deleting user account......done"}),
+            sink_.messages);
+  EXPECT_EQ(3u, sink_.questions.size());
+  EXPECT_EQ("Are you sure to delete this user account?", sink_.questions[0]);
+  EXPECT_TRUE(device_.config().users.empty());
+}
+
+TEST_F(Exchange, SilentDeviceGivesResultThreeAndEmptyList) {
+  StartDevice({});
+  device_.Stop();
+  UserAccounts accounts;
+  accounts.Reload(*link_);
+  EXPECT_TRUE(accounts.rows().empty());
+  EXPECT_EQ(3u, link_->UserOperation(kUserAdd, "a", "b", "c"));
+}
+
+NetworkSettings StaticSettings() {
+  NetworkSettings s;
+  s.device = "eth0";
+  s.ip = 0x7F000001;
+  s.netmask = 0xFF000000;
+  s.gateway = 0x7F0000FE;
+  s.static_host_name = "simcam";
+  for (auto& part : s.entry_mac) part = "0A";
+  return s;
+}
+
+TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
+  bollard_sim::SimConfig config;
+  config.reports_before_result = 2;
+  config.config_text = "DEVICE=eth1\nBOOTPROTO=dhcp\n#\n";
+  config.interface_count = 1;
+  StartDevice(config);
+  std::vector<InterfaceEntry> entries;
+  ApplyNetworkSettings(StaticSettings(), os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  ASSERT_EQ(1u, device_.received_configs().size());
+  EXPECT_EQ("eth0", device_.received_configs()[0].device);
+  EXPECT_EQ(
+      "DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=static\nIPADDR=127.0.0.1\nNETMASK=255.0.0.0\nGATEWAY=127.0.0.254\n"
+      "MACADDR=0A:0A:0A:0A:0A:0A\nHOSTNAME=simcam\n",
+      device_.received_configs()[0].text);
+  ASSERT_EQ(1u, entries.size()) << "reports before the result replace the dialog's entries";
+  EXPECT_EQ("eth1", entries[0].device);
+
+  sink_.messages.clear();
+  Change([](bollard_sim::SimConfig& c) { c.apply_result = 1; });
+  ApplyNetworkSettings(StaticSettings(), os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
+}
+
+TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
+  bollard_sim::SimConfig config;
+  config.apply_silent = true;
+  StartDevice(config);
+  std::vector<InterfaceEntry> entries;
+  uint64_t start = os::MonotonicMs();
+  ApplyNetworkSettings(StaticSettings(), os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  uint64_t took = os::MonotonicMs() - start;
+  EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
+  EXPECT_LT(took, 10000u) << "the wait for a result must end";
+
+  sink_.messages.clear();
+  NetworkSettings nameless = StaticSettings();
+  nameless.static_host_name.clear();
+  ApplyNetworkSettings(nameless, os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
+  EXPECT_EQ(1u, device_.received_configs().size()) << "nothing is sent without a host name";
+
+  sink_.messages.clear();
+  ApplyNetworkSettings(StaticSettings(), os::TempDirectory() + "no-such-folder/", *link_, &entries, sink_, nullptr);
+  ASSERT_EQ(1u, sink_.messages.size());
+  EXPECT_EQ("File open failed for config data = " + os::TempDirectory() + "no-such-folder/eth0", sink_.messages[0]);
+}
+
+}  // namespace
+}  // namespace bollard

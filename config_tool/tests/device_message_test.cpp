@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "config_tool/device_message.h"
+
+namespace bollard {
+namespace {
+
+Bytes UserList(uint32_t count, size_t records) {
+  Bytes out;
+  PutU32(out, kUserListReply);
+  PutU32(out, 0);
+  PutU32(out, 0);
+  PutU32(out, count);
+  for (size_t i = 0; i < records; ++i) {
+    PutText(out, "id" + std::to_string(i), kUserIdField);
+    PutText(out, "name" + std::to_string(i), kUserNameField);
+    PutText(out, "secret", 16);
+  }
+  return out;
+}
+
+TEST(DeviceMessage, RequestsHaveTheirFixedLayouts) {
+  Bytes setup = EncodeSetupRequest();
+  EXPECT_EQ((Bytes{0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0}), setup);
+  EXPECT_EQ(12u, EncodeUserListRequest().size());
+  EXPECT_EQ(18u, GetU32(EncodeUserListRequest().data()));
+
+  Bytes login = EncodeLoginRequest("admin", "pw");
+  ASSERT_EQ(44u, login.size());
+  EXPECT_EQ(16u, GetU32(login.data()));
+  EXPECT_EQ(36u, GetU32(login.data() + 4));
+  EXPECT_EQ("admin", GetText(login.data() + 12, 16));
+  EXPECT_EQ("pw", GetText(login.data() + 28, 16));
+
+  Bytes op = EncodeUserOperation(kUserModify, "u1", "User One", "pw1");
+  ASSERT_EQ(80u, op.size());
+  EXPECT_EQ(80u, GetU32(op.data() + 4));
+  EXPECT_EQ(3u, GetU32(op.data() + 12));
+  EXPECT_EQ("u1", GetText(op.data() + 16, 16));
+  EXPECT_EQ("User One", GetText(op.data() + 32, 32));
+  EXPECT_EQ("pw1", GetText(op.data() + 64, 16));
+
+  Bytes config = EncodeConfigData("eth0", "DEVICE=eth0\n");
+  ASSERT_EQ(32u + 12u, config.size());
+  EXPECT_EQ(136u, GetU32(config.data() + 4));
+  EXPECT_EQ(12u, GetU32(config.data() + 28));
+  ConfigData back;
+  ASSERT_EQ(0, DecodeConfigData(config.data(), config.size(), &back));
+  EXPECT_EQ("eth0", back.device);
+  EXPECT_EQ("DEVICE=eth0\n", back.text);
+}
+
+TEST(DeviceMessage, TextLongerThanItsFieldIsCutAndKeepsItsNul) {
+  Bytes login = EncodeLoginRequest(std::string(20, 'i'), std::string(20, 'p'));
+  ASSERT_EQ(44u, login.size());
+  EXPECT_EQ(std::string(15, 'i'), GetText(login.data() + 12, 16));
+  EXPECT_EQ(0, login[12 + 15]);
+  EXPECT_EQ(std::string(15, 'p'), GetText(login.data() + 28, 16));
+}
+
+TEST(DeviceMessage, ResultRepliesNeedTheirTypeAndWord) {
+  Bytes reply;
+  PutU32(reply, kLoginReply);
+  PutU32(reply, 4);
+  PutU32(reply, 2);
+  uint32_t status = 99;
+  ASSERT_EQ(0, DecodeResultReply(reply.data(), reply.size(), kLoginReply, &status));
+  EXPECT_EQ(2u, status);
+  EXPECT_EQ(-1, DecodeResultReply(reply.data(), reply.size(), kConfigResult, &status));
+  EXPECT_EQ(-1, DecodeResultReply(reply.data(), 11, kLoginReply, &status)) << "result word cut short";
+  EXPECT_EQ(-1, MessageTypeOf(reply.data(), 7));
+}
+
+TEST(DeviceMessage, UserListTakesOnlyRecordsThatArrived) {
+  std::vector<UserRecord> users;
+  Bytes full = UserList(200, 200);
+  ASSERT_EQ(kUserListReplyMax, full.size());
+  ASSERT_EQ(0, DecodeUserListReply(full.data(), full.size(), &users));
+  ASSERT_EQ(200u, users.size());
+  EXPECT_EQ("id199", users[199].user_id);
+  EXPECT_EQ("name199", users[199].user_name);
+
+  Bytes over = UserList(201, 201);
+  ASSERT_EQ(0, DecodeUserListReply(over.data(), over.size(), &users));
+  EXPECT_TRUE(users.empty()) << "a count above 200 yields no records";
+
+  // The count promises 10, the datagram holds 3 whole records and part of a fourth.
+  Bytes cut = UserList(10, 4);
+  cut.resize(cut.size() - 20);
+  ASSERT_EQ(0, DecodeUserListReply(cut.data(), cut.size(), &users));
+  ASSERT_EQ(3u, users.size());
+  EXPECT_EQ("id2", users[2].user_id);
+
+  Bytes fewer = UserList(2, 5);
+  ASSERT_EQ(0, DecodeUserListReply(fewer.data(), fewer.size(), &users));
+  EXPECT_EQ(2u, users.size()) << "records past the count are not users";
+  EXPECT_EQ(-1, DecodeUserListReply(fewer.data(), 15, &users));
+}
+
+TEST(DeviceMessage, DeviceSideDecodersRefuseShortOrLyingDatagrams) {
+  Bytes config = EncodeConfigData("eth0", "abc");
+  ConfigData data;
+  config[31] = 200;  // claims 200 bytes of text, 3 arrived
+  EXPECT_EQ(-1, DecodeConfigData(config.data(), config.size(), &data));
+  LoginRequest login;
+  Bytes l = EncodeLoginRequest("a", "b");
+  EXPECT_EQ(-1, DecodeLoginRequest(l.data(), l.size() - 1, &login));
+  UserOperationRequest op;
+  Bytes o = EncodeUserOperation(kUserAdd, "a", "b", "c");
+  EXPECT_EQ(-1, DecodeUserOperation(o.data(), o.size() - 1, &op));
+  ASSERT_EQ(0, DecodeUserOperation(o.data(), o.size(), &op));
+  EXPECT_EQ(1u, op.op);
+}
+
+}  // namespace
+}  // namespace bollard
