@@ -1,0 +1,85 @@
+#pragma once
+// One TCP connection of the program: the hosting-server socket, a camera
+// server's video or audio socket, or the short dynamic-IP query. Input is
+// reassembled in a fixed buffer by the receive thread; output is queued in a
+// fixed buffer by any thread and drained by the send thread.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "net/proxy_settings.h"
+#include "net/receive_buffer.h"
+#include "os/socket.h"
+
+namespace net {
+
+// Node index used in log lines for the hosting-server connection.
+constexpr int kHostingConnection = -1;
+
+class MessageHandler {
+ public:
+  virtual ~MessageHandler() = default;
+  // Returns false to stop processing the rest of the buffer (the connection
+  // was closed or what follows must be discarded).
+  virtual bool OnMessage(const RawMessage& message) = 0;
+};
+
+class SocketChannel {
+ public:
+  enum class ReceiveResult { kDispatched, kWouldBlock, kPeerClosed, kError, kInvalidPacket, kStopped };
+
+  SocketChannel();
+  ~SocketChannel();
+  SocketChannel(const SocketChannel&) = delete;
+  SocketChannel& operator=(const SocketChannel&) = delete;
+
+  // Opens a stream socket and connects it, through the proxy when the settings
+  // say so. Blocking until the owner switches it to non-blocking mode.
+  int ConnectVia(const ProxySettings& settings, const std::string& target_ip, uint16_t target_port);
+  // Adopts an already connected socket (servers and tests).
+  void Attach(os::SocketHandle socket);
+  int Close();
+
+  bool IsOpen() const { return socket_ != os::kInvalidSocket; }
+  os::SocketHandle socket() const { return socket_; }
+  int SetNonBlocking(bool on) { return os::SetNonBlocking(socket_, on); }
+
+  // Queued sends: append to the send buffer, -1 when it would overflow or the
+  // socket is closed. Return the number of bytes queued.
+  int QueueMessage(uint32_t type, const void* body, uint32_t length);
+  int QueueMedia(const void* fixed, uint32_t fixed_length, const void* payload, uint32_t payload_length);
+  // Written at once with one blocking send; returns what send returned.
+  int SendNow(uint32_t type, const void* body, uint32_t length);
+  // The send thread's turn: one send of everything pending, then drop what went
+  // out. Returns what send returned (0 when nothing was pending).
+  int SendPending();
+  void RemoveSent(uint32_t count);
+  uint32_t pending() const;
+
+  // Blocking read of exactly n bytes; n, or -1 on error or peer close.
+  int ReadExact(void* buffer, int n);
+
+  // One receive call, then every whole message goes to the handler. An
+  // oversized or malformed message writes the invalid-packet log line (with
+  // node_index, or the hosting line for kHostingConnection), closes the
+  // connection and returns kInvalidPacket. *error receives the socket error.
+  ReceiveResult Receive(MessageHandler& handler, int node_index, int* error = nullptr);
+  ReceiveBuffer& receive_buffer() { return input_; }
+
+  // Two values the owner keeps with the connection (initially 0 and -1).
+  int32_t owner_value1 = 0;
+  int32_t owner_value2 = -1;
+
+ private:
+  std::atomic<os::SocketHandle> socket_{os::kInvalidSocket};
+  ReceiveBuffer input_;
+  mutable std::mutex send_lock_;
+  uint32_t pending_ = 0;
+  std::unique_ptr<uint8_t[]> output_;
+
+  int Queue(const uint8_t* header, const void* a, uint32_t a_length, const void* b, uint32_t b_length);
+};
+
+}  // namespace net

@@ -1,0 +1,291 @@
+// Wire layouts: byte order per field, sizes, clamps and the text-field rules.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "net/byte_order.h"
+#include "net/camera_setup_info.h"
+#include "net/channel_messages.h"
+#include "net/control_messages.h"
+#include "net/ddns_messages.h"
+#include "net/list_records.h"
+#include "net/login_messages.h"
+#include "net/media_data.h"
+#include "net/packet_header.h"
+
+namespace net {
+namespace {
+
+TEST(TextFields, LongTextIsCutAndKeepsItsNul) {
+  auto body = EncodeLoginRequest("a-user-name-longer-than-15", "p");
+  EXPECT_EQ(0, body[15]) << "user ID must stay NUL-terminated in its 16 bytes";
+  std::string user, password;
+  ASSERT_TRUE(DecodeLoginRequest(body.data(), body.size(), &user, &password));
+  EXPECT_EQ("a-user-name-lon", user);
+  EXPECT_EQ("p", password);
+  for (size_t i = 32; i < body.size(); ++i) EXPECT_EQ(0, body[i]);
+}
+
+TEST(TextFields, UnterminatedFieldFromNetworkStopsAtFieldEnd) {
+  uint8_t record[kCameraRecordSize];
+  std::memset(record, 'A', sizeof record);
+  CameraRecord r = DecodeCameraRecord(record);
+  EXPECT_EQ(36u, r.camera_id.size());
+  EXPECT_EQ(kCameraRecordSize - 168, r.text168.size());
+}
+
+TEST(PacketHeaderCodec, BigEndianTypeAndLength) {
+  uint8_t out[8];
+  EncodePacketHeader({0xFFF1, 0x01020304}, out);
+  const uint8_t expected[8] = {0, 0, 0xFF, 0xF1, 1, 2, 3, 4};
+  EXPECT_EQ(0, std::memcmp(out, expected, 8));
+  PacketHeader h = DecodePacketHeader(out);
+  EXPECT_EQ(0xFFF1u, h.type);
+  EXPECT_EQ(0x01020304u, h.length);
+}
+
+TEST(MediaDataCodec, LongFormCarries64BitTimestamp) {
+  MediaData m;
+  m.channel_id = 7;
+  m.kind = kMediaAudio;
+  m.timestamp_ms = 0x0000000123456789ull;
+  m.payload_length = 192;
+  uint8_t fixed[24];
+  ASSERT_EQ(24u, EncodeMediaFixed(m, true, fixed));
+  EXPECT_EQ(192u, GetLE32(fixed + 8));
+  MediaData d;
+  ASSERT_TRUE(DecodeMediaData(fixed, 24, &d));
+  EXPECT_EQ(7u, d.channel_id);
+  EXPECT_EQ(kMediaAudio, d.kind);
+  EXPECT_EQ(0x0000000123456789ull, d.timestamp_ms);
+  EXPECT_EQ(192u, d.payload_length);
+  EXPECT_EQ(fixed + 24, d.payload);
+}
+
+TEST(MediaDataCodec, ShortFormSignExtendsEndOfFileMark) {
+  MediaData m;
+  m.timestamp_ms = kEndOfFileTimestamp;
+  m.payload_length = 3;
+  uint8_t fixed[16];
+  ASSERT_EQ(16u, EncodeMediaFixed(m, false, fixed));
+  EXPECT_EQ(0xFFFFFFFFu, GetLE32(fixed + 8));
+  MediaData d;
+  ASSERT_TRUE(DecodeMediaData(fixed, 16, &d));
+  EXPECT_EQ(kEndOfFileTimestamp, d.timestamp_ms);
+  EXPECT_EQ(3u, d.payload_length);
+}
+
+TEST(MediaDataCodec, ShortFormBelowSixteenBytesIsRefused) {
+  uint8_t fixed[24] = {};
+  uint32_t n = 0;
+  EXPECT_FALSE(MediaPayloadLength(fixed, 15, &n));
+  EXPECT_TRUE(MediaPayloadLength(fixed, 20, &n)) << "other lengths are short-form with extra fixed bytes";
+}
+
+TEST(ChannelSetup, LittleEndianRecordWithCameraIdWithoutLineFeeds) {
+  auto request = MakeChannelSetupRequest(kChannelSpeaker, "CAM\n01\n", "");
+  EXPECT_EQ(1u, request.direction);
+  EXPECT_EQ("CAM01", request.camera_id);
+  auto body = EncodeChannelSetup(request);
+  EXPECT_EQ(3u, GetLE32(&body[4]));
+  EXPECT_EQ(1u, GetLE32(&body[8]));
+  EXPECT_EQ(1u, GetLE32(&body[12]));
+  EXPECT_EQ("CAM01", GetText(&body[272], 32));
+
+  auto file = MakeChannelSetupRequest(kChannelFileVideo, "CAM", "rec/2026.mp4");
+  EXPECT_EQ(0u, file.direction);
+  ChannelSetupRecord back;
+  auto encoded = EncodeChannelSetup(file);
+  ASSERT_TRUE(DecodeChannelSetup(encoded.data(), encoded.size(), &back));
+  EXPECT_EQ("rec/2026.mp4", back.file_name);
+  EXPECT_FALSE(DecodeChannelSetup(encoded.data(), kChannelSetupSize - 1, &back));
+}
+
+TEST(ChannelCommandCodec, OneChannelAndCommandAtTheEnd) {
+  auto body = EncodeChannelCommand(0x11223344, kCommandRelease);
+  EXPECT_EQ(1u, GetLE32(&body[0]));
+  EXPECT_EQ(0x11223344u, GetLE32(&body[4]));
+  EXPECT_EQ(5u, GetLE32(&body[44]));
+  PutLE32(&body[0], 1000);
+  ChannelCommand c;
+  ASSERT_TRUE(DecodeChannelCommand(body.data(), body.size(), &c));
+  EXPECT_EQ(10u, c.count) << "a count beyond the ten slots must not index past them";
+}
+
+TEST(PlaybackRequests, FilePlayAndStreamingReset) {
+  auto play = EncodeFilePlay(-1, "a.mp4");
+  EXPECT_EQ(0xFFFFFFFFu, GetLE32(&play[0]));
+  int32_t pos = 0;
+  std::string name;
+  ASSERT_TRUE(DecodeFilePlay(play.data(), play.size(), &pos, &name));
+  EXPECT_EQ(-1, pos);
+  EXPECT_EQ("a.mp4", name);
+  auto reset = EncodeStreamingReset(9, 5000);
+  uint32_t ch = 0, p = 0;
+  ASSERT_TRUE(DecodeStreamingReset(reset.data(), reset.size(), &ch, &p));
+  EXPECT_EQ(9u, ch);
+  EXPECT_EQ(5000u, p);
+  EXPECT_EQ(0u, GetLE32(&reset[4]));
+}
+
+TEST(ListRecords, WholeRecordsOnlyAndUpdatesOfExactSize) {
+  CameraRecord cam;
+  cam.camera_id = "CAM-1";
+  cam.port = 20002;
+  std::string body;
+  for (int i = 0; i < 2; ++i) {
+    auto r = EncodeCameraRecord(cam);
+    body.append(reinterpret_cast<const char*>(r.data()), r.size());
+  }
+  body.append(100, 'x');  // a remainder shorter than a record
+  auto list = DecodeCameraList(reinterpret_cast<const uint8_t*>(body.data()), static_cast<uint32_t>(body.size()));
+  ASSERT_EQ(2u, list.size());
+  EXPECT_EQ("CAM-1", list[1].camera_id);
+  EXPECT_EQ(20002u, list[1].port);
+
+  auto update = EncodeCameraUpdate(0, cam);
+  uint32_t code = 9;
+  CameraRecord out;
+  EXPECT_TRUE(DecodeCameraUpdate(update.data(), kCameraUpdateSize, &code, &out));
+  EXPECT_EQ(0u, code);
+  EXPECT_FALSE(DecodeCameraUpdate(update.data(), kCameraUpdateSize - 1, &code, &out));
+
+  FileRecord file;
+  file.file_name = "f.mp4";
+  file.start = {6, 12, 2026, 20, 15, 30};
+  auto fupdate = EncodeFileUpdate(0, file);
+  FileRecord fout;
+  ASSERT_TRUE(DecodeFileUpdate(fupdate.data(), kFileUpdateSize, &code, &fout));
+  EXPECT_EQ(2026u, fout.start.year);
+  EXPECT_EQ(30u, fout.start.second);
+  EXPECT_EQ(1000u, fout.value392);
+  EXPECT_FALSE(DecodeFileUpdate(fupdate.data(), kFileUpdateSize + 4, &code, &fout));
+}
+
+TEST(PtzControl, StepsNegateTiltAndSkipZero) {
+  EXPECT_FALSE(EncodePtzStep(0, 0).has_value());
+  auto m = EncodePtzStep(3, 2);
+  ASSERT_TRUE(m);
+  EXPECT_EQ(kRequestPtzControl, m->type);
+  ASSERT_EQ(8u, m->body.size());
+  EXPECT_EQ(3, static_cast<int32_t>(GetBE32(&m->body[0])));
+  EXPECT_EQ(-2, static_cast<int32_t>(GetBE32(&m->body[4])));
+}
+
+TEST(PtzControl, CameraFormClampsToTen) {
+  auto m = EncodePtzStepForCamera("CAM", 11, 0);
+  ASSERT_TRUE(m);
+  ASSERT_EQ(40u, m->body.size());
+  EXPECT_EQ("CAM", GetText(m->body.data(), 32));
+  EXPECT_EQ(10, static_cast<int32_t>(GetBE32(&m->body[32])));
+  m = EncodePtzStepForCamera("CAM", -11, -30);
+  EXPECT_EQ(-10, static_cast<int32_t>(GetBE32(&m->body[32])));
+  EXPECT_EQ(10, static_cast<int32_t>(GetBE32(&m->body[36])));
+  EXPECT_FALSE(EncodePtzStepForCamera("CAM", 0, 0));
+}
+
+TEST(OtherControls, LimitsAndLayouts) {
+  auto lens = EncodeLensControl(2, 15);
+  EXPECT_EQ(10u, GetBE32(&lens.body[4]));
+  EXPECT_FALSE(EncodeAdvancedPtz(0, -1, 5, 5));
+  EXPECT_TRUE(EncodeAdvancedPtz(0, 0, 0, 0));
+  EXPECT_FALSE(EncodeQuality(10));
+  EXPECT_TRUE(EncodeQuality(20));
+  EXPECT_FALSE(EncodeVideoInput(3));
+  EXPECT_EQ(20u, GetBE32(EncodeReboot().body.data()));
+  auto preset = EncodePresetCommand(kPresetGoto, 38);
+  ASSERT_EQ(16u, preset.body.size());
+  EXPECT_EQ(38u, GetBE32(&preset.body[4]));
+  auto enable = EncodePresetEnable();
+  EXPECT_EQ(1u, GetLE32(&enable.body[0]));
+  EXPECT_EQ(1u, GetLE32(&enable.body[4]));
+  auto query = EncodePtzPositionQuery();
+  EXPECT_EQ(1u, GetBE32(&query.body[0]));
+  EXPECT_EQ(255u, GetBE32(&query.body[4]));
+}
+
+TEST(OtherControls, PositionReplyNeedsItsMarkers) {
+  auto reply = EncodePtzPositionReply({-5, 6, 7});
+  PtzPosition p;
+  ASSERT_TRUE(DecodePtzPositionReply(reply.data(), 20, &p));
+  EXPECT_EQ(-5, p.pan);
+  EXPECT_EQ(7, p.zoom);
+  auto query = EncodePtzPositionQuery();  // 1, 255: the request, not a reply
+  EXPECT_FALSE(DecodePtzPositionReply(query.body.data(), 20, &p));
+  EXPECT_FALSE(DecodePtzPositionReply(reply.data(), 19, &p));
+}
+
+TEST(OtherControls, DecodedForLogging) {
+  DecodedControl c;
+  auto ptz = EncodePtzStepForCamera("CAM-9", 4, 1);
+  ASSERT_TRUE(DecodeControl(ptz->type, ptz->body.data(), 40, &c));
+  EXPECT_EQ("CAM-9", c.camera_id);
+  EXPECT_EQ((std::vector<int32_t>{4, -1}), c.values);
+  auto enable = EncodePresetEnable();
+  ASSERT_TRUE(DecodeControl(enable.type, enable.body.data(), 8, &c));
+  EXPECT_EQ((std::vector<int32_t>{1, 1}), c.values);
+  EXPECT_FALSE(DecodeControl(kRequestQuality, enable.body.data(), 3, &c));
+}
+
+TEST(CameraSetup, DefaultsAndVersionDependentLength) {
+  CameraSetupInfo info = CameraSetupInfo::Defaults();
+  EXPECT_EQ(CameraVersion(1, 1, 7), info.Version());
+  EXPECT_EQ(3776u, info.SendLength());
+  EXPECT_EQ("NDEF", GetText(info.data() + 64, 512));
+  EXPECT_EQ(20002u, GetLE16(info.data() + 608));
+  EXPECT_EQ(8000u, GetLE16(info.data() + 944));
+  EXPECT_EQ(256u, GetLE16(info.data() + 994));
+  EXPECT_EQ(32768u, GetLE16(info.data() + 1098));
+  EXPECT_EQ(30, info.data()[989]);
+  EXPECT_EQ(30, info.data()[1100]);
+  EXPECT_EQ(0, info.PresetCount());
+
+  struct Case { uint8_t a, b, c; uint32_t length; bool short_media; };
+  for (Case k : {Case{1, 1, 0, 3776, false}, Case{1, 0, 7, 1216, false}, Case{1, 0, 6, 1112, false},
+                 Case{1, 0, 4, 1112, false}, Case{1, 0, 3, 1072, false}, Case{1, 0, 0, 1072, true},
+                 Case{0, 9, 9, 1072, true}}) {
+    info.SetVersion(k.a, k.b, k.c);
+    EXPECT_EQ(k.length, info.SendLength()) << int(k.a) << "." << int(k.b) << "." << int(k.c);
+    EXPECT_EQ(k.short_media, info.UsesShortMediaForm()) << int(k.a) << "." << int(k.b) << "." << int(k.c);
+  }
+}
+
+TEST(CameraSetup, PresetsRoundTripAndReplyCopiesWhatArrived) {
+  CameraSetupInfo info = CameraSetupInfo::Defaults();
+  info.SetPreset(31, {"gate", -100, 20, 3, 5, true});
+  info.SetPresetCount(40);
+  EXPECT_EQ(32, info.PresetCount());
+  PresetEntry e = info.Preset(31);
+  EXPECT_EQ("gate", e.name);
+  EXPECT_EQ(-100, e.pan);
+  EXPECT_TRUE(e.enabled);
+  EXPECT_EQ("", info.Preset(32).name) << "index past the table is empty, not a wild read";
+
+  std::vector<uint8_t> body(8 + 100, 0);
+  PutBE32(&body[0], 7);
+  PutBE32(&body[4], 1);
+  std::memset(&body[8], 'Z', 100);
+  CameraSetupReply reply;
+  ASSERT_TRUE(DecodeCameraSetupReply(body.data(), static_cast<uint32_t>(body.size()), &reply, &info));
+  EXPECT_TRUE(reply.ok());
+  EXPECT_EQ('Z', info.data()[99]);
+  EXPECT_EQ(0, info.data()[100] == 'Z');
+  PutBE32(&body[4], 0);
+  ASSERT_TRUE(DecodeCameraSetupReply(body.data(), static_cast<uint32_t>(body.size()), &reply, &info));
+  EXPECT_FALSE(reply.ok());
+}
+
+TEST(Ddns, QueryAndReply) {
+  auto q = EncodeDdnsQuery("a-very-long-device-name");
+  EXPECT_EQ("a-very-long-dev", DecodeDdnsQuery(q.data(), kDdnsQuerySize));
+  auto r = EncodeDdnsReply({"127.0.0.9", 20002, 1});
+  DdnsReply out;
+  ASSERT_TRUE(DecodeDdnsReply(r.data(), kDdnsReplySize, &out));
+  EXPECT_EQ("127.0.0.9", out.ip);
+  EXPECT_EQ(20002u, out.port);
+  EXPECT_EQ(1u, out.status);
+  EXPECT_EQ(20002u, GetBE32(&r[48]));
+}
+
+}  // namespace
+}  // namespace net

@@ -1,0 +1,193 @@
+// Reassembly: the framing edge cases and a randomized stream property.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "net/byte_order.h"
+#include "net/media_data.h"
+#include "net/receive_buffer.h"
+
+namespace net {
+namespace {
+
+std::vector<uint8_t> Message(uint32_t type, uint32_t length, uint8_t fill = 0xAB) {
+  std::vector<uint8_t> m(8 + length, fill);
+  EncodePacketHeader({type, length}, m.data());
+  return m;
+}
+
+std::vector<uint8_t> Media(bool long_form, uint32_t payload_length, uint32_t channel, uint8_t fill) {
+  MediaData d;
+  d.channel_id = channel;
+  d.kind = kMediaVideoFrame;
+  d.payload_length = payload_length;
+  d.timestamp_ms = channel;
+  std::vector<uint8_t> m(8 + 24);
+  uint32_t fixed = EncodeMediaFixed(d, long_form, m.data() + 8);
+  m.resize(8 + fixed);
+  EncodePacketHeader({kMediaData, fixed}, m.data());
+  m.insert(m.end(), payload_length, fill);
+  return m;
+}
+
+// Copies bytes into the buffer as a receive call would.
+bool Feed(ReceiveBuffer& b, const uint8_t* data, uint32_t n) {
+  if (n > b.FreeSize()) return false;
+  std::memcpy(b.FreeSpace(), data, n);
+  b.Commit(n);
+  return true;
+}
+bool Feed(ReceiveBuffer& b, const std::vector<uint8_t>& v) { return Feed(b, v.data(), static_cast<uint32_t>(v.size())); }
+
+TEST(ReceiveBuffer, TwoMessagesAndFiveBytesOfAThird) {
+  ReceiveBuffer b;
+  std::vector<uint8_t> stream = Message(48, 0);
+  auto second = Message(16, 4);
+  auto third = Message(20, 444);
+  stream.insert(stream.end(), second.begin(), second.end());
+  stream.insert(stream.end(), third.begin(), third.begin() + 5);
+  ASSERT_TRUE(Feed(b, stream));
+  RawMessage m;
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  EXPECT_EQ(48u, m.type);
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  EXPECT_EQ(16u, m.type);
+  EXPECT_EQ(4u, m.length);
+  EXPECT_EQ(ReceiveBuffer::Next::kNeedMore, b.TakeMessage(&m));
+  EXPECT_EQ(5u, b.buffered());
+  EXPECT_EQ(20u, b.read_position()) << "no compaction while the rest still fits";
+}
+
+TEST(ReceiveBuffer, LargestBodyAcceptedOneMoreIsInvalid) {
+  ReceiveBuffer b;
+  ASSERT_TRUE(Feed(b, Message(3, 230392)));
+  RawMessage m;
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  EXPECT_EQ(230400u, m.total);
+
+  ReceiveBuffer c;
+  auto header = Message(3, 0);
+  PutBE32(&header[4], 230393);
+  ASSERT_TRUE(Feed(c, header));
+  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, c.TakeMessage(&m)) << "checked from the header alone";
+  PutBE32(&header[4], 0xFFFFFFF8);  // would wrap a 32-bit sum to 0
+  ReceiveBuffer d;
+  ASSERT_TRUE(Feed(d, header));
+  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, d.TakeMessage(&m));
+}
+
+TEST(ReceiveBuffer, MediaWithoutPayloadIsStillDispatched) {
+  ReceiveBuffer b;
+  ASSERT_TRUE(Feed(b, Media(false, 0, 5, 0)));
+  RawMessage m;
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  EXPECT_EQ(kMediaData, m.type);
+  EXPECT_EQ(16u, m.length);
+  EXPECT_EQ(0u, m.payload_length);
+  EXPECT_EQ(0u, b.buffered());
+}
+
+TEST(ReceiveBuffer, MediaWaitsForItsWholePayload) {
+  ReceiveBuffer b;
+  auto media = Media(true, 1000, 1, 0x5A);
+  ASSERT_TRUE(Feed(b, media.data(), 8 + 24 + 999));
+  RawMessage m;
+  EXPECT_EQ(ReceiveBuffer::Next::kNeedMore, b.TakeMessage(&m));
+  ASSERT_TRUE(Feed(b, &media.back(), 1));
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  EXPECT_EQ(1000u, m.payload_length);
+  EXPECT_EQ(0x5A, m.payload[999]);
+}
+
+TEST(ReceiveBuffer, OversizedOrMalformedMediaIsInvalid) {
+  RawMessage m;
+  // Fixed part fits but the payload would take the message past the buffer size.
+  ReceiveBuffer a;
+  auto big = Media(true, 0, 1, 0);
+  PutLE32(&big[8 + 8], 230400 - 32 + 1);
+  ASSERT_TRUE(Feed(a, big));
+  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, a.TakeMessage(&m));
+  // A payload length near 2^32 must not wrap around into a small total.
+  ReceiveBuffer w;
+  PutLE32(&big[8 + 8], 0xFFFFFFF0);
+  ASSERT_TRUE(Feed(w, big));
+  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, w.TakeMessage(&m));
+  // A short-form fixed part too small to hold its own payload length.
+  ReceiveBuffer s;
+  auto tiny = Message(kMediaData, 12);
+  ASSERT_TRUE(Feed(s, tiny));
+  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, s.TakeMessage(&m));
+  // The largest legal media message is accepted.
+  ReceiveBuffer ok;
+  ASSERT_TRUE(Feed(ok, Media(true, 230400 - 32, 1, 0)));
+  EXPECT_EQ(ReceiveBuffer::Next::kMessage, ok.TakeMessage(&m));
+}
+
+TEST(ReceiveBuffer, CompactsOnlyWhenTheMissingMessageWouldNotFit) {
+  ReceiveBuffer b;
+  RawMessage m;
+  // Fill to within 100 bytes of the end with one message, then start a big one.
+  ASSERT_TRUE(Feed(b, Message(1, 230300 - 8)));
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  auto next = Message(2, 1000, 0x77);
+  ASSERT_TRUE(Feed(b, next.data(), 50));
+  EXPECT_EQ(ReceiveBuffer::Next::kNeedMore, b.TakeMessage(&m));
+  EXPECT_EQ(0u, b.read_position()) << "1008 bytes do not fit in the last 100: must compact";
+  EXPECT_EQ(50u, b.buffered());
+  EXPECT_EQ(230300u, b.compacted_total());
+  ASSERT_TRUE(Feed(b, next.data() + 50, static_cast<uint32_t>(next.size() - 50)));
+  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
+  EXPECT_EQ(0x77, m.body[999]);
+  EXPECT_EQ(230300u + 1008u, b.received_total());
+}
+
+// Random streams of valid messages, cut at random points and delivered in
+// random-sized reads, must come out once each, in order and intact.
+TEST(ReceiveBuffer, RandomStreamsReassembleExactly) {
+  std::mt19937 rng(20261206);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<std::vector<uint8_t>> messages;
+    std::vector<uint8_t> stream;
+    int count = 50 + static_cast<int>(rng() % 150);
+    for (int i = 0; i < count; ++i) {
+      uint32_t kind = rng() % 4;
+      uint32_t size = (rng() % 8 == 0) ? rng() % 120000 : rng() % 3000;
+      uint8_t fill = static_cast<uint8_t>(i);
+      std::vector<uint8_t> m = kind == 0   ? Media(true, size, i, fill)
+                               : kind == 1 ? Media(false, size, i, fill)
+                                           : Message(100 + i, size, fill);
+      stream.insert(stream.end(), m.begin(), m.end());
+      messages.push_back(std::move(m));
+    }
+    ReceiveBuffer b;
+    size_t sent = 0, next = 0;
+    while (sent < stream.size()) {
+      uint32_t want = 1 + rng() % (rng() % 2 ? 64 : 70000);
+      uint32_t n = std::min<uint32_t>({want, b.FreeSize(), static_cast<uint32_t>(stream.size() - sent)});
+      ASSERT_GT(n, 0u) << "buffer full with no whole message in it";
+      ASSERT_TRUE(Feed(b, stream.data() + sent, n));
+      sent += n;
+      RawMessage m;
+      ReceiveBuffer::Next r;
+      while ((r = b.TakeMessage(&m)) == ReceiveBuffer::Next::kMessage) {
+        ASSERT_LT(next, messages.size());
+        const auto& expected = messages[next++];
+        ASSERT_EQ(expected.size(), m.total);
+        ASSERT_EQ(0, std::memcmp(expected.data() + 8, m.body, m.length));
+        if (m.payload_length) {
+          ASSERT_EQ(0, std::memcmp(expected.data() + 8 + m.length, m.payload, m.payload_length));
+        }
+      }
+      ASSERT_EQ(ReceiveBuffer::Next::kNeedMore, r);
+      ASSERT_LE(b.read_position() + b.buffered(), kChannelBufferSize);
+    }
+    EXPECT_EQ(messages.size(), next) << "round " << round;
+    EXPECT_EQ(stream.size(), b.received_total());
+  }
+}
+
+}  // namespace
+}  // namespace net

@@ -1,0 +1,217 @@
+// SocketChannel over real loopback sockets: queue limits, draining, receive
+// dispatch and the handling of invalid streams.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "loopback_server.h"
+#include "net/byte_order.h"
+#include "net/socket_channel.h"
+#include "os/clock.h"
+#include "os/event.h"
+#include "present/debug_log.h"
+
+namespace net {
+namespace {
+
+using testing::LoopbackServer;
+using testing::RecvBytes;
+using testing::SendBytes;
+
+std::string Framed(uint32_t type, const std::string& body) {
+  std::string m(8, '\0');
+  EncodePacketHeader({type, static_cast<uint32_t>(body.size())}, reinterpret_cast<uint8_t*>(m.data()));
+  return m + body;
+}
+
+struct Recorder : MessageHandler {
+  std::vector<std::pair<uint32_t, std::string>> seen;
+  uint32_t stop_at_type = 0;
+  bool OnMessage(const RawMessage& m) override {
+    seen.emplace_back(m.type, std::string(reinterpret_cast<const char*>(m.body), m.length));
+    return m.type != stop_at_type;
+  }
+};
+
+struct LogCapture {
+  std::vector<std::string> lines;
+  LogCapture() { DebugLogObserve([this](const std::string& s) { lines.push_back(s); }); }
+  ~LogCapture() { DebugLogObserve(nullptr); }
+  bool Has(const std::string& line) const {
+    for (const auto& l : lines)
+      if (l == line) return true;
+    return false;
+  }
+};
+
+ProxySettings Direct() { return ProxySettings{}; }
+
+TEST(SocketChannelQueue, LargestMessageFillsTheBufferUntilDrained) {
+  os::Event done(os::Event::Reset::kManual);
+  std::string received;
+  LoopbackServer server([&](os::SocketHandle s) {
+    received = RecvBytes(s, 230400 + 8);
+    done.Set();
+  });
+  SocketChannel c;
+  ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+  std::vector<uint8_t> body(230392, 0x42);
+  EXPECT_EQ(230400, c.QueueMessage(3, body.data(), 230392));
+  EXPECT_EQ(-1, c.QueueMessage(48, nullptr, 0)) << "an empty message must not fit a full buffer";
+  while (c.pending() > 0) ASSERT_GT(c.SendPending(), 0);
+  EXPECT_EQ(8, c.QueueMessage(48, nullptr, 0));
+  EXPECT_GT(c.SendPending(), 0);
+  ASSERT_TRUE(done.Wait(10000));
+  ASSERT_EQ(230408u, received.size());
+  EXPECT_EQ(std::string("\0\0\0\x03\0\x03\x83\xF8", 8), received.substr(0, 8));
+  EXPECT_EQ(std::string("\0\0\0\x30\0\0\0\0", 8), received.substr(230400));
+}
+
+TEST(SocketChannelQueue, ClosedChannelRefusesAndForgetsPendingBytes) {
+  SocketChannel c;
+  EXPECT_EQ(-1, c.QueueMessage(48, nullptr, 0));
+  LoopbackServer server([](os::SocketHandle) {});
+  ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+  EXPECT_EQ(12, c.QueueMessage(16, "\0\0\0\1", 4));
+  c.Close();
+  EXPECT_EQ(0u, c.pending());
+  EXPECT_EQ(-1, c.QueueMessage(48, nullptr, 0));
+  EXPECT_FALSE(c.IsOpen());
+}
+
+TEST(SocketChannelQueue, MediaIsHeaderFixedPartThenPayload) {
+  std::string received;
+  os::Event done(os::Event::Reset::kManual);
+  LoopbackServer server([&](os::SocketHandle s) {
+    received = RecvBytes(s, 8 + 16 + 3);
+    done.Set();
+  });
+  SocketChannel c;
+  ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+  uint8_t fixed[16] = {1};
+  EXPECT_EQ(27, c.QueueMedia(fixed, 16, "abc", 3));
+  EXPECT_EQ(27, c.SendPending());
+  ASSERT_TRUE(done.Wait(5000));
+  EXPECT_EQ(std::string("\0\0\0\x08\0\0\0\x10\x01", 9), received.substr(0, 9));
+  EXPECT_EQ("abc", received.substr(24));
+}
+
+TEST(SocketChannelIo, SendNowAndReadExactAcrossSegments) {
+  LoopbackServer server([](os::SocketHandle s) {
+    std::string request = RecvBytes(s, 8 + 16);
+    // Answer in three pieces so ReadExact has to gather them.
+    SendBytes(s, request.substr(0, 3));
+    os::SleepMs(20);
+    SendBytes(s, request.substr(3, 10));
+    os::SleepMs(20);
+    SendBytes(s, request.substr(13));
+  });
+  SocketChannel c;
+  ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+  EXPECT_EQ(24, c.SendNow(49, "0123456789abcdef", 16));
+  char back[24];
+  ASSERT_EQ(24, c.ReadExact(back, 24));
+  EXPECT_EQ("0123456789abcdef", std::string(back + 8, 16));
+  EXPECT_EQ(-1, c.ReadExact(back, 1)) << "peer closed";
+}
+
+TEST(SocketChannelIo, ConnectRefusedLeavesChannelClosed) {
+  uint16_t port;
+  {
+    LoopbackServer gone([](os::SocketHandle) {}, 0);
+    port = gone.port();
+  }
+  SocketChannel c;
+  EXPECT_EQ(-1, c.ConnectVia(Direct(), "127.0.0.1", port));
+  EXPECT_FALSE(c.IsOpen());
+  EXPECT_EQ(-1, c.ConnectVia(Direct(), "not-an-address", port));
+}
+
+class SocketChannelReceive : public ::testing::Test {
+ protected:
+  // Sends `script` from the server and reads with Receive until it reports
+  // something other than a plain dispatch.
+  SocketChannel::ReceiveResult Run(const std::string& script, int node_index, Recorder& rec) {
+    LoopbackServer server([&](os::SocketHandle s) {
+      SendBytes(s, script);
+      RecvBytes(s, 1);  // hold the connection until the client closes
+    });
+    SocketChannel c;
+    EXPECT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+    os::SetRecvTimeout(c.socket(), 5000);
+    SocketChannel::ReceiveResult r;
+    size_t expected = script.size();
+    do {
+      r = c.Receive(rec, node_index);
+    } while (r == SocketChannel::ReceiveResult::kDispatched && c.receive_buffer().received_total() < expected);
+    open_after = c.IsOpen();
+    c.Close();
+    return r;
+  }
+  bool open_after = true;
+};
+
+TEST_F(SocketChannelReceive, DispatchesInOrder) {
+  Recorder rec;
+  auto r = Run(Framed(20, std::string(444, 'c')) + Framed(20, std::string(888, 'd')) + Framed(48, ""), 0, rec);
+  EXPECT_EQ(SocketChannel::ReceiveResult::kDispatched, r);
+  ASSERT_EQ(3u, rec.seen.size());
+  EXPECT_EQ(444u, rec.seen[0].second.size());
+  EXPECT_EQ(888u, rec.seen[1].second.size());
+  EXPECT_EQ(48u, rec.seen[2].first);
+}
+
+TEST_F(SocketChannelReceive, HandlerStopDiscardsTheRestOfTheRead) {
+  Recorder rec;
+  rec.stop_at_type = 16;
+  auto r = Run(Framed(16, std::string("\0\0\0\2", 4)) + Framed(20, std::string(444, 'c')), 0, rec);
+  EXPECT_EQ(SocketChannel::ReceiveResult::kStopped, r);
+  ASSERT_EQ(1u, rec.seen.size());
+}
+
+TEST_F(SocketChannelReceive, OversizedPacketLogsAndClosesHosting) {
+  LogCapture log;
+  Recorder rec;
+  std::string bad(8, '\0');
+  EncodePacketHeader({20, 230393}, reinterpret_cast<uint8_t*>(bad.data()));
+  auto r = Run(Framed(48, "") + bad, kHostingConnection, rec);
+  EXPECT_EQ(SocketChannel::ReceiveResult::kInvalidPacket, r);
+  EXPECT_FALSE(open_after);
+  EXPECT_EQ(1u, rec.seen.size()) << "messages before the bad one still count";
+  EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
+}
+
+TEST_F(SocketChannelReceive, MalformedMediaLogsNodeIndex) {
+  LogCapture log;
+  Recorder rec;
+  auto r = Run(Framed(8, std::string(12, '\0')), 7, rec);
+  EXPECT_EQ(SocketChannel::ReceiveResult::kInvalidPacket, r);
+  EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in CS Socket [ 7 ]]]]]]]\n"));
+  EXPECT_TRUE(rec.seen.empty());
+}
+
+TEST_F(SocketChannelReceive, PeerCloseIsReported) {
+  Recorder rec;
+  LoopbackServer server([](os::SocketHandle) {});
+  SocketChannel c;
+  ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+  os::SetRecvTimeout(c.socket(), 5000);
+  EXPECT_EQ(SocketChannel::ReceiveResult::kPeerClosed, c.Receive(rec, 0));
+}
+
+TEST_F(SocketChannelReceive, NonBlockingWithNothingToRead) {
+  Recorder rec;
+  os::Event release;
+  LoopbackServer server([&](os::SocketHandle) { release.Wait(5000); });
+  SocketChannel c;
+  ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+  ASSERT_EQ(0, c.SetNonBlocking(true));
+  int error = 0;
+  EXPECT_EQ(SocketChannel::ReceiveResult::kWouldBlock, c.Receive(rec, 0, &error));
+  EXPECT_TRUE(os::IsWouldBlock(error));
+  release.Set();
+}
+
+}  // namespace
+}  // namespace net
