@@ -15,10 +15,12 @@
 namespace codec {
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 std::vector<int16_t> Tone(double hz, double amplitude, int samples) {
   std::vector<int16_t> pcm(samples);
   for (int i = 0; i < samples; ++i)
-    pcm[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 8000.0)));
+    pcm[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * kPi * hz * i / 8000.0)));
   return pcm;
 }
 

@@ -1,0 +1,216 @@
+#include "record/mp4_file.h"
+
+#include <ctime>
+
+#include "record/m4v_headers.h"
+
+namespace record {
+namespace {
+
+constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
+// Chunk offsets and the mdat size are 32-bit.
+constexpr uint64_t kMaxFileBytes = 0xFFFFFFFFu;
+
+}  // namespace
+
+Mp4File::Mp4File() { Initialise(static_cast<int>(RecordMode::kMpeg4Adpcm)); }
+
+Mp4File::~Mp4File() { Close(); }
+
+bool Mp4File::Initialise(int mode) {
+  if (mode != static_cast<int>(RecordMode::kMpeg4Adpcm)) return false;
+  m_output.reset();
+  m_movie = std::make_unique<Mp4Movie>();
+  m_position = 0;
+  m_streamPosition = 0;
+  m_streamKnown = false;
+  m_now = static_cast<uint32_t>(std::time(nullptr)) + kSecondsFrom1904To1970;
+  m_video = nullptr;
+  m_audio = nullptr;
+  m_width = 320;
+  m_height = 240;
+  m_timeIncrementBits = 15;
+  m_visualProfile = 3;
+  m_previousVideoTime = m_previousAudioTime = 0;
+  m_videoOffset = m_audioOffset = 0;
+  m_audioFrameLength = 0;
+  m_finalised = false;
+  return true;
+}
+
+bool Mp4File::Open(const std::string& path) {
+  std::unique_ptr<Mp4FileOutput> file = Mp4FileOutput::Create(path);
+  if (!file) return false;
+  return Open(std::unique_ptr<Mp4Output>(std::move(file)));
+}
+
+bool Mp4File::Open(std::unique_ptr<Mp4Output> output) {
+  if (!output || m_output) return false;
+  m_output = std::move(output);
+  m_position = 0;
+  m_streamPosition = 0;
+  m_streamKnown = true;
+  // mdat with size 0 until Finalise knows it; samples start at offset 8.
+  const uint8_t header[8] = {0, 0, 0, 0, 'm', 'd', 'a', 't'};
+  if (WriteBytes(header, sizeof header)) return true;
+  m_output.reset();
+  return false;
+}
+
+bool Mp4File::WriteBytes(const uint8_t* data, size_t length) {
+  if (!m_output) return false;
+  if (!m_streamKnown || m_streamPosition != m_position) {
+    if (!m_output->Seek(m_position)) {
+      m_streamKnown = false;
+      return false;
+    }
+    m_streamPosition = m_position;
+    m_streamKnown = true;
+  }
+  if (!m_output->Write(data, length)) {
+    // Part of the bytes may be on disk; the next write goes to the same place.
+    m_streamKnown = false;
+    return false;
+  }
+  m_position += length;
+  m_streamPosition = m_position;
+  return true;
+}
+
+Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t trackId) {
+  const uint32_t timescale = kind == TrackKind::kVideo   ? m_videoTimescale
+                             : kind == TrackKind::kAudio ? m_audioTimescale
+                                                         : 1000;
+  m_movie->tracks.push_back(std::make_unique<Mp4Track>(kind, trackId, timescale));
+  Mp4Track* track = m_movie->tracks.back().get();
+  if (kind != TrackKind::kScene) track->sync.push_back(1);
+  return track;
+}
+
+bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset) {
+  if (m_position + length > kMaxFileBytes) return false;
+  const uint64_t start = m_position;
+  if (!WriteBytes(data, length)) {
+    m_position = start;
+    return false;
+  }
+  *offset = static_cast<uint32_t>(start);
+  return true;
+}
+
+bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
+  if (!m_output || m_finalised || !data || length == 0) return false;
+  if (index == 0) {
+    M4vConfig config;
+    if (m_video || !ParseM4vConfig(data, length, &config)) return false;
+    if (config.hasVos) m_visualProfile = config.profileAndLevel;
+    if (config.hasVol) m_timeIncrementBits = config.timeIncrementBits;
+    if (config.hasSize) {
+      m_width = config.width;
+      m_height = config.height;
+    }
+    m_video = AddTrack(TrackKind::kVideo, m_movie->nextTrackId++);
+    m_video->width = static_cast<uint16_t>(m_width);
+    m_video->height = static_cast<uint16_t>(m_height);
+    m_video->config.objectTypeIndication = 0x20;
+    m_video->config.streamType = 4;
+    m_video->config.bufferSizeDB = 106666;
+    m_video->config.specificInfo.assign(data, data + length);
+    m_movie->visualProfile = static_cast<uint8_t>(m_visualProfile);
+    return true;
+  }
+  const int codingType = VopCodingType(data, length);
+  if (!m_video || codingType < 0) return false;
+  // Times never run backwards in a track; a unit that claims so lands on the
+  // previous one's time.
+  uint32_t delta = time >= m_previousVideoTime ? time - m_previousVideoTime : 0;
+  uint32_t offset = m_videoOffset;
+  if (m_video->SampleCount() == 0 && delta != 0) {
+    offset = delta;  // a late first picture: its time becomes the composition offset
+    delta = 0;
+  }
+  uint32_t at = 0;
+  if (!WriteSampleBytes(data, length, &at)) return false;
+  m_video->AddSample(at, length, delta, codingType == 0, offset);
+  m_videoOffset = offset;
+  m_previousVideoTime = time >= m_previousVideoTime ? time : m_previousVideoTime;
+  return true;
+}
+
+bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
+  (void)index;  // the first frame written creates the track, whatever its number
+  if (!m_output || m_finalised || !data || length == 0) return false;
+  uint32_t delta = time >= m_previousAudioTime ? time - m_previousAudioTime : 0;
+  uint32_t offset = m_audioOffset;
+  if (!m_audio && delta != 0) {
+    offset = delta;
+    delta = 0;
+  }
+  uint32_t at = 0;
+  if (!WriteSampleBytes(data, length, &at)) return false;
+  if (!m_audio) {
+    // The track exists from its first written frame on.
+    m_audio = AddTrack(TrackKind::kAudio, m_movie->nextTrackId++);
+    m_audio->config.objectTypeIndication = 0xC1;
+    m_audio->config.streamType = 5;
+    m_audio->config.bufferSizeDB = 106666;
+    m_movie->audioProfile = 0xFE;
+    m_audioFrameLength = length;
+  }
+  m_audio->AddSample(at, length, delta, false, offset);
+  m_audioOffset = offset;
+  m_previousAudioTime = time >= m_previousAudioTime ? time : m_previousAudioTime;
+  return true;
+}
+
+bool Mp4File::Finalise() {
+  if (!m_output || m_finalised) return false;
+  m_finalised = true;
+  bool ok = true;
+
+  Mp4Track* scene = AddTrack(TrackKind::kScene, 1);
+  scene->config.objectTypeIndication = 0x01;
+  scene->config.streamType = 3;
+  scene->config.bufferSizeDB = 10000;
+  scene->config.specificInfo = SceneConfig(m_width, m_height);
+  m_movie->sceneProfile = 1;
+  uint32_t at = 0;
+  if (WriteSampleBytes(kSceneSample, sizeof kSceneSample, &at))
+    scene->AddSample(at, sizeof kSceneSample, 1000, false, 0);
+  else
+    ok = false;
+  m_movie->esIdIncs.push_back(1);
+
+  Mp4Track* od = AddTrack(TrackKind::kObjectDescriptor, 2);
+  od->config.objectTypeIndication = 0x01;
+  od->config.streamType = 1;
+  od->config.bufferSizeDB = 2000;
+  if (m_video) od->mpod.push_back(m_video->TrackId());
+  if (m_audio) od->mpod.push_back(m_audio->TrackId());
+  m_movie->odProfile = 1;
+  if (WriteSampleBytes(kObjectDescriptorSample, sizeof kObjectDescriptorSample, &at))
+    od->AddSample(at, sizeof kObjectDescriptorSample, 1000, false, 0);
+  else
+    ok = false;
+  m_movie->esIdIncs.push_back(2);
+
+  m_movie->Finish();
+  Mp4Buffer tail;
+  WriteUserData(tail);
+  m_movie->Write(tail, m_now);
+
+  // Patch the mdat size, then append udta and moov after the samples.
+  const uint64_t end = m_position;
+  const uint32_t mdatSize = static_cast<uint32_t>(end);
+  const uint8_t header[8] = {uint8_t(mdatSize >> 24), uint8_t(mdatSize >> 16), uint8_t(mdatSize >> 8),
+                             uint8_t(mdatSize), 'm', 'd', 'a', 't'};
+  m_position = 0;
+  ok &= WriteBytes(header, sizeof header);
+  m_position = end;
+  ok &= end + tail.Size() <= kMaxFileBytes && WriteBytes(tail.Data().data(), tail.Size());
+  return ok;
+}
+
+void Mp4File::Close() { m_output.reset(); }
+
+}  // namespace record

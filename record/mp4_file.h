@@ -1,0 +1,83 @@
+// Writes one recording: MPEG-4 video units and ADPCM audio frames go into
+// mdat as they arrive; the tables stay in memory and Finalise writes them.
+// Layout: mdat at offset 0, a top-level udta, then moov.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "record/mp4_atoms.h"
+#include "record/mp4_output.h"
+
+namespace record {
+
+enum class RecordMode { kMpeg4Adpcm = 302 };
+
+class Mp4File {
+ public:
+  Mp4File();
+  ~Mp4File();
+  Mp4File(const Mp4File&) = delete;
+  Mp4File& operator=(const Mp4File&) = delete;
+
+  // Resets the writer state and the models; 302 is the only mode in use.
+  bool Initialise(int mode);
+  // Creates the file; false when it cannot be created.
+  bool Open(const std::string& path);
+  // Writes into `output` instead (tests, other sinks); takes ownership.
+  bool Open(std::unique_ptr<Mp4Output> output);
+
+  // `index` 0 is the configuration unit (stream headers), later indexes the
+  // pictures; `time` is in milliseconds. False when the unit is refused or
+  // its bytes could not be written; the tables are then unchanged.
+  bool WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time);
+  bool WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time);
+
+  // Writes the system tracks' samples, the mdat size, udta and moov.
+  bool Finalise();
+  void Close();
+
+  // Creation time in seconds since 1904; tests fix it for exact bytes.
+  void SetCreationTime(uint32_t seconds1904) { m_now = seconds1904; }
+
+  const Mp4Movie& Movie() const { return *m_movie; }
+  const Mp4Track* VideoTrack() const { return m_video; }
+  const Mp4Track* AudioTrack() const { return m_audio; }
+  int PictureWidth() const { return m_width; }
+  int PictureHeight() const { return m_height; }
+  int TimeIncrementBits() const { return m_timeIncrementBits; }
+  uint64_t Position() const { return m_position; }
+
+ private:
+  Mp4Track* AddTrack(TrackKind kind, uint32_t trackId);
+  bool WriteBytes(const uint8_t* data, size_t length);
+  // Puts a sample's bytes at the output position; on failure the position
+  // stays where it was, so a refused sample leaves no gap in the tables.
+  bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
+
+  std::unique_ptr<Mp4Output> m_output;
+  std::unique_ptr<Mp4Movie> m_movie;
+  uint64_t m_position = 0;        // where the next byte goes
+  uint64_t m_streamPosition = 0;  // where the output stands, when known
+  bool m_streamKnown = false;
+  bool m_finalised = false;
+  uint32_t m_now = 0;
+
+  Mp4Track* m_video = nullptr;
+  Mp4Track* m_audio = nullptr;
+  uint32_t m_videoTimescale = 1000;
+  uint32_t m_audioTimescale = 1000;
+  int m_width = 320;
+  int m_height = 240;
+  int m_timeIncrementBits = 15;
+  int m_visualProfile = 3;
+  uint32_t m_previousVideoTime = 0;
+  uint32_t m_previousAudioTime = 0;
+  uint32_t m_videoOffset = 0;
+  uint32_t m_audioOffset = 0;
+  uint32_t m_audioFrameLength = 0;
+  uint32_t m_sampleRate = 8000;
+};
+
+}  // namespace record
