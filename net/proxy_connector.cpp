@@ -30,15 +30,18 @@ int SendAll(os::SocketHandle s, const uint8_t* data, int n) { return os::Send(s,
 // the tunnel behind it is consumed. The proxy's reply is short: bound it.
 constexpr int kHttpReplyLimit = 4096;
 
+// Returns 1 for a whole header (or what came before the proxy closed), 0 for a
+// close before any byte, -1 on error, 2 for a header that never ends.
 int RecvHttpHeader(os::SocketHandle s, std::string* reply) {
   uint8_t c = 0;
   while (reply->size() < kHttpReplyLimit) {
     int r = os::Recv(s, &c, 1);
-    if (r <= 0) return reply->empty() ? r : (r == 0 ? 1 : r);
+    if (r < 0) return -1;
+    if (r == 0) return reply->empty() ? 0 : 1;
     reply->push_back(static_cast<char>(c));
     if (reply->size() >= 4 && reply->compare(reply->size() - 4, 4, "\r\n\r\n") == 0) return 1;
   }
-  return 1;
+  return 2;
 }
 
 }  // namespace
@@ -208,7 +211,7 @@ int ProxyConnector::HttpConnect(os::SocketHandle s, const std::string& ip_text, 
   DebugLog("HTTP PROXY : Recv Connect Response : %s", reply.c_str());
   // Proxies answer CONNECT in either HTTP version; only the status code matters.
   const std::string status = reply.substr(0, 13);
-  if (status != "HTTP/1.0 200 " && status != "HTTP/1.1 200 ") {
+  if (r != 1 || (status != "HTTP/1.0 200 " && status != "HTTP/1.1 200 ")) {
     DebugLog("HTTP PROXY ERROR : CONNECT FAIL\n");
     return -1;
   }

@@ -1,0 +1,275 @@
+// The proxy handshakes against scripted proxies on loopback: exact request
+// bytes, every refusal path, split replies, and proxies that never answer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "loopback_server.h"
+#include "net/byte_order.h"
+#include "net/proxy_connector.h"
+#include "net/socket_channel.h"
+#include "os/clock.h"
+#include "os/event.h"
+#include "present/debug_log.h"
+
+namespace net {
+namespace {
+
+using testing::LoopbackServer;
+using testing::RecvBytes;
+using testing::SendBytes;
+
+// After a successful handshake the fake proxy plays the target: it sends this
+// at once, in the same segment as the end of its reply.
+const std::string kGreeting = std::string("\0\0\0\x30\0\0\0\0", 8);  // KeepAlive
+
+struct LogCapture {
+  std::vector<std::string> lines;
+  LogCapture() { DebugLogObserve([this](const std::string& s) { lines.push_back(s); }); }
+  ~LogCapture() { DebugLogObserve(nullptr); }
+  bool Has(const std::string& line) const {
+    for (const auto& l : lines)
+      if (l == line) return true;
+    return false;
+  }
+  bool Mentions(const std::string& text) const {
+    for (const auto& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+};
+
+ProxySettings Proxy(int version, uint16_t port, const std::string& user = "", const std::string& password = "") {
+  ProxySettings p;
+  p.use_proxy = 1;
+  p.version = version;
+  p.SetAddress(testing::LoopbackIp());
+  p.port = port;
+  p.user_id = user;
+  p.password = password;
+  return p;
+}
+
+// Connects through `settings` and, on success, reads the greeting that must
+// have survived the handshake.
+struct Attempt {
+  int result = -1;
+  bool open = false;
+  std::string first_bytes;
+};
+Attempt Connect(const ProxySettings& settings, uint16_t target_port = 20002) {
+  Attempt a;
+  SocketChannel c;
+  a.result = c.ConnectVia(settings, "127.0.0.1", target_port);
+  a.open = c.IsOpen();
+  if (a.result == 0) {
+    os::SetRecvTimeout(c.socket(), 5000);
+    char buf[8];
+    if (c.ReadExact(buf, 8) == 8) a.first_bytes.assign(buf, 8);
+  }
+  return a;
+}
+
+TEST(Socks4, EmptyUserSendsNineBytesAndKeepsTheStream) {
+  LogCapture log;
+  std::string request;
+  LoopbackServer proxy([&](os::SocketHandle s) {
+    request = RecvBytes(s, 9);
+    SendBytes(s, std::string("\0\x5A\x4E\x22\x7F\0\0\x01", 8) + kGreeting);
+  });
+  Attempt a = Connect(Proxy(4, proxy.port()));
+  ASSERT_EQ(0, a.result);
+  EXPECT_EQ(std::string("\x04\x01\x4E\x22\x7F\0\0\x01\0", 9), request);
+  EXPECT_EQ(kGreeting, a.first_bytes) << "bytes behind the proxy reply belong to the tunnel";
+  EXPECT_TRUE(log.Has("SOCKS 4 CONNECT REQUEST [ VN : 4, CD : 1, PORT : 20002, IP : 127.0.0.1, USER :  ]\n"));
+  EXPECT_TRUE(log.Has("SOCKS 4 CONNECT RESPONSE [ VN : 0, CD : 90, PORT : 20002, IP : 127.0.0.1\n"));
+  EXPECT_TRUE(log.Has("SOCKS 4 CONNECT SUCCESS\n"));
+}
+
+TEST(Socks4, RefusalAndCloseFail) {
+  {
+    LogCapture log;
+    LoopbackServer proxy([](os::SocketHandle s) {
+      RecvBytes(s, 9);
+      SendBytes(s, std::string("\0\x5B\0\0\0\0\0\0", 8));
+    });
+    Attempt a = Connect(Proxy(4, proxy.port()));
+    EXPECT_EQ(-1, a.result);
+    EXPECT_FALSE(a.open);
+    EXPECT_TRUE(log.Has("SOCKS 4 CONNECT ERROR\n"));
+  }
+  {
+    LogCapture log;
+    LoopbackServer proxy([](os::SocketHandle s) { RecvBytes(s, 9); });
+    EXPECT_EQ(-1, Connect(Proxy(4, proxy.port())).result);
+    EXPECT_TRUE(log.Has("SOCKS4 ERROR 0 : Recv CONNECT RESPONSE \n"));
+  }
+}
+
+TEST(Socks4, UserIdTravelsInTheRequest) {
+  std::string request;
+  LoopbackServer proxy([&](os::SocketHandle s) {
+    request = RecvBytes(s, 9 + 5);
+    SendBytes(s, std::string("\0\x5A\0\0\0\0\0\0", 8) + kGreeting);
+  });
+  ASSERT_EQ(0, Connect(Proxy(4, proxy.port(), "alice")).result);
+  EXPECT_EQ(std::string("alice\0", 6), request.substr(8));
+}
+
+TEST(Socks5, EmptyUserOffersOnlyNoAuthButAnswersAPasswordChoice) {
+  std::string methods, auth, connect;
+  LoopbackServer proxy([&](os::SocketHandle s) {
+    methods = RecvBytes(s, 3);
+    SendBytes(s, std::string("\x05\x02", 2));
+    auth = RecvBytes(s, 3);  // 1, ULEN 0, PLEN 0
+    SendBytes(s, std::string("\x01\x00", 2));
+    connect = RecvBytes(s, 10);
+    SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
+  });
+  Attempt a = Connect(Proxy(5, proxy.port()));
+  ASSERT_EQ(0, a.result);
+  EXPECT_EQ(std::string("\x05\x01\x00", 3), methods);
+  EXPECT_EQ(std::string("\x01\x00\x00", 3), auth);
+  EXPECT_EQ(std::string("\x05\x01\x00\x01\x7F\0\0\x01\x4E\x22", 10), connect);
+  EXPECT_EQ(kGreeting, a.first_bytes);
+}
+
+TEST(Socks5, PasswordIsSentButNeverLogged) {
+  LogCapture log;
+  std::string methods, auth;
+  LoopbackServer proxy([&](os::SocketHandle s) {
+    methods = RecvBytes(s, 4);
+    SendBytes(s, std::string("\x05\x02", 2));
+    auth = RecvBytes(s, 3 + 3 + 6);
+    SendBytes(s, std::string("\x01\x00", 2));
+    RecvBytes(s, 10);
+    SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
+  });
+  ASSERT_EQ(0, Connect(Proxy(5, proxy.port(), "bob", "s3cr3t")).result);
+  EXPECT_EQ(std::string("\x05\x02\x00\x02", 4), methods);
+  EXPECT_EQ(std::string("\x01\x03" "bob" "\x06" "s3cr3t", 12), auth);
+  EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION REQUEST [VER : 1, ULEN : 3, UNAME : bob, PLEN : 6, PASSWD : *]\n"));
+  EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION SUCCESS\n"));
+  EXPECT_TRUE(log.Has("SOCKS 5 CONNECT SUCCESS\n"));
+  EXPECT_FALSE(log.Mentions("s3cr3t"));
+}
+
+TEST(Socks5, RefusalsFail) {
+  struct Case {
+    const char* name;
+    std::string method_reply, auth_reply, connect_reply, log_line;
+  };
+  const Case cases[] = {
+      {"no acceptable method", std::string("\x05\xFF", 2), "", "", "SOCKS 5 NO_ACCEPTABLE_METHODS\n"},
+      {"bad credentials", std::string("\x05\x02", 2), std::string("\x01\x01", 2), "", "SOCKS 5 AUTHENTICATION ERROR\n"},
+      {"connect refused", std::string("\x05\x00", 2), "", std::string("\x05\x05\0\x01\0\0\0\0\0\0", 10),
+       "SOCKS 5 CONNECT ERROR\n"},
+      {"closed before connect reply", std::string("\x05\x00", 2), "", "", "SOCKS5 ERROR 0 : Recv CONNECT RESPONSE\n"},
+  };
+  for (const Case& k : cases) {
+    LogCapture log;
+    LoopbackServer proxy([&](os::SocketHandle s) {
+      RecvBytes(s, 4);
+      SendBytes(s, k.method_reply);
+      if (!k.auth_reply.empty()) {
+        RecvBytes(s, 2 + 1 + 1 + 1);
+        SendBytes(s, k.auth_reply);
+        return;
+      }
+      RecvBytes(s, 10);
+      if (!k.connect_reply.empty()) SendBytes(s, k.connect_reply);
+    });
+    Attempt a = Connect(Proxy(5, proxy.port(), "u", "p"));
+    EXPECT_EQ(-1, a.result) << k.name;
+    EXPECT_FALSE(a.open) << k.name;
+    EXPECT_TRUE(log.Has(k.log_line)) << k.name;
+  }
+}
+
+TEST(Socks5, ReplySplitOverSegmentsAndNamedBoundAddress) {
+  LoopbackServer proxy([&](os::SocketHandle s) {
+    RecvBytes(s, 3);
+    SendBytes(s, std::string("\x05", 1));
+    os::SleepMs(30);
+    SendBytes(s, std::string("\x00", 1));
+    RecvBytes(s, 10);
+    // A domain-name bound address: 4 + 1 + 9 + 2 bytes, in two segments.
+    SendBytes(s, std::string("\x05\0\0\x03\x09loc", 8));
+    os::SleepMs(30);
+    SendBytes(s, std::string("alhost\x12\x34", 8) + kGreeting);
+  });
+  Attempt a = Connect(Proxy(5, proxy.port()));
+  ASSERT_EQ(0, a.result);
+  EXPECT_EQ(kGreeting, a.first_bytes);
+}
+
+TEST(HttpConnect, RequestTextAndAcceptedStatusLines) {
+  for (const char* status : {"HTTP/1.0 200 Connection established", "HTTP/1.1 200 OK"}) {
+    LogCapture log;
+    std::string request;
+    LoopbackServer proxy([&](os::SocketHandle s) {
+      request = RecvBytes(s, 43);
+      const std::string reply = std::string(status) + "\r\nProxy-agent: test\r\n\r\n";
+      SendBytes(s, reply.substr(0, 10));
+      os::SleepMs(30);
+      SendBytes(s, reply.substr(10) + kGreeting);
+    });
+    Attempt a = Connect(Proxy(1, proxy.port()));
+    ASSERT_EQ(0, a.result) << status;
+    EXPECT_EQ("CONNECT 127.0.0.1:20002 HTTP/1.1\r\nHost:\r\n\r\n", request);
+    EXPECT_EQ(kGreeting, a.first_bytes) << status;
+    EXPECT_TRUE(log.Has("HTTP PROXY : Send Connect Data : CONNECT 127.0.0.1:20002 HTTP/1.1\r\nHost:\r\n\r\n"));
+  }
+}
+
+TEST(HttpConnect, RefusalsFail) {
+  for (const char* reply : {"HTTP/1.0 403 Access violation\r\n\r\n", "HTTP/1.1 407 Auth\r\n\r\n", "garbage\r\n\r\n",
+                            "HTTP/1.0 2000 x\r\n\r\n"}) {
+    LogCapture log;
+    LoopbackServer proxy([&](os::SocketHandle s) {
+      RecvBytes(s, 43);
+      SendBytes(s, reply);
+    });
+    Attempt a = Connect(Proxy(0, proxy.port()));
+    EXPECT_EQ(-1, a.result) << reply;
+    EXPECT_FALSE(a.open);
+    EXPECT_TRUE(log.Has("HTTP PROXY ERROR : CONNECT FAIL\n")) << reply;
+  }
+}
+
+TEST(HttpConnect, EndlessHeaderIsBounded) {
+  LoopbackServer proxy([&](os::SocketHandle s) {
+    RecvBytes(s, 43);
+    SendBytes(s, "HTTP/1.0 200 " + std::string(10000, 'x'));
+    RecvBytes(s, 1);
+  });
+  // A 200 whose header never ends leaves no way to tell where the tunnel starts.
+  EXPECT_EQ(-1, Connect(Proxy(0, proxy.port())).result);
+}
+
+TEST(ProxyTimeouts, SilentProxyFailsInsteadOfHanging) {
+  for (int version : {4, 5, 0}) {
+    os::Event release;
+    LoopbackServer proxy([&](os::SocketHandle) { release.Wait(10000); });
+    ProxySettings settings = Proxy(version, proxy.port());
+    os::SocketHandle s = os::TcpSocket();
+    uint64_t start = os::MonotonicMs();
+    EXPECT_EQ(-1, ProxyConnector(settings, 300).Connect(s, "127.0.0.1", 1)) << version;
+    EXPECT_LT(os::MonotonicMs() - start, 8000u);
+    os::CloseSocket(s);
+    release.Set();
+  }
+}
+
+TEST(ProxyTimeouts, UnreachableProxyFails) {
+  uint16_t port;
+  {
+    LoopbackServer gone([](os::SocketHandle) {}, 0);
+    port = gone.port();
+  }
+  EXPECT_EQ(-1, Connect(Proxy(5, port)).result);
+}
+
+}  // namespace
+}  // namespace net
