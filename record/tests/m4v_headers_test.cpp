@@ -1,0 +1,74 @@
+#include "record/m4v_headers.h"
+
+#include <gtest/gtest.h>
+
+#include "record/tests/mp4_test_util.h"
+
+namespace record {
+namespace {
+
+using test::FromHex;
+
+TEST(M4vConfigParse, ReadsProfileTimeBaseAndSize) {
+  const std::vector<uint8_t> h = FromHex(
+      "000001b003000001b58913000001000000012000c48d8800f514043c1443000001b24c61766300");
+  M4vConfig c;
+  ASSERT_TRUE(ParseM4vConfig(h.data(), h.size(), &c));
+  EXPECT_TRUE(c.hasVos);
+  EXPECT_EQ(c.profileAndLevel, 3);
+  EXPECT_EQ(c.timeIncrementResolution, 30u);
+  EXPECT_EQ(c.timeIncrementBits, 5);
+  EXPECT_EQ(c.width, 640);
+  EXPECT_EQ(c.height, 480);
+}
+
+TEST(M4vConfigParse, CutShortOrMissingHeadersKeepTheDefaults) {
+  const std::vector<uint8_t> full = FromHex("000001b001000001200008c48d8800f514043c1443");
+  for (size_t cut = 4; cut < full.size(); ++cut) {
+    M4vConfig c;
+    ASSERT_TRUE(ParseM4vConfig(full.data(), cut, &c)) << cut;
+    if (!c.hasSize) {
+      EXPECT_EQ(c.width, 320) << cut;
+      EXPECT_EQ(c.height, 240) << cut;
+    }
+  }
+  M4vConfig c;
+  const std::vector<uint8_t> onlyUserData = FromHex("000001b2414243");
+  ASSERT_TRUE(ParseM4vConfig(onlyUserData.data(), onlyUserData.size(), &c));
+  EXPECT_FALSE(c.hasVos);
+  EXPECT_EQ(c.profileAndLevel, 3);
+  EXPECT_EQ(c.timeIncrementBits, 15);
+}
+
+TEST(M4vConfigParse, RefusesPicturesAndUnitsWithoutAStartCode) {
+  M4vConfig c;
+  const std::vector<uint8_t> picture = FromHex("000001b6105a");
+  const std::vector<uint8_t> junk = FromHex("0000020001b0");
+  EXPECT_FALSE(ParseM4vConfig(picture.data(), picture.size(), &c));
+  EXPECT_FALSE(ParseM4vConfig(junk.data(), junk.size(), &c));
+  EXPECT_FALSE(ParseM4vConfig(junk.data(), 2, &c));
+  EXPECT_EQ(VopCodingType(picture.data(), picture.size()), 0);
+  EXPECT_EQ(VopCodingType(picture.data(), 4), -1);
+  EXPECT_EQ(VopCodingType(junk.data(), junk.size()), -1);
+}
+
+TEST(M4vSplitter, HeaderThenOnePicturePerStartCode) {
+  const std::vector<uint8_t> s = FromHex("000001b001" "000001b6aa0000" "000001b3ff" "000001b6bb" "000001b6");
+  M4vSpan header;
+  std::vector<M4vSpan> pictures;
+  SplitM4vStream(s.data(), s.size(), &header, &pictures);
+  EXPECT_EQ(header.length, 5u);
+  ASSERT_EQ(pictures.size(), 3u);
+  EXPECT_EQ(pictures[0].offset, 5u);
+  EXPECT_EQ(pictures[0].length, 12u) << "a GOV header stays with the picture before it";
+  EXPECT_EQ(pictures[1].length, 5u);
+  EXPECT_EQ(pictures[2].length, 4u);
+
+  const std::vector<uint8_t> none = FromHex("000001b00100");
+  SplitM4vStream(none.data(), none.size(), &header, &pictures);
+  EXPECT_EQ(header.length, none.size());
+  EXPECT_TRUE(pictures.empty());
+}
+
+}  // namespace
+}  // namespace record
