@@ -53,10 +53,10 @@ function(halyard_fuzzer name source)
   if(EXISTS ${corpus})
     add_test(NAME ${name}
              COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-                     sh -c "mkdir -p ${work} && exec $<TARGET_FILE:${name}> -max_total_time=20 -max_len=250000 -rss_limit_mb=2048 ${work} ${corpus}")
+                     sh -c "mkdir -p ${work} && exec $<TARGET_FILE:${name}> -max_total_time=20 -max_len=250000 -rss_limit_mb=2048 -artifact_prefix=${work}/ ${work} ${corpus}")
   else()
     add_test(NAME ${name}
-             COMMAND sh -c "mkdir -p ${work} && exec $<TARGET_FILE:${name}> -max_total_time=20 -max_len=250000 -rss_limit_mb=2048 ${work}")
+             COMMAND sh -c "mkdir -p ${work} && exec $<TARGET_FILE:${name}> -max_total_time=20 -max_len=250000 -rss_limit_mb=2048 -artifact_prefix=${work}/ ${work}")
   endif()
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
 endfunction()

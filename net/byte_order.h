@@ -54,6 +54,7 @@ inline void PutText(uint8_t* field, size_t size, const std::string& text) {
 // Reads text from a fixed field; stops at the first NUL or at the end of the
 // field, so an unterminated field from the network never reads past it.
 inline std::string GetText(const uint8_t* field, size_t size) {
+  if (size == 0) return std::string();
   const void* nul = std::memchr(field, 0, size);
   size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - field) : size;
   return std::string(reinterpret_cast<const char*>(field), n);
