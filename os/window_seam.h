@@ -1,0 +1,42 @@
+#pragma once
+// The window seam: how the portable core reaches the user interface without
+// calling a window system. The Win32 shell implements these with PostMessage
+// and message boxes whose texts come from the settings file; tests implement
+// them with recording fakes.
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace os {
+
+using WindowHandle = std::uintptr_t;
+
+// Window messages the core posts (numbers shared with the Win32 shell).
+enum CoreMessage : uint32_t {
+  kWmNodeClose = 1134,
+  kWmNodeChannelReady = 1424,
+  kWmHostEvent = 1801,
+};
+
+class WindowPoster {
+ public:
+  virtual ~WindowPoster() = default;
+  // Queues `message` for `window` and returns at once; false if the window is gone.
+  virtual bool Post(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) = 0;
+};
+
+// An argument of a user-visible message: its text is a format string from
+// the settings file, so arguments carry their type and are checked against it.
+using MessageArg = std::variant<long long, std::string>;
+
+class UserMessages {
+ public:
+  virtual ~UserMessages() = default;
+  // Shows the text stored under section/key (default_text when the settings
+  // hold none), formatted with args, in a message box with an OK button.
+  virtual void ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,
+                           const std::vector<MessageArg>& args = {}) = 0;
+};
+
+}  // namespace os
