@@ -1,0 +1,153 @@
+#include "os/win32/dialog.h"
+
+#include <vector>
+
+#include "os/win32/text.h"
+
+namespace win32 {
+
+CDialogBase::~CDialogBase() {
+  if (hwnd_) {
+    HWND hwnd = hwnd_;
+    Detach();
+    // A modeless dialog still alive dies with its owner object; its last
+    // messages find no object and go to the default handling.
+    if (!modal_) DestroyWindow(hwnd);
+  }
+}
+
+void CDialogBase::Detach() {
+  if (hwnd_) SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+  hwnd_ = nullptr;
+}
+
+INT_PTR CDialogBase::DoModal(HWND parent) {
+  modal_ = true;
+  result_ = -1;
+  return DialogBoxParamW(instance_, MAKEINTRESOURCEW(template_id_), parent, DialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+HWND CDialogBase::Create(HWND parent) {
+  modal_ = false;
+  result_ = -1;
+  return CreateDialogParamW(instance_, MAKEINTRESOURCEW(template_id_), parent, DialogProc,
+                            reinterpret_cast<LPARAM>(this));
+}
+
+void CDialogBase::End(INT_PTR result) {
+  result_ = result;
+  if (modal_)
+    EndDialog(hwnd_, result);
+  else
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<CDialogBase*>(lparam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+    self->hwnd_ = hwnd;
+  }
+  auto* self = reinterpret_cast<CDialogBase*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  return Dispatch(self, hwnd, message, wparam, lparam);
+}
+
+INT_PTR CDialogBase::Dispatch(CDialogBase* self, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!self) return FALSE;
+  if (message == WM_NCDESTROY) {
+    INT_PTR r = self->HandleMessage(message, wparam, lparam);
+    if (self->hwnd_ == hwnd) self->Detach();
+    return r;
+  }
+  return self->HandleMessage(message, wparam, lparam);
+}
+
+INT_PTR CDialogBase::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog();
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam)) ? TRUE : FALSE;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (!OnNotify(reinterpret_cast<NMHDR*>(lparam), &result)) return FALSE;
+      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+bool CDialogBase::OnCommand(int id, int, HWND) {
+  if (id == IDOK) {
+    OnOK();
+    return true;
+  }
+  if (id == IDCANCEL) {
+    OnCancel();
+    return true;
+  }
+  return false;
+}
+
+bool CDialogBase::OnNotify(NMHDR*, LRESULT*) { return false; }
+
+std::string CDialogBase::ItemText(int id) const {
+  HWND item = Item(id);
+  int n = GetWindowTextLengthW(item);
+  std::vector<wchar_t> buf(static_cast<size_t>(n) + 1);
+  int got = GetWindowTextW(item, buf.data(), n + 1);
+  return Narrow(std::wstring_view(buf.data(), static_cast<size_t>(got)));
+}
+
+void CDialogBase::SetItemText(int id, const std::string& text) { SetDlgItemTextW(hwnd_, id, Widen(text).c_str()); }
+
+void CDialogBase::LimitText(int id, int chars) {
+  wchar_t cls[32] = {};
+  GetClassNameW(Item(id), cls, 32);
+  UINT msg = lstrcmpiW(cls, L"ComboBox") == 0 ? CB_LIMITTEXT : EM_LIMITTEXT;
+  SendDlgItemMessageW(hwnd_, id, msg, static_cast<WPARAM>(chars), 0);
+}
+
+void CDialogBase::EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+
+CPropertyPageBase::CPropertyPageBase(HINSTANCE instance, int template_id, const std::string& title)
+    : CDialogBase(instance, template_id), title_(Widen(title)) {}
+
+PROPSHEETPAGEW CPropertyPageBase::Description() {
+  PROPSHEETPAGEW page = {};
+  page.dwSize = sizeof page;
+  page.dwFlags = PSP_USETITLE;
+  page.hInstance = instance();
+  page.pszTemplate = MAKEINTRESOURCEW(template_id());
+  page.pfnDlgProc = PageProc;
+  page.pszTitle = title_.c_str();
+  page.lParam = reinterpret_cast<LPARAM>(this);
+  return page;
+}
+
+INT_PTR CALLBACK CPropertyPageBase::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) {
+    // A page's creation data is the PROPSHEETPAGE, whose lParam is the page.
+    auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
+    auto* self = reinterpret_cast<CPropertyPageBase*>(page->lParam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, page->lParam);
+    self->hwnd_ = hwnd;
+    self->modal_ = true;  // the sheet, not the page object, destroys the window
+  }
+  auto* self = reinterpret_cast<CDialogBase*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  return Dispatch(self, hwnd, message, wparam, lparam);
+}
+
+bool CPropertyPageBase::OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->code == PSN_SETACTIVE) {
+    OnSetActive();
+    *result = 0;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace win32
