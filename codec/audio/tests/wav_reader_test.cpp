@@ -15,7 +15,9 @@ void Put16(std::vector<uint8_t>& v, int x) {
   v.push_back(uint8_t(x));
   v.push_back(uint8_t(x >> 8));
 }
-void Tag(std::vector<uint8_t>& v, const char* t) { v.insert(v.end(), t, t + 4); }
+void Tag(std::vector<uint8_t>& v, const char* t) {
+  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(t[i]));
+}
 
 std::vector<uint8_t> Wav(uint32_t dataSize, size_t dataPresent, bool oddChunkFirst) {
   std::vector<uint8_t> v;
