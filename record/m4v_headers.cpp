@@ -64,8 +64,8 @@ void ParseVol(const uint8_t* body, size_t length, M4vConfig* config) {
   if (br.overrun) return;
   config->hasVol = true;
   config->timeIncrementResolution = resolution;
-  int bits = 1;
-  while (bits < 16 && (1u << bits) <= resolution) ++bits;
+  int bits = 1;  // enough for increments 0 .. resolution - 1
+  while (bits < 16 && (1u << bits) < resolution) ++bits;
   config->timeIncrementBits = bits;
   if (br.Get(1)) br.Get(bits);  // fixed_vop_rate, fixed_vop_time_increment
   if (shape != 0) return;       // only a rectangular layer states its size
