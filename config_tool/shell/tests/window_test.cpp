@@ -1,0 +1,554 @@
+// Bollard's windows in-process: the real dialogs from the real resources,
+// driven with messages, read back through their controls; message boxes are
+// captured through the message seam. With BOLLARD_SHOT_DIR set, each window is
+// also saved as a bitmap for a look by eye (see shots.sh). Windows stay hidden
+// otherwise: without a window manager Wine waits two seconds for each shown
+// window to be withdrawn when it is destroyed.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "config_tool/shell/config_manager_dlg.h"
+#include "config_tool/shell/device_list_dlg.h"
+#include "config_tool/shell/login_dlg.h"
+#include "config_tool/shell/resource.h"
+#include "config_tool/shell/user_info_dlg.h"
+#include "os/clock.h"
+#include "os/win32/handles.h"
+#include "os/win32/text.h"
+#include "tools/bollard-device/sim_device.h"
+
+namespace bollard {
+namespace {
+
+class RecordingSink : public IMessageSink {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return answer;
+  }
+  std::vector<std::string> messages, questions;
+  bool answer = true;
+};
+
+void PumpFor(int ms) {
+  uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  } while (os::MonotonicMs() < end);
+}
+
+template <typename F>
+bool PumpUntil(F done, int ms) {
+  uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
+  while (!done()) {
+    if (os::MonotonicMs() >= end) return false;
+    PumpFor(10);
+  }
+  return true;
+}
+
+std::string WindowText(HWND hwnd) {
+  wchar_t buf[256] = {};
+  GetWindowTextW(hwnd, buf, 256);
+  return win32::Narrow(buf);
+}
+
+// Saves what the screen shows of `hwnd` as a 24-bit BMP into BOLLARD_SHOT_DIR.
+void Shot(HWND hwnd, const char* name) {
+  const char* dir = std::getenv("BOLLARD_SHOT_DIR");
+  if (!dir || !hwnd) return;
+  ShowWindow(hwnd, SW_SHOW);
+  SetForegroundWindow(hwnd);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  PumpFor(400);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  win32::WindowDc screen(nullptr);
+  win32::MemoryDc memory(screen.get());
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  {
+    win32::SelectedObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+  }
+  GdiFlush();
+  DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
+  std::string path = std::string(dir) + "/" + name + ".bmp";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(&file, sizeof file, 1, f);
+  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+  std::fwrite(bits, 1, stride * static_cast<size_t>(h), f);
+  std::fclose(f);
+}
+
+uint32_t Loopback() {
+  uint32_t ip = 0;
+  os::ParseIpv4("127.0.0.1", &ip);
+  return ip;
+}
+
+InterfaceEntry StaticEntry() {
+  InterfaceEntry e;
+  e.device = "eth0";
+  e.on_boot = "yes";
+  e.boot_proto = "static";
+  e.ip = 0x7F000001;
+  e.netmask = 0xFF000000;
+  e.gateway = 0x7F0000FE;
+  const char* mac[6] = {"00", "1A", "2B", "3C", "4D", "5E"};
+  for (int i = 0; i < 6; ++i) e.mac[i] = mac[i];
+  e.host_name = "simcam";
+  e.address = "127.0.0.1";
+  return e;
+}
+
+std::string ReadFile(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return "<missing>";
+  std::string text;
+  char buf[256];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  std::fclose(f);
+  return text;
+}
+
+class BollardWindows : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                          ICC_INTERNET_CLASSES | ICC_TAB_CLASSES |
+                                                          ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+
+  void SetUp() override { StartDevice({}); }
+
+  void StartDevice(const bollard_sim::SimConfig& config) {
+    device_.Stop();
+    ASSERT_EQ(0, device_.Start(config));
+    context_.instance = GetModuleHandleW(nullptr);
+    context_.sink = &sink_;
+    context_.trace = nullptr;
+    LinkOptions& o = context_.options.link;
+    o.discovery_ip = Loopback();
+    o.discovery_port = device_.discovery_port();
+    o.device_port = device_.device_port();
+    o.local_port = 0;
+    o.wait_ms = 300;
+    o.login_delay_ms = 0;
+    o.apply_bound_ms = 2000;
+    context_.options.file_dir = os::TempDirectory();
+  }
+
+  template <typename F>
+  void Change(F f) {
+    device_.Update([](bollard_sim::SimConfig& c, void* p) { (*static_cast<F*>(p))(c); }, &f);
+  }
+
+  bollard_sim::SimDevice device_;
+  RecordingSink sink_;
+  BollardContext context_;
+};
+
+TEST_F(BollardWindows, DeviceListDiscoversOnOpenAndShowsColumnTexts) {
+  CDeviceListDlg dlg(context_);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  EXPECT_EQ("Halyd Setup", WindowText(dlg.hwnd()));
+  ASSERT_TRUE(PumpUntil([&] { return dlg.list().RowCount() == 2; }, 5000)) << "discovery runs when the list opens";
+  PumpFor(50);
+  const char* titles[] = {"Camera Name", "Boot Proto", "IP Address", "Net Mask", "MAC Address"};
+  const int widths[] = {150, 90, 150, 150, 150};
+  ASSERT_EQ(5, dlg.list().ColumnCount());
+  for (int c = 0; c < 5; ++c) {
+    EXPECT_EQ(titles[c], dlg.list().ColumnTitle(c));
+    EXPECT_EQ(widths[c], dlg.list().ColumnWidth(c)) << titles[c];
+  }
+  EXPECT_EQ((std::vector<std::string>{"simcam", "static", "127.0.0.1", "255.0.0.0", "00:1A:2B:3C:4D:5E"}),
+            (std::vector<std::string>{dlg.list().Text(0, 0), dlg.list().Text(0, 1), dlg.list().Text(0, 2),
+                                      dlg.list().Text(0, 3), dlg.list().Text(0, 4)}));
+  EXPECT_EQ("simcam-b", dlg.list().Text(1, 0));
+  EXPECT_EQ("dhcp", dlg.list().Text(1, 1));
+  EXPECT_EQ(LVS_EX_FULLROWSELECT, ListView_GetExtendedListViewStyle(dlg.list().hwnd()) & LVS_EX_FULLROWSELECT);
+  EXPECT_EQ(100, SendDlgItemMessageW(dlg.hwnd(), IDC_PROGRESS, PBM_GETPOS, 0, 0));
+  EXPECT_EQ(100, SendDlgItemMessageW(dlg.hwnd(), IDC_PROGRESS, PBM_GETRANGE, FALSE, 0));
+  EXPECT_EQ("Active Camera List", WindowText(dlg.Item(IDC_LIST_LABEL)));
+  EXPECT_EQ("Refresh", WindowText(dlg.Item(IDC_REFRESH)));
+  EXPECT_EQ("Setup", WindowText(dlg.Item(IDC_SETUP)));
+  EXPECT_EQ("Finish", WindowText(dlg.Item(IDOK)));
+  Shot(dlg.hwnd(), "device_list");
+
+  // Refresh clears the rows first: an older device with one interface now.
+  Change([](bollard_sim::SimConfig& c) {
+    c.address.clear();
+    c.interface_count = 1;
+  });
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
+  ASSERT_EQ(1, dlg.list().RowCount());
+  EXPECT_EQ("Unkown, OLD Version ^^", dlg.list().Text(0, 2));
+  EXPECT_EQ(2, device_.setup_requests());
+  EXPECT_TRUE(sink_.messages.empty());
+}
+
+TEST_F(BollardWindows, SetupLogsInAndOpensConfigurationOnlyWhenAccepted) {
+  CDeviceListDlg dlg(context_);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return dlg.list().RowCount() == 2; }, 5000));
+  int logins_asked = 0;
+  std::vector<std::string> opened;
+  dlg.ask_login = [&](HWND, std::string* id, std::string* password) {
+    ++logins_asked;
+    *id = "admin";
+    *password = "admin";
+    return true;
+  };
+  dlg.open_config = [&](HWND, DeviceLink& link, const DiscoveredDevice& d) {
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_EQ(Loopback(), link.device_ip());
+    opened.push_back(d.entry.host_name);
+  };
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SETUP, BN_CLICKED), 0);
+  EXPECT_EQ(0, logins_asked) << "nothing happens without a selected row";
+
+  dlg.list().Select(1);
+  Change([](bollard_sim::SimConfig& c) { c.login_status = 2; });
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SETUP, BN_CLICKED), 0);
+  EXPECT_EQ((std::vector<std::string>{"Login Failed:: Wrong User ID"}), sink_.messages);
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(2, dlg.list().RowCount()) << "a failed login leaves the list as it was";
+
+  Change([](bollard_sim::SimConfig& c) { c.login_status = 0; });
+  NMHDR dblclk = {dlg.list().hwnd(), IDC_DEVICE_LIST, static_cast<UINT>(NM_DBLCLK)};
+  SendMessageW(dlg.hwnd(), WM_NOTIFY, IDC_DEVICE_LIST, reinterpret_cast<LPARAM>(&dblclk));
+  EXPECT_EQ((std::vector<std::string>{"simcam-b"}), opened) << "a double click works as Setup";
+  EXPECT_EQ(2, logins_asked);
+}
+
+TEST_F(BollardWindows, LoginDialogLimitsItsFields) {
+  CLoginDlg dlg(context_.instance);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  EXPECT_EQ("Login Dialog", WindowText(dlg.hwnd()));
+  EXPECT_EQ(15, SendDlgItemMessageW(dlg.hwnd(), IDC_LOGIN_ID, EM_GETLIMITTEXT, 0, 0));
+  EXPECT_EQ(15, SendDlgItemMessageW(dlg.hwnd(), IDC_LOGIN_PASSWORD, EM_GETLIMITTEXT, 0, 0));
+  EXPECT_TRUE(GetWindowLongW(dlg.Item(IDC_LOGIN_PASSWORD), GWL_STYLE) & ES_PASSWORD);
+  dlg.SetItemText(IDC_LOGIN_ID, "admin");
+  dlg.SetItemText(IDC_LOGIN_PASSWORD, "pw");
+  Shot(dlg.hwnd(), "login");
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(IDOK, dlg.result());
+  EXPECT_EQ("admin", dlg.user_id());
+  EXPECT_EQ("pw", dlg.password());
+}
+
+class ConfigWindows : public BollardWindows {
+ protected:
+  void SetUp() override {
+    BollardWindows::SetUp();
+    link_ = std::make_unique<DeviceLink>(context_.options.link);
+    ASSERT_EQ(0, link_->Open(Loopback()));
+    dlg_ = std::make_unique<CConfigManagerDlg>(context_, *link_, StaticEntry());
+    ASSERT_NE(nullptr, dlg_->Create(nullptr));
+    PumpFor(20);
+  }
+  void TearDown() override {
+    dlg_.reset();
+    link_.reset();
+  }
+  HWND Page() const { return dlg_->network().hwnd(); }
+  bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(Page(), id)) != FALSE; }
+  void Click(HWND parent, int id) {
+    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
+  }
+  uint32_t Address(int id) const {
+    DWORD ip = 0;
+    SendDlgItemMessageW(Page(), id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&ip));
+    return ip;
+  }
+
+  std::unique_ptr<DeviceLink> link_;
+  std::unique_ptr<CConfigManagerDlg> dlg_;
+};
+
+TEST_F(ConfigWindows, SheetIsAChildAtTopLeftWithBothPages) {
+  EXPECT_EQ("Halyd Configration Manager", WindowText(dlg_->hwnd()));
+  HWND sheet = dlg_->sheet().hwnd();
+  ASSERT_NE(nullptr, sheet);
+  EXPECT_TRUE(GetWindowLongW(sheet, GWL_STYLE) & WS_CHILD);
+  EXPECT_EQ(dlg_->hwnd(), GetParent(sheet));
+  RECT r;
+  GetWindowRect(sheet, &r);
+  MapWindowPoints(nullptr, dlg_->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(0, r.left);
+  EXPECT_EQ(0, r.top);
+  HWND tabs = PropSheet_GetTabControl(sheet);
+  ASSERT_EQ(2, TabCtrl_GetItemCount(tabs));
+  const char* names[] = {"Network Setup", "User Manager"};
+  for (int i = 0; i < 2; ++i) {
+    wchar_t text[64] = {};
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(names[i], win32::Narrow(text));
+  }
+  // Styles rather than IsWindowVisible: the dialog stays hidden unless a shot is taken.
+  EXPECT_FALSE(GetWindowLongW(GetDlgItem(sheet, IDOK), GWL_STYLE) & WS_VISIBLE) << "no buttons of the sheet's own";
+  EXPECT_FALSE(GetWindowLongW(GetDlgItem(sheet, IDCANCEL), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_TRUE(GetWindowLongW(sheet, GWL_STYLE) & WS_VISIBLE);
+  for (int id : {IDC_APPLY, IDC_QUIT, IDC_RELOAD}) EXPECT_TRUE(GetWindowLongW(dlg_->Item(id), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(0, dlg_->sheet().ActiveIndex());
+}
+
+TEST_F(ConfigWindows, NetworkPageLoadsTheEntryAndSwitchesGroupsByBootChoice) {
+  EXPECT_EQ("eth0", dlg_->network().ItemText(IDC_DEVICE_NAME));
+  EXPECT_EQ(1, SendDlgItemMessageW(Page(), IDC_DEVICE_NAME, CB_GETCOUNT, 0, 0));
+  EXPECT_EQ(0x7F000001u, Address(IDC_IP_ADDRESS)) << "the address comes from the report's address text";
+  EXPECT_EQ(0xFF000000u, Address(IDC_NETMASK));
+  EXPECT_EQ(0x7F0000FEu, Address(IDC_GATEWAY));
+  EXPECT_EQ("1A", dlg_->network().ItemText(IDC_MAC2));
+  EXPECT_EQ("simcam", dlg_->network().ItemText(IDC_STATIC_HOSTNAME));
+  EXPECT_EQ(15, SendMessageW(GetWindow(GetDlgItem(Page(), IDC_DEVICE_NAME), GW_CHILD), EM_GETLIMITTEXT, 0, 0));
+
+  // Static at first: the manual group works, the DHCP group does not.
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(Page(), IDC_BOOT_STATIC));
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(Page(), IDC_BOOT_DHCP));
+  const int dhcp[] = {IDC_DHCP_HOSTNAME, IDC_DNS};
+  const int manual[] = {IDC_IP_ADDRESS, IDC_NETMASK, IDC_GATEWAY, IDC_STATIC_HOSTNAME};
+  for (int id : dhcp) EXPECT_FALSE(Enabled(id)) << id;
+  for (int id : manual) EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_TRUE(Enabled(IDC_BOOT_DHCP)) << "the radio of the other group stays usable";
+  Shot(dlg_->hwnd(), "network_static");
+
+  SendDlgItemMessageW(Page(), IDC_BOOT_DHCP, BM_CLICK, 0, 0);
+  PumpFor(20);
+  EXPECT_EQ(kBootDhcp, dlg_->network().boot());
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(Page(), IDC_BOOT_DHCP));
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(Page(), IDC_BOOT_STATIC));
+  for (int id : dhcp) EXPECT_TRUE(Enabled(id)) << id;
+  for (int id : manual) EXPECT_FALSE(Enabled(id)) << id;
+  EXPECT_TRUE(Enabled(IDC_BOOT_STATIC));
+  Shot(dlg_->hwnd(), "network_dhcp");
+
+  Click(Page(), IDC_BOOT_STATIC);
+  for (int id : dhcp) EXPECT_FALSE(Enabled(id)) << id;
+  for (int id : manual) EXPECT_TRUE(Enabled(id)) << id;
+  for (int id : {IDC_MAC1, IDC_MAC6})
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(Page(), id), GWL_STYLE) & ES_READONLY) << "MAC parts are never editable";
+}
+
+TEST_F(ConfigWindows, ApplyWritesTheInterfaceFileAndSendsIt) {
+  dlg_->network().SetItemText(IDC_STATIC_HOSTNAME, "");
+  Click(dlg_->hwnd(), IDC_APPLY);
+  EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
+  EXPECT_TRUE(device_.received_configs().empty());
+
+  sink_.messages.clear();
+  dlg_->network().SetItemText(IDC_STATIC_HOSTNAME, "cam1");
+  SendDlgItemMessageW(Page(), IDC_IP_ADDRESS, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 1, 2, 3));
+  SendDlgItemMessageW(Page(), IDC_NETMASK, IPM_SETADDRESS, 0, MAKEIPADDRESS(255, 255, 255, 0));
+  SendDlgItemMessageW(Page(), IDC_GATEWAY, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 1, 2, 1));
+  Click(dlg_->hwnd(), IDC_APPLY);
+  const std::string expected =
+      "DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=static\nIPADDR=10.1.2.3\nNETMASK=255.255.255.0\nGATEWAY=10.1.2.1\n"
+      "MACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=cam1\n";
+  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  EXPECT_EQ(expected, ReadFile(os::TempDirectory() + "eth0"));
+  ASSERT_EQ(1u, device_.received_configs().size());
+  EXPECT_EQ(expected, device_.received_configs()[0].text);
+
+  // DHCP: five lines, the DHCP host name; a refused configuration says so.
+  sink_.messages.clear();
+  Change([](bollard_sim::SimConfig& c) { c.apply_result = 1; });
+  Click(Page(), IDC_BOOT_DHCP);
+  Click(dlg_->hwnd(), IDC_APPLY);
+  EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
+  dlg_->network().SetItemText(IDC_DHCP_HOSTNAME, "dcam");
+  Click(dlg_->hwnd(), IDC_APPLY);
+  EXPECT_EQ("DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=dhcp\nMACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=dcam\n",
+            ReadFile(os::TempDirectory() + "eth0"));
+  EXPECT_EQ("ERROR:: Network Configutation..........Failed", sink_.messages.back());
+  std::remove((os::TempDirectory() + "eth0").c_str());
+
+  // Reload puts the entry back, without touching the boot choice.
+  Click(dlg_->hwnd(), IDC_RELOAD);
+  EXPECT_EQ(0x7F000001u, Address(IDC_IP_ADDRESS));
+  EXPECT_EQ("simcam", dlg_->network().ItemText(IDC_STATIC_HOSTNAME));
+}
+
+TEST_F(ConfigWindows, InterfaceFileGoesToDriveC) {
+  context_.options.file_dir.clear();
+  ASSERT_EQ("c:\\", context_.FileDirectory());
+  Click(dlg_->hwnd(), IDC_APPLY);
+  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  EXPECT_EQ(0u, ReadFile("c:\\eth0").find("DEVICE=eth0\n"));
+  std::remove("c:\\eth0");
+}
+
+TEST_F(ConfigWindows, ReportsDuringApplyFeedTheDeviceChoice) {
+  bollard_sim::SimConfig config;
+  Change([](bollard_sim::SimConfig& c) {
+    c.reports_before_result = 1;
+    c.config_text = "DEVICE=eth0\nIPADDR=10.9.8.7\nNETMASK=255.255.0.0\nGATEWAY=10.9.0.1\n#\n";
+    c.interface_count = 1;
+  });
+  Click(dlg_->hwnd(), IDC_APPLY);
+  ASSERT_EQ(1u, dlg_->received().size());
+  SendDlgItemMessageW(Page(), IDC_DEVICE_NAME, CB_SETCURSEL, 0, 0);
+  SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(IDC_DEVICE_NAME, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(Page(), IDC_DEVICE_NAME)));
+  EXPECT_EQ(0x0A090807u, Address(IDC_IP_ADDRESS));
+  EXPECT_EQ(0xFFFF0000u, Address(IDC_NETMASK));
+  EXPECT_EQ(0x0A090001u, Address(IDC_GATEWAY));
+}
+
+TEST_F(ConfigWindows, UserPageListsOnFirstShowAndEditsRows) {
+  Change([](bollard_sim::SimConfig& c) { c.users = {{"admin", "Administrator", "admin"}, {"op", "Operator", "x"}}; });
+  dlg_->sheet().SetActive(CHYConfigSheet::kUserPage);
+  PumpFor(50);
+  CUserManagePage& page = dlg_->users();
+  ASSERT_NE(nullptr, page.hwnd());
+  EXPECT_EQ(CHYConfigSheet::kUserPage, dlg_->sheet().ActiveIndex());
+  ASSERT_EQ(2, page.list().RowCount()) << "the list is asked for when the page is first shown";
+  EXPECT_EQ("User ID", page.list().ColumnTitle(0));
+  EXPECT_EQ("User Name", page.list().ColumnTitle(1));
+  EXPECT_EQ(220, page.list().ColumnWidth(0));
+  EXPECT_EQ(220, page.list().ColumnWidth(1));
+  EXPECT_EQ("Operator", page.list().Text(1, 1));
+  Shot(dlg_->hwnd(), "user_page");
+
+  std::vector<UserRow> edits = {{"guest", "Guest", "g"}};
+  std::vector<UserRow> shown;
+  page.edit_user = [&](HWND, UserRow* row, bool) {
+    shown.push_back(*row);
+    if (edits.empty()) return false;
+    *row = edits.front();
+    edits.erase(edits.begin());
+    return true;
+  };
+  Click(page.hwnd(), IDC_USER_ADD);
+  ASSERT_EQ(3, page.list().RowCount());
+  EXPECT_EQ("guest", page.list().Text(2, 0));
+  edits = {{"guest", "Again", "g"}};
+  Click(page.hwnd(), IDC_USER_ADD);
+  EXPECT_EQ(3, page.list().RowCount());
+  EXPECT_EQ("ERROR:: duplicated user account added", sink_.messages.back());
+
+  // Modify: nothing selected, then a refused change that still renames the row.
+  sink_.messages.clear();
+  page.list().Select(-1);
+  Click(page.hwnd(), IDC_USER_MODIFY);
+  EXPECT_EQ((std::vector<std::string>{"Please select an user account"}), sink_.messages);
+  page.list().Select(1);
+  Change([](bollard_sim::SimConfig& c) { c.op_result = 1; });
+  shown.clear();
+  edits = {{"op", "Night operator", "y"}};
+  Click(page.hwnd(), IDC_USER_MODIFY);
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ("op", shown[0].user_id);
+  EXPECT_EQ("Operator", shown[0].password) << "the row's third string fills the password fields";
+  EXPECT_EQ("Night operator", page.list().Text(1, 1));
+  EXPECT_EQ("ERROR:: Modification of an user account........Fail", sink_.messages.back());
+
+  // Delete asks first; "done" removes the row.
+  Change([](bollard_sim::SimConfig& c) { c.op_result = -1; });
+  sink_.answer = false;
+  Click(page.hwnd(), IDC_USER_DELETE);
+  EXPECT_EQ(3, page.list().RowCount());
+  sink_.answer = true;
+  Click(page.hwnd(), IDC_USER_DELETE);
+  EXPECT_EQ(2, page.list().RowCount());
+  EXPECT_EQ("Deleting user account......done", sink_.messages.back());
+  EXPECT_EQ("guest", page.list().Text(1, 0));
+
+  // Apply and Reload on this page list the device's accounts again.
+  Change([](bollard_sim::SimConfig& c) { c.users.push_back({"new", "Newcomer", "n"}); });
+  Click(dlg_->hwnd(), IDC_APPLY);
+  EXPECT_EQ(3, page.list().RowCount());
+  Change([](bollard_sim::SimConfig& c) { c.list_count = 201; });
+  Click(dlg_->hwnd(), IDC_RELOAD);
+  EXPECT_EQ(0, page.list().RowCount());
+}
+
+TEST_F(BollardWindows, UserDialogRefusesInOrder) {
+  CUserInfoDlg dlg(context_.instance, sink_, UserRow{}, false);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  EXPECT_EQ("User Info", WindowText(dlg.hwnd()));
+  EXPECT_EQ(15, SendDlgItemMessageW(dlg.hwnd(), IDC_USER_ID, EM_GETLIMITTEXT, 0, 0));
+  EXPECT_EQ(31, SendDlgItemMessageW(dlg.hwnd(), IDC_USER_NAME, EM_GETLIMITTEXT, 0, 0));
+  EXPECT_EQ(15, SendDlgItemMessageW(dlg.hwnd(), IDC_USER_PASSWORD, EM_GETLIMITTEXT, 0, 0));
+  EXPECT_EQ(15, SendDlgItemMessageW(dlg.hwnd(), IDC_USER_CONFIRM, EM_GETLIMITTEXT, 0, 0));
+  auto ok = [&] { SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); };
+  // Each step fills one more field; the password is filled before the name to
+  // show that the name is still asked for first.
+  ok();
+  dlg.SetItemText(IDC_USER_ID, "guest");
+  dlg.SetItemText(IDC_USER_PASSWORD, "one");
+  ok();
+  dlg.SetItemText(IDC_USER_NAME, "Guest");
+  dlg.SetItemText(IDC_USER_PASSWORD, "");
+  ok();
+  dlg.SetItemText(IDC_USER_PASSWORD, "one");
+  ok();
+  dlg.SetItemText(IDC_USER_CONFIRM, "two");
+  ok();
+  EXPECT_EQ((std::vector<std::string>{"Please Input a User ID", "Please Input a User Name", "Please Input a Password",
+                                      "Please Confirm a Password", "Password and Confirmed Password is not same"}),
+            sink_.messages);
+  EXPECT_EQ(-1, dlg.result()) << "a refused OK leaves the dialog open";
+  Shot(dlg.hwnd(), "user_info");
+  dlg.SetItemText(IDC_USER_CONFIRM, "one");
+  ok();
+  EXPECT_EQ(IDOK, dlg.result());
+  EXPECT_EQ("guest", dlg.row().user_id);
+  EXPECT_EQ("Guest", dlg.row().user_name);
+  EXPECT_EQ("one", dlg.row().password);
+  EXPECT_EQ(5u, sink_.messages.size());
+}
+
+TEST_F(BollardWindows, UserDialogForModifyKeepsTheIdFixed) {
+  CUserInfoDlg dlg(context_.instance, sink_, UserRow{"op", "Operator", "Operator"}, true);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  EXPECT_TRUE(GetWindowLongW(dlg.Item(IDC_USER_ID), GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ("op", dlg.ItemText(IDC_USER_ID));
+  EXPECT_EQ("Operator", dlg.ItemText(IDC_USER_PASSWORD));
+  EXPECT_EQ("Operator", dlg.ItemText(IDC_USER_CONFIRM));
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(IDOK, dlg.result());
+  EXPECT_TRUE(sink_.messages.empty());
+}
+
+TEST(Win32Text, KoreanRoundTripsThroughUtf16) {
+  std::string text = "Windows 소켓 초기화에 실패하였습니다.";
+  std::wstring wide = win32::Widen(text);
+  EXPECT_EQ(L'\uC18C', wide[8]);
+  EXPECT_EQ(text, win32::Narrow(wide));
+}
+
+}  // namespace
+}  // namespace bollard
