@@ -1,0 +1,87 @@
+#pragma once
+// Variable-length code tables of the macroblock layer, written out from the
+// code tables of ISO/IEC 14496-2 (Annex B) and ITU-T H.263, and the lookup
+// tables built from them once per process.
+#include <cstdint>
+
+namespace video {
+
+// One code word as the standards print it: bits as '0'/'1' (spaces ignored),
+// without the trailing sign bit where the table has one.
+struct VlcCode {
+  const char* bits;
+  int16_t value;
+};
+
+// (last, run, level) code of a transform coefficient table.
+struct TcoefCode {
+  const char* bits;
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;
+};
+
+extern const VlcCode kMcbpcIntraCodes[];  // value: cbpc | mb_type << 2; -1 stuffing
+extern const int kMcbpcIntraCount;
+extern const VlcCode kMcbpcInterCodes[];
+extern const int kMcbpcInterCount;
+extern const VlcCode kCbpyCodes[];  // value: CBPY of an intra macroblock
+extern const int kCbpyCount;
+extern const VlcCode kMvdCodes[];  // value: magnitude 0..32 (sign bit follows if non-zero)
+extern const int kMvdCount;
+extern const VlcCode kDcSizeLumaCodes[];
+extern const int kDcSizeLumaCount;
+extern const VlcCode kDcSizeChromaCodes[];
+extern const int kDcSizeChromaCount;
+extern const TcoefCode kTcoefInterCodes[];  // also H.263's TCOEF table
+extern const int kTcoefInterCount;
+extern const TcoefCode kTcoefIntraCodes[];
+extern const int kTcoefIntraCount;
+extern const char* const kTcoefEscape;
+
+// Flat lookup: index by Show(bits); len 0 marks an invalid code.
+struct VlcEntry {
+  int16_t value;
+  uint8_t len;
+};
+constexpr int16_t kVlcStuffing = -1;
+constexpr int16_t kVlcEscape = -2;
+
+struct TcoefEntry {
+  uint8_t len;  // 0 invalid
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;  // 0 for the escape code
+};
+
+struct TcoefTable {
+  static constexpr int kBits = 12;
+  TcoefEntry entries[1 << kBits];
+  uint8_t maxLevel[2][64];  // LMAX by last, run
+  uint8_t maxRun[2][32];    // RMAX by last, level (0 if no code)
+};
+
+struct VlcTables {
+  static constexpr int kMcbpcBits = 9;
+  static constexpr int kCbpyBits = 6;
+  static constexpr int kMvdBits = 12;
+  static constexpr int kDcBits = 12;
+  VlcEntry mcbpcIntra[1 << kMcbpcBits];
+  VlcEntry mcbpcInter[1 << kMcbpcBits];
+  VlcEntry cbpy[1 << kCbpyBits];
+  VlcEntry mvd[1 << kMvdBits];
+  VlcEntry dcLuma[1 << kDcBits];
+  VlcEntry dcChroma[1 << kDcBits];
+  TcoefTable intra;
+  TcoefTable inter;
+};
+
+// Built on first use (thread-safe) and shared by every decoder.
+const VlcTables& GetVlcTables();
+
+// Fills a flat table; returns false if two codes collide or a code is too long.
+bool BuildVlcLookup(const VlcCode* codes, int count, int bits, VlcEntry* out);
+int CodeLength(const char* bits);
+uint32_t CodeValue(const char* bits);
+
+}  // namespace video

@@ -1,0 +1,64 @@
+#pragma once
+// The arithmetic kernels of the decoder, chosen once per decoder object by
+// processor features. Every variant must give the results of the plain set
+// (the inverse DCT of a processor-specific set may instead stay within IEEE 1180).
+#include <cstdint>
+
+namespace video {
+
+// Motion-compensated prediction of a square block: dst has its own stride.
+using PredictFn = void (*)(uint8_t* dst, int dstStride, const uint8_t* src, int srcStride);
+
+struct PostFilterArgs {
+  const uint8_t* planes[3];  // origins of Y, U, V in the padded picture
+  int strides[3];
+  uint8_t* out;              // I420 destination, width * height * 3 / 2 bytes
+  int width;
+  int height;
+  const uint8_t* mbQuant;    // one quantiser per macroblock, row by row
+  int mbWidth;
+};
+
+// Prediction kernel index within a group of seven: copy, then
+// (horizontal, vertical, both) half positions, each with rounding 0 and 1.
+enum PredictIndex { kPredCopy = 0, kPredH0, kPredH1, kPredV0, kPredV1, kPredHV0, kPredHV1 };
+
+inline int PredictIndexFor(int halfX, int halfY, int rounding) {
+  if (!halfX && !halfY) return kPredCopy;
+  int base = halfX && halfY ? kPredHV0 : (halfX ? kPredH0 : kPredV0);
+  return base + rounding;
+}
+
+struct KernelTable {
+  void (*idct)(int16_t* block);                                          // slot 0
+  void (*dequant)(int16_t* block, int quant, int first);                 // slot 1 (one block)
+  void (*writeMacroblock)(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v,
+                          int lumaStride, int chromaStride);            // slot 2
+  PredictFn predict16[7];                                                // slots 3-9
+  PredictFn predict8[7];                                                 // slots 10-16
+  void (*addBlock)(uint8_t* pred, int stride, const int16_t* residual);  // slot 17
+  void (*storeIntra)(uint8_t* dst, int stride, const int16_t* block);    // slot 18
+  void (*postFilter)(const PostFilterArgs& args);                        // slot 19
+};
+
+// Which kernel set the processor allows.
+struct CpuFeatures {
+  bool mmx = false;
+  bool sse = false;
+  bool sse2 = false;
+  bool mmxExt = false;
+  bool amd3dnow = false;
+  bool amd3dnowExt = false;
+};
+
+CpuFeatures DetectCpuFeatures();
+void InitPlainKernels(KernelTable& k);
+// Overrides the slots that have an SSE2 version; a no-op off x86.
+void InitSse2Kernels(KernelTable& k);
+// Plain set, then the best set the features allow.
+void SelectKernels(KernelTable& k, const CpuFeatures& cpu);
+
+// The plain inverse DCT (also the reference for tests).
+void IdctPlain(int16_t* block);
+
+}  // namespace video

@@ -1,0 +1,145 @@
+// Inter macroblocks: half-sample motion compensation from the reference
+// picture (with clamped reads for vectors past the padded border), residual
+// decoding, not-coded copies, concealment and reference border extension.
+#include <cstring>
+
+#include "codec/video/macroblock/mb_layer.h"
+
+namespace video {
+namespace {
+
+constexpr int kEdgeStride = 24;
+
+// Predicts a size x size block at (x, y) of a plane displaced by a half-sample
+// vector. Reads stay inside the padded plane; further out the source block is
+// gathered from clamped positions, which equals an endless border.
+void PredictBlock(DecoderContext& d, const uint8_t* plane, int stride, int w, int h, int pad,
+                  int x, int y, int mvx, int mvy, int size, uint8_t* dst, int dstStride,
+                  const PredictFn* fns) {
+  const int ix = x + (mvx >> 1), iy = y + (mvy >> 1);
+  const int fn = PredictIndexFor(mvx & 1, mvy & 1, d.hc.h.roundingType);
+  if (ix >= -pad && iy >= -pad && ix + size + 1 <= w + pad && iy + size + 1 <= h + pad) {
+    fns[fn](dst, dstStride, plane + iy * stride + ix, stride);
+    return;
+  }
+  for (int r = 0; r <= size; ++r) {
+    const uint8_t* row = plane + ClampInt(iy + r, 0, h - 1) * stride;
+    for (int c = 0; c <= size; ++c) d.edge[r * kEdgeStride + c] = row[ClampInt(ix + c, 0, w - 1)];
+  }
+  fns[fn](dst, dstStride, d.edge, kEdgeStride);
+}
+
+inline int ChromaFromOne(int v) {
+  static const int kRound[4] = {0, 1, 1, 1};
+  return (v >> 2) * 2 + kRound[v & 3];
+}
+
+inline int ChromaFromSum(int sum) {
+  static const int kRound[16] = {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2};
+  return (sum >> 4) * 2 + kRound[sum & 15];
+}
+
+void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVectors) {
+  const int ref = 1 - d.cur;
+  const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
+  const uint8_t* luma = d.Y(ref);
+  int cmx, cmy;
+  if (fourVectors) {
+    for (int b = 0; b < 4; ++b) {
+      PredictBlock(d, luma, d.lumaStride, d.width, d.height, 16, x + (b & 1) * 8, y + (b >> 1) * 8,
+                   m.mvx[b], m.mvy[b], 8, d.work + (b & 1) * 8 + (b >> 1) * 128, 16, d.k.predict8);
+    }
+    cmx = ChromaFromSum(m.mvx[0] + m.mvx[1] + m.mvx[2] + m.mvx[3]);
+    cmy = ChromaFromSum(m.mvy[0] + m.mvy[1] + m.mvy[2] + m.mvy[3]);
+  } else {
+    PredictBlock(d, luma, d.lumaStride, d.width, d.height, 16, x, y, m.mvx[0], m.mvy[0], 16, d.work,
+                 16, d.k.predict16);
+    cmx = ChromaFromOne(m.mvx[0]);
+    cmy = ChromaFromOne(m.mvy[0]);
+  }
+  const int cw = d.width / 2, ch = d.height / 2;
+  PredictBlock(d, d.U(ref), d.chromaStride, cw, ch, 8, x / 2, y / 2, cmx, cmy, 8, d.work + 256, 8,
+               d.k.predict8);
+  PredictBlock(d, d.V(ref), d.chromaStride, cw, ch, 8, x / 2, y / 2, cmx, cmy, 8, d.work + 320, 8,
+               d.k.predict8);
+}
+
+}  // namespace
+
+void WriteMacroblock(DecoderContext& d, int mb) {
+  const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
+  d.k.writeMacroblock(d.work, d.Y(d.cur) + y * d.lumaStride + x,
+                      d.U(d.cur) + (y / 2) * d.chromaStride + x / 2,
+                      d.V(d.cur) + (y / 2) * d.chromaStride + x / 2, d.lumaStride, d.chromaStride);
+}
+
+void PredictInterMacroblock(DecoderContext& d, int mb) {
+  const MacroblockInfo& m = d.Cur()[mb];
+  PredictWith(d, mb, m, m.mbType == kMbInter4V);
+}
+
+bool DecodeInterResidual(DecoderContext& d, int mb) {
+  const MacroblockInfo& m = d.Cur()[mb];
+  for (int b = 0; b < 6; ++b) {
+    if (!((m.cbp >> (5 - b)) & 1)) continue;
+    int16_t* blk = d.coeffs[b];
+    std::memset(blk, 0, 64 * sizeof(int16_t));
+    if (ReadCoefficients(d, blk, kZigzagScan, 0, false) < 0) return false;
+    d.k.dequant(blk, m.quant, 0);
+    d.k.idct(blk);
+    uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
+    d.k.addBlock(dst, b < 4 ? 16 : 8, blk);
+  }
+  WriteMacroblock(d, mb);
+  return true;
+}
+
+void SetNotCoded(DecoderContext& d, MacroblockInfo& m) {
+  m.notCoded = 1;
+  m.acPred = 0;
+  m.cbp = 0;
+  m.mbType = kMbInter;
+  m.useIntraDcVlc = 0;
+  m.quant = static_cast<uint8_t>(d.quant);
+  for (int i = 0; i < 4; ++i) m.mvx[i] = m.mvy[i] = 0;
+}
+
+void CopyNotCoded(DecoderContext& d, int mb) {
+  PredictWith(d, mb, d.Cur()[mb], false);
+  WriteMacroblock(d, mb);
+}
+
+void ConcealRange(DecoderContext& d, int from, int to) {
+  if (to > d.mbCount) to = d.mbCount;
+  for (int mb = from < 0 ? 0 : from; mb < to; ++mb) {
+    MacroblockInfo& m = d.Cur()[mb];
+    m = d.Prev()[mb];
+    PredictWith(d, mb, m, false);
+    WriteMacroblock(d, mb);
+  }
+}
+
+void ExtendReference(DecoderContext& d) {
+  const int ref = 1 - d.cur;
+  struct Plane {
+    uint8_t* origin;
+    int w, h, stride, pad;
+  } planes[3] = {{d.Y(ref), d.width, d.height, d.lumaStride, 16},
+                 {d.U(ref), d.width / 2, d.height / 2, d.chromaStride, 8},
+                 {d.V(ref), d.width / 2, d.height / 2, d.chromaStride, 8}};
+  for (const Plane& p : planes) {
+    for (int y = 0; y < p.h; ++y) {
+      uint8_t* row = p.origin + y * p.stride;
+      std::memset(row - p.pad, row[0], p.pad);
+      std::memset(row + p.w, row[p.w - 1], p.pad);
+    }
+    const uint8_t* top = p.origin - p.pad;
+    const uint8_t* bottom = p.origin + (p.h - 1) * p.stride - p.pad;
+    for (int i = 1; i <= p.pad; ++i) {
+      std::memcpy(p.origin - p.pad - i * p.stride, top, p.w + 2 * p.pad);
+      std::memcpy(p.origin - p.pad + (p.h - 1 + i) * p.stride, bottom, p.w + 2 * p.pad);
+    }
+  }
+}
+
+}  // namespace video

@@ -1,0 +1,176 @@
+// Intra macroblocks: DC and AC prediction from the neighbouring blocks,
+// inverse quantisation, inverse DCT and store.
+#include <cstdlib>
+#include <cstring>
+
+#include "codec/video/macroblock/mb_layer.h"
+
+namespace video {
+namespace {
+
+int LumaDcScaler(int q) {
+  if (q <= 4) return 8;
+  if (q <= 8) return 2 * q;
+  if (q <= 24) return q + 8;
+  return 2 * q - 16;
+}
+
+int ChromaDcScaler(int q) {
+  if (q <= 4) return 8;
+  if (q <= 24) return (q + 13) / 2;
+  return q - 6;
+}
+
+// Integer division rounded to nearest, halves away from zero.
+inline int RoundDiv(int a, int b) { return a >= 0 ? (a + b / 2) / b : -((-a + b / 2) / b); }
+
+inline int16_t Clip2048(int v) { return static_cast<int16_t>(ClampInt(v, -2048, 2047)); }
+
+// A neighbouring block usable for prediction.
+struct Neighbour {
+  const MacroblockInfo* mb = nullptr;
+  int block = 0;
+  const PredictionRecord* Record() const { return mb ? &mb->pred[block] : nullptr; }
+};
+
+// For luma block b: where A (left), B (above-left) and C (above) come from.
+// Macroblock codes: 0 current, 1 left, 2 above, 3 above-left.
+struct Source {
+  int mb, block;
+};
+const Source kLumaSources[4][3] = {
+    {{1, 1}, {3, 3}, {2, 2}},
+    {{0, 0}, {2, 2}, {2, 3}},
+    {{1, 3}, {1, 1}, {0, 0}},
+    {{0, 2}, {0, 0}, {0, 1}},
+};
+
+bool AcPredictAndCheck(int16_t* blk, const Neighbour& p, bool fromAbove, int quant) {
+  const PredictionRecord* r = p.Record();
+  if (r) {
+    int pq = p.mb->quant;
+    for (int k = 1; k < 8; ++k) {
+      int v = fromAbove ? r->row[k - 1] : r->col[k - 1];
+      if (pq != quant) v = RoundDiv(v * pq, quant);
+      int16_t& dst = fromAbove ? blk[k] : blk[8 * k];
+      dst = Clip2048(dst + v);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
+  MacroblockInfo& m = d.Cur()[mb];
+  const int mbx = mb % d.mbWidth, mby = mb / d.mbWidth;
+  auto neighbour = [&](int dx, int dy) -> const MacroblockInfo* {
+    int x = mbx + dx, y = mby + dy;
+    if (x < 0 || y < 0) return nullptr;
+    int index = y * d.mbWidth + x;
+    if (index < d.packetStart) return nullptr;
+    const MacroblockInfo& n = d.Cur()[index];
+    return n.mbType == kMbIntra || n.mbType == kMbIntraQ ? &n : nullptr;
+  };
+  const MacroblockInfo* mbs[4] = {&m, neighbour(-1, 0), neighbour(0, -1), neighbour(-1, -1)};
+  const int q = m.quant;
+  const int lumaScaler = LumaDcScaler(q), chromaScaler = ChromaDcScaler(q);
+
+  for (int b = 0; b < 6; ++b) {
+    int16_t* blk = d.coeffs[b];
+    std::memset(blk, 0, 64 * sizeof(int16_t));
+    Neighbour a, bb, c;
+    if (b < 4) {
+      const Source* s = kLumaSources[b];
+      a = {mbs[s[0].mb], s[0].block};
+      bb = {mbs[s[1].mb], s[1].block};
+      c = {mbs[s[2].mb], s[2].block};
+    } else {
+      a = {mbs[1], b};
+      bb = {mbs[3], b};
+      c = {mbs[2], b};
+    }
+    const int fa = a.mb ? a.Record()->dc : 1024;
+    const int fb = bb.mb ? bb.Record()->dc : 1024;
+    const int fc = c.mb ? c.Record()->dc : 1024;
+    const bool fromAbove = std::abs(fa - fb) < std::abs(fb - fc);
+    const Neighbour& p = fromAbove ? c : a;
+    const int predDc = fromAbove ? fc : fa;
+    const int scaler = b < 4 ? lumaScaler : chromaScaler;
+
+    int diff = 0;
+    int first = 0;
+    if (m.useIntraDcVlc) {
+      if (dcDiffs) {
+        diff = dcDiffs[b];
+      } else if (!ReadDcDifferential(d, b < 4, &diff)) {
+        return false;
+      }
+      first = 1;
+    }
+    const bool coded = (m.cbp >> (5 - b)) & 1;
+    const uint8_t* scan = !m.acPred ? kZigzagScan
+                                    : (fromAbove ? kAlternateHorizontalScan : kAlternateVerticalScan);
+    if (coded && ReadCoefficients(d, blk, scan, first, true) < 0) return false;
+    if (!m.useIntraDcVlc) {
+      diff = blk[0];
+      blk[0] = 0;
+    }
+    const int16_t dc = Clip2048((diff + RoundDiv(predDc, scaler)) * scaler);
+    if (m.acPred) AcPredictAndCheck(blk, p, fromAbove, q);
+
+    PredictionRecord& rec = m.pred[b];
+    rec.dc = dc;
+    for (int k = 1; k < 8; ++k) {
+      rec.row[k - 1] = blk[k];
+      rec.col[k - 1] = blk[8 * k];
+    }
+    bool hasAc = false;
+    if (coded || m.acPred) {
+      for (int k = 1; k < 64 && !hasAc; ++k) hasAc = blk[k] != 0;
+    }
+    uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
+    const int stride = b < 4 ? 16 : 8;
+    if (hasAc) {
+      d.k.dequant(blk, q, 1);
+      blk[0] = dc;
+      d.k.idct(blk);
+    } else {
+      int16_t v = static_cast<int16_t>((dc + 4) >> 3);
+      for (int k = 0; k < 64; ++k) blk[k] = v;
+    }
+    d.k.storeIntra(dst, stride, blk);
+  }
+  return true;
+}
+
+bool DecodeShortIntraMacroblock(DecoderContext& d, int mb) {
+  MacroblockInfo& m = d.Cur()[mb];
+  BitReader& br = d.hc.br;
+  for (int b = 0; b < 6; ++b) {
+    int16_t* blk = d.coeffs[b];
+    std::memset(blk, 0, 64 * sizeof(int16_t));
+    int dcCode = static_cast<int>(br.Get(8));
+    const int dc = (dcCode == 255 ? 128 : dcCode) * 8;
+    bool hasAc = false;
+    if ((m.cbp >> (5 - b)) & 1) {
+      if (ReadCoefficients(d, blk, kZigzagScan, 1, true) < 0) return false;
+      for (int k = 1; k < 64 && !hasAc; ++k) hasAc = blk[k] != 0;
+    }
+    m.pred[b].dc = static_cast<int16_t>(dc);
+    uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
+    const int stride = b < 4 ? 16 : 8;
+    if (hasAc) {
+      d.k.dequant(blk, m.quant, 1);
+      blk[0] = static_cast<int16_t>(dc);
+      d.k.idct(blk);
+    } else {
+      int16_t v = static_cast<int16_t>((dc + 4) >> 3);
+      for (int k = 0; k < 64; ++k) blk[k] = v;
+    }
+    d.k.storeIntra(dst, stride, blk);
+  }
+  return true;
+}
+
+}  // namespace video

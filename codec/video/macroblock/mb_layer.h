@@ -1,0 +1,37 @@
+#pragma once
+// Macroblock layer internals shared by the picture loops.
+#include "codec/video/decoder_context.h"
+
+namespace video {
+
+extern const uint8_t kZigzagScan[64];
+extern const uint8_t kAlternateHorizontalScan[64];
+extern const uint8_t kAlternateVerticalScan[64];
+
+// Syntax elements (mb_syntax.cpp). Each returns false (or -1) on an invalid code.
+bool ReadMcbpc(DecoderContext& d, bool pVop, int* mbType, int* cbpc);
+int ReadCbpy(DecoderContext& d);
+void ApplyDquant(DecoderContext& d);
+bool UsesIntraDcVlc(const DecoderContext& d);
+bool ReadMotionVectors(DecoderContext& d, int mb);
+bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff);
+// Run/level events into block[scan[pos]] from pos = first on. Returns the scan
+// position after the last coefficient, or -1 on an invalid code or overrun.
+int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra);
+
+// Reconstruction (intra_blocks.cpp, inter_blocks.cpp).
+bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs);
+bool DecodeShortIntraMacroblock(DecoderContext& d, int mb);
+void PredictInterMacroblock(DecoderContext& d, int mb);
+bool DecodeInterResidual(DecoderContext& d, int mb);
+void CopyNotCoded(DecoderContext& d, int mb);
+void SetNotCoded(DecoderContext& d, MacroblockInfo& m);
+// Copies the work buffer into the current picture (kernel slot 2).
+void WriteMacroblock(DecoderContext& d, int mb);
+
+// One macroblock of the ordinary syntax or the short video header.
+bool DecodeMacroblock(DecoderContext& d, int mb);
+
+inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+}  // namespace video

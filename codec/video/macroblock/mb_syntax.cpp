@@ -1,0 +1,205 @@
+// Variable-length syntax elements of the macroblock layer.
+#include "codec/video/macroblock/mb_layer.h"
+
+namespace video {
+
+bool ReadMcbpc(DecoderContext& d, bool pVop, int* mbType, int* cbpc) {
+  BitReader& br = d.hc.br;
+  const VlcEntry& e = (pVop ? d.vlc->mcbpcInter : d.vlc->mcbpcIntra)[br.Show(VlcTables::kMcbpcBits)];
+  if (!e.len) return false;
+  br.Skip(e.len);
+  if (e.value == kVlcStuffing) {
+    *mbType = kMbStuffing;
+    *cbpc = 0;
+    return true;
+  }
+  *mbType = e.value >> 2;
+  *cbpc = e.value & 3;
+  return true;
+}
+
+int ReadCbpy(DecoderContext& d) {
+  BitReader& br = d.hc.br;
+  const VlcEntry& e = d.vlc->cbpy[br.Show(VlcTables::kCbpyBits)];
+  if (!e.len) return -1;
+  br.Skip(e.len);
+  return e.value;
+}
+
+void ApplyDquant(DecoderContext& d) {
+  static const int kDquant[4] = {-1, -2, 1, 2};
+  d.quant = ClampInt(d.quant + kDquant[d.hc.br.Get(2)], 1, 31);
+}
+
+bool UsesIntraDcVlc(const DecoderContext& d) {
+  static const int kThreshold[8] = {64, 13, 15, 17, 19, 21, 23, 0};
+  return d.quant < kThreshold[d.hc.h.intraDcVlcThr & 7];
+}
+
+namespace {
+
+bool ReadMvComponent(DecoderContext& d, int pred, int* out) {
+  BitReader& br = d.hc.br;
+  const VlcEntry& e = d.vlc->mvd[br.Show(VlcTables::kMvdBits)];
+  if (!e.len) return false;
+  br.Skip(e.len);
+  const int fcode = d.hc.h.fcode;
+  const int f = 1 << (fcode - 1);
+  int diff = e.value;
+  if (diff) {
+    bool negative = br.Get1();
+    if (f > 1) diff = (diff - 1) * f + static_cast<int>(br.Get(fcode - 1)) + 1;
+    if (negative) diff = -diff;
+  }
+  int v = pred + diff;
+  const int low = -32 * f, high = 32 * f - 1;
+  if (v < low) v += 64 * f;
+  if (v > high) v -= 64 * f;
+  *out = v;
+  return true;
+}
+
+// Candidate (macroblock offset, block) pairs per luma block: left, above, above-right.
+struct Candidate {
+  int dx, dy, block;
+};
+const Candidate kCandidates[4][3] = {
+    {{-1, 0, 1}, {0, -1, 2}, {1, -1, 2}},
+    {{0, 0, 0}, {0, -1, 3}, {1, -1, 2}},
+    {{-1, 0, 3}, {0, 0, 0}, {0, 0, 1}},
+    {{0, 0, 2}, {0, 0, 0}, {0, 0, 1}},
+};
+
+inline int Median(int a, int b, int c) {
+  int lo = a < b ? a : b, hi = a < b ? b : a;
+  return c < lo ? lo : (c > hi ? hi : c);
+}
+
+void PredictVector(DecoderContext& d, int mb, int block, int* px, int* py) {
+  const int mbx = mb % d.mbWidth, mby = mb / d.mbWidth;
+  int vx[3], vy[3];
+  bool valid[3];
+  int invalid = 0;
+  for (int i = 0; i < 3; ++i) {
+    const Candidate& c = kCandidates[block][i];
+    int x = mbx + c.dx, y = mby + c.dy;
+    int index = y * d.mbWidth + x;
+    valid[i] = x >= 0 && x < d.mbWidth && y >= 0 && index >= d.packetStart;
+    if (valid[i]) {
+      const MacroblockInfo& n = d.Cur()[index];
+      vx[i] = n.mvx[c.block];
+      vy[i] = n.mvy[c.block];
+    } else {
+      vx[i] = vy[i] = 0;
+      ++invalid;
+    }
+  }
+  if (invalid == 3) {
+    *px = *py = 0;
+    return;
+  }
+  if (invalid == 2) {
+    for (int i = 0; i < 3; ++i) {
+      if (valid[i]) {
+        *px = vx[i];
+        *py = vy[i];
+      }
+    }
+    return;
+  }
+  *px = Median(vx[0], vx[1], vx[2]);
+  *py = Median(vy[0], vy[1], vy[2]);
+}
+
+}  // namespace
+
+bool ReadMotionVectors(DecoderContext& d, int mb) {
+  MacroblockInfo& m = d.Cur()[mb];
+  const int count = m.mbType == kMbInter4V ? 4 : 1;
+  for (int b = 0; b < count; ++b) {
+    int px, py, x, y;
+    PredictVector(d, mb, b, &px, &py);
+    if (!ReadMvComponent(d, px, &x) || !ReadMvComponent(d, py, &y)) return false;
+    if (count == 1) {
+      for (int i = 0; i < 4; ++i) {
+        m.mvx[i] = static_cast<int16_t>(x);
+        m.mvy[i] = static_cast<int16_t>(y);
+      }
+    } else {
+      m.mvx[b] = static_cast<int16_t>(x);
+      m.mvy[b] = static_cast<int16_t>(y);
+    }
+  }
+  return true;
+}
+
+bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff) {
+  BitReader& br = d.hc.br;
+  const VlcEntry& e = (luma ? d.vlc->dcLuma : d.vlc->dcChroma)[br.Show(VlcTables::kDcBits)];
+  if (!e.len) return false;
+  br.Skip(e.len);
+  int size = e.value;
+  if (size == 0) {
+    *diff = 0;
+    return true;
+  }
+  int code = static_cast<int>(br.Get(size));
+  *diff = (code >> (size - 1)) ? code : code - ((1 << size) - 1);
+  if (size > 8) br.Skip(1);  // marker
+  return true;
+}
+
+int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra) {
+  BitReader& br = d.hc.br;
+  const bool shortHeader = d.hc.h.shortVideoHeader;
+  const TcoefTable& t = (intra && !shortHeader) ? d.vlc->intra : d.vlc->inter;
+  int pos = first;
+  for (;;) {
+    const TcoefEntry* e = &t.entries[br.Show(TcoefTable::kBits)];
+    if (!e->len) return -1;
+    int last, run, level;
+    br.Skip(e->len);
+    if (e->level) {
+      last = e->last;
+      run = e->run;
+      level = br.Get1() ? -e->level : e->level;
+    } else if (shortHeader) {
+      last = static_cast<int>(br.Get1());
+      run = static_cast<int>(br.Get(6));
+      level = static_cast<int8_t>(br.Get(8));
+      if (level == 0) return -1;
+    } else if (br.Show(2) != 3) {
+      // Escape types 1 (0) and 2 (10): a second code whose level or run is offset.
+      bool levelOffset = br.Get1() == 0;
+      if (!levelOffset) br.Skip(1);
+      const TcoefEntry* e2 = &t.entries[br.Show(TcoefTable::kBits)];
+      if (!e2->len || !e2->level) return -1;
+      br.Skip(e2->len);
+      last = e2->last;
+      run = e2->run;
+      level = e2->level;
+      if (levelOffset) {
+        level += t.maxLevel[last][run];
+      } else {
+        run += t.maxRun[last][level] + 1;
+      }
+      if (br.Get1()) level = -level;
+    } else {
+      br.Skip(2);  // escape type 3: fixed-length last, run, level
+      last = static_cast<int>(br.Get1());
+      run = static_cast<int>(br.Get(6));
+      br.Skip(1);
+      level = static_cast<int>(br.Get(12));
+      if (level >= 2048) level -= 4096;
+      br.Skip(1);
+      if (level == 0) return -1;
+    }
+    pos += run;
+    if (pos >= 64) return -1;
+    block[scan[pos]] = static_cast<int16_t>(level);
+    ++pos;
+    if (last) return pos;
+  }
+}
+
+}  // namespace video

@@ -1,0 +1,14 @@
+#pragma once
+#include "codec/video/kernels/kernel_table.h"
+
+namespace video {
+
+// Copies the unpadded picture into args.out (I420) and deblocks its inner 8x8
+// block edges: horizontal edges first, then vertical ones, luma and chroma.
+void PostFilterPlain(const PostFilterArgs& args);
+
+// Filters the ten samples p[0], p[step], ... p[9*step] across the edge between
+// the fifth and the sixth; exposed for tests.
+void FilterEdgeSamples(uint8_t* p, int step, int qp);
+
+}  // namespace video
