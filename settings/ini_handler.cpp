@@ -1,0 +1,229 @@
+#include "settings/ini_handler.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <utility>
+
+#include "os/win32/message_box.h"
+#include "os/win32/text.h"
+#include "settings/ini_text.h"
+#include "settings/message_format.h"
+
+namespace settings {
+namespace {
+
+using win32::Narrow;
+using win32::Widen;
+
+constexpr char kNotInitialised[] = "Please Initialize INI Handler";
+constexpr char kMessageCaption[] = "Halyard";
+constexpr DWORD kStringChars = 512;     // 511 characters and the terminator
+constexpr DWORD kSectionChars = 2048;   // first try; grown until the section fits
+constexpr DWORD kFaceNameChars = 128;   // the file may give up to 127
+
+// Font parameters in the order of the create-font call, with the defaults
+// that apply when [FONT] or one of its keys is absent.
+struct FontKey {
+  const wchar_t* key;
+  int default_value;
+};
+constexpr FontKey kFontKeys[] = {
+    {L"HEIGHT", 12},      {L"WIDTH", 0},         {L"ESCAPEMENT", 0},    {L"ORIENTATION", 0},
+    {L"WEIGHT", 400},     {L"ITALIC", 0},        {L"UNDERLINE", 0},     {L"STRIKEOUT", 0},
+    {L"CHARSET", 1},      {L"OUTPRECISION", 0},  {L"CLIPPRECISION", 0}, {L"QUALITY", 0},
+    {L"PITCH&FAMILY", 32},
+};
+constexpr wchar_t kFontSection[] = L"FONT";
+constexpr wchar_t kFaceNameKey[] = L"FACENAME";
+constexpr wchar_t kDefaultFaceName[] = L"MS Sans Serif";
+
+class BoxPresenter : public MessagePresenter {
+ public:
+  void Present(const std::string& text) override {
+    win32::ShowMessageBox(GetActiveWindow(), text, kMessageCaption, MB_OK);
+  }
+};
+
+// Size of a file in bytes, 0 when it cannot be read.
+unsigned long long FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Creates an empty Unicode settings file so the private-profile writes that
+// follow store their text as UTF-16LE; an existing file is left as it is.
+void CreateUnicodeFile(const std::wstring& path) {
+  win32::UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return;
+  static constexpr unsigned char kBom[] = {0xFF, 0xFE};
+  DWORD written = 0;
+  WriteFile(file.get(), kBom, sizeof kBom, &written, nullptr);
+}
+
+}  // namespace
+
+IniHandler& IniHandler::Instance() {
+  static IniHandler instance;
+  return instance;
+}
+
+void IniHandler::Initialise(const std::string& path, bool in_windows_dir) {
+  std::wstring full = Widen(path);
+  if (in_windows_dir) {
+    DWORD n = GetEnvironmentVariableW(L"windir", nullptr, 0);
+    std::wstring windir(n, L'\0');
+    if (n > 0) windir.resize(GetEnvironmentVariableW(L"windir", windir.data(), n));
+    full = windir + L"\\" + full;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    path_ = full;
+  }
+  BuildFont(full);
+}
+
+void IniHandler::Shutdown() {
+  std::lock_guard lock(mutex_);
+  path_.clear();
+  font_.Reset();
+}
+
+bool IniHandler::IsInitialised() const {
+  std::lock_guard lock(mutex_);
+  return !path_.empty();
+}
+
+std::string IniHandler::Path() const {
+  std::lock_guard lock(mutex_);
+  return Narrow(path_);
+}
+
+HFONT IniHandler::Font() const {
+  std::lock_guard lock(mutex_);
+  return font_.get();
+}
+
+MessagePresenter* IniHandler::SetPresenter(MessagePresenter* presenter) {
+  std::lock_guard lock(mutex_);
+  return std::exchange(presenter_, presenter);
+}
+
+bool IniHandler::CheckInitialised(std::wstring& path) {
+  {
+    std::lock_guard lock(mutex_);
+    path = path_;
+  }
+  if (!path.empty()) return true;
+  Present(kNotInitialised);
+  return false;
+}
+
+void IniHandler::Present(const std::string& text) {
+  MessagePresenter* presenter;
+  {
+    std::lock_guard lock(mutex_);
+    presenter = presenter_;
+  }
+  if (presenter) {
+    presenter->Present(text);
+  } else {
+    BoxPresenter box;
+    box.Present(text);
+  }
+}
+
+std::string IniHandler::GetString(const std::string& section, const std::string& key,
+                                  const std::string& default_text) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return {};
+  wchar_t buf[kStringChars] = {};
+  DWORD n = GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(default_text).c_str(), buf,
+                                     kStringChars, path.c_str());
+  return Narrow(std::wstring_view(buf, std::min<DWORD>(n, kStringChars - 1)));
+}
+
+std::string IniHandler::GetText(const std::string& section, const std::string& key,
+                                const std::string& default_text) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return {};
+  return ExpandLineBreaks(GetString(section, key, default_text));
+}
+
+int IniHandler::GetInt(const std::string& section, const std::string& key, int default_value) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return default_value;
+  return static_cast<int>(
+      GetPrivateProfileIntW(Widen(section).c_str(), Widen(key).c_str(), default_value, path.c_str()));
+}
+
+bool IniHandler::GetBool(const std::string& section, const std::string& key, bool default_value) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return default_value;
+  return IsTrueText(GetString(section, key, default_value ? "TRUE" : "FALSE"));
+}
+
+std::vector<std::string> IniHandler::GetSectionKeys(const std::string& section) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return {};
+  std::wstring wsection = Widen(section);
+  // The lookup answers size - 2 when the section did not fit. A section can
+  // never need more characters than the file has bytes, which bounds the
+  // growth even if the file changes under us.
+  unsigned long long limit = std::max<unsigned long long>(kSectionChars, FileSize(path) + 64);
+  std::wstring block(kSectionChars, L'\0');
+  DWORD n;
+  for (;;) {
+    n = GetPrivateProfileSectionW(wsection.c_str(), block.data(), static_cast<DWORD>(block.size()), path.c_str());
+    if (n + 2 < block.size() || block.size() >= limit) break;
+    block.assign(block.size() * 2, L'\0');
+  }
+  return SectionKeyNames(Narrow(std::wstring_view(block.data(), std::min<size_t>(n, block.size()))));
+}
+
+void IniHandler::ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,
+                             const std::vector<os::MessageArg>& args) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return;
+  Present(FormatUserMessage(GetText(section, key, default_text), args));
+}
+
+bool IniHandler::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+  std::wstring path;
+  if (!CheckInitialised(path)) return false;
+  CreateUnicodeFile(path);
+  return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
+                                    path.c_str()) != 0;
+}
+
+bool IniHandler::WriteInt(const std::string& section, const std::string& key, int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  return WriteString(section, key, text);
+}
+
+bool IniHandler::WriteBool(const std::string& section, const std::string& key, bool value) {
+  return WriteString(section, key, value ? "TRUE" : "FALSE");
+}
+
+void IniHandler::BuildFont(const std::wstring& path) {
+  int v[std::size(kFontKeys)];
+  for (size_t i = 0; i < std::size(kFontKeys); ++i) {
+    v[i] = static_cast<int>(
+        GetPrivateProfileIntW(kFontSection, kFontKeys[i].key, kFontKeys[i].default_value, path.c_str()));
+  }
+  wchar_t face[kFaceNameChars] = {};
+  GetPrivateProfileStringW(kFontSection, kFaceNameKey, kDefaultFaceName, face, kFaceNameChars, path.c_str());
+  // A font's face name holds at most LF_FACESIZE - 1 characters; cut it here
+  // rather than trust the create call with a longer one.
+  face[LF_FACESIZE - 1] = L'\0';
+  auto byte = [](int x) { return static_cast<DWORD>(x & 0xFF); };
+  HFONT font = CreateFontW(v[0], v[1], v[2], v[3], v[4], byte(v[5]), byte(v[6]), byte(v[7]), byte(v[8]),
+                           byte(v[9]), byte(v[10]), byte(v[11]), byte(v[12]), face);
+  std::lock_guard lock(mutex_);
+  font_.Reset(font);
+}
+
+}  // namespace settings
