@@ -1,0 +1,89 @@
+#pragma once
+// A simulated camera server: logins on the video and audio sockets, camera
+// information, channels with paced live video and ADPCM audio, the speaker
+// channel saved, the configuration record kept and updated, PTZ position and
+// preset replies, notices and viewer counts on command.
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "listener.h"
+#include "media_source.h"
+#include "net/camera_setup_info.h"
+#include "net/control_messages.h"
+#include "request_log.h"
+#include "stream_sender.h"
+
+namespace sim {
+
+struct CameraConfig {
+  std::string id;
+  uint16_t port = 0;
+  std::string video_path;
+  std::string audio_path;  // empty or "voice": a generated voice-like signal
+  uint8_t version[3] = {1, 1, 7};
+  int fps = 0;             // 0: from the stream
+};
+
+using Users = std::map<std::string, std::string>;
+
+class CameraServer {
+ public:
+  CameraServer(CameraConfig config, const Users& users, RequestLog& log);
+  ~CameraServer();
+
+  bool Start(std::string* error);
+  void Stop();
+
+  const CameraConfig& config() const { return config_; }
+  uint16_t port() const { return listener_.port(); }
+  const VideoClip& video() const { return video_; }
+  const AudioClip& audio() const { return audio_; }
+  FaultPlan& faults() { return faults_; }
+  Listener& listener() { return listener_; }
+
+  void SendToAll(uint32_t type, const std::vector<uint8_t>& body);
+  void SetOnline(bool online);
+  bool online() const { return online_; }
+  // Speaker audio received so far (ADPCM bytes, in arrival order).
+  std::vector<uint8_t> SpeakerAudio();
+  int viewers();
+  // Live units sent on all connections (load figures).
+  uint64_t UnitsSent();
+
+ private:
+  struct Session {
+    uint32_t video_channel = 0, audio_channel = 0, speaker_channel = 0;
+    StreamSender video, audio;
+  };
+
+  std::unique_ptr<PeerConnection> Accept(os::SocketHandle socket, const std::string& peer);
+  void OnMessage(PeerConnection& c, const net::RawMessage& m);
+  void OnClose(PeerConnection& c);
+  void OnLogin(PeerConnection& c, const net::RawMessage& m);
+  void OnChannelSetup(PeerConnection& c, const net::RawMessage& m);
+  void OnChannelCommand(PeerConnection& c, const net::RawMessage& m);
+  void OnSpeakerMedia(PeerConnection& c, const net::RawMessage& m);
+  void OnSetupInfo(PeerConnection& c, const net::RawMessage& m);
+  void OnPtz(PeerConnection& c, const net::RawMessage& m);
+  bool LongMediaForm();
+
+  CameraConfig config_;
+  const Users& users_;
+  RequestLog& log_;
+  VideoClip video_;
+  AudioClip audio_;
+  FaultPlan faults_;
+  Listener listener_;
+  std::atomic<bool> online_{true};
+
+  std::mutex mutex_;  // sessions, setup info, position, speaker audio, channel counter
+  std::map<PeerConnection*, std::unique_ptr<Session>> sessions_;
+  net::CameraSetupInfo setup_info_;
+  net::PtzPosition position_;
+  std::vector<uint8_t> speaker_audio_;
+  uint32_t next_channel_ = 100;
+};
+
+}  // namespace sim
