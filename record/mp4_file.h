@@ -48,6 +48,7 @@ class Mp4File {
   int PictureHeight() const { return m_height; }
   int TimeIncrementBits() const { return m_timeIncrementBits; }
   uint64_t Position() const { return m_position; }
+  uint32_t AudioFrameLength() const { return m_audioFrameLength; }
 
  private:
   Mp4Track* AddTrack(TrackKind kind, uint32_t trackId);
@@ -76,8 +77,7 @@ class Mp4File {
   uint32_t m_previousAudioTime = 0;
   uint32_t m_videoOffset = 0;
   uint32_t m_audioOffset = 0;
-  uint32_t m_audioFrameLength = 0;
-  uint32_t m_sampleRate = 8000;
+  uint32_t m_audioFrameLength = 0;  // length of the first audio frame
 };
 
 }  // namespace record

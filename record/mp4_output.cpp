@@ -4,8 +4,53 @@
 
 namespace record {
 
+namespace {
+
+#ifdef _WIN32
+// Paths are UTF-8 inside the program; the C runtime's narrow fopen would read
+// them in the ANSI code page, so convert to UTF-16 for _wfopen. Invalid
+// sequences become U+FFFD and so make the open fail rather than hit another file.
+std::wstring Utf8ToWide(const std::string& s) {
+  std::wstring out;
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    uint32_t cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+    bool ok = extra >= 0 && i + extra < s.size() + (extra == 0 ? 1 : 0);
+    for (int k = 1; ok && k <= extra; ++k) {
+      const unsigned char d = static_cast<unsigned char>(s[i + k]);
+      ok = (d >> 6) == 2;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    if (!ok || cp > 0x10FFFF) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<wchar_t>(cp));
+    }
+    i += extra + 1;
+  }
+  return out;
+}
+#endif
+
+std::FILE* OpenForWriting(const std::string& path) {
+#ifdef _WIN32
+  return _wfopen(Utf8ToWide(path).c_str(), L"wb");
+#else
+  return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+}  // namespace
+
 std::unique_ptr<Mp4FileOutput> Mp4FileOutput::Create(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenForWriting(path);
   if (!file) return nullptr;
   return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file));
 }
@@ -18,14 +63,12 @@ bool Mp4FileOutput::Write(const uint8_t* data, size_t length) {
 }
 
 bool Mp4FileOutput::Seek(uint64_t position) {
-  // Recordings stay below 4 GiB (chunk offsets are 32-bit), so a long is enough
-  // everywhere except for the cast itself.
-  if (position > 0x7FFFFFFFu) {
-    std::fflush(m_file);
-    if (std::fseek(m_file, 0x7FFFFFFF, SEEK_SET) != 0) return false;
-    return std::fseek(m_file, static_cast<long>(position - 0x7FFFFFFF), SEEK_CUR) == 0;
-  }
-  return std::fseek(m_file, static_cast<long>(position), SEEK_SET) == 0;
+  // Recordings reach up to 4 GiB, past what a 32-bit long holds.
+#ifdef _WIN32
+  return _fseeki64(m_file, static_cast<__int64>(position), SEEK_SET) == 0;
+#else
+  return fseeko(m_file, static_cast<off_t>(position), SEEK_SET) == 0;
+#endif
 }
 
 bool Mp4MemoryOutput::Write(const uint8_t* data, size_t length) {

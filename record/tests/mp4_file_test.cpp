@@ -309,11 +309,14 @@ TEST(Mp4Output, UnfinishedFileHoldsAnEmptySizedMdatAndTheSamples) {
 }
 
 TEST(Mp4Output, FileOutputWritesTheSameBytes) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "halyard_mp4_file_test.mp4";
+  // A name in Hangul, as a user's folder may have; the writer takes UTF-8.
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / std::filesystem::path(u8"halyard_mp4_\uB179\uD654.mp4");
+  const std::u8string u8 = path.u8string();
   Recording memory;
   Mp4File file;
   file.SetCreationTime(3000000000u);
-  ASSERT_TRUE(file.Open(path.string()));
+  ASSERT_TRUE(file.Open(std::string(reinterpret_cast<const char*>(u8.data()), u8.size())));
   for (Mp4File* m : {&memory.mp4, &file}) {
     ASSERT_TRUE(m->WriteVideo(kHeaders.data(), uint32_t(kHeaders.size()), 0, 0));
     const std::vector<uint8_t> p = Picture(0, 300);
