@@ -7,8 +7,9 @@
 namespace bollard {
 namespace {
 
-constexpr int kDiscoveryBuffer = 2048;
-constexpr int kReportBuffer = 2048;
+// Every receive takes a whole datagram, however long: Winsock drops a datagram
+// that does not fit the buffer (WSAEMSGSIZE) and the answer would be lost.
+constexpr int kDatagramBuffer = 65536;
 // Windows reports an ICMP "port unreachable" of an earlier send as an error of
 // the next receive; a few retries get past it without looping for ever.
 constexpr int kErrorRetries = 3;
@@ -43,12 +44,12 @@ int Discover(const LinkOptions& options, const std::function<void(const Discover
     os::CloseSocket(s);
     return -1;
   }
-  std::vector<uint8_t> buffer(kDiscoveryBuffer);
+  std::vector<uint8_t> buffer(kDatagramBuffer);
   for (;;) {
     if (WaitReadable(s, options.wait_ms) <= 0) break;
     uint32_t ip = 0;
     uint16_t port = 0;
-    int n = os::RecvFrom(s, buffer.data(), kDiscoveryBuffer, &ip, &port);
+    int n = os::RecvFrom(s, buffer.data(), kDatagramBuffer, &ip, &port);
     if (n <= 0) break;
     if (n <= 4 || MessageTypeOf(buffer.data(), static_cast<size_t>(n)) != kConfigReport) continue;
     ConfigReport report;
@@ -119,7 +120,7 @@ int DeviceLink::AwaitReply(uint32_t type, std::vector<uint8_t>* buffer, uint64_t
 int DeviceLink::Login(const std::string& user_id, const std::string& password, uint32_t* status) {
   if (Send(EncodeLoginRequest(user_id, password)) < 0) return -1;
   os::SleepMs(options_.login_delay_ms);
-  std::vector<uint8_t> buffer(kReportBuffer);
+  std::vector<uint8_t> buffer(kDatagramBuffer);
   int n = 0;
   for (int attempt = 0; attempt <= kErrorRetries; ++attempt) {
     n = Receive(buffer.data(), static_cast<int>(buffer.size()), options_.wait_ms);
@@ -143,7 +144,7 @@ ApplyOutcome DeviceLink::ApplyConfiguration(const std::string& device, const std
 
   if (Send(EncodeConfigData(device, text)) < 0) return ApplyOutcome::kSendError;
   uint64_t deadline = os::MonotonicMs() + static_cast<uint64_t>(options_.apply_bound_ms);
-  std::vector<uint8_t> buffer(kReportBuffer);
+  std::vector<uint8_t> buffer(kDatagramBuffer);
   int errors = 0;
   while (RemainingMs(deadline) > 0) {
     int n = Receive(buffer.data(), static_cast<int>(buffer.size()), RemainingMs(deadline));
@@ -167,8 +168,8 @@ ApplyOutcome DeviceLink::ApplyConfiguration(const std::string& device, const std
 std::vector<UserRecord> DeviceLink::ListUsers() {
   std::vector<UserRecord> users;
   if (Send(EncodeUserListRequest()) < 0) return users;
-  // Room for the whole list: 200 records of 64 bytes behind the header.
-  std::vector<uint8_t> buffer(kUserListReplyMax);
+  // Room for the whole list (200 records of 64 bytes behind the header) and more.
+  std::vector<uint8_t> buffer(kDatagramBuffer);
   int n = AwaitReply(kUserListReply, &buffer, os::MonotonicMs() + static_cast<uint64_t>(options_.wait_ms));
   if (n > 0) DecodeUserListReply(buffer.data(), static_cast<size_t>(n), &users);
   return users;
@@ -177,7 +178,7 @@ std::vector<UserRecord> DeviceLink::ListUsers() {
 uint32_t DeviceLink::UserOperation(uint32_t op, const std::string& user_id, const std::string& user_name,
                                    const std::string& password) {
   if (Send(EncodeUserOperation(op, user_id, user_name, password)) < 0) return 3;
-  std::vector<uint8_t> buffer(kUserListReplyMax);
+  std::vector<uint8_t> buffer(kDatagramBuffer);
   int n = AwaitReply(kUserOperationReply, &buffer, os::MonotonicMs() + static_cast<uint64_t>(options_.wait_ms));
   uint32_t result = 3;
   if (n <= 0 || DecodeResultReply(buffer.data(), static_cast<size_t>(n), kUserOperationReply, &result) != 0)

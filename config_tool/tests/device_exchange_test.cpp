@@ -107,12 +107,15 @@ TEST_F(Exchange, LoginChecksCredentialsAndSilenceEndsWithoutMessage) {
 TEST_F(Exchange, UserListOf200FillsAndOf201IsEmpty) {
   bollard_sim::SimConfig config;
   config.users.clear();
-  for (int i = 0; i < 201; ++i) config.users.push_back({"u" + std::to_string(i), "User " + std::to_string(i), "p"});
+  for (int i = 0; i < 201; ++i) {
+    std::string n = std::to_string(i);
+    config.users.push_back({std::string("u").append(n), std::string("User ").append(n), "p"});
+  }
   config.list_count = 200;
   StartDevice(config);
   UserAccounts accounts;
   accounts.Reload(*link_);
-  ASSERT_EQ(200u, accounts.rows().size()) << "the whole 12816-byte reply must be read";
+  ASSERT_EQ(200u, accounts.rows().size()) << "the whole reply must be read, records past the count ignored";
   EXPECT_EQ("u199", accounts.rows()[199].user_id);
   EXPECT_EQ("User 199", accounts.rows()[199].user_name);
   EXPECT_EQ("User 199", accounts.rows()[199].password) << "a listed row keeps its name as the third string";
