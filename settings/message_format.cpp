@@ -90,7 +90,10 @@ std::string FormatInteger(const Conversion& c, long long value) {
   // The spec handed to snprintf is rebuilt from the checked pieces only.
   std::string spec = "%" + c.flags;
   if (c.width >= 0) spec += std::to_string(c.width);
-  if (c.precision >= 0) spec += "." + std::to_string(c.precision);
+  if (c.precision >= 0) {
+    spec += '.';
+    spec += std::to_string(c.precision);
+  }
   char buf[kMaxFieldWidth * 2 + 64];
   int n;
   if (c.kind == 'd') {

@@ -1,0 +1,202 @@
+// IniHandler over the real private-profile functions: defaults without a
+// file, the value conversions, Unicode files, long sections, the font and the
+// refusal before Initialise. Message boxes are captured, never shown.
+#include "settings/ini_handler.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/device_catalogue.h"
+#include "settings/tests/settings_files.h"
+
+namespace settings {
+namespace {
+
+using testing::TempFolder;
+
+class RecordingPresenter : public MessagePresenter {
+ public:
+  void Present(const std::string& text) override { shown.push_back(text); }
+  std::vector<std::string> shown;
+};
+
+class IniHandlerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previous_ = ini().SetPresenter(&boxes_); }
+  void TearDown() override {
+    ini().Shutdown();
+    ini().SetPresenter(previous_);
+  }
+  static IniHandler& ini() { return IniHandler::Instance(); }
+  LOGFONTW FontDescription() {
+    LOGFONTW lf{};
+    EXPECT_NE(ini().Font(), nullptr);
+    EXPECT_EQ(GetObjectW(ini().Font(), sizeof lf, &lf), static_cast<int>(sizeof lf));
+    return lf;
+  }
+
+  TempFolder folder_;
+  RecordingPresenter boxes_;
+  MessagePresenter* previous_ = nullptr;
+};
+
+TEST_F(IniHandlerTest, WithoutASettingsFileEveryDefaultApplies) {
+  ini().Initialise(folder_.File("Halyard.ini"));
+  for (const TextId& id : AllTexts()) {
+    EXPECT_EQ(ini().GetString(id), id.default_text) << id.section << "/" << id.key;
+    EXPECT_EQ(ini().GetText(id), id.default_text) << id.section << "/" << id.key;
+  }
+  EXPECT_EQ(ini().GetInt("VENDOR_X", "DEVICE", -1), -1);
+  EXPECT_TRUE(ini().GetBool("S", "K", true));
+  EXPECT_FALSE(ini().GetBool("S", "K", false));
+  EXPECT_TRUE(ReadPanTiltCatalogue(ini()).empty());
+
+  LOGFONTW lf = FontDescription();
+  EXPECT_EQ(lf.lfHeight, 12);
+  EXPECT_EQ(lf.lfWidth, 0);
+  EXPECT_EQ(lf.lfWeight, 400);
+  EXPECT_EQ(lf.lfItalic, 0);
+  EXPECT_EQ(lf.lfCharSet, 1);
+  EXPECT_EQ(lf.lfPitchAndFamily, 32);
+  EXPECT_EQ(win32::Narrow(lf.lfFaceName), "MS Sans Serif");
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(IniHandlerTest, ValuesAreConvertedAsEachLookupSays) {
+  std::string path = folder_.File("Halyard.ini");
+  testing::WriteAnsiFile(path,
+                         "[LABELS]\r\n"
+                         "TWO_LINES=first\\r\\nsecond\r\n"
+                         "[FLAGS]\r\nA=true\r\nB=True\r\nC=tRUE\r\nD=1\r\nE=yes\r\nF=FALSE\r\n"
+                         "[NUMBERS]\r\nPLAIN=42\r\nTRAILING=17abc\r\nNONE=abc\r\n"
+                         "[ERROR_MESSAGE]\r\nERROR_HOSTSERVER_ALREADYCONNECTED=Already there\r\n");
+  ini().Initialise(path);
+  EXPECT_EQ(ini().GetString("LABELS", "TWO_LINES", ""), "first\\r\\nsecond");
+  EXPECT_EQ(ini().GetText("LABELS", "TWO_LINES", ""), "first\r\nsecond");
+  for (const char* key : {"A", "B", "C"}) EXPECT_TRUE(ini().GetBool("FLAGS", key, false)) << key;
+  for (const char* key : {"D", "E", "F"}) EXPECT_FALSE(ini().GetBool("FLAGS", key, true)) << key;
+  EXPECT_EQ(ini().GetInt("NUMBERS", "PLAIN", -1), 42);
+  EXPECT_EQ(ini().GetInt("NUMBERS", "TRAILING", -1), 17);
+  EXPECT_EQ(ini().GetInt("NUMBERS", "NONE", -1), 0);
+  EXPECT_EQ(ini().GetInt("NUMBERS", "ABSENT", -1), -1);
+  // The key's trailing space does not keep it from matching the file.
+  EXPECT_EQ(ini().GetString(text::kErrorHostAlreadyConnected), "Already there");
+
+  // ShowMessage reads as GetText does and formats safely.
+  ini().ShowMessage("LABELS", "TWO_LINES", "");
+  ini().ShowMessage(text::kTreeErrorGroupAlreadyExist, {std::string("Office")});
+  ini().ShowMessage(text::kTreeErrorGroupAlreadyExist, {7LL});
+  EXPECT_EQ(boxes_.shown, (std::vector<std::string>{"first\r\nsecond", "Office already Exist", "%s already Exist"}));
+}
+
+TEST_F(IniHandlerTest, LongValuesAreCutAt511Characters) {
+  std::string path = folder_.File("Halyard.ini");
+  testing::WriteAnsiFile(path, "[S]\r\nK=" + std::string(600, 'x') + "\r\n");
+  ini().Initialise(path);
+  EXPECT_EQ(ini().GetString("S", "K", ""), std::string(511, 'x'));
+}
+
+TEST_F(IniHandlerTest, BeforeInitialiseEveryCallIsRefusedWithOneBox) {
+  const std::string refusal = "Please Initialize INI Handler";
+  EXPECT_FALSE(ini().IsInitialised());
+  EXPECT_EQ(ini().GetString(text::kMainCaption), "");
+  EXPECT_EQ(ini().GetText(text::kMainCaption), "");
+  EXPECT_EQ(ini().GetInt("FONT", "HEIGHT", 5), 5);
+  EXPECT_TRUE(ini().GetBool("S", "K", true));
+  EXPECT_TRUE(ini().GetSectionKeys("VENDOR").empty());
+  ini().ShowMessage(text::kErrorLoginFail);
+  EXPECT_FALSE(ini().WriteString("S", "K", "V"));
+  EXPECT_EQ(ini().Font(), nullptr);
+  EXPECT_EQ(boxes_.shown, std::vector<std::string>(7, refusal));
+}
+
+TEST_F(IniHandlerTest, WindowsDirectoryFlagPutsTheFileInWindir) {
+  wchar_t windir[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"windir", windir, MAX_PATH), 0u);
+  ini().Initialise("Halyard.ini", true);
+  EXPECT_EQ(ini().Path(), win32::Narrow(windir) + "\\Halyard.ini");
+  ini().Initialise("C:\\some\\where.ini");
+  EXPECT_EQ(ini().Path(), "C:\\some\\where.ini");
+}
+
+TEST_F(IniHandlerTest, KoreanTextsOfAUnicodeFileComeBackIntact) {
+  std::string path = folder_.File("Halyard.ini");
+  testing::WriteUnicodeFile(path,
+                            "[DIALOG_LOGIN]\r\nWT=할야드 뷰어\r\n"
+                            "[PRESET]\r\nERROR_OVER_MAXNUM=번호 %d 초과\\r\\n다시 입력\r\n"
+                            "[VENDOR]\r\n삼성=\r\n"
+                            "[삼성]\r\n회전대=7\r\n");
+  ini().Initialise(path);
+  EXPECT_EQ(ini().GetString(text::kMainCaption), "할야드 뷰어");
+  ini().ShowMessage(text::kPresetErrorOverMaxNum, {255LL});
+  EXPECT_EQ(boxes_.shown, std::vector<std::string>{"번호 255 초과\r\n다시 입력"});
+  std::vector<PanTiltVendor> catalogue = ReadPanTiltCatalogue(ini());
+  ASSERT_EQ(catalogue.size(), 1u);
+  EXPECT_EQ(catalogue[0].name, "삼성");
+  ASSERT_EQ(catalogue[0].devices.size(), 1u);
+  EXPECT_EQ(catalogue[0].devices[0].name, "회전대");
+  EXPECT_EQ(catalogue[0].devices[0].code, 7);
+}
+
+TEST_F(IniHandlerTest, KoreanDefaultsSurviveWithoutAFile) {
+  ini().Initialise(folder_.File("absent.ini"));
+  ini().ShowMessage(text::kPresetErrorOverMaxNum, {16LL});
+  EXPECT_EQ(boxes_.shown,
+            std::vector<std::string>{"최대 번호 ( 16 )를 넘었습니다. \r\n다시 입력하여 주십시오"});
+}
+
+TEST_F(IniHandlerTest, LongSectionsAreReadWhole) {
+  // 300 vendors and 300 devices: each section is far past 2048 characters.
+  std::string file = "[VENDOR]\r\n";
+  for (int i = 0; i < 300; ++i) file += "Vendor number " + std::to_string(i) + "=1\r\n";
+  file += "NoEquals\r\n";
+  file += "[Vendor number 7]\r\n";
+  for (int i = 0; i < 300; ++i) file += "Pan tilt module " + std::to_string(i) + "=" + std::to_string(1000 + i) + "\r\n";
+  std::string path = folder_.File("Halyard.ini");
+  testing::WriteAnsiFile(path, file);
+  ini().Initialise(path);
+
+  std::vector<std::string> vendors = ini().GetSectionKeys("VENDOR");
+  ASSERT_EQ(vendors.size(), 301u);
+  for (int i = 0; i < 300; ++i) EXPECT_EQ(vendors[i], "Vendor number " + std::to_string(i));
+  EXPECT_EQ(vendors[300], "") << "an entry without '=' gives an empty name";
+
+  std::vector<PanTiltVendor> catalogue = ReadPanTiltCatalogue(ini());
+  ASSERT_EQ(catalogue.size(), 301u);
+  const PanTiltVendor& seven = catalogue[7];
+  ASSERT_EQ(seven.devices.size(), 300u);
+  EXPECT_EQ(seven.devices[299].name, "Pan tilt module 299");
+  EXPECT_EQ(seven.devices[299].code, 1299);
+  EXPECT_TRUE(catalogue[8].devices.empty());
+}
+
+TEST_F(IniHandlerTest, FontComesFromTheFontSection) {
+  std::string path = folder_.File("Halyard.ini");
+  testing::WriteAnsiFile(path,
+                         "[FONT]\r\nHEIGHT=20\r\nWEIGHT=700\r\nITALIC=257\r\nCHARSET=129\r\n"
+                         "FACENAME=" + std::string(100, 'F') + "\r\n");
+  ini().Initialise(path);
+  LOGFONTW lf = FontDescription();
+  EXPECT_EQ(lf.lfHeight, 20);
+  EXPECT_EQ(lf.lfWeight, 700);
+  EXPECT_EQ(lf.lfItalic, 1) << "byte parameters keep their low 8 bits";
+  EXPECT_EQ(lf.lfCharSet, 129);
+  EXPECT_EQ(win32::Narrow(lf.lfFaceName), std::string(LF_FACESIZE - 1, 'F'));
+}
+
+TEST_F(IniHandlerTest, WritesToANewFileKeepUnicodeText) {
+  std::string path = folder_.File("written.ini");
+  ini().Initialise(path);
+  EXPECT_TRUE(ini().WriteString("DIALOG_LOGIN", "WT", "한글 제목"));
+  EXPECT_TRUE(ini().WriteInt("FONT", "HEIGHT", 15));
+  EXPECT_TRUE(ini().WriteBool("FLAGS", "ON", true));
+  EXPECT_TRUE(ini().WriteBool("FLAGS", "OFF", false));
+  EXPECT_EQ(testing::ReadBytes(path).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(ini().GetString("DIALOG_LOGIN", "WT", ""), "한글 제목");
+  EXPECT_EQ(ini().GetInt("FONT", "HEIGHT", 0), 15);
+  EXPECT_EQ(ini().GetString("FLAGS", "OFF", ""), "FALSE");
+  EXPECT_TRUE(ini().GetBool("FLAGS", "ON", false));
+  EXPECT_FALSE(ini().GetBool("FLAGS", "OFF", true));
+}
+
+}  // namespace
+}  // namespace settings

@@ -1,0 +1,181 @@
+// RegistryKey against the real registry (Wine's under test): values
+// round-trip per server subkey, keys are created on first use, and every
+// value and key a test makes is removed again.
+#include "settings/registry_key.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "os/win32/text.h"
+
+namespace settings {
+namespace {
+
+// Server names unique to this process so parallel runs never meet.
+std::string TestServer(const char* suffix) {
+  return "settings-test-" + std::to_string(GetCurrentProcessId()) + "-" + suffix;
+}
+
+class RegistryKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegistryKey probe;
+    settings_key_existed_ = probe.Open(HKEY_CURRENT_USER, kRegistryKeyPath);
+  }
+  void TearDown() override {
+    RegistryKey key;
+    if (!key.Open(HKEY_CURRENT_USER, kRegistryKeyPath)) return;
+    for (const std::string& name : servers_) key.DeleteKey(name);
+    for (const std::string& value : values_) key.DeleteValue(value);
+    DWORD subkeys = 0, values = 0;
+    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    key.Close();
+    // Leave the registry as we found it: a key we created goes if empty.
+    if (!settings_key_existed_ && subkeys == 0 && values == 0) {
+      RegDeleteKeyW(HKEY_CURRENT_USER, win32::Widen(kRegistryKeyPath).c_str());
+      RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantreck");
+    }
+  }
+  std::string Server(const char* suffix) {
+    servers_.push_back(TestServer(suffix));
+    return servers_.back();
+  }
+  std::string Value(const char* suffix) {
+    values_.push_back(TestServer(suffix));
+    return values_.back();
+  }
+
+  bool settings_key_existed_ = false;
+  std::vector<std::string> servers_;
+  std::vector<std::string> values_;
+};
+
+TEST_F(RegistryKeyTest, ServerSubkeysAreCreatedOnFirstUseAndKeepTheirOwnValues) {
+  std::string first = Server("first");
+  std::string second = Server("두번째");
+  EXPECT_EQ(ServerKeyPath(first), std::string("Software\\Vantreck\\HALYDv2\\") + first);
+
+  RegistryKey key;
+  EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, ServerKeyPath(first)));
+  EXPECT_FALSE(key.IsOpen());
+  ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, ServerKeyPath(first)));
+  EXPECT_TRUE(key.SetString(reg::kUserId, "alice"));
+  EXPECT_TRUE(key.SetString(reg::kUserPasswd, "secret"));
+  EXPECT_TRUE(key.SetString(reg::kDynamicIp, "127.0.0.5"));
+  key.Close();
+  EXPECT_FALSE(key.IsOpen());
+
+  ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, ServerKeyPath(second)));
+  EXPECT_TRUE(key.SetString(reg::kUserId, "김철수"));
+  key.Close();
+
+  std::string text;
+  ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, ServerKeyPath(first)));
+  EXPECT_TRUE(key.QueryString(reg::kUserId, text));
+  EXPECT_EQ(text, "alice");
+  EXPECT_TRUE(key.QueryString(reg::kUserPasswd, text));
+  EXPECT_EQ(text, "secret");
+  EXPECT_TRUE(key.QueryString(reg::kDynamicIp, text));
+  EXPECT_EQ(text, "127.0.0.5");
+
+  ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, ServerKeyPath(second)));
+  EXPECT_TRUE(key.QueryString(reg::kUserId, text));
+  EXPECT_EQ(text, "김철수");
+  EXPECT_FALSE(key.QueryString(reg::kUserPasswd, text)) << "the other server's password must not show";
+  EXPECT_EQ(text, "");
+  EXPECT_FALSE(key.QueryString(reg::kDynamicIp, text));
+
+  // A renamed server starts without saved values.
+  EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, ServerKeyPath(TestServer("renamed"))));
+}
+
+TEST_F(RegistryKeyTest, NumbersTextsAndBytesRoundTrip) {
+  std::string dword = Value("dword");
+  std::string text_name = Value("text");
+  std::string bytes_name = Value("bytes");
+  RegistryKey key;
+  ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, kRegistryKeyPath));
+
+  uint32_t number = 99;
+  EXPECT_FALSE(key.QueryDword(dword, number));
+  EXPECT_EQ(number, 0u) << "a failed read leaves 0";
+  EXPECT_TRUE(key.SetDword(dword, 0xFFFFFFF6u));
+  EXPECT_TRUE(key.QueryDword(dword, number));
+  EXPECT_EQ(number, 0xFFFFFFF6u);
+
+  EXPECT_TRUE(key.SetString(text_name, "127.0.0.1"));
+  EXPECT_FALSE(key.QueryDword(text_name, number)) << "a text is not a number";
+  std::string text = "stale";
+  EXPECT_FALSE(key.QueryString(dword, text)) << "a number is not a text";
+  EXPECT_EQ(text, "");
+
+  const unsigned char blob[] = {0, 1, 2, 0xFE, 0xFF, 0, 7};
+  EXPECT_TRUE(key.SetBytes(bytes_name, blob, sizeof blob));
+  unsigned char back[16] = {};
+  uint32_t length = sizeof back;
+  EXPECT_TRUE(key.QueryBytes(bytes_name, back, length));
+  ASSERT_EQ(length, sizeof blob);
+  EXPECT_EQ(std::memcmp(back, blob, sizeof blob), 0);
+  length = 3;
+  EXPECT_FALSE(key.QueryBytes(bytes_name, back, length)) << "a too small buffer fails";
+
+  EXPECT_TRUE(key.DeleteValue(dword));
+  EXPECT_FALSE(key.QueryDword(dword, number));
+  EXPECT_FALSE(key.DeleteValue(dword));
+}
+
+TEST_F(RegistryKeyTest, TextsLongerThan255CharactersReadAsFailed) {
+  std::string name = Value("long");
+  RegistryKey key;
+  ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, kRegistryKeyPath));
+  std::string text;
+  EXPECT_TRUE(key.SetString(name, std::string(255, 'a')));
+  EXPECT_TRUE(key.QueryString(name, text));
+  EXPECT_EQ(text, std::string(255, 'a'));
+  EXPECT_TRUE(key.SetString(name, std::string(256, 'b')));
+  EXPECT_FALSE(key.QueryString(name, text));
+  EXPECT_EQ(text, "");
+
+  // Earlier versions stored texts without their terminating zero.
+  std::wstring bare(255, L'c');
+  ASSERT_EQ(RegSetValueExW(key.get(), win32::Widen(name).c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(bare.data()), static_cast<DWORD>(bare.size() * 2)),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(key.QueryString(name, text));
+  EXPECT_EQ(text, std::string(255, 'c'));
+  std::wstring bare_long(256, L'd');
+  ASSERT_EQ(RegSetValueExW(key.get(), win32::Widen(name).c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(bare_long.data()), static_cast<DWORD>(bare_long.size() * 2)),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(key.QueryString(name, text));
+}
+
+TEST_F(RegistryKeyTest, AClosedKeyFailsEveryOperation) {
+  RegistryKey key;
+  uint32_t number = 5;
+  std::string text = "x";
+  uint32_t length = 4;
+  char buf[4];
+  EXPECT_FALSE(key.SetDword("V", 1));
+  EXPECT_FALSE(key.SetString("V", "t"));
+  EXPECT_FALSE(key.SetBytes("V", buf, 4));
+  EXPECT_FALSE(key.QueryDword("V", number));
+  EXPECT_EQ(number, 0u);
+  EXPECT_FALSE(key.QueryString("V", text));
+  EXPECT_EQ(text, "");
+  EXPECT_FALSE(key.QueryBytes("V", buf, length));
+  EXPECT_FALSE(key.DeleteValue("V"));
+  EXPECT_FALSE(key.DeleteKey("V"));
+
+  // Moving hands the open key over.
+  RegistryKey open;
+  ASSERT_TRUE(open.OpenOrCreate(HKEY_CURRENT_USER, kRegistryKeyPath));
+  RegistryKey moved = std::move(open);
+  EXPECT_FALSE(open.IsOpen());
+  EXPECT_TRUE(moved.IsOpen());
+}
+
+}  // namespace
+}  // namespace settings
