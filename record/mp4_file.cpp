@@ -8,8 +8,11 @@ namespace record {
 namespace {
 
 constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
-// Chunk offsets and the mdat size are 32-bit.
-constexpr uint64_t kMaxFileBytes = 0xFFFFFFFFu;
+// Chunk offsets and the mdat size are 32-bit. Media samples stop short of the
+// limit by the two system samples Finalise still has to put into mdat, so a
+// recording that reaches it can always be finished.
+constexpr uint64_t kMaxMdatBytes = 0xFFFFFFFFu;
+constexpr uint64_t kSystemSampleBytes = sizeof kSceneSample + sizeof kObjectDescriptorSample;
 
 }  // namespace
 
@@ -88,7 +91,8 @@ Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t trackId) {
 }
 
 bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset) {
-  if (m_position + length > kMaxFileBytes) return false;
+  const uint64_t reserve = m_finalised ? 0 : kSystemSampleBytes;
+  if (m_position + length + reserve > kMaxMdatBytes) return false;
   const uint64_t start = m_position;
   if (!WriteBytes(data, length)) {
     m_position = start;
@@ -207,7 +211,7 @@ bool Mp4File::Finalise() {
   m_position = 0;
   ok &= WriteBytes(header, sizeof header);
   m_position = end;
-  ok &= end + tail.Size() <= kMaxFileBytes && WriteBytes(tail.Data().data(), tail.Size());
+  ok &= WriteBytes(tail.Data().data(), tail.Size());  // moov may lie past 4 GiB
   return ok;
 }
 

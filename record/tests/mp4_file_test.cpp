@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -289,6 +290,39 @@ TEST(Mp4Refusals, FinaliseOnAFullDiskReportsFailure) {
   ASSERT_TRUE(r.Video(Picture(0), 1, 0));
   EXPECT_FALSE(r.mp4.Finalise());
   EXPECT_FALSE(r.mp4.Finalise()) << "finalised twice";
+}
+
+// Counts bytes without keeping them, for recordings near the 4 GiB limit.
+class CountingOutput : public Mp4Output {
+ public:
+  bool Write(const uint8_t*, size_t length) override {
+    m_position += length;
+    end = std::max(end, m_position);
+    return true;
+  }
+  bool Seek(uint64_t position) override {
+    m_position = position;
+    return true;
+  }
+  uint64_t end = 0;
+
+ private:
+  uint64_t m_position = 0;
+};
+
+TEST(Mp4Refusals, MdatStopsAt4GiBWithRoomForTheSystemSamples) {
+  auto counting = std::make_unique<CountingOutput>();
+  CountingOutput* out = counting.get();
+  Mp4File mp4;
+  ASSERT_TRUE(mp4.Open(std::move(counting)));
+  ASSERT_TRUE(mp4.WriteVideo(kHeaders.data(), uint32_t(kHeaders.size()), 0, 0));
+  const std::vector<uint8_t> p = Picture(0);  // only its first bytes are read
+  ASSERT_TRUE(mp4.WriteVideo(p.data(), 0xFFFFFF00u, 1, 0));
+  EXPECT_FALSE(mp4.WriteVideo(p.data(), 0x50, 2, 40)) << "would leave no room for the scene and OD samples";
+  ASSERT_TRUE(mp4.WriteVideo(p.data(), 0x20, 2, 40));
+  ASSERT_TRUE(mp4.Finalise());
+  EXPECT_EQ(mp4.VideoTrack()->SampleCount(), 2u);
+  EXPECT_GT(out->end, 0xFFFFFFFFu) << "moov follows the full mdat";
 }
 
 TEST(Mp4Output, SeeksOnlyToPatchTheMdatSize) {
