@@ -9,6 +9,7 @@
 #include "os/win32/text.h"
 #include "settings/ini_text.h"
 #include "settings/message_format.h"
+#include "settings/profile_section.h"
 
 namespace settings {
 namespace {
@@ -19,7 +20,6 @@ using win32::Widen;
 constexpr char kNotInitialised[] = "Please Initialize INI Handler";
 constexpr char kMessageCaption[] = "Halyard";
 constexpr DWORD kStringChars = 512;     // 511 characters and the terminator
-constexpr DWORD kSectionChars = 2048;   // first try; grown until the section fits
 constexpr DWORD kFaceNameChars = 128;   // the file may give up to 127
 
 // Font parameters in the order of the create-font call, with the defaults
@@ -44,13 +44,6 @@ class BoxPresenter : public MessagePresenter {
     win32::ShowMessageBox(GetActiveWindow(), text, kMessageCaption, MB_OK);
   }
 };
-
-// Size of a file in bytes, 0 when it cannot be read.
-unsigned long long FileSize(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 // Creates an empty Unicode settings file so the private-profile writes that
 // follow store their text as UTF-16LE; an existing file is left as it is.
@@ -168,19 +161,7 @@ bool IniHandler::GetBool(const std::string& section, const std::string& key, boo
 std::vector<std::string> IniHandler::GetSectionKeys(const std::string& section) {
   std::wstring path;
   if (!CheckInitialised(path)) return {};
-  std::wstring wsection = Widen(section);
-  // The lookup answers size - 2 when the section did not fit. A section can
-  // never need more characters than the file has bytes, which bounds the
-  // growth even if the file changes under us.
-  unsigned long long limit = std::max<unsigned long long>(kSectionChars, FileSize(path) + 64);
-  std::wstring block(kSectionChars, L'\0');
-  DWORD n;
-  for (;;) {
-    n = GetPrivateProfileSectionW(wsection.c_str(), block.data(), static_cast<DWORD>(block.size()), path.c_str());
-    if (n + 2 < block.size() || block.size() >= limit) break;
-    block.assign(block.size() * 2, L'\0');
-  }
-  return SectionKeyNames(Narrow(std::wstring_view(block.data(), std::min<size_t>(n, block.size()))));
+  return SectionKeyNames(ReadProfileSection(path, section));
 }
 
 void IniHandler::ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,

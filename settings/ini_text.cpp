@@ -1,5 +1,7 @@
 #include "settings/ini_text.h"
 
+#include <utility>
+
 namespace settings {
 
 std::string ExpandLineBreaks(std::string_view value) {
@@ -29,17 +31,27 @@ bool IsTrueText(std::string_view value) {
   return true;
 }
 
-std::vector<std::string> SectionKeyNames(std::string_view block) {
-  std::vector<std::string> names;
+std::vector<SectionEntry> SplitSection(std::string_view block) {
+  std::vector<SectionEntry> entries;
   size_t i = 0;
   while (i < block.size() && block[i] != '\0') {
     size_t end = block.find('\0', i);
     if (end == std::string_view::npos) end = block.size();
     std::string_view entry = block.substr(i, end - i);
     size_t eq = entry.find('=');
-    names.emplace_back(eq == std::string_view::npos ? std::string_view{} : entry.substr(0, eq));
+    if (eq == std::string_view::npos) {
+      entries.push_back({});
+    } else {
+      entries.push_back({std::string(entry.substr(0, eq)), std::string(entry.substr(eq + 1))});
+    }
     i = end + 1;
   }
+  return entries;
+}
+
+std::vector<std::string> SectionKeyNames(std::string_view block) {
+  std::vector<std::string> names;
+  for (SectionEntry& entry : SplitSection(block)) names.push_back(std::move(entry.name));
   return names;
 }
 

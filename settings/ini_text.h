@@ -16,10 +16,18 @@ std::string ExpandLineBreaks(std::string_view value);
 // True exactly when the value, upper-cased, is "TRUE"; "1" and "yes" are false.
 bool IsTrueText(std::string_view value);
 
+// One entry of a section: the text before and after its first '='. An
+// entry without '=' has an empty name and an empty value.
+struct SectionEntry {
+  std::string name;
+  std::string value;
+};
+
 // A section as the private-profile section lookup returns it: entries each
-// ended by a NUL, the block ended by one more NUL (or by its length). Yields,
-// in file order, the part of each entry before its first '='; an entry
-// without '=' gives an empty name. Never reads past `block.size()`.
+// ended by a NUL, the block ended by one more NUL (or by its length). Yields
+// the entries in file order. Never reads past `block.size()`.
+std::vector<SectionEntry> SplitSection(std::string_view block);
+// The names of SplitSection's entries.
 std::vector<std::string> SectionKeyNames(std::string_view block);
 
 }  // namespace settings

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/device_catalogue.h"
+#include "settings/profile_section.h"
 #include "settings/tests/settings_files.h"
 
 namespace settings {
@@ -167,6 +168,23 @@ TEST_F(IniHandlerTest, LongSectionsAreReadWhole) {
   EXPECT_EQ(seven.devices[299].name, "Pan tilt module 299");
   EXPECT_EQ(seven.devices[299].code, 1299);
   EXPECT_TRUE(catalogue[8].devices.empty());
+}
+
+TEST_F(IniHandlerTest, ServerListSectionsAreReadWholeWithTheirValues) {
+  // A server list of 200 groups in a Unicode file: about 6000 characters in
+  // one section. No IniHandler needed; the server list has a file of its own.
+  std::string file = "[GROUP_LIST]\r\n";
+  for (int i = 0; i < 200; ++i) file += "그룹 " + std::to_string(i) + "=그룹 " + std::to_string(i) + "\r\n";
+  std::string path = folder_.File("ServerList.ini");
+  testing::WriteUnicodeFile(path, file);
+  std::vector<SectionEntry> groups = ReadSectionEntries(path, "GROUP_LIST");
+  ASSERT_EQ(groups.size(), 200u);
+  EXPECT_EQ(groups[0].value, "그룹 0");
+  EXPECT_EQ(groups[199].name, "그룹 199");
+  EXPECT_EQ(groups[199].value, "그룹 199");
+  EXPECT_TRUE(ReadSectionEntries(path, "ABSENT").empty());
+  EXPECT_TRUE(ReadSectionEntries(folder_.File("absent.ini"), "GROUP_LIST").empty());
+  EXPECT_TRUE(boxes_.shown.empty());
 }
 
 TEST_F(IniHandlerTest, FontComesFromTheFontSection) {

@@ -93,6 +93,14 @@ TEST(IniText, SectionKeyNamesKeepFileOrderAndStopAtTheBlockEnd) {
   EXPECT_EQ(SectionKeyNames("a=1\0b=2"sv), (Names{"a", "b"}));
   EXPECT_EQ(SectionKeyNames(""sv), Names{});
   EXPECT_EQ(SectionKeyNames("\0a=1\0\0"sv), Names{});
+
+  std::vector<SectionEntry> entries = SplitSection("Office=Office\0k=v=w\0bare\0"sv);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "Office");
+  EXPECT_EQ(entries[0].value, "Office");
+  EXPECT_EQ(entries[1].value, "v=w");
+  EXPECT_EQ(entries[2].name, "");
+  EXPECT_EQ(entries[2].value, "");
 }
 
 TEST(TextTable, EveryTextHasOneUniqueSectionAndKey) {
