@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config_tool/device_actions.h"
+#include "config_tool/tests/scratch_dir.h"
 #include "os/clock.h"
 #include "tools/bollard-device/sim_device.h"
 
@@ -52,6 +53,7 @@ class Exchange : public ::testing::Test {
   LinkOptions options_;
   std::unique_ptr<DeviceLink> link_;
   RecordingSink sink_;
+  ScratchDir scratch_{"bollard-exchange"};
 };
 
 TEST_F(Exchange, DiscoveryListsEveryInterfaceWithItsSource) {
@@ -213,7 +215,7 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
   config.interface_count = 1;
   StartDevice(config);
   std::vector<InterfaceEntry> entries;
-  ApplyNetworkSettings(StaticSettings(), os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path(), *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
   ASSERT_EQ(1u, device_.received_configs().size());
   EXPECT_EQ("eth0", device_.received_configs()[0].device);
@@ -226,7 +228,7 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
 
   sink_.messages.clear();
   Change([](bollard_sim::SimConfig& c) { c.apply_result = 1; });
-  ApplyNetworkSettings(StaticSettings(), os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path(), *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
 }
 
@@ -236,7 +238,7 @@ TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
   StartDevice(config);
   std::vector<InterfaceEntry> entries;
   uint64_t start = os::MonotonicMs();
-  ApplyNetworkSettings(StaticSettings(), os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path(), *link_, &entries, sink_, nullptr);
   uint64_t took = os::MonotonicMs() - start;
   EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
   EXPECT_LT(took, 10000u) << "the wait for a result must end";
@@ -244,14 +246,14 @@ TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
   sink_.messages.clear();
   NetworkSettings nameless = StaticSettings();
   nameless.static_host_name.clear();
-  ApplyNetworkSettings(nameless, os::TempDirectory(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(nameless, scratch_.path(), *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size()) << "nothing is sent without a host name";
 
   sink_.messages.clear();
-  ApplyNetworkSettings(StaticSettings(), os::TempDirectory() + "no-such-folder/", *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", *link_, &entries, sink_, nullptr);
   ASSERT_EQ(1u, sink_.messages.size());
-  EXPECT_EQ("File open failed for config data = " + os::TempDirectory() + "no-such-folder/eth0", sink_.messages[0]);
+  EXPECT_EQ("File open failed for config data = " + scratch_.path() + "no-such-folder/eth0", sink_.messages[0]);
 }
 
 }  // namespace

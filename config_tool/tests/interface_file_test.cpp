@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config_tool/interface_file.h"
-#include "os/clock.h"
+#include "config_tool/tests/scratch_dir.h"
 
 namespace bollard {
 namespace {
@@ -34,7 +34,10 @@ std::string ReadAll(const std::string& path) {
   return text;
 }
 
-std::string Dir() { return os::TempDirectory(); }
+std::string Dir() {
+  static ScratchDir scratch("bollard-file");
+  return scratch.path();
+}
 
 TEST(InterfaceFile, StaticFileMatchesByteForByte) {
   NetworkSettings s = StaticEth0();

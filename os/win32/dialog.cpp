@@ -55,6 +55,9 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wparam,
 
 INT_PTR CDialogBase::Dispatch(CDialogBase* self, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!self) return FALSE;
+  // Limits are kept here, ahead of the virtual handler, so no override skips them.
+  if (message == WM_COMMAND && (HIWORD(wparam) == EN_CHANGE || HIWORD(wparam) == CBN_EDITCHANGE))
+    self->KeepWithinLimit(LOWORD(wparam));
   if (message == WM_NCDESTROY) {
     INT_PTR r = self->HandleMessage(message, wparam, lparam);
     if (self->hwnd_ == hwnd) self->Detach();
@@ -104,11 +107,34 @@ std::string CDialogBase::ItemText(int id) const {
 
 void CDialogBase::SetItemText(int id, const std::string& text) { SetDlgItemTextW(hwnd_, id, Widen(text).c_str()); }
 
-void CDialogBase::LimitText(int id, int chars) {
+void CDialogBase::LimitText(int id, int bytes) {
   wchar_t cls[32] = {};
   GetClassNameW(Item(id), cls, 32);
-  UINT msg = lstrcmpiW(cls, L"ComboBox") == 0 ? CB_LIMITTEXT : EM_LIMITTEXT;
-  SendDlgItemMessageW(hwnd_, id, msg, static_cast<WPARAM>(chars), 0);
+  bool combo = lstrcmpiW(cls, L"ComboBox") == 0;
+  // A character takes at least one byte, so this count never lets too much in.
+  SendDlgItemMessageW(hwnd_, id, combo ? CB_LIMITTEXT : EM_LIMITTEXT, static_cast<WPARAM>(bytes), 0);
+  std::string text = ItemText(id);
+  limits_.push_back({id, static_cast<size_t>(bytes), combo, text.size() <= static_cast<size_t>(bytes) ? text : ""});
+}
+
+void CDialogBase::KeepWithinLimit(int id) {
+  for (TextLimit& limit : limits_) {
+    if (limit.id != id) continue;
+    std::string text = ItemText(id);
+    if (text.size() <= limit.bytes) {
+      limit.last_fitting = text;
+      return;
+    }
+    // Setting the text sends EN_CHANGE again, with text that fits.
+    SetItemText(id, limit.last_fitting);
+    int end = GetWindowTextLengthW(Item(id));
+    if (limit.combo)
+      SendDlgItemMessageW(hwnd_, id, CB_SETEDITSEL, 0, MAKELPARAM(end, end));
+    else
+      SendDlgItemMessageW(hwnd_, id, EM_SETSEL, static_cast<WPARAM>(end), end);
+    MessageBeep(MB_OK);
+    return;
+  }
 }
 
 void CDialogBase::EnableItem(int id, bool enable) { EnableWindow(Item(id), enable ? TRUE : FALSE); }

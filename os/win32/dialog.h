@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 namespace win32 {
 
@@ -30,8 +31,11 @@ class CDialogBase {
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   std::string ItemText(int id) const;
   void SetItemText(int id, const std::string& text);
-  // Edit and combo controls take no more than `chars` characters.
-  void LimitText(int id, int chars);
+  // Edit and combo controls take no more than `bytes` bytes of UTF-8 text, the
+  // width of the field the text goes into: typing stops at that many
+  // characters, and a change that would still need more bytes (characters
+  // outside ASCII take two to four) is undone.
+  void LimitText(int id, int bytes);
   void EnableItem(int id, bool enable);
   bool IsChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
   void SetChecked(int id, bool checked) { CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED); }
@@ -55,6 +59,15 @@ class CDialogBase {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static INT_PTR Dispatch(CDialogBase* self, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void Detach();
+  void KeepWithinLimit(int id);
+
+  struct TextLimit {
+    int id;
+    size_t bytes;
+    bool combo;
+    std::string last_fitting;
+  };
+  std::vector<TextLimit> limits_;
 
   HINSTANCE instance_;
   int template_id_;

@@ -19,6 +19,7 @@
 #include "config_tool/shell/login_dlg.h"
 #include "config_tool/shell/resource.h"
 #include "config_tool/shell/user_info_dlg.h"
+#include "config_tool/tests/scratch_dir.h"
 #include "os/clock.h"
 #include "os/win32/handles.h"
 #include "os/win32/text.h"
@@ -163,7 +164,7 @@ class BollardWindows : public ::testing::Test {
     o.wait_ms = 300;
     o.login_delay_ms = 0;
     o.apply_bound_ms = 2000;
-    context_.options.file_dir = os::TempDirectory();
+    context_.options.file_dir = scratch_.path();
   }
 
   template <typename F>
@@ -174,6 +175,7 @@ class BollardWindows : public ::testing::Test {
   bollard_sim::SimDevice device_;
   RecordingSink sink_;
   BollardContext context_;
+  ScratchDir scratch_{"bollard-windows"};
 };
 
 TEST_F(BollardWindows, DeviceListDiscoversOnOpenAndShowsColumnTexts) {
@@ -378,7 +380,7 @@ TEST_F(ConfigWindows, ApplyWritesTheInterfaceFileAndSendsIt) {
       "DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=static\nIPADDR=10.1.2.3\nNETMASK=255.255.255.0\nGATEWAY=10.1.2.1\n"
       "MACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=cam1\n";
   EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
-  EXPECT_EQ(expected, ReadFile(os::TempDirectory() + "eth0"));
+  EXPECT_EQ(expected, ReadFile(scratch_.path() + "eth0"));
   ASSERT_EQ(1u, device_.received_configs().size());
   EXPECT_EQ(expected, device_.received_configs()[0].text);
 
@@ -391,9 +393,9 @@ TEST_F(ConfigWindows, ApplyWritesTheInterfaceFileAndSendsIt) {
   dlg_->network().SetItemText(IDC_DHCP_HOSTNAME, "dcam");
   Click(dlg_->hwnd(), IDC_APPLY);
   EXPECT_EQ("DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=dhcp\nMACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=dcam\n",
-            ReadFile(os::TempDirectory() + "eth0"));
+            ReadFile(scratch_.path() + "eth0"));
   EXPECT_EQ("ERROR:: Network Configutation..........Failed", sink_.messages.back());
-  std::remove((os::TempDirectory() + "eth0").c_str());
+  std::remove((scratch_.path() + "eth0").c_str());
 
   // Reload puts the entry back, without touching the boot choice.
   Click(dlg_->hwnd(), IDC_RELOAD);
@@ -529,6 +531,22 @@ TEST_F(BollardWindows, UserDialogRefusesInOrder) {
   EXPECT_EQ("Guest", dlg.row().user_name);
   EXPECT_EQ("one", dlg.row().password);
   EXPECT_EQ(5u, sink_.messages.size());
+}
+
+TEST_F(BollardWindows, TextBeyondItsFieldInBytesIsRefusedNotCut) {
+  CUserInfoDlg dlg(context_.instance, sink_, UserRow{}, false);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  // Ten Hangul syllables are 30 bytes of UTF-8 and fit the 32-byte name field;
+  // eleven (33 bytes) do not, though they are far fewer than 31 characters.
+  std::wstring ten(10, L'\uD55C');
+  SetDlgItemTextW(dlg.hwnd(), IDC_USER_NAME, ten.c_str());
+  EXPECT_EQ(win32::Narrow(ten), dlg.ItemText(IDC_USER_NAME));
+  SetDlgItemTextW(dlg.hwnd(), IDC_USER_NAME, (ten + L"\uD55C").c_str());
+  EXPECT_EQ(win32::Narrow(ten), dlg.ItemText(IDC_USER_NAME)) << "the change that no longer fits is undone";
+  SetDlgItemTextW(dlg.hwnd(), IDC_USER_ID, L"\uD55C\uD55C\uD55C\uD55C\uD55C\uD55C");  // 18 bytes
+  EXPECT_EQ("", dlg.ItemText(IDC_USER_ID));
+  SetDlgItemTextW(dlg.hwnd(), IDC_USER_ID, L"\uD55C\uD55C\uD55C\uD55C\uD55C");  // 15 bytes
+  EXPECT_EQ(15u, dlg.ItemText(IDC_USER_ID).size());
 }
 
 TEST_F(BollardWindows, UserDialogForModifyKeepsTheIdFixed) {

@@ -1,0 +1,34 @@
+#pragma once
+// A folder of this test process's own under the temporary folder, removed at
+// exit, so test executables running side by side never share an interface file.
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "os/clock.h"
+
+namespace bollard {
+
+class ScratchDir {
+ public:
+  explicit ScratchDir(const char* name) {
+    std::random_device random;
+    path_ = os::TempDirectory() + name + "-" + std::to_string(random()) + "-" + std::to_string(random());
+    std::error_code ignored;
+    std::filesystem::create_directories(path_, ignored);
+    path_ += '/';
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  // The folder, ending with a separator.
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace bollard
