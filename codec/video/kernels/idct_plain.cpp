@@ -15,6 +15,9 @@ constexpr int W5 = 1609;  // 2048*sqrt(2)*cos(5*pi/16)
 constexpr int W6 = 1108;  // 2048*sqrt(2)*cos(6*pi/16)
 constexpr int W7 = 565;   // 2048*sqrt(2)*cos(7*pi/16)
 
+// The 1/sqrt(2) rotation; 64-bit so that hostile coefficients cannot overflow.
+inline int Rotate(int v) { return static_cast<int>((181 * int64_t(v) + 128) >> 8); }
+
 inline int16_t ClipIdct(int v) { return static_cast<int16_t>(v < -256 ? -256 : (v > 255 ? 255 : v)); }
 
 void Row(int16_t* b) {
@@ -44,8 +47,8 @@ void Row(int16_t* b) {
   x8 -= x3;
   x3 = x0 + x2;
   x0 -= x2;
-  x2 = (181 * (x4 + x5) + 128) >> 8;
-  x4 = (181 * (x4 - x5) + 128) >> 8;
+  x2 = Rotate(x4 + x5);
+  x4 = Rotate(x4 - x5);
   b[0] = static_cast<int16_t>((x7 + x1) >> 8);
   b[1] = static_cast<int16_t>((x3 + x2) >> 8);
   b[2] = static_cast<int16_t>((x0 + x4) >> 8);
@@ -84,8 +87,8 @@ void Column(int16_t* b) {
   x8 -= x3;
   x3 = x0 + x2;
   x0 -= x2;
-  x2 = (181 * (x4 + x5) + 128) >> 8;
-  x4 = (181 * (x4 - x5) + 128) >> 8;
+  x2 = Rotate(x4 + x5);
+  x4 = Rotate(x4 - x5);
   b[8 * 0] = ClipIdct((x7 + x1) >> 14);
   b[8 * 1] = ClipIdct((x3 + x2) >> 14);
   b[8 * 2] = ClipIdct((x0 + x4) >> 14);

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Decoder conformance: streams made by ffmpeg's encoders are decoded by m4vdec
+# and by ffmpeg; every frame must be present and match within the PSNR limits.
+#
+#   conformance.sh M4VDEC [EMULATOR...]
+# M4VDEC decodes and computes the PSNR; a Windows build runs through EMULATOR.
+set -u
+dec="$1"; shift
+emu=("$@")
+# Paths as the decoder sees them (Windows paths under Wine).
+hostpath() {
+  if [ ${#emu[@]} -gt 0 ]; then "${emu[@]}" winepath -w "$1" 2>/dev/null | tr -d '\r'; else echo "$1"; fi
+}
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+min_avg=45
+min_frame=38
+fail=0
+
+# name size encoder-options...
+cases=(
+  "mpeg4_plain 176x144 -c:v mpeg4 -g 15 -b:v 150k"
+  "mpeg4_qscale2 176x144 -c:v mpeg4 -g 30 -qscale:v 2"
+  "mpeg4_mv4 176x144 -c:v mpeg4 -g 15 -flags +mv4 -b:v 150k"
+  "mpeg4_resync 352x288 -c:v mpeg4 -g 15 -ps 600 -b:v 300k"
+  "mpeg4_partitioned 352x288 -c:v mpeg4 -g 15 -ps 600 -data_partitioning 1 -b:v 300k"
+  "mpeg4_partitioned_mv4 176x144 -c:v mpeg4 -g 15 -ps 300 -data_partitioning 1 -flags +mv4 -qscale:v 4"
+  "h263_sqcif 128x96 -c:v h263 -g 15 -b:v 64k"
+  "h263_qcif 176x144 -c:v h263 -g 15 -b:v 100k"
+  "h263_cif 352x288 -c:v h263 -g 15 -ps 500 -b:v 300k"
+  "xvid_qcif 176x144 -c:v libxvid -g 15 -b:v 150k"
+  "xvid_cif 352x288 -c:v libxvid -g 30 -qscale:v 3"
+)
+
+for c in "${cases[@]}"; do
+  set -- $c
+  name="$1"; size="$2"; shift 2
+  fmt=m4v
+  case "$name" in h263*) fmt=h263 ;; esac
+  src="$work/$name.$fmt"
+  if ! ffmpeg -v error -y -f lavfi -i "testsrc2=size=$size:rate=25" -frames:v 40 "$@" -f "$fmt" "$src"; then
+    echo "FAIL $name: ffmpeg could not encode"; fail=1; continue
+  fi
+  ffmpeg -v error -y -i "$src" -fps_mode passthrough -f rawvideo -pix_fmt yuv420p "$work/$name.ref.yuv"
+  if ! "${emu[@]}" "$dec" "$(hostpath "$src")" "$(hostpath "$work/$name.out.yuv")" 2>/dev/null; then
+    echo "FAIL $name: m4vdec failed"; fail=1; continue
+  fi
+  report="$("${emu[@]}" "$dec" --compare "$(hostpath "$work/$name.ref.yuv")" \
+            "$(hostpath "$work/$name.out.yuv")" "$size" | tr -d '\r')"
+  read -r _ nref nout <<<"$(head -1 <<<"$report")"
+  read -r _ avg _ worst <<<"$(tail -1 <<<"$report")"
+  verdict=ok
+  if [ "$nref" != "$nout" ] || [ "$nref" -lt 40 ]; then verdict="FAIL frames $nout of $nref"; fi
+  if awk -v a="$avg" -v w="$worst" -v ma="$min_avg" -v mw="$min_frame" 'BEGIN{exit !(a < ma || w < mw)}'; then
+    verdict="FAIL psnr"
+  fi
+  echo "$verdict $name: frames $nout/$nref average $avg dB worst $worst dB"
+  [ "$verdict" = ok ] || fail=1
+done
+[ $fail -eq 0 ] && echo "conformance: all streams within limits"
+exit $fail

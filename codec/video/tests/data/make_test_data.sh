@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Remakes the small streams the decoder unit tests use (ffmpeg 5.1, Debian).
+set -e
+cd "$(dirname "$0")"
+src="testsrc2=size=176x144:rate=25"
+ffmpeg -v error -y -f lavfi -i "$src" -frames:v 12 -c:v mpeg4 -g 6 -ps 300 -qscale:v 4 -f m4v resync_qcif.m4v
+ffmpeg -v error -y -f lavfi -i "$src" -frames:v 12 -c:v mpeg4 -g 6 -ps 300 -data_partitioning 1 -flags +mv4 -qscale:v 4 -f m4v partitioned_qcif.m4v
+ffmpeg -v error -y -f lavfi -i "$src" -frames:v 12 -c:v h263 -g 6 -ps 300 -qscale:v 4 -f h263 gobs_qcif.h263

@@ -1,0 +1,144 @@
+// Damaged streams: units cut short, flipped bits, lost packets and garbage must
+// decode without faults, conceal what is lost and pick up at the next resync point.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "codec/video/tests/stream_files.h"
+#include "codec/video/video_decoder.h"
+
+namespace video_test {
+namespace {
+
+struct Decoded {
+  std::vector<std::vector<uint8_t>> frames;
+  std::vector<int> results;
+};
+
+// Decodes units one by one, each copied into a buffer of its exact size.
+Decoded DecodeUnits(const TestStream& s, const std::vector<std::vector<uint8_t>>& units,
+                    bool postfilter = false) {
+  VideoDecoder dec;
+  dec.SetSize(176, 144);
+  dec.SetPostFilter(postfilter, false);
+  Decoded out;
+  for (const auto& u : units) {
+    std::vector<uint8_t> exact(u);
+    out.results.push_back(dec.Decode(exact.empty() ? nullptr : exact.data(), exact.size()));
+    DecodedPicture pic;
+    pic.width = dec.Width();
+    pic.height = dec.Height();
+    std::vector<uint8_t> frame(pic.Size());
+    pic.data = frame.data();
+    if (dec.ProducePicture(pic) == 0) out.frames.push_back(frame);
+  }
+  (void)s;
+  return out;
+}
+
+std::vector<std::vector<uint8_t>> AllUnits(const TestStream& s) {
+  std::vector<std::vector<uint8_t>> units;
+  for (size_t i = 0; i < s.units.size(); ++i) units.push_back(s.Unit(i));
+  return units;
+}
+
+class DamagedStream : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { ASSERT_TRUE(LoadStream(GetParam(), &stream_)) << DataPath(GetParam()); }
+  TestStream stream_;
+};
+
+TEST_P(DamagedStream, IntactStreamDecodesEveryPicture) {
+  Decoded d = DecodeUnits(stream_, AllUnits(stream_));
+  for (int r : d.results) EXPECT_EQ(r, kDecodeStarted);
+  EXPECT_EQ(d.frames.size(), stream_.units.size());
+}
+
+TEST_P(DamagedStream, UnitsCutShortAreConcealedNotOverrun) {
+  auto intactUnits = AllUnits(stream_);
+  Decoded intact = DecodeUnits(stream_, intactUnits);
+  // The second group of pictures starts at this unit with an I picture.
+  const size_t secondGroup = stream_.shortHeader ? 6 : 7;
+  for (size_t keep : {size_t(0), size_t(1), size_t(3), size_t(7), size_t(40), size_t(200), size_t(900)}) {
+    auto units = intactUnits;
+    for (size_t i = stream_.shortHeader ? 1 : 2; i < units.size(); ++i)
+      if (units[i].size() > keep) units[i].resize(keep);
+    // Then the intact second group: decoding is exact again from its I picture on.
+    units.insert(units.end(), intactUnits.begin() + secondGroup, intactUnits.end());
+    Decoded d = DecodeUnits(stream_, units);
+    ASSERT_EQ(d.results.size(), units.size());
+    EXPECT_EQ(d.results.back(), kDecodeStarted) << "cut to " << keep;
+    EXPECT_EQ(d.frames.back(), intact.frames.back()) << "cut to " << keep;
+  }
+}
+
+TEST_P(DamagedStream, FlippedBitsAndGarbageNeverFault) {
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 30; ++round) {
+    auto units = AllUnits(stream_);
+    for (size_t i = 1; i < units.size(); ++i) {
+      auto& u = units[i];
+      int flips = 1 + int(rng() % 8);
+      for (int k = 0; k < flips && !u.empty(); ++k) u[rng() % u.size()] ^= uint8_t(1u << (rng() % 8));
+    }
+    if (round % 3 == 0) {
+      std::vector<uint8_t> garbage(rng() % 3000);
+      for (auto& b : garbage) b = uint8_t(rng());
+      units.insert(units.begin() + 1 + rng() % (units.size() - 1), garbage);
+    }
+    Decoded d = DecodeUnits(stream_, units, round % 2 == 1);
+    EXPECT_EQ(d.results.size(), units.size());
+  }
+}
+
+TEST_P(DamagedStream, LostUnitsDropPicturesUntilTheNextIntraPicture) {
+  auto units = AllUnits(stream_);
+  Decoded intact = DecodeUnits(stream_, units);
+  // Lose the second picture: the stream continues; the next I picture (the GOP is 6
+  // pictures) restores exact output.
+  size_t first = stream_.shortHeader ? 0 : 1;
+  units.erase(units.begin() + first + 1);
+  Decoded d = DecodeUnits(stream_, units);
+  ASSERT_EQ(d.frames.size(), intact.frames.size() - 1);
+  EXPECT_EQ(d.frames.back(), intact.frames.back());
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, DamagedStream,
+                         ::testing::Values("resync_qcif.m4v", "partitioned_qcif.m4v", "gobs_qcif.h263"));
+
+// Finds the byte offsets of the resync markers of an I picture unit (17 bits
+// 0000 0000 0000 0000 1 at byte boundaries after stuffing).
+std::vector<size_t> ResyncOffsets(const std::vector<uint8_t>& u) {
+  std::vector<size_t> at;
+  for (size_t i = 4; i + 3 < u.size(); ++i)
+    if (u[i] == 0 && u[i + 1] == 0 && (u[i + 2] & 0x80) && !(u[i + 2] == 1)) at.push_back(i);
+  return at;
+}
+
+TEST(Resync, DamagedPacketIsConcealedAndDecodingResumesAtTheNextMarker) {
+  TestStream s;
+  ASSERT_TRUE(LoadStream("resync_qcif.m4v", &s));
+  auto units = AllUnits(s);
+  Decoded intact = DecodeUnits(s, units);
+  // Unit 7 is the second I picture (config, then six pictures per group).
+  const size_t target = 7;
+  auto offsets = ResyncOffsets(units[target]);
+  ASSERT_GE(offsets.size(), 2u);
+  // Damage in the middle of the first packet.
+  for (size_t i = offsets[0] / 2; i < offsets[0] / 2 + 24; ++i) units[target][i] ^= 0xFF;
+  Decoded d = DecodeUnits(s, units);
+  ASSERT_EQ(d.frames.size(), intact.frames.size());
+  const auto& got = d.frames[target];
+  const auto& want = intact.frames[target];
+  const size_t w = 176;
+  // The last macroblock row lies packets after the damage: exact again.
+  EXPECT_EQ(std::memcmp(got.data() + w * 128, want.data() + w * 128, w * 16), 0);
+  // The damaged packet's macroblocks were concealed from the previous picture.
+  EXPECT_NE(std::memcmp(got.data(), want.data(), w * 16), 0);
+  EXPECT_EQ(d.results[target], kDecodeStarted);
+}
+
+}  // namespace
+}  // namespace video_test

@@ -1,0 +1,264 @@
+// Stream start, header parsing and the decode result rules, on hand-built units.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "codec/video/tests/test_bit_writer.h"
+#include "codec/video/video_decoder.h"
+
+namespace video_test {
+namespace {
+
+std::vector<uint8_t> VolUnit(const VolFields& f) {
+  TestBitWriter w;
+  WriteVol(w, f);
+  return w.Bytes();
+}
+
+// An I VOP whose macroblocks are all DC-only intra blocks of value `dc` (size 8 code).
+std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uint32_t increment = 1) {
+  TestBitWriter w;
+  WriteVopHeader(w, false, incrementBits, increment, true, 4);
+  for (int mb = 0; mb < mbCount; ++mb) {
+    w.PutCode("1");     // MCBPC: intra, cbpc 0
+    w.Put(0, 1);        // no AC prediction
+    w.PutCode("0011");  // CBPY 0
+    for (int b = 0; b < 6; ++b) {
+      // The first luma block sets the level; the rest predict it. Chroma stays 128.
+      int diff = (mb == 0 && b == 0) ? level - 128 : 0;
+      const bool luma = b < 4;
+      if (diff == 0) {
+        w.PutCode(luma ? "011" : "11");
+      } else {
+        int size = 0;
+        for (int v = diff < 0 ? -diff : diff; v; v >>= 1) ++size;
+        static const char* kLuma[] = {"011", "11", "10", "010", "001", "0001", "0000 1", "0000 01", "0000 001"};
+        static const char* kChroma[] = {"11", "10", "01", "001", "0001", "0000 1", "0000 01", "0000 001", "0000 0001"};
+        w.PutCode(luma ? kLuma[size] : kChroma[size]);
+        w.Put(diff > 0 ? diff : diff + (1 << size) - 1, size);
+        if (size > 8) w.Put(1, 1);
+      }
+    }
+  }
+  w.Stuff();
+  return w.Bytes();
+}
+
+// A P VOP in which every macroblock is not coded.
+std::vector<uint8_t> SkippedPVop(int mbCount, int incrementBits) {
+  TestBitWriter w;
+  WriteVopHeader(w, true, incrementBits, 2, true, 4);
+  for (int mb = 0; mb < mbCount; ++mb) w.Put(1, 1);
+  w.Stuff();
+  return w.Bytes();
+}
+
+TEST(StreamStart, ConfigurationUnitAloneStartsTheStreamWithTheLayerSize) {
+  VideoDecoder dec;
+  dec.SetSize(320, 240);
+  VolFields f;
+  f.width = 64;
+  f.height = 48;
+  auto unit = VolUnit(f);
+  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  EXPECT_EQ(dec.Width(), 64);
+  EXPECT_EQ(dec.Height(), 48);
+  EXPECT_EQ(dec.FrameCounter(), 1u);
+  // The padding read as an uncoded I picture: the picture stays black.
+  const uint8_t* pic = dec.ProducePicture();
+  ASSERT_NE(pic, nullptr);
+  EXPECT_EQ(pic[0], 0);
+  EXPECT_EQ(pic[64 * 48], 128);
+}
+
+TEST(StreamStart, IncrementWidthFollowsTheResolution) {
+  const struct {
+    uint32_t resolution;
+    int bits;
+  } cases[] = {{30, 5}, {1, 1}, {32, 6}, {25, 5}, {30000, 15}, {65535, 16}};
+  for (const auto& c : cases) {
+    VolFields f;
+    f.resolution = c.resolution;
+    f.fixedRate = true;
+    f.fixedIncrement = 1;
+    auto unit = VolUnit(f);
+    VolInfo info;
+    ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0);
+    EXPECT_EQ(info.timeIncrementBits, c.bits) << "resolution " << c.resolution;
+    EXPECT_EQ(info.timeIncrementResolution, c.resolution);
+    EXPECT_TRUE(info.fixedVopRate);
+  }
+}
+
+TEST(StreamStart, OddLayerSizesFallBackToQcif) {
+  VolFields f;
+  f.width = 100;
+  f.height = 0;
+  auto unit = VolUnit(f);
+  VolInfo info;
+  ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0);
+  EXPECT_EQ(info.width, 176);
+  EXPECT_EQ(info.height, 144);
+  VideoDecoder dec;
+  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
+  EXPECT_EQ(dec.Width(), 176);
+}
+
+TEST(StreamStart, VolFlagsAreReported) {
+  VolFields f;
+  f.resyncDisable = false;
+  f.partitioned = true;
+  f.reversible = true;
+  auto unit = VolUnit(f);
+  VolInfo info;
+  ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0);
+  EXPECT_FALSE(info.resyncMarkerDisable);
+  EXPECT_TRUE(info.dataPartitioned);
+  EXPECT_TRUE(info.reversibleVlc);
+  const uint8_t noVol[] = {0x00, 0x00, 0x01, 0xB6, 0x00};
+  EXPECT_EQ(ParseVolInfo(noVol, sizeof(noVol), &info), -1);
+}
+
+TEST(StreamStart, PPictureFirstIsDroppedUntilAnIPicture) {
+  VolFields f;
+  f.width = 32;
+  f.height = 32;
+  VideoDecoder dec;
+  auto vol = VolUnit(f);
+  // No configuration unit: the layer headers come with the first picture.
+  std::vector<uint8_t> first = vol;
+  auto p = SkippedPVop(4, 5);
+  // A VOL followed by a P VOP: no picture yet.
+  std::vector<uint8_t> volThenP = vol;
+  volThenP.insert(volThenP.end(), p.begin(), p.end());
+  EXPECT_EQ(dec.Decode(volThenP.data(), volThenP.size()), kDecodeNoPicture);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::SkipUntilIntra);
+  EXPECT_EQ(dec.FrameCounter(), 0u);
+
+  auto intra = FlatIntraVop(4, 200, 5);
+  first.insert(first.end(), intra.begin(), intra.end());
+  EXPECT_EQ(dec.Decode(first.data(), first.size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  const uint8_t* pic = dec.ProducePicture();
+  ASSERT_NE(pic, nullptr);
+  EXPECT_EQ(pic[0], 200);
+  EXPECT_EQ(pic[32 * 32 - 1], 200);
+
+  // Every macroblock not coded: an exact copy of the reference.
+  EXPECT_EQ(dec.Decode(p.data(), p.size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  pic = dec.ProducePicture();
+  EXPECT_EQ(pic[0], 200);
+  EXPECT_EQ(pic[32 * 32 + 5], 128);
+}
+
+TEST(StreamStart, UncodedVopLeavesTheReference) {
+  VolFields f;
+  f.width = 16;
+  f.height = 16;
+  VideoDecoder dec;
+  auto vol = VolUnit(f);
+  auto intra = FlatIntraVop(1, 90, 5);
+  vol.insert(vol.end(), intra.begin(), intra.end());
+  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
+  TestBitWriter w;
+  WriteVopHeader(w, true, 5, 3, false, 0);
+  w.Stuff();
+  EXPECT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
+  EXPECT_EQ(dec.ProducePicture()[0], 90);
+}
+
+TEST(StreamStart, StuffingAndUserDataBeforeAPictureAreSkipped) {
+  VolFields f;
+  f.width = 16;
+  f.height = 16;
+  VideoDecoder dec;
+  auto vol = VolUnit(f);
+  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
+  std::vector<uint8_t> unit = {0x7F, 0x00, 0x00, 0x01, 0xB2, 'h', 'i', 0x00};
+  auto intra = FlatIntraVop(1, 60, 5);
+  unit.insert(unit.end(), intra.begin(), intra.end());
+  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  EXPECT_EQ(dec.ProducePicture()[0], 60);
+}
+
+TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
+  VideoDecoder dec;
+  const uint8_t garbage[] = {0x12, 0x34, 0x56, 0x78, 0x9A};
+  EXPECT_EQ(dec.Decode(garbage, sizeof(garbage)), kDecodeFatal);
+  EXPECT_EQ(dec.Decode(nullptr, 0), kDecodeStarted);  // the padding alone is an uncoded I picture
+  const uint8_t userDataFirst[] = {0x00, 0x00, 0x01, 0xB2, 0x41};
+  dec.Release();
+  EXPECT_EQ(dec.Decode(userDataFirst, sizeof(userDataFirst)), kDecodeFatal);
+
+  VolFields f;
+  auto vol = VolUnit(f);
+  dec.Release();
+  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
+  const uint8_t end[] = {0x00, 0x00, 0x01, 0xB1};
+  EXPECT_EQ(dec.Decode(end, sizeof(end)), kDecodeFatal);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Fatal);
+}
+
+TEST(StreamStart, RepeatedLayerHeadersBeforeAPictureAreReparsed) {
+  VolFields f;
+  f.width = 32;
+  f.height = 16;
+  VideoDecoder dec;
+  auto vol = VolUnit(f);
+  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
+  std::vector<uint8_t> unit = vol;
+  auto intra = FlatIntraVop(2, 140, 5);
+  unit.insert(unit.end(), intra.begin(), intra.end());
+  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  EXPECT_EQ(dec.ProducePicture()[31], 140);
+}
+
+TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
+  // 128x96 I picture: PSC, TR, PTYPE (sub-QCIF), PQUANT; every MB DC-only.
+  TestBitWriter w;
+  w.Put(0x20, 22);
+  w.Put(0, 8);
+  w.Put(0b10000001, 8);  // marker, zero, split, doc, freeze, format 001
+  w.Put(0, 1);           // I
+  w.Put(0, 4);
+  w.Put(6, 5);
+  w.Put(0, 1);
+  w.Put(0, 1);           // PEI
+  for (int mb = 0; mb < 48; ++mb) {
+    w.PutCode("1");      // MCBPC intra
+    w.PutCode("0011");   // CBPY 0
+    for (int b = 0; b < 6; ++b) w.Put(b < 4 ? 50 : 128, 8);
+  }
+  w.ZeroAlign();
+  VideoDecoder dec;
+  dec.SetSize(128, 96);
+  EXPECT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  EXPECT_EQ(dec.Width(), 128);
+  EXPECT_EQ(dec.Height(), 96);
+  const uint8_t* pic = dec.ProducePicture();
+  EXPECT_EQ(pic[0], 50);
+  EXPECT_EQ(pic[128 * 96 - 1], 50);
+  EXPECT_EQ(pic[128 * 96], 128);
+}
+
+TEST(StreamStart, ReleaseStartsANewStream) {
+  VolFields f;
+  f.width = 16;
+  f.height = 16;
+  VideoDecoder dec;
+  auto vol = VolUnit(f);
+  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
+  dec.Release();
+  EXPECT_EQ(dec.FrameCounter(), 0u);
+  EXPECT_EQ(dec.ProducePicture(), nullptr);
+  auto p = SkippedPVop(1, 5);
+  EXPECT_EQ(dec.Decode(p.data(), p.size()), kDecodeNoPicture);
+}
+
+}  // namespace
+}  // namespace video_test

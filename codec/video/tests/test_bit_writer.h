@@ -1,0 +1,112 @@
+#pragma once
+// Minimal big-endian bit writer for building test bitstreams by hand.
+#include <cstdint>
+#include <vector>
+
+namespace video_test {
+
+class TestBitWriter {
+ public:
+  void Put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) PutBit((value >> i) & 1);
+  }
+  void PutBit(int b) {
+    if (used_ == 0) bytes_.push_back(0);
+    if (b) bytes_.back() |= static_cast<uint8_t>(0x80 >> used_);
+    used_ = (used_ + 1) & 7;
+  }
+  // Writes '0' then '1's up to the byte boundary (0x7F when already aligned).
+  void Stuff() {
+    PutBit(0);
+    while (used_) PutBit(1);
+  }
+  void ZeroAlign() {
+    while (used_) PutBit(0);
+  }
+  // A code written as '0'/'1' characters (spaces ignored).
+  void PutCode(const char* bits) {
+    for (const char* p = bits; *p; ++p)
+      if (*p == '0' || *p == '1') PutBit(*p - '0');
+  }
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  int used_ = 0;
+};
+
+// Stream headers: VOS, visual object, video object, VOL with the given fields.
+struct VolFields {
+  int width = 176;
+  int height = 144;
+  uint32_t resolution = 30;
+  bool fixedRate = false;
+  uint32_t fixedIncrement = 1;
+  bool resyncDisable = true;
+  bool partitioned = false;
+  bool reversible = false;
+};
+
+inline int IncrementBits(uint32_t resolution) {
+  int bits = 1;
+  for (uint32_t v = resolution; v != 1 && bits < 16; v >>= 1) ++bits;
+  return bits;
+}
+
+inline void WriteVol(TestBitWriter& w, const VolFields& f) {
+  w.Put(0x1B0, 32);
+  w.Put(0x08, 8);
+  w.Put(0x1B5, 32);
+  w.Put(0, 1);      // no verid
+  w.Put(1, 4);      // video
+  w.Put(0, 1);      // no signal type
+  w.Stuff();
+  w.Put(0x100, 32);
+  w.Put(0x120, 32);
+  w.Put(0, 1);      // random access
+  w.Put(1, 8);      // simple object
+  w.Put(0, 1);      // no layer id
+  w.Put(1, 4);      // square pixels
+  w.Put(0, 1);      // no control parameters
+  w.Put(0, 2);      // rectangular
+  w.Put(1, 1);
+  w.Put(f.resolution, 16);
+  w.Put(1, 1);
+  w.Put(f.fixedRate, 1);
+  if (f.fixedRate) w.Put(f.fixedIncrement, IncrementBits(f.resolution));
+  w.Put(1, 1);
+  w.Put(f.width, 13);
+  w.Put(1, 1);
+  w.Put(f.height, 13);
+  w.Put(1, 1);
+  w.Put(0, 1);      // progressive
+  w.Put(1, 1);      // obmc disabled
+  w.Put(0, 1);      // no sprites
+  w.Put(0, 1);      // 8 bit
+  w.Put(0, 1);      // H.263 quantisation
+  w.Put(1, 1);      // no complexity estimation
+  w.Put(f.resyncDisable, 1);
+  w.Put(f.partitioned, 1);
+  if (f.partitioned) w.Put(f.reversible, 1);
+  w.Put(0, 1);      // no scalability
+  w.Stuff();
+}
+
+// VOP header up to and including the quantiser (and fcode for P).
+inline void WriteVopHeader(TestBitWriter& w, bool p, int incrementBits, uint32_t increment,
+                           bool coded, int quant, int fcode = 1, int rounding = 0) {
+  w.Put(0x1B6, 32);
+  w.Put(p ? 1 : 0, 2);
+  w.Put(0, 1);      // modulo time base
+  w.Put(1, 1);
+  w.Put(increment, incrementBits);
+  w.Put(1, 1);
+  w.Put(coded, 1);
+  if (!coded) return;
+  if (p) w.Put(rounding, 1);
+  w.Put(0, 3);      // intra_dc_vlc_thr 0: DC sizes always coded
+  w.Put(quant, 5);
+  if (p) w.Put(fcode, 3);
+}
+
+}  // namespace video_test
