@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -184,9 +185,14 @@ TEST(AdpcmSignal, StateStaysWithinItsClamps) {
     else pcm[i] = i < 7000 ? 32767 : -32768;
   }
   AdpcmState enc, dec;
+  int maxY = 0, maxA2 = -99999, minA2 = 99999, maxA1 = 0;
   for (int16_t x : pcm) {
     const int c = AdpcmEncodeSample(enc, x);
     AdpcmDecodeSample(dec, c);
+    maxY = std::max<int>(maxY, enc.y);
+    maxA2 = std::max(maxA2, enc.a2);
+    minA2 = std::min(minA2, enc.a2);
+    maxA1 = std::max(maxA1, std::abs(enc.a1));
     for (const AdpcmState* s : {&enc, &dec}) {
       ASSERT_GE(s->y, 544);
       ASSERT_LE(s->y, 5120);
@@ -195,6 +201,9 @@ TEST(AdpcmSignal, StateStaysWithinItsClamps) {
       ASSERT_LE(std::abs(s->a1), 15360 - s->a2);
     }
   }
+  std::printf("extremes: y %d, a2 %d..%d, |a1| %d\n", maxY, minA2, maxA2, maxA1);
+  EXPECT_EQ(maxY, 5120) << "the signal never drove the scale factor to its ceiling";
+  EXPECT_EQ(minA2, -12288) << "the signal never drove a2 to its clamp";
 }
 
 TEST(AdpcmSignal, EncoderAndDecoderStayInLockstep) {
