@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config_tool/shell/config_manager_dlg.h"
@@ -559,6 +560,31 @@ TEST_F(BollardWindows, UserDialogForModifyKeepsTheIdFixed) {
   SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_EQ(IDOK, dlg.result());
   EXPECT_TRUE(sink_.messages.empty());
+}
+
+// Only for a look by eye: the real message boxes of the shell's seam, closed by
+// a helper thread once they have been saved.
+TEST(MessageBoxShots, RealBoxesShowTheirTexts) {
+  if (!std::getenv("BOLLARD_SHOT_DIR")) GTEST_SKIP() << "pictures only with BOLLARD_SHOT_DIR";
+  CMessageBoxSink sink;
+  auto close_later = [](const char* name, int button) {
+    return std::thread([name, button] {
+      HWND box = nullptr;
+      for (int i = 0; i < 200 && !box; ++i) {
+        Sleep(20);
+        box = FindWindowW(L"#32770", L"Bollard");
+      }
+      Sleep(300);
+      Shot(box, name);
+      PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    });
+  };
+  std::thread closer = close_later("message_korean", IDOK);
+  sink.ShowMessage("Windows 소켓 초기화에 실패하였습니다.");
+  closer.join();
+  closer = close_later("message_question", IDNO);
+  EXPECT_FALSE(sink.AskYesNo("Are you sure to delete this user account?"));
+  closer.join();
 }
 
 TEST(Win32Text, KoreanRoundTripsThroughUtf16) {
