@@ -56,6 +56,11 @@ void CreateUnicodeFile(const std::wstring& path) {
   WriteFile(file.get(), kBom, sizeof kBom, &written, nullptr);
 }
 
+BOOL CALLBACK SetFontOf(HWND window, LPARAM font) {
+  SendMessageW(window, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+  return TRUE;
+}
+
 }  // namespace
 
 IniHandler& IniHandler::Instance() {
@@ -97,6 +102,13 @@ std::string IniHandler::Path() const {
 HFONT IniHandler::Font() const {
   std::lock_guard lock(mutex_);
   return font_.get();
+}
+
+void IniHandler::ApplyFont(HWND window) const {
+  HFONT font = Font();
+  if (!font || !window) return;
+  SetFontOf(window, reinterpret_cast<LPARAM>(font));
+  EnumChildWindows(window, SetFontOf, reinterpret_cast<LPARAM>(font));
 }
 
 MessagePresenter* IniHandler::SetPresenter(MessagePresenter* presenter) {

@@ -77,6 +77,9 @@ class IniHandler : public os::UserMessages {
 
   // The shared user-interface font, owned here; null before Initialise.
   HFONT Font() const;
+  // Gives `window` and every window inside it the shared font (the standard
+  // set-font message, with a redraw).
+  void ApplyFont(HWND window) const;
 
   // Installs where message boxes go (nullptr: real message boxes) and
   // returns the previous presenter.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "settings/device_catalogue.h"
 #include "settings/profile_section.h"
 #include "settings/tests/settings_files.h"
@@ -19,6 +22,15 @@ class RecordingPresenter : public MessagePresenter {
   void Present(const std::string& text) override { shown.push_back(text); }
   std::vector<std::string> shown;
 };
+
+// EnumThreadWindows callback: stores the first dialog-box window.
+BOOL CALLBACK FindDialogBox(HWND window, LPARAM found) {
+  wchar_t cls[16] = {};
+  GetClassNameW(window, cls, 16);
+  if (std::wstring(cls) != L"#32770") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
 
 class IniHandlerTest : public ::testing::Test {
  protected:
@@ -199,6 +211,59 @@ TEST_F(IniHandlerTest, FontComesFromTheFontSection) {
   EXPECT_EQ(lf.lfItalic, 1) << "byte parameters keep their low 8 bits";
   EXPECT_EQ(lf.lfCharSet, 129);
   EXPECT_EQ(win32::Narrow(lf.lfFaceName), std::string(LF_FACESIZE - 1, 'F'));
+}
+
+TEST_F(IniHandlerTest, WindowsAndTheirControlsTakeTheSharedFont) {
+  ini().Initialise(folder_.File("absent.ini"));
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  if (!window) GTEST_SKIP() << "no display to create windows on";
+  HWND button = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD, 0, 0, 50, 20, window, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  HWND inner = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, button, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(button && inner);
+  ini().ApplyFont(window);
+  HFONT font = ini().Font();
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)), font);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(inner, WM_GETFONT, 0, 0)), font);
+  DestroyWindow(window);
+}
+
+TEST_F(IniHandlerTest, WithoutAPresenterARealMessageBoxShowsTheText) {
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (!probe) GTEST_SKIP() << "no display to show message boxes on";
+  DestroyWindow(probe);
+  ini().SetPresenter(nullptr);
+  ini().Initialise(folder_.File("absent.ini"));
+
+  // A watcher reads the box's text and presses OK; the box is modal. It
+  // looks only at this thread's windows: other test processes share Wine.
+  std::atomic<bool> done{false};
+  std::wstring seen;
+  DWORD ui_thread = GetCurrentThreadId();
+  std::thread watcher([&] {
+    for (int i = 0; i < 1500 && !done; ++i) {
+      HWND box = nullptr;
+      EnumThreadWindows(ui_thread, FindDialogBox, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        wchar_t caption[64] = {};
+        GetWindowTextW(box, caption, 64);
+        EXPECT_EQ(std::wstring(caption), L"Halyard");
+        wchar_t text[256] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 256);
+        seen = text;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  ini().ShowMessage(text::kPresetErrorOverMaxNum, {3LL});
+  done = true;
+  watcher.join();
+  EXPECT_EQ(win32::Narrow(seen), "최대 번호 ( 3 )를 넘었습니다. \r\n다시 입력하여 주십시오");
 }
 
 TEST_F(IniHandlerTest, WritesToANewFileKeepUnicodeText) {
