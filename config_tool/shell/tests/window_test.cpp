@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -250,6 +251,52 @@ TEST_F(BollardWindows, SetupLogsInAndOpensConfigurationOnlyWhenAccepted) {
   SendMessageW(dlg.hwnd(), WM_NOTIFY, IDC_DEVICE_LIST, reinterpret_cast<LPARAM>(&dblclk));
   EXPECT_EQ((std::vector<std::string>{"simcam-b"}), opened) << "a double click works as Setup";
   EXPECT_EQ(2, logins_asked);
+}
+
+// Steps run by a thread timer inside the modal loops of the real dialogs; each
+// returns true when it has done its part (its window was there).
+std::vector<std::function<bool()>>* g_steps = nullptr;
+size_t g_next_step = 0;
+
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_steps && g_next_step < g_steps->size() && (*g_steps)[g_next_step]()) ++g_next_step;
+}
+
+TEST_F(BollardWindows, SetupRunsTheRealLoginAndConfigurationDialogs) {
+  CDeviceListDlg dlg(context_);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return dlg.list().RowCount() == 2; }, 5000));
+  dlg.list().Select(0);
+  std::string device_shown;
+  std::vector<std::function<bool()>> steps = {
+      [] {
+        HWND login = FindWindowW(L"#32770", L"Login Dialog");
+        if (!login) return false;
+        SetDlgItemTextW(login, IDC_LOGIN_ID, L"admin");
+        SetDlgItemTextW(login, IDC_LOGIN_PASSWORD, L"admin");
+        PostMessageW(login, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return true;
+      },
+      [&] {
+        HWND config = FindWindowW(L"#32770", L"Halyd Configration Manager");
+        if (!config) return false;
+        HWND sheet = FindWindowExW(config, nullptr, L"#32770", nullptr);
+        HWND page = sheet ? PropSheet_GetCurrentPageHwnd(sheet) : nullptr;
+        device_shown = page ? WindowText(GetDlgItem(page, IDC_DEVICE_NAME)) : "<no page>";
+        PostMessageW(config, WM_COMMAND, MAKEWPARAM(IDC_QUIT, BN_CLICKED), 0);
+        return true;
+      }};
+  g_steps = &steps;
+  g_next_step = 0;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, RunStep);
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SETUP, BN_CLICKED), 0);
+  KillTimer(nullptr, timer);
+  g_steps = nullptr;
+  EXPECT_EQ(2u, g_next_step) << "both modal dialogs opened and closed";
+  EXPECT_EQ("eth0", device_shown);
+  ASSERT_EQ(1u, device_.received_logins().size());
+  EXPECT_EQ("admin", device_.received_logins()[0].password);
+  EXPECT_TRUE(sink_.messages.empty());
 }
 
 TEST_F(BollardWindows, LoginDialogLimitsItsFields) {
