@@ -81,19 +81,21 @@ expect "sound audio duration" "$(field sound.txt 1 duration)" "$(awk "BEGIN{prin
 node "$check" sound.mp4 --tracks 200,201,1,2 --samples 200=50 --samples 201=$frames_audio > sound.layout.txt ||
   { cat sound.layout.txt; fail "mp4check sound.mp4"; }
 
-# 3. 640x480 at 30 fps (deltas of 33 and 34 ms) whose first picture comes
-#    half a second after the recording started, with resync markers.
+# 3. 640x480 at 30 fps (deltas of 33 and 34 ms) with resync markers, whose
+#    first picture comes half a second after the sound started.
 ffmpeg -v error -y -f lavfi -i testsrc=size=640x480:rate=30 -t 1 -c:v mpeg4 -ps 600 -g 10 -f m4v late.m4v
-run "$mp4rec" --fps 30 --start 500 late.m4v late.mp4 >/dev/null
+run "$mp4rec" --fps 30 --start 500 --audio speech.adpcm late.m4v late.mp4 >/dev/null 2>&1
 probe late.mp4 > late.txt
-no_warnings late.mp4
+no_warnings late.mp4 1
+expect "late audio start_time" "$(field late.txt 1 start_time)" 0.000000
+expect "late audio nb_frames" "$(field late.txt 1 nb_frames)" $frames_audio
 expect "late width" "$(field late.txt 0 width)" 640
 expect "late height" "$(field late.txt 0 height)" 480
 expect "late nb_frames" "$(field late.txt 0 nb_frames)" 30
 expect "late nb_read_packets" "$(field late.txt 0 nb_read_packets)" 30
 expect "late start_time" "$(field late.txt 0 start_time)" 0.500000
 [ "$(frames late.mp4)" = "$(frames late.m4v)" ] || fail "late.mp4 decodes to other frames than late.m4v"
-node "$check" late.mp4 --tracks 200,1,2 --samples 200=30 > late.layout.txt || { cat late.layout.txt; fail "mp4check late.mp4"; }
+node "$check" late.mp4 --tracks 200,201,1,2 --samples 200=30 --samples 201=$frames_audio > late.layout.txt || { cat late.layout.txt; fail "mp4check late.mp4"; }
 grep -q 'ctts (30, 500)' late.layout.txt || { cat late.layout.txt; fail "late.mp4: composition offset"; }
 
 # 4. A stream without headers before its first picture cannot be recorded.
