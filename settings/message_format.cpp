@@ -87,24 +87,24 @@ std::string FormatText(const Conversion& c, std::string_view text) {
 }
 
 std::string FormatInteger(const Conversion& c, long long value) {
-  // The spec handed to snprintf is rebuilt from the checked pieces only.
-  std::string spec = "%" + c.flags;
-  if (c.width >= 0) spec += std::to_string(c.width);
+  // The pattern handed to snprintf is rebuilt from the checked pieces only.
+  std::string pattern = "%" + c.flags;
+  if (c.width >= 0) pattern += std::to_string(c.width);
   if (c.precision >= 0) {
-    spec += '.';
-    spec += std::to_string(c.precision);
+    pattern += '.';
+    pattern += std::to_string(c.precision);
   }
   char buf[kMaxFieldWidth * 2 + 64];
   int n;
   if (c.kind == 'd') {
-    spec += "lld";
-    n = std::snprintf(buf, sizeof buf, spec.c_str(), value);
+    pattern += "lld";
+    n = std::snprintf(buf, sizeof buf, pattern.c_str(), value);
   } else {
     unsigned long long u = (value < 0 && value >= INT32_MIN) ? static_cast<uint32_t>(value)
                                                               : static_cast<unsigned long long>(value);
-    spec += "ll";
-    spec += c.kind;
-    n = std::snprintf(buf, sizeof buf, spec.c_str(), u);
+    pattern += "ll";
+    pattern += c.kind;
+    n = std::snprintf(buf, sizeof buf, pattern.c_str(), u);
   }
   if (n < 0) return {};
   return std::string(buf, static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1);
