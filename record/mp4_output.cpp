@@ -52,6 +52,9 @@ std::FILE* OpenForWriting(const std::string& path) {
 std::unique_ptr<Mp4FileOutput> Mp4FileOutput::Create(const std::string& path) {
   std::FILE* file = OpenForWriting(path);
   if (!file) return nullptr;
+  // Unbuffered: every write is a whole sample or table, and a full disk must
+  // fail the write of the sample it hits, not a later flush.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file));
 }
 

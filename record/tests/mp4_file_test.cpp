@@ -368,5 +368,15 @@ TEST(Mp4Output, FileOutputWritesTheSameBytes) {
   EXPECT_FALSE(bad.Open((std::filesystem::temp_directory_path() / "no such dir" / "x.mp4").string()));
 }
 
+#ifndef _WIN32
+// /dev/full refuses every byte: the failure must show at the write it hits,
+// not vanish into a buffer that is flushed (and fails) only at close.
+TEST(Mp4Output, FullDeviceFailsAtTheFirstWrite) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  Mp4File mp4;
+  EXPECT_FALSE(mp4.Open("/dev/full"));
+}
+#endif
+
 }  // namespace
 }  // namespace record
