@@ -26,8 +26,10 @@ uint32_t GetU32(const uint8_t* p) {
 }
 
 std::string GetText(const uint8_t* p, size_t width) {
-  const void* nul = std::memchr(p, 0, width);
-  size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : width;
+  // The last byte of a field is its terminator; a sender that filled it with
+  // text gets the same cut our own writer makes.
+  const void* nul = std::memchr(p, 0, width - 1);
+  size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : width - 1;
   return std::string(reinterpret_cast<const char*>(p), n);
 }
 

@@ -42,7 +42,7 @@ void PutU32(Bytes& out, uint32_t v);
 // Writes text into a fixed field of `width` bytes: cut to width - 1 and NUL-padded.
 void PutText(Bytes& out, const std::string& text, size_t width);
 uint32_t GetU32(const uint8_t* p);
-// Text of a fixed field: up to the first NUL, never past `width`.
+// Text of a fixed field: up to the first NUL, at most width - 1 bytes.
 std::string GetText(const uint8_t* p, size_t width);
 
 Bytes EncodeSetupRequest();

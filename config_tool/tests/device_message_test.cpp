@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "config_tool/device_message.h"
 
 namespace bollard {
@@ -56,6 +58,14 @@ TEST(DeviceMessage, TextLongerThanItsFieldIsCutAndKeepsItsNul) {
   EXPECT_EQ(std::string(15, 'i'), GetText(login.data() + 12, 16));
   EXPECT_EQ(0, login[12 + 15]);
   EXPECT_EQ(std::string(15, 'p'), GetText(login.data() + 28, 16));
+}
+
+TEST(DeviceMessage, FieldWithoutTerminatorReadsAsOurWriterWouldCut) {
+  uint8_t field[16];
+  std::memset(field, 'x', sizeof field);
+  EXPECT_EQ(std::string(15, 'x'), GetText(field, 16));
+  field[3] = 0;
+  EXPECT_EQ("xxx", GetText(field, 16));
 }
 
 TEST(DeviceMessage, ResultRepliesNeedTheirTypeAndWord) {
