@@ -26,3 +26,8 @@ endif()
 if(EXISTS ${video_decoder_dir}/fuzz/CMakeLists.txt)
   add_subdirectory(${video_decoder_dir}/fuzz ${CMAKE_CURRENT_BINARY_DIR}/decoder_fuzz)
 endif()
+
+# Coverage feedback for the fuzzer reaches into the decoder itself.
+if(HALYARD_FUZZ)
+  target_compile_options(halyard_video_decoder PRIVATE -fsanitize=fuzzer-no-link)
+endif()
