@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
     else if (a == "--user") {
       if (!users_given) config.users.clear();
       users_given = true;
-      std::string spec = next();
-      size_t c1 = spec.find(':'), c2 = spec.find(':', c1 == std::string::npos ? 0 : c1 + 1);
+      std::string account = next();
+      size_t c1 = account.find(':'), c2 = account.find(':', c1 == std::string::npos ? 0 : c1 + 1);
       if (c1 == std::string::npos || c2 == std::string::npos) { Usage(); return 2; }
-      config.users.push_back({spec.substr(0, c1), spec.substr(c1 + 1, c2 - c1 - 1), spec.substr(c2 + 1)});
+      config.users.push_back({account.substr(0, c1), account.substr(c1 + 1, c2 - c1 - 1), account.substr(c2 + 1)});
     }
     else if (a == "--users") {
       if (!users_given) config.users.clear();
