@@ -117,7 +117,7 @@ bool ReadMotionVectors(DecoderContext& d, int mb) {
   MacroblockInfo& m = d.Cur()[mb];
   const int count = m.mbType == kMbInter4V ? 4 : 1;
   for (int b = 0; b < count; ++b) {
-    int px, py, x, y;
+    int px = 0, py = 0, x = 0, y = 0;
     PredictVector(d, mb, b, &px, &py);
     if (!ReadMvComponent(d, px, &x) || !ReadMvComponent(d, py, &y)) return false;
     if (count == 1) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "codec/video/bitstream/bit_reader.h"
 #include "codec/video/bitstream/vlc_tables.h"
@@ -27,9 +28,9 @@ TEST(BitReader, ReadsBigEndianAcrossWordBoundaries) {
 }
 
 TEST(BitReader, PadsWithStartCodesThenReportsExhaustion) {
-  const uint8_t data[2] = {0xFF, 0x80};
+  const std::vector<uint8_t> data = {0xFF, 0x80};
   BitReader br;
-  br.Bind(data, sizeof(data), false);
+  br.Bind(data.data(), data.size(), false);
   br.Skip(16);
   EXPECT_EQ(br.Get(32), 0x000001B6u);
   EXPECT_EQ(br.Get(32), 0x000001B6u);
@@ -37,7 +38,7 @@ TEST(BitReader, PadsWithStartCodesThenReportsExhaustion) {
   EXPECT_EQ(br.Get(8), 0u);
   EXPECT_TRUE(br.Exhausted());
 
-  br.Bind(data, sizeof(data), true);
+  br.Bind(data.data(), data.size(), true);
   br.Skip(16);
   EXPECT_EQ(br.Get(32), 0x00008000u);
   EXPECT_EQ(br.Get(32), 0x00008000u);

@@ -11,6 +11,8 @@
 namespace video {
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // The generator of IEEE 1180 (uniform integers in [-L, H]), with 32-bit arithmetic.
 class Ieee1180Random {
  public:
@@ -31,7 +33,7 @@ struct Basis {
   double c[8][8];
   Basis() {
     for (int u = 0; u < 8; ++u)
-      for (int x = 0; x < 8; ++x) c[u][x] = (u ? 1.0 : std::sqrt(0.5)) / 2 * std::cos((2 * x + 1) * u * M_PI / 16);
+      for (int x = 0; x < 8; ++x) c[u][x] = (u ? 1.0 : std::sqrt(0.5)) / 2 * std::cos((2 * x + 1) * u * kPi / 16);
   }
 };
 const Basis kBasis;
