@@ -15,8 +15,9 @@ constexpr int W5 = 1609;  // 2048*sqrt(2)*cos(5*pi/16)
 constexpr int W6 = 1108;  // 2048*sqrt(2)*cos(6*pi/16)
 constexpr int W7 = 565;   // 2048*sqrt(2)*cos(7*pi/16)
 
-// The 1/sqrt(2) rotation; 64-bit so that hostile coefficients cannot overflow.
-inline int Rotate(int v) { return static_cast<int>((181 * int64_t(v) + 128) >> 8); }
+// The 1/sqrt(2) rotation. Coded blocks stay far inside 32 bits; hostile ones
+// wrap (defined, and the same in every kernel set) instead of overflowing.
+inline int Rotate(int v) { return static_cast<int>(181u * static_cast<uint32_t>(v) + 128u) >> 8; }
 
 inline int16_t ClipIdct(int v) { return static_cast<int16_t>(v < -256 ? -256 : (v > 255 ? 255 : v)); }
 

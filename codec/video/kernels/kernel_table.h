@@ -55,6 +55,7 @@ CpuFeatures DetectCpuFeatures();
 void InitPlainKernels(KernelTable& k);
 // Overrides the slots that have an SSE2 version; a no-op off x86.
 void InitSse2Kernels(KernelTable& k);
+void InitSse2Idct(KernelTable& k);
 // Plain set, then the best set the features allow.
 void SelectKernels(KernelTable& k, const CpuFeatures& cpu);
 

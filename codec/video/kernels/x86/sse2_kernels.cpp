@@ -1,6 +1,6 @@
 // SSE2 versions of the prediction, reconstruction and inverse quantisation
-// kernels. Each gives exactly the plain result; the inverse DCT and the
-// post-filter stay plain.
+// kernels (the inverse DCT is in idct_sse2.cpp). Each gives exactly the plain
+// result; the post-filter stays plain.
 #include "codec/video/kernels/kernel_table.h"
 
 #if defined(__SSE2__)
@@ -163,6 +163,7 @@ void DequantSse2(int16_t* block, int quant, int first) {
 }  // namespace
 
 void InitSse2Kernels(KernelTable& k) {
+  InitSse2Idct(k);
   k.dequant = DequantSse2;
   k.writeMacroblock = WriteMacroblockSse2;
   FillPredict<16>(k.predict16);

@@ -1,0 +1,136 @@
+// SSE2 inverse DCT: the butterflies of the plain transform on eight rows (then
+// eight columns) at once in 32-bit lanes. Each multiply-accumulate pair of the
+// plain code is one pmaddwd here, so the integer results are the same; only
+// inputs far outside any coded block (sums past 2^31) could differ.
+#include "codec/video/kernels/kernel_table.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+namespace video {
+namespace {
+
+constexpr int W1 = 2841, W2 = 2676, W3 = 2408, W5 = 1609, W6 = 1108, W7 = 565;
+
+inline __m128i Pair(int a, int b) { return _mm_set_epi16(short(b), short(a), short(b), short(a), short(b), short(a), short(b), short(a)); }
+
+// 8x8 transpose of 16-bit values.
+inline void Transpose(__m128i r[8]) {
+  __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
+  __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
+  __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
+  __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
+  __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+  __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+  __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+  __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+  r[0] = _mm_unpacklo_epi64(b0, b4);
+  r[1] = _mm_unpackhi_epi64(b0, b4);
+  r[2] = _mm_unpacklo_epi64(b1, b5);
+  r[3] = _mm_unpackhi_epi64(b1, b5);
+  r[4] = _mm_unpacklo_epi64(b2, b6);
+  r[5] = _mm_unpackhi_epi64(b2, b6);
+  r[6] = _mm_unpacklo_epi64(b3, b7);
+  r[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+// 181 * v in 32-bit lanes (181 = 128 + 32 + 16 + 4 + 1).
+inline __m128i Mul181(__m128i v) {
+  __m128i s = _mm_add_epi32(_mm_slli_epi32(v, 7), _mm_slli_epi32(v, 5));
+  s = _mm_add_epi32(s, _mm_add_epi32(_mm_slli_epi32(v, 4), _mm_slli_epi32(v, 2)));
+  return _mm_add_epi32(s, v);
+}
+
+// One pass over four lanes (32-bit). in[k] holds input k as interleavable
+// 16-bit pairs; `half` selects lanes 0-3 (lo) or 4-7 (hi).
+struct Pass {
+  int dcScale;     // 2048 rows, 256 columns
+  int dcRound;     // 128 rows, 8192 columns
+  bool round3;     // columns: +4 and >> 3 after the first stage
+  int outShift;    // 8 rows, 14 columns
+};
+
+template <bool kHi>
+inline __m128i Inter(__m128i a, __m128i b) { return kHi ? _mm_unpackhi_epi16(a, b) : _mm_unpacklo_epi16(a, b); }
+
+template <bool kHi>
+void Butterflies(const __m128i v[8], const Pass& p, __m128i out[8]) {
+  const __m128i dcRound = _mm_set1_epi32(p.dcRound);
+  __m128i p04 = Inter<kHi>(v[0], v[4]);
+  __m128i x8 = _mm_add_epi32(_mm_madd_epi16(p04, Pair(p.dcScale, p.dcScale)), dcRound);
+  __m128i x0 = _mm_add_epi32(_mm_madd_epi16(p04, Pair(p.dcScale, -p.dcScale)), dcRound);
+  __m128i p17 = Inter<kHi>(v[1], v[7]), p53 = Inter<kHi>(v[5], v[3]), p26 = Inter<kHi>(v[2], v[6]);
+  __m128i x4 = _mm_madd_epi16(p17, Pair(W1, W7));
+  __m128i x5 = _mm_madd_epi16(p17, Pair(W7, -W1));
+  __m128i x6 = _mm_madd_epi16(p53, Pair(W5, W3));
+  __m128i x7 = _mm_madd_epi16(p53, Pair(W3, -W5));
+  __m128i x2 = _mm_madd_epi16(p26, Pair(W6, -W2));
+  __m128i x3 = _mm_madd_epi16(p26, Pair(W2, W6));
+  if (p.round3) {
+    const __m128i four = _mm_set1_epi32(4);
+    x4 = _mm_srai_epi32(_mm_add_epi32(x4, four), 3);
+    x5 = _mm_srai_epi32(_mm_add_epi32(x5, four), 3);
+    x6 = _mm_srai_epi32(_mm_add_epi32(x6, four), 3);
+    x7 = _mm_srai_epi32(_mm_add_epi32(x7, four), 3);
+    x2 = _mm_srai_epi32(_mm_add_epi32(x2, four), 3);
+    x3 = _mm_srai_epi32(_mm_add_epi32(x3, four), 3);
+  }
+  __m128i x1 = _mm_add_epi32(x4, x6);
+  x4 = _mm_sub_epi32(x4, x6);
+  x6 = _mm_add_epi32(x5, x7);
+  x5 = _mm_sub_epi32(x5, x7);
+  x7 = _mm_add_epi32(x8, x3);
+  x8 = _mm_sub_epi32(x8, x3);
+  x3 = _mm_add_epi32(x0, x2);
+  x0 = _mm_sub_epi32(x0, x2);
+  const __m128i r128 = _mm_set1_epi32(128);
+  x2 = _mm_srai_epi32(_mm_add_epi32(Mul181(_mm_add_epi32(x4, x5)), r128), 8);
+  x4 = _mm_srai_epi32(_mm_add_epi32(Mul181(_mm_sub_epi32(x4, x5)), r128), 8);
+  const int s = p.outShift;
+  out[0] = _mm_srai_epi32(_mm_add_epi32(x7, x1), s);
+  out[1] = _mm_srai_epi32(_mm_add_epi32(x3, x2), s);
+  out[2] = _mm_srai_epi32(_mm_add_epi32(x0, x4), s);
+  out[3] = _mm_srai_epi32(_mm_add_epi32(x8, x6), s);
+  out[4] = _mm_srai_epi32(_mm_sub_epi32(x8, x6), s);
+  out[5] = _mm_srai_epi32(_mm_sub_epi32(x0, x4), s);
+  out[6] = _mm_srai_epi32(_mm_sub_epi32(x3, x2), s);
+  out[7] = _mm_srai_epi32(_mm_sub_epi32(x7, x1), s);
+}
+
+// Keeps the low 16 bits of each 32-bit lane as the plain code's int16 store does.
+inline __m128i Wrap16(__m128i v) { return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16); }
+
+void IdctSse2(int16_t* block) {
+  __m128i r[8];
+  for (int i = 0; i < 8; ++i) r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
+  Transpose(r);  // r[k]: coefficient k of every row
+  const Pass rows{2048, 128, false, 8};
+  __m128i lo[8], hi[8];
+  Butterflies<false>(r, rows, lo);
+  Butterflies<true>(r, rows, hi);
+  for (int k = 0; k < 8; ++k) r[k] = _mm_packs_epi32(Wrap16(lo[k]), Wrap16(hi[k]));
+  Transpose(r);  // r[k]: row k of the intermediate block
+  const Pass cols{256, 8192, true, 14};
+  Butterflies<false>(r, cols, lo);
+  Butterflies<true>(r, cols, hi);
+  const __m128i low = _mm_set1_epi16(-256), high = _mm_set1_epi16(255);
+  for (int k = 0; k < 8; ++k) {
+    __m128i v = _mm_packs_epi32(lo[k], hi[k]);
+    v = _mm_min_epi16(_mm_max_epi16(v, low), high);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), v);
+  }
+}
+
+}  // namespace
+
+void InitSse2Idct(KernelTable& k) { k.idct = IdctSse2; }
+
+}  // namespace video
+
+#else
+
+namespace video {
+void InitSse2Idct(KernelTable&) {}
+}  // namespace video
+
+#endif
