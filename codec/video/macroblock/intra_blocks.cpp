@@ -45,9 +45,9 @@ const Source kLumaSources[4][3] = {
     {{0, 2}, {0, 0}, {0, 1}},
 };
 
-bool AcPredictAndCheck(int16_t* blk, const Neighbour& p, bool fromAbove, int quant) {
+void AcPredict(int16_t* blk, const Neighbour& p, bool fromAbove, int quant) {
   const PredictionRecord* r = p.Record();
-  if (r) {
+  {
     int pq = p.mb->quant;
     for (int k = 1; k < 8; ++k) {
       int v = fromAbove ? r->row[k - 1] : r->col[k - 1];
@@ -56,7 +56,6 @@ bool AcPredictAndCheck(int16_t* blk, const Neighbour& p, bool fromAbove, int qua
       dst = Clip2048(dst + v);
     }
   }
-  return true;
 }
 
 }  // namespace
@@ -111,23 +110,25 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
     const bool coded = (m.cbp >> (5 - b)) & 1;
     const uint8_t* scan = !m.acPred ? kZigzagScan
                                     : (fromAbove ? kAlternateHorizontalScan : kAlternateVerticalScan);
-    if (coded && ReadCoefficients(d, blk, scan, first, true) < 0) return false;
+    int end = 0;
+    if (coded && (end = ReadCoefficients(d, blk, scan, first, true)) < 0) return false;
     if (!m.useIntraDcVlc) {
       diff = blk[0];
       blk[0] = 0;
     }
     const int16_t dc = Clip2048((diff + RoundDiv(predDc, scaler)) * scaler);
-    if (m.acPred) AcPredictAndCheck(blk, p, fromAbove, q);
+    // Decoded levels are never zero, so a coefficient past scan position 0 is an AC one.
+    bool hasAc = end > 1;
+    if (m.acPred && p.mb) {
+      AcPredict(blk, p, fromAbove, q);
+      for (int k = 1; k < 8 && !hasAc; ++k) hasAc = (fromAbove ? blk[k] : blk[8 * k]) != 0;
+    }
 
     PredictionRecord& rec = m.pred[b];
     rec.dc = dc;
     for (int k = 1; k < 8; ++k) {
       rec.row[k - 1] = blk[k];
       rec.col[k - 1] = blk[8 * k];
-    }
-    bool hasAc = false;
-    if (coded || m.acPred) {
-      for (int k = 1; k < 64 && !hasAc; ++k) hasAc = blk[k] != 0;
     }
     uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
     const int stride = b < 4 ? 16 : 8;
@@ -154,8 +155,9 @@ bool DecodeShortIntraMacroblock(DecoderContext& d, int mb) {
     const int dc = (dcCode == 255 ? 128 : dcCode) * 8;
     bool hasAc = false;
     if ((m.cbp >> (5 - b)) & 1) {
-      if (ReadCoefficients(d, blk, kZigzagScan, 1, true) < 0) return false;
-      for (int k = 1; k < 64 && !hasAc; ++k) hasAc = blk[k] != 0;
+      int end = ReadCoefficients(d, blk, kZigzagScan, 1, true);
+      if (end < 0) return false;
+      hasAc = end > 1;
     }
     m.pred[b].dc = static_cast<int16_t>(dc);
     uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;

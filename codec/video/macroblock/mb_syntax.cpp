@@ -155,15 +155,25 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
   const TcoefTable& t = (intra && !shortHeader) ? d.vlc->intra : d.vlc->inter;
   int pos = first;
   for (;;) {
-    const TcoefEntry* e = &t.entries[br.Show(TcoefTable::kBits)];
-    if (!e->len) return -1;
+    // The code and its sign bit in one look: codes are at most 12 bits.
+    const uint32_t bits = br.Show(TcoefTable::kBits + 1);
+    const TcoefEntry* e = &t.entries[bits >> 1];
     int last, run, level;
-    br.Skip(e->len);
     if (e->level) {
       last = e->last;
       run = e->run;
-      level = br.Get1() ? -e->level : e->level;
-    } else if (shortHeader) {
+      level = (bits >> (TcoefTable::kBits - e->len)) & 1 ? -e->level : e->level;
+      br.Skip(e->len + 1);
+      pos += run;
+      if (pos >= 64) return -1;
+      block[scan[pos]] = static_cast<int16_t>(level);
+      ++pos;
+      if (last) return pos;
+      continue;
+    }
+    if (!e->len) return -1;
+    br.Skip(e->len);
+    if (shortHeader) {
       last = static_cast<int>(br.Get1());
       run = static_cast<int>(br.Get(6));
       level = static_cast<int8_t>(br.Get(8));
