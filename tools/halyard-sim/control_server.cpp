@@ -41,7 +41,13 @@ void ControlServer::Stop() {
 void ControlServer::Serve(os::SocketHandle s) {
   std::string pending;
   char buffer[1024];
-  for (;;) {
+  while (running_) {
+    // Short waits so Stop is seen even where a shutdown does not wake a receive.
+    os::SocketSet set;
+    set.Add(s);
+    int ready = os::SelectRead(set, 200);
+    if (ready == 0) continue;
+    if (ready < 0) return;
     int n = os::Recv(s, buffer, sizeof buffer);
     if (n <= 0) return;
     pending.append(buffer, static_cast<size_t>(n));

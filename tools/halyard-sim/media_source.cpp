@@ -12,6 +12,8 @@
 namespace sim {
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 bool ReadFile(const std::string& path, std::vector<uint8_t>* data) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -90,11 +92,11 @@ AudioClip GenerateVoiceLikeAudio(int seconds) {
   double phase = 0;
   for (size_t i = 0; i < pcm.size(); ++i) {
     double t = static_cast<double>(i) / 8000.0;
-    double pitch = 140 + 40 * std::sin(2 * M_PI * 0.7 * t);
-    phase += 2 * M_PI * pitch / 8000.0;
+    double pitch = 140 + 40 * std::sin(2 * kPi * 0.7 * t);
+    phase += 2 * kPi * pitch / 8000.0;
     // A few harmonics shaped by a slow envelope: syllables of about 200 ms.
     double voice = std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.25 * std::sin(3 * phase) + 0.12 * std::sin(5 * phase);
-    double envelope = std::pow(std::fabs(std::sin(M_PI * 2.5 * t)), 1.5);
+    double envelope = std::pow(std::fabs(std::sin(kPi * 2.5 * t)), 1.5);
     pcm[i] = static_cast<int16_t>(6000 * voice * envelope);
   }
   return EncodeUnits(pcm);

@@ -26,8 +26,8 @@ void PeerConnection::Start() {
 }
 
 void PeerConnection::Close() {
-  // Shutdown wakes the blocked reader; the handle itself is closed by the
-  // destructor, after the reader is gone, so it is never reused under it.
+  // The handle itself is closed by the destructor, after the reader is gone,
+  // so it is never reused under the reader.
   if (open_.exchange(false)) os::ShutdownSocket(socket_);
 }
 
@@ -37,6 +37,13 @@ void PeerConnection::Join() {
 
 void PeerConnection::ReadLoop() {
   while (open_) {
+    // Wait in short slices: a shutdown from another thread does not wake a
+    // blocked receive on every platform, so the loop looks at the flag itself.
+    os::SocketSet set;
+    set.Add(socket_);
+    int ready = os::SelectRead(set, 200);
+    if (ready == 0) continue;
+    if (ready < 0) break;
     int r = os::Recv(socket_, input_.FreeSpace(), static_cast<int>(input_.FreeSize()));
     if (r <= 0) break;
     input_.Commit(static_cast<uint32_t>(r));

@@ -76,7 +76,11 @@ std::string Ints(const char* const* names, size_t count, const net::DecodedContr
   std::string out;
   for (size_t i = 0; i < c.values.size(); ++i) {
     if (!out.empty()) out += ' ';
-    out += (i < count ? std::string(names[i]) : "v" + std::to_string(i)) + "=" + std::to_string(c.values[i]);
+    if (i < count)
+      out += names[i];
+    else
+      out.append("v").append(std::to_string(i));
+    out.append("=").append(std::to_string(c.values[i]));
   }
   return out;
 }

@@ -1,0 +1,366 @@
+// The simulator against a client built from net/: logins, lists, channels,
+// paced media, stored-file playback, recorded requests and injected faults.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "net/byte_order.h"
+#include "net/camera_setup_info.h"
+#include "net/channel_messages.h"
+#include "net/control_messages.h"
+#include "net/ddns_lookup.h"
+#include "net/list_records.h"
+#include "net/login_messages.h"
+#include "test_client.h"
+#include "world.h"
+
+namespace sim {
+namespace {
+
+using testing::Received;
+using testing::TestClient;
+
+const char* MediaDir() {
+  const char* src = std::getenv("HALYARD_SOURCE_DIR");
+  static std::string dir = std::string(src ? src : ".") + "/tools/halyard-sim/media";
+  return dir.c_str();
+}
+
+class SimWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WorldConfig config;
+    config.media_dir = MediaDir();
+    std::string error;
+    ASSERT_TRUE(ParseWorldOptions({"--hosting-port", "0", "--ddns-port", "0", "--user", "demo:demo",
+                                   "--camera", "CAM-1:0:test_320x240.m4v:speech_8k.wav",
+                                   "--camera", "CAM-OLD:0:test_176x144.m4v:voice:1.0.0",
+                                   "--file", "rec/CAM-1_0001.mp4:CAM-1:test_176x144.m4v:voice",
+                                   "--ddns-name", "gate:CAM-1"},
+                                  &config, &error))
+        << error;
+    world_ = std::make_unique<World>(config);
+    ASSERT_TRUE(world_->Start(&error)) << error;
+  }
+  void TearDown() override { world_->Stop(); }
+
+  uint16_t HostingPort() { return world_->hosting()->port(); }
+  uint16_t CameraPort(const char* id) { return world_->camera(id)->port(); }
+
+  static bool Login(TestClient& c, const char* user = "demo", const char* password = "demo") {
+    auto body = net::EncodeLoginRequest(user, password);
+    Received r;
+    return c.Send(net::kRequestUserLogin, body) && c.WaitFor(net::kReplyUserLogin, &r) &&
+           net::DecodeLoginReply(r.body.data(), static_cast<uint32_t>(r.body.size())) == net::kLoginAccepted;
+  }
+  static uint32_t SetUpChannel(TestClient& c, uint32_t kind, const std::string& camera, const std::string& file = "") {
+    auto body = net::EncodeChannelSetup(net::MakeChannelSetupRequest(kind, camera, file));
+    Received r;
+    net::ChannelSetupRecord reply;
+    if (!c.Send(net::kRequestChannelSetup, body) || !c.WaitFor(net::kReplyChannelSetup, &r) ||
+        !net::DecodeChannelSetup(r.body.data(), static_cast<uint32_t>(r.body.size()), &reply))
+      return 0;
+    return reply.channel_id;
+  }
+  static void Command(TestClient& c, uint32_t channel, uint32_t command) {
+    c.Send(net::kRequestChannelCommand, net::EncodeChannelCommand(channel, command));
+  }
+
+  std::unique_ptr<World> world_;
+};
+
+TEST_F(SimWorld, HostingLoginListsCamerasAndFiles) {
+  TestClient c;
+  ASSERT_TRUE(c.Connect(HostingPort()));
+  ASSERT_TRUE(Login(c));
+  Received r;
+  ASSERT_TRUE(c.Send(net::kRequestOnlineCameraList, nullptr, 0));
+  ASSERT_TRUE(c.WaitFor(net::kReplyCameraList, &r));
+  auto cams = net::DecodeCameraList(r.body.data(), static_cast<uint32_t>(r.body.size()));
+  ASSERT_EQ(2u, cams.size());
+  EXPECT_EQ("CAM-1", cams[0].camera_id);
+  EXPECT_EQ(CameraPort("CAM-1"), cams[0].port);
+  ASSERT_TRUE(c.Send(net::kRequestFileList, net::EncodeFileListRequest()));
+  ASSERT_TRUE(c.WaitFor(net::kReplyFileList, &r));
+  auto files = net::DecodeFileList(r.body.data(), static_cast<uint32_t>(r.body.size()));
+  ASSERT_EQ(1u, files.size());
+  EXPECT_EQ("rec/CAM-1_0001.mp4", files[0].file_name);
+  EXPECT_EQ(2026u, files[0].start.year);
+  EXPECT_EQ(1u, world_->log().Lines("hosting RequestUserLogin user=demo").size());
+  EXPECT_TRUE(world_->log().Lines("demo:demo").empty()) << "passwords are never recorded";
+}
+
+TEST_F(SimWorld, RefusedLoginsAndTheFaultSwitch) {
+  TestClient a;
+  ASSERT_TRUE(a.Connect(HostingPort()));
+  EXPECT_FALSE(Login(a, "demo", "wrong"));
+  EXPECT_EQ("ok", world_->Execute("fault CAM-1 refuse-login").back());
+  TestClient b;
+  ASSERT_TRUE(b.Connect(CameraPort("CAM-1")));
+  EXPECT_FALSE(Login(b));
+  world_->Execute("fault CAM-1 accept-login");
+  TestClient d;
+  ASSERT_TRUE(d.Connect(CameraPort("CAM-1")));
+  EXPECT_TRUE(Login(d));
+}
+
+TEST_F(SimWorld, RelayedCameraSendsConfigurationThenPacedPictures) {
+  TestClient c;
+  ASSERT_TRUE(c.Connect(HostingPort()));
+  ASSERT_TRUE(Login(c));
+  EXPECT_EQ(net::kChannelNotFound, SetUpChannel(c, net::kChannelVideo, "NO-SUCH-CAM"));
+  uint32_t video = SetUpChannel(c, net::kChannelVideo, "CAM-1\n");
+  ASSERT_NE(0u, video);
+  ASSERT_NE(net::kChannelNotFound, video);
+  Command(c, video, net::kCommandStart);
+  auto configs = c.Media(net::kMediaVideoConfig, 1);
+  ASSERT_EQ(1u, configs.size());
+  EXPECT_EQ(video, configs[0].media.channel_id);
+  EXPECT_EQ(world_->camera("CAM-1")->video().config, configs[0].payload);
+  auto pictures = c.Media(net::kMediaVideoFrame, 12);
+  ASSERT_EQ(12u, pictures.size());
+  EXPECT_EQ(0x000001B6u, net::GetBE32(pictures[0].payload.data()));
+  // 25 frames per second: eleven gaps of 40 ms, well above the time a burst would take.
+  EXPECT_GE(pictures.back().arrived_ms - pictures.front().arrived_ms, 300u);
+  EXPECT_GE(pictures.back().media.timestamp_ms, pictures.front().media.timestamp_ms + 300);
+  EXPECT_GT(pictures[0].media.timestamp_ms, 1700000000000ull) << "live timestamps are wall-clock milliseconds";
+}
+
+TEST_F(SimWorld, DirectCameraIdentifiesItselfAndStreamsAudio) {
+  TestClient v;
+  ASSERT_TRUE(v.Connect(CameraPort("CAM-1")));
+  ASSERT_TRUE(Login(v));
+  Received r;
+  ASSERT_TRUE(v.Send(net::kRequestCameraInfo, net::EncodeCameraInfoRequest()));
+  ASSERT_TRUE(v.WaitFor(net::kCameraInfoReply, &r));
+  EXPECT_EQ("CAM-1", net::GetText(r.body.data(), r.body.size()));
+
+  TestClient a;
+  ASSERT_TRUE(a.Connect(CameraPort("CAM-1")));
+  ASSERT_TRUE(Login(a));
+  uint32_t audio = SetUpChannel(a, net::kChannelAudio, "CAM-1");
+  ASSERT_NE(net::kChannelNotFound, audio);
+  Command(a, audio, net::kCommandStart);
+  auto units = a.Media(net::kMediaAudio, 5);
+  ASSERT_EQ(5u, units.size());
+  for (const auto& u : units) {
+    EXPECT_EQ(192u, u.payload.size());
+    EXPECT_EQ(24u, u.body.size()) << "camera version 1.1.7 sends the long form";
+  }
+}
+
+TEST_F(SimWorld, OldCameraSendsTheShortMediaForm) {
+  TestClient v;
+  ASSERT_TRUE(v.Connect(CameraPort("CAM-OLD")));
+  ASSERT_TRUE(Login(v));
+  uint32_t video = SetUpChannel(v, net::kChannelVideo, "CAM-OLD");
+  Command(v, video, net::kCommandStart);
+  auto units = v.Media(net::kMediaVideoFrame, 2);
+  ASSERT_EQ(2u, units.size());
+  EXPECT_EQ(16u, units[0].body.size());
+}
+
+TEST_F(SimWorld, StoredFilePlaysSeeksAndEnds) {
+  TestClient c;
+  ASSERT_TRUE(c.Connect(HostingPort()));
+  ASSERT_TRUE(Login(c));
+  EXPECT_EQ(net::kChannelNotFound, SetUpChannel(c, net::kChannelFileVideo, "CAM-1", "no/such.mp4"));
+  uint32_t video = SetUpChannel(c, net::kChannelFileVideo, "CAM-1", "rec/CAM-1_0001.mp4");
+  ASSERT_NE(net::kChannelNotFound, video);
+  Received r;
+  ASSERT_TRUE(c.WaitFor(net::kNodeParameters, &r));
+  net::NodeParameters params;
+  ASSERT_TRUE(net::DecodeNodeParameters(r.body.data(), static_cast<uint32_t>(r.body.size()), &params));
+  EXPECT_EQ(video, params.channel_id());
+  EXPECT_EQ(6000u, params.words[1]) << "file length in milliseconds";
+
+  ASSERT_TRUE(c.Send(net::kRequestFilePlay, net::EncodeFilePlay(-1, "rec/CAM-1_0001.mp4")));
+  Command(c, video, net::kCommandStart);
+  auto first = c.Media(net::kMediaVideoFrame, 2);
+  ASSERT_EQ(2u, first.size());
+  EXPECT_LT(first[0].media.timestamp_ms, 200u) << "playback timestamps count from the file's start";
+
+  ASSERT_TRUE(c.Send(net::kRequestStreamingReset, net::EncodeStreamingReset(video, 5400)));
+  // After the seek, frames carry positions from 5400 on and the file ends within a second.
+  bool seen_seek = false, ended = false;
+  uint64_t deadline = os::MonotonicMs() + 5000;
+  while (!ended && os::MonotonicMs() < deadline) {
+    if (!c.WaitFor(net::kMediaData, &r, 1000)) continue;
+    if (r.media.kind != net::kMediaVideoFrame) continue;
+    if (r.media.timestamp_ms == net::kEndOfFileTimestamp)
+      ended = true;
+    else if (r.media.timestamp_ms >= 5400)
+      seen_seek = true;
+  }
+  EXPECT_TRUE(seen_seek);
+  EXPECT_TRUE(ended) << "stored playback ends with the end-of-file mark";
+}
+
+TEST_F(SimWorld, ControlRequestsAreRecordedWithTheirValues) {
+  TestClient v;
+  ASSERT_TRUE(v.Connect(CameraPort("CAM-1")));
+  ASSERT_TRUE(Login(v));
+  auto ptz = net::EncodePtzStep(3, 2);
+  v.Send(ptz->type, ptz->body);
+  auto relay = net::EncodePtzStepForCamera("CAM-1", 11, 0);
+  v.Send(relay->type, relay->body);
+  auto lens = net::EncodeLensControl(2, 15);
+  v.Send(lens.type, lens.body);
+  auto preset = net::EncodePresetCommand(net::kPresetGoto, 38);
+  v.Send(preset.type, preset.body);
+  auto quality = net::EncodeQuality(8);
+  v.Send(quality->type, quality->body);
+  auto set = net::EncodeSetPtzPosition(10, -20, 3);
+  v.Send(set.type, set.body);
+  Received r;
+  ASSERT_TRUE(v.WaitFor(net::kSetPtzPosition, &r));
+  auto query = net::EncodePtzPositionQuery();
+  v.Send(query.type, query.body);
+  ASSERT_TRUE(v.WaitFor(net::kPtzPosition, &r));
+  net::PtzPosition position;
+  ASSERT_TRUE(net::DecodePtzPositionReply(r.body.data(), 20, &position));
+  EXPECT_EQ(-20, position.tilt);
+  auto enable = net::EncodePresetEnable();
+  v.Send(enable.type, enable.body);
+  EXPECT_TRUE(v.WaitFor(net::kReplyPresetAck, &r));
+
+  auto lines = world_->log().Lines("CAM-1 ");
+  auto has = [&](const std::string& text) { return std::find(lines.begin(), lines.end(), text) != lines.end(); };
+  EXPECT_TRUE(has("CAM-1 RequestPTZControl pan=3 tilt=-2"));
+  EXPECT_TRUE(has("CAM-1 RequestPTZControl camera=CAM-1 pan=10 tilt=0"));
+  EXPECT_TRUE(has("CAM-1 RequestLensControl operation=2 speed=10"));
+  EXPECT_TRUE(has("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
+  EXPECT_TRUE(has("CAM-1 RequestQuality value=8"));
+  EXPECT_TRUE(has("CAM-1 PresetEnable v0=1 v1=1"));
+}
+
+TEST_F(SimWorld, SetupInfoIsKeptAndSpeakerAudioSaved) {
+  TestClient v;
+  ASSERT_TRUE(v.Connect(CameraPort("CAM-1")));
+  ASSERT_TRUE(Login(v));
+  net::CameraSetupInfo info = net::CameraSetupInfo::Defaults();
+  info.SetPreset(0, {"door", 1, 2, 3, 4, true});
+  info.SetPresetCount(1);
+  v.Send(net::kRequestCameraSetupInfo, info.data(), info.SendLength());
+  Received r;
+  ASSERT_TRUE(v.WaitFor(net::kReplyCameraSetupInfo, &r));
+  net::CameraSetupReply reply;
+  net::CameraSetupInfo back;
+  ASSERT_TRUE(net::DecodeCameraSetupReply(r.body.data(), static_cast<uint32_t>(r.body.size()), &reply, &back));
+  EXPECT_TRUE(reply.ok());
+  EXPECT_EQ("door", back.Preset(0).name);
+
+  uint32_t speaker = SetUpChannel(v, net::kChannelSpeaker, "CAM-1");
+  ASSERT_NE(net::kChannelNotFound, speaker);
+  net::MediaData m;
+  m.channel_id = speaker;
+  m.kind = net::kMediaAudio;
+  m.payload_length = 192;
+  uint8_t fixed[24];
+  uint32_t fixed_length = net::EncodeMediaFixed(m, true, fixed);
+  std::vector<uint8_t> payload(192, 0x5A);
+  ASSERT_GT(v.channel().QueueMedia(fixed, fixed_length, payload.data(), 192), 0);
+  while (v.channel().pending()) v.channel().SendPending();
+  uint64_t deadline = os::MonotonicMs() + 3000;
+  while (world_->camera("CAM-1")->SpeakerAudio().size() < 192 && os::MonotonicMs() < deadline) os::SleepMs(10);
+  EXPECT_EQ(payload, world_->camera("CAM-1")->SpeakerAudio());
+}
+
+TEST_F(SimWorld, InjectedFaultsReachTheClient) {
+  {
+    TestClient c;
+    ASSERT_TRUE(c.Connect(HostingPort()));
+    ASSERT_TRUE(Login(c));
+    EXPECT_EQ("ok", world_->Execute("fault hosting oversized").back());
+    Received r;
+    EXPECT_FALSE(c.WaitFor(net::kReplyCameraList, &r, 2000));
+    EXPECT_TRUE(c.invalid()) << "an oversized header must be refused by the reassembly";
+  }
+  {
+    TestClient c;
+    ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
+    ASSERT_TRUE(Login(c));
+    world_->Execute("fault CAM-1 close");
+    Received r;
+    EXPECT_FALSE(c.WaitFor(net::kReplyCameraList, &r, 2000));
+    EXPECT_TRUE(c.closed());
+  }
+  {
+    world_->Execute("fault hosting drop 16");
+    TestClient c;
+    ASSERT_TRUE(c.Connect(HostingPort()));
+    EXPECT_FALSE(Login(c)) << "the login reply was dropped";
+    TestClient d;
+    ASSERT_TRUE(d.Connect(HostingPort()));
+    EXPECT_TRUE(Login(d)) << "only one reply is dropped";
+  }
+  {
+    TestClient c;
+    ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
+    ASSERT_TRUE(Login(c));
+    EXPECT_EQ("ok", world_->Execute("notice CAM-1 7").back());
+    Received r;
+    ASSERT_TRUE(c.WaitFor(net::kEventNotice, &r));
+    EXPECT_EQ(7u, net::GetBE32(r.body.data()));
+  }
+}
+
+TEST_F(SimWorld, CameraOfflineIsAnnouncedAndRefusesConnections) {
+  TestClient c;
+  ASSERT_TRUE(c.Connect(HostingPort()));
+  ASSERT_TRUE(Login(c));
+  world_->Execute("offline CAM-1");
+  Received r;
+  ASSERT_TRUE(c.WaitFor(net::kReplyOnlineCameraUpdate, &r));
+  uint32_t code = 0;
+  net::CameraRecord record;
+  ASSERT_TRUE(net::DecodeCameraUpdate(r.body.data(), static_cast<uint32_t>(r.body.size()), &code, &record));
+  EXPECT_EQ(1u, code);
+  EXPECT_EQ("CAM-1", record.camera_id);
+  TestClient v;
+  ASSERT_TRUE(v.Connect(CameraPort("CAM-1")));
+  EXPECT_FALSE(Login(v));
+  EXPECT_EQ(net::kChannelNotFound, SetUpChannel(c, net::kChannelVideo, "CAM-1"));
+}
+
+TEST_F(SimWorld, DynamicIpLookupFindsTheCamera) {
+  net::DdnsResult result;
+  ASSERT_TRUE(net::DdnsLookup(net::ProxySettings{}, "gate", "127.0.0.1", world_->ddns()->port(), &result));
+  EXPECT_EQ("127.0.0.1", result.ip);
+  EXPECT_EQ(CameraPort("CAM-1"), result.port);
+  EXPECT_FALSE(net::DdnsLookup(net::ProxySettings{}, "nobody", "127.0.0.1", world_->ddns()->port(), &result));
+}
+
+TEST_F(SimWorld, StopClosesEveryConnection) {
+  TestClient a, b;
+  ASSERT_TRUE(a.Connect(HostingPort()));
+  ASSERT_TRUE(Login(a));
+  ASSERT_TRUE(b.Connect(CameraPort("CAM-1")));
+  ASSERT_TRUE(Login(b));
+  uint32_t video = SetUpChannel(b, net::kChannelVideo, "CAM-1");
+  Command(b, video, net::kCommandStart);
+  ASSERT_EQ(1u, b.Media(net::kMediaVideoFrame, 1).size());
+  world_->Stop();
+  EXPECT_EQ(0, world_->hosting()->listener().OpenCount());
+  Received r;
+  a.WaitFor(net::kKeepAlive, &r, 1000);
+  EXPECT_TRUE(a.closed());
+}
+
+TEST(SimOptions, BadOptionsAreRefusedWithAReason) {
+  WorldConfig config;
+  std::string error;
+  EXPECT_FALSE(ParseWorldOptions({"--camera", "CAM:99999:x.m4v"}, &config, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(ParseWorldOptions({"--hosting-port"}, &config, &error));
+  EXPECT_FALSE(ParseWorldOptions({"--bogus", "1"}, &config, &error));
+  World world(config);
+  WorldConfig missing;
+  ASSERT_TRUE(ParseWorldOptions({"--camera", "CAM:0:/no/such/file.m4v"}, &missing, &error));
+  World bad(missing);
+  EXPECT_FALSE(bad.Start(&error));
+  EXPECT_NE(std::string::npos, error.find("/no/such/file.m4v"));
+}
+
+}  // namespace
+}  // namespace sim
