@@ -27,6 +27,35 @@ struct Kernels {
   }
 };
 
+TEST(PlainKernels, InverseQuantisationAndHalfSampleRounding) {
+  KernelTable k{};
+  InitPlainKernels(k);
+  for (int q : {4, 7, 31}) {
+    int16_t b[64] = {};
+    b[0] = 9;  // kept for intra blocks (first = 1)
+    b[1] = 1;
+    b[2] = -1;
+    b[3] = 2000;
+    k.dequant(b, q, 1);
+    const int one = q % 2 ? 3 * q : 3 * q - 1;
+    EXPECT_EQ(b[0], 9);
+    EXPECT_EQ(b[1], one) << "quantiser " << q;
+    EXPECT_EQ(b[2], -one);
+    EXPECT_EQ(b[3], 2047);
+  }
+  // Rounding 0 rounds the half-sample average up, rounding 1 down.
+  uint8_t src[32 * 17], dst0[64], dst1[64];
+  for (int i = 0; i < 32 * 17; ++i) src[i] = uint8_t(i & 1 ? 11 : 10);
+  k.predict8[kPredH0](dst0, 8, src, 32);
+  k.predict8[kPredH1](dst1, 8, src, 32);
+  EXPECT_EQ(dst0[0], 11);
+  EXPECT_EQ(dst1[0], 10);
+  k.predict8[kPredHV0](dst0, 8, src, 32);
+  k.predict8[kPredHV1](dst1, 8, src, 32);
+  EXPECT_EQ(dst0[0], 11);  // (10 + 11 + 10 + 11 + 2) / 4
+  EXPECT_EQ(dst1[0], 10);  // (42 + 1) / 4
+}
+
 class KernelSlots : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -299,3 +299,70 @@ TEST(StreamStart, ReversibleTextureIsSteppedOverKeepingVectorsAndDc) {
 
 }  // namespace
 }  // namespace video_test
+
+namespace video_test {
+namespace {
+
+// One 16x16 intra macroblock: top-left 8x8 at 50, the rest of the luma at 200.
+std::vector<uint8_t> TwoLevelIntraVop() {
+  TestBitWriter w;
+  WriteVopHeader(w, false, 5, 1, true, 4);
+  w.PutCode("1");                       // MCBPC intra, cbpc 0
+  w.Put(0, 1);
+  w.PutCode("0011");                    // CBPY 0
+  w.PutCode("0000 01");                 // block 0: size 7, -78
+  w.Put(-78 + 127, 7);
+  w.PutCode("0000 001");                // block 1: size 8, +150 from the left
+  w.Put(150, 8);
+  w.PutCode("0000 001");                // block 2: +150 from above
+  w.Put(150, 8);
+  w.PutCode("011");                     // block 3: predicted from the left
+  w.PutCode("11");
+  w.PutCode("11");
+  w.Stuff();
+  return w.Bytes();
+}
+
+// A P VOP whose one macroblock moves by (v, v) half samples with fcode 7
+// (|v| from 961 to 1024 uses the magnitude-16 code with a 6-bit residual).
+std::vector<uint8_t> FarVectorPVop(int v) {
+  TestBitWriter w;
+  WriteVopHeader(w, true, 5, 2, true, 4, 7);
+  w.Put(0, 1);        // coded
+  w.PutCode("1");     // MCBPC inter, cbpc 0
+  w.PutCode("11");    // CBPY: no luma block coded
+  const int mag = v < 0 ? -v : v;
+  for (int c = 0; c < 2; ++c) {
+    w.PutCode("0000 0011 00");  // MVD magnitude 16: (16 - 1) * 64 + residual + 1
+    w.Put(v < 0, 1);
+    w.Put(mag - 961, 6);
+  }
+  w.Stuff();
+  return w.Bytes();
+}
+
+TEST(MotionCompensation, VectorsFarPastTheBorderReadClampedSamples) {
+  for (int v : {-1024, 1024, -961, 1001}) {
+    VolFields f;
+    f.width = 16;
+    f.height = 16;
+    VideoDecoder dec;
+    auto unit = VolUnit(f);
+    auto intra = TwoLevelIntraVop();
+    unit.insert(unit.end(), intra.begin(), intra.end());
+    ASSERT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
+    const uint8_t* pic = dec.ProducePicture();
+    ASSERT_EQ(pic[0], 50);
+    ASSERT_EQ(pic[15], 200);
+    auto p = FarVectorPVop(v);
+    ASSERT_EQ(dec.Decode(p.data(), p.size()), kDecodeStarted) << v;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+    pic = dec.ProducePicture();
+    // Far up-left reads the top-left sample, far down-right the bottom-right one.
+    const int want = v < 0 ? 50 : 200;
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(pic[i], want) << "vector " << v << " sample " << i;
+  }
+}
+
+}  // namespace
+}  // namespace video_test
