@@ -16,10 +16,12 @@ add_library(halyard_video_decoder STATIC
   ${video_decoder_dir}/kernels/cpu_features.cpp
   ${video_decoder_dir}/kernels/x86/sse2_kernels.cpp
   ${video_decoder_dir}/kernels/x86/idct_sse2.cpp
-  ${video_decoder_dir}/postfilter/post_filter.cpp)
+  ${video_decoder_dir}/postfilter/post_filter.cpp
+  ${video_decoder_dir}/postfilter/post_filter_sse2.cpp)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86|x86|X86|x86_64|AMD64|amd64")
   set_source_files_properties(${video_decoder_dir}/kernels/x86/sse2_kernels.cpp
                               ${video_decoder_dir}/kernels/x86/idct_sse2.cpp
+                              ${video_decoder_dir}/postfilter/post_filter_sse2.cpp
                               PROPERTIES COMPILE_OPTIONS "-msse2")
 endif()
 

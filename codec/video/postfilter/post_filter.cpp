@@ -54,27 +54,39 @@ void FilterEdgeSamples(uint8_t* p, int step, int qp) {
   p[5 * step] = static_cast<uint8_t>(s[5] + d);
 }
 
+void FilterEdgeRowPlain(uint8_t* p, int stride, int width, const uint8_t* qp) {
+  for (int x = 0; x < width; ++x) FilterEdgeSamples(p + x, stride, qp[x]);
+}
+
 namespace {
 
+void Transpose(const uint8_t* src, int srcStride, int w, int h, uint8_t* dst) {
+  // dst is h wide and w high.
+  for (int y0 = 0; y0 < h; y0 += 8)
+    for (int x = 0; x < w; ++x)
+      for (int y = y0; y < y0 + 8 && y < h; ++y) dst[x * h + y] = src[y * srcStride + x];
+}
+
 // mbShift: 4 for luma (16 samples per macroblock), 3 for chroma.
-void FilterPlane(uint8_t* plane, int w, int h, const uint8_t* mbQuant, int mbWidth, int mbShift) {
+void FilterPlane(uint8_t* plane, uint8_t* scratch, uint8_t* qp, int w, int h, const uint8_t* mbQuant,
+                 int mbWidth, int mbShift, EdgeRowFn edgeRow) {
   for (int y = 8; y <= h - 8; y += 8) {
-    for (int x = 0; x < w; ++x) {
-      int qp = mbQuant[(y >> mbShift) * mbWidth + (x >> mbShift)];
-      FilterEdgeSamples(plane + (y - 5) * w + x, w, qp);
-    }
-  }
-  for (int y = 0; y < h; ++y) {
     const uint8_t* qrow = mbQuant + (y >> mbShift) * mbWidth;
-    for (int x = 8; x <= w - 8; x += 8) {
-      FilterEdgeSamples(plane + y * w + x - 5, 1, qrow[x >> mbShift]);
-    }
+    for (int x = 0; x < w; ++x) qp[x] = qrow[x >> mbShift];
+    edgeRow(plane + (y - 5) * w, w, w, qp);
   }
+  // Vertical edges: each row's edges are filtered left to right, as in place.
+  Transpose(plane, w, w, h, scratch);
+  for (int x = 8; x <= w - 8; x += 8) {
+    for (int y = 0; y < h; ++y) qp[y] = mbQuant[(y >> mbShift) * mbWidth + (x >> mbShift)];
+    edgeRow(scratch + (x - 5) * h, h, h, qp);
+  }
+  Transpose(scratch, h, h, w, plane);
 }
 
 }  // namespace
 
-void PostFilterPlain(const PostFilterArgs& a) {
+void PostFilterWith(const PostFilterArgs& a, EdgeRowFn edgeRow) {
   uint8_t* dst[3];
   dst[0] = a.out;
   dst[1] = a.out + a.width * a.height;
@@ -83,8 +95,10 @@ void PostFilterPlain(const PostFilterArgs& a) {
     int w = p ? a.width / 2 : a.width;
     int h = p ? a.height / 2 : a.height;
     for (int y = 0; y < h; ++y) std::memcpy(dst[p] + y * w, a.planes[p] + y * a.strides[p], w);
-    FilterPlane(dst[p], w, h, a.mbQuant, a.mbWidth, p ? 3 : 4);
+    FilterPlane(dst[p], a.scratch, a.qpRow, w, h, a.mbQuant, a.mbWidth, p ? 3 : 4, edgeRow);
   }
 }
+
+void PostFilterPlain(const PostFilterArgs& a) { PostFilterWith(a, FilterEdgeRowPlain); }
 
 }  // namespace video

@@ -1,7 +1,8 @@
 // SSE2 versions of the prediction, reconstruction and inverse quantisation
 // kernels (the inverse DCT is in idct_sse2.cpp). Each gives exactly the plain
-// result; the post-filter stays plain.
+// result (the post-filter's edge kernel is in post_filter_sse2.cpp).
 #include "codec/video/kernels/kernel_table.h"
+#include "codec/video/postfilter/post_filter.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -170,6 +171,7 @@ void InitSse2Kernels(KernelTable& k) {
   FillPredict<8>(k.predict8);
   k.addBlock = AddBlockSse2;
   k.storeIntra = StoreIntraSse2;
+  k.postFilter = PostFilterSse2;
 }
 
 }  // namespace video
