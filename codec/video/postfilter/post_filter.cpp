@@ -61,10 +61,15 @@ void FilterEdgeRowPlain(uint8_t* p, int stride, int width, const uint8_t* qp) {
 namespace {
 
 void Transpose(const uint8_t* src, int srcStride, int w, int h, uint8_t* dst) {
-  // dst is h wide and w high.
-  for (int y0 = 0; y0 < h; y0 += 8)
-    for (int x = 0; x < w; ++x)
-      for (int y = y0; y < y0 + 8 && y < h; ++y) dst[x * h + y] = src[y * srcStride + x];
+  // dst is h wide and w high; 8x8 tiles keep both sides in cache (w, h are multiples of 8).
+  for (int y0 = 0; y0 < h; y0 += 8) {
+    for (int x0 = 0; x0 < w; x0 += 8) {
+      const uint8_t* s = src + y0 * srcStride + x0;
+      uint8_t* d = dst + x0 * h + y0;
+      for (int x = 0; x < 8; ++x)
+        for (int y = 0; y < 8; ++y) d[x * h + y] = s[y * srcStride + x];
+    }
+  }
 }
 
 // mbShift: 4 for luma (16 samples per macroblock), 3 for chroma.

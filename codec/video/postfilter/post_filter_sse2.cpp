@@ -39,17 +39,20 @@ void FilterEight(uint8_t* p, int stride, const uint8_t* qpBytes) {
   const __m128i dcApply = _mm_and_si128(dcMode, _mm_cmpgt_epi16(_mm_add_epi16(qp, qp), _mm_sub_epi16(hi, lo)));
   const __m128i p0 = Select(_mm_cmpgt_epi16(qp, Abs16(_mm_sub_epi16(s[1], s[0]))), s[0], s[1]);
   const __m128i p9 = Select(_mm_cmpgt_epi16(qp, Abs16(_mm_sub_epi16(s[8], s[9]))), s[9], s[8]);
-  __m128i ext[18];
-  for (int m = -4; m <= 13; ++m) ext[m + 4] = m < 1 ? p0 : (m > 8 ? p9 : s[m]);
-  static const int kTaps[9] = {1, 1, 2, 2, 4, 2, 2, 1, 1};
+  // p_m for m = -3..12 at index m + 3; taps 1 1 2 2 4 2 2 1 1 around each n.
+  __m128i P[16];
+  for (int k = 0; k < 16; ++k) {
+    const int mIndex = k - 3;
+    P[k] = mIndex < 1 ? p0 : (mIndex > 8 ? p9 : s[mIndex]);
+  }
+  const __m128i eight = _mm_set1_epi16(8);
   __m128i smooth[10];
   for (int n = 1; n <= 8; ++n) {
-    __m128i sum = _mm_set1_epi16(8);
-    for (int k = -4; k <= 4; ++k) {
-      __m128i v = ext[n + k + 4];
-      for (int t = 0; t < kTaps[k + 4]; ++t) sum = _mm_add_epi16(sum, v);
-    }
-    smooth[n] = _mm_srai_epi16(sum, 4);
+    const __m128i* c = P + n + 3;  // c[0] is p_n
+    __m128i outer = _mm_add_epi16(_mm_add_epi16(c[-4], c[-3]), _mm_add_epi16(c[3], c[4]));
+    __m128i inner = _mm_add_epi16(_mm_add_epi16(c[-2], c[-1]), _mm_add_epi16(c[1], c[2]));
+    __m128i sum = _mm_add_epi16(_mm_add_epi16(outer, _mm_slli_epi16(inner, 1)), _mm_slli_epi16(c[0], 2));
+    smooth[n] = _mm_srai_epi16(_mm_add_epi16(sum, eight), 4);
   }
 
   // Default mode.
