@@ -1,6 +1,8 @@
 // Inter macroblocks: half-sample motion compensation from the reference
 // picture (with clamped reads for vectors past the padded border), residual
 // decoding, not-coded copies, concealment and reference border extension.
+// Inter predictions are formed in place in the current picture; the work
+// buffer (and slot 2) serves intra macroblocks.
 #include <cstring>
 
 #include "codec/video/macroblock/mb_layer.h"
@@ -39,7 +41,23 @@ inline int ChromaFromSum(int sum) {
   return (sum >> 4) * 2 + kRound[sum & 15];
 }
 
-void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVectors) {
+// Where a macroblock's prediction goes: straight into the current picture
+// (inter macroblocks add their residual there, so no work-buffer copy).
+struct Target {
+  uint8_t* y;
+  uint8_t* u;
+  uint8_t* v;
+  int lumaStride;
+  int chromaStride;
+};
+
+Target PictureTarget(DecoderContext& d, int mb) {
+  const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
+  return {d.Y(d.cur) + y * d.lumaStride + x, d.U(d.cur) + (y / 2) * d.chromaStride + x / 2,
+          d.V(d.cur) + (y / 2) * d.chromaStride + x / 2, d.lumaStride, d.chromaStride};
+}
+
+void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVectors, const Target& t) {
   const int ref = 1 - d.cur;
   const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
   const uint8_t* luma = d.Y(ref);
@@ -47,20 +65,21 @@ void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVe
   if (fourVectors) {
     for (int b = 0; b < 4; ++b) {
       PredictBlock(d, luma, d.lumaStride, d.width, d.height, 16, x + (b & 1) * 8, y + (b >> 1) * 8,
-                   m.mvx[b], m.mvy[b], 8, d.work + (b & 1) * 8 + (b >> 1) * 128, 16, d.k.predict8);
+                   m.mvx[b], m.mvy[b], 8, t.y + (b & 1) * 8 + (b >> 1) * 8 * t.lumaStride, t.lumaStride,
+                   d.k.predict8);
     }
     cmx = ChromaFromSum(m.mvx[0] + m.mvx[1] + m.mvx[2] + m.mvx[3]);
     cmy = ChromaFromSum(m.mvy[0] + m.mvy[1] + m.mvy[2] + m.mvy[3]);
   } else {
-    PredictBlock(d, luma, d.lumaStride, d.width, d.height, 16, x, y, m.mvx[0], m.mvy[0], 16, d.work,
-                 16, d.k.predict16);
+    PredictBlock(d, luma, d.lumaStride, d.width, d.height, 16, x, y, m.mvx[0], m.mvy[0], 16, t.y,
+                 t.lumaStride, d.k.predict16);
     cmx = ChromaFromOne(m.mvx[0]);
     cmy = ChromaFromOne(m.mvy[0]);
   }
   const int cw = d.width / 2, ch = d.height / 2;
-  PredictBlock(d, d.U(ref), d.chromaStride, cw, ch, 8, x / 2, y / 2, cmx, cmy, 8, d.work + 256, 8,
+  PredictBlock(d, d.U(ref), d.chromaStride, cw, ch, 8, x / 2, y / 2, cmx, cmy, 8, t.u, t.chromaStride,
                d.k.predict8);
-  PredictBlock(d, d.V(ref), d.chromaStride, cw, ch, 8, x / 2, y / 2, cmx, cmy, 8, d.work + 320, 8,
+  PredictBlock(d, d.V(ref), d.chromaStride, cw, ch, 8, x / 2, y / 2, cmx, cmy, 8, t.v, t.chromaStride,
                d.k.predict8);
 }
 
@@ -75,11 +94,12 @@ void WriteMacroblock(DecoderContext& d, int mb) {
 
 void PredictInterMacroblock(DecoderContext& d, int mb) {
   const MacroblockInfo& m = d.Cur()[mb];
-  PredictWith(d, mb, m, m.mbType == kMbInter4V);
+  PredictWith(d, mb, m, m.mbType == kMbInter4V, PictureTarget(d, mb));
 }
 
 bool DecodeInterResidual(DecoderContext& d, int mb) {
   const MacroblockInfo& m = d.Cur()[mb];
+  const Target t = PictureTarget(d, mb);
   for (int b = 0; b < 6; ++b) {
     if (!((m.cbp >> (5 - b)) & 1)) continue;
     int16_t* blk = d.coeffs[b];
@@ -87,10 +107,12 @@ bool DecodeInterResidual(DecoderContext& d, int mb) {
     if (ReadCoefficients(d, blk, kZigzagScan, 0, false) < 0) return false;
     d.k.dequant(blk, m.quant, 0);
     d.k.idct(blk);
-    uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
-    d.k.addBlock(dst, b < 4 ? 16 : 8, blk);
+    if (b < 4) {
+      d.k.addBlock(t.y + (b & 1) * 8 + (b >> 1) * 8 * t.lumaStride, t.lumaStride, blk);
+    } else {
+      d.k.addBlock(b == 4 ? t.u : t.v, t.chromaStride, blk);
+    }
   }
-  WriteMacroblock(d, mb);
   return true;
 }
 
@@ -104,18 +126,14 @@ void SetNotCoded(DecoderContext& d, MacroblockInfo& m) {
   for (int i = 0; i < 4; ++i) m.mvx[i] = m.mvy[i] = 0;
 }
 
-void CopyNotCoded(DecoderContext& d, int mb) {
-  PredictWith(d, mb, d.Cur()[mb], false);
-  WriteMacroblock(d, mb);
-}
+void CopyNotCoded(DecoderContext& d, int mb) { PredictWith(d, mb, d.Cur()[mb], false, PictureTarget(d, mb)); }
 
 void ConcealRange(DecoderContext& d, int from, int to) {
   if (to > d.mbCount) to = d.mbCount;
   for (int mb = from < 0 ? 0 : from; mb < to; ++mb) {
     MacroblockInfo& m = d.Cur()[mb];
     m = d.Prev()[mb];
-    PredictWith(d, mb, m, false);
-    WriteMacroblock(d, mb);
+    PredictWith(d, mb, m, false, PictureTarget(d, mb));
   }
 }
 
