@@ -366,3 +366,55 @@ TEST(MotionCompensation, VectorsFarPastTheBorderReadClampedSamples) {
 
 }  // namespace
 }  // namespace video_test
+
+namespace video_test {
+namespace {
+
+// DC-only intra macroblock whose luma and chroma take `level` (no neighbours).
+void WriteDcOnlyIntraMb(TestBitWriter& w, int level) {
+  w.PutCode("1");     // MCBPC: intra, cbpc 0
+  w.Put(0, 1);        // no AC prediction
+  w.PutCode("0011");  // CBPY 0
+  const int diff = level - 128;  // 32..63 here: size 6
+  w.PutCode("0000 1");
+  w.Put(diff, 6);
+  for (int b = 1; b < 4; ++b) w.PutCode("011");
+  w.PutCode("11");
+  w.PutCode("11");
+}
+
+TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
+  VolFields f;
+  f.width = 32;
+  f.height = 16;
+  f.resyncDisable = false;
+  TestBitWriter w;
+  WriteVol(w, f);
+  WriteVopHeader(w, false, 5, 1, true, 4);
+  WriteDcOnlyIntraMb(w, 170);
+  w.Stuff();
+  w.Put(1, 17);       // resync marker of an I picture
+  w.Put(1, 1);        // macroblock number 1
+  w.Put(4, 5);        // quantiser
+  w.Put(1, 1);        // header extension
+  w.Put(0, 1);        // modulo time base
+  w.Put(1, 1);
+  w.Put(2, 5);        // a later time: a new picture
+  w.Put(1, 1);
+  w.Put(0, 2);        // I
+  w.Put(0, 3);        // intra_dc_vlc_thr
+  WriteDcOnlyIntraMb(w, 180);
+  w.Stuff();
+  VideoDecoder dec;
+  ASSERT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+  // The first picture ended at the packet; the second conceals its first
+  // macroblock from the first picture and decodes the packet's own.
+  const uint8_t* pic = dec.ProducePicture();
+  EXPECT_EQ(pic[0], 170);
+  EXPECT_EQ(pic[31], 180);
+  EXPECT_EQ(dec.CurrentTimeMs(), 66u);
+}
+
+}  // namespace
+}  // namespace video_test
