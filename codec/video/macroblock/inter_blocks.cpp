@@ -104,9 +104,16 @@ bool DecodeInterResidual(DecoderContext& d, int mb) {
     if (!((m.cbp >> (5 - b)) & 1)) continue;
     int16_t* blk = d.coeffs[b];
     std::memset(blk, 0, 64 * sizeof(int16_t));
-    if (ReadCoefficients(d, blk, kZigzagScan, 0, false) < 0) return false;
+    const int end = ReadCoefficients(d, blk, kZigzagScan, 0, false);
+    if (end < 0) return false;
     d.k.dequant(blk, m.quant, 0);
-    d.k.idct(blk);
+    if (end == 1) {
+      // Only the DC term: the transform is flat, (DC + 4) >> 3 everywhere.
+      const int16_t v = static_cast<int16_t>(ClampInt((blk[0] + 4) >> 3, -256, 255));
+      for (int k = 0; k < 64; ++k) blk[k] = v;
+    } else {
+      d.k.idct(blk);
+    }
     if (b < 4) {
       d.k.addBlock(t.y + (b & 1) * 8 + (b >> 1) * 8 * t.lumaStride, t.lumaStride, blk);
     } else {

@@ -137,7 +137,7 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
       blk[0] = dc;
       d.k.idct(blk);
     } else {
-      int16_t v = static_cast<int16_t>((dc + 4) >> 3);
+      int16_t v = static_cast<int16_t>(ClampInt((dc + 4) >> 3, -256, 255));
       for (int k = 0; k < 64; ++k) blk[k] = v;
     }
     d.k.storeIntra(dst, stride, blk);
@@ -167,7 +167,7 @@ bool DecodeShortIntraMacroblock(DecoderContext& d, int mb) {
       blk[0] = static_cast<int16_t>(dc);
       d.k.idct(blk);
     } else {
-      int16_t v = static_cast<int16_t>((dc + 4) >> 3);
+      int16_t v = static_cast<int16_t>(ClampInt((dc + 4) >> 3, -256, 255));
       for (int k = 0; k < 64; ++k) blk[k] = v;
     }
     d.k.storeIntra(dst, stride, blk);
