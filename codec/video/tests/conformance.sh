@@ -28,7 +28,11 @@ cases=(
   "h263_sqcif 128x96 -c:v h263 -g 15 -b:v 64k"
   "h263_qcif 176x144 -c:v h263 -g 15 -b:v 100k"
   "h263_cif 352x288 -c:v h263 -g 15 -ps 500 -b:v 300k"
+  "mpeg4_acpred_motion 176x144 -c:v mpeg4 -g 15 -flags +aic -qscale:v 3"
+  "mpeg4_mv4_partitioned_motion 352x288 -c:v mpeg4 -g 20 -flags +aic+mv4 -ps 500 -data_partitioning 1 -qscale:v 5"
+  "h263_motion 176x144 -c:v h263 -g 20 -qscale:v 5"
   "xvid_qcif 176x144 -c:v libxvid -g 15 -b:v 150k"
+  "xvid_motion 176x144 -c:v libxvid -g 30 -qscale:v 4"
   "xvid_cif 352x288 -c:v libxvid -g 30 -qscale:v 3"
 )
 
@@ -38,7 +42,10 @@ for c in "${cases[@]}"; do
   fmt=m4v
   case "$name" in h263*) fmt=h263 ;; esac
   src="$work/$name.$fmt"
-  if ! ffmpeg -v error -y -f lavfi -i "testsrc2=size=$size:rate=25" -frames:v 40 "$@" -f "$fmt" "$src"; then
+  # "motion" streams scroll the picture: large vectors, wider fcodes, vectors over the border.
+  input="testsrc2=size=$size:rate=25"
+  case "$name" in *motion*) input="$input,scroll=h=0.03:v=0.02" ;; esac
+  if ! ffmpeg -v error -y -f lavfi -i "$input" -frames:v 40 "$@" -f "$fmt" "$src"; then
     echo "FAIL $name: ffmpeg could not encode"; fail=1; continue
   fi
   ffmpeg -v error -y -i "$src" -fps_mode passthrough -f rawvideo -pix_fmt yuv420p "$work/$name.ref.yuv"
