@@ -11,6 +11,8 @@ add_library(halyard_video_decoder STATIC
   ${video_decoder_dir}/macroblock/intra_blocks.cpp
   ${video_decoder_dir}/macroblock/inter_blocks.cpp
   ${video_decoder_dir}/macroblock/picture_loops.cpp
+  ${video_decoder_dir}/macroblock/partitioned_loop.cpp
+  ${video_decoder_dir}/macroblock/gob_loop.cpp
   ${video_decoder_dir}/kernels/idct_plain.cpp
   ${video_decoder_dir}/kernels/plain_kernels.cpp
   ${video_decoder_dir}/kernels/cpu_features.cpp

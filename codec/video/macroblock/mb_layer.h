@@ -32,6 +32,16 @@ void WriteMacroblock(DecoderContext& d, int mb);
 // One macroblock of the ordinary syntax or the short video header.
 bool DecodeMacroblock(DecoderContext& d, int mb);
 
+// The loops (picture_loops.cpp, partitioned_loop.cpp, gob_loop.cpp).
+void OrdinaryLoop(DecoderContext& d, int mb);
+void PartitionedLoop(DecoderContext& d, int mb);
+void GobLoop(DecoderContext& d);
+// After a stop inside the picture: finds the next video packet and moves *mb
+// to its first macroblock; false when the picture ends here.
+bool NextPacket(DecoderContext& d, int* mb);
+// Conceals what is left, settles the status and, when complete, the stuffing.
+void FinishPicture(DecoderContext& d, int mb, bool complete);
+
 inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace video
