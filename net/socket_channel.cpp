@@ -38,7 +38,11 @@ int SocketChannel::Close() {
   os::SocketHandle s = socket_.exchange(os::kInvalidSocket);
   input_.Reset();
   pending_ = 0;
-  return s == os::kInvalidSocket ? -1 : os::CloseSocket(s);
+  if (s == os::kInvalidSocket) return -1;
+  // The receive thread may be waiting on this socket in select; a shutdown
+  // tells the peer at once instead of when that wait ends.
+  os::ShutdownSocket(s);
+  return os::CloseSocket(s);
 }
 
 int SocketChannel::Queue(const uint8_t* header, const void* a, uint32_t a_length, const void* b, uint32_t b_length) {

@@ -21,8 +21,7 @@ using testing::Received;
 using testing::TestClient;
 
 const char* MediaDir() {
-  const char* src = std::getenv("HALYARD_SOURCE_DIR");
-  static std::string dir = std::string(src ? src : ".") + "/tools/halyard-sim/media";
+  static std::string dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
   return dir.c_str();
 }
 

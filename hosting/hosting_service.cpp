@@ -1,0 +1,403 @@
+#include "hosting/hosting_service.h"
+
+#include "net/list_records.h"
+#include "net/login_messages.h"
+#include "net/packet_header.h"
+#include "os/clock.h"
+#include "present/debug_log.h"
+
+namespace hosting {
+namespace {
+
+// The node's address as the log lines print it.
+int NodeAddress(const HostedNode* node) { return static_cast<int>(reinterpret_cast<uintptr_t>(node)); }
+
+}  // namespace
+
+HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster, os::UserMessages& messages)
+    : events_(events), poster_(poster), messages_(messages) {
+  m_hostSock.owner_value1 = 0;
+  m_hostSock.owner_value2 = -1;
+}
+
+HostingService::~HostingService() {
+  Stop();
+  if (connect_thread_.joinable()) connect_thread_.join();
+}
+
+void HostingService::Start() {
+  if (!receive_running_.exchange(true)) {
+    if (receive_thread_.joinable()) receive_thread_.join();
+    receive_thread_ = std::thread([this] { ReceiveLoop(); });
+  }
+  if (!send_running_.exchange(true)) {
+    if (send_thread_.joinable()) send_thread_.join();
+    send_thread_ = std::thread([this] { SendLoop(); });
+  }
+}
+
+void HostingService::Stop() {
+  receive_running_ = false;
+  send_running_ = false;
+  // Each loop notices the flag within one select time-out; the wait is the
+  // bound the window's destruction allows, the join makes sure no thread
+  // outlives the object.
+  if (receive_thread_.joinable()) {
+    receive_exit_.Wait(kThreadStopWaitMs);
+    receive_thread_.join();
+  }
+  if (send_thread_.joinable()) {
+    send_exit_.Wait(kThreadStopWaitMs);
+    send_thread_.join();
+  }
+}
+
+int HostingService::Connect(int32_t value1, int32_t value2, const std::string& address, uint16_t port,
+                            const std::string& user, const std::string& password) {
+  if (value2 == 0 || connecting_.exchange(true)) return -1;
+  if (connect_thread_.joinable()) connect_thread_.join();
+  m_hostSock.owner_value1 = value1;
+  m_hostSock.owner_value2 = value2;
+  connect_thread_ = std::thread([=, this] { ConnectThread(address, port, user, password); });
+  return 0;
+}
+
+void HostingService::ConnectThread(std::string address, uint16_t port, std::string user, std::string password) {
+  if (m_hostSock.ConnectVia(proxy_, address, port) != 0) {
+    messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
+  } else if (RequestUserLogin(&m_hostSock, user, password) >= 0) {
+    // The password never reaches the log.
+    DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
+    m_hostSock.SetNonBlocking(true);
+    events_.Push(kHostConnected, address, static_cast<uintptr_t>(m_hostSock.socket()), port);
+  }
+  connecting_ = false;
+}
+
+void HostingService::Disconnect() {
+  events_.Push(kHostClosed);
+  m_hostSock.Close();
+  for (int i = 0; i < direct_.Size(); ++i)
+    if (HostedNode* node = direct_.At(i)) node->SetNoRetry();
+  direct_.Clear();
+}
+
+void HostingService::CloseHost() {
+  m_hostSock.Close();
+  events_.Push(kHostClosed);
+  for (int i = 0; i < relay_.Size(); ++i)
+    if (HostedNode* node = relay_.At(i)) poster_.Post(node->Window(), os::kWmNodeClose, 0, 0);
+}
+
+void HostingService::CS_SocketClose(HostedNode* node, os::SocketHandle socket) {
+  const int index = node->Index();
+  DebugLog("HostingService::CS_SocketClose [START] about Node[ %d ] , Node Address = %d\n", index, NodeAddress(node));
+  poster_.Post(node->Window(), os::kWmNodeClose, static_cast<uintptr_t>(socket == os::kInvalidSocket ? 0 : socket), 0);
+  DebugLog("pNode[ %d ]->PostMessage(WM_NODE_CLOSE) , Node Address = %d\n", index, NodeAddress(node));
+  DebugLog("HostingService::CS_SocketClose [END] about Node[ %d ] , Node Address = %d\n", index, NodeAddress(node));
+}
+
+void HostingService::AddNode(HostedNode* node) { (node->IsRelay() ? relay_ : direct_).Add(node); }
+
+void HostingService::RemoveNode(HostedNode* node) {
+  (node->IsRelay() ? relay_ : direct_).Remove(node);
+  node->Guard().Close();
+}
+
+HostedNode* HostingService::GetDirectNode(int index) {
+  HostedNode* node = direct_.At(index);
+  if (!node || node->Guard().Acquire() != 0) return nullptr;
+  return node;
+}
+
+HostedNode* HostingService::FindDirectNodeBySocket(os::SocketHandle socket) {
+  for (int i = 0; i < direct_.Size(); ++i) {
+    HostedNode* node = GetDirectNode(i);
+    if (!node) continue;
+    net::SocketChannel* video = node->VideoChannel();
+    net::SocketChannel* audio = node->AudioChannel();
+    if ((video && video->socket() == socket) || (audio && audio->socket() == socket)) return node;
+    node->Guard().Release();
+  }
+  return nullptr;
+}
+
+HostedNode* HostingService::FindRelayNodeByChannel(uint32_t channel_id) {
+  for (int i = 0; i < relay_.Size(); ++i) {
+    HostedNode* node = relay_.At(i);
+    if (node && (node->VideoChannelId() == channel_id || node->AudioChannelId() == channel_id)) return node;
+  }
+  return nullptr;
+}
+
+HostedNode* HostingService::FindRelayNodeByKey(const std::string& key) {
+  for (int i = 0; i < relay_.Size(); ++i) {
+    HostedNode* node = relay_.At(i);
+    if (node && node->Key() == key) return node;
+  }
+  return nullptr;
+}
+
+void HostingService::BuildSocketSet(os::SocketSet* set) {
+  set->Clear();
+  if (m_hostSock.IsOpen()) set->Add(m_hostSock.socket());
+  for (int i = 0; i < direct_.Size() && set->Count() < os::SocketSet::kMaxSockets; ++i) {
+    HostedNode* node = GetDirectNode(i);
+    if (!node) continue;
+    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
+      if (channel && channel->IsOpen()) set->Add(channel->socket());
+    node->Guard().Release();
+  }
+}
+
+void HostingService::ReceiveLoop() {
+  os::SocketSet set;
+  while (receive_running_) {
+    BuildSocketSet(&set);
+    if (set.Count() == 0) {
+      os::SleepMs(1);
+      continue;
+    }
+    int ready = os::SelectRead(set, kSelectTimeoutMs);
+    if (ready == 0) continue;
+    if (ready < 0) {
+      DebugLog("[ERROR] Socket error : select error %d\n", os::LastSocketError());
+      ProbeSockets();
+      os::SleepMs(100);
+      continue;
+    }
+    for (int i = 0; i < set.Count(); ++i) {
+      const os::SocketHandle s = set.At(i);
+      if (!set.IsReady(s)) continue;
+      if (s == m_hostSock.socket()) {
+        std::lock_guard<std::recursive_mutex> lock(relay_.mutex());
+        ProcessHostInput();
+      } else if (HostedNode* node = FindDirectNodeBySocket(s)) {
+        node::UsageHold hold(&node->Guard());
+        node->ParseMessage(s);
+      }
+    }
+  }
+  receive_exit_.Set();
+}
+
+// A select error means some handle in the set went bad: find which.
+void HostingService::ProbeSockets() {
+  if (m_hostSock.IsOpen() && os::ProbeTcpNoDelay(m_hostSock.socket()) != 0) CloseHost();
+  for (int i = 0; i < direct_.Size(); ++i) {
+    HostedNode* node = GetDirectNode(i);
+    if (!node) continue;
+    bool failed = false;
+    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
+      if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) failed = true;
+    if (failed) {
+      DebugLog("Node[ %d ] is Invalid socket : Select Error \n", node->Index());
+      CS_SocketClose(node, 0);
+    }
+    node->Guard().Release();
+  }
+}
+
+void HostingService::ProcessHostInput() {
+  int error = 0;
+  switch (m_hostSock.Receive(*this, net::kHostingConnection, &error)) {
+    case net::SocketChannel::ReceiveResult::kPeerClosed:
+      DebugLog("connected closed\n");
+      CloseHost();
+      break;
+    case net::SocketChannel::ReceiveResult::kError:
+      CloseHost();
+      DebugLog("READ HEADER : ERROR  = %d failed", error);
+      break;
+    case net::SocketChannel::ReceiveResult::kInvalidPacket:
+      CloseHost();
+      break;
+    default:
+      break;
+  }
+}
+
+void HostingService::SendLoop() {
+  os::SocketSet set;
+  while (send_running_) {
+    BuildSocketSet(&set);
+    if (set.Count() == 0) {
+      os::SleepMs(1);
+      continue;
+    }
+    int ready = os::SelectWrite(set, kSelectTimeoutMs);
+    for (int i = 0; ready > 0 && i < set.Count(); ++i) {
+      const os::SocketHandle s = set.At(i);
+      if (!set.IsReady(s)) continue;
+      if (s == m_hostSock.socket()) {
+        if (m_hostSock.SendPending() < 0 && !os::IsWouldBlock(os::LastSocketError()))
+          DebugLog("[ERROR] m_hostSock.m_socket Socket Error : %d\n", os::LastSocketError());
+        continue;
+      }
+      HostedNode* node = FindDirectNodeBySocket(s);
+      if (!node) continue;
+      node::UsageHold hold(&node->Guard());
+      for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()}) {
+        if (!channel || channel->socket() != s) continue;
+        if (channel->SendPending() < 0 && !os::IsWouldBlock(os::LastSocketError()))
+          DebugLog("[ERROR] pSock->m_socket Socket Error : %d\n", os::LastSocketError());
+      }
+    }
+    os::SleepMs(kSendPassSleepMs);
+  }
+  send_exit_.Set();
+}
+
+bool HostingService::OnMessage(const net::RawMessage& m) {
+  switch (m.type) {
+    case net::kReplyUserLogin:
+      if (net::DecodeLoginReply(m.body, m.length) != net::kLoginAccepted) {
+        messages_.ShowMessage("ERROR_MESSAGE", "ERROR_LOGIN_FAIL", "Login Fail : Please Insert Correct ID and Password");
+        CloseHost();
+        return false;  // the rest of this read belongs to a refused session
+      }
+      events_.Push(kHostLoggedIn);
+      DebugLog("SEND : online cam list request\n");
+      RequestOnlineCameraList(&m_hostSock);
+      RequestFileList(&m_hostSock);
+      break;
+    case net::kReplyCameraList:
+      DebugLog("RECV : [ HostingService::HS_ReplyCameraList ] (Data Length = %d)\n", static_cast<int>(m.length));
+      if (m.length > 0) events_.Push(kHostCameraList, 0, 0, m.body, m.length);
+      break;
+    case net::kReplyFileList:
+      DebugLog("RECV : [ HostingService::HS_ReplyFileList ] (Data Length = %d)\n", static_cast<int>(m.length));
+      events_.Push(kHostFileList, 0, 0, m.body, m.length);
+      break;
+    case net::kReplyOnlineCameraUpdate:
+      DebugLog("RECV : [ HostingService::HS_ReplyOnlineCameraUpdate ] (Data Length = %d)\n", static_cast<int>(m.length));
+      if (m.length == net::kCameraUpdateSize) events_.Push(kHostCameraUpdate, 0, 0, m.body, m.length);
+      break;
+    case net::kReplyFileListUpdate:
+      DebugLog("RECV : [ HostingService::HS_ReplyFileListUpdate ] (Data Length = %d)\n", static_cast<int>(m.length));
+      if (m.length == net::kFileUpdateSize) events_.Push(kHostFileUpdate, 0, 0, m.body, m.length);
+      break;
+    case net::kReplyChannelSetup:
+      OnChannelSetupMessage(m);
+      break;
+    case net::kMediaData:
+      OnMediaMessage(m);
+      break;
+    case net::kNodeParameters: {
+      net::NodeParameters params;
+      if (!net::DecodeNodeParameters(m.body, m.length, &params)) break;
+      if (HostedNode* node = FindRelayNodeByChannel(params.channel_id())) node->StoreNodeParameters(params);
+      break;
+    }
+    case net::kKeepAlive:
+      KeepAlive(&m_hostSock);
+      break;
+    default:
+      DebugLog("RECV : unkown message %d, msglen = %d\n", static_cast<int>(m.type), static_cast<int>(m.length));
+      break;
+  }
+  return true;
+}
+
+void HostingService::OnChannelSetupMessage(const net::RawMessage& m) {
+  DebugLog("RECV : [ HostingService::HS_ChannelSetupHandler ] : Data Length = %d]\n", static_cast<int>(m.length));
+  net::ChannelSetupRecord reply;
+  if (!net::DecodeChannelSetup(m.body, m.length, &reply)) return;
+  std::string key;
+  if (reply.kind == net::kChannelFileVideo || reply.kind == net::kChannelFileAudio)
+    key = reply.file_name;
+  else if (reply.kind >= net::kChannelVideo && reply.kind <= net::kChannelSpeaker)
+    key = reply.camera_id;
+  else
+    return;
+  HostedNode* node = FindRelayNodeByKey(key);
+  if (!node) return;
+  HandleChannelSetupReply(node, reply, &m_hostSock);
+}
+
+int HostingService::HandleChannelSetupReply(HostedNode* node, const net::ChannelSetupRecord& reply,
+                                            net::SocketChannel* channel) {
+  if (reply.channel_id == net::kChannelNotFound) {
+    messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CAHNNEL_SETUP", "Error : We donot find a selected camera or file");
+    return -1;
+  }
+  if (!node) return -1;
+  node->RegisterChannel(reply.channel_id, reply.kind);
+  if (reply.kind == net::kChannelFileVideo) RequestFilePlay(channel, -1, reply.file_name);
+  RequestChannelCommand(channel, reply.channel_id, net::kCommandStart);
+  return 0;
+}
+
+void HostingService::OnMediaMessage(const net::RawMessage& m) {
+  net::MediaData media;
+  if (!net::DecodeMediaData(m.body, m.length, &media)) return;
+  if (HostedNode* node = FindRelayNodeByChannel(media.channel_id)) node->DeliverMedia(media);
+}
+
+int HostingService::Queue(net::SocketChannel* channel, uint32_t type, const void* body, uint32_t length) {
+  return channel ? channel->QueueMessage(type, body, length) : -1;
+}
+
+int HostingService::RequestUserLogin(net::SocketChannel* channel, const std::string& user, const std::string& password) {
+  auto body = net::EncodeLoginRequest(user, password);
+  return Queue(channel, net::kRequestUserLogin, body.data(), net::kLoginRequestSize);
+}
+
+int HostingService::RequestOnlineCameraList(net::SocketChannel* channel) {
+  return Queue(channel, net::kRequestOnlineCameraList, nullptr, 0);
+}
+
+int HostingService::RequestFileList(net::SocketChannel* channel) {
+  auto body = net::EncodeFileListRequest();
+  return Queue(channel, net::kRequestFileList, body.data(), net::kFileListRequestSize);
+}
+
+int HostingService::RequestCameraInfo(net::SocketChannel* channel) {
+  auto body = net::EncodeCameraInfoRequest();
+  return Queue(channel, net::kRequestCameraInfo, body.data(), net::kCameraInfoRequestSize);
+}
+
+int HostingService::RequestChannelSetup(net::SocketChannel* channel, uint32_t kind, const std::string& camera_id,
+                                        const std::string& file_name) {
+  auto body = net::EncodeChannelSetup(net::MakeChannelSetupRequest(kind, camera_id, file_name));
+  return Queue(channel, net::kRequestChannelSetup, body.data(), net::kChannelSetupSize);
+}
+
+int HostingService::RequestChannelCommand(net::SocketChannel* channel, uint32_t channel_id, uint32_t command) {
+  auto body = net::EncodeChannelCommand(channel_id, command);
+  return Queue(channel, net::kRequestChannelCommand, body.data(), net::kChannelCommandSize);
+}
+
+int HostingService::RequestChannelRelease(net::SocketChannel* channel, uint32_t channel_id) {
+  if (!channel) return -1;
+  auto body = net::EncodeChannelCommand(channel_id, net::kCommandRelease);
+  return channel->SendNow(net::kRequestChannelCommand, body.data(), net::kChannelCommandSize);
+}
+
+int HostingService::RequestFilePlay(net::SocketChannel* channel, int32_t position, const std::string& file_name) {
+  auto body = net::EncodeFilePlay(position, file_name);
+  return Queue(channel, net::kRequestFilePlay, body.data(), net::kFilePlaySize);
+}
+
+int HostingService::RequestStreamingReset(net::SocketChannel* channel, uint32_t channel_id, uint32_t position) {
+  auto body = net::EncodeStreamingReset(channel_id, position);
+  return Queue(channel, net::kRequestStreamingReset, body.data(), net::kStreamingResetSize);
+}
+
+int HostingService::RequestCameraSetupInfo(net::SocketChannel* channel, const net::CameraSetupInfo& info) {
+  return Queue(channel, net::kRequestCameraSetupInfo, info.data(), info.SendLength());
+}
+
+int HostingService::RequestPresetEnable(net::SocketChannel* channel) {
+  if (!channel) return -1;
+  net::ControlMessage m = net::EncodePresetEnable();
+  return channel->SendNow(m.type, m.body.data(), static_cast<uint32_t>(m.body.size()));
+}
+
+int HostingService::SendControl(net::SocketChannel* channel, const net::ControlMessage& message) {
+  return Queue(channel, message.type, message.body.data(), static_cast<uint32_t>(message.body.size()));
+}
+
+int HostingService::KeepAlive(net::SocketChannel* channel) { return Queue(channel, net::kKeepAlive, nullptr, 0); }
+
+}  // namespace hosting

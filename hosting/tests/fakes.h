@@ -1,0 +1,146 @@
+#pragma once
+// Recording fakes of the window seam and of a node, for HostingService tests.
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "hosting/hosted_node.h"
+#include "net/packet_header.h"
+#include "os/clock.h"
+#include "os/window_seam.h"
+
+namespace hosting::testing {
+
+struct Posted {
+  os::WindowHandle window;
+  uint32_t message;
+  uintptr_t wparam;
+};
+
+class FakePoster : public os::WindowPoster {
+ public:
+  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted_.push_back({window, message, wparam});
+    return true;
+  }
+  std::vector<Posted> posted() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return posted_;
+  }
+  int Count(uint32_t message) {
+    int n = 0;
+    for (const auto& p : posted()) n += p.message == message;
+    return n;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<Posted> posted_;
+};
+
+class FakeMessages : public os::UserMessages {
+ public:
+  void ShowMessage(const std::string& section, const std::string& key, const std::string&,
+                   const std::vector<os::MessageArg>&) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    keys_.push_back(section + "/" + key);
+  }
+  std::vector<std::string> keys() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return keys_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> keys_;
+};
+
+class FakeNode : public HostedNode, private net::MessageHandler {
+ public:
+  FakeNode(int index, bool relay, std::string key = "") : index_(index), relay_(relay), key_(std::move(key)) {}
+
+  int Index() const override { return index_; }
+  bool IsRelay() const override { return relay_; }
+  os::WindowHandle Window() const override { return static_cast<os::WindowHandle>(1000 + index_); }
+  node::UsageGuard& Guard() override { return guard_; }
+  net::SocketChannel* VideoChannel() override { return relay_ ? nullptr : &video_; }
+  net::SocketChannel* AudioChannel() override { return relay_ ? nullptr : &audio_; }
+  void ParseMessage(os::SocketHandle socket) override {
+    net::SocketChannel& c = socket == video_.socket() ? video_ : audio_;
+    auto r = c.Receive(*this, index_);
+    if (r == net::SocketChannel::ReceiveResult::kPeerClosed || r == net::SocketChannel::ReceiveResult::kError)
+      c.Close();
+  }
+  void SetNoRetry() override { no_retry_ = true; }
+  std::string Key() const override { return key_; }
+  uint32_t VideoChannelId() const override { return video_id_; }
+  uint32_t AudioChannelId() const override { return audio_id_; }
+  void RegisterChannel(uint32_t channel_id, uint32_t kind) override {
+    if (kind == net::kChannelVideo || kind == net::kChannelFileVideo) video_id_ = channel_id;
+    if (kind == net::kChannelAudio || kind == net::kChannelFileAudio) audio_id_ = channel_id;
+    ++registered_;
+  }
+  void DeliverMedia(const net::MediaData& media) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    kinds_.push_back(media.kind);
+    timestamps_.push_back(media.timestamp_ms);
+  }
+  void StoreNodeParameters(const net::NodeParameters& params) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    params_ = params;
+  }
+
+  std::vector<uint32_t> kinds() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return kinds_;
+  }
+  std::vector<uint64_t> timestamps() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return timestamps_;
+  }
+  net::NodeParameters params() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return params_;
+  }
+  std::vector<uint32_t> received_types() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+  }
+
+  net::SocketChannel video_, audio_;
+  std::atomic<bool> no_retry_{false};
+  std::atomic<int> registered_{0};
+
+ private:
+  bool OnMessage(const net::RawMessage& m) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    received_.push_back(m.type);
+    return true;
+  }
+
+  int index_;
+  bool relay_;
+  std::string key_;
+  node::UsageGuard guard_;
+  std::atomic<uint32_t> video_id_{net::kChannelNotFound}, audio_id_{net::kChannelNotFound};
+  std::mutex mutex_;
+  std::vector<uint32_t> kinds_;
+  std::vector<uint64_t> timestamps_;
+  std::vector<uint32_t> received_;
+  net::NodeParameters params_;
+};
+
+// Polls `done` until it holds or timeout_ms passes.
+template <typename F>
+bool Eventually(F done, int timeout_ms = 5000) {
+  uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms);
+  while (!done()) {
+    if (os::MonotonicMs() > end) return false;
+    os::SleepMs(10);
+  }
+  return true;
+}
+
+}  // namespace hosting::testing

@@ -1,0 +1,421 @@
+// HostingService against halyard-sim and scripted servers on loopback, and
+// through real proxies: login, lists, updates, relayed channels, faults.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+#include "fakes.h"
+#include "hosting/hosting_service.h"
+#include "net/byte_order.h"
+#include "net/list_records.h"
+#include "net/tests/loopback_server.h"
+#include "present/debug_log.h"
+#include "world.h"
+
+namespace hosting {
+namespace {
+
+using testing::Eventually;
+using testing::FakeMessages;
+using testing::FakeNode;
+using testing::FakePoster;
+
+std::string Framed(uint32_t type, const std::string& body) {
+  std::string m(8, '\0');
+  net::EncodePacketHeader({type, static_cast<uint32_t>(body.size())}, reinterpret_cast<uint8_t*>(m.data()));
+  return m + body;
+}
+
+std::string Word(uint32_t v) {
+  std::string s(4, '\0');
+  net::PutBE32(reinterpret_cast<uint8_t*>(s.data()), v);
+  return s;
+}
+
+struct LogCapture {
+  std::mutex mutex;
+  std::vector<std::string> lines;
+  LogCapture() {
+    DebugLogObserve([this](const std::string& s) {
+      std::lock_guard<std::mutex> lock(mutex);
+      lines.push_back(s);
+    });
+  }
+  ~LogCapture() { DebugLogObserve(nullptr); }
+  bool Has(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const auto& l : lines)
+      if (l == line) return true;
+    return false;
+  }
+  bool Mentions(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const auto& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+};
+
+// One HostingService with recording fakes around it, threads running.
+class Harness {
+ public:
+  Harness() : events_(poster_, 1), service_(events_, poster_, messages_) { service_.Start(); }
+  ~Harness() { service_.Stop(); }
+
+  // Every event so far, in order (the main window's side of the queue).
+  std::vector<HostEvent>& Events() {
+    HostEvent e;
+    while (events_.Pop(&e)) seen_.push_back(e);
+    return seen_;
+  }
+  std::vector<uint32_t> Kinds() {
+    std::vector<uint32_t> k;
+    for (const auto& e : Events()) k.push_back(e.kind);
+    return k;
+  }
+  bool HasKind(uint32_t kind) {
+    for (const auto& e : Events())
+      if (e.kind == kind) return true;
+    return false;
+  }
+
+  FakePoster poster_;
+  FakeMessages messages_;
+  HostEventQueue events_;
+  HostingService service_;
+  std::vector<HostEvent> seen_;
+};
+
+class WithSim : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::WorldConfig config;
+    config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
+    std::string error;
+    ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--user", "demo:demo", "--camera",
+                                        "CAM-1:0:test_176x144.m4v", "--file", "rec/one.mp4:CAM-1:test_176x144.m4v"},
+                                       &config, &error));
+    world_ = std::make_unique<sim::World>(config);
+    ASSERT_TRUE(world_->Start(&error)) << error;
+  }
+  void TearDown() override { world_->Stop(); }
+  uint16_t port() { return world_->hosting()->port(); }
+  bool LoggedIn(Harness& h) { return Eventually([&] { return h.HasKind(kHostLoggedIn); }); }
+
+  std::unique_ptr<sim::World> world_;
+};
+
+TEST_F(WithSim, LoginAcceptedThenBothListsArrive) {
+  LogCapture log;
+  Harness h;
+  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo"));
+  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostCameraList) && h.HasKind(kHostFileList); }));
+  auto kinds = h.Kinds();
+  EXPECT_EQ(kHostConnected, kinds[0]);
+  EXPECT_EQ(kHostLoggedIn, kinds[1]);
+  EXPECT_EQ("127.0.0.1", std::string(reinterpret_cast<const char*>(h.Events()[0].data.data())));
+  EXPECT_EQ(port(), h.Events()[0].param2);
+  for (const auto& e : h.Events()) {
+    if (e.kind == kHostCameraList) {
+      EXPECT_EQ(net::kCameraRecordSize, e.data.size());
+    }
+  }
+  EXPECT_GE(h.poster_.Count(os::kWmHostEvent), 4) << "every event rings the main window's doorbell";
+  EXPECT_EQ(1u, world_->log().Lines("hosting RequestOnlineCameraList").size());
+  EXPECT_EQ(1u, world_->log().Lines("hosting RequestFileList text=ALL").size());
+  EXPECT_TRUE(log.Has("SEND : < HostingService::RequestUserLogin >id = demo , passwd = * \n"));
+  EXPECT_TRUE(log.Has("SEND : online cam list request\n"));
+  EXPECT_FALSE(log.Mentions("passwd = demo")) << "the password must never be logged";
+}
+
+TEST_F(WithSim, RefusedLoginShowsTheMessageAndCloses) {
+  Harness h;
+  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "wrong"));
+  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
+  EXPECT_EQ(std::vector<std::string>{"ERROR_MESSAGE/ERROR_LOGIN_FAIL"}, h.messages_.keys());
+  EXPECT_FALSE(h.service_.m_hostSock.IsOpen());
+  EXPECT_FALSE(h.HasKind(kHostLoggedIn));
+}
+
+TEST_F(WithSim, UnreachableServerShowsConnectionRefused) {
+  Harness h;
+  uint16_t closed_port = port();
+  world_->Stop();
+  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", closed_port, "demo", "demo"));
+  ASSERT_TRUE(Eventually([&] { return !h.messages_.keys().empty(); }));
+  EXPECT_EQ("ERROR_MESSAGE/ERROR_CONNREFUSED", h.messages_.keys()[0]);
+  EXPECT_EQ(-1, h.service_.Connect(0, 0, "127.0.0.1", closed_port, "demo", "demo")) << "second value 0 is refused";
+}
+
+TEST_F(WithSim, KeepAliveIsAnsweredAndOversizedPacketCloses) {
+  LogCapture log;
+  Harness h;
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  world_->Execute("keepalive hosting");
+  EXPECT_TRUE(Eventually([&] { return !world_->log().Lines("hosting KeepAlive").empty(); }));
+  world_->Execute("fault hosting oversized");
+  EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
+  EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
+  EXPECT_FALSE(h.service_.m_hostSock.IsOpen());
+}
+
+TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
+  Harness h;
+  FakeNode node(3, true, "CAM-1");
+  h.service_.AddNode(&node);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  h.service_.RequestChannelSetup(&h.service_.m_hostSock, net::kChannelVideo, "CAM-1\n");
+  ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 5; }));
+  EXPECT_NE(net::kChannelNotFound, node.VideoChannelId());
+  EXPECT_EQ(net::kMediaVideoConfig, node.kinds()[0]) << "the configuration unit comes first";
+  EXPECT_EQ(net::kMediaVideoFrame, node.kinds()[1]);
+  EXPECT_FALSE(world_->log().Lines("hosting RequestChannelCommand channel=" + std::to_string(node.VideoChannelId()) +
+                                   " command=3")
+                   .empty());
+  h.service_.RemoveNode(&node);
+}
+
+TEST_F(WithSim, UnknownCameraShowsTheChannelSetupMessage) {
+  Harness h;
+  FakeNode node(1, true, "NO-CAM");
+  h.service_.AddNode(&node);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  h.service_.RequestChannelSetup(&h.service_.m_hostSock, net::kChannelVideo, "NO-CAM");
+  ASSERT_TRUE(Eventually([&] { return !h.messages_.keys().empty(); }));
+  EXPECT_EQ("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP", h.messages_.keys()[0]);
+  EXPECT_EQ(0, node.registered_.load());
+  h.service_.RemoveNode(&node);
+}
+
+TEST_F(WithSim, StoredFilePlaysFromTheStartAfterItsChannelIsSetUp) {
+  Harness h;
+  FakeNode node(2, true, "rec/one.mp4");
+  h.service_.AddNode(&node);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  h.service_.RequestChannelSetup(&h.service_.m_hostSock, net::kChannelFileVideo, "CAM-1", "rec/one.mp4");
+  ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 3; }));
+  EXPECT_EQ(node.VideoChannelId(), node.params().channel_id()) << "NodeParameters stored in the node";
+  EXPECT_FALSE(world_->log().Lines("hosting RequestFilePlay position=-1 file=rec/one.mp4").empty());
+  EXPECT_LT(node.timestamps()[1], 1000u);
+  h.service_.RemoveNode(&node);
+}
+
+TEST_F(WithSim, CloseHostClosesEveryRelayNode) {
+  Harness h;
+  FakeNode a(1, true, "A"), b(2, true, "B");
+  h.service_.AddNode(&a);
+  h.service_.AddNode(&b);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  world_->Execute("fault hosting close");
+  ASSERT_TRUE(Eventually([&] { return h.poster_.Count(os::kWmNodeClose) == 2; }));
+  EXPECT_TRUE(h.HasKind(kHostClosed));
+  h.service_.RemoveNode(&a);
+  h.service_.RemoveNode(&b);
+}
+
+TEST_F(WithSim, DirectNodeSocketsAreServedByTheLoops) {
+  Harness h;
+  FakeNode node(4, false);
+  ASSERT_EQ(0, node.video_.ConnectVia(net::ProxySettings{}, "127.0.0.1", world_->camera("CAM-1")->port()));
+  node.video_.SetNonBlocking(true);
+  h.service_.AddNode(&node);
+  h.service_.RequestUserLogin(node.VideoChannel(), "demo", "demo");
+  h.service_.RequestCameraInfo(node.VideoChannel());
+  ASSERT_TRUE(Eventually([&] {
+    auto t = node.received_types();
+    return std::find(t.begin(), t.end(), net::kCameraInfoReply) != t.end();
+  }));
+  EXPECT_EQ(net::kReplyUserLogin, node.received_types()[0]);
+  h.service_.Disconnect();
+  EXPECT_TRUE(node.no_retry_) << "Disconnect stops every direct node from reconnecting";
+  EXPECT_EQ(0, h.service_.direct_nodes().Size());
+}
+
+// Scripted hosting servers: exact byte streams in one write.
+class Scripted : public ::testing::Test {
+ protected:
+  void Run(const std::string& after_login, Harness& h, std::function<bool()> done) {
+    net::testing::LoopbackServer server([&](os::SocketHandle s) {
+      net::testing::RecvBytes(s, 80);
+      net::testing::SendBytes(s, Framed(net::kReplyUserLogin, Word(1)) + after_login);
+      net::testing::RecvBytes(s, 1 << 20);  // until the client closes
+    });
+    ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", server.port(), "u", "p"));
+    EXPECT_TRUE(Eventually(done));
+    os::SleepMs(200);  // let anything that should not happen show itself
+    h.service_.m_hostSock.Close();
+  }
+};
+
+TEST_F(Scripted, TwoCameraListsInOneReadGiveTwoEventsInOrder) {
+  Harness h;
+  net::CameraRecord a, b;
+  a.camera_id = "A";
+  b.camera_id = "B";
+  auto ra = net::EncodeCameraRecord(a), rb = net::EncodeCameraRecord(b);
+  std::string lists = Framed(net::kReplyCameraList, std::string(ra.begin(), ra.end())) +
+                      Framed(net::kReplyCameraList, std::string(rb.begin(), rb.end()));
+  Run(lists, h, [&] {
+    int n = 0;
+    for (const auto& e : h.Events()) n += e.kind == kHostCameraList;
+    return n == 2;
+  });
+  std::vector<std::string> ids;
+  for (const auto& e : h.Events())
+    if (e.kind == kHostCameraList) ids.push_back(net::DecodeCameraRecord(e.data.data()).camera_id);
+  EXPECT_EQ((std::vector<std::string>{"A", "B"}), ids);
+}
+
+TEST(ScriptedRefusal, RestOfTheBufferIsDiscarded) {
+  Harness h;
+  net::CameraRecord a;
+  auto ra = net::EncodeCameraRecord(a);
+  net::testing::LoopbackServer server([&](os::SocketHandle s) {
+    net::testing::RecvBytes(s, 80);
+    net::testing::SendBytes(s, Framed(net::kReplyUserLogin, Word(0)) +
+                                   Framed(net::kReplyCameraList, std::string(ra.begin(), ra.end())));
+    net::testing::RecvBytes(s, 1);
+  });
+  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", server.port(), "u", "p"));
+  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
+  os::SleepMs(200);
+  EXPECT_FALSE(h.HasKind(kHostCameraList));
+  EXPECT_FALSE(h.HasKind(kHostLoggedIn));
+}
+
+TEST_F(Scripted, UpdatesOfTheWrongSizeAreDropped) {
+  Harness h;
+  LogCapture log;
+  std::string good(net::kCameraUpdateSize, '\0'), bad(net::kCameraUpdateSize - 1, '\0');
+  std::string file(net::kFileUpdateSize + 4, '\0');
+  Run(Framed(net::kReplyOnlineCameraUpdate, bad) + Framed(net::kReplyFileListUpdate, file) +
+          Framed(net::kReplyOnlineCameraUpdate, good) + Framed(77, ""),
+      h, [&] { return h.HasKind(kHostCameraUpdate); });
+  int updates = 0;
+  for (const auto& e : h.Events()) updates += e.kind == kHostCameraUpdate || e.kind == kHostFileUpdate;
+  EXPECT_EQ(1, updates);
+  EXPECT_TRUE(log.Has("RECV : [ HostingService::HS_ReplyOnlineCameraUpdate ] (Data Length = 447)\n"));
+  EXPECT_TRUE(log.Has("RECV : unkown message 77, msglen = 0\n"));
+}
+
+TEST_F(Scripted, ChannelReplyForAnUnknownCameraIsIgnoredSilently) {
+  Harness h;
+  net::ChannelSetupRecord r = net::MakeChannelSetupRequest(net::kChannelVideo, "NOBODY", "");
+  r.channel_id = 42;
+  auto body = net::EncodeChannelSetup(r);
+  Run(Framed(net::kReplyChannelSetup, std::string(body.begin(), body.end())) + Framed(net::kReplyFileList, ""), h,
+      [&] { return h.HasKind(kHostFileList); });
+  EXPECT_TRUE(h.messages_.keys().empty());
+}
+
+TEST(HostEventQueue, TwentyFirstUnreadEventIsDropped) {
+  FakePoster poster;
+  HostEventQueue q(poster, 7);
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(q.Push(kHostCameraList, std::to_string(i)));
+  EXPECT_FALSE(q.Push(kHostCameraList, "20"));
+  EXPECT_EQ(20, poster.Count(os::kWmHostEvent)) << "a dropped event rings no doorbell";
+  HostEvent e;
+  ASSERT_TRUE(q.Pop(&e));
+  EXPECT_EQ("0", std::string(reinterpret_cast<const char*>(e.data.data())));
+  EXPECT_TRUE(q.Push(kHostFileList, "after"));
+  for (int i = 1; i < 20; ++i) ASSERT_TRUE(q.Pop(&e));
+  ASSERT_TRUE(q.Pop(&e));
+  EXPECT_EQ(kHostFileList, e.kind) << "slots are reused in ring order";
+  EXPECT_FALSE(q.Pop(&e));
+  q.Push(kHostClosed);
+  q.Reset();
+  EXPECT_EQ(0, q.count());
+  EXPECT_FALSE(q.Pop(&e));
+}
+
+TEST(HostingSockets, FortyDirectNodesAreWatchedUpToSixtyFourSockets) {
+  FakePoster poster;
+  FakeMessages messages;
+  HostEventQueue events(poster, 1);
+  HostingService service(events, poster, messages);
+  std::vector<std::unique_ptr<FakeNode>> nodes;
+  for (int i = 0; i < 40; ++i) {
+    nodes.push_back(std::make_unique<FakeNode>(i, false));
+    nodes.back()->video_.Attach(os::TcpSocket());
+    nodes.back()->audio_.Attach(os::TcpSocket());
+    service.AddNode(nodes.back().get());
+  }
+  service.m_hostSock.Attach(os::TcpSocket());
+  os::SocketSet set;
+  service.BuildSocketSet(&set);
+  EXPECT_EQ(64, set.Count());
+  EXPECT_EQ(service.m_hostSock.socket(), set.At(0));
+  EXPECT_EQ(nodes[30]->video_.socket(), set.At(61));
+  EXPECT_EQ(nodes[31]->video_.socket(), set.At(63));
+  EXPECT_FALSE(set.Contains(nodes[31]->audio_.socket()));
+  for (auto& n : nodes) EXPECT_EQ(0, n->Guard().users()) << "building the set releases every guard";
+}
+
+TEST(HostingQueue, FullSendBufferLosesTheRequest) {
+  FakePoster poster;
+  FakeMessages messages;
+  HostEventQueue events(poster, 1);
+  HostingService service(events, poster, messages);
+  EXPECT_EQ(-1, service.RequestOnlineCameraList(nullptr)) << "no channel, nothing sent";
+  EXPECT_EQ(-1, service.RequestOnlineCameraList(&service.m_hostSock)) << "closed channel";
+  service.m_hostSock.Attach(os::TcpSocket());
+  std::vector<uint8_t> filler(230400 - 8 - 100);
+  ASSERT_GT(service.m_hostSock.QueueMessage(3, filler.data(), static_cast<uint32_t>(filler.size())), 0);
+  EXPECT_EQ(-1, service.RequestChannelSetup(&service.m_hostSock, net::kChannelVideo, "CAM"));
+  EXPECT_EQ(8, service.KeepAlive(&service.m_hostSock)) << "what still fits is queued";
+}
+
+TEST(HostingThreads, StopEndsBothLoopsWithinTheirWait) {
+  FakePoster poster;
+  FakeMessages messages;
+  HostEventQueue events(poster, 1);
+  HostingService service(events, poster, messages);
+  service.Start();
+  service.m_hostSock.Attach(os::TcpSocket());  // an idle socket keeps the loops in select
+  os::SleepMs(50);
+  uint64_t start = os::MonotonicMs();
+  service.Stop();
+  EXPECT_LT(os::MonotonicMs() - start, 2u * HostingService::kThreadStopWaitMs);
+}
+
+// Through the real proxies that the ctest fixture starts.
+std::map<std::string, std::string> ProxyFixture() {
+  std::map<std::string, std::string> values;
+  const char* path = std::getenv("HALYARD_PROXY_FIXTURE");
+  if (!path) return values;
+  std::ifstream in(path);
+  std::string k, v;
+  while (in >> k >> v) values[k] = v;
+  return values;
+}
+
+TEST_F(WithSim, LoginThroughSocks5AndHttpProxies) {
+  if (!std::getenv("HALYARD_PROXY_FIXTURE")) GTEST_SKIP() << "run under ctest to start the proxies";
+  auto fixture = ProxyFixture();
+  ASSERT_TRUE(fixture.count("socks") && fixture.count("http")) << "the proxy fixture did not start";
+  struct Case { int version; const char* port_key; bool user; };
+  for (Case c : {Case{5, "socks", true}, Case{4, "socks", false}, Case{0, "http", false}}) {
+    Harness h;
+    net::ProxySettings& p = h.service_.proxy();
+    p.use_proxy = 1;
+    p.version = c.version;
+    p.SetAddress(0x7F000001);
+    p.port = static_cast<uint16_t>(std::stoi(fixture[c.port_key]));
+    if (c.user) {
+      p.user_id = fixture["user"];
+      p.password = fixture["password"];
+    }
+    h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+    EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostCameraList); })) << "proxy version " << c.version;
+  }
+}
+
+}  // namespace
+}  // namespace hosting

@@ -1,0 +1,35 @@
+#include "node/usage_guard.h"
+
+namespace node {
+
+int UsageGuard::Acquire() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (closing_) return -1;
+  ++users_;
+  idle_.Reset();
+  return 0;
+}
+
+void UsageGuard::Release() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (users_ > 0 && --users_ == 0) idle_.Set();
+}
+
+bool UsageGuard::Close(int wait_ms) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+  }
+  bool idle = idle_.Wait(wait_ms);
+  std::lock_guard<std::mutex> lock(mutex_);
+  closing_ = false;
+  if (users_ == 0) idle_.Set();
+  return idle;
+}
+
+int UsageGuard::users() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return users_;
+}
+
+}  // namespace node
