@@ -14,8 +14,16 @@ using WindowHandle = std::uintptr_t;
 
 // Window messages the core posts (numbers shared with the Win32 shell).
 enum CoreMessage : uint32_t {
+  kWmCommand = 0x0111,  // the Win32 numbers of WM_COMMAND and WM_TIMER
+  kWmTimer = 0x0113,
+  kWmNodeConnectStatus = 1127,
+  kWmNodeNotice = 1128,
+  kWmNodeNoticeEnd = 1129,
   kWmNodeClose = 1134,
+  kWmNodeStartConnect = 1135,
+  kWmNodeStartAudio = 1136,
   kWmNodeChannelReady = 1424,
+  kWmNodePosition = 1425,
   kWmHostEvent = 1801,
 };
 
@@ -24,6 +32,14 @@ class WindowPoster {
   virtual ~WindowPoster() = default;
   // Queues `message` for `window` and returns at once; false if the window is gone.
   virtual bool Post(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) = 0;
+};
+
+// Window timers: each expiry arrives as a WM_TIMER message with the timer's id.
+class WindowTimers {
+ public:
+  virtual ~WindowTimers() = default;
+  virtual void SetTimer(WindowHandle window, uint32_t id, int interval_ms) = 0;
+  virtual void KillTimer(WindowHandle window, uint32_t id) = 0;
 };
 
 // An argument of a user-visible message: its text is a format string from
