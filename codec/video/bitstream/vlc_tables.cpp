@@ -180,7 +180,7 @@ void Place(TcoefTable& t, const char* bits, uint8_t last, uint8_t run, uint8_t l
   int len = CodeLength(bits);
   uint32_t first = CodeValue(bits) << (TcoefTable::kBits - len);
   for (uint32_t k = 0; k < (1u << (TcoefTable::kBits - len)); ++k) {
-    t.entries[first + k] = TcoefEntry{static_cast<uint8_t>(len), last, run, level};
+    t.entries[first + k] = TcoefEntry::Make(len, last, run, level);
   }
 }
 

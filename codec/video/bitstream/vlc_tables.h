@@ -47,11 +47,17 @@ struct VlcEntry {
 constexpr int16_t kVlcStuffing = -1;
 constexpr int16_t kVlcEscape = -2;
 
+// Packed in 16 bits to keep both coefficient tables in the first-level cache:
+// length (4 bits, 0 invalid), last (1), run (6), level (5, 0 for the escape).
 struct TcoefEntry {
-  uint8_t len;  // 0 invalid
-  uint8_t last;
-  uint8_t run;
-  uint8_t level;  // 0 for the escape code
+  uint16_t bits;
+  static TcoefEntry Make(int len, int last, int run, int level) {
+    return {static_cast<uint16_t>(len << 12 | last << 11 | run << 5 | level)};
+  }
+  int Len() const { return bits >> 12; }
+  int Last() const { return (bits >> 11) & 1; }
+  int Run() const { return (bits >> 5) & 63; }
+  int Level() const { return bits & 31; }
 };
 
 struct TcoefTable {

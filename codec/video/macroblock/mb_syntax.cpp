@@ -159,11 +159,11 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
     const uint32_t bits = br.Show(TcoefTable::kBits + 1);
     const TcoefEntry* e = &t.entries[bits >> 1];
     int last, run, level;
-    if (e->level) {
-      last = e->last;
-      run = e->run;
-      level = (bits >> (TcoefTable::kBits - e->len)) & 1 ? -e->level : e->level;
-      br.Skip(e->len + 1);
+    if (e->Level()) {
+      last = e->Last();
+      run = e->Run();
+      level = (bits >> (TcoefTable::kBits - e->Len())) & 1 ? -e->Level() : e->Level();
+      br.Skip(e->Len() + 1);
       pos += run;
       if (pos >= 64) return -1;
       block[scan[pos]] = static_cast<int16_t>(level);
@@ -171,8 +171,8 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
       if (last) return pos;
       continue;
     }
-    if (!e->len) return -1;
-    br.Skip(e->len);
+    if (!e->Len()) return -1;
+    br.Skip(e->Len());
     if (shortHeader) {
       last = static_cast<int>(br.Get1());
       run = static_cast<int>(br.Get(6));
@@ -183,11 +183,11 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
       bool levelOffset = br.Get1() == 0;
       if (!levelOffset) br.Skip(1);
       const TcoefEntry* e2 = &t.entries[br.Show(TcoefTable::kBits)];
-      if (!e2->len || !e2->level) return -1;
-      br.Skip(e2->len);
-      last = e2->last;
-      run = e2->run;
-      level = e2->level;
+      if (!e2->Len() || !e2->Level()) return -1;
+      br.Skip(e2->Len());
+      last = e2->Last();
+      run = e2->Run();
+      level = e2->Level();
       if (levelOffset) {
         level += t.maxLevel[last][run];
       } else {
