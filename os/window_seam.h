@@ -35,6 +35,7 @@ class WindowPoster {
 };
 
 // Window timers: each expiry arrives as a WM_TIMER message with the timer's id.
+// Callable from any thread; the implementation hands the call to the window's own thread.
 class WindowTimers {
  public:
   virtual ~WindowTimers() = default;

@@ -1,0 +1,120 @@
+// The node's connect threads: the video link with its attempts and retries,
+// the audio link on demand, and the optional dynamic-IP lookup before each.
+#include "net/ddns_lookup.h"
+#include "node/node_window.h"
+#include "present/debug_log.h"
+
+namespace node {
+namespace {
+
+// The dynamic-IP server's own address and port: a camera is never there, so
+// a node told to connect to it directly refuses.
+constexpr const char* kDefaultServerAddress = "127.0.0.1";
+constexpr uint16_t kDynamicIpServerPort = 8001;
+constexpr int kConnectAttempts = 3;
+
+}  // namespace
+
+int CNodeWindow::SetAddress(const LoginInfo& login) {
+  if (ctx_.relay) return -1;
+  stop_.Set();
+  video_.Close();
+  video_done_.Wait();
+  no_retry_ = false;
+  login_ = login;
+  Post(ctx_.self, os::kWmNodeStartConnect);
+  return 0;
+}
+
+int CNodeWindow::CS_Reconnect() {
+  DebugLog("CNodeWindow::CS_Reconnect [ %d ]\n", ctx_.index);
+  if (login_.ip.empty() || login_.user.empty() || login_.password.empty()) return -1;
+  DebugLog("CNodeWindow::CS_Reconnect - reconnect information is valid [ %d ]\n", ctx_.index);
+  Post(ctx_.self, os::kWmNodeStartConnect);
+  return 0;
+}
+
+void CNodeWindow::RequestAudioLink() {
+  if (audio_allowed_) Post(ctx_.self, os::kWmNodeStartAudio);
+}
+
+void CNodeWindow::StartVideoConnect() {
+  if (ctx_.relay || !video_done_.IsSet()) return;
+  if (video_thread_.joinable()) video_thread_.join();
+  stop_.Reset();
+  video_done_.Reset();
+  video_thread_ = std::thread([this] { VideoConnectThread(); });
+}
+
+void CNodeWindow::StartAudioConnect() {
+  if (ctx_.relay || !audio_done_.IsSet()) return;
+  if (audio_thread_.joinable()) audio_thread_.join();
+  audio_done_.Reset();
+  audio_thread_ = std::thread([this] { AudioConnectThread(); });
+}
+
+void CNodeWindow::VideoConnectThread() {
+  if (guard_.Acquire() != 0) {
+    video_done_.Set();
+    return;
+  }
+  for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
+    DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", attempt, ctx_.index);
+    if (ConnectProcedure(video_, true) == 0) break;
+    if (no_retry_ || attempt == kConnectAttempts) break;
+    if (stop_.Wait(ctx_.retry_wait_ms)) break;
+    DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", ctx_.retry_wait_ms, ctx_.index);
+  }
+  video_done_.Set();
+  guard_.Release();
+}
+
+void CNodeWindow::AudioConnectThread() {
+  if (guard_.Acquire() != 0) {
+    audio_done_.Set();
+    return;
+  }
+  DebugLog("CNodeWindow::CS_ASConnectThread - connecting [ %d ]\n", ctx_.index);
+  ConnectProcedure(audio_, false);
+  audio_done_.Set();
+  guard_.Release();
+}
+
+bool CNodeWindow::ResolveAddress(bool video, std::string* ip, uint16_t* port) {
+  if (!login_.dynamic_ip) {
+    if (login_.ip == kDefaultServerAddress && login_.port == kDynamicIpServerPort) return false;
+    *ip = login_.ip;
+    *port = login_.port;
+    return true;
+  }
+  net::DdnsResult result;
+  const net::ProxySettings proxy = ctx_.hosting ? ctx_.hosting->proxy() : net::ProxySettings{};
+  if (!net::DdnsLookup(proxy, login_.device_name, login_.ip, login_.port, &result)) return false;
+  *ip = result.ip;
+  *port = result.port;
+  if (video && ctx_.dynamic_ip) ctx_.dynamic_ip->Save(ctx_.display_name, result.ip);
+  return true;
+}
+
+int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video) {
+  std::string ip;
+  uint16_t port = 0;
+  const bool resolved = ResolveAddress(video, &ip, &port);
+  DebugLog("CNodeWindow::ConnectProcedure - address %s:%d resolved = %d [ %d ]\n", ip.c_str(), port,
+           resolved ? 1 : 0, ctx_.index);
+  const net::ProxySettings proxy = ctx_.hosting ? ctx_.hosting->proxy() : net::ProxySettings{};
+  if (!resolved || channel.ConnectVia(proxy, ip, port) != 0 ||
+      !ctx_.hosting || ctx_.hosting->RequestUserLogin(&channel, login_.user, login_.password) < 0) {
+    channel.Close();
+    if (video) Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusCannotConnect);
+    return -1;
+  }
+  (video ? video_socket_ : audio_socket_) = channel.socket();
+  channel.SetNonBlocking(true);
+  if (video)
+    DebugLog("CNodeWindow::CS_VSConnectThread = m_hVideoSock = %d [ %d ] \n", static_cast<int>(channel.socket()),
+             ctx_.index);
+  return 0;
+}
+
+}  // namespace node

@@ -1,0 +1,240 @@
+#include "node/node_window.h"
+
+#include <algorithm>
+
+#include "present/debug_log.h"
+
+namespace node {
+
+CNodeWindow::CNodeWindow(NodeContext context, MediaConsumer* media)
+    : ctx_(std::move(context)), media_(media), setup_info_(net::CameraSetupInfo::Defaults()) {
+  channels_[kVideo].kind = net::kChannelVideo;
+  channels_[kAudio].kind = net::kChannelAudio;
+  channels_[kSpeaker].kind = net::kChannelSpeaker;
+}
+
+CNodeWindow::~CNodeWindow() {
+  Destroy();
+  if (video_thread_.joinable()) video_thread_.join();
+  if (audio_thread_.joinable()) audio_thread_.join();
+}
+
+void CNodeWindow::Destroy() {
+  if (ctx_.hosting) ctx_.hosting->RemoveNode(this);
+  no_retry_ = true;
+  CloseSequence(0);
+}
+
+void CNodeWindow::Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  if (ctx_.poster) ctx_.poster->Post(window, message, wparam, lparam);
+}
+
+std::string CNodeWindow::camera_id() const {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  return camera_id_;
+}
+
+std::string CNodeWindow::Key() const { return camera_id(); }
+
+net::NodeParameters CNodeWindow::node_parameters() const {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  return params_;
+}
+
+net::CameraSetupInfo CNodeWindow::setup_info() const {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  return setup_info_;
+}
+
+void CNodeWindow::StoreNodeParameters(const net::NodeParameters& params) {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  params_ = params;
+}
+
+void CNodeWindow::DeliverMedia(const net::MediaData& media) {
+  if (media_) media_->DeliverMedia(media);
+}
+
+void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  switch (message) {
+    case os::kWmNodeClose:
+      CloseSequence(wparam);
+      break;
+    case os::kWmNodeConnectStatus:
+      if (lparam != kStatusNoChange) connect_status_ = lparam == kStatusCannotConnect || lparam == kStatusLoginRefused
+                                                           ? static_cast<int>(lparam)
+                                                           : kStatusClear;
+      break;
+    case os::kWmNodeNotice:
+      OnNotice(static_cast<uint32_t>(wparam));
+      break;
+    case os::kWmNodeStartConnect:
+      StartVideoConnect();
+      break;
+    case os::kWmNodeStartAudio:
+      StartAudioConnect();
+      break;
+    case os::kWmTimer:
+      if (wparam == kStatisticsTimer && media_) media_->StatisticsTick();
+      if (wparam == kNoticeTimer) OnNoticeTick();
+      break;
+    case os::kWmCommand:
+      OnMenuCommand(static_cast<uint32_t>(wparam & 0xFFFF));
+      break;
+    default:
+      break;
+  }
+}
+
+void CNodeWindow::Setup(const std::string& camera_id, bool live) {
+  if (media_) media_->Reset();
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    camera_id_ = camera_id;
+  }
+  live_ = live;
+  if (media_) media_->StartWorker();
+  if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kStatisticsTimer, 1000);
+  if (ctx_.relay) {
+    if (notify_on_close_ && ctx_.events) ctx_.events->Push(hosting::kRelayNodeSetUp, camera_id);
+  } else {
+    RequestAudioLink();
+  }
+}
+
+void CNodeWindow::RegisterChannel(uint32_t channel_id, uint32_t kind) {
+  int which = kind == net::kChannelVideo || kind == net::kChannelFileVideo   ? kVideo
+              : kind == net::kChannelAudio || kind == net::kChannelFileAudio ? kAudio
+              : kind == net::kChannelSpeaker                                 ? kSpeaker
+                                                                             : -1;
+  if (which < 0) return;
+  channels_[which] = {kind, channel_id, true};
+  Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
+}
+
+void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
+  std::string id = camera_id;
+  id.erase(std::remove(id.begin(), id.end(), '\n'), id.end());
+  if (ctx_.hosting) ctx_.hosting->AddNode(this);
+  Setup(id, true);
+  DebugLog("SEND : Video channel setup request - strCamID(%s)\n", id.c_str());
+  DebugLog("SEND : Audio channel setup request - strCamID(%s)\n", id.c_str());
+  if (!ctx_.hosting) return;
+  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelVideo, id);
+  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelAudio, id);
+}
+
+void CNodeWindow::OpenRelayFile(const std::string& camera_id, const std::string& file_name) {
+  if (ctx_.hosting) ctx_.hosting->AddNode(this);
+  Setup(file_name, false);
+  if (file_name.empty()) {
+    DebugLog("NOTE:: File Video channel setup request - there is no files\n");
+    DebugLog("NOTE:: File Video channel setup request - there is no files\n");
+    return;
+  }
+  DebugLog("SEND : File Video channel setup request - strCamID(%s), strFileName(%s)\n", camera_id.c_str(),
+           file_name.c_str());
+  DebugLog("SEND : File Audio channel setup request - strCamID(%s), strFileName(%s)\n", camera_id.c_str(),
+           file_name.c_str());
+  if (!ctx_.hosting) return;
+  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelFileVideo, camera_id, file_name);
+  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelFileAudio, camera_id, file_name);
+}
+
+void CNodeWindow::CloseSequence(uintptr_t socket) {
+  // A close for a socket the node has since replaced is stale.
+  const os::SocketHandle s = static_cast<os::SocketHandle>(socket);
+  if (s == -1) return;
+  if (socket != 0 && s != video_socket_ && s != audio_socket_) return;
+  std::string camera;
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    camera.swap(camera_id_);
+  }
+  stop_.Set();
+  video_.Close();
+  video_done_.Wait();
+  audio_.Close();
+  audio_done_.Wait();
+  video_socket_ = os::kInvalidSocket;
+  audio_socket_ = os::kInvalidSocket;
+  audio_link_ready_ = false;
+  for (auto& c : channels_) c.id = net::kChannelNotFound, c.active = false;
+  if (media_) media_->StopRecording();
+  if (ctx_.events) {
+    if (ctx_.relay && notify_on_close_)
+      ctx_.events->Push(hosting::kRelayNodeClosed, camera);
+    else if (!ctx_.relay)
+      ctx_.events->Push(hosting::kDirectNodeClosed);
+  }
+  if (media_) {
+    media_->StopWorker();
+    media_->Reset();
+  }
+  const bool retry = !ctx_.relay && !no_retry_;
+  if (ctx_.timers) {
+    ctx_.timers->KillTimer(ctx_.self, kStatisticsTimer);
+    ctx_.timers->KillTimer(ctx_.self, kNoticeTimer);
+  }
+  notice_countdown_ = 0;
+  Post(ctx_.main_window, os::kWmNodeNoticeEnd, 0);
+  DebugLog("CNodeWindow::OnClose - bRetryConnect = %d [ %d ]\n", retry ? 1 : 0, ctx_.index);
+  if (retry) CS_Reconnect();
+}
+
+void CNodeWindow::CloseCommand() {
+  no_retry_ = true;
+  if (ctx_.hosting) {
+    for (int which : {kVideo, kAudio, kSpeaker}) {
+      if (channels_[which].id == net::kChannelNotFound) continue;
+      ctx_.hosting->RequestChannelRelease(ChannelFor(which), channels_[which].id);
+    }
+  }
+  CloseSequence(0);
+}
+
+net::SocketChannel* CNodeWindow::ChannelFor(int which) {
+  if (ctx_.relay) return ctx_.hosting ? &ctx_.hosting->m_hostSock : nullptr;
+  return which == kVideo ? &video_ : &audio_;
+}
+
+net::SocketChannel* CNodeWindow::ControlChannel() {
+  if (ctx_.relay) return ctx_.hosting ? &ctx_.hosting->m_hostSock : nullptr;
+  return &video_;
+}
+
+void CNodeWindow::OnNotice(uint32_t value) {
+  notice_ = value;
+  if (notice_countdown_ == 0 && ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kNoticeTimer, 500);
+  notice_countdown_ = kNoticeTicks;
+  Post(ctx_.main_window, os::kWmNodeNotice, value);
+}
+
+void CNodeWindow::OnNoticeTick() {
+  if (notice_countdown_ <= 0) return;
+  if (--notice_countdown_ == 0) {
+    if (ctx_.timers) ctx_.timers->KillTimer(ctx_.self, kNoticeTimer);
+    Post(ctx_.main_window, os::kWmNodeNoticeEnd, static_cast<uintptr_t>(ctx_.index));
+  }
+}
+
+void CNodeWindow::ToggleAudio() { ToggleChannel(kAudio, net::kChannelAudio); }
+void CNodeWindow::ToggleSpeaker() { ToggleChannel(kSpeaker, net::kChannelSpeaker); }
+
+void CNodeWindow::ToggleChannel(int which, uint32_t kind) {
+  if (camera_id().empty() || !ctx_.hosting) return;
+  if (!audio_link_ready_) {
+    if (!ctx_.relay) RequestAudioLink();
+    return;
+  }
+  ChannelEntry& c = channels_[which];
+  if (c.id == net::kChannelNotFound) {
+    ctx_.hosting->RequestChannelSetup(&audio_, kind, camera_id());
+  } else {
+    ctx_.hosting->RequestChannelCommand(&audio_, c.id, c.active ? net::kCommandMenu : net::kCommandStart);
+    c.active = !c.active;
+  }
+  Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
+}
+
+}  // namespace node

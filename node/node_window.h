@@ -1,0 +1,206 @@
+#pragma once
+// CNodeWindow: one camera view's link to its camera (direct, over two
+// camera-server sockets) or to the hosting server (relay), its channels,
+// reconnect policy, notices and control requests. The Win32 window forwards
+// its messages to HandleMessage; everything the node sends to windows goes
+// through the window seam, so the same logic runs in tests.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "hosting/hosting_service.h"
+#include "net/camera_setup_info.h"
+#include "net/control_messages.h"
+#include "node/media_consumer.h"
+#include "node/usage_guard.h"
+#include "os/event.h"
+#include "os/window_seam.h"
+
+namespace node {
+
+// Where the last dynamic IP address of a server entry is remembered.
+class DynamicIpStore {
+ public:
+  virtual ~DynamicIpStore() = default;
+  virtual void Save(const std::string& display_name, const std::string& ip) = 0;
+};
+
+// Everything a node needs from the program around it.
+struct NodeContext {
+  hosting::HostingService* hosting = nullptr;
+  hosting::HostEventQueue* events = nullptr;
+  os::WindowPoster* poster = nullptr;
+  os::WindowTimers* timers = nullptr;
+  os::UserMessages* messages = nullptr;
+  DynamicIpStore* dynamic_ip = nullptr;
+  os::WindowHandle self = 0, parent = 0, main_window = 0;
+  int index = 0;
+  bool relay = false;
+  std::string display_name;
+  int retry_wait_ms = 60000;  // between connect attempts; tests shorten it
+};
+
+struct LoginInfo {
+  std::string ip;
+  uint16_t port = 0;
+  bool dynamic_ip = false;
+  std::string device_name;
+  std::string user;
+  std::string password;
+};
+
+struct ChannelEntry {
+  uint32_t kind = 0;
+  uint32_t id = net::kChannelNotFound;
+  bool active = false;
+};
+
+enum ConnectStatus : int { kStatusClear = 0, kStatusNoChange = 1, kStatusCannotConnect = 2, kStatusLoginRefused = 3 };
+
+// Node timers.
+constexpr uint32_t kStatisticsTimer = 55;
+constexpr uint32_t kNoticeTimer = 100;
+constexpr int kNoticeTicks = 120;  // 500 ms each: a notice lasts 60 s after its last repetition
+
+class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
+ public:
+  CNodeWindow(NodeContext context, MediaConsumer* media);
+  ~CNodeWindow() override;
+  CNodeWindow(const CNodeWindow&) = delete;
+  CNodeWindow& operator=(const CNodeWindow&) = delete;
+
+  // The window's messages (posted ones and timers) arrive here on the UI thread.
+  void HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lparam);
+
+  // Link operations.
+  int SetAddress(const LoginInfo& login);
+  int CS_Reconnect();
+  void RequestAudioLink();
+  void Setup(const std::string& camera_id, bool live);
+  // Relay nodes made from the hosting server's lists.
+  void OpenRelayCamera(const std::string& camera_id);
+  void OpenRelayFile(const std::string& camera_id, const std::string& file_name);
+  void CloseCommand();
+  // The window is going away: off the hosting lists, link closed for good.
+  void Destroy();
+
+  // Menu toggles of the audio and speaker channels.
+  void ToggleAudio();
+  void ToggleSpeaker();
+
+  // hosting::HostedNode
+  int Index() const override { return ctx_.index; }
+  bool IsRelay() const override { return ctx_.relay; }
+  os::WindowHandle Window() const override { return ctx_.self; }
+  UsageGuard& Guard() override { return guard_; }
+  net::SocketChannel* VideoChannel() override { return ctx_.relay ? nullptr : &video_; }
+  net::SocketChannel* AudioChannel() override { return ctx_.relay ? nullptr : &audio_; }
+  void ParseMessage(os::SocketHandle socket) override;
+  void SetNoRetry() override { no_retry_ = true; }
+  std::string Key() const override;
+  uint32_t VideoChannelId() const override { return channels_[kVideo].id; }
+  uint32_t AudioChannelId() const override { return channels_[kAudio].id; }
+  void RegisterChannel(uint32_t channel_id, uint32_t kind) override;
+  void DeliverMedia(const net::MediaData& media) override;
+  void StoreNodeParameters(const net::NodeParameters& params) override;
+
+  // State, for the view window and tests.
+  std::string camera_id() const;
+  int connect_status() const { return connect_status_; }
+  int viewers() const { return viewers_; }
+  bool no_retry() const { return no_retry_; }
+  bool audio_link_ready() const { return audio_link_ready_; }
+  ChannelEntry channel(int which) const { return channels_[which]; }
+  uint32_t notice() const { return notice_; }
+  int notice_countdown() const { return notice_countdown_; }
+  net::NodeParameters node_parameters() const;
+  net::CameraSetupInfo setup_info() const;
+  const LoginInfo& login() const { return login_; }
+  bool video_connect_done() const { return video_done_.IsSet(); }
+  static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
+
+  // Control requests (pop-up menu, mouse, dialogs).
+  void OnMenuCommand(uint32_t command);
+  void Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height);
+  void DoubleClick(int x, int y, int client_width);
+  void Lens(uint32_t operation, uint32_t speed);
+  void PtzStep(int pan, int tilt);
+  // Preset and group numbers as the user types them (1-based); false when out of range.
+  bool PresetGoto(int number);
+  bool GroupRun(int number);
+  void PresetCommand(uint32_t command, uint32_t number);
+  bool SetQuality(uint32_t level);
+  bool SetVideoInput(uint32_t input);
+  bool Reboot();
+  // Waits up to 5000 ms for the camera's answer; false on time-out.
+  bool QueryPtzPosition(net::PtzPosition* position);
+  bool SetPtzPosition(const net::PtzPosition& position);
+  bool EnablePresetEditing();
+  int SendCameraSetupInfo(const net::CameraSetupInfo& info);
+  // Stored-file playback: jump to `percent` of the file's length.
+  int Seek(int percent);
+  uint32_t quality() const { return quality_; }
+  uint32_t video_input() const { return video_input_; }
+
+  static constexpr int kPresetMaximum = 39;
+  static constexpr int kGroupMaximum = 15;
+  static constexpr int kReplyWaitMs = 5000;
+
+ private:
+  bool OnMessage(const net::RawMessage& message) override;
+  bool OnLoginReply(const net::RawMessage& m);
+  void OnCameraInfo(const net::RawMessage& m);
+  void OnSetupInfoReply(const net::RawMessage& m);
+
+  void StartVideoConnect();
+  void StartAudioConnect();
+  void VideoConnectThread();
+  void AudioConnectThread();
+  int ConnectProcedure(net::SocketChannel& channel, bool video);
+  bool ResolveAddress(bool video, std::string* ip, uint16_t* port);
+
+  void CloseSequence(uintptr_t socket);
+  void OnNotice(uint32_t value);
+  void OnNoticeTick();
+  void ToggleChannel(int which, uint32_t kind);
+  void Post(os::WindowHandle window, uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
+  // The socket for control requests: the video socket, or the hosting socket for a relay node.
+  net::SocketChannel* ControlChannel();
+  net::SocketChannel* ChannelFor(int which);
+
+  NodeContext ctx_;
+  MediaConsumer* media_;
+  UsageGuard guard_;
+  LoginInfo login_;
+  net::SocketChannel video_, audio_;
+  os::Event stop_{os::Event::Reset::kManual, false};
+  os::Event video_done_{os::Event::Reset::kManual, true};
+  os::Event audio_done_{os::Event::Reset::kManual, true};
+  std::thread video_thread_, audio_thread_;
+  std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
+  std::atomic<bool> notify_on_close_{true};
+  mutable std::mutex state_mutex_;  // camera ID, setup info, node parameters
+  std::string camera_id_;
+  std::atomic<bool> audio_link_ready_{false};
+  ChannelEntry channels_[3];
+  std::atomic<int> viewers_{0};
+  net::CameraSetupInfo setup_info_;
+  net::NodeParameters params_;
+  std::atomic<bool> no_retry_{false};
+  std::atomic<int> connect_status_{kStatusClear};
+  uint32_t notice_ = 0;
+  int notice_countdown_ = 0;
+  bool live_ = true;
+  bool audio_allowed_ = true;
+  uint32_t quality_ = 0, video_input_ = 0;
+
+  // Replies a waiting dialog observes.
+  os::Event position_event_{os::Event::Reset::kManual}, preset_ack_event_{os::Event::Reset::kManual};
+  std::atomic<bool> waiting_position_{false}, waiting_preset_ack_{false};
+  net::PtzPosition last_position_;
+  os::SocketHandle parsing_socket_ = os::kInvalidSocket;  // receive thread only
+};
+
+}  // namespace node

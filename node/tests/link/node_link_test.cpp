@@ -1,0 +1,345 @@
+// CNodeWindow's link against halyard-sim: direct and relay nodes, stored
+// files, refusals, reconnects, notices and the control requests on the wire.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+#include "hosting/hosting_service.h"
+#include "hosting/tests/fakes.h"
+#include "net/byte_order.h"
+#include "node/node_window.h"
+#include "world.h"
+
+namespace node {
+namespace {
+
+using hosting::testing::Eventually;
+using hosting::testing::FakeMessages;
+
+constexpr os::WindowHandle kSelf = 100, kParent = 200, kMain = 300;
+
+// Posted messages queue up; Pump hands the node's own to it on the test
+// thread, which plays the user-interface thread.
+class Pump : public os::WindowPoster, public os::WindowTimers {
+ public:
+  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back({window, message, wparam, lparam});
+    return true;
+  }
+  void SetTimer(os::WindowHandle, uint32_t id, int) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    timers_[id] = true;
+  }
+  void KillTimer(os::WindowHandle, uint32_t id) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    timers_[id] = false;
+  }
+  bool TimerOn(uint32_t id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return timers_[id];
+  }
+  // Delivers queued messages until `done` holds or the time is up.
+  template <typename F>
+  bool RunUntil(CNodeWindow& node, F done, int timeout_ms = 8000) {
+    return Eventually(
+        [&] {
+          Deliver(node);
+          return done();
+        },
+        timeout_ms);
+  }
+  void Deliver(CNodeWindow& node) {
+    for (;;) {
+      Message m;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (queue_.empty()) return;
+        m = queue_.front();
+        queue_.pop_front();
+        seen_.push_back(m);
+      }
+      if (m.window == node.Window()) node.HandleMessage(m.message, m.wparam, m.lparam);
+    }
+  }
+  int Count(os::WindowHandle window, uint32_t message, intptr_t lparam = -1, intptr_t wparam = -1) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int n = 0;
+    for (const auto& m : seen_)
+      n += m.window == window && m.message == message && (lparam < 0 || m.lparam == lparam) &&
+           (wparam < 0 || static_cast<intptr_t>(m.wparam) == wparam);
+    return n;
+  }
+
+ private:
+  struct Message {
+    os::WindowHandle window;
+    uint32_t message;
+    uintptr_t wparam;
+    intptr_t lparam;
+  };
+  std::mutex mutex_;
+  std::deque<Message> queue_;
+  std::vector<Message> seen_;
+  std::map<uint32_t, bool> timers_;
+};
+
+class FakeMedia : public MediaConsumer {
+ public:
+  void Reset() override { ++resets; }
+  void StartWorker() override { worker = true; }
+  void StopWorker() override { worker = false; }
+  void DeliverMedia(const net::MediaData& m) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    units.push_back({m.kind, m.timestamp_ms});
+  }
+  void StatisticsTick() override { ++ticks; }
+  void StopRecording() override { ++recording_stops; }
+  int Count(uint32_t kind) {
+    std::lock_guard<std::mutex> lock(mutex);
+    int n = 0;
+    for (auto& u : units) n += u.first == kind;
+    return n;
+  }
+  bool SawEndOfFile() {
+    std::lock_guard<std::mutex> lock(mutex);
+    for (auto& u : units)
+      if (u.second == net::kEndOfFileTimestamp) return true;
+    return false;
+  }
+  std::mutex mutex;
+  std::vector<std::pair<uint32_t, uint64_t>> units;
+  std::atomic<int> resets{0}, ticks{0}, recording_stops{0};
+  std::atomic<bool> worker{false};
+};
+
+struct FakeDynamicIp : DynamicIpStore {
+  void Save(const std::string& name, const std::string& ip) override { saved[name] = ip; }
+  std::map<std::string, std::string> saved;
+};
+
+class NodeLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::WorldConfig config;
+    config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
+    std::string error;
+    ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--ddns-port", "0", "--user", "demo:demo",
+                                        "--camera", "CAM-1:0:test_176x144.m4v:voice", "--file",
+                                        "rec/one.mp4:CAM-1:test_176x144.m4v", "--ddns-name", "gate:CAM-1"},
+                                       &config, &error));
+    world_ = std::make_unique<sim::World>(config);
+    ASSERT_TRUE(world_->Start(&error)) << error;
+    events_ = std::make_unique<hosting::HostEventQueue>(pump_, kMain);
+    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_, messages_);
+    hosting_->Start();
+  }
+  void TearDown() override {
+    node_.reset();
+    hosting_->Stop();
+    world_->Stop();
+  }
+
+  CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000) {
+    NodeContext ctx;
+    ctx.hosting = hosting_.get();
+    ctx.events = events_.get();
+    ctx.poster = &pump_;
+    ctx.timers = &pump_;
+    ctx.messages = &messages_;
+    ctx.dynamic_ip = &dynamic_ip_;
+    ctx.self = kSelf;
+    ctx.parent = kParent;
+    ctx.main_window = kMain;
+    ctx.index = 7;
+    ctx.relay = relay;
+    ctx.display_name = "Gate camera";
+    ctx.retry_wait_ms = retry_wait_ms;
+    node_ = std::make_unique<CNodeWindow>(ctx, &media_);
+    if (!relay) hosting_->AddNode(node_.get());
+    return *node_;
+  }
+  LoginInfo Camera(const char* password = "demo") {
+    return {"127.0.0.1", world_->camera("CAM-1")->port(), false, "", "demo", password};
+  }
+  bool HostLoggedIn() {
+    hosting_->Connect(0, 1, "127.0.0.1", world_->hosting()->port(), "demo", "demo");
+    return Eventually([&] { return !world_->log().Lines("hosting RequestFileList").empty(); });
+  }
+  size_t Logins() { return world_->log().Lines("CAM-1 RequestUserLogin").size(); }
+  bool Streaming(CNodeWindow& node) {
+    return pump_.RunUntil(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; });
+  }
+  bool Sent(const std::string& line) {
+    return Eventually([&] { return !world_->log().Lines(line).empty(); }, 3000);
+  }
+
+  Pump pump_;
+  FakeMessages messages_;
+  FakeMedia media_;
+  FakeDynamicIp dynamic_ip_;
+  std::unique_ptr<sim::World> world_;
+  std::unique_ptr<hosting::HostEventQueue> events_;
+  std::unique_ptr<hosting::HostingService> hosting_;
+  std::unique_ptr<CNodeWindow> node_;
+};
+
+TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
+  CNodeWindow& node = MakeNode(false);
+  ASSERT_EQ(0, node.SetAddress(Camera()));
+  ASSERT_TRUE(Streaming(node));
+  EXPECT_EQ("CAM-1", node.camera_id());
+  EXPECT_EQ(net::kMediaVideoConfig, media_.units[0].first) << "the configuration unit comes first";
+  EXPECT_TRUE(media_.worker);
+  EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
+  EXPECT_GE(pump_.Count(kParent, os::kWmNodeChannelReady), 1);
+  // The audio link comes up by itself for a direct node and brings audio and speaker channels.
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return media_.Count(net::kMediaAudio) >= 2; }));
+  EXPECT_TRUE(node.audio_link_ready());
+  EXPECT_TRUE(Sent("CAM-1 RequestChannelSetup kind=3 direction=1 camera=CAM-1"));
+  std::vector<uint32_t> kinds;
+  hosting::HostEvent e;
+  while (events_->Pop(&e)) kinds.push_back(e.kind);
+  EXPECT_NE(std::find(kinds.begin(), kinds.end(), hosting::kDirectCameraInfo), kinds.end());
+  EXPECT_NE(std::find(kinds.begin(), kinds.end(), hosting::kDirectIdentified), kinds.end());
+}
+
+TEST_F(NodeLink, RefusedLoginNeverReconnects) {
+  CNodeWindow& node = MakeNode(false, 100);
+  node.SetAddress(Camera("wrong"));
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }));
+  EXPECT_TRUE(node.no_retry());
+  pump_.RunUntil(node, [] { return false; }, 700);
+  EXPECT_EQ(1u, Logins()) << "a refused login must not be retried";
+}
+
+TEST_F(NodeLink, PeerCloseReconnects) {
+  CNodeWindow& node = MakeNode(false, 100);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  const size_t before = Logins();
+  world_->Execute("fault CAM-1 close");
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return Logins() >= before + 2 && !node.camera_id().empty(); }));
+  EXPECT_FALSE(node.no_retry());
+}
+
+TEST_F(NodeLink, UnreachableCameraIsTriedThreeTimes) {
+  CNodeWindow& node = MakeNode(false, 100);
+  LoginInfo login = Camera();
+  world_->Stop();
+  node.SetAddress(login);
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect) == 3; }));
+  ASSERT_TRUE(Eventually([&] { return node.video_connect_done(); }));
+  pump_.RunUntil(node, [] { return false; }, 400);
+  EXPECT_EQ(3, pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect));
+  EXPECT_EQ(kStatusCannotConnect, node.connect_status());
+}
+
+TEST_F(NodeLink, StaleCloseIsIgnored) {
+  CNodeWindow& node = MakeNode(false);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  node.HandleMessage(os::kWmNodeClose, 123456, 0);
+  node.HandleMessage(os::kWmNodeClose, static_cast<uintptr_t>(-1), 0);
+  EXPECT_EQ("CAM-1", node.camera_id());
+  EXPECT_TRUE(node.VideoChannel()->IsOpen());
+  node.CloseCommand();
+  EXPECT_TRUE(node.camera_id().empty());
+  EXPECT_TRUE(Sent("CAM-1 RequestChannelCommand channel=")) << "channels are released on Close";
+  EXPECT_GE(media_.recording_stops.load(), 1) << "a recording is finished before the link closes";
+}
+
+TEST_F(NodeLink, DynamicIpLookupFindsTheCameraAndIsRemembered) {
+  CNodeWindow& node = MakeNode(false);
+  node.SetAddress({"127.0.0.1", world_->ddns()->port(), true, "gate", "demo", "demo"});
+  ASSERT_TRUE(Streaming(node));
+  EXPECT_EQ("127.0.0.1", dynamic_ip_.saved["Gate camera"]);
+}
+
+TEST_F(NodeLink, RelayCameraThroughTheHostingServer) {
+  ASSERT_TRUE(HostLoggedIn());
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(pump_.RunUntil(node, [&] {
+    return media_.Count(net::kMediaVideoFrame) >= 3 && media_.Count(net::kMediaAudio) >= 2;
+  }));
+  EXPECT_EQ("CAM-1", node.Key());
+  node.PtzStep(20, 0);
+  EXPECT_TRUE(Sent("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0"));
+  node.Drag(0, 0, 320, 0, 320, 240);
+  EXPECT_TRUE(Eventually([&] {
+    return world_->log().Lines("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0").size() == 2;
+  })) << "a drag across the whole width of a 320-pixel relay window pans by 10";
+}
+
+TEST_F(NodeLink, StoredFilePlaysSeeksAndEnds) {
+  ASSERT_TRUE(HostLoggedIn());
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayFile("CAM-1", "rec/one.mp4");
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.node_parameters().words[1] > 0 && media_.Count(net::kMediaVideoFrame) > 0; }));
+  const uint32_t length = node.node_parameters().words[1];
+  ASSERT_GE(node.Seek(90), 0);
+  EXPECT_TRUE(Sent("hosting RequeststreamingReset channel=" + std::to_string(node.VideoChannelId()) +
+                   " position=" + std::to_string(length * 90 / 100)));
+  EXPECT_TRUE(pump_.RunUntil(node, [&] { return media_.SawEndOfFile(); }));
+}
+
+TEST_F(NodeLink, NoticeExpiresSixtySecondsAfterItsLastRepetition) {
+  CNodeWindow& node = MakeNode(false);
+  node.HandleMessage(os::kWmNodeNotice, 7, 0);
+  EXPECT_TRUE(pump_.TimerOn(kNoticeTimer));
+  for (int i = 0; i < 60; ++i) node.HandleMessage(os::kWmTimer, kNoticeTimer, 0);  // 30 s
+  node.HandleMessage(os::kWmNodeNotice, 7, 0);  // repeated: the 60 s start again
+  for (int i = 0; i < 119; ++i) node.HandleMessage(os::kWmTimer, kNoticeTimer, 0);
+  pump_.Deliver(node);
+  EXPECT_EQ(0, pump_.Count(kMain, os::kWmNodeNoticeEnd, -1, 7));
+  node.HandleMessage(os::kWmTimer, kNoticeTimer, 0);
+  pump_.Deliver(node);
+  EXPECT_EQ(1, pump_.Count(kMain, os::kWmNodeNoticeEnd, -1, 7));
+  EXPECT_FALSE(pump_.TimerOn(kNoticeTimer));
+  EXPECT_EQ(2, pump_.Count(kMain, os::kWmNodeNotice)) << "each notice is forwarded to the main window";
+}
+
+TEST_F(NodeLink, ControlRequestsReachTheCameraWithTheirValues) {
+  CNodeWindow& node = MakeNode(false);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  // A camera of version 1.1.8 with pan/tilt device code 0 takes rectangles.
+  net::CameraSetupInfo info = node.setup_info();
+  info.SetVersion(1, 1, 8);
+  ASSERT_GE(node.SendCameraSetupInfo(info), 0);
+  ASSERT_TRUE(Eventually([&] { return node.setup_info().Version() == net::CameraVersion(1, 1, 8); }));
+  node.Drag(100, 100, 105, 103, 320, 240);
+  node.Drag(100, 100, 105, 130, 320, 240);
+  node.Drag(100, 100, 130, 130, 320, 240);
+  node.DoubleClick(400, 300, 640);
+  EXPECT_TRUE(Sent("CAM-1 RequestPTZControl pan=0 tilt=-1"));
+  EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
+  EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=200 y1=150 x2=200 y2=150"));
+  EXPECT_EQ(1u, world_->log().Lines("RequestPTZControl").size()) << "a 5x3 click sends nothing";
+  EXPECT_TRUE(node.PresetGoto(39));
+  EXPECT_FALSE(node.PresetGoto(40));
+  EXPECT_FALSE(node.GroupRun(16));
+  node.OnMenuCommand(32794);  // Quality "higher"
+  node.OnMenuCommand(32789);  // external video
+  node.Lens(1, 15);
+  EXPECT_TRUE(Sent("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
+  EXPECT_EQ(1u, world_->log().Lines("RequestPresetCommand").size());
+  EXPECT_TRUE(Sent("CAM-1 RequestQuality value=8"));
+  EXPECT_TRUE(Sent("CAM-1 RequestVideoInput value=1"));
+  EXPECT_TRUE(Sent("CAM-1 RequestLensControl operation=1 speed=10"));
+  EXPECT_EQ(8u, node.quality());
+
+  ASSERT_TRUE(node.SetPtzPosition({12, -3, 4}));
+  net::PtzPosition position;
+  ASSERT_TRUE(node.QueryPtzPosition(&position));
+  EXPECT_EQ(12, position.pan);
+  EXPECT_EQ(-3, position.tilt);
+  EXPECT_TRUE(node.EnablePresetEditing());
+  world_->Execute("fault CAM-1 drop 70");
+  EXPECT_FALSE(node.EnablePresetEditing()) << "no acknowledgement within 5000 ms";
+}
+
+}  // namespace
+}  // namespace node
