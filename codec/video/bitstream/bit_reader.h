@@ -23,7 +23,21 @@ class BitReader {
 
   // n is 1..32.
   uint32_t Show(int n) {
-    if (bits_ < n) Refill();
+    if (bits_ < n) {
+      // Common case inline: eight whole bytes of the unit are left.
+      if (pos_ + 8 <= length_) {
+        const uint8_t* p = data_ + pos_;
+        uint64_t w;
+        __builtin_memcpy(&w, p, 8);
+        w = __builtin_bswap64(w);
+        cache_ |= w >> bits_;
+        int bytes = (64 - bits_) >> 3;
+        pos_ += static_cast<size_t>(bytes);
+        bits_ += bytes * 8;
+      } else {
+        Refill();
+      }
+    }
     return static_cast<uint32_t>(cache_ >> (64 - n));
   }
   void Skip(int n) {
@@ -74,8 +88,8 @@ class BitReader {
     if (i < length_ + 8) return pad_[i - length_];
     return 0;
   }
-  // Tops the register up to at least 57 valid bits (out of line: it runs once
-  // every few bytes).
+  // Tops the register up to at least 57 valid bits; near the end of the unit
+  // it feeds the remaining bytes and the padding one by one.
   void Refill();
 
   const uint8_t* data_ = nullptr;
