@@ -19,6 +19,8 @@ class MediaConsumer {
   virtual void StatisticsTick() = 0;
   // The link closes: a running recording is finished first.
   virtual void StopRecording() = 0;
+  // The camera identified itself (or the node was closed): recording depends on it.
+  virtual void LinkStateChanged(bool camera_known, bool link_up) = 0;
 };
 
 }  // namespace node

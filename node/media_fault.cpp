@@ -1,0 +1,43 @@
+#include "node/media_fault.h"
+
+#include <cstdlib>
+#include <mutex>
+
+#include "present/debug_log.h"
+
+namespace node {
+
+namespace {
+// -1 outside any guarded call; plain ints so a signal handler may read them.
+thread_local int t_kind = -1;
+thread_local int t_value = 0;
+std::once_flag g_installOnce;
+}  // namespace
+
+void DecoderFault(DecoderKind kind, int value) {
+  if (kind == DecoderKind::kVideo)
+    DebugLog("m_decoderVideo.Decode CRASH ( %d )\n", value);
+  else
+    DebugLog("m_decoderAudio.Decode CRASH ( %d )\n", value);
+  std::_Exit(-1);
+}
+
+DecoderFaultScope::DecoderFaultScope(DecoderKind kind, int value) : m_previousKind(t_kind), m_previousValue(t_value) {
+  std::call_once(g_installOnce, InstallDecoderFaultHandler);
+  t_value = value;
+  t_kind = static_cast<int>(kind);
+}
+
+DecoderFaultScope::~DecoderFaultScope() {
+  t_kind = m_previousKind;
+  t_value = m_previousValue;
+}
+
+bool CurrentDecoderGuard(DecoderKind* kind, int* value) {
+  if (t_kind < 0) return false;
+  *kind = static_cast<DecoderKind>(t_kind);
+  *value = t_value;
+  return true;
+}
+
+}  // namespace node

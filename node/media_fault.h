@@ -1,0 +1,51 @@
+#pragma once
+// A processor fault inside a decoder means its state can no longer be
+// trusted, and a node cannot recover it alone: the node writes one log line
+// and ends the whole process with exit code -1. Decode calls run inside
+// GuardDecoderCall; a C++ exception escaping them is treated the same way.
+#include <utility>
+
+namespace node {
+
+enum class DecoderKind { kVideo, kAudio };
+
+// Writes "m_decoderVideo.Decode CRASH ( %d )\n" or the audio twin with
+// `value`, then ends the process with exit code -1.
+[[noreturn]] void DecoderFault(DecoderKind kind, int value);
+
+// Marks the calling thread as inside a decode call for the platform's fault
+// handler (a signal handler on POSIX, a vectored exception handler on
+// Windows), which is installed on first use.
+class DecoderFaultScope {
+ public:
+  DecoderFaultScope(DecoderKind kind, int value);
+  ~DecoderFaultScope();
+  DecoderFaultScope(const DecoderFaultScope&) = delete;
+  DecoderFaultScope& operator=(const DecoderFaultScope&) = delete;
+
+ private:
+  int m_previousKind;
+  int m_previousValue;
+};
+
+template <class Fn>
+auto GuardDecoderCall(DecoderKind kind, int value, Fn&& fn) -> decltype(fn()) {
+  DecoderFaultScope scope(kind, value);
+  try {
+    return std::forward<Fn>(fn)();
+  } catch (...) {
+    DecoderFault(kind, value);
+  }
+}
+
+// For the platform's fault handler: whether the calling thread is inside a
+// guarded call, and which.
+bool CurrentDecoderGuard(DecoderKind* kind, int* value);
+
+// Platform helpers (media_platform_posix.cpp / media_platform_win32.cpp).
+void InstallDecoderFaultHandler();
+// Above-normal priority for the calling thread where the platform allows it
+// without privileges (Windows); elsewhere nothing.
+void RaiseCurrentThreadPriority();
+
+}  // namespace node

@@ -1,0 +1,240 @@
+#include "node/media_path.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "node/media_fault.h"
+#include "node/node_recorder.h"
+#include "node/picture_sink.h"
+#include "node/playback_feeder.h"
+#include "os/clock.h"
+
+namespace node {
+
+namespace {
+uint32_t ScreenSizeFor(int width) {
+  switch (width) {
+    case 176: return kScreenSizeQcif;
+    case 320: return kScreenSize1x;
+    case 640: return kScreenSize2x;
+    default: return 0;
+  }
+}
+}  // namespace
+
+NodeMediaPath::NodeMediaPath(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
+                             PictureSink* sink, PlaybackFeeder* feeder, NodeRecorder* recorder)
+    : m_nodeIndex(nodeIndex), m_poster(poster), m_parentWindow(parentWindow), m_sink(sink), m_feeder(feeder),
+      m_recorder(recorder) {}
+
+NodeMediaPath::~NodeMediaPath() { StopWorker(); }
+
+void NodeMediaPath::Reset() {
+  {
+    std::lock_guard<std::mutex> lock(m_configLock);
+    m_decoderVideo.Release();
+    m_decoderAudio.Reset();
+    m_configured = false;
+    m_configuration.clear();
+  }
+  if (m_recorder) m_recorder->ClearVideoConfiguration();
+  // A running worker may be reading a slot in place; flushing keeps it.
+  if (m_running.load()) {
+    m_liveRing.Flush();
+    m_audioRing.Flush();
+  } else {
+    m_liveRing.Reset();
+    m_audioRing.Reset();
+  }
+}
+
+void NodeMediaPath::StartWorker() {
+  if (m_worker.joinable()) return;
+  m_running.store(true);
+  m_worker = std::thread([this] { WorkerLoop(); });
+}
+
+void NodeMediaPath::StopWorker() {
+  m_running.store(false);
+  if (m_worker.joinable()) m_worker.join();
+}
+
+void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
+  switch (media.kind) {
+    case net::kMediaVideoConfig:
+      DeliverConfiguration(media);
+      return;
+    case net::kMediaVideoFrame:
+      if (media.timestamp_ms == net::kEndOfFileTimestamp) {
+        m_endOfFile.store(true);
+        m_playing.store(false);
+        return;
+      }
+      m_position.store(media.timestamp_ms);
+      m_playing.store(true);
+      m_endOfFile.store(false);
+      m_poster.Post(m_parentWindow, kWmNodePosition, static_cast<uintptr_t>(media.timestamp_ms & 0xFFFFFFFFu), 0);
+      {
+        std::lock_guard<std::mutex> lock(m_configLock);
+        if (!m_configured) return;  // nothing can decode a picture before its headers
+      }
+      m_liveRing.Push(media.payload, media.payload_length, media.timestamp_ms);
+      return;
+    case net::kMediaAudio:
+      if (media.timestamp_ms == net::kEndOfFileTimestamp) {
+        m_endOfFile.store(true);
+        m_playing.store(false);
+        return;
+      }
+      if (media.payload_length == 0 || media.payload == nullptr) return;
+      m_audioRing.Push(media.payload, media.payload_length, media.timestamp_ms);
+      if (m_recorder) m_recorder->FeedAudio(media.payload, media.payload_length, media.timestamp_ms);
+      return;
+    default:
+      return;
+  }
+}
+
+void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
+  if (media.payload_length == 0 || media.payload == nullptr) return;
+  std::lock_guard<std::mutex> lock(m_configLock);
+  m_configuration.assign(media.payload, media.payload + media.payload_length);
+  m_configured = true;
+  m_decoderVideo.SetSize(320, 240);
+  m_decoderVideo.SetPostFilter(true, true);
+  GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex,
+                   [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });
+  const int width = m_decoderVideo.Width();
+  const int height = m_decoderVideo.Height();
+  const bool widthChanged = width != m_width;
+  const bool sizeChanged = widthChanged || height != m_height;
+  m_width = width;
+  m_height = height;
+  if (m_recorder) m_recorder->SetVideoConfiguration(media.payload, media.payload_length, width, height);
+  if (!sizeChanged) return;
+  // Pictures queued for the old size are of no use any more. A new height
+  // alone also needs a new buffer: the decoder writes whole pictures.
+  m_liveRing.Flush();
+  if (widthChanged) {
+    const uint32_t command = ScreenSizeFor(width);
+    if (command != 0) m_poster.Post(m_parentWindow, kWmCommand, command, 0);
+  }
+  std::lock_guard<std::mutex> picture(m_pictureLock);
+  const size_t luma = size_t(width) * size_t(height);
+  m_picture.assign(luma * 3 / 2, 0);
+  std::memset(m_picture.data(), 128, luma);
+  m_pictureWidth = width;
+  m_pictureHeight = height;
+  if (m_sink) m_sink->Resize(width, height);
+}
+
+bool NodeMediaPath::ConsumeLiveVideo() {
+  const uint64_t now = os::MonotonicMs();
+  if (m_shownAny && now - m_lastShownMs < kPictureIntervalMs) return false;
+  const int slot = m_liveRing.BeginRead();
+  if (slot < 0) return false;
+  const MediaUnit& unit = m_liveRing.Slot(slot);
+  bool havePicture = false;
+  {
+    std::lock_guard<std::mutex> lock(m_configLock);
+    GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex, [&] {
+      m_decoderVideo.Decode(unit.Data(), unit.length);
+      std::lock_guard<std::mutex> picture(m_pictureLock);
+      if (m_picture.empty()) return;
+      havePicture = true;
+      DecodedPicture dest;
+      dest.data = m_picture.data();
+      dest.width = m_pictureWidth;
+      dest.height = m_pictureHeight;
+      // A unit that produced nothing leaves the previous picture in place.
+      m_decoderVideo.ProducePicture(dest);
+      if (m_sink) m_sink->ShowPicture(dest);
+    });
+  }
+  if (m_recorder) m_recorder->FeedVideo(unit.Data(), unit.length, unit.timestamp, havePicture);
+  m_framesShown.fetch_add(1);
+  m_bytesShown.fetch_add(unit.length);
+  m_shownAny = true;
+  m_lastShownMs = now;
+  m_liveRing.CommitRead();
+  return true;
+}
+
+void NodeMediaPath::WorkerLoop() {
+  RaiseCurrentThreadPriority();
+  m_shownAny = false;
+  while (m_running.load()) {
+    while (m_running.load() && m_feeder && m_feeder->IsOpen() &&
+           GuardDecoderCall(DecoderKind::kAudio, m_nodeIndex,
+                            [&] { return m_feeder->FeedOne(m_audioRing, m_decoderAudio); })) {
+    }
+    while (m_running.load() && ConsumeLiveVideo()) {
+    }
+    os::SleepMs(1);
+  }
+}
+
+void NodeMediaPath::StatisticsTick() {
+  const uint64_t frames = m_framesShown.load();
+  const uint64_t bytes = m_bytesShown.load();
+  // One second of frames scaled by 1.25 (truncated), shown as at most 30.
+  uint64_t fps = (frames - m_previousFrames) * 5 / 4;
+  if (fps > kMaxFramesPerSecond) fps = kMaxFramesPerSecond;
+  const uint64_t kbps = (bytes - m_previousBytes) * 8 / 1000;
+  m_previousFrames = frames;
+  m_previousBytes = bytes;
+  char text[64];
+  std::snprintf(text, sizeof text, "%d fps, %d kbps", static_cast<int>(fps), static_cast<int>(kbps));
+  std::lock_guard<std::mutex> lock(m_statusLock);
+  m_fps = static_cast<int>(fps);
+  m_kbps = static_cast<int>(kbps);
+  m_statusText = text;
+}
+
+std::string NodeMediaPath::StatusText() const {
+  std::lock_guard<std::mutex> lock(m_statusLock);
+  return m_statusText;
+}
+
+int NodeMediaPath::FramesPerSecond() const {
+  std::lock_guard<std::mutex> lock(m_statusLock);
+  return m_fps;
+}
+
+int NodeMediaPath::KilobitsPerSecond() const {
+  std::lock_guard<std::mutex> lock(m_statusLock);
+  return m_kbps;
+}
+
+int NodeMediaPath::Width() const {
+  std::lock_guard<std::mutex> lock(m_configLock);
+  return m_width;
+}
+
+int NodeMediaPath::Height() const {
+  std::lock_guard<std::mutex> lock(m_configLock);
+  return m_height;
+}
+
+bool NodeMediaPath::HasConfiguration() const {
+  std::lock_guard<std::mutex> lock(m_configLock);
+  return m_configured;
+}
+
+std::vector<uint8_t> NodeMediaPath::Configuration() const {
+  std::lock_guard<std::mutex> lock(m_configLock);
+  return m_configuration;
+}
+
+bool NodeMediaPath::WithPicture(const std::function<void(const DecodedPicture&)>& draw) const {
+  std::lock_guard<std::mutex> lock(m_pictureLock);
+  if (m_picture.empty()) return false;
+  DecodedPicture picture;
+  picture.data = const_cast<uint8_t*>(m_picture.data());
+  picture.width = m_pictureWidth;
+  picture.height = m_pictureHeight;
+  draw(picture);
+  return true;
+}
+
+}  // namespace node

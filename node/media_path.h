@@ -1,0 +1,141 @@
+#pragma once
+// The part of a node between the network and its consumers. The receive
+// thread hands every MediaData addressed to the node to DeliverMedia, which
+// only copies into the rings (and configures the decoder for a configuration
+// unit); the node's media worker decodes, shows, records and feeds the sound
+// output. The node (CNodeWindow) owns one NodeMediaPath and calls it.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "codec/audio/adpcm.h"
+#include "codec/video/video_decoder.h"
+#include "net/media_data.h"
+#include "node/media_ring.h"
+#include "os/window_seam.h"
+
+namespace node {
+
+class NodeRecorder;
+class PictureSink;
+class PlaybackFeeder;
+
+// Messages the media path posts to its parent window (the view window frame).
+enum MediaMessage : uint32_t {
+  kWmCommand = 0x0111,
+  kWmNodePosition = 1425,
+};
+// Screen-size commands for the picture widths a camera sends.
+enum ScreenSizeCommand : uint32_t {
+  kScreenSizeQcif = 32770,  // width 176
+  kScreenSize1x = 32774,    // width 320
+  kScreenSize2x = 32772,    // width 640
+};
+
+class NodeMediaPath {
+ public:
+  static constexpr uint64_t kPictureIntervalMs = 30;
+  static constexpr int kMaxFramesPerSecond = 30;
+
+  // `sink`, `feeder` and `recorder` may be null (no renderer, no sound
+  // output, no recording); each must outlive this object.
+  NodeMediaPath(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow, PictureSink* sink,
+                PlaybackFeeder* feeder, NodeRecorder* recorder = nullptr);
+  ~NodeMediaPath();  // stops the worker
+  NodeMediaPath(const NodeMediaPath&) = delete;
+  NodeMediaPath& operator=(const NodeMediaPath&) = delete;
+
+  // Setup and the close sequence: releases the video decoder, resets the
+  // audio decoder, empties both rings and forgets the configuration (the
+  // next stream starts with its own). The picture buffer and size stay.
+  void Reset();
+  // The media worker thread; StopWorker returns once it has finished.
+  void StartWorker();
+  void StopWorker();
+  bool WorkerRunning() const { return m_running.load(); }
+
+  // Receive thread: one MediaData addressed to this node.
+  void DeliverMedia(const net::MediaData& media);
+
+  // Timer 55 (every 1000 ms): recomputes the status text.
+  void StatisticsTick();
+  std::string StatusText() const;  // "%d fps, %d kbps"
+  int FramesPerSecond() const;
+  int KilobitsPerSecond() const;
+  uint64_t FramesShown() const { return m_framesShown.load(); }
+  uint64_t BytesShown() const { return m_bytesShown.load(); }
+
+  int Width() const;
+  int Height() const;
+  bool HasConfiguration() const;
+  std::vector<uint8_t> Configuration() const;
+  bool Playing() const { return m_playing.load(); }
+  uint64_t Position() const { return m_position.load(); }
+  // A stored file's end mark arrived: the node shows "End of File".
+  bool EndOfFile() const { return m_endOfFile.load(); }
+  static constexpr const char* kEndOfFileText = "End of File";
+
+  // Runs `draw` with the picture buffer under the picture lock (repaint,
+  // resize); false without a picture buffer.
+  bool WithPicture(const std::function<void(const DecodedPicture&)>& draw) const;
+
+  MediaRing& LiveRing() { return m_liveRing; }
+  MediaRing& AudioRing() { return m_audioRing; }
+
+ private:
+  void DeliverConfiguration(const net::MediaData& media);
+  // One live unit when one is queued and the picture interval has passed.
+  bool ConsumeLiveVideo();
+  void WorkerLoop();
+
+  const int m_nodeIndex;
+  os::WindowPoster& m_poster;
+  const os::WindowHandle m_parentWindow;
+  PictureSink* const m_sink;
+  PlaybackFeeder* const m_feeder;
+  NodeRecorder* const m_recorder;
+
+  MediaRing m_liveRing{MediaRing::kLiveVideoSlots, 16384};
+  MediaRing m_audioRing{MediaRing::kAudioSlots, 1024};
+
+  // Configuration lock: the decoder, the configuration copy and the size.
+  // The worker holds it around each decode so a configuration unit arriving
+  // on the receive thread never meets a decode in progress.
+  mutable std::mutex m_configLock;
+  VideoDecoder m_decoderVideo;
+  codec::AdpcmDecoder m_decoderAudio;
+  bool m_configured = false;
+  std::vector<uint8_t> m_configuration;
+  int m_width = 0;
+  int m_height = 0;
+
+  // Picture lock (taken inside the configuration lock, never around it).
+  mutable std::mutex m_pictureLock;
+  std::vector<uint8_t> m_picture;
+  int m_pictureWidth = 0;
+  int m_pictureHeight = 0;
+
+  std::atomic<bool> m_playing{false};
+  std::atomic<bool> m_endOfFile{false};
+  std::atomic<uint64_t> m_position{0};
+
+  std::atomic<uint64_t> m_framesShown{0};
+  std::atomic<uint64_t> m_bytesShown{0};
+  uint64_t m_previousFrames = 0;  // timer thread only
+  uint64_t m_previousBytes = 0;
+  mutable std::mutex m_statusLock;
+  int m_fps = 0;
+  int m_kbps = 0;
+  std::string m_statusText = "0 fps, 0 kbps";
+
+  std::atomic<bool> m_running{false};
+  std::thread m_worker;
+  bool m_shownAny = false;  // worker thread only
+  uint64_t m_lastShownMs = 0;
+};
+
+}  // namespace node

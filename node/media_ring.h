@@ -1,0 +1,74 @@
+#pragma once
+// The queues between a node's network side and its media worker: one ring
+// for live video (20 slots) and one for audio (100 slots). The receive thread
+// copies each unit into a slot; the worker reads it in place. Slot buffers are
+// grown to the largest unit seen and never shrunk, so once a ring has warmed
+// up the receive thread copies without allocating.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace node {
+
+// One received media unit: payload bytes in a buffer owned by the slot.
+struct MediaUnit {
+  std::unique_ptr<uint8_t[]> buffer;
+  uint32_t capacity = 0;  // bytes allocated in buffer
+  uint32_t length = 0;    // payload bytes
+  uint64_t timestamp = 0; // milliseconds
+
+  const uint8_t* Data() const { return buffer.get(); }
+  // Grows the buffer to hold `bytes`; the old content is not kept.
+  void EnsureCapacity(uint32_t bytes);
+};
+
+class MediaRing {
+ public:
+  static constexpr int kLiveVideoSlots = 20;
+  static constexpr int kAudioSlots = 100;
+
+  MediaRing(int slots, uint32_t initialSlotBytes);
+  MediaRing(const MediaRing&) = delete;
+  MediaRing& operator=(const MediaRing&) = delete;
+
+  // Producer side. BeginWrite returns the write slot, or -1 when full.
+  int BeginWrite();
+  void EnsureCapacity(int slot, uint32_t length);
+  void CommitWrite();
+  // The whole hand-off under one lock: a full ring is flushed first, then the
+  // unit is copied into the write slot. Returns false only for an empty unit.
+  bool Push(const uint8_t* data, uint32_t length, uint64_t timestamp);
+
+  // Consumer side. BeginRead returns the oldest slot (marked as being read)
+  // or -1 when empty; its unit stays valid until CommitRead, whatever the
+  // producer does meanwhile.
+  int BeginRead();
+  void CommitRead();
+
+  // Slot access. A slot returned by BeginWrite belongs to the producer until
+  // CommitWrite, one returned by BeginRead to the consumer until CommitRead.
+  MediaUnit& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
+  const MediaUnit& Slot(int slot) const { return m_slots[static_cast<size_t>(slot)]; }
+
+  bool IsFull() const;
+  int Count() const;
+  int Capacity() const { return static_cast<int>(m_slots.size()); }
+  bool ReadInProgress() const;
+  // Discards every queued unit; a unit being read stays as the only one.
+  void Flush();
+  // Indices and count to 0. Only while nobody reads.
+  void Reset();
+
+ private:
+  void FlushLocked();
+
+  mutable std::mutex m_mutex;
+  std::vector<MediaUnit> m_slots;
+  int m_read = 0;
+  int m_write = 0;
+  int m_count = 0;
+  bool m_reading = false;
+};
+
+}  // namespace node

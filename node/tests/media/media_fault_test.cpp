@@ -1,0 +1,116 @@
+// A processor fault inside a decode call ends the process with exit code -1
+// after its log line; faults elsewhere are left to their usual handling.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+
+#include "node/media_fault.h"
+#include "node/media_path.h"
+#include "node/playback_feeder.h"
+#include "node/tests/media/test_support.h"
+#include "present/debug_log.h"
+
+namespace node {
+namespace {
+
+#ifdef _WIN32
+constexpr int kFaultExitCode = -1;
+#else
+constexpr int kFaultExitCode = 255;  // exit(-1) as a POSIX parent sees it
+#endif
+
+void LogToStderr() {
+  DebugLogObserve([](const std::string& line) { std::fputs(line.c_str(), stderr); });
+}
+
+int TouchInvalidMemory() {
+  volatile uintptr_t address = 16;
+  *reinterpret_cast<volatile int*>(address) = 1;
+  return 0;
+}
+
+class FaultingFeeder : public PlaybackFeeder {
+ public:
+  bool IsOpen() const override { return true; }
+  bool FeedOne(MediaRing& audio, codec::AudioDecoder&) override {
+    if (audio.Count() == 0) return false;
+    return TouchInvalidMemory() == 0;
+  }
+};
+
+#ifndef _WIN32
+TEST(DecoderFaultDeathTest, VideoFaultLogsAndExitsWithMinusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        LogToStderr();
+        GuardDecoderCall(DecoderKind::kVideo, 7, [] { return TouchInvalidMemory(); });
+      },
+      ::testing::ExitedWithCode(kFaultExitCode), "m_decoderVideo\\.Decode CRASH \\( 7 \\)");
+}
+
+TEST(DecoderFaultDeathTest, AudioFaultOnTheMediaWorkerLogsAndExits) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        LogToStderr();
+        node_test::RecordingPoster poster;
+        FaultingFeeder feeder;
+        NodeMediaPath path(4, poster, 1, nullptr, &feeder);
+        path.StartWorker();
+        const std::vector<uint8_t> unit(48, 1);
+        path.DeliverMedia(node_test::Media(net::kMediaAudio, unit, 0));
+        node_test::WaitFor([] { return false; }, 10000);
+      },
+      ::testing::ExitedWithCode(kFaultExitCode), "m_decoderAudio\\.Decode CRASH \\( 4 \\)");
+}
+
+TEST(DecoderFaultDeathTest, EscapedExceptionIsHandledLikeAFault) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        LogToStderr();
+        GuardDecoderCall(DecoderKind::kVideo, 9, []() -> int { throw std::runtime_error("bad"); });
+      },
+      ::testing::ExitedWithCode(kFaultExitCode), "m_decoderVideo\\.Decode CRASH \\( 9 \\)");
+}
+
+TEST(DecoderFaultDeathTest, FaultOutsideADecodeCallIsNotSwallowed) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        LogToStderr();
+        GuardDecoderCall(DecoderKind::kVideo, 1, [] { return 0; });  // installs the handler
+        TouchInvalidMemory();
+        std::fputs("survived\n", stderr);
+        std::_Exit(0);
+      },
+      [](int status) { return !::testing::ExitedWithCode(kFaultExitCode)(status) && !::testing::ExitedWithCode(0)(status); },
+      "");
+}
+#endif
+
+TEST(DecoderFault, GuardedCallsReturnTheirResultAndNest) {
+  DecoderKind kind;
+  int value = 0;
+  EXPECT_FALSE(CurrentDecoderGuard(&kind, &value));
+  const int result = GuardDecoderCall(DecoderKind::kAudio, 5, [&] {
+    EXPECT_TRUE(CurrentDecoderGuard(&kind, &value));
+    EXPECT_EQ(kind, DecoderKind::kAudio);
+    EXPECT_EQ(value, 5);
+    GuardDecoderCall(DecoderKind::kVideo, 6, [&] {
+      EXPECT_TRUE(CurrentDecoderGuard(&kind, &value));
+      EXPECT_EQ(kind, DecoderKind::kVideo);
+    });
+    EXPECT_TRUE(CurrentDecoderGuard(&kind, &value));
+    EXPECT_EQ(kind, DecoderKind::kAudio) << "the outer guard was not restored";
+    return 42;
+  });
+  EXPECT_EQ(result, 42);
+  EXPECT_FALSE(CurrentDecoderGuard(&kind, &value));
+}
+
+}  // namespace
+}  // namespace node

@@ -1,0 +1,286 @@
+// The hand-off from the receive thread, the media worker and the statistics.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+
+#include "codec/video/video_decoder.h"
+#include "node/media_path.h"
+#include "node/picture_sink.h"
+#include "node/playback_feeder.h"
+#include "node/tests/media/test_support.h"
+
+namespace node {
+namespace {
+
+using node_test::Media;
+using node_test::RecordingPoster;
+
+constexpr os::WindowHandle kParent = 0x1234;
+
+class FakeSink : public PictureSink {
+ public:
+  void ShowPicture(const DecodedPicture& picture) override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_last.assign(picture.data, picture.data + picture.Size());
+    m_width = picture.width;
+    m_height = picture.height;
+    ++m_shown;
+  }
+  void Resize(int width, int height) override {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_resizes.push_back({width, height});
+  }
+  std::vector<uint8_t> Last() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_last;
+  }
+  int Shown() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_shown;
+  }
+  std::vector<std::pair<int, int>> Resizes() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_resizes;
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  std::vector<uint8_t> m_last;
+  int m_width = 0, m_height = 0, m_shown = 0;
+  std::vector<std::pair<int, int>> m_resizes;
+};
+
+// A sound output with room for `room` units; decodes what it takes.
+class FakeFeeder : public PlaybackFeeder {
+ public:
+  bool IsOpen() const override { return open.load(); }
+  bool FeedOne(MediaRing& audio, codec::AudioDecoder& decoder) override {
+    if (room.load() <= 0) return false;
+    const int slot = audio.BeginRead();
+    if (slot < 0) return false;
+    const MediaUnit& unit = audio.Slot(slot);
+    int16_t samples[4096];
+    const int bytes = decoder.Decode(unit.Data(), static_cast<int>(unit.length), samples);
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      timestamps.push_back(unit.timestamp);
+      decodedBytes += bytes;
+    }
+    audio.CommitRead();
+    --room;
+    return true;
+  }
+  std::atomic<bool> open{true};
+  std::atomic<int> room{1000};
+  std::mutex mutex;
+  std::vector<uint64_t> timestamps;
+  int decodedBytes = 0;
+};
+
+class MediaPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stream = node_test::LoadStream("test_320x240.m4v");
+    ASSERT_FALSE(stream.configuration.empty()) << "test stream missing";
+    ASSERT_GE(stream.pictures.size(), 60u);
+  }
+  node_test::SplitStream stream;
+  RecordingPoster poster;
+  FakeSink sink;
+};
+
+TEST_F(MediaPathTest, FramesBeforeAnyConfigurationAreDroppedButPositionIsPosted) {
+  NodeMediaPath path(2, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 0x100000005ull));
+  EXPECT_EQ(path.LiveRing().Count(), 0) << "a picture without headers was queued";
+  const auto positions = poster.Posts(kWmNodePosition);
+  ASSERT_EQ(positions.size(), 1u);
+  EXPECT_EQ(positions[0].window, kParent);
+  EXPECT_EQ(positions[0].wparam, 5u) << "wParam carries the low 32 bits of the timestamp";
+  EXPECT_TRUE(path.Playing());
+  EXPECT_EQ(path.Position(), 0x100000005ull);
+
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.DeliverMedia(Media(net::kMediaVideoFrame, {}, 40));
+  EXPECT_EQ(path.LiveRing().Count(), 0) << "an empty unit was queued";
+  path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 80));
+  EXPECT_EQ(path.LiveRing().Count(), 1);
+  path.DeliverMedia(Media(7, stream.pictures[0], 80));
+  EXPECT_EQ(path.LiveRing().Count(), 1) << "an unknown kind was queued";
+}
+
+TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthChanges) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  EXPECT_EQ(path.Width(), 320);
+  EXPECT_EQ(path.Height(), 240);
+  auto commands = poster.Posts(kWmCommand);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].window, kParent);
+  EXPECT_EQ(commands[0].wparam, kScreenSize1x);
+  ASSERT_EQ(sink.Resizes().size(), 1u);
+  // The new picture buffer starts grey luma, zero chroma.
+  EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) {
+    EXPECT_EQ(p.width, 320);
+    EXPECT_EQ(p.Y()[0], 128);
+    EXPECT_EQ(p.Y()[320 * 240 - 1], 128);
+    EXPECT_EQ(p.U()[0], 0);
+    EXPECT_EQ(p.V()[160 * 120 - 1], 0);
+  }));
+
+  // Same width again: the queued units stay and nothing is posted.
+  for (int i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i)], 40u * i));
+  poster.Clear();
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  EXPECT_EQ(path.LiveRing().Count(), 3) << "a configuration of the same width flushed the ring";
+  EXPECT_TRUE(poster.Posts(kWmCommand).empty());
+  EXPECT_EQ(sink.Resizes().size(), 1u);
+
+  // Another width: the ring is flushed and the matching command posted.
+  const auto qcif = node_test::LoadStream("test_176x144.m4v");
+  path.DeliverMedia(Media(net::kMediaVideoConfig, qcif.configuration, 0));
+  EXPECT_EQ(path.Width(), 176);
+  EXPECT_EQ(path.Height(), 144);
+  EXPECT_EQ(path.LiveRing().Count(), 0);
+  commands = poster.Posts(kWmCommand);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].wparam, kScreenSizeQcif);
+  const auto vga = node_test::LoadStream("test_640x480.m4v");
+  path.DeliverMedia(Media(net::kMediaVideoConfig, vga.configuration, 0));
+  commands = poster.Posts(kWmCommand);
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[1].wparam, kScreenSize2x);
+  EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
+}
+
+TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  for (int i = 0; i < 21; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i)], 40u * i));
+  EXPECT_EQ(path.LiveRing().Count(), 1);
+  const int slot = path.LiveRing().BeginRead();
+  EXPECT_EQ(path.LiveRing().Slot(slot).timestamp, 800u) << "the 21st unit should be the one left";
+  path.LiveRing().CommitRead();
+  EXPECT_EQ(poster.Posts(kWmNodePosition).size(), 21u);
+
+  // Audio follows the same rule in its 100 slots, and needs no configuration.
+  const std::vector<uint8_t> unit(48, 0x55);
+  for (int i = 0; i < 101; ++i) path.DeliverMedia(Media(net::kMediaAudio, unit, 64u * i));
+  EXPECT_EQ(path.AudioRing().Count(), 1);
+}
+
+TEST_F(MediaPathTest, EndOfFileMarkStopsPlayingAndQueuesNothing) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 40));
+  EXPECT_TRUE(path.Playing());
+  EXPECT_FALSE(path.EndOfFile());
+  poster.Clear();
+  path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[1], net::kEndOfFileTimestamp));
+  EXPECT_TRUE(path.EndOfFile());
+  EXPECT_FALSE(path.Playing());
+  EXPECT_EQ(path.LiveRing().Count(), 1);
+  EXPECT_TRUE(poster.Posts().empty()) << "the end mark posted a position";
+  EXPECT_EQ(path.Position(), 40u);
+
+  path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[1], 80));
+  EXPECT_FALSE(path.EndOfFile()) << "a picture after a seek clears the end mark";
+  path.DeliverMedia(Media(net::kMediaAudio, std::vector<uint8_t>(48, 1), net::kEndOfFileTimestamp));
+  EXPECT_TRUE(path.EndOfFile());
+  EXPECT_EQ(path.AudioRing().Count(), 0);
+}
+
+TEST_F(MediaPathTest, StatisticsScaleFramesCapAtThirtyAndCountKilobits) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
+  // Frames are counted by the worker: show 24 small units one after another.
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.StartWorker();
+  auto show = [&](int count, uint64_t first) {
+    const uint64_t start = path.FramesShown();
+    for (int i = 0; i < count; ++i) {
+      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i)], first + 40u * uint64_t(i)));
+      const uint64_t want = start + uint64_t(i) + 1;
+      ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= want; }));
+    }
+  };
+  show(24, 0);
+  path.StatisticsTick();
+  EXPECT_EQ(path.FramesPerSecond(), 30) << "24 frames x 1.25";
+  show(30, 2000);
+  path.StatisticsTick();
+  EXPECT_EQ(path.FramesPerSecond(), 30) << "capped at 30";
+  show(8, 4000);
+  path.StatisticsTick();
+  EXPECT_EQ(path.FramesPerSecond(), 10);
+  path.StopWorker();
+
+  // 125000 coded bytes in one tick: 1000 kbps.
+  path.StatisticsTick();
+  EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
+  const std::vector<uint8_t> big(12500, 0);
+  NodeMediaPath bytes(1, poster, kParent, nullptr, nullptr);
+  bytes.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  bytes.StartWorker();
+  for (int i = 0; i < 10; ++i) {
+    bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
+    ASSERT_TRUE(node_test::WaitFor([&] { return bytes.FramesShown() >= uint64_t(i) + 1; }));
+  }
+  bytes.StopWorker();
+  bytes.StatisticsTick();
+  EXPECT_EQ(bytes.StatusText(), "12 fps, 1000 kbps");
+}
+
+TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.StartWorker();
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  const size_t count = 40;
+  for (size_t i = 0; i < count; ++i) {
+    path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
+    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= i + 1; })) << "unit " << i << " not shown";
+  }
+  path.StopWorker();
+  EXPECT_EQ(sink.Shown(), int(count));
+
+  // The reference: a decoder driven as a node drives it.
+  VideoDecoder reference;
+  reference.SetSize(320, 240);
+  reference.SetPostFilter(true, true);
+  reference.Decode(stream.configuration.data(), stream.configuration.size());
+  for (size_t i = 0; i < count; ++i) reference.Decode(stream.pictures[i].data(), stream.pictures[i].size());
+  std::vector<uint8_t> want(320 * 240 * 3 / 2);
+  DecodedPicture picture;
+  picture.data = want.data();
+  picture.width = 320;
+  picture.height = 240;
+  ASSERT_EQ(reference.ProducePicture(picture), 0);
+  const std::vector<uint8_t> got = sink.Last();
+  ASSERT_EQ(got.size(), want.size());
+  EXPECT_TRUE(got == want) << "the shown picture differs from the decoder's own";
+  EXPECT_TRUE(path.WithPicture([&](const DecodedPicture& p) {
+    EXPECT_EQ(0, std::memcmp(p.data, want.data(), want.size()));
+  }));
+}
+
+TEST_F(MediaPathTest, WorkerFeedsTheSoundOutputWhileItIsOpen) {
+  FakeFeeder feeder;
+  feeder.open = false;
+  NodeMediaPath path(1, poster, kParent, &sink, &feeder);
+  path.StartWorker();
+  const std::vector<uint8_t> unit(48, 0x3C);
+  for (int i = 0; i < 5; ++i) path.DeliverMedia(Media(net::kMediaAudio, unit, 64u * uint64_t(i)));
+  node_test::WaitFor([] { return false; }, 30);
+  EXPECT_EQ(path.AudioRing().Count(), 5) << "audio was consumed while the output was closed";
+  feeder.open = true;
+  EXPECT_TRUE(node_test::WaitFor([&] { return path.AudioRing().Count() == 0; }));
+  path.StopWorker();
+  std::lock_guard<std::mutex> lock(feeder.mutex);
+  EXPECT_EQ(feeder.timestamps, (std::vector<uint64_t>{0, 64, 128, 192, 256}));
+  EXPECT_EQ(feeder.decodedBytes, 5 * 256) << "48 code bytes give 128 samples of 2 bytes";
+}
+
+}  // namespace
+}  // namespace node

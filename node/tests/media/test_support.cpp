@@ -1,0 +1,75 @@
+#include "node/tests/media/test_support.h"
+
+#include <cstdio>
+
+#include "record/m4v_headers.h"
+
+namespace node_test {
+
+bool RecordingPoster::Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_posts.push_back({window, message, wparam, lparam});
+  return true;
+}
+
+std::vector<PostedMessage> RecordingPoster::Posts() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_posts;
+}
+
+std::vector<PostedMessage> RecordingPoster::Posts(uint32_t message) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::vector<PostedMessage> out;
+  for (const PostedMessage& p : m_posts)
+    if (p.message == message) out.push_back(p);
+  return out;
+}
+
+void RecordingPoster::Clear() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_posts.clear();
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  uint8_t chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  std::fclose(f);
+  return bytes;
+}
+
+SplitStream LoadStream(const char* name) {
+  SplitStream out;
+  const std::vector<uint8_t> all = ReadFile(std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media/" + name);
+  if (all.empty()) return out;
+  record::M4vSpan header{0, 0};
+  std::vector<record::M4vSpan> pictures;
+  record::SplitM4vStream(all.data(), all.size(), &header, &pictures);
+  out.configuration.assign(all.begin() + static_cast<long>(header.offset),
+                           all.begin() + static_cast<long>(header.offset + header.length));
+  for (const record::M4vSpan& span : pictures)
+    out.pictures.emplace_back(all.begin() + static_cast<long>(span.offset),
+                              all.begin() + static_cast<long>(span.offset + span.length));
+  return out;
+}
+
+net::MediaData Media(uint32_t kind, const std::vector<uint8_t>& payload, uint64_t timestamp) {
+  net::MediaData media;
+  media.channel_id = 1;
+  media.kind = kind;
+  media.timestamp_ms = timestamp;
+  media.payload = payload.empty() ? nullptr : payload.data();
+  media.payload_length = static_cast<uint32_t>(payload.size());
+  return media;
+}
+
+std::string TempPath(const std::string& name) {
+  std::string dir = os::TempDirectory();
+  if (dir.empty()) dir = "./";
+  return dir + name;
+}
+
+}  // namespace node_test

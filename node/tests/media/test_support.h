@@ -1,0 +1,62 @@
+#pragma once
+// Fakes and stream helpers shared by the media path tests.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "net/media_data.h"
+#include "os/window_seam.h"
+
+namespace node_test {
+
+struct PostedMessage {
+  os::WindowHandle window;
+  uint32_t message;
+  uintptr_t wparam;
+  intptr_t lparam;
+};
+
+class RecordingPoster : public os::WindowPoster {
+ public:
+  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override;
+  std::vector<PostedMessage> Posts() const;
+  std::vector<PostedMessage> Posts(uint32_t message) const;
+  void Clear();
+
+ private:
+  mutable std::mutex m_mutex;
+  std::vector<PostedMessage> m_posts;
+};
+
+std::vector<uint8_t> ReadFile(const std::string& path);
+
+// The simulator's 320x240 test stream, split as a camera sends it: the
+// configuration unit, then one unit per picture.
+struct SplitStream {
+  std::vector<uint8_t> configuration;
+  std::vector<std::vector<uint8_t>> pictures;
+};
+SplitStream LoadStream(const char* name);
+
+net::MediaData Media(uint32_t kind, const std::vector<uint8_t>& payload, uint64_t timestamp);
+
+// Polls `done` every millisecond for up to `timeoutMs`.
+template <class Fn>
+bool WaitFor(Fn done, int timeoutMs = 10000);
+
+std::string TempPath(const std::string& name);
+
+}  // namespace node_test
+
+#include "os/clock.h"
+
+template <class Fn>
+bool node_test::WaitFor(Fn done, int timeoutMs) {
+  const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeoutMs);
+  while (!done()) {
+    if (os::MonotonicMs() > end) return false;
+    os::SleepMs(1);
+  }
+  return true;
+}
