@@ -108,7 +108,7 @@ void ContinueFromPacket(DecoderContext& d) {
     h.roundingType = 0;
   }
   h.vopQuant = static_cast<uint8_t>(v.quant);
-  if (d.IsP()) video::ExtendReference(d);
+  video::ExtendReference(d);
   video::DecodePictureData(d, v.mbNumber);
   SwapIfKept(d);
 }
@@ -152,7 +152,8 @@ void DecodeOnePicture(DecoderContext& d) {
     video::ParseVopHeader(c);
   }
   if (c.status != DecodeStatus::Ok || !c.h.vopCoded) return;
-  if (d.IsP()) video::ExtendReference(d);
+  // I pictures too: concealment inside them predicts from the reference.
+  video::ExtendReference(d);
   video::DecodePictureData(d, 0);
   SwapIfKept(d);
   // Bounded: every round consumes a packet header of the unit.
