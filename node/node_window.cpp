@@ -93,7 +93,10 @@ void CNodeWindow::Setup(const std::string& camera_id, bool live) {
     camera_id_ = camera_id;
   }
   live_ = live;
-  if (media_) media_->StartWorker();
+  if (media_) {
+    media_->LinkStateChanged(!camera_id.empty(), true);
+    media_->StartWorker();
+  }
   if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kStatisticsTimer, 1000);
   if (ctx_.relay) {
     if (notify_on_close_ && ctx_.events) ctx_.events->Push(hosting::kRelayNodeSetUp, camera_id);
@@ -160,7 +163,10 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   audio_socket_ = os::kInvalidSocket;
   audio_link_ready_ = false;
   for (auto& c : channels_) c.id = net::kChannelNotFound, c.active = false;
-  if (media_) media_->StopRecording();
+  if (media_) {
+    media_->StopRecording();
+    media_->LinkStateChanged(false, false);
+  }
   if (ctx_.events) {
     if (ctx_.relay && notify_on_close_)
       ctx_.events->Push(hosting::kRelayNodeClosed, camera);
@@ -235,6 +241,23 @@ void CNodeWindow::ToggleChannel(int which, uint32_t kind) {
     c.active = !c.active;
   }
   Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
+}
+
+}  // namespace node
+
+namespace node {
+
+int CNodeWindow::SendSpeakerAudio(const uint8_t* data, uint32_t length) {
+  const ChannelEntry speaker = channels_[kSpeaker];
+  if (ctx_.relay || speaker.id == net::kChannelNotFound || !speaker.active || !audio_.IsOpen()) return -1;
+  net::MediaData media;
+  media.channel_id = speaker.id;
+  media.kind = net::kMediaAudio;
+  media.timestamp_ms = 0;
+  media.payload_length = length;
+  uint8_t fixed[net::kMediaLongFixedSize];
+  const uint32_t fixed_length = net::EncodeMediaFixed(media, !setup_info().UsesShortMediaForm(), fixed);
+  return audio_.QueueMedia(fixed, fixed_length, data, length);
 }
 
 }  // namespace node

@@ -86,6 +86,10 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // The window is going away: off the hosting lists, link closed for good.
   void Destroy();
 
+  // Encoded microphone audio (ADPCM) for the camera's speaker, in the
+  // MediaData form the camera's version asks for; -1 without an open speaker channel.
+  int SendSpeakerAudio(const uint8_t* data, uint32_t length);
+
   // Menu toggles of the audio and speaker channels.
   void ToggleAudio();
   void ToggleSpeaker();

@@ -96,6 +96,7 @@ class FakeMedia : public MediaConsumer {
   }
   void StatisticsTick() override { ++ticks; }
   void StopRecording() override { ++recording_stops; }
+  void LinkStateChanged(bool, bool) override {}
   int Count(uint32_t kind) {
     std::lock_guard<std::mutex> lock(mutex);
     int n = 0;

@@ -1,0 +1,16 @@
+#include "node/node_media.h"
+
+namespace node {
+
+NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, PictureSink* sink,
+                     PlaybackFeeder* feeder, std::function<bool(std::string*)> choose_path)
+    : choose_path_(std::move(choose_path)),
+      recorder_(node_index, poster, windows.parent, windows.main_window, *this),
+      path_(node_index, poster, windows.parent, sink, feeder, &recorder_) {}
+
+NodeMedia::~NodeMedia() {
+  path_.StopWorker();
+  recorder_.Stop();
+}
+
+}  // namespace node

@@ -1,0 +1,52 @@
+#pragma once
+// A node's media side as one piece: the media path (rings, decoders, worker,
+// statistics) and the recording control, seen by the link through
+// MediaConsumer. The link tells it whether the camera is known and the link up.
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "node/media_consumer.h"
+#include "node/media_path.h"
+#include "node/node_recorder.h"
+
+namespace node {
+
+class NodeMedia : public MediaConsumer, private RecorderHost {
+ public:
+  struct Windows {
+    os::WindowHandle parent = 0, main_window = 0;
+  };
+  // `sink` and `feeder` may be null (no picture output, no sound output).
+  // `choose_path` answers the save dialog when a recording starts without a path.
+  NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, PictureSink* sink, PlaybackFeeder* feeder,
+            std::function<bool(std::string*)> choose_path = nullptr);
+  ~NodeMedia() override;
+
+  NodeMediaPath& path() { return path_; }
+  NodeRecorder& recorder() { return recorder_; }
+
+  // MediaConsumer
+  void Reset() override { path_.Reset(); }
+  void StartWorker() override { path_.StartWorker(); }
+  void StopWorker() override { path_.StopWorker(); }
+  void DeliverMedia(const net::MediaData& media) override { path_.DeliverMedia(media); }
+  void StatisticsTick() override { path_.StatisticsTick(); }
+  void StopRecording() override { recorder_.Stop(); }
+  void LinkStateChanged(bool camera_known, bool link_up) override {
+    camera_known_ = camera_known;
+    link_up_ = link_up;
+  }
+
+ private:
+  bool CameraIdKnown() const override { return camera_known_; }
+  bool LinkUp() const override { return link_up_; }
+  bool ChooseRecordingPath(std::string* path) override { return choose_path_ && choose_path_(path); }
+
+  std::atomic<bool> camera_known_{false}, link_up_{false};
+  std::function<bool(std::string*)> choose_path_;
+  NodeRecorder recorder_;
+  NodeMediaPath path_;
+};
+
+}  // namespace node

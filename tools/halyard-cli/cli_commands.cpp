@@ -1,0 +1,222 @@
+#include "cli_commands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "cli_session.h"
+#include "codec/audio/adpcm.h"
+#include "codec/audio/wav_reader.h"
+#include "media_outputs.h"
+#include "os/clock.h"
+
+namespace cli {
+namespace {
+
+constexpr int kFirstPictureWaitMs = 20000;
+constexpr int kFlushWaitMs = 5000;
+
+std::string Time(const net::RecordTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.year % 10000, t.month % 100, t.day % 100,
+                t.hour % 100, t.minute % 100, t.second % 100);
+  return text;
+}
+
+int List(Session& s) {
+  for (const auto& c : s.cameras())
+    std::printf("camera %s | %s | %s | %s | %s | port %u\n", c.camera_id.c_str(), c.text36.c_str(), c.text68.c_str(),
+                c.text132.c_str(), c.text168.c_str(), c.port);
+  for (const auto& f : s.files())
+    std::printf("file %s | camera %s | start %s | end %s | length %u ms\n", f.file_name.c_str(), f.camera_id.c_str(),
+                Time(f.start).c_str(), Time(f.end).c_str(), f.value288);
+  return kExitOk;
+}
+
+// Prints the node's status once a second until `seconds` pass (or for ever,
+// -1) or an interrupt or `stop` ends it.
+void StatusLoop(Session& s, int seconds, const std::function<bool()>& stop = nullptr) {
+  const uint64_t start = os::MonotonicMs();
+  for (int tick = 1; seconds < 0 || tick <= seconds; ++tick) {
+    const uint64_t due = start + static_cast<uint64_t>(tick) * 1000;
+    s.runtime().RunUntil([&] { return (stop && stop()) || os::MonotonicMs() >= due; }, static_cast<int>(due - os::MonotonicMs() + 50));
+    if (Runtime::interrupted || (stop && stop())) return;
+    std::printf("%ds %s | viewers %d | notice %s | %s\n", tick, s.media().path().StatusText().c_str(), s.node().viewers(),
+                s.notice_active() ? std::to_string(s.last_notice()).c_str() : "-", s.StateText().c_str());
+    std::fflush(stdout);
+  }
+}
+
+int Record(Session& s, const Options& o, std::string* reason) {
+  // The recording's decoder configuration is the one the camera sends: wait for it.
+  if (!s.runtime().RunUntil([&] { return s.media().path().HasConfiguration(); }, kFirstPictureWaitMs)) {
+    *reason = "no video arrived from the camera";
+    return kExitFailed;
+  }
+  if (s.media().recorder().Start(o.args[1]) != 0) {
+    *reason = "cannot record to " + o.args[1];
+    return kExitFailed;
+  }
+  StatusLoop(s, o.seconds);
+  s.media().recorder().Stop();
+  std::printf("recorded %s\n", o.args[1].c_str());
+  return kExitOk;
+}
+
+int Snapshot(Session& s, SnapshotSink& sink, const Options& o, std::string* reason) {
+  if (!s.runtime().RunUntil([&] { return sink.taken(); }, kFirstPictureWaitMs)) {
+    *reason = "no picture arrived from the camera";
+    return kExitFailed;
+  }
+  std::vector<uint8_t> bmp = sink.Bmp();
+  std::ofstream out(o.args[1], std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
+  if (!out) {
+    *reason = "cannot write " + o.args[1];
+    return kExitFailed;
+  }
+  std::printf("snapshot %s %dx%d\n", o.args[1].c_str(), s.media().path().Width(), s.media().path().Height());
+  return kExitOk;
+}
+
+int Play(Session& s, const Options& o) {
+  if (o.seek >= 0) {
+    s.runtime().RunUntil([&] { return s.node().node_parameters().words[1] > 0; }, 5000);
+    s.node().Seek(o.seek);
+  }
+  const uint64_t start = os::MonotonicMs();
+  uint64_t printed = 0;
+  auto ended = [&] { return s.media().path().EndOfFile(); };
+  while (!ended() && !Runtime::interrupted && (o.seconds < 0 || os::MonotonicMs() - start < uint64_t(o.seconds) * 1000)) {
+    s.runtime().RunUntil(ended, 1000);
+    if (s.last_position() != printed) {
+      printed = s.last_position();
+      std::printf("position %llu ms\n", static_cast<unsigned long long>(printed));
+      std::fflush(stdout);
+    }
+  }
+  if (ended()) std::printf("%s\n", node::NodeMediaPath::kEndOfFileText);
+  return kExitOk;
+}
+
+int Talk(Session& s, const Options& o, std::string* reason) {
+  std::ifstream in(o.args[1], std::ios::binary);
+  std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  codec::WavInfo info;
+  if (codec::ParseWav(wav.data(), wav.size(), &info) != codec::WavStatus::kOk || info.formatTag != 1 ||
+      info.channels != 1 || info.sampleRate != 8000 || info.bitsPerSample != 16) {
+    *reason = o.args[1] + " is not an 8 kHz mono 16-bit WAV file";
+    return kExitFailed;
+  }
+  if (!s.runtime().RunUntil([&] { return s.node().channel(node::CNodeWindow::kSpeaker).active; }, 15000)) {
+    *reason = "the camera opened no speaker channel";
+    return kExitFailed;
+  }
+  constexpr int kSamplesPerUnit = 512;  // 192 bytes of 3-bit codes, 64 ms
+  const size_t samples = info.dataLength / 2;
+  std::vector<int16_t> pcm(samples);
+  for (size_t i = 0; i < samples; ++i)
+    pcm[i] = static_cast<int16_t>(wav[info.dataOffset + 2 * i] | (wav[info.dataOffset + 2 * i + 1] << 8));
+  codec::AdpcmEncoder encoder;
+  uint8_t unit[192];
+  const uint64_t start = os::MonotonicMs();
+  size_t sent = 0;
+  for (size_t at = 0; at + kSamplesPerUnit <= samples && !Runtime::interrupted; at += kSamplesPerUnit, ++sent) {
+    const uint64_t due = start + sent * 64;  // real time: one unit every 64 ms
+    s.runtime().RunUntil([&] { return os::MonotonicMs() >= due; }, static_cast<int>(due > os::MonotonicMs() ? due - os::MonotonicMs() : 0) + 5);
+    encoder.Encode(pcm.data() + at, kSamplesPerUnit * 2, unit);
+    if (s.node().SendSpeakerAudio(unit, sizeof unit) < 0) {
+      *reason = "the speaker channel closed";
+      return kExitFailed;
+    }
+  }
+  s.FlushRequests(kFlushWaitMs);
+  std::printf("sent %zu units (%zu ms)\n", sent, sent * 64);
+  return kExitOk;
+}
+
+int Control(Session& s, const Options& o, std::string* reason) {
+  node::CNodeWindow& n = s.node();
+  const std::string& what = o.command;
+  auto number = [&](size_t i) { return i < o.args.size() ? std::atoi(o.args[i].c_str()) : 0; };
+  bool ok = true;
+  if (what == "ptz") {
+    n.PtzStep(number(1), number(2));
+  } else if (what == "lens") {
+    n.Lens(static_cast<uint32_t>(number(1)), static_cast<uint32_t>(number(2)));
+  } else if (what == "preset") {
+    const std::string& kind = o.args[1];
+    if (kind == "goto") ok = n.PresetGoto(number(2));
+    if (kind == "group-run") ok = n.GroupRun(number(2));
+    if (kind == "setup") n.PresetCommand(net::kPresetSetup, 0);
+    if (kind == "group-stop") n.PresetCommand(net::kGroupStop, 0);
+    if (!ok) *reason = "number out of range (presets 1..39, groups 1..15)";
+  } else if (what == "quality") {
+    ok = n.SetQuality(static_cast<uint32_t>(number(1)));
+    if (!ok) *reason = "quality must be 4, 8, 12, 16 or 20";
+  } else if (what == "input") {
+    ok = n.SetVideoInput(static_cast<uint32_t>(number(1)));
+    if (!ok) *reason = "input must be 0, 1 or 2";
+  } else if (what == "reboot") {
+    ok = n.Reboot();
+  }
+  if (!ok) return kExitFailed;
+  if (!s.FlushRequests(kFlushWaitMs)) {
+    *reason = "the request could not be sent";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCommand(const Options& o, std::string* reason) {
+  Session s(o);
+  int code = kExitOk;
+  if (!o.host.empty()) {
+    if ((code = s.ConnectHosting(reason)) != kExitOk) return code;
+    if ((code = s.WaitForLists(reason)) != kExitOk) return code;
+  }
+  if (o.command == "list") return List(s);
+  if (o.command == "play") {
+    if ((code = s.OpenFile(o.args[0], reason)) != kExitOk) return code;
+    return Play(s, o);
+  }
+  if (o.command == "talk" && o.camera.empty()) {
+    *reason = "talk needs --camera: the speaker channel runs on a camera's own audio socket";
+    return kExitFailed;
+  }
+  SnapshotSink snapshot;
+  std::FILE* pcm = nullptr;
+  std::unique_ptr<PcmFileFeeder> feeder;
+  if (o.command == "audio") {
+    pcm = std::fopen(o.args[1].c_str(), "wb");
+    if (!pcm) {
+      *reason = "cannot write " + o.args[1];
+      return kExitFailed;
+    }
+    feeder = std::make_unique<PcmFileFeeder>(pcm);
+  }
+  code = s.OpenCamera(o.args[0], o.command == "snapshot" ? &snapshot : nullptr, feeder.get(), reason);
+  if (code == kExitOk) {
+    if (o.command == "watch") StatusLoop(s, o.seconds);
+    if (o.command == "record") code = Record(s, o, reason);
+    if (o.command == "snapshot") code = Snapshot(s, snapshot, o, reason);
+    if (o.command == "talk") code = Talk(s, o, reason);
+    if (o.command == "audio") {
+      StatusLoop(s, o.seconds);
+      std::printf("audio %llu bytes\n", static_cast<unsigned long long>(feeder->bytes_written()));
+    }
+    if (o.command == "ptz" || o.command == "lens" || o.command == "preset" || o.command == "quality" ||
+        o.command == "input" || o.command == "reboot")
+      code = Control(s, o, reason);
+  }
+  if (s.has_node()) {
+    s.node().CloseCommand();
+    s.media().path().StopWorker();
+  }
+  if (pcm) std::fclose(pcm);
+  return code;
+}
+
+}  // namespace cli

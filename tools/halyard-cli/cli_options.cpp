@@ -1,0 +1,135 @@
+#include "cli_options.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "os/socket.h"
+
+namespace cli {
+namespace {
+
+bool SplitHostPort(const std::string& text, std::string* host, uint16_t* port) {
+  size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  char* end = nullptr;
+  long value = std::strtol(text.c_str() + colon + 1, &end, 10);
+  if (*end != '\0' || value <= 0 || value > 65535) return false;
+  uint32_t ip = 0;
+  *host = text.substr(0, colon);
+  if (!os::ParseIpv4(*host, &ip)) return false;
+  *port = static_cast<uint16_t>(value);
+  return true;
+}
+
+bool ParseInt(const std::string& text, int* value) {
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < 0 || v > 100000000) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+const std::vector<std::pair<std::string, size_t>> kCommands = {
+    {"list", 0}, {"watch", 1}, {"record", 2}, {"snapshot", 2}, {"play", 1}, {"audio", 2}, {"talk", 2},
+    {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1}};
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: halyard-cli (--host HOST:PORT | --camera HOST:PORT [--ddns NAME]) --user U --password P\n"
+         "                   [--proxy socks4|socks5|http://HOST:PORT [--proxy-user U] [--proxy-password P]]\n"
+         "                   COMMAND [ARGS]\n"
+         "\n"
+         "  --host HOST:PORT      log in to a hosting server; CAM is a camera ID from its list\n"
+         "  --camera HOST:PORT    talk to one camera server directly; CAM is '-'\n"
+         "  --ddns NAME           with --camera: HOST:PORT is a dynamic-IP server, NAME the camera's name\n"
+         "  --proxy KIND://HOST:PORT   connect through a SOCKS4, SOCKS5 or HTTP CONNECT proxy\n"
+         "\n"
+         "commands:\n"
+         "  list                          cameras and stored files of the hosting server\n"
+         "  watch CAM [--seconds N]       status once a second: fps and kbps, viewers, notice, state\n"
+         "  record CAM FILE.mp4 [--seconds N]   record to an MP4 file (finished also on Ctrl+C)\n"
+         "  snapshot CAM FILE.bmp         the first decoded picture as a 24-bit BMP\n"
+         "  play FILE [--seek PERCENT] [--seconds N]   play a stored file, printing positions\n"
+         "  audio CAM OUT.raw [--seconds N]   the camera's sound as raw 8 kHz 16-bit mono PCM\n"
+         "  talk CAM IN.wav               send a WAV file (8 kHz mono 16-bit) to the camera's speaker\n"
+         "  ptz CAM PAN TILT              one pan/tilt step (-10..10 each)\n"
+         "  lens CAM OPERATION SPEED      lens operation 0..3 (2 focus near, 3 focus far)\n"
+         "  preset CAM goto|setup|group-run|group-stop [N]   presets 1..39, groups 1..15\n"
+         "  quality CAM 4|8|12|16|20      stream quality (4 highest)\n"
+         "  input CAM 0|1|2               video input: internal, external, alternating\n"
+         "  reboot CAM                    restart the camera\n"
+         "\n"
+         "exit status: 0 success, 2 server or camera unreachable, 3 login refused,\n"
+         "             4 camera or file not found, 1 anything else (reason on standard error).\n"
+         "Passwords are never written to any log.\n";
+}
+
+bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, std::string* error) {
+  *help = false;
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    if (a == "--help" || a == "-h") {
+      *help = true;
+      return true;
+    }
+    if (a.rfind("--", 0) != 0) {
+      rest.push_back(a);
+      continue;
+    }
+    if (i + 1 >= argv.size()) return *error = a + " needs a value", false;
+    const std::string v = argv[++i];
+    if (a == "--host") {
+      if (!SplitHostPort(v, &o->host, &o->host_port)) return *error = "bad --host " + v + " (want IP:PORT)", false;
+    } else if (a == "--camera") {
+      if (!SplitHostPort(v, &o->camera, &o->camera_port)) return *error = "bad --camera " + v + " (want IP:PORT)", false;
+    } else if (a == "--ddns") {
+      o->ddns = v;
+    } else if (a == "--user") {
+      o->user = v;
+    } else if (a == "--password") {
+      o->password = v;
+    } else if (a == "--proxy") {
+      size_t sep = v.find("://");
+      if (sep == std::string::npos) return *error = "bad --proxy " + v + " (want socks4|socks5|http://HOST:PORT)", false;
+      o->proxy_kind = v.substr(0, sep);
+      if (o->proxy_kind != "socks4" && o->proxy_kind != "socks5" && o->proxy_kind != "http")
+        return *error = "unknown proxy kind " + o->proxy_kind, false;
+      if (!SplitHostPort(v.substr(sep + 3), &o->proxy_host, &o->proxy_port)) return *error = "bad proxy address " + v, false;
+    } else if (a == "--proxy-user") {
+      o->proxy_user = v;
+    } else if (a == "--proxy-password") {
+      o->proxy_password = v;
+    } else if (a == "--seconds") {
+      if (!ParseInt(v, &o->seconds)) return *error = "bad --seconds " + v, false;
+    } else if (a == "--seek") {
+      if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
+    } else if (a == "--retry-wait-ms") {
+      if (!ParseInt(v, &o->retry_wait_ms)) return *error = "bad --retry-wait-ms " + v, false;
+    } else {
+      return *error = "unknown option " + a, false;
+    }
+  }
+  if (rest.empty()) return *error = "no command given (try --help)", false;
+  o->command = rest[0];
+  o->args.assign(rest.begin() + 1, rest.end());
+  auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const auto& c) { return c.first == o->command; });
+  if (it == kCommands.end()) return *error = "unknown command " + o->command, false;
+  if (o->args.size() < it->second) return *error = o->command + " needs " + std::to_string(it->second) + " arguments", false;
+  if (o->host.empty() == o->camera.empty()) return *error = "give exactly one of --host and --camera", false;
+  if (o->user.empty()) return *error = "--user is required", false;
+  if (o->command == "list" && o->host.empty()) return *error = "list needs --host", false;
+  if (o->command == "play" && o->host.empty()) return *error = "play needs --host", false;
+  if (!o->camera.empty() && o->command != "list" && o->command != "play" && o->args[0] != "-")
+    return *error = "with --camera the camera is '-'", false;
+  if (o->command == "preset") {
+    const std::string& what = o->args[1];
+    if (what != "goto" && what != "setup" && what != "group-run" && what != "group-stop")
+      return *error = "preset wants goto, setup, group-run or group-stop", false;
+    if ((what == "goto" || what == "group-run") && o->args.size() < 3) return *error = "preset " + what + " needs N", false;
+  }
+  return true;
+}
+
+}  // namespace cli

@@ -1,0 +1,31 @@
+#pragma once
+// The command line of halyard-cli.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Options {
+  std::string host;  // --host HOST:PORT (hosting server)
+  uint16_t host_port = 0;
+  std::string camera;  // --camera HOST:PORT (a camera server directly)
+  uint16_t camera_port = 0;
+  std::string ddns;  // --ddns NAME: --camera names the dynamic-IP server
+  std::string user, password;
+  std::string proxy_kind;  // socks4, socks5 or http
+  std::string proxy_host;
+  uint16_t proxy_port = 0;
+  std::string proxy_user, proxy_password;
+  int seconds = -1;  // --seconds N
+  int seek = -1;     // --seek PERCENT
+  int retry_wait_ms = 2000;
+  std::string command;
+  std::vector<std::string> args;
+};
+
+// False with a one-line reason for bad input; `help` set for --help.
+bool ParseOptions(const std::vector<std::string>& argv, Options* options, bool* help, std::string* error);
+const char* UsageText();
+
+}  // namespace cli

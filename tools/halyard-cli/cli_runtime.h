@@ -1,0 +1,62 @@
+#pragma once
+// The console program's stand-in for a window system: posted messages and
+// timers queue up and the main thread (the "user-interface thread") delivers
+// them; user-visible messages go to standard error and are remembered so the
+// program can turn them into its exit status.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "os/window_seam.h"
+
+namespace cli {
+
+class Runtime : public os::WindowPoster, public os::WindowTimers, public os::UserMessages {
+ public:
+  using Handler = std::function<void(uint32_t message, uintptr_t wparam, intptr_t lparam)>;
+
+  void SetHandler(os::WindowHandle window, Handler handler);
+
+  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override;
+  void SetTimer(os::WindowHandle window, uint32_t id, int interval_ms) override;
+  void KillTimer(os::WindowHandle window, uint32_t id) override;
+  void ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,
+                   const std::vector<os::MessageArg>& args) override;
+
+  // Delivers messages and timers until `done` holds, `timeout_ms` passes or
+  // an interrupt arrives; true when `done` held.
+  bool RunUntil(const std::function<bool()>& done, int timeout_ms);
+  // The keys ("SECTION/KEY") of every message shown so far.
+  std::vector<std::string> shown();
+  bool Shown(const std::string& key);
+
+  static std::atomic<bool> interrupted;
+
+ private:
+  struct Message {
+    os::WindowHandle window;
+    uint32_t message;
+    uintptr_t wparam;
+    intptr_t lparam;
+  };
+  struct Timer {
+    int interval_ms;
+    std::chrono::steady_clock::time_point due;
+  };
+  void DeliverDueTimers();
+
+  std::mutex mutex_;
+  std::condition_variable posted_;
+  std::deque<Message> queue_;
+  std::map<os::WindowHandle, Handler> handlers_;
+  std::map<std::pair<os::WindowHandle, uint32_t>, Timer> timers_;
+  std::vector<std::string> shown_;
+};
+
+}  // namespace cli

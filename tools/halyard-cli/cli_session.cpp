@@ -1,0 +1,192 @@
+#include "cli_session.h"
+
+#include <algorithm>
+
+namespace cli {
+namespace {
+
+constexpr int kLoginWaitMs = 30000;
+constexpr int kListWaitMs = 15000;
+constexpr int kChannelWaitMs = 15000;
+
+net::ProxySettings ProxyFrom(const Options& o) {
+  net::ProxySettings p;
+  if (o.proxy_kind.empty()) return p;
+  p.use_proxy = 1;
+  p.version = o.proxy_kind == "socks4" ? 4 : o.proxy_kind == "socks5" ? 5 : 0;
+  uint32_t ip = 0;
+  os::ParseIpv4(o.proxy_host, &ip);
+  p.SetAddress(ip);
+  p.port = o.proxy_port;
+  p.user_id = o.proxy_user;
+  p.password = o.proxy_password;
+  return p;
+}
+
+}  // namespace
+
+Session::Session(const Options& options) : options_(options) {
+  os::NetStartup();
+  events_ = std::make_unique<hosting::HostEventQueue>(runtime_, kMainWindow);
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_, runtime_);
+  hosting_->proxy() = ProxyFrom(options);
+  runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t w, intptr_t) { OnMainWindow(m, w); });
+  runtime_.SetHandler(kViewFrame, [this](uint32_t m, uintptr_t w, intptr_t) {
+    if (m == os::kWmNodePosition) last_position_ = w;
+  });
+  hosting_->Start();
+}
+
+Session::~Session() {
+  node_.reset();  // off the hosting lists and closed before the threads stop
+  media_.reset();
+  hosting_->Stop();
+  hosting_->m_hostSock.Close();
+}
+
+void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
+  if (message == os::kWmNodeNotice) {
+    last_notice_ = static_cast<uint32_t>(wparam);
+    notice_active_ = true;
+  } else if (message == os::kWmNodeNoticeEnd && wparam != 0) {
+    notice_active_ = false;
+  }
+  if (message != os::kWmHostEvent) return;
+  hosting::HostEvent e;
+  while (events_->Pop(&e)) {
+    const uint32_t length = static_cast<uint32_t>(e.data.size());
+    switch (e.kind) {
+      case hosting::kHostLoggedIn:
+        logged_in_ = true;
+        break;
+      case hosting::kHostClosed:
+        host_closed_ = true;
+        break;
+      case hosting::kHostCameraList:
+        cameras_ = net::DecodeCameraList(e.data.data(), length);
+        camera_list_ = true;
+        break;
+      case hosting::kHostFileList:
+        files_ = net::DecodeFileList(e.data.data(), length);
+        lists_done_ = true;  // the file list is asked for after the camera list
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+int Session::ConnectHosting(std::string* reason) {
+  if (hosting_->Connect(0, 1, options_.host, options_.host_port, options_.user, options_.password) != 0) {
+    *reason = "cannot start the connection";
+    return kExitFailed;
+  }
+  auto failed = [&] { return runtime_.Shown("ERROR_MESSAGE/ERROR_CONNREFUSED") || runtime_.Shown("ERROR_MESSAGE/ERROR_LOGIN_FAIL"); };
+  runtime_.RunUntil([&] { return logged_in_ || failed() || host_closed_; }, kLoginWaitMs);
+  if (logged_in_) return kExitOk;
+  if (runtime_.Shown("ERROR_MESSAGE/ERROR_LOGIN_FAIL")) {
+    *reason = "login refused by " + options_.host;
+    return kExitRefused;
+  }
+  *reason = "cannot reach the hosting server " + options_.host + ":" + std::to_string(options_.host_port);
+  return kExitUnreachable;
+}
+
+int Session::WaitForLists(std::string* reason) {
+  if (!runtime_.RunUntil([&] { return lists_done_ || host_closed_; }, kListWaitMs) || !lists_done_) {
+    *reason = "the hosting server sent no lists";
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+void Session::MakeNode(bool relay, node::PictureSink* sink, node::PlaybackFeeder* feeder) {
+  node::NodeContext ctx;
+  ctx.hosting = hosting_.get();
+  ctx.events = events_.get();
+  ctx.poster = &runtime_;
+  ctx.timers = &runtime_;
+  ctx.messages = &runtime_;
+  ctx.self = kNodeWindow;
+  ctx.parent = kViewFrame;
+  ctx.main_window = kMainWindow;
+  ctx.index = 1;
+  ctx.relay = relay;
+  ctx.display_name = relay ? "relay" : options_.camera;
+  ctx.retry_wait_ms = options_.retry_wait_ms;
+  media_ = std::make_unique<node::NodeMedia>(ctx.index, runtime_, node::NodeMedia::Windows{kViewFrame, kMainWindow},
+                                             sink, feeder);
+  node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
+  runtime_.SetHandler(kNodeWindow, [this](uint32_t m, uintptr_t w, intptr_t l) { node_->HandleMessage(m, w, l); });
+}
+
+int Session::OpenCamera(const std::string& camera, node::PictureSink* sink, node::PlaybackFeeder* feeder,
+                        std::string* reason) {
+  if (!options_.host.empty()) {
+    auto it = std::find_if(cameras_.begin(), cameras_.end(), [&](const auto& c) { return c.camera_id == camera; });
+    if (it == cameras_.end()) {
+      *reason = "camera " + camera + " is not online at the hosting server";
+      return kExitNotFound;
+    }
+    MakeNode(true, sink, feeder);
+    node_->OpenRelayCamera(camera);
+  } else {
+    MakeNode(false, sink, feeder);
+    hosting_->AddNode(node_.get());
+    node::LoginInfo login{options_.camera, options_.camera_port, !options_.ddns.empty(), options_.ddns,
+                          options_.user, options_.password};
+    node_->SetAddress(login);
+  }
+  auto ready = [&] { return !node_->camera_id().empty() && node_->VideoChannelId() != net::kChannelNotFound; };
+  auto given_up = [&] {
+    return node_->connect_status() == node::kStatusLoginRefused || runtime_.Shown("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP") ||
+           (node_->connect_status() == node::kStatusCannotConnect && node_->video_connect_done());
+  };
+  runtime_.RunUntil([&] { return ready() || given_up(); }, kChannelWaitMs + 3 * options_.retry_wait_ms);
+  if (ready()) return kExitOk;
+  if (node_->connect_status() == node::kStatusLoginRefused) {
+    *reason = "login refused by the camera";
+    return kExitRefused;
+  }
+  if (runtime_.Shown("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP")) {
+    *reason = "camera " + camera + " not found";
+    return kExitNotFound;
+  }
+  *reason = options_.host.empty() ? "cannot reach the camera " + options_.camera + ":" + std::to_string(options_.camera_port)
+                                  : "camera " + camera + " did not answer";
+  return options_.host.empty() ? kExitUnreachable : kExitFailed;
+}
+
+int Session::OpenFile(const std::string& file, std::string* reason) {
+  auto it = std::find_if(files_.begin(), files_.end(), [&](const auto& f) { return f.file_name == file; });
+  if (it == files_.end()) {
+    *reason = "file " + file + " is not stored at the hosting server";
+    return kExitNotFound;
+  }
+  MakeNode(true, nullptr, nullptr);
+  node_->OpenRelayFile(it->camera_id, file);
+  runtime_.RunUntil([&] { return node_->VideoChannelId() != net::kChannelNotFound || runtime_.Shown("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP"); },
+                    kChannelWaitMs);
+  if (node_->VideoChannelId() != net::kChannelNotFound) return kExitOk;
+  *reason = "file " + file + " could not be opened";
+  return runtime_.Shown("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP") ? kExitNotFound : kExitFailed;
+}
+
+std::string Session::StateText() const {
+  if (!node_) return "closed";
+  if (node_->connect_status() == node::kStatusLoginRefused) return "login refused";
+  if (node_->connect_status() == node::kStatusCannotConnect) return "cannot connect";
+  if (!node_->camera_id().empty() && node_->VideoChannelId() != net::kChannelNotFound) return "streaming";
+  return "connecting";
+}
+
+bool Session::FlushRequests(int timeout_ms) {
+  auto empty = [&] {
+    for (net::SocketChannel* c : {&hosting_->m_hostSock, node_->VideoChannel(), node_->AudioChannel()})
+      if (c && c->IsOpen() && c->pending() > 0) return false;
+    return true;
+  };
+  return runtime_.RunUntil(empty, timeout_ms);
+}
+
+}  // namespace cli

@@ -1,0 +1,68 @@
+#pragma once
+// One run of halyard-cli: the same HostingService, node link, media path and
+// recorder as the viewer, driven from the console.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli_options.h"
+#include "cli_runtime.h"
+#include "hosting/hosting_service.h"
+#include "net/list_records.h"
+#include "node/node_media.h"
+#include "node/node_window.h"
+
+namespace cli {
+
+enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUnreachable = 2, kExitRefused = 3, kExitNotFound = 4 };
+
+class Session {
+ public:
+  static constexpr os::WindowHandle kMainWindow = 1, kViewFrame = 2, kNodeWindow = 3;
+
+  explicit Session(const Options& options);
+  ~Session();
+
+  // Each returns an exit code; kExitOk when the step succeeded. `reason`
+  // receives a one-line explanation otherwise.
+  int ConnectHosting(std::string* reason);
+  int WaitForLists(std::string* reason);
+  // The view of CAM (from the hosting list, or the --camera server itself),
+  // with its media going to `sink` and `feeder` (either may be null).
+  int OpenCamera(const std::string& camera, node::PictureSink* sink, node::PlaybackFeeder* feeder, std::string* reason);
+  int OpenFile(const std::string& file, std::string* reason);
+
+  Runtime& runtime() { return runtime_; }
+  hosting::HostingService& hosting() { return *hosting_; }
+  bool has_node() const { return node_ != nullptr; }
+  node::CNodeWindow& node() { return *node_; }
+  node::NodeMedia& media() { return *media_; }
+  const std::vector<net::CameraRecord>& cameras() const { return cameras_; }
+  const std::vector<net::FileRecord>& files() const { return files_; }
+  uint32_t last_notice() const { return last_notice_; }
+  bool notice_active() const { return notice_active_; }
+  uint64_t last_position() const { return last_position_; }
+  // "streaming", "connecting", "cannot connect", "login refused" or "closed".
+  std::string StateText() const;
+  // Runs until every queued request of the node has left the program.
+  bool FlushRequests(int timeout_ms);
+
+ private:
+  void OnMainWindow(uint32_t message, uintptr_t wparam);
+  void MakeNode(bool relay, node::PictureSink* sink, node::PlaybackFeeder* feeder);
+
+  const Options& options_;
+  Runtime runtime_;
+  std::unique_ptr<hosting::HostEventQueue> events_;
+  std::unique_ptr<hosting::HostingService> hosting_;
+  std::unique_ptr<node::NodeMedia> media_;
+  std::unique_ptr<node::CNodeWindow> node_;
+  bool logged_in_ = false, host_closed_ = false, lists_done_ = false, camera_list_ = false;
+  std::vector<net::CameraRecord> cameras_;
+  std::vector<net::FileRecord> files_;
+  uint32_t last_notice_ = 0;
+  bool notice_active_ = false;
+  uint64_t last_position_ = 0;
+};
+
+}  // namespace cli

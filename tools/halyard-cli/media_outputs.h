@@ -1,0 +1,45 @@
+#pragma once
+// Where halyard-cli sends a node's pictures and sound instead of a window
+// and a sound card: the first picture kept for a snapshot, decoded audio
+// written to a raw PCM file.
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "node/media_ring.h"
+#include "node/picture_sink.h"
+#include "node/playback_feeder.h"
+
+namespace cli {
+
+class SnapshotSink : public node::PictureSink {
+ public:
+  void ShowPicture(const DecodedPicture& picture) override;
+  void Resize(int, int) override {}
+  bool taken() const { return taken_; }
+  // The picture as 24-bit BMP file bytes.
+  std::vector<uint8_t> Bmp() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::atomic<bool> taken_{false};
+  std::vector<uint8_t> i420_;
+  int width_ = 0, height_ = 0;
+};
+
+class PcmFileFeeder : public node::PlaybackFeeder {
+ public:
+  explicit PcmFileFeeder(std::FILE* out) : out_(out) {}
+  bool IsOpen() const override { return true; }
+  bool FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder) override;
+  uint64_t bytes_written() const { return bytes_; }
+
+ private:
+  std::FILE* out_;
+  std::atomic<uint64_t> bytes_{0};
+  std::vector<int16_t> samples_;
+};
+
+}  // namespace cli
