@@ -8,6 +8,7 @@
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 #include "os/clock.h"
+#include "present/debug_log.h"
 
 namespace node {
 
@@ -19,6 +20,11 @@ uint32_t ScreenSizeFor(int width) {
     case 640: return kScreenSize2x;
     default: return 0;
   }
+}
+
+// Decoded pictures come in whole macroblocks, at most 2048 on a side.
+bool IsPictureSize(int width, int height) {
+  return width > 0 && height > 0 && width <= 2048 && height <= 2048 && width % 16 == 0 && height % 16 == 0;
 }
 }  // namespace
 
@@ -106,6 +112,12 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
                    [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });
   const int width = m_decoderVideo.Width();
   const int height = m_decoderVideo.Height();
+  if (!IsPictureSize(width, height)) {
+    // Headers the decoder cannot use: keep the picture buffer we have rather
+    // than size one after them.
+    DebugLog("Node[ %d ] : video configuration with unusable size %d x %d\n", m_nodeIndex, width, height);
+    return;
+  }
   const bool widthChanged = width != m_width;
   const bool sizeChanged = widthChanged || height != m_height;
   m_width = width;

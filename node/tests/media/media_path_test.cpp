@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "codec/video/video_decoder.h"
+#include "codec/video/video_encoder.h"
 #include "node/media_path.h"
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
@@ -153,6 +154,19 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   ASSERT_EQ(commands.size(), 2u);
   EXPECT_EQ(commands[1].wparam, kScreenSize2x);
   EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
+}
+
+TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeMakesNoPictureBuffer) {
+  codec::VideoEncoder encoder;
+  ASSERT_EQ(encoder.Initialise(4096, 4096), 0);
+  size_t length = 0;
+  const uint8_t* headers = encoder.Headers(&length);
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, std::vector<uint8_t>(headers, headers + length), 0));
+  EXPECT_EQ(path.Width(), 0);
+  EXPECT_FALSE(path.WithPicture([](const DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
+  EXPECT_TRUE(poster.Posts(kWmCommand).empty());
+  EXPECT_TRUE(sink.Resizes().empty());
 }
 
 TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
