@@ -2,6 +2,7 @@
 //
 //   m4vdec [--size WxH] [--postfilter] IN OUT.yuv   one frame per picture unit
 //   m4vdec [--postfilter] --bench IN                prints "fps N" last
+//   --plain uses the portable kernels instead of the processor's best set
 //   m4vdec --compare A.yuv B.yuv WxH                per-frame PSNR of B against A
 #include <chrono>
 #include <cmath>
@@ -30,7 +31,7 @@ bool ParseSize(const char* s, int* w, int* h) { return std::sscanf(s, "%dx%d", w
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: m4vdec [--size WxH] [--postfilter] IN OUT.yuv\n"
+               "usage: m4vdec [--size WxH] [--postfilter] [--plain] IN OUT.yuv\n"
                "       m4vdec [--size WxH] [--postfilter] --bench IN\n"
                "       m4vdec --compare REF.yuv TEST.yuv WxH\n");
   return 2;
@@ -42,6 +43,8 @@ void Configure(VideoDecoder& dec, const std::vector<uint8_t>& data, bool shortHe
   if (w == 0) w = 176, h = 144;
   dec.SetSize(w, h);
 }
+
+VideoDecoder::KernelChoice g_kernels = VideoDecoder::KernelChoice::Detect;
 
 int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool verbose) {
   std::vector<uint8_t> data;
@@ -56,7 +59,7 @@ int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool 
     std::fprintf(stderr, "m4vdec: cannot write %s\n", out);
     return 1;
   }
-  VideoDecoder dec;
+  VideoDecoder dec(g_kernels);
   Configure(dec, data, shortHeader, w, h);
   dec.SetPostFilter(postfilter, postfilter);
   std::vector<uint8_t> frame;
@@ -86,7 +89,7 @@ int Bench(const char* in, int w, int h, bool postfilter) {
   if (!ReadFile(in, &data)) return 1;
   bool shortHeader = false;
   std::vector<StreamUnit> units = SplitUnits(data.data(), data.size(), &shortHeader);
-  VideoDecoder dec;
+  VideoDecoder dec(g_kernels);
   dec.SetPostFilter(postfilter, postfilter);
   long long frames = 0;
   auto start = std::chrono::steady_clock::now();
@@ -143,6 +146,8 @@ int main(int argc, char** argv) {
       if (!ParseSize(argv[++i], &w, &h)) return Usage();
     } else if (a == "--postfilter") {
       postfilter = true;
+    } else if (a == "--plain") {
+      g_kernels = VideoDecoder::KernelChoice::Plain;
     } else if (a == "--verbose") {
       verbose = true;
     } else if (a == "--bench") {

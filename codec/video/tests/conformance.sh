@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Decoder conformance: streams made by ffmpeg's encoders are decoded by m4vdec
-# and by ffmpeg; every frame must be present and match within the PSNR limits.
+# and by ffmpeg; every frame must be present and match within the PSNR limits,
+# and m4vdec's portable kernels must reproduce its processor-specific ones exactly.
 #
 #   conformance.sh M4VDEC [EMULATOR...]
 # M4VDEC decodes and computes the PSNR; a Windows build runs through EMULATOR.
@@ -51,6 +52,11 @@ for c in "${cases[@]}"; do
   ffmpeg -v error -y -i "$src" -fps_mode passthrough -f rawvideo -pix_fmt yuv420p "$work/$name.ref.yuv"
   if ! "${emu[@]}" "$dec" "$(hostpath "$src")" "$(hostpath "$work/$name.out.yuv")" 2>/dev/null; then
     echo "FAIL $name: m4vdec failed"; fail=1; continue
+  fi
+  # The portable kernels must give the very same pictures.
+  "${emu[@]}" "$dec" --plain "$(hostpath "$src")" "$(hostpath "$work/$name.plain.yuv")" 2>/dev/null
+  if ! cmp -s "$work/$name.out.yuv" "$work/$name.plain.yuv"; then
+    echo "FAIL $name: portable and processor-specific kernels differ"; fail=1
   fi
   report="$("${emu[@]}" "$dec" --compare "$(hostpath "$work/$name.ref.yuv")" \
             "$(hostpath "$work/$name.out.yuv")" "$size" | tr -d '\r')"
