@@ -1,5 +1,5 @@
 #pragma once
-// MPEG-4 Part 2 (simple profile tools) and H.263 baseline video decoder.
+// MPEG-4 Visual (ISO/IEC 14496-2, simple profile tools) and H.263 baseline video decoder.
 //
 // One VideoDecoder per video stream. Units are fed one at a time (the stream
 // headers as a configuration unit, then one unit per picture); each call

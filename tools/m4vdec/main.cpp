@@ -1,4 +1,4 @@
-// m4vdec: decodes an MPEG-4 Part 2 or H.263 elementary stream to raw I420.
+// m4vdec: decodes an MPEG-4 Visual (ISO/IEC 14496-2) or H.263 elementary stream to raw I420.
 //
 //   m4vdec [--size WxH] [--postfilter] IN OUT.yuv   one frame per picture unit
 //   m4vdec [--postfilter] --bench IN                prints "fps N" last

@@ -21,7 +21,6 @@ void FilterEight(uint8_t* p, int stride, const uint8_t* qpBytes) {
   __m128i s[10];
   for (int i = 0; i < 10; ++i) s[i] = Load8(p + i * stride);
   const __m128i qp = Load8(qpBytes);
-  const __m128i two = _mm_set1_epi16(2);
 
   __m128i flat = _mm_setzero_si128();
   for (int i = 0; i < 9; ++i) {
@@ -73,7 +72,6 @@ void FilterEight(uint8_t* p, int stride, const uint8_t* qpBytes) {
   const __m128i limit = _mm_srai_epi16(_mm_sub_epi16(t, _mm_srai_epi16(t, 15)), 1);  // t / 2 toward zero
   d = _mm_min_epi16(_mm_max_epi16(d, _mm_min_epi16(limit, _mm_setzero_si128())),
                     _mm_max_epi16(limit, _mm_setzero_si128()));
-  (void)two;
 
   for (int n = 1; n <= 8; ++n) {
     __m128i v = Select(dcApply, smooth[n], s[n]);

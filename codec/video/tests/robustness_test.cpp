@@ -18,8 +18,7 @@ struct Decoded {
 };
 
 // Decodes units one by one, each copied into a buffer of its exact size.
-Decoded DecodeUnits(const TestStream& s, const std::vector<std::vector<uint8_t>>& units,
-                    bool postfilter = false) {
+Decoded DecodeUnits(const std::vector<std::vector<uint8_t>>& units, bool postfilter = false) {
   VideoDecoder dec;
   dec.SetSize(176, 144);
   dec.SetPostFilter(postfilter, false);
@@ -34,7 +33,6 @@ Decoded DecodeUnits(const TestStream& s, const std::vector<std::vector<uint8_t>>
     pic.data = frame.data();
     if (dec.ProducePicture(pic) == 0) out.frames.push_back(frame);
   }
-  (void)s;
   return out;
 }
 
@@ -51,14 +49,14 @@ class DamagedStream : public ::testing::TestWithParam<const char*> {
 };
 
 TEST_P(DamagedStream, IntactStreamDecodesEveryPicture) {
-  Decoded d = DecodeUnits(stream_, AllUnits(stream_));
+  Decoded d = DecodeUnits(AllUnits(stream_));
   for (int r : d.results) EXPECT_EQ(r, kDecodeStarted);
   EXPECT_EQ(d.frames.size(), stream_.units.size());
 }
 
 TEST_P(DamagedStream, UnitsCutShortAreConcealedNotOverrun) {
   auto intactUnits = AllUnits(stream_);
-  Decoded intact = DecodeUnits(stream_, intactUnits);
+  Decoded intact = DecodeUnits(intactUnits);
   // The second group of pictures starts at this unit with an I picture.
   const size_t secondGroup = stream_.shortHeader ? 6 : 7;
   for (size_t keep : {size_t(0), size_t(1), size_t(3), size_t(7), size_t(40), size_t(200), size_t(900)}) {
@@ -67,7 +65,7 @@ TEST_P(DamagedStream, UnitsCutShortAreConcealedNotOverrun) {
       if (units[i].size() > keep) units[i].resize(keep);
     // Then the intact second group: decoding is exact again from its I picture on.
     units.insert(units.end(), intactUnits.begin() + secondGroup, intactUnits.end());
-    Decoded d = DecodeUnits(stream_, units);
+    Decoded d = DecodeUnits(units);
     ASSERT_EQ(d.results.size(), units.size());
     EXPECT_EQ(d.results.back(), kDecodeStarted) << "cut to " << keep;
     EXPECT_EQ(d.frames.back(), intact.frames.back()) << "cut to " << keep;
@@ -88,19 +86,19 @@ TEST_P(DamagedStream, FlippedBitsAndGarbageNeverFault) {
       for (auto& b : garbage) b = uint8_t(rng());
       units.insert(units.begin() + 1 + rng() % (units.size() - 1), garbage);
     }
-    Decoded d = DecodeUnits(stream_, units, round % 2 == 1);
+    Decoded d = DecodeUnits(units, round % 2 == 1);
     EXPECT_EQ(d.results.size(), units.size());
   }
 }
 
 TEST_P(DamagedStream, LostUnitsDropPicturesUntilTheNextIntraPicture) {
   auto units = AllUnits(stream_);
-  Decoded intact = DecodeUnits(stream_, units);
+  Decoded intact = DecodeUnits(units);
   // Lose the second picture: the stream continues; the next I picture (the GOP is 6
   // pictures) restores exact output.
   size_t first = stream_.shortHeader ? 0 : 1;
   units.erase(units.begin() + first + 1);
-  Decoded d = DecodeUnits(stream_, units);
+  Decoded d = DecodeUnits(units);
   ASSERT_EQ(d.frames.size(), intact.frames.size() - 1);
   EXPECT_EQ(d.frames.back(), intact.frames.back());
 }
@@ -121,14 +119,14 @@ TEST(Resync, DamagedPacketIsConcealedAndDecodingResumesAtTheNextMarker) {
   TestStream s;
   ASSERT_TRUE(LoadStream("resync_qcif.m4v", &s));
   auto units = AllUnits(s);
-  Decoded intact = DecodeUnits(s, units);
+  Decoded intact = DecodeUnits(units);
   // Unit 7 is the second I picture (config, then six pictures per group).
   const size_t target = 7;
   auto offsets = ResyncOffsets(units[target]);
   ASSERT_GE(offsets.size(), 2u);
   // Damage in the middle of the first packet.
   for (size_t i = offsets[0] / 2; i < offsets[0] / 2 + 24; ++i) units[target][i] ^= 0xFF;
-  Decoded d = DecodeUnits(s, units);
+  Decoded d = DecodeUnits(units);
   ASSERT_EQ(d.frames.size(), intact.frames.size());
   const auto& got = d.frames[target];
   const auto& want = intact.frames[target];
