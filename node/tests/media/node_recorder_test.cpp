@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -232,6 +234,51 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
   EXPECT_TRUE(Contains(memory->Bytes(), stream.configuration.data(), stream.configuration.size()))
       << "the received configuration is not the track's decoder configuration";
   EXPECT_FALSE(Contains(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers were recorded as well";
+}
+
+// The receive thread, the media worker and the window's thread at once:
+// configurations, pictures and audio arrive while recordings start and stop
+// and the window repaints. Every recording must come out finalised.
+TEST(NodeRecording, StartAndStopWhileMediaFlows) {
+  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  ASSERT_GE(stream.pictures.size(), 100u);
+  RecordingPoster poster;
+  FakeHost host;
+  NodeRecorder recorder(kNode, poster, kParent, kMain, host);
+  std::vector<std::shared_ptr<record::Mp4MemoryOutput>> files;
+  std::mutex filesMutex;
+  recorder.SetOutputFactory([&](const std::string&) {
+    auto memory = std::make_shared<record::Mp4MemoryOutput>();
+    std::lock_guard<std::mutex> lock(filesMutex);
+    files.push_back(memory);
+    return std::make_unique<SharedOutput>(memory);
+  });
+  NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
+  path.StartWorker();
+  std::atomic<bool> done{false};
+  std::thread receive([&] {
+    const std::vector<uint8_t> audio(48, 0x21);
+    for (size_t i = 0; i < 100; ++i) {
+      if (i % 25 == 0) path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
+      path.DeliverMedia(Media(net::kMediaAudio, audio, 40 * i));
+      os::SleepMs(10);
+    }
+    done = true;
+  });
+  int recordings = 0;
+  while (!done) {
+    if (recorder.Start("r.mp4") == 0) ++recordings;
+    path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.width, 320); });
+    os::SleepMs(37);
+    recorder.Stop();
+  }
+  receive.join();
+  path.StopWorker();
+  EXPECT_GT(recordings, 3);
+  std::lock_guard<std::mutex> lock(filesMutex);
+  ASSERT_EQ(files.size(), size_t(recordings));
+  for (const auto& file : files) EXPECT_TRUE(Contains(file->Bytes(), "moov", 4)) << "a recording was not finalised";
 }
 
 #ifndef _WIN32
