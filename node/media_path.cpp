@@ -80,10 +80,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       m_playing.store(true);
       m_endOfFile.store(false);
       m_poster.Post(m_parentWindow, kWmNodePosition, static_cast<uintptr_t>(media.timestamp_ms & 0xFFFFFFFFu), 0);
-      {
-        std::lock_guard<std::mutex> lock(m_configLock);
-        if (!m_configured) return;  // nothing can decode a picture before its headers
-      }
+      if (!m_configured.load()) return;  // nothing can decode a picture before its headers
       m_liveRing.Push(media.payload, media.payload_length, media.timestamp_ms);
       return;
     case net::kMediaAudio:
@@ -218,20 +215,11 @@ int NodeMediaPath::KilobitsPerSecond() const {
   return m_kbps;
 }
 
-int NodeMediaPath::Width() const {
-  std::lock_guard<std::mutex> lock(m_configLock);
-  return m_width;
-}
+int NodeMediaPath::Width() const { return m_width.load(); }
 
-int NodeMediaPath::Height() const {
-  std::lock_guard<std::mutex> lock(m_configLock);
-  return m_height;
-}
+int NodeMediaPath::Height() const { return m_height.load(); }
 
-bool NodeMediaPath::HasConfiguration() const {
-  std::lock_guard<std::mutex> lock(m_configLock);
-  return m_configured;
-}
+bool NodeMediaPath::HasConfiguration() const { return m_configured.load(); }
 
 std::vector<uint8_t> NodeMediaPath::Configuration() const {
   std::lock_guard<std::mutex> lock(m_configLock);

@@ -104,14 +104,16 @@ class NodeMediaPath {
 
   // Configuration lock: the decoder, the configuration copy and the size.
   // The worker holds it around each decode so a configuration unit arriving
-  // on the receive thread never meets a decode in progress.
+  // on the receive thread never meets a decode in progress. The flag and the
+  // size change under it but are read without it, so neither the receive
+  // thread nor the window waits for a decode.
   mutable std::mutex m_configLock;
   VideoDecoder m_decoderVideo;
   codec::AdpcmDecoder m_decoderAudio;
-  bool m_configured = false;
+  std::atomic<bool> m_configured{false};
   std::vector<uint8_t> m_configuration;
-  int m_width = 0;
-  int m_height = 0;
+  std::atomic<int> m_width{0};
+  std::atomic<int> m_height{0};
 
   // Picture lock (taken inside the configuration lock, never around it).
   mutable std::mutex m_pictureLock;
