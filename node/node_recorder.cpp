@@ -101,6 +101,8 @@ int NodeRecorder::Start(const std::string& givenPath) {
   m_videoIndex = 1;
 
   m_writer = std::move(writer);
+  m_recordWidth = m_width;
+  m_recordHeight = m_height;
   m_path = path;
   m_startTime = startTime;
   m_recording = true;
@@ -139,11 +141,21 @@ std::string NodeRecorder::Path() const {
 }
 
 void NodeRecorder::SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {
-  std::lock_guard<std::mutex> lock(m_streamLock);
-  m_configuration.assign(data, data + length);
-  if (width > 0 && height > 0) {
-    m_width = width;
-    m_height = height;
+  bool sizeChanged = false;
+  {
+    std::lock_guard<std::mutex> lock(m_streamLock);
+    m_configuration.assign(data, data + length);
+    if (width > 0 && height > 0) {
+      m_width = width;
+      m_height = height;
+    }
+    sizeChanged = m_recording && (m_width != m_recordWidth || m_height != m_recordHeight);
+  }
+  // Pictures of another size cannot follow the recording's unit 0: close the
+  // file while everything in it still plays.
+  if (sizeChanged) {
+    DebugLog("Channel %d : picture size now %d x %d, recording closed\n", m_nodeIndex, width, height);
+    Stop();
   }
 }
 

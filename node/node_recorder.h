@@ -69,7 +69,8 @@ class NodeRecorder {
   std::string Path() const;
 
   // The node's received configuration unit and the picture size the decoder
-  // reported for it; a recording started later uses it as its unit 0.
+  // reported for it; a recording started later uses it as its unit 0. A new
+  // picture size during a recording stops (finalises) that recording.
   void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height);
   void ClearVideoConfiguration();
 
@@ -107,6 +108,8 @@ class NodeRecorder {
   std::vector<uint8_t> m_configuration;  // empty: none received
   int m_width = 320;
   int m_height = 240;
+  int m_recordWidth = 0;  // picture size of the open recording
+  int m_recordHeight = 0;
 
   bool m_firstVideo = false;
   bool m_firstAudio = false;

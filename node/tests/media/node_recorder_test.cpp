@@ -281,6 +281,20 @@ TEST(NodeRecording, StartAndStopWhileMediaFlows) {
   for (const auto& file : files) EXPECT_TRUE(Contains(file->Bytes(), "moov", 4)) << "a recording was not finalised";
 }
 
+TEST_F(NodeRecorderTest, NewPictureSizeClosesTheRecording) {
+  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  UseMemory();
+  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+  ASSERT_EQ(recorder.Start("s.mp4"), 0);
+  recorder.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 0, true);
+  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+  EXPECT_TRUE(recorder.IsRecording()) << "the same size stopped the recording";
+  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 640, 480);
+  EXPECT_FALSE(recorder.IsRecording());
+  EXPECT_TRUE(Contains(memory->Bytes(), "moov", 4)) << "the recording was not finalised";
+  EXPECT_EQ(poster.Posts().size(), 2u) << "start and stop each notify the main window";
+}
+
 #ifndef _WIN32
 // A recording made through the media path, read back by ffprobe and decoded
 // by ffmpeg: tools that share no code with ours.
