@@ -310,6 +310,12 @@ std::vector<std::string> World::Execute(const std::string& line) {
   if (cmd == "speaker" && cam) {
     return {"bytes " + std::to_string(cam->SpeakerAudio().size()), "end"};
   }
+  if (cmd == "speaker-save" && cam && w.size() > 2) {
+    const std::vector<uint8_t> audio = cam->SpeakerAudio();
+    std::ofstream out(w[2], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(audio.data()), static_cast<std::streamsize>(audio.size()));
+    return {out ? "ok" : "error: cannot write " + w[2]};
+  }
   if (cmd == "connections" && w.size() > 1) {
     Listener* l = ListenerOf(w[1]);
     if (!l) return {"error: no such target " + w[1]};
@@ -323,7 +329,8 @@ std::vector<std::string> World::Execute(const std::string& line) {
   }
   if (cmd == "help") {
     return {"ports | received [TEXT] | clear-received | online CAM | offline CAM | notice CAM VALUE |",
-            "viewers CAM N | keepalive hosting|CAM | file-update NAME | speaker CAM | connections TARGET |",
+            "viewers CAM N | keepalive hosting|CAM | file-update NAME | speaker CAM | speaker-save CAM FILE |",
+            "connections TARGET |",
             "sent | fault TARGET close|stall MS|drop TYPE [N]|delay TYPE MS|oversized|malformed|refuse-login|accept-login |",
             "quit", "end"};
   }
