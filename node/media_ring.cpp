@@ -82,7 +82,13 @@ void MediaRing::Flush() {
   FlushLocked();
 }
 
+uint64_t MediaRing::Discarded() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_discarded;
+}
+
 void MediaRing::FlushLocked() {
+  m_discarded += static_cast<uint64_t>(m_count - (m_reading ? 1 : 0));
   if (m_reading) {
     // The consumer still reads its slot in place: keep it as the only unit.
     m_count = 1;

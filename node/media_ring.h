@@ -57,6 +57,8 @@ class MediaRing {
   bool ReadInProgress() const;
   // Discards every queued unit; a unit being read stays as the only one.
   void Flush();
+  // Units thrown away by flushes since construction (load figures).
+  uint64_t Discarded() const;
   // Indices and count to 0. Only while nobody reads.
   void Reset();
 
@@ -69,6 +71,7 @@ class MediaRing {
   int m_write = 0;
   int m_count = 0;
   bool m_reading = false;
+  uint64_t m_discarded = 0;
 };
 
 }  // namespace node

@@ -39,6 +39,7 @@ TEST(MediaRing, PushIntoAFullRingDiscardsTheWholeBacklog) {
   MediaRing ring(MediaRing::kLiveVideoSlots, 64);
   for (int i = 0; i < 21; ++i) ASSERT_TRUE(ring.Push(Bytes(10, uint8_t(i)).data(), 10, uint64_t(i)));
   EXPECT_EQ(ring.Count(), 1);
+  EXPECT_EQ(ring.Discarded(), 20u) << "the load figures count every unit thrown away";
   const int slot = ring.BeginRead();
   ASSERT_GE(slot, 0);
   EXPECT_EQ(ring.Slot(slot).timestamp, 20u);
