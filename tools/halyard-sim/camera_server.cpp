@@ -31,37 +31,7 @@ bool CameraServer::Start(std::string* error) {
   return true;
 }
 
-void CameraServer::Stop() {
-  listener_.CloseAll();
-  std::map<PeerConnection*, std::unique_ptr<Session>> sessions;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    sessions.swap(sessions_);
-  }
-  sessions.clear();  // stops every sender before the connections go
-  listener_.Stop();
-}
-
-std::unique_ptr<PeerConnection> CameraServer::Accept(os::SocketHandle socket, const std::string& peer) {
-  auto c = std::make_unique<PeerConnection>(
-      socket, peer, faults_, [this](PeerConnection& pc, const net::RawMessage& m) { OnMessage(pc, m); },
-      [this](PeerConnection& pc) { OnClose(pc); });
-  std::lock_guard<std::mutex> lock(mutex_);
-  sessions_[c.get()] = std::make_unique<Session>();
-  return c;
-}
-
-void CameraServer::OnClose(PeerConnection& c) {
-  std::unique_ptr<Session> session;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = sessions_.find(&c);
-    if (it == sessions_.end()) return;
-    session = std::move(it->second);
-    sessions_.erase(it);
-  }
-  session.reset();  // joins its senders outside the lock
-}
+void CameraServer::Stop() { StopSessions(); }
 
 bool CameraServer::LongMediaForm() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -115,17 +85,7 @@ void CameraServer::OnMessage(PeerConnection& c, const net::RawMessage& m) {
 }
 
 void CameraServer::OnLogin(PeerConnection& c, const net::RawMessage& m) {
-  std::string user, password;
-  bool refuse;
-  {
-    std::lock_guard<std::mutex> lock(faults_.mutex);
-    refuse = faults_.refuse_login;
-  }
-  auto it = users_.end();
-  if (net::DecodeLoginRequest(m.body, m.length, &user, &password)) it = users_.find(user);
-  bool ok = !refuse && it != users_.end() && it->second == password;
-  c.logged_in = ok;
-  c.user = user;
+  const bool ok = Authenticate(c, users_, m);
   c.Send(net::kReplyUserLogin, net::EncodeWord(ok ? net::kLoginAccepted : 2));
   if (ok) c.Send(net::kUserNumber, net::EncodeWord(static_cast<uint32_t>(2 * viewers())));
 }

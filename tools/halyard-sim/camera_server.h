@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "listener.h"
+#include "session_server.h"
 #include "media_source.h"
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
@@ -26,9 +26,12 @@ struct CameraConfig {
   int fps = 0;             // 0: from the stream
 };
 
-using Users = std::map<std::string, std::string>;
+struct CameraSession {
+  uint32_t video_channel = 0, audio_channel = 0, speaker_channel = 0;
+  StreamSender video, audio;
+};
 
-class CameraServer {
+class CameraServer : private SessionServer<CameraSession> {
  public:
   CameraServer(CameraConfig config, const Users& users, RequestLog& log);
   ~CameraServer();
@@ -53,14 +56,9 @@ class CameraServer {
   uint64_t UnitsSent();
 
  private:
-  struct Session {
-    uint32_t video_channel = 0, audio_channel = 0, speaker_channel = 0;
-    StreamSender video, audio;
-  };
+  using Session = CameraSession;
 
-  std::unique_ptr<PeerConnection> Accept(os::SocketHandle socket, const std::string& peer);
-  void OnMessage(PeerConnection& c, const net::RawMessage& m);
-  void OnClose(PeerConnection& c);
+  void OnMessage(PeerConnection& c, const net::RawMessage& m) override;
   void OnLogin(PeerConnection& c, const net::RawMessage& m);
   void OnChannelSetup(PeerConnection& c, const net::RawMessage& m);
   void OnChannelCommand(PeerConnection& c, const net::RawMessage& m);
@@ -74,12 +72,9 @@ class CameraServer {
   RequestLog& log_;
   VideoClip video_;
   AudioClip audio_;
-  FaultPlan faults_;
-  Listener listener_;
   std::atomic<bool> online_{true};
 
-  std::mutex mutex_;  // sessions, setup info, position, speaker audio, channel counter
-  std::map<PeerConnection*, std::unique_ptr<Session>> sessions_;
+  // Under mutex_ with the sessions:
   net::CameraSetupInfo setup_info_;
   net::PtzPosition position_;
   std::vector<uint8_t> speaker_audio_;

@@ -24,14 +24,7 @@ bool HostingServer::Start(uint16_t port, int keepalive_ms, std::string* error) {
 void HostingServer::Stop() {
   stop_.Set();
   if (keepalive_.joinable()) keepalive_.join();
-  listener_.CloseAll();
-  std::map<PeerConnection*, std::unique_ptr<Session>> sessions;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    sessions.swap(sessions_);
-  }
-  sessions.clear();
-  listener_.Stop();
+  StopSessions();
 }
 
 void HostingServer::KeepAliveLoop(int interval_ms) {
@@ -68,26 +61,6 @@ net::FileRecord HostingServer::RecordOf(const StoredFile& file) const {
   r.start = file.start;
   r.end = file.end;
   return r;
-}
-
-std::unique_ptr<PeerConnection> HostingServer::Accept(os::SocketHandle socket, const std::string& peer) {
-  auto c = std::make_unique<PeerConnection>(
-      socket, peer, faults_, [this](PeerConnection& pc, const net::RawMessage& m) { OnMessage(pc, m); },
-      [this](PeerConnection& pc) { OnClose(pc); });
-  std::lock_guard<std::mutex> lock(mutex_);
-  sessions_[c.get()] = std::make_unique<Session>();
-  return c;
-}
-
-void HostingServer::OnClose(PeerConnection& c) {
-  std::unique_ptr<Session> session;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = sessions_.find(&c);
-    if (it == sessions_.end()) return;
-    session = std::move(it->second);
-    sessions_.erase(it);
-  }
 }
 
 CameraServer* HostingServer::FindCamera(const std::string& id) const {
@@ -149,17 +122,8 @@ void HostingServer::OnMessage(PeerConnection& c, const net::RawMessage& m) {
 }
 
 void HostingServer::OnLogin(PeerConnection& c, const net::RawMessage& m) {
-  std::string user, password;
-  bool refuse;
-  {
-    std::lock_guard<std::mutex> lock(faults_.mutex);
-    refuse = faults_.refuse_login;
-  }
-  auto it = users_.end();
-  if (net::DecodeLoginRequest(m.body, m.length, &user, &password)) it = users_.find(user);
-  c.logged_in = !refuse && it != users_.end() && it->second == password;
-  c.user = user;
-  c.Send(net::kReplyUserLogin, net::EncodeWord(c.logged_in ? net::kLoginAccepted : 0));
+  const bool ok = Authenticate(c, users_, m);
+  c.Send(net::kReplyUserLogin, net::EncodeWord(ok ? net::kLoginAccepted : 0));
 }
 
 void HostingServer::OnChannelSetup(PeerConnection& c, const net::RawMessage& m) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "camera_server.h"
-#include "listener.h"
+#include "session_server.h"
 #include "net/list_records.h"
 #include "os/event.h"
 #include "request_log.h"
@@ -27,7 +27,19 @@ struct StoredFile {
   AudioClip audio;
 };
 
-class HostingServer {
+struct HostedChannel {
+  uint32_t kind = 0;
+  CameraServer* camera = nullptr;
+  StoredFile* file = nullptr;
+  int position_ms = 0;
+  StreamSender sender;
+};
+
+struct HostingSession {
+  std::map<uint32_t, std::unique_ptr<HostedChannel>> channels;
+};
+
+class HostingServer : private SessionServer<HostingSession> {
  public:
   HostingServer(const Users& users, RequestLog& log);
   ~HostingServer();
@@ -51,20 +63,10 @@ class HostingServer {
   void SendToAll(uint32_t type, const std::vector<uint8_t>& body);
 
  private:
-  struct Channel {
-    uint32_t kind = 0;
-    CameraServer* camera = nullptr;
-    StoredFile* file = nullptr;
-    int position_ms = 0;
-    StreamSender sender;
-  };
-  struct Session {
-    std::map<uint32_t, std::unique_ptr<Channel>> channels;
-  };
+  using Channel = HostedChannel;
+  using Session = HostingSession;
 
-  std::unique_ptr<PeerConnection> Accept(os::SocketHandle socket, const std::string& peer);
-  void OnMessage(PeerConnection& c, const net::RawMessage& m);
-  void OnClose(PeerConnection& c);
+  void OnMessage(PeerConnection& c, const net::RawMessage& m) override;
   void OnLogin(PeerConnection& c, const net::RawMessage& m);
   void OnChannelSetup(PeerConnection& c, const net::RawMessage& m);
   void OnChannelCommand(PeerConnection& c, const net::RawMessage& m);
@@ -79,14 +81,9 @@ class HostingServer {
 
   const Users& users_;
   RequestLog& log_;
-  FaultPlan faults_;
-  Listener listener_;
   std::vector<CameraServer*> cameras_;
   std::vector<std::unique_ptr<StoredFile>> files_;
-
-  std::mutex mutex_;  // sessions and the channel counter
-  std::map<PeerConnection*, std::unique_ptr<Session>> sessions_;
-  uint32_t next_channel_ = 5000;
+  uint32_t next_channel_ = 5000;  // under mutex_
 
   std::thread keepalive_;
   os::Event stop_{os::Event::Reset::kManual};

@@ -20,6 +20,7 @@
 namespace sim {
 
 class PeerConnection;
+using Users = std::map<std::string, std::string>;  // user name -> password
 using MessageCallback = std::function<void(PeerConnection&, const net::RawMessage&)>;
 
 // Faults armed on a server, applied to its connections' outgoing messages.
