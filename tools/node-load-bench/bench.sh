@@ -5,7 +5,7 @@
 set -euo pipefail
 build=$1 n=${2:-16} seconds=${3:-60}
 out=$(mktemp)
-"$build/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" </dev/null >"$out" 2>&1 &
+"$build/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" --control-port 0 </dev/null >"$out" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; rm -f "$out"' EXIT
 for _ in $(seq 100); do grep -q '^ready' "$out" && break; sleep 0.1; done
