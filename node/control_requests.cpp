@@ -166,11 +166,11 @@ int CNodeWindow::SendCameraSetupInfo(const net::CameraSetupInfo& info) {
 }
 
 int CNodeWindow::Seek(int percent) {
-  if (!ctx_.hosting || channels_[kVideo].kind != net::kChannelFileVideo || channels_[kVideo].id == net::kChannelNotFound)
-    return -1;
+  const ChannelEntry video = channel(kVideo);
+  if (!ctx_.hosting || video.kind != net::kChannelFileVideo || video.id == net::kChannelNotFound) return -1;
   const uint64_t length = node_parameters().words[1];
   const uint32_t position = static_cast<uint32_t>(length * static_cast<uint64_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent) / 100);
-  return ctx_.hosting->RequestStreamingReset(&ctx_.hosting->m_hostSock, channels_[kVideo].id, position);
+  return ctx_.hosting->RequestStreamingReset(&ctx_.hosting->m_hostSock, video.id, position);
 }
 
 }  // namespace node

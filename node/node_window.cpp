@@ -36,6 +36,11 @@ std::string CNodeWindow::camera_id() const {
 
 std::string CNodeWindow::Key() const { return camera_id(); }
 
+ChannelEntry CNodeWindow::channel(int which) const {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  return channels_[which];
+}
+
 net::NodeParameters CNodeWindow::node_parameters() const {
   std::lock_guard<std::mutex> lock(state_mutex_);
   return params_;
@@ -111,7 +116,10 @@ void CNodeWindow::RegisterChannel(uint32_t channel_id, uint32_t kind) {
               : kind == net::kChannelSpeaker                                 ? kSpeaker
                                                                              : -1;
   if (which < 0) return;
-  channels_[which] = {kind, channel_id, true};
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    channels_[which] = {kind, channel_id, true};
+  }
   Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
 }
 
@@ -162,7 +170,13 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   video_socket_ = os::kInvalidSocket;
   audio_socket_ = os::kInvalidSocket;
   audio_link_ready_ = false;
-  for (auto& c : channels_) c.id = net::kChannelNotFound, c.active = false;
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    for (auto& c : channels_) {
+      c.id = net::kChannelNotFound;
+      c.active = false;
+    }
+  }
   if (media_) {
     media_->StopRecording();
     media_->LinkStateChanged(false, false);
@@ -192,8 +206,9 @@ void CNodeWindow::CloseCommand() {
   no_retry_ = true;
   if (ctx_.hosting) {
     for (int which : {kVideo, kAudio, kSpeaker}) {
-      if (channels_[which].id == net::kChannelNotFound) continue;
-      ctx_.hosting->RequestChannelRelease(ChannelFor(which), channels_[which].id);
+      const uint32_t id = channel(which).id;
+      if (id == net::kChannelNotFound) continue;
+      ctx_.hosting->RequestChannelRelease(ChannelFor(which), id);
     }
   }
   CloseSequence(0);
@@ -233,12 +248,13 @@ void CNodeWindow::ToggleChannel(int which, uint32_t kind) {
     if (!ctx_.relay) RequestAudioLink();
     return;
   }
-  ChannelEntry& c = channels_[which];
+  const ChannelEntry c = channel(which);
   if (c.id == net::kChannelNotFound) {
     ctx_.hosting->RequestChannelSetup(&audio_, kind, camera_id());
   } else {
     ctx_.hosting->RequestChannelCommand(&audio_, c.id, c.active ? net::kCommandMenu : net::kCommandStart);
-    c.active = !c.active;
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    channels_[which].active = !c.active;
   }
   Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
 }
@@ -248,7 +264,7 @@ void CNodeWindow::ToggleChannel(int which, uint32_t kind) {
 namespace node {
 
 int CNodeWindow::SendSpeakerAudio(const uint8_t* data, uint32_t length) {
-  const ChannelEntry speaker = channels_[kSpeaker];
+  const ChannelEntry speaker = channel(kSpeaker);
   if (ctx_.relay || speaker.id == net::kChannelNotFound || !speaker.active || !audio_.IsOpen()) return -1;
   net::MediaData media;
   media.channel_id = speaker.id;

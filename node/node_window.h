@@ -104,8 +104,8 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   void ParseMessage(os::SocketHandle socket) override;
   void SetNoRetry() override { no_retry_ = true; }
   std::string Key() const override;
-  uint32_t VideoChannelId() const override { return channels_[kVideo].id; }
-  uint32_t AudioChannelId() const override { return channels_[kAudio].id; }
+  uint32_t VideoChannelId() const override { return channel(kVideo).id; }
+  uint32_t AudioChannelId() const override { return channel(kAudio).id; }
   void RegisterChannel(uint32_t channel_id, uint32_t kind) override;
   void DeliverMedia(const net::MediaData& media) override;
   void StoreNodeParameters(const net::NodeParameters& params) override;
@@ -116,7 +116,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   int viewers() const { return viewers_; }
   bool no_retry() const { return no_retry_; }
   bool audio_link_ready() const { return audio_link_ready_; }
-  ChannelEntry channel(int which) const { return channels_[which]; }
+  ChannelEntry channel(int which) const;
   uint32_t notice() const { return notice_; }
   int notice_countdown() const { return notice_countdown_; }
   net::NodeParameters node_parameters() const;
@@ -185,7 +185,8 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   std::thread video_thread_, audio_thread_;
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
-  mutable std::mutex state_mutex_;  // camera ID, setup info, node parameters
+  // The receive thread reads these while the user-interface thread changes them.
+  mutable std::mutex state_mutex_;  // camera ID, channels, setup info, node parameters
   std::string camera_id_;
   std::atomic<bool> audio_link_ready_{false};
   ChannelEntry channels_[3];
