@@ -9,20 +9,11 @@
 #include "config_tool/tests/scratch_dir.h"
 #include "os/clock.h"
 #include "tools/bollard-device/sim_device.h"
+#include "config_tool/tests/recording_sink.h"
 
 namespace bollard {
 namespace {
 
-class RecordingSink : public IMessageSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& text) override {
-    questions.push_back(text);
-    return answer;
-  }
-  std::vector<std::string> messages, questions;
-  bool answer = true;
-};
 
 uint32_t Loopback() {
   uint32_t ip = 0;

@@ -2,16 +2,13 @@
 // through real proxies: login, lists, updates, relayed channels, faults.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <map>
-
 #include "fakes.h"
 #include "hosting/hosting_service.h"
 #include "net/byte_order.h"
 #include "net/list_records.h"
 #include "net/tests/loopback_server.h"
-#include "present/debug_log.h"
+#include "net/tests/proxy_fixture.h"
+#include "present/tests/log_capture.h"
 #include "world.h"
 
 namespace hosting {
@@ -34,29 +31,6 @@ std::string Word(uint32_t v) {
   return s;
 }
 
-struct LogCapture {
-  std::mutex mutex;
-  std::vector<std::string> lines;
-  LogCapture() {
-    DebugLogObserve([this](const std::string& s) {
-      std::lock_guard<std::mutex> lock(mutex);
-      lines.push_back(s);
-    });
-  }
-  ~LogCapture() { DebugLogObserve(nullptr); }
-  bool Has(const std::string& line) {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (const auto& l : lines)
-      if (l == line) return true;
-    return false;
-  }
-  bool Mentions(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (const auto& l : lines)
-      if (l.find(text) != std::string::npos) return true;
-    return false;
-  }
-};
 
 // One HostingService with recording fakes around it, threads running.
 class Harness {
@@ -386,20 +360,11 @@ TEST(HostingThreads, StopEndsBothLoopsWithinTheirWait) {
 }
 
 // Through the real proxies that the ctest fixture starts.
-std::map<std::string, std::string> ProxyFixture() {
-  std::map<std::string, std::string> values;
-  const char* path = std::getenv("HALYARD_PROXY_FIXTURE");
-  if (!path) return values;
-  std::ifstream in(path);
-  std::string k, v;
-  while (in >> k >> v) values[k] = v;
-  return values;
-}
-
 TEST_F(WithSim, LoginThroughSocks5AndHttpProxies) {
-  if (!std::getenv("HALYARD_PROXY_FIXTURE")) GTEST_SKIP() << "run under ctest to start the proxies";
-  auto fixture = ProxyFixture();
-  ASSERT_TRUE(fixture.count("socks") && fixture.count("http")) << "the proxy fixture did not start";
+  net::testing::ProxyFixture proxies = net::testing::ReadProxyFixture();
+  if (!proxies.requested) GTEST_SKIP() << "run under ctest to start the proxies";
+  ASSERT_TRUE(proxies.ok) << "the proxy fixture did not start";
+  auto& fixture = proxies.values;
   struct Case { int version; const char* port_key; bool user; };
   for (Case c : {Case{5, "socks", true}, Case{4, "socks", false}, Case{0, "http", false}}) {
     Harness h;

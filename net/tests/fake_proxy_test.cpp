@@ -11,7 +11,7 @@
 #include "net/socket_channel.h"
 #include "os/clock.h"
 #include "os/event.h"
-#include "present/debug_log.h"
+#include "present/tests/log_capture.h"
 
 namespace net {
 namespace {
@@ -24,21 +24,6 @@ using testing::SendBytes;
 // at once, in the same segment as the end of its reply.
 const std::string kGreeting = std::string("\0\0\0\x30\0\0\0\0", 8);  // KeepAlive
 
-struct LogCapture {
-  std::vector<std::string> lines;
-  LogCapture() { DebugLogObserve([this](const std::string& s) { lines.push_back(s); }); }
-  ~LogCapture() { DebugLogObserve(nullptr); }
-  bool Has(const std::string& line) const {
-    for (const auto& l : lines)
-      if (l == line) return true;
-    return false;
-  }
-  bool Mentions(const std::string& text) const {
-    for (const auto& l : lines)
-      if (l.find(text) != std::string::npos) return true;
-    return false;
-  }
-};
 
 ProxySettings Proxy(int version, uint16_t port, const std::string& user = "", const std::string& password = "") {
   ProxySettings p;

@@ -3,12 +3,10 @@
 // loopback server that speaks the framing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <string>
 
 #include "loopback_server.h"
+#include "proxy_fixture.h"
 #include "net/byte_order.h"
 #include "net/login_messages.h"
 #include "net/socket_channel.h"
@@ -20,29 +18,11 @@ using testing::LoopbackServer;
 using testing::RecvBytes;
 using testing::SendBytes;
 
-struct Fixture {
-  std::map<std::string, std::string> values;
-  bool ok = false;
-};
-
-// The fixture script writes "key value" lines. Without the variable the test
-// is being run by hand and is skipped; under ctest a missing file is a failure.
-Fixture ReadFixture() {
-  Fixture f;
-  const char* path = std::getenv("HALYARD_PROXY_FIXTURE");
-  if (!path) return f;
-  std::ifstream in(path);
-  std::string key, value;
-  while (in >> key >> value) f.values[key] = value;
-  f.ok = f.values.count("socks") && f.values.count("http");
-  return f;
-}
-
 class RealProxy : public ::testing::Test {
  protected:
   void SetUp() override {
-    fixture_ = ReadFixture();
-    if (!std::getenv("HALYARD_PROXY_FIXTURE")) GTEST_SKIP() << "run under ctest to start the proxies";
+    fixture_ = testing::ReadProxyFixture();
+    if (!fixture_.requested) GTEST_SKIP() << "run under ctest to start the proxies";
     ASSERT_TRUE(fixture_.ok) << "the proxy fixture did not start";
   }
 
@@ -81,7 +61,7 @@ class RealProxy : public ::testing::Test {
     EXPECT_EQ(9u, GetBE32(reinterpret_cast<const uint8_t*>(login.data())));
   }
 
-  Fixture fixture_;
+  testing::ProxyFixture fixture_;
 };
 
 TEST_F(RealProxy, Socks4ThroughDanted) { ExpectTunnel(Settings(4, "socks")); }

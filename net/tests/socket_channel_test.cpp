@@ -10,7 +10,7 @@
 #include "net/socket_channel.h"
 #include "os/clock.h"
 #include "os/event.h"
-#include "present/debug_log.h"
+#include "present/tests/log_capture.h"
 
 namespace net {
 namespace {
@@ -34,16 +34,6 @@ struct Recorder : MessageHandler {
   }
 };
 
-struct LogCapture {
-  std::vector<std::string> lines;
-  LogCapture() { DebugLogObserve([this](const std::string& s) { lines.push_back(s); }); }
-  ~LogCapture() { DebugLogObserve(nullptr); }
-  bool Has(const std::string& line) const {
-    for (const auto& l : lines)
-      if (l == line) return true;
-    return false;
-  }
-};
 
 ProxySettings Direct() { return ProxySettings{}; }
 

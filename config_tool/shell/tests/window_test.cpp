@@ -26,20 +26,11 @@
 #include "os/win32/handles.h"
 #include "os/win32/text.h"
 #include "tools/bollard-device/sim_device.h"
+#include "config_tool/tests/recording_sink.h"
 
 namespace bollard {
 namespace {
 
-class RecordingSink : public IMessageSink {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& text) override {
-    questions.push_back(text);
-    return answer;
-  }
-  std::vector<std::string> messages, questions;
-  bool answer = true;
-};
 
 void PumpFor(int ms) {
   uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);

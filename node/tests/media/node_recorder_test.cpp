@@ -15,7 +15,7 @@
 #include "node/media_path.h"
 #include "node/node_recorder.h"
 #include "node/tests/media/test_support.h"
-#include "present/debug_log.h"
+#include "present/tests/log_capture.h"
 #include "record/mp4_output.h"
 
 namespace node {
@@ -55,24 +55,6 @@ class SharedOutput : public record::Mp4Output {
   std::shared_ptr<record::Mp4MemoryOutput> m_target;
 };
 
-class LogCapture {
- public:
-  LogCapture() {
-    DebugLogObserve([this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_lines.push_back(line);
-    });
-  }
-  ~LogCapture() { DebugLogObserve(nullptr); }
-  std::vector<std::string> Lines() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_lines;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::vector<std::string> m_lines;
-};
 
 uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
   return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
