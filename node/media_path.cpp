@@ -79,7 +79,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       m_position.store(media.timestamp_ms);
       m_playing.store(true);
       m_endOfFile.store(false);
-      m_poster.Post(m_parentWindow, kWmNodePosition, static_cast<uintptr_t>(media.timestamp_ms & 0xFFFFFFFFu), 0);
+      m_poster.Post(m_parentWindow, os::kWmNodePosition, static_cast<uintptr_t>(media.timestamp_ms & 0xFFFFFFFFu), 0);
       if (!m_configured.load()) return;  // nothing can decode a picture before its headers
       m_liveRing.Push(media.payload, media.payload_length, media.timestamp_ms);
       return;
@@ -126,7 +126,7 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
   m_liveRing.Flush();
   if (widthChanged) {
     const uint32_t command = ScreenSizeFor(width);
-    if (command != 0) m_poster.Post(m_parentWindow, kWmCommand, command, 0);
+    if (command != 0) m_poster.Post(m_parentWindow, os::kWmCommand, command, 0);
   }
   std::lock_guard<std::mutex> picture(m_pictureLock);
   const size_t luma = size_t(width) * size_t(height);

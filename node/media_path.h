@@ -24,11 +24,6 @@ class NodeRecorder;
 class PictureSink;
 class PlaybackFeeder;
 
-// Messages the media path posts to its parent window (the view window frame).
-enum MediaMessage : uint32_t {
-  kWmCommand = 0x0111,
-  kWmNodePosition = 1425,
-};
 // Screen-size commands for the picture widths a camera sends.
 enum ScreenSizeCommand : uint32_t {
   kScreenSizeQcif = 32770,  // width 176

@@ -96,7 +96,7 @@ TEST_F(MediaPathTest, FramesBeforeAnyConfigurationAreDroppedButPositionIsPosted)
   NodeMediaPath path(2, poster, kParent, &sink, nullptr);
   path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 0x100000005ull));
   EXPECT_EQ(path.LiveRing().Count(), 0) << "a picture without headers was queued";
-  const auto positions = poster.Posts(kWmNodePosition);
+  const auto positions = poster.Posts(os::kWmNodePosition);
   ASSERT_EQ(positions.size(), 1u);
   EXPECT_EQ(positions[0].window, kParent);
   EXPECT_EQ(positions[0].wparam, 5u) << "wParam carries the low 32 bits of the timestamp";
@@ -117,7 +117,7 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   EXPECT_EQ(path.Width(), 320);
   EXPECT_EQ(path.Height(), 240);
-  auto commands = poster.Posts(kWmCommand);
+  auto commands = poster.Posts(os::kWmCommand);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].window, kParent);
   EXPECT_EQ(commands[0].wparam, kScreenSize1x);
@@ -136,7 +136,7 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   poster.Clear();
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   EXPECT_EQ(path.LiveRing().Count(), 3) << "a configuration of the same width flushed the ring";
-  EXPECT_TRUE(poster.Posts(kWmCommand).empty());
+  EXPECT_TRUE(poster.Posts(os::kWmCommand).empty());
   EXPECT_EQ(sink.Resizes().size(), 1u);
 
   // Another width: the ring is flushed and the matching command posted.
@@ -145,12 +145,12 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   EXPECT_EQ(path.Width(), 176);
   EXPECT_EQ(path.Height(), 144);
   EXPECT_EQ(path.LiveRing().Count(), 0);
-  commands = poster.Posts(kWmCommand);
+  commands = poster.Posts(os::kWmCommand);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].wparam, kScreenSizeQcif);
   const auto vga = node_test::LoadStream("test_640x480.m4v");
   path.DeliverMedia(Media(net::kMediaVideoConfig, vga.configuration, 0));
-  commands = poster.Posts(kWmCommand);
+  commands = poster.Posts(os::kWmCommand);
   ASSERT_EQ(commands.size(), 2u);
   EXPECT_EQ(commands[1].wparam, kScreenSize2x);
   EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
@@ -165,7 +165,7 @@ TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeMakesNoPictureBuffer) {
   path.DeliverMedia(Media(net::kMediaVideoConfig, std::vector<uint8_t>(headers, headers + length), 0));
   EXPECT_EQ(path.Width(), 0);
   EXPECT_FALSE(path.WithPicture([](const DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
-  EXPECT_TRUE(poster.Posts(kWmCommand).empty());
+  EXPECT_TRUE(poster.Posts(os::kWmCommand).empty());
   EXPECT_TRUE(sink.Resizes().empty());
 }
 
@@ -177,7 +177,7 @@ TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   const int slot = path.LiveRing().BeginRead();
   EXPECT_EQ(path.LiveRing().Slot(slot).timestamp, 800u) << "the 21st unit should be the one left";
   path.LiveRing().CommitRead();
-  EXPECT_EQ(poster.Posts(kWmNodePosition).size(), 21u);
+  EXPECT_EQ(poster.Posts(os::kWmNodePosition).size(), 21u);
 
   // Audio follows the same rule in its 100 slots, and needs no configuration.
   const std::vector<uint8_t> unit(48, 0x55);
