@@ -44,4 +44,28 @@ WavStatus ParseWav(const uint8_t* data, size_t length, WavInfo* info) {
   return haveFormat ? WavStatus::kNoData : WavStatus::kNoFormat;
 }
 
+bool IsVoicePcm(const WavInfo& info) {
+  return info.formatTag == 1 && info.channels == 1 && info.sampleRate == 8000 && info.bitsPerSample == 16;
+}
+
+VoicePcmStatus ReadVoicePcm(const uint8_t* data, size_t length, bool allow_raw, std::vector<int16_t>* samples,
+                            WavInfo* info) {
+  WavInfo wav;
+  size_t offset = 0, bytes = length;
+  const WavStatus status = ParseWav(data, length, &wav);
+  if (info) *info = wav;
+  if (status == WavStatus::kOk) {
+    if (!IsVoicePcm(wav)) return VoicePcmStatus::kWrongFormat;
+    offset = wav.dataOffset;
+    bytes = wav.dataLength;
+  } else if (status != WavStatus::kNotRiff || !allow_raw || (length >= 4 && std::memcmp(data, "RIFF", 4) == 0)) {
+    // A damaged WAV file is not taken for raw samples.
+    return VoicePcmStatus::kUnreadableWav;
+  }
+  samples->resize(bytes / 2);
+  for (size_t i = 0; i < samples->size(); ++i)
+    (*samples)[i] = static_cast<int16_t>(data[offset + 2 * i] | (data[offset + 2 * i + 1] << 8));
+  return VoicePcmStatus::kOk;
+}
+
 }  // namespace codec

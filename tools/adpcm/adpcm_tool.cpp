@@ -31,24 +31,19 @@ bool WriteFile(const char* path, const std::vector<uint8_t>& data) {
 }
 
 int Encode(const std::vector<uint8_t>& in, std::vector<uint8_t>* out) {
-  size_t offset = 0, length = in.size();
-  if (in.size() >= 4 && !std::memcmp(in.data(), "RIFF", 4)) {
-    codec::WavInfo info;
-    if (codec::ParseWav(in.data(), in.size(), &info) != codec::WavStatus::kOk) {
+  std::vector<int16_t> pcm;
+  codec::WavInfo info;
+  switch (codec::ReadVoicePcm(in.data(), in.size(), true, &pcm, &info)) {
+    case codec::VoicePcmStatus::kUnreadableWav:
       std::fprintf(stderr, "adpcm: not a readable WAV file\n");
       return 1;
-    }
-    if (info.formatTag != 1 || info.channels != 1 || info.sampleRate != 8000 || info.bitsPerSample != 16) {
+    case codec::VoicePcmStatus::kWrongFormat:
       std::fprintf(stderr, "adpcm: need 16-bit mono 8000 Hz PCM (have format %d, %d channels, %u Hz, %d bits)\n",
                    info.formatTag, info.channels, info.sampleRate, info.bitsPerSample);
       return 1;
-    }
-    offset = info.dataOffset;
-    length = info.dataLength;
+    case codec::VoicePcmStatus::kOk:
+      break;
   }
-  std::vector<int16_t> pcm(length / 2);
-  for (size_t i = 0; i < pcm.size(); ++i)
-    pcm[i] = static_cast<int16_t>(in[offset + 2 * i] | (in[offset + 2 * i + 1] << 8));
   codec::AdpcmEncoder enc;
   uint8_t frame[192];
   for (size_t at = 0; at < pcm.size(); at += 512) {

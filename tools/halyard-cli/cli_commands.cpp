@@ -102,9 +102,8 @@ int Play(Session& s, const Options& o) {
 int Talk(Session& s, const Options& o, std::string* reason) {
   std::ifstream in(o.args[1], std::ios::binary);
   std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  codec::WavInfo info;
-  if (codec::ParseWav(wav.data(), wav.size(), &info) != codec::WavStatus::kOk || info.formatTag != 1 ||
-      info.channels != 1 || info.sampleRate != 8000 || info.bitsPerSample != 16) {
+  std::vector<int16_t> pcm;
+  if (codec::ReadVoicePcm(wav.data(), wav.size(), false, &pcm) != codec::VoicePcmStatus::kOk) {
     *reason = o.args[1] + " is not an 8 kHz mono 16-bit WAV file";
     return kExitFailed;
   }
@@ -113,10 +112,7 @@ int Talk(Session& s, const Options& o, std::string* reason) {
     return kExitFailed;
   }
   constexpr int kSamplesPerUnit = 512;  // 192 bytes of 3-bit codes, 64 ms
-  const size_t samples = info.dataLength / 2;
-  std::vector<int16_t> pcm(samples);
-  for (size_t i = 0; i < samples; ++i)
-    pcm[i] = static_cast<int16_t>(wav[info.dataOffset + 2 * i] | (wav[info.dataOffset + 2 * i + 1] << 8));
+  const size_t samples = pcm.size();
   codec::AdpcmEncoder encoder;
   uint8_t unit[192];
   const uint64_t start = os::MonotonicMs();

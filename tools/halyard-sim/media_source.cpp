@@ -66,19 +66,11 @@ bool LoadAudioClip(const std::string& path, AudioClip* clip, std::string* error)
     *error = "cannot read " + path;
     return false;
   }
-  size_t offset = 0, length = data.size();
-  codec::WavInfo info;
-  if (codec::ParseWav(data.data(), data.size(), &info) == codec::WavStatus::kOk) {
-    if (info.formatTag != 1 || info.channels != 1 || info.sampleRate != 8000 || info.bitsPerSample != 16) {
-      *error = path + " is not 8 kHz mono 16-bit PCM";
-      return false;
-    }
-    offset = info.dataOffset;
-    length = info.dataLength;
+  std::vector<int16_t> pcm;
+  if (codec::ReadVoicePcm(data.data(), data.size(), true, &pcm) != codec::VoicePcmStatus::kOk) {
+    *error = path + " is not 8 kHz mono 16-bit PCM";
+    return false;
   }
-  std::vector<int16_t> pcm(length / 2);
-  for (size_t i = 0; i < pcm.size(); ++i)
-    pcm[i] = static_cast<int16_t>(data[offset + 2 * i] | (data[offset + 2 * i + 1] << 8));
   *clip = EncodeUnits(pcm);
   if (clip->empty()) {
     *error = path + " is shorter than one audio unit";

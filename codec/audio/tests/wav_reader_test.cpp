@@ -77,5 +77,26 @@ TEST(WavReader, RefusesBrokenFiles) {
   EXPECT_NE(ParseWav(v.data(), v.size(), &info), WavStatus::kOk);
 }
 
+TEST(VoicePcm, WavSamplesRawOnlyWhenAllowedAndNeverFromADamagedWav) {
+  std::vector<int16_t> pcm;
+  const std::vector<uint8_t> wav = Wav(4, 4, false);
+  ASSERT_EQ(ReadVoicePcm(wav.data(), wav.size(), false, &pcm), VoicePcmStatus::kOk);
+  EXPECT_EQ(pcm, (std::vector<int16_t>{0x1111, 0x1111}));
+
+  const std::vector<uint8_t> raw = {0x01, 0x80, 0xFF, 0x7F, 0x05};
+  EXPECT_EQ(ReadVoicePcm(raw.data(), raw.size(), false, &pcm), VoicePcmStatus::kUnreadableWav);
+  ASSERT_EQ(ReadVoicePcm(raw.data(), raw.size(), true, &pcm), VoicePcmStatus::kOk);
+  EXPECT_EQ(pcm, (std::vector<int16_t>{-32767, 32767})) << "little-endian samples, a stray last byte ignored";
+
+  std::vector<uint8_t> cut(wav.begin(), wav.begin() + 20);  // "RIFF" but no format chunk
+  EXPECT_EQ(ReadVoicePcm(cut.data(), cut.size(), true, &pcm), VoicePcmStatus::kUnreadableWav);
+
+  std::vector<uint8_t> stereo = Wav(4, 4, false);
+  stereo[22] = 2;  // channels
+  WavInfo info;
+  EXPECT_EQ(ReadVoicePcm(stereo.data(), stereo.size(), true, &pcm, &info), VoicePcmStatus::kWrongFormat);
+  EXPECT_EQ(2, info.channels);
+}
+
 }  // namespace
 }  // namespace codec
