@@ -27,9 +27,12 @@ if command -v pulseaudio >/dev/null 2>&1; then
     >/dev/null 2>&1 || true
 fi
 
+# Runs from an EXIT trap under `set -e`: no failing command may end it early.
 halyard_test_env_stop() {
-  [ -n "${HALYARD_XVFB_PID:-}" ] && kill "$HALYARD_XVFB_PID" 2>/dev/null
-  command -v pulseaudio >/dev/null 2>&1 && pulseaudio --kill >/dev/null 2>&1
-  command -v wineserver >/dev/null 2>&1 && wineserver -k >/dev/null 2>&1
+  if [ -n "${HALYARD_XVFB_PID:-}" ]; then kill "$HALYARD_XVFB_PID" 2>/dev/null || true; fi
+  if command -v pulseaudio >/dev/null 2>&1; then pulseaudio --kill >/dev/null 2>&1 || true; fi
+  if command -v wineserver >/dev/null 2>&1; then
+    WINEPREFIX="${WINEPREFIX:-${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-wine}}" wineserver -k >/dev/null 2>&1 || true
+  fi
   return 0
 }
