@@ -4,10 +4,12 @@ add_library(halyard_video_decoder STATIC
   ${video_decoder_dir}/video_decoder.cpp
   ${video_decoder_dir}/bitstream/bit_reader.cpp
   ${video_decoder_dir}/bitstream/vlc_tables.cpp
+  ${video_decoder_dir}/bitstream/rvlc_table.cpp
   ${video_decoder_dir}/headers/stream_headers.cpp
   ${video_decoder_dir}/headers/picture_headers.cpp
   ${video_decoder_dir}/macroblock/scan_tables.cpp
   ${video_decoder_dir}/macroblock/mb_syntax.cpp
+  ${video_decoder_dir}/macroblock/reversible_coefficients.cpp
   ${video_decoder_dir}/macroblock/intra_blocks.cpp
   ${video_decoder_dir}/macroblock/inter_blocks.cpp
   ${video_decoder_dir}/macroblock/picture_loops.cpp

@@ -176,10 +176,11 @@ bool BuildVlcLookup(const VlcCode* codes, int count, int bits, VlcEntry* out) {
 
 namespace {
 
-void Place(TcoefTable& t, const char* bits, uint8_t last, uint8_t run, uint8_t level) {
+template <typename Table>
+void Place(Table& t, const char* bits, uint8_t last, uint8_t run, uint8_t level) {
   int len = CodeLength(bits);
-  uint32_t first = CodeValue(bits) << (TcoefTable::kBits - len);
-  for (uint32_t k = 0; k < (1u << (TcoefTable::kBits - len)); ++k) {
+  uint32_t first = CodeValue(bits) << (Table::kBits - len);
+  for (uint32_t k = 0; k < (1u << (Table::kBits - len)); ++k) {
     t.entries[first + k] = TcoefEntry::Make(len, last, run, level);
   }
 }
@@ -195,6 +196,19 @@ void BuildTcoef(const TcoefCode* codes, int count, TcoefTable& t) {
   Place(t, kTcoefEscape, 0, 0, 0);
 }
 
+void BuildRvlc(bool intra, RvlcTable& t) {
+  std::memset(&t, 0, sizeof(t));
+  for (int i = 0; i < kRvlcCount; ++i) {
+    const RvlcCode& c = kRvlcCodes[i];
+    if (intra) {
+      Place(t, c.bits, c.intraLast, c.intraRun, c.intraLevel);
+    } else {
+      Place(t, c.bits, c.interLast, c.interRun, c.interLevel);
+    }
+  }
+  Place(t, kRvlcEscape, 0, 0, 0);
+}
+
 struct TableHolder {
   VlcTables t;
   TableHolder() {
@@ -206,6 +220,8 @@ struct TableHolder {
     BuildVlcLookup(kDcSizeChromaCodes, kDcSizeChromaCount, VlcTables::kDcBits, t.dcChroma);
     BuildTcoef(kTcoefIntraCodes, kTcoefIntraCount, t.intra);
     BuildTcoef(kTcoefInterCodes, kTcoefInterCount, t.inter);
+    BuildRvlc(true, t.rvlcIntra);
+    BuildRvlc(false, t.rvlcInter);
   }
 };
 

@@ -39,6 +39,16 @@ extern const TcoefCode kTcoefIntraCodes[];
 extern const int kTcoefIntraCount;
 extern const char* const kTcoefEscape;
 
+// Reversible TCOEF code word with its intra and its inter meaning.
+struct RvlcCode {
+  const char* bits;
+  uint8_t intraLast, intraRun, intraLevel;
+  uint8_t interLast, interRun, interLevel;
+};
+extern const RvlcCode kRvlcCodes[];
+extern const int kRvlcCount;
+extern const char* const kRvlcEscape;
+
 // Flat lookup: index by Show(bits); len 0 marks an invalid code.
 struct VlcEntry {
   int16_t value;
@@ -67,6 +77,12 @@ struct TcoefTable {
   uint8_t maxRun[2][32];    // RMAX by last, level (0 if no code)
 };
 
+// Reversible words are up to 15 bits long; escape entries have level 0.
+struct RvlcTable {
+  static constexpr int kBits = 15;
+  TcoefEntry entries[1 << kBits];
+};
+
 struct VlcTables {
   static constexpr int kMcbpcBits = 9;
   static constexpr int kCbpyBits = 6;
@@ -80,6 +96,8 @@ struct VlcTables {
   VlcEntry dcChroma[1 << kDcBits];
   TcoefTable intra;
   TcoefTable inter;
+  RvlcTable rvlcIntra;
+  RvlcTable rvlcInter;
 };
 
 // Built on first use (thread-safe) and shared by every decoder.

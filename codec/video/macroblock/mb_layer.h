@@ -18,6 +18,9 @@ bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff);
 // Run/level events into block[scan[pos]] from pos = first on. Returns the scan
 // position after the last coefficient, or -1 on an invalid code or overrun.
 int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra);
+// The same with the reversible code (reversible_coefficients.cpp).
+int ReadReversibleCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first,
+                               bool intra);
 
 // Reconstruction (intra_blocks.cpp, inter_blocks.cpp).
 bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs);

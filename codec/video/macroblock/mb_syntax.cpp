@@ -150,6 +150,7 @@ bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff) {
 }
 
 int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra) {
+  if (d.hc.h.reversibleVlc) return ReadReversibleCoefficients(d, block, scan, first, intra);
   BitReader& br = d.hc.br;
   const bool shortHeader = d.hc.h.shortVideoHeader;
   const TcoefTable& t = (intra && !shortHeader) ? d.vlc->intra : d.vlc->inter;

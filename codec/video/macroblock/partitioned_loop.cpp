@@ -131,12 +131,6 @@ void PartitionedLoop(DecoderContext& d, int mb) {
   for (;;) {
     int n = 0;
     bool ok = d.IsP() ? InterPartitions(d, mb, &n) : IntraPartitions(d, mb, &n);
-    if (ok && c.h.reversibleVlc) {
-      // Reversible texture codes are not decoded: the packet is rebuilt from
-      // its first two partitions (vectors, DC values) and the texture is
-      // stepped over by the search for the next marker.
-      for (int i = 0; i < n; ++i) d.Cur()[mb + i].cbp = 0;
-    }
     if (ok) {
       for (int i = 0; i < n; ++i, ++mb) {
         if (!DecodeTexture(d, mb)) {
@@ -147,7 +141,6 @@ void PartitionedLoop(DecoderContext& d, int mb) {
     }
     if (!ok) c.status = DecodeStatus::MacroblockError;
     if (ok && mb >= d.mbCount) break;
-    if (ok && c.h.reversibleVlc) c.status = DecodeStatus::MacroblockError;
     if (c.br.Exhausted() || !NextPacket(d, &mb)) break;
   }
   FinishPicture(d, mb, mb >= d.mbCount && c.status == DecodeStatus::Ok);

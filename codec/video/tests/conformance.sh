@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Decoder conformance: streams made by ffmpeg's encoders are decoded by m4vdec
-# and by ffmpeg; every frame must be present and match within the PSNR limits,
-# and m4vdec's portable kernels must reproduce its processor-specific ones exactly.
+# Decoder conformance: streams made by ffmpeg's encoders, and reversible-texture
+# streams made by our test writer (no encoder here writes those), are decoded by
+# m4vdec and by ffmpeg; every frame must be present and match within the PSNR
+# limits, and m4vdec's portable kernels must reproduce its processor-specific
+# ones exactly.
 #
-#   conformance.sh M4VDEC [EMULATOR...]
+#   conformance.sh [--writer PARTITIONED_STREAM] M4VDEC [EMULATOR...]
 # M4VDEC decodes and computes the PSNR; a Windows build runs through EMULATOR.
 set -u
+writer=""
+if [ "${1:-}" = "--writer" ]; then writer="$2"; shift 2; fi
 dec="$1"; shift
 emu=("$@")
 # Paths as the decoder sees them (Windows paths under Wine).
@@ -37,21 +41,12 @@ cases=(
   "xvid_cif 352x288 -c:v libxvid -g 30 -qscale:v 3"
 )
 
-for c in "${cases[@]}"; do
-  set -- $c
-  name="$1"; size="$2"; shift 2
-  fmt=m4v
-  case "$name" in h263*) fmt=h263 ;; esac
-  src="$work/$name.$fmt"
-  # "motion" streams scroll the picture: large vectors, wider fcodes, vectors over the border.
-  input="testsrc2=size=$size:rate=25"
-  case "$name" in *motion*) input="$input,scroll=h=0.03:v=0.02" ;; esac
-  if ! ffmpeg -v error -y -f lavfi -i "$input" -frames:v 40 "$@" -f "$fmt" "$src"; then
-    echo "FAIL $name: ffmpeg could not encode"; fail=1; continue
-  fi
+# check NAME SIZE SOURCE: decode with ffmpeg and m4vdec and compare.
+check() {
+  local name="$1" size="$2" src="$3" nref nout avg worst report verdict
   ffmpeg -v error -y -i "$src" -fps_mode passthrough -f rawvideo -pix_fmt yuv420p "$work/$name.ref.yuv"
   if ! "${emu[@]}" "$dec" "$(hostpath "$src")" "$(hostpath "$work/$name.out.yuv")" 2>/dev/null; then
-    echo "FAIL $name: m4vdec failed"; fail=1; continue
+    echo "FAIL $name: m4vdec failed"; fail=1; return
   fi
   # The portable kernels must give the very same pictures.
   "${emu[@]}" "$dec" --plain "$(hostpath "$src")" "$(hostpath "$work/$name.plain.yuv")" 2>/dev/null
@@ -69,6 +64,31 @@ for c in "${cases[@]}"; do
   fi
   echo "$verdict $name: frames $nout/$nref average $avg dB worst $worst dB"
   [ "$verdict" = ok ] || fail=1
+}
+
+for c in "${cases[@]}"; do
+  set -- $c
+  name="$1"; size="$2"; shift 2
+  fmt=m4v
+  case "$name" in h263*) fmt=h263 ;; esac
+  src="$work/$name.$fmt"
+  # "motion" streams scroll the picture: large vectors, wider fcodes, vectors over the border.
+  input="testsrc2=size=$size:rate=25"
+  case "$name" in *motion*) input="$input,scroll=h=0.03:v=0.02" ;; esac
+  if ! ffmpeg -v error -y -f lavfi -i "$input" -frames:v 40 "$@" -f "$fmt" "$src"; then
+    echo "FAIL $name: ffmpeg could not encode"; fail=1; continue
+  fi
+  check "$name" "$size" "$src"
 done
+
+if [ -n "$writer" ]; then
+  for seed in 0 1; do  # 0: every word of the reversible table; 1: random content
+    src="$work/reversible_$seed.m4v"
+    if ! "${emu[@]}" "$writer" "$seed" "$(hostpath "$src")"; then
+      echo "FAIL reversible_$seed: the test writer failed"; fail=1; continue
+    fi
+    check "reversible_$seed" 176x144 "$src"
+  done
+fi
 [ $fail -eq 0 ] && echo "conformance: all streams within limits"
 exit $fail

@@ -266,43 +266,6 @@ TEST(StreamStart, ReleaseStartsANewStream) {
 namespace video_test {
 namespace {
 
-TEST(StreamStart, ReversibleTextureIsSteppedOverKeepingVectorsAndDc) {
-  VolFields f;
-  f.width = 16;
-  f.height = 16;
-  f.resyncDisable = false;
-  f.partitioned = true;
-  f.reversible = true;
-  TestBitWriter w;
-  WriteVol(w, f);
-  WriteVopHeader(w, false, 5, 1, true, 4);
-  w.PutCode("1");                 // MCBPC: intra, cbpc 0
-  w.PutCode("0000 1");            // DC size 6 for luma block 0
-  w.Put(170 - 128, 6);            // level 170
-  for (int b = 1; b < 4; ++b) w.PutCode("011");
-  w.PutCode("11");
-  w.PutCode("11");
-  w.Put(0x6B001, 19);             // DC marker
-  w.Put(0, 1);                    // no AC prediction
-  w.PutCode("11");                // CBPY 15: texture follows
-  w.Put(0x5A5A5, 20);             // reversible texture codes, not decoded
-  w.Stuff();
-  VideoDecoder dec;
-  EXPECT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  const uint8_t* pic = dec.ProducePicture();
-  ASSERT_NE(pic, nullptr);
-  EXPECT_EQ(pic[0], 170);
-  EXPECT_EQ(pic[255], 170);
-  EXPECT_EQ(pic[256], 128);
-}
-
-}  // namespace
-}  // namespace video_test
-
-namespace video_test {
-namespace {
-
 // One 16x16 intra macroblock: top-left 8x8 at 50, the rest of the luma at 200.
 std::vector<uint8_t> TwoLevelIntraVop() {
   TestBitWriter w;

@@ -29,6 +29,7 @@ class TestBitWriter {
       if (*p == '0' || *p == '1') PutBit(*p - '0');
   }
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  size_t BitCount() const { return bytes_.size() * 8 - (used_ ? 8 - used_ : 0); }
 
  private:
   std::vector<uint8_t> bytes_;
@@ -94,7 +95,8 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
 
 // VOP header up to and including the quantiser (and fcode for P).
 inline void WriteVopHeader(TestBitWriter& w, bool p, int incrementBits, uint32_t increment,
-                           bool coded, int quant, int fcode = 1, int rounding = 0) {
+                           bool coded, int quant, int fcode = 1, int rounding = 0,
+                           int dcThreshold = 0) {
   w.Put(0x1B6, 32);
   w.Put(p ? 1 : 0, 2);
   w.Put(0, 1);      // modulo time base
@@ -104,7 +106,7 @@ inline void WriteVopHeader(TestBitWriter& w, bool p, int incrementBits, uint32_t
   w.Put(coded, 1);
   if (!coded) return;
   if (p) w.Put(rounding, 1);
-  w.Put(0, 3);      // intra_dc_vlc_thr 0: DC sizes always coded
+  w.Put(dcThreshold, 3);  // intra_dc_vlc_thr: 0 DC sizes always coded, 7 never
   w.Put(quant, 5);
   if (p) w.Put(fcode, 3);
 }
