@@ -20,7 +20,7 @@ def units(b, short):
 
 
 for name, size_byte, short in (('resync_qcif.m4v', 0, False), ('partitioned_qcif.m4v', 8, False),
-                               ('gobs_qcif.h263', 0, True)):
+                               ('gobs_qcif.h263', 0, True), ('reversible_qcif.m4v', 0, False)):
     b = open(os.path.join(data, name), 'rb').read()
     us = units(b, short)[:4]
     blob = bytes([size_byte]) + b''.join(len(u).to_bytes(2, 'big') + u for u in us)

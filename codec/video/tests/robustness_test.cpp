@@ -104,7 +104,8 @@ TEST_P(DamagedStream, LostUnitsDropPicturesUntilTheNextIntraPicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, DamagedStream,
-                         ::testing::Values("resync_qcif.m4v", "partitioned_qcif.m4v", "gobs_qcif.h263"));
+                         ::testing::Values("resync_qcif.m4v", "partitioned_qcif.m4v", "gobs_qcif.h263",
+                                           "reversible_qcif.m4v"));
 
 // Finds the byte offsets of the resync markers of an I picture unit (17 bits
 // 0000 0000 0000 0000 1 at byte boundaries after stuffing).
