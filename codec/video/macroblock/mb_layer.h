@@ -18,6 +18,15 @@ bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff);
 // Run/level events into block[scan[pos]] from pos = first on. Returns the scan
 // position after the last coefficient, or -1 on an invalid code or overrun.
 int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra);
+// Puts one event's level at scan position *pos + run and moves *pos past it;
+// false when the run leads out of the block.
+inline bool PlaceEvent(int16_t* block, const uint8_t* scan, int* pos, int run, int level) {
+  *pos += run;
+  if (*pos >= 64) return false;
+  block[scan[*pos]] = static_cast<int16_t>(level);
+  ++*pos;
+  return true;
+}
 // The same with the reversible code (reversible_coefficients.cpp).
 int ReadReversibleCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first,
                                bool intra);

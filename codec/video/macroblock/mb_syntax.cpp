@@ -165,10 +165,7 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
       run = e->Run();
       level = (bits >> (TcoefTable::kBits - e->Len())) & 1 ? -e->Level() : e->Level();
       br.Skip(e->Len() + 1);
-      pos += run;
-      if (pos >= 64) return -1;
-      block[scan[pos]] = static_cast<int16_t>(level);
-      ++pos;
+      if (!PlaceEvent(block, scan, &pos, run, level)) return -1;
       if (last) return pos;
       continue;
     }
@@ -205,10 +202,7 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
       br.Skip(1);
       if (level == 0) return -1;
     }
-    pos += run;
-    if (pos >= 64) return -1;
-    block[scan[pos]] = static_cast<int16_t>(level);
-    ++pos;
+    if (!PlaceEvent(block, scan, &pos, run, level)) return -1;
     if (last) return pos;
   }
 }

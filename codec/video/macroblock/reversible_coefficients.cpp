@@ -41,10 +41,7 @@ int ReadReversibleCoefficients(DecoderContext& d, int16_t* block, const uint8_t*
     } else if (!ReadReversibleEscape(br, &last, &run, &level)) {
       return -1;
     }
-    pos += run;
-    if (pos >= 64) return -1;
-    block[scan[pos]] = static_cast<int16_t>(level);
-    ++pos;
+    if (!PlaceEvent(block, scan, &pos, run, level)) return -1;
     if (last) return pos;
   }
 }
