@@ -155,9 +155,9 @@ class PartitionedStreamWriter {
   void WritePicture(int index) {
     const bool p = index % o_.intraPeriod != 0;
     dcApart_ = !o_.dcAsCoefficient || index % 3 != 2;
-    WriteVopHeader(w_, p, IncrementBits(kResolution), static_cast<uint32_t>(index % kResolution),
-                   true, o_.quant, 1,
-                   0, dcApart_ ? 0 : 7);
+    const uint32_t increment = static_cast<uint32_t>(index % kResolution);
+    WriteVopHeader(w_, p, IncrementBits(kResolution), increment, true, o_.quant, 1, 0,
+                   dcApart_ ? 0 : 7);
     const int mbs = MbCount();
     const int markerBits = 17;  // I pictures, and P pictures with fcode 1
     textureOffsets_.emplace_back();
@@ -205,11 +205,12 @@ class PartitionedStreamWriter {
     return m;
   }
 
-  // One to eight events; about one in six needs the escape.
+  // One to eight events; one in six has a long run or a large level, which
+  // mostly takes the escape.
   std::vector<CoefEvent> RandomBlock(bool intra) {
-    std::vector<CoefEvent> events;
     int pos = intra && dcApart_ ? 1 : 0;
     if (o_.blocks) return o_.blocks(intra, pos);
+    std::vector<CoefEvent> events;
     const int count = 1 + Rand(8);
     for (int i = 0; i < count && pos < 64; ++i) {
       const int run = Rand(6) == 0 ? Rand(64 - pos) : Rand(4 < 64 - pos ? 4 : 64 - pos);

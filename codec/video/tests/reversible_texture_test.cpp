@@ -30,7 +30,7 @@ bool IsSymmetricCore(const std::string& core) {
   return count == (ends == '1' ? 2 : 3);
 }
 
-TEST(ReversibleTable, WordsReadTheSameFromBothEndsAndMeaningsAreUnique) {
+TEST(ReversibleTable, WordsDecodeFromBothEndsAndMeaningsAreUnique) {
   std::vector<std::string> words{Bits(video::kRvlcEscape)};
   std::set<int> intra, inter;
   for (int i = 0; i < video::kRvlcCount; ++i) {
