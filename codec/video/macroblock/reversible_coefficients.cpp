@@ -9,14 +9,14 @@ namespace {
 // ESCAPE, a '1', last, run (6), marker, level (11), marker, ESCAPE again and
 // the sign. The closing ESCAPE is what a backward reader would meet first, so
 // both it and the markers must be intact; a zero level has no meaning.
-bool ReadReversibleEscape(BitReader& br, int* last, int* run, int* level) {
-  br.Skip(4);
+bool ReadReversibleEscape(BitReader& br, int escapeLength, int* last, int* run, int* level) {
+  br.Skip(escapeLength);
   if (!br.Get1()) return false;
   *last = static_cast<int>(br.Get1());
   *run = static_cast<int>(br.Get(6));
   if (!br.Get1()) return false;
   const int magnitude = static_cast<int>(br.Get(11));
-  if (!br.Get1() || br.Get(4) != 0 || magnitude == 0) return false;
+  if (!br.Get1() || br.Get(escapeLength) != 0 || magnitude == 0) return false;  // ESCAPE is all zeros
   *level = br.Get1() ? -magnitude : magnitude;
   return true;
 }
@@ -38,7 +38,7 @@ int ReadReversibleCoefficients(DecoderContext& d, int16_t* block, const uint8_t*
       run = e.Run();
       level = (bits >> (RvlcTable::kBits - e.Len())) & 1 ? -e.Level() : e.Level();
       br.Skip(e.Len() + 1);
-    } else if (!ReadReversibleEscape(br, &last, &run, &level)) {
+    } else if (!ReadReversibleEscape(br, e.Len(), &last, &run, &level)) {
       return -1;
     }
     if (!PlaceEvent(block, scan, &pos, run, level)) return -1;
