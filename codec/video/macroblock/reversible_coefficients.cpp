@@ -16,7 +16,8 @@ bool ReadReversibleEscape(BitReader& br, int escapeLength, int* last, int* run, 
   *run = static_cast<int>(br.Get(6));
   if (!br.Get1()) return false;
   const int magnitude = static_cast<int>(br.Get(11));
-  if (!br.Get1() || br.Get(escapeLength) != 0 || magnitude == 0) return false;  // ESCAPE is all zeros
+  // The closing ESCAPE, like the opening one, is all zeros.
+  if (!br.Get1() || br.Get(escapeLength) != 0 || magnitude == 0) return false;
   *level = br.Get1() ? -magnitude : magnitude;
   return true;
 }

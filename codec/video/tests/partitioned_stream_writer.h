@@ -32,8 +32,9 @@ inline void PutReversibleEvent(TestBitWriter& w, bool intra, const CoefEvent& e)
   const int magnitude = e.level < 0 ? -e.level : e.level;
   for (int i = 0; i < video::kRvlcCount; ++i) {
     const video::RvlcCode& c = video::kRvlcCodes[i];
-    const bool match = intra ? (c.intraLast == e.last && c.intraRun == e.run && c.intraLevel == magnitude)
-                             : (c.interLast == e.last && c.interRun == e.run && c.interLevel == magnitude);
+    const bool match =
+        intra ? (c.intraLast == e.last && c.intraRun == e.run && c.intraLevel == magnitude)
+              : (c.interLast == e.last && c.interRun == e.run && c.interLevel == magnitude);
     if (match) {
       w.PutCode(c.bits);
       w.PutBit(e.level < 0);
