@@ -112,8 +112,9 @@ int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video) {
   (video ? video_socket_ : audio_socket_) = channel.socket();
   channel.SetNonBlocking(true);
   if (video)
-    DebugLog("CNodeWindow::CS_VSConnectThread = m_hVideoSock = %d [ %d ] \n", static_cast<int>(channel.socket()),
-             ctx_.index);
+    // A socket handle is 64 bits wide on Win64: print it whole.
+    DebugLog("CNodeWindow::CS_VSConnectThread = m_hVideoSock = %lld [ %d ] \n",
+             static_cast<long long>(channel.socket()), ctx_.index);
   return 0;
 }
 

@@ -1,6 +1,8 @@
 # Sourced by scripts/check.sh: a display and a sound server for the Windows tests.
 # Xvfb gives windows somewhere to appear; PulseAudio with a null sink and a pipe
 # source stands in for the sound card and the microphone.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
 HALYARD_RUN_DIR="${HALYARD_RUN_DIR:-/tmp/halyard-run-$$}"
 mkdir -p "$HALYARD_RUN_DIR"
 export HALYARD_RUN_DIR
@@ -32,7 +34,10 @@ halyard_test_env_stop() {
   if [ -n "${HALYARD_XVFB_PID:-}" ]; then kill "$HALYARD_XVFB_PID" 2>/dev/null || true; fi
   if command -v pulseaudio >/dev/null 2>&1; then pulseaudio --kill >/dev/null 2>&1 || true; fi
   if command -v wineserver >/dev/null 2>&1; then
-    WINEPREFIX="${WINEPREFIX:-${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-wine}}" wineserver -k >/dev/null 2>&1 || true
+    local arch
+    for arch in win32 win64; do
+      (halyard_wine_use "$arch" && wineserver -k >/dev/null 2>&1) || true
+    done
   fi
   return 0
 }

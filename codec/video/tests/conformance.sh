@@ -12,9 +12,9 @@ writer=""
 if [ "${1:-}" = "--writer" ]; then writer="$2"; shift 2; fi
 dec="$1"; shift
 emu=("$@")
-# Paths as the decoder sees them (Windows paths under Wine).
+# Paths as the decoder sees them (Windows paths under the decoder's own Wine).
 hostpath() {
-  if [ ${#emu[@]} -gt 0 ]; then "${emu[@]}" winepath -w "$1" 2>/dev/null | tr -d '\r'; else echo "$1"; fi
+  if [ ${#emu[@]} -gt 0 ]; then "${emu[@]}" --like "$dec" winepath -w "$1" 2>/dev/null | tr -d '\r'; else echo "$1"; fi
 }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -1,0 +1,41 @@
+# Sourced by the Wine helpers: which loader and which prefix serve a Windows
+# program of a given bitness. A 64-bit program needs the 64-bit loader and a
+# 64-bit prefix; a 32-bit program the 32-bit loader and a 32-bit prefix (this
+# Wine has no 32-on-64 mode, and some machines cannot execute the 32-bit
+# loader at all).
+#
+#   halyard_wine_arch_of FILE   prints win64 for a PE32+ x86-64 program,
+#                               win32 for a PE32 i386 one, nothing otherwise
+#   halyard_wine_use ARCH       exports WINEPREFIX, WINEARCH and
+#                               HALYARD_WINE_LOADER for win32 or win64
+
+# The PE machine field: 2 bytes at the offset stored at 0x3c, plus 4 ("PE\0\0").
+halyard_wine_arch_of() {
+  local file=$1 pe machine
+  [ -f "$file" ] || return 0
+  [ "$(head -c 2 "$file" 2>/dev/null)" = "MZ" ] || return 0
+  pe=$(od -An -t u4 -j 60 -N 4 "$file" 2>/dev/null | tr -d ' ')
+  [ -n "$pe" ] || return 0
+  machine=$(od -An -t x2 -j $((pe + 4)) -N 2 "$file" 2>/dev/null | tr -d ' ')
+  case "$machine" in
+    8664) echo win64 ;;
+    014c) echo win32 ;;
+  esac
+}
+
+halyard_wine_use() {
+  local base="${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-wine}"
+  case "$1" in
+    win64)
+      export WINEPREFIX="${base}64" WINEARCH=win64
+      HALYARD_WINE_LOADER=/usr/lib/wine/wine64
+      ;;
+    *)
+      export WINEPREFIX="$base" WINEARCH=win32
+      HALYARD_WINE_LOADER=/usr/lib/wine/wine
+      ;;
+  esac
+  # Debian's plain `wine` picks its loader itself; elsewhere use what is on PATH.
+  [ -x "$HALYARD_WINE_LOADER" ] || HALYARD_WINE_LOADER=wine
+  export HALYARD_WINE_LOADER
+}
