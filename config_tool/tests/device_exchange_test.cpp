@@ -223,7 +223,7 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
   EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
 }
 
-TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
+TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   bollard_sim::SimConfig config;
   config.apply_silent = true;
   StartDevice(config);
@@ -240,6 +240,16 @@ TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
   ApplyNetworkSettings(nameless, scratch_.path(), *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size()) << "nothing is sent without a host name";
+
+  // A file longer than Apply sends is called too large, not unopenable.
+  sink_.messages.clear();
+  NetworkSettings huge = StaticSettings();
+  huge.static_host_name.assign(9000, 'h');
+  ApplyNetworkSettings(huge, scratch_.path(), *link_, &entries, sink_, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"File too large for config data = " + scratch_.path() +
+                                      "eth0 (more than 8192 bytes)"}),
+            sink_.messages);
+  EXPECT_EQ(1u, device_.received_configs().size());
 
   sink_.messages.clear();
   ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", *link_, &entries, sink_, nullptr);
