@@ -600,36 +600,59 @@ TEST_F(BollardWindows, UserDialogForModifyKeepsTheIdFixed) {
   EXPECT_TRUE(sink_.messages.empty());
 }
 
-// Only for a look by eye: the real message boxes of the shell's seam, closed by
-// a helper thread once they have been saved.
-TEST(MessageBoxShots, RealBoxesShowTheirTexts) {
-  if (!std::getenv("BOLLARD_SHOT_DIR")) GTEST_SKIP() << "pictures only with BOLLARD_SHOT_DIR";
-  CMessageBoxSink sink;
-  auto close_later = [](const char* name, int button) {
-    return std::thread([name, button] {
-      HWND box = nullptr;
-      for (int i = 0; i < 200 && !box; ++i) {
-        Sleep(20);
-        box = FindWindowW(L"#32770", L"Bollard");
-      }
-      Sleep(300);
-      Shot(box, name);
-      PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    });
-  };
-  std::thread closer = close_later("message_korean", IDOK);
-  sink.ShowMessage("Windows 소켓 초기화에 실패하였습니다.");
-  closer.join();
-  closer = close_later("message_question", IDNO);
-  EXPECT_FALSE(sink.AskYesNo("Are you sure to delete this user account?"));
-  closer.join();
+BOOL CALLBACK FindDialogBox(HWND window, LPARAM found) {
+  wchar_t cls[16] = {};
+  GetClassNameW(window, cls, 16);
+  if (std::wstring(cls) != L"#32770") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
 }
 
-TEST(Win32Text, KoreanRoundTripsThroughUtf16) {
-  std::string text = "Windows 소켓 초기화에 실패하였습니다.";
-  std::wstring wide = win32::Widen(text);
-  EXPECT_EQ(L'\uC18C', wide[8]);
-  EXPECT_EQ(text, win32::Narrow(wide));
+// What a box on `thread` showed, read by a helper thread that then presses
+// `button` (the box is modal). It looks only at that thread's windows: other
+// test processes share the Wine desktop.
+struct SeenBox {
+  std::string caption, text;
+  bool has_yes = false, has_no = false;
+};
+std::thread AnswerBox(DWORD thread, const char* shot_name, int button, SeenBox* seen) {
+  return std::thread([=] {
+    HWND box = nullptr;
+    for (int i = 0; i < 500 && !box; ++i) {
+      Sleep(20);
+      EnumThreadWindows(thread, FindDialogBox, reinterpret_cast<LPARAM>(&box));
+    }
+    if (!box) return;
+    seen->caption = WindowText(box);
+    seen->text = WindowText(GetDlgItem(box, 0xFFFF));
+    seen->has_yes = GetDlgItem(box, IDYES) != nullptr;
+    seen->has_no = GetDlgItem(box, IDNO) != nullptr;
+    Shot(box, shot_name);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  });
+}
+
+// The shell's real message boxes: caption, the text in Korean as well, and
+// the answer of a question box.
+TEST(MessageBoxSink, RealBoxesShowTheirTextsAndReturnTheAnswer) {
+  CMessageBoxSink sink;
+  const DWORD self = GetCurrentThreadId();
+  SeenBox message;
+  std::thread answer = AnswerBox(self, "message_korean", IDOK, &message);
+  sink.ShowMessage("Windows 소켓 초기화에 실패하였습니다.");
+  answer.join();
+  EXPECT_EQ("Bollard", message.caption);
+  EXPECT_EQ("Windows 소켓 초기화에 실패하였습니다.", message.text);
+  EXPECT_FALSE(message.has_no);
+
+  for (int button : {IDNO, IDYES}) {
+    SeenBox question;
+    answer = AnswerBox(self, "message_question", button, &question);
+    EXPECT_EQ(button == IDYES, sink.AskYesNo("Are you sure to delete this user account?"));
+    answer.join();
+    EXPECT_EQ("Are you sure to delete this user account?", question.text);
+    EXPECT_TRUE(question.has_yes && question.has_no);
+  }
 }
 
 }  // namespace
