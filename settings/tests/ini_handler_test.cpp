@@ -151,13 +151,6 @@ TEST_F(IniHandlerTest, KoreanTextsOfAUnicodeFileComeBackIntact) {
   EXPECT_EQ(catalogue[0].devices[0].code, 7);
 }
 
-TEST_F(IniHandlerTest, KoreanDefaultsSurviveWithoutAFile) {
-  ini().Initialise(folder_.File("absent.ini"));
-  ini().ShowMessage(text::kPresetErrorOverMaxNum, {16LL});
-  EXPECT_EQ(boxes_.shown,
-            std::vector<std::string>{"최대 번호 ( 16 )를 넘었습니다. \r\n다시 입력하여 주십시오"});
-}
-
 TEST_F(IniHandlerTest, LongSectionsAreReadWhole) {
   // 300 vendors and 300 devices: each section is far past 2048 characters.
   std::string file = "[VENDOR]\r\n";

@@ -121,17 +121,6 @@ InterfaceEntry StaticEntry() {
   return e;
 }
 
-std::string ReadFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return "<missing>";
-  std::string text;
-  char buf[256];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  std::fclose(f);
-  return text;
-}
-
 class BollardWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -419,7 +408,7 @@ TEST_F(ConfigWindows, ApplyWritesTheInterfaceFileAndSendsIt) {
       "DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=static\nIPADDR=10.1.2.3\nNETMASK=255.255.255.0\nGATEWAY=10.1.2.1\n"
       "MACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=cam1\n";
   EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
-  EXPECT_EQ(expected, ReadFile(scratch_.path() + "eth0"));
+  EXPECT_EQ(expected, ReadFileText(scratch_.path() + "eth0"));
   ASSERT_EQ(1u, device_.received_configs().size());
   EXPECT_EQ(expected, device_.received_configs()[0].text);
 
@@ -432,7 +421,7 @@ TEST_F(ConfigWindows, ApplyWritesTheInterfaceFileAndSendsIt) {
   dlg_->network().SetItemText(IDC_DHCP_HOSTNAME, "dcam");
   Click(dlg_->hwnd(), IDC_APPLY);
   EXPECT_EQ("DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=dhcp\nMACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=dcam\n",
-            ReadFile(scratch_.path() + "eth0"));
+            ReadFileText(scratch_.path() + "eth0"));
   EXPECT_EQ("ERROR:: Network Configutation..........Failed", sink_.messages.back());
   std::remove((scratch_.path() + "eth0").c_str());
 
@@ -447,7 +436,7 @@ TEST_F(ConfigWindows, InterfaceFileGoesToDriveC) {
   ASSERT_EQ("c:\\", context_.FileDirectory());
   Click(dlg_->hwnd(), IDC_APPLY);
   EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
-  EXPECT_EQ(0u, ReadFile("c:\\eth0").find("DEVICE=eth0\n"));
+  EXPECT_EQ(0u, ReadFileText("c:\\eth0").find("DEVICE=eth0\n"));
   std::remove("c:\\eth0");
 }
 
