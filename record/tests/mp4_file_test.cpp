@@ -189,47 +189,42 @@ TEST(Mp4Layout, SampleEntriesAndTrackHeadersDescribeTheRealStreams) {
   EXPECT_EQ(bytes(videoTkhd + 32, 8), FromHex("0000" "0000" "0000" "0000"));
 }
 
-TEST(Mp4Timing, SamplesFromTimeZeroCountEverySample) {
-  Recording r;
-  ASSERT_TRUE(r.Header());
-  for (uint32_t i = 1; i <= 4; ++i) ASSERT_TRUE(r.Video(Picture(1), i, (i - 1) * 40));
-  const std::vector<uint8_t>& b = r.Finish();
-  EXPECT_EQ(Runs(b, std::string(kVideo) + "stts"), (Pairs{{4, 40}}));
-  EXPECT_EQ(Runs(b, std::string(kVideo) + "ctts"), (Pairs{{4, 0}}));
-  EXPECT_EQ(Be32(b, Find(b, "moov/trak#0/mdia/mdhd").Body() + 16), 160u) << "track duration";
-  EXPECT_EQ(Be32(b, Find(b, "moov/mvhd").Body() + 12), 1000u) << "movie duration: the 1 s system tracks";
-}
-
-TEST(Mp4Timing, LateFirstPictureBecomesTheCompositionOffset) {
-  Recording r;
-  ASSERT_TRUE(r.Header());
-  for (uint32_t i = 1; i <= 3; ++i) ASSERT_TRUE(r.Video(Picture(1), i, 460 + i * 40));
-  const std::vector<uint8_t>& b = r.Finish();
-  EXPECT_EQ(Runs(b, std::string(kVideo) + "ctts"), (Pairs{{3, 500}}));
-  EXPECT_EQ(Runs(b, std::string(kVideo) + "stts"), (Pairs{{3, 40}}));
-}
-
-TEST(Mp4Timing, OneGapGivesThreeEntriesAndOneSampleOneZeroEntry) {
-  Recording r;
-  ASSERT_TRUE(r.Header());
-  const uint32_t times[] = {0, 40, 80, 200, 240, 280};
-  for (uint32_t i = 0; i < 6; ++i) ASSERT_TRUE(r.Video(Picture(1), i + 1, times[i]));
-  ASSERT_TRUE(r.Audio(0, 100));  // a single audio frame, arriving late
-  const std::vector<uint8_t>& b = r.Finish();
-  EXPECT_EQ(Runs(b, std::string(kVideo) + "stts"), (Pairs{{2, 40}, {1, 120}, {3, 40}}));
-  EXPECT_EQ(Runs(b, std::string(kAudio) + "stts"), (Pairs{{1, 0}}));
-  EXPECT_EQ(Runs(b, std::string(kAudio) + "ctts"), (Pairs{{1, 100}}));
-}
-
-TEST(Mp4Timing, TimeGoingBackwardsNeverWrapsTheDelta) {
+TEST(Mp4Timing, SampleTimesGiveTheirTimeAndOffsetTables) {
+  const struct {
+    const char* name;
+    std::vector<uint32_t> video, audio;
+    Pairs videoStts, videoCtts, audioStts, audioCtts;
+  } cases[] = {
+      // A first delta of 0 still counts: the last delta is repeated once.
+      {"samples from time zero", {0, 40, 80, 120}, {}, {{4, 40}}, {{4, 0}}, {}, {}},
+      {"late first picture", {500, 540, 580}, {}, {{3, 40}}, {{3, 500}}, {}, {}},
+      {"one gap, and one late audio frame", {0, 40, 80, 200, 240, 280}, {100},
+       {{2, 40}, {1, 120}, {3, 40}}, {{6, 0}}, {{1, 0}}, {{1, 100}}},
+      {"time going backwards never wraps", {0, 40, 20, 80}, {}, {{1, 40}, {1, 0}, {2, 40}}, {{4, 0}}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    Recording r;
+    ASSERT_TRUE(r.Header());
+    for (uint32_t i = 0; i < c.video.size(); ++i) ASSERT_TRUE(r.Video(Picture(1), i + 1, c.video[i])) << c.name;
+    for (uint32_t i = 0; i < c.audio.size(); ++i) ASSERT_TRUE(r.Audio(i, c.audio[i])) << c.name;
+    const std::vector<uint8_t>& b = r.Finish();
+    EXPECT_EQ(Runs(b, std::string(kVideo) + "stts"), c.videoStts) << c.name;
+    EXPECT_EQ(Runs(b, std::string(kVideo) + "ctts"), c.videoCtts) << c.name;
+    if (!c.audio.empty()) {
+      EXPECT_EQ(Runs(b, std::string(kAudio) + "stts"), c.audioStts) << c.name;
+      EXPECT_EQ(Runs(b, std::string(kAudio) + "ctts"), c.audioCtts) << c.name;
+    }
+    if (c.video.front() == 0) {
+      uint32_t total = 0;
+      for (const auto& run : c.videoStts) total += run.first * run.second;
+      EXPECT_EQ(Be32(b, Find(b, "moov/trak#0/mdia/mdhd").Body() + 16), total) << c.name << ": track duration";
+    }
+  }
   Recording r;
   ASSERT_TRUE(r.Header());
   ASSERT_TRUE(r.Video(Picture(0), 1, 0));
-  ASSERT_TRUE(r.Video(Picture(1), 2, 40));
-  ASSERT_TRUE(r.Video(Picture(1), 3, 20));
-  ASSERT_TRUE(r.Video(Picture(1), 4, 80));
   const std::vector<uint8_t>& b = r.Finish();
-  EXPECT_EQ(Runs(b, std::string(kVideo) + "stts"), (Pairs{{1, 40}, {1, 0}, {2, 40}}));
+  EXPECT_EQ(Be32(b, Find(b, "moov/mvhd").Body() + 12), 1000u) << "movie duration: the 1 s system tracks";
 }
 
 TEST(Mp4Tables, EverySampleIsItsOwnChunkAndSyncNumbersFollowWrittenSamples) {
