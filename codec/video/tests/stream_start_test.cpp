@@ -143,35 +143,37 @@ TEST(StreamStart, PPictureFirstIsDroppedUntilAnIPicture) {
   EXPECT_EQ(pic[32 * 32 + 5], 128);
 }
 
-TEST(StreamStart, UncodedVopLeavesTheReference) {
-  VolFields f;
-  f.width = 16;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  auto intra = FlatIntraVop(1, 90, 5);
-  vol.insert(vol.end(), intra.begin(), intra.end());
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  TestBitWriter w;
-  WriteVopHeader(w, true, 5, 3, false, 0);
-  w.Stuff();
-  EXPECT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
-  EXPECT_EQ(dec.ProducePicture()[0], 90);
+std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
-TEST(StreamStart, StuffingAndUserDataBeforeAPictureAreSkipped) {
-  VolFields f;
-  f.width = 16;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  std::vector<uint8_t> unit = {0x7F, 0x00, 0x00, 0x01, 0xB2, 'h', 'i', 0x00};
-  auto intra = FlatIntraVop(1, 60, 5);
-  unit.insert(unit.end(), intra.begin(), intra.end());
-  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  EXPECT_EQ(dec.ProducePicture()[0], 60);
+// A started stream, then one more unit: the sample it leaves at `at`.
+TEST(StreamStart, UnitsAfterTheStartDecodeTheirPicture) {
+  const auto vol16 = VolUnit({.width = 16, .height = 16});
+  const auto vol32 = VolUnit({.width = 32, .height = 16});
+  TestBitWriter uncoded;
+  WriteVopHeader(uncoded, true, 5, 3, false, 0);
+  uncoded.Stuff();
+  const struct {
+    const char* name;
+    std::vector<uint8_t> start, unit;
+    size_t at;
+    uint8_t want;
+  } cases[] = {
+      {"an uncoded P picture keeps the reference", Joined(vol16, FlatIntraVop(1, 90, 5)), uncoded.Bytes(), 0, 90},
+      {"stuffing and user data before a picture are skipped", vol16,
+       Joined({0x7F, 0x00, 0x00, 0x01, 0xB2, 'h', 'i', 0x00}, FlatIntraVop(1, 60, 5)), 0, 60},
+      {"layer headers repeated before a picture are read again", vol32, Joined(vol32, FlatIntraVop(2, 140, 5)), 31,
+       140},
+  };
+  for (const auto& c : cases) {
+    VideoDecoder dec;
+    ASSERT_EQ(dec.Decode(c.start.data(), c.start.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.Decode(c.unit.data(), c.unit.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << c.name;
+    EXPECT_EQ(dec.ProducePicture()[c.at], c.want) << c.name;
+  }
 }
 
 TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
@@ -190,21 +192,6 @@ TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
   const uint8_t end[] = {0x00, 0x00, 0x01, 0xB1};
   EXPECT_EQ(dec.Decode(end, sizeof(end)), kDecodeFatal);
   EXPECT_EQ(dec.LastStatus(), DecodeStatus::Fatal);
-}
-
-TEST(StreamStart, RepeatedLayerHeadersBeforeAPictureAreReparsed) {
-  VolFields f;
-  f.width = 32;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  std::vector<uint8_t> unit = vol;
-  auto intra = FlatIntraVop(2, 140, 5);
-  unit.insert(unit.end(), intra.begin(), intra.end());
-  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  EXPECT_EQ(dec.ProducePicture()[31], 140);
 }
 
 TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
