@@ -56,50 +56,43 @@ Attempt Connect(const ProxySettings& settings, uint16_t target_port = 20002) {
   return a;
 }
 
-TEST(Socks4, EmptyUserSendsNineBytesAndKeepsTheStream) {
-  LogCapture log;
-  std::string request;
-  LoopbackServer proxy([&](os::SocketHandle s) {
-    request = RecvBytes(s, 9);
-    SendBytes(s, std::string("\0\x5A\x4E\x22\x7F\0\0\x01", 8) + kGreeting);
-  });
-  Attempt a = Connect(Proxy(4, proxy.port()));
-  ASSERT_EQ(0, a.result);
-  EXPECT_EQ(std::string("\x04\x01\x4E\x22\x7F\0\0\x01\0", 9), request);
-  EXPECT_EQ(kGreeting, a.first_bytes) << "bytes behind the proxy reply belong to the tunnel";
-  EXPECT_TRUE(log.Has("SOCKS 4 CONNECT REQUEST [ VN : 4, CD : 1, PORT : 20002, IP : 127.0.0.1, USER :  ]\n"));
-  EXPECT_TRUE(log.Has("SOCKS 4 CONNECT RESPONSE [ VN : 0, CD : 90, PORT : 20002, IP : 127.0.0.1\n"));
-  EXPECT_TRUE(log.Has("SOCKS 4 CONNECT SUCCESS\n"));
+TEST(Socks4, RequestEndsWithTheUserIdAndItsNulAndKeepsTheStream) {
+  for (const std::string user : {"", "alice"}) {
+    LogCapture log;
+    std::string request;
+    LoopbackServer proxy([&](os::SocketHandle s) {
+      request = RecvBytes(s, 9 + static_cast<int>(user.size()));
+      SendBytes(s, std::string("\0\x5A\x4E\x22\x7F\0\0\x01", 8) + kGreeting);
+    });
+    Attempt a = Connect(Proxy(4, proxy.port(), user));
+    ASSERT_EQ(0, a.result) << user;
+    EXPECT_EQ(std::string("\x04\x01\x4E\x22\x7F\0\0\x01", 8) + user + std::string(1, '\0'), request);
+    EXPECT_EQ(kGreeting, a.first_bytes) << "bytes behind the proxy reply belong to the tunnel";
+    EXPECT_TRUE(log.Has("SOCKS 4 CONNECT REQUEST [ VN : 4, CD : 1, PORT : 20002, IP : 127.0.0.1, USER : " + user +
+                        " ]\n"));
+    EXPECT_TRUE(log.Has("SOCKS 4 CONNECT RESPONSE [ VN : 0, CD : 90, PORT : 20002, IP : 127.0.0.1\n"));
+    EXPECT_TRUE(log.Has("SOCKS 4 CONNECT SUCCESS\n"));
+  }
 }
 
 TEST(Socks4, RefusalAndCloseFail) {
-  {
+  const struct {
+    std::string reply, log_line;
+  } cases[] = {
+      {std::string("\0\x5B\0\0\0\0\0\0", 8), "SOCKS 4 CONNECT ERROR\n"},
+      {"", "SOCKS4 ERROR 0 : Recv CONNECT RESPONSE \n"},
+  };
+  for (const auto& c : cases) {
     LogCapture log;
-    LoopbackServer proxy([](os::SocketHandle s) {
+    LoopbackServer proxy([&](os::SocketHandle s) {
       RecvBytes(s, 9);
-      SendBytes(s, std::string("\0\x5B\0\0\0\0\0\0", 8));
+      SendBytes(s, c.reply);
     });
     Attempt a = Connect(Proxy(4, proxy.port()));
-    EXPECT_EQ(-1, a.result);
-    EXPECT_FALSE(a.open);
-    EXPECT_TRUE(log.Has("SOCKS 4 CONNECT ERROR\n"));
+    EXPECT_EQ(-1, a.result) << c.log_line;
+    EXPECT_FALSE(a.open) << c.log_line;
+    EXPECT_TRUE(log.Has(c.log_line));
   }
-  {
-    LogCapture log;
-    LoopbackServer proxy([](os::SocketHandle s) { RecvBytes(s, 9); });
-    EXPECT_EQ(-1, Connect(Proxy(4, proxy.port())).result);
-    EXPECT_TRUE(log.Has("SOCKS4 ERROR 0 : Recv CONNECT RESPONSE \n"));
-  }
-}
-
-TEST(Socks4, UserIdTravelsInTheRequest) {
-  std::string request;
-  LoopbackServer proxy([&](os::SocketHandle s) {
-    request = RecvBytes(s, 9 + 5);
-    SendBytes(s, std::string("\0\x5A\0\0\0\0\0\0", 8) + kGreeting);
-  });
-  ASSERT_EQ(0, Connect(Proxy(4, proxy.port(), "alice")).result);
-  EXPECT_EQ(std::string("alice\0", 6), request.substr(8));
 }
 
 TEST(Socks5, EmptyUserOffersOnlyNoAuthButAnswersAPasswordChoice) {
