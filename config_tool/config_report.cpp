@@ -93,18 +93,11 @@ class TextParser {
     if (k == "IPADDR") return Address(&e->ip, has_keys);
     if (k == "NETMASK") return Address(&e->netmask, has_keys);
     if (k == "GATEWAY") return Address(&e->gateway, has_keys);
-    if (k == "MACADDR") {
-      *has_keys = true;
-      for (std::string& part : e->mac) {
-        if (pos_ >= tokens_.size()) return Step::kEndOfText;
-        part = Cut(tokens_[pos_++].text, kEntryMacPartWidth);
-      }
-      return Step::kNext;
-    }
+    if (k == "MACADDR") return Mac(key, e, has_keys);
     if (k == "HOSTNAME") {
       *has_keys = true;
       // The value belongs to the key's own line; anything else means it is missing.
-      if (pos_ < tokens_.size() && tokens_[pos_].line == key.line && tokens_[pos_].text != "#") {
+      if (OnLineOf(key)) {
         e->host_name = Cut(tokens_[pos_++].text, kEntryHostNameWidth);
       } else {
         e->host_name = "NDEF";
@@ -112,6 +105,24 @@ class TextParser {
       return Step::kNext;
     }
     return Step::kNext;  // an unknown token is skipped by itself
+  }
+
+  // The six parts belong to the key's own line: a short MAC must not take the
+  // keys of the lines below (or the next interface) as its parts. Text that
+  // ends inside the value ends the report, as for the other keys.
+  Step Mac(const Token& key, InterfaceEntry* e, bool* has_keys) {
+    *has_keys = true;
+    for (std::string& part : e->mac) {
+      if (pos_ >= tokens_.size()) return Step::kEndOfText;
+      if (!OnLineOf(key)) return Step::kError;
+      part = Cut(tokens_[pos_++].text, kEntryMacPartWidth);
+    }
+    return Step::kNext;
+  }
+
+  // True when the next token is a value on the line of `key`.
+  bool OnLineOf(const Token& key) const {
+    return pos_ < tokens_.size() && tokens_[pos_].line == key.line && tokens_[pos_].text != "#";
   }
 
   Step Choice(std::string* field, size_t width, std::initializer_list<const char*> list, bool* has_keys) {
@@ -155,9 +166,9 @@ int ParseConfigReport(const uint8_t* data, size_t length, ConfigReport* report, 
   if (MessageTypeOf(data, length) != kConfigReport || length < kHeaderSize + 8) return -1;
   const uint8_t* p = data + kHeaderSize;
   const uint8_t* end = data + length;
-  report->value = GetU32(p);
+  report->value = net::GetBE32(p);
   p += 4;
-  uint32_t form = GetU32(p);
+  uint32_t form = net::GetBE32(p);
   if (form <= 2) {
     report->old_form = true;
     report->address = kOldVersionAddress;
@@ -165,9 +176,9 @@ int ParseConfigReport(const uint8_t* data, size_t length, ConfigReport* report, 
     p += 4;
   } else {
     if (static_cast<size_t>(end - p) < kReportAddressField + 4) return -1;
-    report->address = GetText(p, kReportAddressField);
+    report->address = net::GetText(p, kReportAddressField);
     p += kReportAddressField;
-    report->count = GetU32(p);
+    report->count = net::GetBE32(p);
     p += 4;
   }
   return ParseConfigText(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p), report->count,
@@ -183,7 +194,7 @@ Bytes EncodeConfigReport(uint32_t value, const std::string& address, uint32_t co
   PutU32(out, count);
   out.insert(out.end(), text.begin(), text.end());
   uint32_t body = static_cast<uint32_t>(out.size() - kHeaderSize);
-  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(body >> (24 - 8 * i));
+  net::PutBE32(&out[4], body);
   return out;
 }
 

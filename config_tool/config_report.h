@@ -54,7 +54,8 @@ int ParseConfigReport(const uint8_t* data, size_t length, ConfigReport* report, 
 // by a "#" token. Text that ends before an interface's "#" ends the report; the
 // interface read so far counts when it held at least one key. At most
 // `max_entries` interfaces are read. The parse ends with -1 at a value outside
-// its list or a number above 255.
+// its list, a number above 255 or a MAC address with fewer than six parts on
+// its line.
 int ParseConfigText(const char* text, size_t length, uint32_t max_entries, const std::string& address,
                     std::vector<InterfaceEntry>* entries, FILE* trace);
 

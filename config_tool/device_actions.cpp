@@ -42,6 +42,11 @@ void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& di
     sink.ShowMessage("File open failed for Cnnfig data");
     return;
   }
+  if (outcome == ApplyOutcome::kFileTooLarge) {
+    sink.ShowMessage("File too large for config data = " + path + " (more than " + std::to_string(kMaxConfigText) +
+                     " bytes)");
+    return;
+  }
   // No result within the bound is a failure, never a success.
   if (outcome == ApplyOutcome::kResult && result == 0)
     sink.ShowMessage("Network Configutation..........Successed");

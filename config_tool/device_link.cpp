@@ -13,8 +13,6 @@ constexpr int kDatagramBuffer = 65536;
 // Windows reports an ICMP "port unreachable" of an earlier send as an error of
 // the next receive; a few retries get past it without looping for ever.
 constexpr int kErrorRetries = 3;
-// Larger than any interface file we write; a longer file is not ours.
-constexpr long kMaxConfigText = 8192;
 
 int WaitReadable(os::SocketHandle s, int wait_ms) {
   os::SocketSet set;
@@ -140,7 +138,7 @@ ApplyOutcome DeviceLink::ApplyConfiguration(const std::string& device, const std
   while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0 && static_cast<long>(text.size()) <= kMaxConfigText)
     text.append(chunk, got);
   std::fclose(f);
-  if (static_cast<long>(text.size()) > kMaxConfigText) return ApplyOutcome::kFileError;
+  if (static_cast<long>(text.size()) > kMaxConfigText) return ApplyOutcome::kFileTooLarge;
 
   if (Send(EncodeConfigData(device, text)) < 0) return ApplyOutcome::kSendError;
   uint64_t deadline = os::MonotonicMs() + static_cast<uint64_t>(options_.apply_bound_ms);

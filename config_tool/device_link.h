@@ -41,7 +41,10 @@ struct DiscoveredDevice {
 int Discover(const LinkOptions& options, const std::function<void(const DiscoveredDevice&)>& on_row,
              int* send_error, FILE* trace);
 
-enum class ApplyOutcome { kResult, kFileError, kSendError, kNoResult };
+enum class ApplyOutcome { kResult, kFileError, kFileTooLarge, kSendError, kNoResult };
+
+// The longest interface file Apply sends; ours are a few hundred bytes.
+constexpr long kMaxConfigText = 8192;
 
 class DeviceLink {
  public:

@@ -1,36 +1,17 @@
 #include "config_tool/device_message.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace bollard {
 
 void PutU32(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v >> 24));
-  out.push_back(static_cast<uint8_t>(v >> 16));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-  out.push_back(static_cast<uint8_t>(v));
+  out.resize(out.size() + 4);
+  net::PutBE32(&out[out.size() - 4], v);
 }
 
 void PutText(Bytes& out, const std::string& text, size_t width) {
-  size_t n = std::min(text.size(), width - 1);
-  // Stop at an embedded NUL: the receiver would stop there anyway.
-  size_t nul = text.find('\0');
-  if (nul != std::string::npos) n = std::min(n, nul);
-  out.insert(out.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
-  out.insert(out.end(), width - n, 0);
-}
-
-uint32_t GetU32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-std::string GetText(const uint8_t* p, size_t width) {
-  // The last byte of a field is its terminator; a sender that filled it with
-  // text gets the same cut our own writer makes.
-  const void* nul = std::memchr(p, 0, width - 1);
-  size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : width - 1;
-  return std::string(reinterpret_cast<const char*>(p), n);
+  out.resize(out.size() + width);
+  net::PutText(&out[out.size() - width], width, text);
 }
 
 namespace {
@@ -86,33 +67,33 @@ Bytes EncodeUserOperation(uint32_t op, const std::string& user_id, const std::st
 
 int64_t MessageTypeOf(const uint8_t* data, size_t length) {
   if (!data || length < kHeaderSize) return -1;
-  return GetU32(data);
+  return net::GetBE32(data);
 }
 
 int DecodeResultReply(const uint8_t* data, size_t length, uint32_t type, uint32_t* result) {
   if (MessageTypeOf(data, length) != type || length < kHeaderSize + 4) return -1;
-  *result = GetU32(data + kHeaderSize);
+  *result = net::GetBE32(data + kHeaderSize);
   return 0;
 }
 
 int DecodeUserListReply(const uint8_t* data, size_t length, std::vector<UserRecord>* users) {
   users->clear();
   if (MessageTypeOf(data, length) != kUserListReply || length < kHeaderSize + 8) return -1;
-  uint32_t count = GetU32(data + kHeaderSize + 4);
+  uint32_t count = net::GetBE32(data + kHeaderSize + 4);
   if (count > kMaxUsers) return 0;
   size_t arrived = (length - kHeaderSize - 8) / kUserRecordSize;
   size_t n = std::min<size_t>(count, arrived);
   const uint8_t* p = data + kHeaderSize + 8;
   for (size_t i = 0; i < n; ++i, p += kUserRecordSize)
-    users->push_back({GetText(p, kUserIdField), GetText(p + kUserIdField, kUserNameField)});
+    users->push_back({net::GetText(p, kUserIdField), net::GetText(p + kUserIdField, kUserNameField)});
   return 0;
 }
 
 int DecodeConfigData(const uint8_t* data, size_t length, ConfigData* out) {
   constexpr size_t kFixed = kHeaderSize + 4 + kDeviceField + 4;
   if (MessageTypeOf(data, length) != kConfigData || length < kFixed) return -1;
-  out->device = GetText(data + kHeaderSize + 4, kDeviceField);
-  uint32_t n = GetU32(data + kFixed - 4);
+  out->device = net::GetText(data + kHeaderSize + 4, kDeviceField);
+  uint32_t n = net::GetBE32(data + kFixed - 4);
   if (n > length - kFixed) return -1;
   out->text.assign(reinterpret_cast<const char*>(data + kFixed), n);
   return 0;
@@ -120,19 +101,19 @@ int DecodeConfigData(const uint8_t* data, size_t length, ConfigData* out) {
 
 int DecodeLoginRequest(const uint8_t* data, size_t length, LoginRequest* out) {
   if (MessageTypeOf(data, length) != kLoginRequest || length < kHeaderSize + 4 + 32) return -1;
-  out->user_id = GetText(data + kHeaderSize + 4, kUserIdField);
-  out->password = GetText(data + kHeaderSize + 4 + kUserIdField, kPasswordField);
+  out->user_id = net::GetText(data + kHeaderSize + 4, kUserIdField);
+  out->password = net::GetText(data + kHeaderSize + 4 + kUserIdField, kPasswordField);
   return 0;
 }
 
 int DecodeUserOperation(const uint8_t* data, size_t length, UserOperationRequest* out) {
   if (MessageTypeOf(data, length) != kUserOperation || length < kHeaderSize + 8 + 64) return -1;
   const uint8_t* p = data + kHeaderSize + 4;
-  out->op = GetU32(p);
+  out->op = net::GetBE32(p);
   p += 4;
-  out->user_id = GetText(p, kUserIdField);
-  out->user_name = GetText(p + kUserIdField, kUserNameField);
-  out->password = GetText(p + kUserIdField + kUserNameField, kPasswordField);
+  out->user_id = net::GetText(p, kUserIdField);
+  out->user_name = net::GetText(p + kUserIdField, kUserNameField);
+  out->password = net::GetText(p + kUserIdField + kUserNameField, kPasswordField);
   return 0;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "net/byte_order.h"
+
 namespace bollard {
 
 enum MessageType : uint32_t {
@@ -38,12 +40,12 @@ constexpr size_t kUserListReplyMax = kHeaderSize + 8 + kMaxUsers * kUserRecordSi
 
 using Bytes = std::vector<uint8_t>;
 
+// Appending writers over the field helpers of net/byte_order.h, which decode
+// too (net::GetBE32, net::GetText). That header stands alone, so sharing it
+// links nothing of Halyard's into Bollard.
 void PutU32(Bytes& out, uint32_t v);
-// Writes text into a fixed field of `width` bytes: cut to width - 1 and NUL-padded.
+// Appends a fixed field of `width` bytes: text cut to width - 1, NUL-padded.
 void PutText(Bytes& out, const std::string& text, size_t width);
-uint32_t GetU32(const uint8_t* p);
-// Text of a fixed field: up to the first NUL, at most width - 1 bytes.
-std::string GetText(const uint8_t* p, size_t width);
 
 Bytes EncodeSetupRequest();
 Bytes EncodeConfigData(const std::string& device, const std::string& text);

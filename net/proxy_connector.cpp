@@ -30,14 +30,15 @@ int SendAll(os::SocketHandle s, const uint8_t* data, int n) { return os::Send(s,
 // the tunnel behind it is consumed. The proxy's reply is short: bound it.
 constexpr int kHttpReplyLimit = 4096;
 
-// Returns 1 for a whole header (or what came before the proxy closed), 0 for a
-// close before any byte, -1 on error, 2 for a header that never ends.
+// Returns 1 for a whole header, 0 when the proxy closed before its blank line
+// (a reply cut short is no answer, whatever its status line says), -1 on
+// error, 2 for a header that never ends.
 int RecvHttpHeader(os::SocketHandle s, std::string* reply) {
   uint8_t c = 0;
   while (reply->size() < kHttpReplyLimit) {
     int r = os::Recv(s, &c, 1);
     if (r < 0) return -1;
-    if (r == 0) return reply->empty() ? 0 : 1;
+    if (r == 0) return 0;
     reply->push_back(static_cast<char>(c));
     if (reply->size() >= 4 && reply->compare(reply->size() - 4, 4, "\r\n\r\n") == 0) return 1;
   }

@@ -60,16 +60,29 @@ TEST(ConfigReport, CountLimitsTheInterfacesRead) {
   EXPECT_TRUE(r.entries.empty());
 }
 
-TEST(ConfigReport, OutOfRangeValuesEndTheParseWithAnError) {
+TEST(ConfigReport, ValuesThatBreakTheRulesEndTheParseWithAnError) {
+  const struct {
+    uint32_t count;
+    std::string text;
+  } cases[] = {
+      {1, "DEVICE=eth0\nIPADDR=10.1.2.256\n#\n"},
+      {1, "IPADDR=10.1.x.3\n#\n"},
+      {1, "NETMASK=1000.0.0.0\n#\n"},
+      {1, "DEVICE=eth2\n#\n"},
+      {1, "ONBOOT=maybe\n#\n"},
+      {1, "BOOTPROTO=bootp\n#\n"},
+      // The error ends the parse even after a good interface.
+      {2, std::string(kEth0) + "GATEWAY=1.2.3.256\n#\n"},
+      // A short MAC line must not take the keys below it as parts, nor merge
+      // two interfaces into one.
+      {1, "MACADDR=00:1A:2B\nHOSTNAME=cam1\n#\n"},
+      {2, "DEVICE=eth0\nMACADDR=00:1A:2B:3C\n#\nDEVICE=eth1\n#\n"},
+  };
+  for (const auto& c : cases) {
+    ConfigReport r;
+    EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", c.count, c.text), &r)) << c.text;
+  }
   ConfigReport r;
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "DEVICE=eth0\nIPADDR=10.1.2.256\n#\n"), &r));
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "IPADDR=10.1.x.3\n#\n"), &r));
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "NETMASK=1000.0.0.0\n#\n"), &r));
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "DEVICE=eth2\n#\n"), &r));
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "ONBOOT=maybe\n#\n"), &r));
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "BOOTPROTO=bootp\n#\n"), &r));
-  // The error ends the parse even after a good interface.
-  EXPECT_EQ(-1, Parse(EncodeConfigReport(0, "10.0.0.9", 2, std::string(kEth0) + "GATEWAY=1.2.3.256\n#\n"), &r));
   ASSERT_EQ(0, Parse(EncodeConfigReport(0, "10.0.0.9", 1, "IPADDR=255.255.255.255\n#\n"), &r));
   EXPECT_EQ(0xFFFFFFFFu, r.entries[0].ip);
 }
@@ -92,7 +105,7 @@ TEST(ConfigReport, TextWithoutFinalHashEndsTheReport) {
 TEST(ConfigReport, UnknownTokensAreSkippedAndKeysTraced) {
   ConfigReport r;
   FILE* f = std::tmpfile();
-  if (!f) GTEST_SKIP() << "no temporary file for the trace";
+  ASSERT_NE(nullptr, f) << "no temporary file for the trace";
   Bytes d = EncodeConfigReport(0, "10.0.0.9", 1, "TYPE=Ethernet\nDEVICE=eth1\n#\n");
   ASSERT_EQ(0, ParseConfigReport(d.data(), d.size(), &r, f));
   std::rewind(f);

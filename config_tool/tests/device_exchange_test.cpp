@@ -82,21 +82,6 @@ TEST_F(Exchange, LoginStatusesGiveTheDialogOrTheirMessage) {
   EXPECT_EQ("admin", device_.received_logins()[0].user_id);
 }
 
-TEST_F(Exchange, LoginChecksCredentialsAndSilenceEndsWithoutMessage) {
-  bollard_sim::SimConfig config;
-  config.users = {{"op", "Operator", "secret"}};
-  StartDevice(config);
-  EXPECT_TRUE(LoginAndReport(*link_, "op", "secret", sink_));
-  EXPECT_FALSE(LoginAndReport(*link_, "op", "wrong", sink_));
-  EXPECT_FALSE(LoginAndReport(*link_, "nobody", "secret", sink_));
-  EXPECT_EQ((std::vector<std::string>{"Login Failed:: Wrong Password", "Login Failed:: Wrong User ID"}),
-            sink_.messages);
-  device_.Stop();
-  sink_.messages.clear();
-  EXPECT_FALSE(LoginAndReport(*link_, "op", "secret", sink_));
-  EXPECT_TRUE(sink_.messages.empty()) << "no reply ends the login without a message";
-}
-
 TEST_F(Exchange, UserListOf200FillsAndOf201IsEmpty) {
   bollard_sim::SimConfig config;
   config.users.clear();
@@ -179,9 +164,11 @@ TEST_F(Exchange, DeleteAsksAndRemovesOnlyWhenDone) {
   EXPECT_TRUE(device_.config().users.empty());
 }
 
-TEST_F(Exchange, SilentDeviceGivesResultThreeAndEmptyList) {
+TEST_F(Exchange, SilentDeviceEndsEveryExchange) {
   StartDevice({});
   device_.Stop();
+  EXPECT_FALSE(LoginAndReport(*link_, "admin", "admin", sink_));
+  EXPECT_TRUE(sink_.messages.empty()) << "no reply ends the login without a message";
   UserAccounts accounts;
   accounts.Reload(*link_);
   EXPECT_TRUE(accounts.rows().empty());
@@ -223,7 +210,7 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
   EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
 }
 
-TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
+TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   bollard_sim::SimConfig config;
   config.apply_silent = true;
   StartDevice(config);
@@ -240,6 +227,16 @@ TEST_F(Exchange, ApplyWithoutResultFailsWithinItsBound) {
   ApplyNetworkSettings(nameless, scratch_.path(), *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size()) << "nothing is sent without a host name";
+
+  // A file longer than Apply sends is called too large, not unopenable.
+  sink_.messages.clear();
+  NetworkSettings huge = StaticSettings();
+  huge.static_host_name.assign(9000, 'h');
+  ApplyNetworkSettings(huge, scratch_.path(), *link_, &entries, sink_, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"File too large for config data = " + scratch_.path() +
+                                      "eth0 (more than 8192 bytes)"}),
+            sink_.messages);
+  EXPECT_EQ(1u, device_.received_configs().size());
 
   sink_.messages.clear();
   ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", *link_, &entries, sink_, nullptr);

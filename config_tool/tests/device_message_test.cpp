@@ -25,27 +25,27 @@ TEST(DeviceMessage, RequestsHaveTheirFixedLayouts) {
   Bytes setup = EncodeSetupRequest();
   EXPECT_EQ((Bytes{0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0}), setup);
   EXPECT_EQ(12u, EncodeUserListRequest().size());
-  EXPECT_EQ(18u, GetU32(EncodeUserListRequest().data()));
+  EXPECT_EQ(18u, net::GetBE32(EncodeUserListRequest().data()));
 
   Bytes login = EncodeLoginRequest("admin", "pw");
   ASSERT_EQ(44u, login.size());
-  EXPECT_EQ(16u, GetU32(login.data()));
-  EXPECT_EQ(36u, GetU32(login.data() + 4));
-  EXPECT_EQ("admin", GetText(login.data() + 12, 16));
-  EXPECT_EQ("pw", GetText(login.data() + 28, 16));
+  EXPECT_EQ(16u, net::GetBE32(login.data()));
+  EXPECT_EQ(36u, net::GetBE32(login.data() + 4));
+  EXPECT_EQ("admin", net::GetText(login.data() + 12, 16));
+  EXPECT_EQ("pw", net::GetText(login.data() + 28, 16));
 
   Bytes op = EncodeUserOperation(kUserModify, "u1", "User One", "pw1");
   ASSERT_EQ(80u, op.size());
-  EXPECT_EQ(80u, GetU32(op.data() + 4));
-  EXPECT_EQ(3u, GetU32(op.data() + 12));
-  EXPECT_EQ("u1", GetText(op.data() + 16, 16));
-  EXPECT_EQ("User One", GetText(op.data() + 32, 32));
-  EXPECT_EQ("pw1", GetText(op.data() + 64, 16));
+  EXPECT_EQ(80u, net::GetBE32(op.data() + 4));
+  EXPECT_EQ(3u, net::GetBE32(op.data() + 12));
+  EXPECT_EQ("u1", net::GetText(op.data() + 16, 16));
+  EXPECT_EQ("User One", net::GetText(op.data() + 32, 32));
+  EXPECT_EQ("pw1", net::GetText(op.data() + 64, 16));
 
   Bytes config = EncodeConfigData("eth0", "DEVICE=eth0\n");
   ASSERT_EQ(32u + 12u, config.size());
-  EXPECT_EQ(136u, GetU32(config.data() + 4));
-  EXPECT_EQ(12u, GetU32(config.data() + 28));
+  EXPECT_EQ(136u, net::GetBE32(config.data() + 4));
+  EXPECT_EQ(12u, net::GetBE32(config.data() + 28));
   ConfigData back;
   ASSERT_EQ(0, DecodeConfigData(config.data(), config.size(), &back));
   EXPECT_EQ("eth0", back.device);
@@ -55,17 +55,21 @@ TEST(DeviceMessage, RequestsHaveTheirFixedLayouts) {
 TEST(DeviceMessage, TextLongerThanItsFieldIsCutAndKeepsItsNul) {
   Bytes login = EncodeLoginRequest(std::string(20, 'i'), std::string(20, 'p'));
   ASSERT_EQ(44u, login.size());
-  EXPECT_EQ(std::string(15, 'i'), GetText(login.data() + 12, 16));
+  EXPECT_EQ(std::string(15, 'i'), net::GetText(login.data() + 12, 16));
   EXPECT_EQ(0, login[12 + 15]);
-  EXPECT_EQ(std::string(15, 'p'), GetText(login.data() + 28, 16));
+  EXPECT_EQ(std::string(15, 'p'), net::GetText(login.data() + 28, 16));
 }
 
-TEST(DeviceMessage, FieldWithoutTerminatorReadsAsOurWriterWouldCut) {
-  uint8_t field[16];
-  std::memset(field, 'x', sizeof field);
-  EXPECT_EQ(std::string(15, 'x'), GetText(field, 16));
-  field[3] = 0;
-  EXPECT_EQ("xxx", GetText(field, 16));
+TEST(DeviceMessage, FieldFilledToTheBrimIsReadWholeAndNoFurther) {
+  // The same rule as every other wire text: up to the first NUL or the end of
+  // the field, never a byte short of it and never past it.
+  Bytes list = UserList(1, 1);
+  std::memset(&list[16], 'x', kUserIdField);
+  std::vector<UserRecord> users;
+  ASSERT_EQ(0, DecodeUserListReply(list.data(), list.size(), &users));
+  ASSERT_EQ(1u, users.size());
+  EXPECT_EQ(std::string(kUserIdField, 'x'), users[0].user_id);
+  EXPECT_EQ("name0", users[0].user_name);
 }
 
 TEST(DeviceMessage, ResultRepliesNeedTheirTypeAndWord) {

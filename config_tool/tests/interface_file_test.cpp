@@ -23,32 +23,9 @@ NetworkSettings StaticEth0() {
   return s;
 }
 
-std::string ReadAll(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return "<missing>";
-  std::string text;
-  char buf[256];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  std::fclose(f);
-  return text;
-}
-
 std::string Dir() {
   static ScratchDir scratch("bollard-file");
   return scratch.path();
-}
-
-TEST(InterfaceFile, StaticFileMatchesByteForByte) {
-  NetworkSettings s = StaticEth0();
-  std::string path = InterfaceFilePath(Dir(), "eth0");
-  ASSERT_EQ(WriteOutcome::kWritten, WriteInterfaceFile(s, path));
-  EXPECT_EQ(
-      "DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=static\nIPADDR=10.1.2.3\nNETMASK=255.255.255.0\n"
-      "GATEWAY=10.1.2.1\nMACADDR=00:1A:2B:3C:4D:5E\nHOSTNAME=cam1\n",
-      ReadAll(path))
-      << "no carriage returns, lines in this order";
-  std::remove(path.c_str());
 }
 
 TEST(InterfaceFile, DhcpFileHasFiveLinesAndThePageMac) {

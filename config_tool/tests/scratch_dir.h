@@ -1,6 +1,7 @@
 #pragma once
 // A folder of this test process's own under the temporary folder, removed at
 // exit, so test executables running side by side never share an interface file.
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -30,5 +31,17 @@ class ScratchDir {
  private:
   std::string path_;
 };
+
+// A file's bytes as text; "<missing>" when it cannot be read.
+inline std::string ReadFileText(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return "<missing>";
+  std::string text;
+  char buf[256];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  std::fclose(f);
+  return text;
+}
 
 }  // namespace bollard

@@ -61,69 +61,42 @@ TEST(ReceiveBuffer, TwoMessagesAndFiveBytesOfAThird) {
   EXPECT_EQ(20u, b.read_position()) << "no compaction while the rest still fits";
 }
 
-TEST(ReceiveBuffer, LargestBodyAcceptedOneMoreIsInvalid) {
-  ReceiveBuffer b;
-  ASSERT_TRUE(Feed(b, Message(3, 230392)));
-  RawMessage m;
-  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
-  EXPECT_EQ(230400u, m.total);
-
-  ReceiveBuffer c;
-  auto header = Message(3, 0);
-  PutBE32(&header[4], 230393);
-  ASSERT_TRUE(Feed(c, header));
-  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, c.TakeMessage(&m)) << "checked from the header alone";
-  PutBE32(&header[4], 0xFFFFFFF8);  // would wrap a 32-bit sum to 0
-  ReceiveBuffer d;
-  ASSERT_TRUE(Feed(d, header));
-  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, d.TakeMessage(&m));
-}
-
-TEST(ReceiveBuffer, MediaWithoutPayloadIsStillDispatched) {
-  ReceiveBuffer b;
-  ASSERT_TRUE(Feed(b, Media(false, 0, 5, 0)));
-  RawMessage m;
-  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
-  EXPECT_EQ(kMediaData, m.type);
-  EXPECT_EQ(16u, m.length);
-  EXPECT_EQ(0u, m.payload_length);
-  EXPECT_EQ(0u, b.buffered());
-}
-
-TEST(ReceiveBuffer, MediaWaitsForItsWholePayload) {
-  ReceiveBuffer b;
-  auto media = Media(true, 1000, 1, 0x5A);
-  ASSERT_TRUE(Feed(b, media.data(), 8 + 24 + 999));
-  RawMessage m;
-  EXPECT_EQ(ReceiveBuffer::Next::kNeedMore, b.TakeMessage(&m));
-  ASSERT_TRUE(Feed(b, &media.back(), 1));
-  ASSERT_EQ(ReceiveBuffer::Next::kMessage, b.TakeMessage(&m));
-  EXPECT_EQ(1000u, m.payload_length);
-  EXPECT_EQ(0x5A, m.payload[999]);
-}
-
-TEST(ReceiveBuffer, OversizedOrMalformedMediaIsInvalid) {
-  RawMessage m;
-  // Fixed part fits but the payload would take the message past the buffer size.
-  ReceiveBuffer a;
-  auto big = Media(true, 0, 1, 0);
-  PutLE32(&big[8 + 8], 230400 - 32 + 1);
-  ASSERT_TRUE(Feed(a, big));
-  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, a.TakeMessage(&m));
-  // A payload length near 2^32 must not wrap around into a small total.
-  ReceiveBuffer w;
-  PutLE32(&big[8 + 8], 0xFFFFFFF0);
-  ASSERT_TRUE(Feed(w, big));
-  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, w.TakeMessage(&m));
-  // A short-form fixed part too small to hold its own payload length.
-  ReceiveBuffer s;
-  auto tiny = Message(kMediaData, 12);
-  ASSERT_TRUE(Feed(s, tiny));
-  EXPECT_EQ(ReceiveBuffer::Next::kInvalid, s.TakeMessage(&m));
-  // The largest legal media message is accepted.
-  ReceiveBuffer ok;
-  ASSERT_TRUE(Feed(ok, Media(true, 230400 - 32, 1, 0)));
-  EXPECT_EQ(ReceiveBuffer::Next::kMessage, ok.TakeMessage(&m));
+// Whole messages at the limits: taken, or refused from their headers alone.
+TEST(ReceiveBuffer, MessagesAtTheSizeLimits) {
+  auto withBodyLength = [](uint32_t length) {
+    auto header = Message(3, 0);
+    PutBE32(&header[4], length);
+    return header;
+  };
+  auto withPayloadLength = [](uint32_t length) {
+    auto media = Media(true, 0, 1, 0);
+    PutLE32(&media[8 + 8], length);
+    return media;
+  };
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    ReceiveBuffer::Next want;
+  } cases[] = {
+      {"largest body", Message(3, 230392), ReceiveBuffer::Next::kMessage},
+      {"body one byte over", withBodyLength(230393), ReceiveBuffer::Next::kInvalid},
+      {"body length that wraps a 32-bit sum", withBodyLength(0xFFFFFFF8), ReceiveBuffer::Next::kInvalid},
+      {"largest media", Media(true, 230400 - 32, 1, 0), ReceiveBuffer::Next::kMessage},
+      {"media payload one byte over", withPayloadLength(230400 - 32 + 1), ReceiveBuffer::Next::kInvalid},
+      {"media payload length near 2^32", withPayloadLength(0xFFFFFFF0), ReceiveBuffer::Next::kInvalid},
+      {"short fixed part without its payload length", Message(kMediaData, 12), ReceiveBuffer::Next::kInvalid},
+      {"media without payload", Media(false, 0, 5, 0), ReceiveBuffer::Next::kMessage},
+  };
+  for (const auto& c : cases) {
+    ReceiveBuffer b;
+    ASSERT_TRUE(Feed(b, c.bytes)) << c.name;
+    RawMessage m;
+    ASSERT_EQ(c.want, b.TakeMessage(&m)) << c.name;
+    if (c.want == ReceiveBuffer::Next::kMessage) {
+      EXPECT_EQ(c.bytes.size(), m.total) << c.name;
+      EXPECT_EQ(0u, b.buffered()) << c.name;
+    }
+  }
 }
 
 TEST(ReceiveBuffer, CompactsOnlyWhenTheMissingMessageWouldNotFit) {

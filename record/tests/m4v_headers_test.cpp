@@ -23,14 +23,16 @@ TEST(M4vConfigParse, ReadsProfileTimeBaseAndSize) {
 }
 
 TEST(M4vConfigParse, CutShortOrMissingHeadersKeepTheDefaults) {
-  const std::vector<uint8_t> full = FromHex("000001b001000001200008c48d8800f514043c1443");
-  for (size_t cut = 4; cut < full.size(); ++cut) {
+  // The 640x480 headers above: the VOL's fields start at byte 19 and the last
+  // bit of its height lies in byte 28, so 29 bytes are the least that hold a size.
+  const std::vector<uint8_t> full = FromHex("000001b003000001b58913000001000000012000c48d8800f514043c1443");
+  const size_t kSizeComplete = 29;
+  for (size_t cut = 4; cut <= full.size(); ++cut) {
     M4vConfig c;
     ASSERT_TRUE(ParseM4vConfig(full.data(), cut, &c)) << cut;
-    if (!c.hasSize) {
-      EXPECT_EQ(c.width, 320) << cut;
-      EXPECT_EQ(c.height, 240) << cut;
-    }
+    EXPECT_EQ(c.hasSize, cut >= kSizeComplete) << cut;
+    EXPECT_EQ(c.width, cut >= kSizeComplete ? 640 : 320) << cut;
+    EXPECT_EQ(c.height, cut >= kSizeComplete ? 480 : 240) << cut;
   }
   M4vConfig c;
   const std::vector<uint8_t> onlyUserData = FromHex("000001b2414243");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "settings/device_catalogue.h"
@@ -150,13 +151,6 @@ TEST_F(IniHandlerTest, KoreanTextsOfAUnicodeFileComeBackIntact) {
   EXPECT_EQ(catalogue[0].devices[0].code, 7);
 }
 
-TEST_F(IniHandlerTest, KoreanDefaultsSurviveWithoutAFile) {
-  ini().Initialise(folder_.File("absent.ini"));
-  ini().ShowMessage(text::kPresetErrorOverMaxNum, {16LL});
-  EXPECT_EQ(boxes_.shown,
-            std::vector<std::string>{"최대 번호 ( 16 )를 넘었습니다. \r\n다시 입력하여 주십시오"});
-}
-
 TEST_F(IniHandlerTest, LongSectionsAreReadWhole) {
   // 300 vendors and 300 devices: each section is far past 2048 characters.
   std::string file = "[VENDOR]\r\n";
@@ -217,7 +211,10 @@ TEST_F(IniHandlerTest, WindowsAndTheirControlsTakeTheSharedFont) {
   ini().Initialise(folder_.File("absent.ini"));
   HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
-  if (!window) GTEST_SKIP() << "no display to create windows on";
+  if (!window) {
+    if (std::getenv("HALYARD_CTEST")) FAIL() << "no display to create windows on";
+    GTEST_SKIP() << "no display to create windows on";
+  }
   HWND button = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD, 0, 0, 50, 20, window, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
   HWND inner = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, button, nullptr,
@@ -233,7 +230,10 @@ TEST_F(IniHandlerTest, WindowsAndTheirControlsTakeTheSharedFont) {
 TEST_F(IniHandlerTest, WithoutAPresenterARealMessageBoxShowsTheText) {
   HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-  if (!probe) GTEST_SKIP() << "no display to show message boxes on";
+  if (!probe) {
+    if (std::getenv("HALYARD_CTEST")) FAIL() << "no display to show message boxes on";
+    GTEST_SKIP() << "no display to show message boxes on";
+  }
   DestroyWindow(probe);
   ini().SetPresenter(nullptr);
   ini().Initialise(folder_.File("absent.ini"));

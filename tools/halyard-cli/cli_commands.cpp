@@ -47,6 +47,22 @@ void StatusLoop(Session& s, int seconds, const std::function<bool()>& stop = nul
   }
 }
 
+// A watch succeeds only when it saw pictures and its link still stands at the
+// end: a camera that went silent, or a link that died, is a failed watch.
+int Watch(Session& s, const Options& o, std::string* reason) {
+  StatusLoop(s, o.seconds);
+  std::string down;
+  if (s.host_closed())
+    down = "the hosting server closed the connection";
+  else if (s.StateText() != "streaming")
+    down = "the link to the camera is down (" + s.StateText() + ")";
+  const bool pictures = s.media().path().FramesShown() > 0;
+  if (pictures && down.empty()) return kExitOk;
+  *reason = pictures ? down : down.empty() ? "no picture arrived from the camera"
+                                           : "no picture arrived from the camera and " + down;
+  return kExitFailed;
+}
+
 int Record(Session& s, const Options& o, std::string* reason) {
   // The recording's decoder configuration is the one the camera sends: wait for it.
   if (!s.runtime().RunUntil([&] { return s.media().path().HasConfiguration(); }, kFirstPictureWaitMs)) {
@@ -195,7 +211,7 @@ int RunCommand(const Options& o, std::string* reason) {
   }
   code = s.OpenCamera(o.args[0], o.command == "snapshot" ? &snapshot : nullptr, feeder.get(), reason);
   if (code == kExitOk) {
-    if (o.command == "watch") StatusLoop(s, o.seconds);
+    if (o.command == "watch") code = Watch(s, o, reason);
     if (o.command == "record") code = Record(s, o, reason);
     if (o.command == "snapshot") code = Snapshot(s, snapshot, o, reason);
     if (o.command == "talk") code = Talk(s, o, reason);

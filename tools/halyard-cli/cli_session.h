@@ -42,6 +42,8 @@ class Session {
   uint32_t last_notice() const { return last_notice_; }
   bool notice_active() const { return notice_active_; }
   uint64_t last_position() const { return last_position_; }
+  // The hosting server's connection closed after login.
+  bool host_closed() const { return host_closed_; }
   // "streaming", "connecting", "cannot connect", "login refused" or "closed".
   std::string StateText() const;
   // Runs until every queued request of the node has left the program.

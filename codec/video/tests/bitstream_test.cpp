@@ -125,13 +125,5 @@ TEST(VlcTables, EscapeLimitsFollowTheTables) {
   EXPECT_EQ(t.intra.maxRun[1][1], 20);
 }
 
-TEST(ScanTables, AreEachAPermutation) {
-  for (const uint8_t* scan : {kZigzagScan, kAlternateHorizontalScan, kAlternateVerticalScan}) {
-    std::vector<int> v(scan, scan + 64);
-    std::sort(v.begin(), v.end());
-    for (int i = 0; i < 64; ++i) ASSERT_EQ(v[i], i);
-  }
-}
-
 }  // namespace
 }  // namespace video

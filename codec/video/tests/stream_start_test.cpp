@@ -72,51 +72,41 @@ TEST(StreamStart, ConfigurationUnitAloneStartsTheStreamWithTheLayerSize) {
   EXPECT_EQ(pic[64 * 48], 128);
 }
 
-TEST(StreamStart, IncrementWidthFollowsTheResolution) {
+TEST(StreamStart, LayerHeaderFieldsAreReported) {
   const struct {
-    uint32_t resolution;
-    int bits;
-  } cases[] = {{30, 5}, {1, 1}, {32, 6}, {25, 5}, {30000, 15}, {65535, 16}};
-  for (const auto& c : cases) {
+    const char* name;
     VolFields f;
-    f.resolution = c.resolution;
-    f.fixedRate = true;
-    f.fixedIncrement = 1;
-    auto unit = VolUnit(f);
+    int bits, width, height;
+  } cases[] = {
+      {"resolution 30", {.resolution = 30, .fixedRate = true}, 5, 176, 144},
+      {"resolution 1", {.resolution = 1, .fixedRate = true}, 1, 176, 144},
+      {"resolution 32", {.resolution = 32, .fixedRate = true}, 6, 176, 144},
+      {"resolution 25", {.resolution = 25, .fixedRate = true}, 5, 176, 144},
+      {"resolution 30000", {.resolution = 30000, .fixedRate = true}, 15, 176, 144},
+      {"resolution 65535", {.resolution = 65535, .fixedRate = true}, 16, 176, 144},
+      {"odd size falls back to QCIF", {.width = 100, .height = 0}, 5, 176, 144},
+      {"error resilience flags",
+       {.width = 64, .height = 48, .resyncDisable = false, .partitioned = true, .reversible = true}, 5, 64, 48},
+  };
+  for (const auto& c : cases) {
+    const auto unit = VolUnit(c.f);
     VolInfo info;
-    ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0);
-    EXPECT_EQ(info.timeIncrementBits, c.bits) << "resolution " << c.resolution;
-    EXPECT_EQ(info.timeIncrementResolution, c.resolution);
-    EXPECT_TRUE(info.fixedVopRate);
+    ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0) << c.name;
+    EXPECT_EQ(info.timeIncrementBits, c.bits) << c.name;
+    EXPECT_EQ(info.timeIncrementResolution, c.f.resolution) << c.name;
+    EXPECT_EQ(info.fixedVopRate, c.f.fixedRate) << c.name;
+    EXPECT_EQ(info.width, c.width) << c.name;
+    EXPECT_EQ(info.height, c.height) << c.name;
+    EXPECT_EQ(info.resyncMarkerDisable, c.f.resyncDisable) << c.name;
+    EXPECT_EQ(info.dataPartitioned, c.f.partitioned) << c.name;
+    EXPECT_EQ(info.reversibleVlc, c.f.reversible) << c.name;
+    // The decoder takes the same size as its own.
+    VideoDecoder dec;
+    EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.Width(), c.width) << c.name;
   }
-}
-
-TEST(StreamStart, OddLayerSizesFallBackToQcif) {
-  VolFields f;
-  f.width = 100;
-  f.height = 0;
-  auto unit = VolUnit(f);
-  VolInfo info;
-  ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0);
-  EXPECT_EQ(info.width, 176);
-  EXPECT_EQ(info.height, 144);
-  VideoDecoder dec;
-  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
-  EXPECT_EQ(dec.Width(), 176);
-}
-
-TEST(StreamStart, VolFlagsAreReported) {
-  VolFields f;
-  f.resyncDisable = false;
-  f.partitioned = true;
-  f.reversible = true;
-  auto unit = VolUnit(f);
-  VolInfo info;
-  ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0);
-  EXPECT_FALSE(info.resyncMarkerDisable);
-  EXPECT_TRUE(info.dataPartitioned);
-  EXPECT_TRUE(info.reversibleVlc);
   const uint8_t noVol[] = {0x00, 0x00, 0x01, 0xB6, 0x00};
+  VolInfo info;
   EXPECT_EQ(ParseVolInfo(noVol, sizeof(noVol), &info), -1);
 }
 
@@ -153,35 +143,37 @@ TEST(StreamStart, PPictureFirstIsDroppedUntilAnIPicture) {
   EXPECT_EQ(pic[32 * 32 + 5], 128);
 }
 
-TEST(StreamStart, UncodedVopLeavesTheReference) {
-  VolFields f;
-  f.width = 16;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  auto intra = FlatIntraVop(1, 90, 5);
-  vol.insert(vol.end(), intra.begin(), intra.end());
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  TestBitWriter w;
-  WriteVopHeader(w, true, 5, 3, false, 0);
-  w.Stuff();
-  EXPECT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
-  EXPECT_EQ(dec.ProducePicture()[0], 90);
+std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
-TEST(StreamStart, StuffingAndUserDataBeforeAPictureAreSkipped) {
-  VolFields f;
-  f.width = 16;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  std::vector<uint8_t> unit = {0x7F, 0x00, 0x00, 0x01, 0xB2, 'h', 'i', 0x00};
-  auto intra = FlatIntraVop(1, 60, 5);
-  unit.insert(unit.end(), intra.begin(), intra.end());
-  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  EXPECT_EQ(dec.ProducePicture()[0], 60);
+// A started stream, then one more unit: the sample it leaves at `at`.
+TEST(StreamStart, UnitsAfterTheStartDecodeTheirPicture) {
+  const auto vol16 = VolUnit({.width = 16, .height = 16});
+  const auto vol32 = VolUnit({.width = 32, .height = 16});
+  TestBitWriter uncoded;
+  WriteVopHeader(uncoded, true, 5, 3, false, 0);
+  uncoded.Stuff();
+  const struct {
+    const char* name;
+    std::vector<uint8_t> start, unit;
+    size_t at;
+    uint8_t want;
+  } cases[] = {
+      {"an uncoded P picture keeps the reference", Joined(vol16, FlatIntraVop(1, 90, 5)), uncoded.Bytes(), 0, 90},
+      {"stuffing and user data before a picture are skipped", vol16,
+       Joined({0x7F, 0x00, 0x00, 0x01, 0xB2, 'h', 'i', 0x00}, FlatIntraVop(1, 60, 5)), 0, 60},
+      {"layer headers repeated before a picture are read again", vol32, Joined(vol32, FlatIntraVop(2, 140, 5)), 31,
+       140},
+  };
+  for (const auto& c : cases) {
+    VideoDecoder dec;
+    ASSERT_EQ(dec.Decode(c.start.data(), c.start.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.Decode(c.unit.data(), c.unit.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << c.name;
+    EXPECT_EQ(dec.ProducePicture()[c.at], c.want) << c.name;
+  }
 }
 
 TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
@@ -200,21 +192,6 @@ TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
   const uint8_t end[] = {0x00, 0x00, 0x01, 0xB1};
   EXPECT_EQ(dec.Decode(end, sizeof(end)), kDecodeFatal);
   EXPECT_EQ(dec.LastStatus(), DecodeStatus::Fatal);
-}
-
-TEST(StreamStart, RepeatedLayerHeadersBeforeAPictureAreReparsed) {
-  VolFields f;
-  f.width = 32;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  std::vector<uint8_t> unit = vol;
-  auto intra = FlatIntraVop(2, 140, 5);
-  unit.insert(unit.end(), intra.begin(), intra.end());
-  EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  EXPECT_EQ(dec.ProducePicture()[31], 140);
 }
 
 TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
@@ -260,11 +237,6 @@ TEST(StreamStart, ReleaseStartsANewStream) {
   EXPECT_EQ(dec.Decode(p.data(), p.size()), kDecodeNoPicture);
 }
 
-}  // namespace
-}  // namespace video_test
-
-namespace video_test {
-namespace {
 
 // One 16x16 intra macroblock: top-left 8x8 at 50, the rest of the luma at 200.
 std::vector<uint8_t> TwoLevelIntraVop() {
@@ -327,11 +299,6 @@ TEST(MotionCompensation, VectorsFarPastTheBorderReadClampedSamples) {
   }
 }
 
-}  // namespace
-}  // namespace video_test
-
-namespace video_test {
-namespace {
 
 // DC-only intra macroblock whose luma and chroma take `level` (no neighbours).
 void WriteDcOnlyIntraMb(TestBitWriter& w, int level) {

@@ -58,6 +58,18 @@ grep -q '^2s [0-9]* fps, [0-9]* kbps .* streaming' "$work/out" && pass || fail "
 expect_exit 0 "watch direct" -- run "${D[@]}" watch - --seconds 2
 expect_exit 0 "watch by dynamic IP" -- run --camera 127.0.0.1:$ddns --ddns gate --user demo --password demo watch - --seconds 1
 
+# watch fails, with its reason, when no picture came or its link died
+sim_cmd fault CAM-1 delay 8 4000 >/dev/null
+expect_exit 1 "watch without pictures" -- run "${D[@]}" watch - --seconds 1
+grep -q 'no picture arrived' "$work/err" && pass || fail "watch without pictures gave no reason: $(cat "$work/err")"
+sim_cmd fault CAM-1 delay 8 0 >/dev/null
+run "${H[@]}" watch CAM-1 --seconds 6 >"$work/out" 2>"$work/err" &
+watch_pid=$!
+for _ in $(seq 300); do grep -q '^1s ' "$work/out" && break; sleep 0.1; done
+sim_cmd fault hosting close >/dev/null
+wait $watch_pid; code=$?
+[ $code = 1 ] && grep -q 'hosting server closed' "$work/err" && pass || fail "watch whose link died: exit $code: $(cat "$work/err")"
+
 # record, snapshot, play, audio
 expect_exit 0 record -- run "${H[@]}" record CAM-1 "$work/rec.mp4" --seconds 3
 frames=$(ffprobe -v error -select_streams v -count_packets -show_entries stream=nb_read_packets,width -of csv=p=0 "$work/rec.mp4" 2>/dev/null)
@@ -69,12 +81,16 @@ grep -q '^End of File' "$work/out" && pass || fail "play did not reach End of Fi
 expect_exit 0 audio -- run "${D[@]}" audio - "$work/sound.raw" --seconds 2
 [ "$(stat -c %s "$work/sound.raw")" -gt 16000 ] && pass || fail "audio: $(stat -c %s "$work/sound.raw") bytes"
 
-# talk: what the camera receives is exactly the reference encoding of the file
+# talk: the camera receives every whole unit of the file, each exactly as the
+# reference encoder makes it (the encoder also codes the file's short tail)
 expect_exit 0 talk -- run "${D[@]}" talk - "$media/speech_8k.wav"
+units=$(sed -n 's/^sent \([0-9]*\) units.*/\1/p' "$work/out")
 sim_cmd speaker-save CAM-1 "$work/heard.adpcm" >/dev/null
 $runner "$adpcm" encode "$media/speech_8k.wav" "$work/sent.adpcm" >/dev/null 2>&1
-heard=$(stat -c %s "$work/heard.adpcm")
-[ "$heard" -gt 0 ] && cmp -s -n "$heard" "$work/heard.adpcm" "$work/sent.adpcm" && pass || fail "speaker audio differs from the encoded file ($heard bytes)"
+heard=$(stat -c %s "$work/heard.adpcm") whole=$(( $(stat -c %s "$work/sent.adpcm") / 192 ))
+[ "${units:-0}" -gt 0 ] && [ "$units" = "$whole" ] && [ "$heard" = $((units * 192)) ] &&
+  cmp -s -n "$heard" "$work/heard.adpcm" "$work/sent.adpcm" && pass ||
+  fail "speaker audio: sent ${units:-?} units of $whole, camera heard $heard bytes, or they differ"
 
 # controls
 expect_exit 0 ptz -- run "${D[@]}" ptz - 3 -2
