@@ -9,6 +9,7 @@
 
 #include "os/win32/handles.h"
 #include "os/window_seam.h"
+#include "settings/text_table.h"
 #include "skin/byte_source.h"
 #include "skin/skin_format.h"
 

@@ -99,8 +99,10 @@ LRESULT CSkinSlider::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       EndDrag(lparam);
       return 0;
     case WM_CAPTURECHANGED:
-      // Capture taken away mid-drag (another window, a message box): the
-      // drag ends where the thumb is.
+      // The mouse is ours, not the track bar's: it would answer the end of
+      // any capture with an end-track notification of its own. Capture
+      // taken away mid-drag (another window, a message box) ends the drag
+      // where the thumb is.
       if (dragging_ && reinterpret_cast<HWND>(lparam) != hwnd_) {
         dragging_ = false;
         if (changed_in_drag_) {
@@ -109,7 +111,7 @@ LRESULT CSkinSlider::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         InvalidateRect(hwnd_, nullptr, FALSE);
       }
-      break;
+      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       InvalidateRect(hwnd_, nullptr, FALSE);
