@@ -132,7 +132,10 @@ bool ParseLayout(const std::string& text, Layout* out, std::string* error) {
     if (!ParseItem(words, first, &item, error)) return false;
     out->items.push_back(std::move(item));
   }
-  if (out->window.empty()) return Fail(error, number, "no \"window\" line");
+  if (out->window.empty()) {
+    *error = "no \"window\" line";
+    return false;
+  }
   return true;
 }
 
