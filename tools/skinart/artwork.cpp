@@ -178,7 +178,8 @@ Canvas DrawButton(const Canvas& form, const LayoutItem& item, const ItemArt& art
   Face face = ButtonFace(art, round, slot);
   const double w = item.width, h = item.height;
   if (round) {
-    c.Fill(Circle(w / 2, h / 2, w / 2 - 1), face.fill);
+    // At rest and disabled only the glyph shows, on whatever lies behind.
+    if (slot == skin::kSlotOver || slot == skin::kSlotPressed) c.Fill(Circle(w / 2, h / 2, w / 2 - 1), face.fill);
     DrawIcon(c, art.icon, face.text);
   } else {
     c.Fill(RoundRect(0, 0, w, h, theme::kButtonRadius), face.border);

@@ -29,7 +29,7 @@ inline constexpr Face kPrimaryNormal{Hex(0x2F77AD), Hex(0x3F8BC4), Hex(0xFFFFFF)
 inline constexpr Face kPrimaryOver{Hex(0x3A88C0), Hex(0x5BA5DB), Hex(0xFFFFFF)};
 inline constexpr Face kPrimaryPressed{Hex(0x245E8A), kAccent, Hex(0xDDEBF6)};
 
-// Round title-bar buttons: no disc at rest, a disc under the pointer.
+// Round buttons: only their glyph at rest, a disc under the pointer or pressed.
 inline constexpr Face kRoundNormal{kTitleBar, kTitleBar, kTextDim};
 inline constexpr Face kRoundOver{Hex(0x343A43), Hex(0x343A43), kText};
 inline constexpr Face kRoundPressed{Hex(0x28699A), Hex(0x28699A), Hex(0xFFFFFF)};
