@@ -81,6 +81,7 @@ void SkinSet::DoSkins(HWND window) {
   }
   if (capacity() != count_ || static_cast<uint32_t>(capacity()) != file_item_count_) {
     Show(text::kNotMatch, {capacity(), count_, static_cast<long long>(file_item_count_)});
+    CloseFile();  // nothing more will be read from it
     return;
   }
   SkinForm();
