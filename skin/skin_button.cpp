@@ -123,6 +123,13 @@ LRESULT CSkinButton::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         if (!PtInRect(&client, at)) SetChecked(!checked_);
       }
       break;
+    case WM_KEYUP:
+      // The space bar clicks a focused button when it comes up while the
+      // button is held: a click that must change the check box like a
+      // mouse click does, or its owner would read a stale state.
+      if (check_box_ && wparam == VK_SPACE && (SendMessageW(hwnd_, BM_GETSTATE, 0, 0) & BST_PUSHED))
+        SetChecked(!checked_);
+      break;
     case BM_GETCHECK:
       if (check_box_) return checked_ ? BST_CHECKED : BST_UNCHECKED;
       break;

@@ -213,6 +213,16 @@ TEST_F(SkinSetTest, CheckBoxPressReleasedOutsideChangesNothing) {
 
   CheckDlgButton(dialog_->hwnd(), IDC_STATE_CHECK, BST_UNCHECKED);
   EXPECT_EQ(ScreenPixel(check, 20, 10), Ref(kUnchecked)) << "set through BM_SETCHECK";
+
+  dialog_->notices.clear();
+  SendMessageW(check, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(check, WM_KEYUP, VK_SPACE, 0);
+  Pump();
+  EXPECT_EQ(IsDlgButtonChecked(dialog_->hwnd(), IDC_STATE_CHECK), BST_CHECKED) << "the space bar clicks it";
+  EXPECT_EQ(dialog_->notices, (std::vector<Notice>{{WM_COMMAND, BN_CLICKED, IDC_STATE_CHECK}}));
+  SendMessageW(check, WM_KEYUP, VK_SPACE, 0);
+  EXPECT_EQ(IsDlgButtonChecked(dialog_->hwnd(), IDC_STATE_CHECK), BST_CHECKED) << "a key-up alone is no click";
+
   EnableWindow(check, FALSE);
   EXPECT_EQ(ScreenPixel(check, 20, 10), Ref(kCheckOff));
 }
