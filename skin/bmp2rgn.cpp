@@ -46,7 +46,6 @@ void CBmp2Rgn::SetSource(ByteSource* file, std::span<const BitmapExtent> bitmaps
 
 void CBmp2Rgn::Free() {
   bitmap_.Reset();
-  bits_ = nullptr;
   width_ = height_ = 0;
 }
 
@@ -92,10 +91,9 @@ bool CBmp2Rgn::LoadBmp(int index) {
   }
   // The section holds stride x height bytes; the file may hold fewer.
   size_t area = static_cast<size_t>(PixelAreaBytes(image.info));
-  std::memcpy(bits, image.bits.data(), image.bits.size());
+  if (!image.bits.empty()) std::memcpy(bits, image.bits.data(), image.bits.size());
   std::memset(static_cast<uint8_t*>(bits) + image.bits.size(), 0, area - image.bits.size());
   GdiFlush();
-  bits_ = bits;
   width_ = image.info.width;
   height_ = std::abs(image.info.height);
   return true;
@@ -114,7 +112,6 @@ bool CBmp2Rgn::LoadResourceBitmap(HINSTANCE instance, int resource_id) {
   GetObjectW(handle, sizeof description, &description);
   width_ = description.bmWidth;
   height_ = std::abs(description.bmHeight);
-  bits_ = description.bmBits;
   return true;
 }
 

@@ -55,7 +55,6 @@ class CBmp2Rgn {
   std::span<const BitmapExtent> extents_;
   uint32_t transparent_ = kUnsetColour;
   win32::GdiObject<HBITMAP> bitmap_;
-  void* bits_ = nullptr;  // the section's pixels, owned by bitmap_
   int width_ = 0;
   int height_ = 0;
 };

@@ -14,7 +14,7 @@ constexpr int kRegionFailure = 5;
 
 }  // namespace
 
-CSkinButton::CSkinButton(os::UserMessages& messages) : messages_(messages) {
+CSkinButton::CSkinButton(os::UserMessages& messages) {
   for (auto& face : faces_) face = std::make_unique<CBmp2Rgn>(messages);
 }
 

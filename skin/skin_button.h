@@ -56,7 +56,6 @@ class CSkinButton {
   void Redraw() const { InvalidateRect(hwnd_, nullptr, FALSE); }
   void Unsubclass();
 
-  os::UserMessages& messages_;
   HWND hwnd_ = nullptr;
   std::array<std::unique_ptr<CBmp2Rgn>, kBitmapSlots> faces_;
   bool check_box_ = false;

@@ -14,7 +14,7 @@ constexpr int kPageSize = 10;
 
 }  // namespace
 
-CSkinSlider::CSkinSlider(os::UserMessages& messages) : messages_(messages) {
+CSkinSlider::CSkinSlider(os::UserMessages& messages) {
   for (auto& face : faces_) face = std::make_unique<CBmp2Rgn>(messages);
 }
 

@@ -54,7 +54,6 @@ class CSkinSlider {
   void EndDrag(LPARAM pointer);
   void Unsubclass();
 
-  os::UserMessages& messages_;
   HWND hwnd_ = nullptr;
   std::array<std::unique_ptr<CBmp2Rgn>, 4> faces_;
   win32::GdiObject<HRGN> thumb_region_;  // thumb outline at (0, 0), when cut
