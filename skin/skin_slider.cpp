@@ -99,10 +99,11 @@ LRESULT CSkinSlider::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       EndDrag(lparam);
       return 0;
     case WM_CAPTURECHANGED:
-      // The mouse is ours, not the track bar's: it would answer the end of
-      // any capture with an end-track notification of its own. Capture
-      // taken away mid-drag (another window, a message box) ends the drag
-      // where the thumb is.
+      // With a thumb the mouse is ours, not the track bar's: it would answer
+      // the end of any capture with an end-track notification of its own.
+      // Capture taken away mid-drag (another window, a message box) ends the
+      // drag where the thumb is.
+      if (!faces_[kSlotThumb]->loaded()) break;
       if (dragging_ && reinterpret_cast<HWND>(lparam) != hwnd_) {
         dragging_ = false;
         if (changed_in_drag_) {
