@@ -58,6 +58,16 @@ INT_PTR CDialogBase::Dispatch(CDialogBase* self, HWND hwnd, UINT message, WPARAM
   // Limits are kept here, ahead of the virtual handler, so no override skips them.
   if (message == WM_COMMAND && (HIWORD(wparam) == EN_CHANGE || HIWORD(wparam) == CBN_EDITCHANGE))
     self->KeepWithinLimit(LOWORD(wparam));
+  // A control that draws itself answers the reflected message; the others
+  // leave WM_DRAWITEM to the dialog.
+  if (message == WM_DRAWITEM && lparam) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+    HWND control = item->CtlType == ODT_MENU ? nullptr : item->hwndItem;
+    if (control && SendMessageW(control, kWmReflectedDrawItem, wparam, lparam)) {
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    }
+  }
   if (message == WM_NCDESTROY) {
     INT_PTR r = self->HandleMessage(message, wparam, lparam);
     if (self->hwnd_ == hwnd) self->Detach();

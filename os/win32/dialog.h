@@ -12,6 +12,12 @@
 
 namespace win32 {
 
+// Owner-draw notifications are reflected to the control they concern, so a
+// control object draws itself: the control receives this message with the
+// parent's WPARAM and LPARAM and returns TRUE when it drew. (The number is
+// the one ActiveX hosts use for the same purpose.)
+inline constexpr UINT kWmReflectedDrawItem = WM_USER + 0x1C00 + WM_DRAWITEM;
+
 class CDialogBase {
  public:
   CDialogBase(HINSTANCE instance, int template_id) : instance_(instance), template_id_(template_id) {}

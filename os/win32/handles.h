@@ -55,6 +55,8 @@ class GdiObject {
     if (h_) DeleteObject(h_);
     h_ = h;
   }
+  // Gives the object up to a new owner (e.g. SetWindowRgn, which takes it).
+  T Release() { return std::exchange(h_, nullptr); }
 
  private:
   T h_ = nullptr;

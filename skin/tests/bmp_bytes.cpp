@@ -1,0 +1,76 @@
+#include "skin/tests/bmp_bytes.h"
+
+#include "skin/skin_format.h"
+
+namespace skin::testing {
+namespace {
+
+void PutU16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+  const uint32_t offset =
+      spec.bits_offset >= 0 ? static_cast<uint32_t>(spec.bits_offset) : 54 + 4 * static_cast<uint32_t>(spec.table.size());
+  std::vector<uint8_t> out;
+  PutU16(out, spec.type);
+  PutU32(out, 54 + 4 * static_cast<uint32_t>(spec.table.size()) + static_cast<uint32_t>(spec.pixels.size()));
+  PutU32(out, 0);
+  PutU32(out, offset);
+  PutU32(out, spec.header_size);
+  PutU32(out, static_cast<uint32_t>(spec.width));
+  PutU32(out, static_cast<uint32_t>(spec.height));
+  PutU16(out, 1);
+  PutU16(out, spec.bit_count);
+  PutU32(out, spec.compression);
+  PutU32(out, static_cast<uint32_t>(spec.pixels.size()));
+  PutU32(out, 0);
+  PutU32(out, 0);
+  PutU32(out, spec.colours_used);
+  PutU32(out, 0);
+  for (uint32_t entry : spec.table) PutU32(out, entry);
+  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  return out;
+}
+
+std::vector<uint8_t> PictureBmp(const std::vector<std::string>& rows,
+                                const std::vector<std::pair<char, uint32_t>>& palette) {
+  BmpSpec spec;
+  spec.height = static_cast<int32_t>(rows.size());
+  spec.width = rows.empty() ? 0 : static_cast<int32_t>(rows[0].size());
+  const size_t stride = (static_cast<size_t>(spec.width) * 3 + 3) & ~size_t{3};
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    size_t start = spec.pixels.size();
+    for (char c : *row) {
+      uint32_t rgb = 0;
+      for (const auto& [name, colour] : palette)
+        if (name == c) rgb = colour;
+      spec.pixels.push_back(static_cast<uint8_t>(rgb));
+      spec.pixels.push_back(static_cast<uint8_t>(rgb >> 8));
+      spec.pixels.push_back(static_cast<uint8_t>(rgb >> 16));
+    }
+    spec.pixels.resize(start + stride, 0);
+  }
+  return MakeBmp(spec);
+}
+
+std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb) {
+  std::vector<std::string> rows(static_cast<size_t>(height), std::string(static_cast<size_t>(width), 'x'));
+  return PictureBmp(rows, {{'x', rgb}});
+}
+
+std::vector<uint8_t> MakeSkin(const std::vector<ItemRecord>& records, const std::vector<std::vector<uint8_t>>& bitmaps,
+                              std::vector<std::string> names) {
+  SkinFileImage image;
+  image.records = records;
+  image.bitmaps = bitmaps;
+  if (names.empty())
+    for (size_t i = 0; i < records.size(); ++i) names.push_back("item" + std::to_string(i));
+  image.names = std::move(names);
+  return WriteSkinFile(image);
+}
+
+}  // namespace skin::testing

@@ -1,0 +1,213 @@
+// The four skin files the build makes, applied under Wine to windows shaped
+// like the viewer's: sizes and outlines, controls where the skin puts them,
+// every button's face per state read back from the screen, the check boxes'
+// press released outside, and the seek slider dragged.
+#include <gtest/gtest.h>
+
+#include "skin/tests/skin_test_resource.h"
+#include "skin/tests/win32_support.h"
+
+#include <commctrl.h>
+
+namespace skin {
+namespace {
+
+using testing::BuiltSkin;
+using testing::DistFolder;
+using testing::Notice;
+using testing::PixelOf;
+using testing::PlaceInParent;
+using testing::Pump;
+using testing::ReadBuiltSkin;
+using testing::RecordingMessages;
+using testing::ScreenPixel;
+using testing::SkinnedDialog;
+
+struct Window {
+  const SkinnedWindow& skin;
+  int template_id;
+};
+const Window kWindows[] = {
+    {kMainWindowSkin, IDD_TEST_MAIN},
+    {kLoginSkin, IDD_TEST_LOGIN},
+    {kFileWindowSkin, IDD_TEST_FILES},
+    {kSeekSliderSkin, IDD_TEST_SEEK},
+};
+
+class ShippedSkinTest : public ::testing::TestWithParam<Window> {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+  void SetUp() override {
+    const Window& w = GetParam();
+    built_ = ReadBuiltSkin(w.skin);
+    dialog_ = std::make_unique<SkinnedDialog>(w.template_id, w.skin.items, DistFolder() + w.skin.skin_file,
+                                              messages_);
+    ASSERT_NE(dialog_->Create(nullptr), nullptr);
+    ShowWindow(dialog_->hwnd(), SW_SHOWNOACTIVATE);
+    Pump();
+  }
+  void TearDown() override {
+    dialog_.reset();
+    Pump();
+  }
+  const ItemRecord& Record(size_t i) const { return built_.contents.records[i]; }
+
+  RecordingMessages messages_;
+  BuiltSkin built_;
+  std::unique_ptr<SkinnedDialog> dialog_;
+};
+
+bool InWindowRegion(HWND window, int x, int y) {
+  win32::GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(window, region.get()) == ERROR) return true;
+  return PtInRegion(region.get(), x, y) != 0;
+}
+
+TEST_P(ShippedSkinTest, WindowTakesTheSkinsSizeOutlineAndBackground) {
+  EXPECT_TRUE(messages_.shown.empty()) << messages_.shown.front();
+  ASSERT_TRUE(dialog_->skin().applied());
+  const ItemRecord& form = Record(0);
+  HWND hwnd = dialog_->hwnd();
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.right - r.left, form.width);
+  EXPECT_EQ(r.bottom - r.top, form.height);
+  // Rounded corners: the very corners are cut, the edges' middles are not.
+  EXPECT_FALSE(InWindowRegion(hwnd, 0, 0));
+  EXPECT_FALSE(InWindowRegion(hwnd, form.width - 1, 0));
+  EXPECT_FALSE(InWindowRegion(hwnd, 0, form.height - 1));
+  EXPECT_FALSE(InWindowRegion(hwnd, form.width - 1, form.height - 1));
+  EXPECT_TRUE(InWindowRegion(hwnd, 0, form.height / 2));
+  EXPECT_TRUE(InWindowRegion(hwnd, form.width / 2, 0));
+  EXPECT_TRUE(InWindowRegion(hwnd, form.width - 1, form.height / 2));
+  // The background shows where no control lies: the left edge's middle.
+  DibImage background = built_.Bitmap(form.bitmaps[kSlotBackground]);
+  EXPECT_EQ(ScreenPixel(hwnd, 2, form.height / 2), PixelOf(background, 2, form.height / 2));
+  EXPECT_EQ(ScreenPixel(hwnd, form.width / 2, 3), PixelOf(background, form.width / 2, 3));
+}
+
+TEST_P(ShippedSkinTest, ControlsSitWhereTheSkinSays) {
+  const auto& items = GetParam().skin.items;
+  for (size_t i = 1; i < items.size(); ++i) {
+    HWND control = dialog_->Item(items[i].control_id);
+    ASSERT_NE(control, nullptr) << items[i].name;
+    RECT r = PlaceInParent(control);
+    const ItemRecord& rec = Record(i);
+    EXPECT_EQ(r.left, rec.x) << items[i].name;
+    EXPECT_EQ(r.top, rec.y) << items[i].name;
+    EXPECT_EQ(r.right - r.left, rec.width) << items[i].name;
+    EXPECT_EQ(r.bottom - r.top, rec.height) << items[i].name;
+    EXPECT_EQ(dialog_->skin().item(static_cast<int>(i)).applied, items[i].kind != ItemKind::kPlain) << items[i].name;
+  }
+}
+
+// A point of the face where the given slots' bitmaps all differ.
+bool FindDistinctPoint(const std::vector<DibImage>& faces, POINT* at) {
+  for (int y = 0; y < faces[0].info.height; ++y) {
+    for (int x = 0; x < faces[0].info.width; ++x) {
+      bool distinct = true;
+      for (size_t a = 0; a < faces.size() && distinct; ++a)
+        for (size_t b = a + 1; b < faces.size() && distinct; ++b)
+          distinct = PixelOf(faces[a], x, y) != PixelOf(faces[b], x, y);
+      if (distinct) {
+        *at = {x, y};
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+TEST_P(ShippedSkinTest, ButtonsShowTheirFaceForEachState) {
+  const auto& items = GetParam().skin.items;
+  for (size_t i = 1; i < items.size(); ++i) {
+    if (items[i].kind != ItemKind::kButton) continue;
+    const ItemRecord& rec = Record(i);
+    std::vector<DibImage> faces;
+    for (int slot = kSlotNormal; slot <= kSlotDisabled; ++slot) faces.push_back(built_.Bitmap(rec.bitmaps[slot]));
+    POINT p;
+    ASSERT_TRUE(FindDistinctPoint(faces, &p)) << items[i].name << ": its four faces look alike everywhere";
+    HWND button = dialog_->Item(items[i].control_id);
+    EXPECT_EQ(ScreenPixel(button, p.x, p.y), PixelOf(faces[kSlotNormal], p.x, p.y)) << items[i].name << " at rest";
+    SendMessageW(button, WM_MOUSEHOVER, 0, 0);
+    EXPECT_EQ(ScreenPixel(button, p.x, p.y), PixelOf(faces[kSlotOver], p.x, p.y)) << items[i].name << " hovered";
+    SendMessageW(button, BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(ScreenPixel(button, p.x, p.y), PixelOf(faces[kSlotPressed], p.x, p.y)) << items[i].name << " pressed";
+    SendMessageW(button, BM_SETSTATE, FALSE, 0);
+    SendMessageW(button, WM_MOUSELEAVE, 0, 0);
+    EnableWindow(button, FALSE);
+    EXPECT_EQ(ScreenPixel(button, p.x, p.y), PixelOf(faces[kSlotDisabled], p.x, p.y)) << items[i].name << " disabled";
+    EnableWindow(button, TRUE);
+    if (rec.bitmaps[kSlotMask] != kNoBitmap) {
+      EXPECT_FALSE(InWindowRegion(button, 0, 0)) << items[i].name << ": round, its corner is cut";
+      EXPECT_TRUE(InWindowRegion(button, rec.width / 2, rec.height / 2)) << items[i].name;
+    }
+  }
+}
+
+TEST_P(ShippedSkinTest, CheckBoxesIgnoreAPressReleasedOutside) {
+  const auto& items = GetParam().skin.items;
+  for (size_t i = 1; i < items.size(); ++i) {
+    if (items[i].kind != ItemKind::kCheckBox) continue;
+    const ItemRecord& rec = Record(i);
+    DibImage unchecked = built_.Bitmap(rec.bitmaps[kSlotNormal]);
+    DibImage checked = built_.Bitmap(rec.bitmaps[kSlotChecked]);
+    POINT p;
+    ASSERT_TRUE(FindDistinctPoint({unchecked, checked}, &p)) << items[i].name;
+    HWND check = dialog_->Item(items[i].control_id);
+    SendMessageW(check, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(check, WM_LBUTTONUP, 0, MAKELPARAM(rec.width + 20, 5));
+    Pump();
+    EXPECT_EQ(IsDlgButtonChecked(dialog_->hwnd(), items[i].control_id), BST_UNCHECKED) << items[i].name;
+    EXPECT_EQ(ScreenPixel(check, p.x, p.y), PixelOf(unchecked, p.x, p.y)) << items[i].name;
+    SendMessageW(check, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(check, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Pump();
+    EXPECT_EQ(IsDlgButtonChecked(dialog_->hwnd(), items[i].control_id), BST_CHECKED) << items[i].name;
+    EXPECT_EQ(ScreenPixel(check, p.x, p.y), PixelOf(checked, p.x, p.y)) << items[i].name;
+    EXPECT_EQ(dialog_->notices, (std::vector<Notice>{{WM_COMMAND, BN_CLICKED, items[i].control_id}}));
+  }
+}
+
+TEST_P(ShippedSkinTest, SliderFollowsTheDraggedThumb) {
+  const auto& items = GetParam().skin.items;
+  for (size_t i = 1; i < items.size(); ++i) {
+    if (items[i].kind != ItemKind::kSlider) continue;
+    const ItemRecord& rec = Record(i);
+    const int thumb = built_.Bitmap(rec.bitmaps[kSlotThumb]).info.width;
+    HWND slider = dialog_->Item(items[i].control_id);
+    SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+    SendMessageW(slider, TBM_SETPOS, TRUE, 10);
+    // The pointer on the thumb's centre at 50%: value trunc(100 x offset / travel).
+    const int travel = rec.width - thumb;
+    const int x50 = thumb / 2 + travel / 2;
+    const int x75 = thumb / 2 + travel * 3 / 4 + 1;
+    SendMessageW(slider, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(thumb / 2, rec.height / 2));
+    SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x50, rec.height / 2));
+    SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x75, rec.height / 2));
+    SendMessageW(slider, WM_LBUTTONUP, 0, MAKELPARAM(x75, rec.height / 2));
+    Pump();
+    EXPECT_EQ(SendMessageW(slider, TBM_GETPOS, 0, 0), 75);
+    EXPECT_EQ(dialog_->notices, (std::vector<Notice>{{WM_HSCROLL, TB_THUMBTRACK, 50},
+                                                      {WM_HSCROLL, TB_THUMBTRACK, 75},
+                                                      {WM_HSCROLL, TB_THUMBPOSITION, 75},
+                                                      {WM_HSCROLL, TB_ENDTRACK, 0}}));
+    // The thumb is drawn at 75 with its focus face: the drag gave the slider the focus.
+    ASSERT_EQ(GetFocus(), slider);
+    DibImage face = built_.Bitmap(rec.bitmaps[kSlotThumbFocus]);
+    const int left = 75 * travel / 100;
+    EXPECT_EQ(ScreenPixel(slider, left + thumb / 2, rec.height / 2), PixelOf(face, thumb / 2, rec.height / 2));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Skins, ShippedSkinTest, ::testing::ValuesIn(kWindows),
+                         [](const ::testing::TestParamInfo<Window>& info) {
+                           std::string name = info.param.skin.skin_file + 1;
+                           return name.substr(0, name.find('.'));
+                         });
+
+}  // namespace
+}  // namespace skin
