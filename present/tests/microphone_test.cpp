@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <mutex>
 #include <vector>
 
@@ -21,7 +22,7 @@ using hosting::testing::Eventually;
 
 std::vector<int16_t> Tone(int samples, double amplitude, double hz = 1000.0) {
   std::vector<int16_t> out(static_cast<size_t>(samples));
-  for (int i = 0; i < samples; ++i) out[size_t(i)] = int16_t(std::lround(amplitude * std::sin(2 * M_PI * hz * i / 8000.0)));
+  for (int i = 0; i < samples; ++i) out[size_t(i)] = int16_t(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / 8000.0)));
   return out;
 }
 
