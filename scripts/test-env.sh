@@ -22,7 +22,9 @@ fi
 if command -v pulseaudio >/dev/null 2>&1; then
   export PULSE_RUNTIME_PATH="$HALYARD_RUN_DIR/pulse"
   mkdir -p "$PULSE_RUNTIME_PATH"
-  [ -p "$HALYARD_RUN_DIR/mic.fifo" ] || mkfifo "$HALYARD_RUN_DIR/mic.fifo"
+  # module-pipe-source makes the FIFO itself and refuses to load when the
+  # file already exists, which would leave the server without a microphone.
+  rm -f "$HALYARD_RUN_DIR/mic.fifo"
   pulseaudio -n --daemonize=yes --exit-idle-time=-1 --system=false \
     -L module-native-protocol-unix -L "module-null-sink sink_name=out" \
     -L "module-pipe-source source_name=mic file=$HALYARD_RUN_DIR/mic.fifo format=s16le rate=8000 channels=1" \

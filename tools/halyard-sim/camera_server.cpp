@@ -149,6 +149,8 @@ void CameraServer::OnSpeakerMedia(PeerConnection& c, const net::RawMessage& m) {
   if (it == sessions_.end() || it->second->speaker_channel == 0 || media.channel_id != it->second->speaker_channel)
     return;
   if (speaker_audio_.size() < (64u << 20)) speaker_audio_.insert(speaker_audio_.end(), media.payload, media.payload + media.payload_length);
+  // For MediaData the header's length is that of the fixed part, which tells the form.
+  ++(m.length == net::kMediaLongFixedSize ? speaker_units_.long_form : speaker_units_.short_form);
 }
 
 void CameraServer::OnSetupInfo(PeerConnection& c, const net::RawMessage& m) {
@@ -190,6 +192,11 @@ void CameraServer::SetOnline(bool online) {
 std::vector<uint8_t> CameraServer::SpeakerAudio() {
   std::lock_guard<std::mutex> lock(mutex_);
   return speaker_audio_;
+}
+
+CameraServer::SpeakerForms CameraServer::SpeakerUnits() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return speaker_units_;
 }
 
 int CameraServer::viewers() {

@@ -51,6 +51,12 @@ class CameraServer : private SessionServer<CameraSession> {
   bool online() const { return online_; }
   // Speaker audio received so far (ADPCM bytes, in arrival order).
   std::vector<uint8_t> SpeakerAudio();
+  // Speaker units received so far in the long (24-byte) and the short
+  // (16-byte) MediaData form.
+  struct SpeakerForms {
+    int long_form = 0, short_form = 0;
+  };
+  SpeakerForms SpeakerUnits();
   int viewers();
   // Live units sent on all connections (load figures).
   uint64_t UnitsSent();
@@ -78,6 +84,7 @@ class CameraServer : private SessionServer<CameraSession> {
   net::CameraSetupInfo setup_info_;
   net::PtzPosition position_;
   std::vector<uint8_t> speaker_audio_;
+  SpeakerForms speaker_units_;
   uint32_t next_channel_ = 100;
 };
 

@@ -308,7 +308,9 @@ std::vector<std::string> World::Execute(const std::string& line) {
     return {"error: no such file " + w[1]};
   }
   if (cmd == "speaker" && cam) {
-    return {"bytes " + std::to_string(cam->SpeakerAudio().size()), "end"};
+    const CameraServer::SpeakerForms units = cam->SpeakerUnits();
+    return {"bytes " + std::to_string(cam->SpeakerAudio().size()),
+            "units long " + std::to_string(units.long_form) + " short " + std::to_string(units.short_form), "end"};
   }
   if (cmd == "speaker-save" && cam && w.size() > 2) {
     const std::vector<uint8_t> audio = cam->SpeakerAudio();

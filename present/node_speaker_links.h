@@ -1,0 +1,20 @@
+#pragma once
+// The speaker sender's view of the hosting client's direct nodes: each
+// direct CNodeWindow that has an audio socket and an active speaker channel
+// is a link. A node is visited only while its UsageGuard is held, so it
+// cannot be destroyed under the sender.
+#include "hosting/hosting_service.h"
+#include "present/speaker_sender.h"
+
+namespace present {
+
+class NodeSpeakerLinks : public SpeakerLinks {
+ public:
+  explicit NodeSpeakerLinks(hosting::HostingService& hosting) : m_hosting(hosting) {}
+  void ForEachLink(const std::function<void(SpeakerLink&)>& visit) override;
+
+ private:
+  hosting::HostingService& m_hosting;
+};
+
+}  // namespace present

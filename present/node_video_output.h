@@ -1,0 +1,68 @@
+#pragma once
+// A node's video output: the window renderer and the overlay renderer of one
+// node behind the media path's PictureSink, with the full-screen mode and
+// the frame that marks a selected or alarmed view. The media worker shows
+// pictures; the window thread resizes, selects, enters and leaves full
+// screen. Drawing paints the frame into the picture it is given, so the
+// caller must own that picture while ShowPicture runs.
+#include <mutex>
+
+#include "node/picture_sink.h"
+#include "present/full_screen_window.h"
+#include "present/overlay_renderer.h"
+#include "present/window_renderer.h"
+
+namespace present {
+
+class NodeVideoOutput : public node::PictureSink {
+ public:
+  NodeVideoOutput(DisplaySystem& system, FullScreenWindow& fullScreen, os::WindowHandle nodeWindow);
+  ~NodeVideoOutput() override;
+  NodeVideoOutput(const NodeVideoOutput&) = delete;
+  NodeVideoOutput& operator=(const NodeVideoOutput&) = delete;
+
+  // node::PictureSink
+  void ShowPicture(const DecodedPicture& picture) override;
+  void Resize(int width, int height) override;
+
+  // The view's state that decides the frame: selected (yellow), and the
+  // alarm blink counter (red on frames while it is even and above 0).
+  void SetSelected(bool selected);
+  void SetAlarmBlink(int counter);
+  // A paused view shows no new pictures.
+  void SetPaused(bool paused);
+
+  // Refused (false) while already full screen or before the first picture size.
+  bool EnterFullScreen();
+  void LeaveFullScreen();
+  // The channel ends: both renderers close.
+  void Close();
+
+  bool FullScreen() const;
+  bool OverlayInUse() const;
+  WindowRenderer& windowRenderer() { return m_window; }
+  OverlayRenderer& overlayRenderer() { return m_overlay; }
+
+ private:
+  void StartWindowRenderer(os::WindowHandle target);
+  void StartFullScreenRenderer();
+
+  DisplaySystem& m_system;
+  FullScreenWindow& m_fullScreenWindow;
+  const os::WindowHandle m_nodeWindow;
+  WindowRenderer m_window;
+  OverlayRenderer m_overlay;
+
+  // State lock, taken before a renderer's own mutex.
+  mutable std::mutex m_state;
+  os::WindowHandle m_fullScreenHandle = 0;
+  int m_width = 0;
+  int m_height = 0;
+  bool m_fullScreen = false;
+  bool m_overlayInUse = false;
+  bool m_selected = false;
+  bool m_paused = false;
+  int m_alarmBlink = 0;
+};
+
+}  // namespace present

@@ -1,0 +1,282 @@
+// Microphone to camera links without a sound card: the voice detector's
+// rules, the capture and speaker queues, the capture thread's hand-off to
+// the encoder and the speaker sender's message forms, over a fake wave-in
+// device and fake links.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <mutex>
+#include <vector>
+
+#include "hosting/tests/fakes.h"
+#include "net/camera_setup_info.h"
+#include "net/media_data.h"
+#include "present/microphone.h"
+#include "present/tests/log_capture.h"
+
+namespace present {
+namespace {
+
+using hosting::testing::Eventually;
+
+std::vector<int16_t> Tone(int samples, double amplitude, double hz = 1000.0) {
+  std::vector<int16_t> out(static_cast<size_t>(samples));
+  for (int i = 0; i < samples; ++i) out[size_t(i)] = int16_t(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / 8000.0)));
+  return out;
+}
+
+std::vector<int16_t> Silence(int samples) { return std::vector<int16_t>(size_t(samples), 0); }
+
+// Feeds a detector chunk by chunk; returns each chunk's decision.
+std::vector<bool> Chunks(VoiceDetector& d, const std::vector<int16_t>& samples) {
+  std::vector<bool> out;
+  for (size_t at = 0; at < samples.size(); at += VoiceDetector::kChunkSamples)
+    out.push_back(d.Detect(&samples[at], VoiceDetector::kChunkSamples));
+  return out;
+}
+
+TEST(VoiceDetector, VoiceGoesOnFor400SamplesAfterTheLevelFalls) {
+  VoiceDetector d;
+  Chunks(d, Silence(8000));  // settle after the start
+  ASSERT_FALSE(Chunks(d, Silence(40)).back());
+  EXPECT_TRUE(Chunks(d, Tone(40, 3000)).back()) << "a tone is voice in its first chunk";
+  ASSERT_TRUE(d.Active());
+  // Sample by sample (chunks of one), the level each decision uses is the
+  // envelope afterwards. After the tone the envelope decays; voice lasts
+  // while it is above the floor plus 15 dB, then exactly 400 samples more.
+  const int16_t zero = 0;
+  int below = -1;
+  std::vector<bool> decisions;
+  for (int sample = 0; sample < 8000; ++sample) {
+    decisions.push_back(d.Detect(&zero, 1));
+    const float level = VoiceDetector::LevelDb(d.Envelope());
+    if (below < 0 && !(d.NoiseFloorDb() + VoiceDetector::kThresholdDb < level)) below = sample;
+  }
+  ASSERT_GT(below, 0) << "the level never fell";
+  ASSERT_LT(below + 400, 8000);
+  for (int sample = 0; sample < below + 400; ++sample) ASSERT_TRUE(decisions[size_t(sample)]) << "sample " << sample;
+  EXPECT_FALSE(decisions[size_t(below + 400)]) << "the hangover is 400 samples";
+  EXPECT_FALSE(d.Active());
+}
+
+TEST(VoiceDetector, NoiseFloorRisesOneDecibelAfterEachHold) {
+  VoiceDetector d;
+  std::vector<int16_t> quiet = Silence(40);
+  for (int chunk = 1; chunk <= 311; ++chunk) {
+    d.Detect(quiet.data(), 40);
+    const float floor = d.NoiseFloorDb();
+    if (chunk == 10) {
+      EXPECT_FLOAT_EQ(-74.0f, floor) << "held for 400 samples";
+    } else if (chunk == 11) {
+      EXPECT_FLOAT_EQ(-73.0f, floor);
+    } else if (chunk == 310) {
+      EXPECT_FLOAT_EQ(-73.0f, floor) << "then held for 12000 samples";
+    } else if (chunk == 311) {
+      EXPECT_FLOAT_EQ(-72.0f, floor);
+    }
+  }
+}
+
+TEST(VoiceDetector, BlocksChunksAndTheSwitch) {
+  VoiceDetector d;
+  Chunks(d, Silence(8000));
+  std::vector<int16_t> block = Silence(512);
+  const std::vector<int16_t> tail = Tone(32, 4000);
+  std::copy(tail.begin(), tail.end(), block.end() - 32);
+  EXPECT_TRUE(d.Detect(block.data(), 512)) << "voice in the last, shorter chunk makes the block voice";
+
+  VoiceDetector off;
+  off.SetEnabled(false);
+  EXPECT_TRUE(off.Detect(Silence(512).data(), 512)) << "a disabled detector passes everything";
+
+  VoiceDetector loud;
+  std::vector<int16_t> square(512);
+  for (size_t i = 0; i < square.size(); ++i) square[i] = i % 2 ? 32767 : -32768;
+  EXPECT_TRUE(loud.Detect(square.data(), 512));
+  EXPECT_GT(loud.Envelope(), 0) << "a full-scale signal saturates the envelope instead of wrapping it";
+  EXPECT_TRUE(loud.Detect(square.data(), 512));
+}
+
+TEST(Queues, CaptureAndSpeakerQueuesDropTheirOldest) {
+  CaptureQueue capture;
+  int16_t samples[512] = {};
+  for (int i = 0; i < 12; ++i) {
+    samples[0] = int16_t(i);
+    capture.Push(samples, 1024, uint64_t(i));
+  }
+  EXPECT_EQ(CaptureQueue::kEntries, capture.Count());
+  CapturedBlock oldest;
+  ASSERT_TRUE(capture.Pop(&oldest));
+  EXPECT_EQ(2, oldest.samples[0]) << "blocks 0 and 1 made room";
+  EXPECT_EQ(2u, oldest.timeMs);
+  EXPECT_EQ(1024u, oldest.bytes);
+
+  SpeakerQueue speaker;
+  uint8_t byte = 0;
+  for (int i = 0; i < int(SpeakerQueue::kCapacity) + 3; ++i, ++byte) speaker.Push(&byte, 1, uint64_t(i));
+  EXPECT_EQ(SpeakerQueue::kCapacity, speaker.Count());
+  EXPECT_EQ(3u, speaker.Dropped());
+  SpeakerBlock first;
+  ASSERT_TRUE(speaker.Pop(&first));
+  EXPECT_EQ(3u, first.timeMs);
+}
+
+// Hands blocks to the capture object on the test's thread, as the wave thread would.
+class FakeWaveInput : public WaveInput {
+ public:
+  bool Probe() override { return openOk; }
+  bool Open(Client& c) override {
+    if (!openOk) return false;
+    client = &c;
+    return true;
+  }
+  bool Start() override { return running = true; }
+  void Stop() override { running = false; }
+  void Close() override { client = nullptr; }
+  void Deliver(const std::vector<int16_t>& samples) {
+    for (size_t at = 0; at + 512 <= samples.size(); at += 512)
+      if (running && client) client->OnWaveBlock(&samples[at], 512);
+  }
+  bool openOk = true;
+  bool running = false;
+  WaveInput::Client* client = nullptr;
+};
+
+struct SentMessage {
+  uint32_t fixedLength;
+  net::MediaData media;
+  std::vector<uint8_t> payload;
+};
+
+class FakeLink : public SpeakerLink {
+ public:
+  FakeLink(uint32_t version, bool open, uint32_t channel) : version(version), open(open), channel(channel) {}
+  uint32_t CameraVersion() const override { return version; }
+  bool SpeakerOpen() const override { return open; }
+  uint32_t SpeakerChannelId() const override { return channel; }
+  int SendMedia(const uint8_t* fixed, uint32_t fixedLength, const uint8_t* payload, uint32_t length) override {
+    std::vector<uint8_t> whole(fixed, fixed + fixedLength);
+    whole.insert(whole.end(), payload, payload + length);
+    SentMessage m{fixedLength, {}, std::vector<uint8_t>(payload, payload + length)};
+    std::lock_guard<std::mutex> lock(mutex);
+    if (net::DecodeMediaData(whole.data(), fixedLength, &m.media)) sent.push_back(m);
+    return int(length);
+  }
+  size_t Count() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return sent.size();
+  }
+  std::vector<SentMessage> Sent() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return sent;
+  }
+  uint32_t version;
+  bool open;
+  uint32_t channel;
+  std::mutex mutex;
+  std::vector<SentMessage> sent;
+};
+
+class FakeLinks : public SpeakerLinks {
+ public:
+  void ForEachLink(const std::function<void(SpeakerLink&)>& visit) override {
+    for (FakeLink* l : links) visit(*l);
+  }
+  std::vector<FakeLink*> links;
+};
+
+TEST(SpeakerSender, EachOpenLinkGetsTheFormItsCameraVersionAsksFor) {
+  struct Case {
+    uint32_t version;
+    bool open;
+    uint32_t fixedLength;  // 0: nothing sent
+  };
+  const Case cases[] = {{net::CameraVersion(1, 1, 7), true, 24},
+                        {net::CameraVersion(1, 0, 1), true, 24},
+                        {net::CameraVersion(1, 0, 0), true, 16},
+                        {net::CameraVersion(0, 9, 9), true, 16},
+                        {net::CameraVersion(1, 1, 7), false, 0}};
+  std::vector<std::unique_ptr<FakeLink>> owned;
+  FakeLinks links;
+  uint32_t channel = 500;
+  for (const Case& c : cases) {
+    owned.push_back(std::make_unique<FakeLink>(c.version, c.open, channel++));
+    links.links.push_back(owned.back().get());
+  }
+  SpeakerQueue queue;
+  SpeakerSender sender(queue, links);
+  EXPECT_FALSE(sender.SendOne()) << "nothing queued";
+  std::vector<uint8_t> block(192);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = uint8_t(i);
+  queue.Push(block.data(), 192, 1234);
+  ASSERT_TRUE(sender.SendOne());
+  EXPECT_EQ(0u, queue.Count());
+  for (size_t i = 0; i < owned.size(); ++i) {
+    FakeLink& l = *owned[i];
+    if (cases[i].fixedLength == 0) {
+      EXPECT_TRUE(l.sent.empty()) << "a closed speaker channel gets nothing";
+      continue;
+    }
+    ASSERT_EQ(1u, l.sent.size()) << "link " << i;
+    const SentMessage& m = l.sent[0];
+    EXPECT_EQ(cases[i].fixedLength, m.fixedLength) << "version " << std::hex << cases[i].version;
+    EXPECT_EQ(l.channel, m.media.channel_id);
+    EXPECT_EQ(uint32_t(net::kMediaAudio), m.media.kind);
+    EXPECT_EQ(0u, m.media.timestamp_ms);
+    EXPECT_EQ(block, m.payload);
+  }
+}
+
+TEST(Microphone, VoicedBlocksReachTheLinksEncodedAndSilenceStopsThem) {
+  FakeWaveInput device;
+  FakeLink link(net::CameraVersion(1, 1, 7), true, 77);
+  FakeLinks links;
+  links.links.push_back(&link);
+  Microphone mic(device, links);
+  ASSERT_EQ(0, mic.On());
+  ASSERT_TRUE(device.running);
+  device.Deliver(Silence(512 * 16));  // the detector settles
+  ASSERT_TRUE(Eventually([&] { return mic.Capture().Queue().Count() == 0 && mic.Queue().Count() == 0; }));
+  const size_t before = link.Count();
+
+  // Six voiced blocks, delivered at the capture thread's pace.
+  const std::vector<int16_t> speech = Tone(512 * 6, 6000, 440);
+  for (size_t at = 0; at < speech.size(); at += 512) {
+    device.Deliver(std::vector<int16_t>(speech.begin() + long(at), speech.begin() + long(at) + 512));
+    ASSERT_TRUE(Eventually([&] { return mic.Capture().Queue().Count() == 0; }));
+  }
+  ASSERT_TRUE(Eventually([&] { return link.Count() >= before + 6; })) << "each voiced block is sent";
+  const std::vector<SentMessage> sent = link.Sent();
+  for (size_t i = before; i < sent.size(); ++i) EXPECT_EQ(192u, sent[i].payload.size()) << "1024 bytes in, 192 out";
+
+  device.Deliver(Silence(512 * 20));
+  ASSERT_TRUE(Eventually([&] { return mic.Capture().Queue().Count() == 0 && mic.Queue().Count() == 0; }));
+  os::SleepMs(50);
+  const size_t afterSilence = link.Count();
+  device.Deliver(Silence(512 * 10));
+  os::SleepMs(100);
+  EXPECT_EQ(afterSilence, link.Count()) << "lasting silence sends nothing";
+
+  mic.Off();
+  EXPECT_FALSE(device.running);
+  EXPECT_FALSE(mic.IsOn());
+}
+
+TEST(Microphone, WithoutACaptureDeviceNothingStartsAndTheLogSaysSoOnce) {
+  LogCapture log;
+  FakeWaveInput device;
+  device.openOk = false;
+  FakeLinks links;
+  Microphone mic(device, links);
+  EXPECT_EQ(-1, mic.On());
+  EXPECT_EQ(-1, mic.On());
+  EXPECT_FALSE(mic.IsOn());
+  int lines = 0;
+  for (const auto& l : log.Lines()) lines += l.find("no sound capture device") != std::string::npos;
+  EXPECT_EQ(1, lines);
+  mic.Off();
+}
+
+}  // namespace
+}  // namespace present

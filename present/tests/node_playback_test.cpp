@@ -1,0 +1,238 @@
+// The playback feeder's rules over a fake secondary buffer whose play cursor
+// the test moves: start at the third unit, silence after a gap and nothing
+// replayed, overruns discarded one unit per call, mute and unmute, units cut
+// to one block.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "codec/audio/adpcm.h"
+#include "node/media_ring.h"
+#include "present/node_playback.h"
+
+namespace present {
+namespace {
+
+constexpr uint32_t kBlock = NodePlayback::kBlockBytes;
+
+class FakeBuffer : public SoundBuffer {
+ public:
+  explicit FakeBuffer(uint32_t bytes) : bytes(bytes, 0xEE) {}
+  bool Playing() override { return playing; }
+  uint32_t PlayCursor() override { return cursor; }
+  void Play() override {
+    playing = true;
+    ++plays;
+  }
+  void Stop() override {
+    playing = false;
+    ++stops;
+  }
+  bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
+    writes.push_back(offset);
+    std::memcpy(&bytes[offset], data, length);
+    return true;
+  }
+  // The first sample of the block at `index`.
+  int16_t BlockSample(int index) const {
+    int16_t s;
+    std::memcpy(&s, &bytes[size_t(index) * kBlock], 2);
+    return s;
+  }
+
+  std::vector<uint8_t> bytes;
+  std::vector<uint32_t> writes;
+  bool playing = false;
+  uint32_t cursor = 0;
+  int plays = 0, stops = 0;
+};
+
+class FakeDevice : public SoundDevice {
+ public:
+  std::unique_ptr<SoundBuffer> CreateBuffer(uint32_t size) override {
+    if (fail) return nullptr;
+    auto b = std::make_unique<FakeBuffer>(size);
+    last = b.get();
+    return b;
+  }
+  bool fail = false;
+  FakeBuffer* last = nullptr;
+};
+
+// Every sample of a unit carries the unit's first byte, so a block shows
+// which unit filled it.
+class MarkingDecoder : public codec::AudioDecoder {
+ public:
+  int Decode(const uint8_t* data, int length, int16_t* out) override {
+    lengths.push_back(length);
+    const int samples = length * 8 / 3;
+    for (int i = 0; i < samples; ++i) out[i] = data[0];
+    return samples * 2;
+  }
+  std::vector<int> lengths;
+};
+
+class Playback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    playback.Bind(&device);
+    ASSERT_TRUE(playback.CreateBuffer());
+    buffer = device.last;
+  }
+  void Receive(uint8_t marker, uint32_t length = 192) {
+    std::vector<uint8_t> unit(length, marker);
+    ring.Push(unit.data(), length, 0);
+  }
+  bool Feed() { return playback.FeedOne(ring, decoder); }
+
+  FakeDevice device;
+  NodePlayback playback;
+  FakeBuffer* buffer = nullptr;
+  node::MediaRing ring{node::MediaRing::kAudioSlots, 1024};
+  MarkingDecoder decoder;
+};
+
+TEST_F(Playback, StartsWithTheThirdReceivedUnit) {
+  EXPECT_FALSE(Feed()) << "nothing received, nothing consumed";
+  EXPECT_TRUE(buffer->writes.empty());
+  for (uint8_t unit = 1; unit <= 3; ++unit) {
+    Receive(unit);
+    EXPECT_TRUE(Feed());
+    EXPECT_EQ(unit == 3, buffer->playing) << "after unit " << int(unit);
+  }
+  EXPECT_EQ((std::vector<uint32_t>{0, kBlock, 2 * kBlock}), buffer->writes);
+  EXPECT_EQ(1, buffer->BlockSample(0));
+  EXPECT_EQ(3, buffer->BlockSample(2));
+}
+
+TEST_F(Playback, AGapIsFilledWithSilenceAndNothingIsReplayed) {
+  for (uint8_t unit = 1; unit <= 3; ++unit) {
+    Receive(unit);
+    Feed();
+  }
+  buffer->cursor = 2 * kBlock + 100;  // within two blocks of the last write
+  EXPECT_FALSE(Feed()) << "silence consumes no unit";
+  EXPECT_FALSE(Feed());
+  EXPECT_EQ(5u, buffer->writes.size()) << "two silent blocks keep ahead of the cursor";
+  EXPECT_EQ(0, buffer->BlockSample(3));
+  EXPECT_EQ(0, buffer->BlockSample(4));
+  EXPECT_FALSE(Feed());
+  EXPECT_EQ(5u, buffer->writes.size()) << "far enough ahead: nothing more is written";
+  Receive(4);
+  EXPECT_TRUE(Feed());
+  EXPECT_EQ(4, buffer->BlockSample(5)) << "reception resumes after the silence";
+  for (int block = 3; block < 5; ++block) EXPECT_EQ(0, buffer->BlockSample(block)) << "no old unit replayed";
+}
+
+TEST_F(Playback, OverrunDiscardsOneUnitPerCall) {
+  for (int unit = 0; unit < NodePlayback::kBlockCount; ++unit) {
+    Receive(uint8_t(unit));
+    ASSERT_TRUE(Feed()) << "unit " << unit;
+  }
+  EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer->writes.size());
+  for (int unit = 0; unit < 5; ++unit) Receive(uint8_t(200 + unit));
+  for (int call = 1; call <= 5; ++call) {
+    EXPECT_FALSE(Feed());
+    EXPECT_EQ(5 - call, ring.Count()) << "call " << call << " discards exactly one unit";
+  }
+  EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer->writes.size()) << "nothing written over queued sound";
+  buffer->cursor = 10 * kBlock;
+  Receive(250);
+  EXPECT_TRUE(Feed());
+  EXPECT_EQ(0u, buffer->writes.back()) << "the write index wraps from 100 to 0";
+}
+
+TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
+  for (uint8_t unit = 1; unit <= 3; ++unit) {
+    Receive(unit);
+    Feed();
+  }
+  ASSERT_TRUE(buffer->playing);
+  playback.SetMute(true);
+  Receive(4);
+  EXPECT_FALSE(Feed());
+  EXPECT_FALSE(buffer->playing);
+  EXPECT_EQ(1, ring.Count()) << "muted: nothing consumed";
+  EXPECT_EQ(3, playback.WriteIndex());
+  playback.SetMute(false);
+  EXPECT_TRUE(Feed());
+  EXPECT_EQ(3 * kBlock, buffer->writes.back());
+  EXPECT_TRUE(buffer->playing) << "more than one block ahead: playing again";
+}
+
+TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
+  Receive(9, 600);
+  EXPECT_TRUE(Feed());
+  EXPECT_EQ((std::vector<int>{192, 192, 192, 24}), decoder.lengths) << "the whole unit passes the decoder";
+  EXPECT_EQ(1u, buffer->writes.size()) << "one block written";
+  int16_t next;
+  std::memcpy(&next, &buffer->bytes[kBlock], 2);
+  EXPECT_EQ(int16_t(0xEEEE), next) << "the samples past 1024 bytes go nowhere";
+
+  Receive(7, 96);
+  EXPECT_TRUE(Feed());
+  int16_t half[2];
+  std::memcpy(&half[0], &buffer->bytes[kBlock + 510], 2);
+  std::memcpy(&half[1], &buffer->bytes[kBlock + 512], 2);
+  EXPECT_EQ(7, half[0]);
+  EXPECT_EQ(0, half[1]) << "a short unit's block ends in silence";
+}
+
+TEST(PlaybackDecoding, PiecewiseDecodingEqualsDecodingTheUnitWhole) {
+  std::vector<uint8_t> unit(500);
+  for (size_t i = 0; i < unit.size(); ++i) unit[i] = uint8_t(i * 37 + 11);
+  codec::AdpcmDecoder whole;
+  std::vector<int16_t> all(codec::AdpcmDecodedSize(500) / 2);
+  whole.Decode(unit.data(), 500, all.data());
+
+  FakeDevice device;
+  NodePlayback playback;
+  playback.Bind(&device);
+  ASSERT_TRUE(playback.CreateBuffer());
+  node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
+  ring.Push(unit.data(), 500, 0);
+  codec::AdpcmDecoder pieces;
+  ASSERT_TRUE(playback.FeedOne(ring, pieces));
+  EXPECT_EQ(0, std::memcmp(all.data(), device.last->bytes.data(), kBlock)) << "the first block as decoded whole";
+  EXPECT_EQ(whole.State().se, pieces.State().se) << "the decoder ran over the whole unit";
+  EXPECT_EQ(whole.State().y, pieces.State().y);
+  EXPECT_EQ(whole.State().a1, pieces.State().a1);
+}
+
+TEST_F(Playback, AStalledFeederResumesAfterTheCursorInsteadOfSixSecondsBehind) {
+  for (uint8_t unit = 1; unit <= 5; ++unit) {
+    Receive(unit);
+    Feed();
+  }
+  // The media thread stalled: the cursor ran past all five blocks.
+  buffer->cursor = 6 * kBlock + 300;
+  Receive(6);
+  EXPECT_TRUE(Feed()) << "a unit is played, not discarded as an overrun";
+  EXPECT_EQ(7 * kBlock, buffer->writes.back()) << "written in the block after the cursor";
+  EXPECT_EQ(1, buffer->plays);
+}
+
+TEST(PlaybackBinding, NoSoundOutputMeansNothingToFeed) {
+  NodePlayback unbound;
+  EXPECT_FALSE(unbound.IsOpen());
+  EXPECT_FALSE(unbound.CreateBuffer());
+
+  FakeDevice failing;
+  failing.fail = true;
+  NodePlayback playback;
+  playback.Bind(&failing);
+  EXPECT_TRUE(playback.IsOpen());
+  EXPECT_FALSE(playback.CreateBuffer());
+  EXPECT_FALSE(playback.IsOpen()) << "sound-ready follows the buffer's creation";
+
+  node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
+  MarkingDecoder decoder;
+  uint8_t unit[192] = {};
+  ring.Push(unit, 192, 0);
+  EXPECT_FALSE(playback.FeedOne(ring, decoder));
+  EXPECT_EQ(1, ring.Count());
+}
+
+}  // namespace
+}  // namespace present

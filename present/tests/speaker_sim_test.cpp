@@ -1,0 +1,190 @@
+// The speaker sender against halyard-sim: two direct nodes on two cameras,
+// one newer than 1.0.0 (long MediaData form) and one of 1.0.0 (short form);
+// every encoded block reaches both cameras in its camera's form.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "hosting/hosting_service.h"
+#include "hosting/tests/fakes.h"
+#include "node/node_window.h"
+#include "present/node_speaker_links.h"
+#include "present/speaker_sender.h"
+#include "world.h"
+
+namespace present {
+namespace {
+
+using hosting::testing::Eventually;
+using hosting::testing::FakeMessages;
+
+constexpr os::WindowHandle kParent = 200, kMain = 300;
+
+// Posted messages queue up; Deliver hands each node its own on the test's
+// thread, which plays the user-interface thread.
+class Pump : public os::WindowPoster, public os::WindowTimers {
+ public:
+  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back({window, message, wparam, lparam});
+    return true;
+  }
+  void SetTimer(os::WindowHandle, uint32_t, int) override {}
+  void KillTimer(os::WindowHandle, uint32_t) override {}
+  void Deliver(const std::vector<node::CNodeWindow*>& nodes) {
+    for (;;) {
+      Message m;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (queue_.empty()) return;
+        m = queue_.front();
+        queue_.pop_front();
+      }
+      for (node::CNodeWindow* n : nodes)
+        if (m.window == n->Window()) n->HandleMessage(m.message, m.wparam, m.lparam);
+    }
+  }
+
+ private:
+  struct Message {
+    os::WindowHandle window;
+    uint32_t message;
+    uintptr_t wparam;
+    intptr_t lparam;
+  };
+  std::mutex mutex_;
+  std::deque<Message> queue_;
+};
+
+class NoMedia : public node::MediaConsumer {
+ public:
+  void Reset() override {}
+  void StartWorker() override {}
+  void StopWorker() override {}
+  void DeliverMedia(const net::MediaData&) override {}
+  void StatisticsTick() override {}
+  void StopRecording() override {}
+  void LinkStateChanged(bool, bool) override {}
+};
+
+class SpeakerToCameras : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::WorldConfig config;
+    config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
+    std::string error;
+    ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--ddns-port", "0", "--user", "demo:demo", "--camera",
+                                        "CAM-NEW:0:test_176x144.m4v:voice:1.1.7", "--camera",
+                                        "CAM-OLD:0:test_176x144.m4v:voice:1.0.0"},
+                                       &config, &error))
+        << error;
+    world_ = std::make_unique<sim::World>(config);
+    ASSERT_TRUE(world_->Start(&error)) << error;
+    events_ = std::make_unique<hosting::HostEventQueue>(pump_, kMain);
+    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_, messages_);
+    hosting_->Start();
+  }
+  void TearDown() override {
+    for (auto& n : nodes_) {
+      hosting_->RemoveNode(n.get());
+      n->Destroy();
+    }
+    nodes_.clear();
+    hosting_->Stop();
+    world_->Stop();
+  }
+
+  node::CNodeWindow& Connect(const std::string& camera) {
+    node::NodeContext ctx;
+    ctx.hosting = hosting_.get();
+    ctx.events = events_.get();
+    ctx.poster = &pump_;
+    ctx.timers = &pump_;
+    ctx.messages = &messages_;
+    ctx.self = 100 + nodes_.size();
+    ctx.parent = kParent;
+    ctx.main_window = kMain;
+    ctx.index = int(nodes_.size());
+    ctx.display_name = camera;
+    nodes_.push_back(std::make_unique<node::CNodeWindow>(ctx, &media_));
+    node::CNodeWindow& n = *nodes_.back();
+    hosting_->AddNode(&n);
+    n.SetAddress({"127.0.0.1", world_->camera(camera)->port(), false, "", "demo", "demo"});
+    return n;
+  }
+  bool RunUntil(const std::function<bool()>& done, int timeout_ms = 10000) {
+    std::vector<node::CNodeWindow*> all;
+    for (auto& n : nodes_) all.push_back(n.get());
+    return Eventually(
+        [&] {
+          pump_.Deliver(all);
+          return done();
+        },
+        timeout_ms);
+  }
+  static bool SpeakerReady(node::CNodeWindow& n) {
+    const node::ChannelEntry speaker = n.channel(node::CNodeWindow::kSpeaker);
+    return n.audio_link_ready() && speaker.id != net::kChannelNotFound && speaker.active;
+  }
+
+  Pump pump_;
+  FakeMessages messages_;
+  NoMedia media_;
+  std::unique_ptr<sim::World> world_;
+  std::unique_ptr<hosting::HostEventQueue> events_;
+  std::unique_ptr<hosting::HostingService> hosting_;
+  std::vector<std::unique_ptr<node::CNodeWindow>> nodes_;
+};
+
+TEST_F(SpeakerToCameras, EachCameraGetsEveryBlockInTheFormItsVersionAsksFor) {
+  node::CNodeWindow& newer = Connect("CAM-NEW");
+  node::CNodeWindow& older = Connect("CAM-OLD");
+  ASSERT_TRUE(RunUntil([&] { return SpeakerReady(newer) && SpeakerReady(older); })) << "speaker channels open";
+
+  // A node learns its camera's version from the camera's answer to a setup
+  // record; give the older camera's node its version that way.
+  net::CameraSetupInfo info = older.setup_info();
+  info.SetVersion(1, 0, 0);
+  ASSERT_LT(0, older.SendCameraSetupInfo(info));
+  ASSERT_TRUE(RunUntil([&] { return older.setup_info().Version() == net::CameraVersion(1, 0, 0); }));
+  ASSERT_EQ(net::CameraVersion(1, 1, 7), newer.setup_info().Version());
+
+  SpeakerQueue queue;
+  NodeSpeakerLinks links(*hosting_);
+  SpeakerSender sender(queue, links);
+  sender.Start();
+  std::vector<uint8_t> sent;
+  for (int block = 0; block < 5; ++block) {
+    std::vector<uint8_t> bytes(192);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(block * 31 + int(i));
+    queue.Push(bytes.data(), 192, uint64_t(block));
+    sent.insert(sent.end(), bytes.begin(), bytes.end());
+  }
+  sim::CameraServer* camNew = world_->camera("CAM-NEW");
+  sim::CameraServer* camOld = world_->camera("CAM-OLD");
+  ASSERT_TRUE(RunUntil([&] {
+    return camNew->SpeakerAudio().size() >= sent.size() && camOld->SpeakerAudio().size() >= sent.size();
+  })) << "received " << camNew->SpeakerAudio().size() << " and " << camOld->SpeakerAudio().size() << " bytes";
+  sender.Stop();
+
+  EXPECT_EQ(sent, camNew->SpeakerAudio());
+  EXPECT_EQ(sent, camOld->SpeakerAudio());
+  EXPECT_EQ(5, camNew->SpeakerUnits().long_form);
+  EXPECT_EQ(0, camNew->SpeakerUnits().short_form);
+  EXPECT_EQ(0, camOld->SpeakerUnits().long_form);
+  EXPECT_EQ(5, camOld->SpeakerUnits().short_form);
+
+  // Speaker switched off on one node: only the other camera hears more.
+  older.ToggleSpeaker();
+  ASSERT_TRUE(RunUntil([&] { return !older.channel(node::CNodeWindow::kSpeaker).active; }));
+  uint8_t more[192] = {};
+  queue.Push(more, 192, 9);
+  ASSERT_TRUE(sender.SendOne());
+  ASSERT_TRUE(RunUntil([&] { return camNew->SpeakerUnits().long_form == 6; }));
+  EXPECT_EQ(5, camOld->SpeakerUnits().short_form);
+}
+
+}  // namespace
+}  // namespace present

@@ -1,0 +1,237 @@
+// The real renderers under Wine and Xvfb: a known picture drawn into a real
+// window comes back from a screenshot of the screen in its colours, through
+// DirectDraw's RGB surface and through the DIB path; full screen covers the
+// screen and Escape leaves it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <vector>
+
+#include "os/win32/handles.h"
+#include "present/node_video_output.h"
+#include "present/win32/full_screen_window_win32.h"
+#include "present/win32/win32_display.h"
+#include "present/window_renderer.h"
+
+namespace present {
+namespace {
+
+constexpr int kPictureW = 320, kPictureH = 240;
+
+struct Rgb {
+  int r, g, b;
+};
+
+// Quadrants: red, green / blue, white, each with its full-range YCbCr.
+const Rgb kQuadrant[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+
+uint8_t Clamp(double v) { return uint8_t(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); }
+
+std::vector<uint8_t> QuadrantPicture() {
+  std::vector<uint8_t> p(size_t(kPictureW) * kPictureH * 3 / 2);
+  uint8_t* y = p.data();
+  uint8_t* u = y + kPictureW * kPictureH;
+  uint8_t* v = u + (kPictureW / 2) * (kPictureH / 2);
+  auto quadrant = [](int x, int row) { return (row >= kPictureH / 2 ? 2 : 0) + (x >= kPictureW / 2 ? 1 : 0); };
+  for (int row = 0; row < kPictureH; ++row)
+    for (int x = 0; x < kPictureW; ++x) {
+      const Rgb& c = kQuadrant[quadrant(x, row)];
+      y[row * kPictureW + x] = Clamp(0.299 * c.r + 0.587 * c.g + 0.114 * c.b);
+    }
+  for (int row = 0; row < kPictureH / 2; ++row)
+    for (int x = 0; x < kPictureW / 2; ++x) {
+      const Rgb& c = kQuadrant[quadrant(2 * x, 2 * row)];
+      u[row * (kPictureW / 2) + x] = Clamp(128 - 0.168736 * c.r - 0.331264 * c.g + 0.5 * c.b);
+      v[row * (kPictureW / 2) + x] = Clamp(128 + 0.5 * c.r - 0.418688 * c.g - 0.081312 * c.b);
+    }
+  return p;
+}
+
+void PumpFor(int ms) {
+  const DWORD end = GetTickCount() + DWORD(ms);
+  while (GetTickCount() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+// The screen's pixels inside `r`, top-down, as 0x00RRGGBB.
+struct Screenshot {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  Rgb At(int x, int y) const {
+    const uint32_t p = pixels[size_t(y) * width + x];
+    return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
+  }
+};
+
+Screenshot Shoot(const RECT& r) {
+  Screenshot s;
+  s.width = r.right - r.left;
+  s.height = r.bottom - r.top;
+  win32::WindowDc screen(nullptr);
+  win32::MemoryDc memory(screen.get());
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = s.width;
+  info.bmiHeader.biHeight = -s.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap.get()) return s;
+  {
+    win32::SelectedObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, s.width, s.height, screen.get(), r.left, r.top, SRCCOPY);
+  }
+  GdiFlush();
+  const uint32_t* p = static_cast<const uint32_t*>(bits);
+  s.pixels.assign(p, p + size_t(s.width) * s.height);
+  return s;
+}
+
+// Each quadrant's centre (and a point near its inner corner) has its colour.
+void ExpectQuadrants(const Screenshot& shot, const char* what) {
+  ASSERT_FALSE(shot.pixels.empty()) << what << ": no screenshot";
+  for (int q = 0; q < 4; ++q) {
+    const int cx = (q % 2 ? 3 : 1) * shot.width / 4, cy = (q / 2 ? 3 : 1) * shot.height / 4;
+    const Rgb got = shot.At(cx, cy);
+    const Rgb& want = kQuadrant[q];
+    EXPECT_NEAR(want.r, got.r, 6) << what << ": quadrant " << q << " red";
+    EXPECT_NEAR(want.g, got.g, 6) << what << ": quadrant " << q << " green";
+    EXPECT_NEAR(want.b, got.b, 6) << what << ": quadrant " << q << " blue";
+  }
+}
+
+// A plain window that paints nothing itself, so only the renderer's pixels show.
+class TestWindow {
+ public:
+  static constexpr const wchar_t* kClass = L"HalyardRendererTestWindow";
+  TestWindow(int x, int y, int w, int h) {
+    static bool registered = [] {
+      WNDCLASSW wc = {};
+      wc.lpfnWndProc = &Proc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = kClass;
+      return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    hwnd = CreateWindowExW(WS_EX_TOPMOST, kClass, L"renderer test", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    PumpFor(300);
+  }
+  ~TestWindow() { DestroyWindow(hwnd); }
+  os::WindowHandle Handle() const { return reinterpret_cast<os::WindowHandle>(hwnd); }
+  RECT Rect() const {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+  }
+
+  HWND hwnd = nullptr;
+  NodeVideoOutput* output = nullptr;  // leaves full screen on Escape
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (message) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+      case WM_KEYDOWN:
+        if (wparam == VK_ESCAPE && self && self->output) self->output->LeaveFullScreen();
+        return 0;
+      default:
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+  }
+};
+
+DecodedPicture AsPicture(std::vector<uint8_t>& bytes) {
+  DecodedPicture p;
+  p.data = bytes.data();
+  p.width = kPictureW;
+  p.height = kPictureH;
+  return p;
+}
+
+TEST(WindowRendererOnScreen, RgbSurfaceShowsThePictureStretchedIntoTheWindow) {
+  ASSERT_NE(0, GetSystemMetrics(SM_CXSCREEN)) << "no display: run under scripts/test-env.sh";
+  TestWindow window(40, 60, kPictureW * 3 / 2, kPictureH * 3 / 2);
+  ASSERT_TRUE(window.hwnd);
+  Win32DisplaySystem system;
+  WindowRenderer renderer(system);
+  renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kAllOptions);
+  std::printf("window renderer under this display: %s\n", ModeName(renderer.Mode()).c_str());
+  ASSERT_EQ("RGB32", ModeName(renderer.Mode())) << "a 24-bit X display gives a 32-bit RGB surface";
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  renderer.Draw(AsPicture(bytes), nullptr, false, 0);
+  PumpFor(200);
+  ExpectQuadrants(Shoot(window.Rect()), "RGB surface");
+}
+
+TEST(WindowRendererOnScreen, DibPathShowsThePictureStretchedIntoTheWindow) {
+  TestWindow window(60, 80, kPictureW * 2, kPictureH * 2);
+  ASSERT_TRUE(window.hwnd);
+  Win32DisplaySystem system;
+  WindowRenderer renderer(system);
+  renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kRequireStretch);
+  ASSERT_TRUE(renderer.IsDib()) << "neither YUV nor RGB allowed: the DIB path";
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  renderer.Draw(AsPicture(bytes), nullptr, false, 0);
+  PumpFor(200);
+  ExpectQuadrants(Shoot(window.Rect()), "DIB");
+}
+
+TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
+  TestWindow window(100, 100, kPictureW, kPictureH);
+  ASSERT_TRUE(window.hwnd);
+  Win32DisplaySystem system;
+  CFullScreenWindow fullScreen(window.hwnd);
+  NodeVideoOutput output(system, fullScreen, window.Handle());
+  window.output = &output;
+  output.Resize(kPictureW, kPictureH);
+  ASSERT_TRUE(output.EnterFullScreen());
+  PumpFor(300);
+  HWND popup = fullScreen.hwnd();
+  ASSERT_TRUE(popup);
+  wchar_t title[64] = {};
+  GetWindowTextW(popup, title, 64);
+  EXPECT_STREQ(L"full screen window", title);
+  EXPECT_TRUE(GetWindowLongW(popup, GWL_STYLE) & WS_POPUP);
+  RECT r;
+  GetWindowRect(popup, &r);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_EQ(0, r.left);
+  EXPECT_EQ(0, r.top);
+  EXPECT_EQ(screenW, r.right);
+  EXPECT_EQ(screenH, r.bottom);
+  std::printf("full screen: %s\n", output.OverlayInUse() ? "overlay" : ModeName(output.windowRenderer().Mode()).c_str());
+
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  output.ShowPicture(AsPicture(bytes));
+  PumpFor(200);
+  if (!output.OverlayInUse()) ExpectQuadrants(Shoot(r), "full screen");
+
+  EXPECT_EQ(0, SendMessageW(popup, WM_SYSKEYDOWN, VK_TAB, 1 << 29)) << "Alt+Tab is swallowed";
+  PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(300);
+  EXPECT_FALSE(output.FullScreen()) << "Escape reached the node window, which left full screen";
+  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_TRUE(output.windowRenderer().Initialised());
+  window.output = nullptr;
+}
+
+}  // namespace
+}  // namespace present

@@ -1,0 +1,52 @@
+// The DIB path: DrawDib when DrawDibOpen gives a handle, else StretchDIBits.
+#include <windows.h>
+#include <vfw.h>
+
+#include "os/win32/handles.h"
+#include "present/win32/win32_display.h"
+
+namespace present {
+
+namespace {
+
+class DrawDibOutput : public DibOutput {
+ public:
+  explicit DrawDibOutput(HWND window) : m_window(window), m_drawDib(DrawDibOpen()) {}
+  ~DrawDibOutput() override {
+    if (m_drawDib) DrawDibClose(m_drawDib);
+  }
+  DrawDibOutput(const DrawDibOutput&) = delete;
+  DrawDibOutput& operator=(const DrawDibOutput&) = delete;
+
+  void Draw(const uint8_t* bits, int width, int height, int destWidth, int destHeight) override {
+    BITMAPINFO info = {};
+    BITMAPINFOHEADER& h = info.bmiHeader;
+    h.biSize = sizeof h;
+    h.biWidth = width;
+    h.biHeight = height;  // positive: bottom-up
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biCompression = BI_RGB;
+    win32::WindowDc dc(m_window);
+    if (!dc.get()) return;
+    void* pixels = const_cast<uint8_t*>(bits);
+    if (m_drawDib) {
+      DrawDibDraw(m_drawDib, dc.get(), 0, 0, destWidth, destHeight, &h, pixels, 0, 0, width, height, 0);
+    } else {
+      StretchDIBits(dc.get(), 0, 0, destWidth, destHeight, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS,
+                    SRCCOPY);
+    }
+  }
+
+ private:
+  HWND m_window;
+  HDRAWDIB m_drawDib;
+};
+
+}  // namespace
+
+std::unique_ptr<DibOutput> Win32DisplaySystem::OpenDib(os::WindowHandle window) {
+  return std::make_unique<DrawDibOutput>(reinterpret_cast<HWND>(window));
+}
+
+}  // namespace present

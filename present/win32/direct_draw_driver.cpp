@@ -1,0 +1,165 @@
+// DisplayDriver over IDirectDraw7: a primary surface (clipped to the window
+// for the window renderer) and one off-screen or overlay surface.
+#include <windows.h>
+#include <ddraw.h>
+
+#include "os/win32/com_ptr.h"
+#include "present/win32/win32_display.h"
+
+namespace present {
+
+namespace {
+
+template <typename T>
+T Described() {
+  T value{};
+  value.dwSize = sizeof value;
+  return value;
+}
+
+class DirectDrawDriver : public DisplayDriver {
+ public:
+  DirectDrawDriver(win32::ComPtr<IDirectDraw7> dd, HWND window) : m_dd(std::move(dd)), m_window(window) {}
+  ~DirectDrawDriver() override {
+    // Surfaces before the object that made them.
+    m_surface.Reset();
+    m_primary.Reset();
+    m_clipper.Reset();
+    m_dd.Reset();
+  }
+
+  bool CreatePrimary(bool clipToWindow) override {
+    DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    if (FAILED(m_dd->CreateSurface(&desc, m_primary.Put(), nullptr))) return false;
+    if (!clipToWindow) return true;
+    if (FAILED(m_dd->CreateClipper(0, m_clipper.Put(), nullptr))) return false;
+    return SUCCEEDED(m_clipper->SetHWnd(0, m_window)) && SUCCEEDED(m_primary->SetClipper(m_clipper.get()));
+  }
+
+  DriverCaps Caps() override {
+    DDCAPS caps = Described<DDCAPS>();
+    DriverCaps result;
+    if (FAILED(m_dd->GetCaps(&caps, nullptr))) return result;
+    result.bltStretch = caps.dwCaps & DDCAPS_BLTSTRETCH;
+    result.bltFourcc = caps.dwCaps & DDCAPS_BLTFOURCC;
+    result.overlay = caps.dwCaps & DDCAPS_OVERLAY;
+    result.overlayFourcc = caps.dwCaps & DDCAPS_OVERLAYFOURCC;
+    return result;
+  }
+
+  std::vector<uint32_t> FourCCCodes() override {
+    DWORD count = 0;
+    if (FAILED(m_dd->GetFourCCCodes(&count, nullptr)) || count == 0) return {};
+    std::vector<DWORD> codes(count);
+    if (FAILED(m_dd->GetFourCCCodes(&count, codes.data()))) return {};
+    codes.resize(count < codes.size() ? count : codes.size());
+    return std::vector<uint32_t>(codes.begin(), codes.end());
+  }
+
+  PixelFormat PrimaryFormat() override {
+    DDPIXELFORMAT format = Described<DDPIXELFORMAT>();
+    PixelFormat result;
+    if (!m_primary || FAILED(m_primary->GetPixelFormat(&format))) return result;
+    result.rgb = format.dwFlags & DDPF_RGB;
+    result.bits = format.dwRGBBitCount;
+    result.red = format.dwRBitMask;
+    result.green = format.dwGBitMask;
+    result.blue = format.dwBBitMask;
+    return result;
+  }
+
+  bool CreateOffscreen(uint32_t fourcc, int width, int height) override {
+    DDSURFACEDESC2 desc = SizedDesc(width, height);
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    if (fourcc != 0) {
+      desc.ddsCaps.dwCaps |= DDSCAPS_VIDEOMEMORY;
+      SetFourcc(&desc, fourcc);
+    }
+    return SUCCEEDED(m_dd->CreateSurface(&desc, m_surface.Put(), nullptr));
+  }
+
+  bool CreateOverlay(uint32_t fourcc, int width, int height) override {
+    DDSURFACEDESC2 desc = SizedDesc(width, height);
+    desc.ddsCaps.dwCaps = DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY;
+    SetFourcc(&desc, fourcc);
+    return SUCCEEDED(m_dd->CreateSurface(&desc, m_surface.Put(), nullptr));
+  }
+
+  bool ShowOverlay(int width, int height) override {
+    DDSURFACEDESC2 mode = Described<DDSURFACEDESC2>();
+    if (FAILED(m_dd->GetDisplayMode(&mode))) return false;
+    RECT source = {0, 0, width, height};
+    RECT screen = {0, 0, LONG(mode.dwWidth), LONG(mode.dwHeight)};
+    return SUCCEEDED(m_surface->UpdateOverlay(&source, m_primary.get(), &screen, DDOVER_SHOW, nullptr));
+  }
+
+  LockResult Lock(bool writeOnly, LockedSurface* out) override {
+    DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
+    const HRESULT hr = m_surface->Lock(nullptr, &desc, writeOnly ? DDLOCK_WRITEONLY : 0, nullptr);
+    if (hr == DDERR_SURFACELOST) return LockResult::kSurfaceLost;
+    if (FAILED(hr) || !desc.lpSurface) return LockResult::kFailed;
+    out->bits = static_cast<uint8_t*>(desc.lpSurface);
+    out->pitch = int(desc.lPitch);
+    return LockResult::kLocked;
+  }
+
+  void Unlock() override { m_surface->Unlock(nullptr); }
+
+  void Restore() override {
+    m_primary->Restore();
+    m_surface->Restore();
+  }
+
+  bool Blt(const Rect& dest) override {
+    RECT target = {dest.left, dest.top, dest.right, dest.bottom};
+    return SUCCEEDED(m_primary->Blt(&target, m_surface.get(), nullptr, 0, nullptr));
+  }
+
+  bool Intact() override { return m_dd && m_primary && m_surface; }
+
+ private:
+  static DDSURFACEDESC2 SizedDesc(int width, int height) {
+    DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.dwWidth = DWORD(width);
+    desc.dwHeight = DWORD(height);
+    return desc;
+  }
+  static void SetFourcc(DDSURFACEDESC2* desc, uint32_t fourcc) {
+    desc->dwFlags |= DDSD_PIXELFORMAT;
+    desc->ddpfPixelFormat.dwSize = sizeof desc->ddpfPixelFormat;
+    desc->ddpfPixelFormat.dwFlags = DDPF_FOURCC;
+    desc->ddpfPixelFormat.dwFourCC = fourcc;
+  }
+
+  win32::ComPtr<IDirectDraw7> m_dd;
+  win32::ComPtr<IDirectDrawSurface7> m_primary;
+  win32::ComPtr<IDirectDrawSurface7> m_surface;
+  win32::ComPtr<IDirectDrawClipper> m_clipper;
+  HWND m_window;
+};
+
+}  // namespace
+
+std::unique_ptr<DisplayDriver> Win32DisplaySystem::OpenDirectDraw(os::WindowHandle window) {
+  win32::ComPtr<IDirectDraw7> dd;
+  if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(dd.Put()), IID_IDirectDraw7, nullptr)))
+    return nullptr;
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  if (FAILED(dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL))) return nullptr;
+  return std::make_unique<DirectDrawDriver>(std::move(dd), hwnd);
+}
+
+Rect Win32DisplaySystem::WindowRect(os::WindowHandle window) {
+  RECT r = {};
+  GetWindowRect(reinterpret_cast<HWND>(window), &r);
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+bool Win32DisplaySystem::WindowVisible(os::WindowHandle window) {
+  return IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
+}  // namespace present

@@ -1,0 +1,109 @@
+#include "present/win32/direct_sound_output.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "present/debug_log.h"
+
+namespace present {
+
+namespace {
+
+constexpr DWORD kNodeBufferFlags =
+    DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME | DSBCAPS_STICKYFOCUS | DSBCAPS_GETCURRENTPOSITION2;
+static_assert(kNodeBufferFlags == 0x140E0, "the node's playback buffer flags");
+
+void LogNoSoundOnce(HRESULT hr) {
+  static std::atomic<bool> logged{false};
+  if (!logged.exchange(true)) DebugLog("DirectSound : no sound output ( 0x%08lX )\n", static_cast<unsigned long>(hr));
+}
+
+class DirectSoundBuffer : public SoundBuffer {
+ public:
+  explicit DirectSoundBuffer(win32::ComPtr<IDirectSoundBuffer> buffer) : m_buffer(std::move(buffer)) {}
+  ~DirectSoundBuffer() override {
+    if (m_buffer) m_buffer->Stop();
+  }
+
+  bool Playing() override {
+    DWORD status = 0;
+    return SUCCEEDED(m_buffer->GetStatus(&status)) && (status & DSBSTATUS_PLAYING);
+  }
+  uint32_t PlayCursor() override {
+    DWORD play = 0, write = 0;
+    if (FAILED(m_buffer->GetCurrentPosition(&play, &write))) return 0;
+    return play;
+  }
+  void Play() override { m_buffer->Play(0, 0, DSBPLAY_LOOPING); }
+  void Stop() override { m_buffer->Stop(); }
+
+  bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
+    void *first = nullptr, *second = nullptr;
+    DWORD firstBytes = 0, secondBytes = 0;
+    HRESULT hr = m_buffer->Lock(offset, length, &first, &firstBytes, &second, &secondBytes, 0);
+    if (hr == DSERR_BUFFERLOST && SUCCEEDED(m_buffer->Restore()))
+      hr = m_buffer->Lock(offset, length, &first, &firstBytes, &second, &secondBytes, 0);
+    if (FAILED(hr)) return false;
+    std::memcpy(first, data, firstBytes);
+    if (second && secondBytes) std::memcpy(second, data + firstBytes, secondBytes);
+    m_buffer->Unlock(first, firstBytes, second, secondBytes);
+    return true;
+  }
+
+ private:
+  win32::ComPtr<IDirectSoundBuffer> m_buffer;
+};
+
+}  // namespace
+
+WAVEFORMATEX PlaybackFormat() {
+  WAVEFORMATEX f = {};
+  f.wFormatTag = WAVE_FORMAT_PCM;
+  f.nChannels = kSoundChannels;
+  f.nSamplesPerSec = kSoundRate;
+  f.nAvgBytesPerSec = kSoundBytesPerSecond;
+  f.nBlockAlign = kSoundBlockAlign;
+  f.wBitsPerSample = kSoundBits;
+  return f;
+}
+
+int DirectSoundOutput::Open(HWND window) {
+  Close();
+  HRESULT hr = DirectSoundCreate(nullptr, m_sound.Put(), nullptr);
+  if (SUCCEEDED(hr)) hr = m_sound->SetCooperativeLevel(window, DSSCL_EXCLUSIVE);
+  if (SUCCEEDED(hr)) {
+    DSBUFFERDESC desc = {};
+    desc.dwSize = sizeof desc;  // 36 bytes on 32-bit Windows
+    desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    hr = m_sound->CreateSoundBuffer(&desc, m_primary.Put(), nullptr);
+  }
+  if (FAILED(hr)) {
+    LogNoSoundOnce(hr);
+    Close();
+    return -1;
+  }
+  m_ready = true;
+  return 0;
+}
+
+void DirectSoundOutput::Close() {
+  if (m_primary) m_primary->Stop();
+  m_primary.Reset();
+  m_sound.Reset();
+  m_ready = false;
+}
+
+std::unique_ptr<SoundBuffer> DirectSoundOutput::CreateBuffer(uint32_t bytes) {
+  if (!m_ready) return nullptr;
+  WAVEFORMATEX format = PlaybackFormat();
+  DSBUFFERDESC desc = {};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = kNodeBufferFlags;
+  desc.dwBufferBytes = bytes;
+  desc.lpwfxFormat = &format;
+  win32::ComPtr<IDirectSoundBuffer> buffer;
+  if (FAILED(m_sound->CreateSoundBuffer(&desc, buffer.Put(), nullptr))) return nullptr;
+  return std::make_unique<DirectSoundBuffer>(std::move(buffer));
+}
+
+}  // namespace present

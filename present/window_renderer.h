@@ -1,0 +1,79 @@
+#pragma once
+// The window renderer of a node: draws each decoded picture stretched into a
+// window, through a DirectDraw off-screen surface (YUV FOURCC or the
+// primary's RGB format) blitted to the clipped primary surface, or through
+// the DIB path when DirectDraw offers nothing usable. Every operation holds
+// the renderer's mutex for its whole duration, so the media thread's draws
+// never meet the window thread's initialise and close.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "codec/video/video_decoder.h"
+#include "present/display_driver.h"
+
+namespace present {
+
+// The RGB mode a primary surface's pixel format asks for: 1, 2, 4, or 3 for
+// a 24-bit surface (which the renderer refuses); 0 for anything else.
+uint32_t RgbModeFor(const PixelFormat& format);
+// "YV12", "RGB32", "DIB", ... for log lines and figures.
+std::string ModeName(uint32_t mode);
+
+class WindowRenderer {
+ public:
+  enum Options : uint32_t {
+    kRequireStretch = 1,
+    kAllowYuv = 2,
+    kAllowRgb = 4,
+    kAllOptions = 7,  // what a node always passes
+  };
+  static constexpr int kLostSurfaceLimit = 10;
+
+  explicit WindowRenderer(DisplaySystem& system);
+  ~WindowRenderer();
+  WindowRenderer(const WindowRenderer&) = delete;
+  WindowRenderer& operator=(const WindowRenderer&) = delete;
+
+  // Closes whatever was open and sets up DirectDraw or, failing that, the
+  // DIB path. Always 0: Mode() says which path was taken.
+  int Initialise(os::WindowHandle window, int width, int height, uint32_t options);
+  // One picture stretched onto `dest` (screen coordinates), or onto the
+  // window's own rectangle when dest is null. With `border` the frame is
+  // painted into the picture first. A picture of another size than the
+  // renderer was set up for is not drawn.
+  void Draw(const DecodedPicture& picture, const Rect* dest, bool border, ColorRef colour);
+  void Close();
+
+  bool IsDib() const;
+  uint32_t Mode() const;
+  bool Initialised() const;
+  int LostSurfaces() const;
+
+ private:
+  bool SetUpDirectDraw();
+  bool ChooseFourcc();
+  bool ChooseRgb();
+  void SetUpDib();
+  void DrawThroughSurface(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
+  void DrawThroughDib(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
+  void CloseLocked();
+
+  DisplaySystem& m_system;
+  mutable std::mutex m_mutex;
+  std::unique_ptr<DisplayDriver> m_driver;
+  std::unique_ptr<DibOutput> m_dib;
+  std::vector<uint8_t> m_dibBuffer;
+  int m_dibStride = 0;
+  os::WindowHandle m_window = 0;
+  int m_width = 0;
+  int m_height = 0;
+  uint32_t m_options = 0;
+  uint32_t m_mode = kModeNone;
+  bool m_initialised = false;
+  int m_lostSurfaces = 0;
+};
+
+}  // namespace present
