@@ -7,6 +7,7 @@
 #include "os/clock.h"
 #include "os/event.h"
 #include "os/socket.h"
+#include "os/usage_guard.h"
 
 namespace {
 
@@ -59,6 +60,32 @@ TEST(Event, TimedWaitTimesOutAndWakesFromOtherThread) {
   std::thread t([&] { os::SleepMs(20); e.Set(); });
   EXPECT_TRUE(e.Wait(5000));
   t.join();
+}
+
+// Closing refuses new users, waits for the ones inside up to its limit, and
+// leaves the guard usable again afterwards.
+TEST(UsageGuard, CloseWaitsForUsersWithinItsLimit) {
+  os::UsageGuard guard;
+  ASSERT_EQ(0, guard.Acquire());
+  std::thread user([&] {
+    os::SleepMs(100);
+    guard.Release();
+  });
+  const uint64_t start = os::MonotonicMs();
+  EXPECT_TRUE(guard.Close(5000)) << "the user left within the wait";
+  EXPECT_GE(os::MonotonicMs() - start, 50u);
+  user.join();
+  EXPECT_EQ(0, guard.users());
+
+  ASSERT_EQ(0, guard.Acquire());
+  std::thread closer([&] { EXPECT_FALSE(guard.Close(200)) << "a user stayed inside"; });
+  os::SleepMs(50);
+  EXPECT_EQ(-1, guard.Acquire()) << "a new user got in while closing";
+  closer.join();
+  EXPECT_EQ(0, guard.Acquire()) << "after the close the guard takes users again";
+  guard.Release();
+  guard.Release();
+  EXPECT_EQ(0, guard.users());
 }
 
 TEST(Clock, TempDirectoryEndsWithSeparator) {
