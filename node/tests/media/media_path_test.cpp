@@ -234,6 +234,7 @@ TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   EXPECT_EQ(path.LiveRing().Count(), 1);
   const int slot = path.LiveRing().BeginRead();
   EXPECT_EQ(path.LiveRing().Slot(slot).timestamp, 800u) << "the 21st unit should be the one left";
+  EXPECT_EQ(path.LiveRing().Discarded(), 20u) << "the load figures count every unit thrown away";
   path.LiveRing().CommitRead();
   EXPECT_EQ(poster.Posts(os::kWmNodePosition).size(), 21u);
 
