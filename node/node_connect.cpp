@@ -19,7 +19,8 @@ int CNodeWindow::SetAddress(const LoginInfo& login) {
   if (ctx_.relay) return -1;
   stop_.Set();
   video_.Close();
-  WaitForConnectThread(video_done_, "video");
+  // A thread still busy with the old address starts the new one when it ends.
+  if (!WaitForConnectThread(video_done_, "video")) restart_connect_ = true;
   no_retry_ = false;
   {
     std::lock_guard<std::mutex> lock(state_mutex_);
@@ -29,10 +30,11 @@ int CNodeWindow::SetAddress(const LoginInfo& login) {
   return 0;
 }
 
-void CNodeWindow::WaitForConnectThread(os::Event& done, const char* which) {
-  if (done.Wait(kConnectWaitMs)) return;
+bool CNodeWindow::WaitForConnectThread(os::Event& done, const char* which) {
+  if (done.Wait(kConnectWaitMs)) return true;
   DebugLog("CNodeWindow - %s connect thread still running after %d ms, not waiting longer [ %d ]\n", which,
            kConnectWaitMs, ctx_.index);
+  return false;
 }
 
 int CNodeWindow::CS_Reconnect() {
@@ -77,6 +79,7 @@ void CNodeWindow::VideoConnectThread() {
     DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", ctx_.retry_wait_ms, ctx_.index);
   }
   video_done_.Set();
+  if (restart_connect_.exchange(false)) Post(ctx_.self, os::kWmNodeStartConnect);
   guard_.Release();
 }
 

@@ -14,7 +14,8 @@
 //                                 connect threads take a copy of the login under it
 //   video_, audio_                SocketChannel's own rules: connect threads attach, receive reads,
 //                                 send thread drains, UI closes
-//   stop_, *_done_, *_socket_     events and atomics: connect threads and UI
+//   stop_, *_done_, *_socket_, restart_connect_
+//                                 events and atomics: connect threads and UI
 //   video_thread_, audio_thread_  UI starts and joins them
 //   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
 //                                 UI only (Setup, timers and menu commands run there)
@@ -188,8 +189,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   void AudioConnectThread();
   int ConnectProcedure(net::SocketChannel& channel, bool video, const LoginInfo& login);
   bool ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port);
-  // Waits (bounded) for a connect thread to finish; logs when it does not.
-  void WaitForConnectThread(os::Event& done, const char* which);
+  // Waits (bounded) for a connect thread to finish; false (and a log line)
+  // when it is still running.
+  bool WaitForConnectThread(os::Event& done, const char* which);
 
   void CloseSequence(uintptr_t socket);
   void OnNotice(uint32_t value);
@@ -208,6 +210,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   os::Event video_done_{os::Event::Reset::kManual, true};
   os::Event audio_done_{os::Event::Reset::kManual, true};
   std::thread video_thread_, audio_thread_;
+  std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
   // The receive thread reads these while the user-interface thread changes them.
