@@ -8,7 +8,7 @@
 #include "net/channel_messages.h"
 #include "net/media_data.h"
 #include "net/socket_channel.h"
-#include "node/usage_guard.h"
+#include "os/usage_guard.h"
 #include "os/window_seam.h"
 
 namespace hosting {
@@ -20,7 +20,7 @@ class HostedNode {
   virtual int Index() const = 0;                 // "Node[ %d ]" in log lines
   virtual bool IsRelay() const = 0;
   virtual os::WindowHandle Window() const = 0;   // receives WM_NODE_CLOSE
-  virtual node::UsageGuard& Guard() = 0;
+  virtual os::UsageGuard& Guard() = 0;
 
   // Direct nodes: the camera-server connections (null for relay nodes).
   virtual net::SocketChannel* VideoChannel() = 0;
@@ -36,6 +36,38 @@ class HostedNode {
   virtual void RegisterChannel(uint32_t channel_id, uint32_t kind) = 0;
   virtual void DeliverMedia(const net::MediaData& media) = 0;
   virtual void StoreNodeParameters(const net::NodeParameters& params) = 0;
+};
+
+// A node acquired through its UsageGuard, released when the handle goes.
+// Empty when there was no node or it was closing.
+class HeldNode {
+ public:
+  HeldNode() = default;
+  // Acquires `node`'s guard; the handle stays empty when that is refused.
+  explicit HeldNode(HostedNode* node) : node_(node && node->Guard().Acquire() == 0 ? node : nullptr) {}
+  ~HeldNode() { Reset(); }
+  HeldNode(HeldNode&& other) noexcept : node_(other.node_) { other.node_ = nullptr; }
+  HeldNode& operator=(HeldNode&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      node_ = other.node_;
+      other.node_ = nullptr;
+    }
+    return *this;
+  }
+  HeldNode(const HeldNode&) = delete;
+  HeldNode& operator=(const HeldNode&) = delete;
+
+  explicit operator bool() const { return node_ != nullptr; }
+  HostedNode* get() const { return node_; }
+  HostedNode* operator->() const { return node_; }
+  void Reset() {
+    if (node_) node_->Guard().Release();
+    node_ = nullptr;
+  }
+
+ private:
+  HostedNode* node_ = nullptr;
 };
 
 }  // namespace hosting

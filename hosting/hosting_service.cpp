@@ -65,7 +65,7 @@ int HostingService::Connect(int32_t value1, int32_t value2, const std::string& a
 void HostingService::ConnectThread(std::string address, uint16_t port, std::string user, std::string password) {
   if (m_hostSock.ConnectVia(proxy_, address, port) != 0) {
     messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
-  } else if (RequestUserLogin(&m_hostSock, user, password) >= 0) {
+  } else if (RequestUserLogin(RequestTarget::Host(), user, password) >= 0) {
     // The password never reaches the log.
     DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
     m_hostSock.SetNonBlocking(true);
@@ -104,22 +104,17 @@ void HostingService::RemoveNode(HostedNode* node) {
   node->Guard().Close();
 }
 
-HostedNode* HostingService::GetDirectNode(int index) {
-  HostedNode* node = direct_.At(index);
-  if (!node || node->Guard().Acquire() != 0) return nullptr;
-  return node;
-}
+HeldNode HostingService::GetDirectNode(int index) { return HeldNode(direct_.At(index)); }
 
-HostedNode* HostingService::FindDirectNodeBySocket(os::SocketHandle socket) {
+HeldNode HostingService::FindDirectNodeBySocket(os::SocketHandle socket) {
   for (int i = 0; i < direct_.Size(); ++i) {
-    HostedNode* node = GetDirectNode(i);
+    HeldNode node = GetDirectNode(i);
     if (!node) continue;
     net::SocketChannel* video = node->VideoChannel();
     net::SocketChannel* audio = node->AudioChannel();
     if ((video && video->socket() == socket) || (audio && audio->socket() == socket)) return node;
-    node->Guard().Release();
   }
-  return nullptr;
+  return HeldNode();
 }
 
 HostedNode* HostingService::FindRelayNodeByChannel(uint32_t channel_id) {
@@ -142,11 +137,10 @@ void HostingService::BuildSocketSet(os::SocketSet* set) {
   set->Clear();
   if (m_hostSock.IsOpen()) set->Add(m_hostSock.socket());
   for (int i = 0; i < direct_.Size() && set->Count() < os::SocketSet::kMaxSockets; ++i) {
-    HostedNode* node = GetDirectNode(i);
+    HeldNode node = GetDirectNode(i);
     if (!node) continue;
     for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
       if (channel && channel->IsOpen()) set->Add(channel->socket());
-    node->Guard().Release();
   }
 }
 
@@ -172,8 +166,7 @@ void HostingService::ReceiveLoop() {
       if (s == m_hostSock.socket()) {
         std::lock_guard<std::recursive_mutex> lock(relay_.mutex());
         ProcessHostInput();
-      } else if (HostedNode* node = FindDirectNodeBySocket(s)) {
-        node::UsageHold hold(&node->Guard());
+      } else if (HeldNode node = FindDirectNodeBySocket(s)) {
         node->ParseMessage(s);
       }
     }
@@ -185,16 +178,15 @@ void HostingService::ReceiveLoop() {
 void HostingService::ProbeSockets() {
   if (m_hostSock.IsOpen() && os::ProbeTcpNoDelay(m_hostSock.socket()) != 0) CloseHost();
   for (int i = 0; i < direct_.Size(); ++i) {
-    HostedNode* node = GetDirectNode(i);
+    HeldNode node = GetDirectNode(i);
     if (!node) continue;
     bool failed = false;
     for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
       if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) failed = true;
     if (failed) {
       DebugLog("Node[ %d ] is Invalid socket : Select Error \n", node->Index());
-      CS_SocketClose(node, 0);
+      CS_SocketClose(node.get(), 0);
     }
-    node->Guard().Release();
   }
 }
 
@@ -234,9 +226,8 @@ void HostingService::SendLoop() {
           DebugLog("[ERROR] m_hostSock.m_socket Socket Error : %d\n", os::LastSocketError());
         continue;
       }
-      HostedNode* node = FindDirectNodeBySocket(s);
+      HeldNode node = FindDirectNodeBySocket(s);
       if (!node) continue;
-      node::UsageHold hold(&node->Guard());
       for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()}) {
         if (!channel || channel->socket() != s) continue;
         if (channel->SendPending() < 0 && !os::IsWouldBlock(os::LastSocketError()))
@@ -258,8 +249,8 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
       }
       events_.Push(kHostLoggedIn);
       DebugLog("SEND : online cam list request\n");
-      RequestOnlineCameraList(&m_hostSock);
-      RequestFileList(&m_hostSock);
+      RequestOnlineCameraList(RequestTarget::Host());
+      RequestFileList(RequestTarget::Host());
       break;
     case net::kReplyCameraList:
       DebugLog("RECV : [ HostingService::HS_ReplyCameraList ] (Data Length = %d)\n", static_cast<int>(m.length));
@@ -290,7 +281,7 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
       break;
     }
     case net::kKeepAlive:
-      KeepAlive(&m_hostSock);
+      KeepAlive(RequestTarget::Host());
       break;
     default:
       DebugLog("RECV : unkown message %d, msglen = %d\n", static_cast<int>(m.type), static_cast<int>(m.length));
@@ -312,19 +303,19 @@ void HostingService::OnChannelSetupMessage(const net::RawMessage& m) {
     return;
   HostedNode* node = FindRelayNodeByKey(key);
   if (!node) return;
-  HandleChannelSetupReply(node, reply, &m_hostSock);
+  HandleChannelSetupReply(node, reply, RequestTarget::Host());
 }
 
 int HostingService::HandleChannelSetupReply(HostedNode* node, const net::ChannelSetupRecord& reply,
-                                            net::SocketChannel* channel) {
+                                            RequestTarget target) {
   if (reply.channel_id == net::kChannelNotFound) {
     messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CAHNNEL_SETUP", "Error : We donot find a selected camera or file");
     return -1;
   }
   if (!node) return -1;
   node->RegisterChannel(reply.channel_id, reply.kind);
-  if (reply.kind == net::kChannelFileVideo) RequestFilePlay(channel, -1, reply.file_name);
-  RequestChannelCommand(channel, reply.channel_id, net::kCommandStart);
+  if (reply.kind == net::kChannelFileVideo) RequestFilePlay(target, -1, reply.file_name);
+  RequestChannelCommand(target, reply.channel_id, net::kCommandStart);
   return 0;
 }
 
@@ -334,70 +325,73 @@ void HostingService::OnMediaMessage(const net::RawMessage& m) {
   if (HostedNode* node = FindRelayNodeByChannel(media.channel_id)) node->DeliverMedia(media);
 }
 
-int HostingService::Queue(net::SocketChannel* channel, uint32_t type, const void* body, uint32_t length) {
+int HostingService::Queue(const RequestTarget& target, uint32_t type, const void* body, uint32_t length) {
+  net::SocketChannel* channel = Resolve(target);
   return channel ? channel->QueueMessage(type, body, length) : -1;
 }
 
-int HostingService::RequestUserLogin(net::SocketChannel* channel, const std::string& user, const std::string& password) {
+int HostingService::RequestUserLogin(RequestTarget target, const std::string& user, const std::string& password) {
   auto body = net::EncodeLoginRequest(user, password);
-  return Queue(channel, net::kRequestUserLogin, body.data(), net::kLoginRequestSize);
+  return Queue(target, net::kRequestUserLogin, body.data(), net::kLoginRequestSize);
 }
 
-int HostingService::RequestOnlineCameraList(net::SocketChannel* channel) {
-  return Queue(channel, net::kRequestOnlineCameraList, nullptr, 0);
+int HostingService::RequestOnlineCameraList(RequestTarget target) {
+  return Queue(target, net::kRequestOnlineCameraList, nullptr, 0);
 }
 
-int HostingService::RequestFileList(net::SocketChannel* channel) {
+int HostingService::RequestFileList(RequestTarget target) {
   auto body = net::EncodeFileListRequest();
-  return Queue(channel, net::kRequestFileList, body.data(), net::kFileListRequestSize);
+  return Queue(target, net::kRequestFileList, body.data(), net::kFileListRequestSize);
 }
 
-int HostingService::RequestCameraInfo(net::SocketChannel* channel) {
+int HostingService::RequestCameraInfo(RequestTarget target) {
   auto body = net::EncodeCameraInfoRequest();
-  return Queue(channel, net::kRequestCameraInfo, body.data(), net::kCameraInfoRequestSize);
+  return Queue(target, net::kRequestCameraInfo, body.data(), net::kCameraInfoRequestSize);
 }
 
-int HostingService::RequestChannelSetup(net::SocketChannel* channel, uint32_t kind, const std::string& camera_id,
+int HostingService::RequestChannelSetup(RequestTarget target, uint32_t kind, const std::string& camera_id,
                                         const std::string& file_name) {
   auto body = net::EncodeChannelSetup(net::MakeChannelSetupRequest(kind, camera_id, file_name));
-  return Queue(channel, net::kRequestChannelSetup, body.data(), net::kChannelSetupSize);
+  return Queue(target, net::kRequestChannelSetup, body.data(), net::kChannelSetupSize);
 }
 
-int HostingService::RequestChannelCommand(net::SocketChannel* channel, uint32_t channel_id, uint32_t command) {
+int HostingService::RequestChannelCommand(RequestTarget target, uint32_t channel_id, uint32_t command) {
   auto body = net::EncodeChannelCommand(channel_id, command);
-  return Queue(channel, net::kRequestChannelCommand, body.data(), net::kChannelCommandSize);
+  return Queue(target, net::kRequestChannelCommand, body.data(), net::kChannelCommandSize);
 }
 
-int HostingService::RequestChannelRelease(net::SocketChannel* channel, uint32_t channel_id) {
+int HostingService::RequestChannelRelease(RequestTarget target, uint32_t channel_id) {
+  net::SocketChannel* channel = Resolve(target);
   if (!channel) return -1;
   auto body = net::EncodeChannelCommand(channel_id, net::kCommandRelease);
   return channel->SendNow(net::kRequestChannelCommand, body.data(), net::kChannelCommandSize);
 }
 
-int HostingService::RequestFilePlay(net::SocketChannel* channel, int32_t position, const std::string& file_name) {
+int HostingService::RequestFilePlay(RequestTarget target, int32_t position, const std::string& file_name) {
   auto body = net::EncodeFilePlay(position, file_name);
-  return Queue(channel, net::kRequestFilePlay, body.data(), net::kFilePlaySize);
+  return Queue(target, net::kRequestFilePlay, body.data(), net::kFilePlaySize);
 }
 
-int HostingService::RequestStreamingReset(net::SocketChannel* channel, uint32_t channel_id, uint32_t position) {
+int HostingService::RequestStreamingReset(RequestTarget target, uint32_t channel_id, uint32_t position) {
   auto body = net::EncodeStreamingReset(channel_id, position);
-  return Queue(channel, net::kRequestStreamingReset, body.data(), net::kStreamingResetSize);
+  return Queue(target, net::kRequestStreamingReset, body.data(), net::kStreamingResetSize);
 }
 
-int HostingService::RequestCameraSetupInfo(net::SocketChannel* channel, const net::CameraSetupInfo& info) {
-  return Queue(channel, net::kRequestCameraSetupInfo, info.data(), info.SendLength());
+int HostingService::RequestCameraSetupInfo(RequestTarget target, const net::CameraSetupInfo& info) {
+  return Queue(target, net::kRequestCameraSetupInfo, info.data(), info.SendLength());
 }
 
-int HostingService::RequestPresetEnable(net::SocketChannel* channel) {
+int HostingService::RequestPresetEnable(RequestTarget target) {
+  net::SocketChannel* channel = Resolve(target);
   if (!channel) return -1;
   net::ControlMessage m = net::EncodePresetEnable();
   return channel->SendNow(m.type, m.body.data(), static_cast<uint32_t>(m.body.size()));
 }
 
-int HostingService::SendControl(net::SocketChannel* channel, const net::ControlMessage& message) {
-  return Queue(channel, message.type, message.body.data(), static_cast<uint32_t>(message.body.size()));
+int HostingService::SendControl(RequestTarget target, const net::ControlMessage& message) {
+  return Queue(target, message.type, message.body.data(), static_cast<uint32_t>(message.body.size()));
 }
 
-int HostingService::KeepAlive(net::SocketChannel* channel) { return Queue(channel, net::kKeepAlive, nullptr, 0); }
+int HostingService::KeepAlive(RequestTarget target) { return Queue(target, net::kKeepAlive, nullptr, 0); }
 
 }  // namespace hosting

@@ -20,6 +20,24 @@
 
 namespace hosting {
 
+// Where a request goes: a direct node's own camera-server connection, or the
+// hosting-server connection, which only the service itself touches.
+class RequestTarget {
+ public:
+  // A node's connection (null: none, the request is not sent).
+  RequestTarget(net::SocketChannel* channel) : channel_(channel) {}  // NOLINT: implicit on purpose
+  static RequestTarget Host() {
+    RequestTarget target(nullptr);
+    target.host_ = true;
+    return target;
+  }
+
+ private:
+  friend class HostingService;
+  net::SocketChannel* channel_ = nullptr;
+  bool host_ = false;
+};
+
 class HostingService : private net::MessageHandler {
  public:
   static constexpr int kThreadStopWaitMs = 5000;
@@ -47,45 +65,51 @@ class HostingService : private net::MessageHandler {
   void CloseHost();
   void CS_SocketClose(HostedNode* node, os::SocketHandle socket);
 
+  // The hosting-server connection: whether it is open, and how many bytes
+  // still wait for the send thread.
+  bool HostConnected() const { return m_hostSock.IsOpen(); }
+  uint32_t HostPending() const { return m_hostSock.pending(); }
+  // Adopts a socket connected elsewhere as the hosting-server connection
+  // (tools and tests that connect by themselves).
+  void AttachHost(os::SocketHandle socket) { m_hostSock.Attach(socket); }
+
   void AddNode(HostedNode* node);
   // Takes the node off its list, then waits for its users to leave.
   void RemoveNode(HostedNode* node);
-  // These return the node with its UsageGuard acquired (the caller releases),
-  // or null when there is none or it is closing.
-  HostedNode* GetDirectNode(int index);
-  HostedNode* FindDirectNodeBySocket(os::SocketHandle socket);
+  // The node held through its UsageGuard until the handle goes; empty when
+  // there is none or it is closing.
+  HeldNode GetDirectNode(int index);
+  HeldNode FindDirectNodeBySocket(os::SocketHandle socket);
   HostedNode* FindRelayNodeByChannel(uint32_t channel_id);
   HostedNode* FindRelayNodeByKey(const std::string& key);
   NodeList& direct_nodes() { return direct_; }
   NodeList& relay_nodes() { return relay_; }
 
   // Request senders. Each takes the connection to use and does nothing (-1)
-  // without one. All are queued for the send thread except the channel
+  // without one (or while it is closed). All are queued for the send thread except the channel
   // release and the preset-enable request, which are written at once.
-  int RequestUserLogin(net::SocketChannel* channel, const std::string& user, const std::string& password);
-  int RequestOnlineCameraList(net::SocketChannel* channel);
-  int RequestFileList(net::SocketChannel* channel);
-  int RequestCameraInfo(net::SocketChannel* channel);
-  int RequestChannelSetup(net::SocketChannel* channel, uint32_t kind, const std::string& camera_id,
+  int RequestUserLogin(RequestTarget target, const std::string& user, const std::string& password);
+  int RequestOnlineCameraList(RequestTarget target);
+  int RequestFileList(RequestTarget target);
+  int RequestCameraInfo(RequestTarget target);
+  int RequestChannelSetup(RequestTarget target, uint32_t kind, const std::string& camera_id,
                           const std::string& file_name = "");
-  int RequestChannelCommand(net::SocketChannel* channel, uint32_t channel_id, uint32_t command);
-  int RequestChannelRelease(net::SocketChannel* channel, uint32_t channel_id);
-  int RequestFilePlay(net::SocketChannel* channel, int32_t position, const std::string& file_name);
-  int RequestStreamingReset(net::SocketChannel* channel, uint32_t channel_id, uint32_t position);
-  int RequestCameraSetupInfo(net::SocketChannel* channel, const net::CameraSetupInfo& info);
-  int RequestPresetEnable(net::SocketChannel* channel);
-  int SendControl(net::SocketChannel* channel, const net::ControlMessage& message);
-  int KeepAlive(net::SocketChannel* channel);
+  int RequestChannelCommand(RequestTarget target, uint32_t channel_id, uint32_t command);
+  int RequestChannelRelease(RequestTarget target, uint32_t channel_id);
+  int RequestFilePlay(RequestTarget target, int32_t position, const std::string& file_name);
+  int RequestStreamingReset(RequestTarget target, uint32_t channel_id, uint32_t position);
+  int RequestCameraSetupInfo(RequestTarget target, const net::CameraSetupInfo& info);
+  int RequestPresetEnable(RequestTarget target);
+  int SendControl(RequestTarget target, const net::ControlMessage& message);
+  int KeepAlive(RequestTarget target);
 
   // Shared by hosting-server and camera-server replies: registers the channel
-  // in the node and sends the follow-up requests on `channel`.
-  int HandleChannelSetupReply(HostedNode* node, const net::ChannelSetupRecord& reply, net::SocketChannel* channel);
+  // in the node and sends the follow-up requests on `target`.
+  int HandleChannelSetupReply(HostedNode* node, const net::ChannelSetupRecord& reply, RequestTarget target);
 
   // The sockets one pass of the loops watches: m_hostSock first, then the
   // direct nodes' video and audio sockets, at most 64 in all.
   void BuildSocketSet(os::SocketSet* set);
-
-  net::SocketChannel m_hostSock;
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
@@ -96,12 +120,17 @@ class HostingService : private net::MessageHandler {
   void ProbeSockets();
   void OnChannelSetupMessage(const net::RawMessage& message);
   void OnMediaMessage(const net::RawMessage& message);
-  int Queue(net::SocketChannel* channel, uint32_t type, const void* body, uint32_t length);
+  net::SocketChannel* Resolve(const RequestTarget& target) { return target.host_ ? &m_hostSock : target.channel_; }
+  int Queue(const RequestTarget& target, uint32_t type, const void* body, uint32_t length);
 
   HostEventQueue& events_;
   os::WindowPoster& poster_;
   os::UserMessages& messages_;
   net::ProxySettings proxy_;
+  // The hosting-server connection: connected by the connect thread, read by
+  // the receive thread, drained by the send thread, closed by CloseHost and
+  // Disconnect; everyone else only queues requests on it.
+  net::SocketChannel m_hostSock;
   NodeList direct_;
   NodeList relay_;
 

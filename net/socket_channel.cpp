@@ -1,5 +1,6 @@
 #include "net/socket_channel.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,21 +28,34 @@ int SocketChannel::ConnectVia(const ProxySettings& settings, const std::string& 
 }
 
 void SocketChannel::Attach(os::SocketHandle socket) {
+  // Exclusive: a send still running on the old connection must not see the
+  // new one's handle or its queued bytes.
+  std::unique_lock<std::shared_mutex> io(io_lock_);
   std::lock_guard<std::mutex> lock(send_lock_);
-  socket_ = socket;
-  input_.Reset();
   pending_ = 0;
+  ++connection_;
+  socket_ = socket;
+}
+
+os::SocketHandle SocketChannel::Current(uint32_t* connection) const {
+  std::lock_guard<std::mutex> lock(send_lock_);
+  *connection = connection_;
+  return socket_;
 }
 
 int SocketChannel::Close() {
-  std::lock_guard<std::mutex> lock(send_lock_);
-  os::SocketHandle s = socket_.exchange(os::kInvalidSocket);
-  input_.Reset();
-  pending_ = 0;
+  os::SocketHandle s;
+  {
+    std::lock_guard<std::mutex> lock(send_lock_);
+    s = socket_.exchange(os::kInvalidSocket);
+    pending_ = 0;
+    ++connection_;
+  }
   if (s == os::kInvalidSocket) return -1;
-  // The receive thread may be waiting on this socket in select; a shutdown
-  // tells the peer at once instead of when that wait ends.
+  // A shutdown tells the peer at once and wakes a receive or send blocked on
+  // the socket; the handle itself is closed once no call uses it any more.
   os::ShutdownSocket(s);
+  std::unique_lock<std::shared_mutex> io(io_lock_);
   return os::CloseSocket(s);
 }
 
@@ -75,6 +89,7 @@ int SocketChannel::SendNow(uint32_t type, const void* body, uint32_t length) {
   std::vector<uint8_t> message(kPacketHeaderSize + length);
   EncodePacketHeader({type, length}, message.data());
   if (length) std::memcpy(message.data() + kPacketHeaderSize, body, length);
+  std::shared_lock<std::shared_mutex> io(io_lock_);
   return os::Send(socket_, message.data(), static_cast<int>(message.size()));
 }
 
@@ -85,11 +100,29 @@ uint32_t SocketChannel::pending() const {
 
 int SocketChannel::SendPending() {
   // Other threads only ever append behind the pending bytes, so the front can
-  // be sent without holding the lock through a possibly slow send.
-  const uint32_t count = pending();
-  if (count == 0 || !IsOpen()) return 0;
-  int sent = os::Send(socket_, output_.get(), static_cast<int>(count));
-  if (sent > 0) RemoveSent(static_cast<uint32_t>(sent));
+  // be sent without holding the send lock through a possibly slow send. The
+  // count, the handle and the connection are read together, and nothing can
+  // replace the connection while the send runs.
+  std::shared_lock<std::shared_mutex> io(io_lock_);
+  uint32_t count = 0, connection = 0;
+  os::SocketHandle s;
+  {
+    std::lock_guard<std::mutex> lock(send_lock_);
+    count = pending_;
+    s = socket_;
+    connection = connection_;
+  }
+  if (count == 0 || s == os::kInvalidSocket) return 0;
+  int sent = os::Send(s, output_.get(), static_cast<int>(count));
+  if (sent > 0) {
+    std::lock_guard<std::mutex> lock(send_lock_);
+    // A Close while the send ran has already dropped these bytes.
+    if (connection == connection_) {
+      const uint32_t done = std::min(static_cast<uint32_t>(sent), pending_);
+      pending_ -= done;
+      std::memmove(output_.get(), output_.get() + done, pending_);
+    }
+  }
   return sent;
 }
 
@@ -105,6 +138,7 @@ int SocketChannel::ReadExact(void* buffer, int n) {
   uint8_t* p = static_cast<uint8_t*>(buffer);
   int got = 0;
   while (got < n) {
+    std::shared_lock<std::shared_mutex> io(io_lock_);
     int r = os::Recv(socket_, p + got, n - got);
     if (r <= 0) return -1;
     got += r;
@@ -114,7 +148,21 @@ int SocketChannel::ReadExact(void* buffer, int n) {
 
 SocketChannel::ReceiveResult SocketChannel::Receive(MessageHandler& handler, int node_index, int* error) {
   if (error) *error = 0;
-  int r = os::Recv(socket_, input_.FreeSpace(), static_cast<int>(input_.FreeSize()));
+  uint32_t connection = 0;
+  int r;
+  {
+    std::shared_lock<std::shared_mutex> io(io_lock_);
+    const os::SocketHandle s = Current(&connection);
+    // Whatever is buffered from an earlier connection goes; Close and Attach
+    // leave that to this thread so the indices are never written under it.
+    if (connection != input_connection_) {
+      input_.Reset();
+      input_connection_ = connection;
+    }
+    // Closed by its owner since the socket was picked: nothing to report.
+    if (s == os::kInvalidSocket) return ReceiveResult::kStopped;
+    r = os::Recv(s, input_.FreeSpace(), static_cast<int>(input_.FreeSize()));
+  }
   if (r == 0) return ReceiveResult::kPeerClosed;
   if (r < 0) {
     int e = os::LastSocketError();
@@ -123,6 +171,7 @@ SocketChannel::ReceiveResult SocketChannel::Receive(MessageHandler& handler, int
   }
   input_.Commit(static_cast<uint32_t>(r));
   for (;;) {
+    if (connection != connection_) return ReceiveResult::kStopped;
     RawMessage message;
     switch (input_.TakeMessage(&message)) {
       case ReceiveBuffer::Next::kNeedMore:
@@ -135,7 +184,7 @@ SocketChannel::ReceiveResult SocketChannel::Receive(MessageHandler& handler, int
         Close();
         return ReceiveResult::kInvalidPacket;
       case ReceiveBuffer::Next::kMessage:
-        if (!handler.OnMessage(message) || !IsOpen()) return ReceiveResult::kStopped;
+        if (!handler.OnMessage(message)) return ReceiveResult::kStopped;
         break;
     }
   }

@@ -3,10 +3,18 @@
 // server's video or audio socket, or the short dynamic-IP query. Input is
 // reassembled in a fixed buffer by the receive thread; output is queued in a
 // fixed buffer by any thread and drained by the send thread.
+//
+// Threads: the receive buffer belongs to whichever thread calls Receive (the
+// receive thread, or a connect thread on a channel of its own); the send
+// buffer is shared under the send lock; Close and Attach may come from any
+// thread. A socket handle is never closed while a send or receive call is
+// using it (the I/O lock), so its number cannot be handed to a new connection
+// under a call still running on the old one.
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 
 #include "net/proxy_settings.h"
@@ -40,6 +48,9 @@ class SocketChannel {
   int ConnectVia(const ProxySettings& settings, const std::string& target_ip, uint16_t target_port);
   // Adopts an already connected socket (servers and tests).
   void Attach(os::SocketHandle socket);
+  // Closes the socket and forgets what was queued. What was received but not
+  // yet parsed is dropped by the receiving thread on its next Receive: a
+  // Receive still running stops before its next message instead.
   int Close();
 
   bool IsOpen() const { return socket_ != os::kInvalidSocket; }
@@ -65,8 +76,10 @@ class SocketChannel {
   // oversized or malformed message writes the invalid-packet log line (with
   // node_index, or the hosting line for kHostingConnection), closes the
   // connection and returns kInvalidPacket. *error receives the socket error.
+  // A Close or Attach from any thread ends the dispatch (kStopped).
   ReceiveResult Receive(MessageHandler& handler, int node_index, int* error = nullptr);
-  ReceiveBuffer& receive_buffer() { return input_; }
+  // The receiving thread's view; only that thread may look.
+  const ReceiveBuffer& receive_buffer() const { return input_; }
 
   // Two values the owner keeps with the connection (initially 0 and -1).
   int32_t owner_value1 = 0;
@@ -74,11 +87,20 @@ class SocketChannel {
 
  private:
   std::atomic<os::SocketHandle> socket_{os::kInvalidSocket};
-  ReceiveBuffer input_;
+  // Counts Attach and Close calls: input received under another count is
+  // stale. Changed under the send lock.
+  std::atomic<uint32_t> connection_{0};
+  // Shared by the send and recv calls on the handle, exclusive while it is
+  // closed or replaced.
+  std::shared_mutex io_lock_;
+  ReceiveBuffer input_;           // receiving thread only
+  uint32_t input_connection_ = 0;  // the count input_ belongs to; receiving thread only
   mutable std::mutex send_lock_;
   uint32_t pending_ = 0;
   std::unique_ptr<uint8_t[]> output_;
 
+  // The handle and connection count at one instant, under the send lock.
+  os::SocketHandle Current(uint32_t* connection) const;
   int Queue(const uint8_t* header, const void* a, uint32_t a_length, const void* b, uint32_t b_length);
 };
 

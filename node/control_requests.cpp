@@ -137,13 +137,8 @@ bool CNodeWindow::Reboot() {
 
 bool CNodeWindow::QueryPtzPosition(net::PtzPosition* position) {
   if (!ctx_.hosting) return false;
-  position_event_.Reset();
-  waiting_position_ = true;
-  ctx_.hosting->SendControl(ControlChannel(), net::EncodePtzPositionQuery());
-  const bool answered = position_event_.Wait(kReplyWaitMs);
-  waiting_position_ = false;
-  if (answered) *position = last_position_;
-  return answered;
+  return position_reply_.Ask(
+      [&] { return ctx_.hosting->SendControl(ControlChannel(), net::EncodePtzPositionQuery()) >= 0; }, position);
 }
 
 bool CNodeWindow::SetPtzPosition(const net::PtzPosition& p) {
@@ -152,12 +147,7 @@ bool CNodeWindow::SetPtzPosition(const net::PtzPosition& p) {
 
 bool CNodeWindow::EnablePresetEditing() {
   if (!ctx_.hosting) return false;
-  preset_ack_event_.Reset();
-  waiting_preset_ack_ = true;
-  ctx_.hosting->RequestPresetEnable(ControlChannel());
-  const bool answered = preset_ack_event_.Wait(kReplyWaitMs);
-  waiting_preset_ack_ = false;
-  return answered;
+  return preset_ack_.Ask([&] { return ctx_.hosting->RequestPresetEnable(ControlChannel()) > 0; }, nullptr);
 }
 
 int CNodeWindow::SendCameraSetupInfo(const net::CameraSetupInfo& info) {
@@ -170,7 +160,7 @@ int CNodeWindow::Seek(int percent) {
   if (!ctx_.hosting || video.kind != net::kChannelFileVideo || video.id == net::kChannelNotFound) return -1;
   const uint64_t length = node_parameters().words[1];
   const uint32_t position = static_cast<uint32_t>(length * static_cast<uint64_t>(percent < 0 ? 0 : percent > 100 ? 100 : percent) / 100);
-  return ctx_.hosting->RequestStreamingReset(&ctx_.hosting->m_hostSock, video.id, position);
+  return ctx_.hosting->RequestStreamingReset(hosting::RequestTarget::Host(), video.id, position);
 }
 
 }  // namespace node

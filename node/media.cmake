@@ -10,7 +10,7 @@ add_library(halyard_node_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/media_fault.cpp
   ${CMAKE_CURRENT_LIST_DIR}/node_recorder.cpp
   ${node_media_platform})
-target_link_libraries(halyard_node_media PUBLIC halyard_node halyard_video_decoder halyard_audio
+target_link_libraries(halyard_node_media PUBLIC halyard_video_decoder halyard_audio
                       halyard_video_encoder halyard_record halyard_net halyard_log halyard_os)
 if(NOT WIN32)
   find_package(Threads REQUIRED)

@@ -28,6 +28,20 @@ bool IsPictureSize(int width, int height) {
 }
 }  // namespace
 
+NodeMediaPath::PictureBuffer::PictureBuffer(int w, int h)
+    : bytes(size_t(w) * size_t(h) * 3 / 2, 0), width(w), height(h) {
+  // Grey until the first picture: mid-level luma, zero chroma.
+  std::memset(bytes.data(), 128, size_t(w) * size_t(h));
+}
+
+DecodedPicture NodeMediaPath::PictureBuffer::View() {
+  DecodedPicture picture;
+  picture.data = bytes.data();
+  picture.width = width;
+  picture.height = height;
+  return picture;
+}
+
 NodeMediaPath::NodeMediaPath(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
                              PictureSink* sink, PlaybackFeeder* feeder, NodeRecorder* recorder)
     : m_nodeIndex(nodeIndex), m_poster(poster), m_parentWindow(parentWindow), m_sink(sink), m_feeder(feeder),
@@ -55,12 +69,14 @@ void NodeMediaPath::Reset() {
 }
 
 void NodeMediaPath::StartWorker() {
+  std::lock_guard<std::mutex> lock(m_workerLock);
   if (m_worker.joinable()) return;
   m_running.store(true);
   m_worker = std::thread([this] { WorkerLoop(); });
 }
 
 void NodeMediaPath::StopWorker() {
+  std::lock_guard<std::mutex> lock(m_workerLock);
   m_running.store(false);
   if (m_worker.joinable()) m_worker.join();
 }
@@ -98,43 +114,52 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
   }
 }
 
+// Decides under the configuration lock; posts, recorder and sink come after it.
 void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
   if (media.payload_length == 0 || media.payload == nullptr) return;
-  std::lock_guard<std::mutex> lock(m_configLock);
-  m_configuration.assign(media.payload, media.payload + media.payload_length);
-  m_configured = true;
-  m_decoderVideo.SetSize(320, 240);
-  m_decoderVideo.SetPostFilter(true, true);
-  GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex,
-                   [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });
-  const int width = m_decoderVideo.Width();
-  const int height = m_decoderVideo.Height();
-  if (!IsPictureSize(width, height)) {
-    // Headers the decoder cannot use: keep the picture buffer we have rather
-    // than size one after them.
+  int width = 0, height = 0;
+  bool usable = false, widthChanged = false, sizeChanged = false;
+  {
+    std::lock_guard<std::mutex> lock(m_configLock);
+    m_decoderVideo.SetSize(320, 240);
+    m_decoderVideo.SetPostFilter(true, true);
+    const int result = GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex,
+                                        [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });
+    width = m_decoderVideo.Width();
+    height = m_decoderVideo.Height();
+    // A refused header leaves the decoder reporting the size it had before.
+    usable = result != kDecodeFatal && IsPictureSize(width, height);
+    if (!usable) {
+      // Headers the decoder cannot use: nothing after them decodes, so
+      // pictures are dropped until usable headers come.
+      m_configured = false;
+      m_configuration.clear();
+    } else {
+      m_configuration.assign(media.payload, media.payload + media.payload_length);
+      widthChanged = width != m_width;
+      sizeChanged = widthChanged || height != m_height;
+      m_width = width;
+      m_height = height;
+      m_configured = true;
+    }
+  }
+  if (!usable) {
     DebugLog("Node[ %d ] : video configuration with unusable size %d x %d\n", m_nodeIndex, width, height);
     return;
   }
-  const bool widthChanged = width != m_width;
-  const bool sizeChanged = widthChanged || height != m_height;
-  m_width = width;
-  m_height = height;
-  if (m_recorder) m_recorder->SetVideoConfiguration(media.payload, media.payload_length, width, height);
-  if (!sizeChanged) return;
-  // Pictures queued for the old size are of no use any more. A new height
-  // alone also needs a new buffer: the decoder writes whole pictures.
-  m_liveRing.Flush();
+  if (sizeChanged) {
+    // Pictures queued for the old size are of no use any more. A new height
+    // alone also needs a new buffer: the decoder writes whole pictures.
+    m_liveRing.Flush();
+    auto buffer = std::make_shared<PictureBuffer>(width, height);
+    std::lock_guard<std::mutex> picture(m_pictureLock);
+    m_picture = std::move(buffer);
+  }
   if (widthChanged) {
     const uint32_t command = ScreenSizeFor(width);
     if (command != 0) m_poster.Post(m_parentWindow, os::kWmCommand, command, 0);
   }
-  std::lock_guard<std::mutex> picture(m_pictureLock);
-  const size_t luma = size_t(width) * size_t(height);
-  m_picture.assign(luma * 3 / 2, 0);
-  std::memset(m_picture.data(), 128, luma);
-  m_pictureWidth = width;
-  m_pictureHeight = height;
-  if (m_sink) m_sink->Resize(width, height);
+  if (m_recorder) m_recorder->SetVideoConfiguration(media.payload, media.payload_length, width, height);
 }
 
 bool NodeMediaPath::ConsumeLiveVideo() {
@@ -143,30 +168,36 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   const int slot = m_liveRing.BeginRead();
   if (slot < 0) return false;
   const MediaUnit& unit = m_liveRing.Slot(slot);
-  bool havePicture = false;
+  std::shared_ptr<PictureBuffer> picture;
   {
     std::lock_guard<std::mutex> lock(m_configLock);
     GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex, [&] {
       m_decoderVideo.Decode(unit.Data(), unit.length);
-      std::lock_guard<std::mutex> picture(m_pictureLock);
-      if (m_picture.empty()) return;
-      havePicture = true;
-      DecodedPicture dest;
-      dest.data = m_picture.data();
-      dest.width = m_pictureWidth;
-      dest.height = m_pictureHeight;
+      std::lock_guard<std::mutex> pictureLock(m_pictureLock);
+      picture = m_picture;
       // A unit that produced nothing leaves the previous picture in place.
-      m_decoderVideo.ProducePicture(dest);
-      if (m_sink) m_sink->ShowPicture(dest);
+      if (picture) m_decoderVideo.ProducePicture(picture->View());
     });
   }
-  if (m_recorder) m_recorder->FeedVideo(unit.Data(), unit.length, unit.timestamp, havePicture);
+  // Outside every lock and outside the decoder's fault guard: a renderer may
+  // wait for the window, and its faults are its own.
+  if (picture && m_sink) Show(*picture);
+  if (m_recorder) m_recorder->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   m_framesShown.fetch_add(1);
   m_bytesShown.fetch_add(unit.length);
   m_shownAny = true;
   m_lastShownMs = now;
   m_liveRing.CommitRead();
   return true;
+}
+
+void NodeMediaPath::Show(PictureBuffer& picture) {
+  if (picture.width != m_sinkWidth || picture.height != m_sinkHeight) {
+    m_sink->Resize(picture.width, picture.height);
+    m_sinkWidth = picture.width;
+    m_sinkHeight = picture.height;
+  }
+  m_sink->ShowPicture(picture.View());
 }
 
 void NodeMediaPath::WorkerLoop() {
@@ -228,12 +259,8 @@ std::vector<uint8_t> NodeMediaPath::Configuration() const {
 
 bool NodeMediaPath::WithPicture(const std::function<void(const DecodedPicture&)>& draw) const {
   std::lock_guard<std::mutex> lock(m_pictureLock);
-  if (m_picture.empty()) return false;
-  DecodedPicture picture;
-  picture.data = const_cast<uint8_t*>(m_picture.data());
-  picture.width = m_pictureWidth;
-  picture.height = m_pictureHeight;
-  draw(picture);
+  if (!m_picture) return false;
+  draw(m_picture->View());
   return true;
 }
 

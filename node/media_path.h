@@ -4,9 +4,22 @@
 // only copies into the rings (and configures the decoder for a configuration
 // unit); the node's media worker decodes, shows, records and feeds the sound
 // output. The node (CNodeWindow) owns one NodeMediaPath and calls it.
+//
+// Who owns what:
+//   m_liveRing, m_audioRing        receive thread writes, media worker reads (each ring's own lock)
+//   m_decoderVideo, m_configuration receive thread and media worker, under m_configLock
+//   m_configured, m_width/m_height receive thread writes (under m_configLock), anyone reads
+//   m_picture                      receive thread replaces, media worker fills, UI reads (m_pictureLock)
+//   m_decoderAudio                 media worker (feeder); Reset on the UI thread with the worker stopped
+//   m_sink, m_sinkWidth/Height     media worker only: every PictureSink call comes from it
+//   m_recorder                     its own lock; configuration from the receive thread, units from the worker
+//   m_worker                       UI thread starts and stops it, under m_workerLock
+//   m_previousFrames/Bytes         UI thread (statistics tick); counters are atomic
+//   m_shownAny, m_lastShownMs      media worker only
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -48,7 +61,8 @@ class NodeMediaPath {
   // audio decoder, empties both rings and forgets the configuration (the
   // next stream starts with its own). The picture buffer and size stay.
   void Reset();
-  // The media worker thread; StopWorker returns once it has finished.
+  // The media worker thread; StopWorker returns once it has finished. Either
+  // may be called from any thread but the worker itself.
   void StartWorker();
   void StopWorker();
   bool WorkerRunning() const { return m_running.load(); }
@@ -82,9 +96,21 @@ class NodeMediaPath {
   MediaRing& AudioRing() { return m_audioRing; }
 
  private:
+  // A picture buffer and its size; replaced whole, so a worker still showing
+  // the old one keeps it alive.
+  struct PictureBuffer {
+    PictureBuffer(int width, int height);
+    std::vector<uint8_t> bytes;
+    int width, height;
+    DecodedPicture View();
+  };
+
   void DeliverConfiguration(const net::MediaData& media);
   // One live unit when one is queued and the picture interval has passed.
   bool ConsumeLiveVideo();
+  // Hands a decoded picture to the sink, resizing it first when the size
+  // changed. Media worker only, with no lock held.
+  void Show(PictureBuffer& picture);
   void WorkerLoop();
 
   const int m_nodeIndex;
@@ -101,7 +127,8 @@ class NodeMediaPath {
   // The worker holds it around each decode so a configuration unit arriving
   // on the receive thread never meets a decode in progress. The flag and the
   // size change under it but are read without it, so neither the receive
-  // thread nor the window waits for a decode.
+  // thread nor the window waits for a decode. No call leaves this object
+  // while it is held (sink, recorder, poster).
   mutable std::mutex m_configLock;
   VideoDecoder m_decoderVideo;
   codec::AdpcmDecoder m_decoderAudio;
@@ -110,11 +137,12 @@ class NodeMediaPath {
   std::atomic<int> m_width{0};
   std::atomic<int> m_height{0};
 
-  // Picture lock (taken inside the configuration lock, never around it).
+  // Picture lock (taken inside the configuration lock, never around it):
+  // held while the buffer is written or replaced, and by WithPicture.
   mutable std::mutex m_pictureLock;
-  std::vector<uint8_t> m_picture;
-  int m_pictureWidth = 0;
-  int m_pictureHeight = 0;
+  std::shared_ptr<PictureBuffer> m_picture;
+  int m_sinkWidth = 0;  // the size the sink was last given
+  int m_sinkHeight = 0;
 
   std::atomic<bool> m_playing{false};
   std::atomic<bool> m_endOfFile{false};
@@ -130,6 +158,7 @@ class NodeMediaPath {
   std::string m_statusText = "0 fps, 0 kbps";
 
   std::atomic<bool> m_running{false};
+  std::mutex m_workerLock;
   std::thread m_worker;
   bool m_shownAny = false;  // worker thread only
   uint64_t m_lastShownMs = 0;

@@ -19,16 +19,28 @@ int CNodeWindow::SetAddress(const LoginInfo& login) {
   if (ctx_.relay) return -1;
   stop_.Set();
   video_.Close();
-  video_done_.Wait();
+  // A thread still busy with the old address starts the new one when it ends.
+  if (!WaitForConnectThread(video_done_, "video")) restart_connect_ = true;
   no_retry_ = false;
-  login_ = login;
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    login_ = login;
+  }
   Post(ctx_.self, os::kWmNodeStartConnect);
   return 0;
 }
 
+bool CNodeWindow::WaitForConnectThread(os::Event& done, const char* which) {
+  if (done.Wait(kConnectWaitMs)) return true;
+  DebugLog("CNodeWindow - %s connect thread still running after %d ms, not waiting longer [ %d ]\n", which,
+           kConnectWaitMs, ctx_.index);
+  return false;
+}
+
 int CNodeWindow::CS_Reconnect() {
   DebugLog("CNodeWindow::CS_Reconnect [ %d ]\n", ctx_.index);
-  if (login_.ip.empty() || login_.user.empty() || login_.password.empty()) return -1;
+  const LoginInfo current = login();
+  if (current.ip.empty() || current.user.empty() || current.password.empty()) return -1;
   DebugLog("CNodeWindow::CS_Reconnect - reconnect information is valid [ %d ]\n", ctx_.index);
   Post(ctx_.self, os::kWmNodeStartConnect);
   return 0;
@@ -58,14 +70,16 @@ void CNodeWindow::VideoConnectThread() {
     video_done_.Set();
     return;
   }
+  const LoginInfo current = login();
   for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
     DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", attempt, ctx_.index);
-    if (ConnectProcedure(video_, true) == 0) break;
+    if (ConnectProcedure(video_, true, current) == 0) break;
     if (no_retry_ || attempt == kConnectAttempts) break;
     if (stop_.Wait(ctx_.retry_wait_ms)) break;
     DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", ctx_.retry_wait_ms, ctx_.index);
   }
   video_done_.Set();
+  if (restart_connect_.exchange(false)) Post(ctx_.self, os::kWmNodeStartConnect);
   guard_.Release();
 }
 
@@ -75,38 +89,44 @@ void CNodeWindow::AudioConnectThread() {
     return;
   }
   DebugLog("CNodeWindow::CS_ASConnectThread - connecting [ %d ]\n", ctx_.index);
-  ConnectProcedure(audio_, false);
+  ConnectProcedure(audio_, false, login());
   audio_done_.Set();
   guard_.Release();
 }
 
-bool CNodeWindow::ResolveAddress(bool video, std::string* ip, uint16_t* port) {
-  if (!login_.dynamic_ip) {
-    if (login_.ip == kDefaultServerAddress && login_.port == kDynamicIpServerPort) return false;
-    *ip = login_.ip;
-    *port = login_.port;
+bool CNodeWindow::ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port) {
+  if (!login.dynamic_ip) {
+    if (login.ip == kDefaultServerAddress && login.port == kDynamicIpServerPort) return false;
+    *ip = login.ip;
+    *port = login.port;
     return true;
   }
   net::DdnsResult result;
   const net::ProxySettings proxy = ctx_.hosting ? ctx_.hosting->proxy() : net::ProxySettings{};
-  if (!net::DdnsLookup(proxy, login_.device_name, login_.ip, login_.port, &result)) return false;
+  if (!net::DdnsLookup(proxy, login.device_name, login.ip, login.port, &result)) return false;
   *ip = result.ip;
   *port = result.port;
   if (video && ctx_.dynamic_ip) ctx_.dynamic_ip->Save(ctx_.display_name, result.ip);
   return true;
 }
 
-int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video) {
+int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const LoginInfo& login) {
   std::string ip;
   uint16_t port = 0;
-  const bool resolved = ResolveAddress(video, &ip, &port);
+  const bool resolved = ResolveAddress(video, login, &ip, &port);
   DebugLog("CNodeWindow::ConnectProcedure - address %s:%d resolved = %d [ %d ]\n", ip.c_str(), port,
            resolved ? 1 : 0, ctx_.index);
   const net::ProxySettings proxy = ctx_.hosting ? ctx_.hosting->proxy() : net::ProxySettings{};
-  if (!resolved || channel.ConnectVia(proxy, ip, port) != 0 ||
-      !ctx_.hosting || ctx_.hosting->RequestUserLogin(&channel, login_.user, login_.password) < 0) {
+  if (!resolved || channel.ConnectVia(proxy, ip, port) != 0) {
     channel.Close();
     if (video) Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusCannotConnect);
+    return -1;
+  }
+  // Closed while this connect was under way (the close stopped waiting for
+  // it): the node no longer wants the link.
+  if (stop_.IsSet() || !ctx_.hosting || ctx_.hosting->RequestUserLogin(&channel, login.user, login.password) < 0) {
+    channel.Close();
+    if (video && !stop_.IsSet()) Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusCannotConnect);
     return -1;
   }
   (video ? video_socket_ : audio_socket_) = channel.socket();

@@ -81,14 +81,11 @@ bool CNodeWindow::OnMessage(const net::RawMessage& m) {
       break;
     case net::kPtzPosition: {
       net::PtzPosition position;
-      if (net::DecodePtzPositionReply(m.body, m.length, &position) && waiting_position_) {
-        last_position_ = position;
-        position_event_.Set();
-      }
+      if (net::DecodePtzPositionReply(m.body, m.length, &position)) position_reply_.Answer(position);
       break;
     }
     case net::kReplyPresetAck:
-      if (waiting_preset_ack_) preset_ack_event_.Set();
+      preset_ack_.Answer(true);
       break;
     case net::kSetPtzPosition:
       break;  // the camera's acknowledgement carries nothing
@@ -126,14 +123,30 @@ bool CNodeWindow::OnLoginReply(const net::RawMessage& m) {
 void CNodeWindow::OnCameraInfo(const net::RawMessage& m) {
   DebugLog("RECV : [ HostingService::CS_ResponseCameraInfoReply ] : Node[ %d ] (Data Length = %d)\n", ctx_.index,
            static_cast<int>(m.length));
-  const std::string camera = net::GetText(m.body, m.length);
-  Setup(camera, true);
+  const LoginInfo current = login();
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    identified_camera_ = net::GetText(m.body, m.length);
+  }
   if (ctx_.events) {
     const uintptr_t socket = static_cast<uintptr_t>(video_.socket());
     ctx_.events->Push(hosting::kDirectCameraInfo, socket, 0, m.body, m.length);
-    const std::string& address = login_.dynamic_ip ? login_.device_name : login_.ip;
-    ctx_.events->Push(hosting::kDirectIdentified, address, socket, login_.dynamic_ip ? 1 : 0);
+    const std::string& address = current.dynamic_ip ? current.device_name : current.ip;
+    ctx_.events->Push(hosting::kDirectIdentified, address, socket, current.dynamic_ip ? 1 : 0);
   }
+  // Setup starts the media worker and the window's timers: the window's own
+  // thread does it, and asks for the video channel once the media path is ready.
+  Post(ctx_.self, os::kWmNodeCameraIdentified);
+}
+
+void CNodeWindow::OnCameraIdentified() {
+  std::string camera;
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    camera.swap(identified_camera_);
+  }
+  if (camera.empty() || !video_.IsOpen()) return;  // closed since
+  Setup(camera, true);
   if (ctx_.hosting) ctx_.hosting->RequestChannelSetup(&video_, net::kChannelVideo, camera);
 }
 

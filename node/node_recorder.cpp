@@ -53,6 +53,41 @@ void NodeRecorder::Toggle() {
   PostChannelReady(m_parentWindow);
 }
 
+std::string NodeRecorder::NumberedPath(const std::string& path, int number) {
+  if (number <= 1) return path;
+  const size_t name = path.find_last_of("/\\");
+  const size_t dot = path.rfind('.');
+  const std::string suffix = "-" + std::to_string(number);
+  if (dot == std::string::npos || (name != std::string::npos && dot < name)) return path + suffix;
+  return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(const std::string& path) {
+  auto writer = std::make_unique<record::Mp4File>();
+  std::unique_ptr<record::Mp4Output> output = m_outputFactory ? m_outputFactory(path) : nullptr;
+  if (!writer->Initialise(kRecordMode) || !output || !writer->Open(std::move(output))) {
+    DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, path.c_str());
+    return nullptr;
+  }
+  // Unit 0 describes every recorded picture, so it must be the configuration
+  // the camera sent and the node decodes with: headers of our own could carry
+  // another time-increment width or leave out resync markers the pictures use.
+  const uint8_t* unit = m_configuration.data();
+  size_t length = m_configuration.size();
+  if (length == 0 || !writer->WriteVideo(unit, static_cast<uint32_t>(length), 0, 0)) {
+    unit = m_encoder.Headers(&length);
+    if (unit) writer->WriteVideo(unit, static_cast<uint32_t>(length), 0, 0);
+  }
+  if (!unit || !record::ParseM4vConfig(unit, length, &m_fileConfig)) m_fileConfig = record::M4vConfig();
+  m_firstVideo = m_firstAudio = true;
+  m_videoIndex = 1;
+  m_audioIndex = 0;
+  m_lastVideo = m_lastAudio = m_videoBase = m_audioBase = 0;
+  m_newFilePending = false;
+  m_path = path;
+  return writer;
+}
+
 int NodeRecorder::Start(const std::string& givenPath) {
   const std::time_t startTime = std::time(nullptr);
   std::string path = givenPath;
@@ -73,37 +108,15 @@ int NodeRecorder::Start(const std::string& givenPath) {
   m_encoder.m_intraQuantiser = 5;
   m_encoder.m_interQuantiser = 5;
   m_encoder.m_writeHeadersFirst = 0;
-  const bool encoderReady = m_encoder.Initialise(m_width, m_height) == 0;
+  if (m_encoder.Initialise(m_width, m_height) != 0) m_encoder.Free();
 
-  auto writer = std::make_unique<record::Mp4File>();
-  std::unique_ptr<record::Mp4Output> output = m_outputFactory ? m_outputFactory(path) : nullptr;
-  if (!writer->Initialise(kRecordMode) || !output || !writer->Open(std::move(output))) {
+  m_writer = OpenFile(path);
+  if (!m_writer) {
     m_encoder.Free();
-    lock.unlock();
-    DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, path.c_str());
     return -1;
   }
-  m_firstVideo = m_firstAudio = true;
-  m_videoIndex = m_audioIndex = 0;
-  m_lastVideo = m_lastAudio = m_videoBase = m_audioBase = 0;
-
-  // Unit 0 describes every recorded picture, so it must be the configuration
-  // the camera sent and the node decodes with: headers of our own could carry
-  // another time-increment width or leave out resync markers the pictures use.
-  bool configured = false;
-  if (!m_configuration.empty())
-    configured = writer->WriteVideo(m_configuration.data(), static_cast<uint32_t>(m_configuration.size()), 0, 0);
-  if (!configured && encoderReady) {
-    size_t length = 0;
-    const uint8_t* headers = m_encoder.Headers(&length);
-    writer->WriteVideo(headers, static_cast<uint32_t>(length), 0, 0);
-  }
-  m_videoIndex = 1;
-
-  m_writer = std::move(writer);
-  m_recordWidth = m_width;
-  m_recordHeight = m_height;
-  m_path = path;
+  m_firstPath = path;
+  m_fileNumber = 1;
   m_startTime = startTime;
   m_recording = true;
   const std::string started = FormatLocalTime("Record Start : %#c\n", startTime);
@@ -130,6 +143,20 @@ void NodeRecorder::Stop() {
   PostChannelReady(m_mainWindow);
 }
 
+bool NodeRecorder::RollOver() {
+  if (!m_writer->Finalise()) DebugLog("Channel %d : Record Finalise Fail : %s\n", m_nodeIndex, m_path.c_str());
+  m_writer->Close();
+  const std::string next = NumberedPath(m_firstPath, ++m_fileNumber);
+  DebugLog("Channel %d : video configuration changed (%s), recording continues in %s\n", m_nodeIndex,
+           m_newFileReason.c_str(), next.c_str());
+  m_writer = OpenFile(next);
+  if (m_writer) return true;
+  m_encoder.Free();
+  m_recording = false;
+  m_path.clear();
+  return false;
+}
+
 bool NodeRecorder::IsRecording() const {
   std::lock_guard<std::mutex> lock(m_streamLock);
   return m_recording;
@@ -141,22 +168,17 @@ std::string NodeRecorder::Path() const {
 }
 
 void NodeRecorder::SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {
-  bool sizeChanged = false;
-  {
-    std::lock_guard<std::mutex> lock(m_streamLock);
-    m_configuration.assign(data, data + length);
-    if (width > 0 && height > 0) {
-      m_width = width;
-      m_height = height;
-    }
-    sizeChanged = m_recording && (m_width != m_recordWidth || m_height != m_recordHeight);
+  std::lock_guard<std::mutex> lock(m_streamLock);
+  m_configuration.assign(data, data + length);
+  if (width > 0 && height > 0) {
+    m_width = width;
+    m_height = height;
   }
-  // Pictures of another size cannot follow the recording's unit 0: close the
-  // file while everything in it still plays.
-  if (sizeChanged) {
-    DebugLog("Channel %d : picture size now %d x %d, recording closed\n", m_nodeIndex, width, height);
-    Stop();
-  }
+  if (!m_recording) return;
+  // Compared by value: a camera may resend its headers with other user data.
+  record::M4vConfig received;
+  record::ParseM4vConfig(data, length, &received);
+  m_newFilePending = !record::SameDecoding(m_fileConfig, received, &m_newFileReason);
 }
 
 void NodeRecorder::ClearVideoConfiguration() {
@@ -172,8 +194,17 @@ void NodeRecorder::AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint6
 }
 
 void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {
-  std::lock_guard<std::mutex> lock(m_streamLock);
+  std::unique_lock<std::mutex> lock(m_streamLock);
   if (!m_recording) return;
+  if (m_newFilePending) {
+    // Pictures before the next intra one need what the old file holds.
+    if (!havePicture || record::VopCodingType(data, length) != 0) return;
+    if (!RollOver()) {
+      lock.unlock();
+      PostChannelReady(m_mainWindow);
+      return;
+    }
+  }
   if (m_firstVideo) {
     m_firstVideo = false;
     m_lastVideo = m_videoBase = timestamp;

@@ -7,7 +7,13 @@
 // Thread use: Toggle, Start and Stop on the window's thread; FeedVideo on
 // the media worker; FeedAudio and SetVideoConfiguration on the receive
 // thread. One stream lock serialises them all, so Stop never finalises a
-// file while a unit is being written into it.
+// file while a unit is being written into it. Files are finalised by Stop
+// and by the media worker (a new configuration), never on the receive thread.
+//
+// A camera that changes its configuration in anything a decoder depends on
+// continues in a new file beside the first: "name-2.mp4", "name-3.mp4", ...
+// Each file's unit 0 describes every picture in it, and each starts with an
+// intra picture.
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -18,6 +24,7 @@
 
 #include "codec/video/video_encoder.h"
 #include "os/window_seam.h"
+#include "record/m4v_headers.h"
 #include "record/mp4_file.h"
 #include "record/mp4_output.h"
 
@@ -66,11 +73,13 @@ class NodeRecorder {
   void Stop();
 
   bool IsRecording() const;
+  // The file being written now (the chosen path, or a numbered one after it).
   std::string Path() const;
 
   // The node's received configuration unit and the picture size the decoder
-  // reported for it; a recording started later uses it as its unit 0. A new
-  // picture size during a recording stops (finalises) that recording.
+  // reported for it; a recording started later uses it as its unit 0. One
+  // that decodes differently from the open file's unit 0 makes the next
+  // intra picture start a new file.
   void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height);
   void ClearVideoConfiguration();
 
@@ -84,8 +93,16 @@ class NodeRecorder {
   // "%#c" where the C runtime knows it (long date and time on Windows);
   // elsewhere the '#' is dropped and "%c" gives the locale's date and time.
   static std::string FormatLocalTime(const char* format, std::time_t when);
+  // "dir/name.mp4" numbered 2 is "dir/name-2.mp4"; number 1 is the path itself.
+  static std::string NumberedPath(const std::string& path, int number);
 
  private:
+  // Creates the writer at `path` with unit 0 written: the received
+  // configuration, or the encoder's headers without one. Stream lock held.
+  std::unique_ptr<record::Mp4File> OpenFile(const std::string& path);
+  // Finalises the open file and continues in the next numbered one; false
+  // (and no longer recording) when that cannot be created. Stream lock held.
+  bool RollOver();
   // The clock rule: a unit that goes back, or forward by more than an hour,
   // is placed `fallbackStep` after the previous one.
   static void AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last);
@@ -101,15 +118,18 @@ class NodeRecorder {
   OutputFactory m_outputFactory;
   bool m_recording = false;
   std::time_t m_startTime = 0;
-  std::string m_path;
+  std::string m_path;       // the file being written
+  std::string m_firstPath;  // the path the recording started with
+  int m_fileNumber = 1;
   std::unique_ptr<record::Mp4File> m_writer;
   codec::VideoEncoder m_encoder;
 
   std::vector<uint8_t> m_configuration;  // empty: none received
   int m_width = 320;
   int m_height = 240;
-  int m_recordWidth = 0;  // picture size of the open recording
-  int m_recordHeight = 0;
+  record::M4vConfig m_fileConfig;        // what the open file's unit 0 says
+  bool m_newFilePending = false;         // the camera's configuration no longer matches it
+  std::string m_newFileReason;
 
   bool m_firstVideo = false;
   bool m_firstAudio = false;

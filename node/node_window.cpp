@@ -36,6 +36,11 @@ std::string CNodeWindow::camera_id() const {
 
 std::string CNodeWindow::Key() const { return camera_id(); }
 
+LoginInfo CNodeWindow::login() const {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  return login_;
+}
+
 ChannelEntry CNodeWindow::channel(int which) const {
   std::lock_guard<std::mutex> lock(state_mutex_);
   return channels_[which];
@@ -78,6 +83,9 @@ void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lpa
       break;
     case os::kWmNodeStartAudio:
       StartAudioConnect();
+      break;
+    case os::kWmNodeCameraIdentified:
+      OnCameraIdentified();
       break;
     case os::kWmTimer:
       if (wparam == kStatisticsTimer && media_) media_->StatisticsTick();
@@ -131,8 +139,8 @@ void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
   DebugLog("SEND : Video channel setup request - strCamID(%s)\n", id.c_str());
   DebugLog("SEND : Audio channel setup request - strCamID(%s)\n", id.c_str());
   if (!ctx_.hosting) return;
-  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelVideo, id);
-  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelAudio, id);
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelVideo, id);
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelAudio, id);
 }
 
 void CNodeWindow::OpenRelayFile(const std::string& camera_id, const std::string& file_name) {
@@ -148,8 +156,8 @@ void CNodeWindow::OpenRelayFile(const std::string& camera_id, const std::string&
   DebugLog("SEND : File Audio channel setup request - strCamID(%s), strFileName(%s)\n", camera_id.c_str(),
            file_name.c_str());
   if (!ctx_.hosting) return;
-  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelFileVideo, camera_id, file_name);
-  ctx_.hosting->RequestChannelSetup(&ctx_.hosting->m_hostSock, net::kChannelFileAudio, camera_id, file_name);
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelFileVideo, camera_id, file_name);
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelFileAudio, camera_id, file_name);
 }
 
 void CNodeWindow::CloseSequence(uintptr_t socket) {
@@ -161,12 +169,13 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   {
     std::lock_guard<std::mutex> lock(state_mutex_);
     camera.swap(camera_id_);
+    identified_camera_.clear();
   }
   stop_.Set();
   video_.Close();
-  video_done_.Wait();
+  WaitForConnectThread(video_done_, "video");
   audio_.Close();
-  audio_done_.Wait();
+  WaitForConnectThread(audio_done_, "audio");
   video_socket_ = os::kInvalidSocket;
   audio_socket_ = os::kInvalidSocket;
   audio_link_ready_ = false;
@@ -214,13 +223,13 @@ void CNodeWindow::CloseCommand() {
   CloseSequence(0);
 }
 
-net::SocketChannel* CNodeWindow::ChannelFor(int which) {
-  if (ctx_.relay) return ctx_.hosting ? &ctx_.hosting->m_hostSock : nullptr;
+hosting::RequestTarget CNodeWindow::ChannelFor(int which) {
+  if (ctx_.relay) return hosting::RequestTarget::Host();
   return which == kVideo ? &video_ : &audio_;
 }
 
-net::SocketChannel* CNodeWindow::ControlChannel() {
-  if (ctx_.relay) return ctx_.hosting ? &ctx_.hosting->m_hostSock : nullptr;
+hosting::RequestTarget CNodeWindow::ControlChannel() {
+  if (ctx_.relay) return hosting::RequestTarget::Host();
   return &video_;
 }
 

@@ -4,6 +4,25 @@
 // reconnect policy, notices and control requests. The Win32 window forwards
 // its messages to HandleMessage; everything the node sends to windows goes
 // through the window seam, so the same logic runs in tests.
+//
+// Who owns what (UI = the window's thread; receive = the hosting receive
+// thread, which parses and queues only):
+//   ctx_, media_                  set at construction, read by every thread
+//   guard_                        network and connect threads hold it while they use the node
+//   login_, camera_id_, channels_, setup_info_, params_, identified_camera_
+//                                 state_mutex_: UI writes the login, receive and UI the rest;
+//                                 connect threads take a copy of the login under it
+//   video_, audio_                SocketChannel's own rules: connect threads attach, receive reads,
+//                                 send thread drains, UI closes
+//   stop_, *_done_, *_socket_, restart_connect_
+//                                 events and atomics: connect threads and UI
+//   video_thread_, audio_thread_  UI starts and joins them
+//   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
+//                                 UI only (Setup, timers and menu commands run there)
+//   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_
+//                                 atomics written by receive, connect and UI threads
+//   position_reply_, preset_ack_  ReplyWaiter: UI asks, receive answers
+//   parsing_socket_               receive thread only
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -14,8 +33,9 @@
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
 #include "node/media_consumer.h"
-#include "node/usage_guard.h"
+#include "node/reply_waiter.h"
 #include "os/event.h"
+#include "os/usage_guard.h"
 #include "os/window_seam.h"
 
 namespace node {
@@ -98,7 +118,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   int Index() const override { return ctx_.index; }
   bool IsRelay() const override { return ctx_.relay; }
   os::WindowHandle Window() const override { return ctx_.self; }
-  UsageGuard& Guard() override { return guard_; }
+  os::UsageGuard& Guard() override { return guard_; }
   net::SocketChannel* VideoChannel() override { return ctx_.relay ? nullptr : &video_; }
   net::SocketChannel* AudioChannel() override { return ctx_.relay ? nullptr : &audio_; }
   void ParseMessage(os::SocketHandle socket) override;
@@ -121,7 +141,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   int notice_countdown() const { return notice_countdown_; }
   net::NodeParameters node_parameters() const;
   net::CameraSetupInfo setup_info() const;
-  const LoginInfo& login() const { return login_; }
+  LoginInfo login() const;
   bool video_connect_done() const { return video_done_.IsSet(); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
@@ -151,19 +171,27 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   static constexpr int kPresetMaximum = 39;
   static constexpr int kGroupMaximum = 15;
   static constexpr int kReplyWaitMs = 5000;
+  // How long closing waits for a connect thread on the window's thread; the
+  // connect procedure's own time-outs end the thread later.
+  static constexpr int kConnectWaitMs = 3000;
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
   bool OnLoginReply(const net::RawMessage& m);
   void OnCameraInfo(const net::RawMessage& m);
+  // UI thread: the camera identified itself on the video link.
+  void OnCameraIdentified();
   void OnSetupInfoReply(const net::RawMessage& m);
 
   void StartVideoConnect();
   void StartAudioConnect();
   void VideoConnectThread();
   void AudioConnectThread();
-  int ConnectProcedure(net::SocketChannel& channel, bool video);
-  bool ResolveAddress(bool video, std::string* ip, uint16_t* port);
+  int ConnectProcedure(net::SocketChannel& channel, bool video, const LoginInfo& login);
+  bool ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port);
+  // Waits (bounded) for a connect thread to finish; false (and a log line)
+  // when it is still running.
+  bool WaitForConnectThread(os::Event& done, const char* which);
 
   void CloseSequence(uintptr_t socket);
   void OnNotice(uint32_t value);
@@ -171,23 +199,25 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   void ToggleChannel(int which, uint32_t kind);
   void Post(os::WindowHandle window, uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
   // The socket for control requests: the video socket, or the hosting socket for a relay node.
-  net::SocketChannel* ControlChannel();
-  net::SocketChannel* ChannelFor(int which);
+  hosting::RequestTarget ControlChannel();
+  hosting::RequestTarget ChannelFor(int which);
 
   NodeContext ctx_;
   MediaConsumer* media_;
-  UsageGuard guard_;
-  LoginInfo login_;
+  os::UsageGuard guard_;
   net::SocketChannel video_, audio_;
   os::Event stop_{os::Event::Reset::kManual, false};
   os::Event video_done_{os::Event::Reset::kManual, true};
   os::Event audio_done_{os::Event::Reset::kManual, true};
   std::thread video_thread_, audio_thread_;
+  std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
   // The receive thread reads these while the user-interface thread changes them.
-  mutable std::mutex state_mutex_;  // camera ID, channels, setup info, node parameters
+  mutable std::mutex state_mutex_;  // login, camera ID, channels, setup info, node parameters
+  LoginInfo login_;
   std::string camera_id_;
+  std::string identified_camera_;  // from the receive thread, for OnCameraIdentified
   std::atomic<bool> audio_link_ready_{false};
   ChannelEntry channels_[3];
   std::atomic<int> viewers_{0};
@@ -202,9 +232,8 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   uint32_t quality_ = 0, video_input_ = 0;
 
   // Replies a waiting dialog observes.
-  os::Event position_event_{os::Event::Reset::kManual}, preset_ack_event_{os::Event::Reset::kManual};
-  std::atomic<bool> waiting_position_{false}, waiting_preset_ack_{false};
-  net::PtzPosition last_position_;
+  ReplyWaiter<net::PtzPosition> position_reply_{kReplyWaitMs};
+  ReplyWaiter<bool> preset_ack_{kReplyWaitMs};
   os::SocketHandle parsing_socket_ = os::kInvalidSocket;  // receive thread only
 };
 

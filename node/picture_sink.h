@@ -1,8 +1,9 @@
 #pragma once
 // Where a node's decoded pictures go: the window renderer draws through this.
-// Both calls come with the node's picture lock held, so the picture is never
-// written while it is drawn; an implementation must not call back into the
-// node's media path.
+// Both calls come from the node's media worker and no lock of the node is
+// held, so an implementation may wait for the window's thread (whose repaint
+// takes the picture through WithPicture). The picture is not written while a
+// call runs: only the worker writes it.
 #include "codec/video/video_decoder.h"
 
 namespace node {

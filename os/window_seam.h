@@ -19,6 +19,7 @@ enum CoreMessage : uint32_t {
   kWmNodeConnectStatus = 1127,
   kWmNodeNotice = 1128,
   kWmNodeNoticeEnd = 1129,
+  kWmNodeCameraIdentified = 1130,  // a node to itself: its camera answered, Setup on the window's thread
   kWmNodeClose = 1134,
   kWmNodeStartConnect = 1135,
   kWmNodeStartAudio = 1136,

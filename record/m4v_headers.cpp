@@ -42,6 +42,61 @@ size_t NextPicture(const uint8_t* data, size_t length, size_t from) {
   return length;
 }
 
+// load_*_quant_mat: up to 64 values, a 0 ends the list early and the last
+// value repeats (kept as read; equal headers give equal arrays).
+void ParseQuantMatrix(BitReader& br, std::array<uint8_t, 64>* matrix) {
+  if (!br.Get(1)) return;
+  for (size_t i = 0; i < matrix->size(); ++i) {
+    const uint32_t value = br.Get(8);
+    if (value == 0 || br.overrun) return;
+    (*matrix)[i] = static_cast<uint8_t>(value);
+  }
+}
+
+void ParseComplexityEstimation(BitReader& br, M4vConfig* config) {
+  config->estimationMethod = static_cast<int>(br.Get(2));
+  if (config->estimationMethod > 1) return;
+  uint32_t flags = 0;
+  auto group = [&](int bits) {
+    const uint32_t disabled = br.Get(1);
+    flags = flags << 1 | disabled;
+    if (!disabled) flags = flags << bits | br.Get(bits);
+  };
+  group(6);   // shape
+  group(4);   // texture set 1
+  br.Get(1);  // marker
+  group(4);   // texture set 2
+  group(6);   // motion compensation
+  br.Get(1);  // marker
+  if (config->estimationMethod == 1) group(2);  // version 2
+  config->estimationFlags = flags;
+}
+
+// From interlaced to reversible_vlc, for a rectangular layer after its size.
+void ParseCodingTools(BitReader& br, int verid, M4vConfig* config) {
+  br.Get(1);
+  config->interlaced = br.Get(1);
+  config->obmcDisable = br.Get(1);
+  config->spriteEnable = static_cast<int>(br.Get(verid == 1 ? 1 : 2));
+  if (config->spriteEnable != 0) return;  // sprite layers: not a camera's stream
+  if (br.Get(1)) {                        // not_8_bit
+    config->quantPrecision = static_cast<int>(br.Get(4));
+    config->bitsPerPixel = static_cast<int>(br.Get(4));
+  }
+  config->quantType = br.Get(1);
+  if (config->quantType) {
+    ParseQuantMatrix(br, &config->intraMatrix);
+    ParseQuantMatrix(br, &config->nonIntraMatrix);
+  }
+  if (verid != 1) config->quarterSample = br.Get(1);
+  config->complexityEstimationDisable = br.Get(1);
+  if (!config->complexityEstimationDisable) ParseComplexityEstimation(br, config);
+  config->resyncMarkerDisable = br.Get(1);
+  config->dataPartitioned = br.Get(1);
+  if (config->dataPartitioned) config->reversibleVlc = br.Get(1);
+  config->hasCodingTools = !br.overrun;
+}
+
 void ParseVol(const uint8_t* body, size_t length, M4vConfig* config) {
   BitReader br(body, length);
   br.Get(1);  // random_accessible_vol
@@ -63,12 +118,14 @@ void ParseVol(const uint8_t* body, size_t length, M4vConfig* config) {
   br.Get(1);
   if (br.overrun) return;
   config->hasVol = true;
+  config->shape = static_cast<int>(shape);
   config->timeIncrementResolution = resolution;
   int bits = 1;  // enough for increments 0 .. resolution - 1
   while (bits < 16 && (1u << bits) < resolution) ++bits;
   config->timeIncrementBits = bits;
-  if (br.Get(1)) br.Get(bits);  // fixed_vop_rate, fixed_vop_time_increment
-  if (shape != 0) return;       // only a rectangular layer states its size
+  config->fixedVopRate = br.Get(1);
+  if (config->fixedVopRate) config->fixedVopTimeIncrement = br.Get(bits);
+  if (shape != 0) return;  // only a rectangular layer states its size
   br.Get(1);
   const int width = static_cast<int>(br.Get(13));
   br.Get(1);
@@ -77,6 +134,7 @@ void ParseVol(const uint8_t* body, size_t length, M4vConfig* config) {
   config->hasSize = true;
   config->width = width;
   config->height = height;
+  ParseCodingTools(br, verid, config);
 }
 
 }  // namespace
@@ -96,6 +154,39 @@ bool ParseM4vConfig(const uint8_t* data, size_t length, M4vConfig* config) {
       ParseVol(data + body, next - body, config);
     }
     at = next;
+  }
+  return true;
+}
+
+bool SameDecoding(const M4vConfig& a, const M4vConfig& b, std::string* difference) {
+  const struct {
+    const char* name;
+    bool same;
+  } fields[] = {
+      {"layer header", a.hasVol == b.hasVol},
+      {"shape", a.shape == b.shape},
+      {"picture size", a.hasSize == b.hasSize && a.width == b.width && a.height == b.height},
+      {"time-increment resolution", a.timeIncrementResolution == b.timeIncrementResolution},
+      {"fixed picture rate", a.fixedVopRate == b.fixedVopRate && a.fixedVopTimeIncrement == b.fixedVopTimeIncrement},
+      {"coding tools", a.hasCodingTools == b.hasCodingTools},
+      {"interlacing", a.interlaced == b.interlaced},
+      {"overlapped motion compensation", a.obmcDisable == b.obmcDisable},
+      {"sprites", a.spriteEnable == b.spriteEnable},
+      {"sample precision", a.quantPrecision == b.quantPrecision && a.bitsPerPixel == b.bitsPerPixel},
+      {"quantisation", a.quantType == b.quantType && a.intraMatrix == b.intraMatrix &&
+                           a.nonIntraMatrix == b.nonIntraMatrix},
+      {"quarter-sample motion", a.quarterSample == b.quarterSample},
+      {"complexity estimation", a.complexityEstimationDisable == b.complexityEstimationDisable &&
+                                    a.estimationMethod == b.estimationMethod &&
+                                    a.estimationFlags == b.estimationFlags},
+      {"resync markers", a.resyncMarkerDisable == b.resyncMarkerDisable},
+      {"data partitioning", a.dataPartitioned == b.dataPartitioned},
+      {"reversible VLC", a.reversibleVlc == b.reversibleVlc},
+  };
+  for (const auto& field : fields) {
+    if (field.same) continue;
+    if (difference) *difference = field.name;
+    return false;
   }
   return true;
 }

@@ -64,7 +64,7 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   int Index() const override { return index_; }
   bool IsRelay() const override { return relay_; }
   os::WindowHandle Window() const override { return static_cast<os::WindowHandle>(1000 + index_); }
-  node::UsageGuard& Guard() override { return guard_; }
+  os::UsageGuard& Guard() override { return guard_; }
   net::SocketChannel* VideoChannel() override { return relay_ ? nullptr : &video_; }
   net::SocketChannel* AudioChannel() override { return relay_ ? nullptr : &audio_; }
   void ParseMessage(os::SocketHandle socket) override {
@@ -123,7 +123,7 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   int index_;
   bool relay_;
   std::string key_;
-  node::UsageGuard guard_;
+  os::UsageGuard guard_;
   std::atomic<uint32_t> video_id_{net::kChannelNotFound}, audio_id_{net::kChannelNotFound};
   std::mutex mutex_;
   std::vector<uint32_t> kinds_;

@@ -2,6 +2,8 @@
 // through real proxies: login, lists, updates, relayed channels, faults.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "fakes.h"
 #include "hosting/hosting_service.h"
 #include "net/byte_order.h"
@@ -109,7 +111,7 @@ TEST_F(WithSim, RefusedLoginShowsTheMessageAndCloses) {
   ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "wrong"));
   ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
   EXPECT_EQ(std::vector<std::string>{"ERROR_MESSAGE/ERROR_LOGIN_FAIL"}, h.messages_.keys());
-  EXPECT_FALSE(h.service_.m_hostSock.IsOpen());
+  EXPECT_FALSE(h.service_.HostConnected());
   EXPECT_FALSE(h.HasKind(kHostLoggedIn));
 }
 
@@ -133,7 +135,7 @@ TEST_F(WithSim, KeepAliveIsAnsweredAndOversizedPacketCloses) {
   world_->Execute("fault hosting oversized");
   EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
   EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
-  EXPECT_FALSE(h.service_.m_hostSock.IsOpen());
+  EXPECT_FALSE(h.service_.HostConnected());
 }
 
 TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
@@ -142,7 +144,7 @@ TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
   h.service_.AddNode(&node);
   h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
   ASSERT_TRUE(LoggedIn(h));
-  h.service_.RequestChannelSetup(&h.service_.m_hostSock, net::kChannelVideo, "CAM-1\n");
+  h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "CAM-1\n");
   ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 5; }));
   EXPECT_NE(net::kChannelNotFound, node.VideoChannelId());
   EXPECT_EQ(net::kMediaVideoConfig, node.kinds()[0]) << "the configuration unit comes first";
@@ -159,7 +161,7 @@ TEST_F(WithSim, UnknownCameraShowsTheChannelSetupMessage) {
   h.service_.AddNode(&node);
   h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
   ASSERT_TRUE(LoggedIn(h));
-  h.service_.RequestChannelSetup(&h.service_.m_hostSock, net::kChannelVideo, "NO-CAM");
+  h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "NO-CAM");
   ASSERT_TRUE(Eventually([&] { return !h.messages_.keys().empty(); }));
   EXPECT_EQ("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP", h.messages_.keys()[0]);
   EXPECT_EQ(0, node.registered_.load());
@@ -172,7 +174,7 @@ TEST_F(WithSim, StoredFilePlaysFromTheStartAfterItsChannelIsSetUp) {
   h.service_.AddNode(&node);
   h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
   ASSERT_TRUE(LoggedIn(h));
-  h.service_.RequestChannelSetup(&h.service_.m_hostSock, net::kChannelFileVideo, "CAM-1", "rec/one.mp4");
+  h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelFileVideo, "CAM-1", "rec/one.mp4");
   ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 3; }));
   EXPECT_EQ(node.VideoChannelId(), node.params().channel_id()) << "NodeParameters stored in the node";
   EXPECT_FALSE(world_->log().Lines("hosting RequestFilePlay position=-1 file=rec/one.mp4").empty());
@@ -224,7 +226,7 @@ class Scripted : public ::testing::Test {
     ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", server.port(), "u", "p"));
     EXPECT_TRUE(Eventually(done));
     os::SleepMs(200);  // let anything that should not happen show itself
-    h.service_.m_hostSock.Close();
+    h.service_.CloseHost();
   }
 };
 
@@ -321,29 +323,44 @@ TEST(HostingSockets, FortyDirectNodesAreWatchedUpToSixtyFourSockets) {
     nodes.back()->audio_.Attach(os::TcpSocket());
     service.AddNode(nodes.back().get());
   }
-  service.m_hostSock.Attach(os::TcpSocket());
+  const os::SocketHandle host = os::TcpSocket();
+  service.AttachHost(host);
   os::SocketSet set;
   service.BuildSocketSet(&set);
   EXPECT_EQ(64, set.Count());
-  EXPECT_EQ(service.m_hostSock.socket(), set.At(0));
+  EXPECT_EQ(host, set.At(0));
   EXPECT_EQ(nodes[30]->video_.socket(), set.At(61));
   EXPECT_EQ(nodes[31]->video_.socket(), set.At(63));
   EXPECT_FALSE(set.Contains(nodes[31]->audio_.socket()));
   for (auto& n : nodes) EXPECT_EQ(0, n->Guard().users()) << "building the set releases every guard";
+
+  {
+    HeldNode held = service.FindDirectNodeBySocket(nodes[5]->audio_.socket());
+    ASSERT_TRUE(held);
+    EXPECT_EQ(nodes[5].get(), held.get());
+    EXPECT_EQ(1, nodes[5]->Guard().users());
+  }
+  EXPECT_EQ(0, nodes[5]->Guard().users()) << "the handle releases the node when it goes";
+  ASSERT_EQ(0, nodes[6]->Guard().Acquire());
+  std::thread closing([&] { nodes[6]->Guard().Close(2000); });
+  EXPECT_TRUE(Eventually([&] { return !service.GetDirectNode(6); })) << "a closing node was handed out";
+  nodes[6]->Guard().Release();
+  closing.join();
 }
 
-TEST(HostingQueue, FullSendBufferLosesTheRequest) {
+// A full send buffer is SocketChannel's rule (net tests); here: no connection, no request.
+TEST(HostingQueue, RequestsWithoutAnOpenConnectionAreNotSent) {
   FakePoster poster;
   FakeMessages messages;
   HostEventQueue events(poster, 1);
   HostingService service(events, poster, messages);
   EXPECT_EQ(-1, service.RequestOnlineCameraList(nullptr)) << "no channel, nothing sent";
-  EXPECT_EQ(-1, service.RequestOnlineCameraList(&service.m_hostSock)) << "closed channel";
-  service.m_hostSock.Attach(os::TcpSocket());
-  std::vector<uint8_t> filler(230400 - 8 - 100);
-  ASSERT_GT(service.m_hostSock.QueueMessage(3, filler.data(), static_cast<uint32_t>(filler.size())), 0);
-  EXPECT_EQ(-1, service.RequestChannelSetup(&service.m_hostSock, net::kChannelVideo, "CAM"));
-  EXPECT_EQ(8, service.KeepAlive(&service.m_hostSock)) << "what still fits is queued";
+  EXPECT_EQ(-1, service.RequestOnlineCameraList(RequestTarget::Host())) << "closed connection";
+  EXPECT_EQ(-1, service.RequestChannelRelease(RequestTarget::Host(), 5)) << "closed connection, sent at once";
+  service.AttachHost(os::TcpSocket());
+  const int queued = service.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "CAM");
+  EXPECT_GT(queued, 0);
+  EXPECT_EQ(static_cast<uint32_t>(queued), service.HostPending());
 }
 
 TEST(HostingThreads, StopEndsBothLoopsWithinTheirWait) {
@@ -352,7 +369,7 @@ TEST(HostingThreads, StopEndsBothLoopsWithinTheirWait) {
   HostEventQueue events(poster, 1);
   HostingService service(events, poster, messages);
   service.Start();
-  service.m_hostSock.Attach(os::TcpSocket());  // an idle socket keeps the loops in select
+  service.AttachHost(os::TcpSocket());  // an idle socket keeps the loops in select
   os::SleepMs(50);
   uint64_t start = os::MonotonicMs();
   service.Stop();

@@ -2,7 +2,9 @@
 // dispatch and the handling of invalid streams.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "loopback_server.h"
@@ -201,6 +203,55 @@ TEST_F(SocketChannelReceive, NonBlockingWithNothingToRead) {
   EXPECT_EQ(SocketChannel::ReceiveResult::kWouldBlock, c.Receive(rec, 0, &error));
   EXPECT_TRUE(os::IsWouldBlock(error));
   release.Set();
+}
+
+// The owner closes and reconnects from its own thread while the receive
+// thread reads on: every message the handler sees must be one the server sent
+// whole (connection k sends type 100 + k with body k), never one assembled
+// from indices of another connection.
+TEST(SocketChannelThreads, CloseAndReconnectWhileReceiving) {
+  constexpr int kConnections = 12;
+  LoopbackServer server(
+      [](os::SocketHandle s) {
+        static int connection = 0;
+        const uint32_t k = static_cast<uint32_t>(connection++);
+        std::string chunk;
+        for (int i = 0; i < 64; ++i) {
+          std::string body(4, '\0');
+          PutBE32(reinterpret_cast<uint8_t*>(body.data()), k);
+          chunk += Framed(100 + k, body);
+        }
+        while (os::Send(s, chunk.data(), static_cast<int>(chunk.size())) > 0) os::SleepMs(1);
+      },
+      kConnections);
+  struct Checker : MessageHandler {
+    std::atomic<int> good{0}, bad{0};
+    bool OnMessage(const RawMessage& m) override {
+      const bool whole = m.type >= 100 && m.length == 4 && GetBE32(m.body) == m.type - 100;
+      (whole ? good : bad)++;
+      return true;
+    }
+  } checker;
+  SocketChannel c;
+  std::atomic<bool> done{false};
+  std::atomic<int> invalid{0};
+  std::thread receiver([&] {
+    while (!done) {
+      if (c.Receive(checker, 0) == SocketChannel::ReceiveResult::kInvalidPacket) ++invalid;
+      os::SleepMs(0);
+    }
+  });
+  for (int i = 0; i < kConnections; ++i) {
+    ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
+    c.SetNonBlocking(true);
+    os::SleepMs(15);
+    c.Close();
+  }
+  done = true;
+  receiver.join();
+  EXPECT_GT(checker.good.load(), 0);
+  EXPECT_EQ(0, checker.bad.load()) << "a message was built from another connection's bytes";
+  EXPECT_EQ(0, invalid.load());
 }
 
 }  // namespace

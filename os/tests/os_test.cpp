@@ -7,6 +7,7 @@
 #include "os/clock.h"
 #include "os/event.h"
 #include "os/socket.h"
+#include "os/usage_guard.h"
 
 namespace {
 
@@ -34,21 +35,17 @@ struct ConnectedPair {
   }
 };
 
-TEST(Event, AutoResetReleasesOneWaitAndClears) {
-  os::Event e(os::Event::Reset::kAuto);
-  EXPECT_FALSE(e.Wait(0));
-  e.Set();
-  EXPECT_TRUE(e.Wait(0));
-  EXPECT_FALSE(e.Wait(0)) << "an auto-reset event must clear itself after one wait";
-}
-
-TEST(Event, ManualResetStaysSignalledUntilReset) {
-  os::Event e(os::Event::Reset::kManual);
-  e.Set();
-  EXPECT_TRUE(e.Wait(0));
-  EXPECT_TRUE(e.Wait(0));
-  e.Reset();
-  EXPECT_FALSE(e.Wait(0));
+TEST(Event, AutoResetClearsAfterOneWaitManualResetStays) {
+  os::Event automatic(os::Event::Reset::kAuto), manual(os::Event::Reset::kManual);
+  EXPECT_FALSE(automatic.Wait(0));
+  automatic.Set();
+  manual.Set();
+  EXPECT_TRUE(automatic.Wait(0));
+  EXPECT_FALSE(automatic.Wait(0)) << "an auto-reset event must clear itself after one wait";
+  EXPECT_TRUE(manual.Wait(0));
+  EXPECT_TRUE(manual.Wait(0));
+  manual.Reset();
+  EXPECT_FALSE(manual.Wait(0));
 }
 
 TEST(Event, TimedWaitTimesOutAndWakesFromOtherThread) {
@@ -59,6 +56,32 @@ TEST(Event, TimedWaitTimesOutAndWakesFromOtherThread) {
   std::thread t([&] { os::SleepMs(20); e.Set(); });
   EXPECT_TRUE(e.Wait(5000));
   t.join();
+}
+
+// Closing refuses new users, waits for the ones inside up to its limit, and
+// leaves the guard usable again afterwards.
+TEST(UsageGuard, CloseWaitsForUsersWithinItsLimit) {
+  os::UsageGuard guard;
+  ASSERT_EQ(0, guard.Acquire());
+  std::thread user([&] {
+    os::SleepMs(100);
+    guard.Release();
+  });
+  const uint64_t start = os::MonotonicMs();
+  EXPECT_TRUE(guard.Close(5000)) << "the user left within the wait";
+  EXPECT_GE(os::MonotonicMs() - start, 50u);
+  user.join();
+  EXPECT_EQ(0, guard.users());
+
+  ASSERT_EQ(0, guard.Acquire());
+  std::thread closer([&] { EXPECT_FALSE(guard.Close(200)) << "a user stayed inside"; });
+  os::SleepMs(50);
+  EXPECT_EQ(-1, guard.Acquire()) << "a new user got in while closing";
+  closer.join();
+  EXPECT_EQ(0, guard.Acquire()) << "after the close the guard takes users again";
+  guard.Release();
+  guard.Release();
+  EXPECT_EQ(0, guard.users());
 }
 
 TEST(Clock, TempDirectoryEndsWithSeparator) {
@@ -105,15 +128,6 @@ TEST(Socket, RecvTimeoutEndsABlockingRead) {
   uint64_t start = os::MonotonicMs();
   EXPECT_EQ(-1, os::Recv(p.server, buf, sizeof buf));
   EXPECT_LT(os::MonotonicMs() - start, 5000u);
-}
-
-TEST(SocketSet, HoldsAtMost64) {
-  os::SocketSet set;
-  for (int i = 0; i < 64; ++i) EXPECT_TRUE(set.Add(1000 + i));
-  EXPECT_FALSE(set.Add(2000));
-  EXPECT_EQ(64, set.Count());
-  EXPECT_TRUE(set.Contains(1063));
-  EXPECT_FALSE(set.Contains(2000));
 }
 
 TEST(SocketSet, SelectReportsOnlyReadySockets) {

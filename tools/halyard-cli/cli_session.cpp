@@ -41,7 +41,7 @@ Session::~Session() {
   node_.reset();  // off the hosting lists and closed before the threads stop
   media_.reset();
   hosting_->Stop();
-  hosting_->m_hostSock.Close();
+  hosting_->CloseHost();
 }
 
 void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
@@ -182,7 +182,8 @@ std::string Session::StateText() const {
 
 bool Session::FlushRequests(int timeout_ms) {
   auto empty = [&] {
-    for (net::SocketChannel* c : {&hosting_->m_hostSock, node_->VideoChannel(), node_->AudioChannel()})
+    if (hosting_->HostConnected() && hosting_->HostPending() > 0) return false;
+    for (net::SocketChannel* c : {node_->VideoChannel(), node_->AudioChannel()})
       if (c && c->IsOpen() && c->pending() > 0) return false;
     return true;
   };

@@ -24,7 +24,9 @@ class Listener {
   void Stop();
   uint16_t port() const { return port_; }
 
-  // Calls fn for every open connection, under the list lock.
+  // Calls fn for every open connection, under the list lock. Lock order: the
+  // list lock comes before a connection's own locks and its server's fault
+  // plan, so a caller of ForEach must hold none of those.
   void ForEach(const std::function<void(PeerConnection&)>& fn);
   void CloseAll();
   // While refusing, new connections are accepted and closed at once (a camera taken offline).

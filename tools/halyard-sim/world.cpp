@@ -233,6 +233,20 @@ std::vector<std::string> World::Fault(const std::vector<std::string>& w) {
   if (!faults) return {"error: no such target " + w[1]};
   const std::string& kind = w[2];
   auto arg = [&](size_t i) { return i < w.size() ? std::atoi(w[i].c_str()) : 0; };
+  if (kind == "close" || kind == "oversized" || kind == "malformed") {
+    if (!listener) return {"error: no connections on " + w[1]};
+    // Under the listener's lock only: sending takes the fault plan's lock
+    // after it, so the plan's lock must not be held here.
+    listener->ForEach([&](PeerConnection& c) {
+      if (kind == "close") return c.Close();
+      uint8_t bad[8 + 12] = {};
+      // Oversized: a header announcing one byte more than any connection buffers.
+      // Malformed: a media message whose fixed part cannot hold its payload length.
+      net::EncodePacketHeader(kind == "oversized" ? net::PacketHeader{20, 230393} : net::PacketHeader{8, 12}, bad);
+      c.SendRaw(bad, kind == "oversized" ? 8 : sizeof bad);
+    });
+    return {"ok"};
+  }
   std::lock_guard<std::mutex> lock(faults->mutex);
   if (kind == "stall") {
     faults->stall_until_ms = os::MonotonicMs() + static_cast<uint64_t>(arg(3));
@@ -242,15 +256,6 @@ std::vector<std::string> World::Fault(const std::vector<std::string>& w) {
     faults->delay_ms[static_cast<uint32_t>(arg(3))] = arg(4);
   } else if (kind == "refuse-login" || kind == "accept-login") {
     faults->refuse_login = kind == "refuse-login";
-  } else if ((kind == "close" || kind == "oversized" || kind == "malformed") && listener) {
-    listener->ForEach([&](PeerConnection& c) {
-      if (kind == "close") return c.Close();
-      uint8_t bad[8 + 12] = {};
-      // Oversized: a header announcing one byte more than any connection buffers.
-      // Malformed: a media message whose fixed part cannot hold its payload length.
-      net::EncodePacketHeader(kind == "oversized" ? net::PacketHeader{20, 230393} : net::PacketHeader{8, 12}, bad);
-      c.SendRaw(bad, kind == "oversized" ? 8 : sizeof bad);
-    });
   } else {
     return {"error: unknown fault " + kind};
   }

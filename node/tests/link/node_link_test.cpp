@@ -4,11 +4,14 @@
 
 #include <deque>
 #include <map>
+#include <thread>
 
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
 #include "net/byte_order.h"
+#include "net/tests/loopback_server.h"
 #include "node/node_window.h"
+#include "present/tests/log_capture.h"
 #include "world.h"
 
 namespace node {
@@ -31,6 +34,12 @@ class Pump : public os::WindowPoster, public os::WindowTimers {
   void SetTimer(os::WindowHandle, uint32_t id, int) override {
     std::lock_guard<std::mutex> lock(mutex_);
     timers_[id] = true;
+    timer_threads_.push_back(std::this_thread::get_id());
+  }
+  // Every thread that set a timer: Win32 timers belong to the window's thread.
+  std::vector<std::thread::id> TimerThreads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return timer_threads_;
   }
   void KillTimer(os::WindowHandle, uint32_t id) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -83,12 +92,17 @@ class Pump : public os::WindowPoster, public os::WindowTimers {
   std::deque<Message> queue_;
   std::vector<Message> seen_;
   std::map<uint32_t, bool> timers_;
+  std::vector<std::thread::id> timer_threads_;
 };
 
 class FakeMedia : public MediaConsumer {
  public:
   void Reset() override { ++resets; }
-  void StartWorker() override { worker = true; }
+  void StartWorker() override {
+    worker = true;
+    std::lock_guard<std::mutex> lock(mutex);
+    worker_started_on = std::this_thread::get_id();
+  }
   void StopWorker() override { worker = false; }
   void DeliverMedia(const net::MediaData& m) override {
     std::lock_guard<std::mutex> lock(mutex);
@@ -113,6 +127,7 @@ class FakeMedia : public MediaConsumer {
   std::vector<std::pair<uint32_t, uint64_t>> units;
   std::atomic<int> resets{0}, ticks{0}, recording_stops{0};
   std::atomic<bool> worker{false};
+  std::thread::id worker_started_on;
 };
 
 struct FakeDynamicIp : DynamicIpStore {
@@ -193,6 +208,9 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
   EXPECT_EQ("CAM-1", node.camera_id());
   EXPECT_EQ(net::kMediaVideoConfig, media_.units[0].first) << "the configuration unit comes first";
   EXPECT_TRUE(media_.worker);
+  // Pump delivers on this thread, which plays the window's thread.
+  EXPECT_EQ(media_.worker_started_on, std::this_thread::get_id()) << "Setup ran on the receive thread";
+  EXPECT_EQ(pump_.TimerThreads(), std::vector<std::thread::id>{std::this_thread::get_id()});
   EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
   EXPECT_GE(pump_.Count(kParent, os::kWmNodeChannelReady), 1);
   // The audio link comes up by itself for a direct node and brings audio and speaker channels.
@@ -340,6 +358,54 @@ TEST_F(NodeLink, ControlRequestsReachTheCameraWithTheirValues) {
   EXPECT_TRUE(node.EnablePresetEditing());
   world_->Execute("fault CAM-1 drop 70");
   EXPECT_FALSE(node.EnablePresetEditing()) << "no acknowledgement within 5000 ms";
+}
+
+// The connect threads hang in a dynamic-IP lookup whose server never answers
+// (the lookup gives up only after its own 20 s). Closing the node on the
+// window's thread waits a bounded time and says so; a new address may be set
+// while the audio thread still works with the old one.
+TEST_F(NodeLink, CloseDoesNotWaitLongForAHangingConnect) {
+  os::Event release(os::Event::Reset::kManual);
+  net::testing::LoopbackServer silent([&](os::SocketHandle) { release.Wait(30000); }, 2);
+  LogCapture log;
+  CNodeWindow& node = MakeNode(false);
+  node.SetAddress({"127.0.0.1", silent.port(), true, "gate", "demo", "demo"});
+  pump_.RunUntil(node, [&] { return !node.video_connect_done(); }, 2000);
+  node.HandleMessage(os::kWmNodeStartAudio, 0, 0);
+  os::SleepMs(300);  // both threads are inside the lookup now
+
+  const uint64_t start = os::MonotonicMs();
+  node.CloseCommand();
+  const uint64_t waited = os::MonotonicMs() - start;
+  EXPECT_LT(waited, 3u * CNodeWindow::kConnectWaitMs) << "the close waited for the lookup's own time-out";
+  EXPECT_TRUE(log.Mentions("video connect thread still running after"));
+  EXPECT_TRUE(log.Mentions("audio connect thread still running after"));
+  // A new address while the old lookup still hangs: tried once that thread ends.
+  LoginInfo camera = Camera();
+  camera.password = "wrong";
+  node.SetAddress(camera);
+  EXPECT_EQ("wrong", node.login().password);
+  release.Set();
+  EXPECT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }, 25000))
+      << "the new address was never tried";
+}
+
+// A reply that comes after its query gave up belongs to that query, not to
+// the next one.
+TEST_F(NodeLink, LatePositionReplyDoesNotAnswerTheNextQuery) {
+  CNodeWindow& node = MakeNode(false);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  ASSERT_TRUE(node.SetPtzPosition({1, 2, 3}));
+  ASSERT_TRUE(Sent("CAM-1 SetPtzPosition"));
+  world_->Execute("fault CAM-1 delay 66 6000");
+  net::PtzPosition position;
+  EXPECT_FALSE(node.QueryPtzPosition(&position)) << "the reply was held back past the wait";
+  world_->Execute("fault CAM-1 delay 66 0");
+  ASSERT_TRUE(node.SetPtzPosition({7, 8, 9}));
+  ASSERT_TRUE(node.QueryPtzPosition(&position));
+  EXPECT_EQ(7, position.pan) << "the late reply of the first query answered the second";
+  EXPECT_EQ(9, position.zoom);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "node/media_fault.h"
 #include "node/media_path.h"
+#include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 #include "node/tests/media/test_support.h"
 #include "present/debug_log.h"
@@ -86,6 +87,31 @@ TEST(DecoderFaultDeathTest, FaultOutsideADecodeCallIsNotSwallowed) {
         GuardDecoderCall(DecoderKind::kVideo, 1, [] { return 0; });  // installs the handler
         TouchInvalidMemory();
         std::fputs("survived\n", stderr);
+        std::_Exit(0);
+      },
+      [](int status) { return !::testing::ExitedWithCode(kFaultExitCode)(status) && !::testing::ExitedWithCode(0)(status); },
+      "");
+}
+
+// The renderer runs after the decode call: its faults are not the decoder's.
+TEST(DecoderFaultDeathTest, RendererFaultIsNotReportedAsADecoderFault) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  class FaultingSink : public PictureSink {
+   public:
+    void ShowPicture(const DecodedPicture&) override { TouchInvalidMemory(); }
+    void Resize(int, int) override {}
+  };
+  EXPECT_EXIT(
+      {
+        LogToStderr();
+        node_test::RecordingPoster poster;
+        FaultingSink sink;
+        NodeMediaPath path(4, poster, 1, &sink, nullptr);
+        const auto stream = node_test::LoadStream("test_320x240.m4v");
+        path.DeliverMedia(node_test::Media(net::kMediaVideoConfig, stream.configuration, 0));
+        path.StartWorker();
+        path.DeliverMedia(node_test::Media(net::kMediaVideoFrame, stream.pictures.at(0), 0));
+        node_test::WaitFor([] { return false; }, 10000);
         std::_Exit(0);
       },
       [](int status) { return !::testing::ExitedWithCode(kFaultExitCode)(status) && !::testing::ExitedWithCode(0)(status); },

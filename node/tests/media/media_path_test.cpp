@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 #include "codec/video/video_decoder.h"
 #include "codec/video/video_encoder.h"
@@ -121,7 +123,6 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].window, kParent);
   EXPECT_EQ(commands[0].wparam, kScreenSize1x);
-  ASSERT_EQ(sink.Resizes().size(), 1u);
   // The new picture buffer starts grey luma, zero chroma.
   EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) {
     EXPECT_EQ(p.width, 320);
@@ -137,7 +138,6 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   EXPECT_EQ(path.LiveRing().Count(), 3) << "a configuration of the same width flushed the ring";
   EXPECT_TRUE(poster.Posts(os::kWmCommand).empty());
-  EXPECT_EQ(sink.Resizes().size(), 1u);
 
   // Another width: the ring is flushed and the matching command posted.
   const auto qcif = node_test::LoadStream("test_176x144.m4v");
@@ -156,17 +156,75 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
 }
 
-TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeMakesNoPictureBuffer) {
+TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
   codec::VideoEncoder encoder;
   ASSERT_EQ(encoder.Initialise(4096, 4096), 0);
   size_t length = 0;
   const uint8_t* headers = encoder.Headers(&length);
+  const std::vector<uint8_t> huge(headers, headers + length);
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
-  path.DeliverMedia(Media(net::kMediaVideoConfig, std::vector<uint8_t>(headers, headers + length), 0));
+  path.DeliverMedia(Media(net::kMediaVideoConfig, huge, 0));
   EXPECT_EQ(path.Width(), 0);
   EXPECT_FALSE(path.WithPicture([](const DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
   EXPECT_TRUE(poster.Posts(os::kWmCommand).empty());
-  EXPECT_TRUE(sink.Resizes().empty());
+
+  // After usable headers, unusable ones leave the stream undecodable: its
+  // pictures are dropped, not queued, decoded and counted.
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.DeliverMedia(Media(net::kMediaVideoConfig, huge, 0));
+  EXPECT_FALSE(path.HasConfiguration());
+  EXPECT_TRUE(path.Configuration().empty());
+  path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 40));
+  EXPECT_EQ(path.LiveRing().Count(), 0) << "a picture was queued for unusable headers";
+  EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.width, 320); }))
+      << "the picture buffer of the usable headers stays";
+}
+
+// A renderer that hands the picture to the window's thread and waits for its
+// repaint, which reads the picture through WithPicture: nothing of the node
+// may be locked while the renderer runs.
+TEST_F(MediaPathTest, RendererMayWaitForTheWindowsRepaint) {
+  class WaitingSink : public PictureSink {
+   public:
+    void ShowPicture(const DecodedPicture&) override { Repaint(); }
+    void Resize(int, int) override { Repaint(); }
+    void Repaint() {
+      auto painted = std::make_shared<std::atomic<bool>>(false);
+      ++pending;
+      std::thread([this, painted] {
+        *painted = path->WithPicture([](const DecodedPicture&) {});
+        --pending;
+      }).detach();
+      answered = answered && node_test::WaitFor([&] { return painted->load(); }, 3000);
+      ++calls;
+    }
+    NodeMediaPath* path = nullptr;
+    std::atomic<bool> answered{true};
+    std::atomic<int> calls{0}, pending{0};
+  } waiting;
+  NodeMediaPath path(1, poster, kParent, &waiting, nullptr);
+  waiting.path = &path;
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.StartWorker();
+  for (size_t i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
+  ASSERT_TRUE(node_test::WaitFor([&] { return waiting.calls >= 4; }, 20000));
+  path.StopWorker();
+  ASSERT_TRUE(node_test::WaitFor([&] { return waiting.pending == 0; }));
+  EXPECT_TRUE(waiting.answered) << "the repaint waited for a lock the renderer's caller held";
+}
+
+TEST_F(MediaPathTest, WorkerStartsAndStopsFromAnyThread) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  auto flip = [&] {
+    for (int i = 0; i < 200; ++i) {
+      path.StartWorker();
+      path.StopWorker();
+    }
+  };
+  std::thread other(flip);
+  flip();
+  other.join();
+  EXPECT_FALSE(path.WorkerRunning());
 }
 
 TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
@@ -176,6 +234,7 @@ TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   EXPECT_EQ(path.LiveRing().Count(), 1);
   const int slot = path.LiveRing().BeginRead();
   EXPECT_EQ(path.LiveRing().Slot(slot).timestamp, 800u) << "the 21st unit should be the one left";
+  EXPECT_EQ(path.LiveRing().Discarded(), 20u) << "the load figures count every unit thrown away";
   path.LiveRing().CommitRead();
   EXPECT_EQ(poster.Posts(os::kWmNodePosition).size(), 21u);
 
@@ -258,6 +317,7 @@ TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
   }
   path.StopWorker();
   EXPECT_EQ(sink.Shown(), int(count));
+  EXPECT_EQ(sink.Resizes(), (std::vector<std::pair<int, int>>{{320, 240}})) << "the sink is sized once, before it shows";
 
   // The reference: a decoder driven as a node drives it.
   VideoDecoder reference;

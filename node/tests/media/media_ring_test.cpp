@@ -34,19 +34,6 @@ TEST(MediaRing, QueuesInOrderAndReportsFullAndEmpty) {
   EXPECT_EQ(ring.Count(), 0);
 }
 
-TEST(MediaRing, PushIntoAFullRingDiscardsTheWholeBacklog) {
-  // 21 live units while the worker is stalled: the 21st is the only one left.
-  MediaRing ring(MediaRing::kLiveVideoSlots, 64);
-  for (int i = 0; i < 21; ++i) ASSERT_TRUE(ring.Push(Bytes(10, uint8_t(i)).data(), 10, uint64_t(i)));
-  EXPECT_EQ(ring.Count(), 1);
-  EXPECT_EQ(ring.Discarded(), 20u) << "the load figures count every unit thrown away";
-  const int slot = ring.BeginRead();
-  ASSERT_GE(slot, 0);
-  EXPECT_EQ(ring.Slot(slot).timestamp, 20u);
-  EXPECT_EQ(ring.Slot(slot).Data()[0], 20);
-  EXPECT_FALSE(ring.Push(nullptr, 0, 0)) << "an empty unit is not queued";
-}
-
 TEST(MediaRing, FlushKeepsTheUnitBeingRead) {
   MediaRing ring(MediaRing::kAudioSlots, 64);
   for (int i = 0; i < 5; ++i) ring.Push(Bytes(4, uint8_t(i)).data(), 4, uint64_t(i));

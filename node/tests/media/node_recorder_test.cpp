@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <thread>
 
 #include "net/media_data.h"
 #include "node/media_path.h"
@@ -17,12 +18,16 @@
 #include "node/tests/media/test_support.h"
 #include "present/tests/log_capture.h"
 #include "record/mp4_output.h"
+#include "record/tests/mp4_test_util.h"
 
 namespace node {
 namespace {
 
 using node_test::Media;
 using node_test::RecordingPoster;
+using record::test::Box;
+using record::test::Find;
+using record::test::Runs;
 
 constexpr os::WindowHandle kParent = 0x10;
 constexpr os::WindowHandle kMain = 0x20;
@@ -56,28 +61,25 @@ class SharedOutput : public record::Mp4Output {
 };
 
 
-uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+// Per-sample durations of one track's "stts", in sample order (tracks in the
+// order they were created: video first when it came first).
+std::vector<uint32_t> SampleDurations(const std::vector<uint8_t>& file, int track) {
+  std::vector<uint32_t> durations;
+  for (const auto& [count, delta] : Runs(file, "moov/trak#" + std::to_string(track) + "/mdia/minf/stbl/stts"))
+    durations.insert(durations.end(), count, delta);
+  return durations;
 }
 
-// Per-sample durations of each "stts" box, in file order (tracks in the order
-// they were created: video first when it came first).
-std::vector<std::vector<uint32_t>> SampleDurations(const std::vector<uint8_t>& file) {
-  std::vector<std::vector<uint32_t>> tracks;
-  for (size_t at = 4; at + 12 <= file.size(); ++at) {
-    if (std::memcmp(&file[at], "stts", 4) != 0) continue;
-    const uint32_t entries = Be32(file, at + 8);
-    std::vector<uint32_t> durations;
-    for (uint32_t e = 0; e < entries && at + 20 + 8 * e <= file.size(); ++e)
-      durations.insert(durations.end(), Be32(file, at + 12 + 8 * e), Be32(file, at + 16 + 8 * e));
-    tracks.push_back(durations);
-  }
-  return tracks;
-}
+bool Finalised(const std::vector<uint8_t>& file) { return Find(file, "moov").found; }
 
-bool Contains(const std::vector<uint8_t>& haystack, const void* needle, size_t length) {
-  const uint8_t* n = static_cast<const uint8_t*>(needle);
-  return std::search(haystack.begin(), haystack.end(), n, n + length) != haystack.end();
+// Whether the video track's sample description holds `unit` (its decoder
+// configuration sits in there, nowhere else).
+bool DescribedBy(const std::vector<uint8_t>& file, const void* unit, size_t length) {
+  const Box stsd = Find(file, "moov/trak#0/mdia/minf/stbl/stsd");
+  if (!stsd.found) return false;
+  const uint8_t* u = static_cast<const uint8_t*>(unit);
+  const auto begin = file.begin() + static_cast<long>(stsd.start), end = begin + static_cast<long>(stsd.size);
+  return std::search(begin, end, u, u + length) != end;
 }
 
 std::vector<uint8_t> Picture(uint8_t codingType, uint8_t fill) {
@@ -136,8 +138,7 @@ TEST_F(NodeRecorderTest, ToggleStartsThroughTheDialogAndStopsWithLogLines) {
   EXPECT_EQ(lines[0].back(), '\n');
   EXPECT_EQ(lines[1].rfind("Channel 3 : <<", 0), 0u) << lines[1];
   EXPECT_NE(lines[1].find(">> Record Stop: "), std::string::npos) << lines[1];
-  EXPECT_GT(memory->Bytes().size(), 8u);
-  EXPECT_TRUE(Contains(memory->Bytes(), "moov", 4)) << "Stop did not finalise the file";
+  EXPECT_TRUE(Finalised(memory->Bytes())) << "Stop did not finalise the file";
 }
 
 TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
@@ -176,12 +177,10 @@ TEST_F(NodeRecorderTest, ClocksNeverRunBackwardsOrLeapAnHour) {
   for (uint64_t ts : audio) recorder.FeedAudio(frame.data(), uint32_t(frame.size()), ts);
   recorder.Stop();
 
-  const auto durations = SampleDurations(memory->Bytes());
-  ASSERT_GE(durations.size(), 2u);
   // Times 0, 40, 80, 130, 170, 220, 250; the last sample lasts as the one before.
-  EXPECT_EQ(durations[0], (std::vector<uint32_t>{40, 40, 50, 40, 50, 30, 30}));
+  EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{40, 40, 50, 40, 50, 30, 30}));
   // Times 0, 64, 128, 192, 256, 300.
-  EXPECT_EQ(durations[1], (std::vector<uint32_t>{64, 64, 64, 64, 44, 44}));
+  EXPECT_EQ(SampleDurations(memory->Bytes(), 1), (std::vector<uint32_t>{64, 64, 64, 64, 44, 44}));
 }
 
 TEST_F(NodeRecorderTest, UnitsBeforeStartOrWithoutPictureAreNotRecorded) {
@@ -193,10 +192,8 @@ TEST_F(NodeRecorderTest, UnitsBeforeStartOrWithoutPictureAreNotRecorded) {
   recorder.FeedVideo(unit.data(), uint32_t(unit.size()), 140, true);
   recorder.FeedVideo(unit.data(), uint32_t(unit.size()), 180, true);
   recorder.Stop();
-  const auto durations = SampleDurations(memory->Bytes());
-  ASSERT_GE(durations.size(), 1u);
   // The first unit after Start sets the base; the two written follow at 40, 80.
-  EXPECT_EQ(durations[0].size(), 2u);
+  EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{40, 40}));
 }
 
 TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
@@ -206,16 +203,16 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
   // Without a received configuration the encoder's headers describe the track.
   ASSERT_EQ(recorder.Start("a.mp4"), 0);
   recorder.Stop();
-  EXPECT_TRUE(Contains(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers are missing";
+  EXPECT_TRUE(DescribedBy(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers are missing";
 
   UseMemory();
   recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
   ASSERT_EQ(recorder.Start("b.mp4"), 0);
   recorder.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 0, true);
   recorder.Stop();
-  EXPECT_TRUE(Contains(memory->Bytes(), stream.configuration.data(), stream.configuration.size()))
+  EXPECT_TRUE(DescribedBy(memory->Bytes(), stream.configuration.data(), stream.configuration.size()))
       << "the received configuration is not the track's decoder configuration";
-  EXPECT_FALSE(Contains(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers were recorded as well";
+  EXPECT_FALSE(DescribedBy(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers were recorded as well";
 }
 
 // The receive thread, the media worker and the window's thread at once:
@@ -259,76 +256,151 @@ TEST(NodeRecording, StartAndStopWhileMediaFlows) {
   path.StopWorker();
   EXPECT_GT(recordings, 3);
   std::lock_guard<std::mutex> lock(filesMutex);
-  ASSERT_EQ(files.size(), size_t(recordings));
-  for (const auto& file : files) EXPECT_TRUE(Contains(file->Bytes(), "moov", 4)) << "a recording was not finalised";
+  // A recording started before the first configuration continues in a
+  // second file once the camera's own headers arrive.
+  ASSERT_GE(files.size(), size_t(recordings));
+  for (const auto& file : files) EXPECT_TRUE(Finalised(file->Bytes())) << "a recording was not finalised";
 }
 
-TEST_F(NodeRecorderTest, NewPictureSizeClosesTheRecording) {
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
-  UseMemory();
-  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
-  ASSERT_EQ(recorder.Start("s.mp4"), 0);
-  recorder.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 0, true);
-  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
-  EXPECT_TRUE(recorder.IsRecording()) << "the same size stopped the recording";
-  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 640, 480);
+// A camera that changes its configuration mid-recording: the file so far is
+// finalised on the media worker when the next intra picture comes, and the
+// recording goes on in "name-2.mp4" described by the new configuration.
+TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
+  const auto cif = node_test::LoadStream("test_320x240.m4v");
+  const auto vga = node_test::LoadStream("test_640x480.m4v");
+  ASSERT_FALSE(cif.pictures.empty());
+  ASSERT_FALSE(vga.pictures.empty());
+  ASSERT_EQ(record::VopCodingType(vga.pictures[0].data(), vga.pictures[0].size()), 0);
+  ASSERT_NE(record::VopCodingType(vga.pictures[1].data(), vga.pictures[1].size()), 0);
+  RecordingPoster poster;
+  FakeHost host;
+  NodeRecorder recorder(kNode, poster, kParent, kMain, host);
+  std::map<std::string, std::shared_ptr<record::Mp4MemoryOutput>> files;
+  recorder.SetOutputFactory([&](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
+    if (path == "fail-3.mp4") return nullptr;
+    files[path] = std::make_shared<record::Mp4MemoryOutput>();
+    return std::make_unique<SharedOutput>(files[path]);
+  });
+  LogCapture log;
+  auto feed = [&](const std::vector<uint8_t>& unit, uint64_t ts) {
+    recorder.FeedVideo(unit.data(), uint32_t(unit.size()), ts, true);
+  };
+  recorder.SetVideoConfiguration(cif.configuration.data(), cif.configuration.size(), 320, 240);
+  ASSERT_EQ(recorder.Start("fail.mp4"), 0);
+  feed(cif.pictures[0], 1000);
+  feed(cif.pictures[1], 1040);
+  // The same values again, in other bytes: the file goes on.
+  std::vector<uint8_t> resent = cif.configuration;
+  resent.insert(resent.end(), {0x00, 0x00, 0x01, 0xB2, 'x'});
+  recorder.SetVideoConfiguration(resent.data(), resent.size(), 320, 240);
+  feed(cif.pictures[2], 1080);
+
+  recorder.SetVideoConfiguration(vga.configuration.data(), vga.configuration.size(), 640, 480);
+  EXPECT_FALSE(Finalised(files["fail.mp4"]->Bytes())) << "the receive thread's call finalised the file";
+  feed(vga.pictures[1], 1120);  // not intra: belongs to no file
+  EXPECT_EQ(files.size(), 1u);
+  feed(vga.pictures[0], 1160);
+  feed(vga.pictures[1], 1200);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_TRUE(recorder.IsRecording()) << "the recording must go on by itself";
+  EXPECT_EQ(recorder.Path(), "fail-2.mp4");
+  EXPECT_TRUE(log.Has("Channel 3 : video configuration changed (picture size), recording continues in fail-2.mp4\n"))
+      << ::testing::PrintToString(log.Lines());
+  const auto& first = files["fail.mp4"]->Bytes();
+  EXPECT_TRUE(Finalised(first));
+  EXPECT_EQ(SampleDurations(first, 0).size(), 3u);
+  EXPECT_TRUE(DescribedBy(first, cif.configuration.data(), cif.configuration.size()));
+
+  // The next file cannot be created: the recording ends and says so.
+  recorder.SetVideoConfiguration(cif.configuration.data(), cif.configuration.size(), 320, 240);
+  feed(cif.pictures[0], 1240);
   EXPECT_FALSE(recorder.IsRecording());
-  EXPECT_TRUE(Contains(memory->Bytes(), "moov", 4)) << "the recording was not finalised";
-  EXPECT_EQ(poster.Posts().size(), 2u) << "start and stop each notify the main window";
+  EXPECT_TRUE(log.Has("Channel 3 : Record Open Fail : fail-3.mp4\n"));
+  const auto& second = files["fail-2.mp4"]->Bytes();
+  ASSERT_TRUE(Finalised(second));
+  EXPECT_EQ(SampleDurations(second, 0), (std::vector<uint32_t>{40, 40})) << "the new file starts its own clock";
+  EXPECT_TRUE(DescribedBy(second, vga.configuration.data(), vga.configuration.size()));
+  EXPECT_EQ(record::test::List(second, "moov/trak#0/mdia/minf/stbl/stss"), (std::vector<uint32_t>{1}));
+  const auto posts = poster.Posts(os::kWmNodeChannelReady);
+  ASSERT_EQ(posts.size(), 2u) << "Start and the end of the recording notify the main window, a new file does not";
+  EXPECT_EQ(posts[1].window, kMain);
+}
+
+TEST(NodeRecording, NumberedPathsKeepTheExtension) {
+  EXPECT_EQ(NodeRecorder::NumberedPath("rec.mp4", 1), "rec.mp4");
+  EXPECT_EQ(NodeRecorder::NumberedPath("C:\\cam.v1\\rec.mp4", 2), "C:\\cam.v1\\rec-2.mp4");
+  EXPECT_EQ(NodeRecorder::NumberedPath("/tmp/cam.v1/rec", 3), "/tmp/cam.v1/rec-3");
 }
 
 #ifndef _WIN32
-// A recording made through the media path, read back by ffprobe and decoded
-// by ffmpeg: tools that share no code with ours.
-TEST(NodeRecording, RecordingOfTheMediaPathPlaysInFfmpeg) {
-  if (std::system("ffprobe -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffprobe";
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
-  ASSERT_GE(stream.pictures.size(), 50u);
+std::string Shell(const std::string& command, int* status = nullptr) {
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  std::string out;
+  if (!pipe) return out;
+  char line[256];
+  while (std::fgets(line, sizeof line, pipe)) out += line;
+  const int s = pclose(pipe);
+  if (status) *status = s;
+  return out;
+}
+
+// A camera streams through the media path into a recording and changes its
+// configuration twice without changing its picture size: another time base,
+// then data partitioning. Each of the three files is read back by ffprobe and
+// decoded by ffmpeg, tools that share no code with ours.
+TEST(NodeRecording, ConfigurationChangesGiveFilesThatFfmpegDecodesWhole) {
+  ASSERT_EQ(std::system("ffmpeg -version >/dev/null 2>&1 && ffprobe -version >/dev/null 2>&1"), 0)
+      << "ffmpeg and ffprobe are needed";
+  const char* dir = std::getenv("HALYARD_BINARY_DIR");
+  const std::string base = std::string(dir ? dir : "/tmp") + "/node_media_recording";
+  auto encode = [&](const char* name, const char* options) {
+    const std::string path = base + "_" + name + ".m4v";
+    Shell("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=30 -frames:v 12 -c:v mpeg4 -q:v 8 -g 12 -bf 0 " +
+        std::string(options) + " -f m4v " + path);
+    return node_test::LoadStreamFile(path);
+  };
+  const node_test::SplitStream streams[] = {node_test::LoadStream("test_320x240.m4v"), encode("30fps", ""),
+                                            encode("partitioned", "-data_partitioning 1")};
+  const size_t count = 12;
+  for (const auto& stream : streams) ASSERT_GE(stream.pictures.size(), count);
+
   RecordingPoster poster;
   FakeHost host;
   NodeRecorder recorder(kNode, poster, kParent, kMain, host);
   NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
-  const char* dir = std::getenv("HALYARD_BINARY_DIR");
-  const std::string file = std::string(dir ? dir : "/tmp") + "/node_media_recording.mp4";
-  std::remove(file.c_str());
-
-  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  const std::string file = base + ".mp4";
+  const std::string files[] = {file, base + "-2.mp4", base + "-3.mp4"};
+  for (const auto& f : files) std::remove(f.c_str());
+  path.DeliverMedia(Media(net::kMediaVideoConfig, streams[0].configuration, 0));
   path.StartWorker();
   ASSERT_EQ(recorder.Start(file), 0);
-  const size_t count = 50;
-  for (size_t i = 0; i < count; ++i) {
-    path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 7000 + 40 * i));
-    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= i + 1; }));
+  uint64_t ts = 7000;
+  for (const auto& stream : streams) {
+    if (&stream != &streams[0]) path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, ts));
+    for (size_t i = 0; i < count; ++i, ts += 40) {
+      const uint64_t shown = path.FramesShown();
+      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], ts));
+      ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() > shown; }));
+    }
   }
   path.StopWorker();
   recorder.Stop();
 
-  const std::string probe = "ffprobe -v error -count_packets -select_streams v -show_entries "
-                            "stream=codec_name,width,height,nb_frames,nb_read_packets,duration -of "
-                            "default=noprint_wrappers=1 " + file + " 2>&1";
-  std::FILE* pipe = popen(probe.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string out;
-  char line[256];
-  while (std::fgets(line, sizeof line, pipe)) out += line;
-  pclose(pipe);
-  EXPECT_NE(out.find("codec_name=mpeg4\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("width=320\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("height=240\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("nb_frames=50\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("nb_read_packets=50\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("duration=2.000000\n"), std::string::npos) << out;
-
-  // Every recorded picture decodes with the recorded configuration.
-  const std::string decode = "ffmpeg -v error -i " + file + " -f null - 2>&1";
-  pipe = popen(decode.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string errors;
-  while (std::fgets(line, sizeof line, pipe)) errors += line;
-  const int status = pclose(pipe);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(errors, "") << "ffmpeg reported errors decoding the recording";
-  std::remove(file.c_str());
+  for (const auto& f : files) {
+    const std::string probe = Shell("ffprobe -v error -count_packets -select_streams v -show_entries "
+                                  "stream=codec_name,width,height,nb_frames,nb_read_packets,duration -of "
+                                  "default=noprint_wrappers=1 " + f);
+    EXPECT_NE(probe.find("codec_name=mpeg4\n"), std::string::npos) << f << "\n" << probe;
+    EXPECT_NE(probe.find("width=320\nheight=240\n"), std::string::npos) << f << "\n" << probe;
+    EXPECT_NE(probe.find("nb_frames=12\n"), std::string::npos) << f << "\n" << probe;
+    EXPECT_NE(probe.find("nb_read_packets=12\n"), std::string::npos) << f << "\n" << probe;
+    EXPECT_NE(probe.find("duration=0.480000\n"), std::string::npos) << f << "\n" << probe;
+    int status = -1;
+    const std::string errors = Shell("ffmpeg -v error -i " + f + " -f null -", &status);
+    EXPECT_EQ(status, 0) << f;
+    EXPECT_EQ(errors, "") << "ffmpeg reported errors decoding " << f;
+  }
+  for (const auto& f : files) std::remove(f.c_str());
 }
 #endif
 

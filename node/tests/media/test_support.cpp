@@ -42,8 +42,12 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 SplitStream LoadStream(const char* name) {
+  return LoadStreamFile(std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media/" + name);
+}
+
+SplitStream LoadStreamFile(const std::string& path) {
   SplitStream out;
-  const std::vector<uint8_t> all = ReadFile(std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media/" + name);
+  const std::vector<uint8_t> all = ReadFile(path);
   if (all.empty()) return out;
   record::M4vSpan header{0, 0};
   std::vector<record::M4vSpan> pictures;

@@ -38,6 +38,8 @@ struct SplitStream {
   std::vector<std::vector<uint8_t>> pictures;
 };
 SplitStream LoadStream(const char* name);
+// The same for an elementary stream file anywhere.
+SplitStream LoadStreamFile(const std::string& path);
 
 net::MediaData Media(uint32_t kind, const std::vector<uint8_t>& payload, uint64_t timestamp);
 

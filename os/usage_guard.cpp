@@ -1,6 +1,6 @@
-#include "node/usage_guard.h"
+#include "os/usage_guard.h"
 
-namespace node {
+namespace os {
 
 int UsageGuard::Acquire() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -32,4 +32,4 @@ int UsageGuard::users() const {
   return users_;
 }
 
-}  // namespace node
+}  // namespace os

@@ -1,0 +1,30 @@
+#pragma once
+// Keeps an object alive while other threads use it: they acquire before
+// touching it and release after; closing waits for them. A node's network and
+// connect threads hold its guard (the hosting client and the node both use it).
+#include <mutex>
+
+#include "os/event.h"
+
+namespace os {
+
+class UsageGuard {
+ public:
+  static constexpr int kCloseWaitMs = 30000;
+
+  // -1 while closing, else 0 and the object is held until Release.
+  int Acquire();
+  void Release();
+  // Refuses new users and waits (up to wait_ms) for the current ones to leave.
+  // Returns false when users were still inside at the end of the wait.
+  bool Close(int wait_ms = kCloseWaitMs);
+  int users() const;
+
+ private:
+  mutable std::mutex mutex_;
+  bool closing_ = false;
+  int users_ = 0;
+  Event idle_{Event::Reset::kManual, true};
+};
+
+}  // namespace os
