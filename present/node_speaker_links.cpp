@@ -1,7 +1,6 @@
 #include "present/node_speaker_links.h"
 
 #include "node/node_window.h"
-#include "node/usage_guard.h"
 
 namespace present {
 
@@ -31,10 +30,10 @@ class NodeLink : public SpeakerLink {
 
 void NodeSpeakerLinks::ForEachLink(const std::function<void(SpeakerLink&)>& visit) {
   for (int i = 0; i < m_hosting.direct_nodes().Size(); ++i) {
-    hosting::HostedNode* hosted = m_hosting.GetDirectNode(i);
-    if (!hosted) continue;
-    node::UsageHold hold(&hosted->Guard());
-    if (auto* camera = dynamic_cast<node::CNodeWindow*>(hosted)) {
+    // The handle holds the node's guard until the visit is over.
+    hosting::HeldNode held = m_hosting.GetDirectNode(i);
+    if (!held) continue;
+    if (auto* camera = dynamic_cast<node::CNodeWindow*>(held.get())) {
       NodeLink link(*camera);
       visit(link);
     }

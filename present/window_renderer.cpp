@@ -132,8 +132,8 @@ void WindowRenderer::DrawThroughSurface(const DecodedPicture& picture, const Rec
       break;
   }
   m_lostSurfaces = 0;
-  if (border) PaintBorder(picture, colour);
-  if (ConvertFn convert = ConverterFor(m_mode)) convert(picture.data, surface.bits, m_width, m_height, surface.pitch);
+  const DecodedPicture shown = border ? Framed(picture, colour) : picture;
+  if (ConvertFn convert = ConverterFor(m_mode)) convert(shown.data, surface.bits, m_width, m_height, surface.pitch);
   m_driver->Unlock();
   m_driver->Blt(dest);
 }
@@ -141,9 +141,18 @@ void WindowRenderer::DrawThroughSurface(const DecodedPicture& picture, const Rec
 void WindowRenderer::DrawThroughDib(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour) {
   // The frame shows in DIB mode as well: a selected or alarmed view looks
   // the same whichever path draws it.
-  if (border) PaintBorder(picture, colour);
-  ConverterFor(kModeDib)(picture.data, m_dibBuffer.data(), m_width, m_height, m_dibStride);
+  const DecodedPicture shown = border ? Framed(picture, colour) : picture;
+  ConverterFor(kModeDib)(shown.data, m_dibBuffer.data(), m_width, m_height, m_dibStride);
   if (m_dib) m_dib->Draw(m_dibBuffer.data(), m_width, m_height, dest.Width(), dest.Height());
+}
+
+DecodedPicture WindowRenderer::Framed(const DecodedPicture& picture, ColorRef colour) {
+  // The picture stays the node's, as decoded: its window repaints from it
+  // while this thread draws, so the frame goes into a copy of our own.
+  m_framed.assign(picture.data, picture.data + picture.Size());
+  DecodedPicture framed{m_framed.data(), picture.width, picture.height};
+  PaintBorder(framed, colour);
+  return framed;
 }
 
 void WindowRenderer::Close() {
@@ -156,6 +165,8 @@ void WindowRenderer::CloseLocked() {
   m_dib.reset();
   m_dibBuffer.clear();
   m_dibBuffer.shrink_to_fit();
+  m_framed.clear();
+  m_framed.shrink_to_fit();
   m_mode = kModeNone;
   m_initialised = false;
 }

@@ -59,6 +59,7 @@ class WindowRenderer {
   void SetUpDib();
   void DrawThroughSurface(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
   void DrawThroughDib(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
+  DecodedPicture Framed(const DecodedPicture& picture, ColorRef colour);
   void CloseLocked();
 
   DisplaySystem& m_system;
@@ -66,6 +67,7 @@ class WindowRenderer {
   std::unique_ptr<DisplayDriver> m_driver;
   std::unique_ptr<DibOutput> m_dib;
   std::vector<uint8_t> m_dibBuffer;
+  std::vector<uint8_t> m_framed;  // the picture with its frame painted in
   int m_dibStride = 0;
   os::WindowHandle m_window = 0;
   int m_width = 0;

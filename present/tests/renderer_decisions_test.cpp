@@ -278,17 +278,23 @@ class NullFullScreen : public FullScreenWindow {
   bool visible = false;
 };
 
-// The luma of the top-left sample after a draw: the frame's colour or the picture's.
+// The luma of the top-left sample drawn (a YV12 surface holds luma as it is):
+// the frame's colour or the picture's. The node's own picture never changes,
+// since its window repaints from it while the worker draws.
 int CornerLumaAfterShow(NodeVideoOutput& output, FakeDisplaySystem& system) {
   TestPicture p(kW, kH, 100);
   const int blts = system.state.blts;
   output.ShowPicture(p.picture);
+  EXPECT_EQ(100, p.picture.Y()[0]) << "the frame was painted into the node's picture";
   if (system.state.blts == blts) return -1;  // nothing drawn
-  return p.picture.Y()[0];
+  return system.state.surface[0];
 }
 
 TEST(NodeVideoOutput, FrameOnEvenAlarmFramesInRedElseYellowWhenSelected) {
   FakeDisplaySystem system;
+  system.state.caps.bltFourcc = true;
+  system.state.fourccs = {kFourccYV12};
+  system.state.creatableFourccs = {kFourccYV12};
   NullFullScreen fullScreen;
   NodeVideoOutput output(system, fullScreen, kNodeWindow);
   output.Resize(kW, kH);
