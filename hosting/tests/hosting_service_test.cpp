@@ -348,6 +348,46 @@ TEST(HostingSockets, FortyDirectNodesAreWatchedUpToSixtyFourSockets) {
   closing.join();
 }
 
+// A socket handle is as wide as a pointer (64 bits on Win64). Two handles that
+// differ only above bit 31 must stay two sockets wherever one is stored.
+TEST(HostingSockets, HandlesAreKeptWhole) {
+  const os::SocketHandle low = 0x7fff0001;
+  os::SocketHandle high = 0;
+  if constexpr (sizeof(os::SocketHandle) >= 8) {
+    high = static_cast<os::SocketHandle>((static_cast<int64_t>(1) << 32) | low);
+  } else {
+    high = static_cast<os::SocketHandle>(0x80000000u | static_cast<uint32_t>(low));
+  }
+  FakePoster poster;
+  FakeMessages messages;
+  HostEventQueue events(poster, 1);
+  HostingService service(events, poster, messages);
+  FakeNode a(0, false), b(1, false);
+  a.video_.Attach(low);
+  b.video_.Attach(high);
+  service.AddNode(&a);
+  service.AddNode(&b);
+
+  os::SocketSet set;
+  service.BuildSocketSet(&set);
+  EXPECT_TRUE(set.Contains(low));
+  EXPECT_TRUE(set.Contains(high));
+  EXPECT_EQ(&a, service.FindDirectNodeBySocket(low).get());
+  EXPECT_EQ(&b, service.FindDirectNodeBySocket(high).get());
+
+  // The event that tells the main window which node identified itself.
+  ASSERT_TRUE(events.Push(kDirectCameraInfo, static_cast<uintptr_t>(high)));
+  HostEvent e;
+  ASSERT_TRUE(events.Pop(&e));
+  EXPECT_EQ(high, static_cast<os::SocketHandle>(e.param1));
+
+  service.RemoveNode(&a);
+  service.RemoveNode(&b);
+  // Made-up handles: forget them rather than close whatever they might name.
+  a.video_.Attach(os::kInvalidSocket);
+  b.video_.Attach(os::kInvalidSocket);
+}
+
 // A full send buffer is SocketChannel's rule (net tests); here: no connection, no request.
 TEST(HostingQueue, RequestsWithoutAnOpenConnectionAreNotSent) {
   FakePoster poster;
