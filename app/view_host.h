@@ -1,0 +1,81 @@
+#pragma once
+// How the main window and the camera view windows meet. The main window owns
+// the hosting client, the sound output and the list of open views; it opens
+// a view through a ViewFactory and drives it through CameraView. A view
+// reaches back only through ViewHost. Windows only.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/docking.h"
+#include "node/node_window.h"
+
+namespace hosting {
+class HostingService;
+class HostEventQueue;
+}  // namespace hosting
+namespace present {
+class SoundDevice;
+}  // namespace present
+
+namespace app {
+
+// What to open: a camera through the hosting server, a camera directly (a
+// "Camera" entry of the server list) or a file stored on the hosting server.
+struct ViewRequest {
+  enum class Kind { kRelay, kDirect, kFile };
+  Kind kind = Kind::kRelay;
+  std::string camera_id;     // relay and file views
+  std::string file_name;     // file views
+  std::string display_name;  // direct views: the entry's name, also the window's text
+  std::string mac;           // direct views
+  node::LoginInfo login;     // direct views: address, dynamic-IP name, user and password
+  // Not empty: record into this file from the moment the camera is identified
+  // (the start-up option --record).
+  std::string record_path;
+};
+
+// One open camera view, as the main window sees it.
+class CameraView {
+ public:
+  virtual ~CameraView() = default;
+  virtual HWND Window() const = 0;
+  virtual bool IsRelay() const = 0;  // reached through the hosting server (relay and file views)
+  virtual std::string CameraId() const = 0;  // empty until the camera is identified
+  virtual node::CNodeWindow& Node() = 0;
+  // The close command (32778), posted: the view closes itself and then tells
+  // the host through ViewClosed.
+  virtual void PostClose() = 0;
+  // Sort Window: undock and take the standard size, then the host places it.
+  virtual void Undock() = 0;
+};
+
+// What a view needs from the main window. Called on the user-interface thread.
+class ViewHost {
+ public:
+  virtual ~ViewHost() = default;
+  virtual HWND MainWindow() const = 0;
+  virtual hosting::HostingService& Hosting() = 0;
+  virtual hosting::HostEventQueue& Events() = 0;
+  // The application's sound output; null when the PC has no sound device.
+  virtual present::SoundDevice* SoundOutput() = 0;
+  // A free slot of the program-wide 33-slot table for the node's index, or -1.
+  virtual int AcquireNodeIndex() = 0;
+  virtual void ReleaseNodeIndex(int index) = 0;
+  // Rectangles of the other visible views (for placement and docking).
+  virtual std::vector<DockCandidate> OtherViews(const CameraView* except) = 0;
+  // The view's window is gone: take it off the view list (the host deletes it).
+  virtual void ViewClosed(CameraView* view) = 0;
+};
+
+class ViewFactory {
+ public:
+  virtual ~ViewFactory() = default;
+  // Creates and shows the view window; null when it cannot be made (no free
+  // node slot, window creation failed).
+  virtual std::unique_ptr<CameraView> Open(ViewHost& host, const ViewRequest& request) = 0;
+};
+
+}  // namespace app
