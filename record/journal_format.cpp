@@ -69,6 +69,12 @@ std::vector<uint8_t> EncodeJournalSample(const JournalSample& s) {
   return End(std::move(out));
 }
 
+std::vector<uint8_t> EncodeJournalDurable(uint32_t end) {
+  std::vector<uint8_t> out = Begin(JournalRecord::kDurable);
+  Put32(out, end);
+  return End(std::move(out));
+}
+
 bool JournalReader::Next(JournalEntry* entry) {
   if (m_size - m_position < kFrame + 4) return false;
   uint8_t frame[kFrame];
@@ -95,6 +101,10 @@ bool JournalReader::Decode(JournalRecord type, const uint8_t* p, uint32_t length
     case JournalRecord::kCreationTime:
       if (length != 4) return false;
       e->creationTime = Get32(p);
+      return true;
+    case JournalRecord::kDurable:
+      if (length != 4) return false;
+      e->durableEnd = Get32(p);
       return true;
     case JournalRecord::kVideoConfig:
       e->config.assign(p, p + length);

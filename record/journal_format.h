@@ -6,7 +6,8 @@
 //   type u8, payload length u32, payload, CRC-32 of type, length and payload
 // (big-endian, like the recording). The first record is the header; then
 // follow, in the order the writer took them, the video configuration unit
-// and one record per sample written into mdat. A record cut off or damaged
+// and one record per sample written into mdat; whenever the media file has
+// been made durable, a mark says up to where. A record cut off or damaged
 // ends the journal: everything before it holds.
 #include <cstdint>
 #include <vector>
@@ -21,6 +22,7 @@ enum class JournalRecord : uint8_t {
   kVideoConfig = 'C',   // video unit 0: the configuration the track is made from
   kVideoSample = 'V',
   kAudioSample = 'A',
+  kDurable = 'D',       // the samples ending at or before this offset are on disk
 };
 
 // The largest payload a journal holds; a longer configuration unit is not
@@ -42,6 +44,7 @@ struct JournalEntry {
   uint32_t creationTime = 0;   // kHeader, kCreationTime (seconds since 1904)
   std::vector<uint8_t> config; // kVideoConfig
   JournalSample sample;        // kVideoSample, kAudioSample
+  uint32_t durableEnd = 0;     // kDurable
 };
 
 // One encoded record, ready to append.
@@ -49,6 +52,7 @@ std::vector<uint8_t> EncodeJournalHeader(uint16_t mode, uint32_t creationTime);
 std::vector<uint8_t> EncodeJournalCreationTime(uint32_t creationTime);
 std::vector<uint8_t> EncodeJournalConfig(const uint8_t* data, uint32_t length);
 std::vector<uint8_t> EncodeJournalSample(const JournalSample& sample);
+std::vector<uint8_t> EncodeJournalDurable(uint32_t end);
 
 // Reads records from the start of a journal, never past its size.
 class JournalReader {

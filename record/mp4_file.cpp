@@ -164,7 +164,7 @@ bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* o
   const uint64_t reserve = m_finalised ? 0 : kSystemSampleBytes;
   if (m_position + length + reserve > kMaxMdatBytes) return false;
   const uint64_t start = m_position;
-  if (m_adopting) {  // the bytes lie there already
+  if (!data) {  // adopted: the bytes lie there already
     m_position += length;
     *offset = static_cast<uint32_t>(start);
     return true;
@@ -201,6 +201,26 @@ bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, u
   }
   const int codingType = VopCodingType(data, length);
   if (!m_video || codingType < 0) return false;
+  return PlaceVideo(data, length, time, codingType == 0);
+}
+
+bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
+  (void)index;  // the first frame written creates the track, whatever its number
+  if (!m_output || m_finalised || !data || length == 0) return false;
+  return PlaceAudio(data, length, time);
+}
+
+bool Mp4File::AdoptVideo(uint32_t length, uint32_t time, bool sync) {
+  if (!m_adopting || !m_video || length == 0) return false;
+  return PlaceVideo(nullptr, length, time, sync);
+}
+
+bool Mp4File::AdoptAudio(uint32_t length, uint32_t time) {
+  if (!m_adopting || length == 0) return false;
+  return PlaceAudio(nullptr, length, time);
+}
+
+bool Mp4File::PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
   // Times never run backwards in a track; a unit that claims so lands on the
   // previous one's time.
   uint32_t delta = time >= m_previousVideoTime ? time - m_previousVideoTime : 0;
@@ -211,16 +231,14 @@ bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, u
   }
   uint32_t at = 0;
   if (!WriteSampleBytes(data, length, &at)) return false;
-  m_video->AddSample(at, length, delta, codingType == 0, offset);
-  Journal(true, at, data, length, time, codingType == 0);
+  m_video->AddSample(at, length, delta, sync, offset);
+  if (data) Journal(true, at, data, length, time, sync);
   m_videoOffset = offset;
   m_previousVideoTime = time >= m_previousVideoTime ? time : m_previousVideoTime;
   return true;
 }
 
-bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
-  (void)index;  // the first frame written creates the track, whatever its number
-  if (!m_output || m_finalised || !data || length == 0) return false;
+bool Mp4File::PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time) {
   uint32_t delta = time >= m_previousAudioTime ? time - m_previousAudioTime : 0;
   uint32_t offset = m_audioOffset;
   if (!m_audio && delta != 0) {
@@ -239,7 +257,7 @@ bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, u
     m_audioFrameLength = length;
   }
   m_audio->AddSample(at, length, delta, false, offset);
-  Journal(false, at, data, length, time, false);
+  if (data) Journal(false, at, data, length, time, false);
   m_audioOffset = offset;
   m_previousAudioTime = time >= m_previousAudioTime ? time : m_previousAudioTime;
   return true;

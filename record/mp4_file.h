@@ -38,9 +38,9 @@ class Mp4File {
   // With this journal, or none (null): tests and benchmarks.
   bool Open(std::unique_ptr<Mp4Output> output, std::unique_ptr<RecordingJournal> journal);
   // Takes over a recording cut off before Finalise, whose mdat header and
-  // samples are in `output` already: WriteVideo and WriteAudio then enter
-  // the samples lying at the output position instead of writing them, until
-  // Finalise writes the rest as usual. Repair replays the journal this way.
+  // samples are in `output` already: the configuration unit goes to
+  // WriteVideo as usual, the samples to AdoptVideo and AdoptAudio, and
+  // Finalise writes the rest. Repair replays the journal this way.
   bool Reopen(std::unique_ptr<Mp4Output> output);
 
   // `index` 0 is the configuration unit (stream headers), later indexes the
@@ -48,6 +48,11 @@ class Mp4File {
   // its bytes could not be written; the tables are then unchanged.
   bool WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time);
   bool WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time);
+
+  // After Reopen: enters the next sample, whose `length` bytes lie at the
+  // output position already, as WriteVideo and WriteAudio would have.
+  bool AdoptVideo(uint32_t length, uint32_t time, bool sync);
+  bool AdoptAudio(uint32_t length, uint32_t time);
 
   // Writes the system tracks' samples, udta and moov, then the mdat size,
   // so the header claims a finished file only once everything behind it is
@@ -76,6 +81,10 @@ class Mp4File {
   void CloseJournal(bool finished);
   Mp4Track* AddTrack(TrackKind kind, uint32_t trackId);
   bool WriteBytes(const uint8_t* data, size_t length);
+  // Enter a sample in the tables after putting its bytes in place; `data`
+  // null: they are in place already (AdoptVideo, AdoptAudio).
+  bool PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync);
+  bool PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time);
   // Puts a sample's bytes at the output position; on failure the position
   // stays where it was, so a refused sample leaves no gap in the tables.
   bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
@@ -84,7 +93,7 @@ class Mp4File {
   std::unique_ptr<RecordingJournal> m_journal;
   OpenRecordingList* m_openList = nullptr;  // where the open file is listed
   std::string m_listedPath;
-  bool m_adopting = false;        // Reopen: samples are in place already
+  bool m_adopting = false;        // Reopen: samples may be adopted
   std::unique_ptr<Mp4Movie> m_movie;
   uint64_t m_position = 0;        // where the next byte goes
   uint64_t m_streamPosition = 0;  // where the output stands, when known

@@ -126,8 +126,28 @@ std::string AbsolutePath(const std::string& path) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
   if (error) return path;
-  const std::u8string text = absolute.lexically_normal().u8string();
-  return std::string(text.begin(), text.end());
+  try {
+    const std::u8string text = absolute.lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
+  } catch (const std::exception&) {
+    return path;
+  }
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(PathOf(folder), error), end; !error && it != end; it.increment(error)) {
+    std::error_code kindError;
+    if (!it->is_regular_file(kindError)) continue;
+    try {
+      const std::u8string name = it->path().u8string();
+      files.emplace_back(name.begin(), name.end());
+    } catch (const std::exception&) {
+      // a name that is not valid Unicode cannot be one of our recordings
+    }
+  }
+  return files;
 }
 
 bool Mp4MemoryOutput::Write(const uint8_t* data, size_t length) {

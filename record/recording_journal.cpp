@@ -20,13 +20,10 @@ RecordingJournal::RecordingJournal(std::unique_ptr<Mp4Output> out, std::string p
 RecordingJournal::~RecordingJournal() { Close(); }
 
 bool RecordingJournal::Append(const std::vector<uint8_t>& record) {
+  std::lock_guard<std::mutex> lock(m_writeLock);
   if (!m_healthy || !m_out) return false;
   // A record that went out in part would hide every later one.
-  m_healthy = m_out->Write(record.data(), record.size());
-  if (m_healthy) {
-    std::lock_guard<std::mutex> lock(m_syncLock);
-    m_dirty = true;
-  }
+  if (!m_out->Write(record.data(), record.size())) m_healthy = false;
   return m_healthy;
 }
 
@@ -44,7 +41,12 @@ bool RecordingJournal::VideoConfig(const uint8_t* data, uint32_t length) {
   return Append(EncodeJournalConfig(data, length));
 }
 
-bool RecordingJournal::Sample(const JournalSample& sample) { return Append(EncodeJournalSample(sample)); }
+bool RecordingJournal::Sample(const JournalSample& sample) {
+  if (!Append(EncodeJournalSample(sample))) return false;
+  std::lock_guard<std::mutex> lock(m_syncLock);
+  m_samplesEnd = sample.offset + sample.length;
+  return true;
+}
 
 void RecordingJournal::StartSyncing(Mp4Output* media) {
   if (m_syncThread.joinable() || !m_out) return;
@@ -54,22 +56,32 @@ void RecordingJournal::StartSyncing(Mp4Output* media) {
 }
 
 void RecordingJournal::SyncBoth() {
-  // The samples first: a record that is durable names bytes that are too,
-  // except those written between the two calls, which repair checks by CRC.
-  if (m_media) m_media->Sync();
+  // Every sample recorded by now has its bytes written: once the media file
+  // is synced they are on disk, and the mark says so.
+  uint32_t end = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_syncLock);
+    if (m_samplesEnd == m_durableEnd) return;
+    end = m_samplesEnd;
+  }
+  if (m_media && !m_media->Sync()) return;
+  if (!Append(EncodeJournalDurable(end))) return;
+  // Unlocked: the writer may append meanwhile, and StopSyncing joins this
+  // thread before the journal closes.
   m_out->Sync();
+  std::lock_guard<std::mutex> lock(m_syncLock);
+  m_durableEnd = end;
+  ++m_syncs;
 }
 
 void RecordingJournal::SyncLoop() {
   std::unique_lock<std::mutex> lock(m_syncLock);
   while (!m_stop) {
     m_wake.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs), [this] { return m_stop; });
-    if (m_stop || !m_dirty) continue;
-    m_dirty = false;
+    if (m_stop) break;
     lock.unlock();
     SyncBoth();
     lock.lock();
-    ++m_syncs;
   }
 }
 
@@ -85,7 +97,10 @@ void RecordingJournal::StopSyncing() {
 
 bool RecordingJournal::Finish() {
   StopSyncing();
-  m_out.reset();
+  {
+    std::lock_guard<std::mutex> lock(m_writeLock);
+    m_out.reset();
+  }
   m_media = nullptr;
   return m_path.empty() || RemoveFile(m_path);
 }
@@ -93,6 +108,7 @@ bool RecordingJournal::Finish() {
 void RecordingJournal::Close() {
   StopSyncing();
   if (m_out) SyncBoth();
+  std::lock_guard<std::mutex> lock(m_writeLock);
   m_out.reset();
   m_media = nullptr;
 }

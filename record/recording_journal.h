@@ -1,10 +1,13 @@
 #pragma once
 // The writing side of the journal (journal_format.h). Records go to the OS
 // as they are made, so a killed process loses nothing the writer finished;
-// a thread of the journal's own makes the media file and then the journal
-// durable every kSyncIntervalMs, so a power cut loses at most that much. The
-// sync runs off the writer's thread: a slow disk must not hold up the node's
-// receive and media threads that write the samples.
+// a thread of the journal's own makes the media file durable every
+// kSyncIntervalMs, marks in the journal how far, and makes the journal
+// durable, so a power cut loses at most that much. Repair trusts the bytes
+// before the last mark to be there and treats a sample after it whose bytes
+// are wrong as cut off. The sync runs off the writer's thread: a slow disk
+// must not hold up the node's receive and media threads that write samples.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -46,12 +49,14 @@ class RecordingJournal {
   // Syncs `media`, then the journal, on the journal's thread until Finish or
   // Close; `media` must outlive that.
   void StartSyncing(Mp4Output* media);
+  // Syncs and marks now, as the thread does every kSyncIntervalMs.
+  void SyncNow() { SyncBoth(); }
   // The recording is finished: stops syncing, closes and removes the journal.
   bool Finish();
   // The recording stays unfinished: stops syncing, syncs once more, closes.
   void Close();
 
-  bool Healthy() const { return m_healthy; }
+  bool Healthy() const { return m_healthy.load(); }
   const std::string& Path() const { return m_path; }
   uint64_t Syncs() const;  // completed syncs, for tests and benchmarks
 
@@ -63,14 +68,16 @@ class RecordingJournal {
 
   std::unique_ptr<Mp4Output> m_out;
   std::string m_path;
-  bool m_healthy = true;
+  std::mutex m_writeLock;  // records come from the writer and the sync thread
+  std::atomic<bool> m_healthy{true};
 
   Mp4Output* m_media = nullptr;
   std::thread m_syncThread;
-  mutable std::mutex m_syncLock;
+  mutable std::mutex m_syncLock;  // guards what follows
   std::condition_variable m_wake;
   bool m_stop = false;
-  bool m_dirty = false;   // records appended since the last sync
+  uint32_t m_samplesEnd = 0;  // end of the last sample recorded
+  uint32_t m_durableEnd = 0;  // the last mark written
   uint64_t m_syncs = 0;
 };
 
