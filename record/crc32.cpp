@@ -5,8 +5,8 @@
 namespace record {
 namespace {
 
-// Slicing by four: a recording checks every sample it writes.
-using Tables = std::array<std::array<uint32_t, 256>, 4>;
+// Slicing by eight: a recording checks every byte it writes.
+using Tables = std::array<std::array<uint32_t, 256>, 8>;
 
 Tables MakeTables() {
   Tables t{};
@@ -16,7 +16,7 @@ Tables MakeTables() {
     t[0][i] = c;
   }
   for (uint32_t i = 0; i < 256; ++i)
-    for (int s = 1; s < 4; ++s) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
+    for (int s = 1; s < 8; ++s) t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
   return t;
 }
 
@@ -25,14 +25,18 @@ const Tables& TablesOnce() {
   return tables;
 }
 
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t length, uint32_t crc) {
   const Tables& t = TablesOnce();
   uint32_t c = ~crc;
-  for (; length >= 4; length -= 4, data += 4) {
-    c ^= uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 | uint32_t(data[3]) << 24;
-    c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
+  for (; length >= 8; length -= 8, data += 8) {
+    const uint32_t lo = c ^ Le32(data);
+    const uint32_t hi = Le32(data + 4);
+    c = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][hi & 0xFF] ^
+        t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
   }
   for (; length > 0; --length) c = t[0][(c ^ *data++) & 0xFF] ^ (c >> 8);
   return ~c;

@@ -101,8 +101,8 @@ bool TrackReader::Read(Span trak, Mp4ReadTrack* track) {
   const Box* stblBox = Child(minf, "stbl");
   if (!stblBox || !Children(stblBox->body, &stbl)) return Fail("no sample table");
   const Box* stsd = Child(stbl, "stsd");
-  if (!stsd || !ReadSampleEntry(stsd->body)) return false;
-  return ReadTables(stbl);
+  if (!stsd) return Fail("no sample description");
+  return ReadSampleEntry(stsd->body) && ReadTables(stbl);
 }
 
 bool TrackReader::ReadSampleEntry(Span stsd) {

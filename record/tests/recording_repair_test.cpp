@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "record/crc32.h"
 #include "record/journal_format.h"
 #include "record/mp4_file.h"
 #include "record/mp4_reader.h"
@@ -158,6 +159,8 @@ TEST_F(RecordingFolder, NormalStopGivesTheSameBytesAsBeforeAndLeavesNoJournal) {
 }
 
 TEST(Journal, HoldsEveryWrittenSampleAndNothingRefusedOrLost) {
+  // The journal's checksum is the standard CRC-32, check value included.
+  EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
   // Room for the header, the configuration-free start and a few samples only.
   auto media = std::make_unique<Mp4MemoryOutput>(8 + 1200);
   auto journal = std::make_unique<Mp4MemoryOutput>();
