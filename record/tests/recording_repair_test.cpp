@@ -120,6 +120,8 @@ std::string Utf8(const fs::path& p) {
   return std::string(s.begin(), s.end());
 }
 
+fs::path JournalOf(const fs::path& p) { return fs::path(p.u8string() + u8".journal"); }
+
 // A scratch folder of its own per test.
 class RecordingFolder : public ::testing::Test {
  protected:
@@ -143,7 +145,7 @@ TEST_F(RecordingFolder, NormalStopGivesTheSameBytesAsBeforeAndLeavesNoJournal) {
   mp4.SetCreationTime(kCreationTime);
   ASSERT_TRUE(mp4.Open(Utf8(path)));
   EXPECT_TRUE(mp4.Journaled());
-  EXPECT_TRUE(fs::exists(Utf8(path) + ".journal"));
+  EXPECT_TRUE(fs::exists(JournalOf(path)));
   EXPECT_EQ(list.Paths(), std::vector<std::string>{Utf8(fs::absolute(path))});
   for (const Unit& u : Session()) Put(mp4, u);
   ASSERT_TRUE(mp4.Finalise());
@@ -154,7 +156,7 @@ TEST_F(RecordingFolder, NormalStopGivesTheSameBytesAsBeforeAndLeavesNoJournal) {
   EXPECT_EQ(bytes.size(), 64554u);
   EXPECT_EQ(Fnv1a(bytes), 0xbd4ca5fbf8b3dc66ull) << "the finished file differs from what the writer made before";
   EXPECT_EQ(bytes, Finished(Session())) << "journaled and unjournaled recordings differ";
-  EXPECT_FALSE(fs::exists(Utf8(path) + ".journal"));
+  EXPECT_FALSE(fs::exists(JournalOf(path)));
   EXPECT_TRUE(list.Paths().empty()) << "a finished recording stays on the open list";
 }
 
