@@ -4,6 +4,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <cerrno>
 #include <sys/file.h>
 #include <unistd.h>
 #endif
@@ -29,15 +30,16 @@ bool TruncateFile(std::FILE* file, uint64_t size) {
   return SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end) != 0;
 }
 
-bool TryLockFile(std::FILE* file) {
+FileLock TryLockFile(std::FILE* file) {
   const HANDLE handle = HandleOf(file);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) return FileLock::kUnsupported;
   // One byte far past any real end: locking it blocks no read or write of the
   // data, yet a second lock on it fails in every other handle.
   OVERLAPPED at = {};
   at.Offset = 0xFFFFFFFEu;
   at.OffsetHigh = 0x7FFFFFFFu;
-  return LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+  if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return FileLock::kTaken;
+  return GetLastError() == ERROR_LOCK_VIOLATION ? FileLock::kHeldElsewhere : FileLock::kUnsupported;
 }
 
 #else
@@ -48,7 +50,10 @@ bool TruncateFile(std::FILE* file, uint64_t size) {
   return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
 }
 
-bool TryLockFile(std::FILE* file) { return flock(fileno(file), LOCK_EX | LOCK_NB) == 0; }
+FileLock TryLockFile(std::FILE* file) {
+  if (flock(fileno(file), LOCK_EX | LOCK_NB) == 0) return FileLock::kTaken;
+  return errno == EWOULDBLOCK ? FileLock::kHeldElsewhere : FileLock::kUnsupported;
+}
 
 #endif
 

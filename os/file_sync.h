@@ -12,8 +12,12 @@ namespace os {
 bool SyncFile(std::FILE* file);
 // Sets the file's length to `size` bytes.
 bool TruncateFile(std::FILE* file, uint64_t size);
-// Takes an exclusive lock on the file without waiting; false when another
-// open handle (in this or another process) holds it. Closing the file drops it.
-bool TryLockFile(std::FILE* file);
+enum class FileLock {
+  kTaken,          // this handle holds it until the file closes
+  kHeldElsewhere,  // another open handle, in this or another process, holds it
+  kUnsupported,    // the file system keeps no locks
+};
+// Takes an exclusive lock on the file without waiting.
+FileLock TryLockFile(std::FILE* file);
 
 }  // namespace os

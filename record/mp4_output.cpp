@@ -109,7 +109,7 @@ bool Mp4FileOutput::Read(uint64_t position, uint8_t* out, size_t length) {
 
 bool Mp4FileOutput::Truncate(uint64_t size) { return os::TruncateFile(m_file, size); }
 
-bool Mp4FileOutput::TryLock() { return os::TryLockFile(m_file); }
+bool Mp4FileOutput::TryLock() { return os::TryLockFile(m_file) != os::FileLock::kHeldElsewhere; }
 
 bool RemoveFile(const std::string& path) {
   std::error_code error;

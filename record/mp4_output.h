@@ -54,8 +54,9 @@ class Mp4FileOutput : public Mp4Storage {
   uint64_t Size() const override;
   bool Read(uint64_t position, uint8_t* out, size_t length) override;
   bool Truncate(uint64_t size) override;
-  // An exclusive lock, held until the file closes; false when another handle
-  // holds it (a recording still running, or a repair under way).
+  // An exclusive lock, held until the file closes; false only when another
+  // handle holds it (a recording still running, or a repair under way), not
+  // on a file system that keeps no locks.
   bool TryLock();
 
  private:

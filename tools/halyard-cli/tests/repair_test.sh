@@ -91,7 +91,7 @@ for k in $(seq "$kills"); do
   [ "${got:-0}" -ge "$want" ] && pass || fail "kill $k after $elapsed ms: $got pictures, wanted at least $want"
   loss=$(awk "BEGIN{printf \"%.2f\", $elapsed / 1000 - ${got:-0} / $fps}")
   losses+=("$loss")
-  echo "kill $k: after $elapsed ms, $got pictures kept, loss $loss s"
+  echo "kill $k: after $elapsed ms, $got pictures kept, loss $loss s ($(sed 's/^.*: repaired: //' "$work/out" | tr -d '\r'))"
 done
 [ ${#losses[@]} -gt 0 ] &&
   echo "loss over ${#losses[@]} kills (s): mean $(printf '%s\n' "${losses[@]}" | awk '{s+=$1} END{printf "%.2f", s/NR}')," \
