@@ -37,8 +37,10 @@ struct RepairResult {
 };
 
 // The repair itself, on a recording and its journal in any storage. On
-// kRepaired `media` holds the finished recording; otherwise it is unchanged.
-// Deleting the journal is the caller's.
+// kRepaired `media` holds the finished recording; otherwise it is unchanged
+// (after a failed write, kFailed, it may be cut back to its last whole
+// sample: still a file this repair can take up again). The journal is only
+// read; deleting it is the caller's.
 RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal);
 
 // Repairs the recording at `path` (UTF-8) from "<path>.journal".
