@@ -152,10 +152,12 @@ void Exporter::WriteHeaders(uint64_t durationMs) {
     tracks.String(mkv::kCodecId, "V_MPEG4/ISO/ASP");
     if (!m_video->decoderInfo.empty())
       tracks.Binary(mkv::kCodecPrivate, m_video->decoderInfo.data(), m_video->decoderInfo.size());
-    const size_t picture = tracks.Begin(mkv::kVideo);
-    tracks.Uint(mkv::kPixelWidth, m_video->width);
-    tracks.Uint(mkv::kPixelHeight, m_video->height);
-    tracks.End(picture);
+    if (m_video->width && m_video->height) {  // a size of 0 is no size
+      const size_t picture = tracks.Begin(mkv::kVideo);
+      tracks.Uint(mkv::kPixelWidth, m_video->width);
+      tracks.Uint(mkv::kPixelHeight, m_video->height);
+      tracks.End(picture);
+    }
     tracks.End(entry);
   }
   if (m_audio) {

@@ -71,7 +71,6 @@ void RecordingJournal::SyncBoth() {
   m_out->Sync();
   std::lock_guard<std::mutex> lock(m_syncLock);
   m_durableEnd = end;
-  ++m_syncs;
 }
 
 void RecordingJournal::SyncLoop() {
@@ -111,11 +110,6 @@ void RecordingJournal::Close() {
   std::lock_guard<std::mutex> lock(m_writeLock);
   m_out.reset();
   m_media = nullptr;
-}
-
-uint64_t RecordingJournal::Syncs() const {
-  std::lock_guard<std::mutex> lock(m_syncLock);
-  return m_syncs;
 }
 
 }  // namespace record

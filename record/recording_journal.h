@@ -58,7 +58,6 @@ class RecordingJournal {
 
   bool Healthy() const { return m_healthy.load(); }
   const std::string& Path() const { return m_path; }
-  uint64_t Syncs() const;  // completed syncs, for tests and benchmarks
 
  private:
   bool Append(const std::vector<uint8_t>& record);
@@ -73,12 +72,11 @@ class RecordingJournal {
 
   Mp4Output* m_media = nullptr;
   std::thread m_syncThread;
-  mutable std::mutex m_syncLock;  // guards what follows
+  std::mutex m_syncLock;  // guards what follows
   std::condition_variable m_wake;
   bool m_stop = false;
   uint32_t m_samplesEnd = 0;  // end of the last sample recorded
   uint32_t m_durableEnd = 0;  // the last mark written
-  uint64_t m_syncs = 0;
 };
 
 }  // namespace record
