@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "record/crc32.h"
 #include "record/m4v_headers.h"
 
 namespace record {
@@ -22,7 +23,9 @@ Mp4File::~Mp4File() { Close(); }
 
 bool Mp4File::Initialise(int mode) {
   if (mode != static_cast<int>(RecordMode::kMpeg4Adpcm)) return false;
+  CloseJournal(false);
   m_output.reset();
+  m_adopting = false;
   m_movie = std::make_unique<Mp4Movie>();
   m_position = 0;
   m_streamPosition = 0;
@@ -48,6 +51,19 @@ bool Mp4File::Open(const std::string& path) {
 }
 
 bool Mp4File::Open(std::unique_ptr<Mp4Output> output) {
+  if (!OpenOutput(std::move(output))) return false;
+  const std::string path = m_output->FilePath();
+  if (!path.empty()) AttachJournal(RecordingJournal::CreateBeside(path));
+  return true;
+}
+
+bool Mp4File::Open(std::unique_ptr<Mp4Output> output, std::unique_ptr<RecordingJournal> journal) {
+  if (!OpenOutput(std::move(output))) return false;
+  AttachJournal(std::move(journal));
+  return true;
+}
+
+bool Mp4File::OpenOutput(std::unique_ptr<Mp4Output> output) {
   if (!output || m_output) return false;
   m_output = std::move(output);
   m_position = 0;
@@ -58,6 +74,60 @@ bool Mp4File::Open(std::unique_ptr<Mp4Output> output) {
   if (WriteBytes(header, sizeof header)) return true;
   m_output.reset();
   return false;
+}
+
+bool Mp4File::Reopen(std::unique_ptr<Mp4Output> output) {
+  if (!output || m_output) return false;
+  m_output = std::move(output);
+  m_position = 8;
+  m_streamKnown = false;
+  m_adopting = true;
+  return true;
+}
+
+void Mp4File::AttachJournal(std::unique_ptr<RecordingJournal> journal) {
+  if (!journal) return;
+  if (!journal->Header(static_cast<uint16_t>(RecordMode::kMpeg4Adpcm), m_now)) {
+    journal->Finish();  // a journal without its header could never be used
+    return;
+  }
+  m_journal = std::move(journal);
+  m_journal->StartSyncing(m_output.get());
+  const std::string path = m_output->FilePath();
+  m_openList = CurrentOpenRecordingList();
+  if (m_openList && !path.empty()) {
+    m_listedPath = AbsolutePath(path);
+    m_openList->Add(m_listedPath);
+  }
+}
+
+void Mp4File::CloseJournal(bool finished) {
+  if (!m_journal) return;
+  if (!finished) {
+    m_journal->Close();  // stays on disk, and the file stays listed, for repair
+  } else if (m_journal->Finish() && m_openList && !m_listedPath.empty()) {
+    m_openList->Remove(m_listedPath);
+  }
+  m_journal.reset();
+  m_openList = nullptr;
+  m_listedPath.clear();
+}
+
+void Mp4File::SetCreationTime(uint32_t seconds1904) {
+  m_now = seconds1904;
+  if (m_journal) m_journal->CreationTime(seconds1904);
+}
+
+void Mp4File::Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
+  if (!m_journal) return;
+  JournalSample sample;
+  sample.video = video;
+  sample.offset = offset;
+  sample.length = length;
+  sample.time = time;
+  sample.sync = sync;
+  sample.crc = Crc32(data, length);
+  m_journal->Sample(sample);
 }
 
 bool Mp4File::WriteBytes(const uint8_t* data, size_t length) {
@@ -94,6 +164,11 @@ bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* o
   const uint64_t reserve = m_finalised ? 0 : kSystemSampleBytes;
   if (m_position + length + reserve > kMaxMdatBytes) return false;
   const uint64_t start = m_position;
+  if (!data) {  // adopted: the bytes lie there already
+    m_position += length;
+    *offset = static_cast<uint32_t>(start);
+    return true;
+  }
   if (!WriteBytes(data, length)) {
     m_position = start;
     return false;
@@ -121,10 +196,31 @@ bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, u
     m_video->config.bufferSizeDB = 106666;
     m_video->config.specificInfo.assign(data, data + length);
     m_movie->visualProfile = static_cast<uint8_t>(m_visualProfile);
+    if (m_journal) m_journal->VideoConfig(data, length);
     return true;
   }
   const int codingType = VopCodingType(data, length);
   if (!m_video || codingType < 0) return false;
+  return PlaceVideo(data, length, time, codingType == 0);
+}
+
+bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
+  (void)index;  // the first frame written creates the track, whatever its number
+  if (!m_output || m_finalised || !data || length == 0) return false;
+  return PlaceAudio(data, length, time);
+}
+
+bool Mp4File::AdoptVideo(uint32_t length, uint32_t time, bool sync) {
+  if (!m_adopting || !m_video || length == 0) return false;
+  return PlaceVideo(nullptr, length, time, sync);
+}
+
+bool Mp4File::AdoptAudio(uint32_t length, uint32_t time) {
+  if (!m_adopting || length == 0) return false;
+  return PlaceAudio(nullptr, length, time);
+}
+
+bool Mp4File::PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
   // Times never run backwards in a track; a unit that claims so lands on the
   // previous one's time.
   uint32_t delta = time >= m_previousVideoTime ? time - m_previousVideoTime : 0;
@@ -135,15 +231,14 @@ bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, u
   }
   uint32_t at = 0;
   if (!WriteSampleBytes(data, length, &at)) return false;
-  m_video->AddSample(at, length, delta, codingType == 0, offset);
+  m_video->AddSample(at, length, delta, sync, offset);
+  if (data) Journal(true, at, data, length, time, sync);
   m_videoOffset = offset;
   m_previousVideoTime = time >= m_previousVideoTime ? time : m_previousVideoTime;
   return true;
 }
 
-bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
-  (void)index;  // the first frame written creates the track, whatever its number
-  if (!m_output || m_finalised || !data || length == 0) return false;
+bool Mp4File::PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time) {
   uint32_t delta = time >= m_previousAudioTime ? time - m_previousAudioTime : 0;
   uint32_t offset = m_audioOffset;
   if (!m_audio && delta != 0) {
@@ -162,6 +257,7 @@ bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, u
     m_audioFrameLength = length;
   }
   m_audio->AddSample(at, length, delta, false, offset);
+  if (data) Journal(false, at, data, length, time, false);
   m_audioOffset = offset;
   m_previousAudioTime = time >= m_previousAudioTime ? time : m_previousAudioTime;
   return true;
@@ -170,6 +266,7 @@ bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, u
 bool Mp4File::Finalise() {
   if (!m_output || m_finalised) return false;
   m_finalised = true;
+  m_adopting = false;
   bool ok = true;
 
   Mp4Track* scene = AddTrack(TrackKind::kScene, 1);
@@ -203,18 +300,29 @@ bool Mp4File::Finalise() {
   WriteUserData(tail);
   m_movie->Write(tail, m_now);
 
-  // Patch the mdat size, then append udta and moov after the samples.
+  // udta and moov after the samples (moov may lie past 4 GiB), on disk before
+  // the mdat size is: a header that claims a finished file while moov is
+  // still missing would turn repair away from a file that needs it.
+  const uint64_t mdatEnd = m_position;
+  ok = ok && WriteBytes(tail.Data().data(), tail.Size());
+  if (ok) m_output->Sync();  // a file system that cannot sync still gets its file
   const uint64_t end = m_position;
-  const uint32_t mdatSize = static_cast<uint32_t>(end);
+  const uint32_t mdatSize = static_cast<uint32_t>(mdatEnd);
   const uint8_t header[8] = {uint8_t(mdatSize >> 24), uint8_t(mdatSize >> 16), uint8_t(mdatSize >> 8),
                              uint8_t(mdatSize), 'm', 'd', 'a', 't'};
-  m_position = 0;
-  ok &= WriteBytes(header, sizeof header);
-  m_position = end;
-  ok &= WriteBytes(tail.Data().data(), tail.Size());  // moov may lie past 4 GiB
+  if (ok) {
+    m_position = 0;
+    ok = WriteBytes(header, sizeof header);
+    if (ok) m_output->Sync();
+    m_position = end;
+  }
+  CloseJournal(ok);
   return ok;
 }
 
-void Mp4File::Close() { m_output.reset(); }
+void Mp4File::Close() {
+  CloseJournal(false);
+  m_output.reset();
+}
 
 }  // namespace record

@@ -1,6 +1,10 @@
 // Writes one recording: MPEG-4 video units and ADPCM audio frames go into
 // mdat as they arrive; the tables stay in memory and Finalise writes them.
 // Layout: mdat at offset 0, a top-level udta, then moov.
+//
+// A recording into a file keeps a journal beside it (recording_journal.h)
+// until Finalise has written everything, so that a recording cut off by a
+// crash or a power cut can be finished later (recording_repair.h).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +13,8 @@
 
 #include "record/mp4_atoms.h"
 #include "record/mp4_output.h"
+#include "record/open_recordings.h"
+#include "record/recording_journal.h"
 
 namespace record {
 
@@ -23,10 +29,19 @@ class Mp4File {
 
   // Resets the writer state and the models; 302 is the only mode in use.
   bool Initialise(int mode);
-  // Creates the file; false when it cannot be created.
+  // Creates the file and its journal; false when the file cannot be created
+  // (a journal that cannot be created only costs the repair).
   bool Open(const std::string& path);
-  // Writes into `output` instead (tests, other sinks); takes ownership.
+  // Writes into `output` instead; takes ownership. An output that names a
+  // file (FilePath) gets its journal beside it.
   bool Open(std::unique_ptr<Mp4Output> output);
+  // With this journal, or none (null): tests and benchmarks.
+  bool Open(std::unique_ptr<Mp4Output> output, std::unique_ptr<RecordingJournal> journal);
+  // Takes over a recording cut off before Finalise, whose mdat header and
+  // samples are in `output` already: the configuration unit goes to
+  // WriteVideo as usual, the samples to AdoptVideo and AdoptAudio, and
+  // Finalise writes the rest. Repair replays the journal this way.
+  bool Reopen(std::unique_ptr<Mp4Output> output);
 
   // `index` 0 is the configuration unit (stream headers), later indexes the
   // pictures; `time` is in milliseconds. False when the unit is refused or
@@ -34,12 +49,20 @@ class Mp4File {
   bool WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time);
   bool WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time);
 
-  // Writes the system tracks' samples, the mdat size, udta and moov.
+  // After Reopen: enters the next sample, whose `length` bytes lie at the
+  // output position already, as WriteVideo and WriteAudio would have.
+  bool AdoptVideo(uint32_t length, uint32_t time, bool sync);
+  bool AdoptAudio(uint32_t length, uint32_t time);
+
+  // Writes the system tracks' samples, udta and moov, then the mdat size,
+  // so the header claims a finished file only once everything behind it is
+  // on disk. Success removes the journal.
   bool Finalise();
+  // Closes the file; a recording closed without Finalise keeps its journal.
   void Close();
 
   // Creation time in seconds since 1904; tests fix it for exact bytes.
-  void SetCreationTime(uint32_t seconds1904) { m_now = seconds1904; }
+  void SetCreationTime(uint32_t seconds1904);
 
   const Mp4Movie& Movie() const { return *m_movie; }
   const Mp4Track* VideoTrack() const { return m_video; }
@@ -49,15 +72,28 @@ class Mp4File {
   int TimeIncrementBits() const { return m_timeIncrementBits; }
   uint64_t Position() const { return m_position; }
   uint32_t AudioFrameLength() const { return m_audioFrameLength; }
+  bool Journaled() const { return m_journal && m_journal->Healthy(); }
 
  private:
+  bool OpenOutput(std::unique_ptr<Mp4Output> output);
+  void AttachJournal(std::unique_ptr<RecordingJournal> journal);
+  void Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t length, uint32_t time, bool sync);
+  void CloseJournal(bool finished);
   Mp4Track* AddTrack(TrackKind kind, uint32_t trackId);
   bool WriteBytes(const uint8_t* data, size_t length);
+  // Enter a sample in the tables after putting its bytes in place; `data`
+  // null: they are in place already (AdoptVideo, AdoptAudio).
+  bool PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync);
+  bool PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time);
   // Puts a sample's bytes at the output position; on failure the position
   // stays where it was, so a refused sample leaves no gap in the tables.
   bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
 
   std::unique_ptr<Mp4Output> m_output;
+  std::unique_ptr<RecordingJournal> m_journal;
+  OpenRecordingList* m_openList = nullptr;  // where the open file is listed
+  std::string m_listedPath;
+  bool m_adopting = false;        // Reopen: samples may be adopted
   std::unique_ptr<Mp4Movie> m_movie;
   uint64_t m_position = 0;        // where the next byte goes
   uint64_t m_streamPosition = 0;  // where the output stands, when known

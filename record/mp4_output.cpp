@@ -1,6 +1,10 @@
 #include "record/mp4_output.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "os/file_sync.h"
 
 namespace record {
 
@@ -39,23 +43,39 @@ std::wstring Utf8ToWide(const std::string& s) {
 }
 #endif
 
-std::FILE* OpenForWriting(const std::string& path) {
+std::FILE* OpenFile(const std::string& path, const char* mode) {
 #ifdef _WIN32
-  return _wfopen(Utf8ToWide(path).c_str(), L"wb");
+  return _wfopen(Utf8ToWide(path).c_str(), Utf8ToWide(mode).c_str());
 #else
-  return std::fopen(path.c_str(), "wb");
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::filesystem::path PathOf(const std::string& utf8) {
+#ifdef _WIN32
+  return std::filesystem::path(Utf8ToWide(utf8));
+#else
+  return std::filesystem::path(utf8);
 #endif
 }
 
 }  // namespace
 
 std::unique_ptr<Mp4FileOutput> Mp4FileOutput::Create(const std::string& path) {
-  std::FILE* file = OpenForWriting(path);
+  std::FILE* file = OpenFile(path, "wb");
   if (!file) return nullptr;
   // Unbuffered: every write is a whole sample or table, and a full disk must
-  // fail the write of the sample it hits, not a later flush.
+  // fail the write of the sample it hits, not a later flush. A process that
+  // is killed loses nothing that a write has returned.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file));
+  return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file, path));
+}
+
+std::unique_ptr<Mp4FileOutput> Mp4FileOutput::OpenExisting(const std::string& path, bool writable) {
+  std::FILE* file = OpenFile(path, writable ? "r+b" : "rb");
+  if (!file) return nullptr;
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file, path));
 }
 
 Mp4FileOutput::~Mp4FileOutput() { std::fclose(m_file); }
@@ -74,6 +94,62 @@ bool Mp4FileOutput::Seek(uint64_t position) {
 #endif
 }
 
+bool Mp4FileOutput::Sync() { return os::SyncFile(m_file); }
+
+uint64_t Mp4FileOutput::Size() const {
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(PathOf(m_path), error);
+  return error ? 0 : static_cast<uint64_t>(size);
+}
+
+bool Mp4FileOutput::Read(uint64_t position, uint8_t* out, size_t length) {
+  if (!Seek(position)) return false;
+  return length == 0 || std::fread(out, 1, length, m_file) == length;
+}
+
+bool Mp4FileOutput::Truncate(uint64_t size) { return os::TruncateFile(m_file, size); }
+
+bool Mp4FileOutput::TryLock() { return os::TryLockFile(m_file) != os::FileLock::kHeldElsewhere; }
+
+bool RemoveFile(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove(PathOf(path), error);
+  return !error;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(PathOf(path), error);
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), error);
+  if (error) return path;
+  try {
+    const std::u8string text = absolute.lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
+  } catch (const std::exception&) {
+    return path;
+  }
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(PathOf(folder), error), end; !error && it != end; it.increment(error)) {
+    std::error_code kindError;
+    if (!it->is_regular_file(kindError)) continue;
+    try {
+      const std::u8string name = it->path().u8string();
+      files.emplace_back(name.begin(), name.end());
+    } catch (const std::exception&) {
+      // a name that is not valid Unicode cannot be one of our recordings
+    }
+  }
+  return files;
+}
+
 bool Mp4MemoryOutput::Write(const uint8_t* data, size_t length) {
   const size_t room = m_position < m_capacity ? m_capacity - m_position : 0;
   const size_t n = std::min(room, length);
@@ -87,6 +163,19 @@ bool Mp4MemoryOutput::Seek(uint64_t position) {
   ++m_seeks;
   if (position > m_bytes.size()) return false;
   m_position = static_cast<size_t>(position);
+  return true;
+}
+
+bool Mp4MemoryOutput::Read(uint64_t position, uint8_t* out, size_t length) {
+  if (position > m_bytes.size() || length > m_bytes.size() - position) return false;
+  std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(position), length, out);
+  return true;
+}
+
+bool Mp4MemoryOutput::Truncate(uint64_t size) {
+  if (size > m_bytes.size()) return false;
+  m_bytes.resize(static_cast<size_t>(size));
+  m_position = std::min(m_position, m_bytes.size());
   return true;
 }
 

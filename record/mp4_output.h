@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace record {
@@ -18,32 +19,71 @@ class Mp4Output {
   // a failure the stream position is unknown until the next Seek.
   virtual bool Write(const uint8_t* data, size_t length) = 0;
   virtual bool Seek(uint64_t position) = 0;
+  // Makes everything written so far durable, as a power cut would find it.
+  // May run on another thread while Write runs.
+  virtual bool Sync() { return true; }
+  // The file the bytes go to (UTF-8), empty when they go elsewhere. A
+  // recording into a file keeps its journal beside it.
+  virtual std::string FilePath() const { return std::string(); }
+};
+
+// An output whose bytes can be read back and cut short: what repair works on.
+class Mp4Storage : public Mp4Output {
+ public:
+  virtual uint64_t Size() const = 0;
+  // Reads exactly `length` bytes at `position`, or reports false.
+  virtual bool Read(uint64_t position, uint8_t* out, size_t length) = 0;
+  virtual bool Truncate(uint64_t size) = 0;
 };
 
 // C runtime file I/O; owns the FILE.
-class Mp4FileOutput : public Mp4Output {
+class Mp4FileOutput : public Mp4Storage {
  public:
   // Creates (or truncates) the file; null when it cannot be opened.
   static std::unique_ptr<Mp4FileOutput> Create(const std::string& path);
+  // Opens a file that exists, for reading and, when `writable`, writing.
+  static std::unique_ptr<Mp4FileOutput> OpenExisting(const std::string& path, bool writable);
   ~Mp4FileOutput() override;
   Mp4FileOutput(const Mp4FileOutput&) = delete;
   Mp4FileOutput& operator=(const Mp4FileOutput&) = delete;
 
   bool Write(const uint8_t* data, size_t length) override;
   bool Seek(uint64_t position) override;
+  bool Sync() override;
+  std::string FilePath() const override { return m_path; }
+  uint64_t Size() const override;
+  bool Read(uint64_t position, uint8_t* out, size_t length) override;
+  bool Truncate(uint64_t size) override;
+  // An exclusive lock, held until the file closes; false only when another
+  // handle holds it (a recording still running, or a repair under way), not
+  // on a file system that keeps no locks.
+  bool TryLock();
 
  private:
-  explicit Mp4FileOutput(std::FILE* file) : m_file(file) {}
+  Mp4FileOutput(std::FILE* file, std::string path) : m_file(file), m_path(std::move(path)) {}
   std::FILE* m_file;
+  std::string m_path;
 };
+
+// Removes a file named in UTF-8; true when it is gone (or never was).
+bool RemoveFile(const std::string& path);
+bool FileExists(const std::string& path);
+// The absolute form of a path (UTF-8); the path itself when that fails.
+std::string AbsolutePath(const std::string& path);
+// The plain files directly in `folder`, as UTF-8 paths; empty when it cannot be read.
+std::vector<std::string> FilesIn(const std::string& folder);
 
 // Keeps the bytes in memory; `capacity` simulates a full disk: a write that
 // would pass it stores what fits and fails, as fwrite does.
-class Mp4MemoryOutput : public Mp4Output {
+class Mp4MemoryOutput : public Mp4Storage {
  public:
   explicit Mp4MemoryOutput(size_t capacity = SIZE_MAX) : m_capacity(capacity) {}
+  explicit Mp4MemoryOutput(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)), m_capacity(SIZE_MAX) {}
   bool Write(const uint8_t* data, size_t length) override;
   bool Seek(uint64_t position) override;
+  uint64_t Size() const override { return m_bytes.size(); }
+  bool Read(uint64_t position, uint8_t* out, size_t length) override;
+  bool Truncate(uint64_t size) override;
 
   const std::vector<uint8_t>& Bytes() const { return m_bytes; }
   void SetCapacity(size_t capacity) { m_capacity = capacity; }

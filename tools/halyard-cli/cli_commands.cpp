@@ -6,6 +6,7 @@
 
 #include "cli_session.h"
 #include "codec/audio/adpcm.h"
+#include "file_commands.h"
 #include "codec/audio/wav_reader.h"
 #include "media_outputs.h"
 #include "os/clock.h"
@@ -183,6 +184,7 @@ int Control(Session& s, const Options& o, std::string* reason) {
 }  // namespace
 
 int RunCommand(const Options& o, std::string* reason) {
+  if (IsFileCommand(o.command)) return RunFileCommand(o, reason);
   Session s(o);
   int code = kExitOk;
   if (!o.host.empty()) {

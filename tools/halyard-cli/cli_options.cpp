@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "file_commands.h"
 #include "os/socket.h"
 
 namespace cli {
@@ -31,7 +32,8 @@ bool ParseInt(const std::string& text, int* value) {
 
 const std::vector<std::pair<std::string, size_t>> kCommands = {
     {"list", 0}, {"watch", 1}, {"record", 2}, {"snapshot", 2}, {"play", 1}, {"audio", 2}, {"talk", 2},
-    {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1}};
+    {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1},
+    {"repair", 0}, {"export", 2}};
 
 }  // namespace
 
@@ -39,6 +41,8 @@ const char* UsageText() {
   return "usage: halyard-cli (--host HOST:PORT | --camera HOST:PORT [--ddns NAME]) --user U --password P\n"
          "                   [--proxy socks4|socks5|http://HOST:PORT [--proxy-user U] [--proxy-password P]]\n"
          "                   COMMAND [ARGS]\n"
+         "       halyard-cli repair FILE... | repair --scan FOLDER\n"
+         "       halyard-cli export IN.mp4 OUT.mkv\n"
          "\n"
          "  --host HOST:PORT      log in to a hosting server; CAM is a camera ID from its list\n"
          "  --camera HOST:PORT    talk to one camera server directly; CAM is '-'\n"
@@ -60,6 +64,13 @@ const char* UsageText() {
          "  quality CAM 4|8|12|16|20      stream quality (4 highest)\n"
          "  input CAM 0|1|2               video input: internal, external, alternating\n"
          "  reboot CAM                    restart the camera\n"
+         "\n"
+         "recordings on disk:\n"
+         "  repair FILE...                finish recordings cut off by a crash or power cut, from the\n"
+         "                                journal beside each (FILE.journal); others are left as they are\n"
+         "  repair --scan FOLDER          the same for every recording in FOLDER that has a journal\n"
+         "  export IN.mp4 OUT.mkv         a copy any common player plays with sound: the video as it\n"
+         "                                is, the ADPCM sound as 16-bit PCM at 8000 Hz, in Matroska\n"
          "\n"
          "exit status: 0 success, 2 server or camera unreachable, 3 login refused,\n"
          "             4 camera or file not found, 1 anything else (reason on standard error).\n"
@@ -106,6 +117,8 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       if (!ParseInt(v, &o->seconds)) return *error = "bad --seconds " + v, false;
     } else if (a == "--seek") {
       if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
+    } else if (a == "--scan") {
+      o->scan = v;
     } else if (a == "--retry-wait-ms") {
       if (!ParseInt(v, &o->retry_wait_ms)) return *error = "bad --retry-wait-ms " + v, false;
     } else {
@@ -118,6 +131,12 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const auto& c) { return c.first == o->command; });
   if (it == kCommands.end()) return *error = "unknown command " + o->command, false;
   if (o->args.size() < it->second) return *error = o->command + " needs " + std::to_string(it->second) + " arguments", false;
+  if (IsFileCommand(o->command)) {  // recordings on disk: no server, camera or user
+    if (o->command == "repair" && o->args.empty() && o->scan.empty()) return *error = "repair needs FILE... or --scan FOLDER", false;
+    if (!o->scan.empty() && o->command != "repair") return *error = "--scan is for repair", false;
+    return true;
+  }
+  if (!o->scan.empty()) return *error = "--scan is for repair", false;
   if (o->host.empty() == o->camera.empty()) return *error = "give exactly one of --host and --camera", false;
   if (o->user.empty()) return *error = "--user is required", false;
   if (o->command == "list" && o->host.empty()) return *error = "list needs --host", false;

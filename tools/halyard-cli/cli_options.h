@@ -20,6 +20,7 @@ struct Options {
   int seconds = -1;  // --seconds N
   int seek = -1;     // --seek PERCENT
   int retry_wait_ms = 2000;
+  std::string scan;  // repair --scan FOLDER
   std::string command;
   std::vector<std::string> args;
 };

@@ -1,0 +1,307 @@
+#include "record/recording_export.h"
+
+#include <algorithm>
+
+#include "codec/audio/adpcm.h"
+#include "record/mkv_writer.h"
+#include "record/mp4_reader.h"
+
+namespace record {
+namespace {
+
+constexpr uint8_t kVideoTrack = 1;
+constexpr uint8_t kAudioTrack = 2;
+constexpr uint32_t kSoundRate = 8000;
+// A sample larger than this is no camera's picture or sound frame.
+constexpr uint32_t kMaxSampleBytes = 64u << 20;
+// Block times are 16-bit offsets from their cluster's time.
+constexpr uint64_t kMaxClusterSpanMs = 30000;
+constexpr size_t kMaxClusterBytes = 16u << 20;
+
+struct Block {
+  const Mp4ReadSample* sample;
+  bool video;
+  uint64_t timeMs;
+};
+
+uint64_t PresentationMs(const Mp4ReadSample& s, uint32_t timescale) {
+  const int64_t time = static_cast<int64_t>(s.decodeTime) + s.compositionOffset;
+  return time <= 0 ? 0 : static_cast<uint64_t>(time) * 1000 / timescale;
+}
+
+const Mp4ReadTrack* FindTrack(const Mp4Index& index, const char* handler, const char* entry, uint8_t objectType) {
+  for (const Mp4ReadTrack& t : index.tracks)
+    if (t.handler == handler && t.sampleEntry == entry && t.objectType == objectType) return &t;
+  return nullptr;
+}
+
+// Keeps the output position, for the cluster and cue positions.
+class Sink {
+ public:
+  explicit Sink(Mp4Output& out) : m_out(out) {}
+  bool Write(const std::vector<uint8_t>& bytes) {
+    if (!m_ok) return false;
+    m_ok = m_out.Write(bytes.data(), bytes.size());
+    m_position += bytes.size();
+    return m_ok;
+  }
+  bool Patch(uint64_t at, uint64_t value) {
+    uint8_t bytes[8];
+    PutFixed64(bytes, value);
+    m_ok = m_ok && m_out.Seek(at) && m_out.Write(bytes, 8) && m_out.Seek(m_position);
+    return m_ok;
+  }
+  uint64_t Position() const { return m_position; }
+  bool Ok() const { return m_ok; }
+
+ private:
+  Mp4Output& m_out;
+  uint64_t m_position = 0;
+  bool m_ok = true;
+};
+
+class Exporter {
+ public:
+  Exporter(Mp4Storage& in, Mp4Output& out, const Mp4ReadTrack* video, const Mp4ReadTrack* audio)
+      : m_in(in), m_sink(out), m_video(video), m_audio(audio) {}
+  bool Run(ExportSummary* summary, std::string* error);
+
+ private:
+  std::vector<Block> Blocks() const;
+  uint64_t DurationMs(const std::vector<Block>& blocks) const;
+  void WriteHeaders(uint64_t durationMs);
+  bool WriteBlock(const Block& b, std::string* error);
+  bool FlushCluster();
+
+  Mp4Storage& m_in;
+  Sink m_sink;
+  const Mp4ReadTrack* m_video;
+  const Mp4ReadTrack* m_audio;
+  uint64_t m_segmentData = 0;  // where the segment's body starts
+  uint64_t m_segmentSizeAt = 0;
+  uint64_t m_cuesSeekAt = 0;   // the Cues entry of the SeekHead, patched at the end
+
+  EbmlBuffer m_cluster;
+  size_t m_clusterStart = 0;
+  bool m_clusterOpen = false;
+  uint64_t m_clusterTime = 0;
+  std::vector<std::pair<uint64_t, uint64_t>> m_cues;  // time, cluster position
+
+  codec::AdpcmDecoder m_decoder;
+  std::vector<uint8_t> m_bytes;
+  std::vector<int16_t> m_pcm;
+  std::vector<uint8_t> m_pcmBytes;
+  ExportSummary m_summary;
+};
+
+std::vector<Block> Exporter::Blocks() const {
+  std::vector<Block> blocks;
+  for (const Mp4ReadTrack* t : {m_video, m_audio})
+    if (t)
+      for (const Mp4ReadSample& s : t->samples) blocks.push_back({&s, t == m_video, PresentationMs(s, t->timescale)});
+  // Time order; the video first at equal times; each track keeps its order.
+  std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
+    return a.timeMs != b.timeMs ? a.timeMs < b.timeMs : a.video && !b.video;
+  });
+  return blocks;
+}
+
+uint64_t Exporter::DurationMs(const std::vector<Block>& blocks) const {
+  uint64_t end = 0;
+  for (const Block& b : blocks) {
+    uint64_t length = 0;
+    if (!b.video) length = uint64_t{b.sample->size} * 8 / 3 * 1000 / kSoundRate;
+    end = std::max(end, b.timeMs + length);
+  }
+  return end;
+}
+
+void Exporter::WriteHeaders(uint64_t durationMs) {
+  EbmlBuffer head;
+  const size_t ebml = head.Begin(mkv::kEbml);
+  head.Uint(mkv::kEbmlVersion, 1);
+  head.Uint(mkv::kEbmlReadVersion, 1);
+  head.Uint(mkv::kEbmlMaxIdLength, 4);
+  head.Uint(mkv::kEbmlMaxSizeLength, 8);
+  head.String(mkv::kDocType, "matroska");
+  head.Uint(mkv::kDocTypeVersion, 4);
+  head.Uint(mkv::kDocTypeReadVersion, 2);
+  head.End(ebml);
+  const size_t segment = head.Begin(mkv::kSegment);
+  m_segmentSizeAt = segment;
+  m_segmentData = head.Size();
+
+  // SeekHead first, its positions known once Info and Tracks are laid out.
+  EbmlBuffer info;
+  const size_t infoAt = info.Begin(mkv::kInfo);
+  info.Uint(mkv::kTimestampScale, 1000000);  // block times in milliseconds
+  info.Float(mkv::kDuration, static_cast<double>(durationMs));
+  info.String(mkv::kMuxingApp, "Halyard");
+  info.String(mkv::kWritingApp, "Halyard export");
+  info.End(infoAt);
+
+  EbmlBuffer tracks;
+  const size_t tracksAt = tracks.Begin(mkv::kTracks);
+  if (m_video) {
+    const size_t entry = tracks.Begin(mkv::kTrackEntry);
+    tracks.Uint(mkv::kTrackNumber, kVideoTrack);
+    tracks.Uint(mkv::kTrackUid, kVideoTrack);
+    tracks.Uint(mkv::kTrackType, 1);
+    tracks.Uint(mkv::kFlagLacing, 0);
+    tracks.String(mkv::kLanguage, "und");
+    tracks.String(mkv::kCodecId, "V_MPEG4/ISO/ASP");
+    if (!m_video->decoderInfo.empty())
+      tracks.Binary(mkv::kCodecPrivate, m_video->decoderInfo.data(), m_video->decoderInfo.size());
+    if (m_video->width && m_video->height) {  // a size of 0 is no size
+      const size_t picture = tracks.Begin(mkv::kVideo);
+      tracks.Uint(mkv::kPixelWidth, m_video->width);
+      tracks.Uint(mkv::kPixelHeight, m_video->height);
+      tracks.End(picture);
+    }
+    tracks.End(entry);
+  }
+  if (m_audio) {
+    const size_t entry = tracks.Begin(mkv::kTrackEntry);
+    tracks.Uint(mkv::kTrackNumber, kAudioTrack);
+    tracks.Uint(mkv::kTrackUid, kAudioTrack);
+    tracks.Uint(mkv::kTrackType, 2);
+    tracks.Uint(mkv::kFlagLacing, 0);
+    tracks.String(mkv::kLanguage, "und");
+    tracks.String(mkv::kCodecId, "A_PCM/INT/LIT");
+    const size_t sound = tracks.Begin(mkv::kAudio);
+    tracks.Float(mkv::kSamplingFrequency, kSoundRate);
+    tracks.Uint(mkv::kChannels, 1);
+    tracks.Uint(mkv::kBitDepth, 16);
+    tracks.End(sound);
+    tracks.End(entry);
+  }
+  tracks.End(tracksAt);
+
+  EbmlBuffer seek;
+  const size_t seekHead = seek.Begin(mkv::kSeekHead);
+  size_t positionAt[3] = {};
+  const uint32_t ids[3] = {mkv::kInfo, mkv::kTracks, mkv::kCues};
+  for (int i = 0; i < 3; ++i) {
+    const size_t entry = seek.Begin(mkv::kSeek);
+    const uint8_t id[4] = {uint8_t(ids[i] >> 24), uint8_t(ids[i] >> 16), uint8_t(ids[i] >> 8), uint8_t(ids[i])};
+    seek.Binary(mkv::kSeekId, id, 4);
+    positionAt[i] = seek.FixedUint(mkv::kSeekPosition, 0);
+    seek.End(entry);
+  }
+  seek.End(seekHead);
+  // Positions count from the segment's body; the Cues' is known at the end.
+  std::vector<uint8_t> seekBytes = seek.Data();
+  PutFixed64(&seekBytes[positionAt[0]], seek.Size());
+  PutFixed64(&seekBytes[positionAt[1]], seek.Size() + info.Size());
+  m_cuesSeekAt = m_segmentData + positionAt[2];
+
+  std::vector<uint8_t> all = head.Data();
+  all.insert(all.end(), seekBytes.begin(), seekBytes.end());
+  all.insert(all.end(), info.Data().begin(), info.Data().end());
+  all.insert(all.end(), tracks.Data().begin(), tracks.Data().end());
+  m_sink.Write(all);
+}
+
+bool Exporter::FlushCluster() {
+  if (!m_clusterOpen) return true;
+  m_cluster.End(m_clusterStart);
+  m_clusterOpen = false;
+  const bool ok = m_sink.Write(m_cluster.Data());
+  m_cluster.Clear();
+  return ok;
+}
+
+bool Exporter::WriteBlock(const Block& b, std::string* error) {
+  const Mp4ReadSample& s = *b.sample;
+  if (s.size > kMaxSampleBytes) return *error = "a sample is too large to be a camera's", false;
+  m_bytes.resize(s.size);
+  if (!m_in.Read(s.offset, m_bytes.data(), m_bytes.size())) return *error = "cannot read the recording", false;
+  const bool keyframe = !b.video || s.sync;
+  // A cluster starts at every I picture, so players seek to one.
+  const bool startCluster = !m_clusterOpen || (b.video && s.sync) || b.timeMs - m_clusterTime > kMaxClusterSpanMs ||
+                            m_cluster.Size() > kMaxClusterBytes;
+  if (startCluster) {
+    if (!FlushCluster()) return *error = "cannot write the copy", false;
+    if (b.video && s.sync) m_cues.emplace_back(b.timeMs, m_sink.Position() - m_segmentData);
+    m_clusterStart = m_cluster.Begin(mkv::kCluster);
+    m_cluster.Uint(mkv::kTimestamp, b.timeMs);
+    m_clusterOpen = true;
+    m_clusterTime = b.timeMs;
+  }
+  const int16_t relative = static_cast<int16_t>(b.timeMs - m_clusterTime);
+  if (b.video) {
+    m_cluster.SimpleBlock(kVideoTrack, relative, keyframe, m_bytes.data(), m_bytes.size());
+    ++m_summary.pictures;
+    return true;
+  }
+  // The decoder carries its state from frame to frame, as the node's does.
+  const int samples = codec::AdpcmDecodedSize(static_cast<int>(m_bytes.size())) / 2;
+  m_pcm.resize(static_cast<size_t>(samples));
+  m_decoder.Decode(m_bytes.data(), static_cast<int>(m_bytes.size()), m_pcm.data());
+  m_pcmBytes.resize(m_pcm.size() * 2);
+  for (size_t i = 0; i < m_pcm.size(); ++i) {
+    const uint16_t v = static_cast<uint16_t>(m_pcm[i]);
+    m_pcmBytes[2 * i] = static_cast<uint8_t>(v);
+    m_pcmBytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+  }
+  m_cluster.SimpleBlock(kAudioTrack, relative, true, m_pcmBytes.data(), m_pcmBytes.size());
+  ++m_summary.soundFrames;
+  m_summary.pcmSamples += m_pcm.size();
+  return true;
+}
+
+bool Exporter::Run(ExportSummary* summary, std::string* error) {
+  const std::vector<Block> blocks = Blocks();
+  m_summary.durationMs = DurationMs(blocks);
+  WriteHeaders(m_summary.durationMs);
+  for (const Block& b : blocks)
+    if (!WriteBlock(b, error)) return false;
+  if (!FlushCluster()) return *error = "cannot write the copy", false;
+
+  EbmlBuffer cues;
+  const size_t cuesAt = cues.Begin(mkv::kCues);
+  for (const auto& cue : m_cues) {
+    const size_t point = cues.Begin(mkv::kCuePoint);
+    cues.Uint(mkv::kCueTime, cue.first);
+    const size_t positions = cues.Begin(mkv::kCueTrackPositions);
+    cues.Uint(mkv::kCueTrack, kVideoTrack);
+    cues.Uint(mkv::kCueClusterPosition, cue.second);
+    cues.End(positions);
+    cues.End(point);
+  }
+  cues.End(cuesAt);
+  const uint64_t cuesPosition = m_sink.Position() - m_segmentData;
+  m_sink.Write(cues.Data());
+  const uint64_t segmentSize = m_sink.Position() - m_segmentData;
+  m_sink.Patch(m_cuesSeekAt, cuesPosition);
+  m_sink.Patch(m_segmentSizeAt, segmentSize | (uint64_t{1} << 56));
+  if (!m_sink.Ok()) return *error = "cannot write the copy", false;
+  *summary = m_summary;
+  return true;
+}
+
+}  // namespace
+
+bool ExportRecording(Mp4Storage& in, Mp4Output& out, ExportSummary* summary, std::string* error) {
+  Mp4Index index;
+  if (!ReadMp4Index(in, &index, error)) return false;
+  const Mp4ReadTrack* video = FindTrack(index, "vide", "mp4v", 0x20);
+  const Mp4ReadTrack* audio = FindTrack(index, "soun", "mp4a", 0xC1);
+  if (!video && !audio) return *error = "no MPEG-4 video or ADPCM sound track", false;
+  Exporter exporter(in, out, video, audio);
+  return exporter.Run(summary, error);
+}
+
+bool ExportRecordingFile(const std::string& inPath, const std::string& outPath, ExportSummary* summary,
+                         std::string* error) {
+  std::unique_ptr<Mp4FileOutput> in = Mp4FileOutput::OpenExisting(inPath, false);
+  if (!in) return *error = "cannot open " + inPath, false;
+  std::unique_ptr<Mp4FileOutput> out = Mp4FileOutput::Create(outPath);
+  if (!out) return *error = "cannot create " + outPath, false;
+  if (ExportRecording(*in, *out, summary, error)) return true;
+  out.reset();
+  RemoveFile(outPath);
+  return false;
+}
+
+}  // namespace record
