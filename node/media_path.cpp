@@ -140,7 +140,6 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
       sizeChanged = widthChanged || height != m_height;
       m_width = width;
       m_height = height;
-      m_configured = true;
     }
   }
   if (!usable) {
@@ -160,6 +159,10 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
     if (command != 0) m_poster.Post(m_parentWindow, os::kWmCommand, command, 0);
   }
   if (m_recorder) m_recorder->SetVideoConfiguration(media.payload, media.payload_length, width, height);
+  // Published last: a recording started because the stream is configured
+  // finds the recorder holding the configuration it will write as unit 0.
+  std::lock_guard<std::mutex> lock(m_configLock);
+  if (!m_configuration.empty()) m_configured = true;
 }
 
 bool NodeMediaPath::ConsumeLiveVideo() {

@@ -63,8 +63,12 @@ std::string NodeRecorder::NumberedPath(const std::string& path, int number) {
 }
 
 std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(const std::string& path) {
+  return OpenFile(path, m_outputFactory ? m_outputFactory(path) : nullptr);
+}
+
+std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(const std::string& path,
+                                                        std::unique_ptr<record::Mp4Output> output) {
   auto writer = std::make_unique<record::Mp4File>();
-  std::unique_ptr<record::Mp4Output> output = m_outputFactory ? m_outputFactory(path) : nullptr;
   if (!writer->Initialise(kRecordMode) || !output || !writer->Open(std::move(output))) {
     DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, path.c_str());
     return nullptr;
@@ -110,10 +114,24 @@ int NodeRecorder::Start(const std::string& givenPath) {
   m_encoder.m_writeHeadersFirst = 0;
   if (m_encoder.Initialise(m_width, m_height) != 0) m_encoder.Free();
 
-  m_writer = OpenFile(path);
-  if (!m_writer) {
-    m_encoder.Free();
-    return -1;
+  if (m_configuration.empty()) {
+    // No configuration from the camera yet: one is usually on its way, and
+    // headers of our own as unit 0 would make the file roll over the moment
+    // it comes. The file is made now (so a bad path fails here) and written
+    // from the first picture on.
+    m_pendingOutput = m_outputFactory ? m_outputFactory(path) : nullptr;
+    if (!m_pendingOutput) {
+      DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, path.c_str());
+      m_encoder.Free();
+      return -1;
+    }
+    m_path = path;
+  } else {
+    m_writer = OpenFile(path);
+    if (!m_writer) {
+      m_encoder.Free();
+      return -1;
+    }
   }
   m_firstPath = path;
   m_fileNumber = 1;
@@ -129,8 +147,11 @@ int NodeRecorder::Start(const std::string& givenPath) {
 void NodeRecorder::Stop() {
   std::unique_lock<std::mutex> lock(m_streamLock);
   if (!m_recording) return;
-  const bool finalised = m_writer->Finalise();
-  m_writer->Close();
+  // Stopped before the first picture: still a valid (empty) recording.
+  if (!m_writer) OpenPendingFile();
+  const bool finalised = m_writer && m_writer->Finalise();
+  if (!m_writer) m_pendingOutput.reset();
+  if (m_writer) m_writer->Close();
   m_writer.reset();
   m_encoder.Free();
   m_recording = false;
@@ -153,6 +174,14 @@ bool NodeRecorder::RollOver() {
   if (m_writer) return true;
   m_encoder.Free();
   m_recording = false;
+  m_path.clear();
+  return false;
+}
+
+bool NodeRecorder::OpenPendingFile() {
+  m_writer = OpenFile(m_path, std::move(m_pendingOutput));
+  if (m_writer) return true;
+  m_encoder.Free();
   m_path.clear();
   return false;
 }
@@ -196,6 +225,16 @@ void NodeRecorder::AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint6
 void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {
   std::unique_lock<std::mutex> lock(m_streamLock);
   if (!m_recording) return;
+  if (!m_writer) {
+    // The file starts with a picture that decodes on its own.
+    if (!havePicture || record::VopCodingType(data, length) > 0) return;
+    if (!OpenPendingFile()) {
+      m_recording = false;
+      lock.unlock();
+      PostChannelReady(m_mainWindow);
+      return;
+    }
+  }
   if (m_newFilePending) {
     // Pictures before the next intra one need what the old file holds.
     if (!havePicture || record::VopCodingType(data, length) != 0) return;
@@ -219,7 +258,7 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
 
 void NodeRecorder::FeedAudio(const uint8_t* data, uint32_t length, uint64_t timestamp) {
   std::lock_guard<std::mutex> lock(m_streamLock);
-  if (!m_recording) return;
+  if (!m_recording || !m_writer) return;
   if (m_firstAudio) {
     m_firstAudio = false;
     m_lastAudio = m_audioBase = timestamp;

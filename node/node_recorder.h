@@ -100,6 +100,10 @@ class NodeRecorder {
   // Creates the writer at `path` with unit 0 written: the received
   // configuration, or the encoder's headers without one. Stream lock held.
   std::unique_ptr<record::Mp4File> OpenFile(const std::string& path);
+  std::unique_ptr<record::Mp4File> OpenFile(const std::string& path, std::unique_ptr<record::Mp4Output> output);
+  // A recording started before the camera's configuration came: its file is
+  // written from the first intra picture on. False (writer gone) on failure.
+  bool OpenPendingFile();
   // Finalises the open file and continues in the next numbered one; false
   // (and no longer recording) when that cannot be created. Stream lock held.
   bool RollOver();
@@ -121,7 +125,8 @@ class NodeRecorder {
   std::string m_path;       // the file being written
   std::string m_firstPath;  // the path the recording started with
   int m_fileNumber = 1;
-  std::unique_ptr<record::Mp4File> m_writer;
+  std::unique_ptr<record::Mp4File> m_writer;            // null while waiting for the first picture
+  std::unique_ptr<record::Mp4Output> m_pendingOutput;  // the file made at Start, until then
   codec::VideoEncoder m_encoder;
 
   std::vector<uint8_t> m_configuration;  // empty: none received

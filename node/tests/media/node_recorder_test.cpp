@@ -215,6 +215,33 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
   EXPECT_FALSE(DescribedBy(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers were recorded as well";
 }
 
+TEST_F(NodeRecorderTest, ConfigurationComingAfterStartIsUnitZeroOfTheOneFile) {
+  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  ASSERT_FALSE(stream.configuration.empty());
+  memory = std::make_shared<record::Mp4MemoryOutput>();
+  std::vector<std::string> opened;
+  recorder.SetOutputFactory([&](const std::string& path) {
+    opened.push_back(path);
+    return std::make_unique<SharedOutput>(memory);
+  });
+  // Started the moment the camera is known, before its headers came.
+  ASSERT_EQ(recorder.Start("early.mp4"), 0);
+  const std::vector<uint8_t> frame(48, 0x11);
+  recorder.FeedAudio(frame.data(), uint32_t(frame.size()), 10);
+  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+  const auto predicted = Picture(1, 7);
+  recorder.FeedVideo(predicted.data(), uint32_t(predicted.size()), 20, true);
+  recorder.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 60, true);
+  recorder.Stop();
+
+  EXPECT_EQ(opened, (std::vector<std::string>{"early.mp4"})) << "the recording rolled over to a second file";
+  EXPECT_TRUE(DescribedBy(memory->Bytes(), stream.configuration.data(), stream.configuration.size()))
+      << "the camera's configuration is not unit 0";
+  EXPECT_FALSE(DescribedBy(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers stood in";
+  // The file starts with the intra picture: nothing before it decodes.
+  EXPECT_EQ(SampleDurations(memory->Bytes(), 0).size(), 1u);
+}
+
 // The receive thread, the media worker and the window's thread at once:
 // configurations, pictures and audio arrive while recordings start and stop
 // and the window repaints. Every recording must come out finalised.
