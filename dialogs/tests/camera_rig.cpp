@@ -28,6 +28,25 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
   return true;
 }
 
+ModalDriver* ModalDriver::current_ = nullptr;
+
+ModalDriver::ModalDriver(std::function<bool()> step) : step_(std::move(step)) {
+  current_ = this;
+  id_ = SetTimer(nullptr, 0, 50, Tick);
+}
+
+ModalDriver::~ModalDriver() {
+  KillTimer(nullptr, id_);
+  current_ = nullptr;
+}
+
+void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (current_ && current_->step_()) {
+    KillTimer(nullptr, current_->id_);
+    current_ = nullptr;
+  }
+}
+
 RecordedMessages::RecordedMessages() : previous_(settings::IniHandler::Instance().SetPresenter(this)) {}
 RecordedMessages::~RecordedMessages() { settings::IniHandler::Instance().SetPresenter(previous_); }
 

@@ -25,6 +25,20 @@ void PumpFor(int ms);
 // Delivers messages until `done` holds or `ms` have passed; true when it held.
 bool PumpUntil(const std::function<bool()>& done, int ms);
 
+// Runs `step` every 50 ms on the test's thread, also from inside a modal
+// loop, until it returns true: how a test drives a modal dialog.
+class ModalDriver {
+ public:
+  explicit ModalDriver(std::function<bool()> step);
+  ~ModalDriver();
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  static ModalDriver* current_;
+  std::function<bool()> step_;
+  UINT_PTR id_ = 0;
+};
+
 // Records what IniHandler::ShowMessage would show.
 class RecordedMessages : public settings::MessagePresenter {
  public:

@@ -22,6 +22,7 @@ namespace {
 
 using namespace setup;
 using testing::CameraRig;
+using testing::ModalDriver;
 using testing::PumpFor;
 using testing::PumpUntil;
 
@@ -114,30 +115,6 @@ class CameraSetupSheet : public ::testing::Test {
   testing::RecordedMessages messages_;
   net::CameraSetupInfo record_;
   std::unique_ptr<CameraRig> rig_;
-};
-
-// A timer on the test's thread, fired from inside a modal loop.
-class ModalDriver {
- public:
-  explicit ModalDriver(std::function<bool()> step) : step_(std::move(step)) {
-    current_ = this;
-    id_ = SetTimer(nullptr, 0, 50, Tick);
-  }
-  ~ModalDriver() {
-    KillTimer(nullptr, id_);
-    current_ = nullptr;
-  }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_ && current_->step_()) {
-      KillTimer(nullptr, current_->id_);
-      current_ = nullptr;
-    }
-  }
-  static inline ModalDriver* current_ = nullptr;
-  std::function<bool()> step_;
-  UINT_PTR id_ = 0;
 };
 
 TEST_F(CameraSetupSheet, UntouchedPagesSendTheCameraItsOwnRecord) {
