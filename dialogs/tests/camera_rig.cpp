@@ -41,10 +41,14 @@ ModalDriver::~ModalDriver() {
 }
 
 void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
-  if (current_ && current_->step_()) {
-    KillTimer(nullptr, current_->id_);
-    current_ = nullptr;
-  }
+  // A step may pump messages itself: no second step runs inside it.
+  ModalDriver* driver = current_;
+  if (!driver) return;
+  current_ = nullptr;
+  if (driver->step_())
+    KillTimer(nullptr, driver->id_);
+  else
+    current_ = driver;
 }
 
 RecordedMessages::RecordedMessages() : previous_(settings::IniHandler::Instance().SetPresenter(this)) {}
