@@ -176,11 +176,6 @@ void CameraServer::SendSetupInfo(PeerConnection& c) {
   c.Send(net::kReplyCameraSetupInfo, reply);
 }
 
-net::CameraSetupInfo CameraServer::SetupInfo() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return setup_info_;
-}
-
 void CameraServer::SetSetupInfo(const net::CameraSetupInfo& info) {
   std::lock_guard<std::mutex> lock(mutex_);
   setup_info_ = info;

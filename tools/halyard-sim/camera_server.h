@@ -59,9 +59,8 @@ class CameraServer : private SessionServer<CameraSession> {
   };
   SpeakerForms SpeakerUnits();
   int viewers();
-  // The configuration record the camera holds (and sends after identifying
-  // itself); tests give it one of their own before a client connects.
-  net::CameraSetupInfo SetupInfo();
+  // The configuration record the camera holds and sends after identifying
+  // itself; tests give it one of their own before a client connects.
   void SetSetupInfo(const net::CameraSetupInfo& info);
   // The body of the last RequestCameraSetupInfo exactly as it arrived, and
   // how many have arrived.
