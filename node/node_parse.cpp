@@ -162,6 +162,7 @@ void CNodeWindow::OnSetupInfoReply(const net::RawMessage& m) {
   if (ctx_.relay) return;
   std::lock_guard<std::mutex> lock(state_mutex_);
   setup_info_ = received;
+  setup_info_received_ = true;
 }
 
 }  // namespace node

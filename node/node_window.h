@@ -19,7 +19,7 @@
 //   video_thread_, audio_thread_  UI starts and joins them
 //   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
 //                                 UI only (Setup, timers and menu commands run there)
-//   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_
+//   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_, setup_info_received_
 //                                 atomics written by receive, connect and UI threads
 //   position_reply_, preset_ack_  ReplyWaiter: UI asks, receive answers
 //   parsing_socket_               receive thread only
@@ -141,6 +141,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   int notice_countdown() const { return notice_countdown_; }
   net::NodeParameters node_parameters() const;
   net::CameraSetupInfo setup_info() const;
+  // The camera has sent its own configuration record (until then the node
+  // holds only the defaults, which must never be sent back as the camera's).
+  bool setup_info_received() const { return setup_info_received_; }
   LoginInfo login() const;
   bool video_connect_done() const { return video_done_.IsSet(); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
@@ -222,6 +225,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   ChannelEntry channels_[3];
   std::atomic<int> viewers_{0};
   net::CameraSetupInfo setup_info_;
+  std::atomic<bool> setup_info_received_{false};
   net::NodeParameters params_;
   std::atomic<bool> no_retry_{false};
   std::atomic<int> connect_status_{kStatusClear};

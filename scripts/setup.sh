@@ -12,6 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils
   nodejs
   iproute2 procps psmisc
+  fonts-nanum
 )
 
 missing=()

@@ -58,6 +58,8 @@ void CameraServer::OnMessage(PeerConnection& c, const net::RawMessage& m) {
       net::PutText(body.data(), 32, config_.id);
       net::PutText(body.data() + 32, 64, "halyard-sim camera");
       c.Send(net::kCameraInfoReply, body);
+      // The viewer has no request for the record: the camera offers it.
+      SendSetupInfo(c);
       break;
     }
     case net::kRequestChannelSetup:
@@ -154,15 +156,35 @@ void CameraServer::OnSpeakerMedia(PeerConnection& c, const net::RawMessage& m) {
 }
 
 void CameraServer::OnSetupInfo(PeerConnection& c, const net::RawMessage& m) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::memcpy(setup_info_.data(), m.body, std::min(m.length, net::kCameraSetupInfoSize));
+    last_setup_request_.assign(m.body, m.body + m.length);
+    ++setup_requests_;
+  }
+  SendSetupInfo(c);
+}
+
+void CameraServer::SendSetupInfo(PeerConnection& c) {
   std::vector<uint8_t> reply(8 + net::kCameraSetupInfoSize);
   net::PutBE32(&reply[0], 0);  // REASON_SETUP
   net::PutBE32(&reply[4], 1);  // RESPONSE_OK
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::memcpy(setup_info_.data(), m.body, std::min(m.length, net::kCameraSetupInfoSize));
     std::memcpy(&reply[8], setup_info_.data(), net::kCameraSetupInfoSize);
   }
   c.Send(net::kReplyCameraSetupInfo, reply);
+}
+
+void CameraServer::SetSetupInfo(const net::CameraSetupInfo& info) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  setup_info_ = info;
+}
+
+std::vector<uint8_t> CameraServer::LastSetupRequest(int* count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count) *count = setup_requests_;
+  return last_setup_request_;
 }
 
 void CameraServer::OnPtz(PeerConnection& c, const net::RawMessage& m) {

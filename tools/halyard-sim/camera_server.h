@@ -1,7 +1,8 @@
 #pragma once
 // A simulated camera server: logins on the video and audio sockets, camera
 // information, channels with paced live video and ADPCM audio, the speaker
-// channel saved, the configuration record kept and updated, PTZ position and
+// channel saved, the configuration record sent after the camera identified
+// itself, kept and updated, PTZ position and
 // preset replies, notices and viewer counts on command.
 #include <map>
 #include <memory>
@@ -58,6 +59,12 @@ class CameraServer : private SessionServer<CameraSession> {
   };
   SpeakerForms SpeakerUnits();
   int viewers();
+  // The configuration record the camera holds and sends after identifying
+  // itself; tests give it one of their own before a client connects.
+  void SetSetupInfo(const net::CameraSetupInfo& info);
+  // The body of the last RequestCameraSetupInfo exactly as it arrived, and
+  // how many have arrived.
+  std::vector<uint8_t> LastSetupRequest(int* count = nullptr);
   // Live units sent on all connections (load figures).
   uint64_t UnitsSent();
 
@@ -70,6 +77,7 @@ class CameraServer : private SessionServer<CameraSession> {
   void OnChannelCommand(PeerConnection& c, const net::RawMessage& m);
   void OnSpeakerMedia(PeerConnection& c, const net::RawMessage& m);
   void OnSetupInfo(PeerConnection& c, const net::RawMessage& m);
+  void SendSetupInfo(PeerConnection& c);
   void OnPtz(PeerConnection& c, const net::RawMessage& m);
   bool LongMediaForm();
 
@@ -82,6 +90,8 @@ class CameraServer : private SessionServer<CameraSession> {
 
   // Under mutex_ with the sessions:
   net::CameraSetupInfo setup_info_;
+  std::vector<uint8_t> last_setup_request_;
+  int setup_requests_ = 0;
   net::PtzPosition position_;
   std::vector<uint8_t> speaker_audio_;
   SpeakerForms speaker_units_;

@@ -1,0 +1,81 @@
+#pragma once
+// Templates and controls of the camera setup sheet's seven pages.
+#define IDD_CAMERA_SETTING 137  // "Video"
+#define IDD_SENSOR_PAGE 153     // "Sensor"
+#define IDD_SERVER_PAGE 177     // "Server"
+#define IDD_PANTILT_PAGE 178    // "Pantilt"
+#define IDD_COLOR_PAGE 179      // "Color"
+#define IDD_AUDIO_PAGE 180      // "Audio"
+#define IDD_CHANNEL_PAGE 203    // "Channel"
+
+#ifndef IDC_STATIC
+#define IDC_STATIC -1
+#endif
+
+// Video page.
+#define IDC_MOTION_ENABLE 1046
+#define IDC_RESOLUTION 1066
+#define IDC_ENCODE_MODE 1067
+#define IDC_BITRATE 1068
+#define IDC_INTRA_PERIOD 1071
+#define IDC_INTRA_QP 1072
+#define IDC_INTER_QP 1073
+#define IDC_INTRA_PERIOD_TEXT 1074
+#define IDC_INTRA_QP_TEXT 1075
+#define IDC_INTER_QP_TEXT 1076
+#define IDC_FPS_TEXT 1094
+#define IDC_FPS 1095
+
+// Channel page.
+#define IDC_VIDEO_CHANNEL 1048
+#define IDC_SUPPORTED_CHANNELS 1077
+#define IDC_CHANNEL_PERIOD 1078
+#define IDC_CHANNEL_PERIOD_TEXT 1080
+
+// Audio page.
+#define IDC_AUDIO_LOOPBACK 1060
+#define IDC_SPEAKER_VOLUME 1061
+#define IDC_SPEAKER_VOLUME_TEXT 1062
+#define IDC_MIKE_VOLUME 1063
+#define IDC_MIKE_VOLUME_TEXT 1064
+
+// Color page.
+#define IDC_INTENSITY 1050
+#define IDC_INTENSITY_TEXT 1051
+#define IDC_RESUME_DEFAULT 1057
+#define IDC_CONTRAST 1079
+#define IDC_CONTRAST_TEXT 1081
+#define IDC_HUE_TEXT 1082
+#define IDC_HUE 1083
+#define IDC_SATURATION_TEXT 1084
+#define IDC_SATURATION 1085
+
+// Pantilt page.
+#define IDC_PTZ_CHANNEL 1052
+#define IDC_PTZ_VENDOR 1053
+#define IDC_PTZ_DEVICE 1054
+#define IDC_PTZ_CONTROL_ID 1055
+
+// Sensor page.
+#define IDC_MAIL_FROM 1043
+#define IDC_MAIL_TO 1044
+#define IDC_SENSOR_ON 1112
+#define IDC_SENSOR_TYPE 1113
+#define IDC_SENSOR_INTERVAL 1114
+#define IDC_USE_SMS 1115
+#define IDC_PRIMARY_PHONE 1116
+#define IDC_SECOND_PHONE 1117
+#define IDC_SMS_FROM 1118
+#define IDC_MAIL_MESSAGE 1119
+#define IDC_USE_MAIL 1120
+#define IDC_ATTACH_VIDEO 1121
+#define IDC_SMS_MESSAGE 1124
+
+// Server page.
+#define IDC_HOST_PORT 1043
+#define IDC_HOST_IP 1044
+#define IDC_DDNS_PORT 1045
+#define IDC_DDNS_IP 1046
+#define IDC_USE_PORT_FORWARD 1047
+#define IDC_PORT_FORWARD 1048
+#define IDC_CAMERA_PORT 1056

@@ -1,0 +1,452 @@
+// The camera setup sheet in-process under Wine against halyard-sim: the real
+// sheet from the real templates, driven through its controls, its record
+// sent by the real node and read back from the simulated camera.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "dialogs/camera_setup/camera_setup_resource.h"
+#include "dialogs/camera_setup/camera_setup_sheet.h"
+#include "dialogs/tests/camera_rig.h"
+#include "dialogs/tests/shots.h"
+#include "os/win32/list_view.h"
+#include "os/win32/text.h"
+
+namespace dialogs {
+namespace {
+
+using namespace setup;
+using testing::CameraRig;
+using testing::ModalDriver;
+using testing::PumpFor;
+using testing::PumpUntil;
+
+constexpr char kCatalogue[] =
+    "[VENDOR]\r\nPelco=\r\nSamsung=\r\n"
+    "[Pelco]\r\nSpectra IV=21\r\nEsprit=22\r\n"
+    "[Samsung]\r\nSCC-641=9\r\nSPD-3300=14\r\n";
+
+// Bytes that differ from their neighbours and from every value a control
+// would write by itself, with a version that sends the whole record.
+net::CameraSetupInfo PatternRecord() {
+  net::CameraSetupInfo info;
+  for (uint32_t i = 0; i < info.size(); ++i) info.data()[i] = static_cast<uint8_t>((i * 151 + 89) % 253 + 3);
+  info.SetVersion(1, 1, 9);
+  return info;
+}
+
+std::string Differences(const std::vector<uint8_t>& got, const net::CameraSetupInfo& want) {
+  if (got.size() != want.size()) return "length " + std::to_string(got.size());
+  std::string out;
+  for (size_t i = 0; i < got.size(); ++i)
+    if (got[i] != want.data()[i]) {
+      char line[64];
+      std::snprintf(line, sizeof line, " [%zu] %d (want %d)", i, got[i], want.data()[i]);
+      out += line;
+    }
+  return out.empty() ? "none" : out;
+}
+
+HWND PageWindow(HWND sheet) { return PropSheet_GetCurrentPageHwnd(sheet); }
+
+void PickEntry(HWND page, int id, int index) {
+  SendDlgItemMessageW(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+}
+
+void Slide(HWND page, int id, int value) {
+  HWND bar = GetDlgItem(page, id);
+  SendMessageW(bar, TBM_SETPOS, TRUE, value);
+  SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, value), reinterpret_cast<LPARAM>(bar));
+}
+
+void Click(HWND page, int id) { SendDlgItemMessageW(page, id, BM_CLICK, 0, 0); }
+void Type(HWND page, int id, const char* text) { SetDlgItemTextW(page, id, win32::Widen(text).c_str()); }
+void Address(HWND page, int id, int a, int b, int c, int d) {
+  SendDlgItemMessageW(page, id, IPM_SETADDRESS, 0, MAKEIPADDRESS(a, b, c, d));
+}
+std::string Text(HWND page, int id) {
+  wchar_t buf[256] = {};
+  GetDlgItemTextW(page, id, buf, 256);
+  return win32::Narrow(buf);
+}
+
+class CameraSetupSheet : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_INTERNET_CLASSES |
+                                                          ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+
+  void SetUp() override {
+    record_ = PatternRecord();
+    rig_ = std::make_unique<CameraRig>(&record_);
+    ASSERT_TRUE(rig_->Connect()) << "the camera's record never arrived";
+    ASSERT_EQ(0, std::memcmp(record_.data(), rig_->node().setup_info().data(), record_.size()));
+  }
+  void TearDown() override { rig_.reset(); }
+
+  // A modeless sheet on the node's record, on page `page`.
+  HWND Open(CCameraSetupSheet& sheet, int page, bool visible = false) {
+    HWND hwnd = sheet.Create(rig_->window(), visible);
+    EXPECT_NE(nullptr, hwnd);
+    PropSheet_SetCurSel(hwnd, nullptr, page);
+    return hwnd;
+  }
+  // APPLY, then the node sends the sheet's record; returns what the camera received.
+  std::vector<uint8_t> ApplyAndSend(CCameraSetupSheet& sheet) {
+    PropSheet_PressButton(sheet.hwnd(), PSBTN_OK);
+    EXPECT_TRUE(PumpUntil([&] { return sheet.applied(); }, 2000));
+    EXPECT_EQ(nullptr, PropSheet_GetCurrentPageHwnd(sheet.hwnd())) << "the sheet has ended";
+    const int seen = rig_->SetupRequests();
+    EXPECT_GE(rig_->node().SendCameraSetupInfo(sheet.info()), 0);
+    std::vector<uint8_t> body;
+    EXPECT_TRUE(rig_->NextSetupRequest(seen, &body)) << "the camera received no record";
+    return body;
+  }
+
+  testing::SettingsFile settings_{kCatalogue};
+  testing::RecordedMessages messages_;
+  net::CameraSetupInfo record_;
+  std::unique_ptr<CameraRig> rig_;
+};
+
+TEST_F(CameraSetupSheet, UntouchedPagesSendTheCameraItsOwnRecord) {
+  HWND seen_sheet = nullptr;
+  std::vector<std::string> tabs;
+  std::string ok_text, cancel_text, caption;
+  bool later_pages_closed_at_start = false;
+  ModalDriver driver([&] {
+    HWND sheet = FindWindowW(nullptr, L"Camera Setup");
+    if (!sheet) return false;
+    seen_sheet = sheet;
+    ok_text = Text(sheet, IDOK);
+    cancel_text = Text(sheet, IDCANCEL);
+    caption = Text(GetParent(GetDlgItem(sheet, IDOK)), 0);
+    HWND tab = PropSheet_GetTabControl(sheet);
+    for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
+      wchar_t text[64] = {};
+      TCITEMW item = {};
+      item.mask = TCIF_TEXT;
+      item.pszText = text;
+      item.cchTextMax = 64;
+      TabCtrl_GetItem(tab, i, &item);
+      tabs.push_back(win32::Narrow(text));
+    }
+    later_pages_closed_at_start = PropSheet_IndexToHwnd(sheet, 6) == nullptr;
+    for (int page = 0; page < CCameraSetupSheet::kPageCount; ++page) PropSheet_SetCurSel(sheet, nullptr, page);
+    PropSheet_PressButton(sheet, PSBTN_OK);
+    return true;
+  });
+  const int seen = rig_->SetupRequests();
+  EXPECT_EQ(1, ShowCameraSetupSheet(rig_->window(), rig_->node()));
+  ASSERT_NE(nullptr, seen_sheet) << "the sheet never showed";
+  EXPECT_EQ("APPLY", ok_text);
+  EXPECT_EQ("CANCEL", cancel_text);
+  EXPECT_EQ((std::vector<std::string>{"Video", "Channel", "Audio", "Color", "Pantilt", "Sensor", "Server"}), tabs);
+  EXPECT_TRUE(later_pages_closed_at_start) << "a page is made only when it is first shown";
+  std::vector<uint8_t> body;
+  ASSERT_TRUE(rig_->NextSetupRequest(seen, &body));
+  EXPECT_EQ("none", Differences(body, record_)) << "bytes changed though no control was touched";
+  EXPECT_TRUE(messages_.texts.empty());
+}
+
+TEST_F(CameraSetupSheet, CancelSendsNothing) {
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), rig_->node().setup_info());
+  Open(sheet, 3);
+  Slide(PageWindow(sheet.hwnd()), IDC_INTENSITY, 7);
+  PropSheet_PressButton(sheet.hwnd(), PSBTN_CANCEL);
+  EXPECT_TRUE(PumpUntil([&] { return PropSheet_GetCurrentPageHwnd(sheet.hwnd()) == nullptr; }, 2000));
+  EXPECT_FALSE(sheet.applied());
+  EXPECT_EQ(0, std::memcmp(record_.data(), sheet.info().data(), record_.size()));
+}
+
+// Each control changed alone changes exactly its own bytes, by its conversion.
+TEST_F(CameraSetupSheet, EachControlChangesExactlyItsBytes) {
+  auto u8 = [](uint32_t offset, uint8_t v) { return [=](net::CameraSetupInfo& r) { PutU8(r, offset, v); }; };
+  auto u16 = [](uint32_t offset, uint16_t v) { return [=](net::CameraSetupInfo& r) { PutU16(r, offset, v); }; };
+  auto text = [](uint32_t offset, size_t width, const char* v) {
+    return [=](net::CameraSetupInfo& r) { PutFieldText(r, offset, width, v); };
+  };
+  auto flip = [&](uint32_t offset, bool on_when_one) {
+    const uint8_t v = GetU8(record_, offset);
+    const bool was_on = on_when_one ? v == 1 : v != 0;
+    return [=](net::CameraSetupInfo& r) { PutU8(r, offset, was_on ? 0 : 1); };
+  };
+  const SensorNotify notify = NotifyFromByte(GetU8(record_, kSensorNotify));
+  struct Case {
+    const char* name;
+    int page;
+    std::function<void(HWND)> act;
+    std::function<void(net::CameraSetupInfo&)> expect;
+  };
+  const Case cases[] = {
+      {"motion detection", 0, [](HWND p) { Click(p, IDC_MOTION_ENABLE); }, flip(kMotionDetection, false)},
+      {"resolution VGA", 0, [](HWND p) { PickEntry(p, IDC_RESOLUTION, 2); }, u8(kResolution, 4)},
+      {"resolution QCIF", 0, [](HWND p) { PickEntry(p, IDC_RESOLUTION, 0); }, u8(kResolution, 1)},
+      {"encode mode", 0, [](HWND p) { PickEntry(p, IDC_ENCODE_MODE, 1); }, u8(kEncodeMode, 1)},
+      {"bitrate 512Kbps", 0, [](HWND p) { PickEntry(p, IDC_BITRATE, 2); }, u16(kBitrate, 512)},
+      {"bitrate 128", 0, [](HWND p) { PickEntry(p, IDC_BITRATE, 0); }, u16(kBitrate, 128)},
+      {"intra period", 0, [](HWND p) { Slide(p, IDC_INTRA_PERIOD, 33); }, u8(kIntraPeriod, 33)},
+      {"intra QP", 0, [](HWND p) { Slide(p, IDC_INTRA_QP, 7); }, u8(kIntraQp, 7)},
+      {"inter QP", 0, [](HWND p) { Slide(p, IDC_INTER_QP, 0); }, u8(kInterQp, 0)},
+      {"frames per second", 0, [](HWND p) { Slide(p, IDC_FPS, 25); }, u8(kFramesPerSecond, 25)},
+      {"video channel", 1, [](HWND p) { PickEntry(p, IDC_VIDEO_CHANNEL, 1); }, u8(kVideoChannel, 1)},
+      {"switching period", 1, [](HWND p) { Slide(p, IDC_CHANNEL_PERIOD, 45); }, u8(kChannelPeriod, 45)},
+      {"mike volume", 2, [](HWND p) { Slide(p, IDC_MIKE_VOLUME, 70); }, u8(kMikeVolume, 70)},
+      {"speaker volume", 2, [](HWND p) { Slide(p, IDC_SPEAKER_VOLUME, 30); }, u8(kSpeakerVolume, 30)},
+      {"audio loopback", 2, [](HWND p) { Click(p, IDC_AUDIO_LOOPBACK); }, flip(kAudioLoopback, true)},
+      {"intensity", 3, [](HWND p) { Slide(p, IDC_INTENSITY, 200); }, u16(kIntensity, 200 * 256)},
+      {"contrast", 3, [](HWND p) { Slide(p, IDC_CONTRAST, 1); }, u16(kContrast, 256)},
+      {"hue", 3, [](HWND p) { Slide(p, IDC_HUE, 255); }, u16(kHue, 255 * 256)},
+      {"saturation", 3, [](HWND p) { Slide(p, IDC_SATURATION, 64); }, u16(kSaturation, 64 * 256)},
+      {"resume default", 3, [](HWND p) { Click(p, IDC_RESUME_DEFAULT); },
+       [](net::CameraSetupInfo& r) {
+         for (uint32_t at : {kIntensity, kContrast, kHue, kSaturation}) PutU16(r, at, 32768);
+       }},
+      {"sensor type", 5, [](HWND p) { PickEntry(p, IDC_SENSOR_TYPE, 2); }, u8(kSensorType, 2)},
+      {"sensor on", 5, [](HWND p) { Click(p, IDC_SENSOR_ON); }, flip(kSensorOn, true)},
+      {"sensor interval", 5, [](HWND p) { Type(p, IDC_SENSOR_INTERVAL, "42"); }, u8(kSensorInterval, 42)},
+      {"use SMS", 5, [](HWND p) { Click(p, IDC_USE_SMS); }, u8(kSensorNotify, NotifyByte({!notify.sms, notify.email}))},
+      {"use e-mail", 5, [](HWND p) { Click(p, IDC_USE_MAIL); },
+       u8(kSensorNotify, NotifyByte({notify.sms, !notify.email}))},
+      {"attach video", 5, [](HWND p) { Click(p, IDC_ATTACH_VIDEO); }, flip(kAttachVideo, true)},
+      {"primary phone", 5, [](HWND p) { Type(p, IDC_PRIMARY_PHONE, "0101234567"); },
+       text(kPrimaryPhone, kPhoneWidth, "0101234567")},
+      {"second phone", 5, [](HWND p) { Type(p, IDC_SECOND_PHONE, "0207654321"); },
+       text(kSecondPhone, kPhoneWidth, "0207654321")},
+      {"SMS sender", 5, [](HWND p) { Type(p, IDC_SMS_FROM, "0311112222"); }, text(kSmsFromNumber, kPhoneWidth, "0311112222")},
+      {"SMS text", 5, [](HWND p) { Type(p, IDC_SMS_MESSAGE, "Motion at the gate"); },
+       text(kSmsMessage, kSmsMessageWidth, "Motion at the gate")},
+      {"mail to", 5, [](HWND p) { Type(p, IDC_MAIL_TO, "guard@example.org"); },
+       text(kMailTo, kMailAddressWidth, "guard@example.org")},
+      {"mail from", 5, [](HWND p) { Type(p, IDC_MAIL_FROM, "camera@example.org"); },
+       text(kMailFrom, kMailAddressWidth, "camera@example.org")},
+      {"mail text in Korean", 5, [](HWND p) { Type(p, IDC_MAIL_MESSAGE, "정문에 움직임"); },
+       text(kMailMessage, kMailMessageWidth, "정문에 움직임")},
+      {"camera port", 6, [](HWND p) { Type(p, IDC_CAMERA_PORT, "20002"); }, u16(kCameraPort, 20002)},
+      {"host server address", 6, [](HWND p) { Address(p, IDC_HOST_IP, 10, 1, 2, 3); },
+       [](net::CameraSetupInfo& r) {
+         const uint8_t ip[4] = {10, 1, 2, 3};
+         std::memcpy(r.data() + kHostServerIp, ip, 4);
+       }},
+      {"host server port", 6, [](HWND p) { Type(p, IDC_HOST_PORT, "8000"); }, u16(kHostServerPort, 8000)},
+      {"DDNS address", 6, [](HWND p) { Address(p, IDC_DDNS_IP, 192, 168, 10, 200); },
+       text(kDdnsIpText, kDdnsIpWidth, "192.168.10.200")},
+      {"DDNS port", 6, [](HWND p) { Type(p, IDC_DDNS_PORT, "8001"); }, u16(kDdnsPort, 8001)},
+      {"port forward", 6, [](HWND p) { Click(p, IDC_USE_PORT_FORWARD); }, flip(kPortForwardOn, false)},
+      {"port forward number", 6, [](HWND p) { Type(p, IDC_PORT_FORWARD, "99999"); }, u16(kPortForwardPort, 65535)},
+  };
+  for (const Case& c : cases) {
+    CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record_);
+    Open(sheet, c.page);
+    c.act(PageWindow(sheet.hwnd()));
+    net::CameraSetupInfo want = record_;
+    c.expect(want);
+    EXPECT_EQ("none", Differences(ApplyAndSend(sheet), want)) << c.name;
+  }
+}
+
+// The record's version decides how much of it goes to the camera.
+TEST_F(CameraSetupSheet, LengthSentFollowsTheRecordVersion) {
+  const struct {
+    uint8_t version[3];
+    size_t length;
+  } cases[] = {{{1, 1, 0}, 3776}, {{1, 0, 7}, 1216}, {{1, 0, 6}, 1112}, {{1, 0, 4}, 1112}, {{1, 0, 3}, 1072}};
+  for (const auto& c : cases) {
+    net::CameraSetupInfo record = record_;
+    record.SetVersion(c.version[0], c.version[1], c.version[2]);
+    // The camera keeps what it receives and answers with it.
+    ASSERT_GE(rig_->node().SendCameraSetupInfo(record), 0);
+    ASSERT_TRUE(PumpUntil([&] { return rig_->node().setup_info().Version() == record.Version(); }, 3000))
+        << "version " << int(c.version[2]);
+    CCameraSetupSheet sheet(GetModuleHandleW(nullptr), rig_->node().setup_info());
+    Open(sheet, 0);
+    std::vector<uint8_t> body = ApplyAndSend(sheet);
+    EXPECT_EQ(c.length, body.size()) << "version 1." << int(c.version[1]) << "." << int(c.version[2]);
+    EXPECT_EQ(0, std::memcmp(body.data(), record.data(), std::min(body.size(), c.length)));
+  }
+}
+
+TEST_F(CameraSetupSheet, OddStoredValuesShowNothingAndGoBackUnchanged) {
+  net::CameraSetupInfo record = record_;
+  PutU8(record, kResolution, 3);
+  PutU8(record, kVideoChannel, 255);
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record);
+  Open(sheet, 0);
+  EXPECT_EQ(CB_ERR, SendDlgItemMessageW(PageWindow(sheet.hwnd()), IDC_RESOLUTION, CB_GETCURSEL, 0, 0));
+  PropSheet_SetCurSel(sheet.hwnd(), nullptr, 1);
+  EXPECT_EQ(CB_ERR, SendDlgItemMessageW(PageWindow(sheet.hwnd()), IDC_VIDEO_CHANNEL, CB_GETCURSEL, 0, 0))
+      << "255 is list index 4, which the list does not offer";
+  PropSheet_PressButton(sheet.hwnd(), PSBTN_OK);
+  EXPECT_TRUE(PumpUntil([&] { return sheet.applied(); }, 2000));
+  EXPECT_EQ(3, GetU8(sheet.info(), kResolution));
+  EXPECT_EQ(255, GetU8(sheet.info(), kVideoChannel));
+}
+
+TEST_F(CameraSetupSheet, SlidersHaveTheirRangesAndDisplayTheirValues) {
+  const struct {
+    int page, slider, display, low, high, page_size;
+  } cases[] = {
+      {0, IDC_INTRA_PERIOD, IDC_INTRA_PERIOD_TEXT, 10, 50, 5}, {0, IDC_INTRA_QP, IDC_INTRA_QP_TEXT, 0, 31, 5},
+      {0, IDC_INTER_QP, IDC_INTER_QP_TEXT, 0, 31, 5},          {0, IDC_FPS, IDC_FPS_TEXT, 1, 30, 5},
+      {1, IDC_CHANNEL_PERIOD, IDC_CHANNEL_PERIOD_TEXT, 1, 60, 5},
+      {2, IDC_MIKE_VOLUME, IDC_MIKE_VOLUME_TEXT, 0, 100, 10},  {2, IDC_SPEAKER_VOLUME, IDC_SPEAKER_VOLUME_TEXT, 0, 100, 10},
+      {3, IDC_INTENSITY, IDC_INTENSITY_TEXT, 1, 255, 10},      {3, IDC_CONTRAST, IDC_CONTRAST_TEXT, 1, 255, 10},
+      {3, IDC_HUE, IDC_HUE_TEXT, 1, 255, 10},                  {3, IDC_SATURATION, IDC_SATURATION_TEXT, 1, 255, 10},
+  };
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record_);
+  Open(sheet, 0);
+  for (const auto& c : cases) {
+    PropSheet_SetCurSel(sheet.hwnd(), nullptr, c.page);
+    HWND page = PageWindow(sheet.hwnd());
+    HWND bar = GetDlgItem(page, c.slider);
+    EXPECT_EQ(c.low, SendMessageW(bar, TBM_GETRANGEMIN, 0, 0)) << c.slider;
+    EXPECT_EQ(c.high, SendMessageW(bar, TBM_GETRANGEMAX, 0, 0)) << c.slider;
+    EXPECT_EQ(c.page_size, SendMessageW(bar, TBM_GETPAGESIZE, 0, 0)) << c.slider;
+    EXPECT_EQ(std::to_string(SendMessageW(bar, TBM_GETPOS, 0, 0)), Text(page, c.display)) << c.slider;
+    Slide(page, c.slider, c.high + 20);  // a track bar keeps to its range, and so does its display
+    EXPECT_EQ(std::to_string(c.high), Text(page, c.display)) << c.slider;
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(page, c.display), GWL_STYLE) & ES_READONLY) << c.display;
+  }
+}
+
+TEST_F(CameraSetupSheet, EncodeModeDecidesWhatTheVideoPageOffers) {
+  const struct {
+    int mode;
+    bool bitrate, intra_period, intra_qp, inter_qp;
+  } cases[] = {{0, false, true, true, true}, {1, false, false, true, false}, {2, true, true, true, true}};
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record_);
+  Open(sheet, 0);
+  HWND page = PageWindow(sheet.hwnd());
+  for (const auto& c : cases) {
+    PickEntry(page, IDC_ENCODE_MODE, c.mode);
+    EXPECT_EQ(c.bitrate, IsWindowEnabled(GetDlgItem(page, IDC_BITRATE)) != FALSE) << c.mode;
+    EXPECT_EQ(c.intra_period, IsWindowEnabled(GetDlgItem(page, IDC_INTRA_PERIOD)) != FALSE) << c.mode;
+    EXPECT_EQ(c.intra_qp, IsWindowEnabled(GetDlgItem(page, IDC_INTRA_QP)) != FALSE) << c.mode;
+    EXPECT_EQ(c.inter_qp, IsWindowEnabled(GetDlgItem(page, IDC_INTER_QP)) != FALSE) << c.mode;
+  }
+  // On opening as well: a record in "Intra Only".
+  net::CameraSetupInfo record = record_;
+  PutU8(record, kEncodeMode, 1);
+  CCameraSetupSheet other(GetModuleHandleW(nullptr), record);
+  Open(other, 0);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(PageWindow(other.hwnd()), IDC_INTRA_PERIOD)));
+}
+
+TEST_F(CameraSetupSheet, BoxesEnableTheFieldsTheyGovern) {
+  net::CameraSetupInfo record = record_;
+  PutU8(record, kSensorOn, 0);
+  PutU8(record, kSensorNotify, 1);  // SMS only
+  PutU8(record, kPortForwardOn, 0);
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record);
+  Open(sheet, 5);
+  HWND page = PageWindow(sheet.hwnd());
+  auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; };
+  EXPECT_FALSE(enabled(IDC_SENSOR_TYPE));
+  EXPECT_FALSE(enabled(IDC_SENSOR_INTERVAL));
+  EXPECT_TRUE(enabled(IDC_PRIMARY_PHONE) && enabled(IDC_SMS_MESSAGE) && enabled(IDC_SMS_FROM));
+  EXPECT_FALSE(enabled(IDC_MAIL_TO) || enabled(IDC_MAIL_MESSAGE) || enabled(IDC_ATTACH_VIDEO));
+  Click(page, IDC_SENSOR_ON);
+  Click(page, IDC_USE_SMS);
+  Click(page, IDC_USE_MAIL);
+  EXPECT_TRUE(enabled(IDC_SENSOR_TYPE) && enabled(IDC_SENSOR_INTERVAL));
+  EXPECT_FALSE(enabled(IDC_PRIMARY_PHONE) || enabled(IDC_SECOND_PHONE));
+  EXPECT_TRUE(enabled(IDC_MAIL_TO) && enabled(IDC_MAIL_FROM) && enabled(IDC_ATTACH_VIDEO));
+
+  PropSheet_SetCurSel(sheet.hwnd(), nullptr, 6);
+  page = PageWindow(sheet.hwnd());
+  EXPECT_FALSE(enabled(IDC_PORT_FORWARD));
+  Click(page, IDC_USE_PORT_FORWARD);
+  EXPECT_TRUE(enabled(IDC_PORT_FORWARD));
+}
+
+TEST_F(CameraSetupSheet, ServerPageShowsBothAddresses) {
+  net::CameraSetupInfo record = record_;
+  const uint8_t host[4] = {10, 20, 30, 40};
+  std::memcpy(record.data() + kHostServerIp, host, 4);
+  PutFieldText(record, kDdnsIpText, kDdnsIpWidth, "172.16.5.9");
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record);
+  Open(sheet, 6);
+  HWND page = PageWindow(sheet.hwnd());
+  DWORD address = 0;
+  SendDlgItemMessageW(page, IDC_HOST_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+  EXPECT_EQ(MAKEIPADDRESS(10, 20, 30, 40), address) << "the four bytes at 940 in order";
+  SendDlgItemMessageW(page, IDC_DDNS_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+  EXPECT_EQ(MAKEIPADDRESS(172, 16, 5, 9), address);
+}
+
+TEST_F(CameraSetupSheet, PantiltPageKeepsFourChannelSlots) {
+  net::CameraSetupInfo record = record_;
+  PutU32(record, kPanTiltDevices, 14);  // Samsung SPD-3300 on channel 1
+  PutU8(record, kPanTiltControlIds, 5);
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record);
+  Open(sheet, 4);
+  HWND page = PageWindow(sheet.hwnd());
+  win32::ListView vendors(GetDlgItem(page, IDC_PTZ_VENDOR)), devices(GetDlgItem(page, IDC_PTZ_DEVICE));
+  EXPECT_EQ("Vendor", vendors.ColumnTitle(0));
+  EXPECT_EQ(150, vendors.ColumnWidth(0));
+  EXPECT_EQ("Device", devices.ColumnTitle(0));
+  EXPECT_EQ(200, devices.ColumnWidth(0));
+  EXPECT_TRUE(ListView_GetExtendedListViewStyle(vendors.hwnd()) & LVS_EX_FULLROWSELECT);
+  EXPECT_TRUE(ListView_GetExtendedListViewStyle(devices.hwnd()) & LVS_EX_FULLROWSELECT);
+  ASSERT_EQ(2, vendors.RowCount());
+  EXPECT_EQ("Samsung", vendors.Text(vendors.SelectedRow(), 0)) << "the stored device is shown";
+  EXPECT_EQ("SPD-3300", devices.Text(devices.SelectedRow(), 0));
+  EXPECT_EQ("5", Text(page, IDC_PTZ_CONTROL_ID));
+
+  // Channel 2's stored code is in no catalogue: no device row, and the
+  // channel cannot be left.
+  PickEntry(page, IDC_PTZ_CHANNEL, 1);
+  vendors.Select(0);
+  EXPECT_EQ(2, devices.RowCount()) << "choosing a vendor lists its devices";
+  EXPECT_EQ(-1, devices.SelectedRow());
+  PickEntry(page, IDC_PTZ_CHANNEL, 2);
+  ASSERT_EQ(1u, messages_.texts.size());
+  EXPECT_EQ("Error : Please select Vendor and Pantilt Device", messages_.texts[0]);
+  EXPECT_EQ(1, SendDlgItemMessageW(page, IDC_PTZ_CHANNEL, CB_GETCURSEL, 0, 0)) << "the page stays on channel 2";
+
+  devices.Select(0);  // Pelco Spectra IV, 21
+  Type(page, IDC_PTZ_CONTROL_ID, "300");
+  PickEntry(page, IDC_PTZ_CHANNEL, 0);
+  EXPECT_EQ("SPD-3300", devices.Text(devices.SelectedRow(), 0)) << "back on channel 1";
+  net::CameraSetupInfo want = record;
+  PutU32(want, kPanTiltDevices + 4, 21);
+  PutU8(want, kPanTiltControlIds + 1, 300 & 0xFF);
+  EXPECT_EQ("none", Differences(ApplyAndSend(sheet), want));
+}
+
+TEST_F(CameraSetupSheet, OpensOnlyForALinkWithARecord) {
+  EXPECT_TRUE(CanOpenCameraSetup(rig_->node()));
+  CameraRig unconnected;
+  EXPECT_FALSE(CanOpenCameraSetup(unconnected.node()));
+  EXPECT_EQ(-1, ShowCameraSetupSheet(unconnected.window(), unconnected.node()));
+  EXPECT_EQ(nullptr, FindWindowW(nullptr, L"Camera Setup"));
+}
+
+// With HALYARD_SHOT_DIR set: a picture of every page.
+TEST_F(CameraSetupSheet, Pictures) {
+  if (!testing::ShotsWanted()) GTEST_SKIP() << "HALYARD_SHOT_DIR not set";
+  net::CameraSetupInfo record = net::CameraSetupInfo::Defaults();
+  PutFieldText(record, kDdnsIpText, kDdnsIpWidth, "192.168.0.20");
+  const uint8_t host[4] = {192, 168, 0, 10};
+  std::memcpy(record.data() + kHostServerIp, host, 4);
+  PutU32(record, kPanTiltDevices, 21);
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record);
+  HWND hwnd = Open(sheet, 0, true);
+  const char* names[] = {"sheet_video", "sheet_channel", "sheet_audio", "sheet_color",
+                         "sheet_pantilt", "sheet_sensor", "sheet_server"};
+  for (int page = 0; page < CCameraSetupSheet::kPageCount; ++page) {
+    PropSheet_SetCurSel(hwnd, nullptr, page);
+    testing::Shot(hwnd, names[page]);
+  }
+}
+
+}  // namespace
+}  // namespace dialogs

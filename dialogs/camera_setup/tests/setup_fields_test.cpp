@@ -1,0 +1,110 @@
+// The camera setup pages' conversions between stored values and controls.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "dialogs/camera_setup/setup_fields.h"
+
+namespace dialogs::setup {
+namespace {
+
+TEST(SetupFields, ResolutionCodesAreListEntriesAndOthersHaveNone) {
+  const struct {
+    uint8_t code;
+    int index;  // -1: no entry
+  } cases[] = {{1, 0}, {2, 1}, {4, 2}, {0, -1}, {3, -1}, {8, -1}, {255, -1}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.index, ResolutionIndex(c.code).value_or(-1)) << "code " << int(c.code);
+    if (c.index >= 0) {
+      EXPECT_EQ(c.code, ResolutionCode(c.index).value_or(0));
+    }
+  }
+  EXPECT_FALSE(ResolutionCode(-1));
+  EXPECT_FALSE(ResolutionCode(3));
+}
+
+TEST(SetupFields, VideoChannel255IsListIndexFourAndBack) {
+  EXPECT_EQ(4, VideoChannelIndex(255));
+  EXPECT_EQ(255, VideoChannelValue(4));
+  EXPECT_EQ(1, VideoChannelIndex(1));
+  EXPECT_EQ(1, VideoChannelValue(1));
+}
+
+TEST(SetupFields, ColourSettingIsTheHighByte) {
+  EXPECT_EQ(32768, ColourValue(128));
+  EXPECT_EQ(128, ColourSetting(32768));
+  EXPECT_EQ(128, ColourSetting(0x80FF)) << "the low byte is not part of the setting";
+  EXPECT_EQ(0xFF00, ColourValue(255));
+  EXPECT_EQ(256, ColourValue(1));
+}
+
+// The mapping first described for the bitrate list: write 128 * e^i
+// (truncated), read back the truncated natural logarithm of (value / 128,
+// integer division). Kept here to show why it was not taken.
+uint16_t ExponentialValue(int index) { return static_cast<uint16_t>(128.0 * std::exp(index)); }
+int ExponentialIndex(uint16_t value) { return static_cast<int>(std::log(static_cast<double>(value / 128))); }
+
+TEST(SetupFields, BitrateEntriesSurviveAWriteAndARead) {
+  int exponential_survivors = 0;
+  for (int i = 0; i < kBitrateEntries; ++i) exponential_survivors += ExponentialIndex(ExponentialValue(i)) == i;
+  EXPECT_EQ(1, exponential_survivors) << "128 * e^i read back by a truncated logarithm keeps only \"128Kbps\"";
+
+  const uint16_t kbps[kBitrateEntries] = {128, 256, 512, 1024};
+  for (int i = 0; i < kBitrateEntries; ++i) {
+    EXPECT_EQ(kbps[i], BitrateValue(i));
+    EXPECT_EQ(i, BitrateIndex(BitrateValue(i))) << "entry " << i;
+  }
+}
+
+TEST(SetupFields, StoredBitratesReadAsTheNearestEntry) {
+  const struct {
+    uint16_t stored;
+    int index;
+  } cases[] = {{0, 0}, {191, 0}, {193, 1}, {256, 1}, {347, 1}, {945, 3}, {2571, 3}, {65535, 3}};
+  for (const auto& c : cases) EXPECT_EQ(c.index, BitrateIndex(c.stored)) << c.stored;
+}
+
+TEST(SetupFields, SensorNotificationByte) {
+  const struct {
+    uint8_t value;
+    bool sms, email;
+  } cases[] = {{0, false, false}, {1, true, false}, {2, false, true}, {3, true, true}};
+  for (const auto& c : cases) {
+    const SensorNotify n = NotifyFromByte(c.value);
+    EXPECT_EQ(c.sms, n.sms) << int(c.value);
+    EXPECT_EQ(c.email, n.email) << int(c.value);
+    EXPECT_EQ(c.value, NotifyByte({c.sms, c.email}));
+  }
+}
+
+TEST(SetupFields, Ipv4TextParsesOnlyFourFieldsOfDottedDecimal) {
+  std::array<uint8_t, 4> f{};
+  ASSERT_TRUE(ParseIpv4Text("192.168.0.254", &f));
+  EXPECT_EQ((std::array<uint8_t, 4>{192, 168, 0, 254}), f);
+  EXPECT_EQ("192.168.0.254", FormatIpv4Text(f));
+  for (const char* bad : {"", "NDEF", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "1.2.3.4 ", "-1.2.3.4", "1.2.3.0004",
+                          "1.2.3.4x"})
+    EXPECT_FALSE(ParseIpv4Text(bad, &f)) << bad;
+}
+
+TEST(SetupFields, TypedNumbersStopAtTheirMaximum) {
+  EXPECT_EQ(8000u, ParseBoundedNumber("8000", 65535));
+  EXPECT_EQ(65535u, ParseBoundedNumber("99999", 65535));
+  EXPECT_EQ(65535u, ParseBoundedNumber("99999999999999999999", 65535));
+  EXPECT_EQ(0u, ParseBoundedNumber("", 255));
+  EXPECT_EQ(12u, ParseBoundedNumber("12ab", 255));
+}
+
+TEST(SetupFields, TextFieldsKeepTheirNul) {
+  net::CameraSetupInfo info;
+  std::memset(info.data(), 0xAA, info.size());
+  PutFieldText(info, kPrimaryPhone, kPhoneWidth, "0123456789abcdefXYZ");
+  EXPECT_EQ("0123456789abcde", GetFieldText(info, kPrimaryPhone, kPhoneWidth));
+  EXPECT_EQ(0, info.data()[kPrimaryPhone + 15]);
+  EXPECT_EQ(0xAA, info.data()[kPrimaryPhone + 16]) << "the next field is untouched";
+  EXPECT_EQ(0xAA, info.data()[kPrimaryPhone - 1]);
+}
+
+}  // namespace
+}  // namespace dialogs::setup

@@ -1,0 +1,20 @@
+#include "dialogs/preset/background_wait.h"
+
+namespace dialogs {
+
+bool BackgroundWait::Start(HWND window, UINT message, std::function<bool()> wait) {
+  if (busy_) return false;
+  Join();
+  busy_ = true;
+  worker_ = std::thread([window, message, wait = std::move(wait)] {
+    const bool answered = wait();
+    PostMessageW(window, message, answered ? 1 : 0, 0);
+  });
+  return true;
+}
+
+void BackgroundWait::Join() {
+  if (worker_.joinable()) worker_.join();
+}
+
+}  // namespace dialogs
