@@ -63,6 +63,9 @@ sim_cmd fault CAM-1 delay 8 4000 >/dev/null
 expect_exit 1 "watch without pictures" -- run "${D[@]}" watch - --seconds 1
 grep -q 'no picture arrived' "$work/err" && pass || fail "watch without pictures gave no reason: $(cat "$work/err")"
 sim_cmd fault CAM-1 delay 8 0 >/dev/null
+# Emptied first: the background job's own redirection may come after the
+# first look, which would then find the last command's "1s" line.
+: >"$work/out"
 run "${H[@]}" watch CAM-1 --seconds 6 >"$work/out" 2>"$work/err" &
 watch_pid=$!
 for _ in $(seq 300); do grep -q '^1s ' "$work/out" && break; sleep 0.1; done
