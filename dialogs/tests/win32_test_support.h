@@ -133,7 +133,10 @@ class ModalDriver {
  public:
   using Action = std::function<void(HWND)>;
 
-  ModalDriver() {
+  // `owned_only`: only windows whose owner they disable (modal ones); a
+  // main window opening under the driver, or a modeless window of it, is not
+  // what it waits for.
+  explicit ModalDriver(bool owned_only = false) : owned_only_(owned_only) {
     instance_ = this;
     Remember();
     timer_ = SetTimer(nullptr, 0, 20, &ModalDriver::Tick);
@@ -170,6 +173,9 @@ class ModalDriver {
     if (!self || self->busy_ || self->actions_.empty()) return;
     for (HWND h : self->Dialogs()) {
       if (self->known_.count(h)) continue;
+      // Modal windows disable their owner; a modeless one beside it is not waited for.
+      HWND owner = GetWindow(h, GW_OWNER);
+      if (self->owned_only_ && (!owner || IsWindowEnabled(owner))) continue;
       self->known_.insert(h);
       Action action = std::move(self->actions_.front());
       self->actions_.pop_front();
@@ -187,6 +193,7 @@ class ModalDriver {
   std::set<HWND> known_;
   int handled_ = 0;
   bool busy_ = false;
+  bool owned_only_ = false;
 };
 
 }  // namespace shell_testing
