@@ -64,7 +64,7 @@ TEST(StartOptions, RecordingsAreNamedByCameraAndStartTime) {
   t.tm_sec = 3;
   EXPECT_EQ(RecordingPath("C:\\rec", "CAM-DEMO-1", t), "C:\\rec\\CAM-DEMO-1_20240307_090503.mp4");
   EXPECT_EQ(RecordingPath("C:\\rec\\", "CAM-DEMO-1", t), "C:\\rec\\CAM-DEMO-1_20240307_090503.mp4");
-  EXPECT_EQ(RecordingPath("D:", "yard/gate:2*?", t), "D:\\yard_gate_2__20240307_090503.mp4")
+  EXPECT_EQ(RecordingPath("D:", "yard/gate:2*?", t), "D:\\yard_gate_2___20240307_090503.mp4")
       << "characters a file name cannot hold";
 }
 
