@@ -15,6 +15,9 @@ namespace {
 
 using namespace shell_testing;
 
+// A point in a mouse message's LPARAM; left of or above the window is negative.
+LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
 TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWasLeft) {
   CMainWindow& main = OpenMain();
   RECT r = WindowRect(main.hwnd());
@@ -113,6 +116,7 @@ TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(main.file_list().hwnd()) != FALSE; }))
       << "the login opens the camera and file list";
   EXPECT_EQ(IsDlgButtonChecked(main.hwnd(), IDC_CHECK_SHOW_LIST), BST_CHECKED);
+  EXPECT_TRUE(PumpUntil([&] { return main.file_list().files().size() == 1; })) << "the stored file is listed";
 
   Connect("Demo server");
   EXPECT_EQ(sandbox_.messages.last(), "Host Server is already connected.");
@@ -207,15 +211,15 @@ TEST_F(ShellTest, TheListWindowDocksToTheMainWindowAndFollowsIt) {
   SetWindowPos(list, nullptr, m.right + 200, m.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(list, SW_SHOWNOACTIVATE);
   // Dragged to 12 pixels right of the main window: it snaps against it.
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
-  SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50 - 188, 50 - 33));
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(50, 50));
+  SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, At(50 - 188, 50 - 33));
   SendMessageW(list, WM_LBUTTONUP, 0, 0);
   RECT l = WindowRect(list);
   EXPECT_EQ(l.left, m.right);
   EXPECT_EQ(l.top, m.top) << "the tops 7 pixels apart align too";
   // Dragging the main window takes the docked list along.
-  SendMessageW(main.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 10));
-  SendMessageW(main.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100 + 150, 10 + 90));
+  SendMessageW(main.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(100, 10));
+  SendMessageW(main.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(100 + 150, 10 + 90));
   SendMessageW(main.hwnd(), WM_LBUTTONUP, 0, 0);
   const RECT m2 = WindowRect(main.hwnd());
   EXPECT_EQ(m2.left - m.left, 150);
@@ -224,8 +228,8 @@ TEST_F(ShellTest, TheListWindowDocksToTheMainWindowAndFollowsIt) {
   EXPECT_EQ(l.left, m2.right);
   EXPECT_EQ(l.top, m2.top);
   // Near the screen's edge the main window snaps to it.
-  SendMessageW(main.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 10));
-  SendMessageW(main.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100 - m2.left + 15, 10 - m2.top + 12));
+  SendMessageW(main.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(100, 10));
+  SendMessageW(main.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(100 - m2.left + 15, 10 - m2.top + 12));
   SendMessageW(main.hwnd(), WM_LBUTTONUP, 0, 0);
   EXPECT_EQ(WindowRect(main.hwnd()).left, 0);
   EXPECT_EQ(WindowRect(main.hwnd()).top, 0);

@@ -59,7 +59,8 @@ void ShellTest::StartSim() {
   config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
   std::string error;
   ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--user", "demo:demo", "--camera",
-                                      "CAM-1:0:test_176x144.m4v:voice", "--camera", "CAM-2:0:test_176x144.m4v"},
+                                      "CAM-1:0:test_176x144.m4v:voice", "--camera", "CAM-2:0:test_176x144.m4v", "--file",
+                                      "CAM-1_0800.mp4:CAM-1:test_176x144.m4v"},
                                      &config, &error))
       << error;
   world_ = std::make_unique<sim::World>(config);

@@ -32,7 +32,7 @@ class ShellTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // The simulator: a hosting server, CAM-1 and CAM-2, user demo/demo.
+  // The simulator: a hosting server, CAM-1 and CAM-2, one stored file, user demo/demo.
   void StartSim();
   std::vector<std::string> Sim(const std::string& command) { return world_->Execute(command); }
   // The main window, modeless, over the program folder.
