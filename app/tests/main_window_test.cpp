@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "app/resource.h"
+#include "halyard_version.h"
 #include "app/tests/shell_fixture.h"
 #include "settings/viewer_registry.h"
 
@@ -36,6 +37,29 @@ TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWas
   r = WindowRect(OpenMain().hwnd());
   EXPECT_EQ(r.left, 200);
   EXPECT_EQ(r.top, 150);
+}
+
+TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
+  CMainWindow& main = OpenMain();
+  HMENU menu = GetSystemMenu(main.hwnd(), FALSE);
+  const int last = GetMenuItemCount(menu) - 1;
+  ASSERT_GT(last, 0);
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(win32::Narrow(text), "Halyard 정보(&A)...");
+  EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(ID_ABOUT));
+  std::string version;
+  ModalDriver driver(true);
+  driver.Then([&](HWND about) {
+    version = WindowText(GetDlgItem(about, IDC_ABOUT_VERSION));
+    Click(about, IDOK);
+  });
+  SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_ABOUT, 0);
+  EXPECT_EQ(version, std::string("Halyard Version ") + HALYARD_VERSION_TEXT);
+  // The program's microphone runs from the start when there is one.
+  if (waveInGetNumDevs() > 0) {
+    EXPECT_TRUE(main.microphone_on());
+  }
 }
 
 TEST_F(ShellTest, EscapeEnterAndCloseCommandsOfTheDialogDoNothing) {
