@@ -18,6 +18,7 @@ class DockingList {
   HWND Window(int index) const { return windows_[static_cast<size_t>(index)]; }
   int DockedTo(int index) const { return docked_to_[static_cast<size_t>(index)]; }
   void Undock(int index) { docked_to_[static_cast<size_t>(index)] = kNotDocked; }
+  void Dock(int index, int to) { docked_to_[static_cast<size_t>(index)] = to; }
 
   // Both do nothing for a window not (yet) on the list.
   // WM_WINDOWPOSCHANGING of window `index`: while it is dragged, corrects

@@ -118,6 +118,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void Exit();
   void EndMain();
   void ShowHideList();
+  void PlaceFileList();
   void SortWindows();
   void ShowOptions();
   void ShowAbout();
@@ -168,6 +169,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   std::vector<std::string> pending_views_;
   bool exiting_ = false;
+  bool file_list_placed_ = false;
   bool shut_down_ = false;
 };
 

@@ -1,6 +1,7 @@
 // The main window's commands: connecting entries, opening and closing views,
 // logging out and exiting, arranging and hiding windows, the option sheet,
 // the about box, the tray icon and the start-up options.
+#include <algorithm>
 #include <ctime>
 
 #include "app/about_box.h"
@@ -114,9 +115,20 @@ void CMainWindow::ShowHideList() {
   bool shown = false;
   if (hosting_->HostConnected() && file_list_.hwnd()) {
     shown = !IsWindowVisible(file_list_.hwnd());
+    if (shown && !file_list_placed_) PlaceFileList();
     ShowWindow(file_list_.hwnd(), shown ? SW_SHOWNOACTIVATE : SW_HIDE);
   }
   SetChecked(IDC_CHECK_SHOW_LIST, shown);
+}
+
+// The first time it shows, the list sits against the main window's right
+// edge, top aligned, docked to it; later it stays where the user left it.
+void CMainWindow::PlaceFileList() {
+  RECT main{};
+  GetWindowRect(hwnd(), &main);
+  SetWindowPos(file_list_.hwnd(), nullptr, main.right, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  docking_.Dock(1, 0);
+  file_list_placed_ = true;
 }
 
 void CMainWindow::SortWindows() {

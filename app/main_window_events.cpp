@@ -1,6 +1,8 @@
 // The hosting client's events as the main window applies them to the server
 // tree and the file list window, and the tree's view of the open views
 // (camera servers online while their view is linked, notices as alarms).
+#include <algorithm>
+
 #include "app/main_window.h"
 
 namespace app {

@@ -22,6 +22,11 @@ constexpr int kImageIcons[kImageCount] = {IDI_FOLDER_CLOSED, IDI_FOLDER_OPEN,   
 
 }  // namespace
 
+CServerTree::~CServerTree() {
+  // A tree view leaves its image list to whoever made it.
+  if (images_) ImageList_Destroy(images_);
+}
+
 void CServerTree::Attach(HWND tree, HWND owner_window, HINSTANCE instance, ServerTreeOwner* owner) {
   tree_ = tree;
   owner_window_ = owner_window;
@@ -33,7 +38,6 @@ void CServerTree::Attach(HWND tree, HWND owner_window, HINSTANCE instance, Serve
     ImageList_AddIcon(images_, icon);
     if (icon) DestroyIcon(icon);
   }
-  // The tree owns a normal image list and destroys it with itself.
   TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
 }
 

@@ -66,6 +66,7 @@ class CServerTree {
   };
 
   CServerTree() = default;
+  ~CServerTree();
   CServerTree(const CServerTree&) = delete;
   CServerTree& operator=(const CServerTree&) = delete;
 

@@ -139,6 +139,9 @@ TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
   EXPECT_EQ(TextOf(Server("Demo camera")), "Demo camera (Offline)");
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(main.file_list().hwnd()) != FALSE; }))
       << "the login opens the camera and file list";
+  const RECT m = WindowRect(main.hwnd()), l = WindowRect(main.file_list().hwnd());
+  EXPECT_EQ(l.left, m.right) << "beside the main window";
+  EXPECT_EQ(l.top, m.top);
   EXPECT_EQ(IsDlgButtonChecked(main.hwnd(), IDC_CHECK_SHOW_LIST), BST_CHECKED);
   EXPECT_TRUE(PumpUntil([&] { return main.file_list().files().size() == 1; })) << "the stored file is listed";
 

@@ -119,7 +119,6 @@ int Session::Run() {
   }
   PumpUntil([&] { return IsWindowVisible(main.file_list().hwnd()) != FALSE; });
   const RECT m = WindowRect(main.hwnd());
-  SetWindowPos(main.file_list().hwnd(), nullptr, m.right, m.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   main.tree().Select(main.tree().FindCamera("CAM-1"));
   Shot(Union(m, WindowRect(main.file_list().hwnd())), "main");
   ShowWindow(main.file_list().hwnd(), SW_HIDE);
