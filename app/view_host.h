@@ -68,6 +68,12 @@ class ViewHost {
   virtual std::vector<DockCandidate> OtherViews(const CameraView* except) = 0;
   // The view's window is gone: take it off the view list (the host deletes it).
   virtual void ViewClosed(CameraView* view) = 0;
+  // Docking among views, kept in the view list: the view now meets the one
+  // OtherViews gave as `index` (kNotDocked: none).
+  virtual void SetDockedTo(CameraView* /*view*/, int /*index*/) {}
+  // The views that move with `view` (docked to it, directly or through
+  // others), in the order to move them.
+  virtual std::vector<CameraView*> DockedFollowers(CameraView* /*view*/) { return {}; }
 };
 
 class ViewFactory {

@@ -45,17 +45,6 @@ class BoxPresenter : public MessagePresenter {
   }
 };
 
-// Creates an empty Unicode settings file so the private-profile writes that
-// follow store their text as UTF-16LE; an existing file is left as it is.
-void CreateUnicodeFile(const std::wstring& path) {
-  win32::UniqueHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return;
-  static constexpr unsigned char kBom[] = {0xFF, 0xFE};
-  DWORD written = 0;
-  WriteFile(file.get(), kBom, sizeof kBom, &written, nullptr);
-}
-
 BOOL CALLBACK SetFontOf(HWND window, LPARAM font) {
   SendMessageW(window, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
   return TRUE;
@@ -186,7 +175,7 @@ void IniHandler::ShowMessage(const std::string& section, const std::string& key,
 bool IniHandler::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   std::wstring path;
   if (!CheckInitialised(path)) return false;
-  CreateUnicodeFile(path);
+  CreateUnicodeProfile(path);
   return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
                                     path.c_str()) != 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "os/win32/handles.h"
 #include "os/win32/text.h"
 
 namespace settings {
@@ -34,6 +35,15 @@ std::string ReadProfileSection(const std::wstring& path, const std::string& sect
     block.assign(block.size() * 2, L'\0');
   }
   return win32::Narrow(std::wstring_view(block.data(), std::min<size_t>(n, block.size())));
+}
+
+void CreateUnicodeProfile(const std::wstring& path) {
+  win32::UniqueHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return;
+  static constexpr unsigned char kBom[] = {0xFF, 0xFE};
+  DWORD written = 0;
+  WriteFile(file.get(), kBom, sizeof kBom, &written, nullptr);
 }
 
 std::vector<SectionEntry> ReadSectionEntries(const std::string& path, const std::string& section) {

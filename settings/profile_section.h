@@ -14,6 +14,11 @@ namespace settings {
 // by a NUL), converted to UTF-8. Empty when the file or section is absent.
 std::string ReadProfileSection(const std::wstring& path, const std::string& section);
 
+// Creates an empty Unicode profile file (a UTF-16LE byte-order mark) so the
+// profile writes that follow store their text as UTF-16LE and any name reads
+// back unchanged; an existing file is left as it is.
+void CreateUnicodeProfile(const std::wstring& path);
+
 // The section's entries in file order, split at their first '='.
 std::vector<SectionEntry> ReadSectionEntries(const std::string& path, const std::string& section);
 

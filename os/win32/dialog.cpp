@@ -24,14 +24,14 @@ void CDialogBase::Detach() {
 INT_PTR CDialogBase::DoModal(HWND parent) {
   modal_ = true;
   result_ = -1;
-  return DialogBoxParamW(instance_, MAKEINTRESOURCEW(template_id_), parent, DialogProc,
+  return DialogBoxParamW(instance_, TemplateResource(), parent, DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }
 
 HWND CDialogBase::Create(HWND parent) {
   modal_ = false;
   result_ = -1;
-  return CreateDialogParamW(instance_, MAKEINTRESOURCEW(template_id_), parent, DialogProc,
+  return CreateDialogParamW(instance_, TemplateResource(), parent, DialogProc,
                             reinterpret_cast<LPARAM>(this));
 }
 

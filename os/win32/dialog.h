@@ -21,6 +21,9 @@ inline constexpr UINT kWmReflectedDrawItem = WM_USER + 0x1C00 + WM_DRAWITEM;
 class CDialogBase {
  public:
   CDialogBase(HINSTANCE instance, int template_id) : instance_(instance), template_id_(template_id) {}
+  // A template with a name rather than a number.
+  CDialogBase(HINSTANCE instance, const wchar_t* template_name)
+      : instance_(instance), template_id_(0), template_name_(template_name) {}
   virtual ~CDialogBase();
   CDialogBase(const CDialogBase&) = delete;
   CDialogBase& operator=(const CDialogBase&) = delete;
@@ -66,6 +69,9 @@ class CDialogBase {
   static INT_PTR Dispatch(CDialogBase* self, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void Detach();
   void KeepWithinLimit(int id);
+  LPCWSTR TemplateResource() const {
+    return template_name_.empty() ? MAKEINTRESOURCEW(template_id_) : template_name_.c_str();
+  }
 
   struct TextLimit {
     int id;
@@ -77,6 +83,7 @@ class CDialogBase {
 
   HINSTANCE instance_;
   int template_id_;
+  std::wstring template_name_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
   INT_PTR result_ = -1;

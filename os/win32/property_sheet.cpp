@@ -74,6 +74,38 @@ HWND CPropertySheetBase::CreateChild(HWND parent, int x, int y) {
   return hwnd_;
 }
 
+PROPSHEETHEADERW CPropertySheetBase::Header(HWND parent, DWORD flags,
+                                            std::vector<PROPSHEETPAGEW>& descriptions) const {
+  descriptions.clear();
+  for (CPropertyPageBase* page : pages_) descriptions.push_back(page->Description());
+  PROPSHEETHEADERW header = {};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | flags;
+  header.hwndParent = parent;
+  header.pszCaption = caption_.c_str();
+  header.nPages = static_cast<UINT>(descriptions.size());
+  header.ppsp = descriptions.data();
+  return header;
+}
+
+INT_PTR CPropertySheetBase::DoModal(HWND parent) {
+  std::vector<PROPSHEETPAGEW> descriptions;
+  PROPSHEETHEADERW header = Header(parent, 0, descriptions);
+  INT_PTR result = PropertySheetW(&header);
+  hwnd_ = nullptr;
+  return result;
+}
+
+HWND CPropertySheetBase::CreateModeless(HWND parent) {
+  std::vector<PROPSHEETPAGEW> descriptions;
+  PROPSHEETHEADERW header = Header(parent, PSH_MODELESS, descriptions);
+  hwnd_ = reinterpret_cast<HWND>(PropertySheetW(&header));
+  if (!hwnd_ || hwnd_ == reinterpret_cast<HWND>(-1)) hwnd_ = nullptr;
+  return hwnd_;
+}
+
+bool CPropertySheetBase::Closed() const { return !hwnd_ || !PropSheet_GetCurrentPageHwnd(hwnd_); }
+
 int CPropertySheetBase::ActiveIndex() const {
   if (!hwnd_) return -1;
   HWND current = PropSheet_GetCurrentPageHwnd(hwnd_);

@@ -1,7 +1,8 @@
 #pragma once
-// A property sheet created as a child window of a dialog: no caption, no OK,
-// Cancel or Apply buttons of its own (the dialog around it carries the
-// buttons), keyboard navigation shared with the parent.
+// A property sheet, either created as a child window of a dialog (no
+// caption, no OK, Cancel or Apply buttons of its own: the dialog around it
+// carries the buttons; keyboard navigation shared with the parent) or as a
+// window of its own with OK and Cancel, run modally or modeless.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -23,6 +24,13 @@ class CPropertySheetBase {
   void AddPage(CPropertyPageBase* page) { pages_.push_back(page); }
   // Creates the sheet at (x, y) of `parent`, sized to its tabs. nullptr on failure.
   HWND CreateChild(HWND parent, int x, int y);
+  // The sheet as a window of its own with OK and Cancel (no Apply, no help):
+  // modal, returning when it closes (what PropertySheet answered, -1 on
+  // failure; pages learn of OK through PSN_APPLY); or modeless, closed when
+  // Closed() turns true, then destroyed by Destroy.
+  INT_PTR DoModal(HWND parent);
+  HWND CreateModeless(HWND parent);
+  bool Closed() const;
   HWND hwnd() const { return hwnd_; }
   // Destroys the sheet window now (its parent calls this while it is dying).
   void Destroy();
@@ -34,6 +42,7 @@ class CPropertySheetBase {
 
  private:
   static int CALLBACK Callback(HWND hwnd, UINT message, LPARAM lparam);
+  PROPSHEETHEADERW Header(HWND parent, DWORD flags, std::vector<PROPSHEETPAGEW>& descriptions) const;
   std::wstring caption_;
   std::vector<CPropertyPageBase*> pages_;
   HWND hwnd_ = nullptr;

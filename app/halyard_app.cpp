@@ -1,0 +1,95 @@
+#include "app/halyard_app.h"
+
+#include <commctrl.h>
+
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "os/socket.h"
+#include "os/win32/message_box.h"
+#include "os/win32/text.h"
+#include "present/debug_log.h"
+#include "settings/ini_handler.h"
+#include "settings/server_list_store.h"
+
+namespace app {
+namespace {
+
+constexpr char kSettingsFile[] = "\\Halyard.ini";
+
+bool EntryExists(const std::string& program_dir, const std::string& name) {
+  settings::ServerListStore store;
+  store.SetPath(program_dir + settings::kServerListFile);
+  for (const std::string& group : store.GetGroups())
+    for (const settings::ServerRecord& server : store.GetServers(group))
+      if (server.name == name) return true;
+  return false;
+}
+
+}  // namespace
+
+CHalyardApp::CHalyardApp(HINSTANCE instance, std::string program_dir)
+    : instance_(instance), program_dir_(std::move(program_dir)) {
+  show_ = [](const std::string& text) { win32::ShowMessageBox(nullptr, text, "Halyard", MB_OK | MB_ICONERROR); };
+}
+
+CHalyardApp::~CHalyardApp() { ExitInstance(); }
+
+int CHalyardApp::ShowUsage(const std::string& reason) {
+  show_(reason + "\r\n\r\n" + StartUsage());
+  return kUsageExitCode;
+}
+
+int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
+  std::string error;
+  if (!ParseStartOptions(args, &options_, &error)) return ShowUsage(error);
+  if (!os::NetStartup()) {
+    wchar_t text[256] = {};
+    LoadStringW(instance_, IDS_SOCKETS_FAILED, text, 256);
+    show_(win32::Narrow(text));
+    return 1;
+  }
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_TAB_CLASSES};
+  InitCommonControlsEx(&controls);
+  version_ = ReadProgramVersion(instance_);
+  if (program_dir_.empty()) program_dir_ = ProgramDirectory(instance_);
+  if (!options_.server.empty() && !EntryExists(program_dir_, options_.server))
+    return ShowUsage("there is no server list entry '" + options_.server + "'");
+
+  SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &screen_saver_was_active_, 0);
+  SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
+  // Neither the display nor the system sleeps while cameras are watched.
+  SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED);
+  prepared_ = true;
+  settings::IniHandler::Instance().Initialise(program_dir_ + kSettingsFile);
+  DebugLogEnable(true);
+  return 0;
+}
+
+void CHalyardApp::Run(ViewFactory& factory) {
+  MainWindowSetup setup;
+  setup.instance = instance_;
+  setup.program_dir = program_dir_;
+  setup.version = version_;
+  setup.factory = &factory;
+  setup.options = options_;
+  CMainWindow main(std::move(setup));
+  main.DoModal(nullptr);
+}
+
+void CHalyardApp::ExitInstance() {
+  if (!prepared_) return;
+  prepared_ = false;
+  SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(screen_saver_was_active_), nullptr, 0);
+  SetThreadExecutionState(ES_CONTINUOUS);
+  settings::IniHandler::Instance().Shutdown();
+}
+
+int RunHalyard(HINSTANCE instance, const std::vector<std::string>& args, ViewFactory& factory) {
+  CHalyardApp app(instance);
+  if (const int code = app.InitInstance(args); code != 0) return code;
+  app.Run(factory);
+  app.ExitInstance();
+  return 0;
+}
+
+}  // namespace app

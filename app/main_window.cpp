@@ -1,0 +1,242 @@
+#include "app/main_window.h"
+
+#include "app/resource.h"
+#include "os/win32/text.h"
+#include "present/debug_log.h"
+#include "settings/ini_handler.h"
+#include "settings/viewer_registry.h"
+
+namespace app {
+namespace {
+
+using settings::IniHandler;
+
+CMainWindow* g_main_window = nullptr;
+
+constexpr char kApplicationName[] = "Halyard";
+
+}  // namespace
+
+CMainWindow::CMainWindow(MainWindowSetup setup)
+    : CSkinnedDialog(setup.instance, IDD_MAIN, skin::kMainWindowSkin, setup.program_dir),
+      setup_(std::move(setup)),
+      file_list_(setup_.instance, setup_.program_dir, docking_),
+      pending_views_(setup_.options.views) {}
+
+CMainWindow::~CMainWindow() {
+  // Destroyed here, while the whole object still handles WM_DESTROY.
+  if (hwnd() && IsWindow(hwnd())) DestroyWindow(hwnd());
+  if (!shut_down_) Shutdown();
+  if (icon_big_) DestroyIcon(icon_big_);
+  if (icon_small_) DestroyIcon(icon_small_);
+}
+
+CMainWindow* CMainWindow::Instance() { return g_main_window; }
+
+present::SoundDevice* CMainWindow::SoundOutput() { return sound_.Ready() ? &sound_ : nullptr; }
+
+BOOL CMainWindow::OnInitDialog() {
+  AddAboutItem();
+  SetIcons();
+  ApplySkin();
+  g_main_window = this;
+  CreateHostingClient();
+  sound_.Open(hwnd());
+  ApplyCaptionAndFont();
+  RestorePositionAndProxy();
+  CreateFileList();
+  tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
+  tree_.Attach(Item(IDC_TREE_SERVER), hwnd(), setup_.instance, this);
+  tree_.Load(setup_.program_dir);
+  slots_.Reset();
+  StartMicrophone();
+  if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
+  // No control takes the focus, so the window is not activated by its own start.
+  return FALSE;
+}
+
+void CMainWindow::AddAboutItem() {
+  wchar_t text[128] = {};
+  if (!LoadStringW(setup_.instance, IDS_ABOUTBOX, text, 128)) return;
+  HMENU menu = GetSystemMenu(hwnd(), FALSE);
+  if (!menu) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
+}
+
+void CMainWindow::SetIcons() {
+  icon_big_ = static_cast<HICON>(LoadImageW(setup_.instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  icon_small_ = static_cast<HICON>(LoadImageW(setup_.instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_big_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_));
+}
+
+void CMainWindow::CreateHostingClient() {
+  // The hosting client's own window: an invisible child whose life is the
+  // client's; the client reports to the main window.
+  hosting_window_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, hwnd(), nullptr, setup_.instance,
+                                    nullptr);
+  events_ = std::make_unique<hosting::HostEventQueue>(poster_, reinterpret_cast<os::WindowHandle>(hwnd()));
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, poster_, IniHandler::Instance());
+  hosting_->Start();
+}
+
+void CMainWindow::ApplyCaptionAndFont() {
+  IniHandler& ini = IniHandler::Instance();
+  SetWindowTextW(hwnd(), win32::Widen(ini.GetString(settings::text::kMainCaption)).c_str());
+  if (HFONT font = ini.Font()) {
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(Item(IDC_TREE_SERVER), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+void CMainWindow::RestorePositionAndProxy() {
+  const settings::WindowPosition at = settings::LoadWindowPosition();
+  hosting_->proxy() = settings::ToProxySettings(settings::LoadProxyFields());
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+}
+
+void CMainWindow::CreateFileList() {
+  docking_.Add(hwnd());
+  file_list_.Create(hwnd());
+}
+
+void CMainWindow::StartMicrophone() {
+  speaker_links_ = std::make_unique<present::NodeSpeakerLinks>(*hosting_);
+  microphone_ = std::make_unique<present::Microphone>(wave_in_, *speaker_links_);
+  microphone_->On();
+}
+
+void CMainWindow::Shutdown() {
+  if (shut_down_) return;
+  shut_down_ = true;
+  if (hwnd()) {
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    settings::SaveWindowPosition({r.left, r.top});
+  }
+  if (hosting_) LogOut();
+  sound_.Close();
+  if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
+  tray_.Remove();
+  if (g_main_window == this) g_main_window = nullptr;
+  if (microphone_ && microphone_->IsOn()) microphone_->Off();
+  // Views whose close was asked for but never came end with the window;
+  // each takes itself off the hosting client while it still runs.
+  views_.TakeAll().clear();
+  closed_views_.clear();
+  if (hosting_) hosting_->Stop();
+}
+
+// ---- messages -------------------------------------------------------------
+
+INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case os::kWmHostEvent:
+      OnHostEvent();
+      return TRUE;
+    case kWmTrayCallback:
+      OnTrayCallback(lparam);
+      return TRUE;
+    case os::kWmNodeNotice:
+    case os::kWmNodeNoticeEnd:
+      RefreshAlarms();
+      return TRUE;
+    case kWmDeleteClosedViews:
+      closed_views_.clear();
+      return TRUE;
+    case kWmRunStartOptions:
+      RunStartOptions();
+      return TRUE;
+    case CServerTree::kWmEditAgain:
+      tree_.EditAgain();
+      return TRUE;
+    case WM_TIMER:
+      if (wparam == kQuitTimer || wparam == kExitWaitTimer) {
+        KillTimer(hwnd(), wparam);
+        if (wparam == kQuitTimer) Exit();
+        else EndMain();
+      }
+      return TRUE;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == ID_ABOUT) {
+        ShowAbout();
+        return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      Exit();
+      return TRUE;
+    case WM_WINDOWPOSCHANGING:
+      docking_.OnPositionChanging(0, reinterpret_cast<WINDOWPOS*>(lparam), dragging());
+      break;
+    case WM_WINDOWPOSCHANGED:
+      docking_.OnPositionChanged(0);
+      break;
+    case WM_PAINT:
+      if (IsIconic(hwnd())) {
+        Paint();
+        return TRUE;
+      }
+      break;
+    case WM_DESTROY:
+      Shutdown();
+      break;
+    default:
+      break;
+  }
+  return CSkinnedDialog::HandleMessage(message, wparam, lparam);
+}
+
+void CMainWindow::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd(), &ps);
+  RECT r{};
+  GetClientRect(hwnd(), &r);
+  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+  DrawIcon(dc, (r.right - cx + 1) / 2, (r.bottom - cy + 1) / 2, icon_big_);
+  EndPaint(hwnd(), &ps);
+}
+
+bool CMainWindow::OnNotify(NMHDR* header, LRESULT* result) {
+  if (tree_.OnNotify(header, result)) return true;
+  return CSkinnedDialog::OnNotify(header, result);
+}
+
+bool CMainWindow::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDC_BUTTON_CONNECT:
+      ConnectSelected();
+      return true;
+    case IDC_BUTTON_CLOSE:
+      LogOut();
+      return true;
+    case IDC_BUTTON_EXIT:
+      Exit();
+      return true;
+    case IDC_CHECK_SHOW_LIST:
+      ShowHideList();
+      return true;
+    case IDC_BUTTON_MINIMIZE:
+      ShowWindow(hwnd(), SW_HIDE);
+      return true;
+    case ID_SHOW_WINDOW:
+      ShowWindow(hwnd(), SW_SHOW);
+      return true;
+    case IDC_BUTTON_SORT:
+      SortWindows();
+      return true;
+    case IDC_BUTTON_OPTION:
+      ShowOptions();
+      return true;
+    case IDC_BUTTON_HELP:
+      return true;
+    default:
+      return CSkinnedDialog::OnCommand(id, code, control);
+  }
+}
+
+}  // namespace app

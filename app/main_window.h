@@ -1,0 +1,176 @@
+#pragma once
+// The viewer's main window (template 102, skin "\voRizivoMain.skn"): a small
+// skinned panel with the server tree and the buttons that connect, log out,
+// arrange and hide windows. It owns the hosting client with its event queue,
+// the sound output and microphone, the camera and file list window, the
+// list of open camera views, the 33-slot node table and the tray icon, and
+// turns the hosting client's events into tree updates.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/docking_list.h"
+#include "app/file_list_window.h"
+#include "app/host_event_router.h"
+#include "app/node_slots.h"
+#include "app/program_info.h"
+#include "app/server_tree.h"
+#include "app/start_options.h"
+#include "app/tray_icon.h"
+#include "app/view_host.h"
+#include "app/view_list.h"
+#include "dialogs/skinned_dialog.h"
+#include "hosting/hosting_service.h"
+#include "present/microphone.h"
+#include "present/node_speaker_links.h"
+#include "present/win32/direct_sound_output.h"
+#include "present/win32/wave_in_device.h"
+
+namespace app {
+
+// Posts window messages for the network threads.
+class Win32Poster : public os::WindowPoster {
+ public:
+  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
+    return PostMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam) != FALSE;
+  }
+};
+
+struct MainWindowSetup {
+  HINSTANCE instance = nullptr;
+  std::string program_dir;  // without a trailing backslash
+  ProgramVersion version;
+  ViewFactory* factory = nullptr;
+  StartOptions options;
+};
+
+class CMainWindow : public dialogs::CSkinnedDialog,
+                    public ViewHost,
+                    private ServerTreeOwner,
+                    private HostEventTarget {
+ public:
+  explicit CMainWindow(MainWindowSetup setup);
+  ~CMainWindow() override;
+
+  // The main window while it exists (other windows reach it so), else null.
+  static CMainWindow* Instance();
+
+  // ViewHost
+  HWND MainWindow() const override { return hwnd(); }
+  hosting::HostingService& Hosting() override { return *hosting_; }
+  hosting::HostEventQueue& Events() override { return *events_; }
+  present::SoundDevice* SoundOutput() override;
+  int AcquireNodeIndex() override { return slots_.Acquire(); }
+  void ReleaseNodeIndex(int index) override { slots_.Release(index); }
+  std::vector<DockCandidate> OtherViews(const CameraView* except) override { return views_.OtherViews(except); }
+  void ViewClosed(CameraView* view) override;
+  void SetDockedTo(CameraView* view, int index) override { views_.SetDockedTo(view, index); }
+  std::vector<CameraView*> DockedFollowers(CameraView* view) override { return views_.Followers(view); }
+
+  // The parts, for the program's other windows and for tests.
+  CServerTree& tree() { return tree_; }
+  ViewList& views() { return views_; }
+  CFileListWindow& file_list() { return file_list_; }
+  NodeSlotTable& node_slots() { return slots_; }
+  bool microphone_on() const { return microphone_ && microphone_->IsOn(); }
+  bool tray_icon_shown() const { return tray_.added(); }
+  // The main window has ended (Exit).
+  bool ended() const { return result() != -1; }
+
+  // Messages of the main window beyond the table of commands.
+  static constexpr UINT kWmDeleteClosedViews = WM_APP + 41;
+  static constexpr UINT kWmRunStartOptions = WM_APP + 42;
+  static constexpr UINT_PTR kQuitTimer = 1;
+  static constexpr UINT_PTR kExitWaitTimer = 2;
+  // How long Exit waits for the views to close (recordings finish) before it ends anyway.
+  static constexpr UINT kExitWaitMs = 5000;
+
+ protected:
+  BOOL OnInitDialog() override;
+  INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
+  // Escape and Enter never close the main window.
+  void OnOK() override {}
+  void OnCancel() override {}
+
+ private:
+  // Initialisation steps.
+  void AddAboutItem();
+  void SetIcons();
+  void CreateHostingClient();
+  void ApplyCaptionAndFont();
+  void RestorePositionAndProxy();
+  void CreateFileList();
+  void StartMicrophone();
+  void Shutdown();
+
+  // Commands.
+  void ConnectSelected() override;
+  void OpenRelayView(const std::string& camera_id) override;
+  void CloseHostServer() override;
+  bool AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password);
+  void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password);
+  void OpenView(const ViewRequest& request);
+  void LogOut();
+  void Exit();
+  void EndMain();
+  void ShowHideList();
+  void PlaceFileList();
+  void SortWindows();
+  void ShowOptions();
+  void ShowAbout();
+  void OnTrayCallback(LPARAM mouse_message);
+  void RunStartOptions();
+  void OpenPendingViews();
+  void Paint();
+
+  // Hosting client events.
+  void OnHostEvent();
+  void HostOnline(const std::string& address, int port, ConnectionKey key) override;
+  void HostOffline(ConnectionKey key) override;
+  void ClearFiles() override;
+  void LoggedIn() override;
+  void CamerasListed(ConnectionKey key, const std::vector<net::CameraRecord>& list) override;
+  void FilesListed(const std::vector<net::FileRecord>& files) override;
+  void CameraAdded(ConnectionKey key, const net::CameraRecord& camera) override;
+  void CameraRemoved(const std::string& camera_id) override;
+  void FileUpdated(uint32_t code, const net::FileRecord& file) override;
+  void RelayViewOpened(const std::string& camera_id) override;
+  void RelayViewClosed(const std::string& camera_id) override;
+  void CameraInfo(ConnectionKey key, const std::string& text) override;
+  void CameraServerOnline(const std::string& text, int match_mode, ConnectionKey key) override;
+  void DirectViewClosed(ConnectionKey key) override;
+  // Camera servers whose view has closed or lost its link go offline.
+  void ReconcileCameraServers();
+  // The views reporting a notice mark their tree entries.
+  void RefreshAlarms();
+  static ConnectionKey VideoSocketOf(CameraView* view);
+
+  MainWindowSetup setup_;
+  Win32Poster poster_;
+  HWND hosting_window_ = nullptr;
+  std::unique_ptr<hosting::HostEventQueue> events_;
+  std::unique_ptr<hosting::HostingService> hosting_;
+  HostEventRouter router_;
+  present::DirectSoundOutput sound_;
+  present::WaveInDevice wave_in_;
+  std::unique_ptr<present::NodeSpeakerLinks> speaker_links_;
+  std::unique_ptr<present::Microphone> microphone_;
+  DockingList docking_;
+  CFileListWindow file_list_;
+  CServerTree tree_;
+  ViewList views_;
+  std::vector<std::unique_ptr<CameraView>> closed_views_;
+  NodeSlotTable slots_;
+  TrayIcon tray_;
+  HICON icon_big_ = nullptr, icon_small_ = nullptr;
+  std::vector<std::string> pending_views_;
+  bool exiting_ = false;
+  bool file_list_placed_ = false;
+  bool shut_down_ = false;
+};
+
+}  // namespace app

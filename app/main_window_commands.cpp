@@ -1,0 +1,219 @@
+// The main window's commands: connecting entries, opening and closing views,
+// logging out and exiting, arranging and hiding windows, the option sheet,
+// the about box, the tray icon and the start-up options.
+#include <algorithm>
+#include <ctime>
+
+#include "app/about_box.h"
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "dialogs/login_dialog.h"
+#include "dialogs/network_sheet.h"
+#include "settings/ini_handler.h"
+#include "settings/viewer_registry.h"
+
+namespace app {
+namespace {
+
+using settings::IniHandler;
+namespace text = settings::text;
+
+}  // namespace
+
+void CMainWindow::ConnectSelected() {
+  const CServerTree::Entry* entry = tree_.EntryOf(tree_.Selected());
+  if (!entry || entry->level != 2) {
+    IniHandler::Instance().ShowMessage(text::kTreeErrorSelectServer);
+    return;
+  }
+  const settings::ServerRecord record = entry->server;
+  std::string user, password;
+  if (AskLogin(record, &user, &password)) ConnectEntry(record, user, password);
+}
+
+bool CMainWindow::AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password) {
+  dialogs::LoginDialog login(setup_.instance, record, hwnd(), setup_.program_dir);
+  if (login.DoModal(hwnd()) != IDOK) return false;
+  *user = login.user();
+  *password = login.password();
+  return true;
+}
+
+void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::string& user,
+                               const std::string& password) {
+  if (record.IsCamera()) {
+    ViewRequest request;
+    request.kind = ViewRequest::Kind::kDirect;
+    request.display_name = record.name;
+    request.mac = record.mac;
+    request.login = {record.ip, static_cast<uint16_t>(record.port), record.ddns, record.mac, user, password};
+    OpenView(request);
+    return;
+  }
+  // A connect still under way counts as connected: the client refuses a second one.
+  if (hosting_->HostConnected() ||
+      hosting_->Connect(0, 1, record.ip, static_cast<uint16_t>(record.port), user, password) != 0) {
+    IniHandler::Instance().ShowMessage(text::kErrorHostAlreadyConnected);
+  }
+}
+
+void CMainWindow::OpenView(const ViewRequest& request) {
+  if (!setup_.factory) return;
+  std::unique_ptr<CameraView> view = setup_.factory->Open(*this, request);
+  if (view) views_.Add(std::move(view), request);
+}
+
+void CMainWindow::OpenRelayView(const std::string& camera_id) {
+  if (views_.HasRelayView(camera_id)) return;
+  ViewRequest request;
+  request.kind = ViewRequest::Kind::kRelay;
+  request.camera_id = camera_id;
+  OpenView(request);
+}
+
+void CMainWindow::CloseHostServer() {
+  for (CameraView* view : views_.Snapshot())
+    if (view->IsRelay()) view->PostClose();
+  hosting_->CloseHost();
+}
+
+void CMainWindow::ViewClosed(CameraView* view) {
+  std::unique_ptr<CameraView> owned = views_.Remove(view);
+  if (!owned) return;
+  // The view is still on its way out of its own window procedure.
+  closed_views_.push_back(std::move(owned));
+  PostMessageW(hwnd(), kWmDeleteClosedViews, 0, 0);
+  ReconcileCameraServers();
+  RefreshAlarms();
+  if (exiting_ && views_.empty()) EndMain();
+}
+
+void CMainWindow::LogOut() {
+  hosting_->Disconnect();
+  for (CameraView* view : views_.Snapshot()) view->PostClose();
+  file_list_.Clear();
+}
+
+void CMainWindow::Exit() {
+  LogOut();
+  exiting_ = true;
+  // The views close on their own messages (a recording is finished first);
+  // the window ends when the last is gone, or after a bounded wait.
+  if (views_.empty())
+    EndMain();
+  else
+    SetTimer(hwnd(), kExitWaitTimer, kExitWaitMs, nullptr);
+}
+
+void CMainWindow::EndMain() {
+  KillTimer(hwnd(), kExitWaitTimer);
+  KillTimer(hwnd(), kQuitTimer);
+  End(IDOK);
+}
+
+void CMainWindow::ShowHideList() {
+  bool shown = false;
+  if (hosting_->HostConnected() && file_list_.hwnd()) {
+    shown = !IsWindowVisible(file_list_.hwnd());
+    if (shown && !file_list_placed_) PlaceFileList();
+    ShowWindow(file_list_.hwnd(), shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+  }
+  SetChecked(IDC_CHECK_SHOW_LIST, shown);
+}
+
+// The first time it shows, the list sits against the main window's right
+// edge, top aligned, docked to it; later it stays where the user left it.
+void CMainWindow::PlaceFileList() {
+  RECT main{};
+  GetWindowRect(hwnd(), &main);
+  SetWindowPos(file_list_.hwnd(), nullptr, main.right, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  docking_.Dock(1, 0);
+  file_list_placed_ = true;
+}
+
+void CMainWindow::SortWindows() {
+  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  views_.UndockAll();
+  for (CameraView* view : views_.Snapshot()) view->Undock();
+}
+
+void CMainWindow::ShowOptions() {
+  dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), hosting_->proxy());
+  sheet.Run();
+}
+
+void CMainWindow::ShowAbout() {
+  CAboutBox about(setup_.instance, setup_.version);
+  about.DoModal(hwnd());
+}
+
+void CMainWindow::OnTrayCallback(LPARAM mouse_message) {
+  switch (LOWORD(mouse_message)) {
+    case WM_LBUTTONDBLCLK:
+      SetForegroundWindow(hwnd());
+      ShowWindow(hwnd(), SW_SHOW);
+      break;
+    case WM_RBUTTONUP: {
+      SetForegroundWindow(hwnd());
+      HMENU menu = LoadMenuW(setup_.instance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
+      POINT p;
+      GetCursorPos(&p);
+      if (menu) {
+        TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd(), nullptr);
+        DestroyMenu(menu);
+      }
+      // Lets the menu close when the user clicks elsewhere.
+      PostMessageW(hwnd(), WM_NULL, 0, 0);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- start-up options -----------------------------------------------------
+
+void CMainWindow::RunStartOptions() {
+  const StartOptions& o = setup_.options;
+  if (o.quit_after_seconds >= 0)
+    SetTimer(hwnd(), kQuitTimer, static_cast<UINT>(o.quit_after_seconds) * 1000u, nullptr);
+  if (o.server.empty()) return;
+  HTREEITEM item = tree_.FindServer(o.server);
+  const CServerTree::Entry* entry = tree_.EntryOf(item);
+  if (!entry) return;
+  tree_.Select(item);
+  const settings::ServerRecord record = entry->server;
+  std::string user = o.user, password = o.password;
+  if (!o.has_login) {
+    const settings::SavedLogin saved = settings::LoadSavedLogin(record.name);
+    user = saved.user;
+    password = saved.password;
+    if ((user.empty() || password.empty()) && !AskLogin(record, &user, &password)) return;
+  }
+  ConnectEntry(record, user, password);
+}
+
+void CMainWindow::OpenPendingViews() {
+  if (pending_views_.empty()) return;
+  const std::vector<std::string> listed = tree_.CameraIds(router_.host_key());
+  std::vector<std::string> waiting;
+  for (const std::string& camera : pending_views_) {
+    if (std::find(listed.begin(), listed.end(), camera) == listed.end() || views_.HasRelayView(camera)) {
+      waiting.push_back(camera);
+      continue;
+    }
+    ViewRequest request;
+    request.kind = ViewRequest::Kind::kRelay;
+    request.camera_id = camera;
+    if (!setup_.options.record_folder.empty()) {
+      const std::time_t now = std::time(nullptr);
+      std::tm local{};
+      localtime_s(&local, &now);
+      request.record_path = RecordingPath(setup_.options.record_folder, camera, local);
+    }
+    OpenView(request);
+  }
+  pending_views_ = std::move(waiting);
+}
+
+}  // namespace app

@@ -1,0 +1,100 @@
+#include "app/start_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace app {
+namespace {
+
+bool ParseSeconds(const std::string& text, int* seconds) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  *seconds = std::atoi(text.c_str());
+  return true;
+}
+
+// Takes the value after `args[*i]`; false when there is none.
+bool TakeValue(const std::vector<std::string>& args, size_t* i, std::string* value, std::string* error) {
+  if (*i + 1 >= args.size() || args[*i + 1].empty()) {
+    *error = args[*i] + " needs a value";
+    return false;
+  }
+  *value = args[++*i];
+  return true;
+}
+
+bool TakeOnce(const std::vector<std::string>& args, size_t* i, std::string* value, bool* seen, std::string* error) {
+  if (*seen) {
+    *error = args[*i] + " is given twice";
+    return false;
+  }
+  *seen = true;
+  return TakeValue(args, i, value, error);
+}
+
+}  // namespace
+
+bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* options, std::string* error) {
+  StartOptions o;
+  bool seen_server = false, seen_user = false, seen_password = false, seen_record = false, seen_quit = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string value;
+    if (a == "--server") {
+      if (!TakeOnce(args, &i, &o.server, &seen_server, error)) return false;
+    } else if (a == "--user") {
+      if (!TakeOnce(args, &i, &o.user, &seen_user, error)) return false;
+    } else if (a == "--password") {
+      if (!TakeOnce(args, &i, &o.password, &seen_password, error)) return false;
+    } else if (a == "--view") {
+      if (!TakeValue(args, &i, &value, error)) return false;
+      o.views.push_back(value);
+    } else if (a == "--record") {
+      if (!TakeOnce(args, &i, &o.record_folder, &seen_record, error)) return false;
+    } else if (a == "--quit-after") {
+      if (!TakeOnce(args, &i, &value, &seen_quit, error)) return false;
+      if (!ParseSeconds(value, &o.quit_after_seconds)) {
+        *error = "--quit-after takes a number of seconds, not '" + value + "'";
+        return false;
+      }
+    } else {
+      *error = "unknown option '" + a + "'";
+      return false;
+    }
+  }
+  if (seen_user != seen_password) {
+    *error = "--user and --password go together";
+    return false;
+  }
+  o.has_login = seen_user;
+  *options = std::move(o);
+  return true;
+}
+
+std::string StartUsage() {
+  return "Halyard.exe [--server NAME] [--user ID --password PW] [--view CAMERA]... [--record FOLDER] "
+         "[--quit-after SECONDS]\r\n\r\n"
+         "--server NAME\tconnect this server list entry at start\r\n"
+         "--user ID --password PW\tlog in with these instead of asking\r\n"
+         "--view CAMERA\topen this camera as soon as the hosting server lists it (repeatable)\r\n"
+         "--record FOLDER\tviews opened so record into FOLDER\\<camera>_<yyyyMMdd_HHmmss>.mp4\r\n"
+         "--quit-after SECONDS\tend the program after SECONDS, as Exit does";
+}
+
+std::string RecordingPath(const std::string& folder, const std::string& camera_id, const std::tm& t) {
+  std::string name;
+  for (unsigned char c : camera_id) {
+    const bool bad = c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' ||
+                     c == '<' || c == '>' || c == '|';
+    name.push_back(bad ? '_' : static_cast<char>(c));
+  }
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "_%04d%02d%02d_%02d%02d%02d.mp4", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                t.tm_hour, t.tm_min, t.tm_sec);
+  std::string path = folder;
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+  return path + name + stamp;
+}
+
+}  // namespace app

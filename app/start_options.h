@@ -1,0 +1,37 @@
+#pragma once
+// The start-up options, for a wall monitor that must come up by itself after
+// a reboot, for scheduled recordings and for scripted use:
+//   Halyard.exe [--server NAME] [--user ID --password PW] [--view CAMERA]...
+//               [--record FOLDER] [--quit-after SECONDS]
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct StartOptions {
+  std::string server;                  // a server list entry to connect as Connect does
+  bool has_login = false;              // --user and --password were given
+  std::string user, password;
+  std::vector<std::string> views;      // cameras to open once the hosting server lists them
+  std::string record_folder;           // views opened so record into this folder
+  int quit_after_seconds = -1;         // -1: run until the user exits
+
+  bool Empty() const {
+    return server.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0;
+  }
+};
+
+// Exit code of a wrong option or an unknown entry.
+constexpr int kUsageExitCode = 2;
+
+// False with a one-line reason for anything that is not the form above.
+bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* options, std::string* error);
+// The usage text shown with the reason.
+std::string StartUsage();
+
+// FOLDER\<camera>_<yyyyMMdd_HHmmss>.mp4, with characters a file name cannot
+// hold (\ / : * ? " < > | and control characters) in the camera ID made '_'.
+std::string RecordingPath(const std::string& folder, const std::string& camera_id, const std::tm& local_time);
+
+}  // namespace app

@@ -1,0 +1,164 @@
+// The application object and the start-up options: what the process is
+// given back at exit, a wrong command line, the ready program folder, and a
+// scripted run against halyard-sim that leaves a recording.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/halyard_app.h"
+#include "app/tests/shell_fixture.h"
+#include "halyard_version.h"
+#include "settings/device_catalogue.h"
+#include "settings/text_table.h"
+#include "settings/viewer_registry.h"
+
+namespace app::testing {
+namespace {
+
+using namespace shell_testing;
+
+class AppStartTest : public ShellTest {
+ protected:
+  std::vector<std::string> shown_;
+  std::unique_ptr<CHalyardApp> MakeApp() {
+    auto app = std::make_unique<CHalyardApp>(GetModuleHandleW(nullptr), ProgramDir());
+    app->SetShow([this](const std::string& text) { shown_.push_back(text); });
+    return app;
+  }
+};
+
+TEST_F(AppStartTest, TheScreenSaverAndThePowerStateAreGivenBackAsTheyWere) {
+  BOOL original = FALSE;
+  SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &original, 0);
+  for (BOOL before : {TRUE, FALSE}) {
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(before), nullptr, 0);
+    {
+      CHalyardApp app(GetModuleHandleW(nullptr), ProgramDir());
+      ASSERT_EQ(app.InitInstance({}), 0);
+      BOOL during = TRUE;
+      SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &during, 0);
+      EXPECT_FALSE(during) << "switched off while the program runs";
+      EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED),
+                static_cast<EXECUTION_STATE>(ES_CONTINUOUS | ES_DISPLAY_REQUIRED));
+      EXPECT_TRUE(settings::IniHandler::Instance().IsInitialised());
+      app.ExitInstance();
+    }
+    BOOL after = !before;
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &after, 0);
+    EXPECT_EQ(after, before) << "restored, also when it was off";
+    EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS), static_cast<EXECUTION_STATE>(ES_CONTINUOUS));
+    EXPECT_FALSE(settings::IniHandler::Instance().IsInitialised());
+  }
+  SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(original), nullptr, 0);
+}
+
+TEST_F(AppStartTest, TheVersionComesFromTheVersionResourceAndTheSettingsFromTheProgramFolder) {
+  auto app = MakeApp();
+  ASSERT_EQ(app->InitInstance({}), 0);
+  EXPECT_EQ(app->version().major, HALYARD_VERSION_MAJOR);
+  EXPECT_EQ(app->version().minor, HALYARD_VERSION_MINOR);
+  EXPECT_EQ(app->version().release, HALYARD_VERSION_PATCH);
+  EXPECT_EQ(app->version().build, HALYARD_VERSION_BUILD);
+  EXPECT_EQ(settings::IniHandler::Instance().Path(), ProgramDir() + "\\Halyard.ini");
+  app->ExitInstance();
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(AppStartTest, AWrongCommandLineShowsTheUsageOnceAndEndsWithCodeTwo) {
+  const std::vector<std::vector<std::string>> wrong = {{"--bogus"}, {"--quit-after", "x"}, {"--server", "Nobody"}};
+  for (const auto& args : wrong) {
+    shown_.clear();
+    auto app = MakeApp();
+    EXPECT_EQ(app->InitInstance(args), kUsageExitCode) << args[0];
+    ASSERT_EQ(shown_.size(), 1u) << args[0];
+    EXPECT_NE(shown_[0].find("Halyard.exe [--server NAME]"), std::string::npos);
+    app->ExitInstance();
+  }
+  EXPECT_NE(shown_[0].find("Nobody"), std::string::npos);
+  shown_.clear();
+  auto app = MakeApp();
+  EXPECT_EQ(app->InitInstance({"--server", "Demo server", "--quit-after", "0"}), 0) << "an entry that exists";
+  app->ExitInstance();
+}
+
+TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
+  const std::string dist = DistFolder();
+  for (const char* file : {"Halyard.exe", "voRizivoMain.skn", "Login.skn", "FileWindow.skn", "SeekSlider.skn",
+                           "ServerList.ini", "Halyard.ini"})
+    EXPECT_TRUE(std::filesystem::exists(dist + "/" + file)) << file;
+  settings::ServerListStore store;
+  store.SetPath(dist + "/ServerList.ini");
+  EXPECT_EQ(store.GetGroups(), (std::vector<std::string>{"Host Server", "Cameras"}));
+  const settings::ServerRecord demo_server{"Demo server", "127.0.0.1", 8000, "Host Server", false, ""};
+  const settings::ServerRecord demo_camera{"Demo camera", "127.0.0.1", 20002, "Camera", false, ""};
+  EXPECT_EQ(store.GetServers("Host Server"), std::vector<settings::ServerRecord>{demo_server});
+  EXPECT_EQ(store.GetServers("Cameras"), std::vector<settings::ServerRecord>{demo_camera});
+
+  settings::IniHandler& ini = settings::IniHandler::Instance();
+  ini.Initialise(dist + "/Halyard.ini");
+  for (const settings::TextId& id : settings::AllTexts()) {
+    const std::string def = id.default_text;
+    if (std::all_of(def.begin(), def.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) continue;
+    const std::string text = ini.GetText(id);
+    EXPECT_NE(text, def) << id.section << "/" << id.key << " keeps its built-in text";
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        << id.section << "/" << id.key << ": " << text;
+  }
+  EXPECT_EQ(ini.GetText(settings::text::kPresetErrorOverMaxNum), "The number is above the highest ( %d ). \r\nPlease enter it again.");
+  const auto vendors = settings::ReadPanTiltCatalogue(ini);
+  ASSERT_FALSE(vendors.empty());
+  for (const auto& vendor : vendors) {
+    EXPECT_FALSE(vendor.name.empty());
+    ASSERT_FALSE(vendor.devices.empty()) << vendor.name;
+    for (const auto& device : vendor.devices) EXPECT_GE(device.code, 0) << vendor.name << "/" << device.name;
+  }
+}
+
+// --server with the login given, --view, --record and --quit-after against
+// the simulator: the view opens once the hosting server lists its camera,
+// records into the folder, and the run ends by itself with the recording
+// closed. The recording is checked by ffprobe afterwards (a test of its own).
+class StartOptionsRun : public ShellTest {};
+
+TEST_F(StartOptionsRun, ServerViewRecordQuitAfterLeaveARecording) {
+  const char* binary = std::getenv("HALYARD_BINARY_DIR");
+  const std::string folder = std::string(binary ? binary : HALYARD_BINARY_DIR_FALLBACK) + "/app/tests/startup-recording";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  StartSim();
+  StartOptions o;
+  o.server = "Demo server";
+  o.has_login = true;
+  o.user = "demo";
+  o.password = "demo";
+  o.views = {"CAM-1", "CAM-9"};
+  o.record_folder = folder;
+  o.quit_after_seconds = 4;
+  CMainWindow& main = OpenMain(o);
+  ASSERT_TRUE(PumpUntil([&] { return main.ended(); }, 20000)) << sandbox_.messages.last();
+  ASSERT_EQ(factory_.requests.size(), 1u) << "CAM-9 is never listed";
+  const ViewRequest& r = factory_.requests[0];
+  EXPECT_EQ(r.camera_id, "CAM-1");
+  const std::string name = std::filesystem::path(r.record_path).filename().string();
+  EXPECT_EQ(name.rfind("CAM-1_", 0), 0u) << r.record_path;
+  EXPECT_EQ(name.size(), std::string("CAM-1_yyyyMMdd_HHmmss.mp4").size()) << name;
+  EXPECT_TRUE(main.views().empty()) << "the view closed before the window ended";
+  std::error_code error;
+  EXPECT_GT(std::filesystem::file_size(folder + "/" + name, error), 10000u) << error.message();
+}
+
+TEST_F(StartOptionsRun, ASavedLoginConnectsWithoutTheLoginDialog) {
+  StartSim();
+  settings::SaveLogin("Demo server", {"demo", "demo"});
+  StartOptions o;
+  o.server = "Demo server";
+  ModalDriver driver(true);
+  driver.Then([](HWND d) { Click(d, IDCANCEL); });
+  CMainWindow& main = OpenMain(o);
+  EXPECT_TRUE(WaitHostOnline());
+  EXPECT_EQ(driver.handled(), 0) << "no login dialog";
+  EXPECT_EQ(main.tree().Selected(), Server("Demo server"));
+}
+
+}  // namespace
+}  // namespace app::testing

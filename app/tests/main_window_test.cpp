@@ -1,0 +1,266 @@
+// The main window in-process under Wine, driven with messages: start-up
+// state, its commands, the hosting session against halyard-sim as the tree
+// shows it, views opened through the factory, docking and dragging.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/resource.h"
+#include "halyard_version.h"
+#include "app/tests/shell_fixture.h"
+#include "settings/viewer_registry.h"
+
+namespace app::testing {
+namespace {
+
+using namespace shell_testing;
+
+// A point in a mouse message's LPARAM; left of or above the window is negative.
+LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWasLeft) {
+  CMainWindow& main = OpenMain();
+  RECT r = WindowRect(main.hwnd());
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(main.Hosting().proxy().use_proxy, 0);
+  EXPECT_TRUE(IsWindowVisible(main.hwnd()));
+  EXPECT_TRUE(main.skin().applied());
+  EXPECT_EQ(WindowText(main.hwnd()), "Halyard");
+  EXPECT_EQ(CMainWindow::Instance(), &main);
+  EXPECT_FALSE(IsWindowVisible(main.file_list().hwnd())) << "the file list starts hidden";
+  EXPECT_TRUE(sandbox_.messages.shown().empty()) << sandbox_.messages.last();
+  SetWindowPos(main.hwnd(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  CloseMain();
+  EXPECT_EQ(CMainWindow::Instance(), nullptr);
+  r = WindowRect(OpenMain().hwnd());
+  EXPECT_EQ(r.left, 200);
+  EXPECT_EQ(r.top, 150);
+}
+
+TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
+  CMainWindow& main = OpenMain();
+  HMENU menu = GetSystemMenu(main.hwnd(), FALSE);
+  const int last = GetMenuItemCount(menu) - 1;
+  ASSERT_GT(last, 0);
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
+  EXPECT_EQ(win32::Narrow(text), "Halyard 정보(&A)...");
+  EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(ID_ABOUT));
+  std::string version;
+  ModalDriver driver(true);
+  driver.Then([&](HWND about) {
+    version = WindowText(GetDlgItem(about, IDC_ABOUT_VERSION));
+    Click(about, IDOK);
+  });
+  SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_ABOUT, 0);
+  EXPECT_EQ(version, std::string("Halyard Version ") + HALYARD_VERSION_TEXT);
+  // The program's microphone runs from the start when there is one.
+  if (waveInGetNumDevs() > 0) {
+    EXPECT_TRUE(main.microphone_on());
+  }
+}
+
+TEST_F(ShellTest, EscapeEnterAndCloseCommandsOfTheDialogDoNothing) {
+  CMainWindow& main = OpenMain();
+  for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+    MSG msg{main.hwnd(), WM_KEYDOWN, key, 0, 0, {0, 0}};
+    IsDialogMessageW(main.hwnd(), &msg);
+    PumpFor(20);
+  }
+  Command(IDOK);
+  Command(IDCANCEL);
+  EXPECT_FALSE(main.ended());
+  EXPECT_TRUE(IsWindowVisible(main.hwnd()));
+}
+
+TEST_F(ShellTest, SortWindowMovesTheMainWindowToTheOriginAndRearrangesTheViews) {
+  factory_.link = false;
+  CMainWindow& main = OpenMain();
+  Connect("Demo camera");
+  Connect("Second camera");
+  ASSERT_EQ(main.views().size(), 2u);
+  SetWindowPos(main.hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Command(IDC_BUTTON_SORT);
+  const RECT r = WindowRect(main.hwnd());
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  for (TestView* v : factory_.opened) EXPECT_EQ(v->undocked, 1);
+}
+
+TEST_F(ShellTest, TheListBoxStaysOffWhileNoHostingServerIsConnected) {
+  CMainWindow& main = OpenMain();
+  CheckDlgButton(main.hwnd(), IDC_CHECK_SHOW_LIST, BST_CHECKED);  // as the click itself does
+  Command(IDC_CHECK_SHOW_LIST);
+  EXPECT_EQ(IsDlgButtonChecked(main.hwnd(), IDC_CHECK_SHOW_LIST), BST_UNCHECKED);
+  EXPECT_FALSE(IsWindowVisible(main.file_list().hwnd()));
+}
+
+TEST_F(ShellTest, ConnectWantsAServerSelected) {
+  CMainWindow& main = OpenMain();
+  ModalDriver driver;  // any login dialog would be a failure
+  driver.Then([](HWND d) { Click(d, IDCANCEL); });
+  main.tree().Select(nullptr);
+  Command(IDC_BUTTON_CONNECT);
+  EXPECT_EQ(sandbox_.messages.last(), "Please Select a Server.");
+  sandbox_.messages.clear();
+  main.tree().Select(main.tree().Children(nullptr)[1]);
+  Command(IDC_BUTTON_CONNECT);
+  EXPECT_EQ(sandbox_.messages.last(), "Please Select a Server.");
+  EXPECT_EQ(driver.handled(), 0);
+  EXPECT_TRUE(factory_.requests.empty());
+}
+
+TEST_F(ShellTest, TheTrayAndTheMinimiseButtonHideAndShowTheWindow) {
+  CMainWindow& main = OpenMain();
+  EXPECT_TRUE(main.tray_icon_shown());
+  const RECT before = WindowRect(main.hwnd());
+  Command(IDC_BUTTON_MINIMIZE);
+  EXPECT_FALSE(IsWindowVisible(main.hwnd()));
+  Command(ID_SHOW_WINDOW);
+  EXPECT_TRUE(IsWindowVisible(main.hwnd()));
+  Command(IDC_BUTTON_MINIMIZE);
+  SendMessageW(main.hwnd(), kWmTrayCallback, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(IsWindowVisible(main.hwnd()));
+  const RECT after = WindowRect(main.hwnd());
+  EXPECT_EQ(before.left, after.left);
+  EXPECT_EQ(before.right - before.left, after.right - after.left) << "hiding neither moves nor resizes";
+}
+
+TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
+  StartSim();
+  CMainWindow& main = OpenMain();
+  Connect("Demo server");
+  ASSERT_TRUE(WaitHostOnline()) << sandbox_.messages.last();
+  HTREEITEM server = Server("Demo server");
+  EXPECT_EQ(TextOf(server), "Demo server (Online)");
+  EXPECT_EQ(ChildTexts(server), (std::vector<std::string>{"CAM-1", "CAM-2"}));
+  EXPECT_EQ(TextOf(Server("Demo camera")), "Demo camera (Offline)");
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(main.file_list().hwnd()) != FALSE; }))
+      << "the login opens the camera and file list";
+  const RECT m = WindowRect(main.hwnd()), l = WindowRect(main.file_list().hwnd());
+  EXPECT_EQ(l.left, m.right) << "beside the main window";
+  EXPECT_EQ(l.top, m.top);
+  EXPECT_EQ(IsDlgButtonChecked(main.hwnd(), IDC_CHECK_SHOW_LIST), BST_CHECKED);
+  EXPECT_TRUE(PumpUntil([&] { return main.file_list().files().size() == 1; })) << "the stored file is listed";
+
+  Connect("Demo server");
+  EXPECT_EQ(sandbox_.messages.last(), "Host Server is already connected.");
+
+  main.tree().DoubleClick(main.tree().FindCamera("CAM-1"));
+  ASSERT_EQ(factory_.requests.size(), 1u);
+  EXPECT_EQ(factory_.requests[0].kind, ViewRequest::Kind::kRelay);
+  EXPECT_EQ(factory_.requests[0].camera_id, "CAM-1");
+  EXPECT_EQ(factory_.requests[0].record_path, "");
+  ASSERT_EQ(factory_.opened.size(), 1u);
+  TestView* view = factory_.opened[0];
+  EXPECT_TRUE(PumpUntil([&] { return view->media().path().FramesShown() >= 5; }, 10000)) << "pictures arrive";
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(main.tree().FindCamera("CAM-1")) == "CAM-1 (Online)"; }));
+  main.tree().DoubleClick(main.tree().FindCamera("CAM-1"));
+  EXPECT_EQ(factory_.requests.size(), 1u) << "one view per camera";
+
+  Sim("offline CAM-2");
+  EXPECT_TRUE(PumpUntil([&] { return main.tree().FindCamera("CAM-2") == nullptr; }));
+  Sim("online CAM-2");
+  EXPECT_TRUE(PumpUntil([&] { return main.tree().FindCamera("CAM-2") != nullptr; }));
+
+  // The server menu's Close: the relay view closes, the cameras go.
+  main.tree().Select(server);
+  main.tree().OnMenuCommand(kCmdCloseHost);
+  EXPECT_TRUE(PumpUntil([&] { return main.tree().Children(server).empty() && main.views().empty(); }));
+  EXPECT_EQ(TextOf(server), "Demo server (Offline)");
+  EXPECT_TRUE(main.file_list().files().empty());
+}
+
+TEST_F(ShellTest, ADirectViewMarksItsOwnEntryAndItsNoticesReachTheTree) {
+  StartSim();
+  CMainWindow& main = OpenMain();
+  Connect("Demo camera", "demo", "demo");
+  ASSERT_EQ(factory_.requests.size(), 1u);
+  const ViewRequest& r = factory_.requests[0];
+  EXPECT_EQ(r.kind, ViewRequest::Kind::kDirect);
+  EXPECT_EQ(r.display_name, "Demo camera");
+  EXPECT_EQ(r.login.ip, "127.0.0.1");
+  EXPECT_EQ(r.login.port, world_->camera("CAM-1")->port());
+  EXPECT_EQ(r.login.user, "demo");
+  EXPECT_EQ(r.login.password, "demo");
+  EXPECT_FALSE(r.login.dynamic_ip);
+  ASSERT_TRUE(PumpUntil([&] { return TextOf(Server("Demo camera")) == "Demo camera (Online)"; }, 10000));
+  EXPECT_EQ(TextOf(Server("Second camera")), "Second camera (Offline)") << "same address, other entry";
+
+  const CServerTree::Entry* entry = main.tree().EntryOf(Server("Demo camera"));
+  EXPECT_FALSE(entry->alarm);
+  Sim("notice CAM-1 7");
+  EXPECT_TRUE(PumpUntil([&] { return main.tree().EntryOf(Server("Demo camera"))->alarm; }));
+  EXPECT_FALSE(main.tree().EntryOf(Server("Second camera"))->alarm);
+
+  Command(IDC_BUTTON_CLOSE);  // Log out closes every view
+  EXPECT_TRUE(PumpUntil([&] { return main.views().empty(); }));
+  EXPECT_TRUE(PumpUntil([&] { return TextOf(Server("Demo camera")) == "Demo camera (Offline)"; }));
+  EXPECT_FALSE(main.tree().EntryOf(Server("Demo camera"))->alarm);
+  EXPECT_EQ(main.node_slots().InUse(), 0) << "the view gave its node slot back";
+}
+
+TEST_F(ShellTest, EventsForUnknownKeysAndCamerasAreIgnored) {
+  CMainWindow& main = OpenMain();
+  net::CameraRecord camera;
+  camera.camera_id = "CAM-X";
+  auto list = net::EncodeCameraRecord(camera);
+  main.Events().Push(hosting::kHostCameraList, 4242, 0, list.data(), list.size());
+  main.Events().Push(hosting::kRelayNodeSetUp, std::string("NOPE"));
+  main.Events().Push(hosting::kDirectCameraInfo, 4242, 0, "info", 5);
+  main.Events().Push(hosting::kDirectIdentified, std::string("10.9.9.9"), 4242, 0);
+  main.Events().Push(hosting::kHostClosed);
+  main.Events().Push(hosting::kDirectNodeClosed);
+  PumpFor(100);
+  EXPECT_EQ(main.Events().count(), 0);
+  EXPECT_EQ(main.tree().FindCamera("CAM-X"), nullptr);
+  for (const char* name : {"Demo server", "Demo camera", "Second camera"})
+    EXPECT_EQ(main.tree().EntryOf(Server(name))->key, kNoKey) << name;
+}
+
+TEST_F(ShellTest, ExitEndsTheWindowOnceItsViewsHaveClosed) {
+  factory_.link = false;
+  CMainWindow& main = OpenMain();
+  Connect("Demo camera");
+  ASSERT_EQ(main.views().size(), 1u);
+  Command(IDC_BUTTON_EXIT);
+  EXPECT_TRUE(PumpUntil([&] { return main.ended(); }));
+  EXPECT_TRUE(main.views().empty());
+}
+
+TEST_F(ShellTest, TheListWindowDocksToTheMainWindowAndFollowsIt) {
+  CMainWindow& main = OpenMain();
+  SetWindowPos(main.hwnd(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  HWND list = main.file_list().hwnd();
+  const RECT m = WindowRect(main.hwnd());
+  SetWindowPos(list, nullptr, m.right + 200, m.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(list, SW_SHOWNOACTIVATE);
+  // Dragged to 12 pixels right of the main window: it snaps against it.
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(50, 50));
+  SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, At(50 - 188, 50 - 33));
+  SendMessageW(list, WM_LBUTTONUP, 0, 0);
+  RECT l = WindowRect(list);
+  EXPECT_EQ(l.left, m.right);
+  EXPECT_EQ(l.top, m.top) << "the tops 7 pixels apart align too";
+  // Dragging the main window takes the docked list along.
+  SendMessageW(main.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(100, 10));
+  SendMessageW(main.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(100 + 150, 10 + 90));
+  SendMessageW(main.hwnd(), WM_LBUTTONUP, 0, 0);
+  const RECT m2 = WindowRect(main.hwnd());
+  EXPECT_EQ(m2.left - m.left, 150);
+  EXPECT_EQ(m2.top - m.top, 90);
+  l = WindowRect(list);
+  EXPECT_EQ(l.left, m2.right);
+  EXPECT_EQ(l.top, m2.top);
+  // Near the screen's edge the main window snaps to it.
+  SendMessageW(main.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(100, 10));
+  SendMessageW(main.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, At(100 - m2.left + 15, 10 - m2.top + 12));
+  SendMessageW(main.hwnd(), WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(WindowRect(main.hwnd()).left, 0);
+  EXPECT_EQ(WindowRect(main.hwnd()).top, 0);
+}
+
+}  // namespace
+}  // namespace app::testing

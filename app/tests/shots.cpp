@@ -1,0 +1,183 @@
+// Pictures of Halyard's windows for a look by eye (see shots.sh): the main
+// window connected to halyard-sim with its camera and file list, the login
+// dialog, the option sheet's network page and the server info dialog, each
+// saved as a 24-bit BMP of the screen around the window.
+//   halyard_shots OUT_DIR
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "app/tests/shell_fixture.h"
+#include "dialogs/dialog_ids.h"
+#include "dialogs/tests/win32_test_support.h"
+#include "os/win32/handles.h"
+#include "world.h"
+
+namespace {
+
+using namespace shell_testing;
+
+std::string g_out;
+
+LRESULT CALLBACK BackdropProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    for (int y = 0; y < r.bottom; y += 4) {
+      const int shade = 0x5A - y * 0x28 / r.bottom;
+      RECT band{0, y, r.right, y + 4};
+      win32::GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(shade, shade + 0x10, shade + 0x22)));
+      FillRect(dc, &band, brush.get());
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void Backdrop() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = BackdropProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"HalyardShotsBackdrop";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                              GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, wc.hInstance, nullptr);
+  SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+}
+
+// The screen inside `r` grown by a margin, as a BMP named NAME.bmp.
+void Shot(RECT r, const char* name) {
+  PumpFor(600);
+  constexpr int kMargin = 14;
+  r.left = std::max<LONG>(0, r.left - kMargin);
+  r.top = std::max<LONG>(0, r.top - kMargin);
+  r.right = std::min<LONG>(GetSystemMetrics(SM_CXSCREEN), r.right + kMargin);
+  r.bottom = std::min<LONG>(GetSystemMetrics(SM_CYSCREEN), r.bottom + kMargin);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  win32::WindowDc screen(nullptr);
+  win32::MemoryDc memory(screen.get());
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  {
+    win32::SelectedObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+  }
+  GdiFlush();
+  const DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
+  const std::string path = g_out + "/" + name + ".bmp";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(&file, sizeof file, 1, f);
+  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+  std::fwrite(bits, 1, stride * static_cast<size_t>(h), f);
+  std::fclose(f);
+  std::printf("shot %s\n", name);
+  std::fflush(stdout);
+}
+
+RECT Union(RECT a, RECT b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+// The test fixture's program folder and simulator, used by a program.
+class Session : public app::testing::ShellTest {
+ public:
+  void TestBody() override {}
+  int Run();
+};
+
+int Session::Run() {
+  SetUpTestSuite();
+  SetUp();
+  StartSim();
+  settings::IniHandler::Instance().Initialise(app::testing::DistFolder() + "/Halyard.ini");
+  app::CMainWindow& main = OpenMain();
+  SetWindowPos(main.hwnd(), nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Connect("Demo server");
+  if (!WaitHostOnline()) {
+    std::fprintf(stderr, "the hosting server did not come online\n");
+    return 1;
+  }
+  PumpUntil([&] { return IsWindowVisible(main.file_list().hwnd()) != FALSE; });
+  const RECT m = WindowRect(main.hwnd());
+  main.tree().Select(main.tree().FindCamera("CAM-1"));
+  Shot(Union(m, WindowRect(main.file_list().hwnd())), "main");
+  ShowWindow(main.file_list().hwnd(), SW_HIDE);
+
+  {
+    ModalDriver driver;
+    driver.Then([](HWND d) {
+      SetText(GetDlgItem(d, IDC_EDIT_ID), "demo");
+      SetText(GetDlgItem(d, IDC_EDIT_PASSWD), "demo");
+      CheckDlgButton(d, IDC_CHECK_SAVEIDPW, BST_CHECKED);
+      Shot(Union(WindowRect(d), WindowRect(GetWindow(d, GW_OWNER))), "login");
+      Click(d, IDCANCEL);
+    });
+    main.tree().Select(Server("Demo camera"));
+    Command(IDC_BUTTON_CONNECT);
+  }
+  {
+    ModalDriver driver;
+    driver.Then([](HWND sheet) {
+      PropSheet_SetCurSel(sheet, nullptr, 1);
+      PumpFor(50);
+      HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+      Toggle(page, IDC_USE_PROXY);
+      Choose(page, IDC_PROXY_VERSION, 1);
+      SetText(GetDlgItem(page, IDC_PROXY_IP), "127.0.0.1");
+      SetText(GetDlgItem(page, IDC_PROXY_ID), "agent");
+      SetText(GetDlgItem(page, IDC_PROXY_PASSWD), "secret");
+      Shot(WindowRect(sheet), "options");
+      PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    });
+    Command(IDC_BUTTON_OPTION);
+  }
+  {
+    ModalDriver driver;
+    driver.Then([](HWND d) {
+      SetText(GetDlgItem(d, IDC_SERVER_NAME), "Gate");
+      SendDlgItemMessageW(d, IDC_SERVER_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(127, 0, 0, 1));
+      Toggle(d, IDC_USE_DDNS);
+      SetText(GetDlgItem(d, IDC_SERVER_MAC), "00:1A:2B:3C:4D:5E");
+      Shot(WindowRect(d), "server_info");
+      Click(d, IDCANCEL);
+    });
+    main.tree().Select(main.tree().Children(nullptr)[1]);
+    main.tree().OnMenuCommand(app::kCmdRegisterServer);
+  }
+  CloseMain();
+  TearDown();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: halyard_shots OUT_DIR\n");
+    return 2;
+  }
+  g_out = argv[1];
+  Backdrop();
+  Session session;
+  return session.Run();
+}

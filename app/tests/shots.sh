@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Pictures of Halyard's windows for a look by eye: the main window connected
+# to halyard-sim (with the camera and file list beside it), the login dialog,
+# the option sheet's network page and the server info dialog. Runs
+# halyard_shots under Wine and turns its BMPs into PNGs.
+#   app/tests/shots.sh [BUILD_DIR] [OUT_DIR]
+# BUILD_DIR: a Windows build (default build/win32; halyard_shots is built if
+# missing). OUT_DIR (default BUILD_DIR/halyard-shots) receives main.png,
+# login.png, options.png and server_info.png. Without a DISPLAY a private
+# Xvfb (and sound server) is started for the run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(realpath "${1:-$root/build/win32}")
+out=$(realpath -m "${2:-$build/halyard-shots}")
+mkdir -p "$out"
+cmake --build "$build" --target halyard_shots >/dev/null
+
+started_env=0
+if [ -z "${DISPLAY:-}" ]; then
+  . "$root/scripts/test-env.sh"
+  started_env=1
+fi
+rm -f "$out"/*.bmp
+# Without a window manager Wine leaves captions and frames to nobody: this
+# program draws its own, so the dialogs are pictured with their captions.
+bash "$root/scripts/wine-run.sh" --like "$build/app/tests/halyard_shots.exe" reg add \
+  'HKCU\Software\Wine\AppDefaults\halyard_shots.exe\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+HALYARD_BINARY_DIR=$build bash "$root/scripts/wine-run.sh" "$build/app/tests/halyard_shots.exe" "$out"
+for bmp in "$out"/*.bmp; do
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+[ $started_env -eq 1 ] && halyard_test_env_stop
+ls "$out"/*.png

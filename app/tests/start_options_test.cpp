@@ -1,0 +1,72 @@
+#include "app/start_options.h"
+
+#include <gtest/gtest.h>
+
+namespace app {
+namespace {
+
+TEST(StartOptions, TheFullFormIsRead) {
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({"--server", "Demo server", "--user", "demo", "--password", "pw", "--view", "CAM-1",
+                                 "--view", "CAM-2", "--record", "C:\\rec", "--quit-after", "30"},
+                                &o, &error))
+      << error;
+  EXPECT_EQ(o.server, "Demo server");
+  EXPECT_TRUE(o.has_login);
+  EXPECT_EQ(o.user, "demo");
+  EXPECT_EQ(o.password, "pw");
+  EXPECT_EQ(o.views, (std::vector<std::string>{"CAM-1", "CAM-2"}));
+  EXPECT_EQ(o.record_folder, "C:\\rec");
+  EXPECT_EQ(o.quit_after_seconds, 30);
+  EXPECT_FALSE(o.Empty());
+}
+
+TEST(StartOptions, NoOptionsIsAnOrdinaryStart) {
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({}, &o, &error));
+  EXPECT_TRUE(o.Empty());
+  EXPECT_EQ(o.quit_after_seconds, -1);
+}
+
+TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {"--bogus"},
+      {"Demo server"},
+      {"--server"},
+      {"--server", ""},
+      {"--server", "a", "--server", "b"},
+      {"--user", "demo"},
+      {"--password", "pw"},
+      {"--view"},
+      {"--quit-after", "soon"},
+      {"--quit-after", "-5"},
+      {"--quit-after", "1234567890"},
+      {"--record", "a", "--record", "b"},
+  };
+  for (const auto& args : wrong) {
+    StartOptions o;
+    std::string error;
+    EXPECT_FALSE(ParseStartOptions(args, &o, &error)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+  }
+  EXPECT_NE(StartUsage().find("--quit-after SECONDS"), std::string::npos);
+}
+
+TEST(StartOptions, RecordingsAreNamedByCameraAndStartTime) {
+  std::tm t{};
+  t.tm_year = 2024 - 1900;
+  t.tm_mon = 2;
+  t.tm_mday = 7;
+  t.tm_hour = 9;
+  t.tm_min = 5;
+  t.tm_sec = 3;
+  EXPECT_EQ(RecordingPath("C:\\rec", "CAM-DEMO-1", t), "C:\\rec\\CAM-DEMO-1_20240307_090503.mp4");
+  EXPECT_EQ(RecordingPath("C:\\rec\\", "CAM-DEMO-1", t), "C:\\rec\\CAM-DEMO-1_20240307_090503.mp4");
+  EXPECT_EQ(RecordingPath("D:", "yard/gate:2*?", t), "D:\\yard_gate_2___20240307_090503.mp4")
+      << "characters a file name cannot hold";
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,29 @@
+# The main window, its tree and the application object in-process under
+# Wine (Xvfb as display), against halyard-sim running in the same process.
+halyard_test(app_win32_test
+  SOURCES main_window_test.cpp server_tree_test.cpp app_start_test.cpp shell_fixture.cpp test_views.cpp
+          ${CMAKE_SOURCE_DIR}/settings/tests/settings_files.cpp ${HALYARD_RC}
+  LIBS halyard_shell halyard_node_media halyard_sim
+  TIMEOUT 600)
+if(TARGET app_win32_test)
+  target_include_directories(app_win32_test PRIVATE ${HALYARD_RC_INCLUDE})
+  target_compile_definitions(app_win32_test PRIVATE HALYARD_BINARY_DIR_FALLBACK="${CMAKE_BINARY_DIR}")
+  add_dependencies(app_win32_test Halyard halyard_skins halyard_dist)
+  # The scripted run records; a native step decodes what it left.
+  set_tests_properties(app_win32_test PROPERTIES RESOURCE_LOCK display
+                       FIXTURES_SETUP startup_recording)
+  add_test(NAME app_startup_recording_probe
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/probe_recording.sh ${CMAKE_CURRENT_BINARY_DIR}/startup-recording)
+  set_tests_properties(app_startup_recording_probe PROPERTIES FIXTURES_REQUIRED startup_recording TIMEOUT 60)
+endif()
+
+# The windows on screen, for a look by eye (shots.sh takes the pictures).
+if(HALYARD_TESTS AND NOT HALYARD_FUZZ)
+  add_executable(halyard_shots shots.cpp shell_fixture.cpp test_views.cpp
+                 ${CMAKE_SOURCE_DIR}/settings/tests/settings_files.cpp ${HALYARD_RC})
+  target_link_libraries(halyard_shots PRIVATE halyard_shell halyard_node_media halyard_sim gtest)
+  target_include_directories(halyard_shots PRIVATE ${HALYARD_RC_INCLUDE})
+  target_compile_definitions(halyard_shots PRIVATE HALYARD_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                             HALYARD_BINARY_DIR_FALLBACK="${CMAKE_BINARY_DIR}")
+  add_dependencies(halyard_shots Halyard halyard_skins halyard_dist)
+endif()

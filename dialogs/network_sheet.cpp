@@ -1,0 +1,25 @@
+#include "dialogs/network_sheet.h"
+
+namespace dialogs {
+
+CNetworkSheet::CNetworkSheet(HINSTANCE instance, HWND main_window, net::ProxySettings& proxy)
+    : CPropertySheetBase("Option"),
+      main_window_(main_window),
+      viewer_page_(instance, main_window ? GetParent(main_window) : nullptr),
+      network_page_(instance, proxy) {
+  AddPage(&viewer_page_);
+  AddPage(&network_page_);
+}
+
+void CNetworkSheet::Run() {
+  DoModal(main_window_);
+  AfterClose();
+}
+
+void CNetworkSheet::AfterClose() {
+  HWND background = main_window_ ? GetParent(main_window_) : nullptr;
+  if (!background || !viewer_page_.opened()) return;
+  ShowWindow(background, viewer_page_.show_background() ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace dialogs

@@ -1,0 +1,31 @@
+#pragma once
+// The option sheet "Option" (the main window's Option button): the viewer
+// option page, then the network page.
+#include <windows.h>
+
+#include "dialogs/page_network.h"
+#include "dialogs/viewer_option_page.h"
+#include "os/win32/property_sheet.h"
+
+namespace dialogs {
+
+class CNetworkSheet : public win32::CPropertySheetBase {
+ public:
+  CNetworkSheet(HINSTANCE instance, HWND main_window, net::ProxySettings& proxy);
+
+  // Runs the sheet modally, then shows or hides the main window's parent
+  // window (when it has one) as "Show Background" says.
+  void Run();
+  // The same after a modeless run has closed (tests drive the sheet so).
+  void AfterClose();
+
+  CViewerOptionPage& viewer_page() { return viewer_page_; }
+  CPageNetwork& network_page() { return network_page_; }
+
+ private:
+  HWND main_window_;
+  CViewerOptionPage viewer_page_;
+  CPageNetwork network_page_;
+};
+
+}  // namespace dialogs

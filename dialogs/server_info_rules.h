@@ -1,0 +1,35 @@
+#pragma once
+// The rules of the server info dialog that do not need a window: which port
+// a new entry starts with, and which check of OK fails first.
+#include <functional>
+#include <string>
+
+#include "settings/text_table.h"
+
+namespace dialogs {
+
+// The server type list: "Hosting Server" then "Camera"; -1 when none is chosen.
+enum ServerTypeIndex : int { kTypeNone = -1, kTypeHostingServer = 0, kTypeCamera = 1 };
+
+inline constexpr int kHostingServerPort = 8000;
+inline constexpr int kCameraServerPort = 20002;
+inline constexpr int kDynamicAddressPort = 8001;
+
+// The port a new entry gets when its type or DDNS mode is set: the
+// dynamic-address service's with DDNS, else the server's by type.
+int DefaultServerPort(int type_index, bool ddns);
+
+struct ServerInfoFields {
+  std::string name;
+  int ip_fields_filled = 0;  // of the four fields of the IP control
+  int type_index = kTypeNone;
+  bool ddns = false;
+  std::string mac;
+};
+
+// The first check of OK that fails, in the dialog's order, or nullptr when
+// all pass. `registering`: a new entry, whose name must not exist yet.
+const settings::TextId* FirstServerInfoError(const ServerInfoFields& fields, bool registering,
+                                             const std::function<bool(const std::string&)>& name_exists);
+
+}  // namespace dialogs

@@ -1,0 +1,111 @@
+// The dialogs' rules without windows: default ports, the order of the OK
+// checks, the network page's kinds, enabling and checks, and where the login
+// dialog opens.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialogs/login_placement.h"
+#include "dialogs/proxy_rules.h"
+#include "dialogs/server_info_rules.h"
+
+namespace dialogs {
+namespace {
+
+namespace text = settings::text;
+
+std::string KeyOf(const settings::TextId* id) { return id ? id->key : "none"; }
+
+TEST(ServerInfoRules, NewEntriesStartWithThePortOfTheirTypeOrOfTheAddressService) {
+  EXPECT_EQ(DefaultServerPort(kTypeHostingServer, false), 8000);
+  EXPECT_EQ(DefaultServerPort(kTypeCamera, false), 20002);
+  EXPECT_EQ(DefaultServerPort(kTypeCamera, true), 8001);
+  EXPECT_EQ(DefaultServerPort(kTypeNone, false), 8000);
+}
+
+TEST(ServerInfoRules, OkChecksFailInTheirOrder) {
+  auto exists = [](const std::string& name) { return name == "Taken"; };
+  const ServerInfoFields good{"Gate", 4, kTypeCamera, true, "00:11:22:33:44:55"};
+  const struct {
+    const char* what;
+    ServerInfoFields fields;
+    bool registering;
+    const char* key;
+  } cases[] = {
+      {"all good", good, true, "none"},
+      {"no name, nothing else either", {"", 0, kTypeNone, true, ""}, true, "ERROR_INSERT_SERVERNAME"},
+      {"name taken, address missing", {"Taken", 2, kTypeCamera, false, ""}, true, "ERROR_INSERT_UNIQUE_SERVERNAME"},
+      {"name taken but modifying", {"Taken", 4, kTypeCamera, false, ""}, false, "none"},
+      {"three address fields", {"Gate", 3, kTypeNone, false, ""}, true, "ERROR_INSERT_SERVERIP"},
+      {"no type", {"Gate", 4, kTypeNone, true, ""}, true, "ERROR_INSERT_SERVERTYPE"},
+      {"DDNS without MAC", {"Gate", 4, kTypeCamera, true, ""}, true, "ERROR_INSERT_MAC"},
+      {"no MAC without DDNS", {"Gate", 4, kTypeHostingServer, false, ""}, true, "none"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KeyOf(FirstServerInfoError(c.fields, c.registering, exists)), c.key) << c.what;
+}
+
+TEST(ProxyRules, ListIndexesAndStoredCodesMap) {
+  const int codes[] = {4, 5, 80};
+  for (int index = 0; index < 3; ++index) {
+    EXPECT_EQ(ProxyCodeOf(index), codes[index]);
+    EXPECT_EQ(ProxyIndexOf(codes[index]), index);
+  }
+  EXPECT_EQ(ProxyIndexOf(7), kProxyHttp) << "any other kind shows as HTTP";
+  EXPECT_EQ(ProxyPortOf(kProxySocks4), 1080);
+  EXPECT_EQ(ProxyPortOf(kProxySocks5), 1080);
+  EXPECT_EQ(ProxyPortOf(kProxyHttp), 80);
+}
+
+TEST(ProxyRules, FieldsFollowTheKindAndTheUseBox) {
+  const struct {
+    bool use;
+    int index;
+    ProxyEnabling want;
+  } cases[] = {
+      {true, kProxySocks4, {true, true, true, true, false}},
+      {true, kProxySocks5, {true, true, true, true, true}},
+      {true, kProxyHttp, {true, true, true, false, false}},
+      {false, kProxySocks5, {}},
+      {false, kProxyHttp, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProxyFieldsEnabled(c.use, c.index), c.want) << c.use << "/" << c.index;
+}
+
+TEST(ProxyRules, OkChecksOnlyWhileTheProxyIsInUse) {
+  const struct {
+    bool use;
+    int index;
+    const char *ip, *id, *password, *key;
+  } cases[] = {
+      {false, kProxySocks5, "", "", "", "none"},
+      {false, kProxySocks4, "not an address", "", "", "none"},
+      {true, kProxySocks4, "", "", "", "ERROR_EMPTYIP"},
+      {true, kProxySocks4, "10.0.0", "", "", "ERROR_INVALIDIP"},
+      {true, kProxySocks4, "300.1.1.1", "", "", "ERROR_INVALIDIP"},
+      {true, kProxySocks4, "10.0.0.1", "agent", "", "none"},
+      {true, kProxySocks5, "10.0.0.1", "agent", "", "ERROR_EMPTYPASSWD"},
+      {true, kProxySocks5, "10.0.0.1", "", "", "none"},
+      {true, kProxySocks5, "10.0.0.1", "agent", "pw", "none"},
+      {true, kProxyHttp, "10.0.0.1", "agent", "", "none"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KeyOf(FirstProxyError(c.use, c.index, c.ip, c.id, c.password)), c.key) << c.ip << " " << c.index;
+}
+
+TEST(LoginPlacement, RightOfItsFirstPlaceWhenThereIsRoomElseLeftOfTheMainWindow) {
+  const app::ScreenRect screen{0, 0, 1024, 768};
+  const app::ScreenRect main{300, 100, 560, 500};
+  const struct {
+    const char* what;
+    app::ScreenRect first, want;
+  } cases[] = {
+      {"room on the right", {400, 300, 660, 476}, {660, 300, 920, 476}},
+      {"exactly to the edge", {504, 300, 764, 476}, {764, 300, 1024, 476}},
+      {"one pixel too far", {505, 300, 765, 476}, {40, 100, 300, 276}},
+      {"below the screen", {100, 700, 360, 876}, {40, 100, 300, 276}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PlaceLoginDialog(c.first, screen, main), c.want) << c.what;
+}
+
+}  // namespace
+}  // namespace dialogs

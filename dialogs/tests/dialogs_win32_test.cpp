@@ -1,0 +1,445 @@
+// The viewer's dialogs in-process under Wine: the real templates, driven
+// with messages from inside their modal loops, read back through their
+// controls, the registry and the recorded message boxes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "dialogs/dialog_ids.h"
+#include "dialogs/login_dialog.h"
+#include "dialogs/network_sheet.h"
+#include "dialogs/server_info_dialog.h"
+#include "dialogs/tests/win32_test_support.h"
+#include "settings/registry_key.h"
+#include "settings/viewer_registry.h"
+
+namespace dialogs {
+namespace {
+
+using namespace shell_testing;
+
+std::string DistFolder() {
+  const char* dir = std::getenv("HALYARD_BINARY_DIR");
+  return std::string(dir ? dir : HALYARD_BINARY_DIR_FALLBACK) + "/dist/Halyard";
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&controls);
+  }
+  void SetUp() override { ASSERT_TRUE(sandbox_.registry.active()); }
+  HINSTANCE instance() const { return GetModuleHandleW(nullptr); }
+
+  ShellSandbox sandbox_;
+};
+
+// ---- LoginDialog ----------------------------------------------------------
+
+class LoginDialogTest : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    main_ = CreateWindowExW(0, L"STATIC", L"main", WS_POPUP, 100, 100, 260, 400, nullptr, nullptr, instance(), nullptr);
+  }
+  void TearDown() override { DestroyWindow(main_); }
+
+  // Opens the login dialog for `entry`, runs `act` on it, returns DoModal's result.
+  INT_PTR Login(const std::string& entry, const std::function<void(HWND)>& act, LoginDialog** out = nullptr) {
+    settings::ServerRecord record{entry, "127.0.0.1", 8000, settings::kHostServerType, false, ""};
+    LoginDialog dialog(instance(), record, main_, DistFolder());
+    ModalDriver driver;
+    driver.Then(act);
+    const INT_PTR result = dialog.DoModal(main_);
+    EXPECT_TRUE(driver.done()) << "the dialog never appeared";
+    last_user_ = dialog.user();
+    last_password_ = dialog.password();
+    (void)out;
+    return result;
+  }
+  static void Fill(HWND dlg, const std::string& id, const std::string& password, bool save) {
+    SetText(GetDlgItem(dlg, IDC_EDIT_ID), id);
+    SetText(GetDlgItem(dlg, IDC_EDIT_PASSWD), password);
+    CheckDlgButton(dlg, IDC_CHECK_SAVEIDPW, save ? BST_CHECKED : BST_UNCHECKED);
+  }
+
+  HWND main_ = nullptr;
+  std::string last_user_, last_password_;
+};
+
+TEST_F(LoginDialogTest, EachEntryKeepsItsOwnSavedLoginAndAnUnsavedLoginChangesNothing) {
+  EXPECT_EQ(Login("Server A", [](HWND d) { Fill(d, "alice", "pw-a", true), Click(d, IDOK); }), IDOK);
+  EXPECT_EQ(Login("Server B", [](HWND d) { Fill(d, "bob", "pw-b", true), Click(d, IDOK); }), IDOK);
+  std::string shown_id, shown_password;
+  bool save_box = true;
+  auto read_then = [&](const char* id, const char* password) {
+    return [&, id, password](HWND d) {
+      shown_id = WindowText(GetDlgItem(d, IDC_EDIT_ID));
+      shown_password = WindowText(GetDlgItem(d, IDC_EDIT_PASSWD));
+      save_box = IsDlgButtonChecked(d, IDC_CHECK_SAVEIDPW) == BST_CHECKED;
+      Fill(d, id, password, false);
+      Click(d, IDOK);
+    };
+  };
+  EXPECT_EQ(Login("Server A", read_then("carol", "other")), IDOK);
+  EXPECT_EQ(shown_id, "alice");
+  EXPECT_EQ(shown_password, "pw-a");
+  EXPECT_FALSE(save_box) << "the save box starts unchecked";
+  EXPECT_EQ(last_user_, "carol") << "the entered values go on, saved or not";
+  EXPECT_EQ(last_password_, "other");
+  EXPECT_EQ(Login("Server A", read_then("x", "y")), IDOK);
+  EXPECT_EQ(shown_id, "alice") << "a login without the save box left the saved values";
+  EXPECT_EQ(Login("Server B", read_then("x", "y")), IDOK);
+  EXPECT_EQ(shown_id, "bob");
+  EXPECT_EQ(shown_password, "pw-b");
+}
+
+TEST_F(LoginDialogTest, AnEmptyIdOrPasswordKeepsTheDialogOpenWithItsMessage) {
+  std::vector<std::string> seen;
+  bool open_after_each = true;
+  const INT_PTR result = Login("Server A", [&](HWND d) {
+    Fill(d, "", "pw", false);
+    Click(d, IDOK);
+    seen.push_back(sandbox_.messages.last());
+    open_after_each = open_after_each && IsWindowVisible(d);
+    Fill(d, "alice", "", false);
+    Click(d, IDOK);
+    seen.push_back(sandbox_.messages.last());
+    open_after_each = open_after_each && IsWindowVisible(d);
+    Fill(d, "alice", "pw", false);
+    Click(d, IDOK);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Please Input your ID", "Please Input your Password"}));
+  EXPECT_TRUE(open_after_each);
+}
+
+TEST_F(LoginDialogTest, TheXButtonCancels) {
+  EXPECT_EQ(Login("Server A", [](HWND d) { Click(d, IDC_BUTTON_X); }), IDCANCEL);
+  EXPECT_EQ(settings::LoadSavedLogin("Server A").user, "");
+}
+
+TEST_F(LoginDialogTest, OpensRightOfItsFirstPlaceOrElseLeftOfTheMainWindow) {
+  RECT at{};
+  auto where = [&](HWND d) {
+    at = WindowRect(d);
+    Click(d, IDCANCEL);
+  };
+  Login("Server A", where);
+  const int width = at.right - at.left;
+  ASSERT_GT(width, 0);
+  EXPECT_EQ(at.left, 100 + width) << "a popup dialog is first placed at its owner's corner, then moved right";
+  EXPECT_EQ(at.top, 100);
+
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  SetWindowPos(main_, nullptr, screen - 300, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Login("Server A", where);
+  EXPECT_EQ(at.left, screen - 300 - width);
+  EXPECT_EQ(at.top, 120);
+  EXPECT_EQ(at.right - at.left, width) << "the size stays";
+}
+
+TEST_F(LoginDialogTest, DraggingTheBodyMovesTheDialogWithThePointer) {
+  RECT before{}, after{};
+  Login("Server A", [&](HWND d) {
+    before = WindowRect(d);
+    SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 60));
+    SendMessageW(d, WM_LBUTTONUP, 0, MAKELPARAM(50, 60));
+    after = WindowRect(d);
+    Click(d, IDCANCEL);
+  });
+  EXPECT_EQ(after.left - before.left, 30);
+  EXPECT_EQ(after.top - before.top, 40);
+}
+
+// ---- ServerInfoDialog -----------------------------------------------------
+
+class ServerInfoTest : public DialogTest {
+ protected:
+  INT_PTR Run(ServerInfoDialog::Mode mode, const settings::ServerRecord& record, const std::function<void(HWND)>& act) {
+    ServerInfoDialog dialog(instance(), mode, record, [](const std::string& n) { return n == "Taken"; });
+    ModalDriver driver;
+    driver.Then(act);
+    const INT_PTR result = dialog.DoModal(nullptr);
+    EXPECT_TRUE(driver.done()) << "the dialog never appeared";
+    result_ = dialog.record();
+    return result;
+  }
+  static std::string Port(HWND d) { return WindowText(GetDlgItem(d, IDC_SERVER_PORT)); }
+  static std::string Label(HWND d, int id) { return WindowText(GetDlgItem(d, id)); }
+
+  settings::ServerRecord result_;
+};
+
+settings::ServerRecord NewEntry(const char* type) { return {"", "", 8000, type, false, ""}; }
+
+TEST_F(ServerInfoTest, ANewCameraTakesThePortOfItsDdnsMode) {
+  std::vector<std::string> ports, ip_labels;
+  bool mac_shown_with_ddns = false, mac_shown_without = true;
+  Run(ServerInfoDialog::Mode::kRegister, NewEntry(settings::kCameraServerType), [&](HWND d) {
+    EXPECT_EQ(SendDlgItemMessageW(d, IDC_SERVER_TYPE, CB_GETCURSEL, 0, 0), 1);
+    ports.push_back(Port(d));
+    ip_labels.push_back(Label(d, IDC_LABEL_SERVER_IP));
+    mac_shown_without = IsWindowVisible(GetDlgItem(d, IDC_SERVER_MAC));
+    Toggle(d, IDC_USE_DDNS);
+    ports.push_back(Port(d));
+    ip_labels.push_back(Label(d, IDC_LABEL_SERVER_IP) + "|" + Label(d, IDC_LABEL_SERVER_PORT));
+    mac_shown_with_ddns = IsWindowVisible(GetDlgItem(d, IDC_SERVER_MAC));
+    Toggle(d, IDC_USE_DDNS);
+    ports.push_back(Port(d));
+    Click(d, IDCANCEL);
+  });
+  EXPECT_EQ(ports, (std::vector<std::string>{"20002", "8001", "20002"}));
+  EXPECT_EQ(ip_labels, (std::vector<std::string>{"Server IP :", "DDNS IP :|DDNS Port :"}));
+  EXPECT_TRUE(mac_shown_with_ddns);
+  EXPECT_FALSE(mac_shown_without);
+}
+
+TEST_F(ServerInfoTest, AHostingServerHasNoDdnsAndItsOwnPort) {
+  Run(ServerInfoDialog::Mode::kRegister, NewEntry(settings::kHostServerType), [&](HWND d) {
+    EXPECT_EQ(SendDlgItemMessageW(d, IDC_SERVER_TYPE, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_USE_DDNS)));
+    EXPECT_EQ(IsDlgButtonChecked(d, IDC_USE_DDNS), BST_UNCHECKED);
+    EXPECT_EQ(Port(d), "8000");
+    Choose(d, IDC_SERVER_TYPE, 1);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_USE_DDNS)));
+    EXPECT_EQ(Port(d), "20002");
+    Click(d, IDCANCEL);
+  });
+}
+
+TEST_F(ServerInfoTest, AnExistingEntryKeepsItsPortAndShowsItsLastDynamicAddress) {
+  {
+    settings::RegistryKey key;
+    ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, settings::ServerKeyPath("Gate")));
+    key.SetString(settings::reg::kDynamicIp, "10.9.8.7");
+  }
+  const settings::ServerRecord gate{"Gate", "127.0.0.1", 1234, settings::kCameraServerType, false, ""};
+  std::string dynamic_with, dynamic_without;
+  Run(ServerInfoDialog::Mode::kModify, gate, [&](HWND d) {
+    EXPECT_EQ(Port(d), "1234");
+    DWORD address = 0;
+    EXPECT_EQ(SendDlgItemMessageW(d, IDC_SERVER_IP, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address)), 4);
+    EXPECT_EQ(address, static_cast<DWORD>(MAKEIPADDRESS(127, 0, 0, 1)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_DYNAMIC_IP)));
+    Toggle(d, IDC_USE_DDNS);
+    EXPECT_EQ(Port(d), "1234");
+    dynamic_with = WindowText(GetDlgItem(d, IDC_DYNAMIC_IP));
+    Toggle(d, IDC_USE_DDNS);
+    dynamic_without = WindowText(GetDlgItem(d, IDC_DYNAMIC_IP));
+    EXPECT_EQ(Port(d), "1234");
+    Click(d, IDCANCEL);
+  });
+  EXPECT_EQ(dynamic_with, "10.9.8.7");
+  EXPECT_EQ(dynamic_without, "");
+}
+
+TEST_F(ServerInfoTest, OkChecksRunInOrderAndBuildTheRecord) {
+  std::vector<std::string> seen;
+  const INT_PTR result = Run(ServerInfoDialog::Mode::kRegister, NewEntry(settings::kCameraServerType), [&](HWND d) {
+    auto ok = [&] {
+      Click(d, IDOK);
+      seen.push_back(sandbox_.messages.last());
+    };
+    ok();
+    SetText(GetDlgItem(d, IDC_SERVER_NAME), "Taken");
+    ok();
+    SetText(GetDlgItem(d, IDC_SERVER_NAME), "Gate");
+    ok();
+    SendDlgItemMessageW(d, IDC_SERVER_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 1, 2, 3));
+    SendDlgItemMessageW(d, IDC_SERVER_TYPE, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    ok();
+    Choose(d, IDC_SERVER_TYPE, 1);
+    Toggle(d, IDC_USE_DDNS);
+    ok();
+    SetText(GetDlgItem(d, IDC_SERVER_MAC), "00:11:22:33:44:55");
+    Click(d, IDOK);
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"Please Insert Server Name", "Server Name is not Unique",
+                                            "Insert Server IP", "Select Server Type",
+                                            "Error : Insert Camera MAC Address"}));
+  ASSERT_EQ(result, IDOK);
+  const settings::ServerRecord want{"Gate", "10.1.2.3", 8001, settings::kCameraServerType, true, "00:11:22:33:44:55"};
+  EXPECT_EQ(result_, want);
+}
+
+TEST_F(ServerInfoTest, ModifyingToAnExistingNameIsNotChecked) {
+  const settings::ServerRecord gate{"Gate", "127.0.0.1", 20002, settings::kCameraServerType, false, ""};
+  const INT_PTR result = Run(ServerInfoDialog::Mode::kModify, gate, [](HWND d) {
+    SetText(GetDlgItem(d, IDC_SERVER_NAME), "Taken");
+    Click(d, IDOK);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(result_.name, "Taken");
+  EXPECT_TRUE(sandbox_.messages.shown().empty());
+}
+
+// ---- The option sheet -----------------------------------------------------
+
+class OptionSheetTest : public DialogTest {
+ protected:
+  void Open() {
+    sheet_ = std::make_unique<CNetworkSheet>(instance(), nullptr, proxy_);
+    ASSERT_NE(sheet_->CreateModeless(nullptr), nullptr);
+    PumpFor(20);
+    sheet_->SetActive(1);
+    page_ = sheet_->network_page().hwnd();
+    ASSERT_NE(page_, nullptr);
+  }
+  void PressOk() {
+    PropSheet_PressButton(sheet_->hwnd(), PSBTN_OK);
+    PumpFor(20);
+  }
+  void TearDown() override {
+    if (sheet_) sheet_->Destroy();
+  }
+  bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(page_, id)) != FALSE; }
+  std::string Text(int id) const { return WindowText(GetDlgItem(page_, id)); }
+  static bool StoredValue(const char* name) {
+    settings::RegistryKey key;
+    uint32_t v = 0;
+    std::string s;
+    return key.Open(HKEY_CURRENT_USER, settings::kRegistryKeyPath) && (key.QueryDword(name, v) || key.QueryString(name, s));
+  }
+
+  net::ProxySettings proxy_;
+  std::unique_ptr<CNetworkSheet> sheet_;
+  HWND page_ = nullptr;
+};
+
+TEST_F(OptionSheetTest, PagesCarryTheirCaptionsAndTheProxyAsTheClientHasIt) {
+  proxy_ = settings::ToProxySettings({true, 5, "10.0.0.1", 1081, "agent", "pw"});
+  Open();
+  EXPECT_EQ(WindowText(sheet_->hwnd()), "Option");
+  TCITEMW item{};
+  wchar_t caption[64] = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = caption;
+  item.cchTextMax = 64;
+  HWND tabs = PropSheet_GetTabControl(sheet_->hwnd());
+  std::vector<std::string> captions;
+  for (int i = 0; i < 2; ++i) {
+    SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    captions.push_back(win32::Narrow(caption));
+  }
+  EXPECT_EQ(captions, (std::vector<std::string>{"PAGE_VIEWER_OPTION", "PAGE_NETWORK"}));
+  EXPECT_EQ(IsDlgButtonChecked(page_, IDC_USE_PROXY), BST_CHECKED);
+  EXPECT_EQ(Text(IDC_PROXY_VERSION), "Socks Version 5");
+  EXPECT_EQ(Text(IDC_PROXY_IP), "10.0.0.1");
+  EXPECT_EQ(Text(IDC_PROXY_PORT), "1081");
+  EXPECT_EQ(Text(IDC_PROXY_ID), "agent");
+  EXPECT_EQ(Text(IDC_PROXY_PASSWD), "pw");
+  EXPECT_EQ(Text(IDC_PROXY_IP_LABEL), "Proxy IP :");
+  EXPECT_TRUE(Enabled(IDC_PROXY_PASSWD));
+}
+
+TEST_F(OptionSheetTest, OpeningEnablesTheFieldsOfTheKind) {
+  const struct {
+    int use, version;
+    bool version_list, id, password;
+  } cases[] = {{1, 4, true, true, false}, {1, 5, true, true, true}, {1, 80, true, false, false},
+               {0, 5, false, false, false}};
+  for (const auto& c : cases) {
+    proxy_.use_proxy = c.use;
+    proxy_.version = c.version;
+    Open();
+    EXPECT_EQ(Enabled(IDC_PROXY_VERSION), c.version_list) << c.use << "/" << c.version;
+    EXPECT_EQ(Enabled(IDC_PROXY_IP), c.version_list);
+    EXPECT_EQ(Enabled(IDC_PROXY_PORT), c.version_list);
+    EXPECT_EQ(Enabled(IDC_PROXY_ID), c.id) << c.use << "/" << c.version;
+    EXPECT_EQ(Enabled(IDC_PROXY_PASSWD), c.password) << c.use << "/" << c.version;
+    sheet_->Destroy();
+  }
+}
+
+TEST_F(OptionSheetTest, ChoosingAKindSetsItsPortAndFields) {
+  proxy_ = settings::ToProxySettings({true, 5, "10.0.0.1", 1080, "", ""});
+  Open();
+  Choose(page_, IDC_PROXY_VERSION, 2);
+  EXPECT_EQ(Text(IDC_PROXY_PORT), "80");
+  EXPECT_FALSE(Enabled(IDC_PROXY_ID));
+  EXPECT_FALSE(Enabled(IDC_PROXY_PASSWD));
+  Choose(page_, IDC_PROXY_VERSION, 0);
+  EXPECT_EQ(Text(IDC_PROXY_PORT), "1080");
+  EXPECT_TRUE(Enabled(IDC_PROXY_ID));
+  EXPECT_FALSE(Enabled(IDC_PROXY_PASSWD));
+  Toggle(page_, IDC_USE_PROXY);
+  for (int id : {IDC_PROXY_VERSION, IDC_PROXY_IP, IDC_PROXY_PORT, IDC_PROXY_ID, IDC_PROXY_PASSWD})
+    EXPECT_FALSE(Enabled(id)) << id;
+  Toggle(page_, IDC_USE_PROXY);
+  EXPECT_TRUE(Enabled(IDC_PROXY_VERSION));
+  EXPECT_TRUE(Enabled(IDC_PROXY_ID));
+  EXPECT_FALSE(Enabled(IDC_PROXY_PASSWD));
+}
+
+TEST_F(OptionSheetTest, WithTheProxyOffAnyAddressIsStoredAsTyped) {
+  proxy_ = settings::ToProxySettings({true, 4, "10.0.0.1", 1080, "", ""});
+  Open();
+  Toggle(page_, IDC_USE_PROXY);
+  SetText(GetDlgItem(page_, IDC_PROXY_IP), "not an address");
+  PressOk();
+  EXPECT_TRUE(sheet_->Closed());
+  EXPECT_TRUE(sandbox_.messages.shown().empty());
+  const settings::ProxyFields stored = settings::LoadProxyFields();
+  EXPECT_FALSE(stored.use_proxy);
+  EXPECT_EQ(stored.ip, "not an address");
+  EXPECT_EQ(proxy_.use_proxy, 0);
+}
+
+TEST_F(OptionSheetTest, Socks5WithAnIdNeedsAPasswordAndNothingIsStoredBeforeIt) {
+  proxy_ = settings::ToProxySettings({true, 5, "10.0.0.1", 1080, "", ""});
+  Open();
+  SetText(GetDlgItem(page_, IDC_PROXY_ID), "agent");
+  PressOk();
+  EXPECT_EQ(sandbox_.messages.last(), "Please insert Proxy Password...");
+  EXPECT_FALSE(sheet_->Closed()) << "the sheet stays for the correction";
+  EXPECT_FALSE(StoredValue(settings::reg::kUseProxy));
+  SetText(GetDlgItem(page_, IDC_PROXY_IP), "");
+  PressOk();
+  EXPECT_EQ(sandbox_.messages.last(), "Please insert Proxy IP...");
+  SetText(GetDlgItem(page_, IDC_PROXY_IP), "10.0.0");
+  PressOk();
+  EXPECT_EQ(sandbox_.messages.last(), "Please insert Correct IP...");
+  EXPECT_FALSE(StoredValue(settings::reg::kProxyIp));
+}
+
+TEST_F(OptionSheetTest, OkStoresEveryValueAndHandsThemToTheClient) {
+  proxy_ = settings::ToProxySettings({false, 4, "10.0.0.1", 1080, "", ""});
+  Open();
+  Toggle(page_, IDC_USE_PROXY);
+  Choose(page_, IDC_PROXY_VERSION, 1);
+  SetText(GetDlgItem(page_, IDC_PROXY_IP), "127.0.0.2");
+  SetText(GetDlgItem(page_, IDC_PROXY_PORT), "1090");
+  PressOk();
+  ASSERT_TRUE(sheet_->Closed()) << sandbox_.messages.last();
+  EXPECT_EQ(proxy_.use_proxy, 1);
+  EXPECT_EQ(proxy_.version, 5);
+  EXPECT_EQ(proxy_.AddressHostOrder(), 0x7F000002u);
+  EXPECT_EQ(proxy_.port, 1090);
+  const settings::ProxyFields stored = settings::LoadProxyFields();
+  EXPECT_TRUE(stored.use_proxy);
+  EXPECT_EQ(stored.version, 5);
+  EXPECT_EQ(stored.ip, "127.0.0.2");
+  EXPECT_EQ(stored.port, 1090);
+}
+
+TEST_F(OptionSheetTest, TheViewerPageStoresShowBackgroundOnOk) {
+  Open();
+  sheet_->SetActive(0);
+  HWND viewer = sheet_->viewer_page().hwnd();
+  EXPECT_TRUE(sheet_->viewer_page().opened());
+  EXPECT_EQ(IsDlgButtonChecked(viewer, IDC_SHOW_BACKGROUND), BST_UNCHECKED) << "the main window has no parent";
+  Toggle(viewer, IDC_SHOW_BACKGROUND);
+  PressOk();
+  settings::RegistryKey key;
+  uint32_t value = 0;
+  ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, settings::kRegistryKeyPath));
+  EXPECT_TRUE(key.QueryDword(settings::reg::kShowBackground, value));
+  EXPECT_EQ(value, 1u);
+}
+
+}  // namespace
+}  // namespace dialogs

@@ -1,0 +1,35 @@
+#include "dialogs/viewer_option_page.h"
+
+#include "dialogs/dialog_ids.h"
+#include "settings/ini_handler.h"
+#include "settings/viewer_registry.h"
+
+namespace dialogs {
+
+CViewerOptionPage::CViewerOptionPage(HINSTANCE instance, HWND background)
+    : CPropertyPageBase(instance, IDD_VIEWER_OPTION,
+                        settings::IniHandler::Instance().GetString(settings::text::kViewerOptionCaption)),
+      background_(background) {}
+
+BOOL CViewerOptionPage::OnInitDialog() {
+  show_background_ = background_ && IsWindowVisible(background_);
+  SetChecked(IDC_SHOW_BACKGROUND, show_background_);
+  settings::IniHandler::Instance().ApplyFont(hwnd());
+  opened_ = true;
+  return TRUE;
+}
+
+bool CViewerOptionPage::OnNotify(NMHDR* header, LRESULT* result) {
+  if (header->code == PSN_APPLY) {
+    applied_ = true;
+    if (opened_) {
+      show_background_ = IsChecked(IDC_SHOW_BACKGROUND);
+      settings::SaveShowBackground(show_background_);
+    }
+    *result = PSNRET_NOERROR;
+    return true;
+  }
+  return CPropertyPageBase::OnNotify(header, result);
+}
+
+}  // namespace dialogs

@@ -1,0 +1,32 @@
+#pragma once
+// The option sheet's first page: "Show Background", which shows or hides the
+// main window's parent window. The viewer's main window has no parent, so
+// the choice is stored and nothing else acts on it.
+#include <windows.h>
+
+#include "os/win32/dialog.h"
+
+namespace dialogs {
+
+class CViewerOptionPage : public win32::CPropertyPageBase {
+ public:
+  // `background`: the main window's parent window, or null.
+  CViewerOptionPage(HINSTANCE instance, HWND background);
+
+  bool opened() const { return opened_; }
+  bool show_background() const { return show_background_; }
+  // OK reached this page.
+  bool applied() const { return applied_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnNotify(NMHDR* header, LRESULT* result) override;
+
+ private:
+  HWND background_;
+  bool opened_ = false;
+  bool show_background_ = false;
+  bool applied_ = false;
+};
+
+}  // namespace dialogs

@@ -1,0 +1,117 @@
+#include "settings/viewer_registry.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "os/socket.h"
+#include "settings/protected_text.h"
+#include "settings/registry_key.h"
+
+namespace settings {
+namespace {
+
+RegistryKey OpenKey(const std::string& path) {
+  RegistryKey key;
+  key.OpenOrCreate(HKEY_CURRENT_USER, path);
+  return key;
+}
+
+// A DWORD as the program's signed value (window positions left of or above
+// the primary screen are negative); `fallback` when absent.
+int QueryInt(RegistryKey& key, const char* name, int fallback) {
+  uint32_t value = 0;
+  return key.QueryDword(name, value) ? static_cast<int>(value) : fallback;
+}
+
+std::string QueryText(RegistryKey& key, const char* name, const std::string& fallback) {
+  std::string text;
+  return key.QueryString(name, text) ? text : fallback;
+}
+
+}  // namespace
+
+WindowPosition LoadWindowPosition() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  return {QueryInt(key, reg::kXPos, 0), QueryInt(key, reg::kYPos, 0)};
+}
+
+void SaveWindowPosition(const WindowPosition& position) {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  key.SetDword(reg::kXPos, static_cast<uint32_t>(position.x));
+  key.SetDword(reg::kYPos, static_cast<uint32_t>(position.y));
+}
+
+void SaveShowBackground(bool show) {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  key.SetDword(reg::kShowBackground, show ? 1 : 0);
+}
+
+ProxyFields LoadProxyFields() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  ProxyFields f;
+  f.use_proxy = QueryInt(key, reg::kUseProxy, 0) == 1;
+  f.version = QueryInt(key, reg::kProxyVersion, kDefaultProxyVersion);
+  f.ip = QueryText(key, reg::kProxyIp, kDefaultProxyIp);
+  f.port = QueryInt(key, reg::kProxyPort, kDefaultProxyPort);
+  f.id = QueryText(key, reg::kProxyId, "");
+  QuerySecret(key, reg::kProxyPasswd, f.password);
+  return f;
+}
+
+void SaveProxyFields(const ProxyFields& f) {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  key.SetDword(reg::kUseProxy, f.use_proxy ? 1 : 0);
+  key.SetDword(reg::kProxyVersion, static_cast<uint32_t>(f.version));
+  key.SetString(reg::kProxyIp, f.ip);
+  key.SetDword(reg::kProxyPort, static_cast<uint32_t>(f.port));
+  key.SetString(reg::kProxyId, f.id);
+  SetSecret(key, reg::kProxyPasswd, f.password);
+}
+
+net::ProxySettings ToProxySettings(const ProxyFields& f) {
+  net::ProxySettings proxy;
+  proxy.use_proxy = f.use_proxy ? 1 : 0;
+  proxy.version = f.version;
+  uint32_t address = 0;
+  proxy.SetAddress(os::ParseIpv4(f.ip, &address) ? address : 0);
+  proxy.port = static_cast<uint16_t>(f.port);
+  proxy.user_id = f.id;
+  proxy.password = f.password;
+  return proxy;
+}
+
+ProxyFields FromProxySettings(const net::ProxySettings& proxy) {
+  ProxyFields f;
+  f.use_proxy = proxy.UsesProxy();
+  f.version = proxy.version;
+  char ip[16];
+  std::snprintf(ip, sizeof ip, "%d.%d.%d.%d", proxy.address[0], proxy.address[1], proxy.address[2],
+                proxy.address[3]);
+  f.ip = ip;
+  f.port = proxy.port;
+  f.id = proxy.user_id;
+  f.password = proxy.password;
+  return f;
+}
+
+SavedLogin LoadSavedLogin(const std::string& server_name) {
+  RegistryKey key = OpenKey(ServerKeyPath(server_name));
+  SavedLogin login;
+  login.user = QueryText(key, reg::kUserId, "");
+  QuerySecret(key, reg::kUserPasswd, login.password);
+  return login;
+}
+
+void SaveLogin(const std::string& server_name, const SavedLogin& login) {
+  RegistryKey key = OpenKey(ServerKeyPath(server_name));
+  key.SetString(reg::kUserId, login.user);
+  SetSecret(key, reg::kUserPasswd, login.password);
+}
+
+std::string LoadDynamicIp(const std::string& server_name) {
+  RegistryKey key = OpenKey(ServerKeyPath(server_name));
+  return QueryText(key, reg::kDynamicIp, "");
+}
+
+}  // namespace settings
