@@ -1,0 +1,42 @@
+#include "app/view/overlay_sink.h"
+
+namespace app::view {
+
+void OverlaySink::SetOverlay(std::shared_ptr<const Overlay> overlay) {
+  std::lock_guard<std::mutex> lock(overlay_lock_);
+  overlay_ = std::move(overlay);
+}
+
+std::shared_ptr<const Overlay> OverlaySink::overlay() const {
+  std::lock_guard<std::mutex> lock(overlay_lock_);
+  return overlay_;
+}
+
+uint64_t OverlaySink::shown() const {
+  std::lock_guard<std::mutex> lock(draw_lock_);
+  return shown_;
+}
+
+void OverlaySink::ShowPicture(const DecodedPicture& picture) {
+  const std::shared_ptr<const Overlay> overlay = this->overlay();
+  std::lock_guard<std::mutex> lock(draw_lock_);
+  ++shown_;
+  if (!overlay || overlay->empty() || !picture.data) {
+    next_.ShowPicture(picture);
+    return;
+  }
+  // The picture is the node's own: the overlay goes into a copy.
+  composed_.assign(picture.data, picture.data + picture.Size());
+  const DecodedPicture copy{composed_.data(), picture.width, picture.height};
+  overlay->Paint(copy);
+  next_.ShowPicture(copy);
+}
+
+std::vector<uint8_t> OverlaySink::Composed(const DecodedPicture& picture) const {
+  std::vector<uint8_t> bytes(picture.data, picture.data + picture.Size());
+  if (const std::shared_ptr<const Overlay> overlay = this->overlay())
+    overlay->Paint(DecodedPicture{bytes.data(), picture.width, picture.height});
+  return bytes;
+}
+
+}  // namespace app::view

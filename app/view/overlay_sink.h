@@ -1,0 +1,48 @@
+#pragma once
+// The view's picture sink: takes each picture the media worker shows, paints
+// the view's overlay into a copy of it and hands the copy on to the video
+// output, so texts and picture reach the screen in one draw. The window's
+// thread swaps the overlay whenever the view's state changes and redraws
+// the last picture itself when no new ones come (a stalled stream, a
+// finished file, a repaint).
+//
+// Locks: overlay_lock_ only guards the pointer swap, so the window thread
+// never waits for a draw to change the overlay; draw_lock_ serialises the
+// composed copy and the calls into the next sink (worker draws and window
+// repaints). Neither is held while the other is taken.
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "app/view/overlay.h"
+#include "node/picture_sink.h"
+
+namespace app::view {
+
+class OverlaySink : public node::PictureSink {
+ public:
+  explicit OverlaySink(node::PictureSink& next) : next_(next) {}
+
+  // node::PictureSink: the media worker.
+  void ShowPicture(const DecodedPicture& picture) override;
+  void Resize(int width, int height) override { next_.Resize(width, height); }
+
+  // The window's thread.
+  void SetOverlay(std::shared_ptr<const Overlay> overlay);
+  std::shared_ptr<const Overlay> overlay() const;
+  // Pictures shown so far, by either path.
+  uint64_t shown() const;
+
+  // `picture` with the current overlay painted into a copy of it.
+  std::vector<uint8_t> Composed(const DecodedPicture& picture) const;
+
+ private:
+  node::PictureSink& next_;
+  mutable std::mutex overlay_lock_;
+  std::shared_ptr<const Overlay> overlay_;
+  mutable std::mutex draw_lock_;
+  std::vector<uint8_t> composed_;
+  uint64_t shown_ = 0;
+};
+
+}  // namespace app::view
