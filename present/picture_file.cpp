@@ -31,23 +31,22 @@ void AppendChunk(std::vector<uint8_t>* out, const char type[4], const std::vecto
   AppendBE32(out, Crc32(out->data() + start, out->size() - start));
 }
 
-// RGB rows top-down, each behind its filter byte (0, none).
-std::vector<uint8_t> FilteredRows(const DecodedPicture& p) {
+// RGB rows top-down from the renderers' bottom-up BGR.
+std::vector<uint8_t> RgbRows(const DecodedPicture& p) {
   const int stride = (p.width * 3 + 3) & ~3;
   std::vector<uint8_t> bgr(size_t(stride) * size_t(p.height));
   I420ToBgr24BottomUp(p.Y(), p.U(), p.V(), p.width, p.height, bgr.data(), stride);
-  std::vector<uint8_t> rows;
-  rows.reserve((size_t(p.width) * 3 + 1) * size_t(p.height));
+  std::vector<uint8_t> rgb(size_t(p.width) * 3 * size_t(p.height));
+  uint8_t* out = rgb.data();
   for (int y = 0; y < p.height; ++y) {
     const uint8_t* src = &bgr[size_t(p.height - 1 - y) * size_t(stride)];
-    rows.push_back(0);
-    for (int x = 0; x < p.width; ++x) {
-      rows.push_back(src[3 * x + 2]);
-      rows.push_back(src[3 * x + 1]);
-      rows.push_back(src[3 * x]);
+    for (int x = 0; x < p.width; ++x, out += 3) {
+      out[0] = src[3 * x + 2];
+      out[1] = src[3 * x + 1];
+      out[2] = src[3 * x];
     }
   }
-  return rows;
+  return rgb;
 }
 
 // A zlib stream of stored deflate blocks (at most 65535 bytes each).
@@ -116,15 +115,29 @@ std::vector<uint8_t> EncodeBmp(const DecodedPicture& p) {
 
 std::vector<uint8_t> EncodePng(const DecodedPicture& p) {
   if (!Usable(p)) return {};
+  const std::vector<uint8_t> rgb = RgbRows(p);
+  return EncodePngRgb(rgb.data(), p.width, p.height);
+}
+
+std::vector<uint8_t> EncodePngRgb(const uint8_t* rgb, int width, int height) {
+  if (!rgb || width <= 0 || height <= 0) return {};
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> png(kSignature, kSignature + 8);
   std::vector<uint8_t> header(13, 0);
-  net::PutBE32(&header[0], static_cast<uint32_t>(p.width));
-  net::PutBE32(&header[4], static_cast<uint32_t>(p.height));
+  net::PutBE32(&header[0], static_cast<uint32_t>(width));
+  net::PutBE32(&header[4], static_cast<uint32_t>(height));
   header[8] = 8;  // bits per sample
   header[9] = 2;  // RGB; compression, filter and interlace methods 0
   AppendChunk(&png, "IHDR", header);
-  AppendChunk(&png, "IDAT", StoredZlib(FilteredRows(p)));
+  // Each row behind its filter byte (0, none).
+  const size_t row = size_t(width) * 3;
+  std::vector<uint8_t> filtered;
+  filtered.reserve((row + 1) * size_t(height));
+  for (int y = 0; y < height; ++y) {
+    filtered.push_back(0);
+    filtered.insert(filtered.end(), rgb + row * size_t(y), rgb + row * size_t(y + 1));
+  }
+  AppendChunk(&png, "IDAT", StoredZlib(filtered));
   AppendChunk(&png, "IEND", {});
   return png;
 }

@@ -14,6 +14,9 @@ namespace present {
 
 std::vector<uint8_t> EncodeBmp(const DecodedPicture& picture);
 std::vector<uint8_t> EncodePng(const DecodedPicture& picture);
+// A PNG of `width` x `height` RGB pixels, rows top-down without padding
+// (screenshots).
+std::vector<uint8_t> EncodePngRgb(const uint8_t* rgb, int width, int height);
 
 enum class PictureFormat { kBmp, kPng };
 // BMP for a name ending in ".bmp" (any case), else PNG.

@@ -73,7 +73,8 @@ void CViewWindow::BuildMedia() {
   ctx.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
   node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
   key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
-  keyboard_ = std::make_unique<KeyboardControl>(*key_timers_, *this);
+  CameraSteering& steering = *this;
+  keyboard_ = std::make_unique<KeyboardControl>(*key_timers_, steering);
   rasteriser_ = std::make_unique<GdiTextRasteriser>(settings::IniHandler::Instance().Font());
 }
 
@@ -176,9 +177,14 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnWheel(GET_WHEEL_DELTA_WPARAM(wparam));
       return TRUE;
     case WM_ACTIVATE:
-      if (video_) video_->SetSelected(LOWORD(wparam) != WA_INACTIVE);
-      RedrawPicture();
+      // Activation changes inside the video output's own calls (full screen
+      // shows and hides its window under its lock): decide afterwards.
+      PostMessageW(hwnd(), kWmSelectionChanged, 0, 0);
       return FALSE;
+    case kWmSelectionChanged:
+      if (video_) video_->SetSelected(GetActiveWindow() == hwnd());
+      RedrawPicture();
+      return TRUE;
     case WM_CTLCOLORDLG:
       return reinterpret_cast<INT_PTR>(GetStockObject(DKGRAY_BRUSH));
     case WM_DRAWITEM: {

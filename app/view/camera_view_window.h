@@ -45,6 +45,7 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 
 // Private messages and timers of the view window.
 constexpr UINT kWmKeyTimer = WM_APP + 3;  // wParam held key, lParam timer id
+constexpr UINT kWmSelectionChanged = WM_APP + 4;
 constexpr UINT_PTR kRefreshTimer = 7;     // status line, alarm frame, stalled pictures
 constexpr UINT kRefreshMs = 500;
 
