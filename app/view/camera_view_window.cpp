@@ -273,6 +273,13 @@ void CViewWindow::RefreshStatus() {
 void CViewWindow::RefreshOverlay() {
   if (!node_ || !overlay_sink_) return;
   OverlayContent c;
+  // Texts keep their size on the screen however far the picture is stretched.
+  RECT area;
+  if (FullScreen())
+    area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  else
+    GetClientRect(picture_, &area);
+  c.text_height = TextHeightFor(media_->path().Height(), area.bottom - area.top);
   c.status = media_->path().StatusText();
   c.show_status = show_status_;
   c.viewers = node_->viewers();
@@ -281,14 +288,13 @@ void CViewWindow::RefreshOverlay() {
   c.end_of_file = media_->path().EndOfFile();
   if (picture_drag_ && HasCamera() &&
       node_->DragSendsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y)) {
-    RECT area;
-    GetClientRect(picture_, &area);
     c.drag = true;
     c.drag_rect = {drag_start_.x, drag_start_.y, drag_end_.x, drag_end_.y};
     c.area_width = area.right;
     c.area_height = area.bottom;
   }
-  const bool same = overlay_made_ && c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
+  const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
+                    c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
                     c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
                     c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
                     c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect;
@@ -304,7 +310,7 @@ void CViewWindow::RefreshOverlay() {
 void CViewWindow::RedrawPicture() {
   if (!media_ || !overlay_sink_ || closing_) return;
   OverlaySink& sink = *overlay_sink_;
-  media_->path().WithPicture([&](const DecodedPicture& picture) { sink.ShowPicture(picture); });
+  media_->path().WithPicture([&](const DecodedPicture& picture) { sink.TryRedraw(picture); });
 }
 
 void CViewWindow::MaybeStartRequestedRecording() {

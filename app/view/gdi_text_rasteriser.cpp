@@ -9,26 +9,31 @@ namespace {
 
 constexpr size_t kCacheLimit = 64;  // rate texts change every second; keep the set small
 
-HFONT BoldFrom(HFONT base) {
-  LOGFONTW lf = {};
-  if (!base || GetObjectW(base, sizeof lf, &lf) == 0)
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-  lf.lfWeight = FW_BOLD;
-  if (lf.lfHeight > -13 && lf.lfHeight < 13) lf.lfHeight = -13;
-  return CreateFontIndirectW(&lf);
-}
-
 }  // namespace
 
-GdiTextRasteriser::GdiTextRasteriser(HFONT base) : font_(BoldFrom(base)) {}
+GdiTextRasteriser::GdiTextRasteriser(HFONT base) {
+  if (!base || GetObjectW(base, sizeof base_, &base_) == 0)
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof base_, &base_);
+  base_.lfWeight = FW_BOLD;
+}
 
-TextMask GdiTextRasteriser::Render(const std::string& text) {
-  if (auto it = cache_.find(text); it != cache_.end()) return it->second;
+HFONT GdiTextRasteriser::FontOf(int height) {
+  auto it = fonts_.find(height);
+  if (it != fonts_.end()) return it->second.get();
+  LOGFONTW lf = base_;
+  lf.lfHeight = -height;  // character height in pixels
+  lf.lfWidth = 0;
+  return fonts_.emplace(height, win32::GdiObject<HFONT>(CreateFontIndirectW(&lf))).first->second.get();
+}
+
+TextMask GdiTextRasteriser::Render(const std::string& text, int height) {
+  const auto key = std::make_pair(text, height);
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
   TextMask mask;
   const std::wstring wide = win32::Widen(text);
   win32::WindowDc screen(nullptr);
   win32::MemoryDc dc(screen.get());
-  win32::SelectedObject font(dc.get(), font_.get());
+  win32::SelectedObject font(dc.get(), FontOf(height));
   SIZE size = {};
   GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
   if (size.cx <= 0 || size.cy <= 0) return mask;
@@ -59,7 +64,7 @@ TextMask GdiTextRasteriser::Render(const std::string& text) {
     mask.coverage[i] = static_cast<uint8_t>(std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
   }
   if (cache_.size() >= kCacheLimit) cache_.clear();
-  cache_[text] = mask;
+  cache_[key] = mask;
   return mask;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Texts of the overlay rendered with GDI into coverage masks: white text on
 // black in a 32-bit DIB section, the brightness of each pixel its coverage.
-// Window thread only. The font is the settings' shared font made bold, or
-// the system's GUI font when there is none.
+// Window thread only. The font is the settings' shared font made bold (or
+// the system's GUI font when there is none), at the line height asked for.
 #include <windows.h>
 
 #include <map>
@@ -16,11 +16,14 @@ namespace app::view {
 class GdiTextRasteriser : public TextRasteriser {
  public:
   explicit GdiTextRasteriser(HFONT base);
-  TextMask Render(const std::string& text) override;
+  TextMask Render(const std::string& text, int height) override;
 
  private:
-  win32::GdiObject<HFONT> font_;
-  std::map<std::string, TextMask> cache_;
+  HFONT FontOf(int height);
+
+  LOGFONTW base_ = {};
+  std::map<int, win32::GdiObject<HFONT>> fonts_;
+  std::map<std::pair<std::string, int>, TextMask> cache_;
 };
 
 }  // namespace app::view

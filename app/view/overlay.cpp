@@ -36,6 +36,11 @@ Yuv ToYuv(Colour c) {
           Clamp(128 + 0.5 * r - 0.418688 * g - 0.081312 * b)};
 }
 
+int TextHeightFor(int picture_height, int area_height, int screen_height) {
+  if (picture_height <= 0 || area_height <= 0) return screen_height;
+  return std::clamp(screen_height * picture_height / area_height, 9, 40);
+}
+
 std::vector<OverlayLine> OverlayLines(const OverlayContent& c) {
   std::vector<OverlayLine> lines;
   if (c.show_status) {
@@ -52,7 +57,7 @@ std::vector<OverlayLine> OverlayLines(const OverlayContent& c) {
 std::shared_ptr<const Overlay> Overlay::Make(const OverlayContent& content, TextRasteriser& rasteriser) {
   auto overlay = std::make_shared<Overlay>();
   for (const OverlayLine& line : OverlayLines(content))
-    overlay->texts_.push_back({rasteriser.Render(line.text), line.colour, line.band});
+    overlay->texts_.push_back({rasteriser.Render(line.text, content.text_height), line.colour, line.band});
   overlay->drag_ = content.drag && content.area_width > 0 && content.area_height > 0;
   overlay->drag_rect_ = content.drag_rect;
   overlay->area_width_ = content.area_width;
@@ -91,8 +96,12 @@ bool Overlay::DragFrame(int width, int height, ScreenRect* frame) const {
 void Overlay::Paint(const DecodedPicture& picture) const {
   if (!picture.data || picture.width <= 0 || picture.height <= 0) return;
   const std::vector<ScreenRect> places = Layout(picture.width, picture.height);
-  for (size_t i = 0; i < texts_.size(); ++i)
+  for (size_t i = 0; i < texts_.size(); ++i) {
+    // A black shadow one pixel down and right keeps yellow text readable on
+    // a bright picture; the background stays the picture.
+    PaintMask(picture, texts_[i].mask, places[i].left + 1, places[i].top + 1, kBlack);
     PaintMask(picture, texts_[i].mask, places[i].left, places[i].top, texts_[i].colour);
+  }
   ScreenRect frame;
   if (DragFrame(picture.width, picture.height, &frame)) PaintOutline(picture, frame, kFrameWidth, kWhite);
 }

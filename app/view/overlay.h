@@ -3,7 +3,8 @@
 // "%d User" for half the viewer count above 1) while the rate display is on,
 // the view's name in magenta, "REC" in red while recording, "End of File"
 // when a stored file has ended, and the frame of the rectangle a drag is
-// about to send. Each text is centred on a line of its own. The texts go
+// about to send. Each text is centred on a line of its own, over a thin
+// shadow so that it reads on any picture. The texts go
 // into the picture's pixels, so the renderer shows picture and texts in
 // one draw and nothing flickers.
 //
@@ -25,6 +26,7 @@ constexpr Colour kYellow = 0x0000FFFF;
 constexpr Colour kMagenta = 0x00FF00FF;
 constexpr Colour kRed = 0x000000FF;
 constexpr Colour kWhite = 0x00FFFFFF;
+constexpr Colour kBlack = 0x00000000;
 
 // One text as a coverage mask, rows top-down, 0 (none) to 255 (full).
 struct TextMask {
@@ -35,12 +37,19 @@ struct TextMask {
 class TextRasteriser {
  public:
   virtual ~TextRasteriser() = default;
-  virtual TextMask Render(const std::string& text) = 0;
+  // `height`: the text's line height in picture pixels.
+  virtual TextMask Render(const std::string& text, int height) = 0;
 };
+
+// The texts' line height in picture pixels that shows as `screen_height`
+// pixels once the picture is stretched from `picture_height` rows onto
+// `area_height` rows of the screen, kept within what stays readable.
+int TextHeightFor(int picture_height, int area_height, int screen_height = 13);
 
 // The view's state the overlay shows.
 struct OverlayContent {
-  std::string status;  // "%d fps, %d kbps"
+  int text_height = 13;  // picture pixels
+  std::string status;    // "%d fps, %d kbps"
   bool show_status = true;
   int viewers = 0;
   std::string name;

@@ -17,9 +17,25 @@ uint64_t OverlaySink::shown() const {
   return shown_;
 }
 
-void OverlaySink::ShowPicture(const DecodedPicture& picture) {
-  const std::shared_ptr<const Overlay> overlay = this->overlay();
+void OverlaySink::Resize(int width, int height) {
   std::lock_guard<std::mutex> lock(draw_lock_);
+  next_.Resize(width, height);
+}
+
+void OverlaySink::ShowPicture(const DecodedPicture& picture) {
+  std::lock_guard<std::mutex> lock(draw_lock_);
+  Draw(picture);
+}
+
+bool OverlaySink::TryRedraw(const DecodedPicture& picture) {
+  std::unique_lock<std::mutex> lock(draw_lock_, std::try_to_lock);
+  if (!lock.owns_lock()) return false;
+  Draw(picture);
+  return true;
+}
+
+void OverlaySink::Draw(const DecodedPicture& picture) {
+  const std::shared_ptr<const Overlay> overlay = this->overlay();
   ++shown_;
   if (!overlay || overlay->empty() || !picture.data) {
     next_.ShowPicture(picture);

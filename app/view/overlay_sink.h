@@ -8,8 +8,9 @@
 //
 // Locks: overlay_lock_ only guards the pointer swap, so the window thread
 // never waits for a draw to change the overlay; draw_lock_ serialises the
-// composed copy and the calls into the next sink (worker draws and window
-// repaints). Neither is held while the other is taken.
+// composed copy and the calls into the next sink (worker draws, resizes and
+// window repaints); the window's thread only tries it. Neither is held
+// while the other is taken.
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -25,11 +26,15 @@ class OverlaySink : public node::PictureSink {
 
   // node::PictureSink: the media worker.
   void ShowPicture(const DecodedPicture& picture) override;
-  void Resize(int width, int height) override { next_.Resize(width, height); }
+  void Resize(int width, int height) override;
 
   // The window's thread.
   void SetOverlay(std::shared_ptr<const Overlay> overlay);
   std::shared_ptr<const Overlay> overlay() const;
+  // The last picture again, unless the media worker is drawing or
+  // resizing right now (its picture is as new): the window's thread never
+  // waits for the renderer. True when drawn.
+  bool TryRedraw(const DecodedPicture& picture);
   // Pictures shown so far, by either path.
   uint64_t shown() const;
 
@@ -37,6 +42,8 @@ class OverlaySink : public node::PictureSink {
   std::vector<uint8_t> Composed(const DecodedPicture& picture) const;
 
  private:
+  void Draw(const DecodedPicture& picture);  // draw_lock_ held
+
   node::PictureSink& next_;
   mutable std::mutex overlay_lock_;
   std::shared_ptr<const Overlay> overlay_;

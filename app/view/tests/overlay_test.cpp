@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "app/view/overlay.h"
@@ -15,10 +18,12 @@ namespace {
 
 // Every text a solid block, 6 pixels a character, 10 high.
 struct BlockText : TextRasteriser {
-  TextMask Render(const std::string& text) override {
+  TextMask Render(const std::string& text, int height) override {
     const int w = 6 * static_cast<int>(text.size());
+    heights.push_back(height);
     return {w, 10, std::vector<uint8_t>(size_t(w) * 10, 255)};
   }
+  std::vector<int> heights;
 };
 
 OverlayContent Content(const char* status, bool show, int viewers, const char* name, bool recording, bool ended) {
@@ -81,8 +86,21 @@ TEST(OverlayPaint, TextsAreCentredOnTheirLinesInTheirColours) {
   EXPECT_EQ(yellow.v, p.V(30, 6));
   EXPECT_EQ(red.v, p.V(30, 18));
   EXPECT_EQ(magenta.y, p.Y(30, 40));
+  EXPECT_EQ(0, p.Y(38, 13)) << "a shadow below and right of each text";
   EXPECT_EQ(60, p.Y(2, 6)) << "outside the texts the picture is untouched";
   EXPECT_EQ(128, p.U(2, 30));
+}
+
+TEST(OverlayPaint, TextsKeepTheirSizeOnTheScreenWhateverTheStretch) {
+  const struct {
+    int picture, area, height;
+  } cases[] = {{240, 240, 13}, {480, 240, 26}, {144, 240, 9}, {240, 480, 9}, {240, 768, 9}, {480, 120, 40}, {0, 240, 13}};
+  for (const auto& c : cases) EXPECT_EQ(c.height, TextHeightFor(c.picture, c.area)) << c.picture << " on " << c.area;
+  BlockText text;
+  OverlayContent content = Content("x", true, 0, "y", false, false);
+  content.text_height = 26;
+  Overlay::Make(content, text);
+  EXPECT_EQ((std::vector<int>{26, 26}), text.heights);
 }
 
 TEST(OverlayPaint, ColoursComeBackThroughTheRenderersConversion) {
@@ -146,6 +164,40 @@ struct CountingSink : node::PictureSink {
   bool same_buffer = false;
   int shown = 0, resized = 0;
 };
+
+// Blocks in ShowPicture until released: the media worker in a slow draw.
+struct SlowSink : node::PictureSink {
+  void ShowPicture(const DecodedPicture&) override {
+    std::unique_lock<std::mutex> lock(mutex);
+    drawing = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return released; });
+  }
+  void Resize(int, int) override {}
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool drawing = false, released = false;
+};
+
+TEST(OverlaySink, TheWindowsRedrawNeverWaitsForTheWorkersDraw) {
+  SlowSink next;
+  OverlaySink sink(next);
+  Picture p(32, 32);
+  std::thread worker([&] { sink.ShowPicture(p.view); });
+  {
+    std::unique_lock<std::mutex> lock(next.mutex);
+    next.changed.wait(lock, [&] { return next.drawing; });
+  }
+  EXPECT_FALSE(sink.TryRedraw(p.view)) << "the worker is drawing: skip, do not wait";
+  {
+    std::lock_guard<std::mutex> lock(next.mutex);
+    next.released = true;
+  }
+  next.changed.notify_all();
+  worker.join();
+  EXPECT_TRUE(sink.TryRedraw(p.view));
+  EXPECT_EQ(2u, sink.shown());
+}
 
 TEST(OverlaySink, PaintsIntoACopyAndPassesPicturesOn) {
   CountingSink next;
