@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the camera view's window tests under Wine with a folder for their
 # output, then reads every recording and snapshot they left with ffprobe
-# and ffmpeg: a recording must decode completely, each picture file must
-# be what its name says. Under ctest a missing ffprobe is a failure.
+# and ffmpeg: a recording's video must decode completely, each picture
+# file must be what its name says. Under ctest a missing ffprobe is a failure.
 #   view_env.sh SOURCE_DIR TEST_EXE [test options...]
 set -u
 src=$1 exe=$2
@@ -34,7 +34,12 @@ for f in "$out"/*.mp4; do
   decoded=$(echo "$probe" | sed -n 's/^nb_read_frames=//p')
   [ -n "$frames" ] && [ "$frames" -gt 10 ] || fail "$(basename "$f"): too few frames: $probe"
   [ "$frames" = "$decoded" ] || fail "$(basename "$f"): $frames frames in the file, $decoded decoded"
-  errors=$(ffmpeg -v error -i "$f" -f null - 2>&1)
+  # The video must decode whole. ffmpeg has no decoder for the camera's
+  # 3-bit ADPCM and takes its private object type 0xC1 for FLAC, so probing
+  # the audio track fails in its FLAC decoder: those lines name ffmpeg's
+  # gap, not the file; any other message fails.
+  errors=$(ffmpeg -v error -i "$f" -map 0:v -f null - 2>&1 |
+    grep -vE '^\[flac @ [0-9a-fx]+\] (invalid sync code|invalid frame header|decode_frame\(\) failed)$' || true)
   [ -z "$errors" ] || fail "$(basename "$f"): ffmpeg reported errors: $errors"
   echo "view_env: $(basename "$f"): $frames frames, all decoded"
   checked=$((checked + 1))
