@@ -230,6 +230,11 @@ void CViewWindow::OnTimer(UINT_PTR id) {
     return;
   }
   if (node_) node_->HandleMessage(WM_TIMER, id, 0);
+  if (id == node::kNoticeTimer && video_ && node_) {
+    // The alarm frame blinks with the notice's countdown.
+    video_->SetAlarmBlink(node_->notice_countdown());
+    if (stream_idle_) RedrawPicture();
+  }
   Refresh();
 }
 

@@ -66,7 +66,8 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void PostClose() override;
   void Undock() override;
 
-  // The message hook's key presses; true when consumed.
+  // The message hook's key presses; true when consumed. None while the
+  // pop-up menu runs.
   bool OnKeyDown(int virtual_key, uint32_t time_ms);
   // Another view leaves the registry.
   void ForgetDockTarget(CViewWindow* view);
@@ -172,6 +173,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   bool stream_idle_ = true;
   bool requested_recording_started_ = false;
   bool closing_ = false;
+  bool menu_open_ = false;
 
   // A drag in the picture (camera control), in picture-area pixels.
   bool picture_drag_ = false;

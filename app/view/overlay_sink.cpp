@@ -35,17 +35,27 @@ bool OverlaySink::TryRedraw(const DecodedPicture& picture) {
 }
 
 void OverlaySink::Draw(const DecodedPicture& picture) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
   const std::shared_ptr<const Overlay> overlay = this->overlay();
   ++shown_;
+  ++times_.pictures;
   if (!overlay || overlay->empty() || !picture.data) {
     next_.ShowPicture(picture);
-    return;
+  } else {
+    // The picture is the node's own: the overlay goes into a copy.
+    composed_.assign(picture.data, picture.data + picture.Size());
+    const DecodedPicture copy{composed_.data(), picture.width, picture.height};
+    overlay->Paint(copy);
+    times_.compose += Clock::now() - start;
+    next_.ShowPicture(copy);
   }
-  // The picture is the node's own: the overlay goes into a copy.
-  composed_.assign(picture.data, picture.data + picture.Size());
-  const DecodedPicture copy{composed_.data(), picture.width, picture.height};
-  overlay->Paint(copy);
-  next_.ShowPicture(copy);
+  times_.total += Clock::now() - start;
+}
+
+OverlaySink::Times OverlaySink::times() const {
+  std::lock_guard<std::mutex> lock(draw_lock_);
+  return times_;
 }
 
 std::vector<uint8_t> OverlaySink::Composed(const DecodedPicture& picture) const {

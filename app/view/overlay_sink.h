@@ -11,6 +11,8 @@
 // composed copy and the calls into the next sink (worker draws, resizes and
 // window repaints); the window's thread only tries it. Neither is held
 // while the other is taken.
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -37,6 +39,13 @@ class OverlaySink : public node::PictureSink {
   bool TryRedraw(const DecodedPicture& picture);
   // Pictures shown so far, by either path.
   uint64_t shown() const;
+  // Where the drawing time went (benchmarks): painting the overlay into the
+  // copy, and everything in this sink including the next one.
+  struct Times {
+    uint64_t pictures = 0;
+    std::chrono::nanoseconds compose{0}, total{0};
+  };
+  Times times() const;
 
   // `picture` with the current overlay painted into a copy of it.
   std::vector<uint8_t> Composed(const DecodedPicture& picture) const;
@@ -50,6 +59,7 @@ class OverlaySink : public node::PictureSink {
   mutable std::mutex draw_lock_;
   std::vector<uint8_t> composed_;
   uint64_t shown_ = 0;
+  Times times_;
 };
 
 }  // namespace app::view

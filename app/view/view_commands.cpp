@@ -95,7 +95,9 @@ void CViewWindow::ShowMenu(POINT screen) {
   HMENU menu = CreatePopupMenu();
   // The chosen command arrives as WM_COMMAND, like the buttons' commands.
   SetForegroundWindow(hwnd());
+  menu_open_ = true;
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+  menu_open_ = false;
   PostMessageW(hwnd(), WM_NULL, 0, 0);
   DestroyMenu(menu);
 }

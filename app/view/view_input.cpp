@@ -130,7 +130,8 @@ void CViewWindow::OnWheel(int delta) {
 }
 
 bool CViewWindow::OnKeyDown(int virtual_key, uint32_t time_ms) {
-  if (!keyboard_) return false;
+  // The pop-up menu's own loop steers with the same keys.
+  if (!keyboard_ || menu_open_) return false;
   switch (keyboard_->KeyDown(virtual_key, time_ms, HasCamera())) {
     case KeyboardControl::Result::kPassOn:
       return false;

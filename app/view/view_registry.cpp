@@ -52,18 +52,16 @@ void Remove(CViewWindow* view) {
 
 const std::vector<CViewWindow*>& Views() { return Instance().views; }
 
-// A child's parent, or a top-level window's owner.
-HWND Up(HWND h) {
-  HWND parent = GetAncestor(h, GA_PARENT);
-  if (parent && parent != GetDesktopWindow()) return parent;
-  return GetWindow(h, GW_OWNER);
-}
-
+// The view window itself, a window inside it, or the view's full-screen
+// window; not other windows a view owns (a save dialog's keys are its own).
 CViewWindow* ViewOf(HWND hwnd) {
-  for (HWND h = hwnd; h; h = Up(h)) {
-    for (CViewWindow* v : Instance().views)
-      if (v->Window() == h) return v;
-  }
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  if (!root) return nullptr;
+  wchar_t cls[64] = {};
+  GetClassNameW(root, cls, 64);
+  if (lstrcmpW(cls, L"HalyardFullScreenWindow") == 0) root = GetWindow(root, GW_OWNER);
+  for (CViewWindow* v : Instance().views)
+    if (v->Window() == root) return v;
   return nullptr;
 }
 

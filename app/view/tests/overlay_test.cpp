@@ -26,12 +26,12 @@ struct BlockText : TextRasteriser {
   std::vector<int> heights;
 };
 
-OverlayContent Content(const char* status, bool show, int viewers, const char* name, bool recording, bool ended) {
+OverlayContent Content(std::string status, bool show, int viewers, std::string name, bool recording, bool ended) {
   OverlayContent c;
-  c.status = status;
+  c.status = std::move(status);
   c.show_status = show;
   c.viewers = viewers;
-  c.name = name;
+  c.name = std::move(name);
   c.recording = recording;
   c.end_of_file = ended;
   return c;

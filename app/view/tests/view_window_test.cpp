@@ -127,6 +127,20 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
     }
   }
   EXPECT_GE(close, points * 97 / 100) << close << " of " << points << " points in the picture's colours";
+
+  // The frame: yellow while the view is selected (the active window), red
+  // on every second refresh while a notice is active.
+  auto corner = [&] { return Shoot(Rect(v->picture_window())).At(1, 120); };
+  auto is = [](uint32_t p, int r, int g, int b) {
+    return std::abs(int((p >> 16) & 0xFF) - r) < 40 && std::abs(int((p >> 8) & 0xFF) - g) < 40 &&
+           std::abs(int(p & 0xFF) - b) < 40;
+  };
+  SetForegroundWindow(v->Window());
+  EXPECT_TRUE(PumpUntil([&] { return is(corner(), 255, 255, 0); }, 3000)) << std::hex << corner();
+  world_->Execute("notice CAM-320 7");
+  ASSERT_TRUE(PumpUntil([&] { return v->Node().notice_countdown() > 0; }));
+  EXPECT_TRUE(PumpUntil([&] { return is(corner(), 255, 0, 0); }, 3000)) << "red frame";
+  EXPECT_TRUE(PumpUntil([&] { return !is(corner(), 255, 0, 0); }, 3000)) << "blinking";
 }
 
 TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
@@ -288,6 +302,30 @@ TEST_F(ViewWindow, HeldKeysSendOneStepWhenReleased) {
 
   CViewWindow* idle = host_->OpenDirect("Nobody", kNobodyListens);
   EXPECT_FALSE(idle->OnKeyDown(VK_LEFT, GetTickCount())) << "no camera ID: the key goes on";
+
+  // A window the view owns (its save dialog, say) keeps its keys, and so
+  // does the pop-up menu's loop.
+  const size_t before = Count("RequestPTZControl");
+  HWND owned = CreateWindowExW(0, L"STATIC", L"owned", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, v->Window(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  PostMessageW(owned, WM_KEYDOWN, VK_LEFT, 0);
+  PumpFor(500);
+  DestroyWindow(owned);
+  struct MenuKeys {
+    static void CALLBACK Press(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+      KillTimer(hwnd, id);
+      PostMessageW(hwnd, WM_KEYDOWN, VK_RIGHT, 0);
+      SetTimer(hwnd, 0x7E02, 400, Close);
+    }
+    static void CALLBACK Close(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+      KillTimer(hwnd, id);
+      EndMenu();
+    }
+  };
+  SetTimer(v->Window(), 0x7E01, 300, MenuKeys::Press);
+  SendMessageW(v->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(100, 100));  // runs the menu until EndMenu
+  PumpFor(500);
+  EXPECT_EQ(before, Count("RequestPTZControl")) << "keys of other windows steered the camera";
 }
 
 TEST_F(ViewWindow, FullScreenIsOneViewAtATimeAndEscapeLeavesIt) {
