@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/view/tests/view_test_support.h"
+#include "present/debug_log.h"
 
 using namespace app::view;
 using namespace app::view::testing;
@@ -40,6 +42,7 @@ int main(int argc, char** argv) {
   }
   g_folder = WindowsPath(argv[1]);
   UseDefaultTexts();
+  if (std::getenv("HALYARD_DEBUG_LOG")) DebugLogEnable(true);
   auto world = StartWorld();
   if (!world) return 1;
   ScriptedChooser chooser;
