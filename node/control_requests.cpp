@@ -58,6 +58,20 @@ void CNodeWindow::PtzStep(int pan, int tilt) {
   if (m) ctx_.hosting->SendControl(ControlChannel(), *m);
 }
 
+bool CNodeWindow::RectangleForm() const {
+  if (ctx_.relay) return false;
+  const net::CameraSetupInfo info = setup_info();
+  const uint32_t device1 = static_cast<uint32_t>(info.data()[1072] | info.data()[1073] << 8 |
+                                                 info.data()[1074] << 16 | info.data()[1075] << 24);
+  const uint32_t device2 = static_cast<uint32_t>(info.data()[1076] | info.data()[1077] << 8 |
+                                                 info.data()[1078] << 16 | info.data()[1079] << 24);
+  return info.Version() >= net::CameraVersion(1, 1, 8) && (RectangleDevice(device1) || RectangleDevice(device2));
+}
+
+bool CNodeWindow::DragSendsRectangle(int dx, int dy) const {
+  return RectangleForm() && std::abs(dx) >= 10 && std::abs(dy) >= 10;
+}
+
 void CNodeWindow::Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height) {
   if (camera_id().empty() || !ctx_.hosting || client_width <= 0 || client_height <= 0) return;
   const int dx = end_x - start_x, dy = end_y - start_y;
@@ -66,12 +80,7 @@ void CNodeWindow::Drag(int start_x, int start_y, int end_x, int end_y, int clien
     PtzStep(pan, tilt);
     return;
   }
-  const net::CameraSetupInfo info = setup_info();
-  const uint32_t device1 = static_cast<uint32_t>(info.data()[1072] | info.data()[1073] << 8 |
-                                                 info.data()[1074] << 16 | info.data()[1075] << 24);
-  const uint32_t device2 = static_cast<uint32_t>(info.data()[1076] | info.data()[1077] << 8 |
-                                                 info.data()[1078] << 16 | info.data()[1079] << 24);
-  const bool rectangle = info.Version() >= net::CameraVersion(1, 1, 8) && (RectangleDevice(device1) || RectangleDevice(device2));
+  const bool rectangle = RectangleForm();
   if (rectangle && std::abs(dx) >= 10 && std::abs(dy) >= 10) {
     auto m = net::EncodeAdvancedPtz(PictureCoordinate(start_x, client_width), PictureCoordinate(start_y, client_width),
                                     PictureCoordinate(end_x, client_width), PictureCoordinate(end_y, client_width));

@@ -2,6 +2,7 @@
 // the audio link on demand, and the optional dynamic-IP lookup before each.
 #include "net/ddns_lookup.h"
 #include "node/node_window.h"
+#include "os/clock.h"
 #include "present/debug_log.h"
 
 namespace node {
@@ -75,7 +76,10 @@ void CNodeWindow::VideoConnectThread() {
     DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", attempt, ctx_.index);
     if (ConnectProcedure(video_, true, current) == 0) break;
     if (no_retry_ || attempt == kConnectAttempts) break;
-    if (stop_.Wait(ctx_.retry_wait_ms)) break;
+    next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(ctx_.retry_wait_ms);
+    const bool stopped = stop_.Wait(ctx_.retry_wait_ms);
+    next_attempt_ms_ = 0;
+    if (stopped) break;
     DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", ctx_.retry_wait_ms, ctx_.index);
   }
   video_done_.Set();

@@ -84,6 +84,7 @@ std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(const std::string& path,
   }
   if (!unit || !record::ParseM4vConfig(unit, length, &m_fileConfig)) m_fileConfig = record::M4vConfig();
   m_firstVideo = m_firstAudio = true;
+  m_awaitIntra = true;
   m_videoIndex = 1;
   m_audioIndex = 0;
   m_lastVideo = m_lastAudio = m_videoBase = m_audioBase = 0;
@@ -243,6 +244,12 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
       PostChannelReady(m_mainWindow);
       return;
     }
+  }
+  if (m_awaitIntra) {
+    // Pictures before the first intra one refer to pictures the file does
+    // not hold: a file that starts with them does not decode.
+    if (!havePicture || record::VopCodingType(data, length) != 0) return;
+    m_awaitIntra = false;
   }
   if (m_firstVideo) {
     m_firstVideo = false;

@@ -13,7 +13,8 @@
 // A camera that changes its configuration in anything a decoder depends on
 // continues in a new file beside the first: "name-2.mp4", "name-3.mp4", ...
 // Each file's unit 0 describes every picture in it, and each starts with an
-// intra picture.
+// intra picture: a recording started between two intra pictures leaves out
+// the pictures before the next one, which could not be decoded.
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -136,6 +137,7 @@ class NodeRecorder {
   bool m_newFilePending = false;         // the camera's configuration no longer matches it
   std::string m_newFileReason;
 
+  bool m_awaitIntra = false;  // a new file's video starts with an intra picture
   bool m_firstVideo = false;
   bool m_firstAudio = false;
   uint64_t m_videoBase = 0;

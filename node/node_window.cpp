@@ -20,8 +20,12 @@ CNodeWindow::~CNodeWindow() {
 }
 
 void CNodeWindow::Destroy() {
-  if (ctx_.hosting) ctx_.hosting->RemoveNode(this);
+  // A connect thread holds the node's guard through its wait between
+  // attempts: it must be told to stop before the hosting list waits for the
+  // guard, or closing a view that waits to reconnect hangs for 30 s.
   no_retry_ = true;
+  stop_.Set();
+  if (ctx_.hosting) ctx_.hosting->RemoveNode(this);
   CloseSequence(0);
 }
 

@@ -14,7 +14,7 @@
 //                                 connect threads take a copy of the login under it
 //   video_, audio_                SocketChannel's own rules: connect threads attach, receive reads,
 //                                 send thread drains, UI closes
-//   stop_, *_done_, *_socket_, restart_connect_
+//   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_
 //                                 events and atomics: connect threads and UI
 //   video_thread_, audio_thread_  UI starts and joins them
 //   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
@@ -146,12 +146,18 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   bool setup_info_received() const { return setup_info_received_; }
   LoginInfo login() const;
   bool video_connect_done() const { return video_done_.IsSet(); }
+  // While the video connect thread waits between two attempts: when the next
+  // one starts (os::MonotonicMs). 0 otherwise.
+  uint64_t next_attempt_ms() const { return next_attempt_ms_; }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
   // Control requests (pop-up menu, mouse, dialogs).
   void OnMenuCommand(uint32_t command);
   void Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height);
   void DoubleClick(int x, int y, int client_width);
+  // Whether a drag of (dx, dy) pixels sends a rectangle to zoom to
+  // (AdvancedPTZControl) rather than pan/tilt steps.
+  bool DragSendsRectangle(int dx, int dy) const;
   void Lens(uint32_t operation, uint32_t speed);
   void PtzStep(int pan, int tilt);
   // Preset and group numbers as the user types them (1-based); false when out of range.
@@ -180,6 +186,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
+  // A direct camera of version 1.1.8 or later with a pan/tilt device that
+  // zooms to a rectangle.
+  bool RectangleForm() const;
   bool OnLoginReply(const net::RawMessage& m);
   void OnCameraInfo(const net::RawMessage& m);
   // UI thread: the camera identified itself on the video link.
@@ -214,6 +223,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   os::Event audio_done_{os::Event::Reset::kManual, true};
   std::thread video_thread_, audio_thread_;
   std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
+  std::atomic<uint64_t> next_attempt_ms_{0};  // written by the video connect thread
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
   // The receive thread reads these while the user-interface thread changes them.

@@ -1,8 +1,7 @@
 #include "media_outputs.h"
 
 #include "codec/audio/adpcm.h"
-#include "net/byte_order.h"
-#include "present/i420_convert.h"
+#include "present/picture_file.h"
 
 namespace cli {
 
@@ -17,24 +16,7 @@ void SnapshotSink::ShowPicture(const DecodedPicture& picture) {
 
 std::vector<uint8_t> SnapshotSink::Bmp() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  const int stride = (width_ * 3 + 3) & ~3;  // BMP rows are padded to four bytes
-  const uint32_t pixels = static_cast<uint32_t>(stride) * static_cast<uint32_t>(height_);
-  std::vector<uint8_t> bmp(54 + pixels, 0);
-  bmp[0] = 'B';
-  bmp[1] = 'M';
-  net::PutLE32(&bmp[2], static_cast<uint32_t>(bmp.size()));
-  net::PutLE32(&bmp[10], 54);
-  net::PutLE32(&bmp[14], 40);
-  net::PutLE32(&bmp[18], static_cast<uint32_t>(width_));
-  net::PutLE32(&bmp[22], static_cast<uint32_t>(height_));  // positive: rows bottom-up
-  net::PutLE16(&bmp[26], 1);
-  net::PutLE16(&bmp[28], 24);
-  net::PutLE32(&bmp[34], pixels);
-  const uint8_t* y = i420_.data();
-  const uint8_t* u = y + width_ * height_;
-  const uint8_t* v = u + (width_ / 2) * (height_ / 2);
-  present::I420ToBgr24BottomUp(y, u, v, width_, height_, &bmp[54], stride);
-  return bmp;
+  return present::EncodeBmp(DecodedPicture{const_cast<uint8_t*>(i420_.data()), width_, height_});
 }
 
 bool PcmFileFeeder::FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder) {

@@ -11,6 +11,7 @@
 #include "net/byte_order.h"
 #include "net/tests/loopback_server.h"
 #include "node/node_window.h"
+#include "os/clock.h"
 #include "present/tests/log_capture.h"
 #include "world.h"
 
@@ -253,6 +254,22 @@ TEST_F(NodeLink, UnreachableCameraIsTriedThreeTimes) {
   pump_.RunUntil(node, [] { return false; }, 400);
   EXPECT_EQ(3, pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect));
   EXPECT_EQ(kStatusCannotConnect, node.connect_status());
+}
+
+// Between two attempts the connect thread holds the node's guard while it
+// waits; destroying the node must end that wait first instead of waiting
+// 30 s for the guard with the window's thread blocked.
+TEST_F(NodeLink, DestroyingANodeWaitingToRetryIsQuick) {
+  CNodeWindow& node = MakeNode(false, 60000);
+  LoginInfo login = Camera();
+  world_->Stop();
+  node.SetAddress(login);
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.next_attempt_ms() != 0; }));
+  const uint64_t now = os::MonotonicMs();
+  EXPECT_GT(node.next_attempt_ms(), now + 50000) << "the next attempt is a minute away";
+  EXPECT_LE(node.next_attempt_ms(), now + 60000);
+  node_.reset();
+  EXPECT_LT(os::MonotonicMs() - now, 5000u) << "destruction waited for the retry";
 }
 
 TEST_F(NodeLink, StaleCloseIsIgnored) {

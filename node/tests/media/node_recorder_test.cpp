@@ -196,6 +196,19 @@ TEST_F(NodeRecorderTest, UnitsBeforeStartOrWithoutPictureAreNotRecorded) {
   EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{40, 40}));
 }
 
+TEST_F(NodeRecorderTest, VideoStartsWithTheNextIntraPicture) {
+  UseMemory();
+  ASSERT_EQ(recorder.Start("i.mp4"), 0);
+  const auto p1 = Picture(1, 1), p2 = Picture(1, 2), i3 = Picture(0, 3), p4 = Picture(1, 4);
+  recorder.FeedVideo(p1.data(), uint32_t(p1.size()), 100, true);
+  recorder.FeedVideo(p2.data(), uint32_t(p2.size()), 140, true);
+  recorder.FeedVideo(i3.data(), uint32_t(i3.size()), 180, true);
+  recorder.FeedVideo(p4.data(), uint32_t(p4.size()), 230, true);
+  recorder.Stop();
+  // Only the intra picture and the one after it, the intra one at time 0.
+  EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{50, 50}));
+}
+
 TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
   const auto stream = node_test::LoadStream("test_320x240.m4v");
   ASSERT_FALSE(stream.configuration.empty());

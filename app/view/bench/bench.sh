@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The camera view under load: halyard-sim (native) streams N cameras of
+# 640x480 at 30 fps; view_bench (under Wine, on its own Xvfb screen large
+# enough for 16 views of 652 x 513) opens a view on each for SECONDS and
+# prints pictures drawn per second per view, its CPU, the units its rings
+# discarded and where a picture's time goes.
+#   app/view/bench/bench.sh [WIN_BUILD [NATIVE_BUILD [SECONDS [N...]]]]
+# Defaults: build/win32, build/native-release, 60 s, N = 1 4 16. Build the
+# view_bench target and the native halyard-sim first.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+win=${1:-$root/build/win32}
+native=${2:-$root/build/native-release}
+seconds=${3:-60}
+shift $(( $# > 3 ? 3 : $# ))
+counts=${*:-1 4 16}
+. "$root/scripts/wine-env.sh"
+work=$(mktemp -d)
+xvfb="" sim=""
+cleanup() {
+  [ -n "$sim" ] && kill "$sim" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+for n in $(seq 130 160); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+    Xvfb ":$n" -screen 0 2720x2160x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=":$n"
+    break
+  fi
+done
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+for n in $counts; do
+  "$native/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" --control-port 0 </dev/null >"$work/sim.out" 2>&1 &
+  sim=$!
+  for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
+  ports=$(sed -n 's/^camera LOAD-[0-9]* 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
+  echo "== $n views"
+  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $ports | grep -v '^ *[0-9]*s cpu' || true
+  kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true
+  sim=""
+done

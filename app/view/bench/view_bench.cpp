@@ -1,0 +1,173 @@
+// N camera views drawing live 640x480 pictures from halyard-sim --load N:
+// pictures drawn per second per view, the process's CPU, units the views'
+// rings discarded, and where a picture's time goes (decode, overlay,
+// conversion, blit). A benchmark that prints figures; run by bench.sh.
+//   view_bench.exe [--seconds S] [--control PORT] CAMERA_PORT...
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/view/tests/view_test_support.h"
+#include "os/socket.h"
+#include "present/i420_convert.h"
+#include "present/window_renderer.h"
+#include "record/m4v_headers.h"
+
+using namespace app::view;
+using namespace app::view::testing;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+double ProcessCpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto value = [](const FILETIME& f) { return (uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7; };
+  return value(kernel) + value(user);
+}
+
+// Decoding cost of the load stream on this machine: milliseconds per picture.
+double DecodeMsPerPicture() {
+  std::ifstream in(std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media/test_640x480.m4v", std::ios::binary);
+  std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  record::M4vSpan header{};
+  std::vector<record::M4vSpan> pictures;
+  record::SplitM4vStream(data.data(), data.size(), &header, &pictures);
+  if (pictures.empty()) return 0;
+  VideoDecoder decoder;
+  decoder.SetSize(320, 240);
+  decoder.SetPostFilter(true, true);
+  decoder.Decode(data.data() + header.offset, header.length);
+  std::vector<uint8_t> out(640 * 480 * 3 / 2);
+  const DecodedPicture picture{out.data(), 640, 480};
+  const Clock::time_point start = Clock::now();
+  size_t n = 0;
+  for (int round = 0; round < 3; ++round)
+    for (const auto& p : pictures) {
+      decoder.Decode(data.data() + p.offset, p.length);
+      decoder.ProducePicture(picture);
+      ++n;
+    }
+  return Seconds(Clock::now() - start) * 1000.0 / double(n);
+}
+
+// Conversion cost into the renderer's surface format for one 640x480 picture.
+double ConvertMsPerPicture(uint32_t mode) {
+  present::ConvertFn convert = present::ConverterFor(mode);
+  if (!convert) return 0;
+  std::vector<uint8_t> in(640 * 480 * 3 / 2, 100), out(640 * 480 * 4);
+  const int pitch = mode == present::kModeDib ? 640 * 3 : 640 * 4;
+  const Clock::time_point start = Clock::now();
+  for (int i = 0; i < 200; ++i) convert(in.data(), out.data(), 640, 480, pitch);
+  return Seconds(Clock::now() - start) * 1000.0 / 200;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int seconds = 60;
+  std::vector<uint16_t> ports;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--seconds" && i + 1 < argc)
+      seconds = std::atoi(argv[++i]);
+    else
+      ports.push_back(static_cast<uint16_t>(std::atoi(argv[i])));
+  }
+  if (ports.empty()) {
+    std::fprintf(stderr, "usage: view_bench [--seconds S] CAMERA_PORT...\n");
+    return 2;
+  }
+  os::NetStartup();
+  UseDefaultTexts();
+  FakeViewHost host(nullptr, true);
+  std::vector<CViewWindow*> views;
+  for (size_t i = 0; i < ports.size(); ++i) {
+    CViewWindow* v = host.OpenDirect("LOAD-" + std::to_string(i + 1), ports[i]);
+    if (!v) return 1;
+    views.push_back(v);
+  }
+  const bool streaming = PumpUntil(
+      [&] {
+        return std::all_of(views.begin(), views.end(), [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; });
+      },
+      30000);
+  if (!streaming) {
+    std::fprintf(stderr, "view_bench: not every view got its 640x480 pictures\n");
+    return 1;
+  }
+  // A grid of 2x frames, none covering another (the screen must hold them).
+  const int columns = std::max(1, GetSystemMetrics(SM_CXSCREEN) / 652);
+  for (size_t i = 0; i < views.size(); ++i)
+    SetWindowPos(views[i]->Window(), nullptr, int(i % columns) * 652, int(i / columns) * 513, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpFor(3000);
+
+  struct Start {
+    uint64_t shown, discarded;
+    OverlaySink::Times times;
+  };
+  std::vector<Start> start;
+  for (CViewWindow* v : views)
+    start.push_back({v->media().path().FramesShown(),
+                     v->media().path().LiveRing().Discarded() + v->media().path().AudioRing().Discarded(),
+                     v->overlay_sink().times()});
+  const double cpu0 = ProcessCpuSeconds();
+  const Clock::time_point t0 = Clock::now();
+  for (int s = 1; s <= seconds; ++s) {
+    PumpUntil([&] { return Clock::now() - t0 >= std::chrono::seconds(s); }, 1100);
+    uint64_t shown = 0;
+    for (size_t i = 0; i < views.size(); ++i) shown += views[i]->media().path().FramesShown() - start[i].shown;
+    std::printf("%3ds cpu %5.1f%% %6.1f pictures/s per view\n", s,
+                100.0 * (ProcessCpuSeconds() - cpu0) / Seconds(Clock::now() - t0),
+                double(shown) / Seconds(Clock::now() - t0) / double(views.size()));
+    std::fflush(stdout);
+  }
+  const double wall = Seconds(Clock::now() - t0);
+  const double cpu = ProcessCpuSeconds() - cpu0;
+  double min_rate = 1e9, max_rate = 0, sum_rate = 0, compose_ms = 0, draw_ms = 0;
+  uint64_t discarded = 0, pictures = 0;
+  for (size_t i = 0; i < views.size(); ++i) {
+    node::NodeMediaPath& p = views[i]->media().path();
+    const double rate = double(p.FramesShown() - start[i].shown) / wall;
+    min_rate = std::min(min_rate, rate);
+    max_rate = std::max(max_rate, rate);
+    sum_rate += rate;
+    discarded += p.LiveRing().Discarded() + p.AudioRing().Discarded() - start[i].discarded;
+    const OverlaySink::Times t = views[i]->overlay_sink().times();
+    pictures += t.pictures - start[i].times.pictures;
+    compose_ms += Seconds(t.compose - start[i].times.compose) * 1000.0;
+    draw_ms += Seconds(t.total - start[i].times.total) * 1000.0;
+  }
+  const uint32_t mode = views[0]->video_output().windowRenderer().Mode();
+  const double decode = DecodeMsPerPicture();
+  const double convert = ConvertMsPerPicture(mode);
+  const double per_picture_draw = pictures ? draw_ms / double(pictures) : 0;
+  const double per_picture_compose = pictures ? compose_ms / double(pictures) : 0;
+  std::printf("summary: %zu views of 640x480 for %.0f s, renderer %s, sound %s\n", views.size(), wall,
+              present::ModeName(mode).c_str(), host.SoundOutput() ? "on" : "off");
+  std::printf("  pictures drawn per second per view: min %.1f, mean %.1f, max %.1f\n", min_rate,
+              sum_rate / double(views.size()), max_rate);
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const unsigned cores = std::max<unsigned>(1, system.dwNumberOfProcessors);
+  std::printf("  cpu of the process: %.0f%% of one core (%.0f%% of %u cores)\n", 100.0 * cpu / wall,
+              100.0 * cpu / wall / cores, cores);
+  std::printf("  units discarded by the views' rings: %llu\n", static_cast<unsigned long long>(discarded));
+  std::printf("  per picture: decode %.2f ms, overlay %.2f ms, conversion %.2f ms, blit %.2f ms (draw %.2f ms)\n",
+              decode, per_picture_compose, convert, std::max(0.0, per_picture_draw - per_picture_compose - convert),
+              per_picture_draw);
+  std::printf("  share of one core: decode %.0f%%, draw %.0f%% (of it overlay %.0f%%, conversion %.0f%%)\n",
+              decode * sum_rate / 10.0, per_picture_draw * sum_rate / 10.0, per_picture_compose * sum_rate / 10.0,
+              convert * sum_rate / 10.0);
+  host.CloseAll();
+  return 0;
+}

@@ -1,0 +1,330 @@
+// The view's life (open, link, close), its message dispatch and the state
+// it shows: toggles, status line, overlay, alarm and selection frames.
+#include "app/view/camera_view_window.h"
+
+#include "app/view/registry_dynamic_ip.h"
+#include "app/view/view_registry.h"
+#include "app/view/view_resource.h"
+#include "os/clock.h"
+#include "os/win32/text.h"
+#include "settings/ini_handler.h"
+
+namespace app::view {
+
+CViewWindow::CViewWindow(HINSTANCE instance, ViewHost& host, ViewRequest request, FileChooser& chooser)
+    : CDialogBase(instance, IDD_CAMERA_VIEW), host_(host), request_(std::move(request)), chooser_(chooser) {}
+
+CViewWindow::~CViewWindow() { Teardown(); }
+
+bool CViewWindow::IsRelay() const { return request_.kind != ViewRequest::Kind::kDirect; }
+
+std::string CViewWindow::CameraId() const { return node_ ? node_->camera_id() : std::string(); }
+
+std::string CViewWindow::Text(const settings::TextId& id) const {
+  return settings::IniHandler::Instance().GetString(id);
+}
+
+std::string CViewWindow::DisplayName() const {
+  if (request_.kind == ViewRequest::Kind::kDirect && !request_.display_name.empty()) return request_.display_name;
+  if (request_.kind == ViewRequest::Kind::kFile) return request_.file_name;
+  return request_.kind == ViewRequest::Kind::kRelay ? request_.camera_id : CameraId();
+}
+
+bool CViewWindow::Open() {
+  index_ = host_.AcquireNodeIndex();
+  if (index_ < 0) return false;
+  if (!Create(nullptr)) return false;
+  BuildMedia();
+  registry::Add(this);
+  SetWindowTextW(hwnd(), win32::Widen(DisplayName()).c_str());
+  ApplySize(ScreenSize::k1x);
+  Place(false);
+  ShowWindow(hwnd(), SW_SHOW);
+  SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
+  StartLink();
+  Refresh();
+  return true;
+}
+
+void CViewWindow::BuildMedia() {
+  const os::WindowHandle self = ToHandle(hwnd());
+  const os::WindowHandle main = ToHandle(host_.MainWindow());
+  full_screen_window_ = std::make_unique<present::CFullScreenWindow>(hwnd());
+  video_ = std::make_unique<present::NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture_));
+  overlay_sink_ = std::make_unique<OverlaySink>(*video_);
+  playback_.Bind(host_.SoundOutput());
+  media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
+                                             &playback_,
+                                             [this](std::string* path) { return chooser_.ChooseRecording(hwnd(), path); });
+  view_media_ = std::make_unique<ViewMedia>(*media_, playback_);
+  dynamic_ip_ = std::make_unique<RegistryDynamicIp>();
+  node::NodeContext ctx;
+  ctx.hosting = &host_.Hosting();
+  ctx.events = &host_.Events();
+  ctx.poster = &seam_;
+  ctx.timers = &seam_;
+  ctx.messages = &settings::IniHandler::Instance();
+  ctx.dynamic_ip = dynamic_ip_.get();
+  ctx.self = self;
+  ctx.parent = self;
+  ctx.main_window = main;
+  ctx.index = index_;
+  ctx.relay = IsRelay();
+  ctx.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
+  node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
+  key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
+  CameraSteering& steering = *this;
+  keyboard_ = std::make_unique<KeyboardControl>(*key_timers_, steering);
+  rasteriser_ = std::make_unique<GdiTextRasteriser>(settings::IniHandler::Instance().Font());
+}
+
+void CViewWindow::StartLink() {
+  switch (request_.kind) {
+    case ViewRequest::Kind::kRelay:
+      node_->OpenRelayCamera(request_.camera_id);
+      break;
+    case ViewRequest::Kind::kFile:
+      node_->OpenRelayFile(request_.camera_id, request_.file_name);
+      break;
+    case ViewRequest::Kind::kDirect:
+      host_.Hosting().AddNode(node_.get());
+      node_->SetAddress(request_.login);
+      break;
+  }
+}
+
+// Everything that runs on other threads stops before the window goes: the
+// key timers, the node's link (off the hosting lists, connect threads
+// ended, media worker stopped), the renderers.
+void CViewWindow::Teardown() {
+  registry::Remove(this);
+  keyboard_.reset();
+  key_timers_.reset();
+  node_.reset();
+  view_media_.reset();
+  media_.reset();
+  overlay_sink_.reset();
+  video_.reset();
+  full_screen_window_.reset();
+  if (hwnd()) DestroyWindow(hwnd());
+  if (index_ >= 0) host_.ReleaseNodeIndex(index_);
+  index_ = -1;
+}
+
+void CViewWindow::PostClose() { PostMessageW(hwnd(), WM_COMMAND, kCommandClose, 0); }
+
+// The close command: the node releases its channels and closes its link,
+// the window goes, and the host, told last, deletes this object. Nothing
+// may touch the object after ViewClosed.
+void CViewWindow::CloseView() {
+  if (closing_) return;
+  closing_ = true;
+  if (node_) node_->CloseCommand();
+  LeaveFullScreen();
+  DestroyWindow(hwnd());
+  host_.ViewClosed(this);
+}
+
+INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return OnInitDialog();
+    case WM_COMMAND:
+      if (OnViewCommand(LOWORD(wparam), HIWORD(wparam))) return TRUE;
+      if (node_) node_->OnMenuCommand(LOWORD(wparam));
+      Refresh();
+      return TRUE;
+    case WM_CLOSE:
+      CloseView();
+      return TRUE;
+    case WM_TIMER:
+      OnTimer(wparam);
+      return TRUE;
+    case kWmSetTimer:
+      SetTimer(hwnd(), wparam, static_cast<UINT>(lparam), nullptr);
+      return TRUE;
+    case kWmKillTimer:
+      KillTimer(hwnd(), wparam);
+      return TRUE;
+    case kWmKeyTimer:
+      if (keyboard_) keyboard_->TimerFired(static_cast<int>(wparam), static_cast<uintptr_t>(lparam));
+      return TRUE;
+    case os::kWmNodeConnectStatus:
+    case os::kWmNodeNotice:
+    case os::kWmNodeCameraIdentified:
+    case os::kWmNodeClose:
+    case os::kWmNodeStartConnect:
+    case os::kWmNodeStartAudio:
+      ForwardToNode(message, wparam, lparam);
+      return TRUE;
+    case os::kWmNodeChannelReady:
+      OnChannelReady();
+      return TRUE;
+    case os::kWmNodePosition:
+      return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      return OnFrameMouse(message, lparam) ? TRUE : FALSE;
+    case WM_CONTEXTMENU: {
+      POINT p = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+      if (p.x == -1 && p.y == -1) GetCursorPos(&p);
+      ShowMenu(p);
+      return TRUE;
+    }
+    case WM_MOUSEWHEEL:
+      OnWheel(GET_WHEEL_DELTA_WPARAM(wparam));
+      return TRUE;
+    case WM_ACTIVATE:
+      // Activation changes inside the video output's own calls (full screen
+      // shows and hides its window under its lock): decide afterwards.
+      PostMessageW(hwnd(), kWmSelectionChanged, 0, 0);
+      return FALSE;
+    case kWmSelectionChanged:
+      if (video_) video_->SetSelected(GetActiveWindow() == hwnd());
+      RedrawPicture();
+      return TRUE;
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<INT_PTR>(GetStockObject(DKGRAY_BRUSH));
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      if (item->CtlID != IDC_VIEW_STATUS) return FALSE;
+      DrawStatusLine(*item);
+      return TRUE;
+    }
+    case WM_PAINT:
+      PaintFrame();
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void CViewWindow::ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!node_) return;
+  node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
+  if (message == os::kWmNodeCameraIdentified && request_.display_name.empty() &&
+      request_.kind == ViewRequest::Kind::kDirect)
+    SetWindowTextW(hwnd(), win32::Widen(CameraId()).c_str());
+  Refresh();
+}
+
+void CViewWindow::OnTimer(UINT_PTR id) {
+  if (id == WheelZoom::kTimerId) {
+    KillTimer(hwnd(), id);
+    WheelZoom::Request request;
+    if (wheel_.TimerFired(HasCamera(), &request) && node_) node_->Lens(request.operation, request.speed);
+    return;
+  }
+  if (id == kRefreshTimer) {
+    const uint64_t shown = overlay_sink_ ? overlay_sink_->shown() : 0;
+    stream_idle_ = shown == shown_at_refresh_;
+    shown_at_refresh_ = shown;
+    if (video_ && node_) video_->SetAlarmBlink(node_->notice_countdown());
+    MaybeStartRequestedRecording();
+    Refresh();
+    // A stalled stream shows no new pictures: the alarm frame's blinking
+    // and the overlay's changes are drawn from here.
+    if (stream_idle_) RedrawPicture();
+    return;
+  }
+  if (node_) node_->HandleMessage(WM_TIMER, id, 0);
+  if (id == node::kNoticeTimer && video_ && node_) {
+    // The alarm frame blinks with the notice's countdown.
+    video_->SetAlarmBlink(node_->notice_countdown());
+    if (stream_idle_) RedrawPicture();
+  }
+  Refresh();
+}
+
+// The node registered or toggled a channel, or a recording started or stopped.
+void CViewWindow::OnChannelReady() {
+  if (!node_) return;
+  const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
+  const node::ChannelEntry speaker = node_->channel(node::CNodeWindow::kSpeaker);
+  const bool sound_on = audio.id != net::kChannelNotFound && audio.active;
+  SetChecked(IDC_VIEW_AUDIO, sound_on);
+  SetChecked(IDC_VIEW_SPEAKER, speaker.id != net::kChannelNotFound && speaker.active);
+  EnableItem(IDC_VIEW_SPEAKER, !IsRelay());
+  SetChecked(IDC_VIEW_RECORD, media_->recorder().IsRecording());
+  // Sound stops at once when its channel is switched off.
+  playback_.SetMute(audio.id != net::kChannelNotFound && !audio.active);
+  Refresh();
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CViewWindow::Refresh() {
+  RefreshStatus();
+  RefreshOverlay();
+}
+
+void CViewWindow::RefreshStatus() {
+  if (!node_) return;
+  StatusState s;
+  s.connect_status = node_->connect_status();
+  s.camera_known = HasCamera();
+  s.connecting = !IsRelay() && !node_->video_connect_done();
+  s.now_ms = os::MonotonicMs();
+  s.next_attempt_ms = IsRelay() ? 0 : node_->next_attempt_ms();
+  s.end_of_file = media_->path().EndOfFile();
+  s.rate = media_->path().StatusText();
+  StatusLine line = MakeStatusLine(s, [this](const settings::TextId& id) { return Text(id); });
+  if (line == status_) return;
+  status_ = line;
+  InvalidateRect(Item(IDC_VIEW_STATUS), nullptr, TRUE);
+}
+
+void CViewWindow::RefreshOverlay() {
+  if (!node_ || !overlay_sink_) return;
+  OverlayContent c;
+  // Texts keep their size on the screen however far the picture is stretched.
+  RECT area;
+  if (FullScreen())
+    area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  else
+    GetClientRect(picture_, &area);
+  c.text_height = TextHeightFor(media_->path().Height(), area.bottom - area.top);
+  c.status = media_->path().StatusText();
+  c.show_status = show_status_;
+  c.viewers = node_->viewers();
+  c.name = DisplayName();
+  c.recording = media_->recorder().IsRecording();
+  c.end_of_file = media_->path().EndOfFile();
+  if (picture_drag_ && HasCamera() &&
+      node_->DragSendsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y)) {
+    c.drag = true;
+    c.drag_rect = {drag_start_.x, drag_start_.y, drag_end_.x, drag_end_.y};
+    c.area_width = area.right;
+    c.area_height = area.bottom;
+  }
+  const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
+                    c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
+                    c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
+                    c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
+                    c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect;
+  if (same) return;
+  overlay_content_ = c;
+  overlay_made_ = true;
+  overlay_sink_->SetOverlay(Overlay::Make(c, *rasteriser_));
+  if (stream_idle_) RedrawPicture();
+}
+
+// The last picture again, from this thread: a repaint, or a change the
+// media worker will not draw because no picture comes.
+void CViewWindow::RedrawPicture() {
+  if (!media_ || !overlay_sink_ || closing_) return;
+  OverlaySink& sink = *overlay_sink_;
+  media_->path().WithPicture([&](const DecodedPicture& picture) { sink.TryRedraw(picture); });
+}
+
+void CViewWindow::MaybeStartRequestedRecording() {
+  // The file's first unit describes its pictures: start once the camera has
+  // identified itself and sent its video configuration.
+  if (requested_recording_started_ || request_.record_path.empty() || !HasCamera()) return;
+  if (!media_->path().HasConfiguration()) return;
+  requested_recording_started_ = true;
+  if (media_->recorder().Start(request_.record_path) == 0) OnChannelReady();
+}
+
+}  // namespace app::view

@@ -1,0 +1,189 @@
+#pragma once
+// The camera view window (template 132): the frame with its status line,
+// toggles and close button in three screen sizes and full screen; the
+// picture area the node's media worker draws into, with the overlay
+// painted into each picture; the pop-up menu, mouse, wheel and keyboard
+// control of the camera; recording, snapshots and sound; placement,
+// dragging and docking among the views. It joins the node's link
+// (CNodeWindow) and media path to the renderers and the sound output the
+// main window (ViewHost) provides.
+//
+// Threads: everything here runs on the window's thread except what the
+// node, its media worker and the renderers do on their own threads; they
+// reach this window only through posted messages. The multimedia key
+// timers post too.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/view/file_chooser.h"
+#include "app/view/gdi_text_rasteriser.h"
+#include "app/view/keyboard_control.h"
+#include "app/view/multimedia_key_timers.h"
+#include "app/view/overlay_sink.h"
+#include "app/view/status_line.h"
+#include "app/view/view_layout.h"
+#include "app/view/view_media.h"
+#include "app/view/view_menu.h"
+#include "app/view/wheel_zoom.h"
+#include "app/view/win32_window_seam.h"
+#include "app/view_host.h"
+#include "node/node_media.h"
+#include "os/win32/dialog.h"
+#include "present/node_playback.h"
+#include "present/node_video_output.h"
+#include "present/win32/full_screen_window_win32.h"
+#include "present/win32/win32_display.h"
+
+namespace app::view {
+
+class RegistryDynamicIp;
+// The picture area's window procedure.
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Private messages and timers of the view window.
+constexpr UINT kWmKeyTimer = WM_APP + 3;  // wParam held key, lParam timer id
+constexpr UINT kWmSelectionChanged = WM_APP + 4;
+constexpr UINT_PTR kRefreshTimer = 7;     // status line, alarm frame, stalled pictures
+constexpr UINT kRefreshMs = 500;
+
+class CViewWindow : public CameraView, public win32::CDialogBase, private CameraSteering {
+ public:
+  CViewWindow(HINSTANCE instance, ViewHost& host, ViewRequest request, FileChooser& chooser);
+  ~CViewWindow() override;
+
+  // Makes the window, places and shows it, and starts the link; false when
+  // the view cannot be made (no free node slot, no window).
+  bool Open();
+
+  // CameraView
+  HWND Window() const override { return hwnd(); }
+  bool IsRelay() const override;
+  std::string CameraId() const override;
+  node::CNodeWindow& Node() override { return *node_; }
+  void PostClose() override;
+  void Undock() override;
+
+  // The message hook's key presses; true when consumed. None while the
+  // pop-up menu runs.
+  bool OnKeyDown(int virtual_key, uint32_t time_ms);
+  // Another view leaves the registry.
+  void ForgetDockTarget(CViewWindow* view);
+
+  // State, for the other views and tests.
+  ScreenSize screen_size() const { return size_; }
+  bool FullScreen() const;
+  void LeaveFullScreen();
+  CViewWindow* docked_to() const { return docked_to_; }
+  const StatusLine& status_line() const { return status_; }
+  bool status_shown() const { return show_status_; }
+  HWND picture_window() const { return picture_; }
+  node::NodeMedia& media() { return *media_; }
+  present::NodeVideoOutput& video_output() { return *video_; }
+  OverlaySink& overlay_sink() { return *overlay_sink_; }
+  ViewMenuState MenuState() const;
+  // The pop-up menu as the window shows it (the caller destroys it).
+  HMENU CreatePopupMenu() const;
+  // The picture as shown (overlay included) at full resolution, or an
+  // empty vector before the first picture.
+  std::vector<uint8_t> ShownPicture(int* width, int* height) const;
+  // Moves the frame as a drag to (left, top) does: snapping, docking and
+  // the views docked to it following.
+  void DragTo(int left, int top);
+
+ protected:
+  INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  BOOL OnInitDialog() override;
+
+ private:
+  friend LRESULT CALLBACK PictureProc(HWND, UINT, WPARAM, LPARAM);
+
+  // camera_view_window.cpp: life, messages, state.
+  void BuildMedia();
+  void StartLink();
+  void Teardown();
+  void CloseView();
+  void ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnTimer(UINT_PTR id);
+  void OnChannelReady();
+  void Refresh();
+  void RefreshStatus();
+  void RefreshOverlay();
+  void RedrawPicture();
+  void MaybeStartRequestedRecording();
+  bool HasCamera() const { return !CameraId().empty(); }
+  std::string DisplayName() const;
+  std::string Text(const settings::TextId& id) const;
+
+  // view_commands.cpp: the menu and its commands.
+  bool OnViewCommand(UINT id, UINT code);
+  void ShowMenu(POINT screen);
+  void ApplySize(ScreenSize size);
+  void EnterFullScreen();
+  void TakeSnapshot();
+
+  // view_input.cpp: the picture area, the mouse, the wheel.
+  void CreatePictureWindow();
+  LRESULT OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void EndPictureDrag(POINT end, bool left_window);
+  void UpdateDragOverlay();
+  void OnWheel(int delta);
+  // CameraSteering: the held keys' steps.
+  void PtzStep(int pan, int tilt) override;
+  void Lens(uint32_t operation, uint32_t speed) override;
+
+  // view_frame.cpp: the frame, its dragging, docking and placement.
+  void LayOut();
+  void PaintFrame();
+  void DrawStatusLine(const DRAWITEMSTRUCT& item);
+  bool OnFrameMouse(UINT message, LPARAM lparam);
+  void Place(bool sorting);
+  std::vector<DockCandidate> SnapCandidates(const std::vector<int>& followers) const;
+  ScreenRect FrameRect() const;
+
+  ViewHost& host_;
+  const ViewRequest request_;
+  FileChooser& chooser_;
+  int index_ = -1;
+
+  Win32WindowSeam seam_;
+  present::Win32DisplaySystem display_;
+  present::NodePlayback playback_;
+  std::unique_ptr<present::CFullScreenWindow> full_screen_window_;
+  std::unique_ptr<present::NodeVideoOutput> video_;
+  std::unique_ptr<OverlaySink> overlay_sink_;
+  std::unique_ptr<node::NodeMedia> media_;
+  std::unique_ptr<ViewMedia> view_media_;
+  std::unique_ptr<RegistryDynamicIp> dynamic_ip_;
+  std::unique_ptr<node::CNodeWindow> node_;
+  std::unique_ptr<MultimediaKeyTimers> key_timers_;
+  std::unique_ptr<KeyboardControl> keyboard_;
+  std::unique_ptr<GdiTextRasteriser> rasteriser_;
+  WheelZoom wheel_;
+
+  HWND picture_ = nullptr;
+  ScreenSize size_ = ScreenSize::k1x;
+  bool show_status_ = true;
+  StatusLine status_;
+  OverlayContent overlay_content_;
+  bool overlay_made_ = false;
+  uint64_t shown_at_refresh_ = 0;
+  bool stream_idle_ = true;
+  bool requested_recording_started_ = false;
+  bool closing_ = false;
+  bool menu_open_ = false;
+
+  // A drag in the picture (camera control), in picture-area pixels.
+  bool picture_drag_ = false;
+  POINT drag_start_ = {}, drag_end_ = {};
+  // A drag of the frame (moving the window), in screen pixels.
+  bool frame_drag_ = false;
+  POINT frame_anchor_ = {};
+  RECT frame_start_ = {};
+  CViewWindow* docked_to_ = nullptr;
+  bool sorted_ = false;  // placed in the current "Sort Window" pass
+};
+
+}  // namespace app::view

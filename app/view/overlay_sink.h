@@ -1,0 +1,65 @@
+#pragma once
+// The view's picture sink: takes each picture the media worker shows, paints
+// the view's overlay into a copy of it and hands the copy on to the video
+// output, so texts and picture reach the screen in one draw. The window's
+// thread swaps the overlay whenever the view's state changes and redraws
+// the last picture itself when no new ones come (a stalled stream, a
+// finished file, a repaint).
+//
+// Locks: overlay_lock_ only guards the pointer swap, so the window thread
+// never waits for a draw to change the overlay; draw_lock_ serialises the
+// composed copy and the calls into the next sink (worker draws, resizes and
+// window repaints); the window's thread only tries it. Neither is held
+// while the other is taken.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "app/view/overlay.h"
+#include "node/picture_sink.h"
+
+namespace app::view {
+
+class OverlaySink : public node::PictureSink {
+ public:
+  explicit OverlaySink(node::PictureSink& next) : next_(next) {}
+
+  // node::PictureSink: the media worker.
+  void ShowPicture(const DecodedPicture& picture) override;
+  void Resize(int width, int height) override;
+
+  // The window's thread.
+  void SetOverlay(std::shared_ptr<const Overlay> overlay);
+  std::shared_ptr<const Overlay> overlay() const;
+  // The last picture again, unless the media worker is drawing or
+  // resizing right now (its picture is as new): the window's thread never
+  // waits for the renderer. True when drawn.
+  bool TryRedraw(const DecodedPicture& picture);
+  // Pictures shown so far, by either path.
+  uint64_t shown() const;
+  // Where the drawing time went (benchmarks): painting the overlay into the
+  // copy, and everything in this sink including the next one.
+  struct Times {
+    uint64_t pictures = 0;
+    std::chrono::nanoseconds compose{0}, total{0};
+  };
+  Times times() const;
+
+  // `picture` with the current overlay painted into a copy of it.
+  std::vector<uint8_t> Composed(const DecodedPicture& picture) const;
+
+ private:
+  void Draw(const DecodedPicture& picture);  // draw_lock_ held
+
+  node::PictureSink& next_;
+  mutable std::mutex overlay_lock_;
+  std::shared_ptr<const Overlay> overlay_;
+  mutable std::mutex draw_lock_;
+  std::vector<uint8_t> composed_;
+  uint64_t shown_ = 0;
+  Times times_;
+};
+
+}  // namespace app::view

@@ -1,0 +1,33 @@
+#pragma once
+// What the view's status line shows: a picture for a connection that
+// failed (2) or a login that was refused (3), the seconds to the next
+// connect attempt while a direct view waits between attempts, "End of
+// File" for a finished stored file, else the rate text "%d fps, %d kbps".
+#include <cstdint>
+#include <string>
+
+#include "app/view/view_menu.h"
+
+namespace app::view {
+
+enum class StatusPicture { kNone, kCannotConnect, kLoginRefused };
+
+struct StatusState {
+  int connect_status = 0;       // the node's: 2 cannot connect, 3 login refused
+  bool camera_known = false;
+  bool connecting = false;      // a direct view's connect attempt is running
+  uint64_t now_ms = 0;
+  uint64_t next_attempt_ms = 0; // 0: not waiting for another attempt
+  bool end_of_file = false;
+  std::string rate;             // the node's "%d fps, %d kbps"
+};
+
+struct StatusLine {
+  StatusPicture picture = StatusPicture::kNone;
+  std::string text;
+  bool operator==(const StatusLine&) const = default;
+};
+
+StatusLine MakeStatusLine(const StatusState& state, const TextLookup& text);
+
+}  // namespace app::view

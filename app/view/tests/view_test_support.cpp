@@ -1,0 +1,215 @@
+#include "app/view/tests/view_test_support.h"
+
+#include <cstdlib>
+
+#include "app/view/view_factory.h"
+#include "os/clock.h"
+#include "os/win32/handles.h"
+#include "present/picture_file.h"
+#include "settings/ini_handler.h"
+
+namespace app::view::testing {
+
+bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
+  const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms);
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (done()) return true;
+    if (os::MonotonicMs() >= end) return false;
+    Sleep(5);
+  }
+}
+
+void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
+
+namespace {
+const wchar_t kMainClass[] = L"HalyardFakeMainWindow";
+}  // namespace
+
+LRESULT CALLBACK FakeViewHost::MainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* host = reinterpret_cast<FakeViewHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (host && message == os::kWmHostEvent) {
+    hosting::HostEvent event;
+    if (host->events_->Pop(&event)) ++host->events;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+FakeViewHost::FakeViewHost(FileChooser* chooser, bool sound) {
+  static const bool registered = [] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = kMainClass;
+    return RegisterClassW(&wc) != 0;
+  }();
+  (void)registered;
+  main_ = CreateWindowExW(0, kMainClass, L"Halyard", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 250, 300, nullptr,
+                          nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(main_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  events_ = std::make_unique<hosting::HostEventQueue>(seam_, ToHandle(main_));
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, seam_, messages_);
+  hosting_->Start();
+  if (sound) sound_.Open(main_);
+  factory_ = MakeViewFactory(GetModuleHandleW(nullptr), chooser);
+}
+
+FakeViewHost::~FakeViewHost() {
+  CloseAll();
+  hosting_->Stop();
+  sound_.Close();
+  SetWindowLongPtrW(main_, GWLP_USERDATA, 0);
+  DestroyWindow(main_);
+}
+
+void FakeViewHost::CloseAll() { views_.clear(); }
+
+CViewWindow* FakeViewHost::Open(const ViewRequest& request) {
+  std::unique_ptr<CameraView> view = factory_->Open(*this, request);
+  if (!view) return nullptr;
+  views_.push_back(std::move(view));
+  return static_cast<CViewWindow*>(views_.back().get());
+}
+
+CViewWindow* FakeViewHost::OpenDirect(const std::string& name, uint16_t port, const std::string& password) {
+  ViewRequest r;
+  r.kind = ViewRequest::Kind::kDirect;
+  r.display_name = name;
+  r.login = {"127.0.0.1", port, false, "", "demo", password};
+  return Open(r);
+}
+
+void FakeViewHost::SortWindows() {
+  SetWindowPos(main_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (auto& v : views_) v->Undock();
+}
+
+std::vector<CViewWindow*> FakeViewHost::Views() const {
+  std::vector<CViewWindow*> all;
+  for (const auto& v : views_) all.push_back(static_cast<CViewWindow*>(v.get()));
+  return all;
+}
+
+int FakeViewHost::AcquireNodeIndex() {
+  for (int i = 0; i < 33; ++i)
+    if (!slots_[i]) {
+      slots_[i] = true;
+      return i;
+    }
+  return -1;
+}
+
+void FakeViewHost::ReleaseNodeIndex(int index) {
+  if (index >= 0 && index < 33) slots_[index] = false;
+}
+
+std::vector<DockCandidate> FakeViewHost::OtherViews(const CameraView* except) {
+  std::vector<DockCandidate> others;
+  for (size_t i = 0; i < views_.size(); ++i) {
+    if (views_[i].get() == except || !IsWindowVisible(views_[i]->Window())) continue;
+    RECT r;
+    GetWindowRect(views_[i]->Window(), &r);
+    others.push_back({static_cast<int>(i), {r.left, r.top, r.right, r.bottom}});
+  }
+  return others;
+}
+
+void FakeViewHost::ViewClosed(CameraView* view) {
+  ++closed;
+  for (auto it = views_.begin(); it != views_.end(); ++it)
+    if (it->get() == view) {
+      views_.erase(it);
+      return;
+    }
+}
+
+std::unique_ptr<sim::World> StartWorld(std::vector<std::string> extra) {
+  sim::WorldConfig config;
+  config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
+  std::vector<std::string> args = {"--hosting-port", "0", "--user", "demo:demo",
+                                   "--camera", "CAM-176:0:test_176x144.m4v:voice",
+                                   "--camera", "CAM-320:0:test_320x240.m4v:voice:1.1.8",
+                                   "--camera", "CAM-640:0:test_640x480.m4v:voice",
+                                   "--file", "rec/one.mp4:CAM-320:test_176x144.m4v"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  std::string error;
+  if (!sim::ParseWorldOptions(args, &config, &error)) return nullptr;
+  auto world = std::make_unique<sim::World>(config);
+  if (!world->Start(&error)) return nullptr;
+  return world;
+}
+
+Screenshot Shoot(const RECT& r) {
+  Screenshot s;
+  s.width = r.right - r.left;
+  s.height = r.bottom - r.top;
+  if (s.width <= 0 || s.height <= 0) return s;
+  win32::WindowDc screen(nullptr);
+  win32::MemoryDc memory(screen.get());
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = s.width;
+  info.bmiHeader.biHeight = -s.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap.get()) return s;
+  {
+    win32::SelectedObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, s.width, s.height, screen.get(), r.left, r.top, SRCCOPY);
+  }
+  GdiFlush();
+  const uint32_t* p = static_cast<const uint32_t*>(bits);
+  s.pixels.assign(p, p + size_t(s.width) * s.height);
+  return s;
+}
+
+bool SaveScreen(const std::string& path) {
+  const RECT all = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const Screenshot shot = Shoot(all);
+  if (shot.pixels.empty()) return false;
+  std::vector<uint8_t> rgb;
+  rgb.reserve(size_t(shot.width) * 3 * shot.height);
+  for (uint32_t p : shot.pixels) {
+    rgb.push_back(uint8_t(p >> 16));
+    rgb.push_back(uint8_t(p >> 8));
+    rgb.push_back(uint8_t(p));
+  }
+  const std::vector<uint8_t> png = present::EncodePngRgb(rgb.data(), shot.width, shot.height);
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::string WindowsPath(const std::string& unix_path) {
+  if (unix_path.empty() || unix_path[0] != '/') return unix_path;
+  std::string p = "Z:" + unix_path;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
+std::string OutputFolder() {
+  const char* out = std::getenv("HALYARD_VIEW_OUT");
+  if (out && *out) return WindowsPath(out);
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  std::string folder = temp;
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
+void UseDefaultTexts() {
+  settings::IniHandler& ini = settings::IniHandler::Instance();
+  if (!ini.IsInitialised()) ini.Initialise(OutputFolder() + "\\no-such-settings-file.ini");
+}
+
+}  // namespace app::view::testing

@@ -1,0 +1,126 @@
+#pragma once
+// What the camera view's Win32 tests, screenshots and benchmark share: a
+// stand-in for the main window (a plain top-level window with a real
+// HostingService), the message pump, the simulator world in-process, and
+// screen read-back.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/view/camera_view_window.h"
+#include "app/view/file_chooser.h"
+#include "app/view_host.h"
+#include "hosting/host_event_queue.h"
+#include "hosting/hosting_service.h"
+#include "present/win32/direct_sound_output.h"
+#include "world.h"
+
+namespace app::view::testing {
+
+// Runs the window thread's messages until `done` holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 10000);
+void PumpFor(int ms);
+
+// Message boxes and user messages, recorded instead of shown.
+class RecordedMessages : public os::UserMessages {
+ public:
+  void ShowMessage(const std::string& section, const std::string& key, const std::string&,
+                   const std::vector<os::MessageArg>&) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    keys_.push_back(section + "/" + key);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> keys_;
+};
+
+// Save dialogs answered by the test: the next path, or Cancel when empty.
+class ScriptedChooser : public FileChooser {
+ public:
+  bool ChooseRecording(HWND, std::string* path) override { return Answer(path); }
+  bool ChooseSnapshot(HWND, const std::string& folder, const std::string& name, std::string* path) override {
+    last_folder = folder;
+    last_name = name;
+    return Answer(path);
+  }
+  std::string next;
+  std::string last_folder, last_name;
+  int asked = 0;
+
+ private:
+  bool Answer(std::string* path) {
+    ++asked;
+    *path = next;
+    return !next.empty();
+  }
+};
+
+// The main window's part: hosting client, event queue, sound output, node
+// slots and the view list; views open through the real factory.
+class FakeViewHost : public ViewHost {
+ public:
+  explicit FakeViewHost(FileChooser* chooser = nullptr, bool sound = true);
+  ~FakeViewHost() override;
+
+  CViewWindow* Open(const ViewRequest& request);
+  CViewWindow* OpenDirect(const std::string& name, uint16_t port, const std::string& password = "demo");
+  // Sort Window: the main window to (0, 0), then every view undocked in turn.
+  void SortWindows();
+  std::vector<CViewWindow*> Views() const;
+  void CloseAll();
+
+  HWND MainWindow() const override { return main_; }
+  hosting::HostingService& Hosting() override { return *hosting_; }
+  hosting::HostEventQueue& Events() override { return *events_; }
+  present::SoundDevice* SoundOutput() override { return sound_.Ready() ? &sound_ : nullptr; }
+  int AcquireNodeIndex() override;
+  void ReleaseNodeIndex(int index) override;
+  std::vector<DockCandidate> OtherViews(const CameraView* except) override;
+  void ViewClosed(CameraView* view) override;
+
+  int closed = 0;
+  int events = 0;
+
+ private:
+  static LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+  HWND main_ = nullptr;
+  Win32WindowSeam seam_;
+  RecordedMessages messages_;
+  std::unique_ptr<hosting::HostEventQueue> events_;
+  std::unique_ptr<hosting::HostingService> hosting_;
+  present::DirectSoundOutput sound_;
+  std::unique_ptr<ViewFactory> factory_;
+  std::vector<std::unique_ptr<CameraView>> views_;
+  bool slots_[33] = {};
+};
+
+// The simulator with cameras of the three picture sizes ("CAM-176",
+// "CAM-320" of version 1.1.8, "CAM-640"), a hosting server with one stored
+// file, user demo/demo, all on free loopback ports.
+std::unique_ptr<sim::World> StartWorld(std::vector<std::string> extra = {});
+
+// The screen's pixels inside `r`, top-down, 0x00RRGGBB.
+struct Screenshot {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[size_t(y) * width + x]; }
+};
+Screenshot Shoot(const RECT& r);
+// The whole screen as a PNG file.
+bool SaveScreen(const std::string& path);
+
+// Windows path of a Unix one (Wine maps / to Z:).
+std::string WindowsPath(const std::string& unix_path);
+// The folder for a test's output files: $HALYARD_VIEW_OUT, else the temp folder.
+std::string OutputFolder();
+
+// IniHandler on a settings file that does not exist: every text its default.
+void UseDefaultTexts();
+
+}  // namespace app::view::testing

@@ -1,0 +1,554 @@
+// The camera view window under Wine and Xvfb against halyard-sim in this
+// process: pictures on the screen, rates and overlay, the screen sizes of
+// the table, the size following the camera, every menu command on the
+// wire, held keys, drags, double clicks and the wheel, recording and
+// snapshots, placement and docking, relay and file views.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/view/tests/view_test_support.h"
+#include "app/view/view_resource.h"
+#include "os/win32/text.h"
+#include "present/debug_log.h"
+#include "present/i420_convert.h"
+#include "settings/ini_handler.h"
+
+namespace app::view {
+namespace {
+
+using namespace testing;
+
+constexpr uint16_t kNobodyListens = 1;  // loopback port 1: connections are refused
+
+struct SilentPresenter : settings::MessagePresenter {
+  void Present(const std::string& text) override { shown.push_back(text); }
+  std::vector<std::string> shown;
+};
+
+class ViewWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    UseDefaultTexts();
+    static SilentPresenter presenter;
+    settings::IniHandler::Instance().SetPresenter(&presenter);
+  }
+  void SetUp() override {
+    world_ = StartWorld();
+    ASSERT_TRUE(world_) << "the simulator did not start";
+    host_ = std::make_unique<FakeViewHost>(&chooser_);
+  }
+  void TearDown() override {
+    host_.reset();
+    world_->Stop();
+  }
+
+  uint16_t Port(const char* camera) { return world_->camera(camera)->port(); }
+  bool Identified(CViewWindow* v) { return PumpUntil([&] { return !v->CameraId().empty(); }, 15000); }
+  bool Streaming(CViewWindow* v, uint64_t frames = 5) {
+    return PumpUntil([&] { return v->media().path().FramesShown() >= frames; }, 15000);
+  }
+  bool Received(const std::string& line, size_t count = 1, int timeout_ms = 5000) {
+    return PumpUntil([&] { return world_->log().Lines(line).size() >= count; }, timeout_ms);
+  }
+  size_t Count(const std::string& line) { return world_->log().Lines(line).size(); }
+  void Command(CViewWindow* v, UINT command) { SendMessageW(v->Window(), WM_COMMAND, command, 0); }
+  static RECT Rect(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+  }
+  // A child's rectangle relative to the frame's top left corner.
+  static ScreenRect ChildRect(HWND frame, HWND child) {
+    const RECT f = Rect(frame), c = Rect(child);
+    return {c.left - f.left, c.top - f.top, c.right - f.left, c.bottom - f.top};
+  }
+
+  ScriptedChooser chooser_;
+  std::unique_ptr<sim::World> world_;
+  std::unique_ptr<FakeViewHost> host_;
+};
+
+std::string WindowText(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  return win32::Narrow(text);
+}
+
+TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ("Gate", WindowText(v->Window())) << "the entry's name, for the taskbar";
+  ASSERT_TRUE(Streaming(v, 10));
+
+  // Pictures drawn per second against the stream's rate.
+  const int fps = world_->camera("CAM-320")->video().fps;
+  const uint64_t before = v->media().path().FramesShown();
+  const DWORD start = GetTickCount();
+  PumpFor(3000);
+  const double rate = double(v->media().path().FramesShown() - before) * 1000.0 / double(GetTickCount() - start);
+  EXPECT_NEAR(fps, rate, 0.2 * fps) << "pictures shown per second";
+  int shown_fps = -1, kbps = -1;
+  ASSERT_EQ(2, std::sscanf(v->status_line().text.c_str(), "%d fps, %d kbps", &shown_fps, &kbps))
+      << v->status_line().text;
+  // The status counts 1.25 times the pictures of a second, at most 30.
+  const double expected = std::min(30.0, 1.25 * fps);
+  EXPECT_NEAR(expected, shown_fps, 0.2 * expected);
+  EXPECT_GT(kbps, 0);
+  const auto overlay = v->overlay_sink().overlay();
+  ASSERT_TRUE(overlay);
+  ASSERT_EQ(2u, overlay->texts().size()) << "rate and name";
+  EXPECT_EQ(kYellow, overlay->texts()[0].colour);
+  EXPECT_EQ(kMagenta, overlay->texts()[1].colour);
+
+  // With the stream held, the screen keeps the last picture: it must be the
+  // decoded one in its colours (the middle rows, clear of texts and frame).
+  world_->Execute("fault CAM-320 stall 5000");
+  PumpFor(800);
+  int w = 0, h = 0;
+  std::vector<uint8_t> shown = v->ShownPicture(&w, &h);
+  ASSERT_EQ(320, w);
+  ASSERT_EQ(240, h);
+  const Screenshot screen = Shoot(Rect(v->picture_window()));
+  ASSERT_EQ(320, screen.width);
+  const int stride = w * 3;
+  std::vector<uint8_t> bgr(size_t(stride) * h);
+  DecodedPicture d{shown.data(), w, h};
+  present::I420ToBgr24BottomUp(d.Y(), d.U(), d.V(), w, h, bgr.data(), stride);
+  int points = 0, close = 0;
+  for (int y = 40; y < 200; y += 7) {
+    for (int x = 8; x < 312; x += 7) {
+      const uint8_t* want = &bgr[size_t(h - 1 - y) * stride + 3 * x];
+      const uint32_t got = screen.At(x, y);
+      ++points;
+      close += std::abs(int(got & 0xFF) - want[0]) <= 12 && std::abs(int((got >> 8) & 0xFF) - want[1]) <= 12 &&
+               std::abs(int((got >> 16) & 0xFF) - want[2]) <= 12;
+    }
+  }
+  EXPECT_GE(close, points * 97 / 100) << close << " of " << points << " points in the picture's colours";
+
+  // The frame: yellow while the view is selected (the active window), red
+  // on every second refresh while a notice is active.
+  auto corner = [&] { return Shoot(Rect(v->picture_window())).At(1, 120); };
+  auto is = [](uint32_t p, int r, int g, int b) {
+    return std::abs(int((p >> 16) & 0xFF) - r) < 40 && std::abs(int((p >> 8) & 0xFF) - g) < 40 &&
+           std::abs(int(p & 0xFF) - b) < 40;
+  };
+  SetForegroundWindow(v->Window());
+  EXPECT_TRUE(PumpUntil([&] { return is(corner(), 255, 255, 0); }, 3000)) << std::hex << corner();
+  world_->Execute("notice CAM-320 7");
+  ASSERT_TRUE(PumpUntil([&] { return v->Node().notice_countdown() > 0; }));
+  EXPECT_TRUE(PumpUntil([&] { return is(corner(), 255, 0, 0); }, 3000)) << "red frame";
+  EXPECT_TRUE(PumpUntil([&] { return !is(corner(), 255, 0, 0); }, 3000)) << "blinking";
+}
+
+TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Identified(v));
+  struct Case {
+    UINT command;
+    int width, height;
+    ScreenRect buttons[4], picture;
+  } cases[] = {
+      {32770, 333, 273, {{226, 4, 243, 21}, {253, 4, 270, 21}, {277, 4, 294, 21}, {307, 5, 324, 20}}, {78, 76, 254, 220}},
+      {32772, 652, 513, {{546, 4, 563, 21}, {573, 4, 590, 21}, {597, 4, 614, 21}, {627, 5, 644, 20}}, {6, 28, 646, 508}},
+      {32774, 332, 273, {{226, 4, 243, 21}, {253, 4, 270, 21}, {277, 4, 294, 21}, {307, 5, 324, 20}}, {6, 28, 326, 268}},
+  };
+  const int buttons[] = {IDC_VIEW_AUDIO, IDC_VIEW_SPEAKER, IDC_VIEW_RECORD, IDC_VIEW_CLOSE};
+  for (const Case& c : cases) {
+    const RECT before = Rect(v->Window());
+    Command(v, c.command);
+    const RECT r = Rect(v->Window());
+    EXPECT_EQ(c.width, r.right - r.left) << c.command;
+    EXPECT_EQ(c.height, r.bottom - r.top) << c.command;
+    EXPECT_EQ(before.left, r.left) << "resized in place";
+    EXPECT_EQ(before.top, r.top) << "resized in place";
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(c.buttons[i], ChildRect(v->Window(), GetDlgItem(v->Window(), buttons[i]))) << c.command << " " << i;
+    EXPECT_EQ(c.picture, ChildRect(v->Window(), v->picture_window())) << c.command;
+    ScreenSize size;
+    ScreenSizeFor(c.command, &size);
+    EXPECT_EQ(size, v->MenuState().size);
+  }
+  // Without a camera ID the sizes do nothing.
+  CViewWindow* idle = host_->OpenDirect("Nobody", kNobodyListens);
+  Command(idle, 32772);
+  EXPECT_EQ(332, Rect(idle->Window()).right - Rect(idle->Window()).left);
+}
+
+TEST_F(ViewWindow, TheFrameFollowsTheCamerasPictureWidth) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-176"));
+  ASSERT_TRUE(PumpUntil([&] { return v->screen_size() == ScreenSize::kQcif; }, 15000)) << "176 wide: QCIF";
+  EXPECT_EQ(333, Rect(v->Window()).right - Rect(v->Window()).left);
+  v->Node().SetAddress({"127.0.0.1", Port("CAM-640"), false, "", "demo", "demo"});
+  ASSERT_TRUE(PumpUntil([&] { return v->screen_size() == ScreenSize::k2x; }, 15000)) << "640 wide: 2x";
+  EXPECT_EQ(652, Rect(v->Window()).right - Rect(v->Window()).left);
+  EXPECT_EQ(513, Rect(v->Window()).bottom - Rect(v->Window()).top);
+  v->Node().SetAddress({"127.0.0.1", Port("CAM-320"), false, "", "demo", "demo"});
+  ASSERT_TRUE(PumpUntil([&] { return v->screen_size() == ScreenSize::k1x; }, 15000)) << "320 wide: 1x";
+  EXPECT_EQ(332, Rect(v->Window()).right - Rect(v->Window()).left);
+}
+
+TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Streaming(v));
+  ASSERT_TRUE(PumpUntil([&] {
+    const node::ChannelEntry speaker = v->Node().channel(node::CNodeWindow::kSpeaker);
+    return speaker.id != net::kChannelNotFound;
+  })) << "audio and speaker channels";
+  world_->log().Clear();
+  const struct {
+    UINT command;
+    const char* line;
+  } sent[] = {
+      {32788, "CAM-320 RequestVideoInput value=0"},     {32789, "CAM-320 RequestVideoInput value=1"},
+      {32790, "CAM-320 RequestVideoInput value=2"},     {32793, "CAM-320 RequestQuality value=4"},
+      {32794, "CAM-320 RequestQuality value=8"},        {32795, "CAM-320 RequestQuality value=12"},
+      {32796, "CAM-320 RequestQuality value=16"},       {32797, "CAM-320 RequestQuality value=20"},
+      {33001, "RequestPresetCommand command=2 number=0 v2=0 v3=0"},
+      {33005, "RequestPresetCommand command=2 number=4 v2=0 v3=0"},
+      {33009, "RequestPresetCommand command=2 number=8 v2=0 v3=0"},
+      {32798, "CAM-320 RequestReboot value=20"},
+  };
+  for (const auto& s : sent) {
+    Command(v, s.command);
+    EXPECT_TRUE(Received(s.line)) << s.command << ": " << s.line;
+  }
+  const ViewMenuState state = v->MenuState();
+  EXPECT_EQ(2u, state.video_input);
+  EXPECT_EQ(20u, state.quality);
+
+  // The menu the window shows: the texts and the check marks of this state.
+  HMENU menu = v->CreatePopupMenu();
+  auto checked = [&](UINT command) { return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+  EXPECT_TRUE(checked(32790));
+  EXPECT_FALSE(checked(32788));
+  EXPECT_TRUE(checked(32797));
+  EXPECT_TRUE(checked(32774));
+  EXPECT_TRUE(checked(32775)) << "sound on";
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, 33020, text, 64, MF_BYCOMMAND);
+  EXPECT_EQ(L"Snapshot", std::wstring(text));
+  GetMenuStringW(menu, 33003, text, 64, MF_BYCOMMAND);
+  EXPECT_EQ(L"Preset(3)", std::wstring(text));
+  EXPECT_EQ(UINT(-1), GetMenuState(menu, 32792, MF_BYCOMMAND)) << "Camera Option: user demo is not privileged";
+  DestroyMenu(menu);
+
+  // Sound and speaker switch their channels off and on again.
+  const uint32_t audio = v->Node().channel(node::CNodeWindow::kAudio).id;
+  const uint32_t speaker = v->Node().channel(node::CNodeWindow::kSpeaker).id;
+  Command(v, 32775);
+  EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=4"));
+  EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_UNCHECKED; }));
+  Command(v, 32775);
+  EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=3"));
+  EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }));
+  SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_SPEAKER, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER)));
+  EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(speaker) + " command=4"))
+      << "the S toggle posts the speaker command";
+
+  // Commands whose dialogs come later send nothing yet.
+  const size_t before = world_->log().All().size();
+  for (UINT quiet : {32792u, 33010u, 32807u, 33000u, 32779u}) Command(v, quiet);
+  PumpFor(500);
+  EXPECT_EQ(before, world_->log().All().size());
+
+  // Close releases the three channels and the view tells its host.
+  Command(v, 32778);
+  EXPECT_TRUE(Received("command=5", 3)) << "video, audio and speaker released";
+  EXPECT_TRUE(PumpUntil([&] { return host_->closed == 1; }));
+  EXPECT_TRUE(host_->Views().empty());
+}
+
+TEST_F(ViewWindow, HeldKeysSendOneStepWhenReleased) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Identified(v));
+  world_->log().Clear();
+  PostMessageW(v->Window(), WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_TRUE(Received("RequestPTZControl pan=-1 tilt=0")) << "a tap is one step";
+  // Held 1.4 s with the keyboard's repeats: one message when let go.
+  const DWORD start = GetTickCount();
+  PostMessageW(v->Window(), WM_KEYDOWN, VK_RIGHT, 0);
+  while (GetTickCount() - start < 1400) {
+    PumpFor(40);
+    PostMessageW(v->Window(), WM_KEYDOWN, VK_RIGHT, 1 << 30);
+  }
+  EXPECT_TRUE(Received("RequestPTZControl pan=15 tilt=0"));
+  PumpFor(600);
+  EXPECT_EQ(2u, Count("RequestPTZControl")) << "one message per release";
+  const struct {
+    WPARAM key;
+    const char* line;
+  } at_once[] = {{VK_HOME, "RequestLensControl operation=2 speed=1"},
+                 {VK_END, "RequestLensControl operation=3 speed=1"},
+                 {VK_NUMPAD7, "RequestPTZControl pan=19 tilt=19"},
+                 {VK_NUMPAD3, "RequestPTZControl pan=22 tilt=22"},
+                 {VK_PRIOR, "RequestLensControl operation=0 speed=1"},
+                 {VK_DOWN, "RequestPTZControl pan=0 tilt=-1"}};
+  for (const auto& k : at_once) {
+    PostMessageW(v->Window(), WM_KEYDOWN, k.key, 0);
+    EXPECT_TRUE(Received(k.line)) << k.line;
+  }
+  // Keys reach a view through whichever of its windows has the focus.
+  PostMessageW(GetDlgItem(v->Window(), IDC_VIEW_CLOSE), WM_KEYDOWN, VK_NEXT, 0);
+  EXPECT_TRUE(Received("RequestLensControl operation=1 speed=1"));
+  EXPECT_TRUE(host_->Views().size() == 1) << "Enter and Escape never close a view";
+  PostMessageW(GetDlgItem(v->Window(), IDC_VIEW_CLOSE), WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageW(v->Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(300);
+  EXPECT_EQ(1u, host_->Views().size());
+
+  CViewWindow* idle = host_->OpenDirect("Nobody", kNobodyListens);
+  EXPECT_FALSE(idle->OnKeyDown(VK_LEFT, GetTickCount())) << "no camera ID: the key goes on";
+
+  // A window the view owns (its save dialog, say) keeps its keys, and so
+  // does the pop-up menu's loop.
+  const size_t before = Count("RequestPTZControl");
+  HWND owned = CreateWindowExW(0, L"STATIC", L"owned", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, v->Window(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  PostMessageW(owned, WM_KEYDOWN, VK_LEFT, 0);
+  PumpFor(500);
+  DestroyWindow(owned);
+  struct MenuKeys {
+    static void CALLBACK Press(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+      KillTimer(hwnd, id);
+      PostMessageW(hwnd, WM_KEYDOWN, VK_RIGHT, 0);
+      SetTimer(hwnd, 0x7E02, 400, Close);
+    }
+    static void CALLBACK Close(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+      KillTimer(hwnd, id);
+      EndMenu();
+    }
+  };
+  SetTimer(v->Window(), 0x7E01, 300, MenuKeys::Press);
+  SendMessageW(v->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(100, 100));  // runs the menu until EndMenu
+  PumpFor(500);
+  EXPECT_EQ(before, Count("RequestPTZControl")) << "keys of other windows steered the camera";
+}
+
+TEST_F(ViewWindow, FullScreenIsOneViewAtATimeAndEscapeLeavesIt) {
+  CViewWindow* a = host_->OpenDirect("A", Port("CAM-320"));
+  CViewWindow* b = host_->OpenDirect("B", Port("CAM-176"));
+  ASSERT_TRUE(Streaming(a) && Streaming(b));
+  Command(a, 32773);
+  ASSERT_TRUE(a->FullScreen());
+  HWND full = FindWindowW(L"HalyardFullScreenWindow", L"full screen window");
+  ASSERT_NE(nullptr, full);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), Rect(full).right - Rect(full).left);
+  Command(b, 32773);
+  EXPECT_FALSE(a->FullScreen()) << "the other view left full screen first";
+  EXPECT_TRUE(b->FullScreen());
+  EXPECT_TRUE(b->MenuState().full_screen);
+  HWND full_b = GetForegroundWindow();
+  PostMessageW(full_b, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !b->FullScreen(); }, 3000)) << "Escape in the full-screen window";
+  Command(a, 32773);
+  ASSERT_TRUE(a->FullScreen());
+  PostMessageW(a->Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !a->FullScreen(); }, 3000)) << "Escape in the view";
+}
+
+TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Identified(v));
+  // A camera of version 1.1.8 whose pan/tilt device (code 0) zooms to rectangles.
+  net::CameraSetupInfo info = v->Node().setup_info();
+  info.SetVersion(1, 1, 8);
+  ASSERT_GE(v->Node().SendCameraSetupInfo(info), 0);
+  ASSERT_TRUE(PumpUntil([&] { return v->Node().setup_info().Version() == net::CameraVersion(1, 1, 8); }));
+  world_->log().Clear();
+  HWND picture = v->picture_window();
+  auto mouse = [&](UINT message, int x, int y) {
+    SendMessageW(picture, message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+  };
+
+  mouse(WM_LBUTTONDOWN, 100, 100);
+  mouse(WM_MOUSEMOVE, 130, 130);
+  ScreenRect frame;
+  ASSERT_TRUE(v->overlay_sink().overlay()->DragFrame(320, 240, &frame)) << "the rectangle shows while dragging";
+  EXPECT_EQ((ScreenRect{100, 100, 130, 130}), frame);
+  mouse(WM_LBUTTONUP, 130, 130);
+  EXPECT_TRUE(Received("AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
+  EXPECT_FALSE(v->overlay_sink().overlay()->DragFrame(320, 240, &frame)) << "and goes with the button";
+
+  mouse(WM_LBUTTONDOWN, 100, 100);
+  mouse(WM_LBUTTONUP, 105, 103);  // a click: nothing
+  mouse(WM_LBUTTONDOWN, 100, 100);
+  mouse(WM_LBUTTONUP, 105, 130);  // too narrow for a rectangle: steps
+  EXPECT_TRUE(Received("RequestPTZControl pan=0 tilt=-1"));
+  mouse(WM_LBUTTONDOWN, 10, 100);
+  mouse(WM_MOUSEMOVE, 300, 100);
+  mouse(WM_MOUSEMOVE, 400, 100);  // left the picture with the button down
+  EXPECT_TRUE(Received("RequestPTZControl pan=9 tilt=0"));
+  mouse(WM_LBUTTONUP, 400, 100);
+  PumpFor(300);
+  EXPECT_EQ(2u, Count("RequestPTZControl"));
+  EXPECT_EQ(1u, Count("AdvancedPTZControl"));
+
+  Command(v, 32772);  // 640 wide: corners in 320-pixel coordinates
+  SendMessageW(picture, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(400, 300));
+  EXPECT_TRUE(Received("AdvancedPTZControl x1=200 y1=150 x2=200 y2=150"));
+
+  // The wheel: notches add up and go out when the 5-second timer fires.
+  const DWORD start = GetTickCount();
+  SendMessageW(v->Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 0);
+  SendMessageW(picture, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 0);
+  PumpFor(4000);
+  EXPECT_EQ(0u, Count("RequestLensControl")) << "nothing before the timer";
+  EXPECT_TRUE(Received("RequestLensControl operation=0 speed=4", 1, 3000));
+  EXPECT_GE(GetTickCount() - start, 4900u);
+  SendMessageW(v->Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-120)), 0);
+  EXPECT_TRUE(Received("RequestLensControl operation=1 speed=1", 1, 7000));
+}
+
+TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
+  std::vector<std::string> log;
+  DebugLogObserve([&](const std::string& line) { log.push_back(line); });
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Streaming(v));
+  const std::string file = OutputFolder() + "\\view_recording.mp4";
+  std::remove(file.c_str());
+
+  chooser_.next = "";  // Cancel
+  Command(v, 32777);
+  EXPECT_EQ(1, chooser_.asked);
+  EXPECT_FALSE(v->media().recorder().IsRecording()) << "a cancelled dialog leaves the view idle";
+
+  chooser_.next = file;
+  Command(v, 32777);
+  ASSERT_TRUE(v->media().recorder().IsRecording());
+  EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_CHECKED; }));
+  EXPECT_TRUE(v->MenuState().recording);
+  bool rec_shown = false;
+  for (const auto& t : v->overlay_sink().overlay()->texts()) rec_shown |= t.colour == kRed;
+  EXPECT_TRUE(rec_shown) << "REC over the picture";
+  PumpFor(3000);
+  // The R toggle stops it.
+  HWND r = GetDlgItem(v->Window(), IDC_VIEW_RECORD);
+  SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_RECORD, BN_CLICKED), reinterpret_cast<LPARAM>(r));
+  ASSERT_TRUE(PumpUntil([&] { return !v->media().recorder().IsRecording(); }));
+  EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_UNCHECKED; }));
+  std::ifstream recorded(file, std::ios::binary | std::ios::ate);
+  EXPECT_GT(recorded.tellg(), 20000) << file;
+  int starts = 0, stops = 0;
+  for (const auto& l : log) {
+    starts += l.find("Record Start : ") != std::string::npos;
+    stops += l.find("Record Stop: ") != std::string::npos;
+  }
+  EXPECT_EQ(1, starts);
+  EXPECT_EQ(1, stops);
+  DebugLogObserve(nullptr);
+
+  // Snapshots go beside the recordings by default, as PNG or BMP.
+  for (const char* name : {"\\view_snapshot.png", "\\view_snapshot.bmp"}) {
+    chooser_.next = OutputFolder() + name;
+    Command(v, 33020);
+    EXPECT_EQ(OutputFolder(), chooser_.last_folder);
+    EXPECT_EQ(0u, chooser_.last_name.rfind("Gate_", 0)) << chooser_.last_name;
+    std::ifstream shot(chooser_.next, std::ios::binary);
+    char head[24] = {};
+    shot.read(head, sizeof head);
+    ASSERT_TRUE(shot.good()) << chooser_.next;
+    if (std::string(name).find("png") != std::string::npos) {
+      EXPECT_EQ(std::string("\x89PNG", 4), std::string(head, 4));
+      EXPECT_EQ(320, (uint8_t(head[18]) << 8) | uint8_t(head[19])) << "full resolution";
+    } else {
+      EXPECT_EQ(std::string("BM"), std::string(head, 2));
+      EXPECT_EQ(320, uint8_t(head[18]) | (uint8_t(head[19]) << 8));
+    }
+  }
+}
+
+TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
+  std::vector<CViewWindow*> views;
+  for (int i = 0; i < 5; ++i) views.push_back(host_->OpenDirect(std::string(1, char('A' + i)), kNobodyListens));
+  const RECT main = Rect(host_->MainWindow());
+  const POINT expected[] = {{main.right, 0}, {main.right + 332, 0}, {main.right, 273}, {main.right + 332, 273}};
+  for (int i = 0; i < 4; ++i) {
+    const RECT r = Rect(views[i]->Window());
+    EXPECT_EQ(expected[i].x, r.left) << i;
+    EXPECT_EQ(expected[i].y, r.top) << i;
+    EXPECT_EQ(332, r.right - r.left);
+    EXPECT_EQ(273, r.bottom - r.top);
+    EXPECT_EQ(i == 0 ? nullptr : views[0], views[i]->docked_to()) << i;
+  }
+  // 1024 x 768 holds four: the fifth keeps its place and the standard size.
+  const RECT fifth = Rect(views[4]->Window());
+  EXPECT_EQ(0, fifth.left);
+  EXPECT_EQ(0, fifth.top);
+  EXPECT_EQ(332, fifth.right - fifth.left);
+  EXPECT_EQ(nullptr, views[4]->docked_to());
+
+  // Dragging the first view drags the views docked to it along.
+  views[0]->DragTo(main.right + 40, 100);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(expected[i].x + 40, Rect(views[i]->Window()).left) << i;
+    EXPECT_EQ(expected[i].y + 100, Rect(views[i]->Window()).top) << i;
+  }
+  // A view dragged near another snaps to it within 20 pixels and docks.
+  const RECT fourth = Rect(views[3]->Window());
+  views[4]->DragTo(fourth.left + 100, fourth.bottom + 12);
+  EXPECT_EQ(fourth.bottom, Rect(views[4]->Window()).top);
+  EXPECT_EQ(fourth.left + 100, Rect(views[4]->Window()).left);
+  EXPECT_EQ(views[3], views[4]->docked_to());
+  // Near the screen's edge it snaps to the edge, undocked.
+  views[4]->DragTo(GetSystemMetrics(SM_CXSCREEN) - 332 - 15, 700 - 273);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), Rect(views[4]->Window()).right);
+
+  // Sort Window puts them back in order.
+  host_->SortWindows();
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(expected[i].x, Rect(views[i]->Window()).left) << "sorted " << i;
+    EXPECT_EQ(expected[i].y, Rect(views[i]->Window()).top) << "sorted " << i;
+  }
+  // A closed view is nobody's docking target any more.
+  views[0]->PostClose();
+  ASSERT_TRUE(PumpUntil([&] { return host_->closed == 1; }));
+  for (CViewWindow* v : host_->Views()) EXPECT_EQ(nullptr, v->docked_to());
+}
+
+TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
+  host_->Hosting().Connect(0, 1, "127.0.0.1", world_->hosting()->port(), "demo", "demo");
+  ASSERT_TRUE(Received("hosting RequestFileList"));
+  ViewRequest relay;
+  relay.kind = ViewRequest::Kind::kRelay;
+  relay.camera_id = "CAM-320";
+  CViewWindow* v = host_->Open(relay);
+  ASSERT_TRUE(Streaming(v));
+  EXPECT_EQ("CAM-320", WindowText(v->Window()));
+  EXPECT_TRUE(v->IsRelay());
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER))) << "no speaker through the hosting server";
+  EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }))
+      << "the audio channel is on";
+
+  ViewRequest file;
+  file.kind = ViewRequest::Kind::kFile;
+  file.camera_id = "CAM-320";
+  file.file_name = "rec/one.mp4";
+  CViewWindow* f = host_->Open(file);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RANDOM_ACCESS)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RECORD)));
+  EXPECT_TRUE(PumpUntil([&] { return f->status_line().text == "End of File"; }, 30000)) << f->status_line().text;
+  bool end_shown = false;
+  for (const auto& t : f->overlay_sink().overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
+  EXPECT_TRUE(end_shown);
+}
+
+TEST_F(ViewWindow, ADirectViewCountsDownToItsNextAttempt) {
+  CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
+  ASSERT_TRUE(PumpUntil([&] { return v->status_line().picture == StatusPicture::kCannotConnect; }));
+  ASSERT_TRUE(PumpUntil([&] { return v->status_line().text.rfind("Next attempt in ", 0) == 0; }))
+      << v->status_line().text;
+  int first = 0, later = 0;
+  std::sscanf(v->status_line().text.c_str(), "Next attempt in %d s", &first);
+  PumpFor(2100);
+  std::sscanf(v->status_line().text.c_str(), "Next attempt in %d s", &later);
+  EXPECT_GE(first, 58);
+  EXPECT_LE(first, 60);
+  EXPECT_NEAR(first - 2, later, 1) << "counts down";
+}
+
+}  // namespace
+}  // namespace app::view

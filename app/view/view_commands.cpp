@@ -1,0 +1,218 @@
+// The view's pop-up menu and the commands of the menu, the caption buttons
+// and the node: screen sizes, full screen, channel toggles, recording,
+// snapshots and close. Commands of the camera itself go to the node.
+#include <cstdio>
+#include <ctime>
+
+#include "app/view/camera_view_window.h"
+#include "app/view/view_registry.h"
+#include "app/view/view_resource.h"
+#include "app/view/view_texts.h"
+#include "os/win32/text.h"
+#include "present/picture_file.h"
+#include "settings/ini_handler.h"
+
+namespace app::view {
+namespace {
+
+// The folder of the last recording started in this program, where
+// snapshots go unless the user chooses otherwise.
+std::string& RecordingFolder() {
+  static std::string folder;
+  return folder;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// A camera ID or file name as part of a file name.
+std::string FileSafe(std::string name) {
+  for (char& c : name)
+    if (std::string("\\/:*?\"<>|").find(c) != std::string::npos || static_cast<unsigned char>(c) < 32) c = '_';
+  return name.empty() ? "camera" : name;
+}
+
+std::string Timestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local = {};
+  localtime_s(&local, &now);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local);
+  return text;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = _wfopen(win32::Widen(path).c_str(), L"wb");
+  if (!f) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && written;
+}
+
+HMENU MakeMenu(const std::vector<MenuItem>& items) {
+  HMENU menu = ::CreatePopupMenu();
+  for (const MenuItem& item : items) {
+    const std::wstring text = win32::Widen(item.text);
+    if (item.separator()) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else if (!item.items.empty()) {
+      AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(MakeMenu(item.items)), text.c_str());
+    } else {
+      const UINT flags = MF_STRING | (item.checked ? MF_CHECKED : 0) | (item.enabled ? 0 : MF_GRAYED);
+      AppendMenuW(menu, flags, item.command, text.c_str());
+    }
+  }
+  return menu;
+}
+
+}  // namespace
+
+ViewMenuState CViewWindow::MenuState() const {
+  ViewMenuState s;
+  if (!node_) return s;
+  s.video_input = node_->video_input();
+  s.size = size_;
+  s.full_screen = FullScreen();
+  const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
+  const node::ChannelEntry speaker = node_->channel(node::CNodeWindow::kSpeaker);
+  s.sound_on = audio.id != net::kChannelNotFound && audio.active;
+  s.speaker_on = speaker.id != net::kChannelNotFound && speaker.active;
+  s.speaker_allowed = !IsRelay();
+  s.quality = node_->quality();
+  s.file_view = request_.kind == ViewRequest::Kind::kFile;
+  s.recording = media_->recorder().IsRecording();
+  s.status_shown = show_status_;
+  s.user_id = node_->login().user;
+  return s;
+}
+
+HMENU CViewWindow::CreatePopupMenu() const {
+  return MakeMenu(BuildViewMenu(MenuState(), [this](const settings::TextId& id) { return Text(id); }));
+}
+
+void CViewWindow::ShowMenu(POINT screen) {
+  HMENU menu = CreatePopupMenu();
+  // The chosen command arrives as WM_COMMAND, like the buttons' commands.
+  SetForegroundWindow(hwnd());
+  menu_open_ = true;
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+  menu_open_ = false;
+  PostMessageW(hwnd(), WM_NULL, 0, 0);
+  DestroyMenu(menu);
+}
+
+bool CViewWindow::OnViewCommand(UINT id, UINT code) {
+  // The caption's toggles post the commands they stand for.
+  const struct {
+    UINT button, command;
+  } toggles[] = {{IDC_VIEW_AUDIO, kCommandSound},
+                 {IDC_VIEW_SPEAKER, kCommandSpeaker},
+                 {IDC_VIEW_RECORD, kCommandRecord},
+                 {IDC_VIEW_RANDOM_ACCESS, kCommandRandomAccess}};
+  for (const auto& t : toggles) {
+    if (id != t.button) continue;
+    if (code == BN_CLICKED) PostMessageW(hwnd(), WM_COMMAND, t.command, 0);
+    return true;
+  }
+  ScreenSize size;
+  if (ScreenSizeFor(id, &size)) {
+    if (HasCamera()) ApplySize(size);
+    return true;
+  }
+  switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      return true;  // Enter and Escape never close a view
+    case kCommandClose:
+      CloseView();
+      return true;
+    case kCommandFullScreen:
+      EnterFullScreen();
+      return true;
+    case kCommandNetStatus:
+      show_status_ = !show_status_;
+      RefreshOverlay();
+      return true;
+    case kCommandSound:
+      if (node_) node_->ToggleAudio();
+      return true;
+    case kCommandSpeaker:
+      if (node_ && !IsRelay()) node_->ToggleSpeaker();
+      return true;
+    case kCommandRecord: {
+      node::NodeRecorder& recorder = media_->recorder();
+      recorder.Toggle();
+      if (recorder.IsRecording()) RecordingFolder() = FolderOf(recorder.Path());
+      OnChannelReady();
+      return true;
+    }
+    case kCommandSnapshot:
+      TakeSnapshot();
+      return true;
+    case kCommandRandomAccess:   // the seek window of a stored file
+    case kCommandCameraOption:   // the camera setup sheet
+    case kCommandPresetSetting:  // the preset dialogs
+    case kCommandPreset:
+    case kCommandPresetGotoOther:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Resized in place, kept on top; the children follow the table.
+void CViewWindow::ApplySize(ScreenSize size) {
+  size_ = size;
+  const FrameLayout& layout = LayoutFor(size);
+  SetWindowPos(hwnd(), HWND_TOP, 0, 0, layout.width, layout.height, SWP_NOMOVE | SWP_NOACTIVATE);
+  LayOut();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  RedrawPicture();
+}
+
+bool CViewWindow::FullScreen() const { return video_ && video_->FullScreen(); }
+
+void CViewWindow::EnterFullScreen() {
+  if (!HasCamera() || !video_) return;
+  for (CViewWindow* view : registry::Views()) view->LeaveFullScreen();
+  video_->EnterFullScreen();
+  RedrawPicture();
+}
+
+void CViewWindow::LeaveFullScreen() {
+  if (!video_ || !video_->FullScreen()) return;
+  video_->LeaveFullScreen();
+  SetForegroundWindow(hwnd());
+  RedrawPicture();
+}
+
+std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
+  std::vector<uint8_t> bytes;
+  if (!media_ || !overlay_sink_) return bytes;
+  media_->path().WithPicture([&](const DecodedPicture& picture) {
+    bytes = overlay_sink_->Composed(picture);
+    *width = picture.width;
+    *height = picture.height;
+  });
+  return bytes;
+}
+
+void CViewWindow::TakeSnapshot() {
+  int width = 0, height = 0;
+  std::vector<uint8_t> picture = ShownPicture(&width, &height);
+  if (picture.empty()) {
+    MessageBeep(MB_ICONWARNING);
+    return;
+  }
+  const std::string name = FileSafe(DisplayName()) + "_" + Timestamp() + ".png";
+  std::string path;
+  if (!chooser_.ChooseSnapshot(hwnd(), RecordingFolder(), name, &path)) return;
+  const DecodedPicture shown{picture.data(), width, height};
+  const std::vector<uint8_t> file = present::PictureFormatFor(path) == present::PictureFormat::kBmp
+                                        ? present::EncodeBmp(shown)
+                                        : present::EncodePng(shown);
+  if (!WriteFile(path, file)) settings::IniHandler::Instance().ShowMessage(kSnapshotWriteFail, {path});
+}
+
+}  // namespace app::view

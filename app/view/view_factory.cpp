@@ -1,0 +1,31 @@
+#include "app/view/view_factory.h"
+
+#include "app/view/camera_view_window.h"
+
+namespace app::view {
+namespace {
+
+class CViewFactory : public ViewFactory {
+ public:
+  CViewFactory(HINSTANCE instance, FileChooser* chooser)
+      : instance_(instance), chooser_(chooser ? chooser : &dialogs_) {}
+
+  std::unique_ptr<CameraView> Open(ViewHost& host, const ViewRequest& request) override {
+    auto view = std::make_unique<CViewWindow>(instance_, host, request, *chooser_);
+    if (!view->Open()) return nullptr;
+    return view;
+  }
+
+ private:
+  HINSTANCE instance_;
+  SaveDialogs dialogs_;
+  FileChooser* chooser_;
+};
+
+}  // namespace
+
+std::unique_ptr<ViewFactory> MakeViewFactory(HINSTANCE instance, FileChooser* chooser) {
+  return std::make_unique<CViewFactory>(instance, chooser);
+}
+
+}  // namespace app::view

@@ -1,0 +1,9 @@
+#pragma once
+// The camera view's dialog template and its controls.
+#define IDD_CAMERA_VIEW 132
+#define IDC_VIEW_STATUS 1019
+#define IDC_VIEW_CLOSE 32778
+#define IDC_VIEW_AUDIO 1026
+#define IDC_VIEW_SPEAKER 1027
+#define IDC_VIEW_RECORD 1028
+#define IDC_VIEW_RANDOM_ACCESS 1006

@@ -1,0 +1,19 @@
+#pragma once
+// Texts of the camera view beyond the settings file's table, each
+// replaceable through the settings file like every other.
+#include "settings/text_table.h"
+
+namespace app::view {
+
+inline constexpr settings::TextId kViewerMenuSnapshot{"VIEWER_MENU", "MENU_SNAPSHOT", "Snapshot"};
+// The status line while a direct view waits between connect attempts.
+inline constexpr settings::TextId kViewerReconnectWait{"VIEWER_STATUS", "RECONNECT_WAIT", "Next attempt in %d s"};
+inline constexpr settings::TextId kViewerConnecting{"VIEWER_STATUS", "CONNECTING", "Connecting..."};
+inline constexpr settings::TextId kViewerCannotConnect{"VIEWER_STATUS", "CANNOT_CONNECT", "Cannot connect"};
+inline constexpr settings::TextId kViewerLoginRefused{"VIEWER_STATUS", "LOGIN_REFUSED", "Login refused"};
+// The snapshot's save dialog and its failure.
+inline constexpr settings::TextId kSnapshotFilterPng{"VIEWER_SNAPSHOT", "FILTER_PNG", "PNG picture (*.png)"};
+inline constexpr settings::TextId kSnapshotFilterBmp{"VIEWER_SNAPSHOT", "FILTER_BMP", "Bitmap picture (*.bmp)"};
+inline constexpr settings::TextId kSnapshotWriteFail{"VIEWER_SNAPSHOT", "ERROR_WRITE", "Cannot write %s"};
+
+}  // namespace app::view
