@@ -1,6 +1,7 @@
 #include "media_outputs.h"
 
 #include "codec/audio/adpcm.h"
+#include "net/byte_order.h"
 #include "present/picture_file.h"
 
 namespace cli {
