@@ -8,6 +8,7 @@
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
 #include "present/debug_log.h"
+#include "record/recording_repair.h"
 #include "settings/ini_handler.h"
 #include "settings/server_list_store.h"
 
@@ -62,7 +63,20 @@ int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
   prepared_ = true;
   settings::IniHandler::Instance().Initialise(program_dir_ + kSettingsFile);
   DebugLogEnable(true);
+  RepairUnfinishedRecordings();
   return 0;
+}
+
+// Recordings the last run left open (it crashed or the PC lost power) are
+// finished from their journals before any new one starts; from here on each
+// recording that opens is listed until it is finished.
+void CHalyardApp::RepairUnfinishedRecordings() {
+  const record::RepairReport report = record::RepairAtStartup(open_recordings_, "");
+  for (const record::RepairResult& result : report.repaired)
+    DebugLog("Recording repaired: %s (%s)\n", result.path.c_str(), result.message.c_str());
+  for (const record::RepairResult& result : report.notRepaired)
+    DebugLog("Recording not repaired: %s (%s)\n", result.path.c_str(), result.message.c_str());
+  record::SetOpenRecordingList(&open_recordings_);
 }
 
 void CHalyardApp::Run(ViewFactory& factory) {
@@ -79,6 +93,7 @@ void CHalyardApp::Run(ViewFactory& factory) {
 void CHalyardApp::ExitInstance() {
   if (!prepared_) return;
   prepared_ = false;
+  record::SetOpenRecordingList(nullptr);
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(screen_saver_was_active_), nullptr, 0);
   SetThreadExecutionState(ES_CONTINUOUS);
   settings::IniHandler::Instance().Shutdown();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/program_info.h"
+#include "app/registry_open_recordings.h"
 #include "app/start_options.h"
 #include "app/view_host.h"
 
@@ -38,10 +39,12 @@ class CHalyardApp {
   const ProgramVersion& version() const { return version_; }
   const std::string& program_dir() const { return program_dir_; }
   const StartOptions& options() const { return options_; }
+  RegistryOpenRecordingList& open_recordings() { return open_recordings_; }
   bool screen_saver_was_active() const { return screen_saver_was_active_; }
 
  private:
   int ShowUsage(const std::string& reason);
+  void RepairUnfinishedRecordings();
 
   HINSTANCE instance_;
   std::string program_dir_;
@@ -49,6 +52,7 @@ class CHalyardApp {
   StartOptions options_;
   BOOL screen_saver_was_active_ = FALSE;
   bool prepared_ = false;
+  RegistryOpenRecordingList open_recordings_;
   std::function<void(const std::string&)> show_;
 };
 

@@ -8,17 +8,8 @@
 #include <vector>
 
 #include "app/halyard_app.h"
+#include "app/view/view_factory.h"
 #include "os/win32/text.h"
-
-namespace {
-
-// Until the camera view window joins the program, no view opens.
-class NoViews : public app::ViewFactory {
- public:
-  std::unique_ptr<app::CameraView> Open(app::ViewHost&, const app::ViewRequest&) override { return nullptr; }
-};
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int argc = 0;
@@ -26,6 +17,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   std::vector<std::string> args;
   for (int i = 1; argv && i < argc; ++i) args.push_back(win32::Narrow(argv[i]));
   LocalFree(argv);
-  NoViews factory;  // the camera view window's factory replaces this
-  return app::RunHalyard(instance, args, factory);
+  std::unique_ptr<app::ViewFactory> views = app::view::MakeViewFactory(instance);
+  return app::RunHalyard(instance, args, *views);
 }

@@ -6,8 +6,11 @@
 #include <filesystem>
 
 #include "app/halyard_app.h"
+#include "app/registry_open_recordings.h"
 #include "app/tests/shell_fixture.h"
 #include "halyard_version.h"
+#include "record/mp4_file.h"
+#include "record/mp4_reader.h"
 #include "settings/device_catalogue.h"
 #include "settings/text_table.h"
 #include "settings/viewer_registry.h"
@@ -112,6 +115,49 @@ TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
     ASSERT_FALSE(vendor.devices.empty()) << vendor.name;
     for (const auto& device : vendor.devices) EXPECT_GE(device.code, 0) << vendor.name << "/" << device.name;
   }
+}
+
+// A recording the last run left open (killed, power lost) is finished at
+// the next start from its journal, and the list the registry keeps empties;
+// a path longer than a registry string value is kept whole.
+TEST_F(AppStartTest, ARecordingLeftOpenByTheLastRunIsRepairedAtTheNextStart) {
+  const std::string folder = sandbox_.folder.File("recordings");
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "\\" + std::string(260, 'r') + ".mp4";
+  RegistryOpenRecordingList list;
+  for (const std::string& old : list.Paths()) list.Remove(old);
+  record::SetOpenRecordingList(&list);
+  {
+    record::Mp4File cut_off;
+    ASSERT_TRUE(cut_off.Open(path));
+    const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
+    ASSERT_TRUE(cut_off.WriteVideo(headers, sizeof headers, 0, 0));
+    for (uint32_t i = 1; i <= 30; ++i) {
+      std::vector<uint8_t> picture(4000, static_cast<uint8_t>(i));
+      picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i == 1 ? 0x10 : 0x50;
+      ASSERT_TRUE(cut_off.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
+    }
+    cut_off.Close();  // as a crash leaves it: no moov, the journal beside it
+  }
+  record::SetOpenRecordingList(nullptr);
+  ASSERT_EQ(list.Paths(), std::vector<std::string>{path});
+  ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(path + ".journal")));
+
+  auto app = MakeApp();
+  ASSERT_EQ(app->InitInstance({}), 0);
+  EXPECT_EQ(record::CurrentOpenRecordingList(), static_cast<record::OpenRecordingList*>(&app->open_recordings()))
+      << "recordings opened from now on are not listed";
+  app->ExitInstance();
+  EXPECT_EQ(record::CurrentOpenRecordingList(), nullptr);
+  auto repaired = record::Mp4FileOutput::OpenExisting(path, false);
+  ASSERT_TRUE(repaired);
+  record::Mp4Index index;
+  std::string error;
+  ASSERT_TRUE(record::ReadMp4Index(*repaired, &index, &error)) << "not repaired: " << error;
+  ASSERT_FALSE(index.tracks.empty());
+  EXPECT_EQ(index.tracks[0].samples.size(), 30u);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(path + ".journal")));
+  EXPECT_TRUE(list.Paths().empty());
 }
 
 // --server with the login given, --view, --record and --quit-after against

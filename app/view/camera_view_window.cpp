@@ -5,6 +5,7 @@
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
+#include "dialogs/preset/preset_dialog.h"
 #include "os/clock.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
@@ -100,6 +101,7 @@ void CViewWindow::Teardown() {
   registry::Remove(this);
   keyboard_.reset();
   key_timers_.reset();
+  preset_panel_.reset();
   node_.reset();
   view_media_.reset();
   media_.reset();

@@ -37,6 +37,10 @@
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
 
+namespace dialogs {
+class CPresetDialog;
+}
+
 namespace app::view {
 
 class RegistryDynamicIp;
@@ -123,6 +127,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void ApplySize(ScreenSize size);
   void EnterFullScreen();
   void TakeSnapshot();
+  void OpenPresetPanel();
 
   // view_input.cpp: the picture area, the mouse, the wheel.
   void CreatePictureWindow();
@@ -158,6 +163,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   std::unique_ptr<ViewMedia> view_media_;
   std::unique_ptr<RegistryDynamicIp> dynamic_ip_;
   std::unique_ptr<node::CNodeWindow> node_;
+  std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through node_
   std::unique_ptr<MultimediaKeyTimers> key_timers_;
   std::unique_ptr<KeyboardControl> keyboard_;
   std::unique_ptr<GdiTextRasteriser> rasteriser_;

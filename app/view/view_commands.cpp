@@ -8,6 +8,9 @@
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
+#include "dialogs/camera_setup/camera_setup_sheet.h"
+#include "dialogs/preset/preset_dialog.h"
+#include "dialogs/preset/preset_setup_dialog.h"
 #include "os/win32/text.h"
 #include "present/picture_file.h"
 #include "settings/ini_handler.h"
@@ -150,11 +153,19 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandSnapshot:
       TakeSnapshot();
       return true;
-    case kCommandRandomAccess:   // the seek window of a stored file
-    case kCommandCameraOption:   // the camera setup sheet
-    case kCommandPresetSetting:  // the preset dialogs
+    case kCommandCameraOption:
+      if (node_) dialogs::ShowCameraSetupSheet(hwnd(), *node_);
+      return true;
+    case kCommandPresetSetting:
+      if (node_) dialogs::ShowPresetSetupDialog(hwnd(), *node_);
+      return true;
     case kCommandPreset:
+      OpenPresetPanel();
+      return true;
     case kCommandPresetGotoOther:
+      if (node_) dialogs::RunPresetGoto(hwnd(), *node_);
+      return true;
+    case kCommandRandomAccess:  // the seek window of a stored file
       return true;
     default:
       return false;
@@ -196,6 +207,14 @@ std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
     *height = picture.height;
   });
   return bytes;
+}
+
+// The remote-control panel is modeless and one per view: a second command
+// brings the open one forward.
+void CViewWindow::OpenPresetPanel() {
+  if (!node_) return;
+  if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), *node_);
+  preset_panel_->Open(hwnd());
 }
 
 void CViewWindow::TakeSnapshot() {
