@@ -154,7 +154,8 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
       TakeSnapshot();
       return true;
     case kCommandCameraOption:
-      if (node_) dialogs::ShowCameraSetupSheet(hwnd(), *node_);
+      // Only the users the menu offers it to, whoever posts the command.
+      if (node_ && IsPrivilegedUser(MenuState().user_id)) dialogs::ShowCameraSetupSheet(hwnd(), *node_);
       return true;
     case kCommandPresetSetting:
       if (node_) dialogs::ShowPresetSetupDialog(hwnd(), *node_);
