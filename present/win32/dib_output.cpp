@@ -30,12 +30,9 @@ class DrawDibOutput : public DibOutput {
     win32::WindowDc dc(m_window);
     if (!dc.get()) return;
     void* pixels = const_cast<uint8_t*>(bits);
-    if (m_drawDib) {
-      DrawDibDraw(m_drawDib, dc.get(), 0, 0, destWidth, destHeight, &h, pixels, 0, 0, width, height, 0);
-    } else {
-      StretchDIBits(dc.get(), 0, 0, destWidth, destHeight, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS,
-                    SRCCOPY);
-    }
+    if (m_drawDib && DrawDibDraw(m_drawDib, dc.get(), 0, 0, destWidth, destHeight, &h, pixels, 0, 0, width, height, 0))
+      return;
+    StretchDIBits(dc.get(), 0, 0, destWidth, destHeight, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
   }
 
  private:
