@@ -152,7 +152,7 @@ if [ "$seconds" -gt 0 ]; then
     halyard_pid=""
   fi
 else
-  say "close Halyard (File > Exit or the tray menu) or press Ctrl+C to end the demo"
+  say "end the demo with Halyard's Exit button (or its tray menu) or Ctrl+C"
   wait "$halyard_pid" && status=0 || status=$?
   halyard_pid=""
   import -window root "$shot" 2>/dev/null || true
