@@ -4,9 +4,10 @@
 # Installs what is missing, builds halyard-sim and Halyard.exe (release), starts
 # `halyard-sim --demo`, a sound server when none runs, a virtual display when
 # there is no DISPLAY, and Halyard.exe from its ready program folder under Wine,
-# logged in to "Demo server" with both demo cameras open.
+# logged in to "Demo server" with both demo cameras open, and the first demo
+# camera once more through its direct entry "Demo camera".
 #   --seconds N   end by itself after N seconds, with a screenshot taken just before
-#   --record      both views record into the run folder
+#   --record      the views record into the run folder
 #   --arch A      which Windows build to run (default: win64, else win32 where
 #                 only 32-bit programs run)
 # At the end it prints where the screenshot, the recordings and the debug log
@@ -118,7 +119,9 @@ say "halyard-sim --demo: $(grep -E '^(hosting|camera)' "$run/sim.log" | tr '\n' 
 
 # Wine maps the Unix root to drive Z:.
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
-args=(--server "Demo server" --user demo --password demo --view CAM-DEMO-1 --view CAM-DEMO-2)
+# Both cameras through the hosting server, and the first once more directly
+# through the server list's camera entry.
+args=(--server "Demo server" --server "Demo camera" --user demo --password demo --view CAM-DEMO-1 --view CAM-DEMO-2)
 if [ $record -eq 1 ]; then
   mkdir -p "$run/recordings"
   args+=(--record "$(winpath "$run/recordings")")
@@ -163,10 +166,18 @@ for d in "${temp_dirs[@]}"; do
 done
 [ "$status" -eq 0 ] || say "Halyard.exe ended with exit code $status (its output: $run/halyard.out)"
 [ -f "$shot" ] && say "screenshot: $shot"
+# What ffprobe makes of a recording's video track: pictures stored and decoded.
+describe_recording() {
+  local counts
+  counts=$(ffprobe -v quiet -count_packets -count_frames -select_streams v:0 \
+           -show_entries stream=nb_read_packets,nb_read_frames -of csv=p=0 "$1" 2>/dev/null || true)
+  local decoded=${counts%%,*} stored=${counts##*,}
+  if [ -z "$counts" ]; then echo "ffprobe cannot read it"; else echo "$stored pictures, $decoded decoded by ffprobe"; fi
+}
 if [ $record -eq 1 ]; then
   recordings=$(ls "$run"/recordings/*.mp4 2>/dev/null || true)
   if [ -n "$recordings" ]; then
-    while read -r f; do say "recording: $f"; done <<<"$recordings"
+    while read -r f; do say "recording: $f ($(describe_recording "$f"))"; done <<<"$recordings"
   else
     say "no recordings in $run/recordings"
     status=1
