@@ -68,12 +68,12 @@ stop_all() {
   return 0
 }
 trap stop_all EXIT
-trap 'echo; say "interrupted"; exit 130' INT TERM
+trap 'echo; say "interrupted"; exit 130' INT TERM  # until Halyard runs
 
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 120); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    setsid -w Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     break
@@ -111,7 +111,7 @@ sim=build/native-release/tools/halyard-sim/halyard-sim
 exe=build/$arch/dist/Halyard/Halyard.exe
 
 # The control port keeps the simulator running while its standard input is empty.
-"$sim" --demo --control-port 0 </dev/null >"$run/sim.log" 2>&1 &
+setsid -w "$sim" --demo --control-port 0 </dev/null >"$run/sim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do grep -q '^ready' "$run/sim.log" && break; kill -0 "$sim_pid" 2>/dev/null || break; sleep 0.1; done
 grep -q '^ready' "$run/sim.log" || { echo "demo: halyard-sim did not start:" >&2; cat "$run/sim.log" >&2; exit 1; }
@@ -133,12 +133,64 @@ halyard_wine_use "$arch"
 temp_dirs=("$WINEPREFIX/drive_c/users/$(id -un)/Temp" "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp")
 for d in "${temp_dirs[@]}"; do rm -f "$d/VORIZIVO_DEBUG_VIDEO.txt"; done
 
+shot="$run/screen.png"
+status=0
+
+# What ffprobe makes of a recording's video track: pictures stored and decoded.
+describe_recording() {
+  local counts
+  counts=$(ffprobe -v quiet -count_packets -count_frames -select_streams v:0 \
+           -show_entries stream=nb_read_packets,nb_read_frames -of csv=p=0 "$1" 2>/dev/null || true)
+  local decoded=${counts%%,*} stored=${counts##*,}
+  if [ -z "$counts" ]; then echo "ffprobe cannot read it"; else echo "$stored pictures, $decoded decoded by ffprobe"; fi
+}
+
+report() {
+  for d in "${temp_dirs[@]}"; do
+    [ -f "$d/VORIZIVO_DEBUG_VIDEO.txt" ] && cp "$d/VORIZIVO_DEBUG_VIDEO.txt" "$run/debug-log.txt"
+  done
+  [ "$status" -eq 0 ] || say "Halyard.exe ended with exit code $status (its output: $run/halyard.out)"
+  if [ -f "$shot" ]; then say "screenshot: $shot"; else say "no screenshot"; fi
+  if [ $record -eq 1 ]; then
+    local recordings
+    recordings=$(ls "$run"/recordings/*.mp4 2>/dev/null || true)
+    if [ -n "$recordings" ]; then
+      while read -r f; do say "recording: $f ($(describe_recording "$f"))"; done <<<"$recordings"
+    else
+      say "no recordings in $run/recordings"
+      status=1
+    fi
+  fi
+  if [ -f "$run/debug-log.txt" ]; then say "debug log: $run/debug-log.txt"; else say "no debug log in ${temp_dirs[0]}"; fi
+  say "$(( $(date +%s) - start )) s"
+}
+
+# Asks Halyard to end as its Exit button does (WM_CLOSE), so that open
+# recordings are finished, and waits a while for it.
+end_halyard() {
+  [ -n "$halyard_pid" ] && kill -0 "$halyard_pid" 2>/dev/null || return 0
+  bash scripts/wine-run.sh --arch "$arch" taskkill /im Halyard.exe >/dev/null 2>&1 || true
+  for _ in $(seq 40); do kill -0 "$halyard_pid" 2>/dev/null || break; sleep 0.5; done
+}
+
+on_interrupt() {
+  trap '' INT TERM
+  echo
+  say "interrupted: ending Halyard"
+  import -window root "$shot" 2>/dev/null || true
+  end_halyard
+  report
+  exit 130
+}
+trap on_interrupt INT TERM
+
 say "starting $exe ${args[*]}"
-bash scripts/wine-run.sh "$exe" "${args[@]}" >"$run/halyard.out" 2>&1 &
+# In sessions of their own, so that Ctrl+C in the terminal reaches only this
+# script, which ends them in order: Halyard first, with its recordings finished.
+setsid -w bash scripts/wine-run.sh "$exe" "${args[@]}" >"$run/halyard.out" 2>&1 &
 halyard_pid=$!
 launched=$(date +%s)
 
-shot="$run/screen.png"
 if [ "$seconds" -gt 0 ]; then
   # The picture is taken shortly before Halyard's own --quit-after timer ends
   # it, so the views are still on screen.
@@ -151,38 +203,13 @@ if [ "$seconds" -gt 0 ]; then
     say "Halyard.exe did not end after --quit-after $seconds"
     status=1
   else
-    wait "$halyard_pid" && status=0 || status=$?
+    wait "$halyard_pid" || status=$?
     halyard_pid=""
   fi
 else
   say "end the demo with Halyard's Exit button (or its tray menu) or Ctrl+C"
-  wait "$halyard_pid" && status=0 || status=$?
+  wait "$halyard_pid" || status=$?
   halyard_pid=""
-  import -window root "$shot" 2>/dev/null || true
 fi
-
-for d in "${temp_dirs[@]}"; do
-  [ -f "$d/VORIZIVO_DEBUG_VIDEO.txt" ] && cp "$d/VORIZIVO_DEBUG_VIDEO.txt" "$run/debug-log.txt"
-done
-[ "$status" -eq 0 ] || say "Halyard.exe ended with exit code $status (its output: $run/halyard.out)"
-[ -f "$shot" ] && say "screenshot: $shot"
-# What ffprobe makes of a recording's video track: pictures stored and decoded.
-describe_recording() {
-  local counts
-  counts=$(ffprobe -v quiet -count_packets -count_frames -select_streams v:0 \
-           -show_entries stream=nb_read_packets,nb_read_frames -of csv=p=0 "$1" 2>/dev/null || true)
-  local decoded=${counts%%,*} stored=${counts##*,}
-  if [ -z "$counts" ]; then echo "ffprobe cannot read it"; else echo "$stored pictures, $decoded decoded by ffprobe"; fi
-}
-if [ $record -eq 1 ]; then
-  recordings=$(ls "$run"/recordings/*.mp4 2>/dev/null || true)
-  if [ -n "$recordings" ]; then
-    while read -r f; do say "recording: $f ($(describe_recording "$f"))"; done <<<"$recordings"
-  else
-    say "no recordings in $run/recordings"
-    status=1
-  fi
-fi
-if [ -f "$run/debug-log.txt" ]; then say "debug log: $run/debug-log.txt"; else say "no debug log in ${temp_dirs[0]}"; fi
-say "$(( $(date +%s) - start )) s"
+report
 exit "$status"
