@@ -19,7 +19,7 @@ cd "$root"
 seconds=0
 record=0
 arch=""
-usage() { sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 2; }
+usage() { sed -n '2,14s/^# \{0,1\}//p' "$0"; exit "${1:-2}"; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) [ $# -ge 2 ] && [[ "$2" =~ ^[0-9]+$ ]] && [ "$2" -ge 10 ] ||
@@ -27,7 +27,7 @@ while [ $# -gt 0 ]; do
                seconds=$2; shift 2 ;;
     --record) record=1; shift ;;
     --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
-    -h|--help) usage ;;
+    -h|--help) usage 0 ;;
     *) echo "demo: unknown option '$1'" >&2; usage ;;
   esac
 done
@@ -36,9 +36,11 @@ say() { echo "demo: $*"; }
 
 # ---- what the demo needs ----------------------------------------------------
 need_setup=0
-for tool in cmake ninja x86_64-w64-mingw32-g++-posix wine Xvfb import pulseaudio ffprobe; do
+for tool in cmake ninja g++ x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix wine wineserver Xvfb \
+            import pulseaudio ffprobe setsid; do
   command -v "$tool" >/dev/null 2>&1 || need_setup=1
 done
+[ -x /usr/lib/wine/wine64 ] || need_setup=1
 [ $need_setup -eq 0 ] || bash scripts/setup.sh
 
 . scripts/wine-env.sh
