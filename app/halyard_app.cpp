@@ -17,12 +17,15 @@ namespace {
 
 constexpr char kSettingsFile[] = "\\Halyard.ini";
 
-bool EntryExists(const std::string& program_dir, const std::string& name) {
+bool FindEntry(const std::string& program_dir, const std::string& name, settings::ServerRecord* record) {
   settings::ServerListStore store;
   store.SetPath(program_dir + settings::kServerListFile);
   for (const std::string& group : store.GetGroups())
     for (const settings::ServerRecord& server : store.GetServers(group))
-      if (server.name == name) return true;
+      if (server.name == name) {
+        *record = server;
+        return true;
+      }
   return false;
 }
 
@@ -53,8 +56,7 @@ int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
   InitCommonControlsEx(&controls);
   version_ = ReadProgramVersion(instance_);
   if (program_dir_.empty()) program_dir_ = ProgramDirectory(instance_);
-  if (!options_.server.empty() && !EntryExists(program_dir_, options_.server))
-    return ShowUsage("there is no server list entry '" + options_.server + "'");
+  if (const std::string error = CheckServerEntries(); !error.empty()) return ShowUsage(error);
 
   SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &screen_saver_was_active_, 0);
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
@@ -65,6 +67,18 @@ int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
   DebugLogEnable(true);
   RepairUnfinishedRecordings();
   return 0;
+}
+
+// Every --server names an entry, and at most one of them a hosting server:
+// the hosting client holds one connection.
+std::string CHalyardApp::CheckServerEntries() const {
+  int hosting = 0;
+  for (const std::string& name : options_.servers) {
+    settings::ServerRecord record;
+    if (!FindEntry(program_dir_, name, &record)) return "there is no server list entry '" + name + "'";
+    if (!record.IsCamera() && ++hosting > 1) return "only one hosting server can be connected ('" + name + "')";
+  }
+  return "";
 }
 
 // Recordings the last run left open (it crashed or the PC lost power) are

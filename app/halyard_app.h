@@ -45,6 +45,7 @@ class CHalyardApp {
  private:
   int ShowUsage(const std::string& reason);
   void RepairUnfinishedRecordings();
+  std::string CheckServerEntries() const;
 
   HINSTANCE instance_;
   std::string program_dir_;

@@ -112,7 +112,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void OpenRelayView(const std::string& camera_id) override;
   void CloseHostServer() override;
   bool AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password);
-  void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password);
+  // A camera entry opens a direct view, recording into `record_path` when one is given.
+  void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password,
+                    const std::string& record_path = "");
   void OpenView(const ViewRequest& request);
   void LogOut();
   void Exit();
@@ -124,6 +126,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void ShowAbout();
   void OnTrayCallback(LPARAM mouse_message);
   void RunStartOptions();
+  void ConnectStartEntry(const std::string& name);
+  std::string StartRecordingPath(const std::string& name) const;
   void OpenPendingViews();
   void Paint();
 

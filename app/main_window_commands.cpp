@@ -40,11 +40,12 @@ bool CMainWindow::AskLogin(const settings::ServerRecord& record, std::string* us
 }
 
 void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::string& user,
-                               const std::string& password) {
+                               const std::string& password, const std::string& record_path) {
   if (record.IsCamera()) {
     ViewRequest request;
     request.kind = ViewRequest::Kind::kDirect;
     request.display_name = record.name;
+    request.record_path = record_path;
     request.mac = record.mac;
     request.login = {record.ip, static_cast<uint16_t>(record.port), record.ddns, record.mac, user, password};
     OpenView(request);
@@ -177,8 +178,12 @@ void CMainWindow::RunStartOptions() {
   const StartOptions& o = setup_.options;
   if (o.quit_after_seconds >= 0)
     SetTimer(hwnd(), kQuitTimer, static_cast<UINT>(o.quit_after_seconds) * 1000u, nullptr);
-  if (o.server.empty()) return;
-  HTREEITEM item = tree_.FindServer(o.server);
+  for (const std::string& name : o.servers) ConnectStartEntry(name);
+}
+
+void CMainWindow::ConnectStartEntry(const std::string& name) {
+  const StartOptions& o = setup_.options;
+  HTREEITEM item = tree_.FindServer(name);
   const CServerTree::Entry* entry = tree_.EntryOf(item);
   if (!entry) return;
   tree_.Select(item);
@@ -190,7 +195,16 @@ void CMainWindow::RunStartOptions() {
     password = saved.password;
     if ((user.empty() || password.empty()) && !AskLogin(record, &user, &password)) return;
   }
-  ConnectEntry(record, user, password);
+  ConnectEntry(record, user, password, record.IsCamera() ? StartRecordingPath(record.name) : "");
+}
+
+// Empty without --record: the view does not record.
+std::string CMainWindow::StartRecordingPath(const std::string& name) const {
+  if (setup_.options.record_folder.empty()) return "";
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_s(&local, &now);
+  return RecordingPath(setup_.options.record_folder, name, local);
 }
 
 void CMainWindow::OpenPendingViews() {
@@ -205,12 +219,7 @@ void CMainWindow::OpenPendingViews() {
     ViewRequest request;
     request.kind = ViewRequest::Kind::kRelay;
     request.camera_id = camera;
-    if (!setup_.options.record_folder.empty()) {
-      const std::time_t now = std::time(nullptr);
-      std::tm local{};
-      localtime_s(&local, &now);
-      request.record_path = RecordingPath(setup_.options.record_folder, camera, local);
-    }
+    request.record_path = StartRecordingPath(camera);
     OpenView(request);
   }
   pending_views_ = std::move(waiting);

@@ -1,5 +1,6 @@
 #include "app/start_options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,12 +38,17 @@ bool TakeOnce(const std::vector<std::string>& args, size_t* i, std::string* valu
 
 bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* options, std::string* error) {
   StartOptions o;
-  bool seen_server = false, seen_user = false, seen_password = false, seen_record = false, seen_quit = false;
+  bool seen_user = false, seen_password = false, seen_record = false, seen_quit = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string value;
     if (a == "--server") {
-      if (!TakeOnce(args, &i, &o.server, &seen_server, error)) return false;
+      if (!TakeValue(args, &i, &value, error)) return false;
+      if (std::find(o.servers.begin(), o.servers.end(), value) != o.servers.end()) {
+        *error = "--server '" + value + "' is given twice";
+        return false;
+      }
+      o.servers.push_back(value);
     } else if (a == "--user") {
       if (!TakeOnce(args, &i, &o.user, &seen_user, error)) return false;
     } else if (a == "--password") {
@@ -73,12 +79,12 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
 }
 
 std::string StartUsage() {
-  return "Halyard.exe [--server NAME] [--user ID --password PW] [--view CAMERA]... [--record FOLDER] "
+  return "Halyard.exe [--server NAME]... [--user ID --password PW] [--view CAMERA]... [--record FOLDER] "
          "[--quit-after SECONDS]\r\n\r\n"
-         "--server NAME\tconnect this server list entry at start\r\n"
+         "--server NAME\tconnect this server list entry at start (repeatable: a hosting server and cameras)\r\n"
          "--user ID --password PW\tlog in with these instead of asking\r\n"
          "--view CAMERA\topen this camera as soon as the hosting server lists it (repeatable)\r\n"
-         "--record FOLDER\tviews opened so record into FOLDER\\<camera>_<yyyyMMdd_HHmmss>.mp4\r\n"
+         "--record FOLDER\tviews opened so record into FOLDER\\<camera or entry>_<yyyyMMdd_HHmmss>.mp4\r\n"
          "--quit-after SECONDS\tend the program after SECONDS, as Exit does";
 }
 

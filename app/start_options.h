@@ -1,7 +1,7 @@
 #pragma once
 // The start-up options, for a wall monitor that must come up by itself after
 // a reboot, for scheduled recordings and for scripted use:
-//   Halyard.exe [--server NAME] [--user ID --password PW] [--view CAMERA]...
+//   Halyard.exe [--server NAME]... [--user ID --password PW] [--view CAMERA]...
 //               [--record FOLDER] [--quit-after SECONDS]
 #include <ctime>
 #include <string>
@@ -10,7 +10,9 @@
 namespace app {
 
 struct StartOptions {
-  std::string server;                  // a server list entry to connect as Connect does
+  // Server list entries to connect as Connect does, in order: a hosting
+  // server and cameras reached directly.
+  std::vector<std::string> servers;
   bool has_login = false;              // --user and --password were given
   std::string user, password;
   std::vector<std::string> views;      // cameras to open once the hosting server lists them
@@ -18,7 +20,7 @@ struct StartOptions {
   int quit_after_seconds = -1;         // -1: run until the user exits
 
   bool Empty() const {
-    return server.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0;
+    return servers.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0;
   }
 };
 

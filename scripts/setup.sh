@@ -13,6 +13,7 @@ packages=(
   nodejs
   iproute2 procps psmisc
   fonts-nanum
+  nsis
 )
 
 missing=()

@@ -177,7 +177,7 @@ TEST_F(StartOptionsRun, ServerViewRecordQuitAfterLeaveARecording) {
   std::filesystem::create_directories(folder);
   StartSim();
   StartOptions o;
-  o.server = "Demo server";
+  o.servers = {"Demo server", "Demo camera"};
   o.has_login = true;
   o.user = "demo";
   o.password = "demo";
@@ -186,22 +186,31 @@ TEST_F(StartOptionsRun, ServerViewRecordQuitAfterLeaveARecording) {
   o.quit_after_seconds = 4;
   CMainWindow& main = OpenMain(o);
   ASSERT_TRUE(PumpUntil([&] { return main.ended(); }, 20000)) << sandbox_.messages.last();
-  ASSERT_EQ(factory_.requests.size(), 1u) << "CAM-9 is never listed";
-  const ViewRequest& r = factory_.requests[0];
-  EXPECT_EQ(r.camera_id, "CAM-1");
-  const std::string name = std::filesystem::path(r.record_path).filename().string();
-  EXPECT_EQ(name.rfind("CAM-1_", 0), 0u) << r.record_path;
-  EXPECT_EQ(name.size(), std::string("CAM-1_yyyyMMdd_HHmmss.mp4").size()) << name;
-  EXPECT_TRUE(main.views().empty()) << "the view closed before the window ended";
-  std::error_code error;
-  EXPECT_GT(std::filesystem::file_size(folder + "/" + name, error), 10000u) << error.message();
+  ASSERT_EQ(factory_.requests.size(), 2u) << "the camera entry and CAM-1; CAM-9 is never listed";
+  // The camera entry opens at once; CAM-1 once the hosting server lists it.
+  struct Expected {
+    ViewRequest::Kind kind;
+    std::string name;
+  };
+  const Expected expected[] = {{ViewRequest::Kind::kDirect, "Demo camera"}, {ViewRequest::Kind::kRelay, "CAM-1"}};
+  for (size_t i = 0; i < 2; ++i) {
+    const ViewRequest& r = factory_.requests[i];
+    EXPECT_EQ(r.kind, expected[i].kind) << expected[i].name;
+    const std::string file = std::filesystem::path(r.record_path).filename().string();
+    EXPECT_EQ(file.rfind(expected[i].name + "_", 0), 0u) << r.record_path;
+    EXPECT_EQ(file.size(), expected[i].name.size() + std::string("_yyyyMMdd_HHmmss.mp4").size()) << file;
+    std::error_code error;
+    EXPECT_GT(std::filesystem::file_size(folder + "/" + file, error), 10000u) << file << ": " << error.message();
+  }
+  EXPECT_EQ(factory_.requests[1].camera_id, "CAM-1");
+  EXPECT_TRUE(main.views().empty()) << "the views closed before the window ended";
 }
 
 TEST_F(StartOptionsRun, ASavedLoginConnectsWithoutTheLoginDialog) {
   StartSim();
   settings::SaveLogin("Demo server", {"demo", "demo"});
   StartOptions o;
-  o.server = "Demo server";
+  o.servers = {"Demo server"};
   ModalDriver driver(true);
   driver.Then([](HWND d) { Click(d, IDCANCEL); });
   CMainWindow& main = OpenMain(o);

@@ -9,10 +9,11 @@ TEST(StartOptions, TheFullFormIsRead) {
   StartOptions o;
   std::string error;
   ASSERT_TRUE(ParseStartOptions({"--server", "Demo server", "--user", "demo", "--password", "pw", "--view", "CAM-1",
-                                 "--view", "CAM-2", "--record", "C:\\rec", "--quit-after", "30"},
+                                 "--view", "CAM-2", "--record", "C:\\rec", "--quit-after", "30", "--server",
+                                 "Demo camera"},
                                 &o, &error))
       << error;
-  EXPECT_EQ(o.server, "Demo server");
+  EXPECT_EQ(o.servers, (std::vector<std::string>{"Demo server", "Demo camera"})) << "in the order given";
   EXPECT_TRUE(o.has_login);
   EXPECT_EQ(o.user, "demo");
   EXPECT_EQ(o.password, "pw");
@@ -36,7 +37,7 @@ TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
       {"Demo server"},
       {"--server"},
       {"--server", ""},
-      {"--server", "a", "--server", "b"},
+      {"--server", "a", "--server", "a"},
       {"--user", "demo"},
       {"--password", "pw"},
       {"--view"},
