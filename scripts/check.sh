@@ -21,6 +21,9 @@ if ! probe=$(bash scripts/wine-run.sh --arch win32 cmd /c exit 0 2>&1); then
   win32_runs=0
   win32_why=$(printf '%s\n' "$probe" | grep -v '^\s*$' | tail -1)
 fi
+# The view tests read the pictures back from the virtual display.
+halyard_wine_gdi_renderer win64
+[ $win32_runs -eq 0 ] || halyard_wine_gdi_renderer win32
 
 status=0
 for preset in native fuzz win32 win64; do

@@ -130,13 +130,8 @@ if [ $record -eq 1 ]; then
 fi
 [ "$seconds" -gt 0 ] && args+=(--quit-after "$seconds")
 
-# Wine draws DirectDraw surfaces through OpenGL by default; on a virtual
-# display (Mesa's software GL) the views then stay black. Its GDI renderer
-# shows the pictures on any display.
 halyard_wine_use "$arch"
-if ! grep -qs '"renderer"="gdi"' "$WINEPREFIX/user.reg"; then
-  bash scripts/wine-run.sh --arch "$arch" reg add 'HKCU\Software\Wine\Direct3D' /v renderer /d gdi /f >/dev/null 2>&1 || true
-fi
+halyard_wine_gdi_renderer "$arch"
 
 # The debug log goes to the Windows temporary folder; one log per run.
 temp_dirs=("$WINEPREFIX/drive_c/users/$(id -un)/Temp" "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp")

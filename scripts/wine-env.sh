@@ -8,6 +8,8 @@
 #                               win32 for a PE32 i386 one, nothing otherwise
 #   halyard_wine_use ARCH       exports WINEPREFIX, WINEARCH and
 #                               HALYARD_WINE_LOADER for win32 or win64
+#   halyard_wine_gdi_renderer ARCH
+#                               makes the prefix draw DirectDraw through GDI
 
 # The PE machine field: 2 bytes at the offset stored at 0x3c, plus 4 ("PE\0\0").
 halyard_wine_arch_of() {
@@ -38,4 +40,17 @@ halyard_wine_use() {
   # Debian's plain `wine` picks its loader itself; elsewhere use what is on PATH.
   [ -x "$HALYARD_WINE_LOADER" ] || HALYARD_WINE_LOADER=wine
   export HALYARD_WINE_LOADER
+}
+
+# Wine draws DirectDraw surfaces through OpenGL by default; on a virtual
+# display (Mesa's software GL) every blit then succeeds and the screen stays
+# black. Its GDI renderer shows the pictures on any display. Only the prefix
+# changes: on Windows the program uses DirectDraw as it is.
+halyard_wine_gdi_renderer() {
+  (
+    halyard_wine_use "$1"
+    grep -qs '"renderer"="gdi"' "$WINEPREFIX/user.reg" && exit 0
+    bash "$(dirname "${BASH_SOURCE[0]}")/wine-run.sh" --arch "$1" \
+      reg add 'HKCU\Software\Wine\Direct3D' /v renderer /d gdi /f >/dev/null 2>&1 || true
+  )
 }
