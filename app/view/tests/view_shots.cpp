@@ -99,6 +99,8 @@ int main(int argc, char** argv) {
   SendMessageW(file->Window(), WM_COMMAND, 32779, 0);
   PumpFor(1200);
   Save("view_file_seek.png");
+  std::fflush(stdout);
+  PumpFor(3000);  // time for a look from outside (import -window root)
   host.CloseAll();
   world->Stop();
   return 0;
