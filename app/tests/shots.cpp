@@ -126,6 +126,7 @@ int Session::Run() {
   main.file_list().SelectItem(main.file_list().ChildItem(0, 0));
   main.file_list().table().Select(0);
   Shot(Union(m, WindowRect(main.file_list().hwnd())), "main");
+  PumpFor(2500);  // time for a look from outside (import -window root)
   ShowWindow(main.file_list().hwnd(), SW_HIDE);
 
   {
