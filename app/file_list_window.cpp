@@ -107,6 +107,8 @@ void CFileListWindow::ShowFiles(const record::StoredFileTree::Child* child) {
                   record::FormatStart(f.start)},
                  static_cast<LPARAM>(i));
   }
+  // A file added to the folder on show keeps the order the user chose.
+  if (sorted_) list_.SortRows(CompareRows, reinterpret_cast<LPARAM>(this));
 }
 
 int CALLBACK CFileListWindow::CompareRows(LPARAM a, LPARAM b, LPARAM context) {
@@ -123,8 +125,9 @@ int CALLBACK CFileListWindow::CompareRows(LPARAM a, LPARAM b, LPARAM context) {
 // A second click on the same header reverses the order.
 void CFileListWindow::SortBy(record::FileColumn column) {
   if (!shown_) return;
-  sort_ascending_ = column == sort_column_ ? !sort_ascending_ : true;
+  sort_ascending_ = sorted_ && column == sort_column_ ? !sort_ascending_ : true;
   sort_column_ = column;
+  sorted_ = true;
   list_.SortRows(CompareRows, reinterpret_cast<LPARAM>(this));
 }
 

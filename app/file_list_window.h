@@ -85,6 +85,7 @@ class CFileListWindow : public dialogs::CSkinnedDialog {
   const record::StoredFileTree::Child* shown_ = nullptr;  // the folder the table lists
   record::FileColumn sort_column_ = record::FileColumn::kName;
   bool sort_ascending_ = true;
+  bool sorted_ = false;  // rows in the order of a header click, else as listed
 };
 
 }  // namespace app

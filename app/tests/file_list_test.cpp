@@ -81,12 +81,19 @@ TEST_F(ShellTest, FilesFormATwoLevelTreeAndTheChosenFolderFillsTheTable) {
   EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"day.mp4", "hour.mp4"}));
   ClickHeader(list, 0);
   EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"day.mp4", "hour.mp4"}));
+  ClickHeader(list, 0);
+  list.AddFiles({Record("rec/cam1/early.mp4", {6, 12, 2026, 8, 0, 0}, {6, 12, 2026, 8, 0, 1})});
+  EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"hour.mp4", "early.mp4", "day.mp4"}))
+      << "a new file takes its place in the chosen order";
+  ClickHeader(list, 2);
+  EXPECT_EQ(Column(table, 0), (std::vector<std::string>{"early.mp4", "day.mp4", "hour.mp4"}));
 
   // Typing in the table goes to the first file whose name starts so.
   SetFocus(table.hwnd());
   SendMessageW(table.hwnd(), WM_CHAR, 'h', 1);  // lParam: a repeat count of one
   ASSERT_GE(table.SelectedRow(), 0);
   EXPECT_EQ(table.Text(table.SelectedRow(), 0), "hour.mp4");
+  table.Select(-1);
 
   // An invalid start lists as the time it was listed at: no length.
   list.SelectItem(list.ChildItem(0, 1));
@@ -99,7 +106,7 @@ TEST_F(ShellTest, FilesFormATwoLevelTreeAndTheChosenFolderFillsTheTable) {
   auto update = net::EncodeFileUpdate(0, Record("rec/cam2/new.mp4", {1, 1, 2026, 0, 0, 0}, {1, 1, 2026, 0, 0, 1}));
   main.Events().Push(hosting::kHostFileUpdate, 0, 0, update.data(), update.size());
   EXPECT_TRUE(PumpUntil([&] { return table.RowCount() == 2; }));
-  EXPECT_EQ(table.Text(1, 0), "new.mp4");
+  EXPECT_EQ(table.Text(0, 0), "new.mp4") << "by start, before the file listed as now";
 
   // View with no row chosen asks for one.
   table.Select(-1);
