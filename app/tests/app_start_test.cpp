@@ -121,12 +121,18 @@ TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
 // the next start from its journal, and the list the registry keeps empties;
 // a path longer than a registry string value is kept whole.
 TEST_F(AppStartTest, ARecordingLeftOpenByTheLastRunIsRepairedAtTheNextStart) {
-  const std::string folder = sandbox_.folder.File("recordings");
-  std::filesystem::create_directories(folder);
-  const std::string path = folder + "\\" + std::string(260, 'r') + ".mp4";
+  // Over 260 characters in all, each name within what a file system allows (255).
+  const std::string folder = sandbox_.folder.File("recordings") + "\\" + std::string(130, 'f');
+  std::filesystem::create_directories(std::filesystem::u8path(folder));
+  const std::string path = folder + "\\" + std::string(140, 'r') + ".mp4";
+  ASSERT_GT(path.size(), 260u);
   RegistryOpenRecordingList list;
   for (const std::string& old : list.Paths()) list.Remove(old);
   record::SetOpenRecordingList(&list);
+  // A failed step below must not leave the program-wide list pointing at `list`.
+  struct Unset {
+    ~Unset() { record::SetOpenRecordingList(nullptr); }
+  } unset;
   {
     record::Mp4File cut_off;
     ASSERT_TRUE(cut_off.Open(path));
