@@ -20,7 +20,7 @@ constexpr char kApplicationName[] = "Halyard";
 CMainWindow::CMainWindow(MainWindowSetup setup)
     : CSkinnedDialog(setup.instance, IDD_MAIN, skin::kMainWindowSkin, setup.program_dir),
       setup_(std::move(setup)),
-      file_list_(setup_.instance, setup_.program_dir, docking_),
+      file_list_(setup_.instance, setup_.program_dir, docking_, *this),
       pending_views_(setup_.options.views) {}
 
 CMainWindow::~CMainWindow() {

@@ -49,7 +49,8 @@ struct MainWindowSetup {
 class CMainWindow : public dialogs::CSkinnedDialog,
                     public ViewHost,
                     private ServerTreeOwner,
-                    private HostEventTarget {
+                    private HostEventTarget,
+                    private FileListOwner {
  public:
   explicit CMainWindow(MainWindowSetup setup);
   ~CMainWindow() override;
@@ -59,6 +60,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
 
   // ViewHost
   HWND MainWindow() const override { return hwnd(); }
+  std::string ProgramDir() const override { return setup_.program_dir; }
   hosting::HostingService& Hosting() override { return *hosting_; }
   hosting::HostEventQueue& Events() override { return *events_; }
   present::SoundDevice* SoundOutput() override;
@@ -116,6 +118,10 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password,
                     const std::string& record_path = "");
   void OpenView(const ViewRequest& request);
+  // FileListOwner
+  bool HostConnected() override;
+  void RequestFileList() override;
+  void OpenFileView(const std::string& camera_id, const std::string& file_name) override;
   void LogOut();
   void Exit();
   void EndMain();

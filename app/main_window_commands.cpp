@@ -72,6 +72,26 @@ void CMainWindow::OpenRelayView(const std::string& camera_id) {
   OpenView(request);
 }
 
+bool CMainWindow::HostConnected() { return hosting_->HostConnected(); }
+
+void CMainWindow::RequestFileList() { hosting_->RequestFileList(hosting::RequestTarget::Host()); }
+
+// One view per stored file: a second View brings the open one forward.
+void CMainWindow::OpenFileView(const std::string& camera_id, const std::string& file_name) {
+  for (CameraView* view : views_.Snapshot()) {
+    const ViewRequest open = views_.RequestOf(view);
+    if (open.kind == ViewRequest::Kind::kFile && open.file_name == file_name) {
+      SetForegroundWindow(view->Window());
+      return;
+    }
+  }
+  ViewRequest request;
+  request.kind = ViewRequest::Kind::kFile;
+  request.camera_id = camera_id;
+  request.file_name = file_name;
+  OpenView(request);
+}
+
 void CMainWindow::CloseHostServer() {
   for (CameraView* view : views_.Snapshot())
     if (view->IsRelay()) view->PostClose();

@@ -29,7 +29,7 @@ void CMainWindow::CamerasListed(ConnectionKey key, const std::vector<net::Camera
   OpenPendingViews();
 }
 
-void CMainWindow::FilesListed(const std::vector<net::FileRecord>& files) { file_list_.SetFiles(files); }
+void CMainWindow::FilesListed(const std::vector<net::FileRecord>& files) { file_list_.AddFiles(files); }
 
 void CMainWindow::CameraAdded(ConnectionKey key, const net::CameraRecord& camera) {
   tree_.AddCamera(key, camera);

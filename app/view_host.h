@@ -57,6 +57,9 @@ class ViewHost {
  public:
   virtual ~ViewHost() = default;
   virtual HWND MainWindow() const = 0;
+  // The program's folder (skins are found there); empty: none, windows
+  // keep their template layout.
+  virtual std::string ProgramDir() const { return {}; }
   virtual hosting::HostingService& Hosting() = 0;
   virtual hosting::HostEventQueue& Events() = 0;
   // The application's sound output; null when the PC has no sound device.

@@ -1,6 +1,7 @@
 #include "net/list_records.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "net/byte_order.h"
 
@@ -8,22 +9,42 @@ namespace net {
 namespace {
 
 void PutTime(uint8_t* p, const RecordTime& t) {
-  const uint32_t v[6] = {t.day, t.month, t.year, t.hour, t.minute, t.second};
-  for (int i = 0; i < 6; ++i) PutLE32(p + 4 * i, v[i]);
+  const int32_t v[6] = {t.day, t.month, t.year, t.hour, t.minute, t.second};
+  for (int i = 0; i < 6; ++i) PutLE32(p + 4 * i, static_cast<uint32_t>(v[i]));
 }
 
 RecordTime GetTime(const uint8_t* p) {
   RecordTime t;
-  t.day = GetLE32(p);
-  t.month = GetLE32(p + 4);
-  t.year = GetLE32(p + 8);
-  t.hour = GetLE32(p + 12);
-  t.minute = GetLE32(p + 16);
-  t.second = GetLE32(p + 20);
+  int32_t* fields[6] = {&t.day, &t.month, &t.year, &t.hour, &t.minute, &t.second};
+  for (int i = 0; i < 6; ++i) *fields[i] = static_cast<int32_t>(GetLE32(p + 4 * i));
   return t;
 }
 
+bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
+
 }  // namespace
+
+bool IsValidRecordTime(const RecordTime& t) {
+  return t.year >= 0 && InRange(t.month, 0, 12) && InRange(t.day, 0, 31) && InRange(t.hour, 0, 23) &&
+         InRange(t.minute, 0, 59) && InRange(t.second, 0, 59);
+}
+
+RecordTime CurrentRecordTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local = {};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return {local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+FileRecord WithValidTimes(FileRecord record, const RecordTime& now) {
+  if (!IsValidRecordTime(record.start)) record.start = now;
+  if (!IsValidRecordTime(record.end)) record.end = now;
+  return record;
+}
 
 std::array<uint8_t, kCameraRecordSize> EncodeCameraRecord(const CameraRecord& r) {
   std::array<uint8_t, kCameraRecordSize> b{};

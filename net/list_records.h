@@ -23,8 +23,11 @@ struct CameraRecord {
   uint32_t port = 9000;   // offset 164
 };
 
+// A date and time as the server writes it: six signed 32-bit values, not
+// always a real time.
 struct RecordTime {
-  uint32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
+  int32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
+  bool operator==(const RecordTime&) const = default;
 };
 
 struct FileRecord {
@@ -40,6 +43,15 @@ std::array<uint8_t, kCameraRecordSize> EncodeCameraRecord(const CameraRecord& re
 CameraRecord DecodeCameraRecord(const uint8_t* record);  // exactly kCameraRecordSize bytes
 std::array<uint8_t, kFileRecordSize> EncodeFileRecord(const FileRecord& record);
 FileRecord DecodeFileRecord(const uint8_t* record);  // exactly kFileRecordSize bytes
+
+// A time group is usable when the year is not negative, the month is 0 to
+// 12, the day 0 to 31, the hour 0 to 23 and minute and second 0 to 59.
+bool IsValidRecordTime(const RecordTime& time);
+// The local time now, as a time group.
+RecordTime CurrentRecordTime();
+// The record as it is shown: each time group that is not usable replaced by
+// `now`. Everything that shows or uses a record's times goes through this.
+FileRecord WithValidTimes(FileRecord record, const RecordTime& now);
 
 // A list body holds a whole number of records; a shorter remainder is ignored.
 std::vector<CameraRecord> DecodeCameraList(const uint8_t* body, uint32_t length);

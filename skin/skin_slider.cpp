@@ -117,6 +117,17 @@ LRESULT CSkinSlider::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_KILLFOCUS:
       InvalidateRect(hwnd_, nullptr, FALSE);
       break;
+    case TBM_SETPOS:
+    case TBM_SETRANGE:
+    case TBM_SETRANGEMIN:
+    case TBM_SETRANGEMAX: {
+      // The track bar invalidates only where its own thumb was and goes; the
+      // skin's thumb has another size, so the whole control is drawn again
+      // (else moves from code leave a trail of old thumbs).
+      const LRESULT result = DefSubclassProc(hwnd_, message, wparam, lparam);
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return result;
+    }
     case WM_NCDESTROY: {
       HWND hwnd = hwnd_;
       Unsubclass();

@@ -143,7 +143,7 @@ TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
   EXPECT_EQ(l.left, m.right) << "beside the main window";
   EXPECT_EQ(l.top, m.top);
   EXPECT_EQ(IsDlgButtonChecked(main.hwnd(), IDC_CHECK_SHOW_LIST), BST_CHECKED);
-  EXPECT_TRUE(PumpUntil([&] { return main.file_list().files().size() == 1; })) << "the stored file is listed";
+  EXPECT_TRUE(PumpUntil([&] { return main.file_list().FileCount() == 2; })) << "the stored files are listed";
 
   Connect("Demo server");
   EXPECT_EQ(sandbox_.messages.last(), "Host Server is already connected.");
@@ -170,7 +170,7 @@ TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
   main.tree().OnMenuCommand(kCmdCloseHost);
   EXPECT_TRUE(PumpUntil([&] { return main.tree().Children(server).empty() && main.views().empty(); }));
   EXPECT_EQ(TextOf(server), "Demo server (Offline)");
-  EXPECT_TRUE(main.file_list().files().empty());
+  EXPECT_EQ(main.file_list().FileCount(), 0u);
 }
 
 TEST_F(ShellTest, ADirectViewMarksItsOwnEntryAndItsNoticesReachTheTree) {

@@ -60,7 +60,9 @@ void ShellTest::StartSim() {
   std::string error;
   ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--user", "demo:demo", "--camera",
                                       "CAM-1:0:test_176x144.m4v:voice", "--camera", "CAM-2:0:test_176x144.m4v", "--file",
-                                      "CAM-1_0800.mp4:CAM-1:test_176x144.m4v"},
+                                      "rec/cam1/CAM-1_0800.mp4:CAM-1:test_176x144.m4v", "--file",
+                                      "rec/cam1/CAM-1_0900.mp4:CAM-1:test_176x144.m4v", "--file-times",
+                                      "rec/cam1/CAM-1_0900.mp4:6.12.2026.9.0.0:7.12.2026.10.0.0"},
                                      &config, &error))
       << error;
   world_ = std::make_unique<sim::World>(config);

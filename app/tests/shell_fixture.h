@@ -32,7 +32,8 @@ class ShellTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // The simulator: a hosting server, CAM-1 and CAM-2, one stored file, user demo/demo.
+  // The simulator: a hosting server, CAM-1 and CAM-2, two stored files of
+  // CAM-1 in rec/cam1 (10 seconds, and 25 hours as listed), user demo/demo.
   void StartSim();
   std::vector<std::string> Sim(const std::string& command) { return world_->Execute(command); }
   // The main window, modeless, over the program folder.

@@ -120,7 +120,13 @@ int Session::Run() {
   PumpUntil([&] { return IsWindowVisible(main.file_list().hwnd()) != FALSE; });
   const RECT m = WindowRect(main.hwnd());
   main.tree().Select(main.tree().FindCamera("CAM-1"));
+  // The list shows the stored files of rec/cam1, the first one chosen.
+  PumpUntil([&] { return main.file_list().FileCount() == 2; });
+  TreeView_Expand(main.file_list().tree_control(), main.file_list().RootItem(0), TVE_EXPAND);
+  main.file_list().SelectItem(main.file_list().ChildItem(0, 0));
+  main.file_list().table().Select(0);
   Shot(Union(m, WindowRect(main.file_list().hwnd())), "main");
+  PumpFor(2500);  // time for a look from outside (import -window root)
   ShowWindow(main.file_list().hwnd(), SW_HIDE);
 
   {

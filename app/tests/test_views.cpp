@@ -54,7 +54,9 @@ TestView::TestView(ViewHost& host, const ViewRequest& request, bool link, TestVi
   ctx.retry_wait_ms = 1000;
   node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
   if (!link) return;
-  if (IsRelay()) {
+  if (request.kind == ViewRequest::Kind::kFile) {
+    node_->OpenRelayFile(request.camera_id, request.file_name);
+  } else if (IsRelay()) {
     node_->OpenRelayCamera(request.camera_id);
   } else {
     host.Hosting().AddNode(node_.get());

@@ -102,6 +102,7 @@ void CViewWindow::Teardown() {
   keyboard_.reset();
   key_timers_.reset();
   preset_panel_.reset();
+  seek_window_.reset();
   node_.reset();
   view_media_.reset();
   media_.reset();
@@ -163,6 +164,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnChannelReady();
       return TRUE;
     case os::kWmNodePosition:
+      if (seek_window_) seek_window_->OnPosition(static_cast<uint32_t>(wparam));
       return TRUE;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:

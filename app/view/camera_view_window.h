@@ -23,6 +23,7 @@
 #include "app/view/keyboard_control.h"
 #include "app/view/multimedia_key_timers.h"
 #include "app/view/overlay_sink.h"
+#include "app/view/seek_window.h"
 #include "app/view/status_line.h"
 #include "app/view/view_layout.h"
 #include "app/view/view_media.h"
@@ -96,6 +97,8 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   // Moves the frame as a drag to (left, top) does: snapping, docking and
   // the views docked to it following.
   void DragTo(int left, int top);
+  // The seek window, once "Random Access" has opened it; else null.
+  CSeekWindow* seek_window() { return seek_window_.get(); }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -128,6 +131,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void EnterFullScreen();
   void TakeSnapshot();
   void OpenPresetPanel();
+  void OpenSeekWindow();
 
   // view_input.cpp: the picture area, the mouse, the wheel.
   void CreatePictureWindow();
@@ -164,6 +168,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   std::unique_ptr<RegistryDynamicIp> dynamic_ip_;
   std::unique_ptr<node::CNodeWindow> node_;
   std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through node_
+  std::unique_ptr<CSeekWindow> seek_window_;               // seeks through node_
   std::unique_ptr<MultimediaKeyTimers> key_timers_;
   std::unique_ptr<KeyboardControl> keyboard_;
   std::unique_ptr<GdiTextRasteriser> rasteriser_;

@@ -166,7 +166,8 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandPresetGotoOther:
       if (node_) dialogs::RunPresetGoto(hwnd(), *node_);
       return true;
-    case kCommandRandomAccess:  // the seek window of a stored file
+    case kCommandRandomAccess:
+      OpenSeekWindow();
       return true;
     default:
       return false;
@@ -216,6 +217,18 @@ void CViewWindow::OpenPresetPanel() {
   if (!node_) return;
   if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), *node_);
   preset_panel_->Open(hwnd());
+}
+
+// Only while a stored file plays: its video comes on a file channel and
+// pictures are arriving. The window opens where the pointer is.
+void CViewWindow::OpenSeekWindow() {
+  if (!node_ || !media_) return;
+  const node::ChannelEntry video = node_->channel(node::CNodeWindow::kVideo);
+  if (video.kind != net::kChannelFileVideo || !media_->path().Playing()) return;
+  POINT at{};
+  GetCursorPos(&at);
+  if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), *node_);
+  seek_window_->Open(hwnd(), at, video.id, node_->node_parameters().words[1], media_->path().Position());
 }
 
 void CViewWindow::TakeSnapshot() {

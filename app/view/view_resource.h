@@ -7,3 +7,8 @@
 #define IDC_VIEW_SPEAKER 1027
 #define IDC_VIEW_RECORD 1028
 #define IDC_VIEW_RANDOM_ACCESS 1006
+
+// The seek window of a stored file's view (skin "\SeekSlider.skn").
+#define IDD_SEEK_WINDOW 140
+#define IDC_SEEK_CLOSE 32778
+#define IDC_SEEK_SLIDER 1041

@@ -156,10 +156,45 @@ TEST(ListRecords, WholeRecordsOnlyAndUpdatesOfExactSize) {
   auto fupdate = EncodeFileUpdate(0, file);
   FileRecord fout;
   ASSERT_TRUE(DecodeFileUpdate(fupdate.data(), kFileUpdateSize, &code, &fout));
-  EXPECT_EQ(2026u, fout.start.year);
-  EXPECT_EQ(30u, fout.start.second);
+  EXPECT_EQ(2026, fout.start.year);
+  EXPECT_EQ(30, fout.start.second);
   EXPECT_EQ(1000u, fout.value392);
   EXPECT_FALSE(DecodeFileUpdate(fupdate.data(), kFileUpdateSize + 4, &code, &fout));
+}
+
+TEST(ListRecords, TimeGroupsOutsideTheirRangesAreShownAsNow) {
+  const RecordTime now{7, 12, 2026, 23, 5, 9};
+  struct Case {
+    const char* name;
+    RecordTime time;
+    bool valid;
+  } cases[] = {
+      {"ordinary", {6, 12, 2026, 20, 15, 30}, true},
+      {"all zero", {0, 0, 0, 0, 0, 0}, true},
+      {"every upper bound", {31, 12, 9999, 23, 59, 59}, true},
+      {"negative year", {1, 1, -1, 0, 0, 0}, false},
+      {"month 13", {1, 13, 2026, 0, 0, 0}, false},
+      {"negative month", {1, -1, 2026, 0, 0, 0}, false},
+      {"day 32", {32, 1, 2026, 0, 0, 0}, false},
+      {"hour 24", {1, 1, 2026, 24, 0, 0}, false},
+      {"minute 60", {1, 1, 2026, 0, 60, 0}, false},
+      {"second 60", {1, 1, 2026, 0, 0, 60}, false},
+      {"garbage", {91, 99, 7295, 77, 88, 99}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.valid, IsValidRecordTime(c.time)) << c.name;
+    FileRecord record;
+    record.start = c.time;
+    record.end = {6, 12, 2026, 21, 0, 0};
+    // Through the wire, as a client gets it: negative values must survive.
+    const auto bytes = EncodeFileRecord(record);
+    const FileRecord shown = WithValidTimes(DecodeFileRecord(bytes.data()), now);
+    EXPECT_EQ(shown.start, c.valid ? c.time : now) << c.name;
+    EXPECT_EQ(shown.end, record.end) << c.name << ": a valid group stays";
+  }
+  const RecordTime current = CurrentRecordTime();
+  EXPECT_TRUE(IsValidRecordTime(current));
+  EXPECT_GE(current.year, 2024);
 }
 
 TEST(PtzControl, StepsNegateTiltAndSkipZero) {

@@ -36,16 +36,29 @@ std::string ListView::ColumnTitle(int index) const {
 
 int ListView::ColumnWidth(int index) const { return ListView_GetColumnWidth(hwnd_, index); }
 
-int ListView::AddRow(const std::vector<std::string>& texts) {
+int ListView::AddRow(const std::vector<std::string>& texts, LPARAM data) {
   std::wstring first = Widen(texts.empty() ? std::string() : texts[0]);
   LVITEMW item = {};
-  item.mask = LVIF_TEXT;
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.lParam = data;
   item.iItem = RowCount();
   item.pszText = first.data();
   int row = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   if (row < 0) return -1;
   for (size_t i = 1; i < texts.size(); ++i) SetText(row, static_cast<int>(i), texts[i]);
   return row;
+}
+
+LPARAM ListView::RowData(int row) const {
+  LVITEMW item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageW(hwnd_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  return item.lParam;
+}
+
+void ListView::SortRows(PFNLVCOMPARE compare, LPARAM context) {
+  SendMessageW(hwnd_, LVM_SORTITEMS, static_cast<WPARAM>(context), reinterpret_cast<LPARAM>(compare));
 }
 
 void ListView::SetText(int row, int column, const std::string& text) {

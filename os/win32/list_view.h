@@ -21,8 +21,11 @@ class ListView {
   std::string ColumnTitle(int column) const;
   int ColumnWidth(int column) const;
 
-  // Appends a row; returns its index or -1.
-  int AddRow(const std::vector<std::string>& texts);
+  // Appends a row carrying `data`; returns its index or -1.
+  int AddRow(const std::vector<std::string>& texts, LPARAM data = 0);
+  LPARAM RowData(int row) const;
+  // Reorders the rows: `compare` gets two rows' data and `context`.
+  void SortRows(PFNLVCOMPARE compare, LPARAM context);
   void SetText(int row, int column, const std::string& text);
   std::string Text(int row, int column) const;
   int RowCount() const;

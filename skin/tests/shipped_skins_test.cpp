@@ -203,6 +203,30 @@ TEST_P(ShippedSkinTest, SliderFollowsTheDraggedThumb) {
   }
 }
 
+// Playback moves the seek slider from code many times a second: where the
+// thumb was, the channel shows again.
+TEST_P(ShippedSkinTest, SliderMovedFromCodeLeavesNoTrail) {
+  const auto& items = GetParam().skin.items;
+  for (size_t i = 1; i < items.size(); ++i) {
+    if (items[i].kind != ItemKind::kSlider) continue;
+    const ItemRecord& rec = Record(i);
+    const int thumb = built_.Bitmap(rec.bitmaps[kSlotThumb]).info.width;
+    const int travel = rec.width - thumb;
+    HWND slider = dialog_->Item(items[i].control_id);
+    SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+    SendMessageW(slider, TBM_SETPOS, TRUE, 10);
+    ScreenPixel(slider, 0, 0);  // all drawn once
+    for (int position = 12; position <= 60; position += 2) {
+      SendMessageW(slider, TBM_SETPOS, TRUE, position);
+      UpdateWindow(slider);
+    }
+    const DibImage channel = built_.Bitmap(rec.bitmaps[kSlotChannel]);
+    win32::WindowDc dc(slider);
+    for (int x : {10 * travel / 100 + 1, 10 * travel / 100 + thumb / 2, 40 * travel / 100 + thumb / 2})
+      EXPECT_EQ(GetPixel(dc.get(), x, rec.height / 2), PixelOf(channel, x, rec.height / 2)) << items[i].name << " x " << x;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Skins, ShippedSkinTest, ::testing::ValuesIn(kWindows),
                          [](const ::testing::TestParamInfo<Window>& info) {
                            std::string name = info.param.skin.skin_file + 1;

@@ -17,10 +17,12 @@ namespace {
 constexpr int kFirstPictureWaitMs = 20000;
 constexpr int kFlushWaitMs = 5000;
 
+// A time group that has passed WithValidTimes: every field within its range.
 std::string Time(const net::RecordTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.year % 10000, t.month % 100, t.day % 100,
-                t.hour % 100, t.minute % 100, t.second % 100);
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", static_cast<int>(t.year), static_cast<int>(t.month),
+                static_cast<int>(t.day), static_cast<int>(t.hour), static_cast<int>(t.minute),
+                static_cast<int>(t.second));
   return text;
 }
 
@@ -28,9 +30,12 @@ int List(Session& s) {
   for (const auto& c : s.cameras())
     std::printf("camera %s | %s | %s | %s | %s | port %u\n", c.camera_id.c_str(), c.text36.c_str(), c.text68.c_str(),
                 c.text132.c_str(), c.text168.c_str(), c.port);
-  for (const auto& f : s.files())
+  const net::RecordTime now = net::CurrentRecordTime();
+  for (const auto& raw : s.files()) {
+    const net::FileRecord f = net::WithValidTimes(raw, now);
     std::printf("file %s | camera %s | start %s | end %s | length %u ms\n", f.file_name.c_str(), f.camera_id.c_str(),
                 Time(f.start).c_str(), Time(f.end).c_str(), f.value288);
+  }
   return kExitOk;
 }
 

@@ -29,6 +29,7 @@ void PrintUsage() {
       "  --user NAME:PASSWORD       a user of every server (repeatable)\n"
       "  --camera ID:PORT:VIDEO[:AUDIO[:VERSION]]  a camera server (AUDIO a WAV file or 'voice')\n"
       "  --file NAME:CAMERA:VIDEO[:AUDIO]          a stored recording on the hosting server\n"
+      "  --file-times NAME:D.M.Y.h.m.s:D.M.Y.h.m.s its start and end as listed (any values)\n"
       "  --ddns-name NAME:CAMERA    a dynamic-IP name for a camera\n"
       "  --load N                   N more cameras LOAD-1..N on free ports (for load runs)\n"
       "  --keepalive-ms MS          hosting keep-alive interval\n"

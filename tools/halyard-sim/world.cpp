@@ -1,5 +1,6 @@
 #include "world.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -43,6 +44,14 @@ bool ParsePort(const std::string& text, int* port) {
 std::string MediaPath(const WorldConfig& config, const std::string& name) {
   if (name.empty() || name == "voice" || name.find('/') != std::string::npos || config.media_dir.empty()) return name;
   return config.media_dir + "/" + name;
+}
+
+bool ParseRecordTime(const std::string& text, net::RecordTime* time) {
+  std::vector<std::string> v = Split(text, '.');
+  if (v.size() != 6) return false;
+  int32_t* fields[6] = {&time->day, &time->month, &time->year, &time->hour, &time->minute, &time->second};
+  for (int i = 0; i < 6; ++i) *fields[i] = static_cast<int32_t>(std::strtol(v[i].c_str(), nullptr, 10));
+  return true;
 }
 
 }  // namespace
@@ -114,6 +123,14 @@ bool ParseWorldOptions(const std::vector<std::string>& args, WorldConfig* c, std
       f.start = {6, 12, 2026, 20, 0, 0};
       f.end = {6, 12, 2026, 20, 0, 10};
       c->files.push_back(f);
+    } else if (key == "file-times" && parts.size() == 3) {
+      // NAME:D.M.Y.h.m.s:D.M.Y.h.m.s, for a stored file given before; any
+      // values, so that clients meet times that are not real ones.
+      StoredFile* file = nullptr;
+      for (StoredFile& f : c->files)
+        if (f.name == parts[0]) file = &f;
+      if (!file || !ParseRecordTime(parts[1], &file->start) || !ParseRecordTime(parts[2], &file->end))
+        return *error = "bad file times " + value, false;
     } else if (key == "ddns-name" && parts.size() == 2) {
       c->ddns_names.push_back({parts[0], parts[1]});
     } else if (key == "load") {

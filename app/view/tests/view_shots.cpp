@@ -80,6 +80,28 @@ int main(int argc, char** argv) {
   SendMessageW(gate->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(200, 120));
   PumpFor(500);
   host.CloseAll();
+  PumpFor(300);
+
+  // A stored file through the hosting server, with its seek window below it.
+  const char* build = std::getenv("HALYARD_BINARY_DIR");
+  if (build) host.program_dir = WindowsPath(std::string(build) + "/dist/Halyard");
+  host.Hosting().Connect(0, 1, "127.0.0.1", world->hosting()->port(), "demo", "demo");
+  if (!PumpUntil([&] { return !world->log().Lines("hosting RequestFileList").empty(); }, 10000)) return 1;
+  app::ViewRequest request;
+  request.kind = app::ViewRequest::Kind::kFile;
+  request.camera_id = "CAM-320";
+  request.file_name = "rec/one.mp4";
+  CViewWindow* file = host.Open(request);
+  if (!file || !streaming(file)) return 1;
+  RECT r;
+  GetWindowRect(file->Window(), &r);
+  SetCursorPos(r.left, r.bottom + 6);
+  SendMessageW(file->Window(), WM_COMMAND, 32779, 0);
+  PumpFor(1200);
+  Save("view_file_seek.png");
+  std::fflush(stdout);
+  PumpFor(3000);  // time for a look from outside (import -window root)
+  host.CloseAll();
   world->Stop();
   return 0;
 }

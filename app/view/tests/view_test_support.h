@@ -75,6 +75,7 @@ class FakeViewHost : public ViewHost {
   void CloseAll();
 
   HWND MainWindow() const override { return main_; }
+  std::string ProgramDir() const override { return program_dir; }
   hosting::HostingService& Hosting() override { return *hosting_; }
   hosting::HostEventQueue& Events() override { return *events_; }
   present::SoundDevice* SoundOutput() override { return sound_.Ready() ? &sound_ : nullptr; }
@@ -85,6 +86,7 @@ class FakeViewHost : public ViewHost {
 
   int closed = 0;
   int events = 0;
+  std::string program_dir;  // where windows find their skins; empty: none
 
  private:
   static LRESULT CALLBACK MainProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

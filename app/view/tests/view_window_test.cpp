@@ -5,6 +5,9 @@
 // snapshots, placement and docking, relay and file views.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -302,6 +305,7 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
   Command(v, 32779);
   PumpFor(500);
   EXPECT_EQ(before, world_->log().All().size());
+  EXPECT_EQ(v->seek_window(), nullptr);
 
   // Close releases the three channels and the view tells its host.
   Command(v, 32778);
@@ -582,6 +586,59 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   bool end_shown = false;
   for (const auto& t : f->overlay_sink().overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
   EXPECT_TRUE(end_shown);
+}
+
+TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsLetGo) {
+  host_->Hosting().Connect(0, 1, "127.0.0.1", world_->hosting()->port(), "demo", "demo");
+  ASSERT_TRUE(Received("hosting RequestFileList"));
+  ViewRequest file;
+  file.kind = ViewRequest::Kind::kFile;
+  file.camera_id = "CAM-320";
+  file.file_name = "rec/one.mp4";
+  CViewWindow* f = host_->Open(file);
+  Command(f, kCommandRandomAccess);
+  EXPECT_EQ(f->seek_window(), nullptr) << "nothing plays yet";
+  ASSERT_TRUE(Streaming(f, 3));
+  const uint32_t length = f->Node().node_parameters().words[1];
+  ASSERT_GE(length, 4000u) << "the file must be long enough to seek in";
+
+  SetCursorPos(300, 200);
+  Command(f, kCommandRandomAccess);
+  CSeekWindow* seek = f->seek_window();
+  ASSERT_NE(seek, nullptr);
+  EXPECT_TRUE(IsWindowVisible(seek->hwnd()));
+  EXPECT_EQ(Rect(seek->hwnd()).left, 300) << "at the pointer";
+  EXPECT_EQ(Rect(seek->hwnd()).top, 200);
+  EXPECT_EQ(seek->state().length(), length);
+  EXPECT_EQ(seek->state().channel(), f->Node().channel(node::CNodeWindow::kVideo).id);
+  const int opened_at = seek->SliderPosition();
+  EXPECT_LT(opened_at, 50);
+  EXPECT_TRUE(PumpUntil([&] { return seek->SliderPosition() > opened_at; }, 5000)) << "the slider follows playback";
+
+  // The user drags the thumb to the middle and lets go.
+  HWND slider = GetDlgItem(seek->hwnd(), CSeekWindow::kSliderId);
+  SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 50), reinterpret_cast<LPARAM>(slider));
+  SendMessageW(slider, TBM_SETPOS, TRUE, 50);
+  const uint64_t before = f->media().path().Position();
+  ASSERT_LT(before, length / 2 - 500u) << "too late in the file to see the jump";
+  SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
+  ASSERT_TRUE(Received("hosting RequeststreamingReset"));
+  EXPECT_NE(world_->log().Lines("hosting RequeststreamingReset")[0].find(" position=" + std::to_string(length / 2)),
+            std::string::npos)
+      << world_->log().Lines("hosting RequeststreamingReset")[0];
+  EXPECT_TRUE(PumpUntil([&] { return f->media().path().Position() + 100 >= length / 2; }, 5000))
+      << "the simulator restarts the file in the middle";
+  EXPECT_TRUE(seek->state().dragging()) << "held while the file restarts";
+  EXPECT_EQ(seek->SliderPosition(), 50);
+  EXPECT_TRUE(PumpUntil([&] { return !seek->state().dragging(); }, 4000)) << "the hold ends";
+  EXPECT_TRUE(PumpUntil([&] { return seek->SliderPosition() > 50; }, 5000)) << "and the slider follows again";
+
+  SendMessageW(seek->hwnd(), WM_COMMAND, MAKEWPARAM(CSeekWindow::kCloseId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(seek->hwnd(), CSeekWindow::kCloseId)));
+  EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "the close button hides it";
+  EXPECT_TRUE(PumpUntil([&] { return f->status_line().text == "End of File"; }, 30000)) << f->status_line().text;
+  Command(f, kCommandRandomAccess);
+  EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "not after the end: nothing plays";
 }
 
 TEST_F(ViewWindow, ADirectViewCountsDownToItsNextAttempt) {

@@ -17,7 +17,9 @@ run() { $runner "$cli" "$@"; }
 
 $runner "$sim" --hosting-port 0 --ddns-port 0 --control-port 0 --user demo:demo \
   --camera CAM-1:0:test_320x240.m4v:speech_8k.wav --ddns-name gate:CAM-1 \
-  --file rec/one.mp4:CAM-1:test_176x144.m4v:voice --media-dir "$media" </dev/null >"$work/sim.out" 2>&1 &
+  --file rec/one.mp4:CAM-1:test_176x144.m4v:voice \
+  --file rec/cam1/odd.mp4:CAM-1:test_176x144.m4v --file-times rec/cam1/odd.mp4:91.99.7295.77.88.99:7.12.2026.20.0.10 \
+  --media-dir "$media" </dev/null >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 200); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
 grep -q '^ready' "$work/sim.out" || { cat "$work/sim.out"; echo "0 passed, 1 failed"; exit 1; }
@@ -40,6 +42,10 @@ expect_exit() {  # CODE NAME -- command...
 # list
 expect_exit 0 list -- run "${H[@]}" list
 grep -q '^camera CAM-1 |.*port '"$camera" "$work/out" && grep -q '^file rec/one.mp4 | camera CAM-1' "$work/out" && pass || fail "list output: $(cat "$work/out")"
+# A start time out of its ranges lists as the current time; the valid end stays.
+year=$(date +%Y)
+grep -q "^file rec/cam1/odd.mp4 | camera CAM-1 | start \($year\|$((year + 1))\)-[0-9][0-9]-[0-9][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9] | end 2026-12-07 20:00:10 |" "$work/out" \
+  && pass || fail "invalid start time: $(grep odd "$work/out")"
 
 # exit codes
 expect_exit 3 "refused login" -- run --host 127.0.0.1:$hosting --user demo --password wrong list

@@ -81,7 +81,7 @@ TEST_F(SimWorld, HostingLoginListsCamerasAndFiles) {
   auto files = net::DecodeFileList(r.body.data(), static_cast<uint32_t>(r.body.size()));
   ASSERT_EQ(1u, files.size());
   EXPECT_EQ("rec/CAM-1_0001.mp4", files[0].file_name);
-  EXPECT_EQ(2026u, files[0].start.year);
+  EXPECT_EQ(2026, files[0].start.year);
   EXPECT_EQ(1u, world_->log().Lines("hosting RequestUserLogin user=demo").size());
   EXPECT_TRUE(world_->log().Lines("demo:demo").empty()) << "passwords are never recorded";
 }
