@@ -210,7 +210,7 @@ TEST_F(ShellTest, EventsForUnknownKeysAndCamerasAreIgnored) {
   main.Events().Push(hosting::kHostCameraList, 4242, 0, list.data(), list.size());
   main.Events().Push(hosting::kRelayNodeSetUp, std::string("NOPE"));
   main.Events().Push(hosting::kDirectCameraInfo, 4242, 0, "info", 5);
-  main.Events().Push(hosting::kDirectIdentified, std::string("10.9.9.9"), 4242, 0);
+  main.Events().Push(hosting::kDirectIdentified, std::string("127.9.9.9"), 4242, 0);
   main.Events().Push(hosting::kHostClosed);
   main.Events().Push(hosting::kDirectNodeClosed);
   PumpFor(100);

@@ -80,13 +80,13 @@ TEST(ProxyRules, OkChecksOnlyWhileTheProxyIsInUse) {
       {false, kProxySocks5, "", "", "", "none"},
       {false, kProxySocks4, "not an address", "", "", "none"},
       {true, kProxySocks4, "", "", "", "ERROR_EMPTYIP"},
-      {true, kProxySocks4, "10.0.0", "", "", "ERROR_INVALIDIP"},
+      {true, kProxySocks4, "127.0.0", "", "", "ERROR_INVALIDIP"},
       {true, kProxySocks4, "300.1.1.1", "", "", "ERROR_INVALIDIP"},
-      {true, kProxySocks4, "10.0.0.1", "agent", "", "none"},
-      {true, kProxySocks5, "10.0.0.1", "agent", "", "ERROR_EMPTYPASSWD"},
-      {true, kProxySocks5, "10.0.0.1", "", "", "none"},
-      {true, kProxySocks5, "10.0.0.1", "agent", "pw", "none"},
-      {true, kProxyHttp, "10.0.0.1", "agent", "", "none"},
+      {true, kProxySocks4, "127.0.0.2", "agent", "", "none"},
+      {true, kProxySocks5, "127.0.0.2", "agent", "", "ERROR_EMPTYPASSWD"},
+      {true, kProxySocks5, "127.0.0.2", "", "", "none"},
+      {true, kProxySocks5, "127.0.0.2", "agent", "pw", "none"},
+      {true, kProxyHttp, "127.0.0.2", "agent", "", "none"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(KeyOf(FirstProxyError(c.use, c.index, c.ip, c.id, c.password)), c.key) << c.ip << " " << c.index;

@@ -215,7 +215,7 @@ TEST_F(ServerInfoTest, AnExistingEntryKeepsItsPortAndShowsItsLastDynamicAddress)
   {
     settings::RegistryKey key;
     ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, settings::ServerKeyPath("Gate")));
-    key.SetString(settings::reg::kDynamicIp, "10.9.8.7");
+    key.SetString(settings::reg::kDynamicIp, "127.9.8.7");
   }
   const settings::ServerRecord gate{"Gate", "127.0.0.1", 1234, settings::kCameraServerType, false, ""};
   std::string dynamic_with, dynamic_without;
@@ -233,7 +233,7 @@ TEST_F(ServerInfoTest, AnExistingEntryKeepsItsPortAndShowsItsLastDynamicAddress)
     EXPECT_EQ(Port(d), "1234");
     Click(d, IDCANCEL);
   });
-  EXPECT_EQ(dynamic_with, "10.9.8.7");
+  EXPECT_EQ(dynamic_with, "127.9.8.7");
   EXPECT_EQ(dynamic_without, "");
 }
 
