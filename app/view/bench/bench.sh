@@ -3,7 +3,8 @@
 # 640x480 at 30 fps; view_bench (under Wine, on its own Xvfb screen large
 # enough for 16 views of 652 x 513) opens a view on each for SECONDS and
 # prints pictures drawn per second per view, its CPU, the units its rings
-# discarded and where a picture's time goes.
+# discarded and where a picture's time goes. A PulseAudio null sink plays
+# the sound, as a user's sound card would.
 #   app/view/bench/bench.sh [WIN_BUILD [NATIVE_BUILD [SECONDS [N...]]]]
 # Defaults: build/win32, build/native-release, 60 s, N = 1 4 16. Build the
 # view_bench target and the native halyard-sim first.
@@ -14,12 +15,12 @@ native=${2:-$root/build/native-release}
 seconds=${3:-60}
 shift $(( $# > 3 ? 3 : $# ))
 counts=${*:-1 4 16}
-. "$root/scripts/wine-env.sh"
 work=$(mktemp -d)
 xvfb="" sim=""
 cleanup() {
   [ -n "$sim" ] && kill "$sim" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  halyard_test_env_stop 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,6 +33,9 @@ for n in $(seq 130 160); do
   fi
 done
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+# With DISPLAY set it only adds the sound server (and the Wine settings).
+HALYARD_RUN_DIR="$work/run"
+. "$root/scripts/test-env.sh"
 for n in $counts; do
   "$native/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" --control-port 0 </dev/null >"$work/sim.out" 2>&1 &
   sim=$!

@@ -112,14 +112,13 @@ int main(int argc, char** argv) {
   PumpFor(3000);
 
   struct Start {
-    uint64_t shown, discarded;
+    uint64_t shown, video_discarded, audio_discarded;
     OverlaySink::Times times;
   };
   std::vector<Start> start;
   for (CViewWindow* v : views)
-    start.push_back({v->media().path().FramesShown(),
-                     v->media().path().LiveRing().Discarded() + v->media().path().AudioRing().Discarded(),
-                     v->overlay_sink().times()});
+    start.push_back({v->media().path().FramesShown(), v->media().path().LiveRing().Discarded(),
+                     v->media().path().AudioRing().Discarded(), v->overlay_sink().times()});
   const double cpu0 = ProcessCpuSeconds();
   const Clock::time_point t0 = Clock::now();
   for (int s = 1; s <= seconds; ++s) {
@@ -134,14 +133,15 @@ int main(int argc, char** argv) {
   const double wall = Seconds(Clock::now() - t0);
   const double cpu = ProcessCpuSeconds() - cpu0;
   double min_rate = 1e9, max_rate = 0, sum_rate = 0, compose_ms = 0, draw_ms = 0;
-  uint64_t discarded = 0, pictures = 0;
+  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0;
   for (size_t i = 0; i < views.size(); ++i) {
     node::NodeMediaPath& p = views[i]->media().path();
     const double rate = double(p.FramesShown() - start[i].shown) / wall;
     min_rate = std::min(min_rate, rate);
     max_rate = std::max(max_rate, rate);
     sum_rate += rate;
-    discarded += p.LiveRing().Discarded() + p.AudioRing().Discarded() - start[i].discarded;
+    video_discarded += p.LiveRing().Discarded() - start[i].video_discarded;
+    audio_discarded += p.AudioRing().Discarded() - start[i].audio_discarded;
     const OverlaySink::Times t = views[i]->overlay_sink().times();
     pictures += t.pictures - start[i].times.pictures;
     compose_ms += Seconds(t.compose - start[i].times.compose) * 1000.0;
@@ -161,7 +161,8 @@ int main(int argc, char** argv) {
   const unsigned cores = std::max<unsigned>(1, system.dwNumberOfProcessors);
   std::printf("  cpu of the process: %.0f%% of one core (%.0f%% of %u cores)\n", 100.0 * cpu / wall,
               100.0 * cpu / wall / cores, cores);
-  std::printf("  units discarded by the views' rings: %llu\n", static_cast<unsigned long long>(discarded));
+  std::printf("  units discarded by the views' rings: video %llu, audio %llu\n",
+              static_cast<unsigned long long>(video_discarded), static_cast<unsigned long long>(audio_discarded));
   std::printf("  per picture: decode %.2f ms, overlay %.2f ms, conversion %.2f ms, blit %.2f ms (draw %.2f ms)\n",
               decode, per_picture_compose, convert, std::max(0.0, per_picture_draw - per_picture_compose - convert),
               per_picture_draw);
