@@ -4,7 +4,9 @@
 # enough for 16 views of 652 x 513) opens a view on each for SECONDS and
 # prints pictures drawn per second per view, its CPU, the units its rings
 # discarded and where a picture's time goes. A PulseAudio null sink plays
-# the sound, as a user's sound card would.
+# the sound, as a user's sound card would. The X server's and wineserver's
+# CPU over the whole run (start-up included) follows, since part of every
+# blit is theirs.
 #   app/view/bench/bench.sh [WIN_BUILD [NATIVE_BUILD [SECONDS [N...]]]]
 # Defaults: build/win32, build/native-release, 60 s, N = 1 4 16. Build the
 # view_bench target and the native halyard-sim first.
@@ -36,13 +38,26 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1
 # With DISPLAY set it only adds the sound server (and the Wine settings).
 HALYARD_RUN_DIR="$work/run"
 . "$root/scripts/test-env.sh"
+# CPU seconds (user + system) of the given processes.
+cpu_seconds() {
+  local ticks=0 pid
+  for pid in "$@"; do
+    [ -r "/proc/$pid/stat" ] || continue
+    ticks=$(( ticks + $(sed 's/.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }') ))
+  done
+  awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", t / hz }'
+}
 for n in $counts; do
   "$native/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" --control-port 0 </dev/null >"$work/sim.out" 2>&1 &
   sim=$!
   for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
   ports=$(sed -n 's/^camera LOAD-[0-9]* 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
   echo "== $n views"
+  x0=$(cpu_seconds "$xvfb"); w0=$(cpu_seconds $(pgrep -x wineserver)); t0=$(date +%s.%N)
   bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $ports | grep -v '^ *[0-9]*s cpu' || true
+  x1=$(cpu_seconds "$xvfb"); w1=$(cpu_seconds $(pgrep -x wineserver)); t1=$(date +%s.%N)
+  awk -v x0="$x0" -v x1="$x1" -v w0="$w0" -v w1="$w1" -v t0="$t0" -v t1="$t1" 'BEGIN { t = t1 - t0
+    printf "  over the whole run (%.0f s): Xvfb %.0f%% of one core, wineserver %.0f%%\n", t, 100 * (x1 - x0) / t, 100 * (w1 - w0) / t }'
   kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true
   sim=""
 done
