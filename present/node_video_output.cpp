@@ -53,26 +53,35 @@ void NodeVideoOutput::StartFullScreenRenderer() {
   StartWindowRenderer(m_fullScreenHandle);
 }
 
+// Showing and hiding the pop-up happen outside the lock: a window system may
+// take its time over them (Wine without a window manager waits two seconds
+// for a hidden window), and the worker must not wait that long to draw.
 bool NodeVideoOutput::EnterFullScreen() {
+  {
+    std::lock_guard<std::mutex> lock(m_state);
+    if (m_fullScreen || m_width <= 0 || m_height <= 0) return false;
+  }
+  const os::WindowHandle handle = m_fullScreenWindow.Show();
   std::lock_guard<std::mutex> lock(m_state);
-  if (m_fullScreen || m_width <= 0 || m_height <= 0) return false;
-  m_fullScreenHandle = m_fullScreenWindow.Show();
+  m_fullScreenHandle = handle;
   m_fullScreen = true;
   StartFullScreenRenderer();
   return true;
 }
 
 void NodeVideoOutput::LeaveFullScreen() {
-  std::lock_guard<std::mutex> lock(m_state);
-  if (!m_fullScreen) return;
+  {
+    std::lock_guard<std::mutex> lock(m_state);
+    if (!m_fullScreen) return;
+    if (m_overlayInUse)
+      m_overlay.Close();
+    else
+      m_window.Close();
+    StartWindowRenderer(m_nodeWindow);
+    m_fullScreen = false;
+    m_overlayInUse = false;
+  }
   m_fullScreenWindow.Hide();
-  if (m_overlayInUse)
-    m_overlay.Close();
-  else
-    m_window.Close();
-  StartWindowRenderer(m_nodeWindow);
-  m_fullScreen = false;
-  m_overlayInUse = false;
 }
 
 void NodeVideoOutput::Close() {

@@ -33,6 +33,7 @@ class NodeVideoOutput : public node::PictureSink {
   void SetPaused(bool paused);
 
   // Refused (false) while already full screen or before the first picture size.
+  // The window's thread only: it shows and hides the full-screen window.
   bool EnterFullScreen();
   void LeaveFullScreen();
   // The channel ends: both renderers close.

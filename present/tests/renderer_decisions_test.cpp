@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -271,11 +273,30 @@ class NullFullScreen : public FullScreenWindow {
   os::WindowHandle Show() override {
     ++shown;
     visible = true;
+    drawing_went_on = drawing_went_on && WorkerCanDraw();
     return kFullScreenHandle;
   }
-  void Hide() override { visible = false; }
+  void Hide() override {
+    visible = false;
+    drawing_went_on = drawing_went_on && WorkerCanDraw();
+  }
+  // A window system may keep Show or Hide waiting for a long time; the worker
+  // must be able to draw meanwhile.
+  bool WorkerCanDraw() {
+    if (!output) return true;
+    auto drawn = std::async(std::launch::async, [this] {
+      TestPicture p;
+      output->ShowPicture(p.picture);
+    });
+    if (drawn.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return true;
+    stuck.push_back(std::move(drawn));  // finishes once the caller lets go of the lock
+    return false;
+  }
+  NodeVideoOutput* output = nullptr;
+  std::vector<std::future<void>> stuck;
   int shown = 0;
   bool visible = false;
+  bool drawing_went_on = true;
 };
 
 // The luma of the top-left sample drawn (a YV12 surface holds luma as it is):
@@ -322,6 +343,7 @@ TEST(NodeVideoOutput, FullScreenWithoutOverlayDrawsIntoTheFullScreenWindow) {
   system.state.windowRects[kFullScreenHandle] = Rect{0, 0, 1024, 768};
   NullFullScreen fullScreen;
   NodeVideoOutput output(system, fullScreen, kNodeWindow);
+  fullScreen.output = &output;
   EXPECT_FALSE(output.EnterFullScreen()) << "refused before the first picture size";
   output.Resize(kW, kH);
   output.SetSelected(true);
@@ -340,6 +362,7 @@ TEST(NodeVideoOutput, FullScreenWithoutOverlayDrawsIntoTheFullScreenWindow) {
   EXPECT_FALSE(fullScreen.visible);
   EXPECT_EQ(kNodeWindow, system.state.lastWindow) << "back on the node window";
   EXPECT_EQ(1, fullScreen.shown);
+  EXPECT_TRUE(fullScreen.drawing_went_on) << "the worker waited while the window was shown or hidden";
 }
 
 TEST(NodeVideoOutput, OverlayTakesFullScreenWhenTheDisplayHasOne) {
