@@ -47,7 +47,15 @@ Section "Halyard (camera viewer and recorder)" SecHalyard
   SetOutPath "$INSTDIR"
   File "${HALYARD_DIR}/Halyard.exe"
   File "${HALYARD_DIR}/Halyard.ini"
+  ; The server list is the user's address book: a reinstall or an upgrade
+  ; keeps the one there. Halyard writes it at every change, so users (not
+  ; only administrators) may modify it; the 64-bit program gets no virtual
+  ; store to fall back on.
+  SetOverwrite off
   File "${HALYARD_DIR}/ServerList.ini"
+  SetOverwrite on
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\ServerList.ini" /grant *S-1-5-32-545:M'
+  Pop $0
   File "${HALYARD_DIR}/*.skn"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateDirectory "$SMPROGRAMS\Halyard"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installer under Wine, as a user's silent install would run it: installs
-# into a folder of our choosing, starts the installed Halyard.exe, uninstalls,
-# and checks that the program files, the shortcuts and the Apps & Features
-# entry are gone while the per-user settings stay.
+# into a folder of our choosing, starts the installed Halyard.exe, installs
+# again over it (the user's server list stays), uninstalls, and checks that
+# the program files, the shortcuts and the Apps & Features entry are gone
+# while the per-user settings stay.
 #   install_test.sh SETUP.exe
 # Runs in the Wine of the installer's own bitness; without a DISPLAY it starts
 # a private display and sound server.
@@ -43,6 +44,11 @@ wine_of_setup reg query "$uninstall_key" /v DisplayVersion 2>/dev/null | grep -q
 code=0
 timeout 60 bash "$root/scripts/wine-run.sh" "$dir/Halyard.exe" --quit-after 2 >/dev/null 2>&1 || code=$?
 [ $code -eq 0 ] || fail "the installed Halyard.exe --quit-after 2 ended with exit code $code"
+
+# A reinstall (or an upgrade) over the folder keeps the user's address book.
+printf '[GROUP_LIST]\r\nInstallTest=InstallTest\r\n' >"$dir/ServerList.ini"
+wine_of_setup "$setup" /S "/D=$win_dir" || fail "the second install ended with exit code $?"
+grep -q InstallTest "$dir/ServerList.ini" || fail "a reinstall replaced the user's ServerList.ini"
 
 wine_of_setup reg add "$settings_key" /v InstallTestMark /d kept /f >/dev/null 2>&1
 # The uninstaller copies itself to the temporary folder and returns at once;
