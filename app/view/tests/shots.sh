@@ -15,6 +15,6 @@ if [ -z "${DISPLAY:-}" ]; then
   trap halyard_test_env_stop EXIT
 fi
 # The program folder (skins) of the build, as the tests have it.
-export HALYARD_BINARY_DIR="$build"
+export HALYARD_BINARY_DIR="$(cd "$build" && pwd)"
 bash "$root/scripts/wine-run.sh" "$build/app/view/tests/view_shots.exe" "$out"
 ls -l "$out"/view_*.png
