@@ -171,6 +171,12 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   const int slot = m_liveRing.BeginRead();
   if (slot < 0) return false;
   const MediaUnit& unit = m_liveRing.Slot(slot);
+  const uint64_t discarded = m_liveRing.Discarded();
+  if (discarded != m_discardedSeen) {
+    // The pictures after a gap refer to pictures that never came.
+    if (m_recorder) m_recorder->NoteDiscardedVideo(discarded - m_discardedSeen);
+    m_discardedSeen = discarded;
+  }
   std::shared_ptr<PictureBuffer> picture;
   {
     std::lock_guard<std::mutex> lock(m_configLock);
@@ -213,6 +219,7 @@ void NodeMediaPath::WorkerLoop() {
     }
     while (m_running.load() && ConsumeLiveVideo()) {
     }
+    if (m_recorder) m_recorder->Pump();
     os::SleepMs(1);
   }
 }

@@ -15,7 +15,8 @@
 //   m_recorder                     its own lock; configuration from the receive thread, units from the worker
 //   m_worker                       UI thread starts and stops it, under m_workerLock
 //   m_previousFrames/Bytes         UI thread (statistics tick); counters are atomic
-//   m_shownAny, m_lastShownMs      media worker only
+//   m_shownAny, m_lastShownMs,
+//   m_discardedSeen                media worker only
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -162,6 +163,7 @@ class NodeMediaPath {
   std::thread m_worker;
   bool m_shownAny = false;  // worker thread only
   uint64_t m_lastShownMs = 0;
+  uint64_t m_discardedSeen = 0;  // the live ring's discards the recorder was told of
 };
 
 }  // namespace node

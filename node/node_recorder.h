@@ -1,22 +1,36 @@
 #pragma once
 // Recording control of one node: starts and stops an MP4 recording of what
 // the node receives, and hands it the received video units (from the media
-// worker, after decoding) and audio frames (from the receive thread) with
-// clocks that never run backwards.
+// worker, after decoding) and audio frames (queued by the receive thread)
+// with clocks that never run backwards.
 //
-// Thread use: Toggle, Start and Stop on the window's thread; FeedVideo on
-// the media worker; FeedAudio and SetVideoConfiguration on the receive
-// thread. One stream lock serialises them all, so Stop never finalises a
-// file while a unit is being written into it. Files are finalised by Stop
-// and by the media worker (a new configuration), never on the receive thread.
+// Threads and what each owns:
+//   window thread   Toggle, Start, Stop; takes the stream lock.
+//   media worker    FeedVideo, Pump, NoteDiscardedVideo; takes the stream lock
+//                   and is the only thread that writes samples.
+//   receive thread  FeedAudio, SetVideoConfiguration: take only the small
+//                   sound-queue and configuration locks, never the stream
+//                   lock, so no camera's network input waits for a disk.
+//   finisher        finalises and closes each finished file (FileFinisher),
+//                   so no one waits for its syncs either.
 //
-// A camera that changes its configuration in anything a decoder depends on
-// continues in a new file beside the first: "name-2.mp4", "name-3.mp4", ...
-// Each file's unit 0 describes every picture in it, and each starts with an
-// intra picture: a recording started between two intra pictures leaves out
-// the pictures before the next one, which could not be decoded.
+// Both tracks of a file share one clock: the camera's timestamp of the
+// file's first picture is time 0 of the video and of the sound, so a
+// picture and the sound recorded with it play together. Sound is held in
+// the queue until the pictures have caught up with it (or it has waited too
+// long), and sound older than the file's first picture is left out.
+//
+// Each file starts with an intra picture and never replaces another file:
+// a name that is taken gives way to "name-2.mp4", "name-3.mp4", ... The
+// recording continues in the next free numbered file when the camera
+// changes its configuration, when a file nears its size limit, and goes on
+// at the next intra picture after pictures were discarded. A file that
+// cannot be written (a full disk) ends the recording: the file is finalised
+// with what fits, and LastFailure says why.
+#include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,6 +39,7 @@
 
 #include "codec/video/video_encoder.h"
 #include "os/window_seam.h"
+#include "record/file_finisher.h"
 #include "record/m4v_headers.h"
 #include "record/mp4_file.h"
 #include "record/mp4_output.h"
@@ -44,21 +59,40 @@ class RecorderHost {
   virtual bool ChooseRecordingPath(std::string* path) = 0;
 };
 
+// Why the last recording ended or did not start, for the view to tell.
+enum class RecordingFailure {
+  kNone,
+  kCannotCreate,   // the file could not be created
+  kInUse,          // another recording (or a repair) has the file
+  kWriteFailed,    // a write failed: a full disk, a removed drive
+};
+
+struct RecordingFailureReport {
+  RecordingFailure kind = RecordingFailure::kNone;
+  std::string path;
+  uint32_t serial = 0;  // grows with every failure, so each is told once
+};
+
 class NodeRecorder {
  public:
   static constexpr uint32_t kMenuCommand = 32777;  // "Interative Rec"
   static constexpr uint64_t kLargestStepMs = 3600000;
   static constexpr uint32_t kVideoFallbackStepMs = 50;
   static constexpr uint32_t kAudioFallbackStepMs = 64;
+  // Sound waits this long for the pictures before it is written alone.
+  static constexpr uint64_t kAudioHoldMs = 2000;
+  // At most this many sound frames wait (about 30 s of 64 ms frames).
+  static constexpr size_t kMaxHeldAudio = 480;
 
-  // Where a recording's bytes go; the default creates the file at `path`.
+  // Where a recording's bytes go; the default creates a new file at `path`
+  // and gives null when one exists there.
   using OutputFactory = std::function<std::unique_ptr<record::Mp4Output>(const std::string& path)>;
 
   // `parentWindow` is the view window frame (Toggle's notice), `mainWindow`
   // the main window (notice after Start and Stop).
   NodeRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow, os::WindowHandle mainWindow,
                RecorderHost& host);
-  // Stops (finalises) a recording still open.
+  // Stops a recording still open and waits until every file is finished.
   ~NodeRecorder();
   NodeRecorder(const NodeRecorder&) = delete;
   NodeRecorder& operator=(const NodeRecorder&) = delete;
@@ -66,16 +100,22 @@ class NodeRecorder {
   // Menu command 32777: without a camera ID only posts WM_NODE_CHANNEL_READY
   // to the parent; otherwise Start("") or Stop(), then the same post.
   void Toggle();
-  // Empty path: the user chooses one. Returns 0 when recording started, -1
-  // when cancelled, refused (no camera ID, link down, already recording) or
+  // Empty path: the user chooses one (and may replace the file chosen, the
+  // dialog having asked); a given path that is taken gives way to the next
+  // free numbered name. Returns 0 when recording started, -1 when cancelled,
+  // refused (no camera ID, link down, already recording, file in use) or
   // the file could not be created.
   int Start(const std::string& path);
-  // Finalises and closes the recording; nothing when not recording.
+  // Ends the recording; its file is finalised on the finisher's thread.
+  // Nothing when not recording.
   void Stop();
+  // Returns once every file of this recorder is finalised and closed.
+  void WaitFinished() { m_finisher.WaitIdle(); }
 
   bool IsRecording() const;
   // The file being written now (the chosen path, or a numbered one after it).
   std::string Path() const;
+  RecordingFailureReport LastFailure() const;
 
   // The node's received configuration unit and the picture size the decoder
   // reported for it; a recording started later uses it as its unit 0. One
@@ -85,29 +125,71 @@ class NodeRecorder {
   void ClearVideoConfiguration();
 
   // One received video unit, after decoding; `havePicture`: the node holds a
-  // picture buffer. One received audio frame.
+  // picture buffer. One received audio frame (queued only).
   void FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture);
   void FeedAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
+  // Media worker, between pictures: writes the sound that waited long enough.
+  void Pump();
+  // Media worker: `count` received video units were thrown away unseen; the
+  // pictures after them refer to what is missing.
+  void NoteDiscardedVideo(uint64_t count);
 
   void SetOutputFactory(OutputFactory factory);
+  // The largest file; a recording continues in the next numbered file before
+  // a file would pass it. 0: the format's own limit (4 GiB).
+  void SetSizeLimit(uint64_t bytes);
 
   // "%#c" where the C runtime knows it (long date and time on Windows);
   // elsewhere the '#' is dropped and "%c" gives the locale's date and time.
   static std::string FormatLocalTime(const char* format, std::time_t when);
   // "dir/name.mp4" numbered 2 is "dir/name-2.mp4"; number 1 is the path itself.
   static std::string NumberedPath(const std::string& path, int number);
+  // How far below its size limit a file rolls over at the next intra
+  // picture: room for the pictures until then.
+  static uint64_t RollOverMargin(uint64_t limit);
 
  private:
-  // Creates the writer at `path` with unit 0 written: the received
+  struct HeldAudio {
+    std::vector<uint8_t> bytes;
+    uint64_t timestamp;
+  };
+
+  int StartAt(const std::string& path, bool mayReplace);
+  // A new output at the first free name from `m_fileNumber` on; sets
+  // m_path and m_fileNumber. Null when none can be created.
+  std::unique_ptr<record::Mp4Output> CreateFreeOutput();
+  // Whether a recording of this program, or one cut off and not yet
+  // repaired, owns `path`.
+  static bool InUse(const std::string& path);
+  // Makes the writer on `output` with unit 0 written: the received
   // configuration, or the encoder's headers without one. Stream lock held.
-  std::unique_ptr<record::Mp4File> OpenFile(const std::string& path);
-  std::unique_ptr<record::Mp4File> OpenFile(const std::string& path, std::unique_ptr<record::Mp4Output> output);
-  // A recording started before the camera's configuration came: its file is
-  // written from the first intra picture on. False (writer gone) on failure.
+  std::unique_ptr<record::Mp4File> OpenFile(std::unique_ptr<record::Mp4Output> output);
   bool OpenPendingFile();
   // Finalises the open file and continues in the next numbered one; false
   // (and no longer recording) when that cannot be created. Stream lock held.
-  bool RollOver();
+  bool RollOver(const std::string& why);
+  // Whether the next intra picture starts a new file; sets the reason.
+  bool NeedsNewFile(std::string* why);
+  // A recording that cannot go on: the file is finished with what it holds.
+  void Fail(RecordingFailure kind, std::string path);
+  // A sound frame with its place in the file, written by the finisher.
+  struct TimedAudio {
+    std::vector<uint8_t> bytes;
+    uint32_t index;
+    uint32_t time;
+  };
+  // The file goes to the finisher, which writes `lastAudio` and finalises it.
+  void HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> lastAudio = {});
+  // Takes the held sound that is due: up to the last picture's time, and
+  // what waited longer than kAudioHoldMs. `ending`: up to the last picture,
+  // the rest dropped (the file ends there). Stream lock held.
+  std::deque<HeldAudio> TakeHeldAudio(bool ending);
+  // Writes the held sound that is due. Stream lock held; media worker.
+  void WriteHeldAudio();
+  // The frame's index and time in the file; false when it has no place
+  // there (before the file's first picture).
+  bool TimeAudio(const HeldAudio& frame, uint32_t* index, uint32_t* time);
+  void TakeConfiguration();
   // The clock rule: a unit that goes back, or forward by more than an hour,
   // is placed `fallbackStep` after the previous one.
   static void AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last);
@@ -121,7 +203,8 @@ class NodeRecorder {
 
   mutable std::mutex m_streamLock;
   OutputFactory m_outputFactory;
-  bool m_recording = false;
+  uint64_t m_sizeLimit = 0;
+  std::atomic<bool> m_recording{false};
   std::time_t m_startTime = 0;
   std::string m_path;       // the file being written
   std::string m_firstPath;  // the path the recording started with
@@ -129,23 +212,41 @@ class NodeRecorder {
   std::unique_ptr<record::Mp4File> m_writer;            // null while waiting for the first picture
   std::unique_ptr<record::Mp4Output> m_pendingOutput;  // the file made at Start, until then
   codec::VideoEncoder m_encoder;
+  RecordingFailureReport m_failure;
 
-  std::vector<uint8_t> m_configuration;  // empty: none received
+  // The camera's configuration as the receive thread last set it.
+  mutable std::mutex m_configLock;
+  std::vector<uint8_t> m_receivedConfiguration;  // empty: none received
+  int m_receivedWidth = 320;
+  int m_receivedHeight = 240;
+  uint64_t m_configurationSerial = 0;
+
+  // The stream lock's copy of it, taken by the media worker.
+  std::vector<uint8_t> m_configuration;
   int m_width = 320;
   int m_height = 240;
-  record::M4vConfig m_fileConfig;        // what the open file's unit 0 says
-  bool m_newFilePending = false;         // the camera's configuration no longer matches it
-  std::string m_newFileReason;
+  uint64_t m_seenSerial = 0;
+  record::M4vConfig m_fileConfig;  // what the open file's unit 0 says
+  bool m_newConfiguration = false; // the camera's configuration no longer matches it
+  std::string m_newConfigurationReason;
 
-  bool m_awaitIntra = false;  // a new file's video starts with an intra picture
+  bool m_awaitIntra = false;  // the next video written must be an intra picture
   bool m_firstVideo = false;
   bool m_firstAudio = false;
-  uint64_t m_videoBase = 0;
-  uint64_t m_audioBase = 0;
+  uint64_t m_base = 0;        // the camera's time of the file's first picture
+  int64_t m_audioShift = 0;   // sound on a clock of its own: moved onto the pictures'
   uint64_t m_lastVideo = 0;
   uint64_t m_lastAudio = 0;
   uint32_t m_videoIndex = 0;
   uint32_t m_audioIndex = 0;
+
+  std::mutex m_audioLock;  // the receive thread's queue
+  std::deque<HeldAudio> m_heldAudio;  // times after the clock rule
+  uint64_t m_queueClock = 0;
+  bool m_queueClockSet = false;
+  std::atomic<size_t> m_heldCount{0};
+
+  record::FileFinisher m_finisher;  // last: its files finish before the rest goes
 };
 
 }  // namespace node

@@ -5,6 +5,9 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <unistd.h>
 #endif
@@ -21,6 +24,8 @@ bool SyncFile(std::FILE* file) {
   const HANDLE handle = HandleOf(file);
   return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
 }
+
+bool SyncFolderOf(const char*) { return true; }
 
 bool TruncateFile(std::FILE* file, uint64_t size) {
   const HANDLE handle = HandleOf(file);
@@ -45,6 +50,16 @@ FileLock TryLockFile(std::FILE* file) {
 #else
 
 bool SyncFile(std::FILE* file) { return fsync(fileno(file)) == 0; }
+
+bool SyncFolderOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const std::string folder = slash ? std::string(path, slash == path ? 1 : size_t(slash - path)) : ".";
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
 
 bool TruncateFile(std::FILE* file, uint64_t size) {
   return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;

@@ -10,6 +10,9 @@ namespace os {
 // Writes the file's data through to the disk (FlushFileBuffers, fsync). Safe
 // while another thread writes to the same unbuffered stream.
 bool SyncFile(std::FILE* file);
+// Makes a file's creation in the folder holding `path` survive a power cut
+// (POSIX needs the folder synced; NTFS journals it, so Windows does nothing).
+bool SyncFolderOf(const char* path);
 // Sets the file's length to `size` bytes.
 bool TruncateFile(std::FILE* file, uint64_t size);
 enum class FileLock {

@@ -59,6 +59,11 @@ void Mp4RunTable::Add(uint32_t value) {
     m_runs.push_back({1, value});
 }
 
+void Mp4RunTable::RemoveLast() {
+  if (m_runs.empty()) return;
+  if (--m_runs.back().count == 0) m_runs.pop_back();
+}
+
 uint64_t Mp4RunTable::Total() const {
   uint64_t total = 0;
   for (const Mp4Run& r : m_runs) total += uint64_t{r.count} * r.value;
@@ -85,6 +90,20 @@ void Mp4Track::AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sy
   m_sizes.push_back(size);
   m_offsets.push_back(offset);
   if (sync) m_syncNumbers.push_back(static_cast<uint32_t>(m_sizes.size()));
+}
+
+void Mp4Track::RemoveLastSample() {
+  if (m_sizes.empty()) return;
+  const uint32_t number = static_cast<uint32_t>(m_sizes.size());
+  if (!m_syncNumbers.empty() && m_syncNumbers.back() == number) m_syncNumbers.pop_back();
+  m_sizes.pop_back();
+  m_offsets.pop_back();
+  m_ctts.RemoveLast();
+  if (m_sizes.empty()) m_firstSampleUntimed = false;
+  // An untimed first sample has no entry of its own.
+  const size_t timed = m_firstSampleUntimed ? m_sizes.size() - 1 : m_sizes.size();
+  while (m_stts.SampleCount() > timed) m_stts.RemoveLast();
+  m_lastDelta = m_stts.Runs().empty() ? 0 : m_stts.Runs().back().value;
 }
 
 void Mp4Track::Finish() {

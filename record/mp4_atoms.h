@@ -52,6 +52,8 @@ struct Mp4Run {
 class Mp4RunTable {
  public:
   void Add(uint32_t value);
+  // Takes back the last value added; nothing when empty.
+  void RemoveLast();
   const std::vector<Mp4Run>& Runs() const { return m_runs; }
   uint64_t Total() const;  // sum of count * value
   uint32_t SampleCount() const;
@@ -77,6 +79,11 @@ class Mp4Track {
   // sample; a first sample with delta 0 has no distance yet and is entered in
   // the time-to-sample table by Finish.
   void AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sync, uint32_t compositionOffset);
+  // Takes back the last sample entered (a full disk gives its room to the
+  // index); nothing when there is none.
+  void RemoveLastSample();
+  // Where the last sample lies; 0 without samples.
+  uint32_t LastOffset() const { return m_offsets.empty() ? 0 : m_offsets.back(); }
   // Completes the time-to-sample table so it counts every sample (the last
   // sample lasts as long as the one before it) and sets the duration.
   void Finish();

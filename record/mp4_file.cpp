@@ -9,11 +9,28 @@ namespace record {
 namespace {
 
 constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
-// Chunk offsets and the mdat size are 32-bit. Media samples stop short of the
-// limit by the two system samples Finalise still has to put into mdat, so a
-// recording that reaches it can always be finished.
-constexpr uint64_t kMaxMdatBytes = 0xFFFFFFFFu;
+// Media samples stop short of the size limit by the two system samples
+// Finalise still has to put into mdat, so a recording that reaches it can
+// always be finished.
 constexpr uint64_t kSystemSampleBytes = sizeof kSceneSample + sizeof kObjectDescriptorSample;
+// Room given back beyond the index's own size: file systems hand out whole
+// blocks, and the two system tracks join the index.
+constexpr uint64_t kGiveBackSlack = 8 * 1024;
+
+std::unique_ptr<Mp4Movie> CopyOf(const Mp4Movie& movie) {
+  auto copy = std::make_unique<Mp4Movie>();
+  copy->timescale = movie.timescale;
+  copy->nextTrackId = movie.nextTrackId;
+  copy->duration = movie.duration;
+  copy->odProfile = movie.odProfile;
+  copy->sceneProfile = movie.sceneProfile;
+  copy->audioProfile = movie.audioProfile;
+  copy->visualProfile = movie.visualProfile;
+  copy->graphicsProfile = movie.graphicsProfile;
+  copy->esIdIncs = movie.esIdIncs;
+  for (const auto& track : movie.tracks) copy->tracks.push_back(std::make_unique<Mp4Track>(*track));
+  return copy;
+}
 
 }  // namespace
 
@@ -41,6 +58,8 @@ bool Mp4File::Initialise(int mode) {
   m_videoOffset = m_audioOffset = 0;
   m_audioFrameLength = 0;
   m_finalised = false;
+  m_limitReached = m_outputFailed = false;
+  m_samplesGivenBack = 0;
   return true;
 }
 
@@ -143,6 +162,7 @@ bool Mp4File::WriteBytes(const uint8_t* data, size_t length) {
   if (!m_output->Write(data, length)) {
     // Part of the bytes may be on disk; the next write goes to the same place.
     m_streamKnown = false;
+    m_outputFailed = true;
     return false;
   }
   m_position += length;
@@ -162,7 +182,10 @@ Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t trackId) {
 
 bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset) {
   const uint64_t reserve = m_finalised ? 0 : kSystemSampleBytes;
-  if (m_position + length + reserve > kMaxMdatBytes) return false;
+  if (m_position + length + reserve > m_sizeLimit) {
+    m_limitReached = true;
+    return false;
+  }
   const uint64_t start = m_position;
   if (!data) {  // adopted: the bytes lie there already
     m_position += length;
@@ -267,38 +290,72 @@ bool Mp4File::Finalise() {
   if (!m_output || m_finalised) return false;
   m_finalised = true;
   m_adopting = false;
+  const uint64_t mediaEnd = m_position;
+  bool ok = WriteTail(mediaEnd);
+  if (!ok && m_outputFailed) {
+    // Most likely a full disk: the index goes where the last samples were.
+    Mp4Buffer tail;
+    WriteUserData(tail);
+    m_movie->Write(tail, m_now);
+    const uint64_t end = GiveBack(mediaEnd, kSystemSampleBytes + tail.Size() + kGiveBackSlack);
+    ok = end < mediaEnd && m_output->Truncate(end) && WriteTail(end);
+  }
+  CloseJournal(ok);
+  return ok;
+}
+
+uint64_t Mp4File::GiveBack(uint64_t mediaEnd, uint64_t bytes) {
+  uint64_t end = mediaEnd;
+  while (mediaEnd - end < bytes) {
+    Mp4Track* last = nullptr;
+    for (Mp4Track* track : {m_video, m_audio})
+      if (track && track->SampleCount() > 0 && (!last || track->LastOffset() > last->LastOffset())) last = track;
+    if (!last) break;
+    end = last->LastOffset();
+    last->RemoveLastSample();
+    ++m_samplesGivenBack;
+  }
+  return end;
+}
+
+bool Mp4File::WriteTail(uint64_t mediaEnd) {
+  m_position = mediaEnd;
+  std::unique_ptr<Mp4Movie> movie = CopyOf(*m_movie);
   bool ok = true;
 
-  Mp4Track* scene = AddTrack(TrackKind::kScene, 1);
+  auto scene = std::make_unique<Mp4Track>(TrackKind::kScene, 1, 1000);
   scene->config.objectTypeIndication = 0x01;
   scene->config.streamType = 3;
   scene->config.bufferSizeDB = 10000;
   scene->config.specificInfo = SceneConfig(m_width, m_height);
-  m_movie->sceneProfile = 1;
+  movie->sceneProfile = 1;
   uint32_t at = 0;
   if (WriteSampleBytes(kSceneSample, sizeof kSceneSample, &at))
     scene->AddSample(at, sizeof kSceneSample, 1000, false, 0);
   else
     ok = false;
-  m_movie->esIdIncs.push_back(1);
+  movie->esIdIncs.push_back(1);
 
-  Mp4Track* od = AddTrack(TrackKind::kObjectDescriptor, 2);
+  auto od = std::make_unique<Mp4Track>(TrackKind::kObjectDescriptor, 2, 1000);
+  od->sync.push_back(1);
   od->config.objectTypeIndication = 0x01;
   od->config.streamType = 1;
   od->config.bufferSizeDB = 2000;
   if (m_video) od->mpod.push_back(m_video->TrackId());
   if (m_audio) od->mpod.push_back(m_audio->TrackId());
-  m_movie->odProfile = 1;
-  if (WriteSampleBytes(kObjectDescriptorSample, sizeof kObjectDescriptorSample, &at))
+  movie->odProfile = 1;
+  if (ok && WriteSampleBytes(kObjectDescriptorSample, sizeof kObjectDescriptorSample, &at))
     od->AddSample(at, sizeof kObjectDescriptorSample, 1000, false, 0);
   else
     ok = false;
-  m_movie->esIdIncs.push_back(2);
+  movie->esIdIncs.push_back(2);
+  movie->tracks.push_back(std::move(scene));
+  movie->tracks.push_back(std::move(od));
 
-  m_movie->Finish();
+  movie->Finish();
   Mp4Buffer tail;
   WriteUserData(tail);
-  m_movie->Write(tail, m_now);
+  movie->Write(tail, m_now);
 
   // udta and moov after the samples (moov may lie past 4 GiB), on disk before
   // the mdat size is: a header that claims a finished file while moov is
@@ -316,7 +373,13 @@ bool Mp4File::Finalise() {
     if (ok) m_output->Sync();
     m_position = end;
   }
-  CloseJournal(ok);
+  if (ok) {
+    m_movie = std::move(movie);
+    for (const auto& track : m_movie->tracks) {
+      if (track->Kind() == TrackKind::kVideo) m_video = track.get();
+      if (track->Kind() == TrackKind::kAudio) m_audio = track.get();
+    }
+  }
   return ok;
 }
 

@@ -56,10 +56,24 @@ class Mp4File {
 
   // Writes the system tracks' samples, udta and moov, then the mdat size,
   // so the header claims a finished file only once everything behind it is
-  // on disk. Success removes the journal.
+  // on disk. Success removes the journal. When the index cannot be written
+  // (a full disk) the last samples give their room back to it, so the file
+  // still ends finished and playable, only shorter.
   bool Finalise();
   // Closes the file; a recording closed without Finalise keeps its journal.
   void Close();
+
+  // The largest mdat a file may reach (chunk offsets are 32-bit); a sample
+  // that would pass it is refused and LimitReached says so. Tests set less.
+  void SetSizeLimit(uint64_t bytes) { m_sizeLimit = bytes < kMaxMdatBytes ? bytes : kMaxMdatBytes; }
+  uint64_t SizeLimit() const { return m_sizeLimit; }
+  bool LimitReached() const { return m_limitReached; }
+  // A write to the output failed (a full disk, a removed drive): the file
+  // cannot grow any more and should be finalised.
+  bool OutputFailed() const { return m_outputFailed; }
+  // Samples Finalise gave back to make room for the index.
+  uint32_t SamplesGivenBack() const { return m_samplesGivenBack; }
+  static constexpr uint64_t kMaxMdatBytes = 0xFFFFFFFFu;
 
   // Creation time in seconds since 1904; tests fix it for exact bytes.
   void SetCreationTime(uint32_t seconds1904);
@@ -88,6 +102,12 @@ class Mp4File {
   // Puts a sample's bytes at the output position; on failure the position
   // stays where it was, so a refused sample leaves no gap in the tables.
   bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
+  // Writes the system samples at `mediaEnd`, then udta and moov, then the
+  // mdat size; m_movie stays as it was so a failed attempt can be repeated.
+  bool WriteTail(uint64_t mediaEnd);
+  // Takes back the media samples at the end of mdat until `bytes` are free
+  // behind the remaining ones; returns the new end of the media samples.
+  uint64_t GiveBack(uint64_t mediaEnd, uint64_t bytes);
 
   std::unique_ptr<Mp4Output> m_output;
   std::unique_ptr<RecordingJournal> m_journal;
@@ -114,6 +134,10 @@ class Mp4File {
   uint32_t m_videoOffset = 0;
   uint32_t m_audioOffset = 0;
   uint32_t m_audioFrameLength = 0;  // length of the first audio frame
+  uint64_t m_sizeLimit = kMaxMdatBytes;
+  bool m_limitReached = false;
+  bool m_outputFailed = false;
+  uint32_t m_samplesGivenBack = 0;
 };
 
 }  // namespace record

@@ -6,6 +6,15 @@
 
 #include "os/file_sync.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace record {
 
 namespace {
@@ -68,6 +77,22 @@ std::unique_ptr<Mp4FileOutput> Mp4FileOutput::Create(const std::string& path) {
   // fail the write of the sample it hits, not a later flush. A process that
   // is killed loses nothing that a write has returned.
   std::setvbuf(file, nullptr, _IONBF, 0);
+  return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file, path));
+}
+
+std::unique_ptr<Mp4FileOutput> Mp4FileOutput::CreateNew(const std::string& path) {
+#ifdef _WIN32
+  const int fd = _wopen(Utf8ToWide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  std::FILE* file = fd < 0 ? nullptr : _wfdopen(fd, L"wb");
+  if (fd >= 0 && !file) _close(fd);
+#else
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  std::FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
+  if (fd >= 0 && !file) close(fd);
+#endif
+  if (!file) return nullptr;
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  os::SyncFolderOf(path.c_str());
   return std::unique_ptr<Mp4FileOutput>(new Mp4FileOutput(file, path));
 }
 

@@ -22,6 +22,11 @@ class Mp4Output {
   // Makes everything written so far durable, as a power cut would find it.
   // May run on another thread while Write runs.
   virtual bool Sync() { return true; }
+  // Cuts the output back to `size` bytes; false where it cannot.
+  virtual bool Truncate(uint64_t size) {
+    (void)size;
+    return false;
+  }
   // The file the bytes go to (UTF-8), empty when they go elsewhere. A
   // recording into a file keeps its journal beside it.
   virtual std::string FilePath() const { return std::string(); }
@@ -33,7 +38,7 @@ class Mp4Storage : public Mp4Output {
   virtual uint64_t Size() const = 0;
   // Reads exactly `length` bytes at `position`, or reports false.
   virtual bool Read(uint64_t position, uint8_t* out, size_t length) = 0;
-  virtual bool Truncate(uint64_t size) = 0;
+  bool Truncate(uint64_t size) override = 0;
 };
 
 // C runtime file I/O; owns the FILE.
@@ -41,6 +46,10 @@ class Mp4FileOutput : public Mp4Storage {
  public:
   // Creates (or truncates) the file; null when it cannot be opened.
   static std::unique_ptr<Mp4FileOutput> Create(const std::string& path);
+  // Creates the file only where none exists (no recording replaces
+  // another); null when it exists or cannot be created. The folder is
+  // synced, so the new name survives a power cut with the journal's records.
+  static std::unique_ptr<Mp4FileOutput> CreateNew(const std::string& path);
   // Opens a file that exists, for reading and, when `writable`, writing.
   static std::unique_ptr<Mp4FileOutput> OpenExisting(const std::string& path, bool writable);
   ~Mp4FileOutput() override;

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "os/file_sync.h"
+
 namespace record {
 
 std::string JournalPathFor(const std::string& recordingPath) { return recordingPath + ".journal"; }
@@ -11,6 +13,7 @@ std::unique_ptr<RecordingJournal> RecordingJournal::CreateBeside(const std::stri
   std::unique_ptr<Mp4FileOutput> file = Mp4FileOutput::Create(path);
   if (!file) return nullptr;
   file->TryLock();  // a file system without locks still gets its journal
+  os::SyncFolderOf(path.c_str());
   return std::make_unique<RecordingJournal>(std::move(file), path);
 }
 

@@ -69,19 +69,44 @@ int Watch(Session& s, const Options& o, std::string* reason) {
   return kExitFailed;
 }
 
+std::string FailureText(const node::RecordingFailureReport& failure) {
+  switch (failure.kind) {
+    case node::RecordingFailure::kCannotCreate: return "cannot create " + failure.path;
+    case node::RecordingFailure::kInUse: return failure.path + " is being recorded";
+    case node::RecordingFailure::kWriteFailed:
+      return "writing " + failure.path + " failed (disk full?); the recording stopped, the file is finished";
+    case node::RecordingFailure::kNone: break;
+  }
+  return std::string();
+}
+
 int Record(Session& s, const Options& o, std::string* reason) {
   // The recording's decoder configuration is the one the camera sends: wait for it.
   if (!s.runtime().RunUntil([&] { return s.media().path().HasConfiguration(); }, kFirstPictureWaitMs)) {
     *reason = "no video arrived from the camera";
     return kExitFailed;
   }
-  if (s.media().recorder().Start(o.args[1]) != 0) {
-    *reason = "cannot record to " + o.args[1];
+  // Watching first, as a user who clicks Record in a running view.
+  const uint64_t startAt = os::MonotonicMs() + static_cast<uint64_t>(o.start_after * 1000.0);
+  s.runtime().RunUntil([&] { return os::MonotonicMs() >= startAt; }, static_cast<int>(o.start_after * 1000.0) + 50);
+  node::NodeRecorder& recorder = s.media().recorder();
+  if (o.file_limit) recorder.SetSizeLimit(o.file_limit);
+  if (recorder.Start(o.args[1]) != 0) {
+    const std::string why = FailureText(recorder.LastFailure());
+    *reason = why.empty() ? "cannot record to " + o.args[1] : why;
     return kExitFailed;
   }
-  StatusLoop(s, o.seconds);
-  s.media().recorder().Stop();
-  std::printf("recorded %s\n", o.args[1].c_str());
+  const std::string path = recorder.Path();
+  const uint32_t failures = recorder.LastFailure().serial;
+  StatusLoop(s, o.seconds, [&] { return !recorder.IsRecording(); });
+  recorder.Stop();
+  recorder.WaitFinished();
+  const node::RecordingFailureReport failure = recorder.LastFailure();
+  if (failure.serial != failures) {
+    *reason = FailureText(failure);
+    return kExitFailed;
+  }
+  std::printf("recorded %s\n", path.c_str());
   return kExitOk;
 }
 

@@ -53,7 +53,12 @@ const char* UsageText() {
          "  list                          cameras and stored files of the hosting server\n"
          "  watch CAM [--seconds N]       status once a second: fps and kbps, viewers, notice, state;\n"
          "                                fails when no picture came or the link is down at the end\n"
-         "  record CAM FILE.mp4 [--seconds N]   record to an MP4 file (finished also on Ctrl+C)\n"
+         "  record CAM FILE.mp4 [--seconds N] [--start-after S] [--file-limit BYTES]\n"
+         "                                record to an MP4 file (finished also on Ctrl+C); a file that\n"
+         "                                exists is kept and the next free name FILE-2.mp4, ... taken;\n"
+         "                                --start-after watches S seconds (decimals allowed) first;\n"
+         "                                --file-limit continues in the next numbered file before one\n"
+         "                                would pass BYTES\n"
          "  snapshot CAM FILE.bmp         the first decoded picture as a 24-bit BMP\n"
          "  play FILE [--seek PERCENT] [--seconds N]   play a stored file, printing positions\n"
          "  audio CAM OUT.raw [--seconds N]   the camera's sound as raw 8 kHz 16-bit mono PCM\n"
@@ -115,6 +120,16 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       o->proxy_password = v;
     } else if (a == "--seconds") {
       if (!ParseInt(v, &o->seconds)) return *error = "bad --seconds " + v, false;
+    } else if (a == "--start-after") {
+      char* end = nullptr;
+      o->start_after = std::strtod(v.c_str(), &end);
+      if (v.empty() || *end != '\0' || !(o->start_after >= 0) || o->start_after > 86400)
+        return *error = "bad --start-after " + v + " (seconds, 0..86400)", false;
+    } else if (a == "--file-limit") {
+      char* end = nullptr;
+      o->file_limit = std::strtoull(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || v[0] == '-' || o->file_limit < 4096)
+        return *error = "bad --file-limit " + v + " (bytes, at least 4096)", false;
     } else if (a == "--seek") {
       if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
     } else if (a == "--scan") {

@@ -19,6 +19,8 @@ struct Options {
   std::string proxy_user, proxy_password;
   int seconds = -1;  // --seconds N
   int seek = -1;     // --seek PERCENT
+  double start_after = 0;     // record --start-after SECONDS
+  uint64_t file_limit = 0;    // record --file-limit BYTES (0: 4 GiB)
   int retry_wait_ms = 2000;
   std::string scan;  // repair --scan FOLDER
   std::string command;

@@ -124,6 +124,7 @@ TEST_F(NodeRecorderTest, ToggleStartsThroughTheDialogAndStopsWithLogLines) {
   EXPECT_EQ(posts[0].window, kMain) << "Start notifies the main window";
   EXPECT_EQ(posts[1].window, kParent) << "Toggle notifies the frame";
   recorder.Toggle();
+  recorder.WaitFinished();
   EXPECT_FALSE(recorder.IsRecording());
   EXPECT_EQ(recorder.Path(), "");
   posts = poster.Posts();
@@ -155,6 +156,7 @@ TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
   EXPECT_EQ(recorder.Start("y.mp4"), -1) << "a second start while recording";
   EXPECT_EQ(recorder.Path(), "x.mp4");
   recorder.Stop();
+  recorder.WaitFinished();
 
   NodeRecorder onDisk(kNode, poster, kParent, kMain, host);
   EXPECT_EQ(onDisk.Start(node_test::TempPath("no-such-dir/sub/rec.mp4")), -1)
@@ -165,22 +167,24 @@ TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
 TEST_F(NodeRecorderTest, ClocksNeverRunBackwardsOrLeapAnHour) {
   UseMemory();
   ASSERT_EQ(recorder.Start("clock.mp4"), 0);
+  // Sound on the pictures' clock: back in time and an hour's leap land 64 ms
+  // after the previous frame. It waits for the pictures to catch up with it.
+  const uint64_t audio[] = {1000, 1064, 900, 1192, 1192 + 3600001, 1300};
+  const std::vector<uint8_t> frame(48, 0x11);
+  for (uint64_t ts : audio) recorder.FeedAudio(frame.data(), uint32_t(frame.size()), ts);
   // Video: back in time and an hour's leap land 50 ms after the previous unit.
   const uint64_t video[] = {1000, 1040, 1080, 500, 1170, 1170 + 3600001, 1250};
   for (uint64_t ts : video) {
     const auto unit = Picture(0, uint8_t(ts));
     recorder.FeedVideo(unit.data(), uint32_t(unit.size()), ts, true);
   }
-  // Audio (its own base): fallback step 64 ms.
-  const uint64_t audio[] = {5000, 5064, 4000, 5192, 5192 + 3600001, 5300};
-  const std::vector<uint8_t> frame(48, 0x11);
-  for (uint64_t ts : audio) recorder.FeedAudio(frame.data(), uint32_t(frame.size()), ts);
   recorder.Stop();
+  recorder.WaitFinished();
 
   // Times 0, 40, 80, 130, 170, 220, 250; the last sample lasts as the one before.
   EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{40, 40, 50, 40, 50, 30, 30}));
-  // Times 0, 64, 128, 192, 256, 300.
-  EXPECT_EQ(SampleDurations(memory->Bytes(), 1), (std::vector<uint32_t>{64, 64, 64, 64, 44, 44}));
+  // Times 0, 64, 128, 192; 256 lies past the last picture and is left out.
+  EXPECT_EQ(SampleDurations(memory->Bytes(), 1), (std::vector<uint32_t>{64, 64, 64, 64}));
 }
 
 TEST_F(NodeRecorderTest, UnitsBeforeStartOrWithoutPictureAreNotRecorded) {
@@ -192,6 +196,7 @@ TEST_F(NodeRecorderTest, UnitsBeforeStartOrWithoutPictureAreNotRecorded) {
   recorder.FeedVideo(unit.data(), uint32_t(unit.size()), 140, true);
   recorder.FeedVideo(unit.data(), uint32_t(unit.size()), 180, true);
   recorder.Stop();
+  recorder.WaitFinished();
   // The first unit after Start sets the base; the two written follow at 40, 80.
   EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{40, 40}));
 }
@@ -205,6 +210,7 @@ TEST_F(NodeRecorderTest, VideoStartsWithTheNextIntraPicture) {
   recorder.FeedVideo(i3.data(), uint32_t(i3.size()), 180, true);
   recorder.FeedVideo(p4.data(), uint32_t(p4.size()), 230, true);
   recorder.Stop();
+  recorder.WaitFinished();
   // Only the intra picture and the one after it, the intra one at time 0.
   EXPECT_EQ(SampleDurations(memory->Bytes(), 0), (std::vector<uint32_t>{50, 50}));
 }
@@ -216,6 +222,7 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
   // Without a received configuration the encoder's headers describe the track.
   ASSERT_EQ(recorder.Start("a.mp4"), 0);
   recorder.Stop();
+  recorder.WaitFinished();
   EXPECT_TRUE(DescribedBy(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers are missing";
 
   UseMemory();
@@ -223,6 +230,7 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
   ASSERT_EQ(recorder.Start("b.mp4"), 0);
   recorder.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 0, true);
   recorder.Stop();
+  recorder.WaitFinished();
   EXPECT_TRUE(DescribedBy(memory->Bytes(), stream.configuration.data(), stream.configuration.size()))
       << "the received configuration is not the track's decoder configuration";
   EXPECT_FALSE(DescribedBy(memory->Bytes(), "3.5.14", 6)) << "the encoder's headers were recorded as well";
@@ -246,6 +254,7 @@ TEST_F(NodeRecorderTest, ConfigurationComingAfterStartIsUnitZeroOfTheOneFile) {
   recorder.FeedVideo(predicted.data(), uint32_t(predicted.size()), 20, true);
   recorder.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 60, true);
   recorder.Stop();
+  recorder.WaitFinished();
 
   EXPECT_EQ(opened, (std::vector<std::string>{"early.mp4"})) << "the recording rolled over to a second file";
   EXPECT_TRUE(DescribedBy(memory->Bytes(), stream.configuration.data(), stream.configuration.size()))
@@ -293,6 +302,7 @@ TEST(NodeRecording, StartAndStopWhileMediaFlows) {
     recorder.Stop();
   }
   receive.join();
+  recorder.WaitFinished();
   path.StopWorker();
   EXPECT_GT(recordings, 3);
   std::lock_guard<std::mutex> lock(filesMutex);
@@ -346,6 +356,7 @@ TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
   EXPECT_EQ(recorder.Path(), "fail-2.mp4");
   EXPECT_TRUE(log.Has("Channel 3 : video configuration changed (picture size), recording continues in fail-2.mp4\n"))
       << ::testing::PrintToString(log.Lines());
+  recorder.WaitFinished();  // files are finished on a thread of their own
   const auto& first = files["fail.mp4"]->Bytes();
   EXPECT_TRUE(Finalised(first));
   EXPECT_EQ(SampleDurations(first, 0).size(), 3u);
@@ -354,6 +365,7 @@ TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
   // The next file cannot be created: the recording ends and says so.
   recorder.SetVideoConfiguration(cif.configuration.data(), cif.configuration.size(), 320, 240);
   feed(cif.pictures[0], 1240);
+  recorder.WaitFinished();
   EXPECT_FALSE(recorder.IsRecording());
   EXPECT_TRUE(log.Has("Channel 3 : Record Open Fail : fail-3.mp4\n"));
   const auto& second = files["fail-2.mp4"]->Bytes();
@@ -362,8 +374,11 @@ TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
   EXPECT_TRUE(DescribedBy(second, vga.configuration.data(), vga.configuration.size()));
   EXPECT_EQ(record::test::List(second, "moov/trak#0/mdia/minf/stbl/stss"), (std::vector<uint32_t>{1}));
   const auto posts = poster.Posts(os::kWmNodeChannelReady);
-  ASSERT_EQ(posts.size(), 2u) << "Start and the end of the recording notify the main window, a new file does not";
+  ASSERT_EQ(posts.size(), 3u) << "Start and the end of the recording notify, a new file does not";
   EXPECT_EQ(posts[1].window, kMain);
+  EXPECT_EQ(posts[2].window, kParent) << "the frame's toggle must go off by itself";
+  EXPECT_EQ(recorder.LastFailure().kind, RecordingFailure::kCannotCreate);
+  EXPECT_EQ(recorder.LastFailure().path, "fail-3.mp4");
 }
 
 TEST(NodeRecording, NumberedPathsKeepTheExtension) {
@@ -425,6 +440,7 @@ TEST(NodeRecording, ConfigurationChangesGiveFilesThatFfmpegDecodesWhole) {
   }
   path.StopWorker();
   recorder.Stop();
+  recorder.WaitFinished();
 
   for (const auto& f : files) {
     const std::string probe = Shell("ffprobe -v error -count_packets -select_streams v -show_entries "

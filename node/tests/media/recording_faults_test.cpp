@@ -1,0 +1,404 @@
+// A recording must never lose footage without saying so: sound and pictures
+// on one clock, no file replaced, no silent stop at the size limit or on a
+// full disk, no broken pictures after a gap, and no network thread waiting
+// for the disk.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "net/media_data.h"
+#include "node/media_path.h"
+#include "node/node_recorder.h"
+#include "node/tests/media/test_support.h"
+#include "present/tests/log_capture.h"
+#include "record/mp4_output.h"
+#include "record/mp4_reader.h"
+#include "record/open_recordings.h"
+
+namespace node {
+namespace {
+
+using node_test::Media;
+using node_test::RecordingPoster;
+
+constexpr os::WindowHandle kParent = 0x10;
+constexpr os::WindowHandle kMain = 0x20;
+constexpr int kNode = 5;
+
+class Host : public RecorderHost {
+ public:
+  bool CameraIdKnown() const override { return true; }
+  bool LinkUp() const override { return true; }
+  bool ChooseRecordingPath(std::string* path) override {
+    *path = chosen;
+    return !chosen.empty();
+  }
+  std::string chosen;
+};
+
+// A recording's bytes in memory, kept beyond the writer's life.
+class MemoryTarget : public record::Mp4Output {
+ public:
+  explicit MemoryTarget(std::shared_ptr<record::Mp4MemoryOutput> target) : m_target(std::move(target)) {}
+  bool Write(const uint8_t* data, size_t length) override { return m_target->Write(data, length); }
+  bool Seek(uint64_t position) override { return m_target->Seek(position); }
+  bool Truncate(uint64_t size) override { return m_target->Truncate(size); }
+
+ private:
+  std::shared_ptr<record::Mp4MemoryOutput> m_target;
+};
+
+// A picture of `size` bytes: intra (type 0) or predicted (type 1).
+std::vector<uint8_t> Picture(uint8_t codingType, size_t size = 8) {
+  std::vector<uint8_t> unit(size, 0x5A);
+  const uint8_t head[] = {0x00, 0x00, 0x01, 0xB6, uint8_t(codingType << 6)};
+  std::copy(head, head + sizeof head, unit.begin());
+  return unit;
+}
+
+bool ReadIndex(const std::vector<uint8_t>& bytes, record::Mp4Index* index) {
+  record::Mp4MemoryOutput file{std::vector<uint8_t>(bytes)};
+  std::string error;
+  return record::ReadMp4Index(file, index, &error);
+}
+
+const record::Mp4ReadTrack* Track(const record::Mp4Index& index, const char* handler) {
+  for (const auto& track : index.tracks)
+    if (track.handler == handler) return &track;
+  return nullptr;
+}
+
+// Presentation time of a track's first sample and of its end, in ms.
+struct Span {
+  int64_t start = 0, end = 0;
+};
+Span SpanOf(const record::Mp4ReadTrack& track) {
+  Span span;
+  if (track.samples.empty()) return span;
+  const auto& first = track.samples.front();
+  const auto& last = track.samples.back();
+  const int64_t lastDuration =
+      track.samples.size() > 1 ? int64_t(last.decodeTime - track.samples[track.samples.size() - 2].decodeTime) : 0;
+  span.start = int64_t(first.decodeTime) + first.compositionOffset;
+  span.end = int64_t(last.decodeTime) + last.compositionOffset + lastDuration;
+  return span;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+class RecordingFaults : public ::testing::Test {
+ protected:
+  // Every file the recorder makes goes to memory, by name.
+  void UseMemory(size_t capacity = SIZE_MAX) {
+    recorder.SetOutputFactory([this, capacity](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
+      std::lock_guard<std::mutex> lock(filesLock);
+      files[path] = std::make_shared<record::Mp4MemoryOutput>(capacity);
+      order.push_back(path);
+      return std::make_unique<MemoryTarget>(files[path]);
+    });
+  }
+  void Video(const std::vector<uint8_t>& unit, uint64_t ts) {
+    recorder.FeedVideo(unit.data(), uint32_t(unit.size()), ts, true);
+  }
+  void Audio(uint64_t ts) {
+    const std::vector<uint8_t> frame(48, 0x33);
+    recorder.FeedAudio(frame.data(), uint32_t(frame.size()), ts);
+  }
+  record::Mp4Index Index(const std::string& path) {
+    record::Mp4Index index;
+    EXPECT_TRUE(ReadIndex(files[path]->Bytes(), &index)) << path << " is not a finished MP4 file";
+    return index;
+  }
+
+  RecordingPoster poster;
+  Host host;
+  NodeRecorder recorder{kNode, poster, kParent, kMain, host};
+  std::mutex filesLock;
+  std::map<std::string, std::shared_ptr<record::Mp4MemoryOutput>> files;
+  std::vector<std::string> order;
+};
+
+// Started between two intra pictures: the pictures before the next one are
+// left out, and so must the sound recorded with them be.
+TEST_F(RecordingFaults, SoundAndPicturesShareOneClock) {
+  UseMemory();
+  ASSERT_EQ(recorder.Start("step.mp4"), 0);
+  // Started 0.4 s into a group of pictures; the next intra picture comes at 1 s.
+  uint64_t nextAudio = 400;
+  for (uint64_t ts = 400; ts < 3000; ts += 40) {
+    for (; nextAudio <= ts; nextAudio += 64) Audio(nextAudio);
+    Video(Picture(ts % 1000 == 0 ? 0 : 1), ts);
+  }
+  recorder.Stop();
+  recorder.WaitFinished();
+  const record::Mp4Index index = Index("step.mp4");
+  const record::Mp4ReadTrack* video = Track(index, "vide");
+  const record::Mp4ReadTrack* audio = Track(index, "soun");
+  ASSERT_TRUE(video && audio);
+  const Span v = SpanOf(*video), a = SpanOf(*audio);
+  EXPECT_LE(std::abs(a.start - v.start), 40) << "sound starts at " << a.start << " ms, pictures at " << v.start;
+  EXPECT_LE(std::abs(a.end - v.end), 40) << "sound ends at " << a.end << " ms, pictures at " << v.end;
+}
+
+// Yesterday's recordings keep their bytes: a new recording and each file it
+// rolls over into take the next free name, and a path another recording is
+// writing is refused even when the user agreed to replace it.
+TEST_F(RecordingFaults, NoRecordingReplacesAFile) {
+  const std::string dir = node_test::TempPath("no_replace");
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string first = dir + "/day.mp4";
+  WriteText(first, "yesterday");
+  WriteText(dir + "/day-2.mp4", "the day before");
+  WriteText(dir + "/day-4.mp4", "last week");
+  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  ASSERT_GE(stream.pictures.size(), 40u);
+  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+  recorder.SetSizeLimit(16 * 1024);
+  ASSERT_EQ(recorder.Start(first), 0);
+  EXPECT_EQ(recorder.Path(), dir + "/day-3.mp4");
+  for (size_t i = 0; i < 40; ++i) {
+    const auto& unit = stream.pictures[i];
+    Video(unit, 40 * i);
+  }
+  EXPECT_EQ(recorder.Path(), dir + "/day-5.mp4") << "the roll-over did not skip the taken name";
+
+  // Another view on the same camera, the user choosing the file being written.
+  record::MemoryOpenRecordingList open;
+  record::SetOpenRecordingList(&open);
+  NodeRecorder other(kNode + 1, poster, kParent, kMain, host);
+  other.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+  ASSERT_EQ(other.Start(dir + "/cam.mp4"), 0);
+  other.FeedVideo(stream.pictures[0].data(), uint32_t(stream.pictures[0].size()), 0, true);
+  host.chosen = dir + "/cam.mp4";
+  NodeRecorder third(kNode + 2, poster, kParent, kMain, host);
+  EXPECT_EQ(third.Start(""), -1) << "a recording in progress was replaced";
+  EXPECT_EQ(third.LastFailure().kind, RecordingFailure::kInUse);
+  other.Stop();
+  other.WaitFinished();
+  record::SetOpenRecordingList(nullptr);
+  recorder.Stop();
+  recorder.WaitFinished();
+
+  EXPECT_EQ(ReadText(first), "yesterday");
+  EXPECT_EQ(ReadText(dir + "/day-2.mp4"), "the day before");
+  EXPECT_EQ(ReadText(dir + "/day-4.mp4"), "last week");
+  for (const char* name : {"/day-3.mp4", "/day-5.mp4", "/cam.mp4"}) {
+    auto file = record::Mp4FileOutput::OpenExisting(dir + name, false);
+    ASSERT_TRUE(file) << name;
+    record::Mp4Index index;
+    std::string error;
+    EXPECT_TRUE(record::ReadMp4Index(*file, &index, &error)) << name << ": " << error;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+// Past the size limit the writer refuses samples: the recording must go on
+// in the next numbered file instead, from an intra picture, losing nothing.
+TEST_F(RecordingFaults, ContinuesInTheNextFileBeforeTheSizeLimit) {
+  UseMemory();
+  LogCapture log;
+  const uint64_t limit = 40000;
+  recorder.SetSizeLimit(limit);
+  ASSERT_EQ(recorder.Start("big.mp4"), 0);
+  const int pictures = 300;
+  for (int i = 0; i < pictures; ++i) Video(Picture(i % 10 == 0 ? 0 : 1, 900), 40 * uint64_t(i));
+  EXPECT_TRUE(recorder.IsRecording());
+  recorder.Stop();
+  recorder.WaitFinished();
+  ASSERT_GE(order.size(), 6u) << "about 270 kB in files of at most 40 kB";
+  EXPECT_EQ(order[1], "big-2.mp4");
+  size_t written = 0;
+  for (const auto& path : order) {
+    EXPECT_LE(files[path]->Bytes().size(), limit + 4096) << path;
+    const record::Mp4Index index = Index(path);
+    const record::Mp4ReadTrack* video = Track(index, "vide");
+    ASSERT_TRUE(video && !video->samples.empty()) << path;
+    EXPECT_TRUE(video->samples.front().sync) << path << " does not start with an intra picture";
+    written += video->samples.size();
+  }
+  EXPECT_EQ(written, size_t(pictures)) << "pictures were lost between files";
+  EXPECT_TRUE(log.Mentions("recording continues in big-2.mp4"))
+      << ::testing::PrintToString(log.Lines());
+}
+
+// A disk that fills: the recording stops by itself and says why, and what
+// was written is a finished file, its index where the last samples were.
+TEST_F(RecordingFaults, FullDiskStopsTheRecordingWithAPlayableFile) {
+  const size_t capacity = 60000;
+  UseMemory(capacity);
+  ASSERT_EQ(recorder.Start("full.mp4"), 0);
+  int i = 0;
+  for (; i < 1000 && recorder.IsRecording(); ++i) {
+    Audio(40 * uint64_t(i));
+    Video(Picture(i % 10 == 0 ? 0 : 1, 700), 40 * uint64_t(i));
+  }
+  EXPECT_FALSE(recorder.IsRecording()) << "the recording went on writing nothing";
+  EXPECT_LT(i, 1000);
+  const RecordingFailureReport failure = recorder.LastFailure();
+  EXPECT_EQ(failure.kind, RecordingFailure::kWriteFailed);
+  EXPECT_EQ(failure.path, "full.mp4");
+  const auto posts = poster.Posts(os::kWmNodeChannelReady);
+  ASSERT_FALSE(posts.empty());
+  EXPECT_EQ(posts.back().window, kParent) << "the view's toggle was not told";
+  recorder.WaitFinished();
+  ASSERT_LE(files["full.mp4"]->Bytes().size(), capacity);
+  const record::Mp4Index index = Index("full.mp4");
+  const record::Mp4ReadTrack* video = Track(index, "vide");
+  ASSERT_TRUE(video);
+  EXPECT_GT(video->samples.size(), 40u) << "most of what was written must stay";
+}
+
+// After units were thrown away unseen, the predicted pictures that follow
+// refer to pictures that never came: the file resumes at an intra picture.
+TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
+  UseMemory();
+  LogCapture log;
+  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  ASSERT_EQ(recorder.Start("gap.mp4"), 0);
+  path.StartWorker();
+  uint64_t ts = 0;
+  auto deliver = [&](uint8_t type) {
+    const uint64_t shown = path.FramesShown();
+    path.DeliverMedia(Media(net::kMediaVideoFrame, Picture(type, 64), ts += 40));
+    return shown;
+  };
+  for (uint8_t type : {0, 1, 1}) {
+    const uint64_t shown = deliver(type);
+    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() > shown; }));
+  }
+  path.StopWorker();
+  // A stalled worker: the ring overflows and drops its backlog.
+  for (int i = 0; i < MediaRing::kLiveVideoSlots + 5; ++i) deliver(1);
+  ASSERT_GT(path.LiveRing().Discarded(), 0u);
+  path.StartWorker();
+  ASSERT_TRUE(node_test::WaitFor([&] { return path.LiveRing().Count() == 0; }));
+  for (uint8_t type : {0, 1}) {
+    const uint64_t shown = deliver(type);
+    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() > shown; }));
+  }
+  path.StopWorker();
+  recorder.Stop();
+  recorder.WaitFinished();
+  const record::Mp4Index index = Index("gap.mp4");
+  const record::Mp4ReadTrack* video = Track(index, "vide");
+  ASSERT_TRUE(video);
+  ASSERT_EQ(video->samples.size(), 5u) << "predicted pictures after the gap were recorded";
+  EXPECT_TRUE(video->samples[3].sync);
+  EXPECT_TRUE(log.Mentions("video units discarded")) << ::testing::PrintToString(log.Lines());
+}
+
+// An output whose writes and syncs wait at a gate: a slow or hung disk.
+class Gate {
+ public:
+  void Close() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_open = false;
+  }
+  void Open() {
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_open = true;
+    }
+    m_wake.notify_all();
+  }
+  void Pass() {
+    std::unique_lock<std::mutex> lock(m_lock);
+    ++m_waiting;
+    m_wake.wait(lock, [this] { return m_open; });
+    --m_waiting;
+  }
+  bool SomeoneWaits() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_waiting > 0;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::condition_variable m_wake;
+  bool m_open = true;
+  int m_waiting = 0;
+};
+
+class SlowDisk : public record::Mp4Output {
+ public:
+  SlowDisk(std::shared_ptr<record::Mp4MemoryOutput> target, Gate& gate) : m_target(std::move(target)), m_gate(gate) {}
+  bool Write(const uint8_t* data, size_t length) override {
+    m_gate.Pass();
+    return m_target->Write(data, length);
+  }
+  bool Seek(uint64_t position) override { return m_target->Seek(position); }
+  bool Sync() override {
+    m_gate.Pass();
+    return true;
+  }
+
+ private:
+  std::shared_ptr<record::Mp4MemoryOutput> m_target;
+  Gate& m_gate;
+};
+
+// Runs `fn` on a thread of its own, joined when the attempt ends.
+class Attempt {
+ public:
+  explicit Attempt(std::function<void()> fn) : m_thread([this, fn] {
+    fn();
+    m_done = true;
+  }) {}
+  ~Attempt() { m_thread.join(); }
+  bool DoneSoon() { return node_test::WaitFor([this] { return m_done.load(); }, 2000); }
+
+ private:
+  std::atomic<bool> m_done{false};
+  std::thread m_thread;
+};
+
+// The receive thread serves every camera: a disk that hangs under one
+// recording must not hold up its sound hand-off, nor Stop the window.
+TEST_F(RecordingFaults, NoThreadButTheFinisherWaitsForTheDisk) {
+  Gate gate;
+  auto memory = std::make_shared<record::Mp4MemoryOutput>();
+  recorder.SetOutputFactory([&](const std::string&) { return std::make_unique<SlowDisk>(memory, gate); });
+  ASSERT_EQ(recorder.Start("slow.mp4"), 0);
+  Video(Picture(0), 0);
+  gate.Close();
+  std::thread worker([&] { Video(Picture(1), 40); });  // the media worker, stuck in a write
+  ASSERT_TRUE(node_test::WaitFor([&] { return gate.SomeoneWaits(); }));
+  {
+    Attempt audio([&] { Audio(40); });
+    EXPECT_TRUE(audio.DoneSoon()) << "the receive thread waited for the disk";
+    gate.Open();
+  }
+  worker.join();
+
+  gate.Close();
+  {
+    Attempt stop([&] { recorder.Stop(); });
+    EXPECT_TRUE(stop.DoneSoon()) << "Stop waited for the file to be finalised";
+    gate.Open();
+  }
+  recorder.WaitFinished();
+  record::Mp4Index index;
+  EXPECT_TRUE(ReadIndex(memory->Bytes(), &index));
+}
+
+}  // namespace
+}  // namespace node
