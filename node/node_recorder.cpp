@@ -154,7 +154,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   if (mayReplace && InUse(path)) {
     // The user agreed to replace a file, not to break a recording.
     DebugLog("Channel %d : Record Open Fail : %s is being recorded\n", m_nodeIndex, path.c_str());
-    m_failure = {RecordingFailure::kInUse, path, m_failure.serial + 1};
+    SetFailure(RecordingFailure::kInUse, path);
     return -1;
   }
   if (mayReplace && record::FileExists(path)) record::RemoveFile(path);
@@ -179,7 +179,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   m_pendingOutput = CreateFreeOutput();
   if (!m_pendingOutput) {
     DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, m_path.c_str());
-    m_failure = {RecordingFailure::kCannotCreate, m_path, m_failure.serial + 1};
+    SetFailure(RecordingFailure::kCannotCreate, m_path);
     m_path.clear();
     m_encoder.Free();
     return -1;
@@ -192,6 +192,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   }
   m_writer.reset();
   m_startTime = startTime;
+  PublishPath();
   m_recording = true;
   const std::string started = FormatLocalTime("Record Start : %#c\n", startTime);
   DebugLog("Channel %d : %s", m_nodeIndex, started.c_str());
@@ -234,6 +235,7 @@ void NodeRecorder::Stop() {
   m_encoder.Free();
   m_recording = false;
   m_path.clear();
+  PublishPath();
   const std::string started = FormatLocalTime("<<%#c>>", m_startTime);
   const std::string stopped = FormatLocalTime("Record Stop: %#c\n", std::time(nullptr));
   DebugLog("Channel %d : %s %s", m_nodeIndex, started.c_str(), stopped.c_str());
@@ -247,7 +249,8 @@ void NodeRecorder::Fail(RecordingFailure kind, std::string path) {
   m_encoder.Free();
   m_recording = false;
   m_path.clear();
-  m_failure = {kind, path, m_failure.serial + 1};
+  SetFailure(kind, path);
+  PublishPath();
   const std::string stopped = FormatLocalTime("Record Stop: %#c\n", std::time(nullptr));
   if (kind == RecordingFailure::kWriteFailed)
     DebugLog("Channel %d : Record Write Fail : %s %s", m_nodeIndex, path.c_str(), stopped.c_str());
@@ -261,6 +264,7 @@ bool NodeRecorder::RollOver(const std::string& why) {
   std::unique_ptr<record::Mp4Output> output = CreateFreeOutput();
   DebugLog("Channel %d : %s, recording continues in %s\n", m_nodeIndex, why.c_str(), m_path.c_str());
   m_writer = output ? OpenFile(std::move(output)) : nullptr;
+  PublishPath();
   if (m_writer) return true;
   if (!output) DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, m_path.c_str());
   Fail(RecordingFailure::kCannotCreate, m_path);
@@ -275,13 +279,23 @@ bool NodeRecorder::OpenPendingFile() {
 bool NodeRecorder::IsRecording() const { return m_recording.load(); }
 
 std::string NodeRecorder::Path() const {
-  std::lock_guard<std::mutex> lock(m_streamLock);
-  return m_path;
+  std::lock_guard<std::mutex> lock(m_infoLock);
+  return m_shownPath;
 }
 
 RecordingFailureReport NodeRecorder::LastFailure() const {
-  std::lock_guard<std::mutex> lock(m_streamLock);
+  std::lock_guard<std::mutex> lock(m_infoLock);
   return m_failure;
+}
+
+void NodeRecorder::PublishPath() {
+  std::lock_guard<std::mutex> lock(m_infoLock);
+  m_shownPath = m_path;
+}
+
+void NodeRecorder::SetFailure(RecordingFailure kind, const std::string& path) {
+  std::lock_guard<std::mutex> lock(m_infoLock);
+  m_failure = {kind, path, m_failure.serial + 1};
 }
 
 void NodeRecorder::SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {

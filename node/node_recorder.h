@@ -180,6 +180,9 @@ class NodeRecorder {
   };
   // The file goes to the finisher, which writes `lastAudio` and finalises it.
   void HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> lastAudio = {});
+  // Copies m_path for Path(); records a failure for LastFailure().
+  void PublishPath();
+  void SetFailure(RecordingFailure kind, const std::string& path);
   // Takes the held sound that is due: up to the last picture's time, and
   // what waited longer than kAudioHoldMs. `ending`: up to the last picture,
   // the rest dropped (the file ends there). Stream lock held.
@@ -212,6 +215,10 @@ class NodeRecorder {
   std::unique_ptr<record::Mp4File> m_writer;            // null while waiting for the first picture
   std::unique_ptr<record::Mp4Output> m_pendingOutput;  // the file made at Start, until then
   codec::VideoEncoder m_encoder;
+
+  // What the window reads, so it never waits for a sample being written.
+  mutable std::mutex m_infoLock;
+  std::string m_shownPath;
   RecordingFailureReport m_failure;
 
   // The camera's configuration as the receive thread last set it.

@@ -5,10 +5,12 @@
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
+#include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "os/clock.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
+#include "settings/message_format.h"
 
 namespace app::view {
 
@@ -273,10 +275,29 @@ void CViewWindow::RefreshStatus() {
   s.next_attempt_ms = IsRelay() ? 0 : node_->next_attempt_ms();
   s.end_of_file = media_->path().EndOfFile();
   s.rate = media_->path().StatusText();
+  s.recording_failure = RecordingFailureText(s.now_ms);
   StatusLine line = MakeStatusLine(s, [this](const settings::TextId& id) { return Text(id); });
   if (line == status_) return;
   status_ = line;
   InvalidateRect(Item(IDC_VIEW_STATUS), nullptr, TRUE);
+}
+
+// Why the last recording stopped or did not start, for ten minutes or until
+// the next recording starts: a wall monitor's user may look only later.
+std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
+  constexpr uint64_t kShownMs = 10 * 60 * 1000;
+  const node::NodeRecorder& recorder = media_->recorder();
+  const node::RecordingFailureReport failure = recorder.LastFailure();
+  if (failure.serial != recording_failure_serial_) {
+    recording_failure_serial_ = failure.serial;
+    const settings::TextId& id = failure.kind == node::RecordingFailure::kWriteFailed ? kRecordWriteFail
+                                 : failure.kind == node::RecordingFailure::kInUse     ? kRecordInUse
+                                                                                      : kRecordCreateFail;
+    recording_failure_ = settings::FormatUserMessage(Text(id), {failure.path});
+    recording_failure_until_ms_ = now_ms + kShownMs;
+  }
+  if (recorder.IsRecording() || now_ms >= recording_failure_until_ms_) recording_failure_.clear();
+  return recording_failure_;
 }
 
 void CViewWindow::RefreshOverlay() {

@@ -120,6 +120,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void RefreshOverlay();
   void RedrawPicture();
   void MaybeStartRequestedRecording();
+  std::string RecordingFailureText(uint64_t now_ms);
   bool HasCamera() const { return !CameraId().empty(); }
   std::string DisplayName() const;
   std::string Text(const settings::TextId& id) const;
@@ -184,6 +185,9 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   bool stream_idle_ = true;
   bool requested_recording_started_ = false;
   bool closing_ = false;
+  uint32_t recording_failure_serial_ = 0;  // the recorder's last failure already taken
+  std::string recording_failure_;
+  uint64_t recording_failure_until_ms_ = 0;
   bool menu_open_ = false;
 
   // A drag in the picture (camera control), in picture-area pixels.

@@ -17,6 +17,8 @@ StatusLine MakeStatusLine(const StatusState& s, const TextLookup& text) {
     line.text = text(kViewerLoginRefused);
   } else if (s.connecting && !s.camera_known) {
     line.text = text(line.picture == StatusPicture::kCannotConnect ? kViewerCannotConnect : kViewerConnecting);
+  } else if (!s.recording_failure.empty()) {
+    line.text = s.recording_failure;
   } else if (s.end_of_file) {
     line.text = "End of File";
   } else if (line.picture == StatusPicture::kCannotConnect) {

@@ -11,6 +11,10 @@ inline constexpr settings::TextId kViewerReconnectWait{"VIEWER_STATUS", "RECONNE
 inline constexpr settings::TextId kViewerConnecting{"VIEWER_STATUS", "CONNECTING", "Connecting..."};
 inline constexpr settings::TextId kViewerCannotConnect{"VIEWER_STATUS", "CANNOT_CONNECT", "Cannot connect"};
 inline constexpr settings::TextId kViewerLoginRefused{"VIEWER_STATUS", "LOGIN_REFUSED", "Login refused"};
+inline constexpr settings::TextId kRecordWriteFail{"VIEWER_STATUS", "RECORD_WRITE_FAIL",
+                                                   "Recording stopped: cannot write %s (disk full?)"};
+inline constexpr settings::TextId kRecordCreateFail{"VIEWER_STATUS", "RECORD_CREATE_FAIL", "Cannot record to %s"};
+inline constexpr settings::TextId kRecordInUse{"VIEWER_STATUS", "RECORD_IN_USE", "%s is being recorded"};
 // The snapshot's save dialog and its failure.
 inline constexpr settings::TextId kSnapshotFilterPng{"VIEWER_SNAPSHOT", "FILTER_PNG", "PNG picture (*.png)"};
 inline constexpr settings::TextId kSnapshotFilterBmp{"VIEWER_SNAPSHOT", "FILTER_BMP", "Bitmap picture (*.bmp)"};

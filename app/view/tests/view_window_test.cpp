@@ -18,6 +18,7 @@
 #include "os/win32/text.h"
 #include "present/debug_log.h"
 #include "present/i420_convert.h"
+#include "record/mp4_output.h"
 #include "settings/ini_handler.h"
 
 namespace app::view {
@@ -511,6 +512,23 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
       EXPECT_EQ(320, uint8_t(head[18]) | (uint8_t(head[19]) << 8));
     }
   }
+}
+
+// A disk that fills while the view records: the toggle goes off, the
+// status line says why, and the pictures go on.
+TEST_F(ViewWindow, AFullDiskStopsTheRecordingAndSaysWhy) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Streaming(v));
+  v->media().recorder().SetOutputFactory(
+      [](const std::string&) { return std::make_unique<record::Mp4MemoryOutput>(30000); });
+  chooser_.next = OutputFolder() + "\\view_full_disk.mp4";
+  Command(v, 32777);
+  ASSERT_TRUE(v->media().recorder().IsRecording());
+  ASSERT_TRUE(PumpUntil([&] { return !v->media().recorder().IsRecording(); }, 20000)) << "REC stayed on";
+  EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_UNCHECKED; }));
+  EXPECT_TRUE(PumpUntil([&] { return v->status_line().text.rfind("Recording stopped: cannot write", 0) == 0; }))
+      << v->status_line().text;
+  EXPECT_TRUE(Streaming(v, v->media().path().FramesShown() + 10)) << "live viewing must go on";
 }
 
 TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
