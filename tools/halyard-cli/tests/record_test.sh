@@ -90,7 +90,7 @@ else
   ! grep -q journal "$work/left" && pass || fail "the full recording kept its journal: $(cat "$work/left")"
   warnings=$(probe_warnings "$work/full.mp4")
   [ -z "$warnings" ] && decodes "$work/full.mp4" && pass || fail "the full disk's recording: $warnings"
-  seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/full.mp4" | tr -d '\r')
+  seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/full.mp4" 2>/dev/null | tr -d "\r")
   echo "record_test: a 256 KiB disk held $(stat -c %s "$work/full.mp4") bytes, ${seconds} s of recording"
 fi
 
