@@ -222,6 +222,7 @@ void NodeRecorder::Stop() {
   std::unique_lock<std::mutex> lock(m_streamLock);
   if (!m_recording) return;
   // Stopped before the first picture: still a valid (empty) recording.
+  TakeConfiguration();
   if (!m_writer) OpenPendingFile();
   // The sound up to the last picture goes into the file on the finisher's
   // thread: a hung disk must not hang the window.
