@@ -367,6 +367,8 @@ bool Mp4File::WriteTail(uint64_t mediaEnd) {
   const uint32_t mdatSize = static_cast<uint32_t>(mdatEnd);
   const uint8_t header[8] = {uint8_t(mdatSize >> 24), uint8_t(mdatSize >> 16), uint8_t(mdatSize >> 8),
                              uint8_t(mdatSize), 'm', 'd', 'a', 't'};
+  // A write that failed part-way may have left bytes past the new end.
+  if (ok && m_outputFailed) m_output->Truncate(end);
   if (ok) {
     m_position = 0;
     ok = WriteBytes(header, sizeof header);
