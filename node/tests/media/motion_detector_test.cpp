@@ -1,0 +1,193 @@
+// Motion found in pictures as a camera makes them: a textured still scene
+// with sensor noise and compression flicker must stay quiet for a minute,
+// an object crossing it must start one event at once, and masks, light
+// changes, odd picture sizes and slow cameras must neither fire nor crash.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "node/motion_detector.h"
+
+namespace node {
+namespace {
+
+// A still scene: a fixed texture, fresh noise in every picture, blocks that
+// flicker as a coder's quantiser does, a brightness, and one dark square.
+class Scene {
+ public:
+  Scene(int width, int height, uint32_t seed) : m_width(width), m_height(height), m_state(seed) {
+    m_texture.resize(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        m_texture[size_t(y) * width + x] = uint8_t(60 + (x * 90) / width + (y * 40) / height + Next() % 40);
+    m_noise.resize(1 << 16);
+    for (auto& n : m_noise) n = int8_t(int(Next() % 13) - 6 + int(Next() % 5) - 2);  // about 3.5 levels
+  }
+
+  struct Square {
+    int x = -1000, y = 0, size = 0;
+    uint8_t luma = 20;
+  };
+
+  const std::vector<uint8_t>& Picture(int brightness, const Square& square) {
+    m_picture.resize(m_texture.size());
+    const uint32_t offset = Next();
+    for (int by = 0; by < m_height; by += 8)
+      for (int bx = 0; bx < m_width; bx += 8) {
+        const int flicker = Next() % 10 == 0 ? int(Next() % 5) - 2 : 0;
+        for (int y = by; y < std::min(by + 8, m_height); ++y)
+          for (int x = bx; x < std::min(bx + 8, m_width); ++x) {
+            const size_t i = size_t(y) * m_width + x;
+            int v = m_texture[i] + brightness + flicker + m_noise[(i + offset) & 0xFFFF];
+            if (x >= square.x && x < square.x + square.size && y >= square.y && y < square.y + square.size)
+              v = square.luma + m_noise[(i + offset) & 0xFFFF];
+            m_picture[i] = uint8_t(std::clamp(v, 0, 255));
+          }
+      }
+    return m_picture;
+  }
+
+ private:
+  uint32_t Next() {
+    m_state ^= m_state << 13;
+    m_state ^= m_state >> 17;
+    m_state ^= m_state << 5;
+    return m_state;
+  }
+  int m_width, m_height;
+  uint32_t m_state;
+  std::vector<uint8_t> m_texture, m_picture;
+  std::vector<int8_t> m_noise;
+};
+
+struct Watched {
+  int started = 0, ended = 0;
+  std::vector<MotionDetector::Event> events;
+};
+
+// Feeds `seconds` of pictures at `fps`; `square(t)` places the square at t ms.
+template <typename SquareAt, typename BrightnessAt>
+Watched Watch(MotionDetector& detector, Scene& scene, int width, int height, int seconds, int fps, SquareAt square,
+          BrightnessAt brightness) {
+  Watched run;
+  const uint64_t step = 1000 / fps;
+  for (uint64_t t = 0; t < uint64_t(seconds) * 1000; t += step) {
+    const auto& picture = scene.Picture(brightness(t), square(t));
+    switch (detector.Feed(picture.data(), width, height, width, t)) {
+      case MotionDetector::Change::kStarted: ++run.started; break;
+      case MotionDetector::Change::kEnded:
+        ++run.ended;
+        run.events.push_back(detector.LastEvent());
+        break;
+      case MotionDetector::Change::kNone: break;
+    }
+  }
+  if (detector.Finish(uint64_t(seconds) * 1000) == MotionDetector::Change::kEnded) {
+    ++run.ended;
+    run.events.push_back(detector.LastEvent());
+  }
+  return run;
+}
+
+auto NoSquare = [](uint64_t) { return Scene::Square(); };
+auto Steady = [](uint64_t) { return 0; };
+
+// A square (64 pixels unless said) crossing from left to right between `from` and `to` ms.
+auto Crossing(uint64_t from, uint64_t to, int width, int y = 80, int size = 64) {
+  return [=](uint64_t t) {
+    Scene::Square s;
+    if (t < from || t >= to) return s;
+    s.size = size;
+    s.y = y;
+    s.x = int(-size + (width + size) * double(t - from) / double(to - from));
+    return s;
+  };
+}
+
+TEST(MotionDetector, AStillNoisySceneStaysQuietForAMinute) {
+  for (int level : {5, 8}) {
+    MotionDetector detector;
+    detector.SetSensitivity(level);
+    Scene scene(320, 240, 7);
+    const Watched run = Watch(detector, scene, 320, 240, 60, 25, NoSquare, Steady);
+    EXPECT_EQ(run.started, 0) << "false events at sensitivity " << level;
+  }
+}
+
+TEST(MotionDetector, AnObjectCrossingStartsOneEventAtOnce) {
+  MotionDetector detector;
+  Scene scene(320, 240, 11);
+  const Watched run = Watch(detector, scene, 320, 240, 30, 25, Crossing(20000, 24000, 320), Steady);
+  ASSERT_EQ(run.started, 1);
+  ASSERT_EQ(run.events.size(), 1u);
+  const MotionDetector::Event& e = run.events[0];
+  EXPECT_GE(e.startMs, 20000u);
+  EXPECT_LE(e.startMs, 20500u) << "the event started late";
+  EXPECT_GE(e.startMs + e.lengthMs, 23000u) << "the event ended while the square still crossed";
+  EXPECT_GT(e.largestArea, 0.03);
+  EXPECT_LT(e.largestArea, 0.2);
+}
+
+TEST(MotionDetector, MaskedCellsNeverFire) {
+  MotionDetector detector;
+  MotionDetector::Mask band;  // the rows the square crosses, 80..144 of 240
+  for (int r = 7; r <= 15; ++r)
+    for (int c = 0; c < MotionDetector::kColumns; ++c) band.set(size_t(r * MotionDetector::kColumns + c));
+  detector.SetMask(band);
+  detector.SetSensitivity(10);
+  Scene scene(320, 240, 13);
+  EXPECT_EQ(Watch(detector, scene, 320, 240, 20, 25, Crossing(10000, 14000, 320), Steady).started, 0);
+
+  MotionDetector blind;
+  blind.SetMask(MotionDetector::Mask().set());
+  blind.SetSensitivity(10);
+  EXPECT_EQ(Watch(blind, scene, 320, 240, 20, 25, Crossing(10000, 14000, 320), Steady).started, 0);
+}
+
+TEST(MotionDetector, LightChangesGiveAtMostOneEvent) {
+  MotionDetector detector;
+  Scene scene(320, 240, 17);
+  // Switched on at 10 s (bright parts saturate, so not every cell shifts alike).
+  const Watched switched = Watch(detector, scene, 320, 240, 30, 25, NoSquare, [](uint64_t t) { return t < 10000 ? 0 : 90; });
+  EXPECT_LE(switched.started, 1);
+  // Dusk: the picture darkens by 80 levels over 40 seconds.
+  MotionDetector dusk;
+  Scene evening(320, 240, 19);
+  const Watched slow = Watch(dusk, evening, 320, 240, 40, 25, NoSquare, [](uint64_t t) { return -int(t / 500); });
+  EXPECT_EQ(slow.started, 0);
+}
+
+TEST(MotionDetector, OddPicturesNeitherFireNorCrash) {
+  MotionDetector detector;
+  detector.SetSensitivity(10);
+  for (uint8_t level : {0, 255}) {
+    std::vector<uint8_t> flat(176 * 144, level);
+    for (uint64_t t = 0; t < 5000; t += 40)
+      EXPECT_EQ(detector.Feed(flat.data(), 176, 144, 176, t), MotionDetector::Change::kNone);
+  }
+  // Too small for the grid, or no picture at all: ignored.
+  std::vector<uint8_t> tiny(16 * 16, 0);
+  EXPECT_EQ(detector.Feed(tiny.data(), 16, 16, 16, 6000), MotionDetector::Change::kNone);
+  EXPECT_EQ(detector.Feed(nullptr, 320, 240, 320, 6040), MotionDetector::Change::kNone);
+
+  // The camera changes its picture size in the middle of a motion: the event
+  // ends, and the grid follows the new size.
+  MotionDetector resized;
+  Scene small(176, 144, 23), large(640, 480, 29);
+  Watched first = Watch(resized, small, 176, 144, 6, 25, Crossing(3000, 6000, 176, 40), Steady);
+  EXPECT_EQ(first.started, 1);
+  Watched second = Watch(resized, large, 640, 480, 10, 25, Crossing(5000, 8000, 640, 200, 128), Steady);
+  EXPECT_EQ(second.started, 1);
+}
+
+TEST(MotionDetector, ASlowCameraStillSeesTheCrossing) {
+  MotionDetector detector;
+  Scene scene(320, 240, 31);
+  const Watched run = Watch(detector, scene, 320, 240, 40, 1, Crossing(20000, 26000, 320), Steady);
+  EXPECT_EQ(run.started, 1);
+}
+
+}  // namespace
+}  // namespace node
