@@ -10,6 +10,8 @@ add_library(halyard_node_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/media_fault.cpp
   ${CMAKE_CURRENT_LIST_DIR}/node_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/motion_detector.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pre_roll.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/motion_recorder.cpp
   ${node_media_platform})
 target_link_libraries(halyard_node_media PUBLIC halyard_video_decoder halyard_audio
                       halyard_video_encoder halyard_record halyard_net halyard_log halyard_os)

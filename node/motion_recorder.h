@@ -1,0 +1,66 @@
+#pragma once
+// Recording on motion: each motion starts a recording of its own (beside,
+// never instead of, the one the user starts by hand) that begins with the
+// last intra picture at least three seconds before the motion, kept in a
+// pre-roll buffer, and ends ten seconds after the motion ends; a motion
+// during those ten seconds extends the same file. Files are named
+// "CAMERA_yyyyMMdd_HHmmss_motion.mp4" in the chosen folder, and like every
+// recording never replace a file and are journaled.
+//
+// Threads: Configure on the window's thread; OnVideo, OnMotion on the media
+// worker (which may write the file); OnAudio on the receive thread, which
+// only queues (m_liveLock is held only around queueing, never a disk write).
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "node/motion_detector.h"
+#include "node/node_recorder.h"
+#include "node/pre_roll.h"
+
+namespace node {
+
+class MotionRecorder {
+ public:
+  static constexpr uint64_t kTailMs = 10000;
+
+  MotionRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow, os::WindowHandle mainWindow,
+                 RecorderHost& host);
+  // Stops a motion recording still open.
+  ~MotionRecorder();
+
+  // Whether motion records, into which folder, under which camera name.
+  void Configure(bool enabled, const std::string& folder, const std::string& camera);
+  bool Enabled() const { return m_enabled.load(); }
+
+  // Every received picture after decoding, after the detector has seen it.
+  void OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture);
+  // Every received sound frame.
+  void OnAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
+  // The detector's verdict on the picture that OnVideo gets next.
+  void OnMotion(MotionDetector::Change change, uint64_t timestamp);
+
+  bool IsRecording() const { return m_recorder.IsRecording(); }
+  NodeRecorder& recorder() { return m_recorder; }
+  // "CAMERA_yyyyMMdd_HHmmss_motion.mp4" in `folder` for a motion at `when`.
+  static std::string FileName(const std::string& folder, const std::string& camera, std::time_t when);
+
+ private:
+  void StartRecording(uint64_t timestamp);
+  void StopRecording();
+
+  std::atomic<bool> m_enabled{false};
+  mutable std::mutex m_configLock;
+  std::string m_folder;
+  std::string m_camera;
+
+  PreRollBuffer m_preRoll;
+  NodeRecorder m_recorder;
+  std::mutex m_liveLock;  // sound goes to the recorder only once the pre-roll's is in
+  bool m_live = false;
+  bool m_inMotion = false;     // media worker only
+  uint64_t m_tailEnd = 0;      // media worker only: camera time the recording ends
+};
+
+}  // namespace node
