@@ -2,6 +2,7 @@
 // it shows: toggles, status line, overlay, alarm and selection frames.
 #include "app/view/camera_view_window.h"
 
+#include "app/view/frame_tips.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
@@ -43,6 +44,7 @@ bool CViewWindow::Open() {
   ShowWindow(hwnd(), SW_SHOW);
   SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
   StartLink();
+  RefreshTips();
   Refresh();
   return true;
 }
@@ -254,8 +256,26 @@ void CViewWindow::OnChannelReady() {
   SetChecked(IDC_VIEW_RECORD, media_->recorder().IsRecording());
   // Sound stops at once when its channel is switched off.
   playback_.SetMute(audio.id != net::kChannelNotFound && !audio.active);
+  RefreshTips();
   Refresh();
   InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CViewWindow::RefreshTips() {
+  if (!node_ || !media_) return;
+  FrameTipState s;
+  const ViewMenuState menu = MenuState();
+  s.sound_on = menu.sound_on;
+  s.speaker_on = menu.speaker_on;
+  s.speaker_allowed = menu.speaker_allowed;
+  s.recording = menu.recording;
+  if (s.recording) s.recording_path = media_->recorder().Path();
+  const FrameTips tips = MakeFrameTips(s, [this](const settings::TextId& id) { return Text(id); });
+  SetTip(IDC_VIEW_AUDIO, tips.sound);
+  SetTip(IDC_VIEW_SPEAKER, tips.speaker);
+  SetTip(IDC_VIEW_RECORD, tips.record);
+  SetTip(IDC_VIEW_RANDOM_ACCESS, tips.seek);
+  SetTip(IDC_VIEW_CLOSE, tips.close);
 }
 
 void CViewWindow::Refresh() {
