@@ -302,13 +302,17 @@ void CViewWindow::RefreshStatus() {
 void CViewWindow::RefreshOverlay() {
   if (!node_ || !overlay_sink_) return;
   OverlayContent c;
-  // Texts keep their size on the screen however far the picture is stretched.
+  // Pictures are stretched to the area before the texts go in, so the
+  // texts keep one size on every view; a hardware overlay stretches itself.
   RECT area;
   if (FullScreen())
     area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   else
     GetClientRect(picture_, &area);
-  c.text_height = TextHeightFor(media_->path().Height(), area.bottom - area.top);
+  if (video_ && video_->OverlayInUse())
+    overlay_sink_->SetScreenSize(0, 0);
+  else
+    overlay_sink_->SetScreenSize(area.right - area.left, area.bottom - area.top);
   c.status = media_->path().StatusText();
   c.show_status = show_status_;
   c.viewers = node_->viewers();

@@ -277,6 +277,7 @@ void CViewWindow::Place(bool sorting) {
   SetWindowPos(hwnd(), nullptr, place.rect.left, place.rect.top, place.rect.width(), place.rect.height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
   LayOut();
+  RefreshOverlay();
 }
 
 void CViewWindow::Undock() {
