@@ -386,8 +386,8 @@ TEST_F(ViewWindow, HeldKeysSendOneStepWhenReleased) {
   EXPECT_EQ(before, Count("RequestPTZControl")) << "keys of other windows steered the camera";
 }
 
-// The pop-up menu runs a modal loop on the window's thread: the picture
-// beside it must go on changing all the same.
+// The pop-up menu and modal dialogs run loops of their own on the window's
+// thread: the picture beside them must go on changing all the same.
 struct MenuShots {
   static MenuShots* current;
   RECT area{};
@@ -411,7 +411,7 @@ size_t Differing(const Screenshot& a, const Screenshot& b) {
   return n;
 }
 
-TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuIsOpen) {
+TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuOrADialogIsOpen) {
   CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
   ASSERT_TRUE(Streaming(v, 10));
   PumpFor(500);
@@ -430,6 +430,39 @@ TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuIsOpen) {
   const size_t total = m.shots[0].pixels.size();
   EXPECT_GT(Differing(m.shots[0], m.shots[1]), total / 20) << "the picture stood still behind the menu";
   EXPECT_GT(Differing(m.shots[1], m.shots[2]), total / 20) << "the picture stood still behind the menu";
+
+  // A modal dialog over the view (the preset number) runs its loop too:
+  // from another thread, the part of the picture it leaves free is shot
+  // twice, then the dialog is cancelled.
+  Screenshot shots[2];
+  uint64_t shown[2] = {};
+  const HWND owner = v->Window(), picture = v->picture_window();
+  std::thread watcher([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && !(dialog = OwnedWindow(owner)); ++i) Sleep(50);
+    if (!dialog) return;
+    const RECT p = Rect(picture), d = Rect(dialog);
+    // The widest strip of the picture beside the dialog.
+    const RECT strips[] = {{p.left, p.top, p.right, std::min(d.top, p.bottom)},
+                           {p.left, std::max(d.bottom, p.top), p.right, p.bottom},
+                           {p.left, p.top, std::min(d.left, p.right), p.bottom},
+                           {std::max(d.right, p.left), p.top, p.right, p.bottom}};
+    RECT free = {};
+    for (const RECT& r : strips)
+      if ((r.right - r.left) * std::max(0L, r.bottom - r.top) > (free.right - free.left) * (free.bottom - free.top)) free = r;
+    Sleep(300);
+    for (int i = 0; i < 2; ++i) {
+      shots[i] = Shoot(free);
+      shown[i] = v->overlay_sink().shown();
+      Sleep(800);
+    }
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  Command(v, 33000);  // returns once the dialog is closed
+  watcher.join();
+  ASSERT_FALSE(shots[0].pixels.empty()) << "no dialog, or no free part of the picture";
+  EXPECT_GT(shown[1], shown[0] + 5) << "the media worker drew pictures under the dialog";
+  EXPECT_GT(Differing(shots[0], shots[1]), shots[0].pixels.size() / 20) << "the picture stood still beside the dialog";
 }
 
 // The clearly differing pixels of two shots of the same area in their top
