@@ -1,5 +1,7 @@
 #include "record/seek_slider_state.h"
 
+#include <cstdio>
+
 namespace record {
 
 int SeekSliderState::SliderFor(uint64_t position, uint64_t length) {
@@ -29,7 +31,16 @@ int SeekSliderState::OnPosition(uint64_t position) {
 
 uint64_t SeekSliderState::OnRelease(int slider) {
   dragging_ = true;
+  held_ = slider;
   return TargetFor(slider, length_);
+}
+
+std::string SeekSliderState::FormatTime(uint64_t ms) {
+  const uint64_t seconds = ms / 1000;
+  char text[32];
+  std::snprintf(text, sizeof text, "%02llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
+                static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+  return text;
 }
 
 }  // namespace record

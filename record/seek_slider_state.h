@@ -6,6 +6,7 @@
 // needs that long to restart the file), position updates leave the slider
 // where the user put it.
 #include <cstdint>
+#include <string>
 
 namespace record {
 
@@ -23,12 +24,21 @@ class SeekSliderState {
   int Open(uint32_t channel, uint64_t length, uint64_t position);
   // A playback position: the slider value to show, or -1 to leave it.
   int OnPosition(uint64_t position);
-  // The user moves the slider: updates stop moving it.
-  void OnDrag() { dragging_ = true; }
+  // The user moves the slider to `slider`: updates stop moving it.
+  void OnDrag(int slider) {
+    dragging_ = true;
+    held_ = slider;
+  }
   // The user released the slider at `slider`: the seek target.
   uint64_t OnRelease(int slider);
   // The hold after a release is over: updates move the slider again.
   void OnHoldOver() { dragging_ = false; }
+
+  // The time the window shows: while the slider is held, where it asks
+  // playback to go; otherwise the playback position.
+  uint64_t ShownTime() const { return dragging_ ? TargetFor(held_, length_) : position_; }
+  // "hh:mm:ss" of a time in milliseconds; the hours go on past 99.
+  static std::string FormatTime(uint64_t ms);
 
   uint32_t channel() const { return channel_; }
   uint64_t length() const { return length_; }
@@ -40,6 +50,7 @@ class SeekSliderState {
   uint64_t length_ = 0;
   uint64_t position_ = 0;
   bool dragging_ = false;
+  int held_ = 0;  // the slider value while dragging_
 };
 
 }  // namespace record

@@ -3,6 +3,8 @@
 // scripted run against halyard-sim that leaves a recording.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "app/halyard_app.h"
@@ -107,7 +109,19 @@ TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
     EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         << id.section << "/" << id.key << ": " << text;
   }
-  EXPECT_EQ(ini.GetText(settings::text::kPresetErrorOverMaxNum), "The number is above the highest ( %d ). \r\nPlease enter it again.");
+  EXPECT_EQ(ini.GetText(settings::text::kPresetErrorOverMaxNum), "The number is above the highest (%d).\r\nPlease enter it again.");
+  // What a user of the ready folder reads is English as written, whatever
+  // the built-in texts say: menu items capitalised alike, no key names as
+  // captions, no typing slips.
+  for (const settings::TextId& id : settings::AllTexts()) {
+    const std::string text = ini.GetText(id);
+    EXPECT_NE(text, id.key) << id.section << "/" << id.key << " shows its own key";
+    EXPECT_NE(text, id.section) << id.section << "/" << id.key << " shows its section's name";
+    if (std::string(id.section) == "VIEWER_MENU" && !text.empty())
+      EXPECT_FALSE(std::islower(static_cast<unsigned char>(text[0]))) << id.key << ": " << text;
+  }
+  EXPECT_EQ(ini.GetText(settings::text::kViewerMenuRecord), "Interactive Recording");
+  EXPECT_EQ(ini.GetText(settings::text::kTreeErrorGroupAlreadyExist), "%s already exists.");
   const auto vendors = settings::ReadPanTiltCatalogue(ini);
   ASSERT_FALSE(vendors.empty());
   for (const auto& vendor : vendors) {

@@ -2,6 +2,7 @@
 // it shows: toggles, status line, overlay, alarm and selection frames.
 #include "app/view/camera_view_window.h"
 
+#include "app/view/frame_tips.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
@@ -45,6 +46,7 @@ bool CViewWindow::Open() {
   ShowWindow(hwnd(), SW_SHOW);
   SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
   StartLink();
+  RefreshTips();
   Refresh();
   return true;
 }
@@ -256,8 +258,26 @@ void CViewWindow::OnChannelReady() {
   SetChecked(IDC_VIEW_RECORD, media_->recorder().IsRecording());
   // Sound stops at once when its channel is switched off.
   playback_.SetMute(audio.id != net::kChannelNotFound && !audio.active);
+  RefreshTips();
   Refresh();
   InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CViewWindow::RefreshTips() {
+  if (!node_ || !media_) return;
+  FrameTipState s;
+  const ViewMenuState menu = MenuState();
+  s.sound_on = menu.sound_on;
+  s.speaker_on = menu.speaker_on;
+  s.speaker_allowed = menu.speaker_allowed;
+  s.recording = menu.recording;
+  if (s.recording) s.recording_path = media_->recorder().Path();
+  const FrameTips tips = MakeFrameTips(s, [this](const settings::TextId& id) { return Text(id); });
+  SetTip(IDC_VIEW_AUDIO, tips.sound);
+  SetTip(IDC_VIEW_SPEAKER, tips.speaker);
+  SetTip(IDC_VIEW_RECORD, tips.record);
+  SetTip(IDC_VIEW_RANDOM_ACCESS, tips.seek);
+  SetTip(IDC_VIEW_CLOSE, tips.close);
 }
 
 void CViewWindow::Refresh() {
@@ -303,13 +323,17 @@ std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
 void CViewWindow::RefreshOverlay() {
   if (!node_ || !overlay_sink_) return;
   OverlayContent c;
-  // Texts keep their size on the screen however far the picture is stretched.
+  // Pictures are stretched to the area before the texts go in, so the
+  // texts keep one size on every view; a hardware overlay stretches itself.
   RECT area;
   if (FullScreen())
     area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   else
     GetClientRect(picture_, &area);
-  c.text_height = TextHeightFor(media_->path().Height(), area.bottom - area.top);
+  if (video_ && video_->OverlayInUse())
+    overlay_sink_->SetScreenSize(0, 0);
+  else
+    overlay_sink_->SetScreenSize(area.right - area.left, area.bottom - area.top);
   c.status = media_->path().StatusText();
   c.show_status = show_status_;
   c.viewers = node_->viewers();

@@ -97,6 +97,8 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   // Moves the frame as a drag to (left, top) does: snapping, docking and
   // the views docked to it following.
   void DragTo(int left, int top);
+  // The tooltip of a caption button (by control ID), as it would show.
+  std::string TipText(int control) const;
   // The seek window, once "Random Access" has opened it; else null.
   CSeekWindow* seek_window() { return seek_window_.get(); }
 
@@ -117,6 +119,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void OnChannelReady();
   void Refresh();
   void RefreshStatus();
+  void RefreshTips();
   void RefreshOverlay();
   void RedrawPicture();
   void MaybeStartRequestedRecording();
@@ -146,6 +149,8 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
 
   // view_frame.cpp: the frame, its dragging, docking and placement.
   void LayOut();
+  void CreateTips();
+  void SetTip(int control, const std::string& text);
   void PaintFrame();
   void DrawStatusLine(const DRAWITEMSTRUCT& item);
   bool OnFrameMouse(UINT message, LPARAM lparam);
@@ -176,6 +181,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   WheelZoom wheel_;
 
   HWND picture_ = nullptr;
+  HWND tips_ = nullptr;  // the caption buttons' tooltips
   ScreenSize size_ = ScreenSize::k1x;
   bool show_status_ = true;
   StatusLine status_;

@@ -36,11 +36,6 @@ Yuv ToYuv(Colour c) {
           Clamp(128 + 0.5 * r - 0.418688 * g - 0.081312 * b)};
 }
 
-int TextHeightFor(int picture_height, int area_height, int screen_height) {
-  if (picture_height <= 0 || area_height <= 0) return screen_height;
-  return std::clamp(screen_height * picture_height / area_height, 9, 40);
-}
-
 std::vector<OverlayLine> OverlayLines(const OverlayContent& c) {
   std::vector<OverlayLine> lines;
   if (c.show_status) {

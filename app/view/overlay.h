@@ -41,14 +41,9 @@ class TextRasteriser {
   virtual TextMask Render(const std::string& text, int height) = 0;
 };
 
-// The texts' line height in picture pixels that shows as `screen_height`
-// pixels once the picture is stretched from `picture_height` rows onto
-// `area_height` rows of the screen, kept within what stays readable.
-int TextHeightFor(int picture_height, int area_height, int screen_height = 13);
-
 // The view's state the overlay shows.
 struct OverlayContent {
-  int text_height = 13;  // picture pixels
+  int text_height = 13;  // screen pixels: the overlay is painted at the screen's size
   std::string status;    // "%d fps, %d kbps"
   bool show_status = true;
   int viewers = 0;

@@ -1,10 +1,13 @@
 #pragma once
-// The view's picture sink: takes each picture the media worker shows, paints
-// the view's overlay into a copy of it and hands the copy on to the video
-// output, so texts and picture reach the screen in one draw. The window's
-// thread swaps the overlay whenever the view's state changes and redraws
-// the last picture itself when no new ones come (a stalled stream, a
-// finished file, a repaint).
+// The view's picture sink: takes each picture the media worker shows,
+// stretches it (bilinear) to the size it takes on the screen, paints the
+// view's overlay into that copy and hands the copy on to the video output,
+// so texts and picture reach the screen in one draw, the texts at the
+// screen's own resolution: one size and crisp on every view however far
+// its picture is stretched, and the renderer copies pixel for pixel. The
+// window's thread swaps the overlay and sets the screen size whenever the
+// view's state changes, and redraws the last picture itself when no new
+// ones come (a stalled stream, a finished file, a repaint).
 //
 // Locks: overlay_lock_ only guards the pointer swap, so the window thread
 // never waits for a draw to change the overlay; draw_lock_ serialises the
@@ -32,6 +35,9 @@ class OverlaySink : public node::PictureSink {
 
   // The window's thread.
   void SetOverlay(std::shared_ptr<const Overlay> overlay);
+  // The size the pictures take on the screen; 0 x 0 shows them as decoded
+  // (a display that stretches them itself, such as a hardware overlay).
+  void SetScreenSize(int width, int height);
   std::shared_ptr<const Overlay> overlay() const;
   // The last picture again, unless the media worker is drawing or
   // resizing right now (its picture is as new): the window's thread never
@@ -51,12 +57,19 @@ class OverlaySink : public node::PictureSink {
   std::vector<uint8_t> Composed(const DecodedPicture& picture) const;
 
  private:
+  struct Size {
+    int width = 0, height = 0;
+    bool operator==(const Size&) const = default;
+  };
   void Draw(const DecodedPicture& picture);  // draw_lock_ held
+  Size ShownSize(const DecodedPicture& picture) const;
 
   node::PictureSink& next_;
   mutable std::mutex overlay_lock_;
   std::shared_ptr<const Overlay> overlay_;
+  Size screen_;                  // overlay_lock_
   mutable std::mutex draw_lock_;
+  Size next_size_;               // what next_ was last resized to
   std::vector<uint8_t> composed_;
   uint64_t shown_ = 0;
   Times times_;

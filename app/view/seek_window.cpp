@@ -3,33 +3,74 @@
 #include <commctrl.h>
 
 #include "app/view/view_resource.h"
+#include "app/view/view_texts.h"
+#include "os/win32/text.h"
+#include "settings/ini_handler.h"
+#include "settings/message_format.h"
 
 namespace app::view {
+namespace {
+// The skin's flat body and its text colours (the skin bitmaps are drawn in these).
+constexpr COLORREF kSkinBody = RGB(0x22, 0x26, 0x2C);
+constexpr COLORREF kSkinText = RGB(0xE6, 0xE9, 0xED);
+constexpr int kTimeHeight = 16;
+}  // namespace
 
 CSeekWindow::CSeekWindow(HINSTANCE instance, std::string program_dir, node::CNodeWindow& node)
     : CSkinnedDialog(instance, IDD_SEEK_WINDOW, skin::kSeekSliderSkin, std::move(program_dir)), node_(node) {}
 
 CSeekWindow::~CSeekWindow() {
   if (hwnd()) DestroyWindow(hwnd());
+  if (body_brush_) DeleteObject(body_brush_);
 }
 
 BOOL CSeekWindow::OnInitDialog() {
   ApplySkin();
   SendDlgItemMessageW(hwnd(), kSliderId, TBM_SETRANGE, FALSE, MAKELPARAM(0, record::SeekSliderState::kRange));
+  PlaceTime();
   return FALSE;
+}
+
+// The skin places the slider; the time goes in the strip below it.
+void CSeekWindow::PlaceTime() {
+  if (!skin().applied()) return;
+  HWND slider = GetDlgItem(hwnd(), kSliderId);
+  RECT r;
+  GetWindowRect(slider, &r);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+  MoveWindow(GetDlgItem(hwnd(), kTimeId), r.left, r.bottom + 2, r.right - r.left, kTimeHeight, FALSE);
+  body_brush_ = CreateSolidBrush(kSkinBody);
+}
+
+std::string CSeekWindow::TimeText() const {
+  wchar_t text[64] = {};
+  GetDlgItemTextW(hwnd(), kTimeId, text, 64);
+  return win32::Narrow(text);
+}
+
+void CSeekWindow::ShowTime() {
+  const settings::TextId& format = state_.dragging() ? kSeekTimeHeld : kSeekTime;
+  const std::string text = settings::FormatUserMessage(
+      settings::IniHandler::Instance().GetString(format),
+      {record::SeekSliderState::FormatTime(state_.ShownTime()), record::SeekSliderState::FormatTime(state_.length())});
+  if (text == TimeText()) return;
+  SetDlgItemTextW(hwnd(), kTimeId, win32::Widen(text).c_str());
 }
 
 void CSeekWindow::Open(HWND owner, POINT at, uint32_t channel, uint64_t length, uint64_t position) {
   if (!hwnd() && !Create(owner)) return;
   KillTimer(hwnd(), kHoldTimer);
   ShowSlider(state_.Open(channel, length, position));
+  ShowTime();
   SetWindowPos(hwnd(), HWND_TOP, at.x, at.y, 0, 0, SWP_NOSIZE);
   ShowWindow(hwnd(), SW_SHOW);
 }
 
 void CSeekWindow::OnPosition(uint64_t position) {
   const int value = state_.OnPosition(position);
-  if (value >= 0 && hwnd()) ShowSlider(value);
+  if (!hwnd()) return;
+  if (value >= 0) ShowSlider(value);
+  ShowTime();
 }
 
 int CSeekWindow::SliderPosition() const {
@@ -45,13 +86,15 @@ void CSeekWindow::ShowSlider(int value) {
 // Any movement holds the slider; its release seeks, and the slider stays
 // where it was let go while the server restarts the file.
 void CSeekWindow::OnScroll(int code) {
+  const int slider = SliderPosition();
   if (code != TB_ENDTRACK) {
-    state_.OnDrag();
+    state_.OnDrag(slider);
+    ShowTime();
     return;
   }
-  const int slider = SliderPosition();
   state_.OnRelease(slider);
   node_.Seek(slider);
+  ShowTime();
   SetTimer(hwnd(), kHoldTimer, record::SeekSliderState::kHoldMs, nullptr);
 }
 
@@ -76,7 +119,17 @@ INT_PTR CSeekWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kHoldTimer) {
         KillTimer(hwnd(), kHoldTimer);
         state_.OnHoldOver();
+        ShowTime();
         return TRUE;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      // On the skin the time reads light on the body's own colour.
+      if (body_brush_ && reinterpret_cast<HWND>(lparam) == GetDlgItem(hwnd(), kTimeId)) {
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        SetTextColor(dc, kSkinText);
+        SetBkColor(dc, kSkinBody);
+        return reinterpret_cast<INT_PTR>(body_brush_);
       }
       break;
     default:

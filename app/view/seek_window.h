@@ -1,8 +1,10 @@
 #pragma once
 // The seek window (skin "\SeekSlider.skn"): a slim bar with a slider over
-// a stored file that plays in a camera view, and a close button that hides
-// it. The slider follows the playback positions; releasing it asks the
-// hosting server to restart the file at the slider's share of its length.
+// a stored file that plays in a camera view, a close button that hides it,
+// and below the slider the position and the length as times. The slider
+// follows the playback positions; while the user holds it, the time shows
+// where its release will seek; releasing it asks the hosting server to
+// restart the file at the slider's share of its length.
 // The view that plays the file owns the window and feeds it its positions.
 #include <windows.h>
 
@@ -18,6 +20,7 @@ class CSeekWindow : public dialogs::CSkinnedDialog {
  public:
   static constexpr int kSliderId = 1041;
   static constexpr int kCloseId = 32778;
+  static constexpr int kTimeId = 1042;
   static constexpr UINT_PTR kHoldTimer = 1;
 
   CSeekWindow(HINSTANCE instance, std::string program_dir, node::CNodeWindow& node);
@@ -28,6 +31,8 @@ class CSeekWindow : public dialogs::CSkinnedDialog {
   // A playback position from the view.
   void OnPosition(uint64_t position);
   int SliderPosition() const;
+  // The time line as shown, "00:12:31 / 01:00:00".
+  std::string TimeText() const;
   const record::SeekSliderState& state() const { return state_; }
 
  protected:
@@ -39,10 +44,13 @@ class CSeekWindow : public dialogs::CSkinnedDialog {
 
  private:
   void ShowSlider(int value);
+  void ShowTime();
+  void PlaceTime();
   void OnScroll(int code);
 
   node::CNodeWindow& node_;
   record::SeekSliderState state_;
+  HBRUSH body_brush_ = nullptr;  // the skin's background behind the time
 };
 
 }  // namespace app::view

@@ -181,6 +181,7 @@ void CViewWindow::ApplySize(ScreenSize size) {
   SetWindowPos(hwnd(), HWND_TOP, 0, 0, layout.width, layout.height, SWP_NOMOVE | SWP_NOACTIVATE);
   LayOut();
   InvalidateRect(hwnd(), nullptr, TRUE);
+  RefreshOverlay();
   RedrawPicture();
 }
 
@@ -190,6 +191,7 @@ void CViewWindow::EnterFullScreen() {
   if (!HasCamera() || !video_) return;
   for (CViewWindow* view : registry::Views()) view->LeaveFullScreen();
   video_->EnterFullScreen();
+  RefreshOverlay();
   RedrawPicture();
 }
 
@@ -197,6 +199,7 @@ void CViewWindow::LeaveFullScreen() {
   if (!video_ || !video_->FullScreen()) return;
   video_->LeaveFullScreen();
   SetForegroundWindow(hwnd());
+  RefreshOverlay();
   RedrawPicture();
 }
 

@@ -1,11 +1,14 @@
 // The view's frame: its children laid out per screen size, the status
 // line, and moving the frame: dragging with snapping and docking among the
 // views, and placement when the view opens or the windows are sorted.
+#include <windows.h>
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 
 #include "app/view/camera_view_window.h"
+#include "app/view/frame_tips.h"
 #include "app/view/view_placement.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
@@ -67,7 +70,57 @@ BOOL CViewWindow::OnInitDialog() {
   ShowWindow(Item(IDC_VIEW_RANDOM_ACCESS), request_.kind == ViewRequest::Kind::kFile ? SW_SHOW : SW_HIDE);
   ShowWindow(Item(IDC_VIEW_RECORD), request_.kind == ViewRequest::Kind::kFile ? SW_HIDE : SW_SHOW);
   EnableItem(IDC_VIEW_SPEAKER, !IsRelay());
+  CreateTips();
   return FALSE;  // the focus stays where it is
+}
+
+namespace {
+constexpr int kTipControls[] = {IDC_VIEW_AUDIO, IDC_VIEW_SPEAKER, IDC_VIEW_RECORD, IDC_VIEW_RANDOM_ACCESS,
+                                IDC_VIEW_CLOSE};
+
+TTTOOLINFOW ToolOf(HWND frame, HWND control) {
+  TTTOOLINFOW tool = {};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = frame;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  return tool;
+}
+}  // namespace
+
+// One tooltip window for the caption buttons; it watches their mouse
+// messages itself. Texts follow the state (RefreshTips).
+void CViewWindow::CreateTips() {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance(),
+                          nullptr);
+  if (!tips_) return;
+  for (int id : kTipControls) {
+    TTTOOLINFOW tool = ToolOf(hwnd(), Item(id));
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  // Paths are long: wrap rather than run off the screen.
+  SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 480);
+}
+
+void CViewWindow::SetTip(int control, const std::string& text) {
+  if (!tips_) return;
+  std::wstring wide = win32::Widen(text);
+  TTTOOLINFOW tool = ToolOf(hwnd(), Item(control));
+  tool.lpszText = wide.data();
+  SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::string CViewWindow::TipText(int control) const {
+  if (!tips_) return std::string();
+  wchar_t text[1024] = {};
+  TTTOOLINFOW tool = ToolOf(hwnd(), GetDlgItem(hwnd(), control));
+  tool.lpszText = text;
+  SendMessageW(tips_, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+  return win32::Narrow(text);
 }
 
 void CViewWindow::LayOut() {
@@ -224,6 +277,7 @@ void CViewWindow::Place(bool sorting) {
   SetWindowPos(hwnd(), nullptr, place.rect.left, place.rect.top, place.rect.width(), place.rect.height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
   LayOut();
+  RefreshOverlay();
 }
 
 void CViewWindow::Undock() {

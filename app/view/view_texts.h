@@ -20,4 +20,9 @@ inline constexpr settings::TextId kSnapshotFilterPng{"VIEWER_SNAPSHOT", "FILTER_
 inline constexpr settings::TextId kSnapshotFilterBmp{"VIEWER_SNAPSHOT", "FILTER_BMP", "Bitmap picture (*.bmp)"};
 inline constexpr settings::TextId kSnapshotWriteFail{"VIEWER_SNAPSHOT", "ERROR_WRITE", "Cannot write %s"};
 
+// The seek window's time line: the position (or, while the slider is held,
+// the time its release seeks to) and the file's length.
+inline constexpr settings::TextId kSeekTime{"SEEK_WINDOW", "TIME", "%s / %s"};
+inline constexpr settings::TextId kSeekTimeHeld{"SEEK_WINDOW", "TIME_HELD", "Go to %s / %s"};
+
 }  // namespace app::view

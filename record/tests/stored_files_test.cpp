@@ -130,7 +130,7 @@ TEST(SeekSlider, FollowsPositionsUnlessHeldAndSeeksToTheReleasedShare) {
   EXPECT_EQ(state.Open(5001, 600, 150), 25);
   EXPECT_EQ(state.channel(), 5001u);
   EXPECT_EQ(state.OnPosition(240), 40);
-  state.OnDrag();
+  state.OnDrag(70);
   EXPECT_EQ(state.OnPosition(300), -1) << "the user's drag wins";
   EXPECT_EQ(state.OnRelease(50), 300u) << "released at 50 on a length of 600";
   EXPECT_EQ(state.OnPosition(330), -1) << "held while the server restarts the file";
@@ -140,6 +140,27 @@ TEST(SeekSlider, FollowsPositionsUnlessHeldAndSeeksToTheReleasedShare) {
   EXPECT_EQ(SeekSliderState::TargetFor(-3, 600), 0u);
   EXPECT_EQ(state.Open(5003, 0, 10), 0) << "a new file, no length yet";
   EXPECT_FALSE(state.dragging());
+}
+
+TEST(SeekSlider, ShowsThePositionOrWhileHeldTheTimeTheReleaseSeeksTo) {
+  EXPECT_EQ(SeekSliderState::FormatTime(0), "00:00:00");
+  EXPECT_EQ(SeekSliderState::FormatTime(751999), "00:12:31") << "whole seconds, cut";
+  EXPECT_EQ(SeekSliderState::FormatTime(3600000), "01:00:00");
+  EXPECT_EQ(SeekSliderState::FormatTime(4294967295u), "1193:02:47") << "the longest 32-bit position";
+
+  const uint64_t hour = 3600000;
+  SeekSliderState state;
+  state.Open(7, hour, 751000);
+  EXPECT_EQ(state.ShownTime(), 751000u) << "the playback position";
+  state.OnDrag(92);
+  EXPECT_EQ(state.ShownTime(), hour * 92 / 100) << "under the thumb while dragging: the last five minutes";
+  EXPECT_EQ(state.OnPosition(760000), -1);
+  EXPECT_EQ(state.ShownTime(), hour * 92 / 100) << "positions do not move the time while held";
+  state.OnRelease(50);
+  EXPECT_EQ(state.ShownTime(), hour / 2) << "where the file restarts";
+  state.OnHoldOver();
+  state.OnPosition(hour / 2 + 1500);
+  EXPECT_EQ(state.ShownTime(), hour / 2 + 1500) << "the position again once the hold is over";
 }
 
 }  // namespace

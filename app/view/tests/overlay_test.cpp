@@ -91,18 +91,6 @@ TEST(OverlayPaint, TextsAreCentredOnTheirLinesInTheirColours) {
   EXPECT_EQ(128, p.U(2, 30));
 }
 
-TEST(OverlayPaint, TextsKeepTheirSizeOnTheScreenWhateverTheStretch) {
-  const struct {
-    int picture, area, height;
-  } cases[] = {{240, 240, 13}, {480, 240, 26}, {144, 240, 9}, {240, 480, 9}, {240, 768, 9}, {480, 120, 40}, {0, 240, 13}};
-  for (const auto& c : cases) EXPECT_EQ(c.height, TextHeightFor(c.picture, c.area)) << c.picture << " on " << c.area;
-  BlockText text;
-  OverlayContent content = Content("x", true, 0, "y", false, false);
-  content.text_height = 26;
-  Overlay::Make(content, text);
-  EXPECT_EQ((std::vector<int>{26, 26}), text.heights);
-}
-
 TEST(OverlayPaint, ColoursComeBackThroughTheRenderersConversion) {
   // The renderers turn YCbCr into RGB with R = Y + 1.402 (Cr - 128) and so on.
   for (Colour c : {kYellow, kMagenta, kRed, kWhite}) {
@@ -218,6 +206,49 @@ TEST(OverlaySink, PaintsIntoACopyAndPassesPicturesOn) {
   EXPECT_EQ(2u, sink.shown());
   sink.Resize(320, 240);
   EXPECT_EQ(320240, next.resized);
+}
+
+// Records the sizes it is given and the last picture's luma.
+struct SizeSink : node::PictureSink {
+  void ShowPicture(const DecodedPicture& p) override {
+    shown_sizes.push_back(p.width * 1000 + p.height);
+    luma.assign(p.data, p.data + size_t(p.width) * p.height);
+  }
+  void Resize(int w, int h) override { resized.push_back(w * 1000 + h); }
+  std::vector<int> shown_sizes, resized;
+  std::vector<uint8_t> luma;
+};
+
+TEST(OverlaySink, StretchesToTheScreenSizeAndPaintsTextsThereAtOneSize) {
+  SizeSink next;
+  OverlaySink sink(next);
+  BlockText text;
+  Picture qcif(176, 144);
+  sink.SetScreenSize(320, 240);
+  sink.Resize(176, 144);
+  EXPECT_EQ((std::vector<int>{320240}), next.resized) << "the renderer works at the screen size";
+  sink.SetOverlay(Overlay::Make(Content("25 fps, 800 kbps", true, 0, "Yard", false, false), text));
+  sink.ShowPicture(qcif.view);
+  ASSERT_EQ((std::vector<int>{320240}), next.shown_sizes) << "a QCIF picture stretched to 1x";
+  // The block text is 10 rows high in the stretched picture too: its rows
+  // from the top margin down are the text's, then the picture's again.
+  int text_rows = 0;
+  for (int y = 0; y < 30; ++y) text_rows += next.luma[size_t(y) * 320 + 160] != 60;
+  EXPECT_EQ(11, text_rows) << "10 rows of text and the shadow's one, at the screen's resolution";
+  for (int h : text.heights) EXPECT_EQ(13, h) << "every text at the one screen size";
+
+  // The view goes to 2x, then full screen on a hardware overlay (no size).
+  sink.SetScreenSize(640, 480);
+  sink.ShowPicture(qcif.view);
+  EXPECT_EQ(640480, next.resized.back()) << "the renderer follows before it draws";
+  EXPECT_EQ(640480, next.shown_sizes.back());
+  sink.SetScreenSize(0, 0);
+  sink.ShowPicture(qcif.view);
+  EXPECT_EQ(176144, next.resized.back());
+  EXPECT_EQ(176144, next.shown_sizes.back());
+  sink.SetScreenSize(333, 271);
+  sink.ShowPicture(qcif.view);
+  EXPECT_EQ(332270, next.shown_sizes.back()) << "I420 sizes stay even";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // some views have, and the reconnect countdown.
 #include <gtest/gtest.h>
 
+#include "app/view/frame_tips.h"
 #include "app/view/status_line.h"
 #include "app/view/view_menu.h"
 
@@ -113,6 +114,30 @@ TEST(StatusLine, ShowsStatePicturesCountdownAndRates) {
       {"file ended", {0, true, false, 1000, 0, true, "0 fps, 0 kbps"}, {StatusPicture::kNone, "End of File"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, MakeStatusLine(c.state, Default)) << c.what;
+}
+
+TEST(FrameTips, NameEachButtonsActionAndState) {
+  FrameTipState s;
+  FrameTips tips = MakeFrameTips(s, Default);
+  EXPECT_EQ("Sound: off", tips.sound);
+  EXPECT_EQ("Speaker: off", tips.speaker);
+  EXPECT_EQ("Recording: off", tips.record);
+  EXPECT_EQ("Close this view", tips.close);
+  EXPECT_EQ("Seek in the file", tips.seek);
+  s.sound_on = s.speaker_on = s.recording = true;
+  s.recording_path = "D:\\rec\\gate.mp4";
+  tips = MakeFrameTips(s, Default);
+  EXPECT_EQ("Sound: on", tips.sound);
+  EXPECT_EQ("Speaker: on", tips.speaker);
+  EXPECT_EQ("Recording to D:\\rec\\gate.mp4", tips.record);
+  s.speaker_allowed = false;
+  EXPECT_EQ("Speaker: not through the hosting server", MakeFrameTips(s, Default).speaker);
+  s.recording_path = "C:\\100%\\%s.mp4";
+  EXPECT_EQ("Recording to C:\\100%\\%s.mp4", MakeFrameTips(s, Default).record) << "a path is not a format";
+  // Replaced through the settings file like every text.
+  tips = MakeFrameTips(s, [](const settings::TextId& id) { return std::string("[") + id.key + "]"; });
+  EXPECT_EQ("[SOUND_ON]", tips.sound);
+  EXPECT_EQ("[RECORD_ON]", tips.record) << "a replaced text without %s shows no path";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Pictures of the camera view for people to look at: one view, four docked
-// views, full screen and the pop-up menu, each a PNG of the whole screen,
+// views with a caption button's tooltip, full screen, the pop-up menu and a
+// stored file with its seek window, each a PNG of the whole screen,
 // against the simulator in this process.
 //   view_shots.exe OUTPUT_FOLDER
 #include <windows.h>
@@ -67,6 +68,13 @@ int main(int argc, char** argv) {
   SendMessageW(dock->Window(), WM_COMMAND, 32777, 0);  // recording: REC and the R toggle
   PumpFor(1500);
   Save("view_four_docked.png");
+  // The pointer resting on the recording view's R toggle: its tooltip.
+  RECT toggle;
+  GetWindowRect(GetDlgItem(dock->Window(), 1028), &toggle);
+  SetCursorPos((toggle.left + toggle.right) / 2, (toggle.top + toggle.bottom) / 2);
+  PumpFor(1500);
+  Save("view_tooltip.png");
+  SetCursorPos(1000, 740);
 
   SendMessageW(gate->Window(), WM_COMMAND, 32773, 0);
   PumpFor(1500);

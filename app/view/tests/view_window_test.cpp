@@ -283,13 +283,19 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
   Command(v, 32775);
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=4"));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_UNCHECKED; }));
+  EXPECT_EQ("Sound: off", v->TipText(IDC_VIEW_AUDIO)) << "the toggle's tooltip names action and state";
   Command(v, 32775);
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=3"));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }));
+  EXPECT_EQ("Sound: on", v->TipText(IDC_VIEW_AUDIO));
+  EXPECT_EQ("Speaker: on", v->TipText(IDC_VIEW_SPEAKER));
+  EXPECT_EQ("Recording: off", v->TipText(IDC_VIEW_RECORD));
+  EXPECT_EQ("Close this view", v->TipText(IDC_VIEW_CLOSE));
   SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_SPEAKER, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER)));
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(speaker) + " command=4"))
       << "the S toggle posts the speaker command";
+  EXPECT_TRUE(PumpUntil([&] { return v->TipText(IDC_VIEW_SPEAKER) == "Speaker: off"; })) << v->TipText(IDC_VIEW_SPEAKER);
 
   // The dialogs: the camera setup sheet only for the privileged users, the
   // preset setup and number dialogs modal over the view, the preset panel
@@ -379,6 +385,165 @@ TEST_F(ViewWindow, HeldKeysSendOneStepWhenReleased) {
   SendMessageW(v->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(100, 100));  // runs the menu until EndMenu
   PumpFor(500);
   EXPECT_EQ(before, Count("RequestPTZControl")) << "keys of other windows steered the camera";
+}
+
+// The pop-up menu and modal dialogs run loops of their own on the window's
+// thread: the picture beside them must go on changing all the same.
+struct MenuShots {
+  static MenuShots* current;
+  RECT area{};
+  std::vector<Screenshot> shots;
+  std::vector<uint64_t> shown;
+  CViewWindow* view = nullptr;
+  static void CALLBACK Take(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    MenuShots& m = *current;
+    m.shots.push_back(Shoot(m.area));
+    m.shown.push_back(m.view->overlay_sink().shown());
+    if (m.shots.size() < 3) return;
+    KillTimer(hwnd, id);
+    EndMenu();
+  }
+};
+MenuShots* MenuShots::current = nullptr;
+
+size_t Differing(const Screenshot& a, const Screenshot& b) {
+  size_t n = 0;
+  for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i) n += a.pixels[i] != b.pixels[i];
+  return n;
+}
+
+TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuOrADialogIsOpen) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Streaming(v, 10));
+  PumpFor(500);
+  // The left part of the picture: the menu opens to the right of x = 200.
+  RECT area = Rect(v->picture_window());
+  area.right = area.left + 150;
+  MenuShots m;
+  m.area = area;
+  m.view = v;
+  MenuShots::current = &m;
+  SetTimer(v->Window(), 0x7E11, 700, MenuShots::Take);
+  SendMessageW(v->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(200, 60));  // runs the menu until EndMenu
+  MenuShots::current = nullptr;
+  ASSERT_EQ(3u, m.shots.size());
+  EXPECT_GT(m.shown[2], m.shown[0] + 10) << "the media worker drew pictures";
+  const size_t total = m.shots[0].pixels.size();
+  EXPECT_GT(Differing(m.shots[0], m.shots[1]), total / 20) << "the picture stood still behind the menu";
+  EXPECT_GT(Differing(m.shots[1], m.shots[2]), total / 20) << "the picture stood still behind the menu";
+
+  // A modal dialog over the view (the preset number) runs its loop too:
+  // from another thread, the part of the picture it leaves free is shot
+  // twice, then the dialog is cancelled.
+  Screenshot shots[2];
+  uint64_t shown[2] = {};
+  const HWND owner = v->Window(), picture = v->picture_window();
+  std::thread watcher([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 100 && !(dialog = OwnedWindow(owner)); ++i) Sleep(50);
+    if (!dialog) return;
+    const RECT p = Rect(picture), d = Rect(dialog);
+    // The widest strip of the picture beside the dialog.
+    const RECT strips[] = {{p.left, p.top, p.right, std::min(d.top, p.bottom)},
+                           {p.left, std::max(d.bottom, p.top), p.right, p.bottom},
+                           {p.left, p.top, std::min(d.left, p.right), p.bottom},
+                           {std::max(d.right, p.left), p.top, p.right, p.bottom}};
+    RECT free = {};
+    for (const RECT& r : strips)
+      if ((r.right - r.left) * std::max(0L, r.bottom - r.top) > (free.right - free.left) * (free.bottom - free.top)) free = r;
+    Sleep(300);
+    for (int i = 0; i < 2; ++i) {
+      shots[i] = Shoot(free);
+      shown[i] = v->overlay_sink().shown();
+      Sleep(800);
+    }
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  Command(v, 33000);  // returns once the dialog is closed
+  watcher.join();
+  ASSERT_FALSE(shots[0].pixels.empty()) << "no dialog, or no free part of the picture";
+  EXPECT_GT(shown[1], shown[0] + 5) << "the media worker drew pictures under the dialog";
+  EXPECT_GT(Differing(shots[0], shots[1]), shots[0].pixels.size() / 20) << "the picture stood still beside the dialog";
+}
+
+// The clearly differing pixels of two shots of the same area in their top
+// `rows`: their bounding box.
+RECT ChangedBox(const Screenshot& a, const Screenshot& b, int rows) {
+  RECT box = {a.width, a.height, -1, -1};
+  for (int y = 0; y < a.height && y < rows; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      // Coding noise moves pixels a little from picture to picture; texts a lot.
+      const uint32_t p = a.At(x, y), q = b.At(x, y);
+      int most = 0;
+      for (int shift : {0, 8, 16}) most = std::max(most, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+      if (most < 48) continue;
+      box.left = std::min<LONG>(box.left, x);
+      box.top = std::min<LONG>(box.top, y);
+      box.right = std::max<LONG>(box.right, x + 1);
+      box.bottom = std::max<LONG>(box.bottom, y + 1);
+    }
+  return box;
+}
+
+// Of the neighbouring pixels along rows [top, bottom), the share that are
+// exactly equal: a picture stretched by repeating pixels has many.
+double EqualNeighbours(const Screenshot& s, int top, int bottom) {
+  int equal = 0, pairs = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = 4; x + 1 < s.width - 4; ++x) {
+      ++pairs;
+      equal += s.At(x, y) == s.At(x + 1, y);
+    }
+  return pairs ? double(equal) / pairs : 0;
+}
+
+TEST_F(ViewWindow, TextsHaveOneSizeAndStretchedPicturesAreSmooth) {
+  CViewWindow* small = host_->OpenDirect("Same", Port("CAM-176"));
+  CViewWindow* big = host_->OpenDirect("Same", Port("CAM-320"));
+  ASSERT_TRUE(Streaming(small, 10) && Streaming(big, 10));
+  Command(small, 32774);  // the QCIF camera's pictures stretched onto the standard 320 x 240
+  ASSERT_EQ(ScreenSize::k1x, small->screen_size());
+  ASSERT_EQ(Rect(big->picture_window()).right - Rect(big->picture_window()).left,
+            Rect(small->picture_window()).right - Rect(small->picture_window()).left);
+  PumpFor(700);
+  // The rate line on and off: the pixels that differ in the top rows are
+  // the text's (and its shadow's).
+  struct Shot {
+    Screenshot on, off;
+    std::shared_ptr<const Overlay> overlay;
+  } shots[2];
+  CViewWindow* views[2] = {small, big};
+  for (int i = 0; i < 2; ++i) {
+    shots[i].on = Shoot(Rect(views[i]->picture_window()));
+    shots[i].overlay = views[i]->overlay_sink().overlay();
+  }
+  for (CViewWindow* v : views) Command(v, kCommandNetStatus);  // "Hide fps/bps"
+  PumpFor(700);
+  for (int i = 0; i < 2; ++i) shots[i].off = Shoot(Rect(views[i]->picture_window()));
+  for (CViewWindow* v : views) Command(v, kCommandNetStatus);
+  RECT boxes[2];
+  for (int i = 0; i < 2; ++i) {
+    const char* which = i == 0 ? "176-wide camera" : "320-wide camera";
+    boxes[i] = ChangedBox(shots[i].on, shots[i].off, 30);
+    ASSERT_GT(boxes[i].right, boxes[i].left) << "the rate line shows on the " << which;
+    // As wide on the screen as the text was rendered (plus the shadow's
+    // pixel): not stretched with the picture.
+    ASSERT_TRUE(shots[i].overlay && !shots[i].overlay->texts().empty());
+    const TextMask& mask = shots[i].overlay->texts()[0].mask;
+    int first = mask.width, last = -1;
+    for (int y = 0; y < mask.height; ++y)
+      for (int x = 0; x < mask.width; ++x)
+        if (mask.coverage[size_t(y) * mask.width + x]) first = std::min(first, x), last = std::max(last, x);
+    EXPECT_NEAR(last - first + 2, boxes[i].right - boxes[i].left, 4) << which;
+  }
+  EXPECT_NEAR(boxes[0].bottom - boxes[0].top, boxes[1].bottom - boxes[1].top, 1) << "the texts are as high";
+
+  // The colour band near the bottom is a smooth gradient: shown 1:1 its
+  // neighbouring pixels rarely repeat; stretched by repeating pixels about
+  // every second pair would.
+  const double stretched = EqualNeighbours(shots[0].on, 185, 205), direct = EqualNeighbours(shots[1].on, 185, 205);
+  EXPECT_LT(stretched, direct + 0.15) << "stair steps in the stretched picture: " << stretched << " of the pairs equal, "
+                                      << direct << " in the unstretched one";
 }
 
 TEST_F(ViewWindow, FullScreenIsOneViewAtATimeAndEscapeLeavesIt) {
@@ -474,6 +639,7 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
   ASSERT_TRUE(v->media().recorder().IsRecording());
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_CHECKED; }));
   EXPECT_TRUE(v->MenuState().recording);
+  EXPECT_EQ("Recording to " + file, v->TipText(IDC_VIEW_RECORD)) << "the R toggle's tooltip names the file";
   bool rec_shown = false;
   for (const auto& t : v->overlay_sink().overlay()->texts()) rec_shown |= t.colour == kRed;
   EXPECT_TRUE(rec_shown) << "REC over the picture";
@@ -483,6 +649,7 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
   SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_RECORD, BN_CLICKED), reinterpret_cast<LPARAM>(r));
   ASSERT_TRUE(PumpUntil([&] { return !v->media().recorder().IsRecording(); }));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_UNCHECKED; }));
+  EXPECT_EQ("Recording: off", v->TipText(IDC_VIEW_RECORD));
   std::ifstream recorded(file, std::ios::binary | std::ios::ate);
   EXPECT_GT(recorded.tellg(), 20000) << file;
   int starts = 0, stops = 0;
@@ -590,6 +757,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   EXPECT_EQ("CAM-320", WindowText(v->Window()));
   EXPECT_TRUE(v->IsRelay());
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER))) << "no speaker through the hosting server";
+  EXPECT_EQ("Speaker: not through the hosting server", v->TipText(IDC_VIEW_SPEAKER));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }))
       << "the audio channel is on";
 
@@ -633,10 +801,28 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
   EXPECT_LT(opened_at, 50);
   EXPECT_TRUE(PumpUntil([&] { return seek->SliderPosition() > opened_at; }, 5000)) << "the slider follows playback";
 
-  // The user drags the thumb to the middle and lets go.
+  // The time line: where playback is, and the length.
+  auto time = [](uint64_t ms) { return record::SeekSliderState::FormatTime(ms); };
+  const std::string length_text = " / " + time(length);
+  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() == time(f->media().path().Position()) + length_text; }, 3000))
+      << seek->TimeText();
+  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() != time(0) + length_text; }, 3000)) << "the position moves on";
+  RECT time_rect = Rect(GetDlgItem(seek->hwnd(), CSeekWindow::kTimeId));
+  const RECT seek_rect = Rect(seek->hwnd());
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(seek->hwnd(), CSeekWindow::kTimeId)));
+  EXPECT_LE(time_rect.bottom, seek_rect.bottom) << "inside the window";
+  EXPECT_GE(time_rect.top, Rect(GetDlgItem(seek->hwnd(), CSeekWindow::kSliderId)).bottom) << "below the slider";
+
+  // The user drags the thumb to the middle, sees where it will go, and lets go.
   HWND slider = GetDlgItem(seek->hwnd(), CSeekWindow::kSliderId);
-  SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 50), reinterpret_cast<LPARAM>(slider));
+  SendMessageW(slider, TBM_SETPOS, TRUE, 90);
+  SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 90), reinterpret_cast<LPARAM>(slider));
+  EXPECT_EQ(seek->TimeText(), "Go to " + time(uint64_t(length) * 90 / 100) + length_text);
   SendMessageW(slider, TBM_SETPOS, TRUE, 50);
+  SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 50), reinterpret_cast<LPARAM>(slider));
+  EXPECT_EQ(seek->TimeText(), "Go to " + time(length / 2) + length_text);
+  PumpFor(300);
+  EXPECT_EQ(seek->TimeText(), "Go to " + time(length / 2) + length_text) << "playback does not move a held time";
   const uint64_t before = f->media().path().Position();
   ASSERT_LT(before, length / 2 - 500u) << "too late in the file to see the jump";
   SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
@@ -650,6 +836,8 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
   EXPECT_EQ(seek->SliderPosition(), 50);
   EXPECT_TRUE(PumpUntil([&] { return !seek->state().dragging(); }, 4000)) << "the hold ends";
   EXPECT_TRUE(PumpUntil([&] { return seek->SliderPosition() > 50; }, 5000)) << "and the slider follows again";
+  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() == time(f->media().path().Position()) + length_text; }, 3000))
+      << "and the time: " << seek->TimeText();
 
   SendMessageW(seek->hwnd(), WM_COMMAND, MAKEWPARAM(CSeekWindow::kCloseId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(seek->hwnd(), CSeekWindow::kCloseId)));
