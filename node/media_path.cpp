@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "node/media_fault.h"
+#include "node/motion_recorder.h"
 #include "node/node_recorder.h"
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
@@ -108,6 +109,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       if (media.payload_length == 0 || media.payload == nullptr) return;
       m_audioRing.Push(media.payload, media.payload_length, media.timestamp_ms);
       if (m_recorder) m_recorder->FeedAudio(media.payload, media.payload_length, media.timestamp_ms);
+      if (m_motionRecorder) m_motionRecorder->OnAudio(media.payload, media.payload_length, media.timestamp_ms);
       return;
     default:
       return;
@@ -192,6 +194,8 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   // wait for the window, and its faults are its own.
   if (picture && m_sink) Show(*picture);
   if (m_recorder) m_recorder->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
+  if (picture && m_motionOn.load()) DetectMotion(*picture, unit.timestamp);
+  if (m_motionRecorder) m_motionRecorder->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   m_framesShown.fetch_add(1);
   m_bytesShown.fetch_add(unit.length);
   m_shownAny = true;
@@ -207,6 +211,53 @@ void NodeMediaPath::Show(PictureBuffer& picture) {
     m_sinkHeight = picture.height;
   }
   m_sink->ShowPicture(picture.View());
+}
+
+void NodeMediaPath::SetMotionDetection(bool on, int sensitivity, const MotionDetector::Mask& mask) {
+  {
+    std::lock_guard<std::mutex> lock(m_motionLock);
+    m_motionSensitivity = sensitivity;
+    m_motionMask = mask;
+  }
+  m_motionSettingsChanged = true;
+  m_motionOn = on;
+}
+
+MotionDetector::Event NodeMediaPath::LastMotion() const {
+  std::lock_guard<std::mutex> lock(m_motionLock);
+  return m_lastMotion;
+}
+
+void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestamp) {
+  if (m_motionSettingsChanged.exchange(false)) {
+    std::lock_guard<std::mutex> lock(m_motionLock);
+    m_detector.SetSensitivity(m_motionSensitivity);
+    m_detector.SetMask(m_motionMask);
+  }
+  // The worker alone writes the picture buffer, so it reads it unlocked.
+  const MotionDetector::Change change =
+      m_detector.Feed(picture.bytes.data(), picture.width, picture.height, picture.width, timestamp);
+  if (m_motionRecorder) m_motionRecorder->OnMotion(change, timestamp);
+  if (change == MotionDetector::Change::kNone) {
+    if (m_detector.InMotion()) {
+      std::lock_guard<std::mutex> lock(m_motionLock);
+      m_lastMotion = m_detector.LastEvent();
+    }
+    return;
+  }
+  const MotionDetector::Event event = m_detector.LastEvent();
+  {
+    std::lock_guard<std::mutex> lock(m_motionLock);
+    m_lastMotion = event;
+  }
+  const bool started = change == MotionDetector::Change::kStarted;
+  m_inMotion = started;
+  if (started)
+    DebugLog("Channel %d : motion start\n", m_nodeIndex);
+  else
+    DebugLog("Channel %d : motion end after %.1f s, at most %.0f%% of the picture changed\n", m_nodeIndex,
+             event.lengthMs / 1000.0, event.largestArea * 100.0);
+  m_poster.Post(m_parentWindow, os::kWmNodeMotion, static_cast<uintptr_t>(m_nodeIndex), started ? 1 : 0);
 }
 
 void NodeMediaPath::WorkerLoop() {

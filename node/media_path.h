@@ -15,6 +15,7 @@
 //   m_recorder                     its own lock; configuration from the receive thread, units from the worker
 //   m_worker                       UI thread starts and stops it, under m_workerLock
 //   m_previousFrames/Bytes         UI thread (statistics tick); counters are atomic
+//   m_detector                     media worker; its settings and last event under m_motionLock
 //   m_shownAny, m_lastShownMs,
 //   m_discardedSeen                media worker only
 #include <atomic>
@@ -30,10 +31,12 @@
 #include "codec/video/video_decoder.h"
 #include "net/media_data.h"
 #include "node/media_ring.h"
+#include "node/motion_detector.h"
 #include "os/window_seam.h"
 
 namespace node {
 
+class MotionRecorder;
 class NodeRecorder;
 class PictureSink;
 class PlaybackFeeder;
@@ -93,6 +96,16 @@ class NodeMediaPath {
   // resize); false without a picture buffer.
   bool WithPicture(const std::function<void(const DecodedPicture&)>& draw) const;
 
+  // Motion detection on the shown pictures (any thread): off by default.
+  // A motion posts kWmNodeMotion to the parent window, is written to the
+  // debug log and goes to the motion recorder when one is set.
+  void SetMotionDetection(bool on, int sensitivity, const MotionDetector::Mask& mask);
+  void SetMotionRecorder(MotionRecorder* recorder) { m_motionRecorder = recorder; }
+  bool MotionDetectionOn() const { return m_motionOn.load(); }
+  bool InMotion() const { return m_inMotion.load(); }
+  // The running motion or the last one ended.
+  MotionDetector::Event LastMotion() const;
+
   MediaRing& LiveRing() { return m_liveRing; }
   MediaRing& AudioRing() { return m_audioRing; }
 
@@ -112,6 +125,8 @@ class NodeMediaPath {
   // Hands a decoded picture to the sink, resizing it first when the size
   // changed. Media worker only, with no lock held.
   void Show(PictureBuffer& picture);
+  // Runs the detector on a decoded picture. Media worker only.
+  void DetectMotion(const PictureBuffer& picture, uint64_t timestamp);
   void WorkerLoop();
 
   const int m_nodeIndex;
@@ -164,6 +179,18 @@ class NodeMediaPath {
   bool m_shownAny = false;  // worker thread only
   uint64_t m_lastShownMs = 0;
   uint64_t m_discardedSeen = 0;  // the live ring's discards the recorder was told of
+
+  // Motion: the settings from any thread under m_motionLock, taken by the
+  // worker, which alone runs the detector.
+  MotionRecorder* m_motionRecorder = nullptr;
+  std::atomic<bool> m_motionOn{false};
+  std::atomic<bool> m_motionSettingsChanged{false};
+  std::atomic<bool> m_inMotion{false};
+  mutable std::mutex m_motionLock;
+  int m_motionSensitivity = MotionDetector::kDefaultSensitivity;
+  MotionDetector::Mask m_motionMask;
+  MotionDetector::Event m_lastMotion;
+  MotionDetector m_detector;  // media worker only
 };
 
 }  // namespace node

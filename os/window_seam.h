@@ -25,6 +25,7 @@ enum CoreMessage : uint32_t {
   kWmNodeStartAudio = 1136,
   kWmNodeChannelReady = 1424,
   kWmNodePosition = 1425,
+  kWmNodeMotion = 1426,  // wParam node index, lParam 1 when a motion starts, 0 when it ends
   kWmHostEvent = 1801,
 };
 
