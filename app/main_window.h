@@ -3,8 +3,9 @@
 // skinned panel with the server tree and the buttons that connect, log out,
 // arrange and hide windows. It owns the hosting client with its event queue,
 // the sound output and microphone, the camera and file list window, the
-// list of open camera views, the 33-slot node table and the tray icon, and
-// turns the hosting client's events into tree updates.
+// list of open camera views, the 33-slot node table, the tray icon and the
+// start-up repair of recordings the last run left cut off, and turns the
+// hosting client's events into tree updates.
 #include <windows.h>
 
 #include <memory>
