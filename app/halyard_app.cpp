@@ -8,7 +8,6 @@
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
 #include "present/debug_log.h"
-#include "record/recording_repair.h"
 #include "settings/ini_handler.h"
 #include "settings/server_list_store.h"
 
@@ -65,7 +64,7 @@ int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
   prepared_ = true;
   settings::IniHandler::Instance().Initialise(program_dir_ + kSettingsFile);
   DebugLogEnable(true);
-  RepairUnfinishedRecordings();
+  PrepareStartupRepair();
   return 0;
 }
 
@@ -81,15 +80,14 @@ std::string CHalyardApp::CheckServerEntries() const {
   return "";
 }
 
-// Recordings the last run left open (it crashed or the PC lost power) are
-// finished from their journals before any new one starts; from here on each
-// recording that opens is listed until it is finished.
-void CHalyardApp::RepairUnfinishedRecordings() {
-  const record::RepairReport report = record::RepairAtStartup(open_recordings_, "");
-  for (const record::RepairResult& result : report.repaired)
-    DebugLog("Recording repaired: %s (%s)\n", result.path.c_str(), result.message.c_str());
-  for (const record::RepairResult& result : report.notRepaired)
-    DebugLog("Recording not repaired: %s (%s)\n", result.path.c_str(), result.message.c_str());
+// Recordings the last run left cut off (it crashed or the PC lost power) are
+// repaired once the main window is up. Where to look is read now, before this
+// run lists its first recording; from here on each recording that opens is
+// listed until it is finished.
+void CHalyardApp::PrepareStartupRepair() {
+  repair_sources_.listed = open_recordings_.Paths();
+  repair_sources_.folders = open_recordings_.Folders();
+  if (!options_.record_folder.empty()) repair_sources_.folders.push_back(options_.record_folder);
   record::SetOpenRecordingList(&open_recordings_);
 }
 
@@ -100,6 +98,8 @@ void CHalyardApp::Run(ViewFactory& factory) {
   setup.version = version_;
   setup.factory = &factory;
   setup.options = options_;
+  setup.open_recordings = &open_recordings_;
+  setup.repair_sources = repair_sources_;
   CMainWindow main(std::move(setup));
   main.DoModal(nullptr);
 }

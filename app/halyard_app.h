@@ -12,6 +12,7 @@
 #include "app/registry_open_recordings.h"
 #include "app/start_options.h"
 #include "app/view_host.h"
+#include "record/startup_repair.h"
 
 namespace app {
 
@@ -44,7 +45,7 @@ class CHalyardApp {
 
  private:
   int ShowUsage(const std::string& reason);
-  void RepairUnfinishedRecordings();
+  void PrepareStartupRepair();
   std::string CheckServerEntries() const;
 
   HINSTANCE instance_;
@@ -54,6 +55,7 @@ class CHalyardApp {
   BOOL screen_saver_was_active_ = FALSE;
   bool prepared_ = false;
   RegistryOpenRecordingList open_recordings_;
+  record::StartupRepairSources repair_sources_;  // handed to the main window, which repairs
   std::function<void(const std::string&)> show_;
 };
 

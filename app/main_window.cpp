@@ -50,6 +50,7 @@ BOOL CMainWindow::OnInitDialog() {
   tree_.Load(setup_.program_dir);
   slots_.Reset();
   StartMicrophone();
+  StartRepair();
   if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
   // No control takes the focus, so the window is not activated by its own start.
   return FALSE;
@@ -113,6 +114,7 @@ void CMainWindow::StartMicrophone() {
 void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
+  repair_.reset();  // stops at the next sample; what is not done stays listed
   if (hwnd()) {
     RECT r{};
     GetWindowRect(hwnd(), &r);
@@ -150,6 +152,12 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case kWmRunStartOptions:
       RunStartOptions();
+      return TRUE;
+    case kWmRepairProgress:
+      ShowRepairStatus(static_cast<size_t>(wparam));
+      return TRUE;
+    case kWmRepairDone:
+      OnRepairDone();
       return TRUE;
     case CServerTree::kWmEditAgain:
       tree_.EditAgain();

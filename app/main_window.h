@@ -3,8 +3,9 @@
 // skinned panel with the server tree and the buttons that connect, log out,
 // arrange and hide windows. It owns the hosting client with its event queue,
 // the sound output and microphone, the camera and file list window, the
-// list of open camera views, the 33-slot node table and the tray icon, and
-// turns the hosting client's events into tree updates.
+// list of open camera views, the 33-slot node table, the tray icon and the
+// start-up repair of recordings the last run left cut off, and turns the
+// hosting client's events into tree updates.
 #include <windows.h>
 
 #include <memory>
@@ -27,6 +28,7 @@
 #include "present/node_speaker_links.h"
 #include "present/win32/direct_sound_output.h"
 #include "present/win32/wave_in_device.h"
+#include "record/startup_repair.h"
 
 namespace app {
 
@@ -44,6 +46,10 @@ struct MainWindowSetup {
   ProgramVersion version;
   ViewFactory* factory = nullptr;
   StartOptions options;
+  // Where recordings the last run left cut off are looked for, and the list
+  // they leave once repaired; without the list there is no start-up repair.
+  record::OpenRecordingList* open_recordings = nullptr;
+  record::StartupRepairSources repair_sources;
 };
 
 class CMainWindow : public dialogs::CSkinnedDialog,
@@ -80,10 +86,17 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   bool tray_icon_shown() const { return tray_.added(); }
   // The main window has ended (Exit).
   bool ended() const { return result() != -1; }
+  // The status line of the start-up repair; empty while none runs.
+  std::string repair_status() const;
+  // The start-up repair has reported its end.
+  bool repair_done() const { return repair_done_; }
 
   // Messages of the main window beyond the table of commands.
   static constexpr UINT kWmDeleteClosedViews = WM_APP + 41;
   static constexpr UINT kWmRunStartOptions = WM_APP + 42;
+  // From the start-up repair's thread: recordings left (wparam), and its end.
+  static constexpr UINT kWmRepairProgress = WM_APP + 43;
+  static constexpr UINT kWmRepairDone = WM_APP + 44;
   static constexpr UINT_PTR kQuitTimer = 1;
   static constexpr UINT_PTR kExitWaitTimer = 2;
   // How long Exit waits for the views to close (recordings finish) before it ends anyway.
@@ -107,7 +120,13 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void RestorePositionAndProxy();
   void CreateFileList();
   void StartMicrophone();
+  void StartRepair();
   void Shutdown();
+
+  // The start-up repair (main_window_repair.cpp).
+  void ShowRepairStatus(size_t left);
+  void HideRepairStatus();
+  void OnRepairDone();
 
   // Commands.
   void ConnectSelected() override;
@@ -178,6 +197,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   TrayIcon tray_;
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   std::vector<std::string> pending_views_;
+  std::unique_ptr<record::StartupRepair> repair_;
+  HWND repair_status_ = nullptr;  // the status line, while the repair runs
+  bool repair_done_ = false;
   bool exiting_ = false;
   bool file_list_placed_ = false;
   bool shut_down_ = false;

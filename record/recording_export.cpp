@@ -1,6 +1,8 @@
 #include "record/recording_export.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "codec/audio/adpcm.h"
 #include "record/mkv_writer.h"
@@ -280,6 +282,34 @@ bool Exporter::Run(ExportSummary* summary, std::string* error) {
   return true;
 }
 
+// UTF-8 as the file system's path; empty when the text is no valid UTF-8.
+std::filesystem::path PathOf(const std::string& utf8) {
+  try {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+  } catch (const std::exception&) {
+    return std::filesystem::path();
+  }
+}
+
+// Both names lead to one file: the same path, a hard link, a symbolic link.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(PathOf(a), PathOf(b), error) && !error;
+}
+
+// "<output>.part", or "<output>.part2", ... where that name is taken.
+std::string PartPathFor(const std::string& outPath) {
+  std::string path = outPath + ".part";
+  for (int n = 2; FileExists(path) && n < 1000; ++n) path = outPath + ".part" + std::to_string(n);
+  return path;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  std::error_code error;
+  std::filesystem::rename(PathOf(from), PathOf(to), error);
+  return !error;
+}
+
 }  // namespace
 
 bool ExportRecording(Mp4Storage& in, Mp4Output& out, ExportSummary* summary, std::string* error) {
@@ -296,12 +326,20 @@ bool ExportRecordingFile(const std::string& inPath, const std::string& outPath, 
                          std::string* error) {
   std::unique_ptr<Mp4FileOutput> in = Mp4FileOutput::OpenExisting(inPath, false);
   if (!in) return *error = "cannot open " + inPath, false;
-  std::unique_ptr<Mp4FileOutput> out = Mp4FileOutput::Create(outPath);
+  if (SameFile(inPath, outPath))
+    return *error = outPath + " is the recording itself; the copy needs a name of its own", false;
+  // The copy goes to a file of its own beside the output and takes the
+  // output's name only when it is whole: a failed export leaves a file that
+  // was there as it was.
+  const std::string partPath = PartPathFor(outPath);
+  std::unique_ptr<Mp4FileOutput> out = Mp4FileOutput::Create(partPath);
   if (!out) return *error = "cannot create " + outPath, false;
-  if (ExportRecording(*in, *out, summary, error)) return true;
+  bool done = ExportRecording(*in, *out, summary, error);
+  if (done && !out->Sync()) done = (*error = "cannot write the copy", false);
   out.reset();
-  RemoveFile(outPath);
-  return false;
+  if (done && !ReplaceFile(partPath, outPath)) done = (*error = "cannot replace " + outPath, false);
+  if (!done) RemoveFile(partPath);
+  return done;
 }
 
 }  // namespace record

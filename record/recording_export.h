@@ -26,6 +26,10 @@ struct ExportSummary {
 // Reads the recording in `in` and writes the copy into `out`; false with a
 // one-line reason when `in` is no finished recording or `out` fails.
 bool ExportRecording(Mp4Storage& in, Mp4Output& out, ExportSummary* summary, std::string* error);
+// The same between files named in UTF-8. An output that is the recording
+// itself (by any name: the path, a hard or symbolic link) is refused. The
+// copy is written beside the output under a name of its own and replaces the
+// output only once it is whole, so a failed export changes no file.
 bool ExportRecordingFile(const std::string& inPath, const std::string& outPath, ExportSummary* summary,
                          std::string* error);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <set>
 
 #include "record/crc32.h"
 #include "record/journal_format.h"
@@ -127,7 +126,7 @@ uint32_t LongerTrackMs(const Mp4File& mp4) {
 
 }  // namespace
 
-RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal) {
+RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal, const std::atomic<bool>* stop) {
   const uint64_t size = media.Size();
   uint8_t header[8];
   if (size < 8 || !media.Read(0, header, 8) || std::memcmp(header + 4, "mdat", 4) != 0)
@@ -156,6 +155,8 @@ RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal) {
   bool anySample = false;
   std::string foreign;
   while (reader.Next(&entry)) {
+    // Reading a long recording back takes a while; nothing is written yet.
+    if (stop && stop->load()) return Result(RepairStatus::kStopped, "stopped before it was done; left as it is");
     if (entry.type == JournalRecord::kCreationTime) {
       mp4.SetCreationTime(entry.creationTime);
     } else if (entry.type == JournalRecord::kVideoConfig) {
@@ -190,7 +191,7 @@ RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal) {
   return r;
 }
 
-RepairResult RepairRecording(const std::string& path) {
+RepairResult RepairRecording(const std::string& path, const std::atomic<bool>* stop) {
   const std::string journalPath = JournalPathFor(path);
   RepairResult r;
   if (!FileExists(path)) {
@@ -212,7 +213,7 @@ RepairResult RepairRecording(const std::string& path) {
     } else if (!journal->TryLock()) {
       r = Result(RepairStatus::kInUse, "is still being recorded, or repaired by another program; left as it is");
     } else {
-      r = RepairStorage(*media, *journal);
+      r = RepairStorage(*media, *journal, stop);
       if (r.status == RepairStatus::kRepaired || r.status == RepairStatus::kAlreadyComplete) {
         media.reset();
         journal.reset();
@@ -246,18 +247,6 @@ std::vector<std::string> FindUnfinishedRecordings(const std::string& folder) {
       found.push_back(file.substr(0, file.size() - kSuffix.size()));
   std::sort(found.begin(), found.end());
   return found;
-}
-
-RepairReport RepairAtStartup(OpenRecordingList& list, const std::string& folder) {
-  std::vector<std::string> paths = list.Paths();
-  std::set<std::string> seen;
-  for (const std::string& p : paths) seen.insert(AbsolutePath(p));
-  if (!folder.empty())
-    for (const std::string& p : FindUnfinishedRecordings(folder))
-      if (seen.insert(AbsolutePath(p)).second) paths.push_back(p);
-  RepairReport report = RepairRecordings(paths);
-  for (const std::string& p : list.Paths()) list.Remove(p);
-  return report;
 }
 
 }  // namespace record

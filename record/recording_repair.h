@@ -5,6 +5,7 @@
 // off at the end is dropped, and the rest of the file is written exactly as
 // Finalise would have written it. A file without a journal, or whose journal
 // does not match it, is left as it is.
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ enum class RepairStatus {
   kMissing,          // the recording does not exist
   kInUse,            // a running recording or another repair holds it
   kFailed,           // reading or writing failed
+  kStopped,          // the program ended first: left as it is, to be taken up again
 };
 
 struct RepairResult {
@@ -31,7 +33,7 @@ struct RepairResult {
   std::string message;  // one line for the user, without the path
   uint32_t pictures = 0;     // samples kept
   uint32_t soundFrames = 0;
-  uint32_t durationMs = 0;   // of the longer media track
+  uint32_t durationMs = 0;   // of the longer media track: the recording kept
   uint64_t bytesDropped = 0; // cut-off bytes after the last whole sample
   bool Repaired() const { return status == RepairStatus::kRepaired; }
 };
@@ -40,11 +42,12 @@ struct RepairResult {
 // kRepaired `media` holds the finished recording; otherwise it is unchanged
 // (after a failed write, kFailed, it may be cut back to its last whole
 // sample: still a file this repair can take up again). The journal is only
-// read; deleting it is the caller's.
-RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal);
+// read; deleting it is the caller's. A `stop` that turns true ends the work
+// before anything is written (kStopped).
+RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal, const std::atomic<bool>* stop = nullptr);
 
 // Repairs the recording at `path` (UTF-8) from "<path>.journal".
-RepairResult RepairRecording(const std::string& path);
+RepairResult RepairRecording(const std::string& path, const std::atomic<bool>* stop = nullptr);
 
 struct RepairReport {
   std::vector<RepairResult> repaired;
@@ -56,10 +59,5 @@ RepairReport RepairRecordings(const std::vector<std::string>& paths);
 // The recordings in `folder` (not its sub-folders) that have a journal
 // beside them, sorted by name.
 std::vector<std::string> FindUnfinishedRecordings(const std::string& folder);
-
-// What Halyard does at start-up: repairs the recordings `list` holds (those
-// open when the program last ended) and those of `folder` (may be empty),
-// each once, and takes them off the list: the user hears about each once.
-RepairReport RepairAtStartup(OpenRecordingList& list, const std::string& folder);
 
 }  // namespace record

@@ -131,12 +131,45 @@ TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
   }
 }
 
-// A recording the last run left open (killed, power lost) is finished at
-// the next start from its journal, and the list the registry keeps empties.
-TEST_F(AppStartTest, ARecordingLeftOpenByTheLastRunIsRepairedAtTheNextStart) {
+// A recording as a crash leaves it: thirty pictures 40 ms apart (1.2 s), no
+// index, its journal beside it.
+void CutOff(const std::string& path) {
+  record::Mp4File cut_off;
+  ASSERT_TRUE(cut_off.Open(path));
+  const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
+  ASSERT_TRUE(cut_off.WriteVideo(headers, sizeof headers, 0, 0));
+  for (uint32_t i = 1; i <= 30; ++i) {
+    std::vector<uint8_t> picture(4000, static_cast<uint8_t>(i));
+    picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i == 1 ? 0x10 : 0x50;
+    ASSERT_TRUE(cut_off.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
+  }
+  cut_off.Close();
+  ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(path + ".journal")));
+}
+
+// The pictures of a finished recording; 0 for one that is not.
+size_t PicturesIn(const std::string& path) {
+  auto file = record::Mp4FileOutput::OpenExisting(path, false);
+  record::Mp4Index index;
+  std::string error;
+  if (!file || !record::ReadMp4Index(*file, &index, &error)) return 0;
+  for (const record::Mp4ReadTrack& track : index.tracks)
+    if (track.handler == "vide") return track.samples.size();
+  return 0;
+}
+
+// Recordings the last run left cut off (killed, power lost) are finished
+// from their journals once the main window is up: the one the registry
+// lists, one whose listing was lost, found in the folder of the latest
+// recordings, and one in the --record folder. The user is told once, with
+// the time each kept, and the list empties.
+TEST_F(AppStartTest, RecordingsCutOffByTheLastRunAreRepairedOnceTheWindowIsUpAndTheUserIsTold) {
   const std::string folder = sandbox_.folder.File("recordings");
-  std::filesystem::create_directories(std::filesystem::u8path(folder));
-  const std::string path = folder + "\\\uB179\uD654 CAM-1.mp4";
+  const std::string record_folder = sandbox_.folder.File("scheduled");
+  for (const std::string& f : {folder, record_folder}) std::filesystem::create_directories(std::filesystem::u8path(f));
+  const std::string listed = folder + "\\\uB179\uD654 CAM-1.mp4";
+  const std::string unlisted = folder + "\\CAM-2.mp4";
+  const std::string scheduled = record_folder + "\\CAM-3.mp4";
   RegistryOpenRecordingList list;
   for (const std::string& old : list.Paths()) list.Remove(old);
   {
@@ -145,37 +178,69 @@ TEST_F(AppStartTest, ARecordingLeftOpenByTheLastRunIsRepairedAtTheNextStart) {
     struct Unlist {
       ~Unlist() { record::SetOpenRecordingList(nullptr); }
     } unlist;
-    record::Mp4File cut_off;
-    ASSERT_TRUE(cut_off.Open(path));
-    const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
-    ASSERT_TRUE(cut_off.WriteVideo(headers, sizeof headers, 0, 0));
-    for (uint32_t i = 1; i <= 30; ++i) {
-      std::vector<uint8_t> picture(4000, static_cast<uint8_t>(i));
-      picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i == 1 ? 0x10 : 0x50;
-      ASSERT_TRUE(cut_off.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
-    }
-    cut_off.Close();  // as a crash leaves it: no moov, the journal beside it
+    CutOff(listed);
+    CutOff(unlisted);
   }
+  CutOff(scheduled);
+  list.Remove(unlisted);  // its listing never reached the disk
   ASSERT_EQ(list.Paths().size(), 1u);
-  ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(path + ".journal")));
+  ASSERT_EQ(list.Folders(), std::vector<std::string>{folder});
 
   auto app = MakeApp();
-  ASSERT_EQ(app->InitInstance({}), 0);
+  ASSERT_EQ(app->InitInstance({"--record", record_folder, "--quit-after", "3"}), 0);
   EXPECT_EQ(record::CurrentOpenRecordingList(), static_cast<record::OpenRecordingList*>(&app->open_recordings()))
       << "recordings opened from now on are not listed";
+  EXPECT_EQ(PicturesIn(listed), 0u) << "repaired before the main window was up";
+  app->Run(factory_);
   app->ExitInstance();
   EXPECT_EQ(record::CurrentOpenRecordingList(), nullptr);
-  auto repaired = record::Mp4FileOutput::OpenExisting(path, false);
-  ASSERT_TRUE(repaired);
-  record::Mp4Index index;
-  std::string error;
-  ASSERT_TRUE(record::ReadMp4Index(*repaired, &index, &error)) << "not repaired: " << error;
-  size_t pictures = 0;
-  for (const record::Mp4ReadTrack& track : index.tracks)
-    if (track.handler == "vide") pictures = track.samples.size();
-  EXPECT_EQ(pictures, 30u);
-  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(path + ".journal")));
+
+  for (const std::string& path : {listed, unlisted, scheduled}) {
+    EXPECT_EQ(PicturesIn(path), 30u) << path << " not repaired";
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(path + ".journal"))) << path;
+  }
   EXPECT_TRUE(list.Paths().empty());
+  const std::vector<std::string> shown = sandbox_.messages.shown();
+  ASSERT_EQ(shown.size(), 1u) << "one message for all";
+  EXPECT_EQ(shown[0].rfind("Recordings cut off when Halyard last ended:\r\n\r\n", 0), 0u) << shown[0];
+  for (const std::string& path : {listed, unlisted, scheduled})
+    EXPECT_NE(shown[0].find(path + ": repaired, 1.2 seconds of recording kept"), std::string::npos)
+        << path << " missing in: " << shown[0];
+}
+
+// While the repair runs a status line under the tree counts the recordings
+// left; a start with nothing to repair says nothing.
+TEST_F(AppStartTest, TheRepairShowsWhatIsLeftAndSaysNothingWhenNothingWasCutOff) {
+  RegistryOpenRecordingList list;
+  for (const std::string& old : list.Paths()) list.Remove(old);
+  MainWindowSetup setup;
+  setup.instance = GetModuleHandleW(nullptr);
+  setup.program_dir = ProgramDir();
+  setup.factory = &factory_;
+  setup.open_recordings = &list;
+  setup.repair_sources.folders = {sandbox_.folder.File("empty")};
+  main_ = std::make_unique<CMainWindow>(std::move(setup));
+  ASSERT_NE(main_->Create(nullptr), nullptr);
+  HWND tree = main_->tree().hwnd();
+  RECT before{};
+  GetWindowRect(tree, &before);
+  // Before the thread's own news is pumped: as it would post them.
+  SendMessageW(main_->hwnd(), CMainWindow::kWmRepairProgress, 3, 0);
+  EXPECT_EQ(main_->repair_status(), "repairing 3 recordings");
+  RECT during{};
+  GetWindowRect(tree, &during);
+  EXPECT_LT(during.bottom, before.bottom) << "the status line hides the tree's last line";
+  SendMessageW(main_->hwnd(), CMainWindow::kWmRepairProgress, 1, 0);
+  EXPECT_EQ(main_->repair_status(), "repairing 1 recording");
+
+  ASSERT_TRUE(PumpUntil([&] { return main_->repair_done(); }));
+  EXPECT_EQ(main_->repair_status(), "");
+  RECT after{};
+  GetWindowRect(tree, &after);
+  EXPECT_EQ(after.bottom, before.bottom) << "the tree did not get its line back";
+  PumpFor(50);
+  EXPECT_EQ(sandbox_.messages.shown(), std::vector<std::string>{}) << "news of nothing";
+  CloseMain();  // before the list it repairs for goes
 }
 
 // --server with the login given, --view, --record and --quit-after against

@@ -2,6 +2,7 @@
 // before Finalise: a repaired file is byte for byte the file Finalise would
 // have written for the samples that reached the disk whole.
 #include "record/recording_repair.h"
+#include "record/startup_repair.h"
 
 #include <gtest/gtest.h>
 
@@ -366,7 +367,7 @@ TEST_F(RecordingFolder, FilesOnDiskRepairOnceAndReportWhatTheyCouldNotRepair) {
   MemoryOpenRecordingList list;
   list.Add(bare);
   list.Add(cut);
-  const RepairReport report = RepairAtStartup(list, Utf8(folder));
+  const RepairReport report = RepairAtStartup(list, {Utf8(folder)});
   EXPECT_TRUE(list.Paths().empty());
   ASSERT_EQ(report.repaired.size(), 1u);
   EXPECT_EQ(report.repaired[0].path, cut);

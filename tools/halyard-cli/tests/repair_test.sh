@@ -5,7 +5,8 @@
 # pictures all decode, holding at least (elapsed - 1.5 s) x 25 pictures. Then
 # random cuts of a killed recording and its journal repair to a prefix of its
 # samples or are refused; a normally stopped recording leaves no journal; and
-# `export` gives a copy ffmpeg decodes whole, with our decoder's sound.
+# `export` gives a copy ffmpeg decodes whole, with our decoder's sound, and
+# refuses to write onto the recording itself.
 #
 #   repair_test.sh CLI SIM ADPCM SOURCE_DIR [KILLS [RUNNER TERMINATOR]]
 # RUNNER runs Windows programs (scripts/wine-run.sh); TERMINATOR is
@@ -130,6 +131,11 @@ else grep -q 'no journal' "$work/out" && [ "$(stat -c %s "$work/bare.mp4")" = 50
 # 5. Export: ffmpeg decodes the copy whole; its sound is our decoder's output
 #    of the recording's ADPCM frames; its pictures are the recording's.
 rec="$work/normal.mp4"
+# Onto the recording itself: refused with the reason, the recording kept.
+cp "$rec" "$work/keep.mp4"
+if run export "$rec" "$rec" >"$work/out" 2>&1; then fail "export onto the recording itself succeeded"
+else grep -q 'is the recording itself' "$work/out" && cmp -s "$rec" "$work/keep.mp4" && pass ||
+  fail "export onto the recording itself: $(cat "$work/out")"; fi
 run export "$rec" "$work/copy.mkv" >"$work/out" 2>&1 && pass || fail "export: $(cat "$work/out")"
 w=$(ffprobe -v warning -show_entries stream=index "$work/copy.mkv" 2>&1 >/dev/null)
 [ -z "$w" ] && pass || fail "ffprobe warned about the export: $w"

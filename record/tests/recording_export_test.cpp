@@ -1,0 +1,156 @@
+// Exporting a recording file: the copy never harms the recording itself or a
+// file it would replace, whatever name the user gives and however it fails.
+#include "record/recording_export.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "record/mp4_file.h"
+
+namespace record {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::string Utf8(const fs::path& p) {
+  const std::u8string s = p.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+// A finished recording of a few pictures and sound frames, as the recorder writes it.
+std::vector<uint8_t> SmallRecording() {
+  const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
+  auto out = std::make_unique<Mp4MemoryOutput>();
+  Mp4MemoryOutput* bytes = out.get();
+  Mp4File mp4;
+  EXPECT_TRUE(mp4.Open(std::move(out), nullptr));
+  EXPECT_TRUE(mp4.WriteVideo(headers, sizeof headers, 0, 0));
+  for (uint32_t i = 1; i <= 10; ++i) {
+    std::vector<uint8_t> picture(300, static_cast<uint8_t>(i));
+    picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i == 1 ? 0x10 : 0x50;
+    EXPECT_TRUE(mp4.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
+    std::vector<uint8_t> sound(96, static_cast<uint8_t>(0x11 * i));
+    EXPECT_TRUE(mp4.WriteAudio(sound.data(), static_cast<uint32_t>(sound.size()), i - 1, 40 * i));
+  }
+  EXPECT_TRUE(mp4.Finalise());
+  return bytes->Bytes();
+}
+
+class ExportFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() /
+             ("halyard_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    recording = folder / u8"\uB179\uD654 CAM-1.mp4";
+    original = SmallRecording();
+    WriteAll(recording, original);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  // The folder's files other than those named.
+  std::vector<std::string> Others(std::initializer_list<fs::path> known) const {
+    std::vector<std::string> others;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
+      bool listed = false;
+      for (const fs::path& k : known) listed = listed || e.path().filename() == k.filename();
+      if (!listed) others.push_back(Utf8(e.path().filename()));
+    }
+    return others;
+  }
+
+  fs::path folder;
+  fs::path recording;
+  std::vector<uint8_t> original;
+};
+
+TEST_F(ExportFolder, ACopyIsWrittenAndReplacesAnOlderCopy) {
+  const fs::path copy = folder / "copy.mkv";
+  WriteAll(copy, std::vector<uint8_t>(70000, 0x42));
+  ExportSummary summary;
+  std::string error;
+  ASSERT_TRUE(ExportRecordingFile(Utf8(recording), Utf8(copy), &summary, &error)) << error;
+  EXPECT_EQ(summary.pictures, 10u);
+  EXPECT_EQ(summary.soundFrames, 10u);
+  const std::vector<uint8_t> written = ReadAll(copy);
+  ASSERT_GE(written.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(written.begin(), written.begin() + 4), (std::vector<uint8_t>{0x1A, 0x45, 0xDF, 0xA3}))
+      << "not a Matroska file";
+  EXPECT_LT(written.size(), 70000u) << "the older copy's bytes stayed behind the new one";
+  EXPECT_EQ(ReadAll(recording), original);
+  EXPECT_EQ(Others({recording, copy}), std::vector<std::string>{}) << "a temporary file stayed behind";
+}
+
+// The same file under its own name, through a hard link, through a symbolic
+// link, or spelt another way: refused before a byte is written.
+TEST_F(ExportFolder, AnOutputThatIsTheRecordingItselfIsRefusedAndTheRecordingKept) {
+  std::vector<std::pair<std::string, fs::path>> names = {
+      {"the same path", recording},
+      {"the same path spelt another way", folder / "." / recording.filename()},
+  };
+  std::error_code linkError;
+  fs::create_hard_link(recording, folder / "hard.mp4", linkError);
+  if (!linkError) names.push_back({"a hard link", folder / "hard.mp4"});
+  else ADD_FAILURE() << "no hard link: " << linkError.message();
+  fs::create_symlink(recording, folder / "soft.mkv", linkError);
+  if (!linkError) names.push_back({"a symbolic link", folder / "soft.mkv"});
+#ifndef _WIN32
+  else ADD_FAILURE() << "no symbolic link: " << linkError.message();
+#endif
+  for (const auto& [what, output] : names) {
+    ExportSummary summary;
+    std::string error;
+    EXPECT_FALSE(ExportRecordingFile(Utf8(recording), Utf8(output), &summary, &error)) << what;
+    EXPECT_NE(error.find("is the recording itself"), std::string::npos) << what << ": " << error;
+    EXPECT_TRUE(fs::exists(recording)) << what;
+    EXPECT_EQ(ReadAll(recording), original) << what;
+    EXPECT_TRUE(fs::exists(output)) << what;
+  }
+  EXPECT_EQ(Others({recording, folder / "hard.mp4", folder / "soft.mkv"}), std::vector<std::string>{});
+}
+
+// An input that is no finished recording fails the export after the output
+// was opened: the file that was there keeps its bytes and nothing is left over.
+TEST_F(ExportFolder, AFailedExportLeavesAnExistingOutputUntouchedAndNoTemporaryFile) {
+  const fs::path broken = folder / "broken.mp4";
+  WriteAll(broken, std::vector<uint8_t>(original.begin(), original.begin() + original.size() / 2));
+  const fs::path copy = folder / "copy.mkv";
+  const std::vector<uint8_t> older(5000, 0x42);
+  WriteAll(copy, older);
+  const fs::path fresh = folder / "fresh.mkv";
+  for (const fs::path& output : {copy, fresh}) {
+    ExportSummary summary;
+    std::string error;
+    EXPECT_FALSE(ExportRecordingFile(Utf8(broken), Utf8(output), &summary, &error)) << Utf8(output);
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_EQ(ReadAll(copy), older) << "the older copy was harmed by a failed export";
+  EXPECT_FALSE(fs::exists(fresh)) << "a failed export left a file";
+  EXPECT_EQ(Others({recording, broken, copy}), std::vector<std::string>{}) << "a temporary file stayed behind";
+}
+
+TEST_F(ExportFolder, AnOutputFolderThatDoesNotExistFailsWithAReason) {
+  ExportSummary summary;
+  std::string error;
+  EXPECT_FALSE(ExportRecordingFile(Utf8(recording), Utf8(folder / "missing" / "copy.mkv"), &summary, &error));
+  EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+  EXPECT_EQ(ReadAll(recording), original);
+}
+
+}  // namespace
+}  // namespace record
