@@ -8,6 +8,7 @@
 
 #include "node/media_consumer.h"
 #include "node/media_path.h"
+#include "node/motion_recorder.h"
 #include "node/node_recorder.h"
 
 namespace node {
@@ -25,6 +26,8 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
 
   NodeMediaPath& path() { return path_; }
   NodeRecorder& recorder() { return recorder_; }
+  // The recording that motion starts, beside the one the user starts.
+  MotionRecorder& motion_recorder() { return motion_recorder_; }
 
   // MediaConsumer
   void Reset() override { path_.Reset(); }
@@ -32,7 +35,10 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
   void StopWorker() override { path_.StopWorker(); }
   void DeliverMedia(const net::MediaData& media) override { path_.DeliverMedia(media); }
   void StatisticsTick() override { path_.StatisticsTick(); }
-  void StopRecording() override { recorder_.Stop(); }
+  void StopRecording() override {
+    recorder_.Stop();
+    motion_recorder_.recorder().Stop();
+  }
   void LinkStateChanged(bool camera_known, bool link_up) override {
     camera_known_ = camera_known;
     link_up_ = link_up;
@@ -46,6 +52,7 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
   std::atomic<bool> camera_known_{false}, link_up_{false};
   std::function<bool(std::string*)> choose_path_;
   NodeRecorder recorder_;
+  MotionRecorder motion_recorder_;
   NodeMediaPath path_;
 };
 

@@ -19,8 +19,8 @@ struct StatusState {
   uint64_t now_ms = 0;
   uint64_t next_attempt_ms = 0; // 0: not waiting for another attempt
   bool end_of_file = false;
-  std::string recording_failure; // why the last recording stopped; empty: nothing to tell
   std::string rate;             // the node's "%d fps, %d kbps"
+  std::string recording_failure; // why the last recording stopped; empty: nothing to tell
 };
 
 struct StatusLine {

@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 
@@ -53,9 +54,26 @@ void StatusLoop(Session& s, int seconds, const std::function<bool()>& stop = nul
   }
 }
 
+// "motion: HH:MM:SS start" and "motion: HH:MM:SS end LENGTH" as motions start and end.
+void PrintMotions(Session& s, const Options& o) {
+  s.media().path().SetMotionDetection(true, o.sensitivity, node::MotionDetector::Mask());
+  s.OnMotion([&s](bool started) {
+    const std::string now = node::NodeRecorder::FormatLocalTime("%H:%M:%S", std::time(nullptr));
+    if (started) {
+      std::printf("motion: %s start\n", now.c_str());
+    } else {
+      const node::MotionDetector::Event e = s.media().path().LastMotion();
+      std::printf("motion: %s end %.1f s (at most %.0f%% of the picture)\n", now.c_str(), e.lengthMs / 1000.0,
+                  e.largestArea * 100.0);
+    }
+    std::fflush(stdout);
+  });
+}
+
 // A watch succeeds only when it saw pictures and its link still stands at the
 // end: a camera that went silent, or a link that died, is a failed watch.
 int Watch(Session& s, const Options& o, std::string* reason) {
+  if (o.motion) PrintMotions(s, o);
   StatusLoop(s, o.seconds);
   std::string down;
   if (s.host_closed())
@@ -80,7 +98,30 @@ std::string FailureText(const node::RecordingFailureReport& failure) {
   return std::string();
 }
 
+// Each motion into FOLDER, until the time is up or an interrupt.
+int RecordOnMotion(Session& s, const Options& o, std::string* reason) {
+  if (!s.runtime().RunUntil([&] { return s.media().path().HasConfiguration(); }, kFirstPictureWaitMs)) {
+    *reason = "no video arrived from the camera";
+    return kExitFailed;
+  }
+  std::string camera = s.node().camera_id();
+  if (camera.empty()) camera = o.args[0];
+  node::MotionRecorder& motion = s.media().motion_recorder();
+  motion.Configure(true, o.args[1], camera);
+  PrintMotions(s, o);
+  StatusLoop(s, o.seconds);
+  motion.Configure(false, o.args[1], camera);
+  motion.recorder().WaitFinished();
+  const node::RecordingFailureReport failure = motion.recorder().LastFailure();
+  if (failure.kind != node::RecordingFailure::kNone) {
+    *reason = FailureText(failure);
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 int Record(Session& s, const Options& o, std::string* reason) {
+  if (o.on_motion) return RecordOnMotion(s, o, reason);
   // The recording's decoder configuration is the one the camera sends: wait for it.
   if (!s.runtime().RunUntil([&] { return s.media().path().HasConfiguration(); }, kFirstPictureWaitMs)) {
     *reason = "no video arrived from the camera";

@@ -51,14 +51,19 @@ const char* UsageText() {
          "\n"
          "commands:\n"
          "  list                          cameras and stored files of the hosting server\n"
-         "  watch CAM [--seconds N]       status once a second: fps and kbps, viewers, notice, state;\n"
-         "                                fails when no picture came or the link is down at the end\n"
+         "  watch CAM [--seconds N] [--motion [--sensitivity 1..10]]\n"
+         "                                status once a second: fps and kbps, viewers, notice, state;\n"
+         "                                fails when no picture came or the link is down at the end;\n"
+         "                                --motion prints 'motion: HH:MM:SS start' and '... end LENGTH'\n"
          "  record CAM FILE.mp4 [--seconds N] [--start-after S] [--file-limit BYTES]\n"
          "                                record to an MP4 file (finished also on Ctrl+C); a file that\n"
          "                                exists is kept and the next free name FILE-2.mp4, ... taken;\n"
          "                                --start-after watches S seconds (decimals allowed) first;\n"
          "                                --file-limit continues in the next numbered file before one\n"
          "                                would pass BYTES\n"
+         "  record CAM FOLDER --on-motion [--sensitivity 1..10] [--seconds N]\n"
+         "                                each motion recorded into FOLDER as CAM_yyyyMMdd_HHmmss_motion.mp4,\n"
+         "                                from 3 s before it to 10 s after it\n"
          "  snapshot CAM FILE.bmp         the first decoded picture as a 24-bit BMP\n"
          "  play FILE [--seek PERCENT] [--seconds N]   play a stored file, printing positions\n"
          "  audio CAM OUT.raw [--seconds N]   the camera's sound as raw 8 kHz 16-bit mono PCM\n"
@@ -93,6 +98,10 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
     }
     if (a.rfind("--", 0) != 0) {
       rest.push_back(a);
+      continue;
+    }
+    if (a == "--motion" || a == "--on-motion") {  // switches, no value
+      (a == "--motion" ? o->motion : o->on_motion) = true;
       continue;
     }
     if (i + 1 >= argv.size()) return *error = a + " needs a value", false;
@@ -130,6 +139,9 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       o->file_limit = std::strtoull(v.c_str(), &end, 10);
       if (v.empty() || *end != '\0' || v[0] == '-' || o->file_limit < 4096)
         return *error = "bad --file-limit " + v + " (bytes, at least 4096)", false;
+    } else if (a == "--sensitivity") {
+      if (!ParseInt(v, &o->sensitivity) || o->sensitivity < 1 || o->sensitivity > 10)
+        return *error = "bad --sensitivity " + v + " (1..10)", false;
     } else if (a == "--seek") {
       if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
     } else if (a == "--scan") {

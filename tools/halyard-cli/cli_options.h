@@ -21,6 +21,9 @@ struct Options {
   int seek = -1;     // --seek PERCENT
   double start_after = 0;     // record --start-after SECONDS
   uint64_t file_limit = 0;    // record --file-limit BYTES (0: 4 GiB)
+  bool motion = false;        // watch --motion
+  bool on_motion = false;     // record CAM FOLDER --on-motion
+  int sensitivity = 5;        // --sensitivity 1..10
   int retry_wait_ms = 2000;
   std::string scan;  // repair --scan FOLDER
   std::string command;

@@ -31,8 +31,9 @@ Session::Session(const Options& options) : options_(options) {
   hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_, runtime_);
   hosting_->proxy() = ProxyFrom(options);
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t w, intptr_t) { OnMainWindow(m, w); });
-  runtime_.SetHandler(kViewFrame, [this](uint32_t m, uintptr_t w, intptr_t) {
+  runtime_.SetHandler(kViewFrame, [this](uint32_t m, uintptr_t w, intptr_t l) {
     if (m == os::kWmNodePosition) last_position_ = w;
+    if (m == os::kWmNodeMotion && motion_handler_) motion_handler_(l != 0);
   });
   hosting_->Start();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One run of halyard-cli: the same HostingService, node link, media path and
 // recorder as the viewer, driven from the console.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ class Session {
   bool host_closed() const { return host_closed_; }
   // "streaming", "connecting", "cannot connect", "login refused" or "closed".
   std::string StateText() const;
+  // Called on the console's thread when a motion starts or ends.
+  void OnMotion(std::function<void(bool started)> handler) { motion_handler_ = std::move(handler); }
   // Runs until every queued request of the node has left the program.
   bool FlushRequests(int timeout_ms);
 
@@ -65,6 +68,7 @@ class Session {
   uint32_t last_notice_ = 0;
   bool notice_active_ = false;
   uint64_t last_position_ = 0;
+  std::function<void(bool)> motion_handler_;
 };
 
 }  // namespace cli

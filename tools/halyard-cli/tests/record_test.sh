@@ -2,9 +2,10 @@
 # Recordings that lose nothing, as a user makes them with halyard-cli from
 # halyard-sim: started between two intra pictures, the sound and the pictures
 # of the file start and end together; a taken name is never replaced; a size
-# limit continues in numbered files that all play; and (natively, as root) a
+# limit continues in numbered files that all play; (natively, as root) a
 # small disk that fills ends the recording with a playable file and a
-# non-zero exit that says why.
+# non-zero exit that says why; and recording on motion in a scene where a
+# square crosses a still picture 8 s in, beside one where nothing moves.
 #   record_test.sh CLI SIM SOURCE_DIR [RUNNER]
 set -uo pipefail
 cli=$1 sim=$2 src=$3 runner=${4:-}
@@ -19,12 +20,15 @@ fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
 run() { $runner "$cli" "$@"; }
 
 $runner "$sim" --hosting-port 0 --control-port 0 --user demo:demo --camera CAM-1:0:test_320x240.m4v:speech_8k.wav \
+  --camera CAM-M:0:motion_320x240.m4v:speech_8k.wav --camera CAM-S:0:still_320x240.m4v \
   --media-dir "$media" </dev/null >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 300); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
 grep -q '^ready' "$work/sim.out" || { cat "$work/sim.out"; echo "0 passed, 1 failed"; exit 1; }
-camera=$(sed -n 's/^camera CAM-1.*127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out" | tr -d '\r' | head -n1)
-D=(--camera 127.0.0.1:$camera --user demo --password demo)
+port_of() { sed -n "s/^camera $1 .*127\.0\.0\.1:\([0-9]*\).*/\1/p" "$work/sim.out" | tr -d '\r' | head -n1; }
+D=(--camera 127.0.0.1:$(port_of CAM-1) --user demo --password demo)
+M=(--camera 127.0.0.1:$(port_of CAM-M) --user demo --password demo)
+S=(--camera 127.0.0.1:$(port_of CAM-S) --user demo --password demo)
 
 # "start end" of a stream in seconds, as players place it.
 span() {
@@ -93,6 +97,30 @@ else
   seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/full.mp4" 2>/dev/null | tr -d "\r")
   echo "record_test: a 256 KiB disk held $(stat -c %s "$work/full.mp4") bytes, ${seconds} s of recording"
 fi
+
+# 5. Motion: one event for the crossing, recorded from 3 s before it to 10 s
+# after; the still scene gives none.
+mkdir -p "$work/motion"
+run "${M[@]}" record - "$work/motion" --on-motion --seconds 26 >"$work/out" 2>"$work/err" \
+  && pass || fail "record --on-motion: $(cat "$work/err")"
+starts=$(grep -c '^motion: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] start' "$work/out")
+ends=$(grep -c '^motion: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] end ' "$work/out")
+[ "$starts" = 1 ] && [ "$ends" = 1 ] && pass || fail "the crossing gave $starts starts, $ends ends: $(grep motion "$work/out")"
+files=("$work"/motion/*_motion.mp4)
+if [ ${#files[@]} = 1 ] && [ -f "${files[0]}" ]; then
+  length=$(ffprobe -v error -select_streams v -show_entries stream=duration -of csv=p=0 "${files[0]}" 2>/dev/null | tr -d '\r')
+  # From an intra picture 3 to 4 s before 8 s, to 10 s after the motion's
+  # end (2 s after the square left at 11 s): 16 to 19 s.
+  awk -v l="$length" 'BEGIN { exit !(l >= 15.5 && l <= 19.5) }' && decodes "${files[0]}" && pass \
+    || fail "the motion recording lasts ${length} s or does not decode"
+  read -r vs ve <<<"$(span "${files[0]}" v)"
+  read -r as ae <<<"$(span "${files[0]}" a)"
+  within "$ve" "${ae:-0}" $interval && pass || fail "motion recording: pictures end at $ve s, sound at ${ae:-none}"
+else
+  fail "wanted one motion recording, found: $(ls "$work/motion")"
+fi
+run "${S[@]}" watch - --motion --seconds 12 >"$work/out" 2>"$work/err"
+grep -q '^motion:' "$work/out" && fail "the still scene gave motion: $(grep motion "$work/out")" || pass
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
