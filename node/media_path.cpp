@@ -194,7 +194,7 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   // wait for the window, and its faults are its own.
   if (picture && m_sink) Show(*picture);
   if (m_recorder) m_recorder->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
-  if (picture && m_motionOn.load()) DetectMotion(*picture, unit.timestamp);
+  if (picture && (m_motionOn.load() || m_detector.InMotion())) DetectMotion(*picture, unit.timestamp);
   if (m_motionRecorder) m_motionRecorder->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   m_framesShown.fetch_add(1);
   m_bytesShown.fetch_add(unit.length);
@@ -229,14 +229,18 @@ MotionDetector::Event NodeMediaPath::LastMotion() const {
 }
 
 void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestamp) {
+  const bool on = m_motionOn.load();
   if (m_motionSettingsChanged.exchange(false)) {
     std::lock_guard<std::mutex> lock(m_motionLock);
     m_detector.SetSensitivity(m_motionSensitivity);
     m_detector.SetMask(m_motionMask);
   }
-  // The worker alone writes the picture buffer, so it reads it unlocked.
+  // Switched off during a motion: it ends here. The worker alone writes the
+  // picture buffer, so it reads it unlocked.
   const MotionDetector::Change change =
-      m_detector.Feed(picture.bytes.data(), picture.width, picture.height, picture.width, timestamp);
+      on ? m_detector.Feed(picture.bytes.data(), picture.width, picture.height, picture.width, timestamp)
+         : m_detector.Finish(timestamp);
+  if (!on) m_detector.Reset();  // what it learnt is stale when it is switched on again
   if (m_motionRecorder) m_motionRecorder->OnMotion(change, timestamp);
   if (change == MotionDetector::Change::kNone) {
     if (m_detector.InMotion()) {

@@ -20,8 +20,8 @@ void NodeVideoOutput::ShowPicture(const DecodedPicture& picture) {
     return;
   }
   if (!m_system.WindowVisible(m_nodeWindow)) return;
-  bool border = m_selected;
-  ColorRef colour = kBorderYellow;
+  bool border = m_selected || m_motion;
+  ColorRef colour = m_motion ? kBorderAmber : kBorderYellow;
   if (m_alarmBlink > 0) {
     border = m_alarmBlink % 2 == 0;
     colour = kBorderRed;
@@ -98,6 +98,11 @@ void NodeVideoOutput::SetSelected(bool selected) {
 void NodeVideoOutput::SetAlarmBlink(int counter) {
   std::lock_guard<std::mutex> lock(m_state);
   m_alarmBlink = counter;
+}
+
+void NodeVideoOutput::SetMotion(bool motion) {
+  std::lock_guard<std::mutex> lock(m_state);
+  m_motion = motion;
 }
 
 void NodeVideoOutput::SetPaused(bool paused) {

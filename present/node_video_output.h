@@ -29,6 +29,8 @@ class NodeVideoOutput : public node::PictureSink {
   // alarm blink counter (red on frames while it is even and above 0).
   void SetSelected(bool selected);
   void SetAlarmBlink(int counter);
+  // A motion lasts: amber, over the selection, under the alarm.
+  void SetMotion(bool motion);
   // A paused view shows no new pictures.
   void SetPaused(bool paused);
 
@@ -64,6 +66,7 @@ class NodeVideoOutput : public node::PictureSink {
   bool m_selected = false;
   bool m_paused = false;
   int m_alarmBlink = 0;
+  bool m_motion = false;
 };
 
 }  // namespace present

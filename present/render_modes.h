@@ -36,5 +36,6 @@ struct Rect {
 using ColorRef = uint32_t;
 constexpr ColorRef kBorderRed = 0x0000FF;
 constexpr ColorRef kBorderYellow = 0x00FFFF;
+constexpr ColorRef kBorderAmber = 0x00A5FF;  // a motion in the picture
 
 }  // namespace present

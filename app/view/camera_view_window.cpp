@@ -4,6 +4,7 @@
 
 #include "app/view/frame_tips.h"
 #include "app/view/registry_dynamic_ip.h"
+#include "app/view/registry_motion.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
@@ -170,6 +171,10 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case os::kWmNodePosition:
       if (seek_window_) seek_window_->OnPosition(static_cast<uint32_t>(wparam));
       return TRUE;
+    case os::kWmNodeMotion:
+      if (video_) video_->SetMotion(lparam != 0);
+      RefreshOverlay();
+      return TRUE;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
@@ -249,6 +254,10 @@ void CViewWindow::OnTimer(UINT_PTR id) {
 // The node registered or toggled a channel, or a recording started or stopped.
 void CViewWindow::OnChannelReady() {
   if (!node_) return;
+  if (!motion_applied_ && HasCamera() && request_.kind != ViewRequest::Kind::kFile) {
+    motion_applied_ = true;
+    SetMotionDetection(MotionDetectionRemembered(CameraId()));
+  }
   const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
   const node::ChannelEntry speaker = node_->channel(node::CNodeWindow::kSpeaker);
   const bool sound_on = audio.id != net::kChannelNotFound && audio.active;
@@ -302,6 +311,14 @@ void CViewWindow::RefreshStatus() {
   InvalidateRect(Item(IDC_VIEW_STATUS), nullptr, TRUE);
 }
 
+// Motion detection on or off, at the default sensitivity over the whole
+// picture; a motion that lasts keeps its amber frame until it ends.
+void CViewWindow::SetMotionDetection(bool on) {
+  media_->path().SetMotionDetection(on, node::MotionDetector::kDefaultSensitivity, node::MotionDetector::Mask());
+  if (!on && video_) video_->SetMotion(false);
+  RefreshOverlay();
+}
+
 // Why the last recording stopped or did not start, for ten minutes or until
 // the next recording starts: a wall monitor's user may look only later.
 std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
@@ -340,6 +357,7 @@ void CViewWindow::RefreshOverlay() {
   c.name = DisplayName();
   c.recording = media_->recorder().IsRecording();
   c.end_of_file = media_->path().EndOfFile();
+  if (media_->path().InMotion()) c.motion = Text(kViewerMotion);
   if (picture_drag_ && HasCamera() &&
       node_->DragSendsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y)) {
     c.drag = true;
@@ -351,6 +369,7 @@ void CViewWindow::RefreshOverlay() {
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
                     c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
                     c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
+                    c.motion == overlay_content_.motion &&
                     c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect;
   if (same) return;
   overlay_content_ = c;

@@ -124,6 +124,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void RedrawPicture();
   void MaybeStartRequestedRecording();
   std::string RecordingFailureText(uint64_t now_ms);
+  void SetMotionDetection(bool on);
   bool HasCamera() const { return !CameraId().empty(); }
   std::string DisplayName() const;
   std::string Text(const settings::TextId& id) const;
@@ -191,6 +192,7 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   bool stream_idle_ = true;
   bool requested_recording_started_ = false;
   bool closing_ = false;
+  bool motion_applied_ = false;  // the camera's remembered motion setting taken
   uint32_t recording_failure_serial_ = 0;  // the recorder's last failure already taken
   std::string recording_failure_;
   uint64_t recording_failure_until_ms_ = 0;

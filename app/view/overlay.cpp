@@ -45,6 +45,7 @@ std::vector<OverlayLine> OverlayLines(const OverlayContent& c) {
   }
   if (c.recording) lines.push_back({"REC", kRed, OverlayBand::kBelowTop});
   if (c.end_of_file) lines.push_back({"End of File", kWhite, OverlayBand::kMiddle});
+  if (!c.motion.empty()) lines.push_back({c.motion, kAmber, OverlayBand::kAboveBottom});
   if (!c.name.empty()) lines.push_back({c.name, kMagenta, OverlayBand::kBottom});
   return lines;
 }
@@ -62,9 +63,11 @@ std::shared_ptr<const Overlay> Overlay::Make(const OverlayContent& content, Text
 
 std::vector<ScreenRect> Overlay::Layout(int width, int height) const {
   std::vector<ScreenRect> places;
-  int top_height = 0;
-  for (const Text& t : texts_)
+  int top_height = 0, bottom_height = 0;
+  for (const Text& t : texts_) {
     if (t.band == OverlayBand::kTop) top_height = t.mask.height;
+    if (t.band == OverlayBand::kBottom) bottom_height = t.mask.height;
+  }
   for (const Text& t : texts_) {
     const int x = (width - t.mask.width) / 2;
     int y = kMargin;
@@ -72,6 +75,9 @@ std::vector<ScreenRect> Overlay::Layout(int width, int height) const {
       case OverlayBand::kTop: y = kMargin; break;
       case OverlayBand::kBelowTop: y = kMargin + (top_height > 0 ? top_height + kLineGap : 0); break;
       case OverlayBand::kMiddle: y = (height - t.mask.height) / 2; break;
+      case OverlayBand::kAboveBottom:
+        y = height - kMargin - t.mask.height - (bottom_height > 0 ? bottom_height + kLineGap : 0);
+        break;
       case OverlayBand::kBottom: y = height - kMargin - t.mask.height; break;
     }
     places.push_back({x, y, x + t.mask.width, y + t.mask.height});

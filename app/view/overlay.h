@@ -26,6 +26,7 @@ constexpr Colour kYellow = 0x0000FFFF;
 constexpr Colour kMagenta = 0x00FF00FF;
 constexpr Colour kRed = 0x000000FF;
 constexpr Colour kWhite = 0x00FFFFFF;
+constexpr Colour kAmber = 0x0000A5FF;
 constexpr Colour kBlack = 0x00000000;
 
 // One text as a coverage mask, rows top-down, 0 (none) to 255 (full).
@@ -50,6 +51,7 @@ struct OverlayContent {
   std::string name;
   bool recording = false;
   bool end_of_file = false;
+  std::string motion;  // shown while a motion lasts; empty otherwise
   // A drag that qualifies for a rectangle: its corners in the coordinates
   // of the picture area, which is area_width x area_height on the screen.
   bool drag = false;
@@ -57,7 +59,7 @@ struct OverlayContent {
   int area_width = 0, area_height = 0;
 };
 
-enum class OverlayBand { kTop, kBelowTop, kMiddle, kBottom };
+enum class OverlayBand { kTop, kBelowTop, kMiddle, kAboveBottom, kBottom };
 
 struct OverlayLine {
   std::string text;

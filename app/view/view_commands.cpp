@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/view/camera_view_window.h"
+#include "app/view/registry_motion.h"
 #include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
@@ -86,6 +87,7 @@ ViewMenuState CViewWindow::MenuState() const {
   s.file_view = request_.kind == ViewRequest::Kind::kFile;
   s.recording = media_->recorder().IsRecording();
   s.status_shown = show_status_;
+  s.motion_on = media_->path().MotionDetectionOn();
   s.user_id = node_->login().user;
   return s;
 }
@@ -150,6 +152,10 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
       OnChannelReady();
       return true;
     }
+    case kCommandMotionDetection:
+      SetMotionDetection(!media_->path().MotionDetectionOn());
+      RememberMotionDetection(CameraId(), media_->path().MotionDetectionOn());
+      return true;
     case kCommandSnapshot:
       TakeSnapshot();
       return true;

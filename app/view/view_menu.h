@@ -30,6 +30,7 @@ enum ViewCommand : uint32_t {
   kCommandPresetGotoFirst = 33001,  // .. 33009
   kCommandPresetSetting = 33010,
   kCommandSnapshot = 33020,
+  kCommandMotionDetection = 33030,
 };
 
 constexpr int kPresetGotoEntries = 9;
@@ -48,6 +49,7 @@ struct ViewMenuState {
   bool file_view = false;
   bool recording = false;
   bool status_shown = true;
+  bool motion_on = false;
   std::string user_id;
 };
 

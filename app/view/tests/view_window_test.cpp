@@ -13,6 +13,7 @@
 #include <fstream>
 #include <thread>
 
+#include "app/view/registry_motion.h"
 #include "app/view/tests/view_test_support.h"
 #include "app/view/view_resource.h"
 #include "os/win32/text.h"
@@ -696,6 +697,39 @@ TEST_F(ViewWindow, AFullDiskStopsTheRecordingAndSaysWhy) {
   EXPECT_TRUE(PumpUntil([&] { return v->status_line().text.rfind("Recording stopped: cannot write", 0) == 0; }))
       << v->status_line().text;
   EXPECT_TRUE(Streaming(v, v->media().path().FramesShown() + 10)) << "live viewing must go on";
+}
+
+// A square crosses the camera's still picture 8 s after it connects: while
+// the motion lasts the view's frame is amber and MOTION is over the picture.
+TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePicture) {
+  world_->Stop();
+  world_ = StartWorld({"--camera", "CAM-MOTION:0:motion_320x240.m4v"});
+  ASSERT_TRUE(world_) << "the simulator did not start";
+  RememberMotionDetection("CAM-MOTION", false);
+  CViewWindow* v = host_->OpenDirect("Yard", Port("CAM-MOTION"));
+  ASSERT_TRUE(Streaming(v));
+  Command(v, kCommandMotionDetection);
+  EXPECT_TRUE(v->MenuState().motion_on);
+  EXPECT_TRUE(MotionDetectionRemembered("CAM-MOTION")) << "the camera's setting was not kept";
+  ASSERT_TRUE(PumpUntil([&] { return v->media().path().InMotion(); }, 20000)) << "the crossing gave no motion";
+
+  auto amber = [](uint32_t p) {
+    return std::abs(int((p >> 16) & 0xFF) - 255) < 40 && std::abs(int((p >> 8) & 0xFF) - 165) < 40 &&
+           std::abs(int(p & 0xFF)) < 60;
+  };
+  auto frame_is_amber = [&] { return amber(Shoot(Rect(v->picture_window())).At(1, 120)); };
+  EXPECT_TRUE(PumpUntil(frame_is_amber, 3000)) << std::hex << Shoot(Rect(v->picture_window())).At(1, 120);
+  // MOTION sits above the name, in the lower part of the picture.
+  auto word_pixels = [&] {
+    const Screenshot s = Shoot(Rect(v->picture_window()));
+    int count = 0;
+    for (int y = s.height / 2; y < s.height - 4; ++y)
+      for (int x = 8; x < s.width - 8; ++x) count += amber(s.At(x, y));
+    return count;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return word_pixels() > 20; }, 3000)) << "MOTION is not over the picture";
+  ASSERT_TRUE(PumpUntil([&] { return !v->media().path().InMotion(); }, 15000)) << "the motion never ended";
+  EXPECT_TRUE(PumpUntil([&] { return !frame_is_amber(); }, 3000)) << "the amber frame stayed";
 }
 
 TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
