@@ -91,8 +91,10 @@ void ParseVol(HeaderContext& c) {
   uint32_t res = br.Get(16);
   if (res) h.timeIncrementResolution = res;
   br.Skip(1);
+  // Increments run from 0 to resolution - 1: the field is as wide as that
+  // value needs (at least 1 bit), so a power of two takes no extra bit.
   int bits = 1;
-  for (uint32_t v = h.timeIncrementResolution; v != 1 && bits < 16; v >>= 1) ++bits;
+  while (bits < 16 && (1u << bits) < h.timeIncrementResolution) ++bits;
   h.timeIncrementBits = bits;
   h.fixedVopRate = br.Get1();
   if (h.fixedVopRate) {

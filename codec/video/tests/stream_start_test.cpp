@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "codec/video/tests/stream_files.h"
 #include "codec/video/tests/test_bit_writer.h"
 #include "codec/video/video_decoder.h"
 
@@ -80,7 +81,10 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
   } cases[] = {
       {"resolution 30", {.resolution = 30, .fixedRate = true}, 5, 176, 144},
       {"resolution 1", {.resolution = 1, .fixedRate = true}, 1, 176, 144},
-      {"resolution 32", {.resolution = 32, .fixedRate = true}, 6, 176, 144},
+      {"resolution 32", {.resolution = 32, .fixedRate = true, .fixedIncrement = 31}, 5, 176, 144},
+      {"resolution 33", {.resolution = 33, .fixedRate = true, .fixedIncrement = 32}, 6, 176, 144},
+      {"resolution 2", {.resolution = 2, .fixedRate = true}, 1, 176, 144},
+      {"resolution 1024", {.resolution = 1024, .fixedRate = true, .fixedIncrement = 1023}, 10, 176, 144},
       {"resolution 25", {.resolution = 25, .fixedRate = true}, 5, 176, 144},
       {"resolution 30000", {.resolution = 30000, .fixedRate = true}, 15, 176, 144},
       {"resolution 65535", {.resolution = 65535, .fixedRate = true}, 16, 176, 144},
@@ -95,6 +99,7 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
     EXPECT_EQ(info.timeIncrementBits, c.bits) << c.name;
     EXPECT_EQ(info.timeIncrementResolution, c.f.resolution) << c.name;
     EXPECT_EQ(info.fixedVopRate, c.f.fixedRate) << c.name;
+    if (c.f.fixedRate) EXPECT_EQ(info.fixedVopTimeIncrement, c.f.fixedIncrement) << c.name;
     EXPECT_EQ(info.width, c.width) << c.name;
     EXPECT_EQ(info.height, c.height) << c.name;
     EXPECT_EQ(info.resyncMarkerDisable, c.f.resyncDisable) << c.name;
@@ -344,6 +349,31 @@ TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
   EXPECT_EQ(pic[0], 170);
   EXPECT_EQ(pic[31], 180);
   EXPECT_EQ(dec.CurrentTimeMs(), 66u);
+}
+
+// Streams from another encoder at power-of-two time bases (ffmpeg -r 8, 16,
+// 32): every picture parses and lands at its own time, 1000 / rate apart.
+TEST(StreamStart, PowerOfTwoTimeBasesFromAnotherEncoderDecode) {
+  for (int rate : {8, 16, 32}) {
+    const std::string name = "rate" + std::to_string(rate) + "_96x64.m4v";
+    TestStream s;
+    ASSERT_TRUE(LoadStream(name.c_str(), &s)) << DataPath(name.c_str());
+    VideoDecoder dec;
+    dec.SetSize(176, 144);
+    int pictures = 0;
+    for (size_t i = 0; i < s.units.size(); ++i) {
+      const auto unit = s.Unit(i);
+      ASSERT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted) << name << " unit " << i;
+      if (!s.units[i].config) {
+        EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << name << " picture " << pictures;
+        EXPECT_EQ(dec.CurrentTimeMs(), uint32_t(pictures * 1000 / rate)) << name << " picture " << pictures;
+        ++pictures;
+      }
+    }
+    EXPECT_EQ(pictures, 6) << name;
+    EXPECT_EQ(dec.Width(), 96) << name;
+    EXPECT_EQ(dec.Height(), 64) << name;
+  }
 }
 
 }  // namespace

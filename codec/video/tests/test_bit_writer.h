@@ -48,9 +48,10 @@ struct VolFields {
   bool reversible = false;
 };
 
+// Bits needed for the largest increment, resolution - 1; at least 1.
 inline int IncrementBits(uint32_t resolution) {
   int bits = 1;
-  for (uint32_t v = resolution; v != 1 && bits < 16; v >>= 1) ++bits;
+  while (bits < 16 && (resolution - 1) >> bits) ++bits;
   return bits;
 }
 
