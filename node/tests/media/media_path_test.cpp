@@ -265,45 +265,57 @@ TEST_F(MediaPathTest, EndOfFileMarkStopsPlayingAndQueuesNothing) {
   EXPECT_EQ(path.AudioRing().Count(), 0);
 }
 
-TEST_F(MediaPathTest, StatisticsScaleFramesCapAtThirtyAndCountKilobits) {
+// The status line reports the pictures shown per second and their coded bits,
+// over the real time between two ticks, and falls to 0 when none come.
+TEST_F(MediaPathTest, StatisticsReportWhatWasShownOverTheTimeBetweenTicks) {
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
-  // Frames are counted by the worker: show 24 small units one after another.
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   path.StartWorker();
-  auto show = [&](int count, uint64_t first) {
+  uint64_t next = 0;  // units carry the timestamps of a 25 fps camera
+  auto show = [&](int count) {
     const uint64_t start = path.FramesShown();
     for (int i = 0; i < count; ++i) {
-      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i)], first + 40u * uint64_t(i)));
+      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i) % stream.pictures.size()], next));
+      next += 40;
       const uint64_t want = start + uint64_t(i) + 1;
       ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= want; }));
     }
   };
-  show(24, 0);
-  path.StatisticsTick();
-  EXPECT_EQ(path.FramesPerSecond(), 30) << "24 frames x 1.25";
-  show(30, 2000);
-  path.StatisticsTick();
-  EXPECT_EQ(path.FramesPerSecond(), 30) << "capped at 30";
-  show(8, 4000);
-  path.StatisticsTick();
-  EXPECT_EQ(path.FramesPerSecond(), 10);
-  path.StopWorker();
-
-  // 125000 coded bytes in one tick: 1000 kbps.
-  path.StatisticsTick();
+  path.StatisticsTickAt(10000);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
+  show(25);
+  path.StatisticsTickAt(11000);
+  EXPECT_EQ(path.FramesPerSecond(), 25) << "a 25 fps camera";
+  show(15);
+  path.StatisticsTickAt(12000);
+  EXPECT_EQ(path.FramesPerSecond(), 15) << "a 15 fps camera";
+  show(30);
+  path.StatisticsTickAt(14000);
+  EXPECT_EQ(path.FramesPerSecond(), 15) << "a tick two seconds late spreads the pictures over both";
+  show(8);
+  path.StatisticsTickAt(14500);
+  EXPECT_EQ(path.FramesPerSecond(), 16) << "an early tick";
+  path.StopWorker();
+  path.StatisticsTickAt(15500);
+  EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps") << "no pictures came";
+  path.StatisticsTickAt(16500);
+  EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
+
+  // 125000 coded bytes in one second: 1000 kbps; in two seconds, 500.
   const std::vector<uint8_t> big(12500, 0);
   NodeMediaPath bytes(1, poster, kParent, nullptr, nullptr);
   bytes.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   bytes.StartWorker();
-  for (int i = 0; i < 10; ++i) {
-    bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
-    ASSERT_TRUE(node_test::WaitFor([&] { return bytes.FramesShown() >= uint64_t(i) + 1; }));
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 10; ++i) {
+      bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
+      ASSERT_TRUE(node_test::WaitFor([&] { return bytes.FramesShown() >= uint64_t(round * 10 + i) + 1; }));
+    }
+    bytes.StatisticsTickAt(round == 0 ? 1000 : 3000);
+    EXPECT_EQ(bytes.StatusText(), round == 0 ? "10 fps, 1000 kbps" : "5 fps, 500 kbps");
   }
   bytes.StopWorker();
-  bytes.StatisticsTick();
-  EXPECT_EQ(bytes.StatusText(), "12 fps, 1000 kbps");
 }
 
 TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
