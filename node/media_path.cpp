@@ -121,7 +121,11 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
   bool usable = false, widthChanged = false, sizeChanged = false;
   {
     std::lock_guard<std::mutex> lock(m_configLock);
-    m_decoderVideo.SetSize(320, 240);
+    // Short-header pictures carry no layer header: their size is what the
+    // source format names, 320 x 240 where it names none.
+    int shortWidth = 320, shortHeight = 240;
+    ShortHeaderSourceSize(media.payload, media.payload_length, &shortWidth, &shortHeight);
+    m_decoderVideo.SetSize(shortWidth, shortHeight);
     m_decoderVideo.SetPostFilter(true, true);
     const int result = GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex,
                                         [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });

@@ -200,3 +200,19 @@ int ParseVolInfo(const uint8_t* data, size_t length, VolInfo* out) {
   *out = info;
   return (h.sawVol || h.shortVideoHeader) ? 0 : -1;
 }
+
+bool ShortHeaderSourceSize(const uint8_t* data, size_t length, int* width, int* height) {
+  if (!data || !width || !height || length < 5) return false;
+  // 22-bit picture start code, 8-bit temporal reference, then PTYPE: 1, 0,
+  // split screen, document camera, freeze release, 3-bit source format.
+  uint64_t bits = 0;
+  for (size_t i = 0; i < 5; ++i) bits = bits << 8 | data[i];
+  if ((bits >> 18) != 0x20) return false;
+  if (((bits >> 8) & 3) != 2) return false;  // the PTYPE's leading 1 and 0
+  static const int kSizes[6][2] = {{0, 0}, {128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
+  const int format = static_cast<int>((bits >> 2) & 7);
+  if (format < 1 || format > 5) return false;
+  *width = kSizes[format][0];
+  *height = kSizes[format][1];
+  return true;
+}
