@@ -17,9 +17,10 @@ std::vector<uint8_t> VolUnit(const VolFields& f) {
 }
 
 // An I VOP whose macroblocks are all DC-only intra blocks of value `dc` (size 8 code).
-std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uint32_t increment = 1) {
+std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uint32_t increment = 1,
+                                  bool reducedResolutionField = false) {
   TestBitWriter w;
-  WriteVopHeader(w, false, incrementBits, increment, true, 4);
+  WriteVopHeader(w, false, incrementBits, increment, true, 4, 1, 0, 0, reducedResolutionField);
   for (int mb = 0; mb < mbCount; ++mb) {
     w.PutCode("1");     // MCBPC: intra, cbpc 0
     w.Put(0, 1);        // no AC prediction
@@ -349,6 +350,58 @@ TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
   EXPECT_EQ(pic[0], 170);
   EXPECT_EQ(pic[31], 180);
   EXPECT_EQ(dec.CurrentTimeMs(), 66u);
+}
+
+// Layers of version 2 (stated by the layer, or inherited from the visual
+// object) carry more fields; every field after them must still be read where
+// it is. Tools that are not decoded are read and decoded as if clear.
+TEST(StreamStart, VersionTwoLayerFieldsAreReadAndSkipped) {
+  const VolFields base{.width = 48, .height = 32, .resyncDisable = false, .partitioned = true, .reversible = true};
+  auto with = [&](auto change) {
+    VolFields f = base;
+    change(f);
+    return f;
+  };
+  const struct {
+    const char* name;
+    VolFields f;
+  } cases[] = {
+      {"version 1", base},
+      {"version 1 with 12-bit samples and MPEG matrices", with([](VolFields& f) { f.not8Bit = f.mpegQuant = true; })},
+      {"version 2 from the visual object", with([](VolFields& f) { f.objectVerid = 2; })},
+      {"version 2 layer with quarter samples", with([](VolFields& f) { f.layerVerid = 2, f.quarterSample = true; })},
+      {"version 2 layer with GMC sprites and NEWPRED",
+       with([](VolFields& f) { f.layerVerid = 2, f.sprite = 2, f.newpred = true; })},
+      {"version 2 layer with static sprites and matrices",
+       with([](VolFields& f) { f.layerVerid = 2, f.sprite = 1, f.mpegQuant = true; })},
+      {"version 2 with reduced-resolution pictures",
+       with([](VolFields& f) { f.objectVerid = 2, f.reducedResolution = true; })},
+      {"a version 1 layer in a version 2 object", with([](VolFields& f) { f.objectVerid = 2, f.layerVerid = 1; })},
+  };
+  for (const auto& c : cases) {
+    const auto unit = VolUnit(c.f);
+    VolInfo info;
+    ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0) << c.name;
+    EXPECT_EQ(info.width, 48) << c.name;
+    EXPECT_EQ(info.height, 32) << c.name;
+    EXPECT_FALSE(info.resyncMarkerDisable) << c.name;
+    EXPECT_TRUE(info.dataPartitioned) << c.name;
+    EXPECT_TRUE(info.reversibleVlc) << c.name;
+
+    // A picture after the layer header decodes (its header has the extra
+    // reduced-resolution bit where the layer enables it).
+    VolFields plain = c.f;
+    plain.resyncDisable = true;
+    plain.partitioned = plain.reversible = false;
+    VideoDecoder dec;
+    const auto start = Joined(VolUnit(plain), FlatIntraVop(6, 170, 5, 1, c.f.reducedResolution));
+    EXPECT_EQ(dec.Decode(start.data(), start.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << c.name;
+    const uint8_t* pic = dec.ProducePicture();
+    ASSERT_NE(pic, nullptr) << c.name;
+    EXPECT_EQ(pic[0], 170) << c.name;
+    EXPECT_EQ(pic[48 * 32 - 1], 170) << c.name;
+  }
 }
 
 // Streams from another encoder at power-of-two time bases (ffmpeg -r 8, 16,

@@ -59,5 +59,27 @@ TEST(VideoEncoderThroughDecoder, PowerOfTwoTimeBaseReadsBack) {
   }
 }
 
+// The writer's version-2 form (the layer takes the visual object's version:
+// two-bit sprite_enable, quarter_sample, newpred and reduced-resolution flags)
+// reads back field for field.
+TEST(VideoEncoderThroughDecoder, VersionTwoHeadersReadBack) {
+  for (int mode = 0; mode <= 3; ++mode) {
+    VideoEncoder enc;
+    enc.m_objectVersion = 2;
+    enc.m_resilienceMode = mode;
+    const std::vector<uint8_t> b = Headers(enc, 176, 144);
+    VolInfo info;
+    ASSERT_EQ(ParseVolInfo(b.data(), b.size(), &info), 0) << mode;
+    EXPECT_EQ(info.width, 176) << mode;
+    EXPECT_EQ(info.height, 144) << mode;
+    EXPECT_EQ(info.resyncMarkerDisable, mode == 0) << mode;
+    EXPECT_EQ(info.dataPartitioned, mode >= 2) << mode;
+    EXPECT_EQ(info.reversibleVlc, mode == 3) << mode;
+    VideoDecoder dec;
+    EXPECT_EQ(dec.Decode(b.data(), b.size()), kDecodeStarted) << mode;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << mode;
+  }
+}
+
 }  // namespace
 }  // namespace codec
