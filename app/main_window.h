@@ -66,6 +66,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
 
   // ViewHost
   HWND MainWindow() const override { return hwnd(); }
+  HWND ListWindow() const override { return file_list_.hwnd(); }
   std::string ProgramDir() const override { return setup_.program_dir; }
   hosting::HostingService& Hosting() override { return *hosting_; }
   hosting::HostEventQueue& Events() override { return *events_; }

@@ -51,11 +51,14 @@ void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::
     OpenView(request);
     return;
   }
-  // A connect still under way counts as connected: the client refuses a second one.
-  if (hosting_->HostConnected() ||
-      hosting_->Connect(0, 1, record.ip, static_cast<uint16_t>(record.port), user, password) != 0) {
+  if (hosting_->HostConnected()) {
     IniHandler::Instance().ShowMessage(text::kErrorHostAlreadyConnected);
+    return;
   }
+  // The client refuses a second connect while one is still under way (its
+  // proxy handshake may take 20 s): that is not a connection.
+  if (hosting_->Connect(0, 1, record.ip, static_cast<uint16_t>(record.port), user, password) != 0)
+    IniHandler::Instance().ShowMessage(text::kErrorHostConnectNotStarted);
 }
 
 void CMainWindow::OpenView(const ViewRequest& request) {

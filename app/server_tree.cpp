@@ -4,6 +4,7 @@
 
 #include "app/resource.h"
 #include "dialogs/server_info_dialog.h"
+#include "dialogs/server_info_rules.h"
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
@@ -437,7 +438,8 @@ void CServerTree::OnEndLabelEdit(const NMTVDISPINFOW& info) {
   const std::string typed = win32::Narrow(info.item.pszText);
   Entry& e = entries_[item];
   bool stored = true;
-  if (typed.empty()) {
+  const bool storable = dialogs::IsStorableListName(typed);
+  if (typed.empty() || !storable) {
     stored = false;
   } else if (editing_new_) {
     stored = store_.AddGroup(typed);
@@ -445,7 +447,10 @@ void CServerTree::OnEndLabelEdit(const NMTVDISPINFOW& info) {
     stored = store_.RenameGroup(e.group, typed);
   }
   if (!stored) {
-    if (!typed.empty()) IniHandler::Instance().ShowMessage(text::kTreeErrorGroupAlreadyExist, {typed});
+    if (!storable)
+      IniHandler::Instance().ShowMessage(text::kTreeErrorInvalidGroupName);
+    else if (!typed.empty())
+      IniHandler::Instance().ShowMessage(text::kTreeErrorGroupAlreadyExist, {typed});
     edit_again_text_ = typed;
     // The editor cannot reopen while it is still closing.
     edit_again_pending_ = true;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "os/secret_source.h"
+
 namespace app {
 namespace {
 
@@ -53,6 +55,16 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
       if (!TakeOnce(args, &i, &o.user, &seen_user, error)) return false;
     } else if (a == "--password") {
       if (!TakeOnce(args, &i, &o.password, &seen_password, error)) return false;
+    } else if (a == "--password-file") {
+      if (seen_password) {
+        *error = "give the password once: --password or --password-file";
+        return false;
+      }
+      if (!TakeOnce(args, &i, &value, &seen_password, error)) return false;
+      if (!os::ReadFirstLine(value, &o.password)) {
+        *error = "--password-file: cannot read '" + value + "'";
+        return false;
+      }
     } else if (a == "--view") {
       if (!TakeValue(args, &i, &value, error)) return false;
       o.views.push_back(value);
@@ -69,8 +81,12 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
       return false;
     }
   }
+  // Without a password option the environment may hold it: neither process
+  // lists nor shortcuts show it there.
+  if (seen_user && !seen_password) seen_password = os::ReadEnvironment(kPasswordVariable, &o.password);
   if (seen_user != seen_password) {
-    *error = "--user and --password go together";
+    *error = seen_user ? "--user needs --password-file FILE, HALYARD_PASSWORD or --password"
+                       : "--user and --password go together";
     return false;
   }
   o.has_login = seen_user;
@@ -79,10 +95,12 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
 }
 
 std::string StartUsage() {
-  return "Halyard.exe [--server NAME]... [--user ID --password PW] [--view CAMERA]... [--record FOLDER] "
-         "[--quit-after SECONDS]\r\n\r\n"
+  return "Halyard.exe [--server NAME]... [--user ID [--password-file FILE | --password PW]] [--view CAMERA]... "
+         "[--record FOLDER] [--quit-after SECONDS]\r\n\r\n"
          "--server NAME\tconnect this server list entry at start (repeatable: a hosting server and cameras)\r\n"
-         "--user ID --password PW\tlog in with these instead of asking\r\n"
+         "--user ID\tlog in as ID instead of asking; the password is the first line of --password-file FILE,\r\n"
+         "\telse the environment variable HALYARD_PASSWORD, else --password PW. Prefer the first two:\r\n"
+         "\ta password on the command line shows in process lists and in shortcuts\r\n"
          "--view CAMERA\topen this camera as soon as the hosting server lists it (repeatable)\r\n"
          "--record FOLDER\tviews opened so record into FOLDER\\<camera or entry>_<yyyyMMdd_HHmmss>.mp4\r\n"
          "--quit-after SECONDS\tend the program after SECONDS, as Exit does";

@@ -1,8 +1,9 @@
 #pragma once
 // The start-up options, for a wall monitor that must come up by itself after
 // a reboot, for scheduled recordings and for scripted use:
-//   Halyard.exe [--server NAME]... [--user ID --password PW] [--view CAMERA]...
-//               [--record FOLDER] [--quit-after SECONDS]
+//   Halyard.exe [--server NAME]... [--user ID [--password-file FILE | --password PW]]
+//               [--view CAMERA]... [--record FOLDER] [--quit-after SECONDS]
+// With --user and neither password option, HALYARD_PASSWORD holds the password.
 #include <ctime>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@ struct StartOptions {
   // Server list entries to connect as Connect does, in order: a hosting
   // server and cameras reached directly.
   std::vector<std::string> servers;
-  bool has_login = false;              // --user and --password were given
+  bool has_login = false;              // --user and a password were given
   std::string user, password;
   std::vector<std::string> views;      // cameras to open once the hosting server lists them
   std::string record_folder;           // views opened so record into this folder
@@ -23,6 +24,8 @@ struct StartOptions {
     return servers.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0;
   }
 };
+
+inline constexpr char kPasswordVariable[] = "HALYARD_PASSWORD";
 
 // Exit code of a wrong option or an unknown entry.
 constexpr int kUsageExitCode = 2;

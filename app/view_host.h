@@ -57,6 +57,8 @@ class ViewHost {
  public:
   virtual ~ViewHost() = default;
   virtual HWND MainWindow() const = 0;
+  // The camera and file list window, when there is one.
+  virtual HWND ListWindow() const { return nullptr; }
   // The program's folder (skins are found there); empty: none, windows
   // keep their template layout.
   virtual std::string ProgramDir() const { return {}; }

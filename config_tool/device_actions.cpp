@@ -23,10 +23,23 @@ bool LoginAndReport(DeviceLink& link, const std::string& user_id, const std::str
   return false;
 }
 
-void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory, DeviceLink& link,
+void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory,
+                          const std::string& fallback_directory, DeviceLink& link,
                           std::vector<InterfaceEntry>* entries, IMessageSink& sink, FILE* trace) {
   std::string path = InterfaceFilePath(directory, settings.device);
-  switch (WriteInterfaceFile(settings, path)) {
+  WriteOutcome written = WriteInterfaceFile(settings, path);
+  if (written == WriteOutcome::kOpenFailed && !fallback_directory.empty() && fallback_directory != directory) {
+    const std::string second = InterfaceFilePath(fallback_directory, settings.device);
+    if (WriteInterfaceFile(settings, second) == WriteOutcome::kWritten) {
+      written = WriteOutcome::kWritten;
+      path = second;
+    }
+  }
+  if (written == WriteOutcome::kWritten && trace) {
+    std::fprintf(trace, "Interface file written to %s\n", path.c_str());
+    std::fflush(trace);
+  }
+  switch (written) {
     case WriteOutcome::kNeedHostName:
       sink.ShowMessage("You should put Hostname");
       return;

@@ -13,9 +13,12 @@ namespace bollard {
 // Runs Login; true when the device accepted (the configuration dialog opens).
 bool LoginAndReport(DeviceLink& link, const std::string& user_id, const std::string& password, IMessageSink& sink);
 
-// "Apply" on the network page: writes the interface file into `directory` and
-// sends it. Reports arriving before the result replace *entries.
-void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory, DeviceLink& link,
+// "Apply" on the network page: writes the interface file into `directory`, or
+// into `fallback_directory` where it cannot be created there (a standard user
+// may not create files at the root of drive C), says in the trace where it
+// went, and sends it. Reports arriving before the result replace *entries.
+void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory,
+                          const std::string& fallback_directory, DeviceLink& link,
                           std::vector<InterfaceEntry>* entries, IMessageSink& sink, FILE* trace);
 
 struct UserRow {

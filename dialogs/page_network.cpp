@@ -81,10 +81,11 @@ bool CPageNetwork::Apply() {
   const int index = VersionIndex();
   f.version = ProxyCodeOf(index);
   f.ip = ItemText(IDC_PROXY_IP);
-  f.port = std::atoi(ItemText(IDC_PROXY_PORT).c_str());
+  const std::string port = ItemText(IDC_PROXY_PORT);
+  f.port = std::atoi(port.c_str());
   f.id = ItemText(IDC_PROXY_ID);
   f.password = ItemText(IDC_PROXY_PASSWD);
-  if (const settings::TextId* error = FirstProxyError(f.use_proxy, index, f.ip, f.id, f.password)) {
+  if (const settings::TextId* error = FirstProxyError(f.use_proxy, index, f.ip, port, f.id, f.password)) {
     IniHandler::Instance().ShowMessage(*error);
     return false;
   }

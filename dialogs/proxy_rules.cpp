@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "dialogs/server_info_rules.h"
 #include "os/socket.h"
 
 namespace dialogs {
@@ -29,13 +30,14 @@ ProxyEnabling ProxyFieldsEnabled(bool use_proxy, int index) {
   return {true, true, true, index != kProxyHttp, index == kProxySocks5};
 }
 
-const settings::TextId* FirstProxyError(bool use_proxy, int index, const std::string& ip, const std::string& id,
-                                        const std::string& password) {
+const settings::TextId* FirstProxyError(bool use_proxy, int index, const std::string& ip, const std::string& port,
+                                        const std::string& id, const std::string& password) {
   namespace text = settings::text;
   if (!use_proxy) return nullptr;
   if (ip.empty()) return &text::kNetworkErrorEmptyIp;
   uint32_t address = 0;
   if (!os::ParseIpv4(ip, &address)) return &text::kNetworkErrorInvalidIp;
+  if (ParsePort(port) < 0) return &text::kNetworkErrorInvalidPort;
   if (index == kProxySocks5 && !id.empty() && password.empty()) return &text::kNetworkErrorEmptyPasswd;
   return nullptr;
 }

@@ -27,7 +27,8 @@ ProxyEnabling ProxyFieldsEnabled(bool use_proxy, int index);
 
 // The first check of OK that fails, or nullptr. Nothing is checked while the
 // proxy is off: the values are stored as they are.
-const settings::TextId* FirstProxyError(bool use_proxy, int index, const std::string& ip, const std::string& id,
-                                        const std::string& password);
+// `port` as typed: 1 to 65535.
+const settings::TextId* FirstProxyError(bool use_proxy, int index, const std::string& ip, const std::string& port,
+                                        const std::string& id, const std::string& password);
 
 }  // namespace dialogs

@@ -126,6 +126,7 @@ void ServerInfoDialog::OnOK() {
   fields.type_index = TypeIndex();
   fields.ddns = IsChecked(IDC_USE_DDNS);
   fields.mac = ItemText(IDC_SERVER_MAC);
+  fields.port = ItemText(IDC_SERVER_PORT);
   if (const settings::TextId* error = FirstServerInfoError(fields, registering(), name_exists_)) {
     IniHandler::Instance().ShowMessage(*error);
     return;
@@ -136,7 +137,7 @@ void ServerInfoDialog::OnOK() {
                 static_cast<int>(FOURTH_IPADDRESS(address)));
   record_.name = fields.name;
   record_.ip = ip;
-  record_.port = std::atoi(ItemText(IDC_SERVER_PORT).c_str());
+  record_.port = ParsePort(fields.port);
   record_.type = fields.type_index == kTypeHostingServer ? settings::kHostServerType : settings::kCameraServerType;
   record_.ddns = fields.ddns;
   record_.mac = fields.mac;

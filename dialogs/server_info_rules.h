@@ -19,12 +19,21 @@ inline constexpr int kDynamicAddressPort = 8001;
 // dynamic-address service's with DDNS, else the server's by type.
 int DefaultServerPort(int type_index, bool ddns);
 
+// A name the server list can store and read back as typed: its file's
+// section and key names end at "]" and "=", and its reader trims blanks
+// around them (and a line ends at a control character).
+bool IsStorableListName(const std::string& name);
+
+// A TCP port typed as text: digits only, 1 to 65535. -1 for anything else.
+int ParsePort(const std::string& text);
+
 struct ServerInfoFields {
   std::string name;
   int ip_fields_filled = 0;  // of the four fields of the IP control
   int type_index = kTypeNone;
   bool ddns = false;
   std::string mac;
+  std::string port = "8000";  // as typed
 };
 
 // The first check of OK that fails, in the dialog's order, or nullptr when

@@ -123,7 +123,11 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
   bool usable = false, widthChanged = false, sizeChanged = false;
   {
     std::lock_guard<std::mutex> lock(m_configLock);
-    m_decoderVideo.SetSize(320, 240);
+    // Short-header pictures carry no layer header: their size is what the
+    // source format names, 320 x 240 where it names none.
+    int shortWidth = 320, shortHeight = 240;
+    ShortHeaderSourceSize(media.payload, media.payload_length, &shortWidth, &shortHeight);
+    m_decoderVideo.SetSize(shortWidth, shortHeight);
     m_decoderVideo.SetPostFilter(true, true);
     const int result = GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex,
                                         [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });
@@ -279,15 +283,19 @@ void NodeMediaPath::WorkerLoop() {
   }
 }
 
-void NodeMediaPath::StatisticsTick() {
+void NodeMediaPath::StatisticsTick() { StatisticsTickAt(os::MonotonicMs()); }
+
+void NodeMediaPath::StatisticsTickAt(uint64_t nowMs) {
   const uint64_t frames = m_framesShown.load();
   const uint64_t bytes = m_bytesShown.load();
-  // One second of frames scaled by 1.25 (truncated), shown as at most 30.
-  uint64_t fps = (frames - m_previousFrames) * 5 / 4;
-  if (fps > kMaxFramesPerSecond) fps = kMaxFramesPerSecond;
-  const uint64_t kbps = (bytes - m_previousBytes) * 8 / 1000;
+  // The timer's own period stands in for the time before the first tick.
+  uint64_t elapsedMs = m_previousTickMs && nowMs > m_previousTickMs ? nowMs - m_previousTickMs : 1000;
+  // Pictures per second rounded to the nearest; bits per millisecond are kbit/s.
+  const uint64_t fps = ((frames - m_previousFrames) * 1000 + elapsedMs / 2) / elapsedMs;
+  const uint64_t kbps = (bytes - m_previousBytes) * 8 / elapsedMs;
   m_previousFrames = frames;
   m_previousBytes = bytes;
+  m_previousTickMs = nowMs;
   char text[64];
   std::snprintf(text, sizeof text, "%d fps, %d kbps", static_cast<int>(fps), static_cast<int>(kbps));
   std::lock_guard<std::mutex> lock(m_statusLock);

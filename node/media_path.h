@@ -14,7 +14,7 @@
 //   m_sink, m_sinkWidth/Height     media worker only: every PictureSink call comes from it
 //   m_recorder                     its own lock; configuration from the receive thread, units from the worker
 //   m_worker                       UI thread starts and stops it, under m_workerLock
-//   m_previousFrames/Bytes         UI thread (statistics tick); counters are atomic
+//   m_previousFrames/Bytes/TickMs  UI thread (statistics tick); counters are atomic
 //   m_detector                     media worker; its settings and last event under m_motionLock
 //   m_shownAny, m_lastShownMs,
 //   m_discardedSeen                media worker only
@@ -51,7 +51,6 @@ enum ScreenSizeCommand : uint32_t {
 class NodeMediaPath {
  public:
   static constexpr uint64_t kPictureIntervalMs = 30;
-  static constexpr int kMaxFramesPerSecond = 30;
 
   // `sink`, `feeder` and `recorder` may be null (no renderer, no sound
   // output, no recording); each must outlive this object.
@@ -74,8 +73,11 @@ class NodeMediaPath {
   // Receive thread: one MediaData addressed to this node.
   void DeliverMedia(const net::MediaData& media);
 
-  // Timer 55 (every 1000 ms): recomputes the status text.
+  // Timer 55 (every 1000 ms): recomputes the status text from what was shown
+  // since the previous tick, over the real time between the two ticks (a
+  // late timer does not inflate the figures; no pictures give 0 fps).
   void StatisticsTick();
+  void StatisticsTickAt(uint64_t nowMs);  // the same at a given monotonic time
   std::string StatusText() const;  // "%d fps, %d kbps"
   int FramesPerSecond() const;
   int KilobitsPerSecond() const;
@@ -168,6 +170,7 @@ class NodeMediaPath {
   std::atomic<uint64_t> m_bytesShown{0};
   uint64_t m_previousFrames = 0;  // timer thread only
   uint64_t m_previousBytes = 0;
+  uint64_t m_previousTickMs = 0;  // 0 before the first tick
   mutable std::mutex m_statusLock;
   int m_fps = 0;
   int m_kbps = 0;

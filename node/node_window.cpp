@@ -205,10 +205,10 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
     media_->Reset();
   }
   const bool retry = !ctx_.relay && !no_retry_;
-  if (ctx_.timers) {
-    ctx_.timers->KillTimer(ctx_.self, kStatisticsTimer);
-    ctx_.timers->KillTimer(ctx_.self, kNoticeTimer);
-  }
+  // The statistics timer keeps running: while the link is down (and the node
+  // retries) its ticks bring the figures down to 0 instead of freezing the
+  // last ones. Setup restarts it; it dies with the window.
+  if (ctx_.timers) ctx_.timers->KillTimer(ctx_.self, kNoticeTimer);
   notice_countdown_ = 0;
   Post(ctx_.main_window, os::kWmNodeNoticeEnd, 0);
   DebugLog("CNodeWindow::OnClose - bRetryConnect = %d [ %d ]\n", retry ? 1 : 0, ctx_.index);

@@ -97,11 +97,12 @@ void ParseCodingTools(BitReader& br, int verid, M4vConfig* config) {
   config->hasCodingTools = !br.overrun;
 }
 
-void ParseVol(const uint8_t* body, size_t length, M4vConfig* config) {
+// A layer that states no version has its visual object's (objectVerid).
+void ParseVol(const uint8_t* body, size_t length, int objectVerid, M4vConfig* config) {
   BitReader br(body, length);
   br.Get(1);  // random_accessible_vol
   br.Get(8);  // video_object_type_indication
-  int verid = 1;
+  int verid = objectVerid;
   if (br.Get(1)) {  // is_object_layer_identifier
     verid = static_cast<int>(br.Get(4));
     br.Get(3);
@@ -143,6 +144,7 @@ bool ParseM4vConfig(const uint8_t* data, size_t length, M4vConfig* config) {
   *config = M4vConfig();
   if (length < 4 || data[0] != 0 || data[1] != 0 || data[2] != 1 || data[3] == 0xB6) return false;
   size_t at = 0;
+  int objectVerid = 1;
   while (at + 4 <= length) {
     const uint8_t code = data[at + 3];
     const size_t body = at + 4;
@@ -150,8 +152,10 @@ bool ParseM4vConfig(const uint8_t* data, size_t length, M4vConfig* config) {
     if (code == 0xB0 && body < length) {
       config->hasVos = true;
       config->profileAndLevel = data[body];
+    } else if (code == 0xB5 && body < length && (data[body] & 0x80)) {
+      objectVerid = (data[body] >> 3) & 15;  // is_visual_object_identifier, then verid
     } else if (code >= 0x20 && code <= 0x2F && !config->hasVol) {
-      ParseVol(data + body, next - body, config);
+      ParseVol(data + body, next - body, objectVerid, config);
     }
     at = next;
   }

@@ -133,6 +133,12 @@ fi
 halyard_wine_use "$arch"
 halyard_wine_gdi_renderer "$arch"
 
+# Without a window manager Wine shows its stand-in for the notification area
+# as a small box at the top left of the screen: the main window starts below
+# it (its position is where Halyard saved it last, so it is set each run).
+bash scripts/wine-run.sh --arch "$arch" reg add 'HKCU\Software\Vantreck\HALYDv2' /v XPos /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+bash scripts/wine-run.sh --arch "$arch" reg add 'HKCU\Software\Vantreck\HALYDv2' /v YPos /t REG_DWORD /d 48 /f >/dev/null 2>&1 || true
+
 # The debug log goes to the Windows temporary folder; one log per run.
 temp_dirs=("$WINEPREFIX/drive_c/users/$(id -un)/Temp" "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp")
 for d in "${temp_dirs[@]}"; do rm -f "$d/VORIZIVO_DEBUG_VIDEO.txt"; done

@@ -123,18 +123,20 @@ bool ServerListStore::AddGroup(const std::string& name) {
 }
 
 bool ServerListStore::RenameGroup(const std::string& old_name, const std::string& new_name) {
-  if (path_.empty() || Exists(new_name)) return false;
+  // Profile names ignore case: another case of its own name is still the group's.
+  if (path_.empty() || (Exists(new_name) && !SameName(old_name, new_name))) return false;
   std::vector<std::string> groups = EntryValues(kGroupList);
   std::replace_if(groups.begin(), groups.end(), [&](const std::string& g) { return SameName(g, old_name); },
                   new_name);
   RewriteSection(kGroupList, groups);
-  // The group's own section moves whole: its entries as they stand.
+  // The group's own section moves whole: its entries as they stand. It is
+  // removed before it is written, since the two names may be one section.
   const std::string block = ReadProfileSection(Widen(path_), old_name);
   std::wstring wblock = Widen(block);
   wblock.push_back(L'\0');
   wblock.push_back(L'\0');
-  WritePrivateProfileSectionW(Widen(new_name).c_str(), wblock.c_str(), Widen(path_).c_str());
   RemoveSection(old_name);
+  WritePrivateProfileSectionW(Widen(new_name).c_str(), wblock.c_str(), Widen(path_).c_str());
   return true;
 }
 

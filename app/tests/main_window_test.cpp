@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "halyard_version.h"
 #include "app/tests/shell_fixture.h"
+#include "os/socket.h"
 #include "settings/viewer_registry.h"
 
 namespace app::testing {
@@ -126,6 +127,30 @@ TEST_F(ShellTest, TheTrayAndTheMinimiseButtonHideAndShowTheWindow) {
   const RECT after = WindowRect(main.hwnd());
   EXPECT_EQ(before.left, after.left);
   EXPECT_EQ(before.right - before.left, after.right - after.left) << "hiding neither moves nor resizes";
+}
+
+// A second Connect while the first is still in its proxy handshake is not
+// "already connected": the message says the connection could not be started.
+TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
+  StartSim();
+  CMainWindow& main = OpenMain();
+  // A proxy that takes the connection and never answers.
+  os::SocketHandle silent = os::TcpSocket();
+  uint16_t port = 0;
+  ASSERT_EQ(os::BindAndListen(silent, 0x7F000001, 0, &port), 0);
+  net::ProxySettings& proxy = main.Hosting().proxy();
+  proxy.use_proxy = 1;
+  proxy.version = 5;
+  proxy.SetAddress(0x7F000001);
+  proxy.port = port;
+  Connect("Demo server");
+  sandbox_.messages.clear();
+  Connect("Demo server");
+  EXPECT_EQ(sandbox_.messages.last(),
+            "The connection to the Host Server could not be started: an earlier attempt is still under way.");
+  // The first attempt ends when its proxy goes away.
+  os::CloseSocket(silent);
+  proxy.use_proxy = 0;
 }
 
 TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {

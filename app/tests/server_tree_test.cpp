@@ -127,6 +127,34 @@ TEST_F(TreeTest, ANewGroupIsNamedInPlaceUntilItsNameIsFree) {
   EXPECT_EQ(Groups().size(), 2u);
 }
 
+// Names the server list could not read back as typed are refused where they
+// are typed; another case of a group's own name is a rename, not a clash.
+TEST_F(TreeTest, GroupNamesTheListCannotHoldAreRefusedAndCaseChangesAllowed) {
+  const std::string refused =
+      "A group name cannot contain \"=\" or \"]\", nor begin or end with a space.";
+  tree().Select(Group(1));
+  tree().OnMenuCommand(kCmdRegisterGroup);
+  for (const char* name : {"a=b", "Yard]", " Yard", "Yard "}) {
+    sandbox_.messages.clear();
+    Type(name);
+    EXPECT_EQ(sandbox_.messages.last(), refused) << name;
+    ASSERT_NE(Editor(), nullptr) << name << ": the editor opens again";
+  }
+  Type("Yard");
+  EXPECT_EQ(tree().store().GetGroups(), (std::vector<std::string>{"Host Server", "Cameras", "Yard"}));
+
+  tree().Select(Group(1));
+  tree().OnMenuCommand(kCmdModifyGroup);
+  sandbox_.messages.clear();
+  Type("CAMERAS");
+  EXPECT_TRUE(sandbox_.messages.shown().empty()) << sandbox_.messages.last();
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_EQ(Groups(), (std::vector<std::string>{"Host Server", "CAMERAS", "Yard"}));
+  EXPECT_EQ(tree().store().GetGroups(), (std::vector<std::string>{"Host Server", "CAMERAS", "Yard"}));
+  EXPECT_EQ(ChildTexts(Group(1)), (std::vector<std::string>{"Demo camera (Offline)", "Second camera (Offline)"}));
+  EXPECT_EQ(tree().store().GetServers("CAMERAS").size(), 2u) << "the group keeps its servers";
+}
+
 TEST_F(TreeTest, ACancelledNewGroupLeavesNoTrace) {
   tree().OnMenuCommand(kCmdRegisterGroup);
   ASSERT_NE(Editor(), nullptr);
@@ -183,6 +211,33 @@ TEST_F(TreeTest, ServersAreRegisteredModifiedAndDeletedThroughTheirDialogs) {
   }
   EXPECT_EQ(Server("Gate 2"), nullptr);
   EXPECT_FALSE(tree().store().Exists("Gate 2"));
+}
+
+TEST_F(TreeTest, TheServerDialogRefusesNamesAndPortsTheListCannotHold) {
+  tree().Select(Group(1));
+  std::vector<std::string> messages;
+  ModalDriver driver;
+  driver.Then([&](HWND d) {
+    SendDlgItemMessageW(d, IDC_SERVER_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(127, 0, 0, 9));
+    for (const char* name : {"a=b", "Gate]", " Gate"}) {
+      SetText(GetDlgItem(d, IDC_SERVER_NAME), name);
+      Click(d, IDOK);
+      messages.push_back(sandbox_.messages.last());
+    }
+    SetText(GetDlgItem(d, IDC_SERVER_NAME), "Gate");
+    for (const char* port : {"0", "65536", "70000"}) {
+      SetText(GetDlgItem(d, IDC_SERVER_PORT), port);
+      Click(d, IDOK);
+      messages.push_back(sandbox_.messages.last());
+    }
+    Click(d, IDCANCEL);
+  });
+  tree().OnMenuCommand(kCmdRegisterServer);
+  const std::string name = "A server name cannot contain \"=\" or \"]\", nor begin or end with a space.";
+  const std::string port = "Please insert a port from 1 to 65535.";
+  EXPECT_EQ(messages, (std::vector<std::string>{name, name, name, port, port, port}));
+  EXPECT_FALSE(tree().store().Exists("Gate"));
+  EXPECT_FALSE(tree().store().Exists("a=b"));
 }
 
 TEST_F(TreeTest, TheHostGroupRegistersHostingServersAndARepeatedNameIsRefused) {

@@ -2,8 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 namespace app {
 namespace {
+
+void SetPasswordVariable(const char* value) {
+#ifdef _WIN32
+  _putenv_s(kPasswordVariable, value ? value : "");
+#else
+  if (value)
+    setenv(kPasswordVariable, value, 1);
+  else
+    unsetenv(kPasswordVariable);
+#endif
+}
 
 TEST(StartOptions, TheFullFormIsRead) {
   StartOptions o;
@@ -31,7 +46,37 @@ TEST(StartOptions, NoOptionsIsAnOrdinaryStart) {
   EXPECT_EQ(o.quit_after_seconds, -1);
 }
 
+// A password on the command line shows in process lists and shortcuts: it
+// may come from the first line of a file or from the environment instead.
+TEST(StartOptions, ThePasswordComesFromAFileOrTheEnvironment) {
+  const std::string path = ::testing::TempDir() + "halyard-password.txt";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("s3cret pw\r\nsecond line\r\n", f);
+  std::fclose(f);
+  SetPasswordVariable("from-env");
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({"--user", "demo", "--password-file", path}, &o, &error)) << error;
+  EXPECT_TRUE(o.has_login);
+  EXPECT_EQ(o.password, "s3cret pw") << "the first line, without its line end";
+  ASSERT_TRUE(ParseStartOptions({"--user", "demo"}, &o, &error)) << error;
+  EXPECT_EQ(o.password, "from-env");
+  ASSERT_TRUE(ParseStartOptions({"--user", "demo", "--password", "pw"}, &o, &error)) << error;
+  EXPECT_EQ(o.password, "pw") << "an option given wins over the environment";
+  EXPECT_FALSE(ParseStartOptions({"--user", "demo", "--password", "pw", "--password-file", path}, &o, &error));
+  EXPECT_FALSE(ParseStartOptions({"--user", "demo", "--password-file", path + ".missing"}, &o, &error));
+  EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  EXPECT_FALSE(ParseStartOptions({"--password-file", path}, &o, &error)) << "a password without a user";
+  SetPasswordVariable(nullptr);
+  EXPECT_FALSE(ParseStartOptions({"--user", "demo"}, &o, &error));
+  EXPECT_NE(error.find("--password-file"), std::string::npos) << error;
+  EXPECT_NE(StartUsage().find("process lists"), std::string::npos) << "the help says why";
+  std::remove(path.c_str());
+}
+
 TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
+  SetPasswordVariable(nullptr);
   const std::vector<std::vector<std::string>> wrong = {
       {"--bogus"},
       {"Demo server"},

@@ -269,9 +269,12 @@ void CViewWindow::Place(bool sorting) {
     auto it = std::find(ids.begin(), ids.end(), target);
     if (target && it != ids.end()) o.docked_to = static_cast<int>(it - ids.begin());
   }
-  RECT main = {};
+  RECT main = {}, list = {};
   GetWindowRect(host_.MainWindow(), &main);
-  const Placement place = PlaceView(FrameRect(), ToScreenRect(main), open, Screen());
+  const HWND list_window = host_.ListWindow();
+  const bool list_shown = list_window && IsWindowVisible(list_window) && GetWindowRect(list_window, &list);
+  const ScreenRect list_rect = ToScreenRect(list);
+  const Placement place = PlaceView(FrameRect(), ToScreenRect(main), open, Screen(), list_shown ? &list_rect : nullptr);
   docked_to_ = place.docked_to == kNotDocked ? nullptr : ids[place.docked_to];
   size_ = ScreenSize::k1x;
   SetWindowPos(hwnd(), nullptr, place.rect.left, place.rect.top, place.rect.width(), place.rect.height(),

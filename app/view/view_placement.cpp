@@ -31,8 +31,11 @@ Placement Beside(int left, int top, const OpenView& against) {
 }  // namespace
 
 Placement PlaceView(const ScreenRect& current, const ScreenRect& main_window, const std::vector<OpenView>& open,
-                    const ScreenRect& screen) {
-  if (open.empty()) return {Sized(main_window.right, main_window.top, kStandardWidth, kStandardHeight), kNotDocked};
+                    const ScreenRect& screen, const ScreenRect* list_window) {
+  if (open.empty()) {
+    const ScreenRect& beside = list_window ? *list_window : main_window;
+    return {Sized(beside.right, beside.top, kStandardWidth, kStandardHeight), kNotDocked};
+  }
   for (const OpenView& v : open)
     if (Free(v.rect.right, v.rect.top, open, screen)) return Beside(v.rect.right, v.rect.top, v);
   for (const OpenView& v : open)

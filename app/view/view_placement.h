@@ -1,6 +1,7 @@
 #pragma once
 // Where a camera view goes when it opens and on "Sort Window": the first
-// view beside the main window's right edge; a later one right of, or else
+// view beside the main window's right edge (beside the camera and file list
+// window's, while that is shown); a later one right of, or else
 // below, an open view where a 320 x 255 rectangle lies on the screen and
 // overlaps no other view, docked to that view (or to the view that one is
 // docked to); with no such place it stays where it is. Every view takes the
@@ -27,7 +28,9 @@ struct Placement {
   int docked_to = kNotDocked;
 };
 
+// `list_window`: the camera and file list window while it is shown (null
+// otherwise); the first view goes beside it rather than over it.
 Placement PlaceView(const ScreenRect& current, const ScreenRect& main_window, const std::vector<OpenView>& open,
-                    const ScreenRect& screen);
+                    const ScreenRect& screen, const ScreenRect* list_window = nullptr);
 
 }  // namespace app::view

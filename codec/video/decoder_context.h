@@ -59,6 +59,14 @@ struct HeaderState {
   bool resyncMarkerDisable = true;
   bool dataPartitioned = false;
   bool reversibleVlc = false;
+  // Version-2 layer fields. Quarter-sample motion, sprites, NEWPRED and
+  // reduced-resolution pictures are not decoded: read, then decoded as if clear.
+  uint8_t objectVerid = 1;  // visual object's verid: the layer's when it states none
+  uint8_t layerVerid = 1;
+  uint8_t spriteEnable = 0;
+  bool quarterSample = false;
+  bool newpredEnable = false;
+  bool reducedResolutionVopEnable = false;
   bool sawVol = false;
 
   uint8_t vopCodingType = kVopI;

@@ -58,6 +58,12 @@ struct VolInfo {
 // Returns 0 when a layer header or a short-header picture was found, -1 otherwise.
 int ParseVolInfo(const uint8_t* data, size_t length, VolInfo* out);
 
+// The picture size that the source format of a short-header (H.263) picture
+// at the start of a unit names: sub-QCIF, QCIF, CIF, 4CIF or 16CIF. False for
+// any other unit and for formats that name no standard size; then the sizes
+// are left as they were.
+bool ShortHeaderSourceSize(const uint8_t* data, size_t length, int* width, int* height);
+
 namespace video {
 struct DecoderContext;
 }

@@ -4,6 +4,7 @@
 
 #include "config_tool/device_actions.h"
 #include "config_tool/device_message.h"
+#include "os/clock.h"
 #include "config_tool/shell/resource.h"
 #include "os/win32/text.h"
 
@@ -90,7 +91,8 @@ NetworkSettings CHYConfigNetwork::ReadSettings() const {
 }
 
 void CHYConfigNetwork::Apply() {
-  ApplyNetworkSettings(ReadSettings(), context_.FileDirectory(), link_, received_, *context_.sink, context_.trace);
+  ApplyNetworkSettings(ReadSettings(), context_.FileDirectory(), os::TempDirectory(), link_, received_,
+                       *context_.sink, context_.trace);
 }
 
 void CHYConfigNetwork::OnDeviceChosen() {

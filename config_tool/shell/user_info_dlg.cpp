@@ -16,8 +16,12 @@ BOOL CUserInfoDlg::OnInitDialog() {
   LimitText(IDC_USER_CONFIRM, static_cast<int>(kPasswordField - 1));
   SetItemText(IDC_USER_ID, row_.user_id);
   SetItemText(IDC_USER_NAME, row_.user_name);
-  SetItemText(IDC_USER_PASSWORD, row_.password);
-  SetItemText(IDC_USER_CONFIRM, row_.password);
+  // A listed account's password is not known (its row holds the user name):
+  // Modify opens both fields empty, so OK cannot set the name as the password.
+  if (!modify_) {
+    SetItemText(IDC_USER_PASSWORD, row_.password);
+    SetItemText(IDC_USER_CONFIRM, row_.password);
+  }
   if (modify_) SendDlgItemMessageW(hwnd(), IDC_USER_ID, EM_SETREADONLY, TRUE, 0);
   return TRUE;
 }

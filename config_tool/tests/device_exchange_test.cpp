@@ -193,7 +193,7 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
   config.interface_count = 1;
   StartDevice(config);
   std::vector<InterfaceEntry> entries;
-  ApplyNetworkSettings(StaticSettings(), scratch_.path(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path(), "", *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
   ASSERT_EQ(1u, device_.received_configs().size());
   EXPECT_EQ("eth0", device_.received_configs()[0].device);
@@ -206,7 +206,7 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
 
   sink_.messages.clear();
   Change([](bollard_sim::SimConfig& c) { c.apply_result = 1; });
-  ApplyNetworkSettings(StaticSettings(), scratch_.path(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path(), "", *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
 }
 
@@ -216,7 +216,7 @@ TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   StartDevice(config);
   std::vector<InterfaceEntry> entries;
   uint64_t start = os::MonotonicMs();
-  ApplyNetworkSettings(StaticSettings(), scratch_.path(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path(), "", *link_, &entries, sink_, nullptr);
   uint64_t took = os::MonotonicMs() - start;
   EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
   EXPECT_LT(took, 10000u) << "the wait for a result must end";
@@ -224,7 +224,7 @@ TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   sink_.messages.clear();
   NetworkSettings nameless = StaticSettings();
   nameless.static_host_name.clear();
-  ApplyNetworkSettings(nameless, scratch_.path(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(nameless, scratch_.path(), "", *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size()) << "nothing is sent without a host name";
 
@@ -232,16 +232,40 @@ TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   sink_.messages.clear();
   NetworkSettings huge = StaticSettings();
   huge.static_host_name.assign(9000, 'h');
-  ApplyNetworkSettings(huge, scratch_.path(), *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(huge, scratch_.path(), "", *link_, &entries, sink_, nullptr);
   EXPECT_EQ((std::vector<std::string>{"File too large for config data = " + scratch_.path() +
                                       "eth0 (more than 8192 bytes)"}),
             sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size());
 
   sink_.messages.clear();
-  ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", *link_, &entries, sink_, nullptr);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", "", *link_, &entries, sink_, nullptr);
   ASSERT_EQ(1u, sink_.messages.size());
   EXPECT_EQ("File open failed for config data = " + scratch_.path() + "no-such-folder/eth0", sink_.messages[0]);
+}
+
+// Where the file cannot be created (the root of drive C for a standard user),
+// it goes to the fallback folder, and the trace says where.
+TEST_F(Exchange, AnUnwritableFolderFallsBackAndTheTraceSaysWhere) {
+  StartDevice(bollard_sim::SimConfig());
+  std::vector<InterfaceEntry> entries;
+  const std::string trace_path = scratch_.path() + "trace.txt";
+  FILE* trace = std::fopen(trace_path.c_str(), "w+b");
+  ASSERT_NE(nullptr, trace);
+  ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", scratch_.path(), *link_, &entries,
+                       sink_, trace);
+  std::fclose(trace);
+  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  ASSERT_EQ(1u, device_.received_configs().size());
+  FILE* written = std::fopen((scratch_.path() + "eth0").c_str(), "rb");
+  ASSERT_NE(nullptr, written) << "the file is in the fallback folder";
+  std::fclose(written);
+  std::string text(4096, '\0');
+  FILE* t = std::fopen(trace_path.c_str(), "rb");
+  ASSERT_NE(nullptr, t);
+  text.resize(std::fread(text.data(), 1, text.size(), t));
+  std::fclose(t);
+  EXPECT_NE(std::string::npos, text.find("Interface file written to " + scratch_.path() + "eth0")) << text;
 }
 
 }  // namespace

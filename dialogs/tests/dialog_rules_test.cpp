@@ -40,6 +40,19 @@ TEST(ServerInfoRules, OkChecksFailInTheirOrder) {
       {"no type", {"Gate", 4, kTypeNone, true, ""}, true, "ERROR_INSERT_SERVERTYPE"},
       {"DDNS without MAC", {"Gate", 4, kTypeCamera, true, ""}, true, "ERROR_INSERT_MAC"},
       {"no MAC without DDNS", {"Gate", 4, kTypeHostingServer, false, ""}, true, "none"},
+      {"a name with =", {"a=b", 4, kTypeCamera, false, ""}, true, "ERROR_INVALID_SERVERNAME"},
+      {"a name with ]", {"Yard]", 4, kTypeCamera, false, ""}, false, "ERROR_INVALID_SERVERNAME"},
+      {"a name with a leading space", {" Gate", 4, kTypeCamera, false, ""}, true, "ERROR_INVALID_SERVERNAME"},
+      {"a name with a trailing space", {"Gate ", 0, kTypeNone, false, ""}, true, "ERROR_INVALID_SERVERNAME"},
+      {"a name with a line break", {"Ga\nte", 4, kTypeCamera, false, ""}, true, "ERROR_INVALID_SERVERNAME"},
+      {"spaces and an opening bracket inside are kept", {"Front [door 2", 4, kTypeCamera, false, ""}, true, "none"},
+      {"port 0", {"Gate", 4, kTypeCamera, false, "", "0"}, true, "ERROR_INVALID_SERVERPORT"},
+      {"port 65536", {"Gate", 4, kTypeCamera, false, "", "65536"}, true, "ERROR_INVALID_SERVERPORT"},
+      {"port 70000", {"Gate", 4, kTypeCamera, false, "", "70000"}, true, "ERROR_INVALID_SERVERPORT"},
+      {"port -1", {"Gate", 4, kTypeCamera, false, "", "-1"}, true, "ERROR_INVALID_SERVERPORT"},
+      {"no port", {"Gate", 4, kTypeCamera, false, "", ""}, true, "ERROR_INVALID_SERVERPORT"},
+      {"port 1", {"Gate", 4, kTypeCamera, false, "", "1"}, true, "none"},
+      {"port 65535", {"Gate", 4, kTypeCamera, false, "", "65535"}, true, "none"},
   };
   for (const auto& c : cases) EXPECT_EQ(KeyOf(FirstServerInfoError(c.fields, c.registering, exists)), c.key) << c.what;
 }
@@ -75,21 +88,26 @@ TEST(ProxyRules, OkChecksOnlyWhileTheProxyIsInUse) {
   const struct {
     bool use;
     int index;
-    const char *ip, *id, *password, *key;
+    const char *ip, *port, *id, *password, *key;
   } cases[] = {
-      {false, kProxySocks5, "", "", "", "none"},
-      {false, kProxySocks4, "not an address", "", "", "none"},
-      {true, kProxySocks4, "", "", "", "ERROR_EMPTYIP"},
-      {true, kProxySocks4, "127.0.0", "", "", "ERROR_INVALIDIP"},
-      {true, kProxySocks4, "300.1.1.1", "", "", "ERROR_INVALIDIP"},
-      {true, kProxySocks4, "127.0.0.2", "agent", "", "none"},
-      {true, kProxySocks5, "127.0.0.2", "agent", "", "ERROR_EMPTYPASSWD"},
-      {true, kProxySocks5, "127.0.0.2", "", "", "none"},
-      {true, kProxySocks5, "127.0.0.2", "agent", "pw", "none"},
-      {true, kProxyHttp, "127.0.0.2", "agent", "", "none"},
+      {false, kProxySocks5, "", "", "", "", "none"},
+      {false, kProxySocks4, "not an address", "99999", "", "", "none"},
+      {true, kProxySocks4, "", "1080", "", "", "ERROR_EMPTYIP"},
+      {true, kProxySocks4, "127.0.0", "1080", "", "", "ERROR_INVALIDIP"},
+      {true, kProxySocks4, "300.1.1.1", "1080", "", "", "ERROR_INVALIDIP"},
+      {true, kProxySocks4, "127.0.0.2", "1080", "agent", "", "none"},
+      {true, kProxySocks4, "127.0.0.2", "0", "agent", "", "ERROR_INVALIDPORT"},
+      {true, kProxySocks4, "127.0.0.2", "65536", "agent", "", "ERROR_INVALIDPORT"},
+      {true, kProxyHttp, "127.0.0.2", "", "", "", "ERROR_INVALIDPORT"},
+      {true, kProxyHttp, "127.0.0.2", "65535", "", "", "none"},
+      {true, kProxySocks5, "127.0.0.2", "1080", "agent", "", "ERROR_EMPTYPASSWD"},
+      {true, kProxySocks5, "127.0.0.2", "1080", "", "", "none"},
+      {true, kProxySocks5, "127.0.0.2", "1080", "agent", "pw", "none"},
+      {true, kProxyHttp, "127.0.0.2", "80", "agent", "", "none"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(KeyOf(FirstProxyError(c.use, c.index, c.ip, c.id, c.password)), c.key) << c.ip << " " << c.index;
+    EXPECT_EQ(KeyOf(FirstProxyError(c.use, c.index, c.ip, c.port, c.id, c.password)), c.key)
+        << c.ip << ":" << c.port << " " << c.index;
 }
 
 TEST(LoginPlacement, RightOfItsFirstPlaceWhenThereIsRoomElseLeftOfTheMainWindow) {

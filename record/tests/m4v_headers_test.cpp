@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "codec/video/video_encoder.h"
 #include "record/tests/mp4_test_util.h"
 
 namespace record {
@@ -40,6 +41,27 @@ TEST(M4vConfigParse, CutShortOrMissingHeadersKeepTheDefaults) {
   EXPECT_FALSE(c.hasVos);
   EXPECT_EQ(c.profileAndLevel, 3);
   EXPECT_EQ(c.timeIncrementBits, 15);
+}
+
+// The encoder's version-2 headers: the layer states no version of its own and
+// takes the visual object's, so its sprite_enable is two bits wide and the
+// version-2 flags follow.
+TEST(M4vConfigParse, LayerTakesTheVisualObjectsVersion) {
+  codec::VideoEncoder enc;
+  enc.m_objectVersion = 2;
+  enc.m_resilienceMode = 3;
+  ASSERT_EQ(enc.Initialise(176, 144), 0);
+  size_t n = 0;
+  const uint8_t* h = enc.Headers(&n);
+  M4vConfig c;
+  ASSERT_TRUE(ParseM4vConfig(h, n, &c));
+  EXPECT_TRUE(c.hasCodingTools);
+  EXPECT_EQ(c.width, 176);
+  EXPECT_EQ(c.spriteEnable, 0);
+  EXPECT_TRUE(c.complexityEstimationDisable);
+  EXPECT_FALSE(c.resyncMarkerDisable);
+  EXPECT_TRUE(c.dataPartitioned);
+  EXPECT_TRUE(c.reversibleVlc);
 }
 
 TEST(M4vConfigParse, RefusesPicturesAndUnitsWithoutAStartCode) {

@@ -119,6 +119,15 @@ TEST_F(ServerListStoreTest, RenamingAGroupKeepsItsPlaceAndMovesItsServers) {
   EXPECT_EQ(FileText().find("[B]"), std::string::npos);
 }
 
+TEST_F(ServerListStoreTest, AGroupMayTakeAnotherCaseOfItsOwnName) {
+  for (const char* g : {"A", "Cameras"}) ASSERT_TRUE(store_.AddGroup(g));
+  ASSERT_TRUE(store_.AddServer("Cameras", Camera("one")));
+  ASSERT_TRUE(store_.RenameGroup("Cameras", "CAMERAS"));
+  EXPECT_EQ(store_.GetGroups(), (std::vector<std::string>{"A", "CAMERAS"}));
+  EXPECT_EQ(Names(store_.GetServers("CAMERAS")), (std::vector<std::string>{"one"})) << FileText();
+  EXPECT_FALSE(store_.RenameGroup("CAMERAS", "a")) << "another group's name in another case";
+}
+
 TEST_F(ServerListStoreTest, DeletingAGroupRemovesItsServersAndAHandWrittenEntry) {
   WriteAnsiFile(path_,
                 "[GROUP_LIST]\r\nHost Server=Host Server\r\nold=Yard\r\n[Yard]\r\nlamp=lamp\r\n"

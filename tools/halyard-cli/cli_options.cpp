@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "file_commands.h"
+#include "os/secret_source.h"
 #include "os/socket.h"
 
 namespace cli {
@@ -38,7 +39,7 @@ const std::vector<std::pair<std::string, size_t>> kCommands = {
 }  // namespace
 
 const char* UsageText() {
-  return "usage: halyard-cli (--host HOST:PORT | --camera HOST:PORT [--ddns NAME]) --user U --password P\n"
+  return "usage: halyard-cli (--host HOST:PORT | --camera HOST:PORT [--ddns NAME]) --user U [--password-file F]\n"
          "                   [--proxy socks4|socks5|http://HOST:PORT [--proxy-user U] [--proxy-password P]]\n"
          "                   COMMAND [ARGS]\n"
          "       halyard-cli repair FILE... | repair --scan FOLDER\n"
@@ -48,6 +49,8 @@ const char* UsageText() {
          "  --camera HOST:PORT    talk to one camera server directly; CAM is '-'\n"
          "  --ddns NAME           with --camera: HOST:PORT is a dynamic-IP server, NAME the camera's name\n"
          "  --proxy KIND://HOST:PORT   connect through a SOCKS4, SOCKS5 or HTTP CONNECT proxy\n"
+         "  --password-file F     the password is F's first line; without it HALYARD_PASSWORD, else\n"
+         "                        --password P (a password on the command line shows in process lists)\n"
          "\n"
          "commands:\n"
          "  list                          cameras and stored files of the hosting server\n"
@@ -116,6 +119,8 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       o->user = v;
     } else if (a == "--password") {
       o->password = v;
+    } else if (a == "--password-file") {
+      if (!os::ReadFirstLine(v, &o->password)) return *error = "cannot read --password-file " + v, false;
     } else if (a == "--proxy") {
       size_t sep = v.find("://");
       if (sep == std::string::npos) return *error = "bad --proxy " + v + " (want socks4|socks5|http://HOST:PORT)", false;
@@ -166,6 +171,7 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   if (!o->scan.empty()) return *error = "--scan is for repair", false;
   if (o->host.empty() == o->camera.empty()) return *error = "give exactly one of --host and --camera", false;
   if (o->user.empty()) return *error = "--user is required", false;
+  if (o->password.empty()) os::ReadEnvironment("HALYARD_PASSWORD", &o->password);
   if (o->command == "list" && o->host.empty()) return *error = "list needs --host", false;
   if (o->command == "play" && o->host.empty()) return *error = "play needs --host", false;
   if (!o->camera.empty() && o->command != "list" && o->command != "play" && o->args[0] != "-")

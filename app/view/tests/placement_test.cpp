@@ -31,6 +31,19 @@ TEST(Placement, FirstViewSitsAtTheMainWindowsRightEdgeUndocked) {
   EXPECT_EQ(kNotDocked, p.docked_to);
 }
 
+// The camera and file list window beside the main window: the first view
+// goes beside the list instead of over its tree and table.
+TEST(Placement, FirstViewSitsBesideTheShownListWindow) {
+  const ScreenRect wide{0, 0, 1600, 900};
+  const ScreenRect list{250, 0, 710, 320};
+  const Placement p = PlaceView({500, 500, 600, 600}, kMain, {}, wide, &list);
+  EXPECT_EQ(At(710, 0), p.rect);
+  EXPECT_EQ(kNotDocked, p.docked_to);
+  const Placement later = PlaceView({0, 0, 10, 10}, kMain, {{0, p.rect, kNotDocked}}, wide, &list);
+  EXPECT_EQ(At(p.rect.right, 0), later.rect) << "later views follow the first";
+  EXPECT_EQ(At(250, 0), PlaceView({0, 0, 10, 10}, kMain, {}, wide, nullptr).rect) << "a hidden list changes nothing";
+}
+
 TEST(Placement, LaterViewsFillRowsRightwardsThenGoBelow) {
   const std::vector<OpenView> open = OpenViews(4);
   // 250 + 332 = 582 and 582 + 320 = 902 fit on 1024; 914 + 320 does not.

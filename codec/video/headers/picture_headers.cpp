@@ -71,7 +71,8 @@ void ParseVopHeader(HeaderContext& c) {
   ParseGov(c);
   if (c.Stopped()) return;
   br.Skip(32);
-  h.vopCodingType = br.Get(2) == 0 ? kVopI : kVopP;  // B and S are decoded as P
+  const uint32_t codingType = br.Get(2);
+  h.vopCodingType = codingType == 0 ? kVopI : kVopP;  // B and S are decoded as P
   uint32_t count = ReadModuloCount(br);
   br.Skip(1);
   UpdateTime(h, count, br.Get(h.timeIncrementBits));
@@ -86,6 +87,8 @@ void ParseVopHeader(HeaderContext& c) {
   h.vopCoded = br.Get1();
   if (!h.vopCoded) return;
   h.roundingType = h.vopCodingType == kVopP ? static_cast<uint8_t>(br.Get1()) : 0;
+  // vop_reduced_resolution of I and P pictures: read, decoded as if clear.
+  if (h.reducedResolutionVopEnable && codingType <= 1) br.Skip(1);
   if (!h.complexityEstimationDisable && h.estimationMethod == 0)
     SkipVopComplexity(br, h, h.vopCodingType == kVopP);
   h.intraDcVlcThr = static_cast<uint8_t>(br.Get(3));

@@ -29,7 +29,10 @@ void GobLayout(HeaderContext& c) {
 void ParseVisualObject(HeaderContext& c) {
   BitReader& br = c.br;
   br.Skip(32);
-  if (br.Get1()) br.Skip(4 + 3);  // verid, priority
+  if (br.Get1()) {                // verid, priority
+    c.h.objectVerid = static_cast<uint8_t>(br.Get(4));
+    br.Skip(3);
+  }
   uint32_t type = br.Get(4);
   if (type == 1 && br.Get1()) {   // video_signal_type
     br.Skip(3 + 1);               // video_format, video_range
@@ -61,13 +64,51 @@ void ParseComplexityEstimation(BitReader& br, HeaderState& h) {
   }
 }
 
+// load_*_quant_mat: up to 64 8-bit values, a 0 ending the list early.
+// The matrices are not used: the MPEG quantisation method is not decoded.
+void SkipQuantMatrix(HeaderContext& c) {
+  BitReader& br = c.br;
+  if (!br.Get1()) return;
+  for (int i = 0; i < 64 && !c.Stopped(); ++i) {
+    if (br.Get(8) == 0) return;
+    c.CheckEnd();
+  }
+}
+
+// sprite_enable 1 (static) or 2 (GMC): the sprite fields that follow it.
+void SkipSpriteFields(BitReader& br, uint8_t spriteEnable) {
+  if (spriteEnable != 1 && spriteEnable != 2) return;
+  if (spriteEnable != 2) br.Skip(4 * (13 + 1));  // sprite size and position, markers
+  br.Skip(6 + 2 + 1);  // warping points, warping accuracy, brightness change
+  if (spriteEnable != 2) br.Skip(1);  // low_latency_sprite_enable
+}
+
+// From interlaced to quant_type's matrices, after the layer's size.
+void ParseCodingTools(HeaderContext& c) {
+  BitReader& br = c.br;
+  HeaderState& h = c.h;
+  br.Skip(2);  // interlaced, obmc_disable
+  h.spriteEnable = static_cast<uint8_t>(br.Get(h.layerVerid == 1 ? 1 : 2));
+  SkipSpriteFields(br, h.spriteEnable);
+  if (br.Get1()) br.Skip(4 + 4);  // not_8_bit: quant_precision, bits_per_pixel
+  if (br.Get1()) {                // quant_type
+    SkipQuantMatrix(c);
+    SkipQuantMatrix(c);
+  }
+  if (h.layerVerid != 1) h.quarterSample = br.Get1();
+}
+
 void ParseVol(HeaderContext& c) {
   BitReader& br = c.br;
   HeaderState& h = c.h;
   h.shortVideoHeader = false;
   br.Skip(32);
   br.Skip(1 + 8);                   // random_accessible_vol, type indication
-  if (br.Get1()) br.Skip(4 + 3);    // layer verid, priority
+  h.layerVerid = h.objectVerid;     // a layer that states no version has its object's
+  if (br.Get1()) {                  // layer verid, priority
+    h.layerVerid = static_cast<uint8_t>(br.Get(4));
+    br.Skip(3);
+  }
   uint32_t aspect = br.Get(4);
   static const uint8_t kPar[6][2] = {{1, 1}, {1, 1}, {12, 11}, {10, 11}, {16, 11}, {40, 33}};
   if (aspect == 15) {
@@ -86,13 +127,16 @@ void ParseVol(HeaderContext& c) {
       br.Skip(15 + 1);
     }
   }
-  br.Skip(2);                       // shape: only rectangular is decoded
+  const uint32_t shape = br.Get(2);  // only rectangular is decoded
+  if (shape == 3 && h.layerVerid != 1) br.Skip(4);  // video_object_layer_shape_extension
   br.Skip(1);
   uint32_t res = br.Get(16);
   if (res) h.timeIncrementResolution = res;
   br.Skip(1);
+  // Increments run from 0 to resolution - 1: the field is as wide as that
+  // value needs (at least 1 bit), so a power of two takes no extra bit.
   int bits = 1;
-  for (uint32_t v = h.timeIncrementResolution; v != 1 && bits < 16; v >>= 1) ++bits;
+  while (bits < 16 && (1u << bits) < h.timeIncrementResolution) ++bits;
   h.timeIncrementBits = bits;
   h.fixedVopRate = br.Get1();
   if (h.fixedVopRate) {
@@ -106,12 +150,18 @@ void ParseVol(HeaderContext& c) {
   br.Skip(1);
   h.width = (w == 0 || w % 16) ? 176 : w;
   h.height = (ht == 0 || ht % 16) ? 144 : ht;
-  br.Skip(5);  // interlaced, obmc_disable, sprite_enable, not_8_bit, quant_type
+  ParseCodingTools(c);
+  if (c.Stopped()) return;
   h.complexityEstimationDisable = br.Get1();
   if (!h.complexityEstimationDisable) ParseComplexityEstimation(br, h);
   h.resyncMarkerDisable = br.Get1();
   h.dataPartitioned = br.Get1();
   h.reversibleVlc = h.dataPartitioned ? br.Get1() : false;
+  if (h.layerVerid != 1) {
+    h.newpredEnable = br.Get1();
+    if (h.newpredEnable) br.Skip(2 + 1);  // requested_upstream_message_type, newpred_segment_type
+    h.reducedResolutionVopEnable = br.Get1();
+  }
   br.Skip(1);  // scalability
   h.sawVol = true;
 }
@@ -197,4 +247,20 @@ int ParseVolInfo(const uint8_t* data, size_t length, VolInfo* out) {
   info.reversibleVlc = h.reversibleVlc;
   *out = info;
   return (h.sawVol || h.shortVideoHeader) ? 0 : -1;
+}
+
+bool ShortHeaderSourceSize(const uint8_t* data, size_t length, int* width, int* height) {
+  if (!data || !width || !height || length < 5) return false;
+  // 22-bit picture start code, 8-bit temporal reference, then PTYPE: 1, 0,
+  // split screen, document camera, freeze release, 3-bit source format.
+  uint64_t bits = 0;
+  for (size_t i = 0; i < 5; ++i) bits = bits << 8 | data[i];
+  if ((bits >> 18) != 0x20) return false;
+  if (((bits >> 8) & 3) != 2) return false;  // the PTYPE's leading 1 and 0
+  static const int kSizes[6][2] = {{0, 0}, {128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}};
+  const int format = static_cast<int>((bits >> 2) & 7);
+  if (format < 1 || format > 5) return false;
+  *width = kSizes[format][0];
+  *height = kSizes[format][1];
+  return true;
 }

@@ -39,6 +39,9 @@ cases=(
   "xvid_qcif 176x144 -c:v libxvid -g 15 -b:v 150k"
   "xvid_motion 176x144 -c:v libxvid -g 30 -qscale:v 4"
   "xvid_cif 352x288 -c:v libxvid -g 30 -qscale:v 3"
+  "mpeg4_rate8 176x144 -c:v mpeg4 -r 8 -g 15 -qscale:v 4"
+  "mpeg4_rate16 176x144 -c:v mpeg4 -r 16 -g 15 -qscale:v 4"
+  "mpeg4_rate32 176x144 -c:v mpeg4 -r 32 -g 15 -ps 300 -qscale:v 4"
 )
 
 # check NAME SIZE SOURCE: decode with ffmpeg and m4vdec and compare.

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "codec/video/tests/stream_files.h"
 #include "codec/video/tests/test_bit_writer.h"
 #include "codec/video/video_decoder.h"
 
@@ -16,9 +17,10 @@ std::vector<uint8_t> VolUnit(const VolFields& f) {
 }
 
 // An I VOP whose macroblocks are all DC-only intra blocks of value `dc` (size 8 code).
-std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uint32_t increment = 1) {
+std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uint32_t increment = 1,
+                                  bool reducedResolutionField = false) {
   TestBitWriter w;
-  WriteVopHeader(w, false, incrementBits, increment, true, 4);
+  WriteVopHeader(w, false, incrementBits, increment, true, 4, 1, 0, 0, reducedResolutionField);
   for (int mb = 0; mb < mbCount; ++mb) {
     w.PutCode("1");     // MCBPC: intra, cbpc 0
     w.Put(0, 1);        // no AC prediction
@@ -80,7 +82,10 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
   } cases[] = {
       {"resolution 30", {.resolution = 30, .fixedRate = true}, 5, 176, 144},
       {"resolution 1", {.resolution = 1, .fixedRate = true}, 1, 176, 144},
-      {"resolution 32", {.resolution = 32, .fixedRate = true}, 6, 176, 144},
+      {"resolution 32", {.resolution = 32, .fixedRate = true, .fixedIncrement = 31}, 5, 176, 144},
+      {"resolution 33", {.resolution = 33, .fixedRate = true, .fixedIncrement = 32}, 6, 176, 144},
+      {"resolution 2", {.resolution = 2, .fixedRate = true}, 1, 176, 144},
+      {"resolution 1024", {.resolution = 1024, .fixedRate = true, .fixedIncrement = 1023}, 10, 176, 144},
       {"resolution 25", {.resolution = 25, .fixedRate = true}, 5, 176, 144},
       {"resolution 30000", {.resolution = 30000, .fixedRate = true}, 15, 176, 144},
       {"resolution 65535", {.resolution = 65535, .fixedRate = true}, 16, 176, 144},
@@ -95,6 +100,7 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
     EXPECT_EQ(info.timeIncrementBits, c.bits) << c.name;
     EXPECT_EQ(info.timeIncrementResolution, c.f.resolution) << c.name;
     EXPECT_EQ(info.fixedVopRate, c.f.fixedRate) << c.name;
+    if (c.f.fixedRate) EXPECT_EQ(info.fixedVopTimeIncrement, c.f.fixedIncrement) << c.name;
     EXPECT_EQ(info.width, c.width) << c.name;
     EXPECT_EQ(info.height, c.height) << c.name;
     EXPECT_EQ(info.resyncMarkerDisable, c.f.resyncDisable) << c.name;
@@ -344,6 +350,83 @@ TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
   EXPECT_EQ(pic[0], 170);
   EXPECT_EQ(pic[31], 180);
   EXPECT_EQ(dec.CurrentTimeMs(), 66u);
+}
+
+// Layers of version 2 (stated by the layer, or inherited from the visual
+// object) carry more fields; every field after them must still be read where
+// it is. Tools that are not decoded are read and decoded as if clear.
+TEST(StreamStart, VersionTwoLayerFieldsAreReadAndSkipped) {
+  const VolFields base{.width = 48, .height = 32, .resyncDisable = false, .partitioned = true, .reversible = true};
+  auto with = [&](auto change) {
+    VolFields f = base;
+    change(f);
+    return f;
+  };
+  const struct {
+    const char* name;
+    VolFields f;
+  } cases[] = {
+      {"version 1", base},
+      {"version 1 with 12-bit samples and MPEG matrices", with([](VolFields& f) { f.not8Bit = f.mpegQuant = true; })},
+      {"version 2 from the visual object", with([](VolFields& f) { f.objectVerid = 2; })},
+      {"version 2 layer with quarter samples", with([](VolFields& f) { f.layerVerid = 2, f.quarterSample = true; })},
+      {"version 2 layer with GMC sprites and NEWPRED",
+       with([](VolFields& f) { f.layerVerid = 2, f.sprite = 2, f.newpred = true; })},
+      {"version 2 layer with static sprites and matrices",
+       with([](VolFields& f) { f.layerVerid = 2, f.sprite = 1, f.mpegQuant = true; })},
+      {"version 2 with reduced-resolution pictures",
+       with([](VolFields& f) { f.objectVerid = 2, f.reducedResolution = true; })},
+      {"a version 1 layer in a version 2 object", with([](VolFields& f) { f.objectVerid = 2, f.layerVerid = 1; })},
+  };
+  for (const auto& c : cases) {
+    const auto unit = VolUnit(c.f);
+    VolInfo info;
+    ASSERT_EQ(ParseVolInfo(unit.data(), unit.size(), &info), 0) << c.name;
+    EXPECT_EQ(info.width, 48) << c.name;
+    EXPECT_EQ(info.height, 32) << c.name;
+    EXPECT_FALSE(info.resyncMarkerDisable) << c.name;
+    EXPECT_TRUE(info.dataPartitioned) << c.name;
+    EXPECT_TRUE(info.reversibleVlc) << c.name;
+
+    // A picture after the layer header decodes (its header has the extra
+    // reduced-resolution bit where the layer enables it).
+    VolFields plain = c.f;
+    plain.resyncDisable = true;
+    plain.partitioned = plain.reversible = false;
+    VideoDecoder dec;
+    const auto start = Joined(VolUnit(plain), FlatIntraVop(6, 170, 5, 1, c.f.reducedResolution));
+    EXPECT_EQ(dec.Decode(start.data(), start.size()), kDecodeStarted) << c.name;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << c.name;
+    const uint8_t* pic = dec.ProducePicture();
+    ASSERT_NE(pic, nullptr) << c.name;
+    EXPECT_EQ(pic[0], 170) << c.name;
+    EXPECT_EQ(pic[48 * 32 - 1], 170) << c.name;
+  }
+}
+
+// Streams from another encoder at power-of-two time bases (ffmpeg -r 8, 16,
+// 32): every picture parses and lands at its own time, 1000 / rate apart.
+TEST(StreamStart, PowerOfTwoTimeBasesFromAnotherEncoderDecode) {
+  for (int rate : {8, 16, 32}) {
+    const std::string name = "rate" + std::to_string(rate) + "_96x64.m4v";
+    TestStream s;
+    ASSERT_TRUE(LoadStream(name.c_str(), &s)) << DataPath(name.c_str());
+    VideoDecoder dec;
+    dec.SetSize(176, 144);
+    int pictures = 0;
+    for (size_t i = 0; i < s.units.size(); ++i) {
+      const auto unit = s.Unit(i);
+      ASSERT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted) << name << " unit " << i;
+      if (!s.units[i].config) {
+        EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << name << " picture " << pictures;
+        EXPECT_EQ(dec.CurrentTimeMs(), uint32_t(pictures * 1000 / rate)) << name << " picture " << pictures;
+        ++pictures;
+      }
+    }
+    EXPECT_EQ(pictures, 6) << name;
+    EXPECT_EQ(dec.Width(), 96) << name;
+    EXPECT_EQ(dec.Height(), 64) << name;
+  }
 }
 
 }  // namespace

@@ -46,11 +46,21 @@ struct VolFields {
   bool resyncDisable = true;
   bool partitioned = false;
   bool reversible = false;
+  // Version 2: the visual object's verid (0 none stated) and the layer's (0 none stated).
+  int objectVerid = 0;
+  int layerVerid = 0;
+  int sprite = 0;            // 1 static, 2 GMC
+  bool not8Bit = false;
+  bool mpegQuant = false;    // with an intra matrix of 3 values and the default non-intra
+  bool quarterSample = false;
+  bool newpred = false;
+  bool reducedResolution = false;
 };
 
+// Bits needed for the largest increment, resolution - 1; at least 1.
 inline int IncrementBits(uint32_t resolution) {
   int bits = 1;
-  for (uint32_t v = resolution; v != 1 && bits < 16; v >>= 1) ++bits;
+  while (bits < 16 && (resolution - 1) >> bits) ++bits;
   return bits;
 }
 
@@ -58,7 +68,11 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
   w.Put(0x1B0, 32);
   w.Put(0x08, 8);
   w.Put(0x1B5, 32);
-  w.Put(0, 1);      // no verid
+  w.Put(f.objectVerid != 0, 1);
+  if (f.objectVerid) {
+    w.Put(uint32_t(f.objectVerid), 4);
+    w.Put(3, 3);    // priority
+  }
   w.Put(1, 4);      // video
   w.Put(0, 1);      // no signal type
   w.Stuff();
@@ -66,7 +80,12 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
   w.Put(0x120, 32);
   w.Put(0, 1);      // random access
   w.Put(1, 8);      // simple object
-  w.Put(0, 1);      // no layer id
+  w.Put(f.layerVerid != 0, 1);
+  if (f.layerVerid) {
+    w.Put(uint32_t(f.layerVerid), 4);
+    w.Put(1, 3);    // priority
+  }
+  const int verid = f.layerVerid ? f.layerVerid : f.objectVerid ? f.objectVerid : 1;
   w.Put(1, 4);      // square pixels
   w.Put(0, 1);      // no control parameters
   w.Put(0, 2);      // rectangular
@@ -82,13 +101,40 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
   w.Put(1, 1);
   w.Put(0, 1);      // progressive
   w.Put(1, 1);      // obmc disabled
-  w.Put(0, 1);      // no sprites
-  w.Put(0, 1);      // 8 bit
-  w.Put(0, 1);      // H.263 quantisation
+  w.Put(uint32_t(f.sprite), verid == 1 ? 1 : 2);
+  if (f.sprite == 1) {
+    for (uint32_t v : {352u, 288u, 0u, 0u}) {  // sprite size and position
+      w.Put(v, 13);
+      w.Put(1, 1);
+    }
+  }
+  if (f.sprite) {
+    w.Put(4, 6);    // warping points
+    w.Put(3, 2);    // accuracy
+    w.Put(1, 1);    // brightness change
+  }
+  if (f.sprite == 1) w.Put(1, 1);  // low-latency sprites
+  w.Put(f.not8Bit, 1);
+  if (f.not8Bit) {
+    w.Put(5, 4);    // quant_precision
+    w.Put(10, 4);   // bits_per_pixel
+  }
+  w.Put(f.mpegQuant, 1);
+  if (f.mpegQuant) {
+    w.Put(1, 1);    // load_intra_quant_mat
+    for (uint32_t v : {8u, 17u, 18u, 0u}) w.Put(v, 8);
+    w.Put(0, 1);    // default non-intra matrix
+  }
+  if (verid != 1) w.Put(f.quarterSample, 1);
   w.Put(1, 1);      // no complexity estimation
   w.Put(f.resyncDisable, 1);
   w.Put(f.partitioned, 1);
   if (f.partitioned) w.Put(f.reversible, 1);
+  if (verid != 1) {
+    w.Put(f.newpred, 1);
+    if (f.newpred) w.Put(5, 3);  // upstream message type, segment type
+    w.Put(f.reducedResolution, 1);
+  }
   w.Put(0, 1);      // no scalability
   w.Stuff();
 }
@@ -96,7 +142,7 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
 // VOP header up to and including the quantiser (and fcode for P).
 inline void WriteVopHeader(TestBitWriter& w, bool p, int incrementBits, uint32_t increment,
                            bool coded, int quant, int fcode = 1, int rounding = 0,
-                           int dcThreshold = 0) {
+                           int dcThreshold = 0, bool reducedResolutionField = false) {
   w.Put(0x1B6, 32);
   w.Put(p ? 1 : 0, 2);
   w.Put(0, 1);      // modulo time base
@@ -106,6 +152,7 @@ inline void WriteVopHeader(TestBitWriter& w, bool p, int incrementBits, uint32_t
   w.Put(coded, 1);
   if (!coded) return;
   if (p) w.Put(rounding, 1);
+  if (reducedResolutionField) w.Put(0, 1);  // vop_reduced_resolution
   w.Put(dcThreshold, 3);  // intra_dc_vlc_thr: 0 DC sizes always coded, 7 never
   w.Put(quant, 5);
   if (p) w.Put(fcode, 3);

@@ -491,7 +491,7 @@ TEST_F(ConfigWindows, UserPageListsOnFirstShowAndEditsRows) {
   Click(page.hwnd(), IDC_USER_MODIFY);
   ASSERT_EQ(1u, shown.size());
   EXPECT_EQ("op", shown[0].user_id);
-  EXPECT_EQ("Operator", shown[0].password) << "the row's third string fills the password fields";
+  EXPECT_EQ("Operator", shown[0].password) << "the row as listed, its third string the user name";
   EXPECT_EQ("Night operator", page.list().Text(1, 1));
   EXPECT_EQ("ERROR:: Modification of an user account........Fail", sink_.messages.back());
 
@@ -567,11 +567,19 @@ TEST_F(BollardWindows, UserDialogForModifyKeepsTheIdFixed) {
   ASSERT_NE(nullptr, dlg.Create(nullptr));
   EXPECT_TRUE(GetWindowLongW(dlg.Item(IDC_USER_ID), GWL_STYLE) & ES_READONLY);
   EXPECT_EQ("op", dlg.ItemText(IDC_USER_ID));
-  EXPECT_EQ("Operator", dlg.ItemText(IDC_USER_PASSWORD));
-  EXPECT_EQ("Operator", dlg.ItemText(IDC_USER_CONFIRM));
+  // The listed row holds the user name where the password would be: the
+  // fields open empty, and OK without a password is refused.
+  EXPECT_EQ("", dlg.ItemText(IDC_USER_PASSWORD));
+  EXPECT_EQ("", dlg.ItemText(IDC_USER_CONFIRM));
+  SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_NE(IDOK, dlg.result());
+  ASSERT_EQ(1u, sink_.messages.size());
+  EXPECT_EQ("Please Input a Password", sink_.messages.back());
+  SetDlgItemTextW(dlg.hwnd(), IDC_USER_PASSWORD, L"n3w");
+  SetDlgItemTextW(dlg.hwnd(), IDC_USER_CONFIRM, L"n3w");
   SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_EQ(IDOK, dlg.result());
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_EQ("n3w", dlg.row().password);
 }
 
 BOOL CALLBACK FindDialogBox(HWND window, LPARAM found) {

@@ -244,6 +244,22 @@ TEST_F(NodeLink, PeerCloseReconnects) {
   EXPECT_FALSE(node.no_retry());
 }
 
+// While the camera is unreachable the once-a-second statistics tick goes on,
+// so the status line falls to 0 fps instead of keeping the last figures.
+TEST_F(NodeLink, StatisticsTickOnWhileTheCameraIsUnreachable) {
+  CNodeWindow& node = MakeNode(false, 100);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  ASSERT_TRUE(pump_.TimerOn(kStatisticsTimer));
+  world_->Execute("fault CAM-1 close");
+  world_->Stop();
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect) >= 1; }));
+  EXPECT_TRUE(pump_.TimerOn(kStatisticsTimer)) << "the link closed and the statistics stopped with their last figures";
+  const int ticks = media_.ticks.load();
+  node.HandleMessage(os::kWmTimer, kStatisticsTimer, 0);
+  EXPECT_EQ(media_.ticks.load(), ticks + 1);
+}
+
 TEST_F(NodeLink, UnreachableCameraIsTriedThreeTimes) {
   CNodeWindow& node = MakeNode(false, 100);
   LoginInfo login = Camera();

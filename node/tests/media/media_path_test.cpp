@@ -265,45 +265,57 @@ TEST_F(MediaPathTest, EndOfFileMarkStopsPlayingAndQueuesNothing) {
   EXPECT_EQ(path.AudioRing().Count(), 0);
 }
 
-TEST_F(MediaPathTest, StatisticsScaleFramesCapAtThirtyAndCountKilobits) {
+// The status line reports the pictures shown per second and their coded bits,
+// over the real time between two ticks, and falls to 0 when none come.
+TEST_F(MediaPathTest, StatisticsReportWhatWasShownOverTheTimeBetweenTicks) {
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
-  // Frames are counted by the worker: show 24 small units one after another.
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   path.StartWorker();
-  auto show = [&](int count, uint64_t first) {
+  uint64_t next = 0;  // units carry the timestamps of a 25 fps camera
+  auto show = [&](int count) {
     const uint64_t start = path.FramesShown();
     for (int i = 0; i < count; ++i) {
-      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i)], first + 40u * uint64_t(i)));
+      path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i) % stream.pictures.size()], next));
+      next += 40;
       const uint64_t want = start + uint64_t(i) + 1;
       ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= want; }));
     }
   };
-  show(24, 0);
-  path.StatisticsTick();
-  EXPECT_EQ(path.FramesPerSecond(), 30) << "24 frames x 1.25";
-  show(30, 2000);
-  path.StatisticsTick();
-  EXPECT_EQ(path.FramesPerSecond(), 30) << "capped at 30";
-  show(8, 4000);
-  path.StatisticsTick();
-  EXPECT_EQ(path.FramesPerSecond(), 10);
-  path.StopWorker();
-
-  // 125000 coded bytes in one tick: 1000 kbps.
-  path.StatisticsTick();
+  path.StatisticsTickAt(10000);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
+  show(25);
+  path.StatisticsTickAt(11000);
+  EXPECT_EQ(path.FramesPerSecond(), 25) << "a 25 fps camera";
+  show(15);
+  path.StatisticsTickAt(12000);
+  EXPECT_EQ(path.FramesPerSecond(), 15) << "a 15 fps camera";
+  show(30);
+  path.StatisticsTickAt(14000);
+  EXPECT_EQ(path.FramesPerSecond(), 15) << "a tick two seconds late spreads the pictures over both";
+  show(8);
+  path.StatisticsTickAt(14500);
+  EXPECT_EQ(path.FramesPerSecond(), 16) << "an early tick";
+  path.StopWorker();
+  path.StatisticsTickAt(15500);
+  EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps") << "no pictures came";
+  path.StatisticsTickAt(16500);
+  EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
+
+  // 125000 coded bytes in one second: 1000 kbps; in two seconds, 500.
   const std::vector<uint8_t> big(12500, 0);
   NodeMediaPath bytes(1, poster, kParent, nullptr, nullptr);
   bytes.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   bytes.StartWorker();
-  for (int i = 0; i < 10; ++i) {
-    bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
-    ASSERT_TRUE(node_test::WaitFor([&] { return bytes.FramesShown() >= uint64_t(i) + 1; }));
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 10; ++i) {
+      bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
+      ASSERT_TRUE(node_test::WaitFor([&] { return bytes.FramesShown() >= uint64_t(round * 10 + i) + 1; }));
+    }
+    bytes.StatisticsTickAt(round == 0 ? 1000 : 3000);
+    EXPECT_EQ(bytes.StatusText(), round == 0 ? "10 fps, 1000 kbps" : "5 fps, 500 kbps");
   }
   bytes.StopWorker();
-  bytes.StatisticsTick();
-  EXPECT_EQ(bytes.StatusText(), "12 fps, 1000 kbps");
 }
 
 TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
@@ -337,6 +349,82 @@ TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
   EXPECT_TRUE(path.WithPicture([&](const DecodedPicture& p) {
     EXPECT_EQ(0, std::memcmp(p.data, want.data(), want.size()));
   }));
+}
+
+// An H.263 (short header) stream split at its picture start codes; the first
+// picture doubles as the configuration unit, as a short-header camera sends it.
+std::vector<std::vector<uint8_t>> ShortHeaderPictures(const std::string& name) {
+  const std::vector<uint8_t> all = node_test::ReadFile(std::string(HALYARD_SOURCE_DIR) + "/codec/video/tests/data/" + name);
+  std::vector<size_t> starts;
+  for (size_t i = 0; i + 2 < all.size(); ++i)
+    if (all[i] == 0 && all[i + 1] == 0 && (all[i + 2] & 0xFC) == 0x80) starts.push_back(i);
+  std::vector<std::vector<uint8_t>> pictures;
+  for (size_t k = 0; k < starts.size(); ++k) {
+    const size_t end = k + 1 < starts.size() ? starts[k + 1] : all.size();
+    pictures.emplace_back(all.begin() + long(starts[k]), all.begin() + long(end));
+  }
+  return pictures;
+}
+
+TEST_F(MediaPathTest, ShortHeaderCamerasDecodeAtTheirSourceFormatSize) {
+  const struct {
+    const char* file;
+    int width, height;
+  } cases[] = {{"gobs_qcif.h263", 176, 144}, {"gobs_sqcif.h263", 128, 96}};
+  for (const auto& c : cases) {
+    const auto pictures = ShortHeaderPictures(c.file);
+    ASSERT_GE(pictures.size(), 6u) << c.file;
+    FakeSink shortSink;
+    NodeMediaPath path(1, poster, kParent, &shortSink, nullptr);
+    path.StartWorker();
+    path.DeliverMedia(Media(net::kMediaVideoConfig, pictures[0], 0));
+    EXPECT_EQ(path.Width(), c.width) << c.file;
+    EXPECT_EQ(path.Height(), c.height) << c.file;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      path.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], 40 * i));
+      ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= i + 1; })) << c.file << " unit " << i;
+    }
+    path.StopWorker();
+    ASSERT_EQ(shortSink.Resizes(), (std::vector<std::pair<int, int>>{{c.width, c.height}})) << c.file;
+
+    VideoDecoder reference;
+    reference.SetSize(c.width, c.height);
+    reference.SetPostFilter(true, true);
+    reference.Decode(pictures[0].data(), pictures[0].size());
+    for (const auto& p : pictures) {
+      reference.Decode(p.data(), p.size());
+      EXPECT_EQ(reference.LastStatus(), DecodeStatus::Ok) << c.file;
+    }
+    std::vector<uint8_t> want(size_t(c.width * c.height * 3 / 2));
+    DecodedPicture picture{want.data(), c.width, c.height};
+    ASSERT_EQ(reference.ProducePicture(picture), 0);
+    EXPECT_TRUE(shortSink.Last() == want) << c.file << ": the shown picture differs from the decoder's own";
+  }
+}
+
+// A short-header picture whose source format names no standard size (reserved,
+// extended) keeps the 320 x 240 of the cameras that send such pictures.
+TEST(ShortHeaderSourceSize, NamesOnlyTheStandardSizes) {
+  auto header = [](int format) {
+    // start code, temporal reference 0, PTYPE 1 0 0 0 0 fff, then I-picture bits
+    const uint64_t bits = uint64_t(0x20) << 18 | uint64_t(2) << 8 | uint64_t(format) << 2;
+    std::vector<uint8_t> b(8, 0);
+    for (int i = 0; i < 5; ++i) b[size_t(i)] = uint8_t(bits >> (32 - 8 * i));
+    return b;
+  };
+  const int sizes[8][2] = {{0, 0}, {128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}, {0, 0}, {0, 0}};
+  for (int format = 0; format < 8; ++format) {
+    const auto b = header(format);
+    int w = 320, h = 240;
+    EXPECT_EQ(ShortHeaderSourceSize(b.data(), b.size(), &w, &h), sizes[format][0] != 0) << format;
+    EXPECT_EQ(w, sizes[format][0] ? sizes[format][0] : 320) << format;
+    EXPECT_EQ(h, sizes[format][1] ? sizes[format][1] : 240) << format;
+  }
+  const uint8_t mpeg4[] = {0x00, 0x00, 0x01, 0xB6, 0x10, 0x00};
+  int w = 320, h = 240;
+  EXPECT_FALSE(ShortHeaderSourceSize(mpeg4, sizeof mpeg4, &w, &h));
+  EXPECT_FALSE(ShortHeaderSourceSize(header(2).data(), 4, &w, &h)) << "cut short";
+  EXPECT_EQ(w, 320);
 }
 
 TEST_F(MediaPathTest, WorkerFeedsTheSoundOutputWhileItIsOpen) {

@@ -55,6 +55,13 @@ expect_exit 2 "unreachable camera" -- run --retry-wait-ms 100 --camera 127.0.0.1
 expect_exit 4 "unknown camera" -- run "${H[@]}" watch NO-SUCH-CAMERA --seconds 1
 expect_exit 4 "unknown file" -- run "${H[@]}" play no/such.mp4
 expect_exit 1 "bad command line" -- run "${H[@]}" quality CAM-1
+# the password from a file's first line or from the environment
+printf 'demo\r\nnot this\n' >"$work/pw.txt"
+cd "$work"
+expect_exit 0 "password file" -- run --host 127.0.0.1:$hosting --user demo --password-file pw.txt list
+cd - >/dev/null
+HALYARD_PASSWORD=demo expect_exit 0 "password from the environment" -- run --host 127.0.0.1:$hosting --user demo list
+HALYARD_PASSWORD=wrong expect_exit 3 "wrong password from the environment" -- run --host 127.0.0.1:$hosting --user demo list
 expect_exit 0 help -- run --help
 grep -q 'exit status' "$work/out" && pass || fail "--help text"
 

@@ -38,5 +38,48 @@ TEST(VideoEncoderThroughDecoder, ConfigurationUnitStartsTheStream) {
   EXPECT_EQ(dec2.Height(), 144);
 }
 
+// At a power-of-two resolution the fixed increment is as wide as the writer
+// made it; one bit more would shift the picture size that follows.
+TEST(VideoEncoderThroughDecoder, PowerOfTwoTimeBaseReadsBack) {
+  for (int resolution : {2, 32, 1024, 32768}) {
+    VideoEncoder enc;
+    enc.m_timeIncrementResolution = resolution;
+    enc.m_ticksPerPicture = resolution - 1;
+    const std::vector<uint8_t> b = Headers(enc, 320, 240);
+    VolInfo info;
+    ASSERT_EQ(ParseVolInfo(b.data(), b.size(), &info), 0) << resolution;
+    EXPECT_EQ(info.timeIncrementBits, enc.TimeIncrementBits()) << resolution;
+    EXPECT_TRUE(info.fixedVopRate) << resolution;
+    EXPECT_EQ(info.fixedVopTimeIncrement, uint32_t(resolution - 1)) << resolution;
+    EXPECT_EQ(info.width, 320) << resolution;
+    EXPECT_EQ(info.height, 240) << resolution;
+    VideoDecoder dec;
+    EXPECT_EQ(dec.Decode(b.data(), b.size()), kDecodeStarted) << resolution;
+    EXPECT_EQ(dec.Width(), 320) << resolution;
+  }
+}
+
+// The writer's version-2 form (the layer takes the visual object's version:
+// two-bit sprite_enable, quarter_sample, newpred and reduced-resolution flags)
+// reads back field for field.
+TEST(VideoEncoderThroughDecoder, VersionTwoHeadersReadBack) {
+  for (int mode = 0; mode <= 3; ++mode) {
+    VideoEncoder enc;
+    enc.m_objectVersion = 2;
+    enc.m_resilienceMode = mode;
+    const std::vector<uint8_t> b = Headers(enc, 176, 144);
+    VolInfo info;
+    ASSERT_EQ(ParseVolInfo(b.data(), b.size(), &info), 0) << mode;
+    EXPECT_EQ(info.width, 176) << mode;
+    EXPECT_EQ(info.height, 144) << mode;
+    EXPECT_EQ(info.resyncMarkerDisable, mode == 0) << mode;
+    EXPECT_EQ(info.dataPartitioned, mode >= 2) << mode;
+    EXPECT_EQ(info.reversibleVlc, mode == 3) << mode;
+    VideoDecoder dec;
+    EXPECT_EQ(dec.Decode(b.data(), b.size()), kDecodeStarted) << mode;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << mode;
+  }
+}
+
 }  // namespace
 }  // namespace codec
