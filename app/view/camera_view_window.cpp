@@ -257,6 +257,8 @@ void CViewWindow::OnChannelReady() {
   if (!motion_applied_ && HasCamera() && request_.kind != ViewRequest::Kind::kFile) {
     motion_applied_ = true;
     SetMotionDetection(MotionDetectionRemembered(CameraId()));
+    const std::string folder = MotionRecordingRemembered(CameraId());
+    if (!folder.empty()) StartMotionRecording(folder);
   }
   const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
   const node::ChannelEntry speaker = node_->channel(node::CNodeWindow::kSpeaker);

@@ -125,6 +125,8 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void MaybeStartRequestedRecording();
   std::string RecordingFailureText(uint64_t now_ms);
   void SetMotionDetection(bool on);
+  void ToggleMotionRecording();
+  void StartMotionRecording(const std::string& folder);
   bool HasCamera() const { return !CameraId().empty(); }
   std::string DisplayName() const;
   std::string Text(const settings::TextId& id) const;

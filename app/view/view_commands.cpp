@@ -88,6 +88,7 @@ ViewMenuState CViewWindow::MenuState() const {
   s.recording = media_->recorder().IsRecording();
   s.status_shown = show_status_;
   s.motion_on = media_->path().MotionDetectionOn();
+  s.motion_recording = media_->motion_recorder().Enabled();
   s.user_id = node_->login().user;
   return s;
 }
@@ -155,6 +156,9 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandMotionDetection:
       SetMotionDetection(!media_->path().MotionDetectionOn());
       RememberMotionDetection(CameraId(), media_->path().MotionDetectionOn());
+      return true;
+    case kCommandMotionRecording:
+      ToggleMotionRecording();
       return true;
     case kCommandSnapshot:
       TakeSnapshot();
@@ -238,6 +242,31 @@ void CViewWindow::OpenSeekWindow() {
   GetCursorPos(&at);
   if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), *node_);
   seek_window_->Open(hwnd(), at, video.id, node_->node_parameters().words[1], media_->path().Position());
+}
+
+// Record on motion: into the --record folder, else the folder of the last
+// recording, else one the user chooses (by naming a file in it); remembered
+// per camera with its folder. Detection comes on with it.
+void CViewWindow::ToggleMotionRecording() {
+  node::MotionRecorder& motion = media_->motion_recorder();
+  if (motion.Enabled()) {
+    motion.Configure(false, std::string(), CameraId());
+    RememberMotionRecording(CameraId(), std::string());
+    return;
+  }
+  std::string folder = FolderOf(request_.record_path);
+  if (folder.empty()) folder = RecordingFolder();
+  std::string chosen;
+  if (folder.empty() && chooser_.ChooseRecording(hwnd(), &chosen)) folder = FolderOf(chosen);
+  if (folder.empty()) return;
+  StartMotionRecording(folder);
+  RememberMotionDetection(CameraId(), true);
+  RememberMotionRecording(CameraId(), folder);
+}
+
+void CViewWindow::StartMotionRecording(const std::string& folder) {
+  media_->motion_recorder().Configure(true, folder, CameraId());
+  if (!media_->path().MotionDetectionOn()) SetMotionDetection(true);
 }
 
 void CViewWindow::TakeSnapshot() {

@@ -51,7 +51,10 @@ std::vector<MenuItem> BuildViewMenu(const ViewMenuState& s, const TextLookup& te
   else
     menu.push_back(Item(kCommandRecord, text(t::kViewerMenuRecord), s.recording));
   menu.push_back(Item(kCommandSnapshot, text(kViewerMenuSnapshot)));
-  if (!s.file_view) menu.push_back(Item(kCommandMotionDetection, text(kViewerMenuMotion), s.motion_on));
+  if (!s.file_view) {
+    menu.push_back(Item(kCommandMotionDetection, text(kViewerMenuMotion), s.motion_on));
+    menu.push_back(Item(kCommandMotionRecording, text(kViewerMenuMotionRecord), s.motion_recording));
+  }
   menu.push_back(Item(kCommandNetStatus,
                       text(s.status_shown ? t::kViewerMenuNetStatusHide : t::kViewerMenuNetStatusShow)));
   menu.push_back(Separator());

@@ -31,6 +31,7 @@ enum ViewCommand : uint32_t {
   kCommandPresetSetting = 33010,
   kCommandSnapshot = 33020,
   kCommandMotionDetection = 33030,
+  kCommandMotionRecording = 33031,
 };
 
 constexpr int kPresetGotoEntries = 9;
@@ -50,6 +51,7 @@ struct ViewMenuState {
   bool recording = false;
   bool status_shown = true;
   bool motion_on = false;
+  bool motion_recording = false;
   std::string user_id;
 };
 

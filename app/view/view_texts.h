@@ -7,6 +7,7 @@ namespace app::view {
 
 inline constexpr settings::TextId kViewerMenuSnapshot{"VIEWER_MENU", "MENU_SNAPSHOT", "Snapshot"};
 inline constexpr settings::TextId kViewerMenuMotion{"VIEWER_MENU", "MENU_MOTION", "Motion Detection"};
+inline constexpr settings::TextId kViewerMenuMotionRecord{"VIEWER_MENU", "MENU_MOTION_RECORD", "Record on Motion"};
 inline constexpr settings::TextId kViewerMotion{"VIEWER_STATUS", "MOTION", "MOTION"};
 // The status line while a direct view waits between connect attempts.
 inline constexpr settings::TextId kViewerReconnectWait{"VIEWER_STATUS", "RECONNECT_WAIT", "Next attempt in %d s"};

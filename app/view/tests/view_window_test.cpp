@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -699,17 +700,29 @@ TEST_F(ViewWindow, AFullDiskStopsTheRecordingAndSaysWhy) {
 }
 
 // A square crosses the camera's still picture 8 s after it connects: while
-// the motion lasts the view's frame is amber and MOTION is over the picture.
-TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePicture) {
+// the motion lasts the view's frame is amber and MOTION is over the picture,
+// and with Record on Motion the motion leaves a file of its own.
+TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded) {
   world_->Stop();
   world_ = StartWorld({"--camera", "CAM-MOTION:0:motion_320x240.m4v"});
   ASSERT_TRUE(world_) << "the simulator did not start";
   RememberMotionDetection("CAM-MOTION", false);
+  RememberMotionRecording("CAM-MOTION", "");
+  auto motion_files = [] {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(OutputFolder()))
+      if (entry.path().filename().string().rfind("CAM-MOTION_", 0) == 0) files.push_back(entry.path());
+    return files;
+  };
+  for (const auto& old : motion_files()) std::filesystem::remove(old);
   CViewWindow* v = host_->OpenDirect("Yard", Port("CAM-MOTION"));
   ASSERT_TRUE(Streaming(v));
-  Command(v, kCommandMotionDetection);
+  chooser_.next = OutputFolder() + "\\motion.mp4";  // asked only when no recording folder is known yet
+  Command(v, kCommandMotionRecording);
   EXPECT_TRUE(v->MenuState().motion_on);
+  EXPECT_TRUE(v->MenuState().motion_recording);
   EXPECT_TRUE(MotionDetectionRemembered("CAM-MOTION")) << "the camera's setting was not kept";
+  EXPECT_EQ(OutputFolder(), MotionRecordingRemembered("CAM-MOTION"));
   ASSERT_TRUE(PumpUntil([&] { return v->media().path().InMotion(); }, 20000)) << "the crossing gave no motion";
 
   auto amber = [](uint32_t p) {
@@ -729,6 +742,14 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePicture) {
   EXPECT_TRUE(PumpUntil([&] { return word_pixels() > 20; }, 3000)) << "MOTION is not over the picture";
   ASSERT_TRUE(PumpUntil([&] { return !v->media().path().InMotion(); }, 15000)) << "the motion never ended";
   EXPECT_TRUE(PumpUntil([&] { return !frame_is_amber(); }, 3000)) << "the amber frame stayed";
+  // Ten seconds after the motion the file is finished.
+  ASSERT_TRUE(PumpUntil([&] { return !v->media().motion_recorder().IsRecording(); }, 15000));
+  v->media().motion_recorder().recorder().WaitFinished();
+  const auto files = motion_files();
+  ASSERT_EQ(1u, files.size()) << "one motion, one file";
+  EXPECT_GT(std::filesystem::file_size(files[0]), 20000u) << files[0].string();
+  Command(v, kCommandMotionRecording);
+  EXPECT_FALSE(v->MenuState().motion_recording);
 }
 
 TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
