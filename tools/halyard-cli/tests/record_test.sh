@@ -37,15 +37,7 @@ span() {
 }
 within() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { x = a - b; if (x < 0) x = -x; exit !(x <= d + 0.0005) }'; }
 decodes() { ffmpeg -v error -xerror -i "$1" -map 0:v -f null - >/dev/null 2>&1; }
-# What ffprobe says beyond ffmpeg's known gaps (no decoder for the scene and
-# object descriptor streams; the private sound type 0xC1 taken for FLAC).
-probe_warnings() {
-  ffprobe -v warning -show_entries stream=index "$1" 2>&1 >/dev/null |
-    grep -vE 'Unsupported codec with id 0 for input stream [0-9]+$' |
-    grep -vE '^\[flac @ [0-9a-fx]+\] (invalid sync code|invalid frame header|decode_frame\(\) failed)$' |
-    grep -vE 'Could not find codec parameters for stream 1 \(Audio: flac .*unspecified sample format$' |
-    grep -vE "^Consider increasing the value for the 'analyzeduration'" || true
-}
+. "$(dirname "$0")/probe_warnings.sh"
 
 # 1. Started 0.7 s in, between two intra pictures. The file holds no sound
 # from before its first picture, so the sound starts within one of its

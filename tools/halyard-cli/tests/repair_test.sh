@@ -33,15 +33,7 @@ grep -q '^ready' "$work/sim.out" || { cat "$work/sim.out"; echo "0 passed, 1 fai
 camera=$(sed -n 's/^camera CAM-1.*127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out" | tr -d '\r' | head -n1)
 D=(--camera 127.0.0.1:$camera --user demo --password demo)
 
-# What ffprobe says beyond ffmpeg's known gaps (no decoder for the scene and
-# object descriptor streams; the private sound type 0xC1 taken for FLAC).
-probe_warnings() {
-  ffprobe -v warning -show_entries stream=index "$1" 2>&1 >/dev/null |
-    grep -vE 'Unsupported codec with id 0 for input stream [0-9]+$' |
-    grep -vE '^\[flac @ [0-9a-fx]+\] (invalid sync code|invalid frame header|decode_frame\(\) failed)$' |
-    grep -vE 'Could not find codec parameters for stream 1 \(Audio: flac .*unspecified sample format$' |
-    grep -vE "^Consider increasing the value for the 'analyzeduration'" || true
-}
+. "$(dirname "$0")/probe_warnings.sh"
 pictures() { ffprobe -v error -select_streams v -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null | tr -d '\r'; }
 # A playable recording: no warnings, mp4box.js agrees, every picture decodes.
 playable() {
