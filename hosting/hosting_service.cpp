@@ -100,11 +100,13 @@ void HostingService::CS_SocketClose(HostedNode* node, os::SocketHandle socket) {
 void HostingService::AddNode(HostedNode* node) { (node->IsRelay() ? relay_ : direct_).Add(node); }
 
 void HostingService::RemoveNode(HostedNode* node) {
+  // Off the list first: from then on no lookup can reach the node, and the
+  // holders that reached it before are the ones the guard waits for.
   (node->IsRelay() ? relay_ : direct_).Remove(node);
   node->Guard().Close();
 }
 
-HeldNode HostingService::GetDirectNode(int index) { return HeldNode(direct_.At(index)); }
+HeldNode HostingService::GetDirectNode(int index) { return direct_.Acquire(index); }
 
 HeldNode HostingService::FindDirectNodeBySocket(os::SocketHandle socket) {
   for (int i = 0; i < direct_.Size(); ++i) {
