@@ -137,12 +137,14 @@ HostedNode* HostingService::FindRelayNodeByKey(const std::string& key) {
 
 void HostingService::BuildSocketSet(os::SocketSet* set) {
   set->Clear();
-  if (m_hostSock.IsOpen()) set->Add(m_hostSock.socket());
+  // A connection whose input ended waits for its owner's close sequence
+  // outside the set: watching it would report the same close on every pass.
+  if (m_hostSock.IsOpen() && !m_hostSock.InputEnded()) set->Add(m_hostSock.socket());
   for (int i = 0; i < direct_.Size() && set->Count() < os::SocketSet::kMaxSockets; ++i) {
     HeldNode node = GetDirectNode(i);
     if (!node) continue;
     for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
-      if (channel && channel->IsOpen()) set->Add(channel->socket());
+      if (channel && channel->IsOpen() && !channel->InputEnded()) set->Add(channel->socket());
   }
 }
 
@@ -183,8 +185,12 @@ void HostingService::ProbeSockets() {
     HeldNode node = GetDirectNode(i);
     if (!node) continue;
     bool failed = false;
-    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
-      if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) failed = true;
+    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()}) {
+      if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) {
+        channel->EndInput();
+        failed = true;
+      }
+    }
     if (failed) {
       DebugLog("Node[ %d ] is Invalid socket : Select Error \n", node->Index());
       CS_SocketClose(node.get(), 0);

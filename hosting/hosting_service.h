@@ -2,6 +2,11 @@
 // The program's network hub: the hosting-server connection (m_hostSock), the
 // node lists, and the receive and send threads that serve every socket of the
 // program with one select loop each.
+// Threads: the receive thread alone reads every socket and runs every message
+// handler; the send thread alone drains the queues (a SendNow drains its own
+// socket's queue under that socket's write lock); a connection whose input
+// ended is left out of both select sets until its owner closes it; network
+// threads touch a direct node only while holding it (GetDirectNode).
 #include <atomic>
 #include <cstdint>
 #include <string>

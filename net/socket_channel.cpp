@@ -35,7 +35,15 @@ void SocketChannel::Attach(os::SocketHandle socket) {
   std::lock_guard<std::mutex> lock(send_lock_);
   pending_ = 0;
   ++connection_;
+  input_ended_ = false;
   socket_ = socket;
+}
+
+void SocketChannel::EndInput() { EndInput(connection_); }
+
+void SocketChannel::EndInput(uint32_t connection) {
+  std::lock_guard<std::mutex> lock(send_lock_);
+  if (connection == connection_) input_ended_ = true;
 }
 
 os::SocketHandle SocketChannel::Current(uint32_t* connection) const {
@@ -51,6 +59,7 @@ int SocketChannel::Close() {
     s = socket_.exchange(os::kInvalidSocket);
     pending_ = 0;
     ++connection_;
+    input_ended_ = false;
   }
   if (s == os::kInvalidSocket) return -1;
   // A shutdown tells the peer at once and wakes a receive or send blocked on
@@ -192,11 +201,16 @@ SocketChannel::ReceiveResult SocketChannel::Receive(MessageHandler& handler, int
     if (s == os::kInvalidSocket) return ReceiveResult::kStopped;
     r = os::Recv(s, input_.FreeSpace(), static_cast<int>(input_.FreeSize()));
   }
-  if (r == 0) return ReceiveResult::kPeerClosed;
+  if (r == 0) {
+    EndInput(connection);
+    return ReceiveResult::kPeerClosed;
+  }
   if (r < 0) {
     int e = os::LastSocketError();
     if (error) *error = e;
-    return os::IsWouldBlock(e) ? ReceiveResult::kWouldBlock : ReceiveResult::kError;
+    if (os::IsWouldBlock(e)) return ReceiveResult::kWouldBlock;
+    EndInput(connection);
+    return ReceiveResult::kError;
   }
   input_.Commit(static_cast<uint32_t>(r));
   for (;;) {

@@ -55,6 +55,11 @@ class SocketChannel {
   int Close();
 
   bool IsOpen() const { return socket_ != os::kInvalidSocket; }
+  // The peer closed or the connection failed: the socket stays open (its
+  // handle names it in the owner's close message) until its owner closes it,
+  // but no select loop watches it any more.
+  bool InputEnded() const { return input_ended_; }
+  void EndInput();
   os::SocketHandle socket() const { return socket_; }
   int SetNonBlocking(bool on) { return os::SetNonBlocking(socket_, on); }
 
@@ -97,6 +102,9 @@ class SocketChannel {
   // Counts Attach and Close calls: input received under another count is
   // stale. Changed under the send lock.
   std::atomic<uint32_t> connection_{0};
+  // Set by the receiving thread for the current connection; cleared with it.
+  std::atomic<bool> input_ended_{false};
+  void EndInput(uint32_t connection);
   // Shared by the send and recv calls on the handle, exclusive while it is
   // closed or replaced.
   std::shared_mutex io_lock_;

@@ -7,6 +7,7 @@
 
 #include "fakes.h"
 #include "hosting/hosting_service.h"
+#include "net/tests/loopback_server.h"
 
 namespace hosting {
 namespace {
@@ -73,6 +74,56 @@ TEST(NodeLifetime, RemovalNeverReturnsWhileALookupHoldsTheNode) {
     EXPECT_FALSE(s.service.GetDirectNode(0)) << name;
     EXPECT_EQ(-1, node.Guard().Acquire()) << name << ": a removed node took a new user";
   }
+}
+
+// Reports a closed connection as the camera node does: it asks the window to
+// run its close sequence and leaves the socket to that window's thread.
+class NodeClosedByItsWindow : public FakeNode {
+ public:
+  NodeClosedByItsWindow(int index, HostingService& service) : FakeNode(index, false), service_(service) {}
+  void ParseMessage(os::SocketHandle socket) override {
+    net::SocketChannel& c = socket == video_.socket() ? video_ : audio_;
+    const auto r = c.Receive(ignore_, Index());
+    if (r == net::SocketChannel::ReceiveResult::kPeerClosed || r == net::SocketChannel::ReceiveResult::kError)
+      service_.CS_SocketClose(this, socket);
+  }
+
+ private:
+  struct Ignore : net::MessageHandler {
+    bool OnMessage(const net::RawMessage&) override { return true; }
+  } ignore_;
+  HostingService& service_;
+};
+
+// The window thread may take its time to run the close sequence (a modal
+// dialog, a busy view): until then the receive thread must not spin on the
+// closed socket, posting a close and writing log lines on every pass.
+TEST(ClosedConnection, LeavesTheSelectSetAtOnce) {
+  Service s;
+  NodeClosedByItsWindow node(3, s.service);
+  {
+    net::testing::LoopbackServer camera([](os::SocketHandle) {});  // accepts and hangs up
+    ASSERT_EQ(0, node.video_.ConnectVia(net::ProxySettings{}, "127.0.0.1", camera.port()));
+  }
+  node.video_.SetNonBlocking(true);
+  const os::SocketHandle closed = node.video_.socket();
+  s.service.AddNode(&node);
+  s.service.Start();
+  ASSERT_TRUE(Eventually([&] { return s.poster.Count(os::kWmNodeClose) > 0; })) << "the close was never reported";
+  os::SleepMs(3 * HostingService::kSendPassSleepMs);
+  EXPECT_EQ(1, s.poster.Count(os::kWmNodeClose)) << "the receive thread kept reading the closed socket";
+  EXPECT_EQ(static_cast<uintptr_t>(closed), s.poster.posted().front().wparam) << "the close names its socket";
+  os::SocketSet set;
+  s.service.BuildSocketSet(&set);
+  EXPECT_FALSE(set.Contains(closed)) << "a closed connection is still watched";
+
+  // The window's close sequence, then its reconnect: the new socket is watched.
+  node.video_.Close();
+  node.video_.Attach(os::TcpSocket());
+  s.service.BuildSocketSet(&set);
+  EXPECT_TRUE(set.Contains(node.video_.socket())) << "the next connection is not watched";
+  s.service.Stop();
+  s.service.RemoveNode(&node);
 }
 
 }  // namespace
