@@ -94,7 +94,7 @@ void CMainWindow::ApplyCaptionAndFont() {
 
 void CMainWindow::RestorePositionAndProxy() {
   const settings::WindowPosition at = settings::LoadWindowPosition();
-  hosting_->proxy() = settings::ToProxySettings(settings::LoadProxyFields());
+  hosting_->SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
   SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
 }

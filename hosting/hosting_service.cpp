@@ -58,12 +58,24 @@ int HostingService::Connect(int32_t value1, int32_t value2, const std::string& a
   if (connect_thread_.joinable()) connect_thread_.join();
   m_hostSock.owner_value1 = value1;
   m_hostSock.owner_value2 = value2;
-  connect_thread_ = std::thread([=, this] { ConnectThread(address, port, user, password); });
+  connect_thread_ = std::thread([=, this, proxy = Proxy()] { ConnectThread(proxy, address, port, user, password); });
   return 0;
 }
 
-void HostingService::ConnectThread(std::string address, uint16_t port, std::string user, std::string password) {
-  if (m_hostSock.ConnectVia(proxy_, address, port) != 0) {
+std::shared_ptr<const net::ProxySettings> HostingService::Proxy() const {
+  std::lock_guard<std::mutex> lock(proxy_lock_);
+  return proxy_;
+}
+
+void HostingService::SetProxy(const net::ProxySettings& settings) {
+  auto snapshot = std::make_shared<const net::ProxySettings>(settings);
+  std::lock_guard<std::mutex> lock(proxy_lock_);
+  proxy_ = std::move(snapshot);
+}
+
+void HostingService::ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address,
+                                   uint16_t port, std::string user, std::string password) {
+  if (m_hostSock.ConnectVia(*proxy, address, port) != 0) {
     messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
   } else if (RequestUserLogin(RequestTarget::Host(), user, password) >= 0) {
     // The password never reaches the log.

@@ -24,7 +24,7 @@ TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWas
   RECT r = WindowRect(main.hwnd());
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(main.Hosting().proxy().use_proxy, 0);
+  EXPECT_EQ(main.Hosting().Proxy()->use_proxy, 0);
   EXPECT_TRUE(IsWindowVisible(main.hwnd()));
   EXPECT_TRUE(main.skin().applied());
   EXPECT_EQ(WindowText(main.hwnd()), "Halyard");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "fakes.h"
@@ -124,6 +125,62 @@ TEST(ClosedConnection, LeavesTheSelectSetAtOnce) {
   EXPECT_TRUE(set.Contains(node.video_.socket())) << "the next connection is not watched";
   s.service.Stop();
   s.service.RemoveNode(&node);
+}
+
+// A SOCKS5 proxy that holds the handshake after the greeting until told to go
+// on, then records the user name it is sent and hangs up.
+class HeldProxy {
+ public:
+  HeldProxy()
+      : server_([this](os::SocketHandle s) {
+          const std::string greeting = net::testing::RecvBytes(s, 2);
+          if (greeting.size() < 2) return;
+          net::testing::RecvBytes(s, static_cast<uint8_t>(greeting[1]));
+          in_handshake_.Set();
+          go_on_.Wait(5000);
+          net::testing::SendBytes(s, std::string("\x05\x02", 2));
+          const std::string head = net::testing::RecvBytes(s, 2);
+          if (head.size() < 2) return;
+          std::lock_guard<std::mutex> lock(mutex_);
+          user_ = net::testing::RecvBytes(s, static_cast<uint8_t>(head[1]));
+        }) {}
+  uint16_t port() const { return server_.port(); }
+  bool WaitInHandshake() { return in_handshake_.Wait(5000); }
+  void GoOn() { go_on_.Set(); }
+  std::string user() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return user_;
+  }
+
+ private:
+  os::Event in_handshake_{os::Event::Reset::kManual}, go_on_{os::Event::Reset::kManual};
+  std::mutex mutex_;
+  std::string user_;
+  net::testing::LoopbackServer server_;
+};
+
+// The option sheet saves new proxy settings while a connection is half-way
+// through its proxy handshake: that connection finishes with the settings it
+// started with, and the next one takes the new ones.
+TEST(ProxySettings, AConnectKeepsTheSettingsItStartedWith) {
+  HeldProxy proxy;
+  Service s;
+  net::ProxySettings p;
+  p.use_proxy = 1;
+  p.version = 5;
+  p.SetAddress(0x7F000001);
+  p.port = proxy.port();
+  p.user_id = "before";
+  p.password = "secret";
+  s.service.SetProxy(p);
+  ASSERT_EQ(0, s.service.Connect(0, 1, "127.0.0.1", 9, "demo", "demo"));
+  ASSERT_TRUE(proxy.WaitInHandshake()) << "the connect never reached the proxy";
+  p.user_id = "after";
+  s.service.SetProxy(p);
+  proxy.GoOn();
+  ASSERT_TRUE(Eventually([&] { return !proxy.user().empty(); })) << "no user name reached the proxy";
+  EXPECT_EQ("before", proxy.user()) << "the settings changed under a running handshake";
+  EXPECT_EQ("after", s.service.Proxy()->user_id);
 }
 
 }  // namespace
