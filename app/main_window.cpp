@@ -119,7 +119,6 @@ void CMainWindow::Shutdown() {
     settings::SaveWindowPosition({r.left, r.top});
   }
   if (hosting_) LogOut();
-  sound_.Close();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
   tray_.Remove();
   if (g_main_window == this) g_main_window = nullptr;
@@ -128,6 +127,8 @@ void CMainWindow::Shutdown() {
   // each takes itself off the hosting client while it still runs.
   views_.TakeAll().clear();
   closed_views_.clear();
+  // Only now that no view is left to play through its buffers.
+  sound_.Close();
   if (hosting_) hosting_->Stop();
 }
 

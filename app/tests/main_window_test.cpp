@@ -230,6 +230,20 @@ TEST_F(ShellTest, ExitEndsTheWindowOnceItsViewsHaveClosed) {
   EXPECT_TRUE(main.views().empty());
 }
 
+// A view still open when the main window goes (its close missed the exit
+// wait, or the window went without Exit) ends before the sound device it
+// plays through is released.
+TEST_F(ShellTest, ViewsLeftOpenEndBeforeTheSoundDeviceCloses) {
+  factory_.link = false;
+  CMainWindow& main = OpenMain();
+  ASSERT_NE(main.SoundOutput(), nullptr) << "no sound device: is the test's sound server running?";
+  Connect("Demo camera");
+  ASSERT_EQ(main.views().size(), 1u);
+  CloseMain();
+  EXPECT_EQ(factory_.ended_with_sound, 1) << "the view outlived the sound device";
+  EXPECT_EQ(factory_.ended_without_sound, 0);
+}
+
 TEST_F(ShellTest, TheListWindowDocksToTheMainWindowAndFollowsIt) {
   CMainWindow& main = OpenMain();
   SetWindowPos(main.hwnd(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
