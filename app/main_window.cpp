@@ -95,7 +95,7 @@ void CMainWindow::ApplyCaptionAndFont() {
 
 void CMainWindow::RestorePositionAndProxy() {
   const settings::WindowPosition at = settings::LoadWindowPosition();
-  hosting_->proxy() = settings::ToProxySettings(settings::LoadProxyFields());
+  hosting_->SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
   SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
 }
@@ -121,7 +121,6 @@ void CMainWindow::Shutdown() {
     settings::SaveWindowPosition({r.left, r.top});
   }
   if (hosting_) LogOut();
-  sound_.Close();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
   tray_.Remove();
   if (g_main_window == this) g_main_window = nullptr;
@@ -130,6 +129,8 @@ void CMainWindow::Shutdown() {
   // each takes itself off the hosting client while it still runs.
   views_.TakeAll().clear();
   closed_views_.clear();
+  // Only now that no view is left to play through its buffers.
+  sound_.Close();
   if (hosting_) hosting_->Stop();
 }
 

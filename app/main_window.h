@@ -185,6 +185,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::unique_ptr<hosting::HostEventQueue> events_;
   std::unique_ptr<hosting::HostingService> hosting_;
   HostEventRouter router_;
+  // Devices the views play and record through: they outlive every view
+  // (declared before them, closed after them by Shutdown).
   present::DirectSoundOutput sound_;
   present::WaveInDevice wave_in_;
   std::unique_ptr<present::NodeSpeakerLinks> speaker_links_;

@@ -162,8 +162,11 @@ void CMainWindow::SortWindows() {
 }
 
 void CMainWindow::ShowOptions() {
-  dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), hosting_->proxy());
+  // The sheet edits a copy; connections started later take the result.
+  net::ProxySettings proxy = *hosting_->Proxy();
+  dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), proxy);
   sheet.Run();
+  hosting_->SetProxy(proxy);
 }
 
 void CMainWindow::ShowAbout() {

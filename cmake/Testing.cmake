@@ -20,7 +20,10 @@ function(halyard_test name)
   if(NOT HALYARD_TESTS OR HALYARD_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  # DISPLAY: the test creates windows or reads the screen back. Such tests
+  # share the one virtual display: they take its lock, so none runs while
+  # another reads pictures back, and carry the label "display".
+  cmake_parse_arguments(T "DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${HALYARD_GTEST_LIBS})
   # Test data is read from the source tree, also when a test is run by hand.
@@ -33,6 +36,10 @@ function(halyard_test name)
   # under ctest, where a missing one is a failure; by hand it may skip.
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
                        ENVIRONMENT "HALYARD_SOURCE_DIR=${CMAKE_SOURCE_DIR};HALYARD_BINARY_DIR=${CMAKE_BINARY_DIR};HALYARD_CTEST=1")
+  if(T_DISPLAY)
+    list(APPEND T_LABELS display)
+    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK display)
+  endif()
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()

@@ -58,12 +58,24 @@ int HostingService::Connect(int32_t value1, int32_t value2, const std::string& a
   if (connect_thread_.joinable()) connect_thread_.join();
   m_hostSock.owner_value1 = value1;
   m_hostSock.owner_value2 = value2;
-  connect_thread_ = std::thread([=, this] { ConnectThread(address, port, user, password); });
+  connect_thread_ = std::thread([=, this, proxy = Proxy()] { ConnectThread(proxy, address, port, user, password); });
   return 0;
 }
 
-void HostingService::ConnectThread(std::string address, uint16_t port, std::string user, std::string password) {
-  if (m_hostSock.ConnectVia(proxy_, address, port) != 0) {
+std::shared_ptr<const net::ProxySettings> HostingService::Proxy() const {
+  std::lock_guard<std::mutex> lock(proxy_lock_);
+  return proxy_;
+}
+
+void HostingService::SetProxy(const net::ProxySettings& settings) {
+  auto snapshot = std::make_shared<const net::ProxySettings>(settings);
+  std::lock_guard<std::mutex> lock(proxy_lock_);
+  proxy_ = std::move(snapshot);
+}
+
+void HostingService::ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address,
+                                   uint16_t port, std::string user, std::string password) {
+  if (m_hostSock.ConnectVia(*proxy, address, port) != 0) {
     messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
   } else if (RequestUserLogin(RequestTarget::Host(), user, password) >= 0) {
     // The password never reaches the log.
@@ -100,11 +112,13 @@ void HostingService::CS_SocketClose(HostedNode* node, os::SocketHandle socket) {
 void HostingService::AddNode(HostedNode* node) { (node->IsRelay() ? relay_ : direct_).Add(node); }
 
 void HostingService::RemoveNode(HostedNode* node) {
+  // Off the list first: from then on no lookup can reach the node, and the
+  // holders that reached it before are the ones the guard waits for.
   (node->IsRelay() ? relay_ : direct_).Remove(node);
   node->Guard().Close();
 }
 
-HeldNode HostingService::GetDirectNode(int index) { return HeldNode(direct_.At(index)); }
+HeldNode HostingService::GetDirectNode(int index) { return direct_.Acquire(index); }
 
 HeldNode HostingService::FindDirectNodeBySocket(os::SocketHandle socket) {
   for (int i = 0; i < direct_.Size(); ++i) {
@@ -135,12 +149,14 @@ HostedNode* HostingService::FindRelayNodeByKey(const std::string& key) {
 
 void HostingService::BuildSocketSet(os::SocketSet* set) {
   set->Clear();
-  if (m_hostSock.IsOpen()) set->Add(m_hostSock.socket());
+  // A connection whose input ended waits for its owner's close sequence
+  // outside the set: watching it would report the same close on every pass.
+  if (m_hostSock.IsOpen() && !m_hostSock.InputEnded()) set->Add(m_hostSock.socket());
   for (int i = 0; i < direct_.Size() && set->Count() < os::SocketSet::kMaxSockets; ++i) {
     HeldNode node = GetDirectNode(i);
     if (!node) continue;
     for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
-      if (channel && channel->IsOpen()) set->Add(channel->socket());
+      if (channel && channel->IsOpen() && !channel->InputEnded()) set->Add(channel->socket());
   }
 }
 
@@ -181,8 +197,12 @@ void HostingService::ProbeSockets() {
     HeldNode node = GetDirectNode(i);
     if (!node) continue;
     bool failed = false;
-    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
-      if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) failed = true;
+    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()}) {
+      if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) {
+        channel->EndInput();
+        failed = true;
+      }
+    }
     if (failed) {
       DebugLog("Node[ %d ] is Invalid socket : Select Error \n", node->Index());
       CS_SocketClose(node.get(), 0);

@@ -2,8 +2,15 @@
 // The program's network hub: the hosting-server connection (m_hostSock), the
 // node lists, and the receive and send threads that serve every socket of the
 // program with one select loop each.
+// Threads: the receive thread alone reads every socket and runs every message
+// handler; the send thread alone drains the queues (a SendNow drains its own
+// socket's queue under that socket's write lock); a connection whose input
+// ended is left out of both select sets until its owner closes it; network
+// threads touch a direct node only while holding it (GetDirectNode).
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -53,8 +60,11 @@ class HostingService : private net::MessageHandler {
   void Start();
   void Stop();
 
-  // The proxy settings every connection of the program uses.
-  net::ProxySettings& proxy() { return proxy_; }
+  // The proxy settings every connection of the program uses. A connect
+  // thread takes the snapshot current when it starts and keeps it: a change
+  // (the option sheet's) replaces the snapshot, never edits one in use.
+  std::shared_ptr<const net::ProxySettings> Proxy() const;
+  void SetProxy(const net::ProxySettings& settings);
 
   // Starts a connect thread; -1 when value2 is 0 or a connect is still running.
   int Connect(int32_t value1, int32_t value2, const std::string& address, uint16_t port, const std::string& user,
@@ -113,7 +123,8 @@ class HostingService : private net::MessageHandler {
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
-  void ConnectThread(std::string address, uint16_t port, std::string user, std::string password);
+  void ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address, uint16_t port,
+                     std::string user, std::string password);
   void ReceiveLoop();
   void SendLoop();
   void ProcessHostInput();
@@ -126,7 +137,8 @@ class HostingService : private net::MessageHandler {
   HostEventQueue& events_;
   os::WindowPoster& poster_;
   os::UserMessages& messages_;
-  net::ProxySettings proxy_;
+  mutable std::mutex proxy_lock_;
+  std::shared_ptr<const net::ProxySettings> proxy_ = std::make_shared<const net::ProxySettings>();
   // The hosting-server connection: connected by the connect thread, read by
   // the receive thread, drained by the send thread, closed by CloseHost and
   // Disconnect; everyone else only queues requests on it.

@@ -2,6 +2,9 @@
 // A list of nodes with its own lock. Each read takes the lock for one
 // element, so a walk never holds it across a call into a node. The relay
 // list's lock is recursive: it also serialises hosting-server input.
+// Threads: any thread adds, removes and reads; the list owns only its array,
+// never the nodes. A node taken off the list is refused to every later
+// Acquire, so a thread can hold a node only while it is still listed.
 #include <algorithm>
 #include <mutex>
 #include <vector>
@@ -35,6 +38,13 @@ class NodeList {
   HostedNode* At(int i) const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return i >= 0 && i < static_cast<int>(nodes_.size()) ? nodes_[static_cast<size_t>(i)] : nullptr;
+  }
+  // The i-th node held through its UsageGuard, taken under the list lock: a
+  // RemoveNode that follows waits for this holder instead of destroying the
+  // node under it. Empty when i is out of range or the node is closing.
+  HeldNode Acquire(int i) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return HeldNode(i >= 0 && i < static_cast<int>(nodes_.size()) ? nodes_[static_cast<size_t>(i)] : nullptr);
   }
   std::recursive_mutex& mutex() { return mutex_; }
 

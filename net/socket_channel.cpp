@@ -7,6 +7,7 @@
 #include "net/byte_order.h"
 #include "net/media_data.h"
 #include "net/proxy_connector.h"
+#include "os/clock.h"
 #include "present/debug_log.h"
 
 namespace net {
@@ -34,7 +35,15 @@ void SocketChannel::Attach(os::SocketHandle socket) {
   std::lock_guard<std::mutex> lock(send_lock_);
   pending_ = 0;
   ++connection_;
+  input_ended_ = false;
   socket_ = socket;
+}
+
+void SocketChannel::EndInput() { EndInput(connection_); }
+
+void SocketChannel::EndInput(uint32_t connection) {
+  std::lock_guard<std::mutex> lock(send_lock_);
+  if (connection == connection_) input_ended_ = true;
 }
 
 os::SocketHandle SocketChannel::Current(uint32_t* connection) const {
@@ -50,6 +59,7 @@ int SocketChannel::Close() {
     s = socket_.exchange(os::kInvalidSocket);
     pending_ = 0;
     ++connection_;
+    input_ended_ = false;
   }
   if (s == os::kInvalidSocket) return -1;
   // A shutdown tells the peer at once and wakes a receive or send blocked on
@@ -59,7 +69,8 @@ int SocketChannel::Close() {
   return os::CloseSocket(s);
 }
 
-int SocketChannel::Queue(const uint8_t* header, const void* a, uint32_t a_length, const void* b, uint32_t b_length) {
+int SocketChannel::Queue(const uint8_t* header, const void* a, uint32_t a_length, const void* b, uint32_t b_length,
+                         uint64_t* end, uint32_t* connection) {
   const uint64_t total = uint64_t{kPacketHeaderSize} + a_length + b_length;
   std::lock_guard<std::mutex> lock(send_lock_);
   if (total > kChannelBufferSize - pending_) return -1;
@@ -69,6 +80,8 @@ int SocketChannel::Queue(const uint8_t* header, const void* a, uint32_t a_length
   if (a_length) std::memcpy(p + kPacketHeaderSize, a, a_length);
   if (b_length) std::memcpy(p + kPacketHeaderSize + a_length, b, b_length);
   pending_ += static_cast<uint32_t>(total);
+  if (end) *end = sent_total_ + pending_;
+  if (connection) *connection = connection_;
   return static_cast<int>(total);
 }
 
@@ -85,12 +98,29 @@ int SocketChannel::QueueMedia(const void* fixed, uint32_t fixed_length, const vo
 }
 
 int SocketChannel::SendNow(uint32_t type, const void* body, uint32_t length) {
-  if (uint64_t{length} + kPacketHeaderSize > kChannelBufferSize) return -1;
-  std::vector<uint8_t> message(kPacketHeaderSize + length);
-  EncodePacketHeader({type, length}, message.data());
-  if (length) std::memcpy(message.data() + kPacketHeaderSize, body, length);
-  std::shared_lock<std::shared_mutex> io(io_lock_);
-  return os::Send(socket_, message.data(), static_cast<int>(message.size()));
+  uint8_t header[kPacketHeaderSize];
+  EncodePacketHeader({type, length}, header);
+  uint64_t end = 0;
+  uint32_t connection = 0;
+  const int size = Queue(header, body, length, nullptr, 0, &end, &connection);
+  if (size < 0) return -1;
+  // Writing the message's bytes directly could land them inside a queued
+  // message the send thread has only partly written: drain the queue instead.
+  std::lock_guard<std::mutex> writer(write_lock_);
+  const uint64_t deadline = os::MonotonicMs() + kSendNowWaitMs;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(send_lock_);
+      if (connection != connection_) return -1;
+      if (sent_total_ >= end) return size;
+    }
+    const int sent = SendFront();
+    if (sent > 0) continue;
+    if ((sent < 0 && !os::IsWouldBlock(os::LastSocketError())) || os::MonotonicMs() > deadline) return -1;
+    std::shared_lock<std::shared_mutex> io(io_lock_);
+    const os::SocketHandle s = socket_;
+    if (s == os::kInvalidSocket || writer_->WaitWritable(s, 100) < 0) return -1;
+  }
 }
 
 uint32_t SocketChannel::pending() const {
@@ -99,6 +129,11 @@ uint32_t SocketChannel::pending() const {
 }
 
 int SocketChannel::SendPending() {
+  std::lock_guard<std::mutex> writer(write_lock_);
+  return SendFront();
+}
+
+int SocketChannel::SendFront() {
   // Other threads only ever append behind the pending bytes, so the front can
   // be sent without holding the send lock through a possibly slow send. The
   // count, the handle and the connection are read together, and nothing can
@@ -113,17 +148,19 @@ int SocketChannel::SendPending() {
     connection = connection_;
   }
   if (count == 0 || s == os::kInvalidSocket) return 0;
-  int sent = os::Send(s, output_.get(), static_cast<int>(count));
-  if (sent > 0) {
-    std::lock_guard<std::mutex> lock(send_lock_);
-    // A Close while the send ran has already dropped these bytes.
-    if (connection == connection_) {
-      const uint32_t done = std::min(static_cast<uint32_t>(sent), pending_);
-      pending_ -= done;
-      std::memmove(output_.get(), output_.get() + done, pending_);
-    }
-  }
+  int sent = writer_->Send(s, output_.get(), static_cast<int>(count));
+  if (sent > 0) DropSent(connection, static_cast<uint32_t>(sent));
   return sent;
+}
+
+void SocketChannel::DropSent(uint32_t connection, uint32_t done) {
+  std::lock_guard<std::mutex> lock(send_lock_);
+  // A Close while the send ran has already dropped these bytes.
+  if (connection != connection_) return;
+  done = std::min(done, pending_);
+  pending_ -= done;
+  sent_total_ += done;
+  std::memmove(output_.get(), output_.get() + done, pending_);
 }
 
 void SocketChannel::RemoveSent(uint32_t count) {
@@ -131,6 +168,7 @@ void SocketChannel::RemoveSent(uint32_t count) {
   if (!IsOpen()) return;
   if (count > pending_) count = pending_;
   pending_ -= count;
+  sent_total_ += count;
   std::memmove(output_.get(), output_.get() + count, pending_);
 }
 
@@ -163,11 +201,16 @@ SocketChannel::ReceiveResult SocketChannel::Receive(MessageHandler& handler, int
     if (s == os::kInvalidSocket) return ReceiveResult::kStopped;
     r = os::Recv(s, input_.FreeSpace(), static_cast<int>(input_.FreeSize()));
   }
-  if (r == 0) return ReceiveResult::kPeerClosed;
+  if (r == 0) {
+    EndInput(connection);
+    return ReceiveResult::kPeerClosed;
+  }
   if (r < 0) {
     int e = os::LastSocketError();
     if (error) *error = e;
-    return os::IsWouldBlock(e) ? ReceiveResult::kWouldBlock : ReceiveResult::kError;
+    if (os::IsWouldBlock(e)) return ReceiveResult::kWouldBlock;
+    EndInput(connection);
+    return ReceiveResult::kError;
   }
   input_.Commit(static_cast<uint32_t>(r));
   for (;;) {

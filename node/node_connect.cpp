@@ -106,7 +106,7 @@ bool CNodeWindow::ResolveAddress(bool video, const LoginInfo& login, std::string
     return true;
   }
   net::DdnsResult result;
-  const net::ProxySettings proxy = ctx_.hosting ? ctx_.hosting->proxy() : net::ProxySettings{};
+  const net::ProxySettings proxy = ctx_.hosting ? *ctx_.hosting->Proxy() : net::ProxySettings{};
   if (!net::DdnsLookup(proxy, login.device_name, login.ip, login.port, &result)) return false;
   *ip = result.ip;
   *port = result.port;
@@ -120,7 +120,7 @@ int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const
   const bool resolved = ResolveAddress(video, login, &ip, &port);
   DebugLog("CNodeWindow::ConnectProcedure - address %s:%d resolved = %d [ %d ]\n", ip.c_str(), port,
            resolved ? 1 : 0, ctx_.index);
-  const net::ProxySettings proxy = ctx_.hosting ? ctx_.hosting->proxy() : net::ProxySettings{};
+  const net::ProxySettings proxy = ctx_.hosting ? *ctx_.hosting->Proxy() : net::ProxySettings{};
   if (!resolved || channel.ConnectVia(proxy, ip, port) != 0) {
     channel.Close();
     if (video) Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusCannotConnect);

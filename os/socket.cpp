@@ -297,4 +297,15 @@ int SelectWrite(SocketSet& set, int timeout_ms) {
   return SelectOn(set.sockets_, set.ready_, set.count_, true, timeout_ms);
 }
 
+int SocketWriter::WaitWritable(SocketHandle s, int timeout_ms) {
+  SocketSet set;
+  set.Add(s);
+  return SelectWrite(set, timeout_ms);
+}
+
+SocketWriter& SocketWriter::System() {
+  static SocketWriter system;
+  return system;
+}
+
 }  // namespace os

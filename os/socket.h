@@ -74,4 +74,15 @@ class SocketSet {
 int SelectRead(SocketSet& set, int timeout_ms);
 int SelectWrite(SocketSet& set, int timeout_ms);
 
+// How a connection writes to its handle: the system by default; tests put a
+// socket in its place that takes a few bytes at a time.
+class SocketWriter {
+ public:
+  virtual ~SocketWriter() = default;
+  virtual int Send(SocketHandle s, const void* data, int length) { return os::Send(s, data, length); }
+  // 1 when s takes more bytes, 0 on time-out, -1 on error.
+  virtual int WaitWritable(SocketHandle s, int timeout_ms);
+  static SocketWriter& System();
+};
+
 }  // namespace os

@@ -20,11 +20,7 @@ bool UsageGuard::Close(int wait_ms) {
     std::lock_guard<std::mutex> lock(mutex_);
     closing_ = true;
   }
-  bool idle = idle_.Wait(wait_ms);
-  std::lock_guard<std::mutex> lock(mutex_);
-  closing_ = false;
-  if (users_ == 0) idle_.Set();
-  return idle;
+  return idle_.Wait(wait_ms);
 }
 
 int UsageGuard::users() const {

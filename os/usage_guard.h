@@ -2,6 +2,8 @@
 // Keeps an object alive while other threads use it: they acquire before
 // touching it and release after; closing waits for them. A node's network and
 // connect threads hold its guard (the hosting client and the node both use it).
+// Threads: any thread acquires and releases; one thread, the owner about to
+// destroy the object, closes it. A closed guard stays closed.
 #include <mutex>
 
 #include "os/event.h"
@@ -15,8 +17,9 @@ class UsageGuard {
   // -1 while closing, else 0 and the object is held until Release.
   int Acquire();
   void Release();
-  // Refuses new users and waits (up to wait_ms) for the current ones to leave.
-  // Returns false when users were still inside at the end of the wait.
+  // Refuses new users from now on and waits (up to wait_ms) for the current
+  // ones to leave. Returns false when users were still inside at the end of
+  // the wait. The object is about to go: later Acquires keep failing.
   bool Close(int wait_ms = kCloseWaitMs);
   int users() const;
 

@@ -25,7 +25,7 @@ TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWas
   RECT r = WindowRect(main.hwnd());
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(main.Hosting().proxy().use_proxy, 0);
+  EXPECT_EQ(main.Hosting().Proxy()->use_proxy, 0);
   EXPECT_TRUE(IsWindowVisible(main.hwnd()));
   EXPECT_TRUE(main.skin().applied());
   EXPECT_EQ(WindowText(main.hwnd()), "Halyard");
@@ -253,6 +253,20 @@ TEST_F(ShellTest, ExitEndsTheWindowOnceItsViewsHaveClosed) {
   Command(IDC_BUTTON_EXIT);
   EXPECT_TRUE(PumpUntil([&] { return main.ended(); }));
   EXPECT_TRUE(main.views().empty());
+}
+
+// A view still open when the main window goes (its close missed the exit
+// wait, or the window went without Exit) ends before the sound device it
+// plays through is released.
+TEST_F(ShellTest, ViewsLeftOpenEndBeforeTheSoundDeviceCloses) {
+  factory_.link = false;
+  CMainWindow& main = OpenMain();
+  ASSERT_NE(main.SoundOutput(), nullptr) << "no sound device: is the test's sound server running?";
+  Connect("Demo camera");
+  ASSERT_EQ(main.views().size(), 1u);
+  CloseMain();
+  EXPECT_EQ(factory_.ended_with_sound, 1) << "the view outlived the sound device";
+  EXPECT_EQ(factory_.ended_without_sound, 0);
 }
 
 TEST_F(ShellTest, TheListWindowDocksToTheMainWindowAndFollowsIt) {

@@ -65,7 +65,10 @@ TestView::TestView(ViewHost& host, const ViewRequest& request, bool link, TestVi
 }
 
 TestView::~TestView() {
-  if (factory_) std::erase(factory_->opened, this);
+  if (factory_) {
+    std::erase(factory_->opened, this);
+    ++(host_.SoundOutput() ? factory_->ended_with_sound : factory_->ended_without_sound);
+  }
   if (hwnd_) {
     // Gone without its close: no report to the host, which is deleting it.
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);

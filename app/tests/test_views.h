@@ -26,6 +26,8 @@ class TestViewFactory : public ViewFactory {
   std::vector<ViewRequest> requests;
   std::vector<TestView*> opened;  // alive until the host deletes them
   bool link = true;               // views connect to their cameras
+  // Views that ended while the host's sound output was still open, and after.
+  int ended_with_sound = 0, ended_without_sound = 0;
 };
 
 class TestView : public CameraView, public os::WindowPoster, public os::WindowTimers {

@@ -425,7 +425,7 @@ TEST_F(WithSim, LoginThroughSocks5AndHttpProxies) {
   struct Case { int version; const char* port_key; bool user; };
   for (Case c : {Case{5, "socks", true}, Case{4, "socks", false}, Case{0, "http", false}}) {
     Harness h;
-    net::ProxySettings& p = h.service_.proxy();
+    net::ProxySettings p;
     p.use_proxy = 1;
     p.version = c.version;
     p.SetAddress(0x7F000001);
@@ -434,6 +434,7 @@ TEST_F(WithSim, LoginThroughSocks5AndHttpProxies) {
       p.user_id = fixture["user"];
       p.password = fixture["password"];
     }
+    h.service_.SetProxy(p);
     h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
     EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostCameraList); })) << "proxy version " << c.version;
   }

@@ -59,7 +59,7 @@ TEST(Event, TimedWaitTimesOutAndWakesFromOtherThread) {
 }
 
 // Closing refuses new users, waits for the ones inside up to its limit, and
-// leaves the guard usable again afterwards.
+// keeps refusing them afterwards: the object is about to be destroyed.
 TEST(UsageGuard, CloseWaitsForUsersWithinItsLimit) {
   os::UsageGuard guard;
   ASSERT_EQ(0, guard.Acquire());
@@ -72,16 +72,17 @@ TEST(UsageGuard, CloseWaitsForUsersWithinItsLimit) {
   EXPECT_GE(os::MonotonicMs() - start, 50u);
   user.join();
   EXPECT_EQ(0, guard.users());
+  EXPECT_EQ(-1, guard.Acquire()) << "a user got hold of an object whose close has returned";
 
-  ASSERT_EQ(0, guard.Acquire());
-  std::thread closer([&] { EXPECT_FALSE(guard.Close(200)) << "a user stayed inside"; });
+  os::UsageGuard held;
+  ASSERT_EQ(0, held.Acquire());
+  std::thread closer([&] { EXPECT_FALSE(held.Close(200)) << "a user stayed inside"; });
   os::SleepMs(50);
-  EXPECT_EQ(-1, guard.Acquire()) << "a new user got in while closing";
+  EXPECT_EQ(-1, held.Acquire()) << "a new user got in while closing";
   closer.join();
-  EXPECT_EQ(0, guard.Acquire()) << "after the close the guard takes users again";
-  guard.Release();
-  guard.Release();
-  EXPECT_EQ(0, guard.users());
+  EXPECT_EQ(-1, held.Acquire()) << "a new user got in after a close that timed out";
+  held.Release();
+  EXPECT_EQ(0, held.users());
 }
 
 TEST(Clock, TempDirectoryEndsWithSeparator) {

@@ -111,6 +111,11 @@ void ExpectQuadrants(const Screenshot& shot, const char* what) {
 // A plain window that paints nothing itself, so only the renderer's pixels show.
 class TestWindow {
  public:
+  // For a read-back: in the screen's bottom-right corner, away from the
+  // origin where Wine's stand-in windows and the other tests' windows appear.
+  static TestWindow InFreeCorner(int w, int h) {
+    return TestWindow(GetSystemMetrics(SM_CXSCREEN) - w - 16, GetSystemMetrics(SM_CYSCREEN) - h - 16, w, h);
+  }
   static constexpr const wchar_t* kClass = L"HalyardRendererTestWindow";
   TestWindow(int x, int y, int w, int h) {
     static bool registered = [] {
@@ -168,7 +173,7 @@ DecodedPicture AsPicture(std::vector<uint8_t>& bytes) {
 
 TEST(WindowRendererOnScreen, RgbSurfaceShowsThePictureStretchedIntoTheWindow) {
   ASSERT_NE(0, GetSystemMetrics(SM_CXSCREEN)) << "no display: run under scripts/test-env.sh";
-  TestWindow window(40, 60, kPictureW * 3 / 2, kPictureH * 3 / 2);
+  TestWindow window = TestWindow::InFreeCorner(kPictureW * 3 / 2, kPictureH * 3 / 2);
   ASSERT_TRUE(window.hwnd);
   Win32DisplaySystem system;
   WindowRenderer renderer(system);
@@ -182,7 +187,7 @@ TEST(WindowRendererOnScreen, RgbSurfaceShowsThePictureStretchedIntoTheWindow) {
 }
 
 TEST(WindowRendererOnScreen, DibPathShowsThePictureStretchedIntoTheWindow) {
-  TestWindow window(60, 80, kPictureW * 2, kPictureH * 2);
+  TestWindow window = TestWindow::InFreeCorner(kPictureW * 2, kPictureH * 2);
   ASSERT_TRUE(window.hwnd);
   Win32DisplaySystem system;
   WindowRenderer renderer(system);

@@ -29,7 +29,7 @@ Session::Session(const Options& options) : options_(options) {
   os::NetStartup();
   events_ = std::make_unique<hosting::HostEventQueue>(runtime_, kMainWindow);
   hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_, runtime_);
-  hosting_->proxy() = ProxyFrom(options);
+  hosting_->SetProxy(ProxyFrom(options));
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t w, intptr_t) { OnMainWindow(m, w); });
   runtime_.SetHandler(kViewFrame, [this](uint32_t m, uintptr_t w, intptr_t l) {
     if (m == os::kWmNodePosition) last_position_ = w;
