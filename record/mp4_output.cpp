@@ -175,7 +175,28 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return files;
 }
 
+uint64_t Mp4MemoryOutput::Size() const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_bytes.size();
+}
+
+std::vector<uint8_t> Mp4MemoryOutput::Bytes() const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_bytes;
+}
+
+void Mp4MemoryOutput::SetCapacity(size_t capacity) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  m_capacity = capacity;
+}
+
+int Mp4MemoryOutput::SeekCount() const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_seeks;
+}
+
 bool Mp4MemoryOutput::Write(const uint8_t* data, size_t length) {
+  std::lock_guard<std::mutex> lock(m_lock);
   const size_t room = m_position < m_capacity ? m_capacity - m_position : 0;
   const size_t n = std::min(room, length);
   if (m_position + n > m_bytes.size()) m_bytes.resize(m_position + n);
@@ -185,6 +206,7 @@ bool Mp4MemoryOutput::Write(const uint8_t* data, size_t length) {
 }
 
 bool Mp4MemoryOutput::Seek(uint64_t position) {
+  std::lock_guard<std::mutex> lock(m_lock);
   ++m_seeks;
   if (position > m_bytes.size()) return false;
   m_position = static_cast<size_t>(position);
@@ -192,12 +214,14 @@ bool Mp4MemoryOutput::Seek(uint64_t position) {
 }
 
 bool Mp4MemoryOutput::Read(uint64_t position, uint8_t* out, size_t length) {
+  std::lock_guard<std::mutex> lock(m_lock);
   if (position > m_bytes.size() || length > m_bytes.size() - position) return false;
   std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(position), length, out);
   return true;
 }
 
 bool Mp4MemoryOutput::Truncate(uint64_t size) {
+  std::lock_guard<std::mutex> lock(m_lock);
   if (size > m_bytes.size()) return false;
   m_bytes.resize(static_cast<size_t>(size));
   m_position = std::min(m_position, m_bytes.size());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,22 +84,25 @@ std::string AbsolutePath(const std::string& path);
 std::vector<std::string> FilesIn(const std::string& folder);
 
 // Keeps the bytes in memory; `capacity` simulates a full disk: a write that
-// would pass it stores what fits and fails, as fwrite does.
+// would pass it stores what fits and fails, as fwrite does. Locked, as a
+// file is shared: a journal's sync thread writes while a test reads.
 class Mp4MemoryOutput : public Mp4Storage {
  public:
   explicit Mp4MemoryOutput(size_t capacity = SIZE_MAX) : m_capacity(capacity) {}
   explicit Mp4MemoryOutput(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)), m_capacity(SIZE_MAX) {}
   bool Write(const uint8_t* data, size_t length) override;
   bool Seek(uint64_t position) override;
-  uint64_t Size() const override { return m_bytes.size(); }
+  uint64_t Size() const override;
   bool Read(uint64_t position, uint8_t* out, size_t length) override;
   bool Truncate(uint64_t size) override;
 
-  const std::vector<uint8_t>& Bytes() const { return m_bytes; }
-  void SetCapacity(size_t capacity) { m_capacity = capacity; }
-  int SeekCount() const { return m_seeks; }
+  // A copy: the writer may go on meanwhile.
+  std::vector<uint8_t> Bytes() const;
+  void SetCapacity(size_t capacity);
+  int SeekCount() const;
 
  private:
+  mutable std::mutex m_lock;
   std::vector<uint8_t> m_bytes;
   size_t m_position = 0;
   size_t m_capacity;
