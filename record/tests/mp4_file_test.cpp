@@ -56,7 +56,7 @@ class Recording {
     const std::vector<uint8_t> frame(192, fill);
     return mp4.WriteAudio(frame.data(), 192, index, time);
   }
-  const std::vector<uint8_t>& Finish() {
+  std::vector<uint8_t> Finish() {
     EXPECT_TRUE(mp4.Finalise());
     return output->Bytes();
   }
