@@ -138,11 +138,12 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   os::SocketHandle silent = os::TcpSocket();
   uint16_t port = 0;
   ASSERT_EQ(os::BindAndListen(silent, 0x7F000001, 0, &port), 0);
-  net::ProxySettings& proxy = main.Hosting().proxy();
+  net::ProxySettings proxy = *main.Hosting().Proxy();
   proxy.use_proxy = 1;
   proxy.version = 5;
   proxy.SetAddress(0x7F000001);
   proxy.port = port;
+  main.Hosting().SetProxy(proxy);
   Connect("Demo server");
   sandbox_.messages.clear();
   Connect("Demo server");
@@ -151,6 +152,7 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   // The first attempt ends when its proxy goes away.
   os::CloseSocket(silent);
   proxy.use_proxy = 0;
+  main.Hosting().SetProxy(proxy);
 }
 
 TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
