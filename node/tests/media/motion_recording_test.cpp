@@ -101,7 +101,7 @@ TEST_F(MotionRecording, BeginsThreeSecondsBeforeAndEndsTenAfter) {
   motion.recorder().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_TRUE(std::regex_search(files[0], std::regex(R"(/GATE_\d{8}_\d{6}_motion\.mp4$)"))) << files[0];
+  EXPECT_TRUE(std::regex_search(files[0], std::regex(R"([/\\]GATE_\d{8}_\d{6}_motion\.mp4$)"))) << files[0];
   const Span span = Read(files[0]);
   // From the intra picture at 5 s (the last one at least 3 s before 8.04 s)
   // to 10 s after 9 s: 14 s of pictures.
