@@ -64,6 +64,12 @@ void NodeRecorder::PostChannelReady(os::WindowHandle window) {
   m_poster.Post(window, os::kWmNodeChannelReady, static_cast<uintptr_t>(m_nodeIndex), 0);
 }
 
+void NodeRecorder::NotifyEnded(std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  PostChannelReady(m_mainWindow);
+  PostChannelReady(m_parentWindow);
+}
+
 void NodeRecorder::Toggle() {
   if (m_host.CameraIdKnown()) {
     if (!IsRecording())
@@ -373,9 +379,7 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
     if (!intra) return;
     if (!OpenPendingFile()) {
       Fail(RecordingFailure::kCannotCreate, m_path);
-      lock.unlock();
-      PostChannelReady(m_mainWindow);
-      PostChannelReady(m_parentWindow);
+      NotifyEnded(lock);
       return;
     }
   }
@@ -388,9 +392,7 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
     m_lastVideo = std::max(m_lastVideo, timestamp);
     WriteHeldAudio();
     if (!RollOver(why)) {
-      lock.unlock();
-      PostChannelReady(m_mainWindow);
-      PostChannelReady(m_parentWindow);
+      NotifyEnded(lock);
       return;
     }
   }
@@ -413,9 +415,7 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
   if (!m_writer->OutputFailed()) WriteHeldAudio();
   if (m_writer->OutputFailed()) {
     Fail(RecordingFailure::kWriteFailed, m_path);
-    lock.unlock();
-    PostChannelReady(m_mainWindow);
-    PostChannelReady(m_parentWindow);
+    NotifyEnded(lock);
   }
 }
 
@@ -442,9 +442,7 @@ void NodeRecorder::Pump() {
   WriteHeldAudio();
   if (!m_writer->OutputFailed()) return;
   Fail(RecordingFailure::kWriteFailed, m_path);
-  lock.unlock();
-  PostChannelReady(m_mainWindow);
-  PostChannelReady(m_parentWindow);
+  NotifyEnded(lock);
 }
 
 std::deque<NodeRecorder::HeldAudio> NodeRecorder::TakeHeldAudio(bool ending) {

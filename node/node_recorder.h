@@ -197,6 +197,9 @@ class NodeRecorder {
   // is placed `fallbackStep` after the previous one.
   static void AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last);
   void PostChannelReady(os::WindowHandle window);
+  // A recording that ended by itself: the main window and the frame (its
+  // toggle) are told, after the stream lock is let go.
+  void NotifyEnded(std::unique_lock<std::mutex>& lock);
 
   const int m_nodeIndex;
   os::WindowPoster& m_poster;

@@ -225,17 +225,18 @@ RepairResult RepairRecording(const std::string& path, const std::atomic<bool>* s
   return r;
 }
 
+void AddToReport(RepairReport& report, RepairResult result) {
+  if (result.status == RepairStatus::kRepaired)
+    report.repaired.push_back(std::move(result));
+  else if (result.status == RepairStatus::kAlreadyComplete)
+    report.complete.push_back(std::move(result));
+  else
+    report.notRepaired.push_back(std::move(result));
+}
+
 RepairReport RepairRecordings(const std::vector<std::string>& paths) {
   RepairReport report;
-  for (const std::string& path : paths) {
-    RepairResult r = RepairRecording(path);
-    if (r.status == RepairStatus::kRepaired)
-      report.repaired.push_back(std::move(r));
-    else if (r.status == RepairStatus::kAlreadyComplete)
-      report.complete.push_back(std::move(r));
-    else
-      report.notRepaired.push_back(std::move(r));
-  }
+  for (const std::string& path : paths) AddToReport(report, RepairRecording(path));
   return report;
 }
 

@@ -54,6 +54,8 @@ struct RepairReport {
   std::vector<RepairResult> complete;     // nothing needed doing
   std::vector<RepairResult> notRepaired;  // left as they were, with the reason
 };
+// Files `result` under repaired, complete or not repaired.
+void AddToReport(RepairReport& report, RepairResult result);
 RepairReport RepairRecordings(const std::vector<std::string>& paths);
 
 // The recordings in `folder` (not its sub-folders) that have a journal

@@ -25,15 +25,6 @@ std::string FolderKey(const std::string& folder) {
   return key;
 }
 
-void File(RepairReport& report, RepairResult r) {
-  if (r.status == RepairStatus::kRepaired)
-    report.repaired.push_back(std::move(r));
-  else if (r.status == RepairStatus::kAlreadyComplete)
-    report.complete.push_back(std::move(r));
-  else
-    report.notRepaired.push_back(std::move(r));
-}
-
 // A failure the user can do something about; a recording in use, stopped or
 // gone is not one.
 bool WorthTelling(RepairStatus status) {
@@ -113,7 +104,7 @@ RepairReport RepairAtStartup(OpenRecordingList& list, const StartupRepairSources
   for (size_t i = 0; i < paths.size() && !stopped(); ++i) {
     RepairResult r = RepairRecording(paths[i], stop);
     if (LeavesOpenList(r.status) && Contains(sources.listed, paths[i])) list.Remove(paths[i]);
-    File(report, std::move(r));
+    AddToReport(report, std::move(r));
     if (progress) progress(paths.size() - i - 1);
   }
   return report;
