@@ -7,15 +7,11 @@
 // from WM_WINDOWPOSCHANGING and moves the followers itself.
 #include <vector>
 
+#include "os/screen_rect.h"
+
 namespace app {
 
-struct ScreenRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-  ScreenRect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
-  bool operator==(const ScreenRect&) const = default;
-};
+using os::ScreenRect;
 
 constexpr int kSnapDistance = 20;
 constexpr int kNotDocked = -1;

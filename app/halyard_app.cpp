@@ -4,10 +4,10 @@
 
 #include "app/main_window.h"
 #include "app/resource.h"
+#include "os/debug_log.h"
 #include "os/socket.h"
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
-#include "present/debug_log.h"
 #include "settings/ini_handler.h"
 #include "settings/server_list_store.h"
 

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/resource.h"
+#include "os/debug_log.h"
 #include "os/win32/text.h"
-#include "present/debug_log.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 

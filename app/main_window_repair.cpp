@@ -7,8 +7,8 @@
 
 #include "app/repair_texts.h"
 #include "app/resource.h"
+#include "os/debug_log.h"
 #include "os/win32/text.h"
-#include "present/debug_log.h"
 #include "settings/ini_handler.h"
 #include "settings/message_format.h"
 

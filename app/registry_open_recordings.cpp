@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "os/debug_log.h"
 #include "os/win32/text.h"
-#include "present/debug_log.h"
 #include "record/startup_repair.h"
 #include "settings/registry_key.h"
 

@@ -8,7 +8,7 @@
 namespace dialogs {
 namespace {
 
-app::ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+os::ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
@@ -40,8 +40,8 @@ void LoginDialog::Place() {
   RECT first, main{0, 0, 0, 0};
   GetWindowRect(hwnd(), &first);
   if (main_window_) GetWindowRect(main_window_, &main);
-  const app::ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  const app::ScreenRect at = PlaceLoginDialog(ToScreenRect(first), screen, ToScreenRect(main));
+  const os::ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const os::ScreenRect at = PlaceLoginDialog(ToScreenRect(first), screen, ToScreenRect(main));
   SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOW);
 }

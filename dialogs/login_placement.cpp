@@ -2,9 +2,9 @@
 
 namespace dialogs {
 
-app::ScreenRect PlaceLoginDialog(const app::ScreenRect& first, const app::ScreenRect& screen,
-                                 const app::ScreenRect& main_window) {
-  const app::ScreenRect right = first.Offset(first.width(), 0);
+os::ScreenRect PlaceLoginDialog(const os::ScreenRect& first, const os::ScreenRect& screen,
+                                 const os::ScreenRect& main_window) {
+  const os::ScreenRect right = first.Offset(first.width(), 0);
   if (right.left >= screen.left && right.top >= screen.top && right.right <= screen.right &&
       right.bottom <= screen.bottom)
     return right;

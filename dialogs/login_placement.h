@@ -2,11 +2,11 @@
 // Where the login dialog opens: to the right of where it was first placed
 // when it fits on the screen there, otherwise against the main window's left
 // edge, top aligned with it. The size never changes.
-#include "app/docking.h"
+#include "os/screen_rect.h"
 
 namespace dialogs {
 
-app::ScreenRect PlaceLoginDialog(const app::ScreenRect& first, const app::ScreenRect& screen,
-                                 const app::ScreenRect& main_window);
+os::ScreenRect PlaceLoginDialog(const os::ScreenRect& first, const os::ScreenRect& screen,
+                                 const os::ScreenRect& main_window);
 
 }  // namespace dialogs

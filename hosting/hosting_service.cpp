@@ -4,7 +4,7 @@
 #include "net/login_messages.h"
 #include "net/packet_header.h"
 #include "os/clock.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace hosting {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "net/byte_order.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace net {
 namespace {

@@ -8,7 +8,7 @@
 #include "net/media_data.h"
 #include "net/proxy_connector.h"
 #include "os/clock.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace net {
 

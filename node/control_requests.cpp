@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "node/node_window.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 namespace {

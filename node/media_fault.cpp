@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 

@@ -9,7 +9,7 @@
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 #include "os/clock.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 #include "record/m4v_headers.h"
 
 namespace node {

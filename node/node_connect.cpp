@@ -3,7 +3,7 @@
 #include "net/ddns_lookup.h"
 #include "node/node_window.h"
 #include "os/clock.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 namespace {

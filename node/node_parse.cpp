@@ -4,7 +4,7 @@
 #include "net/login_messages.h"
 #include "net/packet_header.h"
 #include "node/node_window.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 #include "record/open_recordings.h"
 #include "record/recording_journal.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 

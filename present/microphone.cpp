@@ -1,6 +1,6 @@
 #include "present/microphone.h"
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace present {
 

@@ -1,6 +1,6 @@
 #include "present/window_renderer.h"
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 #include "present/i420_convert.h"
 #include "present/picture_border.h"
 

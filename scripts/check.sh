@@ -10,6 +10,9 @@ start=$(date +%s)
 
 bash scripts/setup.sh
 
+# No include may run from a lower floor to a higher one: cheap, so first.
+bash scripts/check-layers.sh
+
 . scripts/test-env.sh
 trap halyard_test_env_stop EXIT
 

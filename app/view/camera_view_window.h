@@ -22,6 +22,8 @@
 #include "app/view/gdi_text_rasteriser.h"
 #include "app/view/keyboard_control.h"
 #include "app/view/multimedia_key_timers.h"
+#include "app/view/node_playback.h"
+#include "app/view/node_video_output.h"
 #include "app/view/overlay_sink.h"
 #include "app/view/seek_window.h"
 #include "app/view/status_line.h"
@@ -33,8 +35,6 @@
 #include "app/view_host.h"
 #include "node/node_media.h"
 #include "os/win32/dialog.h"
-#include "present/node_playback.h"
-#include "present/node_video_output.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
 

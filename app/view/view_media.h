@@ -3,9 +3,9 @@
 // recorder (NodeMedia) plus the view's sound playback, whose buffer exists
 // while the link is set up: made when the node's media worker starts
 // (Setup) and released once it has stopped (the close sequence).
+#include "app/view/node_playback.h"
 #include "node/media_consumer.h"
 #include "node/node_media.h"
-#include "present/node_playback.h"
 
 namespace app::view {
 

@@ -111,11 +111,11 @@ TEST(ProxyRules, OkChecksOnlyWhileTheProxyIsInUse) {
 }
 
 TEST(LoginPlacement, RightOfItsFirstPlaceWhenThereIsRoomElseLeftOfTheMainWindow) {
-  const app::ScreenRect screen{0, 0, 1024, 768};
-  const app::ScreenRect main{300, 100, 560, 500};
+  const os::ScreenRect screen{0, 0, 1024, 768};
+  const os::ScreenRect main{300, 100, 560, 500};
   const struct {
     const char* what;
-    app::ScreenRect first, want;
+    os::ScreenRect first, want;
   } cases[] = {
       {"room on the right", {400, 300, 660, 476}, {660, 300, 920, 476}},
       {"exactly to the edge", {504, 300, 764, 476}, {764, 300, 1024, 476}},

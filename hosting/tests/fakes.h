@@ -8,6 +8,7 @@
 #include "hosting/hosted_node.h"
 #include "net/packet_header.h"
 #include "os/clock.h"
+#include "os/tests/eventually.h"
 #include "os/window_seam.h"
 
 namespace hosting::testing {
@@ -132,15 +133,6 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   net::NodeParameters params_;
 };
 
-// Polls `done` until it holds or timeout_ms passes.
-template <typename F>
-bool Eventually(F done, int timeout_ms = 5000) {
-  uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms);
-  while (!done()) {
-    if (os::MonotonicMs() > end) return false;
-    os::SleepMs(10);
-  }
-  return true;
-}
+using os::testing::Eventually;
 
 }  // namespace hosting::testing

@@ -10,7 +10,7 @@
 #include "net/list_records.h"
 #include "net/tests/loopback_server.h"
 #include "net/tests/proxy_fixture.h"
-#include "present/tests/log_capture.h"
+#include "os/tests/log_capture.h"
 #include "world.h"
 
 namespace hosting {

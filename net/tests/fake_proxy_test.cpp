@@ -11,7 +11,7 @@
 #include "net/socket_channel.h"
 #include "os/clock.h"
 #include "os/event.h"
-#include "present/tests/log_capture.h"
+#include "os/tests/log_capture.h"
 
 namespace net {
 namespace {

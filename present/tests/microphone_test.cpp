@@ -9,16 +9,16 @@
 #include <mutex>
 #include <vector>
 
-#include "hosting/tests/fakes.h"
 #include "net/camera_setup_info.h"
 #include "net/media_data.h"
+#include "os/tests/eventually.h"
+#include "os/tests/log_capture.h"
 #include "present/microphone.h"
-#include "present/tests/log_capture.h"
 
 namespace present {
 namespace {
 
-using hosting::testing::Eventually;
+using os::testing::Eventually;
 
 std::vector<int16_t> Tone(int samples, double amplitude, double hz = 1000.0) {
   std::vector<int16_t> out(static_cast<size_t>(samples));

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace present {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/view/tests/view_test_support.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 using namespace app::view;
 using namespace app::view::testing;

@@ -12,7 +12,7 @@
 #include "net/tests/loopback_server.h"
 #include "node/node_window.h"
 #include "os/clock.h"
-#include "present/tests/log_capture.h"
+#include "os/tests/log_capture.h"
 #include "world.h"
 
 namespace node {

@@ -11,7 +11,7 @@
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 #include "node/tests/media/test_support.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace node {
 namespace {

@@ -21,7 +21,7 @@
 #include "node/media_path.h"
 #include "node/node_recorder.h"
 #include "node/tests/media/test_support.h"
-#include "present/tests/log_capture.h"
+#include "os/tests/log_capture.h"
 #include "record/mp4_output.h"
 #include "record/mp4_reader.h"
 #include "record/open_recordings.h"

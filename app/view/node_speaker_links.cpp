@@ -1,4 +1,4 @@
-#include "present/node_speaker_links.h"
+#include "app/view/node_speaker_links.h"
 
 #include "node/node_window.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "app/view/node_video_output.h"
 #include "os/win32/handles.h"
-#include "present/node_video_output.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
 #include "present/window_renderer.h"

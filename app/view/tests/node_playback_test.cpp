@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
 #include "node/media_ring.h"
-#include "present/node_playback.h"
 
 namespace present {
 namespace {

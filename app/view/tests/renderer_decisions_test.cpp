@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "present/node_video_output.h"
+#include "app/view/node_video_output.h"
 #include "present/picture_border.h"
 #include "present/tests/fake_display.h"
 #include "present/window_renderer.h"

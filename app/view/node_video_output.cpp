@@ -1,4 +1,4 @@
-#include "present/node_video_output.h"
+#include "app/view/node_video_output.h"
 
 namespace present {
 

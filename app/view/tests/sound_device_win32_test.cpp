@@ -17,12 +17,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
 #include "node/media_ring.h"
 #include "os/clock.h"
+#include "os/tests/log_capture.h"
 #include "present/microphone.h"
-#include "present/node_playback.h"
-#include "present/tests/log_capture.h"
 #include "present/win32/direct_sound_output.h"
 #include "present/win32/wave_in_device.h"
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <mutex>
 
+#include "app/view/node_speaker_links.h"
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
 #include "node/node_window.h"
-#include "present/node_speaker_links.h"
 #include "present/speaker_sender.h"
 #include "world.h"
 

@@ -1,10 +1,10 @@
-#include "present/node_playback.h"
+#include "app/view/node_playback.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "node/media_ring.h"
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 namespace present {
 

@@ -1,4 +1,4 @@
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 #include <atomic>
 #include <cstdarg>

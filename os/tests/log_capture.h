@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "present/debug_log.h"
+#include "os/debug_log.h"
 
 class LogCapture {
  public:
