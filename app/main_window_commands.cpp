@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "dialogs/login_dialog.h"
 #include "dialogs/network_sheet.h"
+#include "os/local_time.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
@@ -228,9 +229,7 @@ void CMainWindow::ConnectStartEntry(const std::string& name) {
 std::string CMainWindow::StartRecordingPath(const std::string& name) const {
   if (setup_.options.record_folder.empty()) return "";
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_s(&local, &now);
-  return RecordingPath(setup_.options.record_folder, name, local);
+  return RecordingPath(setup_.options.record_folder, name, os::LocalTime(now));
 }
 
 void CMainWindow::OpenPendingViews() {

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "net/byte_order.h"
+#include "os/local_time.h"
 
 namespace net {
 namespace {
@@ -31,12 +32,7 @@ bool IsValidRecordTime(const RecordTime& t) {
 
 RecordTime CurrentRecordTime() {
   const std::time_t now = std::time(nullptr);
-  std::tm local = {};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  const std::tm local = os::LocalTime(now);
   return {local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec};
 }
 

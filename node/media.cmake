@@ -1,9 +1,5 @@
 # The node's media path (rings, hand-off, media worker, statistics), the
 # decoder fault guard and the recording control; included by CMakeLists.txt.
-set(node_media_platform ${CMAKE_CURRENT_LIST_DIR}/media_platform_posix.cpp)
-if(WIN32)
-  set(node_media_platform ${CMAKE_CURRENT_LIST_DIR}/media_platform_win32.cpp)
-endif()
 add_library(halyard_node_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/media_ring.cpp
   ${CMAKE_CURRENT_LIST_DIR}/media_path.cpp
@@ -11,8 +7,7 @@ add_library(halyard_node_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/node_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/motion_detector.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pre_roll.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/motion_recorder.cpp
-  ${node_media_platform})
+  ${CMAKE_CURRENT_LIST_DIR}/motion_recorder.cpp)
 target_link_libraries(halyard_node_media PUBLIC halyard_video_decoder halyard_audio
                       halyard_video_encoder halyard_record halyard_net halyard_log halyard_os)
 if(NOT WIN32)

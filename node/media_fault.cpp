@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "os/debug_log.h"
+#include "os/fault_handler.h"
 
 namespace node {
 
@@ -12,6 +13,16 @@ namespace {
 thread_local int t_kind = -1;
 thread_local int t_value = 0;
 std::once_flag g_installOnce;
+
+// Inside a guarded decode call the fault ends the process with the node's
+// log line; elsewhere it is not the decoder's, and goes on.
+void OnProcessorFault() {
+  DecoderKind kind;
+  int value;
+  if (CurrentDecoderGuard(&kind, &value)) DecoderFault(kind, value);
+}
+
+void InstallDecoderFaultHandler() { os::InstallProcessorFaultHook(OnProcessorFault); }
 }  // namespace
 
 void DecoderFault(DecoderKind kind, int value) {

@@ -13,9 +13,8 @@ enum class DecoderKind { kVideo, kAudio };
 // `value`, then ends the process with exit code -1.
 [[noreturn]] void DecoderFault(DecoderKind kind, int value);
 
-// Marks the calling thread as inside a decode call for the platform's fault
-// handler (a signal handler on POSIX, a vectored exception handler on
-// Windows), which is installed on first use.
+// Marks the calling thread as inside a decode call for the process's
+// processor fault hook, which is installed on first use.
 class DecoderFaultScope {
  public:
   DecoderFaultScope(DecoderKind kind, int value);
@@ -41,11 +40,5 @@ auto GuardDecoderCall(DecoderKind kind, int value, Fn&& fn) -> decltype(fn()) {
 // For the platform's fault handler: whether the calling thread is inside a
 // guarded call, and which.
 bool CurrentDecoderGuard(DecoderKind* kind, int* value);
-
-// Platform helpers (media_platform_posix.cpp / media_platform_win32.cpp).
-void InstallDecoderFaultHandler();
-// Above-normal priority for the calling thread where the platform allows it
-// without privileges (Windows); elsewhere nothing.
-void RaiseCurrentThreadPriority();
 
 }  // namespace node

@@ -10,6 +10,7 @@
 #include "node/playback_feeder.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
+#include "os/thread_priority.h"
 
 namespace node {
 
@@ -269,7 +270,8 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
 }
 
 void NodeMediaPath::WorkerLoop() {
-  RaiseCurrentThreadPriority();
+  // Above the interface threads so a busy window does not starve the pictures.
+  os::SetCurrentThreadPriority(os::ThreadPriority::kAboveNormal);
   m_shownAny = false;
   while (m_running.load()) {
     while (m_running.load() && m_feeder && m_feeder->IsOpen() &&

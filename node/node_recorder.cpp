@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "os/debug_log.h"
+#include "os/file.h"
+#include "os/local_time.h"
 #include "record/open_recordings.h"
 #include "record/recording_journal.h"
 
@@ -45,19 +47,7 @@ uint64_t NodeRecorder::RollOverMargin(uint64_t limit) {
 }
 
 std::string NodeRecorder::FormatLocalTime(const char* format, std::time_t when) {
-  std::string pattern(format);
-#ifndef _WIN32
-  for (size_t at = pattern.find("%#"); at != std::string::npos; at = pattern.find("%#", at + 1)) pattern.erase(at + 1, 1);
-#endif
-  std::tm local = {};
-#ifdef _WIN32
-  localtime_s(&local, &when);
-#else
-  localtime_r(&when, &local);
-#endif
-  char text[256];
-  const size_t n = std::strftime(text, sizeof text, pattern.c_str(), &local);
-  return std::string(text, n);
+  return os::FormatLocalTime(format, when);
 }
 
 void NodeRecorder::PostChannelReady(os::WindowHandle window) {
@@ -90,24 +80,24 @@ std::string NodeRecorder::NumberedPath(const std::string& path, int number) {
 }
 
 bool NodeRecorder::InUse(const std::string& path) {
-  if (record::FileExists(record::JournalPathFor(path))) return true;  // recording, or awaiting repair
+  if (os::FileExists(record::JournalPathFor(path))) return true;  // recording, or awaiting repair
   const record::OpenRecordingList* open = record::CurrentOpenRecordingList();
   if (!open) return false;
   const std::vector<std::string> paths = open->Paths();
-  return std::find(paths.begin(), paths.end(), record::AbsolutePath(path)) != paths.end();
+  return std::find(paths.begin(), paths.end(), os::AbsolutePath(path)) != paths.end();
 }
 
 std::unique_ptr<record::Mp4Output> NodeRecorder::CreateFreeOutput() {
   for (int tries = 0; tries < kMaxNameTries; ++tries, ++m_fileNumber) {
     const std::string candidate = NumberedPath(m_firstPath, m_fileNumber);
-    if (record::FileExists(candidate) || InUse(candidate)) continue;
+    if (os::FileExists(candidate) || InUse(candidate)) continue;
     std::unique_ptr<record::Mp4Output> output = m_outputFactory ? m_outputFactory(candidate) : nullptr;
     if (output) {
       m_path = candidate;
       return output;
     }
     // Another program took the name in between: try the next one.
-    if (!record::FileExists(candidate)) {
+    if (!os::FileExists(candidate)) {
       m_path = candidate;
       return nullptr;
     }
@@ -163,7 +153,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
     SetFailure(RecordingFailure::kInUse, path);
     return -1;
   }
-  if (mayReplace && record::FileExists(path)) record::RemoveFile(path);
+  if (mayReplace && os::FileExists(path)) os::RemoveFile(path);
 
   // The encoder's headers stand in only when the camera sent no configuration.
   m_encoder.m_resilienceMode = 0;

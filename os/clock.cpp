@@ -1,12 +1,7 @@
 #include "os/clock.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace os {
 
@@ -17,20 +12,6 @@ uint64_t MonotonicMs() {
 
 void SleepMs(int milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-std::string TempDirectory() {
-#ifdef _WIN32
-  char path[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathA(sizeof path, path);
-  if (n == 0 || n > MAX_PATH) return std::string();
-  return std::string(path, n);
-#else
-  const char* dir = std::getenv("TMPDIR");
-  std::string result = (dir && *dir) ? dir : "/tmp";
-  if (result.back() != '/') result += '/';
-  return result;
-#endif
 }
 
 }  // namespace os

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "os/clock.h"
+#include "os/file.h"
 
 namespace {
 

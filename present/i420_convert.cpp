@@ -201,7 +201,7 @@ void InitPlainConverters(ConverterTable& t) {
   t.dib = ConvertToDibPlain;
 }
 
-void SelectConverters(ConverterTable& t, const video::CpuFeatures& cpu) {
+void SelectConverters(ConverterTable& t, const os::CpuFeatures& cpu) {
   InitPlainConverters(t);
   if (cpu.sse2) InitSse2Converters(t);
 }
@@ -209,7 +209,7 @@ void SelectConverters(ConverterTable& t, const video::CpuFeatures& cpu) {
 const ConverterTable& ActiveConverters() {
   static const ConverterTable table = [] {
     ConverterTable t;
-    SelectConverters(t, video::DetectCpuFeatures());
+    SelectConverters(t, os::DetectCpuFeatures());
     return t;
   }();
   return table;

@@ -14,7 +14,7 @@
 // The RGB values follow rgb_tables.h; every chroma sample serves a 2x2 block.
 #include <cstdint>
 
-#include "codec/video/kernels/kernel_table.h"
+#include "os/cpu_features.h"
 
 namespace present {
 
@@ -42,7 +42,7 @@ void InitPlainConverters(ConverterTable& t);
 // Overrides the slots that have an SSE2 version; returns false (and leaves
 // the table alone) when this build has none.
 bool InitSse2Converters(ConverterTable& t);
-void SelectConverters(ConverterTable& t, const video::CpuFeatures& cpu);
+void SelectConverters(ConverterTable& t, const os::CpuFeatures& cpu);
 // The table chosen once for this processor.
 const ConverterTable& ActiveConverters();
 

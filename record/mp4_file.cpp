@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "os/file.h"
 #include "record/crc32.h"
 #include "record/m4v_headers.h"
 
@@ -115,7 +116,7 @@ void Mp4File::AttachJournal(std::unique_ptr<RecordingJournal> journal) {
   const std::string path = m_output->FilePath();
   m_openList = CurrentOpenRecordingList();
   if (m_openList && !path.empty()) {
-    m_listedPath = AbsolutePath(path);
+    m_listedPath = os::AbsolutePath(path);
     m_openList->Add(m_listedPath);
   }
 }

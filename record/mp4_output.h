@@ -75,14 +75,6 @@ class Mp4FileOutput : public Mp4Storage {
   std::string m_path;
 };
 
-// Removes a file named in UTF-8; true when it is gone (or never was).
-bool RemoveFile(const std::string& path);
-bool FileExists(const std::string& path);
-// The absolute form of a path (UTF-8); the path itself when that fails.
-std::string AbsolutePath(const std::string& path);
-// The plain files directly in `folder`, as UTF-8 paths; empty when it cannot be read.
-std::vector<std::string> FilesIn(const std::string& folder);
-
 // Keeps the bytes in memory; `capacity` simulates a full disk: a write that
 // would pass it stores what fits and fails, as fwrite does. Locked, as a
 // file is shared: a journal's sync thread writes while a test reads.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "codec/audio/adpcm.h"
+#include "os/file.h"
 #include "record/mkv_writer.h"
 #include "record/mp4_reader.h"
 
@@ -300,7 +301,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 // "<output>.part", or "<output>.part2", ... where that name is taken.
 std::string PartPathFor(const std::string& outPath) {
   std::string path = outPath + ".part";
-  for (int n = 2; FileExists(path) && n < 1000; ++n) path = outPath + ".part" + std::to_string(n);
+  for (int n = 2; os::FileExists(path) && n < 1000; ++n) path = outPath + ".part" + std::to_string(n);
   return path;
 }
 
@@ -338,7 +339,7 @@ bool ExportRecordingFile(const std::string& inPath, const std::string& outPath, 
   if (done && !out->Sync()) done = (*error = "cannot write the copy", false);
   out.reset();
   if (done && !ReplaceFile(partPath, outPath)) done = (*error = "cannot replace " + outPath, false);
-  if (!done) RemoveFile(partPath);
+  if (!done) os::RemoveFile(partPath);
   return done;
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "os/file.h"
 #include "os/file_sync.h"
 
 namespace record {
@@ -104,7 +105,7 @@ bool RecordingJournal::Finish() {
     m_out.reset();
   }
   m_media = nullptr;
-  return m_path.empty() || RemoveFile(m_path);
+  return m_path.empty() || os::RemoveFile(m_path);
 }
 
 void RecordingJournal::Close() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "os/file.h"
 #include "record/crc32.h"
 #include "record/journal_format.h"
 #include "record/m4v_headers.h"
@@ -194,10 +195,10 @@ RepairResult RepairStorage(Mp4Storage& media, Mp4Storage& journal, const std::at
 RepairResult RepairRecording(const std::string& path, const std::atomic<bool>* stop) {
   const std::string journalPath = JournalPathFor(path);
   RepairResult r;
-  if (!FileExists(path)) {
-    r = Result(RepairStatus::kMissing, FileExists(journalPath) ? "the recording is missing (its journal is there)"
+  if (!os::FileExists(path)) {
+    r = Result(RepairStatus::kMissing, os::FileExists(journalPath) ? "the recording is missing (its journal is there)"
                                                                : "no such file");
-  } else if (!FileExists(journalPath)) {
+  } else if (!os::FileExists(journalPath)) {
     std::unique_ptr<Mp4FileOutput> media = Mp4FileOutput::OpenExisting(path, false);
     if (!media)
       r = Result(RepairStatus::kFailed, "cannot be opened");
@@ -217,7 +218,7 @@ RepairResult RepairRecording(const std::string& path, const std::atomic<bool>* s
       if (r.status == RepairStatus::kRepaired || r.status == RepairStatus::kAlreadyComplete) {
         media.reset();
         journal.reset();
-        RemoveFile(journalPath);
+        os::RemoveFile(journalPath);
       }
     }
   }
@@ -243,7 +244,7 @@ RepairReport RepairRecordings(const std::vector<std::string>& paths) {
 std::vector<std::string> FindUnfinishedRecordings(const std::string& folder) {
   static const std::string kSuffix = ".journal";
   std::vector<std::string> found;
-  for (const std::string& file : FilesIn(folder))
+  for (const std::string& file : os::FilesIn(folder))
     if (file.size() > kSuffix.size() && file.compare(file.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
       found.push_back(file.substr(0, file.size() - kSuffix.size()));
   std::sort(found.begin(), found.end());

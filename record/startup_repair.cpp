@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <set>
 
+#include "os/file.h"
+
 namespace record {
 namespace {
 
@@ -13,14 +15,14 @@ bool Contains(const std::vector<std::string>& paths, const std::string& path) {
 
 std::set<std::string> AbsolutePaths(const std::vector<std::string>& paths) {
   std::set<std::string> absolute;
-  for (const std::string& p : paths) absolute.insert(AbsolutePath(p));
+  for (const std::string& p : paths) absolute.insert(os::AbsolutePath(p));
   return absolute;
 }
 
 // A folder as an absolute path without a separator at its end, so that
 // "D:\rec", "D:\rec\" and "D:\rec\." compare equal.
 std::string FolderKey(const std::string& folder) {
-  std::string key = AbsolutePath(folder);
+  std::string key = os::AbsolutePath(folder);
   while (key.size() > 1 && (key.back() == '/' || key.back() == '\\') && key[key.size() - 2] != ':') key.pop_back();
   return key;
 }
@@ -80,7 +82,7 @@ std::vector<std::string> RecordingsToRepair(const StartupRepairSources& sources,
   std::vector<std::string> paths;
   for (const std::vector<std::string>* group : {&sources.listed, &found})
     for (const std::string& p : *group)
-      if (seen.insert(AbsolutePath(p)).second) paths.push_back(p);
+      if (seen.insert(os::AbsolutePath(p)).second) paths.push_back(p);
   return paths;
 }
 

@@ -12,6 +12,8 @@
 #include "dialogs/camera_setup/camera_setup_sheet.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "dialogs/preset/preset_setup_dialog.h"
+#include "os/file.h"
+#include "os/local_time.h"
 #include "os/win32/text.h"
 #include "present/picture_file.h"
 #include "settings/ini_handler.h"
@@ -40,18 +42,10 @@ std::string FileSafe(std::string name) {
 
 std::string Timestamp() {
   const std::time_t now = std::time(nullptr);
-  std::tm local = {};
-  localtime_s(&local, &now);
+  const std::tm local = os::LocalTime(now);
   char text[32];
   std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local);
   return text;
-}
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = _wfopen(win32::Widen(path).c_str(), L"wb");
-  if (!f) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && written;
 }
 
 HMENU MakeMenu(const std::vector<MenuItem>& items) {
@@ -283,7 +277,7 @@ void CViewWindow::TakeSnapshot() {
   const std::vector<uint8_t> file = present::PictureFormatFor(path) == present::PictureFormat::kBmp
                                         ? present::EncodeBmp(shown)
                                         : present::EncodePng(shown);
-  if (!WriteFile(path, file)) settings::IniHandler::Instance().ShowMessage(kSnapshotWriteFail, {path});
+  if (!os::WriteWholeFile(path, file.data(), file.size())) settings::IniHandler::Instance().ShowMessage(kSnapshotWriteFail, {path});
 }
 
 }  // namespace app::view

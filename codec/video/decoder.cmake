@@ -17,11 +17,11 @@ add_library(halyard_video_decoder STATIC
   ${video_decoder_dir}/macroblock/gob_loop.cpp
   ${video_decoder_dir}/kernels/idct_plain.cpp
   ${video_decoder_dir}/kernels/plain_kernels.cpp
-  ${video_decoder_dir}/kernels/cpu_features.cpp
   ${video_decoder_dir}/kernels/x86/sse2_kernels.cpp
   ${video_decoder_dir}/kernels/x86/idct_sse2.cpp
   ${video_decoder_dir}/postfilter/post_filter.cpp
   ${video_decoder_dir}/postfilter/post_filter_sse2.cpp)
+target_link_libraries(halyard_video_decoder PUBLIC halyard_os)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86|x86|X86|x86_64|AMD64|amd64")
   set_source_files_properties(${video_decoder_dir}/kernels/x86/sse2_kernels.cpp
                               ${video_decoder_dir}/kernels/x86/idct_sse2.cpp
@@ -29,12 +29,8 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86|x86|X86|x86_64|AMD64|amd64")
                               PROPERTIES COMPILE_OPTIONS "-msse2")
 endif()
 
-if(EXISTS ${video_decoder_dir}/tests/CMakeLists.txt)
-  add_subdirectory(${video_decoder_dir}/tests ${CMAKE_CURRENT_BINARY_DIR}/decoder_tests)
-endif()
-if(EXISTS ${video_decoder_dir}/fuzz/CMakeLists.txt)
-  add_subdirectory(${video_decoder_dir}/fuzz ${CMAKE_CURRENT_BINARY_DIR}/decoder_fuzz)
-endif()
+add_subdirectory(${video_decoder_dir}/tests ${CMAKE_CURRENT_BINARY_DIR}/decoder_tests)
+add_subdirectory(${video_decoder_dir}/fuzz ${CMAKE_CURRENT_BINARY_DIR}/decoder_fuzz)
 
 # Coverage feedback for the fuzzer reaches into the decoder itself.
 if(HALYARD_FUZZ)

@@ -4,6 +4,4 @@ add_library(halyard_video_encoder STATIC
   ${CMAKE_CURRENT_LIST_DIR}/bit_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/video_encoder.cpp)
 
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/tests/encoder/CMakeLists.txt)
-  add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/tests/encoder ${CMAKE_CURRENT_BINARY_DIR}/tests/encoder)
-endif()
+add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/tests/encoder ${CMAKE_CURRENT_BINARY_DIR}/tests/encoder)

@@ -168,7 +168,7 @@ VideoDecoder::VideoDecoder(KernelChoice kernels) : ctx_(std::make_unique<Decoder
   if (kernels == KernelChoice::Plain) {
     video::InitPlainKernels(ctx_->k);
   } else {
-    video::SelectKernels(ctx_->k, video::DetectCpuFeatures());
+    video::SelectKernels(ctx_->k, os::DetectCpuFeatures());
   }
 }
 

@@ -1,6 +1,7 @@
 #include "config_tool/shell/bollard_context.h"
 
 #include "os/clock.h"
+#include "os/file.h"
 #include "os/win32/message_box.h"
 
 namespace bollard {

@@ -5,6 +5,7 @@
 #include "config_tool/device_actions.h"
 #include "config_tool/device_message.h"
 #include "os/clock.h"
+#include "os/file.h"
 #include "config_tool/shell/resource.h"
 #include "os/win32/text.h"
 

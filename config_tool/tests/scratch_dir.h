@@ -7,6 +7,7 @@
 #include <string>
 
 #include "os/clock.h"
+#include "os/file.h"
 
 namespace bollard {
 

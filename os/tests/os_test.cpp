@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "os/clock.h"
+#include "os/file.h"
 #include "os/event.h"
 #include "os/socket.h"
 #include "os/usage_guard.h"

@@ -232,7 +232,7 @@ TEST(Converters, EveryModeHasItsConverterAndTheRefusedOneNone) {
   EXPECT_EQ(ActiveConverters().dib, ConverterFor(kModeDib));
   EXPECT_EQ(nullptr, ConverterFor(kModeRgb24));
   EXPECT_EQ(nullptr, ConverterFor(kModeNone));
-  if (video::DetectCpuFeatures().sse2) {
+  if (os::DetectCpuFeatures().sse2) {
     ConverterTable sse2;
     InitPlainConverters(sse2);
     InitSse2Converters(sse2);
@@ -244,7 +244,7 @@ TEST(Sse2Converters, EqualThePlainOnesOnEveryByte) {
   ConverterTable plain, sse2;
   InitPlainConverters(plain);
   InitPlainConverters(sse2);
-  if (!video::DetectCpuFeatures().sse2 || !InitSse2Converters(sse2)) GTEST_SKIP() << "no SSE2 here";
+  if (!os::DetectCpuFeatures().sse2 || !InitSse2Converters(sse2)) GTEST_SKIP() << "no SSE2 here";
   std::mt19937 rng(2024);
   for (const Size& s : kSizes) {
     for (int round = 0; round < 4; ++round) {

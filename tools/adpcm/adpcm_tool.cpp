@@ -9,26 +9,9 @@
 
 #include "codec/audio/adpcm.h"
 #include "codec/audio/wav_reader.h"
+#include "os/file.h"
 
 namespace {
-
-bool ReadFile(const char* path, std::vector<uint8_t>* out) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out->insert(out->end(), buf, buf + n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
-bool WriteFile(const char* path, const std::vector<uint8_t>& data) {
-  std::FILE* f = std::fopen(path, "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && ok;
-}
 
 int Encode(const std::vector<uint8_t>& in, std::vector<uint8_t>* out) {
   std::vector<int16_t> pcm;
@@ -75,7 +58,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<uint8_t> in, out;
-  if (!ReadFile(argv[2], &in)) {
+  if (!os::ReadWholeFile(argv[2], &in)) {
     std::fprintf(stderr, "adpcm: cannot read %s\n", argv[2]);
     return 1;
   }
@@ -84,7 +67,7 @@ int main(int argc, char** argv) {
   } else {
     Decode(in, &out);
   }
-  if (!WriteFile(argv[3], out)) {
+  if (!os::WriteWholeFile(argv[3], out.data(), out.size())) {
     std::fprintf(stderr, "adpcm: cannot write %s\n", argv[3]);
     return 1;
   }

@@ -7,19 +7,13 @@
 
 #include "codec/audio/adpcm.h"
 #include "codec/audio/wav_reader.h"
+#include "os/file.h"
 #include "record/m4v_headers.h"
 
 namespace sim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>* data) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  data->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
 
 AudioClip EncodeUnits(const std::vector<int16_t>& pcm) {
   AudioClip clip;
@@ -37,7 +31,7 @@ AudioClip EncodeUnits(const std::vector<int16_t>& pcm) {
 
 bool LoadVideoClip(const std::string& path, int fps_override, VideoClip* clip, std::string* error) {
   std::vector<uint8_t> data;
-  if (!ReadFile(path, &data)) {
+  if (!os::ReadWholeFile(path, &data)) {
     *error = "cannot read " + path;
     return false;
   }
@@ -62,7 +56,7 @@ bool LoadVideoClip(const std::string& path, int fps_override, VideoClip* clip, s
 
 bool LoadAudioClip(const std::string& path, AudioClip* clip, std::string* error) {
   std::vector<uint8_t> data;
-  if (!ReadFile(path, &data)) {
+  if (!os::ReadWholeFile(path, &data)) {
     *error = "cannot read " + path;
     return false;
   }

@@ -13,19 +13,10 @@
 #include <vector>
 
 #include "codec/video/video_decoder.h"
+#include "os/file.h"
 #include "tools/m4vdec/unit_splitter.h"
 
 namespace {
-
-bool ReadFile(const char* path, std::vector<uint8_t>* out) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out->insert(out->end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
 
 bool ParseSize(const char* s, int* w, int* h) { return std::sscanf(s, "%dx%d", w, h) == 2 && *w > 0 && *h > 0; }
 
@@ -48,7 +39,7 @@ VideoDecoder::KernelChoice g_kernels = VideoDecoder::KernelChoice::Detect;
 
 int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool verbose) {
   std::vector<uint8_t> data;
-  if (!ReadFile(in, &data)) {
+  if (!os::ReadWholeFile(in, &data)) {
     std::fprintf(stderr, "m4vdec: cannot read %s\n", in);
     return 1;
   }
@@ -86,7 +77,7 @@ int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool 
 
 int Bench(const char* in, int w, int h, bool postfilter) {
   std::vector<uint8_t> data;
-  if (!ReadFile(in, &data)) return 1;
+  if (!os::ReadWholeFile(in, &data)) return 1;
   bool shortHeader = false;
   std::vector<StreamUnit> units = SplitUnits(data.data(), data.size(), &shortHeader);
   VideoDecoder dec(g_kernels);
@@ -112,7 +103,7 @@ int Bench(const char* in, int w, int h, bool postfilter) {
 int Compare(const char* a, const char* b, const char* size) {
   int w, h;
   std::vector<uint8_t> ra, rb;
-  if (!ParseSize(size, &w, &h) || !ReadFile(a, &ra) || !ReadFile(b, &rb)) return Usage();
+  if (!ParseSize(size, &w, &h) || !os::ReadWholeFile(a, &ra) || !os::ReadWholeFile(b, &rb)) return Usage();
   const size_t frame = size_t(w) * h * 3 / 2;
   size_t na = ra.size() / frame, nb = rb.size() / frame;
   std::printf("frames %zu %zu\n", na, nb);

@@ -11,21 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "os/file.h"
 #include "record/m4v_headers.h"
 #include "record/mp4_file.h"
 
 namespace {
-
-bool ReadFile(const char* path, std::vector<uint8_t>* out) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out->insert(out->end(), buf, buf + n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
 
 int Usage() {
   std::fprintf(stderr, "usage: mp4rec [--fps N] [--start MS] [--audio IN.adpcm] IN.m4v OUT.mp4\n");
@@ -55,11 +45,11 @@ int main(int argc, char** argv) {
   if (files.size() != 2 || fps <= 0 || fps > 1000 || start < 0) return Usage();
 
   std::vector<uint8_t> stream, audio;
-  if (!ReadFile(files[0], &stream)) {
+  if (!os::ReadWholeFile(files[0], &stream)) {
     std::fprintf(stderr, "mp4rec: cannot read %s\n", files[0]);
     return 1;
   }
-  if (audioPath && !ReadFile(audioPath, &audio)) {
+  if (audioPath && !os::ReadWholeFile(audioPath, &audio)) {
     std::fprintf(stderr, "mp4rec: cannot read %s\n", audioPath);
     return 1;
   }

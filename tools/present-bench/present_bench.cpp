@@ -66,7 +66,7 @@ void BenchConverters(int rounds) {
   present::ConverterTable plain, sse2;
   present::InitPlainConverters(plain);
   present::InitPlainConverters(sse2);
-  const bool haveSse2 = video::DetectCpuFeatures().sse2 && present::InitSse2Converters(sse2);
+  const bool haveSse2 = os::DetectCpuFeatures().sse2 && present::InitSse2Converters(sse2);
   const Converter converters[] = {
       {"YV12", present::ConvertToYV12, 1},      {"YUY2", present::ConvertToYUY2, 2},
       {"UYVY", present::ConvertToUYVY, 2},      {"YVU9", present::ConvertToYVU9, 1},

@@ -9,16 +9,10 @@
 #include <vector>
 
 #include "layout.h"
+#include "os/file.h"
 #include "pack.h"
 
 namespace {
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 }  // namespace
 
@@ -28,7 +22,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<uint8_t> text;
-  if (!ReadFile(argv[1], &text)) {
+  if (!os::ReadWholeFile(argv[1], &text)) {
     std::fprintf(stderr, "skinpack: cannot read %s\n", argv[1]);
     return 1;
   }
@@ -37,7 +31,7 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> skin;
   const std::string dir = argv[2];
   auto read_bitmap = [&](const std::string& name, std::vector<uint8_t>* bytes) {
-    return ReadFile(dir + "/" + name, bytes);
+    return os::ReadWholeFile(dir + "/" + name, bytes);
   };
   if (!skinpack::ParseLayout(std::string(text.begin(), text.end()), &layout, &error) ||
       !skinpack::PackSkin(layout, read_bitmap, &skin, &error)) {

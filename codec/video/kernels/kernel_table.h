@@ -4,6 +4,8 @@
 // (the inverse DCT of a processor-specific set may instead stay within IEEE 1180).
 #include <cstdint>
 
+#include "os/cpu_features.h"
+
 namespace video {
 
 // Motion-compensated prediction of a square block: dst has its own stride.
@@ -48,16 +50,9 @@ struct KernelTable {
 };
 
 // Which kernel set the processor allows.
-struct CpuFeatures {
-  bool mmx = false;
-  bool sse = false;
-  bool sse2 = false;
-  bool mmxExt = false;
-  bool amd3dnow = false;
-  bool amd3dnowExt = false;
-};
+using os::CpuFeatures;
+using os::DetectCpuFeatures;
 
-CpuFeatures DetectCpuFeatures();
 void InitPlainKernels(KernelTable& k);
 // Overrides the slots that have an SSE2 version; a no-op off x86.
 void InitSse2Kernels(KernelTable& k);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "os/file.h"
 #include "record/m4v_headers.h"
 
 namespace node_test {

@@ -1,11 +1,10 @@
-// Processor feature detection with CPUID; off x86 every flag stays clear.
-#include "codec/video/kernels/kernel_table.h"
+#include "os/cpu_features.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #endif
 
-namespace video {
+namespace os {
 
 CpuFeatures DetectCpuFeatures() {
   CpuFeatures f;
@@ -28,4 +27,4 @@ CpuFeatures DetectCpuFeatures() {
   return f;
 }
 
-}  // namespace video
+}  // namespace os
