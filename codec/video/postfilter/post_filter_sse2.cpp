@@ -16,6 +16,11 @@ namespace {
 #define HALYARD_INLINE inline __attribute__((always_inline))
 #define HALYARD_UNROLL _Pragma("GCC unroll 16")
 
+// QuantAt, inlined here.
+HALYARD_INLINE char Quant(const FilterPlane& p, int x, int y) {
+  return static_cast<char>(p.mbQuant[(y >> p.mbShift) * p.mbWidth + (x >> p.mbShift)]);
+}
+
 enum Changed { kChangedNone = 0, kChangedPair = 1, kChangedAll = 2 };
 
 inline __m128i Widen(__m128i v, int half) {
@@ -128,10 +133,15 @@ HALYARD_INLINE int FilterLanes(__m128i* s, __m128i qp) {
     lo = _mm_min_epu8(lo, s[i]);
   }
   const __m128i apply = _mm_and_si128(smoothMode, GreaterU8(_mm_add_epi8(qp, qp), _mm_sub_epi8(hi, lo)));
-  const int applyBits = _mm_movemask_epi8(apply);
-  if (!applyBits) return changed;
+  if (!_mm_movemask_epi8(apply)) return changed;
   const __m128i p0 = Select(GreaterU8(qp, AbsDiffU8(s[1], s[0])), s[0], s[1]);
   const __m128i p9 = Select(GreaterU8(qp, AbsDiffU8(s[8], s[9])), s[9], s[8]);
+  // Where p0, s1..s8 and p9 are all one value the average is that value:
+  // flat areas need no arithmetic.
+  const __m128i level = _mm_and_si128(_mm_cmpeq_epi8(hi, lo),
+                                      _mm_and_si128(_mm_cmpeq_epi8(p0, s[1]), _mm_cmpeq_epi8(p9, s[1])));
+  const int applyBits = _mm_movemask_epi8(_mm_andnot_si128(level, apply));
+  if (!applyBits) return changed;
   __m128i lower[9], upper[9];
   {
     __m128i w[9];
@@ -145,7 +155,7 @@ HALYARD_INLINE int FilterLanes(__m128i* s, __m128i qp) {
   HALYARD_UNROLL
   for (int n = 1; n <= 8; ++n) {
     const __m128i v = _mm_packus_epi16(lower[n], upper[n]);
-    s[n] = applyBits == 0xFFFF ? v : Select(apply, v, s[n]);
+    s[n] = applyBits == 0xFFFF ? v : Select(apply, v, s[n]);  // level lanes come out unchanged
   }
   return kChangedAll;
 }
@@ -176,11 +186,11 @@ void HorizontalEdgeSse2(const FilterPlane& p, int y) {
   uint8_t* s0 = p.data + (y - 5) * p.width;
   int x = 0;
   for (; x + 16 <= p.width; x += 16) {
-    const __m128i qp = _mm_unpacklo_epi64(_mm_set1_epi8(static_cast<char>(QuantAt(p, x, y))),
-                                          _mm_set1_epi8(static_cast<char>(QuantAt(p, x + 8, y))));
+    const __m128i qp = _mm_unpacklo_epi64(_mm_set1_epi8(Quant(p, x, y)),
+                                          _mm_set1_epi8(Quant(p, x + 8, y)));
     HorizontalEdgeAt<16>(s0 + x, p.width, qp);
   }
-  if (x < p.width) HorizontalEdgeAt<8>(s0 + x, p.width, _mm_set1_epi8(static_cast<char>(QuantAt(p, x, y))));
+  if (x < p.width) HorizontalEdgeAt<8>(s0 + x, p.width, _mm_set1_epi8(Quant(p, x, y)));
 }
 
 // Byte transpose of 16 rows of 16: four rounds of interleaving vector i with
@@ -260,8 +270,8 @@ void VerticalEdgesOfBand(const FilterPlane& p, int y) {
   uint8_t* band = p.data + y * w;
   const int lowerRow = kRows == 16 ? y + 8 : y;
   auto quant = [&](int edge) {
-    return _mm_unpacklo_epi64(_mm_set1_epi8(static_cast<char>(QuantAt(p, edge, y))),
-                              _mm_set1_epi8(static_cast<char>(QuantAt(p, edge, lowerRow))));
+    return _mm_unpacklo_epi64(_mm_set1_epi8(Quant(p, edge, y)),
+                              _mm_set1_epi8(Quant(p, edge, lowerRow)));
   };
   __m128i c[16];
   if (w == 16) {
