@@ -37,11 +37,10 @@ inline __m128i AbsDiffU8(__m128i a, __m128i b) { return _mm_or_si128(_mm_subs_ep
 inline __m128i GreaterU8(__m128i a, __m128i b) {
   return _mm_xor_si128(_mm_cmpeq_epi8(_mm_subs_epu8(a, b), _mm_setzero_si128()), _mm_set1_epi8(-1));
 }
-// |a - b| <= 2 by wrap-around: a - b + 2 lies in 0..4. Adding 0x80 more turns
-// that unsigned test into a signed compare.
+// |a - b| <= 2. (A wrap-around test, a - b + 2 in 0..4 modulo 256, would take
+// 0 and 255 for neighbours.)
 inline __m128i FlatPair(__m128i a, __m128i b) {
-  const __m128i x = _mm_add_epi8(_mm_sub_epi8(a, b), _mm_set1_epi8(static_cast<char>(0x82)));
-  return _mm_cmpgt_epi8(_mm_set1_epi8(-123), x);
+  return _mm_cmpeq_epi8(_mm_subs_epu8(AbsDiffU8(a, b), _mm_set1_epi8(2)), _mm_setzero_si128());
 }
 
 // 2 x - 5 y.

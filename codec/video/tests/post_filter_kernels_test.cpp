@@ -109,13 +109,14 @@ std::string RunAndCompare(void (*filter)(const PostFilterArgs&), const Picture& 
 
 // Blocks of different kinds side by side, so one vector of lanes mixes both
 // modes, applied and refused: flat areas with small steps (the smoothing),
-// mild and strong noise (the two-sample correction), hard edges and ramps.
+// mild and strong noise (the two-sample correction), hard edges, samples at
+// both ends of the range, and ramps.
 void FillBlocks(Picture& pic, std::mt19937& rng) {
   for (int i = 0; i < 3; ++i) {
     const int w = i ? pic.width / 2 : pic.width, h = i ? pic.height / 2 : pic.height;
     for (int by = 0; by < h; by += 8) {
       for (int bx = 0; bx < w; bx += 8) {
-        const int kind = int(rng() % 6), base = int(rng() % 256), step = int(rng() % 4);
+        const int kind = int(rng() % 7), base = int(rng() % 256), step = int(rng() % 4);
         for (int y = by; y < by + 8; ++y) {
           for (int x = bx; x < bx + 8; ++x) {
             int v = base;
@@ -125,6 +126,8 @@ void FillBlocks(Picture& pic, std::mt19937& rng) {
               case 2: v = base + int(rng() % 25) - 12; break;
               case 3: v = int(rng() % 256); break;
               case 4: v = (x + y) % 16 < 8 ? 20 : 220; break;
+              // Both ends of the range side by side: 0 and 255 differ by 255, not by 1.
+              case 5: v = rng() % 6 ? 253 + int(rng() % 3) : int(rng() % 2); break;
               default: v = base + (x - bx) * step - (y - by); break;
             }
             pic.planes[i][size_t(y) * pic.strides[i] + x] = uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
