@@ -143,7 +143,6 @@ struct DecoderContext {
   int cur = 0;  // index of the current picture; the reference is 1 - cur
   std::vector<uint8_t> output;
   std::vector<uint8_t> mbQuant;
-  std::vector<uint8_t> filterScratch;  // transposed plane and one quantiser row
   std::vector<int16_t> partitionDc;  // six DC differentials per macroblock
 
   alignas(16) int16_t coeffs[6][64];

@@ -43,7 +43,6 @@ bool SetupGeometry(DecoderContext& d, int w, int h) {
     d.output.assign(size_t(w) * size_t(h) * 3 / 2, 0);
     for (auto& info : d.mbInfo) info.assign(size_t(d.mbCount) + 1, video::MacroblockInfo{});
     d.mbQuant.assign(size_t(d.mbCount), 0);
-    d.filterScratch.assign(size_t(w) * size_t(h) + size_t(w > h ? w : h), 0);
     d.partitionDc.assign(size_t(d.mbCount) * 6, 0);
   }
   d.cur = 0;
@@ -57,7 +56,6 @@ void FreeGeometry(DecoderContext& d) {
   for (auto& m : d.mbInfo) std::vector<video::MacroblockInfo>().swap(m);
   std::vector<uint8_t>().swap(d.output);
   std::vector<uint8_t>().swap(d.mbQuant);
-  std::vector<uint8_t>().swap(d.filterScratch);
   std::vector<int16_t>().swap(d.partitionDc);
   d.width = d.height = d.mbCount = 0;
 }
@@ -222,8 +220,6 @@ int VideoDecoder::ProducePicture(const DecodedPicture& dest) {
     a.height = d.height;
     a.mbQuant = d.mbQuant.data();
     a.mbWidth = d.mbWidth;
-    a.scratch = d.filterScratch.data();
-    a.qpRow = d.filterScratch.data() + size_t(d.width) * size_t(d.height);
     d.k.postFilter(a);
     return 0;
   }

@@ -1,30 +1,60 @@
 #!/usr/bin/env bash
-# Decoding speed of m4vdec against ffmpeg (single-threaded) on the same stream:
-# 640x480, 30 fps, 300 pictures of ffmpeg's mpeg4 at 1.5 Mbit/s.
-#   tools/m4vdec/bench.sh [path/to/m4vdec]   (use the native-release build)
+# Decoding speed of m4vdec against ffmpeg, both single-threaded whole processes
+# decoding the same stream to raw I420, measured in the same run so that the
+# ratios still compare on a busy machine:
+#   bare decode:        m4vdec IN /dev/null
+#                       ffmpeg -threads 1 -i IN -f rawvideo -pix_fmt yuv420p -y /dev/null
+#   with post-filter:   m4vdec --postfilter IN /dev/null
+#                       the same ffmpeg with -vf pp=hb/vb/dr (libpostproc deblocking and
+#                       deringing), and with -vf pp=hb/vb (deblocking only, what ours does)
+# The stream: 640x480 at 30 fps, 3000 pictures of ffmpeg's mpeg4 at 1.5 Mbit/s.
+#
+#   tools/m4vdec/bench.sh [M4VDEC] [RUNS] [SOURCE]
+# M4VDEC defaults to the native-release build; RUNS (3) is how many times each
+# command runs, the best counting; SOURCE is an ffmpeg lavfi source (testsrc2).
+# Ratios are ffmpeg's time over ours: above 1 we are faster.
 set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 m4vdec="${1:-$here/../../build/native-release/tools/m4vdec/m4vdec}"
+runs="${2:-3}"
+source="${3:-testsrc2}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 stream="$work/bench.m4v"
-ffmpeg -v error -y -f lavfi -i "testsrc2=size=640x480:rate=30" -frames:v 300 \
+ffmpeg -v error -y -f lavfi -i "$source=size=640x480:rate=30" -frames:v 3000 \
   -c:v mpeg4 -b:v 1500k -g 30 -f m4v "$stream"
 
-# Each figure is the best of three runs, so that a busy machine disturbs it less.
-best() { sort -g | tail -1; }
+# Best of RUNS: prints "wall cpu" in seconds, each the smallest seen (cpu is
+# user + system time of the process, less disturbed by other load).
+best_of() {
+  local i wall cpu best_wall="" best_cpu="" t
+  for ((i = 0; i < runs; i++)); do
+    t="$( { TIMEFORMAT='%R %U %S'; time "$@" >/dev/null 2>&1; } 2>&1 | tail -1)"
+    read -r wall user sys <<<"$t"
+    cpu="$(awk -v u="$user" -v s="$sys" 'BEGIN{printf "%.3f", u + s}')"
+    if [ -z "$best_wall" ] || awk -v a="$wall" -v b="$best_wall" 'BEGIN{exit !(a < b)}'; then best_wall="$wall"; fi
+    if [ -z "$best_cpu" ] || awk -v a="$cpu" -v b="$best_cpu" 'BEGIN{exit !(a < b)}'; then best_cpu="$cpu"; fi
+  done
+  echo "$best_wall $best_cpu"
+}
 
-# ffmpeg: ten passes over the stream in one run, timed by its own benchmark line.
-ffmpeg_fps="$(for i in 1 2 3; do
-  rtime="$(ffmpeg -threads 1 -benchmark -stream_loop 9 -i "$stream" -f null - 2>&1 |
-           sed -n 's/.*rtime=\([0-9.]*\)s.*/\1/p' | tail -1)"
-  awk -v t="$rtime" 'BEGIN{printf "%.1f\n", 3000 / t}'
-done | best)"
+ff=(ffmpeg -v error -threads 1 -i "$stream")
+raw=(-f rawvideo -pix_fmt yuv420p -y /dev/null)
+# Interleaved, so a change in the machine's load touches every command alike.
+read -r ours_w ours_c <<<"$(best_of "$m4vdec" "$stream" /dev/null)"
+read -r ff_w ff_c <<<"$(best_of "${ff[@]}" "${raw[@]}")"
+read -r ourspf_w ourspf_c <<<"$(best_of "$m4vdec" --postfilter "$stream" /dev/null)"
+read -r ffpp_w ffpp_c <<<"$(best_of "${ff[@]}" -vf pp=hb/vb/dr "${raw[@]}")"
+read -r ffdb_w ffdb_c <<<"$(best_of "${ff[@]}" -vf pp=hb/vb "${raw[@]}")"
 
-ours="$(for i in 1 2 3; do "$m4vdec" --bench "$stream" | sed -n 's/^fps //p' | tail -1; done | best)"
-ours_pf="$(for i in 1 2 3; do "$m4vdec" --postfilter --bench "$stream" | sed -n 's/^fps //p' | tail -1; done | best)"
-
-echo "stream: 640x480, 300 pictures, $(stat -c %s "$stream") bytes"
-echo "ffmpeg -threads 1: fps $ffmpeg_fps"
-echo "m4vdec: fps $ours (ratio $(awk -v a="$ours" -v b="$ffmpeg_fps" 'BEGIN{printf "%.2f", a / b}'))"
-echo "m4vdec --postfilter: fps $ours_pf (ratio $(awk -v a="$ours_pf" -v b="$ffmpeg_fps" 'BEGIN{printf "%.2f", a / b}'))"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.2f", a / b}'; }
+row() { printf "%-34s wall %6.3f s  cpu %6.3f s\n" "$1" "$2" "$3"; }
+echo "stream: $source 640x480, 3000 pictures, $(stat -c %s "$stream") bytes; best of $runs"
+row "m4vdec" "$ours_w" "$ours_c"
+row "ffmpeg -threads 1" "$ff_w" "$ff_c"
+row "m4vdec --postfilter" "$ourspf_w" "$ourspf_c"
+row "ffmpeg -threads 1 -vf pp=hb/vb/dr" "$ffpp_w" "$ffpp_c"
+row "ffmpeg -threads 1 -vf pp=hb/vb" "$ffdb_w" "$ffdb_c"
+echo "ratio bare decode (ffmpeg / m4vdec):                 wall $(ratio "$ff_w" "$ours_w")  cpu $(ratio "$ff_c" "$ours_c")"
+echo "ratio with post-filter (ffmpeg pp=hb/vb/dr / ours):  wall $(ratio "$ffpp_w" "$ourspf_w")  cpu $(ratio "$ffpp_c" "$ourspf_c")"
+echo "ratio deblocking only (ffmpeg pp=hb/vb / ours):      wall $(ratio "$ffdb_w" "$ourspf_w")  cpu $(ratio "$ffdb_c" "$ourspf_c")"

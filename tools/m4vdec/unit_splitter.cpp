@@ -24,6 +24,11 @@ std::vector<StreamUnit> SplitUnits(const uint8_t* data, size_t length, bool* sho
     bool hasVop = false;
     size_t unitStart = first;
     for (size_t i = first; i + 4 <= length; ++i) {
+      // A byte above 1 at i + 2 rules out a start code at i, i + 1 and i + 2.
+      if (data[i + 2] > 1) {
+        i += 2;
+        continue;
+      }
       if (data[i] || data[i + 1] || data[i + 2] != 1) continue;
       if (hasVop) {
         cuts.push_back(unitStart);

@@ -17,15 +17,9 @@ struct PostFilterArgs {
   uint8_t* out;              // I420 destination, width * height * 3 / 2 bytes
   int width;
   int height;
-  const uint8_t* mbQuant;    // one quantiser per macroblock, row by row
+  const uint8_t* mbQuant;    // one quantiser (1..31) per macroblock, row by row
   int mbWidth;
-  uint8_t* scratch;          // width * height bytes for the transposed pass
-  uint8_t* qpRow;            // max(width, height) bytes
 };
-
-// Filters one horizontal block edge across `width` columns: p points at the
-// row five above the edge (s0); qp holds one quantiser per column.
-using EdgeRowFn = void (*)(uint8_t* p, int stride, int width, const uint8_t* qp);
 
 // Prediction kernel index within a group of seven: copy, then
 // (horizontal, vertical, both) half positions, each with rounding 0 and 1.

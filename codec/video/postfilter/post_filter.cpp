@@ -54,56 +54,59 @@ void FilterEdgeSamples(uint8_t* p, int step, int qp) {
   p[5 * step] = static_cast<uint8_t>(s[5] + d);
 }
 
-void FilterEdgeRowPlain(uint8_t* p, int stride, int width, const uint8_t* qp) {
-  for (int x = 0; x < width; ++x) FilterEdgeSamples(p + x, stride, qp[x]);
+int QuantAt(const FilterPlane& p, int x, int y) {
+  return p.mbQuant[(y >> p.mbShift) * p.mbWidth + (x >> p.mbShift)];
 }
 
 namespace {
 
-void Transpose(const uint8_t* src, int srcStride, int w, int h, uint8_t* dst) {
-  // dst is h wide and w high; 8x8 tiles keep both sides in cache (w, h are multiples of 8).
-  for (int y0 = 0; y0 < h; y0 += 8) {
-    for (int x0 = 0; x0 < w; x0 += 8) {
-      const uint8_t* s = src + y0 * srcStride + x0;
-      uint8_t* d = dst + x0 * h + y0;
-      for (int x = 0; x < 8; ++x)
-        for (int y = 0; y < 8; ++y) d[x * h + y] = s[y * srcStride + x];
-    }
+void HorizontalEdgePlain(const FilterPlane& p, int y) {
+  uint8_t* s0 = p.data + (y - 5) * p.width;
+  for (int x = 0; x < p.width; ++x) FilterEdgeSamples(s0 + x, p.width, QuantAt(p, x, y));
+}
+
+void VerticalEdgesPlain(const FilterPlane& p, int y, int rows) {
+  for (int r = y; r < y + rows; ++r) {
+    uint8_t* row = p.data + r * p.width;
+    for (int x = 8; x <= p.width - 8; x += 8) FilterEdgeSamples(row + x - 5, 1, QuantAt(p, x, r));
   }
 }
 
-// mbShift: 4 for luma (16 samples per macroblock), 3 for chroma.
-void FilterPlane(uint8_t* plane, uint8_t* scratch, uint8_t* qp, int w, int h, const uint8_t* mbQuant,
-                 int mbWidth, int mbShift, EdgeRowFn edgeRow) {
-  for (int y = 8; y <= h - 8; y += 8) {
-    const uint8_t* qrow = mbQuant + (y >> mbShift) * mbWidth;
-    for (int x = 0; x < w; ++x) qp[x] = qrow[x >> mbShift];
-    edgeRow(plane + (y - 5) * w, w, w, qp);
+// A horizontal edge at y reads rows y - 5 .. y + 4 and writes y - 4 .. y + 3;
+// vertical edges stay within their rows. So the vertical edges of a band may
+// run once the horizontal edges up to the band's lower border are done, and
+// the later horizontal edges never read the band's rows: the plane is filtered
+// while its 16 current rows are in the cache.
+void FilterPlaneInPlace(const FilterPlane& p, const uint8_t* src, int srcStride, const EdgeKernels& k) {
+  const int w = p.width, h = p.height;
+  int copied = 0;
+  auto copyUpTo = [&](int rows) {
+    for (; copied < rows && copied < h; ++copied) std::memcpy(p.data + copied * w, src + copied * srcStride, w);
+  };
+  for (int y0 = 0; y0 < h; y0 += 16) {
+    const int rows = h - y0 >= 16 ? 16 : 8;
+    for (int edge = y0 + 8; edge <= y0 + rows && edge <= h - 8; edge += 8) {
+      copyUpTo(edge + 5);
+      k.horizontalEdge(p, edge);
+    }
+    copyUpTo(y0 + rows);
+    k.verticalEdges(p, y0, rows);
   }
-  // Vertical edges: each row's edges are filtered left to right, as in place.
-  Transpose(plane, w, w, h, scratch);
-  for (int x = 8; x <= w - 8; x += 8) {
-    for (int y = 0; y < h; ++y) qp[y] = mbQuant[(y >> mbShift) * mbWidth + (x >> mbShift)];
-    edgeRow(scratch + (x - 5) * h, h, h, qp);
-  }
-  Transpose(scratch, h, h, w, plane);
 }
 
 }  // namespace
 
-void PostFilterWith(const PostFilterArgs& a, EdgeRowFn edgeRow) {
+void PostFilterWith(const PostFilterArgs& a, const EdgeKernels& k) {
   uint8_t* dst[3];
   dst[0] = a.out;
   dst[1] = a.out + a.width * a.height;
   dst[2] = dst[1] + (a.width / 2) * (a.height / 2);
-  for (int p = 0; p < 3; ++p) {
-    int w = p ? a.width / 2 : a.width;
-    int h = p ? a.height / 2 : a.height;
-    for (int y = 0; y < h; ++y) std::memcpy(dst[p] + y * w, a.planes[p] + y * a.strides[p], w);
-    FilterPlane(dst[p], a.scratch, a.qpRow, w, h, a.mbQuant, a.mbWidth, p ? 3 : 4, edgeRow);
+  for (int i = 0; i < 3; ++i) {
+    FilterPlane p{dst[i], i ? a.width / 2 : a.width, i ? a.height / 2 : a.height, a.mbQuant, a.mbWidth, i ? 3 : 4};
+    FilterPlaneInPlace(p, a.planes[i], a.strides[i], k);
   }
 }
 
-void PostFilterPlain(const PostFilterArgs& a) { PostFilterWith(a, FilterEdgeRowPlain); }
+void PostFilterPlain(const PostFilterArgs& a) { PostFilterWith(a, {HorizontalEdgePlain, VerticalEdgesPlain}); }
 
 }  // namespace video

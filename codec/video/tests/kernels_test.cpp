@@ -151,39 +151,5 @@ TEST_F(KernelSlots, InverseDctMatchesPlainOnCodedRanges) {
   }
 }
 
-TEST_F(KernelSlots, PostFilterMatchesPlain) {
-  // Pictures of small steps (both filter modes) and of noise, random quantisers.
-  const int w = 48, h = 32, stride = 80;
-  std::vector<uint8_t> planes(stride * h * 2);
-  std::vector<uint8_t> scratch(w * h + w);
-  for (int it = 0; it < 300; ++it) {
-    const int spread = it % 3 == 0 ? 256 : (it % 3 == 1 ? 6 : 24);
-    const int base = int(rng_() % 200);
-    for (auto& v : planes) v = uint8_t(spread == 256 ? int(rng_() % 256) : base + int(rng_() % spread));
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        if (it % 2 && ((x / 8 + y / 8) & 1)) planes[y * stride + x] = uint8_t(planes[y * stride + x] / 2 + 60);
-    uint8_t quant[6];
-    for (auto& q : quant) q = uint8_t(1 + rng_() % 31);
-    std::vector<uint8_t> outA(w * h * 3 / 2, kGuard), outB(w * h * 3 / 2, kGuard);
-    PostFilterArgs a{};
-    a.planes[0] = planes.data();
-    a.planes[1] = planes.data() + stride * h;
-    a.planes[2] = planes.data() + stride * h + 40;
-    a.strides[0] = a.strides[1] = a.strides[2] = stride;
-    a.width = w;
-    a.height = h;
-    a.mbQuant = quant;
-    a.mbWidth = 3;
-    a.scratch = scratch.data();
-    a.qpRow = scratch.data() + w * h;
-    a.out = outA.data();
-    k_.plain.postFilter(a);
-    a.out = outB.data();
-    k_.fast.postFilter(a);
-    ASSERT_EQ(outA, outB) << "iteration " << it;
-  }
-}
-
 }  // namespace
 }  // namespace video

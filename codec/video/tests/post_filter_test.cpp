@@ -78,9 +78,6 @@ TEST(PostFilter, PlaneBorderIsNotFiltered) {
   a.height = h;
   a.mbQuant = quant;
   a.mbWidth = 2;
-  std::vector<uint8_t> scratch(w * h + w);
-  a.scratch = scratch.data();
-  a.qpRow = scratch.data() + w * h;
   PostFilterPlain(a);
   EXPECT_EQ(out[0], 100);
   EXPECT_EQ(out[w - 1], 103);
