@@ -58,6 +58,8 @@ std::shared_ptr<const Overlay> Overlay::Make(const OverlayContent& content, Text
   overlay->drag_rect_ = content.drag_rect;
   overlay->area_width_ = content.area_width;
   overlay->area_height_ = content.area_height;
+  overlay->mask_grid_ = content.mask_grid;
+  overlay->mask_ = content.mask;
   return overlay;
 }
 
@@ -96,6 +98,8 @@ bool Overlay::DragFrame(int width, int height, ScreenRect* frame) const {
 
 void Overlay::Paint(const DecodedPicture& picture) const {
   if (!picture.data || picture.width <= 0 || picture.height <= 0) return;
+  // Under the texts, so they stay readable while the mask is edited.
+  if (mask_grid_) PaintMaskGrid(picture, mask_);
   const std::vector<ScreenRect> places = Layout(picture.width, picture.height);
   for (size_t i = 0; i < texts_.size(); ++i) {
     // A black shadow one pixel down and right keeps yellow text readable on
@@ -153,6 +157,36 @@ void PaintOutline(const DecodedPicture& picture, const ScreenRect& r, int thickn
   strip(r.left, r.bottom - t, w, t);
   strip(r.left, r.top + t, t, h - 2 * t);
   strip(r.right - t, r.top + t, t, h - 2 * t);
+}
+
+void PaintMaskGrid(const DecodedPicture& picture, const MotionMask& mask) {
+  if (!picture.data || picture.width < 2 || picture.height < 2) return;
+  const Planes p(picture);
+  constexpr int kColumns = node::MotionDetector::kColumns, kRows = node::MotionDetector::kRows;
+  constexpr int kShade = 128;  // how far a masked cell goes towards black
+  constexpr int kLine = 96;    // how far a cell line goes towards white
+  for (int y = 0; y < p.h; ++y) {
+    const int row = y * kRows / p.h;
+    const bool line_row = y > 0 && (y - 1) * kRows / p.h != row;
+    uint8_t* luma = p.y + size_t(y) * p.w;
+    for (int x = 0; x < p.w; ++x) {
+      const int column = x * kColumns / p.w;
+      const bool line = line_row || (x > 0 && (x - 1) * kColumns / p.w != column);
+      if (mask.test(size_t(row * kColumns + column))) luma[x] = Blend(luma[x], 0, kShade);
+      if (line) luma[x] = Blend(luma[x], 255, kLine);
+    }
+  }
+  // Masked cells also lose most of their colour, so they read as "off" on any picture.
+  for (int y = 0; y < p.ch; ++y) {
+    const int row = 2 * y * kRows / p.h;
+    for (int x = 0; x < p.cw; ++x) {
+      if (!mask.test(size_t(row * kColumns + 2 * x * kColumns / p.w))) continue;
+      uint8_t* u = p.u + size_t(y) * p.cw + x;
+      uint8_t* v = p.v + size_t(y) * p.cw + x;
+      *u = Blend(*u, 128, kShade);
+      *v = Blend(*v, 128, kShade);
+    }
+  }
 }
 
 }  // namespace app::view

@@ -2,8 +2,9 @@
 // What a camera view paints over its picture: the rate text in yellow (with
 // "%d User" for half the viewer count above 1) while the rate display is on,
 // the view's name in magenta, "REC" in red while recording, "End of File"
-// when a stored file has ended, and the frame of the rectangle a drag is
-// about to send. Each text is centred on a line of its own, over a thin
+// when a stored file has ended, the frame of the rectangle a drag is about
+// to send, and the motion mask's grid while its settings are open (masked
+// cells darkened, the cell lines lightened, both translucent). Each text is centred on a line of its own, over a thin
 // shadow so that it reads on any picture. The texts go
 // into the picture's pixels, so the renderer shows picture and texts in
 // one draw and nothing flickers.
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/docking.h"
+#include "app/view/motion_mask.h"
 #include "codec/video/video_decoder.h"
 
 namespace app::view {
@@ -57,6 +59,8 @@ struct OverlayContent {
   bool drag = false;
   ScreenRect drag_rect;
   int area_width = 0, area_height = 0;
+  bool mask_grid = false;  // the motion settings are open
+  MotionMask mask;
 };
 
 enum class OverlayBand { kTop, kBelowTop, kMiddle, kAboveBottom, kBottom };
@@ -80,7 +84,7 @@ class Overlay {
   };
   static std::shared_ptr<const Overlay> Make(const OverlayContent& content, TextRasteriser& rasteriser);
 
-  bool empty() const { return texts_.empty() && !drag_; }
+  bool empty() const { return texts_.empty() && !drag_ && !mask_grid_; }
   // Paints every text and the drag frame into `picture` (I420).
   void Paint(const DecodedPicture& picture) const;
   // Where each text goes in a picture of this size (its top left corner).
@@ -92,6 +96,8 @@ class Overlay {
  private:
   std::vector<Text> texts_;
   bool drag_ = false;
+  bool mask_grid_ = false;
+  MotionMask mask_;
   ScreenRect drag_rect_;
   int area_width_ = 0, area_height_ = 0;
 };
@@ -100,6 +106,8 @@ class Overlay {
 // colour at (x, y), clipped to the picture; the outline of a rectangle.
 void PaintMask(const DecodedPicture& picture, const TextMask& mask, int x, int y, Colour colour);
 void PaintOutline(const DecodedPicture& picture, const ScreenRect& rect, int thickness, Colour colour);
+// The detector's grid over the picture: masked cells darkened, lines lightened.
+void PaintMaskGrid(const DecodedPicture& picture, const MotionMask& mask);
 
 struct Yuv {
   uint8_t y, u, v;

@@ -140,6 +140,30 @@ TEST(OverlayPaint, TheDragFrameIsScaledFromThePictureAreaToThePicture) {
   EXPECT_EQ(0, p.Y(150, 100)) << "inside stays";
 }
 
+TEST(OverlayPaint, TheMaskGridDarkensMaskedCellsAndLightensTheLinesOnly) {
+  BlockText text;
+  OverlayContent content;
+  content.show_status = false;
+  content.mask_grid = true;
+  content.mask.set(1 * node::MotionDetector::kColumns + 2);  // cell (2, 1): x 40..59, y 20..39 at 640 x 480
+  auto overlay = Overlay::Make(content, text);
+  ASSERT_FALSE(overlay->empty());
+  Picture p(640, 480, 200);
+  std::fill(p.bytes.begin() + 640 * 480, p.bytes.end(), 200);  // a coloured picture
+  overlay->Paint(p.view);
+  EXPECT_EQ(100, p.Y(50, 30)) << "masked cell, half way to black";
+  EXPECT_NEAR(164, p.U(50, 30), 1) << "and half way to grey";
+  EXPECT_EQ(200, p.Y(10, 10)) << "a watched cell's inside stays";
+  EXPECT_EQ(200, p.U(10, 10));
+  EXPECT_GT(p.Y(20, 10), 200) << "a column line";
+  EXPECT_GT(p.Y(10, 20), 200) << "a row line";
+  EXPECT_EQ(200, p.Y(19, 10)) << "one pixel wide";
+
+  // Closing the settings takes the grid away, whatever the mask.
+  content.mask_grid = false;
+  EXPECT_TRUE(Overlay::Make(content, text)->empty());
+}
+
 struct CountingSink : node::PictureSink {
   void ShowPicture(const DecodedPicture& picture) override {
     last.assign(picture.data, picture.data + picture.Size());
