@@ -228,6 +228,16 @@ void NodeMediaPath::SetMotionDetection(bool on, int sensitivity, const MotionDet
   m_motionOn = on;
 }
 
+int NodeMediaPath::MotionSensitivity() const {
+  std::lock_guard<std::mutex> lock(m_motionLock);
+  return m_motionSensitivity;
+}
+
+MotionDetector::Mask NodeMediaPath::MotionMask() const {
+  std::lock_guard<std::mutex> lock(m_motionLock);
+  return m_motionMask;
+}
+
 MotionDetector::Event NodeMediaPath::LastMotion() const {
   std::lock_guard<std::mutex> lock(m_motionLock);
   return m_lastMotion;

@@ -104,6 +104,9 @@ class NodeMediaPath {
   void SetMotionDetection(bool on, int sensitivity, const MotionDetector::Mask& mask);
   void SetMotionRecorder(MotionRecorder* recorder) { m_motionRecorder = recorder; }
   bool MotionDetectionOn() const { return m_motionOn.load(); }
+  // The settings the detector runs with, as last set (any thread).
+  int MotionSensitivity() const;
+  MotionDetector::Mask MotionMask() const;
   bool InMotion() const { return m_inMotion.load(); }
   // The running motion or the last one ended.
   MotionDetector::Event LastMotion() const;

@@ -108,6 +108,7 @@ void CViewWindow::Teardown() {
   key_timers_.reset();
   preset_panel_.reset();
   seek_window_.reset();
+  motion_settings_.reset();
   node_.reset();
   view_media_.reset();
   media_.reset();
@@ -144,6 +145,10 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case WM_CLOSE:
       CloseView();
+      return TRUE;
+    case kWmMotionSettingsEnded:
+      if (motion_settings_ && motion_settings_->result() != -1) motion_settings_.reset();
+      RefreshOverlay();
       return TRUE;
     case WM_TIMER:
       OnTimer(wparam);
@@ -256,6 +261,7 @@ void CViewWindow::OnChannelReady() {
   if (!node_) return;
   if (!motion_applied_ && HasCamera() && request_.kind != ViewRequest::Kind::kFile) {
     motion_applied_ = true;
+    motion_ = MotionSettingsRemembered(CameraId());
     SetMotionDetection(MotionDetectionRemembered(CameraId()));
     const std::string folder = MotionRecordingRemembered(CameraId());
     if (!folder.empty()) StartMotionRecording(folder);
@@ -313,10 +319,10 @@ void CViewWindow::RefreshStatus() {
   InvalidateRect(Item(IDC_VIEW_STATUS), nullptr, TRUE);
 }
 
-// Motion detection on or off, at the default sensitivity over the whole
-// picture; a motion that lasts keeps its amber frame until it ends.
+// Motion detection on or off, with the camera's sensitivity and mask; a
+// motion that lasts keeps its amber frame until it ends.
 void CViewWindow::SetMotionDetection(bool on) {
-  media_->path().SetMotionDetection(on, node::MotionDetector::kDefaultSensitivity, node::MotionDetector::Mask());
+  media_->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
   if (!on && video_) video_->SetMotion(false);
   RefreshOverlay();
 }
@@ -367,12 +373,17 @@ void CViewWindow::RefreshOverlay() {
     c.area_width = area.right;
     c.area_height = area.bottom;
   }
+  if (motion_settings_ && motion_settings_->result() == -1) {
+    c.mask_grid = true;
+    c.mask = motion_.mask;
+  }
   const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
                     c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
                     c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
                     c.motion == overlay_content_.motion &&
-                    c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect;
+                    c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect &&
+                    c.mask_grid == overlay_content_.mask_grid && c.mask == overlay_content_.mask;
   if (same) return;
   overlay_content_ = c;
   overlay_made_ = true;

@@ -21,6 +21,7 @@
 #include "app/view/file_chooser.h"
 #include "app/view/gdi_text_rasteriser.h"
 #include "app/view/keyboard_control.h"
+#include "app/view/motion_settings_dialog.h"
 #include "app/view/multimedia_key_timers.h"
 #include "app/view/node_playback.h"
 #include "app/view/node_video_output.h"
@@ -51,10 +52,14 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 // Private messages and timers of the view window.
 constexpr UINT kWmKeyTimer = WM_APP + 3;  // wParam held key, lParam timer id
 constexpr UINT kWmSelectionChanged = WM_APP + 4;
+constexpr UINT kWmMotionSettingsEnded = WM_APP + 8;  // the dialog is let go outside its own handler
 constexpr UINT_PTR kRefreshTimer = 7;     // status line, alarm frame, stalled pictures
 constexpr UINT kRefreshMs = 500;
 
-class CViewWindow : public CameraView, public win32::CDialogBase, private CameraSteering {
+class CViewWindow : public CameraView,
+                    public win32::CDialogBase,
+                    private CameraSteering,
+                    private MotionSettingsEditor {
  public:
   CViewWindow(HINSTANCE instance, ViewHost& host, ViewRequest request, FileChooser& chooser);
   ~CViewWindow() override;
@@ -101,6 +106,8 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   std::string TipText(int control) const;
   // The seek window, once "Random Access" has opened it; else null.
   CSeekWindow* seek_window() { return seek_window_.get(); }
+  // The motion settings, while open; else null.
+  CMotionSettingsDialog* motion_settings() { return motion_settings_.get(); }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -127,6 +134,13 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   void SetMotionDetection(bool on);
   void ToggleMotionRecording();
   void StartMotionRecording(const std::string& folder);
+  // view_motion.cpp: the motion settings and the mask drawn over the picture.
+  void OpenMotionSettings();
+  void PreviewMotionSettings(const MotionSettings& settings) override;
+  void EndMotionSettings(bool keep) override;
+  void ApplyMotionSettings();
+  // Mask edits by mouse while the settings are open; true when consumed.
+  bool OnMaskMouse(UINT message, POINT at);
   bool HasCamera() const { return !CameraId().empty(); }
   std::string DisplayName() const;
   std::string Text(const settings::TextId& id) const;
@@ -178,6 +192,10 @@ class CViewWindow : public CameraView, public win32::CDialogBase, private Camera
   std::unique_ptr<node::CNodeWindow> node_;
   std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through node_
   std::unique_ptr<CSeekWindow> seek_window_;               // seeks through node_
+  std::unique_ptr<CMotionSettingsDialog> motion_settings_;
+  MotionSettings motion_;          // what the detector runs with
+  MotionSettings motion_opened_;   // what the open settings go back to on Cancel
+  MaskEdit mask_edit_;
   std::unique_ptr<MultimediaKeyTimers> key_timers_;
   std::unique_ptr<KeyboardControl> keyboard_;
   std::unique_ptr<GdiTextRasteriser> rasteriser_;

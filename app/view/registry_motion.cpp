@@ -35,4 +35,24 @@ void RememberMotionRecording(const std::string& camera_id, const std::string& fo
     key.SetString(camera_id + " folder", folder);
 }
 
+MotionSettings MotionSettingsRemembered(const std::string& camera_id) {
+  MotionSettings settings;
+  settings::RegistryKey key;
+  if (camera_id.empty() || !key.Open(HKEY_CURRENT_USER, MotionKeyPath())) return settings;
+  uint32_t level = 0;
+  if (key.QueryDword(camera_id + " sensitivity", level) && level >= node::MotionDetector::kMinSensitivity &&
+      level <= node::MotionDetector::kMaxSensitivity)
+    settings.sensitivity = static_cast<int>(level);
+  std::string mask;
+  if (key.QueryString(camera_id + " mask", mask)) MaskFromText(mask, &settings.mask);
+  return settings;
+}
+
+void RememberMotionSettings(const std::string& camera_id, const MotionSettings& settings) {
+  settings::RegistryKey key;
+  if (camera_id.empty() || !key.OpenOrCreate(HKEY_CURRENT_USER, MotionKeyPath())) return;
+  key.SetDword(camera_id + " sensitivity", static_cast<uint32_t>(settings.sensitivity));
+  key.SetString(camera_id + " mask", MaskToText(settings.mask));
+}
+
 }  // namespace app::view

@@ -154,6 +154,9 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandMotionRecording:
       ToggleMotionRecording();
       return true;
+    case kCommandMotionSettings:
+      OpenMotionSettings();
+      return true;
     case kCommandSnapshot:
       TakeSnapshot();
       return true;

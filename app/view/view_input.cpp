@@ -48,6 +48,8 @@ void CViewWindow::CreatePictureWindow() {
 }
 
 LRESULT CViewWindow::OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  // While the motion settings are open, the left button draws the mask.
+  if (OnMaskMouse(message, PointOf(lparam))) return 0;
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
@@ -79,6 +81,7 @@ LRESULT CViewWindow::OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam
       if (picture_drag_) EndPictureDrag(PointOf(lparam), false);
       return 0;
     case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != picture_) mask_edit_.End();
       if (picture_drag_ && reinterpret_cast<HWND>(lparam) != picture_) {
         picture_drag_ = false;
         UpdateDragOverlay();

@@ -32,6 +32,7 @@ enum ViewCommand : uint32_t {
   kCommandSnapshot = 33020,
   kCommandMotionDetection = 33030,
   kCommandMotionRecording = 33031,
+  kCommandMotionSettings = 33032,
 };
 
 constexpr int kPresetGotoEntries = 9;

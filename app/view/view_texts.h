@@ -8,6 +8,14 @@ namespace app::view {
 inline constexpr settings::TextId kViewerMenuSnapshot{"VIEWER_MENU", "MENU_SNAPSHOT", "Snapshot"};
 inline constexpr settings::TextId kViewerMenuMotion{"VIEWER_MENU", "MENU_MOTION", "Motion Detection"};
 inline constexpr settings::TextId kViewerMenuMotionRecord{"VIEWER_MENU", "MENU_MOTION_RECORD", "Record on Motion"};
+inline constexpr settings::TextId kViewerMenuMotionSettings{"VIEWER_MENU", "MENU_MOTION_SETTINGS", "Motion Settings\u2026"};
+inline constexpr settings::TextId kMotionSettingsTitle{"VIEWER_MOTION", "TITLE", "Motion Settings"};
+inline constexpr settings::TextId kMotionSettingsSensitivity{"VIEWER_MOTION", "SENSITIVITY", "Sensitivity"};
+inline constexpr settings::TextId kMotionSettingsHint{
+    "VIEWER_MOTION", "HINT", "Drag over the picture to mask cells where motion never counts; drag from a masked cell to unmask."};
+inline constexpr settings::TextId kMotionSettingsClearMask{"VIEWER_MOTION", "CLEAR_MASK", "Clear Mask"};
+inline constexpr settings::TextId kMotionSettingsOk{"VIEWER_MOTION", "OK", "OK"};
+inline constexpr settings::TextId kMotionSettingsCancel{"VIEWER_MOTION", "CANCEL", "Cancel"};
 inline constexpr settings::TextId kViewerMotion{"VIEWER_STATUS", "MOTION", "MOTION"};
 // The status line while a direct view waits between connect attempts.
 inline constexpr settings::TextId kViewerReconnectWait{"VIEWER_STATUS", "RECONNECT_WAIT", "Next attempt in %d s"};

@@ -752,6 +752,77 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
   EXPECT_FALSE(v->MenuState().motion_recording);
 }
 
+TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
+  world_->Stop();
+  world_ = StartWorld({"--camera", "CAM-MOTION:0:motion_320x240.m4v"});
+  ASSERT_TRUE(world_) << "the simulator did not start";
+  RememberMotionSettings("CAM-MOTION", MotionSettings());
+  RememberMotionDetection("CAM-MOTION", false);
+  RememberMotionRecording("CAM-MOTION", "");
+  CViewWindow* v = host_->OpenDirect("Yard", Port("CAM-MOTION"));
+  ASSERT_TRUE(Streaming(v));
+  auto luma_sum = [&] {
+    int w = 0, h = 0;
+    const std::vector<uint8_t> shown = v->ShownPicture(&w, &h);
+    uint64_t sum = 0;
+    for (int i = 0; i < w * h; ++i) sum += shown[size_t(i)];
+    return w * h > 0 ? sum / uint64_t(w * h) : 0;
+  };
+  const uint64_t plain = luma_sum();
+
+  Command(v, kCommandMotionSettings);
+  ASSERT_NE(nullptr, v->motion_settings());
+  const HWND dialog = v->motion_settings()->hwnd();
+  ASSERT_TRUE(IsWindowVisible(dialog));
+  RECT overlap;
+  const RECT picture = Rect(v->picture_window()), beside = Rect(dialog);
+  EXPECT_FALSE(IntersectRect(&overlap, &picture, &beside)) << "the dialog covers the picture it edits";
+
+  // A drag from corner to corner masks every cell; the grid darkens them all.
+  RECT area;
+  GetClientRect(v->picture_window(), &area);
+  SendMessageW(v->picture_window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  SendMessageW(v->picture_window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.right - 2, area.bottom - 2));
+  SendMessageW(v->picture_window(), WM_LBUTTONUP, 0, MAKELPARAM(area.right - 2, area.bottom - 2));
+  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().MotionMask().count())) << "the detector has the mask at once";
+  PumpUntil([] { return false; }, 500);
+  EXPECT_EQ(0u, Count("PTZControl")) << "a mask drag is not a camera drag";
+  EXPECT_TRUE(PumpUntil([&] { return luma_sum() < plain * 3 / 4; }, 3000)) << plain << " " << luma_sum();
+
+  // The slider tries its level on the detector at once.
+  SendDlgItemMessageW(dialog, IDC_MOTION_SENSITIVITY, TBM_SETPOS, TRUE, 9);
+  SendMessageW(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_MOTION_SENSITIVITY)));
+  EXPECT_EQ(9, v->media().path().MotionSensitivity());
+
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return v->motion_settings() == nullptr; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return luma_sum() > plain * 3 / 4; }, 3000)) << "the grid stayed after OK";
+  MotionSettings kept = MotionSettingsRemembered("CAM-MOTION");
+  EXPECT_EQ(9, kept.sensitivity);
+  EXPECT_EQ(node::MotionDetector::kCells, int(kept.mask.count()));
+
+  // Cancel puts back what the settings opened with, on the detector and in the registry.
+  Command(v, kCommandMotionSettings);
+  ASSERT_NE(nullptr, v->motion_settings());
+  SendMessageW(v->picture_window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // unmasks a cell
+  SendMessageW(v->picture_window(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+  EXPECT_EQ(node::MotionDetector::kCells - 1, int(v->media().path().MotionMask().count()));
+  SendMessageW(v->motion_settings()->hwnd(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(PumpUntil([&] { return v->motion_settings() == nullptr; }, 3000));
+  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().MotionMask().count()));
+  EXPECT_EQ(node::MotionDetector::kCells, int(MotionSettingsRemembered("CAM-MOTION").mask.count()));
+
+  // With every cell masked, the crossing (once in every 20 s of the scene) never counts as motion.
+  Command(v, kCommandMotionDetection);
+  ASSERT_TRUE(v->MenuState().motion_on);
+  const uint64_t until = v->media().path().FramesShown() + 21 * 25;
+  PumpUntil([&] { return v->media().path().InMotion() || v->media().path().FramesShown() >= until; }, 30000);
+  EXPECT_FALSE(v->media().path().InMotion()) << "a masked picture fired";
+  Command(v, kCommandMotionDetection);
+  RememberMotionDetection("CAM-MOTION", false);
+  RememberMotionSettings("CAM-MOTION", MotionSettings());
+}
+
 TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
   std::vector<CViewWindow*> views;
   for (int i = 0; i < 5; ++i) views.push_back(host_->OpenDirect(std::string(1, char('A' + i)), kNobodyListens));
