@@ -1,31 +1,36 @@
 #include "record/m4v_headers.h"
 
+#include "codec/video/bitstream/bit_reader.h"
+
 namespace record {
 namespace {
 
-// Reads bits most significant first and never past `length`; a read past the
-// end sets `overrun` and yields zeros.
+// The decoder's bit reader, held to the header's own bytes: the decoder's
+// feeds start-code padding past the end, where a header field must read as
+// absent instead. A read that would pass the end sets `overrun` and yields
+// zeros, as do all reads after it; any width, read 32 bits at a time.
 class BitReader {
  public:
-  BitReader(const uint8_t* data, size_t length) : m_data(data), m_length(length) {}
+  BitReader(const uint8_t* data, size_t length) : m_bits(uint64_t{length} * 8) { m_reader.Bind(data, length, false); }
   uint32_t Get(int bits) {
-    uint32_t v = 0;
-    for (int i = 0; i < bits; ++i) {
-      if (m_pos >= m_length * 8) {
-        overrun = true;
-        return 0;
-      }
-      v = (v << 1) | ((m_data[m_pos >> 3] >> (7 - (m_pos & 7))) & 1);
-      ++m_pos;
+    if (overrun || m_reader.Position() + static_cast<uint64_t>(bits) > m_bits) {
+      overrun = true;
+      return 0;
+    }
+    uint32_t v = 0;  // of a field wider than 32 bits, its last 32
+    while (bits > 0) {
+      const int n = bits > 32 ? 32 : bits;
+      const uint32_t part = m_reader.Get(n);
+      v = n == 32 ? part : (v << n) | part;
+      bits -= n;
     }
     return v;
   }
   bool overrun = false;
 
  private:
-  const uint8_t* m_data;
-  size_t m_length;
-  size_t m_pos = 0;
+  video::BitReader m_reader;
+  uint64_t m_bits;
 };
 
 // Offset of the next 00 00 01 prefix at or after `from`, or `length`.
