@@ -12,7 +12,6 @@ namespace {
 // a node told to connect to it directly refuses.
 constexpr const char* kDefaultServerAddress = "127.0.0.1";
 constexpr uint16_t kDynamicIpServerPort = 8001;
-constexpr int kConnectAttempts = 3;
 
 }  // namespace
 
@@ -72,19 +71,37 @@ void CNodeWindow::VideoConnectThread() {
     return;
   }
   const LoginInfo current = login();
-  for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-    DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", attempt, ctx_.index);
-    if (ConnectProcedure(video_, true, current) == 0) break;
-    if (no_retry_ || attempt == kConnectAttempts) break;
-    next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(ctx_.retry_wait_ms);
-    const bool stopped = stop_.Wait(ctx_.retry_wait_ms);
-    next_attempt_ms_ = 0;
-    if (stopped) break;
-    DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", ctx_.retry_wait_ms, ctx_.index);
+  int tried = 0;
+  bool connected = false;
+  for (int in_run = 1;; ++in_run) {
+    const ReconnectPolicy::Step step = reconnect_.Next(in_run);
+    if (!step.go) break;
+    if (step.wait_ms > 0 && !WaitForAttempt(step)) break;
+    // A refused login, the user's Close or Logout: no attempt after it.
+    if (no_retry_ || (in_run > 1 && stop_.IsSet())) break;
+    DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", step.number, ctx_.index);
+    if (step.number > 1) link_events_.Attempt(step.number);
+    ++tried;
+    if (ConnectProcedure(video_, true, current) == 0) {
+      connected = true;
+      break;
+    }
+    if (no_retry_) break;
   }
+  if (!connected && !no_retry_ && !stop_.IsSet() && tried > 0) link_events_.GaveUp(tried);
   video_done_.Set();
   if (restart_connect_.exchange(false)) Post(ctx_.self, os::kWmNodeStartConnect);
   guard_.Release();
+}
+
+bool CNodeWindow::WaitForAttempt(const ReconnectPolicy::Step& step) {
+  DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", step.wait_ms, ctx_.index);
+  if (reconnect_.keep_reconnecting()) next_attempt_number_ = step.number;
+  next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(step.wait_ms);
+  const bool stopped = stop_.Wait(step.wait_ms);
+  next_attempt_ms_ = 0;
+  next_attempt_number_ = 0;
+  return !stopped;
 }
 
 void CNodeWindow::AudioConnectThread() {

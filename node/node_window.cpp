@@ -7,7 +7,11 @@
 namespace node {
 
 CNodeWindow::CNodeWindow(NodeContext context, MediaConsumer* media)
-    : ctx_(std::move(context)), media_(media), setup_info_(net::CameraSetupInfo::Defaults()) {
+    : ctx_(std::move(context)),
+      media_(media),
+      reconnect_(ctx_.keep_reconnecting, ReconnectWaits{ctx_.retry_wait_ms, ctx_.reconnect_waits_ms}),
+      link_events_(ctx_.event_log, ctx_.display_name),
+      setup_info_(net::CameraSetupInfo::Defaults()) {
   channels_[kVideo].kind = net::kChannelVideo;
   channels_[kAudio].kind = net::kChannelAudio;
   channels_[kSpeaker].kind = net::kChannelSpeaker;
@@ -20,6 +24,7 @@ CNodeWindow::~CNodeWindow() {
 }
 
 void CNodeWindow::Destroy() {
+  link_events_.Closed();
   // A connect thread holds the node's guard through its wait between
   // attempts: it must be told to stop before the hosting list waits for the
   // guard, or closing a view that waits to reconnect hangs for 30 s.
@@ -66,6 +71,10 @@ void CNodeWindow::StoreNodeParameters(const net::NodeParameters& params) {
 }
 
 void CNodeWindow::DeliverMedia(const net::MediaData& media) {
+  if (media.kind == net::kMediaVideoFrame) {
+    reconnect_.OnPicture();
+    link_events_.Picture();
+  }
   if (media_) media_->DeliverMedia(media);
 }
 
@@ -205,6 +214,8 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
     media_->Reset();
   }
   const bool retry = !ctx_.relay && !no_retry_;
+  // A close the user did not ask for, of a link that had come up.
+  if (retry && !camera.empty()) link_events_.LinkLost();
   // The statistics timer keeps running: while the link is down (and the node
   // retries) its ticks bring the figures down to 0 instead of freezing the
   // last ones. Setup restarts it; it dies with the window.
@@ -217,6 +228,7 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
 
 void CNodeWindow::CloseCommand() {
   no_retry_ = true;
+  link_events_.Closed();
   if (ctx_.hosting) {
     for (int which : {kVideo, kAudio, kSpeaker}) {
       const uint32_t id = channel(which).id;

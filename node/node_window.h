@@ -14,8 +14,9 @@
 //                                 connect threads take a copy of the login under it
 //   video_, audio_                SocketChannel's own rules: connect threads attach, receive reads,
 //                                 send thread drains, UI closes
-//   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_
+//   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_, next_attempt_number_
 //                                 events and atomics: connect threads and UI
+//   reconnect_, link_events_      their own rules (atomics; the event log locks itself)
 //   video_thread_, audio_thread_  UI starts and joins them
 //   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
 //                                 UI only (Setup, timers and menu commands run there)
@@ -23,6 +24,7 @@
 //                                 atomics written by receive, connect and UI threads
 //   position_reply_, preset_ack_  ReplyWaiter: UI asks, receive answers
 //   parsing_socket_               receive thread only
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -32,7 +34,10 @@
 #include "hosting/hosting_service.h"
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
+#include "node/event_log.h"
+#include "node/link_events.h"
 #include "node/media_consumer.h"
+#include "node/reconnect_policy.h"
 #include "node/reply_waiter.h"
 #include "os/event.h"
 #include "os/usage_guard.h"
@@ -60,6 +65,11 @@ struct NodeContext {
   bool relay = false;
   std::string display_name;
   int retry_wait_ms = 60000;  // between connect attempts; tests shorten it
+  // The viewer option "Keep reconnecting"; off keeps three attempts
+  // retry_wait_ms apart. Tests shorten the growing waits.
+  bool keep_reconnecting = false;
+  std::array<int, 5> reconnect_waits_ms = ReconnectWaits{}.growing_ms;
+  EventLog* event_log = nullptr;  // where the link tells what happened; may be null
 };
 
 struct LoginInfo {
@@ -149,6 +159,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // While the video connect thread waits between two attempts: when the next
   // one starts (os::MonotonicMs). 0 otherwise.
   uint64_t next_attempt_ms() const { return next_attempt_ms_; }
+  // The number of that next attempt while the view keeps reconnecting; 0 otherwise.
+  int next_attempt_number() const { return next_attempt_number_; }
+  void SetKeepReconnecting(bool keep) { reconnect_.SetKeepReconnecting(keep); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
   // Control requests (pop-up menu, mouse, dialogs).
@@ -204,6 +217,8 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // Waits (bounded) for a connect thread to finish; false (and a log line)
   // when it is still running.
   bool WaitForConnectThread(os::Event& done, const char* which);
+  // Connect thread: waits before an attempt; false when the node was stopped meanwhile.
+  bool WaitForAttempt(const ReconnectPolicy::Step& step);
 
   void CloseSequence(uintptr_t socket);
   void OnNotice(uint32_t value);
@@ -224,6 +239,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   std::thread video_thread_, audio_thread_;
   std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
   std::atomic<uint64_t> next_attempt_ms_{0};  // written by the video connect thread
+  std::atomic<int> next_attempt_number_{0};   // the same
+  ReconnectPolicy reconnect_;
+  LinkEvents link_events_;
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
   // The receive thread reads these while the user-interface thread changes them.

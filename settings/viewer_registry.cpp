@@ -47,6 +47,16 @@ void SaveShowBackground(bool show) {
   key.SetDword(reg::kShowBackground, show ? 1 : 0);
 }
 
+bool LoadKeepReconnecting() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  return QueryInt(key, reg::kKeepReconnecting, 1) != 0;
+}
+
+void SaveKeepReconnecting(bool keep) {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  key.SetDword(reg::kKeepReconnecting, keep ? 1 : 0);
+}
+
 ProxyFields LoadProxyFields() {
   RegistryKey key = OpenKey(kRegistryKeyPath);
   ProxyFields f;

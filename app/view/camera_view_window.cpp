@@ -13,6 +13,7 @@
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/message_format.h"
+#include "settings/viewer_registry.h"
 
 namespace app::view {
 
@@ -77,6 +78,8 @@ void CViewWindow::BuildMedia() {
   ctx.index = index_;
   ctx.relay = IsRelay();
   ctx.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
+  ctx.keep_reconnecting = settings::LoadKeepReconnecting();
+  ctx.event_log = host_.ViewEvents();
   node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
   key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
   CameraSteering& steering = *this;
@@ -304,6 +307,7 @@ void CViewWindow::RefreshStatus() {
   s.connecting = !IsRelay() && !node_->video_connect_done();
   s.now_ms = os::MonotonicMs();
   s.next_attempt_ms = IsRelay() ? 0 : node_->next_attempt_ms();
+  s.attempt = IsRelay() ? 0 : node_->next_attempt_number();
   s.end_of_file = media_->path().EndOfFile();
   s.rate = media_->path().StatusText();
   s.recording_failure = RecordingFailureText(s.now_ms);

@@ -158,7 +158,7 @@ class NodeLink : public ::testing::Test {
     world_->Stop();
   }
 
-  CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000) {
+  CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000, bool keep_reconnecting = false) {
     NodeContext ctx;
     ctx.hosting = hosting_.get();
     ctx.events = events_.get();
@@ -173,6 +173,9 @@ class NodeLink : public ::testing::Test {
     ctx.relay = relay;
     ctx.display_name = "Gate camera";
     ctx.retry_wait_ms = retry_wait_ms;
+    ctx.keep_reconnecting = keep_reconnecting;
+    ctx.reconnect_waits_ms = growing_waits_;
+    ctx.event_log = &event_log_;
     node_ = std::make_unique<CNodeWindow>(ctx, &media_);
     if (!relay) hosting_->AddNode(node_.get());
     return *node_;
@@ -192,6 +195,21 @@ class NodeLink : public ::testing::Test {
     return Eventually([&] { return !world_->log().Lines(line).empty(); }, 3000);
   }
 
+  // Time runs a hundred times faster for the reconnect tests: a minute's
+  // wait is 600 ms, the growing waits 10 to 100 ms.
+  CNodeWindow& MakeFastNode(bool keep_reconnecting) {
+    growing_waits_ = {10, 20, 40, 80, 100};
+    return MakeNode(false, 600, keep_reconnecting);
+  }
+  size_t Events(EventKind kind) {
+    size_t n = 0;
+    for (const auto& e : event_log_.Entries())
+      if (e.kind == kind) n += e.count;
+    return n;
+  }
+
+  std::array<int, 5> growing_waits_ = ReconnectWaits{}.growing_ms;
+  EventLog event_log_;
   Pump pump_;
   FakeMessages messages_;
   FakeMedia media_;
@@ -226,12 +244,72 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
 }
 
 TEST_F(NodeLink, RefusedLoginNeverReconnects) {
-  CNodeWindow& node = MakeNode(false, 100);
-  node.SetAddress(Camera("wrong"));
-  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }));
-  EXPECT_TRUE(node.no_retry());
-  pump_.RunUntil(node, [] { return false; }, 700);
-  EXPECT_EQ(1u, Logins()) << "a refused login must not be retried";
+  for (bool keep : {false, true}) {
+    SCOPED_TRACE(keep ? "kept reconnecting" : "three attempts");
+    const size_t before = Logins();
+    CNodeWindow& node = MakeFastNode(keep);
+    node.SetAddress(Camera("wrong"));
+    ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }));
+    EXPECT_TRUE(node.no_retry());
+    pump_.RunUntil(node, [] { return false; }, 1500);
+    EXPECT_EQ(before + 1, Logins()) << "a refused login must not be retried";
+    EXPECT_EQ(0, node.next_attempt_number());
+  }
+  EXPECT_EQ(2u, Events(EventKind::kLoginRefused));
+  EXPECT_EQ(0u, Events(EventKind::kReconnectAttempt));
+}
+
+// The camera is gone for 200 s of the node's time (2 s here, its waits a
+// hundred times shorter): kept reconnecting, the view streams again and the
+// log tells the outage; otherwise the three attempts end before the camera
+// is back, and nothing tries again.
+TEST_F(NodeLink, OutageOfMoreThanThreeMinutesIsHealedOnlyWhenKeptReconnecting) {
+  for (bool keep : {true, false}) {
+    SCOPED_TRACE(keep ? "kept reconnecting" : "three attempts");
+    {
+      std::lock_guard<std::mutex> lock(media_.mutex);
+      media_.units.clear();
+    }
+    const int failures_before = pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect);
+    CNodeWindow& node = MakeFastNode(keep);
+    node.SetAddress(Camera());
+    ASSERT_TRUE(Streaming(node));
+    world_->Execute("restart CAM-1 2");
+    const uint64_t back = os::MonotonicMs() + 2000;
+    if (keep) {
+      ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.next_attempt_number() >= 3; }, 3000));
+      {
+        std::lock_guard<std::mutex> lock(media_.mutex);
+        media_.units.clear();
+      }
+      ASSERT_TRUE(Streaming(node)) << "no pictures after the camera came back";
+      EXPECT_GT(os::MonotonicMs(), back);
+      EXPECT_EQ(1u, Events(EventKind::kResumed));
+      EXPECT_GE(Events(EventKind::kReconnectAttempt), 5u);
+      EXPECT_EQ(0u, Events(EventKind::kGaveUp));
+    } else {
+      ASSERT_TRUE(pump_.RunUntil(node, [&] { return os::MonotonicMs() > back + 1500; }, 6000));
+      EXPECT_TRUE(node.camera_id().empty()) << "the link came back without kept reconnecting";
+      EXPECT_EQ(failures_before + 3, pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect));
+      EXPECT_EQ(1u, Events(EventKind::kGaveUp));
+    }
+    node_.reset();
+  }
+  EXPECT_EQ(2u, Events(EventKind::kLinkLost));
+}
+
+// Kept reconnecting, the user's Close ends the wait at once and nothing is tried after it.
+TEST_F(NodeLink, CloseEndsKeptReconnectingAtOnce) {
+  growing_waits_ = {60000, 60000, 60000, 60000, 60000};
+  CNodeWindow& node = MakeNode(false, 60000, true);
+  world_->Execute("restart CAM-1 30");
+  node.SetAddress(Camera());
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.next_attempt_number() == 2; }));
+  const uint64_t start = os::MonotonicMs();
+  node.CloseCommand();
+  EXPECT_TRUE(node.video_connect_done());
+  EXPECT_LT(os::MonotonicMs() - start, 1000u);
+  EXPECT_EQ(0u, node.next_attempt_ms());
 }
 
 TEST_F(NodeLink, PeerCloseReconnects) {
