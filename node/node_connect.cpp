@@ -3,6 +3,7 @@
 #include "net/ddns_lookup.h"
 #include "node/node_window.h"
 #include "os/clock.h"
+#include "os/wall_clock.h"
 #include "present/debug_log.h"
 
 namespace node {
@@ -17,6 +18,7 @@ constexpr uint16_t kDynamicIpServerPort = 8001;
 
 int CNodeWindow::SetAddress(const LoginInfo& login) {
   if (ctx_.relay) return -1;
+  if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kWatchdogTimer, 1000);
   stop_.Set();
   video_.Close();
   // A thread still busy with the old address starts the new one when it ends.
@@ -152,6 +154,7 @@ int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const
   }
   (video ? video_socket_ : audio_socket_) = channel.socket();
   channel.SetNonBlocking(true);
+  if (video) watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
   if (video)
     // A socket handle is 64 bits wide on Win64: print it whole.
     DebugLog("CNodeWindow::CS_VSConnectThread = m_hVideoSock = %lld [ %d ] \n",

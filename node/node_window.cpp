@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "os/clock.h"
+#include "os/wall_clock.h"
 #include "present/debug_log.h"
 
 namespace node {
@@ -11,6 +13,7 @@ CNodeWindow::CNodeWindow(NodeContext context, MediaConsumer* media)
       media_(media),
       reconnect_(ctx_.keep_reconnecting, ReconnectWaits{ctx_.retry_wait_ms, ctx_.reconnect_waits_ms}),
       link_events_(ctx_.event_log, ctx_.display_name),
+      watchdog_(ctx_.stall_ms),
       setup_info_(net::CameraSetupInfo::Defaults()) {
   channels_[kVideo].kind = net::kChannelVideo;
   channels_[kAudio].kind = net::kChannelAudio;
@@ -72,6 +75,7 @@ void CNodeWindow::StoreNodeParameters(const net::NodeParameters& params) {
 
 void CNodeWindow::DeliverMedia(const net::MediaData& media) {
   if (media.kind == net::kMediaVideoFrame) {
+    watchdog_.OnVideo(os::MonotonicMs(), os::WallSeconds());
     reconnect_.OnPicture();
     link_events_.Picture();
   }
@@ -103,6 +107,7 @@ void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lpa
     case os::kWmTimer:
       if (wparam == kStatisticsTimer && media_) media_->StatisticsTick();
       if (wparam == kNoticeTimer) OnNoticeTick();
+      if (wparam == kWatchdogTimer) OnWatchdogTick();
       break;
     case os::kWmCommand:
       OnMenuCommand(static_cast<uint32_t>(wparam & 0xFFFF));
@@ -149,6 +154,8 @@ void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
   id.erase(std::remove(id.begin(), id.end(), '\n'), id.end());
   if (ctx_.hosting) ctx_.hosting->AddNode(this);
   Setup(id, true);
+  if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kWatchdogTimer, 1000);
+  watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
   DebugLog("SEND : Video channel setup request - strCamID(%s)\n", id.c_str());
   DebugLog("SEND : Audio channel setup request - strCamID(%s)\n", id.c_str());
   if (!ctx_.hosting) return;
@@ -185,6 +192,7 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
     identified_camera_.clear();
   }
   stop_.Set();
+  watchdog_.Disarm();
   video_.Close();
   WaitForConnectThread(video_done_, "video");
   audio_.Close();
@@ -224,6 +232,35 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   Post(ctx_.main_window, os::kWmNodeNoticeEnd, 0);
   DebugLog("CNodeWindow::OnClose - bRetryConnect = %d [ %d ]\n", retry ? 1 : 0, ctx_.index);
   if (retry) CS_Reconnect();
+}
+
+void CNodeWindow::OnWatchdogTick() {
+  // Stored files end with "End of File" instead.
+  if (!live_ || !watchdog_.Check(os::MonotonicMs())) return;
+  DebugLog("CNodeWindow - no video for %d ms, healing the link [ %d ]\n", watchdog_.stall_ms(), ctx_.index);
+  link_events_.Stalled(watchdog_.stalled_since());
+  if (ctx_.relay) {
+    RequestRelayChannelsAgain();
+  } else {
+    // The close sequence reconnects, as after a close by the camera.
+    CloseSequence(0);
+  }
+}
+
+void CNodeWindow::RequestRelayChannelsAgain() {
+  const std::string camera = camera_id();
+  if (camera.empty() || !ctx_.hosting) return;
+  for (int which : {kVideo, kAudio}) {
+    const uint32_t id = channel(which).id;
+    if (id != net::kChannelNotFound) ctx_.hosting->RequestChannelRelease(hosting::RequestTarget::Host(), id);
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    channels_[which].id = net::kChannelNotFound;
+    channels_[which].active = false;
+  }
+  if (media_) media_->Reset();
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelVideo, camera);
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelAudio, camera);
+  watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
 }
 
 void CNodeWindow::CloseCommand() {

@@ -16,7 +16,8 @@
 //                                 send thread drains, UI closes
 //   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_, next_attempt_number_
 //                                 events and atomics: connect threads and UI
-//   reconnect_, link_events_      their own rules (atomics; the event log locks itself)
+//   reconnect_, link_events_, watchdog_
+//                                 their own rules (atomics; the event log locks itself)
 //   video_thread_, audio_thread_  UI starts and joins them
 //   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
 //                                 UI only (Setup, timers and menu commands run there)
@@ -39,6 +40,7 @@
 #include "node/media_consumer.h"
 #include "node/reconnect_policy.h"
 #include "node/reply_waiter.h"
+#include "node/stall_watchdog.h"
 #include "os/event.h"
 #include "os/usage_guard.h"
 #include "os/window_seam.h"
@@ -70,6 +72,8 @@ struct NodeContext {
   bool keep_reconnecting = false;
   std::array<int, 5> reconnect_waits_ms = ReconnectWaits{}.growing_ms;
   EventLog* event_log = nullptr;  // where the link tells what happened; may be null
+  // A live link without video this long is healed (0: never).
+  int stall_ms = 10000;
 };
 
 struct LoginInfo {
@@ -92,6 +96,7 @@ enum ConnectStatus : int { kStatusClear = 0, kStatusNoChange = 1, kStatusCannotC
 // Node timers.
 constexpr uint32_t kStatisticsTimer = 55;
 constexpr uint32_t kNoticeTimer = 100;
+constexpr uint32_t kWatchdogTimer = 56;  // once a second: the stall watchdog
 constexpr int kNoticeTicks = 120;  // 500 ms each: a notice lasts 60 s after its last repetition
 
 class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
@@ -162,6 +167,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // The number of that next attempt while the view keeps reconnecting; 0 otherwise.
   int next_attempt_number() const { return next_attempt_number_; }
   void SetKeepReconnecting(bool keep) { reconnect_.SetKeepReconnecting(keep); }
+  // While a live link is stalled and being healed: wall-clock seconds of
+  // its last video ("No video since"); 0 otherwise.
+  int64_t stalled_since() const { return watchdog_.stalled_since(); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
   // Control requests (pop-up menu, mouse, dialogs).
@@ -221,6 +229,10 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   bool WaitForAttempt(const ReconnectPolicy::Step& step);
 
   void CloseSequence(uintptr_t socket);
+  // The watchdog's tick; a stalled link is logged and healed.
+  void OnWatchdogTick();
+  // A relay node gives its channels back and asks the hosting server again.
+  void RequestRelayChannelsAgain();
   void OnNotice(uint32_t value);
   void OnNoticeTick();
   void ToggleChannel(int which, uint32_t kind);
@@ -242,6 +254,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   std::atomic<int> next_attempt_number_{0};   // the same
   ReconnectPolicy reconnect_;
   LinkEvents link_events_;
+  StallWatchdog watchdog_;
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
   // The receive thread reads these while the user-interface thread changes them.

@@ -57,6 +57,13 @@ void SaveKeepReconnecting(bool keep) {
   key.SetDword(reg::kKeepReconnecting, keep ? 1 : 0);
 }
 
+int LoadStallSeconds() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  const int seconds = QueryInt(key, reg::kStallSeconds, kDefaultStallSeconds);
+  if (seconds <= 0) return 0;
+  return seconds < 2 ? 2 : seconds > 3600 ? 3600 : seconds;
+}
+
 ProxyFields LoadProxyFields() {
   RegistryKey key = OpenKey(kRegistryKeyPath);
   ProxyFields f;

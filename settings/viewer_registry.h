@@ -29,6 +29,12 @@ void SaveShowBackground(bool show);
 bool LoadKeepReconnecting();
 void SaveKeepReconnecting(bool keep);
 
+// How long a live view may go without video before it is healed: seconds,
+// 10 unless stored; 0 turns the watchdog off; stored values are held
+// between 2 and 3600.
+inline constexpr int kDefaultStallSeconds = 10;
+int LoadStallSeconds();
+
 // The proxy values as the network page edits and stores them.
 struct ProxyFields {
   bool use_proxy = false;  // stored as 1 or 0; read back true only for 1

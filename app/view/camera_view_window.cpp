@@ -9,6 +9,7 @@
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
+#include "node/event_log.h"
 #include "os/clock.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
@@ -79,6 +80,7 @@ void CViewWindow::BuildMedia() {
   ctx.relay = IsRelay();
   ctx.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
   ctx.keep_reconnecting = settings::LoadKeepReconnecting();
+  ctx.stall_ms = settings::LoadStallSeconds() * 1000;
   ctx.event_log = host_.ViewEvents();
   node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
   key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
@@ -364,6 +366,8 @@ void CViewWindow::RefreshOverlay() {
   c.recording = media_->recorder().IsRecording();
   c.end_of_file = media_->path().EndOfFile();
   if (media_->path().InMotion()) c.motion = Text(kViewerMotion);
+  if (const int64_t since = node_->stalled_since(); since != 0)
+    c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
   if (picture_drag_ && HasCamera() &&
       node_->DragSendsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y)) {
     c.drag = true;
@@ -375,7 +379,7 @@ void CViewWindow::RefreshOverlay() {
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
                     c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
                     c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
-                    c.motion == overlay_content_.motion &&
+                    c.motion == overlay_content_.motion && c.no_video == overlay_content_.no_video &&
                     c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect;
   if (same) return;
   overlay_content_ = c;

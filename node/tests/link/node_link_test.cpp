@@ -12,6 +12,7 @@
 #include "net/tests/loopback_server.h"
 #include "node/node_window.h"
 #include "os/clock.h"
+#include "os/wall_clock.h"
 #include "present/tests/log_capture.h"
 #include "world.h"
 
@@ -175,6 +176,7 @@ class NodeLink : public ::testing::Test {
     ctx.retry_wait_ms = retry_wait_ms;
     ctx.keep_reconnecting = keep_reconnecting;
     ctx.reconnect_waits_ms = growing_waits_;
+    ctx.stall_ms = stall_ms_;
     ctx.event_log = &event_log_;
     node_ = std::make_unique<CNodeWindow>(ctx, &media_);
     if (!relay) hosting_->AddNode(node_.get());
@@ -208,7 +210,24 @@ class NodeLink : public ::testing::Test {
     return n;
   }
 
+  // Delivers messages and the watchdog's ticks (the pump fires no timers).
+  template <typename F>
+  bool RunTicking(CNodeWindow& node, F done, int timeout_ms = 8000) {
+    return pump_.RunUntil(
+        node,
+        [&] {
+          node.HandleMessage(os::kWmTimer, kWatchdogTimer, 0);
+          return done();
+        },
+        timeout_ms);
+  }
+  void ForgetUnits() {
+    std::lock_guard<std::mutex> lock(media_.mutex);
+    media_.units.clear();
+  }
+
   std::array<int, 5> growing_waits_ = ReconnectWaits{}.growing_ms;
+  int stall_ms_ = 10000;
   EventLog event_log_;
   Pump pump_;
   FakeMessages messages_;
@@ -296,6 +315,56 @@ TEST_F(NodeLink, OutageOfMoreThanThreeMinutesIsHealedOnlyWhenKeptReconnecting) {
     node_.reset();
   }
   EXPECT_EQ(2u, Events(EventKind::kLinkLost));
+}
+
+// A camera that keeps its connection open but sends nothing: the view
+// notices, tells since when nothing came, and reconnects; the next pictures
+// end the stall.
+TEST_F(NodeLink, AStalledDirectLinkIsReconnected) {
+  stall_ms_ = 500;
+  CNodeWindow& node = MakeFastNode(true);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  const size_t logins = Logins();
+  const int64_t before = os::WallSeconds();
+  world_->Execute("fault CAM-1 stall 2000");
+  ASSERT_TRUE(RunTicking(node, [&] { return node.stalled_since() != 0; }));
+  EXPECT_LE(node.stalled_since(), before + 1) << "the time of the last picture";
+  EXPECT_GE(node.stalled_since(), before - 2);
+  ASSERT_TRUE(RunTicking(node, [&] { return Logins() > logins; }, 3000)) << "no reconnect after the stall";
+  ForgetUnits();
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_EQ(0, node.stalled_since());
+  EXPECT_GE(Events(EventKind::kStalled), 1u);
+  EXPECT_EQ(1u, Events(EventKind::kResumed));
+}
+
+TEST_F(NodeLink, AStalledRelayViewAsksForItsChannelAgain) {
+  ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 500;
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(Streaming(node));
+  const size_t setups = world_->log().Lines("hosting RequestChannelSetup kind=1").size();
+  world_->Execute("fault hosting stall 1500");
+  ASSERT_TRUE(RunTicking(node, [&] { return node.stalled_since() != 0; }));
+  ForgetUnits();
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_GT(world_->log().Lines("hosting RequestChannelSetup kind=1").size(), setups) << "the channel was not asked for again";
+  EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
+  EXPECT_EQ(0, node.stalled_since());
+}
+
+// A stored file that pauses is no stall: it ends with "End of File".
+TEST_F(NodeLink, StoredFilesAreNotWatched) {
+  ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 200;
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayFile("CAM-1", "rec/one.mp4");
+  world_->Execute("fault hosting stall 1000");
+  RunTicking(node, [] { return false; }, 1200);
+  EXPECT_EQ(0, node.stalled_since());
+  EXPECT_EQ(0u, Events(EventKind::kStalled));
 }
 
 // Kept reconnecting, the user's Close ends the wait at once and nothing is tried after it.
