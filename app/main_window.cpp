@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/resource.h"
+#include "os/app_data.h"
 #include "os/win32/text.h"
 #include "present/debug_log.h"
 #include "settings/ini_handler.h"
@@ -40,6 +41,7 @@ BOOL CMainWindow::OnInitDialog() {
   SetIcons();
   ApplySkin();
   g_main_window = this;
+  StartEventFile();
   CreateHostingClient();
   sound_.Open(hwnd());
   ApplyCaptionAndFont();
@@ -81,7 +83,15 @@ void CMainWindow::CreateHostingClient() {
                                     nullptr);
   events_ = std::make_unique<hosting::HostEventQueue>(poster_, reinterpret_cast<os::WindowHandle>(hwnd()));
   hosting_ = std::make_unique<hosting::HostingService>(*events_, poster_, IniHandler::Instance());
+  hosting_->SetHostReconnect(settings::LoadKeepReconnecting());
   hosting_->Start();
+}
+
+void CMainWindow::StartEventFile() {
+  const std::string folder = os::LocalAppDataDirectory();
+  if (folder.empty()) return;
+  event_file_ = std::make_unique<node::EventFileWriter>(folder + "Halyard\\");
+  event_log_.AddListener(event_file_.get());
 }
 
 void CMainWindow::ApplyCaptionAndFont() {
@@ -132,6 +142,10 @@ void CMainWindow::Shutdown() {
   // Only now that no view is left to play through its buffers.
   sound_.Close();
   if (hosting_) hosting_->Stop();
+  if (event_file_) {
+    event_log_.RemoveListener(event_file_.get());
+    event_file_.reset();  // writes what is queued
+  }
 }
 
 // ---- messages -------------------------------------------------------------

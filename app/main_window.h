@@ -24,6 +24,8 @@
 #include "app/view_list.h"
 #include "dialogs/skinned_dialog.h"
 #include "hosting/hosting_service.h"
+#include "node/event_file.h"
+#include "node/event_log.h"
 #include "present/microphone.h"
 #include "present/node_speaker_links.h"
 #include "present/win32/direct_sound_output.h"
@@ -71,6 +73,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   hosting::HostingService& Hosting() override { return *hosting_; }
   hosting::HostEventQueue& Events() override { return *events_; }
   present::SoundDevice* SoundOutput() override;
+  node::EventLog* ViewEvents() override { return &event_log_; }
   int AcquireNodeIndex() override { return slots_.Acquire(); }
   void ReleaseNodeIndex(int index) override { slots_.Release(index); }
   std::vector<DockCandidate> OtherViews(const CameraView* except) override { return views_.OtherViews(except); }
@@ -117,6 +120,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void AddAboutItem();
   void SetIcons();
   void CreateHostingClient();
+  // The event log's daily file in the user's local application data folder.
+  void StartEventFile();
   void ApplyCaptionAndFont();
   void RestorePositionAndProxy();
   void CreateFileList();
@@ -173,6 +178,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void CameraInfo(ConnectionKey key, const std::string& text) override;
   void CameraServerOnline(const std::string& text, int match_mode, ConnectionKey key) override;
   void DirectViewClosed(ConnectionKey key) override;
+  void HostReconnecting(int attempt) override;
   // Camera servers whose view has closed or lost its link go offline.
   void ReconcileCameraServers();
   // The views reporting a notice mark their tree entries.
@@ -180,6 +186,13 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   static ConnectionKey VideoSocketOf(CameraView* view);
 
   MainWindowSetup setup_;
+  // What happened to every view and the hosting connection; the views and
+  // the hosting client outlive neither (declared before them).
+  node::EventLog event_log_;
+  std::unique_ptr<node::EventFileWriter> event_file_;
+  std::string host_address_;  // the hosting server last online, for its tree entry
+  int host_port_ = 0;
+  bool host_restoring_ = false;
   Win32Poster poster_;
   HWND hosting_window_ = nullptr;
   std::unique_ptr<hosting::HostEventQueue> events_;

@@ -169,6 +169,7 @@ void CMainWindow::ShowOptions() {
   hosting_->SetProxy(proxy);
   // Open direct views follow "Keep reconnecting" from their next attempt.
   const bool keep = settings::LoadKeepReconnecting();
+  hosting_->SetHostReconnect(keep);
   for (CameraView* view : views_.Snapshot())
     if (!view->IsRelay()) view->Node().SetKeepReconnecting(keep);
 }

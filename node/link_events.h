@@ -22,6 +22,8 @@ class LinkEvents {
   // The link went down by itself; the outage lasts until the next picture.
   void LinkLost(const std::string& why = "Link lost");
   void Attempt(int number) { Add(EventKind::kReconnectAttempt, "Reconnect attempt " + std::to_string(number)); }
+  // The camera's event notice (its alarm input or motion sensor), by its value.
+  void Notice(uint32_t value) { Add(EventKind::kCameraNotice, "Camera notice " + std::to_string(value)); }
   void GaveUp(int attempts) { Add(EventKind::kGaveUp, "Gave up after " + std::to_string(attempts) + " attempts"); }
   // No video since `since_wall_s`: logged, and an outage starts.
   void Stalled(int64_t since_wall_s);

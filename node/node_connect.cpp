@@ -76,7 +76,7 @@ void CNodeWindow::VideoConnectThread() {
   int tried = 0;
   bool connected = false;
   for (int in_run = 1;; ++in_run) {
-    const ReconnectPolicy::Step step = reconnect_.Next(in_run);
+    const net::ReconnectPolicy::Step step = reconnect_.Next(in_run);
     if (!step.go) break;
     if (step.wait_ms > 0 && !WaitForAttempt(step)) break;
     // A refused login, the user's Close or Logout: no attempt after it.
@@ -96,7 +96,7 @@ void CNodeWindow::VideoConnectThread() {
   guard_.Release();
 }
 
-bool CNodeWindow::WaitForAttempt(const ReconnectPolicy::Step& step) {
+bool CNodeWindow::WaitForAttempt(const net::ReconnectPolicy::Step& step) {
   DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", step.wait_ms, ctx_.index);
   if (reconnect_.keep_reconnecting()) next_attempt_number_ = step.number;
   next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(step.wait_ms);

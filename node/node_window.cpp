@@ -11,7 +11,7 @@ namespace node {
 CNodeWindow::CNodeWindow(NodeContext context, MediaConsumer* media)
     : ctx_(std::move(context)),
       media_(media),
-      reconnect_(ctx_.keep_reconnecting, ReconnectWaits{ctx_.retry_wait_ms, ctx_.reconnect_waits_ms}),
+      reconnect_(ctx_.keep_reconnecting, net::ReconnectWaits{ctx_.retry_wait_ms, ctx_.reconnect_waits_ms}),
       link_events_(ctx_.event_log, ctx_.display_name),
       watchdog_(ctx_.stall_ms),
       setup_info_(net::CameraSetupInfo::Defaults()) {
@@ -28,6 +28,7 @@ CNodeWindow::~CNodeWindow() {
 
 void CNodeWindow::Destroy() {
   link_events_.Closed();
+  relay_camera_.clear();
   // A connect thread holds the node's guard through its wait between
   // attempts: it must be told to stop before the hosting list waits for the
   // guard, or closing a view that waits to reconnect hangs for 30 s.
@@ -101,6 +102,9 @@ void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lpa
     case os::kWmNodeStartAudio:
       StartAudioConnect();
       break;
+    case os::kWmNodeHostBack:
+      ReopenRelayCamera();
+      break;
     case os::kWmNodeCameraIdentified:
       OnCameraIdentified();
       break;
@@ -153,6 +157,13 @@ void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
   std::string id = camera_id;
   id.erase(std::remove(id.begin(), id.end(), '\n'), id.end());
   if (ctx_.hosting) ctx_.hosting->AddNode(this);
+  relay_camera_ = id;
+  ReopenRelayCamera();
+}
+
+void CNodeWindow::ReopenRelayCamera() {
+  if (relay_camera_.empty() || !camera_id().empty()) return;
+  const std::string& id = relay_camera_;
   Setup(id, true);
   if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kWatchdogTimer, 1000);
   watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
@@ -224,6 +235,7 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   const bool retry = !ctx_.relay && !no_retry_;
   // A close the user did not ask for, of a link that had come up.
   if (retry && !camera.empty()) link_events_.LinkLost();
+  if (ctx_.relay && !relay_camera_.empty() && !camera.empty()) link_events_.LinkLost("Hosting server connection lost");
   // The statistics timer keeps running: while the link is down (and the node
   // retries) its ticks bring the figures down to 0 instead of freezing the
   // last ones. Setup restarts it; it dies with the window.
@@ -266,6 +278,7 @@ void CNodeWindow::RequestRelayChannelsAgain() {
 void CNodeWindow::CloseCommand() {
   no_retry_ = true;
   link_events_.Closed();
+  relay_camera_.clear();
   if (ctx_.hosting) {
     for (int which : {kVideo, kAudio, kSpeaker}) {
       const uint32_t id = channel(which).id;
@@ -288,6 +301,7 @@ hosting::RequestTarget CNodeWindow::ControlChannel() {
 
 void CNodeWindow::OnNotice(uint32_t value) {
   notice_ = value;
+  link_events_.Notice(value);
   if (notice_countdown_ == 0 && ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kNoticeTimer, 500);
   notice_countdown_ = kNoticeTicks;
   Post(ctx_.main_window, os::kWmNodeNotice, value);

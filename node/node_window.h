@@ -19,7 +19,7 @@
 //   reconnect_, link_events_, watchdog_
 //                                 their own rules (atomics; the event log locks itself)
 //   video_thread_, audio_thread_  UI starts and joins them
-//   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
+//   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_, relay_camera_
 //                                 UI only (Setup, timers and menu commands run there)
 //   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_, setup_info_received_
 //                                 atomics written by receive, connect and UI threads
@@ -38,7 +38,7 @@
 #include "node/event_log.h"
 #include "node/link_events.h"
 #include "node/media_consumer.h"
-#include "node/reconnect_policy.h"
+#include "net/reconnect_policy.h"
 #include "node/reply_waiter.h"
 #include "node/stall_watchdog.h"
 #include "os/event.h"
@@ -70,7 +70,7 @@ struct NodeContext {
   // The viewer option "Keep reconnecting"; off keeps three attempts
   // retry_wait_ms apart. Tests shorten the growing waits.
   bool keep_reconnecting = false;
-  std::array<int, 5> reconnect_waits_ms = ReconnectWaits{}.growing_ms;
+  std::array<int, 5> reconnect_waits_ms = net::ReconnectWaits{}.growing_ms;
   EventLog* event_log = nullptr;  // where the link tells what happened; may be null
   // A live link without video this long is healed (0: never).
   int stall_ms = 10000;
@@ -226,13 +226,16 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // when it is still running.
   bool WaitForConnectThread(os::Event& done, const char* which);
   // Connect thread: waits before an attempt; false when the node was stopped meanwhile.
-  bool WaitForAttempt(const ReconnectPolicy::Step& step);
+  bool WaitForAttempt(const net::ReconnectPolicy::Step& step);
 
   void CloseSequence(uintptr_t socket);
   // The watchdog's tick; a stalled link is logged and healed.
   void OnWatchdogTick();
   // A relay node gives its channels back and asks the hosting server again.
   void RequestRelayChannelsAgain();
+  // A relay camera node sets itself up again and asks for its channels
+  // (the hosting server is back after a loss); nothing when it is open or was closed.
+  void ReopenRelayCamera();
   void OnNotice(uint32_t value);
   void OnNoticeTick();
   void ToggleChannel(int which, uint32_t kind);
@@ -252,7 +255,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
   std::atomic<uint64_t> next_attempt_ms_{0};  // written by the video connect thread
   std::atomic<int> next_attempt_number_{0};   // the same
-  ReconnectPolicy reconnect_;
+  net::ReconnectPolicy reconnect_;
   LinkEvents link_events_;
   StallWatchdog watchdog_;
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
@@ -273,6 +276,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   uint32_t notice_ = 0;
   int notice_countdown_ = 0;
   bool live_ = true;
+  std::string relay_camera_;  // UI: the camera a relay view was opened for, until the user closes it
   bool audio_allowed_ = true;
   uint32_t quality_ = 0, video_input_ = 0;
 

@@ -168,6 +168,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case os::kWmNodeClose:
     case os::kWmNodeStartConnect:
     case os::kWmNodeStartAudio:
+    case os::kWmNodeHostBack:
       ForwardToNode(message, wparam, lparam);
       return TRUE;
     case os::kWmNodeChannelReady:

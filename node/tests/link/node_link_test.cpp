@@ -226,7 +226,7 @@ class NodeLink : public ::testing::Test {
     media_.units.clear();
   }
 
-  std::array<int, 5> growing_waits_ = ReconnectWaits{}.growing_ms;
+  std::array<int, 5> growing_waits_ = net::ReconnectWaits{}.growing_ms;
   int stall_ms_ = 10000;
   EventLog event_log_;
   Pump pump_;
@@ -248,7 +248,8 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
   EXPECT_TRUE(media_.worker);
   // Pump delivers on this thread, which plays the window's thread.
   EXPECT_EQ(media_.worker_started_on, std::this_thread::get_id()) << "Setup ran on the receive thread";
-  EXPECT_EQ(pump_.TimerThreads(), std::vector<std::thread::id>{std::this_thread::get_id()});
+  for (std::thread::id timer_thread : pump_.TimerThreads())
+    EXPECT_EQ(timer_thread, std::this_thread::get_id()) << "a timer was set off the window's thread";
   EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
   EXPECT_GE(pump_.Count(kParent, os::kWmNodeChannelReady), 1);
   // The audio link comes up by itself for a direct node and brings audio and speaker channels.
@@ -353,6 +354,34 @@ TEST_F(NodeLink, AStalledRelayViewAsksForItsChannelAgain) {
   EXPECT_GT(world_->log().Lines("hosting RequestChannelSetup kind=1").size(), setups) << "the channel was not asked for again";
   EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
   EXPECT_EQ(0, node.stalled_since());
+}
+
+// The hosting server restarts: the client logs in again by itself and the
+// relayed view gets its channels again; a connection the user closed stays closed.
+TEST_F(NodeLink, RelayViewStreamsAgainAfterTheHostingServerRestarts) {
+  hosting_->SetHostReconnect(true, {600, {10, 20, 40, 80, 100}});
+  hosting_->Start();
+  ASSERT_TRUE(HostLoggedIn());
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(Streaming(node));
+  const auto logins = [&] { return world_->log().Lines("hosting RequestUserLogin").size(); };
+  const size_t before = logins();
+  world_->Execute("restart hosting 1");
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.camera_id().empty(); })) << "the relay link did not close";
+  ASSERT_TRUE(Eventually([&] { return hosting_->host_attempt() >= 2; }, 3000)) << "no attempts while the server is away";
+  ForgetUnits();
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }, 10000))
+      << "the relayed view never streamed again";
+  EXPECT_EQ(before + 1, logins()) << "one login once the server listened again";
+  EXPECT_EQ("CAM-1", node.camera_id());
+  EXPECT_EQ(1u, Events(EventKind::kLinkLost));
+  EXPECT_EQ(1u, Events(EventKind::kResumed));
+
+  hosting_->CloseHost();
+  pump_.RunUntil(node, [] { return false; }, 800);
+  EXPECT_EQ(before + 1, logins()) << "a connection the user closed was restored";
+  EXPECT_EQ(0, hosting_->host_attempt());
 }
 
 // A stored file that pauses is no stall: it ends with "End of File".

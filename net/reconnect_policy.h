@@ -1,5 +1,6 @@
 #pragma once
-// ReconnectPolicy: when a direct view's connect thread tries again.
+// ReconnectPolicy: when a direct view's connect thread, or the hosting
+// client after losing its server, tries again.
 //
 // Kept reconnecting (the viewer option "Keep reconnecting"): attempts go on
 // for as long as the view is open, 1, 2, 4, 8, then every 10 s apart; the
@@ -12,7 +13,7 @@
 #include <array>
 #include <atomic>
 
-namespace node {
+namespace net {
 
 struct ReconnectWaits {
   static constexpr int kFixedAttempts = 3;
@@ -44,4 +45,4 @@ class ReconnectPolicy {
   std::atomic<int> streak_{0};  // attempts since the last picture
 };
 
-}  // namespace node
+}  // namespace net

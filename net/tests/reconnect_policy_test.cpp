@@ -3,9 +3,9 @@
 // only after a picture.
 #include <gtest/gtest.h>
 
-#include "node/reconnect_policy.h"
+#include "net/reconnect_policy.h"
 
-namespace node {
+namespace net {
 namespace {
 
 std::vector<int> Waits(ReconnectPolicy& policy, int runs_of_one) {
@@ -46,4 +46,4 @@ TEST(ReconnectPolicy, TheOptionTakesEffectOnTheNextAttempt) {
 }
 
 }  // namespace
-}  // namespace node
+}  // namespace net

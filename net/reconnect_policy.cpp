@@ -1,8 +1,8 @@
-#include "node/reconnect_policy.h"
+#include "net/reconnect_policy.h"
 
 #include <algorithm>
 
-namespace node {
+namespace net {
 
 ReconnectPolicy::Step ReconnectPolicy::Next(int in_run) {
   if (!keep_) {
@@ -15,4 +15,4 @@ ReconnectPolicy::Step ReconnectPolicy::Next(int in_run) {
   return {true, number, waits_.growing_ms[step]};
 }
 
-}  // namespace node
+}  // namespace net
