@@ -218,8 +218,14 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
       c.active = false;
     }
   }
+  // A link that is being restored keeps its recording on, to go on in the
+  // next file when pictures come again.
+  const bool restoring = ctx_.relay ? !relay_camera_.empty() : !no_retry_;
   if (media_) {
-    media_->StopRecording();
+    if (restoring)
+      media_->InterruptRecording();
+    else
+      media_->StopRecording();
     media_->LinkStateChanged(false, false);
   }
   if (ctx_.events) {

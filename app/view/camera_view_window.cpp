@@ -82,6 +82,7 @@ void CViewWindow::BuildMedia() {
   ctx.keep_reconnecting = settings::LoadKeepReconnecting();
   ctx.stall_ms = settings::LoadStallSeconds() * 1000;
   ctx.event_log = host_.ViewEvents();
+  media_->SetEventLog(ctx.event_log, ctx.display_name);
   node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
   key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
   CameraSteering& steering = *this;

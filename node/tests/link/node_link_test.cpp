@@ -112,6 +112,7 @@ class FakeMedia : public MediaConsumer {
   }
   void StatisticsTick() override { ++ticks; }
   void StopRecording() override { ++recording_stops; }
+  void InterruptRecording() override { ++recording_interruptions; }
   void LinkStateChanged(bool, bool) override {}
   int Count(uint32_t kind) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -127,7 +128,7 @@ class FakeMedia : public MediaConsumer {
   }
   std::mutex mutex;
   std::vector<std::pair<uint32_t, uint64_t>> units;
-  std::atomic<int> resets{0}, ticks{0}, recording_stops{0};
+  std::atomic<int> resets{0}, ticks{0}, recording_stops{0}, recording_interruptions{0};
   std::atomic<bool> worker{false};
   std::thread::id worker_started_on;
 };
@@ -418,6 +419,8 @@ TEST_F(NodeLink, PeerCloseReconnects) {
   world_->Execute("fault CAM-1 close");
   ASSERT_TRUE(pump_.RunUntil(node, [&] { return Logins() >= before + 2 && !node.camera_id().empty(); }));
   EXPECT_FALSE(node.no_retry());
+  EXPECT_EQ(0, media_.recording_stops.load()) << "a link that comes back ended the recording";
+  EXPECT_GE(media_.recording_interruptions.load(), 1);
 }
 
 // While the camera is unreachable the once-a-second statistics tick goes on,
