@@ -58,12 +58,18 @@ BOOL CMainWindow::OnInitDialog() {
   return FALSE;
 }
 
+void CMainWindow::ShowEventLog() {
+  if (!event_log_window_) event_log_window_ = std::make_unique<CEventLogWindow>(setup_.instance, event_log_);
+  event_log_window_->Show(hwnd());
+}
+
 void CMainWindow::AddAboutItem() {
   wchar_t text[128] = {};
   if (!LoadStringW(setup_.instance, IDS_ABOUTBOX, text, 128)) return;
   HMENU menu = GetSystemMenu(hwnd(), FALSE);
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, L"Event Log");
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }
 
@@ -132,6 +138,7 @@ void CMainWindow::Shutdown() {
   }
   if (hosting_) LogOut();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
+  if (event_log_window_ && event_log_window_->hwnd()) DestroyWindow(event_log_window_->hwnd());
   tray_.Remove();
   if (g_main_window == this) g_main_window = nullptr;
   if (microphone_ && microphone_->IsOn()) microphone_->Off();
@@ -187,6 +194,10 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == ID_ABOUT) {
         ShowAbout();
+        return TRUE;
+      }
+      if ((wparam & 0xFFF0) == ID_EVENT_LOG) {
+        ShowEventLog();
         return TRUE;
       }
       break;
@@ -248,6 +259,9 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_SHOW_WINDOW:
       ShowWindow(hwnd(), SW_SHOW);
+      return true;
+    case ID_EVENT_LOG:
+      ShowEventLog();
       return true;
     case IDC_BUTTON_SORT:
       SortWindows();

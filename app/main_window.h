@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/docking_list.h"
+#include "app/event_log_window.h"
 #include "app/file_list_window.h"
 #include "app/host_event_router.h"
 #include "app/node_slots.h"
@@ -85,6 +86,10 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   CServerTree& tree() { return tree_; }
   ViewList& views() { return views_; }
   CFileListWindow& file_list() { return file_list_; }
+  // Opens the "Event Log" window (tray menu and system menu).
+  void ShowEventLog();
+  CEventLogWindow* event_log_window() { return event_log_window_.get(); }
+  node::EventLog& event_log() { return event_log_; }
   NodeSlotTable& node_slots() { return slots_; }
   bool microphone_on() const { return microphone_ && microphone_->IsOn(); }
   bool tray_icon_shown() const { return tray_.added(); }
@@ -193,6 +198,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::string host_address_;  // the hosting server last online, for its tree entry
   int host_port_ = 0;
   bool host_restoring_ = false;
+  std::unique_ptr<CEventLogWindow> event_log_window_;
   Win32Poster poster_;
   HWND hosting_window_ = nullptr;
   std::unique_ptr<hosting::HostEventQueue> events_;
