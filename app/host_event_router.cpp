@@ -72,6 +72,9 @@ void HostEventRouter::Route(const hosting::HostEvent& e, HostEventTarget& target
     case hosting::kDirectIdentified:
       target.CameraServerOnline(EventText(e), static_cast<int>(e.param2), static_cast<ConnectionKey>(e.param1));
       break;
+    case hosting::kHostReconnecting:
+      target.HostReconnecting(static_cast<int>(e.param1));
+      break;
     case hosting::kDirectNodeClosed:
       target.DirectViewClosed(e.param1 == 0 ? kNoKey : static_cast<ConnectionKey>(e.param1));
       break;

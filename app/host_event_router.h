@@ -38,6 +38,8 @@ class HostEventTarget {
   virtual void CameraServerOnline(const std::string& text, int match_mode, ConnectionKey key) = 0;  // 10
   // kNoKey when the event does not say which view closed.
   virtual void DirectViewClosed(ConnectionKey key) = 0;                                          // 11
+  // The lost hosting connection is being restored: attempt `attempt`.
+  virtual void HostReconnecting(int /*attempt*/) {}                                             // 12
 };
 
 class HostEventRouter {

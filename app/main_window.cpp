@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/resource.h"
+#include "os/app_data.h"
 #include "os/debug_log.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
@@ -40,6 +41,7 @@ BOOL CMainWindow::OnInitDialog() {
   SetIcons();
   ApplySkin();
   g_main_window = this;
+  StartEventFile();
   CreateHostingClient();
   sound_.Open(hwnd());
   ApplyCaptionAndFont();
@@ -56,12 +58,18 @@ BOOL CMainWindow::OnInitDialog() {
   return FALSE;
 }
 
+void CMainWindow::ShowEventLog() {
+  if (!event_log_window_) event_log_window_ = std::make_unique<CEventLogWindow>(setup_.instance, event_log_);
+  event_log_window_->Show(hwnd());
+}
+
 void CMainWindow::AddAboutItem() {
   wchar_t text[128] = {};
   if (!LoadStringW(setup_.instance, IDS_ABOUTBOX, text, 128)) return;
   HMENU menu = GetSystemMenu(hwnd(), FALSE);
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, L"Event Log");
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }
 
@@ -81,7 +89,15 @@ void CMainWindow::CreateHostingClient() {
                                     nullptr);
   events_ = std::make_unique<hosting::HostEventQueue>(poster_, reinterpret_cast<os::WindowHandle>(hwnd()));
   hosting_ = std::make_unique<hosting::HostingService>(*events_, poster_, IniHandler::Instance());
+  hosting_->SetHostReconnect(settings::LoadKeepReconnecting());
   hosting_->Start();
+}
+
+void CMainWindow::StartEventFile() {
+  const std::string folder = os::LocalAppDataDirectory();
+  if (folder.empty()) return;
+  event_file_ = std::make_unique<node::EventFileWriter>(folder + "Halyard\\");
+  event_log_.AddListener(event_file_.get());
 }
 
 void CMainWindow::ApplyCaptionAndFont() {
@@ -122,6 +138,7 @@ void CMainWindow::Shutdown() {
   }
   if (hosting_) LogOut();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
+  if (event_log_window_ && event_log_window_->hwnd()) DestroyWindow(event_log_window_->hwnd());
   tray_.Remove();
   if (g_main_window == this) g_main_window = nullptr;
   if (microphone_ && microphone_->IsOn()) microphone_->Off();
@@ -132,6 +149,10 @@ void CMainWindow::Shutdown() {
   // Only now that no view is left to play through its buffers.
   sound_.Close();
   if (hosting_) hosting_->Stop();
+  if (event_file_) {
+    event_log_.RemoveListener(event_file_.get());
+    event_file_.reset();  // writes what is queued
+  }
 }
 
 // ---- messages -------------------------------------------------------------
@@ -173,6 +194,10 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == ID_ABOUT) {
         ShowAbout();
+        return TRUE;
+      }
+      if ((wparam & 0xFFF0) == ID_EVENT_LOG) {
+        ShowEventLog();
         return TRUE;
       }
       break;
@@ -234,6 +259,9 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_SHOW_WINDOW:
       ShowWindow(hwnd(), SW_SHOW);
+      return true;
+    case ID_EVENT_LOG:
+      ShowEventLog();
       return true;
     case IDC_BUTTON_SORT:
       SortWindows();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/docking_list.h"
+#include "app/event_log_window.h"
 #include "app/file_list_window.h"
 #include "app/host_event_router.h"
 #include "app/node_slots.h"
@@ -25,6 +26,8 @@
 #include "app/view_list.h"
 #include "dialogs/skinned_dialog.h"
 #include "hosting/hosting_service.h"
+#include "node/event_file.h"
+#include "node/event_log.h"
 #include "present/microphone.h"
 #include "present/win32/direct_sound_output.h"
 #include "present/win32/wave_in_device.h"
@@ -71,6 +74,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   hosting::HostingService& Hosting() override { return *hosting_; }
   hosting::HostEventQueue& Events() override { return *events_; }
   present::SoundDevice* SoundOutput() override;
+  node::EventLog* ViewEvents() override { return &event_log_; }
   int AcquireNodeIndex() override { return slots_.Acquire(); }
   void ReleaseNodeIndex(int index) override { slots_.Release(index); }
   std::vector<DockCandidate> OtherViews(const CameraView* except) override { return views_.OtherViews(except); }
@@ -82,6 +86,10 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   CServerTree& tree() { return tree_; }
   ViewList& views() { return views_; }
   CFileListWindow& file_list() { return file_list_; }
+  // Opens the "Event Log" window (tray menu and system menu).
+  void ShowEventLog();
+  CEventLogWindow* event_log_window() { return event_log_window_.get(); }
+  node::EventLog& event_log() { return event_log_; }
   NodeSlotTable& node_slots() { return slots_; }
   bool microphone_on() const { return microphone_ && microphone_->IsOn(); }
   bool tray_icon_shown() const { return tray_.added(); }
@@ -117,6 +125,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void AddAboutItem();
   void SetIcons();
   void CreateHostingClient();
+  // The event log's daily file in the user's local application data folder.
+  void StartEventFile();
   void ApplyCaptionAndFont();
   void RestorePositionAndProxy();
   void CreateFileList();
@@ -173,6 +183,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void CameraInfo(ConnectionKey key, const std::string& text) override;
   void CameraServerOnline(const std::string& text, int match_mode, ConnectionKey key) override;
   void DirectViewClosed(ConnectionKey key) override;
+  void HostReconnecting(int attempt) override;
   // Camera servers whose view has closed or lost its link go offline.
   void ReconcileCameraServers();
   // The views reporting a notice mark their tree entries.
@@ -180,6 +191,14 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   static ConnectionKey VideoSocketOf(CameraView* view);
 
   MainWindowSetup setup_;
+  // What happened to every view and the hosting connection; the views and
+  // the hosting client outlive neither (declared before them).
+  node::EventLog event_log_;
+  std::unique_ptr<node::EventFileWriter> event_file_;
+  std::string host_address_;  // the hosting server last online, for its tree entry
+  int host_port_ = 0;
+  bool host_restoring_ = false;
+  std::unique_ptr<CEventLogWindow> event_log_window_;
   Win32Poster poster_;
   HWND hosting_window_ = nullptr;
   std::unique_ptr<hosting::HostEventQueue> events_;

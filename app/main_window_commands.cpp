@@ -168,6 +168,11 @@ void CMainWindow::ShowOptions() {
   dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), proxy);
   sheet.Run();
   hosting_->SetProxy(proxy);
+  // Open direct views follow "Keep reconnecting" from their next attempt.
+  const bool keep = settings::LoadKeepReconnecting();
+  hosting_->SetHostReconnect(keep);
+  for (CameraView* view : views_.Snapshot())
+    if (!view->IsRelay()) view->Node().SetKeepReconnecting(keep);
 }
 
 void CMainWindow::ShowAbout() {

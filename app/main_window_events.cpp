@@ -15,7 +15,24 @@ void CMainWindow::OnHostEvent() {
 }
 
 void CMainWindow::HostOnline(const std::string& address, int port, ConnectionKey key) {
+  tree_.SetHostReconnecting(address, port, false);
   tree_.SetHostOnline(address, port, key);
+  if (host_restoring_) event_log_.Add(node::EventKind::kConnected, address, "Hosting server connection restored");
+  host_restoring_ = false;
+  host_address_ = address;
+  host_port_ = port;
+}
+
+// The relay views ask for their channels and the lists come again by
+// themselves once the login is accepted; the tree shows the wait.
+void CMainWindow::HostReconnecting(int attempt) {
+  tree_.SetHostReconnecting(host_address_, host_port_, true);
+  if (attempt <= 1) {
+    host_restoring_ = true;
+    event_log_.Add(node::EventKind::kLinkLost, host_address_, "Hosting server connection lost");
+  } else {
+    event_log_.Add(node::EventKind::kReconnectAttempt, host_address_, "Reconnect attempt " + std::to_string(attempt));
+  }
 }
 
 void CMainWindow::HostOffline(ConnectionKey key) { tree_.SetServerOffline(key); }

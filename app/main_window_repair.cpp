@@ -102,6 +102,9 @@ void CMainWindow::OnRepairDone() {
   HideRepairStatus();
   const record::RepairReport report = repair_->TakeReport();
   LogRepair(report);
+  if (!report.repaired.empty())
+    event_log_.Add(node::EventKind::kRecordingsRepaired, "",
+                   std::to_string(report.repaired.size()) + " recordings repaired at start");
   const std::string lines = NoticeLines(report);
   if (!lines.empty()) IniHandler::Instance().ShowMessage(kRepairReport, {lines});
 }

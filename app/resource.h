@@ -44,4 +44,9 @@
 // Commands.
 #define ID_ABOUT 16
 #define ID_SHOW_WINDOW 32773
+#define ID_EVENT_LOG 32
+#define IDD_EVENT_LOG 132
+#define IDC_EVENT_LIST 1300
+#define IDC_EVENT_CAMERA 1301
+#define IDC_EVENT_COPY 1302
 #define ID_CLOSE_VIEW 32778

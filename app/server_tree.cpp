@@ -92,7 +92,8 @@ void CServerTree::Refresh(HTREEITEM item) {
     }
     case 2: {
       const bool online = e.key != kNoKey;
-      label = e.server.name + " " + ini.GetString(online ? text::kWordOnline : text::kWordOffline);
+      label = e.server.name + " " +
+              ini.GetString(e.reconnecting ? text::kWordReconnecting : online ? text::kWordOnline : text::kWordOffline);
       if (e.server.IsCamera())
         image = e.alarm ? kImageCameraAlarm : online ? kImageCameraOnline : kImageCameraOffline;
       else
@@ -232,6 +233,14 @@ void CServerTree::SetHostOnline(const std::string& address, int port, Connection
   HTREEITEM selected = Selected();
   const Entry* s = EntryOf(selected);
   SetOnline(s && matches(*s) ? selected : ServerWhere(matches), key);
+}
+
+void CServerTree::SetHostReconnecting(const std::string& address, int port, bool reconnecting) {
+  HTREEITEM server =
+      ServerWhere([&](const Entry& e) { return e.level == 2 && e.server.ip == address && e.server.port == port; });
+  if (!server || entries_[server].reconnecting == reconnecting) return;
+  entries_[server].reconnecting = reconnecting;
+  Refresh(server);
 }
 
 void CServerTree::SetServerOffline(ConnectionKey key) {

@@ -63,6 +63,7 @@ class CServerTree {
     bool view_open = false;         // cameras: a view of it is open
     bool alarm = false;             // a view of it reports a notice
     std::string info;               // the camera information text
+    bool reconnecting = false;      // servers: the lost hosting connection is being restored
   };
 
   CServerTree() = default;
@@ -82,6 +83,8 @@ class CServerTree {
   // ---- events ----
   void SetHostOnline(const std::string& address, int port, ConnectionKey key);
   void SetServerOffline(ConnectionKey key);
+  // The hosting server entry at `address`:`port` shows "(Reconnecting)" while its lost connection is restored.
+  void SetHostReconnecting(const std::string& address, int port, bool reconnecting);
   // The entry named `name` when there is one (the view knows its entry);
   // otherwise the selected server, else the first camera server in tree
   // order, whose IP (match_mode 0) or MAC (1) is `text`.

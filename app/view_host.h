@@ -66,6 +66,8 @@ class ViewHost {
   virtual hosting::HostEventQueue& Events() = 0;
   // The application's sound output; null when the PC has no sound device.
   virtual present::SoundDevice* SoundOutput() = 0;
+  // The program's event log; null when there is none.
+  virtual node::EventLog* ViewEvents() { return nullptr; }
   // A free slot of the program-wide 33-slot table for the node's index, or -1.
   virtual int AcquireNodeIndex() = 0;
   virtual void ReleaseNodeIndex(int index) = 0;

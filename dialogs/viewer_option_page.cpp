@@ -14,6 +14,10 @@ CViewerOptionPage::CViewerOptionPage(HINSTANCE instance, HWND background)
 BOOL CViewerOptionPage::OnInitDialog() {
   show_background_ = background_ && IsWindowVisible(background_);
   SetChecked(IDC_SHOW_BACKGROUND, show_background_);
+  keep_reconnecting_ = settings::LoadKeepReconnecting();
+  SetChecked(IDC_KEEP_RECONNECTING, keep_reconnecting_);
+  SetItemText(IDC_KEEP_RECONNECTING,
+              settings::IniHandler::Instance().GetString(settings::text::kViewerOptionKeepReconnecting));
   settings::IniHandler::Instance().ApplyFont(hwnd());
   opened_ = true;
   return TRUE;
@@ -25,6 +29,8 @@ bool CViewerOptionPage::OnNotify(NMHDR* header, LRESULT* result) {
     if (opened_) {
       show_background_ = IsChecked(IDC_SHOW_BACKGROUND);
       settings::SaveShowBackground(show_background_);
+      keep_reconnecting_ = IsChecked(IDC_KEEP_RECONNECTING);
+      settings::SaveKeepReconnecting(keep_reconnecting_);
     }
     *result = PSNRET_NOERROR;
     return true;

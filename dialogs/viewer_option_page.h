@@ -1,7 +1,8 @@
 #pragma once
 // The option sheet's first page: "Show Background", which shows or hides the
-// main window's parent window. The viewer's main window has no parent, so
-// the choice is stored and nothing else acts on it.
+// main window's parent window (the viewer's main window has no parent, so
+// the choice is stored and nothing else acts on it), and "Keep
+// reconnecting", which open direct views follow from their next attempt.
 #include <windows.h>
 
 #include "os/win32/dialog.h"
@@ -15,6 +16,8 @@ class CViewerOptionPage : public win32::CPropertyPageBase {
 
   bool opened() const { return opened_; }
   bool show_background() const { return show_background_; }
+  // "Keep reconnecting" as stored (read when the page opened, written on OK).
+  bool keep_reconnecting() const { return keep_reconnecting_; }
   // OK reached this page.
   bool applied() const { return applied_; }
 
@@ -26,6 +29,7 @@ class CViewerOptionPage : public win32::CPropertyPageBase {
   HWND background_;
   bool opened_ = false;
   bool show_background_ = false;
+  bool keep_reconnecting_ = true;
   bool applied_ = false;
 };
 

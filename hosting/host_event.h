@@ -18,6 +18,7 @@ enum HostEventKind : uint32_t {
   kDirectCameraInfo = 9,     // p1 video socket, data = CS_ResponseCameraInfoReply body
   kDirectIdentified = 10,    // p1 video socket, p2 dynamic-IP flag, data = device name or IP text
   kDirectNodeClosed = 11,
+  kHostReconnecting = 12,    // p1 the attempt's number: the lost hosting connection is being restored
 };
 
 struct HostEvent {

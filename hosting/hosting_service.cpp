@@ -34,9 +34,20 @@ void HostingService::Start() {
     if (send_thread_.joinable()) send_thread_.join();
     send_thread_ = std::thread([this] { SendLoop(); });
   }
+  std::lock_guard<std::mutex> lock(reconnect_mutex_);
+  if (!reconnect_thread_.joinable()) {
+    reconnect_stopping_ = false;
+    reconnect_thread_ = std::thread([this] { HostReconnectLoop(); });
+  }
 }
 
 void HostingService::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(reconnect_mutex_);
+    reconnect_stopping_ = true;
+  }
+  reconnect_wake_.notify_all();
+  if (reconnect_thread_.joinable()) reconnect_thread_.join();
   receive_running_ = false;
   send_running_ = false;
   // Each loop notices the flag within one select time-out; the wait is the
@@ -58,6 +69,10 @@ int HostingService::Connect(int32_t value1, int32_t value2, const std::string& a
   if (connect_thread_.joinable()) connect_thread_.join();
   m_hostSock.owner_value1 = value1;
   m_hostSock.owner_value2 = value2;
+  {
+    std::lock_guard<std::mutex> lock(reconnect_mutex_);
+    host_login_ = {address, port, user, password};
+  }
   connect_thread_ = std::thread([=, this, proxy = Proxy()] { ConnectThread(proxy, address, port, user, password); });
   return 0;
 }
@@ -75,18 +90,30 @@ void HostingService::SetProxy(const net::ProxySettings& settings) {
 
 void HostingService::ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address,
                                    uint16_t port, std::string user, std::string password) {
-  if (m_hostSock.ConnectVia(*proxy, address, port) != 0) {
-    messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
-  } else if (RequestUserLogin(RequestTarget::Host(), user, password) >= 0) {
-    // The password never reaches the log.
-    DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
-    m_hostSock.SetNonBlocking(true);
-    events_.Push(kHostConnected, address, static_cast<uintptr_t>(m_hostSock.socket()), port);
-  }
+  ConnectHost(*proxy, address, port, user, password, true);
   connecting_ = false;
 }
 
+bool HostingService::ConnectHost(const net::ProxySettings& proxy, const std::string& address, uint16_t port,
+                                 const std::string& user, const std::string& password, bool tell) {
+  if (m_hostSock.ConnectVia(proxy, address, port) != 0) {
+    if (tell) messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
+    return false;
+  }
+  if (RequestUserLogin(RequestTarget::Host(), user, password) < 0) return false;
+  // The password never reaches the log.
+  DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
+  m_hostSock.SetNonBlocking(true);
+  events_.Push(kHostConnected, address, static_cast<uintptr_t>(m_hostSock.socket()), port);
+  return true;
+}
+
 void HostingService::Disconnect() {
+  {
+    std::lock_guard<std::mutex> lock(reconnect_mutex_);
+    host_wanted_ = false;
+  }
+  reconnect_wake_.notify_all();
   events_.Push(kHostClosed);
   m_hostSock.Close();
   for (int i = 0; i < direct_.Size(); ++i)
@@ -95,6 +122,15 @@ void HostingService::Disconnect() {
 }
 
 void HostingService::CloseHost() {
+  {
+    std::lock_guard<std::mutex> lock(reconnect_mutex_);
+    host_wanted_ = false;
+  }
+  reconnect_wake_.notify_all();
+  CloseHostConnection();
+}
+
+void HostingService::CloseHostConnection() {
   m_hostSock.Close();
   events_.Push(kHostClosed);
   for (int i = 0; i < relay_.Size(); ++i)
@@ -192,7 +228,7 @@ void HostingService::ReceiveLoop() {
 
 // A select error means some handle in the set went bad: find which.
 void HostingService::ProbeSockets() {
-  if (m_hostSock.IsOpen() && os::ProbeTcpNoDelay(m_hostSock.socket()) != 0) CloseHost();
+  if (m_hostSock.IsOpen() && os::ProbeTcpNoDelay(m_hostSock.socket()) != 0) LoseHost();
   for (int i = 0; i < direct_.Size(); ++i) {
     HeldNode node = GetDirectNode(i);
     if (!node) continue;
@@ -215,14 +251,14 @@ void HostingService::ProcessHostInput() {
   switch (m_hostSock.Receive(*this, net::kHostingConnection, &error)) {
     case net::SocketChannel::ReceiveResult::kPeerClosed:
       DebugLog("connected closed\n");
-      CloseHost();
+      LoseHost();
       break;
     case net::SocketChannel::ReceiveResult::kError:
-      CloseHost();
+      LoseHost();
       DebugLog("READ HEADER : ERROR  = %d failed", error);
       break;
     case net::SocketChannel::ReceiveResult::kInvalidPacket:
-      CloseHost();
+      LoseHost();
       break;
     default:
       break;
@@ -264,10 +300,11 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
     case net::kReplyUserLogin:
       if (net::DecodeLoginReply(m.body, m.length) != net::kLoginAccepted) {
         messages_.ShowMessage("ERROR_MESSAGE", "ERROR_LOGIN_FAIL", "Login Fail : Please Insert Correct ID and Password");
-        CloseHost();
+        CloseHost();  // a refused login is never repeated by itself
         return false;  // the rest of this read belongs to a refused session
       }
       events_.Push(kHostLoggedIn);
+      OnHostLoggedIn();
       DebugLog("SEND : online cam list request\n");
       RequestOnlineCameraList(RequestTarget::Host());
       RequestFileList(RequestTarget::Host());

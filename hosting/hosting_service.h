@@ -8,6 +8,7 @@
 // ended is left out of both select sets until its owner closes it; network
 // threads touch a direct node only while holding it (GetDirectNode).
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,7 @@
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
 #include "net/proxy_settings.h"
+#include "net/reconnect_policy.h"
 #include "net/socket_channel.h"
 #include "os/event.h"
 #include "os/socket.h"
@@ -70,9 +72,16 @@ class HostingService : private net::MessageHandler {
   int Connect(int32_t value1, int32_t value2, const std::string& address, uint16_t port, const std::string& user,
               const std::string& password);
   void Disconnect();
-  // The hosting connection dropped (or is dropped): close, tell the main
-  // window, and close every relay node.
+  // The user closes the hosting connection: close, tell the main window,
+  // and close every relay node. No reconnect follows.
   void CloseHost();
+  // Whether an unexpected loss of the hosting connection is restored: the
+  // login repeated with `waits` (the first attempt at once), for as long as
+  // it takes; Disconnect, CloseHost and a refused login stop it. Any time;
+  // a change of the waits starts their count afresh.
+  void SetHostReconnect(bool keep, net::ReconnectWaits waits = {});
+  // The restoring attempt under way or waited for; 0 when none.
+  int host_attempt() const { return host_attempt_; }
   void CS_SocketClose(HostedNode* node, os::SocketHandle socket);
 
   // The hosting-server connection: whether it is open, and how many bytes
@@ -125,6 +134,16 @@ class HostingService : private net::MessageHandler {
   bool OnMessage(const net::RawMessage& message) override;
   void ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address, uint16_t port,
                      std::string user, std::string password);
+  // Connects and sends the login; false (and the message when `tell`) when the server cannot be reached.
+  bool ConnectHost(const net::ProxySettings& proxy, const std::string& address, uint16_t port,
+                   const std::string& user, const std::string& password, bool tell);
+  // The hosting connection went down by itself (receive thread): closed as
+  // by CloseHost, then restored when that is wanted.
+  void LoseHost();
+  void CloseHostConnection();
+  void HostReconnectLoop();
+  // The hosting server accepted the login: a later loss is restored, relay nodes ask again.
+  void OnHostLoggedIn();
   void ReceiveLoop();
   void SendLoop();
   void ProcessHostInput();
@@ -150,6 +169,25 @@ class HostingService : private net::MessageHandler {
   os::Event receive_exit_{os::Event::Reset::kAuto}, send_exit_{os::Event::Reset::kAuto};
   std::thread receive_thread_, send_thread_, connect_thread_;
   std::atomic<bool> connecting_{false};
+
+  // Restoring a lost hosting connection: the reconnect thread waits on
+  // reconnect_wake_; everything below is guarded by reconnect_mutex_ but
+  // host_attempt_ (atomic, for the window).
+  struct HostLogin {
+    std::string address;
+    uint16_t port = 0;
+    std::string user, password;
+  };
+  std::mutex reconnect_mutex_;
+  std::condition_variable reconnect_wake_;
+  bool host_reconnect_ = false;
+  std::unique_ptr<net::ReconnectPolicy> host_policy_;
+  HostLogin host_login_;      // of the last Connect
+  bool host_wanted_ = false;  // a login was accepted and the user has not closed since
+  bool host_lost_ = false;    // a loss waits for the reconnect thread
+  bool reconnect_stopping_ = false;
+  std::thread reconnect_thread_;
+  std::atomic<int> host_attempt_{0};
 };
 
 }  // namespace hosting

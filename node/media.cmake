@@ -9,7 +9,7 @@ add_library(halyard_node_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/pre_roll.cpp
   ${CMAKE_CURRENT_LIST_DIR}/motion_recorder.cpp)
 target_link_libraries(halyard_node_media PUBLIC halyard_video_decoder halyard_audio
-                      halyard_video_encoder halyard_record halyard_net halyard_log halyard_os)
+                      halyard_video_encoder halyard_record halyard_net halyard_log halyard_os halyard_events)
 if(NOT WIN32)
   find_package(Threads REQUIRED)
   target_link_libraries(halyard_node_media PUBLIC Threads::Threads)

@@ -19,6 +19,9 @@ class MediaConsumer {
   virtual void StatisticsTick() = 0;
   // The link closes: a running recording is finished first.
   virtual void StopRecording() = 0;
+  // The link went down and is being restored: a running recording ends its
+  // file and goes on in the next one when pictures come again.
+  virtual void InterruptRecording() { StopRecording(); }
   // The camera identified itself (or the node was closed): recording depends on it.
   virtual void LinkStateChanged(bool camera_known, bool link_up) = 0;
 };

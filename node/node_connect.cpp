@@ -4,6 +4,7 @@
 #include "node/node_window.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
+#include "os/local_time.h"
 
 namespace node {
 namespace {
@@ -12,12 +13,12 @@ namespace {
 // a node told to connect to it directly refuses.
 constexpr const char* kDefaultServerAddress = "127.0.0.1";
 constexpr uint16_t kDynamicIpServerPort = 8001;
-constexpr int kConnectAttempts = 3;
 
 }  // namespace
 
 int CNodeWindow::SetAddress(const LoginInfo& login) {
   if (ctx_.relay) return -1;
+  if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kWatchdogTimer, 1000);
   stop_.Set();
   video_.Close();
   // A thread still busy with the old address starts the new one when it ends.
@@ -72,19 +73,37 @@ void CNodeWindow::VideoConnectThread() {
     return;
   }
   const LoginInfo current = login();
-  for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
-    DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", attempt, ctx_.index);
-    if (ConnectProcedure(video_, true, current) == 0) break;
-    if (no_retry_ || attempt == kConnectAttempts) break;
-    next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(ctx_.retry_wait_ms);
-    const bool stopped = stop_.Wait(ctx_.retry_wait_ms);
-    next_attempt_ms_ = 0;
-    if (stopped) break;
-    DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", ctx_.retry_wait_ms, ctx_.index);
+  int tried = 0;
+  bool connected = false;
+  for (int in_run = 1;; ++in_run) {
+    const net::ReconnectPolicy::Step step = reconnect_.Next(in_run);
+    if (!step.go) break;
+    if (step.wait_ms > 0 && !WaitForAttempt(step)) break;
+    // A refused login, the user's Close or Logout: no attempt after it.
+    if (no_retry_ || (in_run > 1 && stop_.IsSet())) break;
+    DebugLog("CNodeWindow::CS_VSConnectThread - attempt %d [ %d ]\n", step.number, ctx_.index);
+    if (step.number > 1) link_events_.Attempt(step.number);
+    ++tried;
+    if (ConnectProcedure(video_, true, current) == 0) {
+      connected = true;
+      break;
+    }
+    if (no_retry_) break;
   }
+  if (!connected && !no_retry_ && !stop_.IsSet() && tried > 0) link_events_.GaveUp(tried);
   video_done_.Set();
   if (restart_connect_.exchange(false)) Post(ctx_.self, os::kWmNodeStartConnect);
   guard_.Release();
+}
+
+bool CNodeWindow::WaitForAttempt(const net::ReconnectPolicy::Step& step) {
+  DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", step.wait_ms, ctx_.index);
+  if (reconnect_.keep_reconnecting()) next_attempt_number_ = step.number;
+  next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(step.wait_ms);
+  const bool stopped = stop_.Wait(step.wait_ms);
+  next_attempt_ms_ = 0;
+  next_attempt_number_ = 0;
+  return !stopped;
 }
 
 void CNodeWindow::AudioConnectThread() {
@@ -135,6 +154,7 @@ int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const
   }
   (video ? video_socket_ : audio_socket_) = channel.socket();
   channel.SetNonBlocking(true);
+  if (video) watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
   if (video)
     // A socket handle is 64 bits wide on Win64: print it whole.
     DebugLog("CNodeWindow::CS_VSConnectThread = m_hVideoSock = %lld [ %d ] \n",

@@ -11,6 +11,17 @@ NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, 
   path_.SetMotionRecorder(&motion_recorder_);
 }
 
+void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
+  if (!log) return;
+  recorder_.SetEventTeller([log, camera](int kind, const std::string& text) {
+    const EventKind event = kind == NodeRecorder::kTellStarted      ? EventKind::kRecordingStarted
+                            : kind == NodeRecorder::kTellStopped    ? EventKind::kRecordingStopped
+                            : kind == NodeRecorder::kTellRolledOver ? EventKind::kRecordingRolledOver
+                                                                    : EventKind::kRecordingFailed;
+    log->Add(event, camera, text);
+  });
+}
+
 NodeMedia::~NodeMedia() {
   path_.StopWorker();
   recorder_.Stop();

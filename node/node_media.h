@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "node/event_log.h"
 #include "node/media_consumer.h"
 #include "node/media_path.h"
 #include "node/motion_recorder.h"
@@ -39,6 +40,13 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
     recorder_.Stop();
     motion_recorder_.recorder().Stop();
   }
+  // A motion's recording is short and ends with its motion; the user's goes on.
+  void InterruptRecording() override {
+    recorder_.Interrupt();
+    motion_recorder_.recorder().Stop();
+  }
+  // The user's recording tells `log` what it does, under `camera`'s name.
+  void SetEventLog(EventLog* log, const std::string& camera);
   void LinkStateChanged(bool camera_known, bool link_up) override {
     camera_known_ = camera_known;
     link_up_ = link_up;

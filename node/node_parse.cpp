@@ -103,6 +103,7 @@ bool CNodeWindow::OnLoginReply(const net::RawMessage& m) {
     Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusLoginRefused);
     DebugLog("RECV : [ HostingService::CS_ReplyUserLogin ] : Node[ %d ] is Login Fail : ID/PWD\n", ctx_.index);
     no_retry_ = true;
+    link_events_.LoginRefused();
     if (ctx_.hosting) ctx_.hosting->CS_SocketClose(this, 0);
     return false;
   }
@@ -146,6 +147,7 @@ void CNodeWindow::OnCameraIdentified() {
     camera.swap(identified_camera_);
   }
   if (camera.empty() || !video_.IsOpen()) return;  // closed since
+  link_events_.Connected();
   Setup(camera, true);
   if (ctx_.hosting) ctx_.hosting->RequestChannelSetup(&video_, net::kChannelVideo, camera);
 }

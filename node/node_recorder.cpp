@@ -190,6 +190,8 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   m_startTime = startTime;
   PublishPath();
   m_recording = true;
+  m_interrupted = false;
+  Tell(kTellStarted, "Recording started: " + m_path);
   const std::string started = FormatLocalTime("Record Start : %#c\n", startTime);
   DebugLog("Channel %d : %s", m_nodeIndex, started.c_str());
   lock.unlock();
@@ -219,7 +221,10 @@ void NodeRecorder::Stop() {
   if (!m_recording) return;
   // Stopped before the first picture: still a valid (empty) recording.
   TakeConfiguration();
-  if (!m_writer) OpenPendingFile();
+  // Stopped before the first picture (not during a gap): an empty but valid file.
+  if (!m_writer && m_pendingOutput) OpenPendingFile();
+  m_interrupted = false;
+  Tell(kTellStopped, "Recording stopped: " + m_path);
   // The sound up to the last picture goes into the file on the finisher's
   // thread: a hung disk must not hang the window.
   std::vector<TimedAudio> lastAudio;
@@ -240,7 +245,42 @@ void NodeRecorder::Stop() {
   PostChannelReady(m_mainWindow);
 }
 
+void NodeRecorder::Interrupt() {
+  std::unique_lock<std::mutex> lock(m_streamLock);
+  if (!m_recording || m_interrupted) return;
+  m_interrupted = true;
+  // Not a picture written yet: the file made at Start still waits for one.
+  if (!m_writer) return;
+  std::vector<TimedAudio> lastAudio;
+  for (HeldAudio& frame : TakeHeldAudio(true)) {
+    uint32_t index = 0, time = 0;
+    if (TimeAudio(frame, &index, &time)) lastAudio.push_back({std::move(frame.bytes), index, time});
+  }
+  HandOver(std::move(m_writer), std::move(lastAudio));
+  {
+    std::lock_guard<std::mutex> audio(m_audioLock);
+    m_heldAudio.clear();
+    m_heldCount = 0;
+    m_queueClockSet = false;  // the camera's clock may start afresh with the new link
+  }
+  DebugLog("Channel %d : the link is down, %s ends here; the recording goes on when pictures come again\n",
+           m_nodeIndex, m_path.c_str());
+}
+
+bool NodeRecorder::OpenNextAfterInterruption() {
+  ++m_fileNumber;
+  m_pendingOutput = CreateFreeOutput();
+  PublishPath();
+  if (!m_pendingOutput) return false;
+  DebugLog("Channel %d : pictures again, recording continues in %s\n", m_nodeIndex, m_path.c_str());
+  Tell(kTellRolledOver, "Recording continues in " + m_path + " after the gap");
+  return true;
+}
+
 void NodeRecorder::Fail(RecordingFailure kind, std::string path) {
+  Tell(kTellFailed, std::string("Recording failed: ") +
+                        (kind == RecordingFailure::kWriteFailed ? "cannot write " : "cannot create ") + path);
+  m_interrupted = false;
   HandOver(std::move(m_writer));
   m_pendingOutput.reset();
   m_encoder.Free();
@@ -260,6 +300,7 @@ bool NodeRecorder::RollOver(const std::string& why) {
   ++m_fileNumber;
   std::unique_ptr<record::Mp4Output> output = CreateFreeOutput();
   DebugLog("Channel %d : %s, recording continues in %s\n", m_nodeIndex, why.c_str(), m_path.c_str());
+  Tell(kTellRolledOver, "Recording continues in " + m_path + " (" + why + ")");
   m_writer = output ? OpenFile(std::move(output)) : nullptr;
   PublishPath();
   if (m_writer) return true;
@@ -367,7 +408,9 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
   const bool intra = havePicture && IsIntra(data, length);
   if (!m_writer) {
     if (!intra) return;
-    if (!OpenPendingFile()) {
+    const bool made = !m_pendingOutput && m_interrupted ? OpenNextAfterInterruption() : true;
+    m_interrupted = false;
+    if (!made || !OpenPendingFile()) {
       Fail(RecordingFailure::kCannotCreate, m_path);
       NotifyEnded(lock);
       return;

@@ -24,7 +24,8 @@
 // a name that is taken gives way to "name-2.mp4", "name-3.mp4", ... The
 // recording continues in the next free numbered file when the camera
 // changes its configuration, when a file nears its size limit, and goes on
-// at the next intra picture after pictures were discarded. A file that
+// at the next intra picture after pictures were discarded, and after the
+// link was down (Interrupt) with the first intra picture it brings. A file that
 // cannot be written (a full disk) ends the recording: the file is finalised
 // with what fits, and LastFailure says why.
 #include <atomic>
@@ -109,6 +110,16 @@ class NodeRecorder {
   // Ends the recording; its file is finalised on the finisher's thread.
   // Nothing when not recording.
   void Stop();
+  // The link went down while recording: the open file is finished with what
+  // it holds and the recording waits, still on; the first intra picture
+  // after the link is back starts the next free numbered file. Window thread.
+  void Interrupt();
+  // Where the recorder tells what it did (started, stopped, continued in a
+  // new file, failed, interrupted); called with the stream lock held, so it
+  // must only queue. Set before the first Start.
+  using EventTeller = std::function<void(int kind, const std::string& text)>;
+  enum TellKind { kTellStarted, kTellStopped, kTellRolledOver, kTellFailed };
+  void SetEventTeller(EventTeller teller) { m_tell = std::move(teller); }
   // Returns once every file of this recorder is finalised and closed.
   void WaitFinished() { m_finisher.WaitIdle(); }
 
@@ -165,6 +176,11 @@ class NodeRecorder {
   // configuration, or the encoder's headers without one. Stream lock held.
   std::unique_ptr<record::Mp4File> OpenFile(std::unique_ptr<record::Mp4Output> output);
   bool OpenPendingFile();
+  // After an interruption: the next free numbered file, made when pictures come again.
+  bool OpenNextAfterInterruption();
+  void Tell(int kind, const std::string& text) {
+    if (m_tell) m_tell(kind, text);
+  }
   // Finalises the open file and continues in the next numbered one; false
   // (and no longer recording) when that cannot be created. Stream lock held.
   bool RollOver(const std::string& why);
@@ -215,6 +231,8 @@ class NodeRecorder {
   std::string m_path;       // the file being written
   std::string m_firstPath;  // the path the recording started with
   int m_fileNumber = 1;
+  bool m_interrupted = false;  // the link went down; no file open until the next intra picture
+  EventTeller m_tell;
   std::unique_ptr<record::Mp4File> m_writer;            // null while waiting for the first picture
   std::unique_ptr<record::Mp4Output> m_pendingOutput;  // the file made at Start, until then
   codec::VideoEncoder m_encoder;

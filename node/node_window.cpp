@@ -2,12 +2,19 @@
 
 #include <algorithm>
 
+#include "os/clock.h"
 #include "os/debug_log.h"
+#include "os/local_time.h"
 
 namespace node {
 
 CNodeWindow::CNodeWindow(NodeContext context, MediaConsumer* media)
-    : ctx_(std::move(context)), media_(media), setup_info_(net::CameraSetupInfo::Defaults()) {
+    : ctx_(std::move(context)),
+      media_(media),
+      reconnect_(ctx_.keep_reconnecting, net::ReconnectWaits{ctx_.retry_wait_ms, ctx_.reconnect_waits_ms}),
+      link_events_(ctx_.event_log, ctx_.display_name),
+      watchdog_(ctx_.stall_ms),
+      setup_info_(net::CameraSetupInfo::Defaults()) {
   channels_[kVideo].kind = net::kChannelVideo;
   channels_[kAudio].kind = net::kChannelAudio;
   channels_[kSpeaker].kind = net::kChannelSpeaker;
@@ -20,6 +27,8 @@ CNodeWindow::~CNodeWindow() {
 }
 
 void CNodeWindow::Destroy() {
+  link_events_.Closed();
+  relay_camera_.clear();
   // A connect thread holds the node's guard through its wait between
   // attempts: it must be told to stop before the hosting list waits for the
   // guard, or closing a view that waits to reconnect hangs for 30 s.
@@ -66,6 +75,11 @@ void CNodeWindow::StoreNodeParameters(const net::NodeParameters& params) {
 }
 
 void CNodeWindow::DeliverMedia(const net::MediaData& media) {
+  if (media.kind == net::kMediaVideoFrame) {
+    watchdog_.OnVideo(os::MonotonicMs(), os::WallSeconds());
+    reconnect_.OnPicture();
+    link_events_.Picture();
+  }
   if (media_) media_->DeliverMedia(media);
 }
 
@@ -88,12 +102,16 @@ void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lpa
     case os::kWmNodeStartAudio:
       StartAudioConnect();
       break;
+    case os::kWmNodeHostBack:
+      ReopenRelayCamera();
+      break;
     case os::kWmNodeCameraIdentified:
       OnCameraIdentified();
       break;
     case os::kWmTimer:
       if (wparam == kStatisticsTimer && media_) media_->StatisticsTick();
       if (wparam == kNoticeTimer) OnNoticeTick();
+      if (wparam == kWatchdogTimer) OnWatchdogTick();
       break;
     case os::kWmCommand:
       OnMenuCommand(static_cast<uint32_t>(wparam & 0xFFFF));
@@ -139,7 +157,16 @@ void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
   std::string id = camera_id;
   id.erase(std::remove(id.begin(), id.end(), '\n'), id.end());
   if (ctx_.hosting) ctx_.hosting->AddNode(this);
+  relay_camera_ = id;
+  ReopenRelayCamera();
+}
+
+void CNodeWindow::ReopenRelayCamera() {
+  if (relay_camera_.empty() || !camera_id().empty()) return;
+  const std::string& id = relay_camera_;
   Setup(id, true);
+  if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kWatchdogTimer, 1000);
+  watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
   DebugLog("SEND : Video channel setup request - strCamID(%s)\n", id.c_str());
   DebugLog("SEND : Audio channel setup request - strCamID(%s)\n", id.c_str());
   if (!ctx_.hosting) return;
@@ -176,6 +203,7 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
     identified_camera_.clear();
   }
   stop_.Set();
+  watchdog_.Disarm();
   video_.Close();
   WaitForConnectThread(video_done_, "video");
   audio_.Close();
@@ -190,8 +218,14 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
       c.active = false;
     }
   }
+  // A link that is being restored keeps its recording on, to go on in the
+  // next file when pictures come again.
+  const bool restoring = ctx_.relay ? !relay_camera_.empty() : !no_retry_;
   if (media_) {
-    media_->StopRecording();
+    if (restoring)
+      media_->InterruptRecording();
+    else
+      media_->StopRecording();
     media_->LinkStateChanged(false, false);
   }
   if (ctx_.events) {
@@ -205,6 +239,9 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
     media_->Reset();
   }
   const bool retry = !ctx_.relay && !no_retry_;
+  // A close the user did not ask for, of a link that had come up.
+  if (retry && !camera.empty()) link_events_.LinkLost();
+  if (ctx_.relay && !relay_camera_.empty() && !camera.empty()) link_events_.LinkLost("Hosting server connection lost");
   // The statistics timer keeps running: while the link is down (and the node
   // retries) its ticks bring the figures down to 0 instead of freezing the
   // last ones. Setup restarts it; it dies with the window.
@@ -215,8 +252,39 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   if (retry) CS_Reconnect();
 }
 
+void CNodeWindow::OnWatchdogTick() {
+  // Stored files end with "End of File" instead.
+  if (!live_ || !watchdog_.Check(os::MonotonicMs())) return;
+  DebugLog("CNodeWindow - no video for %d ms, healing the link [ %d ]\n", watchdog_.stall_ms(), ctx_.index);
+  link_events_.Stalled(watchdog_.stalled_since());
+  if (ctx_.relay) {
+    RequestRelayChannelsAgain();
+  } else {
+    // The close sequence reconnects, as after a close by the camera.
+    CloseSequence(0);
+  }
+}
+
+void CNodeWindow::RequestRelayChannelsAgain() {
+  const std::string camera = camera_id();
+  if (camera.empty() || !ctx_.hosting) return;
+  for (int which : {kVideo, kAudio}) {
+    const uint32_t id = channel(which).id;
+    if (id != net::kChannelNotFound) ctx_.hosting->RequestChannelRelease(hosting::RequestTarget::Host(), id);
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    channels_[which].id = net::kChannelNotFound;
+    channels_[which].active = false;
+  }
+  if (media_) media_->Reset();
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelVideo, camera);
+  ctx_.hosting->RequestChannelSetup(hosting::RequestTarget::Host(), net::kChannelAudio, camera);
+  watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
+}
+
 void CNodeWindow::CloseCommand() {
   no_retry_ = true;
+  link_events_.Closed();
+  relay_camera_.clear();
   if (ctx_.hosting) {
     for (int which : {kVideo, kAudio, kSpeaker}) {
       const uint32_t id = channel(which).id;
@@ -239,6 +307,7 @@ hosting::RequestTarget CNodeWindow::ControlChannel() {
 
 void CNodeWindow::OnNotice(uint32_t value) {
   notice_ = value;
+  link_events_.Notice(value);
   if (notice_countdown_ == 0 && ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kNoticeTimer, 500);
   notice_countdown_ = kNoticeTicks;
   Post(ctx_.main_window, os::kWmNodeNotice, value);

@@ -14,15 +14,18 @@
 //                                 connect threads take a copy of the login under it
 //   video_, audio_                SocketChannel's own rules: connect threads attach, receive reads,
 //                                 send thread drains, UI closes
-//   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_
+//   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_, next_attempt_number_
 //                                 events and atomics: connect threads and UI
+//   reconnect_, link_events_, watchdog_
+//                                 their own rules (atomics; the event log locks itself)
 //   video_thread_, audio_thread_  UI starts and joins them
-//   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_
+//   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_, relay_camera_
 //                                 UI only (Setup, timers and menu commands run there)
 //   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_, setup_info_received_
 //                                 atomics written by receive, connect and UI threads
 //   position_reply_, preset_ack_  ReplyWaiter: UI asks, receive answers
 //   parsing_socket_               receive thread only
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -32,8 +35,12 @@
 #include "hosting/hosting_service.h"
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
+#include "node/event_log.h"
+#include "node/link_events.h"
 #include "node/media_consumer.h"
+#include "net/reconnect_policy.h"
 #include "node/reply_waiter.h"
+#include "node/stall_watchdog.h"
 #include "os/event.h"
 #include "os/usage_guard.h"
 #include "os/window_seam.h"
@@ -60,6 +67,13 @@ struct NodeContext {
   bool relay = false;
   std::string display_name;
   int retry_wait_ms = 60000;  // between connect attempts; tests shorten it
+  // The viewer option "Keep reconnecting"; off keeps three attempts
+  // retry_wait_ms apart. Tests shorten the growing waits.
+  bool keep_reconnecting = false;
+  std::array<int, 5> reconnect_waits_ms = net::ReconnectWaits{}.growing_ms;
+  EventLog* event_log = nullptr;  // where the link tells what happened; may be null
+  // A live link without video this long is healed (0: never).
+  int stall_ms = 10000;
 };
 
 struct LoginInfo {
@@ -82,6 +96,7 @@ enum ConnectStatus : int { kStatusClear = 0, kStatusNoChange = 1, kStatusCannotC
 // Node timers.
 constexpr uint32_t kStatisticsTimer = 55;
 constexpr uint32_t kNoticeTimer = 100;
+constexpr uint32_t kWatchdogTimer = 56;  // once a second: the stall watchdog
 constexpr int kNoticeTicks = 120;  // 500 ms each: a notice lasts 60 s after its last repetition
 
 class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
@@ -149,6 +164,12 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // While the video connect thread waits between two attempts: when the next
   // one starts (os::MonotonicMs). 0 otherwise.
   uint64_t next_attempt_ms() const { return next_attempt_ms_; }
+  // The number of that next attempt while the view keeps reconnecting; 0 otherwise.
+  int next_attempt_number() const { return next_attempt_number_; }
+  void SetKeepReconnecting(bool keep) { reconnect_.SetKeepReconnecting(keep); }
+  // While a live link is stalled and being healed: wall-clock seconds of
+  // its last video ("No video since"); 0 otherwise.
+  int64_t stalled_since() const { return watchdog_.stalled_since(); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
   // Control requests (pop-up menu, mouse, dialogs).
@@ -204,8 +225,17 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   // Waits (bounded) for a connect thread to finish; false (and a log line)
   // when it is still running.
   bool WaitForConnectThread(os::Event& done, const char* which);
+  // Connect thread: waits before an attempt; false when the node was stopped meanwhile.
+  bool WaitForAttempt(const net::ReconnectPolicy::Step& step);
 
   void CloseSequence(uintptr_t socket);
+  // The watchdog's tick; a stalled link is logged and healed.
+  void OnWatchdogTick();
+  // A relay node gives its channels back and asks the hosting server again.
+  void RequestRelayChannelsAgain();
+  // A relay camera node sets itself up again and asks for its channels
+  // (the hosting server is back after a loss); nothing when it is open or was closed.
+  void ReopenRelayCamera();
   void OnNotice(uint32_t value);
   void OnNoticeTick();
   void ToggleChannel(int which, uint32_t kind);
@@ -224,6 +254,10 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   std::thread video_thread_, audio_thread_;
   std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
   std::atomic<uint64_t> next_attempt_ms_{0};  // written by the video connect thread
+  std::atomic<int> next_attempt_number_{0};   // the same
+  net::ReconnectPolicy reconnect_;
+  LinkEvents link_events_;
+  StallWatchdog watchdog_;
   std::atomic<os::SocketHandle> video_socket_{os::kInvalidSocket}, audio_socket_{os::kInvalidSocket};
   std::atomic<bool> notify_on_close_{true};
   // The receive thread reads these while the user-interface thread changes them.
@@ -242,6 +276,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   uint32_t notice_ = 0;
   int notice_countdown_ = 0;
   bool live_ = true;
+  std::string relay_camera_;  // UI: the camera a relay view was opened for, until the user closes it
   bool audio_allowed_ = true;
   uint32_t quality_ = 0, video_input_ = 0;
 

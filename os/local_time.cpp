@@ -1,6 +1,18 @@
 #include "os/local_time.h"
 
+#include <chrono>
+
 namespace os {
+
+int64_t WallSeconds() {
+  using namespace std::chrono;
+  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+CalendarTime ToCalendarTime(int64_t seconds) {
+  const std::tm tm = LocalTime(static_cast<std::time_t>(seconds));
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
 
 std::tm LocalTime(std::time_t when) {
   std::tm local{};

@@ -23,6 +23,7 @@ enum CoreMessage : uint32_t {
   kWmNodeClose = 1134,
   kWmNodeStartConnect = 1135,
   kWmNodeStartAudio = 1136,
+  kWmNodeHostBack = 1137,  // the hosting server is back and logged in: a relay node asks for its channels again
   kWmNodeChannelReady = 1424,
   kWmNodePosition = 1425,
   kWmNodeMotion = 1426,  // wParam node index, lParam 1 when a motion starts, 0 when it ends

@@ -18,6 +18,8 @@ namespace reg {
 inline constexpr char kXPos[] = "XPos";
 inline constexpr char kYPos[] = "YPos";
 inline constexpr char kShowBackground[] = "ShowBackground";
+inline constexpr char kKeepReconnecting[] = "KeepReconnecting";
+inline constexpr char kStallSeconds[] = "StallSeconds";
 inline constexpr char kUseProxy[] = "USE_PROXY";
 inline constexpr char kProxyVersion[] = "PROXY_VERSION";
 inline constexpr char kProxyIp[] = "PROXY_IP";

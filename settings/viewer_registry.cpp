@@ -47,6 +47,23 @@ void SaveShowBackground(bool show) {
   key.SetDword(reg::kShowBackground, show ? 1 : 0);
 }
 
+bool LoadKeepReconnecting() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  return QueryInt(key, reg::kKeepReconnecting, 1) != 0;
+}
+
+void SaveKeepReconnecting(bool keep) {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  key.SetDword(reg::kKeepReconnecting, keep ? 1 : 0);
+}
+
+int LoadStallSeconds() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  const int seconds = QueryInt(key, reg::kStallSeconds, kDefaultStallSeconds);
+  if (seconds <= 0) return 0;
+  return seconds < 2 ? 2 : seconds > 3600 ? 3600 : seconds;
+}
+
 ProxyFields LoadProxyFields() {
   RegistryKey key = OpenKey(kRegistryKeyPath);
   ProxyFields f;

@@ -24,6 +24,17 @@ void SaveWindowPosition(const WindowPosition& position);
 
 void SaveShowBackground(bool show);
 
+// "Keep reconnecting": a direct view that lost its link tries again for as
+// long as it is open. On unless stored as 0.
+bool LoadKeepReconnecting();
+void SaveKeepReconnecting(bool keep);
+
+// How long a live view may go without video before it is healed: seconds,
+// 10 unless stored; 0 turns the watchdog off; stored values are held
+// between 2 and 3600.
+inline constexpr int kDefaultStallSeconds = 10;
+int LoadStallSeconds();
+
 // The proxy values as the network page edits and stores them.
 struct ProxyFields {
   bool use_proxy = false;  // stored as 1 or 0; read back true only for 1

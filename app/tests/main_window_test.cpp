@@ -63,6 +63,50 @@ TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
   }
 }
 
+TEST_F(ShellTest, TheEventLogWindowListsNewestFirstFiltersByCameraAndCopies) {
+  CMainWindow& main = OpenMain();
+  HMENU menu = GetSystemMenu(main.hwnd(), FALSE);
+  const int last = GetMenuItemCount(menu) - 1;
+  EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(ID_EVENT_LOG)) << "the system menu has no Event Log";
+  main.event_log().Add(node::EventKind::kLinkLost, "Gate", "Link lost");
+  main.event_log().Add(node::EventKind::kConnected, "Yard", "Connected");
+  main.event_log().Add(node::EventKind::kResumed, "Gate", "Video resumed after 12 s");
+  SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_EVENT_LOG, 0);
+  CEventLogWindow* log = main.event_log_window();
+  ASSERT_TRUE(log && log->hwnd());
+  EXPECT_TRUE(IsWindowVisible(log->hwnd()));
+  ASSERT_EQ(3, log->list().RowCount());
+  EXPECT_EQ("Gate", log->list().Text(0, 1)) << "newest first";
+  EXPECT_EQ("Video resumed after 12 s", log->list().Text(0, 2));
+  EXPECT_EQ("Link lost", log->list().Text(2, 2));
+  EXPECT_EQ(8u, log->list().Text(0, 0).size()) << "HH:MM:SS: " << log->list().Text(0, 0);
+
+  HWND combo = GetDlgItem(log->hwnd(), IDC_EVENT_CAMERA);
+  ASSERT_EQ(3, SendMessageW(combo, CB_GETCOUNT, 0, 0)) << "all cameras, Gate and Yard";
+  SendMessageW(combo, CB_SETCURSEL, 2, 0);
+  SendMessageW(log->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_EVENT_CAMERA, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  ASSERT_EQ(1, log->list().RowCount());
+  EXPECT_EQ("Connected", log->list().Text(0, 2));
+
+  SendMessageW(log->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_EVENT_COPY, BN_CLICKED), 0);
+  std::string copied;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      copied = win32::Narrow(static_cast<const wchar_t*>(GlobalLock(data)));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  EXPECT_EQ(log->list().Text(0, 0) + "\tYard\tConnected\r\n", copied);
+
+  // The filter stays while new events come in.
+  main.event_log().Add(node::EventKind::kStalled, "Yard", "No video since 12:00:00");
+  main.event_log().Add(node::EventKind::kStalled, "Gate", "No video since 12:00:01");
+  log->Refresh();
+  ASSERT_EQ(2, log->list().RowCount());
+  EXPECT_EQ("No video since 12:00:00", log->list().Text(0, 2));
+}
+
 TEST_F(ShellTest, EscapeEnterAndCloseCommandsOfTheDialogDoNothing) {
   CMainWindow& main = OpenMain();
   for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {

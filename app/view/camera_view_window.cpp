@@ -9,10 +9,12 @@
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
+#include "node/event_log.h"
 #include "os/clock.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/message_format.h"
+#include "settings/viewer_registry.h"
 
 namespace app::view {
 
@@ -77,6 +79,10 @@ void CViewWindow::BuildMedia() {
   ctx.index = index_;
   ctx.relay = IsRelay();
   ctx.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
+  ctx.keep_reconnecting = settings::LoadKeepReconnecting();
+  ctx.stall_ms = settings::LoadStallSeconds() * 1000;
+  ctx.event_log = host_.ViewEvents();
+  media_->SetEventLog(ctx.event_log, ctx.display_name);
   node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
   key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
   CameraSteering& steering = *this;
@@ -168,6 +174,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case os::kWmNodeClose:
     case os::kWmNodeStartConnect:
     case os::kWmNodeStartAudio:
+    case os::kWmNodeHostBack:
       ForwardToNode(message, wparam, lparam);
       return TRUE;
     case os::kWmNodeChannelReady:
@@ -310,6 +317,7 @@ void CViewWindow::RefreshStatus() {
   s.connecting = !IsRelay() && !node_->video_connect_done();
   s.now_ms = os::MonotonicMs();
   s.next_attempt_ms = IsRelay() ? 0 : node_->next_attempt_ms();
+  s.attempt = IsRelay() ? 0 : node_->next_attempt_number();
   s.end_of_file = media_->path().EndOfFile();
   s.rate = media_->path().StatusText();
   s.recording_failure = RecordingFailureText(s.now_ms);
@@ -366,6 +374,8 @@ void CViewWindow::RefreshOverlay() {
   c.recording = media_->recorder().IsRecording();
   c.end_of_file = media_->path().EndOfFile();
   if (media_->path().InMotion()) c.motion = Text(kViewerMotion);
+  if (const int64_t since = node_->stalled_since(); since != 0)
+    c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
   if (picture_drag_ && HasCamera() &&
       node_->DragSendsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y)) {
     c.drag = true;
@@ -381,7 +391,7 @@ void CViewWindow::RefreshOverlay() {
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
                     c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
                     c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
-                    c.motion == overlay_content_.motion &&
+                    c.motion == overlay_content_.motion && c.no_video == overlay_content_.no_video &&
                     c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect &&
                     c.mask_grid == overlay_content_.mask_grid && c.mask == overlay_content_.mask;
   if (same) return;

@@ -93,6 +93,8 @@ class CViewWindow : public CameraView,
   node::NodeMedia& media() { return *media_; }
   present::NodeVideoOutput& video_output() { return *video_; }
   OverlaySink& overlay_sink() { return *overlay_sink_; }
+  // What the overlay shows now, as texts.
+  const OverlayContent& overlay_content() const { return overlay_content_; }
   ViewMenuState MenuState() const;
   // The pop-up menu as the window shows it (the caller destroys it).
   HMENU CreatePopupMenu() const;

@@ -45,6 +45,7 @@ std::vector<OverlayLine> OverlayLines(const OverlayContent& c) {
   }
   if (c.recording) lines.push_back({"REC", kRed, OverlayBand::kBelowTop});
   if (c.end_of_file) lines.push_back({"End of File", kWhite, OverlayBand::kMiddle});
+  if (!c.no_video.empty() && !c.end_of_file) lines.push_back({c.no_video, kWhite, OverlayBand::kMiddle});
   if (!c.motion.empty()) lines.push_back({c.motion, kAmber, OverlayBand::kAboveBottom});
   if (!c.name.empty()) lines.push_back({c.name, kMagenta, OverlayBand::kBottom});
   return lines;
@@ -55,6 +56,7 @@ std::shared_ptr<const Overlay> Overlay::Make(const OverlayContent& content, Text
   for (const OverlayLine& line : OverlayLines(content))
     overlay->texts_.push_back({rasteriser.Render(line.text, content.text_height), line.colour, line.band});
   overlay->drag_ = content.drag && content.area_width > 0 && content.area_height > 0;
+  overlay->grey_ = !content.no_video.empty() && !content.end_of_file;
   overlay->drag_rect_ = content.drag_rect;
   overlay->area_width_ = content.area_width;
   overlay->area_height_ = content.area_height;
@@ -98,6 +100,7 @@ bool Overlay::DragFrame(int width, int height, ScreenRect* frame) const {
 
 void Overlay::Paint(const DecodedPicture& picture) const {
   if (!picture.data || picture.width <= 0 || picture.height <= 0) return;
+  if (grey_) PaintGrey(picture);
   // Under the texts, so they stay readable while the mask is edited.
   if (mask_grid_) PaintMaskGrid(picture, mask_);
   const std::vector<ScreenRect> places = Layout(picture.width, picture.height);
@@ -109,6 +112,14 @@ void Overlay::Paint(const DecodedPicture& picture) const {
   }
   ScreenRect frame;
   if (DragFrame(picture.width, picture.height, &frame)) PaintOutline(picture, frame, kFrameWidth, kWhite);
+}
+
+void PaintGrey(const DecodedPicture& picture) {
+  const Planes p(picture);
+  for (size_t i = 0, n = size_t(p.w) * p.h; i < n; ++i) p.y[i] = static_cast<uint8_t>(p.y[i] / 2);
+  const size_t chroma = size_t(p.cw) * p.ch;
+  std::fill(p.u, p.u + chroma, uint8_t{128});
+  std::fill(p.v, p.v + chroma, uint8_t{128});
 }
 
 void PaintMask(const DecodedPicture& picture, const TextMask& mask, int x0, int y0, Colour colour) {

@@ -2,9 +2,11 @@
 // What a camera view paints over its picture: the rate text in yellow (with
 // "%d User" for half the viewer count above 1) while the rate display is on,
 // the view's name in magenta, "REC" in red while recording, "End of File"
-// when a stored file has ended, the frame of the rectangle a drag is about
-// to send, and the motion mask's grid while its settings are open (masked
-// cells darkened, the cell lines lightened, both translucent). Each text is centred on a line of its own, over a thin
+// when a stored file has ended, a greyed picture with "No video since
+// HH:MM:SS" when a live view stalled, the frame of the rectangle a drag is
+// about to send, and the motion mask's grid while its settings are open
+// (masked cells darkened, the cell lines lightened, both translucent). Each
+// text is centred on a line of its own, over a thin
 // shadow so that it reads on any picture. The texts go
 // into the picture's pixels, so the renderer shows picture and texts in
 // one draw and nothing flickers.
@@ -54,6 +56,9 @@ struct OverlayContent {
   bool recording = false;
   bool end_of_file = false;
   std::string motion;  // shown while a motion lasts; empty otherwise
+  // A stalled live view: the picture greyed, this text ("No video since
+  // HH:MM:SS") in its middle; empty otherwise.
+  std::string no_video;
   // A drag that qualifies for a rectangle: its corners in the coordinates
   // of the picture area, which is area_width x area_height on the screen.
   bool drag = false;
@@ -84,7 +89,7 @@ class Overlay {
   };
   static std::shared_ptr<const Overlay> Make(const OverlayContent& content, TextRasteriser& rasteriser);
 
-  bool empty() const { return texts_.empty() && !drag_ && !mask_grid_; }
+  bool empty() const { return texts_.empty() && !drag_ && !grey_ && !mask_grid_; }
   // Paints every text and the drag frame into `picture` (I420).
   void Paint(const DecodedPicture& picture) const;
   // Where each text goes in a picture of this size (its top left corner).
@@ -96,6 +101,7 @@ class Overlay {
  private:
   std::vector<Text> texts_;
   bool drag_ = false;
+  bool grey_ = false;  // the picture is old: no colour, dimmed
   bool mask_grid_ = false;
   MotionMask mask_;
   ScreenRect drag_rect_;
@@ -106,6 +112,8 @@ class Overlay {
 // colour at (x, y), clipped to the picture; the outline of a rectangle.
 void PaintMask(const DecodedPicture& picture, const TextMask& mask, int x, int y, Colour colour);
 void PaintOutline(const DecodedPicture& picture, const ScreenRect& rect, int thickness, Colour colour);
+// The picture without colour and at half its brightness, so white text on it reads.
+void PaintGrey(const DecodedPicture& picture);
 // The detector's grid over the picture: masked cells darkened, lines lightened.
 void PaintMaskGrid(const DecodedPicture& picture, const MotionMask& mask);
 

@@ -12,7 +12,9 @@ StatusLine MakeStatusLine(const StatusState& s, const TextLookup& text) {
   if (s.next_attempt_ms > s.now_ms) {
     // Whole seconds still to wait, rounded up: the last second shows 1, not 0.
     const long long seconds = static_cast<long long>((s.next_attempt_ms - s.now_ms + 999) / 1000);
-    line.text = settings::FormatUserMessage(text(kViewerReconnectWait), {seconds});
+    line.text = s.attempt > 0
+                    ? settings::FormatUserMessage(text(kViewerReconnectAttempt), {static_cast<long long>(s.attempt), seconds})
+                    : settings::FormatUserMessage(text(kViewerReconnectWait), {seconds});
   } else if (line.picture == StatusPicture::kLoginRefused) {
     line.text = text(kViewerLoginRefused);
   } else if (s.connecting && !s.camera_known) {

@@ -1,7 +1,8 @@
 #pragma once
 // What the view's status line shows: a picture for a connection that
 // failed (2) or a login that was refused (3), the seconds to the next
-// connect attempt while a direct view waits between attempts, "End of
+// connect attempt (and its number, while the view keeps reconnecting)
+// while a direct view waits between attempts, "End of
 // File" for a finished stored file, else the rate text "%d fps, %d kbps".
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ struct StatusState {
   bool end_of_file = false;
   std::string rate;             // the node's "%d fps, %d kbps"
   std::string recording_failure; // why the last recording stopped; empty: nothing to tell
+  int attempt = 0;              // kept reconnecting: the number of the next attempt; 0: not shown
 };
 
 struct StatusLine {

@@ -25,6 +25,7 @@ class ViewMedia : public node::MediaConsumer {
   void DeliverMedia(const net::MediaData& media) override { media_.DeliverMedia(media); }
   void StatisticsTick() override { media_.StatisticsTick(); }
   void StopRecording() override { media_.StopRecording(); }
+  void InterruptRecording() override { media_.InterruptRecording(); }
   void LinkStateChanged(bool camera_known, bool link_up) override { media_.LinkStateChanged(camera_known, link_up); }
 
  private:

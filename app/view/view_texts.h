@@ -19,6 +19,11 @@ inline constexpr settings::TextId kMotionSettingsCancel{"VIEWER_MOTION", "CANCEL
 inline constexpr settings::TextId kViewerMotion{"VIEWER_STATUS", "MOTION", "MOTION"};
 // The status line while a direct view waits between connect attempts.
 inline constexpr settings::TextId kViewerReconnectWait{"VIEWER_STATUS", "RECONNECT_WAIT", "Next attempt in %d s"};
+// The same while the view keeps reconnecting: the next attempt's number and the seconds to it.
+inline constexpr settings::TextId kViewerReconnectAttempt{"VIEWER_STATUS", "RECONNECT_ATTEMPT",
+                                                          "Attempt %d in %d s"};
+// Over the greyed last picture of a live view that stalled: the time of that picture.
+inline constexpr settings::TextId kViewerNoVideo{"VIEWER_STATUS", "NO_VIDEO", "No video since %s"};
 inline constexpr settings::TextId kViewerConnecting{"VIEWER_STATUS", "CONNECTING", "Connecting..."};
 inline constexpr settings::TextId kViewerCannotConnect{"VIEWER_STATUS", "CANNOT_CONNECT", "Cannot connect"};
 inline constexpr settings::TextId kViewerLoginRefused{"VIEWER_STATUS", "LOGIN_REFUSED", "Login refused"};

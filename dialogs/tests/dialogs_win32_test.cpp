@@ -441,5 +441,17 @@ TEST_F(OptionSheetTest, TheViewerPageStoresShowBackgroundOnOk) {
   EXPECT_EQ(value, 1u);
 }
 
+TEST_F(OptionSheetTest, KeepReconnectingIsOnUntilTurnedOff) {
+  EXPECT_TRUE(settings::LoadKeepReconnecting()) << "a first run keeps reconnecting";
+  Open();
+  sheet_->SetActive(0);
+  HWND viewer = sheet_->viewer_page().hwnd();
+  EXPECT_EQ(IsDlgButtonChecked(viewer, IDC_KEEP_RECONNECTING), BST_CHECKED);
+  Toggle(viewer, IDC_KEEP_RECONNECTING);
+  PressOk();
+  EXPECT_FALSE(settings::LoadKeepReconnecting());
+  EXPECT_FALSE(sheet_->viewer_page().keep_reconnecting());
+}
+
 }  // namespace
 }  // namespace dialogs

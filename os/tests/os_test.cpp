@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
+#include "os/app_data.h"
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/event.h"
@@ -171,6 +173,29 @@ TEST(Socket, UdpDatagramOnLoopback) {
   EXPECT_NE(0, from);
   os::CloseSocket(rx);
   os::CloseSocket(tx);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AppData, FollowsXdgDataHomeElseHome) {
+#ifndef _WIN32
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const std::string saved = xdg ? xdg : "";
+  setenv("XDG_DATA_HOME", "/tmp/halyard-data", 1);
+  EXPECT_EQ("/tmp/halyard-data/", os::LocalAppDataDirectory());
+  unsetenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if (home && *home) {
+    EXPECT_EQ(std::string(home) + "/.local/share/", os::LocalAppDataDirectory());
+  }
+  if (xdg) setenv("XDG_DATA_HOME", saved.c_str(), 1);
+#else
+  const std::string folder = os::LocalAppDataDirectory();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ('\\', folder.back());
+#endif
 }
 
 }  // namespace

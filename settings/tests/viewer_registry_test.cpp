@@ -50,6 +50,19 @@ TEST_F(ViewerRegistryTest, AFirstRunHasTheDefaults) {
   EXPECT_EQ(proxy.password, "");
   EXPECT_EQ(LoadSavedLogin("Demo server").user, "");
   EXPECT_EQ(LoadDynamicIp("Demo server"), "");
+  EXPECT_TRUE(LoadKeepReconnecting());
+  EXPECT_EQ(LoadStallSeconds(), 10);
+}
+
+TEST_F(ViewerRegistryTest, StallSecondsAreHeldToTheirRangeAndZeroTurnsTheWatchdogOff) {
+  for (auto [stored, read] : {std::pair{0u, 0}, {1u, 2}, {30u, 30}, {99999u, 3600}, {0xFFFFFFFFu, 0}}) {
+    RegistryKey key;
+    ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, kRegistryKeyPath));
+    key.SetDword(reg::kStallSeconds, stored);
+    EXPECT_EQ(LoadStallSeconds(), read) << "StallSeconds=" << stored;
+  }
+  SaveKeepReconnecting(false);
+  EXPECT_FALSE(LoadKeepReconnecting());
 }
 
 TEST_F(ViewerRegistryTest, PositionsLeftOfThePrimaryScreenComeBackNegative) {

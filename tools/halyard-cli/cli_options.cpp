@@ -51,6 +51,10 @@ const char* UsageText() {
          "  --proxy KIND://HOST:PORT   connect through a SOCKS4, SOCKS5 or HTTP CONNECT proxy\n"
          "  --password-file F     the password is F's first line; without it HALYARD_PASSWORD, else\n"
          "                        --password P (a password on the command line shows in process lists)\n"
+         "  --no-reconnect        a lost link gets three attempts (--retry-wait-ms apart) and a lost hosting\n"
+         "                        connection none; by default both are restored, waiting 1, 2, 4, 8, then\n"
+         "                        10 s between attempts. watch and record print each event of the link\n"
+         "                        and the recording as 'event: HH:MM:SS CAMERA TEXT'\n"
          "\n"
          "commands:\n"
          "  list                          cameras and stored files of the hosting server\n"
@@ -105,6 +109,10 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
     }
     if (a == "--motion" || a == "--on-motion") {  // switches, no value
       (a == "--motion" ? o->motion : o->on_motion) = true;
+      continue;
+    }
+    if (a == "--no-reconnect") {
+      o->no_reconnect = true;
       continue;
     }
     if (i + 1 >= argv.size()) return *error = a + " needs a value", false;

@@ -25,6 +25,9 @@ struct Options {
   bool on_motion = false;     // record CAM FOLDER --on-motion
   int sensitivity = 5;        // --sensitivity 1..10
   int retry_wait_ms = 2000;
+  // --no-reconnect: a lost link gets three attempts retry_wait_ms apart and
+  // a lost hosting connection none; otherwise both are restored for as long as it takes.
+  bool no_reconnect = false;
   std::string scan;  // repair --scan FOLDER
   std::string command;
   std::vector<std::string> args;

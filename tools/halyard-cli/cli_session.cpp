@@ -30,6 +30,8 @@ Session::Session(const Options& options) : options_(options) {
   events_ = std::make_unique<hosting::HostEventQueue>(runtime_, kMainWindow);
   hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_, runtime_);
   hosting_->SetProxy(ProxyFrom(options));
+  hosting_->SetHostReconnect(!options.no_reconnect);
+  if (options.command == "watch" || options.command == "record") event_log_.AddListener(&printer_);
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t w, intptr_t) { OnMainWindow(m, w); });
   runtime_.SetHandler(kViewFrame, [this](uint32_t m, uintptr_t w, intptr_t l) {
     if (m == os::kWmNodePosition) last_position_ = w;
@@ -43,6 +45,8 @@ Session::~Session() {
   media_.reset();
   hosting_->Stop();
   hosting_->CloseHost();
+  printer_.Print();
+  event_log_.RemoveListener(&printer_);
 }
 
 void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
@@ -59,6 +63,7 @@ void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
     switch (e.kind) {
       case hosting::kHostLoggedIn:
         logged_in_ = true;
+        host_closed_ = false;  // restored
         break;
       case hosting::kHostClosed:
         host_closed_ = true;
@@ -101,7 +106,7 @@ int Session::WaitForLists(std::string* reason) {
   return kExitOk;
 }
 
-void Session::MakeNode(bool relay, node::PictureSink* sink, node::PlaybackFeeder* feeder) {
+void Session::MakeNode(bool relay, const std::string& name, node::PictureSink* sink, node::PlaybackFeeder* feeder) {
   node::NodeContext ctx;
   ctx.hosting = hosting_.get();
   ctx.events = events_.get();
@@ -113,10 +118,15 @@ void Session::MakeNode(bool relay, node::PictureSink* sink, node::PlaybackFeeder
   ctx.main_window = kMainWindow;
   ctx.index = 1;
   ctx.relay = relay;
-  ctx.display_name = relay ? "relay" : options_.camera;
+  ctx.display_name = name;
   ctx.retry_wait_ms = options_.retry_wait_ms;
+  // The first connection fails fast, as it always did; the policy holds from
+  // the first picture on (OpenCamera).
+  ctx.keep_reconnecting = false;
+  ctx.event_log = &event_log_;
   media_ = std::make_unique<node::NodeMedia>(ctx.index, runtime_, node::NodeMedia::Windows{kViewFrame, kMainWindow},
                                              sink, feeder);
+  media_->SetEventLog(&event_log_, name);
   node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
   runtime_.SetHandler(kNodeWindow, [this](uint32_t m, uintptr_t w, intptr_t l) { node_->HandleMessage(m, w, l); });
 }
@@ -129,10 +139,10 @@ int Session::OpenCamera(const std::string& camera, node::PictureSink* sink, node
       *reason = "camera " + camera + " is not online at the hosting server";
       return kExitNotFound;
     }
-    MakeNode(true, sink, feeder);
+    MakeNode(true, camera, sink, feeder);
     node_->OpenRelayCamera(camera);
   } else {
-    MakeNode(false, sink, feeder);
+    MakeNode(false, options_.camera + ":" + std::to_string(options_.camera_port), sink, feeder);
     hosting_->AddNode(node_.get());
     node::LoginInfo login{options_.camera, options_.camera_port, !options_.ddns.empty(), options_.ddns,
                           options_.user, options_.password};
@@ -144,7 +154,10 @@ int Session::OpenCamera(const std::string& camera, node::PictureSink* sink, node
            (node_->connect_status() == node::kStatusCannotConnect && node_->video_connect_done());
   };
   runtime_.RunUntil([&] { return ready() || given_up(); }, kChannelWaitMs + 3 * options_.retry_wait_ms);
-  if (ready()) return kExitOk;
+  if (ready()) {
+    node_->SetKeepReconnecting(!options_.no_reconnect);
+    return kExitOk;
+  }
   if (node_->connect_status() == node::kStatusLoginRefused) {
     *reason = "login refused by the camera";
     return kExitRefused;
@@ -164,7 +177,7 @@ int Session::OpenFile(const std::string& file, std::string* reason) {
     *reason = "file " + file + " is not stored at the hosting server";
     return kExitNotFound;
   }
-  MakeNode(true, nullptr, nullptr);
+  MakeNode(true, file, nullptr, nullptr);
   node_->OpenRelayFile(it->camera_id, file);
   runtime_.RunUntil([&] { return node_->VideoChannelId() != net::kChannelNotFound || runtime_.Shown("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP"); },
                     kChannelWaitMs);

@@ -10,6 +10,8 @@
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
 #include "net/list_records.h"
+#include "event_printer.h"
+#include "node/event_log.h"
 #include "node/node_media.h"
 #include "node/node_window.h"
 
@@ -19,7 +21,7 @@ enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUnreachable = 2, kExitRefused
 
 class Session {
  public:
-  static constexpr os::WindowHandle kMainWindow = 1, kViewFrame = 2, kNodeWindow = 3;
+  static constexpr os::WindowHandle kMainWindow = 1, kViewFrame = 2, kNodeWindow = 3, kEventWindow = 4;
 
   explicit Session(const Options& options);
   ~Session();
@@ -54,10 +56,15 @@ class Session {
 
  private:
   void OnMainWindow(uint32_t message, uintptr_t wparam);
-  void MakeNode(bool relay, node::PictureSink* sink, node::PlaybackFeeder* feeder);
+  // `name`: the camera as the events name it.
+  void MakeNode(bool relay, const std::string& name, node::PictureSink* sink, node::PlaybackFeeder* feeder);
 
   const Options& options_;
   Runtime runtime_;
+  // What happened to the link and the recording, printed as it happens by
+  // watch and record; declared before everything that tells it.
+  node::EventLog event_log_;
+  EventPrinter printer_{runtime_, kEventWindow};
   std::unique_ptr<hosting::HostEventQueue> events_;
   std::unique_ptr<hosting::HostingService> hosting_;
   std::unique_ptr<node::NodeMedia> media_;

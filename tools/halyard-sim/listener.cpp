@@ -3,23 +3,45 @@
 namespace sim {
 
 bool Listener::Start(uint32_t ip, uint16_t port, Factory factory) {
+  std::lock_guard<std::mutex> lock(listen_mutex_);
+  ip_ = ip;
+  factory_ = std::move(factory);
+  return Listen(port, &port_);
+}
+
+bool Listener::Listen(uint16_t port, uint16_t* bound) {
   socket_ = os::TcpSocket();
-  if (socket_ == os::kInvalidSocket || os::BindAndListen(socket_, ip, port, &port_) != 0) {
+  if (socket_ == os::kInvalidSocket || os::BindAndListen(socket_, ip_, port, bound) != 0) {
     os::CloseSocket(socket_);
     socket_ = os::kInvalidSocket;
     return false;
   }
-  factory_ = std::move(factory);
   running_ = true;
   thread_ = std::thread([this] { AcceptLoop(); });
   return true;
 }
 
-void Listener::Stop() {
+void Listener::StopListening() {
   if (running_.exchange(false)) {
     os::ShutdownSocket(socket_);
     os::CloseSocket(socket_);
     if (thread_.joinable()) thread_.join();
+    socket_ = os::kInvalidSocket;
+  }
+}
+
+void Listener::CancelRelisten() {
+  relisten_stop_.Set();
+  if (relisten_.joinable()) relisten_.join();
+  relisten_stop_.Reset();
+}
+
+void Listener::Stop() {
+  std::lock_guard<std::mutex> restart(restart_mutex_);
+  CancelRelisten();
+  {
+    std::lock_guard<std::mutex> lock(listen_mutex_);
+    StopListening();
   }
   std::list<std::unique_ptr<PeerConnection>> closing;
   {
@@ -28,6 +50,30 @@ void Listener::Stop() {
   }
   for (auto& c : closing) c->Close();
   closing.clear();  // joins every reader
+}
+
+void Listener::Restart(int delay_ms) {
+  std::lock_guard<std::mutex> restart(restart_mutex_);
+  CancelRelisten();
+  {
+    std::lock_guard<std::mutex> lock(listen_mutex_);
+    StopListening();
+  }
+  CloseAll();
+  relisten_ = std::thread([this, delay_ms] { RelistenLoop(delay_ms); });
+}
+
+void Listener::RelistenLoop(int delay_ms) {
+  if (relisten_stop_.Wait(delay_ms)) return;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(listen_mutex_);
+      if (Listen(port_, nullptr)) return;
+    }
+    // The port can be held for a moment after its connections closed; a
+    // restarted server tries again until it has it.
+    if (relisten_stop_.Wait(50)) return;
+  }
 }
 
 void Listener::AcceptLoop() {

@@ -1,5 +1,11 @@
 #pragma once
 // Accepts connections on a loopback port and keeps them until they close.
+//
+// Threads: Start, Stop and Restart come from the owner's and the control
+// threads, one at a time (restart_mutex_); the accept thread alone accepts
+// and reaps; the relisten thread (after a Restart) binds the port again and
+// starts a new accept thread, under listen_mutex_ like every change of the
+// listening socket. The connection list is under mutex_.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -9,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "os/event.h"
 #include "peer_connection.h"
 
 namespace sim {
@@ -23,6 +30,12 @@ class Listener {
   bool Start(uint32_t ip, uint16_t port, Factory factory);
   void Stop();
   uint16_t port() const { return port_; }
+  // A server restart: closes every connection and the listening socket (so
+  // connection attempts are refused), then listens again on the same port
+  // after delay_ms (0: at once) on a thread of its own. A Restart or Stop
+  // while it waits cancels the wait.
+  void Restart(int delay_ms);
+  bool listening() const { return running_; }
 
   // Calls fn for every open connection, under the list lock. Lock order: the
   // list lock comes before a connection's own locks and its server's fault
@@ -34,11 +47,22 @@ class Listener {
   int OpenCount();
 
  private:
+  // Binds ip_:port_ and starts the accept thread; listen_mutex_ held.
+  bool Listen(uint16_t port, uint16_t* bound);
+  // Closes the listening socket and joins the accept thread; listen_mutex_ held.
+  void StopListening();
+  void CancelRelisten();
+  void RelistenLoop(int delay_ms);
   void AcceptLoop();
   void Reap();
 
+  std::mutex restart_mutex_;  // Stop and Restart, one at a time
+  std::mutex listen_mutex_;   // the listening socket and the accept thread
+  std::thread relisten_;
+  os::Event relisten_stop_{os::Event::Reset::kManual};
   os::SocketHandle socket_ = os::kInvalidSocket;
-  uint16_t port_ = 0;
+  uint32_t ip_ = 0;
+  uint16_t port_ = 0;  // set once by Start: a restart listens on the same port
   Factory factory_;
   std::atomic<bool> running_{false};
   std::atomic<bool> refusing_{false};

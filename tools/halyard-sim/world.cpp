@@ -298,6 +298,18 @@ std::vector<std::string> World::Execute(const std::string& line) {
     return {"ok"};
   }
   if (cmd == "fault") return Fault(w);
+  if (cmd == "restart") {
+    // restart TARGET SECONDS: the server drops every connection and refuses
+    // new ones, then listens again on its port after SECONDS (a fraction allowed).
+    Listener* l = w.size() == 3 ? ListenerOf(w[1]) : nullptr;
+    char* end = nullptr;
+    const double seconds = w.size() == 3 ? std::strtod(w[2].c_str(), &end) : -1;
+    if (w.size() != 3 || !end || *end != '\0' || !(seconds >= 0 && seconds <= 3600))
+      return {"error: restart hosting|CAM SECONDS"};
+    if (!l) return {"error: no such target " + w[1]};
+    l->Restart(static_cast<int>(seconds * 1000 + 0.5));
+    return {"ok"};
+  }
   CameraServer* cam = w.size() > 1 ? camera(w[1]) : nullptr;
   if ((cmd == "online" || cmd == "offline") && cam) {
     cam->SetOnline(cmd == "online");
@@ -354,7 +366,7 @@ std::vector<std::string> World::Execute(const std::string& line) {
   if (cmd == "help") {
     return {"ports | received [TEXT] | clear-received | online CAM | offline CAM | notice CAM VALUE |",
             "viewers CAM N | keepalive hosting|CAM | file-update NAME | speaker CAM | speaker-save CAM FILE |",
-            "connections TARGET |",
+            "connections TARGET | restart hosting|CAM SECONDS |",
             "sent | fault TARGET close|stall MS|drop TYPE [N]|delay TYPE MS|oversized|malformed|refuse-login|accept-login |",
             "quit", "end"};
   }

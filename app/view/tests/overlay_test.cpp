@@ -91,6 +91,32 @@ TEST(OverlayPaint, TextsAreCentredOnTheirLinesInTheirColours) {
   EXPECT_EQ(128, p.U(2, 30));
 }
 
+// A stalled view: the old picture loses its colour and half its brightness,
+// the time of the last picture stands white in its middle; a finished file
+// says only "End of File".
+TEST(OverlayPaint, AStalledViewGreysItsPictureUnderTheNoVideoText) {
+  OverlayContent content = Content("", false, 0, "Gate", false, false);
+  content.no_video = "No video since 12:34:56";
+  EXPECT_EQ((std::vector<OverlayLine>{{"No video since 12:34:56", kWhite, OverlayBand::kMiddle},
+                                      {"Gate", kMagenta, OverlayBand::kBottom}}),
+            OverlayLines(content));
+  BlockText text;
+  auto overlay = Overlay::Make(content, text);
+  Picture p(160, 48, 200);
+  std::fill(p.bytes.begin() + 160 * 48, p.bytes.end(), uint8_t{30});  // a strongly coloured picture
+  overlay->Paint(p.view);
+  EXPECT_EQ(100, p.Y(2, 2)) << "dimmed";
+  EXPECT_EQ(128, p.U(2, 2)) << "no colour";
+  EXPECT_EQ(128, p.V(2, 2));
+  const ScreenRect middle = overlay->Layout(160, 48)[0];
+  EXPECT_EQ(ToYuv(kWhite).y, p.Y(middle.left + 1, middle.top + 1));
+  content.end_of_file = true;
+  EXPECT_EQ(2u, OverlayLines(content).size());
+  Picture q(16, 16, 200);
+  Overlay::Make(content, text)->Paint(q.view);
+  EXPECT_EQ(200, q.Y(1, 1)) << "a finished file keeps its picture";
+}
+
 TEST(OverlayPaint, ColoursComeBackThroughTheRenderersConversion) {
   // The renderers turn YCbCr into RGB with R = Y + 1.402 (Cr - 128) and so on.
   for (Colour c : {kYellow, kMagenta, kRed, kWhite}) {

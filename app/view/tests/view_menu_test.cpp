@@ -114,6 +114,14 @@ TEST(StatusLine, ShowsStatePicturesCountdownAndRates) {
       {"file ended", {0, true, false, 1000, 0, true, "0 fps, 0 kbps"}, {StatusPicture::kNone, "End of File"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, MakeStatusLine(c.state, Default)) << c.what;
+  StatusState kept;
+  kept.connect_status = 2;
+  kept.connecting = true;
+  kept.now_ms = 1000;
+  kept.next_attempt_ms = 4200;
+  kept.attempt = 5;
+  EXPECT_EQ((StatusLine{StatusPicture::kCannotConnect, "Attempt 5 in 4 s"}), MakeStatusLine(kept, Default))
+      << "kept reconnecting shows the attempt";
 }
 
 TEST(FrameTips, NameEachButtonsActionAndState) {

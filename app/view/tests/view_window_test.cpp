@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +23,8 @@
 #include "present/i420_convert.h"
 #include "record/mp4_output.h"
 #include "settings/ini_handler.h"
+#include "settings/registry_key.h"
+#include "settings/viewer_registry.h"
 
 namespace app::view {
 namespace {
@@ -972,7 +975,63 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
   EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "not after the end: nothing plays";
 }
 
+// The viewer options a test sets in the registry, back to their defaults after it.
+struct ViewerOptions {
+  ViewerOptions(bool keep_reconnecting, int stall_seconds) {
+    settings::SaveKeepReconnecting(keep_reconnecting);
+    StoreStall(stall_seconds);
+  }
+  ~ViewerOptions() {
+    settings::SaveKeepReconnecting(true);
+    StoreStall(settings::kDefaultStallSeconds);
+  }
+  static void StoreStall(int seconds) {
+    settings::RegistryKey key;
+    if (key.OpenOrCreate(HKEY_CURRENT_USER, settings::kRegistryKeyPath))
+      key.SetDword(settings::reg::kStallSeconds, static_cast<uint32_t>(seconds));
+  }
+};
+
+// A camera that keeps its connection but sends nothing: after the stall time
+// the last picture goes grey under "No video since HH:MM:SS", the view
+// reconnects, and the next pictures bring the colours back.
+TEST_F(ViewWindow, AStalledViewGreysItsPictureAndReconnects) {
+  ViewerOptions options(true, 2);
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Streaming(v, 10));
+  const size_t logins = Count("CAM-320 RequestUserLogin");
+  world_->Execute("fault CAM-320 stall 6000");
+  ASSERT_TRUE(PumpUntil([&] { return !v->overlay_content().no_video.empty(); }, 8000)) << "no stall shown";
+  int hour = -1, minute = -1, second = -1;
+  EXPECT_EQ(3, std::sscanf(v->overlay_content().no_video.c_str(), "No video since %d:%d:%d", &hour, &minute, &second))
+      << v->overlay_content().no_video;
+  PumpFor(1200);  // a refresh draws the old picture with its overlay
+  int w = 0, h = 0;
+  const std::vector<uint8_t> shown = v->ShownPicture(&w, &h);
+  ASSERT_EQ(size_t(w) * h * 3 / 2, shown.size());
+  const size_t grey = size_t(std::count(shown.begin() + w * h, shown.end(), uint8_t{128}));
+  EXPECT_GE(grey, size_t(w) * h / 2 * 95 / 100) << "the old picture still has its colours";
+  bool middle = false;
+  for (const auto& t : v->overlay_sink().overlay()->texts()) middle |= t.band == OverlayBand::kMiddle && t.colour == kWhite;
+  EXPECT_TRUE(middle) << "no text in the middle of the picture";
+  if (const char* shot = std::getenv("HALYARD_STALL_SHOT_MS")) PumpFor(std::atoi(shot));  // time for a screenshot
+  EXPECT_TRUE(Received("CAM-320 RequestUserLogin", logins + 1, 10000)) << "the stalled link was not renewed";
+  EXPECT_TRUE(PumpUntil([&] { return v->overlay_content().no_video.empty(); }, 15000)) << "pictures did not come back";
+}
+
+TEST_F(ViewWindow, AViewKeptReconnectingShowsTheAttemptAndItsCountdown) {
+  ViewerOptions options(true, 10);
+  CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
+  int attempt = 0, seconds = -1;
+  ASSERT_TRUE(PumpUntil([&] {
+    return std::sscanf(v->status_line().text.c_str(), "Attempt %d in %d s", &attempt, &seconds) == 2 && attempt >= 4;
+  }, 15000)) << v->status_line().text;
+  EXPECT_EQ(StatusPicture::kCannotConnect, v->status_line().picture);
+  EXPECT_LE(seconds, 8) << "the waits grow 1, 2, 4, 8, then 10 s";
+}
+
 TEST_F(ViewWindow, ADirectViewCountsDownToItsNextAttempt) {
+  ViewerOptions options(false, 10);
   CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
   ASSERT_TRUE(PumpUntil([&] { return v->status_line().picture == StatusPicture::kCannotConnect; }));
   ASSERT_TRUE(PumpUntil([&] { return v->status_line().text.rfind("Next attempt in ", 0) == 0; }))

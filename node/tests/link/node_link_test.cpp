@@ -12,6 +12,7 @@
 #include "net/tests/loopback_server.h"
 #include "node/node_window.h"
 #include "os/clock.h"
+#include "os/local_time.h"
 #include "os/tests/log_capture.h"
 #include "world.h"
 
@@ -111,6 +112,7 @@ class FakeMedia : public MediaConsumer {
   }
   void StatisticsTick() override { ++ticks; }
   void StopRecording() override { ++recording_stops; }
+  void InterruptRecording() override { ++recording_interruptions; }
   void LinkStateChanged(bool, bool) override {}
   int Count(uint32_t kind) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -126,7 +128,7 @@ class FakeMedia : public MediaConsumer {
   }
   std::mutex mutex;
   std::vector<std::pair<uint32_t, uint64_t>> units;
-  std::atomic<int> resets{0}, ticks{0}, recording_stops{0};
+  std::atomic<int> resets{0}, ticks{0}, recording_stops{0}, recording_interruptions{0};
   std::atomic<bool> worker{false};
   std::thread::id worker_started_on;
 };
@@ -158,7 +160,7 @@ class NodeLink : public ::testing::Test {
     world_->Stop();
   }
 
-  CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000) {
+  CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000, bool keep_reconnecting = false) {
     NodeContext ctx;
     ctx.hosting = hosting_.get();
     ctx.events = events_.get();
@@ -173,6 +175,10 @@ class NodeLink : public ::testing::Test {
     ctx.relay = relay;
     ctx.display_name = "Gate camera";
     ctx.retry_wait_ms = retry_wait_ms;
+    ctx.keep_reconnecting = keep_reconnecting;
+    ctx.reconnect_waits_ms = growing_waits_;
+    ctx.stall_ms = stall_ms_;
+    ctx.event_log = &event_log_;
     node_ = std::make_unique<CNodeWindow>(ctx, &media_);
     if (!relay) hosting_->AddNode(node_.get());
     return *node_;
@@ -192,6 +198,38 @@ class NodeLink : public ::testing::Test {
     return Eventually([&] { return !world_->log().Lines(line).empty(); }, 3000);
   }
 
+  // Time runs a hundred times faster for the reconnect tests: a minute's
+  // wait is 600 ms, the growing waits 10 to 100 ms.
+  CNodeWindow& MakeFastNode(bool keep_reconnecting) {
+    growing_waits_ = {10, 20, 40, 80, 100};
+    return MakeNode(false, 600, keep_reconnecting);
+  }
+  size_t Events(EventKind kind) {
+    size_t n = 0;
+    for (const auto& e : event_log_.Entries())
+      if (e.kind == kind) n += e.count;
+    return n;
+  }
+
+  // Delivers messages and the watchdog's ticks (the pump fires no timers).
+  template <typename F>
+  bool RunTicking(CNodeWindow& node, F done, int timeout_ms = 8000) {
+    return pump_.RunUntil(
+        node,
+        [&] {
+          node.HandleMessage(os::kWmTimer, kWatchdogTimer, 0);
+          return done();
+        },
+        timeout_ms);
+  }
+  void ForgetUnits() {
+    std::lock_guard<std::mutex> lock(media_.mutex);
+    media_.units.clear();
+  }
+
+  std::array<int, 5> growing_waits_ = net::ReconnectWaits{}.growing_ms;
+  int stall_ms_ = 10000;
+  EventLog event_log_;
   Pump pump_;
   FakeMessages messages_;
   FakeMedia media_;
@@ -211,7 +249,8 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
   EXPECT_TRUE(media_.worker);
   // Pump delivers on this thread, which plays the window's thread.
   EXPECT_EQ(media_.worker_started_on, std::this_thread::get_id()) << "Setup ran on the receive thread";
-  EXPECT_EQ(pump_.TimerThreads(), std::vector<std::thread::id>{std::this_thread::get_id()});
+  for (std::thread::id timer_thread : pump_.TimerThreads())
+    EXPECT_EQ(timer_thread, std::this_thread::get_id()) << "a timer was set off the window's thread";
   EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
   EXPECT_GE(pump_.Count(kParent, os::kWmNodeChannelReady), 1);
   // The audio link comes up by itself for a direct node and brings audio and speaker channels.
@@ -226,12 +265,150 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
 }
 
 TEST_F(NodeLink, RefusedLoginNeverReconnects) {
-  CNodeWindow& node = MakeNode(false, 100);
-  node.SetAddress(Camera("wrong"));
-  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }));
-  EXPECT_TRUE(node.no_retry());
-  pump_.RunUntil(node, [] { return false; }, 700);
-  EXPECT_EQ(1u, Logins()) << "a refused login must not be retried";
+  for (bool keep : {false, true}) {
+    SCOPED_TRACE(keep ? "kept reconnecting" : "three attempts");
+    const size_t before = Logins();
+    CNodeWindow& node = MakeFastNode(keep);
+    node.SetAddress(Camera("wrong"));
+    ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }));
+    EXPECT_TRUE(node.no_retry());
+    pump_.RunUntil(node, [] { return false; }, 1500);
+    EXPECT_EQ(before + 1, Logins()) << "a refused login must not be retried";
+    EXPECT_EQ(0, node.next_attempt_number());
+  }
+  EXPECT_EQ(2u, Events(EventKind::kLoginRefused));
+  EXPECT_EQ(0u, Events(EventKind::kReconnectAttempt));
+}
+
+// The camera is gone for 200 s of the node's time (2 s here, its waits a
+// hundred times shorter): kept reconnecting, the view streams again and the
+// log tells the outage; otherwise the three attempts end before the camera
+// is back, and nothing tries again.
+TEST_F(NodeLink, OutageOfMoreThanThreeMinutesIsHealedOnlyWhenKeptReconnecting) {
+  for (bool keep : {true, false}) {
+    SCOPED_TRACE(keep ? "kept reconnecting" : "three attempts");
+    {
+      std::lock_guard<std::mutex> lock(media_.mutex);
+      media_.units.clear();
+    }
+    const int failures_before = pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect);
+    CNodeWindow& node = MakeFastNode(keep);
+    node.SetAddress(Camera());
+    ASSERT_TRUE(Streaming(node));
+    world_->Execute("restart CAM-1 2");
+    const uint64_t back = os::MonotonicMs() + 2000;
+    if (keep) {
+      ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.next_attempt_number() >= 3; }, 3000));
+      {
+        std::lock_guard<std::mutex> lock(media_.mutex);
+        media_.units.clear();
+      }
+      ASSERT_TRUE(Streaming(node)) << "no pictures after the camera came back";
+      EXPECT_GT(os::MonotonicMs(), back);
+      EXPECT_EQ(1u, Events(EventKind::kResumed));
+      EXPECT_GE(Events(EventKind::kReconnectAttempt), 5u);
+      EXPECT_EQ(0u, Events(EventKind::kGaveUp));
+    } else {
+      ASSERT_TRUE(pump_.RunUntil(node, [&] { return os::MonotonicMs() > back + 1500; }, 6000));
+      EXPECT_TRUE(node.camera_id().empty()) << "the link came back without kept reconnecting";
+      EXPECT_EQ(failures_before + 3, pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect));
+      EXPECT_EQ(1u, Events(EventKind::kGaveUp));
+    }
+    node_.reset();
+  }
+  EXPECT_EQ(2u, Events(EventKind::kLinkLost));
+}
+
+// A camera that keeps its connection open but sends nothing: the view
+// notices, tells since when nothing came, and reconnects; the next pictures
+// end the stall.
+TEST_F(NodeLink, AStalledDirectLinkIsReconnected) {
+  stall_ms_ = 500;
+  CNodeWindow& node = MakeFastNode(true);
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  const size_t logins = Logins();
+  const int64_t before = os::WallSeconds();
+  world_->Execute("fault CAM-1 stall 2000");
+  ASSERT_TRUE(RunTicking(node, [&] { return node.stalled_since() != 0; }));
+  EXPECT_LE(node.stalled_since(), before + 1) << "the time of the last picture";
+  EXPECT_GE(node.stalled_since(), before - 2);
+  ASSERT_TRUE(RunTicking(node, [&] { return Logins() > logins; }, 3000)) << "no reconnect after the stall";
+  ForgetUnits();
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_EQ(0, node.stalled_since());
+  EXPECT_GE(Events(EventKind::kStalled), 1u);
+  EXPECT_EQ(1u, Events(EventKind::kResumed));
+}
+
+TEST_F(NodeLink, AStalledRelayViewAsksForItsChannelAgain) {
+  ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 500;
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(Streaming(node));
+  const size_t setups = world_->log().Lines("hosting RequestChannelSetup kind=1").size();
+  world_->Execute("fault hosting stall 1500");
+  ASSERT_TRUE(RunTicking(node, [&] { return node.stalled_since() != 0; }));
+  ForgetUnits();
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_GT(world_->log().Lines("hosting RequestChannelSetup kind=1").size(), setups) << "the channel was not asked for again";
+  EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
+  EXPECT_EQ(0, node.stalled_since());
+}
+
+// The hosting server restarts: the client logs in again by itself and the
+// relayed view gets its channels again; a connection the user closed stays closed.
+TEST_F(NodeLink, RelayViewStreamsAgainAfterTheHostingServerRestarts) {
+  hosting_->SetHostReconnect(true, {600, {10, 20, 40, 80, 100}});
+  hosting_->Start();
+  ASSERT_TRUE(HostLoggedIn());
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(Streaming(node));
+  const auto logins = [&] { return world_->log().Lines("hosting RequestUserLogin").size(); };
+  const size_t before = logins();
+  world_->Execute("restart hosting 1");
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.camera_id().empty(); })) << "the relay link did not close";
+  ASSERT_TRUE(Eventually([&] { return hosting_->host_attempt() >= 2; }, 3000)) << "no attempts while the server is away";
+  ForgetUnits();
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }, 10000))
+      << "the relayed view never streamed again";
+  EXPECT_EQ(before + 1, logins()) << "one login once the server listened again";
+  EXPECT_EQ("CAM-1", node.camera_id());
+  EXPECT_EQ(1u, Events(EventKind::kLinkLost));
+  EXPECT_EQ(1u, Events(EventKind::kResumed));
+
+  hosting_->CloseHost();
+  pump_.RunUntil(node, [] { return false; }, 800);
+  EXPECT_EQ(before + 1, logins()) << "a connection the user closed was restored";
+  EXPECT_EQ(0, hosting_->host_attempt());
+}
+
+// A stored file that pauses is no stall: it ends with "End of File".
+TEST_F(NodeLink, StoredFilesAreNotWatched) {
+  ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 200;
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayFile("CAM-1", "rec/one.mp4");
+  world_->Execute("fault hosting stall 1000");
+  RunTicking(node, [] { return false; }, 1200);
+  EXPECT_EQ(0, node.stalled_since());
+  EXPECT_EQ(0u, Events(EventKind::kStalled));
+}
+
+// Kept reconnecting, the user's Close ends the wait at once and nothing is tried after it.
+TEST_F(NodeLink, CloseEndsKeptReconnectingAtOnce) {
+  growing_waits_ = {60000, 60000, 60000, 60000, 60000};
+  CNodeWindow& node = MakeNode(false, 60000, true);
+  world_->Execute("restart CAM-1 30");
+  node.SetAddress(Camera());
+  ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.next_attempt_number() == 2; }));
+  const uint64_t start = os::MonotonicMs();
+  node.CloseCommand();
+  EXPECT_TRUE(node.video_connect_done());
+  EXPECT_LT(os::MonotonicMs() - start, 1000u);
+  EXPECT_EQ(0u, node.next_attempt_ms());
 }
 
 TEST_F(NodeLink, PeerCloseReconnects) {
@@ -242,6 +419,8 @@ TEST_F(NodeLink, PeerCloseReconnects) {
   world_->Execute("fault CAM-1 close");
   ASSERT_TRUE(pump_.RunUntil(node, [&] { return Logins() >= before + 2 && !node.camera_id().empty(); }));
   EXPECT_FALSE(node.no_retry());
+  EXPECT_EQ(0, media_.recording_stops.load()) << "a link that comes back ended the recording";
+  EXPECT_GE(media_.recording_interruptions.load(), 1);
 }
 
 // While the camera is unreachable the once-a-second statistics tick goes on,

@@ -458,6 +458,59 @@ TEST(NodeRecording, ConfigurationChangesGiveFilesThatFfmpegDecodesWhole) {
   }
   for (const auto& f : files) std::remove(f.c_str());
 }
+
+// The link drops in the middle of a recording: the file so far is
+// finished, the recording stays on, and the first intra picture after the
+// gap starts the next free numbered file (one taken by someone else is
+// left alone). ffprobe and ffmpeg read both files whole.
+TEST(NodeRecording, ARecordingAcrossAnOutageGivesTwoPlayableFiles) {
+  ASSERT_EQ(std::system("ffmpeg -version >/dev/null 2>&1 && ffprobe -version >/dev/null 2>&1"), 0)
+      << "ffmpeg and ffprobe are needed";
+  const char* dir = std::getenv("HALYARD_BINARY_DIR");
+  const std::string base = std::string(dir ? dir : "/tmp") + "/node_media_outage";
+  Shell("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -frames:v 24 -c:v mpeg4 -q:v 8 -g 6 -bf 0 -f m4v " +
+        base + ".m4v");
+  const node_test::SplitStream stream = node_test::LoadStreamFile(base + ".m4v");
+  ASSERT_GE(stream.pictures.size(), 24u);
+  const std::string first = base + ".mp4", taken = base + "-2.mp4", second = base + "-3.mp4";
+  for (const auto& f : {first, taken, second}) std::remove(f.c_str());
+  { std::FILE* other = std::fopen(taken.c_str(), "wb"); ASSERT_TRUE(other); std::fputs("someone else's", other); std::fclose(other); }
+
+  RecordingPoster poster;
+  FakeHost host;
+  NodeRecorder recorder(kNode, poster, kParent, kMain, host);
+  std::vector<std::string> told;
+  recorder.SetEventTeller([&](int, const std::string& text) { told.push_back(text); });
+  auto feed = [&](size_t i, uint64_t ts) {
+    recorder.FeedVideo(stream.pictures[i].data(), uint32_t(stream.pictures[i].size()), ts, true);
+  };
+  recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+  ASSERT_EQ(recorder.Start(first), 0);
+  for (size_t i = 0; i < 12; ++i) feed(i, 5000 + 40 * i);
+  recorder.Interrupt();
+  EXPECT_TRUE(recorder.IsRecording()) << "the toggle must stay on through the outage";
+  // The camera's clock starts afresh with the new link; pictures before an
+  // intra one have nothing to refer to.
+  for (size_t i = 14; i < 24; ++i) feed(i, 40 * (i - 14));
+  EXPECT_EQ(recorder.Path(), second);
+  recorder.Stop();
+  recorder.WaitFinished();
+
+  for (const auto& [file, frames] : {std::pair{first, 12}, {second, 6}}) {
+    const std::string probe = Shell("ffprobe -v error -count_packets -select_streams v -show_entries "
+                                    "stream=codec_name,nb_frames,nb_read_packets -of default=noprint_wrappers=1 " + file);
+    EXPECT_NE(probe.find("codec_name=mpeg4\n"), std::string::npos) << file << "\n" << probe;
+    EXPECT_NE(probe.find("nb_frames=" + std::to_string(frames) + "\n"), std::string::npos) << file << "\n" << probe;
+    EXPECT_NE(probe.find("nb_read_packets=" + std::to_string(frames) + "\n"), std::string::npos) << file << "\n" << probe;
+    int status = -1;
+    EXPECT_EQ(Shell("ffmpeg -v error -i " + file + " -f null -", &status), "") << "ffmpeg reported errors in " << file;
+    EXPECT_EQ(status, 0) << file;
+  }
+  EXPECT_EQ(Shell("cat " + taken), "someone else's") << "a taken name was overwritten";
+  EXPECT_NE(std::find(told.begin(), told.end(), "Recording continues in " + second + " after the gap"), told.end())
+      << ::testing::PrintToString(told);
+  for (const auto& f : {first, taken, second, base + ".m4v"}) std::remove(f.c_str());
+}
 #endif
 
 }  // namespace

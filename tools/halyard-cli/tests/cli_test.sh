@@ -79,12 +79,21 @@ sim_cmd fault CAM-1 delay 8 0 >/dev/null
 # Emptied first: the background job's own redirection may come after the
 # first look, which would then find the last command's "1s" line.
 : >"$work/out"
-run "${H[@]}" watch CAM-1 --seconds 6 >"$work/out" 2>"$work/err" &
+run "${H[@]}" --no-reconnect watch CAM-1 --seconds 6 >"$work/out" 2>"$work/err" &
 watch_pid=$!
 for _ in $(seq 300); do grep -q '^1s ' "$work/out" && break; sleep 0.1; done
 sim_cmd fault hosting close >/dev/null
 wait $watch_pid; code=$?
 [ $code = 1 ] && grep -q 'hosting server closed' "$work/err" && pass || fail "watch whose link died: exit $code: $(cat "$work/err")"
+# By default the hosting connection is restored and the relayed view streams again.
+: >"$work/out"
+run "${H[@]}" watch CAM-1 --seconds 8 >"$work/out" 2>"$work/err" &
+watch_pid=$!
+for _ in $(seq 300); do grep -q '^1s ' "$work/out" && break; sleep 0.1; done
+sim_cmd fault hosting close >/dev/null
+wait $watch_pid; code=$?
+[ $code = 0 ] && grep -q '^event: .* CAM-1 Video resumed after' "$work/out" && pass \
+  || fail "watch whose hosting connection was restored: exit $code: $(cat "$work/err") $(grep event "$work/out")"
 
 # record, snapshot, play, audio
 expect_exit 0 record -- run "${H[@]}" record CAM-1 "$work/rec.mp4" --seconds 3

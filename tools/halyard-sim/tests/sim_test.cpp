@@ -281,6 +281,48 @@ TEST_F(SimWorld, CameraOfflineIsAnnouncedAndRefusesConnections) {
   EXPECT_EQ(net::kChannelNotFound, SetUpChannel(c, net::kChannelVideo, "CAM-1"));
 }
 
+TEST_F(SimWorld, RestartDropsEveryConnectionRefusesNewOnesAndListensAgainOnItsPort) {
+  const uint16_t port = HostingPort();
+  TestClient a;
+  ASSERT_TRUE(a.Connect(port));
+  ASSERT_TRUE(Login(a));
+  ASSERT_EQ("ok", world_->Execute("restart hosting 1.5").back());
+  Received r;
+  a.WaitFor(net::kKeepAlive, &r, 1000);
+  EXPECT_TRUE(a.closed()) << "a restart closes the connections it had";
+  TestClient refused;
+  EXPECT_FALSE(refused.Connect(port)) << "while restarting the server refuses connections";
+  EXPECT_FALSE(world_->hosting()->listener().listening());
+  TestClient b;
+  const uint64_t start = os::MonotonicMs();
+  while (!b.Connect(port) && os::MonotonicMs() - start < 5000) os::SleepMs(50);
+  ASSERT_TRUE(b.channel().IsOpen()) << "the server listens again on port " << port;
+  ASSERT_TRUE(Login(b));
+  EXPECT_EQ(port, HostingPort());
+
+  // 0 seconds: at once; a camera restarts the same way.
+  TestClient c;
+  ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
+  ASSERT_TRUE(Login(c));
+  ASSERT_EQ("ok", world_->Execute("restart CAM-1 0").back());
+  c.WaitFor(net::kKeepAlive, &r, 1000);
+  EXPECT_TRUE(c.closed());
+  TestClient d;
+  const uint64_t again = os::MonotonicMs();
+  while (!d.Connect(CameraPort("CAM-1")) && os::MonotonicMs() - again < 2000) os::SleepMs(20);
+  ASSERT_TRUE(d.channel().IsOpen());
+  EXPECT_TRUE(Login(d));
+
+  // A restart while one waits replaces it; Stop ends the wait.
+  EXPECT_EQ("ok", world_->Execute("restart CAM-1 60").back());
+  EXPECT_EQ("ok", world_->Execute("restart CAM-1 30").back());
+  EXPECT_EQ("error: no such target CAM-9", world_->Execute("restart CAM-9 1").back());
+  EXPECT_EQ(0u, world_->Execute("restart hosting soon").back().rfind("error:", 0));
+  const uint64_t stop = os::MonotonicMs();
+  world_->Stop();
+  EXPECT_LT(os::MonotonicMs() - stop, 2000u) << "Stop does not wait out a restart's delay";
+}
+
 TEST_F(SimWorld, StopClosesEveryConnection) {
   TestClient a, b;
   ASSERT_TRUE(a.Connect(HostingPort()));
