@@ -26,6 +26,9 @@ std::deque<EventEntry>::iterator EventLog::FindRepeat(EventKind kind, const std:
 
 void EventLog::Add(EventKind kind, const std::string& camera, const std::string& text) {
   const int64_t now = clock_();
+  // Taken first and held to the end: two threads adding at once must tell
+  // the listeners in the order their entries got (the file's lines, the window).
+  std::lock_guard<std::mutex> listeners_lock(listener_mutex_);
   EventEntry told;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -44,7 +47,6 @@ void EventLog::Add(EventKind kind, const std::string& camera, const std::string&
     told = entries_.back();
     ++changes_;
   }
-  std::lock_guard<std::mutex> lock(listener_mutex_);
   for (EventListener* listener : listeners_) listener->OnEvent(told);
 }
 
