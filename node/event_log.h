@@ -32,6 +32,7 @@ enum class EventKind : uint8_t {
   kRecordingRolledOver,
   kRecordingFailed,
   kRecordingsRepaired,
+  kMotion,
 };
 
 struct EventEntry {

@@ -276,6 +276,7 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
   else
     DebugLog("Channel %d : motion end after %.1f s, at most %.0f%% of the picture changed\n", m_nodeIndex,
              event.lengthMs / 1000.0, event.largestArea * 100.0);
+  if (m_motionTeller) m_motionTeller(started, event);
   m_poster.Post(m_parentWindow, os::kWmNodeMotion, static_cast<uintptr_t>(m_nodeIndex), started ? 1 : 0);
 }
 

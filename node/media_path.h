@@ -103,6 +103,9 @@ class NodeMediaPath {
   // debug log and goes to the motion recorder when one is set.
   void SetMotionDetection(bool on, int sensitivity, const MotionDetector::Mask& mask);
   void SetMotionRecorder(MotionRecorder* recorder) { m_motionRecorder = recorder; }
+  // Told on the media worker of each motion's start and end (set before the worker starts).
+  using MotionTeller = std::function<void(bool started, const MotionDetector::Event& event)>;
+  void SetMotionTeller(MotionTeller teller) { m_motionTeller = std::move(teller); }
   bool MotionDetectionOn() const { return m_motionOn.load(); }
   // The settings the detector runs with, as last set (any thread).
   int MotionSensitivity() const;
@@ -189,6 +192,7 @@ class NodeMediaPath {
   // Motion: the settings from any thread under m_motionLock, taken by the
   // worker, which alone runs the detector.
   MotionRecorder* m_motionRecorder = nullptr;
+  MotionTeller m_motionTeller;
   std::atomic<bool> m_motionOn{false};
   std::atomic<bool> m_motionSettingsChanged{false};
   std::atomic<bool> m_inMotion{false};

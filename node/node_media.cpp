@@ -1,5 +1,7 @@
 #include "node/node_media.h"
 
+#include <cstdio>
+
 namespace node {
 
 NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, PictureSink* sink,
@@ -19,6 +21,15 @@ void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
                             : kind == NodeRecorder::kTellRolledOver ? EventKind::kRecordingRolledOver
                                                                     : EventKind::kRecordingFailed;
     log->Add(event, camera, text);
+  });
+  path_.SetMotionTeller([log, camera](bool started, const MotionDetector::Event& event) {
+    char text[96];
+    if (started)
+      std::snprintf(text, sizeof text, "Motion started");
+    else
+      std::snprintf(text, sizeof text, "Motion ended after %.1f s, at most %.0f%% of the picture changed",
+                    event.lengthMs / 1000.0, event.largestArea * 100.0);
+    log->Add(EventKind::kMotion, camera, text);
   });
 }
 

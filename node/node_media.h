@@ -45,7 +45,7 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
     recorder_.Interrupt();
     motion_recorder_.recorder().Stop();
   }
-  // The user's recording tells `log` what it does, under `camera`'s name.
+  // The user's recording and the motion detector tell `log` what they do, under `camera`'s name.
   void SetEventLog(EventLog* log, const std::string& camera);
   void LinkStateChanged(bool camera_known, bool link_up) override {
     camera_known_ = camera_known;

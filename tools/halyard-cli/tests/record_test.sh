@@ -98,6 +98,10 @@ run "${M[@]}" record - "$work/motion" --on-motion --seconds 26 >"$work/out" 2>"$
 starts=$(grep -c '^motion: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] start' "$work/out")
 ends=$(grep -c '^motion: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] end ' "$work/out")
 [ "$starts" = 1 ] && [ "$ends" = 1 ] && pass || fail "the crossing gave $starts starts, $ends ends: $(grep motion "$work/out")"
+# The motion is an event of the event log too, with its length and area.
+grep -q '^event: [0-9:]* .* Motion started' "$work/out" &&
+  grep -q '^event: [0-9:]* .* Motion ended after [0-9.]* s, at most [0-9]*% of the picture changed' "$work/out" &&
+  pass || fail "no motion events: $(grep '^event' "$work/out")"
 files=("$work"/motion/*_motion.mp4)
 if [ ${#files[@]} = 1 ] && [ -f "${files[0]}" ]; then
   length=$(ffprobe -v error -select_streams v -show_entries stream=duration -of csv=p=0 "${files[0]}" 2>/dev/null | tr -d '\r')
