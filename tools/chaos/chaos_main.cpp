@@ -102,8 +102,8 @@ class LogTail {
 
 void PrintFigures(const char* when, const chaos::Viewer& viewer) {
   const chaos::ProcessFigures f = chaos::ReadProcessFigures();
-  std::printf("%s: resident %ld kB, %d descriptors, %d threads, %d views open\n", when, f.resident_kb,
-              f.descriptors, f.threads, viewer.OpenViews());
+  std::printf("%s: resident %ld kB (allocated %ld kB), %d descriptors, %d threads, %d views open\n", when,
+              f.resident_kb, f.heap_kb, f.descriptors, f.threads, viewer.OpenViews());
   std::fflush(stdout);
 }
 

@@ -1,6 +1,9 @@
 #include "process_figures.h"
 
 #include <dirent.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -23,6 +26,10 @@ ProcessFigures ReadProcessFigures() {
     closedir(dir);
     --f.descriptors;  // the directory's own
   }
+#ifdef __GLIBC__
+  const struct mallinfo2 heap = mallinfo2();
+  f.heap_kb = static_cast<long>((heap.uordblks + heap.hblkhd) / 1024);
+#endif
   return f;
 }
 
