@@ -3,10 +3,11 @@
 // touching it and release after; closing waits for them. A node's network and
 // connect threads hold its guard (the hosting client and the node both use it).
 // Threads: any thread acquires and releases; one thread, the owner about to
-// destroy the object, closes it. A closed guard stays closed.
+// destroy the object, closes it. A closed guard stays closed. The last user
+// wakes the closer while it still holds the lock, so once Close has returned
+// no user touches the guard any more and the owner may destroy it at once.
+#include <condition_variable>
 #include <mutex>
-
-#include "os/event.h"
 
 namespace os {
 
@@ -25,9 +26,9 @@ class UsageGuard {
 
  private:
   mutable std::mutex mutex_;
+  std::condition_variable idle_;  // users_ reached 0; under mutex_
   bool closing_ = false;
   int users_ = 0;
-  Event idle_{Event::Reset::kManual, true};
 };
 
 }  // namespace os

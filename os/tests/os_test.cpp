@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "os/app_data.h"
@@ -86,6 +87,26 @@ TEST(UsageGuard, CloseWaitsForUsersWithinItsLimit) {
   EXPECT_EQ(-1, held.Acquire()) << "a new user got in after a close that timed out";
   held.Release();
   EXPECT_EQ(0, held.users());
+}
+
+// The owner destroys the object, guard and all, the moment Close returns
+// (a view's node): the last user's Release must be over by then, not still
+// waking the closer or unlocking. ThreadSanitizer sees the old order (the
+// wake-up after the user had let the closer go) on the first round; a
+// sanitizer-free build only crashes when the timing is unlucky.
+TEST(UsageGuard, TheLastUserHasLeftTheGuardWhenCloseReturns) {
+  for (int round = 0; round < 200; ++round) {
+    auto guard = std::make_unique<os::UsageGuard>();
+    ASSERT_EQ(0, guard->Acquire());
+    os::UsageGuard* used = guard.get();
+    std::thread user([used, round] {
+      if (round % 2) os::SleepMs(1);  // now and then the closer is already waiting
+      used->Release();
+    });
+    ASSERT_TRUE(guard->Close(5000));
+    guard.reset();
+    user.join();
+  }
 }
 
 TEST(Clock, TempDirectoryEndsWithSeparator) {

@@ -1,6 +1,7 @@
 #include "cli_runtime.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace cli {
 
@@ -9,6 +10,12 @@ std::atomic<bool> Runtime::interrupted{false};
 void Runtime::SetHandler(os::WindowHandle window, Handler handler) {
   std::lock_guard<std::mutex> lock(mutex_);
   handlers_[window] = std::move(handler);
+}
+
+void Runtime::Forget(os::WindowHandle window) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  handlers_.erase(window);
+  for (auto it = timers_.begin(); it != timers_.end();) it = it->first.first == window ? timers_.erase(it) : std::next(it);
 }
 
 bool Runtime::Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {

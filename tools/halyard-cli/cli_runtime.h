@@ -22,6 +22,9 @@ class Runtime : public os::WindowPoster, public os::WindowTimers, public os::Use
   using Handler = std::function<void(uint32_t message, uintptr_t wparam, intptr_t lparam)>;
 
   void SetHandler(os::WindowHandle window, Handler handler);
+  // The window is gone (DestroyWindow): its handler and timers go with it,
+  // and messages still queued for it are dropped.
+  void Forget(os::WindowHandle window);
 
   bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override;
   void SetTimer(os::WindowHandle window, uint32_t id, int interval_ms) override;

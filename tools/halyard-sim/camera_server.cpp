@@ -216,6 +216,12 @@ std::vector<uint8_t> CameraServer::SpeakerAudio() {
   return speaker_audio_;
 }
 
+void CameraServer::ClearSpeakerAudio() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  speaker_audio_.clear();
+  speaker_audio_.shrink_to_fit();
+}
+
 CameraServer::SpeakerForms CameraServer::SpeakerUnits() {
   std::lock_guard<std::mutex> lock(mutex_);
   return speaker_units_;

@@ -52,6 +52,8 @@ class CameraServer : private SessionServer<CameraSession> {
   bool online() const { return online_; }
   // Speaker audio received so far (ADPCM bytes, in arrival order).
   std::vector<uint8_t> SpeakerAudio();
+  // Forgets the speaker audio received so far (long runs that never read it).
+  void ClearSpeakerAudio();
   // Speaker units received so far in the long (24-byte) and the short
   // (16-byte) MediaData form.
   struct SpeakerForms {

@@ -58,8 +58,10 @@ class PeerConnection {
   // Raw bytes, past the fault plan: for oversized and malformed packets.
   bool SendRaw(const void* data, size_t length);
 
-  // Per-connection state the servers keep (login, user, assigned channels).
-  bool logged_in = false;
+  // Per-connection state the servers keep: the login, written by the reader
+  // thread and read by any thread that sends to all logged-in connections;
+  // the user name, the reader thread's only.
+  std::atomic<bool> logged_in{false};
   std::string user;
 
  private:
