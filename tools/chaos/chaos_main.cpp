@@ -20,8 +20,9 @@
 
 #include "fault_schedule.h"
 #include "os/clock.h"
+#include "os/debug_log.h"
+#include "os/file.h"
 #include "os/socket.h"
-#include "present/debug_log.h"
 #include "process_figures.h"
 #include "viewer.h"
 #include "world.h"

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "os/clock.h"
+#include "os/file.h"
 #include "record/recording_journal.h"
 
 namespace chaos {
@@ -455,7 +456,7 @@ void Viewer::RemoveFinishedRecordings() {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(config_.folder, error)) {
     const std::string path = entry.path().string();
-    if (entry.path().extension() != ".mp4" || record::FileExists(record::JournalPathFor(path))) continue;
+    if (entry.path().extension() != ".mp4" || os::FileExists(record::JournalPathFor(path))) continue;
     bool in_use = false;
     for (const std::string& r : recording) in_use = in_use || std::filesystem::equivalent(r, path, error);
     if (!in_use) std::filesystem::remove(entry.path(), error);

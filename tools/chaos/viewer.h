@@ -33,7 +33,7 @@
 #include "node/node_media.h"
 #include "node/node_window.h"
 #include "present/microphone.h"
-#include "present/node_speaker_links.h"
+#include "app/view/node_speaker_links.h"
 
 namespace chaos {
 
