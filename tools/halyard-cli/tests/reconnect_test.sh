@@ -31,14 +31,16 @@ sim_cmd() {  # one control command, its reply lines up to ok/end/error
 }
 decodes() { ffmpeg -v error -xerror -i "$1" -map 0:v -f null - >/dev/null 2>&1; }
 frames() { ffprobe -v error -count_packets -select_streams v -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null | tr -d '\r'; }
-events() { grep '^event: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] ' "$work/out"; }
+# Lines as printed, without the carriage returns of a Windows build.
+lines() { tr -d '\r' <"$work/out"; }
+events() { lines | grep '^event: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] '; }
 # Runs halyard-cli ARGS... in the background; once it streams (+1 s), the
 # camera restarts and is away for DOWN seconds; sets status to the exit code.
 with_restart() {
   local down=$1; shift
   run "$@" >"$work/out" 2>"$work/err" &
   local pid=$!
-  for _ in $(seq 200); do grep -q ' Connected$' "$work/out" 2>/dev/null && break; sleep 0.1; done
+  for _ in $(seq 200); do lines 2>/dev/null | grep -q ' Connected$' && break; sleep 0.1; done
   sleep 1
   sim_cmd restart CAM-1 "$down" >/dev/null
   wait $pid
