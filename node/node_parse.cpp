@@ -41,10 +41,17 @@ void CNodeWindow::ParseMessage(os::SocketHandle socket) {
   parsing_socket_ = os::kInvalidSocket;
 }
 
+// The answers a link waits for before its first picture.
+static bool IsStartUpAnswer(uint32_t type) {
+  return type == net::kReplyUserLogin || type == net::kUserNumber || type == net::kCameraInfoReply ||
+         type == net::kReplyCameraSetupInfo || type == net::kReplyChannelSetup;
+}
+
 bool CNodeWindow::OnMessage(const net::RawMessage& m) {
   net::SocketChannel* channel = parsing_socket_ == audio_.socket() ? &audio_ : &video_;
   const bool on_video = channel == &video_;
   uint32_t word = 0;
+  if (IsStartUpAnswer(m.type)) watchdog_.OnAnswer(os::MonotonicMs());
   switch (m.type) {
     case net::kReplyUserLogin:
       if (!OnLoginReply(m)) return false;  // refused: the rest of the read is not for us

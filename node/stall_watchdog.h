@@ -4,8 +4,12 @@
 // answered). Armed when the link comes up, fed with every video unit,
 // checked once a second on the window's thread.
 //
+// A link that comes up asks several questions before the first picture,
+// each answered a send pass later: while the camera answers them the link
+// is not silent, so until the first video every answer counts as news.
+//
 // Threads: Arm and Disarm from connect threads and the window's thread,
-// OnVideo from the receive thread (two relaxed stores per unit), Check and
+// OnVideo and OnAnswer from the receive thread (relaxed stores), Check and
 // the readers from the window's thread. All state is atomic.
 #include <atomic>
 #include <cstdint>
@@ -21,6 +25,9 @@ class StallWatchdog {
   void Arm(uint64_t now_ms, int64_t wall_s);
   void Disarm() { armed_ = false; }
   void OnVideo(uint64_t now_ms, int64_t wall_s);
+  // The camera answered a request of the link's start-up; ignored once
+  // video has come (a camera that only answers keep-alives is stalled).
+  void OnAnswer(uint64_t now_ms);
   // True once per silence of stall_ms on an armed link; the link is
   // disarmed then (the caller heals it and arms it again when it is back).
   bool Check(uint64_t now_ms);
@@ -32,6 +39,7 @@ class StallWatchdog {
  private:
   const int stall_ms_;  // 0: never
   std::atomic<bool> armed_{false};
+  std::atomic<bool> video_since_arm_{false};
   std::atomic<uint64_t> last_ms_{0};
   std::atomic<int64_t> last_wall_{0};
   std::atomic<int64_t> stalled_since_{0};

@@ -319,11 +319,30 @@ TEST_F(NodeLink, OutageOfMoreThanThreeMinutesIsHealedOnlyWhenKeptReconnecting) {
   EXPECT_EQ(2u, Events(EventKind::kLinkLost));
 }
 
+// A link's start-up takes a few send passes: each answer of the camera is
+// news until the first picture, after which only pictures are.
+TEST(StallWatchdog, AnswersDelayTheVerdictOnlyUntilTheFirstPicture) {
+  StallWatchdog dog(500);
+  dog.Arm(1000, 77);
+  dog.OnAnswer(1400);
+  EXPECT_FALSE(dog.Check(1800)) << "the camera answered 400 ms ago";
+  EXPECT_TRUE(dog.Check(1900));
+  EXPECT_EQ(77, dog.stalled_since());
+  dog.OnAnswer(2000);  // a late answer of the healed link
+  EXPECT_FALSE(dog.Check(5000)) << "disarmed until the link is up again";
+  dog.Arm(6000, 90);
+  dog.OnVideo(6100, 91);
+  EXPECT_EQ(0, dog.stalled_since());
+  dog.OnAnswer(6500);
+  EXPECT_TRUE(dog.Check(6600)) << "after video only video counts";
+  EXPECT_EQ(91, dog.stalled_since());
+}
+
 // A camera that keeps its connection open but sends nothing: the view
 // notices, tells since when nothing came, and reconnects; the next pictures
 // end the stall.
 TEST_F(NodeLink, AStalledDirectLinkIsReconnected) {
-  stall_ms_ = 500;
+  stall_ms_ = 800;
   CNodeWindow& node = MakeFastNode(true);
   node.SetAddress(Camera());
   ASSERT_TRUE(Streaming(node));
