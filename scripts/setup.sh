@@ -14,6 +14,7 @@ packages=(
   iproute2 procps psmisc
   fonts-nanum
   nsis
+  gcovr
 )
 
 missing=()

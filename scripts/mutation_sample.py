@@ -1,0 +1,253 @@
+#!/usr/bin/env python3
+"""Measures how many small faults the tests of some folders notice.
+
+Applies one small fault at a time to the non-test code of the named folders
+(a comparison flipped, + and - or && and || swapped, a constant changed by
+one, a returned condition negated, a statement deleted), rebuilds the native
+tree incrementally, runs the tests of those folders with a time limit and
+sorts each fault into killed, survived, timed out or not compiled. The same
+seed on the same tree picks the same faults, so two runs compare.
+
+A developer's tool, not part of the check: it rewrites source files in place
+(each is put back at once, also on Ctrl-C), so run it on a clean tree.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
+SKIP_DIRS = {"tests", "fuzz", "bench"}
+
+COMPARISONS = {"<": ">=", ">=": "<", ">": "<=", "<=": ">", "==": "!=", "!=": "=="}
+
+
+def mask_literals(line):
+    """The line with string/char literals and the // comment blanked, so
+    that no mutation lands inside them (positions are kept)."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\" and i + 1 < len(line):
+                out.append("  ")
+                i += 2
+                continue
+            if c == quote:
+                quote = None
+            out.append(" ")
+        elif c in "\"'":
+            quote = c
+            out.append(" ")
+        elif line.startswith("//", i):
+            out.append(" " * (len(line) - i))
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def sites_of_line(masked):
+    """(start, end, replacement, description) for every fault this line can take."""
+    found = []
+    for m in re.finditer(r"(?<=\S) (<=|>=|==|!=|<|>) (?=\S)", masked):
+        op = m.group(1)
+        found.append((m.start(1), m.end(1), COMPARISONS[op], f"'{op}' -> '{COMPARISONS[op]}'"))
+    for m in re.finditer(r"(?<=[\w)\]]) ([+-]) (?=[\w(])", masked):
+        op = m.group(1)
+        other = "-" if op == "+" else "+"
+        found.append((m.start(1), m.end(1), other, f"'{op}' -> '{other}'"))
+    for m in re.finditer(r" (&&|\|\|) ", masked):
+        op = m.group(1)
+        other = "||" if op == "&&" else "&&"
+        found.append((m.start(1), m.end(1), other, f"'{op}' -> '{other}'"))
+    for m in re.finditer(r"(?<![\w.])(\d+)(?![\w.'])", masked):
+        value = int(m.group(1))
+        found.append((m.start(1), m.end(1), str(value + 1), f"{value} -> {value + 1}"))
+    m = re.match(r"^(\s*)return (.+);\s*$", masked)
+    if m and m.group(2).strip() not in ("true", "false", "0", "nullptr"):
+        s, e = m.start(2), m.end(2)
+        found.append((s, e, None, "return negated"))
+    m = re.match(r"^(\s*)([A-Za-z_][\w:.>\-\[\]]*(\(.*\))?\s*([-+*/|&]?=|\+\+|--)?.*);\s*$", masked)
+    if m and not re.match(r"^\s*(return|break|continue|case|default|using|typedef|static|const|auto|int|bool|"
+                          r"unsigned|uint\d+_t|int\d+_t|size_t|std::|char|double|float|goto|constexpr|inline|extern|struct|class|enum|"
+                          r"virtual|explicit|friend|template|namespace|void|volatile|thread_local|if|for|while|switch|do|else)\b", masked) \
+            and ("(" in masked or "=" in masked) and masked.rstrip().endswith(";") \
+            and not masked.rstrip().endswith("};") and "{" not in masked:
+        found.append((len(m.group(1)), len(masked.rstrip()), None, "statement deleted"))
+    return found
+
+
+def apply(line, site):
+    start, end, replacement, what = site
+    if what == "return negated":
+        return line[:start] + "!(" + line[start:end] + ")" + line[end:]
+    if what == "statement deleted":
+        return line[:start] + ";" + line[end:]
+    return line[:start] + replacement + line[end:]
+
+
+def source_files(folders, built):
+    files = []
+    for folder in folders:
+        base = os.path.join(ROOT, folder)
+        if not os.path.isdir(base):
+            sys.exit(f"mutation-sample: no folder {folder}")
+        for dirpath, dirnames, filenames in os.walk(base):
+            dirnames[:] = sorted(d for d in dirnames if d not in SKIP_DIRS)
+            for name in sorted(filenames):
+                path = os.path.relpath(os.path.join(dirpath, name), ROOT)
+                if name.endswith((".cpp", ".h")) and path in built:
+                    files.append(path)
+    return files
+
+
+def all_sites(files):
+    sites = []
+    for path in files:
+        with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
+            lines = f.read().split("\n")
+        in_block_comment = False
+        for number, line in enumerate(lines, 1):
+            stripped = line.strip()
+            if in_block_comment:
+                in_block_comment = "*/" not in stripped
+                continue
+            if stripped.startswith("/*"):
+                in_block_comment = "*/" not in stripped
+                continue
+            if not stripped or stripped.startswith(("#", "//", "*")) or "static_assert" in line:
+                continue
+            for site in sites_of_line(mask_literals(line)):
+                sites.append((path, number, site))
+    return sites
+
+
+def run(cmd, timeout=None):
+    try:
+        p = subprocess.run(cmd, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+        return p.returncode, p.stdout.decode(errors="replace")
+    except subprocess.TimeoutExpired:
+        return None, ""
+
+
+def configure(build):
+    if not os.path.exists(os.path.join(build, "build.ninja")):
+        code, out = run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
+                         "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g0", "-DCMAKE_C_FLAGS_DEBUG=-O1 -g0"])
+        if code != 0:
+            sys.exit("mutation-sample: cannot configure\n" + out)
+    code, out = run(["cmake", "--build", build, "--", "-j2"])
+    if code != 0:
+        sys.exit("mutation-sample: the unmutated tree does not build\n" + out[-3000:])
+
+
+def built_sources(build):
+    """Every source and header the native build compiles (Windows-only files
+    cannot be mutated here)."""
+    code, out = run(["ninja", "-C", build, "-t", "deps"])
+    built = set()
+    for line in out.split("\n"):
+        line = line.strip()
+        if line.startswith(ROOT + "/"):
+            built.add(os.path.relpath(line, ROOT))
+    return built
+
+
+def tests_of(build, folders):
+    """The ctest names whose program or script lives in one of the folders."""
+    code, out = run(["ctest", "--test-dir", build, "--show-only=json-v1"])
+    names = []
+    for test in json.loads(out[out.index("{"):]).get("tests", []):
+        command = " ".join(test.get("command", []))
+        for folder in folders:
+            if f"{build}/{folder}/" in command or f"{ROOT}/{folder}/" in command:
+                names.append(test["name"])
+                break
+    return names
+
+
+def run_tests(build, regex, timeout):
+    start = time.time()
+    code, out = run(["ctest", "--test-dir", build, "-R", regex, "--stop-on-failure", "-j2",
+                     "--timeout", str(timeout)], timeout=timeout * 3 + 60)
+    if code is None or "***Timeout" in out:
+        return "timed out", time.time() - start
+    return ("survived" if code == 0 else "killed"), time.time() - start
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--count", type=int, default=50)
+    parser.add_argument("--tests", help="ctest regex instead of the folders' own tests")
+    parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutation"))
+    parser.add_argument("--list", action="store_true", help="print the picked faults and stop")
+    parser.add_argument("folders", nargs="+")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    folders = [f.rstrip("/") for f in args.folders]
+
+    configure(build)
+    files = source_files(folders, built_sources(build))
+    sites = all_sites(files)
+    picked = random.Random(args.seed).sample(sites, min(args.count, len(sites)))
+    picked.sort(key=lambda s: (s[0], s[1]))
+    print(f"mutation-sample: {len(files)} files, {len(sites)} possible faults, {len(picked)} picked (seed {args.seed})")
+    if args.list:
+        for path, number, site in picked:
+            print(f"{path}:{number}  {site[3]}")
+        return 0
+
+    regex = args.tests or "^(" + "|".join(re.escape(n) for n in tests_of(build, folders)) + ")$"
+    if regex == "^()$":
+        sys.exit("mutation-sample: the folders have no native tests; name some with --tests")
+    outcome, seconds = run_tests(build, regex, 600)
+    if outcome != "survived":
+        sys.exit(f"mutation-sample: the tests fail without any fault ({regex})")
+    limit = int(seconds * 3) + 30
+    print(f"mutation-sample: tests {regex}, {seconds:.0f} s unmutated, limit {limit} s each")
+
+    counts = {"killed": 0, "survived": 0, "timed out": 0, "not compiled": 0}
+    survivors = []
+    for k, (path, number, site) in enumerate(picked, 1):
+        full = os.path.join(ROOT, path)
+        with open(full, encoding="utf-8", errors="surrogateescape") as f:
+            original = f.read()
+        lines = original.split("\n")
+        lines[number - 1] = apply(lines[number - 1], site)
+        try:
+            with open(full, "w", encoding="utf-8", errors="surrogateescape") as f:
+                f.write("\n".join(lines))
+            code, _ = run(["cmake", "--build", build, "--", "-j2"])
+            if code != 0:
+                outcome = "not compiled"
+            else:
+                outcome, _ = run_tests(build, regex, limit)
+        finally:
+            with open(full, "w", encoding="utf-8", errors="surrogateescape") as f:
+                f.write(original)
+        counts[outcome] += 1
+        if outcome == "survived":
+            survivors.append(f"{path}:{number}  {site[3]}")
+        print(f"[{k}/{len(picked)}] {outcome:12} {path}:{number}  {site[3]}", flush=True)
+
+    compiled = len(picked) - counts["not compiled"]
+    caught = counts["killed"] + counts["timed out"]
+    score = 100.0 * caught / compiled if compiled else 0.0
+    print(f"killed {counts['killed']}, survived {counts['survived']}, timed out {counts['timed out']}, "
+          f"not compiled {counts['not compiled']}: score {score:.1f}% of {compiled} compiled (seed {args.seed})")
+    for line in survivors:
+        print(f"survived: {line}")
+    # Leave the tree built as it is in git.
+    run(["cmake", "--build", build, "--", "-j2"])
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
