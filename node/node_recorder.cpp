@@ -74,7 +74,8 @@ std::string NodeRecorder::NumberedPath(const std::string& path, int number) {
   if (number <= 1) return path;
   const size_t name = path.find_last_of("/\\");
   const size_t dot = path.rfind('.');
-  const std::string suffix = "-" + std::to_string(number);
+  std::string suffix = "-";  // appended, not "-" + …: GCC 12 warns falsely (-Wrestrict) on that
+  suffix += std::to_string(number);
   if (dot == std::string::npos || (name != std::string::npos && dot < name)) return path + suffix;
   return path.substr(0, dot) + suffix + path.substr(dot);
 }

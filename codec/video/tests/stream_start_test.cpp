@@ -100,7 +100,9 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
     EXPECT_EQ(info.timeIncrementBits, c.bits) << c.name;
     EXPECT_EQ(info.timeIncrementResolution, c.f.resolution) << c.name;
     EXPECT_EQ(info.fixedVopRate, c.f.fixedRate) << c.name;
-    if (c.f.fixedRate) EXPECT_EQ(info.fixedVopTimeIncrement, c.f.fixedIncrement) << c.name;
+    if (c.f.fixedRate) {
+      EXPECT_EQ(info.fixedVopTimeIncrement, c.f.fixedIncrement) << c.name;
+    }
     EXPECT_EQ(info.width, c.width) << c.name;
     EXPECT_EQ(info.height, c.height) << c.name;
     EXPECT_EQ(info.resyncMarkerDisable, c.f.resyncDisable) << c.name;
