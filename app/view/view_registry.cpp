@@ -17,12 +17,28 @@ Registry& Instance() {
   return r;
 }
 
+// A view's modeless dialog (Motion Settings) lives inside the main window's
+// modal loop, which hands only its own dialog to IsDialogMessage: without
+// this, Tab, Enter and Esc would do nothing in it.
+bool ForViewDialog(MSG* msg) {
+  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return false;
+  for (CViewWindow* v : Instance().views) {
+    CMotionSettingsDialog* dialog = v->motion_settings();
+    HWND hwnd = dialog ? dialog->hwnd() : nullptr;
+    if (hwnd && IsWindowVisible(hwnd) && (msg->hwnd == hwnd || IsChild(hwnd, msg->hwnd)))
+      return IsDialogMessageW(hwnd, msg) != FALSE;
+  }
+  return false;
+}
+
 // Key presses for a view are decided before anything else sees them; a
 // consumed one becomes WM_NULL, which nobody acts on.
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HC_ACTION && wparam == PM_REMOVE) {
     MSG* msg = reinterpret_cast<MSG*>(lparam);
-    if (msg->message == WM_KEYDOWN) {
+    if (ForViewDialog(msg)) {
+      msg->message = WM_NULL;
+    } else if (msg->message == WM_KEYDOWN) {
       if (CViewWindow* view = ViewOf(msg->hwnd)) {
         if (view->OnKeyDown(static_cast<int>(msg->wParam), static_cast<uint32_t>(msg->time)))
           msg->message = WM_NULL;
