@@ -16,14 +16,3 @@ if(TARGET app_win32_test)
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/probe_recording.sh ${CMAKE_CURRENT_BINARY_DIR}/startup-recording)
   set_tests_properties(app_startup_recording_probe PROPERTIES FIXTURES_REQUIRED startup_recording TIMEOUT 60)
 endif()
-
-# The windows on screen, for a look by eye (shots.sh takes the pictures).
-if(HALYARD_TESTS AND NOT HALYARD_FUZZ)
-  add_executable(halyard_shots shots.cpp shell_fixture.cpp test_views.cpp
-                 ${CMAKE_SOURCE_DIR}/settings/tests/settings_files.cpp ${HALYARD_RC})
-  target_link_libraries(halyard_shots PRIVATE halyard_shell halyard_node_media halyard_sim gtest)
-  target_include_directories(halyard_shots PRIVATE ${HALYARD_RC_INCLUDE})
-  target_compile_definitions(halyard_shots PRIVATE HALYARD_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                             HALYARD_BINARY_DIR_FALLBACK="${CMAKE_BINARY_DIR}")
-  add_dependencies(halyard_shots Halyard halyard_skins halyard_dist)
-endif()

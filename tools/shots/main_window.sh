@@ -3,7 +3,7 @@
 # to halyard-sim (with the camera and file list beside it), the login dialog,
 # the option sheet's network page and the server info dialog. Runs
 # halyard_shots under Wine and turns its BMPs into PNGs.
-#   app/tests/shots.sh [BUILD_DIR] [OUT_DIR]
+#   tools/shots/main_window.sh [BUILD_DIR] [OUT_DIR]
 # BUILD_DIR: a Windows build (default build/win32; halyard_shots is built if
 # missing). OUT_DIR (default BUILD_DIR/halyard-shots) receives main.png,
 # login.png, options.png and server_info.png. Without a DISPLAY a private
@@ -23,9 +23,9 @@ fi
 rm -f "$out"/*.bmp
 # Without a window manager Wine leaves captions and frames to nobody: this
 # program draws its own, so the dialogs are pictured with their captions.
-bash "$root/scripts/wine-run.sh" --like "$build/app/tests/halyard_shots.exe" reg add \
+bash "$root/scripts/wine-run.sh" --like "$build/tools/shots/halyard_shots.exe" reg add \
   'HKCU\Software\Wine\AppDefaults\halyard_shots.exe\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
-HALYARD_BINARY_DIR=$build bash "$root/scripts/wine-run.sh" "$build/app/tests/halyard_shots.exe" "$out"
+HALYARD_BINARY_DIR=$build bash "$root/scripts/wine-run.sh" "$build/tools/shots/halyard_shots.exe" "$out"
 for bmp in "$out"/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the camera view under Wine: one view, four docked views,
 # full screen and the pop-up menu, as PNG files in OUTPUT_DIR.
-#   app/view/tests/shots.sh [BUILD_DIR [OUTPUT_DIR]]
+#   tools/shots/view.sh [BUILD_DIR [OUTPUT_DIR]]
 # BUILD_DIR defaults to build/win32 (build the view_shots target first);
 # without a display, Xvfb and a sound server are started for the run.
 set -e
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${1:-$root/build/win32}
 out=${2:-$build/view-shots}
 mkdir -p "$out"
@@ -16,5 +16,5 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 # The program folder (skins) of the build, as the tests have it.
 export HALYARD_BINARY_DIR="$(cd "$build" && pwd)"
-bash "$root/scripts/wine-run.sh" "$build/app/view/tests/view_shots.exe" "$out"
+bash "$root/scripts/wine-run.sh" "$build/tools/shots/view_shots.exe" "$out"
 ls -l "$out"/view_*.png

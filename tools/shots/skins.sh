@@ -2,7 +2,7 @@
 # Pictures of the four skinned windows for a look by eye: runs skin_preview
 # under Wine, captures the screen with ImageMagick's `import -window root`
 # and cuts one picture per window.
-#   skin/tests/shots.sh [BUILD_DIR] [OUT_DIR]
+#   tools/shots/skins.sh [BUILD_DIR] [OUT_DIR]
 # BUILD_DIR: a win32 build (default build/win32; the target skin_preview is
 # built if missing). OUT_DIR (default BUILD_DIR/skin-shots) receives
 # desktop.png, main.png, login.png, files.png and seek.png, and faces.png:
@@ -24,7 +24,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 log="$out/preview.log"
-bash "$root/scripts/wine-run.sh" "$build/skin/tests/skin_preview.exe" "$build/dist/Halyard" 12 >"$log" 2>/dev/null &
+bash "$root/scripts/wine-run.sh" "$build/tools/shots/skin_preview.exe" "$build/dist/Halyard" 12 >"$log" 2>/dev/null &
 preview=$!
 for _ in $(seq 300); do
   grep -q '^ready' "$log" 2>/dev/null && break
