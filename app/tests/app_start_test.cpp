@@ -117,8 +117,9 @@ TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
     const std::string text = ini.GetText(id);
     EXPECT_NE(text, id.key) << id.section << "/" << id.key << " shows its own key";
     EXPECT_NE(text, id.section) << id.section << "/" << id.key << " shows its section's name";
-    if (std::string(id.section) == "VIEWER_MENU" && !text.empty())
+    if (std::string(id.section) == "VIEWER_MENU" && !text.empty()) {
       EXPECT_FALSE(std::islower(static_cast<unsigned char>(text[0]))) << id.key << ": " << text;
+    }
   }
   EXPECT_EQ(ini.GetText(settings::text::kViewerMenuRecord), "Interactive Recording");
   EXPECT_EQ(ini.GetText(settings::text::kTreeErrorGroupAlreadyExist), "%s already exists.");

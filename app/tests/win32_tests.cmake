@@ -3,7 +3,7 @@
 halyard_test(app_win32_test DISPLAY
   SOURCES main_window_test.cpp file_list_test.cpp server_tree_test.cpp app_start_test.cpp shell_fixture.cpp test_views.cpp
           ${CMAKE_SOURCE_DIR}/settings/tests/settings_files.cpp ${HALYARD_RC}
-  LIBS halyard_shell halyard_node_media halyard_sim
+  LIBS halyard_shell halyard_node_media halyard_sim halyard_win32_test_rig
   TIMEOUT 600)
 if(TARGET app_win32_test)
   target_include_directories(app_win32_test PRIVATE ${HALYARD_RC_INCLUDE})

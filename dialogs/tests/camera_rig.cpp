@@ -7,50 +7,6 @@
 
 namespace dialogs::testing {
 
-void PumpFor(int ms) {
-  const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(2);
-  } while (os::MonotonicMs() < end);
-}
-
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-  const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
-  while (!done()) {
-    if (os::MonotonicMs() >= end) return false;
-    PumpFor(5);
-  }
-  return true;
-}
-
-ModalDriver* ModalDriver::current_ = nullptr;
-
-ModalDriver::ModalDriver(std::function<bool()> step) : step_(std::move(step)) {
-  current_ = this;
-  id_ = SetTimer(nullptr, 0, 50, Tick);
-}
-
-ModalDriver::~ModalDriver() {
-  KillTimer(nullptr, id_);
-  current_ = nullptr;
-}
-
-void CALLBACK ModalDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
-  // A step may pump messages itself: no second step runs inside it.
-  ModalDriver* driver = current_;
-  if (!driver) return;
-  current_ = nullptr;
-  if (driver->step_())
-    KillTimer(nullptr, driver->id_);
-  else
-    current_ = driver;
-}
-
 RecordedMessages::RecordedMessages() : previous_(settings::IniHandler::Instance().SetPresenter(this)) {}
 RecordedMessages::~RecordedMessages() { settings::IniHandler::Instance().SetPresenter(previous_); }
 

@@ -15,29 +15,15 @@
 #include "hosting/tests/fakes.h"
 #include "net/camera_setup_info.h"
 #include "node/node_window.h"
+#include "os/win32/tests/win32_test_rig.h"
 #include "settings/ini_handler.h"
 #include "world.h"
 
 namespace dialogs::testing {
 
-// Delivers the thread's messages for `ms` milliseconds.
-void PumpFor(int ms);
-// Delivers messages until `done` holds or `ms` have passed; true when it held.
-bool PumpUntil(const std::function<bool()>& done, int ms);
-
-// Runs `step` every 50 ms on the test's thread, also from inside a modal
-// loop, until it returns true: how a test drives a modal dialog.
-class ModalDriver {
- public:
-  explicit ModalDriver(std::function<bool()> step);
-  ~ModalDriver();
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
-  static ModalDriver* current_;
-  std::function<bool()> step_;
-  UINT_PTR id_ = 0;
-};
+using win32::testing::ModalDriver;  // with a step: how a test drives a modal dialog
+using win32::testing::PumpFor;
+using win32::testing::PumpUntil;
 
 // Records what IniHandler::ShowMessage would show.
 class RecordedMessages : public settings::MessagePresenter {

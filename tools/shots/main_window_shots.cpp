@@ -62,34 +62,7 @@ void Shot(RECT r, const char* name) {
   r.top = std::max<LONG>(0, r.top - kMargin);
   r.right = std::min<LONG>(GetSystemMetrics(SM_CXSCREEN), r.right + kMargin);
   r.bottom = std::min<LONG>(GetSystemMetrics(SM_CYSCREEN), r.bottom + kMargin);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  win32::WindowDc screen(nullptr);
-  win32::MemoryDc memory(screen.get());
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  {
-    win32::SelectedObject selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
-  }
-  GdiFlush();
-  const DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-  const std::string path = g_out + "/" + name + ".bmp";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::fwrite(&file, sizeof file, 1, f);
-  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-  std::fwrite(bits, 1, stride * static_cast<size_t>(h), f);
-  std::fclose(f);
+  if (!win32::testing::SaveBmp(win32::testing::CaptureScreen(r), g_out + "/" + name + ".bmp")) return;
   std::printf("shot %s\n", name);
   std::fflush(stdout);
 }

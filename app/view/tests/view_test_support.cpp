@@ -10,22 +10,6 @@
 
 namespace app::view::testing {
 
-bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
-  const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (done()) return true;
-    if (os::MonotonicMs() >= end) return false;
-    Sleep(5);
-  }
-}
-
-void PumpFor(int ms) { PumpUntil([] { return false; }, ms); }
-
 namespace {
 const wchar_t kMainClass[] = L"HalyardFakeMainWindow";
 }  // namespace
@@ -143,32 +127,6 @@ std::unique_ptr<sim::World> StartWorld(std::vector<std::string> extra) {
   auto world = std::make_unique<sim::World>(config);
   if (!world->Start(&error)) return nullptr;
   return world;
-}
-
-Screenshot Shoot(const RECT& r) {
-  Screenshot s;
-  s.width = r.right - r.left;
-  s.height = r.bottom - r.top;
-  if (s.width <= 0 || s.height <= 0) return s;
-  win32::WindowDc screen(nullptr);
-  win32::MemoryDc memory(screen.get());
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = s.width;
-  info.bmiHeader.biHeight = -s.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap.get()) return s;
-  {
-    win32::SelectedObject selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, s.width, s.height, screen.get(), r.left, r.top, SRCCOPY);
-  }
-  GdiFlush();
-  const uint32_t* p = static_cast<const uint32_t*>(bits);
-  s.pixels.assign(p, p + size_t(s.width) * s.height);
-  return s;
 }
 
 bool SaveScreen(const std::string& path) {

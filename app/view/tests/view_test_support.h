@@ -16,14 +16,18 @@
 #include "app/view_host.h"
 #include "hosting/host_event_queue.h"
 #include "hosting/hosting_service.h"
+#include "os/win32/tests/win32_test_rig.h"
 #include "present/win32/direct_sound_output.h"
 #include "world.h"
 
 namespace app::view::testing {
 
-// Runs the window thread's messages until `done` holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 10000);
-void PumpFor(int ms);
+// Runs the window thread's messages until `done` holds or the time is up
+// (a view's pictures take longer to come than a dialog's answer).
+inline bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 10000) {
+  return win32::testing::PumpUntil(done, timeout_ms);
+}
+using win32::testing::PumpFor;
 
 // Message boxes and user messages, recorded instead of shown.
 class RecordedMessages : public os::UserMessages {
@@ -108,12 +112,8 @@ class FakeViewHost : public ViewHost {
 std::unique_ptr<sim::World> StartWorld(std::vector<std::string> extra = {});
 
 // The screen's pixels inside `r`, top-down, 0x00RRGGBB.
-struct Screenshot {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
-  uint32_t At(int x, int y) const { return pixels[size_t(y) * width + x]; }
-};
-Screenshot Shoot(const RECT& r);
+using Screenshot = win32::testing::ScreenPicture;
+inline Screenshot Shoot(const RECT& r) { return win32::testing::CaptureScreen(r); }
 // The whole screen as a PNG file.
 bool SaveScreen(const std::string& path);
 

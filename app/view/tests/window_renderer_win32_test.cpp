@@ -10,6 +10,7 @@
 
 #include "app/view/node_video_output.h"
 #include "os/win32/handles.h"
+#include "os/win32/tests/win32_test_rig.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
 #include "present/window_renderer.h"
@@ -48,17 +49,7 @@ std::vector<uint8_t> QuadrantPicture() {
   return p;
 }
 
-void PumpFor(int ms) {
-  const DWORD end = GetTickCount() + DWORD(ms);
-  while (GetTickCount() < end) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
+using win32::testing::PumpFor;
 
 // The screen's pixels inside `r`, top-down, as 0x00RRGGBB.
 struct Screenshot {
@@ -71,28 +62,8 @@ struct Screenshot {
 };
 
 Screenshot Shoot(const RECT& r) {
-  Screenshot s;
-  s.width = r.right - r.left;
-  s.height = r.bottom - r.top;
-  win32::WindowDc screen(nullptr);
-  win32::MemoryDc memory(screen.get());
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = s.width;
-  info.bmiHeader.biHeight = -s.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap.get()) return s;
-  {
-    win32::SelectedObject selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, s.width, s.height, screen.get(), r.left, r.top, SRCCOPY);
-  }
-  GdiFlush();
-  const uint32_t* p = static_cast<const uint32_t*>(bits);
-  s.pixels.assign(p, p + size_t(s.width) * s.height);
-  return s;
+  win32::testing::ScreenPicture picture = win32::testing::CaptureScreen(r);
+  return {picture.width, picture.height, std::move(picture.pixels)};
 }
 
 // Each quadrant's centre (and a point near its inner corner) has its colour.

@@ -24,6 +24,7 @@
 #include "config_tool/tests/scratch_dir.h"
 #include "os/clock.h"
 #include "os/win32/handles.h"
+#include "os/win32/tests/win32_test_rig.h"
 #include "os/win32/text.h"
 #include "tools/bollard-device/sim_device.h"
 #include "config_tool/tests/recording_sink.h"
@@ -32,72 +33,13 @@ namespace bollard {
 namespace {
 
 
-void PumpFor(int ms) {
-  uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(5);
-  } while (os::MonotonicMs() < end);
-}
-
-template <typename F>
-bool PumpUntil(F done, int ms) {
-  uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
-  while (!done()) {
-    if (os::MonotonicMs() >= end) return false;
-    PumpFor(10);
-  }
-  return true;
-}
-
-std::string WindowText(HWND hwnd) {
-  wchar_t buf[256] = {};
-  GetWindowTextW(hwnd, buf, 256);
-  return win32::Narrow(buf);
-}
+using win32::testing::PumpFor;
+using win32::testing::PumpUntil;
+using win32::testing::WindowText;
 
 // Saves what the screen shows of `hwnd` as a 24-bit BMP into BOLLARD_SHOT_DIR.
 void Shot(HWND hwnd, const char* name) {
-  const char* dir = std::getenv("BOLLARD_SHOT_DIR");
-  if (!dir || !hwnd) return;
-  ShowWindow(hwnd, SW_SHOW);
-  SetForegroundWindow(hwnd);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  PumpFor(400);
-  RECT r;
-  GetWindowRect(hwnd, &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  win32::WindowDc screen(nullptr);
-  win32::MemoryDc memory(screen.get());
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  win32::GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  {
-    win32::SelectedObject selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
-  }
-  GdiFlush();
-  DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
-  BITMAPFILEHEADER file = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-  std::string path = std::string(dir) + "/" + name + ".bmp";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::fwrite(&file, sizeof file, 1, f);
-  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-  std::fwrite(bits, 1, stride * static_cast<size_t>(h), f);
-  std::fclose(f);
+  if (const char* dir = std::getenv("BOLLARD_SHOT_DIR")) win32::testing::SaveWindowShot(hwnd, dir, name);
 }
 
 uint32_t Loopback() {
