@@ -15,42 +15,7 @@ bool RectangleDevice(uint32_t code) { return code == 0 || code == 9 || code == 1
 // Corners are sent in the coordinates of a 320-pixel-wide picture.
 int PictureCoordinate(int v, int client_width) { return client_width > 320 ? v / 2 : v; }
 
-enum MenuCommand : uint32_t {
-  kMenuVideoInternal = 32788,
-  kMenuVideoExternal = 32789,
-  kMenuVideoMixed = 32790,
-  kMenuSound = 32775,
-  kMenuSpeaker = 32776,
-  kMenuQualityHighest = 32793,  // .. 32797 lowest
-  kMenuQualityLowest = 32797,
-  kMenuReboot = 32798,
-  kMenuClose = 32778,
-  kMenuReconnect = 32799,
-  kMenuPresetGotoFirst = 33001,  // .. 33009
-  kMenuPresetGotoLast = 33009,
-};
-
 }  // namespace
-
-void CNodeWindow::OnMenuCommand(uint32_t command) {
-  if (command >= kMenuVideoInternal && command <= kMenuVideoMixed) {
-    SetVideoInput(command - kMenuVideoInternal);
-  } else if (command >= kMenuQualityHighest && command <= kMenuQualityLowest) {
-    SetQuality(4 * (command - kMenuQualityHighest + 1));
-  } else if (command >= kMenuPresetGotoFirst && command <= kMenuPresetGotoLast) {
-    PresetCommand(net::kPresetGoto, command - kMenuPresetGotoFirst);
-  } else if (command == kMenuSound) {
-    ToggleAudio();
-  } else if (command == kMenuSpeaker) {
-    ToggleSpeaker();
-  } else if (command == kMenuReboot) {
-    Reboot();
-  } else if (command == kMenuClose) {
-    CloseCommand();
-  } else if (command == kMenuReconnect) {
-    CS_Reconnect();
-  }
-}
 
 void CNodeWindow::PtzStep(int pan, int tilt) {
   if (!ctx_.hosting) return;

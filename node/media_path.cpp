@@ -15,15 +15,6 @@
 namespace node {
 
 namespace {
-uint32_t ScreenSizeFor(int width) {
-  switch (width) {
-    case 176: return kScreenSizeQcif;
-    case 320: return kScreenSize1x;
-    case 640: return kScreenSize2x;
-    default: return 0;
-  }
-}
-
 // Decoded pictures come in whole macroblocks, at most 2048 on a side.
 bool IsPictureSize(int width, int height) {
   return width > 0 && height > 0 && width <= 2048 && height <= 2048 && width % 16 == 0 && height % 16 == 0;
@@ -161,10 +152,7 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
     std::lock_guard<std::mutex> picture(m_pictureLock);
     m_picture = std::move(buffer);
   }
-  if (widthChanged) {
-    const uint32_t command = ScreenSizeFor(width);
-    if (command != 0) m_poster.Post(m_parentWindow, os::kWmCommand, command, 0);
-  }
+  if (widthChanged) m_poster.Post(m_parentWindow, os::kWmNodePictureWidth, static_cast<uintptr_t>(width), 0);
   if (m_recorder) m_recorder->SetVideoConfiguration(media.payload, media.payload_length, width, height);
   // Published last: a recording started because the stream is configured
   // finds the recorder holding the configuration it will write as unit 0.

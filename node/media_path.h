@@ -41,13 +41,6 @@ class NodeRecorder;
 class PictureSink;
 class PlaybackFeeder;
 
-// Screen-size commands for the picture widths a camera sends.
-enum ScreenSizeCommand : uint32_t {
-  kScreenSizeQcif = 32770,  // width 176
-  kScreenSize1x = 32774,    // width 320
-  kScreenSize2x = 32772,    // width 640
-};
-
 class NodeMediaPath {
  public:
   static constexpr uint64_t kPictureIntervalMs = 30;

@@ -76,7 +76,6 @@ struct RecordingFailureReport {
 
 class NodeRecorder {
  public:
-  static constexpr uint32_t kMenuCommand = 32777;  // "Interative Rec"
   static constexpr uint64_t kLargestStepMs = 3600000;
   static constexpr uint32_t kVideoFallbackStepMs = 50;
   static constexpr uint32_t kAudioFallbackStepMs = 64;
@@ -98,8 +97,9 @@ class NodeRecorder {
   NodeRecorder(const NodeRecorder&) = delete;
   NodeRecorder& operator=(const NodeRecorder&) = delete;
 
-  // Menu command 32777: without a camera ID only posts WM_NODE_CHANNEL_READY
-  // to the parent; otherwise Start("") or Stop(), then the same post.
+  // The view's record command: without a camera ID only posts
+  // WM_NODE_CHANNEL_READY to the parent; otherwise Start("") or Stop(), then
+  // the same post.
   void Toggle();
   // Empty path: the user chooses one (and may replace the file chosen, the
   // dialog having asked); a given path that is taken gives way to the next

@@ -113,9 +113,6 @@ void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lpa
       if (wparam == kNoticeTimer) OnNoticeTick();
       if (wparam == kWatchdogTimer) OnWatchdogTick();
       break;
-    case os::kWmCommand:
-      OnMenuCommand(static_cast<uint32_t>(wparam & 0xFFFF));
-      break;
     default:
       break;
   }

@@ -172,8 +172,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   int64_t stalled_since() const { return watchdog_.stalled_since(); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
-  // Control requests (pop-up menu, mouse, dialogs).
-  void OnMenuCommand(uint32_t command);
+  // Control requests (the view translates its menu, mouse and dialogs into these).
   void Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height);
   void DoubleClick(int x, int y, int client_width);
   // Whether a drag of (dx, dy) pixels sends a rectangle to zoom to

@@ -27,6 +27,7 @@ enum CoreMessage : uint32_t {
   kWmNodeChannelReady = 1424,
   kWmNodePosition = 1425,
   kWmNodeMotion = 1426,  // wParam node index, lParam 1 when a motion starts, 0 when it ends
+  kWmNodePictureWidth = 1427,  // wParam the camera's new picture width: the view picks its screen size
   kWmHostEvent = 1801,
 };
 

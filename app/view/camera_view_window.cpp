@@ -146,9 +146,13 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnInitDialog();
     case WM_COMMAND:
       if (OnViewCommand(LOWORD(wparam), HIWORD(wparam))) return TRUE;
-      if (node_) node_->OnMenuCommand(LOWORD(wparam));
-      Refresh();
+      if (OnCameraCommand(LOWORD(wparam))) Refresh();
       return TRUE;
+    case os::kWmNodePictureWidth: {
+      ScreenSize size;
+      if (ScreenSizeForWidth(static_cast<int>(wparam), &size) && HasCamera()) ApplySize(size);
+      return TRUE;
+    }
     case WM_CLOSE:
       CloseView();
       return TRUE;

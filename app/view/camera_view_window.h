@@ -149,6 +149,9 @@ class CViewWindow : public CameraView,
 
   // view_commands.cpp: the menu and its commands.
   bool OnViewCommand(UINT id, UINT code);
+  // The menu's requests to the camera (video input, quality, preset 1-9,
+  // reboot, reconnect), as the node's typed calls.
+  bool OnCameraCommand(UINT id);
   void ShowMenu(POINT screen);
   void ApplySize(ScreenSize size);
   void EnterFullScreen();

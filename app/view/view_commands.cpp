@@ -181,6 +181,24 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
   }
 }
 
+bool CViewWindow::OnCameraCommand(UINT id) {
+  if (!node_) return false;
+  if (id >= kCommandVideoInternal && id < kCommandVideoInternal + kVideoInputs) {
+    node_->SetVideoInput(id - kCommandVideoInternal);
+  } else if (id >= kCommandQualityHighest && id < kCommandQualityHighest + kQualityLevels) {
+    node_->SetQuality(4 * (id - kCommandQualityHighest + 1));
+  } else if (id >= kCommandPresetGotoFirst && id < kCommandPresetGotoFirst + kPresetGotoEntries) {
+    node_->PresetCommand(net::kPresetGoto, id - kCommandPresetGotoFirst);
+  } else if (id == kCommandReboot) {
+    node_->Reboot();
+  } else if (id == kCommandReconnect) {
+    node_->CS_Reconnect();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // Resized in place, kept on top; the children follow the table.
 void CViewWindow::ApplySize(ScreenSize size) {
   size_ = size;

@@ -33,6 +33,15 @@ bool ScreenSizeFor(uint32_t command, ScreenSize* size) {
   }
 }
 
+bool ScreenSizeForWidth(int width, ScreenSize* size) {
+  switch (width) {
+    case 176: *size = ScreenSize::kQcif; return true;
+    case 320: *size = ScreenSize::k1x; return true;
+    case 640: *size = ScreenSize::k2x; return true;
+    default: return false;
+  }
+}
+
 uint32_t CommandFor(ScreenSize size) {
   switch (size) {
     case ScreenSize::kQcif: return kCommandQcif;

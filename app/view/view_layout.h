@@ -10,8 +10,7 @@
 
 namespace app::view {
 
-// The window commands of the screen sizes (the same numbers the node posts
-// when a camera's picture width changes).
+// The window commands of the screen sizes.
 enum ScreenSizeCommand : uint32_t {
   kCommandQcif = 32770,
   kCommand1x = 32774,
@@ -34,6 +33,9 @@ struct FrameLayout {
 const FrameLayout& LayoutFor(ScreenSize size);
 // The size a screen-size command asks for; false for any other command.
 bool ScreenSizeFor(uint32_t command, ScreenSize* size);
+// The size a camera's picture width is shown at (176, 320 and 640 wide);
+// false for other widths, which keep the size the view has.
+bool ScreenSizeForWidth(int width, ScreenSize* size);
 uint32_t CommandFor(ScreenSize size);
 
 // Every view takes this size when it is placed (that of "1x").

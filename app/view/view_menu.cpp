@@ -42,7 +42,7 @@ std::vector<MenuItem> BuildViewMenu(const ViewMenuState& s, const TextLookup& te
   std::vector<MenuItem> quality;
   const settings::TextId levels[] = {t::kViewerMenuQpHighest, t::kViewerMenuQpHigher, t::kViewerMenuQpNormal,
                                      t::kViewerMenuQpLower, t::kViewerMenuQpLowest};
-  for (uint32_t i = 0; i < 5; ++i)
+  for (uint32_t i = 0; i < kQualityLevels; ++i)
     quality.push_back(Item(kCommandQualityHighest + i, text(levels[i]), s.quality == 4 * (i + 1)));
   menu.push_back(Sub(text(t::kViewerMenuQuality), std::move(quality)));
   menu.push_back(Separator());

@@ -36,6 +36,8 @@ enum ViewCommand : uint32_t {
 };
 
 constexpr int kPresetGotoEntries = 9;
+constexpr int kVideoInputs = 3;    // internal, external, alternating
+constexpr int kQualityLevels = 5;  // highest .. lowest, sent as 4 .. 20
 
 // Who may open the camera's setup sheet: these user IDs, compared exactly.
 bool IsPrivilegedUser(const std::string& user_id);

@@ -571,8 +571,8 @@ TEST_F(NodeLink, ControlRequestsReachTheCameraWithTheirValues) {
   EXPECT_TRUE(node.PresetGoto(39));
   EXPECT_FALSE(node.PresetGoto(40));
   EXPECT_FALSE(node.GroupRun(16));
-  node.OnMenuCommand(32794);  // Quality "higher"
-  node.OnMenuCommand(32789);  // external video
+  node.SetQuality(8);
+  node.SetVideoInput(1);  // external
   node.Lens(1, 15);
   EXPECT_TRUE(Sent("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
   EXPECT_EQ(1u, world_->log().Lines("RequestPresetCommand").size());

@@ -114,15 +114,15 @@ TEST_F(MediaPathTest, FramesBeforeAnyConfigurationAreDroppedButPositionIsPosted)
   EXPECT_EQ(path.LiveRing().Count(), 1) << "an unknown kind was queued";
 }
 
-TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthChanges) {
+TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsTheWidthOnlyWhenItChanges) {
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   EXPECT_EQ(path.Width(), 320);
   EXPECT_EQ(path.Height(), 240);
-  auto commands = poster.Posts(os::kWmCommand);
+  auto commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].window, kParent);
-  EXPECT_EQ(commands[0].wparam, kScreenSize1x);
+  EXPECT_EQ(commands[0].wparam, 320u);
   // The new picture buffer starts grey luma, zero chroma.
   EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) {
     EXPECT_EQ(p.width, 320);
@@ -137,22 +137,22 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsScreenSizeOnlyWhenTheWidthCha
   poster.Clear();
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   EXPECT_EQ(path.LiveRing().Count(), 3) << "a configuration of the same width flushed the ring";
-  EXPECT_TRUE(poster.Posts(os::kWmCommand).empty());
+  EXPECT_TRUE(poster.Posts(os::kWmNodePictureWidth).empty());
 
-  // Another width: the ring is flushed and the matching command posted.
+  // Another width: the ring is flushed and the width posted.
   const auto qcif = node_test::LoadStream("test_176x144.m4v");
   path.DeliverMedia(Media(net::kMediaVideoConfig, qcif.configuration, 0));
   EXPECT_EQ(path.Width(), 176);
   EXPECT_EQ(path.Height(), 144);
   EXPECT_EQ(path.LiveRing().Count(), 0);
-  commands = poster.Posts(os::kWmCommand);
+  commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(commands[0].wparam, kScreenSizeQcif);
+  EXPECT_EQ(commands[0].wparam, 176u);
   const auto vga = node_test::LoadStream("test_640x480.m4v");
   path.DeliverMedia(Media(net::kMediaVideoConfig, vga.configuration, 0));
-  commands = poster.Posts(os::kWmCommand);
+  commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 2u);
-  EXPECT_EQ(commands[1].wparam, kScreenSize2x);
+  EXPECT_EQ(commands[1].wparam, 640u);
   EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
 }
 
@@ -166,7 +166,7 @@ TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
   path.DeliverMedia(Media(net::kMediaVideoConfig, huge, 0));
   EXPECT_EQ(path.Width(), 0);
   EXPECT_FALSE(path.WithPicture([](const DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
-  EXPECT_TRUE(poster.Posts(os::kWmCommand).empty());
+  EXPECT_TRUE(poster.Posts(os::kWmNodePictureWidth).empty());
 
   // After usable headers, unusable ones leave the stream undecodable: its
   // pictures are dropped, not queued, decoded and counted.
