@@ -144,6 +144,10 @@ struct DecoderContext {
   std::vector<uint8_t> output;
   std::vector<uint8_t> mbQuant;
   std::vector<int16_t> partitionDc;  // six DC differentials per macroblock
+  // Per macroblock: 1 while both picture buffers hold the same samples there.
+  // The current buffer holds the picture before the reference, so a
+  // macroblock left uncoded twice in a row (most of a still scene) needs no copy.
+  std::vector<uint8_t> sameInBoth;
 
   alignas(16) int16_t coeffs[6][64];
   alignas(16) uint8_t work[384];

@@ -86,6 +86,7 @@ void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVe
 }  // namespace
 
 void WriteMacroblock(DecoderContext& d, int mb) {
+  d.sameInBoth[mb] = 0;
   const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
   d.k.writeMacroblock(d.work, d.Y(d.cur) + y * d.lumaStride + x,
                       d.U(d.cur) + (y / 2) * d.chromaStride + x / 2,
@@ -93,6 +94,7 @@ void WriteMacroblock(DecoderContext& d, int mb) {
 }
 
 void PredictInterMacroblock(DecoderContext& d, int mb) {
+  d.sameInBoth[mb] = 0;
   const MacroblockInfo& m = d.Cur()[mb];
   PredictWith(d, mb, m, m.mbType == kMbInter4V, PictureTarget(d, mb));
 }
@@ -133,13 +135,24 @@ void SetNotCoded(DecoderContext& d, MacroblockInfo& m) {
   for (int i = 0; i < 4; ++i) m.mvx[i] = m.mvy[i] = 0;
 }
 
-void CopyNotCoded(DecoderContext& d, int mb) { PredictWith(d, mb, d.Cur()[mb], false, PictureTarget(d, mb)); }
+void CopyNotCoded(DecoderContext& d, int mb) {
+  if (d.sameInBoth[mb]) return;
+  d.sameInBoth[mb] = 1;
+  // The co-located samples: always inside the picture, so no clamping.
+  const Target t = PictureTarget(d, mb);
+  const int ref = 1 - d.cur;
+  const ptrdiff_t luma = t.y - d.Y(d.cur), chroma = t.u - d.U(d.cur);
+  d.k.predict16[kPredCopy](t.y, t.lumaStride, d.Y(ref) + luma, t.lumaStride);
+  d.k.predict8[kPredCopy](t.u, t.chromaStride, d.U(ref) + chroma, t.chromaStride);
+  d.k.predict8[kPredCopy](t.v, t.chromaStride, d.V(ref) + chroma, t.chromaStride);
+}
 
 void ConcealRange(DecoderContext& d, int from, int to) {
   if (to > d.mbCount) to = d.mbCount;
   for (int mb = from < 0 ? 0 : from; mb < to; ++mb) {
     MacroblockInfo& m = d.Cur()[mb];
     m = d.Prev()[mb];
+    d.sameInBoth[mb] = 0;
     PredictWith(d, mb, m, false, PictureTarget(d, mb));
   }
 }
