@@ -106,9 +106,8 @@ bool DecodeInterResidual(DecoderContext& d, int mb) {
     if (!((m.cbp >> (5 - b)) & 1)) continue;
     int16_t* blk = d.coeffs[b];
     std::memset(blk, 0, 64 * sizeof(int16_t));
-    const int end = ReadCoefficients(d, blk, kZigzagScan, 0, false);
+    const int end = ReadInterCoefficients(d, blk, m.quant);
     if (end < 0) return false;
-    d.k.dequant(blk, m.quant, 0);
     if (end == 1) {
       // Only the DC term: the transform is flat, (DC + 4) >> 3 everywhere.
       const int16_t v = static_cast<int16_t>(ClampInt((blk[0] + 4) >> 3, -256, 255));

@@ -18,6 +18,9 @@ bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff);
 // Run/level events into block[scan[pos]] from pos = first on. Returns the scan
 // position after the last coefficient, or -1 on an invalid code or overrun.
 int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra);
+// The same for an inter block in zigzag order, each level already inversely
+// quantised with quant.
+int ReadInterCoefficients(DecoderContext& d, int16_t* block, int quant);
 // Puts one event's level at scan position *pos + run and moves *pos past it;
 // false when the run leads out of the block.
 inline bool PlaceEvent(int16_t* block, const uint8_t* scan, int* pos, int run, int level) {
