@@ -178,7 +178,11 @@ void ParseShortPictureHeader(HeaderContext& c);
 void EndShortPicture(HeaderContext& c);
 int ResyncMarkerLength(const HeaderState& h);
 int MacroblockNumberLength(int mbCount);
-bool ResyncMarkerFollows(HeaderContext& c);
+bool MarkerAfterStuffing(HeaderContext& c);
+// Asked before every macroblock of a picture with video packets. A marker is
+// 16 or more zeros after 0 to 8 bits of stuffing, so bits 8 to 15 of what
+// follows are zero; nearly all macroblock data fails that first, cheap test.
+inline bool ResyncMarkerFollows(HeaderContext& c) { return (c.br.Show(16) & 0xFF) == 0 && MarkerAfterStuffing(c); }
 // Parses a video packet header; returns false when it begins a new picture
 // (status NewVopFromPacket, values in *next), true when decoding continues at
 // next->mbNumber with next->quant.
