@@ -156,27 +156,32 @@ void ConcealRange(DecoderContext& d, int from, int to) {
   }
 }
 
+namespace {
+
+// Replicates the outermost samples of a w x h plane kPad positions outward on
+// every side. kPad is a constant so that the per-row fills become plain stores.
+template <int kPad>
+void ExtendPlane(uint8_t* origin, int w, int h, int stride) {
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = origin + y * stride;
+    std::memset(row - kPad, row[0], kPad);
+    std::memset(row + w, row[w - 1], kPad);
+  }
+  const uint8_t* top = origin - kPad;
+  const uint8_t* bottom = origin + (h - 1) * stride - kPad;
+  for (int i = 1; i <= kPad; ++i) {
+    std::memcpy(origin - kPad - i * stride, top, w + 2 * kPad);
+    std::memcpy(origin - kPad + (h - 1 + i) * stride, bottom, w + 2 * kPad);
+  }
+}
+
+}  // namespace
+
 void ExtendReference(DecoderContext& d) {
   const int ref = 1 - d.cur;
-  struct Plane {
-    uint8_t* origin;
-    int w, h, stride, pad;
-  } planes[3] = {{d.Y(ref), d.width, d.height, d.lumaStride, 16},
-                 {d.U(ref), d.width / 2, d.height / 2, d.chromaStride, 8},
-                 {d.V(ref), d.width / 2, d.height / 2, d.chromaStride, 8}};
-  for (const Plane& p : planes) {
-    for (int y = 0; y < p.h; ++y) {
-      uint8_t* row = p.origin + y * p.stride;
-      std::memset(row - p.pad, row[0], p.pad);
-      std::memset(row + p.w, row[p.w - 1], p.pad);
-    }
-    const uint8_t* top = p.origin - p.pad;
-    const uint8_t* bottom = p.origin + (p.h - 1) * p.stride - p.pad;
-    for (int i = 1; i <= p.pad; ++i) {
-      std::memcpy(p.origin - p.pad - i * p.stride, top, p.w + 2 * p.pad);
-      std::memcpy(p.origin - p.pad + (p.h - 1 + i) * p.stride, bottom, p.w + 2 * p.pad);
-    }
-  }
+  ExtendPlane<16>(d.Y(ref), d.width, d.height, d.lumaStride);
+  ExtendPlane<8>(d.U(ref), d.width / 2, d.height / 2, d.chromaStride);
+  ExtendPlane<8>(d.V(ref), d.width / 2, d.height / 2, d.chromaStride);
 }
 
 }  // namespace video
