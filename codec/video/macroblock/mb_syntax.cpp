@@ -133,22 +133,6 @@ bool ReadMotionVectors(DecoderContext& d, int mb) {
   return true;
 }
 
-bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff) {
-  BitReader& br = d.hc.br;
-  const VlcEntry& e = (luma ? d.vlc->dcLuma : d.vlc->dcChroma)[br.Show(VlcTables::kDcBits)];
-  if (!e.len) return false;
-  br.Skip(e.len);
-  int size = e.value;
-  if (size == 0) {
-    *diff = 0;
-    return true;
-  }
-  int code = static_cast<int>(br.Get(size));
-  *diff = (code >> (size - 1)) ? code : code - ((1 << size) - 1);
-  if (size > 8) br.Skip(1);  // marker
-  return true;
-}
-
 namespace {
 
 // What an event's level becomes in the block: the level itself, or for inter
