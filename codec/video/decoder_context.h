@@ -144,6 +144,10 @@ struct DecoderContext {
   std::vector<uint8_t> output;
   std::vector<uint8_t> mbQuant;
   std::vector<int16_t> partitionDc;  // six DC differentials per macroblock
+  // Per macroblock: 1 while both picture buffers hold the same samples there.
+  // The current buffer holds the picture before the reference, so a
+  // macroblock left uncoded twice in a row (most of a still scene) needs no copy.
+  std::vector<uint8_t> sameInBoth;
 
   alignas(16) int16_t coeffs[6][64];
   alignas(16) uint8_t work[384];
@@ -174,7 +178,11 @@ void ParseShortPictureHeader(HeaderContext& c);
 void EndShortPicture(HeaderContext& c);
 int ResyncMarkerLength(const HeaderState& h);
 int MacroblockNumberLength(int mbCount);
-bool ResyncMarkerFollows(HeaderContext& c);
+bool MarkerAfterStuffing(HeaderContext& c);
+// Asked before every macroblock of a picture with video packets. A marker is
+// 16 or more zeros after 0 to 8 bits of stuffing, so bits 8 to 15 of what
+// follows are zero; nearly all macroblock data fails that first, cheap test.
+inline bool ResyncMarkerFollows(HeaderContext& c) { return (c.br.Show(16) & 0xFF) == 0 && MarkerAfterStuffing(c); }
 // Parses a video packet header; returns false when it begins a new picture
 // (status NewVopFromPacket, values in *next), true when decoding continues at
 // next->mbNumber with next->quant.

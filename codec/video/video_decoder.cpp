@@ -2,6 +2,7 @@
 // swap and the output copy.
 #include "codec/video/video_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codec/video/decoder_context.h"
@@ -21,6 +22,7 @@ void ClearPictures(DecoderContext& d) {
     std::memset(p.data() + d.lumaPlane, 128, p.size() - d.lumaPlane);
   }
   for (auto& info : d.mbInfo) std::memset(info.data(), 0, info.size() * sizeof(video::MacroblockInfo));
+  std::fill(d.sameInBoth.begin(), d.sameInBoth.end(), 1);
   d.mbInfo[d.cur][d.mbCount - 1].quant = 15;
   d.quant = 15;
 }
@@ -44,6 +46,7 @@ bool SetupGeometry(DecoderContext& d, int w, int h) {
     for (auto& info : d.mbInfo) info.assign(size_t(d.mbCount) + 1, video::MacroblockInfo{});
     d.mbQuant.assign(size_t(d.mbCount), 0);
     d.partitionDc.assign(size_t(d.mbCount) * 6, 0);
+    d.sameInBoth.assign(size_t(d.mbCount), 0);
   }
   d.cur = 0;
   d.hc.mbCount = d.mbCount;
@@ -57,6 +60,7 @@ void FreeGeometry(DecoderContext& d) {
   std::vector<uint8_t>().swap(d.output);
   std::vector<uint8_t>().swap(d.mbQuant);
   std::vector<int16_t>().swap(d.partitionDc);
+  std::vector<uint8_t>().swap(d.sameInBoth);
   d.width = d.height = d.mbCount = 0;
 }
 

@@ -1,5 +1,7 @@
 #include "tools/m4vdec/unit_splitter.h"
 
+#include <cstring>
+
 namespace {
 
 bool IsShortStart(const uint8_t* p, size_t left) {
@@ -23,20 +25,20 @@ std::vector<StreamUnit> SplitUnits(const uint8_t* data, size_t length, bool* sho
     // A new unit begins at the first start code after a unit that holds a VOP.
     bool hasVop = false;
     size_t unitStart = first;
-    for (size_t i = first; i + 4 <= length; ++i) {
-      // A byte above 1 at i + 2 rules out a start code at i, i + 1 and i + 2.
-      if (data[i + 2] > 1) {
-        i += 2;
-        continue;
-      }
-      if (data[i] || data[i + 1] || data[i + 2] != 1) continue;
+    // Start codes are found by their 0x01 byte, which memchr finds fast.
+    for (size_t one = first + 2; one + 2 <= length; ++one) {
+      const void* hit = std::memchr(data + one, 1, length - 1 - one);
+      if (!hit) break;
+      one = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
+      const size_t i = one - 2;
+      if (data[i] || data[i + 1]) continue;
       if (hasVop) {
         cuts.push_back(unitStart);
         unitStart = i;
         hasVop = false;
       }
       if (data[i + 3] == 0xB6) hasVop = true;
-      i += 2;
+      one += 2;  // the next start code begins after this one
     }
     cuts.push_back(unitStart);
   }

@@ -150,9 +150,7 @@ int MacroblockNumberLength(int mbCount) {
   return bits;
 }
 
-bool ResyncMarkerFollows(HeaderContext& c) {
-  return c.br.ShowAfterStuffing(ResyncMarkerLength(c.h)) == 1;
-}
+bool MarkerAfterStuffing(HeaderContext& c) { return c.br.ShowAfterStuffing(ResyncMarkerLength(c.h)) == 1; }
 
 bool ParseVideoPacketHeader(HeaderContext& c, PacketHeaderValues* next) {
   BitReader& br = c.br;

@@ -86,6 +86,7 @@ void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVe
 }  // namespace
 
 void WriteMacroblock(DecoderContext& d, int mb) {
+  d.sameInBoth[mb] = 0;
   const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
   d.k.writeMacroblock(d.work, d.Y(d.cur) + y * d.lumaStride + x,
                       d.U(d.cur) + (y / 2) * d.chromaStride + x / 2,
@@ -93,6 +94,7 @@ void WriteMacroblock(DecoderContext& d, int mb) {
 }
 
 void PredictInterMacroblock(DecoderContext& d, int mb) {
+  d.sameInBoth[mb] = 0;
   const MacroblockInfo& m = d.Cur()[mb];
   PredictWith(d, mb, m, m.mbType == kMbInter4V, PictureTarget(d, mb));
 }
@@ -104,9 +106,8 @@ bool DecodeInterResidual(DecoderContext& d, int mb) {
     if (!((m.cbp >> (5 - b)) & 1)) continue;
     int16_t* blk = d.coeffs[b];
     std::memset(blk, 0, 64 * sizeof(int16_t));
-    const int end = ReadCoefficients(d, blk, kZigzagScan, 0, false);
+    const int end = ReadInterCoefficients(d, blk, m.quant);
     if (end < 0) return false;
-    d.k.dequant(blk, m.quant, 0);
     if (end == 1) {
       // Only the DC term: the transform is flat, (DC + 4) >> 3 everywhere.
       const int16_t v = static_cast<int16_t>(ClampInt((blk[0] + 4) >> 3, -256, 255));
@@ -133,38 +134,54 @@ void SetNotCoded(DecoderContext& d, MacroblockInfo& m) {
   for (int i = 0; i < 4; ++i) m.mvx[i] = m.mvy[i] = 0;
 }
 
-void CopyNotCoded(DecoderContext& d, int mb) { PredictWith(d, mb, d.Cur()[mb], false, PictureTarget(d, mb)); }
+void CopyNotCoded(DecoderContext& d, int mb) {
+  if (d.sameInBoth[mb]) return;
+  d.sameInBoth[mb] = 1;
+  // The co-located samples: always inside the picture, so no clamping.
+  const Target t = PictureTarget(d, mb);
+  const int ref = 1 - d.cur;
+  const ptrdiff_t luma = t.y - d.Y(d.cur), chroma = t.u - d.U(d.cur);
+  d.k.predict16[kPredCopy](t.y, t.lumaStride, d.Y(ref) + luma, t.lumaStride);
+  d.k.predict8[kPredCopy](t.u, t.chromaStride, d.U(ref) + chroma, t.chromaStride);
+  d.k.predict8[kPredCopy](t.v, t.chromaStride, d.V(ref) + chroma, t.chromaStride);
+}
 
 void ConcealRange(DecoderContext& d, int from, int to) {
   if (to > d.mbCount) to = d.mbCount;
   for (int mb = from < 0 ? 0 : from; mb < to; ++mb) {
     MacroblockInfo& m = d.Cur()[mb];
     m = d.Prev()[mb];
+    d.sameInBoth[mb] = 0;
     PredictWith(d, mb, m, false, PictureTarget(d, mb));
   }
 }
 
+namespace {
+
+// Replicates the outermost samples of a w x h plane kPad positions outward on
+// every side. kPad is a constant so that the per-row fills become plain stores.
+template <int kPad>
+void ExtendPlane(uint8_t* origin, int w, int h, int stride) {
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = origin + y * stride;
+    std::memset(row - kPad, row[0], kPad);
+    std::memset(row + w, row[w - 1], kPad);
+  }
+  const uint8_t* top = origin - kPad;
+  const uint8_t* bottom = origin + (h - 1) * stride - kPad;
+  for (int i = 1; i <= kPad; ++i) {
+    std::memcpy(origin - kPad - i * stride, top, w + 2 * kPad);
+    std::memcpy(origin - kPad + (h - 1 + i) * stride, bottom, w + 2 * kPad);
+  }
+}
+
+}  // namespace
+
 void ExtendReference(DecoderContext& d) {
   const int ref = 1 - d.cur;
-  struct Plane {
-    uint8_t* origin;
-    int w, h, stride, pad;
-  } planes[3] = {{d.Y(ref), d.width, d.height, d.lumaStride, 16},
-                 {d.U(ref), d.width / 2, d.height / 2, d.chromaStride, 8},
-                 {d.V(ref), d.width / 2, d.height / 2, d.chromaStride, 8}};
-  for (const Plane& p : planes) {
-    for (int y = 0; y < p.h; ++y) {
-      uint8_t* row = p.origin + y * p.stride;
-      std::memset(row - p.pad, row[0], p.pad);
-      std::memset(row + p.w, row[p.w - 1], p.pad);
-    }
-    const uint8_t* top = p.origin - p.pad;
-    const uint8_t* bottom = p.origin + (p.h - 1) * p.stride - p.pad;
-    for (int i = 1; i <= p.pad; ++i) {
-      std::memcpy(p.origin - p.pad - i * p.stride, top, p.w + 2 * p.pad);
-      std::memcpy(p.origin - p.pad + (p.h - 1 + i) * p.stride, bottom, p.w + 2 * p.pad);
-    }
-  }
+  ExtendPlane<16>(d.Y(ref), d.width, d.height, d.lumaStride);
+  ExtendPlane<8>(d.U(ref), d.width / 2, d.height / 2, d.chromaStride);
+  ExtendPlane<8>(d.V(ref), d.width / 2, d.height / 2, d.chromaStride);
 }
 
 }  // namespace video

@@ -26,6 +26,10 @@ inline int RoundDiv(int a, int b) { return a >= 0 ? (a + b / 2) / b : -((-a + b 
 
 inline int16_t Clip2048(int v) { return static_cast<int16_t>(ClampInt(v, -2048, 2047)); }
 
+void FillBlock(uint8_t* dst, int stride, uint8_t value) {
+  for (int r = 0; r < 8; ++r) std::memset(dst + r * stride, value, 8);
+}
+
 // A neighbouring block usable for prediction.
 struct Neighbour {
   const MacroblockInfo* mb = nullptr;
@@ -77,7 +81,6 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
 
   for (int b = 0; b < 6; ++b) {
     int16_t* blk = d.coeffs[b];
-    std::memset(blk, 0, 64 * sizeof(int16_t));
     Neighbour a, bb, c;
     if (b < 4) {
       const Source* s = kLumaSources[b];
@@ -108,6 +111,19 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
       first = 1;
     }
     const bool coded = (m.cbp >> (5 - b)) & 1;
+    uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
+    const int stride = b < 4 ? 16 : 8;
+    PredictionRecord& rec = m.pred[b];
+    if (!coded && !(m.acPred && p.mb)) {
+      // Only the DC (most blocks of flat areas): no coefficients to clear,
+      // transform or clip one by one.
+      const int16_t dc = Clip2048((diff + RoundDiv(predDc, scaler)) * scaler);
+      rec = PredictionRecord{};
+      rec.dc = dc;
+      FillBlock(dst, stride, static_cast<uint8_t>(ClampInt((dc + 4) >> 3, 0, 255)));
+      continue;
+    }
+    std::memset(blk, 0, 64 * sizeof(int16_t));
     const uint8_t* scan = !m.acPred ? kZigzagScan
                                     : (fromAbove ? kAlternateHorizontalScan : kAlternateVerticalScan);
     int end = 0;
@@ -124,14 +140,11 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
       for (int k = 1; k < 8 && !hasAc; ++k) hasAc = (fromAbove ? blk[k] : blk[8 * k]) != 0;
     }
 
-    PredictionRecord& rec = m.pred[b];
     rec.dc = dc;
     for (int k = 1; k < 8; ++k) {
       rec.row[k - 1] = blk[k];
       rec.col[k - 1] = blk[8 * k];
     }
-    uint8_t* dst = b < 4 ? d.work + (b & 1) * 8 + (b >> 1) * 128 : d.work + 256 + (b - 4) * 64;
-    const int stride = b < 4 ? 16 : 8;
     if (hasAc) {
       d.k.dequant(blk, q, 1);
       blk[0] = dc;

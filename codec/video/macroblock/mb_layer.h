@@ -14,10 +14,28 @@ int ReadCbpy(DecoderContext& d);
 void ApplyDquant(DecoderContext& d);
 bool UsesIntraDcVlc(const DecoderContext& d);
 bool ReadMotionVectors(DecoderContext& d, int mb);
-bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff);
+// Inline: read for nearly every intra block.
+inline bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff) {
+  BitReader& br = d.hc.br;
+  const VlcEntry& e = (luma ? d.vlc->dcLuma : d.vlc->dcChroma)[br.Show(VlcTables::kDcBits)];
+  if (!e.len) return false;
+  br.Skip(e.len);
+  int size = e.value;
+  if (size == 0) {
+    *diff = 0;
+    return true;
+  }
+  int code = static_cast<int>(br.Get(size));
+  *diff = (code >> (size - 1)) ? code : code - ((1 << size) - 1);
+  if (size > 8) br.Skip(1);  // marker
+  return true;
+}
 // Run/level events into block[scan[pos]] from pos = first on. Returns the scan
 // position after the last coefficient, or -1 on an invalid code or overrun.
 int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra);
+// The same for an inter block in zigzag order, each level already inversely
+// quantised with quant.
+int ReadInterCoefficients(DecoderContext& d, int16_t* block, int quant);
 // Puts one event's level at scan position *pos + run and moves *pos past it;
 // false when the run leads out of the block.
 inline bool PlaceEvent(int16_t* block, const uint8_t* scan, int* pos, int run, int level) {

@@ -133,78 +133,102 @@ bool ReadMotionVectors(DecoderContext& d, int mb) {
   return true;
 }
 
-bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff) {
-  BitReader& br = d.hc.br;
-  const VlcEntry& e = (luma ? d.vlc->dcLuma : d.vlc->dcChroma)[br.Show(VlcTables::kDcBits)];
-  if (!e.len) return false;
-  br.Skip(e.len);
-  int size = e.value;
-  if (size == 0) {
-    *diff = 0;
+namespace {
+
+// What an event's level becomes in the block: the level itself, or for inter
+// blocks at once its inverse quantisation (the rule of the plain slot 1),
+// which spares a second pass over all 64 coefficients.
+struct KeepLevel {
+  int operator()(int level) const { return level; }
+};
+struct Dequantise {
+  int mul, add;
+  explicit Dequantise(int quant) : mul(2 * quant), add((quant & 1) ? quant : quant - 1) {}
+  // Without a branch on the sign, which the processor cannot foresee.
+  int operator()(int level) const {
+    const int sign = level >> 31;  // 0 or -1
+    return ClampInt(level * mul + ((add ^ sign) - sign), -2048, 2047);
+  }
+};
+
+// One event of an escape code, after the escape word: false on an invalid code.
+bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool shortHeader, int* last, int* run, int* level) {
+  if (shortHeader) {
+    *last = static_cast<int>(br.Get1());
+    *run = static_cast<int>(br.Get(6));
+    *level = static_cast<int8_t>(br.Get(8));
+    return *level != 0;
+  }
+  if (br.Show(2) != 3) {
+    // Escape types 1 (0) and 2 (10): a second code whose level or run is offset.
+    bool levelOffset = br.Get1() == 0;
+    if (!levelOffset) br.Skip(1);
+    const TcoefEntry* e2 = &t.entries[br.Show(TcoefTable::kBits)];
+    if (!e2->Len() || !e2->Level()) return false;
+    br.Skip(e2->Len());
+    *last = e2->Last();
+    *run = e2->Run();
+    *level = e2->Level();
+    if (levelOffset) {
+      *level += t.maxLevel[*last][*run];
+    } else {
+      *run += t.maxRun[*last][*level] + 1;
+    }
+    if (br.Get1()) *level = -*level;
     return true;
   }
-  int code = static_cast<int>(br.Get(size));
-  *diff = (code >> (size - 1)) ? code : code - ((1 << size) - 1);
-  if (size > 8) br.Skip(1);  // marker
-  return true;
+  br.Skip(2);  // escape type 3: fixed-length last, run, level
+  *last = static_cast<int>(br.Get1());
+  *run = static_cast<int>(br.Get(6));
+  br.Skip(1);
+  *level = static_cast<int>(br.Get(12));
+  if (*level >= 2048) *level -= 4096;
+  br.Skip(1);
+  return *level != 0;
 }
 
-int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra) {
-  if (d.hc.h.reversibleVlc) return ReadReversibleCoefficients(d, block, scan, first, intra);
+template <typename Place>
+int ReadEvents(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, const TcoefTable& t,
+               Place place) {
   BitReader& br = d.hc.br;
   const bool shortHeader = d.hc.h.shortVideoHeader;
-  const TcoefTable& t = (intra && !shortHeader) ? d.vlc->intra : d.vlc->inter;
   int pos = first;
   for (;;) {
     // The code and its sign bit in one look: codes are at most 12 bits.
     const uint32_t bits = br.Show(TcoefTable::kBits + 1);
-    const TcoefEntry* e = &t.entries[bits >> 1];
+    const TcoefEntry e = t.entries[bits >> 1];
     int last, run, level;
-    if (e->Level()) {
-      last = e->Last();
-      run = e->Run();
-      level = (bits >> (TcoefTable::kBits - e->Len())) & 1 ? -e->Level() : e->Level();
-      br.Skip(e->Len() + 1);
-      if (!PlaceEvent(block, scan, &pos, run, level)) return -1;
-      if (last) return pos;
-      continue;
-    }
-    if (!e->Len()) return -1;
-    br.Skip(e->Len());
-    if (shortHeader) {
-      last = static_cast<int>(br.Get1());
-      run = static_cast<int>(br.Get(6));
-      level = static_cast<int8_t>(br.Get(8));
-      if (level == 0) return -1;
-    } else if (br.Show(2) != 3) {
-      // Escape types 1 (0) and 2 (10): a second code whose level or run is offset.
-      bool levelOffset = br.Get1() == 0;
-      if (!levelOffset) br.Skip(1);
-      const TcoefEntry* e2 = &t.entries[br.Show(TcoefTable::kBits)];
-      if (!e2->Len() || !e2->Level()) return -1;
-      br.Skip(e2->Len());
-      last = e2->Last();
-      run = e2->Run();
-      level = e2->Level();
-      if (levelOffset) {
-        level += t.maxLevel[last][run];
-      } else {
-        run += t.maxRun[last][level] + 1;
-      }
-      if (br.Get1()) level = -level;
+    if (e.Level()) {
+      const int len = e.Len();
+      last = e.Last();
+      run = e.Run();
+      level = (bits >> (TcoefTable::kBits - len)) & 1 ? -e.Level() : e.Level();
+      br.Skip(len + 1);
     } else {
-      br.Skip(2);  // escape type 3: fixed-length last, run, level
-      last = static_cast<int>(br.Get1());
-      run = static_cast<int>(br.Get(6));
-      br.Skip(1);
-      level = static_cast<int>(br.Get(12));
-      if (level >= 2048) level -= 4096;
-      br.Skip(1);
-      if (level == 0) return -1;
+      if (!e.Len()) return -1;
+      br.Skip(e.Len());
+      if (!ReadEscapedEvent(br, t, shortHeader, &last, &run, &level)) return -1;
     }
-    if (!PlaceEvent(block, scan, &pos, run, level)) return -1;
+    if (!PlaceEvent(block, scan, &pos, run, place(level))) return -1;
     if (last) return pos;
   }
+}
+
+}  // namespace
+
+int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra) {
+  if (d.hc.h.reversibleVlc) return ReadReversibleCoefficients(d, block, scan, first, intra);
+  const TcoefTable& t = (intra && !d.hc.h.shortVideoHeader) ? d.vlc->intra : d.vlc->inter;
+  return ReadEvents(d, block, scan, first, t, KeepLevel{});
+}
+
+int ReadInterCoefficients(DecoderContext& d, int16_t* block, int quant) {
+  if (d.hc.h.reversibleVlc) {
+    const int end = ReadReversibleCoefficients(d, block, kZigzagScan, 0, false);
+    if (end >= 0) d.k.dequant(block, quant, 0);
+    return end;
+  }
+  return ReadEvents(d, block, kZigzagScan, 0, d.vlc->inter, Dequantise(quant));
 }
 
 }  // namespace video

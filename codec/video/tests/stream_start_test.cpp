@@ -151,6 +151,30 @@ TEST(StreamStart, PPictureFirstIsDroppedUntilAnIPicture) {
   EXPECT_EQ(pic[32 * 32 + 5], 128);
 }
 
+// Uncoded macroblocks repeat the newest picture, however many pictures of
+// either kind came before (the decoder skips copies it knows to be no-ops).
+TEST(StillScene, UncodedMacroblocksRepeatTheNewestPicture) {
+  VideoDecoder dec;
+  std::vector<uint8_t> first = VolUnit({.width = 32, .height = 32});
+  const auto bright = FlatIntraVop(4, 200, 5), dark = FlatIntraVop(4, 60, 5);
+  first.insert(first.end(), bright.begin(), bright.end());
+  const auto skipped = SkippedPVop(4, 5);
+  struct Step {
+    const std::vector<uint8_t>* unit;
+    uint8_t luma;
+  } steps[] = {{&first, 200}, {&skipped, 200}, {&skipped, 200}, {&dark, 60}, {&skipped, 60},
+               {&skipped, 60}, {&skipped, 60},   {&bright, 200}, {&skipped, 200}, {&dark, 60},
+               {&bright, 200}, {&skipped, 200}, {&skipped, 200}};
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    ASSERT_EQ(dec.Decode(steps[i].unit->data(), steps[i].unit->size()), kDecodeStarted) << "step " << i;
+    const uint8_t* pic = dec.ProducePicture();
+    ASSERT_NE(pic, nullptr);
+    for (int at : {0, 17, 32 * 32 - 1})
+      ASSERT_EQ(pic[at], steps[i].luma) << "step " << i << ", luma sample " << at;
+    EXPECT_EQ(pic[32 * 32 + 5], 128) << "step " << i;
+  }
+}
+
 std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
