@@ -19,8 +19,9 @@ size_t NextPicture(const uint8_t* data, size_t length, size_t from) {
   return length;
 }
 
-// The fields after the size, when they lie whole within the header's bytes.
-// Sprite layers are not a camera's stream: their coding tools stay unread.
+// The fields after the size: those past the header's end read as 0, and
+// hasCodingTools says whether all of them lay within it. Sprite layers are
+// not a camera's stream: their coding tools keep the defaults.
 void TakeCodingTools(const video::VolHeader& vol, M4vConfig* config) {
   config->interlaced = vol.interlaced;
   config->obmcDisable = vol.obmcDisable;
