@@ -7,6 +7,7 @@ add_library(halyard_video_decoder STATIC
   ${video_decoder_dir}/bitstream/rvlc_table.cpp
   ${video_decoder_dir}/headers/stream_headers.cpp
   ${video_decoder_dir}/headers/picture_headers.cpp
+  ${video_decoder_dir}/headers/vol_header.cpp
   ${video_decoder_dir}/macroblock/scan_tables.cpp
   ${video_decoder_dir}/macroblock/mb_syntax.cpp
   ${video_decoder_dir}/macroblock/reversible_coefficients.cpp

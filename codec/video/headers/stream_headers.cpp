@@ -1,6 +1,7 @@
 // Stream headers: visual object sequence, visual object, video object and
 // video object layer, and the detection of the short video header.
 #include "codec/video/decoder_context.h"
+#include "codec/video/headers/vol_header.h"
 
 namespace video {
 namespace {
@@ -29,10 +30,8 @@ void GobLayout(HeaderContext& c) {
 void ParseVisualObject(HeaderContext& c) {
   BitReader& br = c.br;
   br.Skip(32);
-  if (br.Get1()) {                // verid, priority
-    c.h.objectVerid = static_cast<uint8_t>(br.Get(4));
-    br.Skip(3);
-  }
+  HeaderBits bits(br);
+  c.h.objectVerid = ReadVisualObjectVerid(bits, c.h.objectVerid);
   uint32_t type = br.Get(4);
   if (type == 1 && br.Get1()) {   // video_signal_type
     br.Skip(3 + 1);               // video_format, video_range
@@ -43,126 +42,54 @@ void ParseVisualObject(HeaderContext& c) {
   SkipUserData(c);
 }
 
-void ParseComplexityEstimation(BitReader& br, HeaderState& h) {
-  h.estimationMethod = static_cast<uint8_t>(br.Get(2));
-  uint8_t* f = h.estimationFlags;
-  auto flags = [&](int first, int n) {
-    if (!br.Get1()) {
-      for (int i = 0; i < n; ++i) f[first + i] = static_cast<uint8_t>(br.Get1());
-    } else {
-      for (int i = 0; i < n; ++i) f[first + i] = 0;
-    }
-  };
-  if (h.estimationMethod <= 1) {
-    flags(0, 6);    // shape: opaque, transparent, intra_cae, inter_cae, no_update, upsampling
-    flags(6, 4);    // texture set 1: intra, inter, inter4v, not_coded blocks
-    br.Skip(1);
-    flags(10, 4);   // texture set 2: dct_coefs, dct_lines, vlc_symbols, vlc_bits
-    flags(14, 6);   // motion: apm, npm, interpolate_mc_q, forw_back_mc_q, halfpel2, halfpel4
-    br.Skip(1);
-    if (h.estimationMethod == 1) flags(20, 2);  // sadct, quarterpel
-  }
+// The complexity-estimation flags of the methods the header has; the others
+// keep the values of the layer header before.
+void TakeEstimation(const VolHeader& vol, HeaderState& h) {
+  h.estimationMethod = vol.estimationMethod;
+  if (vol.estimationMethod > 1) return;
+  const size_t count = vol.estimationMethod == 1 ? 22 : 20;
+  for (size_t i = 0; i < count; ++i) h.estimationFlags[i] = vol.estimationFlags[i];
 }
 
-// load_*_quant_mat: up to 64 8-bit values, a 0 ending the list early.
-// The matrices are not used: the MPEG quantisation method is not decoded.
-void SkipQuantMatrix(HeaderContext& c) {
-  BitReader& br = c.br;
-  if (!br.Get1()) return;
-  for (int i = 0; i < 64 && !c.Stopped(); ++i) {
-    if (br.Get(8) == 0) return;
-    c.CheckEnd();
+// Fields after the size. Quarter-sample motion, NEWPRED and reduced
+// resolution exist only in version 2: a version-1 layer leaves them as they were.
+void TakeCodingTools(const VolHeader& vol, HeaderState& h) {
+  h.complexityEstimationDisable = vol.complexityEstimationDisable;
+  if (!vol.complexityEstimationDisable) TakeEstimation(vol, h);
+  h.resyncMarkerDisable = vol.resyncMarkerDisable;
+  h.dataPartitioned = vol.dataPartitioned;
+  h.reversibleVlc = vol.reversibleVlc;
+  if (vol.verid != 1) {
+    h.newpredEnable = vol.newpredEnable;
+    h.reducedResolutionVopEnable = vol.reducedResolutionVopEnable;
   }
-}
-
-// sprite_enable 1 (static) or 2 (GMC): the sprite fields that follow it.
-void SkipSpriteFields(BitReader& br, uint8_t spriteEnable) {
-  if (spriteEnable != 1 && spriteEnable != 2) return;
-  if (spriteEnable != 2) br.Skip(4 * (13 + 1));  // sprite size and position, markers
-  br.Skip(6 + 2 + 1);  // warping points, warping accuracy, brightness change
-  if (spriteEnable != 2) br.Skip(1);  // low_latency_sprite_enable
-}
-
-// From interlaced to quant_type's matrices, after the layer's size.
-void ParseCodingTools(HeaderContext& c) {
-  BitReader& br = c.br;
-  HeaderState& h = c.h;
-  br.Skip(2);  // interlaced, obmc_disable
-  h.spriteEnable = static_cast<uint8_t>(br.Get(h.layerVerid == 1 ? 1 : 2));
-  SkipSpriteFields(br, h.spriteEnable);
-  if (br.Get1()) br.Skip(4 + 4);  // not_8_bit: quant_precision, bits_per_pixel
-  if (br.Get1()) {                // quant_type
-    SkipQuantMatrix(c);
-    SkipQuantMatrix(c);
-  }
-  if (h.layerVerid != 1) h.quarterSample = br.Get1();
 }
 
 void ParseVol(HeaderContext& c) {
-  BitReader& br = c.br;
   HeaderState& h = c.h;
   h.shortVideoHeader = false;
-  br.Skip(32);
-  br.Skip(1 + 8);                   // random_accessible_vol, type indication
-  h.layerVerid = h.objectVerid;     // a layer that states no version has its object's
-  if (br.Get1()) {                  // layer verid, priority
-    h.layerVerid = static_cast<uint8_t>(br.Get(4));
-    br.Skip(3);
+  c.br.Skip(32);
+  HeaderBits bits(c.br);
+  VolHeader vol;
+  ReadVolHeader(bits, h.objectVerid, h.timeIncrementResolution, &vol);
+  h.layerVerid = vol.verid;
+  h.parWidth = vol.parWidth;
+  h.parHeight = vol.parHeight;
+  if (vol.timeIncrementResolution) h.timeIncrementResolution = vol.timeIncrementResolution;
+  h.timeIncrementBits = vol.timeIncrementBits;
+  h.fixedVopRate = vol.fixedVopRate;
+  if (vol.fixedVopRate) h.fixedVopTimeIncrement = vol.fixedVopTimeIncrement ? vol.fixedVopTimeIncrement : 1;
+  // Only rectangular layers of whole macroblocks are decoded: another size
+  // falls back to QCIF.
+  h.width = (vol.width == 0 || vol.width % 16) ? 176 : vol.width;
+  h.height = (vol.height == 0 || vol.height % 16) ? 144 : vol.height;
+  h.spriteEnable = vol.spriteEnable;
+  if (vol.verid != 1) h.quarterSample = vol.quarterSample;
+  if (vol.ranDryInMatrix) {
+    c.CheckEnd();
+    return;
   }
-  uint32_t aspect = br.Get(4);
-  static const uint8_t kPar[6][2] = {{1, 1}, {1, 1}, {12, 11}, {10, 11}, {16, 11}, {40, 33}};
-  if (aspect == 15) {
-    h.parWidth = br.Get(8);
-    h.parHeight = br.Get(8);
-  } else {
-    int i = aspect <= 5 ? static_cast<int>(aspect) : 1;
-    h.parWidth = kPar[i][0];
-    h.parHeight = kPar[i][1];
-  }
-  if (br.Get1()) {                  // vol_control_parameters
-    br.Skip(2 + 1);                 // chroma_format, low_delay
-    if (br.Get1()) {                // vbv parameters
-      br.Skip(15 + 1 + 15 + 1);
-      br.Skip(15 + 1 + 3 + 11 + 1);
-      br.Skip(15 + 1);
-    }
-  }
-  const uint32_t shape = br.Get(2);  // only rectangular is decoded
-  if (shape == 3 && h.layerVerid != 1) br.Skip(4);  // video_object_layer_shape_extension
-  br.Skip(1);
-  uint32_t res = br.Get(16);
-  if (res) h.timeIncrementResolution = res;
-  br.Skip(1);
-  // Increments run from 0 to resolution - 1: the field is as wide as that
-  // value needs (at least 1 bit), so a power of two takes no extra bit.
-  int bits = 1;
-  while (bits < 16 && (1u << bits) < h.timeIncrementResolution) ++bits;
-  h.timeIncrementBits = bits;
-  h.fixedVopRate = br.Get1();
-  if (h.fixedVopRate) {
-    uint32_t inc = br.Get(bits);
-    h.fixedVopTimeIncrement = inc ? inc : 1;
-  }
-  br.Skip(1);
-  int w = static_cast<int>(br.Get(13));
-  br.Skip(1);
-  int ht = static_cast<int>(br.Get(13));
-  br.Skip(1);
-  h.width = (w == 0 || w % 16) ? 176 : w;
-  h.height = (ht == 0 || ht % 16) ? 144 : ht;
-  ParseCodingTools(c);
-  if (c.Stopped()) return;
-  h.complexityEstimationDisable = br.Get1();
-  if (!h.complexityEstimationDisable) ParseComplexityEstimation(br, h);
-  h.resyncMarkerDisable = br.Get1();
-  h.dataPartitioned = br.Get1();
-  h.reversibleVlc = h.dataPartitioned ? br.Get1() : false;
-  if (h.layerVerid != 1) {
-    h.newpredEnable = br.Get1();
-    if (h.newpredEnable) br.Skip(2 + 1);  // requested_upstream_message_type, newpred_segment_type
-    h.reducedResolutionVopEnable = br.Get1();
-  }
-  br.Skip(1);  // scalability
+  TakeCodingTools(vol, h);
   h.sawVol = true;
 }
 

@@ -55,6 +55,9 @@ struct VolFields {
   bool quarterSample = false;
   bool newpred = false;
   bool reducedResolution = false;
+  // The complexity-estimation section after its disable bit, as '0'/'1'
+  // characters; null for none.
+  const char* estimation = nullptr;
 };
 
 // Bits needed for the largest increment, resolution - 1; at least 1.
@@ -126,7 +129,8 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
     w.Put(0, 1);    // default non-intra matrix
   }
   if (verid != 1) w.Put(f.quarterSample, 1);
-  w.Put(1, 1);      // no complexity estimation
+  w.Put(f.estimation == nullptr, 1);
+  if (f.estimation) w.PutCode(f.estimation);
   w.Put(f.resyncDisable, 1);
   w.Put(f.partitioned, 1);
   if (f.partitioned) w.Put(f.reversible, 1);
