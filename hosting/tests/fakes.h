@@ -9,37 +9,12 @@
 #include "net/packet_header.h"
 #include "os/clock.h"
 #include "os/tests/eventually.h"
+#include "os/tests/recording_poster.h"
 #include "os/window_seam.h"
 
 namespace hosting::testing {
 
-struct Posted {
-  os::WindowHandle window;
-  uint32_t message;
-  uintptr_t wparam;
-};
-
-class FakePoster : public os::WindowPoster {
- public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    posted_.push_back({window, message, wparam});
-    return true;
-  }
-  std::vector<Posted> posted() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return posted_;
-  }
-  int Count(uint32_t message) {
-    int n = 0;
-    for (const auto& p : posted()) n += p.message == message;
-    return n;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<Posted> posted_;
-};
+using FakePoster = os::testing::RecordingPoster;
 
 class FakeMessages : public os::UserMessages {
  public:

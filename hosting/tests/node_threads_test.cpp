@@ -113,7 +113,7 @@ TEST(ClosedConnection, LeavesTheSelectSetAtOnce) {
   ASSERT_TRUE(Eventually([&] { return s.poster.Count(os::kWmNodeClose) > 0; })) << "the close was never reported";
   os::SleepMs(3 * HostingService::kSendPassSleepMs);
   EXPECT_EQ(1, s.poster.Count(os::kWmNodeClose)) << "the receive thread kept reading the closed socket";
-  EXPECT_EQ(static_cast<uintptr_t>(closed), s.poster.posted().front().wparam) << "the close names its socket";
+  EXPECT_EQ(static_cast<uintptr_t>(closed), s.poster.Posts().front().wparam) << "the close names its socket";
   os::SocketSet set;
   s.service.BuildSocketSet(&set);
   EXPECT_FALSE(set.Contains(closed)) << "a closed connection is still watched";

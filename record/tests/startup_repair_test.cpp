@@ -15,6 +15,7 @@
 
 #include "record/mp4_file.h"
 #include "record/mp4_reader.h"
+#include "os/tests/recording_poster.h"
 
 namespace record {
 namespace {
@@ -204,36 +205,7 @@ TEST_F(StartupRepairFolder, AStoppedRepairWritesNothingAndKeepsTheRecordingListe
   EXPECT_EQ(list.Paths(), std::vector<std::string>{path});
 }
 
-// Records posts; lets the test wait for one.
-class PostLog : public os::WindowPoster {
- public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t) override {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_posts.push_back({window, message, wparam});
-    m_posted.notify_all();
-    return true;
-  }
-  struct Entry {
-    os::WindowHandle window;
-    uint32_t message;
-    uintptr_t wparam;
-  };
-  bool WaitFor(uint32_t message) {
-    std::unique_lock<std::mutex> hold(m_lock);
-    return m_posted.wait_for(hold, std::chrono::seconds(20), [&] {
-      return std::any_of(m_posts.begin(), m_posts.end(), [&](const Entry& e) { return e.message == message; });
-    });
-  }
-  std::vector<Entry> Posts() {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_posts;
-  }
-
- private:
-  std::mutex m_lock;
-  std::condition_variable m_posted;
-  std::vector<Entry> m_posts;
-};
+using PostLog = os::testing::RecordingPoster;
 
 TEST_F(StartupRepairFolder, TheThreadPostsItsProgressAndItsEndToTheWindow) {
   const std::string one = In("a", "one.mp4"), two = In("b", "two.mp4");
@@ -247,7 +219,7 @@ TEST_F(StartupRepairFolder, TheThreadPostsItsProgressAndItsEndToTheWindow) {
   ASSERT_TRUE(poster.WaitFor(1002)) << "no end posted";
   EXPECT_TRUE(repair.Finished());
   std::vector<uintptr_t> left;
-  for (const PostLog::Entry& e : poster.Posts()) {
+  for (const os::testing::PostedMessage& e : poster.Posts()) {
     EXPECT_EQ(e.window, 77u);
     if (e.message == 1001) left.push_back(e.wparam);
   }

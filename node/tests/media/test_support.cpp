@@ -7,30 +7,6 @@
 
 namespace node_test {
 
-bool RecordingPoster::Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_posts.push_back({window, message, wparam, lparam});
-  return true;
-}
-
-std::vector<PostedMessage> RecordingPoster::Posts() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_posts;
-}
-
-std::vector<PostedMessage> RecordingPoster::Posts(uint32_t message) const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  std::vector<PostedMessage> out;
-  for (const PostedMessage& p : m_posts)
-    if (p.message == message) out.push_back(p);
-  return out;
-}
-
-void RecordingPoster::Clear() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_posts.clear();
-}
-
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::vector<uint8_t> bytes;
   std::FILE* f = std::fopen(path.c_str(), "rb");

@@ -6,28 +6,12 @@
 #include <vector>
 
 #include "net/media_data.h"
-#include "os/window_seam.h"
+#include "os/tests/recording_poster.h"
 
 namespace node_test {
 
-struct PostedMessage {
-  os::WindowHandle window;
-  uint32_t message;
-  uintptr_t wparam;
-  intptr_t lparam;
-};
-
-class RecordingPoster : public os::WindowPoster {
- public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override;
-  std::vector<PostedMessage> Posts() const;
-  std::vector<PostedMessage> Posts(uint32_t message) const;
-  void Clear();
-
- private:
-  mutable std::mutex m_mutex;
-  std::vector<PostedMessage> m_posts;
-};
+using os::testing::PostedMessage;
+using os::testing::RecordingPoster;
 
 std::vector<uint8_t> ReadFile(const std::string& path);
 
