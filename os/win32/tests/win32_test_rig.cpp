@@ -103,18 +103,19 @@ void ModalDriver::NextDialog() {
   }
 }
 
+namespace {
+// A callback of its own: a lambda does not convert to the 32-bit stdcall type.
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM out) {
+  wchar_t cls[16] = {};
+  GetClassNameW(hwnd, cls, 16);
+  if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> ModalDriver::Dialogs() {
   std::vector<HWND> found;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM out) -> BOOL {
-        wchar_t cls[16] = {};
-        GetClassNameW(hwnd, cls, 16);
-        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd))
-          reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
