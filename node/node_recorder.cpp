@@ -387,8 +387,10 @@ bool NodeRecorder::NeedsNewFile(std::string* why) {
 }
 
 void NodeRecorder::AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last) {
-  if (timestamp >= *last && timestamp - *last <= kLargestStepMs)
+  if (timestamp > *last && timestamp - *last <= kLargestStepMs)
     *last = timestamp;
+  else if (timestamp == *last)
+    *last += 1;  // stamped alike (a burst within one millisecond): a file's times must still grow
   else
     *last += fallbackStep;
 }

@@ -210,7 +210,8 @@ class NodeRecorder {
   bool TimeAudio(const HeldAudio& frame, uint32_t* index, uint32_t* time);
   void TakeConfiguration();
   // The clock rule: a unit that goes back, or forward by more than an hour,
-  // is placed `fallbackStep` after the previous one.
+  // is placed `fallbackStep` after the previous one; one stamped like the
+  // previous one, a millisecond after it (no two samples share a time).
   static void AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last);
   void PostChannelReady(os::WindowHandle window);
   // A recording that ended by itself: the main window and the frame (its
