@@ -128,6 +128,23 @@ def all_sites(files):
     return sites
 
 
+def earlier_outcomes(log):
+    """fault -> outcome from the per-fault lines of an earlier run's output."""
+    outcomes = {}
+    with open(log, encoding="utf-8") as f:
+        for line in f:
+            m = re.match(r"^\[\d+/\d+\] (killed|survived|timed out|not compiled)\s+(\S+:\d+  .+?)(  \(as before\))?$",
+                         line.rstrip("\n"))
+            if m:
+                outcomes[m.group(2)] = m.group(1)
+    return outcomes
+
+
+def folder_of(path, folders):
+    """The named folder a source file lies in (the longest, if nested)."""
+    return max((f for f in folders if path.startswith(f + "/")), key=len)
+
+
 def run(cmd, timeout=None):
     try:
         p = subprocess.run(cmd, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
@@ -188,6 +205,9 @@ def main():
     parser.add_argument("--tests", help="ctest regex instead of the folders' own tests")
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutation"))
     parser.add_argument("--list", action="store_true", help="print the picked faults and stop")
+    parser.add_argument("--recheck", metavar="LOG",
+                        help="an earlier run's output on the same seed: only the faults it caught are tried "
+                             "again, the rest keep their outcome (after tests were removed, nothing else can change)")
     parser.add_argument("folders", nargs="+")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
@@ -204,18 +224,31 @@ def main():
             print(f"{path}:{number}  {site[3]}")
         return 0
 
-    regex = args.tests or "^(" + "|".join(re.escape(n) for n in tests_of(build, folders)) + ")$"
-    if regex == "^()$":
-        sys.exit("mutation-sample: the folders have no native tests; name some with --tests")
-    outcome, seconds = run_tests(build, regex, 600)
-    if outcome != "survived":
-        sys.exit(f"mutation-sample: the tests fail without any fault ({regex})")
-    limit = int(seconds * 3) + 30
-    print(f"mutation-sample: tests {regex}, {seconds:.0f} s unmutated, limit {limit} s each")
+    # Each fault meets the tests of its own folder, so a run over many folders
+    # costs no more per fault than a run over one.
+    regexes, limits = {}, {}
+    for folder in folders:
+        names = tests_of(build, [folder])
+        regex = args.tests or ("^(" + "|".join(re.escape(n) for n in names) + ")$" if names else None)
+        if regex is None:
+            sys.exit(f"mutation-sample: {folder} has no native tests; name some with --tests")
+        outcome, seconds = run_tests(build, regex, 600)
+        if outcome != "survived":
+            sys.exit(f"mutation-sample: the tests fail without any fault ({regex})")
+        regexes[folder], limits[folder] = regex, int(seconds * 3) + 30
+        print(f"mutation-sample: {folder}: tests {regex}, {seconds:.0f} s unmutated, limit {limits[folder]} s each")
 
+    earlier = earlier_outcomes(args.recheck) if args.recheck else {}
     counts = {"killed": 0, "survived": 0, "timed out": 0, "not compiled": 0}
     survivors = []
     for k, (path, number, site) in enumerate(picked, 1):
+        known = earlier.get(f"{path}:{number}  {site[3]}")
+        if known in ("survived", "not compiled"):
+            counts[known] += 1
+            if known == "survived":
+                survivors.append(f"{path}:{number}  {site[3]}")
+            print(f"[{k}/{len(picked)}] {known:12} {path}:{number}  {site[3]}  (as before)", flush=True)
+            continue
         full = os.path.join(ROOT, path)
         with open(full, encoding="utf-8", errors="surrogateescape") as f:
             original = f.read()
@@ -228,7 +261,8 @@ def main():
             if code != 0:
                 outcome = "not compiled"
             else:
-                outcome, _ = run_tests(build, regex, limit)
+                folder = folder_of(path, folders)
+                outcome, _ = run_tests(build, regexes[folder], limits[folder])
         finally:
             with open(full, "w", encoding="utf-8", errors="surrogateescape") as f:
                 f.write(original)
