@@ -13,7 +13,6 @@
 #include "dialogs/camera_setup/camera_setup_resource.h"
 #include "dialogs/camera_setup/camera_setup_sheet.h"
 #include "dialogs/tests/camera_rig.h"
-#include "dialogs/tests/shots.h"
 #include "os/win32/list_view.h"
 #include "os/win32/text.h"
 
@@ -428,24 +427,6 @@ TEST_F(CameraSetupSheet, OpensOnlyForALinkWithARecord) {
   EXPECT_FALSE(CanOpenCameraSetup(unconnected.node()));
   EXPECT_EQ(-1, ShowCameraSetupSheet(unconnected.window(), unconnected.node()));
   EXPECT_EQ(nullptr, FindWindowW(nullptr, L"Camera Setup"));
-}
-
-// With HALYARD_SHOT_DIR set: a picture of every page.
-TEST_F(CameraSetupSheet, Pictures) {
-  if (!testing::ShotsWanted()) GTEST_SKIP() << "HALYARD_SHOT_DIR not set";
-  net::CameraSetupInfo record = net::CameraSetupInfo::Defaults();
-  PutFieldText(record, kDdnsIpText, kDdnsIpWidth, "192.168.0.20");
-  const uint8_t host[4] = {192, 168, 0, 10};
-  std::memcpy(record.data() + kHostServerIp, host, 4);
-  PutU32(record, kPanTiltDevices, 21);
-  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record);
-  HWND hwnd = Open(sheet, 0, true);
-  const char* names[] = {"sheet_video", "sheet_channel", "sheet_audio", "sheet_color",
-                         "sheet_pantilt", "sheet_sensor", "sheet_server"};
-  for (int page = 0; page < CCameraSetupSheet::kPageCount; ++page) {
-    PropSheet_SetCurSel(hwnd, nullptr, page);
-    testing::Shot(hwnd, names[page]);
-  }
 }
 
 }  // namespace

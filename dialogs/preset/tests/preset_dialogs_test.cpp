@@ -16,7 +16,6 @@
 #include "dialogs/preset/preset_resource.h"
 #include "dialogs/preset/preset_setup_dialog.h"
 #include "dialogs/tests/camera_rig.h"
-#include "dialogs/tests/shots.h"
 #include "os/clock.h"
 #include "os/win32/list_view.h"
 #include "os/win32/text.h"
@@ -494,45 +493,6 @@ TEST_F(PresetDialogs, PositionDialogFields) {
   EXPECT_EQ("정문", dialog.fields().location);
   EXPECT_EQ(255, dialog.fields().stay) << "stay is one byte";
   EXPECT_FALSE(dialog.fields().enabled);
-}
-
-// With HALYARD_SHOT_DIR set: the panel, the setup dialog with rows, the
-// number dialog with its message, the position dialog.
-TEST_F(PresetDialogs, Pictures) {
-  if (!testing::ShotsWanted()) GTEST_SKIP() << "HALYARD_SHOT_DIR not set";
-  Start();
-  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node(), prompts_);
-  panel.Open(rig_->window());
-  testing::Shot(panel.hwnd(), "preset_panel");
-  ShowWindow(panel.hwnd(), SW_HIDE);
-  auto dialog = OpenSetup();
-  Select(1);
-  testing::Shot(dialog->hwnd(), "preset_setup");
-  ShowWindow(dialog->hwnd(), SW_HIDE);
-  PositionFields fields;
-  fields.serial = 4;
-  fields.location = "정문 (front gate)";
-  CPresetPositionDialog position(GetModuleHandleW(nullptr), fields);
-  position.Create(nullptr);
-  testing::Shot(position.hwnd(), "preset_position");
-  ShowWindow(position.hwnd(), SW_HIDE);
-  CPresetNumberDialog number(GetModuleHandleW(nullptr));
-  number.Create(nullptr);
-  testing::Shot(number.hwnd(), "preset_number");
-  ShowWindow(number.hwnd(), SW_HIDE);
-  // The message box of a number above the maximum, with its Korean default.
-  testing::RecordedMessages* recorder = &messages_;
-  settings::IniHandler::Instance().SetPresenter(nullptr);
-  ModalDriver driver([&] {
-    HWND box = FindWindowW(L"#32770", L"Halyard");
-    if (!box) return false;
-    testing::Shot(box, "preset_number_message");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return true;
-  });
-  SetDlgItemTextW(number.hwnd(), IDC_PRESET_NUMBER, L"40");
-  Press(number.hwnd(), IDOK);
-  settings::IniHandler::Instance().SetPresenter(recorder);
 }
 
 }  // namespace
