@@ -205,6 +205,8 @@ def main():
     parser.add_argument("--tests", help="ctest regex instead of the folders' own tests")
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutation"))
     parser.add_argument("--list", action="store_true", help="print the picked faults and stop")
+    parser.add_argument("--without", metavar="REGEX",
+                        help="leave out the tests whose names match: what would they alone have caught?")
     parser.add_argument("--recheck", metavar="LOG",
                         help="an earlier run's output on the same seed: only the faults it caught are tried "
                              "again, the rest keep their outcome (after tests were removed, nothing else can change)")
@@ -226,9 +228,14 @@ def main():
 
     # Each fault meets the tests of its own folder, so a run over many folders
     # costs no more per fault than a run over one.
-    regexes, limits = {}, {}
+    regexes, limits, untouched = {}, {}, set()
     for folder in folders:
         names = tests_of(build, [folder])
+        if args.without:
+            kept = [n for n in names if not re.search(args.without, n)]
+            if kept == names:
+                untouched.add(folder)
+            names = kept
         regex = args.tests or ("^(" + "|".join(re.escape(n) for n in names) + ")$" if names else None)
         if regex is None:
             sys.exit(f"mutation-sample: {folder} has no native tests; name some with --tests")
@@ -243,7 +250,7 @@ def main():
     survivors = []
     for k, (path, number, site) in enumerate(picked, 1):
         known = earlier.get(f"{path}:{number}  {site[3]}")
-        if known in ("survived", "not compiled"):
+        if known in ("survived", "not compiled") or (known and folder_of(path, folders) in untouched):
             counts[known] += 1
             if known == "survived":
                 survivors.append(f"{path}:{number}  {site[3]}")
