@@ -21,10 +21,16 @@ frames=$(get nb_frames); packets=$(get nb_read_packets); decoded=$(get nb_read_f
 [ "$decoded" = "$packets" ] || { echo "$decoded of $packets pictures decoded" >&2; exit 1; }
 [ "$(ffprobe -v error -select_streams v:0 -show_entries packet=flags -of csv "$file" 2>/dev/null | grep -c K)" -ge 1 ] ||
   { echo "no intra picture recorded" >&2; exit 1; }
+# Times must grow from picture to picture in the file itself; ffmpeg then
+# decodes at the file's own times (its default re-times the pictures to a
+# guessed frame rate, where a late camera's burst a millisecond apart
+# collides although the file is right).
+ffprobe -v error -select_streams v:0 -show_entries packet=dts -of csv=p=0 "$file" |
+  awk 'NR > 1 && $1 <= last { exit 1 } { last = $1 }' || { echo "the video's times do not grow" >&2; exit 1; }
 # The recorder starts with whatever picture comes next, so a recording begun
 # between two intra pictures opens with pictures that need an earlier one;
 # ffmpeg says so once. Anything else it reports is a fault of the file.
-errors=$(ffmpeg -v error -i "$file" -map 0:v:0 -f null - 2>&1 | grep -v '^\[flac' |
+errors=$(ffmpeg -v error -i "$file" -map 0:v:0 -enc_time_base -1 -fps_mode passthrough -f null - 2>&1 | grep -v '^\[flac' |
          grep -v 'first frame is no keyframe' || true)
 [ -z "$errors" ] || { echo "ffmpeg: $errors" >&2; exit 1; }
 echo "ok: $file, $packets pictures"

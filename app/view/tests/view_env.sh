@@ -38,7 +38,13 @@ for f in "$out"/*.mp4; do
   # 3-bit ADPCM and takes its private object type 0xC1 for FLAC, so probing
   # the audio track fails in its FLAC decoder: those lines name ffmpeg's
   # gap, not the file; any other message fails.
-  errors=$(ffmpeg -v error -i "$f" -map 0:v -f null - 2>&1 |
+  # Times must grow from picture to picture in the file itself. ffmpeg then
+  # decodes at the file's own times: by default it re-times the pictures to
+  # a frame rate it guesses, where two pictures a millisecond apart (a late
+  # camera's burst) collide although the file is right.
+  ffprobe -v error -select_streams v -show_entries packet=dts -of csv=p=0 "$f" |
+    awk 'NR > 1 && $1 <= last { exit 1 } { last = $1 }' || fail "$(basename "$f"): the video's times do not grow"
+  errors=$(ffmpeg -v error -i "$f" -map 0:v -enc_time_base -1 -fps_mode passthrough -f null - 2>&1 |
     grep -vE '^\[flac @ [0-9a-fx]+\] (invalid sync code|invalid frame header|decode_frame\(\) failed)$' || true)
   [ -z "$errors" ] || fail "$(basename "$f"): ffmpeg reported errors: $errors"
   echo "view_env: $(basename "$f"): $frames frames, all decoded"

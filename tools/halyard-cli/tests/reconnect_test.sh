@@ -29,7 +29,9 @@ sim_cmd() {  # one control command, its reply lines up to ok/end/error
   while read -r -t 10 line <&5; do line=${line%$'\r'}; echo "$line"; case $line in ok|end|error*) break;; esac; done
   exec 5>&-
 }
-decodes() { ffmpeg -v error -xerror -i "$1" -map 0:v -f null - >/dev/null 2>&1; }
+# At the file's own times: ffmpeg's default re-times pictures to a guessed
+# frame rate, where a burst a millisecond apart would collide.
+decodes() { ffmpeg -v error -xerror -i "$1" -map 0:v -enc_time_base -1 -fps_mode passthrough -f null - >/dev/null 2>&1; }
 frames() { ffprobe -v error -count_packets -select_streams v -show_entries stream=nb_read_packets -of csv=p=0 "$1" 2>/dev/null | tr -d '\r'; }
 # Lines as printed, without the carriage returns of a Windows build.
 lines() { tr -d '\r' <"$work/out"; }

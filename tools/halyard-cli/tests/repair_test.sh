@@ -41,7 +41,7 @@ playable() {
   w=$(probe_warnings "$f")
   [ -z "$w" ] || { echo "ffprobe: $w"; return 1; }
   node "$check" "$f" >"$f.layout" || { grep FAIL "$f.layout"; return 1; }
-  ffmpeg -v error -xerror -i "$f" -map 0:v -f null - 2>&1 || return 1
+  ffmpeg -v error -xerror -i "$f" -map 0:v -enc_time_base -1 -fps_mode passthrough -f null - 2>&1 || return 1
 }
 # MD5 of every video packet: prefixes compare sample by sample.
 packets() { ffprobe -v error -select_streams "$2" -show_entries packet=data_hash -show_data_hash md5 -of csv=p=0 "$1" 2>/dev/null; }
