@@ -222,6 +222,9 @@ def main():
     parser.add_argument("--list", action="store_true", help="print the picked faults and stop")
     parser.add_argument("--without", metavar="REGEX",
                         help="leave out the tests whose names match: what would they alone have caught?")
+    parser.add_argument("--again", metavar="FOLDER,...",
+                        help="with --recheck: the folders whose tests changed; every fault in them is tried "
+                             "again (survivors too, as new tests may catch them), the rest keep their outcome")
     parser.add_argument("--recheck", metavar="LOG",
                         help="an earlier run's output on the same seed: only the faults it caught are tried "
                              "again, the rest keep their outcome (after tests were removed, nothing else can change)")
@@ -262,11 +265,16 @@ def main():
         print(f"mutation-sample: {folder}: tests {regex}, {seconds:.0f} s unmutated, limit {limits[folder]} s each")
 
     earlier = earlier_outcomes(args.recheck) if args.recheck else {}
+    again = {f.strip().rstrip("/") for f in args.again.split(",")} if args.again else None
     counts = {"killed": 0, "survived": 0, "timed out": 0, "not compiled": 0}
     survivors = []
     for k, (path, number, site) in enumerate(picked, 1):
         known = earlier.get(f"{path}:{number}  {site[3]}")
-        if known in ("survived", "not compiled") or (known and folder_of(path, folders) in untouched):
+        if again is not None:
+            carried = known is not None and (known == "not compiled" or folder_of(path, folders) not in again)
+        else:
+            carried = known in ("survived", "not compiled") or (known and folder_of(path, folders) in untouched)
+        if carried:
             counts[known] += 1
             if known == "survived":
                 survivors.append(f"{path}:{number}  {site[3]}")
