@@ -5,6 +5,7 @@
 #include "net/packet_header.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
+#include "os/thread_name.h"
 
 namespace hosting {
 namespace {
@@ -28,16 +29,25 @@ HostingService::~HostingService() {
 void HostingService::Start() {
   if (!receive_running_.exchange(true)) {
     if (receive_thread_.joinable()) receive_thread_.join();
-    receive_thread_ = std::thread([this] { ReceiveLoop(); });
+    receive_thread_ = std::thread([this] {
+      os::NameCurrentThread("hosting receive");
+      ReceiveLoop();
+    });
   }
   if (!send_running_.exchange(true)) {
     if (send_thread_.joinable()) send_thread_.join();
-    send_thread_ = std::thread([this] { SendLoop(); });
+    send_thread_ = std::thread([this] {
+      os::NameCurrentThread("hosting send");
+      SendLoop();
+    });
   }
   std::lock_guard<std::mutex> lock(reconnect_mutex_);
   if (!reconnect_thread_.joinable()) {
     reconnect_stopping_ = false;
-    reconnect_thread_ = std::thread([this] { HostReconnectLoop(); });
+    reconnect_thread_ = std::thread([this] {
+      os::NameCurrentThread("hosting reconnect");
+      HostReconnectLoop();
+    });
   }
 }
 
@@ -73,7 +83,10 @@ int HostingService::Connect(int32_t value1, int32_t value2, const std::string& a
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
     host_login_ = {address, port, user, password};
   }
-  connect_thread_ = std::thread([=, this, proxy = Proxy()] { ConnectThread(proxy, address, port, user, password); });
+  connect_thread_ = std::thread([=, this, proxy = Proxy()] {
+    os::NameCurrentThread("hosting connect");
+    ConnectThread(proxy, address, port, user, password);
+  });
   return 0;
 }
 

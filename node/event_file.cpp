@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "os/thread_name.h"
+
 namespace node {
 namespace {
 
@@ -18,7 +20,10 @@ constexpr char kSuffix[] = ".log";
 }  // namespace
 
 EventFileWriter::EventFileWriter(std::string folder, int kept_days)
-    : folder_(std::move(folder)), kept_days_(kept_days < 1 ? 1 : kept_days), thread_([this] { Run(); }) {}
+    : folder_(std::move(folder)), kept_days_(kept_days < 1 ? 1 : kept_days), thread_([this] {
+        os::NameCurrentThread("event file");
+        Run();
+      }) {}
 
 EventFileWriter::~EventFileWriter() {
   {

@@ -10,6 +10,7 @@
 #include "node/playback_feeder.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
+#include "os/thread_name.h"
 #include "os/thread_priority.h"
 
 namespace node {
@@ -65,7 +66,10 @@ void NodeMediaPath::StartWorker() {
   std::lock_guard<std::mutex> lock(m_workerLock);
   if (m_worker.joinable()) return;
   m_running.store(true);
-  m_worker = std::thread([this] { WorkerLoop(); });
+  m_worker = std::thread([this] {
+    os::NameCurrentThread("media");
+    WorkerLoop();
+  });
 }
 
 void NodeMediaPath::StopWorker() {
@@ -173,19 +177,27 @@ bool NodeMediaPath::ConsumeLiveVideo() {
     m_discardedSeen = discarded;
   }
   std::shared_ptr<PictureBuffer> picture;
+  const uint64_t started = os::MonotonicUs();
+  uint64_t decoded = started, produced = started;
   {
     std::lock_guard<std::mutex> lock(m_configLock);
     GuardDecoderCall(DecoderKind::kVideo, m_nodeIndex, [&] {
       m_decoderVideo.Decode(unit.Data(), unit.length);
+      decoded = os::MonotonicUs();
       std::lock_guard<std::mutex> pictureLock(m_pictureLock);
       picture = m_picture;
       // A unit that produced nothing leaves the previous picture in place.
       if (picture) m_decoderVideo.ProducePicture(picture->View());
+      produced = os::MonotonicUs();
     });
   }
   // Outside every lock and outside the decoder's fault guard: a renderer may
   // wait for the window, and its faults are its own.
-  if (picture && m_sink) Show(*picture);
+  if (picture && m_sink) {
+    Show(*picture);
+    const uint64_t shown = os::MonotonicUs();
+    m_timing.Add(decoded - started, produced - decoded, shown - produced, shown - unit.received_us);
+  }
   if (m_recorder) m_recorder->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   if (picture && (m_motionOn.load() || m_detector.InMotion())) DetectMotion(*picture, unit.timestamp);
   if (m_motionRecorder) m_motionRecorder->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);

@@ -32,6 +32,7 @@
 #include "net/media_data.h"
 #include "node/media_ring.h"
 #include "node/motion_detector.h"
+#include "node/picture_timing.h"
 #include "os/window_seam.h"
 
 namespace node {
@@ -108,6 +109,8 @@ class NodeMediaPath {
   MotionDetector::Event LastMotion() const;
 
   MediaRing& LiveRing() { return m_liveRing; }
+  // Per-stage times and arrival-to-screen latency of the pictures drawn.
+  const PictureTiming& Timing() const { return m_timing; }
   MediaRing& AudioRing() { return m_audioRing; }
 
  private:
@@ -178,6 +181,7 @@ class NodeMediaPath {
   std::atomic<bool> m_running{false};
   std::mutex m_workerLock;
   std::thread m_worker;
+  PictureTiming m_timing;
   bool m_shownAny = false;  // worker thread only
   uint64_t m_lastShownMs = 0;
   uint64_t m_discardedSeen = 0;  // the live ring's discards the recorder was told of

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "os/clock.h"
+
 namespace node {
 
 void MediaUnit::EnsureCapacity(uint32_t bytes) {
@@ -27,6 +29,7 @@ void MediaRing::EnsureCapacity(int slot, uint32_t length) {
 void MediaRing::CommitWrite() {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_count == Capacity()) return;
+  Slot(m_write).received_us = os::MonotonicUs();
   m_write = (m_write + 1) % Capacity();
   ++m_count;
 }
@@ -42,6 +45,7 @@ bool MediaRing::Push(const uint8_t* data, uint32_t length, uint64_t timestamp) {
   std::memcpy(unit.buffer.get(), data, length);
   unit.length = length;
   unit.timestamp = timestamp;
+  unit.received_us = os::MonotonicUs();
   m_write = (m_write + 1) % Capacity();
   ++m_count;
   return true;

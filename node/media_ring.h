@@ -17,6 +17,7 @@ struct MediaUnit {
   uint32_t capacity = 0;  // bytes allocated in buffer
   uint32_t length = 0;    // payload bytes
   uint64_t timestamp = 0; // milliseconds
+  uint64_t received_us = 0;  // when the whole unit had arrived (os::MonotonicUs)
 
   const uint8_t* Data() const { return buffer.get(); }
   // Grows the buffer to hold `bytes`; the old content is not kept.

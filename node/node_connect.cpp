@@ -5,6 +5,7 @@
 #include "os/clock.h"
 #include "os/debug_log.h"
 #include "os/local_time.h"
+#include "os/thread_name.h"
 
 namespace node {
 namespace {
@@ -57,14 +58,20 @@ void CNodeWindow::StartVideoConnect() {
   if (video_thread_.joinable()) video_thread_.join();
   stop_.Reset();
   video_done_.Reset();
-  video_thread_ = std::thread([this] { VideoConnectThread(); });
+  video_thread_ = std::thread([this] {
+    os::NameCurrentThread("camera connect");
+    VideoConnectThread();
+  });
 }
 
 void CNodeWindow::StartAudioConnect() {
   if (ctx_.relay || !audio_done_.IsSet()) return;
   if (audio_thread_.joinable()) audio_thread_.join();
   audio_done_.Reset();
-  audio_thread_ = std::thread([this] { AudioConnectThread(); });
+  audio_thread_ = std::thread([this] {
+    os::NameCurrentThread("camera connect");
+    AudioConnectThread();
+  });
 }
 
 void CNodeWindow::VideoConnectThread() {

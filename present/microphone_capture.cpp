@@ -1,6 +1,7 @@
 #include "present/microphone_capture.h"
 
 #include "os/clock.h"
+#include "os/thread_name.h"
 #include "os/thread_priority.h"
 
 namespace present {
@@ -23,7 +24,10 @@ int MicrophoneCapture::Start() {
   m_queue.Clear();
   m_handedOn = 0;
   m_running = true;
-  m_thread = std::thread([this] { ThreadLoop(); });
+  m_thread = std::thread([this] {
+    os::NameCurrentThread("microphone");
+    ThreadLoop();
+  });
   if (m_device.Start()) return 0;
   Stop();
   return -1;

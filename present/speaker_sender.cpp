@@ -3,6 +3,7 @@
 #include "net/camera_setup_info.h"
 #include "net/media_data.h"
 #include "os/clock.h"
+#include "os/thread_name.h"
 
 namespace present {
 
@@ -15,7 +16,10 @@ bool SpeakerSender::UsesLongForm(uint32_t cameraVersion) { return cameraVersion 
 void SpeakerSender::Start() {
   if (m_thread.joinable()) return;
   m_running = true;
-  m_thread = std::thread([this] { ThreadLoop(); });
+  m_thread = std::thread([this] {
+    os::NameCurrentThread("speaker");
+    ThreadLoop();
+  });
 }
 
 void SpeakerSender::Stop() {

@@ -1,5 +1,6 @@
 #include "present/window_renderer.h"
 
+#include "os/clock.h"
 #include "os/debug_log.h"
 #include "present/i420_convert.h"
 #include "present/picture_border.h"
@@ -132,8 +133,10 @@ void WindowRenderer::DrawThroughSurface(const DecodedPicture& picture, const Rec
       break;
   }
   m_lostSurfaces = 0;
+  const uint64_t start = os::MonotonicUs();
   const DecodedPicture shown = border ? Framed(picture, colour) : picture;
   if (ConvertFn convert = ConverterFor(m_mode)) convert(shown.data, surface.bits, m_width, m_height, surface.pitch);
+  m_convertUs.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
   m_driver->Unlock();
   m_driver->Blt(dest);
 }
@@ -141,8 +144,10 @@ void WindowRenderer::DrawThroughSurface(const DecodedPicture& picture, const Rec
 void WindowRenderer::DrawThroughDib(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour) {
   // The frame shows in DIB mode as well: a selected or alarmed view looks
   // the same whichever path draws it.
+  const uint64_t start = os::MonotonicUs();
   const DecodedPicture shown = border ? Framed(picture, colour) : picture;
   ConverterFor(kModeDib)(shown.data, m_dibBuffer.data(), m_width, m_height, m_dibStride);
+  m_convertUs.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
   if (m_dib) m_dib->Draw(m_dibBuffer.data(), m_width, m_height, dest.Width(), dest.Height());
 }
 

@@ -1,5 +1,7 @@
 #include "record/file_finisher.h"
 
+#include "os/thread_name.h"
+
 namespace record {
 
 FileFinisher::~FileFinisher() {
@@ -15,7 +17,10 @@ void FileFinisher::Finish(std::unique_ptr<Mp4File> file, Done done, Before befor
   if (!file) return;
   std::lock_guard<std::mutex> lock(m_lock);
   m_jobs.push_back({std::move(file), std::move(done), std::move(before)});
-  if (!m_thread.joinable()) m_thread = std::thread([this] { Run(); });
+  if (!m_thread.joinable()) m_thread = std::thread([this] {
+    os::NameCurrentThread("file finisher");
+    Run();
+  });
   m_wake.notify_all();
 }
 

@@ -4,6 +4,7 @@
 
 #include "os/file.h"
 #include "os/file_sync.h"
+#include "os/thread_name.h"
 
 namespace record {
 
@@ -56,7 +57,10 @@ void RecordingJournal::StartSyncing(Mp4Output* media) {
   if (m_syncThread.joinable() || !m_out) return;
   m_media = media;
   m_stop = false;
-  m_syncThread = std::thread([this] { SyncLoop(); });
+  m_syncThread = std::thread([this] {
+    os::NameCurrentThread("journal sync");
+    SyncLoop();
+  });
 }
 
 void RecordingJournal::SyncBoth() {

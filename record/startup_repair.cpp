@@ -5,6 +5,7 @@
 #include <set>
 
 #include "os/file.h"
+#include "os/thread_name.h"
 
 namespace record {
 namespace {
@@ -132,7 +133,10 @@ StartupRepair::~StartupRepair() { Stop(); }
 
 void StartupRepair::Start() {
   if (m_thread.joinable()) return;
-  m_thread = std::thread([this] { Run(); });
+  m_thread = std::thread([this] {
+    os::NameCurrentThread("repair");
+    Run();
+  });
 }
 
 void StartupRepair::Stop() {

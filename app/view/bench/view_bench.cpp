@@ -1,20 +1,25 @@
 // N camera views drawing live 640x480 pictures from halyard-sim --load N:
-// pictures drawn per second per view, the process's CPU, units the views'
-// rings discarded, and where a picture's time goes (decode, overlay,
-// conversion, blit). A benchmark that prints figures; run by bench.sh.
+// pictures drawn per second per view, the process's CPU and which threads
+// spent it, units the views' rings discarded, where a picture's time goes
+// on its media thread (decode, post filter, overlay, conversion, blit) and
+// how long each picture took from its arrival to the end of its blit.
+// A benchmark that prints figures; run by bench.sh.
 //   view_bench.exe [--seconds S] [--control PORT] CAMERA_PORT...
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/view/tests/view_test_support.h"
 #include "os/socket.h"
+#include "os/thread_name.h"
 #include "present/i420_convert.h"
 #include "present/i420_scale.h"
 #include "present/window_renderer.h"
@@ -33,6 +38,58 @@ double ProcessCpuSeconds() {
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
   auto value = [](const FILETIME& f) { return (uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7; };
   return value(kernel) + value(user);
+}
+
+double FiletimeSeconds(const FILETIME& f) { return double(uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7; }
+
+// The name a thread was given (os::NameCurrentThread), or "" for threads
+// nobody named: the window thread names itself; Wine's own threads (sound
+// mixing, the display driver) stay unnamed.
+std::string ThreadName(HANDLE thread) {
+  using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+  static const auto get = reinterpret_cast<GetDescription>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+  PWSTR text = nullptr;
+  if (!get || FAILED(get(thread, &text)) || !text) return "";
+  std::string name;
+  for (const wchar_t* c = text; *c; ++c) name.push_back(char(*c));
+  LocalFree(text);
+  return name;
+}
+
+// CPU seconds of every live thread of this process, by thread ID, with its name.
+struct ThreadCpu {
+  std::string name;
+  double seconds = 0;
+};
+std::map<DWORD, ThreadCpu> ThreadTimes() {
+  std::map<DWORD, ThreadCpu> times;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return times;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+    if (!thread) continue;
+    FILETIME created, exited, kernel, user;
+    if (GetThreadTimes(thread, &created, &exited, &kernel, &user))
+      times[entry.th32ThreadID] = {ThreadName(thread), FiletimeSeconds(kernel) + FiletimeSeconds(user)};
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+  return times;
+}
+
+// CPU seconds between two snapshots, summed per thread name ("" together).
+std::map<std::string, double> CpuByName(const std::map<DWORD, ThreadCpu>& before,
+                                        const std::map<DWORD, ThreadCpu>& after) {
+  std::map<std::string, double> by_name;
+  for (const auto& [id, now] : after) {
+    const auto then = before.find(id);
+    by_name[now.name] += now.seconds - (then == before.end() ? 0.0 : then->second.seconds);
+  }
+  return by_name;
 }
 
 // Decoding cost of the load stream on this machine: milliseconds per picture.
@@ -100,6 +157,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   os::NetStartup();
+  os::NameCurrentThread("window");
   UseDefaultTexts();
   FakeViewHost host(nullptr, true);
   std::vector<CViewWindow*> views;
@@ -127,11 +185,15 @@ int main(int argc, char** argv) {
   struct Start {
     uint64_t shown, video_discarded, audio_discarded;
     OverlaySink::Times times;
+    node::PictureTiming::Totals timing;
+    uint64_t convert_us;
   };
   std::vector<Start> start;
   for (CViewWindow* v : views)
     start.push_back({v->media().path().FramesShown(), v->media().path().LiveRing().Discarded(),
-                     v->media().path().AudioRing().Discarded(), v->overlay_sink().times()});
+                     v->media().path().AudioRing().Discarded(), v->overlay_sink().times(),
+                     v->media().path().Timing().Read(), v->video_output().windowRenderer().ConvertMicroseconds()});
+  const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
   const double cpu0 = ProcessCpuSeconds();
   const Clock::time_point t0 = Clock::now();
   for (int s = 1; s <= seconds; ++s) {
@@ -145,8 +207,10 @@ int main(int argc, char** argv) {
   }
   const double wall = Seconds(Clock::now() - t0);
   const double cpu = ProcessCpuSeconds() - cpu0;
+  const std::map<std::string, double> cpu_by_thread = CpuByName(threads0, ThreadTimes());
   double min_rate = 1e9, max_rate = 0, sum_rate = 0, compose_ms = 0, draw_ms = 0;
-  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0;
+  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0, convert_us = 0;
+  node::PictureTiming::Totals timing;
   for (size_t i = 0; i < views.size(); ++i) {
     node::NodeMediaPath& p = views[i]->media().path();
     const double rate = double(p.FramesShown() - start[i].shown) / wall;
@@ -159,6 +223,14 @@ int main(int argc, char** argv) {
     pictures += t.pictures - start[i].times.pictures;
     compose_ms += Seconds(t.compose - start[i].times.compose) * 1000.0;
     draw_ms += Seconds(t.total - start[i].times.total) * 1000.0;
+    node::PictureTiming::Totals view_timing = p.Timing().Read();
+    view_timing.pictures -= start[i].timing.pictures;
+    view_timing.decode_us -= start[i].timing.decode_us;
+    view_timing.produce_us -= start[i].timing.produce_us;
+    view_timing.show_us -= start[i].timing.show_us;
+    for (size_t b = 0; b < view_timing.latency.size(); ++b) view_timing.latency[b] -= start[i].timing.latency[b];
+    timing.Merge(view_timing);
+    convert_us += views[i]->video_output().windowRenderer().ConvertMicroseconds() - start[i].convert_us;
   }
   const uint32_t mode = views[0]->video_output().windowRenderer().Mode();
   const double per_picture_draw = pictures ? draw_ms / double(pictures) : 0;
@@ -186,6 +258,20 @@ int main(int argc, char** argv) {
   std::printf("  per picture, drawing on the view's media thread (wall time, waits included): %.2f ms, "
               "of it overlay %.2f ms\n",
               per_picture_draw, per_picture_compose);
+  // The media threads' own times per picture, waits for the cores included.
+  const double n = timing.pictures ? double(timing.pictures) : 1.0;
+  const double show_ms = double(timing.show_us) / 1000.0 / n, convert_ms = double(convert_us) / 1000.0 / n;
+  std::printf("  per picture on its media thread (wall): decode %.2f ms, post filter and copy %.2f ms, overlay %.2f ms, "
+              "conversion %.2f ms, blit and the rest of drawing %.2f ms\n",
+              double(timing.decode_us) / 1000.0 / n, double(timing.produce_us) / 1000.0 / n, per_picture_compose,
+              convert_ms, std::max(0.0, show_ms - per_picture_compose - convert_ms));
+  std::printf("  arrival to the end of the blit: median %.1f ms, 99th percentile %.1f ms (%llu pictures)\n",
+              timing.LatencyMs(0.5), timing.LatencyMs(0.99), static_cast<unsigned long long>(timing.pictures));
+  std::printf("  cpu by thread (%% of one core):");
+  for (const auto& [name, seconds] : cpu_by_thread)
+    std::printf(" %s %.0f%%;", name.empty() ? "unnamed (Wine's sound and display threads)" : name.c_str(),
+                100.0 * seconds / wall);
+  std::printf("\n");
   std::printf("  per second: decoding needs %.0f%% of one core, conversion %.0f%%; the media threads together "
               "spend %.0f%% of a second drawing\n",
               decode * sum_rate / 10.0, convert * sum_rate / 10.0, per_picture_draw * sum_rate / 10.0);

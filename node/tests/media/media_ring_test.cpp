@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "node/media_ring.h"
+#include "node/picture_timing.h"
+#include "os/clock.h"
 
 namespace node {
 namespace {
@@ -84,6 +86,34 @@ TEST(MediaRing, SlotBuffersGrowOnceAndAreNeverShrunk) {
     EXPECT_EQ(ring.Slot(slot).Data()[length - 1], uint8_t(round));
     ring.CommitRead();
   }
+}
+
+// The view benchmark's latency figures: a percentile is the upper edge of
+// the half-millisecond bucket that reaches it, summed over views, and a
+// pushed unit carries the time it arrived.
+TEST(PictureTiming, PercentilesOfMergedViewsAndArrivalTimes) {
+  PictureTiming a, b;
+  for (int i = 0; i < 98; ++i) a.Add(1, 2, 3, 4200);  // bucket 8: up to 4.5 ms
+  b.Add(0, 0, 0, 30000);                              // 30.0 ms: bucket 60, up to 30.5 ms
+  b.Add(0, 0, 0, 10'000'000);                         // ten seconds: the last bucket
+  PictureTiming::Totals t = a.Read();
+  t.Merge(b.Read());
+  EXPECT_EQ(t.pictures, 100u);
+  EXPECT_EQ(t.decode_us, 98u);
+  EXPECT_DOUBLE_EQ(t.LatencyMs(0.5), 4.5);
+  EXPECT_DOUBLE_EQ(t.LatencyMs(0.99), 30.5);
+  EXPECT_DOUBLE_EQ(t.LatencyMs(1.0), PictureTiming::kLatencyBuckets * PictureTiming::kBucketMs);
+  EXPECT_EQ(PictureTiming().Read().LatencyMs(0.5), 0.0);
+
+  MediaRing ring(2, 8);
+  const uint64_t before = os::MonotonicUs();
+  const uint8_t unit[3] = {1, 2, 3};
+  ring.Push(unit, 3, 0);
+  const uint64_t after = os::MonotonicUs();
+  const int slot = ring.BeginRead();
+  ASSERT_GE(slot, 0);
+  EXPECT_GE(ring.Slot(slot).received_us, before);
+  EXPECT_LE(ring.Slot(slot).received_us, after);
 }
 
 }  // namespace
