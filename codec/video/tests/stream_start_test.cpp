@@ -226,8 +226,9 @@ TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
   EXPECT_EQ(dec.LastStatus(), DecodeStatus::Fatal);
 }
 
-TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
-  // 128x96 I picture: PSC, TR, PTYPE (sub-QCIF), PQUANT; every MB DC-only.
+// 128x96 I picture: PSC, TR, PTYPE (sub-QCIF), PQUANT, `supplemental`
+// PSUPP bytes; every MB DC-only; then the end-of-sequence code if asked.
+std::vector<uint8_t> ShortHeaderPicture(int supplemental, bool sequence_end) {
   TestBitWriter w;
   w.Put(0x20, 22);
   w.Put(0, 8);
@@ -236,6 +237,10 @@ TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
   w.Put(0, 4);
   w.Put(6, 5);
   w.Put(0, 1);
+  for (int i = 0; i < supplemental; ++i) {
+    w.Put(1, 1);         // PEI
+    w.Put(0xA5, 8);      // PSUPP
+  }
   w.Put(0, 1);           // PEI
   for (int mb = 0; mb < 48; ++mb) {
     w.PutCode("1");      // MCBPC intra
@@ -243,16 +248,26 @@ TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
     for (int b = 0; b < 6; ++b) w.Put(b < 4 ? 50 : 128, 8);
   }
   w.ZeroAlign();
-  VideoDecoder dec;
-  dec.SetSize(128, 96);
-  EXPECT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  EXPECT_EQ(dec.Width(), 128);
-  EXPECT_EQ(dec.Height(), 96);
-  const uint8_t* pic = dec.ProducePicture();
-  EXPECT_EQ(pic[0], 50);
-  EXPECT_EQ(pic[128 * 96 - 1], 50);
-  EXPECT_EQ(pic[128 * 96], 128);
+  if (sequence_end) w.Put(0x3F, 22);
+  w.ZeroAlign();
+  return w.Bytes();
+}
+
+TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
+  for (const auto& [supplemental, sequence_end] : {std::pair{0, false}, {2, false}, {0, true}}) {
+    SCOPED_TRACE(testing::Message() << supplemental << " PSUPP bytes, sequence end " << sequence_end);
+    const std::vector<uint8_t> unit = ShortHeaderPicture(supplemental, sequence_end);
+    VideoDecoder dec;
+    dec.SetSize(128, 96);
+    EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
+    EXPECT_EQ(dec.Width(), 128);
+    EXPECT_EQ(dec.Height(), 96);
+    const uint8_t* pic = dec.ProducePicture();
+    EXPECT_EQ(pic[0], 50);
+    EXPECT_EQ(pic[128 * 96 - 1], 50);
+    EXPECT_EQ(pic[128 * 96], 128);
+  }
 }
 
 TEST(StreamStart, ReleaseStartsANewStream) {
