@@ -92,6 +92,7 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
       {"odd size falls back to QCIF", {.width = 100, .height = 0}, 5, 176, 144},
       {"error resilience flags",
        {.width = 64, .height = 48, .resyncDisable = false, .partitioned = true, .reversible = true}, 5, 64, 48},
+      {"a visual object with its signal type", {.width = 64, .height = 48, .signalType = true}, 5, 64, 48},
   };
   for (const auto& c : cases) {
     const auto unit = VolUnit(c.f);

@@ -58,6 +58,8 @@ struct VolFields {
   // The complexity-estimation section after its disable bit, as '0'/'1'
   // characters; null for none.
   const char* estimation = nullptr;
+  // The visual object states its video signal type with a colour description.
+  bool signalType = false;
 };
 
 // Bits needed for the largest increment, resolution - 1; at least 1.
@@ -77,7 +79,13 @@ inline void WriteVol(TestBitWriter& w, const VolFields& f) {
     w.Put(3, 3);    // priority
   }
   w.Put(1, 4);      // video
-  w.Put(0, 1);      // no signal type
+  w.Put(f.signalType, 1);
+  if (f.signalType) {
+    w.Put(5, 3);    // video format: unspecified
+    w.Put(0, 1);    // video range
+    w.Put(1, 1);    // colour description: primaries, transfer, matrix
+    w.Put(0x010101, 24);
+  }
   w.Stuff();
   w.Put(0x100, 32);
   w.Put(0x120, 32);
