@@ -33,6 +33,16 @@ void PictureTiming::Totals::Merge(const Totals& other) {
   for (size_t i = 0; i < other.latency.size() && i < latency.size(); ++i) latency[i] += other.latency[i];
 }
 
+PictureTiming::Totals PictureTiming::Totals::Since(const Totals& earlier) const {
+  Totals t = *this;
+  t.pictures -= earlier.pictures;
+  t.decode_us -= earlier.decode_us;
+  t.produce_us -= earlier.produce_us;
+  t.show_us -= earlier.show_us;
+  for (size_t i = 0; i < t.latency.size() && i < earlier.latency.size(); ++i) t.latency[i] -= earlier.latency[i];
+  return t;
+}
+
 double PictureTiming::Totals::LatencyMs(double fraction) const {
   uint64_t total = 0;
   for (uint64_t n : latency) total += n;

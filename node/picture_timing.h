@@ -24,6 +24,8 @@ class PictureTiming {
     std::vector<uint64_t> latency;  // kLatencyBuckets counts
     // Adds another view's totals to these.
     void Merge(const Totals& other);
+    // What was added since `earlier` (an earlier Read of the same timing).
+    Totals Since(const Totals& earlier) const;
     // The latency below which `fraction` of the pictures lie, in
     // milliseconds (the upper edge of its bucket); 0 without pictures.
     double LatencyMs(double fraction) const;

@@ -223,13 +223,7 @@ int main(int argc, char** argv) {
     pictures += t.pictures - start[i].times.pictures;
     compose_ms += Seconds(t.compose - start[i].times.compose) * 1000.0;
     draw_ms += Seconds(t.total - start[i].times.total) * 1000.0;
-    node::PictureTiming::Totals view_timing = p.Timing().Read();
-    view_timing.pictures -= start[i].timing.pictures;
-    view_timing.decode_us -= start[i].timing.decode_us;
-    view_timing.produce_us -= start[i].timing.produce_us;
-    view_timing.show_us -= start[i].timing.show_us;
-    for (size_t b = 0; b < view_timing.latency.size(); ++b) view_timing.latency[b] -= start[i].timing.latency[b];
-    timing.Merge(view_timing);
+    timing.Merge(p.Timing().Read().Since(start[i].timing));
     convert_us += views[i]->video_output().windowRenderer().ConvertMicroseconds() - start[i].convert_us;
   }
   const uint32_t mode = views[0]->video_output().windowRenderer().Mode();

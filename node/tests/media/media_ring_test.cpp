@@ -93,16 +93,20 @@ TEST(MediaRing, SlotBuffersGrowOnceAndAreNeverShrunk) {
 // pushed unit carries the time it arrived.
 TEST(PictureTiming, PercentilesOfMergedViewsAndArrivalTimes) {
   PictureTiming a, b;
+  b.Add(0, 0, 0, 777);  // before the measured interval: not counted
+  const PictureTiming::Totals b_start = b.Read();
   for (int i = 0; i < 98; ++i) a.Add(1, 2, 3, 4200);  // bucket 8: up to 4.5 ms
-  b.Add(0, 0, 0, 30000);                              // 30.0 ms: bucket 60, up to 30.5 ms
-  b.Add(0, 0, 0, 10'000'000);                         // ten seconds: the last bucket
+  b.Add(0, 0, 0, 30000);                              // bucket 60: up to 30.5 ms
   PictureTiming::Totals t = a.Read();
-  t.Merge(b.Read());
-  EXPECT_EQ(t.pictures, 100u);
+  t.Merge(b.Read().Since(b_start));
+  EXPECT_EQ(t.pictures, 99u);
   EXPECT_EQ(t.decode_us, 98u);
   EXPECT_DOUBLE_EQ(t.LatencyMs(0.5), 4.5);
-  EXPECT_DOUBLE_EQ(t.LatencyMs(0.99), 30.5);
-  EXPECT_DOUBLE_EQ(t.LatencyMs(1.0), PictureTiming::kLatencyBuckets * PictureTiming::kBucketMs);
+  EXPECT_DOUBLE_EQ(t.LatencyMs(0.99), 4.5);
+  EXPECT_DOUBLE_EQ(t.LatencyMs(1.0), 30.5);
+  b.Add(0, 0, 0, 10'000'000);  // ten seconds: the last bucket holds it
+  PictureTiming::Totals late = b.Read().Since(b_start);
+  EXPECT_DOUBLE_EQ(late.LatencyMs(1.0), PictureTiming::kLatencyBuckets * PictureTiming::kBucketMs);
   EXPECT_EQ(PictureTiming().Read().LatencyMs(0.5), 0.0);
 
   MediaRing ring(2, 8);
