@@ -176,11 +176,16 @@ def built_sources(build):
     return built
 
 
-def tests_of(build, folders):
-    """The ctest names whose program or script lives in one of the folders."""
+def ctest_tests(build):
+    """Every test ctest knows in the build, as its JSON listing gives them."""
     code, out = run(["ctest", "--test-dir", build, "--show-only=json-v1"])
+    return json.loads(out[out.index("{"):]).get("tests", [])
+
+
+def tests_of(build, tests, folders):
+    """The ctest names whose program or script lives in one of the folders."""
     names = []
-    for test in json.loads(out[out.index("{"):]).get("tests", []):
+    for test in tests:
         command = " ".join(test.get("command", []))
         for folder in folders:
             if f"{build}/{folder}/" in command or f"{ROOT}/{folder}/" in command:
@@ -189,13 +194,12 @@ def tests_of(build, folders):
     return names
 
 
-def programs_of(build, names):
+def programs_of(build, tests, names):
     """The built files the named tests run (their programs and any program
     a test script is handed), as ninja targets: rebuilding only these after
     a fault spares relinking everything else that uses the library."""
-    code, out = run(["ctest", "--test-dir", build, "--show-only=json-v1"])
     targets = set()
-    for test in json.loads(out[out.index("{"):]).get("tests", []):
+    for test in tests:
         if test["name"] not in names:
             continue
         for token in test.get("command", []):
@@ -247,8 +251,9 @@ def main():
     # Each fault meets the tests of its own folder, so a run over many folders
     # costs no more per fault than a run over one.
     regexes, limits, untouched, targets = {}, {}, set(), {}
+    tests = ctest_tests(build)
     for folder in folders:
-        names = tests_of(build, [folder])
+        names = tests_of(build, tests, [folder])
         if args.without:
             kept = [n for n in names if not re.search(args.without, n)]
             if kept == names:
@@ -261,7 +266,7 @@ def main():
         if outcome != "survived":
             sys.exit(f"mutation-sample: the tests fail without any fault ({regex})")
         regexes[folder], limits[folder] = regex, int(seconds * 3) + 30
-        targets[folder] = programs_of(build, names) if not args.tests else []
+        targets[folder] = programs_of(build, tests, names) if not args.tests else []
         print(f"mutation-sample: {folder}: tests {regex}, {seconds:.0f} s unmutated, limit {limits[folder]} s each")
 
     earlier = earlier_outcomes(args.recheck) if args.recheck else {}

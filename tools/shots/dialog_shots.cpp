@@ -34,7 +34,8 @@ void Shot(HWND hwnd, const char* name) {
   ShowWindow(hwnd, SW_HIDE);
 }
 
-// A record with three presets and the fields the server page shows.
+// A record with three presets and the fields the server page shows (the
+// addresses are only shown: the sheet is never applied, nothing is sent).
 net::CameraSetupInfo ShownRecord() {
   net::CameraSetupInfo info = net::CameraSetupInfo::Defaults();
   info.SetPreset(0, {"door", 10, -5, 3, 10, true});
