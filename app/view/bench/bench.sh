@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The camera view under load: halyard-sim (native) streams N cameras of
 # 640x480 at 30 fps; view_bench (under Wine, on its own Xvfb screen large
-# enough for 16 views of 652 x 513) opens a view on each for SECONDS and
+# enough for 32 views of 652 x 513) opens a view on each for SECONDS and
 # prints pictures drawn per second per view, its CPU, the units its rings
 # discarded and where a picture's time goes. A PulseAudio null sink plays
 # the sound, as a user's sound card would. The X server's and wineserver's
@@ -28,7 +28,7 @@ cleanup() {
 trap cleanup EXIT
 for n in $(seq 130 160); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    Xvfb ":$n" -screen 0 2720x2160x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 5216x2160x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
     export DISPLAY=":$n"
     break

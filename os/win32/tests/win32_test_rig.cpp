@@ -16,14 +16,18 @@ void PumpFor(int ms) {
 bool PumpUntil(const std::function<bool()>& done, int ms) {
   const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(ms);
   for (;;) {
+    // Messages that keep coming (many views drawing) must not keep the
+    // condition and the deadline from being looked at.
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    bool had = false;
+    for (int n = 0; n < 64 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+      had = true;
     }
     if (done()) return true;
     if (os::MonotonicMs() >= end) return false;
-    Sleep(5);
+    if (!had) Sleep(5);
   }
 }
 
