@@ -1,9 +1,7 @@
 #pragma once
 // The speaker sender: a thread that takes each encoded microphone block off
-// the `SpeakerQueue` and sends it as speaker `MediaData` (kind 3, timestamp
-// 0) to every camera link with an open speaker channel, in the long form
-// (24-byte fixed part) for cameras newer than version 1.0.0 and in the short
-// form (16 bytes) for the others.
+// the `SpeakerQueue` and hands it to every camera link; a link with an open
+// speaker channel frames it as its camera's speaker audio and sends it.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -17,14 +15,10 @@ namespace present {
 class SpeakerLink {
  public:
   virtual ~SpeakerLink() = default;
-  // The camera's version, major * 65536 + minor * 256 + build.
-  virtual uint32_t CameraVersion() const = 0;
-  // A speaker channel is set up and switched on, and there is a socket to send on.
-  virtual bool SpeakerOpen() const = 0;
-  virtual uint32_t SpeakerChannelId() const = 0;
-  // Queues one MediaData message (header added by the link) for sending.
-  virtual int SendMedia(const uint8_t* fixed, uint32_t fixedLength, const uint8_t* payload,
-                        uint32_t payloadLength) = 0;
+  // Queues one block of encoded sound as speaker audio in the form the
+  // camera's version asks for; negative when the link has no speaker
+  // channel set up and switched on, or no socket to send it on.
+  virtual int SendSpeakerAudio(const uint8_t* data, uint32_t length) = 0;
 };
 
 // The program's camera links. ForEachLink keeps each link alive (and the
@@ -51,7 +45,6 @@ class SpeakerSender {
 
   // One pass: the oldest block to every open link. False when the queue was empty.
   bool SendOne();
-  static bool UsesLongForm(uint32_t cameraVersion);
 
  private:
   void ThreadLoop();

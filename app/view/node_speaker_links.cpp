@@ -10,17 +10,7 @@ class NodeLink : public SpeakerLink {
  public:
   explicit NodeLink(node::CNodeWindow& node) : m_node(node) {}
 
-  uint32_t CameraVersion() const override { return m_node.setup_info().Version(); }
-  bool SpeakerOpen() const override {
-    const node::ChannelEntry speaker = m_node.channel(node::CNodeWindow::kSpeaker);
-    net::SocketChannel* audio = m_node.AudioChannel();
-    return !m_node.IsRelay() && speaker.id != net::kChannelNotFound && speaker.active && audio && audio->IsOpen();
-  }
-  uint32_t SpeakerChannelId() const override { return m_node.channel(node::CNodeWindow::kSpeaker).id; }
-  int SendMedia(const uint8_t* fixed, uint32_t fixedLength, const uint8_t* payload, uint32_t payloadLength) override {
-    net::SocketChannel* audio = m_node.AudioChannel();
-    return audio ? audio->QueueMedia(fixed, fixedLength, payload, payloadLength) : -1;
-  }
+  int SendSpeakerAudio(const uint8_t* data, uint32_t length) override { return m_node.SendSpeakerAudio(data, length); }
 
  private:
   node::CNodeWindow& m_node;
