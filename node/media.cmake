@@ -3,6 +3,7 @@
 add_library(halyard_node_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/media_ring.cpp
   ${CMAKE_CURRENT_LIST_DIR}/media_path.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sound_source.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_timing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/media_fault.cpp
   ${CMAKE_CURRENT_LIST_DIR}/node_recorder.cpp

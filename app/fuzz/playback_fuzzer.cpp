@@ -79,7 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         device.last->playing = !device.last->playing;
         break;
       default:
-        playback.FeedOne(ring, decoder);
+        {
+          node::RingSoundSource sound(ring, decoder);
+          playback.FeedOne(sound);
+        }
         break;
     }
     const int index = playback.WriteIndex();

@@ -2,18 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
-#include "node/media_ring.h"
 #include "os/debug_log.h"
 
 namespace present {
-
-namespace {
-// 192 bytes of 3-bit codes decode to exactly one block. Decoding a longer
-// unit in pieces of 192 bytes (a multiple of 3, so no code straddles two
-// pieces) gives the samples and the decoder state of decoding it whole.
-constexpr uint32_t kCodeBytesPerBlock = 192;
-}  // namespace
 
 void NodePlayback::Bind(SoundDevice* device) {
   std::lock_guard<std::mutex> lock(m_lock);
@@ -65,7 +58,7 @@ void NodePlayback::Resynchronise(uint32_t cursor) {
   m_writeIndex = int((cursor / kBlockBytes + 1) % kBlockCount);
 }
 
-bool NodePlayback::FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder) {
+bool NodePlayback::FeedOne(node::SoundSource& sound) {
   std::lock_guard<std::mutex> lock(m_lock);
   if (!m_buffer) return false;
   const bool playing = m_buffer->Playing();
@@ -82,17 +75,16 @@ bool NodePlayback::FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder)
   if (queued > (kBlockCount - 1) * kBlockBytes) {
     // Received faster than played: the oldest unit goes.
     if (!playing) m_buffer->Play();
-    if (audio.BeginRead() >= 0) audio.CommitRead();
+    sound.DropOldest();
     return false;
   }
   bool consumed = false;
-  if (playing && queued < kLowWater * kBlockBytes && audio.Count() < kStartThreshold) {
+  if (playing && queued < kLowWater * kBlockBytes && sound.Waiting() < kStartThreshold) {
     std::memset(m_block, 0, sizeof m_block);  // nothing received: silence keeps ahead of the cursor
   } else {
-    const int slot = audio.BeginRead();
-    if (slot < 0) return false;
-    DecodeUnit(audio.Slot(slot), decoder);
-    audio.CommitRead();
+    node::SoundSamples pcm;
+    if (!sound.TakeOldest(&pcm)) return false;
+    FillBlock(pcm);
     consumed = true;
   }
   WriteBlock();
@@ -101,24 +93,11 @@ bool NodePlayback::FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder)
   return consumed;
 }
 
-// The first 1024 bytes of the unit's samples fill the decode block (a short
-// unit is padded with silence); the decoder still runs over the rest, so its
-// state stays in step with the camera's encoder.
-void NodePlayback::DecodeUnit(const node::MediaUnit& unit, codec::AudioDecoder& decoder) {
-  const uint8_t* codes = unit.Data();
-  uint32_t left = unit.length;
-  const uint32_t first = std::min(left, kCodeBytesPerBlock);
-  const int produced = decoder.Decode(codes, int(first), m_block);
-  const size_t filled = std::min<size_t>(size_t(std::max(produced, 0)), sizeof m_block);
-  std::memset(reinterpret_cast<uint8_t*>(m_block) + filled, 0, sizeof m_block - filled);
-  codes += first;
-  left -= first;
-  while (left > 0) {
-    const uint32_t piece = std::min(left, kCodeBytesPerBlock);
-    decoder.Decode(codes, int(piece), m_spill);
-    codes += piece;
-    left -= piece;
-  }
+// The unit's first 1024 bytes of samples; a short unit ends in silence.
+void NodePlayback::FillBlock(const node::SoundSamples& pcm) {
+  const size_t count = std::min<size_t>(size_t(std::max(pcm.count, 0)), std::size(m_block));
+  if (count > 0) std::memcpy(m_block, pcm.samples, count * sizeof m_block[0]);
+  std::fill(m_block + count, std::end(m_block), int16_t{0});
 }
 
 void NodePlayback::WriteBlock() {

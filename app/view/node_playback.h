@@ -1,7 +1,8 @@
 #pragma once
 // A node's sound playback: its DirectSound secondary buffer of 100 blocks of
 // 1024 bytes (6.4 s), fed block by block from the node's media thread
-// through the media path's PlaybackFeeder. Playback starts once more than
+// through the media path's PlaybackFeeder: each unit's decoded samples fill
+// one block (a longer unit is cut, a shorter one padded with silence). Playback starts once more than
 // one block lies ahead of the play cursor, keeps at most 99 blocks ahead
 // (received units beyond that are discarded one per call), and is topped up
 // with silence when it runs within two blocks of the cursor with nothing
@@ -14,10 +15,6 @@
 
 #include "node/playback_feeder.h"
 #include "present/sound_device.h"
-
-namespace node {
-struct MediaUnit;
-}
 
 namespace present {
 
@@ -47,7 +44,7 @@ class NodePlayback : public node::PlaybackFeeder {
 
   // node::PlaybackFeeder (media thread).
   bool IsOpen() const override { return m_soundReady.load(); }
-  bool FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder) override;
+  bool FeedOne(node::SoundSource& sound) override;
 
   int WriteIndex() const;
 
@@ -55,7 +52,7 @@ class NodePlayback : public node::PlaybackFeeder {
   uint32_t Queued(uint32_t cursor) const;
   bool CursorOvertook(uint32_t cursor) const;
   void Resynchronise(uint32_t cursor);
-  void DecodeUnit(const node::MediaUnit& unit, codec::AudioDecoder& decoder);
+  void FillBlock(const node::SoundSamples& pcm);
   void WriteBlock();
 
   mutable std::mutex m_lock;  // the buffer and the write position
@@ -68,8 +65,7 @@ class NodePlayback : public node::PlaybackFeeder {
   // the last call: a cursor that moved further has run past the data.
   uint32_t m_lastCursor = 0;
   uint32_t m_lastAhead = 0;
-  int16_t m_block[kBlockBytes / 2] = {};  // the decode block
-  int16_t m_spill[kBlockBytes / 2] = {};  // samples past the first block, dropped
+  int16_t m_block[kBlockBytes / 2] = {};  // the block being written
 };
 
 }  // namespace present

@@ -20,16 +20,13 @@ std::vector<uint8_t> SnapshotSink::Bmp() const {
   return present::EncodeBmp(DecodedPicture{const_cast<uint8_t*>(i420_.data()), width_, height_});
 }
 
-bool PcmFileFeeder::FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder) {
-  const int slot = audio.BeginRead();
-  if (slot < 0) return false;
-  const node::MediaUnit& unit = audio.Slot(slot);
-  samples_.resize(static_cast<size_t>(codec::AdpcmDecodedSize(static_cast<int>(unit.length)) / 2 + 8));
-  const int bytes = decoder.Decode(unit.Data(), static_cast<int>(unit.length), samples_.data());
-  audio.CommitRead();
+bool PcmFileFeeder::FeedOne(node::SoundSource& sound) {
+  node::SoundSamples pcm;
+  if (!sound.TakeOldest(&pcm)) return false;
+  const int bytes = pcm.count * 2;
   // Raw PCM is little-endian whatever the machine.
   std::vector<uint8_t> le(static_cast<size_t>(bytes));
-  for (int i = 0; i < bytes / 2; ++i) net::PutLE16(&le[2 * static_cast<size_t>(i)], static_cast<uint16_t>(samples_[i]));
+  for (int i = 0; i < pcm.count; ++i) net::PutLE16(&le[2 * static_cast<size_t>(i)], static_cast<uint16_t>(pcm.samples[i]));
   std::fwrite(le.data(), 1, le.size(), out_);
   bytes_ += static_cast<uint64_t>(bytes);
   return true;

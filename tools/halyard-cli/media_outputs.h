@@ -33,13 +33,12 @@ class PcmFileFeeder : public node::PlaybackFeeder {
  public:
   explicit PcmFileFeeder(std::FILE* out) : out_(out) {}
   bool IsOpen() const override { return true; }
-  bool FeedOne(node::MediaRing& audio, codec::AudioDecoder& decoder) override;
+  bool FeedOne(node::SoundSource& sound) override;
   uint64_t bytes_written() const { return bytes_; }
 
  private:
   std::FILE* out_;
   std::atomic<uint64_t> bytes_{0};
-  std::vector<int16_t> samples_;
 };
 
 }  // namespace cli

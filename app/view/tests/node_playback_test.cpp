@@ -10,6 +10,7 @@
 #include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
 #include "node/media_ring.h"
+#include "node/sound_source.h"
 
 namespace present {
 namespace {
@@ -84,7 +85,10 @@ class Playback : public ::testing::Test {
     std::vector<uint8_t> unit(length, marker);
     ring.Push(unit.data(), length, 0);
   }
-  bool Feed() { return playback.FeedOne(ring, decoder); }
+  bool Feed() {
+    node::RingSoundSource sound(ring, decoder);
+    return playback.FeedOne(sound);
+  }
 
   FakeDevice device;
   NodePlayback playback;
@@ -164,7 +168,7 @@ TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
 TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
   Receive(9, 600);
   EXPECT_TRUE(Feed());
-  EXPECT_EQ((std::vector<int>{192, 192, 192, 24}), decoder.lengths) << "the whole unit passes the decoder";
+  EXPECT_EQ((std::vector<int>{600}), decoder.lengths) << "the whole unit passes the decoder";
   EXPECT_EQ(1u, buffer->writes.size()) << "one block written";
   int16_t next;
   std::memcpy(&next, &buffer->bytes[kBlock], 2);
@@ -179,7 +183,7 @@ TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
   EXPECT_EQ(0, half[1]) << "a short unit's block ends in silence";
 }
 
-TEST(PlaybackDecoding, PiecewiseDecodingEqualsDecodingTheUnitWhole) {
+TEST(PlaybackDecoding, TheBlockHoldsTheUnitsFirstSamplesAndTheDecoderRunsOverAllOfIt) {
   std::vector<uint8_t> unit(500);
   for (size_t i = 0; i < unit.size(); ++i) unit[i] = uint8_t(i * 37 + 11);
   codec::AdpcmDecoder whole;
@@ -193,7 +197,8 @@ TEST(PlaybackDecoding, PiecewiseDecodingEqualsDecodingTheUnitWhole) {
   node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
   ring.Push(unit.data(), 500, 0);
   codec::AdpcmDecoder pieces;
-  ASSERT_TRUE(playback.FeedOne(ring, pieces));
+  node::RingSoundSource sound(ring, pieces);
+  ASSERT_TRUE(playback.FeedOne(sound));
   EXPECT_EQ(0, std::memcmp(all.data(), device.last->bytes.data(), kBlock)) << "the first block as decoded whole";
   EXPECT_EQ(whole.State().se, pieces.State().se) << "the decoder ran over the whole unit";
   EXPECT_EQ(whole.State().y, pieces.State().y);
@@ -230,7 +235,8 @@ TEST(PlaybackBinding, NoSoundOutputMeansNothingToFeed) {
   MarkingDecoder decoder;
   uint8_t unit[192] = {};
   ring.Push(unit, 192, 0);
-  EXPECT_FALSE(playback.FeedOne(ring, decoder));
+  node::RingSoundSource sound(ring, decoder);
+  EXPECT_FALSE(playback.FeedOne(sound));
   EXPECT_EQ(1, ring.Count());
 }
 

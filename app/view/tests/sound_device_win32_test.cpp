@@ -109,9 +109,10 @@ TEST(SoundOnPulse, AnAdpcmToneThroughANodeBufferPlaysAtOneKilohertz) {
   }
   const long before = FileSize(monitor);
   codec::AdpcmDecoder decoder;
+  node::RingSoundSource sound(ring, decoder);
   const uint64_t end = os::MonotonicMs() + 2800;
   while (os::MonotonicMs() < end) {  // the node's media thread
-    while (playback.FeedOne(ring, decoder)) {
+    while (playback.FeedOne(sound)) {
     }
     os::SleepMs(1);
   }
@@ -143,10 +144,7 @@ TEST(SoundOnPulse, AnAdpcmToneThroughANodeBufferPlaysAtOneKilohertz) {
 class RecordingLinks : public SpeakerLinks, public SpeakerLink {
  public:
   void ForEachLink(const std::function<void(SpeakerLink&)>& visit) override { visit(*this); }
-  uint32_t CameraVersion() const override { return 0x010107; }
-  bool SpeakerOpen() const override { return true; }
-  uint32_t SpeakerChannelId() const override { return 1; }
-  int SendMedia(const uint8_t*, uint32_t, const uint8_t*, uint32_t length) override {
+  int SendSpeakerAudio(const uint8_t*, uint32_t length) override {
     std::lock_guard<std::mutex> lock(mutex);
     blocks.push_back({os::MonotonicMs(), length});
     return int(length);

@@ -35,8 +35,8 @@ int TouchInvalidMemory() {
 class FaultingFeeder : public PlaybackFeeder {
  public:
   bool IsOpen() const override { return true; }
-  bool FeedOne(MediaRing& audio, codec::AudioDecoder&) override {
-    if (audio.Count() == 0) return false;
+  bool FeedOne(SoundSource& sound) override {
+    if (sound.Waiting() == 0) return false;
     return TouchInvalidMemory() == 0;
   }
 };
