@@ -1,5 +1,7 @@
 #include "node/media_path.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -75,6 +77,7 @@ void NodeMediaPath::StartWorker() {
 void NodeMediaPath::StopWorker() {
   std::lock_guard<std::mutex> lock(m_workerLock);
   m_running.store(false);
+  WakeWorker();
   if (m_worker.joinable()) m_worker.join();
 }
 
@@ -95,6 +98,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       m_poster.Post(m_parentWindow, os::kWmNodePosition, static_cast<uintptr_t>(media.timestamp_ms & 0xFFFFFFFFu), 0);
       if (!m_configured.load()) return;  // nothing can decode a picture before its headers
       m_liveRing.Push(media.payload, media.payload_length, media.timestamp_ms);
+      WakeWorker();
       return;
     case net::kMediaAudio:
       if (media.timestamp_ms == net::kEndOfFileTimestamp) {
@@ -106,6 +110,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       m_audioRing.Push(media.payload, media.payload_length, media.timestamp_ms);
       if (m_recorder) m_recorder->FeedAudio(media.payload, media.payload_length, media.timestamp_ms);
       if (m_motionRecorder) m_motionRecorder->OnAudio(media.payload, media.payload_length, media.timestamp_ms);
+      WakeWorker();
       return;
     default:
       return;
@@ -166,7 +171,7 @@ void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
 
 bool NodeMediaPath::ConsumeLiveVideo() {
   const uint64_t now = os::MonotonicMs();
-  if (m_shownAny && now - m_lastShownMs < kPictureIntervalMs) return false;
+  if (PictureWaitMs(now) > 0) return false;
   const int slot = m_liveRing.BeginRead();
   if (slot < 0) return false;
   const MediaUnit& unit = m_liveRing.Slot(slot);
@@ -287,13 +292,36 @@ void NodeMediaPath::WorkerLoop() {
   while (m_running.load()) {
     while (m_running.load() && m_feeder && m_feeder->IsOpen() &&
            GuardDecoderCall(DecoderKind::kAudio, m_nodeIndex,
-                            [&] { return m_feeder->FeedOne(m_audioRing, m_decoderAudio); })) {
+                            [&] { return m_feeder->FeedOne(m_sound); })) {
     }
     while (m_running.load() && ConsumeLiveVideo()) {
     }
     if (m_recorder) m_recorder->Pump();
-    os::SleepMs(1);
+    WaitForWork();
   }
+}
+
+void NodeMediaPath::WakeWorker() {
+  {
+    std::lock_guard<std::mutex> lock(m_wakeLock);
+    m_wakePending = true;
+  }
+  m_wake.notify_one();
+}
+
+uint64_t NodeMediaPath::PictureWaitMs(uint64_t nowMs) const {
+  if (!m_shownAny || m_liveRing.Count() > kCatchUpBacklog) return 0;
+  const uint64_t due = m_lastShownMs + kPictureIntervalMs;
+  return due > nowMs ? due - nowMs : 0;
+}
+
+void NodeMediaPath::WaitForWork() {
+  // A waiting picture waits only for its turn.
+  const uint64_t waitMs = m_liveRing.Count() > 0 ? std::min(kIdleWaitMs, PictureWaitMs(os::MonotonicMs())) : kIdleWaitMs;
+  std::unique_lock<std::mutex> lock(m_wakeLock);
+  if (waitMs > 0 && m_running.load())
+    m_wake.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return m_wakePending; });
+  m_wakePending = false;
 }
 
 void NodeMediaPath::StatisticsTick() { StatisticsTickAt(os::MonotonicMs()); }

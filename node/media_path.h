@@ -10,7 +10,7 @@
 //   m_decoderVideo, m_configuration receive thread and media worker, under m_configLock
 //   m_configured, m_width/m_height receive thread writes (under m_configLock), anyone reads
 //   m_picture                      receive thread replaces, media worker fills, UI reads (m_pictureLock)
-//   m_decoderAudio                 media worker (feeder); Reset on the UI thread with the worker stopped
+//   m_decoderAudio, m_sound        media worker (decodes what the feeder takes); Reset on the UI thread with the worker stopped
 //   m_sink, m_sinkWidth/Height     media worker only: every PictureSink call comes from it
 //   m_recorder                     its own lock; configuration from the receive thread, units from the worker
 //   m_worker                       UI thread starts and stops it, under m_workerLock
@@ -19,6 +19,7 @@
 //   m_shownAny, m_lastShownMs,
 //   m_discardedSeen                media worker only
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,6 +34,7 @@
 #include "node/media_ring.h"
 #include "node/motion_detector.h"
 #include "node/picture_timing.h"
+#include "node/sound_source.h"
 #include "os/window_seam.h"
 
 namespace node {
@@ -44,7 +46,17 @@ class PlaybackFeeder;
 
 class NodeMediaPath {
  public:
+  // Pictures are shown at least this far apart, so a burst from the network
+  // does not play fast...
   static constexpr uint64_t kPictureIntervalMs = 30;
+  // ...unless more than this many wait: then the worker or the screen fell
+  // behind (a stall, a busy machine), and the backlog is shown at once. At 30
+  // pictures a second the spacing alone would catch up three pictures a
+  // second, leaving the view behind real time for seconds after every stall.
+  static constexpr int kCatchUpBacklog = 3;
+  // Longest nap of an idle worker: sound is topped up with silence and the
+  // recorder pumped at least this often (a sound block lasts 64 ms).
+  static constexpr uint64_t kIdleWaitMs = 20;
 
   // `sink`, `feeder` and `recorder` may be null (no renderer, no sound
   // output, no recording); each must outlive this object.
@@ -152,6 +164,7 @@ class NodeMediaPath {
   mutable std::mutex m_configLock;
   VideoDecoder m_decoderVideo;
   codec::AdpcmDecoder m_decoderAudio;
+  RingSoundSource m_sound{m_audioRing, m_decoderAudio};  // media worker: decodes for the feeder
   std::atomic<bool> m_configured{false};
   std::vector<uint8_t> m_configuration;
   std::atomic<int> m_width{0};
@@ -178,9 +191,20 @@ class NodeMediaPath {
   int m_kbps = 0;
   std::string m_statusText = "0 fps, 0 kbps";
 
+  // The worker sleeps until a unit arrives, a picture falls due or it must
+  // stop, instead of looking every millisecond: many views would otherwise
+  // wake thousands of times a second for nothing.
+  void WakeWorker();
+  void WaitForWork();
+  // Milliseconds until the next live picture may be shown (0: now).
+  uint64_t PictureWaitMs(uint64_t nowMs) const;
+
   std::atomic<bool> m_running{false};
   std::mutex m_workerLock;
   std::thread m_worker;
+  std::mutex m_wakeLock;
+  std::condition_variable m_wake;
+  bool m_wakePending = false;  // under m_wakeLock
   PictureTiming m_timing;
   bool m_shownAny = false;  // worker thread only
   uint64_t m_lastShownMs = 0;

@@ -13,6 +13,7 @@
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 #include "node/tests/media/test_support.h"
+#include "os/clock.h"
 
 namespace node {
 namespace {
@@ -30,6 +31,7 @@ class FakeSink : public PictureSink {
     m_width = picture.width;
     m_height = picture.height;
     ++m_shown;
+    m_times.push_back(os::MonotonicMs());
   }
   void Resize(int width, int height) override {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -43,6 +45,10 @@ class FakeSink : public PictureSink {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_shown;
   }
+  std::vector<uint64_t> ShowTimes() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_times;
+  }
   std::vector<std::pair<int, int>> Resizes() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_resizes;
@@ -53,25 +59,22 @@ class FakeSink : public PictureSink {
   std::vector<uint8_t> m_last;
   int m_width = 0, m_height = 0, m_shown = 0;
   std::vector<std::pair<int, int>> m_resizes;
+  std::vector<uint64_t> m_times;
 };
 
 // A sound output with room for `room` units; decodes what it takes.
 class FakeFeeder : public PlaybackFeeder {
  public:
   bool IsOpen() const override { return open.load(); }
-  bool FeedOne(MediaRing& audio, codec::AudioDecoder& decoder) override {
+  bool FeedOne(SoundSource& sound) override {
     if (room.load() <= 0) return false;
-    const int slot = audio.BeginRead();
-    if (slot < 0) return false;
-    const MediaUnit& unit = audio.Slot(slot);
-    int16_t samples[4096];
-    const int bytes = decoder.Decode(unit.Data(), static_cast<int>(unit.length), samples);
+    SoundSamples pcm;
+    if (!sound.TakeOldest(&pcm)) return false;
     {
       std::lock_guard<std::mutex> lock(mutex);
-      timestamps.push_back(unit.timestamp);
-      decodedBytes += bytes;
+      timestamps.push_back(pcm.timestamp);
+      decodedBytes += pcm.count * 2;
     }
-    audio.CommitRead();
     --room;
     return true;
   }
@@ -242,6 +245,25 @@ TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   const std::vector<uint8_t> unit(48, 0x55);
   for (int i = 0; i < 101; ++i) path.DeliverMedia(Media(net::kMediaAudio, unit, 64u * i));
   EXPECT_EQ(path.AudioRing().Count(), 1);
+}
+
+TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  // Twelve pictures waiting, as after a stall of the worker.
+  for (size_t i = 0; i < 12; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 33 * i));
+  path.StartWorker();
+  ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= 12; }));
+  path.StopWorker();
+  const std::vector<uint64_t> at = sink.ShowTimes();
+  ASSERT_EQ(at.size(), 12u);
+  const uint64_t spacing = NodeMediaPath::kPictureIntervalMs;
+  // Spaced out, the first nine would take 8 x 30 ms, and every stall would
+  // leave the view that far behind for seconds.
+  EXPECT_LT(at[8] - at[0], 8 * spacing) << "the backlog was played at the pictures' spacing";
+  // Three left are no backlog: spaced again (less a little for the decode
+  // time, which the spacing does not include).
+  EXPECT_GE(at[11] - at[9], 2 * spacing - 10) << "caught up pictures were not spaced again";
 }
 
 TEST_F(MediaPathTest, EndOfFileMarkStopsPlayingAndQueuesNothing) {
