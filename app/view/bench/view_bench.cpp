@@ -170,9 +170,11 @@ int main(int argc, char** argv) {
       [&] {
         return std::all_of(views.begin(), views.end(), [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; });
       },
-      30000);
+      90000);
   if (!streaming) {
-    std::fprintf(stderr, "view_bench: not every view got its 640x480 pictures\n");
+    const long twice = std::count_if(views.begin(), views.end(),
+                                     [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; });
+    std::fprintf(stderr, "view_bench: %ld of %zu views got their 640x480 pictures in 90 s\n", twice, views.size());
     return 1;
   }
   // A grid of 2x frames, none covering another (the screen must hold them).
