@@ -317,7 +317,8 @@ uint64_t NodeMediaPath::PictureWaitMs(uint64_t nowMs) const {
 
 void NodeMediaPath::WaitForWork() {
   // A waiting picture waits only for its turn.
-  const uint64_t waitMs = m_liveRing.Count() > 0 ? std::min(kIdleWaitMs, PictureWaitMs(os::MonotonicMs())) : kIdleWaitMs;
+  uint64_t waitMs = kIdleWaitMs;
+  if (m_liveRing.Count() > 0) waitMs = std::min(waitMs, PictureWaitMs(os::MonotonicMs()));
   std::unique_lock<std::mutex> lock(m_wakeLock);
   if (waitMs > 0 && m_running.load())
     m_wake.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return m_wakePending; });

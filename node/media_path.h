@@ -10,7 +10,8 @@
 //   m_decoderVideo, m_configuration receive thread and media worker, under m_configLock
 //   m_configured, m_width/m_height receive thread writes (under m_configLock), anyone reads
 //   m_picture                      receive thread replaces, media worker fills, UI reads (m_pictureLock)
-//   m_decoderAudio, m_sound        media worker (decodes what the feeder takes); Reset on the UI thread with the worker stopped
+//   m_decoderAudio, m_sound        media worker (decodes what the feeder takes); Reset on the UI
+//                                  thread with the worker stopped
 //   m_sink, m_sinkWidth/Height     media worker only: every PictureSink call comes from it
 //   m_recorder                     its own lock; configuration from the receive thread, units from the worker
 //   m_worker                       UI thread starts and stops it, under m_workerLock

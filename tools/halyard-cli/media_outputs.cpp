@@ -26,7 +26,8 @@ bool PcmFileFeeder::FeedOne(node::SoundSource& sound) {
   const int bytes = pcm.count * 2;
   // Raw PCM is little-endian whatever the machine.
   std::vector<uint8_t> le(static_cast<size_t>(bytes));
-  for (int i = 0; i < pcm.count; ++i) net::PutLE16(&le[2 * static_cast<size_t>(i)], static_cast<uint16_t>(pcm.samples[i]));
+  for (int i = 0; i < pcm.count; ++i)
+    net::PutLE16(&le[2 * static_cast<size_t>(i)], static_cast<uint16_t>(pcm.samples[i]));
   std::fwrite(le.data(), 1, le.size(), out_);
   bytes_ += static_cast<uint64_t>(bytes);
   return true;
