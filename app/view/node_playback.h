@@ -2,12 +2,12 @@
 // A node's sound playback: its DirectSound secondary buffer of 100 blocks of
 // 1024 bytes (6.4 s), fed block by block from the node's media thread
 // through the media path's PlaybackFeeder: each unit's decoded samples fill
-// one block (a longer unit is cut, a shorter one padded with silence). Playback starts once more than
-// one block lies ahead of the play cursor, keeps at most 99 blocks ahead
-// (received units beyond that are discarded one per call), and is topped up
-// with silence when it runs within two blocks of the cursor with nothing
-// received. Muting stops the buffer; unmuting resumes where the write index
-// stands.
+// one block (a longer unit is cut, a shorter one padded with silence).
+// Playback starts once more than one block lies ahead of the play cursor,
+// keeps at most 99 blocks ahead (received units beyond that are discarded
+// one per call), and is topped up with silence when it runs within two
+// blocks of the cursor with nothing received. Muting stops the buffer;
+// unmuting resumes where the write index stands.
 #include <atomic>
 #include <cstdint>
 #include <memory>

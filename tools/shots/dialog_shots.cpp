@@ -35,15 +35,16 @@ void Shot(HWND hwnd, const char* name) {
 }
 
 // A record with three presets and the fields the server page shows (the
-// addresses are only shown: the sheet is never applied, nothing is sent).
+// addresses, loopback ones, are only shown: the sheet is never applied,
+// nothing is sent).
 net::CameraSetupInfo ShownRecord() {
   net::CameraSetupInfo info = net::CameraSetupInfo::Defaults();
   info.SetPreset(0, {"door", 10, -5, 3, 10, true});
   info.SetPreset(1, {"yard", 100, 20, 0, 30, false});
   info.SetPreset(2, {"gate", -40, 7, 2, 5, true});
   info.SetPresetCount(3);
-  dialogs::setup::PutFieldText(info, dialogs::setup::kDdnsIpText, dialogs::setup::kDdnsIpWidth, "192.168.0.20");
-  const uint8_t host[4] = {192, 168, 0, 10};
+  dialogs::setup::PutFieldText(info, dialogs::setup::kDdnsIpText, dialogs::setup::kDdnsIpWidth, "127.0.0.20");
+  const uint8_t host[4] = {127, 0, 0, 10};
   std::memcpy(info.data() + dialogs::setup::kHostServerIp, host, 4);
   dialogs::setup::PutU32(info, dialogs::setup::kPanTiltDevices, 21);
   return info;

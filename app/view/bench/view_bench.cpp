@@ -166,14 +166,10 @@ int main(int argc, char** argv) {
     if (!v) return 1;
     views.push_back(v);
   }
-  const bool streaming = PumpUntil(
-      [&] {
-        return std::all_of(views.begin(), views.end(), [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; });
-      },
-      90000);
+  const auto at2x = [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; };
+  const bool streaming = PumpUntil([&] { return std::all_of(views.begin(), views.end(), at2x); }, 90000);
   if (!streaming) {
-    const long twice = std::count_if(views.begin(), views.end(),
-                                     [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; });
+    const long twice = std::count_if(views.begin(), views.end(), at2x);
     std::fprintf(stderr, "view_bench: %ld of %zu views got their 640x480 pictures in 90 s\n", twice, views.size());
     return 1;
   }

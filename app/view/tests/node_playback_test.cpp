@@ -196,13 +196,13 @@ TEST(PlaybackDecoding, TheBlockHoldsTheUnitsFirstSamplesAndTheDecoderRunsOverAll
   ASSERT_TRUE(playback.CreateBuffer());
   node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
   ring.Push(unit.data(), 500, 0);
-  codec::AdpcmDecoder pieces;
-  node::RingSoundSource sound(ring, pieces);
+  codec::AdpcmDecoder node_decoder;
+  node::RingSoundSource sound(ring, node_decoder);
   ASSERT_TRUE(playback.FeedOne(sound));
   EXPECT_EQ(0, std::memcmp(all.data(), device.last->bytes.data(), kBlock)) << "the first block as decoded whole";
-  EXPECT_EQ(whole.State().se, pieces.State().se) << "the decoder ran over the whole unit";
-  EXPECT_EQ(whole.State().y, pieces.State().y);
-  EXPECT_EQ(whole.State().a1, pieces.State().a1);
+  EXPECT_EQ(whole.State().se, node_decoder.State().se) << "the decoder ran over the whole unit";
+  EXPECT_EQ(whole.State().y, node_decoder.State().y);
+  EXPECT_EQ(whole.State().a1, node_decoder.State().a1);
 }
 
 TEST_F(Playback, AStalledFeederResumesAfterTheCursorInsteadOfSixSecondsBehind) {
