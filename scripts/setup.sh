@@ -33,8 +33,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq >/dev/null
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync serves an index that fails its checksum. apt
+  # then keeps the indexes it has, which usually still hold every package we
+  # need, so only a failed install counts; it is tried a few times, since
+  # such a mirror is consistent again within minutes.
+  for attempt in 1 2 3 4; do
+    $SUDO apt-get update -qq >/dev/null || echo "setup: some package indexes could not be updated"
+    if $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+      break
+    fi
+    [ $attempt -lt 4 ] || { echo "setup: installing packages failed" >&2; exit 1; }
+    echo "setup: the package archive was not ready (attempt $attempt); trying again in 30 s"
+    sleep 30
+  done
 fi
 
 # The daemons come with services that would listen on their default ports;
