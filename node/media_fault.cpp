@@ -33,15 +33,15 @@ void DecoderFault(DecoderKind kind, int value) {
   std::_Exit(-1);
 }
 
-DecoderFaultScope::DecoderFaultScope(DecoderKind kind, int value) : m_previousKind(t_kind), m_previousValue(t_value) {
+DecoderFaultScope::DecoderFaultScope(DecoderKind kind, int value) : previous_kind_(t_kind), previous_value_(t_value) {
   std::call_once(g_installOnce, InstallDecoderFaultHandler);
   t_value = value;
   t_kind = static_cast<int>(kind);
 }
 
 DecoderFaultScope::~DecoderFaultScope() {
-  t_kind = m_previousKind;
-  t_value = m_previousValue;
+  t_kind = previous_kind_;
+  t_value = previous_value_;
 }
 
 bool CurrentDecoderGuard(DecoderKind* kind, int* value) {

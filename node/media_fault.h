@@ -23,8 +23,8 @@ class DecoderFaultScope {
   DecoderFaultScope& operator=(const DecoderFaultScope&) = delete;
 
  private:
-  int m_previousKind;
-  int m_previousValue;
+  int previous_kind_;
+  int previous_value_;
 };
 
 template <class Fn>

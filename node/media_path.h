@@ -6,19 +6,19 @@
 // output. The node (CNodeWindow) owns one NodeMediaPath and calls it.
 //
 // Who owns what:
-//   m_liveRing, m_audioRing        receive thread writes, media worker reads (each ring's own lock)
-//   m_decoderVideo, m_configuration receive thread and media worker, under m_configLock
-//   m_configured, m_width/m_height receive thread writes (under m_configLock), anyone reads
-//   m_picture                      receive thread replaces, media worker fills, UI reads (m_pictureLock)
-//   m_decoderAudio, m_sound        media worker (decodes what the feeder takes); Reset on the UI
+//   live_ring_, audio_ring_        receive thread writes, media worker reads (each ring's own lock)
+//   m_decoderVideo, configuration_ receive thread and media worker, under config_lock_
+//   configured_, width_/height_ receive thread writes (under config_lock_), anyone reads
+//   picture_                      receive thread replaces, media worker fills, UI reads (picture_lock_)
+//   m_decoderAudio, sound_        media worker (decodes what the feeder takes); Reset on the UI
 //                                  thread with the worker stopped
-//   m_sink, m_sinkWidth/Height     media worker only: every PictureSink call comes from it
-//   m_recorder                     its own lock; configuration from the receive thread, units from the worker
-//   m_worker                       UI thread starts and stops it, under m_workerLock
-//   m_previousFrames/Bytes/TickMs  UI thread (statistics tick); counters are atomic
-//   m_detector                     media worker; its settings and last event under m_motionLock
-//   m_shownAny, m_lastShownMs,
-//   m_discardedSeen                media worker only
+//   sink_, sink_width_/Height     media worker only: every PictureSink call comes from it
+//   recorder_                     its own lock; configuration from the receive thread, units from the worker
+//   worker_                       UI thread starts and stops it, under worker_lock_
+//   previous_frames_/Bytes/TickMs  UI thread (statistics tick); counters are atomic
+//   detector_                     media worker; its settings and last event under motion_lock_
+//   shown_any_, last_shown_ms_,
+//   discarded_seen_                media worker only
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -75,7 +75,7 @@ class NodeMediaPath {
   // may be called from any thread but the worker itself.
   void StartWorker();
   void StopWorker();
-  bool WorkerRunning() const { return m_running.load(); }
+  bool WorkerRunning() const { return running_.load(); }
 
   // Receive thread: one MediaData addressed to this node.
   void DeliverMedia(const net::MediaData& media);
@@ -88,43 +88,43 @@ class NodeMediaPath {
   std::string StatusText() const;  // "%d fps, %d kbps"
   int FramesPerSecond() const;
   int KilobitsPerSecond() const;
-  uint64_t FramesShown() const { return m_framesShown.load(); }
-  uint64_t BytesShown() const { return m_bytesShown.load(); }
+  uint64_t FramesShown() const { return frames_shown_.load(); }
+  uint64_t BytesShown() const { return bytes_shown_.load(); }
 
   int Width() const;
   int Height() const;
   bool HasConfiguration() const;
   std::vector<uint8_t> Configuration() const;
-  bool Playing() const { return m_playing.load(); }
-  uint64_t Position() const { return m_position.load(); }
+  bool Playing() const { return playing_.load(); }
+  uint64_t Position() const { return position_.load(); }
   // A stored file's end mark arrived: the node shows "End of File".
-  bool EndOfFile() const { return m_endOfFile.load(); }
+  bool EndOfFile() const { return end_of_file_.load(); }
   static constexpr const char* kEndOfFileText = "End of File";
 
   // Runs `draw` with the picture buffer under the picture lock (repaint,
   // resize); false without a picture buffer.
-  bool WithPicture(const std::function<void(const DecodedPicture&)>& draw) const;
+  bool WithPicture(const std::function<void(const codec::DecodedPicture&)>& draw) const;
 
   // Motion detection on the shown pictures (any thread): off by default.
   // A motion posts kWmNodeMotion to the parent window, is written to the
   // debug log and goes to the motion recorder when one is set.
   void SetMotionDetection(bool on, int sensitivity, const MotionDetector::Mask& mask);
-  void SetMotionRecorder(MotionRecorder* recorder) { m_motionRecorder = recorder; }
+  void SetMotionRecorder(MotionRecorder* recorder) { motion_recorder_ = recorder; }
   // Told on the media worker of each motion's start and end (set before the worker starts).
   using MotionTeller = std::function<void(bool started, const MotionDetector::Event& event)>;
-  void SetMotionTeller(MotionTeller teller) { m_motionTeller = std::move(teller); }
-  bool MotionDetectionOn() const { return m_motionOn.load(); }
+  void SetMotionTeller(MotionTeller teller) { motion_teller_ = std::move(teller); }
+  bool MotionDetectionOn() const { return motion_on_.load(); }
   // The settings the detector runs with, as last set (any thread).
   int MotionSensitivity() const;
   MotionDetector::Mask MotionMask() const;
-  bool InMotion() const { return m_inMotion.load(); }
+  bool InMotion() const { return in_motion_.load(); }
   // The running motion or the last one ended.
   MotionDetector::Event LastMotion() const;
 
-  MediaRing& LiveRing() { return m_liveRing; }
+  MediaRing& LiveRing() { return live_ring_; }
   // Per-stage times and arrival-to-screen latency of the pictures drawn.
-  const PictureTiming& Timing() const { return m_timing; }
-  MediaRing& AudioRing() { return m_audioRing; }
+  const PictureTiming& Timing() const { return timing_; }
+  MediaRing& AudioRing() { return audio_ring_; }
 
  private:
   // A picture buffer and its size; replaced whole, so a worker still showing
@@ -133,7 +133,7 @@ class NodeMediaPath {
     PictureBuffer(int width, int height);
     std::vector<uint8_t> bytes;
     int width, height;
-    DecodedPicture View();
+    codec::DecodedPicture View();
   };
 
   void DeliverConfiguration(const net::MediaData& media);
@@ -146,15 +146,15 @@ class NodeMediaPath {
   void DetectMotion(const PictureBuffer& picture, uint64_t timestamp);
   void WorkerLoop();
 
-  const int m_nodeIndex;
-  os::WindowPoster& m_poster;
-  const os::WindowHandle m_parentWindow;
-  PictureSink* const m_sink;
-  PlaybackFeeder* const m_feeder;
-  NodeRecorder* const m_recorder;
+  const int node_index_;
+  os::WindowPoster& poster_;
+  const os::WindowHandle parent_window_;
+  PictureSink* const sink_;
+  PlaybackFeeder* const feeder_;
+  NodeRecorder* const recorder_;
 
-  MediaRing m_liveRing{MediaRing::kLiveVideoSlots, 16384};
-  MediaRing m_audioRing{MediaRing::kAudioSlots, 1024};
+  MediaRing live_ring_{MediaRing::kLiveVideoSlots, 16384};
+  MediaRing audio_ring_{MediaRing::kAudioSlots, 1024};
 
   // Configuration lock: the decoder, the configuration copy and the size.
   // The worker holds it around each decode so a configuration unit arriving
@@ -162,35 +162,35 @@ class NodeMediaPath {
   // size change under it but are read without it, so neither the receive
   // thread nor the window waits for a decode. No call leaves this object
   // while it is held (sink, recorder, poster).
-  mutable std::mutex m_configLock;
-  VideoDecoder m_decoderVideo;
+  mutable std::mutex config_lock_;
+  codec::VideoDecoder m_decoderVideo;
   codec::AdpcmDecoder m_decoderAudio;
-  RingSoundSource m_sound{m_audioRing, m_decoderAudio};  // media worker: decodes for the feeder
-  std::atomic<bool> m_configured{false};
-  std::vector<uint8_t> m_configuration;
-  std::atomic<int> m_width{0};
-  std::atomic<int> m_height{0};
+  RingSoundSource sound_{audio_ring_, m_decoderAudio};  // media worker: decodes for the feeder
+  std::atomic<bool> configured_{false};
+  std::vector<uint8_t> configuration_;
+  std::atomic<int> width_{0};
+  std::atomic<int> height_{0};
 
   // Picture lock (taken inside the configuration lock, never around it):
   // held while the buffer is written or replaced, and by WithPicture.
-  mutable std::mutex m_pictureLock;
-  std::shared_ptr<PictureBuffer> m_picture;
-  int m_sinkWidth = 0;  // the size the sink was last given
-  int m_sinkHeight = 0;
+  mutable std::mutex picture_lock_;
+  std::shared_ptr<PictureBuffer> picture_;
+  int sink_width_ = 0;  // the size the sink was last given
+  int sink_height_ = 0;
 
-  std::atomic<bool> m_playing{false};
-  std::atomic<bool> m_endOfFile{false};
-  std::atomic<uint64_t> m_position{0};
+  std::atomic<bool> playing_{false};
+  std::atomic<bool> end_of_file_{false};
+  std::atomic<uint64_t> position_{0};
 
-  std::atomic<uint64_t> m_framesShown{0};
-  std::atomic<uint64_t> m_bytesShown{0};
-  uint64_t m_previousFrames = 0;  // timer thread only
-  uint64_t m_previousBytes = 0;
-  uint64_t m_previousTickMs = 0;  // 0 before the first tick
-  mutable std::mutex m_statusLock;
-  int m_fps = 0;
-  int m_kbps = 0;
-  std::string m_statusText = "0 fps, 0 kbps";
+  std::atomic<uint64_t> frames_shown_{0};
+  std::atomic<uint64_t> bytes_shown_{0};
+  uint64_t previous_frames_ = 0;  // timer thread only
+  uint64_t previous_bytes_ = 0;
+  uint64_t previous_tick_ms_ = 0;  // 0 before the first tick
+  mutable std::mutex status_lock_;
+  int fps_ = 0;
+  int kbps_ = 0;
+  std::string status_text_ = "0 fps, 0 kbps";
 
   // The worker sleeps until a unit arrives, a picture falls due or it must
   // stop, instead of looking every millisecond: many views would otherwise
@@ -200,29 +200,29 @@ class NodeMediaPath {
   // Milliseconds until the next live picture may be shown (0: now).
   uint64_t PictureWaitMs(uint64_t nowMs) const;
 
-  std::atomic<bool> m_running{false};
-  std::mutex m_workerLock;
-  std::thread m_worker;
-  std::mutex m_wakeLock;
-  std::condition_variable m_wake;
-  bool m_wakePending = false;  // under m_wakeLock
-  PictureTiming m_timing;
-  bool m_shownAny = false;  // worker thread only
-  uint64_t m_lastShownMs = 0;
-  uint64_t m_discardedSeen = 0;  // the live ring's discards the recorder was told of
+  std::atomic<bool> running_{false};
+  std::mutex worker_lock_;
+  std::thread worker_;
+  std::mutex wake_lock_;
+  std::condition_variable wake_;
+  bool wake_pending_ = false;  // under wake_lock_
+  PictureTiming timing_;
+  bool shown_any_ = false;  // worker thread only
+  uint64_t last_shown_ms_ = 0;
+  uint64_t discarded_seen_ = 0;  // the live ring's discards the recorder was told of
 
-  // Motion: the settings from any thread under m_motionLock, taken by the
+  // Motion: the settings from any thread under motion_lock_, taken by the
   // worker, which alone runs the detector.
-  MotionRecorder* m_motionRecorder = nullptr;
-  MotionTeller m_motionTeller;
-  std::atomic<bool> m_motionOn{false};
-  std::atomic<bool> m_motionSettingsChanged{false};
-  std::atomic<bool> m_inMotion{false};
-  mutable std::mutex m_motionLock;
-  int m_motionSensitivity = MotionDetector::kDefaultSensitivity;
-  MotionDetector::Mask m_motionMask;
-  MotionDetector::Event m_lastMotion;
-  MotionDetector m_detector;  // media worker only
+  MotionRecorder* motion_recorder_ = nullptr;
+  MotionTeller motion_teller_;
+  std::atomic<bool> motion_on_{false};
+  std::atomic<bool> motion_settings_changed_{false};
+  std::atomic<bool> in_motion_{false};
+  mutable std::mutex motion_lock_;
+  int motion_sensitivity_ = MotionDetector::kDefaultSensitivity;
+  MotionDetector::Mask motion_mask_;
+  MotionDetector::Event last_motion_;
+  MotionDetector detector_;  // media worker only
 };
 
 }  // namespace node

@@ -12,101 +12,101 @@ void MediaUnit::EnsureCapacity(uint32_t bytes) {
   capacity = bytes;
 }
 
-MediaRing::MediaRing(int slots, uint32_t initialSlotBytes) : m_slots(static_cast<size_t>(slots < 2 ? 2 : slots)) {
-  for (MediaUnit& unit : m_slots) unit.EnsureCapacity(initialSlotBytes);
+MediaRing::MediaRing(int slots, uint32_t initialSlotBytes) : slots_(static_cast<size_t>(slots < 2 ? 2 : slots)) {
+  for (MediaUnit& unit : slots_) unit.EnsureCapacity(initialSlotBytes);
 }
 
 int MediaRing::BeginWrite() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_count == Capacity() ? -1 : m_write;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_ == Capacity() ? -1 : write_;
 }
 
 void MediaRing::EnsureCapacity(int slot, uint32_t length) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   Slot(slot).EnsureCapacity(length);
 }
 
 void MediaRing::CommitWrite() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_count == Capacity()) return;
-  Slot(m_write).received_us = os::MonotonicUs();
-  m_write = (m_write + 1) % Capacity();
-  ++m_count;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count_ == Capacity()) return;
+  Slot(write_).received_us = os::MonotonicUs();
+  write_ = (write_ + 1) % Capacity();
+  ++count_;
 }
 
 bool MediaRing::Push(const uint8_t* data, uint32_t length, uint64_t timestamp) {
   if (length == 0 || data == nullptr) return false;
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   // A stalled consumer loses its whole backlog at once: the picture stays
   // close to real time instead of trailing by the queue's length.
-  if (m_count == Capacity()) FlushLocked();
-  MediaUnit& unit = Slot(m_write);
+  if (count_ == Capacity()) FlushLocked();
+  MediaUnit& unit = Slot(write_);
   unit.EnsureCapacity(length);
   std::memcpy(unit.buffer.get(), data, length);
   unit.length = length;
   unit.timestamp = timestamp;
   unit.received_us = os::MonotonicUs();
-  m_write = (m_write + 1) % Capacity();
-  ++m_count;
+  write_ = (write_ + 1) % Capacity();
+  ++count_;
   return true;
 }
 
 int MediaRing::BeginRead() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_count == 0) return -1;
-  m_reading = true;
-  return m_read;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count_ == 0) return -1;
+  reading_ = true;
+  return read_;
 }
 
 void MediaRing::CommitRead() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (!m_reading) return;
-  m_reading = false;
-  m_read = (m_read + 1) % Capacity();
-  --m_count;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!reading_) return;
+  reading_ = false;
+  read_ = (read_ + 1) % Capacity();
+  --count_;
 }
 
 bool MediaRing::IsFull() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_count == Capacity();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_ == Capacity();
 }
 
 int MediaRing::Count() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_count;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_;
 }
 
 bool MediaRing::ReadInProgress() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_reading;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return reading_;
 }
 
 void MediaRing::Flush() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   FlushLocked();
 }
 
 uint64_t MediaRing::Discarded() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_discarded;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return discarded_;
 }
 
 void MediaRing::FlushLocked() {
-  m_discarded += static_cast<uint64_t>(m_count - (m_reading ? 1 : 0));
-  if (m_reading) {
+  discarded_ += static_cast<uint64_t>(count_ - (reading_ ? 1 : 0));
+  if (reading_) {
     // The consumer still reads its slot in place: keep it as the only unit.
-    m_count = 1;
-    m_write = (m_read + 1) % Capacity();
+    count_ = 1;
+    write_ = (read_ + 1) % Capacity();
   } else {
-    m_count = 0;
-    m_write = m_read;
+    count_ = 0;
+    write_ = read_;
   }
 }
 
 void MediaRing::Reset() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_read = m_write = m_count = 0;
-  m_reading = false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  read_ = write_ = count_ = 0;
+  reading_ = false;
 }
 
 }  // namespace node

@@ -49,12 +49,12 @@ class MediaRing {
 
   // Slot access. A slot returned by BeginWrite belongs to the producer until
   // CommitWrite, one returned by BeginRead to the consumer until CommitRead.
-  MediaUnit& Slot(int slot) { return m_slots[static_cast<size_t>(slot)]; }
-  const MediaUnit& Slot(int slot) const { return m_slots[static_cast<size_t>(slot)]; }
+  MediaUnit& Slot(int slot) { return slots_[static_cast<size_t>(slot)]; }
+  const MediaUnit& Slot(int slot) const { return slots_[static_cast<size_t>(slot)]; }
 
   bool IsFull() const;
   int Count() const;
-  int Capacity() const { return static_cast<int>(m_slots.size()); }
+  int Capacity() const { return static_cast<int>(slots_.size()); }
   bool ReadInProgress() const;
   // Discards every queued unit; a unit being read stays as the only one.
   void Flush();
@@ -66,13 +66,13 @@ class MediaRing {
  private:
   void FlushLocked();
 
-  mutable std::mutex m_mutex;
-  std::vector<MediaUnit> m_slots;
-  int m_read = 0;
-  int m_write = 0;
-  int m_count = 0;
-  bool m_reading = false;
-  uint64_t m_discarded = 0;
+  mutable std::mutex mutex_;
+  std::vector<MediaUnit> slots_;
+  int read_ = 0;
+  int write_ = 0;
+  int count_ = 0;
+  bool reading_ = false;
+  uint64_t discarded_ = 0;
 };
 
 }  // namespace node

@@ -36,7 +36,7 @@ float Alpha(uint64_t elapsedMs, float timeConstantMs) {
 }  // namespace
 
 void MotionDetector::SetSensitivity(int level) {
-  m_sensitivity = std::clamp(level, kMinSensitivity, kMaxSensitivity);
+  sensitivity_ = std::clamp(level, kMinSensitivity, kMaxSensitivity);
 }
 
 double MotionDetector::AreaThreshold(int level) {
@@ -44,26 +44,26 @@ double MotionDetector::AreaThreshold(int level) {
 }
 
 void MotionDetector::Reset() {
-  m_learnt = 0;
-  m_changed.reset();
-  m_area = 0;
-  m_run = 0;
-  m_inMotion = false;
+  learnt_ = 0;
+  changed_.reset();
+  area_ = 0;
+  run_ = 0;
+  in_motion_ = false;
 }
 
 MotionDetector::Change MotionDetector::Feed(const uint8_t* luma, int width, int height, int stride, uint64_t nowMs) {
   if (!luma || width < kColumns || height < kRows || stride < width) return Change::kNone;
   Change ended = Change::kNone;
-  if (width != m_width || height != m_height) {
+  if (width != width_ || height != height_) {
     // The grid follows the picture; what was learnt of the old one is no use.
     ended = Finish(nowMs);
     Reset();
-    m_width = width;
-    m_height = height;
+    width_ = width;
+    height_ = height;
   }
   MeasureCells(luma, width, height, stride);
-  const uint64_t elapsed = m_learnt == 0 ? 0 : std::min(nowMs > m_lastMs ? nowMs - m_lastMs : 1, kLongestStepMs);
-  m_lastMs = nowMs;
+  const uint64_t elapsed = learnt_ == 0 ? 0 : std::min(nowMs > last_ms_ ? nowMs - last_ms_ : 1, kLongestStepMs);
+  last_ms_ = nowMs;
   Compare(elapsed);
   const Change decided = Decide(nowMs);
   return ended != Change::kNone ? ended : decided;
@@ -71,9 +71,9 @@ MotionDetector::Change MotionDetector::Feed(const uint8_t* luma, int width, int 
 
 MotionDetector::Change MotionDetector::Finish(uint64_t nowMs) {
   (void)nowMs;
-  m_run = 0;
-  if (!m_inMotion) return Change::kNone;
-  m_inMotion = false;
+  run_ = 0;
+  if (!in_motion_) return Change::kNone;
+  in_motion_ = false;
   return Change::kEnded;
 }
 
@@ -93,81 +93,81 @@ void MotionDetector::MeasureCells(const uint8_t* luma, int width, int height, in
     }
     for (int c = 0; c < kColumns; ++c) {
       const int pixels = (bottom - top) * (left[c + 1] - left[c]);
-      m_mean[r * kColumns + c] = pixels > 0 ? static_cast<float>(sums[c]) / static_cast<float>(pixels) : 0.0f;
+      mean_[r * kColumns + c] = pixels > 0 ? static_cast<float>(sums[c]) / static_cast<float>(pixels) : 0.0f;
     }
   }
 }
 
 void MotionDetector::Compare(uint64_t elapsedMs) {
-  if (m_learnt == 0) {
-    m_background = m_mean;
-    m_noise.fill(kFirstNoise);
-    m_changedForMs.fill(0);
-    m_changed.reset();
-    m_area = 0;
-    ++m_learnt;
+  if (learnt_ == 0) {
+    background_ = mean_;
+    noise_.fill(kFirstNoise);
+    changed_for_ms_.fill(0);
+    changed_.reset();
+    area_ = 0;
+    ++learnt_;
     return;
   }
   // The shift every cell shares: the median difference of the watched cells.
   int watched = 0;
   for (int i = 0; i < kCells; ++i)
-    if (!m_mask[i]) m_difference[watched++] = m_mean[i] - m_background[i];
+    if (!mask_[i]) difference_[watched++] = mean_[i] - background_[i];
   float shift = 0;
   if (watched > 0) {
-    std::nth_element(m_difference.begin(), m_difference.begin() + watched / 2, m_difference.begin() + watched);
-    shift = m_difference[watched / 2];
+    std::nth_element(difference_.begin(), difference_.begin() + watched / 2, difference_.begin() + watched);
+    shift = difference_[watched / 2];
   }
-  const bool judging = m_learnt >= kWarmUpPictures;
+  const bool judging = learnt_ >= kWarmUpPictures;
   const float quiet = Alpha(elapsedMs, kQuietMs), noise = Alpha(elapsedMs, kNoiseMs);
   int changed = 0;
   for (int i = 0; i < kCells; ++i) {
-    const float difference = std::fabs(m_mean[i] - m_background[i] - shift);
-    const bool moved = judging && difference > std::max(kMinDelta, kNoiseFactor * m_noise[i]);
-    m_changed[i] = moved && !m_mask[i];
-    if (m_changed[i]) ++changed;
-    m_background[i] += shift;
+    const float difference = std::fabs(mean_[i] - background_[i] - shift);
+    const bool moved = judging && difference > std::max(kMinDelta, kNoiseFactor * noise_[i]);
+    changed_[i] = moved && !mask_[i];
+    if (changed_[i]) ++changed;
+    background_[i] += shift;
     if (!moved) {
-      m_noise[i] += (difference - m_noise[i]) * noise;
-      m_background[i] += (m_mean[i] - m_background[i]) * quiet;
-      m_changedForMs[i] = 0;
-    } else if ((m_changedForMs[i] += static_cast<uint32_t>(elapsedMs)) >= kAbsorbMs) {
-      m_background[i] = m_mean[i];
-      m_changedForMs[i] = 0;
+      noise_[i] += (difference - noise_[i]) * noise;
+      background_[i] += (mean_[i] - background_[i]) * quiet;
+      changed_for_ms_[i] = 0;
+    } else if ((changed_for_ms_[i] += static_cast<uint32_t>(elapsedMs)) >= kAbsorbMs) {
+      background_[i] = mean_[i];
+      changed_for_ms_[i] = 0;
     }
   }
-  m_area = watched > 0 ? static_cast<double>(changed) / watched : 0.0;
-  if (m_area > kSceneChangeArea) m_background = m_mean;
-  if (m_learnt < kWarmUpPictures) ++m_learnt;
+  area_ = watched > 0 ? static_cast<double>(changed) / watched : 0.0;
+  if (area_ > kSceneChangeArea) background_ = mean_;
+  if (learnt_ < kWarmUpPictures) ++learnt_;
 }
 
 MotionDetector::Change MotionDetector::Decide(uint64_t nowMs) {
-  const bool moving = m_area > 0 && m_area >= AreaThreshold(m_sensitivity);
+  const bool moving = area_ > 0 && area_ >= AreaThreshold(sensitivity_);
   if (moving) {
-    if (m_run == 0) m_runStartMs = nowMs;
-    if (m_run == 0 && !m_inMotion) m_event.largestArea = 0;
-    ++m_run;
+    if (run_ == 0) run_start_ms_ = nowMs;
+    if (run_ == 0 && !in_motion_) event_.largestArea = 0;
+    ++run_;
   } else {
-    m_run = 0;
+    run_ = 0;
   }
-  if (!m_inMotion) {
-    if (m_run < 2) {
-      if (moving) m_event.largestArea = std::max(m_event.largestArea, m_area);
+  if (!in_motion_) {
+    if (run_ < 2) {
+      if (moving) event_.largestArea = std::max(event_.largestArea, area_);
       return Change::kNone;
     }
-    m_inMotion = true;
-    m_event.startMs = m_runStartMs;
-    m_event.largestArea = std::max(m_event.largestArea, m_area);
-    m_event.lengthMs = nowMs - m_runStartMs;
-    m_lastMotionMs = nowMs;
+    in_motion_ = true;
+    event_.startMs = run_start_ms_;
+    event_.largestArea = std::max(event_.largestArea, area_);
+    event_.lengthMs = nowMs - run_start_ms_;
+    last_motion_ms_ = nowMs;
     return Change::kStarted;
   }
   if (moving) {
-    m_lastMotionMs = nowMs;
-    m_event.lengthMs = nowMs - m_event.startMs;
-    m_event.largestArea = std::max(m_event.largestArea, m_area);
+    last_motion_ms_ = nowMs;
+    event_.lengthMs = nowMs - event_.startMs;
+    event_.largestArea = std::max(event_.largestArea, area_);
   }
-  if (nowMs - m_lastMotionMs < kEndAfterMs) return Change::kNone;
-  m_inMotion = false;
+  if (nowMs - last_motion_ms_ < kEndAfterMs) return Change::kNone;
+  in_motion_ = false;
   return Change::kEnded;
 }
 

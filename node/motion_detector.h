@@ -38,9 +38,9 @@ class MotionDetector {
   enum class Change { kNone, kStarted, kEnded };
 
   void SetSensitivity(int level);
-  int Sensitivity() const { return m_sensitivity; }
-  void SetMask(const Mask& mask) { m_mask = mask; }
-  const Mask& GetMask() const { return m_mask; }
+  int Sensitivity() const { return sensitivity_; }
+  void SetMask(const Mask& mask) { mask_ = mask; }
+  const Mask& GetMask() const { return mask_; }
 
   // One shown picture: `stride` bytes between rows of the luma plane.
   // Returns whether a motion started or ended with it.
@@ -48,12 +48,12 @@ class MotionDetector {
   // Ends a running motion now (the view closes, the detector is switched off).
   Change Finish(uint64_t nowMs);
 
-  bool InMotion() const { return m_inMotion; }
+  bool InMotion() const { return in_motion_; }
   // The running motion, or the last one that ended.
-  const Event& LastEvent() const { return m_event; }
+  const Event& LastEvent() const { return event_; }
   // The changed share of the watched cells in the last picture, 0..1.
-  double ChangedArea() const { return m_area; }
-  const Mask& ChangedCells() const { return m_changed; }
+  double ChangedArea() const { return area_; }
+  const Mask& ChangedCells() const { return changed_; }
   // The share of the watched cells a picture must change at `level` (1..10).
   static double AreaThreshold(int level);
   // Forgets everything learnt (another camera, another picture size).
@@ -65,23 +65,23 @@ class MotionDetector {
   void Compare(uint64_t elapsedMs);
   Change Decide(uint64_t nowMs);
 
-  int m_sensitivity = kDefaultSensitivity;
-  Mask m_mask;
-  Mask m_changed;
-  int m_width = 0, m_height = 0;
-  int m_learnt = 0;            // pictures seen since the last reset
-  uint64_t m_lastMs = 0;
-  std::array<float, kCells> m_mean{};
-  std::array<float, kCells> m_background{};
-  std::array<float, kCells> m_noise{};
-  std::array<float, kCells> m_difference{};
-  std::array<uint32_t, kCells> m_changedForMs{};  // how long each cell has been changed
-  double m_area = 0;
-  int m_run = 0;               // pictures in a row over the threshold
-  uint64_t m_runStartMs = 0;
-  bool m_inMotion = false;
-  uint64_t m_lastMotionMs = 0;
-  Event m_event;
+  int sensitivity_ = kDefaultSensitivity;
+  Mask mask_;
+  Mask changed_;
+  int width_ = 0, height_ = 0;
+  int learnt_ = 0;            // pictures seen since the last reset
+  uint64_t last_ms_ = 0;
+  std::array<float, kCells> mean_{};
+  std::array<float, kCells> background_{};
+  std::array<float, kCells> noise_{};
+  std::array<float, kCells> difference_{};
+  std::array<uint32_t, kCells> changed_for_ms_{};  // how long each cell has been changed
+  double area_ = 0;
+  int run_ = 0;               // pictures in a row over the threshold
+  uint64_t run_start_ms_ = 0;
+  bool in_motion_ = false;
+  uint64_t last_motion_ms_ = 0;
+  Event event_;
 };
 
 }  // namespace node

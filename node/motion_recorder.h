@@ -9,7 +9,7 @@
 //
 // Threads: Configure on the window's thread; OnVideo, OnMotion on the media
 // worker (which may write the file); OnAudio on the receive thread, which
-// only queues (m_liveLock is held only around queueing, never a disk write).
+// only queues (live_lock_ is held only around queueing, never a disk write).
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -32,7 +32,7 @@ class MotionRecorder {
 
   // Whether motion records, into which folder, under which camera name.
   void Configure(bool enabled, const std::string& folder, const std::string& camera);
-  bool Enabled() const { return m_enabled.load(); }
+  bool Enabled() const { return enabled_.load(); }
 
   // Every received picture after decoding, after the detector has seen it.
   void OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture);
@@ -41,8 +41,8 @@ class MotionRecorder {
   // The detector's verdict on the picture that OnVideo gets next.
   void OnMotion(MotionDetector::Change change, uint64_t timestamp);
 
-  bool IsRecording() const { return m_recorder.IsRecording(); }
-  NodeRecorder& recorder() { return m_recorder; }
+  bool IsRecording() const { return recorder_.IsRecording(); }
+  NodeRecorder& recorder() { return recorder_; }
   // "CAMERA_yyyyMMdd_HHmmss_motion.mp4" in `folder` for a motion at `when`.
   static std::string FileName(const std::string& folder, const std::string& camera, std::time_t when);
 
@@ -50,17 +50,17 @@ class MotionRecorder {
   void StartRecording(uint64_t timestamp);
   void StopRecording();
 
-  std::atomic<bool> m_enabled{false};
-  mutable std::mutex m_configLock;
-  std::string m_folder;
-  std::string m_camera;
+  std::atomic<bool> enabled_{false};
+  mutable std::mutex config_lock_;
+  std::string folder_;
+  std::string camera_;
 
-  PreRollBuffer m_preRoll;
-  NodeRecorder m_recorder;
-  std::mutex m_liveLock;  // sound goes to the recorder only once the pre-roll's is in
-  bool m_live = false;
-  bool m_inMotion = false;     // media worker only
-  uint64_t m_tailEnd = 0;      // media worker only: camera time the recording ends
+  PreRollBuffer pre_roll_;
+  NodeRecorder recorder_;
+  std::mutex live_lock_;  // sound goes to the recorder only once the pre-roll's is in
+  bool live_ = false;
+  bool in_motion_ = false;     // media worker only
+  uint64_t tail_end_ = 0;      // media worker only: camera time the recording ends
 };
 
 }  // namespace node

@@ -21,25 +21,25 @@ bool IsIntra(const uint8_t* data, uint32_t length) { return record::VopCodingTyp
 
 NodeRecorder::NodeRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
                            os::WindowHandle mainWindow, RecorderHost& host)
-    : m_nodeIndex(nodeIndex), m_poster(poster), m_parentWindow(parentWindow), m_mainWindow(mainWindow), m_host(host),
-      m_outputFactory([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
+    : node_index_(nodeIndex), poster_(poster), parent_window_(parentWindow), main_window_(mainWindow), host_(host),
+      output_factory_([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
         return record::Mp4FileOutput::CreateNew(path);
       }) {}
 
 NodeRecorder::~NodeRecorder() {
   Stop();
-  m_finisher.WaitIdle();
+  finisher_.WaitIdle();
 }
 
 void NodeRecorder::SetOutputFactory(OutputFactory factory) {
-  std::lock_guard<std::mutex> lock(m_streamLock);
-  m_outputFactory = std::move(factory);
+  std::lock_guard<std::mutex> lock(stream_lock_);
+  output_factory_ = std::move(factory);
 }
 
 void NodeRecorder::SetSizeLimit(uint64_t bytes) {
-  std::lock_guard<std::mutex> lock(m_streamLock);
-  m_sizeLimit = bytes;
-  if (m_writer) m_writer->SetSizeLimit(bytes ? bytes : record::Mp4File::kMaxMdatBytes);
+  std::lock_guard<std::mutex> lock(stream_lock_);
+  size_limit_ = bytes;
+  if (writer_) writer_->SetSizeLimit(bytes ? bytes : record::Mp4File::kMaxMdatBytes);
 }
 
 uint64_t NodeRecorder::RollOverMargin(uint64_t limit) {
@@ -51,23 +51,23 @@ std::string NodeRecorder::FormatLocalTime(const char* format, std::time_t when) 
 }
 
 void NodeRecorder::PostChannelReady(os::WindowHandle window) {
-  m_poster.Post(window, os::kWmNodeChannelReady, static_cast<uintptr_t>(m_nodeIndex), 0);
+  poster_.Post(window, os::kWmNodeChannelReady, static_cast<uintptr_t>(node_index_), 0);
 }
 
 void NodeRecorder::NotifyEnded(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
-  PostChannelReady(m_mainWindow);
-  PostChannelReady(m_parentWindow);
+  PostChannelReady(main_window_);
+  PostChannelReady(parent_window_);
 }
 
 void NodeRecorder::Toggle() {
-  if (m_host.CameraIdKnown()) {
+  if (host_.CameraIdKnown()) {
     if (!IsRecording())
       Start(std::string());
     else
       Stop();
   }
-  PostChannelReady(m_parentWindow);
+  PostChannelReady(parent_window_);
 }
 
 std::string NodeRecorder::NumberedPath(const std::string& path, int number) {
@@ -89,121 +89,121 @@ bool NodeRecorder::InUse(const std::string& path) {
 }
 
 std::unique_ptr<record::Mp4Output> NodeRecorder::CreateFreeOutput() {
-  for (int tries = 0; tries < kMaxNameTries; ++tries, ++m_fileNumber) {
-    const std::string candidate = NumberedPath(m_firstPath, m_fileNumber);
+  for (int tries = 0; tries < kMaxNameTries; ++tries, ++file_number_) {
+    const std::string candidate = NumberedPath(first_path_, file_number_);
     if (os::FileExists(candidate) || InUse(candidate)) continue;
-    std::unique_ptr<record::Mp4Output> output = m_outputFactory ? m_outputFactory(candidate) : nullptr;
+    std::unique_ptr<record::Mp4Output> output = output_factory_ ? output_factory_(candidate) : nullptr;
     if (output) {
-      m_path = candidate;
+      path_ = candidate;
       return output;
     }
     // Another program took the name in between: try the next one.
     if (!os::FileExists(candidate)) {
-      m_path = candidate;
+      path_ = candidate;
       return nullptr;
     }
   }
-  m_path = NumberedPath(m_firstPath, m_fileNumber);
+  path_ = NumberedPath(first_path_, file_number_);
   return nullptr;
 }
 
 std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(std::unique_ptr<record::Mp4Output> output) {
   auto writer = std::make_unique<record::Mp4File>();
   if (!writer->Initialise(kRecordMode) || !output || !writer->Open(std::move(output))) {
-    DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, m_path.c_str());
+    DebugLog("Channel %d : Record Open Fail : %s\n", node_index_, path_.c_str());
     return nullptr;
   }
-  if (m_sizeLimit) writer->SetSizeLimit(m_sizeLimit);
+  if (size_limit_) writer->SetSizeLimit(size_limit_);
   // Unit 0 describes every recorded picture, so it must be the configuration
   // the camera sent and the node decodes with: headers of our own could carry
   // another time-increment width or leave out resync markers the pictures use.
-  const uint8_t* unit = m_configuration.data();
-  size_t length = m_configuration.size();
+  const uint8_t* unit = configuration_.data();
+  size_t length = configuration_.size();
   if (length == 0 || !writer->WriteVideo(unit, static_cast<uint32_t>(length), 0, 0)) {
-    unit = m_encoder.Headers(&length);
+    unit = encoder_.Headers(&length);
     if (unit) writer->WriteVideo(unit, static_cast<uint32_t>(length), 0, 0);
   }
-  if (!unit || !record::ParseM4vConfig(unit, length, &m_fileConfig)) m_fileConfig = record::M4vConfig();
-  m_firstVideo = m_firstAudio = true;
-  m_awaitIntra = true;
-  m_videoIndex = 1;
-  m_audioIndex = 0;
-  m_lastVideo = m_lastAudio = m_base = 0;
-  m_audioShift = 0;
-  m_newConfiguration = false;
+  if (!unit || !record::ParseM4vConfig(unit, length, &file_config_)) file_config_ = record::M4vConfig();
+  first_video_ = first_audio_ = true;
+  await_intra_ = true;
+  video_index_ = 1;
+  audio_index_ = 0;
+  last_video_ = last_audio_ = base_ = 0;
+  audio_shift_ = 0;
+  new_configuration_ = false;
   return writer;
 }
 
 int NodeRecorder::Start(const std::string& givenPath) {
   std::string path = givenPath;
   const bool chosen = path.empty();
-  if (chosen && !m_host.ChooseRecordingPath(&path)) path.clear();
+  if (chosen && !host_.ChooseRecordingPath(&path)) path.clear();
   if (path.empty()) return -1;
   return StartAt(path, chosen);
 }
 
 int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   const std::time_t startTime = std::time(nullptr);
-  if (!m_host.CameraIdKnown() || !m_host.LinkUp()) return -1;
+  if (!host_.CameraIdKnown() || !host_.LinkUp()) return -1;
 
-  std::unique_lock<std::mutex> lock(m_streamLock);
-  if (m_recording) return -1;
+  std::unique_lock<std::mutex> lock(stream_lock_);
+  if (recording_) return -1;
   if (mayReplace && InUse(path)) {
     // The user agreed to replace a file, not to break a recording.
-    DebugLog("Channel %d : Record Open Fail : %s is being recorded\n", m_nodeIndex, path.c_str());
+    DebugLog("Channel %d : Record Open Fail : %s is being recorded\n", node_index_, path.c_str());
     SetFailure(RecordingFailure::kInUse, path);
     return -1;
   }
   if (mayReplace && os::FileExists(path)) os::RemoveFile(path);
 
   // The encoder's headers stand in only when the camera sent no configuration.
-  m_encoder.m_resilienceMode = 0;
-  m_encoder.m_intraPeriod = 30;
-  m_encoder.m_pictureStep = 1;
-  m_encoder.m_targetBitRate = 0;
-  m_encoder.m_rateControlMode = 0;
-  m_encoder.m_ticksPerPicture = 100;
-  m_encoder.m_intraQuantiser = 5;
-  m_encoder.m_interQuantiser = 5;
-  m_encoder.m_writeHeadersFirst = 0;
+  encoder_.resilience_mode_ = 0;
+  encoder_.intra_period_ = 30;
+  encoder_.picture_step_ = 1;
+  encoder_.target_bit_rate_ = 0;
+  encoder_.rate_control_mode_ = 0;
+  encoder_.ticks_per_picture_ = 100;
+  encoder_.intra_quantiser_ = 5;
+  encoder_.inter_quantiser_ = 5;
+  encoder_.write_headers_first_ = 0;
   TakeConfiguration();
-  if (m_encoder.Initialise(m_width, m_height) != 0) m_encoder.Free();
+  if (encoder_.Initialise(width_, height_) != 0) encoder_.Free();
 
   // The file is made now, so a bad path fails here; it is written from the
   // first intra picture on, with the configuration the camera sends by then.
-  m_firstPath = path;
-  m_fileNumber = 1;
-  m_pendingOutput = CreateFreeOutput();
-  if (!m_pendingOutput) {
-    DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, m_path.c_str());
-    SetFailure(RecordingFailure::kCannotCreate, m_path);
-    m_path.clear();
-    m_encoder.Free();
+  first_path_ = path;
+  file_number_ = 1;
+  pending_output_ = CreateFreeOutput();
+  if (!pending_output_) {
+    DebugLog("Channel %d : Record Open Fail : %s\n", node_index_, path_.c_str());
+    SetFailure(RecordingFailure::kCannotCreate, path_);
+    path_.clear();
+    encoder_.Free();
     return -1;
   }
   {
-    std::lock_guard<std::mutex> audio(m_audioLock);
-    m_heldAudio.clear();
-    m_heldCount = 0;
-    m_queueClockSet = false;
+    std::lock_guard<std::mutex> audio(audio_lock_);
+    held_audio_.clear();
+    held_count_ = 0;
+    queue_clock_set_ = false;
   }
-  m_writer.reset();
-  m_startTime = startTime;
+  writer_.reset();
+  start_time_ = startTime;
   PublishPath();
-  m_recording = true;
-  m_interrupted = false;
-  Tell(kTellStarted, "Recording started: " + m_path);
+  recording_ = true;
+  interrupted_ = false;
+  Tell(kTellStarted, "Recording started: " + path_);
   const std::string started = FormatLocalTime("Record Start : %#c\n", startTime);
-  DebugLog("Channel %d : %s", m_nodeIndex, started.c_str());
+  DebugLog("Channel %d : %s", node_index_, started.c_str());
   lock.unlock();
-  PostChannelReady(m_mainWindow);
+  PostChannelReady(main_window_);
   return 0;
 }
 
 void NodeRecorder::HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> lastAudio) {
   if (!writer) return;
-  const std::string path = m_path;
-  const int node = m_nodeIndex;
+  const std::string path = path_;
+  const int node = node_index_;
   auto done = [path, node](const record::Mp4File& file, bool finalised) {
     if (!finalised) DebugLog("Channel %d : Record Finalise Fail : %s\n", node, path.c_str());
     if (finalised && file.SamplesGivenBack() > 0)
@@ -214,18 +214,18 @@ void NodeRecorder::HandOver(std::unique_ptr<record::Mp4File> writer, std::vector
     for (const TimedAudio& frame : audio)
       file.WriteAudio(frame.bytes.data(), static_cast<uint32_t>(frame.bytes.size()), frame.index, frame.time);
   };
-  m_finisher.Finish(std::move(writer), done, before);
+  finisher_.Finish(std::move(writer), done, before);
 }
 
 void NodeRecorder::Stop() {
-  std::unique_lock<std::mutex> lock(m_streamLock);
-  if (!m_recording) return;
+  std::unique_lock<std::mutex> lock(stream_lock_);
+  if (!recording_) return;
   // Stopped before the first picture: still a valid (empty) recording.
   TakeConfiguration();
   // Stopped before the first picture (not during a gap): an empty but valid file.
-  if (!m_writer && m_pendingOutput) OpenPendingFile();
-  m_interrupted = false;
-  Tell(kTellStopped, "Recording stopped: " + m_path);
+  if (!writer_ && pending_output_) OpenPendingFile();
+  interrupted_ = false;
+  Tell(kTellStopped, "Recording stopped: " + path_);
   // The sound up to the last picture goes into the file on the finisher's
   // thread: a hung disk must not hang the window.
   std::vector<TimedAudio> lastAudio;
@@ -233,154 +233,154 @@ void NodeRecorder::Stop() {
     uint32_t index = 0, time = 0;
     if (TimeAudio(frame, &index, &time)) lastAudio.push_back({std::move(frame.bytes), index, time});
   }
-  HandOver(std::move(m_writer), std::move(lastAudio));
-  m_pendingOutput.reset();
-  m_encoder.Free();
-  m_recording = false;
-  m_path.clear();
+  HandOver(std::move(writer_), std::move(lastAudio));
+  pending_output_.reset();
+  encoder_.Free();
+  recording_ = false;
+  path_.clear();
   PublishPath();
-  const std::string started = FormatLocalTime("<<%#c>>", m_startTime);
+  const std::string started = FormatLocalTime("<<%#c>>", start_time_);
   const std::string stopped = FormatLocalTime("Record Stop: %#c\n", std::time(nullptr));
-  DebugLog("Channel %d : %s %s", m_nodeIndex, started.c_str(), stopped.c_str());
+  DebugLog("Channel %d : %s %s", node_index_, started.c_str(), stopped.c_str());
   lock.unlock();
-  PostChannelReady(m_mainWindow);
+  PostChannelReady(main_window_);
 }
 
 void NodeRecorder::Interrupt() {
-  std::unique_lock<std::mutex> lock(m_streamLock);
-  if (!m_recording || m_interrupted) return;
-  m_interrupted = true;
+  std::unique_lock<std::mutex> lock(stream_lock_);
+  if (!recording_ || interrupted_) return;
+  interrupted_ = true;
   // Not a picture written yet: the file made at Start still waits for one.
-  if (!m_writer) return;
+  if (!writer_) return;
   std::vector<TimedAudio> lastAudio;
   for (HeldAudio& frame : TakeHeldAudio(true)) {
     uint32_t index = 0, time = 0;
     if (TimeAudio(frame, &index, &time)) lastAudio.push_back({std::move(frame.bytes), index, time});
   }
-  HandOver(std::move(m_writer), std::move(lastAudio));
+  HandOver(std::move(writer_), std::move(lastAudio));
   {
-    std::lock_guard<std::mutex> audio(m_audioLock);
-    m_heldAudio.clear();
-    m_heldCount = 0;
-    m_queueClockSet = false;  // the camera's clock may start afresh with the new link
+    std::lock_guard<std::mutex> audio(audio_lock_);
+    held_audio_.clear();
+    held_count_ = 0;
+    queue_clock_set_ = false;  // the camera's clock may start afresh with the new link
   }
   DebugLog("Channel %d : the link is down, %s ends here; the recording goes on when pictures come again\n",
-           m_nodeIndex, m_path.c_str());
+           node_index_, path_.c_str());
 }
 
 bool NodeRecorder::OpenNextAfterInterruption() {
-  ++m_fileNumber;
-  m_pendingOutput = CreateFreeOutput();
+  ++file_number_;
+  pending_output_ = CreateFreeOutput();
   PublishPath();
-  if (!m_pendingOutput) return false;
-  DebugLog("Channel %d : pictures again, recording continues in %s\n", m_nodeIndex, m_path.c_str());
-  Tell(kTellRolledOver, "Recording continues in " + m_path + " after the gap");
+  if (!pending_output_) return false;
+  DebugLog("Channel %d : pictures again, recording continues in %s\n", node_index_, path_.c_str());
+  Tell(kTellRolledOver, "Recording continues in " + path_ + " after the gap");
   return true;
 }
 
 void NodeRecorder::Fail(RecordingFailure kind, std::string path) {
   Tell(kTellFailed, std::string("Recording failed: ") +
                         (kind == RecordingFailure::kWriteFailed ? "cannot write " : "cannot create ") + path);
-  m_interrupted = false;
-  HandOver(std::move(m_writer));
-  m_pendingOutput.reset();
-  m_encoder.Free();
-  m_recording = false;
-  m_path.clear();
+  interrupted_ = false;
+  HandOver(std::move(writer_));
+  pending_output_.reset();
+  encoder_.Free();
+  recording_ = false;
+  path_.clear();
   SetFailure(kind, path);
   PublishPath();
   const std::string stopped = FormatLocalTime("Record Stop: %#c\n", std::time(nullptr));
   if (kind == RecordingFailure::kWriteFailed)
-    DebugLog("Channel %d : Record Write Fail : %s %s", m_nodeIndex, path.c_str(), stopped.c_str());
+    DebugLog("Channel %d : Record Write Fail : %s %s", node_index_, path.c_str(), stopped.c_str());
   else
-    DebugLog("Channel %d : %s", m_nodeIndex, stopped.c_str());
+    DebugLog("Channel %d : %s", node_index_, stopped.c_str());
 }
 
 bool NodeRecorder::RollOver(const std::string& why) {
-  HandOver(std::move(m_writer));
-  ++m_fileNumber;
+  HandOver(std::move(writer_));
+  ++file_number_;
   std::unique_ptr<record::Mp4Output> output = CreateFreeOutput();
-  DebugLog("Channel %d : %s, recording continues in %s\n", m_nodeIndex, why.c_str(), m_path.c_str());
-  Tell(kTellRolledOver, "Recording continues in " + m_path + " (" + why + ")");
-  m_writer = output ? OpenFile(std::move(output)) : nullptr;
+  DebugLog("Channel %d : %s, recording continues in %s\n", node_index_, why.c_str(), path_.c_str());
+  Tell(kTellRolledOver, "Recording continues in " + path_ + " (" + why + ")");
+  writer_ = output ? OpenFile(std::move(output)) : nullptr;
   PublishPath();
-  if (m_writer) return true;
-  if (!output) DebugLog("Channel %d : Record Open Fail : %s\n", m_nodeIndex, m_path.c_str());
-  Fail(RecordingFailure::kCannotCreate, m_path);
+  if (writer_) return true;
+  if (!output) DebugLog("Channel %d : Record Open Fail : %s\n", node_index_, path_.c_str());
+  Fail(RecordingFailure::kCannotCreate, path_);
   return false;
 }
 
 bool NodeRecorder::OpenPendingFile() {
-  m_writer = OpenFile(std::move(m_pendingOutput));
-  return m_writer != nullptr;
+  writer_ = OpenFile(std::move(pending_output_));
+  return writer_ != nullptr;
 }
 
-bool NodeRecorder::IsRecording() const { return m_recording.load(); }
+bool NodeRecorder::IsRecording() const { return recording_.load(); }
 
 std::string NodeRecorder::Path() const {
-  std::lock_guard<std::mutex> lock(m_infoLock);
-  return m_shownPath;
+  std::lock_guard<std::mutex> lock(info_lock_);
+  return shown_path_;
 }
 
 RecordingFailureReport NodeRecorder::LastFailure() const {
-  std::lock_guard<std::mutex> lock(m_infoLock);
-  return m_failure;
+  std::lock_guard<std::mutex> lock(info_lock_);
+  return failure_;
 }
 
 void NodeRecorder::PublishPath() {
-  std::lock_guard<std::mutex> lock(m_infoLock);
-  m_shownPath = m_path;
+  std::lock_guard<std::mutex> lock(info_lock_);
+  shown_path_ = path_;
 }
 
 void NodeRecorder::SetFailure(RecordingFailure kind, const std::string& path) {
-  std::lock_guard<std::mutex> lock(m_infoLock);
-  m_failure = {kind, path, m_failure.serial + 1};
+  std::lock_guard<std::mutex> lock(info_lock_);
+  failure_ = {kind, path, failure_.serial + 1};
 }
 
 void NodeRecorder::SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {
-  std::lock_guard<std::mutex> lock(m_configLock);
-  m_receivedConfiguration.assign(data, data + length);
+  std::lock_guard<std::mutex> lock(config_lock_);
+  received_configuration_.assign(data, data + length);
   if (width > 0 && height > 0) {
-    m_receivedWidth = width;
-    m_receivedHeight = height;
+    received_width_ = width;
+    received_height_ = height;
   }
-  ++m_configurationSerial;
+  ++configuration_serial_;
 }
 
 void NodeRecorder::ClearVideoConfiguration() {
-  std::lock_guard<std::mutex> lock(m_configLock);
-  m_receivedConfiguration.clear();
-  ++m_configurationSerial;
+  std::lock_guard<std::mutex> lock(config_lock_);
+  received_configuration_.clear();
+  ++configuration_serial_;
 }
 
 void NodeRecorder::TakeConfiguration() {
-  std::lock_guard<std::mutex> lock(m_configLock);
-  if (m_seenSerial == m_configurationSerial) return;
-  m_seenSerial = m_configurationSerial;
-  m_configuration = m_receivedConfiguration;
-  m_width = m_receivedWidth;
-  m_height = m_receivedHeight;
-  if (!m_writer || m_configuration.empty()) return;
+  std::lock_guard<std::mutex> lock(config_lock_);
+  if (seen_serial_ == configuration_serial_) return;
+  seen_serial_ = configuration_serial_;
+  configuration_ = received_configuration_;
+  width_ = received_width_;
+  height_ = received_height_;
+  if (!writer_ || configuration_.empty()) return;
   // Compared by value: a camera may resend its headers with other user data.
   record::M4vConfig received;
-  record::ParseM4vConfig(m_configuration.data(), m_configuration.size(), &received);
+  record::ParseM4vConfig(configuration_.data(), configuration_.size(), &received);
   std::string difference;
-  if (!record::SameDecoding(m_fileConfig, received, &difference)) {
-    m_newConfiguration = true;
-    m_newConfigurationReason = "video configuration changed (" + difference + ")";
+  if (!record::SameDecoding(file_config_, received, &difference)) {
+    new_configuration_ = true;
+    new_configuration_reason_ = "video configuration changed (" + difference + ")";
   } else {
-    m_newConfiguration = false;
+    new_configuration_ = false;
   }
 }
 
 bool NodeRecorder::NeedsNewFile(std::string* why) {
-  if (m_newConfiguration) {
-    *why = m_newConfigurationReason;
+  if (new_configuration_) {
+    *why = new_configuration_reason_;
     return true;
   }
-  const uint64_t limit = m_writer->SizeLimit();
-  if (m_writer->LimitReached() || m_writer->Position() + RollOverMargin(limit) >= limit) {
-    *why = "the file reached " + std::to_string(m_writer->Position()) + " bytes";
+  const uint64_t limit = writer_->SizeLimit();
+  if (writer_->LimitReached() || writer_->Position() + RollOverMargin(limit) >= limit) {
+    *why = "the file reached " + std::to_string(writer_->Position()) + " bytes";
     return true;
   }
   return false;
@@ -396,113 +396,113 @@ void NodeRecorder::AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint6
 }
 
 void NodeRecorder::NoteDiscardedVideo(uint64_t count) {
-  std::lock_guard<std::mutex> lock(m_streamLock);
-  if (!m_recording || !m_writer || m_awaitIntra) return;
-  m_awaitIntra = true;
-  DebugLog("Channel %d : %llu video units discarded, the recording goes on at the next intra picture\n", m_nodeIndex,
+  std::lock_guard<std::mutex> lock(stream_lock_);
+  if (!recording_ || !writer_ || await_intra_) return;
+  await_intra_ = true;
+  DebugLog("Channel %d : %llu video units discarded, the recording goes on at the next intra picture\n", node_index_,
            static_cast<unsigned long long>(count));
 }
 
 void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {
-  std::unique_lock<std::mutex> lock(m_streamLock);
-  if (!m_recording) return;
+  std::unique_lock<std::mutex> lock(stream_lock_);
+  if (!recording_) return;
   TakeConfiguration();
   // Pictures before an intra one refer to pictures the file does not hold.
   const bool intra = havePicture && IsIntra(data, length);
-  if (!m_writer) {
+  if (!writer_) {
     if (!intra) return;
-    const bool made = !m_pendingOutput && m_interrupted ? OpenNextAfterInterruption() : true;
-    m_interrupted = false;
+    const bool made = !pending_output_ && interrupted_ ? OpenNextAfterInterruption() : true;
+    interrupted_ = false;
     if (!made || !OpenPendingFile()) {
-      Fail(RecordingFailure::kCannotCreate, m_path);
+      Fail(RecordingFailure::kCannotCreate, path_);
       NotifyEnded(lock);
       return;
     }
   }
   // A picture of a new configuration belongs to the next file, which must
   // start with an intra picture.
-  if (m_newConfiguration && !intra) return;
+  if (new_configuration_ && !intra) return;
   std::string why;
-  if (intra && !m_firstVideo && NeedsNewFile(&why)) {
+  if (intra && !first_video_ && NeedsNewFile(&why)) {
     // The sound up to this picture still belongs to the file that ends.
-    m_lastVideo = std::max(m_lastVideo, timestamp);
+    last_video_ = std::max(last_video_, timestamp);
     WriteHeldAudio();
     if (!RollOver(why)) {
       NotifyEnded(lock);
       return;
     }
   }
-  if (m_awaitIntra) {
+  if (await_intra_) {
     if (!intra) return;
-    m_awaitIntra = false;
+    await_intra_ = false;
   }
-  if (m_firstVideo) {
-    m_firstVideo = false;
-    m_lastVideo = m_base = timestamp;
+  if (first_video_) {
+    first_video_ = false;
+    last_video_ = base_ = timestamp;
   } else {
-    AdvanceClock(timestamp, kVideoFallbackStepMs, &m_lastVideo);
+    AdvanceClock(timestamp, kVideoFallbackStepMs, &last_video_);
   }
   if (!havePicture) return;
   // A refused unit is missing from the file; the index still moves.
-  if (!m_writer->WriteVideo(data, length, m_videoIndex, static_cast<uint32_t>(m_lastVideo - m_base))) {
-    if (m_writer->LimitReached()) m_awaitIntra = true;  // the next intra picture starts the next file
+  if (!writer_->WriteVideo(data, length, video_index_, static_cast<uint32_t>(last_video_ - base_))) {
+    if (writer_->LimitReached()) await_intra_ = true;  // the next intra picture starts the next file
   }
-  ++m_videoIndex;
-  if (!m_writer->OutputFailed()) WriteHeldAudio();
-  if (m_writer->OutputFailed()) {
-    Fail(RecordingFailure::kWriteFailed, m_path);
+  ++video_index_;
+  if (!writer_->OutputFailed()) WriteHeldAudio();
+  if (writer_->OutputFailed()) {
+    Fail(RecordingFailure::kWriteFailed, path_);
     NotifyEnded(lock);
   }
 }
 
 void NodeRecorder::FeedAudio(const uint8_t* data, uint32_t length, uint64_t timestamp) {
-  if (!m_recording.load() || data == nullptr || length == 0) return;
-  std::lock_guard<std::mutex> lock(m_audioLock);
+  if (!recording_.load() || data == nullptr || length == 0) return;
+  std::lock_guard<std::mutex> lock(audio_lock_);
   // The clock rule applies here already, so the queue's times only grow and
   // a frame stamped an hour ahead cannot hold up the ones behind it.
-  if (!m_queueClockSet)
-    m_queueClock = timestamp;
+  if (!queue_clock_set_)
+    queue_clock_ = timestamp;
   else
-    AdvanceClock(timestamp, kAudioFallbackStepMs, &m_queueClock);
-  m_queueClockSet = true;
+    AdvanceClock(timestamp, kAudioFallbackStepMs, &queue_clock_);
+  queue_clock_set_ = true;
   // A recording whose pictures stopped coming keeps the newest sound only.
-  if (m_heldAudio.size() >= kMaxHeldAudio) m_heldAudio.pop_front();
-  m_heldAudio.push_back({std::vector<uint8_t>(data, data + length), m_queueClock});
-  m_heldCount = m_heldAudio.size();
+  if (held_audio_.size() >= kMaxHeldAudio) held_audio_.pop_front();
+  held_audio_.push_back({std::vector<uint8_t>(data, data + length), queue_clock_});
+  held_count_ = held_audio_.size();
 }
 
 void NodeRecorder::Pump() {
-  if (m_heldCount.load() == 0 || !m_recording.load()) return;
-  std::unique_lock<std::mutex> lock(m_streamLock);
-  if (!m_recording || !m_writer || m_firstVideo) return;
+  if (held_count_.load() == 0 || !recording_.load()) return;
+  std::unique_lock<std::mutex> lock(stream_lock_);
+  if (!recording_ || !writer_ || first_video_) return;
   WriteHeldAudio();
-  if (!m_writer->OutputFailed()) return;
-  Fail(RecordingFailure::kWriteFailed, m_path);
+  if (!writer_->OutputFailed()) return;
+  Fail(RecordingFailure::kWriteFailed, path_);
   NotifyEnded(lock);
 }
 
 std::deque<NodeRecorder::HeldAudio> NodeRecorder::TakeHeldAudio(bool ending) {
   std::deque<HeldAudio> ready;
-  std::lock_guard<std::mutex> lock(m_audioLock);
-  if (m_heldAudio.empty()) return ready;
-  const uint64_t newest = m_heldAudio.back().timestamp;
-  while (!m_heldAudio.empty()) {
-    HeldAudio& front = m_heldAudio.front();
-    if (m_firstAudio && m_audioShift == 0 && !m_firstVideo) {
+  std::lock_guard<std::mutex> lock(audio_lock_);
+  if (held_audio_.empty()) return ready;
+  const uint64_t newest = held_audio_.back().timestamp;
+  while (!held_audio_.empty()) {
+    HeldAudio& front = held_audio_.front();
+    if (first_audio_ && audio_shift_ == 0 && !first_video_) {
       // Sound stamped by a clock far from the pictures' is put beside the
       // picture written last instead.
       const uint64_t t = front.timestamp;
-      const uint64_t gap = t > m_lastVideo ? t - m_lastVideo : m_lastVideo - t;
-      if (gap > kLargestStepMs) m_audioShift = static_cast<int64_t>(m_lastVideo) - static_cast<int64_t>(t);
+      const uint64_t gap = t > last_video_ ? t - last_video_ : last_video_ - t;
+      if (gap > kLargestStepMs) audio_shift_ = static_cast<int64_t>(last_video_) - static_cast<int64_t>(t);
     }
-    const uint64_t at = front.timestamp + static_cast<uint64_t>(m_audioShift);
-    const bool caughtUp = !m_firstVideo && at <= m_lastVideo;
+    const uint64_t at = front.timestamp + static_cast<uint64_t>(audio_shift_);
+    const bool caughtUp = !first_video_ && at <= last_video_;
     const bool waitedLong = front.timestamp + kAudioHoldMs <= newest;
     if (!caughtUp && !waitedLong && !ending) break;
     if (caughtUp || (waitedLong && !ending)) ready.push_back(std::move(front));
-    m_heldAudio.pop_front();
+    held_audio_.pop_front();
   }
-  m_heldCount = m_heldAudio.size();
+  held_count_ = held_audio_.size();
   return ready;
 }
 
@@ -510,23 +510,23 @@ void NodeRecorder::WriteHeldAudio() {
   for (const HeldAudio& frame : TakeHeldAudio(false)) {
     uint32_t index = 0, time = 0;
     if (!TimeAudio(frame, &index, &time)) continue;
-    m_writer->WriteAudio(frame.bytes.data(), static_cast<uint32_t>(frame.bytes.size()), index, time);
-    if (m_writer->OutputFailed()) return;
+    writer_->WriteAudio(frame.bytes.data(), static_cast<uint32_t>(frame.bytes.size()), index, time);
+    if (writer_->OutputFailed()) return;
   }
 }
 
 bool NodeRecorder::TimeAudio(const HeldAudio& frame, uint32_t* index, uint32_t* time) {
-  if (m_firstVideo) return false;  // no picture yet: the file's clock has not started
-  const uint64_t at = frame.timestamp + static_cast<uint64_t>(m_audioShift);
-  if (m_firstAudio) {
-    if (at < m_base) return false;  // sound from before the file's first picture
-    m_firstAudio = false;
-    m_lastAudio = at;
+  if (first_video_) return false;  // no picture yet: the file's clock has not started
+  const uint64_t at = frame.timestamp + static_cast<uint64_t>(audio_shift_);
+  if (first_audio_) {
+    if (at < base_) return false;  // sound from before the file's first picture
+    first_audio_ = false;
+    last_audio_ = at;
   } else {
-    AdvanceClock(at, kAudioFallbackStepMs, &m_lastAudio);
+    AdvanceClock(at, kAudioFallbackStepMs, &last_audio_);
   }
-  *index = m_audioIndex++;
-  *time = static_cast<uint32_t>(m_lastAudio - m_base);
+  *index = audio_index_++;
+  *time = static_cast<uint32_t>(last_audio_ - base_);
   return true;
 }
 

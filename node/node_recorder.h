@@ -119,9 +119,9 @@ class NodeRecorder {
   // must only queue. Set before the first Start.
   using EventTeller = std::function<void(int kind, const std::string& text)>;
   enum TellKind { kTellStarted, kTellStopped, kTellRolledOver, kTellFailed };
-  void SetEventTeller(EventTeller teller) { m_tell = std::move(teller); }
+  void SetEventTeller(EventTeller teller) { tell_ = std::move(teller); }
   // Returns once every file of this recorder is finalised and closed.
-  void WaitFinished() { m_finisher.WaitIdle(); }
+  void WaitFinished() { finisher_.WaitIdle(); }
 
   bool IsRecording() const;
   // The file being written now (the chosen path, or a numbered one after it).
@@ -166,8 +166,8 @@ class NodeRecorder {
   };
 
   int StartAt(const std::string& path, bool mayReplace);
-  // A new output at the first free name from `m_fileNumber` on; sets
-  // m_path and m_fileNumber. Null when none can be created.
+  // A new output at the first free name from `file_number_` on; sets
+  // path_ and file_number_. Null when none can be created.
   std::unique_ptr<record::Mp4Output> CreateFreeOutput();
   // Whether a recording of this program, or one cut off and not yet
   // repaired, owns `path`.
@@ -179,7 +179,7 @@ class NodeRecorder {
   // After an interruption: the next free numbered file, made when pictures come again.
   bool OpenNextAfterInterruption();
   void Tell(int kind, const std::string& text) {
-    if (m_tell) m_tell(kind, text);
+    if (tell_) tell_(kind, text);
   }
   // Finalises the open file and continues in the next numbered one; false
   // (and no longer recording) when that cannot be created. Stream lock held.
@@ -196,7 +196,7 @@ class NodeRecorder {
   };
   // The file goes to the finisher, which writes `lastAudio` and finalises it.
   void HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> lastAudio = {});
-  // Copies m_path for Path(); records a failure for LastFailure().
+  // Copies path_ for Path(); records a failure for LastFailure().
   void PublishPath();
   void SetFailure(RecordingFailure kind, const std::string& path);
   // Takes the held sound that is due: up to the last picture's time, and
@@ -218,64 +218,64 @@ class NodeRecorder {
   // toggle) are told, after the stream lock is let go.
   void NotifyEnded(std::unique_lock<std::mutex>& lock);
 
-  const int m_nodeIndex;
-  os::WindowPoster& m_poster;
-  const os::WindowHandle m_parentWindow;
-  const os::WindowHandle m_mainWindow;
-  RecorderHost& m_host;
+  const int node_index_;
+  os::WindowPoster& poster_;
+  const os::WindowHandle parent_window_;
+  const os::WindowHandle main_window_;
+  RecorderHost& host_;
 
-  mutable std::mutex m_streamLock;
-  OutputFactory m_outputFactory;
-  uint64_t m_sizeLimit = 0;
-  std::atomic<bool> m_recording{false};
-  std::time_t m_startTime = 0;
-  std::string m_path;       // the file being written
-  std::string m_firstPath;  // the path the recording started with
-  int m_fileNumber = 1;
-  bool m_interrupted = false;  // the link went down; no file open until the next intra picture
-  EventTeller m_tell;
-  std::unique_ptr<record::Mp4File> m_writer;            // null while waiting for the first picture
-  std::unique_ptr<record::Mp4Output> m_pendingOutput;  // the file made at Start, until then
-  codec::VideoEncoder m_encoder;
+  mutable std::mutex stream_lock_;
+  OutputFactory output_factory_;
+  uint64_t size_limit_ = 0;
+  std::atomic<bool> recording_{false};
+  std::time_t start_time_ = 0;
+  std::string path_;       // the file being written
+  std::string first_path_;  // the path the recording started with
+  int file_number_ = 1;
+  bool interrupted_ = false;  // the link went down; no file open until the next intra picture
+  EventTeller tell_;
+  std::unique_ptr<record::Mp4File> writer_;            // null while waiting for the first picture
+  std::unique_ptr<record::Mp4Output> pending_output_;  // the file made at Start, until then
+  codec::VideoEncoder encoder_;
 
   // What the window reads, so it never waits for a sample being written.
-  mutable std::mutex m_infoLock;
-  std::string m_shownPath;
-  RecordingFailureReport m_failure;
+  mutable std::mutex info_lock_;
+  std::string shown_path_;
+  RecordingFailureReport failure_;
 
   // The camera's configuration as the receive thread last set it.
-  mutable std::mutex m_configLock;
-  std::vector<uint8_t> m_receivedConfiguration;  // empty: none received
-  int m_receivedWidth = 320;
-  int m_receivedHeight = 240;
-  uint64_t m_configurationSerial = 0;
+  mutable std::mutex config_lock_;
+  std::vector<uint8_t> received_configuration_;  // empty: none received
+  int received_width_ = 320;
+  int received_height_ = 240;
+  uint64_t configuration_serial_ = 0;
 
   // The stream lock's copy of it, taken by the media worker.
-  std::vector<uint8_t> m_configuration;
-  int m_width = 320;
-  int m_height = 240;
-  uint64_t m_seenSerial = 0;
-  record::M4vConfig m_fileConfig;  // what the open file's unit 0 says
-  bool m_newConfiguration = false; // the camera's configuration no longer matches it
-  std::string m_newConfigurationReason;
+  std::vector<uint8_t> configuration_;
+  int width_ = 320;
+  int height_ = 240;
+  uint64_t seen_serial_ = 0;
+  record::M4vConfig file_config_;  // what the open file's unit 0 says
+  bool new_configuration_ = false; // the camera's configuration no longer matches it
+  std::string new_configuration_reason_;
 
-  bool m_awaitIntra = false;  // the next video written must be an intra picture
-  bool m_firstVideo = false;
-  bool m_firstAudio = false;
-  uint64_t m_base = 0;        // the camera's time of the file's first picture
-  int64_t m_audioShift = 0;   // sound on a clock of its own: moved onto the pictures'
-  uint64_t m_lastVideo = 0;
-  uint64_t m_lastAudio = 0;
-  uint32_t m_videoIndex = 0;
-  uint32_t m_audioIndex = 0;
+  bool await_intra_ = false;  // the next video written must be an intra picture
+  bool first_video_ = false;
+  bool first_audio_ = false;
+  uint64_t base_ = 0;        // the camera's time of the file's first picture
+  int64_t audio_shift_ = 0;   // sound on a clock of its own: moved onto the pictures'
+  uint64_t last_video_ = 0;
+  uint64_t last_audio_ = 0;
+  uint32_t video_index_ = 0;
+  uint32_t audio_index_ = 0;
 
-  std::mutex m_audioLock;  // the receive thread's queue
-  std::deque<HeldAudio> m_heldAudio;  // times after the clock rule
-  uint64_t m_queueClock = 0;
-  bool m_queueClockSet = false;
-  std::atomic<size_t> m_heldCount{0};
+  std::mutex audio_lock_;  // the receive thread's queue
+  std::deque<HeldAudio> held_audio_;  // times after the clock rule
+  uint64_t queue_clock_ = 0;
+  bool queue_clock_set_ = false;
+  std::atomic<size_t> held_count_{0};
 
-  record::FileFinisher m_finisher;  // last: its files finish before the rest goes
+  record::FileFinisher finisher_;  // last: its files finish before the rest goes
 };
 
 }  // namespace node

@@ -13,7 +13,7 @@ class PictureSink {
   virtual ~PictureSink() = default;
   // Called by the media worker after every decoded unit with the node's
   // picture buffer (its last picture when the unit produced none).
-  virtual void ShowPicture(const DecodedPicture& picture) = 0;
+  virtual void ShowPicture(const codec::DecodedPicture& picture) = 0;
   // Called when a new video configuration changes the picture size.
   virtual void Resize(int width, int height) = 0;
 };

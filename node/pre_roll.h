@@ -29,7 +29,7 @@ class PreRollBuffer {
   };
 
   explicit PreRollBuffer(uint64_t keepMs = kDefaultKeepMs, size_t maxBytes = kDefaultMaxBytes)
-      : m_keepMs(keepMs), m_maxBytes(maxBytes) {}
+      : keep_ms_(keepMs), max_bytes_(maxBytes) {}
 
   void AddVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool intra);
   void AddAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
@@ -53,12 +53,12 @@ class PreRollBuffer {
   // Drops groups that are no longer needed or no longer fit. Lock held.
   void Trim();
 
-  const uint64_t m_keepMs;
-  const size_t m_maxBytes;
-  mutable std::mutex m_lock;
-  std::deque<Group> m_groups;  // none until an intra picture came
-  size_t m_bytes = 0;
-  uint64_t m_newest = 0;
+  const uint64_t keep_ms_;
+  const size_t max_bytes_;
+  mutable std::mutex lock_;
+  std::deque<Group> groups_;  // none until an intra picture came
+  size_t bytes_ = 0;
+  uint64_t newest_ = 0;
 };
 
 }  // namespace node

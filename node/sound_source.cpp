@@ -6,24 +6,24 @@
 
 namespace node {
 
-int RingSoundSource::Waiting() const { return m_ring.Count(); }
+int RingSoundSource::Waiting() const { return ring_.Count(); }
 
 void RingSoundSource::DropOldest() {
-  if (m_ring.BeginRead() >= 0) m_ring.CommitRead();
+  if (ring_.BeginRead() >= 0) ring_.CommitRead();
 }
 
 bool RingSoundSource::TakeOldest(SoundSamples* out) {
-  const int slot = m_ring.BeginRead();
+  const int slot = ring_.BeginRead();
   if (slot < 0) return false;
-  const MediaUnit& unit = m_ring.Slot(slot);
+  const MediaUnit& unit = ring_.Slot(slot);
   const int length = static_cast<int>(unit.length);
   const size_t room = static_cast<size_t>(codec::AdpcmDecodedSize(length)) / 2 + 1;
-  if (m_samples.size() < room) m_samples.resize(room);
-  const int bytes = m_decoder.Decode(unit.Data(), length, m_samples.data());
-  out->samples = m_samples.data();
+  if (samples_.size() < room) samples_.resize(room);
+  const int bytes = decoder_.Decode(unit.Data(), length, samples_.data());
+  out->samples = samples_.data();
   out->count = std::clamp(bytes / 2, 0, static_cast<int>(room));
   out->timestamp = unit.timestamp;
-  m_ring.CommitRead();
+  ring_.CommitRead();
   return true;
 }
 

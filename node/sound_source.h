@@ -32,15 +32,15 @@ class SoundSource {
 // The node's sound ring and its decoder: the media worker's source.
 class RingSoundSource : public SoundSource {
  public:
-  RingSoundSource(MediaRing& ring, codec::AudioDecoder& decoder) : m_ring(ring), m_decoder(decoder) {}
+  RingSoundSource(MediaRing& ring, codec::AudioDecoder& decoder) : ring_(ring), decoder_(decoder) {}
   int Waiting() const override;
   void DropOldest() override;
   bool TakeOldest(SoundSamples* out) override;
 
  private:
-  MediaRing& m_ring;
-  codec::AudioDecoder& m_decoder;
-  std::vector<int16_t> m_samples;  // grows to the longest unit, then stays
+  MediaRing& ring_;
+  codec::AudioDecoder& decoder_;
+  std::vector<int16_t> samples_;  // grows to the longest unit, then stays
 };
 
 }  // namespace node

@@ -6,52 +6,52 @@
 namespace present {
 
 void CaptureQueue::DropOldestIfFull() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_count == kEntries) DropOldestLocked();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count_ == kEntries) DropOldestLocked();
 }
 
 void CaptureQueue::DropOldestLocked() {
-  m_read = (m_read + 1) % kEntries;
-  --m_count;
-  ++m_dropped;
+  read_ = (read_ + 1) % kEntries;
+  --count_;
+  ++dropped_;
 }
 
 void CaptureQueue::Push(const int16_t* samples, uint32_t bytes, uint64_t timeMs) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_count == kEntries) DropOldestLocked();
-  CapturedBlock& e = m_entries[(m_read + m_count) % kEntries];
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count_ == kEntries) DropOldestLocked();
+  CapturedBlock& e = entries_[(read_ + count_) % kEntries];
   e.bytes = std::min(bytes, CapturedBlock::kBytes);
   std::memcpy(e.samples, samples, e.bytes);
   e.timeMs = timeMs;
-  ++m_count;
+  ++count_;
 }
 
 bool CaptureQueue::Pop(CapturedBlock* out) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_count == 0) return false;
-  const CapturedBlock& e = m_entries[m_read];
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (count_ == 0) return false;
+  const CapturedBlock& e = entries_[read_];
   std::memcpy(out->samples, e.samples, e.bytes);
   out->bytes = e.bytes;
   out->timeMs = e.timeMs;
-  m_read = (m_read + 1) % kEntries;
-  --m_count;
+  read_ = (read_ + 1) % kEntries;
+  --count_;
   return true;
 }
 
 void CaptureQueue::Clear() {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  m_read = 0;
-  m_count = 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  read_ = 0;
+  count_ = 0;
 }
 
 int CaptureQueue::Count() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_count;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_;
 }
 
 uint64_t CaptureQueue::Dropped() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_dropped;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dropped_;
 }
 
 }  // namespace present

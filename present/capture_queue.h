@@ -30,11 +30,11 @@ class CaptureQueue {
  private:
   void DropOldestLocked();
 
-  mutable std::mutex m_mutex;
-  CapturedBlock m_entries[kEntries];
-  int m_read = 0;
-  int m_count = 0;
-  uint64_t m_dropped = 0;
+  mutable std::mutex mutex_;
+  CapturedBlock entries_[kEntries];
+  int read_ = 0;
+  int count_ = 0;
+  uint64_t dropped_ = 0;
 };
 
 }  // namespace present

@@ -64,8 +64,8 @@ void ScalePlane(const uint8_t* src, int sw, int sh, uint8_t* dst, int dw, int dh
   }
 }
 
-DecodedPicture ScaleI420(const DecodedPicture& in, int width, int height, std::vector<uint8_t>* out) {
-  DecodedPicture scaled{nullptr, width, height};
+codec::DecodedPicture ScaleI420(const codec::DecodedPicture& in, int width, int height, std::vector<uint8_t>* out) {
+  codec::DecodedPicture scaled{nullptr, width, height};
   out->resize(scaled.Size());
   scaled.data = out->data();
   if (in.width == width && in.height == height) {

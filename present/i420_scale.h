@@ -13,7 +13,7 @@ namespace present {
 
 // `out` is resized to the picture at width x height; the returned picture
 // points into it. Same size: a plain copy.
-DecodedPicture ScaleI420(const DecodedPicture& in, int width, int height, std::vector<uint8_t>* out);
+codec::DecodedPicture ScaleI420(const codec::DecodedPicture& in, int width, int height, std::vector<uint8_t>* out);
 
 // One plane (rows tightly packed) from sw x sh onto dw x dh.
 void ScalePlane(const uint8_t* src, int sw, int sh, uint8_t* dst, int dw, int dh);

@@ -5,37 +5,37 @@
 namespace present {
 
 Microphone::Microphone(WaveInput& device, SpeakerLinks& links)
-    : m_capture(device, m_queue), m_sender(m_queue, links) {}
+    : capture_(device, queue_), sender_(queue_, links) {}
 
 Microphone::~Microphone() { Off(); }
 
 int Microphone::On() {
-  if (m_on) return 0;
-  m_encoder.Reset();
-  m_queue.Clear();
-  if (m_capture.Open() != 0) {
-    if (!m_failureLogged) DebugLog("Microphone : no sound capture device\n");
-    m_failureLogged = true;
+  if (on_) return 0;
+  encoder_.Reset();
+  queue_.Clear();
+  if (capture_.Open() != 0) {
+    if (!failure_logged_) DebugLog("Microphone : no sound capture device\n");
+    failure_logged_ = true;
     return -1;
   }
-  m_capture.SetEncoder(&m_encoder);
-  if (m_capture.Start() != 0) {
-    m_capture.Close();
-    if (!m_failureLogged) DebugLog("Microphone : sound capture does not start\n");
-    m_failureLogged = true;
+  capture_.SetEncoder(&encoder_);
+  if (capture_.Start() != 0) {
+    capture_.Close();
+    if (!failure_logged_) DebugLog("Microphone : sound capture does not start\n");
+    failure_logged_ = true;
     return -1;
   }
-  m_sender.Start();
-  m_on = true;
+  sender_.Start();
+  on_ = true;
   return 0;
 }
 
 void Microphone::Off() {
-  if (!m_on) return;
-  m_sender.Stop();
-  m_capture.Stop();
-  m_capture.Close();
-  m_on = false;
+  if (!on_) return;
+  sender_.Stop();
+  capture_.Stop();
+  capture_.Close();
+  on_ = false;
 }
 
 }  // namespace present

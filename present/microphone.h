@@ -21,18 +21,18 @@ class Microphone {
   // 0 when the microphone runs, -1 when it could not start.
   int On();
   void Off();
-  bool IsOn() const { return m_on; }
+  bool IsOn() const { return on_; }
 
-  MicrophoneCapture& Capture() { return m_capture; }
-  SpeakerQueue& Queue() { return m_queue; }
+  MicrophoneCapture& Capture() { return capture_; }
+  SpeakerQueue& Queue() { return queue_; }
 
  private:
-  codec::AdpcmEncoder m_encoder;
-  SpeakerQueue m_queue;
-  MicrophoneCapture m_capture;
-  SpeakerSender m_sender;
-  bool m_on = false;
-  bool m_failureLogged = false;
+  codec::AdpcmEncoder encoder_;
+  SpeakerQueue queue_;
+  MicrophoneCapture capture_;
+  SpeakerSender sender_;
+  bool on_ = false;
+  bool failure_logged_ = false;
 };
 
 }  // namespace present

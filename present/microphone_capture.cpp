@@ -6,7 +6,7 @@
 
 namespace present {
 
-MicrophoneCapture::MicrophoneCapture(WaveInput& device, SpeakerQueue& output) : m_device(device), m_output(output) {}
+MicrophoneCapture::MicrophoneCapture(WaveInput& device, SpeakerQueue& output) : device_(device), output_(output) {}
 
 MicrophoneCapture::~MicrophoneCapture() {
   Stop();
@@ -14,60 +14,60 @@ MicrophoneCapture::~MicrophoneCapture() {
 }
 
 int MicrophoneCapture::Open() {
-  if (m_open) return 0;
-  m_open = m_device.Open(*this);
-  return m_open ? 0 : -1;
+  if (open_) return 0;
+  open_ = device_.Open(*this);
+  return open_ ? 0 : -1;
 }
 
 int MicrophoneCapture::Start() {
-  if (!m_open || m_running.load()) return -1;
-  m_queue.Clear();
-  m_handedOn = 0;
-  m_running = true;
-  m_thread = std::thread([this] {
+  if (!open_ || running_.load()) return -1;
+  queue_.Clear();
+  handed_on_ = 0;
+  running_ = true;
+  thread_ = std::thread([this] {
     os::NameCurrentThread("microphone");
     ThreadLoop();
   });
-  if (m_device.Start()) return 0;
+  if (device_.Start()) return 0;
   Stop();
   return -1;
 }
 
 void MicrophoneCapture::Stop() {
-  if (!m_running.exchange(false)) return;
-  if (m_thread.joinable()) m_thread.join();
-  m_device.Stop();
+  if (!running_.exchange(false)) return;
+  if (thread_.joinable()) thread_.join();
+  device_.Stop();
 }
 
 void MicrophoneCapture::Close() {
-  if (!m_open) return;
-  m_device.Close();
-  m_open = false;
+  if (!open_) return;
+  device_.Close();
+  open_ = false;
 }
 
 void MicrophoneCapture::OnWaveBlock(const int16_t* samples, int sampleCount) {
-  m_queue.DropOldestIfFull();
-  if (!m_detector.Detect(samples, sampleCount)) return;
-  m_queue.Push(samples, uint32_t(sampleCount) * 2, os::MonotonicMs());
+  queue_.DropOldestIfFull();
+  if (!detector_.Detect(samples, sampleCount)) return;
+  queue_.Push(samples, uint32_t(sampleCount) * 2, os::MonotonicMs());
 }
 
 void MicrophoneCapture::ThreadLoop() {
   os::SetCurrentThreadPriority(os::ThreadPriority::kHighest);
-  while (m_running.load()) {
+  while (running_.load()) {
     if (!ProcessOne()) os::SleepMs(kIdleSleepMs);
   }
 }
 
 bool MicrophoneCapture::ProcessOne() {
   CapturedBlock block;
-  if (!m_queue.Pop(&block)) return false;
-  if (m_encoder) {
+  if (!queue_.Pop(&block)) return false;
+  if (encoder_) {
     uint8_t encoded[CapturedBlock::kBytes];
-    const int n = m_encoder->Encode(block.samples, int(block.bytes), encoded);
+    const int n = encoder_->Encode(block.samples, int(block.bytes), encoded);
     // A scrap of a few bytes is not worth a message.
-    if (n > 4) m_output.Push(encoded, uint32_t(n), block.timeMs);
+    if (n > 4) output_.Push(encoded, uint32_t(n), block.timeMs);
   }
-  ++m_handedOn;
+  ++handed_on_;
   return true;
 }
 

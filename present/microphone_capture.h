@@ -25,33 +25,33 @@ class MicrophoneCapture : private WaveInput::Client {
   MicrophoneCapture(const MicrophoneCapture&) = delete;
   MicrophoneCapture& operator=(const MicrophoneCapture&) = delete;
 
-  bool Probe() { return m_device.Probe(); }
+  bool Probe() { return device_.Probe(); }
   int Open();
   // The encoder to use; set before Start and kept by the owner.
-  void SetEncoder(codec::AdpcmEncoder* encoder) { m_encoder = encoder; }
+  void SetEncoder(codec::AdpcmEncoder* encoder) { encoder_ = encoder; }
   int Start();
   void Stop();
   void Close();
 
-  bool Running() const { return m_running.load(); }
-  uint64_t BlocksHandedOn() const { return m_handedOn.load(); }
-  const CaptureQueue& Queue() const { return m_queue; }
-  VoiceDetector& Detector() { return m_detector; }
+  bool Running() const { return running_.load(); }
+  uint64_t BlocksHandedOn() const { return handed_on_.load(); }
+  const CaptureQueue& Queue() const { return queue_; }
+  VoiceDetector& Detector() { return detector_; }
 
  private:
   void OnWaveBlock(const int16_t* samples, int sampleCount) override;
   void ThreadLoop();
   bool ProcessOne();
 
-  WaveInput& m_device;
-  SpeakerQueue& m_output;
-  codec::AdpcmEncoder* m_encoder = nullptr;
-  CaptureQueue m_queue;
-  VoiceDetector m_detector;  // wave thread only while running
-  bool m_open = false;
-  std::atomic<bool> m_running{false};
-  std::atomic<uint64_t> m_handedOn{0};
-  std::thread m_thread;
+  WaveInput& device_;
+  SpeakerQueue& output_;
+  codec::AdpcmEncoder* encoder_ = nullptr;
+  CaptureQueue queue_;
+  VoiceDetector detector_;  // wave thread only while running
+  bool open_ = false;
+  std::atomic<bool> running_{false};
+  std::atomic<uint64_t> handed_on_{0};
+  std::thread thread_;
 };
 
 }  // namespace present

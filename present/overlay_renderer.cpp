@@ -8,62 +8,62 @@ namespace {
 constexpr uint32_t kOverlayPreference[] = {kFourccYUY2, kFourccUYVY, kFourccYVU9};
 }
 
-OverlayRenderer::OverlayRenderer(DisplaySystem& system) : m_system(system) {}
+OverlayRenderer::OverlayRenderer(DisplaySystem& system) : system_(system) {}
 
 OverlayRenderer::~OverlayRenderer() { Close(); }
 
 bool OverlayRenderer::Initialise(int width, int height) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   CloseLocked();
-  m_width = width;
-  m_height = height;
-  m_ready = SetUp();
-  if (!m_ready) CloseLocked();
-  return m_ready;
+  width_ = width;
+  height_ = height;
+  ready_ = SetUp();
+  if (!ready_) CloseLocked();
+  return ready_;
 }
 
 bool OverlayRenderer::SetUp() {
-  m_driver = m_system.OpenDirectDraw(0);
-  if (!m_driver || !m_driver->CreatePrimary(false)) return false;
-  const DriverCaps caps = m_driver->Caps();
+  driver_ = system_.OpenDirectDraw(0);
+  if (!driver_ || !driver_->CreatePrimary(false)) return false;
+  const DriverCaps caps = driver_->Caps();
   if (!caps.overlay || !caps.overlayFourcc) return false;
   for (uint32_t fourcc : kOverlayPreference) {
-    if (m_driver->CreateOverlay(fourcc, m_width, m_height)) {
-      m_fourcc = fourcc;
-      return m_driver->ShowOverlay(m_width, m_height);
+    if (driver_->CreateOverlay(fourcc, width_, height_)) {
+      fourcc_ = fourcc;
+      return driver_->ShowOverlay(width_, height_);
     }
   }
   return false;
 }
 
-void OverlayRenderer::Draw(const DecodedPicture& picture) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (!m_ready || !picture.data || picture.width != m_width || picture.height != m_height) return;
+void OverlayRenderer::Draw(const codec::DecodedPicture& picture) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!ready_ || !picture.data || picture.width != width_ || picture.height != height_) return;
   LockedSurface surface;
-  if (m_driver->Lock(true, &surface) != LockResult::kLocked) return;
-  ConverterFor(m_fourcc)(picture.data, surface.bits, m_width, m_height, surface.pitch);
-  m_driver->Unlock();
+  if (driver_->Lock(true, &surface) != LockResult::kLocked) return;
+  ConverterFor(fourcc_)(picture.data, surface.bits, width_, height_, surface.pitch);
+  driver_->Unlock();
 }
 
 void OverlayRenderer::Close() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   CloseLocked();
 }
 
 void OverlayRenderer::CloseLocked() {
-  m_driver.reset();
-  m_fourcc = 0;
-  m_ready = false;
+  driver_.reset();
+  fourcc_ = 0;
+  ready_ = false;
 }
 
 bool OverlayRenderer::Ready() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_ready;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ready_;
 }
 
 uint32_t OverlayRenderer::FourCC() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_fourcc;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return fourcc_;
 }
 
 }  // namespace present

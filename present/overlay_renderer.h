@@ -22,7 +22,7 @@ class OverlayRenderer {
   // Any failure closes everything again and returns false.
   bool Initialise(int width, int height);
   // Converts the picture into the overlay; a failed lock drops it.
-  void Draw(const DecodedPicture& picture);
+  void Draw(const codec::DecodedPicture& picture);
   void Close();
 
   bool Ready() const;
@@ -32,13 +32,13 @@ class OverlayRenderer {
   bool SetUp();
   void CloseLocked();
 
-  DisplaySystem& m_system;
-  mutable std::mutex m_mutex;
-  std::unique_ptr<DisplayDriver> m_driver;
-  uint32_t m_fourcc = 0;
-  int m_width = 0;
-  int m_height = 0;
-  bool m_ready = false;
+  DisplaySystem& system_;
+  mutable std::mutex mutex_;
+  std::unique_ptr<DisplayDriver> driver_;
+  uint32_t fourcc_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  bool ready_ = false;
 };
 
 }  // namespace present

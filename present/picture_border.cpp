@@ -36,7 +36,7 @@ YCbCr BorderColour(ColorRef colour) {
   return c;
 }
 
-void PaintBorder(const DecodedPicture& picture, ColorRef colour) {
+void PaintBorder(const codec::DecodedPicture& picture, ColorRef colour) {
   if (!picture.data) return;
   const YCbCr c = BorderColour(colour);
   Frame(picture.Y(), picture.width, picture.height, 2, c.y);

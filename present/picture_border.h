@@ -15,6 +15,6 @@ struct YCbCr {
 };
 
 YCbCr BorderColour(ColorRef colour);
-void PaintBorder(const DecodedPicture& picture, ColorRef colour);
+void PaintBorder(const codec::DecodedPicture& picture, ColorRef colour);
 
 }  // namespace present

@@ -10,7 +10,7 @@
 namespace present {
 namespace {
 
-bool Usable(const DecodedPicture& p) { return p.data && p.width > 0 && p.height > 0; }
+bool Usable(const codec::DecodedPicture& p) { return p.data && p.width > 0 && p.height > 0; }
 
 void Append(std::vector<uint8_t>* out, const void* data, size_t length) {
   const auto* bytes = static_cast<const uint8_t*>(data);
@@ -32,7 +32,7 @@ void AppendChunk(std::vector<uint8_t>* out, const char type[4], const std::vecto
 }
 
 // RGB rows top-down from the renderers' bottom-up BGR.
-std::vector<uint8_t> RgbRows(const DecodedPicture& p) {
+std::vector<uint8_t> RgbRows(const codec::DecodedPicture& p) {
   const int stride = (p.width * 3 + 3) & ~3;
   std::vector<uint8_t> bgr(size_t(stride) * size_t(p.height));
   I420ToBgr24BottomUp(p.Y(), p.U(), p.V(), p.width, p.height, bgr.data(), stride);
@@ -94,7 +94,7 @@ uint32_t Adler32(const uint8_t* data, size_t length, uint32_t adler) {
   return (b << 16) | a;
 }
 
-std::vector<uint8_t> EncodeBmp(const DecodedPicture& p) {
+std::vector<uint8_t> EncodeBmp(const codec::DecodedPicture& p) {
   if (!Usable(p)) return {};
   const int stride = (p.width * 3 + 3) & ~3;  // BMP rows are padded to four bytes
   const uint32_t pixels = static_cast<uint32_t>(stride) * static_cast<uint32_t>(p.height);
@@ -113,7 +113,7 @@ std::vector<uint8_t> EncodeBmp(const DecodedPicture& p) {
   return bmp;
 }
 
-std::vector<uint8_t> EncodePng(const DecodedPicture& p) {
+std::vector<uint8_t> EncodePng(const codec::DecodedPicture& p) {
   if (!Usable(p)) return {};
   const std::vector<uint8_t> rgb = RgbRows(p);
   return EncodePngRgb(rgb.data(), p.width, p.height);

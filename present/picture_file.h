@@ -12,8 +12,8 @@
 
 namespace present {
 
-std::vector<uint8_t> EncodeBmp(const DecodedPicture& picture);
-std::vector<uint8_t> EncodePng(const DecodedPicture& picture);
+std::vector<uint8_t> EncodeBmp(const codec::DecodedPicture& picture);
+std::vector<uint8_t> EncodePng(const codec::DecodedPicture& picture);
 // A PNG of `width` x `height` RGB pixels, rows top-down without padding
 // (screenshots).
 std::vector<uint8_t> EncodePngRgb(const uint8_t* rgb, int width, int height);

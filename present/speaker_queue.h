@@ -28,9 +28,9 @@ class SpeakerQueue {
   uint64_t Dropped() const;
 
  private:
-  mutable std::mutex m_mutex;
-  std::deque<SpeakerBlock> m_blocks;
-  uint64_t m_dropped = 0;
+  mutable std::mutex mutex_;
+  std::deque<SpeakerBlock> blocks_;
+  uint64_t dropped_ = 0;
 };
 
 }  // namespace present

@@ -5,26 +5,26 @@
 
 namespace present {
 
-SpeakerSender::SpeakerSender(SpeakerQueue& queue, SpeakerLinks& links) : m_queue(queue), m_links(links) {}
+SpeakerSender::SpeakerSender(SpeakerQueue& queue, SpeakerLinks& links) : queue_(queue), links_(links) {}
 
 SpeakerSender::~SpeakerSender() { Stop(); }
 
 void SpeakerSender::Start() {
-  if (m_thread.joinable()) return;
-  m_running = true;
-  m_thread = std::thread([this] {
+  if (thread_.joinable()) return;
+  running_ = true;
+  thread_ = std::thread([this] {
     os::NameCurrentThread("speaker");
     ThreadLoop();
   });
 }
 
 void SpeakerSender::Stop() {
-  m_running = false;
-  if (m_thread.joinable()) m_thread.join();
+  running_ = false;
+  if (thread_.joinable()) thread_.join();
 }
 
 void SpeakerSender::ThreadLoop() {
-  while (m_running.load()) {
+  while (running_.load()) {
     SendOne();
     os::SleepMs(kPassSleepMs);
   }
@@ -32,8 +32,8 @@ void SpeakerSender::ThreadLoop() {
 
 bool SpeakerSender::SendOne() {
   SpeakerBlock block;
-  if (!m_queue.Pop(&block)) return false;
-  m_links.ForEachLink(
+  if (!queue_.Pop(&block)) return false;
+  links_.ForEachLink(
       [&](SpeakerLink& link) { link.SendSpeakerAudio(block.data.data(), uint32_t(block.data.size())); });
   return true;
 }

@@ -41,7 +41,7 @@ class SpeakerSender {
   void Start();
   // Clears the running flag and waits for the thread.
   void Stop();
-  bool Running() const { return m_running.load(); }
+  bool Running() const { return running_.load(); }
 
   // One pass: the oldest block to every open link. False when the queue was empty.
   bool SendOne();
@@ -49,10 +49,10 @@ class SpeakerSender {
  private:
   void ThreadLoop();
 
-  SpeakerQueue& m_queue;
-  SpeakerLinks& m_links;
-  std::atomic<bool> m_running{false};
-  std::thread m_thread;
+  SpeakerQueue& queue_;
+  SpeakerLinks& links_;
+  std::atomic<bool> running_{false};
+  std::thread thread_;
 };
 
 }  // namespace present

@@ -17,46 +17,46 @@ bool VoiceDetector::Detect(const int16_t* samples, int count) {
     const int n = count - at < kChunkSamples ? count - at : kChunkSamples;
     voice = DetectChunk(samples + at, n) || voice;
   }
-  return voice || !m_enabled;
+  return voice || !enabled_;
 }
 
 bool VoiceDetector::DetectChunk(const int16_t* samples, int count) {
   int32_t lowest = std::numeric_limits<int32_t>::max();
   int32_t highest = std::numeric_limits<int32_t>::min();
   for (int i = 0; i < count; ++i) {
-    const int64_t s = int64_t(samples[i]) - m_previous;
-    m_previous = samples[i];
+    const int64_t s = int64_t(samples[i]) - previous_;
+    previous_ = samples[i];
     const int64_t square = s * s;
-    const int64_t step = m_rising ? (square >> 5) - (m_envelope >> 6) : (square >> 8) - (m_envelope >> 9);
-    const int64_t next = int64_t(m_envelope) + step;
-    m_envelope = next > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max() : int32_t(next);
-    m_rising = step > 0;
-    if (m_envelope < lowest) lowest = m_envelope;
-    if (m_envelope > highest) highest = m_envelope;
+    const int64_t step = rising_ ? (square >> 5) - (envelope_ >> 6) : (square >> 8) - (envelope_ >> 9);
+    const int64_t next = int64_t(envelope_) + step;
+    envelope_ = next > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max() : int32_t(next);
+    rising_ = step > 0;
+    if (envelope_ < lowest) lowest = envelope_;
+    if (envelope_ > highest) highest = envelope_;
   }
   const float low = LevelDb(lowest), high = LevelDb(highest);
 
-  if (low < m_floorDb) {
-    m_floorDb = low;
-    m_hold = kHoldSamples;
-  } else if (m_hold >= count) {
-    m_hold -= count;
+  if (low < floor_db_) {
+    floor_db_ = low;
+    hold_ = kHoldSamples;
+  } else if (hold_ >= count) {
+    hold_ -= count;
   } else {
-    m_hold = m_hold - count + kHoldRestart;
-    m_floorDb += kFloorStepDb;
+    hold_ = hold_ - count + kHoldRestart;
+    floor_db_ += kFloorStepDb;
   }
 
-  if (m_floorDb + kThresholdDb < high) {
-    m_hangover = kHangoverSamples;
-    m_active = true;
+  if (floor_db_ + kThresholdDb < high) {
+    hangover_ = kHangoverSamples;
+    active_ = true;
     return true;
   }
-  if (m_hangover >= count) {
-    m_hangover -= count;
+  if (hangover_ >= count) {
+    hangover_ -= count;
     return true;
   }
-  m_hangover = 0;
-  m_active = false;
+  hangover_ = 0;
+  active_ = false;
   return false;
 }
 

@@ -23,10 +23,10 @@ class VoiceDetector {
   // True when any chunk of the block is voice; always true when disabled.
   bool Detect(const int16_t* samples, int count);
 
-  void SetEnabled(bool enabled) { m_enabled = enabled; }
-  bool Active() const { return m_active; }
-  float NoiseFloorDb() const { return m_floorDb; }
-  int32_t Envelope() const { return m_envelope; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  bool Active() const { return active_; }
+  float NoiseFloorDb() const { return floor_db_; }
+  int32_t Envelope() const { return envelope_; }
 
   // 10 log10(value) - 93.32: the envelope as a level (0 dB near full scale).
   static float LevelDb(int32_t envelope);
@@ -34,16 +34,16 @@ class VoiceDetector {
  private:
   bool DetectChunk(const int16_t* samples, int count);
 
-  bool m_enabled = true;
+  bool enabled_ = true;
   // The envelope is a 32-bit value; a full-scale square wave would take it
   // past 2^31, so it saturates there instead of wrapping.
-  int32_t m_envelope = 10000;
-  bool m_rising = true;
-  int32_t m_previous = 1700;
-  float m_floorDb = kInitialFloorDb;
-  int m_hold = kHoldSamples;
-  int m_hangover = kHangoverSamples;
-  bool m_active = false;
+  int32_t envelope_ = 10000;
+  bool rising_ = true;
+  int32_t previous_ = 1700;
+  float floor_db_ = kInitialFloorDb;
+  int hold_ = kHoldSamples;
+  int hangover_ = kHangoverSamples;
+  bool active_ = false;
 };
 
 }  // namespace present

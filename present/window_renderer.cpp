@@ -17,7 +17,7 @@ bool Lists(const std::vector<uint32_t>& codes, uint32_t fourcc) {
   return false;
 }
 
-bool SameSize(const DecodedPicture& picture, int width, int height) {
+bool SameSize(const codec::DecodedPicture& picture, int width, int height) {
   return picture.data && picture.width == width && picture.height == height;
 }
 }  // namespace
@@ -48,39 +48,39 @@ std::string ModeName(uint32_t mode) {
   }
 }
 
-WindowRenderer::WindowRenderer(DisplaySystem& system) : m_system(system) {}
+WindowRenderer::WindowRenderer(DisplaySystem& system) : system_(system) {}
 
 WindowRenderer::~WindowRenderer() { Close(); }
 
 int WindowRenderer::Initialise(os::WindowHandle window, int width, int height, uint32_t options) {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   CloseLocked();
-  m_window = window;
-  m_width = width;
-  m_height = height;
-  m_options = options;
+  window_ = window;
+  width_ = width;
+  height_ = height;
+  options_ = options;
   const bool directDraw = (options & (kAllowYuv | kAllowRgb)) && SetUpDirectDraw();
   if (!directDraw) SetUpDib();
-  m_initialised = true;
-  m_lostSurfaces = 0;
-  DebugLog("WindowRenderer : %d x %d through %s\n", width, height, ModeName(m_mode).c_str());
+  initialised_ = true;
+  lost_surfaces_ = 0;
+  DebugLog("WindowRenderer : %d x %d through %s\n", width, height, ModeName(mode_).c_str());
   return 0;
 }
 
 bool WindowRenderer::SetUpDirectDraw() {
-  m_driver = m_system.OpenDirectDraw(m_window);
-  if (!m_driver || !m_driver->CreatePrimary(true)) return false;
-  const DriverCaps caps = m_driver->Caps();
-  if ((m_options & kRequireStretch) && !caps.bltStretch) return false;
-  if ((m_options & kAllowYuv) && caps.bltFourcc && ChooseFourcc()) return true;
-  return (m_options & kAllowRgb) && ChooseRgb();
+  driver_ = system_.OpenDirectDraw(window_);
+  if (!driver_ || !driver_->CreatePrimary(true)) return false;
+  const DriverCaps caps = driver_->Caps();
+  if ((options_ & kRequireStretch) && !caps.bltStretch) return false;
+  if ((options_ & kAllowYuv) && caps.bltFourcc && ChooseFourcc()) return true;
+  return (options_ & kAllowRgb) && ChooseRgb();
 }
 
 bool WindowRenderer::ChooseFourcc() {
-  const std::vector<uint32_t> codes = m_driver->FourCCCodes();
+  const std::vector<uint32_t> codes = driver_->FourCCCodes();
   for (uint32_t fourcc : kFourccPreference) {
-    if (Lists(codes, fourcc) && m_driver->CreateOffscreen(fourcc, m_width, m_height)) {
-      m_mode = fourcc;
+    if (Lists(codes, fourcc) && driver_->CreateOffscreen(fourcc, width_, height_)) {
+      mode_ = fourcc;
       return true;
     }
   }
@@ -88,112 +88,112 @@ bool WindowRenderer::ChooseFourcc() {
 }
 
 bool WindowRenderer::ChooseRgb() {
-  const uint32_t mode = RgbModeFor(m_driver->PrimaryFormat());
+  const uint32_t mode = RgbModeFor(driver_->PrimaryFormat());
   if (mode == kModeNone || mode == kModeRgb24) return false;
-  if (!m_driver->CreateOffscreen(0, m_width, m_height)) return false;
-  m_mode = mode;
+  if (!driver_->CreateOffscreen(0, width_, height_)) return false;
+  mode_ = mode;
   return true;
 }
 
 void WindowRenderer::SetUpDib() {
-  m_driver.reset();
-  m_dib = m_system.OpenDib(m_window);
+  driver_.reset();
+  dib_ = system_.OpenDib(window_);
   // Rows of a 24-bit DIB are DWORD-aligned: ((width + 1) * 3 / 4) * 4 bytes.
-  m_dibStride = ((m_width + 1) * 3 / 4) * 4;
-  m_dibBuffer.assign(size_t(m_dibStride) * size_t(m_height > 0 ? m_height : 0), 0);
-  m_mode = kModeDib;
+  dib_stride_ = ((width_ + 1) * 3 / 4) * 4;
+  dib_buffer_.assign(size_t(dib_stride_) * size_t(height_ > 0 ? height_ : 0), 0);
+  mode_ = kModeDib;
 }
 
-void WindowRenderer::Draw(const DecodedPicture& picture, const Rect* dest, bool border, ColorRef colour) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (!m_initialised || !SameSize(picture, m_width, m_height)) return;
-  const Rect target = dest ? *dest : m_system.WindowRect(m_window);
-  if (m_mode != kModeDib && (!m_driver || !m_driver->Intact())) {
+void WindowRenderer::Draw(const codec::DecodedPicture& picture, const Rect* dest, bool border, ColorRef colour) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialised_ || !SameSize(picture, width_, height_)) return;
+  const Rect target = dest ? *dest : system_.WindowRect(window_);
+  if (mode_ != kModeDib && (!driver_ || !driver_->Intact())) {
     // DirectDraw went away under us: carry on through the DIB path.
     DebugLog("WindowRenderer : DirectDraw objects lost, drawing through DIB\n");
     SetUpDib();
   }
-  if (m_mode == kModeDib)
+  if (mode_ == kModeDib)
     DrawThroughDib(picture, target, border, colour);
   else
     DrawThroughSurface(picture, target, border, colour);
 }
 
-void WindowRenderer::DrawThroughSurface(const DecodedPicture& picture, const Rect& dest, bool border,
+void WindowRenderer::DrawThroughSurface(const codec::DecodedPicture& picture, const Rect& dest, bool border,
                                         ColorRef colour) {
   LockedSurface surface;
-  switch (m_driver->Lock(false, &surface)) {
+  switch (driver_->Lock(false, &surface)) {
     case LockResult::kSurfaceLost:
-      if (++m_lostSurfaces >= kLostSurfaceLimit) return;
-      m_driver->Restore();
+      if (++lost_surfaces_ >= kLostSurfaceLimit) return;
+      driver_->Restore();
       return;
     case LockResult::kFailed:
       return;
     case LockResult::kLocked:
       break;
   }
-  m_lostSurfaces = 0;
+  lost_surfaces_ = 0;
   const uint64_t start = os::MonotonicUs();
-  const DecodedPicture shown = border ? Framed(picture, colour) : picture;
-  if (ConvertFn convert = ConverterFor(m_mode)) convert(shown.data, surface.bits, m_width, m_height, surface.pitch);
-  m_convertUs.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
-  m_driver->Unlock();
-  m_driver->Blt(dest);
+  const codec::DecodedPicture shown = border ? Framed(picture, colour) : picture;
+  if (ConvertFn convert = ConverterFor(mode_)) convert(shown.data, surface.bits, width_, height_, surface.pitch);
+  convert_us_.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
+  driver_->Unlock();
+  driver_->Blt(dest);
 }
 
-void WindowRenderer::DrawThroughDib(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour) {
+void WindowRenderer::DrawThroughDib(const codec::DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour) {
   // The frame shows in DIB mode as well: a selected or alarmed view looks
   // the same whichever path draws it.
   const uint64_t start = os::MonotonicUs();
-  const DecodedPicture shown = border ? Framed(picture, colour) : picture;
-  ConverterFor(kModeDib)(shown.data, m_dibBuffer.data(), m_width, m_height, m_dibStride);
-  m_convertUs.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
-  if (m_dib) m_dib->Draw(m_dibBuffer.data(), m_width, m_height, dest.Width(), dest.Height());
+  const codec::DecodedPicture shown = border ? Framed(picture, colour) : picture;
+  ConverterFor(kModeDib)(shown.data, dib_buffer_.data(), width_, height_, dib_stride_);
+  convert_us_.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
+  if (dib_) dib_->Draw(dib_buffer_.data(), width_, height_, dest.Width(), dest.Height());
 }
 
-DecodedPicture WindowRenderer::Framed(const DecodedPicture& picture, ColorRef colour) {
+codec::DecodedPicture WindowRenderer::Framed(const codec::DecodedPicture& picture, ColorRef colour) {
   // The picture stays the node's, as decoded: its window repaints from it
   // while this thread draws, so the frame goes into a copy of our own.
-  m_framed.assign(picture.data, picture.data + picture.Size());
-  DecodedPicture framed{m_framed.data(), picture.width, picture.height};
+  framed_.assign(picture.data, picture.data + picture.Size());
+  codec::DecodedPicture framed{framed_.data(), picture.width, picture.height};
   PaintBorder(framed, colour);
   return framed;
 }
 
 void WindowRenderer::Close() {
-  std::lock_guard<std::mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(mutex_);
   CloseLocked();
 }
 
 void WindowRenderer::CloseLocked() {
-  m_driver.reset();
-  m_dib.reset();
-  m_dibBuffer.clear();
-  m_dibBuffer.shrink_to_fit();
-  m_framed.clear();
-  m_framed.shrink_to_fit();
-  m_mode = kModeNone;
-  m_initialised = false;
+  driver_.reset();
+  dib_.reset();
+  dib_buffer_.clear();
+  dib_buffer_.shrink_to_fit();
+  framed_.clear();
+  framed_.shrink_to_fit();
+  mode_ = kModeNone;
+  initialised_ = false;
 }
 
 bool WindowRenderer::IsDib() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_mode == kModeDib;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return mode_ == kModeDib;
 }
 
 uint32_t WindowRenderer::Mode() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_mode;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return mode_;
 }
 
 bool WindowRenderer::Initialised() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_initialised;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return initialised_;
 }
 
 int WindowRenderer::LostSurfaces() const {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  return m_lostSurfaces;
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lost_surfaces_;
 }
 
 }  // namespace present

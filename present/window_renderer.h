@@ -45,14 +45,14 @@ class WindowRenderer {
   // window's own rectangle when dest is null. With `border` the frame is
   // painted into the picture first. A picture of another size than the
   // renderer was set up for is not drawn.
-  void Draw(const DecodedPicture& picture, const Rect* dest, bool border, ColorRef colour);
+  void Draw(const codec::DecodedPicture& picture, const Rect* dest, bool border, ColorRef colour);
   void Close();
 
   bool IsDib() const;
   uint32_t Mode() const;
   // Microseconds spent framing and converting pictures for the surface, in
   // all (the view benchmark's breakdown; the rest of a draw is the blit).
-  uint64_t ConvertMicroseconds() const { return m_convertUs.load(std::memory_order_relaxed); }
+  uint64_t ConvertMicroseconds() const { return convert_us_.load(std::memory_order_relaxed); }
   bool Initialised() const;
   int LostSurfaces() const;
 
@@ -61,26 +61,26 @@ class WindowRenderer {
   bool ChooseFourcc();
   bool ChooseRgb();
   void SetUpDib();
-  void DrawThroughSurface(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
-  void DrawThroughDib(const DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
-  DecodedPicture Framed(const DecodedPicture& picture, ColorRef colour);
+  void DrawThroughSurface(const codec::DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
+  void DrawThroughDib(const codec::DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
+  codec::DecodedPicture Framed(const codec::DecodedPicture& picture, ColorRef colour);
   void CloseLocked();
 
-  DisplaySystem& m_system;
-  mutable std::mutex m_mutex;
-  std::atomic<uint64_t> m_convertUs{0};
-  std::unique_ptr<DisplayDriver> m_driver;
-  std::unique_ptr<DibOutput> m_dib;
-  std::vector<uint8_t> m_dibBuffer;
-  std::vector<uint8_t> m_framed;  // the picture with its frame painted in
-  int m_dibStride = 0;
-  os::WindowHandle m_window = 0;
-  int m_width = 0;
-  int m_height = 0;
-  uint32_t m_options = 0;
-  uint32_t m_mode = kModeNone;
-  bool m_initialised = false;
-  int m_lostSurfaces = 0;
+  DisplaySystem& system_;
+  mutable std::mutex mutex_;
+  std::atomic<uint64_t> convert_us_{0};
+  std::unique_ptr<DisplayDriver> driver_;
+  std::unique_ptr<DibOutput> dib_;
+  std::vector<uint8_t> dib_buffer_;
+  std::vector<uint8_t> framed_;  // the picture with its frame painted in
+  int dib_stride_ = 0;
+  os::WindowHandle window_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  uint32_t options_ = 0;
+  uint32_t mode_ = kModeNone;
+  bool initialised_ = false;
+  int lost_surfaces_ = 0;
 };
 
 }  // namespace present

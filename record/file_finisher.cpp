@@ -6,37 +6,37 @@ namespace record {
 
 FileFinisher::~FileFinisher() {
   {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_stop = true;
+    std::lock_guard<std::mutex> lock(lock_);
+    stop_ = true;
   }
-  m_wake.notify_all();
-  if (m_thread.joinable()) m_thread.join();
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
 }
 
 void FileFinisher::Finish(std::unique_ptr<Mp4File> file, Done done, Before before) {
   if (!file) return;
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_jobs.push_back({std::move(file), std::move(done), std::move(before)});
-  if (!m_thread.joinable()) m_thread = std::thread([this] {
+  std::lock_guard<std::mutex> lock(lock_);
+  jobs_.push_back({std::move(file), std::move(done), std::move(before)});
+  if (!thread_.joinable()) thread_ = std::thread([this] {
     os::NameCurrentThread("file finisher");
     Run();
   });
-  m_wake.notify_all();
+  wake_.notify_all();
 }
 
 void FileFinisher::WaitIdle() {
-  std::unique_lock<std::mutex> lock(m_lock);
-  m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+  std::unique_lock<std::mutex> lock(lock_);
+  idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
 void FileFinisher::Run() {
-  std::unique_lock<std::mutex> lock(m_lock);
+  std::unique_lock<std::mutex> lock(lock_);
   for (;;) {
-    m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
-    if (m_jobs.empty()) return;  // stopping, nothing left
-    Job job = std::move(m_jobs.front());
-    m_jobs.pop_front();
-    m_busy = true;
+    wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+    if (jobs_.empty()) return;  // stopping, nothing left
+    Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    busy_ = true;
     lock.unlock();
     if (job.before) job.before(*job.file);
     const bool finalised = job.file->Finalise();
@@ -44,8 +44,8 @@ void FileFinisher::Run() {
     if (job.done) job.done(*job.file, finalised);
     job.file.reset();
     lock.lock();
-    m_busy = false;
-    if (m_jobs.empty()) m_idle.notify_all();
+    busy_ = false;
+    if (jobs_.empty()) idle_.notify_all();
   }
 }
 

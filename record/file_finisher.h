@@ -43,13 +43,13 @@ class FileFinisher {
   };
   void Run();
 
-  std::mutex m_lock;
-  std::condition_variable m_wake;
-  std::condition_variable m_idle;
-  std::deque<Job> m_jobs;
-  bool m_busy = false;
-  bool m_stop = false;
-  std::thread m_thread;  // started with the first file
+  std::mutex lock_;
+  std::condition_variable wake_;
+  std::condition_variable idle_;
+  std::deque<Job> jobs_;
+  bool busy_ = false;
+  bool stop_ = false;
+  std::thread thread_;  // started with the first file
 };
 
 }  // namespace record

@@ -76,16 +76,16 @@ std::vector<uint8_t> EncodeJournalDurable(uint32_t end) {
 }
 
 bool JournalReader::Next(JournalEntry* entry) {
-  if (m_size - m_position < kFrame + 4) return false;
+  if (size_ - position_ < kFrame + 4) return false;
   uint8_t frame[kFrame];
-  if (!m_source.Read(m_position, frame, kFrame)) return false;
+  if (!source_.Read(position_, frame, kFrame)) return false;
   const uint32_t length = Get32(frame + 1);
-  if (length > kMaxJournalPayload || m_size - m_position - kFrame - 4 < length) return false;
-  m_record.resize(kFrame + length + 4);
-  if (!m_source.Read(m_position, m_record.data(), m_record.size())) return false;
-  if (Crc32(m_record.data(), kFrame + length) != Get32(m_record.data() + kFrame + length)) return false;
-  if (!Decode(static_cast<JournalRecord>(frame[0]), m_record.data() + kFrame, length, entry)) return false;
-  m_position += m_record.size();
+  if (length > kMaxJournalPayload || size_ - position_ - kFrame - 4 < length) return false;
+  record_.resize(kFrame + length + 4);
+  if (!source_.Read(position_, record_.data(), record_.size())) return false;
+  if (Crc32(record_.data(), kFrame + length) != Get32(record_.data() + kFrame + length)) return false;
+  if (!Decode(static_cast<JournalRecord>(frame[0]), record_.data() + kFrame, length, entry)) return false;
+  position_ += record_.size();
   return true;
 }
 

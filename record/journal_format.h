@@ -57,20 +57,20 @@ std::vector<uint8_t> EncodeJournalDurable(uint32_t end);
 // Reads records from the start of a journal, never past its size.
 class JournalReader {
  public:
-  explicit JournalReader(Mp4Storage& source) : m_source(source), m_size(source.Size()) {}
+  explicit JournalReader(Mp4Storage& source) : source_(source), size_(source.Size()) {}
   // The next whole record; false at the end and at a record that is cut off,
   // damaged or of a kind this program does not write.
   bool Next(JournalEntry* entry);
   // Bytes of whole records read so far.
-  uint64_t Position() const { return m_position; }
+  uint64_t Position() const { return position_; }
 
  private:
   bool Decode(JournalRecord type, const uint8_t* p, uint32_t length, JournalEntry* entry) const;
 
-  Mp4Storage& m_source;
-  uint64_t m_size;
-  uint64_t m_position = 0;
-  std::vector<uint8_t> m_record;
+  Mp4Storage& source_;
+  uint64_t size_;
+  uint64_t position_ = 0;
+  std::vector<uint8_t> record_;
 };
 
 }  // namespace record

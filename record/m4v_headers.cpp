@@ -22,7 +22,7 @@ size_t NextPicture(const uint8_t* data, size_t length, size_t from) {
 // The fields after the size: those past the header's end read as 0, and
 // hasCodingTools says whether all of them lay within it. Sprite layers are
 // not a camera's stream: their coding tools keep the defaults.
-void TakeCodingTools(const video::VolHeader& vol, M4vConfig* config) {
+void TakeCodingTools(const codec::video::VolHeader& vol, M4vConfig* config) {
   config->interlaced = vol.interlaced;
   config->obmcDisable = vol.obmcDisable;
   config->spriteEnable = vol.spriteEnable;
@@ -46,11 +46,11 @@ void TakeCodingTools(const video::VolHeader& vol, M4vConfig* config) {
 // the decoder's reader feeds start-code padding past the end, where a field
 // must read as absent instead. Parts cut short keep their defaults.
 void ParseVol(const uint8_t* body, size_t length, uint8_t objectVerid, M4vConfig* config) {
-  video::BitReader reader;
+  codec::video::BitReader reader;
   reader.Bind(body, length, false);
-  video::HeaderBits bits(reader, uint64_t{length} * 8);
-  video::VolHeader vol;
-  video::ReadVolHeader(bits, objectVerid, 0, &vol);
+  codec::video::HeaderBits bits(reader, uint64_t{length} * 8);
+  codec::video::VolHeader vol;
+  codec::video::ReadVolHeader(bits, objectVerid, 0, &vol);
   if (!vol.timeBaseRead) return;
   config->hasVol = true;
   config->shape = vol.shape;
@@ -67,10 +67,10 @@ void ParseVol(const uint8_t* body, size_t length, uint8_t objectVerid, M4vConfig
 
 // The visual object's version, from its header's bytes.
 uint8_t VisualObjectVerid(const uint8_t* body, size_t length, uint8_t current) {
-  video::BitReader reader;
+  codec::video::BitReader reader;
   reader.Bind(body, length, false);
-  video::HeaderBits bits(reader, uint64_t{length} * 8);
-  return video::ReadVisualObjectVerid(bits, current);
+  codec::video::HeaderBits bits(reader, uint64_t{length} * 8);
+  return codec::video::ReadVisualObjectVerid(bits, current);
 }
 
 }  // namespace

@@ -11,26 +11,26 @@ void PutFixed64(uint8_t* at, uint64_t value) {
 void EbmlBuffer::Id(uint32_t id) {
   // An ID carries its own length marker: write its significant bytes.
   int bytes = id > 0xFFFFFF ? 4 : id > 0xFFFF ? 3 : id > 0xFF ? 2 : 1;
-  while (bytes--) m_data.push_back(static_cast<uint8_t>(id >> (8 * bytes)));
+  while (bytes--) data_.push_back(static_cast<uint8_t>(id >> (8 * bytes)));
 }
 
 void EbmlBuffer::Size(uint64_t size) {
   int length = 1;
   while (length < 8 && size >= (uint64_t{1} << (7 * length)) - 1) ++length;
   const uint64_t marked = size | (uint64_t{1} << (7 * length));
-  for (int i = length - 1; i >= 0; --i) m_data.push_back(static_cast<uint8_t>(marked >> (8 * i)));
+  for (int i = length - 1; i >= 0; --i) data_.push_back(static_cast<uint8_t>(marked >> (8 * i)));
 }
 
 size_t EbmlBuffer::Begin(uint32_t id) {
   Id(id);
-  const size_t start = m_data.size();
-  m_data.insert(m_data.end(), 8, 0);
+  const size_t start = data_.size();
+  data_.insert(data_.end(), 8, 0);
   return start;
 }
 
 void EbmlBuffer::End(size_t start) {
-  const uint64_t size = m_data.size() - start - 8;
-  PutFixed64(&m_data[start], size | (uint64_t{1} << 56));
+  const uint64_t size = data_.size() - start - 8;
+  PutFixed64(&data_[start], size | (uint64_t{1} << 56));
 }
 
 void EbmlBuffer::Uint(uint32_t id, uint64_t value) {
@@ -38,15 +38,15 @@ void EbmlBuffer::Uint(uint32_t id, uint64_t value) {
   while (bytes < 8 && (value >> (8 * bytes)) != 0) ++bytes;
   Id(id);
   Size(static_cast<uint64_t>(bytes));
-  while (bytes--) m_data.push_back(static_cast<uint8_t>(value >> (8 * bytes)));
+  while (bytes--) data_.push_back(static_cast<uint8_t>(value >> (8 * bytes)));
 }
 
 size_t EbmlBuffer::FixedUint(uint32_t id, uint64_t value) {
   Id(id);
   Size(8);
-  const size_t at = m_data.size();
-  m_data.insert(m_data.end(), 8, 0);
-  PutFixed64(&m_data[at], value);
+  const size_t at = data_.size();
+  data_.insert(data_.end(), 8, 0);
+  PutFixed64(&data_[at], value);
   return at;
 }
 
@@ -56,8 +56,8 @@ void EbmlBuffer::Float(uint32_t id, double value) {
   std::memcpy(&bits, &value, sizeof bits);
   Id(id);
   Size(8);
-  m_data.insert(m_data.end(), 8, 0);
-  PutFixed64(&m_data[m_data.size() - 8], bits);
+  data_.insert(data_.end(), 8, 0);
+  PutFixed64(&data_[data_.size() - 8], bits);
 }
 
 void EbmlBuffer::String(uint32_t id, const std::string& value) {
@@ -67,17 +67,17 @@ void EbmlBuffer::String(uint32_t id, const std::string& value) {
 void EbmlBuffer::Binary(uint32_t id, const uint8_t* data, size_t length) {
   Id(id);
   Size(length);
-  m_data.insert(m_data.end(), data, data + length);
+  data_.insert(data_.end(), data, data + length);
 }
 
 void EbmlBuffer::SimpleBlock(uint8_t track, int16_t relativeTime, bool keyframe, const uint8_t* data, size_t length) {
   Id(mkv::kSimpleBlock);
   Size(length + 4);
-  m_data.push_back(static_cast<uint8_t>(0x80 | track));  // track number, one-byte vint
-  m_data.push_back(static_cast<uint8_t>(static_cast<uint16_t>(relativeTime) >> 8));
-  m_data.push_back(static_cast<uint8_t>(relativeTime));
-  m_data.push_back(keyframe ? 0x80 : 0x00);
-  m_data.insert(m_data.end(), data, data + length);
+  data_.push_back(static_cast<uint8_t>(0x80 | track));  // track number, one-byte vint
+  data_.push_back(static_cast<uint8_t>(static_cast<uint16_t>(relativeTime) >> 8));
+  data_.push_back(static_cast<uint8_t>(relativeTime));
+  data_.push_back(keyframe ? 0x80 : 0x00);
+  data_.insert(data_.end(), data, data + length);
 }
 
 }  // namespace record

@@ -41,14 +41,14 @@ class EbmlBuffer {
   // A SimpleBlock: track number, time relative to its cluster, keyframe flag.
   void SimpleBlock(uint8_t track, int16_t relativeTime, bool keyframe, const uint8_t* data, size_t length);
 
-  const std::vector<uint8_t>& Data() const { return m_data; }
-  size_t Size() const { return m_data.size(); }
-  void Clear() { m_data.clear(); }
+  const std::vector<uint8_t>& Data() const { return data_; }
+  size_t Size() const { return data_.size(); }
+  void Clear() { data_.clear(); }
 
  private:
   void Id(uint32_t id);
   void Size(uint64_t size);  // shortest vint form
-  std::vector<uint8_t> m_data;
+  std::vector<uint8_t> data_;
 };
 
 // Big-endian bytes of an 8-byte unsigned integer, for patching.

@@ -18,11 +18,11 @@ void Mp4Buffer::U32(uint32_t v) {
 }
 
 void Mp4Buffer::Patch32(size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) m_data[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i) data_[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
 size_t Mp4Buffer::BeginAtom(const char* type) {
-  const size_t start = m_data.size();
+  const size_t start = data_.size();
   U32(0);
   FourCC(type);
   return start;
@@ -35,80 +35,80 @@ size_t Mp4Buffer::BeginFullAtom(const char* type, uint32_t flags) {
   return start;
 }
 
-void Mp4Buffer::EndAtom(size_t start) { Patch32(start, static_cast<uint32_t>(m_data.size() - start)); }
+void Mp4Buffer::EndAtom(size_t start) { Patch32(start, static_cast<uint32_t>(data_.size() - start)); }
 
 size_t Mp4Buffer::BeginDescriptor(uint8_t tag) {
-  const size_t start = m_data.size();
+  const size_t start = data_.size();
   U8(tag);
   U32(0);
   return start;
 }
 
 void Mp4Buffer::EndDescriptor(size_t start) {
-  const uint32_t size = static_cast<uint32_t>(m_data.size() - start - 5);
-  m_data[start + 1] = static_cast<uint8_t>(0x80 | ((size >> 21) & 0x7F));
-  m_data[start + 2] = static_cast<uint8_t>(0x80 | ((size >> 14) & 0x7F));
-  m_data[start + 3] = static_cast<uint8_t>(0x80 | ((size >> 7) & 0x7F));
-  m_data[start + 4] = static_cast<uint8_t>(size & 0x7F);
+  const uint32_t size = static_cast<uint32_t>(data_.size() - start - 5);
+  data_[start + 1] = static_cast<uint8_t>(0x80 | ((size >> 21) & 0x7F));
+  data_[start + 2] = static_cast<uint8_t>(0x80 | ((size >> 14) & 0x7F));
+  data_[start + 3] = static_cast<uint8_t>(0x80 | ((size >> 7) & 0x7F));
+  data_[start + 4] = static_cast<uint8_t>(size & 0x7F);
 }
 
 void Mp4RunTable::Add(uint32_t value) {
-  if (!m_runs.empty() && m_runs.back().value == value)
-    ++m_runs.back().count;
+  if (!runs_.empty() && runs_.back().value == value)
+    ++runs_.back().count;
   else
-    m_runs.push_back({1, value});
+    runs_.push_back({1, value});
 }
 
 void Mp4RunTable::RemoveLast() {
-  if (m_runs.empty()) return;
-  if (--m_runs.back().count == 0) m_runs.pop_back();
+  if (runs_.empty()) return;
+  if (--runs_.back().count == 0) runs_.pop_back();
 }
 
 uint64_t Mp4RunTable::Total() const {
   uint64_t total = 0;
-  for (const Mp4Run& r : m_runs) total += uint64_t{r.count} * r.value;
+  for (const Mp4Run& r : runs_) total += uint64_t{r.count} * r.value;
   return total;
 }
 
 uint32_t Mp4RunTable::SampleCount() const {
   uint32_t n = 0;
-  for (const Mp4Run& r : m_runs) n += r.count;
+  for (const Mp4Run& r : runs_) n += r.count;
   return n;
 }
 
 Mp4Track::Mp4Track(TrackKind kind, uint32_t trackId, uint32_t timescale)
-    : m_kind(kind), m_trackId(trackId), m_timescale(timescale) {}
+    : kind_(kind), track_id_(trackId), timescale_(timescale) {}
 
 void Mp4Track::AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sync, uint32_t compositionOffset) {
-  if (m_sizes.empty() && delta == 0) {
-    m_firstSampleUntimed = true;
+  if (sizes_.empty() && delta == 0) {
+    first_sample_untimed_ = true;
   } else {
-    m_stts.Add(delta);
-    m_lastDelta = delta;
+    stts_.Add(delta);
+    last_delta_ = delta;
   }
-  m_ctts.Add(compositionOffset);
-  m_sizes.push_back(size);
-  m_offsets.push_back(offset);
-  if (sync) m_syncNumbers.push_back(static_cast<uint32_t>(m_sizes.size()));
+  ctts_.Add(compositionOffset);
+  sizes_.push_back(size);
+  offsets_.push_back(offset);
+  if (sync) sync_numbers_.push_back(static_cast<uint32_t>(sizes_.size()));
 }
 
 void Mp4Track::RemoveLastSample() {
-  if (m_sizes.empty()) return;
-  const uint32_t number = static_cast<uint32_t>(m_sizes.size());
-  if (!m_syncNumbers.empty() && m_syncNumbers.back() == number) m_syncNumbers.pop_back();
-  m_sizes.pop_back();
-  m_offsets.pop_back();
-  m_ctts.RemoveLast();
-  if (m_sizes.empty()) m_firstSampleUntimed = false;
+  if (sizes_.empty()) return;
+  const uint32_t number = static_cast<uint32_t>(sizes_.size());
+  if (!sync_numbers_.empty() && sync_numbers_.back() == number) sync_numbers_.pop_back();
+  sizes_.pop_back();
+  offsets_.pop_back();
+  ctts_.RemoveLast();
+  if (sizes_.empty()) first_sample_untimed_ = false;
   // An untimed first sample has no entry of its own.
-  const size_t timed = m_firstSampleUntimed ? m_sizes.size() - 1 : m_sizes.size();
-  while (m_stts.SampleCount() > timed) m_stts.RemoveLast();
-  m_lastDelta = m_stts.Runs().empty() ? 0 : m_stts.Runs().back().value;
+  const size_t timed = first_sample_untimed_ ? sizes_.size() - 1 : sizes_.size();
+  while (stts_.SampleCount() > timed) stts_.RemoveLast();
+  last_delta_ = stts_.Runs().empty() ? 0 : stts_.Runs().back().value;
 }
 
 void Mp4Track::Finish() {
-  if (m_firstSampleUntimed && m_stts.SampleCount() < m_sizes.size()) m_stts.Add(m_lastDelta);
-  m_duration = static_cast<uint32_t>(std::min<uint64_t>(m_stts.Total(), 0xFFFFFFFFu));
+  if (first_sample_untimed_ && stts_.SampleCount() < sizes_.size()) stts_.Add(last_delta_);
+  duration_ = static_cast<uint32_t>(std::min<uint64_t>(stts_.Total(), 0xFFFFFFFFu));
 }
 
 namespace {
@@ -162,11 +162,11 @@ void Mp4Track::WriteEsds(Mp4Buffer& out) const {
 }
 
 void Mp4Track::WriteSampleEntry(Mp4Buffer& out) const {
-  const char* type = m_kind == TrackKind::kVideo ? "mp4v" : m_kind == TrackKind::kAudio ? "mp4a" : "mp4s";
+  const char* type = kind_ == TrackKind::kVideo ? "mp4v" : kind_ == TrackKind::kAudio ? "mp4a" : "mp4s";
   const size_t entry = out.BeginAtom(type);
   out.Zeros(6);
   out.U16(1);  // data_reference_index
-  if (m_kind == TrackKind::kVideo) {
+  if (kind_ == TrackKind::kVideo) {
     out.Zeros(16);
     out.U16(width);
     out.U16(height);
@@ -177,7 +177,7 @@ void Mp4Track::WriteSampleEntry(Mp4Buffer& out) const {
     out.Zeros(32);
     out.U16(24);
     out.U16(0xFFFF);
-  } else if (m_kind == TrackKind::kAudio) {
+  } else if (kind_ == TrackKind::kAudio) {
     out.Zeros(8);
     out.U16(1);   // mono
     out.U16(16);  // decoded sample size
@@ -191,7 +191,7 @@ void Mp4Track::WriteSampleEntry(Mp4Buffer& out) const {
 void Mp4Track::WriteSampleTables(Mp4Buffer& out) const {
   const size_t stbl = out.BeginAtom("stbl");
   for (const char* type : {"stts", "ctts"}) {
-    const Mp4RunTable& table = type[0] == 's' ? m_stts : m_ctts;
+    const Mp4RunTable& table = type[0] == 's' ? stts_ : ctts_;
     const size_t atom = out.BeginFullAtom(type, 0);
     out.U32(static_cast<uint32_t>(table.Runs().size()));
     for (const Mp4Run& r : table.Runs()) {
@@ -208,7 +208,7 @@ void Mp4Track::WriteSampleTables(Mp4Buffer& out) const {
   const size_t stsz = out.BeginFullAtom("stsz", 0);
   out.U32(0);
   out.U32(SampleCount());
-  for (uint32_t s : m_sizes) out.U32(s);
+  for (uint32_t s : sizes_) out.U32(s);
   out.EndAtom(stsz);
 
   const size_t stsc = out.BeginFullAtom("stsc", 0);
@@ -222,13 +222,13 @@ void Mp4Track::WriteSampleTables(Mp4Buffer& out) const {
 
   const size_t stco = out.BeginFullAtom("stco", 0);
   out.U32(SampleCount());
-  for (uint32_t o : m_offsets) out.U32(o);
+  for (uint32_t o : offsets_) out.U32(o);
   out.EndAtom(stco);
 
-  if (!m_syncNumbers.empty()) {
+  if (!sync_numbers_.empty()) {
     const size_t stss = out.BeginFullAtom("stss", 0);
-    out.U32(static_cast<uint32_t>(m_syncNumbers.size()));
-    for (uint32_t n : m_syncNumbers) out.U32(n);
+    out.U32(static_cast<uint32_t>(sync_numbers_.size()));
+    for (uint32_t n : sync_numbers_) out.U32(n);
     out.EndAtom(stss);
   }
   out.EndAtom(stbl);
@@ -240,17 +240,17 @@ void Mp4Track::Write(Mp4Buffer& out, uint32_t now) const {
   const size_t tkhd = out.BeginFullAtom("tkhd", 1);  // enabled
   out.U32(now);
   out.U32(now);
-  out.U32(m_trackId);
+  out.U32(track_id_);
   out.U32(0x00010000);
-  out.U32(m_duration);
+  out.U32(duration_);
   out.Zeros(8);
   out.U16(0);  // layer
   out.U16(0);  // alternate_group
-  out.U16(m_kind == TrackKind::kAudio ? 0x0100 : 0);
+  out.U16(kind_ == TrackKind::kAudio ? 0x0100 : 0);
   out.U16(0);
   WriteMatrix(out);
-  out.U32(m_kind == TrackKind::kVideo ? uint32_t{width} << 16 : 0);
-  out.U32(m_kind == TrackKind::kVideo ? uint32_t{height} << 16 : 0);
+  out.U32(kind_ == TrackKind::kVideo ? uint32_t{width} << 16 : 0);
+  out.U32(kind_ == TrackKind::kVideo ? uint32_t{height} << 16 : 0);
   out.EndAtom(tkhd);
 
   if (!mpod.empty() || !sync.empty()) {
@@ -264,13 +264,13 @@ void Mp4Track::Write(Mp4Buffer& out, uint32_t now) const {
   const size_t mdhd = out.BeginFullAtom("mdhd", 0);
   out.U32(now);
   out.U32(now);
-  out.U32(m_timescale);
-  out.U32(m_duration);
+  out.U32(timescale_);
+  out.U32(duration_);
   out.U16(0x55C4);  // "und"
   out.U16(0);
   out.EndAtom(mdhd);
 
-  const char* handler = HandlerType(m_kind);
+  const char* handler = HandlerType(kind_);
   const size_t hdlr = out.BeginFullAtom("hdlr", 0);
   out.U32(0);
   out.FourCC(handler);
@@ -280,11 +280,11 @@ void Mp4Track::Write(Mp4Buffer& out, uint32_t now) const {
   out.EndAtom(hdlr);
 
   const size_t minf = out.BeginAtom("minf");
-  if (m_kind == TrackKind::kVideo) {
+  if (kind_ == TrackKind::kVideo) {
     const size_t vmhd = out.BeginFullAtom("vmhd", 1);
     out.Zeros(8);
     out.EndAtom(vmhd);
-  } else if (m_kind == TrackKind::kAudio) {
+  } else if (kind_ == TrackKind::kAudio) {
     const size_t smhd = out.BeginFullAtom("smhd", 0);
     out.U32(0);
     out.EndAtom(smhd);

@@ -11,12 +11,12 @@ namespace record {
 
 class Mp4Buffer {
  public:
-  void U8(uint32_t v) { m_data.push_back(static_cast<uint8_t>(v)); }
+  void U8(uint32_t v) { data_.push_back(static_cast<uint8_t>(v)); }
   void U16(uint32_t v);
   void U24(uint32_t v);
   void U32(uint32_t v);
-  void Bytes(const uint8_t* data, size_t length) { m_data.insert(m_data.end(), data, data + length); }
-  void Zeros(size_t count) { m_data.insert(m_data.end(), count, 0); }
+  void Bytes(const uint8_t* data, size_t length) { data_.insert(data_.end(), data, data + length); }
+  void Zeros(size_t count) { data_.insert(data_.end(), count, 0); }
   void FourCC(const char* type) { Bytes(reinterpret_cast<const uint8_t*>(type), 4); }
 
   // Atom: size placeholder and type; End patches the size of everything since.
@@ -28,12 +28,12 @@ class Mp4Buffer {
   size_t BeginDescriptor(uint8_t tag);
   void EndDescriptor(size_t start);
 
-  const std::vector<uint8_t>& Data() const { return m_data; }
-  size_t Size() const { return m_data.size(); }
+  const std::vector<uint8_t>& Data() const { return data_; }
+  size_t Size() const { return data_.size(); }
 
  private:
   void Patch32(size_t at, uint32_t v);
-  std::vector<uint8_t> m_data;
+  std::vector<uint8_t> data_;
 };
 
 enum class TrackKind : uint16_t {
@@ -54,12 +54,12 @@ class Mp4RunTable {
   void Add(uint32_t value);
   // Takes back the last value added; nothing when empty.
   void RemoveLast();
-  const std::vector<Mp4Run>& Runs() const { return m_runs; }
+  const std::vector<Mp4Run>& Runs() const { return runs_; }
   uint64_t Total() const;  // sum of count * value
   uint32_t SampleCount() const;
 
  private:
-  std::vector<Mp4Run> m_runs;
+  std::vector<Mp4Run> runs_;
 };
 
 struct Mp4DecoderConfig {
@@ -83,18 +83,18 @@ class Mp4Track {
   // index); nothing when there is none.
   void RemoveLastSample();
   // Where the last sample lies; 0 without samples.
-  uint32_t LastOffset() const { return m_offsets.empty() ? 0 : m_offsets.back(); }
+  uint32_t LastOffset() const { return offsets_.empty() ? 0 : offsets_.back(); }
   // Completes the time-to-sample table so it counts every sample (the last
   // sample lasts as long as the one before it) and sets the duration.
   void Finish();
   void Write(Mp4Buffer& out, uint32_t now) const;
 
-  TrackKind Kind() const { return m_kind; }
-  uint32_t TrackId() const { return m_trackId; }
-  uint32_t Timescale() const { return m_timescale; }
-  uint32_t SampleCount() const { return static_cast<uint32_t>(m_sizes.size()); }
-  uint32_t Duration() const { return m_duration; }
-  const Mp4RunTable& TimeToSample() const { return m_stts; }
+  TrackKind Kind() const { return kind_; }
+  uint32_t TrackId() const { return track_id_; }
+  uint32_t Timescale() const { return timescale_; }
+  uint32_t SampleCount() const { return static_cast<uint32_t>(sizes_.size()); }
+  uint32_t Duration() const { return duration_; }
+  const Mp4RunTable& TimeToSample() const { return stts_; }
 
   Mp4DecoderConfig config;
   uint16_t width = 320;   // picture size for tkhd and the visual sample entry
@@ -107,17 +107,17 @@ class Mp4Track {
   void WriteEsds(Mp4Buffer& out) const;
   void WriteSampleTables(Mp4Buffer& out) const;
 
-  TrackKind m_kind;
-  uint32_t m_trackId;
-  uint32_t m_timescale;
-  uint32_t m_duration = 0;
-  bool m_firstSampleUntimed = false;
-  uint32_t m_lastDelta = 0;
-  Mp4RunTable m_stts;
-  Mp4RunTable m_ctts;
-  std::vector<uint32_t> m_sizes;
-  std::vector<uint32_t> m_offsets;  // every sample is its own chunk
-  std::vector<uint32_t> m_syncNumbers;
+  TrackKind kind_;
+  uint32_t track_id_;
+  uint32_t timescale_;
+  uint32_t duration_ = 0;
+  bool first_sample_untimed_ = false;
+  uint32_t last_delta_ = 0;
+  Mp4RunTable stts_;
+  Mp4RunTable ctts_;
+  std::vector<uint32_t> sizes_;
+  std::vector<uint32_t> offsets_;  // every sample is its own chunk
+  std::vector<uint32_t> sync_numbers_;
 };
 
 struct Mp4Movie {

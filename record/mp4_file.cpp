@@ -42,25 +42,25 @@ Mp4File::~Mp4File() { Close(); }
 bool Mp4File::Initialise(int mode) {
   if (mode != static_cast<int>(RecordMode::kMpeg4Adpcm)) return false;
   CloseJournal(false);
-  m_output.reset();
-  m_adopting = false;
-  m_movie = std::make_unique<Mp4Movie>();
-  m_position = 0;
-  m_streamPosition = 0;
-  m_streamKnown = false;
-  m_now = static_cast<uint32_t>(std::time(nullptr)) + kSecondsFrom1904To1970;
-  m_video = nullptr;
-  m_audio = nullptr;
-  m_width = 320;
-  m_height = 240;
-  m_timeIncrementBits = 15;
-  m_visualProfile = 3;
-  m_previousVideoTime = m_previousAudioTime = 0;
-  m_videoOffset = m_audioOffset = 0;
-  m_audioFrameLength = 0;
-  m_finalised = false;
-  m_limitReached = m_outputFailed = false;
-  m_samplesGivenBack = 0;
+  output_.reset();
+  adopting_ = false;
+  movie_ = std::make_unique<Mp4Movie>();
+  position_ = 0;
+  stream_position_ = 0;
+  stream_known_ = false;
+  now_ = static_cast<uint32_t>(std::time(nullptr)) + kSecondsFrom1904To1970;
+  video_ = nullptr;
+  audio_ = nullptr;
+  width_ = 320;
+  height_ = 240;
+  time_increment_bits_ = 15;
+  visual_profile_ = 3;
+  previous_video_time_ = previous_audio_time_ = 0;
+  video_offset_ = audio_offset_ = 0;
+  audio_frame_length_ = 0;
+  finalised_ = false;
+  limit_reached_ = output_failed_ = false;
+  samples_given_back_ = 0;
   return true;
 }
 
@@ -72,7 +72,7 @@ bool Mp4File::Open(const std::string& path) {
 
 bool Mp4File::Open(std::unique_ptr<Mp4Output> output) {
   if (!OpenOutput(std::move(output))) return false;
-  const std::string path = m_output->FilePath();
+  const std::string path = output_->FilePath();
   if (!path.empty()) AttachJournal(RecordingJournal::CreateBeside(path));
   return true;
 }
@@ -84,62 +84,62 @@ bool Mp4File::Open(std::unique_ptr<Mp4Output> output, std::unique_ptr<RecordingJ
 }
 
 bool Mp4File::OpenOutput(std::unique_ptr<Mp4Output> output) {
-  if (!output || m_output) return false;
-  m_output = std::move(output);
-  m_position = 0;
-  m_streamPosition = 0;
-  m_streamKnown = true;
+  if (!output || output_) return false;
+  output_ = std::move(output);
+  position_ = 0;
+  stream_position_ = 0;
+  stream_known_ = true;
   // mdat with size 0 until Finalise knows it; samples start at offset 8.
   const uint8_t header[8] = {0, 0, 0, 0, 'm', 'd', 'a', 't'};
   if (WriteBytes(header, sizeof header)) return true;
-  m_output.reset();
+  output_.reset();
   return false;
 }
 
 bool Mp4File::Reopen(std::unique_ptr<Mp4Output> output) {
-  if (!output || m_output) return false;
-  m_output = std::move(output);
-  m_position = 8;
-  m_streamKnown = false;
-  m_adopting = true;
+  if (!output || output_) return false;
+  output_ = std::move(output);
+  position_ = 8;
+  stream_known_ = false;
+  adopting_ = true;
   return true;
 }
 
 void Mp4File::AttachJournal(std::unique_ptr<RecordingJournal> journal) {
   if (!journal) return;
-  if (!journal->Header(static_cast<uint16_t>(RecordMode::kMpeg4Adpcm), m_now)) {
+  if (!journal->Header(static_cast<uint16_t>(RecordMode::kMpeg4Adpcm), now_)) {
     journal->Finish();  // a journal without its header could never be used
     return;
   }
-  m_journal = std::move(journal);
-  m_journal->StartSyncing(m_output.get());
-  const std::string path = m_output->FilePath();
-  m_openList = CurrentOpenRecordingList();
-  if (m_openList && !path.empty()) {
-    m_listedPath = os::AbsolutePath(path);
-    m_openList->Add(m_listedPath);
+  journal_ = std::move(journal);
+  journal_->StartSyncing(output_.get());
+  const std::string path = output_->FilePath();
+  open_list_ = CurrentOpenRecordingList();
+  if (open_list_ && !path.empty()) {
+    listed_path_ = os::AbsolutePath(path);
+    open_list_->Add(listed_path_);
   }
 }
 
 void Mp4File::CloseJournal(bool finished) {
-  if (!m_journal) return;
+  if (!journal_) return;
   if (!finished) {
-    m_journal->Close();  // stays on disk, and the file stays listed, for repair
-  } else if (m_journal->Finish() && m_openList && !m_listedPath.empty()) {
-    m_openList->Remove(m_listedPath);
+    journal_->Close();  // stays on disk, and the file stays listed, for repair
+  } else if (journal_->Finish() && open_list_ && !listed_path_.empty()) {
+    open_list_->Remove(listed_path_);
   }
-  m_journal.reset();
-  m_openList = nullptr;
-  m_listedPath.clear();
+  journal_.reset();
+  open_list_ = nullptr;
+  listed_path_.clear();
 }
 
 void Mp4File::SetCreationTime(uint32_t seconds1904) {
-  m_now = seconds1904;
-  if (m_journal) m_journal->CreationTime(seconds1904);
+  now_ = seconds1904;
+  if (journal_) journal_->CreationTime(seconds1904);
 }
 
 void Mp4File::Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
-  if (!m_journal) return;
+  if (!journal_) return;
   JournalSample sample;
   sample.video = video;
   sample.offset = offset;
@@ -147,54 +147,54 @@ void Mp4File::Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t
   sample.time = time;
   sample.sync = sync;
   sample.crc = Crc32(data, length);
-  m_journal->Sample(sample);
+  journal_->Sample(sample);
 }
 
 bool Mp4File::WriteBytes(const uint8_t* data, size_t length) {
-  if (!m_output) return false;
-  if (!m_streamKnown || m_streamPosition != m_position) {
-    if (!m_output->Seek(m_position)) {
-      m_streamKnown = false;
+  if (!output_) return false;
+  if (!stream_known_ || stream_position_ != position_) {
+    if (!output_->Seek(position_)) {
+      stream_known_ = false;
       return false;
     }
-    m_streamPosition = m_position;
-    m_streamKnown = true;
+    stream_position_ = position_;
+    stream_known_ = true;
   }
-  if (!m_output->Write(data, length)) {
+  if (!output_->Write(data, length)) {
     // Part of the bytes may be on disk; the next write goes to the same place.
-    m_streamKnown = false;
-    m_outputFailed = true;
+    stream_known_ = false;
+    output_failed_ = true;
     return false;
   }
-  m_position += length;
-  m_streamPosition = m_position;
+  position_ += length;
+  stream_position_ = position_;
   return true;
 }
 
 Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t trackId) {
-  const uint32_t timescale = kind == TrackKind::kVideo   ? m_videoTimescale
-                             : kind == TrackKind::kAudio ? m_audioTimescale
+  const uint32_t timescale = kind == TrackKind::kVideo   ? video_timescale_
+                             : kind == TrackKind::kAudio ? audio_timescale_
                                                          : 1000;
-  m_movie->tracks.push_back(std::make_unique<Mp4Track>(kind, trackId, timescale));
-  Mp4Track* track = m_movie->tracks.back().get();
+  movie_->tracks.push_back(std::make_unique<Mp4Track>(kind, trackId, timescale));
+  Mp4Track* track = movie_->tracks.back().get();
   if (kind != TrackKind::kScene) track->sync.push_back(1);
   return track;
 }
 
 bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset) {
-  const uint64_t reserve = m_finalised ? 0 : kSystemSampleBytes;
-  if (m_position + length + reserve > m_sizeLimit) {
-    m_limitReached = true;
+  const uint64_t reserve = finalised_ ? 0 : kSystemSampleBytes;
+  if (position_ + length + reserve > size_limit_) {
+    limit_reached_ = true;
     return false;
   }
-  const uint64_t start = m_position;
+  const uint64_t start = position_;
   if (!data) {  // adopted: the bytes lie there already
-    m_position += length;
+    position_ += length;
     *offset = static_cast<uint32_t>(start);
     return true;
   }
   if (!WriteBytes(data, length)) {
-    m_position = start;
+    position_ = start;
     return false;
   }
   *offset = static_cast<uint32_t>(start);
@@ -202,104 +202,104 @@ bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* o
 }
 
 bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
-  if (!m_output || m_finalised || !data || length == 0) return false;
+  if (!output_ || finalised_ || !data || length == 0) return false;
   if (index == 0) {
     M4vConfig config;
-    if (m_video || !ParseM4vConfig(data, length, &config)) return false;
-    if (config.hasVos) m_visualProfile = config.profileAndLevel;
-    if (config.hasVol) m_timeIncrementBits = config.timeIncrementBits;
+    if (video_ || !ParseM4vConfig(data, length, &config)) return false;
+    if (config.hasVos) visual_profile_ = config.profileAndLevel;
+    if (config.hasVol) time_increment_bits_ = config.timeIncrementBits;
     if (config.hasSize) {
-      m_width = config.width;
-      m_height = config.height;
+      width_ = config.width;
+      height_ = config.height;
     }
-    m_video = AddTrack(TrackKind::kVideo, m_movie->nextTrackId++);
-    m_video->width = static_cast<uint16_t>(m_width);
-    m_video->height = static_cast<uint16_t>(m_height);
-    m_video->config.objectTypeIndication = 0x20;
-    m_video->config.streamType = 4;
-    m_video->config.bufferSizeDB = 106666;
-    m_video->config.specificInfo.assign(data, data + length);
-    m_movie->visualProfile = static_cast<uint8_t>(m_visualProfile);
-    if (m_journal) m_journal->VideoConfig(data, length);
+    video_ = AddTrack(TrackKind::kVideo, movie_->nextTrackId++);
+    video_->width = static_cast<uint16_t>(width_);
+    video_->height = static_cast<uint16_t>(height_);
+    video_->config.objectTypeIndication = 0x20;
+    video_->config.streamType = 4;
+    video_->config.bufferSizeDB = 106666;
+    video_->config.specificInfo.assign(data, data + length);
+    movie_->visualProfile = static_cast<uint8_t>(visual_profile_);
+    if (journal_) journal_->VideoConfig(data, length);
     return true;
   }
   const int codingType = VopCodingType(data, length);
-  if (!m_video || codingType < 0) return false;
+  if (!video_ || codingType < 0) return false;
   return PlaceVideo(data, length, time, codingType == 0);
 }
 
 bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
   (void)index;  // the first frame written creates the track, whatever its number
-  if (!m_output || m_finalised || !data || length == 0) return false;
+  if (!output_ || finalised_ || !data || length == 0) return false;
   return PlaceAudio(data, length, time);
 }
 
 bool Mp4File::AdoptVideo(uint32_t length, uint32_t time, bool sync) {
-  if (!m_adopting || !m_video || length == 0) return false;
+  if (!adopting_ || !video_ || length == 0) return false;
   return PlaceVideo(nullptr, length, time, sync);
 }
 
 bool Mp4File::AdoptAudio(uint32_t length, uint32_t time) {
-  if (!m_adopting || length == 0) return false;
+  if (!adopting_ || length == 0) return false;
   return PlaceAudio(nullptr, length, time);
 }
 
 bool Mp4File::PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
   // Times never run backwards in a track; a unit that claims so lands on the
   // previous one's time.
-  uint32_t delta = time >= m_previousVideoTime ? time - m_previousVideoTime : 0;
-  uint32_t offset = m_videoOffset;
-  if (m_video->SampleCount() == 0 && delta != 0) {
+  uint32_t delta = time >= previous_video_time_ ? time - previous_video_time_ : 0;
+  uint32_t offset = video_offset_;
+  if (video_->SampleCount() == 0 && delta != 0) {
     offset = delta;  // a late first picture: its time becomes the composition offset
     delta = 0;
   }
   uint32_t at = 0;
   if (!WriteSampleBytes(data, length, &at)) return false;
-  m_video->AddSample(at, length, delta, sync, offset);
+  video_->AddSample(at, length, delta, sync, offset);
   if (data) Journal(true, at, data, length, time, sync);
-  m_videoOffset = offset;
-  m_previousVideoTime = time >= m_previousVideoTime ? time : m_previousVideoTime;
+  video_offset_ = offset;
+  previous_video_time_ = time >= previous_video_time_ ? time : previous_video_time_;
   return true;
 }
 
 bool Mp4File::PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time) {
-  uint32_t delta = time >= m_previousAudioTime ? time - m_previousAudioTime : 0;
-  uint32_t offset = m_audioOffset;
-  if (!m_audio && delta != 0) {
+  uint32_t delta = time >= previous_audio_time_ ? time - previous_audio_time_ : 0;
+  uint32_t offset = audio_offset_;
+  if (!audio_ && delta != 0) {
     offset = delta;
     delta = 0;
   }
   uint32_t at = 0;
   if (!WriteSampleBytes(data, length, &at)) return false;
-  if (!m_audio) {
+  if (!audio_) {
     // The track exists from its first written frame on.
-    m_audio = AddTrack(TrackKind::kAudio, m_movie->nextTrackId++);
-    m_audio->config.objectTypeIndication = 0xC1;
-    m_audio->config.streamType = 5;
-    m_audio->config.bufferSizeDB = 106666;
-    m_movie->audioProfile = 0xFE;
-    m_audioFrameLength = length;
+    audio_ = AddTrack(TrackKind::kAudio, movie_->nextTrackId++);
+    audio_->config.objectTypeIndication = 0xC1;
+    audio_->config.streamType = 5;
+    audio_->config.bufferSizeDB = 106666;
+    movie_->audioProfile = 0xFE;
+    audio_frame_length_ = length;
   }
-  m_audio->AddSample(at, length, delta, false, offset);
+  audio_->AddSample(at, length, delta, false, offset);
   if (data) Journal(false, at, data, length, time, false);
-  m_audioOffset = offset;
-  m_previousAudioTime = time >= m_previousAudioTime ? time : m_previousAudioTime;
+  audio_offset_ = offset;
+  previous_audio_time_ = time >= previous_audio_time_ ? time : previous_audio_time_;
   return true;
 }
 
 bool Mp4File::Finalise() {
-  if (!m_output || m_finalised) return false;
-  m_finalised = true;
-  m_adopting = false;
-  const uint64_t mediaEnd = m_position;
+  if (!output_ || finalised_) return false;
+  finalised_ = true;
+  adopting_ = false;
+  const uint64_t mediaEnd = position_;
   bool ok = WriteTail(mediaEnd);
-  if (!ok && m_outputFailed) {
+  if (!ok && output_failed_) {
     // Most likely a full disk: the index goes where the last samples were.
     Mp4Buffer tail;
     WriteUserData(tail);
-    m_movie->Write(tail, m_now);
+    movie_->Write(tail, now_);
     const uint64_t end = GiveBack(mediaEnd, kSystemSampleBytes + tail.Size() + kGiveBackSlack);
-    ok = end < mediaEnd && m_output->Truncate(end) && WriteTail(end);
+    ok = end < mediaEnd && output_->Truncate(end) && WriteTail(end);
   }
   CloseJournal(ok);
   return ok;
@@ -309,26 +309,26 @@ uint64_t Mp4File::GiveBack(uint64_t mediaEnd, uint64_t bytes) {
   uint64_t end = mediaEnd;
   while (mediaEnd - end < bytes) {
     Mp4Track* last = nullptr;
-    for (Mp4Track* track : {m_video, m_audio})
+    for (Mp4Track* track : {video_, audio_})
       if (track && track->SampleCount() > 0 && (!last || track->LastOffset() > last->LastOffset())) last = track;
     if (!last) break;
     end = last->LastOffset();
     last->RemoveLastSample();
-    ++m_samplesGivenBack;
+    ++samples_given_back_;
   }
   return end;
 }
 
 bool Mp4File::WriteTail(uint64_t mediaEnd) {
-  m_position = mediaEnd;
-  std::unique_ptr<Mp4Movie> movie = CopyOf(*m_movie);
+  position_ = mediaEnd;
+  std::unique_ptr<Mp4Movie> movie = CopyOf(*movie_);
   bool ok = true;
 
   auto scene = std::make_unique<Mp4Track>(TrackKind::kScene, 1, 1000);
   scene->config.objectTypeIndication = 0x01;
   scene->config.streamType = 3;
   scene->config.bufferSizeDB = 10000;
-  scene->config.specificInfo = SceneConfig(m_width, m_height);
+  scene->config.specificInfo = SceneConfig(width_, height_);
   movie->sceneProfile = 1;
   uint32_t at = 0;
   if (WriteSampleBytes(kSceneSample, sizeof kSceneSample, &at))
@@ -342,8 +342,8 @@ bool Mp4File::WriteTail(uint64_t mediaEnd) {
   od->config.objectTypeIndication = 0x01;
   od->config.streamType = 1;
   od->config.bufferSizeDB = 2000;
-  if (m_video) od->mpod.push_back(m_video->TrackId());
-  if (m_audio) od->mpod.push_back(m_audio->TrackId());
+  if (video_) od->mpod.push_back(video_->TrackId());
+  if (audio_) od->mpod.push_back(audio_->TrackId());
   movie->odProfile = 1;
   if (ok && WriteSampleBytes(kObjectDescriptorSample, sizeof kObjectDescriptorSample, &at))
     od->AddSample(at, sizeof kObjectDescriptorSample, 1000, false, 0);
@@ -356,31 +356,31 @@ bool Mp4File::WriteTail(uint64_t mediaEnd) {
   movie->Finish();
   Mp4Buffer tail;
   WriteUserData(tail);
-  movie->Write(tail, m_now);
+  movie->Write(tail, now_);
 
   // udta and moov after the samples (moov may lie past 4 GiB), on disk before
   // the mdat size is: a header that claims a finished file while moov is
   // still missing would turn repair away from a file that needs it.
-  const uint64_t mdatEnd = m_position;
+  const uint64_t mdatEnd = position_;
   ok = ok && WriteBytes(tail.Data().data(), tail.Size());
-  if (ok) m_output->Sync();  // a file system that cannot sync still gets its file
-  const uint64_t end = m_position;
+  if (ok) output_->Sync();  // a file system that cannot sync still gets its file
+  const uint64_t end = position_;
   const uint32_t mdatSize = static_cast<uint32_t>(mdatEnd);
   const uint8_t header[8] = {uint8_t(mdatSize >> 24), uint8_t(mdatSize >> 16), uint8_t(mdatSize >> 8),
                              uint8_t(mdatSize), 'm', 'd', 'a', 't'};
   // A write that failed part-way may have left bytes past the new end.
-  if (ok && m_outputFailed) m_output->Truncate(end);
+  if (ok && output_failed_) output_->Truncate(end);
   if (ok) {
-    m_position = 0;
+    position_ = 0;
     ok = WriteBytes(header, sizeof header);
-    if (ok) m_output->Sync();
-    m_position = end;
+    if (ok) output_->Sync();
+    position_ = end;
   }
   if (ok) {
-    m_movie = std::move(movie);
-    for (const auto& track : m_movie->tracks) {
-      if (track->Kind() == TrackKind::kVideo) m_video = track.get();
-      if (track->Kind() == TrackKind::kAudio) m_audio = track.get();
+    movie_ = std::move(movie);
+    for (const auto& track : movie_->tracks) {
+      if (track->Kind() == TrackKind::kVideo) video_ = track.get();
+      if (track->Kind() == TrackKind::kAudio) audio_ = track.get();
     }
   }
   return ok;
@@ -388,7 +388,7 @@ bool Mp4File::WriteTail(uint64_t mediaEnd) {
 
 void Mp4File::Close() {
   CloseJournal(false);
-  m_output.reset();
+  output_.reset();
 }
 
 }  // namespace record

@@ -65,28 +65,28 @@ class Mp4File {
 
   // The largest mdat a file may reach (chunk offsets are 32-bit); a sample
   // that would pass it is refused and LimitReached says so. Tests set less.
-  void SetSizeLimit(uint64_t bytes) { m_sizeLimit = bytes < kMaxMdatBytes ? bytes : kMaxMdatBytes; }
-  uint64_t SizeLimit() const { return m_sizeLimit; }
-  bool LimitReached() const { return m_limitReached; }
+  void SetSizeLimit(uint64_t bytes) { size_limit_ = bytes < kMaxMdatBytes ? bytes : kMaxMdatBytes; }
+  uint64_t SizeLimit() const { return size_limit_; }
+  bool LimitReached() const { return limit_reached_; }
   // A write to the output failed (a full disk, a removed drive): the file
   // cannot grow any more and should be finalised.
-  bool OutputFailed() const { return m_outputFailed; }
+  bool OutputFailed() const { return output_failed_; }
   // Samples Finalise gave back to make room for the index.
-  uint32_t SamplesGivenBack() const { return m_samplesGivenBack; }
+  uint32_t SamplesGivenBack() const { return samples_given_back_; }
   static constexpr uint64_t kMaxMdatBytes = 0xFFFFFFFFu;
 
   // Creation time in seconds since 1904; tests fix it for exact bytes.
   void SetCreationTime(uint32_t seconds1904);
 
-  const Mp4Movie& Movie() const { return *m_movie; }
-  const Mp4Track* VideoTrack() const { return m_video; }
-  const Mp4Track* AudioTrack() const { return m_audio; }
-  int PictureWidth() const { return m_width; }
-  int PictureHeight() const { return m_height; }
-  int TimeIncrementBits() const { return m_timeIncrementBits; }
-  uint64_t Position() const { return m_position; }
-  uint32_t AudioFrameLength() const { return m_audioFrameLength; }
-  bool Journaled() const { return m_journal && m_journal->Healthy(); }
+  const Mp4Movie& Movie() const { return *movie_; }
+  const Mp4Track* VideoTrack() const { return video_; }
+  const Mp4Track* AudioTrack() const { return audio_; }
+  int PictureWidth() const { return width_; }
+  int PictureHeight() const { return height_; }
+  int TimeIncrementBits() const { return time_increment_bits_; }
+  uint64_t Position() const { return position_; }
+  uint32_t AudioFrameLength() const { return audio_frame_length_; }
+  bool Journaled() const { return journal_ && journal_->Healthy(); }
 
  private:
   bool OpenOutput(std::unique_ptr<Mp4Output> output);
@@ -103,41 +103,41 @@ class Mp4File {
   // stays where it was, so a refused sample leaves no gap in the tables.
   bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
   // Writes the system samples at `mediaEnd`, then udta and moov, then the
-  // mdat size; m_movie stays as it was so a failed attempt can be repeated.
+  // mdat size; movie_ stays as it was so a failed attempt can be repeated.
   bool WriteTail(uint64_t mediaEnd);
   // Takes back the media samples at the end of mdat until `bytes` are free
   // behind the remaining ones; returns the new end of the media samples.
   uint64_t GiveBack(uint64_t mediaEnd, uint64_t bytes);
 
-  std::unique_ptr<Mp4Output> m_output;
-  std::unique_ptr<RecordingJournal> m_journal;
-  OpenRecordingList* m_openList = nullptr;  // where the open file is listed
-  std::string m_listedPath;
-  bool m_adopting = false;        // Reopen: samples may be adopted
-  std::unique_ptr<Mp4Movie> m_movie;
-  uint64_t m_position = 0;        // where the next byte goes
-  uint64_t m_streamPosition = 0;  // where the output stands, when known
-  bool m_streamKnown = false;
-  bool m_finalised = false;
-  uint32_t m_now = 0;
+  std::unique_ptr<Mp4Output> output_;
+  std::unique_ptr<RecordingJournal> journal_;
+  OpenRecordingList* open_list_ = nullptr;  // where the open file is listed
+  std::string listed_path_;
+  bool adopting_ = false;        // Reopen: samples may be adopted
+  std::unique_ptr<Mp4Movie> movie_;
+  uint64_t position_ = 0;        // where the next byte goes
+  uint64_t stream_position_ = 0;  // where the output stands, when known
+  bool stream_known_ = false;
+  bool finalised_ = false;
+  uint32_t now_ = 0;
 
-  Mp4Track* m_video = nullptr;
-  Mp4Track* m_audio = nullptr;
-  uint32_t m_videoTimescale = 1000;
-  uint32_t m_audioTimescale = 1000;
-  int m_width = 320;
-  int m_height = 240;
-  int m_timeIncrementBits = 15;
-  int m_visualProfile = 3;
-  uint32_t m_previousVideoTime = 0;
-  uint32_t m_previousAudioTime = 0;
-  uint32_t m_videoOffset = 0;
-  uint32_t m_audioOffset = 0;
-  uint32_t m_audioFrameLength = 0;  // length of the first audio frame
-  uint64_t m_sizeLimit = kMaxMdatBytes;
-  bool m_limitReached = false;
-  bool m_outputFailed = false;
-  uint32_t m_samplesGivenBack = 0;
+  Mp4Track* video_ = nullptr;
+  Mp4Track* audio_ = nullptr;
+  uint32_t video_timescale_ = 1000;
+  uint32_t audio_timescale_ = 1000;
+  int width_ = 320;
+  int height_ = 240;
+  int time_increment_bits_ = 15;
+  int visual_profile_ = 3;
+  uint32_t previous_video_time_ = 0;
+  uint32_t previous_audio_time_ = 0;
+  uint32_t video_offset_ = 0;
+  uint32_t audio_offset_ = 0;
+  uint32_t audio_frame_length_ = 0;  // length of the first audio frame
+  uint64_t size_limit_ = kMaxMdatBytes;
+  bool limit_reached_ = false;
+  bool output_failed_ = false;
+  uint32_t samples_given_back_ = 0;
 };
 
 }  // namespace record

@@ -60,7 +60,7 @@ class Mp4FileOutput : public Mp4Storage {
   bool Write(const uint8_t* data, size_t length) override;
   bool Seek(uint64_t position) override;
   bool Sync() override;
-  std::string FilePath() const override { return m_path; }
+  std::string FilePath() const override { return path_; }
   uint64_t Size() const override;
   bool Read(uint64_t position, uint8_t* out, size_t length) override;
   bool Truncate(uint64_t size) override;
@@ -70,9 +70,9 @@ class Mp4FileOutput : public Mp4Storage {
   bool TryLock();
 
  private:
-  Mp4FileOutput(std::FILE* file, std::string path) : m_file(file), m_path(std::move(path)) {}
-  std::FILE* m_file;
-  std::string m_path;
+  Mp4FileOutput(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
+  std::FILE* file_;
+  std::string path_;
 };
 
 // Keeps the bytes in memory; `capacity` simulates a full disk: a write that
@@ -80,8 +80,8 @@ class Mp4FileOutput : public Mp4Storage {
 // file is shared: a journal's sync thread writes while a test reads.
 class Mp4MemoryOutput : public Mp4Storage {
  public:
-  explicit Mp4MemoryOutput(size_t capacity = SIZE_MAX) : m_capacity(capacity) {}
-  explicit Mp4MemoryOutput(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)), m_capacity(SIZE_MAX) {}
+  explicit Mp4MemoryOutput(size_t capacity = SIZE_MAX) : capacity_(capacity) {}
+  explicit Mp4MemoryOutput(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), capacity_(SIZE_MAX) {}
   bool Write(const uint8_t* data, size_t length) override;
   bool Seek(uint64_t position) override;
   uint64_t Size() const override;
@@ -94,11 +94,11 @@ class Mp4MemoryOutput : public Mp4Storage {
   int SeekCount() const;
 
  private:
-  mutable std::mutex m_lock;
-  std::vector<uint8_t> m_bytes;
-  size_t m_position = 0;
-  size_t m_capacity;
-  int m_seeks = 0;
+  mutable std::mutex lock_;
+  std::vector<uint8_t> bytes_;
+  size_t position_ = 0;
+  size_t capacity_;
+  int seeks_ = 0;
 };
 
 }  // namespace record

@@ -57,12 +57,12 @@ const Box* Child(const std::vector<Box>& boxes, const char* type) {
 
 class TrackReader {
  public:
-  TrackReader(uint64_t fileSize, std::string* error) : m_fileSize(fileSize), m_error(error) {}
+  TrackReader(uint64_t fileSize, std::string* error) : file_size_(fileSize), error_(error) {}
   bool Read(Span trak, Mp4ReadTrack* track);
 
  private:
   bool Fail(const std::string& why) {
-    *m_error = "track " + std::to_string(m_track ? m_track->trackId : 0) + ": " + why;
+    *error_ = "track " + std::to_string(track_ ? track_->trackId : 0) + ": " + why;
     return false;
   }
   bool ReadSampleEntry(Span stsd);
@@ -72,13 +72,13 @@ class TrackReader {
   bool ReadOffsets(const std::vector<Box>& stbl, uint32_t samples, std::vector<uint64_t>* offsets);
   bool ReadTimes(const std::vector<Box>& stbl);
 
-  uint64_t m_fileSize;
-  std::string* m_error;
-  Mp4ReadTrack* m_track = nullptr;
+  uint64_t file_size_;
+  std::string* error_;
+  Mp4ReadTrack* track_ = nullptr;
 };
 
 bool TrackReader::Read(Span trak, Mp4ReadTrack* track) {
-  m_track = track;
+  track_ = track;
   std::vector<Box> kids, mdia, minf, stbl;
   if (!Children(trak, &kids)) return Fail("damaged box");
   const Box* tkhd = Child(kids, "tkhd");
@@ -110,18 +110,18 @@ bool TrackReader::ReadSampleEntry(Span stsd) {
   if (!stsd.Has(0, 8) || stsd.U32(4) == 0 || !Children(stsd.From(8), &entries) || entries.empty())
     return Fail("no sample description");
   const Box& entry = entries.front();
-  m_track->sampleEntry = entry.type;
+  track_->sampleEntry = entry.type;
   size_t fields = 8;  // reserved and data_reference_index
-  if (m_track->handler == "vide") {
+  if (track_->handler == "vide") {
     fields = 78;
     if (!entry.body.Has(0, fields)) return Fail("short visual sample entry");
-    m_track->width = static_cast<uint16_t>(entry.body.U16(24));
-    m_track->height = static_cast<uint16_t>(entry.body.U16(26));
-  } else if (m_track->handler == "soun") {
+    track_->width = static_cast<uint16_t>(entry.body.U16(24));
+    track_->height = static_cast<uint16_t>(entry.body.U16(26));
+  } else if (track_->handler == "soun") {
     fields = 28;
     if (!entry.body.Has(0, fields)) return Fail("short sound sample entry");
-    m_track->channels = static_cast<uint16_t>(entry.body.U16(16));
-    m_track->sampleRate = entry.body.U32(24) >> 16;
+    track_->channels = static_cast<uint16_t>(entry.body.U16(16));
+    track_->sampleRate = entry.body.U32(24) >> 16;
   }
   // Only the MPEG-4 entries carry an esds where this reader expects it.
   if (entry.type != "mp4v" && entry.type != "mp4a" && entry.type != "mp4s") return true;
@@ -167,11 +167,11 @@ bool TrackReader::ReadEsds(Span esds) {
   Span config;
   if (!es.Has(pos, 0) || !Descriptor(es, &pos, &tag, &config) || tag != 0x04 || !config.Has(0, 13))
     return Fail("damaged decoder configuration");
-  m_track->objectType = static_cast<uint8_t>(config.U8(0));
+  track_->objectType = static_cast<uint8_t>(config.U8(0));
   size_t dsiAt = 13;
   Span info;
   if (config.n > 13 && Descriptor(config, &dsiAt, &tag, &info) && tag == 0x05)
-    m_track->decoderInfo.assign(info.p, info.p + info.n);
+    track_->decoderInfo.assign(info.p, info.p + info.n);
   return true;
 }
 
@@ -185,7 +185,7 @@ bool TrackReader::ReadSizes(Span stsz, std::vector<uint32_t>* sizes) {
     for (uint32_t i = 0; i < count; ++i) (*sizes)[i] = stsz.U32(12 + 4 * size_t{i});
   } else {
     // Each sample takes at least a byte of the file.
-    if (count > m_fileSize) return Fail("more samples than bytes");
+    if (count > file_size_) return Fail("more samples than bytes");
     sizes->assign(count, constant);
   }
   return true;
@@ -221,7 +221,7 @@ bool TrackReader::ReadOffsets(const std::vector<Box>& stbl, uint32_t samples, st
 }
 
 bool TrackReader::ReadTimes(const std::vector<Box>& stbl) {
-  std::vector<Mp4ReadSample>& samples = m_track->samples;
+  std::vector<Mp4ReadSample>& samples = track_->samples;
   const Box* stts = Child(stbl, "stts");
   if (!stts || !stts->body.Has(0, 8)) return Fail("no time-to-sample table");
   const uint32_t entries = stts->body.U32(4);
@@ -271,15 +271,15 @@ bool TrackReader::ReadTables(const std::vector<Box>& stbl) {
   if (!stsz) return Fail("no sample size table");
   if (!ReadSizes(stsz->body, &sizes)) return false;
   if (!ReadOffsets(stbl, static_cast<uint32_t>(sizes.size()), &chunks)) return false;
-  m_track->samples.resize(sizes.size());
+  track_->samples.resize(sizes.size());
   // Samples of one chunk follow each other.
   for (size_t i = 0; i < sizes.size(); ++i) {
     const bool sameChunk = i > 0 && chunks[i] == chunks[i - 1];
-    const Mp4ReadSample* before = i > 0 ? &m_track->samples[i - 1] : nullptr;
+    const Mp4ReadSample* before = i > 0 ? &track_->samples[i - 1] : nullptr;
     const uint64_t offset = sameChunk ? before->offset + before->size : chunks[i];
-    if (offset > m_fileSize || sizes[i] > m_fileSize - offset) return Fail("a sample lies past the end of the file");
-    m_track->samples[i].offset = offset;
-    m_track->samples[i].size = sizes[i];
+    if (offset > file_size_ || sizes[i] > file_size_ - offset) return Fail("a sample lies past the end of the file");
+    track_->samples[i].offset = offset;
+    track_->samples[i].size = sizes[i];
   }
   return ReadTimes(stbl);
 }

@@ -12,18 +12,18 @@ void SetOpenRecordingList(OpenRecordingList* list) { g_list.store(list); }
 OpenRecordingList* CurrentOpenRecordingList() { return g_list.load(); }
 
 void MemoryOpenRecordingList::Add(const std::string& path) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (std::find(m_paths.begin(), m_paths.end(), path) == m_paths.end()) m_paths.push_back(path);
+  std::lock_guard<std::mutex> lock(lock_);
+  if (std::find(paths_.begin(), paths_.end(), path) == paths_.end()) paths_.push_back(path);
 }
 
 void MemoryOpenRecordingList::Remove(const std::string& path) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_paths.erase(std::remove(m_paths.begin(), m_paths.end(), path), m_paths.end());
+  std::lock_guard<std::mutex> lock(lock_);
+  paths_.erase(std::remove(paths_.begin(), paths_.end(), path), paths_.end());
 }
 
 std::vector<std::string> MemoryOpenRecordingList::Paths() const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_paths;
+  std::lock_guard<std::mutex> lock(lock_);
+  return paths_;
 }
 
 }  // namespace record

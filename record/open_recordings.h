@@ -33,8 +33,8 @@ class MemoryOpenRecordingList : public OpenRecordingList {
   std::vector<std::string> Paths() const override;
 
  private:
-  mutable std::mutex m_lock;
-  std::vector<std::string> m_paths;
+  mutable std::mutex lock_;
+  std::vector<std::string> paths_;
 };
 
 }  // namespace record

@@ -41,32 +41,32 @@ const Mp4ReadTrack* FindTrack(const Mp4Index& index, const char* handler, const 
 // Keeps the output position, for the cluster and cue positions.
 class Sink {
  public:
-  explicit Sink(Mp4Output& out) : m_out(out) {}
+  explicit Sink(Mp4Output& out) : out_(out) {}
   bool Write(const std::vector<uint8_t>& bytes) {
-    if (!m_ok) return false;
-    m_ok = m_out.Write(bytes.data(), bytes.size());
-    m_position += bytes.size();
-    return m_ok;
+    if (!ok_) return false;
+    ok_ = out_.Write(bytes.data(), bytes.size());
+    position_ += bytes.size();
+    return ok_;
   }
   bool Patch(uint64_t at, uint64_t value) {
     uint8_t bytes[8];
     PutFixed64(bytes, value);
-    m_ok = m_ok && m_out.Seek(at) && m_out.Write(bytes, 8) && m_out.Seek(m_position);
-    return m_ok;
+    ok_ = ok_ && out_.Seek(at) && out_.Write(bytes, 8) && out_.Seek(position_);
+    return ok_;
   }
-  uint64_t Position() const { return m_position; }
-  bool Ok() const { return m_ok; }
+  uint64_t Position() const { return position_; }
+  bool Ok() const { return ok_; }
 
  private:
-  Mp4Output& m_out;
-  uint64_t m_position = 0;
-  bool m_ok = true;
+  Mp4Output& out_;
+  uint64_t position_ = 0;
+  bool ok_ = true;
 };
 
 class Exporter {
  public:
   Exporter(Mp4Storage& in, Mp4Output& out, const Mp4ReadTrack* video, const Mp4ReadTrack* audio)
-      : m_in(in), m_sink(out), m_video(video), m_audio(audio) {}
+      : in_(in), sink_(out), video_(video), audio_(audio) {}
   bool Run(ExportSummary* summary, std::string* error);
 
  private:
@@ -76,32 +76,32 @@ class Exporter {
   bool WriteBlock(const Block& b, std::string* error);
   bool FlushCluster();
 
-  Mp4Storage& m_in;
-  Sink m_sink;
-  const Mp4ReadTrack* m_video;
-  const Mp4ReadTrack* m_audio;
-  uint64_t m_segmentData = 0;  // where the segment's body starts
-  uint64_t m_segmentSizeAt = 0;
-  uint64_t m_cuesSeekAt = 0;   // the Cues entry of the SeekHead, patched at the end
+  Mp4Storage& in_;
+  Sink sink_;
+  const Mp4ReadTrack* video_;
+  const Mp4ReadTrack* audio_;
+  uint64_t segment_data_ = 0;  // where the segment's body starts
+  uint64_t segment_size_at_ = 0;
+  uint64_t cues_seek_at_ = 0;   // the Cues entry of the SeekHead, patched at the end
 
-  EbmlBuffer m_cluster;
-  size_t m_clusterStart = 0;
-  bool m_clusterOpen = false;
-  uint64_t m_clusterTime = 0;
-  std::vector<std::pair<uint64_t, uint64_t>> m_cues;  // time, cluster position
+  EbmlBuffer cluster_;
+  size_t cluster_start_ = 0;
+  bool cluster_open_ = false;
+  uint64_t cluster_time_ = 0;
+  std::vector<std::pair<uint64_t, uint64_t>> cues_;  // time, cluster position
 
-  codec::AdpcmDecoder m_decoder;
-  std::vector<uint8_t> m_bytes;
-  std::vector<int16_t> m_pcm;
-  std::vector<uint8_t> m_pcmBytes;
-  ExportSummary m_summary;
+  codec::AdpcmDecoder decoder_;
+  std::vector<uint8_t> bytes_;
+  std::vector<int16_t> pcm_;
+  std::vector<uint8_t> pcm_bytes_;
+  ExportSummary summary_;
 };
 
 std::vector<Block> Exporter::Blocks() const {
   std::vector<Block> blocks;
-  for (const Mp4ReadTrack* t : {m_video, m_audio})
+  for (const Mp4ReadTrack* t : {video_, audio_})
     if (t)
-      for (const Mp4ReadSample& s : t->samples) blocks.push_back({&s, t == m_video, PresentationMs(s, t->timescale)});
+      for (const Mp4ReadSample& s : t->samples) blocks.push_back({&s, t == video_, PresentationMs(s, t->timescale)});
   // Time order; the video first at equal times; each track keeps its order.
   std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
     return a.timeMs != b.timeMs ? a.timeMs < b.timeMs : a.video && !b.video;
@@ -131,8 +131,8 @@ void Exporter::WriteHeaders(uint64_t durationMs) {
   head.Uint(mkv::kDocTypeReadVersion, 2);
   head.End(ebml);
   const size_t segment = head.Begin(mkv::kSegment);
-  m_segmentSizeAt = segment;
-  m_segmentData = head.Size();
+  segment_size_at_ = segment;
+  segment_data_ = head.Size();
 
   // SeekHead first, its positions known once Info and Tracks are laid out.
   EbmlBuffer info;
@@ -145,7 +145,7 @@ void Exporter::WriteHeaders(uint64_t durationMs) {
 
   EbmlBuffer tracks;
   const size_t tracksAt = tracks.Begin(mkv::kTracks);
-  if (m_video) {
+  if (video_) {
     const size_t entry = tracks.Begin(mkv::kTrackEntry);
     tracks.Uint(mkv::kTrackNumber, kVideoTrack);
     tracks.Uint(mkv::kTrackUid, kVideoTrack);
@@ -153,17 +153,17 @@ void Exporter::WriteHeaders(uint64_t durationMs) {
     tracks.Uint(mkv::kFlagLacing, 0);
     tracks.String(mkv::kLanguage, "und");
     tracks.String(mkv::kCodecId, "V_MPEG4/ISO/ASP");
-    if (!m_video->decoderInfo.empty())
-      tracks.Binary(mkv::kCodecPrivate, m_video->decoderInfo.data(), m_video->decoderInfo.size());
-    if (m_video->width && m_video->height) {  // a size of 0 is no size
+    if (!video_->decoderInfo.empty())
+      tracks.Binary(mkv::kCodecPrivate, video_->decoderInfo.data(), video_->decoderInfo.size());
+    if (video_->width && video_->height) {  // a size of 0 is no size
       const size_t picture = tracks.Begin(mkv::kVideo);
-      tracks.Uint(mkv::kPixelWidth, m_video->width);
-      tracks.Uint(mkv::kPixelHeight, m_video->height);
+      tracks.Uint(mkv::kPixelWidth, video_->width);
+      tracks.Uint(mkv::kPixelHeight, video_->height);
       tracks.End(picture);
     }
     tracks.End(entry);
   }
-  if (m_audio) {
+  if (audio_) {
     const size_t entry = tracks.Begin(mkv::kTrackEntry);
     tracks.Uint(mkv::kTrackNumber, kAudioTrack);
     tracks.Uint(mkv::kTrackUid, kAudioTrack);
@@ -196,74 +196,74 @@ void Exporter::WriteHeaders(uint64_t durationMs) {
   std::vector<uint8_t> seekBytes = seek.Data();
   PutFixed64(&seekBytes[positionAt[0]], seek.Size());
   PutFixed64(&seekBytes[positionAt[1]], seek.Size() + info.Size());
-  m_cuesSeekAt = m_segmentData + positionAt[2];
+  cues_seek_at_ = segment_data_ + positionAt[2];
 
   std::vector<uint8_t> all = head.Data();
   all.insert(all.end(), seekBytes.begin(), seekBytes.end());
   all.insert(all.end(), info.Data().begin(), info.Data().end());
   all.insert(all.end(), tracks.Data().begin(), tracks.Data().end());
-  m_sink.Write(all);
+  sink_.Write(all);
 }
 
 bool Exporter::FlushCluster() {
-  if (!m_clusterOpen) return true;
-  m_cluster.End(m_clusterStart);
-  m_clusterOpen = false;
-  const bool ok = m_sink.Write(m_cluster.Data());
-  m_cluster.Clear();
+  if (!cluster_open_) return true;
+  cluster_.End(cluster_start_);
+  cluster_open_ = false;
+  const bool ok = sink_.Write(cluster_.Data());
+  cluster_.Clear();
   return ok;
 }
 
 bool Exporter::WriteBlock(const Block& b, std::string* error) {
   const Mp4ReadSample& s = *b.sample;
   if (s.size > kMaxSampleBytes) return *error = "a sample is too large to be a camera's", false;
-  m_bytes.resize(s.size);
-  if (!m_in.Read(s.offset, m_bytes.data(), m_bytes.size())) return *error = "cannot read the recording", false;
+  bytes_.resize(s.size);
+  if (!in_.Read(s.offset, bytes_.data(), bytes_.size())) return *error = "cannot read the recording", false;
   const bool keyframe = !b.video || s.sync;
   // A cluster starts at every I picture, so players seek to one.
-  const bool startCluster = !m_clusterOpen || (b.video && s.sync) || b.timeMs - m_clusterTime > kMaxClusterSpanMs ||
-                            m_cluster.Size() > kMaxClusterBytes;
+  const bool startCluster = !cluster_open_ || (b.video && s.sync) || b.timeMs - cluster_time_ > kMaxClusterSpanMs ||
+                            cluster_.Size() > kMaxClusterBytes;
   if (startCluster) {
     if (!FlushCluster()) return *error = "cannot write the copy", false;
-    if (b.video && s.sync) m_cues.emplace_back(b.timeMs, m_sink.Position() - m_segmentData);
-    m_clusterStart = m_cluster.Begin(mkv::kCluster);
-    m_cluster.Uint(mkv::kTimestamp, b.timeMs);
-    m_clusterOpen = true;
-    m_clusterTime = b.timeMs;
+    if (b.video && s.sync) cues_.emplace_back(b.timeMs, sink_.Position() - segment_data_);
+    cluster_start_ = cluster_.Begin(mkv::kCluster);
+    cluster_.Uint(mkv::kTimestamp, b.timeMs);
+    cluster_open_ = true;
+    cluster_time_ = b.timeMs;
   }
-  const int16_t relative = static_cast<int16_t>(b.timeMs - m_clusterTime);
+  const int16_t relative = static_cast<int16_t>(b.timeMs - cluster_time_);
   if (b.video) {
-    m_cluster.SimpleBlock(kVideoTrack, relative, keyframe, m_bytes.data(), m_bytes.size());
-    ++m_summary.pictures;
+    cluster_.SimpleBlock(kVideoTrack, relative, keyframe, bytes_.data(), bytes_.size());
+    ++summary_.pictures;
     return true;
   }
   // The decoder carries its state from frame to frame, as the node's does.
-  const int samples = codec::AdpcmDecodedSize(static_cast<int>(m_bytes.size())) / 2;
-  m_pcm.resize(static_cast<size_t>(samples));
-  m_decoder.Decode(m_bytes.data(), static_cast<int>(m_bytes.size()), m_pcm.data());
-  m_pcmBytes.resize(m_pcm.size() * 2);
-  for (size_t i = 0; i < m_pcm.size(); ++i) {
-    const uint16_t v = static_cast<uint16_t>(m_pcm[i]);
-    m_pcmBytes[2 * i] = static_cast<uint8_t>(v);
-    m_pcmBytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+  const int samples = codec::AdpcmDecodedSize(static_cast<int>(bytes_.size())) / 2;
+  pcm_.resize(static_cast<size_t>(samples));
+  decoder_.Decode(bytes_.data(), static_cast<int>(bytes_.size()), pcm_.data());
+  pcm_bytes_.resize(pcm_.size() * 2);
+  for (size_t i = 0; i < pcm_.size(); ++i) {
+    const uint16_t v = static_cast<uint16_t>(pcm_[i]);
+    pcm_bytes_[2 * i] = static_cast<uint8_t>(v);
+    pcm_bytes_[2 * i + 1] = static_cast<uint8_t>(v >> 8);
   }
-  m_cluster.SimpleBlock(kAudioTrack, relative, true, m_pcmBytes.data(), m_pcmBytes.size());
-  ++m_summary.soundFrames;
-  m_summary.pcmSamples += m_pcm.size();
+  cluster_.SimpleBlock(kAudioTrack, relative, true, pcm_bytes_.data(), pcm_bytes_.size());
+  ++summary_.soundFrames;
+  summary_.pcmSamples += pcm_.size();
   return true;
 }
 
 bool Exporter::Run(ExportSummary* summary, std::string* error) {
   const std::vector<Block> blocks = Blocks();
-  m_summary.durationMs = DurationMs(blocks);
-  WriteHeaders(m_summary.durationMs);
+  summary_.durationMs = DurationMs(blocks);
+  WriteHeaders(summary_.durationMs);
   for (const Block& b : blocks)
     if (!WriteBlock(b, error)) return false;
   if (!FlushCluster()) return *error = "cannot write the copy", false;
 
   EbmlBuffer cues;
   const size_t cuesAt = cues.Begin(mkv::kCues);
-  for (const auto& cue : m_cues) {
+  for (const auto& cue : cues_) {
     const size_t point = cues.Begin(mkv::kCuePoint);
     cues.Uint(mkv::kCueTime, cue.first);
     const size_t positions = cues.Begin(mkv::kCueTrackPositions);
@@ -273,13 +273,13 @@ bool Exporter::Run(ExportSummary* summary, std::string* error) {
     cues.End(point);
   }
   cues.End(cuesAt);
-  const uint64_t cuesPosition = m_sink.Position() - m_segmentData;
-  m_sink.Write(cues.Data());
-  const uint64_t segmentSize = m_sink.Position() - m_segmentData;
-  m_sink.Patch(m_cuesSeekAt, cuesPosition);
-  m_sink.Patch(m_segmentSizeAt, segmentSize | (uint64_t{1} << 56));
-  if (!m_sink.Ok()) return *error = "cannot write the copy", false;
-  *summary = m_summary;
+  const uint64_t cuesPosition = sink_.Position() - segment_data_;
+  sink_.Write(cues.Data());
+  const uint64_t segmentSize = sink_.Position() - segment_data_;
+  sink_.Patch(cues_seek_at_, cuesPosition);
+  sink_.Patch(segment_size_at_, segmentSize | (uint64_t{1} << 56));
+  if (!sink_.Ok()) return *error = "cannot write the copy", false;
+  *summary = summary_;
   return true;
 }
 

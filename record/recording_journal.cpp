@@ -20,16 +20,16 @@ std::unique_ptr<RecordingJournal> RecordingJournal::CreateBeside(const std::stri
 }
 
 RecordingJournal::RecordingJournal(std::unique_ptr<Mp4Output> out, std::string path)
-    : m_out(std::move(out)), m_path(std::move(path)) {}
+    : out_(std::move(out)), path_(std::move(path)) {}
 
 RecordingJournal::~RecordingJournal() { Close(); }
 
 bool RecordingJournal::Append(const std::vector<uint8_t>& record) {
-  std::lock_guard<std::mutex> lock(m_writeLock);
-  if (!m_healthy || !m_out) return false;
+  std::lock_guard<std::mutex> lock(write_lock_);
+  if (!healthy_ || !out_) return false;
   // A record that went out in part would hide every later one.
-  if (!m_out->Write(record.data(), record.size())) m_healthy = false;
-  return m_healthy;
+  if (!out_->Write(record.data(), record.size())) healthy_ = false;
+  return healthy_;
 }
 
 bool RecordingJournal::Header(uint16_t mode, uint32_t creationTime) {
@@ -40,7 +40,7 @@ bool RecordingJournal::CreationTime(uint32_t creationTime) { return Append(Encod
 
 bool RecordingJournal::VideoConfig(const uint8_t* data, uint32_t length) {
   if (length > kMaxJournalPayload) {
-    m_healthy = false;  // the journal could no longer describe the file
+    healthy_ = false;  // the journal could no longer describe the file
     return false;
   }
   return Append(EncodeJournalConfig(data, length));
@@ -48,16 +48,16 @@ bool RecordingJournal::VideoConfig(const uint8_t* data, uint32_t length) {
 
 bool RecordingJournal::Sample(const JournalSample& sample) {
   if (!Append(EncodeJournalSample(sample))) return false;
-  std::lock_guard<std::mutex> lock(m_syncLock);
-  m_samplesEnd = sample.offset + sample.length;
+  std::lock_guard<std::mutex> lock(sync_lock_);
+  samples_end_ = sample.offset + sample.length;
   return true;
 }
 
 void RecordingJournal::StartSyncing(Mp4Output* media) {
-  if (m_syncThread.joinable() || !m_out) return;
-  m_media = media;
-  m_stop = false;
-  m_syncThread = std::thread([this] {
+  if (sync_thread_.joinable() || !out_) return;
+  media_ = media;
+  stop_ = false;
+  sync_thread_ = std::thread([this] {
     os::NameCurrentThread("journal sync");
     SyncLoop();
   });
@@ -68,24 +68,24 @@ void RecordingJournal::SyncBoth() {
   // is synced they are on disk, and the mark says so.
   uint32_t end = 0;
   {
-    std::lock_guard<std::mutex> lock(m_syncLock);
-    if (m_samplesEnd == m_durableEnd) return;
-    end = m_samplesEnd;
+    std::lock_guard<std::mutex> lock(sync_lock_);
+    if (samples_end_ == durable_end_) return;
+    end = samples_end_;
   }
-  if (m_media && !m_media->Sync()) return;
+  if (media_ && !media_->Sync()) return;
   if (!Append(EncodeJournalDurable(end))) return;
   // Unlocked: the writer may append meanwhile, and StopSyncing joins this
   // thread before the journal closes.
-  m_out->Sync();
-  std::lock_guard<std::mutex> lock(m_syncLock);
-  m_durableEnd = end;
+  out_->Sync();
+  std::lock_guard<std::mutex> lock(sync_lock_);
+  durable_end_ = end;
 }
 
 void RecordingJournal::SyncLoop() {
-  std::unique_lock<std::mutex> lock(m_syncLock);
-  while (!m_stop) {
-    m_wake.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs), [this] { return m_stop; });
-    if (m_stop) break;
+  std::unique_lock<std::mutex> lock(sync_lock_);
+  while (!stop_) {
+    wake_.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs), [this] { return stop_; });
+    if (stop_) break;
     lock.unlock();
     SyncBoth();
     lock.lock();
@@ -93,31 +93,31 @@ void RecordingJournal::SyncLoop() {
 }
 
 void RecordingJournal::StopSyncing() {
-  if (!m_syncThread.joinable()) return;
+  if (!sync_thread_.joinable()) return;
   {
-    std::lock_guard<std::mutex> lock(m_syncLock);
-    m_stop = true;
+    std::lock_guard<std::mutex> lock(sync_lock_);
+    stop_ = true;
   }
-  m_wake.notify_all();
-  m_syncThread.join();
+  wake_.notify_all();
+  sync_thread_.join();
 }
 
 bool RecordingJournal::Finish() {
   StopSyncing();
   {
-    std::lock_guard<std::mutex> lock(m_writeLock);
-    m_out.reset();
+    std::lock_guard<std::mutex> lock(write_lock_);
+    out_.reset();
   }
-  m_media = nullptr;
-  return m_path.empty() || os::RemoveFile(m_path);
+  media_ = nullptr;
+  return path_.empty() || os::RemoveFile(path_);
 }
 
 void RecordingJournal::Close() {
   StopSyncing();
-  if (m_out) SyncBoth();
-  std::lock_guard<std::mutex> lock(m_writeLock);
-  m_out.reset();
-  m_media = nullptr;
+  if (out_) SyncBoth();
+  std::lock_guard<std::mutex> lock(write_lock_);
+  out_.reset();
+  media_ = nullptr;
 }
 
 }  // namespace record

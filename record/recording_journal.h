@@ -56,8 +56,8 @@ class RecordingJournal {
   // The recording stays unfinished: stops syncing, syncs once more, closes.
   void Close();
 
-  bool Healthy() const { return m_healthy.load(); }
-  const std::string& Path() const { return m_path; }
+  bool Healthy() const { return healthy_.load(); }
+  const std::string& Path() const { return path_; }
 
  private:
   bool Append(const std::vector<uint8_t>& record);
@@ -65,18 +65,18 @@ class RecordingJournal {
   void SyncLoop();
   void SyncBoth();
 
-  std::unique_ptr<Mp4Output> m_out;
-  std::string m_path;
-  std::mutex m_writeLock;  // records come from the writer and the sync thread
-  std::atomic<bool> m_healthy{true};
+  std::unique_ptr<Mp4Output> out_;
+  std::string path_;
+  std::mutex write_lock_;  // records come from the writer and the sync thread
+  std::atomic<bool> healthy_{true};
 
-  Mp4Output* m_media = nullptr;
-  std::thread m_syncThread;
-  std::mutex m_syncLock;  // guards what follows
-  std::condition_variable m_wake;
-  bool m_stop = false;
-  uint32_t m_samplesEnd = 0;  // end of the last sample recorded
-  uint32_t m_durableEnd = 0;  // the last mark written
+  Mp4Output* media_ = nullptr;
+  std::thread sync_thread_;
+  std::mutex sync_lock_;  // guards what follows
+  std::condition_variable wake_;
+  bool stop_ = false;
+  uint32_t samples_end_ = 0;  // end of the last sample recorded
+  uint32_t durable_end_ = 0;  // the last mark written
 };
 
 }  // namespace record

@@ -20,13 +20,13 @@ constexpr size_t kReadChunk = 64 * 1024;
 // Lends the caller's storage to the writer, which wants to own its output.
 class BorrowedOutput : public Mp4Output {
  public:
-  explicit BorrowedOutput(Mp4Storage& storage) : m_storage(storage) {}
-  bool Write(const uint8_t* data, size_t length) override { return m_storage.Write(data, length); }
-  bool Seek(uint64_t position) override { return m_storage.Seek(position); }
-  bool Sync() override { return m_storage.Sync(); }
+  explicit BorrowedOutput(Mp4Storage& storage) : storage_(storage) {}
+  bool Write(const uint8_t* data, size_t length) override { return storage_.Write(data, length); }
+  bool Seek(uint64_t position) override { return storage_.Seek(position); }
+  bool Sync() override { return storage_.Sync(); }
 
  private:
-  Mp4Storage& m_storage;
+  Mp4Storage& storage_;
 };
 
 RepairResult Result(RepairStatus status, std::string message) {
@@ -49,67 +49,67 @@ class Replay {
  public:
   // `durableEnd`: the journal's last mark; bytes before it reached the disk.
   Replay(Mp4Storage& media, Mp4File& mp4, uint64_t durableEnd)
-      : m_media(media), m_mp4(mp4), m_size(media.Size()), m_durableEnd(durableEnd) {}
+      : media_(media), mp4_(mp4), size_(media.Size()), durable_end_(durableEnd) {}
 
   // Checks the sample's bytes against the journal and enters it.
   Fit Sample(const JournalSample& s, std::string* why) {
-    if (s.offset != m_mp4.Position()) {
+    if (s.offset != mp4_.Position()) {
       *why = "the journal names a sample where the file holds another";
       return Fit::kForeign;
     }
-    if (s.length == 0 || s.length > m_size || s.offset > m_size - s.length) return Fit::kCutOff;
+    if (s.length == 0 || s.length > size_ || s.offset > size_ - s.length) return Fit::kCutOff;
     uint8_t head[5] = {};
     uint32_t crc = 0;
     if (!Checksum(s.offset, s.length, head, &crc)) {
-      m_readFailed = true;
+      read_failed_ = true;
       return Fit::kCutOff;
     }
     if (crc != s.crc) {
       // Past the last mark, bytes may have been lost in a power cut.
-      const bool durable = uint64_t{s.offset} + s.length <= m_durableEnd;
+      const bool durable = uint64_t{s.offset} + s.length <= durable_end_;
       *why = "the bytes in the file are not those the journal describes";
-      return durable || m_pictures + m_soundFrames == 0 ? Fit::kForeign : Fit::kCutOff;
+      return durable || pictures_ + sound_frames_ == 0 ? Fit::kForeign : Fit::kCutOff;
     }
     if (s.video && (VopCodingType(head, std::min<uint32_t>(s.length, 5)) == 0) != s.sync) {
       *why = "the journal's picture types do not match the file";
       return Fit::kForeign;
     }
-    const bool entered = s.video ? m_mp4.AdoptVideo(s.length, s.time, s.sync) : m_mp4.AdoptAudio(s.length, s.time);
+    const bool entered = s.video ? mp4_.AdoptVideo(s.length, s.time, s.sync) : mp4_.AdoptAudio(s.length, s.time);
     if (!entered) {
       *why = "the journal names a sample the recording cannot hold";
       return Fit::kForeign;
     }
-    ++(s.video ? m_pictures : m_soundFrames);
+    ++(s.video ? pictures_ : sound_frames_);
     return Fit::kWhole;
   }
 
-  uint32_t Pictures() const { return m_pictures; }
-  uint32_t SoundFrames() const { return m_soundFrames; }
-  bool ReadFailed() const { return m_readFailed; }
+  uint32_t Pictures() const { return pictures_; }
+  uint32_t SoundFrames() const { return sound_frames_; }
+  bool ReadFailed() const { return read_failed_; }
 
  private:
   // CRC-32 of the sample's bytes, read a piece at a time; its first bytes
   // tell the picture type.
   bool Checksum(uint64_t at, uint32_t length, uint8_t head[5], uint32_t* crc) {
-    m_buffer.resize(std::min<size_t>(kReadChunk, length));
+    buffer_.resize(std::min<size_t>(kReadChunk, length));
     for (uint32_t done = 0; done < length;) {
-      const size_t n = std::min<size_t>(m_buffer.size(), length - done);
-      if (!m_media.Read(at + done, m_buffer.data(), n)) return false;
-      if (done == 0) std::memcpy(head, m_buffer.data(), std::min<size_t>(n, 5));
-      *crc = Crc32(m_buffer.data(), n, *crc);
+      const size_t n = std::min<size_t>(buffer_.size(), length - done);
+      if (!media_.Read(at + done, buffer_.data(), n)) return false;
+      if (done == 0) std::memcpy(head, buffer_.data(), std::min<size_t>(n, 5));
+      *crc = Crc32(buffer_.data(), n, *crc);
       done += static_cast<uint32_t>(n);
     }
     return true;
   }
 
-  Mp4Storage& m_media;
-  Mp4File& m_mp4;
-  uint64_t m_size;
-  uint64_t m_durableEnd;
-  std::vector<uint8_t> m_buffer;
-  uint32_t m_pictures = 0;
-  uint32_t m_soundFrames = 0;
-  bool m_readFailed = false;
+  Mp4Storage& media_;
+  Mp4File& mp4_;
+  uint64_t size_;
+  uint64_t durable_end_;
+  std::vector<uint8_t> buffer_;
+  uint32_t pictures_ = 0;
+  uint32_t sound_frames_ = 0;
+  bool read_failed_ = false;
 };
 
 std::string Seconds(uint32_t ms) {

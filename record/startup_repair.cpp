@@ -127,43 +127,43 @@ std::vector<RepairNoticeLine> RepairNotice(const RepairReport& report) {
 
 StartupRepair::StartupRepair(OpenRecordingList& list, StartupRepairSources sources, os::WindowPoster& poster,
                              os::WindowHandle window, Messages messages)
-    : m_list(list), m_sources(std::move(sources)), m_poster(poster), m_window(window), m_messages(messages) {}
+    : list_(list), sources_(std::move(sources)), poster_(poster), window_(window), messages_(messages) {}
 
 StartupRepair::~StartupRepair() { Stop(); }
 
 void StartupRepair::Start() {
-  if (m_thread.joinable()) return;
-  m_thread = std::thread([this] {
+  if (thread_.joinable()) return;
+  thread_ = std::thread([this] {
     os::NameCurrentThread("repair");
     Run();
   });
 }
 
 void StartupRepair::Stop() {
-  m_stop = true;
-  if (m_thread.joinable()) m_thread.join();
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
 }
 
 bool StartupRepair::Finished() const {
-  std::lock_guard<std::mutex> hold(m_lock);
-  return m_finished;
+  std::lock_guard<std::mutex> hold(lock_);
+  return finished_;
 }
 
 RepairReport StartupRepair::TakeReport() {
-  std::lock_guard<std::mutex> hold(m_lock);
-  return std::move(m_report);
+  std::lock_guard<std::mutex> hold(lock_);
+  return std::move(report_);
 }
 
 void StartupRepair::Run() {
   RepairReport report = RepairAtStartup(
-      m_list, m_sources, [this](size_t left) { m_poster.Post(m_window, m_messages.progress, left, 0); }, &m_stop);
-  if (m_stop) return;  // no one waits for the news
+      list_, sources_, [this](size_t left) { poster_.Post(window_, messages_.progress, left, 0); }, &stop_);
+  if (stop_) return;  // no one waits for the news
   {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_report = std::move(report);
-    m_finished = true;
+    std::lock_guard<std::mutex> hold(lock_);
+    report_ = std::move(report);
+    finished_ = true;
   }
-  m_poster.Post(m_window, m_messages.done, 0, 0);
+  poster_.Post(window_, messages_.done, 0, 0);
 }
 
 }  // namespace record

@@ -71,7 +71,7 @@ std::vector<RepairNoticeLine> RepairNotice(const RepairReport& report);
 // RepairAtStartup on a thread of its own, reporting to a window: `progress`
 // messages with the number of recordings left as wparam, then one `done`.
 // Threads: Start, Stop and TakeReport run on the window's thread; the worker
-// writes the report under m_lock before it posts `done`, and touches the
+// writes the report under lock_ before it posts `done`, and touches the
 // list (itself safe from any thread) and nothing else of the caller's.
 class StartupRepair {
  public:
@@ -95,16 +95,16 @@ class StartupRepair {
  private:
   void Run();
 
-  OpenRecordingList& m_list;
-  const StartupRepairSources m_sources;
-  os::WindowPoster& m_poster;
-  const os::WindowHandle m_window;
-  const Messages m_messages;
-  std::atomic<bool> m_stop{false};
-  std::thread m_thread;
-  mutable std::mutex m_lock;  // guards what follows
-  RepairReport m_report;
-  bool m_finished = false;
+  OpenRecordingList& list_;
+  const StartupRepairSources sources_;
+  os::WindowPoster& poster_;
+  const os::WindowHandle window_;
+  const Messages messages_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  mutable std::mutex lock_;  // guards what follows
+  RepairReport report_;
+  bool finished_ = false;
 };
 
 }  // namespace record

@@ -410,7 +410,7 @@ void CViewWindow::RefreshOverlay() {
 void CViewWindow::RedrawPicture() {
   if (!media_ || !overlay_sink_ || closing_) return;
   OverlaySink& sink = *overlay_sink_;
-  media_->path().WithPicture([&](const DecodedPicture& picture) { sink.TryRedraw(picture); });
+  media_->path().WithPicture([&](const codec::DecodedPicture& picture) { sink.TryRedraw(picture); });
 }
 
 void CViewWindow::MaybeStartRequestedRecording() {

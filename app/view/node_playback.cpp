@@ -9,44 +9,44 @@
 namespace present {
 
 void NodePlayback::Bind(SoundDevice* device) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_device = device;
-  m_soundReady = device != nullptr;
+  std::lock_guard<std::mutex> lock(lock_);
+  device_ = device;
+  sound_ready_ = device != nullptr;
 }
 
 bool NodePlayback::CreateBuffer() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (!m_soundReady.load() || !m_device) return false;
-  if (m_buffer) m_buffer->Stop();
-  m_buffer = m_device->CreateBuffer(kBufferBytes);
-  m_writeIndex = 0;
-  m_lastCursor = 0;
-  m_lastAhead = 0;
-  m_soundReady = m_buffer != nullptr;
-  return m_soundReady.load();
+  std::lock_guard<std::mutex> lock(lock_);
+  if (!sound_ready_.load() || !device_) return false;
+  if (buffer_) buffer_->Stop();
+  buffer_ = device_->CreateBuffer(kBufferBytes);
+  write_index_ = 0;
+  last_cursor_ = 0;
+  last_ahead_ = 0;
+  sound_ready_ = buffer_ != nullptr;
+  return sound_ready_.load();
 }
 
 void NodePlayback::ReleaseBuffer() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_buffer) m_buffer->Stop();
-  m_buffer.reset();
+  std::lock_guard<std::mutex> lock(lock_);
+  if (buffer_) buffer_->Stop();
+  buffer_.reset();
 }
 
-void NodePlayback::SetMute(bool mute) { m_mute = mute; }
+void NodePlayback::SetMute(bool mute) { mute_ = mute; }
 
 int NodePlayback::WriteIndex() const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_writeIndex;
+  std::lock_guard<std::mutex> lock(lock_);
+  return write_index_;
 }
 
 uint32_t NodePlayback::Queued(uint32_t cursor) const {
-  const uint32_t position = uint32_t(m_writeIndex) * kBlockBytes;
+  const uint32_t position = uint32_t(write_index_) * kBlockBytes;
   return cursor > position ? position + kBufferBytes - cursor : position - cursor;
 }
 
 bool NodePlayback::CursorOvertook(uint32_t cursor) const {
-  const uint32_t moved = (cursor + kBufferBytes - m_lastCursor) % kBufferBytes;
-  return moved > m_lastAhead;
+  const uint32_t moved = (cursor + kBufferBytes - last_cursor_) % kBufferBytes;
+  return moved > last_ahead_;
 }
 
 // The media thread stalled long enough for the play cursor to run past the
@@ -55,32 +55,32 @@ bool NodePlayback::CursorOvertook(uint32_t cursor) const {
 // behind. Writing resumes in the block after the cursor.
 void NodePlayback::Resynchronise(uint32_t cursor) {
   DebugLog("NodePlayback : play cursor ran past the written sound, resuming after it\n");
-  m_writeIndex = int((cursor / kBlockBytes + 1) % kBlockCount);
+  write_index_ = int((cursor / kBlockBytes + 1) % kBlockCount);
 }
 
 bool NodePlayback::FeedOne(node::SoundSource& sound) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (!m_buffer) return false;
-  const bool playing = m_buffer->Playing();
-  if (m_mute.load()) {
-    if (playing) m_buffer->Stop();
+  std::lock_guard<std::mutex> lock(lock_);
+  if (!buffer_) return false;
+  const bool playing = buffer_->Playing();
+  if (mute_.load()) {
+    if (playing) buffer_->Stop();
     return false;
   }
-  const uint32_t cursor = m_buffer->PlayCursor();
+  const uint32_t cursor = buffer_->PlayCursor();
   if (playing && CursorOvertook(cursor)) Resynchronise(cursor);
   const uint32_t queued = Queued(cursor);
-  m_lastCursor = cursor;
-  m_lastAhead = queued;
+  last_cursor_ = cursor;
+  last_ahead_ = queued;
 
   if (queued > (kBlockCount - 1) * kBlockBytes) {
     // Received faster than played: the oldest unit goes.
-    if (!playing) m_buffer->Play();
+    if (!playing) buffer_->Play();
     sound.DropOldest();
     return false;
   }
   bool consumed = false;
   if (playing && queued < kLowWater * kBlockBytes && sound.Waiting() < kStartThreshold) {
-    std::memset(m_block, 0, sizeof m_block);  // nothing received: silence keeps ahead of the cursor
+    std::memset(block_, 0, sizeof block_);  // nothing received: silence keeps ahead of the cursor
   } else {
     node::SoundSamples pcm;
     if (!sound.TakeOldest(&pcm)) return false;
@@ -88,22 +88,22 @@ bool NodePlayback::FeedOne(node::SoundSource& sound) {
     consumed = true;
   }
   WriteBlock();
-  m_lastAhead = queued + kBlockBytes;
-  if (!playing && queued > kStartThreshold * kBlockBytes) m_buffer->Play();
+  last_ahead_ = queued + kBlockBytes;
+  if (!playing && queued > kStartThreshold * kBlockBytes) buffer_->Play();
   return consumed;
 }
 
 // The unit's first 1024 bytes of samples; a short unit ends in silence.
 void NodePlayback::FillBlock(const node::SoundSamples& pcm) {
-  const size_t count = std::min<size_t>(size_t(std::max(pcm.count, 0)), std::size(m_block));
-  if (count > 0) std::memcpy(m_block, pcm.samples, count * sizeof m_block[0]);
-  std::fill(m_block + count, std::end(m_block), int16_t{0});
+  const size_t count = std::min<size_t>(size_t(std::max(pcm.count, 0)), std::size(block_));
+  if (count > 0) std::memcpy(block_, pcm.samples, count * sizeof block_[0]);
+  std::fill(block_ + count, std::end(block_), int16_t{0});
 }
 
 void NodePlayback::WriteBlock() {
-  if (m_writeIndex == kBlockCount) m_writeIndex = 0;
-  m_buffer->Write(uint32_t(m_writeIndex) * kBlockBytes, reinterpret_cast<const uint8_t*>(m_block), kBlockBytes);
-  ++m_writeIndex;
+  if (write_index_ == kBlockCount) write_index_ = 0;
+  buffer_->Write(uint32_t(write_index_) * kBlockBytes, reinterpret_cast<const uint8_t*>(block_), kBlockBytes);
+  ++write_index_;
 }
 
 }  // namespace present

@@ -40,10 +40,10 @@ class NodePlayback : public node::PlaybackFeeder {
   // The audio channel closes.
   void ReleaseBuffer();
   void SetMute(bool mute);
-  bool Muted() const { return m_mute.load(); }
+  bool Muted() const { return mute_.load(); }
 
   // node::PlaybackFeeder (media thread).
-  bool IsOpen() const override { return m_soundReady.load(); }
+  bool IsOpen() const override { return sound_ready_.load(); }
   bool FeedOne(node::SoundSource& sound) override;
 
   int WriteIndex() const;
@@ -55,17 +55,17 @@ class NodePlayback : public node::PlaybackFeeder {
   void FillBlock(const node::SoundSamples& pcm);
   void WriteBlock();
 
-  mutable std::mutex m_lock;  // the buffer and the write position
-  SoundDevice* m_device = nullptr;
-  std::unique_ptr<SoundBuffer> m_buffer;
-  std::atomic<bool> m_soundReady{false};
-  std::atomic<bool> m_mute{false};
-  int m_writeIndex = 0;
+  mutable std::mutex lock_;  // the buffer and the write position
+  SoundDevice* device_ = nullptr;
+  std::unique_ptr<SoundBuffer> buffer_;
+  std::atomic<bool> sound_ready_{false};
+  std::atomic<bool> mute_{false};
+  int write_index_ = 0;
   // Where the cursor stood and how far ahead of it the data reached after
   // the last call: a cursor that moved further has run past the data.
-  uint32_t m_lastCursor = 0;
-  uint32_t m_lastAhead = 0;
-  int16_t m_block[kBlockBytes / 2] = {};  // the block being written
+  uint32_t last_cursor_ = 0;
+  uint32_t last_ahead_ = 0;
+  int16_t block_[kBlockBytes / 2] = {};  // the block being written
 };
 
 }  // namespace present

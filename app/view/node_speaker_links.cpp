@@ -8,20 +8,20 @@ namespace {
 
 class NodeLink : public SpeakerLink {
  public:
-  explicit NodeLink(node::CNodeWindow& node) : m_node(node) {}
+  explicit NodeLink(node::CNodeWindow& node) : node_(node) {}
 
-  int SendSpeakerAudio(const uint8_t* data, uint32_t length) override { return m_node.SendSpeakerAudio(data, length); }
+  int SendSpeakerAudio(const uint8_t* data, uint32_t length) override { return node_.SendSpeakerAudio(data, length); }
 
  private:
-  node::CNodeWindow& m_node;
+  node::CNodeWindow& node_;
 };
 
 }  // namespace
 
 void NodeSpeakerLinks::ForEachLink(const std::function<void(SpeakerLink&)>& visit) {
-  for (int i = 0; i < m_hosting.direct_nodes().Size(); ++i) {
+  for (int i = 0; i < hosting_.direct_nodes().Size(); ++i) {
     // The handle holds the node's guard until the visit is over.
-    hosting::HeldNode held = m_hosting.GetDirectNode(i);
+    hosting::HeldNode held = hosting_.GetDirectNode(i);
     if (!held) continue;
     if (auto* camera = dynamic_cast<node::CNodeWindow*>(held.get())) {
       NodeLink link(*camera);

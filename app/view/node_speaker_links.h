@@ -10,11 +10,11 @@ namespace present {
 
 class NodeSpeakerLinks : public SpeakerLinks {
  public:
-  explicit NodeSpeakerLinks(hosting::HostingService& hosting) : m_hosting(hosting) {}
+  explicit NodeSpeakerLinks(hosting::HostingService& hosting) : hosting_(hosting) {}
   void ForEachLink(const std::function<void(SpeakerLink&)>& visit) override;
 
  private:
-  hosting::HostingService& m_hosting;
+  hosting::HostingService& hosting_;
 };
 
 }  // namespace present

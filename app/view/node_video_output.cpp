@@ -3,54 +3,54 @@
 namespace present {
 
 NodeVideoOutput::NodeVideoOutput(DisplaySystem& system, FullScreenWindow& fullScreen, os::WindowHandle nodeWindow)
-    : m_system(system), m_fullScreenWindow(fullScreen), m_nodeWindow(nodeWindow), m_window(system),
-      m_overlay(system) {}
+    : system_(system), full_screen_window_(fullScreen), node_window_(nodeWindow), window_(system),
+      overlay_(system) {}
 
 NodeVideoOutput::~NodeVideoOutput() { Close(); }
 
-void NodeVideoOutput::ShowPicture(const DecodedPicture& picture) {
-  std::lock_guard<std::mutex> lock(m_state);
-  if (m_paused) return;
-  if (m_overlayInUse) {
-    m_overlay.Draw(picture);
+void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
+  std::lock_guard<std::mutex> lock(state_);
+  if (paused_) return;
+  if (overlay_in_use_) {
+    overlay_.Draw(picture);
     return;
   }
-  if (m_fullScreen) {
-    m_window.Draw(picture, nullptr, false, 0);
+  if (full_screen_) {
+    window_.Draw(picture, nullptr, false, 0);
     return;
   }
-  if (!m_system.WindowVisible(m_nodeWindow)) return;
-  bool border = m_selected || m_motion;
-  ColorRef colour = m_motion ? kBorderAmber : kBorderYellow;
-  if (m_alarmBlink > 0) {
-    border = m_alarmBlink % 2 == 0;
+  if (!system_.WindowVisible(node_window_)) return;
+  bool border = selected_ || motion_;
+  ColorRef colour = motion_ ? kBorderAmber : kBorderYellow;
+  if (alarm_blink_ > 0) {
+    border = alarm_blink_ % 2 == 0;
     colour = kBorderRed;
   }
-  m_window.Draw(picture, nullptr, border, colour);
+  window_.Draw(picture, nullptr, border, colour);
 }
 
 void NodeVideoOutput::Resize(int width, int height) {
-  std::lock_guard<std::mutex> lock(m_state);
-  m_width = width;
-  m_height = height;
-  if (m_fullScreen)
+  std::lock_guard<std::mutex> lock(state_);
+  width_ = width;
+  height_ = height;
+  if (full_screen_)
     StartFullScreenRenderer();
   else
-    StartWindowRenderer(m_nodeWindow);
+    StartWindowRenderer(node_window_);
 }
 
 void NodeVideoOutput::StartWindowRenderer(os::WindowHandle target) {
-  m_window.Initialise(target, m_width, m_height, WindowRenderer::kAllOptions);
+  window_.Initialise(target, width_, height_, WindowRenderer::kAllOptions);
 }
 
 // The overlay when the display has one, else the window renderer on the
 // full-screen window.
 void NodeVideoOutput::StartFullScreenRenderer() {
-  m_window.Close();
-  m_overlayInUse = m_overlay.Initialise(m_width, m_height);
-  if (m_overlayInUse) return;
-  m_overlay.Close();
-  StartWindowRenderer(m_fullScreenHandle);
+  window_.Close();
+  overlay_in_use_ = overlay_.Initialise(width_, height_);
+  if (overlay_in_use_) return;
+  overlay_.Close();
+  StartWindowRenderer(full_screen_handle_);
 }
 
 // Showing and hiding the pop-up happen outside the lock: a window system may
@@ -58,66 +58,66 @@ void NodeVideoOutput::StartFullScreenRenderer() {
 // for a hidden window), and the worker must not wait that long to draw.
 bool NodeVideoOutput::EnterFullScreen() {
   {
-    std::lock_guard<std::mutex> lock(m_state);
-    if (m_fullScreen || m_width <= 0 || m_height <= 0) return false;
+    std::lock_guard<std::mutex> lock(state_);
+    if (full_screen_ || width_ <= 0 || height_ <= 0) return false;
   }
-  const os::WindowHandle handle = m_fullScreenWindow.Show();
-  std::lock_guard<std::mutex> lock(m_state);
-  m_fullScreenHandle = handle;
-  m_fullScreen = true;
+  const os::WindowHandle handle = full_screen_window_.Show();
+  std::lock_guard<std::mutex> lock(state_);
+  full_screen_handle_ = handle;
+  full_screen_ = true;
   StartFullScreenRenderer();
   return true;
 }
 
 void NodeVideoOutput::LeaveFullScreen() {
   {
-    std::lock_guard<std::mutex> lock(m_state);
-    if (!m_fullScreen) return;
-    if (m_overlayInUse)
-      m_overlay.Close();
+    std::lock_guard<std::mutex> lock(state_);
+    if (!full_screen_) return;
+    if (overlay_in_use_)
+      overlay_.Close();
     else
-      m_window.Close();
-    StartWindowRenderer(m_nodeWindow);
-    m_fullScreen = false;
-    m_overlayInUse = false;
+      window_.Close();
+    StartWindowRenderer(node_window_);
+    full_screen_ = false;
+    overlay_in_use_ = false;
   }
-  m_fullScreenWindow.Hide();
+  full_screen_window_.Hide();
 }
 
 void NodeVideoOutput::Close() {
-  std::lock_guard<std::mutex> lock(m_state);
-  m_window.Close();
-  m_overlay.Close();
+  std::lock_guard<std::mutex> lock(state_);
+  window_.Close();
+  overlay_.Close();
 }
 
 void NodeVideoOutput::SetSelected(bool selected) {
-  std::lock_guard<std::mutex> lock(m_state);
-  m_selected = selected;
+  std::lock_guard<std::mutex> lock(state_);
+  selected_ = selected;
 }
 
 void NodeVideoOutput::SetAlarmBlink(int counter) {
-  std::lock_guard<std::mutex> lock(m_state);
-  m_alarmBlink = counter;
+  std::lock_guard<std::mutex> lock(state_);
+  alarm_blink_ = counter;
 }
 
 void NodeVideoOutput::SetMotion(bool motion) {
-  std::lock_guard<std::mutex> lock(m_state);
-  m_motion = motion;
+  std::lock_guard<std::mutex> lock(state_);
+  motion_ = motion;
 }
 
 void NodeVideoOutput::SetPaused(bool paused) {
-  std::lock_guard<std::mutex> lock(m_state);
-  m_paused = paused;
+  std::lock_guard<std::mutex> lock(state_);
+  paused_ = paused;
 }
 
 bool NodeVideoOutput::FullScreen() const {
-  std::lock_guard<std::mutex> lock(m_state);
-  return m_fullScreen;
+  std::lock_guard<std::mutex> lock(state_);
+  return full_screen_;
 }
 
 bool NodeVideoOutput::OverlayInUse() const {
-  std::lock_guard<std::mutex> lock(m_state);
-  return m_overlayInUse;
+  std::lock_guard<std::mutex> lock(state_);
+  return overlay_in_use_;
 }
 
 }  // namespace present

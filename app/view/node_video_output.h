@@ -22,7 +22,7 @@ class NodeVideoOutput : public node::PictureSink {
   NodeVideoOutput& operator=(const NodeVideoOutput&) = delete;
 
   // node::PictureSink
-  void ShowPicture(const DecodedPicture& picture) override;
+  void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
 
   // The view's state that decides the frame: selected (yellow), and the
@@ -43,30 +43,30 @@ class NodeVideoOutput : public node::PictureSink {
 
   bool FullScreen() const;
   bool OverlayInUse() const;
-  WindowRenderer& windowRenderer() { return m_window; }
-  OverlayRenderer& overlayRenderer() { return m_overlay; }
+  WindowRenderer& windowRenderer() { return window_; }
+  OverlayRenderer& overlayRenderer() { return overlay_; }
 
  private:
   void StartWindowRenderer(os::WindowHandle target);
   void StartFullScreenRenderer();
 
-  DisplaySystem& m_system;
-  FullScreenWindow& m_fullScreenWindow;
-  const os::WindowHandle m_nodeWindow;
-  WindowRenderer m_window;
-  OverlayRenderer m_overlay;
+  DisplaySystem& system_;
+  FullScreenWindow& full_screen_window_;
+  const os::WindowHandle node_window_;
+  WindowRenderer window_;
+  OverlayRenderer overlay_;
 
   // State lock, taken before a renderer's own mutex.
-  mutable std::mutex m_state;
-  os::WindowHandle m_fullScreenHandle = 0;
-  int m_width = 0;
-  int m_height = 0;
-  bool m_fullScreen = false;
-  bool m_overlayInUse = false;
-  bool m_selected = false;
-  bool m_paused = false;
-  int m_alarmBlink = 0;
-  bool m_motion = false;
+  mutable std::mutex state_;
+  os::WindowHandle full_screen_handle_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  bool full_screen_ = false;
+  bool overlay_in_use_ = false;
+  bool selected_ = false;
+  bool paused_ = false;
+  int alarm_blink_ = 0;
+  bool motion_ = false;
 };
 
 }  // namespace present

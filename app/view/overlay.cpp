@@ -20,7 +20,7 @@ uint8_t Blend(uint8_t under, uint8_t over, int alpha) {
 struct Planes {
   uint8_t *y, *u, *v;
   int w, h, cw, ch;
-  explicit Planes(const DecodedPicture& p)
+  explicit Planes(const codec::DecodedPicture& p)
       : y(p.data), u(p.data + size_t(p.width) * p.height),
         v(p.data + size_t(p.width) * p.height + size_t(p.width / 2) * (p.height / 2)), w(p.width), h(p.height),
         cw(p.width / 2), ch(p.height / 2) {}
@@ -98,7 +98,7 @@ bool Overlay::DragFrame(int width, int height, ScreenRect* frame) const {
   return true;
 }
 
-void Overlay::Paint(const DecodedPicture& picture) const {
+void Overlay::Paint(const codec::DecodedPicture& picture) const {
   if (!picture.data || picture.width <= 0 || picture.height <= 0) return;
   if (grey_) PaintGrey(picture);
   // Under the texts, so they stay readable while the mask is edited.
@@ -114,7 +114,7 @@ void Overlay::Paint(const DecodedPicture& picture) const {
   if (DragFrame(picture.width, picture.height, &frame)) PaintOutline(picture, frame, kFrameWidth, kWhite);
 }
 
-void PaintGrey(const DecodedPicture& picture) {
+void PaintGrey(const codec::DecodedPicture& picture) {
   const Planes p(picture);
   for (size_t i = 0, n = size_t(p.w) * p.h; i < n; ++i) p.y[i] = static_cast<uint8_t>(p.y[i] / 2);
   const size_t chroma = size_t(p.cw) * p.ch;
@@ -122,7 +122,7 @@ void PaintGrey(const DecodedPicture& picture) {
   std::fill(p.v, p.v + chroma, uint8_t{128});
 }
 
-void PaintMask(const DecodedPicture& picture, const TextMask& mask, int x0, int y0, Colour colour) {
+void PaintMask(const codec::DecodedPicture& picture, const TextMask& mask, int x0, int y0, Colour colour) {
   if (mask.coverage.size() < size_t(mask.width) * size_t(mask.height)) return;
   const Planes p(picture);
   const Yuv c = ToYuv(colour);
@@ -155,7 +155,7 @@ void PaintMask(const DecodedPicture& picture, const TextMask& mask, int x0, int 
   }
 }
 
-void PaintOutline(const DecodedPicture& picture, const ScreenRect& r, int thickness, Colour colour) {
+void PaintOutline(const codec::DecodedPicture& picture, const ScreenRect& r, int thickness, Colour colour) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   // The outline as four solid strips, painted like a fully covered mask.
   auto strip = [&](int x, int y, int w, int h) {
@@ -170,7 +170,7 @@ void PaintOutline(const DecodedPicture& picture, const ScreenRect& r, int thickn
   strip(r.right - t, r.top + t, t, h - 2 * t);
 }
 
-void PaintMaskGrid(const DecodedPicture& picture, const MotionMask& mask) {
+void PaintMaskGrid(const codec::DecodedPicture& picture, const MotionMask& mask) {
   if (!picture.data || picture.width < 2 || picture.height < 2) return;
   const Planes p(picture);
   constexpr int kColumns = node::MotionDetector::kColumns, kRows = node::MotionDetector::kRows;

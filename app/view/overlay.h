@@ -91,7 +91,7 @@ class Overlay {
 
   bool empty() const { return texts_.empty() && !drag_ && !grey_ && !mask_grid_; }
   // Paints every text and the drag frame into `picture` (I420).
-  void Paint(const DecodedPicture& picture) const;
+  void Paint(const codec::DecodedPicture& picture) const;
   // Where each text goes in a picture of this size (its top left corner).
   std::vector<ScreenRect> Layout(int width, int height) const;
   const std::vector<Text>& texts() const { return texts_; }
@@ -110,12 +110,12 @@ class Overlay {
 
 // Painting into an I420 picture, for the overlay and the tests: a mask in a
 // colour at (x, y), clipped to the picture; the outline of a rectangle.
-void PaintMask(const DecodedPicture& picture, const TextMask& mask, int x, int y, Colour colour);
-void PaintOutline(const DecodedPicture& picture, const ScreenRect& rect, int thickness, Colour colour);
+void PaintMask(const codec::DecodedPicture& picture, const TextMask& mask, int x, int y, Colour colour);
+void PaintOutline(const codec::DecodedPicture& picture, const ScreenRect& rect, int thickness, Colour colour);
 // The picture without colour and at half its brightness, so white text on it reads.
-void PaintGrey(const DecodedPicture& picture);
+void PaintGrey(const codec::DecodedPicture& picture);
 // The detector's grid over the picture: masked cells darkened, lines lightened.
-void PaintMaskGrid(const DecodedPicture& picture, const MotionMask& mask);
+void PaintMaskGrid(const codec::DecodedPicture& picture, const MotionMask& mask);
 
 struct Yuv {
   uint8_t y, u, v;

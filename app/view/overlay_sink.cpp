@@ -35,24 +35,24 @@ void OverlaySink::Resize(int width, int height) {
   next_.Resize(next_size_.width, next_size_.height);
 }
 
-OverlaySink::Size OverlaySink::ShownSize(const DecodedPicture& picture) const {
+OverlaySink::Size OverlaySink::ShownSize(const codec::DecodedPicture& picture) const {
   std::lock_guard<std::mutex> lock(overlay_lock_);
   return screen_.width > 0 && screen_.height > 0 ? screen_ : Size{picture.width, picture.height};
 }
 
-void OverlaySink::ShowPicture(const DecodedPicture& picture) {
+void OverlaySink::ShowPicture(const codec::DecodedPicture& picture) {
   std::lock_guard<std::mutex> lock(draw_lock_);
   Draw(picture);
 }
 
-bool OverlaySink::TryRedraw(const DecodedPicture& picture) {
+bool OverlaySink::TryRedraw(const codec::DecodedPicture& picture) {
   std::unique_lock<std::mutex> lock(draw_lock_, std::try_to_lock);
   if (!lock.owns_lock()) return false;
   Draw(picture);
   return true;
 }
 
-void OverlaySink::Draw(const DecodedPicture& picture) {
+void OverlaySink::Draw(const codec::DecodedPicture& picture) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   const std::shared_ptr<const Overlay> overlay = this->overlay();
@@ -71,7 +71,7 @@ void OverlaySink::Draw(const DecodedPicture& picture) {
     next_.ShowPicture(picture);
   } else {
     // The picture is the node's own: scaling and overlay go into a copy.
-    const DecodedPicture copy = present::ScaleI420(picture, size.width, size.height, &composed_);
+    const codec::DecodedPicture copy = present::ScaleI420(picture, size.width, size.height, &composed_);
     if (overlay) overlay->Paint(copy);
     times_.compose += Clock::now() - start;
     next_.ShowPicture(copy);
@@ -84,10 +84,10 @@ OverlaySink::Times OverlaySink::times() const {
   return times_;
 }
 
-std::vector<uint8_t> OverlaySink::Composed(const DecodedPicture& picture) const {
+std::vector<uint8_t> OverlaySink::Composed(const codec::DecodedPicture& picture) const {
   std::vector<uint8_t> bytes(picture.data, picture.data + picture.Size());
   if (const std::shared_ptr<const Overlay> overlay = this->overlay())
-    overlay->Paint(DecodedPicture{bytes.data(), picture.width, picture.height});
+    overlay->Paint(codec::DecodedPicture{bytes.data(), picture.width, picture.height});
   return bytes;
 }
 

@@ -30,7 +30,7 @@ class OverlaySink : public node::PictureSink {
   explicit OverlaySink(node::PictureSink& next) : next_(next) {}
 
   // node::PictureSink: the media worker.
-  void ShowPicture(const DecodedPicture& picture) override;
+  void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
 
   // The window's thread.
@@ -42,7 +42,7 @@ class OverlaySink : public node::PictureSink {
   // The last picture again, unless the media worker is drawing or
   // resizing right now (its picture is as new): the window's thread never
   // waits for the renderer. True when drawn.
-  bool TryRedraw(const DecodedPicture& picture);
+  bool TryRedraw(const codec::DecodedPicture& picture);
   // Pictures shown so far, by either path.
   uint64_t shown() const;
   // Where the drawing time went (benchmarks): painting the overlay into the
@@ -54,15 +54,15 @@ class OverlaySink : public node::PictureSink {
   Times times() const;
 
   // `picture` with the current overlay painted into a copy of it.
-  std::vector<uint8_t> Composed(const DecodedPicture& picture) const;
+  std::vector<uint8_t> Composed(const codec::DecodedPicture& picture) const;
 
  private:
   struct Size {
     int width = 0, height = 0;
     bool operator==(const Size&) const = default;
   };
-  void Draw(const DecodedPicture& picture);  // draw_lock_ held
-  Size ShownSize(const DecodedPicture& picture) const;
+  void Draw(const codec::DecodedPicture& picture);  // draw_lock_ held
+  Size ShownSize(const codec::DecodedPicture& picture) const;
 
   node::PictureSink& next_;
   mutable std::mutex overlay_lock_;

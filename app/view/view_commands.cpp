@@ -231,7 +231,7 @@ void CViewWindow::LeaveFullScreen() {
 std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
   std::vector<uint8_t> bytes;
   if (!media_ || !overlay_sink_) return bytes;
-  media_->path().WithPicture([&](const DecodedPicture& picture) {
+  media_->path().WithPicture([&](const codec::DecodedPicture& picture) {
     bytes = overlay_sink_->Composed(picture);
     *width = picture.width;
     *height = picture.height;
@@ -294,7 +294,7 @@ void CViewWindow::TakeSnapshot() {
   const std::string name = FileSafe(DisplayName()) + "_" + Timestamp() + ".png";
   std::string path;
   if (!chooser_.ChooseSnapshot(hwnd(), RecordingFolder(), name, &path)) return;
-  const DecodedPicture shown{picture.data(), width, height};
+  const codec::DecodedPicture shown{picture.data(), width, height};
   const std::vector<uint8_t> file = present::PictureFormatFor(path) == present::PictureFormat::kBmp
                                         ? present::EncodeBmp(shown)
                                         : present::EncodePng(shown);

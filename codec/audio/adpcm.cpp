@@ -113,7 +113,7 @@ int AdpcmEncoder::Encode(const int16_t* pcm, int length, uint8_t* out) {
   int bits = 0;
   int written = 0;
   for (int i = 0; i < samples; ++i) {
-    acc |= static_cast<uint32_t>(AdpcmEncodeSample(m_state, pcm[i])) << bits;
+    acc |= static_cast<uint32_t>(AdpcmEncodeSample(state_, pcm[i])) << bits;
     bits += 3;
     if (bits >= 8) {
       out[written++] = static_cast<uint8_t>(acc);
@@ -135,7 +135,7 @@ int AdpcmDecoder::Decode(const uint8_t* data, int length, int16_t* out) {
       acc |= static_cast<uint32_t>(data[next++]) << bits;
       bits += 8;
     }
-    out[i] = AdpcmDecodeSample(m_state, static_cast<int>(acc & 7));
+    out[i] = AdpcmDecodeSample(state_, static_cast<int>(acc & 7));
     acc >>= 3;
     bits -= 3;
   }

@@ -42,13 +42,13 @@ inline int AdpcmDecodedSize(int codeBytes) { return codeBytes < 0 ? 0 : (codeByt
 // The microphone's side: 16-bit PCM in, packed 3-bit codes out.
 class AdpcmEncoder {
  public:
-  void Reset() { m_state.Reset(); }
+  void Reset() { state_.Reset(); }
   // Encodes length/2 samples into (samples * 3) / 8 bytes; returns bytes written.
   int Encode(const int16_t* pcm, int length, uint8_t* out);
-  const AdpcmState& State() const { return m_state; }
+  const AdpcmState& State() const { return state_; }
 
  private:
-  AdpcmState m_state;
+  AdpcmState state_;
 };
 
 // The audio decoder object a node owns, seen through its interface.
@@ -61,13 +61,13 @@ class AudioDecoder {
 
 class AdpcmDecoder : public AudioDecoder {
  public:
-  void Reset() { m_state.Reset(); }
+  void Reset() { state_.Reset(); }
   // Writes (length * 8 / 3) samples, two bytes each; the caller sizes `out`.
   int Decode(const uint8_t* data, int length, int16_t* out) override;
-  const AdpcmState& State() const { return m_state; }
+  const AdpcmState& State() const { return state_; }
 
  private:
-  AdpcmState m_state;
+  AdpcmState state_;
 };
 
 }  // namespace codec

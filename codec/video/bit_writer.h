@@ -11,7 +11,7 @@ namespace codec {
 
 class BitWriter {
  public:
-  explicit BitWriter(std::vector<uint8_t>* out) : m_out(out) {}
+  explicit BitWriter(std::vector<uint8_t>* out) : out_(out) {}
 
   // Writes the low `bits` bits of `value` (bits 0..32); the value must fit.
   void Put(uint32_t value, int bits);
@@ -19,8 +19,8 @@ class BitWriter {
   // Stuffing to the next byte boundary: a 0 bit, then 1 bits; a whole 0x7F
   // byte when already aligned (the decoder always finds a stuffing pattern).
   void Stuff();
-  bool ByteAligned() const { return m_bits % 8 == 0; }
-  uint64_t BitCount() const { return m_total; }
+  bool ByteAligned() const { return bits_ % 8 == 0; }
+  uint64_t BitCount() const { return total_; }
   // Moves every written whole byte to the output; leftover bits of a partial
   // byte are padded with zeros.
   void Flush();
@@ -28,12 +28,12 @@ class BitWriter {
  private:
   void StoreWord();
 
-  std::vector<uint8_t>* m_out;
-  uint32_t m_acc = 0;  // pending bits, left-aligned
-  int m_bits = 0;      // pending bit count, 0..31
-  uint64_t m_total = 0;
-  uint32_t m_words[512];
-  int m_wordCount = 0;
+  std::vector<uint8_t>* out_;
+  uint32_t acc_ = 0;  // pending bits, left-aligned
+  int bits_ = 0;      // pending bit count, 0..31
+  uint64_t total_ = 0;
+  uint32_t words_[512];
+  int word_count_ = 0;
 };
 
 }  // namespace codec

@@ -10,7 +10,7 @@
 #include "codec/video/kernels/kernel_table.h"
 #include "codec/video/video_decoder.h"
 
-namespace video {
+namespace codec::video {
 
 enum MbType : uint8_t {
   kMbInter = 0,
@@ -199,4 +199,4 @@ void DecodePictureData(DecoderContext& d, int firstMb);
 void ExtendReference(DecoderContext& d);
 void ConcealRange(DecoderContext& d, int from, int to);
 
-}  // namespace video
+}  // namespace codec::video

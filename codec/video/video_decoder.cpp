@@ -7,6 +7,8 @@
 
 #include "codec/video/decoder_context.h"
 
+namespace codec {
+
 using video::DecoderContext;
 using video::HeaderContext;
 
@@ -262,3 +264,5 @@ void VideoDecoder::Release() {
 DecodeStatus VideoDecoder::LastStatus() const { return ctx_->hc.status; }
 uint32_t VideoDecoder::FrameCounter() const { return ctx_->frameCounter; }
 uint32_t VideoDecoder::CurrentTimeMs() const { return ctx_->hc.h.currentTimeMs; }
+
+}  // namespace codec

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace codec {
+
 // Status of the last decode call (one byte).
 enum class DecodeStatus : uint8_t {
   Ok = 0,
@@ -117,3 +119,5 @@ class VideoDecoder : public VideoDecoderInterface {
  private:
   std::unique_ptr<video::DecoderContext> ctx_;
 };
+
+}  // namespace codec

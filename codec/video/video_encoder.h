@@ -14,21 +14,21 @@ class VideoEncoder {
  public:
   // Parameters, set before Initialise; the recorder sets the first five to
   // 0, 30, 1, 0, 0. Only the resilience mode and the time base reach the headers.
-  int m_resilienceMode = 1;   // 0 none, 1 resync markers, 2 + data partitioning, 3 + reversible VLC
-  int m_intraPeriod = -1;     // P pictures between I pictures; -1 one I picture only
-  int m_pictureStep = 1;
-  int m_targetBitRate = 0;
-  int m_rateControlMode = 0;
-  int m_timeIncrementResolution = 30;  // ticks per second
-  int m_ticksPerPicture = 1;           // fixed_vop_time_increment; 0 no fixed rate
-  int m_intraQuantiser = 10;
-  int m_interQuantiser = 10;
-  int m_writeHeadersFirst = 1;
-  int m_profileAndLevel = 1;   // Simple Profile, level 1
-  int m_objectVersion = 1;     // visual_object_verid, 1 or 2
-  int m_objectPriority = 0;    // 0..7
-  int m_parWidth = 1;          // pixel aspect ratio, 1..255 each
-  int m_parHeight = 1;
+  int resilience_mode_ = 1;   // 0 none, 1 resync markers, 2 + data partitioning, 3 + reversible VLC
+  int intra_period_ = -1;     // P pictures between I pictures; -1 one I picture only
+  int picture_step_ = 1;
+  int target_bit_rate_ = 0;
+  int rate_control_mode_ = 0;
+  int time_increment_resolution_ = 30;  // ticks per second
+  int ticks_per_picture_ = 1;           // fixed_vop_time_increment; 0 no fixed rate
+  int intra_quantiser_ = 10;
+  int inter_quantiser_ = 10;
+  int write_headers_first_ = 1;
+  int profile_and_level_ = 1;   // Simple Profile, level 1
+  int object_version_ = 1;     // visual_object_verid, 1 or 2
+  int object_priority_ = 0;    // 0..7
+  int par_width_ = 1;          // pixel aspect ratio, 1..255 each
+  int par_height_ = 1;
 
   VideoEncoder() = default;
   virtual ~VideoEncoder() = default;
@@ -41,11 +41,11 @@ class VideoEncoder {
   void Free();
 
   // Derived at Initialise.
-  int PaddedWidth() const { return m_paddedWidth; }
-  int PaddedHeight() const { return m_paddedHeight; }
-  int MacroblockCount() const { return m_mbWidth * m_mbHeight; }
-  int TimeIncrementBits() const { return m_timeIncrementBits; }
-  int MacroblockNumberBits() const { return m_mbNumberBits; }
+  int PaddedWidth() const { return padded_width_; }
+  int PaddedHeight() const { return padded_height_; }
+  int MacroblockCount() const { return mb_width_ * mb_height_; }
+  int TimeIncrementBits() const { return time_increment_bits_; }
+  int MacroblockNumberBits() const { return mb_number_bits_; }
 
   // The identification text written as user data.
   static const char kIdentification[];
@@ -53,11 +53,11 @@ class VideoEncoder {
  private:
   void WriteHeaders(int width, int height);
 
-  std::vector<uint8_t> m_headers;
-  int m_paddedWidth = 0, m_paddedHeight = 0;
-  int m_mbWidth = 0, m_mbHeight = 0;
-  int m_timeIncrementBits = 0;
-  int m_mbNumberBits = 0;
+  std::vector<uint8_t> headers_;
+  int padded_width_ = 0, padded_height_ = 0;
+  int mb_width_ = 0, mb_height_ = 0;
+  int time_increment_bits_ = 0;
+  int mb_number_bits_ = 0;
 };
 
 }  // namespace codec

@@ -35,7 +35,7 @@ TEST(ScaleI420, StretchesEachPlaneAndCopiesTheSameSize) {
   // A QCIF checkerboard of 8-pixel squares, chroma split left and right.
   const int w = 176, h = 144;
   std::vector<uint8_t> bytes(size_t(w) * h * 3 / 2);
-  DecodedPicture in{bytes.data(), w, h};
+  codec::DecodedPicture in{bytes.data(), w, h};
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) in.Y()[y * w + x] = ((x / 8 + y / 8) % 2) ? 235 : 16;
   for (int y = 0; y < h / 2; ++y)
@@ -44,11 +44,11 @@ TEST(ScaleI420, StretchesEachPlaneAndCopiesTheSameSize) {
       in.V()[y * (w / 2) + x] = 128;
     }
   std::vector<uint8_t> out;
-  const DecodedPicture same = ScaleI420(in, w, h, &out);
+  const codec::DecodedPicture same = ScaleI420(in, w, h, &out);
   EXPECT_EQ(bytes, out);
   EXPECT_EQ(w, same.width);
 
-  const DecodedPicture big = ScaleI420(in, 320, 240, &out);
+  const codec::DecodedPicture big = ScaleI420(in, 320, 240, &out);
   ASSERT_EQ(size_t(320) * 240 * 3 / 2, out.size());
   ASSERT_EQ(out.data(), big.data);
   // Along a row the squares' edges pass through grey levels; a copy by

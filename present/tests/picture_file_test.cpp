@@ -32,7 +32,7 @@ std::vector<uint8_t> TestPicture(int w, int h) {
 // The reference: the renderers' own conversion, bottom-up BGR rows.
 std::vector<uint8_t> Reference(std::vector<uint8_t>& p, int w, int h, int stride) {
   std::vector<uint8_t> bgr(size_t(stride) * h);
-  DecodedPicture d{p.data(), w, h};
+  codec::DecodedPicture d{p.data(), w, h};
   I420ToBgr24BottomUp(d.Y(), d.U(), d.V(), w, h, bgr.data(), stride);
   return bgr;
 }
@@ -40,7 +40,7 @@ std::vector<uint8_t> Reference(std::vector<uint8_t>& p, int w, int h, int stride
 TEST(PictureFile, BmpHoldsTheRenderersColoursBottomUpWithPaddedRows) {
   const int w = 34, h = 6, stride = 104;
   std::vector<uint8_t> p = TestPicture(w, h);
-  const std::vector<uint8_t> bmp = EncodeBmp(DecodedPicture{p.data(), w, h});
+  const std::vector<uint8_t> bmp = EncodeBmp(codec::DecodedPicture{p.data(), w, h});
   ASSERT_EQ(54u + stride * h, bmp.size());
   EXPECT_EQ('B', bmp[0]);
   EXPECT_EQ('M', bmp[1]);
@@ -55,7 +55,7 @@ TEST(PictureFile, BmpHoldsTheRenderersColoursBottomUpWithPaddedRows) {
 TEST(PictureFile, PngIsValidAndHoldsTheSamePixelsTopDown) {
   const int w = 34, h = 6, stride = 104;
   std::vector<uint8_t> p = TestPicture(w, h);
-  const std::vector<uint8_t> png = EncodePng(DecodedPicture{p.data(), w, h});
+  const std::vector<uint8_t> png = EncodePng(codec::DecodedPicture{p.data(), w, h});
   const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   ASSERT_GT(png.size(), 8u);
   ASSERT_TRUE(std::equal(signature, signature + 8, png.begin()));
@@ -112,11 +112,11 @@ TEST(PictureFile, LargePicturesSpanManyStoredBlocksAndChecksumsMatchKnownValues)
   EXPECT_EQ(0xCBF43926u, Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9));
   EXPECT_EQ(0x11E60398u, Adler32(reinterpret_cast<const uint8_t*>("Wikipedia"), 9));
   std::vector<uint8_t> p = TestPicture(640, 480);
-  const std::vector<uint8_t> png = EncodePng(DecodedPicture{p.data(), 640, 480});
+  const std::vector<uint8_t> png = EncodePng(codec::DecodedPicture{p.data(), 640, 480});
   // 480 rows of 1921 bytes in blocks of at most 65535: 15 blocks of 5 header bytes.
   EXPECT_EQ(8u + 25 + 12 + 2 + 15 * 5 + 480 * 1921 + 4 + 12, png.size());
-  EXPECT_TRUE(EncodePng(DecodedPicture{}).empty());
-  EXPECT_TRUE(EncodeBmp(DecodedPicture{}).empty());
+  EXPECT_TRUE(EncodePng(codec::DecodedPicture{}).empty());
+  EXPECT_TRUE(EncodeBmp(codec::DecodedPicture{}).empty());
 }
 
 TEST(PictureFile, FormatFollowsTheExtension) {

@@ -11,9 +11,9 @@ namespace {
 
 class DrawDibOutput : public DibOutput {
  public:
-  explicit DrawDibOutput(HWND window) : m_window(window), m_drawDib(DrawDibOpen()) {}
+  explicit DrawDibOutput(HWND window) : window_(window), draw_dib_(DrawDibOpen()) {}
   ~DrawDibOutput() override {
-    if (m_drawDib) DrawDibClose(m_drawDib);
+    if (draw_dib_) DrawDibClose(draw_dib_);
   }
   DrawDibOutput(const DrawDibOutput&) = delete;
   DrawDibOutput& operator=(const DrawDibOutput&) = delete;
@@ -27,17 +27,17 @@ class DrawDibOutput : public DibOutput {
     h.biPlanes = 1;
     h.biBitCount = 24;
     h.biCompression = BI_RGB;
-    win32::WindowDc dc(m_window);
+    win32::WindowDc dc(window_);
     if (!dc.get()) return;
     void* pixels = const_cast<uint8_t*>(bits);
-    if (m_drawDib && DrawDibDraw(m_drawDib, dc.get(), 0, 0, destWidth, destHeight, &h, pixels, 0, 0, width, height, 0))
+    if (draw_dib_ && DrawDibDraw(draw_dib_, dc.get(), 0, 0, destWidth, destHeight, &h, pixels, 0, 0, width, height, 0))
       return;
     StretchDIBits(dc.get(), 0, 0, destWidth, destHeight, 0, 0, width, height, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
   }
 
  private:
-  HWND m_window;
-  HDRAWDIB m_drawDib;
+  HWND window_;
+  HDRAWDIB draw_dib_;
 };
 
 }  // namespace

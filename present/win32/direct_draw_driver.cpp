@@ -19,29 +19,29 @@ T Described() {
 
 class DirectDrawDriver : public DisplayDriver {
  public:
-  DirectDrawDriver(win32::ComPtr<IDirectDraw7> dd, HWND window) : m_dd(std::move(dd)), m_window(window) {}
+  DirectDrawDriver(win32::ComPtr<IDirectDraw7> dd, HWND window) : dd_(std::move(dd)), window_(window) {}
   ~DirectDrawDriver() override {
     // Surfaces before the object that made them.
-    m_surface.Reset();
-    m_primary.Reset();
-    m_clipper.Reset();
-    m_dd.Reset();
+    surface_.Reset();
+    primary_.Reset();
+    clipper_.Reset();
+    dd_.Reset();
   }
 
   bool CreatePrimary(bool clipToWindow) override {
     DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
     desc.dwFlags = DDSD_CAPS;
     desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (FAILED(m_dd->CreateSurface(&desc, m_primary.Put(), nullptr))) return false;
+    if (FAILED(dd_->CreateSurface(&desc, primary_.Put(), nullptr))) return false;
     if (!clipToWindow) return true;
-    if (FAILED(m_dd->CreateClipper(0, m_clipper.Put(), nullptr))) return false;
-    return SUCCEEDED(m_clipper->SetHWnd(0, m_window)) && SUCCEEDED(m_primary->SetClipper(m_clipper.get()));
+    if (FAILED(dd_->CreateClipper(0, clipper_.Put(), nullptr))) return false;
+    return SUCCEEDED(clipper_->SetHWnd(0, window_)) && SUCCEEDED(primary_->SetClipper(clipper_.get()));
   }
 
   DriverCaps Caps() override {
     DDCAPS caps = Described<DDCAPS>();
     DriverCaps result;
-    if (FAILED(m_dd->GetCaps(&caps, nullptr))) return result;
+    if (FAILED(dd_->GetCaps(&caps, nullptr))) return result;
     result.bltStretch = caps.dwCaps & DDCAPS_BLTSTRETCH;
     result.bltFourcc = caps.dwCaps & DDCAPS_BLTFOURCC;
     result.overlay = caps.dwCaps & DDCAPS_OVERLAY;
@@ -51,9 +51,9 @@ class DirectDrawDriver : public DisplayDriver {
 
   std::vector<uint32_t> FourCCCodes() override {
     DWORD count = 0;
-    if (FAILED(m_dd->GetFourCCCodes(&count, nullptr)) || count == 0) return {};
+    if (FAILED(dd_->GetFourCCCodes(&count, nullptr)) || count == 0) return {};
     std::vector<DWORD> codes(count);
-    if (FAILED(m_dd->GetFourCCCodes(&count, codes.data()))) return {};
+    if (FAILED(dd_->GetFourCCCodes(&count, codes.data()))) return {};
     codes.resize(count < codes.size() ? count : codes.size());
     return std::vector<uint32_t>(codes.begin(), codes.end());
   }
@@ -61,7 +61,7 @@ class DirectDrawDriver : public DisplayDriver {
   PixelFormat PrimaryFormat() override {
     DDPIXELFORMAT format = Described<DDPIXELFORMAT>();
     PixelFormat result;
-    if (!m_primary || FAILED(m_primary->GetPixelFormat(&format))) return result;
+    if (!primary_ || FAILED(primary_->GetPixelFormat(&format))) return result;
     result.rgb = format.dwFlags & DDPF_RGB;
     result.bits = format.dwRGBBitCount;
     result.red = format.dwRBitMask;
@@ -77,27 +77,27 @@ class DirectDrawDriver : public DisplayDriver {
       desc.ddsCaps.dwCaps |= DDSCAPS_VIDEOMEMORY;
       SetFourcc(&desc, fourcc);
     }
-    return SUCCEEDED(m_dd->CreateSurface(&desc, m_surface.Put(), nullptr));
+    return SUCCEEDED(dd_->CreateSurface(&desc, surface_.Put(), nullptr));
   }
 
   bool CreateOverlay(uint32_t fourcc, int width, int height) override {
     DDSURFACEDESC2 desc = SizedDesc(width, height);
     desc.ddsCaps.dwCaps = DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY;
     SetFourcc(&desc, fourcc);
-    return SUCCEEDED(m_dd->CreateSurface(&desc, m_surface.Put(), nullptr));
+    return SUCCEEDED(dd_->CreateSurface(&desc, surface_.Put(), nullptr));
   }
 
   bool ShowOverlay(int width, int height) override {
     DDSURFACEDESC2 mode = Described<DDSURFACEDESC2>();
-    if (FAILED(m_dd->GetDisplayMode(&mode))) return false;
+    if (FAILED(dd_->GetDisplayMode(&mode))) return false;
     RECT source = {0, 0, width, height};
     RECT screen = {0, 0, LONG(mode.dwWidth), LONG(mode.dwHeight)};
-    return SUCCEEDED(m_surface->UpdateOverlay(&source, m_primary.get(), &screen, DDOVER_SHOW, nullptr));
+    return SUCCEEDED(surface_->UpdateOverlay(&source, primary_.get(), &screen, DDOVER_SHOW, nullptr));
   }
 
   LockResult Lock(bool writeOnly, LockedSurface* out) override {
     DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
-    const HRESULT hr = m_surface->Lock(nullptr, &desc, writeOnly ? DDLOCK_WRITEONLY : 0, nullptr);
+    const HRESULT hr = surface_->Lock(nullptr, &desc, writeOnly ? DDLOCK_WRITEONLY : 0, nullptr);
     if (hr == DDERR_SURFACELOST) return LockResult::kSurfaceLost;
     if (FAILED(hr) || !desc.lpSurface) return LockResult::kFailed;
     out->bits = static_cast<uint8_t*>(desc.lpSurface);
@@ -105,19 +105,19 @@ class DirectDrawDriver : public DisplayDriver {
     return LockResult::kLocked;
   }
 
-  void Unlock() override { m_surface->Unlock(nullptr); }
+  void Unlock() override { surface_->Unlock(nullptr); }
 
   void Restore() override {
-    m_primary->Restore();
-    m_surface->Restore();
+    primary_->Restore();
+    surface_->Restore();
   }
 
   bool Blt(const Rect& dest) override {
     RECT target = {dest.left, dest.top, dest.right, dest.bottom};
-    return SUCCEEDED(m_primary->Blt(&target, m_surface.get(), nullptr, 0, nullptr));
+    return SUCCEEDED(primary_->Blt(&target, surface_.get(), nullptr, 0, nullptr));
   }
 
-  bool Intact() override { return m_dd && m_primary && m_surface; }
+  bool Intact() override { return dd_ && primary_ && surface_; }
 
  private:
   static DDSURFACEDESC2 SizedDesc(int width, int height) {
@@ -134,11 +134,11 @@ class DirectDrawDriver : public DisplayDriver {
     desc->ddpfPixelFormat.dwFourCC = fourcc;
   }
 
-  win32::ComPtr<IDirectDraw7> m_dd;
-  win32::ComPtr<IDirectDrawSurface7> m_primary;
-  win32::ComPtr<IDirectDrawSurface7> m_surface;
-  win32::ComPtr<IDirectDrawClipper> m_clipper;
-  HWND m_window;
+  win32::ComPtr<IDirectDraw7> dd_;
+  win32::ComPtr<IDirectDrawSurface7> primary_;
+  win32::ComPtr<IDirectDrawSurface7> surface_;
+  win32::ComPtr<IDirectDrawClipper> clipper_;
+  HWND window_;
 };
 
 }  // namespace

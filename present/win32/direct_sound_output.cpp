@@ -20,38 +20,38 @@ void LogNoSoundOnce(HRESULT hr) {
 
 class DirectSoundBuffer : public SoundBuffer {
  public:
-  explicit DirectSoundBuffer(win32::ComPtr<IDirectSoundBuffer> buffer) : m_buffer(std::move(buffer)) {}
+  explicit DirectSoundBuffer(win32::ComPtr<IDirectSoundBuffer> buffer) : buffer_(std::move(buffer)) {}
   ~DirectSoundBuffer() override {
-    if (m_buffer) m_buffer->Stop();
+    if (buffer_) buffer_->Stop();
   }
 
   bool Playing() override {
     DWORD status = 0;
-    return SUCCEEDED(m_buffer->GetStatus(&status)) && (status & DSBSTATUS_PLAYING);
+    return SUCCEEDED(buffer_->GetStatus(&status)) && (status & DSBSTATUS_PLAYING);
   }
   uint32_t PlayCursor() override {
     DWORD play = 0, write = 0;
-    if (FAILED(m_buffer->GetCurrentPosition(&play, &write))) return 0;
+    if (FAILED(buffer_->GetCurrentPosition(&play, &write))) return 0;
     return play;
   }
-  void Play() override { m_buffer->Play(0, 0, DSBPLAY_LOOPING); }
-  void Stop() override { m_buffer->Stop(); }
+  void Play() override { buffer_->Play(0, 0, DSBPLAY_LOOPING); }
+  void Stop() override { buffer_->Stop(); }
 
   bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
     void *first = nullptr, *second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
-    HRESULT hr = m_buffer->Lock(offset, length, &first, &firstBytes, &second, &secondBytes, 0);
-    if (hr == DSERR_BUFFERLOST && SUCCEEDED(m_buffer->Restore()))
-      hr = m_buffer->Lock(offset, length, &first, &firstBytes, &second, &secondBytes, 0);
+    HRESULT hr = buffer_->Lock(offset, length, &first, &firstBytes, &second, &secondBytes, 0);
+    if (hr == DSERR_BUFFERLOST && SUCCEEDED(buffer_->Restore()))
+      hr = buffer_->Lock(offset, length, &first, &firstBytes, &second, &secondBytes, 0);
     if (FAILED(hr)) return false;
     std::memcpy(first, data, firstBytes);
     if (second && secondBytes) std::memcpy(second, data + firstBytes, secondBytes);
-    m_buffer->Unlock(first, firstBytes, second, secondBytes);
+    buffer_->Unlock(first, firstBytes, second, secondBytes);
     return true;
   }
 
  private:
-  win32::ComPtr<IDirectSoundBuffer> m_buffer;
+  win32::ComPtr<IDirectSoundBuffer> buffer_;
 };
 
 }  // namespace
@@ -69,32 +69,32 @@ WAVEFORMATEX PlaybackFormat() {
 
 int DirectSoundOutput::Open(HWND window) {
   Close();
-  HRESULT hr = DirectSoundCreate(nullptr, m_sound.Put(), nullptr);
-  if (SUCCEEDED(hr)) hr = m_sound->SetCooperativeLevel(window, DSSCL_EXCLUSIVE);
+  HRESULT hr = DirectSoundCreate(nullptr, sound_.Put(), nullptr);
+  if (SUCCEEDED(hr)) hr = sound_->SetCooperativeLevel(window, DSSCL_EXCLUSIVE);
   if (SUCCEEDED(hr)) {
     DSBUFFERDESC desc = {};
     desc.dwSize = sizeof desc;  // 36 bytes on 32-bit Windows
     desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
-    hr = m_sound->CreateSoundBuffer(&desc, m_primary.Put(), nullptr);
+    hr = sound_->CreateSoundBuffer(&desc, primary_.Put(), nullptr);
   }
   if (FAILED(hr)) {
     LogNoSoundOnce(hr);
     Close();
     return -1;
   }
-  m_ready = true;
+  ready_ = true;
   return 0;
 }
 
 void DirectSoundOutput::Close() {
-  if (m_primary) m_primary->Stop();
-  m_primary.Reset();
-  m_sound.Reset();
-  m_ready = false;
+  if (primary_) primary_->Stop();
+  primary_.Reset();
+  sound_.Reset();
+  ready_ = false;
 }
 
 std::unique_ptr<SoundBuffer> DirectSoundOutput::CreateBuffer(uint32_t bytes) {
-  if (!m_ready) return nullptr;
+  if (!ready_) return nullptr;
   WAVEFORMATEX format = PlaybackFormat();
   DSBUFFERDESC desc = {};
   desc.dwSize = sizeof desc;
@@ -102,7 +102,7 @@ std::unique_ptr<SoundBuffer> DirectSoundOutput::CreateBuffer(uint32_t bytes) {
   desc.dwBufferBytes = bytes;
   desc.lpwfxFormat = &format;
   win32::ComPtr<IDirectSoundBuffer> buffer;
-  if (FAILED(m_sound->CreateSoundBuffer(&desc, buffer.Put(), nullptr))) return nullptr;
+  if (FAILED(sound_->CreateSoundBuffer(&desc, buffer.Put(), nullptr))) return nullptr;
   return std::make_unique<DirectSoundBuffer>(std::move(buffer));
 }
 

@@ -27,14 +27,14 @@ class DirectSoundOutput : public SoundDevice {
 
   int Open(HWND window);
   void Close();
-  bool Ready() const { return m_ready; }
+  bool Ready() const { return ready_; }
 
   std::unique_ptr<SoundBuffer> CreateBuffer(uint32_t bytes) override;
 
  private:
-  win32::ComPtr<IDirectSound> m_sound;
-  win32::ComPtr<IDirectSoundBuffer> m_primary;
-  bool m_ready = false;
+  win32::ComPtr<IDirectSound> sound_;
+  win32::ComPtr<IDirectSoundBuffer> primary_;
+  bool ready_ = false;
 };
 
 }  // namespace present

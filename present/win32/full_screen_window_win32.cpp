@@ -30,24 +30,24 @@ void RegisterOnce() {
 }  // namespace
 
 CFullScreenWindow::~CFullScreenWindow() {
-  if (m_hwnd) DestroyWindow(m_hwnd);
+  if (hwnd_) DestroyWindow(hwnd_);
 }
 
 os::WindowHandle CFullScreenWindow::Show() {
-  if (!m_hwnd) {
+  if (!hwnd_) {
     RegisterOnce();
-    m_hwnd = CreateWindowExW(0, kClassName, L"full screen window", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                             GetSystemMetrics(SM_CYSCREEN), m_owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(0, kClassName, L"full screen window", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                             GetSystemMetrics(SM_CYSCREEN), owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   }
-  if (m_hwnd) {
-    ShowWindow(m_hwnd, SW_SHOW);
-    SetForegroundWindow(m_hwnd);
+  if (hwnd_) {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
   }
-  return reinterpret_cast<os::WindowHandle>(m_hwnd);
+  return reinterpret_cast<os::WindowHandle>(hwnd_);
 }
 
 void CFullScreenWindow::Hide() {
-  if (m_hwnd) ShowWindow(m_hwnd, SW_HIDE);
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
 }  // namespace present

@@ -12,18 +12,18 @@ namespace present {
 
 class CFullScreenWindow : public FullScreenWindow {
  public:
-  explicit CFullScreenWindow(HWND owner) : m_owner(owner) {}
+  explicit CFullScreenWindow(HWND owner) : owner_(owner) {}
   ~CFullScreenWindow() override;
   CFullScreenWindow(const CFullScreenWindow&) = delete;
   CFullScreenWindow& operator=(const CFullScreenWindow&) = delete;
 
   os::WindowHandle Show() override;
   void Hide() override;
-  HWND hwnd() const { return m_hwnd; }
+  HWND hwnd() const { return hwnd_; }
 
  private:
-  HWND m_owner;
-  HWND m_hwnd = nullptr;
+  HWND owner_;
+  HWND hwnd_ = nullptr;
 };
 
 }  // namespace present

@@ -13,37 +13,37 @@ bool WaveInDevice::Probe() {
 }
 
 bool WaveInDevice::Open(Client& client) {
-  if (m_device) return true;
+  if (device_) return true;
   WAVEFORMATEX format = PlaybackFormat();
-  if (waveInOpen(&m_device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(&Callback),
+  if (waveInOpen(&device_, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(&Callback),
                  reinterpret_cast<DWORD_PTR>(this), CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
-    m_device = nullptr;
+    device_ = nullptr;
     return false;
   }
-  m_client = &client;
-  m_headers.assign(kBuffers, WAVEHDR{});
-  m_buffers.assign(kBuffers, std::vector<int16_t>(kBufferBytes / 2));
+  client_ = &client;
+  headers_.assign(kBuffers, WAVEHDR{});
+  buffers_.assign(kBuffers, std::vector<int16_t>(kBufferBytes / 2));
   for (int i = 0; i < kBuffers; ++i) {
-    m_headers[i].lpData = reinterpret_cast<LPSTR>(m_buffers[i].data());
-    m_headers[i].dwBufferLength = kBufferBytes;
-    m_headers[i].dwLoops = 1;
+    headers_[i].lpData = reinterpret_cast<LPSTR>(buffers_[i].data());
+    headers_[i].dwBufferLength = kBufferBytes;
+    headers_[i].dwLoops = 1;
   }
   return true;
 }
 
 bool WaveInDevice::Start() {
-  if (!m_device) return false;
-  m_running = true;
-  for (WAVEHDR& h : m_headers) {
+  if (!device_) return false;
+  running_ = true;
+  for (WAVEHDR& h : headers_) {
     h.dwFlags = 0;
     h.dwBytesRecorded = 0;
-    if (waveInPrepareHeader(m_device, &h, sizeof h) != MMSYSERR_NOERROR ||
-        waveInAddBuffer(m_device, &h, sizeof h) != MMSYSERR_NOERROR) {
+    if (waveInPrepareHeader(device_, &h, sizeof h) != MMSYSERR_NOERROR ||
+        waveInAddBuffer(device_, &h, sizeof h) != MMSYSERR_NOERROR) {
       Stop();
       return false;
     }
   }
-  if (waveInStart(m_device) == MMSYSERR_NOERROR) return true;
+  if (waveInStart(device_) == MMSYSERR_NOERROR) return true;
   Stop();
   return false;
 }
@@ -53,27 +53,27 @@ bool WaveInDevice::Start() {
 // client again. waveInReset is then called without the mutex, because it
 // waits for the wave thread, which may be waiting for the mutex.
 void WaveInDevice::Stop() {
-  m_running = false;
-  { std::lock_guard<std::mutex> fence(m_callbackMutex); }
-  if (m_device) waveInReset(m_device);
+  running_ = false;
+  { std::lock_guard<std::mutex> fence(callback_mutex_); }
+  if (device_) waveInReset(device_);
 }
 
 void WaveInDevice::Close() {
-  if (!m_device) return;
-  m_running = false;
-  { std::lock_guard<std::mutex> fence(m_callbackMutex); }
-  waveInReset(m_device);
+  if (!device_) return;
+  running_ = false;
+  { std::lock_guard<std::mutex> fence(callback_mutex_); }
+  waveInReset(device_);
   UnprepareAll();
-  waveInClose(m_device);
-  m_device = nullptr;
-  m_client = nullptr;
-  m_headers.clear();
-  m_buffers.clear();
+  waveInClose(device_);
+  device_ = nullptr;
+  client_ = nullptr;
+  headers_.clear();
+  buffers_.clear();
 }
 
 void WaveInDevice::UnprepareAll() {
-  for (WAVEHDR& h : m_headers)
-    if (h.dwFlags & WHDR_PREPARED) waveInUnprepareHeader(m_device, &h, sizeof h);
+  for (WAVEHDR& h : headers_)
+    if (h.dwFlags & WHDR_PREPARED) waveInUnprepareHeader(device_, &h, sizeof h);
 }
 
 void CALLBACK WaveInDevice::Callback(HWAVEIN, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
@@ -82,14 +82,14 @@ void CALLBACK WaveInDevice::Callback(HWAVEIN, UINT message, DWORD_PTR instance, 
 }
 
 void WaveInDevice::OnData(WAVEHDR* header) {
-  if (!m_running.load()) return;
-  std::lock_guard<std::mutex> lock(m_callbackMutex);
-  if (!m_running.load()) return;
-  waveInUnprepareHeader(m_device, header, sizeof *header);
-  m_client->OnWaveBlock(reinterpret_cast<const int16_t*>(header->lpData), int(header->dwBytesRecorded / 2));
+  if (!running_.load()) return;
+  std::lock_guard<std::mutex> lock(callback_mutex_);
+  if (!running_.load()) return;
+  waveInUnprepareHeader(device_, header, sizeof *header);
+  client_->OnWaveBlock(reinterpret_cast<const int16_t*>(header->lpData), int(header->dwBytesRecorded / 2));
   header->dwBytesRecorded = 0;
-  waveInPrepareHeader(m_device, header, sizeof *header);
-  waveInAddBuffer(m_device, header, sizeof *header);
+  waveInPrepareHeader(device_, header, sizeof *header);
+  waveInAddBuffer(device_, header, sizeof *header);
 }
 
 }  // namespace present

@@ -31,12 +31,12 @@ class WaveInDevice : public WaveInput {
   void OnData(WAVEHDR* header);
   void UnprepareAll();
 
-  HWAVEIN m_device = nullptr;
-  Client* m_client = nullptr;
-  std::vector<WAVEHDR> m_headers;
-  std::vector<std::vector<int16_t>> m_buffers;
-  std::mutex m_callbackMutex;
-  std::atomic<bool> m_running{false};
+  HWAVEIN device_ = nullptr;
+  Client* client_ = nullptr;
+  std::vector<WAVEHDR> headers_;
+  std::vector<std::vector<int16_t>> buffers_;
+  std::mutex callback_mutex_;
+  std::atomic<bool> running_{false};
 };
 
 }  // namespace present

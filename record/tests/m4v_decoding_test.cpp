@@ -16,7 +16,7 @@ namespace {
 M4vConfig Headers(const std::function<void(codec::VideoEncoder&)>& settings, int width = 320, int height = 240,
                   const std::string& tail = "") {
   codec::VideoEncoder encoder;
-  encoder.m_resilienceMode = 1;
+  encoder.resilience_mode_ = 1;
   settings(encoder);
   EXPECT_EQ(encoder.Initialise(width, height), 0);
   size_t length = 0;
@@ -37,24 +37,24 @@ TEST(M4vDecoding, ValuesADecoderReadsDecideAndBytesDoNot) {
     const char* difference;  // null: the same decoding
   };
   const Case cases[] = {
-      {"another profile", Headers([](codec::VideoEncoder& e) { e.m_profileAndLevel = 3; }), nullptr},
-      {"another pixel aspect", Headers([](codec::VideoEncoder& e) { e.m_parWidth = 12, e.m_parHeight = 11; }), nullptr},
+      {"another profile", Headers([](codec::VideoEncoder& e) { e.profile_and_level_ = 3; }), nullptr},
+      {"another pixel aspect", Headers([](codec::VideoEncoder& e) { e.par_width_ = 12, e.par_height_ = 11; }), nullptr},
       {"other user data", Headers([](codec::VideoEncoder&) {}, 320, 240, std::string("\0\0\1\xB2xyz", 7)), nullptr},
-      {"time base 25", Headers([](codec::VideoEncoder& e) { e.m_timeIncrementResolution = 25; }),
+      {"time base 25", Headers([](codec::VideoEncoder& e) { e.time_increment_resolution_ = 25; }),
        "time-increment resolution"},
-      {"no fixed rate", Headers([](codec::VideoEncoder& e) { e.m_ticksPerPicture = 0; }), "fixed picture rate"},
+      {"no fixed rate", Headers([](codec::VideoEncoder& e) { e.ticks_per_picture_ = 0; }), "fixed picture rate"},
       {"640 x 480", Headers([](codec::VideoEncoder&) {}, 640, 480), "picture size"},
       {"320 x 256", Headers([](codec::VideoEncoder&) {}, 320, 256), "picture size"},
-      {"no resync markers", Headers([](codec::VideoEncoder& e) { e.m_resilienceMode = 0; }), "resync markers"},
-      {"data partitioning", Headers([](codec::VideoEncoder& e) { e.m_resilienceMode = 2; }), "data partitioning"},
+      {"no resync markers", Headers([](codec::VideoEncoder& e) { e.resilience_mode_ = 0; }), "resync markers"},
+      {"data partitioning", Headers([](codec::VideoEncoder& e) { e.resilience_mode_ = 2; }), "data partitioning"},
   };
   for (const Case& c : cases) {
     std::string difference;
     EXPECT_EQ(SameDecoding(base, c.config, &difference), c.difference == nullptr) << c.what;
     if (c.difference) EXPECT_EQ(difference, c.difference) << c.what;
   }
-  const M4vConfig partitioned = Headers([](codec::VideoEncoder& e) { e.m_resilienceMode = 2; });
-  const M4vConfig reversible = Headers([](codec::VideoEncoder& e) { e.m_resilienceMode = 3; });
+  const M4vConfig partitioned = Headers([](codec::VideoEncoder& e) { e.resilience_mode_ = 2; });
+  const M4vConfig reversible = Headers([](codec::VideoEncoder& e) { e.resilience_mode_ = 3; });
   std::string difference;
   EXPECT_FALSE(SameDecoding(partitioned, reversible, &difference));
   EXPECT_EQ(difference, "reversible VLC");

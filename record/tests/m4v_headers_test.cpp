@@ -8,7 +8,7 @@
 namespace record {
 namespace {
 
-using test::FromHex;
+using testing::FromHex;
 
 TEST(M4vConfigParse, ReadsProfileTimeBaseAndSize) {
   const std::vector<uint8_t> h = FromHex(
@@ -48,8 +48,8 @@ TEST(M4vConfigParse, CutShortOrMissingHeadersKeepTheDefaults) {
 // version-2 flags follow.
 TEST(M4vConfigParse, LayerTakesTheVisualObjectsVersion) {
   codec::VideoEncoder enc;
-  enc.m_objectVersion = 2;
-  enc.m_resilienceMode = 3;
+  enc.object_version_ = 2;
+  enc.resilience_mode_ = 3;
   ASSERT_EQ(enc.Initialise(176, 144), 0);
   size_t n = 0;
   const uint8_t* h = enc.Headers(&n);

@@ -14,11 +14,11 @@
 namespace record {
 namespace {
 
-using test::Be32;
-using test::Find;
-using test::FromHex;
-using test::List;
-using test::Runs;
+using testing::Be32;
+using testing::Find;
+using testing::FromHex;
+using testing::List;
+using testing::Runs;
 using Pairs = std::vector<std::pair<uint32_t, uint32_t>>;
 
 // Stream headers of a 640x480 ffmpeg stream: VOS (profile 1), visual object,
@@ -72,7 +72,7 @@ TEST(Mp4Layout, MdatFirstThenUserDataThenMovieWithFourTracks) {
   for (uint32_t i = 0; i < 3; ++i) ASSERT_TRUE(r.Audio(i, i * 64));
   const std::vector<uint8_t>& b = r.Finish();
 
-  const std::vector<test::Box> top = test::Children(b, 0, b.size());
+  const std::vector<testing::Box> top = testing::Children(b, 0, b.size());
   ASSERT_EQ(top.size(), 3u);
   EXPECT_EQ(top[0].type, "mdat");
   EXPECT_EQ(top[0].start, 0u);
@@ -83,7 +83,7 @@ TEST(Mp4Layout, MdatFirstThenUserDataThenMovieWithFourTracks) {
   EXPECT_FALSE(Find(b, "moov/udta").found);
 
   std::vector<std::string> moov;
-  for (const test::Box& c : test::Children(b, top[2].Body(), b.size())) moov.push_back(c.type);
+  for (const testing::Box& c : testing::Children(b, top[2].Body(), b.size())) moov.push_back(c.type);
   EXPECT_EQ(moov, (std::vector<std::string>{"mvhd", "iods", "trak", "trak", "trak", "trak"}));
   std::vector<uint32_t> ids;
   for (int t = 0; t < 4; ++t) ids.push_back(Be32(b, Find(b, "moov/trak#" + std::to_string(t) + "/tkhd").Body() + 12));
@@ -98,7 +98,7 @@ TEST(Mp4Layout, MdatFirstThenUserDataThenMovieWithFourTracks) {
 
   // iods: ID 1, profiles OD 1, scene 1, audio 0xFE, visual from the VOS, graphics 1,
   // ES_ID_Inc for tracks 1 and 2, all sizes in the four-byte form.
-  const test::Box iods = Find(b, "moov/iods");
+  const testing::Box iods = Find(b, "moov/iods");
   const std::vector<uint8_t> body(b.begin() + iods.Body() + 4, b.begin() + iods.start + iods.size);
   EXPECT_EQ(body, FromHex("1080808019" "004f0101fe0101" "0e8080800400000001" "0e8080800400000002"));
 
@@ -138,7 +138,7 @@ TEST(Mp4Layout, VideoConfigurationFromTheStreamHeaders) {
 
   // esds: ES descriptor > DecoderConfig (0x20, visual stream, 106666) >
   // DecoderSpecificInfo = the header unit; SL config predefined 2.
-  const test::Box esds = Find(b, std::string(kVideo) + "stsd");
+  const testing::Box esds = Find(b, std::string(kVideo) + "stsd");
   const size_t entry = esds.Body() + 8;  // after version/flags and entry_count
   EXPECT_EQ(std::string(b.begin() + entry + 4, b.begin() + entry + 8), "mp4v");
   const size_t es = entry + 86 + 12;  // visual sample entry, then the esds header
@@ -248,7 +248,7 @@ TEST(Mp4Tables, EverySampleIsItsOwnChunkAndSyncNumbersFollowWrittenSamples) {
   ASSERT_EQ(offsets.size(), 5u);
   EXPECT_EQ(offsets[0], 8u);
   for (size_t i = 1; i < 5; ++i) EXPECT_EQ(offsets[i], offsets[i - 1] + sizes[i - 1]) << "sample " << i + 1;
-  const test::Box stsc = Find(b, std::string(kVideo) + "stsc");
+  const testing::Box stsc = Find(b, std::string(kVideo) + "stsc");
   ASSERT_EQ(Be32(b, stsc.Body() + 4), 5u);
   for (uint32_t i = 0; i < 5; ++i) {
     EXPECT_EQ(Be32(b, stsc.Body() + 8 + 12 * i), i + 1) << "first_chunk";
@@ -317,18 +317,18 @@ TEST(Mp4Refusals, FinaliseOnAFullDiskReportsFailure) {
 class CountingOutput : public Mp4Output {
  public:
   bool Write(const uint8_t*, size_t length) override {
-    m_position += length;
-    end = std::max(end, m_position);
+    position_ += length;
+    end = std::max(end, position_);
     return true;
   }
   bool Seek(uint64_t position) override {
-    m_position = position;
+    position_ = position;
     return true;
   }
   uint64_t end = 0;
 
  private:
-  uint64_t m_position = 0;
+  uint64_t position_ = 0;
 };
 
 TEST(Mp4Refusals, MdatStopsAt4GiBWithRoomForTheSystemSamples) {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace record::test {
+namespace record::testing {
 
 struct Box {
   std::string type;
@@ -96,4 +96,4 @@ inline std::vector<uint8_t> FromHex(const std::string& hex) {
   return out;
 }
 
-}  // namespace record::test
+}  // namespace record::testing

@@ -22,7 +22,7 @@
 namespace record {
 namespace {
 
-using test::FromHex;
+using testing::FromHex;
 namespace fs = std::filesystem;
 
 constexpr uint32_t kCreationTime = 3000000000u;
@@ -402,19 +402,19 @@ TEST_F(RecordingFolder, ARecordingStillRunningIsLeftAlone) {
 // Records the order in which outputs are synced.
 class SyncLog : public Mp4Output {
  public:
-  SyncLog(std::vector<std::string>* log, std::mutex* lock, const char* name) : m_log(log), m_lock(lock), m_name(name) {}
+  SyncLog(std::vector<std::string>* log, std::mutex* lock, const char* name) : log_(log), lock_(lock), name_(name) {}
   bool Write(const uint8_t*, size_t) override { return true; }
   bool Seek(uint64_t) override { return true; }
   bool Sync() override {
-    std::lock_guard<std::mutex> guard(*m_lock);
-    m_log->push_back(m_name);
+    std::lock_guard<std::mutex> guard(*lock_);
+    log_->push_back(name_);
     return true;
   }
 
  private:
-  std::vector<std::string>* m_log;
-  std::mutex* m_lock;
-  const char* m_name;
+  std::vector<std::string>* log_;
+  std::mutex* lock_;
+  const char* name_;
 };
 
 TEST(Journal, SyncsTheSamplesBeforeTheJournalWhileTheRecordingRuns) {

@@ -6,7 +6,7 @@
 
 namespace cli {
 
-void SnapshotSink::ShowPicture(const DecodedPicture& picture) {
+void SnapshotSink::ShowPicture(const codec::DecodedPicture& picture) {
   if (taken_ || !picture.data || picture.width <= 0 || picture.height <= 0) return;
   std::lock_guard<std::mutex> lock(mutex_);
   i420_.assign(picture.data, picture.data + picture.Size());
@@ -17,7 +17,7 @@ void SnapshotSink::ShowPicture(const DecodedPicture& picture) {
 
 std::vector<uint8_t> SnapshotSink::Bmp() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return present::EncodeBmp(DecodedPicture{const_cast<uint8_t*>(i420_.data()), width_, height_});
+  return present::EncodeBmp(codec::DecodedPicture{const_cast<uint8_t*>(i420_.data()), width_, height_});
 }
 
 bool PcmFileFeeder::FeedOne(node::SoundSource& sound) {

@@ -16,7 +16,7 @@ namespace cli {
 
 class SnapshotSink : public node::PictureSink {
  public:
-  void ShowPicture(const DecodedPicture& picture) override;
+  void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int, int) override {}
   bool taken() const { return taken_; }
   // The picture as 24-bit BMP file bytes.

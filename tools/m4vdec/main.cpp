@@ -29,13 +29,13 @@ int Usage() {
 }
 
 // Sets the configured size: --size, else the H.263 source format, else QCIF.
-void Configure(VideoDecoder& dec, const std::vector<uint8_t>& data, bool shortHeader, int w, int h) {
+void Configure(codec::VideoDecoder& dec, const std::vector<uint8_t>& data, bool shortHeader, int w, int h) {
   if (w == 0 && shortHeader) ShortHeaderSize(data.data(), data.size(), &w, &h);
   if (w == 0) w = 176, h = 144;
   dec.SetSize(w, h);
 }
 
-VideoDecoder::KernelChoice g_kernels = VideoDecoder::KernelChoice::Detect;
+codec::VideoDecoder::KernelChoice g_kernels = codec::VideoDecoder::KernelChoice::Detect;
 
 int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool verbose) {
   std::vector<uint8_t> data;
@@ -50,7 +50,7 @@ int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool 
     std::fprintf(stderr, "m4vdec: cannot write %s\n", out);
     return 1;
   }
-  VideoDecoder dec(g_kernels);
+  codec::VideoDecoder dec(g_kernels);
   Configure(dec, data, shortHeader, w, h);
   dec.SetPostFilter(postfilter, postfilter);
   std::vector<uint8_t> frame;
@@ -61,7 +61,7 @@ int Decode(const char* in, const char* out, int w, int h, bool postfilter, bool 
       std::fprintf(stderr, "unit at %zu length %zu%s: result %d status %d\n", u.offset, u.length,
                    u.config ? " (config)" : "", result, int(dec.LastStatus()));
     if (u.config) continue;
-    DecodedPicture pic;
+    codec::DecodedPicture pic;
     pic.width = dec.Width();
     pic.height = dec.Height();
     frame.resize(pic.Size());
@@ -80,7 +80,7 @@ int Bench(const char* in, int w, int h, bool postfilter) {
   if (!os::ReadWholeFile(in, &data)) return 1;
   bool shortHeader = false;
   std::vector<StreamUnit> units = SplitUnits(data.data(), data.size(), &shortHeader);
-  VideoDecoder dec(g_kernels);
+  codec::VideoDecoder dec(g_kernels);
   dec.SetPostFilter(postfilter, postfilter);
   long long frames = 0;
   auto start = std::chrono::steady_clock::now();
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
     } else if (a == "--postfilter") {
       postfilter = true;
     } else if (a == "--plain") {
-      g_kernels = VideoDecoder::KernelChoice::Plain;
+      g_kernels = codec::VideoDecoder::KernelChoice::Plain;
     } else if (a == "--verbose") {
       verbose = true;
     } else if (a == "--bench") {

@@ -110,7 +110,7 @@ void BenchRenderer(int rounds) {
   }
   PumpMessages();
   std::vector<uint8_t> bytes = Picture();
-  DecodedPicture picture;
+  codec::DecodedPicture picture;
   picture.data = bytes.data();
   picture.width = kWidth;
   picture.height = kHeight;

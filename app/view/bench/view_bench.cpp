@@ -100,12 +100,12 @@ double DecodeMsPerPicture() {
   std::vector<record::M4vSpan> pictures;
   record::SplitM4vStream(data.data(), data.size(), &header, &pictures);
   if (pictures.empty()) return 0;
-  VideoDecoder decoder;
+  codec::VideoDecoder decoder;
   decoder.SetSize(320, 240);
   decoder.SetPostFilter(true, true);
   decoder.Decode(data.data() + header.offset, header.length);
   std::vector<uint8_t> out(640 * 480 * 3 / 2);
-  const DecodedPicture picture{out.data(), 640, 480};
+  const codec::DecodedPicture picture{out.data(), 640, 480};
   const Clock::time_point start = Clock::now();
   size_t n = 0;
   for (int round = 0; round < 3; ++round)
@@ -134,7 +134,7 @@ double ConvertMsPerPicture(uint32_t mode) {
 double StretchMsPerPicture(int w, int h, int to_w, int to_h) {
   std::vector<uint8_t> in(size_t(w) * h * 3 / 2), out;
   for (size_t i = 0; i < in.size(); ++i) in[i] = uint8_t(i * 7);
-  const DecodedPicture picture{in.data(), w, h};
+  const codec::DecodedPicture picture{in.data(), w, h};
   const Clock::time_point start = Clock::now();
   for (int i = 0; i < 200; ++i) present::ScaleI420(picture, to_w, to_h, &out);
   return Seconds(Clock::now() - start) * 1000.0 / 200;

@@ -46,7 +46,7 @@ struct Picture {
   uint8_t U(int x, int y) const { return view.U()[size_t(y / 2) * (view.width / 2) + x / 2]; }
   uint8_t V(int x, int y) const { return view.V()[size_t(y / 2) * (view.width / 2) + x / 2]; }
   std::vector<uint8_t> bytes;
-  DecodedPicture view;
+  codec::DecodedPicture view;
 };
 
 TEST(OverlayLines, TheStateDecidesTextsColoursAndBands) {
@@ -191,7 +191,7 @@ TEST(OverlayPaint, TheMaskGridDarkensMaskedCellsAndLightensTheLinesOnly) {
 }
 
 struct CountingSink : node::PictureSink {
-  void ShowPicture(const DecodedPicture& picture) override {
+  void ShowPicture(const codec::DecodedPicture& picture) override {
     last.assign(picture.data, picture.data + picture.Size());
     same_buffer = picture.data == source;
     ++shown;
@@ -205,7 +205,7 @@ struct CountingSink : node::PictureSink {
 
 // Blocks in ShowPicture until released: the media worker in a slow draw.
 struct SlowSink : node::PictureSink {
-  void ShowPicture(const DecodedPicture&) override {
+  void ShowPicture(const codec::DecodedPicture&) override {
     std::unique_lock<std::mutex> lock(mutex);
     drawing = true;
     changed.notify_all();
@@ -260,7 +260,7 @@ TEST(OverlaySink, PaintsIntoACopyAndPassesPicturesOn) {
 
 // Records the sizes it is given and the last picture's luma.
 struct SizeSink : node::PictureSink {
-  void ShowPicture(const DecodedPicture& p) override {
+  void ShowPicture(const codec::DecodedPicture& p) override {
     shown_sizes.push_back(p.width * 1000 + p.height);
     luma.assign(p.data, p.data + size_t(p.width) * p.height);
   }

@@ -24,7 +24,7 @@ constexpr int kW = 32, kH = 16;
 
 struct TestPicture {
   std::vector<uint8_t> bytes;
-  DecodedPicture picture;
+  codec::DecodedPicture picture;
   TestPicture(int w = kW, int h = kH, uint8_t luma = 100) : bytes(size_t(w) * h * 3 / 2, 128) {
     std::fill(bytes.begin(), bytes.begin() + w * h, luma);
     picture.data = bytes.data();

@@ -161,7 +161,7 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
   ASSERT_EQ(320, screen.width);
   const int stride = w * 3;
   std::vector<uint8_t> bgr(size_t(stride) * h);
-  DecodedPicture d{shown.data(), w, h};
+  codec::DecodedPicture d{shown.data(), w, h};
   present::I420ToBgr24BottomUp(d.Y(), d.U(), d.V(), w, h, bgr.data(), stride);
   int points = 0, close = 0;
   for (int y = 40; y < 200; y += 7) {

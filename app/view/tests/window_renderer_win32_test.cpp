@@ -134,8 +134,8 @@ class TestWindow {
   }
 };
 
-DecodedPicture AsPicture(std::vector<uint8_t>& bytes) {
-  DecodedPicture p;
+codec::DecodedPicture AsPicture(std::vector<uint8_t>& bytes) {
+  codec::DecodedPicture p;
   p.data = bytes.data();
   p.width = kPictureW;
   p.height = kPictureH;

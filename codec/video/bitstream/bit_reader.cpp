@@ -1,6 +1,6 @@
 #include "codec/video/bitstream/bit_reader.h"
 
-namespace video {
+namespace codec::video {
 
 void BitReader::Refill() {
   if (pos_ + 8 <= length_) {
@@ -23,4 +23,4 @@ void BitReader::Refill() {
   }
 }
 
-}  // namespace video
+}  // namespace codec::video

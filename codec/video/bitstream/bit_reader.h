@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace video {
+namespace codec::video {
 
 class BitReader {
  public:
@@ -100,4 +100,4 @@ class BitReader {
   const uint8_t* pad_ = nullptr;
 };
 
-}  // namespace video
+}  // namespace codec::video

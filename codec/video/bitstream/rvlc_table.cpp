@@ -1,6 +1,6 @@
 #include "codec/video/bitstream/vlc_tables.h"
 
-namespace video {
+namespace codec::video {
 
 // Reversible TCOEF codes (ISO/IEC 14496-2, Annex B). Every word is a core that
 // reads the same from both ends, "1 0..0 1" or "0 1..1 0 1..1 0", and one free
@@ -98,4 +98,4 @@ const int kRvlcCount = sizeof(kRvlcCodes) / sizeof(kRvlcCodes[0]);
 // Opens and, with the sign after it, closes a fixed-length event.
 const char* const kRvlcEscape = "0000";
 
-}  // namespace video
+}  // namespace codec::video

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace video {
+namespace codec::video {
 
 // MCBPC for I-VOPs: value = cbpc | mb_type << 2 (mb_type 3 intra, 4 intra+dquant).
 const VlcCode kMcbpcIntraCodes[] = {
@@ -232,4 +232,4 @@ const VlcTables& GetVlcTables() {
   return holder->t;
 }
 
-}  // namespace video
+}  // namespace codec::video

@@ -4,7 +4,7 @@
 // tables built from them once per process.
 #include <cstdint>
 
-namespace video {
+namespace codec::video {
 
 // One code word as the standards print it: bits as '0'/'1' (spaces ignored),
 // without the trailing sign bit where the table has one.
@@ -108,4 +108,4 @@ bool BuildVlcLookup(const VlcCode* codes, int count, int bits, VlcEntry* out);
 int CodeLength(const char* bits);
 uint32_t CodeValue(const char* bits);
 
-}  // namespace video
+}  // namespace codec::video

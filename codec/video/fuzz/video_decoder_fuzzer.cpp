@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const int kSizes[8][2] = {{176, 144}, {128, 96}, {352, 288}, {320, 240},
                                    {16, 16},   {640, 240}, {704, 576}, {48, 32}};
   const int choice = data[0];
-  VideoDecoder dec;
+  codec::VideoDecoder dec;
   dec.SetSize(kSizes[choice & 7][0], kSizes[choice & 7][1]);
   dec.SetPostFilter((choice & 8) != 0, (choice & 16) != 0);
   size_t pos = 1;
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     pos += len;
     int r = dec.Decode(len ? unit.get() : nullptr, len);
     if (r < 0 || r > 2) __builtin_trap();
-    DecodedPicture pic;
+    codec::DecodedPicture pic;
     pic.width = dec.Width();
     pic.height = dec.Height();
     out.resize(pic.Size());

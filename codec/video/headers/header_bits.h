@@ -7,7 +7,7 @@
 
 #include "codec/video/bitstream/bit_reader.h"
 
-namespace video {
+namespace codec::video {
 
 class HeaderBits {
  public:
@@ -15,25 +15,25 @@ class HeaderBits {
 
   // Reads from the reader's position on; `end` counts bits from where the
   // reader was bound.
-  explicit HeaderBits(BitReader& reader, uint64_t end = kNoEnd) : m_reader(reader), m_end(end) {}
+  explicit HeaderBits(BitReader& reader, uint64_t end = kNoEnd) : reader_(reader), end_(end) {}
 
   // n is 1..32. A read that would pass the end yields 0 and sets Overrun(),
   // and so does every read after it.
   uint32_t Get(int n) {
-    if (m_overrun || static_cast<uint64_t>(n) > m_end - m_reader.Position()) {
-      m_overrun = true;
+    if (overrun_ || static_cast<uint64_t>(n) > end_ - reader_.Position()) {
+      overrun_ = true;
       return 0;
     }
-    return m_reader.Get(n);
+    return reader_.Get(n);
   }
-  bool Overrun() const { return m_overrun; }
+  bool Overrun() const { return overrun_; }
   // True once a read went past the unit and its padding (reading with no end).
-  bool Exhausted() const { return m_reader.Exhausted(); }
+  bool Exhausted() const { return reader_.Exhausted(); }
 
  private:
-  BitReader& m_reader;
-  uint64_t m_end;
-  bool m_overrun = false;
+  BitReader& reader_;
+  uint64_t end_;
+  bool overrun_ = false;
 };
 
-}  // namespace video
+}  // namespace codec::video

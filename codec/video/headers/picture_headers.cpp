@@ -2,7 +2,7 @@
 // video packets and GOBs, with the searches used to resynchronise after damage.
 #include "codec/video/decoder_context.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr uint32_t kUserDataCode = 0x1B2;
@@ -228,4 +228,4 @@ void SearchGobStart(HeaderContext& c) {
   }
 }
 
-}  // namespace video
+}  // namespace codec::video

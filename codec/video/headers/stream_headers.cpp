@@ -3,7 +3,7 @@
 #include "codec/video/decoder_context.h"
 #include "codec/video/headers/vol_header.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr uint32_t kUserDataCode = 0x1B2;
@@ -149,7 +149,9 @@ void ParseStreamHeaders(HeaderContext& c) {
   c.Fail(DecodeStatus::Fatal);
 }
 
-}  // namespace video
+}  // namespace codec::video
+
+namespace codec {
 
 int ParseVolInfo(const uint8_t* data, size_t length, VolInfo* out) {
   if (!data || !out) return -1;
@@ -191,3 +193,5 @@ bool ShortHeaderSourceSize(const uint8_t* data, size_t length, int* width, int* 
   *height = kSizes[format][1];
   return true;
 }
+
+}  // namespace codec

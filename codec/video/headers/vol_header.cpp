@@ -3,7 +3,7 @@
 // exactly where it always has.
 #include "codec/video/headers/vol_header.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 void ReadAspectRatio(HeaderBits& bits, VolHeader* vol) {
@@ -153,4 +153,4 @@ uint8_t ReadVisualObjectVerid(HeaderBits& bits, uint8_t current) {
   return verid;
 }
 
-}  // namespace video
+}  // namespace codec::video

@@ -9,7 +9,7 @@
 
 #include "codec/video/headers/header_bits.h"
 
-namespace video {
+namespace codec::video {
 
 struct VolHeader {
   uint8_t verid = 1;  // the layer's own, or its visual object's when it states none
@@ -75,4 +75,4 @@ uint8_t ReadVisualObjectVerid(HeaderBits& bits, uint8_t current);
 // value needs (at least 1 bit, at most 16), so a power of two takes no extra bit.
 int TimeIncrementBits(uint32_t resolution);
 
-}  // namespace video
+}  // namespace codec::video

@@ -5,7 +5,7 @@
 
 #include "codec/video/kernels/kernel_table.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr int W1 = 2841;  // 2048*sqrt(2)*cos(1*pi/16)
@@ -107,4 +107,4 @@ void IdctPlain(int16_t* block) {
   for (int i = 0; i < 8; ++i) Column(block + i);
 }
 
-}  // namespace video
+}  // namespace codec::video

@@ -6,7 +6,7 @@
 
 #include "os/cpu_features.h"
 
-namespace video {
+namespace codec::video {
 
 // Motion-compensated prediction of a square block: dst has its own stride.
 using PredictFn = void (*)(uint8_t* dst, int dstStride, const uint8_t* src, int srcStride);
@@ -57,4 +57,4 @@ void SelectKernels(KernelTable& k, const CpuFeatures& cpu);
 // The plain inverse DCT (also the reference for tests).
 void IdctPlain(int16_t* block);
 
-}  // namespace video
+}  // namespace codec::video

@@ -4,7 +4,7 @@
 #include "codec/video/kernels/kernel_table.h"
 #include "codec/video/postfilter/post_filter.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 inline uint8_t ClipPixel(int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
@@ -94,4 +94,4 @@ void SelectKernels(KernelTable& k, const CpuFeatures& cpu) {
   if (cpu.sse2) InitSse2Kernels(k);
 }
 
-}  // namespace video
+}  // namespace codec::video

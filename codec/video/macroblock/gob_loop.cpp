@@ -2,7 +2,7 @@
 // set the quantiser; after damage decoding resumes at the next GOB start.
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 
 void GobLoop(DecoderContext& d) {
   HeaderContext& c = d.hc;
@@ -50,4 +50,4 @@ void GobLoop(DecoderContext& d) {
   EndShortPicture(c);
 }
 
-}  // namespace video
+}  // namespace codec::video

@@ -7,7 +7,7 @@
 
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr int kEdgeStride = 24;
@@ -184,4 +184,4 @@ void ExtendReference(DecoderContext& d) {
   ExtendPlane<8>(d.V(ref), d.width / 2, d.height / 2, d.chromaStride);
 }
 
-}  // namespace video
+}  // namespace codec::video

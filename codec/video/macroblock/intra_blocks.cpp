@@ -5,7 +5,7 @@
 
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 int LumaDcScaler(int q) {
@@ -188,4 +188,4 @@ bool DecodeShortIntraMacroblock(DecoderContext& d, int mb) {
   return true;
 }
 
-}  // namespace video
+}  // namespace codec::video

@@ -2,7 +2,7 @@
 // Macroblock layer internals shared by the picture loops.
 #include "codec/video/decoder_context.h"
 
-namespace video {
+namespace codec::video {
 
 extern const uint8_t kZigzagScan[64];
 extern const uint8_t kAlternateHorizontalScan[64];
@@ -74,4 +74,4 @@ void FinishPicture(DecoderContext& d, int mb, bool complete);
 
 inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-}  // namespace video
+}  // namespace codec::video

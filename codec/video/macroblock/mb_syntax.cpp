@@ -1,7 +1,7 @@
 // Variable-length syntax elements of the macroblock layer.
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 
 bool ReadMcbpc(DecoderContext& d, bool pVop, int* mbType, int* cbpc) {
   BitReader& br = d.hc.br;
@@ -231,4 +231,4 @@ int ReadInterCoefficients(DecoderContext& d, int16_t* block, int quant) {
   return ReadEvents(d, block, kZigzagScan, 0, d.vlc->inter, Dequantise(quant));
 }
 
-}  // namespace video
+}  // namespace codec::video

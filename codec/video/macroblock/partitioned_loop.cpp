@@ -2,7 +2,7 @@
 // (I) partition of every macroblock, then the second partition, then texture.
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 // First and second partitions of one packet of an I picture.
@@ -146,4 +146,4 @@ void PartitionedLoop(DecoderContext& d, int mb) {
   FinishPicture(d, mb, mb >= d.mbCount && c.status == DecodeStatus::Ok);
 }
 
-}  // namespace video
+}  // namespace codec::video

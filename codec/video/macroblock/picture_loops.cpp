@@ -5,7 +5,7 @@
 // and conceals what it skipped.
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 
 bool DecodeMacroblock(DecoderContext& d, int mb) {
   BitReader& br = d.hc.br;
@@ -117,4 +117,4 @@ void DecodePictureData(DecoderContext& d, int firstMb) {
   }
 }
 
-}  // namespace video
+}  // namespace codec::video

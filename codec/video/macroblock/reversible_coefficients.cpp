@@ -3,7 +3,7 @@
 // to the next video packet like any other invalid code.
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 // ESCAPE, a '1', last, run (6), marker, level (11), marker, ESCAPE again and
@@ -47,4 +47,4 @@ int ReadReversibleCoefficients(DecoderContext& d, int16_t* block, const uint8_t*
   }
 }
 
-}  // namespace video
+}  // namespace codec::video

@@ -1,6 +1,6 @@
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 
 const uint8_t kZigzagScan[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
@@ -19,4 +19,4 @@ const uint8_t kAlternateVerticalScan[64] = {
     4,  12, 19, 27, 34, 42, 50, 58, 35, 43, 51, 59, 20, 28, 5,  13, 6,  14, 21, 29, 36, 44,
     52, 60, 37, 45, 53, 61, 22, 30, 7,  15, 23, 31, 38, 46, 54, 62, 39, 47, 55, 63};
 
-}  // namespace video
+}  // namespace codec::video

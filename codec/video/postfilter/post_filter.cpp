@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace video {
+namespace codec::video {
 
 void FilterEdgeSamples(uint8_t* p, int step, int qp) {
   int s[10];
@@ -109,4 +109,4 @@ void PostFilterWith(const PostFilterArgs& a, const EdgeKernels& k) {
 
 void PostFilterPlain(const PostFilterArgs& a) { PostFilterWith(a, {HorizontalEdgePlain, VerticalEdgesPlain}); }
 
-}  // namespace video
+}  // namespace codec::video

@@ -1,7 +1,7 @@
 #pragma once
 #include "codec/video/kernels/kernel_table.h"
 
-namespace video {
+namespace codec::video {
 
 // Copies the unpadded picture into args.out (I420) and deblocks its inner 8x8
 // block edges there, in place: horizontal edges first, then vertical ones,
@@ -40,4 +40,4 @@ void PostFilterWith(const PostFilterArgs& args, const EdgeKernels& kernels);
 // the fifth and the sixth; the reference for every kernel, exposed for tests.
 void FilterEdgeSamples(uint8_t* p, int step, int qp);
 
-}  // namespace video
+}  // namespace codec::video

@@ -8,7 +8,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-namespace video {
+namespace codec::video {
 namespace {
 
 // Everything below is one straight run of register code once inlined; left to
@@ -306,12 +306,12 @@ void VerticalEdgesSse2(const FilterPlane& p, int y, int rows) {
 
 void PostFilterSse2(const PostFilterArgs& a) { PostFilterWith(a, {HorizontalEdgeSse2, VerticalEdgesSse2}); }
 
-}  // namespace video
+}  // namespace codec::video
 
 #else
 
-namespace video {
+namespace codec::video {
 void PostFilterSse2(const PostFilterArgs& a) { PostFilterPlain(a); }
-}  // namespace video
+}  // namespace codec::video
 
 #endif

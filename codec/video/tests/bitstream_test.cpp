@@ -10,7 +10,7 @@
 #include "codec/video/bitstream/vlc_tables.h"
 #include "codec/video/macroblock/mb_layer.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 TEST(BitReader, ReadsBigEndianAcrossWordBoundaries) {
@@ -126,4 +126,4 @@ TEST(VlcTables, EscapeLimitsFollowTheTables) {
 }
 
 }  // namespace
-}  // namespace video
+}  // namespace codec::video

@@ -9,7 +9,7 @@
 
 #include "codec/video/kernels/kernel_table.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -147,4 +147,4 @@ TEST(Idct, ShortcutsMatchTheFullTransform) {
 }
 
 }  // namespace
-}  // namespace video
+}  // namespace codec::video

@@ -9,7 +9,7 @@
 
 #include "codec/video/kernels/kernel_table.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr uint8_t kGuard = 0xA5;
@@ -152,4 +152,4 @@ TEST_F(KernelSlots, InverseDctMatchesPlainOnCodedRanges) {
 }
 
 }  // namespace
-}  // namespace video
+}  // namespace codec::video

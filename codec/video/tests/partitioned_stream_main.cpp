@@ -22,7 +22,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
-  video_test::PartitionedStreamOptions o;
+  codec::video::testing::PartitionedStreamOptions o;
   o.seed = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
   o.pictures = 40;
   o.intraPeriod = 20;
@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
   }
   // Time increments count pictures within one second of 60 ticks.
   if (o.pictures < 1 || o.pictures > 59 || o.intraPeriod < 1) return Usage();
-  if (o.seed == 0) o.blocks = video_test::EveryReversibleWord();
-  const std::vector<uint8_t> stream = video_test::PartitionedStreamWriter(o).Write();
+  if (o.seed == 0) o.blocks = codec::video::testing::EveryReversibleWord();
+  const std::vector<uint8_t> stream = codec::video::testing::PartitionedStreamWriter(o).Write();
   FILE* f = std::fopen(argv[2], "wb");
   if (!f) {
     std::perror(argv[2]);

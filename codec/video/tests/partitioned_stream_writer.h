@@ -16,7 +16,7 @@
 #include "codec/video/bitstream/vlc_tables.h"
 #include "codec/video/tests/test_bit_writer.h"
 
-namespace video_test {
+namespace codec::video::testing {
 
 struct CoefEvent {
   int last, run, level;  // level signed, never 0
@@ -275,4 +275,4 @@ class PartitionedStreamWriter {
   std::vector<std::vector<size_t>> textureOffsets_;
 };
 
-}  // namespace video_test
+}  // namespace codec::video::testing

@@ -14,7 +14,7 @@
 #include "codec/video/kernels/kernel_table.h"
 #include "codec/video/postfilter/post_filter.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr uint8_t kGuard = 0xA5;
@@ -204,4 +204,4 @@ TEST_F(PostFilterKernels, DisturbanceAtEveryPlaceInTheBlock) {
 }
 
 }  // namespace
-}  // namespace video
+}  // namespace codec::video

@@ -7,7 +7,7 @@
 #include "codec/video/tests/stream_files.h"
 #include "codec/video/video_decoder.h"
 
-namespace video {
+namespace codec::video {
 namespace {
 
 // Ten samples across one block edge (between the fifth and the sixth), with
@@ -88,8 +88,8 @@ TEST(PostFilter, PlaneBorderIsNotFiltered) {
 // The decoder's flag filters what it hands out and never the pictures that
 // later ones predict from: switching it off again shows the unfiltered picture.
 TEST(PostFilter, DecoderFiltersItsOutputButNotItsReferences) {
-  video_test::TestStream stream;
-  ASSERT_TRUE(video_test::LoadStream("resync_qcif.m4v", &stream));
+  video::testing::TestStream stream;
+  ASSERT_TRUE(video::testing::LoadStream("resync_qcif.m4v", &stream));
   VideoDecoder filtered, plain;
   filtered.SetPostFilter(true, false);
   DecodedPicture a, b;
@@ -116,4 +116,4 @@ TEST(PostFilter, DecoderFiltersItsOutputButNotItsReferences) {
 }
 
 }  // namespace
-}  // namespace video
+}  // namespace codec::video

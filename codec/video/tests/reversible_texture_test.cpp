@@ -11,7 +11,7 @@
 #include "codec/video/video_decoder.h"
 #include "tools/m4vdec/unit_splitter.h"
 
-namespace video_test {
+namespace codec::video::testing {
 namespace {
 
 std::string Bits(const char* code) {
@@ -142,4 +142,4 @@ TEST(ReversibleTexture, DamagedTextureIsConcealedAndTheNextPacketDecodes) {
 }
 
 }  // namespace
-}  // namespace video_test
+}  // namespace codec::video::testing

@@ -9,7 +9,7 @@
 #include "codec/video/tests/stream_files.h"
 #include "codec/video/video_decoder.h"
 
-namespace video_test {
+namespace codec::video::testing {
 namespace {
 
 struct Decoded {
@@ -157,4 +157,4 @@ TEST(Resync, DamagedPacketIsConcealedAndDecodingResumesAtTheNextMarker) {
 }
 
 }  // namespace
-}  // namespace video_test
+}  // namespace codec::video::testing

@@ -7,7 +7,7 @@
 
 #include "tools/m4vdec/unit_splitter.h"
 
-namespace video_test {
+namespace codec::video::testing {
 
 struct TestStream {
   std::vector<uint8_t> bytes;
@@ -36,4 +36,4 @@ inline bool LoadStream(const char* name, TestStream* s) {
   return !s->units.empty();
 }
 
-}  // namespace video_test
+}  // namespace codec::video::testing

@@ -7,7 +7,7 @@
 #include "codec/video/tests/test_bit_writer.h"
 #include "codec/video/video_decoder.h"
 
-namespace video_test {
+namespace codec::video::testing {
 namespace {
 
 std::vector<uint8_t> VolUnit(const VolFields& f) {
@@ -256,7 +256,7 @@ std::vector<uint8_t> ShortHeaderPicture(int supplemental, bool sequence_end) {
 
 TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
   for (const auto& [supplemental, sequence_end] : {std::pair{0, false}, {2, false}, {0, true}}) {
-    SCOPED_TRACE(testing::Message() << supplemental << " PSUPP bytes, sequence end " << sequence_end);
+    SCOPED_TRACE(::testing::Message() << supplemental << " PSUPP bytes, sequence end " << sequence_end);
     const std::vector<uint8_t> unit = ShortHeaderPicture(supplemental, sequence_end);
     VideoDecoder dec;
     dec.SetSize(128, 96);
@@ -472,4 +472,4 @@ TEST(StreamStart, PowerOfTwoTimeBasesFromAnotherEncoderDecode) {
 }
 
 }  // namespace
-}  // namespace video_test
+}  // namespace codec::video::testing

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace video_test {
+namespace codec::video::testing {
 
 class TestBitWriter {
  public:
@@ -170,4 +170,4 @@ inline void WriteVopHeader(TestBitWriter& w, bool p, int incrementBits, uint32_t
   if (p) w.Put(fcode, 3);
 }
 
-}  // namespace video_test
+}  // namespace codec::video::testing

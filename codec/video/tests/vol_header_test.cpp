@@ -11,25 +11,25 @@
 
 namespace {
 
-using video_test::TestBitWriter;
-using video_test::VolFields;
+using codec::video::testing::TestBitWriter;
+using codec::video::testing::VolFields;
 
 // The layer header's bytes after its start code 00 00 01 20.
 std::vector<uint8_t> VolBody(const VolFields& f) {
   TestBitWriter w;
-  video_test::WriteVol(w, f);
+  codec::video::testing::WriteVol(w, f);
   const std::vector<uint8_t>& b = w.Bytes();
   for (size_t i = 0; i + 4 <= b.size(); ++i)
     if (b[i] == 0 && b[i + 1] == 0 && b[i + 2] == 1 && b[i + 3] == 0x20) return {b.begin() + i + 4, b.end()};
   return {};
 }
 
-video::VolHeader Read(const std::vector<uint8_t>& body, size_t length, bool heldToBytes) {
-  video::BitReader reader;
+codec::video::VolHeader Read(const std::vector<uint8_t>& body, size_t length, bool heldToBytes) {
+  codec::video::BitReader reader;
   reader.Bind(body.data(), length, false);
-  video::HeaderBits bits(reader, heldToBytes ? uint64_t{length} * 8 : video::HeaderBits::kNoEnd);
-  video::VolHeader vol;
-  video::ReadVolHeader(bits, 1, 30, &vol);
+  codec::video::HeaderBits bits(reader, heldToBytes ? uint64_t{length} * 8 : codec::video::HeaderBits::kNoEnd);
+  codec::video::VolHeader vol;
+  codec::video::ReadVolHeader(bits, 1, 30, &vol);
   return vol;
 }
 
@@ -48,13 +48,13 @@ TEST(VolHeaderRead, HeldToItsBytesReadsWhatTheDecoderReadsWhereverTheHeaderIsWho
   f.reversible = true;
   const std::vector<uint8_t> body = VolBody(f);
   ASSERT_FALSE(body.empty());
-  const video::VolHeader whole = Read(body, body.size(), false);
+  const codec::video::VolHeader whole = Read(body, body.size(), false);
   EXPECT_EQ(whole.width, 352);
   EXPECT_EQ(whole.timeIncrementBits, 5);
   EXPECT_TRUE(whole.reversibleVlc);
   int steps = 0;
   for (size_t length = 0; length <= body.size(); ++length) {
-    const video::VolHeader cut = Read(body, length, true);
+    const codec::video::VolHeader cut = Read(body, length, true);
     steps += cut.timeBaseRead + cut.sizeRead + cut.codingToolsRead;
     EXPECT_TRUE(cut.timeBaseRead >= cut.sizeRead && cut.sizeRead >= cut.codingToolsRead) << length;
     if (cut.timeBaseRead) {
@@ -74,7 +74,7 @@ TEST(VolHeaderRead, HeldToItsBytesReadsWhatTheDecoderReadsWhereverTheHeaderIsWho
   }
   EXPECT_TRUE(Read(body, body.size(), true).codingToolsRead) << "the whole header was not read whole";
   EXPECT_GT(steps, 3) << "no cut fell between the parts";
-  const video::VolHeader none = Read(body, 0, true);
+  const codec::video::VolHeader none = Read(body, 0, true);
   EXPECT_FALSE(none.timeBaseRead);
   EXPECT_EQ(none.timeIncrementResolution, 0u) << "a field past the end reads as 0";
 }
@@ -82,7 +82,7 @@ TEST(VolHeaderRead, HeldToItsBytesReadsWhatTheDecoderReadsWhereverTheHeaderIsWho
 TEST(VolHeaderRead, QuantiserMatricesAreKeptAsWritten) {
   VolFields f;
   f.mpegQuant = true;  // intra 8, 17, 18 then the ending 0; the default non-intra
-  const video::VolHeader vol = Read(VolBody(f), VolBody(f).size(), true);
+  const codec::video::VolHeader vol = Read(VolBody(f), VolBody(f).size(), true);
   ASSERT_TRUE(vol.codingToolsRead);
   EXPECT_TRUE(vol.quantType);
   EXPECT_EQ(vol.intraMatrix[0], 8);
@@ -98,9 +98,9 @@ TEST(VolHeaderRead, EstimationFlagsKeepTheirPlacesAndGroupsTheirDisableBits) {
   shapeZeros.estimation = "00 0 000000 1 1 1 1 1";
   motion.estimation = "00 1 1 1 1 0 100001 1";
   motion.resyncDisable = false;
-  const video::VolHeader a = Read(VolBody(shapeOff), VolBody(shapeOff).size(), true);
-  const video::VolHeader b = Read(VolBody(shapeZeros), VolBody(shapeZeros).size(), true);
-  const video::VolHeader m = Read(VolBody(motion), VolBody(motion).size(), true);
+  const codec::video::VolHeader a = Read(VolBody(shapeOff), VolBody(shapeOff).size(), true);
+  const codec::video::VolHeader b = Read(VolBody(shapeZeros), VolBody(shapeZeros).size(), true);
+  const codec::video::VolHeader m = Read(VolBody(motion), VolBody(motion).size(), true);
   ASSERT_TRUE(a.codingToolsRead && b.codingToolsRead && m.codingToolsRead);
   EXPECT_FALSE(a.complexityEstimationDisable);
   EXPECT_EQ(a.estimationFlags, b.estimationFlags);

@@ -56,13 +56,13 @@ TEST(DecoderFaultDeathTest, AudioFaultOnTheMediaWorkerLogsAndExits) {
   EXPECT_EXIT(
       {
         LogToStderr();
-        node_test::RecordingPoster poster;
+        node::testing::RecordingPoster poster;
         FaultingFeeder feeder;
         NodeMediaPath path(4, poster, 1, nullptr, &feeder);
         path.StartWorker();
         const std::vector<uint8_t> unit(48, 1);
-        path.DeliverMedia(node_test::Media(net::kMediaAudio, unit, 0));
-        node_test::WaitFor([] { return false; }, 10000);
+        path.DeliverMedia(node::testing::Media(net::kMediaAudio, unit, 0));
+        node::testing::WaitFor([] { return false; }, 10000);
       },
       ::testing::ExitedWithCode(kFaultExitCode), "m_decoderAudio\\.Decode CRASH \\( 4 \\)");
 }
@@ -98,20 +98,20 @@ TEST(DecoderFaultDeathTest, RendererFaultIsNotReportedAsADecoderFault) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   class FaultingSink : public PictureSink {
    public:
-    void ShowPicture(const DecodedPicture&) override { TouchInvalidMemory(); }
+    void ShowPicture(const codec::DecodedPicture&) override { TouchInvalidMemory(); }
     void Resize(int, int) override {}
   };
   EXPECT_EXIT(
       {
         LogToStderr();
-        node_test::RecordingPoster poster;
+        node::testing::RecordingPoster poster;
         FaultingSink sink;
         NodeMediaPath path(4, poster, 1, &sink, nullptr);
-        const auto stream = node_test::LoadStream("test_320x240.m4v");
-        path.DeliverMedia(node_test::Media(net::kMediaVideoConfig, stream.configuration, 0));
+        const auto stream = node::testing::LoadStream("test_320x240.m4v");
+        path.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, stream.configuration, 0));
         path.StartWorker();
-        path.DeliverMedia(node_test::Media(net::kMediaVideoFrame, stream.pictures.at(0), 0));
-        node_test::WaitFor([] { return false; }, 10000);
+        path.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream.pictures.at(0), 0));
+        node::testing::WaitFor([] { return false; }, 10000);
         std::_Exit(0);
       },
       [](int status) { return !::testing::ExitedWithCode(kFaultExitCode)(status) && !::testing::ExitedWithCode(0)(status); },

@@ -18,48 +18,48 @@
 namespace node {
 namespace {
 
-using node_test::Media;
-using node_test::RecordingPoster;
+using node::testing::Media;
+using node::testing::RecordingPoster;
 
 constexpr os::WindowHandle kParent = 0x1234;
 
 class FakeSink : public PictureSink {
  public:
-  void ShowPicture(const DecodedPicture& picture) override {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_last.assign(picture.data, picture.data + picture.Size());
-    m_width = picture.width;
-    m_height = picture.height;
-    ++m_shown;
-    m_times.push_back(os::MonotonicMs());
+  void ShowPicture(const codec::DecodedPicture& picture) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last_.assign(picture.data, picture.data + picture.Size());
+    width_ = picture.width;
+    height_ = picture.height;
+    ++shown_;
+    times_.push_back(os::MonotonicMs());
   }
   void Resize(int width, int height) override {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_resizes.push_back({width, height});
+    std::lock_guard<std::mutex> lock(mutex_);
+    resizes_.push_back({width, height});
   }
   std::vector<uint8_t> Last() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_last;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return last_;
   }
   int Shown() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_shown;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return shown_;
   }
   std::vector<uint64_t> ShowTimes() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_times;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return times_;
   }
   std::vector<std::pair<int, int>> Resizes() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_resizes;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return resizes_;
   }
 
  private:
-  mutable std::mutex m_mutex;
-  std::vector<uint8_t> m_last;
-  int m_width = 0, m_height = 0, m_shown = 0;
-  std::vector<std::pair<int, int>> m_resizes;
-  std::vector<uint64_t> m_times;
+  mutable std::mutex mutex_;
+  std::vector<uint8_t> last_;
+  int width_ = 0, height_ = 0, shown_ = 0;
+  std::vector<std::pair<int, int>> resizes_;
+  std::vector<uint64_t> times_;
 };
 
 // A sound output with room for `room` units; decodes what it takes.
@@ -88,11 +88,11 @@ class FakeFeeder : public PlaybackFeeder {
 class MediaPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    stream = node_test::LoadStream("test_320x240.m4v");
+    stream = node::testing::LoadStream("test_320x240.m4v");
     ASSERT_FALSE(stream.configuration.empty()) << "test stream missing";
     ASSERT_GE(stream.pictures.size(), 60u);
   }
-  node_test::SplitStream stream;
+  node::testing::SplitStream stream;
   RecordingPoster poster;
   FakeSink sink;
 };
@@ -127,7 +127,7 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsTheWidthOnlyWhenItChanges) {
   EXPECT_EQ(commands[0].window, kParent);
   EXPECT_EQ(commands[0].wparam, 320u);
   // The new picture buffer starts grey luma, zero chroma.
-  EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) {
+  EXPECT_TRUE(path.WithPicture([](const codec::DecodedPicture& p) {
     EXPECT_EQ(p.width, 320);
     EXPECT_EQ(p.Y()[0], 128);
     EXPECT_EQ(p.Y()[320 * 240 - 1], 128);
@@ -143,7 +143,7 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsTheWidthOnlyWhenItChanges) {
   EXPECT_TRUE(poster.Posts(os::kWmNodePictureWidth).empty());
 
   // Another width: the ring is flushed and the width posted.
-  const auto qcif = node_test::LoadStream("test_176x144.m4v");
+  const auto qcif = node::testing::LoadStream("test_176x144.m4v");
   path.DeliverMedia(Media(net::kMediaVideoConfig, qcif.configuration, 0));
   EXPECT_EQ(path.Width(), 176);
   EXPECT_EQ(path.Height(), 144);
@@ -151,12 +151,12 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsTheWidthOnlyWhenItChanges) {
   commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].wparam, 176u);
-  const auto vga = node_test::LoadStream("test_640x480.m4v");
+  const auto vga = node::testing::LoadStream("test_640x480.m4v");
   path.DeliverMedia(Media(net::kMediaVideoConfig, vga.configuration, 0));
   commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 2u);
   EXPECT_EQ(commands[1].wparam, 640u);
-  EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
+  EXPECT_TRUE(path.WithPicture([](const codec::DecodedPicture& p) { EXPECT_EQ(p.Size(), 640u * 480 * 3 / 2); }));
 }
 
 TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
@@ -168,7 +168,7 @@ TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
   path.DeliverMedia(Media(net::kMediaVideoConfig, huge, 0));
   EXPECT_EQ(path.Width(), 0);
-  EXPECT_FALSE(path.WithPicture([](const DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
+  EXPECT_FALSE(path.WithPicture([](const codec::DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
   EXPECT_TRUE(poster.Posts(os::kWmNodePictureWidth).empty());
 
   // After usable headers, unusable ones leave the stream undecodable: its
@@ -179,7 +179,7 @@ TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
   EXPECT_TRUE(path.Configuration().empty());
   path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 40));
   EXPECT_EQ(path.LiveRing().Count(), 0) << "a picture was queued for unusable headers";
-  EXPECT_TRUE(path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.width, 320); }))
+  EXPECT_TRUE(path.WithPicture([](const codec::DecodedPicture& p) { EXPECT_EQ(p.width, 320); }))
       << "the picture buffer of the usable headers stays";
 }
 
@@ -189,16 +189,16 @@ TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
 TEST_F(MediaPathTest, RendererMayWaitForTheWindowsRepaint) {
   class WaitingSink : public PictureSink {
    public:
-    void ShowPicture(const DecodedPicture&) override { Repaint(); }
+    void ShowPicture(const codec::DecodedPicture&) override { Repaint(); }
     void Resize(int, int) override { Repaint(); }
     void Repaint() {
       auto painted = std::make_shared<std::atomic<bool>>(false);
       ++pending;
       std::thread([this, painted] {
-        *painted = path->WithPicture([](const DecodedPicture&) {});
+        *painted = path->WithPicture([](const codec::DecodedPicture&) {});
         --pending;
       }).detach();
-      answered = answered && node_test::WaitFor([&] { return painted->load(); }, 3000);
+      answered = answered && node::testing::WaitFor([&] { return painted->load(); }, 3000);
       ++calls;
     }
     NodeMediaPath* path = nullptr;
@@ -210,9 +210,9 @@ TEST_F(MediaPathTest, RendererMayWaitForTheWindowsRepaint) {
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   path.StartWorker();
   for (size_t i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
-  ASSERT_TRUE(node_test::WaitFor([&] { return waiting.calls >= 4; }, 20000));
+  ASSERT_TRUE(node::testing::WaitFor([&] { return waiting.calls >= 4; }, 20000));
   path.StopWorker();
-  ASSERT_TRUE(node_test::WaitFor([&] { return waiting.pending == 0; }));
+  ASSERT_TRUE(node::testing::WaitFor([&] { return waiting.pending == 0; }));
   EXPECT_TRUE(waiting.answered) << "the repaint waited for a lock the renderer's caller held";
 }
 
@@ -253,7 +253,7 @@ TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
   // Twelve pictures waiting, as after a stall of the worker.
   for (size_t i = 0; i < 12; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 33 * i));
   path.StartWorker();
-  ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= 12; }));
+  ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() >= 12; }));
   path.StopWorker();
   const std::vector<uint64_t> at = sink.ShowTimes();
   ASSERT_EQ(at.size(), 12u);
@@ -301,7 +301,7 @@ TEST_F(MediaPathTest, StatisticsReportWhatWasShownOverTheTimeBetweenTicks) {
       path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i) % stream.pictures.size()], next));
       next += 40;
       const uint64_t want = start + uint64_t(i) + 1;
-      ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= want; }));
+      ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() >= want; }));
     }
   };
   path.StatisticsTickAt(10000);
@@ -332,7 +332,7 @@ TEST_F(MediaPathTest, StatisticsReportWhatWasShownOverTheTimeBetweenTicks) {
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 10; ++i) {
       bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
-      ASSERT_TRUE(node_test::WaitFor([&] { return bytes.FramesShown() >= uint64_t(round * 10 + i) + 1; }));
+      ASSERT_TRUE(node::testing::WaitFor([&] { return bytes.FramesShown() >= uint64_t(round * 10 + i) + 1; }));
     }
     bytes.StatisticsTickAt(round == 0 ? 1000 : 3000);
     EXPECT_EQ(bytes.StatusText(), round == 0 ? "10 fps, 1000 kbps" : "5 fps, 500 kbps");
@@ -347,20 +347,20 @@ TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
   const size_t count = 40;
   for (size_t i = 0; i < count; ++i) {
     path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
-    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= i + 1; })) << "unit " << i << " not shown";
+    ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() >= i + 1; })) << "unit " << i << " not shown";
   }
   path.StopWorker();
   EXPECT_EQ(sink.Shown(), int(count));
   EXPECT_EQ(sink.Resizes(), (std::vector<std::pair<int, int>>{{320, 240}})) << "the sink is sized once, before it shows";
 
   // The reference: a decoder driven as a node drives it.
-  VideoDecoder reference;
+  codec::VideoDecoder reference;
   reference.SetSize(320, 240);
   reference.SetPostFilter(true, true);
   reference.Decode(stream.configuration.data(), stream.configuration.size());
   for (size_t i = 0; i < count; ++i) reference.Decode(stream.pictures[i].data(), stream.pictures[i].size());
   std::vector<uint8_t> want(320 * 240 * 3 / 2);
-  DecodedPicture picture;
+  codec::DecodedPicture picture;
   picture.data = want.data();
   picture.width = 320;
   picture.height = 240;
@@ -368,7 +368,7 @@ TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
   const std::vector<uint8_t> got = sink.Last();
   ASSERT_EQ(got.size(), want.size());
   EXPECT_TRUE(got == want) << "the shown picture differs from the decoder's own";
-  EXPECT_TRUE(path.WithPicture([&](const DecodedPicture& p) {
+  EXPECT_TRUE(path.WithPicture([&](const codec::DecodedPicture& p) {
     EXPECT_EQ(0, std::memcmp(p.data, want.data(), want.size()));
   }));
 }
@@ -376,7 +376,7 @@ TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
 // An H.263 (short header) stream split at its picture start codes; the first
 // picture doubles as the configuration unit, as a short-header camera sends it.
 std::vector<std::vector<uint8_t>> ShortHeaderPictures(const std::string& name) {
-  const std::vector<uint8_t> all = node_test::ReadFile(std::string(HALYARD_SOURCE_DIR) + "/codec/video/tests/data/" + name);
+  const std::vector<uint8_t> all = node::testing::ReadFile(std::string(HALYARD_SOURCE_DIR) + "/codec/video/tests/data/" + name);
   std::vector<size_t> starts;
   for (size_t i = 0; i + 2 < all.size(); ++i)
     if (all[i] == 0 && all[i + 1] == 0 && (all[i + 2] & 0xFC) == 0x80) starts.push_back(i);
@@ -404,21 +404,21 @@ TEST_F(MediaPathTest, ShortHeaderCamerasDecodeAtTheirSourceFormatSize) {
     EXPECT_EQ(path.Height(), c.height) << c.file;
     for (size_t i = 0; i < pictures.size(); ++i) {
       path.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], 40 * i));
-      ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() >= i + 1; })) << c.file << " unit " << i;
+      ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() >= i + 1; })) << c.file << " unit " << i;
     }
     path.StopWorker();
     ASSERT_EQ(shortSink.Resizes(), (std::vector<std::pair<int, int>>{{c.width, c.height}})) << c.file;
 
-    VideoDecoder reference;
+    codec::VideoDecoder reference;
     reference.SetSize(c.width, c.height);
     reference.SetPostFilter(true, true);
     reference.Decode(pictures[0].data(), pictures[0].size());
     for (const auto& p : pictures) {
       reference.Decode(p.data(), p.size());
-      EXPECT_EQ(reference.LastStatus(), DecodeStatus::Ok) << c.file;
+      EXPECT_EQ(reference.LastStatus(), codec::DecodeStatus::Ok) << c.file;
     }
     std::vector<uint8_t> want(size_t(c.width * c.height * 3 / 2));
-    DecodedPicture picture{want.data(), c.width, c.height};
+    codec::DecodedPicture picture{want.data(), c.width, c.height};
     ASSERT_EQ(reference.ProducePicture(picture), 0);
     EXPECT_TRUE(shortSink.Last() == want) << c.file << ": the shown picture differs from the decoder's own";
   }
@@ -438,14 +438,14 @@ TEST(ShortHeaderSourceSize, NamesOnlyTheStandardSizes) {
   for (int format = 0; format < 8; ++format) {
     const auto b = header(format);
     int w = 320, h = 240;
-    EXPECT_EQ(ShortHeaderSourceSize(b.data(), b.size(), &w, &h), sizes[format][0] != 0) << format;
+    EXPECT_EQ(codec::ShortHeaderSourceSize(b.data(), b.size(), &w, &h), sizes[format][0] != 0) << format;
     EXPECT_EQ(w, sizes[format][0] ? sizes[format][0] : 320) << format;
     EXPECT_EQ(h, sizes[format][1] ? sizes[format][1] : 240) << format;
   }
   const uint8_t mpeg4[] = {0x00, 0x00, 0x01, 0xB6, 0x10, 0x00};
   int w = 320, h = 240;
-  EXPECT_FALSE(ShortHeaderSourceSize(mpeg4, sizeof mpeg4, &w, &h));
-  EXPECT_FALSE(ShortHeaderSourceSize(header(2).data(), 4, &w, &h)) << "cut short";
+  EXPECT_FALSE(codec::ShortHeaderSourceSize(mpeg4, sizeof mpeg4, &w, &h));
+  EXPECT_FALSE(codec::ShortHeaderSourceSize(header(2).data(), 4, &w, &h)) << "cut short";
   EXPECT_EQ(w, 320);
 }
 
@@ -456,10 +456,10 @@ TEST_F(MediaPathTest, WorkerFeedsTheSoundOutputWhileItIsOpen) {
   path.StartWorker();
   const std::vector<uint8_t> unit(48, 0x3C);
   for (int i = 0; i < 5; ++i) path.DeliverMedia(Media(net::kMediaAudio, unit, 64u * uint64_t(i)));
-  node_test::WaitFor([] { return false; }, 30);
+  node::testing::WaitFor([] { return false; }, 30);
   EXPECT_EQ(path.AudioRing().Count(), 5) << "audio was consumed while the output was closed";
   feeder.open = true;
-  EXPECT_TRUE(node_test::WaitFor([&] { return path.AudioRing().Count() == 0; }));
+  EXPECT_TRUE(node::testing::WaitFor([&] { return path.AudioRing().Count() == 0; }));
   path.StopWorker();
   std::lock_guard<std::mutex> lock(feeder.mutex);
   EXPECT_EQ(feeder.timestamps, (std::vector<uint64_t>{0, 64, 128, 192, 256}));

@@ -17,13 +17,13 @@ namespace {
 // flicker as a coder's quantiser does, a brightness, and one dark square.
 class Scene {
  public:
-  Scene(int width, int height, uint32_t seed) : m_width(width), m_height(height), m_state(seed) {
-    m_texture.resize(size_t(width) * height);
+  Scene(int width, int height, uint32_t seed) : width_(width), height_(height), state_(seed) {
+    texture_.resize(size_t(width) * height);
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x)
-        m_texture[size_t(y) * width + x] = uint8_t(60 + (x * 90) / width + (y * 40) / height + Next() % 40);
-    m_noise.resize(1 << 16);
-    for (auto& n : m_noise) n = int8_t(int(Next() % 13) - 6 + int(Next() % 5) - 2);  // about 3.5 levels
+        texture_[size_t(y) * width + x] = uint8_t(60 + (x * 90) / width + (y * 40) / height + Next() % 40);
+    noise_.resize(1 << 16);
+    for (auto& n : noise_) n = int8_t(int(Next() % 13) - 6 + int(Next() % 5) - 2);  // about 3.5 levels
   }
 
   struct Square {
@@ -32,34 +32,34 @@ class Scene {
   };
 
   const std::vector<uint8_t>& Picture(int brightness, const Square& square) {
-    m_picture.resize(m_texture.size());
+    picture_.resize(texture_.size());
     const uint32_t offset = Next();
-    for (int by = 0; by < m_height; by += 8)
-      for (int bx = 0; bx < m_width; bx += 8) {
+    for (int by = 0; by < height_; by += 8)
+      for (int bx = 0; bx < width_; bx += 8) {
         const int flicker = Next() % 10 == 0 ? int(Next() % 5) - 2 : 0;
-        for (int y = by; y < std::min(by + 8, m_height); ++y)
-          for (int x = bx; x < std::min(bx + 8, m_width); ++x) {
-            const size_t i = size_t(y) * m_width + x;
-            int v = m_texture[i] + brightness + flicker + m_noise[(i + offset) & 0xFFFF];
+        for (int y = by; y < std::min(by + 8, height_); ++y)
+          for (int x = bx; x < std::min(bx + 8, width_); ++x) {
+            const size_t i = size_t(y) * width_ + x;
+            int v = texture_[i] + brightness + flicker + noise_[(i + offset) & 0xFFFF];
             if (x >= square.x && x < square.x + square.size && y >= square.y && y < square.y + square.size)
-              v = square.luma + m_noise[(i + offset) & 0xFFFF];
-            m_picture[i] = uint8_t(std::clamp(v, 0, 255));
+              v = square.luma + noise_[(i + offset) & 0xFFFF];
+            picture_[i] = uint8_t(std::clamp(v, 0, 255));
           }
       }
-    return m_picture;
+    return picture_;
   }
 
  private:
   uint32_t Next() {
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    return m_state;
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 17;
+    state_ ^= state_ << 5;
+    return state_;
   }
-  int m_width, m_height;
-  uint32_t m_state;
-  std::vector<uint8_t> m_texture, m_picture;
-  std::vector<int8_t> m_noise;
+  int width_, height_;
+  uint32_t state_;
+  std::vector<uint8_t> texture_, picture_;
+  std::vector<int8_t> noise_;
 };
 
 struct Watched {

@@ -90,8 +90,8 @@ class MotionRecording : public ::testing::Test {
     }
   }
 
-  const std::string dir = node_test::TempPath("motion_recording");
-  node_test::RecordingPoster poster;
+  const std::string dir = node::testing::TempPath("motion_recording");
+  node::testing::RecordingPoster poster;
   Host host;
   MotionRecorder motion{2, poster, 0x10, 0x20, host};
 };

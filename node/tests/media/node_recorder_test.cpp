@@ -23,11 +23,11 @@
 namespace node {
 namespace {
 
-using node_test::Media;
-using node_test::RecordingPoster;
-using record::test::Box;
-using record::test::Find;
-using record::test::Runs;
+using node::testing::Media;
+using node::testing::RecordingPoster;
+using record::testing::Box;
+using record::testing::Find;
+using record::testing::Runs;
 
 constexpr os::WindowHandle kParent = 0x10;
 constexpr os::WindowHandle kMain = 0x20;
@@ -52,12 +52,12 @@ class FakeHost : public RecorderHost {
 // Keeps a recording's bytes in memory beyond the writer's life.
 class SharedOutput : public record::Mp4Output {
  public:
-  explicit SharedOutput(std::shared_ptr<record::Mp4MemoryOutput> target) : m_target(std::move(target)) {}
-  bool Write(const uint8_t* data, size_t length) override { return m_target->Write(data, length); }
-  bool Seek(uint64_t position) override { return m_target->Seek(position); }
+  explicit SharedOutput(std::shared_ptr<record::Mp4MemoryOutput> target) : target_(std::move(target)) {}
+  bool Write(const uint8_t* data, size_t length) override { return target_->Write(data, length); }
+  bool Seek(uint64_t position) override { return target_->Seek(position); }
 
  private:
-  std::shared_ptr<record::Mp4MemoryOutput> m_target;
+  std::shared_ptr<record::Mp4MemoryOutput> target_;
 };
 
 
@@ -159,7 +159,7 @@ TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
   recorder.WaitFinished();
 
   NodeRecorder onDisk(kNode, poster, kParent, kMain, host);
-  EXPECT_EQ(onDisk.Start(node_test::TempPath("no-such-dir/sub/rec.mp4")), -1)
+  EXPECT_EQ(onDisk.Start(node::testing::TempPath("no-such-dir/sub/rec.mp4")), -1)
       << "a file that cannot be created reported as recording";
   EXPECT_FALSE(onDisk.IsRecording());
 }
@@ -218,7 +218,7 @@ TEST_F(NodeRecorderTest, VideoStartsWithTheNextIntraPicture) {
 }
 
 TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  const auto stream = node::testing::LoadStream("test_320x240.m4v");
   ASSERT_FALSE(stream.configuration.empty());
   UseMemory();
   // Without a received configuration the encoder's headers describe the track.
@@ -239,7 +239,7 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfiguration) {
 }
 
 TEST_F(NodeRecorderTest, ConfigurationComingAfterStartIsUnitZeroOfTheOneFile) {
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  const auto stream = node::testing::LoadStream("test_320x240.m4v");
   ASSERT_FALSE(stream.configuration.empty());
   memory = std::make_shared<record::Mp4MemoryOutput>();
   std::vector<std::string> opened;
@@ -270,7 +270,7 @@ TEST_F(NodeRecorderTest, ConfigurationComingAfterStartIsUnitZeroOfTheOneFile) {
 // configurations, pictures and audio arrive while recordings start and stop
 // and the window repaints. Every recording must come out finalised.
 TEST(NodeRecording, StartAndStopWhileMediaFlows) {
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  const auto stream = node::testing::LoadStream("test_320x240.m4v");
   ASSERT_GE(stream.pictures.size(), 100u);
   RecordingPoster poster;
   FakeHost host;
@@ -299,7 +299,7 @@ TEST(NodeRecording, StartAndStopWhileMediaFlows) {
   int recordings = 0;
   while (!done) {
     if (recorder.Start("r.mp4") == 0) ++recordings;
-    path.WithPicture([](const DecodedPicture& p) { EXPECT_EQ(p.width, 320); });
+    path.WithPicture([](const codec::DecodedPicture& p) { EXPECT_EQ(p.width, 320); });
     os::SleepMs(37);
     recorder.Stop();
   }
@@ -318,8 +318,8 @@ TEST(NodeRecording, StartAndStopWhileMediaFlows) {
 // finalised on the media worker when the next intra picture comes, and the
 // recording goes on in "name-2.mp4" described by the new configuration.
 TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
-  const auto cif = node_test::LoadStream("test_320x240.m4v");
-  const auto vga = node_test::LoadStream("test_640x480.m4v");
+  const auto cif = node::testing::LoadStream("test_320x240.m4v");
+  const auto vga = node::testing::LoadStream("test_640x480.m4v");
   ASSERT_FALSE(cif.pictures.empty());
   ASSERT_FALSE(vga.pictures.empty());
   ASSERT_EQ(record::VopCodingType(vga.pictures[0].data(), vga.pictures[0].size()), 0);
@@ -374,7 +374,7 @@ TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
   ASSERT_TRUE(Finalised(second));
   EXPECT_EQ(SampleDurations(second, 0), (std::vector<uint32_t>{40, 40})) << "the new file starts its own clock";
   EXPECT_TRUE(DescribedBy(second, vga.configuration.data(), vga.configuration.size()));
-  EXPECT_EQ(record::test::List(second, "moov/trak#0/mdia/minf/stbl/stss"), (std::vector<uint32_t>{1}));
+  EXPECT_EQ(record::testing::List(second, "moov/trak#0/mdia/minf/stbl/stss"), (std::vector<uint32_t>{1}));
   const auto posts = poster.Posts(os::kWmNodeChannelReady);
   ASSERT_EQ(posts.size(), 3u) << "Start and the end of the recording notify, a new file does not";
   EXPECT_EQ(posts[1].window, kMain);
@@ -414,9 +414,9 @@ TEST(NodeRecording, ConfigurationChangesGiveFilesThatFfmpegDecodesWhole) {
     const std::string path = base + "_" + name + ".m4v";
     Shell("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=30 -frames:v 12 -c:v mpeg4 -q:v 8 -g 12 -bf 0 " +
         std::string(options) + " -f m4v " + path);
-    return node_test::LoadStreamFile(path);
+    return node::testing::LoadStreamFile(path);
   };
-  const node_test::SplitStream streams[] = {node_test::LoadStream("test_320x240.m4v"), encode("30fps", ""),
+  const node::testing::SplitStream streams[] = {node::testing::LoadStream("test_320x240.m4v"), encode("30fps", ""),
                                             encode("partitioned", "-data_partitioning 1")};
   const size_t count = 12;
   for (const auto& stream : streams) ASSERT_GE(stream.pictures.size(), count);
@@ -437,7 +437,7 @@ TEST(NodeRecording, ConfigurationChangesGiveFilesThatFfmpegDecodesWhole) {
     for (size_t i = 0; i < count; ++i, ts += 40) {
       const uint64_t shown = path.FramesShown();
       path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], ts));
-      ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() > shown; }));
+      ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() > shown; }));
     }
   }
   path.StopWorker();
@@ -472,7 +472,7 @@ TEST(NodeRecording, ARecordingAcrossAnOutageGivesTwoPlayableFiles) {
   const std::string base = std::string(dir ? dir : "/tmp") + "/node_media_outage";
   Shell("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -frames:v 24 -c:v mpeg4 -q:v 8 -g 6 -bf 0 -f m4v " +
         base + ".m4v");
-  const node_test::SplitStream stream = node_test::LoadStreamFile(base + ".m4v");
+  const node::testing::SplitStream stream = node::testing::LoadStreamFile(base + ".m4v");
   ASSERT_GE(stream.pictures.size(), 24u);
   const std::string first = base + ".mp4", taken = base + "-2.mp4", second = base + "-3.mp4";
   for (const auto& f : {first, taken, second}) std::remove(f.c_str());

@@ -29,8 +29,8 @@
 namespace node {
 namespace {
 
-using node_test::Media;
-using node_test::RecordingPoster;
+using node::testing::Media;
+using node::testing::RecordingPoster;
 
 constexpr os::WindowHandle kParent = 0x10;
 constexpr os::WindowHandle kMain = 0x20;
@@ -50,13 +50,13 @@ class Host : public RecorderHost {
 // A recording's bytes in memory, kept beyond the writer's life.
 class MemoryTarget : public record::Mp4Output {
  public:
-  explicit MemoryTarget(std::shared_ptr<record::Mp4MemoryOutput> target) : m_target(std::move(target)) {}
-  bool Write(const uint8_t* data, size_t length) override { return m_target->Write(data, length); }
-  bool Seek(uint64_t position) override { return m_target->Seek(position); }
-  bool Truncate(uint64_t size) override { return m_target->Truncate(size); }
+  explicit MemoryTarget(std::shared_ptr<record::Mp4MemoryOutput> target) : target_(std::move(target)) {}
+  bool Write(const uint8_t* data, size_t length) override { return target_->Write(data, length); }
+  bool Seek(uint64_t position) override { return target_->Seek(position); }
+  bool Truncate(uint64_t size) override { return target_->Truncate(size); }
 
  private:
-  std::shared_ptr<record::Mp4MemoryOutput> m_target;
+  std::shared_ptr<record::Mp4MemoryOutput> target_;
 };
 
 // A picture of `size` bytes: intra (type 0) or predicted (type 1).
@@ -160,14 +160,14 @@ TEST_F(RecordingFaults, SoundAndPicturesShareOneClock) {
 // rolls over into take the next free name, and a path another recording is
 // writing is refused even when the user agreed to replace it.
 TEST_F(RecordingFaults, NoRecordingReplacesAFile) {
-  const std::string dir = node_test::TempPath("no_replace");
+  const std::string dir = node::testing::TempPath("no_replace");
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const std::string first = dir + "/day.mp4";
   WriteText(first, "yesterday");
   WriteText(dir + "/day-2.mp4", "the day before");
   WriteText(dir + "/day-4.mp4", "last week");
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  const auto stream = node::testing::LoadStream("test_320x240.m4v");
   ASSERT_GE(stream.pictures.size(), 40u);
   recorder.SetVideoConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
   recorder.SetSizeLimit(16 * 1024);
@@ -270,7 +270,7 @@ TEST_F(RecordingFaults, FullDiskStopsTheRecordingWithAPlayableFile) {
 TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
   UseMemory();
   LogCapture log;
-  const auto stream = node_test::LoadStream("test_320x240.m4v");
+  const auto stream = node::testing::LoadStream("test_320x240.m4v");
   NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
   ASSERT_EQ(recorder.Start("gap.mp4"), 0);
@@ -283,17 +283,17 @@ TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
   };
   for (uint8_t type : {0, 1, 1}) {
     const uint64_t shown = deliver(type);
-    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() > shown; }));
+    ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() > shown; }));
   }
   path.StopWorker();
   // A stalled worker: the ring overflows and drops its backlog.
   for (int i = 0; i < MediaRing::kLiveVideoSlots + 5; ++i) deliver(1);
   ASSERT_GT(path.LiveRing().Discarded(), 0u);
   path.StartWorker();
-  ASSERT_TRUE(node_test::WaitFor([&] { return path.LiveRing().Count() == 0; }));
+  ASSERT_TRUE(node::testing::WaitFor([&] { return path.LiveRing().Count() == 0; }));
   for (uint8_t type : {0, 1}) {
     const uint64_t shown = deliver(type);
-    ASSERT_TRUE(node_test::WaitFor([&] { return path.FramesShown() > shown; }));
+    ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() > shown; }));
   }
   path.StopWorker();
   recorder.Stop();
@@ -310,65 +310,65 @@ TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
 class Gate {
  public:
   void Close() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_open = false;
+    std::lock_guard<std::mutex> lock(lock_);
+    open_ = false;
   }
   void Open() {
     {
-      std::lock_guard<std::mutex> lock(m_lock);
-      m_open = true;
+      std::lock_guard<std::mutex> lock(lock_);
+      open_ = true;
     }
-    m_wake.notify_all();
+    wake_.notify_all();
   }
   void Pass() {
-    std::unique_lock<std::mutex> lock(m_lock);
-    ++m_waiting;
-    m_wake.wait(lock, [this] { return m_open; });
-    --m_waiting;
+    std::unique_lock<std::mutex> lock(lock_);
+    ++waiting_;
+    wake_.wait(lock, [this] { return open_; });
+    --waiting_;
   }
   bool SomeoneWaits() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_waiting > 0;
+    std::lock_guard<std::mutex> lock(lock_);
+    return waiting_ > 0;
   }
 
  private:
-  std::mutex m_lock;
-  std::condition_variable m_wake;
-  bool m_open = true;
-  int m_waiting = 0;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool open_ = true;
+  int waiting_ = 0;
 };
 
 class SlowDisk : public record::Mp4Output {
  public:
-  SlowDisk(std::shared_ptr<record::Mp4MemoryOutput> target, Gate& gate) : m_target(std::move(target)), m_gate(gate) {}
+  SlowDisk(std::shared_ptr<record::Mp4MemoryOutput> target, Gate& gate) : target_(std::move(target)), gate_(gate) {}
   bool Write(const uint8_t* data, size_t length) override {
-    m_gate.Pass();
-    return m_target->Write(data, length);
+    gate_.Pass();
+    return target_->Write(data, length);
   }
-  bool Seek(uint64_t position) override { return m_target->Seek(position); }
+  bool Seek(uint64_t position) override { return target_->Seek(position); }
   bool Sync() override {
-    m_gate.Pass();
+    gate_.Pass();
     return true;
   }
 
  private:
-  std::shared_ptr<record::Mp4MemoryOutput> m_target;
-  Gate& m_gate;
+  std::shared_ptr<record::Mp4MemoryOutput> target_;
+  Gate& gate_;
 };
 
 // Runs `fn` on a thread of its own, joined when the attempt ends.
 class Attempt {
  public:
-  explicit Attempt(std::function<void()> fn) : m_thread([this, fn] {
+  explicit Attempt(std::function<void()> fn) : thread_([this, fn] {
     fn();
-    m_done = true;
+    done_ = true;
   }) {}
-  ~Attempt() { m_thread.join(); }
-  bool DoneSoon() { return node_test::WaitFor([this] { return m_done.load(); }, 2000); }
+  ~Attempt() { thread_.join(); }
+  bool DoneSoon() { return node::testing::WaitFor([this] { return done_.load(); }, 2000); }
 
  private:
-  std::atomic<bool> m_done{false};
-  std::thread m_thread;
+  std::atomic<bool> done_{false};
+  std::thread thread_;
 };
 
 // The receive thread serves every camera: a disk that hangs under one
@@ -381,7 +381,7 @@ TEST_F(RecordingFaults, NoThreadButTheFinisherWaitsForTheDisk) {
   Video(Picture(0), 0);
   gate.Close();
   std::thread worker([&] { Video(Picture(1), 40); });  // the media worker, stuck in a write
-  ASSERT_TRUE(node_test::WaitFor([&] { return gate.SomeoneWaits(); }));
+  ASSERT_TRUE(node::testing::WaitFor([&] { return gate.SomeoneWaits(); }));
   {
     Attempt audio([&] { Audio(40); });
     EXPECT_TRUE(audio.DoneSoon()) << "the receive thread waited for the disk";

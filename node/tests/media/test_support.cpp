@@ -5,7 +5,7 @@
 #include "os/file.h"
 #include "record/m4v_headers.h"
 
-namespace node_test {
+namespace node::testing {
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::vector<uint8_t> bytes;
@@ -53,4 +53,4 @@ std::string TempPath(const std::string& name) {
   return dir + name;
 }
 
-}  // namespace node_test
+}  // namespace node::testing

@@ -8,7 +8,7 @@
 #include "net/media_data.h"
 #include "os/tests/recording_poster.h"
 
-namespace node_test {
+namespace node::testing {
 
 using os::testing::PostedMessage;
 using os::testing::RecordingPoster;
@@ -33,12 +33,12 @@ bool WaitFor(Fn done, int timeoutMs = 10000);
 
 std::string TempPath(const std::string& name);
 
-}  // namespace node_test
+}  // namespace node::testing
 
 #include "os/clock.h"
 
 template <class Fn>
-bool node_test::WaitFor(Fn done, int timeoutMs) {
+bool node::testing::WaitFor(Fn done, int timeoutMs) {
   const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeoutMs);
   while (!done()) {
     if (os::MonotonicMs() > end) return false;

@@ -7,7 +7,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-namespace video {
+namespace codec::video {
 namespace {
 
 constexpr int W1 = 2841, W2 = 2676, W3 = 2408, W5 = 1609, W6 = 1108, W7 = 565;
@@ -127,12 +127,12 @@ void IdctSse2(int16_t* block) {
 
 void InitSse2Idct(KernelTable& k) { k.idct = IdctSse2; }
 
-}  // namespace video
+}  // namespace codec::video
 
 #else
 
-namespace video {
+namespace codec::video {
 void InitSse2Idct(KernelTable&) {}
-}  // namespace video
+}  // namespace codec::video
 
 #endif

@@ -7,7 +7,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
-namespace video {
+namespace codec::video {
 namespace {
 
 // N bytes (8 or 16) widened to 16-bit lanes: lo holds the first 8.
@@ -174,12 +174,12 @@ void InitSse2Kernels(KernelTable& k) {
   k.postFilter = PostFilterSse2;
 }
 
-}  // namespace video
+}  // namespace codec::video
 
 #else
 
-namespace video {
+namespace codec::video {
 void InitSse2Kernels(KernelTable&) {}
-}  // namespace video
+}  // namespace codec::video
 
 #endif

@@ -43,8 +43,8 @@ TEST(VideoEncoderThroughDecoder, ConfigurationUnitStartsTheStream) {
 TEST(VideoEncoderThroughDecoder, PowerOfTwoTimeBaseReadsBack) {
   for (int resolution : {2, 32, 1024, 32768}) {
     VideoEncoder enc;
-    enc.m_timeIncrementResolution = resolution;
-    enc.m_ticksPerPicture = resolution - 1;
+    enc.time_increment_resolution_ = resolution;
+    enc.ticks_per_picture_ = resolution - 1;
     const std::vector<uint8_t> b = Headers(enc, 320, 240);
     VolInfo info;
     ASSERT_EQ(ParseVolInfo(b.data(), b.size(), &info), 0) << resolution;
@@ -65,8 +65,8 @@ TEST(VideoEncoderThroughDecoder, PowerOfTwoTimeBaseReadsBack) {
 TEST(VideoEncoderThroughDecoder, VersionTwoHeadersReadBack) {
   for (int mode = 0; mode <= 3; ++mode) {
     VideoEncoder enc;
-    enc.m_objectVersion = 2;
-    enc.m_resilienceMode = mode;
+    enc.object_version_ = 2;
+    enc.resilience_mode_ = mode;
     const std::vector<uint8_t> b = Headers(enc, 176, 144);
     VolInfo info;
     ASSERT_EQ(ParseVolInfo(b.data(), b.size(), &info), 0) << mode;

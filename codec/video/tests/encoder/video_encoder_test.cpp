@@ -17,33 +17,33 @@ namespace {
 // from the writer, so a field out of place shows up as a wrong value.
 class Reader {
  public:
-  explicit Reader(const std::vector<uint8_t>& b) : m_b(b) {}
+  explicit Reader(const std::vector<uint8_t>& b) : b_(b) {}
   uint32_t Get(int n) {
     uint32_t v = 0;
     for (int i = 0; i < n; ++i) {
-      if (m_pos >= m_b.size() * 8) {
+      if (pos_ >= b_.size() * 8) {
         overrun = true;
         return 0;
       }
-      v = v << 1 | ((m_b[m_pos / 8] >> (7 - m_pos % 8)) & 1);
-      ++m_pos;
+      v = v << 1 | ((b_[pos_ / 8] >> (7 - pos_ % 8)) & 1);
+      ++pos_;
     }
     return v;
   }
   // Reads the stuffing up to the next byte boundary and says if it is valid.
   bool Stuffing() {
-    const size_t n = 8 - m_pos % 8;
+    const size_t n = 8 - pos_ % 8;
     if (Get(1) != 0) return false;
     for (size_t i = 1; i < n; ++i)
       if (Get(1) != 1) return false;
     return true;
   }
-  size_t pos() const { return m_pos; }
+  size_t pos() const { return pos_; }
   bool overrun = false;
 
  private:
-  const std::vector<uint8_t>& m_b;
-  size_t m_pos = 0;
+  const std::vector<uint8_t>& b_;
+  size_t pos_ = 0;
 };
 
 struct Parsed {
@@ -163,7 +163,7 @@ TEST(VideoEncoderHeaders, EveryResilienceModeParsesBack) {
   const int expect[4][3] = {{1, 0, -1}, {0, 0, -1}, {0, 1, 0}, {0, 1, 1}};
   for (int mode = 0; mode < 4; ++mode) {
     VideoEncoder enc;
-    enc.m_resilienceMode = mode;
+    enc.resilience_mode_ = mode;
     const Parsed p = Parse(Headers(enc, 176, 144));
     EXPECT_EQ(p.resyncDisable, expect[mode][0]) << "mode " << mode;
     EXPECT_EQ(p.partitioned, expect[mode][1]) << "mode " << mode;
@@ -178,8 +178,8 @@ TEST(VideoEncoderHeaders, EveryAspectRatioParsesBack) {
   const int ratios[][3] = {{1, 1, 1}, {12, 11, 2}, {10, 11, 3}, {16, 11, 4}, {40, 33, 5}, {24, 22, 2}, {4, 3, 15}, {255, 1, 15}};
   for (const auto& r : ratios) {
     VideoEncoder enc;
-    enc.m_parWidth = r[0];
-    enc.m_parHeight = r[1];
+    enc.par_width_ = r[0];
+    enc.par_height_ = r[1];
     const Parsed p = Parse(Headers(enc, 640, 480));
     EXPECT_EQ(p.aspect, r[2]) << r[0] << ":" << r[1];
     if (r[2] == 15) {
@@ -193,11 +193,11 @@ TEST(VideoEncoderHeaders, EveryAspectRatioParsesBack) {
 
 TEST(VideoEncoderHeaders, VersionPriorityAndTimeBase) {
   VideoEncoder enc;
-  enc.m_objectVersion = 2;
-  enc.m_objectPriority = 5;
-  enc.m_timeIncrementResolution = 1000;
-  enc.m_ticksPerPicture = 40;
-  enc.m_profileAndLevel = 3;
+  enc.object_version_ = 2;
+  enc.object_priority_ = 5;
+  enc.time_increment_resolution_ = 1000;
+  enc.ticks_per_picture_ = 40;
+  enc.profile_and_level_ = 3;
   Parsed p = Parse(Headers(enc, 320, 240));
   EXPECT_EQ(p.verid, 2);
   EXPECT_EQ(p.priority, 5);
@@ -209,28 +209,28 @@ TEST(VideoEncoderHeaders, VersionPriorityAndTimeBase) {
 
   // The recorder's 100 ticks at resolution 30 do not fit 5 bits: no fixed rate.
   VideoEncoder rec;
-  rec.m_resilienceMode = 0;
-  rec.m_ticksPerPicture = 100;
+  rec.resilience_mode_ = 0;
+  rec.ticks_per_picture_ = 100;
   p = Parse(Headers(rec, 320, 240));
   EXPECT_EQ(p.fixedRate, 0);
   EXPECT_EQ(p.resyncDisable, 1);
   EXPECT_EQ(p.partitioned, 0);
   EXPECT_TRUE(p.consumedAll && p.markersOk);
-  rec.m_ticksPerPicture = 0;
+  rec.ticks_per_picture_ = 0;
   EXPECT_EQ(Parse(Headers(rec, 320, 240)).fixedRate, 0);
 
   // A power-of-two resolution: increments 0..1023 take 10 bits, not 11.
   VideoEncoder pow2;
-  pow2.m_timeIncrementResolution = 1024;
-  pow2.m_ticksPerPicture = 41;
+  pow2.time_increment_resolution_ = 1024;
+  pow2.ticks_per_picture_ = 41;
   p = Parse(Headers(pow2, 320, 240));
   EXPECT_EQ(pow2.TimeIncrementBits(), 10);
   EXPECT_EQ(p.fixedIncrement, 41);
   EXPECT_TRUE(p.consumedAll && p.markersOk && p.stuffingOk);
 
   VideoEncoder wide;
-  wide.m_timeIncrementResolution = 65535;
-  wide.m_ticksPerPicture = 65534;
+  wide.time_increment_resolution_ = 65535;
+  wide.ticks_per_picture_ = 65534;
   p = Parse(Headers(wide, 16, 16));
   EXPECT_EQ(wide.TimeIncrementBits(), 16);
   EXPECT_EQ(wide.MacroblockNumberBits(), 1);
@@ -242,17 +242,17 @@ TEST(VideoEncoderHeaders, RefusesWhatTheHeadersCannotHold) {
   EXPECT_EQ(enc.Initialise(100, 240), -1);
   EXPECT_EQ(enc.Initialise(0, 0), -1);
   EXPECT_EQ(enc.Initialise(8192, 240), -1);
-  enc.m_timeIncrementResolution = 0;
+  enc.time_increment_resolution_ = 0;
   EXPECT_EQ(enc.Initialise(320, 240), -1);
-  enc.m_timeIncrementResolution = 30;
-  enc.m_parWidth = 0;
+  enc.time_increment_resolution_ = 30;
+  enc.par_width_ = 0;
   EXPECT_EQ(enc.Initialise(320, 240), -1);
   size_t n = 99;
   EXPECT_EQ(enc.Headers(&n), nullptr);
   EXPECT_EQ(n, 0u);
 
   // Free, then initialise again: the object stays usable.
-  enc.m_parWidth = 1;
+  enc.par_width_ = 1;
   ASSERT_EQ(enc.Initialise(320, 240), 0);
   const std::vector<uint8_t> first = Headers(enc, 320, 240);
   enc.Free();
@@ -263,11 +263,11 @@ TEST(VideoEncoderHeaders, RefusesWhatTheHeadersCannotHold) {
 TEST(VideoEncoderStuffing, AlignedHeaderGetsAWholeStuffingByte) {
   // Modes 2 and 3 make the 320x240 layer header exactly 80 bits long.
   VideoEncoder enc;
-  enc.m_resilienceMode = 2;
+  enc.resilience_mode_ = 2;
   const std::vector<uint8_t> b = Headers(enc, 320, 240);
   EXPECT_EQ(b.back(), 0x7F);
   EXPECT_TRUE(Parse(b).stuffingOk);
-  enc.m_resilienceMode = 1;  // 79 bits: one stuffing bit 0
+  enc.resilience_mode_ = 1;  // 79 bits: one stuffing bit 0
   const std::vector<uint8_t> c = Headers(enc, 320, 240);
   EXPECT_EQ(c.size(), b.size() - 1);
   EXPECT_EQ(c.back() & 1, 0);
@@ -311,9 +311,9 @@ TEST(VideoEncoderHeaders, FfprobeReadsTheSizeBack) {
   for (int mode = 0; mode < 4; ++mode)
     for (const auto& s : sizes) {
       VideoEncoder enc;
-      enc.m_resilienceMode = mode;
-      enc.m_parWidth = mode == 3 ? 12 : 1;
-      enc.m_parHeight = mode == 3 ? 11 : 1;
+      enc.resilience_mode_ = mode;
+      enc.par_width_ = mode == 3 ? 12 : 1;
+      enc.par_height_ = mode == 3 ? 11 : 1;
       const std::vector<uint8_t> b = Headers(enc, s[0], s[1]);
       std::FILE* f = std::fopen(path.c_str(), "wb");
       ASSERT_NE(f, nullptr);
