@@ -77,10 +77,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   node::EventLog* ViewEvents() override { return &event_log_; }
   int AcquireNodeIndex() override { return slots_.Acquire(); }
   void ReleaseNodeIndex(int index) override { slots_.Release(index); }
-  std::vector<DockCandidate> OtherViews(const CameraView* except) override { return views_.OtherViews(except); }
+  ViewList& OpenViews() override { return views_; }
   void ViewClosed(CameraView* view) override;
-  void SetDockedTo(CameraView* view, int index) override { views_.SetDockedTo(view, index); }
-  std::vector<CameraView*> DockedFollowers(CameraView* view) override { return views_.Followers(view); }
 
   // The parts, for the program's other windows and for tests.
   CServerTree& tree() { return tree_; }

@@ -64,8 +64,7 @@ void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::
 
 void CMainWindow::OpenView(const ViewRequest& request) {
   if (!setup_.factory) return;
-  std::unique_ptr<CameraView> view = setup_.factory->Open(*this, request);
-  if (view) views_.Add(std::move(view), request);
+  setup_.factory->Open(*this, request);
 }
 
 void CMainWindow::OpenRelayView(const std::string& camera_id) {
@@ -158,7 +157,7 @@ void CMainWindow::PlaceFileList() {
 
 void CMainWindow::SortWindows() {
   SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  views_.UndockAll();
+  views_.BeginSortPass();
   for (CameraView* view : views_.Snapshot()) view->Undock();
 }
 

@@ -1,15 +1,15 @@
 #pragma once
 // How the main window and the camera view windows meet. The main window owns
-// the hosting client, the sound output and the list of open views; it opens
-// a view through a ViewFactory and drives it through CameraView. A view
-// reaches back only through ViewHost. Windows only.
+// the hosting client, the sound output and the list of open views (ViewList,
+// which also keeps their docking); it opens a view through a ViewFactory and
+// drives it through CameraView. A view reaches back only through ViewHost.
+// Windows only.
 #include <windows.h>
 
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/docking.h"
 #include "node/node_window.h"
 
 namespace hosting {
@@ -50,7 +50,19 @@ class CameraView {
   virtual void PostClose() = 0;
   // Sort Window: undock and take the standard size, then the host places it.
   virtual void Undock() = 0;
+  // Whether `root` (a top-level window) is this view's window or one of its
+  // own that stands for it (the full-screen window).
+  virtual bool OwnsWindow(HWND root) const { return root == Window(); }
+  // A key press meant for this view, before any other window sees it; true
+  // when consumed.
+  virtual bool OnKeyDown(int /*virtual_key*/, uint32_t /*time_ms*/) { return false; }
+  // The view's modeless dialog while it is open (its Tab, Enter and Esc are
+  // routed to it), else null.
+  virtual HWND ModelessDialog() const { return nullptr; }
+  virtual void LeaveFullScreen() {}
 };
+
+class ViewList;
 
 // What a view needs from the main window. Called on the user-interface thread.
 class ViewHost {
@@ -71,24 +83,21 @@ class ViewHost {
   // A free slot of the program-wide 33-slot table for the node's index, or -1.
   virtual int AcquireNodeIndex() = 0;
   virtual void ReleaseNodeIndex(int index) = 0;
-  // Rectangles of the other visible views (for placement and docking).
-  virtual std::vector<DockCandidate> OtherViews(const CameraView* except) = 0;
+  // The open views: what each was opened for, where each is docked, the
+  // "Sort Window" pass. Views find one another only here.
+  virtual ViewList& OpenViews() = 0;
   // The view's window is gone: take it off the view list (the host deletes it).
   virtual void ViewClosed(CameraView* view) = 0;
-  // Docking among views, kept in the view list: the view now meets the one
-  // OtherViews gave as `index` (kNotDocked: none).
-  virtual void SetDockedTo(CameraView* /*view*/, int /*index*/) {}
-  // The views that move with `view` (docked to it, directly or through
-  // others), in the order to move them.
-  virtual std::vector<CameraView*> DockedFollowers(CameraView* /*view*/) { return {}; }
 };
 
 class ViewFactory {
  public:
   virtual ~ViewFactory() = default;
-  // Creates and shows the view window; null when it cannot be made (no free
-  // node slot, window creation failed).
-  virtual std::unique_ptr<CameraView> Open(ViewHost& host, const ViewRequest& request) = 0;
+  // Creates the view, lists it in host.OpenViews() (before it places itself
+  // among the others, so that its docking is kept there from the start) and
+  // shows it; null, with nothing listed, when it cannot be made (no free node
+  // slot, window creation failed).
+  virtual CameraView* Open(ViewHost& host, const ViewRequest& request) = 0;
 };
 
 }  // namespace app

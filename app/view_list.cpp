@@ -1,20 +1,42 @@
 #include "app/view_list.h"
 
+#include "app/view_key_hook.h"
+
 namespace app {
 
+ViewList::ViewList() = default;
+
+ViewList::~ViewList() {
+  TakeAll().clear();
+}
+
 void ViewList::Add(std::unique_ptr<CameraView> view, const ViewRequest& request) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  entries_.push_back({std::move(view), request, nullptr});
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    entries_.push_back({std::move(view), request, nullptr, false});
+  }
+  UpdateKeyHook();
+}
+
+void ViewList::UpdateKeyHook() {
+  if (empty())
+    key_hook_.reset();
+  else if (!key_hook_)
+    key_hook_ = std::make_unique<ViewKeyHook>(*this);
 }
 
 std::unique_ptr<CameraView> ViewList::Remove(const CameraView* view) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const int i = IndexOf(view);
-  if (i < 0) return nullptr;
-  std::unique_ptr<CameraView> owned = std::move(entries_[static_cast<size_t>(i)].view);
-  entries_.erase(entries_.begin() + i);
-  for (Entry& e : entries_)
-    if (e.docked_to == view) e.docked_to = nullptr;
+  std::unique_ptr<CameraView> owned;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int i = IndexOf(view);
+    if (i < 0) return nullptr;
+    owned = std::move(entries_[static_cast<size_t>(i)].view);
+    entries_.erase(entries_.begin() + i);
+    for (Entry& e : entries_)
+      if (e.docked_to == view) e.docked_to = nullptr;
+  }
+  UpdateKeyHook();
   return owned;
 }
 
@@ -26,10 +48,13 @@ std::vector<CameraView*> ViewList::Snapshot() const {
 }
 
 std::vector<std::unique_ptr<CameraView>> ViewList::TakeAll() {
-  std::lock_guard<std::mutex> lock(mutex_);
   std::vector<std::unique_ptr<CameraView>> views;
-  for (Entry& e : entries_) views.push_back(std::move(e.view));
-  entries_.clear();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Entry& e : entries_) views.push_back(std::move(e.view));
+    entries_.clear();
+  }
+  UpdateKeyHook();
   return views;
 }
 
@@ -57,15 +82,26 @@ bool ViewList::HasRelayView(const std::string& camera_id) const {
   return false;
 }
 
-std::vector<DockCandidate> ViewList::OtherViews(const CameraView* except) const {
+CameraView* ViewList::ViewOf(HWND window) const {
+  HWND root = GetAncestor(window, GA_ROOT);
+  if (!root) return nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<DockCandidate> others;
+  for (const Entry& e : entries_)
+    if (e.view->OwnsWindow(root)) return e.view.get();
+  return nullptr;
+}
+
+std::vector<OtherView> ViewList::OtherViews(const CameraView* except) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<OtherView> others;
   for (size_t i = 0; i < entries_.size(); ++i) {
-    const CameraView* v = entries_[i].view.get();
-    if (v == except || !IsWindowVisible(v->Window())) continue;
+    const Entry& e = entries_[i];
+    if (e.view.get() == except || !IsWindowVisible(e.view->Window())) continue;
     RECT r{};
-    GetWindowRect(v->Window(), &r);
-    others.push_back({static_cast<int>(i), {r.left, r.top, r.right, r.bottom}});
+    GetWindowRect(e.view->Window(), &r);
+    const int target = e.docked_to ? IndexOf(e.docked_to) : -1;
+    others.push_back({static_cast<int>(i), e.view.get(), {r.left, r.top, r.right, r.bottom},
+                      target < 0 ? kNotDocked : target, e.placed});
   }
   return others;
 }
@@ -78,20 +114,38 @@ void ViewList::SetDockedTo(const CameraView* view, int index) {
   entries_[static_cast<size_t>(i)].docked_to = valid ? entries_[static_cast<size_t>(index)].view.get() : nullptr;
 }
 
+CameraView* ViewList::DockedTo(const CameraView* view) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int i = IndexOf(view);
+  return i < 0 ? nullptr : entries_[static_cast<size_t>(i)].docked_to;
+}
+
 std::vector<CameraView*> ViewList::Followers(const CameraView* view) const {
   std::lock_guard<std::mutex> lock(mutex_);
   const int moved = IndexOf(view);
   if (moved < 0) return {};
   std::vector<int> docked_to;
-  for (const Entry& e : entries_) docked_to.push_back(e.docked_to ? IndexOf(e.docked_to) : kNotDocked);
+  for (const Entry& e : entries_) {
+    const int target = e.docked_to ? IndexOf(e.docked_to) : -1;
+    docked_to.push_back(target < 0 ? kNotDocked : target);
+  }
   std::vector<CameraView*> followers;
   for (int i : app::Followers(moved, docked_to)) followers.push_back(entries_[static_cast<size_t>(i)].view.get());
   return followers;
 }
 
-void ViewList::UndockAll() {
+void ViewList::BeginSortPass() {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (Entry& e : entries_) e.docked_to = nullptr;
+  for (Entry& e : entries_) {
+    e.docked_to = nullptr;
+    e.placed = false;
+  }
+}
+
+void ViewList::MarkPlaced(const CameraView* view) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const int i = IndexOf(view);
+  if (i >= 0) entries_[static_cast<size_t>(i)].placed = true;
 }
 
 }  // namespace app

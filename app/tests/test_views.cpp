@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/view_list.h"
 #include "settings/ini_handler.h"
 
 namespace app::testing {
@@ -22,11 +23,13 @@ void RegisterClassOnce(WNDPROC proc) {
 
 }  // namespace
 
-std::unique_ptr<CameraView> TestViewFactory::Open(ViewHost& host, const ViewRequest& request) {
+CameraView* TestViewFactory::Open(ViewHost& host, const ViewRequest& request) {
   requests.push_back(request);
   auto view = std::make_unique<TestView>(host, request, link, this);
-  opened.push_back(view.get());
-  return view;
+  TestView* listed = view.get();
+  opened.push_back(listed);
+  host.OpenViews().Add(std::move(view), request);
+  return listed;
 }
 
 TestView::TestView(ViewHost& host, const ViewRequest& request, bool link, TestViewFactory* factory)

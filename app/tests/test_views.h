@@ -21,7 +21,7 @@ class TestView;
 
 class TestViewFactory : public ViewFactory {
  public:
-  std::unique_ptr<CameraView> Open(ViewHost& host, const ViewRequest& request) override;
+  CameraView* Open(ViewHost& host, const ViewRequest& request) override;
 
   std::vector<ViewRequest> requests;
   std::vector<TestView*> opened;  // alive until the host deletes them

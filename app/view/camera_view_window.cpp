@@ -5,7 +5,6 @@
 #include "app/view/frame_tips.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/registry_motion.h"
-#include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
@@ -42,7 +41,6 @@ bool CViewWindow::Open() {
   if (index_ < 0) return false;
   if (!Create(nullptr)) return false;
   BuildMedia();
-  registry::Add(this);
   SetWindowTextW(hwnd(), win32::Widen(DisplayName()).c_str());
   ApplySize(ScreenSize::k1x);
   Place(false);
@@ -109,7 +107,6 @@ void CViewWindow::StartLink() {
 // key timers, the node's link (off the hosting lists, connect threads
 // ended, media worker stopped), the renderers.
 void CViewWindow::Teardown() {
-  registry::Remove(this);
   keyboard_.reset();
   key_timers_.reset();
   preset_panel_.reset();
@@ -125,6 +122,13 @@ void CViewWindow::Teardown() {
   if (index_ >= 0) host_.ReleaseNodeIndex(index_);
   index_ = -1;
 }
+
+bool CViewWindow::OwnsWindow(HWND root) const {
+  if (closing_ || !root) return false;
+  return root == hwnd() || (full_screen_window_ && root == full_screen_window_->hwnd());
+}
+
+HWND CViewWindow::ModelessDialog() const { return motion_settings_ ? motion_settings_->hwnd() : nullptr; }
 
 void CViewWindow::PostClose() { PostMessageW(hwnd(), WM_COMMAND, kCommandClose, 0); }
 

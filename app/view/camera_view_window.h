@@ -75,18 +75,15 @@ class CViewWindow : public CameraView,
   node::CNodeWindow& Node() override { return *node_; }
   void PostClose() override;
   void Undock() override;
-
-  // The message hook's key presses; true when consumed. None while the
-  // pop-up menu runs.
-  bool OnKeyDown(int virtual_key, uint32_t time_ms);
-  // Another view leaves the registry.
-  void ForgetDockTarget(CViewWindow* view);
+  bool OwnsWindow(HWND root) const override;
+  // None while the pop-up menu runs: its own loop steers with the same keys.
+  bool OnKeyDown(int virtual_key, uint32_t time_ms) override;
+  HWND ModelessDialog() const override;
+  void LeaveFullScreen() override;
 
   // State, for the other views and tests.
   ScreenSize screen_size() const { return size_; }
   bool FullScreen() const;
-  void LeaveFullScreen();
-  CViewWindow* docked_to() const { return docked_to_; }
   const StatusLine& status_line() const { return status_; }
   bool status_shown() const { return show_status_; }
   HWND picture_window() const { return picture_; }
@@ -177,7 +174,6 @@ class CViewWindow : public CameraView,
   void DrawStatusLine(const DRAWITEMSTRUCT& item);
   bool OnFrameMouse(UINT message, LPARAM lparam);
   void Place(bool sorting);
-  std::vector<DockCandidate> SnapCandidates(const std::vector<int>& followers) const;
   ScreenRect FrameRect() const;
 
   ViewHost& host_;
@@ -230,8 +226,6 @@ class CViewWindow : public CameraView,
   bool frame_drag_ = false;
   POINT frame_anchor_ = {};
   RECT frame_start_ = {};
-  CViewWindow* docked_to_ = nullptr;
-  bool sorted_ = false;  // placed in the current "Sort Window" pass
 };
 
 }  // namespace app::view

@@ -6,9 +6,9 @@
 
 #include "app/view/camera_view_window.h"
 #include "app/view/registry_motion.h"
-#include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
+#include "app/view_list.h"
 #include "dialogs/camera_setup/camera_setup_sheet.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "dialogs/preset/preset_setup_dialog.h"
@@ -214,7 +214,7 @@ bool CViewWindow::FullScreen() const { return video_ && video_->FullScreen(); }
 
 void CViewWindow::EnterFullScreen() {
   if (!HasCamera() || !video_) return;
-  for (CViewWindow* view : registry::Views()) view->LeaveFullScreen();
+  for (CameraView* view : host_.OpenViews().Snapshot()) view->LeaveFullScreen();
   video_->EnterFullScreen();
   RefreshOverlay();
   RedrawPicture();

@@ -1,6 +1,7 @@
 #include "app/view/view_factory.h"
 
 #include "app/view/camera_view_window.h"
+#include "app/view_list.h"
 
 namespace app::view {
 namespace {
@@ -10,10 +11,13 @@ class CViewFactory : public ViewFactory {
   CViewFactory(HINSTANCE instance, FileChooser* chooser)
       : instance_(instance), chooser_(chooser ? chooser : &dialogs_) {}
 
-  std::unique_ptr<CameraView> Open(ViewHost& host, const ViewRequest& request) override {
-    auto view = std::make_unique<CViewWindow>(instance_, host, request, *chooser_);
-    if (!view->Open()) return nullptr;
-    return view;
+  CameraView* Open(ViewHost& host, const ViewRequest& request) override {
+    auto owned = std::make_unique<CViewWindow>(instance_, host, request, *chooser_);
+    CViewWindow* view = owned.get();
+    host.OpenViews().Add(std::move(owned), request);
+    if (view->Open()) return view;
+    host.OpenViews().Remove(view);
+    return nullptr;
   }
 
  private:

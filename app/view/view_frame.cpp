@@ -10,8 +10,8 @@
 #include "app/view/camera_view_window.h"
 #include "app/view/frame_tips.h"
 #include "app/view/view_placement.h"
-#include "app/view/view_registry.h"
 #include "app/view/view_resource.h"
+#include "app/view_list.h"
 #include "os/win32/handles.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
@@ -21,18 +21,6 @@ namespace {
 
 constexpr COLORREF kFrameColour = RGB(96, 96, 96);
 constexpr COLORREF kStatusText = RGB(230, 230, 230);
-
-// A "Sort Window" pass: the main window undocks every view in turn, and
-// each places itself among those already placed in the same pass. A pass
-// ends when every view has been placed, or a second after it began.
-struct SortPass {
-  bool active = false;
-  DWORD started = 0;
-};
-SortPass& CurrentSort() {
-  static SortPass pass;
-  return pass;
-}
 
 ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -196,78 +184,39 @@ bool CViewWindow::OnFrameMouse(UINT message, LPARAM lparam) {
   }
 }
 
-// Indexes into the registry: who follows whom.
-namespace {
-std::vector<int> DockTargets() {
-  const std::vector<CViewWindow*>& views = registry::Views();
-  std::vector<int> targets(views.size(), kNotDocked);
-  for (size_t i = 0; i < views.size(); ++i) {
-    auto it = std::find(views.begin(), views.end(), views[i]->docked_to());
-    if (it != views.end()) targets[i] = static_cast<int>(it - views.begin());
-  }
-  return targets;
-}
-
-int IndexOf(const CViewWindow* view) {
-  const std::vector<CViewWindow*>& views = registry::Views();
-  auto it = std::find(views.begin(), views.end(), view);
-  return it == views.end() ? kNotDocked : static_cast<int>(it - views.begin());
-}
-}  // namespace
-
-std::vector<DockCandidate> CViewWindow::SnapCandidates(const std::vector<int>& followers) const {
-  std::vector<DockCandidate> candidates;
-  const std::vector<CViewWindow*>& views = registry::Views();
-  for (size_t i = 0; i < views.size(); ++i) {
-    const CViewWindow* v = views[i];
-    if (v == this || !IsWindowVisible(v->hwnd())) continue;
-    if (std::find(followers.begin(), followers.end(), static_cast<int>(i)) != followers.end()) continue;
-    candidates.push_back({static_cast<int>(i), v->FrameRect()});
-  }
-  return candidates;
-}
-
 void CViewWindow::DragTo(int left, int top) {
+  ViewList& views = host_.OpenViews();
   const ScreenRect before = FrameRect();
-  const int me = IndexOf(this);
-  const std::vector<int> followers = Followers(me, DockTargets());
+  // A view never snaps to the views that follow it: they move with it.
+  const std::vector<CameraView*> followers = views.Followers(this);
+  std::vector<DockCandidate> candidates;
+  for (const OtherView& other : views.OtherViews(this))
+    if (std::find(followers.begin(), followers.end(), other.view) == followers.end())
+      candidates.push_back({other.index, other.rect});
   const ScreenRect proposed = {left, top, left + before.width(), top + before.height()};
-  const SnapResult snap = SnapWhileMoving(proposed, SnapCandidates(followers), Screen());
-  docked_to_ = snap.docked_to == kNotDocked ? nullptr : registry::Views()[snap.docked_to];
+  const SnapResult snap = SnapWhileMoving(proposed, candidates, Screen());
+  views.SetDockedTo(this, snap.docked_to);
   SetWindowPos(hwnd(), nullptr, snap.rect.left, snap.rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const int dx = snap.rect.left - before.left, dy = snap.rect.top - before.top;
   if (dx == 0 && dy == 0) return;
-  for (int i : followers) {
-    CViewWindow* v = registry::Views()[i];
-    const ScreenRect r = v->FrameRect();
-    SetWindowPos(v->hwnd(), nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (CameraView* follower : followers) {
+    RECT r{};
+    GetWindowRect(follower->Window(), &r);
+    SetWindowPos(follower->Window(), nullptr, r.left + dx, r.top + dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
-void CViewWindow::ForgetDockTarget(CViewWindow* view) {
-  if (docked_to_ == view) docked_to_ = nullptr;
-}
-
-// Placement against the views the main window lists as open. Those views
-// are matched to the registry by their rectangles, to know whom they are
-// docked to; while sorting, only views already placed in this pass count.
+// Placement among the other open views, keeping whom they are docked to;
+// while sorting, only views already placed in this pass count.
 void CViewWindow::Place(bool sorting) {
-  const std::vector<CViewWindow*>& views = registry::Views();
+  ViewList& views = host_.OpenViews();
   std::vector<OpenView> open;
-  std::vector<CViewWindow*> ids;  // OpenView ids index this
-  const std::vector<DockCandidate> listed = host_.OtherViews(this);
-  for (const DockCandidate& c : listed) {
-    CViewWindow* match = nullptr;
-    for (CViewWindow* v : views)
-      if (v != this && v->FrameRect() == c.rect) match = v;
-    if (sorting && (!match || !match->sorted_)) continue;
-    ids.push_back(match);
-    open.push_back({static_cast<int>(ids.size() - 1), c.rect, kNotDocked});
-  }
+  for (const OtherView& other : views.OtherViews(this))
+    if (!sorting || other.placed) open.push_back({other.index, other.rect, other.docked_to});
   for (OpenView& o : open) {
-    CViewWindow* target = ids[o.id] ? ids[o.id]->docked_to_ : nullptr;
-    auto it = std::find(ids.begin(), ids.end(), target);
-    if (target && it != ids.end()) o.docked_to = static_cast<int>(it - ids.begin());
+    const bool target_counts = std::any_of(open.begin(), open.end(), [&](const OpenView& t) { return t.id == o.docked_to; });
+    if (!target_counts) o.docked_to = kNotDocked;
   }
   RECT main = {}, list = {};
   GetWindowRect(host_.MainWindow(), &main);
@@ -275,7 +224,7 @@ void CViewWindow::Place(bool sorting) {
   const bool list_shown = list_window && IsWindowVisible(list_window) && GetWindowRect(list_window, &list);
   const ScreenRect list_rect = ToScreenRect(list);
   const Placement place = PlaceView(FrameRect(), ToScreenRect(main), open, Screen(), list_shown ? &list_rect : nullptr);
-  docked_to_ = place.docked_to == kNotDocked ? nullptr : ids[place.docked_to];
+  views.SetDockedTo(this, place.docked_to);
   size_ = ScreenSize::k1x;
   SetWindowPos(hwnd(), nullptr, place.rect.left, place.rect.top, place.rect.width(), place.rect.height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -283,18 +232,12 @@ void CViewWindow::Place(bool sorting) {
   RefreshOverlay();
 }
 
+// Sort Window: the host has begun the pass (every view undocked, none
+// placed) and undocks the views in turn.
 void CViewWindow::Undock() {
-  SortPass& pass = CurrentSort();
-  const std::vector<CViewWindow*>& views = registry::Views();
-  const bool all_placed = std::all_of(views.begin(), views.end(), [](CViewWindow* v) { return v->sorted_; });
-  if (!pass.active || all_placed || GetTickCount() - pass.started > 1000) {
-    pass.active = true;
-    pass.started = GetTickCount();
-    for (CViewWindow* v : views) v->sorted_ = false;
-  }
-  docked_to_ = nullptr;
+  host_.OpenViews().SetDockedTo(this, kNotDocked);
   Place(true);
-  sorted_ = true;
+  host_.OpenViews().MarkPlaced(this);
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
 

@@ -52,13 +52,10 @@ FakeViewHost::~FakeViewHost() {
   DestroyWindow(main_);
 }
 
-void FakeViewHost::CloseAll() { views_.clear(); }
+void FakeViewHost::CloseAll() { views_.TakeAll().clear(); }
 
 CViewWindow* FakeViewHost::Open(const ViewRequest& request) {
-  std::unique_ptr<CameraView> view = factory_->Open(*this, request);
-  if (!view) return nullptr;
-  views_.push_back(std::move(view));
-  return static_cast<CViewWindow*>(views_.back().get());
+  return static_cast<CViewWindow*>(factory_->Open(*this, request));
 }
 
 CViewWindow* FakeViewHost::OpenDirect(const std::string& name, uint16_t port, const std::string& password) {
@@ -71,12 +68,13 @@ CViewWindow* FakeViewHost::OpenDirect(const std::string& name, uint16_t port, co
 
 void FakeViewHost::SortWindows() {
   SetWindowPos(main_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  for (auto& v : views_) v->Undock();
+  views_.BeginSortPass();
+  for (CameraView* v : views_.Snapshot()) v->Undock();
 }
 
 std::vector<CViewWindow*> FakeViewHost::Views() const {
   std::vector<CViewWindow*> all;
-  for (const auto& v : views_) all.push_back(static_cast<CViewWindow*>(v.get()));
+  for (CameraView* v : views_.Snapshot()) all.push_back(static_cast<CViewWindow*>(v));
   return all;
 }
 
@@ -93,24 +91,9 @@ void FakeViewHost::ReleaseNodeIndex(int index) {
   if (index >= 0 && index < 33) slots_[index] = false;
 }
 
-std::vector<DockCandidate> FakeViewHost::OtherViews(const CameraView* except) {
-  std::vector<DockCandidate> others;
-  for (size_t i = 0; i < views_.size(); ++i) {
-    if (views_[i].get() == except || !IsWindowVisible(views_[i]->Window())) continue;
-    RECT r;
-    GetWindowRect(views_[i]->Window(), &r);
-    others.push_back({static_cast<int>(i), {r.left, r.top, r.right, r.bottom}});
-  }
-  return others;
-}
-
 void FakeViewHost::ViewClosed(CameraView* view) {
   ++closed;
-  for (auto it = views_.begin(); it != views_.end(); ++it)
-    if (it->get() == view) {
-      views_.erase(it);
-      return;
-    }
+  views_.Remove(view).reset();
 }
 
 std::unique_ptr<sim::World> StartWorld(std::vector<std::string> extra) {

@@ -14,6 +14,7 @@
 #include "app/view/camera_view_window.h"
 #include "app/view/file_chooser.h"
 #include "app/view_host.h"
+#include "app/view_list.h"
 #include "hosting/host_event_queue.h"
 #include "hosting/hosting_service.h"
 #include "os/win32/tests/win32_test_rig.h"
@@ -85,7 +86,7 @@ class FakeViewHost : public ViewHost {
   present::SoundDevice* SoundOutput() override { return sound_.Ready() ? &sound_ : nullptr; }
   int AcquireNodeIndex() override;
   void ReleaseNodeIndex(int index) override;
-  std::vector<DockCandidate> OtherViews(const CameraView* except) override;
+  ViewList& OpenViews() override { return views_; }
   void ViewClosed(CameraView* view) override;
 
   int closed = 0;
@@ -102,7 +103,7 @@ class FakeViewHost : public ViewHost {
   std::unique_ptr<hosting::HostingService> hosting_;
   present::DirectSoundOutput sound_;
   std::unique_ptr<ViewFactory> factory_;
-  std::vector<std::unique_ptr<CameraView>> views_;
+  ViewList views_;
   bool slots_[33] = {};
 };
 

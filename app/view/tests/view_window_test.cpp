@@ -829,14 +829,14 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
     EXPECT_EQ(expected[i].y, r.top) << i;
     EXPECT_EQ(332, r.right - r.left);
     EXPECT_EQ(273, r.bottom - r.top);
-    EXPECT_EQ(i == 0 ? nullptr : views[0], views[i]->docked_to()) << i;
+    EXPECT_EQ(i == 0 ? nullptr : views[0], host_->OpenViews().DockedTo(views[i])) << i;
   }
   // 1024 x 768 holds four: the fifth keeps its place and the standard size.
   const RECT fifth = Rect(views[4]->Window());
   EXPECT_EQ(0, fifth.left);
   EXPECT_EQ(0, fifth.top);
   EXPECT_EQ(332, fifth.right - fifth.left);
-  EXPECT_EQ(nullptr, views[4]->docked_to());
+  EXPECT_EQ(nullptr, host_->OpenViews().DockedTo(views[4]));
 
   // Dragging the first view drags the views docked to it along.
   views[0]->DragTo(main.right + 40, 100);
@@ -849,7 +849,7 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
   views[4]->DragTo(fourth.left + 100, fourth.bottom + 12);
   EXPECT_EQ(fourth.bottom, Rect(views[4]->Window()).top);
   EXPECT_EQ(fourth.left + 100, Rect(views[4]->Window()).left);
-  EXPECT_EQ(views[3], views[4]->docked_to());
+  EXPECT_EQ(views[3], host_->OpenViews().DockedTo(views[4]));
   // Near the screen's edge it snaps to the edge, undocked.
   views[4]->DragTo(GetSystemMetrics(SM_CXSCREEN) - 332 - 15, 700 - 273);
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), Rect(views[4]->Window()).right);
@@ -863,7 +863,7 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
   // A closed view is nobody's docking target any more.
   views[0]->PostClose();
   ASSERT_TRUE(PumpUntil([&] { return host_->closed == 1; }));
-  for (CViewWindow* v : host_->Views()) EXPECT_EQ(nullptr, v->docked_to());
+  for (CViewWindow* v : host_->Views()) EXPECT_EQ(nullptr, host_->OpenViews().DockedTo(v));
 }
 
 TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
