@@ -18,8 +18,10 @@ std::string LabelOf(const ServerTreeEntry& e, const TreeStateWords& words) {
   switch (e.level) {
     case 1:
       return e.group;
-    case 2:
-      return e.server.name + " " + (e.reconnecting ? words.reconnecting : e.key != kNoKey ? words.online : words.offline);
+    case 2: {
+      const std::string& state = e.reconnecting ? words.reconnecting : e.key != kNoKey ? words.online : words.offline;
+      return e.server.name + " " + state;
+    }
     default:
       return e.view_open ? e.camera.camera_id + " " + words.online : e.camera.camera_id;
   }
