@@ -46,7 +46,6 @@ class CServerTree : private ServerTreeView {
   void Load(const std::string& program_dir);
   HWND hwnd() const { return tree_; }
   settings::ServerListStore& store() { return store_; }
-  const ServerTreeModel& model() const { return model_; }
 
   // ---- events ----
   void SetHostOnline(const std::string& address, int port, ConnectionKey key);
