@@ -1,18 +1,20 @@
 #pragma once
-// The main window's server tree ("TREE_SERVER"): the server list as groups
-// (level 1) and servers (level 2), and under a connected hosting server its
-// cameras (level 3). It is also the live status display: servers and
-// cameras are marked online and offline as connections come and go. The
-// tree and the server list file change together.
+// The main window's server tree ("TREE_SERVER"): the Win32 drawing of the
+// server tree's model (app/server_tree_model.h). It mirrors each node of
+// the model as a tree item, draws the labels, images and group colour,
+// shows the info tips and pop-up menus, opens the label editor and the
+// server dialogs, and hands the mouse's and the menus' requests to the
+// model and the main window. It owns the server list file, whose store
+// needs Windows, and gives the model its interface.
 #include <windows.h>
 #include <commctrl.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/host_event_router.h"
+#include "app/server_tree_model.h"
 #include "net/list_records.h"
 #include "settings/server_list_store.h"
 
@@ -27,47 +29,12 @@ class ServerTreeOwner {
   virtual void CloseHostServer() = 0;                              // menu "Close" on a hosting server
 };
 
-// Menu commands of the tree's pop-up menus.
-enum TreeCommand : int {
-  kCmdConnect = 1002,
-  kCmdCloseHost = 32778,
-  kCmdRegisterGroup = 32780,
-  kCmdModifyGroup = 32781,
-  kCmdDeleteGroup = 32782,
-  kCmdRegisterServer = 32783,
-  kCmdModifyServer = 32785,
-  kCmdDeleteServer = 32786,
-};
-
-// Images of the tree's image list, one per role.
-enum TreeImage : int {
-  kImageFolderClosed = 0,
-  kImageFolderOpen,
-  kImageHostOffline,
-  kImageHostOnline,
-  kImageCameraOffline,
-  kImageCameraOnline,
-  kImageCameraAlarm,
-  kImageCount
-};
-
-class CServerTree {
+class CServerTree : private ServerTreeView {
  public:
-  struct Entry {
-    int level = 0;             // 1 group, 2 server, 3 camera
-    std::string group;         // groups: the name
-    settings::ServerRecord server;  // servers: their copy of the entry
-    int reserved = 0;
-    ConnectionKey key = kNoKey;     // servers: the connection while online
-    net::CameraRecord camera;       // cameras under a hosting server
-    bool view_open = false;         // cameras: a view of it is open
-    bool alarm = false;             // a view of it reports a notice
-    std::string info;               // the camera information text
-    bool reconnecting = false;      // servers: the lost hosting connection is being restored
-  };
+  using Entry = ServerTreeEntry;
 
-  CServerTree() = default;
-  ~CServerTree();
+  CServerTree() { model_.SetView(this); }
+  ~CServerTree() override;
   CServerTree(const CServerTree&) = delete;
   CServerTree& operator=(const CServerTree&) = delete;
 
@@ -135,28 +102,26 @@ class CServerTree {
   void EditAgain();
 
  private:
-  HTREEITEM Insert(HTREEITEM parent, Entry entry);
+  // ---- mirroring the model ----
+  void NodeAdded(TreeNodeId id) override;
+  void NodeChanged(TreeNodeId id) override;
+  void NodeRemoving(TreeNodeId id) override;
+  void NodeExpanded(TreeNodeId id) override;
+  HTREEITEM ItemOf(TreeNodeId id) const;
+  TreeNodeId IdOf(HTREEITEM item) const;
   void Refresh(HTREEITEM item);
-  void SetOnline(HTREEITEM server, ConnectionKey key);
-  void DeleteChildren(HTREEITEM item);
   void Expand(HTREEITEM item);
-  std::vector<HTREEITEM> AllServers() const;
-  HTREEITEM ServerWhere(const std::function<bool(const Entry&)>& match) const;
 
   void ShowMenu(HTREEITEM item);
   // The node under the pointer of the message being handled.
   HTREEITEM ItemAtMessage(UINT* flags) const;
-  void RegisterGroup();
-  void ModifyGroup(HTREEITEM group);
-  void DeleteGroup(HTREEITEM group);
-  void RegisterServer(HTREEITEM group);
-  void ModifyServer(HTREEITEM server);
-  void DeleteServer(HTREEITEM server);
-  void StartEditing(HTREEITEM item, const std::string& text);
-  bool OnBeginLabelEdit(const NMTVDISPINFOW& info);
+  void DeleteGroup(TreeNodeId group);
+  void RegisterServer(TreeNodeId group);
+  void ModifyServer(TreeNodeId server);
+  void DeleteServer(TreeNodeId server);
+  void StartEditing(HTREEITEM item, const std::string& offered);
   void OnEndLabelEdit(const NMTVDISPINFOW& info);
   void OnCustomDraw(NMTVCUSTOMDRAW* draw, LRESULT* result) const;
-  void OnClick(bool double_click);
   void OnInfoTip(NMTVGETINFOTIPW* tip) const;
 
   HWND tree_ = nullptr;
@@ -164,15 +129,11 @@ class CServerTree {
   HINSTANCE instance_ = nullptr;
   ServerTreeOwner* owner_ = nullptr;
   HIMAGELIST images_ = nullptr;
+  // Before the model, which keeps it in step.
   settings::ServerListStore store_;
-  std::map<HTREEITEM, Entry> entries_;
-
-  // Label editing of a group: which node, whether it is new, its old name,
-  // and the text to offer when the editor opens again.
-  HTREEITEM editing_ = nullptr;
-  bool editing_new_ = false;
-  std::string edit_again_text_;
-  bool edit_again_pending_ = false;
+  ServerTreeModel model_{store_};
+  std::map<TreeNodeId, HTREEITEM> items_;
+  std::map<HTREEITEM, TreeNodeId> ids_;
 };
 
 }  // namespace app

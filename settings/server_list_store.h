@@ -1,56 +1,42 @@
 #pragma once
-// The user's address book of servers, "ServerList.ini" beside the program:
-// named groups in display order, each holding its servers in display order,
-// each server with a section of its own. Group and server names share one
-// name space (a section each). Read once at start-up and written at every
-// change; the tree keeps itself in step with it.
+// The server list in "ServerList.ini" beside the program, through the
+// private-profile functions: [GROUP_LIST] names the groups, each group's
+// section names its servers, each server has a section of its own (so group
+// and server names share one name space). Read once at start-up and written
+// at every change.
 #include <string>
 #include <vector>
+
+#include "settings/server_list.h"
 
 namespace settings {
 
 inline constexpr char kServerListFile[] = "\\ServerList.ini";
-inline constexpr char kHostServerType[] = "Host Server";
-inline constexpr char kCameraServerType[] = "Camera";
-inline constexpr int kDefaultServerPort = 8000;
-
-// One entry of the server list.
-struct ServerRecord {
-  std::string name;  // unique key: section name and registry subkey
-  std::string ip;    // the server's address, or the dynamic-address service's
-  int port = kDefaultServerPort;
-  std::string type;  // kHostServerType or kCameraServerType
-  bool ddns = false;  // address looked up by MAC through the dynamic-address service
-  std::string mac;
-
-  bool IsCamera() const { return type == kCameraServerType; }
-  bool operator==(const ServerRecord&) const = default;
-};
 
 // Every operation does nothing and fails (false, or an empty result) while
 // no path is set. Failures of the file system itself are not reported.
-class ServerListStore {
+class ServerListStore : public ServerList {
  public:
   void SetPath(const std::string& path) { path_ = path; }
   const std::string& path() const { return path_; }
 
   // Group names in file order: the part after the first '=' of each
   // [GROUP_LIST] entry.
-  std::vector<std::string> GetGroups() const;
+  std::vector<std::string> GetGroups() const override;
   // The group's servers in file order, each completed from its own section.
-  std::vector<ServerRecord> GetServers(const std::string& group) const;
+  std::vector<ServerRecord> GetServers(const std::string& group) const override;
   ServerRecord GetServer(const std::string& name) const;
   // A section of that name has an entry, or [GROUP_LIST] lists the name.
-  bool Exists(const std::string& name) const;
+  bool Exists(const std::string& name) const override;
 
-  bool AddGroup(const std::string& name);
-  bool RenameGroup(const std::string& old_name, const std::string& new_name);
+  bool AddGroup(const std::string& name) override;
+  bool RenameGroup(const std::string& old_name, const std::string& new_name) override;
   // Removes the group's servers (entries and sections), its section and its
   // [GROUP_LIST] entry.
-  bool DeleteGroup(const std::string& group);
-  bool AddServer(const std::string& group, const ServerRecord& record);
-  bool ModifyServer(const std::string& group, const std::string& old_name, const ServerRecord& record);
-  bool DeleteServer(const std::string& group, const std::string& name);
+  bool DeleteGroup(const std::string& group) override;
+  bool AddServer(const std::string& group, const ServerRecord& record) override;
+  bool ModifyServer(const std::string& group, const std::string& old_name, const ServerRecord& record) override;
+  bool DeleteServer(const std::string& group, const std::string& name) override;
 
  private:
   std::vector<std::string> EntryValues(const std::string& section) const;

@@ -1,0 +1,296 @@
+#include "app/server_tree_model.h"
+
+#include <algorithm>
+
+namespace app {
+
+namespace {
+
+bool Contains(const auto& values, const auto& value) {
+  return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+}  // namespace
+
+// ---- how a node looks -----------------------------------------------------
+
+std::string LabelOf(const ServerTreeEntry& e, const TreeStateWords& words) {
+  switch (e.level) {
+    case 1:
+      return e.group;
+    case 2: {
+      const std::string& state = e.reconnecting ? words.reconnecting : e.key != kNoKey ? words.online : words.offline;
+      return e.server.name + " " + state;
+    }
+    default:
+      return e.view_open ? e.camera.camera_id + " " + words.online : e.camera.camera_id;
+  }
+}
+
+TreeImage ImageOf(const ServerTreeEntry& e, bool expanded) {
+  switch (e.level) {
+    case 1:
+      return expanded ? kImageFolderOpen : kImageFolderClosed;
+    case 2: {
+      const bool online = e.key != kNoKey;
+      if (!e.server.IsCamera()) return online ? kImageHostOnline : kImageHostOffline;
+      return e.alarm ? kImageCameraAlarm : online ? kImageCameraOnline : kImageCameraOffline;
+    }
+    default:
+      return e.alarm ? kImageCameraAlarm : e.view_open ? kImageCameraOnline : kImageCameraOffline;
+  }
+}
+
+std::string InfoTipOf(const ServerTreeEntry& e) {
+  std::string text = e.info;
+  if (e.level != 3) return text;
+  for (const std::string* field : {&e.camera.text36, &e.camera.text68, &e.camera.text132, &e.camera.text168})
+    if (!field->empty()) text += (text.empty() ? "" : "\r\n") + *field;
+  return text;
+}
+
+// ---- nodes ----------------------------------------------------------------
+
+void ServerTreeModel::Load() {
+  for (const std::string& name : list_.GetGroups()) {
+    ServerTreeEntry group;
+    group.level = 1;
+    group.group = name;
+    const TreeNodeId id = Add(kNoNode, group);
+    for (const settings::ServerRecord& record : list_.GetServers(name)) {
+      ServerTreeEntry server;
+      server.level = 2;
+      server.server = record;
+      Add(id, server);
+    }
+    Expanded(id);
+  }
+}
+
+TreeNodeId ServerTreeModel::Add(TreeNodeId parent, ServerTreeEntry entry) {
+  const TreeNodeId id = next_id_++;
+  nodes_[id] = Node{std::move(entry), parent, {}};
+  if (parent == kNoNode)
+    groups_.push_back(id);
+  else
+    nodes_[parent].children.push_back(id);
+  if (view_) view_->NodeAdded(id);
+  return id;
+}
+
+void ServerTreeModel::RemoveChildren(TreeNodeId id) {
+  // A copy: each removal takes the child out of the list being walked.
+  for (TreeNodeId child : ChildrenOf(id)) Remove(child);
+}
+
+void ServerTreeModel::Remove(TreeNodeId id) {
+  if (!EntryOf(id)) return;
+  RemoveChildren(id);
+  const TreeNodeId parent = ParentOf(id);
+  if (view_) view_->NodeRemoving(id);
+  if (parent == kNoNode)
+    std::erase(groups_, id);
+  else if (auto it = nodes_.find(parent); it != nodes_.end())
+    std::erase(it->second.children, id);
+  nodes_.erase(id);
+}
+
+void ServerTreeModel::Changed(TreeNodeId id) {
+  if (view_) view_->NodeChanged(id);
+}
+
+void ServerTreeModel::Expanded(TreeNodeId id) {
+  if (view_) view_->NodeExpanded(id);
+}
+
+ServerTreeEntry* ServerTreeModel::MutableEntry(TreeNodeId id) {
+  auto it = nodes_.find(id);
+  return it == nodes_.end() ? nullptr : &it->second.entry;
+}
+
+const ServerTreeEntry* ServerTreeModel::EntryOf(TreeNodeId id) const {
+  auto it = nodes_.find(id);
+  return it == nodes_.end() ? nullptr : &it->second.entry;
+}
+
+int ServerTreeModel::Level(TreeNodeId id) const {
+  const ServerTreeEntry* e = EntryOf(id);
+  return e ? e->level : 0;
+}
+
+TreeNodeId ServerTreeModel::ParentOf(TreeNodeId id) const {
+  auto it = nodes_.find(id);
+  return it == nodes_.end() ? kNoNode : it->second.parent;
+}
+
+std::vector<TreeNodeId> ServerTreeModel::ChildrenOf(TreeNodeId parent) const {
+  if (parent == kNoNode) return groups_;
+  auto it = nodes_.find(parent);
+  return it == nodes_.end() ? std::vector<TreeNodeId>{} : it->second.children;
+}
+
+// ---- queries --------------------------------------------------------------
+
+std::vector<TreeNodeId> ServerTreeModel::AllServers() const {
+  std::vector<TreeNodeId> out;
+  for (TreeNodeId group : groups_)
+    for (TreeNodeId server : nodes_.at(group).children) out.push_back(server);
+  return out;
+}
+
+template <typename Match>
+TreeNodeId ServerTreeModel::ServerWhere(const Match& match) const {
+  for (TreeNodeId server : AllServers())
+    if (match(nodes_.at(server).entry)) return server;
+  return kNoNode;
+}
+
+template <typename Match>
+TreeNodeId ServerTreeModel::SelectedOrFirst(TreeNodeId selected, const Match& match) const {
+  const ServerTreeEntry* s = EntryOf(selected);
+  return s && match(*s) ? selected : ServerWhere(match);
+}
+
+TreeNodeId ServerTreeModel::FindServer(const std::string& name) const {
+  return ServerWhere([&](const ServerTreeEntry& e) { return e.server.name == name; });
+}
+
+TreeNodeId ServerTreeModel::FindServerByKey(ConnectionKey key) const {
+  if (key == kNoKey) return kNoNode;
+  return ServerWhere([&](const ServerTreeEntry& e) { return e.key == key; });
+}
+
+TreeNodeId ServerTreeModel::FindCamera(const std::string& camera_id) const {
+  for (TreeNodeId server : AllServers())
+    for (TreeNodeId camera : nodes_.at(server).children)
+      if (nodes_.at(camera).entry.camera.camera_id == camera_id) return camera;
+  return kNoNode;
+}
+
+std::string ServerTreeModel::GroupOf(TreeNodeId server) const {
+  const ServerTreeEntry* group = EntryOf(ParentOf(server));
+  return group ? group->group : std::string();
+}
+
+bool ServerTreeModel::IsHostGroup(TreeNodeId group) const {
+  return group != kNoNode && !groups_.empty() && groups_.front() == group;
+}
+
+std::vector<ConnectionKey> ServerTreeModel::OnlineCameraServerKeys() const {
+  std::vector<ConnectionKey> keys;
+  for (TreeNodeId server : AllServers()) {
+    const ServerTreeEntry& e = nodes_.at(server).entry;
+    if (e.server.IsCamera() && e.key != kNoKey) keys.push_back(e.key);
+  }
+  return keys;
+}
+
+std::vector<std::string> ServerTreeModel::CameraIds(ConnectionKey key) const {
+  std::vector<std::string> ids;
+  for (TreeNodeId camera : ChildrenOf(FindServerByKey(key))) ids.push_back(nodes_.at(camera).entry.camera.camera_id);
+  return ids;
+}
+
+// ---- connection events ----------------------------------------------------
+
+void ServerTreeModel::SetOnline(TreeNodeId server, ConnectionKey key) {
+  ServerTreeEntry* e = MutableEntry(server);
+  if (!e) return;
+  e->key = key;
+  Changed(server);
+}
+
+void ServerTreeModel::SetHostOnline(const std::string& address, int port, ConnectionKey key, TreeNodeId selected) {
+  auto matches = [&](const ServerTreeEntry& e) {
+    return e.level == 2 && e.server.ip == address && e.server.port == port;
+  };
+  SetOnline(SelectedOrFirst(selected, matches), key);
+}
+
+void ServerTreeModel::SetHostReconnecting(const std::string& address, int port, bool reconnecting) {
+  const TreeNodeId server = ServerWhere(
+      [&](const ServerTreeEntry& e) { return e.level == 2 && e.server.ip == address && e.server.port == port; });
+  ServerTreeEntry* e = MutableEntry(server);
+  if (!e || e->reconnecting == reconnecting) return;
+  e->reconnecting = reconnecting;
+  Changed(server);
+}
+
+void ServerTreeModel::SetServerOffline(ConnectionKey key) {
+  const TreeNodeId server = FindServerByKey(key);
+  ServerTreeEntry* e = MutableEntry(server);
+  if (!e) return;
+  e->key = kNoKey;
+  e->alarm = false;
+  RemoveChildren(server);
+  Changed(server);
+}
+
+void ServerTreeModel::SetCameraServerOnline(const std::string& name, const std::string& text, int match_mode,
+                                            ConnectionKey key, TreeNodeId selected) {
+  if (const TreeNodeId named = name.empty() ? kNoNode : FindServer(name)) {
+    SetOnline(named, key);
+    return;
+  }
+  // Only camera entries: a hosting server on the same address is not the camera.
+  auto matches = [&](const ServerTreeEntry& e) {
+    return e.level == 2 && e.server.IsCamera() && (match_mode == 1 ? e.server.mac : e.server.ip) == text;
+  };
+  SetOnline(SelectedOrFirst(selected, matches), key);
+}
+
+void ServerTreeModel::AddCamera(ConnectionKey key, const net::CameraRecord& camera) {
+  const TreeNodeId server = FindServerByKey(key);
+  if (server == kNoNode) return;
+  for (TreeNodeId listed : nodes_.at(server).children)
+    if (nodes_.at(listed).entry.camera.camera_id == camera.camera_id) return;
+  ServerTreeEntry e;
+  e.level = 3;
+  e.camera = camera;
+  Add(server, e);
+}
+
+void ServerTreeModel::AddCameras(ConnectionKey key, const std::vector<net::CameraRecord>& cameras) {
+  const TreeNodeId server = FindServerByKey(key);
+  if (server == kNoNode) return;
+  for (const net::CameraRecord& camera : cameras) AddCamera(key, camera);
+  Expanded(server);
+}
+
+void ServerTreeModel::RemoveCamera(const std::string& camera_id) { Remove(FindCamera(camera_id)); }
+
+void ServerTreeModel::SetCameraOnline(const std::string& camera_id) {
+  const TreeNodeId camera = FindCamera(camera_id);
+  if (ServerTreeEntry* e = MutableEntry(camera)) {
+    e->view_open = true;
+    Changed(camera);
+  }
+}
+
+void ServerTreeModel::SetCameraOffline(const std::string& camera_id) {
+  const TreeNodeId camera = FindCamera(camera_id);
+  if (ServerTreeEntry* e = MutableEntry(camera)) {
+    e->view_open = false;
+    e->alarm = false;
+    Changed(camera);
+  }
+}
+
+void ServerTreeModel::SetCameraInfo(ConnectionKey key, const std::string& text) {
+  if (ServerTreeEntry* e = MutableEntry(FindServerByKey(key))) e->info = text;
+}
+
+void ServerTreeModel::SetAlarms(const std::vector<std::string>& camera_ids,
+                                const std::vector<ConnectionKey>& server_keys) {
+  for (auto& [id, node] : nodes_) {
+    ServerTreeEntry& e = node.entry;
+    bool alarm = false;
+    if (e.level == 3) alarm = Contains(camera_ids, e.camera.camera_id);
+    if (e.level == 2 && e.key != kNoKey) alarm = Contains(server_keys, e.key);
+    if (alarm == e.alarm) continue;
+    e.alarm = alarm;
+    Changed(id);
+  }
+}
+
+}  // namespace app

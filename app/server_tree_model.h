@@ -1,0 +1,213 @@
+#pragma once
+// What the main window's server tree shows and its rules, without a window:
+// the server list as groups (level 1) and servers (level 2), and under a
+// connected hosting server its cameras (level 3); which servers and cameras
+// are online, reconnecting or alarmed; the groups and servers the user
+// registers, renames and deletes, kept in step with the server list; and
+// the label editor's states. A view (app/server_tree.h) draws it and hears
+// of each change through ServerTreeView.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/host_event_router.h"
+#include "net/list_records.h"
+#include "settings/server_list.h"
+#include "settings/text_table.h"
+
+namespace app {
+
+// A node's id, stable while the node lives and never reused.
+using TreeNodeId = int;
+constexpr TreeNodeId kNoNode = 0;
+
+// Menu commands of the tree's pop-up menus.
+enum TreeCommand : int {
+  kCmdConnect = 1002,
+  kCmdCloseHost = 32778,
+  kCmdRegisterGroup = 32780,
+  kCmdModifyGroup = 32781,
+  kCmdDeleteGroup = 32782,
+  kCmdRegisterServer = 32783,
+  kCmdModifyServer = 32785,
+  kCmdDeleteServer = 32786,
+};
+
+// Images of the tree's image list, one per role.
+enum TreeImage : int {
+  kImageFolderClosed = 0,
+  kImageFolderOpen,
+  kImageHostOffline,
+  kImageHostOnline,
+  kImageCameraOffline,
+  kImageCameraOnline,
+  kImageCameraAlarm,
+  kImageCount
+};
+
+struct ServerTreeEntry {
+  int level = 0;                  // 1 group, 2 server, 3 camera
+  std::string group;              // groups: the name
+  settings::ServerRecord server;  // servers: their copy of the entry
+  ConnectionKey key = kNoKey;     // servers: the connection while online
+  net::CameraRecord camera;       // cameras under a hosting server
+  bool view_open = false;         // cameras: a view of it is open
+  bool alarm = false;             // a view of it reports a notice
+  std::string info;               // the camera information text
+  bool reconnecting = false;      // servers: the lost hosting connection is being restored
+};
+
+// The words a server's label ends with, as the settings file words them.
+struct TreeStateWords {
+  std::string online, offline, reconnecting;
+};
+
+std::string LabelOf(const ServerTreeEntry& entry, const TreeStateWords& words);
+TreeImage ImageOf(const ServerTreeEntry& entry, bool expanded);
+// The info tip: the information text, and for a camera its record's texts, one a line.
+std::string InfoTipOf(const ServerTreeEntry& entry);
+
+// One line of a node's pop-up menu; a separator has no command.
+struct TreeMenuItem {
+  int command = 0;
+  const settings::TextId* label = nullptr;
+  bool enabled = true;
+  bool operator==(const TreeMenuItem&) const = default;
+};
+
+// How a label edit ended, for the view to act on.
+struct LabelEditEnd {
+  // The editor must open again (the name was refused); the view posts
+  // itself a reminder, as an editor cannot reopen while it is closing.
+  bool edit_again = false;
+  const settings::TextId* message = nullptr;  // why the name was refused, if the user is told
+  std::vector<std::string> message_args;
+};
+
+// Told of every change to the nodes, in the order they happen.
+class ServerTreeView {
+ public:
+  virtual ~ServerTreeView() = default;
+  // Appended as the last child of its parent (kNoNode: a group).
+  virtual void NodeAdded(TreeNodeId id) = 0;
+  // Its label or image may have changed.
+  virtual void NodeChanged(TreeNodeId id) = 0;
+  // About to go; its children have gone before it.
+  virtual void NodeRemoving(TreeNodeId id) = 0;
+  // Its children should be shown.
+  virtual void NodeExpanded(TreeNodeId id) = 0;
+};
+
+class ServerTreeModel {
+ public:
+  // The list outlives the model; it is written at every change the user makes.
+  explicit ServerTreeModel(settings::ServerList& list) : list_(list) {}
+  ServerTreeModel(const ServerTreeModel&) = delete;
+  ServerTreeModel& operator=(const ServerTreeModel&) = delete;
+
+  void SetView(ServerTreeView* view) { view_ = view; }
+  // Each group of the list in order with its servers offline, expanded.
+  void Load();
+
+  // ---- connection events ----
+  // `selected` is the node the user has selected: when it matches too, it
+  // is the one meant (two entries may name one address).
+  void SetHostOnline(const std::string& address, int port, ConnectionKey key, TreeNodeId selected);
+  // The server loses its key, its alarm and its cameras.
+  void SetServerOffline(ConnectionKey key);
+  void SetHostReconnecting(const std::string& address, int port, bool reconnecting);
+  // The entry named `name` when there is one (the view knows its entry);
+  // otherwise the selected server, else the first camera server in tree
+  // order, whose IP (match_mode 0) or MAC (1) is `text`.
+  void SetCameraServerOnline(const std::string& name, const std::string& text, int match_mode, ConnectionKey key,
+                             TreeNodeId selected);
+  // Cameras already listed under the server are not listed twice.
+  void AddCameras(ConnectionKey key, const std::vector<net::CameraRecord>& cameras);
+  void AddCamera(ConnectionKey key, const net::CameraRecord& camera);
+  void RemoveCamera(const std::string& camera_id);
+  void SetCameraOnline(const std::string& camera_id);
+  void SetCameraOffline(const std::string& camera_id);
+  void SetCameraInfo(ConnectionKey key, const std::string& text);
+  // Notices of open views: the entries named get the alarm, all others lose it.
+  void SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& server_keys);
+
+  // ---- queries ----
+  const ServerTreeEntry* EntryOf(TreeNodeId id) const;
+  int Level(TreeNodeId id) const;
+  TreeNodeId ParentOf(TreeNodeId id) const;
+  // kNoNode: the groups.
+  std::vector<TreeNodeId> ChildrenOf(TreeNodeId parent) const;
+  TreeNodeId FindServer(const std::string& name) const;
+  TreeNodeId FindServerByKey(ConnectionKey key) const;
+  TreeNodeId FindCamera(const std::string& camera_id) const;
+  // The group a server sits in.
+  std::string GroupOf(TreeNodeId server) const;
+  // The first group holds the hosting servers: it cannot be renamed or deleted.
+  bool IsHostGroup(TreeNodeId group) const;
+  std::vector<ConnectionKey> OnlineCameraServerKeys() const;
+  std::vector<std::string> CameraIds(ConnectionKey key) const;
+
+  // ---- the user's changes ----
+  // The pop-up menu of a group or a server, with what the node cannot do
+  // disabled; empty for cameras.
+  std::vector<TreeMenuItem> MenuOf(TreeNodeId id) const;
+  // Adds a group with a placeholder name and opens its label editor.
+  TreeNodeId RegisterGroup();
+  // Opens the label editor of a group that may be renamed; false otherwise.
+  bool ModifyGroup(TreeNodeId group);
+  // Null when the group went (with its entry in the list); otherwise why not.
+  const settings::TextId* DeleteGroup(TreeNodeId group);
+  // The server type a group's new entries take.
+  std::string NewServerType(TreeNodeId group) const;
+  bool NameTaken(const std::string& name) const { return list_.Exists(name); }
+  TreeNodeId RegisterServer(TreeNodeId group, const settings::ServerRecord& record);
+  void ModifyServer(TreeNodeId server, const settings::ServerRecord& record);
+  void DeleteServer(TreeNodeId server);
+
+  // ---- label editing ----
+  // Only the node whose editor the model opened may be edited: a click on
+  // a selected server never renames it.
+  bool MayEditLabel(TreeNodeId id) const { return id != kNoNode && id == editing_; }
+  TreeNodeId Editing() const { return editing_; }
+  // `typed` is null when the edit was cancelled.
+  LabelEditEnd EndLabelEdit(TreeNodeId id, const std::string* typed);
+  // After a refused name: the node to edit again (kNoNode if it went) and the text to offer.
+  TreeNodeId EditAgain(std::string* offered);
+
+ private:
+  struct Node {
+    ServerTreeEntry entry;
+    TreeNodeId parent = kNoNode;
+    std::vector<TreeNodeId> children;
+  };
+
+  TreeNodeId Add(TreeNodeId parent, ServerTreeEntry entry);
+  void Remove(TreeNodeId id);
+  void RemoveChildren(TreeNodeId id);
+  void Changed(TreeNodeId id);
+  void Expanded(TreeNodeId id);
+  ServerTreeEntry* MutableEntry(TreeNodeId id);
+  std::vector<TreeNodeId> AllServers() const;
+  template <typename Match>
+  TreeNodeId ServerWhere(const Match& match) const;
+  template <typename Match>
+  TreeNodeId SelectedOrFirst(TreeNodeId selected, const Match& match) const;
+  void SetOnline(TreeNodeId server, ConnectionKey key);
+  // Stores a group name typed in the editor; false when the list refuses it.
+  bool StoreGroupName(const ServerTreeEntry& group, const std::string& typed);
+
+  settings::ServerList& list_;
+  ServerTreeView* view_ = nullptr;
+  std::map<TreeNodeId, Node> nodes_;
+  std::vector<TreeNodeId> groups_;
+  TreeNodeId next_id_ = 1;
+
+  // Label editing of a group: which node, whether it is new (a cancelled
+  // new group goes), and the text to offer when the editor opens again.
+  TreeNodeId editing_ = kNoNode;
+  bool editing_new_ = false;
+  std::string edit_again_text_;
+  bool edit_again_pending_ = false;
+};
+
+}  // namespace app
