@@ -515,9 +515,9 @@ TEST_F(NodeLink, RelayCameraThroughTheHostingServer) {
     return media_.Count(net::kMediaVideoFrame) >= 3 && media_.Count(net::kMediaAudio) >= 2;
   }));
   EXPECT_EQ("CAM-1", node.Key());
-  node.PtzStep(20, 0);
+  node.Control().PtzStep(20, 0);
   EXPECT_TRUE(Sent("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0"));
-  node.Drag(0, 0, 320, 0, 320, 240);
+  node.Control().Drag(0, 0, 320, 0, 320, 240);
   EXPECT_TRUE(Eventually([&] {
     return world_->log().Lines("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0").size() == 2;
   })) << "a drag across the whole width of a 320-pixel relay window pans by 10";
@@ -529,7 +529,7 @@ TEST_F(NodeLink, StoredFilePlaysSeeksAndEnds) {
   node.OpenRelayFile("CAM-1", "rec/one.mp4");
   ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.node_parameters().words[1] > 0 && media_.Count(net::kMediaVideoFrame) > 0; }));
   const uint32_t length = node.node_parameters().words[1];
-  ASSERT_GE(node.Seek(90), 0);
+  ASSERT_GE(node.Control().Seek(90), 0);
   EXPECT_TRUE(Sent("hosting RequeststreamingReset channel=" + std::to_string(node.VideoChannelId()) +
                    " position=" + std::to_string(length * 90 / 100)));
   EXPECT_TRUE(pump_.RunUntil(node, [&] { return media_.SawEndOfFile(); }));
@@ -558,37 +558,37 @@ TEST_F(NodeLink, ControlRequestsReachTheCameraWithTheirValues) {
   // A camera of version 1.1.8 with pan/tilt device code 0 takes rectangles.
   net::CameraSetupInfo info = node.setup_info();
   info.SetVersion(1, 1, 8);
-  ASSERT_GE(node.SendCameraSetupInfo(info), 0);
+  ASSERT_GE(node.Control().SendCameraSetupInfo(info), 0);
   ASSERT_TRUE(Eventually([&] { return node.setup_info().Version() == net::CameraVersion(1, 1, 8); }));
-  node.Drag(100, 100, 105, 103, 320, 240);
-  node.Drag(100, 100, 105, 130, 320, 240);
-  node.Drag(100, 100, 130, 130, 320, 240);
-  node.DoubleClick(400, 300, 640);
+  node.Control().Drag(100, 100, 105, 103, 320, 240);
+  node.Control().Drag(100, 100, 105, 130, 320, 240);
+  node.Control().Drag(100, 100, 130, 130, 320, 240);
+  node.Control().DoubleClick(400, 300, 640);
   EXPECT_TRUE(Sent("CAM-1 RequestPTZControl pan=0 tilt=-1"));
   EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
   EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=200 y1=150 x2=200 y2=150"));
   EXPECT_EQ(1u, world_->log().Lines("RequestPTZControl").size()) << "a 5x3 click sends nothing";
-  EXPECT_TRUE(node.PresetGoto(39));
-  EXPECT_FALSE(node.PresetGoto(40));
-  EXPECT_FALSE(node.GroupRun(16));
-  node.SetQuality(8);
-  node.SetVideoInput(1);  // external
-  node.Lens(1, 15);
+  EXPECT_TRUE(node.Control().PresetGoto(39));
+  EXPECT_FALSE(node.Control().PresetGoto(40));
+  EXPECT_FALSE(node.Control().GroupRun(16));
+  node.Control().SetQuality(8);
+  node.Control().SetVideoInput(1);  // external
+  node.Control().Lens(1, 15);
   EXPECT_TRUE(Sent("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
   EXPECT_EQ(1u, world_->log().Lines("RequestPresetCommand").size());
   EXPECT_TRUE(Sent("CAM-1 RequestQuality value=8"));
   EXPECT_TRUE(Sent("CAM-1 RequestVideoInput value=1"));
   EXPECT_TRUE(Sent("CAM-1 RequestLensControl operation=1 speed=10"));
-  EXPECT_EQ(8u, node.quality());
+  EXPECT_EQ(8u, node.Control().quality());
 
-  ASSERT_TRUE(node.SetPtzPosition({12, -3, 4}));
+  ASSERT_TRUE(node.Control().SetPtzPosition({12, -3, 4}));
   net::PtzPosition position;
-  ASSERT_TRUE(node.QueryPtzPosition(&position));
+  ASSERT_TRUE(node.Control().QueryPtzPosition(&position));
   EXPECT_EQ(12, position.pan);
   EXPECT_EQ(-3, position.tilt);
-  EXPECT_TRUE(node.EnablePresetEditing());
+  EXPECT_TRUE(node.Control().EnablePresetEditing());
   world_->Execute("fault CAM-1 drop 70");
-  EXPECT_FALSE(node.EnablePresetEditing()) << "no acknowledgement within 5000 ms";
+  EXPECT_FALSE(node.Control().EnablePresetEditing()) << "no acknowledgement within 5000 ms";
 }
 
 // The connect threads hang in a dynamic-IP lookup whose server never answers
@@ -627,14 +627,14 @@ TEST_F(NodeLink, LatePositionReplyDoesNotAnswerTheNextQuery) {
   CNodeWindow& node = MakeNode(false);
   node.SetAddress(Camera());
   ASSERT_TRUE(Streaming(node));
-  ASSERT_TRUE(node.SetPtzPosition({1, 2, 3}));
+  ASSERT_TRUE(node.Control().SetPtzPosition({1, 2, 3}));
   ASSERT_TRUE(Sent("CAM-1 SetPtzPosition"));
   world_->Execute("fault CAM-1 delay 66 6000");
   net::PtzPosition position;
-  EXPECT_FALSE(node.QueryPtzPosition(&position)) << "the reply was held back past the wait";
+  EXPECT_FALSE(node.Control().QueryPtzPosition(&position)) << "the reply was held back past the wait";
   world_->Execute("fault CAM-1 delay 66 0");
-  ASSERT_TRUE(node.SetPtzPosition({7, 8, 9}));
-  ASSERT_TRUE(node.QueryPtzPosition(&position));
+  ASSERT_TRUE(node.Control().SetPtzPosition({7, 8, 9}));
+  ASSERT_TRUE(node.Control().QueryPtzPosition(&position));
   EXPECT_EQ(7, position.pan) << "the late reply of the first query answered the second";
   EXPECT_EQ(9, position.zoom);
 }
