@@ -170,7 +170,7 @@ int Snapshot(Session& s, SnapshotSink& sink, const Options& o, std::string* reas
 int Play(Session& s, const Options& o) {
   if (o.seek >= 0) {
     s.runtime().RunUntil([&] { return s.node().node_parameters().words[1] > 0; }, 5000);
-    s.node().Seek(o.seek);
+    s.node().Control().Seek(o.seek);
   }
   const uint64_t start = os::MonotonicMs();
   uint64_t printed = 0;
