@@ -1,10 +1,11 @@
-// CameraControl's own rules on a fake link, without a camera: which drags
-// become rectangles to zoom to, and that a control without a hosting client
-// neither sends nor waits. The requests on the wire are tested against
-// halyard-sim in node_link_test.
+// CameraControl: its own rules on a fake link (which drags become
+// rectangles to zoom to; without a hosting client nothing is sent or
+// awaited), then the requests on the wire to halyard-sim's camera through a
+// node, and the waits for the camera's replies.
 #include <gtest/gtest.h>
 
 #include "node/camera_control.h"
+#include "node/tests/link/link_fixture.h"
 #include "os/clock.h"
 
 namespace node {
@@ -64,6 +65,70 @@ TEST(CameraControlRules, WithoutAHostingClientNothingIsSentOrAwaited) {
   EXPECT_FALSE(control.SetPtzPosition({1, 2, 3}));
   EXPECT_EQ(-1, control.SendCameraSetupInfo(link.info));
   EXPECT_EQ(-1, control.Seek(50));
+}
+
+// A node on halyard-sim's camera, whose control sends the requests.
+class CameraControlOnALink : public testing::NodeLink {};
+using hosting::testing::Eventually;
+
+TEST_F(CameraControlOnALink, ControlRequestsReachTheCameraWithTheirValues) {
+  CNodeWindow& node = MakeNode(false);
+  CameraControl& control = node.Control();
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  // A camera of version 1.1.8 with pan/tilt device code 0 takes rectangles.
+  net::CameraSetupInfo info = node.setup_info();
+  info.SetVersion(1, 1, 8);
+  ASSERT_GE(control.SendCameraSetupInfo(info), 0);
+  ASSERT_TRUE(Eventually([&] { return node.setup_info().Version() == net::CameraVersion(1, 1, 8); }));
+  control.Drag(100, 100, 105, 103, 320, 240);
+  control.Drag(100, 100, 105, 130, 320, 240);
+  control.Drag(100, 100, 130, 130, 320, 240);
+  control.DoubleClick(400, 300, 640);
+  EXPECT_TRUE(Sent("CAM-1 RequestPTZControl pan=0 tilt=-1"));
+  EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
+  EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=200 y1=150 x2=200 y2=150"));
+  EXPECT_EQ(1u, world_->log().Lines("RequestPTZControl").size()) << "a 5x3 click sends nothing";
+  EXPECT_TRUE(control.PresetGoto(39));
+  EXPECT_FALSE(control.PresetGoto(40));
+  EXPECT_FALSE(control.GroupRun(16));
+  control.SetQuality(8);
+  control.SetVideoInput(1);  // external
+  control.Lens(1, 15);
+  EXPECT_TRUE(Sent("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
+  EXPECT_EQ(1u, world_->log().Lines("RequestPresetCommand").size());
+  EXPECT_TRUE(Sent("CAM-1 RequestQuality value=8"));
+  EXPECT_TRUE(Sent("CAM-1 RequestVideoInput value=1"));
+  EXPECT_TRUE(Sent("CAM-1 RequestLensControl operation=1 speed=10"));
+  EXPECT_EQ(8u, control.quality());
+
+  ASSERT_TRUE(control.SetPtzPosition({12, -3, 4}));
+  net::PtzPosition position;
+  ASSERT_TRUE(control.QueryPtzPosition(&position));
+  EXPECT_EQ(12, position.pan);
+  EXPECT_EQ(-3, position.tilt);
+  EXPECT_TRUE(control.EnablePresetEditing());
+  world_->Execute("fault CAM-1 drop 70");
+  EXPECT_FALSE(control.EnablePresetEditing()) << "no acknowledgement within 5000 ms";
+}
+
+// A reply that comes after its query gave up belongs to that query, not to
+// the next one.
+TEST_F(CameraControlOnALink, LatePositionReplyDoesNotAnswerTheNextQuery) {
+  CNodeWindow& node = MakeNode(false);
+  CameraControl& control = node.Control();
+  node.SetAddress(Camera());
+  ASSERT_TRUE(Streaming(node));
+  ASSERT_TRUE(control.SetPtzPosition({1, 2, 3}));
+  ASSERT_TRUE(Sent("CAM-1 SetPtzPosition"));
+  world_->Execute("fault CAM-1 delay 66 6000");
+  net::PtzPosition position;
+  EXPECT_FALSE(control.QueryPtzPosition(&position)) << "the reply was held back past the wait";
+  world_->Execute("fault CAM-1 delay 66 0");
+  ASSERT_TRUE(control.SetPtzPosition({7, 8, 9}));
+  ASSERT_TRUE(control.QueryPtzPosition(&position));
+  EXPECT_EQ(7, position.pan) << "the late reply of the first query answered the second";
+  EXPECT_EQ(9, position.zoom);
 }
 
 }  // namespace
