@@ -88,11 +88,11 @@ bool CNodeWindow::OnMessage(const net::RawMessage& m) {
       break;
     case net::kPtzPosition: {
       net::PtzPosition position;
-      if (net::DecodePtzPositionReply(m.body, m.length, &position)) position_reply_.Answer(position);
+      if (net::DecodePtzPositionReply(m.body, m.length, &position)) control_.OnPtzPosition(position);
       break;
     }
     case net::kReplyPresetAck:
-      preset_ack_.Answer(true);
+      control_.OnPresetAck();
       break;
     case net::kSetPtzPosition:
       break;  // the camera's acknowledgement carries nothing

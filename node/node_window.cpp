@@ -302,6 +302,11 @@ hosting::RequestTarget CNodeWindow::ControlChannel() {
   return &video_;
 }
 
+uint32_t CNodeWindow::FileVideoChannel() const {
+  const ChannelEntry video = channel(kVideo);
+  return video.kind == net::kChannelFileVideo ? video.id : net::kChannelNotFound;
+}
+
 void CNodeWindow::OnNotice(uint32_t value) {
   notice_ = value;
   link_events_.Notice(value);

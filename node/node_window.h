@@ -1,8 +1,9 @@
 #pragma once
 // CNodeWindow: one camera view's link to its camera (direct, over two
 // camera-server sockets) or to the hosting server (relay), its channels,
-// reconnect policy, notices and control requests. The Win32 window forwards
-// its messages to HandleMessage; everything the node sends to windows goes
+// reconnect policy and notices. It owns the camera's control requests
+// (Control()), which travel on its link. The Win32 window forwards its
+// messages to HandleMessage; everything the node sends to windows goes
 // through the window seam, so the same logic runs in tests.
 //
 // Who owns what (UI = the window's thread; receive = the hosting receive
@@ -19,11 +20,11 @@
 //   reconnect_, link_events_, watchdog_
 //                                 their own rules (atomics; the event log locks itself)
 //   video_thread_, audio_thread_  UI starts and joins them
-//   notice_, notice_countdown_, live_, audio_allowed_, quality_, video_input_, relay_camera_
+//   notice_, notice_countdown_, live_, audio_allowed_, relay_camera_
 //                                 UI only (Setup, timers and menu commands run there)
 //   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_, setup_info_received_
 //                                 atomics written by receive, connect and UI threads
-//   position_reply_, preset_ack_  ReplyWaiter: UI asks, receive answers
+//   control_                      its own rules (node/camera_control.h); receive hands it the replies
 //   parsing_socket_               receive thread only
 #include <array>
 #include <atomic>
@@ -34,12 +35,11 @@
 
 #include "hosting/hosting_service.h"
 #include "net/camera_setup_info.h"
-#include "net/control_messages.h"
+#include "node/camera_control.h"
 #include "node/event_log.h"
 #include "node/link_events.h"
 #include "node/media_consumer.h"
 #include "net/reconnect_policy.h"
-#include "node/reply_waiter.h"
 #include "node/stall_watchdog.h"
 #include "os/event.h"
 #include "os/usage_guard.h"
@@ -99,7 +99,7 @@ constexpr uint32_t kNoticeTimer = 100;
 constexpr uint32_t kWatchdogTimer = 56;  // once a second: the stall watchdog
 constexpr int kNoticeTicks = 120;  // 500 ms each: a notice lasts 60 s after its last repetition
 
-class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
+class CNodeWindow : public hosting::HostedNode, private net::MessageHandler, private ControlLink {
  public:
   CNodeWindow(NodeContext context, MediaConsumer* media);
   ~CNodeWindow() override;
@@ -146,7 +146,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   void StoreNodeParameters(const net::NodeParameters& params) override;
 
   // State, for the view window and tests.
-  std::string camera_id() const;
+  std::string camera_id() const override;
   int connect_status() const { return connect_status_; }
   int viewers() const { return viewers_; }
   bool no_retry() const { return no_retry_; }
@@ -154,8 +154,8 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   ChannelEntry channel(int which) const;
   uint32_t notice() const { return notice_; }
   int notice_countdown() const { return notice_countdown_; }
-  net::NodeParameters node_parameters() const;
-  net::CameraSetupInfo setup_info() const;
+  net::NodeParameters node_parameters() const override;
+  net::CameraSetupInfo setup_info() const override;
   // The camera has sent its own configuration record (until then the node
   // holds only the defaults, which must never be sent back as the camera's).
   bool setup_info_received() const { return setup_info_received_; }
@@ -172,43 +172,19 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   int64_t stalled_since() const { return watchdog_.stalled_since(); }
   static constexpr int kVideo = 0, kAudio = 1, kSpeaker = 2;
 
-  // Control requests (the view translates its menu, mouse and dialogs into these).
-  void Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height);
-  void DoubleClick(int x, int y, int client_width);
-  // Whether a drag of (dx, dy) pixels sends a rectangle to zoom to
-  // (AdvancedPTZControl) rather than pan/tilt steps.
-  bool DragSendsRectangle(int dx, int dy) const;
-  void Lens(uint32_t operation, uint32_t speed);
-  void PtzStep(int pan, int tilt);
-  // Preset and group numbers as the user types them (1-based); false when out of range.
-  bool PresetGoto(int number);
-  bool GroupRun(int number);
-  void PresetCommand(uint32_t command, uint32_t number);
-  bool SetQuality(uint32_t level);
-  bool SetVideoInput(uint32_t input);
-  bool Reboot();
-  // Waits up to 5000 ms for the camera's answer; false on time-out.
-  bool QueryPtzPosition(net::PtzPosition* position);
-  bool SetPtzPosition(const net::PtzPosition& position);
-  bool EnablePresetEditing();
-  int SendCameraSetupInfo(const net::CameraSetupInfo& info);
-  // Stored-file playback: jump to `percent` of the file's length.
-  int Seek(int percent);
-  uint32_t quality() const { return quality_; }
-  uint32_t video_input() const { return video_input_; }
+  // The camera's control requests, sent on this link.
+  CameraControl& Control() { return control_; }
+  const CameraControl& Control() const { return control_; }
 
-  static constexpr int kPresetMaximum = 39;
-  static constexpr int kGroupMaximum = 15;
-  static constexpr int kReplyWaitMs = 5000;
   // How long closing waits for a connect thread on the window's thread; the
   // connect procedure's own time-outs end the thread later.
   static constexpr int kConnectWaitMs = 3000;
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
-  // A direct camera of version 1.1.8 or later with a pan/tilt device that
-  // zooms to a rectangle.
-  bool RectangleForm() const;
+  // ControlLink (camera_id, setup_info and node_parameters are public above).
+  hosting::RequestTarget ControlChannel() override;
+  uint32_t FileVideoChannel() const override;
   bool OnLoginReply(const net::RawMessage& m);
   void OnCameraInfo(const net::RawMessage& m);
   // UI thread: the camera identified itself on the video link.
@@ -239,8 +215,6 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   void OnNoticeTick();
   void ToggleChannel(int which, uint32_t kind);
   void Post(os::WindowHandle window, uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
-  // The socket for control requests: the video socket, or the hosting socket for a relay node.
-  hosting::RequestTarget ControlChannel();
   hosting::RequestTarget ChannelFor(int which);
 
   NodeContext ctx_;
@@ -277,11 +251,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler {
   bool live_ = true;
   std::string relay_camera_;  // UI: the camera a relay view was opened for, until the user closes it
   bool audio_allowed_ = true;
-  uint32_t quality_ = 0, video_input_ = 0;
-
-  // Replies a waiting dialog observes.
-  ReplyWaiter<net::PtzPosition> position_reply_{kReplyWaitMs};
-  ReplyWaiter<bool> preset_ack_{kReplyWaitMs};
+  CameraControl control_{ctx_.hosting, ctx_.relay, *this};
   os::SocketHandle parsing_socket_ = os::kInvalidSocket;  // receive thread only
 };
 

@@ -60,7 +60,7 @@ done
 # them), and the chaos run (halyard-sim's faults against the core, seed fixed).
 echo "== tsan"
 tsan_tests="os_test net_messages_test net_channel_test net_real_proxy_test hosting_service_test hosting_threads_test
-  node_link_test node_media_test node_playback_test microphone_test speaker_sim_test
+  node_link_test camera_control_test node_media_test node_playback_test microphone_test speaker_sim_test
   record_mp4_test record_repair_test stored_files_test halyard-chaos"
 tsan_start=$(date +%s)
 cmake --preset tsan >/dev/null

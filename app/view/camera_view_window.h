@@ -191,8 +191,8 @@ class CViewWindow : public CameraView,
   std::unique_ptr<ViewMedia> view_media_;
   std::unique_ptr<RegistryDynamicIp> dynamic_ip_;
   std::unique_ptr<node::CNodeWindow> node_;
-  std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through node_
-  std::unique_ptr<CSeekWindow> seek_window_;               // seeks through node_
+  std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through node_->Control()
+  std::unique_ptr<CSeekWindow> seek_window_;               // seeks through node_->Control()
   std::unique_ptr<CMotionSettingsDialog> motion_settings_;
   MotionSettings motion_;          // what the detector runs with
   MotionSettings motion_opened_;   // what the open settings go back to on Cancel

@@ -16,8 +16,8 @@ constexpr COLORREF kSkinText = RGB(0xE6, 0xE9, 0xED);
 constexpr int kTimeHeight = 16;
 }  // namespace
 
-CSeekWindow::CSeekWindow(HINSTANCE instance, std::string program_dir, node::CNodeWindow& node)
-    : CSkinnedDialog(instance, IDD_SEEK_WINDOW, skin::kSeekSliderSkin, std::move(program_dir)), node_(node) {}
+CSeekWindow::CSeekWindow(HINSTANCE instance, std::string program_dir, node::CameraControl& control)
+    : CSkinnedDialog(instance, IDD_SEEK_WINDOW, skin::kSeekSliderSkin, std::move(program_dir)), control_(control) {}
 
 CSeekWindow::~CSeekWindow() {
   if (hwnd()) DestroyWindow(hwnd());
@@ -93,7 +93,7 @@ void CSeekWindow::OnScroll(int code) {
     return;
   }
   state_.OnRelease(slider);
-  node_.Seek(slider);
+  control_.Seek(slider);
   ShowTime();
   SetTimer(hwnd(), kHoldTimer, record::SeekSliderState::kHoldMs, nullptr);
 }

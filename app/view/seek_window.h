@@ -11,7 +11,7 @@
 #include <string>
 
 #include "dialogs/skinned_dialog.h"
-#include "node/node_window.h"
+#include "node/camera_control.h"
 #include "record/seek_slider_state.h"
 
 namespace app::view {
@@ -23,7 +23,7 @@ class CSeekWindow : public dialogs::CSkinnedDialog {
   static constexpr int kTimeId = 1042;
   static constexpr UINT_PTR kHoldTimer = 1;
 
-  CSeekWindow(HINSTANCE instance, std::string program_dir, node::CNodeWindow& node);
+  CSeekWindow(HINSTANCE instance, std::string program_dir, node::CameraControl& control);
   ~CSeekWindow() override;
 
   // Shows the window at `at` (screen) for the file playing on `channel`.
@@ -48,7 +48,7 @@ class CSeekWindow : public dialogs::CSkinnedDialog {
   void PlaceTime();
   void OnScroll(int code);
 
-  node::CNodeWindow& node_;
+  node::CameraControl& control_;
   record::SeekSliderState state_;
   HBRUSH body_brush_ = nullptr;  // the skin's background behind the time
 };

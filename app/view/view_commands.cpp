@@ -69,7 +69,7 @@ HMENU MakeMenu(const std::vector<MenuItem>& items) {
 ViewMenuState CViewWindow::MenuState() const {
   ViewMenuState s;
   if (!node_) return s;
-  s.video_input = node_->video_input();
+  s.video_input = node_->Control().video_input();
   s.size = size_;
   s.full_screen = FullScreen();
   const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
@@ -77,7 +77,7 @@ ViewMenuState CViewWindow::MenuState() const {
   s.sound_on = audio.id != net::kChannelNotFound && audio.active;
   s.speaker_on = speaker.id != net::kChannelNotFound && speaker.active;
   s.speaker_allowed = !IsRelay();
-  s.quality = node_->quality();
+  s.quality = node_->Control().quality();
   s.file_view = request_.kind == ViewRequest::Kind::kFile;
   s.recording = media_->recorder().IsRecording();
   s.status_shown = show_status_;
@@ -171,7 +171,7 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
       OpenPresetPanel();
       return true;
     case kCommandPresetGotoOther:
-      if (node_) dialogs::RunPresetGoto(hwnd(), *node_);
+      if (node_) dialogs::RunPresetGoto(hwnd(), node_->Control());
       return true;
     case kCommandRandomAccess:
       OpenSeekWindow();
@@ -184,13 +184,13 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
 bool CViewWindow::OnCameraCommand(UINT id) {
   if (!node_) return false;
   if (id >= kCommandVideoInternal && id < kCommandVideoInternal + kVideoInputs) {
-    node_->SetVideoInput(id - kCommandVideoInternal);
+    node_->Control().SetVideoInput(id - kCommandVideoInternal);
   } else if (id >= kCommandQualityHighest && id < kCommandQualityHighest + kQualityLevels) {
-    node_->SetQuality(4 * (id - kCommandQualityHighest + 1));
+    node_->Control().SetQuality(4 * (id - kCommandQualityHighest + 1));
   } else if (id >= kCommandPresetGotoFirst && id < kCommandPresetGotoFirst + kPresetGotoEntries) {
-    node_->PresetCommand(net::kPresetGoto, id - kCommandPresetGotoFirst);
+    node_->Control().PresetCommand(net::kPresetGoto, id - kCommandPresetGotoFirst);
   } else if (id == kCommandReboot) {
-    node_->Reboot();
+    node_->Control().Reboot();
   } else if (id == kCommandReconnect) {
     node_->CS_Reconnect();
   } else {
@@ -243,7 +243,7 @@ std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
 // brings the open one forward.
 void CViewWindow::OpenPresetPanel() {
   if (!node_) return;
-  if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), *node_);
+  if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), node_->Control());
   preset_panel_->Open(hwnd());
 }
 
@@ -255,7 +255,7 @@ void CViewWindow::OpenSeekWindow() {
   if (video.kind != net::kChannelFileVideo || !media_->path().Playing()) return;
   POINT at{};
   GetCursorPos(&at);
-  if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), *node_);
+  if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), node_->Control());
   seek_window_->Open(hwnd(), at, video.id, node_->node_parameters().words[1], media_->path().Position());
 }
 

@@ -91,7 +91,7 @@ LRESULT CViewWindow::OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam
       RECT area;
       GetClientRect(picture_, &area);
       const POINT p = PointOf(lparam);
-      if (node_) node_->DoubleClick(p.x, p.y, area.right);
+      if (node_) node_->Control().DoubleClick(p.x, p.y, area.right);
       return 0;
     }
     case WM_RBUTTONUP: {
@@ -118,10 +118,11 @@ void CViewWindow::EndPictureDrag(POINT end, bool left_window) {
   RECT area;
   GetClientRect(picture_, &area);
   if (node_ && HasCamera()) {
+    node::CameraControl& control = node_->Control();
     if (left_window && area.right > 0 && area.bottom > 0)
-      node_->PtzStep((end.x - drag_start_.x) * 10 / area.right, (end.y - drag_start_.y) * 10 / area.bottom);
+      control.PtzStep((end.x - drag_start_.x) * 10 / area.right, (end.y - drag_start_.y) * 10 / area.bottom);
     else if (!left_window)
-      node_->Drag(drag_start_.x, drag_start_.y, end.x, end.y, area.right, area.bottom);
+      control.Drag(drag_start_.x, drag_start_.y, end.x, end.y, area.right, area.bottom);
   }
   UpdateDragOverlay();
 }
@@ -148,11 +149,11 @@ bool CViewWindow::OnKeyDown(int virtual_key, uint32_t time_ms) {
 }
 
 void CViewWindow::PtzStep(int pan, int tilt) {
-  if (node_ && HasCamera()) node_->PtzStep(pan, tilt);
+  if (node_ && HasCamera()) node_->Control().PtzStep(pan, tilt);
 }
 
 void CViewWindow::Lens(uint32_t operation, uint32_t speed) {
-  if (node_ && HasCamera()) node_->Lens(operation, speed);
+  if (node_ && HasCamera()) node_->Control().Lens(operation, speed);
 }
 
 }  // namespace app::view

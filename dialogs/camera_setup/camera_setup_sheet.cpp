@@ -87,7 +87,7 @@ int ShowCameraSetupSheet(HWND parent, node::CNodeWindow& node) {
   const INT_PTR result = sheet.DoModal(parent);
   if (result < 0) return -1;
   if (result != IDOK) return 0;
-  return node.SendCameraSetupInfo(sheet.info()) >= 0 ? 1 : 0;
+  return node.Control().SendCameraSetupInfo(sheet.info()) >= 0 ? 1 : 0;
 }
 
 }  // namespace dialogs

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "dialogs/preset/preset_resource.h"
-#include "node/node_window.h"
+#include "node/camera_control.h"
 #include "settings/ini_handler.h"
 #include "settings/text_table.h"
 
@@ -54,8 +54,8 @@ constexpr Caption kCaptions[] = {
 
 }  // namespace
 
-CPresetDialog::CPresetDialog(HINSTANCE instance, node::CNodeWindow& node, PresetPrompts& prompts)
-    : win32::CDialogBase(instance, IDD_PRESET), node_(node), prompts_(prompts) {}
+CPresetDialog::CPresetDialog(HINSTANCE instance, node::CameraControl& control, PresetPrompts& prompts)
+    : win32::CDialogBase(instance, IDD_PRESET), control_(control), prompts_(prompts) {}
 
 CPresetDialog::~CPresetDialog() {
   // The window dies with the base class; its buttons must not call back into
@@ -141,7 +141,7 @@ LRESULT CALLBACK CPresetDialog::KeyProc(HWND hwnd, UINT message, WPARAM wparam, 
 bool CPresetDialog::ArrowKey(WPARAM key) {
   for (const Step& s : kSteps) {
     if (s.key == key) {
-      node_.PtzStep(s.pan, s.tilt);
+      control_.PtzStep(s.pan, s.tilt);
       return true;
     }
   }
@@ -157,31 +157,31 @@ bool CPresetDialog::OnCommand(int id, int code, HWND control) {
   if (code != BN_CLICKED) return win32::CDialogBase::OnCommand(id, code, control);
   for (const Step& s : kSteps) {
     if (s.id == id) {
-      node_.PtzStep(s.pan, s.tilt);
+      control_.PtzStep(s.pan, s.tilt);
       return true;
     }
   }
   int number = 0;
   switch (id) {
-    case IDC_ZOOM_IN: node_.Lens(kZoomIn, 1); return true;
-    case IDC_ZOOM_OUT: node_.Lens(kZoomOut, 1); return true;
-    case IDC_FOCUS_FAR: node_.Lens(kFocusFar, 1); return true;
-    case IDC_FOCUS_NEAR: node_.Lens(kFocusNear, 1); return true;
-    case IDC_PRESET_SETUP: node_.PresetCommand(net::kPresetSetup, 0); return true;
-    case IDC_PRESET_GOTO: RunPresetGoto(hwnd(), node_, prompts_); return true;
-    case IDC_GROUP_SETUP: node_.PresetCommand(net::kGroupSetup, 0); return true;
+    case IDC_ZOOM_IN: control_.Lens(kZoomIn, 1); return true;
+    case IDC_ZOOM_OUT: control_.Lens(kZoomOut, 1); return true;
+    case IDC_FOCUS_FAR: control_.Lens(kFocusFar, 1); return true;
+    case IDC_FOCUS_NEAR: control_.Lens(kFocusNear, 1); return true;
+    case IDC_PRESET_SETUP: control_.PresetCommand(net::kPresetSetup, 0); return true;
+    case IDC_PRESET_GOTO: RunPresetGoto(hwnd(), control_, prompts_); return true;
+    case IDC_GROUP_SETUP: control_.PresetCommand(net::kGroupSetup, 0); return true;
     case IDC_GROUP_RUN:
-      if (prompts_.AskNumber(hwnd(), node::CNodeWindow::kGroupMaximum, &number)) node_.GroupRun(number);
+      if (prompts_.AskNumber(hwnd(), node::CameraControl::kGroupMaximum, &number)) control_.GroupRun(number);
       return true;
-    case IDC_GROUP_STOP: node_.PresetCommand(net::kGroupStop, 0); return true;
+    case IDC_GROUP_STOP: control_.PresetCommand(net::kGroupStop, 0); return true;
     default: return win32::CDialogBase::OnCommand(id, code, control);
   }
 }
 
-bool RunPresetGoto(HWND parent, node::CNodeWindow& node, PresetPrompts& prompts) {
+bool RunPresetGoto(HWND parent, node::CameraControl& control, PresetPrompts& prompts) {
   int number = 0;
-  if (!prompts.AskNumber(parent, node::CNodeWindow::kPresetMaximum, &number)) return false;
-  return node.PresetGoto(number);
+  if (!prompts.AskNumber(parent, node::CameraControl::kPresetMaximum, &number)) return false;
+  return control.PresetGoto(number);
 }
 
 }  // namespace dialogs

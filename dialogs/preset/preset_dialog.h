@@ -1,7 +1,7 @@
 #pragma once
 // The preset dialog (template 200 "Preset Dialog"): the remote-control panel
-// of one camera view. Each button sends its message through the view's node
-// at once; while the panel has the keyboard the arrow keys step the camera
+// of one camera view. Each button sends its message through the camera's
+// control at once; while the panel has the keyboard the arrow keys step the camera
 // like the arrow buttons and go no further. Six buttons are drawn from the
 // program's bitmaps. Modeless: the view owns the object, Open shows it.
 #include <windows.h>
@@ -14,7 +14,7 @@
 #include "skin/skin_button.h"
 
 namespace node {
-class CNodeWindow;
+class CameraControl;
 }
 
 namespace dialogs {
@@ -23,7 +23,7 @@ class CPresetDialog : public win32::CDialogBase {
  public:
   static constexpr int kBitmapButtons = 6;
 
-  CPresetDialog(HINSTANCE instance, node::CNodeWindow& node, PresetPrompts& prompts = PresetPrompts::Default());
+  CPresetDialog(HINSTANCE instance, node::CameraControl& control, PresetPrompts& prompts = PresetPrompts::Default());
   ~CPresetDialog() override;
 
   // Shows the panel, creating it owned by `parent` the first time.
@@ -45,7 +45,7 @@ class CPresetDialog : public win32::CDialogBase {
   static LRESULT CALLBACK KeyProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                   DWORD_PTR self);
 
-  node::CNodeWindow& node_;
+  node::CameraControl& control_;
   PresetPrompts& prompts_;
   std::array<std::unique_ptr<skin::CSkinButton>, kBitmapButtons> buttons_;
 };
@@ -53,6 +53,6 @@ class CPresetDialog : public win32::CDialogBase {
 // The "(etc)" entry (33000) of a camera view's "Preset Goto" menu, and the
 // panel's "Preset Goto" button: the number dialog with the maximum 39, then
 // the preset command 2 with number - 1. False when cancelled.
-bool RunPresetGoto(HWND parent, node::CNodeWindow& node, PresetPrompts& prompts = PresetPrompts::Default());
+bool RunPresetGoto(HWND parent, node::CameraControl& control, PresetPrompts& prompts = PresetPrompts::Default());
 
 }  // namespace dialogs

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "dialogs/preset/preset_resource.h"
+#include "node/camera_control.h"
 #include "node/node_window.h"
 #include "settings/ini_handler.h"
 
@@ -30,8 +31,9 @@ constexpr char kConfirmDeleteAll[] = "Are you sure to delete all items?";
 
 }  // namespace
 
-CPresetSetupDialog::CPresetSetupDialog(HINSTANCE instance, node::CNodeWindow& node, PresetPrompts& prompts)
-    : win32::CDialogBase(instance, IDD_PRESET_SETUP), node_(node), prompts_(prompts), info_(node.setup_info()) {}
+CPresetSetupDialog::CPresetSetupDialog(HINSTANCE instance, node::CameraControl& control,
+                                       const net::CameraSetupInfo& record, PresetPrompts& prompts)
+    : win32::CDialogBase(instance, IDD_PRESET_SETUP), control_(control), prompts_(prompts), info_(record) {}
 
 BOOL CPresetSetupDialog::OnInitDialog() {
   settings::IniHandler::Instance().ApplyFont(hwnd());
@@ -96,9 +98,9 @@ void CPresetSetupDialog::OnCancel() {
 
 void CPresetSetupDialog::Add() {
   if (tour_ || wait_.busy() || rows_.size() >= net::kPresetSlots) return;
-  node::CNodeWindow* node = &node_;
+  node::CameraControl* control = &control_;
   net::PtzPosition* position = &position_;
-  wait_.Start(hwnd(), kWmPositionAnswer, [node, position] { return node->QueryPtzPosition(position); });
+  wait_.Start(hwnd(), kWmPositionAnswer, [control, position] { return control->QueryPtzPosition(position); });
   UpdateButtons();
 }
 
@@ -171,7 +173,7 @@ void CPresetSetupDialog::Move(int delta) {
 void CPresetSetupDialog::GoTo(int row) {
   if (tour_ || row < 0 || row >= static_cast<int>(rows_.size())) return;
   const net::PresetEntry& entry = rows_[static_cast<size_t>(row)];
-  node_.SetPtzPosition({entry.pan, entry.tilt, entry.zoom});
+  control_.SetPtzPosition({entry.pan, entry.tilt, entry.zoom});
 }
 
 void CPresetSetupDialog::SwitchTour() {
@@ -183,8 +185,8 @@ void CPresetSetupDialog::SwitchTour() {
     UpdateButtons();
     return;
   }
-  node::CNodeWindow* node = &node_;
-  wait_.Start(hwnd(), kWmTourAnswer, [node] { return node->EnablePresetEditing(); });
+  node::CameraControl* control = &control_;
+  wait_.Start(hwnd(), kWmTourAnswer, [control] { return control->EnablePresetEditing(); });
   UpdateButtons();
 }
 
@@ -200,7 +202,7 @@ void CPresetSetupDialog::OnTourAnswer(bool answered) {
 void CPresetSetupDialog::Apply() {
   if (apply_locked_ || wait_.busy()) return;
   preset::WritePresetTable(&info_, rows_, tour_);
-  node_.SendCameraSetupInfo(info_);
+  control_.SendCameraSetupInfo(info_);
   End(IDOK);
 }
 
@@ -222,7 +224,7 @@ void CPresetSetupDialog::UpdateButtons() {
 int ShowPresetSetupDialog(HWND parent, node::CNodeWindow& node) {
   net::SocketChannel* video = node.VideoChannel();
   if (!video || !video->IsOpen() || !node.setup_info_received()) return -1;
-  CPresetSetupDialog dialog(GetModuleHandleW(nullptr), node);
+  CPresetSetupDialog dialog(GetModuleHandleW(nullptr), node.Control(), node.setup_info());
   const INT_PTR result = dialog.DoModal(parent);
   if (result < 0) return -1;
   return result == IDOK ? 1 : 0;

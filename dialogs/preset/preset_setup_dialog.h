@@ -15,6 +15,7 @@
 #include "os/win32/list_view.h"
 
 namespace node {
+class CameraControl;
 class CNodeWindow;
 }
 
@@ -22,7 +23,9 @@ namespace dialogs {
 
 class CPresetSetupDialog : public win32::CDialogBase {
  public:
-  CPresetSetupDialog(HINSTANCE instance, node::CNodeWindow& node, PresetPrompts& prompts = PresetPrompts::Default());
+  // Edits a copy of `record` (the camera's configuration) and sends it through `control`.
+  CPresetSetupDialog(HINSTANCE instance, node::CameraControl& control, const net::CameraSetupInfo& record,
+                     PresetPrompts& prompts = PresetPrompts::Default());
 
   const preset::PresetRows& rows() const { return rows_; }
   bool tour() const { return tour_; }
@@ -52,7 +55,7 @@ class CPresetSetupDialog : public win32::CDialogBase {
   // Enables the editing buttons by the tour switch, the table size and a running wait.
   void UpdateButtons();
 
-  node::CNodeWindow& node_;
+  node::CameraControl& control_;
   PresetPrompts& prompts_;
   net::CameraSetupInfo info_;
   preset::PresetRows rows_;

@@ -260,7 +260,8 @@ void Viewer::Act() {
     case kGoToPreset:
       if ((v = Pick(State::kOpen))) {
         doing_ = "going to a preset";
-        v->node->PresetGoto(std::uniform_int_distribution<int>(1, node::CNodeWindow::kPresetMaximum)(random_));
+        const int preset = std::uniform_int_distribution<int>(1, node::CameraControl::kPresetMaximum)(random_);
+        v->node->Control().PresetGoto(preset);
         ++actions_["preset go-to"];
       }
       break;
@@ -392,12 +393,12 @@ void Viewer::AskPreset(View& v) {
   v.preset_busy = true;
   const bool editing = random_() % 2;
   ++actions_[editing ? "preset editing asked" : "PTZ position asked"];
-  node::CNodeWindow* n = v.node.get();
+  node::CameraControl* control = &v.node->Control();
   std::atomic<bool>* busy = &v.preset_busy;
   // The wait runs on a worker, as the preset dialog's does; the view stays open until it ends.
-  v.preset_wait = std::thread([this, n, busy, editing] {
+  v.preset_wait = std::thread([this, control, busy, editing] {
     net::PtzPosition position;
-    const bool answered = editing ? n->EnablePresetEditing() : n->QueryPtzPosition(&position);
+    const bool answered = editing ? control->EnablePresetEditing() : control->QueryPtzPosition(&position);
     ++(answered ? preset_answers_ : preset_timeouts_);
     *busy = false;
   });

@@ -170,7 +170,7 @@ int Snapshot(Session& s, SnapshotSink& sink, const Options& o, std::string* reas
 int Play(Session& s, const Options& o) {
   if (o.seek >= 0) {
     s.runtime().RunUntil([&] { return s.node().node_parameters().words[1] > 0; }, 5000);
-    s.node().Seek(o.seek);
+    s.node().Control().Seek(o.seek);
   }
   const uint64_t start = os::MonotonicMs();
   uint64_t printed = 0;
@@ -225,24 +225,24 @@ int Control(Session& s, const Options& o, std::string* reason) {
   auto number = [&](size_t i) { return i < o.args.size() ? std::atoi(o.args[i].c_str()) : 0; };
   bool ok = true;
   if (what == "ptz") {
-    n.PtzStep(number(1), number(2));
+    n.Control().PtzStep(number(1), number(2));
   } else if (what == "lens") {
-    n.Lens(static_cast<uint32_t>(number(1)), static_cast<uint32_t>(number(2)));
+    n.Control().Lens(static_cast<uint32_t>(number(1)), static_cast<uint32_t>(number(2)));
   } else if (what == "preset") {
     const std::string& kind = o.args[1];
-    if (kind == "goto") ok = n.PresetGoto(number(2));
-    if (kind == "group-run") ok = n.GroupRun(number(2));
-    if (kind == "setup") n.PresetCommand(net::kPresetSetup, 0);
-    if (kind == "group-stop") n.PresetCommand(net::kGroupStop, 0);
+    if (kind == "goto") ok = n.Control().PresetGoto(number(2));
+    if (kind == "group-run") ok = n.Control().GroupRun(number(2));
+    if (kind == "setup") n.Control().PresetCommand(net::kPresetSetup, 0);
+    if (kind == "group-stop") n.Control().PresetCommand(net::kGroupStop, 0);
     if (!ok) *reason = "number out of range (presets 1..39, groups 1..15)";
   } else if (what == "quality") {
-    ok = n.SetQuality(static_cast<uint32_t>(number(1)));
+    ok = n.Control().SetQuality(static_cast<uint32_t>(number(1)));
     if (!ok) *reason = "quality must be 4, 8, 12, 16 or 20";
   } else if (what == "input") {
-    ok = n.SetVideoInput(static_cast<uint32_t>(number(1)));
+    ok = n.Control().SetVideoInput(static_cast<uint32_t>(number(1)));
     if (!ok) *reason = "input must be 0, 1 or 2";
   } else if (what == "reboot") {
-    ok = n.Reboot();
+    ok = n.Control().Reboot();
   }
   if (!ok) return kExitFailed;
   if (!s.FlushRequests(kFlushWaitMs)) {

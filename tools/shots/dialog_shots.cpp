@@ -63,10 +63,10 @@ void ShootSetupSheet(CameraRig& rig) {
 }
 
 void ShootPresetDialogs(CameraRig& rig) {
-  CPresetDialog panel(GetModuleHandleW(nullptr), rig.node());
+  CPresetDialog panel(GetModuleHandleW(nullptr), rig.node().Control());
   panel.Open(rig.window());
   Shot(panel.hwnd(), "preset_panel");
-  CPresetSetupDialog setup(GetModuleHandleW(nullptr), rig.node());
+  CPresetSetupDialog setup(GetModuleHandleW(nullptr), rig.node().Control(), rig.node().setup_info());
   setup.Create(rig.window());
   win32::ListView list;
   list.Attach(GetDlgItem(setup.hwnd(), IDC_PRESET_LIST));

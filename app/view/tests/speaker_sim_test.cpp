@@ -147,7 +147,7 @@ TEST_F(SpeakerToCameras, EachCameraGetsEveryBlockInTheFormItsVersionAsksFor) {
   // record; give the older camera's node its version that way.
   net::CameraSetupInfo info = older.setup_info();
   info.SetVersion(1, 0, 0);
-  ASSERT_LT(0, older.SendCameraSetupInfo(info));
+  ASSERT_LT(0, older.Control().SendCameraSetupInfo(info));
   ASSERT_TRUE(RunUntil([&] { return older.setup_info().Version() == net::CameraVersion(1, 0, 0); }));
   ASSERT_EQ(net::CameraVersion(1, 1, 7), newer.setup_info().Version());
 

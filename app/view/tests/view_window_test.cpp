@@ -569,7 +569,7 @@ TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
   // A camera of version 1.1.8 whose pan/tilt device (code 0) zooms to rectangles.
   net::CameraSetupInfo info = v->Node().setup_info();
   info.SetVersion(1, 1, 8);
-  ASSERT_GE(v->Node().SendCameraSetupInfo(info), 0);
+  ASSERT_GE(v->Node().Control().SendCameraSetupInfo(info), 0);
   ASSERT_TRUE(PumpUntil([&] { return v->Node().setup_info().Version() == net::CameraVersion(1, 1, 8); }));
   world_->log().Clear();
   HWND picture = v->picture_window();

@@ -104,7 +104,7 @@ class CameraSetupSheet : public ::testing::Test {
     EXPECT_TRUE(PumpUntil([&] { return sheet.applied(); }, 2000));
     EXPECT_EQ(nullptr, PropSheet_GetCurrentPageHwnd(sheet.hwnd())) << "the sheet has ended";
     const int seen = rig_->SetupRequests();
-    EXPECT_GE(rig_->node().SendCameraSetupInfo(sheet.info()), 0);
+    EXPECT_GE(rig_->node().Control().SendCameraSetupInfo(sheet.info()), 0);
     std::vector<uint8_t> body;
     EXPECT_TRUE(rig_->NextSetupRequest(seen, &body)) << "the camera received no record";
     return body;
@@ -262,7 +262,7 @@ TEST_F(CameraSetupSheet, LengthSentFollowsTheRecordVersion) {
     net::CameraSetupInfo record = record_;
     record.SetVersion(c.version[0], c.version[1], c.version[2]);
     // The camera keeps what it receives and answers with it.
-    ASSERT_GE(rig_->node().SendCameraSetupInfo(record), 0);
+    ASSERT_GE(rig_->node().Control().SendCameraSetupInfo(record), 0);
     ASSERT_TRUE(PumpUntil([&] { return rig_->node().setup_info().Version() == record.Version(); }, 3000))
         << "version " << int(c.version[2]);
     CCameraSetupSheet sheet(GetModuleHandleW(nullptr), rig_->node().setup_info());

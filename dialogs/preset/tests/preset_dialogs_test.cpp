@@ -108,7 +108,9 @@ class PresetDialogs : public ::testing::Test {
   }
   // The setup dialog, modeless and hidden, on the node's record.
   std::unique_ptr<CPresetSetupDialog> OpenSetup() {
-    auto dialog = std::make_unique<CPresetSetupDialog>(GetModuleHandleW(nullptr), rig_->node(), prompts_);
+    node::CNodeWindow& node = rig_->node();
+    auto dialog =
+        std::make_unique<CPresetSetupDialog>(GetModuleHandleW(nullptr), node.Control(), node.setup_info(), prompts_);
     EXPECT_NE(nullptr, dialog->Create(rig_->window()));
     list_.Attach(GetDlgItem(dialog->hwnd(), IDC_PRESET_LIST));
     return dialog;
@@ -175,7 +177,7 @@ TEST_F(PresetDialogs, PresetGotoSendsNumberMinusOne) {
     Press(dialog, IDOK);
     return ++step == 2;
   });
-  EXPECT_TRUE(RunPresetGoto(rig_->window(), rig_->node()));
+  EXPECT_TRUE(RunPresetGoto(rig_->window(), rig_->node().Control()));
   ASSERT_EQ(1u, messages_.texts.size());
   EXPECT_EQ(kOverMaximum39, messages_.texts[0]);
   EXPECT_TRUE(rig_->Received("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
@@ -185,7 +187,7 @@ TEST_F(PresetDialogs, PresetGotoSendsNumberMinusOne) {
 
 TEST_F(PresetDialogs, PanelButtonsSendTheirMessages) {
   Start();
-  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node(), prompts_);
+  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node().Control(), prompts_);
   ASSERT_NE(nullptr, panel.Create(rig_->window()));
   const struct {
     int id;
@@ -230,7 +232,7 @@ TEST_F(PresetDialogs, PanelButtonsSendTheirMessages) {
 
 TEST_F(PresetDialogs, ArrowKeysStepTheCameraAndStayInThePanel) {
   Start();
-  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node(), prompts_);
+  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node().Control(), prompts_);
   ASSERT_NE(nullptr, panel.Create(rig_->window()));
   HWND focused = GetDlgItem(panel.hwnd(), IDC_PRESET_SETUP);
   SetFocus(focused);
@@ -255,7 +257,7 @@ TEST_F(PresetDialogs, ArrowKeysStepTheCameraAndStayInThePanel) {
 TEST_F(PresetDialogs, PanelTakesItsTextsFromTheSettingsFileAndItsFacesFromBitmaps) {
   Start();
   {
-    CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node(), prompts_);
+    CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node().Control(), prompts_);
     ASSERT_NE(nullptr, panel.Create(rig_->window()));
     const struct {
       int id;
@@ -275,7 +277,7 @@ TEST_F(PresetDialogs, PanelTakesItsTextsFromTheSettingsFileAndItsFacesFromBitmap
     }
   }
   testing::SettingsFile korean("[PRESET_DLG]\r\nPRESET_SETUP_BUTTON=프리셋 설정\r\nGROUP_RUN_BUTTON=그룹 실행\r\n");
-  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node(), prompts_);
+  CPresetDialog panel(GetModuleHandleW(nullptr), rig_->node().Control(), prompts_);
   ASSERT_NE(nullptr, panel.Create(rig_->window()));
   EXPECT_EQ("프리셋 설정", Text(panel.hwnd(), IDC_PRESET_SETUP));
   EXPECT_EQ("그룹 실행", Text(panel.hwnd(), IDC_GROUP_RUN));
@@ -313,7 +315,7 @@ TEST_F(PresetDialogs, TourOnAtOpeningDisablesEditing) {
 
 TEST_F(PresetDialogs, AddTakesTheCameraPositionWithoutFreezingTheWindow) {
   Start();
-  ASSERT_TRUE(rig_->node().SetPtzPosition({12, -3, 4}));
+  ASSERT_TRUE(rig_->node().Control().SetPtzPosition({12, -3, 4}));
   ASSERT_TRUE(rig_->Received("SetPtzPosition"));
   auto dialog = OpenSetup();
   const uint64_t before = os::MonotonicMs();

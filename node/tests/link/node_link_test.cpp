@@ -1,244 +1,21 @@
 // CNodeWindow's link against halyard-sim: direct and relay nodes, stored
-// files, refusals, reconnects, notices and the control requests on the wire.
+// files, refusals, reconnects and notices. The control requests on the wire
+// are in camera_control_test.
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <map>
 #include <thread>
 
-#include "hosting/hosting_service.h"
-#include "hosting/tests/fakes.h"
 #include "net/byte_order.h"
 #include "net/tests/loopback_server.h"
-#include "node/node_window.h"
+#include "node/tests/link/link_fixture.h"
 #include "os/clock.h"
 #include "os/local_time.h"
 #include "os/tests/log_capture.h"
-#include "world.h"
 
 namespace node {
 namespace {
 
-using hosting::testing::Eventually;
-using hosting::testing::FakeMessages;
-
-constexpr os::WindowHandle kSelf = 100, kParent = 200, kMain = 300;
-
-// Posted messages queue up; Pump hands the node's own to it on the test
-// thread, which plays the user-interface thread.
-class Pump : public os::WindowPoster, public os::WindowTimers {
- public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({window, message, wparam, lparam});
-    return true;
-  }
-  void SetTimer(os::WindowHandle, uint32_t id, int) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    timers_[id] = true;
-    timer_threads_.push_back(std::this_thread::get_id());
-  }
-  // Every thread that set a timer: Win32 timers belong to the window's thread.
-  std::vector<std::thread::id> TimerThreads() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return timer_threads_;
-  }
-  void KillTimer(os::WindowHandle, uint32_t id) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    timers_[id] = false;
-  }
-  bool TimerOn(uint32_t id) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return timers_[id];
-  }
-  // Delivers queued messages until `done` holds or the time is up.
-  template <typename F>
-  bool RunUntil(CNodeWindow& node, F done, int timeout_ms = 8000) {
-    return Eventually(
-        [&] {
-          Deliver(node);
-          return done();
-        },
-        timeout_ms);
-  }
-  void Deliver(CNodeWindow& node) {
-    for (;;) {
-      Message m;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (queue_.empty()) return;
-        m = queue_.front();
-        queue_.pop_front();
-        seen_.push_back(m);
-      }
-      if (m.window == node.Window()) node.HandleMessage(m.message, m.wparam, m.lparam);
-    }
-  }
-  int Count(os::WindowHandle window, uint32_t message, intptr_t lparam = -1, intptr_t wparam = -1) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    int n = 0;
-    for (const auto& m : seen_)
-      n += m.window == window && m.message == message && (lparam < 0 || m.lparam == lparam) &&
-           (wparam < 0 || static_cast<intptr_t>(m.wparam) == wparam);
-    return n;
-  }
-
- private:
-  struct Message {
-    os::WindowHandle window;
-    uint32_t message;
-    uintptr_t wparam;
-    intptr_t lparam;
-  };
-  std::mutex mutex_;
-  std::deque<Message> queue_;
-  std::vector<Message> seen_;
-  std::map<uint32_t, bool> timers_;
-  std::vector<std::thread::id> timer_threads_;
-};
-
-class FakeMedia : public MediaConsumer {
- public:
-  void Reset() override { ++resets; }
-  void StartWorker() override {
-    worker = true;
-    std::lock_guard<std::mutex> lock(mutex);
-    worker_started_on = std::this_thread::get_id();
-  }
-  void StopWorker() override { worker = false; }
-  void DeliverMedia(const net::MediaData& m) override {
-    std::lock_guard<std::mutex> lock(mutex);
-    units.push_back({m.kind, m.timestamp_ms});
-  }
-  void StatisticsTick() override { ++ticks; }
-  void StopRecording() override { ++recording_stops; }
-  void InterruptRecording() override { ++recording_interruptions; }
-  void LinkStateChanged(bool, bool) override {}
-  int Count(uint32_t kind) {
-    std::lock_guard<std::mutex> lock(mutex);
-    int n = 0;
-    for (auto& u : units) n += u.first == kind;
-    return n;
-  }
-  bool SawEndOfFile() {
-    std::lock_guard<std::mutex> lock(mutex);
-    for (auto& u : units)
-      if (u.second == net::kEndOfFileTimestamp) return true;
-    return false;
-  }
-  std::mutex mutex;
-  std::vector<std::pair<uint32_t, uint64_t>> units;
-  std::atomic<int> resets{0}, ticks{0}, recording_stops{0}, recording_interruptions{0};
-  std::atomic<bool> worker{false};
-  std::thread::id worker_started_on;
-};
-
-struct FakeDynamicIp : DynamicIpStore {
-  void Save(const std::string& name, const std::string& ip) override { saved[name] = ip; }
-  std::map<std::string, std::string> saved;
-};
-
-class NodeLink : public ::testing::Test {
- protected:
-  void SetUp() override {
-    sim::WorldConfig config;
-    config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
-    std::string error;
-    ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--ddns-port", "0", "--user", "demo:demo",
-                                        "--camera", "CAM-1:0:test_176x144.m4v:voice", "--file",
-                                        "rec/one.mp4:CAM-1:test_176x144.m4v", "--ddns-name", "gate:CAM-1"},
-                                       &config, &error));
-    world_ = std::make_unique<sim::World>(config);
-    ASSERT_TRUE(world_->Start(&error)) << error;
-    events_ = std::make_unique<hosting::HostEventQueue>(pump_, kMain);
-    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_, messages_);
-    hosting_->Start();
-  }
-  void TearDown() override {
-    node_.reset();
-    hosting_->Stop();
-    world_->Stop();
-  }
-
-  CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000, bool keep_reconnecting = false) {
-    NodeContext ctx;
-    ctx.hosting = hosting_.get();
-    ctx.events = events_.get();
-    ctx.poster = &pump_;
-    ctx.timers = &pump_;
-    ctx.messages = &messages_;
-    ctx.dynamic_ip = &dynamic_ip_;
-    ctx.self = kSelf;
-    ctx.parent = kParent;
-    ctx.main_window = kMain;
-    ctx.index = 7;
-    ctx.relay = relay;
-    ctx.display_name = "Gate camera";
-    ctx.retry_wait_ms = retry_wait_ms;
-    ctx.keep_reconnecting = keep_reconnecting;
-    ctx.reconnect_waits_ms = growing_waits_;
-    ctx.stall_ms = stall_ms_;
-    ctx.event_log = &event_log_;
-    node_ = std::make_unique<CNodeWindow>(ctx, &media_);
-    if (!relay) hosting_->AddNode(node_.get());
-    return *node_;
-  }
-  LoginInfo Camera(const char* password = "demo") {
-    return {"127.0.0.1", world_->camera("CAM-1")->port(), false, "", "demo", password};
-  }
-  bool HostLoggedIn() {
-    hosting_->Connect(0, 1, "127.0.0.1", world_->hosting()->port(), "demo", "demo");
-    return Eventually([&] { return !world_->log().Lines("hosting RequestFileList").empty(); });
-  }
-  size_t Logins() { return world_->log().Lines("CAM-1 RequestUserLogin").size(); }
-  bool Streaming(CNodeWindow& node) {
-    return pump_.RunUntil(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; });
-  }
-  bool Sent(const std::string& line) {
-    return Eventually([&] { return !world_->log().Lines(line).empty(); }, 3000);
-  }
-
-  // Time runs a hundred times faster for the reconnect tests: a minute's
-  // wait is 600 ms, the growing waits 10 to 100 ms.
-  CNodeWindow& MakeFastNode(bool keep_reconnecting) {
-    growing_waits_ = {10, 20, 40, 80, 100};
-    return MakeNode(false, 600, keep_reconnecting);
-  }
-  size_t Events(EventKind kind) {
-    size_t n = 0;
-    for (const auto& e : event_log_.Entries())
-      if (e.kind == kind) n += e.count;
-    return n;
-  }
-
-  // Delivers messages and the watchdog's ticks (the pump fires no timers).
-  template <typename F>
-  bool RunTicking(CNodeWindow& node, F done, int timeout_ms = 8000) {
-    return pump_.RunUntil(
-        node,
-        [&] {
-          node.HandleMessage(os::kWmTimer, kWatchdogTimer, 0);
-          return done();
-        },
-        timeout_ms);
-  }
-  void ForgetUnits() {
-    std::lock_guard<std::mutex> lock(media_.mutex);
-    media_.units.clear();
-  }
-
-  std::array<int, 5> growing_waits_ = net::ReconnectWaits{}.growing_ms;
-  int stall_ms_ = 10000;
-  EventLog event_log_;
-  Pump pump_;
-  FakeMessages messages_;
-  FakeMedia media_;
-  FakeDynamicIp dynamic_ip_;
-  std::unique_ptr<sim::World> world_;
-  std::unique_ptr<hosting::HostEventQueue> events_;
-  std::unique_ptr<hosting::HostingService> hosting_;
-  std::unique_ptr<CNodeWindow> node_;
-};
+using namespace node::testing;  // the fixture
 
 TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
   CNodeWindow& node = MakeNode(false);
@@ -515,9 +292,9 @@ TEST_F(NodeLink, RelayCameraThroughTheHostingServer) {
     return media_.Count(net::kMediaVideoFrame) >= 3 && media_.Count(net::kMediaAudio) >= 2;
   }));
   EXPECT_EQ("CAM-1", node.Key());
-  node.PtzStep(20, 0);
+  node.Control().PtzStep(20, 0);
   EXPECT_TRUE(Sent("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0"));
-  node.Drag(0, 0, 320, 0, 320, 240);
+  node.Control().Drag(0, 0, 320, 0, 320, 240);
   EXPECT_TRUE(Eventually([&] {
     return world_->log().Lines("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0").size() == 2;
   })) << "a drag across the whole width of a 320-pixel relay window pans by 10";
@@ -529,7 +306,7 @@ TEST_F(NodeLink, StoredFilePlaysSeeksAndEnds) {
   node.OpenRelayFile("CAM-1", "rec/one.mp4");
   ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.node_parameters().words[1] > 0 && media_.Count(net::kMediaVideoFrame) > 0; }));
   const uint32_t length = node.node_parameters().words[1];
-  ASSERT_GE(node.Seek(90), 0);
+  ASSERT_GE(node.Control().Seek(90), 0);
   EXPECT_TRUE(Sent("hosting RequeststreamingReset channel=" + std::to_string(node.VideoChannelId()) +
                    " position=" + std::to_string(length * 90 / 100)));
   EXPECT_TRUE(pump_.RunUntil(node, [&] { return media_.SawEndOfFile(); }));
@@ -549,46 +326,6 @@ TEST_F(NodeLink, NoticeExpiresSixtySecondsAfterItsLastRepetition) {
   EXPECT_EQ(1, pump_.Count(kMain, os::kWmNodeNoticeEnd, -1, 7));
   EXPECT_FALSE(pump_.TimerOn(kNoticeTimer));
   EXPECT_EQ(2, pump_.Count(kMain, os::kWmNodeNotice)) << "each notice is forwarded to the main window";
-}
-
-TEST_F(NodeLink, ControlRequestsReachTheCameraWithTheirValues) {
-  CNodeWindow& node = MakeNode(false);
-  node.SetAddress(Camera());
-  ASSERT_TRUE(Streaming(node));
-  // A camera of version 1.1.8 with pan/tilt device code 0 takes rectangles.
-  net::CameraSetupInfo info = node.setup_info();
-  info.SetVersion(1, 1, 8);
-  ASSERT_GE(node.SendCameraSetupInfo(info), 0);
-  ASSERT_TRUE(Eventually([&] { return node.setup_info().Version() == net::CameraVersion(1, 1, 8); }));
-  node.Drag(100, 100, 105, 103, 320, 240);
-  node.Drag(100, 100, 105, 130, 320, 240);
-  node.Drag(100, 100, 130, 130, 320, 240);
-  node.DoubleClick(400, 300, 640);
-  EXPECT_TRUE(Sent("CAM-1 RequestPTZControl pan=0 tilt=-1"));
-  EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
-  EXPECT_TRUE(Sent("CAM-1 AdvancedPTZControl x1=200 y1=150 x2=200 y2=150"));
-  EXPECT_EQ(1u, world_->log().Lines("RequestPTZControl").size()) << "a 5x3 click sends nothing";
-  EXPECT_TRUE(node.PresetGoto(39));
-  EXPECT_FALSE(node.PresetGoto(40));
-  EXPECT_FALSE(node.GroupRun(16));
-  node.SetQuality(8);
-  node.SetVideoInput(1);  // external
-  node.Lens(1, 15);
-  EXPECT_TRUE(Sent("CAM-1 RequestPresetCommand command=2 number=38 v2=0 v3=0"));
-  EXPECT_EQ(1u, world_->log().Lines("RequestPresetCommand").size());
-  EXPECT_TRUE(Sent("CAM-1 RequestQuality value=8"));
-  EXPECT_TRUE(Sent("CAM-1 RequestVideoInput value=1"));
-  EXPECT_TRUE(Sent("CAM-1 RequestLensControl operation=1 speed=10"));
-  EXPECT_EQ(8u, node.quality());
-
-  ASSERT_TRUE(node.SetPtzPosition({12, -3, 4}));
-  net::PtzPosition position;
-  ASSERT_TRUE(node.QueryPtzPosition(&position));
-  EXPECT_EQ(12, position.pan);
-  EXPECT_EQ(-3, position.tilt);
-  EXPECT_TRUE(node.EnablePresetEditing());
-  world_->Execute("fault CAM-1 drop 70");
-  EXPECT_FALSE(node.EnablePresetEditing()) << "no acknowledgement within 5000 ms";
 }
 
 // The connect threads hang in a dynamic-IP lookup whose server never answers
@@ -619,24 +356,6 @@ TEST_F(NodeLink, CloseDoesNotWaitLongForAHangingConnect) {
   release.Set();
   EXPECT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }, 25000))
       << "the new address was never tried";
-}
-
-// A reply that comes after its query gave up belongs to that query, not to
-// the next one.
-TEST_F(NodeLink, LatePositionReplyDoesNotAnswerTheNextQuery) {
-  CNodeWindow& node = MakeNode(false);
-  node.SetAddress(Camera());
-  ASSERT_TRUE(Streaming(node));
-  ASSERT_TRUE(node.SetPtzPosition({1, 2, 3}));
-  ASSERT_TRUE(Sent("CAM-1 SetPtzPosition"));
-  world_->Execute("fault CAM-1 delay 66 6000");
-  net::PtzPosition position;
-  EXPECT_FALSE(node.QueryPtzPosition(&position)) << "the reply was held back past the wait";
-  world_->Execute("fault CAM-1 delay 66 0");
-  ASSERT_TRUE(node.SetPtzPosition({7, 8, 9}));
-  ASSERT_TRUE(node.QueryPtzPosition(&position));
-  EXPECT_EQ(7, position.pan) << "the late reply of the first query answered the second";
-  EXPECT_EQ(9, position.zoom);
 }
 
 }  // namespace
