@@ -1,7 +1,5 @@
 #include "node/camera_control.h"
 
-#include <cstdlib>
-
 #include "os/debug_log.h"
 
 namespace node {
@@ -15,12 +13,6 @@ uint32_t RecordWord(const net::CameraSetupInfo& info, size_t at) {
   return static_cast<uint32_t>(d[0] | d[1] << 8 | d[2] << 16 | d[3] << 24);
 }
 
-// Corners are sent in the coordinates of a 320-pixel-wide picture.
-int PictureCoordinate(int v, int client_width) { return client_width > 320 ? v / 2 : v; }
-
-// Smaller moves in either direction are a click or a pan/tilt, never a rectangle.
-bool RectangleSized(int dx, int dy) { return std::abs(dx) >= 10 && std::abs(dy) >= 10; }
-
 }  // namespace
 
 int CameraControl::Send(const net::ControlMessage& message) {
@@ -33,7 +25,7 @@ void CameraControl::PtzStep(int pan, int tilt) {
   if (m) Send(*m);
 }
 
-bool CameraControl::RectangleForm() const {
+bool CameraControl::ZoomsToRectangle() const {
   if (relay_) return false;
   const net::CameraSetupInfo info = link_.setup_info();
   // The record's two pan/tilt device codes.
@@ -41,33 +33,10 @@ bool CameraControl::RectangleForm() const {
   return info.Version() >= net::CameraVersion(1, 1, 8) && (RectangleDevice(device1) || RectangleDevice(device2));
 }
 
-bool CameraControl::DragSendsRectangle(int dx, int dy) const { return RectangleForm() && RectangleSized(dx, dy); }
-
-void CameraControl::Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height) {
-  if (link_.camera_id().empty() || !hosting_ || client_width <= 0 || client_height <= 0) return;
-  const int dx = end_x - start_x, dy = end_y - start_y;
-  const int pan = dx * 10 / client_width, tilt = dy * 10 / client_height;
-  if (!RectangleForm()) {
-    PtzStep(pan, tilt);
-  } else if (RectangleSized(dx, dy)) {
-    SendRectangle(start_x, start_y, end_x, end_y, client_width);
-  } else if (std::abs(dx) >= 10 || std::abs(dy) >= 10) {
-    PtzStep(pan, tilt);  // along one axis only
-  }  // else a click, not a drag
-}
-
-void CameraControl::DoubleClick(int x, int y, int client_width) {
+void CameraControl::ZoomToRectangle(int left, int top, int right, int bottom) {
   if (link_.camera_id().empty() || !hosting_) return;
-  SendRectangle(x, y, x, y, client_width);  // a point: the camera centres on it
-}
-
-void CameraControl::SendRectangle(int x1, int y1, int x2, int y2, int client_width) {
-  x1 = PictureCoordinate(x1, client_width);
-  y1 = PictureCoordinate(y1, client_width);
-  x2 = PictureCoordinate(x2, client_width);
-  y2 = PictureCoordinate(y2, client_width);
-  if (auto m = net::EncodeAdvancedPtz(x1, y1, x2, y2)) {
-    DebugLog("[Send : AdvancedPTZControl, (%d, %d) -> (%d, %d)", x1, y1, x2, y2);
+  if (auto m = net::EncodeAdvancedPtz(left, top, right, bottom)) {
+    DebugLog("[Send : AdvancedPTZControl, (%d, %d) -> (%d, %d)", left, top, right, bottom);
     Send(*m);
   }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // CameraControl: the requests a user sends to one camera through its node
 // (the view translates its menu, mouse, keyboard and dialogs into these):
-// pan/tilt by drag, double click and steps, lens, presets and groups,
+// pan/tilt steps and rectangles to zoom to, lens, presets and groups,
 // quality, video input, reboot, the PTZ position, preset editing, the
 // camera's configuration record and the seek of a stored file. It waits for
 // the two replies that carry no number of their own; the node's parser hands
@@ -52,12 +52,13 @@ class CameraControl {
   CameraControl(const CameraControl&) = delete;
   CameraControl& operator=(const CameraControl&) = delete;
 
-  // A drag from (start) to (end) in a client area of the given size.
-  void Drag(int start_x, int start_y, int end_x, int end_y, int client_width, int client_height);
-  void DoubleClick(int x, int y, int client_width);
-  // Whether a drag of (dx, dy) pixels sends a rectangle to zoom to
-  // (AdvancedPTZControl) rather than pan/tilt steps.
-  bool DragSendsRectangle(int dx, int dy) const;
+  // Whether the camera zooms to a rectangle (AdvancedPTZControl): a direct
+  // camera of version 1.1.8 or later with a pan/tilt device that does.
+  bool ZoomsToRectangle() const;
+  // The rectangle from (left, top) to (right, bottom) of a 320-pixel-wide
+  // picture, in the order the user drew it; one point centres the camera
+  // there. Nothing while the link names no camera.
+  void ZoomToRectangle(int left, int top, int right, int bottom);
   void Lens(uint32_t operation, uint32_t speed);
   void PtzStep(int pan, int tilt);
   // Preset and group numbers as the user types them (1-based); false when out of range.
@@ -88,10 +89,6 @@ class CameraControl {
   static constexpr int kReplyWaitMs = 5000;
 
  private:
-  // A direct camera of version 1.1.8 or later with a pan/tilt device that
-  // zooms to a rectangle.
-  bool RectangleForm() const;
-  void SendRectangle(int x1, int y1, int x2, int y2, int client_width);
   int Send(const net::ControlMessage& message);
 
   hosting::HostingService* const hosting_;

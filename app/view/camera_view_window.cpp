@@ -385,7 +385,7 @@ void CViewWindow::RefreshOverlay() {
   if (const int64_t since = node_->stalled_since(); since != 0)
     c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
   if (picture_drag_ && HasCamera() &&
-      node_->Control().DragSendsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y)) {
+      DragDrawsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y, node_->Control().ZoomsToRectangle())) {
     c.drag = true;
     c.drag_rect = {drag_start_.x, drag_start_.y, drag_end_.x, drag_end_.y};
     c.area_width = area.right;

@@ -26,6 +26,7 @@
 #include "app/view/node_playback.h"
 #include "app/view/node_video_output.h"
 #include "app/view/overlay_sink.h"
+#include "app/view/picture_gestures.h"
 #include "app/view/seek_window.h"
 #include "app/view/status_line.h"
 #include "app/view/view_layout.h"
@@ -160,6 +161,8 @@ class CViewWindow : public CameraView,
   void CreatePictureWindow();
   LRESULT OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void EndPictureDrag(POINT end, bool left_window);
+  // What a drag or a double click asks of the camera, sent.
+  void SendGesture(const PictureGesture& gesture);
   void UpdateDragOverlay();
   void OnWheel(int delta);
   // CameraSteering: the held keys' steps.

@@ -91,7 +91,7 @@ LRESULT CViewWindow::OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam
       RECT area;
       GetClientRect(picture_, &area);
       const POINT p = PointOf(lparam);
-      if (node_) node_->Control().DoubleClick(p.x, p.y, area.right);
+      if (node_ && HasCamera()) SendGesture(DoubleClickGesture(p.x, p.y, area.right));
       return 0;
     }
     case WM_RBUTTONUP: {
@@ -118,13 +118,24 @@ void CViewWindow::EndPictureDrag(POINT end, bool left_window) {
   RECT area;
   GetClientRect(picture_, &area);
   if (node_ && HasCamera()) {
-    node::CameraControl& control = node_->Control();
-    if (left_window && area.right > 0 && area.bottom > 0)
-      control.PtzStep((end.x - drag_start_.x) * 10 / area.right, (end.y - drag_start_.y) * 10 / area.bottom);
-    else if (!left_window)
-      control.Drag(drag_start_.x, drag_start_.y, end.x, end.y, area.right, area.bottom);
+    const bool zooms = !left_window && node_->Control().ZoomsToRectangle();
+    SendGesture(DragGesture(drag_start_.x, drag_start_.y, end.x, end.y, area.right, area.bottom, zooms));
   }
   UpdateDragOverlay();
+}
+
+void CViewWindow::SendGesture(const PictureGesture& gesture) {
+  node::CameraControl& control = node_->Control();
+  switch (gesture.kind) {
+    case PictureGesture::Kind::kStep:
+      control.PtzStep(gesture.pan, gesture.tilt);
+      break;
+    case PictureGesture::Kind::kRectangle:
+      control.ZoomToRectangle(gesture.left, gesture.top, gesture.right, gesture.bottom);
+      break;
+    case PictureGesture::Kind::kNone:
+      break;
+  }
 }
 
 void CViewWindow::UpdateDragOverlay() { RefreshOverlay(); }

@@ -1,6 +1,7 @@
-// The keyboard's and the wheel's arithmetic: held keys give one step each
-// when released, sized by the time held; the wheel adds notches until its
-// timer fires.
+// The keyboard's, the wheel's and the mouse's arithmetic: held keys give one
+// step each when released, sized by the time held; the wheel adds notches
+// until its timer fires; a drag in the picture steps or, for cameras that
+// zoom to one, draws a rectangle.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/view/keyboard_control.h"
+#include "app/view/picture_gestures.h"
 #include "app/view/wheel_zoom.h"
 
 namespace app::view {
@@ -144,6 +146,52 @@ TEST(Wheel, NothingWithoutACamera) {
   EXPECT_FALSE(wheel.TimerFired(false, &request));
   EXPECT_TRUE(wheel.Wheel(120, true));
   EXPECT_FALSE(wheel.TimerFired(false, &request)) << "the camera went away before the timer fired";
+}
+
+TEST(PictureGestures, ADragStepsByTenthsOfThePictureOrDrawsARectangleToZoomTo) {
+  using Kind = PictureGesture::Kind;
+  // A camera without rectangles: every drag steps, a click too (by nothing).
+  PictureGesture g = DragGesture(0, 0, 320, 0, 320, 240, false);
+  EXPECT_EQ(Kind::kStep, g.kind);
+  EXPECT_EQ(10, g.pan) << "the whole width pans by 10";
+  EXPECT_EQ(0, g.tilt);
+  g = DragGesture(100, 100, 105, 130, 320, 240, false);
+  EXPECT_EQ(0, g.pan);
+  EXPECT_EQ(1, g.tilt);
+  EXPECT_EQ(Kind::kStep, DragGesture(100, 100, 103, 102, 320, 240, false).kind);
+
+  // A camera that zooms to rectangles: wide and tall enough is a rectangle,
+  // in the coordinates of a 320-pixel-wide picture.
+  g = DragGesture(100, 100, 130, 130, 320, 240, true);
+  EXPECT_EQ(Kind::kRectangle, g.kind);
+  EXPECT_EQ(100, g.left);
+  EXPECT_EQ(130, g.bottom);
+  g = DragGesture(200, 100, 260, 40, 640, 480, true);
+  EXPECT_EQ(Kind::kRectangle, g.kind);
+  EXPECT_EQ(100, g.left);
+  EXPECT_EQ(50, g.top);
+  EXPECT_EQ(130, g.right);
+  EXPECT_EQ(20, g.bottom) << "corners halved from a 640-pixel-wide picture, in drag order";
+  EXPECT_EQ(Kind::kNone, DragGesture(100, 100, 105, 103, 320, 240, true).kind) << "a 5x3 click sends nothing";
+  g = DragGesture(100, 100, 105, 130, 320, 240, true);
+  EXPECT_EQ(Kind::kStep, g.kind) << "too narrow for a rectangle: steps";
+  EXPECT_EQ(1, g.tilt);
+  EXPECT_EQ(Kind::kStep, DragGesture(100, 100, 150, 91, 320, 240, true).kind) << "too flat: steps";
+  EXPECT_EQ(Kind::kNone, DragGesture(0, 0, 50, 50, 0, 240, false).kind) << "no picture area yet";
+
+  EXPECT_TRUE(DragDrawsRectangle(10, -10, true));
+  EXPECT_FALSE(DragDrawsRectangle(9, 50, true));
+  EXPECT_FALSE(DragDrawsRectangle(50, 50, false));
+}
+
+TEST(PictureGestures, ADoubleClickIsARectangleOfOnePoint) {
+  const PictureGesture g = DoubleClickGesture(400, 300, 640);
+  EXPECT_EQ(PictureGesture::Kind::kRectangle, g.kind);
+  EXPECT_EQ(200, g.left);
+  EXPECT_EQ(150, g.top);
+  EXPECT_EQ(200, g.right);
+  EXPECT_EQ(150, g.bottom);
+  EXPECT_EQ(100, DoubleClickGesture(100, 70, 320).left) << "a 320-pixel picture keeps its coordinates";
 }
 
 }  // namespace
