@@ -11,24 +11,18 @@ namespace app {
 
 class ViewList;
 
+// While one exists for a list, that list's views get their keys. A thread
+// holds one Windows hook however many lists it has, so that no key press is
+// routed twice.
 class ViewKeyHook {
  public:
-  // Installs the hook on the calling thread, in front of any hook installed
-  // there before, which gets its keys back when this one goes.
   explicit ViewKeyHook(const ViewList& views);
   ~ViewKeyHook();
   ViewKeyHook(const ViewKeyHook&) = delete;
   ViewKeyHook& operator=(const ViewKeyHook&) = delete;
 
  private:
-  static LRESULT CALLBACK Proc(int code, WPARAM wparam, LPARAM lparam);
-  // True when the message was consumed.
-  bool Route(MSG* msg) const;
-  bool ForViewDialog(MSG* msg) const;
-
   const ViewList& views_;
-  HHOOK hook_ = nullptr;
-  ViewKeyHook* previous_ = nullptr;
 };
 
 }  // namespace app
