@@ -23,6 +23,11 @@ win32_runs=1
 if ! probe=$(bash scripts/wine-run.sh --arch win32 cmd /c exit 0 2>&1); then
   win32_runs=0
   win32_why=$(printf '%s\n' "$probe" | grep -v '^\s*$' | tail -1)
+  # Wine's own words for a missing 32-bit half are about the prefix.
+  if command -v dpkg-query >/dev/null &&
+     ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+    win32_why="Wine's 32-bit half (wine32:i386) is not installed; scripts/setup.sh says why"
+  fi
 fi
 # The view tests read the pictures back from the virtual display.
 halyard_wine_gdi_renderer win64
