@@ -4,8 +4,8 @@
 // and whether it has been placed in the current "Sort Window" pass. While a
 // view is listed, a key hook on the window's thread hands it its key presses
 // (ViewKeyHook). Guarded by its own mutex, taken while the list is changed,
-// copied or walked; no call into a view is made under it except for its
-// window handle.
+// copied or walked; under it a view is only asked which windows are its
+// own (Window, OwnsWindow), never called to act.
 #include <windows.h>
 
 #include <memory>
