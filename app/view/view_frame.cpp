@@ -233,9 +233,8 @@ void CViewWindow::Place(bool sorting) {
 }
 
 // Sort Window: the host has begun the pass (every view undocked, none
-// placed) and undocks the views in turn.
+// placed) and asks each view in turn; placing sets where it docks.
 void CViewWindow::Undock() {
-  host_.OpenViews().SetDockedTo(this, kNotDocked);
   Place(true);
   host_.OpenViews().MarkPlaced(this);
   InvalidateRect(hwnd(), nullptr, TRUE);
