@@ -170,8 +170,11 @@ void CMainWindow::ShowOptions() {
   // Open direct views follow "Keep reconnecting" from their next attempt.
   const bool keep = settings::LoadKeepReconnecting();
   hosting_->SetHostReconnect(keep);
-  for (CameraView* view : views_.Snapshot())
+  const bool gdi = settings::LoadDrawThroughGdi();
+  for (CameraView* view : views_.Snapshot()) {
     if (!view->IsRelay()) view->Node().SetKeepReconnecting(keep);
+    view->SetDrawThroughGdi(gdi);
+  }
 }
 
 void CMainWindow::ShowAbout() {

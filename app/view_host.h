@@ -60,6 +60,8 @@ class CameraView {
   // routed to it), else null.
   virtual HWND ModelessDialog() const { return nullptr; }
   virtual void LeaveFullScreen() {}
+  // "Draw video without DirectDraw", changed while the view is open.
+  virtual void SetDrawThroughGdi(bool /*gdi*/) {}
 };
 
 class ViewList;

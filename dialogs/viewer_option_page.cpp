@@ -18,6 +18,10 @@ BOOL CViewerOptionPage::OnInitDialog() {
   SetChecked(IDC_KEEP_RECONNECTING, keep_reconnecting_);
   SetItemText(IDC_KEEP_RECONNECTING,
               settings::IniHandler::Instance().GetString(settings::text::kViewerOptionKeepReconnecting));
+  draw_through_gdi_ = settings::LoadDrawThroughGdi();
+  SetChecked(IDC_DRAW_THROUGH_GDI, draw_through_gdi_);
+  SetItemText(IDC_DRAW_THROUGH_GDI,
+              settings::IniHandler::Instance().GetString(settings::text::kViewerOptionDrawThroughGdi));
   settings::IniHandler::Instance().ApplyFont(hwnd());
   opened_ = true;
   return TRUE;
@@ -31,6 +35,8 @@ bool CViewerOptionPage::OnNotify(NMHDR* header, LRESULT* result) {
       settings::SaveShowBackground(show_background_);
       keep_reconnecting_ = IsChecked(IDC_KEEP_RECONNECTING);
       settings::SaveKeepReconnecting(keep_reconnecting_);
+      draw_through_gdi_ = IsChecked(IDC_DRAW_THROUGH_GDI);
+      settings::SaveDrawThroughGdi(draw_through_gdi_);
     }
     *result = PSNRET_NOERROR;
     return true;

@@ -64,11 +64,22 @@ class DisplayDriver {
   virtual bool Intact() = 0;
 };
 
-// The DIB path: DrawDib, or StretchDIBits when DrawDibOpen gave no handle.
+// How the pixels handed to a DibOutput are laid out.
+enum class DibPixels {
+  // 24-bit B, G, R, rows DWORD-aligned, the picture's top row last: the DIB
+  // fallback, drawn with DrawDib, or StretchDIBits when DrawDibOpen gave no
+  // handle.
+  kBottomUp24,
+  // 32-bit B, G, R, X, the top row first: drawn with SetDIBitsToDevice at
+  // the picture's own size and StretchDIBits otherwise, without DrawDib.
+  kTopDown32,
+};
+
+// Pictures drawn through GDI onto a window's DC.
 class DibOutput {
  public:
   virtual ~DibOutput() = default;
-  // A bottom-up 24-bit picture, rows DWORD-aligned, stretched onto
+  // One picture in the layout the output was opened for, stretched onto
   // (0, 0, destWidth, destHeight) of the window's DC.
   virtual void Draw(const uint8_t* bits, int width, int height, int destWidth, int destHeight) = 0;
 };
@@ -79,7 +90,7 @@ class DisplaySystem {
   // DirectDrawCreateEx and SetCooperativeLevel (window, or none for 0); null
   // when DirectDraw is not there.
   virtual std::unique_ptr<DisplayDriver> OpenDirectDraw(os::WindowHandle window) = 0;
-  virtual std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window) = 0;
+  virtual std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window, DibPixels pixels) = 0;
   // GetWindowRect: the window in screen coordinates.
   virtual Rect WindowRect(os::WindowHandle window) = 0;
   virtual bool WindowVisible(os::WindowHandle window) = 0;

@@ -225,7 +225,8 @@ ConvertFn ConverterFor(uint32_t mode) {
     case kFourccUYVY: return ConvertToUYVY;
     case kModeRgb565: return ConvertToRgb565;
     case kModeRgb555: return ConvertToRgb555;
-    case kModeRgb32: return ActiveConverters().rgb32;
+    case kModeRgb32:
+    case kModeGdi: return ActiveConverters().rgb32;
     case kModeDib: return ActiveConverters().dib;
     default: return nullptr;
   }

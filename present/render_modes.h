@@ -23,6 +23,9 @@ enum RenderMode : uint32_t {
   kModeRgb24 = 3,  // a 24-bit RGB surface: recognised and refused
   kModeRgb32 = 4,
   kModeDib = 5,
+  // Not a DirectDraw mode: 32-bit top-down pixels drawn with GDI straight
+  // onto the window, for users who turn DirectDraw off (see WindowRenderer).
+  kModeGdi = 6,
 };
 
 // A rectangle in screen (or window) coordinates, right and bottom exclusive.

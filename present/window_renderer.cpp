@@ -40,6 +40,7 @@ std::string ModeName(uint32_t mode) {
     case kModeRgb24: return "RGB24";
     case kModeRgb32: return "RGB32";
     case kModeDib: return "DIB";
+    case kModeGdi: return "GDI";
     default: {
       std::string name;
       for (int i = 0; i < 4; ++i) name += static_cast<char>((mode >> (8 * i)) & 0xFF);
@@ -59,8 +60,10 @@ int WindowRenderer::Initialise(os::WindowHandle window, int width, int height, u
   width_ = width;
   height_ = height;
   options_ = options;
-  const bool directDraw = (options & (kAllowYuv | kAllowRgb)) && SetUpDirectDraw();
-  if (!directDraw) SetUpDib();
+  if (options & kDrawThroughGdi)
+    SetUpGdi(DibPixels::kTopDown32);
+  else if (!((options & (kAllowYuv | kAllowRgb)) && SetUpDirectDraw()))
+    SetUpGdi(DibPixels::kBottomUp24);
   initialised_ = true;
   lost_surfaces_ = 0;
   DebugLog("WindowRenderer : %d x %d through %s\n", width, height, ModeName(mode_).c_str());
@@ -95,25 +98,26 @@ bool WindowRenderer::ChooseRgb() {
   return true;
 }
 
-void WindowRenderer::SetUpDib() {
+void WindowRenderer::SetUpGdi(DibPixels pixels) {
   driver_.reset();
-  dib_ = system_.OpenDib(window_);
+  dib_ = system_.OpenDib(window_, pixels);
+  const bool fallback = pixels == DibPixels::kBottomUp24;
   // Rows of a 24-bit DIB are DWORD-aligned: ((width + 1) * 3 / 4) * 4 bytes.
-  dib_stride_ = ((width_ + 1) * 3 / 4) * 4;
+  dib_stride_ = fallback ? ((width_ + 1) * 3 / 4) * 4 : width_ * 4;
   dib_buffer_.assign(size_t(dib_stride_) * size_t(height_ > 0 ? height_ : 0), 0);
-  mode_ = kModeDib;
+  mode_ = fallback ? kModeDib : kModeGdi;
 }
 
 void WindowRenderer::Draw(const codec::DecodedPicture& picture, const Rect* dest, bool border, ColorRef colour) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!initialised_ || !SameSize(picture, width_, height_)) return;
   const Rect target = dest ? *dest : system_.WindowRect(window_);
-  if (mode_ != kModeDib && (!driver_ || !driver_->Intact())) {
+  if (!DrawsThroughGdi() && (!driver_ || !driver_->Intact())) {
     // DirectDraw went away under us: carry on through the DIB path.
     DebugLog("WindowRenderer : DirectDraw objects lost, drawing through DIB\n");
-    SetUpDib();
+    SetUpGdi(DibPixels::kBottomUp24);
   }
-  if (mode_ == kModeDib)
+  if (DrawsThroughGdi())
     DrawThroughDib(picture, target, border, colour);
   else
     DrawThroughSurface(picture, target, border, colour);
@@ -146,7 +150,7 @@ void WindowRenderer::DrawThroughDib(const codec::DecodedPicture& picture, const 
   // the same whichever path draws it.
   const uint64_t start = os::MonotonicUs();
   const codec::DecodedPicture shown = border ? Framed(picture, colour) : picture;
-  ConverterFor(kModeDib)(shown.data, dib_buffer_.data(), width_, height_, dib_stride_);
+  ConverterFor(mode_)(shown.data, dib_buffer_.data(), width_, height_, dib_stride_);
   convert_us_.fetch_add(os::MonotonicUs() - start, std::memory_order_relaxed);
   if (dib_) dib_->Draw(dib_buffer_.data(), width_, height_, dest.Width(), dest.Height());
 }
@@ -175,6 +179,8 @@ void WindowRenderer::CloseLocked() {
   mode_ = kModeNone;
   initialised_ = false;
 }
+
+bool WindowRenderer::DrawsThroughGdi() const { return mode_ == kModeDib || mode_ == kModeGdi; }
 
 bool WindowRenderer::IsDib() const {
   std::lock_guard<std::mutex> lock(mutex_);

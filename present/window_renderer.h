@@ -2,7 +2,10 @@
 // The window renderer of a node: draws each decoded picture stretched into a
 // window, through a DirectDraw off-screen surface (YUV FOURCC or the
 // primary's RGB format) blitted to the clipped primary surface, or through
-// the DIB path when DirectDraw offers nothing usable. Every operation holds
+// the DIB path when DirectDraw offers nothing usable; or, when the user has
+// turned DirectDraw off, through GDI with 32-bit pixels (under Wine, whose
+// DirectDraw serialises every window's blit behind one lock, many views
+// keep their frame rate only that way). Every operation holds
 // the renderer's mutex for its whole duration, so the media thread's draws
 // never meet the window thread's initialise and close.
 #include <atomic>
@@ -29,7 +32,9 @@ class WindowRenderer {
     kRequireStretch = 1,
     kAllowYuv = 2,
     kAllowRgb = 4,
-    kAllOptions = 7,  // what a node always passes
+    kAllOptions = 7,  // what a node passes unless DirectDraw is turned off
+    // No DirectDraw: 32-bit top-down pixels drawn with GDI (mode GDI).
+    kDrawThroughGdi = 8,
   };
   static constexpr int kLostSurfaceLimit = 10;
 
@@ -39,7 +44,8 @@ class WindowRenderer {
   WindowRenderer& operator=(const WindowRenderer&) = delete;
 
   // Closes whatever was open and sets up DirectDraw or, failing that, the
-  // DIB path. Always 0: Mode() says which path was taken.
+  // DIB path; with kDrawThroughGdi, the GDI mode without trying DirectDraw.
+  // Always 0: Mode() says which path was taken.
   int Initialise(os::WindowHandle window, int width, int height, uint32_t options);
   // One picture stretched onto `dest` (screen coordinates), or onto the
   // window's own rectangle when dest is null. With `border` the frame is
@@ -60,7 +66,9 @@ class WindowRenderer {
   bool SetUpDirectDraw();
   bool ChooseFourcc();
   bool ChooseRgb();
-  void SetUpDib();
+  // The DIB fallback (24-bit bottom-up) or the GDI mode (32-bit top-down).
+  void SetUpGdi(DibPixels pixels);
+  bool DrawsThroughGdi() const;  // under the mutex
   void DrawThroughSurface(const codec::DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
   void DrawThroughDib(const codec::DecodedPicture& picture, const Rect& dest, bool border, ColorRef colour);
   codec::DecodedPicture Framed(const codec::DecodedPicture& picture, ColorRef colour);

@@ -20,6 +20,7 @@ inline constexpr char kYPos[] = "YPos";
 inline constexpr char kShowBackground[] = "ShowBackground";
 inline constexpr char kKeepReconnecting[] = "KeepReconnecting";
 inline constexpr char kStallSeconds[] = "StallSeconds";
+inline constexpr char kDrawThroughGdi[] = "DrawThroughGdi";
 inline constexpr char kUseProxy[] = "USE_PROXY";
 inline constexpr char kProxyVersion[] = "PROXY_VERSION";
 inline constexpr char kProxyIp[] = "PROXY_IP";

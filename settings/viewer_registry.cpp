@@ -57,6 +57,16 @@ void SaveKeepReconnecting(bool keep) {
   key.SetDword(reg::kKeepReconnecting, keep ? 1 : 0);
 }
 
+bool LoadDrawThroughGdi() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  return QueryInt(key, reg::kDrawThroughGdi, 0) == 1;
+}
+
+void SaveDrawThroughGdi(bool gdi) {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  key.SetDword(reg::kDrawThroughGdi, gdi ? 1 : 0);
+}
+
 int LoadStallSeconds() {
   RegistryKey key = OpenKey(kRegistryKeyPath);
   const int seconds = QueryInt(key, reg::kStallSeconds, kDefaultStallSeconds);

@@ -29,6 +29,12 @@ void SaveShowBackground(bool show);
 bool LoadKeepReconnecting();
 void SaveKeepReconnecting(bool keep);
 
+// "Draw video without DirectDraw": views draw their pictures with GDI. Off
+// unless stored as 1. Many views on one PC may keep their frame rate only
+// this way where DirectDraw serialises the views' blits (as Wine's does).
+bool LoadDrawThroughGdi();
+void SaveDrawThroughGdi(bool gdi);
+
 // How long a live view may go without video before it is healed: seconds,
 // 10 unless stored; 0 turns the watchdog off; stored values are held
 // between 2 and 3600.

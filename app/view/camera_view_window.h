@@ -81,6 +81,7 @@ class CViewWindow : public CameraView,
   bool OnKeyDown(int virtual_key, uint32_t time_ms) override;
   HWND ModelessDialog() const override;
   void LeaveFullScreen() override;
+  void SetDrawThroughGdi(bool gdi) override;
 
   // State, for the other views and tests.
   ScreenSize screen_size() const { return size_; }

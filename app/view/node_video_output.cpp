@@ -40,14 +40,14 @@ void NodeVideoOutput::Resize(int width, int height) {
 }
 
 void NodeVideoOutput::StartWindowRenderer(os::WindowHandle target) {
-  window_.Initialise(target, width_, height_, WindowRenderer::kAllOptions);
+  window_.Initialise(target, width_, height_, gdi_ ? WindowRenderer::kDrawThroughGdi : WindowRenderer::kAllOptions);
 }
 
-// The overlay when the display has one, else the window renderer on the
-// full-screen window.
+// The overlay when the display has one (and DirectDraw is not turned off),
+// else the window renderer on the full-screen window.
 void NodeVideoOutput::StartFullScreenRenderer() {
   window_.Close();
-  overlay_in_use_ = overlay_.Initialise(width_, height_);
+  overlay_in_use_ = !gdi_ && overlay_.Initialise(width_, height_);
   if (overlay_in_use_) return;
   overlay_.Close();
   StartWindowRenderer(full_screen_handle_);
@@ -103,6 +103,21 @@ void NodeVideoOutput::SetAlarmBlink(int counter) {
 void NodeVideoOutput::SetMotion(bool motion) {
   std::lock_guard<std::mutex> lock(state_);
   motion_ = motion;
+}
+
+void NodeVideoOutput::SetDrawThroughGdi(bool gdi) {
+  std::lock_guard<std::mutex> lock(state_);
+  if (gdi == gdi_) return;
+  gdi_ = gdi;
+  // A renderer at work switches now; a closed one takes the choice when it
+  // starts.
+  if (!window_.Initialised() && !overlay_in_use_) return;
+  if (full_screen_) {
+    overlay_.Close();
+    StartFullScreenRenderer();
+  } else {
+    StartWindowRenderer(node_window_);
+  }
 }
 
 void NodeVideoOutput::SetPaused(bool paused) {

@@ -31,6 +31,9 @@ class NodeVideoOutput : public node::PictureSink {
   void SetAlarmBlink(int counter);
   // A motion lasts: amber, over the selection, under the alarm.
   void SetMotion(bool motion);
+  // The user's choice to draw without DirectDraw (WindowRenderer's GDI mode,
+  // no overlay in full screen). Off until set.
+  void SetDrawThroughGdi(bool gdi);
   // A paused view shows no new pictures.
   void SetPaused(bool paused);
 
@@ -65,6 +68,7 @@ class NodeVideoOutput : public node::PictureSink {
   bool overlay_in_use_ = false;
   bool selected_ = false;
   bool paused_ = false;
+  bool gdi_ = false;
   int alarm_blink_ = 0;
   bool motion_ = false;
 };

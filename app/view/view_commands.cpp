@@ -228,6 +228,12 @@ void CViewWindow::LeaveFullScreen() {
   RedrawPicture();
 }
 
+void CViewWindow::SetDrawThroughGdi(bool gdi) {
+  if (!video_) return;
+  video_->SetDrawThroughGdi(gdi);
+  RedrawPicture();  // a paused view shows its picture through the new path too
+}
+
 std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
   std::vector<uint8_t> bytes;
   if (!media_ || !overlay_sink_) return bytes;

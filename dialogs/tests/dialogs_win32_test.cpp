@@ -441,16 +441,23 @@ TEST_F(OptionSheetTest, TheViewerPageStoresShowBackgroundOnOk) {
   EXPECT_EQ(value, 1u);
 }
 
-TEST_F(OptionSheetTest, KeepReconnectingIsOnUntilTurnedOff) {
-  EXPECT_TRUE(settings::LoadKeepReconnecting()) << "a first run keeps reconnecting";
+// A first run keeps reconnecting and draws through DirectDraw; OK stores
+// what the boxes say.
+TEST_F(OptionSheetTest, ReconnectingAndDirectDrawAreOnUntilTurnedOff) {
+  EXPECT_TRUE(settings::LoadKeepReconnecting());
+  EXPECT_FALSE(settings::LoadDrawThroughGdi());
   Open();
   sheet_->SetActive(0);
   HWND viewer = sheet_->viewer_page().hwnd();
   EXPECT_EQ(IsDlgButtonChecked(viewer, IDC_KEEP_RECONNECTING), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(viewer, IDC_DRAW_THROUGH_GDI), BST_UNCHECKED);
   Toggle(viewer, IDC_KEEP_RECONNECTING);
+  Toggle(viewer, IDC_DRAW_THROUGH_GDI);
   PressOk();
   EXPECT_FALSE(settings::LoadKeepReconnecting());
   EXPECT_FALSE(sheet_->viewer_page().keep_reconnecting());
+  EXPECT_TRUE(settings::LoadDrawThroughGdi());
+  EXPECT_TRUE(sheet_->viewer_page().draw_through_gdi());
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ struct FakeDisplayState {
   os::WindowHandle lastWindow = 0;
   Rect lastBlt;
   int lastDibWidth = 0, lastDibHeight = 0;
+  DibPixels lastDibPixels = DibPixels::kBottomUp24;
   std::vector<uint8_t> lastDib;
   int overlayShownWidth = 0, overlayShownHeight = 0;
   std::vector<uint8_t> surface;
@@ -104,17 +105,19 @@ class FakeDriver : public DisplayDriver {
 
 class FakeDib : public DibOutput {
  public:
-  explicit FakeDib(FakeDisplayState& s) : s_(s) {}
+  FakeDib(FakeDisplayState& s, DibPixels pixels) : s_(s), pixels_(pixels) {}
   void Draw(const uint8_t* bits, int width, int height, int destWidth, int destHeight) override {
     ++s_.dibDraws;
     s_.lastDibWidth = destWidth;
     s_.lastDibHeight = destHeight;
-    const int stride = ((width + 1) * 3 / 4) * 4;
+    s_.lastDibPixels = pixels_;
+    const int stride = pixels_ == DibPixels::kTopDown32 ? width * 4 : ((width + 1) * 3 / 4) * 4;
     s_.lastDib.assign(bits, bits + size_t(stride) * size_t(height));
   }
 
  private:
   FakeDisplayState& s_;
+  DibPixels pixels_;
 };
 
 class FakeDisplaySystem : public DisplaySystem {
@@ -126,9 +129,9 @@ class FakeDisplaySystem : public DisplaySystem {
     if (!state.directDraw) return nullptr;
     return std::make_unique<FakeDriver>(state);
   }
-  std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window) override {
+  std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window, DibPixels pixels) override {
     state.lastWindow = window;
-    return std::make_unique<FakeDib>(state);
+    return std::make_unique<FakeDib>(state, pixels);
   }
   Rect WindowRect(os::WindowHandle window) override {
     auto it = state.windowRects.find(window);

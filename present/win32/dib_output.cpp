@@ -1,4 +1,6 @@
-// The DIB path: DrawDib when DrawDibOpen gives a handle, else StretchDIBits.
+// Pictures drawn through GDI: the DIB fallback (24-bit, DrawDib when
+// DrawDibOpen gives a handle, else StretchDIBits) and the GDI mode (32-bit,
+// straight onto the window's DC).
 #include <windows.h>
 #include <vfw.h>
 
@@ -40,10 +42,39 @@ class DrawDibOutput : public DibOutput {
   HDRAWDIB draw_dib_;
 };
 
+// 32-bit pixels are what the display holds, so GDI copies them without a
+// per-pixel conversion; at the picture's own size not even a stretch.
+class GdiOutput : public DibOutput {
+ public:
+  explicit GdiOutput(HWND window) : window_(window) {}
+
+  void Draw(const uint8_t* bits, int width, int height, int destWidth, int destHeight) override {
+    BITMAPINFO info = {};
+    BITMAPINFOHEADER& h = info.bmiHeader;
+    h.biSize = sizeof h;
+    h.biWidth = width;
+    h.biHeight = -height;  // negative: top-down
+    h.biPlanes = 1;
+    h.biBitCount = 32;
+    h.biCompression = BI_RGB;
+    win32::WindowDc dc(window_);
+    if (!dc.get()) return;
+    if (destWidth == width && destHeight == height)
+      SetDIBitsToDevice(dc.get(), 0, 0, width, height, 0, 0, 0, height, bits, &info, DIB_RGB_COLORS);
+    else
+      StretchDIBits(dc.get(), 0, 0, destWidth, destHeight, 0, 0, width, height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+
+ private:
+  HWND window_;
+};
+
 }  // namespace
 
-std::unique_ptr<DibOutput> Win32DisplaySystem::OpenDib(os::WindowHandle window) {
-  return std::make_unique<DrawDibOutput>(reinterpret_cast<HWND>(window));
+std::unique_ptr<DibOutput> Win32DisplaySystem::OpenDib(os::WindowHandle window, DibPixels pixels) {
+  const HWND hwnd = reinterpret_cast<HWND>(window);
+  if (pixels == DibPixels::kTopDown32) return std::make_unique<GdiOutput>(hwnd);
+  return std::make_unique<DrawDibOutput>(hwnd);
 }
 
 }  // namespace present

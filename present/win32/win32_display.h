@@ -9,7 +9,7 @@ namespace present {
 class Win32DisplaySystem : public DisplaySystem {
  public:
   std::unique_ptr<DisplayDriver> OpenDirectDraw(os::WindowHandle window) override;
-  std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window) override;
+  std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window, DibPixels pixels) override;
   Rect WindowRect(os::WindowHandle window) override;
   bool WindowVisible(os::WindowHandle window) override;
 };

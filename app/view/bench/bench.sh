@@ -9,7 +9,8 @@
 # blit is theirs.
 #   app/view/bench/bench.sh [WIN_BUILD [NATIVE_BUILD [SECONDS [N...]]]]
 # Defaults: build/win32, build/native-release, 60 s, N = 1 4 16. Build the
-# view_bench target and the native halyard-sim first.
+# view_bench target and the native halyard-sim first. VIEW_BENCH_GDI=1 draws
+# without DirectDraw (the viewer option "Draw video without DirectDraw").
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 win=${1:-$root/build/win32}
@@ -54,7 +55,7 @@ for n in $counts; do
   ports=$(sed -n 's/^camera LOAD-[0-9]* 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
   echo "== $n views"
   x0=$(cpu_seconds "$xvfb"); w0=$(cpu_seconds $(pgrep -x wineserver)); t0=$(date +%s.%N)
-  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $ports | grep -v '^ *[0-9]*s cpu' || true
+  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" ${VIEW_BENCH_GDI:+--gdi} $ports | grep -v '^ *[0-9]*s cpu' || true
   x1=$(cpu_seconds "$xvfb"); w1=$(cpu_seconds $(pgrep -x wineserver)); t1=$(date +%s.%N)
   awk -v x0="$x0" -v x1="$x1" -v w0="$w0" -v w1="$w1" -v t0="$t0" -v t1="$t1" 'BEGIN { t = t1 - t0
     printf "  over the whole run (%.0f s): Xvfb %.0f%% of one core, wineserver %.0f%%\n", t, 100 * (x1 - x0) / t, 100 * (w1 - w0) / t }'

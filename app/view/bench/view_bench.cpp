@@ -144,16 +144,19 @@ double StretchMsPerPicture(int w, int h, int to_w, int to_h) {
 
 int main(int argc, char** argv) {
   int seconds = 60;
+  bool gdi = false;
   std::vector<uint16_t> ports;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--seconds" && i + 1 < argc)
       seconds = std::atoi(argv[++i]);
+    else if (a == "--gdi")
+      gdi = true;
     else
       ports.push_back(static_cast<uint16_t>(std::atoi(argv[i])));
   }
   if (ports.empty()) {
-    std::fprintf(stderr, "usage: view_bench [--seconds S] CAMERA_PORT...\n");
+    std::fprintf(stderr, "usage: view_bench [--seconds S] [--gdi] CAMERA_PORT...\n");
     return 2;
   }
   os::NetStartup();
@@ -164,6 +167,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < ports.size(); ++i) {
     CViewWindow* v = host.OpenDirect("LOAD-" + std::to_string(i + 1), ports[i]);
     if (!v) return 1;
+    v->SetDrawThroughGdi(gdi);
     views.push_back(v);
   }
   const auto at2x = [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; };

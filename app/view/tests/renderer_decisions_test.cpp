@@ -202,6 +202,39 @@ TEST(WindowRendererDraw, DibPathDrawsBottomUpAtTheWindowSize) {
   EXPECT_EQ(0, system.state.lastDib[0]);
 }
 
+// Turned off by the user, DirectDraw is not even opened, though it would
+// serve; the pixels go out 32 bits each, top row first, framed like any.
+TEST(WindowRendererDraw, GdiModeDrawsTopDown32BitPixelsWithoutDirectDraw) {
+  FakeDisplaySystem system;
+  system.state.windowRects[kNodeWindow] = Rect{100, 100, 420, 340};
+  WindowRenderer renderer(system);
+  renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kDrawThroughGdi);
+  EXPECT_EQ(0, system.state.opened) << "no DirectDraw object";
+  EXPECT_EQ("GDI", ModeName(renderer.Mode()));
+  EXPECT_FALSE(renderer.IsDib()) << "not the DIB fallback";
+  TestPicture p(kW, kH, 0);
+  std::fill(p.bytes.begin(), p.bytes.begin() + kW, 255);  // top row white
+  renderer.Draw(p.picture, nullptr, false, 0);
+  ASSERT_EQ(1, system.state.dibDraws);
+  EXPECT_EQ(DibPixels::kTopDown32, system.state.lastDibPixels);
+  EXPECT_EQ(320, system.state.lastDibWidth);
+  EXPECT_EQ(240, system.state.lastDibHeight);
+  const size_t stride = size_t(kW) * 4;
+  ASSERT_EQ(stride * kH, system.state.lastDib.size());
+  EXPECT_EQ(255, system.state.lastDib[0]) << "the picture's top row comes first";
+  EXPECT_EQ(255, system.state.lastDib[stride - 2]) << "the row's last pixel, red byte";
+  EXPECT_EQ(0, system.state.lastDib[stride * 2]) << "the third row is black";
+
+  renderer.Draw(p.picture, nullptr, true, kBorderRed);
+  EXPECT_LT(system.state.lastDib[stride * 2], 40) << "red framed: blue byte";
+  EXPECT_GT(system.state.lastDib[stride * 2 + 2], 200) << "red framed: red byte";
+  EXPECT_EQ(0, p.bytes[kW * 2]) << "the frame went into a copy";
+
+  system.state.intact = false;
+  renderer.Draw(p.picture, nullptr, false, 0);
+  EXPECT_EQ("GDI", ModeName(renderer.Mode())) << "a DirectDraw loss does not concern it";
+}
+
 TEST(WindowRendererDraw, LostDirectDrawObjectsFallBackToDibInsideDraw) {
   FakeDisplaySystem system;
   WindowRenderer renderer(system);
@@ -386,6 +419,43 @@ TEST(NodeVideoOutput, OverlayTakesFullScreenWhenTheDisplayHasOne) {
   output.LeaveFullScreen();
   EXPECT_FALSE(output.overlayRenderer().Ready());
   EXPECT_TRUE(output.windowRenderer().Initialised());
+}
+
+// The option changes while a view is open: the renderer at work switches at
+// once, in the window and in full screen (where the overlay is DirectDraw's
+// too), and a closed one stays closed.
+TEST(NodeVideoOutput, DrawingWithoutDirectDrawSwitchesTheRendererAtWork) {
+  FakeDisplaySystem system;
+  system.state.caps.overlay = system.state.caps.overlayFourcc = true;
+  system.state.creatableOverlays = {kFourccYUY2};
+  NullFullScreen fullScreen;
+  NodeVideoOutput output(system, fullScreen, kNodeWindow);
+  output.SetDrawThroughGdi(true);
+  EXPECT_FALSE(output.windowRenderer().Initialised()) << "nothing starts before the first picture size";
+  output.Resize(kW, kH);
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  output.SetDrawThroughGdi(false);
+  EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode()) << "back on DirectDraw at once";
+
+  output.SetDrawThroughGdi(true);
+  ASSERT_TRUE(output.EnterFullScreen());
+  EXPECT_FALSE(output.OverlayInUse()) << "no overlay without DirectDraw";
+  EXPECT_EQ(kFullScreenHandle, system.state.lastWindow);
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  output.SetDrawThroughGdi(false);
+  EXPECT_TRUE(output.OverlayInUse()) << "the overlay takes full screen again";
+  EXPECT_FALSE(output.windowRenderer().Initialised());
+  output.SetDrawThroughGdi(true);
+  EXPECT_FALSE(output.OverlayInUse());
+  EXPECT_FALSE(output.overlayRenderer().Ready());
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  output.LeaveFullScreen();
+  EXPECT_EQ(kNodeWindow, system.state.lastWindow);
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+
+  output.Close();
+  output.SetDrawThroughGdi(false);
+  EXPECT_FALSE(output.windowRenderer().Initialised()) << "an ended channel draws nothing";
 }
 
 TEST(OverlayRenderer, FailsWithoutOverlayCapsOrSurfaces) {

@@ -1,7 +1,7 @@
 // The real renderers under Wine and Xvfb: a known picture drawn into a real
 // window comes back from a screenshot of the screen in its colours, through
-// DirectDraw's RGB surface and through the DIB path; full screen covers the
-// screen and Escape leaves it.
+// DirectDraw's RGB surface, through the DIB path and through GDI without
+// DirectDraw; full screen covers the screen and Escape leaves it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -168,6 +168,23 @@ TEST(WindowRendererOnScreen, DibPathShowsThePictureStretchedIntoTheWindow) {
   renderer.Draw(AsPicture(bytes), nullptr, false, 0);
   PumpFor(200);
   ExpectQuadrants(Shoot(window.Rect()), "DIB");
+}
+
+// Without DirectDraw: at the picture's own size (copied as it is) and
+// stretched (GDI scales), the right way up both times.
+TEST(WindowRendererOnScreen, GdiModeShowsThePictureAtItsSizeAndStretched) {
+  for (int scale : {1, 2}) {
+    TestWindow window = TestWindow::InFreeCorner(kPictureW * scale, kPictureH * scale);
+    ASSERT_TRUE(window.hwnd);
+    Win32DisplaySystem system;
+    WindowRenderer renderer(system);
+    renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kDrawThroughGdi);
+    ASSERT_EQ("GDI", ModeName(renderer.Mode()));
+    std::vector<uint8_t> bytes = QuadrantPicture();
+    renderer.Draw(AsPicture(bytes), nullptr, false, 0);
+    PumpFor(200);
+    ExpectQuadrants(Shoot(window.Rect()), scale == 1 ? "GDI at 1x" : "GDI at 2x");
+  }
 }
 
 TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
