@@ -122,7 +122,8 @@ void BenchRenderer(int rounds) {
     uint32_t options;
   };
   for (const Mode& m : {Mode{"options 7", present::WindowRenderer::kAllOptions},
-                        Mode{"forced DIB", present::WindowRenderer::kRequireStretch}}) {
+                        Mode{"forced DIB", present::WindowRenderer::kRequireStretch},
+                        Mode{"no DirectDraw", present::WindowRenderer::kDrawThroughGdi}}) {
     renderer.Initialise(reinterpret_cast<os::WindowHandle>(hwnd), kWidth, kHeight, m.options);
     const double ms = BestMs(rounds, 30, [&] {
       renderer.Draw(picture, nullptr, false, 0);
