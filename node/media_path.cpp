@@ -81,6 +81,20 @@ void NodeMediaPath::StopWorker() {
   if (worker_.joinable()) worker_.join();
 }
 
+// The seek window's slider and times follow these. A few a second is all
+// they can show; one message per picture would wake the window thread 30
+// times a second per view for nothing (and with many views open cost more
+// than drawing the pictures' frames). A jump back (a seek, a new file)
+// is posted at once, as is a jump ahead of a step or more.
+void NodeMediaPath::PostPosition(uint64_t timestamp_ms) {
+  const bool due = !position_posted_ || timestamp_ms < last_posted_position_ ||
+                   timestamp_ms - last_posted_position_ >= kPositionStepMs;
+  if (!due) return;
+  position_posted_ = true;
+  last_posted_position_ = timestamp_ms;
+  poster_.Post(parent_window_, os::kWmNodePosition, static_cast<uintptr_t>(timestamp_ms & 0xFFFFFFFFu), 0);
+}
+
 void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
   switch (media.kind) {
     case net::kMediaVideoConfig:
@@ -95,7 +109,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       position_.store(media.timestamp_ms);
       playing_.store(true);
       end_of_file_.store(false);
-      poster_.Post(parent_window_, os::kWmNodePosition, static_cast<uintptr_t>(media.timestamp_ms & 0xFFFFFFFFu), 0);
+      PostPosition(media.timestamp_ms);
       if (!configured_.load()) return;  // nothing can decode a picture before its headers
       live_ring_.Push(media.payload, media.payload_length, media.timestamp_ms);
       WakeWorker();

@@ -137,6 +137,7 @@ class NodeMediaPath {
   };
 
   void DeliverConfiguration(const net::MediaData& media);
+  void PostPosition(uint64_t timestamp_ms);
   // One live unit when one is queued and the picture interval has passed.
   bool ConsumeLiveVideo();
   // Hands a decoded picture to the sink, resizing it first when the size
@@ -181,6 +182,11 @@ class NodeMediaPath {
   std::atomic<bool> playing_{false};
   std::atomic<bool> end_of_file_{false};
   std::atomic<uint64_t> position_{0};
+  // The last position posted to the window (receive thread only); a new one
+  // goes when the stream moved a step past it, or back.
+  static constexpr uint64_t kPositionStepMs = 250;
+  bool position_posted_ = false;
+  uint64_t last_posted_position_ = 0;
 
   std::atomic<uint64_t> frames_shown_{0};
   std::atomic<uint64_t> bytes_shown_{0};

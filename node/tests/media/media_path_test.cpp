@@ -230,6 +230,31 @@ TEST_F(MediaPathTest, WorkerStartsAndStopsFromAnyThread) {
   EXPECT_FALSE(path.WorkerRunning());
 }
 
+// The window hears of the position a few times a second, not per picture,
+// but at once when the stream jumps back or far ahead (a seek, a new file).
+TEST_F(MediaPathTest, PositionsGoToTheWindowAFewTimesASecondAndAtOnceAfterAJump) {
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  for (uint64_t i = 0; i < 60; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, {}, 1000 + 33 * i));
+  auto positions = poster.Posts(os::kWmNodePosition);
+  ASSERT_GE(positions.size(), 7u);
+  ASSERT_LE(positions.size(), 8u) << "about two seconds of pictures";
+  EXPECT_EQ(positions[0].wparam, 1000u);
+  for (size_t i = 1; i < positions.size(); ++i) {
+    EXPECT_GE(positions[i].wparam - positions[i - 1].wparam, 250u);
+    EXPECT_LT(positions[i].wparam - positions[i - 1].wparam, 250u + 33u);
+  }
+  EXPECT_EQ(path.Position(), 1000u + 33u * 59u) << "the node itself knows every position";
+
+  const size_t before = positions.size();
+  path.DeliverMedia(Media(net::kMediaVideoFrame, {}, 500));
+  path.DeliverMedia(Media(net::kMediaVideoFrame, {}, 90000));
+  positions = poster.Posts(os::kWmNodePosition);
+  ASSERT_EQ(positions.size(), before + 2);
+  EXPECT_EQ(positions[before].wparam, 500u) << "a jump back";
+  EXPECT_EQ(positions[before + 1].wparam, 90000u) << "a jump ahead";
+}
+
 TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
@@ -239,7 +264,7 @@ TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   EXPECT_EQ(path.LiveRing().Slot(slot).timestamp, 800u) << "the 21st unit should be the one left";
   EXPECT_EQ(path.LiveRing().Discarded(), 20u) << "the load figures count every unit thrown away";
   path.LiveRing().CommitRead();
-  EXPECT_EQ(poster.Posts(os::kWmNodePosition).size(), 21u);
+  EXPECT_EQ(path.Position(), 800u) << "the position follows every unit, queued or not";
 
   // Audio follows the same rule in its 100 slots, and needs no configuration.
   const std::vector<uint8_t> unit(48, 0x55);
