@@ -42,8 +42,8 @@ class DrawDibOutput : public DibOutput {
   HDRAWDIB draw_dib_;
 };
 
-// 32-bit pixels are what the display holds, so GDI copies them without a
-// per-pixel conversion; at the picture's own size not even a stretch.
+// A 32-bit desktop holds pixels like these, so GDI copies them without
+// converting each; at the picture's own size it does not even stretch.
 class GdiOutput : public DibOutput {
  public:
   explicit GdiOutput(HWND window) : window_(window) {}
@@ -62,10 +62,18 @@ class GdiOutput : public DibOutput {
     if (destWidth == width && destHeight == height)
       SetDIBitsToDevice(dc.get(), 0, 0, width, height, 0, 0, 0, height, bits, &info, DIB_RGB_COLORS);
     else
-      StretchDIBits(dc.get(), 0, 0, destWidth, destHeight, 0, 0, width, height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+      Stretch(dc.get(), bits, info, width, height, destWidth, destHeight);
   }
 
  private:
+  static void Stretch(HDC dc, const uint8_t* bits, const BITMAPINFO& info, int width, int height, int destWidth,
+                      int destHeight) {
+    // The DC's default mode ANDs the rows it drops when shrinking, which
+    // darkens the picture; dropping them whole does not.
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, 0, 0, destWidth, destHeight, 0, 0, width, height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+
   HWND window_;
 };
 

@@ -170,11 +170,16 @@ TEST(WindowRendererOnScreen, DibPathShowsThePictureStretchedIntoTheWindow) {
   ExpectQuadrants(Shoot(window.Rect()), "DIB");
 }
 
-// Without DirectDraw: at the picture's own size (copied as it is) and
-// stretched (GDI scales), the right way up both times.
+// Without DirectDraw: at the picture's own size (copied as it is), larger
+// and smaller (GDI scales), the right way up every time.
 TEST(WindowRendererOnScreen, GdiModeShowsThePictureAtItsSizeAndStretched) {
-  for (int scale : {1, 2}) {
-    TestWindow window = TestWindow::InFreeCorner(kPictureW * scale, kPictureH * scale);
+  struct Size {
+    int width, height;
+    const char* name;
+  };
+  for (const Size& size : {Size{kPictureW, kPictureH, "GDI at 1x"}, Size{kPictureW * 2, kPictureH * 2, "GDI at 2x"},
+                           Size{kPictureW / 2, kPictureH / 2, "GDI at half size"}}) {
+    TestWindow window = TestWindow::InFreeCorner(size.width, size.height);
     ASSERT_TRUE(window.hwnd);
     Win32DisplaySystem system;
     WindowRenderer renderer(system);
@@ -183,7 +188,7 @@ TEST(WindowRendererOnScreen, GdiModeShowsThePictureAtItsSizeAndStretched) {
     std::vector<uint8_t> bytes = QuadrantPicture();
     renderer.Draw(AsPicture(bytes), nullptr, false, 0);
     PumpFor(200);
-    ExpectQuadrants(Shoot(window.Rect()), scale == 1 ? "GDI at 1x" : "GDI at 2x");
+    ExpectQuadrants(Shoot(window.Rect()), size.name);
   }
 }
 
