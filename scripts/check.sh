@@ -29,12 +29,14 @@ if ! probe=$(bash scripts/wine-run.sh --arch win32 cmd /c exit 0 2>&1); then
     win32_why="Wine's 32-bit half (wine32:i386) is not installed; scripts/setup.sh says why"
   fi
 fi
+halyard_wine_serve win64
+[ $win32_runs -eq 0 ] || halyard_wine_serve win32
 # The view tests read the pictures back from the virtual display.
 halyard_wine_gdi_renderer win64
 [ $win32_runs -eq 0 ] || halyard_wine_gdi_renderer win32
 
-# Wine itself now and then hangs at a process's exit or loses a window on
-# the shared display; such a test gets one more run, and the summary names it
+# Wine itself now and then loses a window on the shared display; such a
+# test gets one more run, and the summary names it
 # so an intermittent fault of our own cannot hide there for long. The
 # native and sanitizer runs get no second chance.
 wine_second_runs=""

@@ -31,6 +31,21 @@ if command -v pulseaudio >/dev/null 2>&1; then
     >/dev/null 2>&1 || true
 fi
 
+# Wine's server and its service processes start with the first program of a
+# prefix and inherit that program's output. Were a test to start them, ctest
+# would wait for them to let go of its output, that is until every other
+# Windows test of the run had ended, and count the wait against that test
+# (a test that passes in 13 s could time out at 120). Started here instead,
+# persistent and writing nowhere, they serve every test and end with the run.
+halyard_wine_serve() {
+  (
+    halyard_wine_use "$1"
+    wineserver -w >/dev/null 2>&1 || true  # one started a moment ago ends first
+    wineserver -p </dev/null >/dev/null 2>&1
+    bash "$(dirname "${BASH_SOURCE[0]}")/wine-run.sh" --arch "$1" cmd /c exit 0 </dev/null >/dev/null 2>&1
+  ) || true
+}
+
 # Runs from an EXIT trap under `set -e`: no failing command may end it early.
 halyard_test_env_stop() {
   if [ -n "${HALYARD_XVFB_PID:-}" ]; then kill "$HALYARD_XVFB_PID" 2>/dev/null || true; fi
