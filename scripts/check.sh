@@ -36,9 +36,9 @@ halyard_wine_gdi_renderer win64
 [ $win32_runs -eq 0 ] || halyard_wine_gdi_renderer win32
 
 # Wine itself now and then loses a window on the shared display; such a
-# test gets one more run, and the summary names it
-# so an intermittent fault of our own cannot hide there for long. The
-# native and sanitizer runs get no second chance.
+# test gets one more run, and the summary names it so an intermittent fault
+# of our own cannot hide there for long. The native and sanitizer runs get
+# no second chance.
 wine_second_runs=""
 run_tests() {
   local preset=$1 failed

@@ -112,12 +112,10 @@ void NodeVideoOutput::SetDrawThroughGdi(bool gdi) {
   // A renderer at work switches now; a closed one takes the choice when it
   // starts.
   if (!window_.Initialised() && !overlay_in_use_) return;
-  if (full_screen_) {
-    overlay_.Close();
-    StartFullScreenRenderer();
-  } else {
+  if (full_screen_)
+    StartFullScreenRenderer();  // closes whichever of the two it does not take
+  else
     StartWindowRenderer(node_window_);
-  }
 }
 
 void NodeVideoOutput::SetPaused(bool paused) {
