@@ -45,7 +45,10 @@
 #define ID_ABOUT 16
 #define ID_SHOW_WINDOW 32773
 #define ID_EVENT_LOG 32
-#define IDD_EVENT_LOG 132
+// Dialog templates of every .rc linked into Halyard.exe share one number
+// space (the view's are in app/view/view_resource.h, the dialogs' in
+// dialogs/dialog_ids.h); the link fails on a number taken twice.
+#define IDD_EVENT_LOG 133
 #define IDC_EVENT_LIST 1300
 #define IDC_EVENT_CAMERA 1301
 #define IDC_EVENT_COPY 1302
