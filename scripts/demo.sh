@@ -6,7 +6,9 @@
 # there is no DISPLAY, and Halyard.exe from its ready program folder under Wine,
 # logged in to "Demo server" with both demo cameras open, and the first demo
 # camera once more through its direct entry "Demo camera".
-#   --seconds N   end by itself after N seconds, with a screenshot taken just before
+#   --seconds N   end by itself after N seconds, with a screenshot taken just
+#                 before and read back: the demo fails, naming the view, when a
+#                 view does not show its camera's picture beside the main window
 #   --record      the views record into the run folder
 #   --arch A      which Windows build to run (default: win64, else win32 where
 #                 only 32-bit programs run)
@@ -37,7 +39,7 @@ say() { echo "demo: $*"; }
 # ---- what the demo needs ----------------------------------------------------
 need_setup=0
 for tool in cmake ninja g++ x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix wine wineserver Xvfb \
-            import pulseaudio ffprobe setsid; do
+            import xwininfo python3 pulseaudio ffprobe setsid; do
   command -v "$tool" >/dev/null 2>&1 || need_setup=1
 done
 [ -x /usr/lib/wine/wine64 ] || need_setup=1
@@ -107,9 +109,10 @@ if [ -z "$arch" ]; then
 fi
 case "$arch" in win32|win64) ;; *) echo "demo: --arch is win32 or win64" >&2; exit 2 ;; esac
 
-build native-release halyard-sim
+# HALYARD_DEMO_SIM names a simulator already built (the check passes its own).
+sim=${HALYARD_DEMO_SIM:-build/native-release/tools/halyard-sim/halyard-sim}
+[ -n "${HALYARD_DEMO_SIM:-}" ] || build native-release halyard-sim
 build "$arch" Halyard
-sim=build/native-release/tools/halyard-sim/halyard-sim
 exe=build/$arch/dist/Halyard/Halyard.exe
 
 # The control port keeps the simulator running while its standard input is empty.
@@ -145,6 +148,7 @@ for d in "${temp_dirs[@]}"; do rm -f "$d/VORIZIVO_DEBUG_VIDEO.txt"; done
 
 shot="$run/screen.png"
 status=0
+look_failed=0
 
 # What ffprobe makes of a recording's video track: pictures stored and decoded.
 describe_recording() {
@@ -161,6 +165,10 @@ report() {
   done
   [ "$status" -eq 0 ] || say "Halyard.exe ended with exit code $status (its output: $run/halyard.out)"
   if [ -f "$shot" ]; then say "screenshot: $shot"; else say "no screenshot"; fi
+  if [ -f "$run/look.txt" ]; then
+    sed 's/^look: /demo: /' "$run/look.txt"
+    [ $look_failed -eq 0 ] || status=1
+  fi
   if [ $record -eq 1 ]; then
     local recordings
     recordings=$(ls "$run"/recordings/*.mp4 2>/dev/null || true)
@@ -206,7 +214,12 @@ if [ "$seconds" -gt 0 ]; then
   # it, so the views are still on screen.
   sleep $((seconds - 3)) &
   wait $! || true
+  python3 scripts/demo_look.py capture "$run/windows.txt" 2>/dev/null || : >"$run/windows.txt"
   import -window root "$shot" 2>/dev/null || say "no screenshot: import failed"
+  # Read the screenshot back as a user would look at it: every view shows
+  # its camera's picture, lined up with the main window.
+  python3 scripts/demo_look.py check "$shot" "$run/windows.txt" --main Halyard \
+      --view "Demo camera" --view CAM-DEMO-1 --view CAM-DEMO-2 >"$run/look.txt" 2>&1 || look_failed=1
   deadline=$((launched + seconds + 60))
   while kill -0 "$halyard_pid" 2>/dev/null && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.5; done
   if kill -0 "$halyard_pid" 2>/dev/null; then
