@@ -1,6 +1,8 @@
 #pragma once
 // Field-by-field packing of wire records. The protocol mixes byte orders per
 // message, so every access names its order; no struct is ever copied onto the wire.
+// The integer accessors are constexpr, so that wire layouts can be asserted
+// while compiling (net/wire_layout_checks.cpp), in the 32-bit build too.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -8,40 +10,40 @@
 
 namespace net {
 
-inline void PutBE32(uint8_t* p, uint32_t v) {
+constexpr void PutBE32(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v >> 24);
   p[1] = static_cast<uint8_t>(v >> 16);
   p[2] = static_cast<uint8_t>(v >> 8);
   p[3] = static_cast<uint8_t>(v);
 }
-inline uint32_t GetBE32(const uint8_t* p) {
+constexpr uint32_t GetBE32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
-inline void PutBE16(uint8_t* p, uint16_t v) {
+constexpr void PutBE16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v >> 8);
   p[1] = static_cast<uint8_t>(v);
 }
-inline uint16_t GetBE16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+constexpr uint16_t GetBE16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
 
-inline void PutLE16(uint8_t* p, uint16_t v) {
+constexpr void PutLE16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
 }
-inline uint16_t GetLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline void PutLE32(uint8_t* p, uint32_t v) {
+constexpr uint16_t GetLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+constexpr void PutLE32(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
   p[2] = static_cast<uint8_t>(v >> 16);
   p[3] = static_cast<uint8_t>(v >> 24);
 }
-inline uint32_t GetLE32(const uint8_t* p) {
+constexpr uint32_t GetLE32(const uint8_t* p) {
   return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
 }
-inline void PutLE64(uint8_t* p, uint64_t v) {
+constexpr void PutLE64(uint8_t* p, uint64_t v) {
   PutLE32(p, static_cast<uint32_t>(v));
   PutLE32(p + 4, static_cast<uint32_t>(v >> 32));
 }
-inline uint64_t GetLE64(const uint8_t* p) { return GetLE32(p) | (uint64_t{GetLE32(p + 4)} << 32); }
+constexpr uint64_t GetLE64(const uint8_t* p) { return GetLE32(p) | (uint64_t{GetLE32(p + 4)} << 32); }
 
 // Writes text into a fixed field of `size` bytes: cut to size - 1 characters so
 // the terminating NUL always fits, and the rest of the field zeroed.

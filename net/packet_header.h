@@ -3,6 +3,8 @@
 // dynamic-IP server: an 8-byte big-endian header (type, body length), then the body.
 #include <cstdint>
 
+#include "net/byte_order.h"
+
 namespace net {
 
 // Each connection buffers at most this much in each direction, so no message
@@ -15,8 +17,11 @@ struct PacketHeader {
   uint32_t length = 0;  // body length; for MediaData the length of the fixed part only
 };
 
-void EncodePacketHeader(const PacketHeader& header, uint8_t* out);
-PacketHeader DecodePacketHeader(const uint8_t* in);
+constexpr void EncodePacketHeader(const PacketHeader& header, uint8_t* out) {
+  PutBE32(out, header.type);
+  PutBE32(out + 4, header.length);
+}
+constexpr PacketHeader DecodePacketHeader(const uint8_t* in) { return {GetBE32(in), GetBE32(in + 4)}; }
 
 // Message types of the hosting and camera protocol.
 enum MessageType : uint32_t {

@@ -294,7 +294,7 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
     DebugLog("Channel %d : motion start\n", node_index_);
   else
     DebugLog("Channel %d : motion end after %.1f s, at most %.0f%% of the picture changed\n", node_index_,
-             event.lengthMs / 1000.0, event.largestArea * 100.0);
+             static_cast<double>(event.lengthMs) / 1000.0, event.largestArea * 100.0);
   if (motion_teller_) motion_teller_(started, event);
   poster_.Post(parent_window_, os::kWmNodeMotion, static_cast<uintptr_t>(node_index_), started ? 1 : 0);
 }

@@ -28,7 +28,7 @@ void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
       std::snprintf(text, sizeof text, "Motion started");
     else
       std::snprintf(text, sizeof text, "Motion ended after %.1f s, at most %.0f%% of the picture changed",
-                    event.lengthMs / 1000.0, event.largestArea * 100.0);
+                    static_cast<double>(event.lengthMs) / 1000.0, event.largestArea * 100.0);
     log->Add(EventKind::kMotion, camera, text);
   });
 }

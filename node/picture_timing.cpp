@@ -8,7 +8,7 @@ void PictureTiming::Add(uint64_t decode_us, uint64_t produce_us, uint64_t show_u
   decode_us_.fetch_add(decode_us, std::memory_order_relaxed);
   produce_us_.fetch_add(produce_us, std::memory_order_relaxed);
   show_us_.fetch_add(show_us, std::memory_order_relaxed);
-  const uint64_t bucket = std::min<uint64_t>(latency_us / 500, kLatencyBuckets - 1);
+  const auto bucket = static_cast<size_t>(std::min<uint64_t>(latency_us / 500, kLatencyBuckets - 1));
   latency_[bucket].fetch_add(1, std::memory_order_relaxed);
   pictures_.fetch_add(1, std::memory_order_relaxed);
 }

@@ -1,4 +1,6 @@
 // Wire layouts: byte order per field, sizes, clamps and the text-field rules.
+// The framing header and the media fixed parts are asserted while compiling
+// (net/wire_layout_checks.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -32,54 +34,6 @@ TEST(TextFields, UnterminatedFieldFromNetworkStopsAtFieldEnd) {
   CameraRecord r = DecodeCameraRecord(record);
   EXPECT_EQ(36u, r.camera_id.size());
   EXPECT_EQ(kCameraRecordSize - 168, r.text168.size());
-}
-
-TEST(PacketHeaderCodec, BigEndianTypeAndLength) {
-  uint8_t out[8];
-  EncodePacketHeader({0xFFF1, 0x01020304}, out);
-  const uint8_t expected[8] = {0, 0, 0xFF, 0xF1, 1, 2, 3, 4};
-  EXPECT_EQ(0, std::memcmp(out, expected, 8));
-  PacketHeader h = DecodePacketHeader(out);
-  EXPECT_EQ(0xFFF1u, h.type);
-  EXPECT_EQ(0x01020304u, h.length);
-}
-
-TEST(MediaDataCodec, LongFormCarries64BitTimestamp) {
-  MediaData m;
-  m.channel_id = 7;
-  m.kind = kMediaAudio;
-  m.timestamp_ms = 0x0000000123456789ull;
-  m.payload_length = 192;
-  uint8_t fixed[24];
-  ASSERT_EQ(24u, EncodeMediaFixed(m, true, fixed));
-  EXPECT_EQ(192u, GetLE32(fixed + 8));
-  MediaData d;
-  ASSERT_TRUE(DecodeMediaData(fixed, 24, &d));
-  EXPECT_EQ(7u, d.channel_id);
-  EXPECT_EQ(kMediaAudio, d.kind);
-  EXPECT_EQ(0x0000000123456789ull, d.timestamp_ms);
-  EXPECT_EQ(192u, d.payload_length);
-  EXPECT_EQ(fixed + 24, d.payload);
-}
-
-TEST(MediaDataCodec, ShortFormSignExtendsEndOfFileMark) {
-  MediaData m;
-  m.timestamp_ms = kEndOfFileTimestamp;
-  m.payload_length = 3;
-  uint8_t fixed[16];
-  ASSERT_EQ(16u, EncodeMediaFixed(m, false, fixed));
-  EXPECT_EQ(0xFFFFFFFFu, GetLE32(fixed + 8));
-  MediaData d;
-  ASSERT_TRUE(DecodeMediaData(fixed, 16, &d));
-  EXPECT_EQ(kEndOfFileTimestamp, d.timestamp_ms);
-  EXPECT_EQ(3u, d.payload_length);
-}
-
-TEST(MediaDataCodec, ShortFormBelowSixteenBytesIsRefused) {
-  uint8_t fixed[24] = {};
-  uint32_t n = 0;
-  EXPECT_FALSE(MediaPayloadLength(fixed, 15, &n));
-  EXPECT_TRUE(MediaPayloadLength(fixed, 20, &n)) << "other lengths are short-form with extra fixed bytes";
 }
 
 TEST(ChannelSetup, LittleEndianRecordWithCameraIdWithoutLineFeeds) {

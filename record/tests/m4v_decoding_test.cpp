@@ -51,7 +51,9 @@ TEST(M4vDecoding, ValuesADecoderReadsDecideAndBytesDoNot) {
   for (const Case& c : cases) {
     std::string difference;
     EXPECT_EQ(SameDecoding(base, c.config, &difference), c.difference == nullptr) << c.what;
-    if (c.difference) EXPECT_EQ(difference, c.difference) << c.what;
+    if (c.difference) {
+      EXPECT_EQ(difference, c.difference) << c.what;
+    }
   }
   const M4vConfig partitioned = Headers([](codec::VideoEncoder& e) { e.resilience_mode_ = 2; });
   const M4vConfig reversible = Headers([](codec::VideoEncoder& e) { e.resilience_mode_ = 3; });

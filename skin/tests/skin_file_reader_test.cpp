@@ -82,7 +82,7 @@ TEST(SkinFileReader, SkipsBlockOneByItsStatedSize) {
   ASSERT_EQ(Read(file, 3, &got), SkinReadStatus::kOk);
   EXPECT_EQ(got.names[1], "BUTTON_A");
   EXPECT_EQ(got.records[1].x, 10);
-  EXPECT_EQ(file[got.bitmaps[0].offset], 'B');
+  EXPECT_EQ(file[static_cast<size_t>(got.bitmaps[0].offset)], 'B');
 }
 
 // Each case breaks one thing in an otherwise good file.

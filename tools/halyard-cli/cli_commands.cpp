@@ -63,7 +63,7 @@ void PrintMotions(Session& s, const Options& o) {
       std::printf("motion: %s start\n", now.c_str());
     } else {
       const node::MotionDetector::Event e = s.media().path().LastMotion();
-      std::printf("motion: %s end %.1f s (at most %.0f%% of the picture)\n", now.c_str(), e.lengthMs / 1000.0,
+      std::printf("motion: %s end %.1f s (at most %.0f%% of the picture)\n", now.c_str(), static_cast<double>(e.lengthMs) / 1000.0,
                   e.largestArea * 100.0);
     }
     std::fflush(stdout);

@@ -38,7 +38,7 @@ void StreamSender::SendVideo(PeerConnection& connection, const VideoClip& clip, 
     return;
   const uint64_t start = os::MonotonicMs();
   for (uint64_t sent = 0; connection.IsOpen(); ++sent) {
-    if (!WaitUntil(start + static_cast<uint64_t>(sent * frame_ms))) return;
+    if (!WaitUntil(start + static_cast<uint64_t>(static_cast<double>(sent) * frame_ms))) return;
     if (index >= clip.pictures.size()) {
       if (!options.live) {
         connection.SendMedia(options.channel_id, net::kMediaVideoFrame, net::kEndOfFileTimestamp, nullptr, 0,

@@ -30,8 +30,8 @@ const uint8_t kHeaders[] = {0x00, 0x00, 0x01, 0xb0, 0x01, 0x00, 0x00, 0x01, 0xb5
 
 struct Figures {
   double seconds = 1e9;
-  uint64_t bytes = 0;
-  uint64_t samples = 0;
+  double bytes = 0;
+  double samples = 0;
 };
 
 std::vector<uint8_t> Picture(uint32_t index) {
@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
   const record::RepairResult r = record::RepairRecording(path);
   const double repairSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   std::printf("journal            %llu bytes for %d s (%.0f bytes/s)\n", static_cast<unsigned long long>(journalBytes),
-              seconds, journalBytes / double(seconds));
-  std::printf("repair             %.3f s for %.1f MB: %s\n", repairSeconds, fs::file_size(path) / 1e6, r.message.c_str());
+              seconds, static_cast<double>(journalBytes) / double(seconds));
+  std::printf("repair             %.3f s for %.1f MB: %s\n", repairSeconds, static_cast<double>(fs::file_size(path)) / 1e6, r.message.c_str());
   fs::remove(path);
   return r.Repaired() ? 0 : 1;
 }

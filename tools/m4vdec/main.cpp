@@ -96,7 +96,7 @@ int Bench(const char* in, int w, int h, bool postfilter) {
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   } while (seconds < 3.0);
   std::printf("frames %lld seconds %.3f\n", frames, seconds);
-  std::printf("fps %.1f\n", frames / seconds);
+  std::printf("fps %.1f\n", static_cast<double>(frames) / seconds);
   return 0;
 }
 

@@ -156,9 +156,9 @@ int main(int argc, char** argv) {
   for (auto& path : paths) path->StopWorker();
 
   std::printf("cameras %d, recording %d s to %s\n", cameras, seconds, dir.c_str());
-  std::printf("receive thread, longest hand-off to all cameras while recording: %.2f ms\n", worstBefore / 1000.0);
+  std::printf("receive thread, longest hand-off to all cameras while recording: %.2f ms\n", static_cast<double>(worstBefore) / 1000.0);
   std::printf("receive thread, longest hand-off while %d recordings stop:     %.2f ms (goal: under 5 ms)\n", cameras,
-              worstDuring / 1000.0);
+              static_cast<double>(worstDuring) / 1000.0);
   std::printf("window thread, Stop of all %d recordings: %.2f ms; files finished %.1f ms later\n", cameras, stopMs,
               finishMs);
   std::filesystem::remove_all(dir);

@@ -162,7 +162,7 @@ TEST(MotionDetector, LightChangesGiveAtMostOneEvent) {
 TEST(MotionDetector, OddPicturesNeitherFireNorCrash) {
   MotionDetector detector;
   detector.SetSensitivity(10);
-  for (uint8_t level : {0, 255}) {
+  for (uint8_t level : {uint8_t{0}, uint8_t{255}}) {
     std::vector<uint8_t> flat(176 * 144, level);
     for (uint64_t t = 0; t < 5000; t += 40)
       EXPECT_EQ(detector.Feed(flat.data(), 176, 144, 176, t), MotionDetector::Change::kNone);

@@ -281,7 +281,7 @@ TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
     path.DeliverMedia(Media(net::kMediaVideoFrame, Picture(type, 64), ts += 40));
     return shown;
   };
-  for (uint8_t type : {0, 1, 1}) {
+  for (uint8_t type : {uint8_t{0}, uint8_t{1}, uint8_t{1}}) {
     const uint64_t shown = deliver(type);
     ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() > shown; }));
   }
@@ -291,7 +291,7 @@ TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
   ASSERT_GT(path.LiveRing().Discarded(), 0u);
   path.StartWorker();
   ASSERT_TRUE(node::testing::WaitFor([&] { return path.LiveRing().Count() == 0; }));
-  for (uint8_t type : {0, 1}) {
+  for (uint8_t type : {uint8_t{0}, uint8_t{1}}) {
     const uint64_t shown = deliver(type);
     ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() > shown; }));
   }
