@@ -1,39 +1,56 @@
 #!/usr/bin/env bash
 # The one command that builds everything and runs every test, from a fresh clone:
 # installs what is missing, builds the native, fuzz, win32 and win64 presets and
-# runs ctest on each. The 32-bit Windows tests need a machine that can execute
-# 32-bit x86 programs; where it cannot, the 32-bit build must still succeed and
-# one line says why its tests did not run.
+# runs ctest on each, runs the demo and reads its screenshot back, and runs the
+# threaded tests under ThreadSanitizer. Each stage builds only what it runs,
+# and the end lists every stage's time. The 32-bit Windows tests need a machine
+# that can execute 32-bit x86 programs; where it cannot, the 32-bit programs and
+# installer are still built (with the 32-bit build's truncation errors and
+# layout assertions) and one line says why the tests did not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
 
+stage_names=()
+stage_times=()
+stage_start=$start
+stage_done() {  # name
+  local now
+  now=$(date +%s)
+  stage_names+=("$1")
+  stage_times+=($((now - stage_start)))
+  stage_start=$now
+}
+stage_table() {
+  local i
+  for i in "${!stage_names[@]}"; do
+    printf 'check: %-8s %5d s\n' "${stage_names[$i]}" "${stage_times[$i]}"
+  done
+  echo "check: $(( $(date +%s) - start )) s"
+}
+
 bash scripts/setup.sh
+stage_done setup
 
 # No include may run from a lower floor to a higher one: cheap, so first.
 bash scripts/check-layers.sh
 
+. scripts/i386-probe.sh
 . scripts/test-env.sh
 trap halyard_test_env_stop EXIT
 
-# Prepare each Wine prefix once, before parallel tests race to create it. The
-# 32-bit one doubles as the probe: it starts a 32-bit Windows program.
+# Prepare each Wine prefix once, before parallel tests race to create it.
 bash scripts/wine-run.sh --arch win64 cmd /c exit 0 >/dev/null 2>&1 || true
-win32_runs=1
-if ! probe=$(bash scripts/wine-run.sh --arch win32 cmd /c exit 0 2>&1); then
-  win32_runs=0
-  win32_why=$(printf '%s\n' "$probe" | grep -v '^\s*$' | tail -1)
-  # Wine's own words for a missing 32-bit half are about the prefix.
-  if command -v dpkg-query >/dev/null &&
-     ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
-    win32_why="Wine's 32-bit half (wine32:i386) is not installed; scripts/setup.sh says why"
-  fi
+win32_why=$(halyard_win32_blocker)
+if [ -z "$win32_why" ] && ! probe=$(bash scripts/wine-run.sh --arch win32 cmd /c exit 0 2>&1); then
+  win32_why="Wine could not start a 32-bit program: $(printf '%s\n' "$probe" | grep -v '^\s*$' | tail -1)"
 fi
 halyard_wine_serve win64
-[ $win32_runs -eq 0 ] || halyard_wine_serve win32
+[ -n "$win32_why" ] || halyard_wine_serve win32
 # The view tests read the pictures back from the virtual display.
 halyard_wine_gdi_renderer win64
-[ $win32_runs -eq 0 ] || halyard_wine_gdi_renderer win32
+[ -n "$win32_why" ] || halyard_wine_gdi_renderer win32
+stage_done prepare
 
 # Wine itself now and then loses a window on the shared display; such a
 # test gets one more run, and the summary names it so an intermittent fault
@@ -50,17 +67,55 @@ run_tests() {
   wine_second_runs="$wine_second_runs $preset:(${failed% })"
 }
 
-status=0
-for preset in native fuzz win32 win64; do
-  echo "== $preset"
+build() {  # preset [targets...]
+  local preset=$1
+  shift
+  local targets=()
+  [ $# -eq 0 ] || targets=(--target "$@")
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -- -j2 >/dev/null || { cmake --build --preset "$preset" -- -j1; exit 1; }
-  if [ "$preset" = win32 ] && [ $win32_runs -eq 0 ]; then
-    echo "check: 32-bit Windows tests not run: this machine cannot start 32-bit Windows programs (${win32_why:-no reason given})"
-    continue
-  fi
-  run_tests "$preset" || status=1
-done
+  cmake --build --preset "$preset" ${targets[@]+"${targets[@]}"} -- -j2 >/dev/null ||
+    { cmake --build --preset "$preset" ${targets[@]+"${targets[@]}"} -- -j1; exit 1; }
+}
+
+status=0
+echo "== native"
+build native
+run_tests native || status=1
+stage_done native
+
+echo "== fuzz"
+build fuzz fuzzers
+run_tests fuzz || status=1
+stage_done fuzz
+
+echo "== win32"
+if [ -n "$win32_why" ]; then
+  # What ships: both programs, the installer and the zips. The 32-bit
+  # compile itself is the guard here: truncation is an error and the wire
+  # layouts are asserted while compiling.
+  build win32 packages
+  echo "check: 32-bit Windows tests not run: $win32_why"
+else
+  build win32
+  run_tests win32 || status=1
+fi
+stage_done win32
+
+echo "== win64"
+build win64
+run_tests win64 || status=1
+stage_done win64
+
+# The README's first command, as a new user runs it: the demo on its own
+# virtual display, its screenshot read back (every view shows its camera's
+# picture). The native build's simulator stands in for a release one.
+echo "== demo"
+if ! (unset DISPLAY; HALYARD_DEMO_SIM=build/native/tools/halyard-sim/halyard-sim \
+      bash scripts/demo.sh --seconds 20 --arch win64); then
+  echo "check: the demo failed"
+  status=1
+fi
+stage_done demo
 
 # The threads of the portable core under ThreadSanitizer: the guard, network,
 # hosting, node, sound-logic and recording tests (their proxies come with
@@ -69,14 +124,11 @@ echo "== tsan"
 tsan_tests="os_test net_messages_test net_channel_test net_real_proxy_test hosting_service_test hosting_threads_test
   node_link_test camera_control_test node_media_test node_playback_test microphone_test speaker_sim_test
   record_mp4_test record_repair_test stored_files_test halyard-chaos"
-tsan_start=$(date +%s)
-cmake --preset tsan >/dev/null
 # shellcheck disable=SC2086
-cmake --build --preset tsan --target $tsan_tests -- -j2 >/dev/null ||
-  { cmake --build --preset tsan --target $tsan_tests -- -j1; exit 1; }
+build tsan $tsan_tests
 ctest --preset tsan -R "^($(echo $tsan_tests | tr ' ' '|'))\$" || status=1
-echo "check: tsan $(( $(date +%s) - tsan_start )) s"
+stage_done tsan
 
 [ -z "$wine_second_runs" ] || echo "check: passed only on a second run under Wine:$wine_second_runs"
-echo "check: $(( $(date +%s) - start )) s"
+stage_table
 exit $status

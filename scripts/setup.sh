@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-  wine wine64 xvfb xauth imagemagick
+  wine wine64 xvfb xauth x11-utils imagemagick
   ffmpeg sox espeak-ng
   dante-server tinyproxy
   pulseaudio pulseaudio-utils
@@ -17,11 +17,20 @@ packages=(
   gcovr
 )
 
-# Wine's 32-bit half runs only the 32-bit Windows tests. When the archive
-# cannot supply it (its i386 indexes out of step with the amd64 ones, as a
-# mirror mid-sync leaves them), everything else still installs and the check
-# says why those tests did not run.
-optional=(wine32:i386)
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/i386-probe.sh"
+
+# Wine's 32-bit half runs only the 32-bit Windows tests. A kernel that does
+# not execute 32-bit programs could never start it, so it is not even asked
+# for there. When the archive cannot supply it (its i386 indexes out of step
+# with the amd64 ones, as a mirror mid-sync leaves them), everything else
+# still installs and the check says why those tests did not run.
+optional=()
+if halyard_kernel_runs_i386; then
+  optional=(wine32:i386)
+else
+  echo "setup: this kernel does not execute 32-bit x86 programs; Wine's 32-bit half is left out"
+fi
 
 missing=()
 missing_optional=()
@@ -30,7 +39,7 @@ dpkg --print-foreign-architectures | grep -qx i386 && have_i386=1
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-for p in "${optional[@]}"; do
+for p in ${optional[@]+"${optional[@]}"}; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing_optional+=("$p")
 done
 
@@ -39,7 +48,7 @@ SUDO=""
 
 if [ ${#missing[@]} -gt 0 ] || [ ${#missing_optional[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]} ${missing_optional[*]}"
-  if [ $have_i386 -eq 0 ]; then
+  if [ $have_i386 -eq 0 ] && [ ${#optional[@]} -gt 0 ]; then
     $SUDO dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
@@ -71,7 +80,6 @@ for svc in danted tinyproxy; do
 done
 
 # mp4box.js checks recordings with a parser independent of ours.
-here=$(cd "$(dirname "$0")" && pwd)
 if [ ! -d "$here/../tools/mp4check/node_modules/mp4box" ] && [ -f "$here/../tools/mp4check/package.json" ]; then
   (cd "$here/../tools/mp4check" && npm ci --silent --no-audit --no-fund >/dev/null 2>&1 || npm install --silent --no-audit --no-fund >/dev/null)
 fi
