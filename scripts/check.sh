@@ -11,20 +11,35 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
 
+# Each stage's wall time, and the processor time its commands took (user and
+# system, in seconds), which says what a stage costs on a machine that was busy.
 stage_names=()
 stage_times=()
+stage_cpu=()
 stage_start=$start
+times_file=$(mktemp)
+cpu_seconds() {  # the processor time of this shell's finished children so far, into $cpu
+  # `times` must run in this shell itself: a subshell counts only its own children.
+  times >"$times_file"
+  cpu=$(sed -n 2p "$times_file" | awk '{ t = 0; for (i = 1; i <= 2; i++) { split($i, p, "m"); t += p[1] * 60 + p[2] } printf "%d", t }')
+}
+cpu=0
+cpu_seconds
+stage_cpu_start=$cpu
 stage_done() {  # name
   local now
   now=$(date +%s)
+  cpu_seconds
   stage_names+=("$1")
   stage_times+=($((now - stage_start)))
+  stage_cpu+=($((cpu - stage_cpu_start)))
   stage_start=$now
+  stage_cpu_start=$cpu
 }
 stage_table() {
   local i
   for i in "${!stage_names[@]}"; do
-    printf 'check: %-8s %5d s\n' "${stage_names[$i]}" "${stage_times[$i]}"
+    printf 'check: %-8s %5d s  (processor %5d s)\n' "${stage_names[$i]}" "${stage_times[$i]}" "${stage_cpu[$i]}"
   done
   echo "check: $(( $(date +%s) - start )) s"
 }
@@ -37,7 +52,7 @@ bash scripts/check-layers.sh
 
 . scripts/i386-probe.sh
 . scripts/test-env.sh
-trap halyard_test_env_stop EXIT
+trap 'halyard_test_env_stop; rm -f "$times_file"' EXIT
 
 # Prepare each Wine prefix once, before parallel tests race to create it.
 bash scripts/wine-run.sh --arch win64 cmd /c exit 0 >/dev/null 2>&1 || true
