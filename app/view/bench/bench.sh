@@ -39,6 +39,16 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1
 # With DISPLAY set it only adds the sound server (and the Wine settings).
 HALYARD_RUN_DIR="$work/run"
 . "$root/scripts/test-env.sh"
+# A prefix of the benchmark's own, prepared as the check prepares the tests'
+# (Wine's server started apart, DirectDraw drawn through GDI), so that no
+# figure depends on what ran in a prefix before: Wine's default OpenGL
+# renderer on a software rasteriser would be measured instead of the views.
+export HALYARD_WINEPREFIX="${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-bench-wine}"
+arch=$(halyard_wine_arch_of "$win/app/view/bench/view_bench.exe")
+[ -n "$arch" ] || { echo "bench: no view_bench.exe in $win/app/view/bench (build the view_bench target)" >&2; exit 1; }
+bash "$root/scripts/wine-run.sh" --arch "$arch" cmd /c exit 0 >/dev/null 2>&1 || true
+halyard_wine_serve "$arch"
+halyard_wine_gdi_renderer "$arch"
 # CPU seconds (user + system) of the given processes.
 cpu_seconds() {
   local ticks=0 pid
