@@ -240,7 +240,7 @@ class MadeScene : public Scene {
 
   // A branch hanging in from above the top right corner, swaying in gusts.
   void DrawBranch(Canvas& c, uint64_t t) const {
-    const double s = width_ / 640.0, ts = t / 1000.0;
+    const double s = width_ / 640.0, ts = double(t) / 1000.0;
     const double sway = 0.11 * std::sin(2 * kPi * ts / 2.3) + 0.05 * std::sin(2 * kPi * ts / 0.9 + 1.0) +
                         0.04 * std::sin(2 * kPi * ts / 7.0);
     DrawBranchAt(c, sway, s);
@@ -307,7 +307,7 @@ class MadeScene : public Scene {
   // The light on the yard, the camera's exposure and its noise: reflectance to pixels.
   void Expose(int index, uint64_t t, bool ir, uint8_t* out) {
     double gain = 1, black = 8, noise = 2.5;
-    const double ts = t / 1000.0;
+    const double ts = double(t) / 1000.0;
     switch (kind_) {
       case Kind::kLight: {  // every 24 s: up to double over 2 s, back over 2 s ten seconds later
         const double p = std::fmod(ts, 24.0);

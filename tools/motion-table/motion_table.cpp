@@ -177,7 +177,7 @@ bool RunScene(const std::string& name, int width, int height, const Options& o) 
     for (Run& r : runs)
       if (r.detector.Feed(shown.data(), width, height, width, t) == node::MotionDetector::Change::kStarted)
         r.events.push_back({t, r.detector.LastEvent().startMs, 0});
-    if (t >= o.traceFrom * 1000 && t <= o.traceTo * 1000) Trace(runs[0].detector, t);
+    if (double(t) >= o.traceFrom * 1000 && double(t) <= o.traceTo * 1000) Trace(runs[0].detector, t);
   }
   bool all = true;
   for (const Run& r : runs) {

@@ -181,8 +181,8 @@ TEST(MotionDetector, LightAndWholePictureStepsStartNothing) {
       {"switched on", [](uint64_t t) { return t < 10000 ? 0 : 90; }, unit},
       {"dusk", [](uint64_t t) { return -int(t / 500); }, unit},
       {"light doubling over 2 s and halving again", none,
-       [](uint64_t t) { return t < 10000 ? 0.5 : t < 12000 ? 0.5 + (t - 10000) / 4000.0 : t < 20000 ? 1.0
-                               : t < 22000 ? 1.0 - (t - 20000) / 4000.0 : 0.5; }},
+       [](uint64_t t) { return t < 10000 ? 0.5 : t < 12000 ? 0.5 + double(t - 10000) / 4000 : t < 20000 ? 1.0
+                               : t < 22000 ? 1.0 - double(t - 20000) / 4000 : 0.5; }},
       {"exposure stepping a quarter stop up and down", none,
        [](uint64_t t) { static const int kSteps[] = {0, 1, 2, 1, 0, -1, -2, -1}; return 0.7 * std::pow(2.0, kSteps[t / 2500 % 8] / 4.0); }},
       {"scene replaced", none, unit, true},
