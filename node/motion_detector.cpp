@@ -10,13 +10,15 @@ namespace {
 constexpr int kWarmUpPictures = 8;
 // A cell changes when it differs from what the light predicts by more than
 // a number of times its noise (by sensitivity, below), and by at least
-// kMinDelta levels whatever its noise (a perfectly still camera).
+// kMinDelta levels whatever its noise: a still camera's coder drops changes
+// of about three levels in its predicted pictures and sends them with the
+// next intra picture.
 constexpr float kMinDelta = 4.0f;
 constexpr float kFirstNoise = 1.5f;
-// How fast the background follows a quiet cell and the noise floor the quiet
-// cells (time constants in ms). A changed cell's background stays as it was,
+// How fast the background and the noise floor follow the cells outside
+// objects (time constants in ms). A cell in an object keeps its background,
 // or a passing object would leave a trail of cells that no longer match it;
-// a cell changed for kAbsorbMs without a break takes its new look as its
+// a cell in objects for kAbsorbMs without a break takes its new look as its
 // background (a parked car, a door left open).
 constexpr float kQuietMs = 4000.0f;
 constexpr float kNoiseMs = 4000.0f;

@@ -8,8 +8,10 @@
 // scales and shifts every cell alike, so the detector fits one gain and
 // one offset from the background to the picture over all cells, robustly
 // (moving things are outliers), and judges each cell against that. A
-// change of most of the picture in one step (the camera switching to
-// infrared, being turned) takes the background anew and starts nothing.
+// change of much of the picture in one step (the camera switching to
+// infrared or stepping its exposure, being turned) takes the background
+// anew from the pictures of the next second, while the camera's coder
+// catches up, and starts nothing.
 //
 // A cell counts as changed when it differs by more than its own noise
 // floor, learnt from its quiet pictures (so a noisy night raises the
