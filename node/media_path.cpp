@@ -247,6 +247,21 @@ void NodeMediaPath::SetMotionDetection(bool on, int sensitivity, const MotionDet
   motion_on_ = on;
 }
 
+void NodeMediaPath::SetMotionRules(int minObjectCells, int minDurationMs) {
+  {
+    std::lock_guard<std::mutex> lock(motion_lock_);
+    motion_min_cells_ = minObjectCells;
+    motion_min_duration_ms_ = minDurationMs;
+  }
+  motion_settings_changed_ = true;
+}
+
+void NodeMediaPath::MotionCells(MotionDetector::Mask* changed, MotionDetector::Mask* objects) const {
+  std::lock_guard<std::mutex> lock(motion_lock_);
+  *changed = motion_changed_;
+  *objects = motion_objects_;
+}
+
 int NodeMediaPath::MotionSensitivity() const {
   std::lock_guard<std::mutex> lock(motion_lock_);
   return motion_sensitivity_;
@@ -268,6 +283,8 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
     std::lock_guard<std::mutex> lock(motion_lock_);
     detector_.SetSensitivity(motion_sensitivity_);
     detector_.SetMask(motion_mask_);
+    detector_.SetMinObjectCells(motion_min_cells_);
+    detector_.SetMinDurationMs(motion_min_duration_ms_);
   }
   // Switched off during a motion: it ends here. The worker alone writes the
   // picture buffer, so it reads it unlocked.
@@ -276,13 +293,13 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
          : detector_.Finish(timestamp);
   if (!on) detector_.Reset();  // what it learnt is stale when it is switched on again
   if (motion_recorder_) motion_recorder_->OnMotion(change, timestamp);
-  if (change == MotionDetector::Change::kNone) {
-    if (detector_.InMotion()) {
-      std::lock_guard<std::mutex> lock(motion_lock_);
-      last_motion_ = detector_.LastEvent();
-    }
-    return;
+  {
+    std::lock_guard<std::mutex> lock(motion_lock_);
+    motion_changed_ = detector_.ChangedCells();
+    motion_objects_ = detector_.ObjectCells();
+    if (change == MotionDetector::Change::kNone && detector_.InMotion()) last_motion_ = detector_.LastEvent();
   }
+  if (change == MotionDetector::Change::kNone) return;
   const MotionDetector::Event event = detector_.LastEvent();
   {
     std::lock_guard<std::mutex> lock(motion_lock_);

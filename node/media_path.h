@@ -16,7 +16,7 @@
 //   recorder_                     its own lock; configuration from the receive thread, units from the worker
 //   worker_                       UI thread starts and stops it, under worker_lock_
 //   previous_frames_/Bytes/TickMs  UI thread (statistics tick); counters are atomic
-//   detector_                     media worker; its settings and last event under motion_lock_
+//   detector_                     media worker; its settings, last event and last cells under motion_lock_
 //   shown_any_, last_shown_ms_,
 //   discarded_seen_                media worker only
 #include <atomic>
@@ -114,9 +114,15 @@ class NodeMediaPath {
   using MotionTeller = std::function<void(bool started, const MotionDetector::Event& event)>;
   void SetMotionTeller(MotionTeller teller) { motion_teller_ = std::move(teller); }
   bool MotionDetectionOn() const { return motion_on_.load(); }
+  // The smallest object and the shortest motion that start an event (any
+  // thread; the detector's defaults until set).
+  void SetMotionRules(int minObjectCells, int minDurationMs);
   // The settings the detector runs with, as last set (any thread).
   int MotionSensitivity() const;
   MotionDetector::Mask MotionMask() const;
+  // The last watched picture's changed cells, and those of them in objects
+  // large enough to count (any thread): what a settings window shows live.
+  void MotionCells(MotionDetector::Mask* changed, MotionDetector::Mask* objects) const;
   bool InMotion() const { return in_motion_.load(); }
   // The running motion or the last one ended.
   MotionDetector::Event LastMotion() const;
@@ -226,7 +232,10 @@ class NodeMediaPath {
   std::atomic<bool> in_motion_{false};
   mutable std::mutex motion_lock_;
   int motion_sensitivity_ = MotionDetector::kDefaultSensitivity;
+  int motion_min_cells_ = MotionDetector::kDefaultMinObjectCells;
+  int motion_min_duration_ms_ = MotionDetector::kDefaultMinDurationMs;
   MotionDetector::Mask motion_mask_;
+  MotionDetector::Mask motion_changed_, motion_objects_;
   MotionDetector::Event last_motion_;
   MotionDetector detector_;  // media worker only
 };

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "cli_session.h"
 #include "codec/audio/adpcm.h"
@@ -54,13 +55,48 @@ void StatusLoop(Session& s, int seconds, const std::function<bool()>& stop = nul
   }
 }
 
-// "motion: HH:MM:SS start" and "motion: HH:MM:SS end LENGTH" as motions start and end.
+// What --on-alert does at each motion's start.
+struct MotionAlerts {
+  node::AlertPolicy policy;
+  node::AlertProgram program;
+  explicit MotionAlerts(const std::string& path) : program(path) {}
+};
+
+// The motion's start as an alert: the program run, or why it was not.
+void Alert(Session& s, const Options& o, MotionAlerts& alerts, std::time_t when, const std::string& clock) {
+  std::string camera = s.node().camera_id();
+  if (camera.empty()) camera = o.args[0];
+  std::string what;
+  switch (alerts.policy.Consider(node::AlertCause::kMotion, node::AlertTime::Now())) {
+    case node::AlertPolicy::Verdict::kAlert: {
+      std::string error;
+      what = alerts.program.Run(camera, when, node::AlertCause::kMotion, &error) ? "ran " + alerts.program.program()
+                                                                                   : error;
+      break;
+    }
+    case node::AlertPolicy::Verdict::kCooldown: what = "in the cooldown, not alerted"; break;
+    case node::AlertPolicy::Verdict::kDisarmed: what = "disarmed, not alerted"; break;
+  }
+  std::printf("alert: %s %s motion: %s\n", clock.c_str(), camera.c_str(), what.c_str());
+}
+
+// "motion: HH:MM:SS start" and "motion: HH:MM:SS end LENGTH" as motions
+// start and end; with --on-alert, an "alert: ..." line after each start.
 void PrintMotions(Session& s, const Options& o) {
-  s.media().path().SetMotionDetection(true, o.sensitivity, node::MotionDetector::Mask());
-  s.OnMotion([&s](bool started) {
-    const std::string now = node::NodeRecorder::FormatLocalTime("%H:%M:%S", std::time(nullptr));
+  node::NodeMediaPath& path = s.media().path();
+  path.SetMotionDetection(true, o.sensitivity, node::MotionDetector::Mask());
+  path.SetMotionRules(o.min_cells, o.min_duration_ms);
+  std::shared_ptr<MotionAlerts> alerts;
+  if (!o.on_alert.empty()) {
+    alerts = std::make_shared<MotionAlerts>(o.on_alert);
+    alerts->policy.SetCooldownMs(static_cast<uint64_t>(o.cooldown_ms));
+  }
+  s.OnMotion([&s, &o, alerts](bool started) {
+    const std::time_t when = std::time(nullptr);
+    const std::string now = node::NodeRecorder::FormatLocalTime("%H:%M:%S", when);
     if (started) {
       std::printf("motion: %s start\n", now.c_str());
+      if (alerts) Alert(s, o, *alerts, when, now);
     } else {
       const node::MotionDetector::Event e = s.media().path().LastMotion();
       std::printf("motion: %s end %.1f s (at most %.0f%% of the picture)\n", now.c_str(), static_cast<double>(e.lengthMs) / 1000.0,

@@ -31,6 +31,15 @@ bool ParseInt(const std::string& text, int* value) {
   return true;
 }
 
+// Seconds with decimals allowed, 0..most, into milliseconds.
+bool ParseSeconds(const std::string& text, double most, int* ms) {
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(v >= 0) || v > most) return false;
+  *ms = static_cast<int>(v * 1000.0 + 0.5);
+  return true;
+}
+
 const std::vector<std::pair<std::string, size_t>> kCommands = {
     {"list", 0}, {"watch", 1}, {"record", 2}, {"snapshot", 2}, {"play", 1}, {"audio", 2}, {"talk", 2},
     {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1},
@@ -58,7 +67,7 @@ const char* UsageText() {
          "\n"
          "commands:\n"
          "  list                          cameras and stored files of the hosting server\n"
-         "  watch CAM [--seconds N] [--motion [--sensitivity 1..10]]\n"
+         "  watch CAM [--seconds N] [--motion [MOTION OPTIONS]]\n"
          "                                status once a second: fps and kbps, viewers, notice, state;\n"
          "                                fails when no picture came or the link is down at the end;\n"
          "                                --motion prints 'motion: HH:MM:SS start' and '... end LENGTH'\n"
@@ -68,9 +77,20 @@ const char* UsageText() {
          "                                --start-after watches S seconds (decimals allowed) first;\n"
          "                                --file-limit continues in the next numbered file before one\n"
          "                                would pass BYTES\n"
-         "  record CAM FOLDER --on-motion [--sensitivity 1..10] [--seconds N]\n"
+         "  record CAM FOLDER --on-motion [MOTION OPTIONS] [--seconds N]\n"
          "                                each motion recorded into FOLDER as CAM_yyyyMMdd_HHmmss_motion.mp4,\n"
          "                                from 3 s before it to 10 s after it\n"
+         "  MOTION OPTIONS:\n"
+         "    --sensitivity 1..10         how much of the picture must move (default 5)\n"
+         "    --min-size CELLS            the smallest moving object that counts, in touching cells of\n"
+         "                                the detector's 32 x 24 grid, 1..32 (default 3)\n"
+         "    --min-duration SECONDS      how long a motion must last before it starts an event, 0..10\n"
+         "                                (default 0.3)\n"
+         "    --on-alert PROGRAM          run PROGRAM CAMERA 'YYYY-MM-DD HH:MM:SS' motion at each motion's\n"
+         "                                start, the arguments apart and never through a shell (a Windows\n"
+         "                                batch file is refused); prints 'alert: HH:MM:SS CAMERA ...'\n"
+         "    --cooldown SECONDS          with --on-alert: motions within SECONDS after an alert are only\n"
+         "                                printed, not alerted (default 60)\n"
          "  snapshot CAM FILE.bmp         the first decoded picture as a 24-bit BMP\n"
          "  play FILE [--seek PERCENT] [--seconds N]   play a stored file, printing positions\n"
          "  audio CAM OUT.raw [--seconds N]   the camera's sound as raw 8 kHz 16-bit mono PCM\n"
@@ -97,6 +117,8 @@ const char* UsageText() {
 bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, std::string* error) {
   *help = false;
   std::vector<std::string> rest;
+  std::string motionOption;  // the last option that only motion detection takes
+  bool cooldownGiven = false;
   for (size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
     if (a == "--help" || a == "-h") {
@@ -155,6 +177,20 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
     } else if (a == "--sensitivity") {
       if (!ParseInt(v, &o->sensitivity) || o->sensitivity < 1 || o->sensitivity > 10)
         return *error = "bad --sensitivity " + v + " (1..10)", false;
+    } else if (a == "--min-size") {
+      if (!ParseInt(v, &o->min_cells) || o->min_cells < 1 || o->min_cells > 32)
+        return *error = "bad --min-size " + v + " (cells, 1..32)", false;
+      motionOption = a;
+    } else if (a == "--min-duration") {
+      if (!ParseSeconds(v, 10, &o->min_duration_ms)) return *error = "bad --min-duration " + v + " (seconds, 0..10)", false;
+      motionOption = a;
+    } else if (a == "--cooldown") {
+      if (!ParseSeconds(v, 86400, &o->cooldown_ms)) return *error = "bad --cooldown " + v + " (seconds, 0..86400)", false;
+      cooldownGiven = true;
+    } else if (a == "--on-alert") {
+      if (v.empty()) return *error = "--on-alert needs a program", false;
+      o->on_alert = v;
+      motionOption = a;
     } else if (a == "--seek") {
       if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
     } else if (a == "--scan") {
@@ -177,6 +213,9 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
     return true;
   }
   if (!o->scan.empty()) return *error = "--scan is for repair", false;
+  if (cooldownGiven && o->on_alert.empty()) return *error = "--cooldown is for --on-alert", false;
+  if (!motionOption.empty() && !o->motion && !o->on_motion)
+    return *error = motionOption + " is for watch --motion and record --on-motion", false;
   if (o->host.empty() == o->camera.empty()) return *error = "give exactly one of --host and --camera", false;
   if (o->user.empty()) return *error = "--user is required", false;
   if (o->password.empty()) os::ReadEnvironment("HALYARD_PASSWORD", &o->password);

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "node/alert_policy.h"
+#include "node/motion_detector.h"
+
 namespace cli {
 
 struct Options {
@@ -24,6 +27,13 @@ struct Options {
   bool motion = false;        // watch --motion
   bool on_motion = false;     // record CAM FOLDER --on-motion
   int sensitivity = 5;        // --sensitivity 1..10
+  // --min-size CELLS, --min-duration SECONDS: the smallest object that
+  // counts and the shortest motion that starts an event.
+  int min_cells = node::MotionDetector::kDefaultMinObjectCells;
+  int min_duration_ms = node::MotionDetector::kDefaultMinDurationMs;
+  std::string on_alert;  // --on-alert PROGRAM: run with CAMERA TIME motion at each alert
+  // --cooldown SECONDS: motions within it after an alert are not alerted.
+  int cooldown_ms = static_cast<int>(node::AlertPolicy::kDefaultCooldownMs);
   int retry_wait_ms = 2000;
   // --no-reconnect: a lost link gets three attempts retry_wait_ms apart and
   // a lost hosting connection none; otherwise both are restored for as long as it takes.

@@ -1,5 +1,7 @@
 #include "camera_server.h"
 
+#include "scenes.h"
+
 #include "net/byte_order.h"
 #include "net/channel_messages.h"
 #include "net/login_messages.h"
@@ -16,7 +18,9 @@ CameraServer::CameraServer(CameraConfig config, const Users& users, RequestLog& 
 CameraServer::~CameraServer() { Stop(); }
 
 bool CameraServer::Start(std::string* error) {
-  if (!LoadVideoClip(config_.video_path, config_.fps, &video_, error)) return false;
+  if (IsSceneName(config_.video_path) ? !LoadScene(config_.video_path, &video_, error)
+                                       : !LoadVideoClip(config_.video_path, config_.fps, &video_, error))
+    return false;
   if (config_.audio_path.empty() || config_.audio_path == "voice")
     audio_ = GenerateVoiceLikeAudio(6);
   else if (!LoadAudioClip(config_.audio_path, &audio_, error))

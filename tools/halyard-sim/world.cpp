@@ -8,6 +8,7 @@
 #include "net/control_messages.h"
 #include "net/packet_header.h"
 #include "os/clock.h"
+#include "scenes.h"
 
 namespace sim {
 namespace {
@@ -40,9 +41,12 @@ bool ParsePort(const std::string& text, int* port) {
   }
 }
 
-// Bare file names refer to the sample media folder; paths are taken as given.
+// Bare file names refer to the sample media folder; paths and made-up
+// scenes are taken as given.
 std::string MediaPath(const WorldConfig& config, const std::string& name) {
-  if (name.empty() || name == "voice" || name.find('/') != std::string::npos || config.media_dir.empty()) return name;
+  if (name.empty() || name == "voice" || IsSceneName(name) || name.find('/') != std::string::npos ||
+      config.media_dir.empty())
+    return name;
   return config.media_dir + "/" + name;
 }
 

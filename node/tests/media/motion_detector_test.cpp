@@ -1,11 +1,16 @@
 // Motion found in pictures as a camera makes them: a textured still scene
 // with sensor noise and compression flicker must stay quiet for a minute,
 // an object crossing it must start one event at once, and masks, light
-// changes, odd picture sizes and slow cameras must neither fire nor crash.
+// that shifts or scales the picture, whole-picture steps, specks, objects
+// too small or too short, odd picture sizes and slow cameras must neither
+// fire nor crash.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "node/motion_detector.h"
@@ -29,9 +34,13 @@ class Scene {
   struct Square {
     int x = -1000, y = 0, size = 0;
     uint8_t luma = 20;
+    int width = 0, height = 0;  // a rectangle instead, when set
   };
 
-  const std::vector<uint8_t>& Picture(int brightness, const Square& square) {
+  // The texture times `gain`, plus `brightness`, with the square over it.
+  const std::vector<uint8_t>& Picture(int brightness, const Square& square, double gain = 1.0) {
+    const int right = square.x + (square.width ? square.width : square.size);
+    const int bottom = square.y + (square.height ? square.height : square.size);
     picture_.resize(texture_.size());
     const uint32_t offset = Next();
     for (int by = 0; by < height_; by += 8)
@@ -40,8 +49,8 @@ class Scene {
         for (int y = by; y < std::min(by + 8, height_); ++y)
           for (int x = bx; x < std::min(bx + 8, width_); ++x) {
             const size_t i = size_t(y) * width_ + x;
-            int v = texture_[i] + brightness + flicker + noise_[(i + offset) & 0xFFFF];
-            if (x >= square.x && x < square.x + square.size && y >= square.y && y < square.y + square.size)
+            int v = int(texture_[i] * gain) + brightness + flicker + noise_[(i + offset) & 0xFFFF];
+            if (x >= square.x && x < right && y >= square.y && y < bottom)
               v = square.luma + noise_[(i + offset) & 0xFFFF];
             picture_[i] = uint8_t(std::clamp(v, 0, 255));
           }
@@ -64,19 +73,21 @@ class Scene {
 
 struct Watched {
   int started = 0, ended = 0;
+  std::vector<uint64_t> startedAt;  // the pictures that started them
   std::vector<MotionDetector::Event> events;
 };
 
-// Feeds `seconds` of pictures at `fps`; `square(t)` places the square at t ms.
-template <typename SquareAt, typename BrightnessAt>
-Watched Watch(MotionDetector& detector, Scene& scene, int width, int height, int seconds, int fps, SquareAt square,
-          BrightnessAt brightness) {
+// Feeds `seconds` of pictures at `fps`, `picture(t)` the one at t ms.
+using PictureAt = std::function<const std::vector<uint8_t>&(uint64_t)>;
+Watched WatchPictures(MotionDetector& detector, int width, int height, int seconds, int fps, const PictureAt& picture) {
   Watched run;
   const uint64_t step = 1000 / fps;
   for (uint64_t t = 0; t < uint64_t(seconds) * 1000; t += step) {
-    const auto& picture = scene.Picture(brightness(t), square(t));
-    switch (detector.Feed(picture.data(), width, height, width, t)) {
-      case MotionDetector::Change::kStarted: ++run.started; break;
+    switch (detector.Feed(picture(t).data(), width, height, width, t)) {
+      case MotionDetector::Change::kStarted:
+        ++run.started;
+        run.startedAt.push_back(t);
+        break;
       case MotionDetector::Change::kEnded:
         ++run.ended;
         run.events.push_back(detector.LastEvent());
@@ -89,6 +100,14 @@ Watched Watch(MotionDetector& detector, Scene& scene, int width, int height, int
     run.events.push_back(detector.LastEvent());
   }
   return run;
+}
+
+// The same with `square(t)` placing the square and `brightness(t)` shifting the picture.
+template <typename SquareAt, typename BrightnessAt>
+Watched Watch(MotionDetector& detector, Scene& scene, int width, int height, int seconds, int fps, SquareAt square,
+              BrightnessAt brightness) {
+  return WatchPictures(detector, width, height, seconds, fps,
+                       [&](uint64_t t) -> const std::vector<uint8_t>& { return scene.Picture(brightness(t), square(t)); });
 }
 
 auto NoSquare = [](uint64_t) { return Scene::Square(); };
@@ -146,17 +165,95 @@ TEST(MotionDetector, MaskedCellsNeverFire) {
   EXPECT_EQ(Watch(blind, scene, 320, 240, 20, 25, Crossing(10000, 14000, 320), Steady).started, 0);
 }
 
-TEST(MotionDetector, LightChangesGiveAtMostOneEvent) {
+// Light over the whole picture is not motion, however it changes: shifted
+// or scaled, slowly or in one step; nor is a scene replaced in one picture.
+TEST(MotionDetector, LightAndWholePictureStepsStartNothing) {
+  struct Case {
+    const char* what;
+    std::function<int(uint64_t)> brightness;
+    std::function<double(uint64_t)> gain;
+    bool swapScene = false;  // another scene from 15 s on (the camera turned)
+  };
+  auto none = [](uint64_t) { return 0; };
+  auto unit = [](uint64_t) { return 1.0; };
+  const Case cases[] = {
+      // Bright parts saturate, so not every cell shifts alike.
+      {"switched on", [](uint64_t t) { return t < 10000 ? 0 : 90; }, unit},
+      {"dusk", [](uint64_t t) { return -int(t / 500); }, unit},
+      {"light doubling over 2 s and halving again", none,
+       [](uint64_t t) { return t < 10000 ? 0.5 : t < 12000 ? 0.5 + double(t - 10000) / 4000 : t < 20000 ? 1.0
+                               : t < 22000 ? 1.0 - double(t - 20000) / 4000 : 0.5; }},
+      {"exposure stepping a quarter stop up and down", none,
+       [](uint64_t t) { static const int kSteps[] = {0, 1, 2, 1, 0, -1, -2, -1}; return 0.7 * std::pow(2.0, kSteps[t / 2500 % 8] / 4.0); }},
+      {"scene replaced", none, unit, true},
+  };
+  for (const Case& c : cases) {
+    MotionDetector detector;
+    Scene scene(320, 240, 17), other(320, 240, 18);
+    const Watched run = WatchPictures(detector, 320, 240, 30, 25, [&](uint64_t t) -> const std::vector<uint8_t>& {
+      return (c.swapScene && t >= 15000 ? other : scene).Picture(c.brightness(t), Scene::Square(), c.gain(t));
+    });
+    EXPECT_EQ(run.started, 0) << c.what;
+  }
+}
+
+// Specks in different places in every picture (rain, snow, insects at
+// night) never add up to an event, even at a high sensitivity.
+TEST(MotionDetector, SpecksNeverAddUpToAnEvent) {
   MotionDetector detector;
-  Scene scene(320, 240, 17);
-  // Switched on at 10 s (bright parts saturate, so not every cell shifts alike).
-  const Watched switched = Watch(detector, scene, 320, 240, 30, 25, NoSquare, [](uint64_t t) { return t < 10000 ? 0 : 90; });
-  EXPECT_LE(switched.started, 1);
-  // Dusk: the picture darkens by 80 levels over 40 seconds.
-  MotionDetector dusk;
-  Scene evening(320, 240, 19);
-  const Watched slow = Watch(dusk, evening, 320, 240, 40, 25, NoSquare, [](uint64_t t) { return -int(t / 500); });
-  EXPECT_EQ(slow.started, 0);
+  detector.SetSensitivity(8);
+  Scene scene(320, 240, 37);
+  std::vector<uint8_t> picture;
+  uint32_t state = 99;
+  auto next = [&] { return state = state * 1664525u + 1013904223u; };
+  const Watched run = WatchPictures(detector, 320, 240, 40, 25, [&](uint64_t) -> const std::vector<uint8_t>& {
+    picture = scene.Picture(0, Scene::Square());
+    for (int k = 0; k < 25; ++k) {
+      const int x0 = int(next() >> 8) % 316, y0 = int(next() >> 8) % 236;
+      for (int y = y0; y < y0 + 4; ++y)
+        for (int x = x0; x < x0 + 4; ++x) picture[size_t(y) * 320 + x] = uint8_t(std::min(255, picture[size_t(y) * 320 + x] + 90));
+    }
+    return picture;
+  });
+  EXPECT_EQ(run.started, 0);
+}
+
+// A still dark rectangle of whole cells (the grid's cells are 10 x 10
+// pixels at 320 x 240) shown from 10 s on: it starts an event only when it
+// is as large as the minimum object and stays as long as the minimum
+// duration; the event then begins with it and is told that much later.
+TEST(MotionDetector, AnEventNeedsTheMinimumSizeAndDuration) {
+  struct Case {
+    int minCells, minDurationMs, columns, rows;
+    uint64_t shownMs;
+    bool fires;
+  };
+  const Case cases[] = {
+      {3, 300, 2, 1, 4000, false}, {2, 300, 2, 1, 4000, true}, {3, 300, 3, 1, 4000, true},
+      {3, 300, 2, 2, 200, false},  {3, 0, 2, 2, 200, true},    {3, 1000, 2, 2, 800, false},
+      {3, 1000, 2, 2, 1500, true},
+  };
+  for (const Case& c : cases) {
+    MotionDetector detector;
+    detector.SetSensitivity(8);
+    detector.SetMinObjectCells(c.minCells);
+    detector.SetMinDurationMs(c.minDurationMs);
+    Scene scene(320, 240, 41);
+    auto rectangle = [&](uint64_t t) {
+      Scene::Square s;
+      if (t >= 10000 && t < 10000 + c.shownMs) s = {100, 120, 0, 20, c.columns * 10, c.rows * 10};
+      return s;
+    };
+    const Watched run = Watch(detector, scene, 320, 240, 16, 25, rectangle, Steady);
+    const std::string what = std::to_string(c.columns * c.rows) + " cells for " + std::to_string(c.shownMs) +
+                             " ms, minimum " + std::to_string(c.minCells) + " cells and " +
+                             std::to_string(c.minDurationMs) + " ms";
+    ASSERT_EQ(run.started, c.fires ? 1 : 0) << what;
+    if (!c.fires) continue;
+    EXPECT_EQ(run.events[0].startMs, 10000u) << what;
+    EXPECT_GE(run.startedAt[0], 10000u + c.minDurationMs) << what;
+    EXPECT_LE(run.startedAt[0], 10000u + c.minDurationMs + 80) << what;
+  }
 }
 
 TEST(MotionDetector, OddPicturesNeitherFireNorCrash) {

@@ -1,6 +1,10 @@
 // The simulator against a client built from net/: logins, lists, channels,
-// paced media, stored-file playback, setup records, speaker audio and injected faults.
+// paced media, stored-file playback, setup records, speaker audio, injected
+// faults, and the coder of its made-up scenes.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include "net/byte_order.h"
 #include "net/camera_setup_info.h"
@@ -8,6 +12,8 @@
 #include "net/control_messages.h"
 #include "net/list_records.h"
 #include "net/login_messages.h"
+#include "scene_encoder.h"
+#include "scenes.h"
 #include "test_client.h"
 #include "world.h"
 
@@ -352,6 +358,39 @@ TEST(SimOptions, BadOptionsAreRefusedWithAReason) {
   World bad(missing);
   EXPECT_FALSE(bad.Start(&error));
   EXPECT_NE(std::string::npos, error.find("/no/such/file.m4v"));
+}
+
+}  // namespace
+}  // namespace sim
+
+namespace sim {
+namespace {
+
+// The scenes' own coder: every picture of a stretch with a person walking
+// decodes, with the project's decoder, close to what was drawn (an error in
+// the coder's prediction or syntax shows as garbage that grows picture by
+// picture), and the predicted pictures are smaller than the intra ones.
+TEST(Scenes, CodedPicturesDecodeCloseToWhatWasDrawn) {
+  std::unique_ptr<Scene> scene = Scene::Make("walk-near", 320, 240);
+  ASSERT_TRUE(scene);
+  SceneEncoder encoder(320, 240, Scene::kFps, 10, Scene::kFps);
+  ASSERT_TRUE(encoder.ok());
+  codec::VideoDecoder decoder;
+  ASSERT_NE(codec::kDecodeFatal, decoder.Decode(encoder.config().data(), encoder.config().size()));
+  std::vector<uint8_t> drawn(320 * 240 * 3 / 2), shown(drawn.size());
+  size_t intraBytes = 0, predictedBytes = 0;
+  for (int i = 11 * Scene::kFps; i < 13 * Scene::kFps; ++i) {  // the first crossing, two intra pictures
+    scene->Draw(i, drawn.data());
+    const std::vector<uint8_t> unit = encoder.Encode(drawn.data());
+    (i % Scene::kFps == 0 ? intraBytes : predictedBytes) += unit.size();
+    ASSERT_NE(codec::kDecodeFatal, decoder.Decode(unit.data(), unit.size())) << "picture " << i;
+    ASSERT_EQ(0, decoder.ProducePicture({shown.data(), 320, 240}));
+    double squared = 0;
+    for (size_t k = 0; k < 320 * 240; ++k) squared += (drawn[k] - shown[k]) * (drawn[k] - shown[k]);
+    const double psnr = 10 * std::log10(255.0 * 255.0 / std::max(squared / (320 * 240), 1e-9));
+    EXPECT_GT(psnr, 30.0) << "picture " << i;
+  }
+  EXPECT_LT(predictedBytes / (2 * Scene::kFps - 2), intraBytes / 2) << "predicted pictures no smaller than intra ones";
 }
 
 }  // namespace
