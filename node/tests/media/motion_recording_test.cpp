@@ -158,6 +158,19 @@ TEST(PreRoll, KeepsWholeGroupsOfTheLastSecondsWithinItsMemory) {
     small.AddVideo(unit.data(), uint32_t(unit.size()), t, t % 2000 == 0);
     EXPECT_LE(small.Bytes(), 30u * 1024);
   }
+
+  // The camera's clock starts again from 0 (it restarted, it was set back):
+  // the seconds kept follow the new clock, as many as before.
+  PreRollBuffer restarted(3000, 1024 * 1024);
+  for (const uint64_t from : {uint64_t{1000000}, uint64_t{0}})
+    for (uint64_t t = from; t < from + 50000; t += 40)
+      restarted.AddVideo((t % 2000 == 0 ? i : p).data(), uint32_t(i.size()), t, t % 2000 == 0);
+  uint64_t first = 0;
+  units = 0;
+  restarted.Replay(49960, [&](const PreRollBuffer::Unit& u) {
+    if (units++ == 0) first = u.timestamp;
+  });
+  EXPECT_EQ(first, 46000u) << "not the intra picture at least 3 s before the new clock's 49.96 s";
 }
 
 }  // namespace
