@@ -360,6 +360,7 @@ TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
   const auto stream = node::testing::LoadStream("test_320x240.m4v");
   NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.ApplyDueConfiguration();
   ASSERT_EQ(recorder.Start("gap.mp4"), 0);
   path.StartWorker();
   uint64_t ts = 0;
