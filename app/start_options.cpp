@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "os/file.h"
 #include "os/secret_source.h"
 
 namespace app {
@@ -107,12 +108,7 @@ std::string StartUsage() {
 }
 
 std::string RecordingPath(const std::string& folder, const std::string& camera_id, const std::tm& t) {
-  std::string name;
-  for (unsigned char c : camera_id) {
-    const bool bad = c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' ||
-                     c == '<' || c == '>' || c == '|';
-    name.push_back(bad ? '_' : static_cast<char>(c));
-  }
+  const std::string name = os::SafeFileName(camera_id, std::string());
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "_%04d%02d%02d_%02d%02d%02d.mp4", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
                 t.tm_hour, t.tm_min, t.tm_sec);

@@ -48,12 +48,27 @@ NodeMediaPath::~NodeMediaPath() { StopWorker(); }
 void NodeMediaPath::Reset() {
   {
     std::lock_guard<std::mutex> lock(config_lock_);
+    waiting_.clear();
+    configuration_.clear();
+    stored_ = false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(decoder_lock_);
     m_decoderVideo.Release();
     m_decoderAudio.Reset();
     configured_ = false;
-    configuration_.clear();
   }
   if (recorder_) recorder_->ClearVideoConfiguration();
+  if (motion_recorder_) motion_recorder_->Reset();
+  {
+    // The motion of the stream that ended ends with it, and the next stream's
+    // pictures are learnt afresh: a motion that goes on is found again.
+    std::lock_guard<std::mutex> lock(worker_lock_);
+    if (worker_.joinable())
+      motion_restart_ = true;
+    else
+      RestartMotion();
+  }
   // A running worker may be reading a slot in place; flushing keeps it.
   if (running_.load()) {
     live_ring_.Flush();
@@ -110,7 +125,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       playing_.store(true);
       end_of_file_.store(false);
       PostPosition(media.timestamp_ms);
-      if (!configured_.load()) return;  // nothing can decode a picture before its headers
+      if (!stored_.load()) return;  // nothing can decode a picture before its headers
       live_ring_.Push(media.payload, media.payload_length, media.timestamp_ms);
       WakeWorker();
       return;
@@ -131,56 +146,91 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
   }
 }
 
-// Decides under the configuration lock; posts, recorder and sink come after it.
+// Only stored, in its place among the pictures: decoding even the headers is
+// the worker's, so the receive thread never waits for a decode in progress.
 void NodeMediaPath::DeliverConfiguration(const net::MediaData& media) {
   if (media.payload_length == 0 || media.payload == nullptr) return;
-  int width = 0, height = 0;
-  bool usable = false, widthChanged = false, sizeChanged = false;
   {
     std::lock_guard<std::mutex> lock(config_lock_);
+    const uint64_t before = live_ring_.Written();
+    // Without a picture between them only the newer one matters.
+    if (!waiting_.empty() && waiting_.back().before == before) waiting_.pop_back();
+    if (waiting_.size() >= kMaxWaitingConfigurations) waiting_.pop_front();
+    waiting_.push_back({std::vector<uint8_t>(media.payload, media.payload + media.payload_length), before});
+    stored_ = true;
+  }
+  WakeWorker();
+}
+
+void NodeMediaPath::ApplyDueConfiguration() { ApplyConfigurationsBefore(live_ring_.OldestSequence()); }
+
+void NodeMediaPath::ApplyConfigurationsBefore(uint64_t sequence) {
+  std::vector<uint8_t> unit;
+  {
+    std::lock_guard<std::mutex> lock(config_lock_);
+    if (waiting_.empty() || waiting_.front().before > sequence) return;
+    // Of those due, the pictures between them were thrown away: the newest serves.
+    while (!waiting_.empty() && waiting_.front().before <= sequence) {
+      unit = std::move(waiting_.front().unit);
+      waiting_.pop_front();
+    }
+  }
+  ApplyConfiguration(unit);
+}
+
+// Decides under the decoder lock; posts, recorders and buffer come after it.
+void NodeMediaPath::ApplyConfiguration(const std::vector<uint8_t>& unit) {
+  int width = 0, height = 0;
+  bool usable = false;
+  {
+    std::lock_guard<std::mutex> lock(decoder_lock_);
     // Short-header pictures carry no layer header: their size is what the
     // source format names, 320 x 240 where it names none.
     int shortWidth = 320, shortHeight = 240;
-    codec::ShortHeaderSourceSize(media.payload, media.payload_length, &shortWidth, &shortHeight);
+    codec::ShortHeaderSourceSize(unit.data(), unit.size(), &shortWidth, &shortHeight);
     m_decoderVideo.SetSize(shortWidth, shortHeight);
     m_decoderVideo.SetPostFilter(true, true);
-    const int result = GuardDecoderCall(DecoderKind::kVideo, node_index_,
-                                        [&] { return m_decoderVideo.Decode(media.payload, media.payload_length); });
+    const int result = GuardDecoderCall(DecoderKind::kVideo, node_index_, [&] {
+      return m_decoderVideo.Decode(unit.data(), static_cast<uint32_t>(unit.size()));
+    });
     width = m_decoderVideo.Width();
     height = m_decoderVideo.Height();
     // A refused header leaves the decoder reporting the size it had before.
     usable = result != codec::kDecodeFatal && IsPictureSize(width, height);
-    if (!usable) {
-      // Headers the decoder cannot use: nothing after them decodes, so
-      // pictures are dropped until usable headers come.
-      configured_ = false;
-      configuration_.clear();
-    } else {
-      configuration_.assign(media.payload, media.payload + media.payload_length);
-      widthChanged = width != width_;
-      sizeChanged = widthChanged || height != height_;
-      width_ = width;
-      height_ = height;
-    }
+    // Headers the decoder cannot use: nothing after them decodes, so
+    // pictures are dropped until usable headers come.
+    if (!usable) configured_ = false;
   }
   if (!usable) {
+    {
+      std::lock_guard<std::mutex> lock(config_lock_);
+      configuration_.clear();
+    }
     DebugLog("Node[ %d ] : video configuration with unusable size %d x %d\n", node_index_, width, height);
     return;
   }
+  const bool widthChanged = width != width_.load();
+  const bool sizeChanged = widthChanged || height != height_.load();
+  width_ = width;
+  height_ = height;
+  {
+    std::lock_guard<std::mutex> lock(config_lock_);
+    configuration_ = unit;
+  }
   if (sizeChanged) {
-    // Pictures queued for the old size are of no use any more. A new height
-    // alone also needs a new buffer: the decoder writes whole pictures.
-    live_ring_.Flush();
+    // A new height alone also needs a new buffer: the decoder writes whole pictures.
     auto buffer = std::make_shared<PictureBuffer>(width, height);
     std::lock_guard<std::mutex> picture(picture_lock_);
     picture_ = std::move(buffer);
   }
+  if (recorder_) recorder_->SetVideoConfiguration(unit.data(), unit.size(), width, height);
+  if (motion_recorder_) motion_recorder_->SetVideoConfiguration(unit.data(), unit.size(), width, height);
+  // Published after the recorders have it: a recording started because the
+  // stream is configured finds the recorder holding the configuration it
+  // will write as unit 0. The window hears of it after that, so one that
+  // waits for a configuration to start a recording finds it there.
+  configured_ = true;
   if (widthChanged) poster_.Post(parent_window_, os::kWmNodePictureWidth, static_cast<uintptr_t>(width), 0);
-  if (recorder_) recorder_->SetVideoConfiguration(media.payload, media.payload_length, width, height);
-  // Published last: a recording started because the stream is configured
-  // finds the recorder holding the configuration it will write as unit 0.
-  std::lock_guard<std::mutex> lock(config_lock_);
-  if (!configuration_.empty()) configured_ = true;
 }
 
 bool NodeMediaPath::ConsumeLiveVideo() {
@@ -189,17 +239,25 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   const int slot = live_ring_.BeginRead();
   if (slot < 0) return false;
   const MediaUnit& unit = live_ring_.Slot(slot);
+  // The configurations sent before this picture, and none sent after it.
+  ApplyConfigurationsBefore(unit.sequence);
   const uint64_t discarded = live_ring_.Discarded();
   if (discarded != discarded_seen_) {
     // The pictures after a gap refer to pictures that never came.
     if (recorder_) recorder_->NoteDiscardedVideo(discarded - discarded_seen_);
+    if (motion_recorder_) motion_recorder_->NoteDiscardedVideo(discarded - discarded_seen_);
     discarded_seen_ = discarded;
+  }
+  if (!configured_.load()) {
+    // Its headers were unusable: it cannot be decoded, shown or counted.
+    live_ring_.CommitRead();
+    return true;
   }
   std::shared_ptr<PictureBuffer> picture;
   const uint64_t started = os::MonotonicUs();
   uint64_t decoded = started, produced = started;
   {
-    std::lock_guard<std::mutex> lock(config_lock_);
+    std::lock_guard<std::mutex> lock(decoder_lock_);
     GuardDecoderCall(DecoderKind::kVideo, node_index_, [&] {
       m_decoderVideo.Decode(unit.Data(), unit.length);
       decoded = os::MonotonicUs();
@@ -218,6 +276,7 @@ bool NodeMediaPath::ConsumeLiveVideo() {
     timing_.Add(decoded - started, produced - decoded, shown - produced, shown - unit.received_us);
   }
   if (recorder_) recorder_->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
+  if (motion_restart_.exchange(false)) RestartMotion();
   if (picture && (motion_on_.load() || detector_.InMotion())) DetectMotion(*picture, unit.timestamp);
   if (motion_recorder_) motion_recorder_->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   frames_shown_.fetch_add(1);
@@ -292,6 +351,17 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
       on ? detector_.Feed(picture.bytes.data(), picture.width, picture.height, picture.width, timestamp)
          : detector_.Finish(timestamp);
   if (!on) detector_.Reset();  // what it learnt is stale when it is switched on again
+  last_timestamp_ = timestamp;
+  ReportMotion(change, timestamp);
+}
+
+void NodeMediaPath::RestartMotion() {
+  const MotionDetector::Change change = detector_.Finish(last_timestamp_);
+  detector_.Reset();
+  ReportMotion(change, last_timestamp_);
+}
+
+void NodeMediaPath::ReportMotion(MotionDetector::Change change, uint64_t timestamp) {
   if (motion_recorder_) motion_recorder_->OnMotion(change, timestamp);
   {
     std::lock_guard<std::mutex> lock(motion_lock_);
@@ -321,6 +391,9 @@ void NodeMediaPath::WorkerLoop() {
   os::SetCurrentThreadPriority(os::ThreadPriority::kAboveNormal);
   shown_any_ = false;
   while (running_.load()) {
+    // Configurations with no picture after them yet: the stream is
+    // configured before its first picture comes.
+    ApplyDueConfiguration();
     while (running_.load() && feeder_ && feeder_->IsOpen() &&
            GuardDecoderCall(DecoderKind::kAudio, node_index_,
                             [&] { return feeder_->FeedOne(sound_); })) {

@@ -1,27 +1,33 @@
 #pragma once
 // The part of a node between the network and its consumers. The receive
 // thread hands every MediaData addressed to the node to DeliverMedia, which
-// only copies into the rings (and configures the decoder for a configuration
-// unit); the node's media worker decodes, shows, records and feeds the sound
-// output. The node (CNodeWindow) owns one NodeMediaPath and calls it.
+// only copies into the rings (and stores a configuration unit in its place
+// among the pictures); the node's media worker applies configurations to
+// the decoder, decodes, shows, records and feeds the sound output. The node
+// (CNodeWindow) owns one NodeMediaPath and calls it.
 //
 // Who owns what:
 //   live_ring_, audio_ring_        receive thread writes, media worker reads (each ring's own lock)
-//   m_decoderVideo, configuration_ receive thread and media worker, under config_lock_
-//   configured_, width_/height_ receive thread writes (under config_lock_), anyone reads
-//   picture_                      receive thread replaces, media worker fills, UI reads (picture_lock_)
+//   waiting_                       receive thread adds, media worker takes, Reset empties (config_lock_)
+//   configuration_                 media worker writes, anyone reads (config_lock_)
+//   m_decoderVideo                 media worker, under decoder_lock_; Reset releases it
+//   configured_, width_/height_    media worker writes, anyone reads
+//   stored_                        receive thread sets, Reset clears
+//   picture_                      media worker replaces and fills, UI reads (picture_lock_)
 //   m_decoderAudio, sound_        media worker (decodes what the feeder takes); Reset on the UI
 //                                  thread with the worker stopped
 //   sink_, sink_width_/Height     media worker only: every PictureSink call comes from it
 //   recorder_                     its own lock; configuration from the receive thread, units from the worker
 //   worker_                       UI thread starts and stops it, under worker_lock_
 //   previous_frames_/Bytes/TickMs  UI thread (statistics tick); counters are atomic
-//   detector_                     media worker; its settings, last event and last cells under motion_lock_
+//   detector_, last_timestamp_    media worker; its settings, last event and last cells under motion_lock_;
+//                                  Reset ends a motion with the worker stopped, else asks the worker to end it
 //   shown_any_, last_shown_ms_,
 //   discarded_seen_                media worker only
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -79,6 +85,10 @@ class NodeMediaPath {
 
   // Receive thread: one MediaData addressed to this node.
   void DeliverMedia(const net::MediaData& media);
+  // Media worker: applies the configuration units that came before every
+  // picture still queued (a test or fuzzer without a worker calls it in the
+  // worker's place).
+  void ApplyDueConfiguration();
 
   // Timer 55 (every 1000 ms): recomputes the status text from what was shown
   // since the previous tick, over the real time between the two ticks (a
@@ -110,7 +120,8 @@ class NodeMediaPath {
   // debug log and goes to the motion recorder when one is set.
   void SetMotionDetection(bool on, int sensitivity, const MotionDetector::Mask& mask);
   void SetMotionRecorder(MotionRecorder* recorder) { motion_recorder_ = recorder; }
-  // Told on the media worker of each motion's start and end (set before the worker starts).
+  // Told of each motion's start and end (set before the worker starts): on
+  // the media worker, or on Reset's thread for a motion the stream's end ended.
   using MotionTeller = std::function<void(bool started, const MotionDetector::Event& event)>;
   void SetMotionTeller(MotionTeller teller) { motion_teller_ = std::move(teller); }
   bool MotionDetectionOn() const { return motion_on_.load(); }
@@ -143,6 +154,10 @@ class NodeMediaPath {
   };
 
   void DeliverConfiguration(const net::MediaData& media);
+  // Applies the newest configuration unit that came before the unit numbered
+  // `sequence` in the live ring. Media worker.
+  void ApplyConfigurationsBefore(uint64_t sequence);
+  void ApplyConfiguration(const std::vector<uint8_t>& unit);
   void PostPosition(uint64_t timestamp_ms);
   // One live unit when one is queued and the picture interval has passed.
   bool ConsumeLiveVideo();
@@ -151,6 +166,11 @@ class NodeMediaPath {
   void Show(PictureBuffer& picture);
   // Runs the detector on a decoded picture. Media worker only.
   void DetectMotion(const PictureBuffer& picture, uint64_t timestamp);
+  // Tells the detector's verdict: motion recorder, log, teller, window.
+  void ReportMotion(MotionDetector::Change change, uint64_t timestamp);
+  // A new stream: a running motion ends and the detector learns afresh.
+  // Media worker, or any thread while none runs.
+  void RestartMotion();
   void WorkerLoop();
 
   const int node_index_;
@@ -163,23 +183,34 @@ class NodeMediaPath {
   MediaRing live_ring_{MediaRing::kLiveVideoSlots, 16384};
   MediaRing audio_ring_{MediaRing::kAudioSlots, 1024};
 
-  // Configuration lock: the decoder, the configuration copy and the size.
-  // The worker holds it around each decode so a configuration unit arriving
-  // on the receive thread never meets a decode in progress. The flag and the
-  // size change under it but are read without it, so neither the receive
-  // thread nor the window waits for a decode. No call leaves this object
-  // while it is held (sink, recorder, poster).
-  mutable std::mutex config_lock_;
+  // Decoder lock: the worker holds it around each decode and each
+  // configuration it applies; Reset takes it to release the decoder. The
+  // receive thread never takes it, so no camera's input waits for a decode.
+  // No call leaves this object while it is held (sink, recorder, poster).
+  mutable std::mutex decoder_lock_;
   codec::VideoDecoder m_decoderVideo;
   codec::AdpcmDecoder m_decoderAudio;
   RingSoundSource sound_{audio_ring_, m_decoderAudio};  // media worker: decodes for the feeder
-  std::atomic<bool> configured_{false};
-  std::vector<uint8_t> configuration_;
+  std::atomic<bool> configured_{false};  // the decoder holds usable headers
+  std::atomic<bool> stored_{false};      // a configuration unit came: pictures are queued
   std::atomic<int> width_{0};
   std::atomic<int> height_{0};
 
-  // Picture lock (taken inside the configuration lock, never around it):
-  // held while the buffer is written or replaced, and by WithPicture.
+  // Configuration lock, small: the units waiting for the worker and the copy
+  // of the one applied.
+  struct WaitingConfiguration {
+    std::vector<uint8_t> unit;
+    uint64_t before;  // the live ring's sequence number of the first picture after it
+  };
+  // Every picture queued may sit between two configurations; more waiting
+  // units are older than any queued picture.
+  static constexpr size_t kMaxWaitingConfigurations = MediaRing::kLiveVideoSlots + 2;
+  mutable std::mutex config_lock_;
+  std::deque<WaitingConfiguration> waiting_;
+  std::vector<uint8_t> configuration_;
+
+  // Picture lock (taken inside the decoder lock, never around it): held
+  // while the buffer is written or replaced, and by WithPicture.
   mutable std::mutex picture_lock_;
   std::shared_ptr<PictureBuffer> picture_;
   int sink_width_ = 0;  // the size the sink was last given
@@ -230,6 +261,8 @@ class NodeMediaPath {
   std::atomic<bool> motion_on_{false};
   std::atomic<bool> motion_settings_changed_{false};
   std::atomic<bool> in_motion_{false};
+  std::atomic<bool> motion_restart_{false};  // Reset asks the running worker to RestartMotion
+  uint64_t last_timestamp_ = 0;              // of the last picture the detector saw
   mutable std::mutex motion_lock_;
   int motion_sensitivity_ = MotionDetector::kDefaultSensitivity;
   int motion_min_cells_ = MotionDetector::kDefaultMinObjectCells;

@@ -30,6 +30,7 @@ void MediaRing::CommitWrite() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (count_ == Capacity()) return;
   Slot(write_).received_us = os::MonotonicUs();
+  Slot(write_).sequence = written_++;
   write_ = (write_ + 1) % Capacity();
   ++count_;
 }
@@ -46,6 +47,7 @@ bool MediaRing::Push(const uint8_t* data, uint32_t length, uint64_t timestamp) {
   unit.length = length;
   unit.timestamp = timestamp;
   unit.received_us = os::MonotonicUs();
+  unit.sequence = written_++;
   write_ = (write_ + 1) % Capacity();
   ++count_;
   return true;
@@ -89,6 +91,16 @@ void MediaRing::Flush() {
 uint64_t MediaRing::Discarded() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return discarded_;
+}
+
+uint64_t MediaRing::Written() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return written_;
+}
+
+uint64_t MediaRing::OldestSequence() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_ > 0 ? slots_[static_cast<size_t>(read_)].sequence : written_;
 }
 
 void MediaRing::FlushLocked() {

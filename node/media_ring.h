@@ -18,6 +18,7 @@ struct MediaUnit {
   uint32_t length = 0;    // payload bytes
   uint64_t timestamp = 0; // milliseconds
   uint64_t received_us = 0;  // when the whole unit had arrived (os::MonotonicUs)
+  uint64_t sequence = 0;     // how many units were written into the ring before it
 
   const uint8_t* Data() const { return buffer.get(); }
   // Grows the buffer to hold `bytes`; the old content is not kept.
@@ -60,6 +61,11 @@ class MediaRing {
   void Flush();
   // Units thrown away by flushes since construction (load figures).
   uint64_t Discarded() const;
+  // The sequence number the next unit written gets.
+  uint64_t Written() const;
+  // The sequence number of the oldest unit queued (the one being read
+  // included), or the next one's when none is.
+  uint64_t OldestSequence() const;
   // Indices and count to 0. Only while nobody reads.
   void Reset();
 
@@ -73,6 +79,7 @@ class MediaRing {
   int count_ = 0;
   bool reading_ = false;
   uint64_t discarded_ = 0;
+  uint64_t written_ = 0;  // never reset: sequence numbers do not repeat
 };
 
 }  // namespace node

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "os/debug_log.h"
-#include "record/m4v_headers.h"
+#include "os/file.h"
 
 namespace node {
 
@@ -29,7 +29,33 @@ void MotionRecorder::Configure(bool enabled, const std::string& folder, const st
 std::string MotionRecorder::FileName(const std::string& folder, const std::string& camera, std::time_t when) {
   std::string path = folder;
   if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  return path + camera + NodeRecorder::FormatLocalTime("_%Y%m%d_%H%M%S_motion.mp4", when);
+  // The camera's ID comes from the camera: it must not lead out of the folder.
+  return path + os::SafeFileName(camera, "camera") + NodeRecorder::FormatLocalTime("_%Y%m%d_%H%M%S_motion.mp4", when);
+}
+
+void MotionRecorder::NoteDiscardedVideo(uint64_t count) {
+  pre_roll_.NoteDiscardedVideo();
+  recorder_.NoteDiscardedVideo(count);
+}
+
+void MotionRecorder::SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {
+  record::M4vConfig config;
+  record::ParseM4vConfig(data, length, &config);
+  {
+    std::lock_guard<std::mutex> lock(config_lock_);
+    if (!record::SameDecoding(pre_roll_config_, config, nullptr)) pre_roll_.Clear();
+    pre_roll_config_ = config;
+  }
+  recorder_.SetVideoConfiguration(data, length, width, height);
+}
+
+void MotionRecorder::Reset() {
+  {
+    std::lock_guard<std::mutex> lock(config_lock_);
+    pre_roll_.Clear();
+    pre_roll_config_ = record::M4vConfig();
+  }
+  recorder_.ClearVideoConfiguration();
 }
 
 void MotionRecorder::OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {

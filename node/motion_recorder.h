@@ -7,9 +7,10 @@
 // "CAMERA_yyyyMMdd_HHmmss_motion.mp4" in the chosen folder, and like every
 // recording never replace a file and are journaled.
 //
-// Threads: Configure on the window's thread; OnVideo, OnMotion on the media
-// worker (which may write the file); OnAudio on the receive thread, which
-// only queues (live_lock_ is held only around queueing, never a disk write).
+// Threads: Configure and Reset on the window's thread; OnVideo, OnMotion,
+// NoteDiscardedVideo and SetVideoConfiguration on the media worker (which
+// may write the file); OnAudio on the receive thread, which only queues
+// (live_lock_ is held only around queueing, never a disk write).
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -18,6 +19,7 @@
 #include "node/motion_detector.h"
 #include "node/node_recorder.h"
 #include "node/pre_roll.h"
+#include "record/m4v_headers.h"
 
 namespace node {
 
@@ -40,9 +42,18 @@ class MotionRecorder {
   void OnAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
   // The detector's verdict on the picture that OnVideo gets next.
   void OnMotion(MotionDetector::Change change, uint64_t timestamp);
+  // Received pictures were thrown away unseen: the predicted ones after them
+  // go neither into the seconds kept before a motion nor into its file.
+  void NoteDiscardedVideo(uint64_t count);
+  // The configuration the node's decoder applied (see NodeRecorder); one that
+  // decodes otherwise makes the pictures kept before a motion useless.
+  void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height);
+  // The node's stream starts afresh (a new link): what was kept is of the old one.
+  void Reset();
 
   bool IsRecording() const { return recorder_.IsRecording(); }
   NodeRecorder& recorder() { return recorder_; }
+  const NodeRecorder& recorder() const { return recorder_; }
   // "CAMERA_yyyyMMdd_HHmmss_motion.mp4" in `folder` for a motion at `when`.
   static std::string FileName(const std::string& folder, const std::string& camera, std::time_t when);
 
@@ -55,6 +66,7 @@ class MotionRecorder {
   std::string folder_;
   std::string camera_;
 
+  record::M4vConfig pre_roll_config_;  // what the kept pictures decode with; under config_lock_
   PreRollBuffer pre_roll_;
   NodeRecorder recorder_;
   std::mutex live_lock_;  // sound goes to the recorder only once the pre-roll's is in

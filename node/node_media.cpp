@@ -15,13 +15,15 @@ NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, 
 
 void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
   if (!log) return;
-  recorder_.SetEventTeller([log, camera](int kind, const std::string& text) {
+  const auto teller = [log, camera](int kind, const std::string& text) {
     const EventKind event = kind == NodeRecorder::kTellStarted      ? EventKind::kRecordingStarted
                             : kind == NodeRecorder::kTellStopped    ? EventKind::kRecordingStopped
                             : kind == NodeRecorder::kTellRolledOver ? EventKind::kRecordingRolledOver
                                                                     : EventKind::kRecordingFailed;
     log->Add(event, camera, text);
-  });
+  };
+  recorder_.SetEventTeller(teller);
+  motion_recorder_.recorder().SetEventTeller(teller);
   path_.SetMotionTeller([log, camera](bool started, const MotionDetector::Event& event) {
     char text[96];
     if (started)
@@ -31,6 +33,13 @@ void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
                     static_cast<double>(event.lengthMs) / 1000.0, event.largestArea * 100.0);
     log->Add(EventKind::kMotion, camera, text);
   });
+}
+
+RecordingFailureReport NodeMedia::LastRecordingFailure() const {
+  RecordingFailureReport user = recorder_.LastFailure();
+  RecordingFailureReport motion = motion_recorder_.recorder().LastFailure();
+  motion.motion = true;
+  return motion.serial > user.serial ? motion : user;
 }
 
 NodeMedia::~NodeMedia() {

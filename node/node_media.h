@@ -45,8 +45,11 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
     recorder_.Interrupt();
     motion_recorder_.recorder().Stop();
   }
-  // The user's recording and the motion detector tell `log` what they do, under `camera`'s name.
+  // The user's recording, the recording on motion and the motion detector
+  // tell `log` what they do, under `camera`'s name.
   void SetEventLog(EventLog* log, const std::string& camera);
+  // The later failure of the two recordings (`motion` says which), for the view to tell.
+  RecordingFailureReport LastRecordingFailure() const;
   void LinkStateChanged(bool camera_known, bool link_up) override {
     camera_known_ = camera_known;
     link_up_ = link_up;

@@ -17,6 +17,9 @@ constexpr int kRecordMode = static_cast<int>(record::RecordMode::kMpeg4Adpcm);
 constexpr int kMaxNameTries = 10000;
 
 bool IsIntra(const uint8_t* data, uint32_t length) { return record::VopCodingType(data, length) == 0; }
+
+// Every recorder's failures on one count, so the later of two is known.
+std::atomic<uint32_t> failure_count{0};
 }  // namespace
 
 NodeRecorder::NodeRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
@@ -107,10 +110,15 @@ std::unique_ptr<record::Mp4Output> NodeRecorder::CreateFreeOutput() {
   return nullptr;
 }
 
+void NodeRecorder::RemoveIfEmpty(const std::string& path) {
+  if (!path.empty() && os::FileExists(path) && os::FileSize(path) == 0) os::RemoveFile(path);
+}
+
 std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(std::unique_ptr<record::Mp4Output> output) {
   auto writer = std::make_unique<record::Mp4File>();
   if (!writer->Initialise(kRecordMode) || !output || !writer->Open(std::move(output))) {
     DebugLog("Channel %d : Record Open Fail : %s\n", node_index_, path_.c_str());
+    RemoveIfEmpty(path_);
     return nullptr;
   }
   if (size_limit_) writer->SetSizeLimit(size_limit_);
@@ -129,6 +137,7 @@ std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(std::unique_ptr<record::
   video_index_ = 1;
   audio_index_ = 0;
   last_video_ = last_audio_ = base_ = 0;
+  audio_clock_.Reset();
   audio_shift_ = 0;
   new_configuration_ = false;
   return writer;
@@ -176,6 +185,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   pending_output_ = CreateFreeOutput();
   if (!pending_output_) {
     DebugLog("Channel %d : Record Open Fail : %s\n", node_index_, path_.c_str());
+    Tell(kTellFailed, "Recording failed: cannot create " + path_);
     SetFailure(RecordingFailure::kCannotCreate, path_);
     path_.clear();
     encoder_.Free();
@@ -185,8 +195,9 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
     std::lock_guard<std::mutex> audio(audio_lock_);
     held_audio_.clear();
     held_count_ = 0;
-    queue_clock_set_ = false;
+    queue_clock_.Reset();
   }
+  video_clock_.Reset();
   writer_.reset();
   start_time_ = startTime;
   PublishPath();
@@ -204,8 +215,15 @@ void NodeRecorder::HandOver(std::unique_ptr<record::Mp4File> writer, std::vector
   if (!writer) return;
   const std::string path = path_;
   const int node = node_index_;
-  auto done = [path, node](const record::Mp4File& file, bool finalised) {
-    if (!finalised) DebugLog("Channel %d : Record Finalise Fail : %s\n", node, path.c_str());
+  // Runs on the finisher's thread, which the destructor waits for.
+  auto done = [this, path, node](const record::Mp4File& file, bool finalised) {
+    if (!finalised) {
+      // Its journal stays beside it (and the file on the open list), so the
+      // repair at the next start finishes it.
+      DebugLog("Channel %d : Record Finalise Fail : %s\n", node, path.c_str());
+      SetFailure(RecordingFailure::kFinishFailed, path);
+      Tell(kTellFailed, "Recording could not be finished: " + path + " (it is repaired at the next start)");
+    }
     if (finalised && file.SamplesGivenBack() > 0)
       DebugLog("Channel %d : %u units left out of %s to make room for its index\n", node, file.SamplesGivenBack(),
                path.c_str());
@@ -223,7 +241,7 @@ void NodeRecorder::Stop() {
   // Stopped before the first picture: still a valid (empty) recording.
   TakeConfiguration();
   // Stopped before the first picture (not during a gap): an empty but valid file.
-  if (!writer_ && pending_output_) OpenPendingFile();
+  if (!writer_ && pending_output_ && !OpenPendingFile()) SetFailure(RecordingFailure::kCannotCreate, path_);
   interrupted_ = false;
   Tell(kTellStopped, "Recording stopped: " + path_);
   // The sound up to the last picture goes into the file on the finisher's
@@ -262,8 +280,9 @@ void NodeRecorder::Interrupt() {
     std::lock_guard<std::mutex> audio(audio_lock_);
     held_audio_.clear();
     held_count_ = 0;
-    queue_clock_set_ = false;  // the camera's clock may start afresh with the new link
+    queue_clock_.Reset();  // the camera's clock may start afresh with the new link
   }
+  video_clock_.Reset();
   DebugLog("Channel %d : the link is down, %s ends here; the recording goes on when pictures come again\n",
            node_index_, path_.c_str());
 }
@@ -334,7 +353,7 @@ void NodeRecorder::PublishPath() {
 
 void NodeRecorder::SetFailure(RecordingFailure kind, const std::string& path) {
   std::lock_guard<std::mutex> lock(info_lock_);
-  failure_ = {kind, path, failure_.serial + 1};
+  failure_ = {kind, path, ++failure_count, false};
 }
 
 void NodeRecorder::SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {
@@ -386,13 +405,43 @@ bool NodeRecorder::NeedsNewFile(std::string* why) {
   return false;
 }
 
-void NodeRecorder::AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last) {
-  if (timestamp > *last && timestamp - *last <= kLargestStepMs)
-    *last = timestamp;
-  else if (timestamp == *last)
-    *last += 1;  // stamped alike (a burst within one millisecond): a file's times must still grow
-  else
-    *last += fallbackStep;
+bool NodeRecorder::UnitClock::Follows(uint64_t stamp, uint64_t previous) {
+  return NotBefore(stamp, previous) && stamp - previous <= kLargestStepMs;
+}
+
+uint64_t NodeRecorder::UnitClock::Advance(uint64_t stamp) {
+  if (!started_) {
+    started_ = true;
+    candidate_units_ = 0;
+    offset_ = 0;
+    return last_ = anchor_ = stamp;
+  }
+  uint64_t time;
+  if (Follows(stamp, anchor_)) {
+    anchor_ = stamp;
+    candidate_units_ = 0;
+    time = stamp + offset_;
+  } else if (candidate_units_ > 0 && Follows(stamp, candidate_anchor_)) {
+    // The camera's clock jumped a unit or two ago and goes on from there.
+    candidate_anchor_ = stamp;
+    time = stamp + candidate_offset_;
+    if (++candidate_units_ >= kSettleUnits) {
+      anchor_ = stamp;
+      offset_ = candidate_offset_;
+      candidate_units_ = 0;
+    }
+  } else {
+    // A jump (a step back, a correction, a wrap, an hour's leap or stall):
+    // one step on, and the camera's clock as it now runs is followed from here.
+    time = last_ + step_;
+    candidate_units_ = 1;
+    candidate_anchor_ = stamp;
+    candidate_offset_ = time - stamp;
+  }
+  // Stamped alike (a burst within one millisecond), or behind a unit placed
+  // ahead of its stamp: a file's times must still grow.
+  if (!NotBefore(time, last_ + 1)) time = last_ + 1;
+  return last_ = time;
 }
 
 void NodeRecorder::NoteDiscardedVideo(uint64_t count) {
@@ -425,7 +474,8 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
   std::string why;
   if (intra && !first_video_ && NeedsNewFile(&why)) {
     // The sound up to this picture still belongs to the file that ends.
-    last_video_ = std::max(last_video_, timestamp);
+    const uint64_t time = video_clock_.Peek(timestamp);
+    if (NotBefore(time, last_video_)) last_video_ = time;
     WriteHeldAudio();
     if (!RollOver(why)) {
       NotifyEnded(lock);
@@ -436,11 +486,10 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
     if (!intra) return;
     await_intra_ = false;
   }
+  last_video_ = video_clock_.Advance(timestamp);
   if (first_video_) {
     first_video_ = false;
-    last_video_ = base_ = timestamp;
-  } else {
-    AdvanceClock(timestamp, kVideoFallbackStepMs, &last_video_);
+    base_ = last_video_;
   }
   if (!havePicture) return;
   // A refused unit is missing from the file; the index still moves.
@@ -460,14 +509,10 @@ void NodeRecorder::FeedAudio(const uint8_t* data, uint32_t length, uint64_t time
   std::lock_guard<std::mutex> lock(audio_lock_);
   // The clock rule applies here already, so the queue's times only grow and
   // a frame stamped an hour ahead cannot hold up the ones behind it.
-  if (!queue_clock_set_)
-    queue_clock_ = timestamp;
-  else
-    AdvanceClock(timestamp, kAudioFallbackStepMs, &queue_clock_);
-  queue_clock_set_ = true;
+  const uint64_t time = queue_clock_.Advance(timestamp);
   // A recording whose pictures stopped coming keeps the newest sound only.
   if (held_audio_.size() >= kMaxHeldAudio) held_audio_.pop_front();
-  held_audio_.push_back({std::vector<uint8_t>(data, data + length), queue_clock_});
+  held_audio_.push_back({std::vector<uint8_t>(data, data + length), time});
   held_count_ = held_audio_.size();
 }
 
@@ -492,12 +537,12 @@ std::deque<NodeRecorder::HeldAudio> NodeRecorder::TakeHeldAudio(bool ending) {
       // Sound stamped by a clock far from the pictures' is put beside the
       // picture written last instead.
       const uint64_t t = front.timestamp;
-      const uint64_t gap = t > last_video_ ? t - last_video_ : last_video_ - t;
-      if (gap > kLargestStepMs) audio_shift_ = static_cast<int64_t>(last_video_) - static_cast<int64_t>(t);
+      const uint64_t gap = NotBefore(t, last_video_) ? t - last_video_ : last_video_ - t;
+      if (gap > kLargestStepMs) audio_shift_ = static_cast<int64_t>(last_video_ - t);
     }
     const uint64_t at = front.timestamp + static_cast<uint64_t>(audio_shift_);
-    const bool caughtUp = !first_video_ && at <= last_video_;
-    const bool waitedLong = front.timestamp + kAudioHoldMs <= newest;
+    const bool caughtUp = !first_video_ && NotBefore(last_video_, at);
+    const bool waitedLong = NotBefore(newest, front.timestamp + kAudioHoldMs);
     if (!caughtUp && !waitedLong && !ending) break;
     if (caughtUp || (waitedLong && !ending)) ready.push_back(std::move(front));
     held_audio_.pop_front();
@@ -519,12 +564,10 @@ bool NodeRecorder::TimeAudio(const HeldAudio& frame, uint32_t* index, uint32_t* 
   if (first_video_) return false;  // no picture yet: the file's clock has not started
   const uint64_t at = frame.timestamp + static_cast<uint64_t>(audio_shift_);
   if (first_audio_) {
-    if (at < base_) return false;  // sound from before the file's first picture
+    if (!NotBefore(at, base_)) return false;  // sound from before the file's first picture
     first_audio_ = false;
-    last_audio_ = at;
-  } else {
-    AdvanceClock(at, kAudioFallbackStepMs, &last_audio_);
   }
+  last_audio_ = audio_clock_.Advance(at);
   *index = audio_index_++;
   *time = static_cast<uint32_t>(last_audio_ - base_);
   return true;

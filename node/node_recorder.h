@@ -8,11 +8,13 @@
 //   window thread   Toggle, Start, Stop; takes the stream lock.
 //   media worker    FeedVideo, Pump, NoteDiscardedVideo; takes the stream lock
 //                   and is the only thread that writes samples.
-//   receive thread  FeedAudio, SetVideoConfiguration: take only the small
-//                   sound-queue and configuration locks, never the stream
-//                   lock, so no camera's network input waits for a disk.
+//                   SetVideoConfiguration takes only the configuration lock.
+//   receive thread  FeedAudio: takes only the small sound-queue lock, never
+//                   the stream lock, so no camera's network input waits for
+//                   a disk.
 //   finisher        finalises and closes each finished file (FileFinisher),
-//                   so no one waits for its syncs either.
+//                   so no one waits for its syncs either; records and tells a
+//                   file it could not finish.
 //
 // Both tracks of a file share one clock: the camera's timestamp of the
 // file's first picture is time 0 of the video and of the sound, so a
@@ -27,7 +29,10 @@
 // at the next intra picture after pictures were discarded, and after the
 // link was down (Interrupt) with the first intra picture it brings. A file that
 // cannot be written (a full disk) ends the recording: the file is finalised
-// with what fits, and LastFailure says why.
+// with what fits, and LastFailure says why; one that could not be written at
+// all is removed, so a full disk leaves no empty files. A file that cannot
+// be finished keeps its journal for the repair at the next start, and that
+// is a failure told like the others.
 #include <atomic>
 #include <cstdint>
 #include <ctime>
@@ -66,12 +71,16 @@ enum class RecordingFailure {
   kCannotCreate,   // the file could not be created
   kInUse,          // another recording (or a repair) has the file
   kWriteFailed,    // a write failed: a full disk, a removed drive
+  kFinishFailed,   // the file could not be finished; its journal stays for the repair at the next start
 };
 
 struct RecordingFailureReport {
   RecordingFailure kind = RecordingFailure::kNone;
   std::string path;
-  uint32_t serial = 0;  // grows with every failure, so each is told once
+  // Grows with every failure of any recorder, so each is told once and the
+  // later of two recorders' failures has the larger serial.
+  uint32_t serial = 0;
+  bool motion = false;  // set by NodeMedia: the recording on motion failed
 };
 
 class NodeRecorder {
@@ -128,8 +137,9 @@ class NodeRecorder {
   std::string Path() const;
   RecordingFailureReport LastFailure() const;
 
-  // The node's received configuration unit and the picture size the decoder
-  // reported for it; a recording started later uses it as its unit 0. One
+  // The configuration unit the node's decoder applied before the pictures
+  // that follow, and the picture size it reported for it (media worker); a
+  // recording started later uses it as its unit 0. One
   // that decodes differently from the open file's unit 0 makes the next
   // intra picture start a new file.
   void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height);
@@ -181,6 +191,9 @@ class NodeRecorder {
   void Tell(int kind, const std::string& text) {
     if (tell_) tell_(kind, text);
   }
+  // A file made for the recording that could not be written at all: gone,
+  // so a full disk leaves no empty files behind.
+  void RemoveIfEmpty(const std::string& path);
   // Finalises the open file and continues in the next numbered one; false
   // (and no longer recording) when that cannot be created. Stream lock held.
   bool RollOver(const std::string& why);
@@ -209,10 +222,41 @@ class NodeRecorder {
   // there (before the file's first picture).
   bool TimeAudio(const HeldAudio& frame, uint32_t* index, uint32_t* time);
   void TakeConfiguration();
-  // The clock rule: a unit that goes back, or forward by more than an hour,
-  // is placed `fallbackStep` after the previous one; one stamped like the
-  // previous one, a millisecond after it (no two samples share a time).
-  static void AdvanceClock(uint64_t timestamp, uint32_t fallbackStep, uint64_t* last);
+  // A track's clock: the camera's stamps in, times that always grow out. A
+  // unit that goes back, or forward by more than an hour, is placed `step`
+  // after the previous one, and the units after it follow the camera's new
+  // clock from there; once a few in a row keep to it, it is the clock (a
+  // lone stray unit leaves it as it was). One stamped like the previous unit
+  // lies a millisecond after it (no two samples share a time). Stamps and
+  // times compare modulo 2^64, so a short timestamp that wraps goes on.
+  class UnitClock {
+   public:
+    explicit UnitClock(uint32_t step) : step_(step) {}
+    void Reset() { started_ = false; }
+    bool Started() const { return started_; }
+    // The unit's time; the first unit's is its own stamp.
+    uint64_t Advance(uint64_t stamp);
+    // What Advance would give, the clock unchanged.
+    uint64_t Peek(uint64_t stamp) const {
+      UnitClock copy = *this;
+      return copy.Advance(stamp);
+    }
+
+   private:
+    static bool Follows(uint64_t stamp, uint64_t previous);
+    uint32_t step_;
+    bool started_ = false;
+    uint64_t last_ = 0;    // the time of the last unit
+    uint64_t anchor_ = 0;  // the camera's stamp of the last unit on the clock
+    uint64_t offset_ = 0;  // time = stamp + offset
+    int candidate_units_ = 0;  // units in a row on another clock since a jump
+    uint64_t candidate_anchor_ = 0;
+    uint64_t candidate_offset_ = 0;
+  };
+  // Units in a row on the camera's new clock that make it the clock.
+  static constexpr int kSettleUnits = 3;
+  // Whether `a` lies after `b` (or with it), on clocks that wrap.
+  static bool NotBefore(uint64_t a, uint64_t b) { return static_cast<int64_t>(a - b) >= 0; }
   void PostChannelReady(os::WindowHandle window);
   // A recording that ended by itself: the main window and the frame (its
   // toggle) are told, after the stream lock is let go.
@@ -262,7 +306,11 @@ class NodeRecorder {
   bool await_intra_ = false;  // the next video written must be an intra picture
   bool first_video_ = false;
   bool first_audio_ = false;
-  uint64_t base_ = 0;        // the camera's time of the file's first picture
+  // The pictures' clock runs through the whole recording, as the sound
+  // queue's does, so a file that follows another keeps both on one clock.
+  UnitClock video_clock_{kVideoFallbackStepMs};
+  UnitClock audio_clock_{kAudioFallbackStepMs};  // the open file's sound, after the queue's clock
+  uint64_t base_ = 0;        // the pictures' clock at the file's first picture
   int64_t audio_shift_ = 0;   // sound on a clock of its own: moved onto the pictures'
   uint64_t last_video_ = 0;
   uint64_t last_audio_ = 0;
@@ -270,9 +318,8 @@ class NodeRecorder {
   uint32_t audio_index_ = 0;
 
   std::mutex audio_lock_;  // the receive thread's queue
-  std::deque<HeldAudio> held_audio_;  // times after the clock rule
-  uint64_t queue_clock_ = 0;
-  bool queue_clock_set_ = false;
+  std::deque<HeldAudio> held_audio_;  // times on the queue's clock
+  UnitClock queue_clock_{kAudioFallbackStepMs};
   std::atomic<size_t> held_count_{0};
 
   record::FileFinisher finisher_;  // last: its files finish before the rest goes

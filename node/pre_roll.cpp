@@ -5,9 +5,11 @@ namespace node {
 void PreRollBuffer::AddVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool intra) {
   if (!data || length == 0) return;
   std::lock_guard<std::mutex> lock(lock_);
-  // Nothing before the first intra picture could start a recording.
-  if (!intra && groups_.empty()) return;
+  // Nothing before the first intra picture could start a recording, and a
+  // predicted picture after a gap refers to pictures that are missing.
+  if (!intra && (groups_.empty() || await_intra_)) return;
   if (intra) {
+    await_intra_ = false;
     groups_.emplace_back();
     groups_.back().start = timestamp;
   }
@@ -15,7 +17,8 @@ void PreRollBuffer::AddVideo(const uint8_t* data, uint32_t length, uint64_t time
   group.units.push_back({true, intra, timestamp, std::vector<uint8_t>(data, data + length)});
   group.bytes += length;
   bytes_ += length;
-  if (timestamp > newest_) newest_ = timestamp;
+  // The camera's clock as it runs now, also when it went back.
+  newest_ = timestamp;
   Trim();
 }
 
@@ -30,9 +33,19 @@ void PreRollBuffer::AddAudio(const uint8_t* data, uint32_t length, uint64_t time
   Trim();
 }
 
+bool PreRollBuffer::OldEnough(const Group& group, uint64_t nowMs) const {
+  // Compared on a clock that may wrap; a group from before the camera's
+  // clock went back lies ahead of it and is never old enough.
+  return static_cast<int64_t>(nowMs - group.start) >= static_cast<int64_t>(keep_ms_);
+}
+
 void PreRollBuffer::Trim() {
-  // The second group can start the recording alone once it is old enough.
-  while (groups_.size() >= 2 && groups_[1].start + keep_ms_ <= newest_) {
+  // A later group can start the recording alone once it is old enough; the
+  // groups before it go, also those from before the camera's clock went back.
+  size_t first = 0;
+  for (size_t i = 1; i < groups_.size(); ++i)
+    if (OldEnough(groups_[i], newest_)) first = i;
+  for (; first > 0; --first) {
     bytes_ -= groups_.front().bytes;
     groups_.pop_front();
   }
@@ -48,7 +61,7 @@ void PreRollBuffer::Replay(uint64_t nowMs, const std::function<void(const Unit&)
     std::lock_guard<std::mutex> lock(lock_);
     size_t first = 0;
     for (size_t i = 1; i < groups_.size(); ++i)
-      if (groups_[i].start + keep_ms_ <= nowMs) first = i;
+      if (OldEnough(groups_[i], nowMs)) first = i;
     for (size_t i = first; i < groups_.size(); ++i)
       copy.insert(copy.end(), groups_[i].units.begin(), groups_[i].units.end());
   }
@@ -60,6 +73,12 @@ void PreRollBuffer::Clear() {
   groups_.clear();
   bytes_ = 0;
   newest_ = 0;
+  await_intra_ = false;
+}
+
+void PreRollBuffer::NoteDiscardedVideo() {
+  std::lock_guard<std::mutex> lock(lock_);
+  await_intra_ = true;
 }
 
 size_t PreRollBuffer::Bytes() const {

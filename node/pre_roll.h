@@ -38,6 +38,9 @@ class PreRollBuffer {
   // lock is not held).
   void Replay(uint64_t nowMs, const std::function<void(const Unit&)>& take) const;
   void Clear();
+  // Pictures were thrown away before they reached AddVideo: the predicted
+  // ones after them are left out until the next intra picture.
+  void NoteDiscardedVideo();
 
   size_t Bytes() const;
   // The time of the oldest picture held; 0 when none.
@@ -52,13 +55,15 @@ class PreRollBuffer {
   };
   // Drops groups that are no longer needed or no longer fit. Lock held.
   void Trim();
+  bool OldEnough(const Group& group, uint64_t nowMs) const;
 
   const uint64_t keep_ms_;
   const size_t max_bytes_;
   mutable std::mutex lock_;
   std::deque<Group> groups_;  // none until an intra picture came
   size_t bytes_ = 0;
-  uint64_t newest_ = 0;
+  uint64_t newest_ = 0;       // the newest picture's time, on the camera's clock as it runs now
+  bool await_intra_ = false;  // pictures were discarded: predicted ones wait for an intra picture
 };
 
 }  // namespace node

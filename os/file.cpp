@@ -152,4 +152,11 @@ std::string TempDirectory() {
 #endif
 }
 
+std::string SafeFileName(std::string text, const std::string& whenEmpty) {
+  static const std::string kRefused = "\\/:*?\"<>|";
+  for (char& c : text)
+    if (kRefused.find(c) != std::string::npos || static_cast<unsigned char>(c) < 32) c = '_';
+  return text.empty() ? whenEmpty : text;
+}
+
 }  // namespace os

@@ -39,4 +39,10 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t length);
 // The directory for temporary files, ending with a path separator; empty if unknown.
 std::string TempDirectory();
 
+// Text from outside (a camera's ID or name) made fit to be part of a file
+// name: path separators, drive colons, the other characters Windows refuses
+// in names and control characters become '_', so the name stays in the
+// folder it is put in whatever the camera sends. Empty text gives `whenEmpty`.
+std::string SafeFileName(std::string text, const std::string& whenEmpty);
+
 }  // namespace os

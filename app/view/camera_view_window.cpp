@@ -344,21 +344,25 @@ void CViewWindow::SetMotionDetection(bool on) {
   RefreshOverlay();
 }
 
-// Why the last recording stopped or did not start, for ten minutes or until
-// the next recording starts: a wall monitor's user may look only later.
+// Why the last recording (the user's or the one on motion) stopped, did not
+// start or could not be finished, for ten minutes or until that recording
+// starts again: a wall monitor's user may look only later.
 std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
   constexpr uint64_t kShownMs = 10 * 60 * 1000;
-  const node::NodeRecorder& recorder = media_->recorder();
-  const node::RecordingFailureReport failure = recorder.LastFailure();
+  const node::RecordingFailureReport failure = media_->LastRecordingFailure();
   if (failure.serial != recording_failure_serial_) {
     recording_failure_serial_ = failure.serial;
-    const settings::TextId& id = failure.kind == node::RecordingFailure::kWriteFailed ? kRecordWriteFail
-                                 : failure.kind == node::RecordingFailure::kInUse     ? kRecordInUse
-                                                                                      : kRecordCreateFail;
+    const settings::TextId& id = failure.kind == node::RecordingFailure::kWriteFailed    ? kRecordWriteFail
+                                 : failure.kind == node::RecordingFailure::kInUse        ? kRecordInUse
+                                 : failure.kind == node::RecordingFailure::kFinishFailed ? kRecordFinishFail
+                                                                                         : kRecordCreateFail;
     recording_failure_ = settings::FormatUserMessage(Text(id), {failure.path});
     recording_failure_until_ms_ = now_ms + kShownMs;
   }
-  if (recorder.IsRecording() || now_ms >= recording_failure_until_ms_) recording_failure_.clear();
+  // A file that could not be finished is told even while the recording goes on in the next.
+  const node::NodeRecorder& recorder = failure.motion ? media_->motion_recorder().recorder() : media_->recorder();
+  const bool again = recorder.IsRecording() && failure.kind != node::RecordingFailure::kFinishFailed;
+  if (again || now_ms >= recording_failure_until_ms_) recording_failure_.clear();
   return recording_failure_;
 }
 

@@ -33,13 +33,6 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// A camera ID or file name as part of a file name.
-std::string FileSafe(std::string name) {
-  for (char& c : name)
-    if (std::string("\\/:*?\"<>|").find(c) != std::string::npos || static_cast<unsigned char>(c) < 32) c = '_';
-  return name.empty() ? "camera" : name;
-}
-
 std::string Timestamp() {
   const std::time_t now = std::time(nullptr);
   const std::tm local = os::LocalTime(now);
@@ -297,7 +290,7 @@ void CViewWindow::TakeSnapshot() {
     MessageBeep(MB_ICONWARNING);
     return;
   }
-  const std::string name = FileSafe(DisplayName()) + "_" + Timestamp() + ".png";
+  const std::string name = os::SafeFileName(DisplayName(), "camera") + "_" + Timestamp() + ".png";
   std::string path;
   if (!chooser_.ChooseSnapshot(hwnd(), RecordingFolder(), name, &path)) return;
   const codec::DecodedPicture shown{picture.data(), width, height};

@@ -31,6 +31,8 @@ inline constexpr settings::TextId kRecordWriteFail{"VIEWER_STATUS", "RECORD_WRIT
                                                    "Recording stopped: cannot write %s (disk full?)"};
 inline constexpr settings::TextId kRecordCreateFail{"VIEWER_STATUS", "RECORD_CREATE_FAIL", "Cannot record to %s"};
 inline constexpr settings::TextId kRecordInUse{"VIEWER_STATUS", "RECORD_IN_USE", "%s is being recorded"};
+inline constexpr settings::TextId kRecordFinishFail{"VIEWER_STATUS", "RECORD_FINISH_FAIL",
+                                                    "Cannot finish %s; it is repaired at the next start"};
 // The snapshot's save dialog and its failure.
 inline constexpr settings::TextId kSnapshotFilterPng{"VIEWER_SNAPSHOT", "FILTER_PNG", "PNG picture (*.png)"};
 inline constexpr settings::TextId kSnapshotFilterBmp{"VIEWER_SNAPSHOT", "FILTER_BMP", "Bitmap picture (*.bmp)"};

@@ -1,5 +1,7 @@
 #include "dialogs/preset/background_wait.h"
 
+#include "os/thread_name.h"
+
 namespace dialogs {
 
 bool BackgroundWait::Start(HWND window, UINT message, std::function<bool()> wait) {
@@ -7,6 +9,7 @@ bool BackgroundWait::Start(HWND window, UINT message, std::function<bool()> wait
   Join();
   busy_ = true;
   worker_ = std::thread([window, message, wait = std::move(wait)] {
+    os::NameCurrentThread("preset wait");
     const bool answered = wait();
     PostMessageW(window, message, answered ? 1 : 0, 0);
   });

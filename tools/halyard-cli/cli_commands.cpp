@@ -129,6 +129,8 @@ std::string FailureText(const node::RecordingFailureReport& failure) {
     case node::RecordingFailure::kInUse: return failure.path + " is being recorded";
     case node::RecordingFailure::kWriteFailed:
       return "writing " + failure.path + " failed (disk full?); the recording stopped, the file is finished";
+    case node::RecordingFailure::kFinishFailed:
+      return "cannot finish " + failure.path + "; its journal stays for halyard-cli repair";
     case node::RecordingFailure::kNone: break;
   }
   return std::string();

@@ -102,7 +102,11 @@ int main(int argc, char** argv) {
     paths.back()->DeliverMedia(Unit(net::kMediaVideoConfig, stream.configuration, 0));
     paths.back()->StartWorker();
   }
-  for (int i = 0; i < cameras; ++i) recorders[i]->Start(dir + "/camera" + std::to_string(i) + ".mp4");
+  // Each starts once its stream is configured, as a view does.
+  for (int i = 0; i < cameras; ++i) {
+    while (!paths[i]->HasConfiguration()) os::SleepMs(1);
+    recorders[i]->Start(dir + "/camera" + std::to_string(i) + ".mp4");
+  }
 
   // The receive thread: every 40 ms a picture for each camera, every 64 ms a sound frame.
   std::atomic<bool> stopping{false}, done{false};

@@ -1,5 +1,6 @@
-// Network input through a node's hand-off: configuration units (decoded on
-// the spot), pictures and audio into the rings, and a recording of it all.
+// Network input through a node's hand-off: configuration units (applied to
+// the decoder in the worker's place), pictures and audio into the rings, and
+// a recording of it all.
 // Input: records of kind (1 byte), timestamp step (2 bytes LE), payload
 // length (2 bytes LE) and payload, cut short where the input ends.
 #include <cstddef>
@@ -54,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     media.payload_length = static_cast<uint32_t>(length);
     at += length;
     path.DeliverMedia(media);
+    path.ApplyDueConfiguration();
     if (timestamp == net::kEndOfFileTimestamp) timestamp = 0;
     if (!started && path.HasConfiguration()) started = recorder.Start("") == 0;
     // Stand in for the worker: hand the oldest live unit to the recorder.

@@ -119,7 +119,11 @@ TEST_F(MediaPathTest, FramesBeforeAnyConfigurationAreDroppedButPositionIsPosted)
 
 TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsTheWidthOnlyWhenItChanges) {
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
-  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  auto configure = [&](const std::vector<uint8_t>& unit) {
+    path.DeliverMedia(Media(net::kMediaVideoConfig, unit, 0));
+    path.ApplyDueConfiguration();
+  };
+  configure(stream.configuration);
   EXPECT_EQ(path.Width(), 320);
   EXPECT_EQ(path.Height(), 240);
   auto commands = poster.Posts(os::kWmNodePictureWidth);
@@ -135,24 +139,21 @@ TEST_F(MediaPathTest, ConfigurationSetsSizeAndPostsTheWidthOnlyWhenItChanges) {
     EXPECT_EQ(p.V()[160 * 120 - 1], 0);
   }));
 
-  // Same width again: the queued units stay and nothing is posted.
-  for (int i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[size_t(i)], 40u * i));
+  // Same width again: nothing is posted.
   poster.Clear();
-  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
-  EXPECT_EQ(path.LiveRing().Count(), 3) << "a configuration of the same width flushed the ring";
+  configure(stream.configuration);
   EXPECT_TRUE(poster.Posts(os::kWmNodePictureWidth).empty());
 
-  // Another width: the ring is flushed and the width posted.
+  // Another width: it is posted.
   const auto qcif = node::testing::LoadStream("test_176x144.m4v");
-  path.DeliverMedia(Media(net::kMediaVideoConfig, qcif.configuration, 0));
+  configure(qcif.configuration);
   EXPECT_EQ(path.Width(), 176);
   EXPECT_EQ(path.Height(), 144);
-  EXPECT_EQ(path.LiveRing().Count(), 0);
   commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0].wparam, 176u);
   const auto vga = node::testing::LoadStream("test_640x480.m4v");
-  path.DeliverMedia(Media(net::kMediaVideoConfig, vga.configuration, 0));
+  configure(vga.configuration);
   commands = poster.Posts(os::kWmNodePictureWidth);
   ASSERT_EQ(commands.size(), 2u);
   EXPECT_EQ(commands[1].wparam, 640u);
@@ -166,21 +167,47 @@ TEST_F(MediaPathTest, ConfigurationOfAnUnusableSizeConfiguresNothing) {
   const uint8_t* headers = encoder.Headers(&length);
   const std::vector<uint8_t> huge(headers, headers + length);
   NodeMediaPath path(1, poster, kParent, &sink, nullptr);
-  path.DeliverMedia(Media(net::kMediaVideoConfig, huge, 0));
+  auto configure = [&](const std::vector<uint8_t>& unit) {
+    path.DeliverMedia(Media(net::kMediaVideoConfig, unit, 0));
+    path.ApplyDueConfiguration();
+  };
+  configure(huge);
   EXPECT_EQ(path.Width(), 0);
   EXPECT_FALSE(path.WithPicture([](const codec::DecodedPicture&) {})) << "a 4096 x 4096 picture buffer was made";
   EXPECT_TRUE(poster.Posts(os::kWmNodePictureWidth).empty());
 
   // After usable headers, unusable ones leave the stream undecodable: its
-  // pictures are dropped, not queued, decoded and counted.
-  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
-  path.DeliverMedia(Media(net::kMediaVideoConfig, huge, 0));
+  // pictures are dropped, neither decoded nor counted.
+  configure(stream.configuration);
+  configure(huge);
   EXPECT_FALSE(path.HasConfiguration());
   EXPECT_TRUE(path.Configuration().empty());
   path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[0], 40));
-  EXPECT_EQ(path.LiveRing().Count(), 0) << "a picture was queued for unusable headers";
+  path.StartWorker();
+  ASSERT_TRUE(node::testing::WaitFor([&] { return path.LiveRing().Count() == 0; }));
+  path.StopWorker();
+  EXPECT_EQ(path.FramesShown(), 0u) << "a picture was decoded for unusable headers";
+  EXPECT_EQ(sink.Shown(), 0);
   EXPECT_TRUE(path.WithPicture([](const codec::DecodedPicture& p) { EXPECT_EQ(p.width, 320); }))
       << "the picture buffer of the usable headers stays";
+}
+
+// The receive thread only stores a configuration unit: the worker applies
+// it in its place among the pictures, so those queued before it decode with
+// the configuration before, and those after it with it.
+TEST_F(MediaPathTest, TheWorkerAppliesAConfigurationInItsPlaceAmongThePictures) {
+  const auto vga = node::testing::LoadStream("test_640x480.m4v");
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  for (size_t i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
+  path.DeliverMedia(Media(net::kMediaVideoConfig, vga.configuration, 120));
+  for (size_t i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaVideoFrame, vga.pictures[i], 120 + 40 * i));
+  EXPECT_EQ(path.Width(), 0) << "the receive thread decoded a configuration";
+  path.StartWorker();
+  ASSERT_TRUE(node::testing::WaitFor([&] { return path.LiveRing().Count() == 0 && path.Width() == 640; }));
+  path.StopWorker();
+  EXPECT_EQ(path.FramesShown(), 6u) << "pictures sent before the new configuration were thrown away";
+  EXPECT_EQ(sink.Resizes(), (std::vector<std::pair<int, int>>{{320, 240}, {640, 480}}));
 }
 
 // A renderer that hands the picture to the window's thread and waits for its
@@ -425,7 +452,7 @@ TEST_F(MediaPathTest, ShortHeaderCamerasDecodeAtTheirSourceFormatSize) {
     NodeMediaPath path(1, poster, kParent, &shortSink, nullptr);
     path.StartWorker();
     path.DeliverMedia(Media(net::kMediaVideoConfig, pictures[0], 0));
-    EXPECT_EQ(path.Width(), c.width) << c.file;
+    EXPECT_TRUE(node::testing::WaitFor([&] { return path.Width() == c.width; })) << c.file;
     EXPECT_EQ(path.Height(), c.height) << c.file;
     for (size_t i = 0; i < pictures.size(); ++i) {
       path.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], 40 * i));

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <regex>
 #include <string>
 
+#include "node/event_log.h"
 #include "node/motion_recorder.h"
+#include "node/node_media.h"
 #include "node/pre_roll.h"
 #include "node/tests/media/test_support.h"
 #include "record/mp4_output.h"
@@ -21,6 +24,8 @@ namespace node {
 namespace {
 
 using Change = MotionDetector::Change;
+using node::testing::Media;
+using node::testing::WaitFor;
 
 class Host : public RecorderHost {
  public:
@@ -131,6 +136,122 @@ TEST_F(MotionRecording, AMotionDuringTheTailExtendsTheSameFile) {
   EXPECT_EQ(files.size(), 2u) << "a motion after the tail replaced or joined the first file";
 }
 
+// A node's whole media side. `Play` runs the worker until it has taken the
+// pictures; between plays the test may act in the worker's place.
+class NodeMotion : public MotionRecording {
+ protected:
+  using Units = std::vector<std::vector<uint8_t>>;
+  NodeMotion() {
+    media.LinkStateChanged(true, true);
+    media.motion_recorder().Configure(true, dir, "GATE");
+  }
+  void Play(const Units& pictures, uint64_t firstMs) {
+    media.StartWorker();
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      media.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], firstMs + 40 * i));
+      // In bursts, so the worker shows them at once rather than 30 ms apart.
+      if (i % 16 == 15 || i + 1 == pictures.size()) {
+        ASSERT_TRUE(WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
+      }
+    }
+    media.StopWorker();
+  }
+  // The worker stalls and the live ring throws its backlog away.
+  void Overflow(uint64_t firstMs) {
+    for (int i = 0; i < MediaRing::kLiveVideoSlots + 5; ++i)
+      media.DeliverMedia(Media(net::kMediaVideoFrame, Picture(false), firstMs + 40 * uint64_t(i)));
+  }
+  NodeMedia media{2, poster, {0x10, 0x20}, nullptr, nullptr};
+  const node::testing::SplitStream stream = node::testing::LoadStream("test_320x240.m4v");
+};
+
+// The motion file's unit 0 is the configuration the camera sent, and the
+// predicted pictures whose references the ring threw away are kept neither
+// in the seconds before a motion nor in the motion's file.
+TEST_F(NodeMotion, KeepsTheCamerasConfigurationAndNoPictureAfterAGap) {
+  const auto I = Picture(true), P = Picture(false);
+  media.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  Play({I, P, P}, 0);
+  Overflow(120);  // before the motion: the pre-roll's pictures
+  Play({I, P}, 1200);
+  media.motion_recorder().OnMotion(Change::kStarted, 1240);
+  Play({P}, 1280);
+  Overflow(1320);  // during the motion: its file's pictures
+  Play({I, P}, 2400);
+  media.motion_recorder().Configure(false, dir, "GATE");
+  media.motion_recorder().recorder().WaitFinished();
+  const auto files = Files();
+  ASSERT_EQ(files.size(), 1u);
+  const std::vector<uint8_t> bytes = node::testing::ReadFile(files[0]);
+  EXPECT_NE(std::search(bytes.begin(), bytes.end(), stream.configuration.begin(), stream.configuration.end()),
+            bytes.end()) << "unit 0 is not the camera's configuration";
+  record::Mp4MemoryOutput file{std::vector<uint8_t>(bytes)};
+  record::Mp4Index index;
+  std::string error;
+  ASSERT_TRUE(record::ReadMp4Index(file, &index, &error)) << error;
+  std::vector<bool> sync;
+  for (const auto& track : index.tracks)
+    if (track.handler == "vide")
+      for (const auto& sample : track.samples) sync.push_back(sample.sync);
+  EXPECT_EQ(sync, (std::vector<bool>{true, false, false, true, false, false, true, false}));
+}
+
+// A motion goes on while the link is down and comes back: with the new link
+// the detector starts afresh, so the motion is found again and recorded.
+TEST_F(NodeMotion, AMotionGoingOnThroughAnOutageIsRecordedAfterIt) {
+  const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
+  ASSERT_GE(scene.pictures.size(), 300u);
+  std::atomic<int> started{0}, ended{0};
+  media.path().SetMotionTeller([&](bool start, const MotionDetector::Event&) { ++(start ? started : ended); });
+  media.path().SetMotionDetection(true, MotionDetector::kDefaultSensitivity, MotionDetector::Mask());
+  auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
+  media.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
+  Play(seconds(6, 9), 6000);
+  ASSERT_TRUE(media.path().InMotion()) << "the crossing gave no motion";
+  media.InterruptRecording();  // the close sequence of a link being restored, then Setup
+  media.Reset();
+  media.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
+  Play(seconds(10, 12), 10000);
+  media.motion_recorder().Configure(false, dir, "GATE");
+  media.motion_recorder().recorder().WaitFinished();
+  EXPECT_EQ(ended.load(), 1) << "the motion did not end with the link";
+  EXPECT_EQ(started.load(), 2) << "the motion after the outage was not found";
+  EXPECT_EQ(Files().size(), 2u) << "the motion after the outage was not recorded";
+}
+
+// The camera's ID names the motion files: whatever it holds, they stay in
+// the chosen folder. A full disk gives a failure for the event log and the
+// view, as the user's recording does, and leaves no empty file.
+TEST_F(NodeMotion, FileNamesAndFailuresOnAFullDisk) {
+  for (const char* id : {"../up", "..\\up", "C:\\cam", "a/b:c", "", "\x01*?<>|\""}) {
+    const std::string name = MotionRecorder::FileName("/rec", id, 0);
+    EXPECT_EQ(name.rfind("/rec/", 0), 0u) << name;
+    EXPECT_EQ(name.find_first_of("/\\:", 5), std::string::npos) << id << " gave " << name;
+  }
+  struct FullDisk : record::Mp4Output {  // the file is made; no byte of it can be written
+    explicit FullDisk(std::unique_ptr<record::Mp4FileOutput> f) : file(std::move(f)) {}
+    bool Write(const uint8_t*, size_t) override { return false; }
+    bool Seek(uint64_t) override { return false; }
+    std::string FilePath() const override { return file->FilePath(); }
+    std::unique_ptr<record::Mp4FileOutput> file;
+  };
+  media.motion_recorder().recorder().SetOutputFactory([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
+    return std::make_unique<FullDisk>(record::Mp4FileOutput::CreateNew(path));
+  });
+  EventLog log;
+  media.SetEventLog(&log, "GATE");
+  media.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  Play({Picture(true)}, 0);
+  media.motion_recorder().OnMotion(Change::kStarted, 40);
+  const RecordingFailureReport failure = media.LastRecordingFailure();
+  EXPECT_TRUE(failure.motion && failure.path.rfind(dir, 0) == 0) << "the view is not told: " << failure.path;
+  const auto entries = log.Entries("GATE");
+  EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const EventEntry& e) {
+    return e.kind == EventKind::kRecordingFailed;
+  })) << "the event log was not told";
+  EXPECT_TRUE(Files().empty()) << "an empty file was left: " << Files()[0];
+}
+
 TEST(PreRoll, KeepsWholeGroupsOfTheLastSecondsWithinItsMemory) {
   PreRollBuffer buffer(3000, 1024 * 1024);
   const auto p = Picture(false, 1000), i = Picture(true, 1000);
@@ -158,6 +279,19 @@ TEST(PreRoll, KeepsWholeGroupsOfTheLastSecondsWithinItsMemory) {
     small.AddVideo(unit.data(), uint32_t(unit.size()), t, t % 2000 == 0);
     EXPECT_LE(small.Bytes(), 30u * 1024);
   }
+
+  // The camera's clock starts again from 0 (it restarted, it was set back):
+  // the seconds kept follow the new clock, as many as before.
+  PreRollBuffer restarted(3000, 1024 * 1024);
+  for (const uint64_t from : {uint64_t{1000000}, uint64_t{0}})
+    for (uint64_t t = from; t < from + 50000; t += 40)
+      restarted.AddVideo((t % 2000 == 0 ? i : p).data(), uint32_t(i.size()), t, t % 2000 == 0);
+  uint64_t first = 0;
+  units = 0;
+  restarted.Replay(49960, [&](const PreRollBuffer::Unit& u) {
+    if (units++ == 0) first = u.timestamp;
+  });
+  EXPECT_EQ(first, 46000u) << "not the intra picture at least 3 s before the new clock's 49.96 s";
 }
 
 }  // namespace

@@ -430,6 +430,8 @@ TEST(NodeRecording, ConfigurationChangesGiveFilesThatFfmpegDecodesWhole) {
   for (const auto& f : files) std::remove(f.c_str());
   path.DeliverMedia(Media(net::kMediaVideoConfig, streams[0].configuration, 0));
   path.StartWorker();
+  // Started once the stream is configured, as a view and the command line do.
+  ASSERT_TRUE(node::testing::WaitFor([&] { return path.HasConfiguration(); }));
   ASSERT_EQ(recorder.Start(file), 0);
   uint64_t ts = 7000;
   for (const auto& stream : streams) {

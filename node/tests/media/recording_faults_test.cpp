@@ -25,6 +25,7 @@
 #include "record/mp4_output.h"
 #include "record/mp4_reader.h"
 #include "record/open_recordings.h"
+#include "record/startup_repair.h"
 
 namespace node {
 namespace {
@@ -156,6 +157,55 @@ TEST_F(RecordingFaults, SoundAndPicturesShareOneClock) {
   EXPECT_LE(std::abs(a.end - v.end), 40) << "sound ends at " << a.end << " ms, pictures at " << v.end;
 }
 
+// The camera's clock steps back (a small step, an NTP correction), leaps
+// over an hour, or its 32-bit short timestamp wraps (signed at 2^31 ms, at
+// 2^32 ms); or a relayed stream stalls for over an hour. Pictures (25 a
+// second) and sound (a frame every 64 ms) stay within one picture of real
+// time across each; the hour of a stall is left out.
+TEST_F(RecordingFaults, TimesFollowTheCameraAgainAfterItsClockJumps) {
+  constexpr uint64_t kEvent = 3000, kEnd = 8000, kPicture = 40, kStall = 3840000, kHour = 3600000;
+  auto shortStamp = [](uint32_t wire) { return uint64_t(int64_t(int32_t(wire))); };
+  struct Case { const char* what; std::function<uint64_t(uint64_t)> stamp; uint64_t stall; };  // stamp at real r
+  const Case cases[] = {
+      {"a small step back", [](uint64_t r) { return 500000 + r - (r >= kEvent ? 300 : 0); }, 0},
+      {"an NTP correction", [](uint64_t r) { return 1700000000000 + r - (r >= kEvent ? 95000 : 0); }, 0},
+      {"a leap over an hour", [](uint64_t r) { return 500000 + r + (r >= kEvent ? 2 * kHour : 0); }, 0},
+      {"the short stamp at 2^31", [&](uint64_t r) { return shortStamp(uint32_t((1u << 31) - kEvent + r)); }, 0},
+      {"the short stamp at 2^32", [&](uint64_t r) { return shortStamp(uint32_t(0u - kEvent + r)); }, 0},
+      {"a relayed stall", [](uint64_t r) { return 500000 + r; }, kStall},
+  };
+  UseMemory();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(recorder.Start(std::string(c.what) + ".mp4"), 0);
+    auto live = [&](uint64_t r) { return r < kEvent || r >= kEvent + c.stall; };
+    std::vector<uint64_t> pictures, sounds;  // the real times of what was sent
+    uint64_t audio = 0;
+    for (uint64_t r = 0; r < kEnd + c.stall; r += kPicture) {
+      if (!live(r)) continue;
+      for (; audio <= r; audio += 64)
+        if (live(audio)) Audio(c.stamp(audio)), sounds.push_back(audio);
+      Video(Picture(r % 1000 == 0 ? 0 : 1), c.stamp(r));
+      pictures.push_back(r);
+    }
+    recorder.Stop();
+    recorder.WaitFinished();
+    const record::Mp4Index index = Index(std::string(c.what) + ".mp4");
+    for (const auto& [handler, sent] : {std::pair{"vide", &pictures}, {"soun", &sounds}}) {
+      const record::Mp4ReadTrack* track = Track(index, handler);
+      ASSERT_TRUE(track);
+      ASSERT_GE(track->samples.size() + 1, sent->size()) << handler;
+      for (size_t i = 0; i < track->samples.size(); ++i) {
+        const uint64_t r = (*sent)[i];
+        const int64_t expected = int64_t(r - (r >= kEvent ? c.stall : 0));
+        const int64_t at = int64_t(track->samples[i].decodeTime);
+        ASSERT_LE(std::abs(at - expected), int64_t(kPicture))
+            << handler << " sample " << i << " sent at " << r << " ms lies at " << at << " ms";
+      }
+    }
+  }
+}
+
 // Yesterday's recordings keep their bytes: a new recording and each file it
 // rolls over into take the next free name, and a path another recording is
 // writing is refused even when the user agreed to replace it.
@@ -265,6 +315,43 @@ TEST_F(RecordingFaults, FullDiskStopsTheRecordingWithAPlayableFile) {
   EXPECT_GT(video->samples.size(), 40u) << "most of what was written must stay";
 }
 
+// A file on a drive that goes away as the recording stops: its index
+// cannot be written. That is a failure the user is told of, not a stop, and
+// the journal stays beside the file, so the repair at the next start
+// finishes it.
+TEST_F(RecordingFaults, AFileThatCannotBeFinishedIsAFailureRepairedAtTheNextStart) {
+  struct Vanishing : record::Mp4Output {
+    Vanishing(std::unique_ptr<record::Mp4FileOutput> f, std::atomic<bool>& g) : file(std::move(f)), gone(g) {}
+    bool Write(const uint8_t* data, size_t length) override { return !gone && file->Write(data, length); }
+    bool Seek(uint64_t position) override { return !gone && file->Seek(position); }
+    std::string FilePath() const override { return file->FilePath(); }
+    std::unique_ptr<record::Mp4FileOutput> file;
+    std::atomic<bool>& gone;
+  };
+  const std::string dir = node::testing::TempPath("cannot_finish"), path = dir + "/cut.mp4";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::atomic<bool> gone{false};
+  recorder.SetOutputFactory([&](const std::string& p) -> std::unique_ptr<record::Mp4Output> {
+    return std::make_unique<Vanishing>(record::Mp4FileOutput::CreateNew(p), gone);
+  });
+  std::atomic<int> told{0};
+  recorder.SetEventTeller([&](int kind, const std::string&) { told += kind == NodeRecorder::kTellFailed; });
+  record::MemoryOpenRecordingList open;  // as the registry keeps it for the next start
+  record::SetOpenRecordingList(&open);
+  ASSERT_EQ(recorder.Start(path), 0);
+  for (uint64_t ts = 0; ts < 2000; ts += 40) Video(Picture(ts % 1000 == 0 ? 0 : 1, 300), ts);
+  gone = true;
+  recorder.Stop();
+  recorder.WaitFinished();
+  record::SetOpenRecordingList(nullptr);
+  EXPECT_EQ(recorder.LastFailure().kind, RecordingFailure::kFinishFailed);
+  EXPECT_EQ(recorder.LastFailure().path, path);
+  EXPECT_EQ(told.load(), 1) << "the event log was not told";
+  EXPECT_EQ(record::RepairAtStartup(open, std::vector<std::string>{dir}).repaired.size(), 1u);
+  std::filesystem::remove_all(dir);
+}
+
 // After units were thrown away unseen, the predicted pictures that follow
 // refer to pictures that never came: the file resumes at an intra picture.
 TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
@@ -273,6 +360,7 @@ TEST_F(RecordingFaults, DiscardedUnitsResumeAtTheNextIntraPicture) {
   const auto stream = node::testing::LoadStream("test_320x240.m4v");
   NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
   path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  path.ApplyDueConfiguration();
   ASSERT_EQ(recorder.Start("gap.mp4"), 0);
   path.StartWorker();
   uint64_t ts = 0;
