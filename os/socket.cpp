@@ -134,13 +134,13 @@ int Bind(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound) {
   return 0;
 }
 
-int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound) {
+int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound, int backlog) {
 #ifndef _WIN32
   // Lets a test server rebind a port at once after a previous run.
   SetReuseAddress(s, true);
 #endif
   if (Bind(s, ip, port, bound) != 0) return -1;
-  return listen(Native(s), 64) == 0 ? 0 : -1;
+  return listen(Native(s), backlog) == 0 ? 0 : -1;
 }
 
 SocketHandle Accept(SocketHandle listener, uint32_t* peer_ip, uint16_t* peer_port) {

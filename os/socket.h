@@ -24,8 +24,9 @@ bool ParseIpv4(const std::string& text, uint32_t* host_order);
 std::string FormatIpv4(uint32_t host_order);
 
 int Connect(SocketHandle s, uint32_t ip, uint16_t port);
-// Binds to ip:port (port 0 picks a free one) and listens; the bound port is returned in *bound.
-int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound);
+// Binds to ip:port (port 0 picks a free one) and listens with a queue of
+// `backlog` connections; the bound port is returned in *bound.
+int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound, int backlog = 64);
 int Bind(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound);
 SocketHandle Accept(SocketHandle listener, uint32_t* peer_ip = nullptr, uint16_t* peer_port = nullptr);
 

@@ -46,7 +46,7 @@ void CameraServer::OnMessage(PeerConnection& c, const net::RawMessage& m) {
       OnLogin(c, m);
       return;
     case net::kKeepAlive:
-      c.Send(net::kKeepAlive, nullptr, 0);
+      c.OnKeepAlive();
       return;
     default:
       break;
@@ -202,6 +202,12 @@ void CameraServer::OnPtz(PeerConnection& c, const net::RawMessage& m) {
 void CameraServer::SendToAll(uint32_t type, const std::vector<uint8_t>& body) {
   listener_.ForEach([&](PeerConnection& c) {
     if (c.logged_in) c.Send(type, body);
+  });
+}
+
+void CameraServer::SendKeepAlives() {
+  listener_.ForEach([&](PeerConnection& c) {
+    if (c.logged_in) c.SendKeepAlive();
   });
 }
 
