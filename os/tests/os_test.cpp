@@ -5,12 +5,14 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "os/app_data.h"
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/event.h"
 #include "os/socket.h"
+#include "os/tests/blackhole.h"
 #include "os/usage_guard.h"
 
 namespace {
@@ -171,6 +173,69 @@ TEST(SocketSet, SelectReportsOnlyReadySockets) {
   set.Clear();
   set.Add(a.client);
   EXPECT_EQ(1, os::SelectWrite(set, 2000));
+}
+
+// Winsock's default set holds 64 sockets; a view wall needs more, and the
+// last of them must be heard like the first.
+TEST(SocketSet, SelectServesMoreThanSixtyFourSockets) {
+  std::vector<std::unique_ptr<ConnectedPair>> pairs;
+  os::SocketSet set;
+  for (int i = 0; i < 100; ++i) {
+    pairs.push_back(std::make_unique<ConnectedPair>());
+    ASSERT_TRUE(set.Add(pairs.back()->server)) << "socket " << i << " left out of the set";
+  }
+  ASSERT_EQ(1, os::Send(pairs.back()->client, "x", 1));
+  EXPECT_EQ(1, os::SelectRead(set, 2000));
+  EXPECT_TRUE(set.IsReady(pairs.back()->server));
+  EXPECT_FALSE(set.IsReady(pairs.front()->server));
+}
+
+// A peer that drops every packet holds a plain connect for the system's own
+// limit (two minutes on Linux); this one ends in its time or at once when
+// its thread no longer wants it, and a read waits the same way.
+TEST(Socket, ConnectsAndReadsEndInTimeOrWhenAbandoned) {
+  os::testing::Blackhole hole;
+  if (!hole.ok()) GTEST_SKIP() << "this system answers connection requests past a full queue";
+  std::atomic<bool> abandon{false};
+  const os::Abandoned abandoned = [&] { return abandon.load(); };
+  std::thread closing([&] {
+    os::SleepMs(100);
+    abandon = true;
+  });
+  struct Case {
+    const char* what;
+    int timeout_ms;
+    const os::Abandoned* abandoned;
+    uint64_t at_least_ms, at_most_ms;
+  };
+  for (const Case& c : {Case{"time limit", 200, nullptr, 190, 2000}, Case{"abandoned", 60000, &abandoned, 0, 2000}}) {
+    os::SocketHandle s = os::TcpSocket();
+    const uint64_t start = os::MonotonicMs();
+    EXPECT_EQ(-1, os::ConnectWithin(s, Loopback(), hole.port(), c.timeout_ms, c.abandoned ? *c.abandoned : os::Abandoned{}))
+        << c.what;
+    const uint64_t took = os::MonotonicMs() - start;
+    EXPECT_GE(took, c.at_least_ms) << c.what;
+    EXPECT_LE(took, c.at_most_ms) << c.what;
+    os::CloseSocket(s);
+  }
+  closing.join();
+
+  ConnectedPair p;
+  uint16_t port = 0;
+  os::SocketHandle listener = os::TcpSocket();
+  ASSERT_EQ(0, os::BindAndListen(listener, Loopback(), 0, &port));
+  os::SocketHandle s = os::TcpSocket();
+  EXPECT_EQ(0, os::ConnectWithin(s, Loopback(), port, 2000));
+  os::CloseSocket(s);
+  os::CloseSocket(listener);
+  s = os::TcpSocket();
+  EXPECT_EQ(-1, os::ConnectWithin(s, Loopback(), port, 2000)) << "refused";
+  os::CloseSocket(s);
+
+  EXPECT_EQ(0, os::WaitReadable(p.server, 50)) << "nothing sent";
+  EXPECT_EQ(0, os::WaitReadable(p.server, 60000, [] { return true; })) << "abandoned";
+  ASSERT_EQ(1, os::Send(p.client, "x", 1));
+  EXPECT_EQ(1, os::WaitReadable(p.server, 2000, [] { return false; }));
 }
 
 TEST(Socket, ProbeFailsOnClosedHandle) {

@@ -71,7 +71,7 @@ Viewer::Viewer(Runtime& runtime, Config config)
       config_(std::move(config)),
       random_(config_.seed),
       events_(runtime_, kMainWindow),
-      hosting_(events_, runtime_, runtime_),
+      hosting_(events_, runtime_),
       speaker_links_(hosting_),
       microphone_(tone_, speaker_links_) {
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t, intptr_t) { OnMainWindow(m); });
@@ -99,8 +99,10 @@ Viewer::~Viewer() {
 void Viewer::OnMainWindow(uint32_t message) {
   if (message != os::kWmHostEvent) return;
   hosting::HostEvent e;
-  while (events_.Pop(&e))
+  while (events_.Pop(&e)) {
+    runtime_.Tell(e);
     if (e.kind == hosting::kHostLoggedIn) host_logged_in_ = true;
+  }
 }
 
 void Viewer::Step(bool act) {
