@@ -159,8 +159,12 @@ void CNodeWindow::RegisterChannel(uint32_t channel_id, uint32_t kind) {
 
 bool CNodeWindow::OnChannelNotFound(uint32_t kind) {
   DebugLog("CNodeWindow - no such camera or file for a channel of kind %u [ %d ]\n", kind, ctx_.index);
-  connect_status_ = kStatusNotFound;
-  link_events_.NotFound(ctx_.relay ? "Not found at the hosting server" : "Not found at the camera");
+  // Without its video the view has nothing to show; a camera without sound
+  // or speaker still streams.
+  if (kind == net::kChannelVideo || kind == net::kChannelFileVideo) {
+    connect_status_ = kStatusNotFound;
+    link_events_.NotFound(ctx_.relay ? "Not found at the hosting server" : "Not found at the camera");
+  }
   return user_asked_.exchange(false);
 }
 

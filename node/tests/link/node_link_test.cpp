@@ -218,6 +218,25 @@ TEST_F(NodeLink, ACameraThatDropsEveryLinkAtOnceIsNotHammered) {
   EXPECT_GE(Events(EventKind::kReconnectAttempt), 3u) << "each drop started the waits afresh";
 }
 
+// A relayed camera gone offline at the hosting server: the view asks again
+// by itself, and each answer goes to its status line and the event log; the
+// user is told once, when they opened the view, not at each retry.
+TEST_F(NodeLink, ARelayedCameraGoneOfflineIsToldOnceThenOnlyLogged) {
+  ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 200;
+  world_->Execute("offline CAM-1");
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(RunTicking(node, [&] { return Events(EventKind::kNotFound) >= 3; })) << "the view stopped asking";
+  EXPECT_EQ(kStatusNotFound, node.connect_status());
+  int told = 0;
+  for (hosting::HostEvent e; events_->Pop(&e);) told += e.kind == hosting::kChannelNotFound;
+  EXPECT_EQ(1, told) << "the user was told at each retry";
+  world_->Execute("online CAM-1");
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_EQ(kStatusClear, node.connect_status());
+}
+
 // A stored file that pauses is no stall: it ends with "End of File".
 TEST_F(NodeLink, StoredFilesAreNotWatched) {
   ASSERT_TRUE(HostLoggedIn());
