@@ -165,23 +165,6 @@ TEST_F(WithSim, ASilentHostingServerIsNoticedAndReplaced) {
   EXPECT_TRUE(h.HasKind(kHostReconnecting));
 }
 
-// A broken message from the hosting server is a lost connection like any
-// other: logged, then the login is repeated with the usual waits.
-TEST_F(WithSim, ABrokenHostingMessageIsALossThatIsRestored) {
-  for (const char* fault : {"fault hosting oversized", "fault hosting malformed"}) {
-    SCOPED_TRACE(fault);
-    LogCapture log;
-    Harness h;
-    h.service_.SetHostReconnect(true, kFastWaits);
-    h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
-    ASSERT_TRUE(LoggedIn(h));
-    world_->Execute(fault);
-    EXPECT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 2; })) << "the connection was not restored";
-    EXPECT_TRUE(h.HasKind(kHostReconnecting));
-    EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
-  }
-}
-
 // A server that accepts the login and drops the connection at once, again
 // and again: the waits between the attempts grow instead of starting afresh.
 TEST_F(WithSim, AServerThatDropsEveryLoginAtOnceIsNotHammered) {
