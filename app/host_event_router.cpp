@@ -75,6 +75,15 @@ void HostEventRouter::Route(const hosting::HostEvent& e, HostEventTarget& target
     case hosting::kHostReconnecting:
       target.HostReconnecting(static_cast<int>(e.param1));
       break;
+    case hosting::kHostUnreachable:
+      target.HostUnreachable(EventText(e), static_cast<int>(e.param2));
+      break;
+    case hosting::kHostLoginRefused:
+      target.HostLoginRefused();
+      break;
+    case hosting::kChannelNotFound:
+      target.ChannelNotFound(EventText(e));
+      break;
     case hosting::kDirectNodeClosed:
       target.DirectViewClosed(e.param1 == 0 ? kNoKey : static_cast<ConnectionKey>(e.param1));
       break;

@@ -40,6 +40,11 @@ class HostEventTarget {
   virtual void DirectViewClosed(ConnectionKey key) = 0;                                          // 11
   // The lost hosting connection is being restored: attempt `attempt`.
   virtual void HostReconnecting(int /*attempt*/) {}                                             // 12
+  // What the user must hear of, shown on the window's thread:
+  virtual void HostUnreachable(const std::string& /*address*/, int /*port*/) {}                 // 13
+  virtual void HostLoginRefused() {}                                                            // 14
+  // No such camera or file for a channel the user asked for.
+  virtual void ChannelNotFound(const std::string& /*name*/) {}                                  // 15
 };
 
 class HostEventRouter {

@@ -88,7 +88,7 @@ void CMainWindow::CreateHostingClient() {
   hosting_window_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, hwnd(), nullptr, setup_.instance,
                                     nullptr);
   events_ = std::make_unique<hosting::HostEventQueue>(poster_, reinterpret_cast<os::WindowHandle>(hwnd()));
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, poster_, IniHandler::Instance());
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, poster_);
   hosting_->SetHostReconnect(settings::LoadKeepReconnecting());
   hosting_->Start();
 }

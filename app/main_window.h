@@ -8,6 +8,7 @@
 // hosting client's events into tree updates.
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@
 #include "present/win32/direct_sound_output.h"
 #include "present/win32/wave_in_device.h"
 #include "record/startup_repair.h"
+#include "settings/text_table.h"
 
 namespace app {
 
@@ -182,6 +184,12 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void CameraServerOnline(const std::string& text, int match_mode, ConnectionKey key) override;
   void DirectViewClosed(ConnectionKey key) override;
   void HostReconnecting(int attempt) override;
+  void HostUnreachable(const std::string& address, int port) override;
+  void HostLoginRefused() override;
+  void ChannelNotFound(const std::string& name) override;
+  // Shows a message the network's events ask for, one box at a time: while
+  // one is up (its own message loop delivers further events) the next waits.
+  void Tell(const settings::TextId& id);
   // Camera servers whose view has closed or lost its link go offline.
   void ReconcileCameraServers();
   // The views reporting a notice mark their tree entries.
@@ -196,6 +204,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::string host_address_;  // the hosting server last online, for its tree entry
   int host_port_ = 0;
   bool host_restoring_ = false;
+  std::deque<const settings::TextId*> untold_;  // waiting for the box that is up
+  bool telling_ = false;
   std::unique_ptr<CEventLogWindow> event_log_window_;
   Win32Poster poster_;
   HWND hosting_window_ = nullptr;

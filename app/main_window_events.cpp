@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
+#include "settings/ini_handler.h"
 
 namespace app {
 
@@ -33,6 +34,32 @@ void CMainWindow::HostReconnecting(int attempt) {
   } else {
     event_log_.Add(node::EventKind::kReconnectAttempt, host_address_, "Reconnect attempt " + std::to_string(attempt));
   }
+}
+
+// The user's own Connect reached no server.
+void CMainWindow::HostUnreachable(const std::string&, int) { Tell(settings::text::kErrorConnRefused); }
+
+// Also when restoring a lost connection: the loop ends with it, so this is
+// said once, and the event log keeps it for a user who looks later.
+void CMainWindow::HostLoginRefused() {
+  event_log_.Add(node::EventKind::kLoginRefused, host_address_, "Login refused");
+  Tell(settings::text::kErrorLoginFail);
+}
+
+// The view asked because the user opened it; its own retries go only to the
+// event log and its status line.
+void CMainWindow::ChannelNotFound(const std::string&) { Tell(settings::text::kErrorChannelSetup); }
+
+void CMainWindow::Tell(const settings::TextId& id) {
+  untold_.push_back(&id);
+  if (telling_) return;
+  telling_ = true;
+  while (!untold_.empty()) {
+    const settings::TextId* next = untold_.front();
+    untold_.pop_front();
+    settings::IniHandler::Instance().ShowMessage(*next);
+  }
+  telling_ = false;
 }
 
 void CMainWindow::HostOffline(ConnectionKey key) { tree_.SetServerOffline(key); }

@@ -19,6 +19,10 @@ enum HostEventKind : uint32_t {
   kDirectIdentified = 10,    // p1 video socket, p2 dynamic-IP flag, data = device name or IP text
   kDirectNodeClosed = 11,
   kHostReconnecting = 12,    // p1 the attempt's number: the lost hosting connection is being restored
+  // For the user, on the window's thread (network threads never show anything):
+  kHostUnreachable = 13,     // the user's Connect reached no server; p2 port, data = server address text
+  kHostLoginRefused = 14,    // the hosting server refused the login (the connection closes)
+  kChannelNotFound = 15,     // a channel the user asked for: no such camera or file; data = camera ID or file name
 };
 
 struct HostEvent {

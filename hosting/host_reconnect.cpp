@@ -1,9 +1,11 @@
 // Restoring a hosting connection that went down by itself: the login is
 // repeated with growing waits until the server answers again, and the relay
-// nodes ask for their channels once it has accepted the login.
+// nodes ask for their channels once it has accepted the login. The user's
+// own Connect, Disconnect or CloseHost ends it.
 #include <chrono>
 
 #include "hosting/hosting_service.h"
+#include "os/clock.h"
 #include "os/debug_log.h"
 
 namespace hosting {
@@ -19,6 +21,7 @@ void HostingService::LoseHost() {
   CloseHostConnection();
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
+    if (host_policy_) host_policy_->LinkDown(os::MonotonicMs());
     if (!was_open || !host_reconnect_ || !host_wanted_) return;
     host_lost_ = true;
   }
@@ -30,12 +33,11 @@ void HostingService::OnHostLoggedIn() {
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
     host_wanted_ = true;
-    if (host_policy_) host_policy_->OnPicture();
+    if (host_policy_) host_policy_->LinkWorks();
   }
   // Relay nodes that lost their channels with the connection ask again;
   // the others ignore it.
-  for (int i = 0; i < relay_.Size(); ++i)
-    if (HostedNode* node = relay_.At(i)) poster_.Post(node->Window(), os::kWmNodeHostBack, 0, 0);
+  relay_.ForEach([&](HostedNode* node) { poster_.Post(node->Window(), os::kWmNodeHostBack, 0, 0); });
 }
 
 void HostingService::HostReconnectLoop() {
@@ -44,7 +46,10 @@ void HostingService::HostReconnectLoop() {
     reconnect_wake_.wait(lock, [&] { return reconnect_stopping_ || (host_lost_ && host_wanted_); });
     if (reconnect_stopping_) return;
     host_lost_ = false;
-    const auto given_up = [&] { return reconnect_stopping_ || !host_wanted_; };
+    // The user's Connect, Disconnect or CloseHost moves the generation on:
+    // from then on the user decides, and this run ends.
+    const uint64_t generation = host_generation_;
+    const auto given_up = [&] { return reconnect_stopping_ || !host_wanted_ || host_generation_ != generation; };
     for (int in_run = 1;; ++in_run) {
       const net::ReconnectPolicy::Step step = host_policy_->Next(in_run);
       host_attempt_ = step.number;
@@ -55,7 +60,8 @@ void HostingService::HostReconnectLoop() {
       const HostLogin login = host_login_;
       lock.unlock();
       DebugLog("HostingService - restoring the hosting connection, attempt %d\n", step.number);
-      const bool connected = ConnectHost(*Proxy(), login.address, login.port, login.user, login.password, false);
+      const bool connected =
+          ConnectHost(*Proxy(), login.address, login.port, login.user, login.password, false, generation);
       connecting_ = false;
       lock.lock();
       if (connected || given_up()) break;

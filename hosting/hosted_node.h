@@ -34,6 +34,10 @@ class HostedNode {
   virtual uint32_t VideoChannelId() const = 0;   // kChannelNotFound when none
   virtual uint32_t AudioChannelId() const = 0;
   virtual void RegisterChannel(uint32_t channel_id, uint32_t kind) = 0;
+  // The server has no such camera or file for a channel of `kind`: the node
+  // notes it (status, event log) and returns true when the user asked for
+  // that channel just now, false for its own unattended retry.
+  virtual bool OnChannelNotFound(uint32_t kind) = 0;
   virtual void DeliverMedia(const net::MediaData& media) = 0;
   virtual void StoreNodeParameters(const net::NodeParameters& params) = 0;
 };

@@ -1,5 +1,7 @@
 #include "hosting/hosting_service.h"
 
+#include <algorithm>
+
 #include "net/list_records.h"
 #include "net/login_messages.h"
 #include "net/packet_header.h"
@@ -15,8 +17,7 @@ int NodeAddress(const HostedNode* node) { return static_cast<int>(reinterpret_ca
 
 }  // namespace
 
-HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster, os::UserMessages& messages)
-    : events_(events), poster_(poster), messages_(messages) {
+HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster) : events_(events), poster_(poster) {
   m_hostSock.owner_value1 = 0;
   m_hostSock.owner_value2 = -1;
 }
@@ -27,6 +28,7 @@ HostingService::~HostingService() {
 }
 
 void HostingService::Start() {
+  stopping_ = false;
   if (!receive_running_.exchange(true)) {
     if (receive_thread_.joinable()) receive_thread_.join();
     receive_thread_ = std::thread([this] {
@@ -52,6 +54,7 @@ void HostingService::Start() {
 }
 
 void HostingService::Stop() {
+  stopping_ = true;  // a connect under way gives up at once
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
     reconnect_stopping_ = true;
@@ -79,13 +82,17 @@ int HostingService::Connect(int32_t value1, int32_t value2, const std::string& a
   if (connect_thread_.joinable()) connect_thread_.join();
   m_hostSock.owner_value1 = value1;
   m_hostSock.owner_value2 = value2;
+  uint64_t generation = 0;
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
     host_login_ = {address, port, user, password};
+    NextGeneration();
+    generation = host_generation_;
   }
+  reconnect_wake_.notify_all();
   connect_thread_ = std::thread([=, this, proxy = Proxy()] {
     os::NameCurrentThread("hosting connect");
-    ConnectThread(proxy, address, port, user, password);
+    ConnectThread(proxy, address, port, user, password, generation);
   });
   return 0;
 }
@@ -102,29 +109,46 @@ void HostingService::SetProxy(const net::ProxySettings& settings) {
 }
 
 void HostingService::ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address,
-                                   uint16_t port, std::string user, std::string password) {
-  ConnectHost(*proxy, address, port, user, password, true);
+                                   uint16_t port, std::string user, std::string password, uint64_t generation) {
+  ConnectHost(*proxy, address, port, user, password, true, generation);
   connecting_ = false;
 }
 
 bool HostingService::ConnectHost(const net::ProxySettings& proxy, const std::string& address, uint16_t port,
-                                 const std::string& user, const std::string& password, bool tell) {
-  if (m_hostSock.ConnectVia(proxy, address, port) != 0) {
-    if (tell) messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!");
+                                 const std::string& user, const std::string& password, bool tell,
+                                 uint64_t generation) {
+  const auto abandoned = [this, generation] { return stopping_ || host_generation_ != generation; };
+  if (m_hostSock.ConnectVia(proxy, address, port, abandoned) != 0) {
+    if (tell && !abandoned()) events_.Push(kHostUnreachable, address, 0, port);
+    return false;
+  }
+  // Under the lock the user's Disconnect and CloseHost take first: either
+  // they come after and close this connection, or it is abandoned here and
+  // no login goes out behind their back.
+  std::lock_guard<std::mutex> lock(reconnect_mutex_);
+  if (abandoned()) {
+    m_hostSock.Close();
     return false;
   }
   if (RequestUserLogin(RequestTarget::Host(), user, password) < 0) return false;
   // The password never reaches the log.
   DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
   m_hostSock.SetNonBlocking(true);
+  if (host_policy_) host_policy_->LinkUp(os::MonotonicMs());
   events_.Push(kHostConnected, address, static_cast<uintptr_t>(m_hostSock.socket()), port);
   return true;
+}
+
+void HostingService::NextGeneration() {
+  ++host_generation_;
+  host_lost_ = false;
 }
 
 void HostingService::Disconnect() {
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
     host_wanted_ = false;
+    NextGeneration();
   }
   reconnect_wake_.notify_all();
   events_.Push(kHostClosed);
@@ -138,6 +162,7 @@ void HostingService::CloseHost() {
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
     host_wanted_ = false;
+    NextGeneration();
   }
   reconnect_wake_.notify_all();
   CloseHostConnection();
@@ -146,8 +171,7 @@ void HostingService::CloseHost() {
 void HostingService::CloseHostConnection() {
   m_hostSock.Close();
   events_.Push(kHostClosed);
-  for (int i = 0; i < relay_.Size(); ++i)
-    if (HostedNode* node = relay_.At(i)) poster_.Post(node->Window(), os::kWmNodeClose, 0, 0);
+  relay_.ForEach([&](HostedNode* node) { poster_.Post(node->Window(), os::kWmNodeClose, 0, 0); });
 }
 
 void HostingService::CS_SocketClose(HostedNode* node, os::SocketHandle socket) {
@@ -201,7 +225,7 @@ void HostingService::BuildSocketSet(os::SocketSet* set) {
   // A connection whose input ended waits for its owner's close sequence
   // outside the set: watching it would report the same close on every pass.
   if (m_hostSock.IsOpen() && !m_hostSock.InputEnded()) set->Add(m_hostSock.socket());
-  for (int i = 0; i < direct_.Size() && set->Count() < os::SocketSet::kMaxSockets; ++i) {
+  for (int i = 0; i < direct_.Size(); ++i) {
     HeldNode node = GetDirectNode(i);
     if (!node) continue;
     for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
@@ -209,15 +233,45 @@ void HostingService::BuildSocketSet(os::SocketSet* set) {
   }
 }
 
+void HostingService::SetKeepAlive(int idle_ms, int deadline_ms) {
+  keepalive_idle_ms_ = idle_ms;
+  keepalive_deadline_ms_ = deadline_ms;
+}
+
+int HostingService::SelectTimeoutMs() const { return std::max(10, std::min(kSelectTimeoutMs, keepalive_idle_ms_ / 4)); }
+
+void HostingService::WatchHostSilence() {
+  if (!m_hostSock.IsOpen() || m_hostSock.InputEnded()) return;
+  const uint64_t now = os::MonotonicMs();
+  if (m_hostSock.connection() != timed_connection_) {
+    // A new connection: timed from now.
+    timed_connection_ = m_hostSock.connection();
+    host_heard_ms_ = now;
+    keepalives_unanswered_ = 0;
+    return;
+  }
+  const uint64_t quiet = now - host_heard_ms_;
+  if (quiet >= static_cast<uint64_t>(keepalive_deadline_ms_)) {
+    DebugLog("HostingService - no word from the hosting server for %d ms: the connection is lost\n",
+             static_cast<int>(quiet));
+    std::lock_guard<std::recursive_mutex> lock(relay_.mutex());
+    LoseHost();
+  } else if (quiet >= static_cast<uint64_t>(keepalive_idle_ms_) && keepalives_unanswered_ == 0 &&
+             KeepAlive(RequestTarget::Host()) > 0) {
+    ++keepalives_unanswered_;
+  }
+}
+
 void HostingService::ReceiveLoop() {
   os::SocketSet set;
   while (receive_running_) {
+    WatchHostSilence();
     BuildSocketSet(&set);
     if (set.Count() == 0) {
       os::SleepMs(1);
       continue;
     }
-    int ready = os::SelectRead(set, kSelectTimeoutMs);
+    int ready = os::SelectRead(set, SelectTimeoutMs());
     if (ready == 0) continue;
     if (ready < 0) {
       DebugLog("[ERROR] Socket error : select error %d\n", os::LastSocketError());
@@ -261,7 +315,11 @@ void HostingService::ProbeSockets() {
 
 void HostingService::ProcessHostInput() {
   int error = 0;
-  switch (m_hostSock.Receive(*this, net::kHostingConnection, &error)) {
+  const uint32_t connection = m_hostSock.connection();
+  const net::SocketChannel::ReceiveResult result = m_hostSock.Receive(*this, net::kHostingConnection, &error);
+  if (connection == timed_connection_ && result != net::SocketChannel::ReceiveResult::kWouldBlock)
+    host_heard_ms_ = os::MonotonicMs();
+  switch (result) {
     case net::SocketChannel::ReceiveResult::kPeerClosed:
       DebugLog("connected closed\n");
       LoseHost();
@@ -271,6 +329,7 @@ void HostingService::ProcessHostInput() {
       DebugLog("READ HEADER : ERROR  = %d failed", error);
       break;
     case net::SocketChannel::ReceiveResult::kInvalidPacket:
+      // A broken message is a lost connection like any other.
       LoseHost();
       break;
     default:
@@ -312,7 +371,7 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
   switch (m.type) {
     case net::kReplyUserLogin:
       if (net::DecodeLoginReply(m.body, m.length) != net::kLoginAccepted) {
-        messages_.ShowMessage("ERROR_MESSAGE", "ERROR_LOGIN_FAIL", "Login Fail : Please Insert Correct ID and Password");
+        events_.Push(kHostLoginRefused);
         CloseHost();  // a refused login is never repeated by itself
         return false;  // the rest of this read belongs to a refused session
       }
@@ -351,7 +410,12 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
       break;
     }
     case net::kKeepAlive:
-      KeepAlive(RequestTarget::Host());
+      // The answer to our own probe is not answered again: the two sides
+      // would play ping-pong for ever.
+      if (keepalives_unanswered_ > 0)
+        --keepalives_unanswered_;
+      else
+        KeepAlive(RequestTarget::Host());
       break;
     default:
       DebugLog("RECV : unkown message %d, msglen = %d\n", static_cast<int>(m.type), static_cast<int>(m.length));
@@ -379,7 +443,11 @@ void HostingService::OnChannelSetupMessage(const net::RawMessage& m) {
 int HostingService::HandleChannelSetupReply(HostedNode* node, const net::ChannelSetupRecord& reply,
                                             RequestTarget target) {
   if (reply.channel_id == net::kChannelNotFound) {
-    messages_.ShowMessage("ERROR_MESSAGE", "ERROR_CAHNNEL_SETUP", "Error : We donot find a selected camera or file");
+    // The node notes it; the user hears of it only when they asked just now,
+    // not at each of the node's own retries.
+    const bool file = reply.kind == net::kChannelFileVideo || reply.kind == net::kChannelFileAudio;
+    if (node && node->OnChannelNotFound(reply.kind))
+      events_.Push(kChannelNotFound, file ? reply.file_name : reply.camera_id);
     return -1;
   }
   if (!node) return -1;

@@ -2,11 +2,14 @@
 // The program's network hub: the hosting-server connection (m_hostSock), the
 // node lists, and the receive and send threads that serve every socket of the
 // program with one select loop each.
-// Threads: the receive thread alone reads every socket and runs every message
-// handler; the send thread alone drains the queues (a SendNow drains its own
-// socket's queue under that socket's write lock); a connection whose input
-// ended is left out of both select sets until its owner closes it; network
-// threads touch a direct node only while holding it (GetDirectNode).
+// Threads: the receive thread alone reads every socket, runs every message
+// handler and watches the hosting connection's keep-alive deadline; the send
+// thread alone drains the queues (a SendNow drains its own socket's queue
+// under that socket's write lock); a connection whose input ended is left out
+// of both select sets until its owner closes it; network threads touch a
+// direct node only while holding it (GetDirectNode) and walk the relay nodes
+// only under the relay list's lock. Nothing here shows anything to the user:
+// what the user must see goes to the main window as a HostEvent.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -52,8 +55,12 @@ class HostingService : private net::MessageHandler {
   static constexpr int kThreadStopWaitMs = 5000;
   static constexpr int kSelectTimeoutMs = 3000;
   static constexpr int kSendPassSleepMs = 100;
+  // A hosting connection quiet this long is asked for a keep-alive; one
+  // silent this long is lost (the server lost its power or its link).
+  static constexpr int kKeepAliveIdleMs = 10000;
+  static constexpr int kKeepAliveDeadlineMs = 30000;
 
-  HostingService(HostEventQueue& events, os::WindowPoster& poster, os::UserMessages& messages);
+  HostingService(HostEventQueue& events, os::WindowPoster& poster);
   ~HostingService() override;
   HostingService(const HostingService&) = delete;
   HostingService& operator=(const HostingService&) = delete;
@@ -69,17 +76,23 @@ class HostingService : private net::MessageHandler {
   void SetProxy(const net::ProxySettings& settings);
 
   // Starts a connect thread; -1 when value2 is 0 or a connect is still running.
+  // A restoring of a lost connection under way or waited for ends: the
+  // user's own connection takes its place.
   int Connect(int32_t value1, int32_t value2, const std::string& address, uint16_t port, const std::string& user,
               const std::string& password);
   void Disconnect();
   // The user closes the hosting connection: close, tell the main window,
-  // and close every relay node. No reconnect follows.
+  // and close every relay node. No reconnect follows, and a connect under
+  // way is abandoned.
   void CloseHost();
   // Whether an unexpected loss of the hosting connection is restored: the
   // login repeated with `waits` (the first attempt at once), for as long as
-  // it takes; Disconnect, CloseHost and a refused login stop it. Any time;
-  // a change of the waits starts their count afresh.
+  // it takes; Connect, Disconnect, CloseHost and a refused login stop it. Any
+  // time; a change of the waits starts their count afresh.
   void SetHostReconnect(bool keep, net::ReconnectWaits waits = {});
+  // The keep-alive's times (tests shorten them): a probe after idle_ms
+  // without a word from the server, the loss after deadline_ms.
+  void SetKeepAlive(int idle_ms, int deadline_ms);
   // The restoring attempt under way or waited for; 0 when none.
   int host_attempt() const { return host_attempt_; }
   void CS_SocketClose(HostedNode* node, os::SocketHandle socket);
@@ -126,21 +139,31 @@ class HostingService : private net::MessageHandler {
   // in the node and sends the follow-up requests on `target`.
   int HandleChannelSetupReply(HostedNode* node, const net::ChannelSetupRecord& reply, RequestTarget target);
 
-  // The sockets one pass of the loops watches: m_hostSock first, then the
-  // direct nodes' video and audio sockets, at most 64 in all.
+  // The sockets one pass of the loops watches: m_hostSock first, then every
+  // direct node's video and audio sockets.
   void BuildSocketSet(os::SocketSet* set);
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
   void ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address, uint16_t port,
-                     std::string user, std::string password);
-  // Connects and sends the login; false (and the message when `tell`) when the server cannot be reached.
+                     std::string user, std::string password, uint64_t generation);
+  // Connects and sends the login; false (and kHostUnreachable when `tell`)
+  // when the server cannot be reached. Abandoned, and nothing attached, once
+  // the user's Connect, Disconnect or CloseHost moved on from `generation`,
+  // or the service stops.
   bool ConnectHost(const net::ProxySettings& proxy, const std::string& address, uint16_t port,
-                   const std::string& user, const std::string& password, bool tell);
+                   const std::string& user, const std::string& password, bool tell, uint64_t generation);
   // The hosting connection went down by itself (receive thread): closed as
   // by CloseHost, then restored when that is wanted.
   void LoseHost();
   void CloseHostConnection();
+  // The user moved on (Connect, Disconnect, CloseHost): a connect or restoring
+  // of the last one no longer counts. reconnect_mutex_ held.
+  void NextGeneration();
+  // Receive thread: probes a quiet hosting connection, loses a silent one.
+  void WatchHostSilence();
+  // The receive loop's select time-out: short enough for the keep-alive's times.
+  int SelectTimeoutMs() const;
   void HostReconnectLoop();
   // The hosting server accepted the login: a later loss is restored, relay nodes ask again.
   void OnHostLoggedIn();
@@ -155,7 +178,6 @@ class HostingService : private net::MessageHandler {
 
   HostEventQueue& events_;
   os::WindowPoster& poster_;
-  os::UserMessages& messages_;
   mutable std::mutex proxy_lock_;
   std::shared_ptr<const net::ProxySettings> proxy_ = std::make_shared<const net::ProxySettings>();
   // The hosting-server connection: connected by the connect thread, read by
@@ -169,6 +191,14 @@ class HostingService : private net::MessageHandler {
   os::Event receive_exit_{os::Event::Reset::kAuto}, send_exit_{os::Event::Reset::kAuto};
   std::thread receive_thread_, send_thread_, connect_thread_;
   std::atomic<bool> connecting_{false};
+  std::atomic<bool> stopping_{false};  // Stop: connects under way give up
+
+  // The keep-alive: its times (any thread sets them), and what the receive
+  // thread alone keeps of the connection it is timing.
+  std::atomic<int> keepalive_idle_ms_{kKeepAliveIdleMs}, keepalive_deadline_ms_{kKeepAliveDeadlineMs};
+  uint32_t timed_connection_ = 0;   // m_hostSock's connection count
+  uint64_t host_heard_ms_ = 0;      // when it last sent anything (or was made)
+  int keepalives_unanswered_ = 0;   // our probes: the answer to one is not answered again
 
   // Restoring a lost hosting connection: the reconnect thread waits on
   // reconnect_wake_; everything below is guarded by reconnect_mutex_ but
@@ -185,6 +215,9 @@ class HostingService : private net::MessageHandler {
   HostLogin host_login_;      // of the last Connect
   bool host_wanted_ = false;  // a login was accepted and the user has not closed since
   bool host_lost_ = false;    // a loss waits for the reconnect thread
+  // Counts the user's Connect, Disconnect and CloseHost; atomic for the
+  // connect threads' abandon checks, changed under reconnect_mutex_.
+  std::atomic<uint64_t> host_generation_{0};
   bool reconnect_stopping_ = false;
   std::thread reconnect_thread_;
   std::atomic<int> host_attempt_{0};

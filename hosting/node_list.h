@@ -46,6 +46,13 @@ class NodeList {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return HeldNode(i >= 0 && i < static_cast<int>(nodes_.size()) ? nodes_[static_cast<size_t>(i)] : nullptr);
   }
+  // Calls fn for every node under the list lock: a node taken off the list
+  // meanwhile (and then destroyed) waits for the walk to end.
+  template <typename F>
+  void ForEach(F fn) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    for (HostedNode* node : nodes_) fn(node);
+  }
   std::recursive_mutex& mutex() { return mutex_; }
 
  private:

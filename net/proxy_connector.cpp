@@ -5,21 +5,11 @@
 #include <vector>
 
 #include "net/byte_order.h"
+#include "os/clock.h"
 #include "os/debug_log.h"
 
 namespace net {
 namespace {
-
-// Reads exactly n bytes. Returns n, 0 when the peer closed first, -1 on error.
-int RecvExact(os::SocketHandle s, uint8_t* buffer, int n) {
-  int got = 0;
-  while (got < n) {
-    int r = os::Recv(s, buffer + got, n - got);
-    if (r <= 0) return r;
-    got += r;
-  }
-  return n;
-}
 
 // The error number for a failed read: the socket error, or 0 for a peer close.
 int ReadError(int result) { return result < 0 ? os::LastSocketError() : 0; }
@@ -30,13 +20,28 @@ int SendAll(os::SocketHandle s, const uint8_t* data, int n) { return os::Send(s,
 // the tunnel behind it is consumed. The proxy's reply is short: bound it.
 constexpr int kHttpReplyLimit = 4096;
 
-// Returns 1 for a whole header, 0 when the proxy closed before its blank line
-// (a reply cut short is no answer, whatever its status line says), -1 on
-// error, 2 for a header that never ends.
-int RecvHttpHeader(os::SocketHandle s, std::string* reply) {
+}  // namespace
+
+int ProxyConnector::Recv(os::SocketHandle s, void* buffer, int n) {
+  const uint64_t now = os::MonotonicMs();
+  if (now >= deadline_ms_ || os::WaitReadable(s, static_cast<int>(deadline_ms_ - now), abandoned_) <= 0) return -1;
+  return os::Recv(s, buffer, n);
+}
+
+int ProxyConnector::RecvExact(os::SocketHandle s, uint8_t* buffer, int n) {
+  int got = 0;
+  while (got < n) {
+    int r = Recv(s, buffer + got, n - got);
+    if (r <= 0) return r;
+    got += r;
+  }
+  return n;
+}
+
+int ProxyConnector::RecvHttpHeader(os::SocketHandle s, std::string* reply) {
   uint8_t c = 0;
   while (reply->size() < kHttpReplyLimit) {
-    int r = os::Recv(s, &c, 1);
+    int r = Recv(s, &c, 1);
     if (r < 0) return -1;
     if (r == 0) return 0;
     reply->push_back(static_cast<char>(c));
@@ -45,15 +50,13 @@ int RecvHttpHeader(os::SocketHandle s, std::string* reply) {
   return 2;
 }
 
-}  // namespace
-
 int ProxyConnector::Connect(os::SocketHandle s, const std::string& target_ip, uint16_t target_port) {
   uint32_t ip = 0;
   if (!os::ParseIpv4(target_ip, &ip)) return -1;
-  if (!settings_.UsesProxy()) return os::Connect(s, ip, target_port);
-  if (os::Connect(s, settings_.AddressHostOrder(), settings_.port) != 0) return -1;
+  if (!settings_.UsesProxy()) return os::ConnectWithin(s, ip, target_port, kConnectTimeoutMs, abandoned_);
+  if (os::ConnectWithin(s, settings_.AddressHostOrder(), settings_.port, kConnectTimeoutMs, abandoned_) != 0) return -1;
 
-  os::SetRecvTimeout(s, timeout_ms_);
+  deadline_ms_ = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms_);
   os::SetSendTimeout(s, timeout_ms_);
   int result;
   if (settings_.version == 4)
@@ -62,7 +65,6 @@ int ProxyConnector::Connect(os::SocketHandle s, const std::string& target_ip, ui
     result = Socks5(s, ip, target_ip, target_port);
   else
     result = HttpConnect(s, target_ip, target_port);
-  os::SetRecvTimeout(s, 0);
   os::SetSendTimeout(s, 0);
   return result;
 }

@@ -4,14 +4,17 @@
 //
 // Kept reconnecting (the viewer option "Keep reconnecting"): attempts go on
 // for as long as the view is open, 1, 2, 4, 8, then every 10 s apart; the
-// count runs on across links that never brought a picture, so a camera
-// that accepts and drops every connection is not hammered, and starts again
-// once pictures came. Otherwise: three attempts per run, a fixed wait apart.
+// count runs on across links until one worked (brought a picture, or had
+// its login accepted) and stayed up kStableMs, so a camera or server that
+// accepts and drops every connection at once is not hammered. Otherwise:
+// three attempts per run, a fixed wait apart.
 //
-// Threads: the connect thread calls Next; the receive thread OnPicture; the
-// window's thread SetKeepReconnecting. All state is atomic.
+// Threads: the connect thread calls Next and LinkUp; the receive thread
+// LinkWorks; LinkDown whichever thread notices the loss; the window's thread
+// SetKeepReconnecting. All state is atomic.
 #include <array>
 #include <atomic>
+#include <cstdint>
 
 namespace net {
 
@@ -23,18 +26,32 @@ struct ReconnectWaits {
 
 class ReconnectPolicy {
  public:
+  // How long a link that works must stay up before the waits start short again.
+  static constexpr uint64_t kStableMs = 30000;
+
   ReconnectPolicy(bool keep_reconnecting, ReconnectWaits waits) : keep_(keep_reconnecting), waits_(waits) {}
 
   struct Step {
     bool go = false;  // false: give up
-    int number = 0;   // the attempt's number: within the run, or since the last picture when kept
+    int number = 0;   // the attempt's number: within the run, or since the last lasting link when kept
     int wait_ms = 0;  // before it
   };
   // The connect thread's attempt `in_run` (1 for the first of this run).
   Step Next(int in_run);
-  // A picture arrived: the link works, the next outage starts from a short wait.
-  void OnPicture() {
-    if (streak_.load(std::memory_order_relaxed) != 0) streak_ = 0;
+  // A connection was made at now_ms (os::MonotonicMs).
+  void LinkUp(uint64_t now_ms) {
+    works_ = false;
+    up_since_ms_ = now_ms;
+  }
+  // It works (a picture arrived, the login was accepted). Cheap: the receive
+  // thread calls it for every picture.
+  void LinkWorks() {
+    if (!works_.load(std::memory_order_relaxed)) works_ = true;
+  }
+  // It went down: one that worked and stayed up kStableMs ends the count, so
+  // the next outage starts from a short wait.
+  void LinkDown(uint64_t now_ms) {
+    if (works_.exchange(false) && now_ms >= up_since_ms_ + kStableMs) streak_ = 0;
   }
   void SetKeepReconnecting(bool keep) { keep_ = keep; }
   bool keep_reconnecting() const { return keep_; }
@@ -42,7 +59,9 @@ class ReconnectPolicy {
  private:
   std::atomic<bool> keep_;
   const ReconnectWaits waits_;
-  std::atomic<int> streak_{0};  // attempts since the last picture
+  std::atomic<int> streak_{0};  // attempts since the last link that worked and stayed up
+  std::atomic<bool> works_{false};
+  std::atomic<uint64_t> up_since_ms_{0};
 };
 
 }  // namespace net

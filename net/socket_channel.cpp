@@ -16,16 +16,35 @@ SocketChannel::SocketChannel() : output_(new uint8_t[kChannelBufferSize]) {}
 
 SocketChannel::~SocketChannel() { Close(); }
 
-int SocketChannel::ConnectVia(const ProxySettings& settings, const std::string& target_ip, uint16_t target_port) {
+int SocketChannel::ConnectVia(const ProxySettings& settings, const std::string& target_ip, uint16_t target_port,
+                              const os::Abandoned& abandoned) {
   Close();
+  uint32_t connection = 0;
+  Current(&connection);
+  const auto given_up = [&] { return connection_ != connection || (abandoned && abandoned()); };
   os::SocketHandle s = os::TcpSocket();
   if (s == os::kInvalidSocket) return -1;
-  if (ProxyConnector(settings).Connect(s, target_ip, target_port) != 0) {
+  if (ProxyConnector(settings, ProxyConnector::kDefaultHandshakeTimeoutMs, given_up).Connect(s, target_ip, target_port) !=
+          0 ||
+      given_up()) {
     os::CloseSocket(s);
     return -1;
   }
-  Attach(s);
-  return 0;
+  {
+    // Attached only if nobody closed the channel meanwhile: a close while
+    // the connect ran means its owner no longer wants the connection.
+    std::unique_lock<std::shared_mutex> io(io_lock_);
+    std::lock_guard<std::mutex> lock(send_lock_);
+    if (connection_ == connection) {
+      pending_ = 0;
+      ++connection_;
+      input_ended_ = false;
+      socket_ = s;
+      return 0;
+    }
+  }
+  os::CloseSocket(s);
+  return -1;
 }
 
 void SocketChannel::Attach(os::SocketHandle socket) {
@@ -172,10 +191,17 @@ void SocketChannel::RemoveSent(uint32_t count) {
   std::memmove(output_.get(), output_.get() + count, pending_);
 }
 
-int SocketChannel::ReadExact(void* buffer, int n) {
+int SocketChannel::ReadExact(void* buffer, int n, int timeout_ms, const os::Abandoned& abandoned) {
   uint8_t* p = static_cast<uint8_t*>(buffer);
+  const uint64_t deadline = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms);
   int got = 0;
   while (got < n) {
+    if (timeout_ms > 0 || abandoned) {
+      // Waited for outside the I/O lock, so a Close from another thread is not held up.
+      const uint64_t now = os::MonotonicMs();
+      const int wait_ms = timeout_ms > 0 ? static_cast<int>(deadline > now ? deadline - now : 0) : 24 * 3600 * 1000;
+      if (wait_ms <= 0 || os::WaitReadable(socket_, wait_ms, abandoned) <= 0) return -1;
+    }
     std::shared_lock<std::shared_mutex> io(io_lock_);
     int r = os::Recv(socket_, p + got, n - got);
     if (r <= 0) return -1;
@@ -224,7 +250,9 @@ SocketChannel::ReceiveResult SocketChannel::Receive(MessageHandler& handler, int
           DebugLog("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n");
         else
           DebugLog("[[[[[[ Invalid PACKET in CS Socket [ %d ]]]]]]]\n", node_index);
-        Close();
+        // The owner closes it, as after a peer close: it tells a loss from
+        // its own Close by the socket still being open.
+        EndInput(connection);
         return ReceiveResult::kInvalidPacket;
       case ReceiveBuffer::Next::kMessage:
         if (!handler.OnMessage(message)) return ReceiveResult::kStopped;

@@ -45,8 +45,12 @@ class SocketChannel {
   SocketChannel& operator=(const SocketChannel&) = delete;
 
   // Opens a stream socket and connects it, through the proxy when the settings
-  // say so. Blocking until the owner switches it to non-blocking mode.
-  int ConnectVia(const ProxySettings& settings, const std::string& target_ip, uint16_t target_port);
+  // say so, within the connector's time limits. Blocking until the owner
+  // switches it to non-blocking mode. A Close or Attach from another thread
+  // while it runs abandons it (-1, and the channel stays as that call left
+  // it), as does `abandoned`.
+  int ConnectVia(const ProxySettings& settings, const std::string& target_ip, uint16_t target_port,
+                 const os::Abandoned& abandoned = {});
   // Adopts an already connected socket (servers and tests).
   void Attach(os::SocketHandle socket);
   // Closes the socket and forgets what was queued. What was received but not
@@ -61,6 +65,9 @@ class SocketChannel {
   bool InputEnded() const { return input_ended_; }
   void EndInput();
   os::SocketHandle socket() const { return socket_; }
+  // Grows with every Close and Attach: tells one connection from the next
+  // even where the system hands out the same handle again.
+  uint32_t connection() const { return connection_; }
   int SetNonBlocking(bool on) { return os::SetNonBlocking(socket_, on); }
 
   // Queued sends: append to the send buffer, -1 when it would overflow or the
@@ -81,14 +88,16 @@ class SocketChannel {
   // Where the sends go: the system unless a test stands in a socket of its own.
   void UseWriter(os::SocketWriter& writer) { writer_ = &writer; }
 
-  // Blocking read of exactly n bytes; n, or -1 on error or peer close.
-  int ReadExact(void* buffer, int n);
+  // Blocking read of exactly n bytes; n, or -1 on error or peer close, or
+  // when timeout_ms (0: none) ran out or the read was abandoned.
+  int ReadExact(void* buffer, int n, int timeout_ms = 0, const os::Abandoned& abandoned = {});
 
   // One receive call, then every whole message goes to the handler. An
   // oversized or malformed message writes the invalid-packet log line (with
-  // node_index, or the hosting line for kHostingConnection), closes the
-  // connection and returns kInvalidPacket. *error receives the socket error.
-  // A Close or Attach from any thread ends the dispatch (kStopped).
+  // node_index, or the hosting line for kHostingConnection), ends the input
+  // (the owner closes the connection, as after a peer close) and returns
+  // kInvalidPacket. *error receives the socket error. A Close or Attach from
+  // any thread ends the dispatch (kStopped).
   ReceiveResult Receive(MessageHandler& handler, int node_index, int* error = nullptr);
   // The receiving thread's view; only that thread may look.
   const ReceiveBuffer& receive_buffer() const { return input_; }

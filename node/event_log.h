@@ -33,6 +33,7 @@ enum class EventKind : uint8_t {
   kRecordingFailed,
   kRecordingsRepaired,
   kMotion,
+  kNotFound,  // the server has no such camera or file
 };
 
 struct EventEntry {

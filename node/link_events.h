@@ -25,6 +25,8 @@ class LinkEvents {
   // The camera's event notice (its alarm input or motion sensor), by its value.
   void Notice(uint32_t value) { Add(EventKind::kCameraNotice, "Camera notice " + std::to_string(value)); }
   void GaveUp(int attempts) { Add(EventKind::kGaveUp, "Gave up after " + std::to_string(attempts) + " attempts"); }
+  // The server has no such camera or file (`text` says which server).
+  void NotFound(const std::string& text) { Add(EventKind::kNotFound, text); }
   // No video since `since_wall_s`: logged, and an outage starts.
   void Stalled(int64_t since_wall_s);
   // Each picture; tells "resumed" once after an outage. Cheap otherwise

@@ -25,6 +25,7 @@ int CNodeWindow::SetAddress(const LoginInfo& login) {
   // A thread still busy with the old address starts the new one when it ends.
   if (!WaitForConnectThread(video_done_, "video")) restart_connect_ = true;
   no_retry_ = false;
+  user_asked_ = true;
   {
     std::lock_guard<std::mutex> lock(state_mutex_);
     login_ = login;
@@ -124,6 +125,10 @@ void CNodeWindow::AudioConnectThread() {
   guard_.Release();
 }
 
+os::Abandoned CNodeWindow::Abandoned() {
+  return [this] { return stop_.IsSet(); };
+}
+
 bool CNodeWindow::ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port) {
   if (!login.dynamic_ip) {
     if (login.ip == kDefaultServerAddress && login.port == kDynamicIpServerPort) return false;
@@ -133,7 +138,7 @@ bool CNodeWindow::ResolveAddress(bool video, const LoginInfo& login, std::string
   }
   net::DdnsResult result;
   const net::ProxySettings proxy = ctx_.hosting ? *ctx_.hosting->Proxy() : net::ProxySettings{};
-  if (!net::DdnsLookup(proxy, login.device_name, login.ip, login.port, &result)) return false;
+  if (!net::DdnsLookup(proxy, login.device_name, login.ip, login.port, &result, Abandoned())) return false;
   *ip = result.ip;
   *port = result.port;
   if (video && ctx_.dynamic_ip) ctx_.dynamic_ip->Save(ctx_.display_name, result.ip);
@@ -147,7 +152,9 @@ int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const
   DebugLog("CNodeWindow::ConnectProcedure - address %s:%d resolved = %d [ %d ]\n", ip.c_str(), port,
            resolved ? 1 : 0, ctx_.index);
   const net::ProxySettings proxy = ctx_.hosting ? *ctx_.hosting->Proxy() : net::ProxySettings{};
-  if (!resolved || channel.ConnectVia(proxy, ip, port) != 0) {
+  if (!resolved || channel.ConnectVia(proxy, ip, port, Abandoned()) != 0) {
+    // Abandoned by a close or a new address: no failure to report.
+    if (stop_.IsSet()) return -1;
     channel.Close();
     if (video) Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusCannotConnect);
     return -1;
@@ -161,6 +168,7 @@ int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const
   }
   (video ? video_socket_ : audio_socket_) = channel.socket();
   channel.SetNonBlocking(true);
+  if (video) reconnect_.LinkUp(os::MonotonicMs());
   if (video) watchdog_.Arm(os::MonotonicMs(), os::WallSeconds());
   if (video)
     // A socket handle is 64 bits wide on Win64: print it whole.

@@ -77,7 +77,7 @@ void CNodeWindow::StoreNodeParameters(const net::NodeParameters& params) {
 void CNodeWindow::DeliverMedia(const net::MediaData& media) {
   if (media.kind == net::kMediaVideoFrame) {
     watchdog_.OnVideo(os::MonotonicMs(), os::WallSeconds());
-    reconnect_.OnPicture();
+    reconnect_.LinkWorks();
     link_events_.Picture();
   }
   if (media_) media_->DeliverMedia(media);
@@ -89,9 +89,11 @@ void CNodeWindow::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lpa
       CloseSequence(wparam);
       break;
     case os::kWmNodeConnectStatus:
-      if (lparam != kStatusNoChange) connect_status_ = lparam == kStatusCannotConnect || lparam == kStatusLoginRefused
-                                                           ? static_cast<int>(lparam)
-                                                           : kStatusClear;
+      if (lparam != kStatusNoChange)
+        connect_status_ =
+            lparam == kStatusCannotConnect || lparam == kStatusLoginRefused || lparam == kStatusNotFound
+                ? static_cast<int>(lparam)
+                : kStatusClear;
       break;
     case os::kWmNodeNotice:
       OnNotice(static_cast<uint32_t>(wparam));
@@ -147,7 +149,23 @@ void CNodeWindow::RegisterChannel(uint32_t channel_id, uint32_t kind) {
     std::lock_guard<std::mutex> lock(state_mutex_);
     channels_[which] = {kind, channel_id, true};
   }
+  // It works: a later "not found" is the node's own retry's, and the view
+  // no longer says it.
+  user_asked_ = false;
+  int not_found = kStatusNotFound;
+  connect_status_.compare_exchange_strong(not_found, kStatusClear);
   Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
+}
+
+bool CNodeWindow::OnChannelNotFound(uint32_t kind) {
+  DebugLog("CNodeWindow - no such camera or file for a channel of kind %u [ %d ]\n", kind, ctx_.index);
+  // Without its video the view has nothing to show; a camera without sound
+  // or speaker still streams.
+  if (kind == net::kChannelVideo || kind == net::kChannelFileVideo) {
+    connect_status_ = kStatusNotFound;
+    link_events_.NotFound(ctx_.relay ? "Not found at the hosting server" : "Not found at the camera");
+  }
+  return user_asked_.exchange(false);
 }
 
 void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
@@ -155,6 +173,7 @@ void CNodeWindow::OpenRelayCamera(const std::string& camera_id) {
   id.erase(std::remove(id.begin(), id.end(), '\n'), id.end());
   if (ctx_.hosting) ctx_.hosting->AddNode(this);
   relay_camera_ = id;
+  user_asked_ = true;
   ReopenRelayCamera();
 }
 
@@ -173,6 +192,7 @@ void CNodeWindow::ReopenRelayCamera() {
 
 void CNodeWindow::OpenRelayFile(const std::string& camera_id, const std::string& file_name) {
   if (ctx_.hosting) ctx_.hosting->AddNode(this);
+  user_asked_ = true;
   Setup(file_name, false);
   if (file_name.empty()) {
     DebugLog("NOTE:: File Video channel setup request - there is no files\n");
@@ -193,6 +213,7 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   const os::SocketHandle s = static_cast<os::SocketHandle>(socket);
   if (s == -1) return;
   if (socket != 0 && s != video_socket_ && s != audio_socket_) return;
+  reconnect_.LinkDown(os::MonotonicMs());
   std::string camera;
   {
     std::lock_guard<std::mutex> lock(state_mutex_);
@@ -334,6 +355,7 @@ void CNodeWindow::ToggleChannel(int which, uint32_t kind) {
   }
   const ChannelEntry c = channel(which);
   if (c.id == net::kChannelNotFound) {
+    user_asked_ = true;
     ctx_.hosting->RequestChannelSetup(&audio_, kind, camera_id());
   } else {
     ctx_.hosting->RequestChannelCommand(&audio_, c.id, c.active ? net::kCommandMenu : net::kCommandStart);

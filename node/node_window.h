@@ -22,8 +22,8 @@
 //   video_thread_, audio_thread_  UI starts and joins them
 //   notice_, notice_countdown_, live_, audio_allowed_, relay_camera_
 //                                 UI only (Setup, timers and menu commands run there)
-//   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_, setup_info_received_
-//                                 atomics written by receive, connect and UI threads
+//   no_retry_, connect_status_, audio_link_ready_, viewers_, notify_on_close_, setup_info_received_,
+//   user_asked_                   atomics written by receive, connect and UI threads
 //   control_                      its own rules (node/camera_control.h); receive hands it the replies
 //   parsing_socket_               receive thread only
 #include <array>
@@ -91,7 +91,14 @@ struct ChannelEntry {
   bool active = false;
 };
 
-enum ConnectStatus : int { kStatusClear = 0, kStatusNoChange = 1, kStatusCannotConnect = 2, kStatusLoginRefused = 3 };
+// kStatusNotFound: the server has no such camera or file (the view retries by itself).
+enum ConnectStatus : int {
+  kStatusClear = 0,
+  kStatusNoChange = 1,
+  kStatusCannotConnect = 2,
+  kStatusLoginRefused = 3,
+  kStatusNotFound = 4
+};
 
 // Node timers.
 constexpr uint32_t kStatisticsTimer = 55;
@@ -142,6 +149,7 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler, pri
   uint32_t VideoChannelId() const override { return channel(kVideo).id; }
   uint32_t AudioChannelId() const override { return channel(kAudio).id; }
   void RegisterChannel(uint32_t channel_id, uint32_t kind) override;
+  bool OnChannelNotFound(uint32_t kind) override;
   void DeliverMedia(const net::MediaData& media) override;
   void StoreNodeParameters(const net::NodeParameters& params) override;
 
@@ -176,8 +184,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler, pri
   CameraControl& Control() { return control_; }
   const CameraControl& Control() const { return control_; }
 
-  // How long closing waits for a connect thread on the window's thread; the
-  // connect procedure's own time-outs end the thread later.
+  // How long closing waits for a connect thread on the window's thread. The
+  // close abandons the thread's connect or dynamic-IP look-up, so it ends
+  // within a few milliseconds; this bounds what nothing can abandon.
   static constexpr int kConnectWaitMs = 3000;
 
  private:
@@ -196,6 +205,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler, pri
   void VideoConnectThread();
   void AudioConnectThread();
   int ConnectProcedure(net::SocketChannel& channel, bool video, const LoginInfo& login);
+  // What the connect threads' connects and look-ups ask: they give up once
+  // the node closes or takes a new address (stop_).
+  os::Abandoned Abandoned();
   bool ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port);
   // Waits (bounded) for a connect thread to finish; false (and a log line)
   // when it is still running.
@@ -246,6 +258,11 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler, pri
   net::NodeParameters params_;
   std::atomic<bool> no_retry_{false};
   std::atomic<int> connect_status_{kStatusClear};
+  // The user asked for the link or a channel (SetAddress, opening a relayed
+  // view, the sound and speaker switches) and has not seen it work or fail:
+  // the first "not found" after it is theirs to hear of, the node's own
+  // retries are not.
+  std::atomic<bool> user_asked_{false};
   uint32_t notice_ = 0;
   int notice_countdown_ = 0;
   bool live_ = true;

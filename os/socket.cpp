@@ -1,6 +1,10 @@
 #include "os/socket.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
+
+#include "os/clock.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -134,13 +138,13 @@ int Bind(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound) {
   return 0;
 }
 
-int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound) {
+int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound, int backlog) {
 #ifndef _WIN32
   // Lets a test server rebind a port at once after a previous run.
   SetReuseAddress(s, true);
 #endif
   if (Bind(s, ip, port, bound) != 0) return -1;
-  return listen(Native(s), 64) == 0 ? 0 : -1;
+  return listen(Native(s), backlog) == 0 ? 0 : -1;
 }
 
 SocketHandle Accept(SocketHandle listener, uint32_t* peer_ip, uint16_t* peer_port) {
@@ -228,51 +232,100 @@ bool IsWouldBlock(int error) {
 }
 
 bool SocketSet::Add(SocketHandle s) {
-  if (count_ >= kMaxSockets || s == kInvalidSocket) return false;
-  sockets_[count_] = s;
-  ready_[count_] = false;
-  ++count_;
+  if (s == kInvalidSocket) return false;
+  sockets_.push_back(s);
+  ready_.push_back(0);
   return true;
 }
 
 bool SocketSet::Contains(SocketHandle s) const {
-  for (int i = 0; i < count_; ++i)
-    if (sockets_[i] == s) return true;
+  for (SocketHandle member : sockets_)
+    if (member == s) return true;
   return false;
 }
 
 bool SocketSet::IsReady(SocketHandle s) const {
-  for (int i = 0; i < count_; ++i)
-    if (sockets_[i] == s) return ready_[i];
+  for (size_t i = 0; i < sockets_.size(); ++i)
+    if (sockets_[i] == s) return ready_[i] != 0;
   return false;
 }
 
 namespace {
 
+// Error numbers are positive.
+constexpr int kNotEnded = -1;
+
 #ifdef _WIN32
-int SelectOn(SocketHandle* sockets, bool* ready, int count, bool write, int timeout_ms) {
-  fd_set set;
-  FD_ZERO(&set);
-  for (int i = 0; i < count; ++i) FD_SET(Native(sockets[i]), &set);
+timeval Timeval(int timeout_ms) {
   timeval tv;
   tv.tv_sec = timeout_ms / 1000;
   tv.tv_usec = (timeout_ms % 1000) * 1000;
-  int n = select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &tv);
-  for (int i = 0; i < count; ++i) ready[i] = n > 0 && FD_ISSET(Native(sockets[i]), &set);
+  return tv;
+}
+
+// An fd_set of any size: Winsock's select reads fd_count entries, whatever
+// FD_SETSIZE this program was compiled with.
+class WideFdSet {
+ public:
+  explicit WideFdSet(size_t count) : bytes_(offsetof(fd_set, fd_array) + (count ? count : 1) * sizeof(SOCKET)) {}
+  fd_set* get() { return reinterpret_cast<fd_set*>(bytes_.data()); }
+  void Fill(const SocketHandle* sockets, size_t count) {
+    get()->fd_count = static_cast<u_int>(count);
+    for (size_t i = 0; i < count; ++i) Array()[i] = Native(sockets[i]);
+  }
+  // After select: the members it left in the set.
+  bool Has(SocketHandle s) {
+    for (u_int i = 0; i < get()->fd_count; ++i)
+      if (Array()[i] == Native(s)) return true;
+    return false;
+  }
+
+ private:
+  SOCKET* Array() { return reinterpret_cast<SOCKET*>(bytes_.data() + offsetof(fd_set, fd_array)); }
+  std::vector<unsigned char> bytes_;
+};
+
+int SelectOn(const SocketHandle* sockets, char* ready, size_t count, bool write, int timeout_ms) {
+  WideFdSet set(count);
+  set.Fill(sockets, count);
+  timeval tv = Timeval(timeout_ms);
+  int n = select(0, write ? nullptr : set.get(), write ? set.get() : nullptr, nullptr, &tv);
+  for (size_t i = 0; i < count; ++i) ready[i] = n > 0 && set.Has(sockets[i]);
   return n == SOCKET_ERROR ? -1 : n;
 }
+
+// A connect under way has ended: 0 when it connected, else its error.
+// kNotEnded when it has not ended within timeout_ms.
+int ConnectEnded(SocketHandle s, int timeout_ms) {
+  WideFdSet written(1), failed(1);
+  written.Fill(&s, 1);
+  failed.Fill(&s, 1);
+  timeval tv = Timeval(timeout_ms);
+  int n = select(0, nullptr, written.get(), failed.get(), &tv);
+  if (n == SOCKET_ERROR) return WSAGetLastError();
+  if (n == 0) return kNotEnded;
+  int error = 0;
+  int length = sizeof error;
+  getsockopt(Native(s), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
+  return failed.Has(s) && error == 0 ? WSAECONNREFUSED : error;
+}
+
+bool ConnectUnderWay(int error) { return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS; }
+void SetSocketError(int error) { WSASetLastError(error); }
+constexpr int kTimedOut = WSAETIMEDOUT;
+constexpr int kAbandonedError = WSAEINTR;
 #else
 // poll, not select: descriptors on Linux can exceed FD_SETSIZE in a busy test process.
-int SelectOn(SocketHandle* sockets, bool* ready, int count, bool write, int timeout_ms) {
-  pollfd fds[SocketSet::kMaxSockets];
-  for (int i = 0; i < count; ++i) {
+int SelectOn(const SocketHandle* sockets, char* ready, size_t count, bool write, int timeout_ms) {
+  std::vector<pollfd> fds(count);
+  for (size_t i = 0; i < count; ++i) {
     fds[i].fd = Native(sockets[i]);
     fds[i].events = write ? POLLOUT : POLLIN;
     fds[i].revents = 0;
   }
-  int n = poll(fds, static_cast<nfds_t>(count), timeout_ms);
+  int n = poll(fds.data(), static_cast<nfds_t>(count), timeout_ms);
   int invalid = 0;
-  for (int i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     ready[i] = n > 0 && (fds[i].revents & (write ? POLLOUT | POLLERR | POLLHUP : POLLIN | POLLERR | POLLHUP));
     if (n > 0 && (fds[i].revents & POLLNVAL)) ++invalid;
   }
@@ -283,18 +336,80 @@ int SelectOn(SocketHandle* sockets, bool* ready, int count, bool write, int time
   }
   return n;
 }
+
+int ConnectEnded(SocketHandle s, int timeout_ms) {
+  pollfd fd{Native(s), POLLOUT, 0};
+  int n = poll(&fd, 1, timeout_ms);
+  if (n < 0) return errno == EINTR ? kNotEnded : errno;
+  if (n == 0) return kNotEnded;
+  int error = 0;
+  SockLen length = sizeof error;
+  if (getsockopt(Native(s), SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+  return error;
+}
+
+bool ConnectUnderWay(int error) { return error == EINPROGRESS || error == EINTR; }
+void SetSocketError(int error) { errno = error; }
+constexpr int kTimedOut = ETIMEDOUT;
+constexpr int kAbandonedError = ECANCELED;
 #endif
+
+// The next wait's length: at most kAbandonCheckMs while someone may abandon.
+int Slice(uint64_t deadline_ms, const Abandoned& abandoned) {
+  const uint64_t now = MonotonicMs();
+  if (now >= deadline_ms) return 0;
+  const uint64_t left = deadline_ms - now;
+  return static_cast<int>(abandoned ? std::min<uint64_t>(left, kAbandonCheckMs) : left);
+}
 
 }  // namespace
 
 int SelectRead(SocketSet& set, int timeout_ms) {
-  if (set.count_ == 0) return 0;
-  return SelectOn(set.sockets_, set.ready_, set.count_, false, timeout_ms);
+  if (set.sockets_.empty()) return 0;
+  return SelectOn(set.sockets_.data(), set.ready_.data(), set.sockets_.size(), false, timeout_ms);
 }
 
 int SelectWrite(SocketSet& set, int timeout_ms) {
-  if (set.count_ == 0) return 0;
-  return SelectOn(set.sockets_, set.ready_, set.count_, true, timeout_ms);
+  if (set.sockets_.empty()) return 0;
+  return SelectOn(set.sockets_.data(), set.ready_.data(), set.sockets_.size(), true, timeout_ms);
+}
+
+int ConnectWithin(SocketHandle s, uint32_t ip, uint16_t port, int timeout_ms, const Abandoned& abandoned) {
+  if (SetNonBlocking(s, true) != 0) return -1;
+  sockaddr_in a = MakeAddress(ip, port);
+  int error = 0;
+  if (connect(Native(s), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    error = LastSocketError();
+    if (ConnectUnderWay(error)) {
+      const uint64_t deadline = MonotonicMs() + static_cast<uint64_t>(timeout_ms);
+      for (error = kNotEnded; error == kNotEnded;) {
+        if (abandoned && abandoned()) {
+          error = kAbandonedError;
+        } else if (const int slice = Slice(deadline, abandoned); slice <= 0) {
+          error = kTimedOut;
+        } else {
+          error = ConnectEnded(s, slice);
+        }
+      }
+    }
+  }
+  SetNonBlocking(s, false);
+  if (error == 0) return 0;
+  SetSocketError(error);
+  return -1;
+}
+
+int WaitReadable(SocketHandle s, int timeout_ms, const Abandoned& abandoned) {
+  const uint64_t deadline = MonotonicMs() + static_cast<uint64_t>(timeout_ms);
+  for (;;) {
+    if (abandoned && abandoned()) return 0;
+    const int slice = Slice(deadline, abandoned);
+    if (slice <= 0) return 0;
+    SocketSet set;
+    set.Add(s);
+    const int ready = SelectRead(set, slice);
+    if (ready != 0) return ready > 0 ? 1 : -1;
+  }
 }
 
 int SocketWriter::WaitWritable(SocketHandle s, int timeout_ms) {

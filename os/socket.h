@@ -4,7 +4,9 @@
 // Windows, errno on Linux) because the log lines print them as they are.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace os {
 
@@ -24,8 +26,25 @@ bool ParseIpv4(const std::string& text, uint32_t* host_order);
 std::string FormatIpv4(uint32_t host_order);
 
 int Connect(SocketHandle s, uint32_t ip, uint16_t port);
-// Binds to ip:port (port 0 picks a free one) and listens; the bound port is returned in *bound.
-int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound);
+
+// Asked between the short waits a connect or a handshake is made of: true
+// when its thread no longer wants it (the view closed, the program exits).
+// Empty: never.
+using Abandoned = std::function<bool()>;
+// How often a wait looks at its Abandoned: the longest a closing window
+// waits for a connect thread to notice.
+constexpr int kAbandonCheckMs = 20;
+// A connect that gives up after timeout_ms (a peer that drops every packet
+// would hold it for the system's own limit, two minutes on Linux) or once
+// `abandoned` says so. 0, or -1 with LastSocketError set (ETIMEDOUT /
+// WSAETIMEDOUT on time-out). The socket stays in blocking mode.
+int ConnectWithin(SocketHandle s, uint32_t ip, uint16_t port, int timeout_ms, const Abandoned& abandoned = {});
+// Waits until s has input (or its peer closed): 1, 0 when timeout_ms passed
+// or the wait was abandoned, -1 on error.
+int WaitReadable(SocketHandle s, int timeout_ms, const Abandoned& abandoned = {});
+// Binds to ip:port (port 0 picks a free one) and listens with a queue of
+// `backlog` connections; the bound port is returned in *bound.
+int BindAndListen(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound, int backlog = 64);
 int Bind(SocketHandle s, uint32_t ip, uint16_t port, uint16_t* bound);
 SocketHandle Accept(SocketHandle listener, uint32_t* peer_ip = nullptr, uint16_t* peer_port = nullptr);
 
@@ -47,26 +66,27 @@ int ProbeTcpNoDelay(SocketHandle s);
 int LastSocketError();
 bool IsWouldBlock(int error);
 
-// A set of at most 64 sockets for one select call, the Winsock default limit.
+// The sockets of one select call, as many as there are: Winsock's set holds
+// 64 only by default (FD_SETSIZE), and its select takes a larger one.
 class SocketSet {
  public:
-  static constexpr int kMaxSockets = 64;
-
-  // Returns false (and leaves the set unchanged) when the set is full.
+  // False (and the set unchanged) for an invalid handle.
   bool Add(SocketHandle s);
   bool Contains(SocketHandle s) const;
-  void Clear() { count_ = 0; }
-  int Count() const { return count_; }
-  SocketHandle At(int i) const { return sockets_[i]; }
+  void Clear() {
+    sockets_.clear();
+    ready_.clear();
+  }
+  int Count() const { return static_cast<int>(sockets_.size()); }
+  SocketHandle At(int i) const { return sockets_[static_cast<size_t>(i)]; }
   // After a select: marks which members were ready.
   bool IsReady(SocketHandle s) const;
 
  private:
   friend int SelectRead(SocketSet&, int);
   friend int SelectWrite(SocketSet&, int);
-  SocketHandle sockets_[kMaxSockets] = {};
-  bool ready_[kMaxSockets] = {};
-  int count_ = 0;
+  std::vector<SocketHandle> sockets_;
+  std::vector<char> ready_;
 };
 
 // Wait until a member is readable (or writable); returns the number of ready

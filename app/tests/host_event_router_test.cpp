@@ -38,6 +38,9 @@ class Recorder : public HostEventTarget {
     Log("camera server " + t + " mode " + std::to_string(mode) + " key " + std::to_string(k));
   }
   void DirectViewClosed(ConnectionKey k) override { Log("direct closed " + std::to_string(k)); }
+  void HostUnreachable(const std::string& a, int port) override { Log("unreachable " + a + ":" + std::to_string(port)); }
+  void HostLoginRefused() override { Log("login refused"); }
+  void ChannelNotFound(const std::string& name) override { Log("not found " + name); }
 
   std::vector<std::string> log;
 
@@ -106,6 +109,16 @@ TEST(HostEventRouter, DirectViewsAreKnownByTheirVideoSocket) {
   router.Route(Event(hosting::kDirectNodeClosed, 91), r);
   EXPECT_EQ(r.log, (std::vector<std::string>{"camera server 00:11:22:33:44:55 mode 1 key 91",
                                              "info 91 model Xfirmware 2", "direct closed -1", "direct closed 91"}));
+}
+
+// What the network threads tell the user reaches the window's thread, which shows it.
+TEST(HostEventRouter, WhatTheUserMustHearOfReachesTheWindow) {
+  HostEventRouter router;
+  Recorder r;
+  router.Route(Event(hosting::kHostUnreachable, 0, 8000, Text("10.0.0.9")), r);
+  router.Route(Event(hosting::kHostLoginRefused), r);
+  router.Route(Event(hosting::kChannelNotFound, 0, 0, Text("CAM-7")), r);
+  EXPECT_EQ(r.log, (std::vector<std::string>{"unreachable 10.0.0.9:8000", "login refused", "not found CAM-7"}));
 }
 
 TEST(HostEventRouter, TextsStopAtTheirEndEvenWithoutANul) {

@@ -199,6 +199,22 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   main.Hosting().SetProxy(proxy);
 }
 
+// The hosting client shows nothing itself: a refused login reaches the
+// window's thread as an event, which shows the box there and keeps the
+// refusal in the event log.
+TEST_F(ShellTest, ARefusedLoginIsShownOnTheWindowsThreadAndLogged) {
+  StartSim();
+  CMainWindow& main = OpenMain();
+  sandbox_.messages.clear();
+  Connect("Demo server", "demo", "wrong");
+  ASSERT_TRUE(PumpUntil([&] { return !sandbox_.messages.shown().empty(); }, 10000)) << "the refusal was not shown";
+  EXPECT_EQ("Login Fail : Please Insert Correct ID and Password", sandbox_.messages.last());
+  EXPECT_FALSE(sandbox_.messages.shown_off_thread()) << "a network thread showed the box";
+  bool logged = false;
+  for (const node::EventEntry& e : main.event_log().Entries()) logged = logged || e.kind == node::EventKind::kLoginRefused;
+  EXPECT_TRUE(logged);
+}
+
 TEST_F(ShellTest, AHostingSessionShowsInTheTreeAndItsViewsReceivePictures) {
   StartSim();
   CMainWindow& main = OpenMain();

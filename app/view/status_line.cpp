@@ -17,6 +17,8 @@ StatusLine MakeStatusLine(const StatusState& s, const TextLookup& text) {
                     : settings::FormatUserMessage(text(kViewerReconnectWait), {seconds});
   } else if (line.picture == StatusPicture::kLoginRefused) {
     line.text = text(kViewerLoginRefused);
+  } else if (s.connect_status == 4) {
+    line.text = text(kViewerNotFound);
   } else if (s.connecting && !s.camera_known) {
     line.text = text(line.picture == StatusPicture::kCannotConnect ? kViewerCannotConnect : kViewerConnecting);
   } else if (!s.recording_failure.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the view's status line shows: a picture for a connection that
-// failed (2) or a login that was refused (3), the seconds to the next
+// failed (2) or a login that was refused (3), "Camera or file not found"
+// while the server has none (4) and the view asks again, the seconds to the next
 // connect attempt (and its number, while the view keeps reconnecting)
 // while a direct view waits between attempts, "End of
 // File" for a finished stored file, else the rate text "%d fps, %d kbps".
@@ -14,7 +15,7 @@ namespace app::view {
 enum class StatusPicture { kNone, kCannotConnect, kLoginRefused };
 
 struct StatusState {
-  int connect_status = 0;       // the node's: 2 cannot connect, 3 login refused
+  int connect_status = 0;       // the node's: 2 cannot connect, 3 login refused, 4 not found
   bool camera_known = false;
   bool connecting = false;      // a direct view's connect attempt is running
   uint64_t now_ms = 0;

@@ -27,6 +27,8 @@ inline constexpr settings::TextId kViewerNoVideo{"VIEWER_STATUS", "NO_VIDEO", "N
 inline constexpr settings::TextId kViewerConnecting{"VIEWER_STATUS", "CONNECTING", "Connecting..."};
 inline constexpr settings::TextId kViewerCannotConnect{"VIEWER_STATUS", "CANNOT_CONNECT", "Cannot connect"};
 inline constexpr settings::TextId kViewerLoginRefused{"VIEWER_STATUS", "LOGIN_REFUSED", "Login refused"};
+// The server has no such camera or file; the view keeps asking by itself.
+inline constexpr settings::TextId kViewerNotFound{"VIEWER_STATUS", "NOT_FOUND", "Camera or file not found"};
 inline constexpr settings::TextId kRecordWriteFail{"VIEWER_STATUS", "RECORD_WRITE_FAIL",
                                                    "Recording stopped: cannot write %s (disk full?)"};
 inline constexpr settings::TextId kRecordCreateFail{"VIEWER_STATUS", "RECORD_CREATE_FAIL", "Cannot record to %s"};

@@ -84,7 +84,7 @@ CameraRig::CameraRig(const net::CameraSetupInfo* record)
                             nullptr, cls.hInstance, nullptr);
 
   events_ = std::make_unique<hosting::HostEventQueue>(*poster_, reinterpret_cast<os::WindowHandle>(window_));
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, *poster_, messages_);
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, *poster_);
   hosting_->Start();
   node::NodeContext ctx;
   ctx.hosting = hosting_.get();

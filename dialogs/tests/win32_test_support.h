@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/win32/tests/win32_test_rig.h"
@@ -22,6 +23,13 @@ class RecordingPresenter : public settings::MessagePresenter {
   void Present(const std::string& text) override {
     std::lock_guard<std::mutex> lock(mutex_);
     shown_.push_back(text);
+    if (std::this_thread::get_id() != thread_) off_thread_ = true;
+  }
+  // Whether a box was shown off the thread that made the presenter (the
+  // window's thread): message boxes belong to the window's thread.
+  bool shown_off_thread() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return off_thread_;
   }
   std::vector<std::string> shown() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -39,6 +47,8 @@ class RecordingPresenter : public settings::MessagePresenter {
  private:
   std::mutex mutex_;
   std::vector<std::string> shown_;
+  const std::thread::id thread_ = std::this_thread::get_id();
+  bool off_thread_ = false;
 };
 
 // The settings file (absent unless a test writes it: the built-in texts),

@@ -58,6 +58,10 @@ class FakeNode : public HostedNode, private net::MessageHandler {
     if (kind == net::kChannelAudio || kind == net::kChannelFileAudio) audio_id_ = channel_id;
     ++registered_;
   }
+  bool OnChannelNotFound(uint32_t) override {
+    ++not_found_;
+    return asked_;
+  }
   void DeliverMedia(const net::MediaData& media) override {
     std::lock_guard<std::mutex> lock(mutex_);
     kinds_.push_back(media.kind);
@@ -88,6 +92,8 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   net::SocketChannel video_, audio_;
   std::atomic<bool> no_retry_{false};
   std::atomic<int> registered_{0};
+  std::atomic<int> not_found_{0};
+  std::atomic<bool> asked_{true};  // what OnChannelNotFound answers
 
  private:
   bool OnMessage(const net::RawMessage& m) override {

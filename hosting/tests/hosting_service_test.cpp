@@ -17,7 +17,6 @@ namespace hosting {
 namespace {
 
 using testing::Eventually;
-using testing::FakeMessages;
 using testing::FakeNode;
 using testing::FakePoster;
 
@@ -37,7 +36,7 @@ std::string Word(uint32_t v) {
 // One HostingService with recording fakes around it, threads running.
 class Harness {
  public:
-  Harness() : events_(poster_, 1), service_(events_, poster_, messages_) { service_.Start(); }
+  Harness() : events_(poster_, 1), service_(events_, poster_) { service_.Start(); }
   ~Harness() { service_.Stop(); }
 
   // Every event so far, in order (the main window's side of the queue).
@@ -58,7 +57,6 @@ class Harness {
   }
 
   FakePoster poster_;
-  FakeMessages messages_;
   HostEventQueue events_;
   HostingService service_;
   std::vector<HostEvent> seen_;
@@ -79,6 +77,14 @@ class WithSim : public ::testing::Test {
   void TearDown() override { world_->Stop(); }
   uint16_t port() { return world_->hosting()->port(); }
   bool LoggedIn(Harness& h) { return Eventually([&] { return h.HasKind(kHostLoggedIn); }); }
+  size_t Logins() { return world_->log().Lines("hosting RequestUserLogin").size(); }
+  static int Count(Harness& h, uint32_t kind) {
+    int n = 0;
+    for (const auto& e : h.Events()) n += e.kind == kind;
+    return n;
+  }
+  // The reconnect waits a hundred times shorter.
+  static constexpr net::ReconnectWaits kFastWaits{600, {10, 20, 40, 80, 100}};
 
   std::unique_ptr<sim::World> world_;
 };
@@ -106,22 +112,24 @@ TEST_F(WithSim, LoginAcceptedThenBothListsArrive) {
   EXPECT_FALSE(log.Mentions("passwd = demo")) << "the password must never be logged";
 }
 
-TEST_F(WithSim, RefusedLoginShowsTheMessageAndCloses) {
+// What the user must hear of reaches the main window as an event; the
+// network threads show nothing themselves.
+TEST_F(WithSim, RefusedLoginTellsTheMainWindowAndCloses) {
   Harness h;
   ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "wrong"));
   ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
-  EXPECT_EQ(std::vector<std::string>{"ERROR_MESSAGE/ERROR_LOGIN_FAIL"}, h.messages_.keys());
+  EXPECT_EQ((std::vector<uint32_t>{kHostConnected, kHostLoginRefused, kHostClosed}), h.Kinds());
   EXPECT_FALSE(h.service_.HostConnected());
-  EXPECT_FALSE(h.HasKind(kHostLoggedIn));
 }
 
-TEST_F(WithSim, UnreachableServerShowsConnectionRefused) {
+TEST_F(WithSim, UnreachableServerTellsTheMainWindow) {
   Harness h;
   uint16_t closed_port = port();
   world_->Stop();
   ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", closed_port, "demo", "demo"));
-  ASSERT_TRUE(Eventually([&] { return !h.messages_.keys().empty(); }));
-  EXPECT_EQ("ERROR_MESSAGE/ERROR_CONNREFUSED", h.messages_.keys()[0]);
+  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostUnreachable); }));
+  EXPECT_EQ("127.0.0.1", std::string(reinterpret_cast<const char*>(h.Events()[0].data.data())));
+  EXPECT_EQ(closed_port, h.Events()[0].param2);
   EXPECT_EQ(-1, h.service_.Connect(0, 0, "127.0.0.1", closed_port, "demo", "demo")) << "second value 0 is refused";
 }
 
@@ -136,6 +144,122 @@ TEST_F(WithSim, KeepAliveIsAnsweredAndOversizedPacketCloses) {
   EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
   EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
   EXPECT_FALSE(h.service_.HostConnected());
+}
+
+// A server that lost its power or its link sends no close: the keep-alive's
+// deadline notices the silence and the connection is restored. A quiet
+// server that answers the probes stays, and no answer is answered again.
+TEST_F(WithSim, ASilentHostingServerIsNoticedAndReplaced) {
+  Harness h;
+  h.service_.SetKeepAlive(100, 400);
+  h.service_.SetHostReconnect(true, kFastWaits);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  os::SleepMs(1000);  // no views: nothing but the probes and their answers
+  EXPECT_EQ(1, Count(h, kHostLoggedIn)) << "a quiet server that answers was dropped";
+  const size_t probes = world_->log().Lines("hosting KeepAlive").size();
+  EXPECT_GE(probes, 2u) << "no keep-alives asked";
+  EXPECT_LE(probes, 12u) << "keep-alives played ping-pong";
+  world_->Execute("fault hosting silent");
+  EXPECT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 2; }, 3000)) << "the silence was never noticed";
+  EXPECT_TRUE(h.HasKind(kHostReconnecting));
+}
+
+// A server that accepts the login and drops the connection at once, again
+// and again: the waits between the attempts grow instead of starting afresh.
+TEST_F(WithSim, AServerThatDropsEveryLoginAtOnceIsNotHammered) {
+  Harness h;
+  h.service_.SetHostReconnect(true, kFastWaits);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  for (int login = 1; login <= 3; ++login) {
+    ASSERT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == login && h.service_.HostConnected(); }));
+    world_->Execute("fault hosting close");
+  }
+  ASSERT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 4; }));
+  uint32_t last = 0;
+  for (const auto& e : h.Events())
+    if (e.kind == kHostReconnecting) last = static_cast<uint32_t>(e.param1);
+  EXPECT_EQ(3u, last) << "the attempts' count started afresh after each login";
+}
+
+// The user connects by hand while the reconnect loop waits for its next
+// attempt: the loop ends and leaves the user's connection alone.
+TEST_F(WithSim, AConnectionMadeByHandEndsTheReconnectLoop) {
+  Harness h;
+  h.service_.SetHostReconnect(true, {600, {3000, 3000, 3000, 3000, 3000}});
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  world_->Execute("restart hosting 0.2");
+  ASSERT_TRUE(Eventually([&] { return h.service_.host_attempt() == 2; })) << "the first attempt did not fail";
+  ASSERT_TRUE(Eventually([&] { return world_->hosting()->listener().listening(); }));
+  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo"));
+  ASSERT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 2; }));
+  EXPECT_TRUE(Eventually([&] { return h.service_.host_attempt() == 0; }, 1000)) << "the loop waits on";
+  EXPECT_EQ(2u, Logins()) << "the loop logged in over the user's connection";
+}
+
+// A SOCKS4 proxy for one connection that holds its answer until told to go
+// on, then tunnels to the target; it notes when the client hangs up.
+class HeldTunnel {
+ public:
+  explicit HeldTunnel(uint16_t target)
+      : server_([this, target](os::SocketHandle client) {
+          net::testing::RecvBytes(client, 9);  // the request and the empty user ID's NUL
+          asked_.Set();
+          go_on_.Wait(5000);
+          os::SocketHandle server = os::TcpSocket();
+          os::Connect(server, 0x7F000001, target);
+          net::testing::SendBytes(client, std::string("\0\x5A\0\0\0\0\0\0", 8));
+          for (char buffer[4096];;) {
+            os::SocketSet set;
+            set.Add(client);
+            set.Add(server);
+            if (os::SelectRead(set, 5000) <= 0) break;
+            const bool from_client = set.IsReady(client);
+            const int n = os::Recv(from_client ? client : server, buffer, sizeof buffer);
+            if (n <= 0) {
+              if (from_client) hung_up_.Set();
+              break;
+            }
+            os::Send(from_client ? server : client, buffer, n);
+          }
+          os::CloseSocket(server);
+        }) {}
+  net::ProxySettings Settings() const {
+    net::ProxySettings p;
+    p.use_proxy = 1;
+    p.version = 4;
+    p.SetAddress(0x7F000001);
+    p.port = server_.port();
+    return p;
+  }
+  bool WaitAsked() { return asked_.Wait(5000); }
+  void GoOn() { go_on_.Set(); }
+  bool ClientHungUp(int wait_ms) { return hung_up_.Wait(wait_ms); }
+
+ private:
+  os::Event asked_{os::Event::Reset::kManual}, go_on_{os::Event::Reset::kManual},
+      hung_up_{os::Event::Reset::kManual};
+  net::testing::LoopbackServer server_;
+};
+
+// The user logs out while the reconnect loop's connection is under way:
+// that connection never logs in behind the user's back.
+TEST_F(WithSim, ALogoutDuringTheLoopsConnectIsNotUndone) {
+  Harness h;
+  h.service_.SetHostReconnect(true, kFastWaits);
+  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  ASSERT_TRUE(LoggedIn(h));
+  HeldTunnel tunnel(port());
+  h.service_.SetProxy(tunnel.Settings());  // only the loop's attempt goes through it
+  world_->Execute("fault hosting close");
+  ASSERT_TRUE(tunnel.WaitAsked()) << "the loop made no attempt";
+  h.service_.CloseHost();
+  tunnel.GoOn();
+  EXPECT_TRUE(tunnel.ClientHungUp(3000)) << "the abandoned connection was kept";
+  EXPECT_FALSE(h.service_.HostConnected());
+  EXPECT_EQ(1, Count(h, kHostLoggedIn));
+  EXPECT_EQ(1u, Logins());
 }
 
 TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
@@ -155,15 +279,26 @@ TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
   h.service_.RemoveNode(&node);
 }
 
-TEST_F(WithSim, UnknownCameraShowsTheChannelSetupMessage) {
+// A camera the hosting server does not have: the node hears of it each
+// time; the main window only when the user asked just now, not at each of
+// the node's own retries.
+TEST_F(WithSim, UnknownCameraIsToldToTheUserOnlyWhenTheyAsked) {
   Harness h;
   FakeNode node(1, true, "NO-CAM");
   h.service_.AddNode(&node);
   h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
   ASSERT_TRUE(LoggedIn(h));
-  h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "NO-CAM");
-  ASSERT_TRUE(Eventually([&] { return !h.messages_.keys().empty(); }));
-  EXPECT_EQ("ERROR_MESSAGE/ERROR_CAHNNEL_SETUP", h.messages_.keys()[0]);
+  for (bool asked : {true, false, false}) {
+    node.asked_ = asked;
+    const int before = node.not_found_;
+    h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "NO-CAM");
+    ASSERT_TRUE(Eventually([&] { return node.not_found_ > before; }));
+  }
+  EXPECT_EQ(1, Count(h, kChannelNotFound));
+  for (const auto& e : h.Events()) {
+    if (e.kind != kChannelNotFound) continue;
+    EXPECT_EQ("NO-CAM", std::string(reinterpret_cast<const char*>(e.data.data())));
+  }
   EXPECT_EQ(0, node.registered_.load());
   h.service_.RemoveNode(&node);
 }
@@ -288,7 +423,7 @@ TEST_F(Scripted, ChannelReplyForAnUnknownCameraIsIgnoredSilently) {
   auto body = net::EncodeChannelSetup(r);
   Run(Framed(net::kReplyChannelSetup, std::string(body.begin(), body.end())) + Framed(net::kReplyFileList, ""), h,
       [&] { return h.HasKind(kHostFileList); });
-  EXPECT_TRUE(h.messages_.keys().empty());
+  EXPECT_FALSE(h.HasKind(kChannelNotFound));
 }
 
 TEST(HostEventQueue, TwentyFirstUnreadEventIsDropped) {
@@ -311,11 +446,10 @@ TEST(HostEventQueue, TwentyFirstUnreadEventIsDropped) {
   EXPECT_FALSE(q.Pop(&e));
 }
 
-TEST(HostingSockets, FortyDirectNodesAreWatchedUpToSixtyFourSockets) {
+TEST(HostingSockets, EverySocketOfFortyDirectNodesIsWatched) {
   FakePoster poster;
-  FakeMessages messages;
   HostEventQueue events(poster, 1);
-  HostingService service(events, poster, messages);
+  HostingService service(events, poster);
   std::vector<std::unique_ptr<FakeNode>> nodes;
   for (int i = 0; i < 40; ++i) {
     nodes.push_back(std::make_unique<FakeNode>(i, false));
@@ -327,11 +461,9 @@ TEST(HostingSockets, FortyDirectNodesAreWatchedUpToSixtyFourSockets) {
   service.AttachHost(host);
   os::SocketSet set;
   service.BuildSocketSet(&set);
-  EXPECT_EQ(64, set.Count());
+  EXPECT_EQ(81, set.Count());
   EXPECT_EQ(host, set.At(0));
-  EXPECT_EQ(nodes[30]->video_.socket(), set.At(61));
-  EXPECT_EQ(nodes[31]->video_.socket(), set.At(63));
-  EXPECT_FALSE(set.Contains(nodes[31]->audio_.socket()));
+  EXPECT_EQ(nodes[39]->audio_.socket(), set.At(80));
   for (auto& n : nodes) EXPECT_EQ(0, n->Guard().users()) << "building the set releases every guard";
 
   {
@@ -359,9 +491,8 @@ TEST(HostingSockets, HandlesAreKeptWhole) {
     high = static_cast<os::SocketHandle>(0x80000000u | static_cast<uint32_t>(low));
   }
   FakePoster poster;
-  FakeMessages messages;
   HostEventQueue events(poster, 1);
-  HostingService service(events, poster, messages);
+  HostingService service(events, poster);
   FakeNode a(0, false), b(1, false);
   a.video_.Attach(low);
   b.video_.Attach(high);
@@ -391,9 +522,8 @@ TEST(HostingSockets, HandlesAreKeptWhole) {
 // A full send buffer is SocketChannel's rule (net tests); here: no connection, no request.
 TEST(HostingQueue, RequestsWithoutAnOpenConnectionAreNotSent) {
   FakePoster poster;
-  FakeMessages messages;
   HostEventQueue events(poster, 1);
-  HostingService service(events, poster, messages);
+  HostingService service(events, poster);
   EXPECT_EQ(-1, service.RequestOnlineCameraList(nullptr)) << "no channel, nothing sent";
   EXPECT_EQ(-1, service.RequestOnlineCameraList(RequestTarget::Host())) << "closed connection";
   EXPECT_EQ(-1, service.RequestChannelRelease(RequestTarget::Host(), 5)) << "closed connection, sent at once";
@@ -405,9 +535,8 @@ TEST(HostingQueue, RequestsWithoutAnOpenConnectionAreNotSent) {
 
 TEST(HostingThreads, StopEndsBothLoopsWithinTheirWait) {
   FakePoster poster;
-  FakeMessages messages;
   HostEventQueue events(poster, 1);
-  HostingService service(events, poster, messages);
+  HostingService service(events, poster);
   service.Start();
   service.AttachHost(os::TcpSocket());  // an idle socket keeps the loops in select
   os::SleepMs(50);

@@ -14,7 +14,6 @@ namespace hosting {
 namespace {
 
 using testing::Eventually;
-using testing::FakeMessages;
 using testing::FakeNode;
 using testing::FakePoster;
 
@@ -31,9 +30,8 @@ class NodeWithGuardHook : public FakeNode {
 };
 
 struct Service {
-  Service() : events(poster, 1), service(events, poster, messages) {}
+  Service() : events(poster, 1), service(events, poster) {}
   FakePoster poster;
-  FakeMessages messages;
   HostEventQueue events;
   HostingService service;
 };
@@ -75,6 +73,41 @@ TEST(NodeLifetime, RemovalNeverReturnsWhileALookupHoldsTheNode) {
     EXPECT_FALSE(s.service.GetDirectNode(0)) << name;
     EXPECT_EQ(-1, node.Guard().Acquire()) << name << ": a removed node took a new user";
   }
+}
+
+// A relayed view whose window handle takes a while to read: long enough for
+// a removal that does not wait to destroy the view under the reader.
+class SlowWindowNode : public FakeNode {
+ public:
+  SlowWindowNode() : FakeNode(1, true, "CAM-1") {}
+  os::WindowHandle Window() const override {
+    asked_.Set();
+    os::SleepMs(200);
+    return window_;
+  }
+  mutable os::Event asked_{os::Event::Reset::kManual};
+
+ private:
+  os::WindowHandle window_ = 77;
+};
+
+// A select error (a handle gone bad) makes the receive thread drop the
+// hosting connection and tell every relayed view: it holds the relay list
+// while it walks it, so a view closing meanwhile waits instead of vanishing
+// under the walk.
+TEST(NodeLifetime, TheSelectErrorPathHoldsTheRelayListWhileItWalksIt) {
+  Service s;
+  auto node = std::make_unique<SlowWindowNode>();
+  s.service.AddNode(node.get());
+  const os::SocketHandle host = os::TcpSocket();
+  s.service.AttachHost(host);
+  os::CloseSocket(host);  // behind the channel's back: the next select fails
+  s.service.Start();
+  ASSERT_TRUE(node->asked_.Wait(5000)) << "the select error never reached the relayed view";
+  s.service.RemoveNode(node.get());
+  node.reset();
+  EXPECT_TRUE(Eventually([&] { return s.poster.Count(os::kWmNodeClose) == 1; }));
+  s.service.Stop();
 }
 
 // Reports a closed connection as the camera node does: it asks the window to

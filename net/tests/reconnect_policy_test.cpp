@@ -1,6 +1,6 @@
 // When a direct view tries again: three attempts a fixed wait apart, or,
 // kept reconnecting, for ever with growing waits that start short again
-// only after a picture.
+// only after a link that worked and stayed up.
 #include <gtest/gtest.h>
 
 #include "net/reconnect_policy.h"
@@ -24,7 +24,7 @@ TEST(ReconnectPolicy, WithoutKeepingThreeAttemptsPerRunAFixedWaitApart) {
   }
 }
 
-TEST(ReconnectPolicy, KeptWaitsGrowToTenSecondsAcrossRunsUntilAPicture) {
+TEST(ReconnectPolicy, KeptWaitsGrowToTenSecondsAcrossRuns) {
   ReconnectPolicy policy(true, ReconnectWaits{});
   std::vector<int> waits;
   for (int in_run = 1; in_run <= 4; ++in_run) waits.push_back(policy.Next(in_run).wait_ms);
@@ -33,8 +33,26 @@ TEST(ReconnectPolicy, KeptWaitsGrowToTenSecondsAcrossRunsUntilAPicture) {
   EXPECT_EQ((std::vector<int>{0, 1000, 2000, 4000, 8000, 10000, 10000, 10000}), waits);
   EXPECT_TRUE(policy.Next(500).go) << "kept reconnecting never gives up";
   EXPECT_EQ(10, policy.Next(1).number);
-  policy.OnPicture();
-  EXPECT_EQ((std::vector<int>{0, 1000}), Waits(policy, 2)) << "after a picture the waits start short again";
+}
+
+// A peer that accepts and drops at once is not hammered: the count starts
+// afresh only after a link that worked stayed up half a minute.
+TEST(ReconnectPolicy, KeptWaitsStartShortAgainOnlyAfterALinkThatWorkedStayedUp) {
+  struct Case {
+    const char* what;
+    bool works;
+    uint64_t up_ms;
+    bool afresh;
+  };
+  for (const Case& c : {Case{"worked and stayed up", true, 30000, true}, Case{"worked, dropped at once", true, 1000, false},
+                        Case{"never worked", false, 60000, false}}) {
+    ReconnectPolicy policy(true, ReconnectWaits{});
+    Waits(policy, 3);
+    policy.LinkUp(5000);
+    if (c.works) policy.LinkWorks();
+    policy.LinkDown(5000 + c.up_ms);
+    EXPECT_EQ(c.afresh ? 0 : 4000, policy.Next(1).wait_ms) << c.what;
+  }
 }
 
 TEST(ReconnectPolicy, TheOptionTakesEffectOnTheNextAttempt) {

@@ -138,10 +138,11 @@ class SocketChannelReceive : public ::testing::Test {
       r = c.Receive(rec, node_index);
     } while (r == SocketChannel::ReceiveResult::kDispatched && c.receive_buffer().received_total() < expected);
     open_after = c.IsOpen();
+    ended_after = c.InputEnded();
     c.Close();
     return r;
   }
-  bool open_after = true;
+  bool open_after = true, ended_after = false;
 };
 
 TEST_F(SocketChannelReceive, DispatchesInOrder) {
@@ -162,14 +163,17 @@ TEST_F(SocketChannelReceive, HandlerStopDiscardsTheRestOfTheRead) {
   ASSERT_EQ(1u, rec.seen.size());
 }
 
-TEST_F(SocketChannelReceive, OversizedPacketLogsAndClosesHosting) {
+// A broken message ends the input like a peer close; the owner closes the
+// connection, so it can tell the loss from a close of its own.
+TEST_F(SocketChannelReceive, OversizedPacketLogsAndEndsTheInputForTheOwnerToClose) {
   LogCapture log;
   Recorder rec;
   std::string bad(8, '\0');
   EncodePacketHeader({20, 230393}, reinterpret_cast<uint8_t*>(bad.data()));
   auto r = Run(Framed(48, "") + bad, kHostingConnection, rec);
   EXPECT_EQ(SocketChannel::ReceiveResult::kInvalidPacket, r);
-  EXPECT_FALSE(open_after);
+  EXPECT_TRUE(open_after) << "the channel closed itself";
+  EXPECT_TRUE(ended_after);
   EXPECT_EQ(1u, rec.seen.size()) << "messages before the bad one still count";
   EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
 }

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "os/app_data.h"
 #include "os/clock.h"
 #include "os/file.h"
 #include "os/event.h"
 #include "os/socket.h"
+#include "os/tests/blackhole.h"
 #include "os/usage_guard.h"
 
 namespace {
@@ -171,6 +173,52 @@ TEST(SocketSet, SelectReportsOnlyReadySockets) {
   set.Clear();
   set.Add(a.client);
   EXPECT_EQ(1, os::SelectWrite(set, 2000));
+}
+
+// Winsock's default set holds 64 sockets; a view wall needs more, and the
+// last of them must be heard like the first.
+TEST(SocketSet, SelectServesMoreThanSixtyFourSockets) {
+  std::vector<std::unique_ptr<ConnectedPair>> pairs;
+  os::SocketSet set;
+  for (int i = 0; i < 100; ++i) {
+    pairs.push_back(std::make_unique<ConnectedPair>());
+    ASSERT_TRUE(set.Add(pairs.back()->server)) << "socket " << i << " left out of the set";
+  }
+  ASSERT_EQ(1, os::Send(pairs.back()->client, "x", 1));
+  EXPECT_EQ(1, os::SelectRead(set, 2000));
+  EXPECT_TRUE(set.IsReady(pairs.back()->server));
+  EXPECT_FALSE(set.IsReady(pairs.front()->server));
+}
+
+// A peer that drops every packet holds a plain connect for the system's own
+// limit (two minutes on Linux); this one ends in its time or at once when
+// its thread no longer wants it, and a read waits the same way.
+TEST(Socket, ConnectsAndReadsEndInTimeOrWhenAbandoned) {
+  os::testing::Blackhole hole;
+  if (!hole.ok()) GTEST_SKIP() << "this system answers connection requests past a full queue";
+  os::SocketHandle s = os::TcpSocket();
+  uint64_t start = os::MonotonicMs();
+  EXPECT_EQ(-1, os::ConnectWithin(s, Loopback(), hole.port(), 200));
+  EXPECT_GE(os::MonotonicMs() - start, 190u) << "gave up before its time";
+  EXPECT_LT(os::MonotonicMs() - start, 5000u) << "waited past its time";
+  os::CloseSocket(s);
+
+  std::atomic<bool> abandon{false};
+  std::thread closing([&] {
+    os::SleepMs(100);
+    abandon = true;
+  });
+  s = os::TcpSocket();
+  start = os::MonotonicMs();
+  EXPECT_EQ(-1, os::ConnectWithin(s, Loopback(), hole.port(), 60000, [&] { return abandon.load(); }));
+  EXPECT_LT(os::MonotonicMs() - start, 2000u) << "the abandoned connect went on";
+  closing.join();
+  os::CloseSocket(s);
+
+  ConnectedPair p;
+  EXPECT_EQ(0, os::WaitReadable(p.server, 60000, [] { return true; })) << "abandoned";
+  ASSERT_EQ(1, os::Send(p.client, "x", 1));
+  EXPECT_EQ(1, os::WaitReadable(p.server, 2000, [] { return false; }));
 }
 
 TEST(Socket, ProbeFailsOnClosedHandle) {

@@ -1,8 +1,9 @@
 // halyard-chaos: halyard-sim's cameras and hosting server in this process,
 // injecting faults on a seeded random schedule, while Halyard's core opens,
 // closes, records and stops views of them. It passes when nothing crashes or
-// hangs and every view still open at the end shows a new picture within 10 s
-// of the last fault's end. With --minutes it is a soak run that prints the
+// hangs, no message is shown off the user-interface thread, and every view
+// still open at the end shows a new picture within 10 s of the last fault's
+// end. With --minutes it is a soak run that prints the
 // process's memory, descriptors and threads every minute.
 #include <stdlib.h>
 
@@ -40,17 +41,20 @@ struct Options {
   int minutes = 0;  // a soak run
   int cameras = 8;
   int relay_views = 4;
+  bool all_open = false;
   bool verbose = false;
 };
 
 void Usage() {
   std::puts(
-      "usage: halyard-chaos [--seed N] [--seconds S | --minutes M] [--cameras N] [--relay-views N] [--verbose]\n"
+      "usage: halyard-chaos [--seed N] [--seconds S | --minutes M] [--cameras N] [--relay-views N] [--all-open]\n"
+      "                     [--verbose]\n"
       "  --seed N         the fault and user schedules (a random one, printed, when not given)\n"
       "  --seconds S      length of the run (60)\n"
       "  --minutes M      a soak run of M minutes: memory, descriptors and threads every minute\n"
       "  --cameras N      camera servers, one direct view each (8)\n"
       "  --relay-views N  views through the hosting server (4)\n"
+      "  --all-open       every view opens at the start (a wall of views), not one by one\n"
       "  --verbose        every fault as it is injected");
 }
 
@@ -69,6 +73,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
       o->cameras = std::atoi(argv[++i]);
     } else if (a == "--relay-views" && has_value) {
       o->relay_views = std::atoi(argv[++i]);
+    } else if (a == "--all-open") {
+      o->all_open = true;
     } else if (a == "--verbose") {
       o->verbose = true;
     } else {
@@ -163,6 +169,7 @@ int main(int argc, char** argv) {
     vc.hosting_port = world.hosting()->port();
     vc.folder = folder;
     vc.seed = o.seed * 0x9E3779B97F4A7C15ull + 1;  // the user's own stream, apart from the faults'
+    vc.all_open = o.all_open;
     vc.verbose = o.verbose;
     chaos::Viewer viewer(runtime, vc);
     chaos::FaultSchedule faults(world, o.seed, targets, o.verbose);
@@ -228,7 +235,11 @@ int main(int argc, char** argv) {
     std::printf("faults: %s\n", faults.Summary().c_str());
     std::printf("user: %s\n", viewer.Summary().c_str());
     std::printf("messages shown: %s\n", runtime.ShownSummary().c_str());
-    if (!listening) {
+    if (runtime.ShownOffThread() > 0) {
+      std::printf("halyard-chaos: FAIL: %d messages were shown off the user-interface thread\n",
+                  runtime.ShownOffThread());
+      status = 1;
+    } else if (!listening) {
       std::printf("halyard-chaos: FAIL: a server did not listen again within 10 s of the end\n");
       status = 1;
     } else if (!lagging.empty()) {

@@ -8,10 +8,11 @@
 namespace chaos {
 namespace {
 
-constexpr const char* kKindNames[FaultSchedule::kKinds] = {"close",  "stall",   "oversized", "malformed",
-                                                           "delay",  "restart", "notice"};
+constexpr const char* kKindNames[FaultSchedule::kKinds] = {
+    "close", "stall", "oversized", "malformed", "delay", "restart", "notice", "offline", "broken hosting message",
+    "silent hosting server"};
 // How often each kind is drawn, out of the sum.
-constexpr int kWeights[FaultSchedule::kKinds] = {6, 4, 2, 2, 4, 3, 1};
+constexpr int kWeights[FaultSchedule::kKinds] = {6, 4, 2, 2, 4, 3, 1, 2, 2, 2};
 // The replies whose sending a slow-send fault delays.
 constexpr uint32_t kDelayedTypes[] = {net::kMediaData, net::kReplyUserLogin, net::kReplyChannelSetup,
                                       net::kCameraInfoReply, net::kKeepAlive};
@@ -33,7 +34,7 @@ void FaultSchedule::Stop() {
   stop_.Set();
   if (!thread_.joinable()) return;
   thread_.join();
-  LiftDelays(true);
+  LiftDue(true);
 }
 
 bool FaultSchedule::Listening() const {
@@ -59,7 +60,7 @@ void FaultSchedule::Run() {
     const int wait = pause(random_);
     if (stop_.Wait(wait)) break;
     heartbeat_ms_ = os::MonotonicMs();
-    LiftDelays(false);
+    LiftDue(false);
     InjectOne();
   }
   heartbeat_ms_ = 0;
@@ -107,7 +108,8 @@ void FaultSchedule::InjectOne() {
       const int ms = 20 + amount * 38 / 100;                          // 20 to 400 ms a message
       const uint64_t lasts = 1000 + static_cast<uint64_t>(amount) * 5;  // for 1 to 6 s
       Execute("fault " + target + " delay " + std::to_string(type) + " " + std::to_string(ms));
-      delays_.push_back({target, type, now + lasts});
+      // A later slow send of the same type on the same server replaces this one; lifting it lifts both.
+      lifts_.push_back({"fault " + target + " delay " + std::to_string(type) + " 0", now + lasts, 0});
       EffectEndsAt(now + lasts);
       break;
     }
@@ -125,23 +127,42 @@ void FaultSchedule::InjectOne() {
       // The hosting server has no notices: a camera tells its viewers of an event.
       Execute("notice " + (target == "hosting" ? targets_.back() : target) + " " + std::to_string(1 + amount % 8));
       break;
+    case kOffline: {
+      // For 1 to 5 s: its relayed views find no channel at the hosting
+      // server and ask again by themselves, its direct views find no camera.
+      const std::string camera = target == "hosting" ? targets_.back() : target;
+      const uint64_t lasts = 1000 + static_cast<uint64_t>(amount) * 4;
+      Execute("offline " + camera);
+      lifts_.push_back({"online " + camera, now + lasts, kRelayRetryMs});
+      EffectEndsAt(now + lasts + kRelayRetryMs);
+      break;
+    }
+    case kBrokenHosting:
+      Execute(std::string("fault hosting ") + (amount % 2 ? "oversized" : "malformed"));
+      EffectEndsAt(now + 1000);
+      break;
+    case kSilentHosting:
+      // The server lost its power: its connections say nothing more and no
+      // close ever comes; the viewer must notice by itself.
+      Execute("fault hosting silent");
+      EffectEndsAt(now + kKeepAliveDeadlineMs + 1000);
+      break;
     case kKinds:
       break;
   }
   ++counts_[kind];
 }
 
-void FaultSchedule::LiftDelays(bool all) {
+void FaultSchedule::LiftDue(bool all) {
   const uint64_t now = os::MonotonicMs();
-  for (auto it = delays_.begin(); it != delays_.end();) {
+  for (auto it = lifts_.begin(); it != lifts_.end();) {
     if (!all && it->until_ms > now) {
       ++it;
       continue;
     }
-    // A later slow send of the same type on the same server replaced this one; lifting it lifts both.
-    Execute("fault " + it->target + " delay " + std::to_string(it->type) + " 0");
-    EffectEndsAt(os::MonotonicMs());
-    it = delays_.erase(it);
+    Execute(it->command);
+    EffectEndsAt(os::MonotonicMs() + it->mended_after_ms);
+    it = lifts_.erase(it);
   }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The faults of a chaos run: a seeded random schedule of what the simulated
 // servers inject (dropped connections, stalled streams, oversized and
-// malformed messages, slow sends, server restarts, notices), played through
-// the simulator's own control commands. The same seed gives the same faults,
+// malformed messages, slow sends, server restarts, notices, a relayed camera
+// gone offline at the hosting server for a while, a broken message from the
+// hosting server, a hosting server fallen silent), played through the
+// simulator's own control commands. The same seed gives the same faults,
 // on the same servers, in the same order, at the same intervals.
 //
 // Threads: Start, Stop, Listening and the figures come from the run's thread;
@@ -22,9 +24,17 @@
 
 namespace chaos {
 
+// The viewer's keep-alive deadline in a chaos run: a hosting server fallen
+// silent is noticed this long after its last word.
+constexpr int kKeepAliveIdleMs = 1000;
+constexpr int kKeepAliveDeadlineMs = 3000;
+// A relayed view without pictures asks the hosting server again this long after its last one.
+constexpr uint64_t kRelayRetryMs = 10000;
+
 class FaultSchedule {
  public:
-  enum Kind { kClose, kStall, kOversized, kMalformed, kDelay, kRestart, kNotice, kKinds };
+  enum Kind { kClose, kStall, kOversized, kMalformed, kDelay, kRestart, kNotice, kOffline, kBrokenHosting, kSilentHosting,
+              kKinds };
 
   // `targets`: "hosting" and the camera IDs.
   FaultSchedule(sim::World& world, uint64_t seed, std::vector<std::string> targets, bool verbose);
@@ -38,22 +48,25 @@ class FaultSchedule {
   // Every server listens (none is half-way through a restart).
   bool Listening() const;
   // When (os::MonotonicMs) the effect of the last fault ends or ended: a
-  // stall's or a restart's end, the lifting of a slow send.
+  // stall's or a restart's end, the lifting of a slow send, the time the
+  // viewer takes to notice and mend what it must notice by itself.
   uint64_t LastEffectEndMs() const { return last_effect_end_ms_; }
   // For the watchdog: when the thread last began a step; 0 when it is not running.
   uint64_t HeartbeatMs() const { return heartbeat_ms_; }
   std::string Summary() const;
 
  private:
-  struct Delay {
-    std::string target;
-    uint32_t type;
+  // A fault in force until its lifting command runs (a slow send's end, a
+  // camera coming online again).
+  struct Lift {
+    std::string command;
     uint64_t until_ms;
+    uint64_t mended_after_ms;  // what the viewer then takes to mend by itself
   };
 
   void Run();
   void InjectOne();
-  void LiftDelays(bool all);
+  void LiftDue(bool all);
   void Execute(const std::string& command);
   void EffectEndsAt(uint64_t ms);
 
@@ -64,7 +77,7 @@ class FaultSchedule {
   std::thread thread_;
   os::Event stop_{os::Event::Reset::kManual};
   uint64_t start_ms_ = 0;
-  std::vector<Delay> delays_;  // the schedule's thread, then Stop after the join
+  std::vector<Lift> lifts_;  // the schedule's thread, then Stop after the join
   std::atomic<uint64_t> last_effect_end_ms_{0};
   std::atomic<uint64_t> heartbeat_ms_{0};
   std::array<std::atomic<int>, kKinds> counts_{};

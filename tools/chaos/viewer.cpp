@@ -3,6 +3,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "fault_schedule.h"
+
 #include "os/clock.h"
 #include "os/file.h"
 #include "record/recording_journal.h"
@@ -17,11 +19,14 @@ constexpr uint64_t kGivenUpMs = 1500;
 constexpr uint64_t kNoChannelMs = 8000;
 constexpr int kHostLoginWaitMs = 15000;
 constexpr int kHostRetryMs = 500;
+// The hosting connection restores itself with waits a tenth of the viewer's.
+const net::ReconnectWaits kHostWaits{6000, {100, 200, 400, 800, 1000}};
 
 }  // namespace
 
 void Runtime::ShowMessage(const std::string& section, const std::string& key, const std::string&,
                           const std::vector<os::MessageArg>&) {
+  if (std::this_thread::get_id() != ui_thread_) ++off_thread_;
   std::lock_guard<std::mutex> lock(mutex_);
   ++shown_[section + "/" + key];
 }
@@ -71,10 +76,12 @@ Viewer::Viewer(Runtime& runtime, Config config)
       config_(std::move(config)),
       random_(config_.seed),
       events_(runtime_, kMainWindow),
-      hosting_(events_, runtime_, runtime_),
+      hosting_(events_, runtime_),
       speaker_links_(hosting_),
       microphone_(tone_, speaker_links_) {
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t, intptr_t) { OnMainWindow(m); });
+  hosting_.SetHostReconnect(true, kHostWaits);
+  hosting_.SetKeepAlive(kKeepAliveIdleMs, kKeepAliveDeadlineMs);
   hosting_.Start();
   int index = 0;
   for (const Camera& c : config_.cameras) {
@@ -88,6 +95,13 @@ Viewer::Viewer(Runtime& runtime, Config config)
     views_.back()->relay = true;
   }
   next_action_ms_ = os::MonotonicMs();
+  if (!config_.all_open) return;
+  for (auto& v : views_) {
+    if (v->relay)
+      v->state = State::kOpen;  // opened once the hosting connection is up
+    else
+      Open(*v);
+  }
 }
 
 Viewer::~Viewer() {
@@ -99,8 +113,10 @@ Viewer::~Viewer() {
 void Viewer::OnMainWindow(uint32_t message) {
   if (message != os::kWmHostEvent) return;
   hosting::HostEvent e;
-  while (events_.Pop(&e))
+  while (events_.Pop(&e)) {
+    runtime_.Tell(e);
     if (e.kind == hosting::kHostLoggedIn) host_logged_in_ = true;
+  }
 }
 
 void Viewer::Step(bool act) {
@@ -149,9 +165,22 @@ void Viewer::KeepHostingUp() {
       }
       break;
     case Host::kUp:
-      if (!hosting_.HostConnected()) {
+      if (hosting_.HostConnected()) break;
+      // Lost: the hosting client restores it by itself (its first attempt
+      // at once), unless the loss ended it.
+      host_logged_in_ = false;
+      host_since_ms_ = now;
+      host_ = Host::kRestoring;
+      break;
+    case Host::kRestoring:
+      if (host_logged_in_ && hosting_.HostConnected()) {
+        ++actions_["hosting connection restored by itself"];
+        host_ = Host::kUp;
+      } else if (now - host_since_ms_ > kHostLoginWaitMs ||
+                 (now - host_since_ms_ > kHostRetryMs && hosting_.host_attempt() == 0 && !hosting_.HostConnected())) {
+        ++actions_["hosting connection not restored: connected by hand"];
         host_ = Host::kDown;
-        host_retry_ms_ = now + kHostRetryMs;
+        host_retry_ms_ = now;
       }
       break;
   }
@@ -185,15 +214,12 @@ void Viewer::KeepViewsUp(View& v) {
     v.down_since_ms = 0;
     return;
   }
+  // Closed with the hosting connection, it comes back with it; without a
+  // channel it asks again by itself. Only a view that stays so is reopened.
   if (v.down_since_ms == 0) v.down_since_ms = now;
-  if (closed) {
-    // Closed with the hosting connection: the user opens it again.
-    ++actions_["relayed view closed with the hosting connection: reopened"];
-  } else if (now - v.down_since_ms >= kNoChannelMs) {
-    ++actions_["relayed view got no channel: reopened"];
-  } else {
-    return;
-  }
+  if (now - v.down_since_ms < kNoChannelMs) return;
+  ++actions_[closed ? "relayed view not back with the hosting connection: reopened"
+                    : "relayed view got no channel: reopened"];
   Close(v);
   Open(v);
 }

@@ -8,11 +8,13 @@
 // speaker, microphone and motion detection.
 //
 // Where the viewer gives up by design, the user does what a user would:
-// a direct view stops trying after three failed attempts, and relayed views
-// close with the hosting connection and never reconnect, nor does the hosting
-// connection itself (automatic reconnection is being built apart from this
-// program); so the user connects to the hosting server again and reopens such
-// views. Each such reopening is counted and reported.
+// a direct view stops trying after three failed attempts, so the user tells
+// it to connect again. The hosting connection restores itself after a loss
+// (a drop, a broken message, a server fallen silent) and its relayed views
+// come back with it; only where that fails (a refused login, a server away
+// too long) does the user connect again, and a relayed view that stays
+// without a channel is reopened by hand. Each such step is counted and
+// reported.
 //
 // Threads: everything here runs on the user-interface thread (the one that
 // runs the runtime), except the preset waits, which run on a worker each as
@@ -38,15 +40,21 @@
 namespace chaos {
 
 // The window system's stand-in: user-visible messages are counted by key,
-// not printed (a chaos run shows hundreds of "cannot connect").
+// not printed (a chaos run shows hundreds of "cannot connect"). Like message
+// boxes, they belong to the user-interface thread (the one that made the
+// runtime): one shown from any other thread is counted as a fault.
 class Runtime : public cli::Runtime {
  public:
   void ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,
                    const std::vector<os::MessageArg>& args) override;
   int Shown(const std::string& key);
   std::string ShownSummary();
+  // Messages shown from a thread other than the user-interface thread.
+  int ShownOffThread() const { return off_thread_; }
 
  private:
+  const std::thread::id ui_thread_ = std::this_thread::get_id();
+  std::atomic<int> off_thread_{0};
   std::mutex mutex_;
   std::map<std::string, int> shown_;
 };
@@ -83,6 +91,8 @@ class Viewer {
     // Between a direct view's connect attempts. The viewer's 60 s is cut
     // the way its tests cut it, so that the retries happen within a run.
     int retry_wait_ms = 2000;
+    // Every view opens at the start (a wall of views), not one by one.
+    bool all_open = false;
     bool verbose = false;
   };
 
@@ -125,7 +135,7 @@ class Viewer {
     std::thread preset_wait;
     std::atomic<bool> preset_busy{false};
   };
-  enum class Host { kDown, kConnecting, kUp };
+  enum class Host { kDown, kConnecting, kUp, kRestoring };
 
   void OnMainWindow(uint32_t message);
   void KeepHostingUp();

@@ -44,6 +44,22 @@ void Runtime::ShowMessage(const std::string& section, const std::string& key, co
   std::fprintf(stderr, "halyard-cli: %s\n", default_text.c_str());
 }
 
+bool Runtime::Tell(const hosting::HostEvent& event) {
+  switch (event.kind) {
+    case hosting::kHostUnreachable:
+      ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!", {});
+      return true;
+    case hosting::kHostLoginRefused:
+      ShowMessage("ERROR_MESSAGE", "ERROR_LOGIN_FAIL", "Login Fail : Please Insert Correct ID and Password", {});
+      return true;
+    case hosting::kChannelNotFound:
+      ShowMessage("ERROR_MESSAGE", "ERROR_CAHNNEL_SETUP", "Error : We donot find a selected camera or file", {});
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::vector<std::string> Runtime::shown() {
   std::lock_guard<std::mutex> lock(mutex_);
   return shown_;

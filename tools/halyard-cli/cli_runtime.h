@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hosting/host_event.h"
 #include "os/window_seam.h"
 
 namespace cli {
@@ -35,6 +36,10 @@ class Runtime : public os::WindowPoster, public os::WindowTimers, public os::Use
   // Delivers messages and timers until `done` holds, `timeout_ms` passes or
   // an interrupt arrives; true when `done` held.
   bool RunUntil(const std::function<bool()>& done, int timeout_ms);
+  // What the hosting client's events ask the user to hear of (a server out
+  // of reach, a refused login, no such camera or file) is shown here, as the
+  // main window shows it in a message box; false for every other event.
+  bool Tell(const hosting::HostEvent& event);
   // The keys ("SECTION/KEY") of every message shown so far.
   std::vector<std::string> shown();
   bool Shown(const std::string& key);

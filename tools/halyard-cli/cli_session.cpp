@@ -28,7 +28,7 @@ net::ProxySettings ProxyFrom(const Options& o) {
 Session::Session(const Options& options) : options_(options) {
   os::NetStartup();
   events_ = std::make_unique<hosting::HostEventQueue>(runtime_, kMainWindow);
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_, runtime_);
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_);
   hosting_->SetProxy(ProxyFrom(options));
   hosting_->SetHostReconnect(!options.no_reconnect);
   if (options.command == "watch" || options.command == "record") event_log_.AddListener(&printer_);
@@ -59,6 +59,7 @@ void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
   if (message != os::kWmHostEvent) return;
   hosting::HostEvent e;
   while (events_->Pop(&e)) {
+    if (runtime_.Tell(e)) continue;
     const uint32_t length = static_cast<uint32_t>(e.data.size());
     switch (e.kind) {
       case hosting::kHostLoggedIn:

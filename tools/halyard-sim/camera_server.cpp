@@ -50,7 +50,7 @@ void CameraServer::OnMessage(PeerConnection& c, const net::RawMessage& m) {
       OnLogin(c, m);
       return;
     case net::kKeepAlive:
-      c.Send(net::kKeepAlive, nullptr, 0);
+      c.OnKeepAlive();
       return;
     default:
       break;
@@ -206,6 +206,12 @@ void CameraServer::OnPtz(PeerConnection& c, const net::RawMessage& m) {
 void CameraServer::SendToAll(uint32_t type, const std::vector<uint8_t>& body) {
   listener_.ForEach([&](PeerConnection& c) {
     if (c.logged_in) c.Send(type, body);
+  });
+}
+
+void CameraServer::SendKeepAlives() {
+  listener_.ForEach([&](PeerConnection& c) {
+    if (c.logged_in) c.SendKeepAlive();
   });
 }
 

@@ -48,6 +48,7 @@ class CameraServer : private SessionServer<CameraSession> {
   Listener& listener() { return listener_; }
 
   void SendToAll(uint32_t type, const std::vector<uint8_t>& body);
+  void SendKeepAlives();
   void SetOnline(bool online);
   bool online() const { return online_; }
   // Speaker audio received so far (ADPCM bytes, in arrival order).

@@ -28,7 +28,7 @@ void HostingServer::Stop() {
 }
 
 void HostingServer::KeepAliveLoop(int interval_ms) {
-  while (!stop_.Wait(interval_ms)) SendToAll(net::kKeepAlive, {});
+  while (!stop_.Wait(interval_ms)) SendKeepAlives();
 }
 
 bool HostingServer::AddFile(StoredFile file, std::string* error) {
@@ -79,10 +79,7 @@ void HostingServer::OnMessage(PeerConnection& c, const net::RawMessage& m) {
   if (m.type != net::kMediaData)
     log_.Add({"hosting", m.type, MessageName(m.type), DecodeFields(m.type, m.body, m.length)});
   if (m.type == net::kRequestUserLogin) return OnLogin(c, m);
-  if (m.type == net::kKeepAlive) {
-    c.Send(net::kKeepAlive, nullptr, 0);
-    return;
-  }
+  if (m.type == net::kKeepAlive) return c.OnKeepAlive();
   if (!c.logged_in) return;
   switch (m.type) {
     case net::kRequestOnlineCameraList: {
@@ -226,6 +223,30 @@ void HostingServer::OnSeek(PeerConnection& c, const net::RawMessage& m) {
 void HostingServer::SendToAll(uint32_t type, const std::vector<uint8_t>& body) {
   listener_.ForEach([&](PeerConnection& c) {
     if (c.logged_in) c.Send(type, body);
+  });
+}
+
+void HostingServer::DropCamera(const CameraServer& camera) {
+  // The channels go out of the lock: ending one joins its sending thread.
+  std::vector<std::unique_ptr<Channel>> ended;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [connection, session] : sessions_) {
+      for (auto it = session->channels.begin(); it != session->channels.end();) {
+        if (it->second->camera != &camera) {
+          ++it;
+          continue;
+        }
+        ended.push_back(std::move(it->second));
+        it = session->channels.erase(it);
+      }
+    }
+  }
+}
+
+void HostingServer::SendKeepAlives() {
+  listener_.ForEach([&](PeerConnection& c) {
+    if (c.logged_in) c.SendKeepAlive();
   });
 }
 

@@ -61,6 +61,10 @@ class HostingServer : private SessionServer<HostingSession> {
   void AnnounceCamera(const CameraServer& camera, bool online);
   void AnnounceFile(const StoredFile& file);
   void SendToAll(uint32_t type, const std::vector<uint8_t>& body);
+  // A keep-alive to every logged-in client, each waiting for its answer.
+  void SendKeepAlives();
+  // The camera went offline: the channels relaying it end, as its stream has.
+  void DropCamera(const CameraServer& camera);
 
  private:
   using Channel = HostedChannel;

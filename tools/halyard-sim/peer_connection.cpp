@@ -49,7 +49,8 @@ void PeerConnection::ReadLoop() {
     input_.Commit(static_cast<uint32_t>(r));
     net::RawMessage m;
     net::ReceiveBuffer::Next next;
-    while (open_ && (next = input_.TakeMessage(&m)) == net::ReceiveBuffer::Next::kMessage) on_message_(*this, m);
+    while (open_ && (next = input_.TakeMessage(&m)) == net::ReceiveBuffer::Next::kMessage)
+      if (!silent_) on_message_(*this, m);
     if (next == net::ReceiveBuffer::Next::kInvalid) break;
   }
   open_ = false;
@@ -58,6 +59,7 @@ void PeerConnection::ReadLoop() {
 }
 
 bool PeerConnection::PassFaults(uint32_t type) {
+  if (silent_) return false;
   uint64_t stall = 0;
   int delay = 0;
   {
@@ -98,6 +100,18 @@ bool PeerConnection::Send(uint32_t type, const void* body, uint32_t length) {
   net::EncodePacketHeader({type, length}, message.data());
   if (length) std::memcpy(message.data() + net::kPacketHeaderSize, body, length);
   return SendRaw(message.data(), message.size());
+}
+
+void PeerConnection::SendKeepAlive() {
+  ++keepalives_unanswered_;
+  Send(net::kKeepAlive, nullptr, 0);
+}
+
+void PeerConnection::OnKeepAlive() {
+  int waiting = keepalives_unanswered_;
+  while (waiting > 0 && !keepalives_unanswered_.compare_exchange_weak(waiting, waiting - 1)) {
+  }
+  if (waiting <= 0) Send(net::kKeepAlive, nullptr, 0);
 }
 
 bool PeerConnection::SendMedia(uint32_t channel_id, uint32_t kind, uint64_t timestamp_ms, const uint8_t* payload,

@@ -52,6 +52,14 @@ class PeerConnection {
   bool Send(uint32_t type, const std::vector<uint8_t>& body) {
     return Send(type, body.data(), static_cast<uint32_t>(body.size()));
   }
+  // A peer that lost its power without a word: from now on this connection
+  // sends nothing and ignores what it receives, but stays open.
+  void SetSilent() { silent_ = true; }
+  // Keep-alives: the server's own, and what it does with one received. The
+  // answer to its own is not answered again, so the two sides never play
+  // ping-pong; any other is answered at once.
+  void SendKeepAlive();
+  void OnKeepAlive();
   // MediaData in the long (24-byte) or short (16-byte) fixed form.
   bool SendMedia(uint32_t channel_id, uint32_t kind, uint64_t timestamp_ms, const uint8_t* payload,
                  uint32_t length, bool long_form);
@@ -74,6 +82,8 @@ class PeerConnection {
   MessageCallback on_message_;
   std::function<void(PeerConnection&)> on_close_;
   std::atomic<bool> open_{true};
+  std::atomic<bool> silent_{false};
+  std::atomic<int> keepalives_unanswered_{0};
   std::mutex send_mutex_;
   std::thread reader_;
   net::ReceiveBuffer input_;

@@ -248,18 +248,20 @@ Listener* World::ListenerOf(const std::string& target) {
 
 std::vector<std::string> World::Fault(const std::vector<std::string>& w) {
   // fault TARGET KIND [ARG...]
-  if (w.size() < 3) return {"error: fault TARGET close|stall MS|drop TYPE|delay TYPE MS|oversized|malformed|refuse-login|accept-login"};
+  if (w.size() < 3)
+    return {"error: fault TARGET close|silent|stall MS|drop TYPE|delay TYPE MS|oversized|malformed|refuse-login|accept-login"};
   FaultPlan* faults = FaultsOf(w[1]);
   Listener* listener = ListenerOf(w[1]);
   if (!faults) return {"error: no such target " + w[1]};
   const std::string& kind = w[2];
   auto arg = [&](size_t i) { return i < w.size() ? std::atoi(w[i].c_str()) : 0; };
-  if (kind == "close" || kind == "oversized" || kind == "malformed") {
+  if (kind == "close" || kind == "oversized" || kind == "malformed" || kind == "silent") {
     if (!listener) return {"error: no connections on " + w[1]};
     // Under the listener's lock only: sending takes the fault plan's lock
     // after it, so the plan's lock must not be held here.
     listener->ForEach([&](PeerConnection& c) {
       if (kind == "close") return c.Close();
+      if (kind == "silent") return c.SetSilent();
       uint8_t bad[8 + 12] = {};
       // Oversized: a header announcing one byte more than any connection buffers.
       // Malformed: a media message whose fixed part cannot hold its payload length.
@@ -317,6 +319,7 @@ std::vector<std::string> World::Execute(const std::string& line) {
   CameraServer* cam = w.size() > 1 ? camera(w[1]) : nullptr;
   if ((cmd == "online" || cmd == "offline") && cam) {
     cam->SetOnline(cmd == "online");
+    if (hosting_ && cmd == "offline") hosting_->DropCamera(*cam);
     if (hosting_) hosting_->AnnounceCamera(*cam, cmd == "online");
     return {"ok"};
   }
@@ -330,9 +333,9 @@ std::vector<std::string> World::Execute(const std::string& line) {
   }
   if (cmd == "keepalive" && w.size() > 1) {
     if (w[1] == "hosting" && hosting_)
-      hosting_->SendToAll(net::kKeepAlive, {});
+      hosting_->SendKeepAlives();
     else if (cam)
-      cam->SendToAll(net::kKeepAlive, {});
+      cam->SendKeepAlives();
     else
       return {"error: no such target " + w[1]};
     return {"ok"};
@@ -371,7 +374,8 @@ std::vector<std::string> World::Execute(const std::string& line) {
     return {"ports | received [TEXT] | clear-received | online CAM | offline CAM | notice CAM VALUE |",
             "viewers CAM N | keepalive hosting|CAM | file-update NAME | speaker CAM | speaker-save CAM FILE |",
             "connections TARGET | restart hosting|CAM SECONDS |",
-            "sent | fault TARGET close|stall MS|drop TYPE [N]|delay TYPE MS|oversized|malformed|refuse-login|accept-login |",
+            "sent | fault TARGET close|silent|stall MS|drop TYPE [N]|delay TYPE MS|oversized|malformed|refuse-login|",
+            "accept-login |",
             "quit", "end"};
   }
   return {"error: unknown command " + line};

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   os::NetStartup();
   cli::Runtime runtime;
   hosting::HostEventQueue events(runtime, 1);
-  hosting::HostingService hosting(events, runtime, runtime);
+  hosting::HostingService hosting(events, runtime);
   hosting.Start();
   std::vector<std::unique_ptr<node::NodeMedia>> media;
   std::vector<std::unique_ptr<node::CNodeWindow>> nodes;

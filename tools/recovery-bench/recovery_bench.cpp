@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
   cli::Runtime runtime;
   constexpr os::WindowHandle kMain = 1;
   hosting::HostEventQueue events(runtime, kMain);
-  hosting::HostingService hosting(events, runtime, runtime);
+  hosting::HostingService hosting(events, runtime);
   hosting.SetHostReconnect(true);
   hosting.Start();
   bool logged_in = false;

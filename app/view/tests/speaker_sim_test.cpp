@@ -83,7 +83,7 @@ class SpeakerToCameras : public ::testing::Test {
     world_ = std::make_unique<sim::World>(config);
     ASSERT_TRUE(world_->Start(&error)) << error;
     events_ = std::make_unique<hosting::HostEventQueue>(pump_, kMain);
-    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_, messages_);
+    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_);
     hosting_->Start();
   }
   void TearDown() override {

@@ -111,6 +111,8 @@ TEST(StatusLine, ShowsStatePicturesCountdownAndRates) {
        {StatusPicture::kCannotConnect, "Next attempt in 1 s"}},
       {"given up", {2, false, false, 1000, 0, false, ""}, {StatusPicture::kCannotConnect, "Cannot connect"}},
       {"refused", {3, false, false, 1000, 0, false, ""}, {StatusPicture::kLoginRefused, "Login refused"}},
+      {"camera not found, the view retrying by itself", {4, true, false, 1000, 0, false, "0 fps, 0 kbps"},
+       {StatusPicture::kNone, "Camera or file not found"}},
       {"file ended", {0, true, false, 1000, 0, true, "0 fps, 0 kbps"}, {StatusPicture::kNone, "End of File"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, MakeStatusLine(c.state, Default)) << c.what;

@@ -38,7 +38,7 @@ FakeViewHost::FakeViewHost(FileChooser* chooser, bool sound) {
                           nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(main_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   events_ = std::make_unique<hosting::HostEventQueue>(seam_, ToHandle(main_));
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, seam_, messages_);
+  hosting_ = std::make_unique<hosting::HostingService>(*events_, seam_);
   hosting_->Start();
   if (sound) sound_.Open(main_);
   factory_ = MakeViewFactory(GetModuleHandleW(nullptr), chooser);

@@ -62,7 +62,8 @@ class Pump : public os::WindowPoster, public os::WindowTimers {
         },
         timeout_ms);
   }
-  void Deliver(CNodeWindow& node) {
+  void Deliver(CNodeWindow& node) { Deliver(std::vector<CNodeWindow*>{&node}); }
+  void Deliver(const std::vector<CNodeWindow*>& nodes) {
     for (;;) {
       Message m;
       {
@@ -72,7 +73,8 @@ class Pump : public os::WindowPoster, public os::WindowTimers {
         queue_.pop_front();
         seen_.push_back(m);
       }
-      if (m.window == node.Window()) node.HandleMessage(m.message, m.wparam, m.lparam);
+      for (CNodeWindow* node : nodes)
+        if (m.window == node->Window()) node->HandleMessage(m.message, m.wparam, m.lparam);
     }
   }
   int Count(os::WindowHandle window, uint32_t message, intptr_t lparam = -1, intptr_t wparam = -1) {
@@ -139,6 +141,54 @@ struct FakeDynamicIp : DynamicIpStore {
   std::map<std::string, std::string> saved;
 };
 
+// Many direct views at once, each with its own window and media, all
+// delivered by one pump.
+class ViewWall {
+ public:
+  ViewWall(hosting::HostingService& hosting, hosting::HostEventQueue& events, Pump& pump, int count) : pump_(pump) {
+    for (int i = 0; i < count; ++i) {
+      NodeContext ctx;
+      ctx.hosting = &hosting;
+      ctx.events = &events;
+      ctx.poster = &pump;
+      ctx.timers = &pump;
+      ctx.self = 1000 + static_cast<os::WindowHandle>(i);
+      ctx.parent = kParent;
+      ctx.main_window = kMain;
+      ctx.index = i;
+      ctx.display_name = "View " + std::to_string(i);
+      media_.push_back(std::make_unique<FakeMedia>());
+      views_.push_back(std::make_unique<CNodeWindow>(ctx, media_.back().get()));
+      nodes_.push_back(views_.back().get());
+      hosting.AddNode(nodes_.back());
+    }
+  }
+  CNodeWindow& operator[](int i) { return *views_[static_cast<size_t>(i)]; }
+  FakeMedia& media(int i) { return *media_[static_cast<size_t>(i)]; }
+  int size() const { return static_cast<int>(views_.size()); }
+  void Deliver() { pump_.Deliver(nodes_); }
+  template <typename F>
+  bool RunUntil(F done, int timeout_ms) {
+    return Eventually(
+        [&] {
+          Deliver();
+          return done();
+        },
+        timeout_ms);
+  }
+  // Every view closes, as their windows do at exit.
+  void CloseAll() {
+    views_.clear();
+    nodes_.clear();
+  }
+
+ private:
+  Pump& pump_;
+  std::vector<std::unique_ptr<FakeMedia>> media_;
+  std::vector<std::unique_ptr<CNodeWindow>> views_;
+  std::vector<CNodeWindow*> nodes_;
+};
+
 class NodeLink : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -152,7 +202,7 @@ class NodeLink : public ::testing::Test {
     world_ = std::make_unique<sim::World>(config);
     ASSERT_TRUE(world_->Start(&error)) << error;
     events_ = std::make_unique<hosting::HostEventQueue>(pump_, kMain);
-    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_, messages_);
+    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_);
     hosting_->Start();
   }
   void TearDown() override {

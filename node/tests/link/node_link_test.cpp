@@ -3,9 +3,11 @@
 // are in camera_control_test.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "net/byte_order.h"
+#include "os/tests/blackhole.h"
 #include "net/tests/loopback_server.h"
 #include "node/tests/link/link_fixture.h"
 #include "os/clock.h"
@@ -181,6 +183,60 @@ TEST_F(NodeLink, RelayViewStreamsAgainAfterTheHostingServerRestarts) {
   EXPECT_EQ(0, hosting_->host_attempt());
 }
 
+// A broken message from the hosting server is a lost connection like any
+// other: the client logs in again by itself, and the relayed view streams
+// again with its recording interrupted, not ended.
+TEST_F(NodeLink, RelayViewComesBackAfterABrokenHostingMessage) {
+  hosting_->SetHostReconnect(true, {600, {10, 20, 40, 80, 100}});
+  ASSERT_TRUE(HostLoggedIn());
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  for (const char* fault : {"fault hosting oversized", "fault hosting malformed"}) {
+    SCOPED_TRACE(fault);
+    ASSERT_TRUE(Streaming(node));
+    const int interruptions = media_.recording_interruptions;
+    world_->Execute(fault);
+    ASSERT_TRUE(pump_.RunUntil(node, [&] { return media_.recording_interruptions > interruptions; }));
+    ForgetUnits();
+  }
+  EXPECT_TRUE(Streaming(node)) << "the relayed view never streamed again";
+  EXPECT_EQ(0, media_.recording_stops.load()) << "the recording ended with the connection";
+}
+
+// A camera that accepts and drops every link at once is not hammered: kept
+// reconnecting, the waits go on growing until a link stays up.
+TEST_F(NodeLink, ACameraThatDropsEveryLinkAtOnceIsNotHammered) {
+  CNodeWindow& node = MakeFastNode(true);
+  node.SetAddress(Camera());
+  for (int drop = 0; drop < 3; ++drop) {
+    ASSERT_TRUE(Streaming(node));
+    ForgetUnits();
+    world_->Execute("fault CAM-1 close");
+    ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.camera_id().empty(); }));
+  }
+  ASSERT_TRUE(Streaming(node));
+  EXPECT_GE(Events(EventKind::kReconnectAttempt), 3u) << "each drop started the waits afresh";
+}
+
+// A relayed camera gone offline at the hosting server: the view asks again
+// by itself, and each answer goes to its status line and the event log; the
+// user is told once, when they opened the view, not at each retry.
+TEST_F(NodeLink, ARelayedCameraGoneOfflineIsToldOnceThenOnlyLogged) {
+  ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 200;
+  world_->Execute("offline CAM-1");
+  CNodeWindow& node = MakeNode(true);
+  node.OpenRelayCamera("CAM-1\n");
+  ASSERT_TRUE(RunTicking(node, [&] { return Events(EventKind::kNotFound) >= 3; })) << "the view stopped asking";
+  EXPECT_EQ(kStatusNotFound, node.connect_status());
+  int told = 0;
+  for (hosting::HostEvent e; events_->Pop(&e);) told += e.kind == hosting::kChannelNotFound;
+  EXPECT_EQ(1, told) << "the user was told at each retry";
+  world_->Execute("online CAM-1");
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_EQ(kStatusClear, node.connect_status());
+}
+
 // A stored file that pauses is no stall: it ends with "End of File".
 TEST_F(NodeLink, StoredFilesAreNotWatched) {
   ASSERT_TRUE(HostLoggedIn());
@@ -324,11 +380,11 @@ TEST_F(NodeLink, NoticeExpiresSixtySecondsAfterItsLastRepetition) {
   EXPECT_EQ(2, pump_.Count(kMain, os::kWmNodeNotice)) << "each notice is forwarded to the main window";
 }
 
-// The connect threads hang in a dynamic-IP lookup whose server never answers
-// (the lookup gives up only after its own 20 s). Closing the node on the
-// window's thread waits a bounded time and says so; a new address may be set
-// while the audio thread still works with the old one.
-TEST_F(NodeLink, CloseDoesNotWaitLongForAHangingConnect) {
+// The connect threads hang in a dynamic-IP look-up whose server never
+// answers (it would give up only after its own 20 s). Closing the node on
+// the window's thread abandons both look-ups at once, and a new address set
+// then is tried at once.
+TEST_F(NodeLink, CloseAbandonsAHangingDynamicIpLookup) {
   os::Event release(os::Event::Reset::kManual);
   net::testing::LoopbackServer silent([&](os::SocketHandle) { release.Wait(30000); }, 2);
   LogCapture log;
@@ -336,22 +392,81 @@ TEST_F(NodeLink, CloseDoesNotWaitLongForAHangingConnect) {
   node.SetAddress({"127.0.0.1", silent.port(), true, "gate", "demo", "demo"});
   pump_.RunUntil(node, [&] { return !node.video_connect_done(); }, 2000);
   node.HandleMessage(os::kWmNodeStartAudio, 0, 0);
-  os::SleepMs(300);  // both threads are inside the lookup now
+  os::SleepMs(300);  // both threads are inside the look-up now
 
   const uint64_t start = os::MonotonicMs();
   node.CloseCommand();
-  const uint64_t waited = os::MonotonicMs() - start;
-  EXPECT_LT(waited, 3u * CNodeWindow::kConnectWaitMs) << "the close waited for the lookup's own time-out";
-  EXPECT_TRUE(log.Mentions("video connect thread still running after"));
-  EXPECT_TRUE(log.Mentions("audio connect thread still running after"));
-  // A new address while the old lookup still hangs: tried once that thread ends.
+  EXPECT_LT(os::MonotonicMs() - start, 1000u) << "the close waited for the look-up";
+  EXPECT_FALSE(log.Mentions("connect thread still running after"));
   LoginInfo camera = Camera();
   camera.password = "wrong";
   node.SetAddress(camera);
-  EXPECT_EQ("wrong", node.login().password);
-  release.Set();
-  EXPECT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }, 25000))
+  EXPECT_TRUE(pump_.RunUntil(node, [&] { return node.connect_status() == kStatusLoginRefused; }, 5000))
       << "the new address was never tried";
+  release.Set();
+}
+
+// Forty direct views, each of its own camera, streaming with sound: eighty
+// camera sockets, more than Winsock's default select set holds.
+TEST(ViewWalls, FortyDirectViewsAllStreamWithSound) {
+  sim::WorldConfig config;
+  config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
+  std::vector<std::string> options = {"--user", "demo:demo"};
+  for (int i = 0; i < 40; ++i) options.insert(options.end(), {"--camera", "CAM-" + std::to_string(i) + ":0:test_176x144.m4v:voice"});
+  std::string error;
+  ASSERT_TRUE(sim::ParseWorldOptions(options, &config, &error)) << error;
+  sim::World world(config);
+  ASSERT_TRUE(world.Start(&error)) << error;
+  Pump pump;
+  hosting::HostEventQueue events(pump, kMain);
+  hosting::HostingService hosting(events, pump);
+  hosting.Start();
+  {
+    ViewWall wall(hosting, events, pump, 40);
+    for (int i = 0; i < wall.size(); ++i)
+      wall[i].SetAddress({"127.0.0.1", world.camera("CAM-" + std::to_string(i))->port(), false, "", "demo", "demo"});
+    const auto streaming = [&](int i) {
+      return wall.media(i).Count(net::kMediaVideoFrame) >= 3 && wall.media(i).Count(net::kMediaAudio) >= 2;
+    };
+    wall.RunUntil(
+        [&] {
+          for (int i = 0; i < wall.size(); ++i)
+            if (!streaming(i)) return false;
+          return true;
+        },
+        60000);
+    std::string silent;
+    for (int i = 0; i < wall.size(); ++i)
+      if (!streaming(i)) silent += " " + std::to_string(i);
+    EXPECT_EQ("", silent) << "views without pictures and sound";
+  }
+  hosting.Stop();
+  world.Stop();
+}
+
+// Every camera drops every packet: sixteen views and the hosting client are
+// connecting when they close, as at exit. The window's thread must get on at
+// once (the target is a second; the bound here is generous, the figure printed).
+TEST(ViewWalls, ClosingWhileEveryCameraDropsEveryPacketIsQuick) {
+  os::testing::Blackhole hole;
+  if (!hole.ok()) GTEST_SKIP() << "this system answers connection requests past a full queue";
+  Pump pump;
+  hosting::HostEventQueue events(pump, kMain);
+  auto hosting = std::make_unique<hosting::HostingService>(events, pump);
+  hosting->Start();
+  ViewWall wall(*hosting, events, pump, 16);
+  for (int i = 0; i < wall.size(); ++i) wall[i].SetAddress({"127.0.0.1", hole.port(), false, "", "demo", "demo"});
+  wall.Deliver();
+  hosting->Connect(0, 1, "127.0.0.1", hole.port(), "demo", "demo");
+  for (int i = 0; i < wall.size(); ++i) ASSERT_FALSE(wall[i].video_connect_done());
+  os::SleepMs(300);  // every connect is under way
+  const uint64_t start = os::MonotonicMs();
+  wall.CloseAll();
+  hosting.reset();
+  const uint64_t took = os::MonotonicMs() - start;
+  std::printf("closing 16 views and the hosting client, every camera unreachable: %llu ms\n",
+              static_cast<unsigned long long>(took));
+  EXPECT_LT(took, 5000u) << "closing waited for the connects";
 }
 
 }  // namespace

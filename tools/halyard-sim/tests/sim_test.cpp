@@ -242,6 +242,25 @@ TEST_F(SimWorld, InjectedFaultsReachTheClient) {
   }
   {
     TestClient c;
+    ASSERT_TRUE(c.Connect(HostingPort()));
+    ASSERT_TRUE(Login(c));
+    world_->Execute("keepalive hosting");
+    Received r;
+    ASSERT_TRUE(c.WaitFor(net::kKeepAlive, &r));
+    ASSERT_TRUE(c.Send(net::kKeepAlive, nullptr, 0));
+    EXPECT_FALSE(c.WaitFor(net::kKeepAlive, &r, 300)) << "the answer to the server's own keep-alive was answered";
+    ASSERT_TRUE(c.Send(net::kKeepAlive, nullptr, 0));
+    EXPECT_TRUE(c.WaitFor(net::kKeepAlive, &r)) << "the client's keep-alive was not answered";
+    EXPECT_EQ("ok", world_->Execute("fault hosting silent").back());
+    ASSERT_TRUE(c.Send(net::kKeepAlive, nullptr, 0));
+    EXPECT_FALSE(c.WaitFor(0, &r, 500)) << "a silent server answered";
+    EXPECT_FALSE(c.closed());
+    TestClient d;
+    ASSERT_TRUE(d.Connect(HostingPort()));
+    EXPECT_TRUE(Login(d)) << "a new connection is silent too";
+  }
+  {
+    TestClient c;
     ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
     ASSERT_TRUE(Login(c));
     world_->Execute("fault CAM-1 close");
@@ -269,13 +288,18 @@ TEST_F(SimWorld, InjectedFaultsReachTheClient) {
   }
 }
 
-TEST_F(SimWorld, CameraOfflineIsAnnouncedAndRefusesConnections) {
+TEST_F(SimWorld, CameraOfflineIsAnnouncedRefusesConnectionsAndIsNoLongerRelayed) {
   TestClient c;
   ASSERT_TRUE(c.Connect(HostingPort()));
   ASSERT_TRUE(Login(c));
+  const uint32_t relayed = SetUpChannel(c, net::kChannelVideo, "CAM-1");
+  Command(c, relayed, net::kCommandStart);
+  ASSERT_EQ(1u, c.Media(net::kMediaVideoFrame, 1).size());
   world_->Execute("offline CAM-1");
   Received r;
   ASSERT_TRUE(c.WaitFor(net::kReplyOnlineCameraUpdate, &r));
+  c.ForgetReceived();  // sent before the announcement
+  EXPECT_TRUE(c.Media(net::kMediaVideoFrame, 1, 500).empty()) << "the hosting server relays a camera gone offline";
   uint32_t code = 0;
   net::CameraRecord record;
   ASSERT_TRUE(net::DecodeCameraUpdate(r.body.data(), static_cast<uint32_t>(r.body.size()), &code, &record));

@@ -69,6 +69,8 @@ class TestClient : public net::MessageHandler {
     }
     return units;
   }
+  // Forgets what arrived and was not asked for yet.
+  void ForgetReceived() { queue_.clear(); }
   bool closed() const { return closed_; }
   bool invalid() const { return invalid_; }
   net::SocketChannel& channel() { return channel_; }
