@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "os/clock.h"
 #include "os/file.h"
 #include "record/journal_format.h"
 #include "record/m4v_headers.h"
@@ -208,12 +209,23 @@ bool LoadRecordingTrack(const std::string& path, RecordingTrack* track, std::str
 
 std::shared_ptr<const RecordingTrack> TrackCache::Track(const std::string& path) {
   std::lock_guard<std::mutex> lock(lock_);
-  const uint64_t size = os::FileSize(path);
-  for (Entry& e : entries_)
-    if (e.path == path && e.size == size) {
-      e.used = ++uses_;
-      return e.track;
+  const uint64_t now = os::MonotonicMs();
+  uint64_t size = 0;
+  bool sized = false;
+  for (Entry& e : entries_) {
+    if (e.path != path) continue;
+    // A finished file stays as it is; one still being written is looked at
+    // again now and then for what it gained (or for its repair).
+    if (e.track->unfinished && now - e.checked >= kGrowingFileCheckMs) {
+      size = os::FileSize(path);
+      sized = true;
+      if (size != e.size) break;
+      e.checked = now;
     }
+    e.used = ++uses_;
+    return e.track;
+  }
+  if (!sized) size = os::FileSize(path);
   auto track = std::make_shared<RecordingTrack>();
   if (!LoadRecordingTrack(path, track.get(), &error_)) return nullptr;
   entries_.erase(std::remove_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; }),
@@ -223,7 +235,7 @@ std::shared_ptr<const RecordingTrack> TrackCache::Track(const std::string& path)
                                    [](const Entry& a, const Entry& b) { return a.used < b.used; });
     entries_.erase(oldest);
   }
-  entries_.push_back({path, size, track, ++uses_});
+  entries_.push_back({path, size, track, ++uses_, now});
   return track;
 }
 

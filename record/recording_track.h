@@ -90,7 +90,9 @@ class TrackCache : public TrackSource {
     uint64_t size = 0;
     std::shared_ptr<const RecordingTrack> track;
     uint64_t used = 0;
+    uint64_t checked = 0;  // os::MonotonicMs when its size was last looked at
   };
+  static constexpr uint64_t kGrowingFileCheckMs = 1000;
   const size_t capacity_;
   mutable std::mutex lock_;  // export and the player may share one
   std::vector<Entry> entries_;
