@@ -107,7 +107,7 @@ std::vector<EventBand> ParseEventDay(const char* data, size_t size, int day) {
 }
 
 int EventFileDay(const std::string& fileName) {
-  if (fileName.size() != 20 || fileName.rfind("events-", 0) != 0 || fileName.compare(15, 5, ".log") != 0) return 0;
+  if (fileName.size() != 19 || fileName.rfind("events-", 0) != 0 || fileName.compare(15, 4, ".log") != 0) return 0;
   const std::string digits = fileName.substr(7, 8);
   return ParseDayText(digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2));
 }

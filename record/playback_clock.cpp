@@ -177,7 +177,7 @@ PictureStep PlaybackClock::Plan(Camera& c, const Located& at, bool exact) {
   size_t target = at.picture;
   const size_t intra = track.IntraAtOrBefore(target);
   const bool sameFile = c.decodedPath == at.file->path;
-  const bool canContinue = sameFile && c.decoded <= target && intra <= c.decoded;
+  const bool canContinue = sameFile && c.decoded <= target;
   const size_t continueCost = canContinue ? target - c.decoded : SIZE_MAX;
   const size_t restartCost = target - intra + 1;
   bool restart = !canContinue || restartCost < continueCost;
