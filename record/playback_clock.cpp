@@ -244,7 +244,7 @@ std::vector<PictureStep> PlaybackClock::Tick(uint64_t now) {
     Camera& c = cameras_[i];
     if (found[i]) {
       steps[i] = Plan(c, at[i], exact_);
-    } else if (!c.noRecording) {
+    } else if (!c.noRecording && !ShortGap(c, position)) {
       steps[i].kind = PictureStep::Kind::kNoRecording;
       c.noRecording = true;
       c.shownPath.clear();
@@ -300,6 +300,13 @@ std::vector<SoundStep> PlaybackClock::TakeSound(uint64_t now) {
   }
   sound_until_ = upto;
   return steps;
+}
+
+bool PlaybackClock::ShortGap(const Camera& c, int64_t position) const {
+  if (!c.recordings || c.shownPath.empty()) return false;
+  const Segment* before = c.recordings->SegmentBefore(position);
+  const Segment* after = c.recordings->SegmentAfter(position);
+  return before && after && after->begin - before->end < kGapMs;
 }
 
 uint64_t PlaybackClock::NextDue(uint64_t now) {

@@ -4,7 +4,8 @@
 // which file shows there and how the decoder gets to it. Every camera shows
 // the last picture at or before the one position, so pictures of cameras
 // played together are never more than a picture interval apart; a camera
-// with no recording there shows "No recording". Passing the end of a file
+// with no recording there shows "No recording" (a gap shorter than kGapMs,
+// as between the files of one recording, shows its last picture on). Passing the end of a file
 // goes on in the file that plays next without a gap or a jump (the index
 // decides which file plays where, CameraRecordings::segments); when no
 // camera has a recording at the position while playing, the position goes
@@ -127,6 +128,9 @@ class PlaybackClock {
   bool NextPictureTime(const Camera& c, int64_t position, int64_t* time);
   bool PreviousPictureTime(const Camera& c, int64_t position, int64_t* time);
   PictureStep Plan(Camera& c, const Located& at, bool exact);
+  // Between two of the camera's recordings less than kGapMs apart (files of
+  // one recording meet within a picture or two): its last picture stays.
+  bool ShortGap(const Camera& c, int64_t position) const;
 
   TrackSource& tracks_;
   std::shared_ptr<const RecordingsCatalog> catalog_;

@@ -240,18 +240,20 @@ void Assemble(CameraRecordings* camera) {
             [](const Segment& a, const Segment& b) { return a.begin < b.begin; });
   for (const EventBand& e : camera->events)
     if (e.motion && e.end > e.begin) motion.push_back({e.begin, e.end});
-  camera->recorded = MergeSpans(std::move(all));
+  // Files of one recording meet within a picture or two; a gap shorter than
+  // the gap rule inside a file is none either.
+  camera->recorded = MergeSpans(std::move(all), kGapMs);
   camera->motion = MergeSpans(std::move(motion));
 }
 
 }  // namespace
 
-std::vector<TimeSpan> MergeSpans(std::vector<TimeSpan> spans) {
+std::vector<TimeSpan> MergeSpans(std::vector<TimeSpan> spans, int64_t gap) {
   std::sort(spans.begin(), spans.end(), [](const TimeSpan& a, const TimeSpan& b) { return a.begin < b.begin; });
   std::vector<TimeSpan> merged;
   for (const TimeSpan& s : spans) {
     if (s.end <= s.begin) continue;
-    if (!merged.empty() && s.begin <= merged.back().end)
+    if (!merged.empty() && s.begin < merged.back().end + std::max<int64_t>(gap, 1))
       merged.back().end = std::max(merged.back().end, s.end);
     else
       merged.push_back(s);

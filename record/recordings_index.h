@@ -57,7 +57,7 @@ struct Segment {
 struct CameraRecordings {
   std::string name;
   std::vector<RecordingFile> files;  // by start
-  std::vector<TimeSpan> recorded;    // covered by any recording, merged
+  std::vector<TimeSpan> recorded;    // covered by any recording, merged over gaps shorter than kGapMs
   std::vector<TimeSpan> motion;      // motion recordings and the motions the log names, merged
   std::vector<EventBand> events;     // the log's lines for this camera, by time
   // What plays where: disjoint, by time. Where files overlap, the one that
@@ -125,7 +125,7 @@ class RecordingsIndex {
   std::string event_folder_;
 };
 
-// Merges overlapping or touching spans.
-std::vector<TimeSpan> MergeSpans(std::vector<TimeSpan> spans);
+// Merges spans that overlap or lie less than `gap` apart.
+std::vector<TimeSpan> MergeSpans(std::vector<TimeSpan> spans, int64_t gap = 0);
 
 }  // namespace record

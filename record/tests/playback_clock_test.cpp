@@ -163,6 +163,13 @@ TEST(PlaybackClock, GapsShowNoRecordingAndPlayingGoesOnAtTheNextRecording) {
   EXPECT_EQ(steps[0].kind, PictureStep::Kind::kPicture);
   EXPECT_EQ(steps[1].kind, PictureStep::Kind::kNoRecording);
 
+  // Files of one recording that meet 100 ms apart: no "No recording" between.
+  Fixture meet({{"CAM-1", 0, 45}, {"CAM-1", 3070, 45}});
+  meet.clock.Seek(meet.library.At(2950), meet.now);
+  EXPECT_EQ(meet.clock.Tick(meet.now)[0].kind, PictureStep::Kind::kPicture);
+  meet.clock.Seek(meet.library.At(3000), meet.now);
+  EXPECT_EQ(meet.clock.Tick(meet.now)[0].kind, PictureStep::Kind::kSame);
+
   f.clock.Jump(-60000 + 5000, f.now);
   EXPECT_EQ(f.clock.Position(f.now), f.library.At(5000));
   f.clock.Jump(5000, f.now);
