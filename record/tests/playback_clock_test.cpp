@@ -211,7 +211,9 @@ TEST(PlaybackClock, SoundPlaysAtNormalSpeedOnlyWithoutAFrameLostOrTwice) {
   size_t frames = 0;
   for (int tick = 0; tick < 150; ++tick) {
     for (const SoundStep& s : f.clock.TakeSound(f.now)) {
-      if (next.count(s.path)) EXPECT_EQ(s.first, next[s.path]) << "tick " << tick;
+      if (next.count(s.path)) {
+        EXPECT_EQ(s.first, next[s.path]) << "tick " << tick;
+      }
       next[s.path] = s.first + s.count;
       frames += s.count;
     }

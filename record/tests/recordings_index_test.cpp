@@ -131,7 +131,7 @@ TEST_F(RecordingsIndexTest, MotionFilesAreMotionAndTheLogGivesBands) {
   Add(Stem("CAM-1", b) + ".mp4", At(0, 15));
   testing::TempFolder events{"recordings_events"};
   {
-    std::ofstream day(events / ("events-" + os::FormatLocalTime("%Y%m%d", b) + ".log"), std::ios::binary);
+    std::ofstream day(events / ("events-" + os::FormatLocalTime("%Y%m%d", static_cast<std::time_t>(b)) + ".log"), std::ios::binary);
     day << "10:01:00\tCAM-1\tMotion started\r\n"
         << "10:01:05\tCAM-1\tMotion ended after 4.2 s, at most 3% of the picture changed\r\n"
         << "10:30:00\tCAM-1\tVideo resumed after 3 min 5 s\r\n"

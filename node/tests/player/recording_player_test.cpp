@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+
 #include "record/recording_names.h"
 #include "record/tests/recording_maker.h"
 
@@ -111,6 +115,42 @@ TEST(RecordingPlayer, ShowsThePictureAFileDecodedFromItsStartShows) {
   expected.insert(expected.end(), reference[1].begin(), reference[1].begin() + 10);
   EXPECT_GT(sink.count, before);
   EXPECT_EQ(shown, expected);
+}
+
+// The player's own thread takes commands from another and tells its status
+// through the listener (TSan runs this too).
+TEST(RecordingPlayer, ItsThreadPlaysWhatAnotherThreadAsks) {
+  record::testing::TempFolder root("recording_player_thread");
+  int64_t base = 0;
+  ASSERT_TRUE(record::LocalToWallSeconds(2026, 3, 14, 10, 0, 0, &base));
+  record::testing::Recording r;
+  r.creation = base;
+  r.times = record::testing::Times(90, 66);
+  ASSERT_TRUE(record::testing::Write(root / (record::testing::Stem("CAM-1", base) + ".mp4"),
+                                     record::testing::LoadClip(), r));
+  record::RecordingsIndex index({root.Root()}, "");
+  RecordingPlayer player;
+  LastPicture sink;
+  std::mutex lock;
+  std::condition_variable changed;
+  std::vector<int64_t> times;
+  player.SetStatusListener([&](const PlayerStatus& s) {
+    std::lock_guard<std::mutex> l(lock);
+    if (!s.views.empty() && !s.views[0].noRecording) times.push_back(s.views[0].pictureTime);
+    changed.notify_all();
+  });
+  player.Start();
+  player.SetCatalog(index.Refresh());
+  player.SetCameras({{"CAM-1", &sink}});
+  player.Seek(base * 1000 + 1000);
+  player.SetSpeed({16, 1});
+  player.SetPaused(false);
+  std::unique_lock<std::mutex> l(lock);
+  EXPECT_TRUE(changed.wait_for(l, std::chrono::seconds(20), [&] { return times.size() >= 10; }));
+  l.unlock();
+  player.Stop();
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  EXPECT_GE(times.front(), base * 1000 + 990);
 }
 
 }  // namespace
