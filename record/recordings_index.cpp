@@ -173,7 +173,10 @@ bool Place(const std::string& root, const FileFacts& facts, Placed* out) {
     // was made; those after came live, the last just before it was finished.
     const int64_t made = (creation ? creation : nameS) * 1000;
     const int64_t length = facts.spans.empty() ? 0 : facts.spans.back().end;
-    const int64_t fromEnd = facts.modified - length;
+    // Where times are kept to the second (the Windows C runtime reads them
+    // so), the last picture came somewhere in that second: its middle.
+    const int64_t modified = facts.modified % 1000 == 0 ? facts.modified + 500 : facts.modified;
+    const int64_t fromEnd = modified - length;
     const bool fits = facts.modified > 0 && fromEnd >= made - kLongestPreRollMs && fromEnd <= made + 1000;
     f.start = fits ? fromEnd : made - kUsualPreRollMs;
     out->exact = out->known = true;
