@@ -81,7 +81,7 @@ TEST_F(RecordingsIndexTest, PlacesEveryLayoutAndStateOnTheWallClock) {
   Add(Stem("CAM-1", b) + "-2.mp4", At(3960, 30));
   Recording unknown = At(0, 15);
   unknown.creation = b - 100 * 86400;  // a clock that was wrong: the name says better
-  Add(Stem("CAM-3", b) + ".mp4", At(0, 15));
+  Add(Stem("CAM-3", b) + ".mp4", At(0, 60));
   Add(Stem("CAM-3", b) + "-2.mp4", unknown);
   // A plan's layout, with a gap of 10 s in the middle of a file.
   Recording gap = At(3600000, 30);
@@ -89,6 +89,10 @@ TEST_F(RecordingsIndexTest, PlacesEveryLayoutAndStateOnTheWallClock) {
   Add(DayFolder("CAM-1", b + 3600) + Stem("CAM-1", b + 3600) + ".mp4", gap);
   // Cut off by a crash, with its journal; another file of the camera overlaps it.
   Add(Stem("CAM-2", b) + ".mp4", At(0, 60, false));
+  // Cut off where the last pictures never reached the disk: its journal names more than it holds.
+  Add(Stem("CAM-4", b) + ".mp4", At(0, 60, false));
+  std::filesystem::resize_file(root / (Stem("CAM-4", b) + ".mp4"),
+                               std::filesystem::file_size(root / (Stem("CAM-4", b) + ".mp4")) / 2);
   Add(DayFolder("CAM-2", b) + Stem("CAM-2", b + 2) + ".mp4", At(2000, 60));
 
   RecordingsIndex index({root.Root()}, "");
@@ -100,9 +104,14 @@ TEST_F(RecordingsIndexTest, PlacesEveryLayoutAndStateOnTheWallClock) {
       {"CAM-1", (Stem("CAM-1", b) + "-2.mp4").c_str(), 3960, FileState::kFinished, {{3960, 3960 + 1980}}},
       {"CAM-1", (Stem("CAM-1", b + 3600) + ".mp4").c_str(), 3600000, FileState::kFinished,
        {{3600000, 3600000 + 990}, {3600000 + 10990, 3600000 + 11980}}},
-      {"CAM-3", (Stem("CAM-3", b) + "-2.mp4").c_str(), 990, FileState::kFinished, {{990, 1980}}},
+      {"CAM-3", (Stem("CAM-3", b) + "-2.mp4").c_str(), 3960, FileState::kFinished, {{3960, 3960 + 990}}},
       {"CAM-2", (Stem("CAM-2", b) + ".mp4").c_str(), 0, FileState::kUnfinished, {{0, 3960}}},
   });
+
+  const RecordingFile& shortened = catalog->Find("CAM-4")->files[0];
+  EXPECT_GT(shortened.pictures, 10u);
+  EXPECT_LT(shortened.pictures, 50u) << "pictures past the end of the file were counted";
+  EXPECT_EQ(shortened.End() - shortened.start, 66 * int64_t(shortened.pictures));
 
   // Where files overlap, the one begun first plays on; the other takes over at its end.
   const CameraRecordings* two = catalog->Find("CAM-2");
