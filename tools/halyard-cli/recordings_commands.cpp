@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "cli_session.h"
 #include "os/app_data.h"
+#include "os/file.h"
 #include "record/range_export.h"
 #include "record/recording_names.h"
 #include "record/recordings_index.h"
@@ -41,7 +44,15 @@ const char* StateText(record::FileState state) {
   return "";
 }
 
+bool FolderMissing(const std::string& root, std::string* reason) {
+  std::error_code error;
+  if (std::filesystem::is_directory(os::PathOf(root), error)) return false;
+  *reason = "no folder " + root;
+  return true;
+}
+
 int List(const Options& o, std::string* reason) {
+  if (FolderMissing(o.args[0], reason)) return kExitNotFound;
   record::RecordingsIndex index({o.args[0]}, EventFolder(o));
   record::IndexStats stats;
   const auto catalog = index.Refresh(&stats);
@@ -97,6 +108,7 @@ int Clip(const Options& o, std::string* reason) {
   }
   request.from = from * 1000;
   request.to = to * 1000;
+  if (FolderMissing(o.args[0], reason)) return kExitNotFound;
   record::RecordingsIndex index({o.args[0]}, std::string());
   const auto catalog = index.Refresh();
   if (!catalog->Find(request.camera)) {
