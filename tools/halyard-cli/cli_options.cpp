@@ -6,6 +6,7 @@
 #include "file_commands.h"
 #include "os/secret_source.h"
 #include "os/socket.h"
+#include "record/recording_names.h"
 
 namespace cli {
 namespace {
@@ -43,7 +44,7 @@ bool ParseSeconds(const std::string& text, double most, int* ms) {
 const std::vector<std::pair<std::string, size_t>> kCommands = {
     {"list", 0}, {"watch", 1}, {"record", 2}, {"snapshot", 2}, {"play", 1}, {"audio", 2}, {"talk", 2},
     {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1},
-    {"repair", 0}, {"export", 2}};
+    {"repair", 0}, {"export", 2}, {"recordings", 1}, {"clip", 3}};
 
 }  // namespace
 
@@ -53,6 +54,8 @@ const char* UsageText() {
          "                   COMMAND [ARGS]\n"
          "       halyard-cli repair FILE... | repair --scan FOLDER\n"
          "       halyard-cli export IN.mp4 OUT.mkv\n"
+         "       halyard-cli recordings ROOT [CAM] [--day YYYY-MM-DD] [--events FOLDER]\n"
+         "       halyard-cli clip ROOT CAM --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\" OUT.mp4 [--mkv]\n"
          "\n"
          "  --host HOST:PORT      log in to a hosting server; CAM is a camera ID from its list\n"
          "  --camera HOST:PORT    talk to one camera server directly; CAM is '-'\n"
@@ -108,6 +111,18 @@ const char* UsageText() {
          "  repair --scan FOLDER          the same for every recording in FOLDER that has a journal\n"
          "  export IN.mp4 OUT.mkv         a copy any common player plays with sound: the video as it\n"
          "                                is, the ADPCM sound as 16-bit PCM at 8000 Hz, in Matroska\n"
+         "  recordings ROOT [CAM] [--day YYYY-MM-DD] [--events FOLDER]\n"
+         "                                what the folder's recordings hold (ROOT\\CAM_yyyyMMdd_HHmmss.mp4,\n"
+         "                                ROOT\\CAM\\YYYY-MM-DD\\..., motion files, numbered continuations):\n"
+         "                                per camera and day each recorded span, motion span and event of\n"
+         "                                the event log's daily files (--events, else Halyard's own);\n"
+         "                                what it read is kept in ROOT\\halyard-recordings.idx\n"
+         "  clip ROOT CAM --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\" OUT.mp4 [--mkv]\n"
+         "                                the camera's pictures and sound of that range (local time) in\n"
+         "                                one MP4 from the intra picture at or before --from, across as\n"
+         "                                many recordings as it spans, each picture at its own time;\n"
+         "                                a new camera configuration goes on in OUT-2.mp4; --mkv adds\n"
+         "                                the Matroska copy export makes\n"
          "\n"
          "exit status: 0 success, 2 server or camera unreachable, 3 login refused,\n"
          "             4 camera or file not found, 1 anything else (reason on standard error).\n"
@@ -135,6 +150,10 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
     }
     if (a == "--no-reconnect") {
       o->no_reconnect = true;
+      continue;
+    }
+    if (a == "--mkv") {
+      o->matroska = true;
       continue;
     }
     if (i + 1 >= argv.size()) return *error = a + " needs a value", false;
@@ -195,6 +214,16 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
     } else if (a == "--scan") {
       o->scan = v;
+    } else if (a == "--day") {
+      if (record::ParseDayText(v) == 0) return *error = "bad --day " + v + " (want YYYY-MM-DD)", false;
+      o->day = v;
+    } else if (a == "--events") {
+      o->events = v;
+    } else if (a == "--from" || a == "--to") {
+      int64_t seconds = 0;
+      if (!record::ParseLocalTimeText(v, &seconds))
+        return *error = "bad " + a + " " + v + " (want \"YYYY-MM-DD HH:MM:SS\")", false;
+      (a == "--from" ? o->from : o->to) = v;
     } else if (a == "--retry-wait-ms") {
       if (!ParseInt(v, &o->retry_wait_ms)) return *error = "bad --retry-wait-ms " + v, false;
     } else {
@@ -207,9 +236,15 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const auto& c) { return c.first == o->command; });
   if (it == kCommands.end()) return *error = "unknown command " + o->command, false;
   if (o->args.size() < it->second) return *error = o->command + " needs " + std::to_string(it->second) + " arguments", false;
+  const bool listing = o->command == "recordings", clip = o->command == "clip";
+  if ((!o->day.empty() || !o->events.empty()) && !listing) return *error = "--day and --events are for recordings", false;
+  if ((!o->from.empty() || !o->to.empty() || o->matroska) && !clip) return *error = "--from, --to and --mkv are for clip", false;
   if (IsFileCommand(o->command)) {  // recordings on disk: no server, camera or user
     if (o->command == "repair" && o->args.empty() && o->scan.empty()) return *error = "repair needs FILE... or --scan FOLDER", false;
     if (!o->scan.empty() && o->command != "repair") return *error = "--scan is for repair", false;
+    if (listing && o->args.size() > 2) return *error = "recordings takes ROOT and at most one CAM", false;
+    if (clip && (o->from.empty() || o->to.empty())) return *error = "clip needs --from and --to", false;
+    if (clip && o->to <= o->from) return *error = "clip's --to must come after its --from", false;
     return true;
   }
   if (!o->scan.empty()) return *error = "--scan is for repair", false;

@@ -39,6 +39,10 @@ struct Options {
   // a lost hosting connection none; otherwise both are restored for as long as it takes.
   bool no_reconnect = false;
   std::string scan;  // repair --scan FOLDER
+  std::string day;     // recordings --day YYYY-MM-DD
+  std::string events;  // recordings --events FOLDER: the event log's daily files
+  std::string from, to;  // clip --from, --to "YYYY-MM-DD HH:MM:SS"
+  bool matroska = false; // clip --mkv: also the Matroska copy
   std::string command;
   std::vector<std::string> args;
 };
