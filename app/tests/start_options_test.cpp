@@ -6,6 +6,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "os/file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace app {
 namespace {
 
@@ -73,6 +79,34 @@ TEST(StartOptions, ThePasswordComesFromAFileOrTheEnvironment) {
   EXPECT_NE(error.find("--password-file"), std::string::npos) << error;
   EXPECT_NE(StartUsage().find("process lists"), std::string::npos) << "the help says why";
   std::remove(path.c_str());
+}
+
+// The file (under a name outside the ANSI code page, saved with a byte-order
+// mark) and the environment give the same UTF-8 password as the command line.
+TEST(StartOptions, EverySourceGivesTheSameUtf8Password) {
+  const std::string password = "p\xC3\xA4ss \xED\x95\x9C";  // "päss 한"
+  const std::string path = ::testing::TempDir() + "halyard-\xEC\x95\x94\xED\x98\xB8.txt";
+  for (const std::string& bom : {std::string("\xEF\xBB\xBF"), std::string()}) {
+    FILE* f = os::OpenFile(path, "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs((bom + password + "\r\n").c_str(), f);
+    std::fclose(f);
+    StartOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseStartOptions({"--user", "demo", "--password-file", path}, &o, &error)) << error;
+    EXPECT_EQ(o.password, password) << (bom.empty() ? "without" : "with") << " a byte-order mark";
+  }
+  os::RemoveFile(path);
+#ifdef _WIN32
+  SetEnvironmentVariableW(L"HALYARD_PASSWORD", L"p\u00E4ss \uD55C");
+#else
+  SetPasswordVariable(password.c_str());
+#endif
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({"--user", "demo"}, &o, &error)) << error;
+  EXPECT_EQ(o.password, password) << "the environment's value, not its ANSI form";
+  SetPasswordVariable(nullptr);
 }
 
 TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
