@@ -32,7 +32,10 @@ BOOL LoginDialog::OnInitDialog() {
   const settings::SavedLogin saved = settings::LoadSavedLogin(record_.name);
   SetItemText(IDC_EDIT_ID, saved.user);
   SetItemText(IDC_EDIT_PASSWD, saved.password);
-  SetChecked(IDC_CHECK_SAVEIDPW, false);
+  // Ticked while a login is kept for the entry: OK keeps it as it is shown,
+  // and unticking it is how the user has it forgotten.
+  had_saved_ = !saved.user.empty() || !saved.password.empty();
+  SetChecked(IDC_CHECK_SAVEIDPW, had_saved_);
   return TRUE;
 }
 
@@ -66,7 +69,10 @@ void LoginDialog::OnOK() {
     ini.ShowMessage(settings::text::kLoginErrorInsertPasswd);
     return;
   }
-  if (IsChecked(IDC_CHECK_SAVEIDPW)) settings::SaveLogin(record_.name, {user_, password_});
+  if (IsChecked(IDC_CHECK_SAVEIDPW))
+    settings::SaveLogin(record_.name, {user_, password_});
+  else if (had_saved_)
+    settings::ForgetLogin(record_.name);
   End(IDOK);
 }
 
