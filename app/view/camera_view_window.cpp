@@ -189,6 +189,9 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case os::kWmNodeChannelReady:
       OnChannelReady();
       return TRUE;
+    case os::kWmNodeSetupRefused:
+      settings::IniHandler::Instance().ShowMessage(settings::text::kSetupRefused);
+      return TRUE;
     case os::kWmNodePosition:
       if (seek_window_) seek_window_->OnPosition(static_cast<uint32_t>(wparam));
       return TRUE;

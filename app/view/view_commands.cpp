@@ -84,6 +84,9 @@ ViewMenuState CViewWindow::MenuState() const {
   s.motion_on = media_->path().MotionDetectionOn();
   s.motion_recording = media_->motion_recorder().Enabled();
   s.user_id = node_->login().user;
+  s.camera_settings = IsRelay()                        ? CameraSettings::kRelayed
+                      : node_->setup_info_received()   ? CameraSettings::kArrived
+                                                       : CameraSettings::kWaiting;
   return s;
 }
 
