@@ -3,6 +3,7 @@
 #include "app/resource.h"
 #include "os/app_data.h"
 #include "os/debug_log.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
@@ -112,7 +113,12 @@ void CMainWindow::ApplyCaptionAndFont() {
 void CMainWindow::RestorePositionAndProxy() {
   const settings::WindowPosition at = settings::LoadWindowPosition();
   hosting_->SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
-  SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where it was left, unless that monitor is gone (or the window would be out of reach).
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  const ScreenRect placed =
+      KeepOnAMonitor({at.x, at.y, at.x + (r.right - r.left), at.y + (r.bottom - r.top)}, win32::WorkAreas());
+  SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
 }
 

@@ -10,6 +10,8 @@
 #include "dialogs/login_dialog.h"
 #include "dialogs/network_sheet.h"
 #include "os/local_time.h"
+#include "os/win32/monitors.h"
+#include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
@@ -156,7 +158,9 @@ void CMainWindow::PlaceFileList() {
 }
 
 void CMainWindow::SortWindows() {
-  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The top left corner of the monitor it is on: (0, 0) on the primary one.
+  const ScreenRect monitor = win32::MonitorOf(hwnd());
+  SetWindowPos(hwnd(), nullptr, monitor.left, monitor.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   views_.BeginSortPass();
   for (CameraView* view : views_.Snapshot()) view->Undock();
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/dialog_ids.h"
 #include "dialogs/login_placement.h"
+#include "os/win32/monitors.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
@@ -43,7 +44,7 @@ void LoginDialog::Place() {
   RECT first, main{0, 0, 0, 0};
   GetWindowRect(hwnd(), &first);
   if (main_window_) GetWindowRect(main_window_, &main);
-  const os::ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const os::ScreenRect screen = win32::MonitorOf(main_window_ ? main_window_ : hwnd());
   const os::ScreenRect at = PlaceLoginDialog(ToScreenRect(first), screen, ToScreenRect(main));
   SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOW);

@@ -10,6 +10,7 @@
 #include "dialogs/preset/preset_dialog.h"
 #include "node/event_log.h"
 #include "os/clock.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/message_format.h"
@@ -371,9 +372,10 @@ void CViewWindow::RefreshOverlay() {
   // Pictures are stretched to the area before the texts go in, so the
   // texts keep one size on every view; a hardware overlay stretches itself.
   RECT area;
-  if (FullScreen())
-    area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  else
+  if (FullScreen()) {
+    const ScreenRect monitor = win32::MonitorOf(hwnd());  // the one full screen covers
+    area = {0, 0, monitor.width(), monitor.height()};
+  } else
     GetClientRect(picture_, &area);
   if (video_ && video_->OverlayInUse())
     overlay_sink_->SetScreenSize(0, 0);

@@ -13,6 +13,7 @@
 #include "app/view/view_resource.h"
 #include "app/view_list.h"
 #include "os/win32/handles.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 
@@ -194,7 +195,7 @@ void CViewWindow::DragTo(int left, int top) {
     if (std::find(followers.begin(), followers.end(), other.view) == followers.end())
       candidates.push_back({other.index, other.rect});
   const ScreenRect proposed = {left, top, left + before.width(), top + before.height()};
-  const SnapResult snap = SnapWhileMoving(proposed, candidates, Screen());
+  const SnapResult snap = SnapWhileMoving(proposed, candidates, win32::MonitorOf(hwnd()));
   views.SetDockedTo(this, snap.docked_to);
   SetWindowPos(hwnd(), nullptr, snap.rect.left, snap.rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const int dx = snap.rect.left - before.left, dy = snap.rect.top - before.top;
