@@ -134,6 +134,24 @@ TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
   EXPECT_NE(StartUsage().find("--quit-after SECONDS"), std::string::npos);
 }
 
+// The longest --quit-after (999999999 s, nearly 32 years) overflowed the
+// timer's milliseconds; every wait goes in steps a timer can hold.
+TEST(StartOptions, QuitAfterWaitsInStepsATimerCanHold) {
+  const struct {
+    uint64_t remaining_ms;
+    uint32_t step_ms;
+  } cases[] = {{0, 0}, {30000, 30000}, {86399999, 86399999}, {86400000, 86400000},
+               {25ull * 86400000, 86400000}, {999999999ull * 1000, 86400000}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.step_ms, QuitTimerStepMs(c.remaining_ms)) << c.remaining_ms;
+    EXPECT_LE(QuitTimerStepMs(c.remaining_ms), 0x7FFFFFFFu);
+  }
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({"--quit-after", "999999999"}, &o, &error)) << error;
+  EXPECT_EQ(o.quit_after_seconds, 999999999);
+}
+
 TEST(StartOptions, RecordingsAreNamedByCameraAndStartTime) {
   std::tm t{};
   t.tm_year = 2024 - 1900;

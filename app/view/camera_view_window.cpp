@@ -207,7 +207,12 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnFrameMouse(message, lparam) ? TRUE : FALSE;
     case WM_CONTEXTMENU: {
       POINT p = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
-      if (p.x == -1 && p.y == -1) GetCursorPos(&p);
+      if (p.x == -1 && p.y == -1) {
+        // The context-menu key: over the picture, wherever the pointer is.
+        RECT area{};
+        GetWindowRect(picture_ ? picture_ : hwnd(), &area);
+        p = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+      }
       ShowMenu(p);
       return TRUE;
     }

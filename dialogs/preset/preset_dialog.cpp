@@ -85,6 +85,7 @@ BOOL CPresetDialog::OnInitDialog() {
   SetCaptions();
   SkinButtons();
   ListenForArrowKeys();
+  RouteDialogKeys();
   return TRUE;
 }
 
