@@ -7,6 +7,7 @@
 
 #include "os/file.h"
 #include "os/win32/message_box.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_text.h"
 #include "settings/message_format.h"
@@ -218,6 +219,10 @@ void IniHandler::BuildFont(const std::wstring& path) {
   // rather than trust the create call with a longer one.
   std::wstring face = Widen(file.Value(kFontSection, kFaceNameKey).value_or(kDefaultFaceName));
   if (face.size() > LF_FACESIZE - 1) face.resize(LF_FACESIZE - 1);
+  // The file gives the font's size in pixels at 96 DPI; above that it grows
+  // with the display, as the skins do.
+  v[0] = win32::ScaledPixels(v[0]);
+  v[1] = win32::ScaledPixels(v[1]);
   auto byte = [](int x) { return static_cast<DWORD>(x & 0xFF); };
   HFONT font = CreateFontW(v[0], v[1], v[2], v[3], v[4], byte(v[5]), byte(v[6]), byte(v[7]), byte(v[8]),
                            byte(v[9]), byte(v[10]), byte(v[11]), byte(v[12]), face.c_str());

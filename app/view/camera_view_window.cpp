@@ -374,6 +374,7 @@ std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
 void CViewWindow::RefreshOverlay() {
   if (!node_ || !overlay_sink_) return;
   OverlayContent c;
+  c.text_height = win32::ScaledPixels(c.text_height);
   // Pictures are stretched to the area before the texts go in, so the
   // texts keep one size on every view; a hardware overlay stretches itself.
   RECT area;

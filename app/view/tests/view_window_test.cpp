@@ -220,7 +220,7 @@ TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
   for (UINT command : {32770u, 32772u, 32774u}) {
     ScreenSize size;
     ASSERT_TRUE(ScreenSizeFor(command, &size));
-    const FrameLayout& layout = LayoutFor(size);
+    const FrameLayout layout = LayoutFor(size);
     const RECT before = Rect(v->Window());
     Command(v, command);
     const RECT r = Rect(v->Window());

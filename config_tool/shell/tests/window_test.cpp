@@ -599,6 +599,16 @@ std::thread AnswerBox(DWORD thread, const char* shot_name, int button, SeenBox* 
   });
 }
 
+// Declared DPI-aware, its dialogs lay themselves out at the display's DPI
+// rather than being stretched and blurred by Windows.
+TEST(BollardManifest, DeclaresDpiAwareness) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const char* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(text, SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
+}
+
 // The shell's real message boxes: caption, the text in Korean as well, and
 // the answer of a question box.
 TEST(MessageBoxSink, RealBoxesShowTheirTextsAndReturnTheAnswer) {
