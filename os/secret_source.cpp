@@ -1,5 +1,6 @@
 #include "os/secret_source.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 

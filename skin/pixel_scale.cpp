@@ -1,5 +1,7 @@
 #include "skin/pixel_scale.h"
 
+#include <cstddef>
+
 namespace skin {
 
 int ScaledLength(int length, int percent) {
