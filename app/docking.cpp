@@ -1,5 +1,6 @@
 #include "app/docking.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace app {
@@ -77,6 +78,31 @@ std::vector<int> Followers(int moved, const std::vector<int>& docked_to) {
     frontier.swap(next);
   }
   return order;
+}
+
+ScreenRect KeepOnAMonitor(const ScreenRect& window, const std::vector<ScreenRect>& work_areas) {
+  const int need_x = std::min(kGrabSize, window.width()), need_y = std::min(kGrabSize, window.height());
+  const ScreenRect* nearest = nullptr;
+  long long nearest_distance = 0;
+  const long long cx = (static_cast<long long>(window.left) + window.right) / 2;
+  const long long cy = (static_cast<long long>(window.top) + window.bottom) / 2;
+  for (const ScreenRect& area : work_areas) {
+    const int overlap_x = std::min(window.right, area.right) - std::max(window.left, area.left);
+    const int overlap_y = std::min(window.bottom, area.bottom) - std::max(window.top, area.top);
+    if (overlap_x >= need_x && overlap_y >= need_y) return window;
+    // How far the window's centre is from the area (0 inside it), squared.
+    const long long dx = cx < area.left ? area.left - cx : cx > area.right ? cx - area.right : 0;
+    const long long dy = cy < area.top ? area.top - cy : cy > area.bottom ? cy - area.bottom : 0;
+    if (!nearest || dx * dx + dy * dy < nearest_distance) {
+      nearest = &area;
+      nearest_distance = dx * dx + dy * dy;
+    }
+  }
+  if (!nearest) return window;
+  auto fit = [](int at, int size, int low, int high) { return size > high - low ? low : std::clamp(at, low, high - size); };
+  const int left = fit(window.left, window.width(), nearest->left, nearest->right);
+  const int top = fit(window.top, window.height(), nearest->top, nearest->bottom);
+  return window.Offset(left - window.left, top - window.top);
 }
 
 }  // namespace app

@@ -43,4 +43,12 @@ SnapResult SnapWhileMoving(const ScreenRect& proposed, const std::vector<DockCan
 // a cycle of targets cannot make this loop.
 std::vector<int> Followers(int moved, const std::vector<int>& docked_to);
 
+// A window put back where it was last may find its monitor gone. It stays
+// where it is while a piece of it of kGrabSize x kGrabSize (the whole window,
+// when smaller) lies in a present monitor's work area; otherwise it moves
+// into the work area nearest to it, whole where it fits, else from that
+// area's top left. With no work area given it stays.
+constexpr int kGrabSize = 48;
+ScreenRect KeepOnAMonitor(const ScreenRect& window, const std::vector<ScreenRect>& work_areas);
+
 }  // namespace app

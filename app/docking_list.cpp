@@ -1,5 +1,7 @@
 #include "app/docking_list.h"
 
+#include "os/win32/monitors.h"
+
 #include <algorithm>
 
 namespace app {
@@ -31,7 +33,7 @@ void DockingList::OnPositionChanging(int index, WINDOWPOS* pos, bool dragged) {
     GetWindowRect(windows_[i], &r);
     others.push_back({static_cast<int>(i), {r.left, r.top, r.right, r.bottom}});
   }
-  const ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const ScreenRect screen = win32::MonitorOf(windows_[static_cast<size_t>(index)]);
   const SnapResult snap = SnapWhileMoving({pos->x, pos->y, pos->x + width, pos->y + height}, others, screen);
   pos->x = snap.rect.left;
   pos->y = snap.rect.top;

@@ -3,12 +3,15 @@
 // connection, newest first, with its time, camera and text; a camera
 // filter; Copy puts the rows shown on the clipboard. Modeless, opened from
 // the main window's tray menu and system menu; it reads the log once a
-// second when it changed. Window thread only.
+// second when it changed, keeping the row chosen, the rows scrolled to and
+// an open drop-down as they were. Window thread only.
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/event_rows.h"
 #include "node/event_log.h"
 #include "os/win32/dialog.h"
 #include "os/win32/list_view.h"
@@ -34,6 +37,7 @@ class CEventLogWindow : public win32::CDialogBase {
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnOK() override {}  // Enter in the list leaves the window open
 
  private:
   void FillCameras();
@@ -42,7 +46,12 @@ class CEventLogWindow : public win32::CDialogBase {
 
   const node::EventLog& log_;
   win32::ListView list_;
-  std::string filter_;
+  EventFilter filter_;
+  // The cameras the drop-down lists after "All cameras", as it shows them:
+  // a choice is read against these, never against the log's list of now.
+  std::vector<std::string> listed_;
+  // The entry of each row shown, to keep the chosen and the top row.
+  std::vector<uint64_t> row_serials_;
   uint64_t seen_changes_ = ~uint64_t{0};
 };
 

@@ -39,6 +39,7 @@ BOOL CFileListWindow::OnInitDialog() {
   list_.AddColumn(ini.GetString(text::kFileViewerColumnFileName), kNameWidth);
   list_.AddColumn(ini.GetString(text::kFileViewerColumnDate), kDateWidth);
   list_.AddColumn(ini.GetString(text::kFileViewerColumnStart), kStartWidth);
+  RouteDialogKeys();
   return FALSE;
 }
 

@@ -61,7 +61,8 @@ class CFileListWindow : public dialogs::CSkinnedDialog {
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnNotify(NMHDR* header, LRESULT* result) override;
-  void OnOK() override {}
+  // Enter plays the chosen file, as View does.
+  void OnOK() override { View(); }
   void OnCancel() override {}
 
  private:

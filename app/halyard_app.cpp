@@ -28,6 +28,13 @@ bool FindEntry(const std::string& program_dir, const std::string& name, settings
   return false;
 }
 
+// The running Halyard's main window, found by the property it carries.
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM found) {
+  if (!GetPropW(window, CMainWindow::kMainWindowProperty)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 }  // namespace
 
 CHalyardApp::CHalyardApp(HINSTANCE instance, std::string program_dir)
@@ -45,6 +52,7 @@ int CHalyardApp::ShowUsage(const std::string& reason) {
 int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
   std::string error;
   if (!ParseStartOptions(args, &options_, &error)) return ShowUsage(error);
+  if (!BecomeTheOnlyInstance()) return kAlreadyRunningExitCode;
   if (!os::NetStartup()) {
     wchar_t text[256] = {};
     LoadStringW(instance_, IDS_SOCKETS_FAILED, text, 256);
@@ -66,6 +74,26 @@ int CHalyardApp::InitInstance(const std::vector<std::string>& args) {
   DebugLogEnable(true);
   PrepareStartupRepair();
   return 0;
+}
+
+// One Halyard per session: two would share the registry, the tray and the
+// screen saver setting (the last to exit restored it). A second start shows
+// the first one's main window and ends.
+bool CHalyardApp::BecomeTheOnlyInstance() {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+  const bool first_start = GetLastError() != ERROR_ALREADY_EXISTS;
+  instance_mutex_.Reset(mutex);
+  if (!instance_mutex_.valid() || first_start) return true;
+  instance_mutex_.Reset();
+  HWND first = nullptr;
+  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&first));
+  if (first) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(first, &process);
+    AllowSetForegroundWindow(process);  // this start has the foreground to give
+    PostMessageW(first, CMainWindow::ShowYourselfMessage(), 0, 0);
+  }
+  return false;
 }
 
 // Every --server names an entry, and at most one of them a hosting server:

@@ -12,6 +12,7 @@
 #include "app/registry_open_recordings.h"
 #include "app/start_options.h"
 #include "app/view_host.h"
+#include "os/win32/handles.h"
 #include "record/startup_repair.h"
 
 namespace app {
@@ -26,7 +27,9 @@ class CHalyardApp {
 
   // Everything before the main window. 0, or the exit code when the program
   // must end at once: kUsageExitCode after a wrong option or an unknown
-  // entry (the usage shown), 1 when sockets cannot start.
+  // entry (the usage shown), kAlreadyRunningExitCode when Halyard already
+  // runs in this session (its main window is shown instead), 1 when sockets
+  // cannot start.
   int InitInstance(const std::vector<std::string>& args);
   // The main window, modally, until Exit.
   void Run(ViewFactory& factory);
@@ -45,6 +48,7 @@ class CHalyardApp {
 
  private:
   int ShowUsage(const std::string& reason);
+  bool BecomeTheOnlyInstance();
   void PrepareStartupRepair();
   std::string CheckServerEntries() const;
 
@@ -57,7 +61,11 @@ class CHalyardApp {
   RegistryOpenRecordingList open_recordings_;
   record::StartupRepairSources repair_sources_;  // handed to the main window, which repairs
   std::function<void(const std::string&)> show_;
+  win32::UniqueHandle instance_mutex_;  // held while this is the session's Halyard
 };
+
+// Named per session: another user's Halyard on the same PC is another's.
+inline constexpr wchar_t kInstanceMutex[] = L"Local\\Vantreck.Halyard.Instance";
 
 // The whole program: returns the process exit code.
 int RunHalyard(HINSTANCE instance, const std::vector<std::string>& args, ViewFactory& factory);

@@ -3,6 +3,7 @@
 #include "app/resource.h"
 #include "os/app_data.h"
 #include "os/debug_log.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
@@ -34,6 +35,17 @@ CMainWindow::~CMainWindow() {
 
 CMainWindow* CMainWindow::Instance() { return g_main_window; }
 
+UINT CMainWindow::ShowYourselfMessage() {
+  static const UINT message = RegisterWindowMessageW(L"Vantreck.Halyard.ShowMainWindow");
+  return message;
+}
+
+void CMainWindow::ShowFromTray() {
+  if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+}
+
 present::SoundDevice* CMainWindow::SoundOutput() { return sound_.Ready() ? &sound_ : nullptr; }
 
 BOOL CMainWindow::OnInitDialog() {
@@ -48,6 +60,7 @@ BOOL CMainWindow::OnInitDialog() {
   RestorePositionAndProxy();
   CreateFileList();
   tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
+  SetPropW(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
   tree_.Attach(Item(IDC_TREE_SERVER), hwnd(), setup_.instance, this);
   tree_.Load(setup_.program_dir);
   slots_.Reset();
@@ -69,7 +82,8 @@ void CMainWindow::AddAboutItem() {
   HMENU menu = GetSystemMenu(hwnd(), FALSE);
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, L"Event Log");
+  const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
+  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }
 
@@ -112,7 +126,12 @@ void CMainWindow::ApplyCaptionAndFont() {
 void CMainWindow::RestorePositionAndProxy() {
   const settings::WindowPosition at = settings::LoadWindowPosition();
   hosting_->SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
-  SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where it was left, unless that monitor is gone (or the window would be out of reach).
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  const ScreenRect placed =
+      KeepOnAMonitor({at.x, at.y, at.x + (r.right - r.left), at.y + (r.bottom - r.top)}, win32::WorkAreas());
+  SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
 }
 
@@ -140,6 +159,7 @@ void CMainWindow::Shutdown() {
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
   if (event_log_window_ && event_log_window_->hwnd()) DestroyWindow(event_log_window_->hwnd());
   tray_.Remove();
+  if (hwnd()) RemovePropW(hwnd(), kMainWindowProperty);
   if (g_main_window == this) g_main_window = nullptr;
   if (microphone_ && microphone_->IsOn()) microphone_->Off();
   // Views whose close was asked for but never came end with the window;
@@ -158,6 +178,18 @@ void CMainWindow::Shutdown() {
 // ---- messages -------------------------------------------------------------
 
 INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  // The shell's restart (or its first start, after an autostarted Halyard)
+  // took the notification area's icons: without ours a hidden main window
+  // could not be reached.
+  static const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  if (message == taskbar_created && taskbar_created != 0) {
+    if (!shut_down_) tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
+    return TRUE;
+  }
+  if (message == ShowYourselfMessage() && ShowYourselfMessage() != 0) {
+    ShowFromTray();
+    return TRUE;
+  }
   switch (message) {
     case os::kWmHostEvent:
       OnHostEvent();
@@ -187,9 +219,18 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (wparam == kQuitTimer || wparam == kExitWaitTimer) {
         KillTimer(hwnd(), wparam);
-        if (wparam == kQuitTimer) Exit();
+        if (wparam == kQuitTimer) OnQuitTimer();
         else EndMain();
       }
+      return TRUE;
+    case WM_QUERYENDSESSION:
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows may end the process as soon as this returns: the recordings
+      // are finished and the position saved before, not at an Exit that
+      // never comes.
+      if (wparam) Shutdown();
       return TRUE;
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == ID_ABOUT) {
@@ -204,6 +245,13 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       Exit();
       return TRUE;
+    case WM_CONTEXTMENU:
+      // From the keyboard (no pointer position): the tree's selected entry.
+      if (reinterpret_cast<HWND>(wparam) == Item(IDC_TREE_SERVER) && lparam == -1) {
+        tree_.ShowMenuOfSelected();
+        return TRUE;
+      }
+      break;
     case WM_WINDOWPOSCHANGING:
       docking_.OnPositionChanging(0, reinterpret_cast<WINDOWPOS*>(lparam), dragging());
       break;
@@ -223,6 +271,10 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return CSkinnedDialog::HandleMessage(message, wparam, lparam);
+}
+
+void CMainWindow::OnOK() {
+  if (GetFocus() == Item(IDC_TREE_SERVER)) tree_.ActivateSelected();
 }
 
 void CMainWindow::Paint() {
@@ -255,7 +307,9 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       ShowHideList();
       return true;
     case IDC_BUTTON_MINIMIZE:
-      ShowWindow(hwnd(), SW_HIDE);
+      // Hidden, only the tray icon brings it back: without one it is minimised.
+      if (!tray_.added()) tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
+      ShowWindow(hwnd(), tray_.added() ? SW_HIDE : SW_MINIMIZE);
       return true;
     case ID_SHOW_WINDOW:
       ShowWindow(hwnd(), SW_SHOW);

@@ -68,6 +68,10 @@ class CMainWindow : public dialogs::CSkinnedDialog,
 
   // The main window while it exists (other windows reach it so), else null.
   static CMainWindow* Instance();
+  // A second start finds the running one's main window by this property and
+  // posts it ShowYourselfMessage, which shows it as the tray icon does.
+  static constexpr wchar_t kMainWindowProperty[] = L"Vantreck.Halyard.MainWindow";
+  static UINT ShowYourselfMessage();
 
   // ViewHost
   HWND MainWindow() const override { return hwnd(); }
@@ -116,8 +120,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnNotify(NMHDR* header, LRESULT* result) override;
-  // Escape and Enter never close the main window.
-  void OnOK() override {}
+  // Escape and Enter never close the main window; Enter on the tree opens
+  // the selected entry as a double click does.
+  void OnOK() override;
   void OnCancel() override {}
 
  private:
@@ -161,7 +166,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void ShowOptions();
   void ShowAbout();
   void OnTrayCallback(LPARAM mouse_message);
+  void ShowFromTray();
   void RunStartOptions();
+  void OnQuitTimer();
   void ConnectStartEntry(const std::string& name);
   std::string StartRecordingPath(const std::string& name) const;
   void OpenPendingViews();
@@ -231,6 +238,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   HWND repair_status_ = nullptr;  // the status line, while the repair runs
   bool repair_done_ = false;
   bool exiting_ = false;
+  uint64_t quit_at_ms_ = 0;  // os::MonotonicMs of --quit-after's end
   bool file_list_placed_ = false;
   bool shut_down_ = false;
 };

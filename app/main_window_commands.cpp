@@ -9,7 +9,10 @@
 #include "app/resource.h"
 #include "dialogs/login_dialog.h"
 #include "dialogs/network_sheet.h"
+#include "os/clock.h"
 #include "os/local_time.h"
+#include "os/win32/monitors.h"
+#include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
@@ -156,7 +159,9 @@ void CMainWindow::PlaceFileList() {
 }
 
 void CMainWindow::SortWindows() {
-  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The top left corner of the monitor it is on: (0, 0) on the primary one.
+  const ScreenRect monitor = win32::MonitorOf(hwnd());
+  SetWindowPos(hwnd(), nullptr, monitor.left, monitor.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   views_.BeginSortPass();
   for (CameraView* view : views_.Snapshot()) view->Undock();
 }
@@ -185,8 +190,7 @@ void CMainWindow::ShowAbout() {
 void CMainWindow::OnTrayCallback(LPARAM mouse_message) {
   switch (LOWORD(mouse_message)) {
     case WM_LBUTTONDBLCLK:
-      SetForegroundWindow(hwnd());
-      ShowWindow(hwnd(), SW_SHOW);
+      ShowFromTray();
       break;
     case WM_RBUTTONUP: {
       SetForegroundWindow(hwnd());
@@ -194,6 +198,8 @@ void CMainWindow::OnTrayCallback(LPARAM mouse_message) {
       POINT p;
       GetCursorPos(&p);
       if (menu) {
+        const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(text::kEventLogCaption));
+        ModifyMenuW(GetSubMenu(menu, 0), ID_EVENT_LOG, MF_BYCOMMAND | MF_STRING, ID_EVENT_LOG, event_log.c_str());
         TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd(), nullptr);
         DestroyMenu(menu);
       }
@@ -210,9 +216,21 @@ void CMainWindow::OnTrayCallback(LPARAM mouse_message) {
 
 void CMainWindow::RunStartOptions() {
   const StartOptions& o = setup_.options;
-  if (o.quit_after_seconds >= 0)
-    SetTimer(hwnd(), kQuitTimer, static_cast<UINT>(o.quit_after_seconds) * 1000u, nullptr);
+  if (o.quit_after_seconds >= 0) {
+    quit_at_ms_ = os::MonotonicMs() + static_cast<uint64_t>(o.quit_after_seconds) * 1000u;
+    OnQuitTimer();
+  }
   for (const std::string& name : o.servers) ConnectStartEntry(name);
+}
+
+// Exit once the --quit-after time is up, waiting for it in steps a timer holds.
+void CMainWindow::OnQuitTimer() {
+  const uint64_t now = os::MonotonicMs();
+  if (now >= quit_at_ms_) {
+    Exit();
+    return;
+  }
+  SetTimer(hwnd(), kQuitTimer, QuitTimerStepMs(quit_at_ms_ - now), nullptr);
 }
 
 void CMainWindow::ConnectStartEntry(const std::string& name) {

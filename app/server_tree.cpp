@@ -206,11 +206,14 @@ HMENU CServerTree::BuildMenu(HTREEITEM item) const {
   return menu;
 }
 
-void CServerTree::ShowMenu(HTREEITEM item) {
+void CServerTree::ShowMenu(HTREEITEM item, const POINT* at) {
   HMENU menu = BuildMenu(item);
   if (!menu) return;
   POINT p;
-  GetCursorPos(&p);
+  if (at)
+    p = *at;
+  else
+    GetCursorPos(&p);
   const int command = static_cast<int>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, p.x, p.y, 0, owner_window_, nullptr));
   DestroyMenu(menu);
@@ -316,6 +319,18 @@ void CServerTree::DoubleClick(HTREEITEM item) {
   Select(item);
   if (e->level == 2) owner_->ConnectSelected();
   if (e->level == 3) owner_->OpenRelayView(e->camera.camera_id);
+}
+
+void CServerTree::ActivateSelected() { DoubleClick(Selected()); }
+
+// The context-menu key or Shift+F10: the selected entry's menu, under its label.
+void CServerTree::ShowMenuOfSelected() {
+  HTREEITEM item = Selected();
+  RECT label{};
+  if (!item || !TreeView_GetItemRect(tree_, item, &label, TRUE)) return;
+  POINT at = {label.left, label.bottom};
+  ClientToScreen(tree_, &at);
+  ShowMenu(item, &at);
 }
 
 void CServerTree::RightClick(HTREEITEM item) {

@@ -82,6 +82,10 @@ class CServerTree : private ServerTreeView {
   std::vector<std::string> CameraIds(ConnectionKey key) const;
   bool IsHostGroup(HTREEITEM group) const;
   void Select(HTREEITEM item);
+  // The keyboard's ways to what the mouse does: Enter acts as a double click
+  // on the selected entry, the context-menu key opens its menu.
+  void ActivateSelected();
+  void ShowMenuOfSelected();
 
   // ---- user interface ----
   // The tree's notifications (from the owner window); true when handled.
@@ -112,7 +116,8 @@ class CServerTree : private ServerTreeView {
   void Refresh(HTREEITEM item);
   void Expand(HTREEITEM item);
 
-  void ShowMenu(HTREEITEM item);
+  // At `at` (screen), else where the pointer is.
+  void ShowMenu(HTREEITEM item, const POINT* at = nullptr);
   // The node under the pointer of the message being handled.
   HTREEITEM ItemAtMessage(UINT* flags) const;
   void DeleteGroup(TreeNodeId group);

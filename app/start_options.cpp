@@ -107,6 +107,10 @@ std::string StartUsage() {
          "--quit-after SECONDS\tend the program after SECONDS, as Exit does";
 }
 
+uint32_t QuitTimerStepMs(uint64_t remaining_ms) {
+  return remaining_ms < kLongestQuitStepMs ? static_cast<uint32_t>(remaining_ms) : kLongestQuitStepMs;
+}
+
 std::string RecordingPath(const std::string& folder, const std::string& camera_id, const std::tm& t) {
   const std::string name = os::SafeFileName(camera_id, std::string());
   char stamp[32];

@@ -4,6 +4,7 @@
 //   Halyard.exe [--server NAME]... [--user ID [--password-file FILE | --password PW]]
 //               [--view CAMERA]... [--record FOLDER] [--quit-after SECONDS]
 // With --user and neither password option, HALYARD_PASSWORD holds the password.
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -29,6 +30,14 @@ inline constexpr char kPasswordVariable[] = "HALYARD_PASSWORD";
 
 // Exit code of a wrong option or an unknown entry.
 constexpr int kUsageExitCode = 2;
+// Exit code of a start while Halyard already runs (the first one is shown instead).
+constexpr int kAlreadyRunningExitCode = 3;
+
+// --quit-after waits in steps: a Windows timer holds at most 2^31 - 1 ms
+// (about 24.8 days) and the option may ask for years. The next step of a
+// wait with `remaining_ms` left: all of it, or a day.
+constexpr uint32_t kLongestQuitStepMs = 24u * 3600u * 1000u;
+uint32_t QuitTimerStepMs(uint64_t remaining_ms);
 
 // False with a one-line reason for anything that is not the form above.
 bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* options, std::string* error);

@@ -8,6 +8,7 @@ namespace {
 struct Token {
   std::string text;
   int line = 0;
+  size_t begin = 0, end = 0;  // where it stands in the text
 };
 
 // Cuts the text at any of "=.:\n", skipping empty tokens. The text ends at its
@@ -16,11 +17,12 @@ std::vector<Token> Tokenize(const char* text, size_t length) {
   std::vector<Token> tokens;
   int line = 0;
   std::string current;
+  size_t i = 0;
   auto flush = [&] {
-    if (!current.empty()) tokens.push_back({current, line});
+    if (!current.empty()) tokens.push_back({current, line, i - current.size(), i});
     current.clear();
   };
-  for (size_t i = 0; i < length && text[i] != '\0'; ++i) {
+  for (; i < length && text[i] != '\0'; ++i) {
     char c = text[i];
     if (c == '=' || c == '.' || c == ':' || c == '\n') {
       flush();
@@ -57,7 +59,8 @@ enum class Step { kNext, kEndOfText, kError };
 
 class TextParser {
  public:
-  TextParser(std::vector<Token> tokens, FILE* trace) : tokens_(std::move(tokens)), trace_(trace) {}
+  TextParser(const char* text, std::vector<Token> tokens, FILE* trace)
+      : text_(text), tokens_(std::move(tokens)), trace_(trace) {}
 
   // Reads at most max_entries interfaces into entries.
   int Run(uint32_t max_entries, const std::string& address, std::vector<InterfaceEntry>* entries) {
@@ -98,7 +101,7 @@ class TextParser {
       *has_keys = true;
       // The value belongs to the key's own line; anything else means it is missing.
       if (OnLineOf(key)) {
-        e->host_name = Cut(tokens_[pos_++].text, kEntryHostNameWidth);
+        e->host_name = Cut(RestOfLine(key), kEntryHostNameWidth);
       } else {
         e->host_name = "NDEF";
       }
@@ -118,6 +121,16 @@ class TextParser {
       part = Cut(tokens_[pos_++].text, kEntryMacPartWidth);
     }
     return Step::kNext;
+  }
+
+  // The value as the device wrote it, dots and colons included ("cam.local"
+  // must come back as it went out): the text from the first value token to
+  // the last one on the key's line, before any "#" there.
+  std::string RestOfLine(const Token& key) {
+    const size_t begin = tokens_[pos_].begin;
+    size_t end = begin;
+    while (OnLineOf(key)) end = tokens_[pos_++].end;
+    return std::string(text_ + begin, end - begin);
   }
 
   // True when the next token is a value on the line of `key`.
@@ -147,6 +160,7 @@ class TextParser {
     return Step::kNext;
   }
 
+  const char* text_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   FILE* trace_;
@@ -157,7 +171,7 @@ class TextParser {
 int ParseConfigText(const char* text, size_t length, uint32_t max_entries, const std::string& address,
                     std::vector<InterfaceEntry>* entries, FILE* trace) {
   entries->clear();
-  TextParser parser(Tokenize(text, length), trace);
+  TextParser parser(text, Tokenize(text, length), trace);
   return parser.Run(max_entries, address, entries);
 }
 

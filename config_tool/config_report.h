@@ -51,7 +51,8 @@ struct ConfigReport {
 int ParseConfigReport(const uint8_t* data, size_t length, ConfigReport* report, FILE* trace);
 
 // Parses the configuration text: interfaces one after the other, each ended
-// by a "#" token. Text that ends before an interface's "#" ends the report; the
+// by a "#" token. A HOSTNAME's value is the rest of its line as written, dots
+// and colons included. Text that ends before an interface's "#" ends the report; the
 // interface read so far counts when it held at least one key. At most
 // `max_entries` interfaces are read. The parse ends with -1 at a value outside
 // its list, a number above 255 or a MAC address with fewer than six parts on

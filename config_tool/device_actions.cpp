@@ -23,9 +23,16 @@ bool LoginAndReport(DeviceLink& link, const std::string& user_id, const std::str
   return false;
 }
 
-void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory,
-                          const std::string& fallback_directory, DeviceLink& link,
-                          std::vector<InterfaceEntry>* entries, IMessageSink& sink, FILE* trace) {
+AddressField ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory,
+                                  const std::string& fallback_directory, DeviceLink& link,
+                                  std::vector<InterfaceEntry>* entries, IMessageSink& sink, FILE* trace) {
+  const std::string& host = settings.boot == kBootDhcp ? settings.dhcp_host_name : settings.static_host_name;
+  std::string refusal;
+  const AddressField refused = host.empty() ? AddressField::kNone : CheckStaticAddresses(settings, &refusal);
+  if (refused != AddressField::kNone) {
+    sink.ShowMessage(refusal);
+    return refused;
+  }
   std::string path = InterfaceFilePath(directory, settings.device);
   WriteOutcome written = WriteInterfaceFile(settings, path);
   if (written == WriteOutcome::kOpenFailed && !fallback_directory.empty() && fallback_directory != directory) {
@@ -42,10 +49,10 @@ void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& di
   switch (written) {
     case WriteOutcome::kNeedHostName:
       sink.ShowMessage("You should put Hostname");
-      return;
+      return AddressField::kNone;
     case WriteOutcome::kOpenFailed:
       sink.ShowMessage("File open failed for config data = " + path);
-      return;
+      return AddressField::kNone;
     case WriteOutcome::kWritten:
       break;
   }
@@ -53,18 +60,19 @@ void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& di
   ApplyOutcome outcome = link.ApplyConfiguration(settings.device, path, entries, &result, trace);
   if (outcome == ApplyOutcome::kFileError) {
     sink.ShowMessage("File open failed for Cnnfig data");
-    return;
+    return AddressField::kNone;
   }
   if (outcome == ApplyOutcome::kFileTooLarge) {
     sink.ShowMessage("File too large for config data = " + path + " (more than " + std::to_string(kMaxConfigText) +
                      " bytes)");
-    return;
+    return AddressField::kNone;
   }
   // No result within the bound is a failure, never a success.
   if (outcome == ApplyOutcome::kResult && result == 0)
     sink.ShowMessage("Network Configutation..........Successed");
   else
     sink.ShowMessage("ERROR:: Network Configutation..........Failed");
+  return AddressField::kNone;
 }
 
 void UserAccounts::Reload(DeviceLink& link) {

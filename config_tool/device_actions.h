@@ -17,7 +17,9 @@ bool LoginAndReport(DeviceLink& link, const std::string& user_id, const std::str
 // into `fallback_directory` where it cannot be created there (a standard user
 // may not create files at the root of drive C), says in the trace where it
 // went, and sends it. Reports arriving before the result replace *entries.
-void ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory,
+// Static addresses that would cut the device off its network are refused
+// first (the message names the field): the field is returned, else kNone.
+AddressField ApplyNetworkSettings(const NetworkSettings& settings, const std::string& directory,
                           const std::string& fallback_directory, DeviceLink& link,
                           std::vector<InterfaceEntry>* entries, IMessageSink& sink, FILE* trace);
 

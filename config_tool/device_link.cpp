@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "os/clock.h"
+#include "os/file.h"
 
 namespace bollard {
 namespace {
@@ -130,7 +131,7 @@ int DeviceLink::Login(const std::string& user_id, const std::string& password, u
 
 ApplyOutcome DeviceLink::ApplyConfiguration(const std::string& device, const std::string& path,
                                             std::vector<InterfaceEntry>* entries, uint32_t* result, FILE* trace) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = os::OpenFile(path, "rb");
   if (!f) return ApplyOutcome::kFileError;
   std::string text;
   char chunk[1024];

@@ -2,6 +2,7 @@
 
 #include "dialogs/dialog_ids.h"
 #include "dialogs/login_placement.h"
+#include "os/win32/monitors.h"
 #include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
@@ -32,7 +33,10 @@ BOOL LoginDialog::OnInitDialog() {
   const settings::SavedLogin saved = settings::LoadSavedLogin(record_.name);
   SetItemText(IDC_EDIT_ID, saved.user);
   SetItemText(IDC_EDIT_PASSWD, saved.password);
-  SetChecked(IDC_CHECK_SAVEIDPW, false);
+  // Ticked while a login is kept for the entry: OK keeps it as it is shown,
+  // and unticking it is how the user has it forgotten.
+  had_saved_ = !saved.user.empty() || !saved.password.empty();
+  SetChecked(IDC_CHECK_SAVEIDPW, had_saved_);
   return TRUE;
 }
 
@@ -40,7 +44,7 @@ void LoginDialog::Place() {
   RECT first, main{0, 0, 0, 0};
   GetWindowRect(hwnd(), &first);
   if (main_window_) GetWindowRect(main_window_, &main);
-  const os::ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const os::ScreenRect screen = win32::MonitorOf(main_window_ ? main_window_ : hwnd());
   const os::ScreenRect at = PlaceLoginDialog(ToScreenRect(first), screen, ToScreenRect(main));
   SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(hwnd(), SW_SHOW);
@@ -66,7 +70,10 @@ void LoginDialog::OnOK() {
     ini.ShowMessage(settings::text::kLoginErrorInsertPasswd);
     return;
   }
-  if (IsChecked(IDC_CHECK_SAVEIDPW)) settings::SaveLogin(record_.name, {user_, password_});
+  if (IsChecked(IDC_CHECK_SAVEIDPW))
+    settings::SaveLogin(record_.name, {user_, password_});
+  else if (had_saved_)
+    settings::ForgetLogin(record_.name);
   End(IDOK);
 }
 

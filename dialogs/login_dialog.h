@@ -1,6 +1,7 @@
 #pragma once
 // Asks for the user ID and password before every connection to a server
-// entry, offering what was saved for that entry, and saves them when asked.
+// entry, offering what was saved for that entry, and saves them when asked
+// ("Save ID && Passwd", ticked while a login is kept) or forgets them.
 #include <windows.h>
 
 #include <string>
@@ -32,6 +33,7 @@ class LoginDialog : public CSkinnedDialog {
   settings::ServerRecord record_;
   HWND main_window_;
   std::string user_, password_;
+  bool had_saved_ = false;  // a login was kept for the entry when the dialog opened
 };
 
 }  // namespace dialogs

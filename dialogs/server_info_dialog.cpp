@@ -43,6 +43,7 @@ BOOL ServerInfoDialog::OnInitDialog() {
   SetItemText(IDCANCEL, ini.GetString(text::kServerInfoCancel));
   ini.ApplyFont(hwnd());
   SetItemText(IDC_SERVER_NAME, record_.name);
+  SendDlgItemMessageW(hwnd(), IDC_SERVER_NAME, EM_LIMITTEXT, kMaxServerNameChars, 0);
   SetAddress(record_.ip);
   if (!registering()) SetDlgItemInt(hwnd(), IDC_SERVER_PORT, static_cast<UINT>(record_.port), TRUE);
   SendDlgItemMessageW(hwnd(), IDC_SERVER_PORT, EM_LIMITTEXT, 6, 0);
@@ -127,7 +128,9 @@ void ServerInfoDialog::OnOK() {
   fields.ddns = IsChecked(IDC_USE_DDNS);
   fields.mac = ItemText(IDC_SERVER_MAC);
   fields.port = ItemText(IDC_SERVER_PORT);
-  if (const settings::TextId* error = FirstServerInfoError(fields, registering(), name_exists_)) {
+  // The entry's own name as it was opened: a new entry has none.
+  const std::string own_name = registering() ? std::string() : record_.name;
+  if (const settings::TextId* error = FirstServerInfoError(fields, own_name, name_exists_)) {
     IniHandler::Instance().ShowMessage(*error);
     return;
   }

@@ -15,8 +15,8 @@ class ServerInfoDialog : public win32::CDialogBase {
  public:
   enum class Mode { kRegister, kModify };
   // Registering starts from `record` (empty, with its type preset) and
-  // applies the default ports; modifying shows `record` as it is and skips
-  // the uniqueness check of the name.
+  // applies the default ports; modifying shows `record` as it is, and its
+  // name may stay while any other name taken is refused.
   ServerInfoDialog(HINSTANCE instance, Mode mode, settings::ServerRecord record,
                    std::function<bool(const std::string&)> name_exists);
 

@@ -24,6 +24,12 @@ int DefaultServerPort(int type_index, bool ddns);
 // around them (and a line ends at a control character).
 bool IsStorableListName(const std::string& name);
 
+// Server names also name the entry's registry key (its saved login), which
+// holds at most 255 characters and makes a backslash a nested key.
+inline constexpr size_t kMaxServerNameChars = 255;
+// Characters as the registry counts them (UTF-16 code units) of a UTF-8 name.
+size_t Utf16Length(const std::string& utf8);
+
 // A TCP port typed as text: digits only, 1 to 65535. -1 for anything else.
 int ParsePort(const std::string& text);
 
@@ -37,8 +43,10 @@ struct ServerInfoFields {
 };
 
 // The first check of OK that fails, in the dialog's order, or nullptr when
-// all pass. `registering`: a new entry, whose name must not exist yet.
-const settings::TextId* FirstServerInfoError(const ServerInfoFields& fields, bool registering,
+// all pass. `own_name`: the entry's name before the change, empty for a new
+// entry. The name must not exist yet unless it is the entry's own (in any
+// case of letters: the list's section names ignore case).
+const settings::TextId* FirstServerInfoError(const ServerInfoFields& fields, const std::string& own_name,
                                              const std::function<bool(const std::string&)>& name_exists);
 
 }  // namespace dialogs

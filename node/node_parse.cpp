@@ -165,6 +165,8 @@ void CNodeWindow::OnSetupInfoReply(const net::RawMessage& m) {
   net::CameraSetupInfo received = setup_info();
   if (!net::DecodeCameraSetupReply(m.body, m.length, &reply, &received) || !reply.ok()) {
     DebugLog("REASON_ERROR\n");
+    // Only a record sent to it is ever refused: the user who sent it hears so.
+    Post(ctx_.self, os::kWmNodeSetupRefused);
     return;
   }
   DebugLog("REASON_SETUP or RESPONSE_OK\n");

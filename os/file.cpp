@@ -140,10 +140,14 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t length) {
 
 std::string TempDirectory() {
 #ifdef _WIN32
-  char path[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathA(sizeof path, path);
+  // Wide, so a profile whose name the ANSI code page cannot spell works.
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, path);
   if (n == 0 || n > MAX_PATH) return std::string();
-  return std::string(path, n);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
 #else
   const char* dir = std::getenv("TMPDIR");
   std::string result = (dir && *dir) ? dir : "/tmp";

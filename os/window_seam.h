@@ -28,6 +28,7 @@ enum CoreMessage : uint32_t {
   kWmNodePosition = 1425,
   kWmNodeMotion = 1426,  // wParam node index, lParam 1 when a motion starts, 0 when it ends
   kWmNodePictureWidth = 1427,  // wParam the camera's new picture width: the view picks its screen size
+  kWmNodeSetupRefused = 1428,  // the camera refused a configuration record sent to it: the view tells the user
   kWmHostEvent = 1801,
 };
 

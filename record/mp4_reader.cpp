@@ -1,5 +1,6 @@
 #include "record/mp4_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace record {
@@ -284,13 +285,10 @@ bool TrackReader::ReadTables(const std::vector<Box>& stbl) {
   return ReadTimes(stbl);
 }
 
-}  // namespace
-
-bool ReadMp4Index(Mp4Storage& file, Mp4Index* index, std::string* error) {
-  *index = Mp4Index();
+// Walks the top-level boxes by their headers; finds the first mdat and moov.
+bool WalkTopLevel(Mp4Storage& file, Mp4Index* index, uint64_t* moovAt, uint64_t* moovSize, std::string* error) {
   const uint64_t size = file.Size();
   uint64_t at = 0;
-  uint64_t moovAt = 0, moovSize = 0;
   bool haveMdat = false, haveMoov = false;
   while (at < size) {
     uint8_t h[16];
@@ -315,17 +313,141 @@ bool ReadMp4Index(Mp4Storage& file, Mp4Index* index, std::string* error) {
       index->mdatEnd = at + boxSize;
     } else if (type == "moov" && !haveMoov) {
       haveMoov = true;
-      moovAt = at + header;
-      moovSize = boxSize - header;
+      *moovAt = at + header;
+      *moovSize = boxSize - header;
     }
     at += boxSize;
   }
   if (!haveMoov) return *error = "no movie box (moov): the file was never finished", false;
-  if (moovSize > kMaxMoovBytes) return *error = "the movie box is too large", false;
+  if (*moovSize > kMaxMoovBytes) return *error = "the movie box is too large", false;
+  return true;
+}
+
+// The movie header's creation time; 0 when it has none.
+uint32_t CreationTime(Span mvhd) {
+  if (!mvhd.Has(0, 4)) return 0;
+  if (mvhd.U8(0) == 1) {
+    if (!mvhd.Has(4, 8)) return 0;
+    const uint64_t t = mvhd.U64(4);
+    return t > 0xFFFFFFFFu ? 0 : static_cast<uint32_t>(t);
+  }
+  return mvhd.Has(4, 4) ? mvhd.U32(4) : 0;
+}
+
+// Reads boxes of a file by their headers, through one block kept in memory,
+// so walking a few dozen small boxes costs a read or two.
+class BoxCursor {
+ public:
+  static constexpr size_t kBlock = 16 * 1024;
+  explicit BoxCursor(Mp4Storage& file) : file_(file) {}
+
+  bool Read(uint64_t at, uint8_t* out, size_t n) {
+    if (n > kBlock / 2) return file_.Read(at, out, n);
+    if (at < block_at_ || at - block_at_ > block_.size() || n > block_.size() - (at - block_at_)) {
+      const uint64_t size = file_.Size();
+      if (at > size || n > size - at) return false;
+      block_.resize(static_cast<size_t>(std::min<uint64_t>(kBlock, size - at)));
+      if (!file_.Read(at, block_.data(), block_.size())) return block_.clear(), false;
+      block_at_ = at;
+    }
+    std::memcpy(out, block_.data() + (at - block_at_), n);
+    return true;
+  }
+
+  // The box at `at` within [at, end): its type, body start and body size.
+  bool Box(uint64_t at, uint64_t end, std::string* type, uint64_t* body, uint64_t* bodySize) {
+    uint8_t h[16];
+    if (end - at < 8 || !Read(at, h, 8)) return false;
+    uint64_t size = uint64_t(h[0]) << 24 | uint64_t(h[1]) << 16 | uint64_t(h[2]) << 8 | h[3];
+    uint64_t header = 8;
+    if (size == 1) {
+      if (end - at < 16 || !Read(at + 8, h + 8, 8)) return false;
+      size = 0;
+      for (int i = 8; i < 16; ++i) size = size << 8 | h[i];
+      header = 16;
+    } else if (size == 0) {
+      size = end - at;
+    }
+    if (size < header || size > end - at) return false;
+    type->assign(reinterpret_cast<const char*>(h + 4), 4);
+    *body = at + header;
+    *bodySize = size - header;
+    return true;
+  }
+
+  // The first child of type `want` in [from, end).
+  bool Find(uint64_t from, uint64_t end, const char* want, uint64_t* body, uint64_t* bodySize) {
+    std::string type;
+    for (uint64_t at = from; at < end; at = *body + *bodySize) {
+      if (!Box(at, end, &type, body, bodySize)) return false;
+      if (type == want) return true;
+    }
+    return false;
+  }
+
+ private:
+  Mp4Storage& file_;
+  std::vector<uint8_t> block_;
+  uint64_t block_at_ = 0;
+};
+
+// One track of the timing read: its handler, and when it is the one wanted,
+// its time-to-sample runs and first composition offset.
+bool ReadTrackTiming(BoxCursor& cursor, uint64_t trak, uint64_t trakEnd, uint64_t fileSize, const char* handler,
+                     Mp4Timing* timing, std::string* error) {
+  uint64_t mdia = 0, mdiaSize = 0, at = 0, n = 0;
+  if (!cursor.Find(trak, trakEnd, "mdia", &mdia, &mdiaSize)) return false;
+  uint8_t b[24];
+  if (!cursor.Find(mdia, mdia + mdiaSize, "hdlr", &at, &n) || n < 12 || !cursor.Read(at + 8, b, 4)) return false;
+  if (std::memcmp(b, handler, 4) != 0) return false;
+  if (!cursor.Find(mdia, mdia + mdiaSize, "mdhd", &at, &n) || n < 4 || !cursor.Read(at, b, 1)) return false;
+  const size_t scaleAt = b[0] == 1 ? 20 : 12;
+  if (n < scaleAt + 4 || !cursor.Read(at + scaleAt, b, 4)) return false;
+  const Span scale{b, 4};
+  timing->timescale = scale.U32(0);
+  uint64_t minf = 0, minfSize = 0, stbl = 0, stblSize = 0;
+  if (!cursor.Find(mdia, mdia + mdiaSize, "minf", &minf, &minfSize) ||
+      !cursor.Find(minf, minf + minfSize, "stbl", &stbl, &stblSize))
+    return false;
+  if (timing->timescale == 0) return *error = "timescale 0", false;
+  if (!cursor.Find(stbl, stbl + stblSize, "stts", &at, &n) || n < 8) return *error = "no time-to-sample table", false;
+  if (n > kMaxMoovBytes) return *error = "the time-to-sample table is too large", false;
+  std::vector<uint8_t> stts(static_cast<size_t>(n));
+  if (!cursor.Read(at, stts.data(), stts.size())) return *error = "cannot read the time-to-sample table", false;
+  const Span table{stts.data(), stts.size()};
+  const uint32_t entries = table.U32(4);
+  if (uint64_t{entries} * 8 > table.n - 8) return *error = "time-to-sample table cut short", false;
+  timing->runs.resize(entries);
+  uint64_t samples = 0;
+  for (uint32_t e = 0; e < entries; ++e) {
+    timing->runs[e] = {table.U32(8 + 8 * size_t{e}), table.U32(12 + 8 * size_t{e})};
+    samples += timing->runs[e].count;
+  }
+  // Each sample takes at least a byte of the file.
+  if (samples > fileSize) return *error = "more samples than bytes", false;
+  timing->samples = static_cast<uint32_t>(samples);
+  if (cursor.Find(stbl, stbl + stblSize, "ctts", &at, &n) && n >= 16 && cursor.Read(at, b, 16)) {
+    const Span ctts{b, 16};
+    if (ctts.U32(4) > 0 && ctts.U32(8) > 0) {
+      const uint32_t raw = ctts.U32(12);
+      timing->firstOffset = ctts.U8(0) == 1 ? int64_t{static_cast<int32_t>(raw)} : int64_t{raw};
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadMp4Index(Mp4Storage& file, Mp4Index* index, std::string* error) {
+  *index = Mp4Index();
+  const uint64_t size = file.Size();
+  uint64_t moovAt = 0, moovSize = 0;
+  if (!WalkTopLevel(file, index, &moovAt, &moovSize, error)) return false;
   std::vector<uint8_t> moov(static_cast<size_t>(moovSize));
   if (!file.Read(moovAt, moov.data(), moov.size())) return *error = "cannot read the movie box", false;
   std::vector<Box> kids;
   if (!Children(Span{moov.data(), moov.size()}, &kids)) return *error = "damaged movie box", false;
+  if (const Box* mvhd = Child(kids, "mvhd")) index->creationTime = CreationTime(mvhd->body);
   for (const Box& b : kids) {
     if (b.type != "trak") continue;
     Mp4ReadTrack track;
@@ -334,6 +456,35 @@ bool ReadMp4Index(Mp4Storage& file, Mp4Index* index, std::string* error) {
     index->tracks.push_back(std::move(track));
   }
   return true;
+}
+
+bool ReadMp4Timing(Mp4Storage& file, Mp4Timing* timing, std::string* error) {
+  *timing = Mp4Timing();
+  Mp4Index top;
+  uint64_t moov = 0, moovSize = 0;
+  if (!WalkTopLevel(file, &top, &moov, &moovSize, error)) return false;
+  BoxCursor cursor(file);
+  const uint64_t end = moov + moovSize;
+  uint64_t at = 0, n = 0;
+  uint8_t mvhd[12] = {};
+  if (cursor.Find(moov, end, "mvhd", &at, &n) && cursor.Read(at, mvhd, static_cast<size_t>(std::min<uint64_t>(n, 12))))
+    timing->creationTime = CreationTime(Span{mvhd, static_cast<size_t>(std::min<uint64_t>(n, 12))});
+  // The video track times a recording; a recording of sound alone, its sound.
+  for (const char* handler : {"vide", "soun"}) {
+    std::string type;
+    for (uint64_t box = moov; box < end; box = at + n) {
+      if (!cursor.Box(box, end, &type, &at, &n)) return *error = "damaged movie box", false;
+      if (type != "trak") continue;
+      const std::string before = *error;
+      if (ReadTrackTiming(cursor, at, at + n, file.Size(), handler, timing, error)) {
+        timing->video = handler[0] == 'v';
+        return true;
+      }
+      if (*error != before) return false;  // the track was the one wanted, and damaged
+      timing->timescale = 0;
+    }
+  }
+  return *error = "no video or sound track", false;
 }
 
 }  // namespace record

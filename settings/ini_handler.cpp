@@ -5,7 +5,9 @@
 #include <iterator>
 #include <utility>
 
+#include "os/file.h"
 #include "os/win32/message_box.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_text.h"
 #include "settings/message_format.h"
@@ -19,24 +21,41 @@ using win32::Widen;
 
 constexpr char kNotInitialised[] = "Please Initialize INI Handler";
 constexpr char kMessageCaption[] = "Halyard";
-constexpr DWORD kStringChars = 512;     // 511 characters and the terminator
-constexpr DWORD kFaceNameChars = 128;   // the file may give up to 127
+constexpr size_t kStringChars = 511;  // as the private-profile functions return them
+constexpr uint64_t kLargestFile = 4u << 20;
 
 // Font parameters in the order of the create-font call, with the defaults
 // that apply when [FONT] or one of its keys is absent.
 struct FontKey {
-  const wchar_t* key;
+  const char* key;
   int default_value;
 };
 constexpr FontKey kFontKeys[] = {
-    {L"HEIGHT", 12},      {L"WIDTH", 0},         {L"ESCAPEMENT", 0},    {L"ORIENTATION", 0},
-    {L"WEIGHT", 400},     {L"ITALIC", 0},        {L"UNDERLINE", 0},     {L"STRIKEOUT", 0},
-    {L"CHARSET", 1},      {L"OUTPRECISION", 0},  {L"CLIPPRECISION", 0}, {L"QUALITY", 0},
-    {L"PITCH&FAMILY", 32},
+    {"HEIGHT", 12},      {"WIDTH", 0},         {"ESCAPEMENT", 0},    {"ORIENTATION", 0},
+    {"WEIGHT", 400},     {"ITALIC", 0},        {"UNDERLINE", 0},     {"STRIKEOUT", 0},
+    {"CHARSET", 1},      {"OUTPRECISION", 0},  {"CLIPPRECISION", 0}, {"QUALITY", 0},
+    {"PITCH&FAMILY", 32},
 };
-constexpr wchar_t kFontSection[] = L"FONT";
-constexpr wchar_t kFaceNameKey[] = L"FACENAME";
-constexpr wchar_t kDefaultFaceName[] = L"MS Sans Serif";
+
+// The file as its editor saved it: UTF-16 or UTF-8 (a translation saved
+// either way reads right), else the ANSI code page as Windows reads a file
+// without a byte-order mark. A missing file is an empty one.
+IniDocument ReadDocument(const std::wstring& path) {
+  std::vector<uint8_t> bytes;
+  if (!os::ReadWholeFile(Narrow(path), &bytes, kLargestFile)) return IniDocument("");
+  const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  std::string text;
+  if (!DecodeSettingsText(raw, &text) && !raw.empty()) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, raw.data(), static_cast<int>(raw.size()), wide.data(), n);
+    text = Narrow(wide);
+  }
+  return IniDocument(text);
+}
+constexpr char kFontSection[] = "FONT";
+constexpr char kFaceNameKey[] = "FACENAME";
+constexpr char kDefaultFaceName[] = "MS Sans Serif";
 
 class BoxPresenter : public MessagePresenter {
  public:
@@ -133,10 +152,7 @@ std::string IniHandler::GetString(const std::string& section, const std::string&
                                   const std::string& default_text) {
   std::wstring path;
   if (!CheckInitialised(path)) return {};
-  wchar_t buf[kStringChars] = {};
-  DWORD n = GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(default_text).c_str(), buf,
-                                     kStringChars, path.c_str());
-  return Narrow(std::wstring_view(buf, std::min<DWORD>(n, kStringChars - 1)));
+  return CutToUtf16Units(ReadDocument(path).Value(section, key).value_or(default_text), kStringChars);
 }
 
 std::string IniHandler::GetText(const std::string& section, const std::string& key,
@@ -149,8 +165,8 @@ std::string IniHandler::GetText(const std::string& section, const std::string& k
 int IniHandler::GetInt(const std::string& section, const std::string& key, int default_value) {
   std::wstring path;
   if (!CheckInitialised(path)) return default_value;
-  return static_cast<int>(
-      GetPrivateProfileIntW(Widen(section).c_str(), Widen(key).c_str(), default_value, path.c_str()));
+  const std::optional<std::string> value = ReadDocument(path).Value(section, key);
+  return value ? ProfileNumber(*value) : default_value;
 }
 
 bool IniHandler::GetBool(const std::string& section, const std::string& key, bool default_value) {
@@ -162,7 +178,9 @@ bool IniHandler::GetBool(const std::string& section, const std::string& key, boo
 std::vector<std::string> IniHandler::GetSectionKeys(const std::string& section) {
   std::wstring path;
   if (!CheckInitialised(path)) return {};
-  return SectionKeyNames(ReadProfileSection(path, section));
+  std::vector<std::string> names;
+  for (SectionEntry& entry : ReadDocument(path).Entries(section)) names.push_back(std::move(entry.name));
+  return names;
 }
 
 void IniHandler::ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,
@@ -191,19 +209,23 @@ bool IniHandler::WriteBool(const std::string& section, const std::string& key, b
 }
 
 void IniHandler::BuildFont(const std::wstring& path) {
+  const IniDocument file = ReadDocument(path);
   int v[std::size(kFontKeys)];
   for (size_t i = 0; i < std::size(kFontKeys); ++i) {
-    v[i] = static_cast<int>(
-        GetPrivateProfileIntW(kFontSection, kFontKeys[i].key, kFontKeys[i].default_value, path.c_str()));
+    const std::optional<std::string> value = file.Value(kFontSection, kFontKeys[i].key);
+    v[i] = value ? ProfileNumber(*value) : kFontKeys[i].default_value;
   }
-  wchar_t face[kFaceNameChars] = {};
-  GetPrivateProfileStringW(kFontSection, kFaceNameKey, kDefaultFaceName, face, kFaceNameChars, path.c_str());
   // A font's face name holds at most LF_FACESIZE - 1 characters; cut it here
   // rather than trust the create call with a longer one.
-  face[LF_FACESIZE - 1] = L'\0';
+  std::wstring face = Widen(file.Value(kFontSection, kFaceNameKey).value_or(kDefaultFaceName));
+  if (face.size() > LF_FACESIZE - 1) face.resize(LF_FACESIZE - 1);
+  // The file gives the font's size in pixels at 96 DPI; above that it grows
+  // with the display, as the skins do.
+  v[0] = win32::ScaledPixels(v[0]);
+  v[1] = win32::ScaledPixels(v[1]);
   auto byte = [](int x) { return static_cast<DWORD>(x & 0xFF); };
   HFONT font = CreateFontW(v[0], v[1], v[2], v[3], v[4], byte(v[5]), byte(v[6]), byte(v[7]), byte(v[8]),
-                           byte(v[9]), byte(v[10]), byte(v[11]), byte(v[12]), face);
+                           byte(v[9]), byte(v[10]), byte(v[11]), byte(v[12]), face.c_str());
   std::lock_guard lock(mutex_);
   font_.Reset(font);
 }

@@ -2,7 +2,10 @@
 // The program-wide reader of the settings file "Halyard.ini": every
 // user-visible text is looked up by section and key with a built-in default,
 // and the file's [FONT] section gives the one font of all skinned windows.
-// The program reads the file only; it never creates or changes it.
+// The program reads the file only; it never creates or changes it. It reads
+// it as its editor saved it: UTF-16 with a byte-order mark, UTF-8 with or
+// without one, else the ANSI code page, with the private-profile functions'
+// rules for sections, names and values.
 #include <windows.h>
 
 #include <mutex>

@@ -47,8 +47,12 @@ bool UnprotectText(const std::vector<uint8_t>& blob, std::string* text) {
 }
 
 bool QuerySecret(RegistryKey& key, const std::string& name, std::string& text) {
-  // A text value is one an earlier version wrote in the clear.
-  if (key.QueryString(name, text)) return true;
+  // A text value is one an earlier version wrote in the clear: read, it is
+  // protected at once rather than left readable until the next save.
+  if (key.QueryString(name, text)) {
+    SetSecret(key, name, text);
+    return true;
+  }
   std::vector<uint8_t> blob(kMaxSecretBytes);
   uint32_t length = kMaxSecretBytes;
   if (!key.QueryBytes(name, blob.data(), length) || length > kMaxSecretBytes) {

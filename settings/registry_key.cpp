@@ -13,6 +13,11 @@ std::string ServerKeyPath(const std::string& server_name) {
   return std::string(kRegistryKeyPath) + "\\" + server_name;
 }
 
+bool IsServerKeyName(const std::string& server_name) {
+  return !server_name.empty() && server_name.find('\\') == std::string::npos &&
+         Widen(server_name).size() <= RegistryKey::kMaxStringChars;
+}
+
 RegistryKey::RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
 
 RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
@@ -131,6 +136,13 @@ bool RegistryKey::QueryBytes(const std::string& name, void* buffer, uint32_t& le
 
 bool RegistryKey::DeleteValue(const std::string& name) {
   return key_ && RegDeleteValueW(key_, Widen(name).c_str()) == ERROR_SUCCESS;
+}
+
+bool RegistryKey::IsEmpty() const {
+  DWORD subkeys = 0, values = 0;
+  return key_ && RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                  nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys == 0 && values == 0;
 }
 
 bool RegistryKey::DeleteKey(const std::string& subkey) {

@@ -12,6 +12,9 @@ namespace settings {
 // HKEY_CURRENT_USER\Software\Vantreck\HALYDv2, and its per-server subkeys.
 inline constexpr char kRegistryKeyPath[] = "Software\\Vantreck\\HALYDv2";
 std::string ServerKeyPath(const std::string& server_name);
+// A server name that can name its own subkey: not empty, no backslash (it
+// would make nested keys), at most 255 UTF-16 characters.
+bool IsServerKeyName(const std::string& server_name);
 
 // Value names under the key and under each server's subkey.
 namespace reg {
@@ -67,6 +70,8 @@ class RegistryKey {
   bool QueryBytes(const std::string& name, void* buffer, uint32_t& length);
 
   bool DeleteValue(const std::string& name);
+  // The key holds neither values nor subkeys (false when closed).
+  bool IsEmpty() const;
   // Deletes a subkey of this key; the subkey must have no subkeys of its own.
   bool DeleteKey(const std::string& subkey);
   bool Save(const std::string& file);

@@ -7,6 +7,7 @@
 
 #include "os/win32/text.h"
 #include "settings/profile_section.h"
+#include "settings/viewer_registry.h"
 
 namespace settings {
 namespace {
@@ -142,7 +143,10 @@ bool ServerListStore::RenameGroup(const std::string& old_name, const std::string
 
 bool ServerListStore::DeleteGroup(const std::string& group) {
   if (path_.empty()) return false;
-  for (const std::string& server : EntryValues(group)) RemoveSection(server);
+  for (const std::string& server : EntryValues(group)) {
+    RemoveSection(server);
+    ForgetServer(server);
+  }
   RemoveSection(group);
   // Rewritten rather than deleted by key, so an entry written by hand as
   // "key=name" goes too instead of coming back at the next start.
@@ -169,6 +173,7 @@ bool ServerListStore::ModifyServer(const std::string& group, const std::string& 
   RewriteSection(group, servers);
   RemoveSection(old_name);
   WriteServerKeys(record);
+  RenameServer(old_name, record.name);
   return true;
 }
 
@@ -178,6 +183,7 @@ bool ServerListStore::DeleteServer(const std::string& group, const std::string& 
   std::erase_if(servers, [&](const std::string& s) { return SameName(s, name); });
   RewriteSection(group, servers);
   RemoveSection(name);
+  ForgetServer(name);
   return true;
 }
 

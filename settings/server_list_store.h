@@ -14,7 +14,9 @@ namespace settings {
 inline constexpr char kServerListFile[] = "\\ServerList.ini";
 
 // Every operation does nothing and fails (false, or an empty result) while
-// no path is set. Failures of the file system itself are not reported.
+// no path is set. Failures of the file system itself are not reported. What
+// the registry keeps for an entry (its saved login, its last dynamic
+// address) is removed with the entry and follows it when it is renamed.
 class ServerListStore : public ServerList {
  public:
   void SetPath(const std::string& path) { path_ = path; }

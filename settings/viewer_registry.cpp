@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "os/socket.h"
+#include "os/win32/text.h"
 #include "settings/protected_text.h"
 #include "settings/registry_key.h"
 
@@ -123,21 +124,68 @@ ProxyFields FromProxySettings(const net::ProxySettings& proxy) {
 }
 
 SavedLogin LoadSavedLogin(const std::string& server_name) {
-  RegistryKey key = OpenKey(ServerKeyPath(server_name));
   SavedLogin login;
+  RegistryKey key;
+  if (!IsServerKeyName(server_name) || !key.Open(HKEY_CURRENT_USER, ServerKeyPath(server_name))) return login;
   login.user = QueryText(key, reg::kUserId, "");
   QuerySecret(key, reg::kUserPasswd, login.password);
   return login;
 }
 
 void SaveLogin(const std::string& server_name, const SavedLogin& login) {
+  if (!IsServerKeyName(server_name)) return;
   RegistryKey key = OpenKey(ServerKeyPath(server_name));
   key.SetString(reg::kUserId, login.user);
   SetSecret(key, reg::kUserPasswd, login.password);
 }
 
+namespace {
+
+// Deletes the values, then the key when nothing else is left in it.
+void DeleteServerValues(const std::string& server_name, std::initializer_list<const char*> names) {
+  RegistryKey key;
+  if (!IsServerKeyName(server_name) || !key.Open(HKEY_CURRENT_USER, ServerKeyPath(server_name))) return;
+  for (const char* name : names) key.DeleteValue(name);
+  if (!key.IsEmpty()) return;
+  key.Close();
+  RegistryKey parent;
+  if (parent.Open(HKEY_CURRENT_USER, kRegistryKeyPath)) parent.DeleteKey(server_name);
+}
+
+}  // namespace
+
+void ForgetLogin(const std::string& server_name) {
+  DeleteServerValues(server_name, {reg::kUserId, reg::kUserPasswd});
+}
+
+void ForgetServer(const std::string& server_name) {
+  DeleteServerValues(server_name, {reg::kUserId, reg::kUserPasswd, reg::kDynamicIp});
+}
+
+void RenameServer(const std::string& old_name, const std::string& new_name) {
+  // Key names ignore case, as the list's names do: another case is the same key.
+  if (CompareStringOrdinal(win32::Widen(old_name).c_str(), -1, win32::Widen(new_name).c_str(), -1, TRUE) ==
+      CSTR_EQUAL)
+    return;
+  RegistryKey from;
+  if (!IsServerKeyName(old_name) || !from.Open(HKEY_CURRENT_USER, ServerKeyPath(old_name))) return;
+  std::string user, password, dynamic_ip;
+  const bool has_user = from.QueryString(reg::kUserId, user);
+  const bool has_password = QuerySecret(from, reg::kUserPasswd, password);
+  const bool has_dynamic_ip = from.QueryString(reg::kDynamicIp, dynamic_ip);
+  from.Close();
+  if (IsServerKeyName(new_name) && (has_user || has_password || has_dynamic_ip)) {
+    RegistryKey to = OpenKey(ServerKeyPath(new_name));
+    if (has_user) to.SetString(reg::kUserId, user);
+    if (has_password) SetSecret(to, reg::kUserPasswd, password);
+    if (has_dynamic_ip) to.SetString(reg::kDynamicIp, dynamic_ip);
+  }
+  ForgetServer(old_name);
+}
+
 std::string LoadDynamicIp(const std::string& server_name) {
-  RegistryKey key = OpenKey(ServerKeyPath(server_name));
+  RegistryKey key;
+  if (!IsServerKeyName(server_name) || !key.Open(HKEY_CURRENT_USER, ServerKeyPath(server_name))) return "";
   return QueryText(key, reg::kDynamicIp, "");
 }
 

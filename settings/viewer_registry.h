@@ -64,6 +64,16 @@ struct SavedLogin {
 };
 SavedLogin LoadSavedLogin(const std::string& server_name);
 void SaveLogin(const std::string& server_name, const SavedLogin& login);
+// "Save ID && Passwd" unticked: the entry's login is no longer kept.
+void ForgetLogin(const std::string& server_name);
+
+// What the registry keeps for a server entry goes with the entry: a deleted
+// entry leaves nothing for a later one of its name, and a renamed one takes
+// its login and dynamic address along. A server key that then holds nothing
+// else is removed. Names that cannot name a key (IsServerKeyName) have
+// nothing stored: every per-entry call does nothing for them.
+void ForgetServer(const std::string& server_name);
+void RenameServer(const std::string& old_name, const std::string& new_name);
 
 // The address the camera link last resolved for a server entry through the
 // dynamic-address service; empty when there is none.

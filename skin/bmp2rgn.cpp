@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "os/win32/monitors.h"
 #include "skin/bmp_reader.h"
+#include "skin/pixel_scale.h"
 #include "skin/region_runs.h"
 #include "skin/skin_messages.h"
 
@@ -96,6 +98,7 @@ bool CBmp2Rgn::LoadBmp(int index) {
   GdiFlush();
   width_ = image.info.width;
   height_ = std::abs(image.info.height);
+  ScaleToDisplay();
   return true;
 }
 
@@ -112,7 +115,38 @@ bool CBmp2Rgn::LoadResourceBitmap(HINSTANCE instance, int resource_id) {
   GetObjectW(handle, sizeof description, &description);
   width_ = description.bmWidth;
   height_ = std::abs(description.bmHeight);
+  ScaleToDisplay();
   return true;
+}
+
+void CBmp2Rgn::ScaleToDisplay() {
+  const int percent = win32::DisplayScalePercent();
+  if (percent == 100 || width_ <= 0 || height_ <= 0) return;
+  const std::vector<uint8_t> bytes = Pixels32();
+  if (bytes.empty()) return;
+  std::vector<uint32_t> pixels(bytes.size() / 4);
+  std::memcpy(pixels.data(), bytes.data(), bytes.size());
+  int width = 0, height = 0;
+  const std::vector<uint32_t> scaled = ScalePixels(pixels, width_, height_, percent, &width, &height);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as Pixels32 gave them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  win32::WindowDc screen(nullptr);
+  void* bits = nullptr;
+  HBITMAP section = screen.get() ? CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+  if (!section || !bits || scaled.empty()) {
+    if (section) DeleteObject(section);
+    return;  // the bitmap stays at its own size
+  }
+  std::memcpy(bits, scaled.data(), scaled.size() * 4);
+  GdiFlush();
+  bitmap_.Reset(section);
+  width_ = width;
+  height_ = height;
 }
 
 std::vector<uint8_t> CBmp2Rgn::Pixels32() const {

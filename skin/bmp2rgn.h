@@ -47,6 +47,8 @@ class CBmp2Rgn {
 
  private:
   void Show(const settings::TextId& text, std::vector<os::MessageArg> args = {}) const;
+  // Above 96 DPI a loaded bitmap grows to the display's scale by whole pixels.
+  void ScaleToDisplay();
   // 32-bit copy of the bitmap, bottom-up rows; empty on failure.
   std::vector<uint8_t> Pixels32() const;
 

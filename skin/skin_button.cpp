@@ -168,6 +168,13 @@ bool CSkinButton::Draw(const DRAWITEMSTRUCT& item) {
   for (int slot = 0; slot < 4; ++slot) have[slot] = faces_[slot]->loaded();
   int slot = FaceSlot(state, have);
   if (slot >= 0) faces_[slot]->Draw(item.hDC);
+  // The keyboard's place, unless the user works with the mouse only (Windows
+  // then asks for no focus rectangle).
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -2, -2);
+    DrawFocusRect(item.hDC, &focus);
+  }
   return true;
 }
 

@@ -1,6 +1,8 @@
 #include "skin/skin_set.h"
 
+#include "os/win32/monitors.h"
 #include "settings/ini_handler.h"
+#include "skin/pixel_scale.h"
 #include "skin/skin_file_reader.h"
 #include "skin/skin_messages.h"
 
@@ -56,14 +58,16 @@ bool SkinSet::LoadSkinFile(const std::string& path) {
     return false;
   }
   // Items meet their records by position only; ID and kind stay as registered.
+  // The layout grows with the display's DPI, as its bitmaps do.
+  const int percent = win32::DisplayScalePercent();
   for (size_t i = 0; i < items_.size(); ++i) {
     SkinItem& item = items_[i];
     const ItemRecord& r = contents.records[i];
     item.name = contents.names[i];
-    item.x = r.x;
-    item.y = r.y;
-    item.width = r.width;
-    item.height = r.height;
+    item.x = ScaledLength(r.x, percent);
+    item.y = ScaledLength(r.y, percent);
+    item.width = ScaledLength(r.width, percent);
+    item.height = ScaledLength(r.height, percent);
     for (int s = 0; s < kBitmapSlots; ++s) item.bitmaps[s] = r.bitmaps[s];
     item.transparent = r.transparent;
   }

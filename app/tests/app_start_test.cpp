@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/halyard_app.h"
+#include "app/resource.h"
 #include "app/registry_open_recordings.h"
 #include "app/tests/shell_fixture.h"
 #include "halyard_version.h"
@@ -55,6 +56,32 @@ TEST_F(AppStartTest, TheScreenSaverAndThePowerStateAreGivenBackAsTheyWere) {
     EXPECT_FALSE(settings::IniHandler::Instance().IsInitialised());
   }
   SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(original), nullptr, 0);
+}
+
+// A second start shows the first Halyard instead of running beside it.
+TEST_F(AppStartTest, ASecondStartShowsTheFirstAndEnds) {
+  std::unique_ptr<CHalyardApp> first = MakeApp();
+  ASSERT_EQ(first->InitInstance({}), 0);
+  CMainWindow& main = OpenMain();
+  Command(IDC_BUTTON_MINIMIZE);
+  ASSERT_FALSE(IsWindowVisible(main.hwnd())) << "hidden to the tray";
+  std::unique_ptr<CHalyardApp> second = MakeApp();
+  EXPECT_EQ(second->InitInstance({"--quit-after", "5"}), kAlreadyRunningExitCode);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main.hwnd()) != FALSE; }, 3000)) << "the first is shown";
+  second.reset();
+  CloseMain();
+  first.reset();
+  EXPECT_EQ(MakeApp()->InitInstance({}), 0) << "once the first has ended, a start runs";
+}
+
+// Without DPI awareness Windows stretches every window above 96 DPI and
+// blurs its pictures; declared, the skins grow by whole pixels instead.
+TEST_F(AppStartTest, TheManifestDeclaresDpiAwareness) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const char* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(text, SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
 }
 
 TEST_F(AppStartTest, TheVersionComesFromTheVersionResourceAndTheSettingsFromTheProgramFolder) {
@@ -284,6 +311,32 @@ TEST_F(StartOptionsRun, ServerViewRecordQuitAfterLeaveARecording) {
   }
   EXPECT_EQ(factory_.requests[1].camera_id, "CAM-1");
   EXPECT_TRUE(main.views().empty()) << "the views closed before the window ended";
+}
+
+// Logoff and shutdown end the process right after WM_ENDSESSION: the
+// recordings are finished and the position saved by then.
+TEST_F(StartOptionsRun, LogoffFinishesTheRecordingsAndSavesThePosition) {
+  const std::string folder = sandbox_.folder.File("logoff");
+  std::filesystem::create_directories(std::filesystem::u8path(folder));
+  StartSim();
+  StartOptions o;
+  o.servers = {"Demo camera"};
+  o.has_login = true;
+  o.user = o.password = "demo";
+  o.record_folder = folder;
+  CMainWindow& main = OpenMain(o);
+  ASSERT_TRUE(PumpUntil([&] { return !factory_.opened.empty() && factory_.opened[0]->recording_started; }, 15000));
+  PumpFor(1500);
+  const std::string path = factory_.requests.at(0).record_path;
+  ASSERT_TRUE(std::filesystem::exists(std::filesystem::u8path(path + ".journal")));
+  SetWindowPos(main.hwnd(), nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_NE(0, SendMessageW(main.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)) << "the session may end";
+  SendMessageW(main.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(main.views().empty());
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(path + ".journal"))) << "finished, not left to repair";
+  EXPECT_GT(PicturesIn(path), 0u) << path;
+  EXPECT_EQ(settings::LoadWindowPosition().x, 123);
+  EXPECT_EQ(settings::LoadWindowPosition().y, 45);
 }
 
 TEST_F(StartOptionsRun, ASavedLoginConnectsWithoutTheLoginDialog) {

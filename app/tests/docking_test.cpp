@@ -60,5 +60,27 @@ TEST(Docking, FollowersComeAfterTheirTargetsAndCyclesEnd) {
   EXPECT_EQ((std::vector<int>{2}), Followers(1, {kNotDocked, 2, 1}));
 }
 
+// A main window restored where it was last is always on a present monitor.
+TEST(Docking, ARestoredWindowIsKeptOnAPresentMonitor) {
+  const ScreenRect primary{0, 0, 1024, 738}, right{1024, 0, 2944, 1050};  // work areas
+  const struct {
+    const char* what;
+    ScreenRect window;
+    std::vector<ScreenRect> areas;
+    ScreenRect expected;
+  } cases[] = {
+      {"on the primary", At(200, 150, 180, 220), {primary}, At(200, 150, 180, 220)},
+      {"on the second monitor", At(1500, 300, 180, 220), {primary, right}, At(1500, 300, 180, 220)},
+      {"mostly off the primary, its corner still graspable", At(-130, -170, 180, 220), {primary},
+       At(-130, -170, 180, 220)},
+      {"where the second monitor was", At(1500, 300, 180, 220), {primary}, At(844, 300, 180, 220)},
+      {"above every monitor", At(300, -900, 180, 220), {primary, right}, At(300, 0, 180, 220)},
+      {"a sliver on the primary only", At(1000, 700, 180, 220), {primary}, At(844, 518, 180, 220)},
+      {"larger than the area", At(5000, 100, 1200, 220), {primary}, At(0, 100, 1200, 220)},
+      {"no monitor known", At(5000, 5000, 180, 220), {}, At(5000, 5000, 180, 220)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KeepOnAMonitor(c.window, c.areas), c.expected) << c.what;
+}
+
 }  // namespace
 }  // namespace app

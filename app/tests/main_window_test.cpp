@@ -5,17 +5,26 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/resource.h"
 #include "halyard_version.h"
 #include "app/tests/shell_fixture.h"
 #include "os/socket.h"
+#include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
 namespace app::testing {
 namespace {
 
 using namespace shell_testing;
+
+std::string ComboText(HWND combo, int index) {
+  wchar_t text[128] = {};
+  if (SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) >= 128) return "<long>";
+  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+  return win32::Narrow(text);
+}
 
 // A point in a mouse message's LPARAM; left of or above the window is negative.
 LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
@@ -107,6 +116,54 @@ TEST_F(ShellTest, TheEventLogWindowListsNewestFirstFiltersByCameraAndCopies) {
   EXPECT_EQ("No video since 12:00:00", log->list().Text(0, 2));
 }
 
+// The window reads the log again each second: what the user chose, scrolled
+// to or opened stays; a choice means the camera it showed; "-" is the
+// entries without a camera.
+TEST_F(ShellTest, TheEventLogKeepsTheUsersPlaceAndReadsChoicesAsShown) {
+  CMainWindow& main = OpenMain();
+  settings::IniHandler::Instance().WriteString("EVENT_LOG", "ALL_CAMERAS", "Alle Kameras");
+  main.event_log().Add(node::EventKind::kConnected, "", "Hosting server connected");
+  for (int i = 0; i < 40; ++i) main.event_log().Add(node::EventKind::kMotion, "Gate", "Motion " + std::to_string(i));
+  main.ShowEventLog();
+  CEventLogWindow* log = main.event_log_window();
+  ASSERT_TRUE(log && log->hwnd());
+  HWND combo = GetDlgItem(log->hwnd(), IDC_EVENT_CAMERA);
+  HWND list = log->list().hwnd();
+  EXPECT_EQ("Alle Kameras", ComboText(combo, 0)) << "the settings file names the first entry";
+  auto choose = [&](int index) {
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(log->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_EVENT_CAMERA, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  };
+  ASSERT_EQ("-", ComboText(combo, 1));
+  choose(1);
+  ASSERT_EQ(1, log->list().RowCount()) << "only the entry without a camera";
+  EXPECT_EQ("Hosting server connected", log->list().Text(0, 2));
+
+  // A camera the log has gained since the list was filled ("Aaa" sorts first)
+  // does not shift what the user picks.
+  main.event_log().Add(node::EventKind::kConnected, "Aaa", "Connected");
+  choose(2);
+  ASSERT_EQ(40, log->list().RowCount());
+  EXPECT_EQ("Gate", log->list().Text(0, 1));
+
+  win32::ListView(list).Select(30);
+  ListView_EnsureVisible(list, 39, FALSE);
+  const int top = ListView_GetTopIndex(list);
+  ASSERT_GT(top, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  main.event_log().Add(node::EventKind::kMotion, "Gate", "Motion 40");
+  main.event_log().Add(node::EventKind::kConnected, "Yard", "Connected");
+  log->Refresh();
+  EXPECT_EQ("Motion 9", log->list().Text(log->list().SelectedRow(), 2)) << "the chosen entry stays chosen";
+  EXPECT_EQ("Motion " + std::to_string(39 - top), log->list().Text(ListView_GetTopIndex(list), 2))
+      << "the entry at the top stays there";
+  EXPECT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the open drop-down stays open";
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  SendMessageW(log->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_EVENT_CAMERA, CBN_CLOSEUP), reinterpret_cast<LPARAM>(combo));
+  EXPECT_EQ(5, SendMessageW(combo, CB_GETCOUNT, 0, 0)) << "all, -, Aaa, Gate, Yard";
+  EXPECT_EQ("Gate", ComboText(combo, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0))));
+}
+
 TEST_F(ShellTest, EscapeEnterAndCloseCommandsOfTheDialogDoNothing) {
   CMainWindow& main = OpenMain();
   for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
@@ -118,6 +175,49 @@ TEST_F(ShellTest, EscapeEnterAndCloseCommandsOfTheDialogDoNothing) {
   Command(IDCANCEL);
   EXPECT_FALSE(main.ended());
   EXPECT_TRUE(IsWindowVisible(main.hwnd()));
+}
+
+// The keyboard reaches what the mouse does: Enter opens the tree's entry,
+// the context-menu key its menu; a modeless window takes Tab and Escape.
+TEST_F(ShellTest, TheKeyboardOpensEntriesAndMenusAndMovesThroughTheEventLog) {
+  factory_.link = false;
+  CMainWindow& main = OpenMain();
+  HWND tree = GetDlgItem(main.hwnd(), IDC_TREE_SERVER);
+  main.tree().Select(Server("Demo camera"));
+  SetFocus(tree);
+  ModalDriver login;
+  login.Then([&](HWND d) {
+    SetText(GetDlgItem(d, 1027), "demo");
+    SetText(GetDlgItem(d, 1028), "demo");
+    Click(d, IDOK);
+  });
+  MSG enter{tree, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+  IsDialogMessageW(main.hwnd(), &enter);
+  EXPECT_TRUE(login.done()) << "Enter asked for the login";
+  ASSERT_EQ(1u, factory_.requests.size()) << "and opened the camera";
+  EXPECT_EQ("Demo camera", factory_.requests[0].display_name);
+
+  bool menu_shown = false;
+  ModalDriver menu([&] {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup)) return false;
+    menu_shown = true;
+    EndMenu();
+    return true;
+  });
+  SendMessageW(main.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), -1);
+  EXPECT_TRUE(menu_shown) << "the context-menu key opens the entry's menu";
+
+  main.ShowEventLog();
+  HWND log = main.event_log_window()->hwnd();
+  HWND combo = GetDlgItem(log, IDC_EVENT_CAMERA);
+  SetFocus(combo);
+  PostMessageW(combo, WM_KEYDOWN, VK_TAB, 0);
+  PumpFor(50);
+  EXPECT_EQ(GetDlgItem(log, IDC_EVENT_COPY), GetFocus()) << "Tab moves on";
+  PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(50);
+  EXPECT_FALSE(IsWindowVisible(log)) << "Escape puts it away";
 }
 
 TEST_F(ShellTest, SortWindowMovesTheMainWindowToTheOriginAndRearrangesTheViews) {
@@ -132,6 +232,34 @@ TEST_F(ShellTest, SortWindowMovesTheMainWindowToTheOriginAndRearrangesTheViews) 
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
   for (TestView* v : factory_.opened) EXPECT_EQ(v->undocked, 1);
+}
+
+// Explorer's restart empties the notification area: the icon comes back
+// with the taskbar, so a hidden main window stays within reach.
+TEST_F(ShellTest, TheTrayIconComesBackWithTheTaskbar) {
+  CMainWindow& main = OpenMain();
+  ASSERT_TRUE(main.tray_icon_shown());
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = main.hwnd();
+  icon.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon)) << "as when the shell restarts";
+  SendMessageW(main.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  icon.uFlags = NIF_TIP;
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the icon is there again";
+}
+
+// A position saved on a monitor that is no longer there.
+TEST_F(ShellTest, AWindowLeftOnAMonitorNowGoneOpensOnAPresentOne) {
+  settings::SaveWindowPosition({5000, 4000});
+  CMainWindow& main = OpenMain();
+  const RECT r = WindowRect(main.hwnd());
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_GE(r.left, work.left);
+  EXPECT_LE(r.right, work.right);
+  EXPECT_GE(r.top, work.top);
+  EXPECT_LE(r.bottom, work.bottom);
 }
 
 TEST_F(ShellTest, TheListBoxStaysOffWhileNoHostingServerIsConnected) {

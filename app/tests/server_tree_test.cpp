@@ -201,7 +201,7 @@ TEST_F(TreeTest, TheServerDialogRefusesNamesAndPortsTheListCannotHold) {
     Click(d, IDCANCEL);
   });
   tree().OnMenuCommand(kCmdRegisterServer);
-  const std::string name = "A server name cannot contain \"=\" or \"]\", nor begin or end with a space.";
+  const std::string name = "A server name cannot contain \"=\", \"]\" or \"\\\", nor begin or end with a space.";
   const std::string port = "Please insert a port from 1 to 65535.";
   EXPECT_EQ(messages, (std::vector<std::string>{name, name, name, port, port, port}));
   EXPECT_FALSE(tree().store().Exists("Gate"));

@@ -6,6 +6,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "os/file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace app {
 namespace {
 
@@ -75,6 +81,34 @@ TEST(StartOptions, ThePasswordComesFromAFileOrTheEnvironment) {
   std::remove(path.c_str());
 }
 
+// The file (under a name outside the ANSI code page, saved with a byte-order
+// mark) and the environment give the same UTF-8 password as the command line.
+TEST(StartOptions, EverySourceGivesTheSameUtf8Password) {
+  const std::string password = "p\xC3\xA4ss \xED\x95\x9C";  // "päss 한"
+  const std::string path = ::testing::TempDir() + "halyard-\xEC\x95\x94\xED\x98\xB8.txt";
+  for (const std::string& bom : {std::string("\xEF\xBB\xBF"), std::string()}) {
+    FILE* f = os::OpenFile(path, "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs((bom + password + "\r\n").c_str(), f);
+    std::fclose(f);
+    StartOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseStartOptions({"--user", "demo", "--password-file", path}, &o, &error)) << error;
+    EXPECT_EQ(o.password, password) << (bom.empty() ? "without" : "with") << " a byte-order mark";
+  }
+  os::RemoveFile(path);
+#ifdef _WIN32
+  SetEnvironmentVariableW(L"HALYARD_PASSWORD", L"p\u00E4ss \uD55C");
+#else
+  SetPasswordVariable(password.c_str());
+#endif
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({"--user", "demo"}, &o, &error)) << error;
+  EXPECT_EQ(o.password, password) << "the environment's value, not its ANSI form";
+  SetPasswordVariable(nullptr);
+}
+
 TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
   SetPasswordVariable(nullptr);
   const std::vector<std::vector<std::string>> wrong = {
@@ -98,6 +132,24 @@ TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
     EXPECT_FALSE(error.empty()) << args[0];
   }
   EXPECT_NE(StartUsage().find("--quit-after SECONDS"), std::string::npos);
+}
+
+// The longest --quit-after (999999999 s, nearly 32 years) overflowed the
+// timer's milliseconds; every wait goes in steps a timer can hold.
+TEST(StartOptions, QuitAfterWaitsInStepsATimerCanHold) {
+  const struct {
+    uint64_t remaining_ms;
+    uint32_t step_ms;
+  } cases[] = {{0, 0}, {30000, 30000}, {86399999, 86399999}, {86400000, 86400000},
+               {25ull * 86400000, 86400000}, {999999999ull * 1000, 86400000}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.step_ms, QuitTimerStepMs(c.remaining_ms)) << c.remaining_ms;
+    EXPECT_LE(QuitTimerStepMs(c.remaining_ms), 0x7FFFFFFFu);
+  }
+  StartOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseStartOptions({"--quit-after", "999999999"}, &o, &error)) << error;
+  EXPECT_EQ(o.quit_after_seconds, 999999999);
 }
 
 TEST(StartOptions, RecordingsAreNamedByCameraAndStartTime) {

@@ -7,6 +7,8 @@ halyard_test(app_win32_test DISPLAY
   TIMEOUT 600)
 if(TARGET app_win32_test)
   target_include_directories(app_win32_test PRIVATE ${HALYARD_RC_INCLUDE})
+  # Source properties hold per folder: the test rebuilds the resources on the same changes.
+  set_source_files_properties(${HALYARD_RC} PROPERTIES OBJECT_DEPENDS "${rc_depends}")
   target_compile_definitions(app_win32_test PRIVATE HALYARD_BINARY_DIR_FALLBACK="${CMAKE_BINARY_DIR}")
   add_dependencies(app_win32_test Halyard halyard_skins halyard_dist)
   # The scripted run records; a native step decodes what it left.

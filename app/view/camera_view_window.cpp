@@ -10,6 +10,7 @@
 #include "dialogs/preset/preset_dialog.h"
 #include "node/event_log.h"
 #include "os/clock.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 #include "settings/message_format.h"
@@ -189,6 +190,9 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case os::kWmNodeChannelReady:
       OnChannelReady();
       return TRUE;
+    case os::kWmNodeSetupRefused:
+      settings::IniHandler::Instance().ShowMessage(settings::text::kSetupRefused);
+      return TRUE;
     case os::kWmNodePosition:
       if (seek_window_) seek_window_->OnPosition(static_cast<uint32_t>(wparam));
       return TRUE;
@@ -203,7 +207,12 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnFrameMouse(message, lparam) ? TRUE : FALSE;
     case WM_CONTEXTMENU: {
       POINT p = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
-      if (p.x == -1 && p.y == -1) GetCursorPos(&p);
+      if (p.x == -1 && p.y == -1) {
+        // The context-menu key: over the picture, wherever the pointer is.
+        RECT area{};
+        GetWindowRect(picture_ ? picture_ : hwnd(), &area);
+        p = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+      }
       ShowMenu(p);
       return TRUE;
     }
@@ -369,12 +378,14 @@ std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
 void CViewWindow::RefreshOverlay() {
   if (!node_ || !overlay_sink_) return;
   OverlayContent c;
+  c.text_height = win32::ScaledPixels(c.text_height);
   // Pictures are stretched to the area before the texts go in, so the
   // texts keep one size on every view; a hardware overlay stretches itself.
   RECT area;
-  if (FullScreen())
-    area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  else
+  if (FullScreen()) {
+    const ScreenRect monitor = win32::MonitorOf(hwnd());  // the one full screen covers
+    area = {0, 0, monitor.width(), monitor.height()};
+  } else
     GetClientRect(picture_, &area);
   if (video_ && video_->OverlayInUse())
     overlay_sink_->SetScreenSize(0, 0);

@@ -73,7 +73,9 @@ std::vector<ScreenRect> Overlay::Layout(int width, int height) const {
     if (t.band == OverlayBand::kBottom) bottom_height = t.mask.height;
   }
   for (const Text& t : texts_) {
-    const int x = (width - t.mask.width) / 2;
+    // Centred; a text wider than the picture starts at its left edge, so a
+    // long camera name loses its end, not both ends.
+    const int x = std::max(0, (width - t.mask.width) / 2);
     int y = kMargin;
     switch (t.band) {
       case OverlayBand::kTop: y = kMargin; break;

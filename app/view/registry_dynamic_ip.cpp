@@ -6,7 +6,7 @@ namespace app::view {
 
 void RegistryDynamicIp::Save(const std::string& display_name, const std::string& ip) {
   settings::RegistryKey key;
-  if (key.OpenOrCreate(HKEY_CURRENT_USER, settings::ServerKeyPath(display_name)))
+  if (settings::IsServerKeyName(display_name) && key.OpenOrCreate(HKEY_CURRENT_USER, settings::ServerKeyPath(display_name)))
     key.SetString(settings::reg::kDynamicIp, ip);
 }
 

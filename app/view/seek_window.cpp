@@ -28,6 +28,7 @@ BOOL CSeekWindow::OnInitDialog() {
   ApplySkin();
   SendDlgItemMessageW(hwnd(), kSliderId, TBM_SETRANGE, FALSE, MAKELPARAM(0, record::SeekSliderState::kRange));
   PlaceTime();
+  RouteDialogKeys();
   return FALSE;
 }
 

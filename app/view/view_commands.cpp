@@ -12,6 +12,7 @@
 #include "dialogs/camera_setup/camera_setup_sheet.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "dialogs/preset/preset_setup_dialog.h"
+#include "os/win32/monitors.h"
 #include "os/file.h"
 #include "os/local_time.h"
 #include "os/win32/text.h"
@@ -77,6 +78,9 @@ ViewMenuState CViewWindow::MenuState() const {
   s.motion_on = media_->path().MotionDetectionOn();
   s.motion_recording = media_->motion_recorder().Enabled();
   s.user_id = node_->login().user;
+  s.camera_settings = IsRelay()                        ? CameraSettings::kRelayed
+                      : node_->setup_info_received()   ? CameraSettings::kArrived
+                                                       : CameraSettings::kWaiting;
   return s;
 }
 
@@ -195,7 +199,7 @@ bool CViewWindow::OnCameraCommand(UINT id) {
 // Resized in place, kept on top; the children follow the table.
 void CViewWindow::ApplySize(ScreenSize size) {
   size_ = size;
-  const FrameLayout& layout = LayoutFor(size);
+  const FrameLayout layout = LayoutFor(size, win32::DisplayScalePercent());
   SetWindowPos(hwnd(), HWND_TOP, 0, 0, layout.width, layout.height, SWP_NOMOVE | SWP_NOACTIVATE);
   LayOut();
   InvalidateRect(hwnd(), nullptr, TRUE);

@@ -13,6 +13,7 @@
 #include "app/view/view_resource.h"
 #include "app/view_list.h"
 #include "os/win32/handles.h"
+#include "os/win32/monitors.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 
@@ -24,7 +25,6 @@ constexpr COLORREF kStatusText = RGB(230, 230, 230);
 
 ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-ScreenRect Screen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 void MoveChild(HWND child, const ScreenRect& r) { MoveWindow(child, r.left, r.top, r.width(), r.height(), TRUE); }
 
@@ -112,7 +112,7 @@ std::string CViewWindow::TipText(int control) const {
 }
 
 void CViewWindow::LayOut() {
-  const FrameLayout& layout = LayoutFor(size_);
+  const FrameLayout layout = LayoutFor(size_, win32::DisplayScalePercent());
   MoveChild(Item(IDC_VIEW_STATUS), layout.status);
   MoveChild(Item(IDC_VIEW_AUDIO), layout.buttons[kButtonAudio]);
   MoveChild(Item(IDC_VIEW_SPEAKER), layout.buttons[kButtonSpeaker]);
@@ -194,7 +194,7 @@ void CViewWindow::DragTo(int left, int top) {
     if (std::find(followers.begin(), followers.end(), other.view) == followers.end())
       candidates.push_back({other.index, other.rect});
   const ScreenRect proposed = {left, top, left + before.width(), top + before.height()};
-  const SnapResult snap = SnapWhileMoving(proposed, candidates, Screen());
+  const SnapResult snap = SnapWhileMoving(proposed, candidates, win32::MonitorOf(hwnd()));
   views.SetDockedTo(this, snap.docked_to);
   SetWindowPos(hwnd(), nullptr, snap.rect.left, snap.rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const int dx = snap.rect.left - before.left, dy = snap.rect.top - before.top;
@@ -223,7 +223,9 @@ void CViewWindow::Place(bool sorting) {
   const HWND list_window = host_.ListWindow();
   const bool list_shown = list_window && IsWindowVisible(list_window) && GetWindowRect(list_window, &list);
   const ScreenRect list_rect = ToScreenRect(list);
-  const Placement place = PlaceView(FrameRect(), ToScreenRect(main), open, Screen(), list_shown ? &list_rect : nullptr);
+  // On the monitor of the main window the views gather round.
+  const Placement place = PlaceView(FrameRect(), ToScreenRect(main), open, win32::MonitorOf(host_.MainWindow()),
+                                    list_shown ? &list_rect : nullptr, win32::DisplayScalePercent());
   views.SetDockedTo(this, place.docked_to);
   size_ = ScreenSize::k1x;
   SetWindowPos(hwnd(), nullptr, place.rect.left, place.rect.top, place.rect.width(), place.rect.height(),

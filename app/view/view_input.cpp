@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "app/view/camera_view_window.h"
+#include "os/win32/monitors.h"
 
 namespace app::view {
 namespace {
@@ -42,7 +43,7 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 
 void CViewWindow::CreatePictureWindow() {
   RegisterPictureClass(instance());
-  const ScreenRect& r = LayoutFor(size_).picture;
+  const ScreenRect r = LayoutFor(size_, win32::DisplayScalePercent()).picture;
   picture_ = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width(),
                              r.height(), hwnd(), nullptr, instance(), this);
 }

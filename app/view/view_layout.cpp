@@ -22,7 +22,18 @@ const FrameLayout kLayouts[] = {
 
 }  // namespace
 
-const FrameLayout& LayoutFor(ScreenSize size) { return kLayouts[static_cast<int>(size)]; }
+FrameLayout LayoutFor(ScreenSize size, int percent) {
+  FrameLayout layout = kLayouts[static_cast<int>(size)];
+  if (percent == 100) return layout;
+  auto scale = [percent](int v) { return static_cast<int>((static_cast<long long>(v) * percent + 50) / 100); };
+  auto rect = [&](ScreenRect& r) { r = {scale(r.left), scale(r.top), scale(r.right), scale(r.bottom)}; };
+  layout.width = scale(layout.width);
+  layout.height = scale(layout.height);
+  for (ScreenRect& b : layout.buttons) rect(b);
+  rect(layout.picture);
+  rect(layout.status);
+  return layout;
+}
 
 bool ScreenSizeFor(uint32_t command, ScreenSize* size) {
   switch (command) {

@@ -30,7 +30,9 @@ struct FrameLayout {
   ScreenRect status;
 };
 
-const FrameLayout& LayoutFor(ScreenSize size);
+// The frame of a size at `percent` of its pixels: above 96 DPI the frame
+// grows with the display, as the skins do.
+FrameLayout LayoutFor(ScreenSize size, int percent = 100);
 // The size a screen-size command asks for; false for any other command.
 bool ScreenSizeFor(uint32_t command, ScreenSize* size);
 // The size a camera's picture width is shown at (176, 320 and 640 wide);
@@ -38,7 +40,7 @@ bool ScreenSizeFor(uint32_t command, ScreenSize* size);
 bool ScreenSizeForWidth(int width, ScreenSize* size);
 uint32_t CommandFor(ScreenSize size);
 
-// Every view takes this size when it is placed (that of "1x").
+// Every view takes this size when it is placed (that of "1x", at 100 %).
 constexpr int kStandardWidth = 332;
 constexpr int kStandardHeight = 273;
 

@@ -59,8 +59,14 @@ std::vector<MenuItem> BuildViewMenu(const ViewMenuState& s, const TextLookup& te
   menu.push_back(Item(kCommandNetStatus,
                       text(s.status_shown ? t::kViewerMenuNetStatusHide : t::kViewerMenuNetStatusShow)));
   menu.push_back(Separator());
-  if (IsPrivilegedUser(s.user_id)) menu.push_back(Item(kCommandCameraOption, text(t::kViewerMenuCameraOption)));
-  menu.push_back(Item(kCommandPresetSetting, text(t::kViewerMenuPresetSetting)));
+  // Without the camera's settings these would open nothing: greyed, saying why.
+  const bool settings_here = s.camera_settings == CameraSettings::kArrived;
+  const std::string why = s.camera_settings == CameraSettings::kRelayed ? " " + text(t::kViewerMenuNeedsDirectView)
+                          : s.camera_settings == CameraSettings::kWaiting ? " " + text(t::kViewerMenuWaitingForSettings)
+                                                                           : std::string();
+  if (IsPrivilegedUser(s.user_id))
+    menu.push_back(Item(kCommandCameraOption, text(t::kViewerMenuCameraOption) + why, false, settings_here));
+  menu.push_back(Item(kCommandPresetSetting, text(t::kViewerMenuPresetSetting) + why, false, settings_here));
   menu.push_back(Item(kCommandReboot, text(t::kViewerMenuReboot)));
   menu.push_back(Item(kCommandPreset, text(t::kViewerMenuPreset)));
   menu.push_back(Separator());

@@ -42,6 +42,11 @@ constexpr int kQualityLevels = 5;  // highest .. lowest, sent as 4 .. 20
 // Who may open the camera's setup sheet: these user IDs, compared exactly.
 bool IsPrivilegedUser(const std::string& user_id);
 
+// Whether the camera's own settings, which the setup sheet and the preset
+// setup edit, can be had: a relayed view never gets them, a direct one once
+// the camera has sent them.
+enum class CameraSettings { kArrived, kWaiting, kRelayed };
+
 struct ViewMenuState {
   uint32_t video_input = 0;  // 0 internal, 1 external, 2 alternating
   ScreenSize size = ScreenSize::k1x;
@@ -56,6 +61,7 @@ struct ViewMenuState {
   bool motion_on = false;
   bool motion_recording = false;
   std::string user_id;
+  CameraSettings camera_settings = CameraSettings::kArrived;
 };
 
 struct MenuItem {

@@ -30,7 +30,9 @@ struct Placement {
 
 // `list_window`: the camera and file list window while it is shown (null
 // otherwise); the first view goes beside it rather than over it.
+// `percent`: the display's scale, which the standard size and the fitting
+// rectangle grow by.
 Placement PlaceView(const ScreenRect& current, const ScreenRect& main_window, const std::vector<OpenView>& open,
-                    const ScreenRect& screen, const ScreenRect* list_window = nullptr);
+                    const ScreenRect& screen, const ScreenRect* list_window = nullptr, int percent = 100);
 
 }  // namespace app::view

@@ -36,7 +36,9 @@ BOOL CHYConfigNetwork::OnInitDialog() {
   LimitText(IDC_DHCP_HOSTNAME, static_cast<int>(kEntryHostNameWidth - 1));
   LimitText(IDC_STATIC_HOSTNAME, static_cast<int>(kEntryHostNameWidth - 1));
   LoadFromEntry();
-  SetBoot(boot_);
+  // The page opens on what the device runs: Apply without a change must not
+  // turn a DHCP device static (with no addresses, it would drop off the network).
+  SetBoot(entry_.boot_proto == "dhcp" ? kBootDhcp : kBootStatic);
   return TRUE;
 }
 
@@ -46,15 +48,15 @@ void CHYConfigNetwork::LoadFromEntry() {
   std::wstring device = win32::Widen(entry_.device);
   SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device.c_str()));
   SendMessageW(combo, CB_SETCURSEL, 0, 0);
-  if (entry_.boot_proto == "static") {
-    uint32_t ip = 0;
-    if (!os::ParseIpv4(entry_.address, &ip)) ip = 0;
-    SetAddress(IDC_IP_ADDRESS, ip);
-    SetAddress(IDC_NETMASK, entry_.netmask);
-    SetAddress(IDC_GATEWAY, entry_.gateway);
-  }
+  // The interface's own addresses, never the report's address text: that is
+  // the device's first interface, and would pre-fill a second one with it.
+  SetAddress(IDC_IP_ADDRESS, entry_.ip);
+  SetAddress(IDC_NETMASK, entry_.netmask);
+  SetAddress(IDC_GATEWAY, entry_.gateway);
   for (int i = 0; i < 6; ++i) SetItemText(kMacIds[i], entry_.mac[i]);
   SetItemText(IDC_STATIC_HOSTNAME, entry_.host_name);
+  // A DHCP interface's host name is shown where Apply reads it for DHCP.
+  if (entry_.boot_proto == "dhcp") SetItemText(IDC_DHCP_HOSTNAME, entry_.host_name);
 }
 
 void CHYConfigNetwork::SetBoot(int boot) {
@@ -64,19 +66,24 @@ void CHYConfigNetwork::SetBoot(int boot) {
   for (int id : kStaticGroup) EnableItem(id, boot == kBootStatic);
 }
 
-uint32_t CHYConfigNetwork::Address(int id) const {
+uint32_t CHYConfigNetwork::Address(int id, int* filled) const {
   DWORD ip = 0;
-  SendDlgItemMessageW(hwnd(), id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&ip));
+  *filled = static_cast<int>(SendDlgItemMessageW(hwnd(), id, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&ip)));
   return ip;  // first field in the top byte, as our host-order addresses
 }
 
+// 0.0.0.0 is what a device reports for an address it has not got: blank.
 void CHYConfigNetwork::SetAddress(int id, uint32_t ip) {
-  SendDlgItemMessageW(hwnd(), id, IPM_SETADDRESS, 0, static_cast<LPARAM>(ip));
+  if (ip == 0)
+    SendDlgItemMessageW(hwnd(), id, IPM_CLEARADDRESS, 0, 0);
+  else
+    SendDlgItemMessageW(hwnd(), id, IPM_SETADDRESS, 0, static_cast<LPARAM>(ip));
 }
 
 NetworkSettings CHYConfigNetwork::ReadSettings() const {
   NetworkSettings s;
   s.device = ItemText(IDC_DEVICE_NAME);
+  s.on_boot = entry_.on_boot;
   s.boot = boot_;
   s.dns = IsChecked(IDC_DNS);
   s.dhcp_host_name = ItemText(IDC_DHCP_HOSTNAME);
@@ -85,15 +92,20 @@ NetworkSettings CHYConfigNetwork::ReadSettings() const {
     s.page_mac[i] = ItemText(kMacIds[i]);
     s.entry_mac[i] = entry_.mac[i];
   }
-  s.ip = Address(IDC_IP_ADDRESS);
-  s.netmask = Address(IDC_NETMASK);
-  s.gateway = Address(IDC_GATEWAY);
+  s.ip = Address(IDC_IP_ADDRESS, &s.ip_fields);
+  s.netmask = Address(IDC_NETMASK, &s.netmask_fields);
+  s.gateway = Address(IDC_GATEWAY, &s.gateway_fields);
   return s;
 }
 
 void CHYConfigNetwork::Apply() {
-  ApplyNetworkSettings(ReadSettings(), context_.FileDirectory(), os::TempDirectory(), link_, received_,
-                       *context_.sink, context_.trace);
+  const AddressField refused = ApplyNetworkSettings(ReadSettings(), context_.FileDirectory(), os::TempDirectory(),
+                                                    link_, received_, *context_.sink, context_.trace);
+  const int control = refused == AddressField::kAddress   ? IDC_IP_ADDRESS
+                      : refused == AddressField::kNetmask ? IDC_NETMASK
+                      : refused == AddressField::kGateway ? IDC_GATEWAY
+                                                          : 0;
+  if (control) SetFocus(Item(control));
 }
 
 void CHYConfigNetwork::OnDeviceChosen() {

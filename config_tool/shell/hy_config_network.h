@@ -15,7 +15,8 @@ class CHYConfigNetwork : public win32::CPropertyPageBase {
   CHYConfigNetwork(BollardContext& context, DeviceLink& link, const InterfaceEntry& entry,
                    std::vector<InterfaceEntry>* received);
 
-  // Fills the page from the chosen entry.
+  // Fills the page from the chosen entry (the boot choice is set once, when
+  // the page opens, from the entry's).
   void LoadFromEntry();
   void SetBoot(int boot);
   int boot() const { return boot_; }
@@ -28,7 +29,7 @@ class CHYConfigNetwork : public win32::CPropertyPageBase {
   bool OnCommand(int id, int code, HWND control) override;
 
  private:
-  uint32_t Address(int id) const;
+  uint32_t Address(int id, int* filled) const;
   void SetAddress(int id, uint32_t ip);
   void OnDeviceChosen();
 

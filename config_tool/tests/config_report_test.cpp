@@ -117,6 +117,18 @@ TEST(ConfigReport, UnknownTokensAreSkippedAndKeysTraced) {
   EXPECT_EQ("eth1", r.entries[0].device);
 }
 
+// A host name goes back to the device as it came: dots and colons are part of it.
+TEST(ConfigReport, HostNamesKeepTheirDotsAndColons) {
+  for (const char* name : {"cam.local", "cam:2", "a.b.c", "cam.", "x"}) {
+    ConfigReport r;
+    ASSERT_EQ(0, Parse(EncodeConfigReport(0, "10.0.0.9", 1, std::string("DEVICE=eth0\nHOSTNAME=") + name +
+                                                               "\nBOOTPROTO=dhcp\n#\n"), &r));
+    ASSERT_EQ(1u, r.entries.size());
+    EXPECT_EQ(std::string(name) == "cam." ? "cam" : name, r.entries[0].host_name);
+    EXPECT_EQ("dhcp", r.entries[0].boot_proto) << "the keys after it are read as before";
+  }
+}
+
 TEST(ConfigReport, FieldsNeverRunPastTheirWidth) {
   ConfigReport r;
   std::string long_name(80, 'h');

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,66 @@ TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", "", *link_, &entries, sink_, nullptr);
   ASSERT_EQ(1u, sink_.messages.size());
   EXPECT_EQ("File open failed for config data = " + scratch_.path() + "no-such-folder/eth0", sink_.messages[0]);
+}
+
+// A static interface whose addresses would take the device off its network
+// is refused, naming the field, and nothing is written or sent.
+TEST_F(Exchange, ApplyRefusesStaticAddressesThatWouldCutTheDeviceOff) {
+  StartDevice(bollard_sim::SimConfig());
+  struct Case {
+    int ip_fields, mask_fields, gateway_fields;
+    uint32_t ip, mask, gateway;
+    AddressField field;
+    const char* message;
+  };
+  const Case cases[] = {
+      {0, 0, 0, 0, 0, 0, AddressField::kAddress, "Please enter the whole Address of a statically set interface"},
+      {4, 3, 4, 0x0A010203, 0xFFFFFF00, 0x0A010201, AddressField::kNetmask,
+       "Please enter the whole Subnet Mask of a statically set interface"},
+      {4, 4, 0, 0x0A010203, 0xFFFFFF00, 0, AddressField::kGateway,
+       "Please enter the whole Default Gateway Address of a statically set interface"},
+      {4, 4, 4, 0x0A010203, 0xFF00FF00, 0x0A010201, AddressField::kNetmask,
+       "The Subnet Mask 255.0.255.0 is not a subnet mask"},
+      {4, 4, 4, 0x0A010203, 0, 0x0A010201, AddressField::kNetmask, "The Subnet Mask 0.0.0.0 is not a subnet mask"},
+      {4, 4, 4, 0x0A0102FF, 0xFFFFFF00, 0x0A010201, AddressField::kAddress,
+       "The Address 10.1.2.255 is not a host address of its subnet 10.1.2.0/24"},
+      {4, 4, 4, 0x0A010203, 0xFFFFFF00, 0x0A020001, AddressField::kGateway,
+       "The Default Gateway Address 10.2.0.1 is not a host of the Address's subnet 10.1.2.0/24"},
+      {4, 4, 4, 0x0A010203, 0xFFFFFF00, 0x0A010203, AddressField::kGateway,
+       "The Default Gateway Address cannot be the Address itself"},
+  };
+  std::vector<InterfaceEntry> entries;
+  for (const Case& c : cases) {
+    NetworkSettings s = StaticSettings();
+    s.ip_fields = c.ip_fields, s.netmask_fields = c.mask_fields, s.gateway_fields = c.gateway_fields;
+    s.ip = c.ip, s.netmask = c.mask, s.gateway = c.gateway;
+    sink_.messages.clear();
+    EXPECT_EQ(c.field, ApplyNetworkSettings(s, scratch_.path(), "", *link_, &entries, sink_, nullptr)) << c.message;
+    EXPECT_EQ((std::vector<std::string>{c.message}), sink_.messages);
+  }
+  EXPECT_TRUE(device_.received_configs().empty());
+  EXPECT_EQ("<missing>", ReadFileText(scratch_.path() + "eth0"));
+  NetworkSettings dhcp = StaticSettings();
+  dhcp.boot = kBootDhcp;
+  dhcp.ip_fields = dhcp.netmask_fields = dhcp.gateway_fields = 0;
+  dhcp.dhcp_host_name = "cam";
+  sink_.messages.clear();
+  EXPECT_EQ(AddressField::kNone, ApplyNetworkSettings(dhcp, scratch_.path(), "", *link_, &entries, sink_, nullptr));
+  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages)
+      << "DHCP needs no addresses";
+}
+
+// A profile or folder whose name the ANSI code page cannot spell.
+TEST_F(Exchange, TheInterfaceFileGoesThroughAFolderOfAnyName) {
+  StartDevice(bollard_sim::SimConfig());
+  const std::string folder = scratch_.path() + "\xEC\x9E\xA5\xEC\xB9\x98/";  // "장치"
+  std::error_code ignored;
+  std::filesystem::create_directories(os::PathOf(folder), ignored);
+  std::vector<InterfaceEntry> entries;
+  ApplyNetworkSettings(StaticSettings(), folder, "", *link_, &entries, sink_, nullptr);
+  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  ASSERT_EQ(1u, device_.received_configs().size());
+  EXPECT_EQ(device_.received_configs()[0].text, ReadFileText(folder + "eth0"));
 }
 
 // Where the file cannot be created (the root of drive C for a standard user),

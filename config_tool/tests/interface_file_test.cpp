@@ -39,6 +39,14 @@ TEST(InterfaceFile, DhcpFileHasFiveLinesAndThePageMac) {
       << "the static file takes the chosen entry's parts";
 }
 
+TEST(InterfaceFile, OnBootGoesBackAsTheDeviceReportedIt) {
+  NetworkSettings s = StaticEth0();
+  s.on_boot = "no";
+  EXPECT_EQ(0u, FormatInterfaceFile(s).find("DEVICE=eth0\nONBOOT=no\n"));
+  s.on_boot.clear();
+  EXPECT_EQ(0u, FormatInterfaceFile(s).find("DEVICE=eth0\nONBOOT=yes\n")) << "a device that named none";
+}
+
 TEST(InterfaceFile, HostNameOfTheBootChoiceIsRequired) {
   NetworkSettings s = StaticEth0();
   std::string path = InterfaceFilePath(Dir(), "bollard-none");

@@ -17,12 +17,12 @@ class ScratchDir {
     std::random_device random;
     path_ = os::TempDirectory() + name + "-" + std::to_string(random()) + "-" + std::to_string(random());
     std::error_code ignored;
-    std::filesystem::create_directories(path_, ignored);
+    std::filesystem::create_directories(os::PathOf(path_), ignored);
     path_ += '/';
   }
   ~ScratchDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(os::PathOf(path_), ignored);
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
@@ -35,7 +35,7 @@ class ScratchDir {
 
 // A file's bytes as text; "<missing>" when it cannot be read.
 inline std::string ReadFileText(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = os::OpenFile(path, "rb");
   if (!f) return "<missing>";
   std::string text;
   char buf[256];

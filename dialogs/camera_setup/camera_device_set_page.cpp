@@ -39,6 +39,7 @@ void CCameraDeviceSetPage::Prepare() {
   filling_ = false;
   FillList(IDC_PTZ_CHANNEL, {"Channel 1", "Channel 2", "Channel 3", "Channel 4"});
   LimitText(IDC_PTZ_CONTROL_ID, 3);
+  CheckNumber(IDC_PTZ_CONTROL_ID, "Control ID", 0, 255);
 }
 
 void CCameraDeviceSetPage::Load() {
@@ -85,6 +86,11 @@ void CCameraDeviceSetPage::ChangeChannel(int channel) {
     SelectEntry(IDC_PTZ_CHANNEL, channel_);
     return;
   }
+  // The channel on show keeps the user until its control ID is one.
+  if (!Validate()) {
+    SelectEntry(IDC_PTZ_CHANNEL, channel_);
+    return;
+  }
   TakeChannel();
   channel_ = channel;
   ShowChannel(channel);
@@ -110,7 +116,7 @@ void CCameraDeviceSetPage::TakeChannel() {
   if (code == shown_code_ && control_id == shown_control_id_) return;
   Slot& slot = slots_[static_cast<size_t>(channel_)];
   slot.code = static_cast<uint32_t>(code.value_or(0));
-  slot.control_id = static_cast<uint8_t>(setup::ParseBoundedNumber(control_id, 999) & 0xFF);
+  slot.control_id = static_cast<uint8_t>(setup::ParseBoundedNumber(control_id, 255));
   shown_code_ = code;
   shown_control_id_ = control_id;
 }

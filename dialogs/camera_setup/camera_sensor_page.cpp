@@ -31,6 +31,7 @@ CCameraSensorPage::CCameraSensorPage(HINSTANCE instance, SetupSheetState& state)
 void CCameraSensorPage::Prepare() {
   FillList(IDC_SENSOR_TYPE, {"Motion Sensor", "Heat Sensor", "Smog Sensor"});
   LimitText(IDC_SENSOR_INTERVAL, 3);
+  CheckNumber(IDC_SENSOR_INTERVAL, "Sensor Interval", 0, 255);
 }
 
 void CCameraSensorPage::Load() {

@@ -27,6 +27,12 @@ CCameraServerPage::CCameraServerPage(HINSTANCE instance, SetupSheetState& state)
 void CCameraServerPage::Load() {
   using namespace setup;
   for (int id : {IDC_CAMERA_PORT, IDC_HOST_PORT, IDC_DDNS_PORT, IDC_PORT_FORWARD}) LimitText(id, kPortDigits);
+  CheckNumber(IDC_CAMERA_PORT, "Camera Port", 1, 65535);
+  CheckAddress(IDC_HOST_IP, "Host Server IP");
+  CheckNumber(IDC_HOST_PORT, "Host Server Port", 1, 65535);
+  CheckAddress(IDC_DDNS_IP, "DDNS IP");
+  CheckNumber(IDC_DDNS_PORT, "DDNS Port", 1, 65535);
+  CheckNumber(IDC_PORT_FORWARD, "Port Forward", 1, 65535);
   SetNumber(IDC_CAMERA_PORT, GetU16(info(), kCameraPort));
   const uint8_t* host = info().data() + kHostServerIp;
   ShowAddress(Item(IDC_HOST_IP), {host[0], host[1], host[2], host[3]});

@@ -20,6 +20,12 @@ BOOL CCameraSetupPage::OnInitDialog() {
 }
 
 bool CCameraSetupPage::OnNotify(NMHDR* header, LRESULT* result) {
+  // Sent before the page is left for another and before APPLY: a refused
+  // value keeps the user on the page, and nothing is sent.
+  if (header->code == PSN_KILLACTIVE) {
+    *result = opened_ && !Validate() ? TRUE : FALSE;
+    return true;
+  }
   if (header->code == PSN_APPLY) {
     if (opened_) Store();
     state_.applied = true;
@@ -63,6 +69,32 @@ std::string CCameraSetupPage::ControlState(HWND control) const {
     return std::to_string(filled) + ":" + std::to_string(address);
   }
   return ItemText(GetDlgCtrlID(control));
+}
+
+void CCameraSetupPage::CheckNumber(int id, const char* name, uint32_t low, uint32_t high) {
+  checks_.push_back({id, name, false, low, high});
+}
+
+void CCameraSetupPage::CheckAddress(int id, const char* name) { checks_.push_back({id, name, true, 0, 0}); }
+
+bool CCameraSetupPage::Validate() {
+  settings::IniHandler& ini = settings::IniHandler::Instance();
+  for (const FieldCheck& c : checks_) {
+    HWND control = Item(c.id);
+    if (!control || !IsWindowEnabled(control) || !Changed(c.id)) continue;
+    if (c.address) {
+      DWORD address = 0;
+      if (SendMessageW(control, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address)) == 4) continue;
+      ini.ShowMessage(settings::text::kSetupErrorAddress, {std::string(c.name)});
+    } else {
+      if (setup::ParseFieldNumber(ItemText(c.id), c.low, c.high)) continue;
+      ini.ShowMessage(settings::text::kSetupErrorNumber,
+                      {std::string(c.name), static_cast<long long>(c.low), static_cast<long long>(c.high)});
+    }
+    SetFocus(control);
+    return false;
+  }
+  return true;
 }
 
 void CCameraSetupPage::AddSlider(int slider, int display, int low, int high, int page_size) {

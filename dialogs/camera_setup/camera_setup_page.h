@@ -59,6 +59,16 @@ class CCameraSetupPage : public win32::CPropertyPageBase {
   void SetNumber(int id, uint32_t value) { SetItemText(id, std::to_string(value)); }
   uint32_t Number(int id, uint32_t maximum) const { return setup::ParseBoundedNumber(ItemText(id), maximum); }
 
+  // Fields checked before the page may be left or applied: a changed and
+  // enabled number box must hold a number from `low` to `high`, a changed
+  // and enabled address control all four numbers. `name` names the field in
+  // the refusal.
+  void CheckNumber(int id, const char* name, uint32_t low, uint32_t high);
+  void CheckAddress(int id, const char* name);
+  // The first failing check shows its message, takes the focus and returns
+  // false; pages with rules of their own extend it.
+  virtual bool Validate();
+
   // Each writes its field only when the control was changed.
   void StoreSliderU8(int slider, uint32_t offset);
   void StoreCheckU8(int id, uint32_t offset);
@@ -73,6 +83,13 @@ class CCameraSetupPage : public win32::CPropertyPageBase {
     int slider;
     int display;
   };
+  struct FieldCheck {
+    int id;
+    const char* name;
+    bool address;
+    uint32_t low, high;
+  };
+  std::vector<FieldCheck> checks_;
   void ShowSliderValue(int slider);
   std::string ControlState(HWND control) const;
 

@@ -95,4 +95,15 @@ uint32_t ParseBoundedNumber(const std::string& text, uint32_t maximum) {
   return value;
 }
 
+std::optional<uint32_t> ParseFieldNumber(const std::string& text, uint32_t low, uint32_t high) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value < low || value > high) return std::nullopt;
+  return static_cast<uint32_t>(value);
+}
+
 }  // namespace dialogs::setup

@@ -108,4 +108,9 @@ std::string FormatIpv4Text(const std::array<uint8_t, 4>& fields);
 // `maximum` (0 when there are none).
 uint32_t ParseBoundedNumber(const std::string& text, uint32_t maximum);
 
+// A number field's text as a value the camera can take: decimal digits only,
+// from `low` to `high`; nothing for an empty box, other characters or a value
+// out of range (which the pages refuse rather than write as 0 or cut to fit).
+std::optional<uint32_t> ParseFieldNumber(const std::string& text, uint32_t low, uint32_t high);
+
 }  // namespace dialogs::setup

@@ -4,6 +4,7 @@
 
 #include "dialogs/preset/preset_resource.h"
 #include "node/camera_control.h"
+#include "os/win32/monitors.h"
 #include "settings/ini_handler.h"
 #include "settings/text_table.h"
 
@@ -85,6 +86,7 @@ BOOL CPresetDialog::OnInitDialog() {
   SetCaptions();
   SkinButtons();
   ListenForArrowKeys();
+  RouteDialogKeys();
   return TRUE;
 }
 
@@ -104,7 +106,8 @@ void CPresetDialog::SkinButtons() {
                                            b.first_bitmap + 3, 0};
     buttons_[i] = std::make_unique<skin::CSkinButton>(settings::IniHandler::Instance());
     buttons_[i]->Attach(button);
-    buttons_[i]->SetSkin(at.left, at.top, kFaceSize, kFaceSize, skin::ItemKind::kButton, instance(), faces,
+    const int size = win32::ScaledPixels(kFaceSize);  // the faces grow with the display
+    buttons_[i]->SetSkin(at.left, at.top, size, size, skin::ItemKind::kButton, instance(), faces,
                          skin::kNoRegion);
   }
 }

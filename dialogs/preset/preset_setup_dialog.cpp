@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "dialogs/preset/preset_resource.h"
 #include "node/camera_control.h"
 #include "node/node_window.h"
+#include "os/win32/text.h"
 #include "settings/ini_handler.h"
 
 namespace dialogs {
@@ -13,21 +16,30 @@ namespace {
 constexpr UINT kWmPositionAnswer = WM_APP + 1;
 constexpr UINT kWmTourAnswer = WM_APP + 2;
 
+namespace text = settings::text;
+
 struct Column {
-  const char* title;
+  const settings::TextId* title;
   int width;
 };
-constexpr Column kColumns[] = {{"s/n", 40}, {"location", 205}, {"pan", 60}, {"tilt", 60},
-                               {"zoom", 60}, {"stay", 50},     {"enable", 90}};
+constexpr Column kColumns[] = {{&text::kPresetSetupColumnSerial, 40}, {&text::kPresetSetupColumnLocation, 205},
+                               {&text::kPresetSetupColumnPan, 60},    {&text::kPresetSetupColumnTilt, 60},
+                               {&text::kPresetSetupColumnZoom, 60},   {&text::kPresetSetupColumnStay, 50},
+                               {&text::kPresetSetupColumnEnable, 90}};
+// The template's controls and the texts that relabel them.
+constexpr std::pair<int, const settings::TextId*> kLabels[] = {
+    {IDC_PRESET_ADD, &text::kPresetSetupAdd},         {IDC_PRESET_MODIFY, &text::kPresetSetupModify},
+    {IDC_PRESET_REMOVE, &text::kPresetSetupRemove},   {IDC_PRESET_REMOVE_ALL, &text::kPresetSetupRemoveAll},
+    {IDC_PRESET_UP, &text::kPresetSetupUp},           {IDC_PRESET_DOWN, &text::kPresetSetupDown},
+    {IDC_PRESET_ENABLE, &text::kPresetSetupEnable},   {IDC_PRESET_APPLY, &text::kPresetSetupApply},
+    {IDCANCEL, &text::kPresetSetupCancel}};
 
 constexpr int kEditingButtons[] = {IDC_PRESET_ADD,        IDC_PRESET_MODIFY, IDC_PRESET_REMOVE,
                                    IDC_PRESET_REMOVE_ALL, IDC_PRESET_UP,     IDC_PRESET_DOWN};
 
-constexpr char kFailedPosition[] = "Failed to get ptz position";
 constexpr char kTourNoAnswer[] = "preset enable recv error\n";
-constexpr char kSelectItem[] = "Please select a item.";
-constexpr char kConfirmDelete[] = "Are you sure to delete this item?";
-constexpr char kConfirmDeleteAll[] = "Are you sure to delete all items?";
+
+std::string Text(const settings::TextId& id) { return settings::IniHandler::Instance().GetText(id); }
 
 }  // namespace
 
@@ -37,9 +49,11 @@ CPresetSetupDialog::CPresetSetupDialog(HINSTANCE instance, node::CameraControl& 
 
 BOOL CPresetSetupDialog::OnInitDialog() {
   settings::IniHandler::Instance().ApplyFont(hwnd());
+  SetWindowTextW(hwnd(), win32::Widen(Text(text::kPresetSetupCaption)).c_str());
+  for (const auto& [id, label] : kLabels) SetItemText(id, Text(*label));
   list_.Attach(Item(IDC_PRESET_LIST));
   list_.SetFullRowSelect();
-  for (const Column& c : kColumns) list_.AddColumn(c.title, c.width);
+  for (const Column& c : kColumns) list_.AddColumn(Text(*c.title), c.width);
   rows_ = preset::ReadPresetRows(info_);
   tour_ = preset::TourFlag(info_);
   apply_locked_ = tour_;
@@ -106,7 +120,7 @@ void CPresetSetupDialog::Add() {
 
 void CPresetSetupDialog::OnPositionAnswer(bool answered) {
   if (!answered) {
-    prompts_.Tell(hwnd(), kFailedPosition);
+    prompts_.Tell(hwnd(), Text(text::kPresetSetupErrorPosition));
     return;
   }
   PositionFields fields;
@@ -128,7 +142,7 @@ void CPresetSetupDialog::OnPositionAnswer(bool answered) {
 void CPresetSetupDialog::Modify() {
   const int row = list_.SelectedRow();
   if (tour_ || row < 0) {
-    if (row < 0) prompts_.Tell(hwnd(), kSelectItem);
+    if (row < 0) prompts_.Tell(hwnd(), Text(text::kPresetSetupSelectItem));
     return;
   }
   net::PresetEntry& entry = rows_[static_cast<size_t>(row)];
@@ -147,17 +161,17 @@ void CPresetSetupDialog::Modify() {
 void CPresetSetupDialog::Remove() {
   const int row = list_.SelectedRow();
   if (row < 0) {
-    prompts_.Tell(hwnd(), kSelectItem);
+    prompts_.Tell(hwnd(), Text(text::kPresetSetupSelectItem));
     return;
   }
-  if (!prompts_.Confirm(hwnd(), kConfirmDelete)) return;
+  if (!prompts_.Confirm(hwnd(), Text(text::kPresetSetupConfirmDelete))) return;
   rows_.erase(rows_.begin() + row);
   ShowRows(-1);
   UpdateButtons();
 }
 
 void CPresetSetupDialog::RemoveAll() {
-  if (!prompts_.Confirm(hwnd(), kConfirmDeleteAll)) return;
+  if (!prompts_.Confirm(hwnd(), Text(text::kPresetSetupConfirmDeleteAll))) return;
   rows_.clear();
   ShowRows(-1);
   UpdateButtons();

@@ -31,11 +31,21 @@ TEST(ServerInfoRules, OkChecksFailInTheirOrder) {
     ServerInfoFields fields;
     bool registering;
     const char* key;
+    const char* own_name = "Gate";  // when modifying
   } cases[] = {
       {"all good", good, true, "none"},
       {"no name, nothing else either", {"", 0, kTypeNone, true, ""}, true, "ERROR_INSERT_SERVERNAME"},
       {"name taken, address missing", {"Taken", 2, kTypeCamera, false, ""}, true, "ERROR_INSERT_UNIQUE_SERVERNAME"},
-      {"name taken but modifying", {"Taken", 4, kTypeCamera, false, ""}, false, "none"},
+      {"modify to another entry's name", {"Taken", 4, kTypeCamera, false, ""}, false,
+       "ERROR_INSERT_UNIQUE_SERVERNAME"},
+      {"modify keeping its own name", {"Taken", 4, kTypeCamera, false, ""}, false, "none", "Taken"},
+      {"modify to another case of its own name", {"Taken", 4, kTypeCamera, false, ""}, false, "none", "TAKEN"},
+      {"a backslash would nest registry keys", {"Yard\\2", 4, kTypeCamera, false, ""}, true,
+       "ERROR_INVALID_SERVERNAME"},
+      {"255 characters", {std::string(255, 'n'), 4, kTypeCamera, false, ""}, true, "none"},
+      {"256 characters", {std::string(256, 'n'), 4, kTypeCamera, false, ""}, true, "ERROR_LONG_SERVERNAME"},
+      {"255 Hangul syllables", {[] { std::string s; for (int i = 0; i < 255; ++i) s += "\xED\x95\x9C"; return s; }(),
+                                4, kTypeCamera, false, ""}, true, "none"},
       {"three address fields", {"Gate", 3, kTypeNone, false, ""}, true, "ERROR_INSERT_SERVERIP"},
       {"no type", {"Gate", 4, kTypeNone, true, ""}, true, "ERROR_INSERT_SERVERTYPE"},
       {"DDNS without MAC", {"Gate", 4, kTypeCamera, true, ""}, true, "ERROR_INSERT_MAC"},
@@ -54,7 +64,8 @@ TEST(ServerInfoRules, OkChecksFailInTheirOrder) {
       {"port 1", {"Gate", 4, kTypeCamera, false, "", "1"}, true, "none"},
       {"port 65535", {"Gate", 4, kTypeCamera, false, "", "65535"}, true, "none"},
   };
-  for (const auto& c : cases) EXPECT_EQ(KeyOf(FirstServerInfoError(c.fields, c.registering, exists)), c.key) << c.what;
+  for (const auto& c : cases)
+    EXPECT_EQ(KeyOf(FirstServerInfoError(c.fields, c.registering ? "" : c.own_name, exists)), c.key) << c.what;
 }
 
 TEST(ProxyRules, ListIndexesAndStoredCodesMap) {

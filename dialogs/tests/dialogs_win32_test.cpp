@@ -69,30 +69,36 @@ class LoginDialogTest : public DialogTest {
   std::string last_user_, last_password_;
 };
 
-TEST_F(LoginDialogTest, EachEntryKeepsItsOwnSavedLoginAndAnUnsavedLoginChangesNothing) {
+// The save box shows whether a login is kept for the entry: left ticked it
+// keeps what OK sends, unticked it forgets the entry's login.
+TEST_F(LoginDialogTest, EachEntryKeepsItsOwnSavedLoginUntilTheSaveBoxIsUnticked) {
   EXPECT_EQ(Login("Server A", [](HWND d) { Fill(d, "alice", "pw-a", true), Click(d, IDOK); }), IDOK);
   EXPECT_EQ(Login("Server B", [](HWND d) { Fill(d, "bob", "pw-b", true), Click(d, IDOK); }), IDOK);
   std::string shown_id, shown_password;
-  bool save_box = true;
-  auto read_then = [&](const char* id, const char* password) {
-    return [&, id, password](HWND d) {
+  bool save_box = false;
+  auto read_then = [&](const char* id, const char* password, bool save) {
+    return [&, id, password, save](HWND d) {
       shown_id = WindowText(GetDlgItem(d, IDC_EDIT_ID));
       shown_password = WindowText(GetDlgItem(d, IDC_EDIT_PASSWD));
       save_box = IsDlgButtonChecked(d, IDC_CHECK_SAVEIDPW) == BST_CHECKED;
-      Fill(d, id, password, false);
+      Fill(d, id, password, save);
       Click(d, IDOK);
     };
   };
-  EXPECT_EQ(Login("Server A", read_then("carol", "other")), IDOK);
+  EXPECT_EQ(Login("Server A", read_then("carol", "other", true)), IDOK);
   EXPECT_EQ(shown_id, "alice");
   EXPECT_EQ(shown_password, "pw-a");
-  EXPECT_FALSE(save_box) << "the save box starts unchecked";
-  EXPECT_EQ(last_user_, "carol") << "the entered values go on, saved or not";
-  EXPECT_EQ(last_password_, "other");
-  EXPECT_EQ(Login("Server A", read_then("x", "y")), IDOK);
-  EXPECT_EQ(shown_id, "alice") << "a login without the save box left the saved values";
-  EXPECT_EQ(Login("Server B", read_then("x", "y")), IDOK);
-  EXPECT_EQ(shown_id, "bob");
+  EXPECT_TRUE(save_box) << "ticked: a login is kept for this entry";
+  EXPECT_EQ(last_user_, "carol");
+  EXPECT_EQ(Login("Server A", read_then("carol", "other", false)), IDOK);
+  EXPECT_EQ(shown_id, "carol") << "the kept login follows what OK sent";
+  EXPECT_EQ(last_password_, "other") << "the entered values go on, saved or not";
+  EXPECT_EQ(Login("Server A", read_then("x", "y", false)), IDOK);
+  EXPECT_EQ(shown_id, "") << "unticked, the login was forgotten";
+  EXPECT_FALSE(save_box) << "nothing kept: unticked";
+  EXPECT_EQ(settings::LoadSavedLogin("Server A").password, "");
+  EXPECT_EQ(Login("Server B", read_then("x", "y", true)), IDOK);
+  EXPECT_EQ(shown_id, "bob") << "the other entry's login stays";
   EXPECT_EQ(shown_password, "pw-b");
 }
 
@@ -266,15 +272,21 @@ TEST_F(ServerInfoTest, OkChecksRunInOrderAndBuildTheRecord) {
   EXPECT_EQ(result_, want);
 }
 
-TEST_F(ServerInfoTest, ModifyingToAnExistingNameIsNotChecked) {
+// Modify giving an entry another's name made the list overwrite that entry.
+TEST_F(ServerInfoTest, ModifyRefusesAnotherEntrysNameButKeepsItsOwn) {
   const settings::ServerRecord gate{"Gate", "127.0.0.1", 20002, settings::kCameraServerType, false, ""};
-  const INT_PTR result = Run(ServerInfoDialog::Mode::kModify, gate, [](HWND d) {
+  int limit = 0;
+  const INT_PTR result = Run(ServerInfoDialog::Mode::kModify, gate, [&](HWND d) {
+    limit = static_cast<int>(SendDlgItemMessageW(d, IDC_SERVER_NAME, EM_GETLIMITTEXT, 0, 0));
     SetText(GetDlgItem(d, IDC_SERVER_NAME), "Taken");
     Click(d, IDOK);
+    SetText(GetDlgItem(d, IDC_SERVER_NAME), "GATE");
+    Click(d, IDOK);
   });
+  EXPECT_EQ(sandbox_.messages.shown(), (std::vector<std::string>{"Server Name is not Unique"}));
   EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(result_.name, "Taken");
-  EXPECT_TRUE(sandbox_.messages.shown().empty());
+  EXPECT_EQ(result_.name, "GATE") << "another case of its own name";
+  EXPECT_EQ(limit, 255) << "the most a registry key's name holds";
 }
 
 // ---- The option sheet -----------------------------------------------------

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -117,6 +121,19 @@ TEST(Clock, TempDirectoryEndsWithSeparator) {
   char last = dir.back();
   EXPECT_TRUE(last == '/' || last == '\\');
 }
+
+#ifdef _WIN32
+// A profile whose name the ANSI code page cannot spell: the folder comes
+// back as UTF-8, as every other path inside the program.
+TEST(Clock, TempDirectoryOutsideTheAnsiCodePageIsUtf8) {
+  wchar_t saved[MAX_PATH + 1] = {};
+  const DWORD had = GetEnvironmentVariableW(L"TMP", saved, MAX_PATH + 1);
+  SetEnvironmentVariableW(L"TMP", L"C:\\\uD55C\uAE00\\tmp");
+  const std::string dir = os::TempDirectory();
+  SetEnvironmentVariableW(L"TMP", had ? saved : nullptr);
+  EXPECT_EQ("C:\\\xED\x95\x9C\xEA\xB8\x80\\tmp\\", dir);
+}
+#endif
 
 TEST(Socket, Ipv4TextRoundTripsAndRejectsGarbage) {
   uint32_t ip = 0;

@@ -1,10 +1,50 @@
 #include "os/win32/dialog.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "os/win32/text.h"
 
 namespace win32 {
+namespace {
+
+// Windows gives a hook no context: the thread's hook and its dialogs are here.
+struct KeyRouting {
+  HHOOK hook = nullptr;
+  std::vector<HWND> dialogs;
+};
+thread_local KeyRouting key_routing;
+
+LRESULT CALLBACK RouteKeys(int code, WPARAM wparam, LPARAM lparam) {
+  auto* msg = reinterpret_cast<MSG*>(lparam);
+  if (code == HC_ACTION && wparam == PM_REMOVE && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
+    for (HWND dialog : key_routing.dialogs) {
+      if (!IsWindowVisible(dialog) || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) continue;
+      // A key the dialog took becomes WM_NULL, which nobody acts on.
+      if (IsDialogMessageW(dialog, msg)) msg->message = WM_NULL;
+      break;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void StopRouting(HWND dialog) {
+  std::vector<HWND>& dialogs = key_routing.dialogs;
+  dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), dialog), dialogs.end());
+  if (dialogs.empty() && key_routing.hook) {
+    UnhookWindowsHookEx(key_routing.hook);
+    key_routing.hook = nullptr;
+  }
+}
+
+}  // namespace
+
+void CDialogBase::RouteDialogKeys() {
+  if (!hwnd_ || modal_) return;
+  std::vector<HWND>& dialogs = key_routing.dialogs;
+  if (std::find(dialogs.begin(), dialogs.end(), hwnd_) == dialogs.end()) dialogs.push_back(hwnd_);
+  if (!key_routing.hook) key_routing.hook = SetWindowsHookExW(WH_GETMESSAGE, RouteKeys, nullptr, GetCurrentThreadId());
+}
 
 CDialogBase::~CDialogBase() {
   if (hwnd_) {
@@ -69,6 +109,7 @@ INT_PTR CDialogBase::Dispatch(CDialogBase* self, HWND hwnd, UINT message, WPARAM
     }
   }
   if (message == WM_NCDESTROY) {
+    StopRouting(hwnd);
     INT_PTR r = self->HandleMessage(message, wparam, lparam);
     if (self->hwnd_ == hwnd) self->Detach();
     return r;

@@ -32,6 +32,12 @@ class CDialogBase {
   INT_PTR DoModal(HWND parent);
   // Creates the dialog modeless; End then only records the result and hides it.
   HWND Create(HWND parent);
+  // A modeless dialog gets Tab, the arrow keys, Enter and Escape only from a
+  // message loop that hands its messages to IsDialogMessage, and the program's
+  // loop is the main window's modal one, which hands it only its own. Called
+  // once the dialog exists, this has a message hook of the thread do it for
+  // this dialog until it is destroyed.
+  void RouteDialogKeys();
   HWND hwnd() const { return hwnd_; }
   // The value End was given; -1 while the dialog has not ended.
   INT_PTR result() const { return result_; }

@@ -34,12 +34,18 @@ CFullScreenWindow::~CFullScreenWindow() {
 }
 
 os::WindowHandle CFullScreenWindow::Show() {
+  // The monitor the view is on, which need not be the primary one.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTONEAREST), &monitor)) r = monitor.rcMonitor;
   if (!hwnd_) {
     RegisterOnce();
-    hwnd_ = CreateWindowExW(0, kClassName, L"full screen window", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                             GetSystemMetrics(SM_CYSCREEN), owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(0, kClassName, L"full screen window", WS_POPUP, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   }
   if (hwnd_) {
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
   }

@@ -1,9 +1,11 @@
 // A translated message text is outside input: any bytes must format without
 // reading past the text or the arguments. The first byte picks the argument
-// kinds so mismatches are exercised as well as matches; the section splitter
-// and the line-break rule see the same bytes.
+// kinds so mismatches are exercised as well as matches; the section splitter,
+// the settings file's decoder and reader and the line-break rule see the same
+// bytes.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,5 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (out.size() > text.size() * (settings::kMaxFieldWidth + 32) + 64) __builtin_trap();
   settings::SectionKeyNames(text);
   settings::ExpandLineBreaks(text);
+  // The settings file itself, in whatever encoding it came.
+  std::string decoded;
+  if (!settings::DecodeSettingsText(text, &decoded)) decoded.assign(text);
+  const settings::IniDocument file(decoded);
+  file.Value("FONT", "HEIGHT");
+  for (const settings::SectionEntry& e : file.Entries("VENDOR")) settings::ProfileNumber(e.value);
+  settings::CutToUtf16Units(decoded, 511);
   return 0;
 }

@@ -151,6 +151,24 @@ TEST_F(IniHandlerTest, KoreanTextsOfAUnicodeFileComeBackIntact) {
   EXPECT_EQ(catalogue[0].devices[0].code, 7);
 }
 
+// A translator's editor may save the file as UTF-8, with a byte-order mark
+// or without one: the texts read as written, as they do from UTF-16.
+TEST_F(IniHandlerTest, ATranslationSavedAsUtf8ReadsAsWritten) {
+  const std::string text = "[DIALOG_LOGIN]\r\nWT=할야드 뷰어\r\n[VENDOR]\r\n삼성=\r\n[삼성]\r\n회전대=7\r\n";
+  for (const std::string& bom : {std::string("\xEF\xBB\xBF"), std::string()}) {
+    std::string path = folder_.File(bom.empty() ? "plain.ini" : "bom.ini");
+    testing::WriteAnsiFile(path, bom + text);
+    ini().Initialise(path);
+    EXPECT_EQ(ini().GetString(text::kMainCaption), "할야드 뷰어") << (bom.empty() ? "without" : "with") << " a mark";
+    const std::vector<PanTiltVendor> catalogue = ReadPanTiltCatalogue(ini());
+    ASSERT_EQ(catalogue.size(), 1u);
+    EXPECT_EQ(catalogue[0].name, "삼성");
+    ASSERT_EQ(catalogue[0].devices.size(), 1u);
+    EXPECT_EQ(catalogue[0].devices[0].code, 7);
+  }
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
 TEST_F(IniHandlerTest, LongSectionsAreReadWhole) {
   // 300 vendors and 300 devices: each section is far past 2048 characters.
   std::string file = "[VENDOR]\r\n";

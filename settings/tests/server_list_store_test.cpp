@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/registry_key.h"
+#include "settings/tests/registry_sandbox.h"
 #include "settings/tests/settings_files.h"
+#include "settings/viewer_registry.h"
 
 namespace settings {
 namespace {
@@ -182,6 +185,34 @@ TEST_F(ServerListStoreTest, ANewFileKeepsNamesOutsideAscii) {
   const std::string bytes = ReadBytes(path_);
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF) << "created as UTF-16LE";
+}
+
+// A saved login belongs to its entry: deleting the entry forgets it (a new
+// entry of that name starts without it), renaming takes it along.
+TEST_F(ServerListStoreTest, AnEntrysSavedLoginGoesWithTheEntry) {
+  testing::RegistrySandbox registry;
+  ASSERT_TRUE(registry.active());
+  store_.AddGroup("G");
+  for (const char* name : {"Gate", "Yard", "Dock"}) {
+    store_.AddServer("G", Camera(name));
+    SaveLogin(name, {std::string(name) + "-user", "pw"});
+  }
+  store_.ModifyServer("G", "Gate", Camera("Front gate"));
+  EXPECT_EQ(LoadSavedLogin("Front gate").user, "Gate-user");
+  EXPECT_EQ(LoadSavedLogin("Front gate").password, "pw");
+  store_.DeleteServer("G", "Yard");
+  store_.AddServer("G", Camera("Gate"));
+  store_.AddServer("G", Camera("Yard"));
+  for (const char* name : {"Gate", "Yard"}) {
+    EXPECT_EQ(LoadSavedLogin(name).user, "") << name;
+    RegistryKey key;
+    EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, ServerKeyPath(name))) << "nothing is left of " << name;
+  }
+  store_.DeleteGroup("G");
+  EXPECT_EQ(LoadSavedLogin("Dock").user, "") << "a deleted group takes its entries' logins";
+  EXPECT_EQ(LoadSavedLogin("Front gate").user, "");
+  RegistryKey root;
+  EXPECT_TRUE(root.Open(HKEY_CURRENT_USER, kRegistryKeyPath)) << "the program's own key stays";
 }
 
 }  // namespace

@@ -125,16 +125,51 @@ TEST(TextTable, EveryTextHasOneUniqueSectionAndKey) {
 TEST(TextTable, DefaultsFormatCleanlyWithTheirArguments) {
   // Texts shown with arguments take exactly the kinds their callers pass;
   // every other default must come out of the formatter unchanged.
-  const Args text_arg{std::string("G")}, number_arg{12LL}, no_args;
   for (const TextId& id : AllTexts()) {
     std::string def = id.default_text;
-    const Args& args = def.find("%s") != std::string::npos   ? text_arg
-                       : def.find("%d") != std::string::npos ? number_arg
-                                                             : no_args;
+    Args args;  // one of the kind each conversion asks for, in order
+    for (size_t at = def.find('%'); at != std::string::npos && at + 1 < def.size(); at = def.find('%', at + 2)) {
+      if (def[at + 1] == 's') args.emplace_back(std::string("G"));
+      if (def[at + 1] == 'd') args.emplace_back(12LL);
+    }
     std::string shown = FormatUserMessage(def, args);
     EXPECT_EQ(shown.find('%'), std::string::npos) << id.section << "/" << id.key << ": " << shown;
   }
   EXPECT_EQ(Fmt(text::kTreeErrorGroupAlreadyExist.default_text, {std::string("G")}), "G already Exist");
+}
+
+// The settings file in any of the encodings an editor saves, read with the
+// private-profile functions' rules.
+TEST(IniDocument, ReadsEveryEncodingWithTheProfileRules) {
+  const std::string utf8 = "; a comment\r\n[Texts]\r\n  Caption  =  \"할야드\"  \r\nLONE\r\n[texts]\r\nCaption=second\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("[S]\nK=v\n")) utf16 += std::string{c, '\0'};
+  utf16 += std::string("\x5C\xD5", 2);  // U+D55C
+  const struct {
+    std::string bytes;
+    bool decodes;
+    std::string text;
+  } files[] = {{utf8, true, utf8},
+               {"\xEF\xBB\xBF" + utf8, true, utf8},
+               {utf16, true, "[S]\nK=v\n\xED\x95\x9C"},
+               {"[S]\nK=caf\xE9\n", false, ""},  // Latin-1: for Windows's ANSI code page
+               {"\xED\xA0\x80", false, ""}};       // an encoded surrogate is no UTF-8
+  for (const auto& f : files) {
+    std::string text;
+    EXPECT_EQ(f.decodes, DecodeSettingsText(f.bytes, &text)) << f.text;
+    EXPECT_EQ(f.text, text);
+  }
+  const IniDocument file(utf8);
+  EXPECT_EQ("할야드", file.Value("TEXTS", "caption ").value_or("<none>")) << "any case, blanks and quotes dropped";
+  EXPECT_FALSE(file.Value("Texts", "LONE")) << "a line without '=' has no name";
+  EXPECT_FALSE(file.Value("Other", "Caption"));
+  ASSERT_EQ(2u, file.Entries("Texts").size()) << "the first section of the name, the comment skipped";
+  EXPECT_EQ("", file.Entries("Texts")[1].name);
+  EXPECT_EQ(17, ProfileNumber(" 17abc"));
+  EXPECT_EQ(-5, ProfileNumber("-5"));
+  EXPECT_EQ(0, ProfileNumber("abc"));
+  EXPECT_EQ(std::string(3, 'x'), CutToUtf16Units("xxxxx", 3));
+  EXPECT_EQ("a\xED\x95\x9C", CutToUtf16Units("a\xED\x95\x9C\xF0\x9F\x98\x80", 3)) << "never half a pair";
 }
 
 }  // namespace

@@ -130,9 +130,12 @@ TEST_F(ViewerRegistryTest, PasswordsAreStoredProtectedAndOldPlainValuesStillRead
   }
   EXPECT_EQ(LoadSavedLogin("Old server").password, "oldpass");
   EXPECT_EQ(LoadProxyFields().password, "oldproxy");
-  SaveLogin("Old server", LoadSavedLogin("Old server"));
+  // Protected as soon as they are read, not at a save that may never come.
   EXPECT_EQ(RawValue(ServerKeyPath("Old server"), reg::kUserPasswd, &raw), static_cast<DWORD>(REG_BINARY));
+  EXPECT_FALSE(Contains(raw, "oldpass"));
+  EXPECT_EQ(RawValue(kRegistryKeyPath, reg::kProxyPasswd, &raw), static_cast<DWORD>(REG_BINARY));
   EXPECT_EQ(LoadSavedLogin("Old server").password, "oldpass");
+  EXPECT_EQ(LoadProxyFields().password, "oldproxy");
 }
 
 TEST_F(ViewerRegistryTest, ADamagedProtectedValueReadsAsNoPassword) {

@@ -190,6 +190,22 @@ TEST_F(SkinSetTest, ButtonShowsTheBitmapOfEachState) {
   EXPECT_EQ(ScreenPixel(button, 20, 10), Ref(kDisabled)) << "disabled";
 }
 
+// A skinned button with the keyboard's focus shows it, as a standard one does.
+TEST_F(SkinSetTest, AButtonWithTheFocusShowsItsFocusRectangle) {
+  Open(StateSkin().File());
+  HWND button = Control(IDC_STATE_BUTTON);
+  SendMessageW(dialog_->hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  auto focus_line = [&] {
+    int marked = 0;
+    for (int x = 4; x < 36; ++x) marked += ScreenPixel(button, x, 2) != Ref(kNormal);
+    return marked;
+  };
+  EXPECT_EQ(0, focus_line()) << "without the focus";
+  SetFocus(button);
+  Pump();
+  EXPECT_GT(focus_line(), 8) << "the dotted line along its top";
+}
+
 TEST_F(SkinSetTest, CheckBoxPressReleasedOutsideChangesNothing) {
   Open(StateSkin().File());
   HWND check = Control(IDC_STATE_CHECK);

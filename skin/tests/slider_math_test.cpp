@@ -1,5 +1,8 @@
-// The skinned slider's thumb placement and drag arithmetic.
+// The skinned slider's thumb placement and drag arithmetic, and the skin's
+// lengths and pictures at a display's scale.
 #include "skin/slider_math.h"
+
+#include "skin/pixel_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +68,31 @@ TEST(SliderMath, VerticalWhenNotWiderThanTall) {
   EXPECT_FALSE(IsVertical(244, 20));
   EXPECT_TRUE(IsVertical(20, 244));
   EXPECT_TRUE(IsVertical(30, 30));
+}
+
+// Above 96 DPI the skin grows with the display, its pictures by whole
+// pixels: every pixel shown is one of the picture's, none a blend.
+TEST(PixelScale, PicturesGrowByRepeatingWholePixels) {
+  const std::vector<uint32_t> picture = {1, 2, 3, 4,  //
+                                         5, 6, 7, 8};
+  const struct {
+    int percent, width, height;
+    std::vector<uint32_t> pixels;
+  } cases[] = {
+      {100, 4, 2, picture},
+      {200, 8, 4, {1, 1, 2, 2, 3, 3, 4, 4, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 5, 5, 6, 6, 7, 7, 8, 8}},
+      {150, 6, 3, {1, 2, 2, 3, 4, 4, 5, 6, 6, 7, 8, 8, 5, 6, 6, 7, 8, 8}},
+  };
+  for (const auto& c : cases) {
+    int w = 0, h = 0;
+    EXPECT_EQ(c.pixels, ScalePixels(picture, 4, 2, c.percent, &w, &h)) << c.percent;
+    EXPECT_EQ(c.width, w);
+    EXPECT_EQ(c.height, h);
+  }
+  EXPECT_EQ(498, ScaledLength(332, 150));
+  EXPECT_EQ(415, ScaledLength(332, 125));
+  int w = 0, h = 0;
+  EXPECT_TRUE(ScalePixels({1, 2}, 4, 2, 150, &w, &h).empty()) << "fewer pixels than the size says";
 }
 
 }  // namespace

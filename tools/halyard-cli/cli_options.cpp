@@ -6,6 +6,7 @@
 #include "file_commands.h"
 #include "os/secret_source.h"
 #include "os/socket.h"
+#include "record/recording_names.h"
 
 namespace cli {
 namespace {
@@ -43,7 +44,7 @@ bool ParseSeconds(const std::string& text, double most, int* ms) {
 const std::vector<std::pair<std::string, size_t>> kCommands = {
     {"list", 0}, {"watch", 1}, {"record", 2}, {"snapshot", 2}, {"play", 1}, {"audio", 2}, {"talk", 2},
     {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1},
-    {"repair", 0}, {"export", 2}, {"retention", 1}};
+    {"repair", 0}, {"export", 2}, {"recordings", 1}, {"clip", 3}, {"retention", 1}};
 
 }  // namespace
 
@@ -53,6 +54,8 @@ const char* UsageText() {
          "                   COMMAND [ARGS]\n"
          "       halyard-cli repair FILE... | repair --scan FOLDER\n"
          "       halyard-cli export IN.mp4 OUT.mkv\n"
+         "       halyard-cli recordings ROOT [CAM] [--day YYYY-MM-DD] [--events FOLDER]\n"
+         "       halyard-cli clip ROOT CAM --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\" OUT.mp4 [--mkv]\n"
          "       halyard-cli retention ROOT [--dry-run] [RETENTION OPTIONS]\n"
          "\n"
          "  --host HOST:PORT      log in to a hosting server; CAM is a camera ID from its list\n"
@@ -122,6 +125,18 @@ const char* UsageText() {
          "  repair --scan FOLDER          the same for every recording in FOLDER that has a journal\n"
          "  export IN.mp4 OUT.mkv         a copy any common player plays with sound: the video as it\n"
          "                                is, the ADPCM sound as 16-bit PCM at 8000 Hz, in Matroska\n"
+         "  recordings ROOT [CAM] [--day YYYY-MM-DD] [--events FOLDER]\n"
+         "                                what the folder's recordings hold (ROOT\\CAM_yyyyMMdd_HHmmss.mp4,\n"
+         "                                ROOT\\CAM\\YYYY-MM-DD\\..., motion files, numbered continuations):\n"
+         "                                per camera and day each recorded span, motion span and event of\n"
+         "                                the event log's daily files (--events, else Halyard's own);\n"
+         "                                what it read is kept in ROOT\\halyard-recordings.idx\n"
+         "  clip ROOT CAM --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\" OUT.mp4 [--mkv]\n"
+         "                                the camera's pictures and sound of that range (local time) in\n"
+         "                                one MP4 from the intra picture at or before --from, across as\n"
+         "                                many recordings as it spans, each picture at its own time;\n"
+         "                                a new camera configuration goes on in OUT-2.mp4; --mkv adds\n"
+         "                                the Matroska copy export makes\n"
          "  retention ROOT [--dry-run]    one retention pass over ROOT's plan recordings: the oldest go\n"
          "                                first, never one being written, marked Keep or held by another\n"
          "                                program; prints each file it deletes (or would, --dry-run)\n"
@@ -152,6 +167,10 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
     }
     if (a == "--no-reconnect" || a == "--dry-run") {
       (a == "--dry-run" ? o->dry_run : o->no_reconnect) = true;
+      continue;
+    }
+    if (a == "--mkv") {
+      o->matroska = true;
       continue;
     }
     if (i + 1 >= argv.size()) return *error = a + " needs a value", false;
@@ -232,6 +251,16 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       o->retention.free_set = true;
     } else if (a == "--scan") {
       o->scan = v;
+    } else if (a == "--day") {
+      if (record::ParseDayText(v) == 0) return *error = "bad --day " + v + " (want YYYY-MM-DD)", false;
+      o->day = v;
+    } else if (a == "--events") {
+      o->events = v;
+    } else if (a == "--from" || a == "--to") {
+      int64_t seconds = 0;
+      if (!record::ParseLocalTimeText(v, &seconds))
+        return *error = "bad " + a + " " + v + " (want \"YYYY-MM-DD HH:MM:SS\")", false;
+      (a == "--from" ? o->from : o->to) = v;
     } else if (a == "--retry-wait-ms") {
       if (!ParseInt(v, &o->retry_wait_ms)) return *error = "bad --retry-wait-ms " + v, false;
     } else {
@@ -245,6 +274,9 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   if (it == kCommands.end()) return *error = "unknown command " + o->command, false;
   const size_t needed = o->command == "record" && !o->plan.empty() ? 1 : it->second;  // --root instead of FILE
   if (o->args.size() < needed) return *error = o->command + " needs " + std::to_string(needed) + " arguments", false;
+  const bool listing = o->command == "recordings", clip = o->command == "clip";
+  if ((!o->day.empty() || !o->events.empty()) && !listing) return *error = "--day and --events are for recordings", false;
+  if ((!o->from.empty() || !o->to.empty() || o->matroska) && !clip) return *error = "--from, --to and --mkv are for clip", false;
   const bool retentionGiven = o->retention.days || o->retention.max_bytes || o->retention.free_set;
   if (!o->plan.empty() && (o->command != "record" || o->root.empty() || o->on_motion))
     return *error = "--plan is for record CAM --root ROOT (without --on-motion)", false;
@@ -256,6 +288,9 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   if (IsFileCommand(o->command) || o->command == "retention") {  // recordings on disk: no server, camera or user
     if (o->command == "repair" && o->args.empty() && o->scan.empty()) return *error = "repair needs FILE... or --scan FOLDER", false;
     if (!o->scan.empty() && o->command != "repair") return *error = "--scan is for repair", false;
+    if (listing && o->args.size() > 2) return *error = "recordings takes ROOT and at most one CAM", false;
+    if (clip && (o->from.empty() || o->to.empty())) return *error = "clip needs --from and --to", false;
+    if (clip && o->to <= o->from) return *error = "clip's --to must come after its --from", false;
     return true;
   }
   if (!o->scan.empty()) return *error = "--scan is for repair", false;

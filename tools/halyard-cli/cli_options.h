@@ -47,6 +47,10 @@ struct Options {
   int file_minutes = 60;             // --file-minutes: 60, 30, 15 (any divisor of 60)
   node::RetentionLimits retention;   // --retain-days, --retain-gb, --min-free-gb
   bool dry_run = false;              // retention --dry-run
+  std::string day;     // recordings --day YYYY-MM-DD
+  std::string events;  // recordings --events FOLDER: the event log's daily files
+  std::string from, to;  // clip --from, --to "YYYY-MM-DD HH:MM:SS"
+  bool matroska = false; // clip --mkv: also the Matroska copy
   std::string command;
   std::vector<std::string> args;
 };

@@ -5,6 +5,7 @@
 #include "cli_session.h"
 #include "record/recording_export.h"
 #include "record/recording_repair.h"
+#include "recordings_commands.h"
 
 namespace cli {
 namespace {
@@ -41,9 +42,12 @@ int Export(const Options& o, std::string* reason) {
 
 }  // namespace
 
-bool IsFileCommand(const std::string& command) { return command == "repair" || command == "export"; }
+bool IsFileCommand(const std::string& command) {
+  return command == "repair" || command == "export" || IsRecordingsCommand(command);
+}
 
 int RunFileCommand(const Options& o, std::string* reason) {
+  if (IsRecordingsCommand(o.command)) return RunRecordingsCommand(o, reason);
   return o.command == "repair" ? Repair(o, reason) : Export(o, reason);
 }
 

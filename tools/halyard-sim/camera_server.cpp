@@ -160,19 +160,26 @@ void CameraServer::OnSpeakerMedia(PeerConnection& c, const net::RawMessage& m) {
 }
 
 void CameraServer::OnSetupInfo(PeerConnection& c, const net::RawMessage& m) {
+  bool refused = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::memcpy(setup_info_.data(), m.body, std::min(m.length, net::kCameraSetupInfoSize));
+    refused = refuse_setup_;
+    if (!refused) std::memcpy(setup_info_.data(), m.body, std::min(m.length, net::kCameraSetupInfoSize));
     last_setup_request_.assign(m.body, m.body + m.length);
     ++setup_requests_;
   }
-  SendSetupInfo(c);
+  SendSetupInfo(c, refused);
 }
 
-void CameraServer::SendSetupInfo(PeerConnection& c) {
+void CameraServer::SetRefuseSetup(bool refuse) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refuse_setup_ = refuse;
+}
+
+void CameraServer::SendSetupInfo(PeerConnection& c, bool refused) {
   std::vector<uint8_t> reply(8 + net::kCameraSetupInfoSize);
-  net::PutBE32(&reply[0], 0);  // REASON_SETUP
-  net::PutBE32(&reply[4], 1);  // RESPONSE_OK
+  net::PutBE32(&reply[0], refused ? 1 : 0);  // REASON_ERROR or REASON_SETUP
+  net::PutBE32(&reply[4], refused ? 0 : 1);  // RESPONSE_OK when accepted
   {
     std::lock_guard<std::mutex> lock(mutex_);
     std::memcpy(&reply[8], setup_info_.data(), net::kCameraSetupInfoSize);

@@ -65,6 +65,9 @@ class CameraServer : private SessionServer<CameraSession> {
   // The configuration record the camera holds and sends after identifying
   // itself; tests give it one of their own before a client connects.
   void SetSetupInfo(const net::CameraSetupInfo& info);
+  // A camera that refuses every record sent to it: it answers REASON_ERROR
+  // with its record unchanged.
+  void SetRefuseSetup(bool refuse);
   // The body of the last RequestCameraSetupInfo exactly as it arrived, and
   // how many have arrived.
   std::vector<uint8_t> LastSetupRequest(int* count = nullptr);
@@ -80,7 +83,7 @@ class CameraServer : private SessionServer<CameraSession> {
   void OnChannelCommand(PeerConnection& c, const net::RawMessage& m);
   void OnSpeakerMedia(PeerConnection& c, const net::RawMessage& m);
   void OnSetupInfo(PeerConnection& c, const net::RawMessage& m);
-  void SendSetupInfo(PeerConnection& c);
+  void SendSetupInfo(PeerConnection& c, bool refused = false);
   void OnPtz(PeerConnection& c, const net::RawMessage& m);
   bool LongMediaForm();
 
@@ -95,6 +98,7 @@ class CameraServer : private SessionServer<CameraSession> {
   net::CameraSetupInfo setup_info_;
   std::vector<uint8_t> last_setup_request_;
   int setup_requests_ = 0;
+  bool refuse_setup_ = false;
   net::PtzPosition position_;
   std::vector<uint8_t> speaker_audio_;
   SpeakerForms speaker_units_;

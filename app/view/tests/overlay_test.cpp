@@ -117,6 +117,14 @@ TEST(OverlayPaint, AStalledViewGreysItsPictureUnderTheNoVideoText) {
   EXPECT_EQ(200, q.Y(1, 1)) << "a finished file keeps its picture";
 }
 
+TEST(OverlayPaint, ATextWiderThanThePictureShowsItsStart) {
+  BlockText text;
+  auto overlay = Overlay::Make(Content("", false, 0, std::string(20, 'n'), false, false), text);
+  const std::vector<ScreenRect> places = overlay->Layout(64, 48);
+  ASSERT_EQ(1u, places.size());
+  EXPECT_EQ(0, places[0].left) << "the 120-pixel name begins at the picture's left edge";
+}
+
 TEST(OverlayPaint, ColoursComeBackThroughTheRenderersConversion) {
   // The renderers turn YCbCr into RGB with R = Y + 1.402 (Cr - 128) and so on.
   for (Colour c : {kYellow, kMagenta, kRed, kWhite}) {

@@ -116,7 +116,7 @@ TEST(FrameLayout, ScreenSizesHaveTheTablesFrameButtonsAndPicture) {
     ScreenSize size;
     ASSERT_TRUE(ScreenSizeFor(c.command, &size));
     EXPECT_EQ(c.command, CommandFor(size));
-    const FrameLayout& l = LayoutFor(size);
+    const FrameLayout l = LayoutFor(size);
     EXPECT_EQ(c.width, l.width);
     EXPECT_EQ(c.height, l.height);
     EXPECT_EQ(c.close, l.buttons[kButtonClose]);
@@ -127,6 +127,17 @@ TEST(FrameLayout, ScreenSizesHaveTheTablesFrameButtonsAndPicture) {
   }
   ScreenSize size;
   EXPECT_FALSE(ScreenSizeFor(32773, &size)) << "full screen is not a frame size";
+}
+
+// At 150 % (144 DPI) the frame and where views go grow with the display.
+TEST(ViewLayout, TheFrameAndItsPlaceGrowWithTheDisplay) {
+  const FrameLayout l = LayoutFor(ScreenSize::k1x, 150);
+  EXPECT_EQ(498, l.width);
+  EXPECT_EQ(410, l.height);
+  EXPECT_EQ((ScreenRect{9, 42, 489, 402}), l.picture) << "the picture area, 480 x 360";
+  EXPECT_EQ((ScreenRect{461, 8, 486, 30}), l.buttons[kButtonClose]);
+  const Placement p = PlaceView({0, 0, 10, 10}, kMain, {}, kScreen, nullptr, 150);
+  EXPECT_EQ((ScreenRect{kMain.right, kMain.top, kMain.right + 498, kMain.top + 410}), p.rect);
 }
 
 }  // namespace

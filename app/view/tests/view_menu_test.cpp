@@ -71,6 +71,27 @@ TEST(ViewMenu, ChecksAndGreyingFollowTheState) {
   EXPECT_FALSE(Find(full, 32772)->checked);
 }
 
+// Camera Option and Preset Setting need the camera's own settings: until
+// they can open they are greyed and say why, instead of doing nothing.
+TEST(ViewMenu, TheSettingsDialogsAreGreyedWithAReasonUntilTheyCanOpen) {
+  ViewMenuState s;
+  s.user_id = "vuze";
+  const struct {
+    CameraSettings settings;
+    bool enabled;
+    const char* preset_text;
+  } cases[] = {{CameraSettings::kArrived, true, "Preset Setting"},
+               {CameraSettings::kWaiting, false, "Preset Setting (waiting for the camera's settings)"},
+               {CameraSettings::kRelayed, false, "Preset Setting (only in a view of a camera entry)"}};
+  for (const auto& c : cases) {
+    s.camera_settings = c.settings;
+    const std::vector<MenuItem> menu = BuildViewMenu(s, Default);
+    EXPECT_EQ(c.enabled, Find(menu, 33010)->enabled) << c.preset_text;
+    EXPECT_EQ(c.enabled, Find(menu, 32792)->enabled) << c.preset_text;
+    EXPECT_EQ(c.preset_text, Find(menu, 33010)->text);
+  }
+}
+
 TEST(ViewMenu, PrivilegedUsersAndStoredFilesGetTheirItems) {
   for (const char* user : {"vuze", "vuredevi"}) {
     ViewMenuState s;

@@ -38,13 +38,16 @@ struct SilentPresenter : settings::MessagePresenter {
   void Present(const std::string& text) override { shown.push_back(text); }
   std::vector<std::string> shown;
 };
+SilentPresenter& Presenter() {
+  static SilentPresenter presenter;
+  return presenter;
+}
 
 class ViewWindow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     UseDefaultTexts();
-    static SilentPresenter presenter;
-    settings::IniHandler::Instance().SetPresenter(&presenter);
+    settings::IniHandler::Instance().SetPresenter(&Presenter());
   }
   void SetUp() override {
     world_ = StartWorld();
@@ -217,7 +220,7 @@ TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
   for (UINT command : {32770u, 32772u, 32774u}) {
     ScreenSize size;
     ASSERT_TRUE(ScreenSizeFor(command, &size));
-    const FrameLayout& layout = LayoutFor(size);
+    const FrameLayout layout = LayoutFor(size);
     const RECT before = Rect(v->Window());
     Command(v, command);
     const RECT r = Rect(v->Window());
@@ -581,6 +584,18 @@ TEST_F(ViewWindow, FullScreenIsOneViewAtATimeAndEscapeLeavesIt) {
   EXPECT_TRUE(PumpUntil([&] { return !a->FullScreen(); }, 3000)) << "Escape in the view";
 }
 
+// A refusal reached only the debug log: whoever sent the settings hears of it.
+TEST_F(ViewWindow, ACameraThatRefusesItsSettingsSaysSo) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
+  ASSERT_TRUE(Identified(v));
+  ASSERT_TRUE(PumpUntil([&] { return v->Node().setup_info_received(); }));
+  world_->camera("CAM-320")->SetRefuseSetup(true);
+  Presenter().shown.clear();
+  ASSERT_GE(v->Node().Control().SendCameraSetupInfo(v->Node().setup_info()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !Presenter().shown.empty(); }, 5000)) << "nothing was shown";
+  EXPECT_EQ("The camera refused the settings: they were not changed.", Presenter().shown[0]);
+}
+
 TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
   CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
   ASSERT_TRUE(Identified(v));
@@ -896,6 +911,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   EXPECT_TRUE(v->IsRelay());
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER))) << "no speaker through the hosting server";
   EXPECT_EQ("Speaker: not through the hosting server", v->TipText(IDC_VIEW_SPEAKER));
+  EXPECT_EQ(CameraSettings::kRelayed, v->MenuState().camera_settings) << "its setup dialogs are greyed";
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }))
       << "the audio channel is on";
 

@@ -266,6 +266,44 @@ class ConfigWindows : public BollardWindows {
   std::unique_ptr<CConfigManagerDlg> dlg_;
 };
 
+// Setup on a DHCP device and Apply without a change keeps it on DHCP, with
+// every field it reported; static addresses are never sent empty.
+TEST_F(BollardWindows, ADhcpDeviceOpensOnDhcpAndKeepsWhatItReported) {
+  InterfaceEntry dhcp = StaticEntry();
+  dhcp.device = "eth1";
+  dhcp.on_boot = "no";
+  dhcp.boot_proto = "dhcp";
+  dhcp.ip = dhcp.netmask = dhcp.gateway = 0;
+  dhcp.mac[5] = "5F";
+  dhcp.host_name = "cam.local";  // the report's address text stays the device's, 127.0.0.1
+  DeviceLink link(context_.options.link);
+  ASSERT_EQ(0, link.Open(Loopback()));
+  CConfigManagerDlg dlg(context_, link, dhcp);
+  ASSERT_NE(nullptr, dlg.Create(nullptr));
+  PumpFor(20);
+  HWND page = dlg.network().hwnd();
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(page, IDC_BOOT_DHCP));
+  EXPECT_EQ(kBootDhcp, dlg.network().boot());
+  EXPECT_EQ("cam.local", dlg.network().ItemText(IDC_DHCP_HOSTNAME));
+  for (int id : {IDC_IP_ADDRESS, IDC_NETMASK, IDC_GATEWAY})
+    EXPECT_TRUE(SendDlgItemMessageW(page, id, IPM_ISBLANK, 0, 0)) << "not the device's other address: " << id;
+  Shot(dlg.hwnd(), "network_dhcp_device");
+
+  auto apply = [&] {
+    SendMessageW(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_APPLY, BN_CLICKED), 0);
+  };
+  apply();
+  ASSERT_EQ(1u, device_.received_configs().size());
+  EXPECT_EQ("DEVICE=eth1\nONBOOT=no\nBOOTPROTO=dhcp\nMACADDR=00:1A:2B:3C:4D:5F\nHOSTNAME=cam.local\n",
+            device_.received_configs()[0].text);
+
+  sink_.messages.clear();
+  SendDlgItemMessageW(page, IDC_BOOT_STATIC, BM_CLICK, 0, 0);
+  apply();
+  EXPECT_EQ((std::vector<std::string>{"Please enter the whole Address of a statically set interface"}), sink_.messages);
+  EXPECT_EQ(1u, device_.received_configs().size()) << "nothing more was sent";
+}
+
 TEST_F(ConfigWindows, SheetIsAChildAtTopLeftWithBothPages) {
   EXPECT_EQ("Halyd Configration Manager", WindowText(dlg_->hwnd()));
   HWND sheet = dlg_->sheet().hwnd();
@@ -300,7 +338,7 @@ TEST_F(ConfigWindows, SheetIsAChildAtTopLeftWithBothPages) {
 TEST_F(ConfigWindows, NetworkPageLoadsTheEntryAndSwitchesGroupsByBootChoice) {
   EXPECT_EQ("eth0", dlg_->network().ItemText(IDC_DEVICE_NAME));
   EXPECT_EQ(1, SendDlgItemMessageW(Page(), IDC_DEVICE_NAME, CB_GETCOUNT, 0, 0));
-  EXPECT_EQ(0x7F000001u, Address(IDC_IP_ADDRESS)) << "the address comes from the report's address text";
+  EXPECT_EQ(0x7F000001u, Address(IDC_IP_ADDRESS)) << "the interface's own address";
   EXPECT_EQ(0xFF000000u, Address(IDC_NETMASK));
   EXPECT_EQ(0x7F0000FEu, Address(IDC_GATEWAY));
   EXPECT_EQ("1A", dlg_->network().ItemText(IDC_MAC2));
@@ -554,6 +592,16 @@ std::thread AnswerBox(DWORD thread, const char* shot_name, int button, SeenBox* 
     Shot(box, shot_name);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
   });
+}
+
+// Declared DPI-aware, its dialogs lay themselves out at the display's DPI
+// rather than being stretched and blurred by Windows.
+TEST(BollardManifest, DeclaresDpiAwareness) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(found, nullptr);
+  const char* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(text, SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << manifest;
 }
 
 // The shell's real message boxes: caption, the text in Korean as well, and

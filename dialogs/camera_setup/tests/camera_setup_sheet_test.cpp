@@ -240,7 +240,7 @@ TEST_F(CameraSetupSheet, EachControlChangesExactlyItsBytes) {
        text(kDdnsIpText, kDdnsIpWidth, "192.168.10.200")},
       {"DDNS port", 6, [](HWND p) { Type(p, IDC_DDNS_PORT, "8001"); }, u16(kDdnsPort, 8001)},
       {"port forward", 6, [](HWND p) { Click(p, IDC_USE_PORT_FORWARD); }, flip(kPortForwardOn, false)},
-      {"port forward number", 6, [](HWND p) { Type(p, IDC_PORT_FORWARD, "99999"); }, u16(kPortForwardPort, 65535)},
+      {"port forward number", 6, [](HWND p) { Type(p, IDC_PORT_FORWARD, "9999"); }, u16(kPortForwardPort, 9999)},
   };
   for (const Case& c : cases) {
     CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record_);
@@ -381,6 +381,41 @@ TEST_F(CameraSetupSheet, ServerPageShowsBothAddresses) {
   EXPECT_EQ(MAKEIPADDRESS(172, 16, 5, 9), address);
 }
 
+// A value the camera cannot take keeps the user on the page, naming the
+// field, instead of going out as 0, cut to 65535 or 0.0.0.0.
+TEST_F(CameraSetupSheet, BadValuesAreRefusedNamingTheFieldAndNothingIsApplied) {
+  CCameraSetupSheet sheet(GetModuleHandleW(nullptr), record_);
+  Open(sheet, 6);
+  HWND page = PageWindow(sheet.hwnd());
+  const struct {
+    std::function<void()> act;
+    const char* message;
+  } cases[] = {
+      {[&] { Type(page, IDC_CAMERA_PORT, ""); }, "Camera Port: please enter a number from 1 to 65535."},
+      {[&] { Type(page, IDC_CAMERA_PORT, "99999"); }, "Camera Port: please enter a number from 1 to 65535."},
+      {[&] { Type(page, IDC_CAMERA_PORT, "0"); }, "Camera Port: please enter a number from 1 to 65535."},
+      {[&] { Type(page, IDC_CAMERA_PORT, "8080"), SendDlgItemMessageW(page, IDC_HOST_IP, IPM_CLEARADDRESS, 0, 0); },
+       "Host Server IP: please enter all four numbers of the address."},
+  };
+  for (const auto& c : cases) {
+    c.act();
+    messages_.texts.clear();
+    PropSheet_PressButton(sheet.hwnd(), PSBTN_OK);
+    PumpFor(50);
+    EXPECT_EQ((std::vector<std::string>{c.message}), messages_.texts);
+    EXPECT_FALSE(sheet.applied());
+    EXPECT_EQ(page, PageWindow(sheet.hwnd())) << "the sheet stays on the page: " << c.message;
+  }
+  PropSheet_SetCurSel(sheet.hwnd(), nullptr, 0);
+  EXPECT_EQ(page, PageWindow(sheet.hwnd())) << "nor can another page be chosen";
+  Address(page, IDC_HOST_IP, 10, 1, 2, 3);
+  messages_.texts.clear();
+  const std::vector<uint8_t> sent = ApplyAndSend(sheet);
+  EXPECT_TRUE(messages_.texts.empty());
+  ASSERT_EQ(sent.size(), record_.size());
+  EXPECT_EQ(8080, sent[kCameraPort] | sent[kCameraPort + 1] << 8);
+}
+
 TEST_F(CameraSetupSheet, PantiltPageKeepsFourChannelSlots) {
   net::CameraSetupInfo record = record_;
   PutU32(record, kPanTiltDevices, 14);  // Samsung SPD-3300 on channel 1
@@ -414,10 +449,15 @@ TEST_F(CameraSetupSheet, PantiltPageKeepsFourChannelSlots) {
   devices.Select(0);  // Pelco Spectra IV, 21
   Type(page, IDC_PTZ_CONTROL_ID, "300");
   PickEntry(page, IDC_PTZ_CHANNEL, 0);
+  ASSERT_EQ(2u, messages_.texts.size());
+  EXPECT_EQ("Control ID: please enter a number from 0 to 255.", messages_.texts[1]) << "not 300 modulo 256";
+  EXPECT_EQ(1, SendDlgItemMessageW(page, IDC_PTZ_CHANNEL, CB_GETCURSEL, 0, 0)) << "the page stays on channel 2";
+  Type(page, IDC_PTZ_CONTROL_ID, "30");
+  PickEntry(page, IDC_PTZ_CHANNEL, 0);
   EXPECT_EQ("SPD-3300", devices.Text(devices.SelectedRow(), 0)) << "back on channel 1";
   net::CameraSetupInfo want = record;
   PutU32(want, kPanTiltDevices + 4, 21);
-  PutU8(want, kPanTiltControlIds + 1, 300 & 0xFF);
+  PutU8(want, kPanTiltControlIds + 1, 30);
   EXPECT_EQ("none", Differences(ApplyAndSend(sheet), want));
 }
 

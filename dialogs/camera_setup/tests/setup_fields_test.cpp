@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "dialogs/camera_setup/setup_fields.h"
 
@@ -94,6 +95,22 @@ TEST(SetupFields, TypedNumbersStopAtTheirMaximum) {
   EXPECT_EQ(65535u, ParseBoundedNumber("99999999999999999999", 65535));
   EXPECT_EQ(0u, ParseBoundedNumber("", 255));
   EXPECT_EQ(12u, ParseBoundedNumber("12ab", 255));
+}
+
+// What a page accepts: digits only, within the field's range; an empty box
+// or a value out of range is refused, never written as 0 or cut to fit.
+TEST(SetupFields, FieldNumbersAreTakenOnlyWithinTheirRange) {
+  const struct {
+    const char* text;
+    std::optional<uint32_t> port, byte;
+  } cases[] = {{"8000", 8000, std::nullopt}, {"1", 1, 1},         {"65535", 65535, std::nullopt},
+               {"0", std::nullopt, 0},       {"255", 255, 255},   {"", std::nullopt, std::nullopt},
+               {"99999", std::nullopt, std::nullopt}, {"12ab", std::nullopt, std::nullopt},
+               {"99999999999", std::nullopt, std::nullopt}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.port, ParseFieldNumber(c.text, 1, 65535)) << c.text;
+    EXPECT_EQ(c.byte, ParseFieldNumber(c.text, 0, 255)) << c.text;
+  }
 }
 
 TEST(SetupFields, TextFieldsKeepTheirNul) {
