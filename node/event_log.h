@@ -34,6 +34,8 @@ enum class EventKind : uint8_t {
   kRecordingsRepaired,
   kMotion,
   kNotFound,  // the server has no such camera or file
+  kRecordingsDeleted,  // retention deleted old recordings
+  kDiskSpace,          // a disk fell under its free-space floor with nothing to delete, or space came back
 };
 
 struct EventEntry {

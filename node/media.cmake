@@ -18,3 +18,6 @@ if(NOT WIN32)
 endif()
 
 add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/tests/media ${CMAKE_CURRENT_BINARY_DIR}/tests/media)
+
+# Recording plans and retention, on top of the recorders.
+add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/storage ${CMAKE_CURRENT_BINARY_DIR}/storage)

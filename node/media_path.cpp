@@ -45,6 +45,21 @@ NodeMediaPath::NodeMediaPath(int nodeIndex, os::WindowPoster& poster, os::Window
 
 NodeMediaPath::~NodeMediaPath() { StopWorker(); }
 
+template <class Call>
+void NodeMediaPath::ForEachTap(Call call) const {
+  std::shared_ptr<const TapList> taps;
+  {
+    std::lock_guard<std::mutex> lock(taps_lock_);
+    taps = taps_;
+  }
+  if (!taps) return;
+  for (const TapSlot& slot : *taps) {
+    if (slot.guard->Acquire() != 0) continue;  // being removed
+    call(*slot.tap);
+    slot.guard->Release();
+  }
+}
+
 void NodeMediaPath::Reset() {
   {
     std::lock_guard<std::mutex> lock(config_lock_);
@@ -60,6 +75,7 @@ void NodeMediaPath::Reset() {
   }
   if (recorder_) recorder_->ClearVideoConfiguration();
   if (motion_recorder_) motion_recorder_->Reset();
+  ForEachTap([](MediaTap& tap) { tap.TapReset(); });
   {
     // The motion of the stream that ended ends with it, and the next stream's
     // pictures are learnt afresh: a motion that goes on is found again.
@@ -139,6 +155,7 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       audio_ring_.Push(media.payload, media.payload_length, media.timestamp_ms);
       if (recorder_) recorder_->FeedAudio(media.payload, media.payload_length, media.timestamp_ms);
       if (motion_recorder_) motion_recorder_->OnAudio(media.payload, media.payload_length, media.timestamp_ms);
+      ForEachTap([&](MediaTap& tap) { tap.TapAudio(media.payload, media.payload_length, media.timestamp_ms); });
       WakeWorker();
       return;
     default:
@@ -225,6 +242,7 @@ void NodeMediaPath::ApplyConfiguration(const std::vector<uint8_t>& unit) {
   }
   if (recorder_) recorder_->SetVideoConfiguration(unit.data(), unit.size(), width, height);
   if (motion_recorder_) motion_recorder_->SetVideoConfiguration(unit.data(), unit.size(), width, height);
+  ForEachTap([&](MediaTap& tap) { tap.TapConfiguration(unit.data(), unit.size(), width, height); });
   // Published after the recorders have it: a recording started because the
   // stream is configured finds the recorder holding the configuration it
   // will write as unit 0. The window hears of it after that, so one that
@@ -246,6 +264,7 @@ bool NodeMediaPath::ConsumeLiveVideo() {
     // The pictures after a gap refer to pictures that never came.
     if (recorder_) recorder_->NoteDiscardedVideo(discarded - discarded_seen_);
     if (motion_recorder_) motion_recorder_->NoteDiscardedVideo(discarded - discarded_seen_);
+    ForEachTap([&](MediaTap& tap) { tap.TapDiscarded(discarded - discarded_seen_); });
     discarded_seen_ = discarded;
   }
   if (!configured_.load()) {
@@ -277,8 +296,10 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   }
   if (recorder_) recorder_->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   if (motion_restart_.exchange(false)) RestartMotion();
-  if (picture && (motion_on_.load() || detector_.InMotion())) DetectMotion(*picture, unit.timestamp);
+  if (picture && (motion_on_.load() || detector_.InMotion() || TapsWantMotion()))
+    DetectMotion(*picture, unit.timestamp);
   if (motion_recorder_) motion_recorder_->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
+  ForEachTap([&](MediaTap& tap) { tap.TapVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr); });
   frames_shown_.fetch_add(1);
   bytes_shown_.fetch_add(unit.length);
   shown_any_ = true;
@@ -337,7 +358,7 @@ MotionDetector::Event NodeMediaPath::LastMotion() const {
 }
 
 void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestamp) {
-  const bool on = motion_on_.load();
+  const bool on = motion_on_.load() || TapsWantMotion();
   if (motion_settings_changed_.exchange(false)) {
     std::lock_guard<std::mutex> lock(motion_lock_);
     detector_.SetSensitivity(motion_sensitivity_);
@@ -363,6 +384,7 @@ void NodeMediaPath::RestartMotion() {
 
 void NodeMediaPath::ReportMotion(MotionDetector::Change change, uint64_t timestamp) {
   if (motion_recorder_) motion_recorder_->OnMotion(change, timestamp);
+  ForEachTap([&](MediaTap& tap) { tap.TapMotion(change, timestamp); });
   {
     std::lock_guard<std::mutex> lock(motion_lock_);
     motion_changed_ = detector_.ChangedCells();
@@ -401,6 +423,7 @@ void NodeMediaPath::WorkerLoop() {
     while (running_.load() && ConsumeLiveVideo()) {
     }
     if (recorder_) recorder_->Pump();
+    ForEachTap([](MediaTap& tap) { tap.TapPump(); });
     WaitForWork();
   }
 }
@@ -427,6 +450,49 @@ void NodeMediaPath::WaitForWork() {
   if (waitMs > 0 && running_.load())
     wake_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return wake_pending_; });
   wake_pending_ = false;
+}
+
+bool NodeMediaPath::TapsWantMotion() const {
+  bool wanted = false;
+  ForEachTap([&](MediaTap& tap) { wanted = wanted || tap.TapWantsMotion(); });
+  return wanted;
+}
+
+void NodeMediaPath::AddTap(MediaTap* tap) {
+  std::lock_guard<std::mutex> lock(taps_lock_);
+  auto list = taps_ ? std::make_shared<TapList>(*taps_) : std::make_shared<TapList>();
+  list->push_back({tap, std::make_shared<os::UsageGuard>()});
+  taps_ = std::move(list);
+}
+
+void NodeMediaPath::RemoveTap(MediaTap* tap) {
+  std::shared_ptr<os::UsageGuard> guard;
+  {
+    std::lock_guard<std::mutex> lock(taps_lock_);
+    if (!taps_) return;
+    auto list = std::make_shared<TapList>();
+    for (const TapSlot& slot : *taps_) {
+      if (slot.tap == tap)
+        guard = slot.guard;
+      else
+        list->push_back(slot);
+    }
+    taps_ = list->empty() ? nullptr : std::move(list);
+  }
+  // A thread still inside the tap (a worker writing a sample) finishes first.
+  if (guard) guard->Close();
+}
+
+void NodeMediaPath::TellTapsLinkState(bool cameraKnown, bool linkUp) {
+  ForEachTap([&](MediaTap& tap) { tap.TapLinkState(cameraKnown, linkUp); });
+}
+
+void NodeMediaPath::TellTapsLinkInterrupted() {
+  ForEachTap([](MediaTap& tap) { tap.TapLinkInterrupted(); });
+}
+
+void NodeMediaPath::TellTapsLinkClosed() {
+  ForEachTap([](MediaTap& tap) { tap.TapLinkClosed(); });
 }
 
 void NodeMediaPath::StatisticsTick() { StatisticsTickAt(os::MonotonicMs()); }

@@ -22,6 +22,8 @@
 //   previous_frames_/Bytes/TickMs  UI thread (statistics tick); counters are atomic
 //   detector_, last_timestamp_    media worker; its settings, last event and last cells under motion_lock_;
 //                                  Reset ends a motion with the worker stopped, else asks the worker to end it
+//   taps_                          any thread replaces the list under taps_lock_ (held only to copy it);
+//                                  each tap's guard keeps RemoveTap waiting while a thread is inside it
 //   shown_any_, last_shown_ms_,
 //   discarded_seen_                media worker only
 #include <atomic>
@@ -39,9 +41,11 @@
 #include "codec/video/video_decoder.h"
 #include "net/media_data.h"
 #include "node/media_ring.h"
+#include "node/media_tap.h"
 #include "node/motion_detector.h"
 #include "node/picture_timing.h"
 #include "node/sound_source.h"
+#include "os/usage_guard.h"
 #include "os/window_seam.h"
 
 namespace node {
@@ -138,6 +142,18 @@ class NodeMediaPath {
   // The running motion or the last one ended.
   MotionDetector::Event LastMotion() const;
 
+  // Further consumers of the stream (a recording plan): each is told of
+  // every unit and configuration as the node's recorders are, and the
+  // detector runs while one wants it. From any thread but the worker and the
+  // receive thread; RemoveTap returns once no thread is inside a call to the
+  // tap any more.
+  void AddTap(MediaTap* tap);
+  void RemoveTap(MediaTap* tap);
+  // The link's state, for the taps (window thread).
+  void TellTapsLinkState(bool cameraKnown, bool linkUp);
+  void TellTapsLinkInterrupted();
+  void TellTapsLinkClosed();
+
   MediaRing& LiveRing() { return live_ring_; }
   // Per-stage times and arrival-to-screen latency of the pictures drawn.
   const PictureTiming& Timing() const { return timing_; }
@@ -172,6 +188,17 @@ class NodeMediaPath {
   // Media worker, or any thread while none runs.
   void RestartMotion();
   void WorkerLoop();
+
+  struct TapSlot {
+    MediaTap* tap;
+    std::shared_ptr<os::UsageGuard> guard;
+  };
+  using TapList = std::vector<TapSlot>;
+  // Calls `call` on every tap that is not being removed; the list is a
+  // snapshot, so no lock is held during the calls.
+  template <class Call>
+  void ForEachTap(Call call) const;
+  bool TapsWantMotion() const;
 
   const int node_index_;
   os::WindowPoster& poster_;
@@ -271,6 +298,9 @@ class NodeMediaPath {
   MotionDetector::Mask motion_changed_, motion_objects_;
   MotionDetector::Event last_motion_;
   MotionDetector detector_;  // media worker only
+
+  mutable std::mutex taps_lock_;
+  std::shared_ptr<const TapList> taps_;  // null: none
 };
 
 }  // namespace node

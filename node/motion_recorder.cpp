@@ -26,6 +26,11 @@ void MotionRecorder::Configure(bool enabled, const std::string& folder, const st
   }
 }
 
+void MotionRecorder::SetNamer(Namer namer) {
+  std::lock_guard<std::mutex> lock(config_lock_);
+  namer_ = std::move(namer);
+}
+
 std::string MotionRecorder::FileName(const std::string& folder, const std::string& camera, std::time_t when) {
   std::string path = folder;
   if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
@@ -87,10 +92,13 @@ void MotionRecorder::OnMotion(MotionDetector::Change change, uint64_t timestamp)
 
 void MotionRecorder::StartRecording(uint64_t timestamp) {
   std::string path;
+  Namer namer;
   {
     std::lock_guard<std::mutex> lock(config_lock_);
-    path = FileName(folder_, camera_, std::time(nullptr));
+    namer = namer_;
+    if (!namer) path = FileName(folder_, camera_, std::time(nullptr));
   }
+  if (namer) path = namer();
   if (recorder_.Start(path) != 0) return;
   // The sound of the seconds before goes in first, in order, and live sound
   // after it; the pictures follow from this thread, which may write.

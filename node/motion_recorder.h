@@ -13,6 +13,7 @@
 // (live_lock_ is held only around queueing, never a disk write).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -35,6 +36,12 @@ class MotionRecorder {
   // Whether motion records, into which folder, under which camera name.
   void Configure(bool enabled, const std::string& folder, const std::string& camera);
   bool Enabled() const { return enabled_.load(); }
+  // Where each motion's file goes instead of "CAMERA_yyyyMMdd_HHmmss_motion.mp4"
+  // in the configured folder: a recording plan names it by its own clock and
+  // day folder. Called on the media worker as a motion starts; set before
+  // motion is enabled.
+  using Namer = std::function<std::string()>;
+  void SetNamer(Namer namer);
 
   // Every received picture after decoding, after the detector has seen it.
   void OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture);
@@ -65,6 +72,7 @@ class MotionRecorder {
   mutable std::mutex config_lock_;
   std::string folder_;
   std::string camera_;
+  Namer namer_;  // under config_lock_
 
   record::M4vConfig pre_roll_config_;  // what the kept pictures decode with; under config_lock_
   PreRollBuffer pre_roll_;

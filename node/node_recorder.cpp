@@ -140,6 +140,7 @@ std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(std::unique_ptr<record::
   audio_clock_.Reset();
   audio_shift_ = 0;
   new_configuration_ = false;
+  cut_pending_ = false;  // a new file is a cut already
   return writer;
 }
 
@@ -182,6 +183,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   // first intra picture on, with the configuration the camera sends by then.
   first_path_ = path;
   file_number_ = 1;
+  cut_pending_ = false;
   pending_output_ = CreateFreeOutput();
   if (!pending_output_) {
     DebugLog("Channel %d : Record Open Fail : %s\n", node_index_, path_.c_str());
@@ -287,8 +289,26 @@ void NodeRecorder::Interrupt() {
            node_index_, path_.c_str());
 }
 
+void NodeRecorder::ContinueIn(const std::string& path, const std::string& why) {
+  std::lock_guard<std::mutex> lock(stream_lock_);
+  if (!recording_ || path.empty()) return;
+  cut_pending_ = true;
+  cut_path_ = path;
+  cut_why_ = why;
+}
+
+void NodeRecorder::AdvanceName() {
+  if (cut_pending_) {
+    first_path_ = cut_path_;
+    file_number_ = 1;
+    cut_pending_ = false;
+  } else {
+    ++file_number_;
+  }
+}
+
 bool NodeRecorder::OpenNextAfterInterruption() {
-  ++file_number_;
+  AdvanceName();
   pending_output_ = CreateFreeOutput();
   PublishPath();
   if (!pending_output_) return false;
@@ -317,7 +337,7 @@ void NodeRecorder::Fail(RecordingFailure kind, std::string path) {
 
 bool NodeRecorder::RollOver(const std::string& why) {
   HandOver(std::move(writer_));
-  ++file_number_;
+  AdvanceName();
   std::unique_ptr<record::Mp4Output> output = CreateFreeOutput();
   DebugLog("Channel %d : %s, recording continues in %s\n", node_index_, why.c_str(), path_.c_str());
   Tell(kTellRolledOver, "Recording continues in " + path_ + " (" + why + ")");
@@ -393,6 +413,10 @@ void NodeRecorder::TakeConfiguration() {
 }
 
 bool NodeRecorder::NeedsNewFile(std::string* why) {
+  if (cut_pending_) {
+    *why = cut_why_;
+    return true;
+  }
   if (new_configuration_) {
     *why = new_configuration_reason_;
     return true;

@@ -123,6 +123,13 @@ class NodeRecorder {
   // it holds and the recording waits, still on; the first intra picture
   // after the link is back starts the next free numbered file. Window thread.
   void Interrupt();
+  // The next intra picture ends the file and starts a new one at `path` (or
+  // the next free numbered name after it), as a recording plan cuts its
+  // files each hour; `why` goes to the log and the event. Also the file that
+  // follows an interruption takes this name. Nothing when not recording.
+  // Any thread; the media worker, calling it just before FeedVideo of an
+  // intra picture, cuts at that very picture.
+  void ContinueIn(const std::string& path, const std::string& why);
   // Where the recorder tells what it did (started, stopped, continued in a
   // new file, failed, interrupted); called with the stream lock held, so it
   // must only queue. Set before the first Start.
@@ -188,6 +195,9 @@ class NodeRecorder {
   bool OpenPendingFile();
   // After an interruption: the next free numbered file, made when pictures come again.
   bool OpenNextAfterInterruption();
+  // The name the next file starts from: a cut's path, else the next number.
+  // Stream lock held.
+  void AdvanceName();
   void Tell(int kind, const std::string& text) {
     if (tell_) tell_(kind, text);
   }
@@ -277,6 +287,8 @@ class NodeRecorder {
   std::string first_path_;  // the path the recording started with
   int file_number_ = 1;
   bool interrupted_ = false;  // the link went down; no file open until the next intra picture
+  bool cut_pending_ = false;  // ContinueIn: the next intra picture starts cut_path_
+  std::string cut_path_, cut_why_;
   EventTeller tell_;
   std::unique_ptr<record::Mp4File> writer_;            // null while waiting for the first picture
   std::unique_ptr<record::Mp4Output> pending_output_;  // the file made at Start, until then

@@ -12,6 +12,7 @@
 #include "codec/audio/wav_reader.h"
 #include "media_outputs.h"
 #include "os/clock.h"
+#include "storage_commands.h"
 
 namespace cli {
 namespace {
@@ -160,6 +161,7 @@ int RecordOnMotion(Session& s, const Options& o, std::string* reason) {
 
 int Record(Session& s, const Options& o, std::string* reason) {
   if (o.on_motion) return RecordOnMotion(s, o, reason);
+  if (!o.plan.empty()) return RecordByPlan(s, o, reason);
   // The recording's decoder configuration is the one the camera sends: wait for it.
   if (!s.runtime().RunUntil([&] { return s.media().path().HasConfiguration(); }, kFirstPictureWaitMs)) {
     *reason = "no video arrived from the camera";
@@ -294,6 +296,7 @@ int Control(Session& s, const Options& o, std::string* reason) {
 
 int RunCommand(const Options& o, std::string* reason) {
   if (IsFileCommand(o.command)) return RunFileCommand(o, reason);
+  if (o.command == "retention") return RunRetention(o, reason);
   Session s(o);
   int code = kExitOk;
   if (!o.host.empty()) {

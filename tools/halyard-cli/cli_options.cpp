@@ -44,7 +44,7 @@ bool ParseSeconds(const std::string& text, double most, int* ms) {
 const std::vector<std::pair<std::string, size_t>> kCommands = {
     {"list", 0}, {"watch", 1}, {"record", 2}, {"snapshot", 2}, {"play", 1}, {"audio", 2}, {"talk", 2},
     {"ptz", 3}, {"lens", 3}, {"preset", 2}, {"quality", 2}, {"input", 2}, {"reboot", 1},
-    {"repair", 0}, {"export", 2}, {"recordings", 1}, {"clip", 3}};
+    {"repair", 0}, {"export", 2}, {"recordings", 1}, {"clip", 3}, {"retention", 1}};
 
 }  // namespace
 
@@ -56,6 +56,7 @@ const char* UsageText() {
          "       halyard-cli export IN.mp4 OUT.mkv\n"
          "       halyard-cli recordings ROOT [CAM] [--day YYYY-MM-DD] [--events FOLDER]\n"
          "       halyard-cli clip ROOT CAM --from \"YYYY-MM-DD HH:MM:SS\" --to \"YYYY-MM-DD HH:MM:SS\" OUT.mp4 [--mkv]\n"
+         "       halyard-cli retention ROOT [--dry-run] [RETENTION OPTIONS]\n"
          "\n"
          "  --host HOST:PORT      log in to a hosting server; CAM is a camera ID from its list\n"
          "  --camera HOST:PORT    talk to one camera server directly; CAM is '-'\n"
@@ -83,6 +84,19 @@ const char* UsageText() {
          "  record CAM FOLDER --on-motion [MOTION OPTIONS] [--seconds N]\n"
          "                                each motion recorded into FOLDER as CAM_yyyyMMdd_HHmmss_motion.mp4,\n"
          "                                from 3 s before it to 10 s after it\n"
+         "  record CAM --plan continuous|motion --root ROOT [--file-minutes 60|30|15] [RETENTION OPTIONS]\n"
+         "               [MOTION OPTIONS] [--seconds N]\n"
+         "                                record as a recording plan does, without a view: continuously into\n"
+         "                                ROOT/CAM/YYYY-MM-DD/CAM_yyyyMMdd_HHmmss.mp4, a new file at the first\n"
+         "                                intra picture after each full hour (or 30, 15 minutes), or each\n"
+         "                                motion into CAM_yyyyMMdd_HHmmss_motion.mp4 there; ROOT is kept\n"
+         "                                within its limits meanwhile, and a full disk with nothing left to\n"
+         "                                delete pauses the recording until there is room; prints\n"
+         "                                'plan: HH:MM:SS STATE ...' as the plan's state changes\n"
+         "  RETENTION OPTIONS (any of them; without --min-free-gb 10 % of the disk is kept free):\n"
+         "    --retain-days N             recordings older than N days go\n"
+         "    --retain-gb G               the oldest go while ROOT holds more than G GB (decimals allowed)\n"
+         "    --min-free-gb F             the oldest go while the disk has less than F GB free\n"
          "  MOTION OPTIONS:\n"
          "    --sensitivity 1..10         how much of the picture must move (default 5)\n"
          "    --min-size CELLS            the smallest moving object that counts, in touching cells of\n"
@@ -123,6 +137,9 @@ const char* UsageText() {
          "                                many recordings as it spans, each picture at its own time;\n"
          "                                a new camera configuration goes on in OUT-2.mp4; --mkv adds\n"
          "                                the Matroska copy export makes\n"
+         "  retention ROOT [--dry-run]    one retention pass over ROOT's plan recordings: the oldest go\n"
+         "                                first, never one being written, marked Keep or held by another\n"
+         "                                program; prints each file it deletes (or would, --dry-run)\n"
          "\n"
          "exit status: 0 success, 2 server or camera unreachable, 3 login refused,\n"
          "             4 camera or file not found, 1 anything else (reason on standard error).\n"
@@ -148,8 +165,8 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       (a == "--motion" ? o->motion : o->on_motion) = true;
       continue;
     }
-    if (a == "--no-reconnect") {
-      o->no_reconnect = true;
+    if (a == "--no-reconnect" || a == "--dry-run") {
+      (a == "--dry-run" ? o->dry_run : o->no_reconnect) = true;
       continue;
     }
     if (a == "--mkv") {
@@ -212,6 +229,26 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
       motionOption = a;
     } else if (a == "--seek") {
       if (!ParseInt(v, &o->seek) || o->seek > 100) return *error = "bad --seek " + v + " (0..100)", false;
+    } else if (a == "--plan") {
+      if (v != "continuous" && v != "motion" && v != "continuous+motion")
+        return *error = "bad --plan " + v + " (continuous or motion)", false;
+      o->plan = v;
+    } else if (a == "--root") {
+      if (v.empty()) return *error = "--root needs a folder", false;
+      o->root = v;
+    } else if (a == "--file-minutes") {
+      if (!ParseInt(v, &o->file_minutes) || o->file_minutes < 1 || o->file_minutes > 60 || 60 % o->file_minutes)
+        return *error = "bad --file-minutes " + v + " (a divisor of 60: 60, 30, 15 ...)", false;
+    } else if (a == "--retain-days") {
+      if (!ParseInt(v, &o->retention.days) || o->retention.days < 1 || o->retention.days > node::RetentionLimits::kMaxDays)
+        return *error = "bad --retain-days " + v + " (1..36500)", false;
+    } else if (a == "--retain-gb") {
+      if (!node::ParseGigabytes(v, &o->retention.max_bytes) || o->retention.max_bytes == 0)
+        return *error = "bad --retain-gb " + v + " (GB, decimals allowed, e.g. 0.5)", false;
+    } else if (a == "--min-free-gb") {
+      if (!node::ParseGigabytes(v, &o->retention.min_free_bytes))
+        return *error = "bad --min-free-gb " + v + " (GB, decimals allowed, e.g. 0.5)", false;
+      o->retention.free_set = true;
     } else if (a == "--scan") {
       o->scan = v;
     } else if (a == "--day") {
@@ -235,11 +272,20 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   o->args.assign(rest.begin() + 1, rest.end());
   auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const auto& c) { return c.first == o->command; });
   if (it == kCommands.end()) return *error = "unknown command " + o->command, false;
-  if (o->args.size() < it->second) return *error = o->command + " needs " + std::to_string(it->second) + " arguments", false;
+  const size_t needed = o->command == "record" && !o->plan.empty() ? 1 : it->second;  // --root instead of FILE
+  if (o->args.size() < needed) return *error = o->command + " needs " + std::to_string(needed) + " arguments", false;
   const bool listing = o->command == "recordings", clip = o->command == "clip";
   if ((!o->day.empty() || !o->events.empty()) && !listing) return *error = "--day and --events are for recordings", false;
   if ((!o->from.empty() || !o->to.empty() || o->matroska) && !clip) return *error = "--from, --to and --mkv are for clip", false;
-  if (IsFileCommand(o->command)) {  // recordings on disk: no server, camera or user
+  const bool retentionGiven = o->retention.days || o->retention.max_bytes || o->retention.free_set;
+  if (!o->plan.empty() && (o->command != "record" || o->root.empty() || o->on_motion))
+    return *error = "--plan is for record CAM --root ROOT (without --on-motion)", false;
+  if ((!o->root.empty() || o->file_minutes != 60) && o->plan.empty())
+    return *error = "--root and --file-minutes are for record --plan", false;
+  if (retentionGiven && o->plan.empty() && o->command != "retention")
+    return *error = "--retain-days, --retain-gb and --min-free-gb are for record --plan and retention", false;
+  if (o->dry_run && o->command != "retention") return *error = "--dry-run is for retention", false;
+  if (IsFileCommand(o->command) || o->command == "retention") {  // recordings on disk: no server, camera or user
     if (o->command == "repair" && o->args.empty() && o->scan.empty()) return *error = "repair needs FILE... or --scan FOLDER", false;
     if (!o->scan.empty() && o->command != "repair") return *error = "--scan is for repair", false;
     if (listing && o->args.size() > 2) return *error = "recordings takes ROOT and at most one CAM", false;
@@ -249,8 +295,10 @@ bool ParseOptions(const std::vector<std::string>& argv, Options* o, bool* help, 
   }
   if (!o->scan.empty()) return *error = "--scan is for repair", false;
   if (cooldownGiven && o->on_alert.empty()) return *error = "--cooldown is for --on-alert", false;
-  if (!motionOption.empty() && !o->motion && !o->on_motion)
-    return *error = motionOption + " is for watch --motion and record --on-motion", false;
+  if (!o->on_alert.empty() && !o->motion && !o->on_motion)
+    return *error = "--on-alert is for watch --motion and record --on-motion", false;
+  if (!motionOption.empty() && !o->motion && !o->on_motion && o->plan.find("motion") == std::string::npos)
+    return *error = motionOption + " is for watch --motion, record --on-motion and record --plan motion", false;
   if (o->host.empty() == o->camera.empty()) return *error = "give exactly one of --host and --camera", false;
   if (o->user.empty()) return *error = "--user is required", false;
   if (o->password.empty()) os::ReadEnvironment("HALYARD_PASSWORD", &o->password);

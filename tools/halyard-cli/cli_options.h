@@ -6,6 +6,7 @@
 
 #include "node/alert_policy.h"
 #include "node/motion_detector.h"
+#include "node/storage/retention_limits.h"
 
 namespace cli {
 
@@ -39,6 +40,13 @@ struct Options {
   // a lost hosting connection none; otherwise both are restored for as long as it takes.
   bool no_reconnect = false;
   std::string scan;  // repair --scan FOLDER
+  // record CAM --plan continuous|motion --root ROOT: recording by plan into
+  // ROOT/CAM/YYYY-MM-DD, kept within the retention limits; retention ROOT.
+  std::string plan;
+  std::string root;
+  int file_minutes = 60;             // --file-minutes: 60, 30, 15 (any divisor of 60)
+  node::RetentionLimits retention;   // --retain-days, --retain-gb, --min-free-gb
+  bool dry_run = false;              // retention --dry-run
   std::string day;     // recordings --day YYYY-MM-DD
   std::string events;  // recordings --events FOLDER: the event log's daily files
   std::string from, to;  // clip --from, --to "YYYY-MM-DD HH:MM:SS"

@@ -36,6 +36,7 @@ class Session {
   int OpenFile(const std::string& file, std::string* reason);
 
   Runtime& runtime() { return runtime_; }
+  node::EventLog& event_log() { return event_log_; }
   hosting::HostingService& hosting() { return *hosting_; }
   bool has_node() const { return node_ != nullptr; }
   node::CNodeWindow& node() { return *node_; }
