@@ -349,6 +349,7 @@ void CViewWindow::RefreshStatus() {
 // motion that lasts keeps its amber frame until it ends.
 void CViewWindow::SetMotionDetection(bool on) {
   media_->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
+  media_->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
   if (!on && video_) video_->SetMotion(false);
   RefreshOverlay();
 }
@@ -410,6 +411,7 @@ void CViewWindow::RefreshOverlay() {
   if (motion_settings_ && motion_settings_->result() == -1) {
     c.mask_grid = true;
     c.mask = motion_.mask;
+    media_->path().MotionCells(&c.changed, &c.objects);
   }
   const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
@@ -417,7 +419,8 @@ void CViewWindow::RefreshOverlay() {
                     c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
                     c.motion == overlay_content_.motion && c.no_video == overlay_content_.no_video &&
                     c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect &&
-                    c.mask_grid == overlay_content_.mask_grid && c.mask == overlay_content_.mask;
+                    c.mask_grid == overlay_content_.mask_grid && c.mask == overlay_content_.mask &&
+                    c.changed == overlay_content_.changed && c.objects == overlay_content_.objects;
   if (same) return;
   overlay_content_ = c;
   overlay_made_ = true;

@@ -67,4 +67,52 @@ bool MaskFromText(const std::string& text, MotionMask* mask) {
   return true;
 }
 
+bool ParseMinObjectCells(const std::string& text, int* cells) {
+  if (text.empty() || text.size() > 2) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < node::MotionDetector::kMinObjectCellsLeast || value > node::MotionDetector::kMinObjectCellsMost)
+    return false;
+  *cells = value;
+  return true;
+}
+
+bool ParseMinDurationText(const std::string& text, int* ms) {
+  int whole = 0, tenths = 0, digits = 0, decimals = -1;
+  for (char c : text) {
+    if (c == '.' || c == ',') {
+      if (decimals >= 0 || digits == 0) return false;
+      decimals = 0;
+    } else if (c >= '0' && c <= '9') {
+      if (decimals < 0) {
+        if (++digits > 2) return false;
+        whole = whole * 10 + (c - '0');
+      } else {
+        if (++decimals > 1) return false;
+        tenths = c - '0';
+      }
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || decimals == 0) return false;
+  const int value = whole * 1000 + tenths * 100;
+  if (value > node::MotionDetector::kMinDurationMostMs) return false;
+  *ms = value;
+  return true;
+}
+
+std::string MinDurationText(int ms) {
+  const int tenths = (ms + 50) / 100;
+  std::string text = std::to_string(tenths / 10);
+  if (tenths % 10) {
+    text += '.';
+    text += static_cast<char>('0' + tenths % 10);
+  }
+  return text;
+}
+
 }  // namespace app::view

@@ -33,6 +33,13 @@ class MaskEdit {
 };
 
 std::string MaskToText(const MotionMask& mask);
+// The Motion Settings dialog's fields: the smallest object in cells
+// (1..32) and the shortest motion in seconds with at most one decimal
+// ("0.3", "2", "10"; a comma for the decimal point too). False for
+// anything else, out of range included, leaving the value untouched.
+bool ParseMinObjectCells(const std::string& text, int* cells);
+bool ParseMinDurationText(const std::string& text, int* ms);
+std::string MinDurationText(int ms);
 // False (and `mask` untouched) for anything but a stored mask's text.
 bool MaskFromText(const std::string& text, MotionMask* mask);
 

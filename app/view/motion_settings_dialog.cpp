@@ -18,6 +18,12 @@ BOOL CMotionSettingsDialog::OnInitDialog() {
   SetWindowTextW(hwnd(), win32::Widen(text_(kMotionSettingsTitle)).c_str());
   SetItemText(IDC_MOTION_SENSITIVITY_LABEL, text_(kMotionSettingsSensitivity));
   SetItemText(IDC_MOTION_HINT, text_(kMotionSettingsHint));
+  SetItemText(IDC_MOTION_MIN_SIZE_LABEL, text_(kMotionSettingsMinSize));
+  SetItemText(IDC_MOTION_MIN_SIZE_UNIT, text_(kMotionSettingsMinSizeUnit));
+  SetItemText(IDC_MOTION_MIN_DURATION_LABEL, text_(kMotionSettingsMinDuration));
+  SetItemText(IDC_MOTION_MIN_DURATION_UNIT, text_(kMotionSettingsMinDurationUnit));
+  SetItemText(IDC_MOTION_MIN_SIZE, std::to_string(settings_.min_cells));
+  SetItemText(IDC_MOTION_MIN_DURATION, MinDurationText(settings_.min_duration_ms));
   SetItemText(IDC_MOTION_CLEAR_MASK, text_(kMotionSettingsClearMask));
   SetItemText(IDOK, text_(kMotionSettingsOk));
   SetItemText(IDCANCEL, text_(kMotionSettingsCancel));
@@ -42,6 +48,17 @@ INT_PTR CMotionSettingsDialog::HandleMessage(UINT message, WPARAM wparam, LPARAM
 }
 
 bool CMotionSettingsDialog::OnCommand(int id, int code, HWND control) {
+  if ((id == IDC_MOTION_MIN_SIZE || id == IDC_MOTION_MIN_DURATION) && code == EN_CHANGE) {
+    // A field half typed keeps the last value that was whole; OK shows what is kept.
+    MotionSettings next = settings_;
+    const bool whole = id == IDC_MOTION_MIN_SIZE ? ParseMinObjectCells(ItemText(id), &next.min_cells)
+                                                 : ParseMinDurationText(ItemText(id), &next.min_duration_ms);
+    if (whole && !(next == settings_)) {
+      settings_ = next;
+      editor_.PreviewMotionSettings(settings_);
+    }
+    return true;
+  }
   if (id == IDC_MOTION_CLEAR_MASK && code == BN_CLICKED) {
     settings_.mask.reset();
     editor_.PreviewMotionSettings(settings_);

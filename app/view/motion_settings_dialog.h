@@ -1,7 +1,9 @@
 #pragma once
 // "Motion Settings…": a small modeless dialog beside a camera view with the
-// detector's sensitivity (1..10) and a button that clears the mask. While it
-// is open the view shows the detector's grid over the picture and a drag
+// detector's sensitivity (1..10), the smallest object and the shortest
+// motion that count, and a button that clears the mask. While it
+// is open the view shows the detector's grid over the picture, with the
+// cells that change and the objects they make tinted live, and a drag
 // over the picture edits the mask; every change is tried on the live
 // detector at once. OK keeps the settings (the view remembers them for the
 // camera), Cancel and closing put back those it opened with.

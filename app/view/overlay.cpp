@@ -62,6 +62,8 @@ std::shared_ptr<const Overlay> Overlay::Make(const OverlayContent& content, Text
   overlay->area_height_ = content.area_height;
   overlay->mask_grid_ = content.mask_grid;
   overlay->mask_ = content.mask;
+  overlay->changed_ = content.changed;
+  overlay->objects_ = content.objects;
   return overlay;
 }
 
@@ -104,7 +106,10 @@ void Overlay::Paint(const codec::DecodedPicture& picture) const {
   if (!picture.data || picture.width <= 0 || picture.height <= 0) return;
   if (grey_) PaintGrey(picture);
   // Under the texts, so they stay readable while the mask is edited.
-  if (mask_grid_) PaintMaskGrid(picture, mask_);
+  if (mask_grid_) {
+    PaintMotionCells(picture, changed_, objects_);
+    PaintMaskGrid(picture, mask_);
+  }
   const std::vector<ScreenRect> places = Layout(picture.width, picture.height);
   for (size_t i = 0; i < texts_.size(); ++i) {
     // A black shadow one pixel down and right keeps yellow text readable on
@@ -198,6 +203,25 @@ void PaintMaskGrid(const codec::DecodedPicture& picture, const MotionMask& mask)
       uint8_t* v = p.v + size_t(y) * p.cw + x;
       *u = Blend(*u, 128, kShade);
       *v = Blend(*v, 128, kShade);
+    }
+  }
+}
+
+void PaintMotionCells(const codec::DecodedPicture& picture, const MotionMask& changed, const MotionMask& objects) {
+  if (!picture.data || picture.width < 2 || picture.height < 2 || (changed.none() && objects.none())) return;
+  const Planes p(picture);
+  constexpr int kColumns = node::MotionDetector::kColumns, kRows = node::MotionDetector::kRows;
+  constexpr int kTint = 112;  // how far a cell's colour goes towards its tint
+  for (int y = 0; y < p.ch; ++y) {
+    const int row = 2 * y * kRows / p.h;
+    for (int x = 0; x < p.cw; ++x) {
+      const size_t cell = size_t(row * kColumns + 2 * x * kColumns / p.w);
+      const bool object = objects.test(cell);
+      if (!object && !changed.test(cell)) continue;
+      uint8_t* u = p.u + size_t(y) * p.cw + x;
+      uint8_t* v = p.v + size_t(y) * p.cw + x;
+      *u = Blend(*u, object ? 90 : 240, kTint);  // red for objects, blue for changes too small to count
+      *v = Blend(*v, object ? 240 : 110, kTint);
     }
   }
 }

@@ -66,6 +66,9 @@ struct OverlayContent {
   int area_width = 0, area_height = 0;
   bool mask_grid = false;  // the motion settings are open
   MotionMask mask;
+  // With the grid: the cells that change now, and those of them that make
+  // up objects large enough to count, so a user sees what would fire.
+  MotionMask changed, objects;
 };
 
 enum class OverlayBand { kTop, kBelowTop, kMiddle, kAboveBottom, kBottom };
@@ -103,7 +106,7 @@ class Overlay {
   bool drag_ = false;
   bool grey_ = false;  // the picture is old: no colour, dimmed
   bool mask_grid_ = false;
-  MotionMask mask_;
+  MotionMask mask_, changed_, objects_;
   ScreenRect drag_rect_;
   int area_width_ = 0, area_height_ = 0;
 };
@@ -116,6 +119,8 @@ void PaintOutline(const codec::DecodedPicture& picture, const ScreenRect& rect, 
 void PaintGrey(const codec::DecodedPicture& picture);
 // The detector's grid over the picture: masked cells darkened, lines lightened.
 void PaintMaskGrid(const codec::DecodedPicture& picture, const MotionMask& mask);
+// Cells that change tinted blue, those that make up objects tinted red.
+void PaintMotionCells(const codec::DecodedPicture& picture, const MotionMask& changed, const MotionMask& objects);
 
 struct Yuv {
   uint8_t y, u, v;

@@ -45,6 +45,12 @@ MotionSettings MotionSettingsRemembered(const std::string& camera_id) {
     settings.sensitivity = static_cast<int>(level);
   std::string mask;
   if (key.QueryString(camera_id + " mask", mask)) MaskFromText(mask, &settings.mask);
+  uint32_t cells = 0, duration = 0;
+  if (key.QueryDword(camera_id + " min size", cells) && cells >= node::MotionDetector::kMinObjectCellsLeast &&
+      cells <= node::MotionDetector::kMinObjectCellsMost)
+    settings.min_cells = static_cast<int>(cells);
+  if (key.QueryDword(camera_id + " min duration", duration) && duration <= node::MotionDetector::kMinDurationMostMs)
+    settings.min_duration_ms = static_cast<int>(duration);
   return settings;
 }
 
@@ -53,6 +59,8 @@ void RememberMotionSettings(const std::string& camera_id, const MotionSettings& 
   if (camera_id.empty() || !key.OpenOrCreate(HKEY_CURRENT_USER, MotionKeyPath())) return;
   key.SetDword(camera_id + " sensitivity", static_cast<uint32_t>(settings.sensitivity));
   key.SetString(camera_id + " mask", MaskToText(settings.mask));
+  key.SetDword(camera_id + " min size", static_cast<uint32_t>(settings.min_cells));
+  key.SetDword(camera_id + " min duration", static_cast<uint32_t>(settings.min_duration_ms));
 }
 
 }  // namespace app::view

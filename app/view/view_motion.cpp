@@ -51,6 +51,7 @@ void CViewWindow::EndMotionSettings(bool keep) {
 // switching it on later uses them too.
 void CViewWindow::ApplyMotionSettings() {
   media_->path().SetMotionDetection(media_->path().MotionDetectionOn(), motion_.sensitivity, motion_.mask);
+  media_->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
   RefreshOverlay();
 }
 

@@ -12,7 +12,11 @@ inline constexpr settings::TextId kViewerMenuMotionSettings{"VIEWER_MENU", "MENU
 inline constexpr settings::TextId kMotionSettingsTitle{"VIEWER_MOTION", "TITLE", "Motion Settings"};
 inline constexpr settings::TextId kMotionSettingsSensitivity{"VIEWER_MOTION", "SENSITIVITY", "Sensitivity"};
 inline constexpr settings::TextId kMotionSettingsHint{
-    "VIEWER_MOTION", "HINT", "Drag over the picture to mask cells where motion never counts; drag from a masked cell to unmask."};
+    "VIEWER_MOTION", "HINT", "Blue cells change now, red ones make up objects that count. Drag over the picture to mask cells where motion never counts; drag from a masked cell to unmask."};
+inline constexpr settings::TextId kMotionSettingsMinSize{"VIEWER_MOTION", "MIN_SIZE", "Smallest object"};
+inline constexpr settings::TextId kMotionSettingsMinSizeUnit{"VIEWER_MOTION", "MIN_SIZE_UNIT", "cells (1-32)"};
+inline constexpr settings::TextId kMotionSettingsMinDuration{"VIEWER_MOTION", "MIN_DURATION", "Shortest motion"};
+inline constexpr settings::TextId kMotionSettingsMinDurationUnit{"VIEWER_MOTION", "MIN_DURATION_UNIT", "seconds (0-10)"};
 inline constexpr settings::TextId kMotionSettingsClearMask{"VIEWER_MOTION", "CLEAR_MASK", "Clear Mask"};
 inline constexpr settings::TextId kMotionSettingsOk{"VIEWER_MOTION", "OK", "OK"};
 inline constexpr settings::TextId kMotionSettingsCancel{"VIEWER_MOTION", "CANCEL", "Cancel"};

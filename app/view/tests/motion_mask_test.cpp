@@ -64,5 +64,23 @@ TEST(MotionMask, TheStoredFormRoundTripsAndRejectsAnythingElse) {
   EXPECT_EQ(before, untouched);
 }
 
+TEST(MotionMask, TheDialogsSizeAndDurationFieldsTakeOnlyWholeValuesInRange) {
+  const struct {
+    const char* text;
+    int ms;  // -1: refused
+  } durations[] = {{"0", 0}, {"0.3", 300}, {"2", 2000}, {"1,5", 1500}, {"10", 10000}, {"10.1", -1}, {"", -1},
+                   {".5", -1}, {"1.", -1}, {"0.25", -1}, {"-1", -1}, {"1e3", -1}, {"100", -1}};
+  for (const auto& row : durations) {
+    int ms = 42;
+    EXPECT_EQ(row.ms >= 0, ParseMinDurationText(row.text, &ms)) << row.text;
+    EXPECT_EQ(row.ms >= 0 ? row.ms : 42, ms) << row.text;
+  }
+  EXPECT_EQ("0.3", MinDurationText(300));
+  EXPECT_EQ("10", MinDurationText(10000));
+  int cells = 42;
+  for (const char* bad : {"0", "33", "", "3a", "-1", "100"}) EXPECT_FALSE(ParseMinObjectCells(bad, &cells)) << bad;
+  EXPECT_TRUE(ParseMinObjectCells("32", &cells) && cells == 32);
+}
+
 }  // namespace
 }  // namespace app::view

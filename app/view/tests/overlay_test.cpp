@@ -193,6 +193,16 @@ TEST(OverlayPaint, TheMaskGridDarkensMaskedCellsAndLightensTheLinesOnly) {
   EXPECT_GT(p.Y(10, 20), 200) << "a row line";
   EXPECT_EQ(200, p.Y(19, 10)) << "one pixel wide";
 
+  // The cells that change now tint blue, those that make up objects red.
+  Picture q(640, 480, 128);
+  content.mask.reset();
+  content.changed.set(0);                                   // cell (0, 0)
+  content.objects.set(node::MotionDetector::kColumns + 0);  // cell (0, 1)
+  Overlay::Make(content, text)->Paint(q.view);
+  EXPECT_GT(q.U(10, 10), 160) << "a changed cell";
+  EXPECT_GT(q.V(10, 30), 160) << "an object's cell";
+  EXPECT_EQ(128, q.U(100, 100)) << "a quiet cell";
+
   // Closing the settings takes the grid away, whatever the mask.
   content.mask_grid = false;
   EXPECT_TRUE(Overlay::Make(content, text)->empty());

@@ -124,17 +124,17 @@ TEST(StatusLine, ShowsStatePicturesCountdownAndRates) {
     StatusState state;
     StatusLine line;
   } cases[] = {
-      {"streaming", {0, true, false, 1000, 0, false, "25 fps, 800 kbps"}, {StatusPicture::kNone, "25 fps, 800 kbps"}},
-      {"connecting", {0, false, true, 1000, 0, false, "0 fps, 0 kbps"}, {StatusPicture::kNone, "Connecting..."}},
-      {"cannot connect, waiting", {2, false, true, 1000, 43500, false, ""},
+      {"streaming", {0, true, false, 1000, 0, false, "25 fps, 800 kbps", ""}, {StatusPicture::kNone, "25 fps, 800 kbps"}},
+      {"connecting", {0, false, true, 1000, 0, false, "0 fps, 0 kbps", ""}, {StatusPicture::kNone, "Connecting..."}},
+      {"cannot connect, waiting", {2, false, true, 1000, 43500, false, "", ""},
        {StatusPicture::kCannotConnect, "Next attempt in 43 s"}},
-      {"last part of a second rounds up", {2, false, true, 1000, 1001, false, ""},
+      {"last part of a second rounds up", {2, false, true, 1000, 1001, false, "", ""},
        {StatusPicture::kCannotConnect, "Next attempt in 1 s"}},
-      {"given up", {2, false, false, 1000, 0, false, ""}, {StatusPicture::kCannotConnect, "Cannot connect"}},
-      {"refused", {3, false, false, 1000, 0, false, ""}, {StatusPicture::kLoginRefused, "Login refused"}},
-      {"camera not found, the view retrying by itself", {4, true, false, 1000, 0, false, "0 fps, 0 kbps"},
+      {"given up", {2, false, false, 1000, 0, false, "", ""}, {StatusPicture::kCannotConnect, "Cannot connect"}},
+      {"refused", {3, false, false, 1000, 0, false, "", ""}, {StatusPicture::kLoginRefused, "Login refused"}},
+      {"camera not found, the view retrying by itself", {4, true, false, 1000, 0, false, "0 fps, 0 kbps", ""},
        {StatusPicture::kNone, "Camera or file not found"}},
-      {"file ended", {0, true, false, 1000, 0, true, "0 fps, 0 kbps"}, {StatusPicture::kNone, "End of File"}},
+      {"file ended", {0, true, false, 1000, 0, true, "0 fps, 0 kbps", ""}, {StatusPicture::kNone, "End of File"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.line, MakeStatusLine(c.state, Default)) << c.what;
   StatusState kept;

@@ -820,6 +820,10 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   SendDlgItemMessageW(dialog, IDC_MOTION_SENSITIVITY, TBM_SETPOS, TRUE, 9);
   SendMessageW(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_MOTION_SENSITIVITY)));
   EXPECT_EQ(9, v->media().path().MotionSensitivity());
+  // The smallest object and shortest motion: a half-typed field keeps the last whole value.
+  SetDlgItemTextW(dialog, IDC_MOTION_MIN_SIZE, L"7");
+  SetDlgItemTextW(dialog, IDC_MOTION_MIN_DURATION, L"1.5");
+  SetDlgItemTextW(dialog, IDC_MOTION_MIN_DURATION, L"1.");
 
   SendMessageW(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(PumpUntil([&] { return v->motion_settings() == nullptr; }, 3000));
@@ -827,6 +831,8 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   MotionSettings kept = MotionSettingsRemembered("CAM-MOTION");
   EXPECT_EQ(9, kept.sensitivity);
   EXPECT_EQ(node::MotionDetector::kCells, int(kept.mask.count()));
+  EXPECT_EQ(7, kept.min_cells);
+  EXPECT_EQ(1500, kept.min_duration_ms);
 
   // Cancel puts back what the settings opened with, on the detector and in the registry.
   Command(v, kCommandMotionSettings);
