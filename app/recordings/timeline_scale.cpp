@@ -14,8 +14,9 @@ void TimelineScale::SetDay(int64_t begin, int64_t end) {
 void TimelineScale::SetWidth(int pixels) { width_ = std::max(pixels, 1); }
 
 int64_t TimelineScale::TimeAt(int x) const {
+  // The first millisecond that falls on the pixel, so XAt(TimeAt(x)) is x.
   x = std::clamp(x, 0, width_);
-  return begin_ + shown_ * x / width_;
+  return begin_ + (shown_ * x + width_ - 1) / width_;
 }
 
 int TimelineScale::XAt(int64_t time) const {

@@ -24,8 +24,9 @@ TEST(TimelineScale, PixelsAndTimesAgreeAtEveryZoom) {
       EXPECT_LE(s.end(), kDay0 + hours * kHour);
       const int64_t under = s.TimeAt(500);
       s.Zoom(1, 500);
-      if (s.begin() > kDay0 && s.end() < kDay0 + hours * kHour)
+      if (s.begin() > kDay0 && s.end() < kDay0 + hours * kHour) {
         EXPECT_LE(std::abs(s.TimeAt(500) - under), s.shown() / 700 + 1) << "zoom moved the time under the pointer";
+      }
     }
     EXPECT_EQ(s.shown(), TimelineScale::kMinShownMs);
     s.Zoom(-40, 0);
