@@ -55,8 +55,8 @@ void CRecordingsWindow::Show(HWND owner, RecordingsSources sources) {
   SetForegroundWindow(hwnd());
 }
 
-void CRecordingsWindow::ShowCamera(HWND owner, RecordingsSources sources, const std::string& camera) {
-  pending_camera_ = camera;
+void CRecordingsWindow::ShowCamera(HWND owner, RecordingsSources sources, const std::vector<std::string>& names) {
+  pending_names_ = names;
   Show(owner, std::move(sources));
 }
 
@@ -131,10 +131,14 @@ void CRecordingsWindow::OnCatalog() {
   std::vector<std::string> keep;
   for (const std::string& c : chosen_)
     if (catalog_->Find(c)) keep.push_back(c);
-  if (!pending_camera_.empty() && catalog_->Find(pending_camera_)) {
+  const record::CameraRecordings* wanted = nullptr;
+  for (const std::string& name : pending_names_)
+    for (const std::string& as : {name, record::FileSafeCameraName(name), os::SafeFileName(name, "camera")})
+      if (!wanted && !name.empty()) wanted = catalog_->Find(as);
+  if (wanted) {
     // "Play Back...": the camera's last minutes, playing.
-    const record::CameraRecordings& camera = *catalog_->Find(pending_camera_);
-    ChooseCameras({pending_camera_});
+    const record::CameraRecordings& camera = *wanted;
+    ChooseCameras({camera.name});
     if (!camera.recorded.empty()) {
       const record::TimeSpan last = camera.recorded.back();
       Seek(std::max(last.begin, last.end - kLastMinutesMs));
@@ -145,7 +149,7 @@ void CRecordingsWindow::OnCatalog() {
   } else {
     ChooseCameras(keep);
   }
-  pending_camera_.clear();
+  pending_names_.clear();
 }
 
 void CRecordingsWindow::FillCameras() {
@@ -442,10 +446,10 @@ void CRecordingsWindow::Layout() {
   PlacePanes(RECT{left, kGap, left + w, y - kGap});
 }
 
-// One camera fills the area; two to four share it in a 2x2 grid.
+// One camera fills the area, two share it side by side, three or four in a 2x2 grid.
 void CRecordingsWindow::PlacePanes(const RECT& area) {
   const int n = static_cast<int>(chosen_.size());
-  const int columns = n > 1 ? 2 : 1, lines = n > 1 ? 2 : 1;
+  const int columns = n > 1 ? 2 : 1, lines = n > 2 ? 2 : 1;
   const int cw = (area.right - area.left - (columns - 1) * 2) / columns;
   const int ch = (area.bottom - area.top - (lines - 1) * 2) / lines;
   for (int i = 0; i < static_cast<int>(panes_.size()); ++i) {

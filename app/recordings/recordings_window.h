@@ -59,7 +59,9 @@ class CRecordingsWindow : public win32::CDialogBase {
   // folders again.
   void Show(HWND owner, RecordingsSources sources);
   // Shows it at the camera's last minutes, once the folders are read.
-  void ShowCamera(HWND owner, RecordingsSources sources, const std::string& camera);
+  // `names`: what the camera may be called in its recordings' names (a
+  // view's name, its camera's id); the first found plays.
+  void ShowCamera(HWND owner, RecordingsSources sources, const std::vector<std::string>& names);
 
   // What the user does, for the controls and the tests.
   void ChooseCameras(const std::vector<std::string>& cameras);
@@ -108,7 +110,7 @@ class CRecordingsWindow : public win32::CDialogBase {
   void SetStatusText(const std::string& text);
 
   RecordingsSources sources_;
-  std::string pending_camera_;  // "Play Back..." waiting for the catalog
+  std::vector<std::string> pending_names_;  // "Play Back..." waiting for the catalog
   present::Win32DisplaySystem display_;
   std::unique_ptr<view::GdiTextRasteriser> rasteriser_;
   std::vector<std::unique_ptr<PlaybackPane>> panes_;
