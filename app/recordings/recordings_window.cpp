@@ -94,23 +94,24 @@ BOOL CRecordingsWindow::OnInitDialog() {
 
 void CRecordingsWindow::Scan() {
   if (scan_thread_.joinable()) {
-    if (scan_read_ != ~size_t{0}) return;  // still reading: its catalog will do
+    if (!scan_done_) return;  // still reading: its catalog will do
     scan_thread_.join();
   }
-  if (!index_) index_ = std::make_unique<record::RecordingsIndex>(sources_.roots, sources_.event_folder);
+  // A folder recorded into since the last look is read too.
+  if (!index_ || index_roots_ != sources_.roots) {
+    index_ = std::make_unique<record::RecordingsIndex>(sources_.roots, sources_.event_folder);
+    index_roots_ = sources_.roots;
+  }
   scan_stop_ = false;
-  scan_read_ = 0;
+  scan_done_ = false;
   HWND window = hwnd();
   scan_thread_ = std::thread([this, window] {
-    auto catalog = index_->Refresh(nullptr, [this](size_t read, size_t total) {
-      scan_read_ = read;
-      scan_total_ = total;
-    }, &scan_stop_);
+    auto catalog = index_->Refresh(nullptr, nullptr, &scan_stop_);
     {
       std::lock_guard<std::mutex> lock(catalog_lock_);
       scanned_ = std::move(catalog);
     }
-    scan_read_ = ~size_t{0};
+    scan_done_ = true;
     PostMessageW(window, kWmCatalog, 0, 0);
   });
 }

@@ -122,10 +122,11 @@ class CRecordingsWindow : public win32::CDialogBase {
 
   std::thread scan_thread_;
   std::atomic<bool> scan_stop_{false};
-  std::atomic<size_t> scan_read_{0}, scan_total_{0};
+  std::atomic<bool> scan_done_{false};
   std::mutex catalog_lock_;
   std::shared_ptr<const record::RecordingsCatalog> scanned_;  // catalog_lock_
   std::unique_ptr<record::RecordingsIndex> index_;            // the scan thread's while it runs
+  std::vector<std::string> index_roots_;
 
   std::shared_ptr<const record::RecordingsCatalog> catalog_;
   std::vector<std::string> listed_;  // the cameras the list shows
