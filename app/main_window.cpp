@@ -112,9 +112,9 @@ void CMainWindow::AddAboutItem() {
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
-  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
   AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
+  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }
 

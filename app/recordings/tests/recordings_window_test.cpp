@@ -128,6 +128,17 @@ TEST_F(RecordingsWindowTest, ClickOnTheTimelineShowsThatPictureOnTheScreen) {
   }
 }
 
+// A view's "Play Back...": the first of its names that recorded, at its last minutes, playing.
+TEST_F(RecordingsWindowTest, PlayBackOpensAtTheCamerasLastMinutesPlaying) {
+  window_->ShowCamera(nullptr, RecordingsSources{{root_.Root()}, "", nullptr}, {"Yard camera", "Yard"});
+  const int64_t end = window_->catalog()->Find("Yard")->recorded.back().end;
+  ASSERT_TRUE(PumpUntil([&] {
+    const node::PlayerStatus s = window_->status();
+    return window_->cameras() == std::vector<std::string>{"Yard"} && !s.paused &&
+           s.position >= end - CRecordingsWindow::kLastMinutesMs && s.position < end;
+  }, 10000)) << window_->status().position - end;
+}
+
 TEST_F(RecordingsWindowTest, MarkedRangeOfBothCamerasIsExported) {
   window_->ChooseCameras({"Gate", "Yard"});
   record::testing::TempFolder out{"recordings_window_out"};
