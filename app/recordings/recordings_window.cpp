@@ -455,9 +455,10 @@ void CRecordingsWindow::PlacePanes(const RECT& area) {
   const int ch = (area.bottom - area.top - (lines - 1) * 2) / lines;
   for (int i = 0; i < static_cast<int>(panes_.size()); ++i) {
     const int col = i % columns, line = i / columns;
-    const RECT r{area.left + col * (cw + 2), area.top + line * (ch + 2), area.left + col * (cw + 2) + cw,
-                 area.top + line * (ch + 2) + ch};
-    panes_[i]->Place(r, i < std::max(n, 1));
+    // The cameras' 4:3 pictures keep their shape, centred in their cell.
+    const int w = std::min(cw, ch * 4 / 3), h = std::min(ch, cw * 3 / 4);
+    const int x = area.left + col * (cw + 2) + (cw - w) / 2, y = area.top + line * (ch + 2) + (ch - h) / 2;
+    panes_[i]->Place(RECT{x, y, x + w, y + h}, i < std::max(n, 1));
   }
 }
 
