@@ -7,6 +7,7 @@ namespace app::recordings {
 
 inline constexpr settings::TextId kRecordingsCaption{"RECORDINGS", "WT", "Recordings"};
 inline constexpr settings::TextId kRecordingsNoRecording{"RECORDINGS", "NO_RECORDING", "No recording"};
+inline constexpr settings::TextId kRecordingsReading{"RECORDINGS", "READING", "Reading the recordings..."};
 inline constexpr settings::TextId kRecordingsFound{"RECORDINGS", "FOUND", "%d recordings of %d cameras"};
 inline constexpr settings::TextId kRecordingsPlay{"RECORDINGS", "BTN_PLAY", "Play"};
 inline constexpr settings::TextId kRecordingsPause{"RECORDINGS", "BTN_PAUSE", "Pause"};

@@ -104,6 +104,7 @@ void CRecordingsWindow::Scan() {
   }
   scan_stop_ = false;
   scan_done_ = false;
+  SetStatusText(settings::IniHandler::Instance().GetString(kRecordingsReading));
   HWND window = hwnd();
   scan_thread_ = std::thread([this, window] {
     auto catalog = index_->Refresh(nullptr, nullptr, &scan_stop_);
@@ -501,6 +502,9 @@ bool CRecordingsWindow::OnCommand(int id, int code, HWND) {
       break;
   }
   if (code != BN_CLICKED) return false;
+  // The player's buttons hand the focus back to the timeline, where the keys work.
+  if ((id >= IDC_REC_BACK60 && id <= IDC_REC_FORWARD60) || id == IDC_REC_PREVIOUS_MOTION || id == IDC_REC_NEXT_MOTION)
+    PostMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(timeline_->hwnd()), TRUE);
   switch (id) {
     case IDC_REC_PLAY:
       return OnKey(VK_SPACE);
