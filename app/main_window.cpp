@@ -1,5 +1,9 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
+#include "app/recordings/recordings_texts.h"
+#include "app/registry_open_recordings.h"
 #include "app/resource.h"
 #include "os/app_data.h"
 #include "os/debug_log.h"
@@ -76,6 +80,31 @@ void CMainWindow::ShowEventLog() {
   event_log_window_->Show(hwnd());
 }
 
+recordings::RecordingsSources CMainWindow::RecordingSources() {
+  recordings::RecordingsSources sources;
+  std::vector<std::string> folders = RegistryOpenRecordingList().Folders();
+  if (!setup_.options.record_folder.empty()) folders.insert(folders.begin(), setup_.options.record_folder);
+  for (std::string folder : folders) {
+    if (folder.empty()) continue;
+    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    if (std::find(sources.roots.begin(), sources.roots.end(), folder) == sources.roots.end()) sources.roots.push_back(folder);
+  }
+  const std::string app_data = os::LocalAppDataDirectory();
+  if (!app_data.empty()) sources.event_folder = app_data + "Halyard\\";
+  sources.sound = SoundOutput();
+  return sources;
+}
+
+void CMainWindow::ShowRecordings() {
+  if (!recordings_window_) recordings_window_ = std::make_unique<recordings::CRecordingsWindow>(setup_.instance);
+  recordings_window_->Show(hwnd(), RecordingSources());
+}
+
+void CMainWindow::PlayBack(const std::vector<std::string>& names) {
+  if (!recordings_window_) recordings_window_ = std::make_unique<recordings::CRecordingsWindow>(setup_.instance);
+  recordings_window_->ShowCamera(hwnd(), RecordingSources(), names);
+}
+
 void CMainWindow::AddAboutItem() {
   wchar_t text[128] = {};
   if (!LoadStringW(setup_.instance, IDS_ABOUTBOX, text, 128)) return;
@@ -83,6 +112,8 @@ void CMainWindow::AddAboutItem() {
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
+  const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
+  AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
   AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }
@@ -158,6 +189,7 @@ void CMainWindow::Shutdown() {
   if (hosting_) LogOut();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
   if (event_log_window_ && event_log_window_->hwnd()) DestroyWindow(event_log_window_->hwnd());
+  recordings_window_.reset();  // its player stops before the sound output closes
   tray_.Remove();
   if (hwnd()) RemovePropW(hwnd(), kMainWindowProperty);
   if (g_main_window == this) g_main_window = nullptr;
@@ -241,6 +273,10 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         ShowEventLog();
         return TRUE;
       }
+      if ((wparam & 0xFFF0) == ID_RECORDINGS) {
+        ShowRecordings();
+        return TRUE;
+      }
       break;
     case WM_CLOSE:
       Exit();
@@ -316,6 +352,9 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_EVENT_LOG:
       ShowEventLog();
+      return true;
+    case ID_RECORDINGS:
+      ShowRecordings();
       return true;
     case IDC_BUTTON_SORT:
       SortWindows();

@@ -19,6 +19,7 @@
 #include "app/host_event_router.h"
 #include "app/node_slots.h"
 #include "app/program_info.h"
+#include "app/recordings/recordings_window.h"
 #include "app/server_tree.h"
 #include "app/start_options.h"
 #include "app/tray_icon.h"
@@ -93,6 +94,11 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // Opens the "Event Log" window (tray menu and system menu).
   void ShowEventLog();
   CEventLogWindow* event_log_window() { return event_log_window_.get(); }
+  // Opens the "Recordings" window (tray menu and system menu) on the
+  // recording folders: the --record folder and those recorded in lately.
+  void ShowRecordings();
+  void PlayBack(const std::vector<std::string>& names) override;
+  recordings::CRecordingsWindow* recordings_window() { return recordings_window_.get(); }
   node::EventLog& event_log() { return event_log_; }
   NodeSlotTable& node_slots() { return slots_; }
   bool microphone_on() const { return microphone_ && microphone_->IsOn(); }
@@ -137,6 +143,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void CreateFileList();
   void StartMicrophone();
   void StartRepair();
+  recordings::RecordingsSources RecordingSources();
   void Shutdown();
 
   // The start-up repair (main_window_repair.cpp).
@@ -225,6 +232,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   present::WaveInDevice wave_in_;
   std::unique_ptr<present::NodeSpeakerLinks> speaker_links_;
   std::unique_ptr<present::Microphone> microphone_;
+  // Plays through sound_: closed before it (Shutdown).
+  std::unique_ptr<recordings::CRecordingsWindow> recordings_window_;
   DockingList docking_;
   CFileListWindow file_list_;
   CServerTree tree_;

@@ -6,6 +6,7 @@
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "app/recordings/recordings_texts.h"
 #include "app/resource.h"
 #include "dialogs/login_dialog.h"
 #include "dialogs/network_sheet.h"
@@ -200,6 +201,8 @@ void CMainWindow::OnTrayCallback(LPARAM mouse_message) {
       if (menu) {
         const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(text::kEventLogCaption));
         ModifyMenuW(GetSubMenu(menu, 0), ID_EVENT_LOG, MF_BYCOMMAND | MF_STRING, ID_EVENT_LOG, event_log.c_str());
+        const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
+        ModifyMenuW(GetSubMenu(menu, 0), ID_RECORDINGS, MF_BYCOMMAND | MF_STRING, ID_RECORDINGS, recordings.c_str());
         TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd(), nullptr);
         DestroyMenu(menu);
       }

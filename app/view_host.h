@@ -90,6 +90,9 @@ class ViewHost {
   virtual ViewList& OpenViews() = 0;
   // The view's window is gone: take it off the view list (the host deletes it).
   virtual void ViewClosed(CameraView* view) = 0;
+  // "Play Back...": the Recordings window at the camera's last minutes;
+  // `names` are what its recordings may be named by.
+  virtual void PlayBack(const std::vector<std::string>& /*names*/) {}
 };
 
 class ViewFactory {

@@ -66,6 +66,11 @@ TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
   });
   SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_ABOUT, 0);
   EXPECT_EQ(version, std::string("Halyard Version ") + HALYARD_VERSION_TEXT);
+  // Above the Event Log, the Recordings window.
+  EXPECT_EQ(GetMenuItemID(menu, last - 2), static_cast<UINT>(ID_RECORDINGS));
+  SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_RECORDINGS, 0);
+  ASSERT_TRUE(main.recordings_window() && main.recordings_window()->hwnd());
+  EXPECT_TRUE(IsWindowVisible(main.recordings_window()->hwnd()));
   // The program's microphone runs from the start when there is one.
   if (waveInGetNumDevs() > 0) {
     EXPECT_TRUE(main.microphone_on());

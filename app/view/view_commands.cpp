@@ -157,6 +157,9 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandSnapshot:
       TakeSnapshot();
       return true;
+    case kCommandPlayBack:
+      host_.PlayBack({DisplayName(), CameraId()});
+      return true;
     case kCommandCameraOption:
       // Only the users the menu offers it to, whoever posts the command.
       if (node_ && IsPrivilegedUser(MenuState().user_id)) dialogs::ShowCameraSetupSheet(hwnd(), *node_);

@@ -51,6 +51,7 @@ std::vector<MenuItem> BuildViewMenu(const ViewMenuState& s, const TextLookup& te
   else
     menu.push_back(Item(kCommandRecord, text(t::kViewerMenuRecord), s.recording));
   menu.push_back(Item(kCommandSnapshot, text(kViewerMenuSnapshot)));
+  menu.push_back(Item(kCommandPlayBack, text(kViewerMenuPlayBack)));
   if (!s.file_view) {
     menu.push_back(Item(kCommandMotionDetection, text(kViewerMenuMotion), s.motion_on));
     menu.push_back(Item(kCommandMotionRecording, text(kViewerMenuMotionRecord), s.motion_recording));

@@ -30,6 +30,7 @@ enum ViewCommand : uint32_t {
   kCommandPresetGotoFirst = 33001,  // .. 33009
   kCommandPresetSetting = 33010,
   kCommandSnapshot = 33020,
+  kCommandPlayBack = 33021,
   kCommandMotionDetection = 33030,
   kCommandMotionRecording = 33031,
   kCommandMotionSettings = 33032,

@@ -6,6 +6,7 @@
 namespace app::view {
 
 inline constexpr settings::TextId kViewerMenuSnapshot{"VIEWER_MENU", "MENU_SNAPSHOT", "Snapshot"};
+inline constexpr settings::TextId kViewerMenuPlayBack{"VIEWER_MENU", "MENU_PLAY_BACK", "Play Back..."};
 inline constexpr settings::TextId kViewerMenuMotion{"VIEWER_MENU", "MENU_MOTION", "Motion Detection"};
 inline constexpr settings::TextId kViewerMenuMotionRecord{"VIEWER_MENU", "MENU_MOTION_RECORD", "Record on Motion"};
 inline constexpr settings::TextId kViewerMenuMotionSettings{"VIEWER_MENU", "MENU_MOTION_SETTINGS", "Motion Settings\u2026"};

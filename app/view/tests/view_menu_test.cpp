@@ -38,7 +38,8 @@ TEST(ViewMenu, HoldsEveryCommandWithItsDefaultText) {
                {32793, "Highest"},        {32794, "higher"},         {32795, "Normal"},
                {32796, "Lower"},          {32797, "Lowest"},         {32777, "Interative Rec"},
                {33020, "Snapshot"},       {32771, "Hide fps/bps"},   {33010, "Preset Setting"},
-               {32798, "Reboot"},         {32807, "Preset"},         {32778, "Close"}};
+               {32798, "Reboot"},         {32807, "Preset"},         {32778, "Close"},
+               {33021, "Play Back..."}};
   for (const auto& i : items) {
     const MenuItem* item = Find(menu, i.command);
     ASSERT_NE(nullptr, item) << i.command;
