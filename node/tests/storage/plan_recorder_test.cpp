@@ -248,7 +248,9 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   media.StartWorker();
   for (size_t i = 5 * 25; i < 12 * 25; ++i) {
     media.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, scene.pictures[i], 40 * i));
-    if (i % 16 == 15) ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
+    if (i % 16 == 15) {
+      ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
+    }
   }
   ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
   media.StopWorker();
