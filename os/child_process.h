@@ -27,7 +27,7 @@ class ChildProcess {
   bool Start(const std::string& program, const std::vector<std::string>& args, std::string* error);
   // Waits up to `timeoutMs` (0: only looks) for the program to end; true
   // with its exit code once it has.
-  bool Wait(int timeoutMs, int* exitCode);
+  bool Wait(int timeout_ms, int* exit_code);
   bool Started() const;
 
  private:
