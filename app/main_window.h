@@ -223,7 +223,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // (declared before them, closed after them by Shutdown).
   present::DirectSoundOutput sound_;
   present::WaveInDevice wave_in_;
-  std::unique_ptr<present::NodeSpeakerLinks> speaker_links_;
+  std::unique_ptr<view::NodeSpeakerLinks> speaker_links_;
   std::unique_ptr<present::Microphone> microphone_;
   DockingList docking_;
   CFileListWindow file_list_;
