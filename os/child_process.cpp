@@ -135,16 +135,16 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   return true;
 }
 
-bool ChildProcess::Wait(int timeoutMs, int* exitCode) {
+bool ChildProcess::Wait(int timeout_ms, int* exit_code) {
   if (!ended_ && process_) {
-    if (WaitForSingleObject(static_cast<HANDLE>(process_), static_cast<DWORD>(std::max(0, timeoutMs))) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(static_cast<HANDLE>(process_), static_cast<DWORD>(std::max(0, timeout_ms))) != WAIT_OBJECT_0)
       return false;
     DWORD code = 0;
     GetExitCodeProcess(static_cast<HANDLE>(process_), &code);
     exit_code_ = static_cast<int>(code);
     ended_ = true;
   }
-  if (ended_ && exitCode) *exitCode = exit_code_;
+  if (ended_ && exit_code) *exit_code = exit_code_;
   return ended_;
 }
 

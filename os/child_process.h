@@ -25,7 +25,7 @@ class ChildProcess {
   // commands. False with a reason when it cannot be started. On Windows a
   // batch file is refused: cmd.exe would read its arguments as commands.
   bool Start(const std::string& program, const std::vector<std::string>& args, std::string* error);
-  // Waits up to `timeoutMs` (0: only looks) for the program to end; true
+  // Waits up to `timeout_ms` (0: only looks) for the program to end; true
   // with its exit code once it has.
   bool Wait(int timeout_ms, int* exit_code);
   bool Started() const;
