@@ -2,11 +2,7 @@
 
 #include <algorithm>
 
-#include "net/byte_order.h"
-
 namespace app {
-
-std::string EventText(const hosting::HostEvent& event) { return net::GetText(event.data.data(), event.data.size()); }
 
 std::string WithoutLineFeeds(std::string text) {
   text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
@@ -15,81 +11,77 @@ std::string WithoutLineFeeds(std::string text) {
 
 // Events of the hosting connection name it by its socket where they carry
 // one; the ones that carry none (0) mean the hosting server online now.
-ConnectionKey HostEventRouter::KeyOf(uintptr_t param) const {
-  const auto key = static_cast<ConnectionKey>(param);
+ConnectionKey HostEventRouter::KeyOf(hosting::EventSocket socket) const {
+  const auto key = static_cast<ConnectionKey>(socket);
   return key == 0 ? host_key_ : key;
 }
 
-void HostEventRouter::Route(const hosting::HostEvent& e, HostEventTarget& target) {
-  const uint8_t* data = e.data.data();
-  const auto length = static_cast<uint32_t>(e.data.size());
-  switch (e.kind) {
-    case hosting::kHostConnected:
-      host_key_ = static_cast<ConnectionKey>(e.param1);
-      target.HostOnline(EventText(e), static_cast<int>(e.param2), host_key_);
-      break;
-    case hosting::kHostClosed: {
-      const ConnectionKey key = KeyOf(e.param1);
-      if (key != kNoKey) target.HostOffline(key);
-      if (key == host_key_) host_key_ = kNoKey;
-      target.ClearFiles();
-      break;
-    }
-    case hosting::kHostLoggedIn:
-      target.LoggedIn();
-      break;
-    case hosting::kHostCameraList:
-      target.CamerasListed(KeyOf(e.param1), net::DecodeCameraList(data, length));
-      break;
-    case hosting::kHostFileList:
-      target.FilesListed(net::DecodeFileList(data, length));
-      break;
-    case hosting::kHostCameraUpdate: {
-      uint32_t code = 0;
-      net::CameraRecord camera;
-      if (!net::DecodeCameraUpdate(data, length, &code, &camera)) break;
-      if (code == 0)
-        target.CameraAdded(KeyOf(e.param1), camera);
-      else
-        target.CameraRemoved(camera.camera_id);
-      break;
-    }
-    case hosting::kHostFileUpdate: {
-      uint32_t code = 0;
-      net::FileRecord file;
-      if (net::DecodeFileUpdate(data, length, &code, &file)) target.FileUpdated(code, file);
-      break;
-    }
-    case hosting::kRelayNodeSetUp:
-      target.RelayViewOpened(EventText(e));
-      break;
-    case hosting::kRelayNodeClosed:
-      target.RelayViewClosed(EventText(e));
-      break;
-    case hosting::kDirectCameraInfo:
-      target.CameraInfo(static_cast<ConnectionKey>(e.param1), WithoutLineFeeds(EventText(e)));
-      break;
-    case hosting::kDirectIdentified:
-      target.CameraServerOnline(EventText(e), static_cast<int>(e.param2), static_cast<ConnectionKey>(e.param1));
-      break;
-    case hosting::kHostReconnecting:
-      target.HostReconnecting(static_cast<int>(e.param1));
-      break;
-    case hosting::kHostUnreachable:
-      target.HostUnreachable(EventText(e), static_cast<int>(e.param2));
-      break;
-    case hosting::kHostLoginRefused:
-      target.HostLoginRefused();
-      break;
-    case hosting::kChannelNotFound:
-      target.ChannelNotFound(EventText(e));
-      break;
-    case hosting::kDirectNodeClosed:
-      target.DirectViewClosed(e.param1 == 0 ? kNoKey : static_cast<ConnectionKey>(e.param1));
-      break;
-    default:
-      break;
-  }
+void HostEventRouter::Route(const hosting::HostEvent& event, HostEventTarget& target) {
+  std::visit([&](const auto& e) { On(e, target); }, event);
+}
+
+void HostEventRouter::On(const hosting::HostConnected& e, HostEventTarget& target) {
+  host_key_ = static_cast<ConnectionKey>(e.socket);
+  target.HostOnline(e.address, e.port, host_key_);
+}
+
+void HostEventRouter::On(const hosting::HostClosed&, HostEventTarget& target) {
+  if (host_key_ != kNoKey) target.HostOffline(host_key_);
+  host_key_ = kNoKey;
+  target.ClearFiles();
+}
+
+void HostEventRouter::On(const hosting::HostLoggedIn&, HostEventTarget& target) { target.LoggedIn(); }
+
+void HostEventRouter::On(const hosting::HostCameraList& e, HostEventTarget& target) {
+  target.CamerasListed(KeyOf(e.socket), e.cameras);
+}
+
+void HostEventRouter::On(const hosting::HostFileList& e, HostEventTarget& target) { target.FilesListed(e.files); }
+
+void HostEventRouter::On(const hosting::HostCameraUpdate& e, HostEventTarget& target) {
+  if (e.code == 0)
+    target.CameraAdded(KeyOf(e.socket), e.camera);
+  else
+    target.CameraRemoved(e.camera.camera_id);
+}
+
+void HostEventRouter::On(const hosting::HostFileUpdate& e, HostEventTarget& target) {
+  target.FileUpdated(e.code, e.file);
+}
+
+void HostEventRouter::On(const hosting::RelayNodeSetUp& e, HostEventTarget& target) {
+  target.RelayViewOpened(e.camera_id);
+}
+
+void HostEventRouter::On(const hosting::RelayNodeClosed& e, HostEventTarget& target) {
+  target.RelayViewClosed(e.camera_id);
+}
+
+void HostEventRouter::On(const hosting::DirectCameraInfo& e, HostEventTarget& target) {
+  target.CameraInfo(static_cast<ConnectionKey>(e.socket), WithoutLineFeeds(e.text));
+}
+
+void HostEventRouter::On(const hosting::DirectIdentified& e, HostEventTarget& target) {
+  target.CameraServerOnline(e.text, e.match_mode, static_cast<ConnectionKey>(e.socket));
+}
+
+void HostEventRouter::On(const hosting::DirectNodeClosed& e, HostEventTarget& target) {
+  target.DirectViewClosed(e.socket == 0 ? kNoKey : static_cast<ConnectionKey>(e.socket));
+}
+
+void HostEventRouter::On(const hosting::HostReconnecting& e, HostEventTarget& target) {
+  target.HostReconnecting(e.attempt);
+}
+
+void HostEventRouter::On(const hosting::HostUnreachable& e, HostEventTarget& target) {
+  target.HostUnreachable(e.address, e.port);
+}
+
+void HostEventRouter::On(const hosting::HostLoginRefused&, HostEventTarget& target) { target.HostLoginRefused(); }
+
+void HostEventRouter::On(const hosting::ChannelNotFound& e, HostEventTarget& target) {
+  target.ChannelNotFound(e.name);
 }
 
 }  // namespace app

@@ -1,7 +1,6 @@
 #pragma once
 // Turns the hosting client's events into what they mean for the server tree
-// and the file list window. The event data comes from the network: every
-// record and text is read within the event's own length.
+// and the file list window. The events arrive decoded (hosting/host_event.h).
 //
 // Connections are known in the tree by a key: the hosting socket for a
 // hosting server, a camera view's video socket for a camera server. The
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "hosting/host_event.h"
-#include "net/list_records.h"
 
 namespace app {
 
@@ -54,13 +52,27 @@ class HostEventRouter {
   ConnectionKey host_key() const { return host_key_; }
 
  private:
-  ConnectionKey KeyOf(uintptr_t param) const;
+  ConnectionKey KeyOf(hosting::EventSocket socket) const;
+  void On(const hosting::HostConnected& e, HostEventTarget& target);
+  void On(const hosting::HostClosed& e, HostEventTarget& target);
+  void On(const hosting::HostLoggedIn& e, HostEventTarget& target);
+  void On(const hosting::HostCameraList& e, HostEventTarget& target);
+  void On(const hosting::HostFileList& e, HostEventTarget& target);
+  void On(const hosting::HostCameraUpdate& e, HostEventTarget& target);
+  void On(const hosting::HostFileUpdate& e, HostEventTarget& target);
+  void On(const hosting::RelayNodeSetUp& e, HostEventTarget& target);
+  void On(const hosting::RelayNodeClosed& e, HostEventTarget& target);
+  void On(const hosting::DirectCameraInfo& e, HostEventTarget& target);
+  void On(const hosting::DirectIdentified& e, HostEventTarget& target);
+  void On(const hosting::DirectNodeClosed& e, HostEventTarget& target);
+  void On(const hosting::HostReconnecting& e, HostEventTarget& target);
+  void On(const hosting::HostUnreachable& e, HostEventTarget& target);
+  void On(const hosting::HostLoginRefused& e, HostEventTarget& target);
+  void On(const hosting::ChannelNotFound& e, HostEventTarget& target);
 
   ConnectionKey host_key_ = kNoKey;
 };
 
-// The event's text up to its first NUL, within its length.
-std::string EventText(const hosting::HostEvent& event);
 // The same without line feeds (the camera information text).
 std::string WithoutLineFeeds(std::string text);
 

@@ -172,7 +172,7 @@ void CMainWindow::CreateFileList() {
 }
 
 void CMainWindow::StartMicrophone() {
-  speaker_links_ = std::make_unique<present::NodeSpeakerLinks>(*hosting_);
+  speaker_links_ = std::make_unique<view::NodeSpeakerLinks>(*hosting_);
   microphone_ = std::make_unique<present::Microphone>(wave_in_, *speaker_links_);
   microphone_->On();
 }

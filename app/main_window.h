@@ -230,7 +230,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // (declared before them, closed after them by Shutdown).
   present::DirectSoundOutput sound_;
   present::WaveInDevice wave_in_;
-  std::unique_ptr<present::NodeSpeakerLinks> speaker_links_;
+  std::unique_ptr<view::NodeSpeakerLinks> speaker_links_;
   std::unique_ptr<present::Microphone> microphone_;
   // Plays through sound_: closed before it (Shutdown).
   std::unique_ptr<recordings::CRecordingsWindow> recordings_window_;

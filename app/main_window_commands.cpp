@@ -62,7 +62,7 @@ void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::
   }
   // The client refuses a second connect while one is still under way (its
   // proxy handshake may take 20 s): that is not a connection.
-  if (hosting_->Connect(0, 1, record.ip, static_cast<uint16_t>(record.port), user, password) != 0)
+  if (hosting_->Connect({record.ip, static_cast<uint16_t>(record.port), user, password}) != 0)
     IniHandler::Instance().ShowMessage(text::kErrorHostConnectNotStarted);
 }
 

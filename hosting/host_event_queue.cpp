@@ -1,6 +1,6 @@
 #include "hosting/host_event_queue.h"
 
-#include <cstring>
+#include <utility>
 
 namespace hosting {
 
@@ -21,17 +21,12 @@ int HostEventQueue::count() const {
   return count_;
 }
 
-bool HostEventQueue::Push(uint32_t kind, uintptr_t param1, uintptr_t param2, const void* data, size_t length) {
+bool HostEventQueue::Push(HostEvent event) {
   if (count() >= capacity_ || !free_slots_->Acquire(0)) return false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    HostEvent& slot = slots_[static_cast<size_t>(write_)];
-    slot.kind = kind;
-    slot.param1 = param1;
-    slot.param2 = param2;
     // Assigning replaces (and frees) what the slot held from its last use.
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    slot.data.assign(bytes, bytes + (data ? length : 0));
+    slots_[static_cast<size_t>(write_)] = std::move(event);
     write_ = (write_ + 1) % capacity_;
     ++count_;
     filled_slots_->Release();

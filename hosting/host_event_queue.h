@@ -4,7 +4,6 @@
 // queued event rings the main window's doorbell (WM_HOST_EVENT).
 #include <memory>
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "hosting/host_event.h"
@@ -20,10 +19,7 @@ class HostEventQueue {
   HostEventQueue(os::WindowPoster& poster, os::WindowHandle main_window, int capacity = kCapacity);
 
   // False when the queue was full and the event dropped.
-  bool Push(uint32_t kind, uintptr_t param1 = 0, uintptr_t param2 = 0, const void* data = nullptr, size_t length = 0);
-  bool Push(uint32_t kind, const std::string& text, uintptr_t param1 = 0, uintptr_t param2 = 0) {
-    return Push(kind, param1, param2, text.c_str(), text.size() + 1);
-  }
+  bool Push(HostEvent event);
   // The consumer's side: false when nothing is queued.
   bool Pop(HostEvent* event);
   void Reset();

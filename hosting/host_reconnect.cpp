@@ -53,7 +53,7 @@ void HostingService::HostReconnectLoop() {
     for (int in_run = 1;; ++in_run) {
       const net::ReconnectPolicy::Step step = host_policy_->Next(in_run);
       host_attempt_ = step.number;
-      events_.Push(kHostReconnecting, static_cast<uintptr_t>(step.number));
+      events_.Push(HostReconnecting{step.number});
       if (reconnect_wake_.wait_for(lock, std::chrono::milliseconds(step.wait_ms), given_up)) break;
       // The user's own Connect may be under way: this attempt waits its turn.
       if (connecting_.exchange(true)) continue;

@@ -12,15 +12,26 @@
 namespace hosting {
 namespace {
 
+// The name the log lines give a list reply.
+const char* ListReplyName(uint32_t type) {
+  switch (type) {
+    case net::kReplyCameraList:
+      return "HS_ReplyCameraList";
+    case net::kReplyFileList:
+      return "HS_ReplyFileList";
+    case net::kReplyOnlineCameraUpdate:
+      return "HS_ReplyOnlineCameraUpdate";
+    default:
+      return "HS_ReplyFileListUpdate";
+  }
+}
+
 // The node's address as the log lines print it.
 int NodeAddress(const HostedNode* node) { return static_cast<int>(reinterpret_cast<uintptr_t>(node)); }
 
 }  // namespace
 
-HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster) : events_(events), poster_(poster) {
-  m_hostSock.owner_value1 = 0;
-  m_hostSock.owner_value2 = -1;
-}
+HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster) : events_(events), poster_(poster) {}
 
 HostingService::~HostingService() {
   Stop();
@@ -76,23 +87,20 @@ void HostingService::Stop() {
   }
 }
 
-int HostingService::Connect(int32_t value1, int32_t value2, const std::string& address, uint16_t port,
-                            const std::string& user, const std::string& password) {
-  if (value2 == 0 || connecting_.exchange(true)) return -1;
+int HostingService::Connect(const HostLogin& login) {
+  if (connecting_.exchange(true)) return -1;
   if (connect_thread_.joinable()) connect_thread_.join();
-  m_hostSock.owner_value1 = value1;
-  m_hostSock.owner_value2 = value2;
   uint64_t generation = 0;
   {
     std::lock_guard<std::mutex> lock(reconnect_mutex_);
-    host_login_ = {address, port, user, password};
+    host_login_ = login;
     NextGeneration();
     generation = host_generation_;
   }
   reconnect_wake_.notify_all();
   connect_thread_ = std::thread([=, this, proxy = Proxy()] {
     os::NameCurrentThread("hosting connect");
-    ConnectThread(proxy, address, port, user, password, generation);
+    ConnectThread(proxy, login.address, login.port, login.user, login.password, generation);
   });
   return 0;
 }
@@ -119,7 +127,7 @@ bool HostingService::ConnectHost(const net::ProxySettings& proxy, const std::str
                                  uint64_t generation) {
   const auto abandoned = [this, generation] { return stopping_ || host_generation_ != generation; };
   if (m_hostSock.ConnectVia(proxy, address, port, abandoned) != 0) {
-    if (tell && !abandoned()) events_.Push(kHostUnreachable, address, 0, port);
+    if (tell && !abandoned()) events_.Push(HostUnreachable{address, port});
     return false;
   }
   // Under the lock the user's Disconnect and CloseHost take first: either
@@ -135,7 +143,7 @@ bool HostingService::ConnectHost(const net::ProxySettings& proxy, const std::str
   DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
   m_hostSock.SetNonBlocking(true);
   if (host_policy_) host_policy_->LinkUp(os::MonotonicMs());
-  events_.Push(kHostConnected, address, static_cast<uintptr_t>(m_hostSock.socket()), port);
+  events_.Push(hosting::HostConnected{static_cast<EventSocket>(m_hostSock.socket()), address, port});
   return true;
 }
 
@@ -151,7 +159,7 @@ void HostingService::Disconnect() {
     NextGeneration();
   }
   reconnect_wake_.notify_all();
-  events_.Push(kHostClosed);
+  events_.Push(HostClosed{});
   m_hostSock.Close();
   for (int i = 0; i < direct_.Size(); ++i)
     if (HostedNode* node = direct_.At(i)) node->SetNoRetry();
@@ -170,7 +178,7 @@ void HostingService::CloseHost() {
 
 void HostingService::CloseHostConnection() {
   m_hostSock.Close();
-  events_.Push(kHostClosed);
+  events_.Push(HostClosed{});
   relay_.ForEach([&](HostedNode* node) { poster_.Post(node->Window(), os::kWmNodeClose, 0, 0); });
 }
 
@@ -371,31 +379,22 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
   switch (m.type) {
     case net::kReplyUserLogin:
       if (net::DecodeLoginReply(m.body, m.length) != net::kLoginAccepted) {
-        events_.Push(kHostLoginRefused);
+        events_.Push(HostLoginRefused{});
         CloseHost();  // a refused login is never repeated by itself
         return false;  // the rest of this read belongs to a refused session
       }
-      events_.Push(kHostLoggedIn);
+      events_.Push(HostLoggedIn{});
       OnHostLoggedIn();
       DebugLog("SEND : online cam list request\n");
       RequestOnlineCameraList(RequestTarget::Host());
       RequestFileList(RequestTarget::Host());
       break;
     case net::kReplyCameraList:
-      DebugLog("RECV : [ HostingService::HS_ReplyCameraList ] (Data Length = %d)\n", static_cast<int>(m.length));
-      if (m.length > 0) events_.Push(kHostCameraList, 0, 0, m.body, m.length);
-      break;
     case net::kReplyFileList:
-      DebugLog("RECV : [ HostingService::HS_ReplyFileList ] (Data Length = %d)\n", static_cast<int>(m.length));
-      events_.Push(kHostFileList, 0, 0, m.body, m.length);
-      break;
     case net::kReplyOnlineCameraUpdate:
-      DebugLog("RECV : [ HostingService::HS_ReplyOnlineCameraUpdate ] (Data Length = %d)\n", static_cast<int>(m.length));
-      if (m.length == net::kCameraUpdateSize) events_.Push(kHostCameraUpdate, 0, 0, m.body, m.length);
-      break;
     case net::kReplyFileListUpdate:
-      DebugLog("RECV : [ HostingService::HS_ReplyFileListUpdate ] (Data Length = %d)\n", static_cast<int>(m.length));
-      if (m.length == net::kFileUpdateSize) events_.Push(kHostFileUpdate, 0, 0, m.body, m.length);
+      DebugLog("RECV : [ HostingService::%s ] (Data Length = %d)\n", ListReplyName(m.type), static_cast<int>(m.length));
+      if (auto event = ListReplyEvent(m.type, m.body, m.length)) events_.Push(std::move(*event));
       break;
     case net::kReplyChannelSetup:
       OnChannelSetupMessage(m);
@@ -447,7 +446,7 @@ int HostingService::HandleChannelSetupReply(HostedNode* node, const net::Channel
     // not at each of the node's own retries.
     const bool file = reply.kind == net::kChannelFileVideo || reply.kind == net::kChannelFileAudio;
     if (node && node->OnChannelNotFound(reply.kind))
-      events_.Push(kChannelNotFound, file ? reply.file_name : reply.camera_id);
+      events_.Push(ChannelNotFound{file ? reply.file_name : reply.camera_id});
     return -1;
   }
   if (!node) return -1;

@@ -32,6 +32,13 @@
 
 namespace hosting {
 
+// Where and as whom the hosting client logs in.
+struct HostLogin {
+  std::string address;
+  uint16_t port = 0;
+  std::string user, password;
+};
+
 // Where a request goes: a direct node's own camera-server connection, or the
 // hosting-server connection, which only the service itself touches.
 class RequestTarget {
@@ -75,11 +82,10 @@ class HostingService : private net::MessageHandler {
   std::shared_ptr<const net::ProxySettings> Proxy() const;
   void SetProxy(const net::ProxySettings& settings);
 
-  // Starts a connect thread; -1 when value2 is 0 or a connect is still running.
+  // Starts a connect thread; -1 when a connect is still running.
   // A restoring of a lost connection under way or waited for ends: the
   // user's own connection takes its place.
-  int Connect(int32_t value1, int32_t value2, const std::string& address, uint16_t port, const std::string& user,
-              const std::string& password);
+  int Connect(const HostLogin& login);
   void Disconnect();
   // The user closes the hosting connection: close, tell the main window,
   // and close every relay node. No reconnect follows, and a connect under
@@ -203,11 +209,6 @@ class HostingService : private net::MessageHandler {
   // Restoring a lost hosting connection: the reconnect thread waits on
   // reconnect_wake_; everything below is guarded by reconnect_mutex_ but
   // host_attempt_ (atomic, for the window).
-  struct HostLogin {
-    std::string address;
-    uint16_t port = 0;
-    std::string user, password;
-  };
   std::mutex reconnect_mutex_;
   std::condition_variable reconnect_wake_;
   bool host_reconnect_ = false;

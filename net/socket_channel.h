@@ -102,10 +102,6 @@ class SocketChannel {
   // The receiving thread's view; only that thread may look.
   const ReceiveBuffer& receive_buffer() const { return input_; }
 
-  // Two values the owner keeps with the connection (initially 0 and -1).
-  int32_t owner_value1 = 0;
-  int32_t owner_value2 = -1;
-
  private:
   std::atomic<os::SocketHandle> socket_{os::kInvalidSocket};
   // Counts Attach and Close calls: input received under another count is

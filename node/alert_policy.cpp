@@ -37,15 +37,15 @@ void ArmSchedule::Set(int weekday, int hour, bool armed) {
   hours_[static_cast<size_t>(weekday * 24 + hour)] = armed;
 }
 
-void ArmSchedule::SetHours(unsigned weekdays, int fromHour, int toHour, bool armed) {
-  fromHour = std::clamp(fromHour, 0, 24);
-  toHour = std::clamp(toHour, 0, 24);
+void ArmSchedule::SetHours(unsigned weekdays, int from_hour, int to_hour, bool armed) {
+  from_hour = std::clamp(from_hour, 0, 24);
+  to_hour = std::clamp(to_hour, 0, 24);
   for (int day = 0; day < 7; ++day) {
     if (!(weekdays >> day & 1)) continue;
     // 22 to 6 on Friday: Friday 22..23, Saturday 0..5.
-    const int hours = toHour > fromHour ? toHour - fromHour : toHour + 24 - fromHour;
-    for (int k = 0; k < hours && fromHour != toHour; ++k) {
-      const int at = day * 24 + fromHour + k;
+    const int hours = to_hour > from_hour ? to_hour - from_hour : to_hour + 24 - from_hour;
+    for (int k = 0; k < hours && from_hour != to_hour; ++k) {
+      const int at = day * 24 + from_hour + k;
       hours_[static_cast<size_t>(at % (7 * 24))] = armed;
     }
   }
@@ -74,8 +74,8 @@ bool AlertProgram::Run(const std::string& camera, std::time_t when, AlertCause c
   return true;
 }
 
-bool AlertProgram::WaitAll(int timeoutMs) {
-  const uint64_t until = os::MonotonicMs() + static_cast<uint64_t>(std::max(0, timeoutMs));
+bool AlertProgram::WaitAll(int timeout_ms) {
+  const uint64_t until = os::MonotonicMs() + static_cast<uint64_t>(std::max(0, timeout_ms));
   for (os::ChildProcess& p : running_) {
     const uint64_t now = os::MonotonicMs();
     if (!p.Wait(now < until ? static_cast<int>(until - now) : 0, nullptr)) return false;

@@ -45,7 +45,7 @@ class ArmSchedule {
   // Hours from `fromHour` up to but not including `toHour` on every weekday
   // in `weekdays` (bit 0 Sunday); a span past midnight (22 to 6) runs into
   // the next day.
-  void SetHours(unsigned weekdays, int fromHour, int toHour, bool armed);
+  void SetHours(unsigned weekdays, int from_hour, int to_hour, bool armed);
   bool operator==(const ArmSchedule& other) const { return hours_ == other.hours_; }
 
  private:
@@ -93,7 +93,7 @@ class AlertProgram {
   // False with a reason when it cannot be started.
   bool Run(const std::string& camera, std::time_t when, AlertCause cause, std::string* error);
   // Waits up to `timeoutMs` for every program started to end (tests, exit).
-  bool WaitAll(int timeoutMs);
+  bool WaitAll(int timeout_ms);
 
  private:
   std::string program_;

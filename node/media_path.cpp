@@ -38,9 +38,9 @@ codec::DecodedPicture NodeMediaPath::PictureBuffer::View() {
   return picture;
 }
 
-NodeMediaPath::NodeMediaPath(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
+NodeMediaPath::NodeMediaPath(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window,
                              PictureSink* sink, PlaybackFeeder* feeder, NodeRecorder* recorder)
-    : node_index_(nodeIndex), poster_(poster), parent_window_(parentWindow), sink_(sink), feeder_(feeder),
+    : node_index_(node_index), poster_(poster), parent_window_(parent_window), sink_(sink), feeder_(feeder),
       recorder_(recorder) {}
 
 NodeMediaPath::~NodeMediaPath() { StopWorker(); }
@@ -327,11 +327,11 @@ void NodeMediaPath::SetMotionDetection(bool on, int sensitivity, const MotionDet
   motion_on_ = on;
 }
 
-void NodeMediaPath::SetMotionRules(int minObjectCells, int minDurationMs) {
+void NodeMediaPath::SetMotionRules(int min_object_cells, int min_duration_ms) {
   {
     std::lock_guard<std::mutex> lock(motion_lock_);
-    motion_min_cells_ = minObjectCells;
-    motion_min_duration_ms_ = minDurationMs;
+    motion_min_cells_ = min_object_cells;
+    motion_min_duration_ms_ = min_duration_ms;
   }
   motion_settings_changed_ = true;
 }
@@ -436,10 +436,10 @@ void NodeMediaPath::WakeWorker() {
   wake_.notify_one();
 }
 
-uint64_t NodeMediaPath::PictureWaitMs(uint64_t nowMs) const {
+uint64_t NodeMediaPath::PictureWaitMs(uint64_t now_ms) const {
   if (!shown_any_ || live_ring_.Count() > kCatchUpBacklog) return 0;
   const uint64_t due = last_shown_ms_ + kPictureIntervalMs;
-  return due > nowMs ? due - nowMs : 0;
+  return due > now_ms ? due - now_ms : 0;
 }
 
 void NodeMediaPath::WaitForWork() {
@@ -497,17 +497,17 @@ void NodeMediaPath::TellTapsLinkClosed() {
 
 void NodeMediaPath::StatisticsTick() { StatisticsTickAt(os::MonotonicMs()); }
 
-void NodeMediaPath::StatisticsTickAt(uint64_t nowMs) {
+void NodeMediaPath::StatisticsTickAt(uint64_t now_ms) {
   const uint64_t frames = frames_shown_.load();
   const uint64_t bytes = bytes_shown_.load();
   // The timer's own period stands in for the time before the first tick.
-  uint64_t elapsedMs = previous_tick_ms_ && nowMs > previous_tick_ms_ ? nowMs - previous_tick_ms_ : 1000;
+  uint64_t elapsedMs = previous_tick_ms_ && now_ms > previous_tick_ms_ ? now_ms - previous_tick_ms_ : 1000;
   // Pictures per second rounded to the nearest; bits per millisecond are kbit/s.
   const uint64_t fps = ((frames - previous_frames_) * 1000 + elapsedMs / 2) / elapsedMs;
   const uint64_t kbps = (bytes - previous_bytes_) * 8 / elapsedMs;
   previous_frames_ = frames;
   previous_bytes_ = bytes;
-  previous_tick_ms_ = nowMs;
+  previous_tick_ms_ = now_ms;
   char text[64];
   std::snprintf(text, sizeof text, "%d fps, %d kbps", static_cast<int>(fps), static_cast<int>(kbps));
   std::lock_guard<std::mutex> lock(status_lock_);

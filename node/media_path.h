@@ -71,7 +71,7 @@ class NodeMediaPath {
 
   // `sink`, `feeder` and `recorder` may be null (no renderer, no sound
   // output, no recording); each must outlive this object.
-  NodeMediaPath(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow, PictureSink* sink,
+  NodeMediaPath(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window, PictureSink* sink,
                 PlaybackFeeder* feeder, NodeRecorder* recorder = nullptr);
   ~NodeMediaPath();  // stops the worker
   NodeMediaPath(const NodeMediaPath&) = delete;
@@ -98,7 +98,7 @@ class NodeMediaPath {
   // since the previous tick, over the real time between the two ticks (a
   // late timer does not inflate the figures; no pictures give 0 fps).
   void StatisticsTick();
-  void StatisticsTickAt(uint64_t nowMs);  // the same at a given monotonic time
+  void StatisticsTickAt(uint64_t now_ms);  // the same at a given monotonic time
   std::string StatusText() const;  // "%d fps, %d kbps"
   int FramesPerSecond() const;
   int KilobitsPerSecond() const;
@@ -131,7 +131,7 @@ class NodeMediaPath {
   bool MotionDetectionOn() const { return motion_on_.load(); }
   // The smallest object and the shortest motion that start an event (any
   // thread; the detector's defaults until set).
-  void SetMotionRules(int minObjectCells, int minDurationMs);
+  void SetMotionRules(int min_object_cells, int min_duration_ms);
   // The settings the detector runs with, as last set (any thread).
   int MotionSensitivity() const;
   MotionDetector::Mask MotionMask() const;
@@ -268,7 +268,7 @@ class NodeMediaPath {
   void WakeWorker();
   void WaitForWork();
   // Milliseconds until the next live picture may be shown (0: now).
-  uint64_t PictureWaitMs(uint64_t nowMs) const;
+  uint64_t PictureWaitMs(uint64_t now_ms) const;
 
   std::atomic<bool> running_{false};
   std::mutex worker_lock_;

@@ -12,8 +12,8 @@ void MediaUnit::EnsureCapacity(uint32_t bytes) {
   capacity = bytes;
 }
 
-MediaRing::MediaRing(int slots, uint32_t initialSlotBytes) : slots_(static_cast<size_t>(slots < 2 ? 2 : slots)) {
-  for (MediaUnit& unit : slots_) unit.EnsureCapacity(initialSlotBytes);
+MediaRing::MediaRing(int slots, uint32_t initial_slot_bytes) : slots_(static_cast<size_t>(slots < 2 ? 2 : slots)) {
+  for (MediaUnit& unit : slots_) unit.EnsureCapacity(initial_slot_bytes);
 }
 
 int MediaRing::BeginWrite() {

@@ -30,7 +30,7 @@ class MediaRing {
   static constexpr int kLiveVideoSlots = 20;
   static constexpr int kAudioSlots = 100;
 
-  MediaRing(int slots, uint32_t initialSlotBytes);
+  MediaRing(int slots, uint32_t initial_slot_bytes);
   MediaRing(const MediaRing&) = delete;
   MediaRing& operator=(const MediaRing&) = delete;
 

@@ -58,8 +58,8 @@ constexpr uint64_t kLongestStepMs = 5000;
 const double kAreaThresholds[] = {0.10, 0.06, 0.035, 0.015, 0.0035, 0.0025, 0.0018, 0.0012, 0.0012, 0.0012};
 const float kNoiseFactors[] = {4.5f, 4.5f, 4.2f, 4.0f, 4.0f, 3.7f, 3.4f, 3.2f, 3.0f, 2.8f};
 
-float Alpha(uint64_t elapsedMs, float timeConstantMs) {
-  return 1.0f - std::exp(-static_cast<float>(elapsedMs) / timeConstantMs);
+float Alpha(uint64_t elapsed_ms, float time_constant_ms) {
+  return 1.0f - std::exp(-static_cast<float>(elapsed_ms) / time_constant_ms);
 }
 
 float Median(float* values, int count) {
@@ -94,28 +94,28 @@ void MotionDetector::Reset() {
   in_motion_ = false;
 }
 
-MotionDetector::Change MotionDetector::Feed(const uint8_t* luma, int width, int height, int stride, uint64_t nowMs) {
+MotionDetector::Change MotionDetector::Feed(const uint8_t* luma, int width, int height, int stride, uint64_t now_ms) {
   if (!luma || width < kColumns || height < kRows || stride < width) return Change::kNone;
   Change ended = Change::kNone;
   if (width != width_ || height != height_) {
     // The grid follows the picture; what was learnt of the old one is no use.
-    ended = Finish(nowMs);
+    ended = Finish(now_ms);
     Reset();
     width_ = width;
     height_ = height;
     column_sums_.assign(static_cast<size_t>(width), 0);
   }
   MeasureCells(luma, width, height, stride);
-  const uint64_t elapsed = learnt_ == 0 ? 0 : std::min(nowMs > last_ms_ ? nowMs - last_ms_ : 1, kLongestStepMs);
-  last_ms_ = nowMs;
-  now_ms_ = nowMs;
+  const uint64_t elapsed = learnt_ == 0 ? 0 : std::min(now_ms > last_ms_ ? now_ms - last_ms_ : 1, kLongestStepMs);
+  last_ms_ = now_ms;
+  now_ms_ = now_ms;
   Compare(elapsed);
-  const Change decided = Decide(nowMs);
+  const Change decided = Decide(now_ms);
   return ended != Change::kNone ? ended : decided;
 }
 
-MotionDetector::Change MotionDetector::Finish(uint64_t nowMs) {
-  (void)nowMs;
+MotionDetector::Change MotionDetector::Finish(uint64_t now_ms) {
+  (void)now_ms;
   run_ = 0;
   quiet_in_run_ = 0;
   if (!in_motion_) return Change::kNone;
@@ -198,7 +198,7 @@ void MotionDetector::FitLight(float* gain, float* offset, float* step) {
   *step = std::fabs((*gain - 1.0f) * (level[0] + level[1]) / 2 + *offset);
 }
 
-void MotionDetector::Compare(uint64_t elapsedMs) {
+void MotionDetector::Compare(uint64_t elapsed_ms) {
   scene_changed_ = false;
   if (learnt_ == 0) {
     background_ = mean_;
@@ -246,13 +246,13 @@ void MotionDetector::Compare(uint64_t elapsedMs) {
   // Every cell outside an object learns, specks included: rain, snow and
   // night noise raise the noise floor of the cells where they fall, so the
   // threshold there follows them.
-  const float quiet = Alpha(elapsedMs, kQuietMs), noise = Alpha(elapsedMs, kNoiseMs);
+  const float quiet = Alpha(elapsed_ms, kQuietMs), noise = Alpha(elapsed_ms, kNoiseMs);
   for (int i = 0; i < kCells; ++i) {
     if (!objects_[i]) {
       noise_[i] += (std::fabs(scratch_[i]) - noise_[i]) * noise;
       background_[i] += scratch_[i] * quiet;
       changed_for_ms_[i] = 0;
-    } else if ((changed_for_ms_[i] += static_cast<uint32_t>(elapsedMs)) >= kAbsorbMs) {
+    } else if ((changed_for_ms_[i] += static_cast<uint32_t>(elapsed_ms)) >= kAbsorbMs) {
       background_[i] = mean_[i];
       changed_for_ms_[i] = 0;
     }
@@ -304,12 +304,12 @@ MotionDetector::Mask MotionDetector::Grow(const Mask& cells) {
 // A motion is something that stays: it goes on while this picture's
 // objects touch the last ones, so specks here and there, each too short
 // to matter, never chain into one.
-MotionDetector::Change MotionDetector::Decide(uint64_t nowMs) {
+MotionDetector::Change MotionDetector::Decide(uint64_t now_ms) {
   const bool moving = area_ > 0 && area_ >= AreaThreshold(sensitivity_);
   if (moving) {
     if (run_ > 0 && (objects_ & Grow(run_objects_)).none()) run_ = 0;  // something else, somewhere else
     if (run_ == 0) {
-      run_start_ms_ = nowMs;
+      run_start_ms_ = now_ms;
       run_largest_ = 0;
     }
     ++run_;
@@ -321,20 +321,20 @@ MotionDetector::Change MotionDetector::Decide(uint64_t nowMs) {
     quiet_in_run_ = 0;
   }
   if (!in_motion_) {
-    if (!moving || run_ < 2 || nowMs - run_start_ms_ < static_cast<uint64_t>(min_duration_ms_)) return Change::kNone;
+    if (!moving || run_ < 2 || now_ms - run_start_ms_ < static_cast<uint64_t>(min_duration_ms_)) return Change::kNone;
     in_motion_ = true;
     event_.startMs = run_start_ms_;
     event_.largestArea = run_largest_;
-    event_.lengthMs = nowMs - run_start_ms_;
-    last_motion_ms_ = nowMs;
+    event_.lengthMs = now_ms - run_start_ms_;
+    last_motion_ms_ = now_ms;
     return Change::kStarted;
   }
   if (moving) {
-    last_motion_ms_ = nowMs;
-    event_.lengthMs = nowMs - event_.startMs;
+    last_motion_ms_ = now_ms;
+    event_.lengthMs = now_ms - event_.startMs;
     event_.largestArea = std::max(event_.largestArea, area_);
   }
-  if (nowMs - last_motion_ms_ < kEndAfterMs) return Change::kNone;
+  if (now_ms - last_motion_ms_ < kEndAfterMs) return Change::kNone;
   in_motion_ = false;
   run_ = 0;
   return Change::kEnded;

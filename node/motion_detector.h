@@ -71,9 +71,9 @@ class MotionDetector {
 
   // One shown picture: `stride` bytes between rows of the luma plane.
   // Returns whether a motion started or ended with it.
-  Change Feed(const uint8_t* luma, int width, int height, int stride, uint64_t nowMs);
+  Change Feed(const uint8_t* luma, int width, int height, int stride, uint64_t now_ms);
   // Ends a running motion now (the view closes, the detector is switched off).
-  Change Finish(uint64_t nowMs);
+  Change Finish(uint64_t now_ms);
 
   bool InMotion() const { return in_motion_; }
   // The running motion, or the last one that ended.
@@ -99,10 +99,10 @@ class MotionDetector {
   // `step`: how far that moves the picture's middle brightness.
   void FitLight(float* gain, float* offset, float* step);
   // Compares the cells with the background and learns from the quiet ones.
-  void Compare(uint64_t elapsedMs);
+  void Compare(uint64_t elapsed_ms);
   // Keeps the changed cells that lie in objects of at least min_object_cells_.
   int FindObjects();
-  Change Decide(uint64_t nowMs);
+  Change Decide(uint64_t now_ms);
   static Mask Grow(const Mask& cells);
 
   int sensitivity_ = kDefaultSensitivity;

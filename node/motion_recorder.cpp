@@ -7,9 +7,9 @@
 
 namespace node {
 
-MotionRecorder::MotionRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
-                               os::WindowHandle mainWindow, RecorderHost& host)
-    : recorder_(nodeIndex, poster, parentWindow, mainWindow, host) {}
+MotionRecorder::MotionRecorder(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window,
+                               os::WindowHandle main_window, RecorderHost& host)
+    : recorder_(node_index, poster, parent_window, main_window, host) {}
 
 MotionRecorder::~MotionRecorder() { StopRecording(); }
 
@@ -63,12 +63,12 @@ void MotionRecorder::Reset() {
   recorder_.ClearVideoConfiguration();
 }
 
-void MotionRecorder::OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {
+void MotionRecorder::OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture) {
   if (!enabled_.load()) return;
-  const bool intra = havePicture && record::VopCodingType(data, length) == 0;
-  if (havePicture) pre_roll_.AddVideo(data, length, timestamp, intra);
+  const bool intra = have_picture && record::VopCodingType(data, length) == 0;
+  if (have_picture) pre_roll_.AddVideo(data, length, timestamp, intra);
   if (!recorder_.IsRecording()) return;
-  recorder_.FeedVideo(data, length, timestamp, havePicture);
+  recorder_.FeedVideo(data, length, timestamp, have_picture);
   if (!in_motion_ && timestamp >= tail_end_) StopRecording();
 }
 

@@ -28,7 +28,7 @@ class MotionRecorder {
  public:
   static constexpr uint64_t kTailMs = 10000;
 
-  MotionRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow, os::WindowHandle mainWindow,
+  MotionRecorder(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window, os::WindowHandle main_window,
                  RecorderHost& host);
   // Stops a motion recording still open.
   ~MotionRecorder();
@@ -44,7 +44,7 @@ class MotionRecorder {
   void SetNamer(Namer namer);
 
   // Every received picture after decoding, after the detector has seen it.
-  void OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture);
+  void OnVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture);
   // Every received sound frame.
   void OnAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
   // The detector's verdict on the picture that OnVideo gets next.

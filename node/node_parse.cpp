@@ -132,15 +132,16 @@ void CNodeWindow::OnCameraInfo(const net::RawMessage& m) {
   DebugLog("RECV : [ HostingService::CS_ResponseCameraInfoReply ] : Node[ %d ] (Data Length = %d)\n", ctx_.index,
            static_cast<int>(m.length));
   const LoginInfo current = login();
+  const std::string info = net::GetText(m.body, m.length);
   {
     std::lock_guard<std::mutex> lock(state_mutex_);
-    identified_camera_ = net::GetText(m.body, m.length);
+    identified_camera_ = info;
   }
   if (ctx_.events) {
-    const uintptr_t socket = static_cast<uintptr_t>(video_.socket());
-    ctx_.events->Push(hosting::kDirectCameraInfo, socket, 0, m.body, m.length);
+    const auto socket = static_cast<hosting::EventSocket>(video_.socket());
+    ctx_.events->Push(hosting::DirectCameraInfo{socket, info});
     const std::string& address = current.dynamic_ip ? current.device_name : current.ip;
-    ctx_.events->Push(hosting::kDirectIdentified, address, socket, current.dynamic_ip ? 1 : 0);
+    ctx_.events->Push(hosting::DirectIdentified{socket, address, current.dynamic_ip ? 1 : 0});
   }
   // Setup starts the media worker and the window's timers: the window's own
   // thread does it, and asks for the video channel once the media path is ready.

@@ -22,9 +22,9 @@ bool IsIntra(const uint8_t* data, uint32_t length) { return record::VopCodingTyp
 std::atomic<uint32_t> failure_count{0};
 }  // namespace
 
-NodeRecorder::NodeRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow,
-                           os::WindowHandle mainWindow, RecorderHost& host)
-    : node_index_(nodeIndex), poster_(poster), parent_window_(parentWindow), main_window_(mainWindow), host_(host),
+NodeRecorder::NodeRecorder(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window,
+                           os::WindowHandle main_window, RecorderHost& host)
+    : node_index_(node_index), poster_(poster), parent_window_(parent_window), main_window_(main_window), host_(host),
       output_factory_([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
         return record::Mp4FileOutput::CreateNew(path);
       }) {}
@@ -144,27 +144,27 @@ std::unique_ptr<record::Mp4File> NodeRecorder::OpenFile(std::unique_ptr<record::
   return writer;
 }
 
-int NodeRecorder::Start(const std::string& givenPath) {
-  std::string path = givenPath;
+int NodeRecorder::Start(const std::string& given_path) {
+  std::string path = given_path;
   const bool chosen = path.empty();
   if (chosen && !host_.ChooseRecordingPath(&path)) path.clear();
   if (path.empty()) return -1;
   return StartAt(path, chosen);
 }
 
-int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
+int NodeRecorder::StartAt(const std::string& path, bool may_replace) {
   const std::time_t startTime = std::time(nullptr);
   if (!host_.CameraIdKnown() || !host_.LinkUp()) return -1;
 
   std::unique_lock<std::mutex> lock(stream_lock_);
   if (recording_) return -1;
-  if (mayReplace && InUse(path)) {
+  if (may_replace && InUse(path)) {
     // The user agreed to replace a file, not to break a recording.
     DebugLog("Channel %d : Record Open Fail : %s is being recorded\n", node_index_, path.c_str());
     SetFailure(RecordingFailure::kInUse, path);
     return -1;
   }
-  if (mayReplace && os::FileExists(path)) os::RemoveFile(path);
+  if (may_replace && os::FileExists(path)) os::RemoveFile(path);
 
   // The encoder's headers stand in only when the camera sent no configuration.
   encoder_.resilience_mode_ = 0;
@@ -213,7 +213,7 @@ int NodeRecorder::StartAt(const std::string& path, bool mayReplace) {
   return 0;
 }
 
-void NodeRecorder::HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> lastAudio) {
+void NodeRecorder::HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> last_audio) {
   if (!writer) return;
   const std::string path = path_;
   const int node = node_index_;
@@ -230,7 +230,7 @@ void NodeRecorder::HandOver(std::unique_ptr<record::Mp4File> writer, std::vector
       DebugLog("Channel %d : %u units left out of %s to make room for its index\n", node, file.SamplesGivenBack(),
                path.c_str());
   };
-  auto before = [audio = std::move(lastAudio)](record::Mp4File& file) {
+  auto before = [audio = std::move(last_audio)](record::Mp4File& file) {
     for (const TimedAudio& frame : audio)
       file.WriteAudio(frame.bytes.data(), static_cast<uint32_t>(frame.bytes.size()), frame.index, frame.time);
   };
@@ -476,12 +476,12 @@ void NodeRecorder::NoteDiscardedVideo(uint64_t count) {
            static_cast<unsigned long long>(count));
 }
 
-void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {
+void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture) {
   std::unique_lock<std::mutex> lock(stream_lock_);
   if (!recording_) return;
   TakeConfiguration();
   // Pictures before an intra one refer to pictures the file does not hold.
-  const bool intra = havePicture && IsIntra(data, length);
+  const bool intra = have_picture && IsIntra(data, length);
   if (!writer_) {
     if (!intra) return;
     const bool made = !pending_output_ && interrupted_ ? OpenNextAfterInterruption() : true;
@@ -515,7 +515,7 @@ void NodeRecorder::FeedVideo(const uint8_t* data, uint32_t length, uint64_t time
     first_video_ = false;
     base_ = last_video_;
   }
-  if (!havePicture) return;
+  if (!have_picture) return;
   // A refused unit is missing from the file; the index still moves.
   if (!writer_->WriteVideo(data, length, video_index_, static_cast<uint32_t>(last_video_ - base_))) {
     if (writer_->LimitReached()) await_intra_ = true;  // the next intra picture starts the next file

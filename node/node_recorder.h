@@ -99,7 +99,7 @@ class NodeRecorder {
 
   // `parentWindow` is the view window frame (Toggle's notice), `mainWindow`
   // the main window (notice after Start and Stop).
-  NodeRecorder(int nodeIndex, os::WindowPoster& poster, os::WindowHandle parentWindow, os::WindowHandle mainWindow,
+  NodeRecorder(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window, os::WindowHandle main_window,
                RecorderHost& host);
   // Stops a recording still open and waits until every file is finished.
   ~NodeRecorder();
@@ -154,7 +154,7 @@ class NodeRecorder {
 
   // One received video unit, after decoding; `havePicture`: the node holds a
   // picture buffer. One received audio frame (queued only).
-  void FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture);
+  void FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture);
   void FeedAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
   // Media worker, between pictures: writes the sound that waited long enough.
   void Pump();
@@ -182,7 +182,7 @@ class NodeRecorder {
     uint64_t timestamp;
   };
 
-  int StartAt(const std::string& path, bool mayReplace);
+  int StartAt(const std::string& path, bool may_replace);
   // A new output at the first free name from `file_number_` on; sets
   // path_ and file_number_. Null when none can be created.
   std::unique_ptr<record::Mp4Output> CreateFreeOutput();
@@ -218,7 +218,7 @@ class NodeRecorder {
     uint32_t time;
   };
   // The file goes to the finisher, which writes `lastAudio` and finalises it.
-  void HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> lastAudio = {});
+  void HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> last_audio = {});
   // Copies path_ for Path(); records a failure for LastFailure().
   void PublishPath();
   void SetFailure(RecordingFailure kind, const std::string& path);

@@ -133,7 +133,7 @@ void CNodeWindow::Setup(const std::string& camera_id, bool live) {
   }
   if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kStatisticsTimer, 1000);
   if (ctx_.relay) {
-    if (notify_on_close_ && ctx_.events) ctx_.events->Push(hosting::kRelayNodeSetUp, camera_id);
+    if (notify_on_close_ && ctx_.events) ctx_.events->Push(hosting::RelayNodeSetUp{camera_id});
   } else {
     RequestAudioLink();
   }
@@ -248,9 +248,9 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   }
   if (ctx_.events) {
     if (ctx_.relay && notify_on_close_)
-      ctx_.events->Push(hosting::kRelayNodeClosed, camera);
+      ctx_.events->Push(hosting::RelayNodeClosed{camera});
     else if (!ctx_.relay)
-      ctx_.events->Push(hosting::kDirectNodeClosed);
+      ctx_.events->Push(hosting::DirectNodeClosed{});
   }
   if (media_) {
     media_->StopWorker();

@@ -33,10 +33,10 @@ void PreRollBuffer::AddAudio(const uint8_t* data, uint32_t length, uint64_t time
   Trim();
 }
 
-bool PreRollBuffer::OldEnough(const Group& group, uint64_t nowMs) const {
+bool PreRollBuffer::OldEnough(const Group& group, uint64_t now_ms) const {
   // Compared on a clock that may wrap; a group from before the camera's
   // clock went back lies ahead of it and is never old enough.
-  return static_cast<int64_t>(nowMs - group.start) >= static_cast<int64_t>(keep_ms_);
+  return static_cast<int64_t>(now_ms - group.start) >= static_cast<int64_t>(keep_ms_);
 }
 
 void PreRollBuffer::Trim() {
@@ -55,13 +55,13 @@ void PreRollBuffer::Trim() {
   }
 }
 
-void PreRollBuffer::Replay(uint64_t nowMs, const std::function<void(const Unit&)>& take) const {
+void PreRollBuffer::Replay(uint64_t now_ms, const std::function<void(const Unit&)>& take) const {
   std::vector<Unit> copy;
   {
     std::lock_guard<std::mutex> lock(lock_);
     size_t first = 0;
     for (size_t i = 1; i < groups_.size(); ++i)
-      if (OldEnough(groups_[i], nowMs)) first = i;
+      if (OldEnough(groups_[i], now_ms)) first = i;
     for (size_t i = first; i < groups_.size(); ++i)
       copy.insert(copy.end(), groups_[i].units.begin(), groups_[i].units.end());
   }

@@ -28,15 +28,15 @@ class PreRollBuffer {
     std::vector<uint8_t> bytes;
   };
 
-  explicit PreRollBuffer(uint64_t keepMs = kDefaultKeepMs, size_t maxBytes = kDefaultMaxBytes)
-      : keep_ms_(keepMs), max_bytes_(maxBytes) {}
+  explicit PreRollBuffer(uint64_t keep_ms = kDefaultKeepMs, size_t max_bytes = kDefaultMaxBytes)
+      : keep_ms_(keep_ms), max_bytes_(max_bytes) {}
 
   void AddVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool intra);
   void AddAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);
   // Hands the units from the last intra picture at least keepMs before
   // `nowMs` (or the oldest held) on, oldest first, to `take` (a copy: the
   // lock is not held).
-  void Replay(uint64_t nowMs, const std::function<void(const Unit&)>& take) const;
+  void Replay(uint64_t now_ms, const std::function<void(const Unit&)>& take) const;
   void Clear();
   // Pictures were thrown away before they reached AddVideo: the predicted
   // ones after them are left out until the next intra picture.
@@ -55,7 +55,7 @@ class PreRollBuffer {
   };
   // Drops groups that are no longer needed or no longer fit. Lock held.
   void Trim();
-  bool OldEnough(const Group& group, uint64_t nowMs) const;
+  bool OldEnough(const Group& group, uint64_t now_ms) const;
 
   const uint64_t keep_ms_;
   const size_t max_bytes_;

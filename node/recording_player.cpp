@@ -50,9 +50,9 @@ void RecordingPlayer::SetCameras(std::vector<PlayerCamera> cameras, PlaybackFeed
   });
 }
 
-void RecordingPlayer::Seek(int64_t wallMs) {
-  Queue([this, wallMs](uint64_t now) {
-    playback_.Seek(wallMs, now);
+void RecordingPlayer::Seek(int64_t wall_ms) {
+  Queue([this, wall_ms](uint64_t now) {
+    playback_.Seek(wall_ms, now);
     sound_.Clear();
   });
 }
@@ -75,9 +75,9 @@ void RecordingPlayer::Step(int direction) {
   });
 }
 
-void RecordingPlayer::Jump(int64_t deltaMs) {
-  Queue([this, deltaMs](uint64_t now) {
-    playback_.Jump(deltaMs, now);
+void RecordingPlayer::Jump(int64_t delta_ms) {
+  Queue([this, delta_ms](uint64_t now) {
+    playback_.Jump(delta_ms, now);
     sound_.Clear();
   });
 }

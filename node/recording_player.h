@@ -72,11 +72,11 @@ class RecordingPlayer {
   void SetCatalog(std::shared_ptr<const record::RecordingsCatalog> catalog);
   // The sinks and the feeder must outlive the player or the next SetCameras.
   void SetCameras(std::vector<PlayerCamera> cameras, PlaybackFeeder* sound = nullptr);
-  void Seek(int64_t wallMs);
+  void Seek(int64_t wall_ms);
   void SetSpeed(record::PlaySpeed speed);
   void SetPaused(bool paused);
   void Step(int direction);
-  void Jump(int64_t deltaMs);
+  void Jump(int64_t delta_ms);
   void NextMotion();
   void PreviousMotion();
 

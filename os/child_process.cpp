@@ -135,16 +135,16 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   return true;
 }
 
-bool ChildProcess::Wait(int timeoutMs, int* exitCode) {
+bool ChildProcess::Wait(int timeout_ms, int* exit_code) {
   if (!ended_ && process_) {
-    if (WaitForSingleObject(static_cast<HANDLE>(process_), static_cast<DWORD>(std::max(0, timeoutMs))) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(static_cast<HANDLE>(process_), static_cast<DWORD>(std::max(0, timeout_ms))) != WAIT_OBJECT_0)
       return false;
     DWORD code = 0;
     GetExitCodeProcess(static_cast<HANDLE>(process_), &code);
     exit_code_ = static_cast<int>(code);
     ended_ = true;
   }
-  if (ended_ && exitCode) *exitCode = exit_code_;
+  if (ended_ && exit_code) *exit_code = exit_code_;
   return ended_;
 }
 
@@ -179,8 +179,8 @@ bool ChildProcess::Start(const std::string& program, const std::vector<std::stri
   return true;
 }
 
-bool ChildProcess::Wait(int timeoutMs, int* exitCode) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+bool ChildProcess::Wait(int timeout_ms, int* exit_code) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeout_ms));
   while (!ended_ && pid_ > 0) {
     int status = 0;
     const pid_t done = waitpid(pid_, &status, WNOHANG);
@@ -192,7 +192,7 @@ bool ChildProcess::Wait(int timeoutMs, int* exitCode) {
     if (std::chrono::steady_clock::now() >= until) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  if (ended_ && exitCode) *exitCode = exit_code_;
+  if (ended_ && exit_code) *exit_code = exit_code_;
   return ended_;
 }
 

@@ -25,9 +25,9 @@ class ChildProcess {
   // commands. False with a reason when it cannot be started. On Windows a
   // batch file is refused: cmd.exe would read its arguments as commands.
   bool Start(const std::string& program, const std::vector<std::string>& args, std::string* error);
-  // Waits up to `timeoutMs` (0: only looks) for the program to end; true
+  // Waits up to `timeout_ms` (0: only looks) for the program to end; true
   // with its exit code once it has.
-  bool Wait(int timeoutMs, int* exitCode);
+  bool Wait(int timeout_ms, int* exit_code);
   bool Started() const;
 
  private:

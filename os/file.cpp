@@ -156,11 +156,11 @@ std::string TempDirectory() {
 #endif
 }
 
-std::string SafeFileName(std::string text, const std::string& whenEmpty) {
+std::string SafeFileName(std::string text, const std::string& when_empty) {
   static const std::string kRefused = "\\/:*?\"<>|";
   for (char& c : text)
     if (kRefused.find(c) != std::string::npos || static_cast<unsigned char>(c) < 32) c = '_';
-  return text.empty() ? whenEmpty : text;
+  return text.empty() ? when_empty : text;
 }
 
 }  // namespace os

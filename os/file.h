@@ -43,6 +43,6 @@ std::string TempDirectory();
 // name: path separators, drive colons, the other characters Windows refuses
 // in names and control characters become '_', so the name stays in the
 // folder it is put in whatever the camera sends. Empty text gives `whenEmpty`.
-std::string SafeFileName(std::string text, const std::string& whenEmpty);
+std::string SafeFileName(std::string text, const std::string& when_empty);
 
 }  // namespace os

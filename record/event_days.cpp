@@ -106,9 +106,9 @@ std::vector<EventBand> ParseEventDay(const char* data, size_t size, int day) {
   return bands;
 }
 
-int EventFileDay(const std::string& fileName) {
-  if (fileName.size() != 19 || fileName.rfind("events-", 0) != 0 || fileName.compare(15, 4, ".log") != 0) return 0;
-  const std::string digits = fileName.substr(7, 8);
+int EventFileDay(const std::string& file_name) {
+  if (file_name.size() != 19 || file_name.rfind("events-", 0) != 0 || file_name.compare(15, 4, ".log") != 0) return 0;
+  const std::string digits = file_name.substr(7, 8);
   return ParseDayText(digits.substr(0, 4) + "-" + digits.substr(4, 2) + "-" + digits.substr(6, 2));
 }
 

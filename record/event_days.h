@@ -25,7 +25,7 @@ struct EventBand {
 std::vector<EventBand> ParseEventDay(const char* data, size_t size, int day);
 
 // "events-YYYYMMDD.log" -> yyyymmdd; 0 for any other name.
-int EventFileDay(const std::string& fileName);
+int EventFileDay(const std::string& file_name);
 
 // Every day's file in `folder` (ending with a path separator, or empty for
 // none), oldest first; files past kMaxEventFileBytes are read only that far.

@@ -38,18 +38,18 @@ std::vector<uint8_t> End(std::vector<uint8_t> out) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeJournalHeader(uint16_t mode, uint32_t creationTime) {
+std::vector<uint8_t> EncodeJournalHeader(uint16_t mode, uint32_t creation_time) {
   std::vector<uint8_t> out = Begin(JournalRecord::kHeader);
   out.insert(out.end(), kMagic, kMagic + sizeof kMagic);
   Put16(out, kVersion);
   Put16(out, mode);
-  Put32(out, creationTime);
+  Put32(out, creation_time);
   return End(std::move(out));
 }
 
-std::vector<uint8_t> EncodeJournalCreationTime(uint32_t creationTime) {
+std::vector<uint8_t> EncodeJournalCreationTime(uint32_t creation_time) {
   std::vector<uint8_t> out = Begin(JournalRecord::kCreationTime);
-  Put32(out, creationTime);
+  Put32(out, creation_time);
   return End(std::move(out));
 }
 

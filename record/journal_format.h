@@ -48,8 +48,8 @@ struct JournalEntry {
 };
 
 // One encoded record, ready to append.
-std::vector<uint8_t> EncodeJournalHeader(uint16_t mode, uint32_t creationTime);
-std::vector<uint8_t> EncodeJournalCreationTime(uint32_t creationTime);
+std::vector<uint8_t> EncodeJournalHeader(uint16_t mode, uint32_t creation_time);
+std::vector<uint8_t> EncodeJournalCreationTime(uint32_t creation_time);
 std::vector<uint8_t> EncodeJournalConfig(const uint8_t* data, uint32_t length);
 std::vector<uint8_t> EncodeJournalSample(const JournalSample& sample);
 std::vector<uint8_t> EncodeJournalDurable(uint32_t end);

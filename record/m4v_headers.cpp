@@ -45,12 +45,12 @@ void TakeCodingTools(const codec::video::VolHeader& vol, M4vConfig* config) {
 // The layer header held to its own bytes (`body` up to the next start code):
 // the decoder's reader feeds start-code padding past the end, where a field
 // must read as absent instead. Parts cut short keep their defaults.
-void ParseVol(const uint8_t* body, size_t length, uint8_t objectVerid, M4vConfig* config) {
+void ParseVol(const uint8_t* body, size_t length, uint8_t object_verid, M4vConfig* config) {
   codec::video::BitReader reader;
   reader.Bind(body, length, false);
   codec::video::HeaderBits bits(reader, uint64_t{length} * 8);
   codec::video::VolHeader vol;
-  codec::video::ReadVolHeader(bits, objectVerid, 0, &vol);
+  codec::video::ReadVolHeader(bits, object_verid, 0, &vol);
   if (!vol.timeBaseRead) return;
   config->hasVol = true;
   config->shape = vol.shape;

@@ -70,12 +70,12 @@ void EbmlBuffer::Binary(uint32_t id, const uint8_t* data, size_t length) {
   data_.insert(data_.end(), data, data + length);
 }
 
-void EbmlBuffer::SimpleBlock(uint8_t track, int16_t relativeTime, bool keyframe, const uint8_t* data, size_t length) {
+void EbmlBuffer::SimpleBlock(uint8_t track, int16_t relative_time, bool keyframe, const uint8_t* data, size_t length) {
   Id(mkv::kSimpleBlock);
   Size(length + 4);
   data_.push_back(static_cast<uint8_t>(0x80 | track));  // track number, one-byte vint
-  data_.push_back(static_cast<uint8_t>(static_cast<uint16_t>(relativeTime) >> 8));
-  data_.push_back(static_cast<uint8_t>(relativeTime));
+  data_.push_back(static_cast<uint8_t>(static_cast<uint16_t>(relative_time) >> 8));
+  data_.push_back(static_cast<uint8_t>(relative_time));
   data_.push_back(keyframe ? 0x80 : 0x00);
   data_.insert(data_.end(), data, data + length);
 }

@@ -39,7 +39,7 @@ class EbmlBuffer {
   void String(uint32_t id, const std::string& value);
   void Binary(uint32_t id, const uint8_t* data, size_t length);
   // A SimpleBlock: track number, time relative to its cluster, keyframe flag.
-  void SimpleBlock(uint8_t track, int16_t relativeTime, bool keyframe, const uint8_t* data, size_t length);
+  void SimpleBlock(uint8_t track, int16_t relative_time, bool keyframe, const uint8_t* data, size_t length);
 
   const std::vector<uint8_t>& Data() const { return data_; }
   size_t Size() const { return data_.size(); }

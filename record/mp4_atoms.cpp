@@ -76,17 +76,17 @@ uint32_t Mp4RunTable::SampleCount() const {
   return n;
 }
 
-Mp4Track::Mp4Track(TrackKind kind, uint32_t trackId, uint32_t timescale)
-    : kind_(kind), track_id_(trackId), timescale_(timescale) {}
+Mp4Track::Mp4Track(TrackKind kind, uint32_t track_id, uint32_t timescale)
+    : kind_(kind), track_id_(track_id), timescale_(timescale) {}
 
-void Mp4Track::AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sync, uint32_t compositionOffset) {
+void Mp4Track::AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sync, uint32_t composition_offset) {
   if (sizes_.empty() && delta == 0) {
     first_sample_untimed_ = true;
   } else {
     stts_.Add(delta);
     last_delta_ = delta;
   }
-  ctts_.Add(compositionOffset);
+  ctts_.Add(composition_offset);
   sizes_.push_back(size);
   offsets_.push_back(offset);
   if (sync) sync_numbers_.push_back(static_cast<uint32_t>(sizes_.size()));

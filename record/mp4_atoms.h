@@ -73,12 +73,12 @@ struct Mp4DecoderConfig {
 
 class Mp4Track {
  public:
-  Mp4Track(TrackKind kind, uint32_t trackId, uint32_t timescale);
+  Mp4Track(TrackKind kind, uint32_t track_id, uint32_t timescale);
 
   // Enters one written sample. `delta` is its distance from the previous
   // sample; a first sample with delta 0 has no distance yet and is entered in
   // the time-to-sample table by Finish.
-  void AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sync, uint32_t compositionOffset);
+  void AddSample(uint32_t offset, uint32_t size, uint32_t delta, bool sync, uint32_t composition_offset);
   // Takes back the last sample entered (a full disk gives its room to the
   // index); nothing when there is none.
   void RemoveLastSample();

@@ -171,11 +171,11 @@ bool Mp4File::WriteBytes(const uint8_t* data, size_t length) {
   return true;
 }
 
-Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t trackId) {
+Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t track_id) {
   const uint32_t timescale = kind == TrackKind::kVideo   ? video_timescale_
                              : kind == TrackKind::kAudio ? audio_timescale_
                                                          : 1000;
-  movie_->tracks.push_back(std::make_unique<Mp4Track>(kind, trackId, timescale));
+  movie_->tracks.push_back(std::make_unique<Mp4Track>(kind, track_id, timescale));
   Mp4Track* track = movie_->tracks.back().get();
   if (kind != TrackKind::kScene) track->sync.push_back(1);
   return track;
@@ -305,9 +305,9 @@ bool Mp4File::Finalise() {
   return ok;
 }
 
-uint64_t Mp4File::GiveBack(uint64_t mediaEnd, uint64_t bytes) {
-  uint64_t end = mediaEnd;
-  while (mediaEnd - end < bytes) {
+uint64_t Mp4File::GiveBack(uint64_t media_end, uint64_t bytes) {
+  uint64_t end = media_end;
+  while (media_end - end < bytes) {
     Mp4Track* last = nullptr;
     for (Mp4Track* track : {video_, audio_})
       if (track && track->SampleCount() > 0 && (!last || track->LastOffset() > last->LastOffset())) last = track;
@@ -319,8 +319,8 @@ uint64_t Mp4File::GiveBack(uint64_t mediaEnd, uint64_t bytes) {
   return end;
 }
 
-bool Mp4File::WriteTail(uint64_t mediaEnd) {
-  position_ = mediaEnd;
+bool Mp4File::WriteTail(uint64_t media_end) {
+  position_ = media_end;
   std::unique_ptr<Mp4Movie> movie = CopyOf(*movie_);
   bool ok = true;
 

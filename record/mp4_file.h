@@ -93,7 +93,7 @@ class Mp4File {
   void AttachJournal(std::unique_ptr<RecordingJournal> journal);
   void Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t length, uint32_t time, bool sync);
   void CloseJournal(bool finished);
-  Mp4Track* AddTrack(TrackKind kind, uint32_t trackId);
+  Mp4Track* AddTrack(TrackKind kind, uint32_t track_id);
   bool WriteBytes(const uint8_t* data, size_t length);
   // Enter a sample in the tables after putting its bytes in place; `data`
   // null: they are in place already (AdoptVideo, AdoptAudio).
@@ -104,10 +104,10 @@ class Mp4File {
   bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
   // Writes the system samples at `mediaEnd`, then udta and moov, then the
   // mdat size; movie_ stays as it was so a failed attempt can be repeated.
-  bool WriteTail(uint64_t mediaEnd);
+  bool WriteTail(uint64_t media_end);
   // Takes back the media samples at the end of mdat until `bytes` are free
   // behind the remaining ones; returns the new end of the media samples.
-  uint64_t GiveBack(uint64_t mediaEnd, uint64_t bytes);
+  uint64_t GiveBack(uint64_t media_end, uint64_t bytes);
 
   std::unique_ptr<Mp4Output> output_;
   std::unique_ptr<RecordingJournal> journal_;

@@ -58,7 +58,7 @@ const Box* Child(const std::vector<Box>& boxes, const char* type) {
 
 class TrackReader {
  public:
-  TrackReader(uint64_t fileSize, std::string* error) : file_size_(fileSize), error_(error) {}
+  TrackReader(uint64_t file_size, std::string* error) : file_size_(file_size), error_(error) {}
   bool Read(Span trak, Mp4ReadTrack* track);
 
  private:
@@ -286,7 +286,7 @@ bool TrackReader::ReadTables(const std::vector<Box>& stbl) {
 }
 
 // Walks the top-level boxes by their headers; finds the first mdat and moov.
-bool WalkTopLevel(Mp4Storage& file, Mp4Index* index, uint64_t* moovAt, uint64_t* moovSize, std::string* error) {
+bool WalkTopLevel(Mp4Storage& file, Mp4Index* index, uint64_t* moov_at, uint64_t* moov_size, std::string* error) {
   const uint64_t size = file.Size();
   uint64_t at = 0;
   bool haveMdat = false, haveMoov = false;
@@ -313,13 +313,13 @@ bool WalkTopLevel(Mp4Storage& file, Mp4Index* index, uint64_t* moovAt, uint64_t*
       index->mdatEnd = at + boxSize;
     } else if (type == "moov" && !haveMoov) {
       haveMoov = true;
-      *moovAt = at + header;
-      *moovSize = boxSize - header;
+      *moov_at = at + header;
+      *moov_size = boxSize - header;
     }
     at += boxSize;
   }
   if (!haveMoov) return *error = "no movie box (moov): the file was never finished", false;
-  if (*moovSize > kMaxMoovBytes) return *error = "the movie box is too large", false;
+  if (*moov_size > kMaxMoovBytes) return *error = "the movie box is too large", false;
   return true;
 }
 
@@ -355,7 +355,7 @@ class BoxCursor {
   }
 
   // The box at `at` within [at, end): its type, body start and body size.
-  bool Box(uint64_t at, uint64_t end, std::string* type, uint64_t* body, uint64_t* bodySize) {
+  bool Box(uint64_t at, uint64_t end, std::string* type, uint64_t* body, uint64_t* body_size) {
     uint8_t h[16];
     if (end - at < 8 || !Read(at, h, 8)) return false;
     uint64_t size = uint64_t(h[0]) << 24 | uint64_t(h[1]) << 16 | uint64_t(h[2]) << 8 | h[3];
@@ -371,15 +371,15 @@ class BoxCursor {
     if (size < header || size > end - at) return false;
     type->assign(reinterpret_cast<const char*>(h + 4), 4);
     *body = at + header;
-    *bodySize = size - header;
+    *body_size = size - header;
     return true;
   }
 
   // The first child of type `want` in [from, end).
-  bool Find(uint64_t from, uint64_t end, const char* want, uint64_t* body, uint64_t* bodySize) {
+  bool Find(uint64_t from, uint64_t end, const char* want, uint64_t* body, uint64_t* body_size) {
     std::string type;
-    for (uint64_t at = from; at < end; at = *body + *bodySize) {
-      if (!Box(at, end, &type, body, bodySize)) return false;
+    for (uint64_t at = from; at < end; at = *body + *body_size) {
+      if (!Box(at, end, &type, body, body_size)) return false;
       if (type == want) return true;
     }
     return false;
@@ -393,10 +393,10 @@ class BoxCursor {
 
 // One track of the timing read: its handler, and when it is the one wanted,
 // its time-to-sample runs and first composition offset.
-bool ReadTrackTiming(BoxCursor& cursor, uint64_t trak, uint64_t trakEnd, uint64_t fileSize, const char* handler,
+bool ReadTrackTiming(BoxCursor& cursor, uint64_t trak, uint64_t trak_end, uint64_t file_size, const char* handler,
                      Mp4Timing* timing, std::string* error) {
   uint64_t mdia = 0, mdiaSize = 0, at = 0, n = 0;
-  if (!cursor.Find(trak, trakEnd, "mdia", &mdia, &mdiaSize)) return false;
+  if (!cursor.Find(trak, trak_end, "mdia", &mdia, &mdiaSize)) return false;
   uint8_t b[24];
   if (!cursor.Find(mdia, mdia + mdiaSize, "hdlr", &at, &n) || n < 12 || !cursor.Read(at + 8, b, 4)) return false;
   if (std::memcmp(b, handler, 4) != 0) return false;
@@ -424,7 +424,7 @@ bool ReadTrackTiming(BoxCursor& cursor, uint64_t trak, uint64_t trakEnd, uint64_
     samples += timing->runs[e].count;
   }
   // Each sample takes at least a byte of the file.
-  if (samples > fileSize) return *error = "more samples than bytes", false;
+  if (samples > file_size) return *error = "more samples than bytes", false;
   timing->samples = static_cast<uint32_t>(samples);
   if (cursor.Find(stbl, stbl + stblSize, "ctts", &at, &n) && n >= 16 && cursor.Read(at, b, 16)) {
     const Span ctts{b, 16};

@@ -32,10 +32,10 @@ void PlaybackClock::SetCameras(const std::vector<std::string>& cameras) {
   sound_restart_ = true;
 }
 
-void PlaybackClock::Anchor(int64_t wallMs, uint64_t now) {
-  anchor_position_ = wallMs;
+void PlaybackClock::Anchor(int64_t wall_ms, uint64_t now) {
+  anchor_position_ = wall_ms;
   anchor_now_ = now;
-  sound_until_ = wallMs;
+  sound_until_ = wall_ms;
   sound_restart_ = true;
   at_end_ = false;
 }
@@ -45,8 +45,8 @@ int64_t PlaybackClock::Position(uint64_t now) const {
   return anchor_position_ + static_cast<int64_t>(now - anchor_now_) * speed_.num / speed_.den;
 }
 
-void PlaybackClock::Seek(int64_t wallMs, uint64_t now) {
-  Anchor(wallMs, now);
+void PlaybackClock::Seek(int64_t wall_ms, uint64_t now) {
+  Anchor(wall_ms, now);
   exact_ = true;
 }
 
@@ -63,7 +63,7 @@ void PlaybackClock::SetPaused(bool paused, uint64_t now) {
   Anchor(position, now);
 }
 
-void PlaybackClock::Jump(int64_t deltaMs, uint64_t now) { Seek(Position(now) + deltaMs, now); }
+void PlaybackClock::Jump(int64_t delta_ms, uint64_t now) { Seek(Position(now) + delta_ms, now); }
 
 void PlaybackClock::Step(int direction, uint64_t now) {
   const int64_t position = Position(now);

@@ -70,14 +70,14 @@ class PlaybackClock {
   size_t CameraCount() const { return cameras_.size(); }
 
   // Commands; `now` is the monotonic clock's millisecond.
-  void Seek(int64_t wallMs, uint64_t now);
+  void Seek(int64_t wall_ms, uint64_t now);
   void SetSpeed(PlaySpeed speed, uint64_t now);
   void SetPaused(bool paused, uint64_t now);
   // One picture forward or back (+1, -1), pausing: to the next picture of any
   // camera, or back to the picture before the one shown (of the camera whose
   // picture before is latest).
   void Step(int direction, uint64_t now);
-  void Jump(int64_t deltaMs, uint64_t now);
+  void Jump(int64_t delta_ms, uint64_t now);
   // To the start of the next (previous) motion of any camera played; false when there is none.
   bool NextMotion(uint64_t now);
   bool PreviousMotion(uint64_t now);
@@ -120,7 +120,7 @@ class PlaybackClock {
     size_t picture = 0;
     int64_t time = 0;  // wall-clock
   };
-  void Anchor(int64_t wallMs, uint64_t now);
+  void Anchor(int64_t wall_ms, uint64_t now);
   // The picture camera `c` shows at `position`; false in a gap.
   bool Locate(const Camera& c, int64_t position, Located* at);
   // The wall-clock time of the camera's first picture after `position`, or

@@ -32,9 +32,9 @@ uint64_t PresentationMs(const Mp4ReadSample& s, uint32_t timescale) {
   return time <= 0 ? 0 : static_cast<uint64_t>(time) * 1000 / timescale;
 }
 
-const Mp4ReadTrack* FindTrack(const Mp4Index& index, const char* handler, const char* entry, uint8_t objectType) {
+const Mp4ReadTrack* FindTrack(const Mp4Index& index, const char* handler, const char* entry, uint8_t object_type) {
   for (const Mp4ReadTrack& t : index.tracks)
-    if (t.handler == handler && t.sampleEntry == entry && t.objectType == objectType) return &t;
+    if (t.handler == handler && t.sampleEntry == entry && t.objectType == object_type) return &t;
   return nullptr;
 }
 
@@ -72,7 +72,7 @@ class Exporter {
  private:
   std::vector<Block> Blocks() const;
   uint64_t DurationMs(const std::vector<Block>& blocks) const;
-  void WriteHeaders(uint64_t durationMs);
+  void WriteHeaders(uint64_t duration_ms);
   bool WriteBlock(const Block& b, std::string* error);
   bool FlushCluster();
 
@@ -119,7 +119,7 @@ uint64_t Exporter::DurationMs(const std::vector<Block>& blocks) const {
   return end;
 }
 
-void Exporter::WriteHeaders(uint64_t durationMs) {
+void Exporter::WriteHeaders(uint64_t duration_ms) {
   EbmlBuffer head;
   const size_t ebml = head.Begin(mkv::kEbml);
   head.Uint(mkv::kEbmlVersion, 1);
@@ -138,7 +138,7 @@ void Exporter::WriteHeaders(uint64_t durationMs) {
   EbmlBuffer info;
   const size_t infoAt = info.Begin(mkv::kInfo);
   info.Uint(mkv::kTimestampScale, 1000000);  // block times in milliseconds
-  info.Float(mkv::kDuration, static_cast<double>(durationMs));
+  info.Float(mkv::kDuration, static_cast<double>(duration_ms));
   info.String(mkv::kMuxingApp, "Halyard");
   info.String(mkv::kWritingApp, "Halyard export");
   info.End(infoAt);
@@ -299,9 +299,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 // "<output>.part", or "<output>.part2", ... where that name is taken.
-std::string PartPathFor(const std::string& outPath) {
-  std::string path = outPath + ".part";
-  for (int n = 2; os::FileExists(path) && n < 1000; ++n) path = outPath + ".part" + std::to_string(n);
+std::string PartPathFor(const std::string& out_path) {
+  std::string path = out_path + ".part";
+  for (int n = 2; os::FileExists(path) && n < 1000; ++n) path = out_path + ".part" + std::to_string(n);
   return path;
 }
 
@@ -323,22 +323,22 @@ bool ExportRecording(Mp4Storage& in, Mp4Output& out, ExportSummary* summary, std
   return exporter.Run(summary, error);
 }
 
-bool ExportRecordingFile(const std::string& inPath, const std::string& outPath, ExportSummary* summary,
+bool ExportRecordingFile(const std::string& in_path, const std::string& out_path, ExportSummary* summary,
                          std::string* error) {
-  std::unique_ptr<Mp4FileOutput> in = Mp4FileOutput::OpenExisting(inPath, false);
-  if (!in) return *error = "cannot open " + inPath, false;
-  if (SameFile(inPath, outPath))
-    return *error = outPath + " is the recording itself; the copy needs a name of its own", false;
+  std::unique_ptr<Mp4FileOutput> in = Mp4FileOutput::OpenExisting(in_path, false);
+  if (!in) return *error = "cannot open " + in_path, false;
+  if (SameFile(in_path, out_path))
+    return *error = out_path + " is the recording itself; the copy needs a name of its own", false;
   // The copy goes to a file of its own beside the output and takes the
   // output's name only when it is whole: a failed export leaves a file that
   // was there as it was.
-  const std::string partPath = PartPathFor(outPath);
+  const std::string partPath = PartPathFor(out_path);
   std::unique_ptr<Mp4FileOutput> out = Mp4FileOutput::Create(partPath);
-  if (!out) return *error = "cannot create " + outPath, false;
+  if (!out) return *error = "cannot create " + out_path, false;
   bool done = ExportRecording(*in, *out, summary, error);
   if (done && !out->Sync()) done = (*error = "cannot write the copy", false);
   out.reset();
-  if (done && !ReplaceFile(partPath, outPath)) done = (*error = "cannot replace " + outPath, false);
+  if (done && !ReplaceFile(partPath, out_path)) done = (*error = "cannot replace " + out_path, false);
   if (!done) os::RemoveFile(partPath);
   return done;
 }

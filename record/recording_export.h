@@ -30,7 +30,7 @@ bool ExportRecording(Mp4Storage& in, Mp4Output& out, ExportSummary* summary, std
 // itself (by any name: the path, a hard or symbolic link) is refused. The
 // copy is written beside the output under a name of its own and replaces the
 // output only once it is whole, so a failed export changes no file.
-bool ExportRecordingFile(const std::string& inPath, const std::string& outPath, ExportSummary* summary,
+bool ExportRecordingFile(const std::string& in_path, const std::string& out_path, ExportSummary* summary,
                          std::string* error);
 
 }  // namespace record

@@ -8,10 +8,10 @@
 
 namespace record {
 
-std::string JournalPathFor(const std::string& recordingPath) { return recordingPath + ".journal"; }
+std::string JournalPathFor(const std::string& recording_path) { return recording_path + ".journal"; }
 
-std::unique_ptr<RecordingJournal> RecordingJournal::CreateBeside(const std::string& recordingPath) {
-  const std::string path = JournalPathFor(recordingPath);
+std::unique_ptr<RecordingJournal> RecordingJournal::CreateBeside(const std::string& recording_path) {
+  const std::string path = JournalPathFor(recording_path);
   std::unique_ptr<Mp4FileOutput> file = Mp4FileOutput::Create(path);
   if (!file) return nullptr;
   file->TryLock();  // a file system without locks still gets its journal
@@ -32,11 +32,11 @@ bool RecordingJournal::Append(const std::vector<uint8_t>& record) {
   return healthy_;
 }
 
-bool RecordingJournal::Header(uint16_t mode, uint32_t creationTime) {
-  return Append(EncodeJournalHeader(mode, creationTime));
+bool RecordingJournal::Header(uint16_t mode, uint32_t creation_time) {
+  return Append(EncodeJournalHeader(mode, creation_time));
 }
 
-bool RecordingJournal::CreationTime(uint32_t creationTime) { return Append(EncodeJournalCreationTime(creationTime)); }
+bool RecordingJournal::CreationTime(uint32_t creation_time) { return Append(EncodeJournalCreationTime(creation_time)); }
 
 bool RecordingJournal::VideoConfig(const uint8_t* data, uint32_t length) {
   if (length > kMaxJournalPayload) {

@@ -22,7 +22,7 @@
 namespace record {
 
 // "<recording>.journal"
-std::string JournalPathFor(const std::string& recordingPath);
+std::string JournalPathFor(const std::string& recording_path);
 
 class RecordingJournal {
  public:
@@ -31,7 +31,7 @@ class RecordingJournal {
   // Creates (replacing) the journal beside `recordingPath` and locks it, so
   // that a repair started meanwhile leaves this recording alone. Null when
   // it cannot be created.
-  static std::unique_ptr<RecordingJournal> CreateBeside(const std::string& recordingPath);
+  static std::unique_ptr<RecordingJournal> CreateBeside(const std::string& recording_path);
   // Keeps the journal in `out`; `path`, when given, is removed by Finish.
   explicit RecordingJournal(std::unique_ptr<Mp4Output> out, std::string path = std::string());
   // Close(): an unfinished recording keeps its journal.
@@ -41,8 +41,8 @@ class RecordingJournal {
 
   // Records; each is written whole or the journal stops taking records, so
   // what it holds stays a true account of the file's beginning.
-  bool Header(uint16_t mode, uint32_t creationTime);
-  bool CreationTime(uint32_t creationTime);
+  bool Header(uint16_t mode, uint32_t creation_time);
+  bool CreationTime(uint32_t creation_time);
   bool VideoConfig(const uint8_t* data, uint32_t length);
   bool Sample(const JournalSample& sample);
 

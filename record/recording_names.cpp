@@ -38,9 +38,9 @@ bool ValidCalendar(int year, int month, int day, int hour, int minute, int secon
 
 }  // namespace
 
-bool ParseRecordingName(const std::string& fileName, RecordingName* name) {
-  if (!EndsWithNoCase(fileName, ".mp4")) return false;
-  std::string stem = fileName.substr(0, fileName.size() - 4);
+bool ParseRecordingName(const std::string& file_name, RecordingName* name) {
+  if (!EndsWithNoCase(file_name, ".mp4")) return false;
+  std::string stem = file_name.substr(0, file_name.size() - 4);
   RecordingName n;
   // "-N" of a numbered continuation: digits after the last '-', 2 or more.
   const size_t dash = stem.rfind('-');

@@ -21,7 +21,7 @@ struct RecordingName {
 };
 
 // False for a name that is not a recording's (the extension ".mp4" in any case).
-bool ParseRecordingName(const std::string& fileName, RecordingName* name);
+bool ParseRecordingName(const std::string& file_name, RecordingName* name);
 
 // Seconds since 1970 UTC of a local calendar time (the machine's time zone;
 // in the hour a clock is put back, the earlier of the two). False for a

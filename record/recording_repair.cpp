@@ -48,8 +48,8 @@ enum class Fit { kWhole, kCutOff, kForeign };
 class Replay {
  public:
   // `durableEnd`: the journal's last mark; bytes before it reached the disk.
-  Replay(Mp4Storage& media, Mp4File& mp4, uint64_t durableEnd)
-      : media_(media), mp4_(mp4), size_(media.Size()), durable_end_(durableEnd) {}
+  Replay(Mp4Storage& media, Mp4File& mp4, uint64_t durable_end)
+      : media_(media), mp4_(mp4), size_(media.Size()), durable_end_(durable_end) {}
 
   // Checks the sample's bytes against the journal and enters it.
   Fit Sample(const JournalSample& s, std::string* why) {

@@ -392,8 +392,8 @@ std::shared_ptr<const RecordingsCatalog> RecordingsCatalog::Build(
   return catalog;
 }
 
-RecordingsIndex::RecordingsIndex(std::vector<std::string> roots, std::string eventFolder)
-    : event_folder_(std::move(eventFolder)) {
+RecordingsIndex::RecordingsIndex(std::vector<std::string> roots, std::string event_folder)
+    : event_folder_(std::move(event_folder)) {
   for (std::string& path : roots) {
     if (path.empty()) continue;
     if (path.back() != '/' && path.back() != '\\') path += '/';

@@ -106,7 +106,7 @@ struct IndexStats {
 class RecordingsIndex {
  public:
   // `eventFolder`: the event log's folder (ending in a separator), empty for none.
-  RecordingsIndex(std::vector<std::string> roots, std::string eventFolder);
+  RecordingsIndex(std::vector<std::string> roots, std::string event_folder);
 
   // Scans the roots and returns the catalog; `progress` hears (files read,
   // files to read) while files are read, `stop` ends the scan early (null

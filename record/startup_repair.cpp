@@ -55,12 +55,12 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::vector<std::string> RememberFolder(std::vector<std::string> newestFirst, const std::string& folder) {
-  if (folder.empty()) return newestFirst;
-  newestFirst.erase(std::remove(newestFirst.begin(), newestFirst.end(), folder), newestFirst.end());
-  newestFirst.insert(newestFirst.begin(), folder);
-  if (newestFirst.size() > kRememberedFolders) newestFirst.resize(kRememberedFolders);
-  return newestFirst;
+std::vector<std::string> RememberFolder(std::vector<std::string> newest_first, const std::string& folder) {
+  if (folder.empty()) return newest_first;
+  newest_first.erase(std::remove(newest_first.begin(), newest_first.end(), folder), newest_first.end());
+  newest_first.insert(newest_first.begin(), folder);
+  if (newest_first.size() > kRememberedFolders) newest_first.resize(kRememberedFolders);
+  return newest_first;
 }
 
 std::vector<std::string> FoldersToSearch(const StartupRepairSources& sources) {
@@ -75,10 +75,10 @@ std::vector<std::string> FoldersToSearch(const StartupRepairSources& sources) {
 }
 
 std::vector<std::string> RecordingsToRepair(const StartupRepairSources& sources, const std::vector<std::string>& found,
-                                            const std::vector<std::string>& openNow) {
+                                            const std::vector<std::string>& open_now) {
   const std::set<std::string> listedBefore = AbsolutePaths(sources.listed);
   std::set<std::string> seen;
-  for (const std::string& p : AbsolutePaths(openNow))
+  for (const std::string& p : AbsolutePaths(open_now))
     if (!listedBefore.count(p)) seen.insert(p);  // this run's own recordings
   std::vector<std::string> paths;
   for (const std::vector<std::string>* group : {&sources.listed, &found})

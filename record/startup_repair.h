@@ -28,7 +28,7 @@ inline constexpr size_t kRememberedFolders = 8;
 std::string FolderOf(const std::string& path);
 // `newestFirst` with `folder` moved or added to its front, at most
 // kRememberedFolders long. Empty folders are not remembered.
-std::vector<std::string> RememberFolder(std::vector<std::string> newestFirst, const std::string& folder);
+std::vector<std::string> RememberFolder(std::vector<std::string> newest_first, const std::string& folder);
 
 struct StartupRepairSources {
   std::vector<std::string> listed;   // the open-recordings list as the last run left it
@@ -41,7 +41,7 @@ std::vector<std::string> FoldersToSearch(const StartupRepairSources& sources);
 // (compared as absolute paths). A recording of `openNow` (the list as it is
 // now) that the last run did not list is this run's, and is left out.
 std::vector<std::string> RecordingsToRepair(const StartupRepairSources& sources, const std::vector<std::string>& found,
-                                            const std::vector<std::string>& openNow);
+                                            const std::vector<std::string>& open_now);
 // Whether a listed recording comes off the list after a repair with this
 // result: repaired, finished after all, or with nothing left to repair it
 // from (the file or its journal is gone).

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-tidy clang-format googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 xvfb xauth x11-utils imagemagick
   ffmpeg sox espeak-ng

@@ -1,11 +1,11 @@
-// The hosting client's events as the main window reads them: a kind, two
-// parameters and data from the network (lists, updates, texts). Input: one
-// byte of kind (taken modulo 12), eight bytes of parameters, then the data.
+// The hosting server's list replies and updates as the receive thread decodes
+// them into events and the main window routes them. Input: one byte choosing
+// the reply (taken modulo 4), then its body.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "app/host_event_router.h"
+#include "net/packet_header.h"
 
 namespace {
 
@@ -40,17 +40,13 @@ class Sink : public app::HostEventTarget {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 9) return 0;
-  hosting::HostEvent event;
-  event.kind = data[0] % 12;
-  uint32_t p1 = 0, p2 = 0;
-  std::memcpy(&p1, data + 1, 4);
-  std::memcpy(&p2, data + 5, 4);
-  event.param1 = p1;
-  event.param2 = p2;
-  event.data.assign(data + 9, data + size);
+  if (size < 1) return 0;
+  static constexpr uint32_t kReplies[] = {net::kReplyCameraList, net::kReplyFileList, net::kReplyOnlineCameraUpdate,
+                                          net::kReplyFileListUpdate};
+  auto event = hosting::ListReplyEvent(kReplies[data[0] % 4], data + 1, static_cast<uint32_t>(size - 1));
+  if (!event) return 0;
   app::HostEventRouter router;
   Sink sink;
-  router.Route(event, sink);
+  router.Route(*event, sink);
   return 0;
 }

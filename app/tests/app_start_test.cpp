@@ -21,7 +21,7 @@
 namespace app::testing {
 namespace {
 
-using namespace shell_testing;
+using namespace dialogs::testing;
 
 class AppStartTest : public ShellTest {
  protected:

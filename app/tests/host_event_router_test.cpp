@@ -1,5 +1,4 @@
-// What each hosting-client event means for the tree and the file list, as
-// the router reads it from the event's own bytes.
+// What each hosting-client event means for the tree and the file list.
 #include "app/host_event_router.h"
 
 #include <gtest/gtest.h>
@@ -48,65 +47,42 @@ class Recorder : public HostEventTarget {
   void Log(const std::string& s) { log.push_back(s); }
 };
 
-hosting::HostEvent Event(uint32_t kind, uintptr_t p1 = 0, uintptr_t p2 = 0, std::vector<uint8_t> data = {}) {
-  return {kind, p1, p2, std::move(data)};
-}
-
-std::vector<uint8_t> Text(const std::string& s, bool terminated = true) {
-  std::vector<uint8_t> v(s.begin(), s.end());
-  if (terminated) v.push_back(0);
-  return v;
-}
-
-std::vector<uint8_t> CameraList(const std::vector<std::string>& ids, size_t tail = 0) {
-  std::vector<uint8_t> body;
-  for (const auto& id : ids) {
-    net::CameraRecord r;
-    r.camera_id = id;
-    auto bytes = net::EncodeCameraRecord(r);
-    body.insert(body.end(), bytes.begin(), bytes.end());
-  }
-  body.resize(body.size() + tail, 0xAB);
-  return body;
+net::CameraRecord Camera(const std::string& id) {
+  net::CameraRecord r;
+  r.camera_id = id;
+  return r;
 }
 
 TEST(HostEventRouter, AHostingSessionReachesTheTreeUnderItsSocket) {
   HostEventRouter router;
   Recorder r;
-  net::CameraRecord added;
-  added.camera_id = "CAM-3";
-  net::CameraRecord removed;
-  removed.camera_id = "CAM-1";
-  auto add = net::EncodeCameraUpdate(0, added);
-  auto remove = net::EncodeCameraUpdate(2, removed);
   const hosting::HostEvent events[] = {
-      Event(hosting::kHostConnected, 77, 8000, Text("127.0.0.1")),
-      Event(hosting::kHostLoggedIn),
-      Event(hosting::kHostCameraList, 0, 0, CameraList({"CAM-1", "CAM-2"}, 100)),
-      Event(hosting::kHostCameraUpdate, 0, 0, {add.begin(), add.end()}),
-      Event(hosting::kHostCameraUpdate, 0, 0, {remove.begin(), remove.end()}),
-      Event(hosting::kHostCameraUpdate, 0, 0, {remove.begin(), remove.end() - 1}),
-      Event(hosting::kRelayNodeSetUp, 0, 0, Text("CAM-2")),
-      Event(hosting::kRelayNodeClosed, 0, 0, Text("CAM-2")),
-      Event(hosting::kHostClosed),
-      Event(hosting::kHostClosed),
+      hosting::HostConnected{77, "127.0.0.1", 8000},
+      hosting::HostLoggedIn{},
+      hosting::HostCameraList{0, {Camera("CAM-1"), Camera("CAM-2")}},
+      hosting::HostCameraUpdate{0, 0, Camera("CAM-3")},
+      hosting::HostCameraUpdate{0, 2, Camera("CAM-1")},
+      hosting::RelayNodeSetUp{"CAM-2"},
+      hosting::RelayNodeClosed{"CAM-2"},
+      hosting::HostClosed{},
+      hosting::HostClosed{},
   };
   for (const auto& e : events) router.Route(e, r);
   EXPECT_EQ(r.log, (std::vector<std::string>{
                        "online 127.0.0.1:8000 key 77", "logged in", "cameras key 77 CAM-1 CAM-2", "add CAM-3 key 77",
                        "remove CAM-1", "view open CAM-2", "view closed CAM-2", "offline key 77", "clear files",
                        "clear files"}))
-      << "a cut update is ignored; a second close finds no hosting server";
+      << "a second close finds no hosting server";
   EXPECT_EQ(router.host_key(), kNoKey);
 }
 
 TEST(HostEventRouter, DirectViewsAreKnownByTheirVideoSocket) {
   HostEventRouter router;
   Recorder r;
-  router.Route(Event(hosting::kDirectIdentified, 91, 1, Text("00:11:22:33:44:55")), r);
-  router.Route(Event(hosting::kDirectCameraInfo, 91, 0, Text("model X\nfirmware 2\n")), r);
-  router.Route(Event(hosting::kDirectNodeClosed), r);
-  router.Route(Event(hosting::kDirectNodeClosed, 91), r);
+  router.Route(hosting::DirectIdentified{91, "00:11:22:33:44:55", 1}, r);
+  router.Route(hosting::DirectCameraInfo{91, "model X\nfirmware 2\n"}, r);
+  router.Route(hosting::DirectNodeClosed{}, r);
+  router.Route(hosting::DirectNodeClosed{91}, r);
   EXPECT_EQ(r.log, (std::vector<std::string>{"camera server 00:11:22:33:44:55 mode 1 key 91",
                                              "info 91 model Xfirmware 2", "direct closed -1", "direct closed 91"}));
 }
@@ -115,20 +91,10 @@ TEST(HostEventRouter, DirectViewsAreKnownByTheirVideoSocket) {
 TEST(HostEventRouter, WhatTheUserMustHearOfReachesTheWindow) {
   HostEventRouter router;
   Recorder r;
-  router.Route(Event(hosting::kHostUnreachable, 0, 8000, Text("10.0.0.9")), r);
-  router.Route(Event(hosting::kHostLoginRefused), r);
-  router.Route(Event(hosting::kChannelNotFound, 0, 0, Text("CAM-7")), r);
+  router.Route(hosting::HostUnreachable{"10.0.0.9", 8000}, r);
+  router.Route(hosting::HostLoginRefused{}, r);
+  router.Route(hosting::ChannelNotFound{"CAM-7"}, r);
   EXPECT_EQ(r.log, (std::vector<std::string>{"unreachable 10.0.0.9:8000", "login refused", "not found CAM-7"}));
-}
-
-TEST(HostEventRouter, TextsStopAtTheirEndEvenWithoutANul) {
-  HostEventRouter router;
-  Recorder r;
-  router.Route(Event(hosting::kRelayNodeSetUp, 0, 0, Text("CAM-9", false)), r);
-  router.Route(Event(hosting::kRelayNodeSetUp, 0, 0, {}), r);
-  router.Route(Event(hosting::kHostFileList, 0, 0, std::vector<uint8_t>(403, 1)), r);
-  router.Route(Event(99), r);
-  EXPECT_EQ(r.log, (std::vector<std::string>{"view open CAM-9", "view open ", "files 0"}));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 namespace app::testing {
 namespace {
 
-using namespace shell_testing;
+using namespace dialogs::testing;
 
 std::string ComboText(HWND combo, int index) {
   wchar_t text[128] = {};
@@ -426,13 +426,12 @@ TEST_F(ShellTest, EventsForUnknownKeysAndCamerasAreIgnored) {
   CMainWindow& main = OpenMain();
   net::CameraRecord camera;
   camera.camera_id = "CAM-X";
-  auto list = net::EncodeCameraRecord(camera);
-  main.Events().Push(hosting::kHostCameraList, 4242, 0, list.data(), list.size());
-  main.Events().Push(hosting::kRelayNodeSetUp, std::string("NOPE"));
-  main.Events().Push(hosting::kDirectCameraInfo, 4242, 0, "info", 5);
-  main.Events().Push(hosting::kDirectIdentified, std::string("127.9.9.9"), 4242, 0);
-  main.Events().Push(hosting::kHostClosed);
-  main.Events().Push(hosting::kDirectNodeClosed);
+  main.Events().Push(hosting::HostCameraList{4242, {camera}});
+  main.Events().Push(hosting::RelayNodeSetUp{"NOPE"});
+  main.Events().Push(hosting::DirectCameraInfo{4242, "info"});
+  main.Events().Push(hosting::DirectIdentified{4242, "127.9.9.9", 0});
+  main.Events().Push(hosting::HostClosed{});
+  main.Events().Push(hosting::DirectNodeClosed{});
   PumpFor(100);
   EXPECT_EQ(main.Events().count(), 0);
   EXPECT_EQ(main.tree().FindCamera("CAM-X"), nullptr);

@@ -14,7 +14,7 @@
 namespace app::testing {
 namespace {
 
-using namespace shell_testing;
+using namespace dialogs::testing;
 
 class TreeTest : public ShellTest {
  protected:

@@ -11,7 +11,7 @@
 
 namespace app::testing {
 
-using namespace shell_testing;
+using namespace dialogs::testing;
 
 std::string DistFolder() {
   const char* dir = std::getenv("HALYARD_BINARY_DIR");

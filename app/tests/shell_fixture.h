@@ -50,7 +50,7 @@ class ShellTest : public ::testing::Test {
   bool WaitHostOnline();
   void Command(int id);
 
-  shell_testing::ShellSandbox sandbox_;
+  dialogs::testing::ShellSandbox sandbox_;
   std::unique_ptr<sim::World> world_;
   TestViewFactory factory_;
   std::unique_ptr<CMainWindow> main_;

@@ -90,7 +90,7 @@ class CViewWindow : public CameraView,
   bool status_shown() const { return show_status_; }
   HWND picture_window() const { return picture_; }
   node::NodeMedia& media() { return *media_; }
-  present::NodeVideoOutput& video_output() { return *video_; }
+  NodeVideoOutput& video_output() { return *video_; }
   OverlaySink& overlay_sink() { return *overlay_sink_; }
   // What the overlay shows now, as texts.
   const OverlayContent& overlay_content() const { return overlay_content_; }
@@ -187,9 +187,9 @@ class CViewWindow : public CameraView,
 
   Win32WindowSeam seam_;
   present::Win32DisplaySystem display_;
-  present::NodePlayback playback_;
+  NodePlayback playback_;
   std::unique_ptr<present::CFullScreenWindow> full_screen_window_;
-  std::unique_ptr<present::NodeVideoOutput> video_;
+  std::unique_ptr<NodeVideoOutput> video_;
   std::unique_ptr<OverlaySink> overlay_sink_;
   std::unique_ptr<node::NodeMedia> media_;
   std::unique_ptr<ViewMedia> view_media_;

@@ -6,9 +6,9 @@
 
 #include "os/debug_log.h"
 
-namespace present {
+namespace app::view {
 
-void NodePlayback::Bind(SoundDevice* device) {
+void NodePlayback::Bind(present::SoundDevice* device) {
   std::lock_guard<std::mutex> lock(lock_);
   device_ = device;
   sound_ready_ = device != nullptr;
@@ -106,4 +106,4 @@ void NodePlayback::WriteBlock() {
   ++write_index_;
 }
 
-}  // namespace present
+}  // namespace app::view

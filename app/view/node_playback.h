@@ -16,7 +16,7 @@
 #include "node/playback_feeder.h"
 #include "present/sound_device.h"
 
-namespace present {
+namespace app::view {
 
 class NodePlayback : public node::PlaybackFeeder {
  public:
@@ -33,7 +33,7 @@ class NodePlayback : public node::PlaybackFeeder {
 
   // The main window hands over its sound output when that is ready (null
   // otherwise); the sound-ready flag follows.
-  void Bind(SoundDevice* device);
+  void Bind(present::SoundDevice* device);
   // The node's Setup: makes the buffer when sound is ready; the sound-ready
   // flag becomes the result.
   bool CreateBuffer();
@@ -56,8 +56,8 @@ class NodePlayback : public node::PlaybackFeeder {
   void WriteBlock();
 
   mutable std::mutex lock_;  // the buffer and the write position
-  SoundDevice* device_ = nullptr;
-  std::unique_ptr<SoundBuffer> buffer_;
+  present::SoundDevice* device_ = nullptr;
+  std::unique_ptr<present::SoundBuffer> buffer_;
   std::atomic<bool> sound_ready_{false};
   std::atomic<bool> mute_{false};
   int write_index_ = 0;
@@ -68,4 +68,4 @@ class NodePlayback : public node::PlaybackFeeder {
   int16_t block_[kBlockBytes / 2] = {};  // the block being written
 };
 
-}  // namespace present
+}  // namespace app::view

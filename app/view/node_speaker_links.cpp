@@ -2,11 +2,11 @@
 
 #include "node/node_window.h"
 
-namespace present {
+namespace app::view {
 
 namespace {
 
-class NodeLink : public SpeakerLink {
+class NodeLink : public present::SpeakerLink {
  public:
   explicit NodeLink(node::CNodeWindow& node) : node_(node) {}
 
@@ -18,7 +18,7 @@ class NodeLink : public SpeakerLink {
 
 }  // namespace
 
-void NodeSpeakerLinks::ForEachLink(const std::function<void(SpeakerLink&)>& visit) {
+void NodeSpeakerLinks::ForEachLink(const std::function<void(present::SpeakerLink&)>& visit) {
   for (int i = 0; i < hosting_.direct_nodes().Size(); ++i) {
     // The handle holds the node's guard until the visit is over.
     hosting::HeldNode held = hosting_.GetDirectNode(i);
@@ -30,4 +30,4 @@ void NodeSpeakerLinks::ForEachLink(const std::function<void(SpeakerLink&)>& visi
   }
 }
 
-}  // namespace present
+}  // namespace app::view

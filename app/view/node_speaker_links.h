@@ -6,15 +6,15 @@
 #include "hosting/hosting_service.h"
 #include "present/speaker_sender.h"
 
-namespace present {
+namespace app::view {
 
-class NodeSpeakerLinks : public SpeakerLinks {
+class NodeSpeakerLinks : public present::SpeakerLinks {
  public:
   explicit NodeSpeakerLinks(hosting::HostingService& hosting) : hosting_(hosting) {}
-  void ForEachLink(const std::function<void(SpeakerLink&)>& visit) override;
+  void ForEachLink(const std::function<void(present::SpeakerLink&)>& visit) override;
 
  private:
   hosting::HostingService& hosting_;
 };
 
-}  // namespace present
+}  // namespace app::view

@@ -1,9 +1,10 @@
 #include "app/view/node_video_output.h"
 
-namespace present {
+namespace app::view {
 
-NodeVideoOutput::NodeVideoOutput(DisplaySystem& system, FullScreenWindow& fullScreen, os::WindowHandle nodeWindow)
-    : system_(system), full_screen_window_(fullScreen), node_window_(nodeWindow), window_(system),
+NodeVideoOutput::NodeVideoOutput(present::DisplaySystem& system, present::FullScreenWindow& full_screen,
+                                 os::WindowHandle node_window)
+    : system_(system), full_screen_window_(full_screen), node_window_(node_window), window_(system),
       overlay_(system) {}
 
 NodeVideoOutput::~NodeVideoOutput() { Close(); }
@@ -21,10 +22,10 @@ void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
   }
   if (!system_.WindowVisible(node_window_)) return;
   bool border = selected_ || motion_;
-  ColorRef colour = motion_ ? kBorderAmber : kBorderYellow;
+  present::ColorRef colour = motion_ ? present::kBorderAmber : present::kBorderYellow;
   if (alarm_blink_ > 0) {
     border = alarm_blink_ % 2 == 0;
-    colour = kBorderRed;
+    colour = present::kBorderRed;
   }
   window_.Draw(picture, nullptr, border, colour);
 }
@@ -40,7 +41,7 @@ void NodeVideoOutput::Resize(int width, int height) {
 }
 
 void NodeVideoOutput::StartWindowRenderer(os::WindowHandle target) {
-  window_.Initialise(target, width_, height_, gdi_ ? WindowRenderer::kDrawThroughGdi : WindowRenderer::kAllOptions);
+  window_.Initialise(target, width_, height_, gdi_ ? present::WindowRenderer::kDrawThroughGdi : present::WindowRenderer::kAllOptions);
 }
 
 // The overlay when the display has one (and DirectDraw is not turned off),
@@ -133,4 +134,4 @@ bool NodeVideoOutput::OverlayInUse() const {
   return overlay_in_use_;
 }
 
-}  // namespace present
+}  // namespace app::view

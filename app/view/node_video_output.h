@@ -12,11 +12,11 @@
 #include "present/overlay_renderer.h"
 #include "present/window_renderer.h"
 
-namespace present {
+namespace app::view {
 
 class NodeVideoOutput : public node::PictureSink {
  public:
-  NodeVideoOutput(DisplaySystem& system, FullScreenWindow& fullScreen, os::WindowHandle nodeWindow);
+  NodeVideoOutput(present::DisplaySystem& system, present::FullScreenWindow& full_screen, os::WindowHandle node_window);
   ~NodeVideoOutput() override;
   NodeVideoOutput(const NodeVideoOutput&) = delete;
   NodeVideoOutput& operator=(const NodeVideoOutput&) = delete;
@@ -46,18 +46,18 @@ class NodeVideoOutput : public node::PictureSink {
 
   bool FullScreen() const;
   bool OverlayInUse() const;
-  WindowRenderer& windowRenderer() { return window_; }
-  OverlayRenderer& overlayRenderer() { return overlay_; }
+  present::WindowRenderer& windowRenderer() { return window_; }
+  present::OverlayRenderer& overlayRenderer() { return overlay_; }
 
  private:
   void StartWindowRenderer(os::WindowHandle target);
   void StartFullScreenRenderer();
 
-  DisplaySystem& system_;
-  FullScreenWindow& full_screen_window_;
+  present::DisplaySystem& system_;
+  present::FullScreenWindow& full_screen_window_;
   const os::WindowHandle node_window_;
-  WindowRenderer window_;
-  OverlayRenderer overlay_;
+  present::WindowRenderer window_;
+  present::OverlayRenderer overlay_;
 
   // State lock, taken before a renderer's own mutex.
   mutable std::mutex state_;
@@ -73,4 +73,4 @@ class NodeVideoOutput : public node::PictureSink {
   bool motion_ = false;
 };
 
-}  // namespace present
+}  // namespace app::view

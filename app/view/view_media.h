@@ -11,7 +11,7 @@ namespace app::view {
 
 class ViewMedia : public node::MediaConsumer {
  public:
-  ViewMedia(node::NodeMedia& media, present::NodePlayback& playback) : media_(media), playback_(playback) {}
+  ViewMedia(node::NodeMedia& media, NodePlayback& playback) : media_(media), playback_(playback) {}
 
   void Reset() override { media_.Reset(); }
   void StartWorker() override {
@@ -30,7 +30,7 @@ class ViewMedia : public node::MediaConsumer {
 
  private:
   node::NodeMedia& media_;
-  present::NodePlayback& playback_;
+  NodePlayback& playback_;
 };
 
 }  // namespace app::view

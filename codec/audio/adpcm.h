@@ -36,8 +36,8 @@ int AdpcmEncodeSample(AdpcmState& s, int16_t x);
 int16_t AdpcmDecodeSample(AdpcmState& s, int code);
 
 // Output sizes, in bytes, for an input of `length` bytes.
-inline int AdpcmEncodedSize(int pcmBytes) { return pcmBytes < 0 ? 0 : (pcmBytes / 2) * 3 / 8; }
-inline int AdpcmDecodedSize(int codeBytes) { return codeBytes < 0 ? 0 : (codeBytes * 8 / 3) * 2; }
+inline int AdpcmEncodedSize(int pcm_bytes) { return pcm_bytes < 0 ? 0 : (pcm_bytes / 2) * 3 / 8; }
+inline int AdpcmDecodedSize(int code_bytes) { return code_bytes < 0 ? 0 : (code_bytes * 8 / 3) * 2; }
 
 // The microphone's side: 16-bit PCM in, packed 3-bit codes out.
 class AdpcmEncoder {

@@ -177,7 +177,7 @@ void ParseVopHeader(HeaderContext& c);
 void ParseShortPictureHeader(HeaderContext& c);
 void EndShortPicture(HeaderContext& c);
 int ResyncMarkerLength(const HeaderState& h);
-int MacroblockNumberLength(int mbCount);
+int MacroblockNumberLength(int mb_count);
 bool MarkerAfterStuffing(HeaderContext& c);
 // Asked before every macroblock of a picture with video packets. A marker is
 // 16 or more zeros after 0 to 8 bits of stuffing, so bits 8 to 15 of what
@@ -195,7 +195,7 @@ void UpdateTime(HeaderState& h, uint32_t count, uint32_t increment);
 
 // Macroblock layer (picture_loops.cpp and friends).
 // Decodes the macroblocks of a picture whose header was parsed, from firstMb on.
-void DecodePictureData(DecoderContext& d, int firstMb);
+void DecodePictureData(DecoderContext& d, int first_mb);
 void ExtendReference(DecoderContext& d);
 void ConcealRange(DecoderContext& d, int from, int to);
 

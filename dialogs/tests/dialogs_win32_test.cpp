@@ -17,7 +17,7 @@
 namespace dialogs {
 namespace {
 
-using namespace shell_testing;
+using namespace dialogs::testing;
 
 std::string DistFolder() {
   const char* dir = std::getenv("HALYARD_BINARY_DIR");

@@ -15,7 +15,7 @@
 #include "settings/tests/registry_sandbox.h"
 #include "settings/tests/settings_files.h"
 
-namespace shell_testing {
+namespace dialogs::testing {
 
 // Every message box text the settings store would have shown.
 class RecordingPresenter : public settings::MessagePresenter {
@@ -87,4 +87,4 @@ using win32::testing::Toggle;
 using win32::testing::WindowRect;
 using win32::testing::WindowText;
 
-}  // namespace shell_testing
+}  // namespace dialogs::testing

@@ -45,15 +45,20 @@ class Harness {
     while (events_.Pop(&e)) seen_.push_back(e);
     return seen_;
   }
-  std::vector<uint32_t> Kinds() {
-    std::vector<uint32_t> k;
-    for (const auto& e : Events()) k.push_back(e.kind);
+  std::vector<size_t> Kinds() {
+    std::vector<size_t> k;
+    for (const auto& e : Events()) k.push_back(e.index());
     return k;
   }
-  bool HasKind(uint32_t kind) {
-    for (const auto& e : Events())
-      if (e.kind == kind) return true;
-    return false;
+  template <typename T>
+  bool Has() {
+    return Count<T>() > 0;
+  }
+  template <typename T>
+  int Count() {
+    int n = 0;
+    for (const auto& e : Events()) n += Is<T>(e);
+    return n;
   }
 
   FakePoster poster_;
@@ -76,13 +81,8 @@ class WithSim : public ::testing::Test {
   }
   void TearDown() override { world_->Stop(); }
   uint16_t port() { return world_->hosting()->port(); }
-  bool LoggedIn(Harness& h) { return Eventually([&] { return h.HasKind(kHostLoggedIn); }); }
+  bool LoggedIn(Harness& h) { return Eventually([&] { return h.Has<HostLoggedIn>(); }); }
   size_t Logins() { return world_->log().Lines("hosting RequestUserLogin").size(); }
-  static int Count(Harness& h, uint32_t kind) {
-    int n = 0;
-    for (const auto& e : h.Events()) n += e.kind == kind;
-    return n;
-  }
   // The reconnect waits a hundred times shorter.
   static constexpr net::ReconnectWaits kFastWaits{600, {10, 20, 40, 80, 100}};
 
@@ -92,16 +92,15 @@ class WithSim : public ::testing::Test {
 TEST_F(WithSim, LoginAcceptedThenBothListsArrive) {
   LogCapture log;
   Harness h;
-  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo"));
-  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostCameraList) && h.HasKind(kHostFileList); }));
-  auto kinds = h.Kinds();
-  EXPECT_EQ(kHostConnected, kinds[0]);
-  EXPECT_EQ(kHostLoggedIn, kinds[1]);
-  EXPECT_EQ("127.0.0.1", std::string(reinterpret_cast<const char*>(h.Events()[0].data.data())));
-  EXPECT_EQ(port(), h.Events()[0].param2);
+  ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", port(), "demo", "demo"}));
+  ASSERT_TRUE(Eventually([&] { return h.Has<HostCameraList>() && h.Has<HostFileList>(); }));
+  EXPECT_TRUE(Is<HostConnected>(h.Events()[0]));
+  EXPECT_TRUE(Is<HostLoggedIn>(h.Events()[1]));
+  EXPECT_EQ("127.0.0.1", std::get<HostConnected>(h.Events()[0]).address);
+  EXPECT_EQ(port(), std::get<HostConnected>(h.Events()[0]).port);
   for (const auto& e : h.Events()) {
-    if (e.kind == kHostCameraList) {
-      EXPECT_EQ(net::kCameraRecordSize, e.data.size());
+    if (auto* list = std::get_if<HostCameraList>(&e)) {
+      EXPECT_EQ(1u, list->cameras.size());
     }
   }
   EXPECT_GE(h.poster_.Count(os::kWmHostEvent), 4) << "every event rings the main window's doorbell";
@@ -116,9 +115,11 @@ TEST_F(WithSim, LoginAcceptedThenBothListsArrive) {
 // network threads show nothing themselves.
 TEST_F(WithSim, RefusedLoginTellsTheMainWindowAndCloses) {
   Harness h;
-  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "wrong"));
-  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
-  EXPECT_EQ((std::vector<uint32_t>{kHostConnected, kHostLoginRefused, kHostClosed}), h.Kinds());
+  ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", port(), "demo", "wrong"}));
+  ASSERT_TRUE(Eventually([&] { return h.Has<HostClosed>(); }));
+  EXPECT_EQ((std::vector<size_t>{HostEvent(HostConnected{}).index(), HostEvent(HostLoginRefused{}).index(),
+                                 HostEvent(HostClosed{}).index()}),
+            h.Kinds());
   EXPECT_FALSE(h.service_.HostConnected());
 }
 
@@ -126,22 +127,21 @@ TEST_F(WithSim, UnreachableServerTellsTheMainWindow) {
   Harness h;
   uint16_t closed_port = port();
   world_->Stop();
-  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", closed_port, "demo", "demo"));
-  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostUnreachable); }));
-  EXPECT_EQ("127.0.0.1", std::string(reinterpret_cast<const char*>(h.Events()[0].data.data())));
-  EXPECT_EQ(closed_port, h.Events()[0].param2);
-  EXPECT_EQ(-1, h.service_.Connect(0, 0, "127.0.0.1", closed_port, "demo", "demo")) << "second value 0 is refused";
+  ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", closed_port, "demo", "demo"}));
+  ASSERT_TRUE(Eventually([&] { return h.Has<HostUnreachable>(); }));
+  EXPECT_EQ("127.0.0.1", std::get<HostUnreachable>(h.Events()[0]).address);
+  EXPECT_EQ(closed_port, std::get<HostUnreachable>(h.Events()[0]).port);
 }
 
 TEST_F(WithSim, KeepAliveIsAnsweredAndOversizedPacketCloses) {
   LogCapture log;
   Harness h;
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   world_->Execute("keepalive hosting");
   EXPECT_TRUE(Eventually([&] { return !world_->log().Lines("hosting KeepAlive").empty(); }));
   world_->Execute("fault hosting oversized");
-  EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
+  EXPECT_TRUE(Eventually([&] { return h.Has<HostClosed>(); }));
   EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
   EXPECT_FALSE(h.service_.HostConnected());
 }
@@ -153,16 +153,16 @@ TEST_F(WithSim, ASilentHostingServerIsNoticedAndReplaced) {
   Harness h;
   h.service_.SetKeepAlive(100, 400);
   h.service_.SetHostReconnect(true, kFastWaits);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   os::SleepMs(1000);  // no views: nothing but the probes and their answers
-  EXPECT_EQ(1, Count(h, kHostLoggedIn)) << "a quiet server that answers was dropped";
+  EXPECT_EQ(1, h.Count<HostLoggedIn>()) << "a quiet server that answers was dropped";
   const size_t probes = world_->log().Lines("hosting KeepAlive").size();
   EXPECT_GE(probes, 2u) << "no keep-alives asked";
   EXPECT_LE(probes, 12u) << "keep-alives played ping-pong";
   world_->Execute("fault hosting silent");
-  EXPECT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 2; }, 3000)) << "the silence was never noticed";
-  EXPECT_TRUE(h.HasKind(kHostReconnecting));
+  EXPECT_TRUE(Eventually([&] { return h.Count<HostLoggedIn>() == 2; }, 3000)) << "the silence was never noticed";
+  EXPECT_TRUE(h.Has<HostReconnecting>());
 }
 
 // A server that accepts the login and drops the connection at once, again
@@ -170,15 +170,15 @@ TEST_F(WithSim, ASilentHostingServerIsNoticedAndReplaced) {
 TEST_F(WithSim, AServerThatDropsEveryLoginAtOnceIsNotHammered) {
   Harness h;
   h.service_.SetHostReconnect(true, kFastWaits);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   for (int login = 1; login <= 3; ++login) {
-    ASSERT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == login && h.service_.HostConnected(); }));
+    ASSERT_TRUE(Eventually([&] { return h.Count<HostLoggedIn>() == login && h.service_.HostConnected(); }));
     world_->Execute("fault hosting close");
   }
-  ASSERT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 4; }));
+  ASSERT_TRUE(Eventually([&] { return h.Count<HostLoggedIn>() == 4; }));
   uint32_t last = 0;
   for (const auto& e : h.Events())
-    if (e.kind == kHostReconnecting) last = static_cast<uint32_t>(e.param1);
+    if (Is<HostReconnecting>(e)) last = static_cast<uint32_t>(std::get<HostReconnecting>(e).attempt);
   EXPECT_EQ(3u, last) << "the attempts' count started afresh after each login";
 }
 
@@ -187,13 +187,13 @@ TEST_F(WithSim, AServerThatDropsEveryLoginAtOnceIsNotHammered) {
 TEST_F(WithSim, AConnectionMadeByHandEndsTheReconnectLoop) {
   Harness h;
   h.service_.SetHostReconnect(true, {600, {3000, 3000, 3000, 3000, 3000}});
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   world_->Execute("restart hosting 0.2");
   ASSERT_TRUE(Eventually([&] { return h.service_.host_attempt() == 2; })) << "the first attempt did not fail";
   ASSERT_TRUE(Eventually([&] { return world_->hosting()->listener().listening(); }));
-  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo"));
-  ASSERT_TRUE(Eventually([&] { return Count(h, kHostLoggedIn) == 2; }));
+  ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", port(), "demo", "demo"}));
+  ASSERT_TRUE(Eventually([&] { return h.Count<HostLoggedIn>() == 2; }));
   EXPECT_TRUE(Eventually([&] { return h.service_.host_attempt() == 0; }, 1000)) << "the loop waits on";
   EXPECT_EQ(2u, Logins()) << "the loop logged in over the user's connection";
 }
@@ -248,7 +248,7 @@ class HeldTunnel {
 TEST_F(WithSim, ALogoutDuringTheLoopsConnectIsNotUndone) {
   Harness h;
   h.service_.SetHostReconnect(true, kFastWaits);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   HeldTunnel tunnel(port());
   h.service_.SetProxy(tunnel.Settings());  // only the loop's attempt goes through it
@@ -258,7 +258,7 @@ TEST_F(WithSim, ALogoutDuringTheLoopsConnectIsNotUndone) {
   tunnel.GoOn();
   EXPECT_TRUE(tunnel.ClientHungUp(3000)) << "the abandoned connection was kept";
   EXPECT_FALSE(h.service_.HostConnected());
-  EXPECT_EQ(1, Count(h, kHostLoggedIn));
+  EXPECT_EQ(1, h.Count<HostLoggedIn>());
   EXPECT_EQ(1u, Logins());
 }
 
@@ -266,7 +266,7 @@ TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
   Harness h;
   FakeNode node(3, true, "CAM-1");
   h.service_.AddNode(&node);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "CAM-1\n");
   ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 5; }));
@@ -286,7 +286,7 @@ TEST_F(WithSim, UnknownCameraIsToldToTheUserOnlyWhenTheyAsked) {
   Harness h;
   FakeNode node(1, true, "NO-CAM");
   h.service_.AddNode(&node);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   for (bool asked : {true, false, false}) {
     node.asked_ = asked;
@@ -294,10 +294,10 @@ TEST_F(WithSim, UnknownCameraIsToldToTheUserOnlyWhenTheyAsked) {
     h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "NO-CAM");
     ASSERT_TRUE(Eventually([&] { return node.not_found_ > before; }));
   }
-  EXPECT_EQ(1, Count(h, kChannelNotFound));
+  EXPECT_EQ(1, h.Count<ChannelNotFound>());
   for (const auto& e : h.Events()) {
-    if (e.kind != kChannelNotFound) continue;
-    EXPECT_EQ("NO-CAM", std::string(reinterpret_cast<const char*>(e.data.data())));
+    if (!Is<ChannelNotFound>(e)) continue;
+    EXPECT_EQ("NO-CAM", std::get<ChannelNotFound>(e).name);
   }
   EXPECT_EQ(0, node.registered_.load());
   h.service_.RemoveNode(&node);
@@ -307,7 +307,7 @@ TEST_F(WithSim, StoredFilePlaysFromTheStartAfterItsChannelIsSetUp) {
   Harness h;
   FakeNode node(2, true, "rec/one.mp4");
   h.service_.AddNode(&node);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelFileVideo, "CAM-1", "rec/one.mp4");
   ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 3; }));
@@ -322,11 +322,11 @@ TEST_F(WithSim, CloseHostClosesEveryRelayNode) {
   FakeNode a(1, true, "A"), b(2, true, "B");
   h.service_.AddNode(&a);
   h.service_.AddNode(&b);
-  h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
+  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
   ASSERT_TRUE(LoggedIn(h));
   world_->Execute("fault hosting close");
   ASSERT_TRUE(Eventually([&] { return h.poster_.Count(os::kWmNodeClose) == 2; }));
-  EXPECT_TRUE(h.HasKind(kHostClosed));
+  EXPECT_TRUE(h.Has<HostClosed>());
   h.service_.RemoveNode(&a);
   h.service_.RemoveNode(&b);
 }
@@ -358,7 +358,7 @@ class Scripted : public ::testing::Test {
       net::testing::SendBytes(s, Framed(net::kReplyUserLogin, Word(1)) + after_login);
       net::testing::RecvBytes(s, 1 << 20);  // until the client closes
     });
-    ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", server.port(), "u", "p"));
+    ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", server.port(), "u", "p"}));
     EXPECT_TRUE(Eventually(done));
     os::SleepMs(200);  // let anything that should not happen show itself
     h.service_.CloseHost();
@@ -375,12 +375,13 @@ TEST_F(Scripted, TwoCameraListsInOneReadGiveTwoEventsInOrder) {
                       Framed(net::kReplyCameraList, std::string(rb.begin(), rb.end()));
   Run(lists, h, [&] {
     int n = 0;
-    for (const auto& e : h.Events()) n += e.kind == kHostCameraList;
+    for (const auto& e : h.Events()) n += Is<HostCameraList>(e);
     return n == 2;
   });
   std::vector<std::string> ids;
   for (const auto& e : h.Events())
-    if (e.kind == kHostCameraList) ids.push_back(net::DecodeCameraRecord(e.data.data()).camera_id);
+    if (auto* list = std::get_if<HostCameraList>(&e))
+      for (const auto& camera : list->cameras) ids.push_back(camera.camera_id);
   EXPECT_EQ((std::vector<std::string>{"A", "B"}), ids);
 }
 
@@ -394,11 +395,11 @@ TEST(ScriptedRefusal, RestOfTheBufferIsDiscarded) {
                                    Framed(net::kReplyCameraList, std::string(ra.begin(), ra.end())));
     net::testing::RecvBytes(s, 1);
   });
-  ASSERT_EQ(0, h.service_.Connect(0, 1, "127.0.0.1", server.port(), "u", "p"));
-  ASSERT_TRUE(Eventually([&] { return h.HasKind(kHostClosed); }));
+  ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", server.port(), "u", "p"}));
+  ASSERT_TRUE(Eventually([&] { return h.Has<HostClosed>(); }));
   os::SleepMs(200);
-  EXPECT_FALSE(h.HasKind(kHostCameraList));
-  EXPECT_FALSE(h.HasKind(kHostLoggedIn));
+  EXPECT_FALSE(h.Has<HostCameraList>());
+  EXPECT_FALSE(h.Has<HostLoggedIn>());
 }
 
 TEST_F(Scripted, UpdatesOfTheWrongSizeAreDropped) {
@@ -408,9 +409,9 @@ TEST_F(Scripted, UpdatesOfTheWrongSizeAreDropped) {
   std::string file(net::kFileUpdateSize + 4, '\0');
   Run(Framed(net::kReplyOnlineCameraUpdate, bad) + Framed(net::kReplyFileListUpdate, file) +
           Framed(net::kReplyOnlineCameraUpdate, good) + Framed(77, ""),
-      h, [&] { return h.HasKind(kHostCameraUpdate); });
+      h, [&] { return h.Has<HostCameraUpdate>(); });
   int updates = 0;
-  for (const auto& e : h.Events()) updates += e.kind == kHostCameraUpdate || e.kind == kHostFileUpdate;
+  for (const auto& e : h.Events()) updates += Is<HostCameraUpdate>(e) || Is<HostFileUpdate>(e);
   EXPECT_EQ(1, updates);
   EXPECT_TRUE(log.Has("RECV : [ HostingService::HS_ReplyOnlineCameraUpdate ] (Data Length = 447)\n"));
   EXPECT_TRUE(log.Has("RECV : unkown message 77, msglen = 0\n"));
@@ -422,25 +423,52 @@ TEST_F(Scripted, ChannelReplyForAnUnknownCameraIsIgnoredSilently) {
   r.channel_id = 42;
   auto body = net::EncodeChannelSetup(r);
   Run(Framed(net::kReplyChannelSetup, std::string(body.begin(), body.end())) + Framed(net::kReplyFileList, ""), h,
-      [&] { return h.HasKind(kHostFileList); });
-  EXPECT_FALSE(h.HasKind(kChannelNotFound));
+      [&] { return h.Has<HostFileList>(); });
+  EXPECT_FALSE(h.Has<ChannelNotFound>());
+}
+
+// List replies are decoded on the receive thread, each record within the body.
+TEST(HostEventQueue, ListRepliesAreDecodedWithinTheirBodies) {
+  net::CameraRecord one, two;
+  one.camera_id = "CAM-1";
+  two.camera_id = "CAM-2";
+  auto a = net::EncodeCameraRecord(one), b = net::EncodeCameraRecord(two);
+  std::vector<uint8_t> list(a.begin(), a.end());
+  list.insert(list.end(), b.begin(), b.end());
+  list.resize(list.size() + 100, 0xAB);  // a cut record after the whole ones
+  auto cameras = ListReplyEvent(net::kReplyCameraList, list.data(), static_cast<uint32_t>(list.size()));
+  ASSERT_TRUE(cameras && Is<HostCameraList>(*cameras));
+  ASSERT_EQ(2u, std::get<HostCameraList>(*cameras).cameras.size());
+  EXPECT_EQ("CAM-2", std::get<HostCameraList>(*cameras).cameras[1].camera_id);
+
+  auto update = net::EncodeCameraUpdate(2, one);
+  auto removed = ListReplyEvent(net::kReplyOnlineCameraUpdate, update.data(), net::kCameraUpdateSize);
+  ASSERT_TRUE(removed && Is<HostCameraUpdate>(*removed));
+  EXPECT_EQ(2u, std::get<HostCameraUpdate>(*removed).code);
+  EXPECT_FALSE(ListReplyEvent(net::kReplyOnlineCameraUpdate, update.data(), net::kCameraUpdateSize - 1))
+      << "a cut update is no event";
+  EXPECT_FALSE(ListReplyEvent(net::kReplyCameraList, list.data(), 0)) << "an empty camera list is no event";
+  const std::vector<uint8_t> short_file(net::kFileRecordSize - 1, 1);
+  auto files = ListReplyEvent(net::kReplyFileList, short_file.data(), net::kFileRecordSize - 1);
+  ASSERT_TRUE(files && Is<HostFileList>(*files));
+  EXPECT_TRUE(std::get<HostFileList>(*files).files.empty());
 }
 
 TEST(HostEventQueue, TwentyFirstUnreadEventIsDropped) {
   FakePoster poster;
   HostEventQueue q(poster, 7);
-  for (int i = 0; i < 20; ++i) EXPECT_TRUE(q.Push(kHostCameraList, std::to_string(i)));
-  EXPECT_FALSE(q.Push(kHostCameraList, "20"));
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(q.Push(RelayNodeSetUp{std::to_string(i)}));
+  EXPECT_FALSE(q.Push(RelayNodeSetUp{"20"}));
   EXPECT_EQ(20, poster.Count(os::kWmHostEvent)) << "a dropped event rings no doorbell";
   HostEvent e;
   ASSERT_TRUE(q.Pop(&e));
-  EXPECT_EQ("0", std::string(reinterpret_cast<const char*>(e.data.data())));
-  EXPECT_TRUE(q.Push(kHostFileList, "after"));
+  EXPECT_EQ("0", std::get<RelayNodeSetUp>(e).camera_id);
+  EXPECT_TRUE(q.Push(HostFileList{}));
   for (int i = 1; i < 20; ++i) ASSERT_TRUE(q.Pop(&e));
   ASSERT_TRUE(q.Pop(&e));
-  EXPECT_EQ(kHostFileList, e.kind) << "slots are reused in ring order";
+  EXPECT_TRUE(Is<HostFileList>(e)) << "slots are reused in ring order";
   EXPECT_FALSE(q.Pop(&e));
-  q.Push(kHostClosed);
+  q.Push(HostClosed{});
   q.Reset();
   EXPECT_EQ(0, q.count());
   EXPECT_FALSE(q.Pop(&e));
@@ -507,10 +535,10 @@ TEST(HostingSockets, HandlesAreKeptWhole) {
   EXPECT_EQ(&b, service.FindDirectNodeBySocket(high).get());
 
   // The event that tells the main window which node identified itself.
-  ASSERT_TRUE(events.Push(kDirectCameraInfo, static_cast<uintptr_t>(high)));
+  ASSERT_TRUE(events.Push(DirectCameraInfo{static_cast<EventSocket>(high), ""}));
   HostEvent e;
   ASSERT_TRUE(events.Pop(&e));
-  EXPECT_EQ(high, static_cast<os::SocketHandle>(e.param1));
+  EXPECT_EQ(high, static_cast<os::SocketHandle>(std::get<DirectCameraInfo>(e).socket));
 
   service.RemoveNode(&a);
   service.RemoveNode(&b);
@@ -564,8 +592,8 @@ TEST_F(WithSim, LoginThroughSocks5AndHttpProxies) {
       p.password = fixture["password"];
     }
     h.service_.SetProxy(p);
-    h.service_.Connect(0, 1, "127.0.0.1", port(), "demo", "demo");
-    EXPECT_TRUE(Eventually([&] { return h.HasKind(kHostCameraList); })) << "proxy version " << c.version;
+    h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
+    EXPECT_TRUE(Eventually([&] { return h.Has<HostCameraList>(); })) << "proxy version " << c.version;
   }
 }
 

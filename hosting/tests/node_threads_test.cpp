@@ -206,7 +206,7 @@ TEST(ProxySettings, AConnectKeepsTheSettingsItStartedWith) {
   p.user_id = "before";
   p.password = "secret";
   s.service.SetProxy(p);
-  ASSERT_EQ(0, s.service.Connect(0, 1, "127.0.0.1", 9, "demo", "demo"));
+  ASSERT_EQ(0, s.service.Connect({"127.0.0.1", 9, "demo", "demo"}));
   ASSERT_TRUE(proxy.WaitInHandshake()) << "the connect never reached the proxy";
   p.user_id = "after";
   s.service.SetProxy(p);

@@ -8,16 +8,12 @@
 #include <mutex>
 #include <vector>
 
+#include "os/posted_queue.h"
 #include "os/window_seam.h"
 
 namespace os::testing {
 
-struct PostedMessage {
-  os::WindowHandle window;
-  uint32_t message;
-  uintptr_t wparam;
-  intptr_t lparam;
-};
+using os::PostedMessage;
 
 class RecordingPoster : public os::WindowPoster {
  public:

@@ -115,7 +115,7 @@ void Viewer::OnMainWindow(uint32_t message) {
   hosting::HostEvent e;
   while (events_.Pop(&e)) {
     runtime_.Tell(e);
-    if (e.kind == hosting::kHostLoggedIn) host_logged_in_ = true;
+    if (hosting::Is<hosting::HostLoggedIn>(e)) host_logged_in_ = true;
   }
 }
 
@@ -148,7 +148,7 @@ void Viewer::KeepHostingUp() {
       if (now < host_retry_ms_ || hosting_.HostConnected()) break;
       host_logged_in_ = false;
       host_refusals_seen_ = refusals;
-      if (hosting_.Connect(0, 1, "127.0.0.1", config_.hosting_port, "demo", "demo") == 0) {
+      if (hosting_.Connect({"127.0.0.1", config_.hosting_port, "demo", "demo"}) == 0) {
         host_ = Host::kConnecting;
         host_since_ms_ = now;
         ++actions_["hosting connect"];

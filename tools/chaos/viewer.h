@@ -155,7 +155,7 @@ class Viewer {
   std::mt19937_64 random_;
   hosting::HostEventQueue events_;
   hosting::HostingService hosting_;
-  present::NodeSpeakerLinks speaker_links_;
+  app::view::NodeSpeakerLinks speaker_links_;
   ToneInput tone_;
   present::Microphone microphone_;
   std::vector<std::unique_ptr<View>> views_;

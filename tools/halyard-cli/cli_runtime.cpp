@@ -19,12 +19,7 @@ void Runtime::Forget(os::WindowHandle window) {
 }
 
 bool Runtime::Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({window, message, wparam, lparam});
-  }
-  posted_.notify_one();
-  return true;
+  return posted_.Post(window, message, wparam, lparam);
 }
 
 void Runtime::SetTimer(os::WindowHandle window, uint32_t id, int interval_ms) {
@@ -45,19 +40,19 @@ void Runtime::ShowMessage(const std::string& section, const std::string& key, co
 }
 
 bool Runtime::Tell(const hosting::HostEvent& event) {
-  switch (event.kind) {
-    case hosting::kHostUnreachable:
-      ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!", {});
-      return true;
-    case hosting::kHostLoginRefused:
-      ShowMessage("ERROR_MESSAGE", "ERROR_LOGIN_FAIL", "Login Fail : Please Insert Correct ID and Password", {});
-      return true;
-    case hosting::kChannelNotFound:
-      ShowMessage("ERROR_MESSAGE", "ERROR_CAHNNEL_SETUP", "Error : We donot find a selected camera or file", {});
-      return true;
-    default:
-      return false;
+  if (hosting::Is<hosting::HostUnreachable>(event)) {
+    ShowMessage("ERROR_MESSAGE", "ERROR_CONNREFUSED", "You cannot connect to the hosting server!!!", {});
+    return true;
   }
+  if (hosting::Is<hosting::HostLoginRefused>(event)) {
+    ShowMessage("ERROR_MESSAGE", "ERROR_LOGIN_FAIL", "Login Fail : Please Insert Correct ID and Password", {});
+    return true;
+  }
+  if (hosting::Is<hosting::ChannelNotFound>(event)) {
+    ShowMessage("ERROR_MESSAGE", "ERROR_CAHNNEL_SETUP", "Error : We donot find a selected camera or file", {});
+    return true;
+  }
+  return false;
 }
 
 std::vector<std::string> Runtime::shown() {
@@ -73,7 +68,7 @@ bool Runtime::Shown(const std::string& key) {
 
 void Runtime::DeliverDueTimers() {
   const auto now = std::chrono::steady_clock::now();
-  std::vector<Message> due;
+  std::vector<os::PostedMessage> due;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto& [key, timer] : timers_) {
@@ -89,14 +84,10 @@ bool Runtime::RunUntil(const std::function<bool()>& done, int timeout_ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
     DeliverDueTimers();
-    for (;;) {
-      Message m;
+    for (os::PostedMessage m; posted_.Take(&m);) {
       Handler handler;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (queue_.empty()) break;
-        m = queue_.front();
-        queue_.pop_front();
         auto it = handlers_.find(m.window);
         if (it != handlers_.end()) handler = it->second;
       }
@@ -104,8 +95,7 @@ bool Runtime::RunUntil(const std::function<bool()>& done, int timeout_ms) {
     }
     if (done()) return true;
     if (interrupted || std::chrono::steady_clock::now() >= end) return false;
-    std::unique_lock<std::mutex> lock(mutex_);
-    posted_.wait_for(lock, std::chrono::milliseconds(20), [this] { return !queue_.empty(); });
+    posted_.WaitForMessage(20);
   }
 }
 

@@ -5,8 +5,6 @@
 // program can turn them into its exit status.
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "hosting/host_event.h"
+#include "os/posted_queue.h"
 #include "os/window_seam.h"
 
 namespace cli {
@@ -47,21 +46,14 @@ class Runtime : public os::WindowPoster, public os::WindowTimers, public os::Use
   static std::atomic<bool> interrupted;
 
  private:
-  struct Message {
-    os::WindowHandle window;
-    uint32_t message;
-    uintptr_t wparam;
-    intptr_t lparam;
-  };
   struct Timer {
     int interval_ms;
     std::chrono::steady_clock::time_point due;
   };
   void DeliverDueTimers();
 
-  std::mutex mutex_;
-  std::condition_variable posted_;
-  std::deque<Message> queue_;
+  os::PostedQueue posted_;
+  std::mutex mutex_;  // guards the handlers, the timers and what was shown
   std::map<os::WindowHandle, Handler> handlers_;
   std::map<std::pair<os::WindowHandle, uint32_t>, Timer> timers_;
   std::vector<std::string> shown_;

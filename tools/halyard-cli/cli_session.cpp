@@ -60,31 +60,23 @@ void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
   hosting::HostEvent e;
   while (events_->Pop(&e)) {
     if (runtime_.Tell(e)) continue;
-    const uint32_t length = static_cast<uint32_t>(e.data.size());
-    switch (e.kind) {
-      case hosting::kHostLoggedIn:
-        logged_in_ = true;
-        host_closed_ = false;  // restored
-        break;
-      case hosting::kHostClosed:
-        host_closed_ = true;
-        break;
-      case hosting::kHostCameraList:
-        cameras_ = net::DecodeCameraList(e.data.data(), length);
-        camera_list_ = true;
-        break;
-      case hosting::kHostFileList:
-        files_ = net::DecodeFileList(e.data.data(), length);
-        lists_done_ = true;  // the file list is asked for after the camera list
-        break;
-      default:
-        break;
+    if (hosting::Is<hosting::HostLoggedIn>(e)) {
+      logged_in_ = true;
+      host_closed_ = false;  // restored
+    } else if (hosting::Is<hosting::HostClosed>(e)) {
+      host_closed_ = true;
+    } else if (auto* list = std::get_if<hosting::HostCameraList>(&e)) {
+      cameras_ = list->cameras;
+      camera_list_ = true;
+    } else if (auto* files = std::get_if<hosting::HostFileList>(&e)) {
+      files_ = files->files;
+      lists_done_ = true;  // the file list is asked for after the camera list
     }
   }
 }
 
 int Session::ConnectHosting(std::string* reason) {
-  if (hosting_->Connect(0, 1, options_.host, options_.host_port, options_.user, options_.password) != 0) {
+  if (hosting_->Connect({options_.host, options_.host_port, options_.user, options_.password}) != 0) {
     *reason = "cannot start the connection";
     return kExitFailed;
   }

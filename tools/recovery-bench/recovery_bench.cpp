@@ -97,9 +97,9 @@ int main(int argc, char** argv) {
   bool logged_in = false;
   runtime.SetHandler(kMain, [&](uint32_t m, uintptr_t, intptr_t) {
     hosting::HostEvent e;
-    while (m == os::kWmHostEvent && events.Pop(&e)) logged_in |= e.kind == hosting::kHostLoggedIn;
+    while (m == os::kWmHostEvent && events.Pop(&e)) logged_in |= hosting::Is<hosting::HostLoggedIn>(e);
   });
-  hosting.Connect(0, 1, "127.0.0.1", world.hosting()->port(), "demo", "demo");
+  hosting.Connect({"127.0.0.1", world.hosting()->port(), "demo", "demo"});
   if (!runtime.RunUntil([&] { return logged_in; }, 20000)) return std::fprintf(stderr, "no hosting login\n"), 1;
 
   std::vector<std::unique_ptr<View>> views;

@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace shell_testing;
+using namespace dialogs::testing;
 
 std::string g_out;
 

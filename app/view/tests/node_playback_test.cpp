@@ -12,8 +12,10 @@
 #include "node/media_ring.h"
 #include "node/sound_source.h"
 
-namespace present {
+namespace app::view {
 namespace {
+
+using namespace present;
 
 constexpr uint32_t kBlock = NodePlayback::kBlockBytes;
 
@@ -77,37 +79,37 @@ class MarkingDecoder : public codec::AudioDecoder {
 class Playback : public ::testing::Test {
  protected:
   void SetUp() override {
-    playback.Bind(&device);
-    ASSERT_TRUE(playback.CreateBuffer());
-    buffer = device.last;
+    playback_.Bind(&device_);
+    ASSERT_TRUE(playback_.CreateBuffer());
+    buffer_ = device_.last;
   }
   void Receive(uint8_t marker, uint32_t length = 192) {
     std::vector<uint8_t> unit(length, marker);
-    ring.Push(unit.data(), length, 0);
+    ring_.Push(unit.data(), length, 0);
   }
   bool Feed() {
-    node::RingSoundSource sound(ring, decoder);
-    return playback.FeedOne(sound);
+    node::RingSoundSource sound(ring_, decoder_);
+    return playback_.FeedOne(sound);
   }
 
-  FakeDevice device;
-  NodePlayback playback;
-  FakeBuffer* buffer = nullptr;
-  node::MediaRing ring{node::MediaRing::kAudioSlots, 1024};
-  MarkingDecoder decoder;
+  FakeDevice device_;
+  NodePlayback playback_;
+  FakeBuffer* buffer_ = nullptr;
+  node::MediaRing ring_{node::MediaRing::kAudioSlots, 1024};
+  MarkingDecoder decoder_;
 };
 
 TEST_F(Playback, StartsWithTheThirdReceivedUnit) {
   EXPECT_FALSE(Feed()) << "nothing received, nothing consumed";
-  EXPECT_TRUE(buffer->writes.empty());
+  EXPECT_TRUE(buffer_->writes.empty());
   for (uint8_t unit = 1; unit <= 3; ++unit) {
     Receive(unit);
     EXPECT_TRUE(Feed());
-    EXPECT_EQ(unit == 3, buffer->playing) << "after unit " << int(unit);
+    EXPECT_EQ(unit == 3, buffer_->playing) << "after unit " << int(unit);
   }
-  EXPECT_EQ((std::vector<uint32_t>{0, kBlock, 2 * kBlock}), buffer->writes);
-  EXPECT_EQ(1, buffer->BlockSample(0));
-  EXPECT_EQ(3, buffer->BlockSample(2));
+  EXPECT_EQ((std::vector<uint32_t>{0, kBlock, 2 * kBlock}), buffer_->writes);
+  EXPECT_EQ(1, buffer_->BlockSample(0));
+  EXPECT_EQ(3, buffer_->BlockSample(2));
 }
 
 TEST_F(Playback, AGapIsFilledWithSilenceAndNothingIsReplayed) {
@@ -115,18 +117,18 @@ TEST_F(Playback, AGapIsFilledWithSilenceAndNothingIsReplayed) {
     Receive(unit);
     Feed();
   }
-  buffer->cursor = 2 * kBlock + 100;  // within two blocks of the last write
+  buffer_->cursor = 2 * kBlock + 100;  // within two blocks of the last write
   EXPECT_FALSE(Feed()) << "silence consumes no unit";
   EXPECT_FALSE(Feed());
-  EXPECT_EQ(5u, buffer->writes.size()) << "two silent blocks keep ahead of the cursor";
-  EXPECT_EQ(0, buffer->BlockSample(3));
-  EXPECT_EQ(0, buffer->BlockSample(4));
+  EXPECT_EQ(5u, buffer_->writes.size()) << "two silent blocks keep ahead of the cursor";
+  EXPECT_EQ(0, buffer_->BlockSample(3));
+  EXPECT_EQ(0, buffer_->BlockSample(4));
   EXPECT_FALSE(Feed());
-  EXPECT_EQ(5u, buffer->writes.size()) << "far enough ahead: nothing more is written";
+  EXPECT_EQ(5u, buffer_->writes.size()) << "far enough ahead: nothing more is written";
   Receive(4);
   EXPECT_TRUE(Feed());
-  EXPECT_EQ(4, buffer->BlockSample(5)) << "reception resumes after the silence";
-  for (int block = 3; block < 5; ++block) EXPECT_EQ(0, buffer->BlockSample(block)) << "no old unit replayed";
+  EXPECT_EQ(4, buffer_->BlockSample(5)) << "reception resumes after the silence";
+  for (int block = 3; block < 5; ++block) EXPECT_EQ(0, buffer_->BlockSample(block)) << "no old unit replayed";
 }
 
 TEST_F(Playback, OverrunDiscardsOneUnitPerCall) {
@@ -134,17 +136,17 @@ TEST_F(Playback, OverrunDiscardsOneUnitPerCall) {
     Receive(uint8_t(unit));
     ASSERT_TRUE(Feed()) << "unit " << unit;
   }
-  EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer->writes.size());
+  EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer_->writes.size());
   for (int unit = 0; unit < 5; ++unit) Receive(uint8_t(200 + unit));
   for (int call = 1; call <= 5; ++call) {
     EXPECT_FALSE(Feed());
-    EXPECT_EQ(5 - call, ring.Count()) << "call " << call << " discards exactly one unit";
+    EXPECT_EQ(5 - call, ring_.Count()) << "call " << call << " discards exactly one unit";
   }
-  EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer->writes.size()) << "nothing written over queued sound";
-  buffer->cursor = 10 * kBlock;
+  EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer_->writes.size()) << "nothing written over queued sound";
+  buffer_->cursor = 10 * kBlock;
   Receive(250);
   EXPECT_TRUE(Feed());
-  EXPECT_EQ(0u, buffer->writes.back()) << "the write index wraps from 100 to 0";
+  EXPECT_EQ(0u, buffer_->writes.back()) << "the write index wraps from 100 to 0";
 }
 
 TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
@@ -152,33 +154,33 @@ TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
     Receive(unit);
     Feed();
   }
-  ASSERT_TRUE(buffer->playing);
-  playback.SetMute(true);
+  ASSERT_TRUE(buffer_->playing);
+  playback_.SetMute(true);
   Receive(4);
   EXPECT_FALSE(Feed());
-  EXPECT_FALSE(buffer->playing);
-  EXPECT_EQ(1, ring.Count()) << "muted: nothing consumed";
-  EXPECT_EQ(3, playback.WriteIndex());
-  playback.SetMute(false);
+  EXPECT_FALSE(buffer_->playing);
+  EXPECT_EQ(1, ring_.Count()) << "muted: nothing consumed";
+  EXPECT_EQ(3, playback_.WriteIndex());
+  playback_.SetMute(false);
   EXPECT_TRUE(Feed());
-  EXPECT_EQ(3 * kBlock, buffer->writes.back());
-  EXPECT_TRUE(buffer->playing) << "more than one block ahead: playing again";
+  EXPECT_EQ(3 * kBlock, buffer_->writes.back());
+  EXPECT_TRUE(buffer_->playing) << "more than one block ahead: playing again";
 }
 
 TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
   Receive(9, 600);
   EXPECT_TRUE(Feed());
-  EXPECT_EQ((std::vector<int>{600}), decoder.lengths) << "the whole unit passes the decoder";
-  EXPECT_EQ(1u, buffer->writes.size()) << "one block written";
+  EXPECT_EQ((std::vector<int>{600}), decoder_.lengths) << "the whole unit passes the decoder";
+  EXPECT_EQ(1u, buffer_->writes.size()) << "one block written";
   int16_t next;
-  std::memcpy(&next, &buffer->bytes[kBlock], 2);
+  std::memcpy(&next, &buffer_->bytes[kBlock], 2);
   EXPECT_EQ(int16_t(0xEEEE), next) << "the samples past 1024 bytes go nowhere";
 
   Receive(7, 96);
   EXPECT_TRUE(Feed());
   int16_t half[2];
-  std::memcpy(&half[0], &buffer->bytes[kBlock + 510], 2);
-  std::memcpy(&half[1], &buffer->bytes[kBlock + 512], 2);
+  std::memcpy(&half[0], &buffer_->bytes[kBlock + 510], 2);
+  std::memcpy(&half[1], &buffer_->bytes[kBlock + 512], 2);
   EXPECT_EQ(7, half[0]);
   EXPECT_EQ(0, half[1]) << "a short unit's block ends in silence";
 }
@@ -211,11 +213,11 @@ TEST_F(Playback, AStalledFeederResumesAfterTheCursorInsteadOfSixSecondsBehind) {
     Feed();
   }
   // The media thread stalled: the cursor ran past all five blocks.
-  buffer->cursor = 6 * kBlock + 300;
+  buffer_->cursor = 6 * kBlock + 300;
   Receive(6);
   EXPECT_TRUE(Feed()) << "a unit is played, not discarded as an overrun";
-  EXPECT_EQ(7 * kBlock, buffer->writes.back()) << "written in the block after the cursor";
-  EXPECT_EQ(1, buffer->plays);
+  EXPECT_EQ(7 * kBlock, buffer_->writes.back()) << "written in the block after the cursor";
+  EXPECT_EQ(1, buffer_->plays);
 }
 
 TEST(PlaybackBinding, NoSoundOutputMeansNothingToFeed) {
@@ -241,4 +243,4 @@ TEST(PlaybackBinding, NoSoundOutputMeansNothingToFeed) {
 }
 
 }  // namespace
-}  // namespace present
+}  // namespace app::view

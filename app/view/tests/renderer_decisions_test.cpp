@@ -14,10 +14,12 @@
 #include "present/tests/fake_display.h"
 #include "present/window_renderer.h"
 
-namespace present {
+namespace app::view {
 namespace {
 
-using testing::FakeDisplaySystem;
+using namespace present;
+
+using present::testing::FakeDisplaySystem;
 
 constexpr os::WindowHandle kNodeWindow = 0x1000, kFullScreenHandle = 0x2000;
 constexpr int kW = 32, kH = 16;
@@ -485,4 +487,4 @@ TEST(OverlayRenderer, FailsWithoutOverlayCapsOrSurfaces) {
 }
 
 }  // namespace
-}  // namespace present
+}  // namespace app::view

@@ -26,8 +26,10 @@
 #include "present/win32/direct_sound_output.h"
 #include "present/win32/wave_in_device.h"
 
-namespace present {
+namespace app::view {
 namespace {
+
+using namespace present;
 
 // A Unix path from the environment as Wine's Z: drive sees it.
 std::string FromEnvironment(const char* name) {
@@ -256,4 +258,4 @@ TEST(SoundWithoutServer, NothingBlocksAndTheLogSaysSoOnce) {
 }
 
 }  // namespace
-}  // namespace present
+}  // namespace app::view

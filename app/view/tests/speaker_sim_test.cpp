@@ -3,19 +3,20 @@
 // every encoded block reaches both cameras in its camera's form.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
-#include <mutex>
 
 #include "app/view/node_speaker_links.h"
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
 #include "node/node_window.h"
+#include "os/posted_queue.h"
 #include "present/speaker_sender.h"
 #include "world.h"
 
-namespace present {
+namespace app::view {
 namespace {
+
+using namespace present;
 
 using hosting::testing::Eventually;
 using hosting::testing::FakeMessages;
@@ -24,38 +25,15 @@ constexpr os::WindowHandle kParent = 200, kMain = 300;
 
 // Posted messages queue up; Deliver hands each node its own on the test's
 // thread, which plays the user-interface thread.
-class Pump : public os::WindowPoster, public os::WindowTimers {
+class Pump : public os::PostedQueue, public os::WindowTimers {
  public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({window, message, wparam, lparam});
-    return true;
-  }
   void SetTimer(os::WindowHandle, uint32_t, int) override {}
   void KillTimer(os::WindowHandle, uint32_t) override {}
   void Deliver(const std::vector<node::CNodeWindow*>& nodes) {
-    for (;;) {
-      Message m;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (queue_.empty()) return;
-        m = queue_.front();
-        queue_.pop_front();
-      }
+    for (os::PostedMessage m; Take(&m);)
       for (node::CNodeWindow* n : nodes)
         if (m.window == n->Window()) n->HandleMessage(m.message, m.wparam, m.lparam);
-    }
   }
-
- private:
-  struct Message {
-    os::WindowHandle window;
-    uint32_t message;
-    uintptr_t wparam;
-    intptr_t lparam;
-  };
-  std::mutex mutex_;
-  std::deque<Message> queue_;
 };
 
 class NoMedia : public node::MediaConsumer {
@@ -187,4 +165,4 @@ TEST_F(SpeakerToCameras, EachCameraGetsEveryBlockInTheFormItsVersionAsksFor) {
 }
 
 }  // namespace
-}  // namespace present
+}  // namespace app::view

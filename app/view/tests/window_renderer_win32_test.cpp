@@ -15,8 +15,10 @@
 #include "present/win32/win32_display.h"
 #include "present/window_renderer.h"
 
-namespace present {
+namespace app::view {
 namespace {
+
+using namespace present;
 
 constexpr int kPictureW = 320, kPictureH = 240;
 
@@ -232,4 +234,4 @@ TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
 }
 
 }  // namespace
-}  // namespace present
+}  // namespace app::view

@@ -10,7 +10,7 @@ namespace codec::video {
 
 class BitReader {
  public:
-  void Bind(const uint8_t* data, size_t length, bool shortHeader) {
+  void Bind(const uint8_t* data, size_t length, bool short_header) {
     data_ = data;
     length_ = length;
     pos_ = 0;
@@ -18,7 +18,7 @@ class BitReader {
     bits_ = 0;
     static const uint8_t kOrdinary[8] = {0x00, 0x00, 0x01, 0xB6, 0x00, 0x00, 0x01, 0xB6};
     static const uint8_t kShort[8] = {0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x80, 0x00};
-    pad_ = shortHeader ? kShort : kOrdinary;
+    pad_ = short_header ? kShort : kOrdinary;
   }
 
   // n is 1..32.

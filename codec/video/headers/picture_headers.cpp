@@ -16,13 +16,13 @@ uint32_t ReadModuloCount(BitReader& br) {
   return count;
 }
 
-void SkipVopComplexity(BitReader& br, const HeaderState& h, bool isP) {
+void SkipVopComplexity(BitReader& br, const HeaderState& h, bool is_p) {
   const uint8_t* f = h.estimationFlags;
   static const int kCommon[] = {0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12};
   for (int i : kCommon)
     if (f[i]) br.Skip(8);
   if (f[13]) br.Skip(4);
-  if (isP) {
+  if (is_p) {
     static const int kInter[] = {7, 8, 14, 15, 17, 18, 19, 20};
     for (int i : kInter)
       if (f[i]) br.Skip(8);
@@ -144,9 +144,9 @@ int ResyncMarkerLength(const HeaderState& h) {
   return h.vopCodingType == kVopI ? 17 : 16 + h.fcode;
 }
 
-int MacroblockNumberLength(int mbCount) {
+int MacroblockNumberLength(int mb_count) {
   int bits = 0;
-  while ((1 << bits) < mbCount) ++bits;
+  while ((1 << bits) < mb_count) ++bits;
   return bits;
 }
 

@@ -42,12 +42,12 @@ bool ReadQuantMatrix(HeaderBits& bits, std::array<uint8_t, 64>* matrix) {
 }
 
 // sprite_enable 1 (static) or 2 (GMC): the sprite fields that follow it.
-void SkipSpriteFields(HeaderBits& bits, uint8_t spriteEnable) {
-  if (spriteEnable != 1 && spriteEnable != 2) return;
-  if (spriteEnable == 1)
+void SkipSpriteFields(HeaderBits& bits, uint8_t sprite_enable) {
+  if (sprite_enable != 1 && sprite_enable != 2) return;
+  if (sprite_enable == 1)
     for (int i = 0; i < 4; ++i) bits.Get(13 + 1);  // sprite size and position, markers
   bits.Get(6 + 2 + 1);  // warping points, warping accuracy, brightness change
-  if (spriteEnable == 1) bits.Get(1);  // low_latency_sprite_enable
+  if (sprite_enable == 1) bits.Get(1);  // low_latency_sprite_enable
 }
 
 void ReadComplexityEstimation(HeaderBits& bits, VolHeader* vol) {
@@ -107,11 +107,11 @@ int TimeIncrementBits(uint32_t resolution) {
   return bits;
 }
 
-void ReadVolHeader(HeaderBits& bits, uint8_t objectVerid, uint32_t resolutionInForce, VolHeader* vol) {
+void ReadVolHeader(HeaderBits& bits, uint8_t object_verid, uint32_t resolution_in_force, VolHeader* vol) {
   *vol = VolHeader();
   bits.Get(1);  // random_accessible_vol
   bits.Get(8);  // video_object_type_indication
-  vol->verid = objectVerid;
+  vol->verid = object_verid;
   if (bits.Get(1)) {  // is_object_layer_identifier: verid, priority
     vol->verid = static_cast<uint8_t>(bits.Get(4));
     bits.Get(3);
@@ -125,7 +125,7 @@ void ReadVolHeader(HeaderBits& bits, uint8_t objectVerid, uint32_t resolutionInF
   bits.Get(1);
   vol->timeBaseRead = !bits.Overrun();
   vol->timeIncrementBits =
-      TimeIncrementBits(vol->timeIncrementResolution ? vol->timeIncrementResolution : resolutionInForce);
+      TimeIncrementBits(vol->timeIncrementResolution ? vol->timeIncrementResolution : resolution_in_force);
   vol->fixedVopRate = bits.Get(1);
   if (vol->fixedVopRate) vol->fixedVopTimeIncrement = bits.Get(vol->timeIncrementBits);
   bits.Get(1);

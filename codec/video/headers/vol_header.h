@@ -65,7 +65,7 @@ struct VolHeader {
 // visual object's version; `resolutionInForce` is the time-increment
 // resolution a header stating 0 leaves in force, which sets the width of
 // fixed_vop_time_increment.
-void ReadVolHeader(HeaderBits& bits, uint8_t objectVerid, uint32_t resolutionInForce, VolHeader* vol);
+void ReadVolHeader(HeaderBits& bits, uint8_t object_verid, uint32_t resolution_in_force, VolHeader* vol);
 
 // The visual object header's version from just after its start code: the
 // stated one, or `current` when it states none.

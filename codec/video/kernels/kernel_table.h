@@ -9,7 +9,7 @@
 namespace codec::video {
 
 // Motion-compensated prediction of a square block: dst has its own stride.
-using PredictFn = void (*)(uint8_t* dst, int dstStride, const uint8_t* src, int srcStride);
+using PredictFn = void (*)(uint8_t* dst, int dst_stride, const uint8_t* src, int src_stride);
 
 struct PostFilterArgs {
   const uint8_t* planes[3];  // origins of Y, U, V in the padded picture
@@ -25,9 +25,9 @@ struct PostFilterArgs {
 // (horizontal, vertical, both) half positions, each with rounding 0 and 1.
 enum PredictIndex { kPredCopy = 0, kPredH0, kPredH1, kPredV0, kPredV1, kPredHV0, kPredHV1 };
 
-inline int PredictIndexFor(int halfX, int halfY, int rounding) {
-  if (!halfX && !halfY) return kPredCopy;
-  int base = halfX && halfY ? kPredHV0 : (halfX ? kPredH0 : kPredV0);
+inline int PredictIndexFor(int half_x, int half_y, int rounding) {
+  if (!half_x && !half_y) return kPredCopy;
+  int base = half_x && half_y ? kPredHV0 : (half_x ? kPredH0 : kPredV0);
   return base + rounding;
 }
 
@@ -35,7 +35,7 @@ struct KernelTable {
   void (*idct)(int16_t* block);                                          // slot 0
   void (*dequant)(int16_t* block, int quant, int first);                 // slot 1 (one block)
   void (*writeMacroblock)(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v,
-                          int lumaStride, int chromaStride);            // slot 2
+                          int luma_stride, int chroma_stride);            // slot 2
   PredictFn predict16[7];                                                // slots 3-9
   PredictFn predict8[7];                                                 // slots 10-16
   void (*addBlock)(uint8_t* pred, int stride, const int16_t* residual);  // slot 17

@@ -22,12 +22,12 @@ void DequantPlain(int16_t* block, int quant, int first) {
 }
 
 // Work buffer: 16x16 luma at stride 16, then U and V at stride 8.
-void WriteMacroblockPlain(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v, int lumaStride,
-                          int chromaStride) {
-  for (int r = 0; r < 16; ++r) std::memcpy(y + r * lumaStride, work + r * 16, 16);
+void WriteMacroblockPlain(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v, int luma_stride,
+                          int chroma_stride) {
+  for (int r = 0; r < 16; ++r) std::memcpy(y + r * luma_stride, work + r * 16, 16);
   for (int r = 0; r < 8; ++r) {
-    std::memcpy(u + r * chromaStride, work + 256 + r * 8, 8);
-    std::memcpy(v + r * chromaStride, work + 320 + r * 8, 8);
+    std::memcpy(u + r * chroma_stride, work + 256 + r * 8, 8);
+    std::memcpy(v + r * chroma_stride, work + 320 + r * 8, 8);
   }
 }
 

@@ -16,19 +16,19 @@ constexpr int kEdgeStride = 24;
 // vector. Reads stay inside the padded plane; further out the source block is
 // gathered from clamped positions, which equals an endless border.
 void PredictBlock(DecoderContext& d, const uint8_t* plane, int stride, int w, int h, int pad,
-                  int x, int y, int mvx, int mvy, int size, uint8_t* dst, int dstStride,
+                  int x, int y, int mvx, int mvy, int size, uint8_t* dst, int dst_stride,
                   const PredictFn* fns) {
   const int ix = x + (mvx >> 1), iy = y + (mvy >> 1);
   const int fn = PredictIndexFor(mvx & 1, mvy & 1, d.hc.h.roundingType);
   if (ix >= -pad && iy >= -pad && ix + size + 1 <= w + pad && iy + size + 1 <= h + pad) {
-    fns[fn](dst, dstStride, plane + iy * stride + ix, stride);
+    fns[fn](dst, dst_stride, plane + iy * stride + ix, stride);
     return;
   }
   for (int r = 0; r <= size; ++r) {
     const uint8_t* row = plane + ClampInt(iy + r, 0, h - 1) * stride;
     for (int c = 0; c <= size; ++c) d.edge[r * kEdgeStride + c] = row[ClampInt(ix + c, 0, w - 1)];
   }
-  fns[fn](dst, dstStride, d.edge, kEdgeStride);
+  fns[fn](dst, dst_stride, d.edge, kEdgeStride);
 }
 
 inline int ChromaFromOne(int v) {
@@ -57,12 +57,12 @@ Target PictureTarget(DecoderContext& d, int mb) {
           d.V(d.cur) + (y / 2) * d.chromaStride + x / 2, d.lumaStride, d.chromaStride};
 }
 
-void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool fourVectors, const Target& t) {
+void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool four_vectors, const Target& t) {
   const int ref = 1 - d.cur;
   const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
   const uint8_t* luma = d.Y(ref);
   int cmx, cmy;
-  if (fourVectors) {
+  if (four_vectors) {
     for (int b = 0; b < 4; ++b) {
       PredictBlock(d, luma, d.lumaStride, d.width, d.height, 16, x + (b & 1) * 8, y + (b >> 1) * 8,
                    m.mvx[b], m.mvy[b], 8, t.y + (b & 1) * 8 + (b >> 1) * 8 * t.lumaStride, t.lumaStride,

@@ -49,14 +49,14 @@ const Source kLumaSources[4][3] = {
     {{0, 2}, {0, 0}, {0, 1}},
 };
 
-void AcPredict(int16_t* blk, const Neighbour& p, bool fromAbove, int quant) {
+void AcPredict(int16_t* blk, const Neighbour& p, bool from_above, int quant) {
   const PredictionRecord* r = p.Record();
   {
     int pq = p.mb->quant;
     for (int k = 1; k < 8; ++k) {
-      int v = fromAbove ? r->row[k - 1] : r->col[k - 1];
+      int v = from_above ? r->row[k - 1] : r->col[k - 1];
       if (pq != quant) v = RoundDiv(v * pq, quant);
-      int16_t& dst = fromAbove ? blk[k] : blk[8 * k];
+      int16_t& dst = from_above ? blk[k] : blk[8 * k];
       dst = Clip2048(dst + v);
     }
   }
@@ -64,7 +64,7 @@ void AcPredict(int16_t* blk, const Neighbour& p, bool fromAbove, int quant) {
 
 }  // namespace
 
-bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
+bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dc_diffs) {
   MacroblockInfo& m = d.Cur()[mb];
   const int mbx = mb % d.mbWidth, mby = mb / d.mbWidth;
   auto neighbour = [&](int dx, int dy) -> const MacroblockInfo* {
@@ -103,8 +103,8 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs) {
     int diff = 0;
     int first = 0;
     if (m.useIntraDcVlc) {
-      if (dcDiffs) {
-        diff = dcDiffs[b];
+      if (dc_diffs) {
+        diff = dc_diffs[b];
       } else if (!ReadDcDifferential(d, b < 4, &diff)) {
         return false;
       }

@@ -9,7 +9,7 @@ extern const uint8_t kAlternateHorizontalScan[64];
 extern const uint8_t kAlternateVerticalScan[64];
 
 // Syntax elements (mb_syntax.cpp). Each returns false (or -1) on an invalid code.
-bool ReadMcbpc(DecoderContext& d, bool pVop, int* mbType, int* cbpc);
+bool ReadMcbpc(DecoderContext& d, bool p_vop, int* mb_type, int* cbpc);
 int ReadCbpy(DecoderContext& d);
 void ApplyDquant(DecoderContext& d);
 bool UsesIntraDcVlc(const DecoderContext& d);
@@ -50,7 +50,7 @@ int ReadReversibleCoefficients(DecoderContext& d, int16_t* block, const uint8_t*
                                bool intra);
 
 // Reconstruction (intra_blocks.cpp, inter_blocks.cpp).
-bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dcDiffs);
+bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dc_diffs);
 bool DecodeShortIntraMacroblock(DecoderContext& d, int mb);
 void PredictInterMacroblock(DecoderContext& d, int mb);
 bool DecodeInterResidual(DecoderContext& d, int mb);

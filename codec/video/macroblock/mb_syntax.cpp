@@ -3,17 +3,17 @@
 
 namespace codec::video {
 
-bool ReadMcbpc(DecoderContext& d, bool pVop, int* mbType, int* cbpc) {
+bool ReadMcbpc(DecoderContext& d, bool p_vop, int* mb_type, int* cbpc) {
   BitReader& br = d.hc.br;
-  const VlcEntry& e = (pVop ? d.vlc->mcbpcInter : d.vlc->mcbpcIntra)[br.Show(VlcTables::kMcbpcBits)];
+  const VlcEntry& e = (p_vop ? d.vlc->mcbpcInter : d.vlc->mcbpcIntra)[br.Show(VlcTables::kMcbpcBits)];
   if (!e.len) return false;
   br.Skip(e.len);
   if (e.value == kVlcStuffing) {
-    *mbType = kMbStuffing;
+    *mb_type = kMbStuffing;
     *cbpc = 0;
     return true;
   }
-  *mbType = e.value >> 2;
+  *mb_type = e.value >> 2;
   *cbpc = e.value & 3;
   return true;
 }
@@ -152,8 +152,8 @@ struct Dequantise {
 };
 
 // One event of an escape code, after the escape word: false on an invalid code.
-bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool shortHeader, int* last, int* run, int* level) {
-  if (shortHeader) {
+bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool short_header, int* last, int* run, int* level) {
+  if (short_header) {
     *last = static_cast<int>(br.Get1());
     *run = static_cast<int>(br.Get(6));
     *level = static_cast<int8_t>(br.Get(8));

@@ -104,16 +104,16 @@ void OrdinaryLoop(DecoderContext& d, int mb) {
   FinishPicture(d, mb, mb >= d.mbCount && c.status == DecodeStatus::Ok);
 }
 
-void DecodePictureData(DecoderContext& d, int firstMb) {
+void DecodePictureData(DecoderContext& d, int first_mb) {
   if (d.hc.h.vopQuant) d.quant = d.hc.h.vopQuant;
-  d.packetStart = firstMb;
-  if (firstMb > 0) ConcealRange(d, 0, firstMb);
+  d.packetStart = first_mb;
+  if (first_mb > 0) ConcealRange(d, 0, first_mb);
   if (d.hc.h.shortVideoHeader) {
     GobLoop(d);
   } else if (d.hc.h.dataPartitioned) {
-    PartitionedLoop(d, firstMb);
+    PartitionedLoop(d, first_mb);
   } else {
-    OrdinaryLoop(d, firstMb);
+    OrdinaryLoop(d, first_mb);
   }
 }
 

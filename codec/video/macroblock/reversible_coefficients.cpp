@@ -9,15 +9,15 @@ namespace {
 // ESCAPE, a '1', last, run (6), marker, level (11), marker, ESCAPE again and
 // the sign. The closing ESCAPE is what a backward reader would meet first, so
 // both it and the markers must be intact; a zero level has no meaning.
-bool ReadReversibleEscape(BitReader& br, int escapeLength, int* last, int* run, int* level) {
-  br.Skip(escapeLength);
+bool ReadReversibleEscape(BitReader& br, int escape_length, int* last, int* run, int* level) {
+  br.Skip(escape_length);
   if (!br.Get1()) return false;
   *last = static_cast<int>(br.Get1());
   *run = static_cast<int>(br.Get(6));
   if (!br.Get1()) return false;
   const int magnitude = static_cast<int>(br.Get(11));
   // The closing ESCAPE, like the opening one, is all zeros.
-  if (!br.Get1() || br.Get(escapeLength) != 0 || magnitude == 0) return false;
+  if (!br.Get1() || br.Get(escape_length) != 0 || magnitude == 0) return false;
   *level = br.Get1() ? -magnitude : magnitude;
   return true;
 }

@@ -77,11 +77,11 @@ void VerticalEdgesPlain(const FilterPlane& p, int y, int rows) {
 // run once the horizontal edges up to the band's lower border are done, and
 // the later horizontal edges never read the band's rows: the plane is filtered
 // while its 16 current rows are in the cache.
-void FilterPlaneInPlace(const FilterPlane& p, const uint8_t* src, int srcStride, const EdgeKernels& k) {
+void FilterPlaneInPlace(const FilterPlane& p, const uint8_t* src, int src_stride, const EdgeKernels& k) {
   const int w = p.width, h = p.height;
   int copied = 0;
   auto copyUpTo = [&](int rows) {
-    for (; copied < rows && copied < h; ++copied) std::memcpy(p.data + copied * w, src + copied * srcStride, w);
+    for (; copied < rows && copied < h; ++copied) std::memcpy(p.data + copied * w, src + copied * src_stride, w);
   };
   for (int y0 = 0; y0 < h; y0 += 16) {
     const int rows = h - y0 >= 16 ? 16 : 8;

@@ -50,7 +50,7 @@ inline __m128i Weighted(__m128i x, __m128i y) {
 
 // Default mode on 16-bit samples w[1..8]: the correction d of s4 (minus) and
 // s5 (plus), zero in lanes where the mode does not apply.
-HALYARD_INLINE __m128i DefaultCorrection(const __m128i* w, __m128i qp, __m128i smoothLanes) {
+HALYARD_INLINE __m128i DefaultCorrection(const __m128i* w, __m128i qp, __m128i smooth_lanes) {
   const __m128i z = _mm_setzero_si128();
   const __m128i t = _mm_sub_epi16(w[4], w[5]);
   const __m128i a0 = Weighted(_mm_sub_epi16(w[3], w[6]), t);
@@ -59,7 +59,7 @@ HALYARD_INLINE __m128i DefaultCorrection(const __m128i* w, __m128i qp, __m128i s
   const __m128i abs0 = Abs16(a0);
   const __m128i gap = _mm_sub_epi16(abs0, _mm_min_epi16(Abs16(a1), Abs16(a2)));
   const __m128i apply = _mm_andnot_si128(
-      smoothLanes, _mm_and_si128(_mm_cmpgt_epi16(_mm_slli_epi16(qp, 3), abs0), _mm_cmpgt_epi16(gap, z)));
+      smooth_lanes, _mm_and_si128(_mm_cmpgt_epi16(_mm_slli_epi16(qp, 3), abs0), _mm_cmpgt_epi16(gap, z)));
   __m128i d = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(gap, 2), gap), _mm_set1_epi16(32)), 6);
   d = Select(_mm_cmpgt_epi16(a0, z), _mm_sub_epi16(z, d), d);
   const __m128i limit = _mm_srai_epi16(_mm_sub_epi16(t, _mm_srai_epi16(t, 15)), 1);  // t / 2 toward zero

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,6 +15,7 @@
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
 #include "node/node_window.h"
+#include "os/posted_queue.h"
 #include "world.h"
 
 namespace node::testing {
@@ -27,13 +27,8 @@ constexpr os::WindowHandle kSelf = 100, kParent = 200, kMain = 300;
 
 // Posted messages queue up; Pump hands the node's own to it on the test
 // thread, which plays the user-interface thread.
-class Pump : public os::WindowPoster, public os::WindowTimers {
+class Pump : public os::PostedQueue, public os::WindowTimers {
  public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back({window, message, wparam, lparam});
-    return true;
-  }
   void SetTimer(os::WindowHandle, uint32_t id, int) override {
     std::lock_guard<std::mutex> lock(mutex_);
     timers_[id] = true;
@@ -64,13 +59,9 @@ class Pump : public os::WindowPoster, public os::WindowTimers {
   }
   void Deliver(CNodeWindow& node) { Deliver(std::vector<CNodeWindow*>{&node}); }
   void Deliver(const std::vector<CNodeWindow*>& nodes) {
-    for (;;) {
-      Message m;
+    for (os::PostedMessage m; Take(&m);) {
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (queue_.empty()) return;
-        m = queue_.front();
-        queue_.pop_front();
         seen_.push_back(m);
       }
       for (CNodeWindow* node : nodes)
@@ -87,15 +78,8 @@ class Pump : public os::WindowPoster, public os::WindowTimers {
   }
 
  private:
-  struct Message {
-    os::WindowHandle window;
-    uint32_t message;
-    uintptr_t wparam;
-    intptr_t lparam;
-  };
   std::mutex mutex_;
-  std::deque<Message> queue_;
-  std::vector<Message> seen_;
+  std::vector<os::PostedMessage> seen_;
   std::map<uint32_t, bool> timers_;
   std::vector<std::thread::id> timer_threads_;
 };
@@ -238,7 +222,7 @@ class NodeLink : public ::testing::Test {
     return {"127.0.0.1", world_->camera("CAM-1")->port(), false, "", "demo", password};
   }
   bool HostLoggedIn() {
-    hosting_->Connect(0, 1, "127.0.0.1", world_->hosting()->port(), "demo", "demo");
+    hosting_->Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
     return Eventually([&] { return !world_->log().Lines("hosting RequestFileList").empty(); });
   }
   size_t Logins() { return world_->log().Lines("CAM-1 RequestUserLogin").size(); }

@@ -36,11 +36,13 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
   ASSERT_TRUE(pump_.RunUntil(node, [&] { return media_.Count(net::kMediaAudio) >= 2; }));
   EXPECT_TRUE(node.audio_link_ready());
   EXPECT_TRUE(Sent("CAM-1 RequestChannelSetup kind=3 direction=1 camera=CAM-1"));
-  std::vector<uint32_t> kinds;
-  hosting::HostEvent e;
-  while (events_->Pop(&e)) kinds.push_back(e.kind);
-  EXPECT_NE(std::find(kinds.begin(), kinds.end(), hosting::kDirectCameraInfo), kinds.end());
-  EXPECT_NE(std::find(kinds.begin(), kinds.end(), hosting::kDirectIdentified), kinds.end());
+  bool info = false, identified = false;
+  for (hosting::HostEvent e; events_->Pop(&e);) {
+    info |= hosting::Is<hosting::DirectCameraInfo>(e);
+    identified |= hosting::Is<hosting::DirectIdentified>(e);
+  }
+  EXPECT_TRUE(info);
+  EXPECT_TRUE(identified);
 }
 
 TEST_F(NodeLink, RefusedLoginNeverReconnects) {
@@ -230,7 +232,7 @@ TEST_F(NodeLink, ARelayedCameraGoneOfflineIsToldOnceThenOnlyLogged) {
   ASSERT_TRUE(RunTicking(node, [&] { return Events(EventKind::kNotFound) >= 3; })) << "the view stopped asking";
   EXPECT_EQ(kStatusNotFound, node.connect_status());
   int told = 0;
-  for (hosting::HostEvent e; events_->Pop(&e);) told += e.kind == hosting::kChannelNotFound;
+  for (hosting::HostEvent e; events_->Pop(&e);) told += hosting::Is<hosting::ChannelNotFound>(e);
   EXPECT_EQ(1, told) << "the user was told at each retry";
   world_->Execute("online CAM-1");
   ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
@@ -457,7 +459,7 @@ TEST(ViewWalls, ClosingWhileEveryCameraDropsEveryPacketIsQuick) {
   ViewWall wall(*hosting, events, pump, 16);
   for (int i = 0; i < wall.size(); ++i) wall[i].SetAddress({"127.0.0.1", hole.port(), false, "", "demo", "demo"});
   wall.Deliver();
-  hosting->Connect(0, 1, "127.0.0.1", hole.port(), "demo", "demo");
+  hosting->Connect({"127.0.0.1", hole.port(), "demo", "demo"});
   for (int i = 0; i < wall.size(); ++i) ASSERT_FALSE(wall[i].video_connect_done());
   os::SleepMs(300);  // every connect is under way
   const uint64_t start = os::MonotonicMs();

@@ -127,12 +127,12 @@ void StoreIntraSse2(uint8_t* dst, int stride, const int16_t* block) {
   }
 }
 
-void WriteMacroblockSse2(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v, int lumaStride,
-                         int chromaStride) {
-  for (int r = 0; r < 16; ++r) StoreBytes<16>(y + r * lumaStride, LoadBytes<16>(work + r * 16));
+void WriteMacroblockSse2(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v, int luma_stride,
+                         int chroma_stride) {
+  for (int r = 0; r < 16; ++r) StoreBytes<16>(y + r * luma_stride, LoadBytes<16>(work + r * 16));
   for (int r = 0; r < 8; ++r) {
-    StoreBytes<8>(u + r * chromaStride, LoadBytes<8>(work + 256 + r * 8));
-    StoreBytes<8>(v + r * chromaStride, LoadBytes<8>(work + 320 + r * 8));
+    StoreBytes<8>(u + r * chroma_stride, LoadBytes<8>(work + 256 + r * 8));
+    StoreBytes<8>(v + r * chroma_stride, LoadBytes<8>(work + 320 + r * 8));
   }
 }
 
