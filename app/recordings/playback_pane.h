@@ -52,7 +52,7 @@ class PlaybackPane : public node::PictureSink {
   HWND hwnd_ = nullptr;
   view::TextRasteriser& text_;
   std::unique_ptr<present::FullScreenWindow> no_full_screen_;
-  std::unique_ptr<present::NodeVideoOutput> video_;
+  std::unique_ptr<view::NodeVideoOutput> video_;
   std::unique_ptr<view::OverlaySink> sink_;
   view::OverlayContent content_;
   bool no_recording_ = true;

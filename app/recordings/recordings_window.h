@@ -115,7 +115,7 @@ class CRecordingsWindow : public win32::CDialogBase {
   std::unique_ptr<view::GdiTextRasteriser> rasteriser_;
   std::vector<std::unique_ptr<PlaybackPane>> panes_;
   std::unique_ptr<TimelineControl> timeline_;
-  present::NodePlayback sound_;
+  view::NodePlayback sound_;
   std::unique_ptr<node::RecordingPlayer> player_;
   std::atomic<bool> status_posted_{false};
   std::unique_ptr<RangeExportJob> exporter_;
