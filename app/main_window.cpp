@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/alerts/alert_rules_dialog.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/registry_open_recordings.h"
 #include "app/resource.h"
@@ -103,6 +104,19 @@ void CMainWindow::ShowRecordings() {
 void CMainWindow::PlayBack(const std::vector<std::string>& names) {
   if (!recordings_window_) recordings_window_ = std::make_unique<recordings::CRecordingsWindow>(setup_.instance);
   recordings_window_->ShowCamera(hwnd(), RecordingSources(), names);
+}
+
+void CMainWindow::MotionStarted(HWND view, const std::string& camera_id, const std::string& name) {
+  alerts_.MotionStarted(view, camera_id, name);
+}
+
+void CMainWindow::EditAlerts(HWND view, const std::string& camera_id, const std::string& name) {
+  alerts::CAlertRulesDialog dialog(setup_.instance, alerts::AlertRulesRemembered(camera_id),
+                                   [](const settings::TextId& id) { return IniHandler::Instance().GetString(id); });
+  if (dialog.DoModal(view) != IDOK) return;
+  alerts::RememberAlertRules(camera_id, dialog.rules());
+  alerts_.RulesChanged(camera_id);
+  (void)name;
 }
 
 void CMainWindow::AddAboutItem() {
@@ -355,6 +369,9 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_RECORDINGS:
       ShowRecordings();
+      return true;
+    case ID_ARM_ALERTS:
+      alerts_.SetArmed(!alerts_.armed());
       return true;
     case IDC_BUTTON_SORT:
       SortWindows();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/alerts/camera_alerts.h"
 #include "app/docking_list.h"
 #include "app/event_log_window.h"
 #include "app/file_list_window.h"
@@ -98,6 +99,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // recording folders: the --record folder and those recorded in lately.
   void ShowRecordings();
   void PlayBack(const std::vector<std::string>& names) override;
+  void MotionStarted(HWND view, const std::string& camera_id, const std::string& name) override;
+  void EditAlerts(HWND view, const std::string& camera_id, const std::string& name) override;
+  alerts::CameraAlerts& alerts() { return alerts_; }
   recordings::CRecordingsWindow* recordings_window() { return recordings_window_.get(); }
   node::EventLog& event_log() { return event_log_; }
   NodeSlotTable& node_slots() { return slots_; }
@@ -214,6 +218,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // What happened to every view and the hosting connection; the views and
   // the hosting client outlive neither (declared before them).
   node::EventLog event_log_;
+  alerts::CameraAlerts alerts_{&event_log_, [this](const std::string& title, const std::string& text) {
+                                 tray_.ShowBalloon(title, text);
+                               }};
   std::unique_ptr<node::EventFileWriter> event_file_;
   std::string host_address_;  // the hosting server last online, for its tree entry
   int host_port_ = 0;

@@ -6,6 +6,7 @@
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "app/alerts/alert_texts.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/resource.h"
 #include "dialogs/login_dialog.h"
@@ -203,6 +204,9 @@ void CMainWindow::OnTrayCallback(LPARAM mouse_message) {
         ModifyMenuW(GetSubMenu(menu, 0), ID_EVENT_LOG, MF_BYCOMMAND | MF_STRING, ID_EVENT_LOG, event_log.c_str());
         const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
         ModifyMenuW(GetSubMenu(menu, 0), ID_RECORDINGS, MF_BYCOMMAND | MF_STRING, ID_RECORDINGS, recordings.c_str());
+        const std::wstring armed = win32::Widen(IniHandler::Instance().GetString(alerts::kAlertsArmAll));
+        ModifyMenuW(GetSubMenu(menu, 0), ID_ARM_ALERTS, MF_BYCOMMAND | MF_STRING | (alerts_.armed() ? MF_CHECKED : 0),
+                    ID_ARM_ALERTS, armed.c_str());
         TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd(), nullptr);
         DestroyMenu(menu);
       }

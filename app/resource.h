@@ -46,6 +46,7 @@
 #define ID_SHOW_WINDOW 32773
 #define ID_EVENT_LOG 32
 #define ID_RECORDINGS 48  // a system menu command: a multiple of 16
+#define ID_ARM_ALERTS 33100
 // The Recordings window's template is 134 (app/recordings/recordings_resource.h).
 // Dialog templates of every .rc linked into Halyard.exe share one number
 // space (the view's are in app/view/view_resource.h, the dialogs' in

@@ -27,4 +27,19 @@ void TrayIcon::Remove() {
   added_ = false;
 }
 
+bool TrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+  if (!added_) return false;
+  NOTIFYICONDATAW balloon = data_;
+  balloon.uFlags = NIF_INFO;
+  balloon.dwInfoFlags = NIIF_INFO;
+  const std::wstring wide_title = win32::Widen(title), wide_text = win32::Widen(text);
+  const size_t title_n = std::min(wide_title.size(), std::size(balloon.szInfoTitle) - 1);
+  const size_t text_n = std::min(wide_text.size(), std::size(balloon.szInfo) - 1);
+  std::copy_n(wide_title.begin(), title_n, balloon.szInfoTitle);
+  balloon.szInfoTitle[title_n] = 0;
+  std::copy_n(wide_text.begin(), text_n, balloon.szInfo);
+  balloon.szInfo[text_n] = 0;
+  return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;
+}
+
 }  // namespace app

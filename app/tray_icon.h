@@ -19,6 +19,8 @@ class TrayIcon {
 
   bool Add(HWND window, HICON icon, const std::string& tip, UINT callback_message);
   void Remove();
+  // A balloon by the icon (an alert): the title and one line of text.
+  bool ShowBalloon(const std::string& title, const std::string& text);
   bool added() const { return added_; }
 
  private:

@@ -93,6 +93,11 @@ class ViewHost {
   // "Play Back...": the Recordings window at the camera's last minutes;
   // `names` are what its recordings may be named by.
   virtual void PlayBack(const std::vector<std::string>& /*names*/) {}
+  // A motion started in a view of `camera_id` shown as `name`: the
+  // camera's alert, if it has one and it is armed.
+  virtual void MotionStarted(HWND /*view*/, const std::string& /*camera_id*/, const std::string& /*name*/) {}
+  // "Alerts...": the camera's alert rules, edited in a modal dialog.
+  virtual void EditAlerts(HWND /*view*/, const std::string& /*camera_id*/, const std::string& /*name*/) {}
 };
 
 class ViewFactory {

@@ -199,6 +199,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case os::kWmNodeMotion:
       if (video_) video_->SetMotion(lparam != 0);
       RefreshOverlay();
+      if (lparam != 0 && HasCamera()) host_.MotionStarted(hwnd(), CameraId(), DisplayName());
       return TRUE;
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:

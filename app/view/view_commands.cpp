@@ -151,6 +151,9 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandMotionRecording:
       ToggleMotionRecording();
       return true;
+    case kCommandAlerts:
+      if (HasCamera()) host_.EditAlerts(hwnd(), CameraId(), DisplayName());
+      return true;
     case kCommandMotionSettings:
       OpenMotionSettings();
       return true;

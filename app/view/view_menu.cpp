@@ -56,6 +56,7 @@ std::vector<MenuItem> BuildViewMenu(const ViewMenuState& s, const TextLookup& te
     menu.push_back(Item(kCommandMotionDetection, text(kViewerMenuMotion), s.motion_on));
     menu.push_back(Item(kCommandMotionRecording, text(kViewerMenuMotionRecord), s.motion_recording));
     menu.push_back(Item(kCommandMotionSettings, text(kViewerMenuMotionSettings)));
+    menu.push_back(Item(kCommandAlerts, text(kViewerMenuAlerts)));
   }
   menu.push_back(Item(kCommandNetStatus,
                       text(s.status_shown ? t::kViewerMenuNetStatusHide : t::kViewerMenuNetStatusShow)));

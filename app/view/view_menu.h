@@ -34,6 +34,7 @@ enum ViewCommand : uint32_t {
   kCommandMotionDetection = 33030,
   kCommandMotionRecording = 33031,
   kCommandMotionSettings = 33032,
+  kCommandAlerts = 33033,
 };
 
 constexpr int kPresetGotoEntries = 9;

@@ -10,6 +10,7 @@ inline constexpr settings::TextId kViewerMenuPlayBack{"VIEWER_MENU", "MENU_PLAY_
 inline constexpr settings::TextId kViewerMenuMotion{"VIEWER_MENU", "MENU_MOTION", "Motion Detection"};
 inline constexpr settings::TextId kViewerMenuMotionRecord{"VIEWER_MENU", "MENU_MOTION_RECORD", "Record on Motion"};
 inline constexpr settings::TextId kViewerMenuMotionSettings{"VIEWER_MENU", "MENU_MOTION_SETTINGS", "Motion Settings\u2026"};
+inline constexpr settings::TextId kViewerMenuAlerts{"VIEWER_MENU", "MENU_ALERTS", "Alerts\u2026"};
 inline constexpr settings::TextId kMotionSettingsTitle{"VIEWER_MOTION", "TITLE", "Motion Settings"};
 inline constexpr settings::TextId kMotionSettingsSensitivity{"VIEWER_MOTION", "SENSITIVITY", "Sensitivity"};
 inline constexpr settings::TextId kMotionSettingsHint{

@@ -88,8 +88,12 @@ class FakeViewHost : public ViewHost {
   void ReleaseNodeIndex(int index) override;
   ViewList& OpenViews() override { return views_; }
   void ViewClosed(CameraView* view) override;
+  void MotionStarted(HWND view, const std::string& camera_id, const std::string& name) override {
+    if (on_motion) on_motion(view, camera_id, name);
+  }
 
   int closed = 0;
+  std::function<void(HWND, const std::string&, const std::string&)> on_motion;
   int events = 0;
   std::string program_dir;  // where windows find their skins; empty: none
 

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <thread>
 
+#include "app/alerts/camera_alerts.h"
 #include "app/view/registry_motion.h"
 #include "app/view/tests/view_test_support.h"
 #include "app/view/view_layout.h"
@@ -855,6 +856,39 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   Command(v, kCommandMotionDetection);
   RememberMotionDetection("CAM-MOTION", false);
   RememberMotionSettings("CAM-MOTION", MotionSettings());
+}
+
+// An alert set to bring the view forward restores a minimised view at the
+// start of a motion, and says so in the event log.
+TEST_F(ViewWindow, AMotionAlertBringsAMinimisedViewForward) {
+  world_->Stop();
+  world_ = StartWorld({"--camera", "CAM-ALERT:0:motion_320x240.m4v"});
+  ASSERT_TRUE(world_) << "the simulator did not start";
+  RememberMotionSettings("CAM-ALERT", MotionSettings());
+  RememberMotionDetection("CAM-ALERT", true);
+  RememberMotionRecording("CAM-ALERT", "");
+  alerts::AlertRules rules;
+  rules.bring_forward = true;
+  alerts::RememberAlertRules("CAM-ALERT", rules);
+  alerts::RememberAlertsArmed(true);
+  node::EventLog log;
+  alerts::CameraAlerts alerts(&log, nullptr);
+  host_->on_motion = [&](HWND view, const std::string& id, const std::string& name) {
+    alerts.MotionStarted(view, id, name);
+  };
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-ALERT"));
+  ASSERT_TRUE(Streaming(v));
+  ASSERT_TRUE(v->MenuState().motion_on);
+  ShowWindow(v->Window(), SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(v->Window()));
+  // The scene's square crosses once in every 20 s.
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(v->Window()); }, 30000)) << "the alert left the view minimised";
+  bool logged = false;
+  for (const node::EventEntry& e : log.Entries()) logged |= e.text == "Motion alert: view brought forward";
+  EXPECT_TRUE(logged);
+  host_->on_motion = nullptr;
+  alerts::RememberAlertRules("CAM-ALERT", alerts::AlertRules());
+  RememberMotionDetection("CAM-ALERT", false);
 }
 
 TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {

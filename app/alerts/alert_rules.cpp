@@ -1,0 +1,32 @@
+#include "app/alerts/alert_rules.h"
+
+namespace app::alerts {
+
+std::string ScheduleToText(const node::ArmSchedule& schedule) {
+  std::string text;
+  text.reserve(7 * 24);
+  for (int day = 0; day < 7; ++day)
+    for (int hour = 0; hour < 24; ++hour) text += schedule.Armed(day, hour) ? '1' : '0';
+  return text;
+}
+
+bool ScheduleFromText(const std::string& text, node::ArmSchedule* schedule) {
+  if (text.size() != 7 * 24 || text.find_first_not_of("01") != std::string::npos) return false;
+  node::ArmSchedule read = node::ArmSchedule::Always();
+  for (int i = 0; i < 7 * 24; ++i) read.Set(i / 24, i % 24, text[size_t(i)] == '1');
+  *schedule = read;
+  return true;
+}
+
+std::string AlertLogText(node::AlertPolicy::Verdict verdict, const std::string& done, const std::string& failure) {
+  switch (verdict) {
+    case node::AlertPolicy::Verdict::kCooldown: return "Motion within the alert's cooldown: not alerted";
+    case node::AlertPolicy::Verdict::kDisarmed: return "Motion outside the alert's armed hours: not alerted";
+    case node::AlertPolicy::Verdict::kAlert: break;
+  }
+  std::string text = "Motion alert: " + (done.empty() ? std::string("nothing to do") : done);
+  if (!failure.empty()) text += "; " + failure;
+  return text;
+}
+
+}  // namespace app::alerts

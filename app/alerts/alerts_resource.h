@@ -1,0 +1,15 @@
+#pragma once
+// The alert rules dialog's template and controls (alerts.rc).
+#define IDD_ALERT_RULES 142
+#define IDC_ALERT_SOUND 1250
+#define IDC_ALERT_SOUND_FILE 1251
+#define IDC_ALERT_BALLOON 1252
+#define IDC_ALERT_FORWARD 1253
+#define IDC_ALERT_PROGRAM 1254
+#define IDC_ALERT_PROGRAM_FILE 1255
+#define IDC_ALERT_COOLDOWN_LABEL 1256
+#define IDC_ALERT_COOLDOWN 1257
+#define IDC_ALERT_HOURS_LABEL 1258
+#define IDC_ALERT_FROM 1259
+#define IDC_ALERT_TO 1260
+#define IDC_ALERT_ERROR 1261
