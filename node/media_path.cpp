@@ -483,8 +483,8 @@ void NodeMediaPath::RemoveTap(MediaTap* tap) {
   if (guard) guard->Close();
 }
 
-void NodeMediaPath::TellTapsLinkState(bool cameraKnown, bool linkUp) {
-  ForEachTap([&](MediaTap& tap) { tap.TapLinkState(cameraKnown, linkUp); });
+void NodeMediaPath::TellTapsLinkState(bool camera_known, bool link_up) {
+  ForEachTap([&](MediaTap& tap) { tap.TapLinkState(camera_known, link_up); });
 }
 
 void NodeMediaPath::TellTapsLinkInterrupted() {

@@ -150,7 +150,7 @@ class NodeMediaPath {
   void AddTap(MediaTap* tap);
   void RemoveTap(MediaTap* tap);
   // The link's state, for the taps (window thread).
-  void TellTapsLinkState(bool cameraKnown, bool linkUp);
+  void TellTapsLinkState(bool camera_known, bool link_up);
   void TellTapsLinkInterrupted();
   void TellTapsLinkClosed();
 

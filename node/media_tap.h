@@ -21,8 +21,8 @@ class MediaTap {
   virtual ~MediaTap() = default;
   // The configuration unit the decoder applied, and its picture size.
   virtual void TapConfiguration(const uint8_t* data, size_t length, int width, int height) = 0;
-  // A live video unit after decoding; `havePicture`: the node holds a picture buffer.
-  virtual void TapVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) = 0;
+  // A live video unit after decoding; `have_picture`: the node holds a picture buffer.
+  virtual void TapVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture) = 0;
   virtual void TapAudio(const uint8_t* data, uint32_t length, uint64_t timestamp) = 0;
   // Received video units were thrown away unseen.
   virtual void TapDiscarded(uint64_t count) = 0;
@@ -35,7 +35,7 @@ class MediaTap {
   // Whether the node's motion detector must run for this tap, whatever the view says.
   virtual bool TapWantsMotion() const = 0;
   // The camera identified itself and the link is up (or not).
-  virtual void TapLinkState(bool cameraKnown, bool linkUp) = 0;
+  virtual void TapLinkState(bool camera_known, bool link_up) = 0;
   // The link went down and is being restored.
   virtual void TapLinkInterrupted() = 0;
   // The link closes: nothing more comes.

@@ -152,7 +152,7 @@ class NodeRecorder {
   void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height);
   void ClearVideoConfiguration();
 
-  // One received video unit, after decoding; `havePicture`: the node holds a
+  // One received video unit, after decoding; `have_picture`: the node holds a
   // picture buffer. One received audio frame (queued only).
   void FeedVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture);
   void FeedAudio(const uint8_t* data, uint32_t length, uint64_t timestamp);

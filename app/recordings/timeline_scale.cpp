@@ -61,11 +61,11 @@ std::vector<BandPixels> TimelineScale::Place(const std::vector<record::TimeSpan>
   return bands;
 }
 
-int64_t TimelineScale::TickMs(int minPixels) const {
+int64_t TimelineScale::TickMs(int min_pixels) const {
   static constexpr int64_t kSteps[] = {1'000, 5'000, 10'000, 30'000, 60'000, 300'000, 600'000,
                                        1'800'000, 3'600'000, 3 * 3'600'000, 6 * 3'600'000};
   for (int64_t step : kSteps)
-    if (step * width_ >= int64_t{minPixels} * shown_) return step;
+    if (step * width_ >= int64_t{min_pixels} * shown_) return step;
   return kSteps[std::size(kSteps) - 1];
 }
 

@@ -43,9 +43,9 @@ class TimelineScale {
 
   // The spans' pixels within the width, merged where they touch.
   std::vector<BandPixels> Place(const std::vector<record::TimeSpan>& spans) const;
-  // The spacing of labelled ticks: at least `minPixels` apart, on round
+  // The spacing of labelled ticks: at least `min_pixels` apart, on round
   // seconds, minutes or hours.
-  int64_t TickMs(int minPixels) const;
+  int64_t TickMs(int min_pixels) const;
 
  private:
   void Clamp();

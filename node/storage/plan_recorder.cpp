@@ -45,10 +45,10 @@ const char* PlanStateName(PlanStateKind kind) {
   return "off";
 }
 
-PlanRecorder::PlanRecorder(int nodeIndex, Clock clock)
+PlanRecorder::PlanRecorder(int node_index, Clock clock)
     : clock_(clock ? std::move(clock) : Clock(os::WallSeconds)),
-      continuous_(nodeIndex, no_windows_, 0, 0, *this),
-      motion_(nodeIndex, no_windows_, 0, 0, *this) {
+      continuous_(node_index, no_windows_, 0, 0, *this),
+      motion_(node_index, no_windows_, 0, 0, *this) {
   // A motion's file is named by the plan's clock, in the day folder of its start.
   motion_.SetNamer([this] { return PrepareFile(TakeConfig(), clock_(), true); });
 }
@@ -238,10 +238,10 @@ void PlanRecorder::TapConfiguration(const uint8_t* data, size_t length, int widt
   motion_.SetVideoConfiguration(data, length, width, height);
 }
 
-void PlanRecorder::TapVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) {
+void PlanRecorder::TapVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture) {
   // The file is cut at the first intra picture once its time is up, so the
   // next one starts with a picture that decodes alone.
-  if (cutting_.load() && havePicture && record::VopCodingType(data, length) == 0) {
+  if (cutting_.load() && have_picture && record::VopCodingType(data, length) == 0) {
     const int64_t now = clock_();
     if (now >= next_cut_.load()) {
       const int minutes = file_minutes_.load();
@@ -249,8 +249,8 @@ void PlanRecorder::TapVideo(const uint8_t* data, uint32_t length, uint64_t times
       next_cut_ = NextFileCut(now, minutes);
     }
   }
-  continuous_.FeedVideo(data, length, timestamp, havePicture);
-  motion_.OnVideo(data, length, timestamp, havePicture);
+  continuous_.FeedVideo(data, length, timestamp, have_picture);
+  motion_.OnVideo(data, length, timestamp, have_picture);
 }
 
 void PlanRecorder::TapAudio(const uint8_t* data, uint32_t length, uint64_t timestamp) {
@@ -275,9 +275,9 @@ void PlanRecorder::TapReset() {
   motion_.Reset();
 }
 
-void PlanRecorder::TapLinkState(bool cameraKnown, bool linkUp) {
-  camera_known_ = cameraKnown;
-  link_up_ = linkUp;
+void PlanRecorder::TapLinkState(bool camera_known, bool link_up) {
+  camera_known_ = camera_known;
+  link_up_ = link_up;
 }
 
 void PlanRecorder::TapLinkInterrupted() {

@@ -69,7 +69,7 @@ class PlanRecorder : public MediaTap, private RecorderHost {
   static constexpr int64_t kFirstRetryS = 30;
   static constexpr int64_t kLongestRetryS = 600;
 
-  explicit PlanRecorder(int nodeIndex, Clock clock = {});
+  explicit PlanRecorder(int node_index, Clock clock = {});
   // Ends the plan's recordings and waits until their files are finished.
   ~PlanRecorder() override;
   PlanRecorder(const PlanRecorder&) = delete;
@@ -93,14 +93,14 @@ class PlanRecorder : public MediaTap, private RecorderHost {
 
   // MediaTap
   void TapConfiguration(const uint8_t* data, size_t length, int width, int height) override;
-  void TapVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool havePicture) override;
+  void TapVideo(const uint8_t* data, uint32_t length, uint64_t timestamp, bool have_picture) override;
   void TapAudio(const uint8_t* data, uint32_t length, uint64_t timestamp) override;
   void TapDiscarded(uint64_t count) override;
   void TapMotion(MotionDetector::Change change, uint64_t timestamp) override;
   void TapPump() override;
   void TapReset() override;
   bool TapWantsMotion() const override { return motion_.Enabled(); }
-  void TapLinkState(bool cameraKnown, bool linkUp) override;
+  void TapLinkState(bool camera_known, bool link_up) override;
   void TapLinkInterrupted() override;
   void TapLinkClosed() override;
 

@@ -107,7 +107,7 @@ bool Scan(StorageFileSystem& fs, const std::string& root, std::vector<std::strin
 
 // Why `r` must go now, if it must.
 bool DueReason(const Recording& r, const RetentionLimits& limits, int64_t now, uint64_t recorded, uint64_t free,
-               uint64_t floor, bool spaceKnown, DeleteReason* reason) {
+               uint64_t floor, bool space_known, DeleteReason* reason) {
   const int days = r.motion ? limits.MotionDays() : limits.days;
   if (days > 0 && r.modified < now - int64_t(days) * kDaySeconds) {
     *reason = r.motion && limits.motion_days ? DeleteReason::kMotionDays : DeleteReason::kDays;
@@ -117,7 +117,7 @@ bool DueReason(const Recording& r, const RetentionLimits& limits, int64_t now, u
     *reason = DeleteReason::kSize;
     return true;
   }
-  if (spaceKnown && free < floor) {
+  if (space_known && free < floor) {
     *reason = DeleteReason::kFree;
     return true;
   }

@@ -53,15 +53,15 @@ void RetentionService::Configure(const std::string& root, const RetentionLimits&
   wake_.notify_one();
 }
 
-void RetentionService::SetOpenCheck(std::function<bool(const std::string&)> isOpen) {
+void RetentionService::SetOpenCheck(std::function<bool(const std::string&)> is_open) {
   std::lock_guard<std::mutex> lock(config_lock_);
-  is_open_ = std::move(isOpen);
+  is_open_ = std::move(is_open);
 }
 
-void RetentionService::SetIntervals(int passSeconds, int checkSeconds) {
+void RetentionService::SetIntervals(int pass_seconds, int check_seconds) {
   std::lock_guard<std::mutex> lock(config_lock_);
-  pass_interval_s_ = passSeconds > 0 ? passSeconds : kPassIntervalS;
-  check_interval_s_ = checkSeconds > 0 ? checkSeconds : kCheckIntervalS;
+  pass_interval_s_ = pass_seconds > 0 ? pass_seconds : kPassIntervalS;
+  check_interval_s_ = check_seconds > 0 ? check_seconds : kCheckIntervalS;
 }
 
 std::string RetentionService::Root() const {
@@ -79,7 +79,7 @@ RetentionReport RetentionService::LastReport() const {
   return last_report_;
 }
 
-RetentionReport RetentionService::RunPass(bool dryRun) {
+RetentionReport RetentionService::RunPass(bool dry_run) {
   std::lock_guard<std::mutex> pass(pass_lock_);
   RetentionRequest request;
   std::function<bool(const std::string&)> extraOpen;
@@ -100,9 +100,9 @@ RetentionReport RetentionService::RunPass(bool dryRun) {
     return (!open.empty() && open.count(os::AbsolutePath(path)) > 0) || (extraOpen && extraOpen(path));
   };
   request.now = clock_();
-  request.dry_run = dryRun;
+  request.dry_run = dry_run;
   RetentionReport report = RunRetentionPass(request);
-  if (dryRun || !report.scanned) return report;
+  if (dry_run || !report.scanned) return report;
   for (const RetentionReport::Event& event : report.events) {
     if (log_) log_->Add(EventKind::kRecordingsDeleted, event.camera, event.text);
     DebugLog("Retention : %s\n", event.text.c_str());
@@ -130,10 +130,10 @@ bool RetentionService::CheckSpace() {
   return free < floor;
 }
 
-void RetentionService::UpdateGuard(bool nothingToDelete, uint64_t free, uint64_t floor) {
+void RetentionService::UpdateGuard(bool nothing_to_delete, uint64_t free, uint64_t floor) {
   const std::string root = Root();
   const bool stopped = guard_.Stopped();
-  if (!stopped && nothingToDelete) {
+  if (!stopped && nothing_to_delete) {
     const std::string why = "the disk of " + root + " has " + AmountText(free) + " free, under the " +
                             LimitText(floor) + " it keeps free, and no recording there may be deleted";
     guard_.Set(true, why);

@@ -64,13 +64,13 @@ class RetentionService {
   void Configure(const std::string& root, const RetentionLimits& limits);
   // Files this program writes besides those with a journal (the open
   // recordings list is asked by default). Set before Start.
-  void SetOpenCheck(std::function<bool(const std::string& path)> isOpen);
-  void SetIntervals(int passSeconds, int checkSeconds);
+  void SetOpenCheck(std::function<bool(const std::string& path)> is_open);
+  void SetIntervals(int pass_seconds, int check_seconds);
   void Start();
   void Stop();
 
   // One pass now. A dry run deletes nothing, writes no event and leaves the guard.
-  RetentionReport RunPass(bool dryRun = false);
+  RetentionReport RunPass(bool dry_run = false);
   // The free space alone: resumes the plans when room came back. True when
   // the disk is under its floor (a pass is due).
   bool CheckSpace();
@@ -86,9 +86,9 @@ class RetentionService {
 
  private:
   void Loop();
-  // The guard after a pass (`nothingToDelete`: it left the disk under its
+  // The guard after a pass (`nothing_to_delete`: it left the disk under its
   // floor) or a look at the free space. pass_lock_ held.
-  void UpdateGuard(bool nothingToDelete, uint64_t free, uint64_t floor);
+  void UpdateGuard(bool nothing_to_delete, uint64_t free, uint64_t floor);
   std::string RelativeToRoot(const std::string& recording) const;
 
   StorageFileSystem& fs_;

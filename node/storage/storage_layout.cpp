@@ -65,9 +65,9 @@ std::string PlanFilePath(const std::string& root, const std::string& camera, int
                   StorageCameraName(camera) + stamp + (motion ? "_motion.mp4" : ".mp4"));
 }
 
-bool ParseStoredName(const std::string& fileName, StoredName* name) {
-  if (!EndsWithNoCase(fileName, ".mp4")) return false;
-  std::string stem = fileName.substr(0, fileName.size() - 4);
+bool ParseStoredName(const std::string& file_name, StoredName* name) {
+  if (!EndsWithNoCase(file_name, ".mp4")) return false;
+  std::string stem = file_name.substr(0, file_name.size() - 4);
   StoredName parsed;
   // "-N" (N from 2) of a continuation.
   const size_t dash = stem.rfind('-');

@@ -30,7 +30,7 @@ struct StoredName {
   int number = 1;
 };
 // False for a name that is not a recording's.
-bool ParseStoredName(const std::string& fileName, StoredName* name);
+bool ParseStoredName(const std::string& file_name, StoredName* name);
 // "YYYY-MM-DD" as yyyymmdd; 0 for any other name.
 int DayFolderNumber(const std::string& name);
 

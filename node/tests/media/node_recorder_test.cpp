@@ -36,7 +36,7 @@ constexpr int kNode = 3;
 class FakeHost : public RecorderHost {
  public:
   bool CameraIdKnown() const override { return cameraId; }
-  bool LinkUp() const override { return linkUp; }
+  bool LinkUp() const override { return link_up; }
   bool ChooseRecordingPath(std::string* path) override {
     ++dialogs;
     if (chosen.empty()) return false;
@@ -44,7 +44,7 @@ class FakeHost : public RecorderHost {
     return true;
   }
   bool cameraId = true;
-  bool linkUp = true;
+  bool link_up = true;
   std::string chosen;
   int dialogs = 0;
 };
@@ -145,9 +145,9 @@ TEST_F(NodeRecorderTest, ToggleStartsThroughTheDialogAndStopsWithLogLines) {
 TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
   UseMemory();
   EXPECT_EQ(recorder.Start(""), -1) << "a cancelled dialog started a recording";
-  host.linkUp = false;
+  host.link_up = false;
   EXPECT_EQ(recorder.Start("x.mp4"), -1);
-  host.linkUp = true;
+  host.link_up = true;
   host.cameraId = false;
   EXPECT_EQ(recorder.Start("x.mp4"), -1);
   EXPECT_TRUE(poster.Posts().empty());

@@ -51,10 +51,10 @@ class FakeStorage : public StorageFileSystem {
     auto it = files_.find(Norm(path));
     return it == files_.end() ? File() : it->second;
   }
-  void SetDisk(uint64_t capacity, uint64_t otherUsed) {
+  void SetDisk(uint64_t capacity, uint64_t other_used) {
     std::lock_guard<std::mutex> lock(mutex_);
     capacity_ = capacity;
-    other_used_ = otherUsed;
+    other_used_ = other_used;
   }
 
   bool List(const std::string& folder, std::vector<Entry>* entries) override {

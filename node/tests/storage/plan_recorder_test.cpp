@@ -64,43 +64,43 @@ Pictures Read(const std::string& path) {
 class PlanRecording : public ::testing::Test {
  protected:
   PlanRecording() {
-    std::filesystem::remove_all(root);
-    plan.TapLinkState(true, true);
-    plan.TapConfiguration(stream.configuration.data(), stream.configuration.size(), 320, 240);
+    std::filesystem::remove_all(root_);
+    plan_.TapLinkState(true, true);
+    plan_.TapConfiguration(stream_.configuration.data(), stream_.configuration.size(), 320, 240);
   }
   ~PlanRecording() override {
-    plan.Stop();
-    plan.continuous().WaitFinished();
-    plan.motion().recorder().WaitFinished();
-    std::filesystem::remove_all(root);
+    plan_.Stop();
+    plan_.continuous().WaitFinished();
+    plan_.motion().recorder().WaitFinished();
+    std::filesystem::remove_all(root_);
   }
   void Configure(const std::string& text) {
     RecordingPlan p;
     ASSERT_TRUE(ParseRecordingPlan(text, &p)) << text;
-    plan.Configure(p, root, "GATE");
+    plan_.Configure(p, root_, "GATE");
   }
   // `count` pictures at 25 a second from the clock's time on, an intra
   // picture each second 0.52 s past the start's second.
   void Feed(int count) {
-    for (int i = 0; i < count; ++i, ++picture_, nowMs += 40) {
+    for (int i = 0; i < count; ++i, ++picture_, now_ms_ += 40) {
       const auto unit = Picture(picture_ % 25 == 13);
-      plan.TapVideo(unit.data(), uint32_t(unit.size()), uint64_t(picture_) * 40, true);
+      plan_.TapVideo(unit.data(), uint32_t(unit.size()), uint64_t(picture_) * 40, true);
     }
   }
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
-    if (!std::filesystem::exists(root)) return names;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+    if (!std::filesystem::exists(root_)) return names;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root_))
       if (e.is_regular_file()) names.push_back(e.path().string());
     std::sort(names.begin(), names.end());
     return names;
   }
 
-  const std::string root = node::testing::TempPath("plan_recording");
-  const node::testing::SplitStream stream = node::testing::LoadStream("test_320x240.m4v");
-  std::atomic<int64_t> nowMs{0};
+  const std::string root_ = node::testing::TempPath("plan_recording");
+  const node::testing::SplitStream stream_ = node::testing::LoadStream("test_320x240.m4v");
+  std::atomic<int64_t> now_ms_{0};
   int picture_ = 0;
-  PlanRecorder plan{4, [this] { return nowMs.load() / 1000; }};
+  PlanRecorder plan_{4, [this] { return now_ms_.load() / 1000; }};
 };
 
 TEST_F(PlanRecording, FilesAreCutAtTheFirstIntraPictureAfterTheHourOrQuarter) {
@@ -116,15 +116,15 @@ TEST_F(PlanRecording, FilesAreCutAtTheFirstIntraPictureAfterTheHourOrQuarter) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.minutes);
-    std::filesystem::remove_all(root);
+    std::filesystem::remove_all(root_);
     picture_ = 0;
-    nowMs = LocalTime(0, c.hour, c.minute, c.second) * 1000;
+    now_ms_ = LocalTime(0, c.hour, c.minute, c.second) * 1000;
     Configure("continuous files=" + std::to_string(c.minutes));
-    plan.Tick();
-    ASSERT_EQ(plan.State().kind, PlanStateKind::kRecording) << plan.State().why;
+    plan_.Tick();
+    ASSERT_EQ(plan_.State().kind, PlanStateKind::kRecording) << plan_.State().why;
     Feed(int(c.firstPictures) + 13 + 100);
-    plan.Stop();
-    plan.continuous().WaitFinished();
+    plan_.Stop();
+    plan_.continuous().WaitFinished();
     const auto files = Files();
     ASSERT_EQ(files.size(), 2u);
     const std::string folder = std::string("GATE") + char(std::filesystem::path::preferred_separator) + "2026-11-02";
@@ -154,22 +154,22 @@ TEST_F(PlanRecording, TheScheduleSwitchesWhatIsRecorded) {
       {0, 18, PlanStateKind::kRecording, true, true}, {1, 0, PlanStateKind::kWaiting, false, true},
   };
   for (const auto& s : steps) {
-    nowMs = LocalTime(s.day, s.hour, 0, 0) * 1000;
-    plan.Tick();
-    const PlanState state = plan.State();
+    now_ms_ = LocalTime(s.day, s.hour, 0, 0) * 1000;
+    plan_.Tick();
+    const PlanState state = plan_.State();
     EXPECT_EQ(state.kind, s.kind) << "day " << s.day << " hour " << s.hour << ": " << state.why;
-    EXPECT_EQ(plan.continuous().IsRecording(), s.continuous) << "day " << s.day << " hour " << s.hour;
-    EXPECT_EQ(plan.TapWantsMotion(), s.motion) << "day " << s.day << " hour " << s.hour;
+    EXPECT_EQ(plan_.continuous().IsRecording(), s.continuous) << "day " << s.day << " hour " << s.hour;
+    EXPECT_EQ(plan_.TapWantsMotion(), s.motion) << "day " << s.day << " hour " << s.hour;
   }
-  EXPECT_EQ(plan.State().why, "watching for motion");
+  EXPECT_EQ(plan_.State().why, "watching for motion");
   // A motion's file goes beside the day's continuous files.
   Feed(30);
-  plan.TapMotion(MotionDetector::Change::kStarted, uint64_t(picture_) * 40);
+  plan_.TapMotion(MotionDetector::Change::kStarted, uint64_t(picture_) * 40);
   Feed(10);
-  plan.Tick();
-  EXPECT_EQ(plan.State().kind, PlanStateKind::kRecording);
-  EXPECT_NE(plan.State().path.find("2026-11-03"), std::string::npos) << plan.State().path;
-  EXPECT_NE(plan.State().path.find("_motion.mp4"), std::string::npos) << plan.State().path;
+  plan_.Tick();
+  EXPECT_EQ(plan_.State().kind, PlanStateKind::kRecording);
+  EXPECT_NE(plan_.State().path.find("2026-11-03"), std::string::npos) << plan_.State().path;
+  EXPECT_NE(plan_.State().path.find("_motion.mp4"), std::string::npos) << plan_.State().path;
 }
 
 TEST_F(PlanRecording, AFullDiskWithNothingToDeleteStopsThePlanUntilThereIsRoom) {
@@ -182,26 +182,26 @@ TEST_F(PlanRecording, AFullDiskWithNothingToDeleteStopsThePlanUntilThereIsRoom) 
   }
   disk.SetDisk(12 * kGB, 0);  // 2 GB free
   EventLog log;
-  RetentionService retention(disk, &log, [this] { return nowMs.load() / 1000; });
+  RetentionService retention(disk, &log, [this] { return now_ms_.load() / 1000; });
   RetentionLimits limits;
   limits.free_set = true;
   limits.min_free_bytes = 4 * kGB;
   retention.Configure("/full", limits);
-  plan.SetDiskGuard(&retention.guard());
-  plan.SetEventLog(&log);
-  nowMs = LocalTime(0, 9, 0, 0) * 1000;
+  plan_.SetDiskGuard(&retention.guard());
+  plan_.SetEventLog(&log);
+  now_ms_ = LocalTime(0, 9, 0, 0) * 1000;
   Configure("continuous");
-  plan.Tick();
-  ASSERT_EQ(plan.State().kind, PlanStateKind::kRecording);
+  plan_.Tick();
+  ASSERT_EQ(plan_.State().kind, PlanStateKind::kRecording);
 
   const RetentionReport report = retention.RunPass();
   EXPECT_TRUE(report.deleted.empty());
   EXPECT_EQ(report.passed_over, 10u);
   ASSERT_TRUE(retention.guard().Stopped());
-  plan.Tick();
-  EXPECT_EQ(plan.State().kind, PlanStateKind::kFailed);
-  EXPECT_NE(plan.State().why.find("no recording there may be deleted"), std::string::npos) << plan.State().why;
-  EXPECT_FALSE(plan.continuous().IsRecording());
+  plan_.Tick();
+  EXPECT_EQ(plan_.State().kind, PlanStateKind::kFailed);
+  EXPECT_NE(plan_.State().why.find("no recording there may be deleted"), std::string::npos) << plan_.State().why;
+  EXPECT_FALSE(plan_.continuous().IsRecording());
 
   disk.SetDisk(14 * kGB + kGB / 10, 0);  // 4.1 GB: over the floor, not by enough to resume
   retention.CheckSpace();
@@ -209,8 +209,8 @@ TEST_F(PlanRecording, AFullDiskWithNothingToDeleteStopsThePlanUntilThereIsRoom) 
   disk.SetDisk(20 * kGB, 0);
   retention.CheckSpace();
   ASSERT_FALSE(retention.guard().Stopped());
-  plan.Tick();
-  EXPECT_EQ(plan.State().kind, PlanStateKind::kRecording) << plan.State().why;
+  plan_.Tick();
+  EXPECT_EQ(plan_.State().kind, PlanStateKind::kRecording) << plan_.State().why;
 
   std::vector<std::string> texts;
   for (const EventEntry& e : log.Entries()) texts.push_back(e.text);
@@ -226,8 +226,8 @@ TEST_F(PlanRecording, AFullDiskWithNothingToDeleteStopsThePlanUntilThereIsRoom) 
   EXPECT_LT(at("Recording plan resumed"), n);
   EXPECT_LT(at("Disk full"), at("Recording plan stopped")) << "out of order";
   EXPECT_LT(at("Room again"), at("Recording plan resumed")) << "out of order";
-  plan.Stop();
-  plan.SetEventLog(nullptr);
+  plan_.Stop();
+  plan_.SetEventLog(nullptr);
 }
 
 // Through a node's media path and its worker: a motion plan makes the
@@ -239,11 +239,11 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   node::testing::RecordingPoster poster;
   NodeMedia media{2, poster, {0x10, 0x20}, nullptr, nullptr};
   media.LinkStateChanged(true, true);
-  nowMs = LocalTime(0, 9, 0, 0) * 1000;
+  now_ms_ = LocalTime(0, 9, 0, 0) * 1000;
   Configure("motion");
-  media.AddTap(&plan);
-  plan.Tick();
-  ASSERT_TRUE(plan.TapWantsMotion());
+  media.AddTap(&plan_);
+  plan_.Tick();
+  ASSERT_TRUE(plan_.TapWantsMotion());
   media.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, scene.configuration, 0));
   media.StartWorker();
   for (size_t i = 5 * 25; i < 12 * 25; ++i) {
@@ -255,9 +255,9 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
   media.StopWorker();
   EXPECT_FALSE(media.path().MotionDetectionOn()) << "the view's detection was switched on";
-  media.RemoveTap(&plan);
-  plan.Stop();
-  plan.motion().recorder().WaitFinished();
+  media.RemoveTap(&plan_);
+  plan_.Stop();
+  plan_.motion().recorder().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u) << "the crossing was not recorded";
   EXPECT_NE(files[0].find("_motion.mp4"), std::string::npos) << files[0];

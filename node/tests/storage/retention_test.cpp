@@ -69,15 +69,15 @@ struct Footage {
     open.insert(opened);
     guarded = {kept, locked, journaled, opened};
   }
-  RetentionReport Pass(const std::string& limitsText, bool dryRun = false) {
+  RetentionReport Pass(const std::string& limits_text, bool dry_run = false) {
     RetentionRequest request;
     request.fs = &fs;
     request.root = kRoot;
-    EXPECT_TRUE(ParseRetentionLimits(limitsText, &request.limits));
+    EXPECT_TRUE(ParseRetentionLimits(limits_text, &request.limits));
     request.keep = &keep;
     request.is_open = [this](const std::string& path) { return open.count(testing::FakeStorage::Norm(path)) > 0; };
     request.now = now;
-    request.dry_run = dryRun;
+    request.dry_run = dry_run;
     return RunRetentionPass(request);
   }
   uint64_t Recorded() const {
@@ -110,7 +110,7 @@ TEST(Retention, EachLimitIsKeptOldestFirstAndGuardedFilesStay) {
     const char* name;
     const char* limits;
     uint64_t capacity;  // of the disk, which holds the footage alone
-    bool dryRun;
+    bool dry_run;
     std::function<void(Footage&, const RetentionReport&)> check;
   } cases[] = {
       {"days", "days=7", 2048 * kGB, false,
@@ -180,7 +180,7 @@ TEST(Retention, EachLimitIsKeptOldestFirstAndGuardedFilesStay) {
     SCOPED_TRACE(c.name);
     Footage f;
     f.fs.SetDisk(c.capacity, 0);
-    const RetentionReport report = f.Pass(c.limits, c.dryRun);
+    const RetentionReport report = f.Pass(c.limits, c.dry_run);
     ASSERT_TRUE(report.scanned);
     ASSERT_FALSE(report.deleted.empty());
     EXPECT_EQ(report.failed, 0u);
