@@ -13,7 +13,9 @@ if [ $# -gt 0 ]; then
   files=("$@")
 else
   base=$(git merge-base HEAD origin/main 2>/dev/null || true)
-  [ -n "$base" ] && [ "$base" != "$(git rev-parse HEAD)" ] || base=$(git rev-parse HEAD~1)
+  [ -n "$base" ] && [ "$base" != "$(git rev-parse HEAD)" ] || base=$(git rev-parse -q --verify 'HEAD~1^{commit}' || true)
+  # A shallow clone of one commit has nothing to compare with.
+  [ -n "$base" ] || { echo "names: no earlier commit here to compare with; nothing checked"; exit 0; }
   mapfile -t files < <(git diff --name-only --diff-filter=AM "$base" -- '*.h' '*.cpp' | grep -v '^tools/\|^installer/' || true)
 fi
 [ ${#files[@]} -gt 0 ] || { echo "names: no C++ file changed"; exit 0; }
