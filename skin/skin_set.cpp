@@ -40,9 +40,9 @@ bool SkinSet::AddItem(const std::string& name, int control_id, ItemKind kind) {
   return true;
 }
 
-void SkinSet::Register(std::span<const ItemSpec> items) {
+void SkinSet::Register(std::span<const WindowItem> items) {
   InitItems(static_cast<int>(items.size()));
-  for (const ItemSpec& spec : items) AddItem(spec.name, spec.control_id, spec.kind);
+  for (const WindowItem& item : items) AddItem(item.name, item.control_id, item.kind);
 }
 
 bool SkinSet::LoadSkinFile(const std::string& path) {

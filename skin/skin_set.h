@@ -37,7 +37,7 @@ class SkinSet {
   // kind. False when there is no free slot.
   bool AddItem(const std::string& name, int control_id, ItemKind kind);
   // InitItems and AddItem for each item of a window's table.
-  void Register(std::span<const ItemSpec> items);
+  void Register(std::span<const WindowItem> items);
   // Reads the skin file and keeps it open for DoSkins. False (with a
   // message only when the file cannot be opened) when it is not usable.
   bool LoadSkinFile(const std::string& path);

@@ -8,7 +8,7 @@
 
 namespace skin {
 
-struct ItemSpec {
+struct WindowItem {
   const char* name;
   int control_id;
   ItemKind kind;
@@ -16,10 +16,10 @@ struct ItemSpec {
 
 struct SkinnedWindow {
   const char* skin_file;  // appended to the program directory
-  std::span<const ItemSpec> items;
+  std::span<const WindowItem> items;
 };
 
-inline constexpr ItemSpec kMainWindowItems[] = {
+inline constexpr WindowItem kMainWindowItems[] = {
     {"[Form]", 0, ItemKind::kForm},
     {"BUTTON_CONNECT", 1002, ItemKind::kButton},
     {"BUTTON_CLOSE", 1003, ItemKind::kButton},
@@ -32,7 +32,7 @@ inline constexpr ItemSpec kMainWindowItems[] = {
     {"BUTTON_OPTION", 1084, ItemKind::kButton},
 };
 
-inline constexpr ItemSpec kLoginItems[] = {
+inline constexpr WindowItem kLoginItems[] = {
     {"[Form]", 0, ItemKind::kForm},
     {"IDOK", 1, ItemKind::kButton},
     {"IDCANCEL", 2, ItemKind::kButton},
@@ -42,7 +42,7 @@ inline constexpr ItemSpec kLoginItems[] = {
     {"BUTTON_X", 1039, ItemKind::kButton},
 };
 
-inline constexpr ItemSpec kFileWindowItems[] = {
+inline constexpr WindowItem kFileWindowItems[] = {
     {"[Form]", 0, ItemKind::kForm},
     {"BUTTON_VIEW", 1019, ItemKind::kButton},
     {"BUTTON_REFRESH", 1018, ItemKind::kButton},
@@ -50,7 +50,7 @@ inline constexpr ItemSpec kFileWindowItems[] = {
     {"LIST_FILELIST", 1017, ItemKind::kPlain},
 };
 
-inline constexpr ItemSpec kSeekSliderItems[] = {
+inline constexpr WindowItem kSeekSliderItems[] = {
     {"[Form]", 0, ItemKind::kForm},
     {"BUTTON_CLOSE", 32778, ItemKind::kButton},
     {"SLIDER_SEEK", 1041, ItemKind::kSlider},

@@ -25,7 +25,7 @@ using testing::SolidBmp;
 using testing::TempFile;
 
 constexpr uint32_t kMagenta = 0xFF00FF;
-constexpr ItemSpec kStateItems[] = {
+constexpr WindowItem kStateItems[] = {
     {"[Form]", 0, ItemKind::kForm},
     {"BUTTON", IDC_STATE_BUTTON, ItemKind::kButton},
     {"CHECK", IDC_STATE_CHECK, ItemKind::kCheckBox},

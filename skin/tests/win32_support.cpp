@@ -16,7 +16,7 @@ void RecordingMessages::ShowMessage(const std::string&, const std::string&, cons
   shown.push_back(settings::FormatUserMessage(default_text, args));
 }
 
-SkinnedDialog::SkinnedDialog(int template_id, std::span<const ItemSpec> items, std::string skin_path,
+SkinnedDialog::SkinnedDialog(int template_id, std::span<const WindowItem> items, std::string skin_path,
                              os::UserMessages& messages, Setup setup)
     : CDialogBase(GetModuleHandleW(nullptr), template_id),
       items_(items),

@@ -38,7 +38,7 @@ class SkinnedDialog : public win32::CDialogBase {
  public:
   using Setup = std::function<void(SkinnedDialog&)>;
   // The default setup registers `items`, loads `skin_path` and applies it.
-  SkinnedDialog(int template_id, std::span<const ItemSpec> items, std::string skin_path, os::UserMessages& messages,
+  SkinnedDialog(int template_id, std::span<const WindowItem> items, std::string skin_path, os::UserMessages& messages,
                 Setup setup = {});
   SkinSet& skin() { return skin_; }
   const std::string& skin_path() const { return skin_path_; }
@@ -51,7 +51,7 @@ class SkinnedDialog : public win32::CDialogBase {
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  std::span<const ItemSpec> items_;
+  std::span<const WindowItem> items_;
   std::string skin_path_;
   SkinSet skin_;
   Setup setup_;
