@@ -110,13 +110,11 @@ void CMainWindow::MotionStarted(HWND view, const std::string& camera_id, const s
   alerts_.MotionStarted(view, camera_id, name);
 }
 
-void CMainWindow::EditAlerts(HWND view, const std::string& camera_id, const std::string& name) {
+void CMainWindow::EditAlerts(HWND view, const std::string& camera_id, const std::string& /*name*/) {
   alerts::CAlertRulesDialog dialog(setup_.instance, alerts::AlertRulesRemembered(camera_id),
                                    [](const settings::TextId& id) { return IniHandler::Instance().GetString(id); });
   if (dialog.DoModal(view) != IDOK) return;
   alerts::RememberAlertRules(camera_id, dialog.rules());
-  alerts_.RulesChanged(camera_id);
-  (void)name;
 }
 
 void CMainWindow::AddAboutItem() {

@@ -88,26 +88,19 @@ void CameraAlerts::SetArmed(bool armed) {
 
 CameraAlerts::Camera& CameraAlerts::CameraFor(const std::string& camera_id) {
   std::unique_ptr<Camera>& camera = cameras_[camera_id];
-  if (!camera) {
-    camera = std::make_unique<Camera>();
-    RulesChanged(camera_id);
-  }
+  if (!camera) camera = std::make_unique<Camera>();
   return *camera;
-}
-
-void CameraAlerts::RulesChanged(const std::string& camera_id) {
-  auto it = cameras_.find(camera_id);
-  if (it == cameras_.end() || !it->second) return;
-  const AlertRules rules = AlertRulesRemembered(camera_id);
-  it->second->policy.SetCooldownMs(uint64_t(rules.cooldown_s) * 1000);
-  it->second->policy.SetSchedule(rules.schedule);
 }
 
 void CameraAlerts::MotionStarted(HWND view, const std::string& camera_id, const std::string& name) {
   if (!armed_ || camera_id.empty()) return;
   const AlertRules rules = AlertRulesRemembered(camera_id);
   if (!rules.AnyAction()) return;  // no alert set for this camera: the motion line says enough
+  // The rules are read at each motion, so a change in the dialog counts at
+  // once; the policy keeps only when each cause last alerted.
   Camera& camera = CameraFor(camera_id);
+  camera.policy.SetCooldownMs(uint64_t(rules.cooldown_s) * 1000);
+  camera.policy.SetSchedule(rules.schedule);
   const node::AlertPolicy::Verdict verdict = camera.policy.Consider(node::AlertCause::kMotion, node::AlertTime::Now());
   std::string done, failure;
   if (verdict == node::AlertPolicy::Verdict::kAlert) done = Act(rules, camera, view, name, &failure);

@@ -35,9 +35,6 @@ class CameraAlerts {
 
   bool armed() const { return armed_; }
   void SetArmed(bool armed);
-  // The rules changed in their dialog: the policy takes them at once.
-  void RulesChanged(const std::string& camera_id);
-
   // A motion started in `view`, which shows `camera_id` under `name`.
   void MotionStarted(HWND view, const std::string& camera_id, const std::string& name);
 
