@@ -63,8 +63,8 @@ fi
 halyard_wine_serve win64
 [ -n "$win32_why" ] || halyard_wine_serve win32
 # The view tests read the pictures back from the virtual display.
-halyard_wine_gdi_renderer win64
-[ -n "$win32_why" ] || halyard_wine_gdi_renderer win32
+halyard_wine_test_prefix win64
+[ -n "$win32_why" ] || halyard_wine_test_prefix win32
 stage_done prepare
 
 # Wine itself now and then loses a window on the shared display; such a
