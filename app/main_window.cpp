@@ -110,6 +110,10 @@ void CMainWindow::MotionStarted(HWND view, const std::string& camera_id, const s
   alerts_.MotionStarted(view, camera_id, name);
 }
 
+void CMainWindow::CameraOutage(HWND view, const std::string& camera_id, const std::string& name, bool lost) {
+  alerts_.CameraOutage(view, camera_id, name, lost);
+}
+
 void CMainWindow::EditAlerts(HWND view, const std::string& camera_id, const std::string& /*name*/) {
   alerts::CAlertRulesDialog dialog(setup_.instance, alerts::AlertRulesRemembered(camera_id),
                                    [](const settings::TextId& id) { return IniHandler::Instance().GetString(id); });

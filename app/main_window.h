@@ -100,6 +100,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void ShowRecordings();
   void PlayBack(const std::vector<std::string>& names) override;
   void MotionStarted(HWND view, const std::string& camera_id, const std::string& name) override;
+  void CameraOutage(HWND view, const std::string& camera_id, const std::string& name, bool lost) override;
   void EditAlerts(HWND view, const std::string& camera_id, const std::string& name) override;
   alerts::CameraAlerts& alerts() { return alerts_; }
   recordings::CRecordingsWindow* recordings_window() { return recordings_window_.get(); }

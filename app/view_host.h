@@ -96,6 +96,10 @@ class ViewHost {
   // A motion started in a view of `camera_id` shown as `name`: the
   // camera's alert, if it has one and it is armed.
   virtual void MotionStarted(HWND /*view*/, const std::string& /*camera_id*/, const std::string& /*name*/) {}
+  // The camera was lost (its link went down or stalled) or, `lost` false,
+  // its pictures came back: the camera's alert, as for a motion.
+  virtual void CameraOutage(HWND /*view*/, const std::string& /*camera_id*/, const std::string& /*name*/,
+                            bool /*lost*/) {}
   // "Alerts...": the camera's alert rules, edited in a modal dialog.
   virtual void EditAlerts(HWND /*view*/, const std::string& /*camera_id*/, const std::string& /*name*/) {}
 };

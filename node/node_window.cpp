@@ -42,6 +42,10 @@ void CNodeWindow::Post(os::WindowHandle window, uint32_t message, uintptr_t wpar
   if (ctx_.poster) ctx_.poster->Post(window, message, wparam, lparam);
 }
 
+void CNodeWindow::TellOutage(bool lost) {
+  Post(ctx_.parent, os::kWmNodeOutage, static_cast<uintptr_t>(ctx_.index), lost ? 1 : 0);
+}
+
 std::string CNodeWindow::camera_id() const {
   std::lock_guard<std::mutex> lock(state_mutex_);
   return camera_id_;
@@ -78,7 +82,7 @@ void CNodeWindow::DeliverMedia(const net::MediaData& media) {
   if (media.kind == net::kMediaVideoFrame) {
     watchdog_.OnVideo(os::MonotonicMs(), os::WallSeconds());
     reconnect_.LinkWorks();
-    link_events_.Picture();
+    if (link_events_.Picture()) TellOutage(false);
   }
   if (media_) media_->DeliverMedia(media);
 }
@@ -258,8 +262,11 @@ void CNodeWindow::CloseSequence(uintptr_t socket) {
   }
   const bool retry = !ctx_.relay && !no_retry_;
   // A close the user did not ask for, of a link that had come up.
-  if (retry && !camera.empty()) link_events_.LinkLost();
-  if (ctx_.relay && !relay_camera_.empty() && !camera.empty()) link_events_.LinkLost("Hosting server connection lost");
+  bool lost = false;
+  if (retry && !camera.empty()) lost = link_events_.LinkLost();
+  if (ctx_.relay && !relay_camera_.empty() && !camera.empty())
+    lost = link_events_.LinkLost("Hosting server connection lost");
+  if (lost) TellOutage(true);
   // The statistics timer keeps running: while the link is down (and the node
   // retries) its ticks bring the figures down to 0 instead of freezing the
   // last ones. Setup restarts it; it dies with the window.
@@ -274,7 +281,7 @@ void CNodeWindow::OnWatchdogTick() {
   // Stored files end with "End of File" instead.
   if (!live_ || !watchdog_.Check(os::MonotonicMs())) return;
   DebugLog("CNodeWindow - no video for %d ms, healing the link [ %d ]\n", watchdog_.stall_ms(), ctx_.index);
-  link_events_.Stalled(watchdog_.stalled_since());
+  if (link_events_.Stalled(watchdog_.stalled_since())) TellOutage(true);
   if (ctx_.relay) {
     RequestRelayChannelsAgain();
   } else {

@@ -227,6 +227,9 @@ class CNodeWindow : public hosting::HostedNode, private net::MessageHandler, pri
   void OnNoticeTick();
   void ToggleChannel(int which, uint32_t kind);
   void Post(os::WindowHandle window, uint32_t message, uintptr_t wparam = 0, intptr_t lparam = 0);
+  // The camera was lost (link down or stalled) or its pictures came back:
+  // its view may alert.
+  void TellOutage(bool lost);
   hosting::RequestTarget ChannelFor(int which);
 
   NodeContext ctx_;

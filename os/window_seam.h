@@ -29,6 +29,7 @@ enum CoreMessage : uint32_t {
   kWmNodeMotion = 1426,  // wParam node index, lParam 1 when a motion starts, 0 when it ends
   kWmNodePictureWidth = 1427,  // wParam the camera's new picture width: the view picks its screen size
   kWmNodeSetupRefused = 1428,  // the camera refused a configuration record sent to it: the view tells the user
+  kWmNodeOutage = 1429,  // wParam node index, lParam 1 when the camera was lost (link down or stalled), 0 when its pictures came back
   kWmHostEvent = 1801,
 };
 

@@ -18,13 +18,24 @@ bool ScheduleFromText(const std::string& text, node::ArmSchedule* schedule) {
   return true;
 }
 
-std::string AlertLogText(node::AlertPolicy::Verdict verdict, const std::string& done, const std::string& failure) {
+const char* AlertSubject(node::AlertCause cause) {
+  switch (cause) {
+    case node::AlertCause::kLinkLost: return "Camera lost";
+    case node::AlertCause::kLinkBack: return "Camera back";
+    case node::AlertCause::kMotion: break;
+  }
+  return "Motion";
+}
+
+std::string AlertLogText(node::AlertCause cause, node::AlertPolicy::Verdict verdict, const std::string& done,
+                         const std::string& failure) {
+  const std::string subject = AlertSubject(cause);
   switch (verdict) {
-    case node::AlertPolicy::Verdict::kCooldown: return "Motion within the alert's cooldown: not alerted";
-    case node::AlertPolicy::Verdict::kDisarmed: return "Motion outside the alert's armed hours: not alerted";
+    case node::AlertPolicy::Verdict::kCooldown: return subject + " within the alert's cooldown: not alerted";
+    case node::AlertPolicy::Verdict::kDisarmed: return subject + " outside the alert's armed hours: not alerted";
     case node::AlertPolicy::Verdict::kAlert: break;
   }
-  std::string text = "Motion alert: " + (done.empty() ? std::string("nothing to do") : done);
+  std::string text = subject + " alert: " + (done.empty() ? std::string("nothing to do") : done);
   if (!failure.empty()) text += "; " + failure;
   return text;
 }

@@ -15,6 +15,7 @@ struct AlertRules {
   bool bring_forward = false;  // open, restore and flash the camera's view
   bool run_program = false;    // the program with the camera, time and cause as arguments
   std::string program;
+  bool on_outage = true;       // also when the camera is lost and when its pictures come back
   int cooldown_s = static_cast<int>(node::AlertPolicy::kDefaultCooldownMs / 1000);
   node::ArmSchedule schedule = node::ArmSchedule::Always();
 
@@ -28,9 +29,14 @@ std::string ScheduleToText(const node::ArmSchedule& schedule);
 // False (and `schedule` untouched) for anything else.
 bool ScheduleFromText(const std::string& text, node::ArmSchedule* schedule);
 
+// What an alert of `cause` is called in the log and the balloon: "Motion",
+// "Camera lost", "Camera back".
+const char* AlertSubject(node::AlertCause cause);
+
 // The event log's line for an alert: what was done, or why nothing was.
 // `done` lists the actions taken ("sound", "balloon", ...); `failure` the
 // one that could not be (empty: none).
-std::string AlertLogText(node::AlertPolicy::Verdict verdict, const std::string& done, const std::string& failure);
+std::string AlertLogText(node::AlertCause cause, node::AlertPolicy::Verdict verdict, const std::string& done,
+                         const std::string& failure);
 
 }  // namespace app::alerts

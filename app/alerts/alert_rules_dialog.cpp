@@ -37,6 +37,7 @@ BOOL CAlertRulesDialog::OnInitDialog() {
   SetItemText(IDC_ALERT_PROGRAM, text_(kAlertsProgram));
   SetItemText(IDC_ALERT_COOLDOWN_LABEL, text_(kAlertsCooldown));
   SetItemText(IDC_ALERT_HOURS_LABEL, text_(kAlertsHours));
+  SetItemText(IDC_ALERT_OUTAGE, text_(kAlertsOutage));
   SetItemText(IDOK, text_(kAlertsOk));
   SetItemText(IDCANCEL, text_(kAlertsCancel));
   SetChecked(IDC_ALERT_SOUND, rules_.sound);
@@ -45,6 +46,7 @@ BOOL CAlertRulesDialog::OnInitDialog() {
   SetChecked(IDC_ALERT_FORWARD, rules_.bring_forward);
   SetChecked(IDC_ALERT_PROGRAM, rules_.run_program);
   SetItemText(IDC_ALERT_PROGRAM_FILE, rules_.program);
+  SetChecked(IDC_ALERT_OUTAGE, rules_.on_outage);
   SetItemText(IDC_ALERT_COOLDOWN, std::to_string(rules_.cooldown_s));
   int from = 0, to = 24;
   ScheduleSpan(rules_.schedule, &from, &to);
@@ -61,6 +63,7 @@ void CAlertRulesDialog::OnOK() {
   next.bring_forward = IsChecked(IDC_ALERT_FORWARD);
   next.run_program = IsChecked(IDC_ALERT_PROGRAM);
   next.program = ItemText(IDC_ALERT_PROGRAM_FILE);
+  next.on_outage = IsChecked(IDC_ALERT_OUTAGE);
   int from = 0, to = 24;
   if (!ReadNumber(ItemText(IDC_ALERT_COOLDOWN), 0, AlertRules::kMaxCooldownS, &next.cooldown_s)) {
     SetItemText(IDC_ALERT_ERROR, text_(kAlertsBadCooldown));

@@ -10,6 +10,8 @@ inline constexpr settings::TextId kAlertsBalloon{"VIEWER_ALERTS", "BALLOON", "Sh
 inline constexpr settings::TextId kAlertsForward{"VIEWER_ALERTS", "FORWARD", "Bring the camera's view forward"};
 inline constexpr settings::TextId kAlertsProgram{"VIEWER_ALERTS", "PROGRAM", "Run a program"};
 inline constexpr settings::TextId kAlertsCooldown{"VIEWER_ALERTS", "COOLDOWN", "At most one alert every (seconds)"};
+inline constexpr settings::TextId kAlertsOutage{"VIEWER_ALERTS", "OUTAGE",
+                                               "Also when the camera is lost and when it is back"};
 inline constexpr settings::TextId kAlertsHours{"VIEWER_ALERTS", "HOURS", "Armed every day from hour / to hour"};
 inline constexpr settings::TextId kAlertsBadCooldown{"VIEWER_ALERTS", "BAD_COOLDOWN",
                                                      "The seconds between alerts must be 0 to 86400."};

@@ -15,7 +15,7 @@ namespace {
 
 std::string AlertsKeyPath() { return std::string(settings::kRegistryKeyPath) + "\\Alerts"; }
 
-constexpr uint32_t kSound = 1, kBalloon = 2, kForward = 4, kProgram = 8;  // the actions DWORD
+constexpr uint32_t kSound = 1, kBalloon = 2, kForward = 4, kProgram = 8, kOutage = 16;  // the actions DWORD
 
 }  // namespace
 
@@ -29,6 +29,7 @@ AlertRules AlertRulesRemembered(const std::string& camera_id) {
     rules.balloon = actions & kBalloon;
     rules.bring_forward = actions & kForward;
     rules.run_program = actions & kProgram;
+    rules.on_outage = actions & kOutage;
   }
   key.QueryString(camera_id + " sound", rules.sound_file);
   key.QueryString(camera_id + " program", rules.program);
@@ -43,7 +44,8 @@ void RememberAlertRules(const std::string& camera_id, const AlertRules& rules) {
   settings::RegistryKey key;
   if (camera_id.empty() || !key.OpenOrCreate(HKEY_CURRENT_USER, AlertsKeyPath())) return;
   const uint32_t actions = (rules.sound ? kSound : 0) | (rules.balloon ? kBalloon : 0) |
-                           (rules.bring_forward ? kForward : 0) | (rules.run_program ? kProgram : 0);
+                           (rules.bring_forward ? kForward : 0) | (rules.run_program ? kProgram : 0) |
+                           (rules.on_outage ? kOutage : 0);
   key.SetDword(camera_id + " actions", actions);
   key.SetString(camera_id + " sound", rules.sound_file);
   key.SetString(camera_id + " program", rules.program);
@@ -93,22 +95,34 @@ CameraAlerts::Camera& CameraAlerts::CameraFor(const std::string& camera_id) {
 }
 
 void CameraAlerts::MotionStarted(HWND view, const std::string& camera_id, const std::string& name) {
+  Consider(node::AlertCause::kMotion, view, camera_id, name);
+}
+
+void CameraAlerts::CameraOutage(HWND view, const std::string& camera_id, const std::string& name, bool lost) {
+  Consider(lost ? node::AlertCause::kLinkLost : node::AlertCause::kLinkBack, view, camera_id, name);
+}
+
+void CameraAlerts::Consider(node::AlertCause cause, HWND view, const std::string& camera_id, const std::string& name) {
   if (!armed_ || camera_id.empty()) return;
   const AlertRules rules = AlertRulesRemembered(camera_id);
-  if (!rules.AnyAction()) return;  // no alert set for this camera: the motion line says enough
-  // The rules are read at each motion, so a change in the dialog counts at
+  // No alert set for this camera: the motion or link line says enough.
+  if (!rules.AnyAction() || (cause != node::AlertCause::kMotion && !rules.on_outage)) return;
+  // The rules are read each time, so a change in the dialog counts at
   // once; the policy keeps only when each cause last alerted.
   Camera& camera = CameraFor(camera_id);
   camera.policy.SetCooldownMs(uint64_t(rules.cooldown_s) * 1000);
   camera.policy.SetSchedule(rules.schedule);
-  const node::AlertPolicy::Verdict verdict = camera.policy.Consider(node::AlertCause::kMotion, node::AlertTime::Now());
+  const node::AlertPolicy::Verdict verdict = camera.policy.Consider(cause, node::AlertTime::Now());
   std::string done, failure;
-  if (verdict == node::AlertPolicy::Verdict::kAlert) done = Act(rules, camera, view, name, &failure);
-  if (log_) log_->Add(node::EventKind::kMotion, name, AlertLogText(verdict, done, failure));
+  if (verdict == node::AlertPolicy::Verdict::kAlert) done = Act(cause, rules, camera, view, name, &failure);
+  const node::EventKind kind = cause == node::AlertCause::kMotion     ? node::EventKind::kMotion
+                               : cause == node::AlertCause::kLinkLost ? node::EventKind::kLinkLost
+                                                                      : node::EventKind::kResumed;
+  if (log_) log_->Add(kind, name, AlertLogText(cause, verdict, done, failure));
 }
 
-std::string CameraAlerts::Act(const AlertRules& rules, Camera& camera, HWND view, const std::string& name,
-                              std::string* failure) {
+std::string CameraAlerts::Act(node::AlertCause cause, const AlertRules& rules, Camera& camera, HWND view,
+                              const std::string& name, std::string* failure) {
   std::string done;
   auto did = [&](const char* what) { done += done.empty() ? what : std::string(", ") + what; };
   const std::time_t now = std::time(nullptr);
@@ -121,7 +135,7 @@ std::string CameraAlerts::Act(const AlertRules& rules, Camera& camera, HWND view
     else *failure = "cannot play " + (rules.sound_file.empty() ? std::string("the alert sound") : rules.sound_file);
   }
   if (rules.balloon && balloon_) {
-    balloon_(name, "Motion at " + os::FormatLocalTime("%Y-%m-%d %H:%M:%S", now));
+    balloon_(name, std::string(AlertSubject(cause)) + " at " + os::FormatLocalTime("%Y-%m-%d %H:%M:%S", now));
     did("balloon");
   }
   if (rules.bring_forward) {
@@ -132,7 +146,7 @@ std::string CameraAlerts::Act(const AlertRules& rules, Camera& camera, HWND view
     if (!camera.program || camera.program->program() != rules.program)
       camera.program = std::make_unique<node::AlertProgram>(rules.program);
     std::string error;
-    if (camera.program->Run(name, now, node::AlertCause::kMotion, &error)) did(("ran " + rules.program).c_str());
+    if (camera.program->Run(name, now, cause, &error)) did(("ran " + rules.program).c_str());
     else *failure = "cannot run " + rules.program + ": " + error;
   }
   return done;

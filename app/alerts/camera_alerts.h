@@ -1,10 +1,11 @@
 #pragma once
-// Alerts on the start of a camera's motion, carried out on the window
-// thread: each camera's rules (remembered under "Alerts" in the program's
+// Alerts on the start of a camera's motion, and on the camera lost and
+// back, carried out on the window thread: each camera's rules (remembered under "Alerts" in the program's
 // registry key), its cooldown and armed hours (node::AlertPolicy), and the
 // switch of the tray menu that arms or disarms every camera at once. Each
-// motion that reaches here goes to the event log with what was done, or
-// why nothing was (cooldown, outside the armed hours).
+// cause that reaches here goes to the event log with what was done, or
+// why nothing was (cooldown, outside the armed hours); lost and back each
+// have a cooldown of their own, so a flapping camera alerts once per cooldown.
 #include <windows.h>
 
 #include <functional>
@@ -37,11 +38,15 @@ class CameraAlerts {
   void SetArmed(bool armed);
   // A motion started in `view`, which shows `camera_id` under `name`.
   void MotionStarted(HWND view, const std::string& camera_id, const std::string& name);
+  // The camera of `view` was lost (`lost`) or its pictures came back.
+  void CameraOutage(HWND view, const std::string& camera_id, const std::string& name, bool lost);
 
  private:
   struct Camera;
   Camera& CameraFor(const std::string& camera_id);
-  std::string Act(const AlertRules& rules, Camera& camera, HWND view, const std::string& name, std::string* failure);
+  void Consider(node::AlertCause cause, HWND view, const std::string& camera_id, const std::string& name);
+  std::string Act(node::AlertCause cause, const AlertRules& rules, Camera& camera, HWND view, const std::string& name,
+                  std::string* failure);
 
   node::EventLog* log_;
   Balloon balloon_;

@@ -201,6 +201,12 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       RefreshOverlay();
       if (lparam != 0 && HasCamera()) host_.MotionStarted(hwnd(), CameraId(), DisplayName());
       return TRUE;
+    case os::kWmNodeOutage: {
+      const std::string id = identified_camera_id_.empty() ? CameraId() : identified_camera_id_;
+      if (!id.empty() && request_.kind != ViewRequest::Kind::kFile)
+        host_.CameraOutage(hwnd(), id, DisplayName(), lparam != 0);
+      return TRUE;
+    }
     case WM_LBUTTONDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
@@ -248,6 +254,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 void CViewWindow::ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam) {
   if (!node_) return;
   node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
+  if (message == os::kWmNodeCameraIdentified && HasCamera()) identified_camera_id_ = CameraId();
   if (message == os::kWmNodeCameraIdentified && request_.display_name.empty() &&
       request_.kind == ViewRequest::Kind::kDirect)
     SetWindowTextW(hwnd(), win32::Widen(CameraId()).c_str());

@@ -222,6 +222,9 @@ class CViewWindow : public CameraView,
   std::string recording_failure_;
   uint64_t recording_failure_until_ms_ = 0;
   bool menu_open_ = false;
+  // The camera's id as last identified: its link forgets it while down, and
+  // the alert for the camera lost comes then.
+  std::string identified_camera_id_;
 
   // A drag in the picture (camera control), in picture-area pixels.
   bool picture_drag_ = false;

@@ -28,10 +28,14 @@ TEST(AlertRules, TheStoredScheduleKeepsItsHoursAndRefusesAnythingElse) {
 
 TEST(AlertRules, TheLogLineSaysWhatWasDoneOrWhyNot) {
   using V = node::AlertPolicy::Verdict;
-  EXPECT_EQ("Motion alert: sound, balloon", AlertLogText(V::kAlert, "sound, balloon", ""));
-  EXPECT_EQ("Motion alert: balloon; cannot play a.wav", AlertLogText(V::kAlert, "balloon", "cannot play a.wav"));
-  EXPECT_EQ("Motion within the alert's cooldown: not alerted", AlertLogText(V::kCooldown, "", ""));
-  EXPECT_EQ("Motion outside the alert's armed hours: not alerted", AlertLogText(V::kDisarmed, "", ""));
+  using C = node::AlertCause;
+  EXPECT_EQ("Motion alert: sound, balloon", AlertLogText(C::kMotion, V::kAlert, "sound, balloon", ""));
+  EXPECT_EQ("Motion alert: balloon; cannot play a.wav",
+            AlertLogText(C::kMotion, V::kAlert, "balloon", "cannot play a.wav"));
+  EXPECT_EQ("Motion within the alert's cooldown: not alerted", AlertLogText(C::kMotion, V::kCooldown, "", ""));
+  EXPECT_EQ("Camera lost outside the alert's armed hours: not alerted",
+            AlertLogText(C::kLinkLost, V::kDisarmed, "", ""));
+  EXPECT_EQ("Camera back alert: nothing to do", AlertLogText(C::kLinkBack, V::kAlert, "", ""));
 }
 
 }  // namespace

@@ -91,9 +91,13 @@ class FakeViewHost : public ViewHost {
   void MotionStarted(HWND view, const std::string& camera_id, const std::string& name) override {
     if (on_motion) on_motion(view, camera_id, name);
   }
+  void CameraOutage(HWND view, const std::string& camera_id, const std::string& name, bool lost) override {
+    if (on_outage) on_outage(view, camera_id, name, lost);
+  }
 
   int closed = 0;
   std::function<void(HWND, const std::string&, const std::string&)> on_motion;
+  std::function<void(HWND, const std::string&, const std::string&, bool)> on_outage;
   int events = 0;
   std::string program_dir;  // where windows find their skins; empty: none
 

@@ -1063,6 +1063,19 @@ struct ViewerOptions {
 // reconnects, and the next pictures bring the colours back.
 TEST_F(ViewWindow, AStalledViewGreysItsPictureAndReconnects) {
   ViewerOptions options(true, 2);
+  // The camera's alert tells of the stall once, and once of its pictures back.
+  alerts::AlertRules rules;
+  rules.balloon = true;
+  alerts::RememberAlertRules("CAM-320", rules);
+  alerts::RememberAlertsArmed(true);
+  node::EventLog log;
+  std::vector<std::string> balloons;
+  alerts::CameraAlerts alerts(&log, [&](const std::string& title, const std::string& text) {
+    balloons.push_back(title + ": " + text.substr(0, text.find(" at ")));
+  });
+  host_->on_outage = [&](HWND view, const std::string& id, const std::string& name, bool lost) {
+    alerts.CameraOutage(view, id, name, lost);
+  };
   CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
   ASSERT_TRUE(Streaming(v, 10));
   const size_t logins = Count("CAM-320 RequestUserLogin");
@@ -1083,6 +1096,10 @@ TEST_F(ViewWindow, AStalledViewGreysItsPictureAndReconnects) {
   if (const char* shot = std::getenv("HALYARD_STALL_SHOT_MS")) PumpFor(std::atoi(shot));  // time for a screenshot
   EXPECT_TRUE(Received("CAM-320 RequestUserLogin", logins + 1, 10000)) << "the stalled link was not renewed";
   EXPECT_TRUE(PumpUntil([&] { return v->overlay_content().no_video.empty(); }, 15000)) << "pictures did not come back";
+  PumpUntil([&] { return balloons.size() >= 2; }, 2000);
+  EXPECT_EQ((std::vector<std::string>{"Gate: Camera lost", "Gate: Camera back"}), balloons);
+  host_->on_outage = nullptr;
+  alerts::RememberAlertRules("CAM-320", alerts::AlertRules());
 }
 
 TEST_F(ViewWindow, AViewKeptReconnectingShowsTheAttemptAndItsCountdown) {

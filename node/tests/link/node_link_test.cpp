@@ -139,6 +139,9 @@ TEST_F(NodeLink, AStalledDirectLinkIsReconnected) {
   EXPECT_EQ(0, node.stalled_since());
   EXPECT_GE(Events(EventKind::kStalled), 1u);
   EXPECT_EQ(1u, Events(EventKind::kResumed));
+  // The view hears of the outage once, though the stall also closed the link.
+  EXPECT_EQ(1, pump_.Count(kParent, os::kWmNodeOutage, 1));
+  EXPECT_EQ(1, pump_.Count(kParent, os::kWmNodeOutage, 0));
 }
 
 TEST_F(NodeLink, AStalledRelayViewAsksForItsChannelAgain) {
