@@ -2,6 +2,34 @@
 
 namespace app::alerts {
 
+node::ArmSchedule ScheduleOfSpan(const ArmSpan& span) {
+  node::ArmSchedule schedule;
+  schedule.SetHours(span.weekdays & 0x7Fu, span.from_hour, span.to_hour, true);
+  return schedule;
+}
+
+bool SpanOfSchedule(const node::ArmSchedule& schedule, ArmSpan* span) {
+  // At most 24 x 24 spans, each tried on the days whose hours it covers.
+  for (int from = 0; from < 24; ++from) {
+    for (int to = 0; to <= 24; ++to) {
+      if (to == from) continue;
+      ArmSpan tried{0, from, to};
+      for (int day = 0; day < 7; ++day) {
+        if (!schedule.Armed(day, from)) continue;
+        node::ArmSchedule one = ScheduleOfSpan({1u << day, from, to}), both = one;
+        for (int i = 0; i < 7 * 24; ++i)
+          if (schedule.Armed(i / 24, i % 24)) both.Set(i / 24, i % 24, true);
+        if (both == schedule) tried.weekdays |= 1u << day;  // the day's span lies within the schedule
+      }
+      if (tried.weekdays != 0 && ScheduleOfSpan(tried) == schedule) {
+        *span = tried;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 std::string ScheduleToText(const node::ArmSchedule& schedule) {
   std::string text;
   text.reserve(7 * 24);

@@ -24,6 +24,20 @@ struct AlertRules {
   bool operator==(const AlertRules&) const = default;
 };
 
+// The armed hours as the dialog edits them: the same span of hours on each
+// chosen weekday, from `from_hour` up to `to_hour` (a span past midnight,
+// 22 to 6, runs into the next day).
+struct ArmSpan {
+  unsigned weekdays = 0x7F;  // bit 0 Sunday
+  int from_hour = 0;         // 0..23
+  int to_hour = 24;          // 0..24, not from_hour
+  bool operator==(const ArmSpan&) const = default;
+};
+node::ArmSchedule ScheduleOfSpan(const ArmSpan& span);
+// The span that gives exactly `schedule`; false where none does (nothing
+// armed, or hours set some other way).
+bool SpanOfSchedule(const node::ArmSchedule& schedule, ArmSpan* span);
+
 // 168 characters, '1' armed and '0' not, Sunday 00:00 first.
 std::string ScheduleToText(const node::ArmSchedule& schedule);
 // False (and `schedule` untouched) for anything else.

@@ -1,5 +1,7 @@
 #include "app/alerts/alert_rules_dialog.h"
 
+#include <algorithm>
+
 #include "app/alerts/alert_texts.h"
 #include "app/alerts/alerts_resource.h"
 #include "os/win32/text.h"
@@ -18,14 +20,6 @@ bool ReadNumber(const std::string& text, int least, int most, int* value) {
 
 }  // namespace
 
-void ScheduleSpan(const node::ArmSchedule& schedule, int* from, int* to) {
-  *from = 0;
-  while (*from < 24 && !schedule.Armed(0, *from)) ++*from;
-  *to = *from;
-  while (*to < 24 && schedule.Armed(0, *to)) ++*to;
-  if (*from == 24) *from = *to = 0;
-}
-
 CAlertRulesDialog::CAlertRulesDialog(HINSTANCE instance, AlertRules rules, TextLookup text)
     : CDialogBase(instance, IDD_ALERT_RULES), rules_(std::move(rules)), text_(std::move(text)) {}
 
@@ -38,6 +32,13 @@ BOOL CAlertRulesDialog::OnInitDialog() {
   SetItemText(IDC_ALERT_COOLDOWN_LABEL, text_(kAlertsCooldown));
   SetItemText(IDC_ALERT_HOURS_LABEL, text_(kAlertsHours));
   SetItemText(IDC_ALERT_OUTAGE, text_(kAlertsOutage));
+  const std::string days = text_(kAlertsDays);  // "Sun,Mon,...": one name per box
+  size_t start = 0;
+  for (int day = 0; day < 7; ++day) {
+    const size_t comma = std::min(days.find(',', start), days.size());
+    SetItemText(IDC_ALERT_DAY0 + day, start < days.size() ? days.substr(start, comma - start) : std::string());
+    start = comma + 1;
+  }
   SetItemText(IDOK, text_(kAlertsOk));
   SetItemText(IDCANCEL, text_(kAlertsCancel));
   SetChecked(IDC_ALERT_SOUND, rules_.sound);
@@ -48,10 +49,10 @@ BOOL CAlertRulesDialog::OnInitDialog() {
   SetItemText(IDC_ALERT_PROGRAM_FILE, rules_.program);
   SetChecked(IDC_ALERT_OUTAGE, rules_.on_outage);
   SetItemText(IDC_ALERT_COOLDOWN, std::to_string(rules_.cooldown_s));
-  int from = 0, to = 24;
-  ScheduleSpan(rules_.schedule, &from, &to);
-  SetItemText(IDC_ALERT_FROM, std::to_string(from));
-  SetItemText(IDC_ALERT_TO, std::to_string(to));
+  SpanOfSchedule(rules_.schedule, &shown_span_);
+  for (int day = 0; day < 7; ++day) SetChecked(IDC_ALERT_DAY0 + day, shown_span_.weekdays >> day & 1);
+  SetItemText(IDC_ALERT_FROM, std::to_string(shown_span_.from_hour));
+  SetItemText(IDC_ALERT_TO, std::to_string(shown_span_.to_hour));
   return TRUE;
 }
 
@@ -64,26 +65,27 @@ void CAlertRulesDialog::OnOK() {
   next.run_program = IsChecked(IDC_ALERT_PROGRAM);
   next.program = ItemText(IDC_ALERT_PROGRAM_FILE);
   next.on_outage = IsChecked(IDC_ALERT_OUTAGE);
-  int from = 0, to = 24;
+  ArmSpan span;
+  span.weekdays = 0;
+  for (int day = 0; day < 7; ++day) span.weekdays |= IsChecked(IDC_ALERT_DAY0 + day) ? 1u << day : 0u;
   if (!ReadNumber(ItemText(IDC_ALERT_COOLDOWN), 0, AlertRules::kMaxCooldownS, &next.cooldown_s)) {
     SetItemText(IDC_ALERT_ERROR, text_(kAlertsBadCooldown));
     return;
   }
-  if (!ReadNumber(ItemText(IDC_ALERT_FROM), 0, 23, &from) || !ReadNumber(ItemText(IDC_ALERT_TO), 0, 24, &to) ||
-      from == to) {
+  if (!ReadNumber(ItemText(IDC_ALERT_FROM), 0, 23, &span.from_hour) ||
+      !ReadNumber(ItemText(IDC_ALERT_TO), 0, 24, &span.to_hour) || span.from_hour == span.to_hour) {
     SetItemText(IDC_ALERT_ERROR, text_(kAlertsBadHours));
+    return;
+  }
+  if (span.weekdays == 0) {
+    SetItemText(IDC_ALERT_ERROR, text_(kAlertsNoDays));
     return;
   }
   if (next.run_program && next.program.empty()) {
     SetItemText(IDC_ALERT_ERROR, text_(kAlertsNoProgram));
     return;
   }
-  int old_from = 0, old_to = 24;
-  ScheduleSpan(rules_.schedule, &old_from, &old_to);
-  if (from != old_from || to != old_to) {  // a span past midnight (22 to 6) runs into the next day
-    next.schedule = node::ArmSchedule();
-    next.schedule.SetHours(0x7F, from, to, true);
-  }
+  if (!(span == shown_span_)) next.schedule = ScheduleOfSpan(span);
   rules_ = next;
   End(IDOK);
 }

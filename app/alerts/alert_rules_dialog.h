@@ -1,9 +1,9 @@
 #pragma once
 // "Alerts…" of a camera view: what the camera's motion alerts do (a sound,
-// a tray balloon, its view brought forward, a program run), its cooldown
-// and the hours of every day in which it is armed. OK refuses values out
-// of range with the reason under the fields; the rules are remembered for
-// the camera.
+// a tray balloon, its view brought forward, a program run), whether the
+// camera lost and back alert too, its cooldown, and the weekdays and hours
+// in which it is armed. OK refuses values out of range with the reason
+// under the fields; the rules are remembered for the camera.
 #include <windows.h>
 
 #include <functional>
@@ -28,11 +28,9 @@ class CAlertRulesDialog : public win32::CDialogBase {
  private:
   AlertRules rules_;
   TextLookup text_;
+  // What the fields showed at the start: a schedule no span gives shows as
+  // every day and is kept unless the user changes the span.
+  ArmSpan shown_span_;
 };
-
-// The armed hours shown as one span of every day, "from" up to "to" (0..24):
-// a schedule that is not one such span shows as the whole day's first and
-// last armed hour of Sunday.
-void ScheduleSpan(const node::ArmSchedule& schedule, int* from, int* to);
 
 }  // namespace app::alerts

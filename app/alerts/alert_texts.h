@@ -4,7 +4,7 @@
 
 namespace app::alerts {
 
-inline constexpr settings::TextId kAlertsTitle{"VIEWER_ALERTS", "TITLE", "Alerts on Motion"};
+inline constexpr settings::TextId kAlertsTitle{"VIEWER_ALERTS", "TITLE", "Alerts"};
 inline constexpr settings::TextId kAlertsSound{"VIEWER_ALERTS", "SOUND", "Play a sound"};
 inline constexpr settings::TextId kAlertsBalloon{"VIEWER_ALERTS", "BALLOON", "Show a message by the clock"};
 inline constexpr settings::TextId kAlertsForward{"VIEWER_ALERTS", "FORWARD", "Bring the camera's view forward"};
@@ -12,7 +12,9 @@ inline constexpr settings::TextId kAlertsProgram{"VIEWER_ALERTS", "PROGRAM", "Ru
 inline constexpr settings::TextId kAlertsCooldown{"VIEWER_ALERTS", "COOLDOWN", "At most one alert every (seconds)"};
 inline constexpr settings::TextId kAlertsOutage{"VIEWER_ALERTS", "OUTAGE",
                                                "Also when the camera is lost and when it is back"};
-inline constexpr settings::TextId kAlertsHours{"VIEWER_ALERTS", "HOURS", "Armed every day from hour / to hour"};
+inline constexpr settings::TextId kAlertsHours{"VIEWER_ALERTS", "HOURS", "Armed from hour / to hour, on"};
+inline constexpr settings::TextId kAlertsDays{"VIEWER_ALERTS", "DAYS", "Sun,Mon,Tue,Wed,Thu,Fri,Sat"};
+inline constexpr settings::TextId kAlertsNoDays{"VIEWER_ALERTS", "NO_DAYS", "Choose at least one day."};
 inline constexpr settings::TextId kAlertsBadCooldown{"VIEWER_ALERTS", "BAD_COOLDOWN",
                                                      "The seconds between alerts must be 0 to 86400."};
 inline constexpr settings::TextId kAlertsBadHours{"VIEWER_ALERTS", "BAD_HOURS",

@@ -14,3 +14,4 @@
 #define IDC_ALERT_TO 1260
 #define IDC_ALERT_ERROR 1261
 #define IDC_ALERT_OUTAGE 1262
+#define IDC_ALERT_DAY0 1263  // to 1269: Sunday to Saturday

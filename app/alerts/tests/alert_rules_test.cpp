@@ -26,6 +26,31 @@ TEST(AlertRules, TheStoredScheduleKeepsItsHoursAndRefusesAnythingElse) {
   EXPECT_EQ(before, read);
 }
 
+// The dialog shows a schedule as days and a span of hours: every span it
+// can save reads back as itself (nights past midnight included), "always"
+// is every day 0 to 24, and hours set some other way are not forced into a
+// span that would change them.
+TEST(AlertRules, ASpanOfHoursOnChosenDaysReadsBackFromItsSchedule) {
+  const ArmSpan spans[] = {{0x7F, 0, 24}, {0x3E, 18, 8}, {1u << 5, 22, 6}, {0x41, 0, 24}, {0x02, 9, 17}, {0x7F, 23, 0}};
+  for (const ArmSpan& span : spans) {
+    ArmSpan read{0, -1, -1};
+    ASSERT_TRUE(SpanOfSchedule(ScheduleOfSpan(span), &read)) << span.weekdays << " " << span.from_hour;
+    EXPECT_EQ(ScheduleOfSpan(span), ScheduleOfSpan(read)) << span.weekdays << " " << span.from_hour;
+    EXPECT_EQ(span.weekdays, read.weekdays) << span.from_hour << " to " << span.to_hour;
+  }
+  ArmSpan always{0, -1, -1};
+  ASSERT_TRUE(SpanOfSchedule(node::ArmSchedule::Always(), &always));
+  EXPECT_EQ((ArmSpan{0x7F, 0, 24}), always);
+
+  node::ArmSchedule two_spans;
+  two_spans.SetHours(0x02, 1, 3, true);
+  two_spans.SetHours(0x02, 5, 7, true);
+  ArmSpan untouched{0x7F, 0, 24};
+  EXPECT_FALSE(SpanOfSchedule(two_spans, &untouched));
+  EXPECT_FALSE(SpanOfSchedule(node::ArmSchedule(), &untouched)) << "nothing armed";
+  EXPECT_EQ((ArmSpan{0x7F, 0, 24}), untouched);
+}
+
 TEST(AlertRules, TheLogLineSaysWhatWasDoneOrWhyNot) {
   using V = node::AlertPolicy::Verdict;
   using C = node::AlertCause;
