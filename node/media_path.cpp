@@ -296,7 +296,8 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   }
   if (recorder_) recorder_->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   if (motion_restart_.exchange(false)) RestartMotion();
-  if (picture && (motion_on_.load() || detector_.InMotion() || TapsWantMotion()))
+  if (picture && (motion_on_.load() || detector_.InMotion() || TapsWantMotion() || motion_preview_.load() ||
+                  previewing_))
     DetectMotion(*picture, unit.timestamp);
   if (motion_recorder_) motion_recorder_->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   ForEachTap([&](MediaTap& tap) { tap.TapVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr); });
@@ -365,6 +366,21 @@ void NodeMediaPath::DetectMotion(const PictureBuffer& picture, uint64_t timestam
     detector_.SetMask(motion_mask_);
     detector_.SetMinObjectCells(motion_min_cells_);
     detector_.SetMinDurationMs(motion_min_duration_ms_);
+  }
+  if (!on && motion_preview_.load()) {
+    // Cells to show, never an event. The worker alone writes the picture
+    // buffer, so it reads it unlocked.
+    detector_.Feed(picture.bytes.data(), picture.width, picture.height, picture.width, timestamp);
+    previewing_ = true;
+    std::lock_guard<std::mutex> lock(motion_lock_);
+    motion_changed_ = detector_.ChangedCells();
+    motion_objects_ = detector_.ObjectCells();
+    return;
+  }
+  if (previewing_) {
+    // A motion the preview saw begin is not one: detection starts afresh.
+    detector_.Reset();
+    previewing_ = false;
   }
   // Switched off during a motion: it ends here. The worker alone writes the
   // picture buffer, so it reads it unlocked.

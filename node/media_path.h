@@ -129,6 +129,10 @@ class NodeMediaPath {
   using MotionTeller = std::function<void(bool started, const MotionDetector::Event& event)>;
   void SetMotionTeller(MotionTeller teller) { motion_teller_ = std::move(teller); }
   bool MotionDetectionOn() const { return motion_on_.load(); }
+  // While set (a settings window is open), the detector also runs with
+  // detection off, so its cells can be shown; no motion starts from it, and
+  // what it learnt is dropped when the preview ends (any thread).
+  void SetMotionPreview(bool preview) { motion_preview_ = preview; }
   // The smallest object and the shortest motion that start an event (any
   // thread; the detector's defaults until set).
   void SetMotionRules(int min_object_cells, int min_duration_ms);
@@ -288,6 +292,8 @@ class NodeMediaPath {
   std::atomic<bool> motion_on_{false};
   std::atomic<bool> motion_settings_changed_{false};
   std::atomic<bool> in_motion_{false};
+  std::atomic<bool> motion_preview_{false};
+  bool previewing_ = false;  // media worker: the detector last ran for a preview only
   std::atomic<bool> motion_restart_{false};  // Reset asks the running worker to RestartMotion
   uint64_t last_timestamp_ = 0;              // of the last picture the detector saw
   mutable std::mutex motion_lock_;

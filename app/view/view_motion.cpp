@@ -26,6 +26,8 @@ void CViewWindow::OpenMotionSettings() {
   const int left = frame.right + width <= GetSystemMetrics(SM_CXSCREEN) ? frame.right : frame.left - width;
   SetWindowPos(motion_settings_->hwnd(), nullptr, left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(motion_settings_->hwnd(), SW_SHOW);
+  // The cells show also while detection is off, so a user sees what would fire before switching it on.
+  media_->path().SetMotionPreview(true);
   RefreshOverlay();
 }
 
@@ -43,6 +45,7 @@ void CViewWindow::EndMotionSettings(bool keep) {
     motion_ = motion_opened_;
   if (mask_edit_.active() && GetCapture() == picture_) ReleaseCapture();
   mask_edit_.End();
+  media_->path().SetMotionPreview(false);
   ApplyMotionSettings();
   PostMessageW(hwnd(), kWmMotionSettingsEnded, 0, 0);
 }

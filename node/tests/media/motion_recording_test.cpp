@@ -70,14 +70,14 @@ Span Read(const std::string& path) {
 class MotionRecording : public ::testing::Test {
  protected:
   MotionRecording() {
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    motion.Configure(true, dir, "GATE");
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    motion_.Configure(true, dir_, "GATE");
   }
-  ~MotionRecording() override { std::filesystem::remove_all(dir); }
+  ~MotionRecording() override { std::filesystem::remove_all(dir_); }
   std::vector<std::string> Files() {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -88,22 +88,22 @@ class MotionRecording : public ::testing::Test {
     uint64_t audio = from;
     const std::vector<uint8_t> sound(48, 0x33);
     for (uint64_t t = from; t < to; t += 40) {
-      for (; audio <= t; audio += 64) motion.OnAudio(sound.data(), uint32_t(sound.size()), audio);
-      motion.OnMotion(verdict(t), t);
+      for (; audio <= t; audio += 64) motion_.OnAudio(sound.data(), uint32_t(sound.size()), audio);
+      motion_.OnMotion(verdict(t), t);
       const auto unit = Picture(t % 1000 == 0);
-      motion.OnVideo(unit.data(), uint32_t(unit.size()), t, true);
+      motion_.OnVideo(unit.data(), uint32_t(unit.size()), t, true);
     }
   }
 
-  const std::string dir = node::testing::TempPath("motion_recording");
-  node::testing::RecordingPoster poster;
-  Host host;
-  MotionRecorder motion{2, poster, 0x10, 0x20, host};
+  const std::string dir_ = node::testing::TempPath("motion_recording");
+  node::testing::RecordingPoster poster_;
+  Host host_;
+  MotionRecorder motion_{2, poster_, 0x10, 0x20, host_};
 };
 
 TEST_F(MotionRecording, BeginsThreeSecondsBeforeAndEndsTenAfter) {
   Stream(0, 30000, [](uint64_t t) { return t == 8040 ? Change::kStarted : t == 9000 ? Change::kEnded : Change::kNone; });
-  motion.recorder().WaitFinished();
+  motion_.recorder().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_TRUE(std::regex_search(files[0], std::regex(R"([/\\]GATE_\d{8}_\d{6}_motion\.mp4$)"))) << files[0];
@@ -124,14 +124,14 @@ TEST_F(MotionRecording, AMotionDuringTheTailExtendsTheSameFile) {
       default: return Change::kNone;
     }
   });
-  motion.recorder().WaitFinished();
+  motion_.recorder().WaitFinished();
   auto files = Files();
   ASSERT_EQ(files.size(), 1u) << "two files for one long event";
   EXPECT_NEAR(double(Read(files[0]).videoMs), 26000.0 - 5000.0, 80.0);
   // A motion after the tail is a new file.
   Stream(40000, 60000, [](uint64_t t) { return t == 50000 ? Change::kStarted : Change::kNone; });
-  motion.Configure(false, dir, "GATE");
-  motion.recorder().WaitFinished();
+  motion_.Configure(false, dir_, "GATE");
+  motion_.recorder().WaitFinished();
   files = Files();
   EXPECT_EQ(files.size(), 2u) << "a motion after the tail replaced or joined the first file";
 }
@@ -142,27 +142,27 @@ class NodeMotion : public MotionRecording {
  protected:
   using Units = std::vector<std::vector<uint8_t>>;
   NodeMotion() {
-    media.LinkStateChanged(true, true);
-    media.motion_recorder().Configure(true, dir, "GATE");
+    media_.LinkStateChanged(true, true);
+    media_.motion_recorder().Configure(true, dir_, "GATE");
   }
-  void Play(const Units& pictures, uint64_t firstMs) {
-    media.StartWorker();
+  void Play(const Units& pictures, uint64_t first_ms) {
+    media_.StartWorker();
     for (size_t i = 0; i < pictures.size(); ++i) {
-      media.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], firstMs + 40 * i));
+      media_.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], first_ms + 40 * i));
       // In bursts, so the worker shows them at once rather than 30 ms apart.
       if (i % 16 == 15 || i + 1 == pictures.size()) {
-        ASSERT_TRUE(WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
+        ASSERT_TRUE(WaitFor([&] { return media_.path().LiveRing().Count() == 0; }));
       }
     }
-    media.StopWorker();
+    media_.StopWorker();
   }
   // The worker stalls and the live ring throws its backlog away.
-  void Overflow(uint64_t firstMs) {
+  void Overflow(uint64_t first_ms) {
     for (int i = 0; i < MediaRing::kLiveVideoSlots + 5; ++i)
-      media.DeliverMedia(Media(net::kMediaVideoFrame, Picture(false), firstMs + 40 * uint64_t(i)));
+      media_.DeliverMedia(Media(net::kMediaVideoFrame, Picture(false), first_ms + 40 * uint64_t(i)));
   }
-  NodeMedia media{2, poster, {0x10, 0x20}, nullptr, nullptr};
-  const node::testing::SplitStream stream = node::testing::LoadStream("test_320x240.m4v");
+  NodeMedia media_{2, poster_, {0x10, 0x20}, nullptr, nullptr};
+  const node::testing::SplitStream stream_ = node::testing::LoadStream("test_320x240.m4v");
 };
 
 // The motion file's unit 0 is the configuration the camera sent, and the
@@ -170,20 +170,20 @@ class NodeMotion : public MotionRecording {
 // in the seconds before a motion nor in the motion's file.
 TEST_F(NodeMotion, KeepsTheCamerasConfigurationAndNoPictureAfterAGap) {
   const auto I = Picture(true), P = Picture(false);
-  media.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, stream_.configuration, 0));
   Play({I, P, P}, 0);
   Overflow(120);  // before the motion: the pre-roll's pictures
   Play({I, P}, 1200);
-  media.motion_recorder().OnMotion(Change::kStarted, 1240);
+  media_.motion_recorder().OnMotion(Change::kStarted, 1240);
   Play({P}, 1280);
   Overflow(1320);  // during the motion: its file's pictures
   Play({I, P}, 2400);
-  media.motion_recorder().Configure(false, dir, "GATE");
-  media.motion_recorder().recorder().WaitFinished();
+  media_.motion_recorder().Configure(false, dir_, "GATE");
+  media_.motion_recorder().recorder().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
   const std::vector<uint8_t> bytes = node::testing::ReadFile(files[0]);
-  EXPECT_NE(std::search(bytes.begin(), bytes.end(), stream.configuration.begin(), stream.configuration.end()),
+  EXPECT_NE(std::search(bytes.begin(), bytes.end(), stream_.configuration.begin(), stream_.configuration.end()),
             bytes.end()) << "unit 0 is not the camera's configuration";
   record::Mp4MemoryOutput file{std::vector<uint8_t>(bytes)};
   record::Mp4Index index;
@@ -202,21 +202,44 @@ TEST_F(NodeMotion, AMotionGoingOnThroughAnOutageIsRecordedAfterIt) {
   const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
   ASSERT_GE(scene.pictures.size(), 300u);
   std::atomic<int> started{0}, ended{0};
-  media.path().SetMotionTeller([&](bool start, const MotionDetector::Event&) { ++(start ? started : ended); });
-  media.path().SetMotionDetection(true, MotionDetector::kDefaultSensitivity, MotionDetector::Mask());
+  media_.path().SetMotionTeller([&](bool start, const MotionDetector::Event&) { ++(start ? started : ended); });
+  media_.path().SetMotionDetection(true, MotionDetector::kDefaultSensitivity, MotionDetector::Mask());
   auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
-  media.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
   Play(seconds(6, 9), 6000);
-  ASSERT_TRUE(media.path().InMotion()) << "the crossing gave no motion";
-  media.InterruptRecording();  // the close sequence of a link being restored, then Setup
-  media.Reset();
-  media.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
+  ASSERT_TRUE(media_.path().InMotion()) << "the crossing gave no motion";
+  media_.InterruptRecording();  // the close sequence of a link being restored, then Setup
+  media_.Reset();
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
   Play(seconds(10, 12), 10000);
-  media.motion_recorder().Configure(false, dir, "GATE");
-  media.motion_recorder().recorder().WaitFinished();
+  media_.motion_recorder().Configure(false, dir_, "GATE");
+  media_.motion_recorder().recorder().WaitFinished();
   EXPECT_EQ(ended.load(), 1) << "the motion did not end with the link";
   EXPECT_EQ(started.load(), 2) << "the motion after the outage was not found";
   EXPECT_EQ(Files().size(), 2u) << "the motion after the outage was not recorded";
+}
+
+// While the settings window is open the cells show with detection off, but
+// nothing the preview sees is a motion, and its cells clear when it ends.
+TEST_F(NodeMotion, TheSettingsPreviewShowsCellsAndStartsNoMotion) {
+  const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
+  ASSERT_GE(scene.pictures.size(), 300u);
+  std::atomic<int> started{0};
+  media_.path().SetMotionTeller([&](bool start, const MotionDetector::Event&) { started += start ? 1 : 0; });
+  auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
+  media_.path().SetMotionPreview(true);
+  Play(seconds(6, 9), 6000);
+  MotionDetector::Mask changed, objects;
+  media_.path().MotionCells(&changed, &objects);
+  EXPECT_TRUE(changed.any()) << "no cells shown while the square crosses";
+  EXPECT_EQ(0, started.load());
+  EXPECT_FALSE(media_.path().InMotion());
+  media_.path().SetMotionPreview(false);
+  Play(seconds(9, 10), 9000);
+  media_.path().MotionCells(&changed, &objects);
+  EXPECT_TRUE(changed.none()) << "the preview's cells stayed";
+  EXPECT_EQ(0, started.load());
 }
 
 // The camera's ID names the motion files: whatever it holds, they stay in
@@ -235,16 +258,16 @@ TEST_F(NodeMotion, FileNamesAndFailuresOnAFullDisk) {
     std::string FilePath() const override { return file->FilePath(); }
     std::unique_ptr<record::Mp4FileOutput> file;
   };
-  media.motion_recorder().recorder().SetOutputFactory([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
+  media_.motion_recorder().recorder().SetOutputFactory([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
     return std::make_unique<FullDisk>(record::Mp4FileOutput::CreateNew(path));
   });
   EventLog log;
-  media.SetEventLog(&log, "GATE");
-  media.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  media_.SetEventLog(&log, "GATE");
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, stream_.configuration, 0));
   Play({Picture(true)}, 0);
-  media.motion_recorder().OnMotion(Change::kStarted, 40);
-  const RecordingFailureReport failure = media.LastRecordingFailure();
-  EXPECT_TRUE(failure.motion && failure.path.rfind(dir, 0) == 0) << "the view is not told: " << failure.path;
+  media_.motion_recorder().OnMotion(Change::kStarted, 40);
+  const RecordingFailureReport failure = media_.LastRecordingFailure();
+  EXPECT_TRUE(failure.motion && failure.path.rfind(dir_, 0) == 0) << "the view is not told: " << failure.path;
   const auto entries = log.Entries("GATE");
   EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const EventEntry& e) {
     return e.kind == EventKind::kRecordingFailed;
