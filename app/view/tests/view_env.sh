@@ -18,7 +18,7 @@ fi
 out=$(mktemp -d "${TMPDIR:-/tmp}/halyard-view.XXXXXX")
 trap 'rm -rf "$out"' EXIT
 export HALYARD_VIEW_OUT="$out"
-bash "$src/scripts/wine-run.sh" "$exe" "$@"
+bash "$src/scripts/wine-test.sh" "$exe" "$@"
 status=$?
 [ $status -eq 0 ] || exit $status
 command -v ffprobe >/dev/null 2>&1 || exit 0
