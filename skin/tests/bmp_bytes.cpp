@@ -12,49 +12,49 @@ void PutU16(std::vector<uint8_t>& out, uint16_t v) {
 
 }  // namespace
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+std::vector<uint8_t> MakeBmp(const BmpSpec& bmp) {
   const uint32_t offset =
-      spec.bits_offset >= 0 ? static_cast<uint32_t>(spec.bits_offset) : 54 + 4 * static_cast<uint32_t>(spec.table.size());
+      bmp.bits_offset >= 0 ? static_cast<uint32_t>(bmp.bits_offset) : 54 + 4 * static_cast<uint32_t>(bmp.table.size());
   std::vector<uint8_t> out;
-  PutU16(out, spec.type);
-  PutU32(out, 54 + 4 * static_cast<uint32_t>(spec.table.size()) + static_cast<uint32_t>(spec.pixels.size()));
+  PutU16(out, bmp.type);
+  PutU32(out, 54 + 4 * static_cast<uint32_t>(bmp.table.size()) + static_cast<uint32_t>(bmp.pixels.size()));
   PutU32(out, 0);
   PutU32(out, offset);
-  PutU32(out, spec.header_size);
-  PutU32(out, static_cast<uint32_t>(spec.width));
-  PutU32(out, static_cast<uint32_t>(spec.height));
+  PutU32(out, bmp.header_size);
+  PutU32(out, static_cast<uint32_t>(bmp.width));
+  PutU32(out, static_cast<uint32_t>(bmp.height));
   PutU16(out, 1);
-  PutU16(out, spec.bit_count);
-  PutU32(out, spec.compression);
-  PutU32(out, static_cast<uint32_t>(spec.pixels.size()));
+  PutU16(out, bmp.bit_count);
+  PutU32(out, bmp.compression);
+  PutU32(out, static_cast<uint32_t>(bmp.pixels.size()));
   PutU32(out, 0);
   PutU32(out, 0);
-  PutU32(out, spec.colours_used);
+  PutU32(out, bmp.colours_used);
   PutU32(out, 0);
-  for (uint32_t entry : spec.table) PutU32(out, entry);
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  for (uint32_t entry : bmp.table) PutU32(out, entry);
+  out.insert(out.end(), bmp.pixels.begin(), bmp.pixels.end());
   return out;
 }
 
 std::vector<uint8_t> PictureBmp(const std::vector<std::string>& rows,
                                 const std::vector<std::pair<char, uint32_t>>& palette) {
-  BmpSpec spec;
-  spec.height = static_cast<int32_t>(rows.size());
-  spec.width = rows.empty() ? 0 : static_cast<int32_t>(rows[0].size());
-  const size_t stride = (static_cast<size_t>(spec.width) * 3 + 3) & ~size_t{3};
+  BmpSpec bmp;
+  bmp.height = static_cast<int32_t>(rows.size());
+  bmp.width = rows.empty() ? 0 : static_cast<int32_t>(rows[0].size());
+  const size_t stride = (static_cast<size_t>(bmp.width) * 3 + 3) & ~size_t{3};
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    size_t start = spec.pixels.size();
+    size_t start = bmp.pixels.size();
     for (char c : *row) {
       uint32_t rgb = 0;
       for (const auto& [name, colour] : palette)
         if (name == c) rgb = colour;
-      spec.pixels.push_back(static_cast<uint8_t>(rgb));
-      spec.pixels.push_back(static_cast<uint8_t>(rgb >> 8));
-      spec.pixels.push_back(static_cast<uint8_t>(rgb >> 16));
+      bmp.pixels.push_back(static_cast<uint8_t>(rgb));
+      bmp.pixels.push_back(static_cast<uint8_t>(rgb >> 8));
+      bmp.pixels.push_back(static_cast<uint8_t>(rgb >> 16));
     }
-    spec.pixels.resize(start + stride, 0);
+    bmp.pixels.resize(start + stride, 0);
   }
-  return MakeBmp(spec);
+  return MakeBmp(bmp);
 }
 
 std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb) {

@@ -21,7 +21,7 @@ struct BmpSpec {
   int64_t bits_offset = -1;  // -1: right after the table
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmp(const BmpSpec& bmp);
 
 // A 24-bit bottom-up bitmap from rows of characters, top row first; each
 // character names a colour 0x00RRGGBB in `palette` ("c=RRGGBB" pairs are

@@ -158,10 +158,10 @@ bool CheckItems(const Layout& layout, std::string* error) {
   }
   for (size_t i = 0; i < layout.items.size(); ++i) {
     const LayoutItem& item = layout.items[i];
-    const skin::WindowItem& spec = window->items[i];
-    if (item.name != spec.name || item.kind != spec.kind) {
+    const skin::WindowItem& expected = window->items[i];
+    if (item.name != expected.name || item.kind != expected.kind) {
       *error = "line " + std::to_string(item.line) + ": item " + std::to_string(i) + " of " + layout.window +
-               " is the " + KindWordOf(spec.kind) + " " + spec.name;
+               " is the " + KindWordOf(expected.kind) + " " + expected.name;
       return false;
     }
   }
