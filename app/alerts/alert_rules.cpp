@@ -2,6 +2,17 @@
 
 namespace app::alerts {
 
+namespace {
+
+// Every hour armed in `part` is armed in `whole`.
+bool Within(const node::ArmSchedule& part, const node::ArmSchedule& whole) {
+  for (int i = 0; i < 7 * 24; ++i)
+    if (part.Armed(i / 24, i % 24) && !whole.Armed(i / 24, i % 24)) return false;
+  return true;
+}
+
+}  // namespace
+
 node::ArmSchedule ScheduleOfSpan(const ArmSpan& span) {
   node::ArmSchedule schedule;
   schedule.SetHours(span.weekdays & 0x7Fu, span.from_hour, span.to_hour, true);
@@ -14,13 +25,9 @@ bool SpanOfSchedule(const node::ArmSchedule& schedule, ArmSpan* span) {
     for (int to = 0; to <= 24; ++to) {
       if (to == from) continue;
       ArmSpan tried{0, from, to};
-      for (int day = 0; day < 7; ++day) {
-        if (!schedule.Armed(day, from)) continue;
-        node::ArmSchedule one = ScheduleOfSpan({1u << day, from, to}), both = one;
-        for (int i = 0; i < 7 * 24; ++i)
-          if (schedule.Armed(i / 24, i % 24)) both.Set(i / 24, i % 24, true);
-        if (both == schedule) tried.weekdays |= 1u << day;  // the day's span lies within the schedule
-      }
+      for (int day = 0; day < 7; ++day)
+        if (schedule.Armed(day, from) && Within(ScheduleOfSpan({1u << day, from, to}), schedule))
+          tried.weekdays |= 1u << day;
       if (tried.weekdays != 0 && ScheduleOfSpan(tried) == schedule) {
         *span = tried;
         return true;
