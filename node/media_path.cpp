@@ -46,7 +46,7 @@ NodeMediaPath::NodeMediaPath(int node_index, os::WindowPoster& poster, os::Windo
 NodeMediaPath::~NodeMediaPath() { StopWorker(); }
 
 template <class Call>
-void NodeMediaPath::ForEachTap(Call call) const {
+void NodeMediaPath::ForEachTapSlot(Call call) const {
   std::shared_ptr<const TapList> taps;
   {
     std::lock_guard<std::mutex> lock(taps_lock_);
@@ -55,9 +55,25 @@ void NodeMediaPath::ForEachTap(Call call) const {
   if (!taps) return;
   for (const TapSlot& slot : *taps) {
     if (slot.guard->Acquire() != 0) continue;  // being removed
-    call(*slot.tap);
+    call(slot);
     slot.guard->Release();
   }
+}
+
+template <class Call>
+void NodeMediaPath::ForEachTap(Call call) const {
+  ForEachTapSlot([&](const TapSlot& slot) { call(*slot.tap); });
+}
+
+void NodeMediaPath::ConfigureNewTaps() {
+  std::vector<uint8_t> unit;
+  ForEachTapSlot([&](const TapSlot& slot) {
+    if (*slot.configured) return;
+    if (unit.empty()) unit = Configuration();
+    if (unit.empty()) return;
+    slot.tap->TapConfiguration(unit.data(), unit.size(), width_.load(), height_.load());
+    *slot.configured = true;
+  });
 }
 
 void NodeMediaPath::Reset() {
@@ -75,7 +91,10 @@ void NodeMediaPath::Reset() {
   }
   if (recorder_) recorder_->ClearVideoConfiguration();
   if (motion_recorder_) motion_recorder_->Reset();
-  ForEachTap([](MediaTap& tap) { tap.TapReset(); });
+  ForEachTapSlot([](const TapSlot& slot) {
+    slot.tap->TapReset();
+    *slot.configured = false;
+  });
   {
     // The motion of the stream that ended ends with it, and the next stream's
     // pictures are learnt afresh: a motion that goes on is found again.
@@ -242,7 +261,10 @@ void NodeMediaPath::ApplyConfiguration(const std::vector<uint8_t>& unit) {
   }
   if (recorder_) recorder_->SetVideoConfiguration(unit.data(), unit.size(), width, height);
   if (motion_recorder_) motion_recorder_->SetVideoConfiguration(unit.data(), unit.size(), width, height);
-  ForEachTap([&](MediaTap& tap) { tap.TapConfiguration(unit.data(), unit.size(), width, height); });
+  ForEachTapSlot([&](const TapSlot& slot) {
+    slot.tap->TapConfiguration(unit.data(), unit.size(), width, height);
+    *slot.configured = true;
+  });
   // Published after the recorders have it: a recording started because the
   // stream is configured finds the recorder holding the configuration it
   // will write as unit 0. The window hears of it after that, so one that
@@ -300,6 +322,7 @@ bool NodeMediaPath::ConsumeLiveVideo() {
                   previewing_))
     DetectMotion(*picture, unit.timestamp);
   if (motion_recorder_) motion_recorder_->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
+  ConfigureNewTaps();
   ForEachTap([&](MediaTap& tap) { tap.TapVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr); });
   frames_shown_.fetch_add(1);
   bytes_shown_.fetch_add(unit.length);
@@ -477,7 +500,7 @@ bool NodeMediaPath::TapsWantMotion() const {
 void NodeMediaPath::AddTap(MediaTap* tap) {
   std::lock_guard<std::mutex> lock(taps_lock_);
   auto list = taps_ ? std::make_shared<TapList>(*taps_) : std::make_shared<TapList>();
-  list->push_back({tap, std::make_shared<os::UsageGuard>()});
+  list->push_back({tap, std::make_shared<os::UsageGuard>(), std::make_shared<std::atomic<bool>>(false)});
   taps_ = std::move(list);
 }
 

@@ -150,7 +150,9 @@ class NodeMediaPath {
   // every unit and configuration as the node's recorders are, and the
   // detector runs while one wants it. From any thread but the worker and the
   // receive thread; RemoveTap returns once no thread is inside a call to the
-  // tap any more.
+  // tap any more. A tap added to a stream already running is given the
+  // stream's configuration before its first unit (a recording plan moving
+  // onto a view's link cannot wait for a configuration the camera sent once).
   void AddTap(MediaTap* tap);
   void RemoveTap(MediaTap* tap);
   // The link's state, for the taps (window thread).
@@ -196,13 +198,19 @@ class NodeMediaPath {
   struct TapSlot {
     MediaTap* tap;
     std::shared_ptr<os::UsageGuard> guard;
+    // The tap holds the stream's configuration (the worker sets it, Reset clears it).
+    std::shared_ptr<std::atomic<bool>> configured;
   };
   using TapList = std::vector<TapSlot>;
   // Calls `call` on every tap that is not being removed; the list is a
   // snapshot, so no lock is held during the calls.
   template <class Call>
   void ForEachTap(Call call) const;
+  template <class Call>
+  void ForEachTapSlot(Call call) const;
   bool TapsWantMotion() const;
+  // Media worker: taps added since the stream was configured get its configuration.
+  void ConfigureNewTaps();
 
   const int node_index_;
   os::WindowPoster& poster_;

@@ -61,6 +61,15 @@ Pictures Read(const std::string& path) {
   return p;
 }
 
+std::vector<uint8_t> DecoderInfo(const std::string& path) {
+  auto file = record::Mp4FileOutput::OpenExisting(path, false);
+  record::Mp4Index index;
+  if (!file || !record::ReadMp4Index(*file, &index, nullptr)) return {};
+  for (const auto& track : index.tracks)
+    if (track.handler == "vide") return track.decoderInfo;
+  return {};
+}
+
 class PlanRecording : public ::testing::Test {
  protected:
   PlanRecording() {
@@ -262,6 +271,44 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   ASSERT_EQ(files.size(), 1u) << "the crossing was not recorded";
   EXPECT_NE(files[0].find("_motion.mp4"), std::string::npos) << files[0];
   EXPECT_GT(Read(files[0]).count, 75u) << "fewer pictures than the seconds before the motion";
+}
+
+// A plan moved onto a link that streams already (a view opened on a camera
+// that records) is given the stream's configuration: the camera sent it
+// once, before the plan came.
+TEST_F(PlanRecording, APlanMovedOntoALinkThatStreamsAlreadyGoesOnRecording) {
+  node::testing::RecordingPoster poster;
+  NodeMedia view{3, poster, {0x10, 0x20}, nullptr, nullptr};
+  view.LinkStateChanged(true, true);
+  view.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, stream_.configuration, 0));
+  view.StartWorker();
+  const size_t half = stream_.pictures.size() / 2;
+  auto deliver = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      view.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream_.pictures[i], 40 * i));
+      if (i % 16 == 15) {
+        ASSERT_TRUE(node::testing::WaitFor([&] { return view.path().LiveRing().Count() == 0; }));
+      }
+    }
+    ASSERT_TRUE(node::testing::WaitFor([&] { return view.path().LiveRing().Count() == 0; }));
+  };
+  deliver(0, half);
+  now_ms_ = LocalTime(0, 9, 0, 0) * 1000;
+  PlanRecorder moved{5, [this] { return now_ms_.load() / 1000; }};
+  RecordingPlan continuous;
+  continuous.mode = PlanMode::kContinuous;
+  moved.Configure(continuous, root_, "GATE");
+  view.AddTap(&moved);
+  moved.Tick();
+  deliver(half, stream_.pictures.size());
+  view.StopWorker();
+  view.RemoveTap(&moved);
+  moved.Stop();
+  moved.continuous().WaitFinished();
+  const auto files = Files();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_GT(Read(files[0]).count, 0u) << "the moved plan wrote no picture";
+  EXPECT_EQ(DecoderInfo(files[0]), stream_.configuration) << "the file holds other headers than the camera's";
 }
 
 }  // namespace
