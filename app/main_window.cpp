@@ -69,6 +69,7 @@ BOOL CMainWindow::OnInitDialog() {
   tree_.Attach(Item(IDC_TREE_SERVER), hwnd(), setup_.instance, this);
   tree_.Load(setup_.program_dir);
   slots_.Reset();
+  StartPlans();
   StartMicrophone();
   StartRepair();
   if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
@@ -92,6 +93,12 @@ recordings::RecordingsSources CMainWindow::RecordingSources() {
   }
   const std::string app_data = os::LocalAppDataDirectory();
   if (!app_data.empty()) sources.event_folder = app_data + "Halyard\\";
+  if (plans_) {
+    std::string root = plans_->plans().storage().root;
+    if (!root.empty() && root.back() != '\\' && root.back() != '/') root += '\\';
+    if (!root.empty() && std::find(sources.roots.begin(), sources.roots.end(), root) == sources.roots.end())
+      sources.roots.push_back(root);
+  }
   sources.sound = SoundOutput();
   return sources;
 }
@@ -197,6 +204,7 @@ void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
   repair_.reset();  // stops at the next sample; what is not done stays listed
+  StopPlans();      // before the views they may record through and the hosting client
   if (hwnd()) {
     RECT r{};
     GetWindowRect(hwnd(), &r);
@@ -265,6 +273,11 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       tree_.EditAgain();
       return TRUE;
     case WM_TIMER:
+      if (wparam == kPlanTimer) {
+        if (plans_) plans_->Tick();
+        SyncPlans();
+        return TRUE;
+      }
       if (wparam == kQuitTimer || wparam == kExitWaitTimer) {
         KillTimer(hwnd(), wparam);
         if (wparam == kQuitTimer) OnQuitTimer();

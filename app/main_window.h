@@ -23,6 +23,7 @@
 #include "app/recordings/recordings_window.h"
 #include "app/server_tree.h"
 #include "app/start_options.h"
+#include "app/storage/win32/plan_service.h"
 #include "app/tray_icon.h"
 #include "app/view/node_speaker_links.h"
 #include "app/view_host.h"
@@ -123,6 +124,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   static constexpr UINT kWmRepairDone = WM_APP + 44;
   static constexpr UINT_PTR kQuitTimer = 1;
   static constexpr UINT_PTR kExitWaitTimer = 2;
+  static constexpr UINT_PTR kPlanTimer = 3;  // once a second: the recording plans
+  // The recording plans, for tests; null once the program ends.
+  storage::PlanService* plans() { return plans_.get(); }
   // How long Exit waits for the views to close (recordings finish) before it ends anyway.
   static constexpr UINT kExitWaitMs = 5000;
 
@@ -160,6 +164,12 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void ConnectSelected() override;
   void OpenRelayView(const std::string& camera_id) override;
   void CloseHostServer() override;
+  // Recording plans (main_window_plans.cpp).
+  void SetPlan(bool hosted, const std::string& name, node::PlanMode mode) override;
+  void StartPlans();
+  void StopPlans();
+  // Hosted cameras can be reached while the tree lists them; the tree shows each plan's state.
+  void SyncPlans();
   bool AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password);
   // A camera entry opens a direct view, recording into `record_path` when one is given.
   void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password,
@@ -248,6 +258,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   ViewList views_;
   std::vector<std::unique_ptr<CameraView>> closed_views_;
   NodeSlotTable slots_;
+  // Its links take node slots and use the hosting client: declared after them.
+  std::unique_ptr<storage::PlanService> plans_;
   TrayIcon tray_;
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   std::vector<std::string> pending_views_;

@@ -69,7 +69,9 @@ void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::
 
 void CMainWindow::OpenView(const ViewRequest& request) {
   if (!setup_.factory) return;
-  setup_.factory->Open(*this, request);
+  CameraView* view = setup_.factory->Open(*this, request);
+  // A camera that records by plan is recorded through its view's link while the view is open.
+  if (view && plans_) plans_->ViewOpened(request, *view);
 }
 
 void CMainWindow::OpenRelayView(const std::string& camera_id) {
@@ -107,6 +109,7 @@ void CMainWindow::CloseHostServer() {
 }
 
 void CMainWindow::ViewClosed(CameraView* view) {
+  if (plans_) plans_->ViewClosing(views_.RequestOf(view), *view);
   std::unique_ptr<CameraView> owned = views_.Remove(view);
   if (!owned) return;
   // The view is still on its way out of its own window procedure.
@@ -124,6 +127,7 @@ void CMainWindow::LogOut() {
 }
 
 void CMainWindow::Exit() {
+  StopPlans();  // each plan's file is finished before the views close
   LogOut();
   exiting_ = true;
   // The views close on their own messages (a recording is finished first);

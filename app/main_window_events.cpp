@@ -62,7 +62,10 @@ void CMainWindow::Tell(const settings::TextId& id) {
   telling_ = false;
 }
 
-void CMainWindow::HostOffline(ConnectionKey key) { tree_.SetServerOffline(key); }
+void CMainWindow::HostOffline(ConnectionKey key) {
+  tree_.SetServerOffline(key);
+  SyncPlans();
+}
 
 void CMainWindow::ClearFiles() { file_list_.Clear(); }
 
@@ -70,6 +73,7 @@ void CMainWindow::LoggedIn() { ShowHideList(); }
 
 void CMainWindow::CamerasListed(ConnectionKey key, const std::vector<net::CameraRecord>& list) {
   tree_.AddCameras(key, list);
+  SyncPlans();
   OpenPendingViews();
 }
 
@@ -77,10 +81,14 @@ void CMainWindow::FilesListed(const std::vector<net::FileRecord>& files) { file_
 
 void CMainWindow::CameraAdded(ConnectionKey key, const net::CameraRecord& camera) {
   tree_.AddCamera(key, camera);
+  SyncPlans();
   OpenPendingViews();
 }
 
-void CMainWindow::CameraRemoved(const std::string& camera_id) { tree_.RemoveCamera(camera_id); }
+void CMainWindow::CameraRemoved(const std::string& camera_id) {
+  tree_.RemoveCamera(camera_id);
+  SyncPlans();
+}
 
 void CMainWindow::FileUpdated(uint32_t code, const net::FileRecord& file) { file_list_.UpdateFile(code, file); }
 

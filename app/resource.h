@@ -19,6 +19,9 @@
 #define IDI_CAMERA_OFFLINE 205
 #define IDI_CAMERA_ONLINE 206
 #define IDI_CAMERA_ALARM 207
+#define IDI_PLAN_RECORDING 208
+#define IDI_PLAN_WAITING 209
+#define IDI_PLAN_FAILED 210
 
 // Main window controls (skin items of "\voRizivoMain.skn").
 #define IDC_BUTTON_CONNECT 1002

@@ -18,6 +18,18 @@ constexpr COLORREF kGroupColour = 0xFF0000;  // blue, as a COLORREF is 0x00BBGGR
 
 constexpr int kImageIcons[kImageCount] = {IDI_FOLDER_CLOSED, IDI_FOLDER_OPEN,   IDI_HOST_OFFLINE,  IDI_HOST_ONLINE,
                                           IDI_CAMERA_OFFLINE, IDI_CAMERA_ONLINE, IDI_CAMERA_ALARM};
+// State image 0 stands for none and is never drawn.
+constexpr int kPlanIcons[kPlanImageCount] = {IDI_PLAN_WAITING, IDI_PLAN_RECORDING, IDI_PLAN_WAITING, IDI_PLAN_FAILED};
+
+HIMAGELIST LoadImages(HINSTANCE instance, const int* ids, int count) {
+  HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, count, 0);
+  for (int i = 0; i < count; ++i) {
+    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, 16, 16, 0));
+    ImageList_AddIcon(images, icon);
+    if (icon) DestroyIcon(icon);
+  }
+  return images;
+}
 
 TreeStateWords StateWords() {
   IniHandler& ini = IniHandler::Instance();
@@ -27,8 +39,9 @@ TreeStateWords StateWords() {
 }  // namespace
 
 CServerTree::~CServerTree() {
-  // A tree view leaves its image list to whoever made it.
+  // A tree view leaves its image lists to whoever made them.
   if (images_) ImageList_Destroy(images_);
+  if (plan_images_) ImageList_Destroy(plan_images_);
 }
 
 void CServerTree::Attach(HWND tree, HWND owner_window, HINSTANCE instance, ServerTreeOwner* owner) {
@@ -36,13 +49,10 @@ void CServerTree::Attach(HWND tree, HWND owner_window, HINSTANCE instance, Serve
   owner_window_ = owner_window;
   instance_ = instance;
   owner_ = owner;
-  images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kImageCount, 0);
-  for (int id : kImageIcons) {
-    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-    ImageList_AddIcon(images_, icon);
-    if (icon) DestroyIcon(icon);
-  }
+  images_ = LoadImages(instance, kImageIcons, kImageCount);
+  plan_images_ = LoadImages(instance, kPlanIcons, kPlanImageCount);
   TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+  TreeView_SetImageList(tree_, plan_images_, TVSIL_STATE);
 }
 
 void CServerTree::Load(const std::string& program_dir) {
@@ -97,10 +107,12 @@ void CServerTree::Refresh(HTREEITEM item) {
   const bool expanded = (TreeView_GetItemState(tree_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
   std::wstring wide = win32::Widen(LabelOf(*e, StateWords()));
   TVITEMW tv{};
-  tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
   tv.hItem = item;
   tv.pszText = wide.data();
   tv.iImage = tv.iSelectedImage = ImageOf(*e, expanded);
+  tv.stateMask = TVIS_STATEIMAGEMASK;
+  tv.state = INDEXTOSTATEIMAGEMASK(PlanImageOf(*e));
   TreeView_SetItem(tree_, &tv);
 }
 
@@ -200,7 +212,8 @@ HMENU CServerTree::BuildMenu(HTREEITEM item) const {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    AppendMenuW(menu, MF_STRING | (line.enabled ? 0 : MF_GRAYED), static_cast<UINT_PTR>(line.command),
+    AppendMenuW(menu, MF_STRING | (line.enabled ? 0 : MF_GRAYED) | (line.checked ? MF_CHECKED : 0),
+                static_cast<UINT_PTR>(line.command),
                 win32::Widen(ini.GetString(*line.label)).c_str());
   }
   return menu;
@@ -248,8 +261,19 @@ void CServerTree::OnMenuCommand(int command) {
       if (owner_) owner_->CloseHostServer();
       break;
     default:
+      SetPlanOf(node, command);
       break;
   }
+}
+
+void CServerTree::SetPlanOf(TreeNodeId node, int command) {
+  node::PlanMode mode{};
+  const Entry* e = model_.EntryOf(node);
+  if (!owner_ || !e || !e->IsCamera() || !PlanModeOfCommand(command, &mode)) return;
+  if (e->level == 3)
+    owner_->SetPlan(true, e->camera.camera_id, mode);
+  else
+    owner_->SetPlan(false, e->server.name, mode);
 }
 
 void CServerTree::StartEditing(HTREEITEM item, const std::string& offered) {

@@ -27,6 +27,8 @@ class ServerTreeOwner {
   virtual void ConnectSelected() = 0;                              // menu "Connect", double click on a server
   virtual void OpenRelayView(const std::string& camera_id) = 0;    // double click on a camera
   virtual void CloseHostServer() = 0;                              // menu "Close" on a hosting server
+  // A camera's "Record by Plan" menu: a camera entry (its name) or a hosting server's camera (its id).
+  virtual void SetPlan(bool /*hosted*/, const std::string& /*name*/, node::PlanMode /*mode*/) {}
 };
 
 class CServerTree : private ServerTreeView {
@@ -64,6 +66,10 @@ class CServerTree : private ServerTreeView {
   void SetCameraInfo(ConnectionKey key, const std::string& text);
   // Notices of open views: the entries named get the alarm image, all others lose it.
   void SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& server_keys);
+  // A camera's recording plan and what it does now: the image beside it.
+  void SetPlan(bool hosted, const std::string& name, node::PlanMode mode, node::PlanStateKind state) {
+    model_.SetPlan(hosted, name, mode, state);
+  }
 
   // ---- queries ----
   int Level(HTREEITEM item) const;
@@ -95,6 +101,8 @@ class CServerTree : private ServerTreeView {
   HMENU BuildMenu(HTREEITEM item) const;
   // A menu command on the selected node.
   void OnMenuCommand(int command);
+  // A "Record by Plan" command on a camera, handed to the owner.
+  void SetPlanOf(TreeNodeId node, int command);
   // What the mouse does on a node: a click on a group or server toggles
   // its expansion; a double click connects a server or opens a camera; the
   // right button selects the node, then shows its menu.
@@ -134,6 +142,7 @@ class CServerTree : private ServerTreeView {
   HINSTANCE instance_ = nullptr;
   ServerTreeOwner* owner_ = nullptr;
   HIMAGELIST images_ = nullptr;
+  HIMAGELIST plan_images_ = nullptr;  // the state images: a camera's plan
   // Before the model, which keeps it in step.
   settings::ServerListStore store_;
   ServerTreeModel model_{store_};

@@ -15,9 +15,41 @@ constexpr TreeMenuItem kSeparator{};
 
 }  // namespace
 
+bool PlanModeOfCommand(int command, node::PlanMode* mode) {
+  switch (command) {
+    case kCmdPlanOff: *mode = node::PlanMode::kOff; return true;
+    case kCmdPlanContinuous: *mode = node::PlanMode::kContinuous; return true;
+    case kCmdPlanMotion: *mode = node::PlanMode::kMotion; return true;
+    case kCmdPlanContinuousMotion: *mode = node::PlanMode::kContinuousMotion; return true;
+    default: return false;
+  }
+}
+
+namespace {
+
+void AddPlanItems(const ServerTreeEntry& camera, std::vector<TreeMenuItem>* items) {
+  if (!items->empty()) items->push_back(kSeparator);
+  const std::pair<int, const settings::TextId*> plans[] = {{kCmdPlanOff, &text::kPlanMenuOff},
+                                                           {kCmdPlanContinuous, &text::kPlanMenuContinuous},
+                                                           {kCmdPlanMotion, &text::kPlanMenuMotion},
+                                                           {kCmdPlanContinuousMotion, &text::kPlanMenuContinuousMotion}};
+  for (const auto& [command, label] : plans) {
+    node::PlanMode mode{};
+    PlanModeOfCommand(command, &mode);
+    items->push_back({command, label, true, camera.plan == mode});
+  }
+}
+
+}  // namespace
+
 std::vector<TreeMenuItem> ServerTreeModel::MenuOf(TreeNodeId id) const {
   const ServerTreeEntry* e = EntryOf(id);
-  if (!e || e->level == 3) return {};
+  if (!e) return {};
+  if (e->level == 3) {
+    std::vector<TreeMenuItem> items;
+    AddPlanItems(*e, &items);
+    return items;
+  }
   if (e->level == 1) {
     const bool renamable = !IsHostGroup(id);
     return {{kCmdRegisterGroup, &text::kGroupMenuRegister, true},
@@ -32,6 +64,7 @@ std::vector<TreeMenuItem> ServerTreeModel::MenuOf(TreeNodeId id) const {
                                   kSeparator,
                                   {kCmdConnect, &text::kServerMenuConnect, !online}};
   if (!e->server.IsCamera()) items.push_back({kCmdCloseHost, &text::kServerMenuClose, online});
+  if (e->server.IsCamera()) AddPlanItems(*e, &items);
   return items;
 }
 

@@ -41,6 +41,18 @@ TreeImage ImageOf(const ServerTreeEntry& e, bool expanded) {
   }
 }
 
+PlanImage PlanImageOf(const ServerTreeEntry& e) {
+  if (!e.IsCamera() || e.plan == node::PlanMode::kOff) return kPlanImageNone;
+  switch (e.plan_state) {
+    case node::PlanStateKind::kRecording:
+      return kPlanImageRecording;
+    case node::PlanStateKind::kFailed:
+      return kPlanImageFailed;
+    default:
+      return kPlanImageWaiting;  // a schedule's cell that is off waits for the next
+  }
+}
+
 std::string InfoTipOf(const ServerTreeEntry& e) {
   std::string text = e.info;
   if (e.level != 3) return text;
@@ -291,6 +303,15 @@ void ServerTreeModel::SetAlarms(const std::vector<std::string>& camera_ids,
     e.alarm = alarm;
     Changed(id);
   }
+}
+
+void ServerTreeModel::SetPlan(bool hosted, const std::string& name, node::PlanMode mode, node::PlanStateKind state) {
+  const TreeNodeId id = hosted ? FindCamera(name) : FindServer(name);
+  ServerTreeEntry* e = MutableEntry(id);
+  if (!e || !e->IsCamera() || (e->plan == mode && e->plan_state == state)) return;
+  e->plan = mode;
+  e->plan_state = state;
+  Changed(id);
 }
 
 }  // namespace app

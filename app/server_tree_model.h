@@ -12,6 +12,8 @@
 
 #include "app/host_event_router.h"
 #include "net/list_records.h"
+#include "node/storage/plan_recorder.h"
+#include "node/storage/recording_plan.h"
 #include "settings/server_list.h"
 #include "settings/text_table.h"
 
@@ -31,7 +33,18 @@ enum TreeCommand : int {
   kCmdRegisterServer = 32783,
   kCmdModifyServer = 32785,
   kCmdDeleteServer = 32786,
+  // A camera's recording plan, one mode each.
+  kCmdPlanOff = 32790,
+  kCmdPlanContinuous = 32791,
+  kCmdPlanMotion = 32792,
+  kCmdPlanContinuousMotion = 32793,
 };
+
+// The plan mode a plan command sets; false for other commands.
+bool PlanModeOfCommand(int command, node::PlanMode* mode);
+
+// State images beside a camera whose plan is in force (0: none).
+enum PlanImage : int { kPlanImageNone = 0, kPlanImageRecording, kPlanImageWaiting, kPlanImageFailed, kPlanImageCount };
 
 // Images of the tree's image list, one per role.
 enum TreeImage : int {
@@ -55,6 +68,10 @@ struct ServerTreeEntry {
   bool alarm = false;             // a view of it reports a notice
   std::string info;               // the camera information text
   bool reconnecting = false;      // servers: the lost hosting connection is being restored
+  node::PlanMode plan = node::PlanMode::kOff;                // cameras: the recording plan set
+  node::PlanStateKind plan_state = node::PlanStateKind::kOff;  // and what it does now
+  // A camera: a "Camera" entry of the server list or a camera of the hosting server.
+  bool IsCamera() const { return level == 3 || (level == 2 && server.IsCamera()); }
 };
 
 // The words a server's label ends with, as the settings file words them.
@@ -64,6 +81,7 @@ struct TreeStateWords {
 
 std::string LabelOf(const ServerTreeEntry& entry, const TreeStateWords& words);
 TreeImage ImageOf(const ServerTreeEntry& entry, bool expanded);
+PlanImage PlanImageOf(const ServerTreeEntry& entry);
 // The info tip: the information text, and for a camera its record's texts, one a line.
 std::string InfoTipOf(const ServerTreeEntry& entry);
 
@@ -72,6 +90,7 @@ struct TreeMenuItem {
   int command = 0;
   const settings::TextId* label = nullptr;
   bool enabled = true;
+  bool checked = false;
   bool operator==(const TreeMenuItem&) const = default;
 };
 
@@ -130,6 +149,9 @@ class ServerTreeModel {
   void SetCameraInfo(ConnectionKey key, const std::string& text);
   // Notices of open views: the entries named get the alarm, all others lose it.
   void SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& server_keys);
+  // The recording plan of a camera entry (by its name) or a hosting
+  // server's camera (by its id), and its state; nothing when none is listed.
+  void SetPlan(bool hosted, const std::string& name, node::PlanMode mode, node::PlanStateKind state);
 
   // ---- queries ----
   const ServerTreeEntry* EntryOf(TreeNodeId id) const;
@@ -148,8 +170,8 @@ class ServerTreeModel {
   std::vector<std::string> CameraIds(ConnectionKey key) const;
 
   // ---- the user's changes ----
-  // The pop-up menu of a group or a server, with what the node cannot do
-  // disabled; empty for cameras.
+  // The pop-up menu of a group, a server or a camera, with what the node
+  // cannot do disabled; a camera's ends with its recording plans.
   std::vector<TreeMenuItem> MenuOf(TreeNodeId id) const;
   // Adds a group with a placeholder name and opens its label editor.
   TreeNodeId RegisterGroup();

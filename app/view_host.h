@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "node/node_media.h"
 #include "node/node_window.h"
 
 namespace hosting {
@@ -45,6 +46,9 @@ class CameraView {
   virtual bool IsRelay() const = 0;  // reached through the hosting server (relay and file views)
   virtual std::string CameraId() const = 0;  // empty until the camera is identified
   virtual node::CNodeWindow& Node() = 0;
+  // The view's media side (a recording plan may record through it); null
+  // where there is none.
+  virtual node::NodeMedia* Media() { return nullptr; }
   // The close command (32778), posted: the view closes itself and then tells
   // the host through ViewClosed.
   virtual void PostClose() = 0;

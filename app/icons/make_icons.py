@@ -3,7 +3,8 @@
 
 The application icon (the ringed lens of the skins' title bars on the dark
 panel) and one 16x16 icon per role of the server tree: folders, hosting
-servers and cameras offline and online, and a camera reporting a notice.
+servers and cameras offline and online, and a camera reporting a notice;
+and the states of a camera's recording plan shown beside it.
 Colours are the skins' (tools/skinart/theme.h). Shapes are sampled 8x8 per
 pixel, so edges are smooth; the output is deterministic.
 
@@ -24,6 +25,7 @@ GREY = (0x98, 0xA1, 0xAC)
 GREY_DARK = (0x5C, 0x64, 0x70)
 GREEN = (0x3F, 0xB9, 0x7A)
 RED = (0xD2, 0x45, 0x45)
+AMBER = (0xE8, 0xA8, 0x38)
 WHITE = (0xFF, 0xFF, 0xFF)
 
 SAMPLES = 8
@@ -169,6 +171,22 @@ def write_ico(path, canvases):
         f.write(out)
 
 
+def plan(state):
+    """A recording plan's state beside a camera: a red dot while it records,
+    a grey ring while it waits, an amber sign when it cannot record."""
+    c = Canvas(16)
+    if state == "recording":
+        c.circle(8, 8, 5.5, WHITE)
+        c.circle(8, 8, 4.5, RED)
+    elif state == "waiting":
+        c.ring(8, 8, 5.5, 3.5, GREY)
+    else:
+        c.polygon([(8, 1.5), (15, 14.5), (1, 14.5)], AMBER)
+        c.rounded(7.2, 5.5, 8.8, 10.5, 0.6, SLATE)
+        c.circle(8, 12.5, 1.0, SLATE)
+    return c
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     icons = {
@@ -180,6 +198,9 @@ def main():
         "camera_offline.ico": [camera("offline")],
         "camera_online.ico": [camera("online")],
         "camera_alarm.ico": [camera("alarm")],
+        "plan_recording.ico": [plan("recording")],
+        "plan_waiting.ico": [plan("waiting")],
+        "plan_failed.ico": [plan("failed")],
     }
     for name, canvases in icons.items():
         write_ico(os.path.join(here, name), canvases)

@@ -99,6 +99,7 @@ void CameraPlans::ViewOpened(const PlanCamera& camera, node::NodeMedia& media) {
   Detach(it->second);
   it->second.view = &media;
   media.AddTap(it->second.recorder.get());
+  it->second.recorder->Tick();  // its state is the view link's from now on
 }
 
 void CameraPlans::ViewClosing(const PlanCamera& camera, node::NodeMedia& media) {
@@ -106,6 +107,7 @@ void CameraPlans::ViewClosing(const PlanCamera& camera, node::NodeMedia& media) 
   if (it == entries_.end() || it->second.view != &media) return;
   Detach(it->second);
   Reconcile(camera, it->second);
+  it->second.recorder->Tick();
 }
 
 void CameraPlans::Tick() {

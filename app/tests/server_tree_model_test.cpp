@@ -153,7 +153,9 @@ class ServerTreeModelTest : public ::testing::Test {
   std::vector<std::string> MenuOf(TreeNodeId id) {
     std::vector<std::string> items;
     for (const TreeMenuItem& item : model_.MenuOf(id))
-      if (item.label) items.push_back(std::string(item.label->default_text) + (item.enabled ? ":on" : ":grey"));
+      if (item.label)
+        items.push_back(std::string(item.label->default_text) + (item.enabled ? ":on" : ":grey") +
+                        (item.checked ? ":checked" : ""));
     return items;
   }
   // Types a name into the open editor of a group and closes it.
@@ -195,13 +197,44 @@ TEST_F(ServerTreeModelTest, MenusDisableWhatTheNodeCannotDo) {
                                                          "Register Server:on"}));
   EXPECT_EQ(MenuOf(Server("Demo server")),
             (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:on", "Close:grey"}));
-  EXPECT_EQ(MenuOf(Server("Demo camera")), (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:on"}));
+  EXPECT_EQ(MenuOf(Server("Demo camera")),
+            (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:on", "Record by Plan: Off:on:checked",
+                                      "Record by Plan: Continuous:on", "Record by Plan: On Motion:on",
+                                      "Record by Plan: Continuous, Motion Marked:on"}));
   model_.SetHostOnline("127.0.0.1", 1, 555, kNoNode);
   EXPECT_EQ(MenuOf(Server("Demo server")),
             (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:grey", "Close:on"}));
   model_.AddCamera(555, Camera("CAM-A"));
-  EXPECT_TRUE(model_.MenuOf(model_.FindCamera("CAM-A")).empty()) << "cameras have no menu";
+  model_.SetPlan(true, "CAM-A", node::PlanMode::kMotion, node::PlanStateKind::kWaiting);
+  EXPECT_EQ(MenuOf(model_.FindCamera("CAM-A")),
+            (std::vector<std::string>{"Record by Plan: Off:on", "Record by Plan: Continuous:on",
+                                      "Record by Plan: On Motion:on:checked",
+                                      "Record by Plan: Continuous, Motion Marked:on"}));
   EXPECT_TRUE(model_.MenuOf(kNoNode).empty());
+}
+
+// The image beside a camera follows its plan's state; a plan set on a name
+// no camera entry has (a hosting server's) marks nothing.
+TEST_F(ServerTreeModelTest, APlansStateMarksItsCameraOnly) {
+  model_.SetHostOnline("127.0.0.1", 1, 555, kNoNode);
+  model_.AddCamera(555, Camera("Demo server"));
+  const TreeNodeId camera = Server("Demo camera"), hosted = model_.FindCamera("Demo server");
+  EXPECT_EQ(PlanImageOf(*model_.EntryOf(camera)), kPlanImageNone);
+  const std::pair<node::PlanStateKind, PlanImage> states[] = {{node::PlanStateKind::kRecording, kPlanImageRecording},
+                                                              {node::PlanStateKind::kWaiting, kPlanImageWaiting},
+                                                              {node::PlanStateKind::kOff, kPlanImageWaiting},
+                                                              {node::PlanStateKind::kFailed, kPlanImageFailed}};
+  for (const auto& [state, image] : states) {
+    view_.changed.clear();
+    model_.SetPlan(false, "Demo camera", node::PlanMode::kContinuous, state);
+    EXPECT_EQ(PlanImageOf(*model_.EntryOf(camera)), image);
+    EXPECT_EQ(view_.changed, std::vector<TreeNodeId>{camera});
+  }
+  model_.SetPlan(false, "Demo server", node::PlanMode::kContinuous, node::PlanStateKind::kRecording);
+  EXPECT_EQ(PlanImageOf(*model_.EntryOf(Server("Demo server"))), kPlanImageNone) << "a hosting server has no plan";
+  EXPECT_EQ(PlanImageOf(*model_.EntryOf(hosted)), kPlanImageNone) << "the hosted camera of that name was marked";
+  model_.SetPlan(false, "Demo camera", node::PlanMode::kOff, node::PlanStateKind::kOff);
+  EXPECT_EQ(PlanImageOf(*model_.EntryOf(camera)), kPlanImageNone);
 }
 
 TEST_F(ServerTreeModelTest, GroupsAreDeletedOnlyWhenEmptyAndNeverTheFirst) {

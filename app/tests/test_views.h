@@ -39,6 +39,7 @@ class TestView : public CameraView, public os::WindowPoster, public os::WindowTi
   bool IsRelay() const override { return request_.kind != ViewRequest::Kind::kDirect; }
   std::string CameraId() const override { return node_->camera_id(); }
   node::CNodeWindow& Node() override { return *node_; }
+  node::NodeMedia* Media() override { return media_.get(); }
   void PostClose() override { PostMessageW(hwnd_, kWmCloseView, 0, 0); }
   void Undock() override { ++undocked; }
 

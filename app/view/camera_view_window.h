@@ -74,6 +74,7 @@ class CViewWindow : public CameraView,
   bool IsRelay() const override;
   std::string CameraId() const override;
   node::CNodeWindow& Node() override { return *node_; }
+  node::NodeMedia* Media() override { return media_.get(); }
   void PostClose() override;
   void Undock() override;
   bool OwnsWindow(HWND root) const override;

@@ -1,0 +1,63 @@
+// The main window's recording plans: started with the window, set from the
+// server tree's camera menus, shown beside the cameras, ended before the
+// views and the hosting client.
+#include "app/main_window.h"
+#include "app/storage/win32/plan_registry.h"
+#include "settings/viewer_registry.h"
+
+namespace app {
+
+void CMainWindow::StartPlans() {
+  storage::PlanLinkContext context;
+  context.hosting = hosting_.get();
+  context.events = events_.get();
+  context.log = &event_log_;
+  context.acquire_index = [this] { return slots_.Acquire(); };
+  context.release_index = [this](int index) { slots_.Release(index); };
+  context.find_entry = [this](const std::string& name, settings::ServerRecord* entry) {
+    const CServerTree::Entry* e = tree_.EntryOf(tree_.FindServer(name));
+    if (!e || !e->server.IsCamera()) return false;
+    *entry = e->server;
+    return true;
+  };
+  plans_ = std::make_unique<storage::PlanService>(std::move(context), &event_log_);
+  plans_->Start();
+  SyncPlans();
+  SetTimer(hwnd(), kPlanTimer, 1000, nullptr);
+}
+
+void CMainWindow::StopPlans() {
+  if (!plans_) return;
+  KillTimer(hwnd(), kPlanTimer);
+  plans_.reset();  // the plans' files are finished
+}
+
+void CMainWindow::SetPlan(bool hosted, const std::string& name, node::PlanMode mode) {
+  if (!plans_) return;
+  if (!hosted && mode != node::PlanMode::kOff) {
+    // Nobody is there to log in when the plan connects: the login is kept with the plan.
+    std::string user, password;
+    const CServerTree::Entry* e = tree_.EntryOf(tree_.FindServer(name));
+    if (!e) return;
+    if (!storage::LoadPlanLogin(name, &user, &password)) {
+      const settings::SavedLogin saved = settings::LoadSavedLogin(name);
+      if (saved.user.empty() && !AskLogin(e->server, &user, &password)) return;
+      if (saved.user.empty()) storage::SavePlanLogin(name, user, password);
+    }
+  }
+  plans_->SetPlan({hosted, name}, mode);
+  if (mode == node::PlanMode::kOff) tree_.SetPlan(hosted, name, mode, node::PlanStateKind::kOff);
+  SyncPlans();
+}
+
+void CMainWindow::SyncPlans() {
+  if (!plans_) return;
+  storage::CameraPlans& plans = plans_->plans();
+  for (const storage::PlanCamera& camera : plans.Cameras()) {
+    if (camera.hosted) plans.SetReachable(camera, tree_.FindCamera(camera.name) != nullptr);
+    const node::PlanState state = plans.StateOf(camera);
+    tree_.SetPlan(camera.hosted, camera.name, plans.PlanOf(camera).mode, state.kind);
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,172 @@
+#include "app/storage/win32/plan_link.h"
+
+#include "app/view/registry_dynamic_ip.h"
+#include "app/view/registry_motion.h"
+#include "app/view/win32_window_seam.h"
+#include "hosting/hosting_service.h"
+#include "node/node_media.h"
+#include "node/node_window.h"
+#include "os/debug_log.h"
+#include "settings/viewer_registry.h"
+#include "app/storage/win32/plan_registry.h"
+
+namespace app::storage {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"HalyardPlanLink";
+
+// Nobody sits at a plan: what the node would tell the user goes to the debug log.
+class QuietMessages : public os::UserMessages {
+ public:
+  void ShowMessage(const std::string& section, const std::string& key, const std::string& default_text,
+                   const std::vector<os::MessageArg>&) override {
+    DebugLog("Plan link : not shown %s/%s : %s\n", section.c_str(), key.c_str(), default_text.c_str());
+  }
+};
+
+class WindowlessLink : public PlanLink {
+ public:
+  WindowlessLink(const PlanLinkContext& context, const PlanCamera& camera, int index)
+      : ctx_(context), camera_(camera), index_(index) {}
+  ~WindowlessLink() override {
+    if (node_) node_->CloseCommand();
+    node_.reset();
+    media_.reset();
+    if (window_) DestroyWindow(window_);
+    ctx_.release_index(index_);
+  }
+
+  bool Create(const node::LoginInfo& login, std::string* why) {
+    window_ = CreateWindowExW(0, WindowClass(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                              this);
+    if (!window_) {
+      *why = "no window for the link could be made";
+      return false;
+    }
+    const os::WindowHandle self = view::ToHandle(window_);
+    media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, self}, nullptr, nullptr);
+    media_->SetEventLog(ctx_.log, camera_.name);
+    node::NodeContext ctx;
+    ctx.hosting = ctx_.hosting;
+    ctx.events = ctx_.events;
+    ctx.poster = &seam_;
+    ctx.timers = &seam_;
+    ctx.messages = &quiet_;
+    ctx.dynamic_ip = &dynamic_ip_;
+    ctx.self = ctx.parent = ctx.main_window = self;
+    ctx.index = index_;
+    ctx.relay = camera_.hosted;
+    ctx.display_name = camera_.name;
+    ctx.keep_reconnecting = true;  // unattended: it never gives up
+    ctx.stall_ms = settings::LoadStallSeconds() * 1000;
+    ctx.event_log = ctx_.log;
+    node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
+    if (camera_.hosted) {
+      node_->OpenRelayCamera(camera_.name);
+    } else {
+      ctx_.hosting->AddNode(node_.get());
+      node_->SetAddress(login);
+    }
+    return true;
+  }
+
+  node::NodeMedia& media() override { return *media_; }
+
+ private:
+  static const wchar_t* WindowClass() {
+    static const ATOM atom = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = Procedure;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = kWindowClass;
+      return RegisterClassW(&wc);
+    }();
+    return atom ? kWindowClass : nullptr;
+  }
+
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* link = reinterpret_cast<WindowlessLink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (link && link->Handle(message, wparam, lparam)) return 0;
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+
+  bool Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+      case view::kWmSetTimer:
+        SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
+        return true;
+      case view::kWmKillTimer:
+        KillTimer(window_, wparam);
+        return true;
+      case WM_TIMER:
+      case os::kWmNodeConnectStatus:
+      case os::kWmNodeNotice:
+      case os::kWmNodeCameraIdentified:
+      case os::kWmNodeClose:
+      case os::kWmNodeStartConnect:
+      case os::kWmNodeStartAudio:
+      case os::kWmNodeHostBack:
+        if (node_) node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
+        return true;
+      case os::kWmNodeChannelReady:
+        ApplyMotionSettings();
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // A motion plan's detector watches with the settings the camera's views use.
+  void ApplyMotionSettings() {
+    if (motion_applied_ || !node_ || node_->camera_id().empty()) return;
+    motion_applied_ = true;
+    const view::MotionSettings motion = view::MotionSettingsRemembered(node_->camera_id());
+    media_->path().SetMotionDetection(false, motion.sensitivity, motion.mask);
+    media_->path().SetMotionRules(motion.min_cells, motion.min_duration_ms);
+  }
+
+  const PlanLinkContext& ctx_;
+  const PlanCamera camera_;
+  const int index_;
+  HWND window_ = nullptr;
+  view::Win32WindowSeam seam_;
+  QuietMessages quiet_;
+  view::RegistryDynamicIp dynamic_ip_;
+  std::unique_ptr<node::NodeMedia> media_;
+  std::unique_ptr<node::CNodeWindow> node_;
+  bool motion_applied_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<PlanLink> Win32PlanLinks::Open(const PlanCamera& camera, std::string* why) {
+  node::LoginInfo login;
+  if (!camera.hosted) {
+    settings::ServerRecord entry;
+    if (!ctx_.find_entry(camera.name, &entry)) {
+      *why = "the server list has no camera entry " + camera.name;
+      return nullptr;
+    }
+    std::string user, password;
+    if (!LoadPlanLogin(camera.name, &user, &password)) {
+      const settings::SavedLogin saved = settings::LoadSavedLogin(camera.name);
+      user = saved.user;
+      password = saved.password;
+    }
+    login = {entry.ip, static_cast<uint16_t>(entry.port), entry.ddns, entry.mac, user, password};
+  }
+  const int index = ctx_.acquire_index();
+  if (index < 0) {
+    *why = "every node slot is in use";
+    return nullptr;
+  }
+  auto link = std::make_unique<WindowlessLink>(ctx_, camera, index);
+  if (!link->Create(login, why)) return nullptr;
+  return link;
+}
+
+}  // namespace app::storage

@@ -1,0 +1,47 @@
+#pragma once
+// The links the plans make for themselves: a camera connected without a
+// view, through a message-only window that hands the node its posted
+// messages and timers. What the node would show in a message box (a camera
+// the hosting server cannot find) goes to the debug log: nobody sits at a
+// plan.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/storage/camera_plans.h"
+#include "settings/server_list.h"
+
+namespace hosting {
+class HostingService;
+class HostEventQueue;
+}  // namespace hosting
+namespace node {
+class EventLog;
+}  // namespace node
+
+namespace app::storage {
+
+// What a plan's link needs from the program around it.
+struct PlanLinkContext {
+  hosting::HostingService* hosting = nullptr;
+  hosting::HostEventQueue* events = nullptr;
+  node::EventLog* log = nullptr;
+  // A node slot of the program's table (-1: none free), and its return.
+  std::function<int()> acquire_index;
+  std::function<void(int)> release_index;
+  // The server list's "Camera" entry of that name; false when there is none.
+  std::function<bool(const std::string& name, settings::ServerRecord* entry)> find_entry;
+};
+
+class Win32PlanLinks : public PlanLinkMaker {
+ public:
+  explicit Win32PlanLinks(PlanLinkContext context) : ctx_(std::move(context)) {}
+  std::unique_ptr<PlanLink> Open(const PlanCamera& camera, std::string* why) override;
+
+ private:
+  PlanLinkContext ctx_;
+};
+
+}  // namespace app::storage

@@ -1,0 +1,100 @@
+#include "app/storage/win32/plan_registry.h"
+
+#include <windows.h>
+
+#include "os/app_data.h"
+#include "os/win32/text.h"
+#include "settings/protected_text.h"
+#include "settings/registry_key.h"
+
+namespace app::storage {
+namespace {
+
+constexpr char kRootValue[] = "Root";
+constexpr char kLimitsValue[] = "Limits";
+constexpr char kUserSuffix[] = " user";
+constexpr char kPasswordSuffix[] = " password";
+
+std::string PlansKeyPath() { return std::string(settings::kRegistryKeyPath) + "\\Plans"; }
+std::string StorageKeyPath() { return std::string(settings::kRegistryKeyPath) + "\\Storage"; }
+std::string LoginName(const std::string& entry_name) { return "login " + entry_name; }
+
+// Every string value of the key, by name.
+std::vector<std::pair<std::string, std::string>> StringValues(settings::RegistryKey& key) {
+  std::vector<std::pair<std::string, std::string>> values;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[512];
+    DWORD length = ARRAYSIZE(name), type = 0;
+    const LONG result = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
+    const std::string utf8 = win32::Narrow(std::wstring_view(name, length));
+    std::string text;
+    if (key.QueryString(utf8, text)) values.emplace_back(utf8, text);
+  }
+  return values;
+}
+
+}  // namespace
+
+std::vector<std::pair<PlanCamera, node::RecordingPlan>> LoadPlans() {
+  std::vector<std::pair<PlanCamera, node::RecordingPlan>> plans;
+  settings::RegistryKey key;
+  if (!key.Open(HKEY_CURRENT_USER, PlansKeyPath())) return plans;
+  for (const auto& [name, text] : StringValues(key)) {
+    PlanCamera camera;
+    node::RecordingPlan plan;
+    if (PlanCamera::FromKey(name, &camera) && node::ParseRecordingPlan(text, &plan) && plan.Active())
+      plans.emplace_back(camera, plan);
+  }
+  return plans;
+}
+
+void SavePlan(const PlanCamera& camera, const node::RecordingPlan& plan) {
+  settings::RegistryKey key;
+  if (!key.OpenOrCreate(HKEY_CURRENT_USER, PlansKeyPath())) return;
+  if (plan.Active()) {
+    key.SetString(camera.Key(), node::FormatRecordingPlan(plan));
+    return;
+  }
+  key.DeleteValue(camera.Key());
+  if (!camera.hosted) {
+    key.DeleteValue(LoginName(camera.name) + kUserSuffix);
+    key.DeleteValue(LoginName(camera.name) + kPasswordSuffix);
+  }
+}
+
+bool LoadPlanLogin(const std::string& entry_name, std::string* user, std::string* password) {
+  settings::RegistryKey key;
+  if (!key.Open(HKEY_CURRENT_USER, PlansKeyPath())) return false;
+  return key.QueryString(LoginName(entry_name) + kUserSuffix, *user) &&
+         settings::QuerySecret(key, LoginName(entry_name) + kPasswordSuffix, *password);
+}
+
+void SavePlanLogin(const std::string& entry_name, const std::string& user, const std::string& password) {
+  settings::RegistryKey key;
+  if (!key.OpenOrCreate(HKEY_CURRENT_USER, PlansKeyPath())) return;
+  key.SetString(LoginName(entry_name) + kUserSuffix, user);
+  settings::SetSecret(key, LoginName(entry_name) + kPasswordSuffix, password);
+}
+
+StorageSettings LoadStorageSettings() {
+  StorageSettings storage;
+  storage.root = os::LocalAppDataDirectory() + "Halyard\\Recordings";
+  settings::RegistryKey key;
+  if (!key.Open(HKEY_CURRENT_USER, StorageKeyPath())) return storage;
+  std::string root, limits;
+  if (key.QueryString(kRootValue, root) && !root.empty()) storage.root = root;
+  node::RetentionLimits parsed;
+  if (key.QueryString(kLimitsValue, limits) && node::ParseRetentionLimits(limits, &parsed)) storage.limits = parsed;
+  return storage;
+}
+
+void SaveStorageSettings(const StorageSettings& storage) {
+  settings::RegistryKey key;
+  if (!key.OpenOrCreate(HKEY_CURRENT_USER, StorageKeyPath())) return;
+  key.SetString(kRootValue, storage.root);
+  key.SetString(kLimitsValue, node::FormatRetentionLimits(storage.limits));
+}
+
+}  // namespace app::storage

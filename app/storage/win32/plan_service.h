@@ -1,0 +1,39 @@
+#pragma once
+// The main window's recording plans: the plans of the last run resumed at
+// start, the user's changes kept for the next one, and the links the plans
+// make without a view. The main window tells it of views opening and
+// closing and of the hosting server's cameras; it ticks once a second.
+#include <memory>
+
+#include "app/storage/camera_plans.h"
+#include "app/storage/win32/plan_link.h"
+#include "app/view_host.h"
+#include "node/storage/storage_fs.h"
+
+namespace app::storage {
+
+class PlanService {
+ public:
+  PlanService(PlanLinkContext context, node::EventLog* log);
+  // Every plan's recording ends and its files are finished.
+  ~PlanService();
+
+  // The storage root and the plans of the last run: each starts.
+  void Start();
+  void Tick() { plans_.Tick(); }
+  // The user's choice, kept for the next run.
+  void SetPlan(const PlanCamera& camera, node::PlanMode mode);
+  CameraPlans& plans() { return plans_; }
+
+  // The camera a view shows, as plans name it; false for a stored file's view.
+  static bool CameraOfView(const ViewRequest& request, PlanCamera* camera);
+  void ViewOpened(const ViewRequest& request, CameraView& view);
+  void ViewClosing(const ViewRequest& request, CameraView& view);
+
+ private:
+  node::DiskStorage disk_;
+  Win32PlanLinks links_;
+  CameraPlans plans_;
+};
+
+}  // namespace app::storage

@@ -1,0 +1,81 @@
+// A camera that records by plan: resumed at start without a view, its link
+// handed to a view of the camera and taken back when the view closes, and
+// taken off by the plan's Off.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "app/resource.h"
+#include "app/storage/win32/plan_registry.h"
+#include "app/tests/shell_fixture.h"
+
+namespace app::testing {
+namespace {
+
+using dialogs::testing::PumpUntil;
+
+class PlanShellTest : public ShellTest {
+ protected:
+  // The plan of the last run: "Demo camera" continuously, its login kept.
+  void StorePlan() {
+    storage::StorageSettings storage;
+    storage.root = root_;
+    storage.limits.free_set = true;
+    storage.limits.min_free_bytes = 1 << 20;  // whatever the test machine's disk holds
+    storage::SaveStorageSettings(storage);
+    node::RecordingPlan plan;
+    plan.mode = node::PlanMode::kContinuous;
+    storage::SavePlan(camera_, plan);
+    storage::SavePlanLogin(camera_.name, "demo", "demo");
+  }
+  node::PlanStateKind TreeState() { return main_->tree().EntryOf(Server(camera_.name))->plan_state; }
+  std::string Connections() { return Sim("connections CAM-1").at(0); }
+  size_t Files() {
+    size_t n = 0;
+    std::error_code error;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root_, error))
+      if (e.path().extension() == ".mp4") ++n;
+    return n;
+  }
+
+  const std::string root_ = sandbox_.folder.File("plans");
+  const storage::PlanCamera camera_{false, "Demo camera"};
+};
+
+TEST_F(PlanShellTest, APlanRecordsWithoutAViewAndLendsItsCameraToAViewOfIt) {
+  StartSim();
+  StorePlan();
+  CMainWindow& main = OpenMain();
+  ASSERT_TRUE(PumpUntil([&] { return TreeState() == node::PlanStateKind::kRecording; }, 20000))
+      << main.plans()->plans().StateOf(camera_).why;
+  EXPECT_TRUE(main.plans()->plans().HasOwnLink(camera_));
+  const std::string own = Connections();
+  // A new file each time the plan changes links.
+  std::string file = main.plans()->plans().StateOf(camera_).path;
+  auto recordsAnew = [&] {
+    const node::PlanState state = main.plans()->plans().StateOf(camera_);
+    if (state.kind != node::PlanStateKind::kRecording || state.path == file) return false;
+    file = state.path;
+    return true;
+  };
+
+  Connect(camera_.name);  // a view of the camera: the plan records through its link
+  EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
+  EXPECT_TRUE(PumpUntil([&] { return Connections() == own; }, 10000)) << Connections() << " beside the view's, was " << own;
+  EXPECT_TRUE(PumpUntil(recordsAnew, 20000)) << main.plans()->plans().StateOf(camera_).why;
+
+  Command(IDC_BUTTON_CLOSE);  // the view closes; the plan takes its own link again
+  ASSERT_TRUE(PumpUntil([&] { return main.views().empty(); }));
+  EXPECT_TRUE(main.plans()->plans().HasOwnLink(camera_));
+  EXPECT_TRUE(PumpUntil(recordsAnew, 20000)) << main.plans()->plans().StateOf(camera_).why;
+  EXPECT_TRUE(PumpUntil([&] { return TreeState() == node::PlanStateKind::kRecording; }));
+  main.plans()->SetPlan(camera_, node::PlanMode::kOff);
+  EXPECT_EQ(Files(), 3u) << "a file before the view, one through it and one after it";
+  EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
+  EXPECT_TRUE(storage::LoadPlans().empty()) << "the plan that was taken off comes back at the next start";
+  EXPECT_TRUE(PumpUntil([&] { return Connections() == "open 0"; }, 10000)) << Connections();
+}
+
+}  // namespace
+}  // namespace app::testing
