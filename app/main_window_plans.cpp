@@ -52,6 +52,8 @@ void CMainWindow::SetPlan(bool hosted, const std::string& name, node::PlanMode m
 
 void CMainWindow::SyncPlans() {
   if (!plans_) return;
+  std::string why;
+  if (plans_->DiskJustFilled(&why)) tray_.ShowBalloon("Recording plans stopped", why);
   storage::CameraPlans& plans = plans_->plans();
   for (const storage::PlanCamera& camera : plans.Cameras()) {
     if (camera.hosted) plans.SetReachable(camera, tree_.FindCamera(camera.name) != nullptr);

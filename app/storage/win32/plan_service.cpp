@@ -22,6 +22,13 @@ void PlanService::SetPlan(const PlanCamera& camera, node::PlanMode mode) {
   SavePlan(camera, plan);
 }
 
+bool PlanService::DiskJustFilled(std::string* why) {
+  const bool full = !plans_.Cameras().empty() && plans_.retention().guard().Stopped(why);
+  const bool news = full && !disk_full_;
+  disk_full_ = full;
+  return news;
+}
+
 bool PlanService::CameraOfView(const ViewRequest& request, PlanCamera* camera) {
   switch (request.kind) {
     case ViewRequest::Kind::kRelay:

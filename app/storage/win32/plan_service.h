@@ -24,6 +24,9 @@ class PlanService {
   // The user's choice, kept for the next run.
   void SetPlan(const PlanCamera& camera, node::PlanMode mode);
   CameraPlans& plans() { return plans_; }
+  // True once each time the disk guard stops the plans (a full disk with
+  // nothing left to delete), with why: the user is told once, not each second.
+  bool DiskJustFilled(std::string* why);
 
   // The camera a view shows, as plans name it; false for a stored file's view.
   static bool CameraOfView(const ViewRequest& request, PlanCamera* camera);
@@ -34,6 +37,7 @@ class PlanService {
   node::DiskStorage disk_;
   Win32PlanLinks links_;
   CameraPlans plans_;
+  bool disk_full_ = false;
 };
 
 }  // namespace app::storage
