@@ -175,8 +175,15 @@ void CMainWindow::SortWindows() {
 void CMainWindow::ShowOptions() {
   // The sheet edits a copy; connections started later take the result.
   net::ProxySettings proxy = *hosting_->Proxy();
-  dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), proxy);
+  dialogs::StoragePageData storage;
+  if (plans_) {
+    storage.root = plans_->plans().storage().root;
+    storage.limits = plans_->plans().storage().limits;
+    storage.report = plans_->plans().retention().LastReport();
+  }
+  dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), proxy, plans_ ? &storage : nullptr);
   sheet.Run();
+  if (plans_ && storage.changed) plans_->SetStorage({storage.root, storage.limits});
   hosting_->SetProxy(proxy);
   // Open direct views follow "Keep reconnecting" from their next attempt.
   const bool keep = settings::LoadKeepReconnecting();

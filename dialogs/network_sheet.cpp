@@ -2,13 +2,18 @@
 
 namespace dialogs {
 
-CNetworkSheet::CNetworkSheet(HINSTANCE instance, HWND main_window, net::ProxySettings& proxy)
+CNetworkSheet::CNetworkSheet(HINSTANCE instance, HWND main_window, net::ProxySettings& proxy,
+                             StoragePageData* storage)
     : CPropertySheetBase("Option"),
       main_window_(main_window),
       viewer_page_(instance, main_window ? GetParent(main_window) : nullptr),
       network_page_(instance, proxy) {
   AddPage(&viewer_page_);
   AddPage(&network_page_);
+  if (storage) {
+    storage_page_ = std::make_unique<CStoragePage>(instance, *storage);
+    AddPage(storage_page_.get());
+  }
 }
 
 void CNetworkSheet::Run() {

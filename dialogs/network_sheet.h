@@ -1,9 +1,13 @@
 #pragma once
 // The option sheet "Option" (the main window's Option button): the viewer
-// option page, then the network page.
+// option page, the network page, and the storage page when the program
+// records by plan.
 #include <windows.h>
 
+#include <memory>
+
 #include "dialogs/page_network.h"
+#include "dialogs/storage_page.h"
 #include "dialogs/viewer_option_page.h"
 #include "os/win32/property_sheet.h"
 
@@ -11,7 +15,8 @@ namespace dialogs {
 
 class CNetworkSheet : public win32::CPropertySheetBase {
  public:
-  CNetworkSheet(HINSTANCE instance, HWND main_window, net::ProxySettings& proxy);
+  // `storage` null: no storage page.
+  CNetworkSheet(HINSTANCE instance, HWND main_window, net::ProxySettings& proxy, StoragePageData* storage = nullptr);
 
   // Runs the sheet modally, then shows or hides the main window's parent
   // window (when it has one) as "Show Background" says.
@@ -21,11 +26,13 @@ class CNetworkSheet : public win32::CPropertySheetBase {
 
   CViewerOptionPage& viewer_page() { return viewer_page_; }
   CPageNetwork& network_page() { return network_page_; }
+  CStoragePage* storage_page() { return storage_page_.get(); }
 
  private:
   HWND main_window_;
   CViewerOptionPage viewer_page_;
   CPageNetwork network_page_;
+  std::unique_ptr<CStoragePage> storage_page_;
 };
 
 }  // namespace dialogs

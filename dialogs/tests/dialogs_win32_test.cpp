@@ -11,6 +11,7 @@
 #include "dialogs/network_sheet.h"
 #include "dialogs/server_info_dialog.h"
 #include "dialogs/tests/win32_test_support.h"
+#include "os/win32/list_view.h"
 #include "settings/registry_key.h"
 #include "settings/viewer_registry.h"
 
@@ -293,8 +294,8 @@ TEST_F(ServerInfoTest, ModifyRefusesAnotherEntrysNameButKeepsItsOwn) {
 
 class OptionSheetTest : public DialogTest {
  protected:
-  void Open() {
-    sheet_ = std::make_unique<CNetworkSheet>(instance(), nullptr, proxy_);
+  void Open(StoragePageData* storage = nullptr) {
+    sheet_ = std::make_unique<CNetworkSheet>(instance(), nullptr, proxy_, storage);
     ASSERT_NE(sheet_->CreateModeless(nullptr), nullptr);
     PumpFor(20);
     sheet_->SetActive(1);
@@ -416,6 +417,42 @@ TEST_F(OptionSheetTest, Socks5WithAnIdNeedsAPasswordAndNothingIsStoredBeforeIt) 
   PressOk();
   EXPECT_EQ(sandbox_.messages.last(), "Please insert Correct IP...");
   EXPECT_FALSE(StoredValue(settings::reg::kProxyIp));
+}
+
+// The storage page shows the root's last pass and hands back only limits
+// that can be kept; a wrong field keeps the sheet open on it.
+TEST_F(OptionSheetTest, TheStoragePageShowsTheRootsUseAndTakesOnlyLimitsThatCanBeKept) {
+  StoragePageData storage;
+  storage.root = "C:\\Footage";
+  storage.limits.days = 30;
+  storage.report.scanned = true;
+  storage.report.files = 2;
+  storage.report.recorded_bytes = 5ull << 20;
+  storage.report.cameras.push_back({"GATE", 5ull << 20, 2, 0, 0});
+  Open(&storage);
+  ASSERT_NE(sheet_->storage_page(), nullptr);
+  sheet_->SetActive(2);
+  page_ = sheet_->storage_page()->hwnd();
+  ASSERT_NE(page_, nullptr);
+  EXPECT_EQ(Text(IDC_STORAGE_ROOT), "C:\\Footage");
+  EXPECT_EQ(Text(IDC_STORAGE_DAYS), "30");
+  EXPECT_EQ(Text(IDC_STORAGE_SUMMARY), "2 recordings, 5.0 MB.");
+  EXPECT_EQ(win32::ListView(GetDlgItem(page_, IDC_STORAGE_USAGE)).Text(0, 1), "5.0 MB");
+
+  SetText(GetDlgItem(page_, IDC_STORAGE_MAX_GB), "lots");
+  PressOk();
+  EXPECT_EQ(sandbox_.messages.last(), "Sizes are given in GB, such as 20 or 0.5.");
+  EXPECT_FALSE(sheet_->Closed());
+  EXPECT_FALSE(storage.changed);
+  SetText(GetDlgItem(page_, IDC_STORAGE_MAX_GB), "0.5");
+  SetText(GetDlgItem(page_, IDC_STORAGE_MIN_FREE_GB), "2");
+  PressOk();
+  ASSERT_TRUE(sheet_->Closed()) << sandbox_.messages.last();
+  EXPECT_TRUE(storage.changed);
+  EXPECT_EQ(storage.limits.max_bytes, 1ull << 29);
+  EXPECT_TRUE(storage.limits.free_set);
+  EXPECT_EQ(storage.limits.min_free_bytes, 2ull << 30);
+  EXPECT_EQ(storage.limits.days, 30);
 }
 
 TEST_F(OptionSheetTest, OkStoresEveryValueAndHandsThemToTheClient) {

@@ -14,6 +14,11 @@ void PlanService::Start() {
   for (const auto& [camera, plan] : LoadPlans()) plans_.SetPlan(camera, plan);
 }
 
+void PlanService::SetStorage(const StorageSettings& storage) {
+  plans_.SetStorage(storage);
+  SaveStorageSettings(storage);
+}
+
 void PlanService::SetPlan(const PlanCamera& camera, node::PlanMode mode) {
   node::RecordingPlan plan = plans_.PlanOf(camera);
   plan.mode = mode;

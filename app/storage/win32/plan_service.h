@@ -21,6 +21,8 @@ class PlanService {
   // The storage root and the plans of the last run: each starts.
   void Start();
   void Tick() { plans_.Tick(); }
+  // The root and its limits, kept for the next run; the retention service follows at once.
+  void SetStorage(const StorageSettings& storage);
   // The user's choice, kept for the next run.
   void SetPlan(const PlanCamera& camera, node::PlanMode mode);
   CameraPlans& plans() { return plans_; }
