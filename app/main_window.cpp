@@ -98,6 +98,11 @@ recordings::RecordingsSources CMainWindow::RecordingSources() {
     if (!root.empty() && root.back() != '\\' && root.back() != '/') root += '\\';
     if (!root.empty() && std::find(sources.roots.begin(), sources.roots.end(), root) == sources.roots.end())
       sources.roots.push_back(root);
+    // Asked at the time: the plans end before the Recordings window.
+    sources.is_kept = [this](const std::string& path) { return plans_ && plans_->plans().retention().IsKept(path); };
+    sources.set_keep = [this](const std::string& path, bool keep) {
+      return plans_ && plans_->plans().retention().SetKeep(path, keep);
+    };
   }
   sources.sound = SoundOutput();
   return sources;

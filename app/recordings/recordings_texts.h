@@ -16,6 +16,11 @@ inline constexpr settings::TextId kRecordingsBadMarks{"RECORDINGS", "BAD_MARKS",
 inline constexpr settings::TextId kRecordingsExporting{"RECORDINGS", "EXPORTING", "Exporting %s"};
 inline constexpr settings::TextId kRecordingsExported{"RECORDINGS", "EXPORTED", "Exported %s"};
 inline constexpr settings::TextId kRecordingsExportFailed{"RECORDINGS", "EXPORT_FAILED", "Export of %s failed: %s"};
+inline constexpr settings::TextId kRecordingsKeep{"RECORDINGS", "MENU_KEEP", "Keep"};
+inline constexpr settings::TextId kRecordingsKept{"RECORDINGS", "KEPT", "%s is kept: retention never deletes it"};
+inline constexpr settings::TextId kRecordingsNotKept{"RECORDINGS", "NOT_KEPT", "%s may be deleted by retention again"};
+inline constexpr settings::TextId kRecordingsCannotKeep{
+    "RECORDINGS", "CANNOT_KEEP", "%s is not in the recording plans' folder: retention never deletes it anyway"};
 inline constexpr settings::TextId kRecordingsExportFilter{"RECORDINGS", "FILTER_MP4", "MP4 recording (*.mp4)"};
 
 }  // namespace app::recordings

@@ -401,6 +401,37 @@ void CRecordingsWindow::OnExportDone() {
 
 void CRecordingsWindow::SetStatusText(const std::string& text) { SetItemText(IDC_REC_STATUS, text); }
 
+std::string CRecordingsWindow::RecordingAt(int row, int64_t time) const {
+  if (!catalog_ || row < 0 || row >= static_cast<int>(chosen_.size())) return {};
+  const record::CameraRecordings* camera = catalog_->Find(chosen_[static_cast<size_t>(row)]);
+  const record::Segment* segment = camera ? camera->SegmentAt(time) : nullptr;
+  return segment ? camera->files[segment->file].path : std::string();
+}
+
+void CRecordingsWindow::ShowRecordingMenu() {
+  const std::string path = RecordingAt(timeline_->menuRow(), timeline_->menuTime());
+  if (path.empty() || !sources_.is_kept || !sources_.set_keep) return;
+  HMENU menu = CreatePopupMenu();
+  constexpr UINT kKeep = 1;
+  AppendMenuW(menu, MF_STRING | (sources_.is_kept(path) ? MF_CHECKED : 0), kKeep,
+              win32::Widen(settings::IniHandler::Instance().GetString(kRecordingsKeep)).c_str());
+  const POINT at = timeline_->menuPoint();
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
+                                                       at.y, 0, hwnd(), nullptr));
+  DestroyMenu(menu);
+  if (chosen == kKeep) ToggleKeep(path);
+}
+
+void CRecordingsWindow::ToggleKeep(const std::string& path) {
+  if (!sources_.is_kept || !sources_.set_keep) return;
+  const bool keep = !sources_.is_kept(path);
+  const std::string name = path.substr(path.find_last_of("\\/") + 1);
+  if (!sources_.set_keep(path, keep))
+    SetStatusText(Format(kRecordingsCannotKeep, {name}));
+  else
+    SetStatusText(Format(keep ? kRecordingsKept : kRecordingsNotKept, {name}));
+}
+
 // ---- placing --------------------------------------------------------------
 
 void CRecordingsWindow::Layout() {
@@ -483,6 +514,7 @@ bool CRecordingsWindow::OnCommand(int id, int code, HWND) {
       return true;
     case IDC_REC_TIMELINE:
       if (code == TimelineControl::kSeek) player_->Seek(timeline_->requested());
+      if (code == TimelineControl::kMenu) ShowRecordingMenu();
       if (code == TimelineControl::kMarksMoved) {
         if (timeline_->markFrom()) SetItemText(IDC_REC_FROM, TimeText(timeline_->markFrom()));
         if (timeline_->markTo()) SetItemText(IDC_REC_TO, TimeText(timeline_->markTo()));

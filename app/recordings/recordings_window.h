@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +41,11 @@ struct RecordingsSources {
   std::vector<std::string> roots;  // recording folders, each ending in a separator
   std::string event_folder;        // the event log's daily files; empty: none
   present::SoundDevice* sound = nullptr;
+  // The "Keep" marks of the recording plans' folder (null: none): kept
+  // recordings are never deleted by retention. set_keep is false for a
+  // recording outside that folder.
+  std::function<bool(const std::string& path)> is_kept;
+  std::function<bool(const std::string& path, bool keep)> set_keep;
 };
 
 class CRecordingsWindow : public win32::CDialogBase {
@@ -75,6 +81,10 @@ class CRecordingsWindow : public win32::CDialogBase {
   // in a separator) under its own name.
   bool ExportTo(const std::string& folder);
   void CancelExport();
+  // The recording the timeline's row `row` plays at `time` (empty in a gap).
+  std::string RecordingAt(int row, int64_t time) const;
+  // "Keep" on that recording, as its menu does: the mark turned over.
+  void ToggleKeep(const std::string& path);
 
   // The state, for the tests.
   std::shared_ptr<const record::RecordingsCatalog> catalog() const { return catalog_; }
@@ -108,6 +118,8 @@ class CRecordingsWindow : public win32::CDialogBase {
   bool ReadMarks(int64_t* from, int64_t* to);
   void OnExportDone();
   void SetStatusText(const std::string& text);
+  // The timeline's right click on a recording: "Keep", checked when it is kept.
+  void ShowRecordingMenu();
 
   RecordingsSources sources_;
   std::vector<std::string> pending_names_;  // "Play Back..." waiting for the catalog

@@ -87,6 +87,22 @@ void TimelineControl::Notify(WORD code) {
   SendMessageW(parent_, WM_COMMAND, MAKEWPARAM(id_, code), reinterpret_cast<LPARAM>(hwnd_));
 }
 
+void TimelineControl::ContextMenu(POINT screen) {
+  if (screen.x == -1 && screen.y == -1) {
+    menu_row_ = 0;
+    menu_time_ = position_;
+    menu_point_ = {scale_.XAt(position_), kRulerHeight + kRowHeight / 2};
+    ClientToScreen(hwnd_, &menu_point_);
+  } else {
+    POINT client = screen;
+    ScreenToClient(hwnd_, &client);
+    menu_row_ = client.y < kRulerHeight ? -1 : (client.y - kRulerHeight) / kRowHeight;
+    menu_time_ = scale_.TimeAt(client.x);
+    menu_point_ = screen;
+  }
+  if (menu_row_ >= 0 && menu_row_ < static_cast<int>(rows_.size())) Notify(kMenu);
+}
+
 void TimelineControl::Press(int x) {
   SetFocus(hwnd_);
   SetCapture(hwnd_);
@@ -209,6 +225,9 @@ LRESULT TimelineControl::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_LBUTTONDOWN:
       Press(GET_X_LPARAM(lparam));
+      return 0;
+    case WM_CONTEXTMENU:
+      ContextMenu({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
       return 0;
     case WM_MOUSEMOVE: {
       hover_x_ = GET_X_LPARAM(lparam);

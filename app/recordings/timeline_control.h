@@ -22,6 +22,7 @@ class TimelineControl {
  public:
   static constexpr WORD kSeek = 1;        // requested() is where
   static constexpr WORD kMarksMoved = 2;  // marks() are where
+  static constexpr WORD kMenu = 3;        // a right click: menuRow() at menuTime(), shown at menuPoint()
   static constexpr int kRulerHeight = 18, kRowHeight = 22;
 
   struct Row {
@@ -44,6 +45,9 @@ class TimelineControl {
   int64_t requested() const { return requested_; }
   int64_t markFrom() const { return mark_from_; }
   int64_t markTo() const { return mark_to_; }
+  int menuRow() const { return menu_row_; }
+  int64_t menuTime() const { return menu_time_; }
+  POINT menuPoint() const { return menu_point_; }
   const TimelineScale& scale() const { return scale_; }
   // The wheel's steps at the client pixel x (a window that forwards its wheel).
   void Zoom(int steps, int x);
@@ -55,6 +59,9 @@ class TimelineControl {
   void DrawRuler(HDC dc, const RECT& r);
   void Notify(WORD code);
   void Press(int x);
+  // The context menu's place: the row and time under the screen point (the
+  // keyboard's menu key: the playing position of the first row).
+  void ContextMenu(POINT screen);
   void Drag(int x);
 
   HWND hwnd_ = nullptr;
@@ -67,6 +74,9 @@ class TimelineControl {
   int64_t mark_from_ = 0, mark_to_ = 0;
   enum class Dragging { kNone, kPosition, kFrom, kTo } dragging_ = Dragging::kNone;
   int hover_x_ = -1;
+  int menu_row_ = -1;
+  int64_t menu_time_ = 0;
+  POINT menu_point_{};
 };
 
 }  // namespace app::recordings

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "app/recordings/recordings_window.h"
 #include "os/win32/tests/win32_test_rig.h"
@@ -49,7 +50,7 @@ class RecordingsWindowTest : public ::testing::Test {
 
   void SetUp() override {
     window_ = std::make_unique<CRecordingsWindow>(GetModuleHandleW(nullptr));
-    window_->Show(nullptr, RecordingsSources{{root_.Root()}, "", nullptr});
+    window_->Show(nullptr, Sources());
     ASSERT_TRUE(PumpUntil([&] { return window_->catalog() && !window_->cameras().empty(); }, 20000));
   }
 
@@ -66,6 +67,12 @@ class RecordingsWindowTest : public ::testing::Test {
     const int x = window_->timeline()->scale().XAt(time);
     SendMessageW(timeline, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 30));
     SendMessageW(timeline, WM_LBUTTONUP, 0, MAKELPARAM(x, 30));
+  }
+
+  static RecordingsSources Sources() {
+    RecordingsSources sources;
+    sources.roots = {root_.Root()};
+    return sources;
   }
 
   static inline record::testing::TempFolder root_{"recordings_window"};
@@ -128,9 +135,37 @@ TEST_F(RecordingsWindowTest, ClickOnTheTimelineShowsThatPictureOnTheScreen) {
   }
 }
 
+// "Keep" on the timeline's recording: the mark turns over and the status
+// says so; a recording the keeper refuses (outside the plans' folder) says why.
+TEST_F(RecordingsWindowTest, KeepMarksTheRecordingUnderThePointer) {
+  std::set<std::string> kept;
+  RecordingsSources sources = Sources();
+  sources.is_kept = [&](const std::string& path) { return kept.count(path) > 0; };
+  sources.set_keep = [&](const std::string& path, bool keep) {
+    if (path.find("Yard") != std::string::npos) return false;
+    keep ? void(kept.insert(path)) : void(kept.erase(path));
+    return true;
+  };
+  window_->Show(nullptr, sources);
+  ASSERT_TRUE(PumpUntil([&] { return window_->catalog() && !window_->cameras().empty(); }, 20000));
+  window_->ChooseCameras({"Gate", "Yard"});
+  const int64_t ten = ten_ * 1000;
+  EXPECT_EQ(window_->RecordingAt(1, ten + 30'000), "") << "Yard recorded only from 10:02";
+  const std::string gate = window_->RecordingAt(0, ten + 30'000);
+  EXPECT_NE(gate.find(record::testing::Stem("Gate", ten_)), std::string::npos) << gate;
+  window_->ToggleKeep(gate);
+  EXPECT_EQ(kept, std::set<std::string>{gate});
+  EXPECT_NE(window_->status_text().find("is kept"), std::string::npos) << window_->status_text();
+  window_->ToggleKeep(gate);
+  EXPECT_TRUE(kept.empty());
+  window_->ToggleKeep(window_->RecordingAt(1, ten + 150'000));
+  EXPECT_NE(window_->status_text().find("not in the recording plans' folder"), std::string::npos)
+      << window_->status_text();
+}
+
 // A view's "Play Back...": the first of its names that recorded, at its last minutes, playing.
 TEST_F(RecordingsWindowTest, PlayBackOpensAtTheCamerasLastMinutesPlaying) {
-  window_->ShowCamera(nullptr, RecordingsSources{{root_.Root()}, "", nullptr}, {"Yard camera", "Yard"});
+  window_->ShowCamera(nullptr, Sources(), {"Yard camera", "Yard"});
   const int64_t end = window_->catalog()->Find("Yard")->recorded.back().end;
   ASSERT_TRUE(PumpUntil([&] {
     const node::PlayerStatus s = window_->status();
