@@ -274,6 +274,9 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kWmRepairDone:
       OnRepairDone();
       return TRUE;
+    case kWmOpenAlertViews:
+      OpenAlertViews();
+      return TRUE;
     case CServerTree::kWmEditAgain:
       tree_.EditAgain();
       return TRUE;

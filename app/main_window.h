@@ -122,6 +122,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // From the start-up repair's thread: recordings left (wparam), and its end.
   static constexpr UINT kWmRepairProgress = WM_APP + 43;
   static constexpr UINT kWmRepairDone = WM_APP + 44;
+  // Alerts of cameras recorded by plan open their views (alert_opens_).
+  static constexpr UINT kWmOpenAlertViews = WM_APP + 45;
   static constexpr UINT_PTR kQuitTimer = 1;
   static constexpr UINT_PTR kExitWaitTimer = 2;
   static constexpr UINT_PTR kPlanTimer = 3;  // once a second: the recording plans
@@ -170,6 +172,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void StopPlans();
   // Hosted cameras can be reached while the tree lists them; the tree shows each plan's state.
   void SyncPlans();
+  // The views alerts asked for, each of a camera that has none.
+  void OpenAlertViews();
   bool AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password);
   // A camera entry opens a direct view, recording into `record_path` when one is given.
   void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password,
@@ -260,6 +264,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   NodeSlotTable slots_;
   // Its links take node slots and use the hosting client: declared after them.
   std::unique_ptr<storage::PlanService> plans_;
+  std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name
   TrayIcon tray_;
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   std::vector<std::string> pending_views_;

@@ -20,6 +20,17 @@ void CMainWindow::StartPlans() {
     *entry = e->server;
     return true;
   };
+  context.motion_started = [this](const storage::PlanCamera& camera, const std::string& camera_id) {
+    alerts_.MotionStarted(nullptr, camera_id, camera.name);
+  };
+  context.outage = [this](const storage::PlanCamera& camera, const std::string& camera_id, bool lost) {
+    alerts_.CameraOutage(nullptr, camera_id, camera.name, lost);
+  };
+  // Opened from the message loop: the plan's link that alerted gives way to the view.
+  alerts_.SetViewOpener([this](const std::string& camera_id, const std::string& name) {
+    alert_opens_.emplace_back(camera_id, name);
+    PostMessageW(hwnd(), kWmOpenAlertViews, 0, 0);
+  });
   plans_ = std::make_unique<storage::PlanService>(std::move(context), &event_log_);
   plans_->Start();
   SyncPlans();
@@ -48,6 +59,30 @@ void CMainWindow::SetPlan(bool hosted, const std::string& name, node::PlanMode m
   plans_->SetPlan({hosted, name}, mode);
   if (mode == node::PlanMode::kOff) tree_.SetPlan(hosted, name, mode, node::PlanStateKind::kOff);
   SyncPlans();
+}
+
+void CMainWindow::OpenAlertViews() {
+  std::vector<std::pair<std::string, std::string>> opens;
+  opens.swap(alert_opens_);
+  for (const auto& [camera_id, name] : opens) {
+    if (name == camera_id && tree_.FindCamera(camera_id)) {
+      OpenRelayView(camera_id);
+      continue;
+    }
+    const CServerTree::Entry* e = tree_.EntryOf(tree_.FindServer(name));
+    if (!e || !e->server.IsCamera()) continue;
+    bool open = false;
+    for (CameraView* view : views_.Snapshot())
+      open = open || (views_.RequestOf(view).kind == ViewRequest::Kind::kDirect && views_.RequestOf(view).display_name == name);
+    std::string user, password;
+    if (open) continue;
+    if (!storage::LoadPlanLogin(name, &user, &password)) {
+      const settings::SavedLogin saved = settings::LoadSavedLogin(name);
+      user = saved.user;
+      password = saved.password;
+    }
+    ConnectEntry(e->server, user, password);
+  }
 }
 
 void CMainWindow::SyncPlans() {

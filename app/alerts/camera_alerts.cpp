@@ -114,7 +114,7 @@ void CameraAlerts::Consider(node::AlertCause cause, HWND view, const std::string
   camera.policy.SetSchedule(rules.schedule);
   const node::AlertPolicy::Verdict verdict = camera.policy.Consider(cause, node::AlertTime::Now());
   std::string done, failure;
-  if (verdict == node::AlertPolicy::Verdict::kAlert) done = Act(cause, rules, camera, view, name, &failure);
+  if (verdict == node::AlertPolicy::Verdict::kAlert) done = Act(cause, rules, camera, view, camera_id, name, &failure);
   const node::EventKind kind = cause == node::AlertCause::kMotion     ? node::EventKind::kMotion
                                : cause == node::AlertCause::kLinkLost ? node::EventKind::kLinkLost
                                                                       : node::EventKind::kResumed;
@@ -122,7 +122,7 @@ void CameraAlerts::Consider(node::AlertCause cause, HWND view, const std::string
 }
 
 std::string CameraAlerts::Act(node::AlertCause cause, const AlertRules& rules, Camera& camera, HWND view,
-                              const std::string& name, std::string* failure) {
+                              const std::string& camera_id, const std::string& name, std::string* failure) {
   std::string done;
   auto did = [&](const char* what) { done += done.empty() ? what : std::string(", ") + what; };
   const std::time_t now = std::time(nullptr);
@@ -138,9 +138,12 @@ std::string CameraAlerts::Act(node::AlertCause cause, const AlertRules& rules, C
     balloon_(name, std::string(AlertSubject(cause)) + " at " + os::FormatLocalTime("%Y-%m-%d %H:%M:%S", now));
     did("balloon");
   }
-  if (rules.bring_forward) {
+  if (rules.bring_forward && view) {
     BringViewForward(view);
     did("view brought forward");
+  } else if (rules.bring_forward && open_view_) {
+    open_view_(camera_id, name);
+    did("view opened");
   }
   if (rules.run_program && !rules.program.empty()) {
     if (!camera.program || camera.program->program() != rules.program)

@@ -34,6 +34,11 @@ class CameraAlerts {
   CameraAlerts(node::EventLog* log, Balloon balloon);
   ~CameraAlerts();
 
+  // Opens the view of a camera that has none (a camera recorded by plan):
+  // "bring the view forward" then opens it. The call may not open it at
+  // once (its caller may be the link that gives way to the view).
+  using ViewOpener = std::function<void(const std::string& camera_id, const std::string& name)>;
+  void SetViewOpener(ViewOpener opener) { open_view_ = std::move(opener); }
   bool armed() const { return armed_; }
   void SetArmed(bool armed);
   // A motion started in `view`, which shows `camera_id` under `name`.
@@ -45,11 +50,12 @@ class CameraAlerts {
   struct Camera;
   Camera& CameraFor(const std::string& camera_id);
   void Consider(node::AlertCause cause, HWND view, const std::string& camera_id, const std::string& name);
-  std::string Act(node::AlertCause cause, const AlertRules& rules, Camera& camera, HWND view, const std::string& name,
-                  std::string* failure);
+  std::string Act(node::AlertCause cause, const AlertRules& rules, Camera& camera, HWND view,
+                  const std::string& camera_id, const std::string& name, std::string* failure);
 
   node::EventLog* log_;
   Balloon balloon_;
+  ViewOpener open_view_;
   bool armed_;
   std::map<std::string, std::unique_ptr<Camera>> cameras_;
 };

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "app/alerts/camera_alerts.h"
 #include "app/resource.h"
 #include "app/storage/win32/plan_registry.h"
 #include "app/tests/shell_fixture.h"
@@ -75,6 +76,30 @@ TEST_F(PlanShellTest, APlanRecordsWithoutAViewAndLendsItsCameraToAViewOfIt) {
   EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
   EXPECT_TRUE(storage::LoadPlans().empty()) << "the plan that was taken off comes back at the next start";
   EXPECT_TRUE(PumpUntil([&] { return Connections() == "open 0"; }, 10000)) << Connections();
+}
+
+// A camera recorded by plan alone has no view to bring forward: its alert
+// opens one, and the plan moves onto it.
+TEST_F(PlanShellTest, AnAlertOfACameraRecordedWithoutAViewOpensItsView) {
+  StartSim();
+  StorePlan();
+  alerts::AlertRules rules;
+  rules.bring_forward = true;
+  alerts::RememberAlertRules("CAM-1", rules);
+  CMainWindow& main = OpenMain();
+  main.alerts().SetArmed(true);
+  ASSERT_TRUE(PumpUntil([&] { return TreeState() == node::PlanStateKind::kRecording; }, 20000));
+  HWND link = FindWindowExW(HWND_MESSAGE, nullptr, L"HalyardPlanLink", nullptr);
+  ASSERT_NE(link, nullptr);
+  PostMessageW(link, os::kWmNodeMotion, 0, 1);  // what the link's media worker posts when a motion starts
+  ASSERT_TRUE(PumpUntil([&] { return !factory_.requests.empty(); }, 5000)) << "no view was opened: " << [&] {
+    std::string lines;
+    for (const node::EventEntry& e : main.event_log().Entries()) lines += e.camera + ": " + e.text + "\n";
+    return lines;
+  }();
+  EXPECT_EQ(factory_.requests[0].display_name, camera_.name);
+  EXPECT_EQ(factory_.requests[0].login.user, "demo") << "the plan's login";
+  EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
 }
 
 }  // namespace

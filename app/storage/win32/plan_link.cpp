@@ -115,6 +115,13 @@ class WindowlessLink : public PlanLink {
       case os::kWmNodeChannelReady:
         ApplyMotionSettings();
         return true;
+      case os::kWmNodeMotion:
+        if (lparam != 0 && ctx_.motion_started && node_ && !node_->camera_id().empty())
+          ctx_.motion_started(camera_, node_->camera_id());
+        return true;
+      case os::kWmNodeOutage:
+        if (ctx_.outage && node_ && !node_->camera_id().empty()) ctx_.outage(camera_, node_->camera_id(), lparam != 0);
+        return true;
       default:
         return false;
     }

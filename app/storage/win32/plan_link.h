@@ -33,6 +33,10 @@ struct PlanLinkContext {
   std::function<void(int)> release_index;
   // The server list's "Camera" entry of that name; false when there is none.
   std::function<bool(const std::string& name, settings::ServerRecord* entry)> find_entry;
+  // A motion started, the camera was lost or came back (`lost`), on a plan's
+  // own link: the camera's alerts, as a view's would be. May be null.
+  std::function<void(const PlanCamera& camera, const std::string& camera_id)> motion_started;
+  std::function<void(const PlanCamera& camera, const std::string& camera_id, bool lost)> outage;
 };
 
 class Win32PlanLinks : public PlanLinkMaker {
