@@ -168,6 +168,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void CloseHostServer() override;
   // Recording plans (main_window_plans.cpp).
   void SetPlan(bool hosted, const std::string& name, node::PlanMode mode) override;
+  void EditPlan(bool hosted, const std::string& name) override;
+  void ApplyPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan);
+  bool EnsurePlanLogin(const std::string& name);
   void StartPlans();
   void StopPlans();
   // Hosted cameras can be reached while the tree lists them; the tree shows each plan's state.

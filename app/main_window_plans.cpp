@@ -2,6 +2,7 @@
 // server tree's camera menus, shown beside the cameras, ended before the
 // views and the hosting client.
 #include "app/main_window.h"
+#include "app/storage/win32/plan_dialog.h"
 #include "app/storage/win32/plan_registry.h"
 #include "settings/viewer_registry.h"
 
@@ -43,21 +44,37 @@ void CMainWindow::StopPlans() {
   plans_.reset();  // the plans' files are finished
 }
 
+// Nobody is there to log in when a direct camera's plan connects: the
+// entry's saved login serves, else the user is asked once and the login is
+// kept with the plan. False when the user declined.
+bool CMainWindow::EnsurePlanLogin(const std::string& name) {
+  std::string user, password;
+  const CServerTree::Entry* e = tree_.EntryOf(tree_.FindServer(name));
+  if (!e) return false;
+  if (storage::LoadPlanLogin(name, &user, &password) || !settings::LoadSavedLogin(name).user.empty()) return true;
+  if (!AskLogin(e->server, &user, &password)) return false;
+  storage::SavePlanLogin(name, user, password);
+  return true;
+}
+
 void CMainWindow::SetPlan(bool hosted, const std::string& name, node::PlanMode mode) {
   if (!plans_) return;
-  if (!hosted && mode != node::PlanMode::kOff) {
-    // Nobody is there to log in when the plan connects: the login is kept with the plan.
-    std::string user, password;
-    const CServerTree::Entry* e = tree_.EntryOf(tree_.FindServer(name));
-    if (!e) return;
-    if (!storage::LoadPlanLogin(name, &user, &password)) {
-      const settings::SavedLogin saved = settings::LoadSavedLogin(name);
-      if (saved.user.empty() && !AskLogin(e->server, &user, &password)) return;
-      if (saved.user.empty()) storage::SavePlanLogin(name, user, password);
-    }
-  }
-  plans_->SetPlan({hosted, name}, mode);
-  if (mode == node::PlanMode::kOff) tree_.SetPlan(hosted, name, mode, node::PlanStateKind::kOff);
+  node::RecordingPlan plan = plans_->plans().PlanOf({hosted, name});
+  plan.mode = mode;
+  plan.scheduled = false;
+  ApplyPlan(hosted, name, plan);
+}
+
+void CMainWindow::EditPlan(bool hosted, const std::string& name) {
+  if (!plans_) return;
+  storage::CPlanDialog dialog(setup_.instance, plans_->plans().PlanOf({hosted, name}), name);
+  if (dialog.DoModal(hwnd()) == IDOK) ApplyPlan(hosted, name, dialog.plan());
+}
+
+void CMainWindow::ApplyPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan) {
+  if (!hosted && plan.Active() && !EnsurePlanLogin(name)) return;
+  plans_->SetPlan({hosted, name}, plan);
+  if (!plan.Active()) tree_.SetPlan(hosted, name, node::RecordingPlan{}, node::PlanStateKind::kOff);
   SyncPlans();
 }
 
@@ -93,7 +110,7 @@ void CMainWindow::SyncPlans() {
   for (const storage::PlanCamera& camera : plans.Cameras()) {
     if (camera.hosted) plans.SetReachable(camera, tree_.FindCamera(camera.name) != nullptr);
     const node::PlanState state = plans.StateOf(camera);
-    tree_.SetPlan(camera.hosted, camera.name, plans.PlanOf(camera).mode, state.kind);
+    tree_.SetPlan(camera.hosted, camera.name, plans.PlanOf(camera), state.kind);
   }
 }
 

@@ -269,11 +269,13 @@ void CServerTree::OnMenuCommand(int command) {
 void CServerTree::SetPlanOf(TreeNodeId node, int command) {
   node::PlanMode mode{};
   const Entry* e = model_.EntryOf(node);
-  if (!owner_ || !e || !e->IsCamera() || !PlanModeOfCommand(command, &mode)) return;
-  if (e->level == 3)
-    owner_->SetPlan(true, e->camera.camera_id, mode);
-  else
-    owner_->SetPlan(false, e->server.name, mode);
+  if (!owner_ || !e || !e->IsCamera()) return;
+  const bool hosted = e->level == 3;
+  const std::string name = hosted ? e->camera.camera_id : e->server.name;
+  if (command == kCmdPlanEdit)
+    owner_->EditPlan(hosted, name);
+  else if (PlanModeOfCommand(command, &mode))
+    owner_->SetPlan(hosted, name, mode);
 }
 
 void CServerTree::StartEditing(HTREEITEM item, const std::string& offered) {

@@ -29,6 +29,8 @@ class ServerTreeOwner {
   virtual void CloseHostServer() = 0;                              // menu "Close" on a hosting server
   // A camera's "Record by Plan" menu: a camera entry (its name) or a hosting server's camera (its id).
   virtual void SetPlan(bool /*hosted*/, const std::string& /*name*/, node::PlanMode /*mode*/) {}
+  // Its "Recording Plan..." item: the plan dialog.
+  virtual void EditPlan(bool /*hosted*/, const std::string& /*name*/) {}
 };
 
 class CServerTree : private ServerTreeView {
@@ -67,8 +69,8 @@ class CServerTree : private ServerTreeView {
   // Notices of open views: the entries named get the alarm image, all others lose it.
   void SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& server_keys);
   // A camera's recording plan and what it does now: the image beside it.
-  void SetPlan(bool hosted, const std::string& name, node::PlanMode mode, node::PlanStateKind state) {
-    model_.SetPlan(hosted, name, mode, state);
+  void SetPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan, node::PlanStateKind state) {
+    model_.SetPlan(hosted, name, plan, state);
   }
 
   // ---- queries ----

@@ -36,8 +36,9 @@ void AddPlanItems(const ServerTreeEntry& camera, std::vector<TreeMenuItem>* item
   for (const auto& [command, label] : plans) {
     node::PlanMode mode{};
     PlanModeOfCommand(command, &mode);
-    items->push_back({command, label, true, camera.plan == mode});
+    items->push_back({command, label, true, !camera.plan_scheduled && camera.plan == mode});
   }
+  items->push_back({kCmdPlanEdit, &text::kPlanMenuEdit, true, camera.plan_scheduled});
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TreeImage ImageOf(const ServerTreeEntry& e, bool expanded) {
 }
 
 PlanImage PlanImageOf(const ServerTreeEntry& e) {
-  if (!e.IsCamera() || e.plan == node::PlanMode::kOff) return kPlanImageNone;
+  if (!e.IsCamera() || (!e.plan_scheduled && e.plan == node::PlanMode::kOff)) return kPlanImageNone;
   switch (e.plan_state) {
     case node::PlanStateKind::kRecording:
       return kPlanImageRecording;
@@ -305,11 +305,14 @@ void ServerTreeModel::SetAlarms(const std::vector<std::string>& camera_ids,
   }
 }
 
-void ServerTreeModel::SetPlan(bool hosted, const std::string& name, node::PlanMode mode, node::PlanStateKind state) {
+void ServerTreeModel::SetPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan,
+                              node::PlanStateKind state) {
   const TreeNodeId id = hosted ? FindCamera(name) : FindServer(name);
   ServerTreeEntry* e = MutableEntry(id);
-  if (!e || !e->IsCamera() || (e->plan == mode && e->plan_state == state)) return;
-  e->plan = mode;
+  if (!e || !e->IsCamera() || (e->plan == plan.mode && e->plan_scheduled == plan.scheduled && e->plan_state == state))
+    return;
+  e->plan = plan.mode;
+  e->plan_scheduled = plan.scheduled;
   e->plan_state = state;
   Changed(id);
 }

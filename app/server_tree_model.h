@@ -38,6 +38,7 @@ enum TreeCommand : int {
   kCmdPlanContinuous = 32791,
   kCmdPlanMotion = 32792,
   kCmdPlanContinuousMotion = 32793,
+  kCmdPlanEdit = 32794,  // the plan dialog: a schedule, the files' length
 };
 
 // The plan mode a plan command sets; false for other commands.
@@ -69,6 +70,7 @@ struct ServerTreeEntry {
   std::string info;               // the camera information text
   bool reconnecting = false;      // servers: the lost hosting connection is being restored
   node::PlanMode plan = node::PlanMode::kOff;                // cameras: the recording plan set
+  bool plan_scheduled = false;                               // by the week's hours (no single mode)
   node::PlanStateKind plan_state = node::PlanStateKind::kOff;  // and what it does now
   // A camera: a "Camera" entry of the server list or a camera of the hosting server.
   bool IsCamera() const { return level == 3 || (level == 2 && server.IsCamera()); }
@@ -151,7 +153,7 @@ class ServerTreeModel {
   void SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& server_keys);
   // The recording plan of a camera entry (by its name) or a hosting
   // server's camera (by its id), and its state; nothing when none is listed.
-  void SetPlan(bool hosted, const std::string& name, node::PlanMode mode, node::PlanStateKind state);
+  void SetPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan, node::PlanStateKind state);
 
   // ---- queries ----
   const ServerTreeEntry* EntryOf(TreeNodeId id) const;

@@ -166,6 +166,11 @@ class ServerTreeModelTest : public ::testing::Test {
     EXPECT_EQ(model_.EditAgain(&offered), model_.Editing());
     return offered;
   }
+  static node::RecordingPlan Plan(node::PlanMode mode) {
+    node::RecordingPlan plan;
+    plan.mode = mode;
+    return plan;
+  }
   net::CameraRecord Camera(const std::string& id) {
     net::CameraRecord camera;
     camera.camera_id = id;
@@ -200,16 +205,22 @@ TEST_F(ServerTreeModelTest, MenusDisableWhatTheNodeCannotDo) {
   EXPECT_EQ(MenuOf(Server("Demo camera")),
             (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:on", "Record by Plan: Off:on:checked",
                                       "Record by Plan: Continuous:on", "Record by Plan: On Motion:on",
-                                      "Record by Plan: Continuous, Motion Marked:on"}));
+                                      "Record by Plan: Continuous, Motion Marked:on", "Recording Plan...:on"}));
   model_.SetHostOnline("127.0.0.1", 1, 555, kNoNode);
   EXPECT_EQ(MenuOf(Server("Demo server")),
             (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:grey", "Close:on"}));
   model_.AddCamera(555, Camera("CAM-A"));
-  model_.SetPlan(true, "CAM-A", node::PlanMode::kMotion, node::PlanStateKind::kWaiting);
+  model_.SetPlan(true, "CAM-A", Plan(node::PlanMode::kMotion), node::PlanStateKind::kWaiting);
   EXPECT_EQ(MenuOf(model_.FindCamera("CAM-A")),
             (std::vector<std::string>{"Record by Plan: Off:on", "Record by Plan: Continuous:on",
                                       "Record by Plan: On Motion:on:checked",
-                                      "Record by Plan: Continuous, Motion Marked:on"}));
+                                      "Record by Plan: Continuous, Motion Marked:on", "Recording Plan...:on"}));
+  node::RecordingPlan week = Plan(node::PlanMode::kOff);
+  week.scheduled = true;
+  week.week[0][9] = node::PlanMode::kMotion;
+  model_.SetPlan(true, "CAM-A", week, node::PlanStateKind::kOff);
+  EXPECT_EQ(MenuOf(model_.FindCamera("CAM-A")).back(), "Recording Plan...:on:checked") << "a schedule is no single mode";
+  EXPECT_EQ(PlanImageOf(*model_.EntryOf(model_.FindCamera("CAM-A"))), kPlanImageWaiting);
   EXPECT_TRUE(model_.MenuOf(kNoNode).empty());
 }
 
@@ -226,14 +237,14 @@ TEST_F(ServerTreeModelTest, APlansStateMarksItsCameraOnly) {
                                                               {node::PlanStateKind::kFailed, kPlanImageFailed}};
   for (const auto& [state, image] : states) {
     view_.changed.clear();
-    model_.SetPlan(false, "Demo camera", node::PlanMode::kContinuous, state);
+    model_.SetPlan(false, "Demo camera", Plan(node::PlanMode::kContinuous), state);
     EXPECT_EQ(PlanImageOf(*model_.EntryOf(camera)), image);
     EXPECT_EQ(view_.changed, std::vector<TreeNodeId>{camera});
   }
-  model_.SetPlan(false, "Demo server", node::PlanMode::kContinuous, node::PlanStateKind::kRecording);
+  model_.SetPlan(false, "Demo server", Plan(node::PlanMode::kContinuous), node::PlanStateKind::kRecording);
   EXPECT_EQ(PlanImageOf(*model_.EntryOf(Server("Demo server"))), kPlanImageNone) << "a hosting server has no plan";
   EXPECT_EQ(PlanImageOf(*model_.EntryOf(hosted)), kPlanImageNone) << "the hosted camera of that name was marked";
-  model_.SetPlan(false, "Demo camera", node::PlanMode::kOff, node::PlanStateKind::kOff);
+  model_.SetPlan(false, "Demo camera", Plan(node::PlanMode::kOff), node::PlanStateKind::kOff);
   EXPECT_EQ(PlanImageOf(*model_.EntryOf(camera)), kPlanImageNone);
 }
 

@@ -19,12 +19,16 @@ void PlanService::SetStorage(const StorageSettings& storage) {
   SaveStorageSettings(storage);
 }
 
+void PlanService::SetPlan(const PlanCamera& camera, const node::RecordingPlan& plan) {
+  plans_.SetPlan(camera, plan);
+  SavePlan(camera, plan);
+}
+
 void PlanService::SetPlan(const PlanCamera& camera, node::PlanMode mode) {
   node::RecordingPlan plan = plans_.PlanOf(camera);
   plan.mode = mode;
   plan.scheduled = false;
-  plans_.SetPlan(camera, plan);
-  SavePlan(camera, plan);
+  SetPlan(camera, plan);
 }
 
 bool PlanService::DiskJustFilled(std::string* why) {

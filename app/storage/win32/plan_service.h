@@ -24,6 +24,8 @@ class PlanService {
   // The root and its limits, kept for the next run; the retention service follows at once.
   void SetStorage(const StorageSettings& storage);
   // The user's choice, kept for the next run.
+  void SetPlan(const PlanCamera& camera, const node::RecordingPlan& plan);
+  // One mode for every hour (the menu's choice), the files' length kept.
   void SetPlan(const PlanCamera& camera, node::PlanMode mode);
   CameraPlans& plans() { return plans_; }
   // True once each time the disk guard stops the plans (a full disk with
