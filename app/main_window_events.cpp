@@ -110,6 +110,9 @@ void CMainWindow::CameraServerOnline(const std::string& text, int match_mode, Co
   std::string name;
   for (CameraView* view : views_.Snapshot())
     if (VideoSocketOf(view) == key) name = views_.RequestOf(view).display_name;
+  if (plans_)  // and so does a plan's own link
+    for (const auto& [entry, link_key] : plans_->DirectLinks())
+      if (link_key == key) name = entry;
   tree_.SetCameraServerOnline(name, text, match_mode, key);
 }
 
@@ -124,6 +127,9 @@ void CMainWindow::ReconcileCameraServers() {
     const ConnectionKey key = VideoSocketOf(view);
     if (key != kNoKey) linked.push_back(key);
   }
+  if (plans_)
+    for (const auto& [entry, key] : plans_->DirectLinks())
+      if (key != kNoKey) linked.push_back(key);
   for (ConnectionKey key : tree_.OnlineCameraServerKeys())
     if (std::find(linked.begin(), linked.end(), key) == linked.end()) tree_.SetServerOffline(key);
 }

@@ -26,9 +26,10 @@ class QuietMessages : public os::UserMessages {
 
 class WindowlessLink : public PlanLink {
  public:
-  WindowlessLink(const PlanLinkContext& context, const PlanCamera& camera, int index)
-      : ctx_(context), camera_(camera), index_(index) {}
+  WindowlessLink(Win32PlanLinks& owner, const PlanLinkContext& context, const PlanCamera& camera, int index)
+      : owner_(owner), ctx_(context), camera_(camera), index_(index) {}
   ~WindowlessLink() override {
+    if (!camera_.hosted) owner_.Unregister(camera_.name);
     if (node_) node_->CloseCommand();
     node_.reset();
     media_.reset();
@@ -64,6 +65,7 @@ class WindowlessLink : public PlanLink {
     if (camera_.hosted) {
       node_->OpenRelayCamera(camera_.name);
     } else {
+      owner_.Register(camera_.name, node_.get());
       ctx_.hosting->AddNode(node_.get());
       node_->SetAddress(login);
     }
@@ -136,6 +138,7 @@ class WindowlessLink : public PlanLink {
     media_->path().SetMotionRules(motion.min_cells, motion.min_duration_ms);
   }
 
+  Win32PlanLinks& owner_;
   const PlanLinkContext& ctx_;
   const PlanCamera camera_;
   const int index_;
@@ -171,9 +174,18 @@ std::unique_ptr<PlanLink> Win32PlanLinks::Open(const PlanCamera& camera, std::st
     *why = "every node slot is in use";
     return nullptr;
   }
-  auto link = std::make_unique<WindowlessLink>(ctx_, camera, index);
+  auto link = std::make_unique<WindowlessLink>(*this, ctx_, camera, index);
   if (!link->Create(login, why)) return nullptr;
   return link;
+}
+
+std::vector<std::pair<std::string, intptr_t>> Win32PlanLinks::DirectLinks() const {
+  std::vector<std::pair<std::string, intptr_t>> links;
+  for (const auto& [name, node] : direct_) {
+    const net::SocketChannel* video = node->VideoChannel();
+    links.emplace_back(name, video && video->IsOpen() ? static_cast<intptr_t>(video->socket()) : intptr_t{-1});
+  }
+  return links;
 }
 
 }  // namespace app::storage

@@ -6,7 +6,11 @@
 // plan.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <map>
+#include <utility>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -18,6 +22,7 @@ class HostingService;
 class HostEventQueue;
 }  // namespace hosting
 namespace node {
+class CNodeWindow;
 class EventLog;
 }  // namespace node
 
@@ -44,8 +49,17 @@ class Win32PlanLinks : public PlanLinkMaker {
   explicit Win32PlanLinks(PlanLinkContext context) : ctx_(std::move(context)) {}
   std::unique_ptr<PlanLink> Open(const PlanCamera& camera, std::string* why) override;
 
+  // The camera entries linked directly now, each with its video socket's
+  // key (-1 while it is not connected): the tree marks them online by it.
+  std::vector<std::pair<std::string, intptr_t>> DirectLinks() const;
+
+  // Kept by each direct link while it lives.
+  void Register(const std::string& name, node::CNodeWindow* node) { direct_[name] = node; }
+  void Unregister(const std::string& name) { direct_.erase(name); }
+
  private:
   PlanLinkContext ctx_;
+  std::map<std::string, node::CNodeWindow*> direct_;
 };
 
 }  // namespace app::storage

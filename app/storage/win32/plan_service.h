@@ -28,6 +28,8 @@ class PlanService {
   // One mode for every hour (the menu's choice), the files' length kept.
   void SetPlan(const PlanCamera& camera, node::PlanMode mode);
   CameraPlans& plans() { return plans_; }
+  // The camera entries the plans link directly, with their video sockets' keys.
+  std::vector<std::pair<std::string, intptr_t>> DirectLinks() const { return links_.DirectLinks(); }
   // True once each time the disk guard stops the plans (a full disk with
   // nothing left to delete), with why: the user is told once, not each second.
   bool DiskJustFilled(std::string* why);
