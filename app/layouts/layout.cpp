@@ -1,0 +1,126 @@
+#include "app/layouts/layout.h"
+
+#include <charconv>
+
+#include "app/docking.h"
+
+namespace app::layouts {
+namespace {
+
+constexpr std::string_view kHeader = "halyard-layout 1";
+constexpr int kMaxCoordinate = 100000;  // screen pixels, either way
+
+bool Fail(std::string* error, const std::string& why) {
+  if (error) *error = why;
+  return false;
+}
+
+// The next space-separated word of `line` from `at`; empty at the end.
+std::string_view Word(std::string_view line, size_t* at) {
+  while (*at < line.size() && line[*at] == ' ') ++*at;
+  const size_t start = *at;
+  while (*at < line.size() && line[*at] != ' ') ++*at;
+  return line.substr(start, *at - start);
+}
+
+bool Number(std::string_view word, int low, int high, int* value) {
+  int v = 0;
+  const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), v);
+  if (ec != std::errc() || end != word.data() + word.size() || v < low || v > high) return false;
+  *value = v;
+  return true;
+}
+
+bool ParseView(std::string_view line, LayoutView* view) {
+  size_t at = 0;
+  if (Word(line, &at) != "view") return false;
+  const std::string_view kind = Word(line, &at);
+  if (kind != "direct" && kind != "hosted") return false;
+  view->hosted = kind == "hosted";
+  int left, top, width, height;
+  if (!Number(Word(line, &at), -kMaxCoordinate, kMaxCoordinate, &left) ||
+      !Number(Word(line, &at), -kMaxCoordinate, kMaxCoordinate, &top) ||
+      !Number(Word(line, &at), 1, kMaxCoordinate, &width) || !Number(Word(line, &at), 1, kMaxCoordinate, &height) ||
+      !Number(Word(line, &at), 0, 2, &view->screen_size) ||
+      !Number(Word(line, &at), -1, static_cast<int>(Layout::kMaxViews) - 1, &view->docked_to))
+    return false;
+  view->rect = {left, top, left + width, top + height};
+  while (at < line.size() && line[at] == ' ') ++at;
+  view->camera = std::string(line.substr(at));
+  if (view->camera.empty()) return false;
+  for (char c : view->camera)
+    if (static_cast<unsigned char>(c) < 32) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string FormatLayout(const Layout& layout) {
+  std::string text = std::string(kHeader) + "\n";
+  if (layout.locked) text += "locked\n";
+  for (const LayoutView& v : layout.views)
+    text += "view " + std::string(v.hosted ? "hosted " : "direct ") + std::to_string(v.rect.left) + " " +
+            std::to_string(v.rect.top) + " " + std::to_string(v.rect.width()) + " " + std::to_string(v.rect.height()) +
+            " " + std::to_string(v.screen_size) + " " + std::to_string(v.docked_to) + " " + v.camera + "\n";
+  return text;
+}
+
+bool ParseLayout(std::string_view text, Layout* layout, std::string* error) {
+  if (text.size() > Layout::kMaxTextLength) return Fail(error, "too long");
+  Layout read;
+  bool header = false;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (!header) {
+      if (line != kHeader) return Fail(error, "not a layout");
+      header = true;
+    } else if (line == "locked") {
+      read.locked = true;
+    } else {
+      LayoutView view;
+      if (!ParseView(line, &view)) return Fail(error, "bad line: " + std::string(line.substr(0, 80)));
+      if (read.views.size() == Layout::kMaxViews) return Fail(error, "too many views");
+      read.views.push_back(std::move(view));
+    }
+  }
+  if (!header) return Fail(error, "not a layout");
+  for (size_t i = 0; i < read.views.size(); ++i) {
+    const int dock = read.views[i].docked_to;
+    if (dock >= static_cast<int>(read.views.size()) || dock == static_cast<int>(i))
+      return Fail(error, "a view docked to a view that is not there");
+  }
+  *layout = std::move(read);
+  return true;
+}
+
+bool ValidLayoutName(std::string_view name) {
+  if (name.empty() || name.size() > Layout::kMaxNameLength || name.front() == ' ' || name.back() == ' ') return false;
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < 32 || c == '\\') return false;
+  return true;
+}
+
+void FitToMonitors(Layout* layout, const std::vector<os::ScreenRect>& work_areas) {
+  for (LayoutView& view : layout->views) view.rect = KeepOnAMonitor(view.rect, work_areas);
+}
+
+size_t DropMissingCameras(Layout* layout, const std::function<bool(const LayoutView& view)>& exists) {
+  std::vector<int> new_index(layout->views.size(), -1);
+  std::vector<LayoutView> kept;
+  for (size_t i = 0; i < layout->views.size(); ++i) {
+    if (!exists(layout->views[i])) continue;
+    new_index[i] = static_cast<int>(kept.size());
+    kept.push_back(layout->views[i]);
+  }
+  for (LayoutView& view : kept)
+    view.docked_to = view.docked_to >= 0 ? new_index[static_cast<size_t>(view.docked_to)] : -1;
+  const size_t dropped = layout->views.size() - kept.size();
+  layout->views = std::move(kept);
+  return dropped;
+}
+
+}  // namespace app::layouts

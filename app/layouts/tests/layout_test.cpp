@@ -1,0 +1,87 @@
+// Layouts: the stored text read back to the byte, text that is no layout
+// refused, views moved onto present monitors, cameras that went left out.
+#include <gtest/gtest.h>
+
+#include "app/layouts/layout.h"
+
+namespace app::layouts {
+namespace {
+
+constexpr char kStored[] =
+    "halyard-layout 1\n"
+    "locked\n"
+    "view direct 100 80 420 340 1 -1 Front door\n"
+    "view hosted 520 80 420 340 2 0 CAM-7\n";
+
+TEST(Layout, TheStoredTextReadsBackToTheSameBytes) {
+  Layout layout;
+  ASSERT_TRUE(ParseLayout(kStored, &layout));
+  ASSERT_EQ(layout.views.size(), 2u);
+  EXPECT_TRUE(layout.locked);
+  EXPECT_EQ(layout.views[0].camera, "Front door") << "a name with a space, to the line's end";
+  EXPECT_EQ(layout.views[1].rect, (os::ScreenRect{520, 80, 940, 420}));
+  EXPECT_TRUE(layout.views[1].hosted);
+  EXPECT_EQ(layout.views[1].docked_to, 0);
+  EXPECT_EQ(FormatLayout(layout), kStored);
+}
+
+TEST(Layout, TextThatIsNoLayoutIsRefusedAndChangesNothing) {
+  const char* bad[] = {
+      "",
+      "halyard-layout 2\n",
+      "halyard-layout 1\nwall 1 1\n",
+      "halyard-layout 1\nview direct 1 1 0 10 1 -1 A\n",          // no width
+      "halyard-layout 1\nview direct 1 1 10 10 3 -1 A\n",         // no such screen size
+      "halyard-layout 1\nview direct 1 1 10 10 1 -1 \n",          // no camera
+      "halyard-layout 1\nview direct 1 1 10 10 1 0 A\n",          // docked to itself
+      "halyard-layout 1\nview direct 1 1 10 10 1 5 A\n",          // to a view not listed
+      "halyard-layout 1\nview direct 1 1 10 10 1 -1 A\x01\n",
+      "halyard-layout 1\nview direct 99999999999 1 10 10 1 -1 A\n",
+  };
+  for (const char* text : bad) {
+    Layout layout;
+    layout.locked = true;
+    EXPECT_FALSE(ParseLayout(text, &layout)) << text;
+    EXPECT_TRUE(layout.locked) << text;
+  }
+  std::string many = "halyard-layout 1\n";
+  for (size_t i = 0; i <= Layout::kMaxViews; ++i) many += "view hosted 0 0 10 10 1 -1 C\n";
+  Layout layout;
+  EXPECT_FALSE(ParseLayout(many, &layout));
+  EXPECT_TRUE(ValidLayoutName("Night shift 2"));
+  for (const char* name : {"", " lead", "trail ", "back\\slash", "tab\there"}) EXPECT_FALSE(ValidLayoutName(name)) << name;
+}
+
+TEST(Layout, ASavedLayoutOfThreeMonitorsComesBackOnOne) {
+  Layout layout;
+  ASSERT_TRUE(ParseLayout("halyard-layout 1\n"
+                          "view direct 100 100 400 300 1 -1 A\n"
+                          "view direct 2000 100 400 300 1 -1 B\n"   // the second monitor's
+                          "view direct -1500 200 400 300 1 -1 C\n",  // a monitor left of the primary
+                          &layout));
+  const std::vector<os::ScreenRect> one = {{0, 0, 1920, 1040}};
+  FitToMonitors(&layout, one);
+  for (const LayoutView& view : layout.views) {
+    EXPECT_GE(view.rect.left, 0) << view.camera;
+    EXPECT_LE(view.rect.right, 1920) << view.camera;
+    EXPECT_EQ(view.rect.width(), 400) << view.camera << " keeps its size";
+  }
+  EXPECT_EQ(layout.views[0].rect, (os::ScreenRect{100, 100, 500, 400})) << "a view on a present monitor stays";
+}
+
+TEST(Layout, ViewsOfCamerasThatWentAreLeftOutAndDocksFollow) {
+  Layout layout;
+  ASSERT_TRUE(ParseLayout("halyard-layout 1\n"
+                          "view direct 0 0 10 10 1 -1 Gone\n"
+                          "view direct 0 0 10 10 1 -1 Kept\n"
+                          "view direct 0 0 10 10 1 0 DockedToGone\n"
+                          "view direct 0 0 10 10 1 1 DockedToKept\n",
+                          &layout));
+  EXPECT_EQ(DropMissingCameras(&layout, [](const LayoutView& v) { return v.camera != "Gone"; }), 1u);
+  ASSERT_EQ(layout.views.size(), 3u);
+  EXPECT_EQ(layout.views[1].docked_to, -1);
+  EXPECT_EQ(layout.views[2].docked_to, 0);
+}
+
+}  // namespace
+}  // namespace app::layouts
