@@ -73,6 +73,7 @@ BOOL CMainWindow::OnInitDialog() {
   StartMicrophone();
   StartRepair();
   if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
+  PostMessageW(hwnd(), kWmRestoreStartLayout, 0, 0);
   // No control takes the focus, so the window is not activated by its own start.
   return FALSE;
 }
@@ -142,6 +143,10 @@ void CMainWindow::AddAboutItem() {
   const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
   const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
   AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
+  AppendMenuW(menu, MF_STRING, ID_SAVE_LAYOUT, L"Save Layout As...");
+  layouts_menu_ = CreatePopupMenu();
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu_), L"Layouts");
+  RebuildLayoutMenu();
   AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }
@@ -277,6 +282,9 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kWmOpenAlertViews:
       OpenAlertViews();
       return TRUE;
+    case kWmRestoreStartLayout:
+      RestoreStartLayout();
+      return TRUE;
     case CServerTree::kWmEditAgain:
       tree_.EditAgain();
       return TRUE;
@@ -314,6 +322,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         ShowRecordings();
         return TRUE;
       }
+      if (OnLayoutCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
       break;
     case WM_CLOSE:
       Exit();
@@ -361,6 +370,15 @@ void CMainWindow::Paint() {
 }
 
 bool CMainWindow::OnNotify(NMHDR* header, LRESULT* result) {
+  // Ctrl+1 to Ctrl+9 in the tree: the saved layout of that number.
+  if (header->code == TVN_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+    const WORD key = reinterpret_cast<const NMTVKEYDOWN*>(header)->wVKey;
+    if (key >= '1' && key <= '9') {
+      SwitchLayout(key - '0');
+      *result = 1;
+      return true;
+    }
+  }
   if (tree_.OnNotify(header, result)) return true;
   return CSkinnedDialog::OnNotify(header, result);
 }

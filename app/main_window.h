@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "app/program_info.h"
 #include "app/recordings/recordings_window.h"
 #include "app/server_tree.h"
+#include "app/layouts/layout.h"
 #include "app/start_options.h"
 #include "app/storage/win32/plan_service.h"
 #include "app/tray_icon.h"
@@ -124,6 +126,16 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   static constexpr UINT kWmRepairDone = WM_APP + 44;
   // Alerts of cameras recorded by plan open their views (alert_opens_).
   static constexpr UINT kWmOpenAlertViews = WM_APP + 45;
+  // At start: the --layout layout, else the last one used.
+  static constexpr UINT kWmRestoreStartLayout = WM_APP + 46;
+
+  // Layouts (main_window_layouts.cpp), for the menus, the keys and the tests.
+  // Saves the open views under `name`; false when a locked layout has it.
+  bool SaveLayout(const std::string& name);
+  // Puts the views as the stored layout has them; false when there is none.
+  bool RestoreLayout(const std::string& name);
+  void SwitchLayout(int number) override;
+  const std::string& current_layout() const { return current_layout_; }
   static constexpr UINT_PTR kQuitTimer = 1;
   static constexpr UINT_PTR kExitWaitTimer = 2;
   static constexpr UINT_PTR kPlanTimer = 3;  // once a second: the recording plans
@@ -177,6 +189,17 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void SyncPlans();
   // The views alerts asked for, each of a camera that has none.
   void OpenAlertViews();
+  // Layouts (main_window_layouts.cpp).
+  layouts::Layout CaptureLayout();
+  void PlaceView(CameraView* view, const layouts::LayoutView& place);
+  void OpenLayoutView(const layouts::LayoutView& place);
+  bool OnLayoutCommand(UINT id);
+  void SaveLayoutAs();
+  void RenameCurrentLayout();
+  void RebuildLayoutMenu();
+  // A view just opened: its place in the layout being put back, if any.
+  void ApplyLayoutPlace(const ViewRequest& request, CameraView* view);
+  void RestoreStartLayout();
   bool AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password);
   // A camera entry opens a direct view, recording into `record_path` when one is given.
   void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password,
@@ -268,6 +291,11 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // Its links take node slots and use the hosting client: declared after them.
   std::unique_ptr<storage::PlanService> plans_;
   std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name
+  std::string current_layout_;  // the layout last saved or put back
+  // Where views of the layout being put back go when they open (by the camera's "h:"/"d:" key).
+  std::map<std::string, layouts::LayoutView> layout_places_;
+  std::map<std::string, std::string> layout_docks_;  // by camera key: the key of the view it docks to
+  HMENU layouts_menu_ = nullptr;  // the system menu's "Layouts" submenu
   TrayIcon tray_;
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   std::vector<std::string> pending_views_;

@@ -49,6 +49,14 @@
 #define ID_SHOW_WINDOW 32773
 #define ID_EVENT_LOG 32
 #define ID_RECORDINGS 48  // a system menu command: a multiple of 16
+// Layouts in the system menu (multiples of 16): the commands, then one per
+// stored layout from ID_LAYOUT_FIRST on, 16 apart.
+#define ID_SAVE_LAYOUT 64
+#define ID_RENAME_LAYOUT 80
+#define ID_DELETE_LAYOUT 96
+#define ID_LOCK_LAYOUT 112
+#define ID_LAYOUT_FIRST 128
+#define ID_LAYOUT_COUNT 20
 #define ID_ARM_ALERTS 33100
 // The Recordings window's template is 134 (app/recordings/recordings_resource.h).
 // Dialog templates of every .rc linked into Halyard.exe share one number

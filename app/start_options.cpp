@@ -41,7 +41,7 @@ bool TakeOnce(const std::vector<std::string>& args, size_t* i, std::string* valu
 
 bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* options, std::string* error) {
   StartOptions o;
-  bool seen_user = false, seen_password = false, seen_record = false, seen_quit = false;
+  bool seen_user = false, seen_password = false, seen_record = false, seen_quit = false, seen_layout = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string value;
@@ -71,6 +71,8 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
       o.views.push_back(value);
     } else if (a == "--record") {
       if (!TakeOnce(args, &i, &o.record_folder, &seen_record, error)) return false;
+    } else if (a == "--layout") {
+      if (!TakeOnce(args, &i, &o.layout, &seen_layout, error)) return false;
     } else if (a == "--quit-after") {
       if (!TakeOnce(args, &i, &value, &seen_quit, error)) return false;
       if (!ParseSeconds(value, &o.quit_after_seconds)) {
@@ -97,13 +99,14 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
 
 std::string StartUsage() {
   return "Halyard.exe [--server NAME]... [--user ID [--password-file FILE | --password PW]] [--view CAMERA]... "
-         "[--record FOLDER] [--quit-after SECONDS]\r\n\r\n"
+         "[--record FOLDER] [--layout NAME] [--quit-after SECONDS]\r\n\r\n"
          "--server NAME\tconnect this server list entry at start (repeatable: a hosting server and cameras)\r\n"
          "--user ID\tlog in as ID instead of asking; the password is the first line of --password-file FILE,\r\n"
          "\telse the environment variable HALYARD_PASSWORD, else --password PW. Prefer the first two:\r\n"
          "\ta password on the command line shows in process lists and in shortcuts\r\n"
          "--view CAMERA\topen this camera as soon as the hosting server lists it (repeatable)\r\n"
          "--record FOLDER\tviews opened so record into FOLDER\\<camera or entry>_<yyyyMMdd_HHmmss>.mp4\r\n"
+         "--layout NAME\tput the views as the saved layout NAME has them (else as the last layout used)\r\n"
          "--quit-after SECONDS\tend the program after SECONDS, as Exit does";
 }
 

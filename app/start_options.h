@@ -20,9 +20,11 @@ struct StartOptions {
   std::vector<std::string> views;      // cameras to open once the hosting server lists them
   std::string record_folder;           // views opened so record into this folder
   int quit_after_seconds = -1;         // -1: run until the user exits
+  std::string layout;                  // a saved layout to put the views in, instead of the last one
 
   bool Empty() const {
-    return servers.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0;
+    return servers.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0 &&
+           layout.empty();
   }
 };
 

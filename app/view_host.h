@@ -66,6 +66,9 @@ class CameraView {
   virtual void LeaveFullScreen() {}
   // "Draw video without DirectDraw", changed while the view is open.
   virtual void SetDrawThroughGdi(bool /*gdi*/) {}
+  // The screen size a layout keeps: 0 QCIF, 1 normal, 2 double.
+  virtual int ScreenSizeIndex() const { return 1; }
+  virtual void SetScreenSizeIndex(int /*index*/) {}
 };
 
 class ViewList;
@@ -97,6 +100,8 @@ class ViewHost {
   // "Play Back...": the Recordings window at the camera's last minutes;
   // `names` are what its recordings may be named by.
   virtual void PlayBack(const std::vector<std::string>& /*names*/) {}
+  // Ctrl+1 to Ctrl+9 in a view: the saved layout of that number.
+  virtual void SwitchLayout(int /*number*/) {}
   // A motion started in a view of `camera_id` shown as `name`: the
   // camera's alert, if it has one and it is armed.
   virtual void MotionStarted(HWND /*view*/, const std::string& /*camera_id*/, const std::string& /*name*/) {}

@@ -31,7 +31,7 @@ TEST(StartOptions, TheFullFormIsRead) {
   std::string error;
   ASSERT_TRUE(ParseStartOptions({"--server", "Demo server", "--user", "demo", "--password", "pw", "--view", "CAM-1",
                                  "--view", "CAM-2", "--record", "C:\\rec", "--quit-after", "30", "--server",
-                                 "Demo camera"},
+                                 "Demo camera", "--layout", "Night shift"},
                                 &o, &error))
       << error;
   EXPECT_EQ(o.servers, (std::vector<std::string>{"Demo server", "Demo camera"})) << "in the order given";
@@ -41,6 +41,7 @@ TEST(StartOptions, TheFullFormIsRead) {
   EXPECT_EQ(o.views, (std::vector<std::string>{"CAM-1", "CAM-2"}));
   EXPECT_EQ(o.record_folder, "C:\\rec");
   EXPECT_EQ(o.quit_after_seconds, 30);
+  EXPECT_EQ(o.layout, "Night shift");
   EXPECT_FALSE(o.Empty());
 }
 
@@ -124,6 +125,8 @@ TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
       {"--quit-after", "-5"},
       {"--quit-after", "1234567890"},
       {"--record", "a", "--record", "b"},
+      {"--layout"},
+      {"--layout", "a", "--layout", "b"},
   };
   for (const auto& args : wrong) {
     StartOptions o;

@@ -75,6 +75,8 @@ class CViewWindow : public CameraView,
   std::string CameraId() const override;
   node::CNodeWindow& Node() override { return *node_; }
   node::NodeMedia* Media() override { return media_.get(); }
+  int ScreenSizeIndex() const override { return static_cast<int>(size_); }
+  void SetScreenSizeIndex(int index) override;
   void PostClose() override;
   void Undock() override;
   bool OwnsWindow(HWND root) const override;

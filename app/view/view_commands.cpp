@@ -203,6 +203,10 @@ bool CViewWindow::OnCameraCommand(UINT id) {
 }
 
 // Resized in place, kept on top; the children follow the table.
+void CViewWindow::SetScreenSizeIndex(int index) {
+  if (index >= 0 && index <= static_cast<int>(ScreenSize::k2x)) ApplySize(static_cast<ScreenSize>(index));
+}
+
 void CViewWindow::ApplySize(ScreenSize size) {
   size_ = size;
   const FrameLayout layout = LayoutFor(size, win32::DisplayScalePercent());

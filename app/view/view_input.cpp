@@ -148,6 +148,10 @@ void CViewWindow::OnWheel(int delta) {
 bool CViewWindow::OnKeyDown(int virtual_key, uint32_t time_ms) {
   // The pop-up menu's own loop steers with the same keys.
   if (!keyboard_ || menu_open_) return false;
+  if (virtual_key >= '1' && virtual_key <= '9' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+    host_.SwitchLayout(virtual_key - '0');
+    return true;
+  }
   switch (keyboard_->KeyDown(virtual_key, time_ms, HasCamera())) {
     case KeyboardControl::Result::kPassOn:
       return false;
