@@ -81,7 +81,7 @@ reg() { bash scripts/wine-run.sh --arch "$arch" reg add "HKCU\\Software\\Vantrec
 bash scripts/wine-run.sh --arch "$arch" reg delete 'HKCU\Software\Vantreck\HALYDv2\Plans' /f >/dev/null 2>&1 || true
 mkdir -p "$run/root"
 reg '\Storage' Root "Z:${run//\//\\}\\root"
-reg '\Storage' Limits "max-gb=$(awk "BEGIN { printf \"%.4f\", $quota_mb / 1024 }")"
+reg '\Storage' Limits "max-gb=$(awk "BEGIN { printf \"%.3f\", $quota_mb / 1024 }")"
 for c in "${cameras[@]}"; do
   name=${c%%:*}
   case "$name" in Gate|Yard) plan="continuous files=1" ;; *) plan="motion files=1" ;; esac

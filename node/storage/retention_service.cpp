@@ -102,6 +102,10 @@ RetentionReport RetentionService::RunPass(bool dry_run) {
   request.now = clock_();
   request.dry_run = dry_run;
   RetentionReport report = RunRetentionPass(request);
+  if (!dry_run)
+    DebugLog("Retention : pass over %s: %s, %zu recordings, %zu deleted, %zu passed over, %zu failed\n",
+             request.root.c_str(), report.scanned ? "listed" : "cannot be listed", report.files, report.deleted.size(),
+             report.passed_over, report.failed);
   if (dry_run || !report.scanned) return report;
   for (const RetentionReport::Event& event : report.events) {
     if (log_) log_->Add(EventKind::kRecordingsDeleted, event.camera, event.text);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "os/app_data.h"
+#include "os/debug_log.h"
 #include "os/win32/text.h"
 #include "settings/protected_text.h"
 #include "settings/registry_key.h"
@@ -86,7 +87,14 @@ StorageSettings LoadStorageSettings() {
   std::string root, limits;
   if (key.QueryString(kRootValue, root) && !root.empty()) storage.root = root;
   node::RetentionLimits parsed;
-  if (key.QueryString(kLimitsValue, limits) && node::ParseRetentionLimits(limits, &parsed)) storage.limits = parsed;
+  std::string error;
+  if (key.QueryString(kLimitsValue, limits)) {
+    if (node::ParseRetentionLimits(limits, &parsed, &error))
+      storage.limits = parsed;
+    else  // the defaults keep the disk from filling meanwhile
+      DebugLog("Storage : the stored limits \"%s\" cannot be read (%s); 10 %% of the disk is kept free\n",
+               limits.c_str(), error.c_str());
+  }
   return storage;
 }
 
