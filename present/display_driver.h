@@ -93,6 +93,8 @@ class DisplaySystem {
   virtual std::unique_ptr<DibOutput> OpenDib(os::WindowHandle window, DibPixels pixels) = 0;
   // GetWindowRect: the window in screen coordinates.
   virtual Rect WindowRect(os::WindowHandle window) = 0;
+  // Whether any of the window shows on the screen: false while it is
+  // hidden, its top-level window minimised, or other windows cover it whole.
   virtual bool WindowVisible(os::WindowHandle window) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "app/view/node_video_output.h"
 
+#include "os/clock.h"
+
 namespace app::view {
 
 NodeVideoOutput::NodeVideoOutput(present::DisplaySystem& system, present::FullScreenWindow& full_screen,
@@ -20,7 +22,15 @@ void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
     window_.Draw(picture, nullptr, false, 0);
     return;
   }
-  if (!system_.WindowVisible(node_window_)) return;
+  // A view that shows is asked again every few pictures, not at each (under
+  // Wine each question is a trip to its server); one that does not, at each
+  // picture, so a repaint after it is uncovered draws.
+  const uint64_t now = os::MonotonicMs();
+  if (!visible_ || now - visible_checked_ms_ >= kVisibleCheckMs || now < visible_checked_ms_) {
+    visible_ = system_.WindowVisible(node_window_);
+    visible_checked_ms_ = now;
+  }
+  if (!visible_) return;
   bool border = selected_ || motion_;
   present::ColorRef colour = motion_ ? present::kBorderAmber : present::kBorderYellow;
   if (alarm_blink_ > 0) {

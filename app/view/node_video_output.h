@@ -5,6 +5,7 @@
 // pictures; the window thread resizes, selects, enters and leaves full
 // screen. Drawing paints the frame into the picture it is given, so the
 // caller must own that picture while ShowPicture runs.
+#include <cstdint>
 #include <mutex>
 
 #include "node/picture_sink.h"
@@ -50,6 +51,10 @@ class NodeVideoOutput : public node::PictureSink {
   present::OverlayRenderer& overlayRenderer() { return overlay_; }
 
  private:
+  // How long a window that shows is taken to go on showing: a view covered,
+  // minimised or hidden converts and draws nothing (within this long).
+  static constexpr uint64_t kVisibleCheckMs = 200;
+
   void StartWindowRenderer(os::WindowHandle target);
   void StartFullScreenRenderer();
 
@@ -68,6 +73,8 @@ class NodeVideoOutput : public node::PictureSink {
   bool overlay_in_use_ = false;
   bool selected_ = false;
   bool paused_ = false;
+  bool visible_ = true;
+  uint64_t visible_checked_ms_ = 0;
   bool gdi_ = false;
   int alarm_blink_ = 0;
   bool motion_ = false;

@@ -2,6 +2,7 @@
 // for the window renderer) and one off-screen or overlay surface.
 #include <windows.h>
 #include <ddraw.h>
+#include <dwmapi.h>
 
 #include "os/win32/com_ptr.h"
 #include "present/win32/win32_display.h"
@@ -158,8 +159,40 @@ Rect Win32DisplaySystem::WindowRect(os::WindowHandle window) {
   return Rect{r.left, r.top, r.right, r.bottom};
 }
 
+namespace {
+
+// A window above that hides what is under it: shown, not minimised, not
+// see-through, and not on another virtual desktop (cloaked).
+bool Hides(HWND window) {
+  if (!IsWindowVisible(window) || IsIconic(window)) return false;
+  if ((GetWindowLongW(window, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) != 0) return false;
+  DWORD cloaked = 0;
+  return FAILED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) || cloaked == 0;
+}
+
+}  // namespace
+
 bool Win32DisplaySystem::WindowVisible(os::WindowHandle window) {
-  return IsWindowVisible(reinterpret_cast<HWND>(window)) != FALSE;
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  if (!IsWindowVisible(hwnd) || IsIconic(root)) return false;
+  // What is left of it once the top-level windows above its own are taken away.
+  RECT mine{};
+  GetWindowRect(hwnd, &mine);
+  HRGN left = CreateRectRgnIndirect(&mine);
+  if (!left) return true;
+  int region = SIMPLEREGION;
+  for (HWND above = GetWindow(root, GW_HWNDPREV); above && region != NULLREGION; above = GetWindow(above, GW_HWNDPREV)) {
+    if (!Hides(above)) continue;
+    RECT r{};
+    GetWindowRect(above, &r);
+    HRGN cover = CreateRectRgnIndirect(&r);
+    if (!cover) break;
+    region = CombineRgn(left, left, cover, RGN_DIFF);
+    DeleteObject(cover);
+  }
+  DeleteObject(left);
+  return region != NULLREGION;
 }
 
 }  // namespace present

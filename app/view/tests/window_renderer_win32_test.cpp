@@ -194,6 +194,22 @@ TEST(WindowRendererOnScreen, GdiModeShowsThePictureAtItsSizeAndStretched) {
   }
 }
 
+// What a view asks before it converts and draws a picture: nothing of a
+// window covered whole by another, or minimised, shows.
+TEST(WindowRendererOnScreen, AWindowCoveredWholeOrMinimisedDoesNotShow) {
+  present::Win32DisplaySystem display;
+  TestWindow under(200, 200, 160, 120);
+  EXPECT_TRUE(display.WindowVisible(under.Handle()));
+  TestWindow over(190, 190, 200, 150);  // later, so above it
+  EXPECT_FALSE(display.WindowVisible(under.Handle())) << "covered whole";
+  SetWindowPos(over.hwnd, nullptr, 300, 190, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpFor(200);
+  EXPECT_TRUE(display.WindowVisible(under.Handle())) << "a part shows";
+  ShowWindow(under.hwnd, SW_MINIMIZE);
+  PumpFor(200);
+  EXPECT_FALSE(display.WindowVisible(under.Handle())) << "minimised";
+}
+
 TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
   TestWindow window(100, 100, kPictureW, kPictureH);
   ASSERT_TRUE(window.hwnd);
