@@ -48,19 +48,24 @@ class CameraPlansTest : public ::testing::Test {
  protected:
   CameraPlansTest() {
     std::filesystem::remove_all(root_);
-    plans_.SetStorage({root_, {}});
+    plans_->SetStorage({root_, {}});
     continuous_.mode = node::PlanMode::kContinuous;
     view_.LinkStateChanged(true, true);
   }
-  ~CameraPlansTest() override { std::filesystem::remove_all(root_); }
+  // The plans end first: Windows removes no file still being written.
+  ~CameraPlansTest() override {
+    plans_.reset();
+    std::error_code error;
+    std::filesystem::remove_all(root_, error);
+  }
 
   const std::string root_ = node::testing::TempPath("camera_plans");
   FakeLinks links_;
   node::DiskStorage disk_;
-  CameraPlans plans_{links_, disk_, nullptr};
   node::RecordingPlan continuous_;
   node::testing::RecordingPoster poster_;
   node::NodeMedia view_{3, poster_, {0x30, 0x40}, nullptr, nullptr};  // a view's media side, its link up
+  std::unique_ptr<CameraPlans> plans_ = std::make_unique<CameraPlans>(links_, disk_, nullptr);
   const PlanCamera gate_{false, "GATE"};
 };
 
@@ -78,58 +83,58 @@ TEST(PlanCameraKey, NamesDirectAndHostedCamerasApartAndReadsBack) {
 // The camera is asked for one login at a time: the plan's own link while no
 // view shows it, the view's while one does.
 TEST_F(CameraPlansTest, APlansLinkGivesWayToAViewOfItsCameraAndComesBackAfterIt) {
-  plans_.SetPlan(gate_, continuous_);
+  plans_->SetPlan(gate_, continuous_);
   EXPECT_EQ(links_.opened, 1);
   EXPECT_EQ(links_.last, gate_);
-  EXPECT_EQ(plans_.StateOf(gate_).kind, node::PlanStateKind::kWaiting) << "the fake link never comes up";
+  EXPECT_EQ(plans_->StateOf(gate_).kind, node::PlanStateKind::kWaiting) << "the fake link never comes up";
 
-  plans_.ViewOpened(gate_, view_);
+  plans_->ViewOpened(gate_, view_);
   EXPECT_EQ(links_.live, 0) << "the plan kept its own link beside the view's";
-  plans_.Tick();
-  const node::PlanState state = plans_.StateOf(gate_);
+  plans_->Tick();
+  const node::PlanState state = plans_->StateOf(gate_);
   EXPECT_EQ(state.kind, node::PlanStateKind::kRecording) << state.why;
   EXPECT_NE(state.path.find("GATE"), std::string::npos) << state.path;
 
   node::testing::RecordingPoster poster;
   node::NodeMedia second{4, poster, {0x50, 0x60}, nullptr, nullptr};
-  plans_.ViewOpened(gate_, second);
-  plans_.ViewClosing(gate_, second);
+  plans_->ViewOpened(gate_, second);
+  plans_->ViewClosing(gate_, second);
   EXPECT_EQ(links_.live, 0) << "a second view's close took the plan from the first";
 
-  plans_.ViewClosing(gate_, view_);
+  plans_->ViewClosing(gate_, view_);
   EXPECT_EQ(links_.live, 1);
   EXPECT_EQ(links_.opened, 2);
-  plans_.Tick();
-  EXPECT_EQ(plans_.StateOf(gate_).kind, node::PlanStateKind::kWaiting) << "it records without a link";
+  plans_->Tick();
+  EXPECT_EQ(plans_->StateOf(gate_).kind, node::PlanStateKind::kWaiting) << "it records without a link";
 }
 
 TEST_F(CameraPlansTest, AHostedCameraIsLinkedOnlyWhileTheHostingServerListsIt) {
   const PlanCamera hosted{true, "CAM-7"};
-  plans_.SetPlan(hosted, continuous_);
+  plans_->SetPlan(hosted, continuous_);
   EXPECT_EQ(links_.opened, 0);
-  EXPECT_NE(plans_.StateOf(hosted).why.find("does not list"), std::string::npos);
+  EXPECT_NE(plans_->StateOf(hosted).why.find("does not list"), std::string::npos);
 
-  plans_.SetReachable(hosted, true);
+  plans_->SetReachable(hosted, true);
   EXPECT_EQ(links_.live, 1);
-  plans_.SetPlan(gate_, continuous_);
-  plans_.SetAllHostedUnreachable();
+  plans_->SetPlan(gate_, continuous_);
+  plans_->SetAllHostedUnreachable();
   EXPECT_EQ(links_.live, 1) << "the direct camera's link went with the hosting server";
-  EXPECT_FALSE(plans_.HasOwnLink(hosted));
+  EXPECT_FALSE(plans_->HasOwnLink(hosted));
 
-  plans_.SetPlan(gate_, node::RecordingPlan{});
+  plans_->SetPlan(gate_, node::RecordingPlan{});
   EXPECT_EQ(links_.live, 0);
-  EXPECT_EQ(plans_.StateOf(gate_).kind, node::PlanStateKind::kOff);
-  EXPECT_EQ(plans_.Cameras().size(), 1u);
+  EXPECT_EQ(plans_->StateOf(gate_).kind, node::PlanStateKind::kOff);
+  EXPECT_EQ(plans_->Cameras().size(), 1u);
 }
 
 TEST_F(CameraPlansTest, ALinkThatCannotBeMadeLeavesThePlanWaitingAndIsTriedAgain) {
   links_.refuse = "no node slot is free";
-  plans_.SetPlan(gate_, continuous_);
-  const node::PlanState state = plans_.StateOf(gate_);
+  plans_->SetPlan(gate_, continuous_);
+  const node::PlanState state = plans_->StateOf(gate_);
   EXPECT_EQ(state.kind, node::PlanStateKind::kWaiting);
   EXPECT_EQ(state.why, "no node slot is free");
   links_.refuse.clear();
-  plans_.Tick();
+  plans_->Tick();
   EXPECT_EQ(links_.live, 1);
 }
 
