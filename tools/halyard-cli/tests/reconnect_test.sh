@@ -36,21 +36,28 @@ frames() { ffprobe -v error -count_packets -select_streams v -show_entries strea
 # Lines as printed, without the carriage returns of a Windows build.
 lines() { tr -d '\r' <"$work/out"; }
 events() { lines | grep '^event: [0-2][0-9]:[0-5][0-9]:[0-5][0-9] '; }
-# Runs halyard-cli ARGS... in the background; once it streams (+1 s), the
-# camera restarts and is away for DOWN seconds; sets status to the exit code.
+# Runs halyard-cli ARGS... in the background; once it streams (+1 s), or
+# with --after FILE once FILE holds some seconds of pictures, the camera
+# restarts and is away for DOWN seconds; sets status to the exit code.
 with_restart() {
-  local down=$1; shift
+  local down=$1 after=""; shift
+  if [ "$1" = --after ]; then after=$2; shift 2; fi
   run "$@" >"$work/out" 2>"$work/err" &
   local pid=$!
   for _ in $(seq 200); do lines 2>/dev/null | grep -q ' Connected$' && break; sleep 0.1; done
   sleep 1
+  # A recording holds its first picture from the first intra picture on: on a
+  # busy machine that may take longer than the second above.
+  if [ -n "$after" ]; then
+    for _ in $(seq 200); do [ "$(stat -c %s "$after" 2>/dev/null || echo 0)" -ge 40000 ] && break; sleep 0.1; done
+  fi
   sim_cmd restart CAM-1 "$down" >/dev/null
   wait $pid
   status=$?
 }
 
 # 1. Recording while the camera restarts (down 3 s): two files, both whole.
-with_restart 3 "${D[@]}" record - "$work/outage.mp4" --seconds 14
+with_restart 3 --after "$work/outage.mp4" "${D[@]}" record - "$work/outage.mp4" --seconds 14
 [ "$status" = 0 ] && pass || fail "record across an outage: $(cat "$work/err")"
 for f in outage.mp4 outage-2.mp4; do
   n=$(frames "$work/$f")
