@@ -36,6 +36,7 @@ enum class EventKind : uint8_t {
   kNotFound,  // the server has no such camera or file
   kRecordingsDeleted,  // retention deleted old recordings
   kDiskSpace,          // a disk fell under its free-space floor with nothing to delete, or space came back
+  kDrawing,            // views draw without DirectDraw, whose pictures were much slower
 };
 
 struct EventEntry {

@@ -63,6 +63,12 @@ bool LoadDrawThroughGdi() {
   return QueryInt(key, reg::kDrawThroughGdi, 0) == 1;
 }
 
+bool DrawThroughGdiChosen() {
+  RegistryKey key = OpenKey(kRegistryKeyPath);
+  uint32_t value = 0;
+  return key.IsOpen() && key.QueryDword(reg::kDrawThroughGdi, value);
+}
+
 void SaveDrawThroughGdi(bool gdi) {
   RegistryKey key = OpenKey(kRegistryKeyPath);
   key.SetDword(reg::kDrawThroughGdi, gdi ? 1 : 0);

@@ -33,6 +33,9 @@ void SaveKeepReconnecting(bool keep);
 // unless stored as 1. Many views on one PC may keep their frame rate only
 // this way where DirectDraw serialises the views' blits (as Wine's does).
 bool LoadDrawThroughGdi();
+// Whether the user has chosen (the option was ever saved); without a choice
+// each view times its pictures and keeps the faster path.
+bool DrawThroughGdiChosen();
 void SaveDrawThroughGdi(bool gdi);
 
 // How long a live view may go without video before it is healed: seconds,

@@ -2,6 +2,8 @@
 // it shows: toggles, status line, overlay, alarm and selection frames.
 #include "app/view/camera_view_window.h"
 
+#include <atomic>
+
 #include "app/view/frame_tips.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/registry_motion.h"
@@ -59,6 +61,7 @@ void CViewWindow::BuildMedia() {
   full_screen_window_ = std::make_unique<present::CFullScreenWindow>(hwnd());
   video_ = std::make_unique<NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture_));
   video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
+  if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
   overlay_sink_ = std::make_unique<OverlaySink>(*video_);
   playback_.Bind(host_.SoundOutput());
   media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
@@ -273,6 +276,7 @@ void CViewWindow::OnTimer(UINT_PTR id) {
     stream_idle_ = shown == shown_at_refresh_;
     shown_at_refresh_ = shown;
     if (video_ && node_) video_->SetAlarmBlink(node_->notice_countdown());
+    ApplyDrawPathTrial();
     MaybeStartRequestedRecording();
     Refresh();
     // A stalled stream shows no new pictures: the alarm frame's blinking
@@ -442,6 +446,14 @@ void CViewWindow::RedrawPicture() {
   if (!media_ || !overlay_sink_ || closing_) return;
   OverlaySink& sink = *overlay_sink_;
   media_->path().WithPicture([&](const codec::DecodedPicture& picture) { sink.TryRedraw(picture); });
+}
+
+// The program says once that its views draw without DirectDraw, not each view.
+void CViewWindow::ApplyDrawPathTrial() {
+  static std::atomic<bool> told{false};
+  std::string line;
+  if (!video_ || !video_->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
+  if (node::EventLog* log = host_.ViewEvents()) log->Add(node::EventKind::kDrawing, DisplayName(), line);
 }
 
 void CViewWindow::MaybeStartRequestedRecording() {

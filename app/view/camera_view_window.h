@@ -122,6 +122,8 @@ class CViewWindow : public CameraView,
 
   // camera_view_window.cpp: life, messages, state.
   void BuildMedia();
+  // The drawing path the pictures' times chose, when the user chose none.
+  void ApplyDrawPathTrial();
   void StartLink();
   void Teardown();
   void CloseView();

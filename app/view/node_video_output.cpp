@@ -1,5 +1,7 @@
 #include "app/view/node_video_output.h"
 
+#include <cstdio>
+
 #include "os/clock.h"
 
 namespace app::view {
@@ -37,7 +39,44 @@ void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
     border = alarm_blink_ % 2 == 0;
     colour = present::kBorderRed;
   }
+  DrawTimed(picture, border, colour);
+}
+
+void NodeVideoOutput::DrawTimed(const codec::DecodedPicture& picture, bool border, present::ColorRef colour) {
+  using Verdict = present::DrawPathTrial::Verdict;
+  // Only pictures drawn on the path the trial measures count: its switch
+  // comes a moment after its verdict, from the window's thread.
+  const bool counts = trial_on_ && gdi_ == (trial_.verdict() == Verdict::kTryGdi);
+  const uint64_t started = os::MonotonicUs();
   window_.Draw(picture, nullptr, border, colour);
+  if (counts) trial_.Add(os::MonotonicUs() - started);
+}
+
+void NodeVideoOutput::StartDrawPathTrial() {
+  std::lock_guard<std::mutex> lock(state_);
+  if (!gdi_) trial_on_ = true;
+}
+
+bool NodeVideoOutput::ApplyDrawPathTrial(std::string* told) {
+  using Verdict = present::DrawPathTrial::Verdict;
+  std::lock_guard<std::mutex> lock(state_);
+  if (!trial_on_) return false;
+  const Verdict verdict = trial_.verdict();
+  const bool want_gdi = verdict == Verdict::kTryGdi || verdict == Verdict::kKeepGdi;
+  if (want_gdi != gdi_) {
+    gdi_ = want_gdi;
+    RestartRenderer();
+  }
+  if (verdict == Verdict::kKeepDirectDraw) trial_on_ = false;
+  if (verdict != Verdict::kKeepGdi || trial_told_) return false;
+  trial_on_ = false;
+  trial_told_ = true;
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "Drawing video without DirectDraw: a picture took %.1f ms through DirectDraw, %.1f ms without",
+                double(trial_.direct_draw_us()) / 1000.0, double(trial_.gdi_us()) / 1000.0);
+  *told = line;
+  return true;
 }
 
 void NodeVideoOutput::Resize(int width, int height) {
@@ -118,8 +157,13 @@ void NodeVideoOutput::SetMotion(bool motion) {
 
 void NodeVideoOutput::SetDrawThroughGdi(bool gdi) {
   std::lock_guard<std::mutex> lock(state_);
+  trial_on_ = false;  // the user's choice stands
   if (gdi == gdi_) return;
   gdi_ = gdi;
+  RestartRenderer();
+}
+
+void NodeVideoOutput::RestartRenderer() {
   // A renderer at work switches now; a closed one takes the choice when it
   // starts.
   if (!window_.Initialised() && !overlay_in_use_) return;

@@ -10,6 +10,9 @@
 
 #include "node/picture_sink.h"
 #include "present/full_screen_window.h"
+#include <string>
+
+#include "present/draw_path_trial.h"
 #include "present/overlay_renderer.h"
 #include "present/window_renderer.h"
 
@@ -17,6 +20,10 @@ namespace app::view {
 
 class NodeVideoOutput : public node::PictureSink {
  public:
+  // How long a window that shows is taken to go on showing: a view covered,
+  // minimised or hidden converts and draws nothing (within this long).
+  static constexpr uint64_t kVisibleCheckMs = 200;
+
   NodeVideoOutput(present::DisplaySystem& system, present::FullScreenWindow& full_screen, os::WindowHandle node_window);
   ~NodeVideoOutput() override;
   NodeVideoOutput(const NodeVideoOutput&) = delete;
@@ -37,6 +44,12 @@ class NodeVideoOutput : public node::PictureSink {
   void SetDrawThroughGdi(bool gdi);
   // A paused view shows no new pictures.
   void SetPaused(bool paused);
+  // The user has not chosen a drawing path: the pictures' times choose
+  // (present::DrawPathTrial). The window thread applies what the trial
+  // decides with ApplyDrawPathTrial, from a timer; it returns true once,
+  // with the line to log, when the view has moved to GDI for good.
+  void StartDrawPathTrial();
+  bool ApplyDrawPathTrial(std::string* told);
 
   // Refused (false) while already full screen or before the first picture size.
   // The window's thread only: it shows and hides the full-screen window.
@@ -51,11 +64,11 @@ class NodeVideoOutput : public node::PictureSink {
   present::OverlayRenderer& overlayRenderer() { return overlay_; }
 
  private:
-  // How long a window that shows is taken to go on showing: a view covered,
-  // minimised or hidden converts and draws nothing (within this long).
-  static constexpr uint64_t kVisibleCheckMs = 200;
-
   void StartWindowRenderer(os::WindowHandle target);
+  // The renderer at work takes gdi_ now. State lock held.
+  void RestartRenderer();
+  // Draws through the window renderer, timed for the trial while it runs. State lock held.
+  void DrawTimed(const codec::DecodedPicture& picture, bool border, present::ColorRef colour);
   void StartFullScreenRenderer();
 
   present::DisplaySystem& system_;
@@ -78,6 +91,9 @@ class NodeVideoOutput : public node::PictureSink {
   bool gdi_ = false;
   int alarm_blink_ = 0;
   bool motion_ = false;
+  bool trial_on_ = false;        // the trial runs
+  bool trial_told_ = false;      // its move to GDI was told
+  present::DrawPathTrial trial_;
 };
 
 }  // namespace app::view

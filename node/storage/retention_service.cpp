@@ -103,9 +103,10 @@ RetentionReport RetentionService::RunPass(bool dry_run) {
   request.dry_run = dry_run;
   RetentionReport report = RunRetentionPass(request);
   if (!dry_run)
-    DebugLog("Retention : pass over %s: %s, %zu recordings, %zu deleted, %zu passed over, %zu failed\n",
-             request.root.c_str(), report.scanned ? "listed" : "cannot be listed", report.files, report.deleted.size(),
-             report.passed_over, report.failed);
+    DebugLog("Retention : pass over %s: %s, %llu recordings, %llu deleted, %llu passed over, %llu failed\n",
+             request.root.c_str(), report.scanned ? "listed" : "cannot be listed",
+             static_cast<unsigned long long>(report.files), static_cast<unsigned long long>(report.deleted.size()),
+             static_cast<unsigned long long>(report.passed_over), static_cast<unsigned long long>(report.failed));
   if (dry_run || !report.scanned) return report;
   for (const RetentionReport::Event& event : report.events) {
     if (log_) log_->Add(EventKind::kRecordingsDeleted, event.camera, event.text);

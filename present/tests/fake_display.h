@@ -5,7 +5,9 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <chrono>
 #include <mutex>
+#include <thread>
 #include <set>
 #include <vector>
 
@@ -27,6 +29,7 @@ struct FakeDisplayState {
   std::deque<LockResult> lockScript;  // then kLocked for ever
   bool intact = true;
   os::WindowHandle visibleWindows = 0;  // every window is visible when 0
+  int bltMicroseconds = 0;              // a blit takes this long (a software rasteriser)
   std::map<os::WindowHandle, Rect> windowRects;
 
   // What happened.
@@ -71,9 +74,9 @@ class FakeDriver : public DisplayDriver {
     s_.overlayShownHeight = height;
     return s_.showOverlayOk;
   }
-  LockResult Lock(bool writeOnly, LockedSurface* out) override {
+  LockResult Lock(bool write_only, LockedSurface* out) override {
     ++s_.locks;
-    s_.lastLockWriteOnly = writeOnly;
+    s_.lastLockWriteOnly = write_only;
     LockResult r = LockResult::kLocked;
     if (!s_.lockScript.empty()) {
       r = s_.lockScript.front();
@@ -88,6 +91,7 @@ class FakeDriver : public DisplayDriver {
   void Unlock() override {}
   void Restore() override { ++s_.restores; }
   bool Blt(const Rect& dest) override {
+    if (s_.bltMicroseconds > 0) std::this_thread::sleep_for(std::chrono::microseconds(s_.bltMicroseconds));
     ++s_.blts;
     s_.lastBlt = dest;
     return true;
@@ -106,10 +110,10 @@ class FakeDriver : public DisplayDriver {
 class FakeDib : public DibOutput {
  public:
   FakeDib(FakeDisplayState& s, DibPixels pixels) : s_(s), pixels_(pixels) {}
-  void Draw(const uint8_t* bits, int width, int height, int destWidth, int destHeight) override {
+  void Draw(const uint8_t* bits, int width, int height, int dest_width, int dest_height) override {
     ++s_.dibDraws;
-    s_.lastDibWidth = destWidth;
-    s_.lastDibHeight = destHeight;
+    s_.lastDibWidth = dest_width;
+    s_.lastDibHeight = dest_height;
     s_.lastDibPixels = pixels_;
     const int stride = pixels_ == DibPixels::kTopDown32 ? width * 4 : ((width + 1) * 3 / 4) * 4;
     s_.lastDib.assign(bits, bits + size_t(stride) * size_t(height));

@@ -370,7 +370,10 @@ TEST(NodeVideoOutput, FrameOnEvenAlarmFramesInRedElseYellowWhenSelected) {
   EXPECT_EQ(-1, CornerLumaAfterShow(output, system)) << "a paused view draws nothing";
   output.SetPaused(false);
   system.state.visibleWindows = 0x9999;
+  std::this_thread::sleep_for(std::chrono::milliseconds(NodeVideoOutput::kVisibleCheckMs + 20));
   EXPECT_EQ(-1, CornerLumaAfterShow(output, system)) << "a hidden view draws nothing";
+  system.state.visibleWindows = 0;
+  EXPECT_EQ(100, CornerLumaAfterShow(output, system)) << "and draws as soon as it shows";
 }
 
 TEST(NodeVideoOutput, FullScreenWithoutOverlayDrawsIntoTheFullScreenWindow) {
@@ -458,6 +461,50 @@ TEST(NodeVideoOutput, DrawingWithoutDirectDrawSwitchesTheRendererAtWork) {
   output.Close();
   output.SetDrawThroughGdi(false);
   EXPECT_FALSE(output.windowRenderer().Initialised()) << "an ended channel draws nothing";
+}
+
+// Without the user's choice a view whose DirectDraw blits are slow tries
+// GDI, keeps it, and says so once; the user's choice ends the trial.
+TEST(NodeVideoOutput, SlowDirectDrawBlitsMoveAViewToGdiOnItsOwn) {
+  FakeDisplaySystem system;
+  system.state.bltMicroseconds = 8000;
+  NullFullScreen fullScreen;
+  NodeVideoOutput output(system, fullScreen, kNodeWindow);
+  output.StartDrawPathTrial();
+  output.Resize(kW, kH);
+  TestPicture p(kW, kH, 100);
+  auto show = [&](size_t count) {
+    for (size_t i = 0; i < count; ++i) output.ShowPicture(p.picture);
+  };
+  std::string told;
+  show(present::DrawPathTrial::kPictures);
+  EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode()) << "nothing switches on the worker's thread";
+  EXPECT_FALSE(output.ApplyDrawPathTrial(&told));
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "the try";
+  show(present::DrawPathTrial::kPictures);
+  ASSERT_TRUE(output.ApplyDrawPathTrial(&told));
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  EXPECT_NE(told.find("Drawing video without DirectDraw: a picture took 8."), std::string::npos) << told;
+  EXPECT_FALSE(output.ApplyDrawPathTrial(&told)) << "told once";
+
+  // Quick blits: no try, nothing told.
+  system.state.bltMicroseconds = 0;
+  NodeVideoOutput quick(system, fullScreen, kNodeWindow);
+  quick.StartDrawPathTrial();
+  quick.Resize(kW, kH);
+  for (size_t i = 0; i < present::DrawPathTrial::kPictures; ++i) quick.ShowPicture(p.picture);
+  EXPECT_FALSE(quick.ApplyDrawPathTrial(&told));
+  EXPECT_EQ(kModeRgb32, quick.windowRenderer().Mode());
+
+  // The user's choice stands over the trial's.
+  system.state.bltMicroseconds = 8000;
+  NodeVideoOutput chosen(system, fullScreen, kNodeWindow);
+  chosen.StartDrawPathTrial();
+  chosen.Resize(kW, kH);
+  chosen.SetDrawThroughGdi(false);
+  for (size_t i = 0; i < present::DrawPathTrial::kPictures; ++i) chosen.ShowPicture(p.picture);
+  EXPECT_FALSE(chosen.ApplyDrawPathTrial(&told));
+  EXPECT_EQ(kModeRgb32, chosen.windowRenderer().Mode());
 }
 
 TEST(OverlayRenderer, FailsWithoutOverlayCapsOrSurfaces) {
