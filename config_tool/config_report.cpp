@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "os/byte_order.h"
+
 namespace bollard {
 namespace {
 
@@ -201,11 +203,11 @@ int ParseConfigReport(const uint8_t* data, size_t length, ConfigReport* report, 
 
 Bytes EncodeConfigReport(uint32_t value, const std::string& address, uint32_t count, const std::string& text) {
   Bytes out;
-  PutU32(out, kConfigReport);
-  PutU32(out, 0);
-  PutU32(out, value);
+  os::AppendBE32(out, kConfigReport);
+  os::AppendBE32(out, 0);
+  os::AppendBE32(out, value);
   if (!address.empty()) PutText(out, address, kReportAddressField);
-  PutU32(out, count);
+  os::AppendBE32(out, count);
   out.insert(out.end(), text.begin(), text.end());
   uint32_t body = static_cast<uint32_t>(out.size() - kHeaderSize);
   net::PutBE32(&out[4], body);

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-namespace bollard {
+#include "os/byte_order.h"
 
-void PutU32(Bytes& out, uint32_t v) {
-  out.resize(out.size() + 4);
-  net::PutBE32(&out[out.size() - 4], v);
-}
+namespace bollard {
 
 void PutText(Bytes& out, const std::string& text, size_t width) {
   out.resize(out.size() + width);
@@ -18,8 +15,8 @@ namespace {
 
 Bytes Header(uint32_t type, uint32_t length) {
   Bytes out;
-  PutU32(out, type);
-  PutU32(out, length);
+  os::AppendBE32(out, type);
+  os::AppendBE32(out, length);
   return out;
 }
 
@@ -27,22 +24,22 @@ Bytes Header(uint32_t type, uint32_t length) {
 
 Bytes EncodeSetupRequest() {
   Bytes out = Header(kSetupRequest, 4);
-  PutU32(out, 0);
+  os::AppendBE32(out, 0);
   return out;
 }
 
 Bytes EncodeConfigData(const std::string& device, const std::string& text) {
   Bytes out = Header(kConfigData, 136);
-  PutU32(out, 0);
+  os::AppendBE32(out, 0);
   PutText(out, device, kDeviceField);
-  PutU32(out, static_cast<uint32_t>(text.size()));
+  os::AppendBE32(out, static_cast<uint32_t>(text.size()));
   out.insert(out.end(), text.begin(), text.end());
   return out;
 }
 
 Bytes EncodeLoginRequest(const std::string& user_id, const std::string& password) {
   Bytes out = Header(kLoginRequest, 36);
-  PutU32(out, 0);
+  os::AppendBE32(out, 0);
   PutText(out, user_id, kUserIdField);
   PutText(out, password, kPasswordField);
   return out;
@@ -50,15 +47,15 @@ Bytes EncodeLoginRequest(const std::string& user_id, const std::string& password
 
 Bytes EncodeUserListRequest() {
   Bytes out = Header(kUserListRequest, 4);
-  PutU32(out, 0);
+  os::AppendBE32(out, 0);
   return out;
 }
 
 Bytes EncodeUserOperation(uint32_t op, const std::string& user_id, const std::string& user_name,
                           const std::string& password) {
   Bytes out = Header(kUserOperation, 80);
-  PutU32(out, 0);
-  PutU32(out, op);
+  os::AppendBE32(out, 0);
+  os::AppendBE32(out, op);
   PutText(out, user_id, kUserIdField);
   PutText(out, user_name, kUserNameField);
   PutText(out, password, kPasswordField);

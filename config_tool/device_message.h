@@ -41,9 +41,9 @@ constexpr size_t kUserListReplyMax = kHeaderSize + 8 + kMaxUsers * kUserRecordSi
 using Bytes = std::vector<uint8_t>;
 
 // Appending writers over the field helpers of net/byte_order.h, which decode
-// too (net::GetBE32, net::GetText). That header stands alone, so sharing it
-// links nothing of Halyard's into Bollard.
-void PutU32(Bytes& out, uint32_t v);
+// too (net::GetBE32, net::GetText); integers are appended with
+// os::AppendBE32. Those headers stand alone, so sharing them links nothing
+// of Halyard's into Bollard.
 // Appends a fixed field of `width` bytes: text cut to width - 1, NUL-padded.
 void PutText(Bytes& out, const std::string& text, size_t width);
 

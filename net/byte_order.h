@@ -8,42 +8,23 @@
 #include <cstring>
 #include <string>
 
+#include "os/byte_order.h"
+
+
 namespace net {
 
-constexpr void PutBE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-constexpr uint32_t GetBE32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-constexpr void PutBE16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v >> 8);
-  p[1] = static_cast<uint8_t>(v);
-}
-constexpr uint16_t GetBE16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-
-constexpr void PutLE16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-constexpr uint16_t GetLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-constexpr void PutLE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-constexpr uint32_t GetLE32(const uint8_t* p) {
-  return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
-constexpr void PutLE64(uint8_t* p, uint64_t v) {
-  PutLE32(p, static_cast<uint32_t>(v));
-  PutLE32(p + 4, static_cast<uint32_t>(v >> 32));
-}
-constexpr uint64_t GetLE64(const uint8_t* p) { return GetLE32(p) | (uint64_t{GetLE32(p + 4)} << 32); }
+// The integers in either order (os/byte_order.h), under the names the
+// protocol code has always used.
+using os::GetBE16;
+using os::GetBE32;
+using os::GetLE16;
+using os::GetLE32;
+using os::GetLE64;
+using os::PutBE16;
+using os::PutBE32;
+using os::PutLE16;
+using os::PutLE32;
+using os::PutLE64;
 
 // Writes text into a fixed field of `size` bytes: cut to size - 1 characters so
 // the terminating NUL always fits, and the rest of the field zeroed.

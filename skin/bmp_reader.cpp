@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "os/byte_order.h"
 #include "skin/skin_format.h"
 
 namespace skin {
@@ -12,17 +13,17 @@ uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 
 
 BmpInfoHeader ParseInfoHeader(const uint8_t* p) {
   BmpInfoHeader h;
-  h.header_size = GetU32(p);
-  h.width = static_cast<int32_t>(GetU32(p + 4));
-  h.height = static_cast<int32_t>(GetU32(p + 8));
+  h.header_size = os::GetLE32(p);
+  h.width = static_cast<int32_t>(os::GetLE32(p + 4));
+  h.height = static_cast<int32_t>(os::GetLE32(p + 8));
   h.planes = GetU16(p + 12);
   h.bit_count = GetU16(p + 14);
-  h.compression = GetU32(p + 16);
-  h.image_size = GetU32(p + 20);
-  h.x_pels_per_meter = static_cast<int32_t>(GetU32(p + 24));
-  h.y_pels_per_meter = static_cast<int32_t>(GetU32(p + 28));
-  h.colours_used = GetU32(p + 32);
-  h.colours_important = GetU32(p + 36);
+  h.compression = os::GetLE32(p + 16);
+  h.image_size = os::GetLE32(p + 20);
+  h.x_pels_per_meter = static_cast<int32_t>(os::GetLE32(p + 24));
+  h.y_pels_per_meter = static_cast<int32_t>(os::GetLE32(p + 28));
+  h.colours_used = os::GetLE32(p + 32);
+  h.colours_important = os::GetLE32(p + 36);
   return h;
 }
 
@@ -79,7 +80,7 @@ BmpStatus ReadBmp(ByteSource& bitmap, DibImage* out) {
   uint8_t file_header[kBmpFileHeaderSize];
   if (!bitmap.ReadExact(0, file_header, sizeof file_header)) return BmpStatus::kFileHeaderShort;
   if (GetU16(file_header) != kBmpType) return BmpStatus::kNotBm;
-  out->bits_offset = GetU32(file_header + 10);
+  out->bits_offset = os::GetLE32(file_header + 10);
 
   uint8_t info_header[kBmpInfoHeaderSize];
   if (!bitmap.ReadExact(kBmpFileHeaderSize, info_header, sizeof info_header)) return BmpStatus::kInfoHeaderShort;
@@ -91,7 +92,7 @@ BmpStatus ReadBmp(ByteSource& bitmap, DibImage* out) {
   uint8_t table[256 * 4];
   if (!bitmap.ReadExact(kBmpFileHeaderSize + kBmpInfoHeaderSize, table, 4 * size_t{entries}))
     return BmpStatus::kColourTableShort;
-  for (uint32_t i = 0; i < entries; ++i) out->colour_table.push_back(GetU32(table + 4 * i));
+  for (uint32_t i = 0; i < entries; ++i) out->colour_table.push_back(os::GetLE32(table + 4 * i));
 
   // The pixel bytes the bitmap holds past its data offset, but never more
   // than its rows need; an offset past the bitmap's end leaves nothing to read.

@@ -1,14 +1,8 @@
 #include "skin/skin_file_reader.h"
 
+#include "os/byte_order.h"
+
 namespace skin {
-
-uint32_t GetU32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 namespace {
 
@@ -32,12 +26,12 @@ bool SplitNames(const std::vector<uint8_t>& block, uint32_t count, std::vector<s
 
 ItemRecord ParseRecord(const uint8_t* p) {
   ItemRecord r;
-  r.x = static_cast<int32_t>(GetU32(p));
-  r.y = static_cast<int32_t>(GetU32(p + 4));
-  r.width = static_cast<int32_t>(GetU32(p + 8));
-  r.height = static_cast<int32_t>(GetU32(p + 12));
-  for (int s = 0; s < kBitmapSlots; ++s) r.bitmaps[s] = static_cast<int32_t>(GetU32(p + kRecordBitmapsAt + 4 * s));
-  r.transparent = GetU32(p + kRecordTransparentAt);
+  r.x = static_cast<int32_t>(os::GetLE32(p));
+  r.y = static_cast<int32_t>(os::GetLE32(p + 4));
+  r.width = static_cast<int32_t>(os::GetLE32(p + 8));
+  r.height = static_cast<int32_t>(os::GetLE32(p + 12));
+  for (int s = 0; s < kBitmapSlots; ++s) r.bitmaps[s] = static_cast<int32_t>(os::GetLE32(p + kRecordBitmapsAt + 4 * s));
+  r.transparent = os::GetLE32(p + kRecordTransparentAt);
   return r;
 }
 
@@ -48,7 +42,7 @@ SkinReadStatus ReadSkinFile(ByteSource& file, uint32_t capacity, SkinFileContent
   const uint64_t file_size = file.Size();
   uint8_t raw[kHeaderSize];
   if (!file.ReadExact(0, raw, sizeof raw)) return SkinReadStatus::kShortHeader;
-  Header h{GetU32(raw), GetU32(raw + 4), GetU32(raw + 8), GetU32(raw + 16), GetU32(raw + 20)};
+  Header h{os::GetLE32(raw), os::GetLE32(raw + 4), os::GetLE32(raw + 8), os::GetLE32(raw + 16), os::GetLE32(raw + 20)};
   if (h.mark != kSkinMark || h.bitmap_count == 0 || h.item_count == 0) return SkinReadStatus::kBadHeader;
   if (h.item_count != capacity) return SkinReadStatus::kCountMismatch;
 
@@ -76,7 +70,7 @@ SkinReadStatus ReadSkinFile(ByteSource& file, uint32_t capacity, SkinFileContent
   at += sizes_size;
 
   for (uint32_t i = 0; i < h.bitmap_count; ++i) {
-    uint32_t size = GetU32(sizes.data() + 4 * i);
+    uint32_t size = os::GetLE32(sizes.data() + 4 * i);
     if (size > file_size - at) return SkinReadStatus::kBitmapPastEnd;
     out->bitmaps.push_back({at, size});
     at += size;

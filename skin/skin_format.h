@@ -77,7 +77,5 @@ struct SkinFileContents {
   std::vector<BitmapExtent> bitmaps;
 };
 
-uint32_t GetU32(const uint8_t* p);
-void PutU32(std::vector<uint8_t>& out, uint32_t v);
 
 }  // namespace skin

@@ -3,16 +3,17 @@
 #include <cstring>
 
 #include "config_tool/device_message.h"
+#include "os/byte_order.h"
 
 namespace bollard {
 namespace {
 
 Bytes UserList(uint32_t count, size_t records) {
   Bytes out;
-  PutU32(out, kUserListReply);
-  PutU32(out, 0);
-  PutU32(out, 0);
-  PutU32(out, count);
+  os::AppendBE32(out, kUserListReply);
+  os::AppendBE32(out, 0);
+  os::AppendBE32(out, 0);
+  os::AppendBE32(out, count);
   for (size_t i = 0; i < records; ++i) {
     PutText(out, "id" + std::to_string(i), kUserIdField);
     PutText(out, "name" + std::to_string(i), kUserNameField);
@@ -74,9 +75,9 @@ TEST(DeviceMessage, FieldFilledToTheBrimIsReadWholeAndNoFurther) {
 
 TEST(DeviceMessage, ResultRepliesNeedTheirTypeAndWord) {
   Bytes reply;
-  PutU32(reply, kLoginReply);
-  PutU32(reply, 4);
-  PutU32(reply, 2);
+  os::AppendBE32(reply, kLoginReply);
+  os::AppendBE32(reply, 4);
+  os::AppendBE32(reply, 2);
   uint32_t status = 99;
   ASSERT_EQ(0, DecodeResultReply(reply.data(), reply.size(), kLoginReply, &status));
   EXPECT_EQ(2u, status);

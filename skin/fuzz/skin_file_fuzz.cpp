@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "os/byte_order.h"
 #include "skin/bmp_reader.h"
 #include "skin/skin_file_reader.h"
 
@@ -27,7 +28,7 @@ void ReadAll(skin::MemorySource& source, uint32_t capacity) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exact-size copy, so a read past the end is caught.
   skin::MemorySource source(std::vector<uint8_t>(data, data + size));
-  uint32_t stated = size >= 12 ? skin::GetU32(data + 8) : 0;
+  uint32_t stated = size >= 12 ? os::GetLE32(data + 8) : 0;
   // Far more items than any window has would only make the fuzzer allocate.
   if (stated <= 4096) ReadAll(source, stated);
   ReadAll(source, 10);

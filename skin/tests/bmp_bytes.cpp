@@ -1,37 +1,30 @@
 #include "skin/tests/bmp_bytes.h"
 
+#include "os/byte_order.h"
 #include "skin/skin_format.h"
 
 namespace skin::testing {
-namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-}  // namespace
 
 std::vector<uint8_t> MakeBmp(const BmpSpec& bmp) {
   const uint32_t offset =
       bmp.bits_offset >= 0 ? static_cast<uint32_t>(bmp.bits_offset) : 54 + 4 * static_cast<uint32_t>(bmp.table.size());
   std::vector<uint8_t> out;
-  PutU16(out, bmp.type);
-  PutU32(out, 54 + 4 * static_cast<uint32_t>(bmp.table.size()) + static_cast<uint32_t>(bmp.pixels.size()));
-  PutU32(out, 0);
-  PutU32(out, offset);
-  PutU32(out, bmp.header_size);
-  PutU32(out, static_cast<uint32_t>(bmp.width));
-  PutU32(out, static_cast<uint32_t>(bmp.height));
-  PutU16(out, 1);
-  PutU16(out, bmp.bit_count);
-  PutU32(out, bmp.compression);
-  PutU32(out, static_cast<uint32_t>(bmp.pixels.size()));
-  PutU32(out, 0);
-  PutU32(out, 0);
-  PutU32(out, bmp.colours_used);
-  PutU32(out, 0);
-  for (uint32_t entry : bmp.table) PutU32(out, entry);
+  os::AppendLE16(out, bmp.type);
+  os::AppendLE32(out, 54 + 4 * static_cast<uint32_t>(bmp.table.size()) + static_cast<uint32_t>(bmp.pixels.size()));
+  os::AppendLE32(out, 0);
+  os::AppendLE32(out, offset);
+  os::AppendLE32(out, bmp.header_size);
+  os::AppendLE32(out, static_cast<uint32_t>(bmp.width));
+  os::AppendLE32(out, static_cast<uint32_t>(bmp.height));
+  os::AppendLE16(out, 1);
+  os::AppendLE16(out, bmp.bit_count);
+  os::AppendLE32(out, bmp.compression);
+  os::AppendLE32(out, static_cast<uint32_t>(bmp.pixels.size()));
+  os::AppendLE32(out, 0);
+  os::AppendLE32(out, 0);
+  os::AppendLE32(out, bmp.colours_used);
+  os::AppendLE32(out, 0);
+  for (uint32_t entry : bmp.table) os::AppendLE32(out, entry);
   out.insert(out.end(), bmp.pixels.begin(), bmp.pixels.end());
   return out;
 }

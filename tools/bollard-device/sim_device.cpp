@@ -1,6 +1,7 @@
 #include "tools/bollard-device/sim_device.h"
 
 #include "config_tool/config_report.h"
+#include "os/byte_order.h"
 
 namespace bollard_sim {
 
@@ -93,12 +94,12 @@ Bytes SimDevice::Report() {
 
 Bytes SimDevice::UserList() {
   Bytes out;
-  bollard::PutU32(out, bollard::kUserListReply);
-  bollard::PutU32(out, 0);
-  bollard::PutU32(out, 0);
+  os::AppendBE32(out, bollard::kUserListReply);
+  os::AppendBE32(out, 0);
+  os::AppendBE32(out, 0);
   uint32_t count = config_.list_count >= 0 ? static_cast<uint32_t>(config_.list_count)
                                            : static_cast<uint32_t>(config_.users.size());
-  bollard::PutU32(out, count);
+  os::AppendBE32(out, count);
   // Stay inside one datagram whatever the list holds.
   for (size_t i = 0; i < config_.users.size() && i < 1000; ++i) {
     const SimUser& u = config_.users[i];
@@ -140,9 +141,9 @@ namespace {
 
 Bytes Result(uint32_t type, uint32_t value) {
   Bytes out;
-  bollard::PutU32(out, type);
-  bollard::PutU32(out, 4);
-  bollard::PutU32(out, value);
+  os::AppendBE32(out, type);
+  os::AppendBE32(out, 4);
+  os::AppendBE32(out, value);
   return out;
 }
 

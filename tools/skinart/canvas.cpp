@@ -1,21 +1,14 @@
 #include "canvas.h"
+#include "os/byte_order.h"
 
 #include <algorithm>
 #include <cmath>
+
 
 namespace skinart {
 namespace {
 
 constexpr int kSamples = 4;
-
-void PutU16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  PutU16(out, v & 0xFFFF);
-  PutU16(out, v >> 16);
-}
 
 uint8_t Mix(uint8_t a, uint8_t b, double alpha) {
   return static_cast<uint8_t>(std::lround(a + (b - a) * alpha));
@@ -127,21 +120,21 @@ std::vector<uint8_t> Canvas::ToBmp() const {
   const uint32_t stride = (static_cast<uint32_t>(width_) * 3 + 3) & ~3u;
   const uint32_t image = stride * static_cast<uint32_t>(height_);
   std::vector<uint8_t> out;
-  PutU16(out, 0x4D42);
-  PutU32(out, 54 + image);
-  PutU32(out, 0);
-  PutU32(out, 54);
-  PutU32(out, 40);
-  PutU32(out, static_cast<uint32_t>(width_));
-  PutU32(out, static_cast<uint32_t>(height_));
-  PutU16(out, 1);
-  PutU16(out, 24);
-  PutU32(out, 0);
-  PutU32(out, image);
-  PutU32(out, 2835);  // 72 dpi
-  PutU32(out, 2835);
-  PutU32(out, 0);
-  PutU32(out, 0);
+  os::AppendLE16(out, 0x4D42);
+  os::AppendLE32(out, 54 + image);
+  os::AppendLE32(out, 0);
+  os::AppendLE32(out, 54);
+  os::AppendLE32(out, 40);
+  os::AppendLE32(out, static_cast<uint32_t>(width_));
+  os::AppendLE32(out, static_cast<uint32_t>(height_));
+  os::AppendLE16(out, 1);
+  os::AppendLE16(out, 24);
+  os::AppendLE32(out, 0);
+  os::AppendLE32(out, image);
+  os::AppendLE32(out, 2835);  // 72 dpi
+  os::AppendLE32(out, 2835);
+  os::AppendLE32(out, 0);
+  os::AppendLE32(out, 0);
   for (int y = height_ - 1; y >= 0; --y) {
     size_t row_start = out.size();
     for (int x = 0; x < width_; ++x) {
