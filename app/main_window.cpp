@@ -142,11 +142,11 @@ void CMainWindow::AddAboutItem() {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
   const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
-  AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
   AppendMenuW(menu, MF_STRING, ID_SAVE_LAYOUT, L"Save Layout As...");
   layouts_menu_ = CreatePopupMenu();
   AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu_), L"Layouts");
   RebuildLayoutMenu();
+  AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
   AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
 }

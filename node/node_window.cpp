@@ -38,6 +38,21 @@ void CNodeWindow::Destroy() {
   CloseSequence(0);
 }
 
+bool IsNodeSelfMessage(uint32_t message) {
+  switch (message) {
+    case os::kWmNodeConnectStatus:
+    case os::kWmNodeNotice:
+    case os::kWmNodeCameraIdentified:
+    case os::kWmNodeClose:
+    case os::kWmNodeStartConnect:
+    case os::kWmNodeStartAudio:
+    case os::kWmNodeHostBack:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void CNodeWindow::Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   if (ctx_.poster) ctx_.poster->Post(window, message, wparam, lparam);
 }

@@ -100,6 +100,10 @@ enum ConnectStatus : int {
   kStatusNotFound = 4
 };
 
+// The messages a node posts to its own window, which the window hands back
+// to CNodeWindow::HandleMessage on its thread (its timers aside).
+bool IsNodeSelfMessage(uint32_t message);
+
 // Node timers.
 constexpr uint32_t kStatisticsTimer = 55;
 constexpr uint32_t kNoticeTimer = 100;

@@ -107,7 +107,7 @@ LRESULT TestView::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       StartRecording();
       return 0;
     default:
-      if (message >= os::kWmNodeConnectStatus && message <= os::kWmNodeStartAudio) {
+      if (node::IsNodeSelfMessage(message)) {
         node_->HandleMessage(message, wparam, lparam);
         return 0;
       }

@@ -150,6 +150,10 @@ void CViewWindow::CloseView() {
 }
 
 INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (node::IsNodeSelfMessage(message)) {
+    ForwardToNode(message, wparam, lparam);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
       return OnInitDialog();
@@ -180,15 +184,6 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case kWmKeyTimer:
       if (keyboard_) keyboard_->TimerFired(static_cast<int>(wparam), static_cast<uintptr_t>(lparam));
-      return TRUE;
-    case os::kWmNodeConnectStatus:
-    case os::kWmNodeNotice:
-    case os::kWmNodeCameraIdentified:
-    case os::kWmNodeClose:
-    case os::kWmNodeStartConnect:
-    case os::kWmNodeStartAudio:
-    case os::kWmNodeHostBack:
-      ForwardToNode(message, wparam, lparam);
       return TRUE;
     case os::kWmNodeChannelReady:
       OnChannelReady();

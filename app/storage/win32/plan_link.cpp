@@ -97,22 +97,16 @@ class WindowlessLink : public PlanLink {
   }
 
   bool Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER || node::IsNodeSelfMessage(message)) {
+      if (node_) node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
+      return true;
+    }
     switch (message) {
       case view::kWmSetTimer:
         SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
         return true;
       case view::kWmKillTimer:
         KillTimer(window_, wparam);
-        return true;
-      case WM_TIMER:
-      case os::kWmNodeConnectStatus:
-      case os::kWmNodeNotice:
-      case os::kWmNodeCameraIdentified:
-      case os::kWmNodeClose:
-      case os::kWmNodeStartConnect:
-      case os::kWmNodeStartAudio:
-      case os::kWmNodeHostBack:
-        if (node_) node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
         return true;
       case os::kWmNodeChannelReady:
         ApplyMotionSettings();
