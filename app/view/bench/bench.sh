@@ -9,8 +9,12 @@
 # blit is theirs.
 #   app/view/bench/bench.sh [WIN_BUILD [NATIVE_BUILD [SECONDS [N...]]]]
 # Defaults: build/win32, build/native-release, 60 s, N = 1 4 16. Build the
-# view_bench target and the native halyard-sim first. VIEW_BENCH_GDI=1 draws
-# without DirectDraw (the viewer option "Draw video without DirectDraw").
+# view_bench target and the native halyard-sim first. The views draw through
+# DirectDraw; VIEW_BENCH_GDI=1 draws without (the viewer option "Draw video
+# without DirectDraw"); VIEW_BENCH_AUTO=1 lets them choose as the program
+# does without the option, in a prefix with Wine's own settings, which is
+# what a user of Wine without a graphics driver has (DirectDraw through
+# OpenGL on a software rasteriser).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 win=${1:-$root/build/win32}
@@ -43,12 +47,19 @@ HALYARD_RUN_DIR="$work/run"
 # (Wine's server started apart, DirectDraw drawn through GDI), so that no
 # figure depends on what ran in a prefix before: Wine's default OpenGL
 # renderer on a software rasteriser would be measured instead of the views.
-export HALYARD_WINEPREFIX="${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-bench-wine}"
+if [ -n "${VIEW_BENCH_AUTO:-}" ]; then
+  export HALYARD_WINEPREFIX="${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-bench-defaults-wine}"
+else
+  export HALYARD_WINEPREFIX="${HALYARD_WINEPREFIX:-$HOME/.cache/halyard-bench-wine}"
+fi
 arch=$(halyard_wine_arch_of "$win/app/view/bench/view_bench.exe")
 [ -n "$arch" ] || { echo "bench: no view_bench.exe in $win/app/view/bench (build the view_bench target)" >&2; exit 1; }
 bash "$root/scripts/wine-run.sh" --arch "$arch" cmd /c exit 0 >/dev/null 2>&1 || true
 halyard_wine_serve "$arch"
-halyard_wine_gdi_renderer "$arch"
+[ -n "${VIEW_BENCH_AUTO:-}" ] || halyard_wine_gdi_renderer "$arch"
+path_option=--directdraw
+[ -n "${VIEW_BENCH_GDI:-}" ] && path_option=--gdi
+[ -n "${VIEW_BENCH_AUTO:-}" ] && path_option=""
 # CPU seconds (user + system) of the given processes.
 cpu_seconds() {
   local ticks=0 pid
@@ -65,7 +76,7 @@ for n in $counts; do
   ports=$(sed -n 's/^camera LOAD-[0-9]* 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
   echo "== $n views"
   x0=$(cpu_seconds "$xvfb"); w0=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t0=$(date +%s.%N)
-  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" ${VIEW_BENCH_GDI:+--gdi} $ports | grep -v '^ *[0-9]*s cpu' || true
+  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $path_option $ports | grep -v '^ *[0-9]*s cpu' || true
   x1=$(cpu_seconds "$xvfb"); w1=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t1=$(date +%s.%N)
   # A wineserver that ended between runs was replaced by one this run started.
   awk -v a="$w0" -v b="$w1" 'BEGIN { exit !(b < a) }' && w0=0
