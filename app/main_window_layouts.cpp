@@ -17,18 +17,14 @@
 namespace app {
 namespace {
 
-// The camera a view shows as a layout names it; false for a stored file's view.
+// The camera a view shows, named as plans name it (a layout keeps the same
+// two kinds); false for a stored file's view.
 bool CameraOfRequest(const ViewRequest& request, bool* hosted, std::string* camera) {
-  if (request.kind == ViewRequest::Kind::kRelay) {
-    *hosted = true;
-    *camera = request.camera_id;
-  } else if (request.kind == ViewRequest::Kind::kDirect) {
-    *hosted = false;
-    *camera = request.display_name;
-  } else {
-    return false;
-  }
-  return !camera->empty();
+  storage::PlanCamera named;
+  if (!storage::PlanService::CameraOfView(request, &named)) return false;
+  *hosted = named.hosted;
+  *camera = named.name;
+  return true;
 }
 
 std::string KeyOf(bool hosted, const std::string& camera) { return (hosted ? "h:" : "d:") + camera; }
