@@ -73,6 +73,15 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
       if (!TakeOnce(args, &i, &o.record_folder, &seen_record, error)) return false;
     } else if (a == "--layout") {
       if (!TakeOnce(args, &i, &o.layout, &seen_layout, error)) return false;
+    } else if (a == "--wall") {
+      wall::WallSetup setup;
+      if (!TakeValue(args, &i, &value, error) || !wall::ParseWallOption(value, &setup, error)) return false;
+      for (const wall::WallSetup& other : o.walls)
+        if (other.monitor == setup.monitor) {
+          *error = "--wall names monitor " + std::to_string(setup.monitor) + " twice";
+          return false;
+        }
+      o.walls.push_back(std::move(setup));
     } else if (a == "--quit-after") {
       if (!TakeOnce(args, &i, &value, &seen_quit, error)) return false;
       if (!ParseSeconds(value, &o.quit_after_seconds)) {
@@ -99,7 +108,7 @@ bool ParseStartOptions(const std::vector<std::string>& args, StartOptions* optio
 
 std::string StartUsage() {
   return "Halyard.exe [--server NAME]... [--user ID [--password-file FILE | --password PW]] [--view CAMERA]... "
-         "[--record FOLDER] [--layout NAME] [--quit-after SECONDS]\r\n\r\n"
+         "[--record FOLDER] [--layout NAME] [--wall MONITOR[:GRID]]... [--quit-after SECONDS]\r\n\r\n"
          "--server NAME\tconnect this server list entry at start (repeatable: a hosting server and cameras)\r\n"
          "--user ID\tlog in as ID instead of asking; the password is the first line of --password-file FILE,\r\n"
          "\telse the environment variable HALYARD_PASSWORD, else --password PW. Prefer the first two:\r\n"
@@ -107,6 +116,8 @@ std::string StartUsage() {
          "--view CAMERA\topen this camera as soon as the hosting server lists it (repeatable)\r\n"
          "--record FOLDER\tviews opened so record into FOLDER\\<camera or entry>_<yyyyMMdd_HHmmss>.mp4\r\n"
          "--layout NAME\tput the views as the saved layout NAME has them (else as the last layout used)\r\n"
+         "--wall MONITOR[:GRID]\ta video wall fills monitor MONITOR (1 the primary) with a grid of ROWSxCOLUMNS\r\n"
+         "\t(1x1 to 6x6, 2x2 unless given) or 1+5, 1+7, 2+8; its cells show the cameras the layout gives them\r\n"
          "--quit-after SECONDS\tend the program after SECONDS, as Exit does";
 }
 

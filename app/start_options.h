@@ -2,12 +2,15 @@
 // The start-up options, for a wall monitor that must come up by itself after
 // a reboot, for scheduled recordings and for scripted use:
 //   Halyard.exe [--server NAME]... [--user ID [--password-file FILE | --password PW]]
-//               [--view CAMERA]... [--record FOLDER] [--quit-after SECONDS]
+//               [--view CAMERA]... [--record FOLDER] [--layout NAME]
+//               [--wall MONITOR[:GRID]]... [--quit-after SECONDS]
 // With --user and neither password option, HALYARD_PASSWORD holds the password.
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <vector>
+
+#include "app/wall/wall_setup.h"
 
 namespace app {
 
@@ -21,10 +24,11 @@ struct StartOptions {
   std::string record_folder;           // views opened so record into this folder
   int quit_after_seconds = -1;         // -1: run until the user exits
   std::string layout;                  // a saved layout to put the views in, instead of the last one
+  std::vector<wall::WallSetup> walls;  // walls to open at start, one per monitor
 
   bool Empty() const {
     return servers.empty() && !has_login && views.empty() && record_folder.empty() && quit_after_seconds < 0 &&
-           layout.empty();
+           layout.empty() && walls.empty();
   }
 };
 

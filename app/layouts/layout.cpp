@@ -36,7 +36,7 @@ bool ParseView(std::string_view line, LayoutView* view) {
   if (Word(line, &at) != "view") return false;
   const std::string_view kind = Word(line, &at);
   if (kind != "direct" && kind != "hosted") return false;
-  view->hosted = kind == "hosted";
+  const bool hosted = kind == "hosted";
   int left, top, width, height;
   if (!Number(Word(line, &at), -kMaxCoordinate, kMaxCoordinate, &left) ||
       !Number(Word(line, &at), -kMaxCoordinate, kMaxCoordinate, &top) ||
@@ -46,11 +46,62 @@ bool ParseView(std::string_view line, LayoutView* view) {
     return false;
   view->rect = {left, top, left + width, top + height};
   while (at < line.size() && line[at] == ' ') ++at;
+  view->hosted = hosted;
   view->camera = std::string(line.substr(at));
-  if (view->camera.empty()) return false;
-  for (char c : view->camera)
-    if (static_cast<unsigned char>(c) < 32) return false;
+  return wall::ValidCameraName(view->camera);
+}
+
+bool ParseCamera(std::string_view line, size_t at, bool* hosted, std::string* name) {
+  const std::string_view kind = Word(line, &at);
+  if (kind != "direct" && kind != "hosted") return false;
+  *hosted = kind == "hosted";
+  while (at < line.size() && line[at] == ' ') ++at;
+  *name = std::string(line.substr(at));
+  return wall::ValidCameraName(*name);
+}
+
+bool ParseWall(std::string_view line, wall::WallSetup* setup) {
+  size_t at = 0;
+  if (Word(line, &at) != "wall") return false;
+  wall::WallPattern pattern;
+  if (!Number(Word(line, &at), 1, wall::WallSetup::kMaxMonitor, &setup->monitor) ||
+      !wall::ParseWallPattern(Word(line, &at), &pattern) || at != line.size())
+    return false;
+  setup->SetPattern(pattern);
   return true;
+}
+
+bool ParseCell(std::string_view line, wall::WallSetup* setup) {
+  size_t at = 0;
+  int cell = 0;
+  if (Word(line, &at) != "cell" || !Number(Word(line, &at), 0, static_cast<int>(setup->cells.size()) - 1, &cell))
+    return false;
+  wall::WallCamera& camera = setup->cells[static_cast<size_t>(cell)];
+  return camera.empty() && ParseCamera(line, at, &camera.hosted, &camera.name);
+}
+
+bool ParseLine(std::string_view line, Layout* read, std::string* error) {
+  if (line == "locked") {
+    read->locked = true;
+  } else if (line.substr(0, 5) == "wall ") {
+    wall::WallSetup setup;
+    if (!ParseWall(line, &setup)) return Fail(error, "bad wall: " + std::string(line.substr(0, 80)));
+    if (read->walls.size() == Layout::kMaxWalls) return Fail(error, "too many walls");
+    read->walls.push_back(std::move(setup));
+  } else if (line.substr(0, 5) == "cell ") {
+    if (read->walls.empty() || !ParseCell(line, &read->walls.back()))
+      return Fail(error, "bad cell: " + std::string(line.substr(0, 80)));
+  } else {
+    LayoutView view;
+    if (!ParseView(line, &view)) return Fail(error, "bad line: " + std::string(line.substr(0, 80)));
+    if (read->views.size() == Layout::kMaxViews) return Fail(error, "too many views");
+    read->views.push_back(std::move(view));
+  }
+  return true;
+}
+
+std::string CameraWords(bool hosted, const std::string& name) {
+  return std::string(hosted ? "hosted " : "direct ") + name;
 }
 
 }  // namespace
@@ -62,6 +113,11 @@ std::string FormatLayout(const Layout& layout) {
     text += "view " + std::string(v.hosted ? "hosted " : "direct ") + std::to_string(v.rect.left) + " " +
             std::to_string(v.rect.top) + " " + std::to_string(v.rect.width()) + " " + std::to_string(v.rect.height()) +
             " " + std::to_string(v.screen_size) + " " + std::to_string(v.docked_to) + " " + v.camera + "\n";
+  for (const wall::WallSetup& w : layout.walls) {
+    text += "wall " + std::to_string(w.monitor) + " " + wall::FormatWallPattern(w.pattern) + "\n";
+    for (size_t i = 0; i < w.cells.size(); ++i)
+      if (!w.cells[i].empty()) text += "cell " + std::to_string(i) + " " + CameraWords(w.cells[i].hosted, w.cells[i].name) + "\n";
+  }
   return text;
 }
 
@@ -78,13 +134,8 @@ bool ParseLayout(std::string_view text, Layout* layout, std::string* error) {
     if (!header) {
       if (line != kHeader) return Fail(error, "not a layout");
       header = true;
-    } else if (line == "locked") {
-      read.locked = true;
-    } else {
-      LayoutView view;
-      if (!ParseView(line, &view)) return Fail(error, "bad line: " + std::string(line.substr(0, 80)));
-      if (read.views.size() == Layout::kMaxViews) return Fail(error, "too many views");
-      read.views.push_back(std::move(view));
+    } else if (!ParseLine(line, &read, error)) {
+      return false;
     }
   }
   if (!header) return Fail(error, "not a layout");
@@ -118,8 +169,17 @@ size_t DropMissingCameras(Layout* layout, const std::function<bool(const LayoutV
   }
   for (LayoutView& view : kept)
     view.docked_to = view.docked_to >= 0 ? new_index[static_cast<size_t>(view.docked_to)] : -1;
-  const size_t dropped = layout->views.size() - kept.size();
+  size_t dropped = layout->views.size() - kept.size();
   layout->views = std::move(kept);
+  for (wall::WallSetup& w : layout->walls)
+    for (wall::WallCamera& cell : w.cells) {
+      LayoutView as_view;
+      as_view.hosted = cell.hosted;
+      as_view.camera = cell.name;
+      if (cell.empty() || exists(as_view)) continue;
+      cell = {};
+      ++dropped;
+    }
   return dropped;
 }
 

@@ -13,11 +13,15 @@
 // that is: kind, left, top, width, height, screen size (0 QCIF, 1 normal,
 // 2 double), the index of the view it is docked to (-1: none), the camera
 // (a camera entry's name or a hosting server's camera id, to the line's end).
+// A video wall follows as one line and a line per cell that shows a camera:
+//   wall 2 3x3                                 (monitor, pattern)
+//   cell 0 direct Front door                   (cell, kind, camera)
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/wall/wall_setup.h"
 #include "os/screen_rect.h"
 
 namespace app::layouts {
@@ -33,10 +37,12 @@ struct LayoutView {
 
 struct Layout {
   static constexpr size_t kMaxViews = 64;
+  static constexpr size_t kMaxWalls = 4;
   static constexpr size_t kMaxTextLength = 16384;
   static constexpr size_t kMaxNameLength = 64;
   bool locked = false;  // not saved over until unlocked
   std::vector<LayoutView> views;
+  std::vector<wall::WallSetup> walls;
   bool operator==(const Layout&) const = default;
 };
 
@@ -54,7 +60,8 @@ bool ValidLayoutName(std::string_view name);
 void FitToMonitors(Layout* layout, const std::vector<os::ScreenRect>& work_areas);
 // Views whose camera `exists` no longer knows (an entry renamed or
 // deleted) are left out; docks to them are undone, the others' indexes
-// follow. Returns how many went.
+// follow. Wall cells of such cameras are emptied. Returns how many views
+// and cells went.
 size_t DropMissingCameras(Layout* layout, const std::function<bool(const LayoutView& view)>& exists);
 
 }  // namespace app::layouts

@@ -31,7 +31,7 @@ TEST(StartOptions, TheFullFormIsRead) {
   std::string error;
   ASSERT_TRUE(ParseStartOptions({"--server", "Demo server", "--user", "demo", "--password", "pw", "--view", "CAM-1",
                                  "--view", "CAM-2", "--record", "C:\\rec", "--quit-after", "30", "--server",
-                                 "Demo camera", "--layout", "Night shift"},
+                                 "Demo camera", "--layout", "Night shift", "--wall", "2:1+5", "--wall", "1"},
                                 &o, &error))
       << error;
   EXPECT_EQ(o.servers, (std::vector<std::string>{"Demo server", "Demo camera"})) << "in the order given";
@@ -42,6 +42,10 @@ TEST(StartOptions, TheFullFormIsRead) {
   EXPECT_EQ(o.record_folder, "C:\\rec");
   EXPECT_EQ(o.quit_after_seconds, 30);
   EXPECT_EQ(o.layout, "Night shift");
+  ASSERT_EQ(o.walls.size(), 2u);
+  EXPECT_EQ(o.walls[0].monitor, 2);
+  EXPECT_EQ(o.walls[0].cells.size(), 6u);
+  EXPECT_EQ(o.walls[1].pattern, (wall::WallPattern{2, 2}));
   EXPECT_FALSE(o.Empty());
 }
 
@@ -127,6 +131,10 @@ TEST(StartOptions, WrongFormsAreRefusedWithAReason) {
       {"--record", "a", "--record", "b"},
       {"--layout"},
       {"--layout", "a", "--layout", "b"},
+      {"--wall"},
+      {"--wall", "0"},
+      {"--wall", "1:9x9"},
+      {"--wall", "2", "--wall", "2:3x3"},  // one wall per monitor
   };
   for (const auto& args : wrong) {
     StartOptions o;

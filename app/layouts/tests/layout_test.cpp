@@ -1,5 +1,6 @@
 // Layouts: the stored text read back to the byte, text that is no layout
-// refused, views moved onto present monitors, cameras that went left out.
+// refused, views moved onto present monitors, cameras that went left out
+// (of views and of wall cells).
 #include <gtest/gtest.h>
 
 #include "app/layouts/layout.h"
@@ -11,7 +12,11 @@ constexpr char kStored[] =
     "halyard-layout 1\n"
     "locked\n"
     "view direct 100 80 420 340 1 -1 Front door\n"
-    "view hosted 520 80 420 340 2 0 CAM-7\n";
+    "view hosted 520 80 420 340 2 0 CAM-7\n"
+    "wall 2 1+5\n"
+    "cell 0 hosted CAM-7\n"
+    "cell 5 direct Back yard gate\n"
+    "wall 1 6x6\n";
 
 TEST(Layout, TheStoredTextReadsBackToTheSameBytes) {
   Layout layout;
@@ -22,6 +27,12 @@ TEST(Layout, TheStoredTextReadsBackToTheSameBytes) {
   EXPECT_EQ(layout.views[1].rect, (os::ScreenRect{520, 80, 940, 420}));
   EXPECT_TRUE(layout.views[1].hosted);
   EXPECT_EQ(layout.views[1].docked_to, 0);
+  ASSERT_EQ(layout.walls.size(), 2u);
+  EXPECT_EQ(layout.walls[0].monitor, 2);
+  ASSERT_EQ(layout.walls[0].cells.size(), 6u) << "one camera slot per cell of 1+5";
+  EXPECT_EQ(layout.walls[0].cells[5], (wall::WallCamera{false, "Back yard gate"}));
+  EXPECT_TRUE(layout.walls[0].cells[1].empty());
+  EXPECT_EQ(layout.walls[1].cells.size(), 36u);
   EXPECT_EQ(FormatLayout(layout), kStored);
 }
 
@@ -37,6 +48,14 @@ TEST(Layout, TextThatIsNoLayoutIsRefusedAndChangesNothing) {
       "halyard-layout 1\nview direct 1 1 10 10 1 5 A\n",          // to a view not listed
       "halyard-layout 1\nview direct 1 1 10 10 1 -1 A\x01\n",
       "halyard-layout 1\nview direct 99999999999 1 10 10 1 -1 A\n",
+      "halyard-layout 1\ncell 0 direct A\n",                     // a cell of no wall
+      "halyard-layout 1\nwall 0 2x2\n",                          // no monitor 0
+      "halyard-layout 1\nwall 1 7x7\n",
+      "halyard-layout 1\nwall 1 2x2 extra\n",
+      "halyard-layout 1\nwall 1 2x2\ncell 4 direct A\n",        // a 2x2 wall has cells 0 to 3
+      "halyard-layout 1\nwall 1 2x2\ncell 1 direct A\ncell 1 direct B\n",
+      "halyard-layout 1\nwall 1 2x2\ncell 1 remote A\n",
+      "halyard-layout 1\nwall 1 2x2\ncell 1 hosted \n",
   };
   for (const char* text : bad) {
     Layout layout;
@@ -48,6 +67,9 @@ TEST(Layout, TextThatIsNoLayoutIsRefusedAndChangesNothing) {
   for (size_t i = 0; i <= Layout::kMaxViews; ++i) many += "view hosted 0 0 10 10 1 -1 C\n";
   Layout layout;
   EXPECT_FALSE(ParseLayout(many, &layout));
+  std::string walls = "halyard-layout 1\n";
+  for (size_t i = 0; i <= Layout::kMaxWalls; ++i) walls += "wall 1 1x1\n";
+  EXPECT_FALSE(ParseLayout(walls, &layout));
   EXPECT_TRUE(ValidLayoutName("Night shift 2"));
   for (const char* name : {"", " lead", "trail ", "back\\slash", "tab\there"}) EXPECT_FALSE(ValidLayoutName(name)) << name;
 }
@@ -75,9 +97,17 @@ TEST(Layout, ViewsOfCamerasThatWentAreLeftOutAndDocksFollow) {
                           "view direct 0 0 10 10 1 -1 Gone\n"
                           "view direct 0 0 10 10 1 -1 Kept\n"
                           "view direct 0 0 10 10 1 0 DockedToGone\n"
-                          "view direct 0 0 10 10 1 1 DockedToKept\n",
+                          "view direct 0 0 10 10 1 1 DockedToKept\n"
+                          "wall 1 2x2\n"
+                          "cell 0 direct Kept\n"
+                          "cell 3 direct Gone\n"
+                          "cell 2 hosted Gone\n",  // a hosted id of the same text is another camera
                           &layout));
-  EXPECT_EQ(DropMissingCameras(&layout, [](const LayoutView& v) { return v.camera != "Gone"; }), 1u);
+  EXPECT_EQ(DropMissingCameras(&layout, [](const LayoutView& v) { return v.hosted || v.camera != "Gone"; }), 2u);
+  const wall::WallSetup& wall = layout.walls[0];
+  EXPECT_EQ(wall.cells[0].name, "Kept");
+  EXPECT_TRUE(wall.cells[3].empty()) << "the cell stays, empty, so the others keep their places";
+  EXPECT_EQ(wall.cells[2].name, "Gone");
   ASSERT_EQ(layout.views.size(), 3u);
   EXPECT_EQ(layout.views[1].docked_to, -1);
   EXPECT_EQ(layout.views[2].docked_to, 0);
