@@ -146,6 +146,11 @@ void CMainWindow::AddAboutItem() {
   layouts_menu_ = CreatePopupMenu();
   AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu_), L"Layouts");
   RebuildLayoutMenu();
+  HMENU walls = CreatePopupMenu();
+  for (UINT i = 0; i < ID_WALL_COUNT; ++i)
+    AppendMenuW(walls, MF_STRING, ID_WALL_FIRST + 16 * i, (L"Wall on Monitor " + std::to_wstring(i + 1)).c_str());
+  AppendMenuW(walls, MF_STRING, ID_CLOSE_WALLS, L"Close Walls");
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(walls), L"Walls");
   AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
   AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
   AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
@@ -214,6 +219,7 @@ void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
   repair_.reset();  // stops at the next sample; what is not done stays listed
+  CloseWalls();     // their cells link through the plans' link maker
   StopPlans();      // before the views they may record through and the hosting client
   if (hwnd()) {
     RECT r{};
@@ -252,6 +258,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (!shut_down_) tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
     return TRUE;
   }
+  if (OnDragMessage(message)) return TRUE;
   if (message == ShowYourselfMessage() && ShowYourselfMessage() != 0) {
     ShowFromTray();
     return TRUE;
@@ -284,6 +291,10 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case kWmRestoreStartLayout:
       RestoreStartLayout();
+      OpenStartWalls();
+      return TRUE;
+    case kWmCloseWall:
+      CloseWall(reinterpret_cast<wall::CWallWindow*>(lparam));
       return TRUE;
     case CServerTree::kWmEditAgain:
       tree_.EditAgain();
@@ -292,6 +303,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kPlanTimer) {
         if (plans_) plans_->Tick();
         SyncPlans();
+        for (const auto& w : walls_) w->Tick();
         return TRUE;
       }
       if (wparam == kQuitTimer || wparam == kExitWaitTimer) {
@@ -323,6 +335,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return TRUE;
       }
       if (OnLayoutCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
+      if (OnWallCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
       break;
     case WM_CLOSE:
       Exit();

@@ -27,6 +27,8 @@
 #include "app/start_options.h"
 #include "app/storage/win32/plan_service.h"
 #include "app/tray_icon.h"
+#include "app/wall/win32/shared_cell_links.h"
+#include "app/wall/win32/wall_window.h"
 #include "app/view/node_speaker_links.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
@@ -65,6 +67,7 @@ struct MainWindowSetup {
 class CMainWindow : public dialogs::CSkinnedDialog,
                     public ViewHost,
                     private ServerTreeOwner,
+                    private wall::WallWindowOwner,
                     private HostEventTarget,
                     private FileListOwner {
  public:
@@ -136,6 +139,16 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   bool RestoreLayout(const std::string& name);
   void SwitchLayout(int number) override;
   const std::string& current_layout() const { return current_layout_; }
+
+  // Video walls (main_window_wall.cpp). A wall on a monitor that has one
+  // replaces it; null when the window cannot be made.
+  wall::CWallWindow* OpenWall(const wall::WallSetup& setup);
+  void CloseWalls();
+  std::vector<wall::CWallWindow*> walls() const;
+  // A camera dragged from the tree and let go at `screen`: the cell of a
+  // wall there shows it. False when no cell is there.
+  bool DropOnWall(const wall::WallCamera& camera, POINT screen);
+  static constexpr UINT kWmCloseWall = WM_APP + 47;  // lParam: the wall
   static constexpr UINT_PTR kQuitTimer = 1;
   static constexpr UINT_PTR kExitWaitTimer = 2;
   static constexpr UINT_PTR kPlanTimer = 3;  // once a second: the recording plans
@@ -189,6 +202,18 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void SyncPlans();
   // The views alerts asked for, each of a camera that has none.
   void OpenAlertViews();
+  // Walls (main_window_wall.cpp).
+  std::unique_ptr<storage::PlanLink> OpenWallLink(const wall::WallCamera& camera, storage::ShownLinkOptions options,
+                                                  std::string* why) override;
+  void OpenViewOf(const wall::WallCamera& camera) override;
+  void WallChanged(wall::CWallWindow*) override {}
+  void WallClosing(wall::CWallWindow* wall) override;
+  void BeginCameraDrag(bool hosted, const std::string& name) override;
+  bool OnDragMessage(UINT message);
+  void CloseWall(wall::CWallWindow* wall);
+  void RestoreWalls(const std::vector<wall::WallSetup>& walls);
+  void OpenStartWalls();
+  bool OnWallCommand(UINT id);
   // Layouts (main_window_layouts.cpp).
   layouts::Layout CaptureLayout();
   void PlaceView(CameraView* view, const layouts::LayoutView& place);
@@ -290,6 +315,10 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   NodeSlotTable slots_;
   // Its links take node slots and use the hosting client: declared after them.
   std::unique_ptr<storage::PlanService> plans_;
+  std::unique_ptr<wall::SharedCellLinks> cell_links_;  // before the walls: their cells lease from it
+  std::vector<std::unique_ptr<wall::CWallWindow>> walls_;
+  bool dragging_camera_ = false;
+  wall::WallCamera dragged_camera_;
   std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name
   std::string current_layout_;  // the layout last saved or put back
   // Where views of the layout being put back go when they open (by the camera's "h:"/"d:" key).

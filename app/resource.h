@@ -57,6 +57,10 @@
 #define ID_LOCK_LAYOUT 112
 #define ID_LAYOUT_FIRST 128
 #define ID_LAYOUT_COUNT 20
+// Walls in the system menu: a wall on monitor N at ID_WALL_FIRST + 16 * (N - 1).
+#define ID_WALL_FIRST 448
+#define ID_WALL_COUNT 4
+#define ID_CLOSE_WALLS 512
 #define ID_ARM_ALERTS 33100
 // The Recordings window's template is 134 (app/recordings/recordings_resource.h).
 // Dialog templates of every .rc linked into Halyard.exe share one number

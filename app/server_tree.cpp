@@ -433,6 +433,13 @@ bool CServerTree::OnNotify(NMHDR* header, LRESULT* result) {
       Refresh(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem);
       *result = 0;
       return true;
+    case TVN_BEGINDRAGW: {
+      const Entry* e = model_.EntryOf(IdOf(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem));
+      if (owner_ && e && e->IsCamera())
+        owner_->BeginCameraDrag(e->level == 3, e->level == 3 ? e->camera.camera_id : e->server.name);
+      *result = 0;
+      return true;
+    }
     case TVN_GETINFOTIPW:
       OnInfoTip(reinterpret_cast<NMTVGETINFOTIPW*>(header));
       *result = 0;

@@ -31,6 +31,8 @@ class ServerTreeOwner {
   virtual void SetPlan(bool /*hosted*/, const std::string& /*name*/, node::PlanMode /*mode*/) {}
   // Its "Recording Plan..." item: the plan dialog.
   virtual void EditPlan(bool /*hosted*/, const std::string& /*name*/) {}
+  // A camera is dragged out of the tree (to a wall's cell): the owner takes the mouse.
+  virtual void BeginCameraDrag(bool /*hosted*/, const std::string& /*name*/) {}
 };
 
 class CServerTree : private ServerTreeView {

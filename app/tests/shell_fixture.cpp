@@ -54,17 +54,20 @@ void ShellTest::TearDown() {
   if (world_) world_->Stop();
 }
 
-void ShellTest::StartSim() {
+void ShellTest::StartSim(int more_cameras) {
   sim::WorldConfig config;
   config.media_dir = std::string(HALYARD_SOURCE_DIR) + "/tools/halyard-sim/media";
   std::string error;
-  ASSERT_TRUE(sim::ParseWorldOptions({"--hosting-port", "0", "--user", "demo:demo", "--camera",
+  std::vector<std::string> options = {"--hosting-port", "0", "--user", "demo:demo", "--camera",
                                       "CAM-1:0:test_176x144.m4v:voice", "--camera", "CAM-2:0:test_176x144.m4v", "--file",
                                       "rec/cam1/CAM-1_0800.mp4:CAM-1:test_176x144.m4v", "--file",
                                       "rec/cam1/CAM-1_0900.mp4:CAM-1:test_176x144.m4v", "--file-times",
-                                      "rec/cam1/CAM-1_0900.mp4:6.12.2026.9.0.0:7.12.2026.10.0.0"},
-                                     &config, &error))
-      << error;
+                                      "rec/cam1/CAM-1_0900.mp4:6.12.2026.9.0.0:7.12.2026.10.0.0"};
+  for (int i = 0; i < more_cameras; ++i) {
+    options.push_back("--camera");
+    options.push_back("CAM-" + std::to_string(i + 3) + ":0:test_176x144.m4v");
+  }
+  ASSERT_TRUE(sim::ParseWorldOptions(options, &config, &error)) << error;
   world_ = std::make_unique<sim::World>(config);
   ASSERT_TRUE(world_->Start(&error)) << error;
   WriteServerList(ProgramDir() + "\\ServerList.ini", world_->hosting()->port(), world_->camera("CAM-1")->port(),

@@ -32,9 +32,10 @@ class ShellTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // The simulator: a hosting server, CAM-1 and CAM-2, two stored files of
-  // CAM-1 in rec/cam1 (10 seconds, and 25 hours as listed), user demo/demo.
-  void StartSim();
+  // The simulator: a hosting server, CAM-1 and CAM-2 (and CAM-3 on, as many
+  // as asked for), two stored files of CAM-1 in rec/cam1 (10 seconds, and 25
+  // hours as listed), user demo/demo.
+  void StartSim(int more_cameras = 0);
   std::vector<std::string> Sim(const std::string& command) { return world_->Execute(command); }
   // The main window, modeless, over the program folder.
   CMainWindow& OpenMain(StartOptions options = {});

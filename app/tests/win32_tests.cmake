@@ -1,7 +1,7 @@
 # The main window, its tree and the application object in-process under
 # Wine (Xvfb as display), against halyard-sim running in the same process.
 halyard_test(app_win32_test DISPLAY
-  SOURCES main_window_test.cpp file_list_test.cpp server_tree_test.cpp app_start_test.cpp plan_shell_test.cpp layout_shell_test.cpp shell_fixture.cpp test_views.cpp
+  SOURCES main_window_test.cpp file_list_test.cpp server_tree_test.cpp app_start_test.cpp plan_shell_test.cpp layout_shell_test.cpp wall_shell_test.cpp shell_fixture.cpp test_views.cpp
           ${CMAKE_SOURCE_DIR}/settings/tests/settings_files.cpp ${HALYARD_RC}
   LIBS halyard_shell halyard_node_media halyard_sim halyard_win32_test_rig
   TIMEOUT 600)

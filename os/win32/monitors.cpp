@@ -5,16 +5,18 @@ namespace {
 
 os::ScreenRect ToScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+// Each monitor's work area or whole rectangle, the primary's first.
+template <bool kWhole>
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
   auto* list = reinterpret_cast<std::vector<os::ScreenRect>*>(areas);
-  const os::ScreenRect work = ToScreenRect(info.rcWork);
+  const os::ScreenRect rect = ToScreenRect(kWhole ? info.rcMonitor : info.rcWork);
   if (info.dwFlags & MONITORINFOF_PRIMARY)
-    list->insert(list->begin(), work);
+    list->insert(list->begin(), rect);
   else
-    list->push_back(work);
+    list->push_back(rect);
   return TRUE;
 }
 
@@ -29,13 +31,20 @@ os::ScreenRect MonitorOf(HWND window) {
 
 std::vector<os::ScreenRect> WorkAreas() {
   std::vector<os::ScreenRect> areas;
-  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor<false>, reinterpret_cast<LPARAM>(&areas));
   if (areas.empty()) {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     areas.push_back(ToScreenRect(work));
   }
   return areas;
+}
+
+std::vector<os::ScreenRect> MonitorRects() {
+  std::vector<os::ScreenRect> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor<true>, reinterpret_cast<LPARAM>(&monitors));
+  if (monitors.empty()) monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  return monitors;
 }
 
 int DisplayScalePercent() {

@@ -13,6 +13,8 @@ namespace win32 {
 os::ScreenRect MonitorOf(HWND window);
 // Every present monitor's work area, the primary's first.
 std::vector<os::ScreenRect> WorkAreas();
+// Every present monitor's whole rectangle, in the same order.
+std::vector<os::ScreenRect> MonitorRects();
 
 // The display's DPI as a percentage of 96, the DPI the skins and the fixed
 // pixel layouts are drawn for: 150 at 144 DPI. Windows tells a program that

@@ -78,10 +78,28 @@ class Session : public app::testing::ShellTest {
   int Run();
 };
 
+// A 3x3 wall of the nine cameras on the whole screen, once every cell shows pictures.
+void ShootWall(app::CMainWindow& main) {
+  app::wall::WallSetup setup;
+  app::wall::ParseWallPattern("3x3", &setup.pattern);
+  setup.SetPattern(setup.pattern);
+  for (size_t i = 0; i < setup.cells.size(); ++i) setup.cells[i] = {true, "CAM-" + std::to_string(i + 1)};
+  app::wall::CWallWindow* wall = main.OpenWall(setup);
+  if (!wall) return;
+  PumpUntil([&] {
+    for (int i = 0; i < wall->cell_count(); ++i)
+      if (wall->cell(i).state() != app::wall::CellState::kLive) return false;
+    return true;
+  }, 20000);
+  PumpFor(1500);
+  Shot({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, "wall");
+  main.CloseWalls();
+}
+
 int Session::Run() {
   SetUpTestSuite();
   SetUp();
-  StartSim();
+  StartSim(7);  // CAM-1 to CAM-9, for the wall
   settings::IniHandler::Instance().Initialise(app::testing::DistFolder() + "/Halyard.ini");
   app::CMainWindow& main = OpenMain();
   SetWindowPos(main.hwnd(), nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -143,6 +161,7 @@ int Session::Run() {
     main.tree().Select(main.tree().Children(nullptr)[1]);
     main.tree().OnMenuCommand(app::kCmdRegisterServer);
   }
+  ShootWall(main);
   CloseMain();
   TearDown();
   return 0;

@@ -26,10 +26,11 @@ class QuietMessages : public os::UserMessages {
 
 class WindowlessLink : public PlanLink {
  public:
-  WindowlessLink(Win32PlanLinks& owner, const PlanLinkContext& context, const PlanCamera& camera, int index)
-      : owner_(owner), ctx_(context), camera_(camera), index_(index) {}
+  WindowlessLink(Win32PlanLinks& owner, const PlanLinkContext& context, const PlanCamera& camera, int index,
+                 ShownLinkOptions shown)
+      : owner_(owner), ctx_(context), camera_(camera), index_(index), shown_(std::move(shown)) {}
   ~WindowlessLink() override {
-    if (!camera_.hosted) owner_.Unregister(camera_.name);
+    if (!camera_.hosted) owner_.Unregister(camera_.name, node_.get());
     if (node_) node_->CloseCommand();
     node_.reset();
     media_.reset();
@@ -45,7 +46,7 @@ class WindowlessLink : public PlanLink {
       return false;
     }
     const os::WindowHandle self = view::ToHandle(window_);
-    media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, self}, nullptr, nullptr);
+    media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, self}, shown_.sink, nullptr);
     media_->SetEventLog(ctx_.log, camera_.name);
     node::NodeContext ctx;
     ctx.hosting = ctx_.hosting;
@@ -101,6 +102,11 @@ class WindowlessLink : public PlanLink {
       if (node_) node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
       return true;
     }
+    if (message == os::kWmNodeChannelReady) ApplyMotionSettings();
+    if (shown_.notice && message >= WM_USER && message < WM_APP) {
+      shown_.notice(message, wparam, lparam);
+      return true;
+    }
     switch (message) {
       case view::kWmSetTimer:
         SetTimer(window_, wparam, static_cast<UINT>(lparam), nullptr);
@@ -109,7 +115,6 @@ class WindowlessLink : public PlanLink {
         KillTimer(window_, wparam);
         return true;
       case os::kWmNodeChannelReady:
-        ApplyMotionSettings();
         return true;
       case os::kWmNodeMotion:
         if (lparam != 0 && ctx_.motion_started && node_ && !node_->camera_id().empty())
@@ -123,12 +128,15 @@ class WindowlessLink : public PlanLink {
     }
   }
 
-  // A motion plan's detector watches with the settings the camera's views use.
+  // A motion plan's detector watches with the settings the camera's views
+  // use; a cell that shows the camera detects when its views would.
   void ApplyMotionSettings() {
     if (motion_applied_ || !node_ || node_->camera_id().empty()) return;
     motion_applied_ = true;
-    const view::MotionSettings motion = view::MotionSettingsRemembered(node_->camera_id());
-    media_->path().SetMotionDetection(false, motion.sensitivity, motion.mask);
+    const std::string& id = node_->camera_id();
+    const view::MotionSettings motion = view::MotionSettingsRemembered(id);
+    const bool detect = shown_.sink != nullptr && view::MotionDetectionRemembered(id);
+    media_->path().SetMotionDetection(detect, motion.sensitivity, motion.mask);
     media_->path().SetMotionRules(motion.min_cells, motion.min_duration_ms);
   }
 
@@ -136,6 +144,7 @@ class WindowlessLink : public PlanLink {
   const PlanLinkContext& ctx_;
   const PlanCamera camera_;
   const int index_;
+  const ShownLinkOptions shown_;
   HWND window_ = nullptr;
   view::Win32WindowSeam seam_;
   QuietMessages quiet_;
@@ -148,6 +157,11 @@ class WindowlessLink : public PlanLink {
 }  // namespace
 
 std::unique_ptr<PlanLink> Win32PlanLinks::Open(const PlanCamera& camera, std::string* why) {
+  return OpenShown(camera, {}, why);
+}
+
+std::unique_ptr<PlanLink> Win32PlanLinks::OpenShown(const PlanCamera& camera, ShownLinkOptions options,
+                                                    std::string* why) {
   node::LoginInfo login;
   if (!camera.hosted) {
     settings::ServerRecord entry;
@@ -168,9 +182,17 @@ std::unique_ptr<PlanLink> Win32PlanLinks::Open(const PlanCamera& camera, std::st
     *why = "every node slot is in use";
     return nullptr;
   }
-  auto link = std::make_unique<WindowlessLink>(*this, ctx_, camera, index);
+  auto link = std::make_unique<WindowlessLink>(*this, ctx_, camera, index, std::move(options));
   if (!link->Create(login, why)) return nullptr;
   return link;
+}
+
+void Win32PlanLinks::Unregister(const std::string& name, node::CNodeWindow* node) {
+  for (auto [at, end] = direct_.equal_range(name); at != end; ++at)
+    if (at->second == node) {
+      direct_.erase(at);
+      return;
+    }
 }
 
 std::vector<std::pair<std::string, intptr_t>> Win32PlanLinks::DirectLinks() const {

@@ -3,7 +3,8 @@
 // view, through a message-only window that hands the node its posted
 // messages and timers. What the node would show in a message box (a camera
 // the hosting server cannot find) goes to the debug log: nobody sits at a
-// plan.
+// plan. A wall's cells link their cameras the same way, with a picture
+// sink and a listener of their own.
 #include <windows.h>
 
 #include <cstdint>
@@ -24,6 +25,7 @@ class HostEventQueue;
 namespace node {
 class CNodeWindow;
 class EventLog;
+class PictureSink;
 }  // namespace node
 
 namespace app::storage {
@@ -44,22 +46,31 @@ struct PlanLinkContext {
   std::function<void(const PlanCamera& camera, const std::string& camera_id, bool lost)> outage;
 };
 
+// A link that shows its camera (a wall's cell): the decoded pictures go to
+// `sink`, and the node's notices (os::kWmNode... messages: motion, outage)
+// to `notice` on the window thread instead of raising the plans' alerts.
+struct ShownLinkOptions {
+  node::PictureSink* sink = nullptr;
+  std::function<void(UINT message, WPARAM wparam, LPARAM lparam)> notice;
+};
+
 class Win32PlanLinks : public PlanLinkMaker {
  public:
   explicit Win32PlanLinks(PlanLinkContext context) : ctx_(std::move(context)) {}
   std::unique_ptr<PlanLink> Open(const PlanCamera& camera, std::string* why) override;
+  std::unique_ptr<PlanLink> OpenShown(const PlanCamera& camera, ShownLinkOptions options, std::string* why);
 
   // The camera entries linked directly now, each with its video socket's
   // key (-1 while it is not connected): the tree marks them online by it.
   std::vector<std::pair<std::string, intptr_t>> DirectLinks() const;
 
   // Kept by each direct link while it lives.
-  void Register(const std::string& name, node::CNodeWindow* node) { direct_[name] = node; }
-  void Unregister(const std::string& name) { direct_.erase(name); }
+  void Register(const std::string& name, node::CNodeWindow* node) { direct_.emplace(name, node); }
+  void Unregister(const std::string& name, node::CNodeWindow* node);
 
  private:
   PlanLinkContext ctx_;
-  std::map<std::string, node::CNodeWindow*> direct_;
+  std::multimap<std::string, node::CNodeWindow*> direct_;
 };
 
 }  // namespace app::storage

@@ -28,6 +28,8 @@ class PlanService {
   // One mode for every hour (the menu's choice), the files' length kept.
   void SetPlan(const PlanCamera& camera, node::PlanMode mode);
   CameraPlans& plans() { return plans_; }
+  // The maker of links without views, for the wall's cells too.
+  Win32PlanLinks& links() { return links_; }
   // The camera entries the plans link directly, with their video sockets' keys.
   std::vector<std::pair<std::string, intptr_t>> DirectLinks() const { return links_.DirectLinks(); }
   // True once each time the disk guard stops the plans (a full disk with

@@ -1,0 +1,167 @@
+#include "app/wall/win32/wall_window.h"
+
+#include "os/win32/text.h"
+
+namespace app::wall {
+namespace {
+
+constexpr wchar_t kWallClass[] = L"HalyardWall";
+
+// The cell menu's commands; the patterns follow from kPatternBase.
+enum : UINT { kOpenView = 1, kEmptyCell, kFill, kCloseWall, kPatternBase = 100 };
+constexpr const char* kMenuPatterns[] = {"1x1", "2x2", "3x3", "4x4", "5x5", "6x6", "1+5", "1+7", "2+8"};
+
+RECT ToRect(const os::ScreenRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+CWallWindow::CWallWindow(WallWindowOwner& owner, WallSetup setup) : owner_(owner), setup_(std::move(setup)) {
+  setup_.SetPattern(setup_.pattern);  // one camera slot per cell, whatever came in
+}
+
+CWallWindow::~CWallWindow() {
+  cells_.clear();  // links first: their workers draw into the cells' windows
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+bool CWallWindow::Open(const std::vector<os::ScreenRect>& monitors) {
+  static const ATOM atom = [] {
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = Procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kWallClass;
+    return RegisterClassW(&wc);
+  }();
+  if (!atom || monitors.empty()) return false;
+  const size_t monitor = static_cast<size_t>(setup_.monitor - 1);
+  area_ = monitor < monitors.size() ? monitors[monitor] : monitors.front();
+  const std::wstring title = L"Halyard Wall " + std::to_wstring(setup_.monitor);
+  hwnd_ = CreateWindowExW(0, kWallClass, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, area_.left, area_.top,
+                          area_.width(), area_.height(), nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_) return false;
+  BuildCells();
+  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  return true;
+}
+
+void CWallWindow::BuildCells() {
+  cells_.clear();
+  zoomed_ = -1;
+  WallCellOwner& owner = *this;
+  for (int i = 0; i < setup_.pattern.CellCount(); ++i) cells_.push_back(std::make_unique<WallCell>(owner, hwnd_, i));
+  PlaceCells();
+  for (size_t i = 0; i < cells_.size(); ++i) cells_[i]->Show(setup_.cells[i]);
+}
+
+// Cell rectangles are in the wall's client coordinates: the grid of the
+// monitor moved to the origin.
+void CWallWindow::PlaceCells() {
+  const os::ScreenRect client{0, 0, area_.width(), area_.height()};
+  const std::vector<os::ScreenRect> rects = CellRects(setup_.pattern, client);
+  for (size_t i = 0; i < cells_.size() && i < rects.size(); ++i) {
+    const bool filled = zoomed_ == static_cast<int>(i);
+    cells_[i]->Place(ToRect(filled ? client : rects[i]), zoomed_ < 0 || filled);
+  }
+}
+
+void CWallWindow::Tick() {
+  constexpr int kRetrySeconds = 5;
+  if (++ticks_ % kRetrySeconds != 0) return;
+  for (const auto& cell : cells_) cell->RetryIfFailed();
+}
+
+void CWallWindow::SetPattern(const WallPattern& pattern) {
+  if (pattern == setup_.pattern) return;
+  setup_.SetPattern(pattern);
+  if (hwnd_) BuildCells();
+  owner_.WallChanged(this);
+}
+
+void CWallWindow::SetCamera(int cell, const WallCamera& camera) {
+  if (cell < 0 || cell >= static_cast<int>(setup_.cells.size())) return;
+  setup_.cells[static_cast<size_t>(cell)] = camera;
+  if (cell < static_cast<int>(cells_.size())) cells_[static_cast<size_t>(cell)]->Show(camera);
+  owner_.WallChanged(this);
+}
+
+int CWallWindow::CellAt(POINT screen) const {
+  if (!hwnd_) return -1;
+  if (zoomed_ >= 0) return screen.x >= area_.left && screen.x < area_.right && screen.y >= area_.top &&
+                                   screen.y < area_.bottom
+                               ? zoomed_
+                               : -1;
+  return wall::CellAt(setup_.pattern, area_, screen.x, screen.y);
+}
+
+void CWallWindow::Zoom(int cell) {
+  zoomed_ = cell >= 0 && cell < static_cast<int>(cells_.size()) ? cell : -1;
+  PlaceCells();
+}
+
+void CWallWindow::CellMenu(int cell, POINT screen) {
+  HMENU menu = CreatePopupMenu();
+  HMENU grid = CreatePopupMenu();
+  const bool has_camera = !setup_.cells[static_cast<size_t>(cell)].empty();
+  AppendMenuW(menu, MF_STRING | (has_camera ? 0 : MF_GRAYED), kOpenView, L"Open in a View");
+  AppendMenuW(menu, MF_STRING | (has_camera ? 0 : MF_GRAYED), kEmptyCell, L"Empty this Cell");
+  AppendMenuW(menu, MF_STRING, kFill, zoomed_ == cell ? L"Back to the Grid" : L"Fill the Wall");
+  for (UINT i = 0; i < std::size(kMenuPatterns); ++i) {
+    WallPattern p;
+    ParseWallPattern(kMenuPatterns[i], &p);
+    AppendMenuW(grid, MF_STRING | (p == setup_.pattern ? MF_CHECKED : 0), kPatternBase + i,
+                win32::Widen(kMenuPatterns[i]).c_str());
+  }
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(grid), L"Grid");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kCloseWall, L"Close Wall");
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, hwnd_, nullptr));
+  DestroyMenu(menu);  // and the grid submenu with it
+  const WallCamera camera = setup_.cells[static_cast<size_t>(cell)];
+  if (chosen == kOpenView) {
+    owner_.OpenViewOf(camera);
+  } else if (chosen == kEmptyCell) {
+    SetCamera(cell, {});
+  } else if (chosen == kFill) {
+    Zoom(zoomed_ == cell ? -1 : cell);
+  } else if (chosen == kCloseWall) {
+    owner_.WallClosing(this);  // the owner deletes this wall: nothing may follow
+  } else if (chosen >= kPatternBase && chosen < kPatternBase + std::size(kMenuPatterns)) {
+    WallPattern p;
+    ParseWallPattern(kMenuPatterns[chosen - kPatternBase], &p);
+    SetPattern(p);
+  }
+}
+
+LRESULT CALLBACK CWallWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<CWallWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* wall = reinterpret_cast<CWallWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!wall) return DefWindowProcW(window, message, wparam, lparam);
+  return wall->Handle(message, wparam, lparam);
+}
+
+LRESULT CWallWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      owner_.WallUserActive(this);
+      if (wparam == VK_ESCAPE && zoomed_ >= 0) Zoom(-1);
+      return 0;
+    case WM_CLOSE:  // Alt+F4 on the wall
+      owner_.WallClosing(this);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wparam, lparam);
+  }
+}
+
+}  // namespace app::wall
