@@ -149,6 +149,7 @@ void CMainWindow::AddAboutItem() {
   HMENU walls = CreatePopupMenu();
   for (UINT i = 0; i < ID_WALL_COUNT; ++i)
     AppendMenuW(walls, MF_STRING, ID_WALL_FIRST + 16 * i, (L"Wall on Monitor " + std::to_wstring(i + 1)).c_str());
+  AppendMenuW(walls, MF_STRING, ID_TOUR_LAYOUTS, L"Tour the Layouts");
   AppendMenuW(walls, MF_STRING, ID_CLOSE_WALLS, L"Close Walls");
   AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(walls), L"Walls");
   AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
@@ -304,6 +305,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         if (plans_) plans_->Tick();
         SyncPlans();
         for (const auto& w : walls_) w->Tick();
+        TickLayoutTour();
         return TRUE;
       }
       if (wparam == kQuitTimer || wparam == kExitWaitTimer) {

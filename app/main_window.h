@@ -208,6 +208,13 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void OpenViewOf(const wall::WallCamera& camera) override;
   void WallChanged(wall::CWallWindow*) override {}
   void WallClosing(wall::CWallWindow* wall) override;
+  void WallUserActive(wall::CWallWindow*) override;
+  std::vector<wall::WallCamera> TourCameras() override;
+  void ToggleLayoutTour() override;
+  void RunLayoutTour(const wall::Tour& tour) override;
+  bool LayoutTourRunning() const override { return layout_tour_ != nullptr; }
+  bool AskTourName(std::string* name) override;
+  void TickLayoutTour();
   void BeginCameraDrag(bool hosted, const std::string& name) override;
   bool OnDragMessage(UINT message);
   void CloseWall(wall::CWallWindow* wall);
@@ -317,6 +324,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::unique_ptr<storage::PlanService> plans_;
   std::unique_ptr<wall::SharedCellLinks> cell_links_;  // before the walls: their cells lease from it
   std::vector<std::unique_ptr<wall::CWallWindow>> walls_;
+  std::unique_ptr<wall::TourClock> layout_tour_;
   bool dragging_camera_ = false;
   wall::WallCamera dragged_camera_;
   std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name

@@ -5,9 +5,14 @@
 
 #include "app/main_window.h"
 #include "app/resource.h"
+#include "app/layouts/win32/layout_name_dialog.h"
+#include "app/layouts/win32/layout_registry.h"
 #include "app/storage/win32/plan_registry.h"
 #include "app/wall/win32/shared_cell_links.h"
+#include "os/clock.h"
+#include "os/win32/message_box.h"
 #include "os/win32/monitors.h"
+#include "os/debug_log.h"
 #include "settings/viewer_registry.h"
 
 namespace app {
@@ -18,8 +23,10 @@ wall::CWallWindow* CMainWindow::OpenWall(const wall::WallSetup& setup) {
   if (same != walls_.end()) {
     // The wall on that monitor takes the new grid and cameras: a cell that
     // keeps its camera keeps its link.
+    (*same)->StopTour();
     (*same)->SetPattern(setup.pattern);
     for (size_t i = 0; i < setup.cells.size(); ++i) (*same)->SetCamera(static_cast<int>(i), setup.cells[i]);
+    (*same)->RunTour(setup.tour);
     return same->get();
   }
   wall::WallWindowOwner& owner = *this;
@@ -129,7 +136,68 @@ void CMainWindow::OpenStartWalls() {
   }
 }
 
+void CMainWindow::WallUserActive(wall::CWallWindow*) {
+  if (layout_tour_) layout_tour_->UserActivity(static_cast<int64_t>(os::MonotonicMs()));
+}
+
+// Every camera the tree knows now: the camera entries and the cameras the
+// hosting server lists.
+std::vector<wall::WallCamera> CMainWindow::TourCameras() {
+  std::vector<wall::WallCamera> cameras;
+  std::vector<HTREEITEM> items = tree_.Children(nullptr);
+  for (size_t i = 0; i < items.size(); ++i) {
+    const CServerTree::Entry* e = tree_.EntryOf(items[i]);
+    if (e && e->level == 3) cameras.push_back({true, e->camera.camera_id});
+    if (e && e->level == 2 && e->server.IsCamera()) cameras.push_back({false, e->server.name});
+    for (HTREEITEM child : tree_.Children(items[i])) items.push_back(child);
+  }
+  return cameras;
+}
+
+void CMainWindow::ToggleLayoutTour() {
+  if (layout_tour_) {
+    layout_tour_.reset();
+    return;
+  }
+  constexpr int kLayoutDwellSeconds = 20;
+  wall::Tour tour;
+  tour.kind = wall::Tour::Kind::kLayouts;
+  for (const std::string& name : layouts::LayoutNames())
+    if (tour.steps.size() < wall::Tour::kMaxSteps) tour.steps.push_back({name, {}, kLayoutDwellSeconds});
+  if (tour.steps.size() < 2) {
+    win32::ShowMessageBox(hwnd(), "Save two layouts or more to tour them.", "Tour the Layouts");
+    return;
+  }
+  RunLayoutTour(tour);
+}
+
+void CMainWindow::RunLayoutTour(const wall::Tour& tour) {
+  layout_tour_ = std::make_unique<wall::TourClock>(tour);
+  layout_tour_->Start(static_cast<int64_t>(os::MonotonicMs()));
+  TickLayoutTour();
+}
+
+// From the timer, never from a wall's own message: a layout may close walls.
+void CMainWindow::TickLayoutTour() {
+  if (!layout_tour_) return;
+  const std::optional<wall::TourShow> show = layout_tour_->Tick(static_cast<int64_t>(os::MonotonicMs()));
+  if (!show || show->step >= layout_tour_->tour().steps.size()) return;
+  const std::string name = layout_tour_->tour().steps[show->step].layout;
+  if (!RestoreLayout(name)) DebugLog("Tour : no stored layout %s\n", name.c_str());
+}
+
+bool CMainWindow::AskTourName(std::string* name) {
+  layouts::CLayoutNameDialog dialog(setup_.instance, "Save Tour As", "");
+  if (dialog.DoModal(hwnd()) != IDOK) return false;
+  *name = dialog.name();
+  return true;
+}
+
 bool CMainWindow::OnWallCommand(UINT id) {
+  if (id == ID_TOUR_LAYOUTS) {
+    ToggleLayoutTour();
+    return true;
+  }
   if (id == ID_CLOSE_WALLS) {
     CloseWalls();
     return true;

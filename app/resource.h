@@ -61,6 +61,7 @@
 #define ID_WALL_FIRST 448
 #define ID_WALL_COUNT 4
 #define ID_CLOSE_WALLS 512
+#define ID_TOUR_LAYOUTS 528
 #define ID_ARM_ALERTS 33100
 // The Recordings window's template is 134 (app/recordings/recordings_resource.h).
 // Dialog templates of every .rc linked into Halyard.exe share one number

@@ -138,6 +138,21 @@ bool RegistryKey::DeleteValue(const std::string& name) {
   return key_ && RegDeleteValueW(key_, Widen(name).c_str()) == ERROR_SUCCESS;
 }
 
+std::vector<std::pair<std::string, std::string>> RegistryKey::StringValues(size_t limit) {
+  std::vector<std::pair<std::string, std::string>> values;
+  for (DWORD i = 0; key_ && values.size() < limit; ++i) {
+    wchar_t name[512];
+    DWORD length = ARRAYSIZE(name), type = 0;
+    const LONG result = RegEnumValueW(key_, i, name, &length, nullptr, &type, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
+    const std::string utf8 = Narrow(std::wstring_view(name, length));
+    std::string text;
+    if (QueryString(utf8, text)) values.emplace_back(utf8, text);
+  }
+  return values;
+}
+
 bool RegistryKey::IsEmpty() const {
   DWORD subkeys = 0, values = 0;
   return key_ && RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,

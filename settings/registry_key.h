@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace settings {
 
@@ -70,6 +72,9 @@ class RegistryKey {
   bool QueryBytes(const std::string& name, void* buffer, uint32_t& length);
 
   bool DeleteValue(const std::string& name);
+  // Every string value of the key (names of at most 511 characters), by
+  // name, at most `limit` of them.
+  std::vector<std::pair<std::string, std::string>> StringValues(size_t limit = 4096);
   // The key holds neither values nor subkeys (false when closed).
   bool IsEmpty() const;
   // Deletes a subkey of this key; the subkey must have no subkeys of its own.

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "app/docking.h"
+#include "app/wall/tour.h"
 
 namespace app::layouts {
 namespace {
@@ -88,6 +89,10 @@ bool ParseLine(std::string_view line, Layout* read, std::string* error) {
     if (!ParseWall(line, &setup)) return Fail(error, "bad wall: " + std::string(line.substr(0, 80)));
     if (read->walls.size() == Layout::kMaxWalls) return Fail(error, "too many walls");
     read->walls.push_back(std::move(setup));
+  } else if (line.substr(0, 5) == "tour ") {
+    if (read->walls.empty() || !read->walls.back().tour.empty() || !wall::ValidTourName(line.substr(5)))
+      return Fail(error, "bad tour: " + std::string(line.substr(0, 80)));
+    read->walls.back().tour = std::string(line.substr(5));
   } else if (line.substr(0, 5) == "cell ") {
     if (read->walls.empty() || !ParseCell(line, &read->walls.back()))
       return Fail(error, "bad cell: " + std::string(line.substr(0, 80)));
@@ -117,6 +122,7 @@ std::string FormatLayout(const Layout& layout) {
     text += "wall " + std::to_string(w.monitor) + " " + wall::FormatWallPattern(w.pattern) + "\n";
     for (size_t i = 0; i < w.cells.size(); ++i)
       if (!w.cells[i].empty()) text += "cell " + std::to_string(i) + " " + CameraWords(w.cells[i].hosted, w.cells[i].name) + "\n";
+    if (!w.tour.empty()) text += "tour " + w.tour + "\n";
   }
   return text;
 }

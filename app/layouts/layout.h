@@ -16,6 +16,7 @@
 // A video wall follows as one line and a line per cell that shows a camera:
 //   wall 2 3x3                                 (monitor, pattern)
 //   cell 0 direct Front door                   (cell, kind, camera)
+//   tour Night round                           (the stored tour it runs)
 #include <functional>
 #include <string>
 #include <string_view>

@@ -23,6 +23,7 @@ struct WallSetup {
   WallPattern pattern;
   // One per cell of the pattern, in cell order.
   std::vector<WallCamera> cells = std::vector<WallCamera>(4);
+  std::string tour;  // the stored camera tour it runs; empty: none
 
   // A new pattern keeps the cameras of the first cells that it still has.
   void SetPattern(const WallPattern& next);

@@ -16,6 +16,7 @@ constexpr char kStored[] =
     "wall 2 1+5\n"
     "cell 0 hosted CAM-7\n"
     "cell 5 direct Back yard gate\n"
+    "tour Night round\n"
     "wall 1 6x6\n";
 
 TEST(Layout, TheStoredTextReadsBackToTheSameBytes) {
@@ -32,6 +33,7 @@ TEST(Layout, TheStoredTextReadsBackToTheSameBytes) {
   ASSERT_EQ(layout.walls[0].cells.size(), 6u) << "one camera slot per cell of 1+5";
   EXPECT_EQ(layout.walls[0].cells[5], (wall::WallCamera{false, "Back yard gate"}));
   EXPECT_TRUE(layout.walls[0].cells[1].empty());
+  EXPECT_EQ(layout.walls[0].tour, "Night round");
   EXPECT_EQ(layout.walls[1].cells.size(), 36u);
   EXPECT_EQ(FormatLayout(layout), kStored);
 }
@@ -56,6 +58,8 @@ TEST(Layout, TextThatIsNoLayoutIsRefusedAndChangesNothing) {
       "halyard-layout 1\nwall 1 2x2\ncell 1 direct A\ncell 1 direct B\n",
       "halyard-layout 1\nwall 1 2x2\ncell 1 remote A\n",
       "halyard-layout 1\nwall 1 2x2\ncell 1 hosted \n",
+      "halyard-layout 1\ntour Night\n",                          // a tour of no wall
+      "halyard-layout 1\nwall 1 2x2\ntour A\ntour B\n",
   };
   for (const char* text : bad) {
     Layout layout;

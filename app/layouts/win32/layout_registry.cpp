@@ -25,15 +25,9 @@ std::vector<std::string> LayoutNames() {
   std::vector<std::string> names;
   settings::RegistryKey key;
   if (!key.Open(HKEY_CURRENT_USER, KeyPath())) return names;
-  for (DWORD i = 0; names.size() < 256; ++i) {
-    wchar_t name[Layout::kMaxNameLength * 2 + 2];
-    DWORD length = ARRAYSIZE(name), type = 0;
-    const LONG result = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
-    const std::string utf8 = win32::Narrow(std::wstring_view(name, length));
+  for (const auto& [name, text] : key.StringValues(256)) {
     Layout layout;
-    if (utf8 != kLastValue && ValidLayoutName(utf8) && LoadLayout(utf8, &layout)) names.push_back(utf8);
+    if (name != kLastValue && ValidLayoutName(name) && ParseLayout(text, &layout)) names.push_back(name);
   }
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
   return names;

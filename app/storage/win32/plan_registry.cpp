@@ -20,29 +20,13 @@ std::string PlansKeyPath() { return std::string(settings::kRegistryKeyPath) + "\
 std::string StorageKeyPath() { return std::string(settings::kRegistryKeyPath) + "\\Storage"; }
 std::string LoginName(const std::string& entry_name) { return "login " + entry_name; }
 
-// Every string value of the key, by name.
-std::vector<std::pair<std::string, std::string>> StringValues(settings::RegistryKey& key) {
-  std::vector<std::pair<std::string, std::string>> values;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[512];
-    DWORD length = ARRAYSIZE(name), type = 0;
-    const LONG result = RegEnumValueW(key.get(), i, name, &length, nullptr, &type, nullptr, nullptr);
-    if (result == ERROR_NO_MORE_ITEMS) break;
-    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
-    const std::string utf8 = win32::Narrow(std::wstring_view(name, length));
-    std::string text;
-    if (key.QueryString(utf8, text)) values.emplace_back(utf8, text);
-  }
-  return values;
-}
-
 }  // namespace
 
 std::vector<std::pair<PlanCamera, node::RecordingPlan>> LoadPlans() {
   std::vector<std::pair<PlanCamera, node::RecordingPlan>> plans;
   settings::RegistryKey key;
   if (!key.Open(HKEY_CURRENT_USER, PlansKeyPath())) return plans;
-  for (const auto& [name, text] : StringValues(key)) {
+  for (const auto& [name, text] : key.StringValues()) {
     PlanCamera camera;
     node::RecordingPlan plan;
     if (PlanCamera::FromKey(name, &camera) && node::ParseRecordingPlan(text, &plan) && plan.Active())

@@ -1,7 +1,8 @@
 // The wall's window with links of its own making: cells cut as the grid
 // says and filled by a double click, the cell's label following its
 // camera's notices, a cell that could not link trying again, a new grid
-// keeping its cameras; and one link per camera however many cells show it.
+// keeping its cameras, a camera tour on a clock of the test's own; and one
+// link per camera however many cells show it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -134,6 +135,61 @@ TEST(WallWindow, TheLabelSaysWhatTheCameraDoesAndAFailedCellTriesAgain) {
   wall.SetCamera(0, {});
   EXPECT_EQ(owner.opener.open_now, 0) << "an emptied cell's link closes";
   EXPECT_EQ(wall.cell(0).state(), CellState::kEmpty);
+}
+
+TEST(WallWindow, ACameraTourMovesOnWaitsForTheUserAndGivesTheBigCellToMotion) {
+  FakeWallOwner owner;
+  int64_t now = 1000;
+  WallSetup setup = Grid("2x2");
+  setup.cells[0] = {false, "Lobby"};
+  setup.cells[2] = {false, "Gate"};
+  CWallWindow wall(owner, setup, [&] { return now; });
+  ASSERT_TRUE(wall.Open({{0, 0, 400, 300}}));
+  Tour tour;
+  tour.cell = 1;
+  tour.motion_takes_big_cell = true;
+  tour.steps = {{"", {true, "CAM-1"}, 10}, {"", {true, "CAM-2"}, 10}};
+  ASSERT_TRUE(wall.RunTour(tour));
+  EXPECT_EQ(wall.setup().cells[1].name, "CAM-1");
+  now += 10000;
+  wall.Tick();
+  EXPECT_EQ(wall.setup().cells[1].name, "CAM-2");
+
+  SendMessageW(wall.cell(3).hwnd(), WM_MOUSEMOVE, 0, 0);  // the operator works in the wall
+  now += 10000;
+  wall.Tick();
+  EXPECT_EQ(wall.setup().cells[1].name, "CAM-2") << "no step while the user works";
+  now += TourClock::kResumeAfterActivityMs;
+  wall.Tick();
+  now += 10000;
+  wall.Tick();
+  EXPECT_EQ(wall.setup().cells[1].name, "CAM-1") << "the tour goes on once the user has left it";
+
+  // Gate's cell reports motion: Gate takes the big cell, Lobby comes back after.
+  const size_t gate = 1;  // the links opened: Lobby, Gate, then the tour's
+  ASSERT_TRUE(owner.opener.asked[gate].notice);
+  owner.opener.asked[gate].notice(os::kWmNodeMotion, 0, 1);
+  now += 1000;
+  wall.Tick();
+  EXPECT_EQ(wall.setup().cells[0].name, "Gate");
+  now += 60000;
+  wall.Tick();
+  EXPECT_EQ(wall.setup().cells[0].name, "Gate") << "the big cell stays while the motion lasts";
+  owner.opener.asked[gate].notice(os::kWmNodeMotion, 0, 0);
+  for (int i = 0; i < 12; ++i) {
+    now += 1000;
+    wall.Tick();
+  }
+  EXPECT_EQ(wall.setup().cells[0].name, "Lobby");
+
+  Tour layouts;
+  layouts.kind = Tour::Kind::kLayouts;
+  layouts.steps = {{"Day", {}, 10}};
+  EXPECT_FALSE(wall.RunTour(layouts)) << "a layout tour is the program's, not a wall's";
+  WallPattern one;
+  ParseWallPattern("1x1", &one);
+  wall.SetPattern(one);
+  EXPECT_EQ(wall.tour(), nullptr) << "a grid without the tour's cell ends the tour";
 }
 
 TEST(SharedCellLinks, OneLinkPerCameraWhosePicturesAndNoticesReachEveryCell) {

@@ -1,5 +1,7 @@
 #include "app/wall/win32/wall_window.h"
 
+#include "app/wall/win32/tour_registry.h"
+#include "os/clock.h"
 #include "os/win32/text.h"
 
 namespace app::wall {
@@ -8,14 +10,30 @@ namespace {
 constexpr wchar_t kWallClass[] = L"HalyardWall";
 
 // The cell menu's commands; the patterns follow from kPatternBase.
-enum : UINT { kOpenView = 1, kEmptyCell, kFill, kCloseWall, kPatternBase = 100 };
+enum : UINT {
+  kOpenView = 1,
+  kEmptyCell,
+  kFill,
+  kCloseWall,
+  kTourCameras,
+  kTourLayouts,
+  kTourMotion,
+  kSaveTour,
+  kStopTour,
+  kPatternBase = 100,
+  kStoredTourBase = 200,
+  kStoredTourCount = 50,
+};
+constexpr int kCameraTourDwellSeconds = 10;
 constexpr const char* kMenuPatterns[] = {"1x1", "2x2", "3x3", "4x4", "5x5", "6x6", "1+5", "1+7", "2+8"};
 
 RECT ToRect(const os::ScreenRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
-CWallWindow::CWallWindow(WallWindowOwner& owner, WallSetup setup) : owner_(owner), setup_(std::move(setup)) {
+CWallWindow::CWallWindow(WallWindowOwner& owner, WallSetup setup, std::function<int64_t()> clock)
+    : owner_(owner), setup_(std::move(setup)), clock_(std::move(clock)) {
+  if (!clock_) clock_ = [] { return static_cast<int64_t>(os::MonotonicMs()); };
   setup_.SetPattern(setup_.pattern);  // one camera slot per cell, whatever came in
 }
 
@@ -47,6 +65,9 @@ bool CWallWindow::Open(const std::vector<os::ScreenRect>& monitors) {
   if (!hwnd_) return false;
   BuildCells();
   ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  const std::string tour = setup_.tour;
+  setup_.tour.clear();
+  RunTour(tour);
   return true;
 }
 
@@ -72,12 +93,134 @@ void CWallWindow::PlaceCells() {
 
 void CWallWindow::Tick() {
   constexpr int kRetrySeconds = 5;
+  if (tour_)
+    if (const std::optional<TourShow> show = tour_->Tick(clock_())) ShowTour(*show);
   if (++ticks_ % kRetrySeconds != 0) return;
   for (const auto& cell : cells_) cell->RetryIfFailed();
 }
 
+bool CWallWindow::RunTour(const std::string& name) {
+  Tour tour;
+  if (name.empty() || !LoadTour(name, &tour)) {
+    StopTour();
+    return name.empty();
+  }
+  if (name == setup_.tour && tour_) return true;
+  if (!RunTour(tour)) return false;
+  setup_.tour = name;
+  return true;
+}
+
+bool CWallWindow::RunTour(const Tour& tour) {
+  if (tour.kind != Tour::Kind::kCameras || tour.steps.empty() || tour.cell >= static_cast<int>(cells_.size()))
+    return false;
+  StopTour();
+  tour_ = std::make_unique<TourClock>(tour);
+  tour_->Start(clock_());
+  Tick();
+  return true;
+}
+
+void CWallWindow::StopTour() {
+  if (motion_in_big_cell_) SetCamera(0, big_cell_before_);
+  motion_in_big_cell_ = false;
+  tour_.reset();
+  if (!setup_.tour.empty()) {
+    setup_.tour.clear();
+    owner_.WallChanged(this);
+  }
+}
+
+// The step's camera goes into the tour's cell; a camera with motion takes
+// the big cell over it, which gets back what it showed when the motion is over.
+void CWallWindow::ShowTour(const TourShow& show) {
+  const Tour& tour = tour_->tour();
+  if (show.step < tour.steps.size()) {
+    if (motion_in_big_cell_ && tour.cell == 0)
+      big_cell_before_ = tour.steps[show.step].camera;
+    else
+      SetCamera(tour.cell, tour.steps[show.step].camera);
+  }
+  if (show.motion) {
+    if (!motion_in_big_cell_) big_cell_before_ = setup_.cells[0];
+    motion_in_big_cell_ = true;
+    SetCamera(0, *show.motion);
+  } else if (motion_in_big_cell_) {
+    motion_in_big_cell_ = false;
+    SetCamera(0, big_cell_before_);
+  }
+}
+
+void CWallWindow::UserActive() {
+  if (tour_) tour_->UserActivity(clock_());
+  owner_.WallUserActive(this);
+}
+
+void CWallWindow::CellMotion(int cell, bool started) {
+  if (tour_ && cell < static_cast<int>(setup_.cells.size())) {
+    const WallCamera& camera = setup_.cells[static_cast<size_t>(cell)];
+    const int64_t now = clock_();
+    if (started)
+      tour_->MotionStarted(camera, now);
+    else
+      tour_->MotionEnded(camera, now);
+  }
+  owner_.WallMotion(this, cell, started);
+}
+
+HMENU CWallWindow::TourMenu() const {
+  HMENU menu = CreatePopupMenu();
+  const std::vector<std::string> names = TourNames();
+  for (UINT i = 0; i < names.size() && i < kStoredTourCount; ++i)
+    AppendMenuW(menu, MF_STRING | (names[i] == setup_.tour ? MF_CHECKED : 0), kStoredTourBase + i,
+                win32::Widen(names[i]).c_str());
+  if (!names.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kTourCameras, L"Tour the Cameras in This Cell");
+  AppendMenuW(menu, MF_STRING | (owner_.LayoutTourRunning() ? MF_CHECKED : 0), kTourLayouts, L"Tour the Layouts");
+  const bool motion = tour_ && tour_->tour().motion_takes_big_cell;
+  AppendMenuW(menu, MF_STRING | (tour_ ? 0 : MF_GRAYED) | (motion ? MF_CHECKED : 0), kTourMotion,
+              L"Motion Takes the Big Cell");
+  AppendMenuW(menu, MF_STRING | (tour_ ? 0 : MF_GRAYED), kSaveTour, L"Save Tour As...");
+  AppendMenuW(menu, MF_STRING | (tour_ ? 0 : MF_GRAYED), kStopTour, L"Stop Tour");
+  return menu;
+}
+
+void CWallWindow::OnTourMenu(UINT chosen, int cell) {
+  if (chosen >= kStoredTourBase && chosen < kStoredTourBase + kStoredTourCount) {
+    const std::vector<std::string> names = TourNames();
+    Tour tour;
+    if (chosen - kStoredTourBase >= names.size() || !LoadTour(names[chosen - kStoredTourBase], &tour)) return;
+    if (tour.kind == Tour::Kind::kLayouts)
+      owner_.RunLayoutTour(tour);
+    else
+      RunTour(names[chosen - kStoredTourBase]);
+  } else if (chosen == kTourCameras) {
+    Tour tour;
+    tour.cell = cell;
+    for (const WallCamera& camera : owner_.TourCameras())
+      if (tour.steps.size() < Tour::kMaxSteps) tour.steps.push_back({"", camera, kCameraTourDwellSeconds});
+    RunTour(tour);
+  } else if (chosen == kTourLayouts) {
+    owner_.ToggleLayoutTour();
+  } else if (chosen == kTourMotion && tour_) {
+    Tour tour = tour_->tour();
+    tour.motion_takes_big_cell = !tour.motion_takes_big_cell;
+    const std::string name = setup_.tour;  // a stored tour keeps the choice
+    RunTour(tour);
+    if (!name.empty() && SaveTour(name, tour)) setup_.tour = name;
+  } else if (chosen == kSaveTour && tour_) {
+    std::string name;
+    if (!owner_.AskTourName(&name) || !SaveTour(name, tour_->tour())) return;
+    setup_.tour = name;
+    owner_.WallChanged(this);
+  } else if (chosen == kStopTour) {
+    StopTour();
+  }
+}
+
 void CWallWindow::SetPattern(const WallPattern& pattern) {
   if (pattern == setup_.pattern) return;
+  if (tour_ && tour_->tour().cell >= pattern.CellCount()) StopTour();
   setup_.SetPattern(pattern);
   if (hwnd_) BuildCells();
   owner_.WallChanged(this);
@@ -118,6 +261,7 @@ void CWallWindow::CellMenu(int cell, POINT screen) {
                 win32::Widen(kMenuPatterns[i]).c_str());
   }
   AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(grid), L"Grid");
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(TourMenu()), L"Tour");
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kCloseWall, L"Close Wall");
   const UINT chosen = static_cast<UINT>(
@@ -132,6 +276,10 @@ void CWallWindow::CellMenu(int cell, POINT screen) {
     Zoom(zoomed_ == cell ? -1 : cell);
   } else if (chosen == kCloseWall) {
     owner_.WallClosing(this);  // the owner deletes this wall: nothing may follow
+  } else if (chosen >= kTourCameras && chosen <= kStopTour) {
+    OnTourMenu(chosen, cell);
+  } else if (chosen >= kStoredTourBase && chosen < kStoredTourBase + kStoredTourCount) {
+    OnTourMenu(chosen, cell);
   } else if (chosen >= kPatternBase && chosen < kPatternBase + std::size(kMenuPatterns)) {
     WallPattern p;
     ParseWallPattern(kMenuPatterns[chosen - kPatternBase], &p);

@@ -8,10 +8,13 @@
 // The window thread only.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/wall/tour.h"
 #include "app/wall/wall_setup.h"
 #include "app/wall/win32/wall_cell.h"
 #include "os/screen_rect.h"
@@ -35,11 +38,19 @@ class WallWindowOwner {
   // Input in the wall (a tour waits) and motion in one of its cells.
   virtual void WallUserActive(CWallWindow*) {}
   virtual void WallMotion(CWallWindow*, int /*cell*/, bool /*started*/) {}
+  // Tours: the cameras a cell may tour, the tour of the saved layouts (the
+  // program's, not a wall's: it may close this wall), a name to save a tour under.
+  virtual std::vector<WallCamera> TourCameras() { return {}; }
+  virtual void ToggleLayoutTour() {}
+  virtual void RunLayoutTour(const Tour& /*tour*/) {}
+  virtual bool LayoutTourRunning() const { return false; }
+  virtual bool AskTourName(std::string* /*name*/) { return false; }
 };
 
 class CWallWindow : private WallCellOwner {
  public:
-  CWallWindow(WallWindowOwner& owner, WallSetup setup);
+  // `clock` gives milliseconds that never go back (tests pass their own).
+  CWallWindow(WallWindowOwner& owner, WallSetup setup, std::function<int64_t()> clock = nullptr);
   ~CWallWindow() override;
   CWallWindow(const CWallWindow&) = delete;
   CWallWindow& operator=(const CWallWindow&) = delete;
@@ -49,8 +60,15 @@ class CWallWindow : private WallCellOwner {
   bool Open(const std::vector<os::ScreenRect>& monitors);
   HWND hwnd() const { return hwnd_; }
   const WallSetup& setup() const { return setup_; }
-  // Once a second: cells that could not link try again now and then.
+  // Once a second: cells that could not link try again now and then, and
+  // the tour moves on.
   void Tick();
+  // A camera tour of its cell: the stored tour `name` (empty: none), or an
+  // unsaved one. Layout tours are refused (false): the program runs those.
+  bool RunTour(const std::string& name);
+  bool RunTour(const Tour& tour);
+  void StopTour();
+  const TourClock* tour() const { return tour_.get(); }
   // The monitor's rectangle the wall fills.
   const os::ScreenRect& area() const { return area_; }
 
@@ -69,6 +87,9 @@ class CWallWindow : private WallCellOwner {
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void BuildCells();
   void PlaceCells();
+  void ShowTour(const TourShow& show);
+  void OnTourMenu(UINT chosen, int cell);
+  HMENU TourMenu() const;
 
   // WallCellOwner
   std::unique_ptr<storage::PlanLink> OpenCellLink(const WallCamera& camera, storage::ShownLinkOptions options,
@@ -77,16 +98,21 @@ class CWallWindow : private WallCellOwner {
   }
   void CellDoubleClicked(int cell) override { Zoom(zoomed_ == cell ? -1 : cell); }
   void CellMenu(int cell, POINT screen) override;
-  void UserActive() override { owner_.WallUserActive(this); }
-  void CellMotion(int cell, bool started) override { owner_.WallMotion(this, cell, started); }
+  void UserActive() override;
+  void CellMotion(int cell, bool started) override;
 
   WallWindowOwner& owner_;
   WallSetup setup_;
+  std::function<int64_t()> clock_;
   os::ScreenRect area_;
   HWND hwnd_ = nullptr;
   std::vector<std::unique_ptr<WallCell>> cells_;
   int zoomed_ = -1;
   int ticks_ = 0;
+  std::unique_ptr<TourClock> tour_;
+  // What the big cell showed before a camera with motion took it.
+  bool motion_in_big_cell_ = false;
+  WallCamera big_cell_before_;
 };
 
 }  // namespace app::wall
