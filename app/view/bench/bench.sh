@@ -14,7 +14,8 @@
 # without DirectDraw"); VIEW_BENCH_AUTO=1 lets them choose as the program
 # does without the option, in a prefix with Wine's own settings, which is
 # what a user of Wine without a graphics driver has (DirectDraw through
-# OpenGL on a software rasteriser).
+# OpenGL on a software rasteriser). VIEW_BENCH_WALL=4x4 shows the cameras
+# in the cells of a video wall of that grid instead of in views.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 win=${1:-$root/build/win32}
@@ -76,7 +77,9 @@ for n in $counts; do
   ports=$(sed -n 's/^camera LOAD-[0-9]* 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
   echo "== $n views"
   x0=$(cpu_seconds "$xvfb"); w0=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t0=$(date +%s.%N)
-  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $path_option $ports | grep -v '^ *[0-9]*s cpu' || true
+  wall_option=""
+  [ -n "${VIEW_BENCH_WALL:-}" ] && wall_option="--wall $VIEW_BENCH_WALL"
+  bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $path_option $wall_option $ports | grep -v '^ *[0-9]*s cpu' || true
   x1=$(cpu_seconds "$xvfb"); w1=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t1=$(date +%s.%N)
   # A wineserver that ended between runs was replaced by one this run started.
   awk -v a="$w0" -v b="$w1" 'BEGIN { exit !(b < a) }' && w0=0

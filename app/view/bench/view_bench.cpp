@@ -3,8 +3,10 @@
 // spent it, units the views' rings discarded, where a picture's time goes
 // on its media thread (decode, post filter, overlay, conversion, blit) and
 // how long each picture took from its arrival to the end of its blit.
+// With --wall GRID the cameras show in the cells of a video wall instead,
+// each cell 640x480 (and its label), as Halyard's walls link them.
 // A benchmark that prints figures; run by bench.sh.
-//   view_bench.exe [--seconds S] [--control PORT] CAMERA_PORT...
+//   view_bench.exe [--seconds S] [--gdi | --directdraw] [--wall GRID] CAMERA_PORT...
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -12,12 +14,16 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/storage/win32/plan_link.h"
 #include "app/view/tests/view_test_support.h"
+#include "app/wall/win32/wall_window.h"
+#include "settings/viewer_registry.h"
 #include "os/socket.h"
 #include "os/thread_name.h"
 #include "present/i420_convert.h"
@@ -140,18 +146,141 @@ double StretchMsPerPicture(int w, int h, int to_w, int to_h) {
   return Seconds(Clock::now() - start) * 1000.0 / 200;
 }
 
+// Without either option the views choose their drawing path as the
+// program does when the user has not (they time their pictures first).
+enum class Path { kTheirOwn, kDirectDraw, kGdi };
+
+// A wall whose cells link the load cameras "LOAD-1"... as Halyard's do,
+// keeping each link's media path for the figures.
+class BenchWall : public app::wall::WallWindowOwner {
+ public:
+  BenchWall(FakeViewHost& host, const std::vector<uint16_t>& ports) : links_(Context(host, ports)) {}
+  std::unique_ptr<app::storage::PlanLink> OpenWallLink(const app::wall::WallCamera& camera,
+                                                       app::storage::ShownLinkOptions options,
+                                                       std::string* why) override {
+    auto link = links_.OpenShown({false, camera.name}, std::move(options), why);
+    if (link) paths.push_back(&link->media().path());
+    return link;
+  }
+  void OpenViewOf(const app::wall::WallCamera&) override {}
+  void WallChanged(app::wall::CWallWindow*) override {}
+  void WallClosing(app::wall::CWallWindow*) override {}
+  std::vector<node::NodeMediaPath*> paths;
+
+ private:
+  static app::storage::PlanLinkContext Context(FakeViewHost& host, std::vector<uint16_t> ports) {
+    app::storage::PlanLinkContext context;
+    context.hosting = &host.Hosting();
+    context.events = &host.Events();
+    context.acquire_index = [&host] { return host.AcquireNodeIndex(); };
+    context.release_index = [&host](int index) { host.ReleaseNodeIndex(index); };
+    context.find_entry = [ports](const std::string& name, settings::ServerRecord* entry) {
+      const size_t n = static_cast<size_t>(std::atoi(name.c_str() + 5));  // "LOAD-n"
+      if (n < 1 || n > ports.size()) return false;
+      *entry = {name, "127.0.0.1", ports[n - 1], settings::kCameraServerType, false, ""};
+      return true;
+    };
+    return context;
+  }
+  app::storage::Win32PlanLinks links_;
+};
+
+// The cameras on a wall of GRID at the screen's top left, each cell the
+// size of a 640x480 picture and its label: pictures per second per cell,
+// CPU and the time from a picture's arrival to the end of its blit.
+int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int seconds, Path path) {
+  app::wall::WallSetup setup;
+  if (!app::wall::ParseWallPattern(grid, &setup.pattern)) {
+    std::fprintf(stderr, "view_bench: --wall takes a grid such as 4x4, not %s\n", grid.c_str());
+    return 2;
+  }
+  setup.SetPattern(setup.pattern);
+  for (size_t i = 0; i < setup.cells.size() && i < ports.size(); ++i) {
+    const std::string name = "LOAD-" + std::to_string(i + 1);
+    settings::SaveLogin(name, {"demo", "demo"});
+    setup.cells[i] = {false, name};
+  }
+  if (path != Path::kTheirOwn) settings::SaveDrawThroughGdi(path == Path::kGdi);
+  FakeViewHost host(nullptr, false);
+  BenchWall owner(host, ports);
+  app::wall::CWallWindow wall(owner, setup);
+  const int cell_height = 480 + app::wall::WallCell::kLabelHeight;
+  if (!wall.Open({{0, 0, 640 * setup.pattern.columns, cell_height * setup.pattern.rows}})) return 1;
+  const auto live = [&] {
+    for (int i = 0; i < wall.cell_count(); ++i)
+      if (!setup.cells[size_t(i)].empty() && wall.cell(i).state() != app::wall::CellState::kLive) return false;
+    return true;
+  };
+  // The wall ticks once a second, as Halyard's main window makes it: cells
+  // that time their drawing paths take the one chosen then.
+  const auto pump_ticking = [&](int ms, const std::function<bool()>& done) {
+    for (int waited = 0; waited < ms; waited += 1000) {
+      if (done && done()) return true;
+      PumpFor(1000);
+      wall.Tick();
+    }
+    return done && done();
+  };
+  if (!pump_ticking(90000, live)) {
+    std::fprintf(stderr, "view_bench: not every cell had pictures in 90 s\n");
+    return 1;
+  }
+  pump_ticking(path == Path::kTheirOwn ? 10000 : 3000, nullptr);
+  std::vector<uint64_t> shown0;
+  std::vector<node::PictureTiming::Totals> timing0;
+  for (node::NodeMediaPath* p : owner.paths) {
+    shown0.push_back(p->FramesShown());
+    timing0.push_back(p->Timing().Read());
+  }
+  const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
+  const double cpu0 = ProcessCpuSeconds();
+  const Clock::time_point t0 = Clock::now();
+  pump_ticking((seconds + 5) * 1000, [&] { return Clock::now() - t0 >= std::chrono::seconds(seconds); });
+  const double wall_seconds = Seconds(Clock::now() - t0);
+  const double cpu = ProcessCpuSeconds() - cpu0;
+  const std::map<std::string, double> cpu_by_thread = CpuByName(threads0, ThreadTimes());
+  double min_rate = 1e9, max_rate = 0, sum_rate = 0;
+  node::PictureTiming::Totals timing;
+  for (size_t i = 0; i < owner.paths.size(); ++i) {
+    const double rate = double(owner.paths[i]->FramesShown() - shown0[i]) / wall_seconds;
+    min_rate = std::min(min_rate, rate);
+    max_rate = std::max(max_rate, rate);
+    sum_rate += rate;
+    timing.Merge(owner.paths[i]->Timing().Read().Since(timing0[i]));
+  }
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const unsigned cores = std::max<unsigned>(1, system.dwNumberOfProcessors);
+  std::printf("summary: a %s wall of %zu cameras of 640x480 for %.0f s, drawing %s\n", grid.c_str(),
+              owner.paths.size(), wall_seconds,
+              path == Path::kGdi ? "through GDI" : path == Path::kDirectDraw ? "through DirectDraw" : "as chosen");
+  std::printf("  pictures drawn per second per cell: min %.1f, mean %.1f, max %.1f\n", min_rate,
+              sum_rate / double(std::max<size_t>(1, owner.paths.size())), max_rate);
+  std::printf("  cpu of the process: %.0f%% of one core (%.0f%% of %u cores)\n", 100.0 * cpu / wall_seconds,
+              100.0 * cpu / wall_seconds / cores, cores);
+  std::printf("  arrival to the end of the blit: median %.1f ms, 99th percentile %.1f ms (%llu pictures)\n",
+              timing.LatencyMs(0.5), timing.LatencyMs(0.99), static_cast<unsigned long long>(timing.pictures));
+  std::printf("  cpu by thread (%% of one core):");
+  for (const auto& [name, thread_seconds] : cpu_by_thread)
+    std::printf(" %s %.0f%%;", name.empty() ? "unnamed (Wine's sound and display threads)" : name.c_str(),
+                100.0 * thread_seconds / wall_seconds);
+  std::printf("\n");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int seconds = 60;
-  // Without either option the views choose their drawing path as the
-  // program does when the user has not (they time their pictures first).
-  enum class Path { kTheirOwn, kDirectDraw, kGdi } path = Path::kTheirOwn;
+  Path path = Path::kTheirOwn;
   std::vector<uint16_t> ports;
+  std::string wall_grid;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--seconds" && i + 1 < argc)
       seconds = std::atoi(argv[++i]);
+    else if (a == "--wall" && i + 1 < argc)
+      wall_grid = argv[++i];
     else if (a == "--gdi")
       path = Path::kGdi;
     else if (a == "--directdraw")
@@ -160,9 +289,10 @@ int main(int argc, char** argv) {
       ports.push_back(static_cast<uint16_t>(std::atoi(argv[i])));
   }
   if (ports.empty()) {
-    std::fprintf(stderr, "usage: view_bench [--seconds S] [--gdi | --directdraw] CAMERA_PORT...\n");
+    std::fprintf(stderr, "usage: view_bench [--seconds S] [--gdi | --directdraw] [--wall GRID] CAMERA_PORT...\n");
     return 2;
   }
+  if (!wall_grid.empty()) return RunWall(wall_grid, ports, seconds, path);
   os::NetStartup();
   os::NameCurrentThread("window");
   UseDefaultTexts();

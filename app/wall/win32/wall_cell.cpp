@@ -140,6 +140,11 @@ void WallCell::Show(const WallCamera& camera) {
   SetState(link_ ? CellState::kConnecting : CellState::kFailed);
 }
 
+void WallCell::ApplyDrawPathTrial() {
+  std::string told;
+  if (video_ && video_->ApplyDrawPathTrial(&told)) DebugLog("Wall cell %d : %s\n", index_, told.c_str());
+}
+
 void WallCell::RetryIfFailed() {
   if (state_ != CellState::kFailed) return;
   const WallCamera camera = camera_;
@@ -201,10 +206,6 @@ LRESULT WallCell::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case kWmPictureCame:
       if (state_ == CellState::kConnecting || state_ == CellState::kLost) SetState(CellState::kLive);
-      if (video_) {
-        std::string told;
-        if (video_->ApplyDrawPathTrial(&told)) DebugLog("Wall cell %d : %s\n", index_, told.c_str());
-      }
       return 0;
     case WM_PAINT:
       Paint();

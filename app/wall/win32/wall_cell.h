@@ -59,6 +59,9 @@ class WallCell {
   // A cell whose link could not be made (the hosting server does not list
   // the camera yet, no node slot was free) tries again.
   void RetryIfFailed();
+  // Once a second: a cell that times its drawing paths takes the one its
+  // pictures chose (GDI where DirectDraw is slow, as under Wine).
+  void ApplyDrawPathTrial();
   const WallCamera& camera() const { return camera_; }
   CellState state() const { return state_; }
   HWND hwnd() const { return hwnd_; }

@@ -95,6 +95,7 @@ void CWallWindow::Tick() {
   constexpr int kRetrySeconds = 5;
   if (tour_)
     if (const std::optional<TourShow> show = tour_->Tick(clock_())) ShowTour(*show);
+  for (const auto& cell : cells_) cell->ApplyDrawPathTrial();
   if (++ticks_ % kRetrySeconds != 0) return;
   for (const auto& cell : cells_) cell->RetryIfFailed();
 }
