@@ -79,7 +79,7 @@ CMainWindow& ShellTest::OpenMain(StartOptions options) {
   setup.instance = GetModuleHandleW(nullptr);
   setup.program_dir = ProgramDir();
   setup.version = ReadProgramVersion(setup.instance);
-  setup.factory = &factory_;
+  setup.factory = view_factory_ ? view_factory_ : &factory_;
   setup.options = std::move(options);
   main_ = std::make_unique<CMainWindow>(std::move(setup));
   EXPECT_NE(main_->Create(nullptr), nullptr);

@@ -54,6 +54,7 @@ class ShellTest : public ::testing::Test {
   dialogs::testing::ShellSandbox sandbox_;
   std::unique_ptr<sim::World> world_;
   TestViewFactory factory_;
+  ViewFactory* view_factory_ = nullptr;  // another factory than factory_ (the real views)
   std::unique_ptr<CMainWindow> main_;
 };
 

@@ -271,6 +271,7 @@ void CViewWindow::OnTimer(UINT_PTR id) {
     stream_idle_ = shown == shown_at_refresh_;
     shown_at_refresh_ = shown;
     if (video_ && node_) video_->SetAlarmBlink(node_->notice_countdown());
+    if (video_) video_->SetOffPrimaryMonitor(!win32::OnPrimaryMonitor(hwnd()));
     ApplyDrawPathTrial();
     MaybeStartRequestedRecording();
     Refresh();

@@ -46,7 +46,7 @@ void NodeVideoOutput::DrawTimed(const codec::DecodedPicture& picture, bool borde
   using Verdict = present::DrawPathTrial::Verdict;
   // Only pictures drawn on the path the trial measures count: its switch
   // comes a moment after its verdict, from the window's thread.
-  const bool counts = trial_on_ && gdi_ == (trial_.verdict() == Verdict::kTryGdi);
+  const bool counts = trial_on_ && !off_primary_ && gdi_ == (trial_.verdict() == Verdict::kTryGdi);
   const uint64_t started = os::MonotonicUs();
   window_.Draw(picture, nullptr, border, colour);
   if (counts) trial_.Add(os::MonotonicUs() - started);
@@ -90,7 +90,8 @@ void NodeVideoOutput::Resize(int width, int height) {
 }
 
 void NodeVideoOutput::StartWindowRenderer(os::WindowHandle target) {
-  window_.Initialise(target, width_, height_, gdi_ ? present::WindowRenderer::kDrawThroughGdi : present::WindowRenderer::kAllOptions);
+  window_.Initialise(target, width_, height_,
+                     DrawsThroughGdi() ? present::WindowRenderer::kDrawThroughGdi : present::WindowRenderer::kAllOptions);
 }
 
 // The overlay when the display has one (and DirectDraw is not turned off),
@@ -161,6 +162,13 @@ void NodeVideoOutput::SetDrawThroughGdi(bool gdi) {
   if (gdi == gdi_) return;
   gdi_ = gdi;
   RestartRenderer();
+}
+
+void NodeVideoOutput::SetOffPrimaryMonitor(bool off) {
+  std::lock_guard<std::mutex> lock(state_);
+  if (off == off_primary_) return;
+  off_primary_ = off;
+  if (!full_screen_) RestartRenderer();
 }
 
 void NodeVideoOutput::RestartRenderer() {

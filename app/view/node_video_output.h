@@ -42,6 +42,11 @@ class NodeVideoOutput : public node::PictureSink {
   // The user's choice to draw without DirectDraw (WindowRenderer's GDI mode,
   // no overlay in full screen). Off until set.
   void SetDrawThroughGdi(bool gdi);
+  // A window off the primary monitor: DirectDraw's primary surface is the
+  // primary monitor's and draws nothing elsewhere, so the pictures go
+  // through GDI while the window is there (the user's choice and the trial
+  // stay as they are for when it comes back).
+  void SetOffPrimaryMonitor(bool off);
   // A paused view shows no new pictures.
   void SetPaused(bool paused);
   // The user has not chosen a drawing path: the pictures' times choose
@@ -65,6 +70,7 @@ class NodeVideoOutput : public node::PictureSink {
 
  private:
   void StartWindowRenderer(os::WindowHandle target);
+  bool DrawsThroughGdi() const { return gdi_ || off_primary_; }
   // The renderer at work takes gdi_ now. State lock held.
   void RestartRenderer();
   // Draws through the window renderer, timed for the trial while it runs. State lock held.
@@ -89,6 +95,7 @@ class NodeVideoOutput : public node::PictureSink {
   bool visible_ = true;
   uint64_t visible_checked_ms_ = 0;
   bool gdi_ = false;
+  bool off_primary_ = false;
   int alarm_blink_ = 0;
   bool motion_ = false;
   bool trial_on_ = false;        // the trial runs

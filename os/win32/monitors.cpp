@@ -40,6 +40,10 @@ std::vector<os::ScreenRect> WorkAreas() {
   return areas;
 }
 
+bool OnPrimaryMonitor(HWND window) {
+  return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) == MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
 std::vector<os::ScreenRect> MonitorRects() {
   std::vector<os::ScreenRect> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor<true>, reinterpret_cast<LPARAM>(&monitors));

@@ -13,6 +13,8 @@ namespace win32 {
 os::ScreenRect MonitorOf(HWND window);
 // Every present monitor's work area, the primary's first.
 std::vector<os::ScreenRect> WorkAreas();
+// Whether most of the window is on the primary monitor (the one at 0, 0).
+bool OnPrimaryMonitor(HWND window);
 // Every present monitor's whole rectangle, in the same order.
 std::vector<os::ScreenRect> MonitorRects();
 

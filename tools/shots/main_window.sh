@@ -6,8 +6,14 @@
 #   tools/shots/main_window.sh [BUILD_DIR] [OUT_DIR]
 # BUILD_DIR: a Windows build (default build/win32; halyard_shots is built if
 # missing). OUT_DIR (default BUILD_DIR/halyard-shots) receives main.png,
-# login.png, options.png and server_info.png. Without a DISPLAY a private
-# Xvfb (and sound server) is started for the run.
+# login.png, options.png, server_info.png and wall.png (a 3x3 wall of nine
+# cameras). Without a DISPLAY a private Xvfb (and sound server) is started
+# for the run. On a display of two monitors it adds two_monitors.png (a
+# layout of views on the first and a wall on the second); Xvfb has only
+# one, Xorg's dummy driver has several: xserver-xorg-video-dummy with a
+# Virtual 2048x768 screen, then
+#   xrandr --addmode DUMMY1 1024x768
+#   xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath "${1:-$root/build/win32}")

@@ -11,7 +11,10 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/layouts/win32/layout_registry.h"
 #include "app/resource.h"
+#include "app/view/view_factory.h"
+#include "os/win32/monitors.h"
 #include "app/tests/shell_fixture.h"
 #include "dialogs/dialog_ids.h"
 #include "dialogs/tests/win32_test_support.h"
@@ -58,10 +61,11 @@ void Backdrop() {
 void Shot(RECT r, const char* name) {
   PumpFor(600);
   constexpr int kMargin = 14;
-  r.left = std::max<LONG>(0, r.left - kMargin);
-  r.top = std::max<LONG>(0, r.top - kMargin);
-  r.right = std::min<LONG>(GetSystemMetrics(SM_CXSCREEN), r.right + kMargin);
-  r.bottom = std::min<LONG>(GetSystemMetrics(SM_CYSCREEN), r.bottom + kMargin);
+  const LONG left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  r.left = std::max<LONG>(left, r.left - kMargin);
+  r.top = std::max<LONG>(top, r.top - kMargin);
+  r.right = std::min<LONG>(left + GetSystemMetrics(SM_CXVIRTUALSCREEN), r.right + kMargin);
+  r.bottom = std::min<LONG>(top + GetSystemMetrics(SM_CYVIRTUALSCREEN), r.bottom + kMargin);
   if (!win32::testing::SaveBmp(win32::testing::CaptureScreen(r), g_out + "/" + name + ".bmp")) return;
   std::printf("shot %s\n", name);
   std::fflush(stdout);
@@ -76,6 +80,10 @@ class Session : public app::testing::ShellTest {
  public:
   void TestBody() override {}
   int Run();
+
+ private:
+  // Real views, so that the pictures show.
+  std::unique_ptr<app::ViewFactory> real_views_ = app::view::MakeViewFactory(GetModuleHandleW(nullptr));
 };
 
 // A 3x3 wall of the nine cameras on the whole screen, once every cell shows pictures.
@@ -96,11 +104,40 @@ void ShootWall(app::CMainWindow& main) {
   main.CloseWalls();
 }
 
+// With two monitors: a layout of two views on the first and a 2x2 wall on
+// the second, saved and put back, pictured across both.
+void ShootTwoMonitorLayout(app::CMainWindow& main) {
+  const std::vector<os::ScreenRect> monitors = win32::MonitorRects();
+  std::printf("monitors %zu\n", monitors.size());
+  if (monitors.size() < 2) return;
+  app::layouts::Layout layout;
+  layout.views.push_back({true, "CAM-1", {monitors[0].left + 300, 40, monitors[0].left + 620, 295}, 1, -1});
+  layout.views.push_back({true, "CAM-2", {monitors[0].left + 300, 330, monitors[0].left + 620, 585}, 1, -1});
+  app::wall::WallSetup wall;
+  wall.monitor = 2;
+  for (size_t i = 0; i < wall.cells.size(); ++i) wall.cells[i] = {true, "CAM-" + std::to_string(i + 3)};
+  layout.walls.push_back(wall);
+  app::layouts::SaveLayout("Two monitors", layout);
+  main.RestoreLayout("Two monitors");
+  PumpUntil([&] {
+    if (main.views().size() < 2 || main.walls().empty()) return false;
+    for (int i = 0; i < main.walls()[0]->cell_count(); ++i)
+      if (main.walls()[0]->cell(i).state() != app::wall::CellState::kLive) return false;
+    return true;
+  }, 20000);
+  PumpFor(2000);
+  RECT all{monitors[0].left, monitors[0].top, monitors[0].right, monitors[0].bottom};
+  for (const os::ScreenRect& m : monitors) all = Union(all, {m.left, m.top, m.right, m.bottom});
+  Shot(all, "two_monitors");
+  main.CloseWalls();
+}
+
 int Session::Run() {
   SetUpTestSuite();
   SetUp();
   StartSim(7);  // CAM-1 to CAM-9, for the wall
   settings::IniHandler::Instance().Initialise(app::testing::DistFolder() + "/Halyard.ini");
+  view_factory_ = real_views_.get();
   app::CMainWindow& main = OpenMain();
   SetWindowPos(main.hwnd(), nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   Connect("Demo server");
@@ -162,6 +199,7 @@ int Session::Run() {
     main.tree().OnMenuCommand(app::kCmdRegisterServer);
   }
   ShootWall(main);
+  ShootTwoMonitorLayout(main);
   CloseMain();
   TearDown();
   return 0;

@@ -463,6 +463,24 @@ TEST(NodeVideoOutput, DrawingWithoutDirectDrawSwitchesTheRendererAtWork) {
   EXPECT_FALSE(output.windowRenderer().Initialised()) << "an ended channel draws nothing";
 }
 
+// DirectDraw's primary surface is the primary monitor's: a window moved to
+// another monitor draws through GDI there and takes DirectDraw back when it
+// returns, the user's choice unchanged.
+TEST(NodeVideoOutput, AWindowOffThePrimaryMonitorDrawsThroughGdiWhileThere) {
+  FakeDisplaySystem system;
+  NullFullScreen fullScreen;
+  NodeVideoOutput output(system, fullScreen, kNodeWindow);
+  output.SetOffPrimaryMonitor(true);
+  output.Resize(kW, kH);
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "a window that starts on another monitor";
+  output.SetOffPrimaryMonitor(false);
+  EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode());
+  output.SetOffPrimaryMonitor(true);
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  output.SetDrawThroughGdi(false);
+  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "the user's DirectDraw cannot draw there either";
+}
+
 // Without the user's choice a view whose DirectDraw blits are slow tries
 // GDI, keeps it, and says so once; the user's choice ends the trial.
 TEST(NodeVideoOutput, SlowDirectDrawBlitsMoveAViewToGdiOnItsOwn) {

@@ -92,7 +92,8 @@ std::string CellLabel(const WallCamera& camera, CellState state, const std::stri
   return motion ? camera.name + " - motion" : camera.name;
 }
 
-WallCell::WallCell(WallCellOwner& owner, HWND wall, int index) : owner_(owner), index_(index) {
+WallCell::WallCell(WallCellOwner& owner, HWND wall, int index, bool on_primary)
+    : owner_(owner), index_(index), on_primary_(on_primary) {
   if (!RegisterClasses(Procedure)) return;
   hwnd_ = CreateWindowExW(0, kCellClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, wall, nullptr,
                           GetModuleHandleW(nullptr), this);
@@ -131,6 +132,7 @@ void WallCell::Show(const WallCamera& camera) {
   video_ = std::make_unique<view::NodeVideoOutput>(display_, *full_screen_, view::ToHandle(picture_));
   video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
   if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
+  video_->SetOffPrimaryMonitor(!on_primary_);
   pictures_ = std::make_unique<CellPictures>(*video_, hwnd_);
   storage::ShownLinkOptions options;
   options.sink = pictures_.get();

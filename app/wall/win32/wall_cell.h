@@ -47,7 +47,9 @@ class WallCell {
  public:
   static constexpr int kLabelHeight = 18;
 
-  WallCell(WallCellOwner& owner, HWND wall, int index);
+  // `on_primary`: the wall is on the primary monitor, the only one
+  // DirectDraw draws on (NodeVideoOutput::SetOffPrimaryMonitor).
+  WallCell(WallCellOwner& owner, HWND wall, int index, bool on_primary = true);
   ~WallCell();
   WallCell(const WallCell&) = delete;
   WallCell& operator=(const WallCell&) = delete;
@@ -79,6 +81,7 @@ class WallCell {
 
   WallCellOwner& owner_;
   const int index_;
+  const bool on_primary_;
   HWND hwnd_ = nullptr, picture_ = nullptr;
   WallCamera camera_;
   CellState state_ = CellState::kEmpty;

@@ -59,6 +59,7 @@ bool CWallWindow::Open(const std::vector<os::ScreenRect>& monitors) {
   if (!atom || monitors.empty()) return false;
   const size_t monitor = static_cast<size_t>(setup_.monitor - 1);
   area_ = monitor < monitors.size() ? monitors[monitor] : monitors.front();
+  on_primary_ = area_ == monitors.front();
   const std::wstring title = L"Halyard Wall " + std::to_wstring(setup_.monitor);
   hwnd_ = CreateWindowExW(0, kWallClass, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, area_.left, area_.top,
                           area_.width(), area_.height(), nullptr, nullptr, GetModuleHandleW(nullptr), this);
@@ -75,7 +76,7 @@ void CWallWindow::BuildCells() {
   cells_.clear();
   zoomed_ = -1;
   WallCellOwner& owner = *this;
-  for (int i = 0; i < setup_.pattern.CellCount(); ++i) cells_.push_back(std::make_unique<WallCell>(owner, hwnd_, i));
+  for (int i = 0; i < setup_.pattern.CellCount(); ++i) cells_.push_back(std::make_unique<WallCell>(owner, hwnd_, i, on_primary_));
   PlaceCells();
   for (size_t i = 0; i < cells_.size(); ++i) cells_[i]->Show(setup_.cells[i]);
 }

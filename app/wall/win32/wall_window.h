@@ -105,6 +105,7 @@ class CWallWindow : private WallCellOwner {
   WallSetup setup_;
   std::function<int64_t()> clock_;
   os::ScreenRect area_;
+  bool on_primary_ = true;
   HWND hwnd_ = nullptr;
   std::vector<std::unique_ptr<WallCell>> cells_;
   int zoomed_ = -1;
