@@ -214,6 +214,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void RunLayoutTour(const wall::Tour& tour) override;
   bool LayoutTourRunning() const override { return layout_tour_ != nullptr; }
   bool AskTourName(std::string* name) override;
+  std::vector<CameraMenuItem> CameraMenuItems(const wall::WallCamera& camera) override;
+  void CameraMenuCommand(const wall::WallCamera& camera, UINT command) override;
   void TickLayoutTour();
   void BeginCameraDrag(bool hosted, const std::string& name) override;
   bool OnDragMessage(UINT message);

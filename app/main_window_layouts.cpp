@@ -94,6 +94,7 @@ bool CMainWindow::RestoreLayout(const std::string& name) {
       shown[size_t(match - layout.views.begin())] = view;
   }
   layout_places_.clear();
+  layout_docks_.clear();  // a dock of the layout before must not catch a view opened later
   for (size_t i = 0; i < layout.views.size(); ++i) {
     layouts::LayoutView place = layout.views[i];
     // Docks are put back by the camera docked to, once both are open.

@@ -13,6 +13,7 @@
 #include "os/win32/message_box.h"
 #include "os/win32/monitors.h"
 #include "os/debug_log.h"
+#include "settings/ini_handler.h"
 #include "settings/viewer_registry.h"
 
 namespace app {
@@ -191,6 +192,30 @@ bool CMainWindow::AskTourName(std::string* name) {
   if (dialog.DoModal(hwnd()) != IDOK) return false;
   *name = dialog.name();
   return true;
+}
+
+// A cell's camera has the tree's "Record by Plan" items.
+std::vector<wall::WallWindowOwner::CameraMenuItem> CMainWindow::CameraMenuItems(const wall::WallCamera& camera) {
+  const HTREEITEM entry = camera.hosted ? tree_.FindCamera(camera.name) : tree_.FindServer(camera.name);
+  const CServerTree::Entry* e = tree_.EntryOf(entry);
+  if (!e || !e->IsCamera()) return {};
+  std::vector<CameraMenuItem> items;
+  for (const TreeMenuItem& item : tree_.MenuOf(entry)) {
+    node::PlanMode mode{};
+    const bool plan_item = item.command == kCmdPlanEdit || PlanModeOfCommand(item.command, &mode);
+    if (plan_item && item.label)
+      items.push_back({static_cast<UINT>(item.command), settings::IniHandler::Instance().GetString(*item.label),
+                       item.checked});
+  }
+  return items;
+}
+
+void CMainWindow::CameraMenuCommand(const wall::WallCamera& camera, UINT command) {
+  node::PlanMode mode{};
+  if (static_cast<int>(command) == kCmdPlanEdit)
+    EditPlan(camera.hosted, camera.name);
+  else if (PlanModeOfCommand(static_cast<int>(command), &mode))
+    SetPlan(camera.hosted, camera.name, mode);
 }
 
 bool CMainWindow::OnWallCommand(UINT id) {

@@ -266,6 +266,8 @@ void CServerTree::OnMenuCommand(int command) {
   }
 }
 
+std::vector<TreeMenuItem> CServerTree::MenuOf(HTREEITEM item) const { return item ? model_.MenuOf(IdOf(item)) : std::vector<TreeMenuItem>{}; }
+
 void CServerTree::SetPlanOf(TreeNodeId node, int command) {
   node::PlanMode mode{};
   const Entry* e = model_.EntryOf(node);

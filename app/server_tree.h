@@ -96,6 +96,8 @@ class CServerTree : private ServerTreeView {
   // on the selected entry, the context-menu key opens its menu.
   void ActivateSelected();
   void ShowMenuOfSelected();
+  // The items of the entry's menu (a wall's cell shows a camera's plan items).
+  std::vector<TreeMenuItem> MenuOf(HTREEITEM item) const;
 
   // ---- user interface ----
   // The tree's notifications (from the owner window); true when handled.

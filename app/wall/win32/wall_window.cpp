@@ -1,5 +1,7 @@
 #include "app/wall/win32/wall_window.h"
 
+#include <algorithm>
+
 #include "app/wall/win32/tour_registry.h"
 #include "os/clock.h"
 #include "os/win32/text.h"
@@ -255,6 +257,11 @@ void CWallWindow::CellMenu(int cell, POINT screen) {
   const bool has_camera = !setup_.cells[static_cast<size_t>(cell)].empty();
   AppendMenuW(menu, MF_STRING | (has_camera ? 0 : MF_GRAYED), kOpenView, L"Open in a View");
   AppendMenuW(menu, MF_STRING | (has_camera ? 0 : MF_GRAYED), kEmptyCell, L"Empty this Cell");
+  const std::vector<WallWindowOwner::CameraMenuItem> camera_items =
+      has_camera ? owner_.CameraMenuItems(setup_.cells[static_cast<size_t>(cell)]) : std::vector<WallWindowOwner::CameraMenuItem>{};
+  for (const auto& item : camera_items)
+    AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : 0), item.command, win32::Widen(item.label).c_str());
+  if (!camera_items.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kFill, zoomed_ == cell ? L"Back to the Grid" : L"Fill the Wall");
   for (UINT i = 0; i < std::size(kMenuPatterns); ++i) {
     WallPattern p;
@@ -278,6 +285,9 @@ void CWallWindow::CellMenu(int cell, POINT screen) {
     Zoom(zoomed_ == cell ? -1 : cell);
   } else if (chosen == kCloseWall) {
     owner_.WallClosing(this);  // the owner deletes this wall: nothing may follow
+  } else if (std::any_of(camera_items.begin(), camera_items.end(),
+                         [&](const WallWindowOwner::CameraMenuItem& item) { return item.command == chosen; })) {
+    owner_.CameraMenuCommand(camera, chosen);
   } else if (chosen >= kTourCameras && chosen <= kStopTour) {
     OnTourMenu(chosen, cell);
   } else if (chosen >= kStoredTourBase && chosen < kStoredTourBase + kStoredTourCount) {

@@ -45,6 +45,15 @@ class WallWindowOwner {
   virtual void RunLayoutTour(const Tour& /*tour*/) {}
   virtual bool LayoutTourRunning() const { return false; }
   virtual bool AskTourName(std::string* /*name*/) { return false; }
+  // The camera's own items for a cell's menu (its recording plan), with
+  // commands above the wall's own, and what choosing one does.
+  struct CameraMenuItem {
+    UINT command = 0;
+    std::string label;
+    bool checked = false;
+  };
+  virtual std::vector<CameraMenuItem> CameraMenuItems(const WallCamera& /*camera*/) { return {}; }
+  virtual void CameraMenuCommand(const WallCamera& /*camera*/, UINT /*command*/) {}
 };
 
 class CWallWindow : private WallCellOwner {
