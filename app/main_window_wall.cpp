@@ -72,6 +72,15 @@ std::unique_ptr<storage::PlanLink> CMainWindow::OpenWallLink(const wall::WallCam
     cell_links_ = std::make_unique<wall::SharedCellLinks>(
         [this](const wall::WallCamera& shown, storage::ShownLinkOptions fan, std::string* reason) {
           return plans_->links().OpenShown({shown.hosted, shown.name}, std::move(fan), reason);
+        },
+        // A camera's plan records through the wall's link while it lives:
+        // one login per camera.
+        [this](const wall::WallCamera& shown, node::NodeMedia& media, bool opened) {
+          if (!plans_) return;
+          if (opened)
+            plans_->plans().ViewOpened({shown.hosted, shown.name}, media);
+          else
+            plans_->plans().ViewClosing({shown.hosted, shown.name}, media);
         });
   return cell_links_->Lease(camera, std::move(options), why);
 }

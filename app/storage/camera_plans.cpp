@@ -1,5 +1,7 @@
 #include "app/storage/camera_plans.h"
 
+#include <algorithm>
+
 #include "node/node_media.h"
 
 namespace app::storage {
@@ -95,19 +97,41 @@ void CameraPlans::SetAllHostedUnreachable() {
 
 void CameraPlans::ViewOpened(const PlanCamera& camera, node::NodeMedia& media) {
   auto it = entries_.find(camera);
-  if (it == entries_.end() || it->second.view) return;  // a second view: the first one keeps the plan
-  Detach(it->second);
-  it->second.view = &media;
-  media.AddTap(it->second.recorder.get());
-  it->second.recorder->Tick();  // its state is the view link's from now on
+  if (it == entries_.end()) return;
+  Entry& entry = it->second;
+  if (entry.view) {  // a second view: the first one keeps the plan
+    if (entry.view != &media && std::find(entry.others.begin(), entry.others.end(), &media) == entry.others.end())
+      entry.others.push_back(&media);
+    return;
+  }
+  RecordThrough(entry, media);
 }
 
 void CameraPlans::ViewClosing(const PlanCamera& camera, node::NodeMedia& media) {
   auto it = entries_.find(camera);
-  if (it == entries_.end() || it->second.view != &media) return;
-  Detach(it->second);
-  Reconcile(camera, it->second);
-  it->second.recorder->Tick();
+  if (it == entries_.end()) return;
+  Entry& entry = it->second;
+  entry.others.erase(std::remove(entry.others.begin(), entry.others.end(), &media), entry.others.end());
+  if (entry.view != &media) return;
+  if (!entry.others.empty()) {
+    node::NodeMedia* next = entry.others.front();
+    entry.others.erase(entry.others.begin());
+    RecordThrough(entry, *next);
+    return;
+  }
+  Detach(entry);
+  Reconcile(camera, entry);
+  entry.recorder->Tick();
+}
+
+// The recorder leaves what it tapped (one file ends) and taps `media`.
+void CameraPlans::RecordThrough(Entry& entry, node::NodeMedia& media) {
+  std::vector<node::NodeMedia*> others = std::move(entry.others);
+  Detach(entry);
+  entry.others = std::move(others);
+  entry.view = &media;
+  media.AddTap(entry.recorder.get());
+  entry.recorder->Tick();  // its state is the view link's from now on
 }
 
 void CameraPlans::Tick() {

@@ -88,11 +88,11 @@ class CameraPlans {
   void SetReachable(const PlanCamera& camera, bool reachable);
   void SetAllHostedUnreachable();
 
-  // A view of `camera` opened with `media` as its media side: the plan
-  // records through it from now on.
+  // A view (or a wall's link) of `camera` opened with `media` as its media
+  // side: the plan records through the first such one while it lives.
   void ViewOpened(const PlanCamera& camera, node::NodeMedia& media);
-  // The view's media side goes: the plan takes its own link again. Called
-  // before the media is destroyed.
+  // That media side goes: the plan moves on to another that shows the
+  // camera, else takes its own link again. Called before the media is destroyed.
   void ViewClosing(const PlanCamera& camera, node::NodeMedia& media);
 
   // Once a second: the plans' recordings follow their plans and schedules.
@@ -108,6 +108,7 @@ class CameraPlans {
     std::unique_ptr<node::PlanRecorder> recorder;
     std::unique_ptr<PlanLink> link;    // the plan's own link
     node::NodeMedia* view = nullptr;   // a view's media side it records through instead
+    std::vector<node::NodeMedia*> others;  // further ones that show the camera, in order
     bool reachable = true;
     std::string unreachable_why;       // waiting: why there is no link
   };
@@ -115,6 +116,7 @@ class CameraPlans {
   // Opens, moves or closes the entry's link as its plan and views ask.
   void Reconcile(const PlanCamera& camera, Entry& entry);
   void Detach(Entry& entry);
+  void RecordThrough(Entry& entry, node::NodeMedia& media);
   node::NodeMedia* MediaOf(Entry& entry);
 
   PlanLinkMaker& links_;

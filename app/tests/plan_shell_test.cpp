@@ -105,5 +105,30 @@ TEST_F(PlanShellTest, AnAlertOfACameraRecordedWithoutAViewOpensItsView) {
   EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
 }
 
+// A wall's cell of the camera lends its link to the plan as a view does,
+// and gives it back when the wall closes: the camera sees one login.
+TEST_F(PlanShellTest, AWallCellOfTheCameraCarriesItsPlan) {
+  StartSim();
+  StorePlan();
+  CMainWindow& main = OpenMain();
+  ASSERT_TRUE(PumpUntil([&] { return TreeState() == node::PlanStateKind::kRecording; }, 20000))
+      << main.plans()->plans().StateOf(camera_).why;
+  const std::string own = Connections();
+  wall::WallSetup setup;
+  wall::WallPattern one;
+  wall::ParseWallPattern("1x1", &one);
+  setup.SetPattern(one);
+  setup.cells[0] = {false, camera_.name};
+  wall::CWallWindow* wall = main.OpenWall(setup);
+  ASSERT_NE(wall, nullptr);
+  EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
+  EXPECT_TRUE(PumpUntil([&] { return wall->cell(0).state() == wall::CellState::kLive; }, 10000)) << wall->cell(0).label();
+  EXPECT_TRUE(PumpUntil([&] { return Connections() == own; }, 10000)) << Connections() << ", was " << own;
+  EXPECT_TRUE(PumpUntil([&] { return main.plans()->plans().StateOf(camera_).kind == node::PlanStateKind::kRecording; },
+                        20000));
+  main.CloseWalls();
+  EXPECT_TRUE(main.plans()->plans().HasOwnLink(camera_));
+}
+
 }  // namespace
 }  // namespace app::testing

@@ -101,6 +101,17 @@ TEST_F(CameraPlansTest, APlansLinkGivesWayToAViewOfItsCameraAndComesBackAfterIt)
   plans_->ViewClosing(gate_, second);
   EXPECT_EQ(links_.live, 0) << "a second view's close took the plan from the first";
 
+  // The first closes while another shows the camera: the plan moves there.
+  second.LinkStateChanged(true, true);
+  plans_->ViewOpened(gate_, second);
+  plans_->ViewClosing(gate_, view_);
+  EXPECT_EQ(links_.live, 0) << "the plan opened a link of its own beside the second view's";
+  plans_->Tick();
+  EXPECT_EQ(plans_->StateOf(gate_).kind, node::PlanStateKind::kRecording) << "through the second view";
+  plans_->ViewOpened(gate_, view_);
+  plans_->ViewClosing(gate_, second);
+  EXPECT_EQ(links_.live, 0);
+
   plans_->ViewClosing(gate_, view_);
   EXPECT_EQ(links_.live, 1);
   EXPECT_EQ(links_.opened, 2);

@@ -44,6 +44,7 @@ class SharedCellLinks::FanOut : public node::PictureSink {
 };
 
 struct SharedCellLinks::Shared {
+  WallCamera camera;
   FanOut pictures;
   std::vector<CellLease*> leases;
   std::unique_ptr<storage::PlanLink> link;  // last: it stops before the fan-out goes
@@ -64,8 +65,12 @@ class SharedCellLinks::CellLease : public storage::PlanLink {
   const storage::ShownLinkOptions options_;
 };
 
-SharedCellLinks::SharedCellLinks(Opener open) : open_(std::move(open)) {}
-SharedCellLinks::~SharedCellLinks() = default;
+SharedCellLinks::SharedCellLinks(Opener open, Watcher watch) : open_(std::move(open)), watch_(std::move(watch)) {}
+
+SharedCellLinks::~SharedCellLinks() {
+  for (auto& [key, shared] : shared_)
+    if (watch_) watch_(shared->camera, shared->link->media(), false);
+}
 
 std::unique_ptr<storage::PlanLink> SharedCellLinks::Lease(const WallCamera& camera, storage::ShownLinkOptions options,
                                                           std::string* why) {
@@ -86,8 +91,10 @@ std::unique_ptr<storage::PlanLink> SharedCellLinks::Lease(const WallCamera& came
         if (std::find(raw->leases.begin(), raw->leases.end(), lease) != raw->leases.end() && lease->options().notice)
           lease->options().notice(message, wparam, lparam);
     };
+    shared->camera = camera;
     shared->link = open_(camera, std::move(fan), why);
     if (!shared->link) return nullptr;
+    if (watch_) watch_(camera, shared->link->media(), true);
     at = shared_.emplace(key, std::move(shared)).first;
   }
   Shared& shared = *at->second;
@@ -103,7 +110,9 @@ void SharedCellLinks::Release(const std::string& key, CellLease* lease) {
   Shared& shared = *at->second;
   shared.leases.erase(std::remove(shared.leases.begin(), shared.leases.end(), lease), shared.leases.end());
   if (lease->options().sink) shared.pictures.Remove(lease->options().sink);
-  if (shared.leases.empty()) shared_.erase(at);  // the link closes
+  if (!shared.leases.empty()) return;
+  if (watch_) watch_(shared.camera, shared.link->media(), false);
+  shared_.erase(at);  // the link closes
 }
 
 }  // namespace app::wall

@@ -21,7 +21,10 @@ class SharedCellLinks {
  public:
   using Opener = std::function<std::unique_ptr<storage::PlanLink>(const WallCamera& camera,
                                                                   storage::ShownLinkOptions options, std::string* why)>;
-  explicit SharedCellLinks(Opener open);
+  // Told when a camera's link opened and when it is about to close (with
+  // its media side, which a recording plan may record through meanwhile).
+  using Watcher = std::function<void(const WallCamera& camera, node::NodeMedia& media, bool opened)>;
+  explicit SharedCellLinks(Opener open, Watcher watch = nullptr);
   ~SharedCellLinks();
   SharedCellLinks(const SharedCellLinks&) = delete;
   SharedCellLinks& operator=(const SharedCellLinks&) = delete;
@@ -40,6 +43,7 @@ class SharedCellLinks {
   void Release(const std::string& key, CellLease* lease);
 
   Opener open_;
+  Watcher watch_;
   std::map<std::string, std::unique_ptr<Shared>> shared_;
 };
 
