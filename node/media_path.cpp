@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "node/media_fault.h"
+#include "record/m4v_headers.h"
 #include "node/motion_recorder.h"
 #include "node/node_recorder.h"
 #include "node/picture_sink.h"
@@ -297,7 +298,11 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   std::shared_ptr<PictureBuffer> picture;
   const uint64_t started = os::MonotonicUs();
   uint64_t decoded = started, produced = started;
-  {
+  const bool decode = DecodeWanted(unit);
+  if (!decode) {
+    std::lock_guard<std::mutex> pictureLock(picture_lock_);
+    picture = picture_;  // the last picture stays; recorders need no decoding
+  } else {
     std::lock_guard<std::mutex> lock(decoder_lock_);
     GuardDecoderCall(DecoderKind::kVideo, node_index_, [&] {
       m_decoderVideo.Decode(unit.Data(), unit.length);
@@ -311,16 +316,14 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   }
   // Outside every lock and outside the decoder's fault guard: a renderer may
   // wait for the window, and its faults are its own.
-  if (picture && sink_) {
+  if (decode && picture && sink_) {
     Show(*picture);
     const uint64_t shown = os::MonotonicUs();
     timing_.Add(decoded - started, produced - decoded, shown - produced, shown - unit.received_us);
   }
   if (recorder_) recorder_->FeedVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   if (motion_restart_.exchange(false)) RestartMotion();
-  if (picture && (motion_on_.load() || detector_.InMotion() || TapsWantMotion() || motion_preview_.load() ||
-                  previewing_))
-    DetectMotion(*picture, unit.timestamp);
+  if (decode && picture && MotionWanted()) DetectMotion(*picture, unit.timestamp);
   if (motion_recorder_) motion_recorder_->OnVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr);
   ConfigureNewTaps();
   ForEachTap([&](MediaTap& tap) { tap.TapVideo(unit.Data(), unit.length, unit.timestamp, picture != nullptr); });
@@ -330,6 +333,25 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   last_shown_ms_ = now;
   live_ring_.CommitRead();
   return true;
+}
+
+bool NodeMediaPath::MotionWanted() const {
+  return motion_on_.load() || detector_.InMotion() || TapsWantMotion() || motion_preview_.load() || previewing_;
+}
+
+bool NodeMediaPath::DecodeWanted(const MediaUnit& unit) {
+  const bool needed = (sink_ && sink_->WantsPictures()) || MotionWanted();
+  const int type = record::VopCodingType(unit.Data(), unit.length);
+  if (!needed) {
+    // Only pictures whose kind shows are skipped (not a short-header
+    // stream's): the decoder must find an intra picture to start again at.
+    decode_paused_ = decode_paused_ || type >= 0;
+  } else if (decode_paused_) {
+    // A picture that refers to the ones skipped would decode to garbage.
+    decode_paused_ = type > 0;
+  }
+  if (decode_paused_) pictures_undecoded_.fetch_add(1);
+  return !decode_paused_;
 }
 
 void NodeMediaPath::Show(PictureBuffer& picture) {

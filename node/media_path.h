@@ -117,6 +117,8 @@ class NodeMediaPath {
 
   // Runs `draw` with the picture buffer under the picture lock (repaint,
   // resize); false without a picture buffer.
+  // Pictures received but not decoded, nobody needing them (tests, the benchmark).
+  uint64_t PicturesUndecoded() const { return pictures_undecoded_.load(); }
   bool WithPicture(const std::function<void(const codec::DecodedPicture&)>& draw) const;
 
   // Motion detection on the shown pictures (any thread): off by default.
@@ -209,6 +211,10 @@ class NodeMediaPath {
   template <class Call>
   void ForEachTapSlot(Call call) const;
   bool TapsWantMotion() const;
+  // Whether the unit is decoded: something needs its picture (a sink that
+  // shows, the motion detector), and after a pause it is an intra picture.
+  bool DecodeWanted(const MediaUnit& unit);
+  bool MotionWanted() const;
   // Media worker: taps added since the stream was configured get its configuration.
   void ConfigureNewTaps();
 
@@ -302,6 +308,8 @@ class NodeMediaPath {
   std::atomic<bool> in_motion_{false};
   std::atomic<bool> motion_preview_{false};
   bool previewing_ = false;  // media worker: the detector last ran for a preview only
+  bool decode_paused_ = false;  // media worker: pictures went undecoded, an intra picture restarts
+  std::atomic<uint64_t> pictures_undecoded_{0};
   std::atomic<bool> motion_restart_{false};  // Reset asks the running worker to RestartMotion
   uint64_t last_timestamp_ = 0;              // of the last picture the detector saw
   mutable std::mutex motion_lock_;

@@ -16,6 +16,11 @@ class PictureSink {
   virtual void ShowPicture(const codec::DecodedPicture& picture) = 0;
   // Called when a new video configuration changes the picture size.
   virtual void Resize(int width, int height) = 0;
+  // Asked by the media worker before each picture: false while nobody can
+  // see what it would show (a minimised or covered view, a cell off its
+  // wall). The worker then decodes nothing that nothing else needs, and
+  // starts again at the next intra picture once it is true again.
+  virtual bool WantsPictures() { return true; }
 };
 
 }  // namespace node

@@ -24,15 +24,7 @@ void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
     window_.Draw(picture, nullptr, false, 0);
     return;
   }
-  // A view that shows is asked again every few pictures, not at each (under
-  // Wine each question is a trip to its server); one that does not, at each
-  // picture, so a repaint after it is uncovered draws.
-  const uint64_t now = os::MonotonicMs();
-  if (!visible_ || now - visible_checked_ms_ >= kVisibleCheckMs || now < visible_checked_ms_) {
-    visible_ = system_.WindowVisible(node_window_);
-    visible_checked_ms_ = now;
-  }
-  if (!visible_) return;
+  if (!WindowShows()) return;
   bool border = selected_ || motion_;
   present::ColorRef colour = motion_ ? present::kBorderAmber : present::kBorderYellow;
   if (alarm_blink_ > 0) {
@@ -40,6 +32,24 @@ void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
     colour = present::kBorderRed;
   }
   DrawTimed(picture, border, colour);
+}
+
+// A view that shows is asked again every few pictures, not at each (under
+// Wine each question is a trip to its server); one that does not, at each
+// picture, so a repaint after it is uncovered draws.
+bool NodeVideoOutput::WindowShows() {
+  const uint64_t now = os::MonotonicMs();
+  if (!visible_ || now - visible_checked_ms_ >= kVisibleCheckMs || now < visible_checked_ms_) {
+    visible_ = system_.WindowVisible(node_window_);
+    visible_checked_ms_ = now;
+  }
+  return visible_;
+}
+
+bool NodeVideoOutput::WantsPictures() {
+  std::lock_guard<std::mutex> lock(state_);
+  if (paused_) return false;
+  return overlay_in_use_ || full_screen_ || WindowShows();
 }
 
 void NodeVideoOutput::DrawTimed(const codec::DecodedPicture& picture, bool border, present::ColorRef colour) {

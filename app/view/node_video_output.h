@@ -32,6 +32,9 @@ class NodeVideoOutput : public node::PictureSink {
   // node::PictureSink
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
+  // False while the view is paused, or minimised or covered (asked again
+  // within kVisibleCheckMs): its pictures need not even be decoded.
+  bool WantsPictures() override;
 
   // The view's state that decides the frame: selected (yellow), and the
   // alarm blink counter (red on frames while it is even and above 0).
@@ -70,6 +73,9 @@ class NodeVideoOutput : public node::PictureSink {
 
  private:
   void StartWindowRenderer(os::WindowHandle target);
+  // Whether the window shows now, asked of the window system at most every
+  // kVisibleCheckMs while it does. State lock held.
+  bool WindowShows();
   bool DrawsThroughGdi() const { return gdi_ || off_primary_; }
   // The renderer at work takes gdi_ now. State lock held.
   void RestartRenderer();

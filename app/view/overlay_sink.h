@@ -32,6 +32,7 @@ class OverlaySink : public node::PictureSink {
   // node::PictureSink: the media worker.
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
+  bool WantsPictures() override { return next_.WantsPictures(); }
 
   // The window's thread.
   void SetOverlay(std::shared_ptr<const Overlay> overlay);

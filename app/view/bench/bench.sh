@@ -15,7 +15,8 @@
 # does without the option, in a prefix with Wine's own settings, which is
 # what a user of Wine without a graphics driver has (DirectDraw through
 # OpenGL on a software rasteriser). VIEW_BENCH_WALL=4x4 shows the cameras
-# in the cells of a video wall of that grid instead of in views.
+# in the cells of a video wall of that grid instead of in views;
+# VIEW_BENCH_MINIMISE=12 minimises the last 12 views.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 win=${1:-$root/build/win32}
@@ -79,6 +80,7 @@ for n in $counts; do
   x0=$(cpu_seconds "$xvfb"); w0=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t0=$(date +%s.%N)
   wall_option=""
   [ -n "${VIEW_BENCH_WALL:-}" ] && wall_option="--wall $VIEW_BENCH_WALL"
+  [ -n "${VIEW_BENCH_MINIMISE:-}" ] && wall_option="$wall_option --minimise $VIEW_BENCH_MINIMISE"
   bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $path_option $wall_option $ports | grep -v '^ *[0-9]*s cpu' || true
   x1=$(cpu_seconds "$xvfb"); w1=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t1=$(date +%s.%N)
   # A wineserver that ended between runs was replaced by one this run started.

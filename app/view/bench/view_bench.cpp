@@ -6,7 +6,9 @@
 // With --wall GRID the cameras show in the cells of a video wall instead,
 // each cell 640x480 (and its label), as Halyard's walls link them.
 // A benchmark that prints figures; run by bench.sh.
-//   view_bench.exe [--seconds S] [--gdi | --directdraw] [--wall GRID] CAMERA_PORT...
+// With --minimise N the last N views are minimised once their pictures
+// came: what pictures nobody sees still cost.
+//   view_bench.exe [--seconds S] [--gdi | --directdraw] [--wall GRID] [--minimise N] CAMERA_PORT...
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -275,12 +277,15 @@ int main(int argc, char** argv) {
   Path path = Path::kTheirOwn;
   std::vector<uint16_t> ports;
   std::string wall_grid;
+  size_t minimised = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--seconds" && i + 1 < argc)
       seconds = std::atoi(argv[++i]);
     else if (a == "--wall" && i + 1 < argc)
       wall_grid = argv[++i];
+    else if (a == "--minimise" && i + 1 < argc)
+      minimised = static_cast<size_t>(std::atoi(argv[++i]));
     else if (a == "--gdi")
       path = Path::kGdi;
     else if (a == "--directdraw")
@@ -316,6 +321,8 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < views.size(); ++i)
     SetWindowPos(views[i]->Window(), nullptr, int(i % columns) * 652, int(i / columns) * 513, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (size_t i = views.size() - std::min(minimised, views.size()); i < views.size(); ++i)
+    ShowWindow(views[i]->Window(), SW_MINIMIZE);
   // Views choosing their path try each for three seconds first.
   PumpFor(path == Path::kTheirOwn ? 10000 : 3000);
 
@@ -324,12 +331,14 @@ int main(int argc, char** argv) {
     OverlaySink::Times times;
     node::PictureTiming::Totals timing;
     uint64_t convert_us;
+    uint64_t undecoded;
   };
   std::vector<Start> start;
   for (CViewWindow* v : views)
     start.push_back({v->media().path().FramesShown(), v->media().path().LiveRing().Discarded(),
                      v->media().path().AudioRing().Discarded(), v->overlay_sink().times(),
-                     v->media().path().Timing().Read(), v->video_output().windowRenderer().ConvertMicroseconds()});
+                     v->media().path().Timing().Read(), v->video_output().windowRenderer().ConvertMicroseconds(),
+                     v->media().path().PicturesUndecoded()});
   const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
   const double cpu0 = ProcessCpuSeconds();
   const Clock::time_point t0 = Clock::now();
@@ -346,7 +355,7 @@ int main(int argc, char** argv) {
   const double cpu = ProcessCpuSeconds() - cpu0;
   const std::map<std::string, double> cpu_by_thread = CpuByName(threads0, ThreadTimes());
   double min_rate = 1e9, max_rate = 0, sum_rate = 0, compose_ms = 0, draw_ms = 0;
-  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0, convert_us = 0;
+  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0, convert_us = 0, undecoded = 0;
   node::PictureTiming::Totals timing;
   for (size_t i = 0; i < views.size(); ++i) {
     node::NodeMediaPath& p = views[i]->media().path();
@@ -362,6 +371,7 @@ int main(int argc, char** argv) {
     draw_ms += Seconds(t.total - start[i].times.total) * 1000.0;
     timing.Merge(p.Timing().Read().Since(start[i].timing));
     convert_us += views[i]->video_output().windowRenderer().ConvertMicroseconds() - start[i].convert_us;
+    undecoded += p.PicturesUndecoded() - start[i].undecoded;
   }
   const uint32_t mode = views[0]->video_output().windowRenderer().Mode();
   const double per_picture_draw = pictures ? draw_ms / double(pictures) : 0;
@@ -376,6 +386,9 @@ int main(int argc, char** argv) {
               present::ModeName(mode).c_str(), host.SoundOutput() ? "on" : "off");
   std::printf("  pictures drawn per second per view: min %.1f, mean %.1f, max %.1f\n", min_rate,
               sum_rate / double(views.size()), max_rate);
+  if (minimised > 0)
+    std::printf("  %zu views minimised: %llu pictures received and not decoded\n", std::min(minimised, views.size()),
+                static_cast<unsigned long long>(undecoded));
   SYSTEM_INFO system;
   GetSystemInfo(&system);
   const unsigned cores = std::max<unsigned>(1, system.dwNumberOfProcessors);

@@ -366,13 +366,17 @@ TEST(NodeVideoOutput, FrameOnEvenAlarmFramesInRedElseYellowWhenSelected) {
     output.SetSelected(c.selected);
     EXPECT_EQ(c.corner, CornerLumaAfterShow(output, system)) << "alarm " << c.alarm << " selected " << c.selected;
   }
+  EXPECT_TRUE(output.WantsPictures());
   output.SetPaused(true);
   EXPECT_EQ(-1, CornerLumaAfterShow(output, system)) << "a paused view draws nothing";
+  EXPECT_FALSE(output.WantsPictures()) << "nor needs its pictures decoded";
   output.SetPaused(false);
   system.state.visibleWindows = 0x9999;
   std::this_thread::sleep_for(std::chrono::milliseconds(NodeVideoOutput::kVisibleCheckMs + 20));
   EXPECT_EQ(-1, CornerLumaAfterShow(output, system)) << "a hidden view draws nothing";
+  EXPECT_FALSE(output.WantsPictures());
   system.state.visibleWindows = 0;
+  EXPECT_TRUE(output.WantsPictures()) << "a hidden view is asked again at each picture";
   EXPECT_EQ(100, CornerLumaAfterShow(output, system)) << "and draws as soon as it shows";
 }
 

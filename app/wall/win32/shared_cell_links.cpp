@@ -27,6 +27,10 @@ class SharedCellLinks::FanOut : public node::PictureSink {
     height_ = height;
     for (node::PictureSink* sink : sinks_) sink->Resize(width, height);
   }
+  bool WantsPictures() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::any_of(sinks_.begin(), sinks_.end(), [](node::PictureSink* sink) { return sink->WantsPictures(); });
+  }
   void Add(node::PictureSink* sink) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (width_ > 0) sink->Resize(width_, height_);

@@ -67,6 +67,7 @@ class WallCell::CellPictures : public node::PictureSink {
     if (!told_.exchange(true)) PostMessageW(cell_, kWmPictureCame, 0, 0);
   }
   void Resize(int width, int height) override { video_.Resize(width, height); }
+  bool WantsPictures() override { return video_.WantsPictures(); }
   void Rearm() { told_ = false; }
 
  private:

@@ -14,6 +14,7 @@
 #include "node/playback_feeder.h"
 #include "node/tests/media/test_support.h"
 #include "os/clock.h"
+#include "record/m4v_headers.h"
 
 namespace node {
 namespace {
@@ -53,6 +54,8 @@ class FakeSink : public PictureSink {
     std::lock_guard<std::mutex> lock(mutex_);
     return resizes_;
   }
+  bool WantsPictures() override { return wanted.load(); }
+  std::atomic<bool> wanted{true};
 
  private:
   mutable std::mutex mutex_;
@@ -423,6 +426,44 @@ TEST_F(MediaPathTest, WorkerShowsWhatTheDecoderMakesOfTheSameUnits) {
   EXPECT_TRUE(path.WithPicture([&](const codec::DecodedPicture& p) {
     EXPECT_EQ(0, std::memcmp(p.data, want.data(), want.size()));
   }));
+}
+
+// Nobody sees the pictures (a minimised view): nothing is decoded, every
+// unit still counts as received; once they are seen again decoding starts
+// at the next intra picture, whose picture is the decoder's own.
+TEST_F(MediaPathTest, PicturesNobodySeesAreNotDecodedAndDecodingRestartsAtAnIntraPicture) {
+  size_t second_intra = 0;
+  for (size_t i = 1; i < stream.pictures.size() && !second_intra; ++i)
+    if (record::VopCodingType(stream.pictures[i].data(), stream.pictures[i].size()) == 0) second_intra = i;
+  ASSERT_GT(second_intra, 3u) << "the test stream needs a second intra picture";
+  NodeMediaPath path(1, poster, kParent, &sink, nullptr);
+  path.StartWorker();
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream.configuration, 0));
+  sink.wanted = false;
+  auto deliver = [&](size_t i) {
+    path.DeliverMedia(Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
+    ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() >= i + 1; })) << "unit " << i;
+  };
+  for (size_t i = 0; i < 2; ++i) deliver(i);
+  EXPECT_EQ(sink.Shown(), 0);
+  EXPECT_EQ(path.PicturesUndecoded(), 2u);
+  sink.wanted = true;
+  for (size_t i = 2; i < second_intra; ++i) deliver(i);
+  EXPECT_EQ(sink.Shown(), 0) << "pictures that refer to skipped ones were shown";
+  deliver(second_intra);
+  path.StopWorker();
+  ASSERT_EQ(sink.Shown(), 1);
+  EXPECT_EQ(path.PicturesUndecoded(), second_intra);
+
+  codec::VideoDecoder reference;
+  reference.SetSize(320, 240);
+  reference.SetPostFilter(true, true);
+  reference.Decode(stream.configuration.data(), stream.configuration.size());
+  reference.Decode(stream.pictures[second_intra].data(), stream.pictures[second_intra].size());
+  std::vector<uint8_t> want(320 * 240 * 3 / 2);
+  codec::DecodedPicture picture{want.data(), 320, 240};
+  ASSERT_EQ(reference.ProducePicture(picture), 0);
+  EXPECT_TRUE(sink.Last() == want) << "the intra picture restarted decoding wrongly";
 }
 
 // An H.263 (short header) stream split at its picture start codes; the first
