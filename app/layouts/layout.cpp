@@ -4,6 +4,7 @@
 
 #include "app/docking.h"
 #include "app/wall/tour.h"
+#include "os/text_lines.h"
 
 namespace app::layouts {
 namespace {
@@ -131,11 +132,8 @@ bool ParseLayout(std::string_view text, Layout* layout, std::string* error) {
   if (text.size() > Layout::kMaxTextLength) return Fail(error, "too long");
   Layout read;
   bool header = false;
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::string_view line;
+  while (os::TakeLine(&text, &line)) {
     if (line.empty()) continue;
     if (!header) {
       if (line != kHeader) return Fail(error, "not a layout");

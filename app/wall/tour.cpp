@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "os/text_lines.h"
+
 namespace app::wall {
 namespace {
 
@@ -73,11 +75,8 @@ bool ParseTour(std::string_view text, Tour* tour, std::string* error) {
   if (text.size() > Tour::kMaxTextLength) return Fail(error, 0, "too long");
   Tour read;
   bool header = false, kind = false;
-  for (size_t number = 1; !text.empty(); ++number) {
-    const size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::string_view line;
+  for (size_t number = 1; os::TakeLine(&text, &line); ++number) {
     if (line.empty()) continue;
     if (!header) {
       if (line != kHeader) return Fail(error, number, "not a tour");

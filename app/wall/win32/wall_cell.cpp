@@ -6,6 +6,7 @@
 #include "os/debug_log.h"
 #include "os/local_time.h"
 #include "os/window_seam.h"
+#include "os/win32/object_window.h"
 #include "os/win32/text.h"
 #include "settings/viewer_registry.h"
 
@@ -95,7 +96,7 @@ std::string CellLabel(const WallCamera& camera, CellState state, const std::stri
 
 WallCell::WallCell(WallCellOwner& owner, HWND wall, int index, bool on_primary)
     : owner_(owner), index_(index), on_primary_(on_primary) {
-  if (!RegisterClasses(Procedure)) return;
+  if (!RegisterClasses(win32::ObjectWindowProcedure<WallCell>)) return;
   hwnd_ = CreateWindowExW(0, kCellClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, wall, nullptr,
                           GetModuleHandleW(nullptr), this);
   if (!hwnd_) return;
@@ -194,18 +195,8 @@ void WallCell::OnNotice(UINT message, WPARAM, LPARAM lparam) {
   }
 }
 
-LRESULT CALLBACK WallCell::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<WallCell*>(reinterpret_cast<const CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* cell = reinterpret_cast<WallCell*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!cell) return DefWindowProcW(window, message, wparam, lparam);
-  return cell->Handle(message, wparam, lparam);
-}
-
-LRESULT WallCell::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT WallCell::WindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  hwnd_ = window;
   switch (message) {
     case kWmPictureCame:
       if (state_ == CellState::kConnecting || state_ == CellState::kLost) SetState(CellState::kLive);

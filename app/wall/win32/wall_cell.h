@@ -45,6 +45,8 @@ std::string CellLabel(const WallCamera& camera, CellState state, const std::stri
 
 class WallCell {
  public:
+  // Its window's messages (win32::ObjectWindowProcedure).
+  LRESULT WindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static constexpr int kLabelHeight = 18;
 
   // `on_primary`: the wall is on the primary monitor, the only one
@@ -72,8 +74,6 @@ class WallCell {
 
  private:
   class CellPictures;
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void OnNotice(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
   void SetState(CellState state);

@@ -4,6 +4,7 @@
 
 #include "app/wall/win32/tour_registry.h"
 #include "os/clock.h"
+#include "os/win32/object_window.h"
 #include "os/win32/text.h"
 
 namespace app::wall {
@@ -51,7 +52,7 @@ bool CWallWindow::Open(const std::vector<os::ScreenRect>& monitors) {
   static const ATOM atom = [] {
     WNDCLASSW wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = Procedure;
+    wc.lpfnWndProc = win32::ObjectWindowProcedure<CWallWindow>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -299,18 +300,8 @@ void CWallWindow::CellMenu(int cell, POINT screen) {
   }
 }
 
-LRESULT CALLBACK CWallWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<CWallWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* wall = reinterpret_cast<CWallWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!wall) return DefWindowProcW(window, message, wparam, lparam);
-  return wall->Handle(message, wparam, lparam);
-}
-
-LRESULT CWallWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CWallWindow::WindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  hwnd_ = window;
   switch (message) {
     case WM_KEYDOWN:
       owner_.WallUserActive(this);

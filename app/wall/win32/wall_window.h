@@ -58,6 +58,8 @@ class WallWindowOwner {
 
 class CWallWindow : private WallCellOwner {
  public:
+  // Its window's messages (win32::ObjectWindowProcedure).
+  LRESULT WindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   // `clock` gives milliseconds that never go back (tests pass their own).
   CWallWindow(WallWindowOwner& owner, WallSetup setup, std::function<int64_t()> clock = nullptr);
   ~CWallWindow() override;
@@ -92,8 +94,6 @@ class CWallWindow : private WallCellOwner {
   int cell_count() const { return static_cast<int>(cells_.size()); }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void BuildCells();
   void PlaceCells();
   void ShowTour(const TourShow& show);
