@@ -16,7 +16,9 @@
 # what a user of Wine without a graphics driver has (DirectDraw through
 # OpenGL on a software rasteriser). VIEW_BENCH_WALL=4x4 shows the cameras
 # in the cells of a video wall of that grid instead of in views;
-# VIEW_BENCH_MINIMISE=12 minimises the last 12 views.
+# VIEW_BENCH_MINIMISE=12 minimises the last 12 views;
+# VIEW_BENCH_STREAM=test_320x240.m4v has the cameras send that stream of
+# halyard-sim's media instead of the 640x480 one.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 win=${1:-$root/build/win32}
@@ -72,7 +74,9 @@ cpu_seconds() {
   awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", t / hz }'
 }
 for n in $counts; do
-  "$native/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" --control-port 0 </dev/null >"$work/sim.out" 2>&1 &
+  stream_option=""
+  [ -n "${VIEW_BENCH_STREAM:-}" ] && stream_option="--load-stream $VIEW_BENCH_STREAM"
+  "$native/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" $stream_option --control-port 0 </dev/null >"$work/sim.out" 2>&1 &
   sim=$!
   for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
   ports=$(sed -n 's/^camera LOAD-[0-9]* 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")

@@ -10,6 +10,7 @@
 // came: what pictures nobody sees still cost.
 //   view_bench.exe [--seconds S] [--gdi | --directdraw] [--wall GRID] [--minimise N] CAMERA_PORT...
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -46,6 +47,18 @@ double ProcessCpuSeconds() {
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
   auto value = [](const FILETIME& f) { return (uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7; };
   return value(kernel) + value(user);
+}
+
+// The process's memory now and at its peak, in MiB, as a line of the summary.
+std::string MemoryLine() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return "";
+  char line[160];
+  std::snprintf(line, sizeof line, "  memory: working set %.0f MiB (peak %.0f MiB), private %.0f MiB\n",
+                double(counters.WorkingSetSize) / 1048576.0, double(counters.PeakWorkingSetSize) / 1048576.0,
+                double(counters.PagefileUsage) / 1048576.0);
+  return line;
 }
 
 double FiletimeSeconds(const FILETIME& f) { return double(uint64_t(f.dwHighDateTime) << 32 | f.dwLowDateTime) / 1e7; }
@@ -262,6 +275,7 @@ int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int sec
               100.0 * cpu / wall_seconds / cores, cores);
   std::printf("  arrival to the end of the blit: median %.1f ms, 99th percentile %.1f ms (%llu pictures)\n",
               timing.LatencyMs(0.5), timing.LatencyMs(0.99), static_cast<unsigned long long>(timing.pictures));
+  std::printf("%s", MemoryLine().c_str());
   std::printf("  cpu by thread (%% of one core):");
   for (const auto& [name, thread_seconds] : cpu_by_thread)
     std::printf(" %s %.0f%%;", name.empty() ? "unnamed (Wine's sound and display threads)" : name.c_str(),
@@ -309,17 +323,25 @@ int main(int argc, char** argv) {
     if (path != Path::kTheirOwn) v->SetDrawThroughGdi(path == Path::kGdi);
     views.push_back(v);
   }
-  const auto at2x = [](CViewWindow* v) { return v->screen_size() == ScreenSize::k2x; };
-  const bool streaming = PumpUntil([&] { return std::all_of(views.begin(), views.end(), at2x); }, 90000);
-  if (!streaming) {
-    const long twice = std::count_if(views.begin(), views.end(), at2x);
-    std::fprintf(stderr, "view_bench: %ld of %zu views got their 640x480 pictures in 90 s\n", twice, views.size());
+  const auto streaming = [](CViewWindow* v) { return v->media().path().FramesShown() > 0; };
+  if (!PumpUntil([&] { return std::all_of(views.begin(), views.end(), streaming); }, 90000)) {
+    const long live = std::count_if(views.begin(), views.end(), streaming);
+    std::fprintf(stderr, "view_bench: %ld of %zu views got pictures in 90 s\n", live, views.size());
     return 1;
   }
-  // A grid of 2x frames, none covering another (the screen must hold them).
-  const int columns = std::max(1, GetSystemMetrics(SM_CXSCREEN) / 652);
+  PumpFor(2000);  // the views take the screen size of their pictures
+  int picture_width = 0, picture_height = 0;
+  views[0]->media().path().WithPicture([&](const codec::DecodedPicture& p) {
+    picture_width = p.width;
+    picture_height = p.height;
+  });
+  // A grid of the views' frames, none covering another (the screen must hold them).
+  RECT frame{};
+  GetWindowRect(views[0]->Window(), &frame);
+  const int step_x = frame.right - frame.left + 4, step_y = frame.bottom - frame.top + 4;
+  const int columns = std::max(1, GetSystemMetrics(SM_CXSCREEN) / step_x);
   for (size_t i = 0; i < views.size(); ++i)
-    SetWindowPos(views[i]->Window(), nullptr, int(i % columns) * 652, int(i / columns) * 513, 0, 0,
+    SetWindowPos(views[i]->Window(), nullptr, int(i % columns) * step_x, int(i / columns) * step_y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (size_t i = views.size() - std::min(minimised, views.size()); i < views.size(); ++i)
     ShowWindow(views[i]->Window(), SW_MINIMIZE);
@@ -374,6 +396,7 @@ int main(int argc, char** argv) {
     undecoded += p.PicturesUndecoded() - start[i].undecoded;
   }
   const uint32_t mode = views[0]->video_output().windowRenderer().Mode();
+  const std::string memory = MemoryLine();
   const double per_picture_draw = pictures ? draw_ms / double(pictures) : 0;
   const double per_picture_compose = pictures ? compose_ms / double(pictures) : 0;
   host.CloseAll();
@@ -382,7 +405,8 @@ int main(int argc, char** argv) {
   // load they would count the time other threads held the cores.
   const double decode = DecodeMsPerPicture();
   const double convert = ConvertMsPerPicture(mode);
-  std::printf("summary: %zu views of 640x480 for %.0f s, renderer %s, sound %s\n", views.size(), wall,
+  std::printf("summary: %zu views of %dx%d for %.0f s, renderer %s, sound %s\n", views.size(), picture_width,
+              picture_height, wall,
               present::ModeName(mode).c_str(), host.SoundOutput() ? "on" : "off");
   std::printf("  pictures drawn per second per view: min %.1f, mean %.1f, max %.1f\n", min_rate,
               sum_rate / double(views.size()), max_rate);
@@ -394,6 +418,7 @@ int main(int argc, char** argv) {
   const unsigned cores = std::max<unsigned>(1, system.dwNumberOfProcessors);
   std::printf("  cpu of the process: %.0f%% of one core (%.0f%% of %u cores)\n", 100.0 * cpu / wall,
               100.0 * cpu / wall / cores, cores);
+  std::printf("%s", memory.c_str());
   std::printf("  units discarded by the views' rings: video %llu, audio %llu\n",
               static_cast<unsigned long long>(video_discarded), static_cast<unsigned long long>(audio_discarded));
   std::printf("  per picture, measured alone: decode %.2f ms, conversion %.2f ms\n", decode, convert);

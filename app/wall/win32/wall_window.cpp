@@ -75,13 +75,18 @@ bool CWallWindow::Open(const std::vector<os::ScreenRect>& monitors) {
   return true;
 }
 
+// The new cells link their cameras before the old ones go: a camera the
+// new grid keeps keeps its shared link instead of connecting again.
 void CWallWindow::BuildCells() {
+  std::vector<std::unique_ptr<WallCell>> old = std::move(cells_);
   cells_.clear();
   zoomed_ = -1;
   WallCellOwner& owner = *this;
-  for (int i = 0; i < setup_.pattern.CellCount(); ++i) cells_.push_back(std::make_unique<WallCell>(owner, hwnd_, i, on_primary_));
+  for (int i = 0; i < setup_.pattern.CellCount(); ++i)
+    cells_.push_back(std::make_unique<WallCell>(owner, hwnd_, i, on_primary_));
   PlaceCells();
   for (size_t i = 0; i < cells_.size(); ++i) cells_[i]->Show(setup_.cells[i]);
+  old.clear();
 }
 
 // Cell rectangles are in the wall's client coordinates: the grid of the
