@@ -11,6 +11,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void BeginCameraDrag(bool hosted, const std::string& name) override;
   bool OnDragMessage(UINT message);
   void CloseWall(wall::CWallWindow* wall);
+  wall::CWallWindow* WallOn(int monitor) const;
   void RestoreWalls(const std::vector<wall::WallSetup>& walls);
   void OpenStartWalls();
   bool OnWallCommand(UINT id);
@@ -327,8 +329,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::unique_ptr<wall::SharedCellLinks> cell_links_;  // before the walls: their cells lease from it
   std::vector<std::unique_ptr<wall::CWallWindow>> walls_;
   std::unique_ptr<wall::TourClock> layout_tour_;
-  bool dragging_camera_ = false;
-  wall::WallCamera dragged_camera_;
+  std::optional<wall::WallCamera> dragged_camera_;  // while a camera is dragged out of the tree
   std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name
   std::string current_layout_;  // the layout last saved or put back
   // Where views of the layout being put back go when they open (by the camera's "h:"/"d:" key).

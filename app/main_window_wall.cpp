@@ -18,17 +18,21 @@
 
 namespace app {
 
+wall::CWallWindow* CMainWindow::WallOn(int monitor) const {
+  for (const auto& w : walls_)
+    if (w->setup().monitor == monitor) return w.get();
+  return nullptr;
+}
+
 wall::CWallWindow* CMainWindow::OpenWall(const wall::WallSetup& setup) {
-  const auto same = std::find_if(walls_.begin(), walls_.end(),
-                                 [&](const auto& w) { return w->setup().monitor == setup.monitor; });
-  if (same != walls_.end()) {
+  if (wall::CWallWindow* same = WallOn(setup.monitor)) {
     // The wall on that monitor takes the new grid and cameras: a cell that
     // keeps its camera keeps its link.
-    (*same)->StopTour();
-    (*same)->SetPattern(setup.pattern);
-    for (size_t i = 0; i < setup.cells.size(); ++i) (*same)->SetCamera(static_cast<int>(i), setup.cells[i]);
-    (*same)->RunTour(setup.tour);
-    return same->get();
+    same->StopTour();
+    same->SetPattern(setup.pattern);
+    for (size_t i = 0; i < setup.cells.size(); ++i) same->SetCamera(static_cast<int>(i), setup.cells[i]);
+    same->RunTour(setup.tour);
+    return same;
   }
   wall::WallWindowOwner& owner = *this;
   auto wall = std::make_unique<wall::CWallWindow>(owner, setup);
@@ -104,30 +108,30 @@ bool CMainWindow::DropOnWall(const wall::WallCamera& camera, POINT screen) {
 }
 
 void CMainWindow::BeginCameraDrag(bool hosted, const std::string& name) {
-  dragged_camera_ = {hosted, name};
-  dragging_camera_ = true;
+  dragged_camera_ = wall::WallCamera{hosted, name};
   SetCapture(hwnd());
   SetCursor(LoadCursorW(nullptr, IDC_CROSS));
 }
 
 // The drag of a camera out of the tree: it ends where the button is let go.
 bool CMainWindow::OnDragMessage(UINT message) {
-  if (!dragging_camera_) return false;
+  if (!dragged_camera_) return false;
   switch (message) {
     case WM_MOUSEMOVE:
       SetCursor(LoadCursorW(nullptr, IDC_CROSS));
       return true;
     case WM_LBUTTONUP: {
-      dragging_camera_ = false;
+      const wall::WallCamera camera = *dragged_camera_;
+      dragged_camera_.reset();  // before ReleaseCapture, whose WM_CAPTURECHANGED comes at once
       ReleaseCapture();
       POINT at{};
       GetCursorPos(&at);
-      DropOnWall(dragged_camera_, at);
+      DropOnWall(camera, at);
       return true;
     }
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-      dragging_camera_ = false;
+      dragged_camera_.reset();
       return false;
     default:
       return false;
@@ -137,10 +141,8 @@ bool CMainWindow::OnDragMessage(UINT message) {
 void CMainWindow::OpenStartWalls() {
   for (const wall::WallSetup& setup : setup_.options.walls) {
     // A wall the start layout put on that monitor keeps its cameras.
-    const auto same = std::find_if(walls_.begin(), walls_.end(),
-                                   [&](const auto& w) { return w->setup().monitor == setup.monitor; });
-    if (same != walls_.end())
-      (*same)->SetPattern(setup.pattern);
+    if (wall::CWallWindow* same = WallOn(setup.monitor))
+      same->SetPattern(setup.pattern);
     else
       OpenWall(setup);
   }
@@ -239,9 +241,7 @@ bool CMainWindow::OnWallCommand(UINT id) {
   if (id < ID_WALL_FIRST || id >= ID_WALL_FIRST + 16 * ID_WALL_COUNT) return false;
   wall::WallSetup setup;
   setup.monitor = static_cast<int>((id - ID_WALL_FIRST) / 16) + 1;
-  const auto same = std::find_if(walls_.begin(), walls_.end(),
-                                 [&](const auto& w) { return w->setup().monitor == setup.monitor; });
-  if (same == walls_.end()) OpenWall(setup);
+  if (!WallOn(setup.monitor)) OpenWall(setup);
   return true;
 }
 

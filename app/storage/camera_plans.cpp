@@ -126,9 +126,7 @@ void CameraPlans::ViewClosing(const PlanCamera& camera, node::NodeMedia& media) 
 
 // The recorder leaves what it tapped (one file ends) and taps `media`.
 void CameraPlans::RecordThrough(Entry& entry, node::NodeMedia& media) {
-  std::vector<node::NodeMedia*> others = std::move(entry.others);
-  Detach(entry);
-  entry.others = std::move(others);
+  Detach(entry);  // leaves entry.others as they are
   entry.view = &media;
   media.AddTap(entry.recorder.get());
   entry.recorder->Tick();  // its state is the view link's from now on
