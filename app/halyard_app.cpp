@@ -120,11 +120,15 @@ void CHalyardApp::PrepareStartupRepair() {
 }
 
 void CHalyardApp::Run(ViewFactory& factory) {
+  // Made before the main window and ended after it: the hosting client's
+  // threads, the event file and the sound devices outlive every window.
+  ProgramParts parts;
   MainWindowSetup setup;
   setup.instance = instance_;
   setup.program_dir = program_dir_;
   setup.version = version_;
   setup.factory = &factory;
+  setup.parts = &parts;
   setup.options = options_;
   setup.open_recordings = &open_recordings_;
   setup.repair_sources = repair_sources_;

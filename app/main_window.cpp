@@ -5,6 +5,7 @@
 #include "app/alerts/alert_rules_dialog.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/registry_open_recordings.h"
+#include "hosting/hosting_service.h"
 #include "app/resource.h"
 #include "os/app_data.h"
 #include "os/debug_log.h"
@@ -27,6 +28,8 @@ constexpr char kApplicationName[] = "Halyard";
 CMainWindow::CMainWindow(MainWindowSetup setup)
     : CSkinnedDialog(setup.instance, IDD_MAIN, skin::kMainWindowSkin, setup.program_dir),
       setup_(std::move(setup)),
+      core_(setup_.parts->core),
+      devices_(setup_.parts->devices),
       file_list_(setup_.instance, setup_.program_dir, docking_, *this),
       pending_views_(setup_.options.views) {}
 
@@ -51,16 +54,14 @@ void CMainWindow::ShowFromTray() {
   SetForegroundWindow(hwnd());
 }
 
-present::SoundDevice* CMainWindow::SoundOutput() { return sound_.Ready() ? &sound_ : nullptr; }
-
 BOOL CMainWindow::OnInitDialog() {
   AddAboutItem();
   SetIcons();
   ApplySkin();
   g_main_window = this;
   StartEventFile();
-  CreateHostingClient();
-  sound_.Open(hwnd());
+  StartHostingClient();
+  devices_.OpenSound(hwnd());
   ApplyCaptionAndFont();
   RestorePositionAndProxy();
   CreateFileList();
@@ -68,9 +69,9 @@ BOOL CMainWindow::OnInitDialog() {
   SetPropW(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
   tree_.Attach(Item(IDC_TREE_SERVER), hwnd(), setup_.instance, this);
   tree_.Load(setup_.program_dir);
-  slots_.Reset();
+  core_.slots().Reset();
   StartPlans();
-  StartMicrophone();
+  devices_.StartMicrophone(core_.hosting());
   StartRepair();
   if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
   PostMessageW(hwnd(), kWmRestoreStartLayout, 0, 0);
@@ -79,7 +80,7 @@ BOOL CMainWindow::OnInitDialog() {
 }
 
 void CMainWindow::ShowEventLog() {
-  if (!event_log_window_) event_log_window_ = std::make_unique<CEventLogWindow>(setup_.instance, event_log_);
+  if (!event_log_window_) event_log_window_ = std::make_unique<CEventLogWindow>(setup_.instance, core_.event_log());
   event_log_window_->Show(hwnd());
 }
 
@@ -166,22 +167,17 @@ void CMainWindow::SetIcons() {
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_));
 }
 
-void CMainWindow::CreateHostingClient() {
-  // The hosting client's own window: an invisible child whose life is the
-  // client's; the client reports to the main window.
-  hosting_window_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, hwnd(), nullptr, setup_.instance,
-                                    nullptr);
-  events_ = std::make_unique<hosting::HostEventQueue>(poster_, reinterpret_cast<os::WindowHandle>(hwnd()));
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, poster_);
-  hosting_->SetHostReconnect(settings::LoadKeepReconnecting());
-  hosting_->Start();
+// The hosting client reports to the main window.
+void CMainWindow::StartHostingClient() {
+  hosting::HostingService& hosting = core_.MakeHosting(reinterpret_cast<os::WindowHandle>(hwnd()));
+  hosting.SetHostReconnect(settings::LoadKeepReconnecting());
+  hosting.Start();
 }
 
 void CMainWindow::StartEventFile() {
   const std::string folder = os::LocalAppDataDirectory();
   if (folder.empty()) return;
-  event_file_ = std::make_unique<node::EventFileWriter>(folder + "Halyard\\");
-  event_log_.AddListener(event_file_.get());
+  core_.WriteEventsTo(folder + "Halyard\\");
 }
 
 void CMainWindow::ApplyCaptionAndFont() {
@@ -195,7 +191,7 @@ void CMainWindow::ApplyCaptionAndFont() {
 
 void CMainWindow::RestorePositionAndProxy() {
   const settings::WindowPosition at = settings::LoadWindowPosition();
-  hosting_->SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
+  core_.hosting().SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
   // Where it was left, unless that monitor is gone (or the window would be out of reach).
   RECT r{};
   GetWindowRect(hwnd(), &r);
@@ -210,12 +206,6 @@ void CMainWindow::CreateFileList() {
   file_list_.Create(hwnd());
 }
 
-void CMainWindow::StartMicrophone() {
-  speaker_links_ = std::make_unique<view::NodeSpeakerLinks>(*hosting_);
-  microphone_ = std::make_unique<present::Microphone>(wave_in_, *speaker_links_);
-  microphone_->On();
-}
-
 void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
@@ -227,25 +217,22 @@ void CMainWindow::Shutdown() {
     GetWindowRect(hwnd(), &r);
     settings::SaveWindowPosition({r.left, r.top});
   }
-  if (hosting_) LogOut();
+  if (core_.has_hosting()) LogOut();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
   if (event_log_window_ && event_log_window_->hwnd()) DestroyWindow(event_log_window_->hwnd());
   recordings_window_.reset();  // its player stops before the sound output closes
   tray_.Remove();
   if (hwnd()) RemovePropW(hwnd(), kMainWindowProperty);
   if (g_main_window == this) g_main_window = nullptr;
-  if (microphone_ && microphone_->IsOn()) microphone_->Off();
+  devices_.StopMicrophone();
   // Views whose close was asked for but never came end with the window;
   // each takes itself off the hosting client while it still runs.
   views_.TakeAll().clear();
   closed_views_.clear();
   // Only now that no view is left to play through its buffers.
-  sound_.Close();
-  if (hosting_) hosting_->Stop();
-  if (event_file_) {
-    event_log_.RemoveListener(event_file_.get());
-    event_file_.reset();  // writes what is queued
-  }
+  devices_.CloseSound();
+  core_.StopHosting();
+  core_.WriteEventsTo("");  // writes what is queued
 }
 
 // ---- messages -------------------------------------------------------------

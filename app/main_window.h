@@ -1,11 +1,11 @@
 #pragma once
 // The viewer's main window (template 102, skin "\voRizivoMain.skn"): a small
 // skinned panel with the server tree and the buttons that connect, log out,
-// arrange and hide windows. It owns the hosting client with its event queue,
-// the sound output and microphone, the camera and file list window, the
-// list of open camera views, the 33-slot node table, the tray icon and the
-// start-up repair of recordings the last run left cut off, and turns the
-// hosting client's events into tree updates.
+// arrange and hide windows. It drives the program's parts (the core's
+// hosting client, event log and node slots, the sound devices) that are made
+// before it, and owns the camera and file list window, the list of open
+// camera views, the tray icon and the start-up repair of recordings the last
+// run left cut off; it turns the hosting client's events into tree updates.
 #include <windows.h>
 
 #include <deque>
@@ -20,8 +20,8 @@
 #include "app/event_log_window.h"
 #include "app/file_list_window.h"
 #include "app/host_event_router.h"
-#include "app/node_slots.h"
 #include "app/program_info.h"
+#include "app/program_parts.h"
 #include "app/recordings/recordings_window.h"
 #include "app/server_tree.h"
 #include "app/layouts/layout.h"
@@ -30,34 +30,22 @@
 #include "app/tray_icon.h"
 #include "app/wall/win32/shared_cell_links.h"
 #include "app/wall/win32/wall_window.h"
-#include "app/view/node_speaker_links.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
 #include "dialogs/skinned_dialog.h"
-#include "hosting/hosting_service.h"
-#include "node/event_file.h"
 #include "node/event_log.h"
-#include "present/microphone.h"
-#include "present/win32/direct_sound_output.h"
-#include "present/win32/wave_in_device.h"
 #include "record/startup_repair.h"
 #include "settings/text_table.h"
 
 namespace app {
-
-// Posts window messages for the network threads.
-class Win32Poster : public os::WindowPoster {
- public:
-  bool Post(os::WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) override {
-    return PostMessageW(reinterpret_cast<HWND>(window), message, wparam, lparam) != FALSE;
-  }
-};
 
 struct MainWindowSetup {
   HINSTANCE instance = nullptr;
   std::string program_dir;  // without a trailing backslash
   ProgramVersion version;
   ViewFactory* factory = nullptr;
+  // The core and the sound devices the window drives; they outlive it.
+  ProgramParts* parts = nullptr;
   StartOptions options;
   // Where recordings the last run left cut off are looked for, and the list
   // they leave once repaired; without the list there is no start-up repair.
@@ -86,12 +74,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   HWND MainWindow() const override { return hwnd(); }
   HWND ListWindow() const override { return file_list_.hwnd(); }
   std::string ProgramDir() const override { return setup_.program_dir; }
-  hosting::HostingService& Hosting() override { return *hosting_; }
-  hosting::HostEventQueue& Events() override { return *events_; }
-  present::SoundDevice* SoundOutput() override;
-  node::EventLog* ViewEvents() override { return &event_log_; }
-  int AcquireNodeIndex() override { return slots_.Acquire(); }
-  void ReleaseNodeIndex(int index) override { slots_.Release(index); }
+  ProgramCore& Core() override { return core_; }
+  present::SoundDevice* SoundOutput() override { return devices_.sound(); }
   ViewList& OpenViews() override { return views_; }
   void ViewClosed(CameraView* view) override;
 
@@ -111,9 +95,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void EditAlerts(HWND view, const std::string& camera_id, const std::string& name) override;
   alerts::CameraAlerts& alerts() { return alerts_; }
   recordings::CRecordingsWindow* recordings_window() { return recordings_window_.get(); }
-  node::EventLog& event_log() { return event_log_; }
-  NodeSlotTable& node_slots() { return slots_; }
-  bool microphone_on() const { return microphone_ && microphone_->IsOn(); }
+  node::EventLog& event_log() { return core_.event_log(); }
+  bool microphone_on() const { return devices_.microphone_on(); }
   bool tray_icon_shown() const { return tray_.added(); }
   // The main window has ended (Exit).
   bool ended() const { return result() != -1; }
@@ -172,13 +155,12 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // Initialisation steps.
   void AddAboutItem();
   void SetIcons();
-  void CreateHostingClient();
+  void StartHostingClient();
   // The event log's daily file in the user's local application data folder.
   void StartEventFile();
   void ApplyCaptionAndFont();
   void RestorePositionAndProxy();
   void CreateFileList();
-  void StartMicrophone();
   void StartRepair();
   recordings::RecordingsSources RecordingSources();
   void Shutdown();
@@ -292,39 +274,26 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   static ConnectionKey VideoSocketOf(CameraView* view);
 
   MainWindowSetup setup_;
-  // What happened to every view and the hosting connection; the views and
-  // the hosting client outlive neither (declared before them).
-  node::EventLog event_log_;
-  alerts::CameraAlerts alerts_{&event_log_, [this](const std::string& title, const std::string& text) {
+  ProgramCore& core_;
+  ProgramDevices& devices_;
+  alerts::CameraAlerts alerts_{&core_.event_log(), [this](const std::string& title, const std::string& text) {
                                  tray_.ShowBalloon(title, text);
                                }};
-  std::unique_ptr<node::EventFileWriter> event_file_;
   std::string host_address_;  // the hosting server last online, for its tree entry
   int host_port_ = 0;
   bool host_restoring_ = false;
   std::deque<const settings::TextId*> untold_;  // waiting for the box that is up
   bool telling_ = false;
   std::unique_ptr<CEventLogWindow> event_log_window_;
-  Win32Poster poster_;
-  HWND hosting_window_ = nullptr;
-  std::unique_ptr<hosting::HostEventQueue> events_;
-  std::unique_ptr<hosting::HostingService> hosting_;
   HostEventRouter router_;
-  // Devices the views play and record through: they outlive every view
-  // (declared before them, closed after them by Shutdown).
-  present::DirectSoundOutput sound_;
-  present::WaveInDevice wave_in_;
-  std::unique_ptr<view::NodeSpeakerLinks> speaker_links_;
-  std::unique_ptr<present::Microphone> microphone_;
-  // Plays through sound_: closed before it (Shutdown).
+  // Plays through the sound output: closed before it (Shutdown).
   std::unique_ptr<recordings::CRecordingsWindow> recordings_window_;
   DockingList docking_;
   CFileListWindow file_list_;
   CServerTree tree_;
   ViewList views_;
   std::vector<std::unique_ptr<CameraView>> closed_views_;
-  NodeSlotTable slots_;
-  // Its links take node slots and use the hosting client: declared after them.
+  // Its links take node slots and use the hosting client: ended by Shutdown before the hosting client stops.
   std::unique_ptr<storage::PlanService> plans_;
   std::unique_ptr<wall::SharedCellLinks> cell_links_;  // before the walls: their cells lease from it
   std::vector<std::unique_ptr<wall::CWallWindow>> walls_;

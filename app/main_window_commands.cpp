@@ -6,6 +6,7 @@
 
 #include "app/about_box.h"
 #include "app/main_window.h"
+#include "hosting/hosting_service.h"
 #include "app/alerts/alert_texts.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/resource.h"
@@ -57,13 +58,13 @@ void CMainWindow::ConnectEntry(const settings::ServerRecord& record, const std::
     OpenView(request);
     return;
   }
-  if (hosting_->HostConnected()) {
+  if (core_.hosting().HostConnected()) {
     IniHandler::Instance().ShowMessage(text::kErrorHostAlreadyConnected);
     return;
   }
   // The client refuses a second connect while one is still under way (its
   // proxy handshake may take 20 s): that is not a connection.
-  if (hosting_->Connect({record.ip, static_cast<uint16_t>(record.port), user, password}) != 0)
+  if (core_.hosting().Connect({record.ip, static_cast<uint16_t>(record.port), user, password}) != 0)
     IniHandler::Instance().ShowMessage(text::kErrorHostConnectNotStarted);
 }
 
@@ -83,9 +84,9 @@ void CMainWindow::OpenRelayView(const std::string& camera_id) {
   OpenView(request);
 }
 
-bool CMainWindow::HostConnected() { return hosting_->HostConnected(); }
+bool CMainWindow::HostConnected() { return core_.hosting().HostConnected(); }
 
-void CMainWindow::RequestFileList() { hosting_->RequestFileList(hosting::RequestTarget::Host()); }
+void CMainWindow::RequestFileList() { core_.hosting().RequestFileList(hosting::RequestTarget::Host()); }
 
 // One view per stored file: a second View brings the open one forward.
 void CMainWindow::OpenFileView(const std::string& camera_id, const std::string& file_name) {
@@ -106,7 +107,7 @@ void CMainWindow::OpenFileView(const std::string& camera_id, const std::string& 
 void CMainWindow::CloseHostServer() {
   for (CameraView* view : views_.Snapshot())
     if (view->IsRelay()) view->PostClose();
-  hosting_->CloseHost();
+  core_.hosting().CloseHost();
 }
 
 void CMainWindow::ViewClosed(CameraView* view) {
@@ -122,7 +123,7 @@ void CMainWindow::ViewClosed(CameraView* view) {
 }
 
 void CMainWindow::LogOut() {
-  hosting_->Disconnect();
+  core_.hosting().Disconnect();
   for (CameraView* view : views_.Snapshot()) view->PostClose();
   file_list_.Clear();
 }
@@ -147,7 +148,7 @@ void CMainWindow::EndMain() {
 
 void CMainWindow::ShowHideList() {
   bool shown = false;
-  if (hosting_->HostConnected() && file_list_.hwnd()) {
+  if (core_.hosting().HostConnected() && file_list_.hwnd()) {
     shown = !IsWindowVisible(file_list_.hwnd());
     if (shown && !file_list_placed_) PlaceFileList();
     ShowWindow(file_list_.hwnd(), shown ? SW_SHOWNOACTIVATE : SW_HIDE);
@@ -175,7 +176,7 @@ void CMainWindow::SortWindows() {
 
 void CMainWindow::ShowOptions() {
   // The sheet edits a copy; connections started later take the result.
-  net::ProxySettings proxy = *hosting_->Proxy();
+  net::ProxySettings proxy = *core_.hosting().Proxy();
   dialogs::StoragePageData storage;
   if (plans_) {
     storage.root = plans_->plans().storage().root;
@@ -185,10 +186,10 @@ void CMainWindow::ShowOptions() {
   dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), proxy, plans_ ? &storage : nullptr);
   sheet.Run();
   if (plans_ && storage.changed) plans_->SetStorage({storage.root, storage.limits});
-  hosting_->SetProxy(proxy);
+  core_.hosting().SetProxy(proxy);
   // Open direct views follow "Keep reconnecting" from their next attempt.
   const bool keep = settings::LoadKeepReconnecting();
-  hosting_->SetHostReconnect(keep);
+  core_.hosting().SetHostReconnect(keep);
   const bool gdi = settings::LoadDrawThroughGdi();
   for (CameraView* view : views_.Snapshot()) {
     if (!view->IsRelay()) view->Node().SetKeepReconnecting(keep);

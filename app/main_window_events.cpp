@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
+#include "hosting/hosting_service.h"
 #include "settings/ini_handler.h"
 
 namespace app {
@@ -11,14 +12,14 @@ namespace app {
 void CMainWindow::OnHostEvent() {
   // One event per doorbell message.
   hosting::HostEvent event;
-  if (!events_ || !events_->Pop(&event)) return;
+  if (!core_.has_hosting() || !core_.events().Pop(&event)) return;
   router_.Route(event, *this);
 }
 
 void CMainWindow::HostOnline(const std::string& address, int port, ConnectionKey key) {
   tree_.SetHostReconnecting(address, port, false);
   tree_.SetHostOnline(address, port, key);
-  if (host_restoring_) event_log_.Add(node::EventKind::kConnected, address, "Hosting server connection restored");
+  if (host_restoring_) core_.event_log().Add(node::EventKind::kConnected, address, "Hosting server connection restored");
   host_restoring_ = false;
   host_address_ = address;
   host_port_ = port;
@@ -30,9 +31,9 @@ void CMainWindow::HostReconnecting(int attempt) {
   tree_.SetHostReconnecting(host_address_, host_port_, true);
   if (attempt <= 1) {
     host_restoring_ = true;
-    event_log_.Add(node::EventKind::kLinkLost, host_address_, "Hosting server connection lost");
+    core_.event_log().Add(node::EventKind::kLinkLost, host_address_, "Hosting server connection lost");
   } else {
-    event_log_.Add(node::EventKind::kReconnectAttempt, host_address_, "Reconnect attempt " + std::to_string(attempt));
+    core_.event_log().Add(node::EventKind::kReconnectAttempt, host_address_, "Reconnect attempt " + std::to_string(attempt));
   }
 }
 
@@ -42,7 +43,7 @@ void CMainWindow::HostUnreachable(const std::string&, int) { Tell(settings::text
 // Also when restoring a lost connection: the loop ends with it, so this is
 // said once, and the event log keeps it for a user who looks later.
 void CMainWindow::HostLoginRefused() {
-  event_log_.Add(node::EventKind::kLoginRefused, host_address_, "Login refused");
+  core_.event_log().Add(node::EventKind::kLoginRefused, host_address_, "Login refused");
   Tell(settings::text::kErrorLoginFail);
 }
 

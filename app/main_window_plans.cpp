@@ -10,11 +10,7 @@ namespace app {
 
 void CMainWindow::StartPlans() {
   storage::PlanLinkContext context;
-  context.hosting = hosting_.get();
-  context.events = events_.get();
-  context.log = &event_log_;
-  context.acquire_index = [this] { return slots_.Acquire(); };
-  context.release_index = [this](int index) { slots_.Release(index); };
+  context.core = &core_;
   context.find_entry = [this](const std::string& name, settings::ServerRecord* entry) {
     const CServerTree::Entry* e = tree_.EntryOf(tree_.FindServer(name));
     if (!e || !e->server.IsCamera()) return false;
@@ -32,7 +28,7 @@ void CMainWindow::StartPlans() {
     alert_opens_.emplace_back(camera_id, name);
     PostMessageW(hwnd(), kWmOpenAlertViews, 0, 0);
   });
-  plans_ = std::make_unique<storage::PlanService>(std::move(context), &event_log_);
+  plans_ = std::make_unique<storage::PlanService>(std::move(context), &core_.event_log());
   plans_->Start();
   SyncPlans();
   SetTimer(hwnd(), kPlanTimer, 1000, nullptr);

@@ -49,7 +49,7 @@ void LogRepair(const record::RepairReport& report) {
 
 void CMainWindow::StartRepair() {
   if (!setup_.open_recordings) return;
-  repair_ = std::make_unique<record::StartupRepair>(*setup_.open_recordings, setup_.repair_sources, poster_,
+  repair_ = std::make_unique<record::StartupRepair>(*setup_.open_recordings, setup_.repair_sources, setup_.parts->poster,
                                                     reinterpret_cast<os::WindowHandle>(hwnd()),
                                                     record::StartupRepair::Messages{kWmRepairProgress, kWmRepairDone});
   repair_->Start();
@@ -103,7 +103,7 @@ void CMainWindow::OnRepairDone() {
   const record::RepairReport report = repair_->TakeReport();
   LogRepair(report);
   if (!report.repaired.empty())
-    event_log_.Add(node::EventKind::kRecordingsRepaired, "",
+    core_.event_log().Add(node::EventKind::kRecordingsRepaired, "",
                    std::to_string(report.repaired.size()) + " recordings repaired at start");
   const std::string lines = NoticeLines(report);
   if (!lines.empty()) IniHandler::Instance().ShowMessage(kRepairReport, {lines});

@@ -1,9 +1,9 @@
 #pragma once
-// How the main window and the camera view windows meet. The main window owns
-// the hosting client, the sound output and the list of open views (ViewList,
-// which also keeps their docking); it opens a view through a ViewFactory and
-// drives it through CameraView. A view reaches back only through ViewHost.
-// Windows only.
+// How the main window and the camera view windows meet. The program's core
+// (hosting client, event log, node slots) and its sound output come through
+// the main window, which also owns the list of open views (ViewList, which
+// keeps their docking); it opens a view through a ViewFactory and drives it
+// through CameraView. A view reaches back only through ViewHost. Windows only.
 #include <windows.h>
 
 #include <cstdint>
@@ -13,10 +13,6 @@
 #include "node/node_media.h"
 #include "node/node_window.h"
 
-namespace hosting {
-class HostingService;
-class HostEventQueue;
-}  // namespace hosting
 namespace present {
 class SoundDevice;
 }  // namespace present
@@ -72,6 +68,7 @@ class CameraView {
 };
 
 class ViewList;
+class ProgramCore;
 
 // What a view needs from the main window. Called on the user-interface thread.
 class ViewHost {
@@ -83,15 +80,10 @@ class ViewHost {
   // The program's folder (skins are found there); empty: none, windows
   // keep their template layout.
   virtual std::string ProgramDir() const { return {}; }
-  virtual hosting::HostingService& Hosting() = 0;
-  virtual hosting::HostEventQueue& Events() = 0;
+  // The hosting client, the event log, the node slots, and each node's context.
+  virtual ProgramCore& Core() = 0;
   // The application's sound output; null when the PC has no sound device.
   virtual present::SoundDevice* SoundOutput() = 0;
-  // The program's event log; null when there is none.
-  virtual node::EventLog* ViewEvents() { return nullptr; }
-  // A free slot of the program-wide 33-slot table for the node's index, or -1.
-  virtual int AcquireNodeIndex() = 0;
-  virtual void ReleaseNodeIndex(int index) = 0;
   // The open views: what each was opened for, where each is docked, the
   // "Sort Window" pass. Views find one another only here.
   virtual ViewList& OpenViews() = 0;

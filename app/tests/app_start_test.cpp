@@ -241,7 +241,7 @@ TEST_F(AppStartTest, RecordingsCutOffByTheLastRunAreRepairedOnceTheWindowIsUpAnd
 TEST_F(AppStartTest, TheRepairShowsWhatIsLeftAndSaysNothingWhenNothingWasCutOff) {
   RegistryOpenRecordingList list;
   for (const std::string& old : list.Paths()) list.Remove(old);
-  MainWindowSetup setup;
+  MainWindowSetup setup = FreshSetup();
   setup.instance = GetModuleHandleW(nullptr);
   setup.program_dir = ProgramDir();
   setup.factory = &factory_;

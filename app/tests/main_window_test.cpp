@@ -34,7 +34,7 @@ TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWas
   RECT r = WindowRect(main.hwnd());
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(main.Hosting().Proxy()->use_proxy, 0);
+  EXPECT_EQ(main.Core().hosting().Proxy()->use_proxy, 0);
   EXPECT_TRUE(IsWindowVisible(main.hwnd()));
   EXPECT_TRUE(main.skin().applied());
   EXPECT_EQ(WindowText(main.hwnd()), "Halyard");
@@ -315,12 +315,12 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   os::SocketHandle silent = os::TcpSocket();
   uint16_t port = 0;
   ASSERT_EQ(os::BindAndListen(silent, 0x7F000001, 0, &port), 0);
-  net::ProxySettings proxy = *main.Hosting().Proxy();
+  net::ProxySettings proxy = *main.Core().hosting().Proxy();
   proxy.use_proxy = 1;
   proxy.version = 5;
   proxy.SetAddress(0x7F000001);
   proxy.port = port;
-  main.Hosting().SetProxy(proxy);
+  main.Core().hosting().SetProxy(proxy);
   Connect("Demo server");
   sandbox_.messages.clear();
   Connect("Demo server");
@@ -329,7 +329,7 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   // The first attempt ends when its proxy goes away.
   os::CloseSocket(silent);
   proxy.use_proxy = 0;
-  main.Hosting().SetProxy(proxy);
+  main.Core().hosting().SetProxy(proxy);
 }
 
 // The hosting client shows nothing itself: a refused login reaches the
@@ -419,21 +419,21 @@ TEST_F(ShellTest, ADirectViewMarksItsOwnEntryAndItsNoticesReachTheTree) {
   EXPECT_TRUE(PumpUntil([&] { return main.views().empty(); }));
   EXPECT_TRUE(PumpUntil([&] { return TextOf(Server("Demo camera")) == "Demo camera (Offline)"; }));
   EXPECT_FALSE(main.tree().EntryOf(Server("Demo camera"))->alarm);
-  EXPECT_EQ(main.node_slots().InUse(), 0) << "the view gave its node slot back";
+  EXPECT_EQ(main.Core().slots().InUse(), 0) << "the view gave its node slot back";
 }
 
 TEST_F(ShellTest, EventsForUnknownKeysAndCamerasAreIgnored) {
   CMainWindow& main = OpenMain();
   net::CameraRecord camera;
   camera.camera_id = "CAM-X";
-  main.Events().Push(hosting::HostCameraList{4242, {camera}});
-  main.Events().Push(hosting::RelayNodeSetUp{"NOPE"});
-  main.Events().Push(hosting::DirectCameraInfo{4242, "info"});
-  main.Events().Push(hosting::DirectIdentified{4242, "127.9.9.9", 0});
-  main.Events().Push(hosting::HostClosed{});
-  main.Events().Push(hosting::DirectNodeClosed{});
+  main.Core().events().Push(hosting::HostCameraList{4242, {camera}});
+  main.Core().events().Push(hosting::RelayNodeSetUp{"NOPE"});
+  main.Core().events().Push(hosting::DirectCameraInfo{4242, "info"});
+  main.Core().events().Push(hosting::DirectIdentified{4242, "127.9.9.9", 0});
+  main.Core().events().Push(hosting::HostClosed{});
+  main.Core().events().Push(hosting::DirectNodeClosed{});
   PumpFor(100);
-  EXPECT_EQ(main.Events().count(), 0);
+  EXPECT_EQ(main.Core().events().count(), 0);
   EXPECT_EQ(main.tree().FindCamera("CAM-X"), nullptr);
   for (const char* name : {"Demo server", "Demo camera", "Second camera"})
     EXPECT_EQ(main.tree().EntryOf(Server(name))->key, kNoKey) << name;

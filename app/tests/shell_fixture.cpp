@@ -74,8 +74,16 @@ void ShellTest::StartSim(int more_cameras) {
                   world_->camera("CAM-2")->port());
 }
 
-CMainWindow& ShellTest::OpenMain(StartOptions options) {
+MainWindowSetup ShellTest::FreshSetup() {
+  main_.reset();
+  parts_ = std::make_unique<ProgramParts>();
   MainWindowSetup setup;
+  setup.parts = parts_.get();
+  return setup;
+}
+
+CMainWindow& ShellTest::OpenMain(StartOptions options) {
+  MainWindowSetup setup = FreshSetup();
   setup.instance = GetModuleHandleW(nullptr);
   setup.program_dir = ProgramDir();
   setup.version = ReadProgramVersion(setup.instance);
@@ -89,6 +97,7 @@ CMainWindow& ShellTest::OpenMain(StartOptions options) {
 
 void ShellTest::CloseMain() {
   main_.reset();
+  parts_.reset();
   PumpFor(20);
 }
 

@@ -55,7 +55,11 @@ class ShellTest : public ::testing::Test {
   std::unique_ptr<sim::World> world_;
   TestViewFactory factory_;
   ViewFactory* view_factory_ = nullptr;  // another factory than factory_ (the real views)
+  // Made afresh for each main window, as the program makes them; they outlive it.
+  std::unique_ptr<ProgramParts> parts_;
   std::unique_ptr<CMainWindow> main_;
+  // A main window's setup on fresh program parts (the last main window closed first).
+  MainWindowSetup FreshSetup();
 };
 
 }  // namespace app::testing

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "app/program_core.h"
 #include "app/view_list.h"
+#include "hosting/hosting_service.h"
 #include "settings/ini_handler.h"
 
 namespace app::testing {
@@ -38,22 +40,20 @@ TestView::TestView(ViewHost& host, const ViewRequest& request, bool link, TestVi
   hwnd_ = CreateWindowExW(0, kClassName, L"", WS_POPUP, 0, 0, 320, 240, host.MainWindow(), nullptr,
                           GetModuleHandleW(nullptr), this);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  index_ = host.AcquireNodeIndex();
+  index_ = host.Core().slots().Acquire();
   const auto self = reinterpret_cast<os::WindowHandle>(hwnd_);
   const auto main = reinterpret_cast<os::WindowHandle>(host.MainWindow());
   media_ = std::make_unique<node::NodeMedia>(index_, *this, node::NodeMedia::Windows{self, main}, nullptr, nullptr);
-  node::NodeContext ctx;
-  ctx.hosting = &host.Hosting();
-  ctx.events = &host.Events();
-  ctx.poster = this;
-  ctx.timers = this;
-  ctx.messages = &settings::IniHandler::Instance();
-  ctx.self = self;
-  ctx.parent = self;
-  ctx.main_window = main;
-  ctx.index = index_;
-  ctx.relay = IsRelay();
-  ctx.display_name = request.kind == ViewRequest::Kind::kDirect ? request.display_name : request.camera_id;
+  NodeSeat seat;
+  seat.poster = this;
+  seat.timers = this;
+  seat.messages = &settings::IniHandler::Instance();
+  seat.self = self;
+  seat.main_window = main;
+  seat.index = index_;
+  seat.relay = IsRelay();
+  seat.display_name = request.kind == ViewRequest::Kind::kDirect ? request.display_name : request.camera_id;
+  node::NodeContext ctx = host.Core().NodeContextFor(seat);
   ctx.retry_wait_ms = 1000;
   node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
   if (!link) return;
@@ -62,7 +62,7 @@ TestView::TestView(ViewHost& host, const ViewRequest& request, bool link, TestVi
   } else if (IsRelay()) {
     node_->OpenRelayCamera(request.camera_id);
   } else {
-    host.Hosting().AddNode(node_.get());
+    host.Core().hosting().AddNode(node_.get());
     node_->SetAddress(request.login);
   }
 }
@@ -80,7 +80,7 @@ TestView::~TestView() {
   }
   node_.reset();
   media_.reset();
-  host_.ReleaseNodeIndex(index_);
+  host_.Core().slots().Release(index_);
 }
 
 LRESULT CALLBACK TestView::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

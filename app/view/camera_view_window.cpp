@@ -4,12 +4,14 @@
 
 #include <atomic>
 
+#include "app/program_core.h"
 #include "app/view/frame_tips.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/registry_motion.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
+#include "hosting/hosting_service.h"
 #include "node/event_log.h"
 #include "os/clock.h"
 #include "os/win32/monitors.h"
@@ -40,7 +42,7 @@ std::string CViewWindow::DisplayName() const {
 }
 
 bool CViewWindow::Open() {
-  index_ = host_.AcquireNodeIndex();
+  index_ = host_.Core().slots().Acquire();
   if (index_ < 0) return false;
   if (!Create(nullptr)) return false;
   BuildMedia();
@@ -69,22 +71,17 @@ void CViewWindow::BuildMedia() {
                                              [this](std::string* path) { return chooser_.ChooseRecording(hwnd(), path); });
   view_media_ = std::make_unique<ViewMedia>(*media_, playback_);
   dynamic_ip_ = std::make_unique<RegistryDynamicIp>();
-  node::NodeContext ctx;
-  ctx.hosting = &host_.Hosting();
-  ctx.events = &host_.Events();
-  ctx.poster = &seam_;
-  ctx.timers = &seam_;
-  ctx.messages = &settings::IniHandler::Instance();
-  ctx.dynamic_ip = dynamic_ip_.get();
-  ctx.self = self;
-  ctx.parent = self;
-  ctx.main_window = main;
-  ctx.index = index_;
-  ctx.relay = IsRelay();
-  ctx.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
-  ctx.keep_reconnecting = settings::LoadKeepReconnecting();
-  ctx.stall_ms = settings::LoadStallSeconds() * 1000;
-  ctx.event_log = host_.ViewEvents();
+  NodeSeat seat;
+  seat.poster = &seam_;
+  seat.timers = &seam_;
+  seat.messages = &settings::IniHandler::Instance();
+  seat.dynamic_ip = dynamic_ip_.get();
+  seat.self = self;
+  seat.main_window = main;
+  seat.index = index_;
+  seat.relay = IsRelay();
+  seat.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
+  const node::NodeContext ctx = host_.Core().NodeContextFor(seat);
   media_->SetEventLog(ctx.event_log, ctx.display_name);
   node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
   key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
@@ -102,7 +99,7 @@ void CViewWindow::StartLink() {
       node_->OpenRelayFile(request_.camera_id, request_.file_name);
       break;
     case ViewRequest::Kind::kDirect:
-      host_.Hosting().AddNode(node_.get());
+      host_.Core().hosting().AddNode(node_.get());
       node_->SetAddress(request_.login);
       break;
   }
@@ -124,7 +121,7 @@ void CViewWindow::Teardown() {
   video_.reset();
   full_screen_window_.reset();
   if (hwnd()) DestroyWindow(hwnd());
-  if (index_ >= 0) host_.ReleaseNodeIndex(index_);
+  if (index_ >= 0) host_.Core().slots().Release(index_);
   index_ = -1;
 }
 
@@ -449,7 +446,7 @@ void CViewWindow::ApplyDrawPathTrial() {
   static std::atomic<bool> told{false};
   std::string line;
   if (!video_ || !video_->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
-  if (node::EventLog* log = host_.ViewEvents()) log->Add(node::EventKind::kDrawing, DisplayName(), line);
+  host_.Core().event_log().Add(node::EventKind::kDrawing, DisplayName(), line);
 }
 
 void CViewWindow::MaybeStartRequestedRecording() {

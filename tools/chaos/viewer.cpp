@@ -75,8 +75,14 @@ Viewer::Viewer(Runtime& runtime, Config config)
     : runtime_(runtime),
       config_(std::move(config)),
       random_(config_.seed),
-      events_(runtime_, kMainWindow),
-      hosting_(events_, runtime_),
+      core_(runtime_,
+            [this] {
+              app::LinkPolicy policy;
+              policy.retry_wait_ms = config_.retry_wait_ms;
+              return policy;
+            }),
+      hosting_(core_.MakeHosting(kMainWindow)),
+      events_(core_.events()),
       speaker_links_(hosting_),
       microphone_(tone_, speaker_links_) {
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t, intptr_t) { OnMainWindow(m); });
@@ -345,19 +351,17 @@ void Viewer::Open(View& v) {
   }
   // Each view window is a new window, as in Win32: messages posted to a closed one reach nobody.
   v.window = next_window_++;
-  node::NodeContext ctx;
-  ctx.hosting = &hosting_;
-  ctx.events = &events_;
-  ctx.poster = &runtime_;
-  ctx.timers = &runtime_;
-  ctx.messages = &runtime_;
-  ctx.self = v.window;
-  ctx.parent = kViewFrame;
-  ctx.main_window = kMainWindow;
-  ctx.index = v.index;
-  ctx.relay = v.relay;
-  ctx.display_name = v.camera;
-  ctx.retry_wait_ms = config_.retry_wait_ms;
+  app::NodeSeat seat;
+  seat.poster = &runtime_;
+  seat.timers = &runtime_;
+  seat.messages = &runtime_;
+  seat.self = v.window;
+  seat.parent = kViewFrame;
+  seat.main_window = kMainWindow;
+  seat.index = v.index;
+  seat.relay = v.relay;
+  seat.display_name = v.camera;
+  const node::NodeContext ctx = core_.NodeContextFor(seat);
   v.media = std::make_unique<node::NodeMedia>(v.index, runtime_, node::NodeMedia::Windows{kViewFrame, kMainWindow},
                                               nullptr, nullptr);
   v.node = std::make_unique<node::CNodeWindow>(ctx, v.media.get());

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "cli_runtime.h"
+#include "app/program_core.h"
 #include "hosting/hosting_service.h"
 #include "node/node_media.h"
 #include "node/node_window.h"
@@ -153,8 +154,10 @@ class Viewer {
   Runtime& runtime_;
   Config config_;
   std::mt19937_64 random_;
-  hosting::HostEventQueue events_;
-  hosting::HostingService hosting_;
+  // The hosting client and its event queue, as the viewer makes them.
+  app::ProgramCore core_;
+  hosting::HostingService& hosting_;
+  hosting::HostEventQueue& events_;
   app::view::NodeSpeakerLinks speaker_links_;
   ToneInput tone_;
   present::Microphone microphone_;

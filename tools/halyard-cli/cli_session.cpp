@@ -25,28 +25,34 @@ net::ProxySettings ProxyFrom(const Options& o) {
 
 }  // namespace
 
-Session::Session(const Options& options) : options_(options) {
+// The first connection fails fast, as it always did; the reconnect policy
+// holds from the first picture on (OpenCamera).
+Session::Session(const Options& options)
+    : options_(options), core_(runtime_, [&options] {
+        app::LinkPolicy policy;
+        policy.retry_wait_ms = options.retry_wait_ms;
+        return policy;
+      }) {
   os::NetStartup();
-  events_ = std::make_unique<hosting::HostEventQueue>(runtime_, kMainWindow);
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, runtime_);
-  hosting_->SetProxy(ProxyFrom(options));
-  hosting_->SetHostReconnect(!options.no_reconnect);
-  if (options.command == "watch" || options.command == "record") event_log_.AddListener(&printer_);
+  hosting::HostingService& hosting = core_.MakeHosting(kMainWindow);
+  hosting.SetProxy(ProxyFrom(options));
+  hosting.SetHostReconnect(!options.no_reconnect);
+  if (options.command == "watch" || options.command == "record") core_.event_log().AddListener(&printer_);
   runtime_.SetHandler(kMainWindow, [this](uint32_t m, uintptr_t w, intptr_t) { OnMainWindow(m, w); });
   runtime_.SetHandler(kViewFrame, [this](uint32_t m, uintptr_t w, intptr_t l) {
     if (m == os::kWmNodePosition) last_position_ = w;
     if (m == os::kWmNodeMotion && motion_handler_) motion_handler_(l != 0);
   });
-  hosting_->Start();
+  hosting.Start();
 }
 
 Session::~Session() {
   node_.reset();  // off the hosting lists and closed before the threads stop
   media_.reset();
-  hosting_->Stop();
-  hosting_->CloseHost();
+  core_.StopHosting();
+  core_.hosting().CloseHost();
   printer_.Print();
-  event_log_.RemoveListener(&printer_);
+  core_.event_log().RemoveListener(&printer_);
 }
 
 void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
@@ -58,7 +64,7 @@ void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
   }
   if (message != os::kWmHostEvent) return;
   hosting::HostEvent e;
-  while (events_->Pop(&e)) {
+  while (core_.events().Pop(&e)) {
     if (runtime_.Tell(e)) continue;
     if (hosting::Is<hosting::HostLoggedIn>(e)) {
       logged_in_ = true;
@@ -76,7 +82,7 @@ void Session::OnMainWindow(uint32_t message, uintptr_t wparam) {
 }
 
 int Session::ConnectHosting(std::string* reason) {
-  if (hosting_->Connect({options_.host, options_.host_port, options_.user, options_.password}) != 0) {
+  if (core_.hosting().Connect({options_.host, options_.host_port, options_.user, options_.password}) != 0) {
     *reason = "cannot start the connection";
     return kExitFailed;
   }
@@ -100,26 +106,20 @@ int Session::WaitForLists(std::string* reason) {
 }
 
 void Session::MakeNode(bool relay, const std::string& name, node::PictureSink* sink, node::PlaybackFeeder* feeder) {
-  node::NodeContext ctx;
-  ctx.hosting = hosting_.get();
-  ctx.events = events_.get();
-  ctx.poster = &runtime_;
-  ctx.timers = &runtime_;
-  ctx.messages = &runtime_;
-  ctx.self = kNodeWindow;
-  ctx.parent = kViewFrame;
-  ctx.main_window = kMainWindow;
-  ctx.index = 1;
-  ctx.relay = relay;
-  ctx.display_name = name;
-  ctx.retry_wait_ms = options_.retry_wait_ms;
-  // The first connection fails fast, as it always did; the policy holds from
-  // the first picture on (OpenCamera).
-  ctx.keep_reconnecting = false;
-  ctx.event_log = &event_log_;
+  app::NodeSeat seat;
+  seat.poster = &runtime_;
+  seat.timers = &runtime_;
+  seat.messages = &runtime_;
+  seat.self = kNodeWindow;
+  seat.parent = kViewFrame;
+  seat.main_window = kMainWindow;
+  seat.index = 1;
+  seat.relay = relay;
+  seat.display_name = name;
+  const node::NodeContext ctx = core_.NodeContextFor(seat);
   media_ = std::make_unique<node::NodeMedia>(ctx.index, runtime_, node::NodeMedia::Windows{kViewFrame, kMainWindow},
                                              sink, feeder);
-  media_->SetEventLog(&event_log_, name);
+  media_->SetEventLog(&core_.event_log(), name);
   node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
   runtime_.SetHandler(kNodeWindow, [this](uint32_t m, uintptr_t w, intptr_t l) { node_->HandleMessage(m, w, l); });
 }
@@ -136,7 +136,7 @@ int Session::OpenCamera(const std::string& camera, node::PictureSink* sink, node
     node_->OpenRelayCamera(camera);
   } else {
     MakeNode(false, options_.camera + ":" + std::to_string(options_.camera_port), sink, feeder);
-    hosting_->AddNode(node_.get());
+    core_.hosting().AddNode(node_.get());
     node::LoginInfo login{options_.camera, options_.camera_port, !options_.ddns.empty(), options_.ddns,
                           options_.user, options_.password};
     node_->SetAddress(login);
@@ -189,7 +189,7 @@ std::string Session::StateText() const {
 
 bool Session::FlushRequests(int timeout_ms) {
   auto empty = [&] {
-    if (hosting_->HostConnected() && hosting_->HostPending() > 0) return false;
+    if (core_.hosting().HostConnected() && core_.hosting().HostPending() > 0) return false;
     for (net::SocketChannel* c : {node_->VideoChannel(), node_->AudioChannel()})
       if (c && c->IsOpen() && c->pending() > 0) return false;
     return true;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_core.h"
 #include "cli_options.h"
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
@@ -36,8 +37,8 @@ class Session {
   int OpenFile(const std::string& file, std::string* reason);
 
   Runtime& runtime() { return runtime_; }
-  node::EventLog& event_log() { return event_log_; }
-  hosting::HostingService& hosting() { return *hosting_; }
+  node::EventLog& event_log() { return core_.event_log(); }
+  hosting::HostingService& hosting() { return core_.hosting(); }
   bool has_node() const { return node_ != nullptr; }
   node::CNodeWindow& node() { return *node_; }
   node::NodeMedia& media() { return *media_; }
@@ -62,12 +63,11 @@ class Session {
 
   const Options& options_;
   Runtime runtime_;
-  // What happened to the link and the recording, printed as it happens by
-  // watch and record; declared before everything that tells it.
-  node::EventLog event_log_;
+  // The hosting client and the event log (what happened to the link and
+  // the recording, printed as it happens by watch and record), as the
+  // viewer makes them; declared before everything that uses them.
+  app::ProgramCore core_;
   EventPrinter printer_{runtime_, kEventWindow};
-  std::unique_ptr<hosting::HostEventQueue> events_;
-  std::unique_ptr<hosting::HostingService> hosting_;
   std::unique_ptr<node::NodeMedia> media_;
   std::unique_ptr<node::CNodeWindow> node_;
   bool logged_in_ = false, host_closed_ = false, lists_done_ = false, camera_list_ = false;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_core.h"
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
 #include "node/node_media.h"
@@ -29,22 +30,21 @@ int main(int argc, char** argv) {
   }
   os::NetStartup();
   cli::Runtime runtime;
-  hosting::HostEventQueue events(runtime, 1);
-  hosting::HostingService hosting(events, runtime);
+  app::ProgramCore core(runtime, {});
+  hosting::HostingService& hosting = core.MakeHosting(1);
   hosting.Start();
   std::vector<std::unique_ptr<node::NodeMedia>> media;
   std::vector<std::unique_ptr<node::CNodeWindow>> nodes;
   for (size_t i = 0; i < ports.size(); ++i) {
-    node::NodeContext ctx;
-    ctx.hosting = &hosting;
-    ctx.events = &events;
-    ctx.poster = &runtime;
-    ctx.timers = &runtime;
-    ctx.messages = &runtime;
-    ctx.self = 100 + i;
-    ctx.parent = 2;
-    ctx.main_window = 1;
-    ctx.index = static_cast<int>(i);
+    app::NodeSeat seat;
+    seat.poster = &runtime;
+    seat.timers = &runtime;
+    seat.messages = &runtime;
+    seat.self = 100 + i;
+    seat.parent = 2;
+    seat.main_window = 1;
+    seat.index = static_cast<int>(i);
+    const node::NodeContext ctx = core.NodeContextFor(seat);
     media.push_back(std::make_unique<node::NodeMedia>(ctx.index, runtime, node::NodeMedia::Windows{2, 1}, nullptr, nullptr));
     nodes.push_back(std::make_unique<node::CNodeWindow>(ctx, media.back().get()));
     node::CNodeWindow* n = nodes.back().get();

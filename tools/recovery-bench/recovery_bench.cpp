@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_core.h"
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
 #include "node/node_window.h"
@@ -90,8 +91,9 @@ int main(int argc, char** argv) {
 
   cli::Runtime runtime;
   constexpr os::WindowHandle kMain = 1;
-  hosting::HostEventQueue events(runtime, kMain);
-  hosting::HostingService hosting(events, runtime);
+  app::ProgramCore core(runtime, {});
+  hosting::HostingService& hosting = core.MakeHosting(kMain);
+  hosting::HostEventQueue& events = core.events();
   hosting.SetHostReconnect(true);
   hosting.Start();
   bool logged_in = false;
@@ -108,19 +110,18 @@ int main(int argc, char** argv) {
       auto v = std::make_unique<View>();
       v->camera = "CAM-" + std::to_string(i);
       v->relay = relay;
-      node::NodeContext ctx;
-      ctx.hosting = &hosting;
-      ctx.events = &events;
-      ctx.poster = &runtime;
-      ctx.timers = &runtime;
-      ctx.messages = &runtime;
-      ctx.self = 100 + views.size();
-      ctx.parent = kMain;
-      ctx.main_window = kMain;
-      ctx.index = static_cast<int>(views.size()) % 33;
-      ctx.relay = relay;
-      ctx.display_name = v->camera;
-      ctx.keep_reconnecting = true;
+      app::NodeSeat seat;
+      seat.poster = &runtime;
+      seat.timers = &runtime;
+      seat.messages = &runtime;
+      seat.self = 100 + views.size();
+      seat.main_window = kMain;
+      seat.parent = kMain;
+      seat.index = static_cast<int>(views.size()) % 33;
+      seat.relay = relay;
+      seat.display_name = v->camera;
+      seat.unattended = true;
+      const node::NodeContext ctx = core.NodeContextFor(seat);
       v->node = std::make_unique<node::CNodeWindow>(ctx, &v->clock);
       node::CNodeWindow* n = v->node.get();
       runtime.SetHandler(ctx.self, [n](uint32_t m, uintptr_t w, intptr_t l) { n->HandleMessage(m, w, l); });

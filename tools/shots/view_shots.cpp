@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
   // A stored file through the hosting server, with its seek window below it.
   const char* build = std::getenv("HALYARD_BINARY_DIR");
   if (build) host.program_dir = WindowsPath(std::string(build) + "/dist/Halyard");
-  host.Hosting().Connect({"127.0.0.1", world->hosting()->port(), "demo", "demo"});
+  host.Core().hosting().Connect({"127.0.0.1", world->hosting()->port(), "demo", "demo"});
   if (!PumpUntil([&] { return !world->log().Lines("hosting RequestFileList").empty(); }, 10000)) return 1;
   app::ViewRequest request;
   request.kind = app::ViewRequest::Kind::kFile;

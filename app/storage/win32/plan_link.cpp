@@ -1,5 +1,6 @@
 #include "app/storage/win32/plan_link.h"
 
+#include "app/program_core.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "app/view/registry_motion.h"
 #include "app/view/win32_window_seam.h"
@@ -35,7 +36,7 @@ class WindowlessLink : public PlanLink {
     node_.reset();
     media_.reset();
     if (window_) DestroyWindow(window_);
-    ctx_.release_index(index_);
+    ctx_.core->slots().Release(index_);
   }
 
   bool Create(const node::LoginInfo& login, std::string* why) {
@@ -47,27 +48,24 @@ class WindowlessLink : public PlanLink {
     }
     const os::WindowHandle self = view::ToHandle(window_);
     media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, self}, shown_.sink, nullptr);
-    media_->SetEventLog(ctx_.log, camera_.name);
-    node::NodeContext ctx;
-    ctx.hosting = ctx_.hosting;
-    ctx.events = ctx_.events;
-    ctx.poster = &seam_;
-    ctx.timers = &seam_;
-    ctx.messages = &quiet_;
-    ctx.dynamic_ip = &dynamic_ip_;
-    ctx.self = ctx.parent = ctx.main_window = self;
-    ctx.index = index_;
-    ctx.relay = camera_.hosted;
-    ctx.display_name = camera_.name;
-    ctx.keep_reconnecting = true;  // unattended: it never gives up
-    ctx.stall_ms = settings::LoadStallSeconds() * 1000;
-    ctx.event_log = ctx_.log;
+    media_->SetEventLog(&ctx_.core->event_log(), camera_.name);
+    NodeSeat seat;
+    seat.poster = &seam_;
+    seat.timers = &seam_;
+    seat.messages = &quiet_;
+    seat.dynamic_ip = &dynamic_ip_;
+    seat.self = self;
+    seat.index = index_;
+    seat.relay = camera_.hosted;
+    seat.display_name = camera_.name;
+    seat.unattended = true;
+    const node::NodeContext ctx = ctx_.core->NodeContextFor(seat);
     node_ = std::make_unique<node::CNodeWindow>(ctx, media_.get());
     if (camera_.hosted) {
       node_->OpenRelayCamera(camera_.name);
     } else {
       owner_.Register(camera_.name, node_.get());
-      ctx_.hosting->AddNode(node_.get());
+      ctx_.core->hosting().AddNode(node_.get());
       node_->SetAddress(login);
     }
     return true;
@@ -177,7 +175,7 @@ std::unique_ptr<PlanLink> Win32PlanLinks::OpenShown(const PlanCamera& camera, Sh
     }
     login = {entry.ip, static_cast<uint16_t>(entry.port), entry.ddns, entry.mac, user, password};
   }
-  const int index = ctx_.acquire_index();
+  const int index = ctx_.core->slots().Acquire();
   if (index < 0) {
     *why = "every node slot is in use";
     return nullptr;

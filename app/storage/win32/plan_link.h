@@ -18,26 +18,20 @@
 #include "app/storage/camera_plans.h"
 #include "settings/server_list.h"
 
-namespace hosting {
-class HostingService;
-class HostEventQueue;
-}  // namespace hosting
 namespace node {
 class CNodeWindow;
-class EventLog;
 class PictureSink;
 }  // namespace node
+namespace app {
+class ProgramCore;
+}  // namespace app
 
 namespace app::storage {
 
 // What a plan's link needs from the program around it.
 struct PlanLinkContext {
-  hosting::HostingService* hosting = nullptr;
-  hosting::HostEventQueue* events = nullptr;
-  node::EventLog* log = nullptr;
-  // A node slot of the program's table (-1: none free), and its return.
-  std::function<int()> acquire_index;
-  std::function<void(int)> release_index;
+  // The hosting client, the event log, the node slots; each link's node context.
+  ProgramCore* core = nullptr;
   // The server list's "Camera" entry of that name; false when there is none.
   std::function<bool(const std::string& name, settings::ServerRecord* entry)> find_entry;
   // A motion started, the camera was lost or came back (`lost`), on a plan's

@@ -185,10 +185,7 @@ class BenchWall : public app::wall::WallWindowOwner {
  private:
   static app::storage::PlanLinkContext Context(FakeViewHost& host, std::vector<uint16_t> ports) {
     app::storage::PlanLinkContext context;
-    context.hosting = &host.Hosting();
-    context.events = &host.Events();
-    context.acquire_index = [&host] { return host.AcquireNodeIndex(); };
-    context.release_index = [&host](int index) { host.ReleaseNodeIndex(index); };
+    context.core = &host.Core();
     context.find_entry = [ports](const std::string& name, settings::ServerRecord* entry) {
       const size_t n = static_cast<size_t>(std::atoi(name.c_str() + 5));  // "LOAD-n"
       if (n < 1 || n > ports.size()) return false;

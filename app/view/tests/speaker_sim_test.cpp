@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/program_core.h"
 #include "app/view/node_speaker_links.h"
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
@@ -60,35 +61,31 @@ class SpeakerToCameras : public ::testing::Test {
         << error;
     world_ = std::make_unique<sim::World>(config);
     ASSERT_TRUE(world_->Start(&error)) << error;
-    events_ = std::make_unique<hosting::HostEventQueue>(pump_, kMain);
-    hosting_ = std::make_unique<hosting::HostingService>(*events_, pump_);
-    hosting_->Start();
+    core_.MakeHosting(kMain).Start();
   }
   void TearDown() override {
     for (auto& n : nodes_) {
-      hosting_->RemoveNode(n.get());
+      core_.hosting().RemoveNode(n.get());
       n->Destroy();
     }
     nodes_.clear();
-    hosting_->Stop();
+    core_.StopHosting();
     world_->Stop();
   }
 
   node::CNodeWindow& Connect(const std::string& camera) {
-    node::NodeContext ctx;
-    ctx.hosting = hosting_.get();
-    ctx.events = events_.get();
-    ctx.poster = &pump_;
-    ctx.timers = &pump_;
-    ctx.messages = &messages_;
-    ctx.self = 100 + nodes_.size();
-    ctx.parent = kParent;
-    ctx.main_window = kMain;
-    ctx.index = int(nodes_.size());
-    ctx.display_name = camera;
-    nodes_.push_back(std::make_unique<node::CNodeWindow>(ctx, &media_));
+    NodeSeat seat;
+    seat.poster = &pump_;
+    seat.timers = &pump_;
+    seat.messages = &messages_;
+    seat.self = 100 + nodes_.size();
+    seat.parent = kParent;
+    seat.main_window = kMain;
+    seat.index = int(nodes_.size());
+    seat.display_name = camera;
+    nodes_.push_back(std::make_unique<node::CNodeWindow>(core_.NodeContextFor(seat), &media_));
     node::CNodeWindow& n = *nodes_.back();
-    hosting_->AddNode(&n);
+    core_.hosting().AddNode(&n);
     n.SetAddress({"127.0.0.1", world_->camera(camera)->port(), false, "", "demo", "demo"});
     return n;
   }
@@ -111,8 +108,7 @@ class SpeakerToCameras : public ::testing::Test {
   FakeMessages messages_;
   NoMedia media_;
   std::unique_ptr<sim::World> world_;
-  std::unique_ptr<hosting::HostEventQueue> events_;
-  std::unique_ptr<hosting::HostingService> hosting_;
+  ProgramCore core_{pump_, {}};
   std::vector<std::unique_ptr<node::CNodeWindow>> nodes_;
 };
 
@@ -130,7 +126,7 @@ TEST_F(SpeakerToCameras, EachCameraGetsEveryBlockInTheFormItsVersionAsksFor) {
   ASSERT_EQ(net::CameraVersion(1, 1, 7), newer.setup_info().Version());
 
   SpeakerQueue queue;
-  NodeSpeakerLinks links(*hosting_);
+  NodeSpeakerLinks links(core_.hosting());
   SpeakerSender sender(queue, links);
   sender.Start();
   std::vector<uint8_t> sent;

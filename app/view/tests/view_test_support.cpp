@@ -18,7 +18,7 @@ LRESULT CALLBACK FakeViewHost::MainProc(HWND hwnd, UINT message, WPARAM wparam, 
   auto* host = reinterpret_cast<FakeViewHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (host && message == os::kWmHostEvent) {
     hosting::HostEvent event;
-    if (host->events_->Pop(&event)) ++host->events;
+    if (host->core_.events().Pop(&event)) ++host->events;
     return 0;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -37,16 +37,14 @@ FakeViewHost::FakeViewHost(FileChooser* chooser, bool sound) {
   main_ = CreateWindowExW(0, kMainClass, L"Halyard", WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 250, 300, nullptr,
                           nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(main_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  events_ = std::make_unique<hosting::HostEventQueue>(seam_, ToHandle(main_));
-  hosting_ = std::make_unique<hosting::HostingService>(*events_, seam_);
-  hosting_->Start();
+  core_.MakeHosting(ToHandle(main_)).Start();
   if (sound) sound_.Open(main_);
   factory_ = MakeViewFactory(GetModuleHandleW(nullptr), chooser);
 }
 
 FakeViewHost::~FakeViewHost() {
   CloseAll();
-  hosting_->Stop();
+  core_.StopHosting();
   sound_.Close();
   SetWindowLongPtrW(main_, GWLP_USERDATA, 0);
   DestroyWindow(main_);
@@ -76,19 +74,6 @@ std::vector<CViewWindow*> FakeViewHost::Views() const {
   std::vector<CViewWindow*> all;
   for (CameraView* v : views_.Snapshot()) all.push_back(static_cast<CViewWindow*>(v));
   return all;
-}
-
-int FakeViewHost::AcquireNodeIndex() {
-  for (int i = 0; i < 33; ++i)
-    if (!slots_[i]) {
-      slots_[i] = true;
-      return i;
-    }
-  return -1;
-}
-
-void FakeViewHost::ReleaseNodeIndex(int index) {
-  if (index >= 0 && index < 33) slots_[index] = false;
 }
 
 void FakeViewHost::ViewClosed(CameraView* view) {

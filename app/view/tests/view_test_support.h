@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_parts.h"
 #include "app/view/camera_view_window.h"
 #include "app/view/file_chooser.h"
 #include "app/view_host.h"
@@ -81,11 +82,8 @@ class FakeViewHost : public ViewHost {
 
   HWND MainWindow() const override { return main_; }
   std::string ProgramDir() const override { return program_dir; }
-  hosting::HostingService& Hosting() override { return *hosting_; }
-  hosting::HostEventQueue& Events() override { return *events_; }
+  ProgramCore& Core() override { return core_; }
   present::SoundDevice* SoundOutput() override { return sound_.Ready() ? &sound_ : nullptr; }
-  int AcquireNodeIndex() override;
-  void ReleaseNodeIndex(int index) override;
   ViewList& OpenViews() override { return views_; }
   void ViewClosed(CameraView* view) override;
   void MotionStarted(HWND view, const std::string& camera_id, const std::string& name) override {
@@ -107,12 +105,10 @@ class FakeViewHost : public ViewHost {
   HWND main_ = nullptr;
   Win32WindowSeam seam_;
   RecordedMessages messages_;
-  std::unique_ptr<hosting::HostEventQueue> events_;
-  std::unique_ptr<hosting::HostingService> hosting_;
+  ProgramCore core_{seam_, LinkPolicyFromSettings};
   present::DirectSoundOutput sound_;
   std::unique_ptr<ViewFactory> factory_;
   ViewList views_;
-  bool slots_[33] = {};
 };
 
 // The simulator with cameras of the three picture sizes ("CAM-176",

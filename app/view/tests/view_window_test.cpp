@@ -940,7 +940,7 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
 }
 
 TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
-  host_->Hosting().Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
+  host_->Core().hosting().Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
   ASSERT_TRUE(Received("hosting RequestFileList"));
   ViewRequest relay;
   relay.kind = ViewRequest::Kind::kRelay;
@@ -969,7 +969,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
 }
 
 TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsLetGo) {
-  host_->Hosting().Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
+  host_->Core().hosting().Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
   ASSERT_TRUE(Received("hosting RequestFileList"));
   ViewRequest file;
   file.kind = ViewRequest::Kind::kFile;
