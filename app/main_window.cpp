@@ -210,7 +210,7 @@ void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
   repair_.reset();  // stops at the next sample; what is not done stays listed
-  CloseWalls();     // their cells link through the plans' link maker
+  walls_.CloseAll();  // their cells link through the plans' link maker
   StopPlans();      // before the views they may record through and the hosting client
   if (hwnd()) {
     RECT r{};
@@ -235,6 +235,18 @@ void CMainWindow::Shutdown() {
   core_.WriteEventsTo("");  // writes what is queued
 }
 
+void CMainWindow::OnHostEvent() {
+  // One event per doorbell message.
+  hosting::HostEvent event;
+  if (!core_.has_hosting() || !core_.events().Pop(&event)) return;
+  router_.Route(event, host_events_);
+}
+
+std::vector<std::pair<std::string, intptr_t>> CMainWindow::PlanDirectLinks() const {
+  if (!plans_) return {};
+  return plans_->DirectLinks();
+}
+
 // ---- messages -------------------------------------------------------------
 
 INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -246,7 +258,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (!shut_down_) tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
     return TRUE;
   }
-  if (OnDragMessage(message)) return TRUE;
+  if (walls_.OnDragMessage(message)) return TRUE;
   if (message == ShowYourselfMessage() && ShowYourselfMessage() != 0) {
     ShowFromTray();
     return TRUE;
@@ -260,7 +272,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case os::kWmNodeNotice:
     case os::kWmNodeNoticeEnd:
-      RefreshAlarms();
+      host_events_.RefreshAlarms();
       return TRUE;
     case kWmDeleteClosedViews:
       closed_views_.clear();
@@ -279,10 +291,10 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case kWmRestoreStartLayout:
       RestoreStartLayout();
-      OpenStartWalls();
+      walls_.OpenAtStart(setup_.options.walls);
       return TRUE;
-    case kWmCloseWall:
-      CloseWall(reinterpret_cast<wall::CWallWindow*>(lparam));
+    case MainWalls::kWmCloseWall:
+      walls_.Close(reinterpret_cast<wall::CWallWindow*>(lparam));
       return TRUE;
     case CServerTree::kWmEditAgain:
       tree_.EditAgain();
@@ -291,8 +303,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kPlanTimer) {
         if (plans_) plans_->Tick();
         SyncPlans();
-        for (const auto& w : walls_) w->Tick();
-        TickLayoutTour();
+        walls_.Tick();
         return TRUE;
       }
       if (wparam == kQuitTimer || wparam == kExitWaitTimer) {
@@ -324,7 +335,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return TRUE;
       }
       if (OnLayoutCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
-      if (OnWallCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
+      if (walls_.OnCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
       break;
     case WM_CLOSE:
       Exit();

@@ -19,17 +19,17 @@
 #include "app/docking_list.h"
 #include "app/event_log_window.h"
 #include "app/file_list_window.h"
+#include "app/host_event_handler.h"
 #include "app/host_event_router.h"
 #include "app/program_info.h"
 #include "app/program_parts.h"
 #include "app/recordings/recordings_window.h"
 #include "app/server_tree.h"
 #include "app/layouts/layout.h"
+#include "app/main_walls.h"
 #include "app/start_options.h"
 #include "app/storage/win32/plan_service.h"
 #include "app/tray_icon.h"
-#include "app/wall/win32/shared_cell_links.h"
-#include "app/wall/win32/wall_window.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
 #include "dialogs/skinned_dialog.h"
@@ -56,8 +56,8 @@ struct MainWindowSetup {
 class CMainWindow : public dialogs::CSkinnedDialog,
                     public ViewHost,
                     private ServerTreeOwner,
-                    private wall::WallWindowOwner,
-                    private HostEventTarget,
+                    private MainWallsOwner,
+                    private HostEventOwner,
                     private FileListOwner {
  public:
   explicit CMainWindow(MainWindowSetup setup);
@@ -120,19 +120,12 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   // Saves the open views under `name`; false when a locked layout has it.
   bool SaveLayout(const std::string& name);
   // Puts the views as the stored layout has them; false when there is none.
-  bool RestoreLayout(const std::string& name);
+  bool RestoreLayout(const std::string& name) override;
   void SwitchLayout(int number) override;
   const std::string& current_layout() const { return current_layout_; }
 
-  // Video walls (main_window_wall.cpp). A wall on a monitor that has one
-  // replaces it; null when the window cannot be made.
-  wall::CWallWindow* OpenWall(const wall::WallSetup& setup);
-  void CloseWalls();
-  std::vector<wall::CWallWindow*> walls() const;
-  // A camera dragged from the tree and let go at `screen`: the cell of a
-  // wall there shows it. False when no cell is there.
-  bool DropOnWall(const wall::WallCamera& camera, POINT screen);
-  static constexpr UINT kWmCloseWall = WM_APP + 47;  // lParam: the wall
+  // The video walls, one a monitor.
+  MainWalls& walls() { return walls_; }
   static constexpr UINT_PTR kQuitTimer = 1;
   static constexpr UINT_PTR kExitWaitTimer = 2;
   static constexpr UINT_PTR kPlanTimer = 3;  // once a second: the recording plans
@@ -178,35 +171,20 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void SetPlan(bool hosted, const std::string& name, node::PlanMode mode) override;
   void EditPlan(bool hosted, const std::string& name) override;
   void ApplyPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan);
-  bool EnsurePlanLogin(const std::string& name);
+  bool EnsurePlanLogin(const std::string& name) override;
   void StartPlans();
   void StopPlans();
   // Hosted cameras can be reached while the tree lists them; the tree shows each plan's state.
   void SyncPlans();
   // The views alerts asked for, each of a camera that has none.
   void OpenAlertViews();
-  // Walls (main_window_wall.cpp).
-  std::unique_ptr<storage::PlanLink> OpenWallLink(const wall::WallCamera& camera, storage::ShownLinkOptions options,
-                                                  std::string* why) override;
-  void OpenViewOf(const wall::WallCamera& camera) override;
-  void WallChanged(wall::CWallWindow*) override {}
-  void WallClosing(wall::CWallWindow* wall) override;
-  void WallUserActive(wall::CWallWindow*) override;
-  std::vector<wall::WallCamera> TourCameras() override;
-  void ToggleLayoutTour() override;
-  void RunLayoutTour(const wall::Tour& tour) override;
-  bool LayoutTourRunning() const override { return layout_tour_ != nullptr; }
-  bool AskTourName(std::string* name) override;
-  std::vector<CameraMenuItem> CameraMenuItems(const wall::WallCamera& camera) override;
+  // Walls (main_window_wall.cpp): MainWallsOwner.
+  HWND WallsParent() const override { return hwnd(); }
+  storage::PlanService* Plans() override { return plans_.get(); }
+  void OpenCameraView(const wall::WallCamera& camera) override;
+  std::vector<wall::WallWindowOwner::CameraMenuItem> CameraMenuItems(const wall::WallCamera& camera) override;
   void CameraMenuCommand(const wall::WallCamera& camera, UINT command) override;
-  void TickLayoutTour();
   void BeginCameraDrag(bool hosted, const std::string& name) override;
-  bool OnDragMessage(UINT message);
-  void CloseWall(wall::CWallWindow* wall);
-  wall::CWallWindow* WallOn(int monitor) const;
-  void RestoreWalls(const std::vector<wall::WallSetup>& walls);
-  void OpenStartWalls();
-  bool OnWallCommand(UINT id);
   // Layouts (main_window_layouts.cpp).
   layouts::Layout CaptureLayout();
   void PlaceView(CameraView* view, const layouts::LayoutView& place);
@@ -244,34 +222,12 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void OpenPendingViews();
   void Paint();
 
-  // Hosting client events.
+  // Hosting client events (applied by host_events_).
   void OnHostEvent();
-  void HostOnline(const std::string& address, int port, ConnectionKey key) override;
-  void HostOffline(ConnectionKey key) override;
-  void ClearFiles() override;
-  void LoggedIn() override;
-  void CamerasListed(ConnectionKey key, const std::vector<net::CameraRecord>& list) override;
-  void FilesListed(const std::vector<net::FileRecord>& files) override;
-  void CameraAdded(ConnectionKey key, const net::CameraRecord& camera) override;
-  void CameraRemoved(const std::string& camera_id) override;
-  void FileUpdated(uint32_t code, const net::FileRecord& file) override;
-  void RelayViewOpened(const std::string& camera_id) override;
-  void RelayViewClosed(const std::string& camera_id) override;
-  void CameraInfo(ConnectionKey key, const std::string& text) override;
-  void CameraServerOnline(const std::string& text, int match_mode, ConnectionKey key) override;
-  void DirectViewClosed(ConnectionKey key) override;
-  void HostReconnecting(int attempt) override;
-  void HostUnreachable(const std::string& address, int port) override;
-  void HostLoginRefused() override;
-  void ChannelNotFound(const std::string& name) override;
-  // Shows a message the network's events ask for, one box at a time: while
-  // one is up (its own message loop delivers further events) the next waits.
-  void Tell(const settings::TextId& id);
-  // Camera servers whose view has closed or lost its link go offline.
-  void ReconcileCameraServers();
-  // The views reporting a notice mark their tree entries.
-  void RefreshAlarms();
-  static ConnectionKey VideoSocketOf(CameraView* view);
+  void CamerasChanged() override { SyncPlans(); }
+  void CamerasArrived() override { OpenPendingViews(); }
+  void LoginAccepted() override { ShowHideList(); }
+  std::vector<std::pair<std::string, intptr_t>> PlanDirectLinks() const override;
 
   MainWindowSetup setup_;
   ProgramCore& core_;
@@ -279,11 +235,6 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   alerts::CameraAlerts alerts_{&core_.event_log(), [this](const std::string& title, const std::string& text) {
                                  tray_.ShowBalloon(title, text);
                                }};
-  std::string host_address_;  // the hosting server last online, for its tree entry
-  int host_port_ = 0;
-  bool host_restoring_ = false;
-  std::deque<const settings::TextId*> untold_;  // waiting for the box that is up
-  bool telling_ = false;
   std::unique_ptr<CEventLogWindow> event_log_window_;
   HostEventRouter router_;
   // Plays through the sound output: closed before it (Shutdown).
@@ -292,13 +243,11 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   CFileListWindow file_list_;
   CServerTree tree_;
   ViewList views_;
+  HostEventHandler host_events_{tree_, file_list_, views_, core_.event_log(), *this};
   std::vector<std::unique_ptr<CameraView>> closed_views_;
   // Its links take node slots and use the hosting client: ended by Shutdown before the hosting client stops.
   std::unique_ptr<storage::PlanService> plans_;
-  std::unique_ptr<wall::SharedCellLinks> cell_links_;  // before the walls: their cells lease from it
-  std::vector<std::unique_ptr<wall::CWallWindow>> walls_;
-  std::unique_ptr<wall::TourClock> layout_tour_;
-  std::optional<wall::WallCamera> dragged_camera_;  // while a camera is dragged out of the tree
+  MainWalls walls_{setup_.instance, tree_, *this};  // their cells link through the plans
   std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name
   std::string current_layout_;  // the layout last saved or put back
   // Where views of the layout being put back go when they open (by the camera's "h:"/"d:" key).

@@ -117,8 +117,8 @@ void CMainWindow::ViewClosed(CameraView* view) {
   // The view is still on its way out of its own window procedure.
   closed_views_.push_back(std::move(owned));
   PostMessageW(hwnd(), kWmDeleteClosedViews, 0, 0);
-  ReconcileCameraServers();
-  RefreshAlarms();
+  host_events_.ReconcileCameraServers();
+  host_events_.RefreshAlarms();
   if (exiting_ && views_.empty()) EndMain();
 }
 

@@ -54,7 +54,7 @@ layouts::Layout CMainWindow::CaptureLayout() {
     const auto dock = std::find(kept.begin(), kept.end(), views_.DockedTo(kept[i]));
     if (dock != kept.end()) layout.views[i].docked_to = static_cast<int>(dock - kept.begin());
   }
-  for (const auto& w : walls_)
+  for (const wall::CWallWindow* w : walls_.all())
     if (layout.walls.size() < layouts::Layout::kMaxWalls) layout.walls.push_back(w->setup());
   return layout;
 }
@@ -77,7 +77,7 @@ bool CMainWindow::RestoreLayout(const std::string& name) {
     return v.hosted || (e && e->server.IsCamera());
   });
   layouts::FitToMonitors(&layout, win32::WorkAreas());
-  RestoreWalls(layout.walls);
+  walls_.Restore(layout.walls);
   // A view already showing a camera of the layout stays and moves; the others close.
   std::vector<CameraView*> shown(layout.views.size(), nullptr);
   for (CameraView* view : views_.Snapshot()) {
@@ -113,22 +113,6 @@ bool CMainWindow::RestoreLayout(const std::string& name) {
   layouts::SaveLastLayout(name);
   RebuildLayoutMenu();
   return true;
-}
-
-// A wall on a monitor that is gone is left out rather than laid over the
-// primary, where it would hide the main window and the views.
-void CMainWindow::RestoreWalls(const std::vector<wall::WallSetup>& walls) {
-  const size_t monitors = win32::MonitorRects().size();
-  std::vector<wall::CWallWindow*> kept;
-  for (const wall::WallSetup& setup : walls) {
-    if (static_cast<size_t>(setup.monitor) > monitors) {
-      DebugLog("Layout : no monitor %d for its wall\n", setup.monitor);
-      continue;
-    }
-    if (wall::CWallWindow* open = OpenWall(setup)) kept.push_back(open);
-  }
-  for (wall::CWallWindow* open : this->walls())
-    if (std::find(kept.begin(), kept.end(), open) == kept.end()) CloseWall(open);
 }
 
 void CMainWindow::SwitchLayout(int number) {

@@ -1,216 +1,25 @@
-// The main window's video walls: opened from the system menu's "Walls", by
-// --wall and by layouts; cameras dragged from the tree onto their cells.
-// The cells link their cameras as the plans do, without a view.
-#include <algorithm>
-
+// The main window's side of the video walls: what a cell's camera menu
+// offers of its plan, the view a cell opens, and the drag out of the tree.
 #include "app/main_window.h"
-#include "app/resource.h"
-#include "app/layouts/win32/layout_name_dialog.h"
-#include "app/layouts/win32/layout_registry.h"
-#include "app/storage/win32/plan_registry.h"
-#include "app/wall/win32/shared_cell_links.h"
-#include "os/clock.h"
-#include "os/win32/message_box.h"
-#include "os/win32/monitors.h"
-#include "os/debug_log.h"
 #include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
 
 namespace app {
 
-wall::CWallWindow* CMainWindow::WallOn(int monitor) const {
-  for (const auto& w : walls_)
-    if (w->setup().monitor == monitor) return w.get();
-  return nullptr;
-}
-
-wall::CWallWindow* CMainWindow::OpenWall(const wall::WallSetup& setup) {
-  if (wall::CWallWindow* same = WallOn(setup.monitor)) {
-    // The wall on that monitor takes the new grid and cameras: a cell that
-    // keeps its camera keeps its link.
-    same->StopTour();
-    same->SetPattern(setup.pattern);
-    for (size_t i = 0; i < setup.cells.size(); ++i) same->SetCamera(static_cast<int>(i), setup.cells[i]);
-    same->RunTour(setup.tour);
-    return same;
-  }
-  wall::WallWindowOwner& owner = *this;
-  auto wall = std::make_unique<wall::CWallWindow>(owner, setup);
-  if (!wall->Open(win32::MonitorRects())) return nullptr;
-  walls_.push_back(std::move(wall));
-  return walls_.back().get();
-}
-
-void CMainWindow::CloseWall(wall::CWallWindow* wall) {
-  const auto at = std::find_if(walls_.begin(), walls_.end(), [&](const auto& w) { return w.get() == wall; });
-  if (at != walls_.end()) walls_.erase(at);
-}
-
-void CMainWindow::CloseWalls() {
-  walls_.clear();
-  cell_links_.reset();  // every lease went with the cells
-}
-
-std::vector<wall::CWallWindow*> CMainWindow::walls() const {
-  std::vector<wall::CWallWindow*> open;
-  for (const auto& w : walls_) open.push_back(w.get());
-  return open;
-}
-
-void CMainWindow::WallClosing(wall::CWallWindow* wall) {
-  // Its menu or its window procedure is still on the stack.
-  PostMessageW(hwnd(), kWmCloseWall, 0, reinterpret_cast<LPARAM>(wall));
-}
-
-std::unique_ptr<storage::PlanLink> CMainWindow::OpenWallLink(const wall::WallCamera& camera,
-                                                             storage::ShownLinkOptions options, std::string* why) {
-  if (!plans_) {
-    *why = "the program is ending";
-    return nullptr;
-  }
-  if (camera.hosted && !tree_.FindCamera(camera.name)) {
-    *why = "waiting for the hosting server to list it";
-    return nullptr;
-  }
-  if (!cell_links_)
-    cell_links_ = std::make_unique<wall::SharedCellLinks>(
-        [this](const wall::WallCamera& shown, storage::ShownLinkOptions fan, std::string* reason) {
-          return plans_->links().OpenShown({shown.hosted, shown.name}, std::move(fan), reason);
-        },
-        // A camera's plan records through the wall's link while it lives:
-        // one login per camera.
-        [this](const wall::WallCamera& shown, node::NodeMedia& media, bool opened) {
-          if (!plans_) return;
-          if (opened)
-            plans_->plans().ViewOpened({shown.hosted, shown.name}, media);
-          else
-            plans_->plans().ViewClosing({shown.hosted, shown.name}, media);
-        });
-  return cell_links_->Lease(camera, std::move(options), why);
-}
-
-void CMainWindow::OpenViewOf(const wall::WallCamera& camera) {
+void CMainWindow::OpenCameraView(const wall::WallCamera& camera) {
   layouts::LayoutView place;
   place.hosted = camera.hosted;
   place.camera = camera.name;
   OpenLayoutView(place);
 }
 
-bool CMainWindow::DropOnWall(const wall::WallCamera& camera, POINT screen) {
-  for (const auto& w : walls_) {
-    const int cell = w->CellAt(screen);
-    if (cell < 0) continue;
-    if (!camera.hosted && !EnsurePlanLogin(camera.name)) return false;
-    w->SetCamera(cell, camera);
-    return true;
-  }
-  return false;
-}
-
-void CMainWindow::BeginCameraDrag(bool hosted, const std::string& name) {
-  dragged_camera_ = wall::WallCamera{hosted, name};
-  SetCapture(hwnd());
-  SetCursor(LoadCursorW(nullptr, IDC_CROSS));
-}
-
-// The drag of a camera out of the tree: it ends where the button is let go.
-bool CMainWindow::OnDragMessage(UINT message) {
-  if (!dragged_camera_) return false;
-  switch (message) {
-    case WM_MOUSEMOVE:
-      SetCursor(LoadCursorW(nullptr, IDC_CROSS));
-      return true;
-    case WM_LBUTTONUP: {
-      const wall::WallCamera camera = *dragged_camera_;
-      dragged_camera_.reset();  // before ReleaseCapture, whose WM_CAPTURECHANGED comes at once
-      ReleaseCapture();
-      POINT at{};
-      GetCursorPos(&at);
-      DropOnWall(camera, at);
-      return true;
-    }
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-      dragged_camera_.reset();
-      return false;
-    default:
-      return false;
-  }
-}
-
-void CMainWindow::OpenStartWalls() {
-  for (const wall::WallSetup& setup : setup_.options.walls) {
-    // A wall the start layout put on that monitor keeps its cameras.
-    if (wall::CWallWindow* same = WallOn(setup.monitor))
-      same->SetPattern(setup.pattern);
-    else
-      OpenWall(setup);
-  }
-}
-
-void CMainWindow::WallUserActive(wall::CWallWindow*) {
-  if (layout_tour_) layout_tour_->UserActivity(static_cast<int64_t>(os::MonotonicMs()));
-}
-
-// Every camera the tree knows now: the camera entries and the cameras the
-// hosting server lists.
-std::vector<wall::WallCamera> CMainWindow::TourCameras() {
-  std::vector<wall::WallCamera> cameras;
-  std::vector<HTREEITEM> items = tree_.Children(nullptr);
-  for (size_t i = 0; i < items.size(); ++i) {
-    const CServerTree::Entry* e = tree_.EntryOf(items[i]);
-    if (e && e->level == 3) cameras.push_back({true, e->camera.camera_id});
-    if (e && e->level == 2 && e->server.IsCamera()) cameras.push_back({false, e->server.name});
-    for (HTREEITEM child : tree_.Children(items[i])) items.push_back(child);
-  }
-  return cameras;
-}
-
-void CMainWindow::ToggleLayoutTour() {
-  if (layout_tour_) {
-    layout_tour_.reset();
-    return;
-  }
-  constexpr int kLayoutDwellSeconds = 20;
-  wall::Tour tour;
-  tour.kind = wall::Tour::Kind::kLayouts;
-  for (const std::string& name : layouts::LayoutNames())
-    if (tour.steps.size() < wall::Tour::kMaxSteps) tour.steps.push_back({name, {}, kLayoutDwellSeconds});
-  if (tour.steps.size() < 2) {
-    win32::ShowMessageBox(hwnd(), "Save two layouts or more to tour them.", "Tour the Layouts");
-    return;
-  }
-  RunLayoutTour(tour);
-}
-
-void CMainWindow::RunLayoutTour(const wall::Tour& tour) {
-  layout_tour_ = std::make_unique<wall::TourClock>(tour);
-  layout_tour_->Start(static_cast<int64_t>(os::MonotonicMs()));
-  TickLayoutTour();
-}
-
-// From the timer, never from a wall's own message: a layout may close walls.
-void CMainWindow::TickLayoutTour() {
-  if (!layout_tour_) return;
-  const std::optional<wall::TourShow> show = layout_tour_->Tick(static_cast<int64_t>(os::MonotonicMs()));
-  if (!show || show->step >= layout_tour_->tour().steps.size()) return;
-  const std::string name = layout_tour_->tour().steps[show->step].layout;
-  if (!RestoreLayout(name)) DebugLog("Tour : no stored layout %s\n", name.c_str());
-}
-
-bool CMainWindow::AskTourName(std::string* name) {
-  layouts::CLayoutNameDialog dialog(setup_.instance, "Save Tour As", "");
-  if (dialog.DoModal(hwnd()) != IDOK) return false;
-  *name = dialog.name();
-  return true;
-}
+void CMainWindow::BeginCameraDrag(bool hosted, const std::string& name) { walls_.BeginDrag({hosted, name}); }
 
 // A cell's camera has the tree's "Record by Plan" items.
 std::vector<wall::WallWindowOwner::CameraMenuItem> CMainWindow::CameraMenuItems(const wall::WallCamera& camera) {
   const HTREEITEM entry = camera.hosted ? tree_.FindCamera(camera.name) : tree_.FindServer(camera.name);
   const CServerTree::Entry* e = tree_.EntryOf(entry);
   if (!e || !e->IsCamera()) return {};
-  std::vector<CameraMenuItem> items;
+  std::vector<wall::WallWindowOwner::CameraMenuItem> items;
   for (const TreeMenuItem& item : tree_.MenuOf(entry)) {
     node::PlanMode mode{};
     const bool plan_item = item.command == kCmdPlanEdit || PlanModeOfCommand(item.command, &mode);
@@ -227,22 +36,6 @@ void CMainWindow::CameraMenuCommand(const wall::WallCamera& camera, UINT command
     EditPlan(camera.hosted, camera.name);
   else if (PlanModeOfCommand(static_cast<int>(command), &mode))
     SetPlan(camera.hosted, camera.name, mode);
-}
-
-bool CMainWindow::OnWallCommand(UINT id) {
-  if (id == ID_TOUR_LAYOUTS) {
-    ToggleLayoutTour();
-    return true;
-  }
-  if (id == ID_CLOSE_WALLS) {
-    CloseWalls();
-    return true;
-  }
-  if (id < ID_WALL_FIRST || id >= ID_WALL_FIRST + 16 * ID_WALL_COUNT) return false;
-  wall::WallSetup setup;
-  setup.monitor = static_cast<int>((id - ID_WALL_FIRST) / 16) + 1;
-  if (!WallOn(setup.monitor)) OpenWall(setup);
-  return true;
 }
 
 }  // namespace app

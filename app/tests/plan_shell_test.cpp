@@ -119,14 +119,14 @@ TEST_F(PlanShellTest, AWallCellOfTheCameraCarriesItsPlan) {
   wall::ParseWallPattern("1x1", &one);
   setup.SetPattern(one);
   setup.cells[0] = {false, camera_.name};
-  wall::CWallWindow* wall = main.OpenWall(setup);
+  wall::CWallWindow* wall = main.walls().Open(setup);
   ASSERT_NE(wall, nullptr);
   EXPECT_FALSE(main.plans()->plans().HasOwnLink(camera_));
   EXPECT_TRUE(PumpUntil([&] { return wall->cell(0).state() == wall::CellState::kLive; }, 10000)) << wall->cell(0).label();
   EXPECT_TRUE(PumpUntil([&] { return Connections() == own; }, 10000)) << Connections() << ", was " << own;
   EXPECT_TRUE(PumpUntil([&] { return main.plans()->plans().StateOf(camera_).kind == node::PlanStateKind::kRecording; },
                         20000));
-  main.CloseWalls();
+  main.walls().CloseAll();
   EXPECT_TRUE(main.plans()->plans().HasOwnLink(camera_));
 }
 

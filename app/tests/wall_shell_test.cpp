@@ -59,7 +59,7 @@ TEST_F(WallShellTest, NineCamerasOnAThreeByThreeWallShowPicturesAndComeBackFromA
   CMainWindow& main = OpenMain();
   Connect("Demo server");
   ASSERT_TRUE(WaitHostOnline());
-  wall::CWallWindow* wall = main.OpenWall(NineCameras());
+  wall::CWallWindow* wall = main.walls().Open(NineCameras());
   ASSERT_NE(wall, nullptr);
   ASSERT_EQ(wall->cell_count(), kCameras);
   EXPECT_TRUE(PumpUntil([&] { return ShowsPictures(*wall); }, 30000)) << States(*wall);
@@ -74,7 +74,7 @@ TEST_F(WallShellTest, NineCamerasOnAThreeByThreeWallShowPicturesAndComeBackFromA
   // A camera let go over a cell shows there.
   RECT first{};
   GetWindowRect(wall->cell(0).hwnd(), &first);
-  ASSERT_TRUE(main.DropOnWall({true, "CAM-9"}, {first.left + 5, first.top + 5}));
+  ASSERT_TRUE(main.walls().Drop({true, "CAM-9"}, {first.left + 5, first.top + 5}));
   EXPECT_EQ(wall->setup().cells[0].name, "CAM-9");
 
   ASSERT_TRUE(main.SaveLayout("Wall"));
@@ -83,11 +83,11 @@ TEST_F(WallShellTest, NineCamerasOnAThreeByThreeWallShowPicturesAndComeBackFromA
   ASSERT_EQ(stored.walls.size(), 1u);
   EXPECT_EQ(stored.walls[0].cells[0].name, "CAM-9");
 
-  main.CloseWalls();
-  ASSERT_TRUE(main.walls().empty());
+  main.walls().CloseAll();
+  ASSERT_TRUE(main.walls().all().empty());
   ASSERT_TRUE(main.RestoreLayout("Wall"));
-  ASSERT_EQ(main.walls().size(), 1u);
-  wall = main.walls()[0];
+  ASSERT_EQ(main.walls().all().size(), 1u);
+  wall = main.walls().all()[0];
   EXPECT_EQ(wall->setup(), stored.walls[0]);
   EXPECT_TRUE(PumpUntil([&] { return ShowsPictures(*wall); }, 30000)) << States(*wall);
 }

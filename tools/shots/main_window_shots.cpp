@@ -92,7 +92,7 @@ void ShootWall(app::CMainWindow& main) {
   app::wall::ParseWallPattern("3x3", &setup.pattern);
   setup.SetPattern(setup.pattern);
   for (size_t i = 0; i < setup.cells.size(); ++i) setup.cells[i] = {true, "CAM-" + std::to_string(i + 1)};
-  app::wall::CWallWindow* wall = main.OpenWall(setup);
+  app::wall::CWallWindow* wall = main.walls().Open(setup);
   if (!wall) return;
   PumpUntil([&] {
     for (int i = 0; i < wall->cell_count(); ++i)
@@ -101,7 +101,7 @@ void ShootWall(app::CMainWindow& main) {
   }, 20000);
   PumpFor(1500);
   Shot({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, "wall");
-  main.CloseWalls();
+  main.walls().CloseAll();
 }
 
 // With two monitors: a layout of two views on the first and a 2x2 wall on
@@ -120,16 +120,16 @@ void ShootTwoMonitorLayout(app::CMainWindow& main) {
   app::layouts::SaveLayout("Two monitors", layout);
   main.RestoreLayout("Two monitors");
   PumpUntil([&] {
-    if (main.views().size() < 2 || main.walls().empty()) return false;
-    for (int i = 0; i < main.walls()[0]->cell_count(); ++i)
-      if (main.walls()[0]->cell(i).state() != app::wall::CellState::kLive) return false;
+    if (main.views().size() < 2 || main.walls().all().empty()) return false;
+    for (int i = 0; i < main.walls().all()[0]->cell_count(); ++i)
+      if (main.walls().all()[0]->cell(i).state() != app::wall::CellState::kLive) return false;
     return true;
   }, 20000);
   PumpFor(2000);
   RECT all{monitors[0].left, monitors[0].top, monitors[0].right, monitors[0].bottom};
   for (const os::ScreenRect& m : monitors) all = Union(all, {m.left, m.top, m.right, m.bottom});
   Shot(all, "two_monitors");
-  main.CloseWalls();
+  main.walls().CloseAll();
 }
 
 int Session::Run() {
