@@ -6,7 +6,6 @@
 
 #include "app/program_core.h"
 #include "app/view/frame_tips.h"
-#include "app/view/registry_dynamic_ip.h"
 #include "app/view/registry_motion.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
@@ -29,7 +28,7 @@ CViewWindow::~CViewWindow() { Teardown(); }
 
 bool CViewWindow::IsRelay() const { return request_.kind != ViewRequest::Kind::kDirect; }
 
-std::string CViewWindow::CameraId() const { return node_ ? node_->camera_id() : std::string(); }
+std::string CViewWindow::CameraId() const { return binding_.node() ? binding_.node()->camera_id() : std::string(); }
 
 std::string CViewWindow::Text(const settings::TextId& id) const {
   return settings::IniHandler::Instance().GetString(id);
@@ -42,67 +41,22 @@ std::string CViewWindow::DisplayName() const {
 }
 
 bool CViewWindow::Open() {
-  index_ = host_.Core().slots().Acquire();
-  if (index_ < 0) return false;
+  if (!binding_.TakeSlot()) return false;
   if (!Create(nullptr)) return false;
-  BuildMedia();
+  binding_.Bind(hwnd(), picture_, seam_, [this](std::string* path) { return chooser_.ChooseRecording(hwnd(), path); });
+  key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
+  CameraSteering& steering = *this;
+  keyboard_ = std::make_unique<KeyboardControl>(*key_timers_, steering);
+  rasteriser_ = std::make_unique<GdiTextRasteriser>(settings::IniHandler::Instance().Font());
   SetWindowTextW(hwnd(), win32::Widen(DisplayName()).c_str());
   ApplySize(ScreenSize::k1x);
   Place(false);
   ShowWindow(hwnd(), SW_SHOW);
   SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
-  StartLink();
+  binding_.StartLink();
   RefreshTips();
   Refresh();
   return true;
-}
-
-void CViewWindow::BuildMedia() {
-  const os::WindowHandle self = ToHandle(hwnd());
-  const os::WindowHandle main = ToHandle(host_.MainWindow());
-  full_screen_window_ = std::make_unique<present::CFullScreenWindow>(hwnd());
-  video_ = std::make_unique<NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture_));
-  video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
-  if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
-  overlay_sink_ = std::make_unique<OverlaySink>(*video_);
-  playback_.Bind(host_.SoundOutput());
-  media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
-                                             &playback_,
-                                             [this](std::string* path) { return chooser_.ChooseRecording(hwnd(), path); });
-  view_media_ = std::make_unique<ViewMedia>(*media_, playback_);
-  dynamic_ip_ = std::make_unique<RegistryDynamicIp>();
-  NodeSeat seat;
-  seat.poster = &seam_;
-  seat.timers = &seam_;
-  seat.messages = &settings::IniHandler::Instance();
-  seat.dynamic_ip = dynamic_ip_.get();
-  seat.self = self;
-  seat.main_window = main;
-  seat.index = index_;
-  seat.relay = IsRelay();
-  seat.display_name = request_.kind == ViewRequest::Kind::kDirect ? request_.display_name : request_.camera_id;
-  const node::NodeContext ctx = host_.Core().NodeContextFor(seat);
-  media_->SetEventLog(ctx.event_log, ctx.display_name);
-  node_ = std::make_unique<node::CNodeWindow>(ctx, view_media_.get());
-  key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
-  CameraSteering& steering = *this;
-  keyboard_ = std::make_unique<KeyboardControl>(*key_timers_, steering);
-  rasteriser_ = std::make_unique<GdiTextRasteriser>(settings::IniHandler::Instance().Font());
-}
-
-void CViewWindow::StartLink() {
-  switch (request_.kind) {
-    case ViewRequest::Kind::kRelay:
-      node_->OpenRelayCamera(request_.camera_id);
-      break;
-    case ViewRequest::Kind::kFile:
-      node_->OpenRelayFile(request_.camera_id, request_.file_name);
-      break;
-    case ViewRequest::Kind::kDirect:
-      host_.Core().hosting().AddNode(node_.get());
-      node_->SetAddress(request_.login);
-      break;
-  }
 }
 
 // Everything that runs on other threads stops before the window goes: the
@@ -114,20 +68,14 @@ void CViewWindow::Teardown() {
   preset_panel_.reset();
   seek_window_.reset();
   motion_settings_.reset();
-  node_.reset();
-  view_media_.reset();
-  media_.reset();
-  overlay_sink_.reset();
-  video_.reset();
-  full_screen_window_.reset();
+  binding_.Unbind();
   if (hwnd()) DestroyWindow(hwnd());
-  if (index_ >= 0) host_.Core().slots().Release(index_);
-  index_ = -1;
+  binding_.ReleaseSlot();
 }
 
 bool CViewWindow::OwnsWindow(HWND root) const {
   if (closing_ || !root) return false;
-  return root == hwnd() || (full_screen_window_ && root == full_screen_window_->hwnd());
+  return root == hwnd() || (binding_.full_screen_window() && root == binding_.full_screen_window()->hwnd());
 }
 
 HWND CViewWindow::ModelessDialog() const { return motion_settings_ ? motion_settings_->hwnd() : nullptr; }
@@ -140,7 +88,7 @@ void CViewWindow::PostClose() { PostMessageW(hwnd(), WM_COMMAND, kCommandClose, 
 void CViewWindow::CloseView() {
   if (closing_) return;
   closing_ = true;
-  if (node_) node_->CloseCommand();
+  if (binding_.node()) binding_.node()->CloseCommand();
   LeaveFullScreen();
   DestroyWindow(hwnd());
   host_.ViewClosed(this);
@@ -192,7 +140,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (seek_window_) seek_window_->OnPosition(static_cast<uint32_t>(wparam));
       return TRUE;
     case os::kWmNodeMotion:
-      if (video_) video_->SetMotion(lparam != 0);
+      if (binding_.video()) binding_.video()->SetMotion(lparam != 0);
       RefreshOverlay();
       if (lparam != 0 && HasCamera()) host_.MotionStarted(hwnd(), CameraId(), DisplayName());
       return TRUE;
@@ -227,7 +175,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       PostMessageW(hwnd(), kWmSelectionChanged, 0, 0);
       return FALSE;
     case kWmSelectionChanged:
-      if (video_) video_->SetSelected(GetActiveWindow() == hwnd());
+      if (binding_.video()) binding_.video()->SetSelected(GetActiveWindow() == hwnd());
       RedrawPicture();
       return TRUE;
     case WM_CTLCOLORDLG:
@@ -247,8 +195,8 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void CViewWindow::ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (!node_) return;
-  node_->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
+  if (!binding_.node()) return;
+  binding_.node()->HandleMessage(message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam));
   if (message == os::kWmNodeCameraIdentified && HasCamera()) identified_camera_id_ = CameraId();
   if (message == os::kWmNodeCameraIdentified && request_.display_name.empty() &&
       request_.kind == ViewRequest::Kind::kDirect)
@@ -260,15 +208,15 @@ void CViewWindow::OnTimer(UINT_PTR id) {
   if (id == WheelZoom::kTimerId) {
     KillTimer(hwnd(), id);
     WheelZoom::Request request;
-    if (wheel_.TimerFired(HasCamera(), &request) && node_) node_->Control().Lens(request.operation, request.speed);
+    if (wheel_.TimerFired(HasCamera(), &request) && binding_.node()) binding_.node()->Control().Lens(request.operation, request.speed);
     return;
   }
   if (id == kRefreshTimer) {
-    const uint64_t shown = overlay_sink_ ? overlay_sink_->shown() : 0;
+    const uint64_t shown = binding_.overlay_sink() ? binding_.overlay_sink()->shown() : 0;
     stream_idle_ = shown == shown_at_refresh_;
     shown_at_refresh_ = shown;
-    if (video_ && node_) video_->SetAlarmBlink(node_->notice_countdown());
-    if (video_) video_->SetOffPrimaryMonitor(!win32::OnPrimaryMonitor(hwnd()));
+    if (binding_.video() && binding_.node()) binding_.video()->SetAlarmBlink(binding_.node()->notice_countdown());
+    if (binding_.video()) binding_.video()->SetOffPrimaryMonitor(!win32::OnPrimaryMonitor(hwnd()));
     ApplyDrawPathTrial();
     MaybeStartRequestedRecording();
     Refresh();
@@ -277,10 +225,10 @@ void CViewWindow::OnTimer(UINT_PTR id) {
     if (stream_idle_) RedrawPicture();
     return;
   }
-  if (node_) node_->HandleMessage(WM_TIMER, id, 0);
-  if (id == node::kNoticeTimer && video_ && node_) {
+  if (binding_.node()) binding_.node()->HandleMessage(WM_TIMER, id, 0);
+  if (id == node::kNoticeTimer && binding_.video() && binding_.node()) {
     // The alarm frame blinks with the notice's countdown.
-    video_->SetAlarmBlink(node_->notice_countdown());
+    binding_.video()->SetAlarmBlink(binding_.node()->notice_countdown());
     if (stream_idle_) RedrawPicture();
   }
   Refresh();
@@ -288,7 +236,7 @@ void CViewWindow::OnTimer(UINT_PTR id) {
 
 // The node registered or toggled a channel, or a recording started or stopped.
 void CViewWindow::OnChannelReady() {
-  if (!node_) return;
+  if (!binding_.node()) return;
   if (!motion_applied_ && HasCamera() && request_.kind != ViewRequest::Kind::kFile) {
     motion_applied_ = true;
     motion_ = MotionSettingsRemembered(CameraId());
@@ -296,29 +244,29 @@ void CViewWindow::OnChannelReady() {
     const std::string folder = MotionRecordingRemembered(CameraId());
     if (!folder.empty()) StartMotionRecording(folder);
   }
-  const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
-  const node::ChannelEntry speaker = node_->channel(node::CNodeWindow::kSpeaker);
+  const node::ChannelEntry audio = binding_.node()->channel(node::CNodeWindow::kAudio);
+  const node::ChannelEntry speaker = binding_.node()->channel(node::CNodeWindow::kSpeaker);
   const bool sound_on = audio.id != net::kChannelNotFound && audio.active;
   SetChecked(IDC_VIEW_AUDIO, sound_on);
   SetChecked(IDC_VIEW_SPEAKER, speaker.id != net::kChannelNotFound && speaker.active);
   EnableItem(IDC_VIEW_SPEAKER, !IsRelay());
-  SetChecked(IDC_VIEW_RECORD, media_->recorder().IsRecording());
+  SetChecked(IDC_VIEW_RECORD, binding_.media()->recorder().IsRecording());
   // Sound stops at once when its channel is switched off.
-  playback_.SetMute(audio.id != net::kChannelNotFound && !audio.active);
+  binding_.playback().SetMute(audio.id != net::kChannelNotFound && !audio.active);
   RefreshTips();
   Refresh();
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void CViewWindow::RefreshTips() {
-  if (!node_ || !media_) return;
+  if (!binding_.node() || !binding_.media()) return;
   FrameTipState s;
   const ViewMenuState menu = MenuState();
   s.sound_on = menu.sound_on;
   s.speaker_on = menu.speaker_on;
   s.speaker_allowed = menu.speaker_allowed;
   s.recording = menu.recording;
-  if (s.recording) s.recording_path = media_->recorder().Path();
+  if (s.recording) s.recording_path = binding_.media()->recorder().Path();
   const FrameTips tips = MakeFrameTips(s, [this](const settings::TextId& id) { return Text(id); });
   SetTip(IDC_VIEW_AUDIO, tips.sound);
   SetTip(IDC_VIEW_SPEAKER, tips.speaker);
@@ -333,16 +281,16 @@ void CViewWindow::Refresh() {
 }
 
 void CViewWindow::RefreshStatus() {
-  if (!node_) return;
+  if (!binding_.node()) return;
   StatusState s;
-  s.connect_status = node_->connect_status();
+  s.connect_status = binding_.node()->connect_status();
   s.camera_known = HasCamera();
-  s.connecting = !IsRelay() && !node_->video_connect_done();
+  s.connecting = !IsRelay() && !binding_.node()->video_connect_done();
   s.now_ms = os::MonotonicMs();
-  s.next_attempt_ms = IsRelay() ? 0 : node_->next_attempt_ms();
-  s.attempt = IsRelay() ? 0 : node_->next_attempt_number();
-  s.end_of_file = media_->path().EndOfFile();
-  s.rate = media_->path().StatusText();
+  s.next_attempt_ms = IsRelay() ? 0 : binding_.node()->next_attempt_ms();
+  s.attempt = IsRelay() ? 0 : binding_.node()->next_attempt_number();
+  s.end_of_file = binding_.media()->path().EndOfFile();
+  s.rate = binding_.media()->path().StatusText();
   s.recording_failure = RecordingFailureText(s.now_ms);
   StatusLine line = MakeStatusLine(s, [this](const settings::TextId& id) { return Text(id); });
   if (line == status_) return;
@@ -353,9 +301,9 @@ void CViewWindow::RefreshStatus() {
 // Motion detection on or off, with the camera's sensitivity and mask; a
 // motion that lasts keeps its amber frame until it ends.
 void CViewWindow::SetMotionDetection(bool on) {
-  media_->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
-  media_->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
-  if (!on && video_) video_->SetMotion(false);
+  binding_.media()->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
+  binding_.media()->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
+  if (!on && binding_.video()) binding_.video()->SetMotion(false);
   RefreshOverlay();
 }
 
@@ -364,7 +312,7 @@ void CViewWindow::SetMotionDetection(bool on) {
 // starts again: a wall monitor's user may look only later.
 std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
   constexpr uint64_t kShownMs = 10 * 60 * 1000;
-  const node::RecordingFailureReport failure = media_->LastRecordingFailure();
+  const node::RecordingFailureReport failure = binding_.media()->LastRecordingFailure();
   if (failure.serial != recording_failure_serial_) {
     recording_failure_serial_ = failure.serial;
     const settings::TextId& id = failure.kind == node::RecordingFailure::kWriteFailed    ? kRecordWriteFail
@@ -375,14 +323,14 @@ std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
     recording_failure_until_ms_ = now_ms + kShownMs;
   }
   // A file that could not be finished is told even while the recording goes on in the next.
-  const node::NodeRecorder& recorder = failure.motion ? media_->motion_recorder().recorder() : media_->recorder();
+  const node::NodeRecorder& recorder = failure.motion ? binding_.media()->motion_recorder().recorder() : binding_.media()->recorder();
   const bool again = recorder.IsRecording() && failure.kind != node::RecordingFailure::kFinishFailed;
   if (again || now_ms >= recording_failure_until_ms_) recording_failure_.clear();
   return recording_failure_;
 }
 
 void CViewWindow::RefreshOverlay() {
-  if (!node_ || !overlay_sink_) return;
+  if (!binding_.node() || !binding_.overlay_sink()) return;
   OverlayContent c;
   c.text_height = win32::ScaledPixels(c.text_height);
   // Pictures are stretched to the area before the texts go in, so the
@@ -393,21 +341,21 @@ void CViewWindow::RefreshOverlay() {
     area = {0, 0, monitor.width(), monitor.height()};
   } else
     GetClientRect(picture_, &area);
-  if (video_ && video_->OverlayInUse())
-    overlay_sink_->SetScreenSize(0, 0);
+  if (binding_.video() && binding_.video()->OverlayInUse())
+    binding_.overlay_sink()->SetScreenSize(0, 0);
   else
-    overlay_sink_->SetScreenSize(area.right - area.left, area.bottom - area.top);
-  c.status = media_->path().StatusText();
+    binding_.overlay_sink()->SetScreenSize(area.right - area.left, area.bottom - area.top);
+  c.status = binding_.media()->path().StatusText();
   c.show_status = show_status_;
-  c.viewers = node_->viewers();
+  c.viewers = binding_.node()->viewers();
   c.name = DisplayName();
-  c.recording = media_->recorder().IsRecording();
-  c.end_of_file = media_->path().EndOfFile();
-  if (media_->path().InMotion()) c.motion = Text(kViewerMotion);
-  if (const int64_t since = node_->stalled_since(); since != 0)
+  c.recording = binding_.media()->recorder().IsRecording();
+  c.end_of_file = binding_.media()->path().EndOfFile();
+  if (binding_.media()->path().InMotion()) c.motion = Text(kViewerMotion);
+  if (const int64_t since = binding_.node()->stalled_since(); since != 0)
     c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
   if (picture_drag_ && HasCamera() &&
-      DragDrawsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y, node_->Control().ZoomsToRectangle())) {
+      DragDrawsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y, binding_.node()->Control().ZoomsToRectangle())) {
     c.drag = true;
     c.drag_rect = {drag_start_.x, drag_start_.y, drag_end_.x, drag_end_.y};
     c.area_width = area.right;
@@ -416,7 +364,7 @@ void CViewWindow::RefreshOverlay() {
   if (motion_settings_ && motion_settings_->result() == -1) {
     c.mask_grid = true;
     c.mask = motion_.mask;
-    media_->path().MotionCells(&c.changed, &c.objects);
+    binding_.media()->path().MotionCells(&c.changed, &c.objects);
   }
   const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
@@ -429,23 +377,23 @@ void CViewWindow::RefreshOverlay() {
   if (same) return;
   overlay_content_ = c;
   overlay_made_ = true;
-  overlay_sink_->SetOverlay(Overlay::Make(c, *rasteriser_));
+  binding_.overlay_sink()->SetOverlay(Overlay::Make(c, *rasteriser_));
   if (stream_idle_) RedrawPicture();
 }
 
 // The last picture again, from this thread: a repaint, or a change the
 // media worker will not draw because no picture comes.
 void CViewWindow::RedrawPicture() {
-  if (!media_ || !overlay_sink_ || closing_) return;
-  OverlaySink& sink = *overlay_sink_;
-  media_->path().WithPicture([&](const codec::DecodedPicture& picture) { sink.TryRedraw(picture); });
+  if (!binding_.media() || !binding_.overlay_sink() || closing_) return;
+  OverlaySink& sink = *binding_.overlay_sink();
+  binding_.media()->path().WithPicture([&](const codec::DecodedPicture& picture) { sink.TryRedraw(picture); });
 }
 
 // The program says once that its views draw without DirectDraw, not each view.
 void CViewWindow::ApplyDrawPathTrial() {
   static std::atomic<bool> told{false};
   std::string line;
-  if (!video_ || !video_->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
+  if (!binding_.video() || !binding_.video()->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
   host_.Core().event_log().Add(node::EventKind::kDrawing, DisplayName(), line);
 }
 
@@ -453,9 +401,9 @@ void CViewWindow::MaybeStartRequestedRecording() {
   // The file's first unit describes its pictures: start once the camera has
   // identified itself and sent its video configuration.
   if (requested_recording_started_ || request_.record_path.empty() || !HasCamera()) return;
-  if (!media_->path().HasConfiguration()) return;
+  if (!binding_.media()->path().HasConfiguration()) return;
   requested_recording_started_ = true;
-  if (media_->recorder().Start(request_.record_path) == 0) OnChannelReady();
+  if (binding_.media()->recorder().Start(request_.record_path) == 0) OnChannelReady();
 }
 
 }  // namespace app::view

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/view/camera_binding.h"
 #include "app/view/file_chooser.h"
 #include "app/view/gdi_text_rasteriser.h"
 #include "app/view/keyboard_control.h"
@@ -46,7 +47,6 @@ class CPresetDialog;
 
 namespace app::view {
 
-class RegistryDynamicIp;
 // The picture area's window procedure.
 LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -73,8 +73,8 @@ class CViewWindow : public CameraView,
   HWND Window() const override { return hwnd(); }
   bool IsRelay() const override;
   std::string CameraId() const override;
-  node::CNodeWindow& Node() override { return *node_; }
-  node::NodeMedia* Media() override { return media_.get(); }
+  node::CNodeWindow& Node() override { return *binding_.node(); }
+  node::NodeMedia* Media() override { return binding_.media(); }
   int ScreenSizeIndex() const override { return static_cast<int>(size_); }
   void SetScreenSizeIndex(int index) override;
   void PostClose() override;
@@ -92,9 +92,9 @@ class CViewWindow : public CameraView,
   const StatusLine& status_line() const { return status_; }
   bool status_shown() const { return show_status_; }
   HWND picture_window() const { return picture_; }
-  node::NodeMedia& media() { return *media_; }
-  NodeVideoOutput& video_output() { return *video_; }
-  OverlaySink& overlay_sink() { return *overlay_sink_; }
+  node::NodeMedia& media() { return *binding_.media(); }
+  NodeVideoOutput& video_output() { return *binding_.video(); }
+  OverlaySink& overlay_sink() { return *binding_.overlay_sink(); }
   // What the overlay shows now, as texts.
   const OverlayContent& overlay_content() const { return overlay_content_; }
   ViewMenuState MenuState() const;
@@ -121,10 +121,8 @@ class CViewWindow : public CameraView,
   friend LRESULT CALLBACK PictureProc(HWND, UINT, WPARAM, LPARAM);
 
   // camera_view_window.cpp: life, messages, state.
-  void BuildMedia();
   // The drawing path the pictures' times chose, when the user chose none.
   void ApplyDrawPathTrial();
-  void StartLink();
   void Teardown();
   void CloseView();
   void ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam);
@@ -188,20 +186,12 @@ class CViewWindow : public CameraView,
   ViewHost& host_;
   const ViewRequest request_;
   FileChooser& chooser_;
-  int index_ = -1;
 
   Win32WindowSeam seam_;
-  present::Win32DisplaySystem display_;
-  NodePlayback playback_;
-  std::unique_ptr<present::CFullScreenWindow> full_screen_window_;
-  std::unique_ptr<NodeVideoOutput> video_;
-  std::unique_ptr<OverlaySink> overlay_sink_;
-  std::unique_ptr<node::NodeMedia> media_;
-  std::unique_ptr<ViewMedia> view_media_;
-  std::unique_ptr<RegistryDynamicIp> dynamic_ip_;
-  std::unique_ptr<node::CNodeWindow> node_;
-  std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through node_->Control()
-  std::unique_ptr<CSeekWindow> seek_window_;               // seeks through node_->Control()
+  // The slot, renderers, media path and link: ended before the window goes (Teardown).
+  CameraBinding binding_{host_, request_};
+  std::unique_ptr<dialogs::CPresetDialog> preset_panel_;  // sends through the node's Control()
+  std::unique_ptr<CSeekWindow> seek_window_;               // seeks through the node's Control()
   std::unique_ptr<CMotionSettingsDialog> motion_settings_;
   MotionSettings motion_;          // what the detector runs with
   MotionSettings motion_opened_;   // what the open settings go back to on Cancel

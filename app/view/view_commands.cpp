@@ -62,24 +62,24 @@ HMENU MakeMenu(const std::vector<MenuItem>& items) {
 
 ViewMenuState CViewWindow::MenuState() const {
   ViewMenuState s;
-  if (!node_) return s;
-  s.video_input = node_->Control().video_input();
+  if (!binding_.node()) return s;
+  s.video_input = binding_.node()->Control().video_input();
   s.size = size_;
   s.full_screen = FullScreen();
-  const node::ChannelEntry audio = node_->channel(node::CNodeWindow::kAudio);
-  const node::ChannelEntry speaker = node_->channel(node::CNodeWindow::kSpeaker);
+  const node::ChannelEntry audio = binding_.node()->channel(node::CNodeWindow::kAudio);
+  const node::ChannelEntry speaker = binding_.node()->channel(node::CNodeWindow::kSpeaker);
   s.sound_on = audio.id != net::kChannelNotFound && audio.active;
   s.speaker_on = speaker.id != net::kChannelNotFound && speaker.active;
   s.speaker_allowed = !IsRelay();
-  s.quality = node_->Control().quality();
+  s.quality = binding_.node()->Control().quality();
   s.file_view = request_.kind == ViewRequest::Kind::kFile;
-  s.recording = media_->recorder().IsRecording();
+  s.recording = binding_.media()->recorder().IsRecording();
   s.status_shown = show_status_;
-  s.motion_on = media_->path().MotionDetectionOn();
-  s.motion_recording = media_->motion_recorder().Enabled();
-  s.user_id = node_->login().user;
+  s.motion_on = binding_.media()->path().MotionDetectionOn();
+  s.motion_recording = binding_.media()->motion_recorder().Enabled();
+  s.user_id = binding_.node()->login().user;
   s.camera_settings = IsRelay()                        ? CameraSettings::kRelayed
-                      : node_->setup_info_received()   ? CameraSettings::kArrived
+                      : binding_.node()->setup_info_received()   ? CameraSettings::kArrived
                                                        : CameraSettings::kWaiting;
   return s;
 }
@@ -132,21 +132,21 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
       RefreshOverlay();
       return true;
     case kCommandSound:
-      if (node_) node_->ToggleAudio();
+      if (binding_.node()) binding_.node()->ToggleAudio();
       return true;
     case kCommandSpeaker:
-      if (node_ && !IsRelay()) node_->ToggleSpeaker();
+      if (binding_.node() && !IsRelay()) binding_.node()->ToggleSpeaker();
       return true;
     case kCommandRecord: {
-      node::NodeRecorder& recorder = media_->recorder();
+      node::NodeRecorder& recorder = binding_.media()->recorder();
       recorder.Toggle();
       if (recorder.IsRecording()) RecordingFolder() = FolderOf(recorder.Path());
       OnChannelReady();
       return true;
     }
     case kCommandMotionDetection:
-      SetMotionDetection(!media_->path().MotionDetectionOn());
-      RememberMotionDetection(CameraId(), media_->path().MotionDetectionOn());
+      SetMotionDetection(!binding_.media()->path().MotionDetectionOn());
+      RememberMotionDetection(CameraId(), binding_.media()->path().MotionDetectionOn());
       return true;
     case kCommandMotionRecording:
       ToggleMotionRecording();
@@ -165,16 +165,16 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
       return true;
     case kCommandCameraOption:
       // Only the users the menu offers it to, whoever posts the command.
-      if (node_ && IsPrivilegedUser(MenuState().user_id)) dialogs::ShowCameraSetupSheet(hwnd(), *node_);
+      if (binding_.node() && IsPrivilegedUser(MenuState().user_id)) dialogs::ShowCameraSetupSheet(hwnd(), *binding_.node());
       return true;
     case kCommandPresetSetting:
-      if (node_) dialogs::ShowPresetSetupDialog(hwnd(), *node_);
+      if (binding_.node()) dialogs::ShowPresetSetupDialog(hwnd(), *binding_.node());
       return true;
     case kCommandPreset:
       OpenPresetPanel();
       return true;
     case kCommandPresetGotoOther:
-      if (node_) dialogs::RunPresetGoto(hwnd(), node_->Control());
+      if (binding_.node()) dialogs::RunPresetGoto(hwnd(), binding_.node()->Control());
       return true;
     case kCommandRandomAccess:
       OpenSeekWindow();
@@ -185,17 +185,17 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
 }
 
 bool CViewWindow::OnCameraCommand(UINT id) {
-  if (!node_) return false;
+  if (!binding_.node()) return false;
   if (id >= kCommandVideoInternal && id < kCommandVideoInternal + kVideoInputs) {
-    node_->Control().SetVideoInput(id - kCommandVideoInternal);
+    binding_.node()->Control().SetVideoInput(id - kCommandVideoInternal);
   } else if (id >= kCommandQualityHighest && id < kCommandQualityHighest + kQualityLevels) {
-    node_->Control().SetQuality(4 * (id - kCommandQualityHighest + 1));
+    binding_.node()->Control().SetQuality(4 * (id - kCommandQualityHighest + 1));
   } else if (id >= kCommandPresetGotoFirst && id < kCommandPresetGotoFirst + kPresetGotoEntries) {
-    node_->Control().PresetCommand(net::kPresetGoto, id - kCommandPresetGotoFirst);
+    binding_.node()->Control().PresetCommand(net::kPresetGoto, id - kCommandPresetGotoFirst);
   } else if (id == kCommandReboot) {
-    node_->Control().Reboot();
+    binding_.node()->Control().Reboot();
   } else if (id == kCommandReconnect) {
-    node_->CS_Reconnect();
+    binding_.node()->CS_Reconnect();
   } else {
     return false;
   }
@@ -217,35 +217,35 @@ void CViewWindow::ApplySize(ScreenSize size) {
   RedrawPicture();
 }
 
-bool CViewWindow::FullScreen() const { return video_ && video_->FullScreen(); }
+bool CViewWindow::FullScreen() const { return binding_.video() && binding_.video()->FullScreen(); }
 
 void CViewWindow::EnterFullScreen() {
-  if (!HasCamera() || !video_) return;
+  if (!HasCamera() || !binding_.video()) return;
   for (CameraView* view : host_.OpenViews().Snapshot()) view->LeaveFullScreen();
-  video_->EnterFullScreen();
+  binding_.video()->EnterFullScreen();
   RefreshOverlay();
   RedrawPicture();
 }
 
 void CViewWindow::LeaveFullScreen() {
-  if (!video_ || !video_->FullScreen()) return;
-  video_->LeaveFullScreen();
+  if (!binding_.video() || !binding_.video()->FullScreen()) return;
+  binding_.video()->LeaveFullScreen();
   SetForegroundWindow(hwnd());
   RefreshOverlay();
   RedrawPicture();
 }
 
 void CViewWindow::SetDrawThroughGdi(bool gdi) {
-  if (!video_) return;
-  video_->SetDrawThroughGdi(gdi);
+  if (!binding_.video()) return;
+  binding_.video()->SetDrawThroughGdi(gdi);
   RedrawPicture();  // a paused view shows its picture through the new path too
 }
 
 std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
   std::vector<uint8_t> bytes;
-  if (!media_ || !overlay_sink_) return bytes;
-  media_->path().WithPicture([&](const codec::DecodedPicture& picture) {
-    bytes = overlay_sink_->Composed(picture);
+  if (!binding_.media() || !binding_.overlay_sink()) return bytes;
+  binding_.media()->path().WithPicture([&](const codec::DecodedPicture& picture) {
+    bytes = binding_.overlay_sink()->Composed(picture);
     *width = picture.width;
     *height = picture.height;
   });
@@ -255,28 +255,28 @@ std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
 // The remote-control panel is modeless and one per view: a second command
 // brings the open one forward.
 void CViewWindow::OpenPresetPanel() {
-  if (!node_) return;
-  if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), node_->Control());
+  if (!binding_.node()) return;
+  if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), binding_.node()->Control());
   preset_panel_->Open(hwnd());
 }
 
 // Only while a stored file plays: its video comes on a file channel and
 // pictures are arriving. The window opens where the pointer is.
 void CViewWindow::OpenSeekWindow() {
-  if (!node_ || !media_) return;
-  const node::ChannelEntry video = node_->channel(node::CNodeWindow::kVideo);
-  if (video.kind != net::kChannelFileVideo || !media_->path().Playing()) return;
+  if (!binding_.node() || !binding_.media()) return;
+  const node::ChannelEntry video = binding_.node()->channel(node::CNodeWindow::kVideo);
+  if (video.kind != net::kChannelFileVideo || !binding_.media()->path().Playing()) return;
   POINT at{};
   GetCursorPos(&at);
-  if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), node_->Control());
-  seek_window_->Open(hwnd(), at, video.id, node_->node_parameters().words[1], media_->path().Position());
+  if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), binding_.node()->Control());
+  seek_window_->Open(hwnd(), at, video.id, binding_.node()->node_parameters().words[1], binding_.media()->path().Position());
 }
 
 // Record on motion: into the --record folder, else the folder of the last
 // recording, else one the user chooses (by naming a file in it); remembered
 // per camera with its folder. Detection comes on with it.
 void CViewWindow::ToggleMotionRecording() {
-  node::MotionRecorder& motion = media_->motion_recorder();
+  node::MotionRecorder& motion = binding_.media()->motion_recorder();
   if (motion.Enabled()) {
     motion.Configure(false, std::string(), CameraId());
     RememberMotionRecording(CameraId(), std::string());
@@ -293,8 +293,8 @@ void CViewWindow::ToggleMotionRecording() {
 }
 
 void CViewWindow::StartMotionRecording(const std::string& folder) {
-  media_->motion_recorder().Configure(true, folder, CameraId());
-  if (!media_->path().MotionDetectionOn()) SetMotionDetection(true);
+  binding_.media()->motion_recorder().Configure(true, folder, CameraId());
+  if (!binding_.media()->path().MotionDetectionOn()) SetMotionDetection(true);
 }
 
 void CViewWindow::TakeSnapshot() {

@@ -92,7 +92,7 @@ LRESULT CViewWindow::OnPictureMessage(UINT message, WPARAM wparam, LPARAM lparam
       RECT area;
       GetClientRect(picture_, &area);
       const POINT p = PointOf(lparam);
-      if (node_ && HasCamera()) SendGesture(DoubleClickGesture(p.x, p.y, area.right));
+      if (binding_.node() && HasCamera()) SendGesture(DoubleClickGesture(p.x, p.y, area.right));
       return 0;
     }
     case WM_RBUTTONUP: {
@@ -118,15 +118,15 @@ void CViewWindow::EndPictureDrag(POINT end, bool left_window) {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
   RECT area;
   GetClientRect(picture_, &area);
-  if (node_ && HasCamera()) {
-    const bool zooms = !left_window && node_->Control().ZoomsToRectangle();
+  if (binding_.node() && HasCamera()) {
+    const bool zooms = !left_window && binding_.node()->Control().ZoomsToRectangle();
     SendGesture(DragGesture(drag_start_.x, drag_start_.y, end.x, end.y, area.right, area.bottom, zooms));
   }
   UpdateDragOverlay();
 }
 
 void CViewWindow::SendGesture(const PictureGesture& gesture) {
-  node::CameraControl& control = node_->Control();
+  node::CameraControl& control = binding_.node()->Control();
   switch (gesture.kind) {
     case PictureGesture::Kind::kStep:
       control.PtzStep(gesture.pan, gesture.tilt);
@@ -165,11 +165,11 @@ bool CViewWindow::OnKeyDown(int virtual_key, uint32_t time_ms) {
 }
 
 void CViewWindow::PtzStep(int pan, int tilt) {
-  if (node_ && HasCamera()) node_->Control().PtzStep(pan, tilt);
+  if (binding_.node() && HasCamera()) binding_.node()->Control().PtzStep(pan, tilt);
 }
 
 void CViewWindow::Lens(uint32_t operation, uint32_t speed) {
-  if (node_ && HasCamera()) node_->Control().Lens(operation, speed);
+  if (binding_.node() && HasCamera()) binding_.node()->Control().Lens(operation, speed);
 }
 
 }  // namespace app::view
