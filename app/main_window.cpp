@@ -72,7 +72,8 @@ BOOL CMainWindow::OnInitDialog() {
   core_.slots().Reset();
   StartPlans();
   devices_.StartMicrophone(core_.hosting());
-  StartRepair();
+  if (setup_.open_recordings)
+    repair_.Start(*setup_.open_recordings, setup_.repair_sources, setup_.parts->poster, hwnd(), Item(IDC_TREE_SERVER));
   if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
   PostMessageW(hwnd(), kWmRestoreStartLayout, 0, 0);
   // No control takes the focus, so the window is not activated by its own start.
@@ -144,9 +145,9 @@ void CMainWindow::AddAboutItem() {
   const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
   const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
   AppendMenuW(menu, MF_STRING, ID_SAVE_LAYOUT, L"Save Layout As...");
-  layouts_menu_ = CreatePopupMenu();
-  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu_), L"Layouts");
-  RebuildLayoutMenu();
+  HMENU layouts_menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu), L"Layouts");
+  layouts_.SetMenu(layouts_menu);
   HMENU walls = CreatePopupMenu();
   for (UINT i = 0; i < ID_WALL_COUNT; ++i)
     AppendMenuW(walls, MF_STRING, ID_WALL_FIRST + 16 * i, (L"Wall on Monitor " + std::to_wstring(i + 1)).c_str());
@@ -209,7 +210,7 @@ void CMainWindow::CreateFileList() {
 void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
-  repair_.reset();  // stops at the next sample; what is not done stays listed
+  repair_.Stop();  // at the next sample; what is not done stays listed
   walls_.CloseAll();  // their cells link through the plans' link maker
   StopPlans();      // before the views they may record through and the hosting client
   if (hwnd()) {
@@ -280,17 +281,17 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kWmRunStartOptions:
       RunStartOptions();
       return TRUE;
-    case kWmRepairProgress:
-      ShowRepairStatus(static_cast<size_t>(wparam));
+    case MainRepair::kWmRepairProgress:
+      repair_.OnProgress(static_cast<size_t>(wparam));
       return TRUE;
-    case kWmRepairDone:
-      OnRepairDone();
+    case MainRepair::kWmRepairDone:
+      repair_.OnDone();
       return TRUE;
     case kWmOpenAlertViews:
       OpenAlertViews();
       return TRUE;
     case kWmRestoreStartLayout:
-      RestoreStartLayout();
+      layouts_.RestoreAtStart(setup_.options);
       walls_.OpenAtStart(setup_.options.walls);
       return TRUE;
     case MainWalls::kWmCloseWall:
@@ -334,7 +335,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         ShowRecordings();
         return TRUE;
       }
-      if (OnLayoutCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
+      if (layouts_.OnCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
       if (walls_.OnCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
       break;
     case WM_CLOSE:

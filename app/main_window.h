@@ -26,6 +26,8 @@
 #include "app/recordings/recordings_window.h"
 #include "app/server_tree.h"
 #include "app/layouts/layout.h"
+#include "app/main_layouts.h"
+#include "app/main_repair.h"
 #include "app/main_walls.h"
 #include "app/start_options.h"
 #include "app/storage/win32/plan_service.h"
@@ -57,6 +59,7 @@ class CMainWindow : public dialogs::CSkinnedDialog,
                     public ViewHost,
                     private ServerTreeOwner,
                     private MainWallsOwner,
+                    private MainLayoutsOwner,
                     private HostEventOwner,
                     private FileListOwner {
  public:
@@ -100,30 +103,21 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   bool tray_icon_shown() const { return tray_.added(); }
   // The main window has ended (Exit).
   bool ended() const { return result() != -1; }
-  // The status line of the start-up repair; empty while none runs.
-  std::string repair_status() const;
-  // The start-up repair has reported its end.
-  bool repair_done() const { return repair_done_; }
+  // The start-up repair of recordings the last run left cut off.
+  const MainRepair& repair() const { return repair_; }
 
   // Messages of the main window beyond the table of commands.
   static constexpr UINT kWmDeleteClosedViews = WM_APP + 41;
   static constexpr UINT kWmRunStartOptions = WM_APP + 42;
-  // From the start-up repair's thread: recordings left (wparam), and its end.
-  static constexpr UINT kWmRepairProgress = WM_APP + 43;
-  static constexpr UINT kWmRepairDone = WM_APP + 44;
   // Alerts of cameras recorded by plan open their views (alert_opens_).
   static constexpr UINT kWmOpenAlertViews = WM_APP + 45;
   // At start: the --layout layout, else the last one used.
   static constexpr UINT kWmRestoreStartLayout = WM_APP + 46;
 
-  // Layouts (main_window_layouts.cpp), for the menus, the keys and the tests.
-  // Saves the open views under `name`; false when a locked layout has it.
-  bool SaveLayout(const std::string& name);
-  // Puts the views as the stored layout has them; false when there is none.
-  bool RestoreLayout(const std::string& name) override;
-  void SwitchLayout(int number) override;
-  const std::string& current_layout() const { return current_layout_; }
-
+  // Layouts, for the menus, the keys and the tests.
+  MainLayouts& layouts() { return layouts_; }
+  bool RestoreLayout(const std::string& name) override { return layouts_.Restore(name); }
+  void SwitchLayout(int number) override { layouts_.Switch(number); }
   // The video walls, one a monitor.
   MainWalls& walls() { return walls_; }
   static constexpr UINT_PTR kQuitTimer = 1;
@@ -154,14 +148,8 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   void ApplyCaptionAndFont();
   void RestorePositionAndProxy();
   void CreateFileList();
-  void StartRepair();
   recordings::RecordingsSources RecordingSources();
   void Shutdown();
-
-  // The start-up repair (main_window_repair.cpp).
-  void ShowRepairStatus(size_t left);
-  void HideRepairStatus();
-  void OnRepairDone();
 
   // Commands.
   void ConnectSelected() override;
@@ -185,17 +173,9 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::vector<wall::WallWindowOwner::CameraMenuItem> CameraMenuItems(const wall::WallCamera& camera) override;
   void CameraMenuCommand(const wall::WallCamera& camera, UINT command) override;
   void BeginCameraDrag(bool hosted, const std::string& name) override;
-  // Layouts (main_window_layouts.cpp).
-  layouts::Layout CaptureLayout();
-  void PlaceView(CameraView* view, const layouts::LayoutView& place);
-  void OpenLayoutView(const layouts::LayoutView& place);
-  bool OnLayoutCommand(UINT id);
-  void SaveLayoutAs();
-  void RenameCurrentLayout();
-  void RebuildLayoutMenu();
-  // A view just opened: its place in the layout being put back, if any.
-  void ApplyLayoutPlace(const ViewRequest& request, CameraView* view);
-  void RestoreStartLayout();
+  // Layouts: MainLayoutsOwner (main_window_layouts.cpp).
+  HWND LayoutsParent() const override { return hwnd(); }
+  void OpenLayoutView(const layouts::LayoutView& place) override;
   bool AskLogin(const settings::ServerRecord& record, std::string* user, std::string* password);
   // A camera entry opens a direct view, recording into `record_path` when one is given.
   void ConnectEntry(const settings::ServerRecord& record, const std::string& user, const std::string& password,
@@ -249,17 +229,11 @@ class CMainWindow : public dialogs::CSkinnedDialog,
   std::unique_ptr<storage::PlanService> plans_;
   MainWalls walls_{setup_.instance, tree_, *this};  // their cells link through the plans
   std::vector<std::pair<std::string, std::string>> alert_opens_;  // camera id and name
-  std::string current_layout_;  // the layout last saved or put back
-  // Where views of the layout being put back go when they open (by the camera's "h:"/"d:" key).
-  std::map<std::string, layouts::LayoutView> layout_places_;
-  std::map<std::string, std::string> layout_docks_;  // by camera key: the key of the view it docks to
-  HMENU layouts_menu_ = nullptr;  // the system menu's "Layouts" submenu
+  MainLayouts layouts_{setup_.instance, views_, tree_, walls_, *this};
   TrayIcon tray_;
   HICON icon_big_ = nullptr, icon_small_ = nullptr;
   std::vector<std::string> pending_views_;
-  std::unique_ptr<record::StartupRepair> repair_;
-  HWND repair_status_ = nullptr;  // the status line, while the repair runs
-  bool repair_done_ = false;
+  MainRepair repair_{setup_.instance, core_.event_log()};
   bool exiting_ = false;
   uint64_t quit_at_ms_ = 0;  // os::MonotonicMs of --quit-after's end
   bool file_list_placed_ = false;

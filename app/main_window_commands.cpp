@@ -73,7 +73,7 @@ void CMainWindow::OpenView(const ViewRequest& request) {
   CameraView* view = setup_.factory->Open(*this, request);
   // A camera that records by plan is recorded through its view's link while the view is open.
   if (view && plans_) plans_->ViewOpened(request, *view);
-  if (view) ApplyLayoutPlace(request, view);
+  if (view) layouts_.ApplyPlace(request, view);
 }
 
 void CMainWindow::OpenRelayView(const std::string& camera_id) {

@@ -253,16 +253,16 @@ TEST_F(AppStartTest, TheRepairShowsWhatIsLeftAndSaysNothingWhenNothingWasCutOff)
   RECT before{};
   GetWindowRect(tree, &before);
   // Before the thread's own news is pumped: as it would post them.
-  SendMessageW(main_->hwnd(), CMainWindow::kWmRepairProgress, 3, 0);
-  EXPECT_EQ(main_->repair_status(), "repairing 3 recordings");
+  SendMessageW(main_->hwnd(), MainRepair::kWmRepairProgress, 3, 0);
+  EXPECT_EQ(main_->repair().status(), "repairing 3 recordings");
   RECT during{};
   GetWindowRect(tree, &during);
   EXPECT_LT(during.bottom, before.bottom) << "the status line hides the tree's last line";
-  SendMessageW(main_->hwnd(), CMainWindow::kWmRepairProgress, 1, 0);
-  EXPECT_EQ(main_->repair_status(), "repairing 1 recording");
+  SendMessageW(main_->hwnd(), MainRepair::kWmRepairProgress, 1, 0);
+  EXPECT_EQ(main_->repair().status(), "repairing 1 recording");
 
-  ASSERT_TRUE(PumpUntil([&] { return main_->repair_done(); }));
-  EXPECT_EQ(main_->repair_status(), "");
+  ASSERT_TRUE(PumpUntil([&] { return main_->repair().done(); }));
+  EXPECT_EQ(main_->repair().status(), "");
   RECT after{};
   GetWindowRect(tree, &after);
   EXPECT_EQ(after.bottom, before.bottom) << "the tree did not get its line back";

@@ -37,7 +37,7 @@ TEST_F(LayoutShellTest, ASavedLayoutPutsItsViewsBackWhereTheyWere) {
   Connect("Demo camera");
   ASSERT_NE(OnlyView(), nullptr);
   SetWindowPos(OnlyView()->Window(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_TRUE(main.SaveLayout("Desk"));
+  ASSERT_TRUE(main.layouts().Save("Desk"));
   layouts::Layout stored;
   ASSERT_TRUE(layouts::LoadLayout("Desk", &stored));
   ASSERT_EQ(stored.views.size(), 1u);
@@ -63,7 +63,7 @@ TEST_F(LayoutShellTest, ASavedLayoutPutsItsViewsBackWhereTheyWere) {
   stored.locked = true;
   ASSERT_TRUE(layouts::SaveLayout("Desk", stored));
   SetWindowPos(OnlyView()->Window(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  EXPECT_FALSE(main.SaveLayout("Desk"));
+  EXPECT_FALSE(main.layouts().Save("Desk"));
   ASSERT_TRUE(layouts::LoadLayout("Desk", &stored));
   EXPECT_EQ(stored.views[0].rect.left, 300);
 
@@ -86,7 +86,7 @@ TEST_F(LayoutShellTest, TheLastLayoutComesBackAtStart) {
   ASSERT_TRUE(PumpUntil([&] { return OnlyView() != nullptr; }, 5000)) << "no view opened at start";
   EXPECT_EQ(factory_.requests[0].display_name, "Demo camera");
   EXPECT_EQ(TopLeft(OnlyView()).x, 250);
-  EXPECT_EQ(main.current_layout(), "Desk");
+  EXPECT_EQ(main.layouts().current(), "Desk");
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ TEST_F(WallShellTest, NineCamerasOnAThreeByThreeWallShowPicturesAndComeBackFromA
   ASSERT_TRUE(main.walls().Drop({true, "CAM-9"}, {first.left + 5, first.top + 5}));
   EXPECT_EQ(wall->setup().cells[0].name, "CAM-9");
 
-  ASSERT_TRUE(main.SaveLayout("Wall"));
+  ASSERT_TRUE(main.layouts().Save("Wall"));
   layouts::Layout stored;
   ASSERT_TRUE(layouts::LoadLayout("Wall", &stored));
   ASSERT_EQ(stored.walls.size(), 1u);

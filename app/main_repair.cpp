@@ -1,12 +1,9 @@
-// The repair of recordings the last run left cut off: started once the main
-// window is up, run on a thread of its own, shown as a status line under
-// the server tree while it runs and told to the user in one message.
-#include "app/main_window.h"
+#include "app/main_repair.h"
 
 #include <algorithm>
 
 #include "app/repair_texts.h"
-#include "app/resource.h"
+#include "node/event_log.h"
 #include "os/debug_log.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
@@ -47,64 +44,61 @@ void LogRepair(const record::RepairReport& report) {
 
 }  // namespace
 
-void CMainWindow::StartRepair() {
-  if (!setup_.open_recordings) return;
-  repair_ = std::make_unique<record::StartupRepair>(*setup_.open_recordings, setup_.repair_sources, setup_.parts->poster,
-                                                    reinterpret_cast<os::WindowHandle>(hwnd()),
+void MainRepair::Start(record::OpenRecordingList& list, const record::StartupRepairSources& sources,
+                       os::WindowPoster& poster, HWND window, HWND tree) {
+  window_ = window;
+  tree_ = tree;
+  repair_ = std::make_unique<record::StartupRepair>(list, sources, poster, reinterpret_cast<os::WindowHandle>(window),
                                                     record::StartupRepair::Messages{kWmRepairProgress, kWmRepairDone});
   repair_->Start();
 }
 
-void CMainWindow::ShowRepairStatus(size_t left) {
-  if (left == 0 || repair_done_) {
-    HideRepairStatus();
+void MainRepair::OnProgress(size_t left) {
+  if (left == 0 || done_) {
+    HideStatus();
     return;
   }
   IniHandler& ini = IniHandler::Instance();
   const std::string text = left == 1 ? ini.GetText(kRepairRunningOne)
                                      : settings::FormatUserMessage(ini.GetText(kRepairRunning),
                                                                    {static_cast<long long>(left)});
-  if (!repair_status_) {
+  if (!status_) {
     // The tree gives up its bottom line to the status while the repair runs.
-    HWND tree = Item(IDC_TREE_SERVER);
-    const RECT r = ChildRect(hwnd(), tree);
+    const RECT r = ChildRect(window_, tree_);
     const int height = std::min<int>(kRepairStatusHeight, (r.bottom - r.top) / 2);
-    SetWindowPos(tree, nullptr, 0, 0, r.right - r.left, r.bottom - r.top - height,
+    SetWindowPos(tree_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top - height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    repair_status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                     r.left, r.bottom - height, r.right - r.left, height, hwnd(), nullptr,
-                                     setup_.instance, nullptr);
-    if (HFONT font = ini.Font()) SendMessageW(repair_status_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, r.left,
+                              r.bottom - height, r.right - r.left, height, window_, nullptr, instance_, nullptr);
+    if (HFONT font = ini.Font()) SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
-  SetWindowTextW(repair_status_, win32::Widen(text).c_str());
+  SetWindowTextW(status_, win32::Widen(text).c_str());
 }
 
-void CMainWindow::HideRepairStatus() {
-  if (!repair_status_) return;
-  const RECT line = ChildRect(hwnd(), repair_status_);
-  DestroyWindow(repair_status_);
-  repair_status_ = nullptr;
-  HWND tree = Item(IDC_TREE_SERVER);
-  const RECT r = ChildRect(hwnd(), tree);
-  SetWindowPos(tree, nullptr, 0, 0, r.right - r.left, line.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void MainRepair::HideStatus() {
+  if (!status_) return;
+  const RECT line = ChildRect(window_, status_);
+  DestroyWindow(status_);
+  status_ = nullptr;
+  const RECT r = ChildRect(window_, tree_);
+  SetWindowPos(tree_, nullptr, 0, 0, r.right - r.left, line.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string CMainWindow::repair_status() const {
-  if (!repair_status_) return "";
+std::string MainRepair::status() const {
+  if (!status_) return "";
   wchar_t text[256] = {};
-  GetWindowTextW(repair_status_, text, 256);
+  GetWindowTextW(status_, text, 256);
   return win32::Narrow(text);
 }
 
-void CMainWindow::OnRepairDone() {
-  if (!repair_ || repair_done_) return;
-  repair_done_ = true;
-  HideRepairStatus();
+void MainRepair::OnDone() {
+  if (!repair_ || done_) return;
+  done_ = true;
+  HideStatus();
   const record::RepairReport report = repair_->TakeReport();
   LogRepair(report);
   if (!report.repaired.empty())
-    core_.event_log().Add(node::EventKind::kRecordingsRepaired, "",
-                   std::to_string(report.repaired.size()) + " recordings repaired at start");
+    log_.Add(node::EventKind::kRecordingsRepaired, "", std::to_string(report.repaired.size()) + " recordings repaired at start");
   const std::string lines = NoticeLines(report);
   if (!lines.empty()) IniHandler::Instance().ShowMessage(kRepairReport, {lines});
 }
