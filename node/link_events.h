@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 
 namespace node {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/media_consumer.h"
 #include "node/media_path.h"
 #include "node/motion_recorder.h"

@@ -36,7 +36,7 @@
 #include "hosting/hosting_service.h"
 #include "net/camera_setup_info.h"
 #include "node/camera_control.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/link_events.h"
 #include "node/media_consumer.h"
 #include "net/reconnect_policy.h"

@@ -10,7 +10,7 @@
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "os/clock.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "node/alert_policy.h"
+#include "node/events/alert_policy.h"
 #include "node/motion_detector.h"
 #include "node/storage/retention_limits.h"
 

@@ -11,7 +11,7 @@
 #include "hosting/hosting_service.h"
 #include "net/list_records.h"
 #include "event_printer.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/node_media.h"
 #include "node/node_window.h"
 

@@ -12,7 +12,7 @@
 #include <regex>
 #include <string>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/motion_recorder.h"
 #include "node/node_media.h"
 #include "node/pre_roll.h"

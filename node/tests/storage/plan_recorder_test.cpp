@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/node_media.h"
 #include "node/storage/plan_recorder.h"
 #include "node/storage/retention_service.h"

@@ -1,4 +1,4 @@
-#include "node/alert_policy.h"
+#include "node/events/alert_policy.h"
 
 #include <algorithm>
 

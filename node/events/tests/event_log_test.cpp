@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "node/event_file.h"
-#include "node/event_log.h"
+#include "node/events/event_file.h"
+#include "node/events/event_log.h"
 #include "os/clock.h"
 
 namespace node {

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 
 namespace node {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "node/alert_policy.h"
+#include "node/events/alert_policy.h"
 #include "os/file.h"
 #include "os/local_time.h"
 

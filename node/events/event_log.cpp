@@ -1,4 +1,4 @@
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "node/event_file.h"
+#include "node/events/event_file.h"
 
 #include <filesystem>
 #include <fstream>
