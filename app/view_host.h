@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "node/node_window.h"
 
 namespace hosting {

@@ -38,7 +38,7 @@
 #include "node/camera_control.h"
 #include "node/events/event_log.h"
 #include "node/link_events.h"
-#include "node/media_consumer.h"
+#include "node/media/media_consumer.h"
 #include "net/reconnect_policy.h"
 #include "node/stall_watchdog.h"
 #include "os/event.h"

@@ -2,7 +2,7 @@
 // The sound output's side of a node's sound. The media worker calls FeedOne
 // while the output is open and as long as it takes units; the output
 // decides whether it has room, and gets each unit it takes as PCM.
-#include "node/sound_source.h"
+#include "node/media/sound_source.h"
 
 namespace node {
 

@@ -9,7 +9,7 @@
 
 #include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
-#include "node/media_ring.h"
+#include "node/media/media_ring.h"
 
 namespace {
 

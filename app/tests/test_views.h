@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/view_host.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "node/node_window.h"
 
 namespace app::testing {

@@ -35,7 +35,7 @@
 #include "app/view/wheel_zoom.h"
 #include "app/view/win32_window_seam.h"
 #include "app/view_host.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "os/win32/dialog.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"

@@ -4,8 +4,8 @@
 // while the link is set up: made when the node's media worker starts
 // (Setup) and released once it has stopped (the close sequence).
 #include "app/view/node_playback.h"
-#include "node/media_consumer.h"
-#include "node/node_media.h"
+#include "node/media/media_consumer.h"
+#include "node/media/node_media.h"
 
 namespace app::view {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "node/events/alert_policy.h"
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 #include "node/storage/retention_limits.h"
 
 namespace cli {

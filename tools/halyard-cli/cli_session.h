@@ -12,7 +12,7 @@
 #include "net/list_records.h"
 #include "event_printer.h"
 #include "node/events/event_log.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "node/node_window.h"
 
 namespace cli {

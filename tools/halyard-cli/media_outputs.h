@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "node/media_ring.h"
+#include "node/media/media_ring.h"
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 

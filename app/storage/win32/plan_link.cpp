@@ -4,7 +4,7 @@
 #include "app/view/registry_motion.h"
 #include "app/view/win32_window_seam.h"
 #include "hosting/hosting_service.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "node/node_window.h"
 #include "os/debug_log.h"
 #include "settings/viewer_registry.h"

@@ -9,8 +9,8 @@
 
 #include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
-#include "node/media_ring.h"
-#include "node/sound_source.h"
+#include "node/media/media_ring.h"
+#include "node/media/sound_source.h"
 
 namespace app::view {
 namespace {

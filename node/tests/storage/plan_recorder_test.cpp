@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "node/events/event_log.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "node/storage/plan_recorder.h"
 #include "node/storage/retention_service.h"
-#include "node/tests/media/test_support.h"
+#include "node/media/tests/test_support.h"
 #include "node/tests/storage/fake_storage.h"
 #include "record/mp4_output.h"
 #include "record/mp4_reader.h"

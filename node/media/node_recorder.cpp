@@ -1,4 +1,4 @@
-#include "node/node_recorder.h"
+#include "node/media/node_recorder.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "node/tests/media/test_support.h"
+#include "node/media/tests/test_support.h"
 
 #include <cstdio>
 

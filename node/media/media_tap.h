@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 
 namespace node {
 

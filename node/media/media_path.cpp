@@ -1,14 +1,14 @@
-#include "node/media_path.h"
+#include "node/media/media_path.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "node/media_fault.h"
+#include "node/media/media_fault.h"
 #include "record/m4v_headers.h"
-#include "node/motion_recorder.h"
-#include "node/node_recorder.h"
+#include "node/media/motion_recorder.h"
+#include "node/media/node_recorder.h"
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
 #include "os/clock.h"

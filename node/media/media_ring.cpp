@@ -1,4 +1,4 @@
-#include "node/media_ring.h"
+#include "node/media/media_ring.h"
 
 #include <cstring>
 

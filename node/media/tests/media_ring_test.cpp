@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "node/media_ring.h"
-#include "node/picture_timing.h"
+#include "node/media/media_ring.h"
+#include "node/media/picture_timing.h"
 #include "os/clock.h"
 
 namespace node {

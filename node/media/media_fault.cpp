@@ -1,4 +1,4 @@
-#include "node/media_fault.h"
+#include "node/media/media_fault.h"
 
 #include <cstdlib>
 #include <mutex>

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "node/events/event_log.h"
-#include "node/media_consumer.h"
-#include "node/media_path.h"
-#include "node/motion_recorder.h"
-#include "node/node_recorder.h"
+#include "node/media/media_consumer.h"
+#include "node/media/media_path.h"
+#include "node/media/motion_recorder.h"
+#include "node/media/node_recorder.h"
 
 namespace node {
 

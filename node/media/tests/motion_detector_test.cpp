@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 
 namespace node {
 namespace {

@@ -1,4 +1,4 @@
-#include "node/pre_roll.h"
+#include "node/media/pre_roll.h"
 
 namespace node {
 

@@ -9,10 +9,10 @@
 
 #include "codec/video/video_decoder.h"
 #include "codec/video/video_encoder.h"
-#include "node/media_path.h"
+#include "node/media/media_path.h"
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
-#include "node/tests/media/test_support.h"
+#include "node/media/tests/test_support.h"
 #include "os/clock.h"
 #include "record/m4v_headers.h"
 

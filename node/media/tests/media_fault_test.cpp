@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "node/media_fault.h"
-#include "node/media_path.h"
+#include "node/media/media_fault.h"
+#include "node/media/media_path.h"
 #include "node/picture_sink.h"
 #include "node/playback_feeder.h"
-#include "node/tests/media/test_support.h"
+#include "node/media/tests/test_support.h"
 #include "os/debug_log.h"
 
 namespace node {

@@ -1,4 +1,4 @@
-#include "node/picture_timing.h"
+#include "node/media/picture_timing.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 
 #include <cstdio>
 

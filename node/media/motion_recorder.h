@@ -17,9 +17,9 @@
 #include <mutex>
 #include <string>
 
-#include "node/motion_detector.h"
-#include "node/node_recorder.h"
-#include "node/pre_roll.h"
+#include "node/media/motion_detector.h"
+#include "node/media/node_recorder.h"
+#include "node/media/pre_roll.h"
 #include "record/m4v_headers.h"
 
 namespace node {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "net/media_data.h"
-#include "node/media_path.h"
-#include "node/node_recorder.h"
+#include "node/media/media_path.h"
+#include "node/media/node_recorder.h"
 #include "record/mp4_output.h"
 
 namespace {

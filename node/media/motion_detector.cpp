@@ -1,4 +1,4 @@
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 
 #include <algorithm>
 #include <cmath>

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "node/events/event_log.h"
-#include "node/motion_recorder.h"
-#include "node/node_media.h"
-#include "node/pre_roll.h"
-#include "node/tests/media/test_support.h"
+#include "node/media/motion_recorder.h"
+#include "node/media/node_media.h"
+#include "node/media/pre_roll.h"
+#include "node/media/tests/test_support.h"
 #include "record/mp4_output.h"
 #include "record/mp4_reader.h"
 

@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "net/media_data.h"
-#include "node/media_path.h"
-#include "node/node_recorder.h"
-#include "node/tests/media/test_support.h"
+#include "node/media/media_path.h"
+#include "node/media/node_recorder.h"
+#include "node/media/tests/test_support.h"
 #include "os/tests/log_capture.h"
 #include "record/mp4_output.h"
 #include "record/tests/mp4_test_util.h"

@@ -1,4 +1,4 @@
-#include "node/motion_recorder.h"
+#include "node/media/motion_recorder.h"
 
 #include <vector>
 

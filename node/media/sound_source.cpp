@@ -1,8 +1,8 @@
-#include "node/sound_source.h"
+#include "node/media/sound_source.h"
 
 #include <algorithm>
 
-#include "node/media_ring.h"
+#include "node/media/media_ring.h"
 
 namespace node {
 
