@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "node/media/node_media.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 namespace hosting {
 class HostingService;

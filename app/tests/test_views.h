@@ -13,7 +13,7 @@
 
 #include "app/view_host.h"
 #include "node/media/node_media.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 namespace app::testing {
 

@@ -33,7 +33,7 @@
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
 #include "node/media/node_media.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "present/microphone.h"
 #include "app/view/node_speaker_links.h"
 

@@ -13,7 +13,7 @@
 #include "event_printer.h"
 #include "node/events/event_log.h"
 #include "node/media/node_media.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include "app/view/win32_window_seam.h"
 #include "hosting/hosting_service.h"
 #include "node/media/node_media.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/debug_log.h"
 #include "settings/viewer_registry.h"
 #include "app/storage/win32/plan_registry.h"

@@ -1,7 +1,7 @@
 // The node's connect threads: the video link with its attempts and retries,
 // the audio link on demand, and the optional dynamic-IP lookup before each.
 #include "net/ddns_lookup.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
 #include "os/local_time.h"

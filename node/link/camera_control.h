@@ -20,7 +20,7 @@
 #include "net/camera_setup_info.h"
 #include "net/channel_messages.h"
 #include "net/control_messages.h"
-#include "node/reply_waiter.h"
+#include "node/link/reply_waiter.h"
 
 namespace node {
 

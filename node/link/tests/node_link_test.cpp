@@ -9,7 +9,7 @@
 #include "net/byte_order.h"
 #include "os/tests/blackhole.h"
 #include "net/tests/loopback_server.h"
-#include "node/tests/link/link_fixture.h"
+#include "node/link/tests/link_fixture.h"
 #include "os/clock.h"
 #include "os/local_time.h"
 #include "os/tests/log_capture.h"

@@ -3,7 +3,7 @@
 #include "net/control_messages.h"
 #include "net/login_messages.h"
 #include "net/packet_header.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/debug_log.h"
 
 namespace node {

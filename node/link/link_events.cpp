@@ -1,4 +1,4 @@
-#include "node/link_events.h"
+#include "node/link/link_events.h"
 
 #include "os/clock.h"
 

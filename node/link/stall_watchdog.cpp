@@ -1,4 +1,4 @@
-#include "node/stall_watchdog.h"
+#include "node/link/stall_watchdog.h"
 
 namespace node {
 

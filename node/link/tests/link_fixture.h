@@ -14,7 +14,7 @@
 
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/posted_queue.h"
 #include "world.h"
 

@@ -1,4 +1,4 @@
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 #include <algorithm>
 

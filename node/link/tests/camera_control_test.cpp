@@ -5,8 +5,8 @@
 // arithmetic, tested with it.
 #include <gtest/gtest.h>
 
-#include "node/camera_control.h"
-#include "node/tests/link/link_fixture.h"
+#include "node/link/camera_control.h"
+#include "node/link/tests/link_fixture.h"
 #include "os/clock.h"
 
 namespace node {

@@ -1,4 +1,4 @@
-#include "node/camera_control.h"
+#include "node/link/camera_control.h"
 
 #include "os/debug_log.h"
 
