@@ -30,7 +30,7 @@
 #include "app/recordings/timeline_control.h"
 #include "app/view/gdi_text_rasteriser.h"
 #include "app/view/node_playback.h"
-#include "node/recording_player.h"
+#include "node/playback/recording_player.h"
 #include "os/win32/dialog.h"
 #include "present/win32/win32_display.h"
 #include "record/recordings_index.h"

@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "codec/video/video_encoder.h"
-#include "node/recording_player.h"
+#include "node/playback/recording_player.h"
 #include "os/clock.h"
 #include "os/local_time.h"
 #include "record/m4v_headers.h"

@@ -1,4 +1,4 @@
-#include "node/recording_player.h"
+#include "node/playback/recording_player.h"
 
 #include <algorithm>
 #include <chrono>

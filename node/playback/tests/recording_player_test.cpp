@@ -1,7 +1,7 @@
 // The recording player shows exactly the picture a decoder shows when it
 // decodes the file from its start: after a seek, a step back (which decodes
 // from the intra picture before) and a step forward, in either of two files.
-#include "node/recording_player.h"
+#include "node/playback/recording_player.h"
 
 #include <gtest/gtest.h>
 
