@@ -16,7 +16,7 @@
 #include "node/storage/plan_recorder.h"
 #include "node/storage/retention_service.h"
 #include "node/media/tests/test_support.h"
-#include "node/tests/storage/fake_storage.h"
+#include "node/storage/tests/fake_storage.h"
 #include "record/mp4_output.h"
 #include "record/mp4_reader.h"
 

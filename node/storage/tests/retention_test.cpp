@@ -10,7 +10,7 @@
 
 #include "node/storage/keep_list.h"
 #include "node/storage/retention.h"
-#include "node/tests/storage/fake_storage.h"
+#include "node/storage/tests/fake_storage.h"
 
 namespace node {
 namespace {
