@@ -10,6 +10,7 @@
 #include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
 #include "node/media/media_ring.h"
+#include "node/media/ring_sound_source.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <memory>
 #include <mutex>
 
-#include "node/playback_feeder.h"
+#include "present/playback_feeder.h"
 #include "present/sound_device.h"
 
 namespace app::view {
 
-class NodePlayback : public node::PlaybackFeeder {
+class NodePlayback : public present::PlaybackFeeder {
  public:
   static constexpr int kBlockCount = 100;
   static constexpr uint32_t kBlockBytes = 1024;
@@ -42,9 +42,9 @@ class NodePlayback : public node::PlaybackFeeder {
   void SetMute(bool mute);
   bool Muted() const { return mute_.load(); }
 
-  // node::PlaybackFeeder (media thread).
+  // present::PlaybackFeeder (media thread).
   bool IsOpen() const override { return sound_ready_.load(); }
-  bool FeedOne(node::SoundSource& sound) override;
+  bool FeedOne(present::SoundSource& sound) override;
 
   int WriteIndex() const;
 
@@ -52,7 +52,7 @@ class NodePlayback : public node::PlaybackFeeder {
   uint32_t Queued(uint32_t cursor) const;
   bool CursorOvertook(uint32_t cursor) const;
   void Resynchronise(uint32_t cursor);
-  void FillBlock(const node::SoundSamples& pcm);
+  void FillBlock(const present::SoundSamples& pcm);
   void WriteBlock();
 
   mutable std::mutex lock_;  // the buffer and the write position

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "node/picture_sink.h"
+#include "present/picture_sink.h"
 #include "present/full_screen_window.h"
 #include <string>
 
@@ -18,7 +18,7 @@
 
 namespace app::view {
 
-class NodeVideoOutput : public node::PictureSink {
+class NodeVideoOutput : public present::PictureSink {
  public:
   // How long a window that shows is taken to go on showing: a view covered,
   // minimised or hidden converts and draws nothing (within this long).
@@ -29,7 +29,7 @@ class NodeVideoOutput : public node::PictureSink {
   NodeVideoOutput(const NodeVideoOutput&) = delete;
   NodeVideoOutput& operator=(const NodeVideoOutput&) = delete;
 
-  // node::PictureSink
+  // present::PictureSink
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
   // False while the view is paused, or minimised or covered (asked again

@@ -9,8 +9,8 @@
 #include "record/m4v_headers.h"
 #include "node/media/motion_recorder.h"
 #include "node/media/node_recorder.h"
-#include "node/picture_sink.h"
-#include "node/playback_feeder.h"
+#include "present/picture_sink.h"
+#include "present/playback_feeder.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
 #include "os/thread_name.h"
@@ -40,7 +40,7 @@ codec::DecodedPicture NodeMediaPath::PictureBuffer::View() {
 }
 
 NodeMediaPath::NodeMediaPath(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window,
-                             PictureSink* sink, PlaybackFeeder* feeder, NodeRecorder* recorder)
+                             present::PictureSink* sink, present::PlaybackFeeder* feeder, NodeRecorder* recorder)
     : node_index_(node_index), poster_(poster), parent_window_(parent_window), sink_(sink), feeder_(feeder),
       recorder_(recorder) {}
 

@@ -44,16 +44,19 @@
 #include "node/media/media_tap.h"
 #include "node/media/motion_detector.h"
 #include "node/media/picture_timing.h"
-#include "node/media/sound_source.h"
+#include "node/media/ring_sound_source.h"
 #include "os/usage_guard.h"
 #include "os/window_seam.h"
+
+namespace present {
+class PictureSink;
+class PlaybackFeeder;
+}  // namespace present
 
 namespace node {
 
 class MotionRecorder;
 class NodeRecorder;
-class PictureSink;
-class PlaybackFeeder;
 
 class NodeMediaPath {
  public:
@@ -71,8 +74,8 @@ class NodeMediaPath {
 
   // `sink`, `feeder` and `recorder` may be null (no renderer, no sound
   // output, no recording); each must outlive this object.
-  NodeMediaPath(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window, PictureSink* sink,
-                PlaybackFeeder* feeder, NodeRecorder* recorder = nullptr);
+  NodeMediaPath(int node_index, os::WindowPoster& poster, os::WindowHandle parent_window, present::PictureSink* sink,
+                present::PlaybackFeeder* feeder, NodeRecorder* recorder = nullptr);
   ~NodeMediaPath();  // stops the worker
   NodeMediaPath(const NodeMediaPath&) = delete;
   NodeMediaPath& operator=(const NodeMediaPath&) = delete;
@@ -221,8 +224,8 @@ class NodeMediaPath {
   const int node_index_;
   os::WindowPoster& poster_;
   const os::WindowHandle parent_window_;
-  PictureSink* const sink_;
-  PlaybackFeeder* const feeder_;
+  present::PictureSink* const sink_;
+  present::PlaybackFeeder* const feeder_;
   NodeRecorder* const recorder_;
 
   MediaRing live_ring_{MediaRing::kLiveVideoSlots, 16384};

@@ -4,8 +4,8 @@
 
 namespace node {
 
-NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, PictureSink* sink,
-                     PlaybackFeeder* feeder, std::function<bool(std::string*)> choose_path)
+NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, present::PictureSink* sink,
+                     present::PlaybackFeeder* feeder, std::function<bool(std::string*)> choose_path)
     : choose_path_(std::move(choose_path)),
       recorder_(node_index, poster, windows.parent, windows.main_window, *this),
       motion_recorder_(node_index, poster, windows.parent, windows.main_window, *this),

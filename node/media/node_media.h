@@ -21,8 +21,8 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
   };
   // `sink` and `feeder` may be null (no picture output, no sound output).
   // `choose_path` answers the save dialog when a recording starts without a path.
-  NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, PictureSink* sink, PlaybackFeeder* feeder,
-            std::function<bool(std::string*)> choose_path = nullptr);
+  NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, present::PictureSink* sink,
+            present::PlaybackFeeder* feeder, std::function<bool(std::string*)> choose_path = nullptr);
   ~NodeMedia() override;
 
   NodeMediaPath& path() { return path_; }

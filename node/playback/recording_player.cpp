@@ -32,7 +32,7 @@ void RecordingPlayer::SetCatalog(std::shared_ptr<const record::RecordingsCatalog
   Queue([this, catalog](uint64_t) { playback_.SetCatalog(catalog); });
 }
 
-void RecordingPlayer::SetCameras(std::vector<PlayerCamera> cameras, PlaybackFeeder* sound) {
+void RecordingPlayer::SetCameras(std::vector<PlayerCamera> cameras, present::PlaybackFeeder* sound) {
   Queue([this, cameras, sound](uint64_t) {
     views_.clear();
     std::vector<std::string> names;
@@ -283,7 +283,7 @@ void RecordingPlayer::Sound::DropOldest() {
   if (!units_.empty()) units_.pop_front();
 }
 
-bool RecordingPlayer::Sound::TakeOldest(SoundSamples* out) {
+bool RecordingPlayer::Sound::TakeOldest(present::SoundSamples* out) {
   if (units_.empty()) return false;
   taken_ = std::move(units_.front().first);
   out->samples = taken_.data();

@@ -30,8 +30,8 @@
 
 #include "codec/audio/adpcm.h"
 #include "codec/video/video_decoder.h"
-#include "node/picture_sink.h"
-#include "node/playback_feeder.h"
+#include "present/picture_sink.h"
+#include "present/playback_feeder.h"
 #include "record/mp4_output.h"
 #include "record/playback_clock.h"
 
@@ -39,7 +39,7 @@ namespace node {
 
 struct PlayerCamera {
   std::string name;  // as the catalog names it
-  PictureSink* sink = nullptr;
+  present::PictureSink* sink = nullptr;
 };
 
 struct PlayerStatus {
@@ -71,7 +71,7 @@ class RecordingPlayer {
   // Commands, from any thread; the worker carries them out in order.
   void SetCatalog(std::shared_ptr<const record::RecordingsCatalog> catalog);
   // The sinks and the feeder must outlive the player or the next SetCameras.
-  void SetCameras(std::vector<PlayerCamera> cameras, PlaybackFeeder* sound = nullptr);
+  void SetCameras(std::vector<PlayerCamera> cameras, present::PlaybackFeeder* sound = nullptr);
   void Seek(int64_t wall_ms);
   void SetSpeed(record::PlaySpeed speed);
   void SetPaused(bool paused);
@@ -106,11 +106,11 @@ class RecordingPlayer {
     int sinkWidth = 0, sinkHeight = 0;
   };
   // The recorded sound due, decoded, for the feeder.
-  class Sound : public SoundSource {
+  class Sound : public present::SoundSource {
    public:
     int Waiting() const override { return static_cast<int>(units_.size()); }
     void DropOldest() override;
-    bool TakeOldest(SoundSamples* out) override;
+    bool TakeOldest(present::SoundSamples* out) override;
     void Clear() { units_.clear(); }
     void Add(std::vector<int16_t> pcm, uint64_t time);
 
@@ -138,7 +138,7 @@ class RecordingPlayer {
   record::TrackCache tracks_;
   record::PlaybackClock playback_{tracks_};
   std::vector<View> views_;
-  PlaybackFeeder* feeder_ = nullptr;
+  present::PlaybackFeeder* feeder_ = nullptr;
   Sound sound_;
   codec::AdpcmDecoder adpcm_;
   std::unique_ptr<record::Mp4FileOutput> sound_file_;

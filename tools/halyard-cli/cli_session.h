@@ -32,7 +32,7 @@ class Session {
   int WaitForLists(std::string* reason);
   // The view of CAM (from the hosting list, or the --camera server itself),
   // with its media going to `sink` and `feeder` (either may be null).
-  int OpenCamera(const std::string& camera, node::PictureSink* sink, node::PlaybackFeeder* feeder, std::string* reason);
+  int OpenCamera(const std::string& camera, present::PictureSink* sink, present::PlaybackFeeder* feeder, std::string* reason);
   int OpenFile(const std::string& file, std::string* reason);
 
   Runtime& runtime() { return runtime_; }
@@ -58,7 +58,7 @@ class Session {
  private:
   void OnMainWindow(uint32_t message, uintptr_t wparam);
   // `name`: the camera as the events name it.
-  void MakeNode(bool relay, const std::string& name, node::PictureSink* sink, node::PlaybackFeeder* feeder);
+  void MakeNode(bool relay, const std::string& name, present::PictureSink* sink, present::PlaybackFeeder* feeder);
 
   const Options& options_;
   Runtime runtime_;

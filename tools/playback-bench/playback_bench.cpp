@@ -254,7 +254,7 @@ std::vector<std::string> MakeVga(const std::string& folder, const Source& source
   return files;
 }
 
-struct TimedSink : node::PictureSink {
+struct TimedSink : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture&) override { shownAt = NowMs(), ++count; }
   void Resize(int, int) override {}
   double shownAt = 0;

@@ -25,8 +25,10 @@ class HostEventQueue;
 namespace node {
 class CNodeWindow;
 class EventLog;
-class PictureSink;
 }  // namespace node
+namespace present {
+class PictureSink;
+}  // namespace present
 
 namespace app::storage {
 
@@ -50,7 +52,7 @@ struct PlanLinkContext {
 // `sink`, and the node's notices (os::kWmNode... messages: motion, outage)
 // to `notice` on the window thread instead of raising the plans' alerts.
 struct ShownLinkOptions {
-  node::PictureSink* sink = nullptr;
+  present::PictureSink* sink = nullptr;
   std::function<void(UINT message, WPARAM wparam, LPARAM lparam)> notice;
 };
 

@@ -20,6 +20,7 @@
 #include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
 #include "node/media/media_ring.h"
+#include "node/media/ring_sound_source.h"
 #include "os/clock.h"
 #include "os/tests/log_capture.h"
 #include "present/microphone.h"

@@ -60,7 +60,7 @@ bool RegisterClasses(WNDPROC cell_procedure) {
 
 // Pictures go on to the cell's renderer; the first of each stretch of
 // pictures tells the cell (posted: this is the media worker).
-class WallCell::CellPictures : public node::PictureSink {
+class WallCell::CellPictures : public present::PictureSink {
  public:
   CellPictures(view::NodeVideoOutput& video, HWND cell) : video_(video), cell_(cell) {}
   void ShowPicture(const codec::DecodedPicture& picture) override {

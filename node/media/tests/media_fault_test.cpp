@@ -8,8 +8,8 @@
 
 #include "node/media/media_fault.h"
 #include "node/media/media_path.h"
-#include "node/picture_sink.h"
-#include "node/playback_feeder.h"
+#include "present/picture_sink.h"
+#include "present/playback_feeder.h"
 #include "node/media/tests/test_support.h"
 #include "os/debug_log.h"
 
@@ -32,10 +32,10 @@ int TouchInvalidMemory() {
   return 0;
 }
 
-class FaultingFeeder : public PlaybackFeeder {
+class FaultingFeeder : public present::PlaybackFeeder {
  public:
   bool IsOpen() const override { return true; }
-  bool FeedOne(SoundSource& sound) override {
+  bool FeedOne(present::SoundSource& sound) override {
     if (sound.Waiting() == 0) return false;
     return TouchInvalidMemory() == 0;
   }
@@ -96,7 +96,7 @@ TEST(DecoderFaultDeathTest, FaultOutsideADecodeCallIsNotSwallowed) {
 // The renderer runs after the decode call: its faults are not the decoder's.
 TEST(DecoderFaultDeathTest, RendererFaultIsNotReportedAsADecoderFault) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  class FaultingSink : public PictureSink {
+  class FaultingSink : public present::PictureSink {
    public:
     void ShowPicture(const codec::DecodedPicture&) override { TouchInvalidMemory(); }
     void Resize(int, int) override {}

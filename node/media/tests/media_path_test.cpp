@@ -10,8 +10,8 @@
 #include "codec/video/video_decoder.h"
 #include "codec/video/video_encoder.h"
 #include "node/media/media_path.h"
-#include "node/picture_sink.h"
-#include "node/playback_feeder.h"
+#include "present/picture_sink.h"
+#include "present/playback_feeder.h"
 #include "node/media/tests/test_support.h"
 #include "os/clock.h"
 #include "record/m4v_headers.h"
@@ -24,7 +24,7 @@ using node::testing::RecordingPoster;
 
 constexpr os::WindowHandle kParent = 0x1234;
 
-class FakeSink : public PictureSink {
+class FakeSink : public present::PictureSink {
  public:
   void ShowPicture(const codec::DecodedPicture& picture) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -66,12 +66,12 @@ class FakeSink : public PictureSink {
 };
 
 // A sound output with room for `room` units; decodes what it takes.
-class FakeFeeder : public PlaybackFeeder {
+class FakeFeeder : public present::PlaybackFeeder {
  public:
   bool IsOpen() const override { return open.load(); }
-  bool FeedOne(SoundSource& sound) override {
+  bool FeedOne(present::SoundSource& sound) override {
     if (room.load() <= 0) return false;
-    SoundSamples pcm;
+    present::SoundSamples pcm;
     if (!sound.TakeOldest(&pcm)) return false;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -217,7 +217,7 @@ TEST_F(MediaPathTest, TheWorkerAppliesAConfigurationInItsPlaceAmongThePictures) 
 // repaint, which reads the picture through WithPicture: nothing of the node
 // may be locked while the renderer runs.
 TEST_F(MediaPathTest, RendererMayWaitForTheWindowsRepaint) {
-  class WaitingSink : public PictureSink {
+  class WaitingSink : public present::PictureSink {
    public:
     void ShowPicture(const codec::DecodedPicture&) override { Repaint(); }
     void Resize(int, int) override { Repaint(); }

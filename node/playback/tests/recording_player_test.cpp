@@ -21,7 +21,7 @@ uint64_t Hash(const codec::DecodedPicture& p) {
   return h;
 }
 
-struct LastPicture : PictureSink {
+struct LastPicture : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture& picture) override { hash = Hash(picture), ++count; }
   void Resize(int, int) override {}
   uint64_t hash = 0;

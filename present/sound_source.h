@@ -3,13 +3,8 @@
 // decodes each unit whole (the ADPCM decoder's state must run over every
 // code the camera sent) and hands over 16-bit PCM.
 #include <cstdint>
-#include <vector>
 
-#include "codec/audio/adpcm.h"
-
-namespace node {
-
-class MediaRing;
+namespace present {
 
 // One received unit's samples; valid until the source's next call.
 struct SoundSamples {
@@ -29,18 +24,4 @@ class SoundSource {
   virtual bool TakeOldest(SoundSamples* out) = 0;
 };
 
-// The node's sound ring and its decoder: the media worker's source.
-class RingSoundSource : public SoundSource {
- public:
-  RingSoundSource(MediaRing& ring, codec::AudioDecoder& decoder) : ring_(ring), decoder_(decoder) {}
-  int Waiting() const override;
-  void DropOldest() override;
-  bool TakeOldest(SoundSamples* out) override;
-
- private:
-  MediaRing& ring_;
-  codec::AudioDecoder& decoder_;
-  std::vector<int16_t> samples_;  // grows to the longest unit, then stays
-};
-
-}  // namespace node
+}  // namespace present

@@ -1,4 +1,4 @@
-#include "node/media/sound_source.h"
+#include "node/media/ring_sound_source.h"
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@ void RingSoundSource::DropOldest() {
   if (ring_.BeginRead() >= 0) ring_.CommitRead();
 }
 
-bool RingSoundSource::TakeOldest(SoundSamples* out) {
+bool RingSoundSource::TakeOldest(present::SoundSamples* out) {
   const int slot = ring_.BeginRead();
   if (slot < 0) return false;
   const MediaUnit& unit = ring_.Slot(slot);

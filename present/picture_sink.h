@@ -6,7 +6,7 @@
 // call runs: only the worker writes it.
 #include "codec/video/video_decoder.h"
 
-namespace node {
+namespace present {
 
 class PictureSink {
  public:
@@ -23,4 +23,4 @@ class PictureSink {
   virtual bool WantsPictures() { return true; }
 };
 
-}  // namespace node
+}  // namespace present

@@ -2,9 +2,9 @@
 // The sound output's side of a node's sound. The media worker calls FeedOne
 // while the output is open and as long as it takes units; the output
 // decides whether it has room, and gets each unit it takes as PCM.
-#include "node/media/sound_source.h"
+#include "present/sound_source.h"
 
-namespace node {
+namespace present {
 
 class PlaybackFeeder {
  public:
@@ -16,4 +16,4 @@ class PlaybackFeeder {
   virtual bool FeedOne(SoundSource& sound) = 0;
 };
 
-}  // namespace node
+}  // namespace present
