@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/view/node_video_output.h"
+#include "present/node_video_output.h"
 #include "app/view/overlay_sink.h"
 #include "present/picture_sink.h"
 #include "present/win32/win32_display.h"
@@ -52,7 +52,7 @@ class PlaybackPane : public present::PictureSink {
   HWND hwnd_ = nullptr;
   view::TextRasteriser& text_;
   std::unique_ptr<present::FullScreenWindow> no_full_screen_;
-  std::unique_ptr<view::NodeVideoOutput> video_;
+  std::unique_ptr<present::NodeVideoOutput> video_;
   std::unique_ptr<view::OverlaySink> sink_;
   view::OverlayContent content_;
   bool no_recording_ = true;

@@ -59,7 +59,7 @@ void CViewWindow::BuildMedia() {
   const os::WindowHandle self = ToHandle(hwnd());
   const os::WindowHandle main = ToHandle(host_.MainWindow());
   full_screen_window_ = std::make_unique<present::CFullScreenWindow>(hwnd());
-  video_ = std::make_unique<NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture_));
+  video_ = std::make_unique<present::NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture_));
   video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
   if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
   overlay_sink_ = std::make_unique<OverlaySink>(*video_);

@@ -23,8 +23,8 @@
 #include "app/view/keyboard_control.h"
 #include "app/view/motion_settings_dialog.h"
 #include "app/view/multimedia_key_timers.h"
-#include "app/view/node_playback.h"
-#include "app/view/node_video_output.h"
+#include "present/node_playback.h"
+#include "present/node_video_output.h"
 #include "app/view/overlay_sink.h"
 #include "app/view/picture_gestures.h"
 #include "app/view/seek_window.h"
@@ -93,7 +93,7 @@ class CViewWindow : public CameraView,
   bool status_shown() const { return show_status_; }
   HWND picture_window() const { return picture_; }
   node::NodeMedia& media() { return *media_; }
-  NodeVideoOutput& video_output() { return *video_; }
+  present::NodeVideoOutput& video_output() { return *video_; }
   OverlaySink& overlay_sink() { return *overlay_sink_; }
   // What the overlay shows now, as texts.
   const OverlayContent& overlay_content() const { return overlay_content_; }
@@ -192,9 +192,9 @@ class CViewWindow : public CameraView,
 
   Win32WindowSeam seam_;
   present::Win32DisplaySystem display_;
-  NodePlayback playback_;
+  present::NodePlayback playback_;
   std::unique_ptr<present::CFullScreenWindow> full_screen_window_;
-  std::unique_ptr<NodeVideoOutput> video_;
+  std::unique_ptr<present::NodeVideoOutput> video_;
   std::unique_ptr<OverlaySink> overlay_sink_;
   std::unique_ptr<node::NodeMedia> media_;
   std::unique_ptr<ViewMedia> view_media_;

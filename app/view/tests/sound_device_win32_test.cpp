@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/view/node_playback.h"
+#include "present/node_playback.h"
 #include "codec/audio/adpcm.h"
 #include "node/media/media_ring.h"
 #include "node/media/ring_sound_source.h"

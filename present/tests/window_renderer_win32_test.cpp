@@ -8,17 +8,15 @@
 #include <cmath>
 #include <vector>
 
-#include "app/view/node_video_output.h"
+#include "present/node_video_output.h"
 #include "os/win32/handles.h"
 #include "os/win32/tests/win32_test_rig.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
 #include "present/window_renderer.h"
 
-namespace app::view {
+namespace present {
 namespace {
-
-using namespace present;
 
 constexpr int kPictureW = 320, kPictureH = 240;
 
@@ -250,4 +248,4 @@ TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
 }
 
 }  // namespace
-}  // namespace app::view
+}  // namespace present

@@ -16,9 +16,9 @@
 #include "present/playback_feeder.h"
 #include "present/sound_device.h"
 
-namespace app::view {
+namespace present {
 
-class NodePlayback : public present::PlaybackFeeder {
+class NodePlayback : public PlaybackFeeder {
  public:
   static constexpr int kBlockCount = 100;
   static constexpr uint32_t kBlockBytes = 1024;
@@ -33,7 +33,7 @@ class NodePlayback : public present::PlaybackFeeder {
 
   // The main window hands over its sound output when that is ready (null
   // otherwise); the sound-ready flag follows.
-  void Bind(present::SoundDevice* device);
+  void Bind(SoundDevice* device);
   // The node's Setup: makes the buffer when sound is ready; the sound-ready
   // flag becomes the result.
   bool CreateBuffer();
@@ -42,9 +42,9 @@ class NodePlayback : public present::PlaybackFeeder {
   void SetMute(bool mute);
   bool Muted() const { return mute_.load(); }
 
-  // present::PlaybackFeeder (media thread).
+  // PlaybackFeeder (media thread).
   bool IsOpen() const override { return sound_ready_.load(); }
-  bool FeedOne(present::SoundSource& sound) override;
+  bool FeedOne(SoundSource& sound) override;
 
   int WriteIndex() const;
 
@@ -52,12 +52,12 @@ class NodePlayback : public present::PlaybackFeeder {
   uint32_t Queued(uint32_t cursor) const;
   bool CursorOvertook(uint32_t cursor) const;
   void Resynchronise(uint32_t cursor);
-  void FillBlock(const present::SoundSamples& pcm);
+  void FillBlock(const SoundSamples& pcm);
   void WriteBlock();
 
   mutable std::mutex lock_;  // the buffer and the write position
-  present::SoundDevice* device_ = nullptr;
-  std::unique_ptr<present::SoundBuffer> buffer_;
+  SoundDevice* device_ = nullptr;
+  std::unique_ptr<SoundBuffer> buffer_;
   std::atomic<bool> sound_ready_{false};
   std::atomic<bool> mute_{false};
   int write_index_ = 0;
@@ -68,4 +68,4 @@ class NodePlayback : public present::PlaybackFeeder {
   int16_t block_[kBlockBytes / 2] = {};  // the block being written
 };
 
-}  // namespace app::view
+}  // namespace present

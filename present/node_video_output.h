@@ -16,20 +16,20 @@
 #include "present/overlay_renderer.h"
 #include "present/window_renderer.h"
 
-namespace app::view {
+namespace present {
 
-class NodeVideoOutput : public present::PictureSink {
+class NodeVideoOutput : public PictureSink {
  public:
   // How long a window that shows is taken to go on showing: a view covered,
   // minimised or hidden converts and draws nothing (within this long).
   static constexpr uint64_t kVisibleCheckMs = 200;
 
-  NodeVideoOutput(present::DisplaySystem& system, present::FullScreenWindow& full_screen, os::WindowHandle node_window);
+  NodeVideoOutput(DisplaySystem& system, FullScreenWindow& full_screen, os::WindowHandle node_window);
   ~NodeVideoOutput() override;
   NodeVideoOutput(const NodeVideoOutput&) = delete;
   NodeVideoOutput& operator=(const NodeVideoOutput&) = delete;
 
-  // present::PictureSink
+  // PictureSink
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
   // False while the view is paused, or minimised or covered (asked again
@@ -53,7 +53,7 @@ class NodeVideoOutput : public present::PictureSink {
   // A paused view shows no new pictures.
   void SetPaused(bool paused);
   // The user has not chosen a drawing path: the pictures' times choose
-  // (present::DrawPathTrial). The window thread applies what the trial
+  // (DrawPathTrial). The window thread applies what the trial
   // decides with ApplyDrawPathTrial, from a timer; it returns true once,
   // with the line to log, when the view has moved to GDI for good.
   void StartDrawPathTrial();
@@ -68,8 +68,8 @@ class NodeVideoOutput : public present::PictureSink {
 
   bool FullScreen() const;
   bool OverlayInUse() const;
-  present::WindowRenderer& windowRenderer() { return window_; }
-  present::OverlayRenderer& overlayRenderer() { return overlay_; }
+  WindowRenderer& windowRenderer() { return window_; }
+  OverlayRenderer& overlayRenderer() { return overlay_; }
 
  private:
   void StartWindowRenderer(os::WindowHandle target);
@@ -80,14 +80,14 @@ class NodeVideoOutput : public present::PictureSink {
   // The renderer at work takes gdi_ now. State lock held.
   void RestartRenderer();
   // Draws through the window renderer, timed for the trial while it runs. State lock held.
-  void DrawTimed(const codec::DecodedPicture& picture, bool border, present::ColorRef colour);
+  void DrawTimed(const codec::DecodedPicture& picture, bool border, ColorRef colour);
   void StartFullScreenRenderer();
 
-  present::DisplaySystem& system_;
-  present::FullScreenWindow& full_screen_window_;
+  DisplaySystem& system_;
+  FullScreenWindow& full_screen_window_;
   const os::WindowHandle node_window_;
-  present::WindowRenderer window_;
-  present::OverlayRenderer overlay_;
+  WindowRenderer window_;
+  OverlayRenderer overlay_;
 
   // State lock, taken before a renderer's own mutex.
   mutable std::mutex state_;
@@ -106,7 +106,7 @@ class NodeVideoOutput : public present::PictureSink {
   bool motion_ = false;
   bool trial_on_ = false;        // the trial runs
   bool trial_told_ = false;      // its move to GDI was told
-  present::DrawPathTrial trial_;
+  DrawPathTrial trial_;
 };
 
-}  // namespace app::view
+}  // namespace present

@@ -1,4 +1,4 @@
-#include "app/view/node_playback.h"
+#include "present/node_playback.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,9 +6,9 @@
 
 #include "os/debug_log.h"
 
-namespace app::view {
+namespace present {
 
-void NodePlayback::Bind(present::SoundDevice* device) {
+void NodePlayback::Bind(SoundDevice* device) {
   std::lock_guard<std::mutex> lock(lock_);
   device_ = device;
   sound_ready_ = device != nullptr;
@@ -58,7 +58,7 @@ void NodePlayback::Resynchronise(uint32_t cursor) {
   write_index_ = int((cursor / kBlockBytes + 1) % kBlockCount);
 }
 
-bool NodePlayback::FeedOne(present::SoundSource& sound) {
+bool NodePlayback::FeedOne(SoundSource& sound) {
   std::lock_guard<std::mutex> lock(lock_);
   if (!buffer_) return false;
   const bool playing = buffer_->Playing();
@@ -82,7 +82,7 @@ bool NodePlayback::FeedOne(present::SoundSource& sound) {
   if (playing && queued < kLowWater * kBlockBytes && sound.Waiting() < kStartThreshold) {
     std::memset(block_, 0, sizeof block_);  // nothing received: silence keeps ahead of the cursor
   } else {
-    present::SoundSamples pcm;
+    SoundSamples pcm;
     if (!sound.TakeOldest(&pcm)) return false;
     FillBlock(pcm);
     consumed = true;
@@ -94,7 +94,7 @@ bool NodePlayback::FeedOne(present::SoundSource& sound) {
 }
 
 // The unit's first 1024 bytes of samples; a short unit ends in silence.
-void NodePlayback::FillBlock(const present::SoundSamples& pcm) {
+void NodePlayback::FillBlock(const SoundSamples& pcm) {
   const size_t count = std::min<size_t>(size_t(std::max(pcm.count, 0)), std::size(block_));
   if (count > 0) std::memcpy(block_, pcm.samples, count * sizeof block_[0]);
   std::fill(block_ + count, std::end(block_), int16_t{0});
@@ -106,4 +106,4 @@ void NodePlayback::WriteBlock() {
   ++write_index_;
 }
 
-}  // namespace app::view
+}  // namespace present

@@ -9,15 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/view/node_video_output.h"
+#include "present/node_video_output.h"
 #include "present/picture_border.h"
 #include "present/tests/fake_display.h"
 #include "present/window_renderer.h"
 
-namespace app::view {
+namespace present {
 namespace {
-
-using namespace present;
 
 using present::testing::FakeDisplaySystem;
 
@@ -556,4 +554,4 @@ TEST(OverlayRenderer, FailsWithoutOverlayCapsOrSurfaces) {
 }
 
 }  // namespace
-}  // namespace app::view
+}  // namespace present

@@ -1,12 +1,12 @@
-#include "app/view/node_video_output.h"
+#include "present/node_video_output.h"
 
 #include <cstdio>
 
 #include "os/clock.h"
 
-namespace app::view {
+namespace present {
 
-NodeVideoOutput::NodeVideoOutput(present::DisplaySystem& system, present::FullScreenWindow& full_screen,
+NodeVideoOutput::NodeVideoOutput(DisplaySystem& system, FullScreenWindow& full_screen,
                                  os::WindowHandle node_window)
     : system_(system), full_screen_window_(full_screen), node_window_(node_window), window_(system),
       overlay_(system) {}
@@ -26,10 +26,10 @@ void NodeVideoOutput::ShowPicture(const codec::DecodedPicture& picture) {
   }
   if (!WindowShows()) return;
   bool border = selected_ || motion_;
-  present::ColorRef colour = motion_ ? present::kBorderAmber : present::kBorderYellow;
+  ColorRef colour = motion_ ? kBorderAmber : kBorderYellow;
   if (alarm_blink_ > 0) {
     border = alarm_blink_ % 2 == 0;
-    colour = present::kBorderRed;
+    colour = kBorderRed;
   }
   DrawTimed(picture, border, colour);
 }
@@ -52,8 +52,8 @@ bool NodeVideoOutput::WantsPictures() {
   return overlay_in_use_ || full_screen_ || WindowShows();
 }
 
-void NodeVideoOutput::DrawTimed(const codec::DecodedPicture& picture, bool border, present::ColorRef colour) {
-  using Verdict = present::DrawPathTrial::Verdict;
+void NodeVideoOutput::DrawTimed(const codec::DecodedPicture& picture, bool border, ColorRef colour) {
+  using Verdict = DrawPathTrial::Verdict;
   // Only pictures drawn on the path the trial measures count: its switch
   // comes a moment after its verdict, from the window's thread.
   const bool counts = trial_on_ && !off_primary_ && gdi_ == (trial_.verdict() == Verdict::kTryGdi);
@@ -68,7 +68,7 @@ void NodeVideoOutput::StartDrawPathTrial() {
 }
 
 bool NodeVideoOutput::ApplyDrawPathTrial(std::string* told) {
-  using Verdict = present::DrawPathTrial::Verdict;
+  using Verdict = DrawPathTrial::Verdict;
   std::lock_guard<std::mutex> lock(state_);
   if (!trial_on_) return false;
   const Verdict verdict = trial_.verdict();
@@ -101,7 +101,7 @@ void NodeVideoOutput::Resize(int width, int height) {
 
 void NodeVideoOutput::StartWindowRenderer(os::WindowHandle target) {
   window_.Initialise(target, width_, height_,
-                     DrawsThroughGdi() ? present::WindowRenderer::kDrawThroughGdi : present::WindowRenderer::kAllOptions);
+                     DrawsThroughGdi() ? WindowRenderer::kDrawThroughGdi : WindowRenderer::kAllOptions);
 }
 
 // The overlay when the display has one (and DirectDraw is not turned off),
@@ -206,4 +206,4 @@ bool NodeVideoOutput::OverlayInUse() const {
   return overlay_in_use_;
 }
 
-}  // namespace app::view
+}  // namespace present

@@ -4,64 +4,23 @@
 // to one block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
-#include "app/view/node_playback.h"
 #include "codec/audio/adpcm.h"
-#include "node/media/media_ring.h"
-#include "node/media/ring_sound_source.h"
+#include "present/node_playback.h"
+#include "present/sound_source.h"
+#include "present/tests/fake_sound_device.h"
 
-namespace app::view {
+namespace present {
 namespace {
-
-using namespace present;
 
 constexpr uint32_t kBlock = NodePlayback::kBlockBytes;
 
-class FakeBuffer : public SoundBuffer {
- public:
-  explicit FakeBuffer(uint32_t bytes) : bytes(bytes, 0xEE) {}
-  bool Playing() override { return playing; }
-  uint32_t PlayCursor() override { return cursor; }
-  void Play() override {
-    playing = true;
-    ++plays;
-  }
-  void Stop() override {
-    playing = false;
-    ++stops;
-  }
-  bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
-    writes.push_back(offset);
-    std::memcpy(&bytes[offset], data, length);
-    return true;
-  }
-  // The first sample of the block at `index`.
-  int16_t BlockSample(int index) const {
-    int16_t s;
-    std::memcpy(&s, &bytes[size_t(index) * kBlock], 2);
-    return s;
-  }
-
-  std::vector<uint8_t> bytes;
-  std::vector<uint32_t> writes;
-  bool playing = false;
-  uint32_t cursor = 0;
-  int plays = 0, stops = 0;
-};
-
-class FakeDevice : public SoundDevice {
- public:
-  std::unique_ptr<SoundBuffer> CreateBuffer(uint32_t size) override {
-    if (fail) return nullptr;
-    auto b = std::make_unique<FakeBuffer>(size);
-    last = b.get();
-    return b;
-  }
-  bool fail = false;
-  FakeBuffer* last = nullptr;
-};
+using testing::FakeBuffer;
+using testing::FakeDevice;
 
 // Every sample of a unit carries the unit's first byte, so a block shows
 // which unit filled it.
@@ -76,6 +35,35 @@ class MarkingDecoder : public codec::AudioDecoder {
   std::vector<int> lengths;
 };
 
+// The received units in the order they came, each decoded whole when taken,
+// as the node's media worker hands its sound to the playback.
+class UnitSource : public SoundSource {
+ public:
+  explicit UnitSource(codec::AudioDecoder& decoder) : decoder_(decoder) {}
+  void Push(const uint8_t* data, uint32_t length) { units_.emplace_back(data, data + length); }
+  int Waiting() const override { return static_cast<int>(units_.size()); }
+  void DropOldest() override {
+    if (!units_.empty()) units_.pop_front();
+  }
+  bool TakeOldest(SoundSamples* out) override {
+    if (units_.empty()) return false;
+    const std::vector<uint8_t>& unit = units_.front();
+    const int length = static_cast<int>(unit.size());
+    samples_.assign(static_cast<size_t>(codec::AdpcmDecodedSize(length)) / 2 + 1, 0);
+    const int bytes = decoder_.Decode(unit.data(), length, samples_.data());
+    out->samples = samples_.data();
+    out->count = std::clamp(bytes / 2, 0, static_cast<int>(samples_.size()));
+    out->timestamp = 0;
+    units_.pop_front();
+    return true;
+  }
+
+ private:
+  codec::AudioDecoder& decoder_;
+  std::deque<std::vector<uint8_t>> units_;
+  std::vector<int16_t> samples_;
+};
+
 class Playback : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -85,18 +73,15 @@ class Playback : public ::testing::Test {
   }
   void Receive(uint8_t marker, uint32_t length = 192) {
     std::vector<uint8_t> unit(length, marker);
-    ring_.Push(unit.data(), length, 0);
+    sound_.Push(unit.data(), length);
   }
-  bool Feed() {
-    node::RingSoundSource sound(ring_, decoder_);
-    return playback_.FeedOne(sound);
-  }
+  bool Feed() { return playback_.FeedOne(sound_); }
 
   FakeDevice device_;
   NodePlayback playback_;
   FakeBuffer* buffer_ = nullptr;
-  node::MediaRing ring_{node::MediaRing::kAudioSlots, 1024};
   MarkingDecoder decoder_;
+  UnitSource sound_{decoder_};
 };
 
 TEST_F(Playback, StartsWithTheThirdReceivedUnit) {
@@ -140,7 +125,7 @@ TEST_F(Playback, OverrunDiscardsOneUnitPerCall) {
   for (int unit = 0; unit < 5; ++unit) Receive(uint8_t(200 + unit));
   for (int call = 1; call <= 5; ++call) {
     EXPECT_FALSE(Feed());
-    EXPECT_EQ(5 - call, ring_.Count()) << "call " << call << " discards exactly one unit";
+    EXPECT_EQ(5 - call, sound_.Waiting()) << "call " << call << " discards exactly one unit";
   }
   EXPECT_EQ(size_t(NodePlayback::kBlockCount), buffer_->writes.size()) << "nothing written over queued sound";
   buffer_->cursor = 10 * kBlock;
@@ -159,7 +144,7 @@ TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
   Receive(4);
   EXPECT_FALSE(Feed());
   EXPECT_FALSE(buffer_->playing);
-  EXPECT_EQ(1, ring_.Count()) << "muted: nothing consumed";
+  EXPECT_EQ(1, sound_.Waiting()) << "muted: nothing consumed";
   EXPECT_EQ(3, playback_.WriteIndex());
   playback_.SetMute(false);
   EXPECT_TRUE(Feed());
@@ -183,28 +168,6 @@ TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
   std::memcpy(&half[1], &buffer_->bytes[kBlock + 512], 2);
   EXPECT_EQ(7, half[0]);
   EXPECT_EQ(0, half[1]) << "a short unit's block ends in silence";
-}
-
-TEST(PlaybackDecoding, TheBlockHoldsTheUnitsFirstSamplesAndTheDecoderRunsOverAllOfIt) {
-  std::vector<uint8_t> unit(500);
-  for (size_t i = 0; i < unit.size(); ++i) unit[i] = uint8_t(i * 37 + 11);
-  codec::AdpcmDecoder whole;
-  std::vector<int16_t> all(codec::AdpcmDecodedSize(500) / 2);
-  whole.Decode(unit.data(), 500, all.data());
-
-  FakeDevice device;
-  NodePlayback playback;
-  playback.Bind(&device);
-  ASSERT_TRUE(playback.CreateBuffer());
-  node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
-  ring.Push(unit.data(), 500, 0);
-  codec::AdpcmDecoder node_decoder;
-  node::RingSoundSource sound(ring, node_decoder);
-  ASSERT_TRUE(playback.FeedOne(sound));
-  EXPECT_EQ(0, std::memcmp(all.data(), device.last->bytes.data(), kBlock)) << "the first block as decoded whole";
-  EXPECT_EQ(whole.State().se, node_decoder.State().se) << "the decoder ran over the whole unit";
-  EXPECT_EQ(whole.State().y, node_decoder.State().y);
-  EXPECT_EQ(whole.State().a1, node_decoder.State().a1);
 }
 
 TEST_F(Playback, AStalledFeederResumesAfterTheCursorInsteadOfSixSecondsBehind) {
@@ -233,14 +196,13 @@ TEST(PlaybackBinding, NoSoundOutputMeansNothingToFeed) {
   EXPECT_FALSE(playback.CreateBuffer());
   EXPECT_FALSE(playback.IsOpen()) << "sound-ready follows the buffer's creation";
 
-  node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
   MarkingDecoder decoder;
+  UnitSource sound(decoder);
   uint8_t unit[192] = {};
-  ring.Push(unit, 192, 0);
-  node::RingSoundSource sound(ring, decoder);
+  sound.Push(unit, 192);
   EXPECT_FALSE(playback.FeedOne(sound));
-  EXPECT_EQ(1, ring.Count());
+  EXPECT_EQ(1, sound.Waiting());
 }
 
 }  // namespace
-}  // namespace app::view
+}  // namespace present
