@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/event_rows.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "os/win32/dialog.h"
 #include "os/win32/list_view.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 
 namespace app {
 

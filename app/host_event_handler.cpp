@@ -6,7 +6,7 @@
 #include "app/server_tree.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "settings/ini_handler.h"
 
 namespace app {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/repair_texts.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "os/debug_log.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"

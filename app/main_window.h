@@ -35,7 +35,7 @@
 #include "app/view_host.h"
 #include "app/view_list.h"
 #include "dialogs/skinned_dialog.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "record/startup_repair.h"
 #include "settings/text_table.h"
 

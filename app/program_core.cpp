@@ -2,7 +2,7 @@
 
 #include "hosting/host_event_queue.h"
 #include "hosting/hosting_service.h"
-#include "node/event_file.h"
+#include "node/events/event_file.h"
 
 namespace app {
 

@@ -11,8 +11,8 @@
 
 #include "app/node_slots.h"
 #include "net/reconnect_policy.h"
-#include "node/event_log.h"
-#include "node/node_window.h"
+#include "node/events/event_log.h"
+#include "node/link/node_window.h"
 #include "os/window_seam.h"
 
 namespace hosting {

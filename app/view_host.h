@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "node/node_media.h"
-#include "node/node_window.h"
+#include "node/media/node_media.h"
+#include "node/link/node_window.h"
 
 namespace present {
 class SoundDevice;

@@ -4,7 +4,7 @@
 // registry and carries the alert out (camera_alerts.h).
 #include <string>
 
-#include "node/alert_policy.h"
+#include "node/events/alert_policy.h"
 
 namespace app::alerts {
 

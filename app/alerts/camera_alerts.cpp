@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "os/local_time.h"
 #include "os/win32/text.h"
 #include "settings/registry_key.h"

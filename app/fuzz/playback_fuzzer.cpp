@@ -7,9 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/view/node_playback.h"
+#include "present/node_playback.h"
 #include "codec/audio/adpcm.h"
-#include "node/media_ring.h"
+#include "node/media/media_ring.h"
+#include "node/media/ring_sound_source.h"
 
 namespace {
 
@@ -20,13 +21,13 @@ class CheckedBuffer : public present::SoundBuffer {
   void Play() override { playing = true; }
   void Stop() override { playing = false; }
   bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
-    if (length != app::view::NodePlayback::kBlockBytes || offset % length != 0 ||
-        offset > app::view::NodePlayback::kBufferBytes - length)
+    if (length != present::NodePlayback::kBlockBytes || offset % length != 0 ||
+        offset > present::NodePlayback::kBufferBytes - length)
       std::abort();
     std::memcpy(&bytes[offset], data, length);
     return true;
   }
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(app::view::NodePlayback::kBufferBytes);
+  std::vector<uint8_t> bytes = std::vector<uint8_t>(present::NodePlayback::kBufferBytes);
   bool playing = false;
   uint32_t cursor = 0;
 };
@@ -34,7 +35,7 @@ class CheckedBuffer : public present::SoundBuffer {
 class Device : public present::SoundDevice {
  public:
   std::unique_ptr<present::SoundBuffer> CreateBuffer(uint32_t size) override {
-    if (size != app::view::NodePlayback::kBufferBytes) std::abort();
+    if (size != present::NodePlayback::kBufferBytes) std::abort();
     auto b = std::make_unique<CheckedBuffer>();
     last = b.get();
     return b;
@@ -52,7 +53,7 @@ uint32_t Take(const uint8_t*& p, const uint8_t* end, int bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Device device;
-  app::view::NodePlayback playback;
+  present::NodePlayback playback;
   playback.Bind(&device);
   if (!playback.CreateBuffer()) std::abort();
   node::MediaRing ring(node::MediaRing::kAudioSlots, 64);
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 1:
-        device.last->cursor = Take(p, end, 3) % app::view::NodePlayback::kBufferBytes;
+        device.last->cursor = Take(p, end, 3) % present::NodePlayback::kBufferBytes;
         break;
       case 2:
         playback.SetMute(!playback.Muted());
@@ -86,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
     const int index = playback.WriteIndex();
-    if (index < 0 || index > app::view::NodePlayback::kBlockCount) std::abort();
+    if (index < 0 || index > present::NodePlayback::kBlockCount) std::abort();
   }
   return 0;
 }

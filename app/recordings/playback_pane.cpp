@@ -38,7 +38,7 @@ PlaybackPane::PlaybackPane(HWND parent, present::DisplaySystem& display, view::T
                           nullptr);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   no_full_screen_ = std::make_unique<NoFullScreen>();
-  video_ = std::make_unique<view::NodeVideoOutput>(display, *no_full_screen_, ToHandle(hwnd_));
+  video_ = std::make_unique<present::NodeVideoOutput>(display, *no_full_screen_, ToHandle(hwnd_));
   video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
   sink_ = std::make_unique<view::OverlaySink>(*video_);
   content_.text_height = win32::ScaledPixels(content_.text_height);

@@ -7,7 +7,7 @@
 // and the greyed "No recording" over a gap.
 //
 // Threads: the playback worker calls ShowPicture and Resize (the
-// node::PictureSink); the window's thread does everything else. The copy of
+// present::PictureSink); the window's thread does everything else. The copy of
 // the last picture is guarded by picture_lock_, held only to copy.
 #include <windows.h>
 
@@ -16,21 +16,21 @@
 #include <string>
 #include <vector>
 
-#include "app/view/node_video_output.h"
+#include "present/node_video_output.h"
 #include "app/view/overlay_sink.h"
-#include "node/picture_sink.h"
+#include "present/picture_sink.h"
 #include "present/win32/win32_display.h"
 
 namespace app::recordings {
 
-class PlaybackPane : public node::PictureSink {
+class PlaybackPane : public present::PictureSink {
  public:
   PlaybackPane(HWND parent, present::DisplaySystem& display, view::TextRasteriser& text);
   ~PlaybackPane() override;
   PlaybackPane(const PlaybackPane&) = delete;
   PlaybackPane& operator=(const PlaybackPane&) = delete;
 
-  // node::PictureSink: the playback worker.
+  // present::PictureSink: the playback worker.
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
 
@@ -52,7 +52,7 @@ class PlaybackPane : public node::PictureSink {
   HWND hwnd_ = nullptr;
   view::TextRasteriser& text_;
   std::unique_ptr<present::FullScreenWindow> no_full_screen_;
-  std::unique_ptr<view::NodeVideoOutput> video_;
+  std::unique_ptr<present::NodeVideoOutput> video_;
   std::unique_ptr<view::OverlaySink> sink_;
   view::OverlayContent content_;
   bool no_recording_ = true;

@@ -29,8 +29,8 @@
 #include "app/recordings/recordings_resource.h"
 #include "app/recordings/timeline_control.h"
 #include "app/view/gdi_text_rasteriser.h"
-#include "app/view/node_playback.h"
-#include "node/recording_player.h"
+#include "present/node_playback.h"
+#include "node/playback/recording_player.h"
 #include "os/win32/dialog.h"
 #include "present/win32/win32_display.h"
 #include "record/recordings_index.h"
@@ -127,7 +127,7 @@ class CRecordingsWindow : public win32::CDialogBase {
   std::unique_ptr<view::GdiTextRasteriser> rasteriser_;
   std::vector<std::unique_ptr<PlaybackPane>> panes_;
   std::unique_ptr<TimelineControl> timeline_;
-  view::NodePlayback sound_;
+  present::NodePlayback sound_;
   std::unique_ptr<node::RecordingPlayer> player_;
   std::atomic<bool> status_posted_{false};
   std::unique_ptr<RangeExportJob> exporter_;

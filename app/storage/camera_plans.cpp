@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 
 namespace app::storage {
 namespace {

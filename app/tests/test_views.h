@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/view_host.h"
-#include "node/node_media.h"
-#include "node/node_window.h"
+#include "node/media/node_media.h"
+#include "node/link/node_window.h"
 
 namespace app::testing {
 

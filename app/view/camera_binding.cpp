@@ -25,7 +25,7 @@ void CameraBinding::Bind(HWND window, HWND picture, Win32WindowSeam& seam,
   const os::WindowHandle self = ToHandle(window);
   const os::WindowHandle main = ToHandle(host_.MainWindow());
   full_screen_window_ = std::make_unique<present::CFullScreenWindow>(window);
-  video_ = std::make_unique<NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture));
+  video_ = std::make_unique<present::NodeVideoOutput>(display_, *full_screen_window_, ToHandle(picture));
   video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
   if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
   overlay_sink_ = std::make_unique<OverlaySink>(*video_);

@@ -12,13 +12,13 @@
 #include <memory>
 #include <string>
 
-#include "app/view/node_playback.h"
-#include "app/view/node_video_output.h"
+#include "present/node_playback.h"
+#include "present/node_video_output.h"
 #include "app/view/overlay_sink.h"
 #include "app/view/view_media.h"
 #include "app/view/win32_window_seam.h"
 #include "app/view_host.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
 
@@ -49,19 +49,19 @@ class CameraBinding {
   // Null before Bind and after Unbind.
   node::CNodeWindow* node() const { return node_.get(); }
   node::NodeMedia* media() const { return media_.get(); }
-  NodeVideoOutput* video() const { return video_.get(); }
+  present::NodeVideoOutput* video() const { return video_.get(); }
   OverlaySink* overlay_sink() const { return overlay_sink_.get(); }
   present::CFullScreenWindow* full_screen_window() const { return full_screen_window_.get(); }
-  NodePlayback& playback() { return playback_; }
+  present::NodePlayback& playback() { return playback_; }
 
  private:
   ViewHost& host_;
   const ViewRequest& request_;
   int index_ = -1;
   present::Win32DisplaySystem display_;
-  NodePlayback playback_;
+  present::NodePlayback playback_;
   std::unique_ptr<present::CFullScreenWindow> full_screen_window_;
-  std::unique_ptr<NodeVideoOutput> video_;
+  std::unique_ptr<present::NodeVideoOutput> video_;
   std::unique_ptr<OverlaySink> overlay_sink_;
   std::unique_ptr<node::NodeMedia> media_;
   std::unique_ptr<ViewMedia> view_media_;

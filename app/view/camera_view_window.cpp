@@ -11,7 +11,7 @@
 #include "app/view/view_texts.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "hosting/hosting_service.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "os/clock.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"

@@ -24,8 +24,8 @@
 #include "app/view/keyboard_control.h"
 #include "app/view/motion_settings_dialog.h"
 #include "app/view/multimedia_key_timers.h"
-#include "app/view/node_playback.h"
-#include "app/view/node_video_output.h"
+#include "present/node_playback.h"
+#include "present/node_video_output.h"
 #include "app/view/overlay_sink.h"
 #include "app/view/picture_gestures.h"
 #include "app/view/seek_window.h"
@@ -36,7 +36,7 @@
 #include "app/view/wheel_zoom.h"
 #include "app/view/win32_window_seam.h"
 #include "app/view_host.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "os/win32/dialog.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
@@ -93,7 +93,7 @@ class CViewWindow : public CameraView,
   bool status_shown() const { return show_status_; }
   HWND picture_window() const { return picture_; }
   node::NodeMedia& media() { return *binding_.media(); }
-  NodeVideoOutput& video_output() { return *binding_.video(); }
+  present::NodeVideoOutput& video_output() { return *binding_.video(); }
   OverlaySink& overlay_sink() { return *binding_.overlay_sink(); }
   // What the overlay shows now, as texts.
   const OverlayContent& overlay_content() const { return overlay_content_; }

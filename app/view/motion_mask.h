@@ -6,7 +6,7 @@
 // stored form: one hexadecimal digit per four cells, row by row.
 #include <string>
 
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 
 namespace app::view {
 

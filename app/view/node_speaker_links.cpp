@@ -1,6 +1,6 @@
 #include "app/view/node_speaker_links.h"
 
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 namespace app::view {
 

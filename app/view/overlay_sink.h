@@ -21,15 +21,15 @@
 #include <vector>
 
 #include "app/view/overlay.h"
-#include "node/picture_sink.h"
+#include "present/picture_sink.h"
 
 namespace app::view {
 
-class OverlaySink : public node::PictureSink {
+class OverlaySink : public present::PictureSink {
  public:
-  explicit OverlaySink(node::PictureSink& next) : next_(next) {}
+  explicit OverlaySink(present::PictureSink& next) : next_(next) {}
 
-  // node::PictureSink: the media worker.
+  // present::PictureSink: the media worker.
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int width, int height) override;
   bool WantsPictures() override { return next_.WantsPictures(); }
@@ -65,7 +65,7 @@ class OverlaySink : public node::PictureSink {
   void Draw(const codec::DecodedPicture& picture);  // draw_lock_ held
   Size ShownSize(const codec::DecodedPicture& picture) const;
 
-  node::PictureSink& next_;
+  present::PictureSink& next_;
   mutable std::mutex overlay_lock_;
   std::shared_ptr<const Overlay> overlay_;
   Size screen_;                  // overlay_lock_

@@ -2,7 +2,7 @@
 // Where a direct view's node remembers the address the dynamic-IP lookup
 // gave: value "DYNAMIC_IP" under the server entry's own key in the
 // program's registry key.
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 namespace app::view {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "dialogs/skinned_dialog.h"
-#include "node/camera_control.h"
+#include "node/link/camera_control.h"
 #include "record/seek_slider_state.h"
 
 namespace app::view {

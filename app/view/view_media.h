@@ -3,15 +3,15 @@
 // recorder (NodeMedia) plus the view's sound playback, whose buffer exists
 // while the link is set up: made when the node's media worker starts
 // (Setup) and released once it has stopped (the close sequence).
-#include "app/view/node_playback.h"
-#include "node/media_consumer.h"
-#include "node/node_media.h"
+#include "present/node_playback.h"
+#include "node/media/media_consumer.h"
+#include "node/media/node_media.h"
 
 namespace app::view {
 
 class ViewMedia : public node::MediaConsumer {
  public:
-  ViewMedia(node::NodeMedia& media, NodePlayback& playback) : media_(media), playback_(playback) {}
+  ViewMedia(node::NodeMedia& media, present::NodePlayback& playback) : media_(media), playback_(playback) {}
 
   void Reset() override { media_.Reset(); }
   void StartWorker() override {
@@ -30,7 +30,7 @@ class ViewMedia : public node::MediaConsumer {
 
  private:
   node::NodeMedia& media_;
-  NodePlayback& playback_;
+  present::NodePlayback& playback_;
 };
 
 }  // namespace app::view

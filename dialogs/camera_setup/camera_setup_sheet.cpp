@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 
 namespace dialogs {
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "dialogs/preset/preset_resource.h"
-#include "node/camera_control.h"
+#include "node/link/camera_control.h"
 #include "os/win32/monitors.h"
 #include "settings/ini_handler.h"
 #include "settings/text_table.h"

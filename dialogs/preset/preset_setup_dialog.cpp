@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "dialogs/preset/preset_resource.h"
-#include "node/camera_control.h"
-#include "node/node_window.h"
+#include "node/link/camera_control.h"
+#include "node/link/node_window.h"
 #include "os/win32/text.h"
 #include "settings/ini_handler.h"
 

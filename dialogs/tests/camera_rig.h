@@ -14,7 +14,7 @@
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
 #include "net/camera_setup_info.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/win32/tests/win32_test_rig.h"
 #include "settings/ini_handler.h"
 #include "world.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/storage/retention_service.h"
 #include "node/storage/storage_layout.h"
 #include "os/debug_log.h"

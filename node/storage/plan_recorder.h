@@ -35,9 +35,9 @@
 #include <mutex>
 #include <string>
 
-#include "node/media_tap.h"
-#include "node/motion_recorder.h"
-#include "node/node_recorder.h"
+#include "node/media/media_tap.h"
+#include "node/media/motion_recorder.h"
+#include "node/media/node_recorder.h"
 #include "node/storage/recording_plan.h"
 
 namespace node {

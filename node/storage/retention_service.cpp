@@ -3,7 +3,7 @@
 #include <chrono>
 #include <set>
 
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 #include "node/storage/storage_fs.h"
 #include "node/storage/storage_layout.h"
 #include "os/clock.h"

@@ -33,8 +33,8 @@
 #include "cli_runtime.h"
 #include "app/program_core.h"
 #include "hosting/hosting_service.h"
-#include "node/node_media.h"
-#include "node/node_window.h"
+#include "node/media/node_media.h"
+#include "node/link/node_window.h"
 #include "present/microphone.h"
 #include "app/view/node_speaker_links.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "node/alert_policy.h"
-#include "node/motion_detector.h"
+#include "node/events/alert_policy.h"
+#include "node/media/motion_detector.h"
 #include "node/storage/retention_limits.h"
 
 namespace cli {

@@ -105,7 +105,7 @@ int Session::WaitForLists(std::string* reason) {
   return kExitOk;
 }
 
-void Session::MakeNode(bool relay, const std::string& name, node::PictureSink* sink, node::PlaybackFeeder* feeder) {
+void Session::MakeNode(bool relay, const std::string& name, present::PictureSink* sink, present::PlaybackFeeder* feeder) {
   app::NodeSeat seat;
   seat.poster = &runtime_;
   seat.timers = &runtime_;
@@ -124,7 +124,7 @@ void Session::MakeNode(bool relay, const std::string& name, node::PictureSink* s
   runtime_.SetHandler(kNodeWindow, [this](uint32_t m, uintptr_t w, intptr_t l) { node_->HandleMessage(m, w, l); });
 }
 
-int Session::OpenCamera(const std::string& camera, node::PictureSink* sink, node::PlaybackFeeder* feeder,
+int Session::OpenCamera(const std::string& camera, present::PictureSink* sink, present::PlaybackFeeder* feeder,
                         std::string* reason) {
   if (!options_.host.empty()) {
     auto it = std::find_if(cameras_.begin(), cameras_.end(), [&](const auto& c) { return c.camera_id == camera; });

@@ -12,9 +12,9 @@
 #include "hosting/hosting_service.h"
 #include "net/list_records.h"
 #include "event_printer.h"
-#include "node/event_log.h"
-#include "node/node_media.h"
-#include "node/node_window.h"
+#include "node/events/event_log.h"
+#include "node/media/node_media.h"
+#include "node/link/node_window.h"
 
 namespace cli {
 
@@ -33,7 +33,7 @@ class Session {
   int WaitForLists(std::string* reason);
   // The view of CAM (from the hosting list, or the --camera server itself),
   // with its media going to `sink` and `feeder` (either may be null).
-  int OpenCamera(const std::string& camera, node::PictureSink* sink, node::PlaybackFeeder* feeder, std::string* reason);
+  int OpenCamera(const std::string& camera, present::PictureSink* sink, present::PlaybackFeeder* feeder, std::string* reason);
   int OpenFile(const std::string& file, std::string* reason);
 
   Runtime& runtime() { return runtime_; }
@@ -59,7 +59,7 @@ class Session {
  private:
   void OnMainWindow(uint32_t message, uintptr_t wparam);
   // `name`: the camera as the events name it.
-  void MakeNode(bool relay, const std::string& name, node::PictureSink* sink, node::PlaybackFeeder* feeder);
+  void MakeNode(bool relay, const std::string& name, present::PictureSink* sink, present::PlaybackFeeder* feeder);
 
   const Options& options_;
   Runtime runtime_;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli_runtime.h"
-#include "node/event_log.h"
+#include "node/events/event_log.h"
 
 namespace cli {
 

@@ -20,8 +20,8 @@ std::vector<uint8_t> SnapshotSink::Bmp() const {
   return present::EncodeBmp(codec::DecodedPicture{const_cast<uint8_t*>(i420_.data()), width_, height_});
 }
 
-bool PcmFileFeeder::FeedOne(node::SoundSource& sound) {
-  node::SoundSamples pcm;
+bool PcmFileFeeder::FeedOne(present::SoundSource& sound) {
+  present::SoundSamples pcm;
   if (!sound.TakeOldest(&pcm)) return false;
   const int bytes = pcm.count * 2;
   // Raw PCM is little-endian whatever the machine.

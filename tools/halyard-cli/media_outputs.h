@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "node/media_ring.h"
-#include "node/picture_sink.h"
-#include "node/playback_feeder.h"
+#include "node/media/media_ring.h"
+#include "present/picture_sink.h"
+#include "present/playback_feeder.h"
 
 namespace cli {
 
-class SnapshotSink : public node::PictureSink {
+class SnapshotSink : public present::PictureSink {
  public:
   void ShowPicture(const codec::DecodedPicture& picture) override;
   void Resize(int, int) override {}
@@ -29,11 +29,11 @@ class SnapshotSink : public node::PictureSink {
   int width_ = 0, height_ = 0;
 };
 
-class PcmFileFeeder : public node::PlaybackFeeder {
+class PcmFileFeeder : public present::PlaybackFeeder {
  public:
   explicit PcmFileFeeder(std::FILE* out) : out_(out) {}
   bool IsOpen() const override { return true; }
-  bool FeedOne(node::SoundSource& sound) override;
+  bool FeedOne(present::SoundSource& sound) override;
   uint64_t bytes_written() const { return bytes_; }
 
  private:

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 
 namespace {
 

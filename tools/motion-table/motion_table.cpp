@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "codec/video/video_decoder.h"
-#include "node/motion_detector.h"
+#include "node/media/motion_detector.h"
 #include "scene_encoder.h"
 #include "scenes.h"
 

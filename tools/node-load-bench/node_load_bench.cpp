@@ -10,8 +10,8 @@
 #include "app/program_core.h"
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
-#include "node/node_media.h"
-#include "node/node_window.h"
+#include "node/media/node_media.h"
+#include "node/link/node_window.h"
 #include "os/clock.h"
 
 int main(int argc, char** argv) {

@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "codec/video/video_encoder.h"
-#include "node/recording_player.h"
+#include "node/playback/recording_player.h"
 #include "os/clock.h"
 #include "os/local_time.h"
 #include "record/m4v_headers.h"
@@ -254,7 +254,7 @@ std::vector<std::string> MakeVga(const std::string& folder, const Source& source
   return files;
 }
 
-struct TimedSink : node::PictureSink {
+struct TimedSink : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture&) override { shownAt = NowMs(), ++count; }
   void Resize(int, int) override {}
   double shownAt = 0;

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "net/media_data.h"
-#include "node/media_path.h"
-#include "node/node_recorder.h"
+#include "node/media/media_path.h"
+#include "node/media/node_recorder.h"
 #include "os/clock.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "app/program_core.h"
 #include "cli_runtime.h"
 #include "hosting/hosting_service.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/clock.h"
 #include "os/socket.h"
 #include "world.h"

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/storage/camera_plans.h"
-#include "node/node_media.h"
+#include "node/media/node_media.h"
 #include "node/storage/storage_fs.h"
-#include "node/tests/media/test_support.h"
+#include "node/media/tests/test_support.h"
 
 namespace app::storage {
 namespace {

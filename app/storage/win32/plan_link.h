@@ -20,8 +20,10 @@
 
 namespace node {
 class CNodeWindow;
-class PictureSink;
 }  // namespace node
+namespace present {
+class PictureSink;
+}  // namespace present
 namespace app {
 class ProgramCore;
 }  // namespace app
@@ -44,7 +46,7 @@ struct PlanLinkContext {
 // `sink`, and the node's notices (os::kWmNode... messages: motion, outage)
 // to `notice` on the window thread instead of raising the plans' alerts.
 struct ShownLinkOptions {
-  node::PictureSink* sink = nullptr;
+  present::PictureSink* sink = nullptr;
   std::function<void(UINT message, WPARAM wparam, LPARAM lparam)> notice;
 };
 

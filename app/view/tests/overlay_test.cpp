@@ -208,7 +208,7 @@ TEST(OverlayPaint, TheMaskGridDarkensMaskedCellsAndLightensTheLinesOnly) {
   EXPECT_TRUE(Overlay::Make(content, text)->empty());
 }
 
-struct CountingSink : node::PictureSink {
+struct CountingSink : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture& picture) override {
     last.assign(picture.data, picture.data + picture.Size());
     same_buffer = picture.data == source;
@@ -222,7 +222,7 @@ struct CountingSink : node::PictureSink {
 };
 
 // Blocks in ShowPicture until released: the media worker in a slow draw.
-struct SlowSink : node::PictureSink {
+struct SlowSink : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture&) override {
     std::unique_lock<std::mutex> lock(mutex);
     drawing = true;
@@ -277,7 +277,7 @@ TEST(OverlaySink, PaintsIntoACopyAndPassesPicturesOn) {
 }
 
 // Records the sizes it is given and the last picture's luma.
-struct SizeSink : node::PictureSink {
+struct SizeSink : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture& p) override {
     shown_sizes.push_back(p.width * 1000 + p.height);
     luma.assign(p.data, p.data + size_t(p.width) * p.height);

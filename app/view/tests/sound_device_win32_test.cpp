@@ -17,9 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/view/node_playback.h"
+#include "present/node_playback.h"
 #include "codec/audio/adpcm.h"
-#include "node/media_ring.h"
+#include "node/media/media_ring.h"
+#include "node/media/ring_sound_source.h"
 #include "os/clock.h"
 #include "os/tests/log_capture.h"
 #include "present/microphone.h"

@@ -9,7 +9,7 @@
 #include "app/view/node_speaker_links.h"
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
-#include "node/node_window.h"
+#include "node/link/node_window.h"
 #include "os/posted_queue.h"
 #include "present/speaker_sender.h"
 #include "world.h"

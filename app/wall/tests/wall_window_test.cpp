@@ -26,7 +26,7 @@ class FakeLink : public storage::PlanLink {
   int* open_;
 };
 
-class RecordingSink : public node::PictureSink {
+class RecordingSink : public present::PictureSink {
  public:
   void ShowPicture(const codec::DecodedPicture& p) override { shown.push_back(p.width); }
   void Resize(int width, int height) override { sizes.push_back(width * 10000 + height); }
@@ -204,7 +204,7 @@ TEST(SharedCellLinks, OneLinkPerCameraWhosePicturesAndNoticesReachEveryCell) {
   auto c = links.Lease({false, "CAM-1"}, {&other, nullptr}, &why);  // an entry of that name is another camera
   ASSERT_TRUE(a && c);
   EXPECT_EQ(opener.opened, 2);
-  node::PictureSink& fan = *opener.asked[0].sink;
+  present::PictureSink& fan = *opener.asked[0].sink;
   fan.Resize(176, 144);
   codec::DecodedPicture picture;
   picture.width = 176;

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "node/picture_sink.h"
+#include "present/picture_sink.h"
 
 namespace app::wall {
 namespace {
@@ -15,35 +15,35 @@ std::string KeyOf(const WallCamera& camera) { return (camera.hosted ? "h:" : "d:
 
 // The link's one picture sink: every cell's sink in turn. A cell that joins
 // a running stream is told the picture size first, as it would have been.
-class SharedCellLinks::FanOut : public node::PictureSink {
+class SharedCellLinks::FanOut : public present::PictureSink {
  public:
   void ShowPicture(const codec::DecodedPicture& picture) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (node::PictureSink* sink : sinks_) sink->ShowPicture(picture);
+    for (present::PictureSink* sink : sinks_) sink->ShowPicture(picture);
   }
   void Resize(int width, int height) override {
     std::lock_guard<std::mutex> lock(mutex_);
     width_ = width;
     height_ = height;
-    for (node::PictureSink* sink : sinks_) sink->Resize(width, height);
+    for (present::PictureSink* sink : sinks_) sink->Resize(width, height);
   }
   bool WantsPictures() override {
     std::lock_guard<std::mutex> lock(mutex_);
-    return std::any_of(sinks_.begin(), sinks_.end(), [](node::PictureSink* sink) { return sink->WantsPictures(); });
+    return std::any_of(sinks_.begin(), sinks_.end(), [](present::PictureSink* sink) { return sink->WantsPictures(); });
   }
-  void Add(node::PictureSink* sink) {
+  void Add(present::PictureSink* sink) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (width_ > 0) sink->Resize(width_, height_);
     sinks_.push_back(sink);
   }
-  void Remove(node::PictureSink* sink) {
+  void Remove(present::PictureSink* sink) {
     std::lock_guard<std::mutex> lock(mutex_);
     sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), sink), sinks_.end());
   }
 
  private:
   std::mutex mutex_;
-  std::vector<node::PictureSink*> sinks_;
+  std::vector<present::PictureSink*> sinks_;
   int width_ = 0, height_ = 0;
 };
 

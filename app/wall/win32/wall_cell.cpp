@@ -60,9 +60,9 @@ bool RegisterClasses(WNDPROC cell_procedure) {
 
 // Pictures go on to the cell's renderer; the first of each stretch of
 // pictures tells the cell (posted: this is the media worker).
-class WallCell::CellPictures : public node::PictureSink {
+class WallCell::CellPictures : public present::PictureSink {
  public:
-  CellPictures(view::NodeVideoOutput& video, HWND cell) : video_(video), cell_(cell) {}
+  CellPictures(present::NodeVideoOutput& video, HWND cell) : video_(video), cell_(cell) {}
   void ShowPicture(const codec::DecodedPicture& picture) override {
     video_.ShowPicture(picture);
     if (!told_.exchange(true)) PostMessageW(cell_, kWmPictureCame, 0, 0);
@@ -72,7 +72,7 @@ class WallCell::CellPictures : public node::PictureSink {
   void Rearm() { told_ = false; }
 
  private:
-  view::NodeVideoOutput& video_;
+  present::NodeVideoOutput& video_;
   const HWND cell_;
   std::atomic<bool> told_{false};
 };
@@ -131,7 +131,7 @@ void WallCell::Show(const WallCamera& camera) {
     return;
   }
   full_screen_ = std::make_unique<present::CFullScreenWindow>(hwnd_);
-  video_ = std::make_unique<view::NodeVideoOutput>(display_, *full_screen_, view::ToHandle(picture_));
+  video_ = std::make_unique<present::NodeVideoOutput>(display_, *full_screen_, view::ToHandle(picture_));
   video_->SetDrawThroughGdi(settings::LoadDrawThroughGdi());
   if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
   video_->SetOffPrimaryMonitor(!on_primary_);

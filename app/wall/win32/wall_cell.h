@@ -16,7 +16,7 @@
 
 #include "app/storage/camera_plans.h"
 #include "app/storage/win32/plan_link.h"
-#include "app/view/node_video_output.h"
+#include "present/node_video_output.h"
 #include "app/wall/wall_setup.h"
 #include "present/win32/full_screen_window_win32.h"
 #include "present/win32/win32_display.h"
@@ -91,7 +91,7 @@ class WallCell {
   present::Win32DisplaySystem display_;
   std::unique_ptr<present::CFullScreenWindow> full_screen_;
   // Declared before the link: the link's worker stops before they go.
-  std::unique_ptr<view::NodeVideoOutput> video_;
+  std::unique_ptr<present::NodeVideoOutput> video_;
   std::unique_ptr<CellPictures> pictures_;
   std::unique_ptr<storage::PlanLink> link_;
 };

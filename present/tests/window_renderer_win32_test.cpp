@@ -1,0 +1,251 @@
+// The real renderers under Wine and Xvfb: a known picture drawn into a real
+// window comes back from a screenshot of the screen in its colours, through
+// DirectDraw's RGB surface, through the DIB path and through GDI without
+// DirectDraw; full screen covers the screen and Escape leaves it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <vector>
+
+#include "present/node_video_output.h"
+#include "os/win32/handles.h"
+#include "os/win32/tests/win32_test_rig.h"
+#include "present/win32/full_screen_window_win32.h"
+#include "present/win32/win32_display.h"
+#include "present/window_renderer.h"
+
+namespace present {
+namespace {
+
+constexpr int kPictureW = 320, kPictureH = 240;
+
+struct Rgb {
+  int r, g, b;
+};
+
+// Quadrants: red, green / blue, white, each with its full-range YCbCr.
+const Rgb kQuadrant[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+
+uint8_t Clamp(double v) { return uint8_t(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); }
+
+std::vector<uint8_t> QuadrantPicture() {
+  std::vector<uint8_t> p(size_t(kPictureW) * kPictureH * 3 / 2);
+  uint8_t* y = p.data();
+  uint8_t* u = y + kPictureW * kPictureH;
+  uint8_t* v = u + (kPictureW / 2) * (kPictureH / 2);
+  auto quadrant = [](int x, int row) { return (row >= kPictureH / 2 ? 2 : 0) + (x >= kPictureW / 2 ? 1 : 0); };
+  for (int row = 0; row < kPictureH; ++row)
+    for (int x = 0; x < kPictureW; ++x) {
+      const Rgb& c = kQuadrant[quadrant(x, row)];
+      y[row * kPictureW + x] = Clamp(0.299 * c.r + 0.587 * c.g + 0.114 * c.b);
+    }
+  for (int row = 0; row < kPictureH / 2; ++row)
+    for (int x = 0; x < kPictureW / 2; ++x) {
+      const Rgb& c = kQuadrant[quadrant(2 * x, 2 * row)];
+      u[row * (kPictureW / 2) + x] = Clamp(128 - 0.168736 * c.r - 0.331264 * c.g + 0.5 * c.b);
+      v[row * (kPictureW / 2) + x] = Clamp(128 + 0.5 * c.r - 0.418688 * c.g - 0.081312 * c.b);
+    }
+  return p;
+}
+
+using win32::testing::PumpFor;
+
+// The screen's pixels inside `r`, top-down, as 0x00RRGGBB.
+struct Screenshot {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  Rgb At(int x, int y) const {
+    const uint32_t p = pixels[size_t(y) * width + x];
+    return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
+  }
+};
+
+Screenshot Shoot(const RECT& r) {
+  win32::testing::ScreenPicture picture = win32::testing::CaptureScreen(r);
+  return {picture.width, picture.height, std::move(picture.pixels)};
+}
+
+// Each quadrant's centre (and a point near its inner corner) has its colour.
+void ExpectQuadrants(const Screenshot& shot, const char* what) {
+  ASSERT_FALSE(shot.pixels.empty()) << what << ": no screenshot";
+  for (int q = 0; q < 4; ++q) {
+    const int cx = (q % 2 ? 3 : 1) * shot.width / 4, cy = (q / 2 ? 3 : 1) * shot.height / 4;
+    const Rgb got = shot.At(cx, cy);
+    const Rgb& want = kQuadrant[q];
+    EXPECT_NEAR(want.r, got.r, 6) << what << ": quadrant " << q << " red";
+    EXPECT_NEAR(want.g, got.g, 6) << what << ": quadrant " << q << " green";
+    EXPECT_NEAR(want.b, got.b, 6) << what << ": quadrant " << q << " blue";
+  }
+}
+
+// A plain window that paints nothing itself, so only the renderer's pixels show.
+class TestWindow {
+ public:
+  // For a read-back: in the screen's bottom-right corner, away from the
+  // origin where Wine's stand-in windows and the other tests' windows appear.
+  static TestWindow InFreeCorner(int w, int h) {
+    return TestWindow(GetSystemMetrics(SM_CXSCREEN) - w - 16, GetSystemMetrics(SM_CYSCREEN) - h - 16, w, h);
+  }
+  static constexpr const wchar_t* kClass = L"HalyardRendererTestWindow";
+  TestWindow(int x, int y, int w, int h) {
+    static bool registered = [] {
+      WNDCLASSW wc = {};
+      wc.lpfnWndProc = &Proc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = kClass;
+      return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    hwnd = CreateWindowExW(WS_EX_TOPMOST, kClass, L"renderer test", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    PumpFor(300);
+  }
+  ~TestWindow() { DestroyWindow(hwnd); }
+  os::WindowHandle Handle() const { return reinterpret_cast<os::WindowHandle>(hwnd); }
+  RECT Rect() const {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+  }
+
+  HWND hwnd = nullptr;
+  NodeVideoOutput* output = nullptr;  // leaves full screen on Escape
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (message) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd, &ps);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+      case WM_KEYDOWN:
+        if (wparam == VK_ESCAPE && self && self->output) self->output->LeaveFullScreen();
+        return 0;
+      default:
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+  }
+};
+
+codec::DecodedPicture AsPicture(std::vector<uint8_t>& bytes) {
+  codec::DecodedPicture p;
+  p.data = bytes.data();
+  p.width = kPictureW;
+  p.height = kPictureH;
+  return p;
+}
+
+TEST(WindowRendererOnScreen, RgbSurfaceShowsThePictureStretchedIntoTheWindow) {
+  ASSERT_NE(0, GetSystemMetrics(SM_CXSCREEN)) << "no display: run under scripts/test-env.sh";
+  TestWindow window = TestWindow::InFreeCorner(kPictureW * 3 / 2, kPictureH * 3 / 2);
+  ASSERT_TRUE(window.hwnd);
+  Win32DisplaySystem system;
+  WindowRenderer renderer(system);
+  renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kAllOptions);
+  std::printf("window renderer under this display: %s\n", ModeName(renderer.Mode()).c_str());
+  ASSERT_EQ("RGB32", ModeName(renderer.Mode())) << "a 24-bit X display gives a 32-bit RGB surface";
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  renderer.Draw(AsPicture(bytes), nullptr, false, 0);
+  PumpFor(200);
+  ExpectQuadrants(Shoot(window.Rect()), "RGB surface");
+}
+
+TEST(WindowRendererOnScreen, DibPathShowsThePictureStretchedIntoTheWindow) {
+  TestWindow window = TestWindow::InFreeCorner(kPictureW * 2, kPictureH * 2);
+  ASSERT_TRUE(window.hwnd);
+  Win32DisplaySystem system;
+  WindowRenderer renderer(system);
+  renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kRequireStretch);
+  ASSERT_TRUE(renderer.IsDib()) << "neither YUV nor RGB allowed: the DIB path";
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  renderer.Draw(AsPicture(bytes), nullptr, false, 0);
+  PumpFor(200);
+  ExpectQuadrants(Shoot(window.Rect()), "DIB");
+}
+
+// Without DirectDraw: at the picture's own size (copied as it is), larger
+// and smaller (GDI scales), the right way up every time.
+TEST(WindowRendererOnScreen, GdiModeShowsThePictureAtItsSizeAndStretched) {
+  struct Size {
+    int width, height;
+    const char* name;
+  };
+  for (const Size& size : {Size{kPictureW, kPictureH, "GDI at 1x"}, Size{kPictureW * 2, kPictureH * 2, "GDI at 2x"},
+                           Size{kPictureW / 2, kPictureH / 2, "GDI at half size"}}) {
+    TestWindow window = TestWindow::InFreeCorner(size.width, size.height);
+    ASSERT_TRUE(window.hwnd);
+    Win32DisplaySystem system;
+    WindowRenderer renderer(system);
+    renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kDrawThroughGdi);
+    ASSERT_EQ("GDI", ModeName(renderer.Mode()));
+    std::vector<uint8_t> bytes = QuadrantPicture();
+    renderer.Draw(AsPicture(bytes), nullptr, false, 0);
+    PumpFor(200);
+    ExpectQuadrants(Shoot(window.Rect()), size.name);
+  }
+}
+
+// What a view asks before it converts and draws a picture: nothing of a
+// window covered whole by another, or minimised, shows.
+TEST(WindowRendererOnScreen, AWindowCoveredWholeOrMinimisedDoesNotShow) {
+  present::Win32DisplaySystem display;
+  TestWindow under(200, 200, 160, 120);
+  EXPECT_TRUE(display.WindowVisible(under.Handle()));
+  TestWindow over(190, 190, 200, 150);  // later, so above it
+  EXPECT_FALSE(display.WindowVisible(under.Handle())) << "covered whole";
+  SetWindowPos(over.hwnd, nullptr, 300, 190, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpFor(200);
+  EXPECT_TRUE(display.WindowVisible(under.Handle())) << "a part shows";
+  ShowWindow(under.hwnd, SW_MINIMIZE);
+  PumpFor(200);
+  EXPECT_FALSE(display.WindowVisible(under.Handle())) << "minimised";
+}
+
+TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
+  TestWindow window(100, 100, kPictureW, kPictureH);
+  ASSERT_TRUE(window.hwnd);
+  Win32DisplaySystem system;
+  CFullScreenWindow fullScreen(window.hwnd);
+  NodeVideoOutput output(system, fullScreen, window.Handle());
+  window.output = &output;
+  output.Resize(kPictureW, kPictureH);
+  ASSERT_TRUE(output.EnterFullScreen());
+  PumpFor(300);
+  HWND popup = fullScreen.hwnd();
+  ASSERT_TRUE(popup);
+  wchar_t title[64] = {};
+  GetWindowTextW(popup, title, 64);
+  EXPECT_STREQ(L"full screen window", title);
+  EXPECT_TRUE(GetWindowLongW(popup, GWL_STYLE) & WS_POPUP);
+  RECT r;
+  GetWindowRect(popup, &r);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_EQ(0, r.left);
+  EXPECT_EQ(0, r.top);
+  EXPECT_EQ(screenW, r.right);
+  EXPECT_EQ(screenH, r.bottom);
+  std::printf("full screen: %s\n", output.OverlayInUse() ? "overlay" : ModeName(output.windowRenderer().Mode()).c_str());
+
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  output.ShowPicture(AsPicture(bytes));
+  PumpFor(200);
+  if (!output.OverlayInUse()) ExpectQuadrants(Shoot(r), "full screen");
+
+  EXPECT_EQ(0, SendMessageW(popup, WM_SYSKEYDOWN, VK_TAB, 1 << 29)) << "Alt+Tab is swallowed";
+  PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(300);
+  EXPECT_FALSE(output.FullScreen()) << "Escape reached the node window, which left full screen";
+  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_TRUE(output.windowRenderer().Initialised());
+  window.output = nullptr;
+}
+
+}  // namespace
+}  // namespace present
