@@ -15,8 +15,8 @@
 #include "os/local_time.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app {
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 

@@ -12,7 +12,7 @@
 #include "os/win32/message_box.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app {
 namespace {

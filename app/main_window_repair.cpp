@@ -9,8 +9,8 @@
 #include "app/resource.h"
 #include "os/debug_log.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
 #include "settings/message_format.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 namespace {

@@ -6,7 +6,7 @@
 #include "dialogs/server_info_dialog.h"
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 namespace {

@@ -3,8 +3,8 @@
 #include "dialogs/dialog_ids.h"
 #include "dialogs/login_placement.h"
 #include "os/win32/monitors.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace dialogs {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "dialogs/skinned_dialog.h"
-#include "settings/server_list_store.h"
+#include "settings/win32/server_list_store.h"
 
 namespace dialogs {
 

@@ -8,8 +8,8 @@
 #include "dialogs/dialog_ids.h"
 #include "os/win32/text.h"
 #include "dialogs/server_info_rules.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace dialogs {
 namespace {

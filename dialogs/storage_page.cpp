@@ -2,7 +2,7 @@
 
 #include "dialogs/dialog_ids.h"
 #include "dialogs/storage_rules.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 

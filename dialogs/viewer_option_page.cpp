@@ -1,8 +1,8 @@
 #include "dialogs/viewer_option_page.h"
 
 #include "dialogs/dialog_ids.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace dialogs {
 

@@ -1,7 +1,7 @@
 #include "skin/skin_set.h"
 
 #include "os/win32/monitors.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 #include "skin/pixel_scale.h"
 #include "skin/skin_file_reader.h"
 #include "skin/skin_messages.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/view_list.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::testing {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <commctrl.h>
 #include "os/win32/list_view.h"
-#include "settings/ini_handler.h"
 #include "settings/text_table.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 namespace {

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dialogs/camera_setup/camera_setup_page.h"
-#include "settings/device_catalogue.h"
+#include "settings/win32/device_catalogue.h"
 
 namespace dialogs {
 

@@ -5,8 +5,8 @@
 #include "dialogs/preset/preset_resource.h"
 #include "node/camera_control.h"
 #include "os/win32/monitors.h"
-#include "settings/ini_handler.h"
 #include "settings/text_table.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 namespace {

@@ -3,8 +3,8 @@
 #include "dialogs/camera_setup/setup_fields.h"
 #include "dialogs/preset/preset_resource.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
 #include "settings/text_table.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 namespace {

@@ -4,7 +4,7 @@
 #include "dialogs/preset/preset_resource.h"
 #include "dialogs/preset/preset_table.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 namespace {

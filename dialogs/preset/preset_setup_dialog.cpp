@@ -8,7 +8,7 @@
 #include "node/camera_control.h"
 #include "node/node_window.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs {
 namespace {

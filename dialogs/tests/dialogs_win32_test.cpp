@@ -12,8 +12,8 @@
 #include "dialogs/server_info_dialog.h"
 #include "dialogs/tests/win32_test_support.h"
 #include "os/win32/list_view.h"
-#include "settings/registry_key.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/registry_key.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace dialogs {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "settings/profile_section.h"
+#include "settings/win32/profile_section.h"
 
 #include <windows.h>
 

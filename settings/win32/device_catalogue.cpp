@@ -1,6 +1,6 @@
-#include "settings/device_catalogue.h"
+#include "settings/win32/device_catalogue.h"
 
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace settings {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace settings {
 

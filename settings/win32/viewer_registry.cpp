@@ -1,4 +1,4 @@
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 
 #include "os/socket.h"
 #include "os/win32/text.h"
-#include "settings/protected_text.h"
-#include "settings/registry_key.h"
+#include "settings/win32/protected_text.h"
+#include "settings/win32/registry_key.h"
 
 namespace settings {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,7 +11,7 @@
 #include "os/win32/text.h"
 #include "settings/ini_text.h"
 #include "settings/message_format.h"
-#include "settings/profile_section.h"
+#include "settings/win32/profile_section.h"
 
 namespace settings {
 namespace {

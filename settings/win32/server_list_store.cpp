@@ -1,4 +1,4 @@
-#include "settings/server_list_store.h"
+#include "settings/win32/server_list_store.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "os/win32/text.h"
-#include "settings/profile_section.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/profile_section.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace settings {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/protected_text.h"
+#include "settings/win32/protected_text.h"
 
 #include <windows.h>
 #include <wincrypt.h>
