@@ -9,7 +9,7 @@
 #include <string>
 
 #include "os/win32/dialog.h"
-#include "skin/skin_set.h"
+#include "skin/win32/skin_set.h"
 #include "skin/window_items.h"
 
 namespace dialogs {

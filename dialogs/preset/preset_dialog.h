@@ -11,7 +11,7 @@
 
 #include "dialogs/preset/preset_prompts.h"
 #include "os/win32/dialog.h"
-#include "skin/skin_button.h"
+#include "skin/win32/skin_button.h"
 
 namespace node {
 class CameraControl;

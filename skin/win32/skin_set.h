@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "os/window_seam.h"
-#include "skin/bmp2rgn.h"
-#include "skin/skin_button.h"
 #include "skin/skin_item.h"
-#include "skin/skin_slider.h"
-#include "skin/win32_file_source.h"
+#include "skin/win32/bmp2rgn.h"
+#include "skin/win32/skin_button.h"
+#include "skin/win32/skin_slider.h"
+#include "skin/win32/win32_file_source.h"
 #include "skin/window_items.h"
 
 namespace skin {

@@ -1,4 +1,4 @@
-#include "skin/bmp2rgn.h"
+#include "skin/win32/bmp2rgn.h"
 
 #include <algorithm>
 #include <cstring>

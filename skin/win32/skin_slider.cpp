@@ -1,4 +1,4 @@
-#include "skin/skin_slider.h"
+#include "skin/win32/skin_slider.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -11,9 +11,9 @@
 
 #include "os/win32/handles.h"
 #include "os/window_seam.h"
-#include "skin/bmp2rgn.h"
 #include "skin/skin_format.h"
 #include "skin/slider_math.h"
+#include "skin/win32/bmp2rgn.h"
 
 namespace skin {
 

@@ -10,9 +10,9 @@
 #include <span>
 
 #include "os/window_seam.h"
-#include "skin/bmp2rgn.h"
 #include "skin/button_face.h"
 #include "skin/skin_format.h"
+#include "skin/win32/bmp2rgn.h"
 
 namespace skin {
 

@@ -1,4 +1,4 @@
-#include "skin/skin_set.h"
+#include "skin/win32/skin_set.h"
 
 #include "os/win32/monitors.h"
 #include "settings/win32/ini_handler.h"

@@ -1,4 +1,4 @@
-#include "skin/win32_file_source.h"
+#include "skin/win32/win32_file_source.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "skin/skin_button.h"
+#include "skin/win32/skin_button.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
