@@ -33,7 +33,7 @@
 #include "app/view/node_speaker_links.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
-#include "dialogs/skinned_dialog.h"
+#include "dialogs/win32/skinned_dialog.h"
 #include "hosting/hosting_service.h"
 #include "node/event_file.h"
 #include "node/event_log.h"

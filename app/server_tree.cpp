@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/resource.h"
-#include "dialogs/server_info_dialog.h"
+#include "dialogs/win32/server_info_dialog.h"
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
 #include "settings/win32/ini_handler.h"

@@ -1,9 +1,9 @@
-#include "dialogs/page_network.h"
+#include "dialogs/win32/page_network.h"
 
 #include <cstdlib>
 
-#include "dialogs/dialog_ids.h"
 #include "dialogs/proxy_rules.h"
+#include "dialogs/win32/dialog_ids.h"
 #include "os/win32/text.h"
 #include "settings/win32/ini_handler.h"
 #include "settings/win32/viewer_registry.h"

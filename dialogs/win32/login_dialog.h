@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "dialogs/skinned_dialog.h"
+#include "dialogs/win32/skinned_dialog.h"
 #include "settings/win32/server_list_store.h"
 
 namespace dialogs {

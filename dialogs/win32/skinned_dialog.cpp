@@ -1,4 +1,4 @@
-#include "dialogs/skinned_dialog.h"
+#include "dialogs/win32/skinned_dialog.h"
 
 #include <windowsx.h>
 

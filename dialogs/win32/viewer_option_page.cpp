@@ -1,6 +1,6 @@
-#include "dialogs/viewer_option_page.h"
+#include "dialogs/win32/viewer_option_page.h"
 
-#include "dialogs/dialog_ids.h"
+#include "dialogs/win32/dialog_ids.h"
 #include "settings/win32/ini_handler.h"
 #include "settings/win32/viewer_registry.h"
 

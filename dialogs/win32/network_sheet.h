@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "dialogs/page_network.h"
-#include "dialogs/storage_page.h"
-#include "dialogs/viewer_option_page.h"
+#include "dialogs/win32/page_network.h"
+#include "dialogs/win32/storage_page.h"
+#include "dialogs/win32/viewer_option_page.h"
 #include "os/win32/property_sheet.h"
 
 namespace dialogs {

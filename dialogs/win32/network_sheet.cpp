@@ -1,4 +1,4 @@
-#include "dialogs/network_sheet.h"
+#include "dialogs/win32/network_sheet.h"
 
 namespace dialogs {
 

@@ -1,7 +1,7 @@
-#include "dialogs/login_dialog.h"
+#include "dialogs/win32/login_dialog.h"
 
-#include "dialogs/dialog_ids.h"
 #include "dialogs/login_placement.h"
+#include "dialogs/win32/dialog_ids.h"
 #include "os/win32/monitors.h"
 #include "settings/win32/ini_handler.h"
 #include "settings/win32/viewer_registry.h"

@@ -1,7 +1,7 @@
-#include "dialogs/storage_page.h"
+#include "dialogs/win32/storage_page.h"
 
-#include "dialogs/dialog_ids.h"
 #include "dialogs/storage_rules.h"
+#include "dialogs/win32/dialog_ids.h"
 #include "settings/win32/ini_handler.h"
 
 namespace dialogs {

@@ -1,11 +1,11 @@
-#include "dialogs/server_info_dialog.h"
+#include "dialogs/win32/server_info_dialog.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "dialogs/dialog_ids.h"
+#include "dialogs/win32/dialog_ids.h"
 #include "os/win32/text.h"
 #include "dialogs/server_info_rules.h"
 #include "settings/win32/ini_handler.h"
