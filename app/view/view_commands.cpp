@@ -9,7 +9,7 @@
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "app/view_list.h"
-#include "dialogs/camera_setup/camera_setup_sheet.h"
+#include "dialogs/camera_setup/win32/camera_setup_sheet.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "dialogs/preset/preset_setup_dialog.h"
 #include "os/win32/monitors.h"

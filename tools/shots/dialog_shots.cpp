@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "dialogs/camera_setup/camera_setup_sheet.h"
 #include "dialogs/camera_setup/setup_fields.h"
+#include "dialogs/camera_setup/win32/camera_setup_sheet.h"
 #include "dialogs/preset/preset_dialog.h"
 #include "dialogs/preset/preset_number_dialog.h"
 #include "dialogs/preset/preset_position_dialog.h"

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "dialogs/camera_setup/setup_pages.h"
+#include "dialogs/camera_setup/win32/setup_pages.h"
 #include "net/camera_setup_info.h"
 
 namespace node {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "dialogs/camera_setup/camera_setup_page.h"
+#include "dialogs/camera_setup/win32/camera_setup_page.h"
 #include "settings/win32/device_catalogue.h"
 
 namespace dialogs {

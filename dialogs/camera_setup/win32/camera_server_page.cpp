@@ -1,5 +1,5 @@
-#include "dialogs/camera_setup/camera_setup_resource.h"
-#include "dialogs/camera_setup/setup_pages.h"
+#include "dialogs/camera_setup/win32/camera_setup_resource.h"
+#include "dialogs/camera_setup/win32/setup_pages.h"
 
 #include <commctrl.h>
 

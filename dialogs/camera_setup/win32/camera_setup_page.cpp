@@ -1,4 +1,4 @@
-#include "dialogs/camera_setup/camera_setup_page.h"
+#include "dialogs/camera_setup/win32/camera_setup_page.h"
 
 #include <commctrl.h>
 
