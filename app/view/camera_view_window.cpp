@@ -9,7 +9,7 @@
 #include "app/view/registry_motion.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
-#include "dialogs/preset/preset_dialog.h"
+#include "dialogs/preset/win32/preset_dialog.h"
 #include "node/event_log.h"
 #include "os/clock.h"
 #include "os/win32/monitors.h"

@@ -1,8 +1,8 @@
-#include "dialogs/preset/preset_position_dialog.h"
+#include "dialogs/preset/win32/preset_position_dialog.h"
 
 #include "dialogs/camera_setup/setup_fields.h"
-#include "dialogs/preset/preset_resource.h"
 #include "dialogs/preset/preset_table.h"
+#include "dialogs/preset/win32/preset_resource.h"
 #include "os/win32/text.h"
 #include "settings/win32/ini_handler.h"
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <memory>
 
-#include "dialogs/preset/preset_prompts.h"
+#include "dialogs/preset/win32/preset_prompts.h"
 #include "os/win32/dialog.h"
 #include "skin/win32/skin_button.h"
 

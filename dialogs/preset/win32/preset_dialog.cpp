@@ -1,8 +1,8 @@
-#include "dialogs/preset/preset_dialog.h"
+#include "dialogs/preset/win32/preset_dialog.h"
 
 #include <commctrl.h>
 
-#include "dialogs/preset/preset_resource.h"
+#include "dialogs/preset/win32/preset_resource.h"
 #include "node/camera_control.h"
 #include "os/win32/monitors.h"
 #include "settings/text_table.h"

@@ -6,9 +6,9 @@
 // window keeps drawing and answering, and closes only once a wait is over.
 #include <windows.h>
 
-#include "dialogs/preset/background_wait.h"
-#include "dialogs/preset/preset_prompts.h"
 #include "dialogs/preset/preset_table.h"
+#include "dialogs/preset/win32/background_wait.h"
+#include "dialogs/preset/win32/preset_prompts.h"
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
 #include "os/win32/dialog.h"

@@ -1,7 +1,7 @@
-#include "dialogs/preset/preset_number_dialog.h"
+#include "dialogs/preset/win32/preset_number_dialog.h"
 
 #include "dialogs/camera_setup/setup_fields.h"
-#include "dialogs/preset/preset_resource.h"
+#include "dialogs/preset/win32/preset_resource.h"
 #include "os/win32/text.h"
 #include "settings/text_table.h"
 #include "settings/win32/ini_handler.h"

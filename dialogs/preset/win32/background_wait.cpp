@@ -1,4 +1,4 @@
-#include "dialogs/preset/background_wait.h"
+#include "dialogs/preset/win32/background_wait.h"
 
 #include "os/thread_name.h"
 

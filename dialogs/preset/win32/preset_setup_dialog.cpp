@@ -1,10 +1,10 @@
-#include "dialogs/preset/preset_setup_dialog.h"
+#include "dialogs/preset/win32/preset_setup_dialog.h"
 
 #include <commctrl.h>
 
 #include <utility>
 
-#include "dialogs/preset/preset_resource.h"
+#include "dialogs/preset/win32/preset_resource.h"
 #include "node/camera_control.h"
 #include "node/node_window.h"
 #include "os/win32/text.h"

@@ -1,7 +1,7 @@
-#include "dialogs/preset/preset_prompts.h"
+#include "dialogs/preset/win32/preset_prompts.h"
 
-#include "dialogs/preset/preset_number_dialog.h"
-#include "dialogs/preset/preset_position_dialog.h"
+#include "dialogs/preset/win32/preset_number_dialog.h"
+#include "dialogs/preset/win32/preset_position_dialog.h"
 #include "os/win32/message_box.h"
 
 namespace dialogs {

@@ -2,7 +2,7 @@
 // The position dialog (template 207 "Preset Position Info"): serial number
 // (read-only), location (at most 63 bytes, the field keeps its NUL), stay in
 // seconds and enable "TRUE" or "FALSE".
-#include "dialogs/preset/preset_prompts.h"
+#include "dialogs/preset/win32/preset_prompts.h"
 #include "os/win32/dialog.h"
 
 namespace dialogs {
