@@ -1,7 +1,7 @@
 #include "app/about_box.h"
 
 #include "app/resource.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 

@@ -4,7 +4,7 @@
 
 #include "app/resource.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 

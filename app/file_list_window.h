@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/docking_list.h"
-#include "dialogs/skinned_dialog.h"
+#include "dialogs/win32/skinned_dialog.h"
 #include "net/list_records.h"
 #include "os/win32/list_view.h"
 #include "record/stored_files.h"

@@ -8,8 +8,8 @@
 #include "os/socket.h"
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
-#include "settings/server_list_store.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/server_list_store.h"
 
 namespace app {
 namespace {

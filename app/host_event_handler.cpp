@@ -7,7 +7,7 @@
 #include "app/view_host.h"
 #include "app/view_list.h"
 #include "node/events/event_log.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 

@@ -6,8 +6,8 @@
 #include "node/events/event_log.h"
 #include "os/debug_log.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
 #include "settings/message_format.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 namespace {

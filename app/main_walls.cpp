@@ -12,7 +12,7 @@
 #include "os/win32/message_box.h"
 #include "os/win32/monitors.h"
 #include "os/debug_log.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 

@@ -11,8 +11,8 @@
 #include "os/debug_log.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app {
 namespace {

@@ -34,7 +34,7 @@
 #include "app/tray_icon.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
-#include "dialogs/skinned_dialog.h"
+#include "dialogs/win32/skinned_dialog.h"
 #include "node/events/event_log.h"
 #include "record/startup_repair.h"
 #include "settings/text_table.h"

@@ -10,14 +10,14 @@
 #include "app/alerts/alert_texts.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/resource.h"
-#include "dialogs/login_dialog.h"
-#include "dialogs/network_sheet.h"
+#include "dialogs/win32/login_dialog.h"
+#include "dialogs/win32/network_sheet.h"
 #include "os/clock.h"
 #include "os/local_time.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/storage/win32/plan_registry.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app {
 

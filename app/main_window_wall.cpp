@@ -1,7 +1,7 @@
 // The main window's side of the video walls: what a cell's camera menu
 // offers of its plan, the view a cell opens, and the drag out of the tree.
 #include "app/main_window.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 

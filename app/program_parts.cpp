@@ -1,7 +1,7 @@
 #include "app/program_parts.h"
 
 #include "app/view/node_speaker_links.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app {
 

@@ -6,7 +6,7 @@
 #include "os/debug_log.h"
 #include "os/win32/text.h"
 #include "record/startup_repair.h"
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace app {
 namespace {

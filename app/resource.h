@@ -66,7 +66,7 @@
 // The Recordings window's template is 134 (app/recordings/recordings_resource.h).
 // Dialog templates of every .rc linked into Halyard.exe share one number
 // space (the view's are in app/view/view_resource.h, the dialogs' in
-// dialogs/dialog_ids.h); the link fails on a number taken twice.
+// dialogs/win32/dialog_ids.h); the link fails on a number taken twice.
 #define IDD_EVENT_LOG 133
 #define IDC_EVENT_LIST 1300
 #define IDC_EVENT_CAMERA 1301

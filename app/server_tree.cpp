@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "app/resource.h"
-#include "dialogs/server_info_dialog.h"
+#include "dialogs/win32/server_info_dialog.h"
 #include "os/win32/message_box.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app {
 namespace {

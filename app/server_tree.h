@@ -16,7 +16,7 @@
 #include "app/host_event_router.h"
 #include "app/server_tree_model.h"
 #include "net/list_records.h"
-#include "settings/server_list_store.h"
+#include "settings/win32/server_list_store.h"
 
 namespace app {
 

@@ -3,7 +3,7 @@
 // holding its servers in display order. Group and server names share one
 // name space. The server tree keeps itself in step with it through this
 // interface, so the tree's rules can be checked against a list in memory
-// while the program keeps it in a file (settings/server_list_store.h).
+// while the program keeps it in a file (settings/win32/server_list_store.h).
 #include <string>
 #include <vector>
 

@@ -7,7 +7,7 @@
 #include "node/events/event_log.h"
 #include "os/local_time.h"
 #include "os/win32/text.h"
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace app::alerts {
 

@@ -5,8 +5,8 @@
 #include "app/recordings/recordings_texts.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::recordings {
 namespace {

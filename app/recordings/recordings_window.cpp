@@ -14,8 +14,8 @@
 #include "os/win32/text.h"
 #include "present/picture_file.h"
 #include "record/recording_names.h"
-#include "settings/ini_handler.h"
 #include "settings/message_format.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::recordings {
 namespace {

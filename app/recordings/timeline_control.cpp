@@ -7,7 +7,7 @@
 
 #include "os/local_time.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::recordings {
 namespace {

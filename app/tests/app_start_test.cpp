@@ -14,9 +14,9 @@
 #include "halyard_version.h"
 #include "record/mp4_file.h"
 #include "record/mp4_reader.h"
-#include "settings/device_catalogue.h"
+#include "settings/win32/device_catalogue.h"
 #include "settings/text_table.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::testing {
 namespace {

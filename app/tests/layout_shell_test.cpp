@@ -7,7 +7,7 @@
 #include "app/layouts/win32/layout_registry.h"
 #include "app/resource.h"
 #include "app/tests/shell_fixture.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::testing {
 namespace {

@@ -11,8 +11,8 @@
 #include "halyard_version.h"
 #include "app/tests/shell_fixture.h"
 #include "os/socket.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <commctrl.h>
 
 #include "app/tests/shell_fixture.h"
-#include "dialogs/dialog_ids.h"
+#include "dialogs/win32/dialog_ids.h"
 
 namespace app::testing {
 namespace {

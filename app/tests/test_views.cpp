@@ -5,7 +5,7 @@
 #include "app/program_core.h"
 #include "app/view_list.h"
 #include "hosting/hosting_service.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::testing {
 namespace {

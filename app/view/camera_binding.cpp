@@ -3,8 +3,8 @@
 #include "app/program_core.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "hosting/hosting_service.h"
-#include "settings/ini_handler.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::view {
 

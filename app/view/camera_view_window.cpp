@@ -9,15 +9,15 @@
 #include "app/view/registry_motion.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
-#include "dialogs/preset/preset_dialog.h"
+#include "dialogs/preset/win32/preset_dialog.h"
 #include "hosting/hosting_service.h"
 #include "node/events/event_log.h"
 #include "os/clock.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
 #include "settings/message_format.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::view {
 

@@ -8,7 +8,7 @@
 
 #include "app/view/view_texts.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::view {
 namespace {

@@ -1,6 +1,6 @@
 #include "app/view/registry_dynamic_ip.h"
 
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace app::view {
 

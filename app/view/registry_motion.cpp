@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace app::view {
 

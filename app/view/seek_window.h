@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "dialogs/skinned_dialog.h"
+#include "dialogs/win32/skinned_dialog.h"
 #include "node/link/camera_control.h"
 #include "record/seek_slider_state.h"
 

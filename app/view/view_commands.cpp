@@ -9,15 +9,15 @@
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
 #include "app/view_list.h"
-#include "dialogs/camera_setup/camera_setup_sheet.h"
-#include "dialogs/preset/preset_dialog.h"
-#include "dialogs/preset/preset_setup_dialog.h"
+#include "dialogs/camera_setup/win32/camera_setup_sheet.h"
+#include "dialogs/preset/win32/preset_dialog.h"
+#include "dialogs/preset/win32/preset_setup_dialog.h"
 #include "os/win32/monitors.h"
 #include "os/file.h"
 #include "os/local_time.h"
 #include "os/win32/text.h"
 #include "present/picture_file.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::view {
 namespace {

@@ -15,7 +15,7 @@
 #include "os/win32/handles.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::view {
 namespace {

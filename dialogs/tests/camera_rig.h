@@ -16,7 +16,7 @@
 #include "net/camera_setup_info.h"
 #include "node/link/node_window.h"
 #include "os/win32/tests/win32_test_rig.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 #include "world.h"
 
 namespace dialogs::testing {

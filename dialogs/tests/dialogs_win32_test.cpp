@@ -6,14 +6,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "dialogs/dialog_ids.h"
-#include "dialogs/login_dialog.h"
-#include "dialogs/network_sheet.h"
-#include "dialogs/server_info_dialog.h"
 #include "dialogs/tests/win32_test_support.h"
+#include "dialogs/win32/dialog_ids.h"
+#include "dialogs/win32/login_dialog.h"
+#include "dialogs/win32/network_sheet.h"
+#include "dialogs/win32/server_info_dialog.h"
 #include "os/win32/list_view.h"
-#include "settings/registry_key.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/registry_key.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace dialogs {
 namespace {

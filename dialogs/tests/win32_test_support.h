@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "os/win32/tests/win32_test_rig.h"
-#include "settings/ini_handler.h"
 #include "settings/tests/registry_sandbox.h"
 #include "settings/tests/settings_files.h"
+#include "settings/win32/ini_handler.h"
 
 namespace dialogs::testing {
 

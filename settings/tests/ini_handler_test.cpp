@@ -1,7 +1,7 @@
 // IniHandler over the real private-profile functions: defaults without a
 // file, the value conversions, Unicode files, long sections, the font and the
 // refusal before Initialise. Message boxes are captured, never shown.
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "settings/device_catalogue.h"
-#include "settings/profile_section.h"
 #include "settings/tests/settings_files.h"
+#include "settings/win32/device_catalogue.h"
+#include "settings/win32/profile_section.h"
 
 namespace settings {
 namespace {

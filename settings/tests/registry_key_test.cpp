@@ -1,7 +1,7 @@
 // RegistryKey against the real registry (Wine's under test): values
 // round-trip per server subkey, keys are created on first use, and every
 // value and key a test makes is removed again.
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The server list file through the real private-profile functions (Wine's
 // under test): the reading rules, the shared name space, rewrites that keep
 // the order, and sections longer than any fixed buffer.
-#include "settings/server_list_store.h"
+#include "settings/win32/server_list_store.h"
 
 #include <gtest/gtest.h>
 
-#include "settings/registry_key.h"
 #include "settings/tests/registry_sandbox.h"
 #include "settings/tests/settings_files.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/registry_key.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace settings {
 namespace {

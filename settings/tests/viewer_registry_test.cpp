@@ -1,16 +1,16 @@
 // The values the viewer keeps in the registry, in a registry of the test's
 // own: first-run defaults, per-entry logins, and secrets stored protected
 // while plain values of earlier versions still read.
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "os/win32/text.h"
-#include "settings/protected_text.h"
-#include "settings/registry_key.h"
 #include "settings/tests/registry_sandbox.h"
+#include "settings/win32/protected_text.h"
+#include "settings/win32/registry_key.h"
 
 namespace settings {
 namespace {

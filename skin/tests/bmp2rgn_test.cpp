@@ -1,7 +1,7 @@
 // CBmp2Rgn under Wine: every LoadBmp message, the pixel formats and their
 // colour tables as the DIB section shows them, and regions cut from
 // hand-drawn pictures (also past one batch of 2000 rectangles).
-#include "skin/bmp2rgn.h"
+#include "skin/win32/bmp2rgn.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // made for it: the form's size and outline, controls placed and drawn per
 // state, the check box's press released outside, the slider's drag and its
 // notifications, and each way a skin fails while the window carries on.
-#include "skin/skin_set.h"
+#include "skin/win32/skin_set.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -13,7 +13,7 @@
 #include "os/window_seam.h"
 #include "skin/bmp_reader.h"
 #include "skin/skin_file_reader.h"
-#include "skin/skin_set.h"
+#include "skin/win32/skin_set.h"
 
 namespace skin::testing {
 

@@ -11,13 +11,13 @@
 #include <functional>
 #include <string>
 
-#include "dialogs/camera_setup/camera_setup_sheet.h"
 #include "dialogs/camera_setup/setup_fields.h"
-#include "dialogs/preset/preset_dialog.h"
-#include "dialogs/preset/preset_number_dialog.h"
-#include "dialogs/preset/preset_position_dialog.h"
-#include "dialogs/preset/preset_resource.h"
-#include "dialogs/preset/preset_setup_dialog.h"
+#include "dialogs/camera_setup/win32/camera_setup_sheet.h"
+#include "dialogs/preset/win32/preset_dialog.h"
+#include "dialogs/preset/win32/preset_number_dialog.h"
+#include "dialogs/preset/win32/preset_position_dialog.h"
+#include "dialogs/preset/win32/preset_resource.h"
+#include "dialogs/preset/win32/preset_setup_dialog.h"
 #include "dialogs/tests/camera_rig.h"
 #include "os/win32/list_view.h"
 

@@ -16,7 +16,7 @@
 #include "app/view/view_factory.h"
 #include "os/win32/monitors.h"
 #include "app/tests/shell_fixture.h"
-#include "dialogs/dialog_ids.h"
+#include "dialogs/win32/dialog_ids.h"
 #include "dialogs/tests/win32_test_support.h"
 #include "os/win32/handles.h"
 #include "world.h"

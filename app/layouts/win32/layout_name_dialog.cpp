@@ -3,7 +3,7 @@
 #include "app/layouts/layout.h"
 #include "app/layouts/win32/layouts_resource.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::layouts {
 

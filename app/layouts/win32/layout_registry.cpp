@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "os/win32/text.h"
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace app::layouts {
 namespace {

@@ -15,7 +15,7 @@
 #include "os/win32/tests/win32_test_rig.h"
 #include "record/recording_names.h"
 #include "record/tests/recording_maker.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::recordings {
 namespace {

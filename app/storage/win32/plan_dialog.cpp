@@ -6,7 +6,7 @@
 
 #include "app/storage/win32/plans_resource.h"
 #include "os/win32/text.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::storage {
 namespace {

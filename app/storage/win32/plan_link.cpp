@@ -8,7 +8,7 @@
 #include "node/media/node_media.h"
 #include "node/link/node_window.h"
 #include "os/debug_log.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 #include "app/storage/win32/plan_registry.h"
 
 namespace app::storage {

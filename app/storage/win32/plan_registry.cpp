@@ -5,8 +5,8 @@
 #include "os/app_data.h"
 #include "os/debug_log.h"
 #include "os/win32/text.h"
-#include "settings/protected_text.h"
-#include "settings/registry_key.h"
+#include "settings/win32/protected_text.h"
+#include "settings/win32/registry_key.h"
 
 namespace app::storage {
 namespace {

@@ -26,7 +26,7 @@
 #include "app/storage/win32/plan_link.h"
 #include "app/view/tests/view_test_support.h"
 #include "app/wall/win32/wall_window.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 #include "os/socket.h"
 #include "os/thread_name.h"
 #include "present/i420_convert.h"

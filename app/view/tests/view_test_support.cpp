@@ -6,7 +6,7 @@
 #include "os/clock.h"
 #include "os/win32/handles.h"
 #include "present/picture_file.h"
-#include "settings/ini_handler.h"
+#include "settings/win32/ini_handler.h"
 
 namespace app::view::testing {
 

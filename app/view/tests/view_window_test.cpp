@@ -24,9 +24,9 @@
 #include "os/win32/text.h"
 #include "present/i420_convert.h"
 #include "record/mp4_output.h"
-#include "settings/ini_handler.h"
-#include "settings/registry_key.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/ini_handler.h"
+#include "settings/win32/registry_key.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::view {
 namespace {

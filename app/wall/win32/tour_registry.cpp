@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "settings/registry_key.h"
+#include "settings/win32/registry_key.h"
 
 namespace app::wall {
 namespace {

@@ -8,7 +8,7 @@
 #include "os/window_seam.h"
 #include "os/win32/object_window.h"
 #include "os/win32/text.h"
-#include "settings/viewer_registry.h"
+#include "settings/win32/viewer_registry.h"
 
 namespace app::wall {
 namespace {

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <functional>
 
-#include "dialogs/camera_setup/camera_setup_resource.h"
-#include "dialogs/camera_setup/camera_setup_sheet.h"
+#include "dialogs/camera_setup/win32/camera_setup_resource.h"
+#include "dialogs/camera_setup/win32/camera_setup_sheet.h"
 #include "dialogs/tests/camera_rig.h"
 #include "os/win32/list_view.h"
 #include "os/win32/text.h"

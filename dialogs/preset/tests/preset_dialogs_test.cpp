@@ -10,11 +10,11 @@
 #include <cstring>
 #include <deque>
 
-#include "dialogs/preset/preset_dialog.h"
-#include "dialogs/preset/preset_number_dialog.h"
-#include "dialogs/preset/preset_position_dialog.h"
-#include "dialogs/preset/preset_resource.h"
-#include "dialogs/preset/preset_setup_dialog.h"
+#include "dialogs/preset/win32/preset_dialog.h"
+#include "dialogs/preset/win32/preset_number_dialog.h"
+#include "dialogs/preset/win32/preset_position_dialog.h"
+#include "dialogs/preset/win32/preset_resource.h"
+#include "dialogs/preset/win32/preset_setup_dialog.h"
 #include "dialogs/tests/camera_rig.h"
 #include "os/clock.h"
 #include "os/win32/list_view.h"
