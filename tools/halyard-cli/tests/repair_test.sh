@@ -53,7 +53,7 @@ run "${D[@]}" record - "$work/normal.mp4" --seconds 2 >/dev/null 2>"$work/err" &
 out=$(playable "$work/normal.mp4") && pass || fail "normal recording: $out"
 
 # 2. Kills after a random 3 to 20 s.
-RANDOM=$$
+seed=${REPAIR_TEST_SEED:-$$}; RANDOM=$seed; echo "random seed $seed (REPAIR_TEST_SEED=$seed draws the same delays and cut points again)"
 losses=()
 for k in $(seq "$kills"); do
   f="$work/kill$k.mp4"
