@@ -46,6 +46,12 @@ playable() {
 # MD5 of every video packet: prefixes compare sample by sample.
 packets() { ffprobe -v error -select_streams "$2" -show_entries packet=data_hash -show_data_hash md5 -of csv=p=0 "$1" 2>/dev/null; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# A cut whose repair went wrong, with the recording it was cut from, kept in
+# $REPAIR_TEST_KEEP (when set) to be tried again by hand.
+keep_inputs() {
+  [ -n "${REPAIR_TEST_KEEP:-}" ] || return 0
+  mkdir -p "$REPAIR_TEST_KEEP/$1" && cp "$work/cut.mp4" "$work/cut.mp4.journal" "$c" "$c.journal" "$REPAIR_TEST_KEEP/$1/"
+}
 
 # 1. A normally stopped recording is playable and leaves no journal.
 run "${D[@]}" record - "$work/normal.mp4" --seconds 2 >/dev/null 2>"$work/err" && pass || fail "record: $(cat "$work/err")"
@@ -106,7 +112,7 @@ if [ -f "$work/cut.mp4" ]; then
       packets "$c" v >"$work/c.v"; packets "$c" a >"$work/c.a"
       if cmp -s "$work/c.v" <(head -n "$(wc -l <"$work/c.v")" "$work/full.v") &&
          cmp -s "$work/c.a" <(head -n "$(wc -l <"$work/c.a")" "$work/full.a"); then pass
-      else fail "cut $m/$j: the samples are not a prefix of the recording's"; fi
+      else fail "cut $m/$j: the samples are not a prefix of the recording's"; keep_inputs "$m-$j"; fi
     else
       grep -q 'left as it is' "$work/out" && cmp -s "$c" "$work/c.before" && pass ||
         fail "cut $m/$j: refused without a reason or touched the file: $(cat "$work/out")"
