@@ -127,7 +127,9 @@ if [ ${#files[@]} = 1 ] && [ -f "${files[0]}" ]; then
     || fail "the motion recording lasts ${length} s or does not decode"
   read -r vs ve <<<"$(span "${files[0]}" v)"
   read -r as ae <<<"$(span "${files[0]}" a)"
-  within "$ve" "${ae:-0}" $interval && pass || fail "motion recording: pictures end at $ve s, sound at ${ae:-none}"
+  # The recording closes at a picture; the sound that goes with it comes in
+  # frames of 64 ms, and on a busy machine the last one may not have come yet.
+  within "$ve" "${ae:-0}" 0.064 && pass || fail "motion recording: pictures end at $ve s, sound at ${ae:-none}"
 else
   fail "wanted one motion recording, found: $(ls "$work/motion")"
 fi
