@@ -12,7 +12,7 @@
 namespace skin {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::MakeBmp;
 using testing::PictureBmp;
 using testing::RecordingMessages;
@@ -49,13 +49,13 @@ struct LoadFailure {
   std::string message;
 };
 
-BmpSpec Small(std::function<void(BmpSpec&)> change) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.pixels.assign(16, 0);
-  change(spec);
-  return spec;
+BmpLayout Small(std::function<void(BmpLayout&)> change) {
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.pixels.assign(16, 0);
+  change(layout);
+  return layout;
 }
 
 TEST(CBmp2Rgn, EveryLoadFailureShowsItsMessage) {
@@ -101,16 +101,16 @@ TEST(CBmp2Rgn, WithoutASourceNothingIsRead) {
 
 struct Format {
   const char* what;
-  BmpSpec spec;
+  BmpLayout layout;
   std::vector<uint32_t> expected;  // 0x00RRGGBB, top row first
   uint32_t significant = 0xFFFFFF;  // bits a 16-bit format defines (widening is the system's choice)
 };
 
 TEST(CBmp2Rgn, PixelFormatsAndColourTablesLoadAsDrawn) {
   const uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF, white = 0xFFFFFF;
-  auto spec = [](uint16_t bits, int w, int h, std::vector<uint32_t> table, std::vector<uint8_t> pixels,
+  auto layout = [](uint16_t bits, int w, int h, std::vector<uint32_t> table, std::vector<uint8_t> pixels,
                  uint32_t compression = 0, uint32_t used = 0) {
-    BmpSpec s;
+    BmpLayout s;
     s.bit_count = bits;
     s.width = w;
     s.height = h;
@@ -122,27 +122,27 @@ TEST(CBmp2Rgn, PixelFormatsAndColourTablesLoadAsDrawn) {
   };
   const Format cases[] = {
       // Rows bottom-up, each padded to 4 bytes.
-      {"1 bit", spec(1, 3, 2, {red, blue}, {0b01000000, 0, 0, 0, 0b10100000, 0, 0, 0}), {blue, red, blue, red, blue, red}},
-      {"4 bits", spec(4, 2, 1, {0, 0, green, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, white}, {0x2F, 0, 0, 0}),
+      {"1 bit", layout(1, 3, 2, {red, blue}, {0b01000000, 0, 0, 0, 0b10100000, 0, 0, 0}), {blue, red, blue, red, blue, red}},
+      {"4 bits", layout(4, 2, 1, {0, 0, green, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, white}, {0x2F, 0, 0, 0}),
        {green, white}},
-      {"8 bits, two colours used", spec(8, 3, 1, {red, green}, {1, 0, 1, 0}, 0, 2), {green, red, green}},
-      {"16 bits 5-5-5", spec(16, 2, 1, {}, {0x00, 0x7C, 0x1F, 0x00}), {0xF80000, 0x0000F8}, 0xF8F8F8},
-      {"16 bits 5-6-5 bit fields", spec(16, 2, 1, {0xF800, 0x07E0, 0x001F}, {0xE0, 0x07, 0x1F, 0x00}, 3),
+      {"8 bits, two colours used", layout(8, 3, 1, {red, green}, {1, 0, 1, 0}, 0, 2), {green, red, green}},
+      {"16 bits 5-5-5", layout(16, 2, 1, {}, {0x00, 0x7C, 0x1F, 0x00}), {0xF80000, 0x0000F8}, 0xF8F8F8},
+      {"16 bits 5-6-5 bit fields", layout(16, 2, 1, {0xF800, 0x07E0, 0x001F}, {0xE0, 0x07, 0x1F, 0x00}, 3),
        {0x00FC00, 0x0000F8}, 0xF8FCF8},
-      {"24 bits", spec(24, 2, 1, {}, {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0, 0}), {red, blue}},
-      {"32 bits", spec(32, 1, 2, {}, {0x00, 0xFF, 0x00, 0, 0x10, 0x20, 0x30, 0}), {0x302010, green}},
-      {"32 bits with bit fields", spec(32, 1, 1, {0x00FF0000, 0x0000FF00, 0x000000FF}, {0x33, 0x22, 0x11, 0}, 3),
+      {"24 bits", layout(24, 2, 1, {}, {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0, 0}), {red, blue}},
+      {"32 bits", layout(32, 1, 2, {}, {0x00, 0xFF, 0x00, 0, 0x10, 0x20, 0x30, 0}), {0x302010, green}},
+      {"32 bits with bit fields", layout(32, 1, 1, {0x00FF0000, 0x0000FF00, 0x000000FF}, {0x33, 0x22, 0x11, 0}, 3),
        {0x112233}},
-      {"24 bits top-down", spec(24, 1, -2, {}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}), {blue, red}},
+      {"24 bits top-down", layout(24, 1, -2, {}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}), {blue, red}},
   };
   for (const Format& c : cases) {
-    BitmapFile file({MakeBmp(c.spec)});
+    BitmapFile file({MakeBmp(c.layout)});
     RecordingMessages messages;
     CBmp2Rgn bmp(messages);
     bmp.SetSource(file.source.get(), file.extents);
     ASSERT_TRUE(bmp.LoadBmp(0)) << c.what << ": " << (messages.shown.empty() ? "" : messages.shown[0]);
-    EXPECT_EQ(bmp.width(), c.spec.width) << c.what;
-    EXPECT_EQ(bmp.height(), std::abs(c.spec.height)) << c.what;
+    EXPECT_EQ(bmp.width(), c.layout.width) << c.what;
+    EXPECT_EQ(bmp.height(), std::abs(c.layout.height)) << c.what;
     std::vector<uint32_t> pixels = Pixels(bmp);
     for (uint32_t& p : pixels) p &= c.significant;
     EXPECT_EQ(pixels, c.expected) << c.what;

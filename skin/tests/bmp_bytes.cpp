@@ -5,7 +5,7 @@
 
 namespace skin::testing {
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& bmp) {
+std::vector<uint8_t> MakeBmp(const BmpLayout& bmp) {
   const uint32_t offset =
       bmp.bits_offset >= 0 ? static_cast<uint32_t>(bmp.bits_offset) : 54 + 4 * static_cast<uint32_t>(bmp.table.size());
   std::vector<uint8_t> out;
@@ -31,7 +31,7 @@ std::vector<uint8_t> MakeBmp(const BmpSpec& bmp) {
 
 std::vector<uint8_t> PictureBmp(const std::vector<std::string>& rows,
                                 const std::vector<std::pair<char, uint32_t>>& palette) {
-  BmpSpec bmp;
+  BmpLayout bmp;
   bmp.height = static_cast<int32_t>(rows.size());
   bmp.width = rows.empty() ? 0 : static_cast<int32_t>(rows[0].size());
   const size_t stride = (static_cast<size_t>(bmp.width) * 3 + 3) & ~size_t{3};

@@ -8,7 +8,7 @@
 
 namespace skin::testing {
 
-struct BmpSpec {
+struct BmpLayout {
   int32_t width = 1;
   int32_t height = 1;
   uint16_t bit_count = 24;
@@ -21,7 +21,7 @@ struct BmpSpec {
   int64_t bits_offset = -1;  // -1: right after the table
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& bmp);
+std::vector<uint8_t> MakeBmp(const BmpLayout& bmp);
 
 // A 24-bit bottom-up bitmap from rows of characters, top row first; each
 // character names a colour 0x00RRGGBB in `palette` ("c=RRGGBB" pairs are

@@ -9,7 +9,7 @@
 namespace skin {
 namespace {
 
-using testing::BmpSpec;
+using testing::BmpLayout;
 using testing::MakeBmp;
 
 BmpStatus Read(const std::vector<uint8_t>& bytes, DibImage* out = nullptr) {
@@ -42,68 +42,68 @@ TEST(BmpReader, ColourTableEntriesFollowBitsCompressionAndColoursUsed) {
 }
 
 TEST(BmpReader, ReadsHeaderTableAndRowsOfAnEightBitPicture) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bit_count = 8;
-  spec.colours_used = 2;
-  spec.table = {0x00FF0000, 0x000000FF};
-  spec.pixels = {0, 1, 0, 0, 1, 1, 0, 0};  // two rows of 3 pixels padded to 4
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = 2;
+  layout.bit_count = 8;
+  layout.colours_used = 2;
+  layout.table = {0x00FF0000, 0x000000FF};
+  layout.pixels = {0, 1, 0, 0, 1, 1, 0, 0};  // two rows of 3 pixels padded to 4
   DibImage image;
-  ASSERT_EQ(Read(MakeBmp(spec), &image), BmpStatus::kOk);
+  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
   EXPECT_EQ(image.info.width, 3);
   EXPECT_EQ(image.info.height, 2);
-  EXPECT_EQ(image.colour_table, spec.table);
-  EXPECT_EQ(image.bits, spec.pixels);
+  EXPECT_EQ(image.colour_table, layout.table);
+  EXPECT_EQ(image.bits, layout.pixels);
   EXPECT_EQ(image.bits_offset, 54u + 8u);
 }
 
 TEST(BmpReader, PixelBytesStopAtStrideTimesHeightAndMayBeFewer) {
-  BmpSpec spec;
-  spec.width = 5;  // 15 bytes a row, stride 16
-  spec.height = 2;
-  spec.pixels.assign(40, 0xAB);  // 8 bytes more than the rows need
+  BmpLayout layout;
+  layout.width = 5;  // 15 bytes a row, stride 16
+  layout.height = 2;
+  layout.pixels.assign(40, 0xAB);  // 8 bytes more than the rows need
   DibImage image;
-  ASSERT_EQ(Read(MakeBmp(spec), &image), BmpStatus::kOk);
+  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
   EXPECT_EQ(image.bits.size(), 32u);
 
-  spec.pixels.assign(20, 0xCD);  // fewer than the rows need: what is there is taken
-  ASSERT_EQ(Read(MakeBmp(spec), &image), BmpStatus::kOk);
+  layout.pixels.assign(20, 0xCD);  // fewer than the rows need: what is there is taken
+  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
   EXPECT_EQ(image.bits.size(), 20u);
 
-  spec.height = -2;  // top-down rows count the same
-  spec.pixels.assign(40, 0xEF);
-  ASSERT_EQ(Read(MakeBmp(spec), &image), BmpStatus::kOk);
+  layout.height = -2;  // top-down rows count the same
+  layout.pixels.assign(40, 0xEF);
+  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
   EXPECT_EQ(image.bits.size(), 32u);
 }
 
 TEST(BmpReader, BitFieldMasksAreReadAsTheColourTable) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bit_count = 16;
-  spec.compression = kBiBitFields;
-  spec.table = {0xF800, 0x07E0, 0x001F};
-  spec.pixels = {0x00, 0xF8, 0x1F, 0x00};
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.bit_count = 16;
+  layout.compression = kBiBitFields;
+  layout.table = {0xF800, 0x07E0, 0x001F};
+  layout.pixels = {0x00, 0xF8, 0x1F, 0x00};
   DibImage image;
-  ASSERT_EQ(Read(MakeBmp(spec), &image), BmpStatus::kOk);
-  EXPECT_EQ(image.colour_table, spec.table);
+  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
+  EXPECT_EQ(image.colour_table, layout.table);
 }
 
 struct Failure {
   const char* what;
-  BmpSpec spec;
+  BmpLayout layout;
   size_t cut_to;  // 0: whole file
   BmpStatus expected;
 };
 
-BmpSpec With(std::function<void(BmpSpec&)> change) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.pixels.assign(16, 0x55);
-  change(spec);
-  return spec;
+BmpLayout With(std::function<void(BmpLayout&)> change) {
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.pixels.assign(16, 0x55);
+  change(layout);
+  return layout;
 }
 
 TEST(BmpReader, EachFailureIsFoundWhereTheLoaderMeetsIt) {
@@ -147,7 +147,7 @@ TEST(BmpReader, EachFailureIsFoundWhereTheLoaderMeetsIt) {
       {"the most negative height", With([](auto& s) { s.height = INT32_MIN; }), 0, BmpStatus::kCannotCreate},
   };
   for (const Failure& c : cases) {
-    std::vector<uint8_t> bytes = MakeBmp(c.spec);
+    std::vector<uint8_t> bytes = MakeBmp(c.layout);
     if (c.cut_to) bytes.resize(c.cut_to);
     EXPECT_EQ(Read(bytes), c.expected) << c.what;
   }

@@ -161,10 +161,10 @@ TEST(SkinpackPack, RefusesWhatTheViewerWouldRefuse) {
        "line 4: down.bmp: not a Windows bitmap (no \"BM\")"},
       {"a format the viewer cannot show",
        [](auto& f) {
-         skin::testing::BmpSpec spec;
-         spec.bit_count = 2;
-         spec.pixels.assign(4, 0);
-         f["mask.bmp"] = skin::testing::MakeBmp(spec);
+         skin::testing::BmpLayout layout;
+         layout.bit_count = 2;
+         layout.pixels.assign(4, 0);
+         f["mask.bmp"] = skin::testing::MakeBmp(layout);
        },
        "", "line 4: mask.bmp: a pixel format or size the viewer cannot show"},
   };
