@@ -31,6 +31,19 @@ HWND CFileListWindow::Create(HWND owner) {
   return hwnd;
 }
 
+bool CFileListWindow::ToggleBeside(HWND main) {
+  const bool show = !IsWindowVisible(hwnd());
+  if (show && !placed_) {
+    RECT r{};
+    GetWindowRect(main, &r);
+    SetWindowPos(hwnd(), nullptr, r.right, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    docking_.Dock(docking_index_, 0);
+    placed_ = true;
+  }
+  ShowWindow(hwnd(), show ? SW_SHOWNOACTIVATE : SW_HIDE);
+  return show;
+}
+
 BOOL CFileListWindow::OnInitDialog() {
   ApplySkin();
   settings::IniHandler& ini = settings::IniHandler::Instance();

@@ -34,6 +34,10 @@ class CFileListWindow : public dialogs::CSkinnedDialog {
 
   // Created hidden, owned by `owner`; joins the docking list.
   HWND Create(HWND owner);
+  // Shows the list if hidden, hides it if shown; true when it is shown now.
+  // The first time it shows, it sits against `main`'s right edge, top
+  // aligned, docked to it; later it stays where the user left it.
+  bool ToggleBeside(HWND main);
   // Files each record under its folders (the whole list, or one added file).
   void AddFiles(const std::vector<net::FileRecord>& files);
   // A file-list update: code 0 adds the file; the server's other codes
@@ -75,6 +79,7 @@ class CFileListWindow : public dialogs::CSkinnedDialog {
   DockingList& docking_;
   FileListOwner& owner_;
   int docking_index_ = -1;
+  bool placed_ = false;
   win32::ListView list_;
   record::StoredFileTree tree_;
   // Tree items parallel to tree_'s roots and their children.

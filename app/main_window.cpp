@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/alerts/alert_rules_dialog.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/registry_open_recordings.h"
 #include "hosting/hosting_service.h"
@@ -21,7 +20,57 @@ using settings::IniHandler;
 
 CMainWindow* g_main_window = nullptr;
 
-constexpr char kApplicationName[] = "Halyard";
+// The system menu's items beyond the standard ones: layouts, walls, the
+// Recordings and Event Log windows and the about box.
+void AddSystemMenuItems(HINSTANCE instance, HWND window, MainLayouts& layouts) {
+  wchar_t text[128] = {};
+  if (!LoadStringW(instance, IDS_ABOUTBOX, text, 128)) return;
+  HMENU menu = GetSystemMenu(window, FALSE);
+  if (!menu) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
+  const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
+  AppendMenuW(menu, MF_STRING, ID_SAVE_LAYOUT, L"Save Layout As...");
+  HMENU layouts_menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu), L"Layouts");
+  layouts.SetMenu(layouts_menu);
+  HMENU walls = CreatePopupMenu();
+  for (UINT i = 0; i < ID_WALL_COUNT; ++i)
+    AppendMenuW(walls, MF_STRING, ID_WALL_FIRST + 16 * i, (L"Wall on Monitor " + std::to_wstring(i + 1)).c_str());
+  AppendMenuW(walls, MF_STRING, ID_TOUR_LAYOUTS, L"Tour the Layouts");
+  AppendMenuW(walls, MF_STRING, ID_CLOSE_WALLS, L"Close Walls");
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(walls), L"Walls");
+  AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
+  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
+  AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
+}
+
+// The event log's daily file in the user's local application data folder.
+void StartEventFile(ProgramCore& core) {
+  const std::string folder = os::LocalAppDataDirectory();
+  if (folder.empty()) return;
+  core.WriteEventsTo(folder + "Halyard\\");
+}
+
+void ApplyCaptionAndFont(HWND window, HWND tree) {
+  IniHandler& ini = IniHandler::Instance();
+  SetWindowTextW(window, win32::Widen(ini.GetString(settings::text::kMainCaption)).c_str());
+  if (HFONT font = ini.Font()) {
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+// Where it was left, unless that monitor is gone (or the window would be out of reach).
+void RestorePosition(HWND window) {
+  const settings::WindowPosition at = settings::LoadWindowPosition();
+  RECT r{};
+  GetWindowRect(window, &r);
+  const ScreenRect placed =
+      KeepOnAMonitor({at.x, at.y, at.x + (r.right - r.left), at.y + (r.bottom - r.top)}, win32::WorkAreas());
+  SetWindowPos(window, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(window, SW_SHOWNOACTIVATE);
+}
 
 }  // namespace
 
@@ -30,15 +79,26 @@ CMainWindow::CMainWindow(MainWindowSetup setup)
       setup_(std::move(setup)),
       core_(setup_.parts->core),
       devices_(setup_.parts->devices),
-      file_list_(setup_.instance, setup_.program_dir, docking_, *this),
-      pending_views_(setup_.options.views) {}
+      entries_({this, &core_, &tree_, &views_, &opener_, &plans_, &walls_, &layouts_}),
+      view_host_({setup_.instance, setup_.program_dir, this, &file_list_, &core_, &devices_, &views_, &side_windows_,
+                  &alerts_, &layouts_, [this](CameraView* view) { ViewClosed(view); }}),
+      file_list_(setup_.instance, setup_.program_dir, docking_, entries_),
+      opener_({setup_.instance, setup_.program_dir, setup_.factory, &view_host_, &tree_, &core_,
+               [this](const ViewRequest& request, CameraView& view) {
+                 // A camera that records by plan is recorded through its view's link while the view is open.
+                 if (plans_.service()) plans_.service()->ViewOpened(request, view);
+                 layouts_.ApplyPlace(request, &view);
+               }}),
+      plans_({setup_.instance, &core_, &tree_, &opener_, &alerts_,
+              [this](const std::string& title, const std::string& text) { tray_.ShowBalloon(title, text); }}),
+      start_(setup_.options, tree_, opener_, [this] { Exit(); }) {
+  opener_.AddPending(setup_.options.views);
+}
 
 CMainWindow::~CMainWindow() {
   // Destroyed here, while the whole object still handles WM_DESTROY.
   if (hwnd() && IsWindow(hwnd())) DestroyWindow(hwnd());
   if (!shut_down_) Shutdown();
-  if (icon_big_) DestroyIcon(icon_big_);
-  if (icon_small_) DestroyIcon(icon_small_);
 }
 
 CMainWindow* CMainWindow::Instance() { return g_main_window; }
@@ -48,41 +108,32 @@ UINT CMainWindow::ShowYourselfMessage() {
   return message;
 }
 
-void CMainWindow::ShowFromTray() {
-  if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
-  ShowWindow(hwnd(), SW_SHOW);
-  SetForegroundWindow(hwnd());
-}
-
 BOOL CMainWindow::OnInitDialog() {
-  AddAboutItem();
-  SetIcons();
+  AddSystemMenuItems(setup_.instance, hwnd(), layouts_);
+  tray_.SetIcons(setup_.instance, hwnd());
   ApplySkin();
   g_main_window = this;
-  StartEventFile();
+  StartEventFile(core_);
   StartHostingClient();
   devices_.OpenSound(hwnd());
-  ApplyCaptionAndFont();
-  RestorePositionAndProxy();
-  CreateFileList();
-  tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
+  ApplyCaptionAndFont(hwnd(), Item(IDC_TREE_SERVER));
+  RestorePosition(hwnd());
+  core_.hosting().SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
+  docking_.Add(hwnd());
+  file_list_.Create(hwnd());
+  tray_.Add();
   SetPropW(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
-  tree_.Attach(Item(IDC_TREE_SERVER), hwnd(), setup_.instance, this);
+  tree_.Attach(Item(IDC_TREE_SERVER), hwnd(), setup_.instance, &entries_);
   tree_.Load(setup_.program_dir);
   core_.slots().Reset();
-  StartPlans();
+  plans_.Start(hwnd());
   devices_.StartMicrophone(core_.hosting());
   if (setup_.open_recordings)
     repair_.Start(*setup_.open_recordings, setup_.repair_sources, setup_.parts->poster, hwnd(), Item(IDC_TREE_SERVER));
-  if (!setup_.options.Empty()) PostMessageW(hwnd(), kWmRunStartOptions, 0, 0);
+  if (!setup_.options.Empty()) PostMessageW(hwnd(), MainStart::kWmRunStartOptions, 0, 0);
   PostMessageW(hwnd(), kWmRestoreStartLayout, 0, 0);
   // No control takes the focus, so the window is not activated by its own start.
   return FALSE;
-}
-
-void CMainWindow::ShowEventLog() {
-  if (!event_log_window_) event_log_window_ = std::make_unique<CEventLogWindow>(setup_.instance, core_.event_log());
-  event_log_window_->Show(hwnd());
 }
 
 recordings::RecordingsSources CMainWindow::RecordingSources() {
@@ -96,76 +147,21 @@ recordings::RecordingsSources CMainWindow::RecordingSources() {
   }
   const std::string app_data = os::LocalAppDataDirectory();
   if (!app_data.empty()) sources.event_folder = app_data + "Halyard\\";
-  if (plans_) {
-    std::string root = plans_->plans().storage().root;
+  if (storage::PlanService* plans = plans_.service()) {
+    std::string root = plans->plans().storage().root;
     if (!root.empty() && root.back() != '\\' && root.back() != '/') root += '\\';
     if (!root.empty() && std::find(sources.roots.begin(), sources.roots.end(), root) == sources.roots.end())
       sources.roots.push_back(root);
     // Asked at the time: the plans end before the Recordings window.
-    sources.is_kept = [this](const std::string& path) { return plans_ && plans_->plans().retention().IsKept(path); };
+    sources.is_kept = [this](const std::string& path) {
+      return plans_.service() && plans_.service()->plans().retention().IsKept(path);
+    };
     sources.set_keep = [this](const std::string& path, bool keep) {
-      return plans_ && plans_->plans().retention().SetKeep(path, keep);
+      return plans_.service() && plans_.service()->plans().retention().SetKeep(path, keep);
     };
   }
-  sources.sound = SoundOutput();
+  sources.sound = devices_.sound();
   return sources;
-}
-
-void CMainWindow::ShowRecordings() {
-  if (!recordings_window_) recordings_window_ = std::make_unique<recordings::CRecordingsWindow>(setup_.instance);
-  recordings_window_->Show(hwnd(), RecordingSources());
-}
-
-void CMainWindow::PlayBack(const std::vector<std::string>& names) {
-  if (!recordings_window_) recordings_window_ = std::make_unique<recordings::CRecordingsWindow>(setup_.instance);
-  recordings_window_->ShowCamera(hwnd(), RecordingSources(), names);
-}
-
-void CMainWindow::MotionStarted(HWND view, const std::string& camera_id, const std::string& name) {
-  alerts_.MotionStarted(view, camera_id, name);
-}
-
-void CMainWindow::CameraOutage(HWND view, const std::string& camera_id, const std::string& name, bool lost) {
-  alerts_.CameraOutage(view, camera_id, name, lost);
-}
-
-void CMainWindow::EditAlerts(HWND view, const std::string& camera_id, const std::string& /*name*/) {
-  alerts::CAlertRulesDialog dialog(setup_.instance, alerts::AlertRulesRemembered(camera_id),
-                                   [](const settings::TextId& id) { return IniHandler::Instance().GetString(id); });
-  if (dialog.DoModal(view) != IDOK) return;
-  alerts::RememberAlertRules(camera_id, dialog.rules());
-}
-
-void CMainWindow::AddAboutItem() {
-  wchar_t text[128] = {};
-  if (!LoadStringW(setup_.instance, IDS_ABOUTBOX, text, 128)) return;
-  HMENU menu = GetSystemMenu(hwnd(), FALSE);
-  if (!menu) return;
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  const std::wstring event_log = win32::Widen(IniHandler::Instance().GetString(settings::text::kEventLogCaption));
-  const std::wstring recordings = win32::Widen(IniHandler::Instance().GetString(recordings::kRecordingsCaption));
-  AppendMenuW(menu, MF_STRING, ID_SAVE_LAYOUT, L"Save Layout As...");
-  HMENU layouts_menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(layouts_menu), L"Layouts");
-  layouts_.SetMenu(layouts_menu);
-  HMENU walls = CreatePopupMenu();
-  for (UINT i = 0; i < ID_WALL_COUNT; ++i)
-    AppendMenuW(walls, MF_STRING, ID_WALL_FIRST + 16 * i, (L"Wall on Monitor " + std::to_wstring(i + 1)).c_str());
-  AppendMenuW(walls, MF_STRING, ID_TOUR_LAYOUTS, L"Tour the Layouts");
-  AppendMenuW(walls, MF_STRING, ID_CLOSE_WALLS, L"Close Walls");
-  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(walls), L"Walls");
-  AppendMenuW(menu, MF_STRING, ID_RECORDINGS, recordings.c_str());
-  AppendMenuW(menu, MF_STRING, ID_EVENT_LOG, event_log.c_str());
-  AppendMenuW(menu, MF_STRING, ID_ABOUT, text);
-}
-
-void CMainWindow::SetIcons() {
-  icon_big_ = static_cast<HICON>(LoadImageW(setup_.instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  icon_small_ = static_cast<HICON>(LoadImageW(setup_.instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_big_));
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_small_));
 }
 
 // The hosting client reports to the main window.
@@ -175,44 +171,12 @@ void CMainWindow::StartHostingClient() {
   hosting.Start();
 }
 
-void CMainWindow::StartEventFile() {
-  const std::string folder = os::LocalAppDataDirectory();
-  if (folder.empty()) return;
-  core_.WriteEventsTo(folder + "Halyard\\");
-}
-
-void CMainWindow::ApplyCaptionAndFont() {
-  IniHandler& ini = IniHandler::Instance();
-  SetWindowTextW(hwnd(), win32::Widen(ini.GetString(settings::text::kMainCaption)).c_str());
-  if (HFONT font = ini.Font()) {
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    SendMessageW(Item(IDC_TREE_SERVER), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  }
-}
-
-void CMainWindow::RestorePositionAndProxy() {
-  const settings::WindowPosition at = settings::LoadWindowPosition();
-  core_.hosting().SetProxy(settings::ToProxySettings(settings::LoadProxyFields()));
-  // Where it was left, unless that monitor is gone (or the window would be out of reach).
-  RECT r{};
-  GetWindowRect(hwnd(), &r);
-  const ScreenRect placed =
-      KeepOnAMonitor({at.x, at.y, at.x + (r.right - r.left), at.y + (r.bottom - r.top)}, win32::WorkAreas());
-  SetWindowPos(hwnd(), nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
-}
-
-void CMainWindow::CreateFileList() {
-  docking_.Add(hwnd());
-  file_list_.Create(hwnd());
-}
-
 void CMainWindow::Shutdown() {
   if (shut_down_) return;
   shut_down_ = true;
   repair_.Stop();  // at the next sample; what is not done stays listed
   walls_.CloseAll();  // their cells link through the plans' link maker
-  StopPlans();      // before the views they may record through and the hosting client
+  plans_.Stop();    // before the views they may record through and the hosting client
   if (hwnd()) {
     RECT r{};
     GetWindowRect(hwnd(), &r);
@@ -220,8 +184,7 @@ void CMainWindow::Shutdown() {
   }
   if (core_.has_hosting()) LogOut();
   if (file_list_.hwnd()) DestroyWindow(file_list_.hwnd());
-  if (event_log_window_ && event_log_window_->hwnd()) DestroyWindow(event_log_window_->hwnd());
-  recordings_window_.reset();  // its player stops before the sound output closes
+  side_windows_.Close();  // the Recordings window's player stops before the sound output closes
   tray_.Remove();
   if (hwnd()) RemovePropW(hwnd(), kMainWindowProperty);
   if (g_main_window == this) g_main_window = nullptr;
@@ -243,11 +206,6 @@ void CMainWindow::OnHostEvent() {
   router_.Route(event, host_events_);
 }
 
-std::vector<std::pair<std::string, intptr_t>> CMainWindow::PlanDirectLinks() const {
-  if (!plans_) return {};
-  return plans_->DirectLinks();
-}
-
 // ---- messages -------------------------------------------------------------
 
 INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -256,12 +214,12 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   // could not be reached.
   static const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
   if (message == taskbar_created && taskbar_created != 0) {
-    if (!shut_down_) tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
+    if (!shut_down_) tray_.Add();
     return TRUE;
   }
   if (walls_.OnDragMessage(message)) return TRUE;
   if (message == ShowYourselfMessage() && ShowYourselfMessage() != 0) {
-    ShowFromTray();
+    tray_.ShowWindowFromTray();
     return TRUE;
   }
   switch (message) {
@@ -269,7 +227,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       OnHostEvent();
       return TRUE;
     case kWmTrayCallback:
-      OnTrayCallback(lparam);
+      tray_.OnCallback(lparam, alerts_.armed());
       return TRUE;
     case os::kWmNodeNotice:
     case os::kWmNodeNoticeEnd:
@@ -278,8 +236,8 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case kWmDeleteClosedViews:
       closed_views_.clear();
       return TRUE;
-    case kWmRunStartOptions:
-      RunStartOptions();
+    case MainStart::kWmRunStartOptions:
+      start_.Run(hwnd());
       return TRUE;
     case MainRepair::kWmRepairProgress:
       repair_.OnProgress(static_cast<size_t>(wparam));
@@ -287,8 +245,8 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case MainRepair::kWmRepairDone:
       repair_.OnDone();
       return TRUE;
-    case kWmOpenAlertViews:
-      OpenAlertViews();
+    case ViewOpener::kWmOpenAlertViews:
+      opener_.OpenAlertViews();
       return TRUE;
     case kWmRestoreStartLayout:
       layouts_.RestoreAtStart(setup_.options);
@@ -301,18 +259,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       tree_.EditAgain();
       return TRUE;
     case WM_TIMER:
-      if (wparam == kPlanTimer) {
-        if (plans_) plans_->Tick();
-        SyncPlans();
-        walls_.Tick();
-        return TRUE;
-      }
-      if (wparam == kQuitTimer || wparam == kExitWaitTimer) {
-        KillTimer(hwnd(), wparam);
-        if (wparam == kQuitTimer) OnQuitTimer();
-        else EndMain();
-      }
-      return TRUE;
+      return OnTimer(wparam);
     case WM_QUERYENDSESSION:
       SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
       return TRUE;
@@ -323,20 +270,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam) Shutdown();
       return TRUE;
     case WM_SYSCOMMAND:
-      if ((wparam & 0xFFF0) == ID_ABOUT) {
-        ShowAbout();
-        return TRUE;
-      }
-      if ((wparam & 0xFFF0) == ID_EVENT_LOG) {
-        ShowEventLog();
-        return TRUE;
-      }
-      if ((wparam & 0xFFF0) == ID_RECORDINGS) {
-        ShowRecordings();
-        return TRUE;
-      }
-      if (layouts_.OnCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
-      if (walls_.OnCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
+      if (OnSystemCommand(static_cast<UINT>(wparam & 0xFFF0))) return TRUE;
       break;
     case WM_CLOSE:
       Exit();
@@ -356,7 +290,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_PAINT:
       if (IsIconic(hwnd())) {
-        Paint();
+        tray_.PaintIconic();
         return TRUE;
       }
       break;
@@ -373,14 +307,33 @@ void CMainWindow::OnOK() {
   if (GetFocus() == Item(IDC_TREE_SERVER)) tree_.ActivateSelected();
 }
 
-void CMainWindow::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd(), &ps);
-  RECT r{};
-  GetClientRect(hwnd(), &r);
-  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
-  DrawIcon(dc, (r.right - cx + 1) / 2, (r.bottom - cy + 1) / 2, icon_big_);
-  EndPaint(hwnd(), &ps);
+bool CMainWindow::OnTimer(UINT_PTR timer) {
+  switch (timer) {
+    case MainPlans::kPlanTimer:
+      plans_.Tick();
+      walls_.Tick();
+      break;
+    case MainStart::kQuitTimer:
+      KillTimer(hwnd(), timer);
+      start_.OnQuitTimer();
+      break;
+    case kExitWaitTimer:
+      EndMain();
+      break;
+    default:
+      break;
+  }
+  return TRUE;
+}
+
+bool CMainWindow::OnSystemCommand(UINT id) {
+  switch (id) {
+    case ID_ABOUT:
+      ShowAbout();
+      return true;
+    default:
+      return side_windows_.OnCommand(hwnd(), id) || layouts_.OnCommand(id) || walls_.OnCommand(id);
+  }
 }
 
 bool CMainWindow::OnNotify(NMHDR* header, LRESULT* result) {
@@ -388,7 +341,7 @@ bool CMainWindow::OnNotify(NMHDR* header, LRESULT* result) {
   if (header->code == TVN_KEYDOWN && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
     const WORD key = reinterpret_cast<const NMTVKEYDOWN*>(header)->wVKey;
     if (key >= '1' && key <= '9') {
-      SwitchLayout(key - '0');
+      layouts_.Switch(key - '0');
       *result = 1;
       return true;
     }
@@ -400,7 +353,7 @@ bool CMainWindow::OnNotify(NMHDR* header, LRESULT* result) {
 bool CMainWindow::OnCommand(int id, int code, HWND control) {
   switch (id) {
     case IDC_BUTTON_CONNECT:
-      ConnectSelected();
+      entries_.ConnectSelected();
       return true;
     case IDC_BUTTON_CLOSE:
       LogOut();
@@ -412,18 +365,10 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       ShowHideList();
       return true;
     case IDC_BUTTON_MINIMIZE:
-      // Hidden, only the tray icon brings it back: without one it is minimised.
-      if (!tray_.added()) tray_.Add(hwnd(), icon_small_, kApplicationName, kWmTrayCallback);
-      ShowWindow(hwnd(), tray_.added() ? SW_HIDE : SW_MINIMIZE);
+      tray_.Hide();
       return true;
     case ID_SHOW_WINDOW:
       ShowWindow(hwnd(), SW_SHOW);
-      return true;
-    case ID_EVENT_LOG:
-      ShowEventLog();
-      return true;
-    case ID_RECORDINGS:
-      ShowRecordings();
       return true;
     case ID_ARM_ALERTS:
       alerts_.SetArmed(!alerts_.armed());
@@ -437,6 +382,7 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
     case IDC_BUTTON_HELP:
       return true;
     default:
+      if (side_windows_.OnCommand(hwnd(), static_cast<UINT>(id))) return true;
       return CSkinnedDialog::OnCommand(id, code, control);
   }
 }

@@ -53,7 +53,7 @@ TEST_F(ShellTest, FilesFormATwoLevelTreeAndTheChosenFolderFillsTheTable) {
   EXPECT_EQ(table.ColumnWidth(1), 200);
   EXPECT_EQ(table.ColumnTitle(2), "Start");
 
-  main.Core().events().Push(hosting::HostFileList{});  // an empty list is no harm
+  main.core().events().Push(hosting::HostFileList{});  // an empty list is no harm
   list.AddFiles({Record("rec/cam1/day.mp4", {6, 12, 2026, 20, 0, 0}, {7, 12, 2026, 21, 0, 0}),
                  Record("rec/cam1/hour.mp4", {6, 12, 2026, 20, 0, 0}, {6, 12, 2026, 20, 59, 0}),
                  Record("rec\\cam2\\odd.mp4", {91, 99, 7295, 77, 88, 99}, {6, 12, 2026, 20, 0, 0})});
@@ -103,7 +103,7 @@ TEST_F(ShellTest, FilesFormATwoLevelTreeAndTheChosenFolderFillsTheTable) {
   // Updates: code 0 joins the folder on show; other codes change nothing.
   main.file_list().UpdateFile(1, Record("rec/cam2/gone.mp4", {}, {}));
   EXPECT_EQ(table.RowCount(), 1);
-  main.Core().events().Push(hosting::HostFileUpdate{0, Record("rec/cam2/new.mp4", {1, 1, 2026, 0, 0, 0}, {1, 1, 2026, 0, 0, 1})});
+  main.core().events().Push(hosting::HostFileUpdate{0, Record("rec/cam2/new.mp4", {1, 1, 2026, 0, 0, 0}, {1, 1, 2026, 0, 0, 1})});
   EXPECT_TRUE(PumpUntil([&] { return table.RowCount() == 2; }));
   EXPECT_EQ(table.Text(0, 0), "new.mp4") << "by start, before the file listed as now";
 
@@ -113,7 +113,7 @@ TEST_F(ShellTest, FilesFormATwoLevelTreeAndTheChosenFolderFillsTheTable) {
   EXPECT_EQ(sandbox_.messages.last(), "Please Select a File in File List");
   EXPECT_TRUE(factory_.requests.empty());
 
-  main.Core().events().Push(hosting::HostClosed{});  // the hosting server went away
+  main.core().events().Push(hosting::HostClosed{});  // the hosting server went away
   EXPECT_TRUE(PumpUntil([&] { return list.FileCount() == 0; }));
   EXPECT_EQ(list.RootItem(0), nullptr);
   EXPECT_EQ(TreeView_GetCount(list.tree_control()), 0u);

@@ -46,14 +46,14 @@ TEST_F(LayoutShellTest, ASavedLayoutPutsItsViewsBackWhereTheyWere) {
 
   // Open: it moves back.
   SetWindowPos(OnlyView()->Window(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_TRUE(main.RestoreLayout("Desk"));
+  ASSERT_TRUE(main.layouts().Restore("Desk"));
   EXPECT_EQ(factory_.requests.size(), 1u) << "the open view was reopened";
   EXPECT_EQ(TopLeft(OnlyView()).x, 300);
 
   // Closed: it opens again there.
   Command(IDC_BUTTON_CLOSE);
   ASSERT_TRUE(PumpUntil([&] { return main.views().empty(); }));
-  ASSERT_TRUE(main.RestoreLayout("Desk"));
+  ASSERT_TRUE(main.layouts().Restore("Desk"));
   ASSERT_EQ(factory_.requests.size(), 2u);
   ASSERT_NE(OnlyView(), nullptr);
   EXPECT_EQ(TopLeft(OnlyView()).x, 300);
@@ -70,10 +70,10 @@ TEST_F(LayoutShellTest, ASavedLayoutPutsItsViewsBackWhereTheyWere) {
   // A layout of an entry that went closes what is open and opens nothing.
   ASSERT_TRUE(layouts::ParseLayout("halyard-layout 1\nview direct 0 0 320 255 1 -1 Gone camera\n", &stored));
   ASSERT_TRUE(layouts::SaveLayout("Old", stored));
-  ASSERT_TRUE(main.RestoreLayout("Old"));
+  ASSERT_TRUE(main.layouts().Restore("Old"));
   EXPECT_TRUE(PumpUntil([&] { return main.views().empty(); }));
   EXPECT_EQ(factory_.requests.size(), 2u);
-  EXPECT_FALSE(main.RestoreLayout("Never saved"));
+  EXPECT_FALSE(main.layouts().Restore("Never saved"));
 }
 
 TEST_F(LayoutShellTest, TheLastLayoutComesBackAtStart) {

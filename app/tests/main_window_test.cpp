@@ -34,7 +34,7 @@ TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWas
   RECT r = WindowRect(main.hwnd());
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(main.Core().hosting().Proxy()->use_proxy, 0);
+  EXPECT_EQ(main.core().hosting().Proxy()->use_proxy, 0);
   EXPECT_TRUE(IsWindowVisible(main.hwnd()));
   EXPECT_TRUE(main.skin().applied());
   EXPECT_EQ(WindowText(main.hwnd()), "Halyard");
@@ -69,8 +69,8 @@ TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
   // Above the Event Log, the Recordings window.
   EXPECT_EQ(GetMenuItemID(menu, last - 2), static_cast<UINT>(ID_RECORDINGS));
   SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_RECORDINGS, 0);
-  ASSERT_TRUE(main.recordings_window() && main.recordings_window()->hwnd());
-  EXPECT_TRUE(IsWindowVisible(main.recordings_window()->hwnd()));
+  ASSERT_TRUE(main.side_windows().recordings() && main.side_windows().recordings()->hwnd());
+  EXPECT_TRUE(IsWindowVisible(main.side_windows().recordings()->hwnd()));
   // The program's microphone runs from the start when there is one.
   if (waveInGetNumDevs() > 0) {
     EXPECT_TRUE(main.microphone_on());
@@ -82,11 +82,11 @@ TEST_F(ShellTest, TheEventLogWindowListsNewestFirstFiltersByCameraAndCopies) {
   HMENU menu = GetSystemMenu(main.hwnd(), FALSE);
   const int last = GetMenuItemCount(menu) - 1;
   EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(ID_EVENT_LOG)) << "the system menu has no Event Log";
-  main.event_log().Add(node::EventKind::kLinkLost, "Gate", "Link lost");
-  main.event_log().Add(node::EventKind::kConnected, "Yard", "Connected");
-  main.event_log().Add(node::EventKind::kResumed, "Gate", "Video resumed after 12 s");
+  main.core().event_log().Add(node::EventKind::kLinkLost, "Gate", "Link lost");
+  main.core().event_log().Add(node::EventKind::kConnected, "Yard", "Connected");
+  main.core().event_log().Add(node::EventKind::kResumed, "Gate", "Video resumed after 12 s");
   SendMessageW(main.hwnd(), WM_SYSCOMMAND, ID_EVENT_LOG, 0);
-  CEventLogWindow* log = main.event_log_window();
+  CEventLogWindow* log = main.side_windows().event_log();
   ASSERT_TRUE(log && log->hwnd());
   EXPECT_TRUE(IsWindowVisible(log->hwnd()));
   ASSERT_EQ(3, log->list().RowCount());
@@ -114,8 +114,8 @@ TEST_F(ShellTest, TheEventLogWindowListsNewestFirstFiltersByCameraAndCopies) {
   EXPECT_EQ(log->list().Text(0, 0) + "\tYard\tConnected\r\n", copied);
 
   // The filter stays while new events come in.
-  main.event_log().Add(node::EventKind::kStalled, "Yard", "No video since 12:00:00");
-  main.event_log().Add(node::EventKind::kStalled, "Gate", "No video since 12:00:01");
+  main.core().event_log().Add(node::EventKind::kStalled, "Yard", "No video since 12:00:00");
+  main.core().event_log().Add(node::EventKind::kStalled, "Gate", "No video since 12:00:01");
   log->Refresh();
   ASSERT_EQ(2, log->list().RowCount());
   EXPECT_EQ("No video since 12:00:00", log->list().Text(0, 2));
@@ -127,10 +127,10 @@ TEST_F(ShellTest, TheEventLogWindowListsNewestFirstFiltersByCameraAndCopies) {
 TEST_F(ShellTest, TheEventLogKeepsTheUsersPlaceAndReadsChoicesAsShown) {
   CMainWindow& main = OpenMain();
   settings::IniHandler::Instance().WriteString("EVENT_LOG", "ALL_CAMERAS", "Alle Kameras");
-  main.event_log().Add(node::EventKind::kConnected, "", "Hosting server connected");
-  for (int i = 0; i < 40; ++i) main.event_log().Add(node::EventKind::kMotion, "Gate", "Motion " + std::to_string(i));
-  main.ShowEventLog();
-  CEventLogWindow* log = main.event_log_window();
+  main.core().event_log().Add(node::EventKind::kConnected, "", "Hosting server connected");
+  for (int i = 0; i < 40; ++i) main.core().event_log().Add(node::EventKind::kMotion, "Gate", "Motion " + std::to_string(i));
+  main.side_windows().ShowEventLog(main.hwnd());
+  CEventLogWindow* log = main.side_windows().event_log();
   ASSERT_TRUE(log && log->hwnd());
   HWND combo = GetDlgItem(log->hwnd(), IDC_EVENT_CAMERA);
   HWND list = log->list().hwnd();
@@ -146,7 +146,7 @@ TEST_F(ShellTest, TheEventLogKeepsTheUsersPlaceAndReadsChoicesAsShown) {
 
   // A camera the log has gained since the list was filled ("Aaa" sorts first)
   // does not shift what the user picks.
-  main.event_log().Add(node::EventKind::kConnected, "Aaa", "Connected");
+  main.core().event_log().Add(node::EventKind::kConnected, "Aaa", "Connected");
   choose(2);
   ASSERT_EQ(40, log->list().RowCount());
   EXPECT_EQ("Gate", log->list().Text(0, 1));
@@ -156,8 +156,8 @@ TEST_F(ShellTest, TheEventLogKeepsTheUsersPlaceAndReadsChoicesAsShown) {
   const int top = ListView_GetTopIndex(list);
   ASSERT_GT(top, 0);
   SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
-  main.event_log().Add(node::EventKind::kMotion, "Gate", "Motion 40");
-  main.event_log().Add(node::EventKind::kConnected, "Yard", "Connected");
+  main.core().event_log().Add(node::EventKind::kMotion, "Gate", "Motion 40");
+  main.core().event_log().Add(node::EventKind::kConnected, "Yard", "Connected");
   log->Refresh();
   EXPECT_EQ("Motion 9", log->list().Text(log->list().SelectedRow(), 2)) << "the chosen entry stays chosen";
   EXPECT_EQ("Motion " + std::to_string(39 - top), log->list().Text(ListView_GetTopIndex(list), 2))
@@ -213,8 +213,8 @@ TEST_F(ShellTest, TheKeyboardOpensEntriesAndMenusAndMovesThroughTheEventLog) {
   SendMessageW(main.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), -1);
   EXPECT_TRUE(menu_shown) << "the context-menu key opens the entry's menu";
 
-  main.ShowEventLog();
-  HWND log = main.event_log_window()->hwnd();
+  main.side_windows().ShowEventLog(main.hwnd());
+  HWND log = main.side_windows().event_log()->hwnd();
   HWND combo = GetDlgItem(log, IDC_EVENT_CAMERA);
   SetFocus(combo);
   PostMessageW(combo, WM_KEYDOWN, VK_TAB, 0);
@@ -315,12 +315,12 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   os::SocketHandle silent = os::TcpSocket();
   uint16_t port = 0;
   ASSERT_EQ(os::BindAndListen(silent, 0x7F000001, 0, &port), 0);
-  net::ProxySettings proxy = *main.Core().hosting().Proxy();
+  net::ProxySettings proxy = *main.core().hosting().Proxy();
   proxy.use_proxy = 1;
   proxy.version = 5;
   proxy.SetAddress(0x7F000001);
   proxy.port = port;
-  main.Core().hosting().SetProxy(proxy);
+  main.core().hosting().SetProxy(proxy);
   Connect("Demo server");
   sandbox_.messages.clear();
   Connect("Demo server");
@@ -329,7 +329,7 @@ TEST_F(ShellTest, ASecondConnectWhileTheFirstIsStillStartingSaysWhatHappened) {
   // The first attempt ends when its proxy goes away.
   os::CloseSocket(silent);
   proxy.use_proxy = 0;
-  main.Core().hosting().SetProxy(proxy);
+  main.core().hosting().SetProxy(proxy);
 }
 
 // The hosting client shows nothing itself: a refused login reaches the
@@ -344,7 +344,7 @@ TEST_F(ShellTest, ARefusedLoginIsShownOnTheWindowsThreadAndLogged) {
   EXPECT_EQ("Login Fail : Please Insert Correct ID and Password", sandbox_.messages.last());
   EXPECT_FALSE(sandbox_.messages.shown_off_thread()) << "a network thread showed the box";
   bool logged = false;
-  for (const node::EventEntry& e : main.event_log().Entries()) logged = logged || e.kind == node::EventKind::kLoginRefused;
+  for (const node::EventEntry& e : main.core().event_log().Entries()) logged = logged || e.kind == node::EventKind::kLoginRefused;
   EXPECT_TRUE(logged);
 }
 
@@ -419,21 +419,21 @@ TEST_F(ShellTest, ADirectViewMarksItsOwnEntryAndItsNoticesReachTheTree) {
   EXPECT_TRUE(PumpUntil([&] { return main.views().empty(); }));
   EXPECT_TRUE(PumpUntil([&] { return TextOf(Server("Demo camera")) == "Demo camera (Offline)"; }));
   EXPECT_FALSE(main.tree().EntryOf(Server("Demo camera"))->alarm);
-  EXPECT_EQ(main.Core().slots().InUse(), 0) << "the view gave its node slot back";
+  EXPECT_EQ(main.core().slots().InUse(), 0) << "the view gave its node slot back";
 }
 
 TEST_F(ShellTest, EventsForUnknownKeysAndCamerasAreIgnored) {
   CMainWindow& main = OpenMain();
   net::CameraRecord camera;
   camera.camera_id = "CAM-X";
-  main.Core().events().Push(hosting::HostCameraList{4242, {camera}});
-  main.Core().events().Push(hosting::RelayNodeSetUp{"NOPE"});
-  main.Core().events().Push(hosting::DirectCameraInfo{4242, "info"});
-  main.Core().events().Push(hosting::DirectIdentified{4242, "127.9.9.9", 0});
-  main.Core().events().Push(hosting::HostClosed{});
-  main.Core().events().Push(hosting::DirectNodeClosed{});
+  main.core().events().Push(hosting::HostCameraList{4242, {camera}});
+  main.core().events().Push(hosting::RelayNodeSetUp{"NOPE"});
+  main.core().events().Push(hosting::DirectCameraInfo{4242, "info"});
+  main.core().events().Push(hosting::DirectIdentified{4242, "127.9.9.9", 0});
+  main.core().events().Push(hosting::HostClosed{});
+  main.core().events().Push(hosting::DirectNodeClosed{});
   PumpFor(100);
-  EXPECT_EQ(main.Core().events().count(), 0);
+  EXPECT_EQ(main.core().events().count(), 0);
   EXPECT_EQ(main.tree().FindCamera("CAM-X"), nullptr);
   for (const char* name : {"Demo server", "Demo camera", "Second camera"})
     EXPECT_EQ(main.tree().EntryOf(Server(name))->key, kNoKey) << name;
@@ -455,7 +455,7 @@ TEST_F(ShellTest, ExitEndsTheWindowOnceItsViewsHaveClosed) {
 TEST_F(ShellTest, ViewsLeftOpenEndBeforeTheSoundDeviceCloses) {
   factory_.link = false;
   CMainWindow& main = OpenMain();
-  ASSERT_NE(main.SoundOutput(), nullptr) << "no sound device: is the test's sound server running?";
+  ASSERT_NE(main.view_host().SoundOutput(), nullptr) << "no sound device: is the test's sound server running?";
   Connect("Demo camera");
   ASSERT_EQ(main.views().size(), 1u);
   CloseMain();

@@ -97,7 +97,7 @@ TEST_F(PlanShellTest, AnAlertOfACameraRecordedWithoutAViewOpensItsView) {
   PostMessageW(link, os::kWmNodeMotion, 0, 1);  // what the link's media worker posts when a motion starts
   ASSERT_TRUE(PumpUntil([&] { return !factory_.requests.empty(); }, 5000)) << "no view was opened: " << [&] {
     std::string lines;
-    for (const node::EventEntry& e : main.event_log().Entries()) lines += e.camera + ": " + e.text + "\n";
+    for (const node::EventEntry& e : main.core().event_log().Entries()) lines += e.camera + ": " + e.text + "\n";
     return lines;
   }();
   EXPECT_EQ(factory_.requests[0].display_name, camera_.name);

@@ -85,7 +85,7 @@ TEST_F(WallShellTest, NineCamerasOnAThreeByThreeWallShowPicturesAndComeBackFromA
 
   main.walls().CloseAll();
   ASSERT_TRUE(main.walls().all().empty());
-  ASSERT_TRUE(main.RestoreLayout("Wall"));
+  ASSERT_TRUE(main.layouts().Restore("Wall"));
   ASSERT_EQ(main.walls().all().size(), 1u);
   wall = main.walls().all()[0];
   EXPECT_EQ(wall->setup(), stored.walls[0]);

@@ -118,7 +118,7 @@ void ShootTwoMonitorLayout(app::CMainWindow& main) {
   for (size_t i = 0; i < wall.cells.size(); ++i) wall.cells[i] = {true, "CAM-" + std::to_string(i + 3)};
   layout.walls.push_back(wall);
   app::layouts::SaveLayout("Two monitors", layout);
-  main.RestoreLayout("Two monitors");
+  main.layouts().Restore("Two monitors");
   PumpUntil([&] {
     if (main.views().size() < 2 || main.walls().all().empty()) return false;
     for (int i = 0; i < main.walls().all()[0]->cell_count(); ++i)
