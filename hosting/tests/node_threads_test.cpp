@@ -43,7 +43,8 @@ TEST(NodeLifetime, RemovalNeverReturnsWhileALookupHoldsTheNode) {
   using Lookup = std::function<HeldNode(HostingService&, os::SocketHandle)>;
   const std::vector<std::pair<const char*, Lookup>> lookups = {
       {"GetDirectNode", [](HostingService& s, os::SocketHandle) { return s.GetDirectNode(0); }},
-      {"FindDirectNodeBySocket", [](HostingService& s, os::SocketHandle h) { return s.nodes().FindDirectNodeBySocket(h); }},
+      {"FindDirectNodeBySocket",
+       [](HostingService& s, os::SocketHandle h) { return s.nodes().FindDirectNodeBySocket(h); }},
   };
   for (const auto& [name, lookup] : lookups) {
     Service s;
