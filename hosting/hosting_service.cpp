@@ -1,13 +1,10 @@
 #include "hosting/hosting_service.h"
 
-#include <algorithm>
-
 #include "net/list_records.h"
 #include "net/login_messages.h"
 #include "net/packet_header.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
-#include "os/thread_name.h"
 
 namespace hosting {
 namespace {
@@ -31,155 +28,94 @@ int NodeAddress(const HostedNode* node) { return static_cast<int>(reinterpret_ca
 
 }  // namespace
 
-HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster) : events_(events), poster_(poster) {}
+HostingService::HostingService(HostEventQueue& events, os::WindowPoster& poster)
+    : events_(events),
+      poster_(poster),
+      session_(events,
+               [this](const net::ProxySettings& proxy, const HostLogin& login, bool tell, uint64_t generation) {
+                 return ConnectHost(proxy, login, tell, generation);
+               }),
+      loops_(m_hostSock, nodes_,
+             {[this] { WatchHostSilence(); },
+              [this] { return keepalive_.SelectTimeoutMs(SocketLoops::kSelectTimeoutMs); },
+              [this] {
+                std::lock_guard<std::recursive_mutex> lock(nodes_.relay_nodes().mutex());
+                ProcessHostInput();
+              },
+              [this] { LoseHost(); }, [this](HostedNode* node) { CS_SocketClose(node, 0); }}) {}
 
 HostingService::~HostingService() {
   Stop();
-  if (connect_thread_.joinable()) connect_thread_.join();
+  session_.JoinConnect();
 }
 
 void HostingService::Start() {
-  stopping_ = false;
-  if (!receive_running_.exchange(true)) {
-    if (receive_thread_.joinable()) receive_thread_.join();
-    receive_thread_ = std::thread([this] {
-      os::NameCurrentThread("hosting receive");
-      ReceiveLoop();
-    });
-  }
-  if (!send_running_.exchange(true)) {
-    if (send_thread_.joinable()) send_thread_.join();
-    send_thread_ = std::thread([this] {
-      os::NameCurrentThread("hosting send");
-      SendLoop();
-    });
-  }
-  std::lock_guard<std::mutex> lock(reconnect_mutex_);
-  if (!reconnect_thread_.joinable()) {
-    reconnect_stopping_ = false;
-    reconnect_thread_ = std::thread([this] {
-      os::NameCurrentThread("hosting reconnect");
-      HostReconnectLoop();
-    });
-  }
+  loops_.Start();
+  session_.Start();
 }
 
 void HostingService::Stop() {
-  stopping_ = true;  // a connect under way gives up at once
-  {
-    std::lock_guard<std::mutex> lock(reconnect_mutex_);
-    reconnect_stopping_ = true;
-  }
-  reconnect_wake_.notify_all();
-  if (reconnect_thread_.joinable()) reconnect_thread_.join();
-  receive_running_ = false;
-  send_running_ = false;
-  // Each loop notices the flag within one select time-out; the wait is the
-  // bound the window's destruction allows, the join makes sure no thread
-  // outlives the object.
-  if (receive_thread_.joinable()) {
-    receive_exit_.Wait(kThreadStopWaitMs);
-    receive_thread_.join();
-  }
-  if (send_thread_.joinable()) {
-    send_exit_.Wait(kThreadStopWaitMs);
-    send_thread_.join();
-  }
+  session_.Stop();
+  loops_.Stop();
 }
 
-int HostingService::Connect(const HostLogin& login) {
-  if (connecting_.exchange(true)) return -1;
-  if (connect_thread_.joinable()) connect_thread_.join();
-  uint64_t generation = 0;
-  {
-    std::lock_guard<std::mutex> lock(reconnect_mutex_);
-    host_login_ = login;
-    NextGeneration();
-    generation = host_generation_;
-  }
-  reconnect_wake_.notify_all();
-  connect_thread_ = std::thread([=, this, proxy = Proxy()] {
-    os::NameCurrentThread("hosting connect");
-    ConnectThread(proxy, login.address, login.port, login.user, login.password, generation);
-  });
-  return 0;
-}
+int HostingService::Connect(const HostLogin& login) { return session_.Connect(login); }
 
-std::shared_ptr<const net::ProxySettings> HostingService::Proxy() const {
-  std::lock_guard<std::mutex> lock(proxy_lock_);
-  return proxy_;
-}
-
-void HostingService::SetProxy(const net::ProxySettings& settings) {
-  auto snapshot = std::make_shared<const net::ProxySettings>(settings);
-  std::lock_guard<std::mutex> lock(proxy_lock_);
-  proxy_ = std::move(snapshot);
-}
-
-void HostingService::ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address,
-                                   uint16_t port, std::string user, std::string password, uint64_t generation) {
-  ConnectHost(*proxy, address, port, user, password, true, generation);
-  connecting_ = false;
-}
-
-bool HostingService::ConnectHost(const net::ProxySettings& proxy, const std::string& address, uint16_t port,
-                                 const std::string& user, const std::string& password, bool tell,
+bool HostingService::ConnectHost(const net::ProxySettings& proxy, const HostLogin& login, bool tell,
                                  uint64_t generation) {
-  const auto abandoned = [this, generation] { return stopping_ || host_generation_ != generation; };
-  if (m_hostSock.ConnectVia(proxy, address, port, abandoned) != 0) {
-    if (tell && !abandoned()) events_.Push(HostUnreachable{address, port});
+  const auto abandoned = [this, generation] { return session_.Abandoned(generation); };
+  if (m_hostSock.ConnectVia(proxy, login.address, login.port, abandoned) != 0) {
+    if (tell && !abandoned()) events_.Push(HostUnreachable{login.address, login.port});
     return false;
   }
   // Under the lock the user's Disconnect and CloseHost take first: either
   // they come after and close this connection, or it is abandoned here and
   // no login goes out behind their back.
-  std::lock_guard<std::mutex> lock(reconnect_mutex_);
+  const std::unique_lock<std::mutex> lock = session_.LoginLock();
   if (abandoned()) {
     m_hostSock.Close();
     return false;
   }
-  if (RequestUserLogin(RequestTarget::Host(), user, password) < 0) return false;
+  if (RequestUserLogin(RequestTarget::Host(), login.user, login.password) < 0) return false;
   // The password never reaches the log.
-  DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", user.c_str(), "*");
+  DebugLog("SEND : < HostingService::RequestUserLogin >id = %s , passwd = %s \n", login.user.c_str(), "*");
   m_hostSock.SetNonBlocking(true);
-  if (host_policy_) host_policy_->LinkUp(os::MonotonicMs());
-  events_.Push(hosting::HostConnected{static_cast<EventSocket>(m_hostSock.socket()), address, port});
+  session_.LinkUpLocked(os::MonotonicMs());
+  events_.Push(hosting::HostConnected{static_cast<EventSocket>(m_hostSock.socket()), login.address, login.port});
   return true;
 }
 
-void HostingService::NextGeneration() {
-  ++host_generation_;
-  host_lost_ = false;
-}
-
 void HostingService::Disconnect() {
-  {
-    std::lock_guard<std::mutex> lock(reconnect_mutex_);
-    host_wanted_ = false;
-    NextGeneration();
-  }
-  reconnect_wake_.notify_all();
+  session_.UserClosed();
   events_.Push(HostClosed{});
   m_hostSock.Close();
-  for (int i = 0; i < direct_.Size(); ++i)
-    if (HostedNode* node = direct_.At(i)) node->SetNoRetry();
-  direct_.Clear();
+  nodes_.DropDirectNodes();
 }
 
 void HostingService::CloseHost() {
-  {
-    std::lock_guard<std::mutex> lock(reconnect_mutex_);
-    host_wanted_ = false;
-    NextGeneration();
-  }
-  reconnect_wake_.notify_all();
+  session_.UserClosed();
   CloseHostConnection();
 }
 
 void HostingService::CloseHostConnection() {
   m_hostSock.Close();
   events_.Push(HostClosed{});
-  relay_.ForEach([&](HostedNode* node) { poster_.Post(node->Window(), os::kWmNodeClose, 0, 0); });
+  nodes_.relay_nodes().ForEach([&](HostedNode* node) { poster_.Post(node->Window(), os::kWmNodeClose, 0, 0); });
+}
+
+void HostingService::SetHostReconnect(bool keep, net::ReconnectWaits waits) { session_.SetReconnect(keep, waits); }
+
+void HostingService::LoseHost() {
+  const bool was_open = m_hostSock.IsOpen();
+  CloseHostConnection();
+  session_.Lost(was_open, os::MonotonicMs());
+}
+
+void HostingService::OnHostLoggedIn() {
+  session_.LoggedIn();
+  // Relay nodes that lost their channels with the connection ask again;
+  // the others ignore it.
+  nodes_.relay_nodes().ForEach([&](HostedNode* node) { poster_.Post(node->Window(), os::kWmNodeHostBack, 0, 0); });
 }
 
 void HostingService::CS_SocketClose(HostedNode* node, os::SocketHandle socket) {
@@ -190,134 +126,24 @@ void HostingService::CS_SocketClose(HostedNode* node, os::SocketHandle socket) {
   DebugLog("HostingService::CS_SocketClose [END] about Node[ %d ] , Node Address = %d\n", index, NodeAddress(node));
 }
 
-void HostingService::AddNode(HostedNode* node) { (node->IsRelay() ? relay_ : direct_).Add(node); }
-
-void HostingService::RemoveNode(HostedNode* node) {
-  // Off the list first: from then on no lookup can reach the node, and the
-  // holders that reached it before are the ones the guard waits for.
-  (node->IsRelay() ? relay_ : direct_).Remove(node);
-  node->Guard().Close();
-}
-
-HeldNode HostingService::GetDirectNode(int index) { return direct_.Acquire(index); }
-
-HeldNode HostingService::FindDirectNodeBySocket(os::SocketHandle socket) {
-  for (int i = 0; i < direct_.Size(); ++i) {
-    HeldNode node = GetDirectNode(i);
-    if (!node) continue;
-    net::SocketChannel* video = node->VideoChannel();
-    net::SocketChannel* audio = node->AudioChannel();
-    if ((video && video->socket() == socket) || (audio && audio->socket() == socket)) return node;
-  }
-  return HeldNode();
-}
-
-HostedNode* HostingService::FindRelayNodeByChannel(uint32_t channel_id) {
-  for (int i = 0; i < relay_.Size(); ++i) {
-    HostedNode* node = relay_.At(i);
-    if (node && (node->VideoChannelId() == channel_id || node->AudioChannelId() == channel_id)) return node;
-  }
-  return nullptr;
-}
-
-HostedNode* HostingService::FindRelayNodeByKey(const std::string& key) {
-  for (int i = 0; i < relay_.Size(); ++i) {
-    HostedNode* node = relay_.At(i);
-    if (node && node->Key() == key) return node;
-  }
-  return nullptr;
-}
-
-void HostingService::BuildSocketSet(os::SocketSet* set) {
-  set->Clear();
-  // A connection whose input ended waits for its owner's close sequence
-  // outside the set: watching it would report the same close on every pass.
-  if (m_hostSock.IsOpen() && !m_hostSock.InputEnded()) set->Add(m_hostSock.socket());
-  for (int i = 0; i < direct_.Size(); ++i) {
-    HeldNode node = GetDirectNode(i);
-    if (!node) continue;
-    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()})
-      if (channel && channel->IsOpen() && !channel->InputEnded()) set->Add(channel->socket());
-  }
-}
-
-void HostingService::SetKeepAlive(int idle_ms, int deadline_ms) {
-  keepalive_idle_ms_ = idle_ms;
-  keepalive_deadline_ms_ = deadline_ms;
-}
-
-int HostingService::SelectTimeoutMs() const { return std::max(10, std::min(kSelectTimeoutMs, keepalive_idle_ms_ / 4)); }
+void HostingService::SetKeepAlive(int idle_ms, int deadline_ms) { keepalive_.SetTimes(idle_ms, deadline_ms); }
 
 void HostingService::WatchHostSilence() {
   if (!m_hostSock.IsOpen() || m_hostSock.InputEnded()) return;
   const uint64_t now = os::MonotonicMs();
-  if (m_hostSock.connection() != timed_connection_) {
-    // A new connection: timed from now.
-    timed_connection_ = m_hostSock.connection();
-    host_heard_ms_ = now;
-    keepalives_unanswered_ = 0;
-    return;
-  }
-  const uint64_t quiet = now - host_heard_ms_;
-  if (quiet >= static_cast<uint64_t>(keepalive_deadline_ms_)) {
-    DebugLog("HostingService - no word from the hosting server for %d ms: the connection is lost\n",
-             static_cast<int>(quiet));
-    std::lock_guard<std::recursive_mutex> lock(relay_.mutex());
-    LoseHost();
-  } else if (quiet >= static_cast<uint64_t>(keepalive_idle_ms_) && keepalives_unanswered_ == 0 &&
-             KeepAlive(RequestTarget::Host()) > 0) {
-    ++keepalives_unanswered_;
-  }
-}
-
-void HostingService::ReceiveLoop() {
-  os::SocketSet set;
-  while (receive_running_) {
-    WatchHostSilence();
-    BuildSocketSet(&set);
-    if (set.Count() == 0) {
-      os::SleepMs(1);
-      continue;
+  switch (keepalive_.Watch(m_hostSock.connection(), now)) {
+    case HostKeepAlive::Verdict::kLost: {
+      DebugLog("HostingService - no word from the hosting server for %d ms: the connection is lost\n",
+               static_cast<int>(keepalive_.QuietMs(now)));
+      std::lock_guard<std::recursive_mutex> lock(nodes_.relay_nodes().mutex());
+      LoseHost();
+      break;
     }
-    int ready = os::SelectRead(set, SelectTimeoutMs());
-    if (ready == 0) continue;
-    if (ready < 0) {
-      DebugLog("[ERROR] Socket error : select error %d\n", os::LastSocketError());
-      ProbeSockets();
-      os::SleepMs(100);
-      continue;
-    }
-    for (int i = 0; i < set.Count(); ++i) {
-      const os::SocketHandle s = set.At(i);
-      if (!set.IsReady(s)) continue;
-      if (s == m_hostSock.socket()) {
-        std::lock_guard<std::recursive_mutex> lock(relay_.mutex());
-        ProcessHostInput();
-      } else if (HeldNode node = FindDirectNodeBySocket(s)) {
-        node->ParseMessage(s);
-      }
-    }
-  }
-  receive_exit_.Set();
-}
-
-// A select error means some handle in the set went bad: find which.
-void HostingService::ProbeSockets() {
-  if (m_hostSock.IsOpen() && os::ProbeTcpNoDelay(m_hostSock.socket()) != 0) LoseHost();
-  for (int i = 0; i < direct_.Size(); ++i) {
-    HeldNode node = GetDirectNode(i);
-    if (!node) continue;
-    bool failed = false;
-    for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()}) {
-      if (channel && channel->IsOpen() && os::ProbeTcpNoDelay(channel->socket()) != 0) {
-        channel->EndInput();
-        failed = true;
-      }
-    }
-    if (failed) {
-      DebugLog("Node[ %d ] is Invalid socket : Select Error \n", node->Index());
-      CS_SocketClose(node.get(), 0);
-    }
+    case HostKeepAlive::Verdict::kProbe:
+      if (KeepAlive(RequestTarget::Host()) > 0) keepalive_.ProbeSent();
+      break;
+    case HostKeepAlive::Verdict::kQuiet:
+      break;
   }
 }
 
@@ -325,8 +151,7 @@ void HostingService::ProcessHostInput() {
   int error = 0;
   const uint32_t connection = m_hostSock.connection();
   const net::SocketChannel::ReceiveResult result = m_hostSock.Receive(*this, net::kHostingConnection, &error);
-  if (connection == timed_connection_ && result != net::SocketChannel::ReceiveResult::kWouldBlock)
-    host_heard_ms_ = os::MonotonicMs();
+  if (result != net::SocketChannel::ReceiveResult::kWouldBlock) keepalive_.Heard(connection, os::MonotonicMs());
   switch (result) {
     case net::SocketChannel::ReceiveResult::kPeerClosed:
       DebugLog("connected closed\n");
@@ -343,36 +168,6 @@ void HostingService::ProcessHostInput() {
     default:
       break;
   }
-}
-
-void HostingService::SendLoop() {
-  os::SocketSet set;
-  while (send_running_) {
-    BuildSocketSet(&set);
-    if (set.Count() == 0) {
-      os::SleepMs(1);
-      continue;
-    }
-    int ready = os::SelectWrite(set, kSelectTimeoutMs);
-    for (int i = 0; ready > 0 && i < set.Count(); ++i) {
-      const os::SocketHandle s = set.At(i);
-      if (!set.IsReady(s)) continue;
-      if (s == m_hostSock.socket()) {
-        if (m_hostSock.SendPending() < 0 && !os::IsWouldBlock(os::LastSocketError()))
-          DebugLog("[ERROR] m_hostSock.m_socket Socket Error : %d\n", os::LastSocketError());
-        continue;
-      }
-      HeldNode node = FindDirectNodeBySocket(s);
-      if (!node) continue;
-      for (net::SocketChannel* channel : {node->VideoChannel(), node->AudioChannel()}) {
-        if (!channel || channel->socket() != s) continue;
-        if (channel->SendPending() < 0 && !os::IsWouldBlock(os::LastSocketError()))
-          DebugLog("[ERROR] pSock->m_socket Socket Error : %d\n", os::LastSocketError());
-      }
-    }
-    os::SleepMs(kSendPassSleepMs);
-  }
-  send_exit_.Set();
 }
 
 bool HostingService::OnMessage(const net::RawMessage& m) {
@@ -405,16 +200,11 @@ bool HostingService::OnMessage(const net::RawMessage& m) {
     case net::kNodeParameters: {
       net::NodeParameters params;
       if (!net::DecodeNodeParameters(m.body, m.length, &params)) break;
-      if (HostedNode* node = FindRelayNodeByChannel(params.channel_id())) node->StoreNodeParameters(params);
+      if (HostedNode* node = nodes_.FindRelayNodeByChannel(params.channel_id())) node->StoreNodeParameters(params);
       break;
     }
     case net::kKeepAlive:
-      // The answer to our own probe is not answered again: the two sides
-      // would play ping-pong for ever.
-      if (keepalives_unanswered_ > 0)
-        --keepalives_unanswered_;
-      else
-        KeepAlive(RequestTarget::Host());
+      if (keepalive_.ShouldAnswer()) KeepAlive(RequestTarget::Host());
       break;
     default:
       DebugLog("RECV : unkown message %d, msglen = %d\n", static_cast<int>(m.type), static_cast<int>(m.length));
@@ -434,7 +224,7 @@ void HostingService::OnChannelSetupMessage(const net::RawMessage& m) {
     key = reply.camera_id;
   else
     return;
-  HostedNode* node = FindRelayNodeByKey(key);
+  HostedNode* node = nodes_.FindRelayNodeByKey(key);
   if (!node) return;
   HandleChannelSetupReply(node, reply, RequestTarget::Host());
 }
@@ -459,7 +249,7 @@ int HostingService::HandleChannelSetupReply(HostedNode* node, const net::Channel
 void HostingService::OnMediaMessage(const net::RawMessage& m) {
   net::MediaData media;
   if (!net::DecodeMediaData(m.body, m.length, &media)) return;
-  if (HostedNode* node = FindRelayNodeByChannel(media.channel_id)) node->DeliverMedia(media);
+  if (HostedNode* node = nodes_.FindRelayNodeByChannel(media.channel_id)) node->DeliverMedia(media);
 }
 
 int HostingService::Queue(const RequestTarget& target, uint32_t type, const void* body, uint32_t length) {

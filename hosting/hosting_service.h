@@ -1,43 +1,35 @@
 #pragma once
-// The program's network hub: the hosting-server connection (m_hostSock), the
-// node lists, and the receive and send threads that serve every socket of the
-// program with one select loop each.
+// The program's network hub: the hosting-server connection (m_hostSock) and
+// its login, the node table, the receive and send threads, and the requests
+// and replies of the protocol. It composes the parts: HostSession (the login
+// over time, the proxy), HostKeepAlive, NodeTable and SocketLoops.
 // Threads: the receive thread alone reads every socket, runs every message
-// handler and watches the hosting connection's keep-alive deadline; the send
-// thread alone drains the queues (a SendNow drains its own socket's queue
-// under that socket's write lock); a connection whose input ended is left out
-// of both select sets until its owner closes it; network threads touch a
-// direct node only while holding it (GetDirectNode) and walk the relay nodes
-// only under the relay list's lock. Nothing here shows anything to the user:
-// what the user must see goes to the main window as a HostEvent.
-#include <atomic>
-#include <condition_variable>
+// handler (OnMessage and the nodes' ParseMessage) and watches the hosting
+// connection's keep-alive deadline; the send thread alone drains the queues
+// (a SendNow drains its own socket's queue under that socket's write lock);
+// network threads touch a direct node only while holding it (GetDirectNode)
+// and walk the relay nodes only under the relay list's lock. Nothing here
+// shows anything to the user: what the user must see goes to the main window
+// as a HostEvent.
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "hosting/host_event_queue.h"
+#include "hosting/host_keepalive.h"
+#include "hosting/host_session.h"
 #include "hosting/hosted_node.h"
-#include "hosting/node_list.h"
+#include "hosting/node_table.h"
+#include "hosting/socket_loops.h"
 #include "net/camera_setup_info.h"
 #include "net/control_messages.h"
 #include "net/proxy_settings.h"
 #include "net/reconnect_policy.h"
 #include "net/socket_channel.h"
-#include "os/event.h"
 #include "os/socket.h"
 #include "os/window_seam.h"
 
 namespace hosting {
-
-// Where and as whom the hosting client logs in.
-struct HostLogin {
-  std::string address;
-  uint16_t port = 0;
-  std::string user, password;
-};
 
 // Where a request goes: a direct node's own camera-server connection, or the
 // hosting-server connection, which only the service itself touches.
@@ -59,14 +51,6 @@ class RequestTarget {
 
 class HostingService : private net::MessageHandler {
  public:
-  static constexpr int kThreadStopWaitMs = 5000;
-  static constexpr int kSelectTimeoutMs = 3000;
-  static constexpr int kSendPassSleepMs = 100;
-  // A hosting connection quiet this long is asked for a keep-alive; one
-  // silent this long is lost (the server lost its power or its link).
-  static constexpr int kKeepAliveIdleMs = 10000;
-  static constexpr int kKeepAliveDeadlineMs = 30000;
-
   HostingService(HostEventQueue& events, os::WindowPoster& poster);
   ~HostingService() override;
   HostingService(const HostingService&) = delete;
@@ -79,8 +63,8 @@ class HostingService : private net::MessageHandler {
   // The proxy settings every connection of the program uses. A connect
   // thread takes the snapshot current when it starts and keeps it: a change
   // (the option sheet's) replaces the snapshot, never edits one in use.
-  std::shared_ptr<const net::ProxySettings> Proxy() const;
-  void SetProxy(const net::ProxySettings& settings);
+  std::shared_ptr<const net::ProxySettings> Proxy() const { return session_.Proxy(); }
+  void SetProxy(const net::ProxySettings& settings) { session_.SetProxy(settings); }
 
   // Starts a connect thread; -1 when a connect is still running.
   // A restoring of a lost connection under way or waited for ends: the
@@ -100,7 +84,7 @@ class HostingService : private net::MessageHandler {
   // without a word from the server, the loss after deadline_ms.
   void SetKeepAlive(int idle_ms, int deadline_ms);
   // The restoring attempt under way or waited for; 0 when none.
-  int host_attempt() const { return host_attempt_; }
+  int host_attempt() const { return session_.attempt(); }
   void CS_SocketClose(HostedNode* node, os::SocketHandle socket);
 
   // The hosting-server connection: whether it is open, and how many bytes
@@ -111,17 +95,14 @@ class HostingService : private net::MessageHandler {
   // (tools and tests that connect by themselves).
   void AttachHost(os::SocketHandle socket) { m_hostSock.Attach(socket); }
 
-  void AddNode(HostedNode* node);
+  void AddNode(HostedNode* node) { nodes_.AddNode(node); }
   // Takes the node off its list, then waits for its users to leave.
-  void RemoveNode(HostedNode* node);
+  void RemoveNode(HostedNode* node) { nodes_.RemoveNode(node); }
   // The node held through its UsageGuard until the handle goes; empty when
   // there is none or it is closing.
-  HeldNode GetDirectNode(int index);
-  HeldNode FindDirectNodeBySocket(os::SocketHandle socket);
-  HostedNode* FindRelayNodeByChannel(uint32_t channel_id);
-  HostedNode* FindRelayNodeByKey(const std::string& key);
-  NodeList& direct_nodes() { return direct_; }
-  NodeList& relay_nodes() { return relay_; }
+  HeldNode GetDirectNode(int index) { return nodes_.GetDirectNode(index); }
+  NodeList& direct_nodes() { return nodes_.direct_nodes(); }
+  NodeTable& nodes() { return nodes_; }
 
   // Request senders. Each takes the connection to use and does nothing (-1)
   // without one (or while it is closed). All are queued for the send thread except the channel
@@ -147,36 +128,25 @@ class HostingService : private net::MessageHandler {
 
   // The sockets one pass of the loops watches: m_hostSock first, then every
   // direct node's video and audio sockets.
-  void BuildSocketSet(os::SocketSet* set);
+  void BuildSocketSet(os::SocketSet* set) { loops_.BuildSocketSet(set); }
 
  private:
   bool OnMessage(const net::RawMessage& message) override;
-  void ConnectThread(std::shared_ptr<const net::ProxySettings> proxy, std::string address, uint16_t port,
-                     std::string user, std::string password, uint64_t generation);
   // Connects and sends the login; false (and kHostUnreachable when `tell`)
   // when the server cannot be reached. Abandoned, and nothing attached, once
   // the user's Connect, Disconnect or CloseHost moved on from `generation`,
-  // or the service stops.
-  bool ConnectHost(const net::ProxySettings& proxy, const std::string& address, uint16_t port,
-                   const std::string& user, const std::string& password, bool tell, uint64_t generation);
+  // or the service stops. A connect thread (the user's or the reconnect one).
+  bool ConnectHost(const net::ProxySettings& proxy, const HostLogin& login, bool tell, uint64_t generation);
   // The hosting connection went down by itself (receive thread): closed as
   // by CloseHost, then restored when that is wanted.
   void LoseHost();
   void CloseHostConnection();
-  // The user moved on (Connect, Disconnect, CloseHost): a connect or restoring
-  // of the last one no longer counts. reconnect_mutex_ held.
-  void NextGeneration();
   // Receive thread: probes a quiet hosting connection, loses a silent one.
   void WatchHostSilence();
-  // The receive loop's select time-out: short enough for the keep-alive's times.
-  int SelectTimeoutMs() const;
-  void HostReconnectLoop();
+  // Receive thread, relay list's lock held.
+  void ProcessHostInput();
   // The hosting server accepted the login: a later loss is restored, relay nodes ask again.
   void OnHostLoggedIn();
-  void ReceiveLoop();
-  void SendLoop();
-  void ProcessHostInput();
-  void ProbeSockets();
   void OnChannelSetupMessage(const net::RawMessage& message);
   void OnMediaMessage(const net::RawMessage& message);
   net::SocketChannel* Resolve(const RequestTarget& target) { return target.host_ ? &m_hostSock : target.channel_; }
@@ -184,44 +154,14 @@ class HostingService : private net::MessageHandler {
 
   HostEventQueue& events_;
   os::WindowPoster& poster_;
-  mutable std::mutex proxy_lock_;
-  std::shared_ptr<const net::ProxySettings> proxy_ = std::make_shared<const net::ProxySettings>();
   // The hosting-server connection: connected by the connect thread, read by
   // the receive thread, drained by the send thread, closed by CloseHost and
   // Disconnect; everyone else only queues requests on it.
   net::SocketChannel m_hostSock;
-  NodeList direct_;
-  NodeList relay_;
-
-  std::atomic<bool> receive_running_{false}, send_running_{false};
-  os::Event receive_exit_{os::Event::Reset::kAuto}, send_exit_{os::Event::Reset::kAuto};
-  std::thread receive_thread_, send_thread_, connect_thread_;
-  std::atomic<bool> connecting_{false};
-  std::atomic<bool> stopping_{false};  // Stop: connects under way give up
-
-  // The keep-alive: its times (any thread sets them), and what the receive
-  // thread alone keeps of the connection it is timing.
-  std::atomic<int> keepalive_idle_ms_{kKeepAliveIdleMs}, keepalive_deadline_ms_{kKeepAliveDeadlineMs};
-  uint32_t timed_connection_ = 0;   // m_hostSock's connection count
-  uint64_t host_heard_ms_ = 0;      // when it last sent anything (or was made)
-  int keepalives_unanswered_ = 0;   // our probes: the answer to one is not answered again
-
-  // Restoring a lost hosting connection: the reconnect thread waits on
-  // reconnect_wake_; everything below is guarded by reconnect_mutex_ but
-  // host_attempt_ (atomic, for the window).
-  std::mutex reconnect_mutex_;
-  std::condition_variable reconnect_wake_;
-  bool host_reconnect_ = false;
-  std::unique_ptr<net::ReconnectPolicy> host_policy_;
-  HostLogin host_login_;      // of the last Connect
-  bool host_wanted_ = false;  // a login was accepted and the user has not closed since
-  bool host_lost_ = false;    // a loss waits for the reconnect thread
-  // Counts the user's Connect, Disconnect and CloseHost; atomic for the
-  // connect threads' abandon checks, changed under reconnect_mutex_.
-  std::atomic<uint64_t> host_generation_{0};
-  bool reconnect_stopping_ = false;
-  std::thread reconnect_thread_;
-  std::atomic<int> host_attempt_{0};
+  NodeTable nodes_;
+  HostKeepAlive keepalive_;  // its watch belongs to the receive thread
+  HostSession session_;
+  SocketLoops loops_;
 };
 
 }  // namespace hosting

@@ -2,8 +2,6 @@
 
 #include <ctime>
 
-#include "os/file.h"
-#include "record/crc32.h"
 #include "record/m4v_headers.h"
 
 namespace record {
@@ -41,13 +39,10 @@ Mp4File::~Mp4File() { Close(); }
 
 bool Mp4File::Initialise(int mode) {
   if (mode != static_cast<int>(RecordMode::kMpeg4Adpcm)) return false;
-  CloseJournal(false);
-  output_.reset();
+  journal_.Close(false);
+  mdat_.Reset();
   adopting_ = false;
   movie_ = std::make_unique<Mp4Movie>();
-  position_ = 0;
-  stream_position_ = 0;
-  stream_known_ = false;
   now_ = static_cast<uint32_t>(std::time(nullptr)) + kSecondsFrom1904To1970;
   video_ = nullptr;
   audio_ = nullptr;
@@ -55,11 +50,9 @@ bool Mp4File::Initialise(int mode) {
   height_ = 240;
   time_increment_bits_ = 15;
   visual_profile_ = 3;
-  previous_video_time_ = previous_audio_time_ = 0;
-  video_offset_ = audio_offset_ = 0;
+  video_clock_ = audio_clock_ = SampleClock();
   audio_frame_length_ = 0;
   finalised_ = false;
-  limit_reached_ = output_failed_ = false;
   samples_given_back_ = 0;
   return true;
 }
@@ -72,7 +65,7 @@ bool Mp4File::Open(const std::string& path) {
 
 bool Mp4File::Open(std::unique_ptr<Mp4Output> output) {
   if (!OpenOutput(std::move(output))) return false;
-  const std::string path = output_->FilePath();
+  const std::string path = mdat_.output()->FilePath();
   if (!path.empty()) AttachJournal(RecordingJournal::CreateBeside(path));
   return true;
 }
@@ -84,91 +77,25 @@ bool Mp4File::Open(std::unique_ptr<Mp4Output> output, std::unique_ptr<RecordingJ
 }
 
 bool Mp4File::OpenOutput(std::unique_ptr<Mp4Output> output) {
-  if (!output || output_) return false;
-  output_ = std::move(output);
-  position_ = 0;
-  stream_position_ = 0;
-  stream_known_ = true;
+  if (!output || mdat_.output()) return false;
   // mdat with size 0 until Finalise knows it; samples start at offset 8.
-  const uint8_t header[8] = {0, 0, 0, 0, 'm', 'd', 'a', 't'};
-  if (WriteBytes(header, sizeof header)) return true;
-  output_.reset();
-  return false;
+  return mdat_.Start(std::move(output));
 }
 
 bool Mp4File::Reopen(std::unique_ptr<Mp4Output> output) {
-  if (!output || output_) return false;
-  output_ = std::move(output);
-  position_ = 8;
-  stream_known_ = false;
+  if (!output || mdat_.output()) return false;
+  mdat_.Resume(std::move(output));
   adopting_ = true;
   return true;
 }
 
 void Mp4File::AttachJournal(std::unique_ptr<RecordingJournal> journal) {
-  if (!journal) return;
-  if (!journal->Header(static_cast<uint16_t>(RecordMode::kMpeg4Adpcm), now_)) {
-    journal->Finish();  // a journal without its header could never be used
-    return;
-  }
-  journal_ = std::move(journal);
-  journal_->StartSyncing(output_.get());
-  const std::string path = output_->FilePath();
-  open_list_ = CurrentOpenRecordingList();
-  if (open_list_ && !path.empty()) {
-    listed_path_ = os::AbsolutePath(path);
-    open_list_->Add(listed_path_);
-  }
-}
-
-void Mp4File::CloseJournal(bool finished) {
-  if (!journal_) return;
-  if (!finished) {
-    journal_->Close();  // stays on disk, and the file stays listed, for repair
-  } else if (journal_->Finish() && open_list_ && !listed_path_.empty()) {
-    open_list_->Remove(listed_path_);
-  }
-  journal_.reset();
-  open_list_ = nullptr;
-  listed_path_.clear();
+  journal_.Attach(std::move(journal), mdat_.output(), static_cast<uint16_t>(RecordMode::kMpeg4Adpcm), now_);
 }
 
 void Mp4File::SetCreationTime(uint32_t seconds1904) {
   now_ = seconds1904;
-  if (journal_) journal_->CreationTime(seconds1904);
-}
-
-void Mp4File::Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
-  if (!journal_) return;
-  JournalSample sample;
-  sample.video = video;
-  sample.offset = offset;
-  sample.length = length;
-  sample.time = time;
-  sample.sync = sync;
-  sample.crc = Crc32(data, length);
-  journal_->Sample(sample);
-}
-
-bool Mp4File::WriteBytes(const uint8_t* data, size_t length) {
-  if (!output_) return false;
-  if (!stream_known_ || stream_position_ != position_) {
-    if (!output_->Seek(position_)) {
-      stream_known_ = false;
-      return false;
-    }
-    stream_position_ = position_;
-    stream_known_ = true;
-  }
-  if (!output_->Write(data, length)) {
-    // Part of the bytes may be on disk; the next write goes to the same place.
-    stream_known_ = false;
-    output_failed_ = true;
-    return false;
-  }
-  position_ += length;
-  stream_position_ = position_;
-  return true;
+  journal_.CreationTime(seconds1904);
 }
 
 Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t track_id) {
@@ -182,27 +109,11 @@ Mp4Track* Mp4File::AddTrack(TrackKind kind, uint32_t track_id) {
 }
 
 bool Mp4File::WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset) {
-  const uint64_t reserve = finalised_ ? 0 : kSystemSampleBytes;
-  if (position_ + length + reserve > size_limit_) {
-    limit_reached_ = true;
-    return false;
-  }
-  const uint64_t start = position_;
-  if (!data) {  // adopted: the bytes lie there already
-    position_ += length;
-    *offset = static_cast<uint32_t>(start);
-    return true;
-  }
-  if (!WriteBytes(data, length)) {
-    position_ = start;
-    return false;
-  }
-  *offset = static_cast<uint32_t>(start);
-  return true;
+  return mdat_.WriteSample(data, length, finalised_ ? 0 : kSystemSampleBytes, offset);
 }
 
 bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
-  if (!output_ || finalised_ || !data || length == 0) return false;
+  if (!mdat_.output() || finalised_ || !data || length == 0) return false;
   if (index == 0) {
     M4vConfig config;
     if (video_ || !ParseM4vConfig(data, length, &config)) return false;
@@ -220,7 +131,7 @@ bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, u
     video_->config.bufferSizeDB = 106666;
     video_->config.specificInfo.assign(data, data + length);
     movie_->visualProfile = static_cast<uint8_t>(visual_profile_);
-    if (journal_) journal_->VideoConfig(data, length);
+    journal_.VideoConfig(data, length);
     return true;
   }
   const int codingType = VopCodingType(data, length);
@@ -230,7 +141,7 @@ bool Mp4File::WriteVideo(const uint8_t* data, uint32_t length, uint32_t index, u
 
 bool Mp4File::WriteAudio(const uint8_t* data, uint32_t length, uint32_t index, uint32_t time) {
   (void)index;  // the first frame written creates the track, whatever its number
-  if (!output_ || finalised_ || !data || length == 0) return false;
+  if (!mdat_.output() || finalised_ || !data || length == 0) return false;
   return PlaceAudio(data, length, time);
 }
 
@@ -245,30 +156,17 @@ bool Mp4File::AdoptAudio(uint32_t length, uint32_t time) {
 }
 
 bool Mp4File::PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync) {
-  // Times never run backwards in a track; a unit that claims so lands on the
-  // previous one's time.
-  uint32_t delta = time >= previous_video_time_ ? time - previous_video_time_ : 0;
-  uint32_t offset = video_offset_;
-  if (video_->SampleCount() == 0 && delta != 0) {
-    offset = delta;  // a late first picture: its time becomes the composition offset
-    delta = 0;
-  }
+  const SampleClock::Step step = video_clock_.Next(time, video_->SampleCount() == 0);
   uint32_t at = 0;
   if (!WriteSampleBytes(data, length, &at)) return false;
-  video_->AddSample(at, length, delta, sync, offset);
-  if (data) Journal(true, at, data, length, time, sync);
-  video_offset_ = offset;
-  previous_video_time_ = time >= previous_video_time_ ? time : previous_video_time_;
+  video_->AddSample(at, length, step.delta, sync, step.offset);
+  if (data) journal_.Sample(true, at, data, length, time, sync);
+  video_clock_.Take(time, step);
   return true;
 }
 
 bool Mp4File::PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time) {
-  uint32_t delta = time >= previous_audio_time_ ? time - previous_audio_time_ : 0;
-  uint32_t offset = audio_offset_;
-  if (!audio_ && delta != 0) {
-    offset = delta;
-    delta = 0;
-  }
+  const SampleClock::Step step = audio_clock_.Next(time, !audio_);
   uint32_t at = 0;
   if (!WriteSampleBytes(data, length, &at)) return false;
   if (!audio_) {
@@ -280,28 +178,27 @@ bool Mp4File::PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time) {
     movie_->audioProfile = 0xFE;
     audio_frame_length_ = length;
   }
-  audio_->AddSample(at, length, delta, false, offset);
-  if (data) Journal(false, at, data, length, time, false);
-  audio_offset_ = offset;
-  previous_audio_time_ = time >= previous_audio_time_ ? time : previous_audio_time_;
+  audio_->AddSample(at, length, step.delta, false, step.offset);
+  if (data) journal_.Sample(false, at, data, length, time, false);
+  audio_clock_.Take(time, step);
   return true;
 }
 
 bool Mp4File::Finalise() {
-  if (!output_ || finalised_) return false;
+  if (!mdat_.output() || finalised_) return false;
   finalised_ = true;
   adopting_ = false;
-  const uint64_t mediaEnd = position_;
+  const uint64_t mediaEnd = mdat_.position();
   bool ok = WriteTail(mediaEnd);
-  if (!ok && output_failed_) {
+  if (!ok && mdat_.OutputFailed()) {
     // Most likely a full disk: the index goes where the last samples were.
     Mp4Buffer tail;
     WriteUserData(tail);
     movie_->Write(tail, now_);
     const uint64_t end = GiveBack(mediaEnd, kSystemSampleBytes + tail.Size() + kGiveBackSlack);
-    ok = end < mediaEnd && output_->Truncate(end) && WriteTail(end);
+    ok = end < mediaEnd && mdat_.output()->Truncate(end) && WriteTail(end);
   }
-  CloseJournal(ok);
+  journal_.Close(ok);
   return ok;
 }
 
@@ -320,7 +217,7 @@ uint64_t Mp4File::GiveBack(uint64_t media_end, uint64_t bytes) {
 }
 
 bool Mp4File::WriteTail(uint64_t media_end) {
-  position_ = media_end;
+  mdat_.SetPosition(media_end);
   std::unique_ptr<Mp4Movie> movie = CopyOf(*movie_);
   bool ok = true;
 
@@ -361,21 +258,12 @@ bool Mp4File::WriteTail(uint64_t media_end) {
   // udta and moov after the samples (moov may lie past 4 GiB), on disk before
   // the mdat size is: a header that claims a finished file while moov is
   // still missing would turn repair away from a file that needs it.
-  const uint64_t mdatEnd = position_;
-  ok = ok && WriteBytes(tail.Data().data(), tail.Size());
-  if (ok) output_->Sync();  // a file system that cannot sync still gets its file
-  const uint64_t end = position_;
-  const uint32_t mdatSize = static_cast<uint32_t>(mdatEnd);
-  const uint8_t header[8] = {uint8_t(mdatSize >> 24), uint8_t(mdatSize >> 16), uint8_t(mdatSize >> 8),
-                             uint8_t(mdatSize), 'm', 'd', 'a', 't'};
+  const uint64_t mdatEnd = mdat_.position();
+  ok = ok && mdat_.WriteBytes(tail.Data().data(), tail.Size());
+  if (ok) mdat_.output()->Sync();  // a file system that cannot sync still gets its file
   // A write that failed part-way may have left bytes past the new end.
-  if (ok && output_failed_) output_->Truncate(end);
-  if (ok) {
-    position_ = 0;
-    ok = WriteBytes(header, sizeof header);
-    if (ok) output_->Sync();
-    position_ = end;
-  }
+  if (ok && mdat_.OutputFailed()) mdat_.output()->Truncate(mdat_.position());
+  if (ok) ok = mdat_.WriteMdatSize(static_cast<uint32_t>(mdatEnd));
   if (ok) {
     movie_ = std::move(movie);
     for (const auto& track : movie_->tracks) {
@@ -387,8 +275,8 @@ bool Mp4File::WriteTail(uint64_t media_end) {
 }
 
 void Mp4File::Close() {
-  CloseJournal(false);
-  output_.reset();
+  journal_.Close(false);
+  mdat_.Drop();
 }
 
 }  // namespace record

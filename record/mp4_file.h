@@ -1,6 +1,8 @@
 // Writes one recording: MPEG-4 video units and ADPCM audio frames go into
 // mdat as they arrive; the tables stay in memory and Finalise writes them.
-// Layout: mdat at offset 0, a top-level udta, then moov.
+// Layout: mdat at offset 0, a top-level udta, then moov. The bytes' place in
+// the output is MdatWriter's, the journal JournalKeeper's, each track's
+// times a SampleClock's; this class keeps the movie and its tracks.
 //
 // A recording into a file keeps a journal beside it (recording_journal.h)
 // until Finalise has written everything, so that a recording cut off by a
@@ -11,10 +13,12 @@
 #include <memory>
 #include <string>
 
+#include "record/journal_keeper.h"
+#include "record/mdat_writer.h"
 #include "record/mp4_atoms.h"
 #include "record/mp4_output.h"
-#include "record/open_recordings.h"
 #include "record/recording_journal.h"
+#include "record/sample_clock.h"
 
 namespace record {
 
@@ -65,15 +69,15 @@ class Mp4File {
 
   // The largest mdat a file may reach (chunk offsets are 32-bit); a sample
   // that would pass it is refused and LimitReached says so. Tests set less.
-  void SetSizeLimit(uint64_t bytes) { size_limit_ = bytes < kMaxMdatBytes ? bytes : kMaxMdatBytes; }
-  uint64_t SizeLimit() const { return size_limit_; }
-  bool LimitReached() const { return limit_reached_; }
+  void SetSizeLimit(uint64_t bytes) { mdat_.SetSizeLimit(bytes); }
+  uint64_t SizeLimit() const { return mdat_.SizeLimit(); }
+  bool LimitReached() const { return mdat_.LimitReached(); }
   // A write to the output failed (a full disk, a removed drive): the file
   // cannot grow any more and should be finalised.
-  bool OutputFailed() const { return output_failed_; }
+  bool OutputFailed() const { return mdat_.OutputFailed(); }
   // Samples Finalise gave back to make room for the index.
   uint32_t SamplesGivenBack() const { return samples_given_back_; }
-  static constexpr uint64_t kMaxMdatBytes = 0xFFFFFFFFu;
+  static constexpr uint64_t kMaxMdatBytes = MdatWriter::kMaxMdatBytes;
 
   // Creation time in seconds since 1904; tests fix it for exact bytes.
   void SetCreationTime(uint32_t seconds1904);
@@ -84,23 +88,20 @@ class Mp4File {
   int PictureWidth() const { return width_; }
   int PictureHeight() const { return height_; }
   int TimeIncrementBits() const { return time_increment_bits_; }
-  uint64_t Position() const { return position_; }
+  uint64_t Position() const { return mdat_.position(); }
   uint32_t AudioFrameLength() const { return audio_frame_length_; }
-  bool Journaled() const { return journal_ && journal_->Healthy(); }
+  bool Journaled() const { return journal_.Healthy(); }
 
  private:
   bool OpenOutput(std::unique_ptr<Mp4Output> output);
   void AttachJournal(std::unique_ptr<RecordingJournal> journal);
-  void Journal(bool video, uint32_t offset, const uint8_t* data, uint32_t length, uint32_t time, bool sync);
-  void CloseJournal(bool finished);
   Mp4Track* AddTrack(TrackKind kind, uint32_t track_id);
-  bool WriteBytes(const uint8_t* data, size_t length);
   // Enter a sample in the tables after putting its bytes in place; `data`
   // null: they are in place already (AdoptVideo, AdoptAudio).
   bool PlaceVideo(const uint8_t* data, uint32_t length, uint32_t time, bool sync);
   bool PlaceAudio(const uint8_t* data, uint32_t length, uint32_t time);
-  // Puts a sample's bytes at the output position; on failure the position
-  // stays where it was, so a refused sample leaves no gap in the tables.
+  // Puts a sample's bytes at the output position, short of the limit by
+  // the system samples until Finalise writes them.
   bool WriteSampleBytes(const uint8_t* data, uint32_t length, uint32_t* offset);
   // Writes the system samples at `mediaEnd`, then udta and moov, then the
   // mdat size; movie_ stays as it was so a failed attempt can be repeated.
@@ -109,15 +110,12 @@ class Mp4File {
   // behind the remaining ones; returns the new end of the media samples.
   uint64_t GiveBack(uint64_t media_end, uint64_t bytes);
 
-  std::unique_ptr<Mp4Output> output_;
-  std::unique_ptr<RecordingJournal> journal_;
-  OpenRecordingList* open_list_ = nullptr;  // where the open file is listed
-  std::string listed_path_;
+  // Declared before the journal: the journal's sync thread uses the output
+  // until the journal closes.
+  MdatWriter mdat_;
+  JournalKeeper journal_;
   bool adopting_ = false;        // Reopen: samples may be adopted
   std::unique_ptr<Mp4Movie> movie_;
-  uint64_t position_ = 0;        // where the next byte goes
-  uint64_t stream_position_ = 0;  // where the output stands, when known
-  bool stream_known_ = false;
   bool finalised_ = false;
   uint32_t now_ = 0;
 
@@ -129,14 +127,8 @@ class Mp4File {
   int height_ = 240;
   int time_increment_bits_ = 15;
   int visual_profile_ = 3;
-  uint32_t previous_video_time_ = 0;
-  uint32_t previous_audio_time_ = 0;
-  uint32_t video_offset_ = 0;
-  uint32_t audio_offset_ = 0;
+  SampleClock video_clock_, audio_clock_;
   uint32_t audio_frame_length_ = 0;  // length of the first audio frame
-  uint64_t size_limit_ = kMaxMdatBytes;
-  bool limit_reached_ = false;
-  bool output_failed_ = false;
   uint32_t samples_given_back_ = 0;
 };
 

@@ -495,7 +495,7 @@ TEST(HostingSockets, EverySocketOfFortyDirectNodesIsWatched) {
   for (auto& n : nodes) EXPECT_EQ(0, n->Guard().users()) << "building the set releases every guard";
 
   {
-    HeldNode held = service.FindDirectNodeBySocket(nodes[5]->audio_.socket());
+    HeldNode held = service.nodes().FindDirectNodeBySocket(nodes[5]->audio_.socket());
     ASSERT_TRUE(held);
     EXPECT_EQ(nodes[5].get(), held.get());
     EXPECT_EQ(1, nodes[5]->Guard().users());
@@ -531,8 +531,8 @@ TEST(HostingSockets, HandlesAreKeptWhole) {
   service.BuildSocketSet(&set);
   EXPECT_TRUE(set.Contains(low));
   EXPECT_TRUE(set.Contains(high));
-  EXPECT_EQ(&a, service.FindDirectNodeBySocket(low).get());
-  EXPECT_EQ(&b, service.FindDirectNodeBySocket(high).get());
+  EXPECT_EQ(&a, service.nodes().FindDirectNodeBySocket(low).get());
+  EXPECT_EQ(&b, service.nodes().FindDirectNodeBySocket(high).get());
 
   // The event that tells the main window which node identified itself.
   ASSERT_TRUE(events.Push(DirectCameraInfo{static_cast<EventSocket>(high), ""}));
@@ -570,7 +570,7 @@ TEST(HostingThreads, StopEndsBothLoopsWithinTheirWait) {
   os::SleepMs(50);
   uint64_t start = os::MonotonicMs();
   service.Stop();
-  EXPECT_LT(os::MonotonicMs() - start, 2u * HostingService::kThreadStopWaitMs);
+  EXPECT_LT(os::MonotonicMs() - start, 2u * SocketLoops::kThreadStopWaitMs);
 }
 
 // Through the real proxies that the ctest fixture starts.

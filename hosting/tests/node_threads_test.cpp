@@ -43,7 +43,8 @@ TEST(NodeLifetime, RemovalNeverReturnsWhileALookupHoldsTheNode) {
   using Lookup = std::function<HeldNode(HostingService&, os::SocketHandle)>;
   const std::vector<std::pair<const char*, Lookup>> lookups = {
       {"GetDirectNode", [](HostingService& s, os::SocketHandle) { return s.GetDirectNode(0); }},
-      {"FindDirectNodeBySocket", [](HostingService& s, os::SocketHandle h) { return s.FindDirectNodeBySocket(h); }},
+      {"FindDirectNodeBySocket",
+       [](HostingService& s, os::SocketHandle h) { return s.nodes().FindDirectNodeBySocket(h); }},
   };
   for (const auto& [name, lookup] : lookups) {
     Service s;
@@ -144,7 +145,7 @@ TEST(ClosedConnection, LeavesTheSelectSetAtOnce) {
   s.service.AddNode(&node);
   s.service.Start();
   ASSERT_TRUE(Eventually([&] { return s.poster.Count(os::kWmNodeClose) > 0; })) << "the close was never reported";
-  os::SleepMs(3 * HostingService::kSendPassSleepMs);
+  os::SleepMs(3 * SocketLoops::kSendPassSleepMs);
   EXPECT_EQ(1, s.poster.Count(os::kWmNodeClose)) << "the receive thread kept reading the closed socket";
   EXPECT_EQ(static_cast<uintptr_t>(closed), s.poster.Posts().front().wparam) << "the close names its socket";
   os::SocketSet set;
