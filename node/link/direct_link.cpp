@@ -1,7 +1,9 @@
-// The node's connect threads: the video link with its attempts and retries,
-// the audio link on demand, and the optional dynamic-IP lookup before each.
+// The direct link's life on the window's thread and its connect threads:
+// the video link with its attempts and retries, the audio link on demand,
+// and the optional dynamic-IP lookup before each.
+#include "node/link/direct_link.h"
+
 #include "net/ddns_lookup.h"
-#include "node/link/node_window.h"
 #include "os/clock.h"
 #include "os/debug_log.h"
 #include "os/local_time.h"
@@ -17,8 +19,110 @@ constexpr uint16_t kDynamicIpServerPort = 8001;
 
 }  // namespace
 
-int CNodeWindow::SetAddress(const LoginInfo& login) {
-  if (ctx_.relay) return -1;
+DirectLink::DirectLink(const NodeContext& ctx, MediaConsumer* media, hosting::HostedNode& node,
+                       CameraControl& control)
+    : Link(ctx, media, node, control, "Not found at the camera"),
+      reconnect_(ctx.keep_reconnecting, net::ReconnectWaits{ctx.retry_wait_ms, ctx.reconnect_waits_ms}) {}
+
+DirectLink::~DirectLink() {
+  if (video_thread_.joinable()) video_thread_.join();
+  if (audio_thread_.joinable()) audio_thread_.join();
+}
+
+void DirectLink::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  switch (message) {
+    case os::kWmNodeStartConnect:
+      StartVideoConnect();
+      break;
+    case os::kWmNodeStartAudio:
+      StartAudioConnect();
+      break;
+    case os::kWmNodeCameraIdentified:
+      OnCameraIdentified();
+      break;
+    default:
+      Link::HandleMessage(message, wparam, lparam);
+      break;
+  }
+}
+
+void DirectLink::Destroy() {
+  // A connect thread holds the node's guard through its wait between
+  // attempts: it must be told to stop before the hosting list waits for the
+  // guard, or closing a view that waits to reconnect hangs for 30 s.
+  no_retry_ = true;
+  stop_.Set();
+  Link::Destroy();
+}
+
+void DirectLink::StopTransport() {
+  reconnect_.LinkDown(os::MonotonicMs());
+  {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    identified_camera_.clear();
+  }
+  stop_.Set();
+  watchdog_.Disarm();
+  video_.Close();
+  WaitForConnectThread(video_done_, "video");
+  audio_.Close();
+  WaitForConnectThread(audio_done_, "audio");
+  video_socket_ = os::kInvalidSocket;
+  audio_socket_ = os::kInvalidSocket;
+  audio_link_ready_ = false;
+}
+
+bool DirectLink::AnnounceClose(const std::string& camera, bool restoring) {
+  if (ctx_.events) ctx_.events->Push(hosting::DirectNodeClosed{});
+  return restoring && !camera.empty() && link_events_.LinkLost();
+}
+
+void DirectLink::AfterClose(bool restoring) {
+  LogCloseEnd(restoring);
+  if (restoring) CS_Reconnect();
+}
+
+void DirectLink::DeliverMedia(const net::MediaData& media) {
+  if (media.kind == net::kMediaVideoFrame) reconnect_.LinkWorks();
+  Link::DeliverMedia(media);
+}
+
+LoginInfo DirectLink::login() const {
+  std::lock_guard<std::mutex> lock(state_mutex_);
+  return login_;
+}
+
+void DirectLink::ToggleChannel(int which, uint32_t kind) {
+  if (camera_id().empty() || !ctx_.hosting) return;
+  if (!audio_link_ready_) {
+    RequestAudioLink();
+    return;
+  }
+  const ChannelEntry c = channel(which);
+  if (c.id == net::kChannelNotFound) {
+    user_asked_ = true;
+    ctx_.hosting->RequestChannelSetup(&audio_, kind, camera_id());
+  } else {
+    ctx_.hosting->RequestChannelCommand(&audio_, c.id, c.active ? net::kCommandMenu : net::kCommandStart);
+    channels_.SetActive(which, !c.active);
+  }
+  Post(ctx_.parent, os::kWmNodeChannelReady, static_cast<uintptr_t>(ctx_.index));
+}
+
+int DirectLink::SendSpeakerAudio(const uint8_t* data, uint32_t length) {
+  const ChannelEntry speaker = channel(ChannelTable::kSpeaker);
+  if (speaker.id == net::kChannelNotFound || !speaker.active || !audio_.IsOpen()) return -1;
+  net::MediaData media;
+  media.channel_id = speaker.id;
+  media.kind = net::kMediaAudio;
+  media.timestamp_ms = 0;
+  media.payload_length = length;
+  uint8_t fixed[net::kMediaLongFixedSize];
+  const uint32_t fixed_length = net::EncodeMediaFixed(media, !setup_info().UsesShortMediaForm(), fixed);
+  return audio_.QueueMedia(fixed, fixed_length, data, length);
+}
+
+int DirectLink::SetAddress(const LoginInfo& login) {
   if (ctx_.timers) ctx_.timers->SetTimer(ctx_.self, kWatchdogTimer, 1000);
   stop_.Set();
   video_.Close();
@@ -34,14 +138,14 @@ int CNodeWindow::SetAddress(const LoginInfo& login) {
   return 0;
 }
 
-bool CNodeWindow::WaitForConnectThread(os::Event& done, const char* which) {
+bool DirectLink::WaitForConnectThread(os::Event& done, const char* which) {
   if (done.Wait(kConnectWaitMs)) return true;
   DebugLog("CNodeWindow - %s connect thread still running after %d ms, not waiting longer [ %d ]\n", which,
            kConnectWaitMs, ctx_.index);
   return false;
 }
 
-int CNodeWindow::CS_Reconnect() {
+int DirectLink::CS_Reconnect() {
   DebugLog("CNodeWindow::CS_Reconnect [ %d ]\n", ctx_.index);
   const LoginInfo current = login();
   if (current.ip.empty() || current.user.empty() || current.password.empty()) return -1;
@@ -50,12 +154,12 @@ int CNodeWindow::CS_Reconnect() {
   return 0;
 }
 
-void CNodeWindow::RequestAudioLink() {
+void DirectLink::RequestAudioLink() {
   if (audio_allowed_) Post(ctx_.self, os::kWmNodeStartAudio);
 }
 
-void CNodeWindow::StartVideoConnect() {
-  if (ctx_.relay || !video_done_.IsSet()) return;
+void DirectLink::StartVideoConnect() {
+  if (!video_done_.IsSet()) return;
   if (video_thread_.joinable()) video_thread_.join();
   stop_.Reset();
   video_done_.Reset();
@@ -65,8 +169,8 @@ void CNodeWindow::StartVideoConnect() {
   });
 }
 
-void CNodeWindow::StartAudioConnect() {
-  if (ctx_.relay || !audio_done_.IsSet()) return;
+void DirectLink::StartAudioConnect() {
+  if (!audio_done_.IsSet()) return;
   if (audio_thread_.joinable()) audio_thread_.join();
   audio_done_.Reset();
   audio_thread_ = std::thread([this] {
@@ -75,8 +179,8 @@ void CNodeWindow::StartAudioConnect() {
   });
 }
 
-void CNodeWindow::VideoConnectThread() {
-  if (guard_.Acquire() != 0) {
+void DirectLink::VideoConnectThread() {
+  if (node_.Guard().Acquire() != 0) {
     video_done_.Set();
     return;
   }
@@ -101,10 +205,10 @@ void CNodeWindow::VideoConnectThread() {
   if (!connected && !no_retry_ && !stop_.IsSet() && tried > 0) link_events_.GaveUp(tried);
   video_done_.Set();
   if (restart_connect_.exchange(false)) Post(ctx_.self, os::kWmNodeStartConnect);
-  guard_.Release();
+  node_.Guard().Release();
 }
 
-bool CNodeWindow::WaitForAttempt(const net::ReconnectPolicy::Step& step) {
+bool DirectLink::WaitForAttempt(const net::ReconnectPolicy::Step& step) {
   DebugLog("CNodeWindow::CS_VSConnectThread - retry in %d ms [ %d ]\n", step.wait_ms, ctx_.index);
   if (reconnect_.keep_reconnecting()) next_attempt_number_ = step.number;
   next_attempt_ms_ = os::MonotonicMs() + static_cast<uint64_t>(step.wait_ms);
@@ -114,22 +218,22 @@ bool CNodeWindow::WaitForAttempt(const net::ReconnectPolicy::Step& step) {
   return !stopped;
 }
 
-void CNodeWindow::AudioConnectThread() {
-  if (guard_.Acquire() != 0) {
+void DirectLink::AudioConnectThread() {
+  if (node_.Guard().Acquire() != 0) {
     audio_done_.Set();
     return;
   }
   DebugLog("CNodeWindow::CS_ASConnectThread - connecting [ %d ]\n", ctx_.index);
   ConnectProcedure(audio_, false, login());
   audio_done_.Set();
-  guard_.Release();
+  node_.Guard().Release();
 }
 
-os::Abandoned CNodeWindow::Abandoned() {
+os::Abandoned DirectLink::Abandoned() {
   return [this] { return stop_.IsSet(); };
 }
 
-bool CNodeWindow::ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port) {
+bool DirectLink::ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port) {
   if (!login.dynamic_ip) {
     if (login.ip == kDefaultServerAddress && login.port == kDynamicIpServerPort) return false;
     *ip = login.ip;
@@ -145,7 +249,7 @@ bool CNodeWindow::ResolveAddress(bool video, const LoginInfo& login, std::string
   return true;
 }
 
-int CNodeWindow::ConnectProcedure(net::SocketChannel& channel, bool video, const LoginInfo& login) {
+int DirectLink::ConnectProcedure(net::SocketChannel& channel, bool video, const LoginInfo& login) {
   std::string ip;
   uint16_t port = 0;
   const bool resolved = ResolveAddress(video, login, &ip, &port);
