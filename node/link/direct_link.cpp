@@ -7,7 +7,6 @@
 #include "os/clock.h"
 #include "os/debug_log.h"
 #include "os/local_time.h"
-#include "os/thread_name.h"
 
 namespace node {
 namespace {
@@ -25,8 +24,8 @@ DirectLink::DirectLink(const NodeContext& ctx, MediaConsumer* media, hosting::Ho
       reconnect_(ctx.keep_reconnecting, net::ReconnectWaits{ctx.retry_wait_ms, ctx.reconnect_waits_ms}) {}
 
 DirectLink::~DirectLink() {
-  if (video_thread_.joinable()) video_thread_.join();
-  if (audio_thread_.joinable()) audio_thread_.join();
+  video_connect_.Join();
+  audio_connect_.Join();
 }
 
 void DirectLink::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {
@@ -64,9 +63,9 @@ void DirectLink::StopTransport() {
   stop_.Set();
   watchdog_.Disarm();
   video_.Close();
-  WaitForConnectThread(video_done_, "video");
+  WaitForConnectThread(video_connect_, "video");
   audio_.Close();
-  WaitForConnectThread(audio_done_, "audio");
+  WaitForConnectThread(audio_connect_, "audio");
   video_socket_ = os::kInvalidSocket;
   audio_socket_ = os::kInvalidSocket;
   audio_link_ready_ = false;
@@ -127,7 +126,7 @@ int DirectLink::SetAddress(const LoginInfo& login) {
   stop_.Set();
   video_.Close();
   // A thread still busy with the old address starts the new one when it ends.
-  if (!WaitForConnectThread(video_done_, "video")) restart_connect_ = true;
+  if (!WaitForConnectThread(video_connect_, "video")) restart_connect_ = true;
   no_retry_ = false;
   user_asked_ = true;
   {
@@ -138,8 +137,8 @@ int DirectLink::SetAddress(const LoginInfo& login) {
   return 0;
 }
 
-bool DirectLink::WaitForConnectThread(os::Event& done, const char* which) {
-  if (done.Wait(kConnectWaitMs)) return true;
+bool DirectLink::WaitForConnectThread(ConnectThread& thread, const char* which) {
+  if (thread.WaitDone(kConnectWaitMs)) return true;
   DebugLog("CNodeWindow - %s connect thread still running after %d ms, not waiting longer [ %d ]\n", which,
            kConnectWaitMs, ctx_.index);
   return false;
@@ -154,34 +153,21 @@ int DirectLink::CS_Reconnect() {
   return 0;
 }
 
-void DirectLink::RequestAudioLink() {
-  if (audio_allowed_) Post(ctx_.self, os::kWmNodeStartAudio);
-}
+void DirectLink::RequestAudioLink() { Post(ctx_.self, os::kWmNodeStartAudio); }
 
 void DirectLink::StartVideoConnect() {
-  if (!video_done_.IsSet()) return;
-  if (video_thread_.joinable()) video_thread_.join();
+  if (!video_connect_.done()) return;
   stop_.Reset();
-  video_done_.Reset();
-  video_thread_ = std::thread([this] {
-    os::NameCurrentThread("camera connect");
-    VideoConnectThread();
-  });
+  video_connect_.Start([this] { VideoConnectThread(); });
 }
 
 void DirectLink::StartAudioConnect() {
-  if (!audio_done_.IsSet()) return;
-  if (audio_thread_.joinable()) audio_thread_.join();
-  audio_done_.Reset();
-  audio_thread_ = std::thread([this] {
-    os::NameCurrentThread("camera connect");
-    AudioConnectThread();
-  });
+  audio_connect_.Start([this] { AudioConnectThread(); });
 }
 
 void DirectLink::VideoConnectThread() {
   if (node_.Guard().Acquire() != 0) {
-    video_done_.Set();
+    video_connect_.Finish();
     return;
   }
   const LoginInfo current = login();
@@ -203,7 +189,7 @@ void DirectLink::VideoConnectThread() {
     if (no_retry_) break;
   }
   if (!connected && !no_retry_ && !stop_.IsSet() && tried > 0) link_events_.GaveUp(tried);
-  video_done_.Set();
+  video_connect_.Finish();
   if (restart_connect_.exchange(false)) Post(ctx_.self, os::kWmNodeStartConnect);
   node_.Guard().Release();
 }
@@ -220,12 +206,12 @@ bool DirectLink::WaitForAttempt(const net::ReconnectPolicy::Step& step) {
 
 void DirectLink::AudioConnectThread() {
   if (node_.Guard().Acquire() != 0) {
-    audio_done_.Set();
+    audio_connect_.Finish();
     return;
   }
   DebugLog("CNodeWindow::CS_ASConnectThread - connecting [ %d ]\n", ctx_.index);
   ConnectProcedure(audio_, false, login());
-  audio_done_.Set();
+  audio_connect_.Finish();
   node_.Guard().Release();
 }
 

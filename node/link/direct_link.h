@@ -13,21 +13,21 @@
 //                                 of it; receive writes the identified camera, UI takes it
 //   video_, audio_                SocketChannel's own rules: connect threads attach, receive reads,
 //                                 send thread drains, UI closes
-//   stop_, *_done_, *_socket_, restart_connect_, next_attempt_ms_, next_attempt_number_
+//   stop_, *_socket_, restart_connect_, next_attempt_ms_, next_attempt_number_
 //                                 events and atomics: connect threads and UI
 //   reconnect_                    its own rules (atomics)
-//   video_thread_, audio_thread_  UI starts and joins them
-//   audio_allowed_                UI only
+//   video_connect_, audio_connect_
+//                                 UI starts and joins them, each run says when it is done
 //   audio_link_ready_, viewers_, setup_info_received_
 //                                 atomics written by receive and UI threads
 //   parsing_socket_               receive thread only
 #include <atomic>
 #include <cstdint>
 #include <string>
-#include <thread>
 
 #include "net/reconnect_policy.h"
 #include "net/socket_channel.h"
+#include "node/link/connect_thread.h"
 #include "node/link/link.h"
 #include "os/event.h"
 
@@ -60,7 +60,7 @@ class DirectLink final : public Link, private net::MessageHandler {
   int viewers() const { return viewers_; }
   bool audio_link_ready() const { return audio_link_ready_; }
   bool setup_info_received() const { return setup_info_received_; }
-  bool video_connect_done() const { return video_done_.IsSet(); }
+  bool video_connect_done() const { return video_connect_.done(); }
   uint64_t next_attempt_ms() const { return next_attempt_ms_; }
   int next_attempt_number() const { return next_attempt_number_; }
   void SetKeepReconnecting(bool keep) { reconnect_.SetKeepReconnecting(keep); }
@@ -104,15 +104,13 @@ class DirectLink final : public Link, private net::MessageHandler {
   bool ResolveAddress(bool video, const LoginInfo& login, std::string* ip, uint16_t* port);
   // Waits (bounded) for a connect thread to finish; false (and a log line)
   // when it is still running.
-  bool WaitForConnectThread(os::Event& done, const char* which);
+  bool WaitForConnectThread(ConnectThread& thread, const char* which);
   // Connect thread: waits before an attempt; false when the node was stopped meanwhile.
   bool WaitForAttempt(const net::ReconnectPolicy::Step& step);
 
   net::SocketChannel video_, audio_;
   os::Event stop_{os::Event::Reset::kManual, false};
-  os::Event video_done_{os::Event::Reset::kManual, true};
-  os::Event audio_done_{os::Event::Reset::kManual, true};
-  std::thread video_thread_, audio_thread_;
+  ConnectThread video_connect_, audio_connect_;
   std::atomic<bool> restart_connect_{false};  // SetAddress came while the video thread still ran
   std::atomic<uint64_t> next_attempt_ms_{0};  // written by the video connect thread
   std::atomic<int> next_attempt_number_{0};   // the same
@@ -123,7 +121,6 @@ class DirectLink final : public Link, private net::MessageHandler {
   std::atomic<bool> audio_link_ready_{false};
   std::atomic<int> viewers_{0};
   std::atomic<bool> setup_info_received_{false};
-  bool audio_allowed_ = true;
   os::SocketHandle parsing_socket_ = os::kInvalidSocket;  // receive thread only
 };
 
