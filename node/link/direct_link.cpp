@@ -18,8 +18,7 @@ constexpr uint16_t kDynamicIpServerPort = 8001;
 
 }  // namespace
 
-DirectLink::DirectLink(const NodeContext& ctx, MediaConsumer* media, hosting::HostedNode& node,
-                       CameraControl& control)
+DirectLink::DirectLink(const NodeContext& ctx, MediaConsumer* media, hosting::HostedNode& node, CameraControl& control)
     : Link(ctx, media, node, control, "Not found at the camera"),
       reconnect_(ctx.keep_reconnecting, net::ReconnectWaits{ctx.retry_wait_ms, ctx.reconnect_waits_ms}) {}
 
@@ -239,8 +238,8 @@ int DirectLink::ConnectProcedure(net::SocketChannel& channel, bool video, const 
   std::string ip;
   uint16_t port = 0;
   const bool resolved = ResolveAddress(video, login, &ip, &port);
-  DebugLog("CNodeWindow::ConnectProcedure - address %s:%d resolved = %d [ %d ]\n", ip.c_str(), port,
-           resolved ? 1 : 0, ctx_.index);
+  DebugLog("CNodeWindow::ConnectProcedure - address %s:%d resolved = %d [ %d ]\n", ip.c_str(), port, resolved ? 1 : 0,
+           ctx_.index);
   const net::ProxySettings proxy = ctx_.hosting ? *ctx_.hosting->Proxy() : net::ProxySettings{};
   if (!resolved || channel.ConnectVia(proxy, ip, port, Abandoned()) != 0) {
     // Abandoned by a close or a new address: no failure to report.

@@ -80,9 +80,7 @@ class DirectLink final : public Link, private net::MessageHandler {
   void Started(const std::string&) override { RequestAudioLink(); }
   // The close sequence reconnects, as after a close by the camera.
   void Heal() override { CloseSequence(0); }
-  hosting::RequestTarget ChannelFor(int which) override {
-    return which == ChannelTable::kVideo ? &video_ : &audio_;
-  }
+  hosting::RequestTarget ChannelFor(int which) override { return which == ChannelTable::kVideo ? &video_ : &audio_; }
 
   // Parsing (receive thread).
   bool OnMessage(const net::RawMessage& message) override;

@@ -70,10 +70,9 @@ void Link::HandleMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {
       break;
     case os::kWmNodeConnectStatus:
       if (lparam != kStatusNoChange)
-        connect_status_ =
-            lparam == kStatusCannotConnect || lparam == kStatusLoginRefused || lparam == kStatusNotFound
-                ? static_cast<int>(lparam)
-                : kStatusClear;
+        connect_status_ = lparam == kStatusCannotConnect || lparam == kStatusLoginRefused || lparam == kStatusNotFound
+                              ? static_cast<int>(lparam)
+                              : kStatusClear;
       break;
     case os::kWmNodeNotice:
       OnNotice(static_cast<uint32_t>(wparam));

@@ -68,6 +68,6 @@ bool IsNodeSelfMessage(uint32_t message);
 constexpr uint32_t kStatisticsTimer = 55;
 constexpr uint32_t kNoticeTimer = 100;
 constexpr uint32_t kWatchdogTimer = 56;  // once a second: the stall watchdog
-constexpr int kNoticeTicks = 120;  // 500 ms each: a notice lasts 60 s after its last repetition
+constexpr int kNoticeTicks = 120;        // 500 ms each: a notice lasts 60 s after its last repetition
 
 }  // namespace node

@@ -115,8 +115,7 @@ class CNodeWindow : public hosting::HostedNode {
   // While a live link is stalled and being healed: wall-clock seconds of
   // its last video ("No video since"); 0 otherwise.
   int64_t stalled_since() const { return link_->stalled_since(); }
-  static constexpr int kVideo = ChannelTable::kVideo, kAudio = ChannelTable::kAudio,
-                       kSpeaker = ChannelTable::kSpeaker;
+  static constexpr int kVideo = ChannelTable::kVideo, kAudio = ChannelTable::kAudio, kSpeaker = ChannelTable::kSpeaker;
 
   // The camera's control requests, sent on this link.
   CameraControl& Control() { return control_; }
