@@ -1,9 +1,9 @@
-// Camera-server input for one node, on the receive thread with the node's guard held.
+// Camera-server input for a direct link, on the receive thread with the node's guard held.
 #include "net/byte_order.h"
 #include "net/control_messages.h"
 #include "net/login_messages.h"
 #include "net/packet_header.h"
-#include "node/link/node_window.h"
+#include "node/link/direct_link.h"
 #include "os/debug_log.h"
 
 namespace node {
@@ -13,27 +13,27 @@ int NodeAddress(const void* node) { return static_cast<int>(reinterpret_cast<uin
 
 }  // namespace
 
-void CNodeWindow::ParseMessage(os::SocketHandle socket) {
+void DirectLink::ParseMessage(os::SocketHandle socket) {
   net::SocketChannel& channel = socket == audio_.socket() ? audio_ : video_;
   parsing_socket_ = socket;
   int error = 0;
   switch (channel.Receive(*this, ctx_.index, &error)) {
     case net::SocketChannel::ReceiveResult::kPeerClosed:
-      if (ctx_.hosting) ctx_.hosting->CS_SocketClose(this, socket);
+      if (ctx_.hosting) ctx_.hosting->CS_SocketClose(&node_, socket);
       DebugLog("HostingService::CS_ParseMessage - CS Node[%d], NodeID = [ %s ] : socket was closed\n", ctx_.index,
                camera_id().c_str());
       break;
     case net::SocketChannel::ReceiveResult::kError:
       DebugLog("HostingService::CS_ParseMessage - CS Node[ %d ], NodeID = [ %s ] : SOCKET ERROR Numbuer = %d , "
                "pNodeAddress = %d\n",
-               ctx_.index, camera_id().c_str(), error, NodeAddress(this));
-      if (ctx_.hosting) ctx_.hosting->CS_SocketClose(this, socket);
+               ctx_.index, camera_id().c_str(), error, NodeAddress(&node_));
+      if (ctx_.hosting) ctx_.hosting->CS_SocketClose(&node_, socket);
       DebugLog("HostingService::CS_ParseMessage - CS_SocketClose(Node[ %d ] Done , pNodeAddress = %d\n", ctx_.index,
-               NodeAddress(this));
+               NodeAddress(&node_));
       break;
     case net::SocketChannel::ReceiveResult::kInvalidPacket:
       // The stream cannot go on: the node closes and, unless told not to, reconnects.
-      if (ctx_.hosting) ctx_.hosting->CS_SocketClose(this, socket);
+      if (ctx_.hosting) ctx_.hosting->CS_SocketClose(&node_, socket);
       break;
     default:
       break;
@@ -47,7 +47,7 @@ static bool IsStartUpAnswer(uint32_t type) {
          type == net::kReplyCameraSetupInfo || type == net::kReplyChannelSetup;
 }
 
-bool CNodeWindow::OnMessage(const net::RawMessage& m) {
+bool DirectLink::OnMessage(const net::RawMessage& m) {
   net::SocketChannel* channel = parsing_socket_ == audio_.socket() ? &audio_ : &video_;
   const bool on_video = channel == &video_;
   uint32_t word = 0;
@@ -62,7 +62,7 @@ bool CNodeWindow::OnMessage(const net::RawMessage& m) {
     case net::kReplyChannelSetup: {
       net::ChannelSetupRecord reply;
       if (ctx_.hosting && net::DecodeChannelSetup(m.body, m.length, &reply))
-        ctx_.hosting->HandleChannelSetupReply(this, reply, channel);
+        ctx_.hosting->HandleChannelSetupReply(&node_, reply, channel);
       break;
     }
     case net::kMediaData: {
@@ -103,7 +103,7 @@ bool CNodeWindow::OnMessage(const net::RawMessage& m) {
   return channel->IsOpen();
 }
 
-bool CNodeWindow::OnLoginReply(const net::RawMessage& m) {
+bool DirectLink::OnLoginReply(const net::RawMessage& m) {
   const bool on_video = parsing_socket_ != audio_.socket();
   if (net::DecodeLoginReply(m.body, m.length) != net::kLoginAccepted) {
     connect_status_ = kStatusLoginRefused;
@@ -111,7 +111,7 @@ bool CNodeWindow::OnLoginReply(const net::RawMessage& m) {
     DebugLog("RECV : [ HostingService::CS_ReplyUserLogin ] : Node[ %d ] is Login Fail : ID/PWD\n", ctx_.index);
     no_retry_ = true;
     link_events_.LoginRefused();
-    if (ctx_.hosting) ctx_.hosting->CS_SocketClose(this, 0);
+    if (ctx_.hosting) ctx_.hosting->CS_SocketClose(&node_, 0);
     return false;
   }
   if (on_video) {
@@ -128,7 +128,7 @@ bool CNodeWindow::OnLoginReply(const net::RawMessage& m) {
   return true;
 }
 
-void CNodeWindow::OnCameraInfo(const net::RawMessage& m) {
+void DirectLink::OnCameraInfo(const net::RawMessage& m) {
   DebugLog("RECV : [ HostingService::CS_ResponseCameraInfoReply ] : Node[ %d ] (Data Length = %d)\n", ctx_.index,
            static_cast<int>(m.length));
   const LoginInfo current = login();
@@ -148,7 +148,7 @@ void CNodeWindow::OnCameraInfo(const net::RawMessage& m) {
   Post(ctx_.self, os::kWmNodeCameraIdentified);
 }
 
-void CNodeWindow::OnCameraIdentified() {
+void DirectLink::OnCameraIdentified() {
   std::string camera;
   {
     std::lock_guard<std::mutex> lock(state_mutex_);
@@ -160,7 +160,7 @@ void CNodeWindow::OnCameraIdentified() {
   if (ctx_.hosting) ctx_.hosting->RequestChannelSetup(&video_, net::kChannelVideo, camera);
 }
 
-void CNodeWindow::OnSetupInfoReply(const net::RawMessage& m) {
+void DirectLink::OnSetupInfoReply(const net::RawMessage& m) {
   DebugLog("ReplyCameraSetupInfo : Node[ %d ] ", ctx_.index);
   net::CameraSetupReply reply;
   net::CameraSetupInfo received = setup_info();
@@ -171,9 +171,7 @@ void CNodeWindow::OnSetupInfoReply(const net::RawMessage& m) {
     return;
   }
   DebugLog("REASON_SETUP or RESPONSE_OK\n");
-  if (ctx_.relay) return;
-  std::lock_guard<std::mutex> lock(state_mutex_);
-  setup_info_ = received;
+  StoreSetupInfo(received);
   setup_info_received_ = true;
 }
 
