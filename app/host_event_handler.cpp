@@ -12,7 +12,7 @@
 namespace app {
 
 void HostEventHandler::HostOnline(const std::string& address, int port, ConnectionKey key) {
-  tree_.SetHostReconnecting(address, port, false);
+  tree_.model().SetHostReconnecting(address, port, false);
   tree_.SetHostOnline(address, port, key);
   if (host_restoring_) log_.Add(node::EventKind::kConnected, address, "Hosting server connection restored");
   host_restoring_ = false;
@@ -23,7 +23,7 @@ void HostEventHandler::HostOnline(const std::string& address, int port, Connecti
 // The relay views ask for their channels and the lists come again by
 // themselves once the login is accepted; the tree shows the wait.
 void HostEventHandler::HostReconnecting(int attempt) {
-  tree_.SetHostReconnecting(host_address_, host_port_, true);
+  tree_.model().SetHostReconnecting(host_address_, host_port_, true);
   if (attempt <= 1) {
     host_restoring_ = true;
     log_.Add(node::EventKind::kLinkLost, host_address_, "Hosting server connection lost");
@@ -59,14 +59,14 @@ void HostEventHandler::Tell(const settings::TextId& id) {
 }
 
 void HostEventHandler::HostOffline(ConnectionKey key) {
-  tree_.SetServerOffline(key);
+  tree_.model().SetServerOffline(key);
   owner_.CamerasChanged();
 }
 
 void HostEventHandler::ClearFiles() { file_list_.Clear(); }
 
 void HostEventHandler::CamerasListed(ConnectionKey key, const std::vector<net::CameraRecord>& list) {
-  tree_.AddCameras(key, list);
+  tree_.model().AddCameras(key, list);
   owner_.CamerasChanged();
   owner_.CamerasArrived();
 }
@@ -74,23 +74,23 @@ void HostEventHandler::CamerasListed(ConnectionKey key, const std::vector<net::C
 void HostEventHandler::FilesListed(const std::vector<net::FileRecord>& files) { file_list_.AddFiles(files); }
 
 void HostEventHandler::CameraAdded(ConnectionKey key, const net::CameraRecord& camera) {
-  tree_.AddCamera(key, camera);
+  tree_.model().AddCamera(key, camera);
   owner_.CamerasChanged();
   owner_.CamerasArrived();
 }
 
 void HostEventHandler::CameraRemoved(const std::string& camera_id) {
-  tree_.RemoveCamera(camera_id);
+  tree_.model().RemoveCamera(camera_id);
   owner_.CamerasChanged();
 }
 
 void HostEventHandler::FileUpdated(uint32_t code, const net::FileRecord& file) { file_list_.UpdateFile(code, file); }
 
-void HostEventHandler::RelayViewOpened(const std::string& camera_id) { tree_.SetCameraOnline(camera_id); }
+void HostEventHandler::RelayViewOpened(const std::string& camera_id) { tree_.model().SetCameraOnline(camera_id); }
 
-void HostEventHandler::RelayViewClosed(const std::string& camera_id) { tree_.SetCameraOffline(camera_id); }
+void HostEventHandler::RelayViewClosed(const std::string& camera_id) { tree_.model().SetCameraOffline(camera_id); }
 
-void HostEventHandler::CameraInfo(ConnectionKey key, const std::string& text) { tree_.SetCameraInfo(key, text); }
+void HostEventHandler::CameraInfo(ConnectionKey key, const std::string& text) { tree_.model().SetCameraInfo(key, text); }
 
 ConnectionKey HostEventHandler::VideoSocketOf(CameraView* view) {
   if (view->IsRelay()) return kNoKey;
@@ -110,7 +110,7 @@ void HostEventHandler::CameraServerOnline(const std::string& text, int match_mod
 }
 
 void HostEventHandler::DirectViewClosed(ConnectionKey key) {
-  if (key != kNoKey) tree_.SetServerOffline(key);
+  if (key != kNoKey) tree_.model().SetServerOffline(key);
   ReconcileCameraServers();
 }
 
@@ -122,8 +122,8 @@ void HostEventHandler::ReconcileCameraServers() {
   }
   for (const auto& [entry, key] : owner_.PlanDirectLinks())
     if (key != kNoKey) linked.push_back(key);
-  for (ConnectionKey key : tree_.OnlineCameraServerKeys())
-    if (std::find(linked.begin(), linked.end(), key) == linked.end()) tree_.SetServerOffline(key);
+  for (ConnectionKey key : tree_.model().OnlineCameraServerKeys())
+    if (std::find(linked.begin(), linked.end(), key) == linked.end()) tree_.model().SetServerOffline(key);
 }
 
 void HostEventHandler::RefreshAlarms() {
@@ -136,7 +136,7 @@ void HostEventHandler::RefreshAlarms() {
     else if (const ConnectionKey key = VideoSocketOf(view); key != kNoKey)
       servers.push_back(key);
   }
-  tree_.SetAlarms(cameras, servers);
+  tree_.model().SetAlarms(cameras, servers);
 }
 
 }  // namespace app

@@ -79,7 +79,7 @@ void MainPlans::Edit(bool hosted, const std::string& name) {
 void MainPlans::Apply(bool hosted, const std::string& name, const node::RecordingPlan& plan) {
   if (!hosted && plan.Active() && !EnsureLogin(name)) return;
   service_->SetPlan({hosted, name}, plan);
-  if (!plan.Active()) setup_.tree->SetPlan(hosted, name, node::RecordingPlan{}, node::PlanStateKind::kOff);
+  if (!plan.Active()) setup_.tree->model().SetPlan(hosted, name, node::RecordingPlan{}, node::PlanStateKind::kOff);
   Sync();
 }
 
@@ -91,7 +91,7 @@ void MainPlans::Sync() {
   for (const storage::PlanCamera& camera : plans.Cameras()) {
     if (camera.hosted) plans.SetReachable(camera, setup_.tree->FindCamera(camera.name) != nullptr);
     const node::PlanState state = plans.StateOf(camera);
-    setup_.tree->SetPlan(camera.hosted, camera.name, plans.PlanOf(camera), state.kind);
+    setup_.tree->model().SetPlan(camera.hosted, camera.name, plans.PlanOf(camera), state.kind);
   }
 }
 

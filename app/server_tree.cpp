@@ -161,43 +161,15 @@ std::string CServerTree::GroupOf(HTREEITEM server) const { return model_.GroupOf
 
 bool CServerTree::IsHostGroup(HTREEITEM group) const { return model_.IsHostGroup(IdOf(group)); }
 
-std::vector<ConnectionKey> CServerTree::OnlineCameraServerKeys() const { return model_.OnlineCameraServerKeys(); }
-
-std::vector<std::string> CServerTree::CameraIds(ConnectionKey key) const { return model_.CameraIds(key); }
-
 // ---- events ---------------------------------------------------------------
 
 void CServerTree::SetHostOnline(const std::string& address, int port, ConnectionKey key) {
   model_.SetHostOnline(address, port, key, IdOf(Selected()));
 }
 
-void CServerTree::SetHostReconnecting(const std::string& address, int port, bool reconnecting) {
-  model_.SetHostReconnecting(address, port, reconnecting);
-}
-
-void CServerTree::SetServerOffline(ConnectionKey key) { model_.SetServerOffline(key); }
-
 void CServerTree::SetCameraServerOnline(const std::string& name, const std::string& text, int match_mode,
                                         ConnectionKey key) {
   model_.SetCameraServerOnline(name, text, match_mode, key, IdOf(Selected()));
-}
-
-void CServerTree::AddCamera(ConnectionKey key, const net::CameraRecord& camera) { model_.AddCamera(key, camera); }
-
-void CServerTree::AddCameras(ConnectionKey key, const std::vector<net::CameraRecord>& cameras) {
-  model_.AddCameras(key, cameras);
-}
-
-void CServerTree::RemoveCamera(const std::string& camera_id) { model_.RemoveCamera(camera_id); }
-
-void CServerTree::SetCameraOnline(const std::string& camera_id) { model_.SetCameraOnline(camera_id); }
-
-void CServerTree::SetCameraOffline(const std::string& camera_id) { model_.SetCameraOffline(camera_id); }
-
-void CServerTree::SetCameraInfo(ConnectionKey key, const std::string& info) { model_.SetCameraInfo(key, info); }
-
-void CServerTree::SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& keys) {
-  model_.SetAlarms(camera_ids, keys);
 }
 
 // ---- menus and commands ---------------------------------------------------

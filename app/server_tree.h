@@ -53,27 +53,18 @@ class CServerTree : private ServerTreeView {
   HWND hwnd() const { return tree_; }
   settings::ServerListStore& store() { return store_; }
 
-  // ---- events ----
+  // The entries and their state; the control follows every change. The
+  // hosting client's other events (cameras, their state, alarms, plans)
+  // go to it directly.
+  ServerTreeModel& model() { return model_; }
+  const ServerTreeModel& model() const { return model_; }
+
+  // ---- events that depend on the selected entry ----
   void SetHostOnline(const std::string& address, int port, ConnectionKey key);
-  void SetServerOffline(ConnectionKey key);
-  // The hosting server entry at `address`:`port` shows "(Reconnecting)" while its lost connection is restored.
-  void SetHostReconnecting(const std::string& address, int port, bool reconnecting);
   // The entry named `name` when there is one (the view knows its entry);
   // otherwise the selected server, else the first camera server in tree
   // order, whose IP (match_mode 0) or MAC (1) is `text`.
   void SetCameraServerOnline(const std::string& name, const std::string& text, int match_mode, ConnectionKey key);
-  void AddCameras(ConnectionKey key, const std::vector<net::CameraRecord>& cameras);
-  void AddCamera(ConnectionKey key, const net::CameraRecord& camera);
-  void RemoveCamera(const std::string& camera_id);
-  void SetCameraOnline(const std::string& camera_id);
-  void SetCameraOffline(const std::string& camera_id);
-  void SetCameraInfo(ConnectionKey key, const std::string& text);
-  // Notices of open views: the entries named get the alarm image, all others lose it.
-  void SetAlarms(const std::vector<std::string>& camera_ids, const std::vector<ConnectionKey>& server_keys);
-  // A camera's recording plan and what it does now: the image beside it.
-  void SetPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan, node::PlanStateKind state) {
-    model_.SetPlan(hosted, name, plan, state);
-  }
 
   // ---- queries ----
   int Level(HTREEITEM item) const;
@@ -86,10 +77,6 @@ class CServerTree : private ServerTreeView {
   std::string GroupOf(HTREEITEM server) const;
   std::vector<HTREEITEM> Children(HTREEITEM parent) const;
   std::string Text(HTREEITEM item) const;
-  // Online camera servers and their keys.
-  std::vector<ConnectionKey> OnlineCameraServerKeys() const;
-  // The cameras listed under the server of `key`.
-  std::vector<std::string> CameraIds(ConnectionKey key) const;
   bool IsHostGroup(HTREEITEM group) const;
   void Select(HTREEITEM item);
   // The keyboard's ways to what the mouse does: Enter acts as a double click

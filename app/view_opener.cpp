@@ -116,7 +116,7 @@ void ViewOpener::AddPending(const std::vector<std::string>& camera_ids) {
 void ViewOpener::OpenPending(ConnectionKey host_key,
                              const std::function<std::string(const std::string&)>& record_path) {
   if (pending_.empty()) return;
-  const std::vector<std::string> listed = setup_.tree->CameraIds(host_key);
+  const std::vector<std::string> listed = setup_.tree->model().CameraIds(host_key);
   std::vector<std::string> waiting;
   for (const std::string& camera : pending_) {
     if (!Contains(listed, camera) || setup_.host->OpenViews().HasRelayView(camera)) {

@@ -231,12 +231,12 @@ TEST_F(TreeTest, ClosingAHostingConnectionRemovesItsCameras) {
   net::CameraRecord a, b;
   a.camera_id = "CAM-A";
   b.camera_id = "CAM-B";
-  tree().AddCameras(555, {a, b, a});
+  tree().model().AddCameras(555, {a, b, a});
   EXPECT_EQ(ChildTexts(Server("Demo server")), (std::vector<std::string>{"CAM-A", "CAM-B"}));
-  tree().SetCameraOnline("CAM-B");
+  tree().model().SetCameraOnline("CAM-B");
   EXPECT_EQ(TextOf(tree().FindCamera("CAM-B")), "CAM-B (Online)");
   EXPECT_EQ(ImageOf(tree().FindCamera("CAM-B")), kImageCameraOnline);
-  tree().SetServerOffline(555);
+  tree().model().SetServerOffline(555);
   EXPECT_TRUE(tree().Children(Server("Demo server")).empty());
   EXPECT_EQ(TextOf(Server("Demo server")), "Demo server (Offline)");
 }
