@@ -20,7 +20,7 @@ bool CameraBinding::TakeSlot() {
   return index_ >= 0;
 }
 
-void CameraBinding::Bind(HWND window, HWND picture, Win32WindowSeam& seam,
+void CameraBinding::Bind(HWND window, HWND picture,
                          std::function<bool(std::string*)> choose_recording) {
   const os::WindowHandle self = ToHandle(window);
   const os::WindowHandle main = ToHandle(host_.MainWindow());
@@ -30,13 +30,13 @@ void CameraBinding::Bind(HWND window, HWND picture, Win32WindowSeam& seam,
   if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
   overlay_sink_ = std::make_unique<OverlaySink>(*video_);
   playback_.Bind(host_.SoundOutput());
-  media_ = std::make_unique<node::NodeMedia>(index_, seam, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
+  media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
                                              &playback_, std::move(choose_recording));
   view_media_ = std::make_unique<ViewMedia>(*media_, playback_);
   dynamic_ip_ = std::make_unique<RegistryDynamicIp>();
   NodeSeat seat;
-  seat.poster = &seam;
-  seat.timers = &seam;
+  seat.poster = &seam_;
+  seat.timers = &seam_;
   seat.messages = &settings::IniHandler::Instance();
   seat.dynamic_ip = dynamic_ip_.get();
   seat.self = self;

@@ -147,7 +147,7 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
   // The status reports the pictures actually shown per second.
   EXPECT_NEAR(fps, shown_fps, 0.2 * fps);
   EXPECT_GT(kbps, 0);
-  const auto overlay = v->overlay_sink().overlay();
+  const auto overlay = v->binding().overlay_sink()->overlay();
   ASSERT_TRUE(overlay);
   ASSERT_EQ(2u, overlay->texts().size()) << "rate and name";
   EXPECT_EQ(kYellow, overlay->texts()[0].colour);
@@ -193,7 +193,7 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
     ReleaseDC(v->picture_window(), dc);
   }
   v->SetDrawThroughGdi(true);
-  EXPECT_EQ(present::kModeGdi, v->video_output().windowRenderer().Mode());
+  EXPECT_EQ(present::kModeGdi, v->binding().video()->windowRenderer().Mode());
   PumpFor(300);
   expect_picture_on_screen("GDI");
 
@@ -409,7 +409,7 @@ struct MenuShots {
   static void CALLBACK Take(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     MenuShots& m = *current;
     m.shots.push_back(Shoot(m.area));
-    m.shown.push_back(m.view->overlay_sink().shown());
+    m.shown.push_back(m.view->binding().overlay_sink()->shown());
     if (m.shots.size() < 3) return;
     KillTimer(hwnd, id);
     EndMenu();
@@ -465,7 +465,7 @@ TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuOrADialogIsOpen) {
     Sleep(300);
     for (int i = 0; i < 2; ++i) {
       shots[i] = Shoot(free);
-      shown[i] = v->overlay_sink().shown();
+      shown[i] = v->binding().overlay_sink()->shown();
       Sleep(800);
     }
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -528,10 +528,10 @@ TEST_F(ViewWindow, TextsHaveOneSizeAndStretchedPicturesAreSmooth) {
   // was up from well before it to after it (the screen lags the overlay).
   for (int i = 0; i < 2; ++i) {
     for (int attempt = 0; attempt < 10; ++attempt) {
-      shots[i].overlay = views[i]->overlay_sink().overlay();
+      shots[i].overlay = views[i]->binding().overlay_sink()->overlay();
       PumpFor(150);
       shots[i].on = Shoot(Rect(views[i]->picture_window()));
-      if (views[i]->overlay_sink().overlay() == shots[i].overlay) break;
+      if (views[i]->binding().overlay_sink()->overlay() == shots[i].overlay) break;
     }
   }
   for (CViewWindow* v : views) Command(v, kCommandNetStatus);  // "Hide fps/bps"
@@ -614,11 +614,11 @@ TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
   mouse(WM_LBUTTONDOWN, 100, 100);
   mouse(WM_MOUSEMOVE, 130, 130);
   ScreenRect frame;
-  ASSERT_TRUE(v->overlay_sink().overlay()->DragFrame(320, 240, &frame)) << "the rectangle shows while dragging";
+  ASSERT_TRUE(v->binding().overlay_sink()->overlay()->DragFrame(320, 240, &frame)) << "the rectangle shows while dragging";
   EXPECT_EQ((ScreenRect{100, 100, 130, 130}), frame);
   mouse(WM_LBUTTONUP, 130, 130);
   EXPECT_TRUE(Received("AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
-  EXPECT_FALSE(v->overlay_sink().overlay()->DragFrame(320, 240, &frame)) << "and goes with the button";
+  EXPECT_FALSE(v->binding().overlay_sink()->overlay()->DragFrame(320, 240, &frame)) << "and goes with the button";
 
   mouse(WM_LBUTTONDOWN, 100, 100);
   mouse(WM_LBUTTONUP, 105, 103);  // a click: nothing
@@ -670,7 +670,7 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
   EXPECT_TRUE(v->MenuState().recording);
   EXPECT_EQ("Recording to " + file, v->TipText(IDC_VIEW_RECORD)) << "the R toggle's tooltip names the file";
   bool rec_shown = false;
-  for (const auto& t : v->overlay_sink().overlay()->texts()) rec_shown |= t.colour == kRed;
+  for (const auto& t : v->binding().overlay_sink()->overlay()->texts()) rec_shown |= t.colour == kRed;
   EXPECT_TRUE(rec_shown) << "REC over the picture";
   PumpFor(3000);
   // The R toggle stops it.
@@ -964,7 +964,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RECORD)));
   EXPECT_TRUE(PumpUntil([&] { return f->status_line().text == "End of File"; }, 30000)) << f->status_line().text;
   bool end_shown = false;
-  for (const auto& t : f->overlay_sink().overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
+  for (const auto& t : f->binding().overlay_sink()->overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
   EXPECT_TRUE(end_shown);
 }
 
@@ -1091,7 +1091,7 @@ TEST_F(ViewWindow, AStalledViewGreysItsPictureAndReconnects) {
   const size_t grey = size_t(std::count(shown.begin() + w * h, shown.end(), uint8_t{128}));
   EXPECT_GE(grey, size_t(w) * h / 2 * 95 / 100) << "the old picture still has its colours";
   bool middle = false;
-  for (const auto& t : v->overlay_sink().overlay()->texts()) middle |= t.band == OverlayBand::kMiddle && t.colour == kWhite;
+  for (const auto& t : v->binding().overlay_sink()->overlay()->texts()) middle |= t.band == OverlayBand::kMiddle && t.colour == kWhite;
   EXPECT_TRUE(middle) << "no text in the middle of the picture";
   if (const char* shot = std::getenv("HALYARD_STALL_SHOT_MS")) PumpFor(std::atoi(shot));  // time for a screenshot
   EXPECT_TRUE(Received("CAM-320 RequestUserLogin", logins + 1, 10000)) << "the stalled link was not renewed";
