@@ -75,7 +75,8 @@ class CViewWindow : public CameraView,
   ScreenSize screen_size() const { return size_; }
   bool FullScreen() const;
   const StatusLine& status_line() const { return frame_.status(); }
-  HWND picture_window() const { return picture_.hwnd(); }
+  // The picture area (also what the motion room draws its mask on).
+  HWND PictureWindow() const override { return picture_.hwnd(); }
   // The slot, renderers, media path and link.
   const CameraBinding& binding() const { return binding_; }
   node::NodeMedia& media() { return *binding_.media(); }
@@ -115,7 +116,6 @@ class CViewWindow : public CameraView,
   // The rooms' owner: what they ask of the view.
   void RefreshOverlay() override;
   void RedrawPicture() override;
-  HWND PictureWindow() const override { return picture_.hwnd(); }
   bool HasCamera() const override { return !CameraId().empty(); }
   std::string DisplayName() const;
 
