@@ -1,8 +1,11 @@
 #include "app/view/camera_binding.h"
 
+#include <atomic>
+
 #include "app/program_core.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "hosting/hosting_service.h"
+#include "node/events/event_log.h"
 #include "settings/win32/ini_handler.h"
 #include "settings/win32/viewer_registry.h"
 
@@ -76,6 +79,14 @@ void CameraBinding::Unbind() {
 void CameraBinding::ReleaseSlot() {
   if (index_ >= 0) host_.Core().slots().Release(index_);
   index_ = -1;
+}
+
+// The program says once that its views draw without DirectDraw, not each view.
+void CameraBinding::ApplyDrawPathTrial(const std::string& name) {
+  static std::atomic<bool> told{false};
+  std::string line;
+  if (!video_ || !video_->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
+  host_.Core().event_log().Add(node::EventKind::kDrawing, name, line);
 }
 
 }  // namespace app::view

@@ -46,6 +46,9 @@ class CameraBinding {
   // until ReleaseSlot (after the window is gone).
   void Unbind();
   void ReleaseSlot();
+  // The drawing path the pictures' times chose, when the user chose none;
+  // the event log tells it once, under the view's `name`.
+  void ApplyDrawPathTrial(const std::string& name);
 
   // Null before Bind and after Unbind.
   node::CNodeWindow* node() const { return node_.get(); }

@@ -2,8 +2,6 @@
 // it shows: toggles, status line, overlay, alarm and selection frames.
 #include "app/view/camera_view_window.h"
 
-#include <atomic>
-
 #include "app/program_core.h"
 #include "app/view/frame_tips.h"
 #include "app/view/view_resource.h"
@@ -220,7 +218,7 @@ void CViewWindow::OnTimer(UINT_PTR id) {
     overlay_.Tick();
     if (binding_.video() && binding_.node()) binding_.video()->SetAlarmBlink(binding_.node()->notice_countdown());
     if (binding_.video()) binding_.video()->SetOffPrimaryMonitor(!win32::OnPrimaryMonitor(hwnd()));
-    ApplyDrawPathTrial();
+    binding_.ApplyDrawPathTrial(DisplayName());
     if (recording_.MaybeStartRequested(HasCamera())) OnChannelReady();
     Refresh();
     // A stalled stream shows no new pictures: the alarm frame's blinking
@@ -327,14 +325,6 @@ void CViewWindow::RefreshOverlay() {
 // media worker will not draw because no picture comes.
 void CViewWindow::RedrawPicture() {
   if (!closing_) overlay_.Redraw();
-}
-
-// The program says once that its views draw without DirectDraw, not each view.
-void CViewWindow::ApplyDrawPathTrial() {
-  static std::atomic<bool> told{false};
-  std::string line;
-  if (!binding_.video() || !binding_.video()->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
-  host_.Core().event_log().Add(node::EventKind::kDrawing, DisplayName(), line);
 }
 
 }  // namespace app::view

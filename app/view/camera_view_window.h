@@ -104,8 +104,6 @@ class CViewWindow : public CameraView,
 
  private:
   // camera_view_window.cpp: life, messages, state.
-  // The drawing path the pictures' times chose, when the user chose none.
-  void ApplyDrawPathTrial();
   void Teardown();
   void CloseView();
   void ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam);
