@@ -1,7 +1,6 @@
 #include "app/recordings/recordings_window.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -32,12 +31,11 @@ std::string TimeText(int64_t ms) { return record::LocalTimeText(ms / 1000); }
 
 }  // namespace
 
-CRecordingsWindow::CRecordingsWindow(HINSTANCE instance) : CDialogBase(instance, IDD_RECORDINGS) {}
+CRecordingsWindow::CRecordingsWindow(HINSTANCE instance) : CDialogBase(instance, IDD_RECORDINGS), export_(*this) {}
 
 CRecordingsWindow::~CRecordingsWindow() {
-  scan_stop_ = true;
-  if (scan_thread_.joinable()) scan_thread_.join();
-  exporter_.reset();
+  scan_.Stop();
+  export_.Stop();
   // The player draws into the panes: it stops before they go.
   if (player_) player_->Stop();
   player_.reset();
@@ -81,7 +79,7 @@ BOOL CRecordingsWindow::OnInitDialog() {
     if (!status_posted_.exchange(true)) PostMessageW(hwnd(), kWmStatus, 0, 0);
   });
   player_->Start();
-  exporter_ = std::make_unique<RangeExportJob>(hwnd(), kWmExportProgress, kWmExportDone);
+  export_.Create(hwnd(), *timeline_, kWmExportProgress, kWmExportDone);
   RECT r{0, 0, 900, 640};
   AdjustWindowRectEx(&r, GetWindowLongW(hwnd(), GWL_STYLE), FALSE, GetWindowLongW(hwnd(), GWL_EXSTYLE));
   SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
@@ -93,36 +91,12 @@ BOOL CRecordingsWindow::OnInitDialog() {
 // ---- the folders ----------------------------------------------------------
 
 void CRecordingsWindow::Scan() {
-  if (scan_thread_.joinable()) {
-    if (!scan_done_) return;  // still reading: its catalog will do
-    scan_thread_.join();
-  }
-  // A folder recorded into since the last look is read too.
-  if (!index_ || index_roots_ != sources_.roots) {
-    index_ = std::make_unique<record::RecordingsIndex>(sources_.roots, sources_.event_folder);
-    index_roots_ = sources_.roots;
-  }
-  scan_stop_ = false;
-  scan_done_ = false;
-  SetStatusText(settings::IniHandler::Instance().GetString(kRecordingsReading));
-  HWND window = hwnd();
-  scan_thread_ = std::thread([this, window] {
-    auto catalog = index_->Refresh(nullptr, nullptr, &scan_stop_);
-    {
-      std::lock_guard<std::mutex> lock(catalog_lock_);
-      scanned_ = std::move(catalog);
-    }
-    scan_done_ = true;
-    PostMessageW(window, kWmCatalog, 0, 0);
-  });
+  if (scan_.Start(sources_.roots, sources_.event_folder, hwnd(), kWmCatalog))
+    SetStatusText(settings::IniHandler::Instance().GetString(kRecordingsReading));
 }
 
 void CRecordingsWindow::OnCatalog() {
-  std::shared_ptr<const record::RecordingsCatalog> catalog;
-  {
-    std::lock_guard<std::mutex> lock(catalog_lock_);
-    catalog = std::move(scanned_);
-  }
+  std::shared_ptr<const record::RecordingsCatalog> catalog = scan_.Take();
   if (!catalog) return;
   catalog_ = catalog;
   player_->SetCatalog(catalog_);
@@ -337,67 +311,9 @@ void CRecordingsWindow::Snapshot() {
 
 // ---- export ---------------------------------------------------------------
 
-void CRecordingsWindow::MarkAt(int id) {
-  const int64_t position = player_->Status().position;
-  if (!position) return;
-  SetItemText(id == IDC_REC_MARK_FROM ? IDC_REC_FROM : IDC_REC_TO, TimeText(position));
-  int64_t from = 0, to = 0;
-  ReadMarks(&from, &to);
-}
+bool CRecordingsWindow::ExportTo(const std::string& folder) { return export_.ExportTo(folder); }
 
-// The typed marks, to the second; the timeline shows what they say.
-bool CRecordingsWindow::ReadMarks(int64_t* from, int64_t* to) {
-  int64_t f = 0, t = 0;
-  const bool have_from = record::ParseLocalTimeText(ItemText(IDC_REC_FROM), &f);
-  const bool have_to = record::ParseLocalTimeText(ItemText(IDC_REC_TO), &t);
-  timeline_->SetMarks(have_from ? f * 1000 : 0, have_to ? t * 1000 : 0);
-  *from = f * 1000;
-  *to = t * 1000;
-  return have_from && have_to && f < t;
-}
-
-bool CRecordingsWindow::ExportTo(const std::string& folder) {
-  int64_t from = 0, to = 0;
-  if (!ReadMarks(&from, &to) || chosen_.empty()) {
-    SetStatusText(settings::IniHandler::Instance().GetString(kRecordingsBadMarks));
-    return false;
-  }
-  std::vector<record::RangeExportRequest> requests;
-  const std::string stamp = os::FormatLocalTime("_%Y%m%d_%H%M%S", static_cast<std::time_t>(from / 1000)) +
-                            os::FormatLocalTime("-%H%M%S", static_cast<std::time_t>(to / 1000));
-  for (const std::string& camera : chosen_) {
-    record::RangeExportRequest r;
-    r.camera = camera;
-    r.from = from;
-    r.to = to;
-    r.output = folder + record::FileSafeCameraName(camera) + stamp + ".mp4";
-    r.matroska = IsChecked(IDC_REC_MATROSKA);
-    requests.push_back(std::move(r));
-  }
-  if (!exporter_->Start(catalog_, requests)) return false;
-  SetStatusText(Format(kRecordingsExporting, {requests.front().output}));
-  SendMessageW(Item(IDC_REC_PROGRESS), PBM_SETPOS, 0, 0);
-  EnableItem(IDC_REC_EXPORT, false);
-  EnableItem(IDC_REC_CANCEL, true);
-  return true;
-}
-
-void CRecordingsWindow::CancelExport() { exporter_->Cancel(); }
-
-void CRecordingsWindow::OnExportDone() {
-  std::string text;
-  for (const record::RangeExportResult& r : exporter_->Collect()) {
-    if (!text.empty()) text += "; ";
-    if (!r.error.empty())
-      text += r.error;
-    else
-      for (const std::string& f : r.files) text += Format(kRecordingsExported, {f});
-  }
-  SetStatusText(text);
-  SendMessageW(Item(IDC_REC_PROGRESS), PBM_SETPOS, 0, 0);
-  EnableItem(IDC_REC_EXPORT, true);
-  EnableItem(IDC_REC_CANCEL, false);
-}
+void CRecordingsWindow::CancelExport() { export_.Cancel(); }
 
 void CRecordingsWindow::SetStatusText(const std::string& text) { SetItemText(IDC_REC_STATUS, text); }
 
@@ -515,20 +431,14 @@ bool CRecordingsWindow::OnCommand(int id, int code, HWND) {
     case IDC_REC_TIMELINE:
       if (code == TimelineControl::kSeek) player_->Seek(timeline_->requested());
       if (code == TimelineControl::kMenu) ShowRecordingMenu();
-      if (code == TimelineControl::kMarksMoved) {
-        if (timeline_->markFrom()) SetItemText(IDC_REC_FROM, TimeText(timeline_->markFrom()));
-        if (timeline_->markTo()) SetItemText(IDC_REC_TO, TimeText(timeline_->markTo()));
-      }
+      if (code == TimelineControl::kMarksMoved) export_.MarksMoved();
       return true;
     case IDC_REC_SPEED:
       if (code == CBN_SELCHANGE) SetSpeedIndex(static_cast<int>(SendMessageW(Item(IDC_REC_SPEED), CB_GETCURSEL, 0, 0)));
       return true;
     case IDC_REC_FROM:
     case IDC_REC_TO:
-      if (code == EN_KILLFOCUS) {
-        int64_t from = 0, to = 0;
-        ReadMarks(&from, &to);
-      }
+      if (code == EN_KILLFOCUS) export_.MarksTyped();
       return true;
     default:
       break;
@@ -569,37 +479,14 @@ bool CRecordingsWindow::OnCommand(int id, int code, HWND) {
       return true;
     case IDC_REC_MARK_FROM:
     case IDC_REC_MARK_TO:
-      MarkAt(id);
+      export_.MarkAt(id, player_->Status().position);
       return true;
     case IDC_REC_CANCEL:
       CancelExport();
       return true;
-    case IDC_REC_EXPORT: {
-      int64_t from = 0, to = 0;
-      if (!ReadMarks(&from, &to) || chosen_.empty()) {
-        SetStatusText(settings::IniHandler::Instance().GetString(kRecordingsBadMarks));
-        return true;
-      }
-      // The first camera's file is named in the save dialog; the others go beside it.
-      std::wstring file(MAX_PATH, L'\0');
-      const std::string suggested = record::FileSafeCameraName(chosen_[0]) +
-                                    os::FormatLocalTime("_%Y%m%d_%H%M%S", static_cast<std::time_t>(from / 1000)) + ".mp4";
-      std::wstring wide = win32::Widen(suggested);
-      wide.copy(file.data(), std::min(wide.size(), file.size() - 1));
-      const std::wstring filter = view::DialogFilter(settings::IniHandler::Instance().GetString(kRecordingsExportFilter) + "|*.mp4||");
-      OPENFILENAMEW ofn = {};
-      ofn.lStructSize = sizeof ofn;
-      ofn.hwndOwner = hwnd();
-      ofn.lpstrFilter = filter.c_str();
-      ofn.lpstrFile = file.data();
-      ofn.nMaxFile = static_cast<DWORD>(file.size());
-      ofn.lpstrDefExt = L"mp4";
-      ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-      if (!GetSaveFileNameW(&ofn)) return true;
-      std::string path = win32::Narrow(file.c_str());
-      ExportTo(path.substr(0, path.find_last_of("\\/") + 1));
+    case IDC_REC_EXPORT:
+      export_.ChooseAndExport();
       return true;
-    }
     default:
       return false;
   }
@@ -614,10 +501,10 @@ INT_PTR CRecordingsWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lpa
       OnStatus();
       return TRUE;
     case kWmExportProgress:
-      SendMessageW(Item(IDC_REC_PROGRESS), PBM_SETPOS, exporter_->Percent(), 0);
+      export_.OnProgress();
       return TRUE;
     case kWmExportDone:
-      OnExportDone();
+      export_.OnDone();
       return TRUE;
     case WM_SIZE:
       Layout();

@@ -9,23 +9,21 @@
 // last minutes).
 //
 // Threads: the window's thread owns every control. The folders are read on
-// a scan thread (a first visit of a large folder takes seconds), which
-// hands over the catalog under catalog_lock_ and posts kWmCatalog; the
+// a scan thread (CatalogScan), which posts kWmCatalog; the
 // player's worker decodes and draws into the panes and posts kWmStatus
 // (one at a time: status_posted_); the export runs on its own thread
-// (RangeExportJob).
+// (RangeExportPanel's RangeExportJob).
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/recordings/catalog_scan.h"
 #include "app/recordings/playback_pane.h"
-#include "app/recordings/recordings_export.h"
+#include "app/recordings/range_export_panel.h"
 #include "app/recordings/recordings_resource.h"
 #include "app/recordings/timeline_control.h"
 #include "app/view/gdi_text_rasteriser.h"
@@ -48,7 +46,7 @@ struct RecordingsSources {
   std::function<bool(const std::string& path, bool keep)> set_keep;
 };
 
-class CRecordingsWindow : public win32::CDialogBase {
+class CRecordingsWindow : public win32::CDialogBase, private RangeExportOwner {
  public:
   static constexpr size_t kMaxCameras = record::PlaybackClock::kMaxCameras;
   static constexpr UINT kWmCatalog = WM_APP + 60;
@@ -87,13 +85,13 @@ class CRecordingsWindow : public win32::CDialogBase {
   void ToggleKeep(const std::string& path);
 
   // The state, for the tests.
-  std::shared_ptr<const record::RecordingsCatalog> catalog() const { return catalog_; }
-  const std::vector<std::string>& cameras() const { return chosen_; }
+  std::shared_ptr<const record::RecordingsCatalog> catalog() const override { return catalog_; }
+  const std::vector<std::string>& cameras() const override { return chosen_; }
   int day() const { return day_; }
   node::PlayerStatus status() const { return player_ ? player_->Status() : node::PlayerStatus{}; }
   PlaybackPane* pane(size_t i) { return i < panes_.size() ? panes_[i].get() : nullptr; }
   TimelineControl* timeline() { return timeline_.get(); }
-  bool exporting() const { return exporter_ && exporter_->Running(); }
+  bool exporting() const { return export_.Running(); }
   std::string status_text() const { return ItemText(IDC_REC_STATUS); }
 
  protected:
@@ -114,10 +112,7 @@ class CRecordingsWindow : public win32::CDialogBase {
   void PlacePanes(const RECT& area);
   void SetSpeedIndex(int index);
   void Snapshot();
-  void MarkAt(int id);
-  bool ReadMarks(int64_t* from, int64_t* to);
-  void OnExportDone();
-  void SetStatusText(const std::string& text);
+  void SetStatusText(const std::string& text) override;
   // The timeline's right click on a recording: "Keep", checked when it is kept.
   void ShowRecordingMenu();
 
@@ -130,15 +125,9 @@ class CRecordingsWindow : public win32::CDialogBase {
   present::NodePlayback sound_;
   std::unique_ptr<node::RecordingPlayer> player_;
   std::atomic<bool> status_posted_{false};
-  std::unique_ptr<RangeExportJob> exporter_;
+  RangeExportPanel export_;
 
-  std::thread scan_thread_;
-  std::atomic<bool> scan_stop_{false};
-  std::atomic<bool> scan_done_{false};
-  std::mutex catalog_lock_;
-  std::shared_ptr<const record::RecordingsCatalog> scanned_;  // catalog_lock_
-  std::unique_ptr<record::RecordingsIndex> index_;            // the scan thread's while it runs
-  std::vector<std::string> index_roots_;
+  CatalogScan scan_;
 
   std::shared_ptr<const record::RecordingsCatalog> catalog_;
   std::vector<std::string> listed_;  // the cameras the list shows

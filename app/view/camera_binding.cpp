@@ -1,8 +1,11 @@
 #include "app/view/camera_binding.h"
 
+#include <atomic>
+
 #include "app/program_core.h"
 #include "app/view/registry_dynamic_ip.h"
 #include "hosting/hosting_service.h"
+#include "node/events/event_log.h"
 #include "settings/win32/ini_handler.h"
 #include "settings/win32/viewer_registry.h"
 
@@ -20,7 +23,7 @@ bool CameraBinding::TakeSlot() {
   return index_ >= 0;
 }
 
-void CameraBinding::Bind(HWND window, HWND picture, Win32WindowSeam& seam,
+void CameraBinding::Bind(HWND window, HWND picture,
                          std::function<bool(std::string*)> choose_recording) {
   const os::WindowHandle self = ToHandle(window);
   const os::WindowHandle main = ToHandle(host_.MainWindow());
@@ -30,13 +33,13 @@ void CameraBinding::Bind(HWND window, HWND picture, Win32WindowSeam& seam,
   if (!settings::DrawThroughGdiChosen()) video_->StartDrawPathTrial();
   overlay_sink_ = std::make_unique<OverlaySink>(*video_);
   playback_.Bind(host_.SoundOutput());
-  media_ = std::make_unique<node::NodeMedia>(index_, seam, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
+  media_ = std::make_unique<node::NodeMedia>(index_, seam_, node::NodeMedia::Windows{self, main}, overlay_sink_.get(),
                                              &playback_, std::move(choose_recording));
   view_media_ = std::make_unique<ViewMedia>(*media_, playback_);
   dynamic_ip_ = std::make_unique<RegistryDynamicIp>();
   NodeSeat seat;
-  seat.poster = &seam;
-  seat.timers = &seam;
+  seat.poster = &seam_;
+  seat.timers = &seam_;
   seat.messages = &settings::IniHandler::Instance();
   seat.dynamic_ip = dynamic_ip_.get();
   seat.self = self;
@@ -76,6 +79,14 @@ void CameraBinding::Unbind() {
 void CameraBinding::ReleaseSlot() {
   if (index_ >= 0) host_.Core().slots().Release(index_);
   index_ = -1;
+}
+
+// The program says once that its views draw without DirectDraw, not each view.
+void CameraBinding::ApplyDrawPathTrial(const std::string& name) {
+  static std::atomic<bool> told{false};
+  std::string line;
+  if (!video_ || !video_->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
+  host_.Core().event_log().Add(node::EventKind::kDrawing, name, line);
 }
 
 }  // namespace app::view

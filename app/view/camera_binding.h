@@ -36,15 +36,19 @@ class CameraBinding {
   // A slot of the node table; false when every one is in use.
   bool TakeSlot();
   // Everything from the renderers to the link. `window` is the view's (the
-  // node's messages reach it through `seam`), `picture` its picture area;
-  // `choose_recording` asks the user where a recording goes.
-  void Bind(HWND window, HWND picture, Win32WindowSeam& seam, std::function<bool(std::string*)> choose_recording);
+  // node's messages and timers reach it through the binding's seam),
+  // `picture` its picture area; `choose_recording` asks the user where a
+  // recording goes.
+  void Bind(HWND window, HWND picture, std::function<bool(std::string*)> choose_recording);
   // The link starts: the hosting server's camera or file, or the camera itself.
   void StartLink();
   // The link, the media path and the renderers end; the slot stays taken
   // until ReleaseSlot (after the window is gone).
   void Unbind();
   void ReleaseSlot();
+  // The drawing path the pictures' times chose, when the user chose none;
+  // the event log tells it once, under the view's `name`.
+  void ApplyDrawPathTrial(const std::string& name);
 
   // Null before Bind and after Unbind.
   node::CNodeWindow* node() const { return node_.get(); }
@@ -58,6 +62,7 @@ class CameraBinding {
   ViewHost& host_;
   const ViewRequest& request_;
   int index_ = -1;
+  Win32WindowSeam seam_;
   present::Win32DisplaySystem display_;
   present::NodePlayback playback_;
   std::unique_ptr<present::CFullScreenWindow> full_screen_window_;

@@ -2,14 +2,10 @@
 // it shows: toggles, status line, overlay, alarm and selection frames.
 #include "app/view/camera_view_window.h"
 
-#include <atomic>
-
 #include "app/program_core.h"
 #include "app/view/frame_tips.h"
-#include "app/view/registry_motion.h"
 #include "app/view/view_resource.h"
 #include "app/view/view_texts.h"
-#include "dialogs/preset/win32/preset_dialog.h"
 #include "hosting/hosting_service.h"
 #include "node/events/event_log.h"
 #include "os/clock.h"
@@ -20,19 +16,26 @@
 #include "settings/win32/viewer_registry.h"
 
 namespace app::view {
+namespace {
+
+std::string Text(const settings::TextId& id) { return settings::IniHandler::Instance().GetString(id); }
+
+}  // namespace
 
 CViewWindow::CViewWindow(HINSTANCE instance, ViewHost& host, ViewRequest request, FileChooser& chooser)
-    : CDialogBase(instance, IDD_CAMERA_VIEW), host_(host), request_(std::move(request)), chooser_(chooser) {}
+    : CDialogBase(instance, IDD_CAMERA_VIEW),
+      host_(host),
+      request_(std::move(request)),
+      chooser_(chooser),
+      motion_(instance, binding_, request_, chooser_, *this),
+      picture_(instance, binding_, motion_, *this),
+      commands_(instance, host_.ProgramDir(), binding_) {}
 
 CViewWindow::~CViewWindow() { Teardown(); }
 
 bool CViewWindow::IsRelay() const { return request_.kind != ViewRequest::Kind::kDirect; }
 
 std::string CViewWindow::CameraId() const { return binding_.node() ? binding_.node()->camera_id() : std::string(); }
-
-std::string CViewWindow::Text(const settings::TextId& id) const {
-  return settings::IniHandler::Instance().GetString(id);
-}
 
 std::string CViewWindow::DisplayName() const {
   if (request_.kind == ViewRequest::Kind::kDirect && !request_.display_name.empty()) return request_.display_name;
@@ -43,11 +46,8 @@ std::string CViewWindow::DisplayName() const {
 bool CViewWindow::Open() {
   if (!binding_.TakeSlot()) return false;
   if (!Create(nullptr)) return false;
-  binding_.Bind(hwnd(), picture_, seam_, [this](std::string* path) { return chooser_.ChooseRecording(hwnd(), path); });
-  key_timers_ = std::make_unique<MultimediaKeyTimers>(hwnd(), kWmKeyTimer);
-  CameraSteering& steering = *this;
-  keyboard_ = std::make_unique<KeyboardControl>(*key_timers_, steering);
-  rasteriser_ = std::make_unique<GdiTextRasteriser>(settings::IniHandler::Instance().Font());
+  binding_.Bind(hwnd(), picture_.hwnd(), [this](std::string* path) { return chooser_.ChooseRecording(hwnd(), path); });
+  picture_.StartKeys();
   SetWindowTextW(hwnd(), win32::Widen(DisplayName()).c_str());
   ApplySize(ScreenSize::k1x);
   Place(false);
@@ -59,15 +59,24 @@ bool CViewWindow::Open() {
   return true;
 }
 
+BOOL CViewWindow::OnInitDialog() {
+  settings::IniHandler& ini = settings::IniHandler::Instance();
+  if (ini.Font()) ini.ApplyFont(hwnd());
+  picture_.Create(LayoutFor(size_, win32::DisplayScalePercent()).picture);
+  ShowWindow(Item(IDC_VIEW_RANDOM_ACCESS), request_.kind == ViewRequest::Kind::kFile ? SW_SHOW : SW_HIDE);
+  ShowWindow(Item(IDC_VIEW_RECORD), request_.kind == ViewRequest::Kind::kFile ? SW_HIDE : SW_SHOW);
+  EnableItem(IDC_VIEW_SPEAKER, !IsRelay());
+  frame_.CreateTips(instance());
+  return FALSE;  // the focus stays where it is
+}
+
 // Everything that runs on other threads stops before the window goes: the
 // key timers, the node's link (off the hosting lists, connect threads
 // ended, media worker stopped), the renderers.
 void CViewWindow::Teardown() {
-  keyboard_.reset();
-  key_timers_.reset();
-  preset_panel_.reset();
-  seek_window_.reset();
-  motion_settings_.reset();
+  picture_.StopKeys();
+  commands_.CloseDialogs();
+  motion_.CloseSettings();
   binding_.Unbind();
   if (hwnd()) DestroyWindow(hwnd());
   binding_.ReleaseSlot();
@@ -78,7 +87,7 @@ bool CViewWindow::OwnsWindow(HWND root) const {
   return root == hwnd() || (binding_.full_screen_window() && root == binding_.full_screen_window()->hwnd());
 }
 
-HWND CViewWindow::ModelessDialog() const { return motion_settings_ ? motion_settings_->hwnd() : nullptr; }
+HWND CViewWindow::ModelessDialog() const { return motion_.dialog() ? motion_.dialog()->hwnd() : nullptr; }
 
 void CViewWindow::PostClose() { PostMessageW(hwnd(), WM_COMMAND, kCommandClose, 0); }
 
@@ -104,7 +113,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnInitDialog();
     case WM_COMMAND:
       if (OnViewCommand(LOWORD(wparam), HIWORD(wparam))) return TRUE;
-      if (OnCameraCommand(LOWORD(wparam))) Refresh();
+      if (commands_.OnRequest(LOWORD(wparam))) Refresh();
       return TRUE;
     case os::kWmNodePictureWidth: {
       ScreenSize size;
@@ -115,8 +124,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       CloseView();
       return TRUE;
     case kWmMotionSettingsEnded:
-      if (motion_settings_ && motion_settings_->result() != -1) motion_settings_.reset();
-      RefreshOverlay();
+      motion_.SettingsEnded();
       return TRUE;
     case WM_TIMER:
       OnTimer(wparam);
@@ -128,7 +136,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       KillTimer(hwnd(), wparam);
       return TRUE;
     case kWmKeyTimer:
-      if (keyboard_) keyboard_->TimerFired(static_cast<int>(wparam), static_cast<uintptr_t>(lparam));
+      picture_.KeyTimerFired(static_cast<int>(wparam), static_cast<uintptr_t>(lparam));
       return TRUE;
     case os::kWmNodeChannelReady:
       OnChannelReady();
@@ -137,7 +145,7 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       settings::IniHandler::Instance().ShowMessage(settings::text::kSetupRefused);
       return TRUE;
     case os::kWmNodePosition:
-      if (seek_window_) seek_window_->OnPosition(static_cast<uint32_t>(wparam));
+      commands_.OnPosition(static_cast<uint32_t>(wparam));
       return TRUE;
     case os::kWmNodeMotion:
       if (binding_.video()) binding_.video()->SetMotion(lparam != 0);
@@ -154,20 +162,20 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
-      return OnFrameMouse(message, lparam) ? TRUE : FALSE;
+      return frame_.OnMouse(message, lparam) ? TRUE : FALSE;
     case WM_CONTEXTMENU: {
       POINT p = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
       if (p.x == -1 && p.y == -1) {
         // The context-menu key: over the picture, wherever the pointer is.
         RECT area{};
-        GetWindowRect(picture_ ? picture_ : hwnd(), &area);
+        GetWindowRect(picture_.hwnd() ? picture_.hwnd() : hwnd(), &area);
         p = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
       }
       ShowMenu(p);
       return TRUE;
     }
     case WM_MOUSEWHEEL:
-      OnWheel(GET_WHEEL_DELTA_WPARAM(wparam));
+      picture_.OnWheel(GET_WHEEL_DELTA_WPARAM(wparam));
       return TRUE;
     case WM_ACTIVATE:
       // Activation changes inside the video output's own calls (full screen
@@ -183,11 +191,11 @@ INT_PTR CViewWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       if (item->CtlID != IDC_VIEW_STATUS) return FALSE;
-      DrawStatusLine(*item);
+      frame_.DrawStatusLine(*item);
       return TRUE;
     }
     case WM_PAINT:
-      PaintFrame();
+      frame_.Paint();
       return TRUE;
     default:
       return FALSE;
@@ -205,31 +213,24 @@ void CViewWindow::ForwardToNode(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void CViewWindow::OnTimer(UINT_PTR id) {
-  if (id == WheelZoom::kTimerId) {
-    KillTimer(hwnd(), id);
-    WheelZoom::Request request;
-    if (wheel_.TimerFired(HasCamera(), &request) && binding_.node()) binding_.node()->Control().Lens(request.operation, request.speed);
-    return;
-  }
+  if (picture_.OnTimer(id)) return;
   if (id == kRefreshTimer) {
-    const uint64_t shown = binding_.overlay_sink() ? binding_.overlay_sink()->shown() : 0;
-    stream_idle_ = shown == shown_at_refresh_;
-    shown_at_refresh_ = shown;
+    overlay_.Tick();
     if (binding_.video() && binding_.node()) binding_.video()->SetAlarmBlink(binding_.node()->notice_countdown());
     if (binding_.video()) binding_.video()->SetOffPrimaryMonitor(!win32::OnPrimaryMonitor(hwnd()));
-    ApplyDrawPathTrial();
-    MaybeStartRequestedRecording();
+    binding_.ApplyDrawPathTrial(DisplayName());
+    if (recording_.MaybeStartRequested(HasCamera())) OnChannelReady();
     Refresh();
     // A stalled stream shows no new pictures: the alarm frame's blinking
     // and the overlay's changes are drawn from here.
-    if (stream_idle_) RedrawPicture();
+    if (overlay_.stream_idle()) RedrawPicture();
     return;
   }
   if (binding_.node()) binding_.node()->HandleMessage(WM_TIMER, id, 0);
   if (id == node::kNoticeTimer && binding_.video() && binding_.node()) {
     // The alarm frame blinks with the notice's countdown.
     binding_.video()->SetAlarmBlink(binding_.node()->notice_countdown());
-    if (stream_idle_) RedrawPicture();
+    if (overlay_.stream_idle()) RedrawPicture();
   }
   Refresh();
 }
@@ -237,13 +238,7 @@ void CViewWindow::OnTimer(UINT_PTR id) {
 // The node registered or toggled a channel, or a recording started or stopped.
 void CViewWindow::OnChannelReady() {
   if (!binding_.node()) return;
-  if (!motion_applied_ && HasCamera() && request_.kind != ViewRequest::Kind::kFile) {
-    motion_applied_ = true;
-    motion_ = MotionSettingsRemembered(CameraId());
-    SetMotionDetection(MotionDetectionRemembered(CameraId()));
-    const std::string folder = MotionRecordingRemembered(CameraId());
-    if (!folder.empty()) StartMotionRecording(folder);
-  }
+  if (HasCamera() && request_.kind != ViewRequest::Kind::kFile) motion_.TakeRemembered();
   const node::ChannelEntry audio = binding_.node()->channel(node::CNodeWindow::kAudio);
   const node::ChannelEntry speaker = binding_.node()->channel(node::CNodeWindow::kSpeaker);
   const bool sound_on = audio.id != net::kChannelNotFound && audio.active;
@@ -267,66 +262,24 @@ void CViewWindow::RefreshTips() {
   s.speaker_allowed = menu.speaker_allowed;
   s.recording = menu.recording;
   if (s.recording) s.recording_path = binding_.media()->recorder().Path();
-  const FrameTips tips = MakeFrameTips(s, [this](const settings::TextId& id) { return Text(id); });
-  SetTip(IDC_VIEW_AUDIO, tips.sound);
-  SetTip(IDC_VIEW_SPEAKER, tips.speaker);
-  SetTip(IDC_VIEW_RECORD, tips.record);
-  SetTip(IDC_VIEW_RANDOM_ACCESS, tips.seek);
-  SetTip(IDC_VIEW_CLOSE, tips.close);
+  frame_.SetTips(MakeFrameTips(s, Text));
 }
 
 void CViewWindow::Refresh() {
-  RefreshStatus();
-  RefreshOverlay();
-}
-
-void CViewWindow::RefreshStatus() {
-  if (!binding_.node()) return;
-  StatusState s;
-  s.connect_status = binding_.node()->connect_status();
-  s.camera_known = HasCamera();
-  s.connecting = !IsRelay() && !binding_.node()->video_connect_done();
-  s.now_ms = os::MonotonicMs();
-  s.next_attempt_ms = IsRelay() ? 0 : binding_.node()->next_attempt_ms();
-  s.attempt = IsRelay() ? 0 : binding_.node()->next_attempt_number();
-  s.end_of_file = binding_.media()->path().EndOfFile();
-  s.rate = binding_.media()->path().StatusText();
-  s.recording_failure = RecordingFailureText(s.now_ms);
-  StatusLine line = MakeStatusLine(s, [this](const settings::TextId& id) { return Text(id); });
-  if (line == status_) return;
-  status_ = line;
-  InvalidateRect(Item(IDC_VIEW_STATUS), nullptr, TRUE);
-}
-
-// Motion detection on or off, with the camera's sensitivity and mask; a
-// motion that lasts keeps its amber frame until it ends.
-void CViewWindow::SetMotionDetection(bool on) {
-  binding_.media()->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
-  binding_.media()->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
-  if (!on && binding_.video()) binding_.video()->SetMotion(false);
-  RefreshOverlay();
-}
-
-// Why the last recording (the user's or the one on motion) stopped, did not
-// start or could not be finished, for ten minutes or until that recording
-// starts again: a wall monitor's user may look only later.
-std::string CViewWindow::RecordingFailureText(uint64_t now_ms) {
-  constexpr uint64_t kShownMs = 10 * 60 * 1000;
-  const node::RecordingFailureReport failure = binding_.media()->LastRecordingFailure();
-  if (failure.serial != recording_failure_serial_) {
-    recording_failure_serial_ = failure.serial;
-    const settings::TextId& id = failure.kind == node::RecordingFailure::kWriteFailed    ? kRecordWriteFail
-                                 : failure.kind == node::RecordingFailure::kInUse        ? kRecordInUse
-                                 : failure.kind == node::RecordingFailure::kFinishFailed ? kRecordFinishFail
-                                                                                         : kRecordCreateFail;
-    recording_failure_ = settings::FormatUserMessage(Text(id), {failure.path});
-    recording_failure_until_ms_ = now_ms + kShownMs;
+  if (binding_.node()) {
+    StatusState s;
+    s.connect_status = binding_.node()->connect_status();
+    s.camera_known = HasCamera();
+    s.connecting = !IsRelay() && !binding_.node()->video_connect_done();
+    s.now_ms = os::MonotonicMs();
+    s.next_attempt_ms = IsRelay() ? 0 : binding_.node()->next_attempt_ms();
+    s.attempt = IsRelay() ? 0 : binding_.node()->next_attempt_number();
+    s.end_of_file = binding_.media()->path().EndOfFile();
+    s.rate = binding_.media()->path().StatusText();
+    s.recording_failure = recording_.FailureText(s.now_ms);
+    frame_.SetStatus(MakeStatusLine(s, Text));
   }
-  // A file that could not be finished is told even while the recording goes on in the next.
-  const node::NodeRecorder& recorder = failure.motion ? binding_.media()->motion_recorder().recorder() : binding_.media()->recorder();
-  const bool again = recorder.IsRecording() && failure.kind != node::RecordingFailure::kFinishFailed;
-  if (again || now_ms >= recording_failure_until_ms_) recording_failure_.clear();
-  return recording_failure_;
+  RefreshOverlay();
 }
 
 void CViewWindow::RefreshOverlay() {
@@ -340,7 +293,7 @@ void CViewWindow::RefreshOverlay() {
     const ScreenRect monitor = win32::MonitorOf(hwnd());  // the one full screen covers
     area = {0, 0, monitor.width(), monitor.height()};
   } else
-    GetClientRect(picture_, &area);
+    GetClientRect(picture_.hwnd(), &area);
   if (binding_.video() && binding_.video()->OverlayInUse())
     binding_.overlay_sink()->SetScreenSize(0, 0);
   else
@@ -354,56 +307,24 @@ void CViewWindow::RefreshOverlay() {
   if (binding_.media()->path().InMotion()) c.motion = Text(kViewerMotion);
   if (const int64_t since = binding_.node()->stalled_since(); since != 0)
     c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
-  if (picture_drag_ && HasCamera() &&
-      DragDrawsRectangle(drag_end_.x - drag_start_.x, drag_end_.y - drag_start_.y, binding_.node()->Control().ZoomsToRectangle())) {
+  if (RECT drag; picture_.DragRectangle(&drag)) {
     c.drag = true;
-    c.drag_rect = {drag_start_.x, drag_start_.y, drag_end_.x, drag_end_.y};
+    c.drag_rect = {drag.left, drag.top, drag.right, drag.bottom};
     c.area_width = area.right;
     c.area_height = area.bottom;
   }
-  if (motion_settings_ && motion_settings_->result() == -1) {
+  if (motion_.Editing()) {
     c.mask_grid = true;
-    c.mask = motion_.mask;
+    c.mask = motion_.settings().mask;
     binding_.media()->path().MotionCells(&c.changed, &c.objects);
   }
-  const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
-                    c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&
-                    c.viewers == overlay_content_.viewers && c.name == overlay_content_.name &&
-                    c.recording == overlay_content_.recording && c.end_of_file == overlay_content_.end_of_file &&
-                    c.motion == overlay_content_.motion && c.no_video == overlay_content_.no_video &&
-                    c.drag == overlay_content_.drag && c.drag_rect == overlay_content_.drag_rect &&
-                    c.mask_grid == overlay_content_.mask_grid && c.mask == overlay_content_.mask &&
-                    c.changed == overlay_content_.changed && c.objects == overlay_content_.objects;
-  if (same) return;
-  overlay_content_ = c;
-  overlay_made_ = true;
-  binding_.overlay_sink()->SetOverlay(Overlay::Make(c, *rasteriser_));
-  if (stream_idle_) RedrawPicture();
+  if (overlay_.Show(c) && overlay_.stream_idle()) RedrawPicture();
 }
 
 // The last picture again, from this thread: a repaint, or a change the
 // media worker will not draw because no picture comes.
 void CViewWindow::RedrawPicture() {
-  if (!binding_.media() || !binding_.overlay_sink() || closing_) return;
-  OverlaySink& sink = *binding_.overlay_sink();
-  binding_.media()->path().WithPicture([&](const codec::DecodedPicture& picture) { sink.TryRedraw(picture); });
-}
-
-// The program says once that its views draw without DirectDraw, not each view.
-void CViewWindow::ApplyDrawPathTrial() {
-  static std::atomic<bool> told{false};
-  std::string line;
-  if (!binding_.video() || !binding_.video()->ApplyDrawPathTrial(&line) || told.exchange(true)) return;
-  host_.Core().event_log().Add(node::EventKind::kDrawing, DisplayName(), line);
-}
-
-void CViewWindow::MaybeStartRequestedRecording() {
-  // The file's first unit describes its pictures: start once the camera has
-  // identified itself and sent its video configuration.
-  if (requested_recording_started_ || request_.record_path.empty() || !HasCamera()) return;
-  if (!binding_.media()->path().HasConfiguration()) return;
-  requested_recording_started_ = true;
-  if (binding_.media()->recorder().Start(request_.record_path) == 0) OnChannelReady();
+  if (!closing_) overlay_.Redraw();
 }
 
 }  // namespace app::view

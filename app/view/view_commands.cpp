@@ -1,46 +1,15 @@
 // The view's pop-up menu and the commands of the menu, the caption buttons
-// and the node: screen sizes, full screen, channel toggles, recording,
-// snapshots and close. Commands of the camera itself go to the node.
-#include <cstdio>
-#include <ctime>
-
+// and the node, routed to the rooms that carry them out; the view's own:
+// screen sizes, full screen, placement, channel toggles and close.
 #include "app/view/camera_view_window.h"
-#include "app/view/registry_motion.h"
 #include "app/view/view_resource.h"
-#include "app/view/view_texts.h"
 #include "app/view_list.h"
-#include "dialogs/camera_setup/win32/camera_setup_sheet.h"
-#include "dialogs/preset/win32/preset_dialog.h"
-#include "dialogs/preset/win32/preset_setup_dialog.h"
 #include "os/win32/monitors.h"
-#include "os/file.h"
-#include "os/local_time.h"
 #include "os/win32/text.h"
-#include "present/picture_file.h"
 #include "settings/win32/ini_handler.h"
 
 namespace app::view {
 namespace {
-
-// The folder of the last recording started in this program, where
-// snapshots go unless the user chooses otherwise.
-std::string& RecordingFolder() {
-  static std::string folder;
-  return folder;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string Timestamp() {
-  const std::time_t now = std::time(nullptr);
-  const std::tm local = os::LocalTime(now);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local);
-  return text;
-}
 
 HMENU MakeMenu(const std::vector<MenuItem>& items) {
   HMENU menu = ::CreatePopupMenu();
@@ -85,7 +54,9 @@ ViewMenuState CViewWindow::MenuState() const {
 }
 
 HMENU CViewWindow::CreatePopupMenu() const {
-  return MakeMenu(BuildViewMenu(MenuState(), [this](const settings::TextId& id) { return Text(id); }));
+  return MakeMenu(BuildViewMenu(MenuState(), [](const settings::TextId& id) {
+    return settings::IniHandler::Instance().GetString(id);
+  }));
 }
 
 void CViewWindow::ShowMenu(POINT screen) {
@@ -137,69 +108,34 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
     case kCommandSpeaker:
       if (binding_.node() && !IsRelay()) binding_.node()->ToggleSpeaker();
       return true;
-    case kCommandRecord: {
-      node::NodeRecorder& recorder = binding_.media()->recorder();
-      recorder.Toggle();
-      if (recorder.IsRecording()) RecordingFolder() = FolderOf(recorder.Path());
+    case kCommandRecord:
+      recording_.Toggle();
       OnChannelReady();
       return true;
-    }
     case kCommandMotionDetection:
-      SetMotionDetection(!binding_.media()->path().MotionDetectionOn());
-      RememberMotionDetection(CameraId(), binding_.media()->path().MotionDetectionOn());
+      motion_.ToggleDetection();
       return true;
     case kCommandMotionRecording:
-      ToggleMotionRecording();
+      motion_.ToggleRecording();
       return true;
     case kCommandAlerts:
       if (HasCamera()) host_.EditAlerts(hwnd(), CameraId(), DisplayName());
       return true;
     case kCommandMotionSettings:
-      OpenMotionSettings();
+      motion_.OpenSettings();
       return true;
-    case kCommandSnapshot:
-      TakeSnapshot();
+    case kCommandSnapshot: {
+      int width = 0, height = 0;
+      std::vector<uint8_t> picture = ShownPicture(&width, &height);
+      recording_.TakeSnapshot(hwnd(), DisplayName(), std::move(picture), width, height);
       return true;
+    }
     case kCommandPlayBack:
       host_.PlayBack({DisplayName(), CameraId()});
       return true;
-    case kCommandCameraOption:
-      // Only the users the menu offers it to, whoever posts the command.
-      if (binding_.node() && IsPrivilegedUser(MenuState().user_id)) dialogs::ShowCameraSetupSheet(hwnd(), *binding_.node());
-      return true;
-    case kCommandPresetSetting:
-      if (binding_.node()) dialogs::ShowPresetSetupDialog(hwnd(), *binding_.node());
-      return true;
-    case kCommandPreset:
-      OpenPresetPanel();
-      return true;
-    case kCommandPresetGotoOther:
-      if (binding_.node()) dialogs::RunPresetGoto(hwnd(), binding_.node()->Control());
-      return true;
-    case kCommandRandomAccess:
-      OpenSeekWindow();
-      return true;
     default:
-      return false;
+      return commands_.OnDialogCommand(id, hwnd());
   }
-}
-
-bool CViewWindow::OnCameraCommand(UINT id) {
-  if (!binding_.node()) return false;
-  if (id >= kCommandVideoInternal && id < kCommandVideoInternal + kVideoInputs) {
-    binding_.node()->Control().SetVideoInput(id - kCommandVideoInternal);
-  } else if (id >= kCommandQualityHighest && id < kCommandQualityHighest + kQualityLevels) {
-    binding_.node()->Control().SetQuality(4 * (id - kCommandQualityHighest + 1));
-  } else if (id >= kCommandPresetGotoFirst && id < kCommandPresetGotoFirst + kPresetGotoEntries) {
-    binding_.node()->Control().PresetCommand(net::kPresetGoto, id - kCommandPresetGotoFirst);
-  } else if (id == kCommandReboot) {
-    binding_.node()->Control().Reboot();
-  } else if (id == kCommandReconnect) {
-    binding_.node()->CS_Reconnect();
-  } else {
-    return false;
-  }
-  return true;
 }
 
 // Resized in place, kept on top; the children follow the table.
@@ -211,7 +147,7 @@ void CViewWindow::ApplySize(ScreenSize size) {
   size_ = size;
   const FrameLayout layout = LayoutFor(size, win32::DisplayScalePercent());
   SetWindowPos(hwnd(), HWND_TOP, 0, 0, layout.width, layout.height, SWP_NOMOVE | SWP_NOACTIVATE);
-  LayOut();
+  frame_.LayOut(size_, picture_.hwnd());
   InvalidateRect(hwnd(), nullptr, TRUE);
   RefreshOverlay();
   RedrawPicture();
@@ -252,66 +188,40 @@ std::vector<uint8_t> CViewWindow::ShownPicture(int* width, int* height) const {
   return bytes;
 }
 
-// The remote-control panel is modeless and one per view: a second command
-// brings the open one forward.
-void CViewWindow::OpenPresetPanel() {
-  if (!binding_.node()) return;
-  if (!preset_panel_) preset_panel_ = std::make_unique<dialogs::CPresetDialog>(instance(), binding_.node()->Control());
-  preset_panel_->Open(hwnd());
-}
-
-// Only while a stored file plays: its video comes on a file channel and
-// pictures are arriving. The window opens where the pointer is.
-void CViewWindow::OpenSeekWindow() {
-  if (!binding_.node() || !binding_.media()) return;
-  const node::ChannelEntry video = binding_.node()->channel(node::CNodeWindow::kVideo);
-  if (video.kind != net::kChannelFileVideo || !binding_.media()->path().Playing()) return;
-  POINT at{};
-  GetCursorPos(&at);
-  if (!seek_window_) seek_window_ = std::make_unique<CSeekWindow>(instance(), host_.ProgramDir(), binding_.node()->Control());
-  seek_window_->Open(hwnd(), at, video.id, binding_.node()->node_parameters().words[1], binding_.media()->path().Position());
-}
-
-// Record on motion: into the --record folder, else the folder of the last
-// recording, else one the user chooses (by naming a file in it); remembered
-// per camera with its folder. Detection comes on with it.
-void CViewWindow::ToggleMotionRecording() {
-  node::MotionRecorder& motion = binding_.media()->motion_recorder();
-  if (motion.Enabled()) {
-    motion.Configure(false, std::string(), CameraId());
-    RememberMotionRecording(CameraId(), std::string());
-    return;
+bool CViewWindow::OnKeyDown(int virtual_key, uint32_t time_ms) {
+  // The pop-up menu's own loop steers with the same keys.
+  if (menu_open_) return false;
+  if (virtual_key >= '1' && virtual_key <= '9' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+    if (!picture_.KeysStarted()) return false;
+    host_.SwitchLayout(virtual_key - '0');
+    return true;
   }
-  std::string folder = FolderOf(request_.record_path);
-  if (folder.empty()) folder = RecordingFolder();
-  std::string chosen;
-  if (folder.empty() && chooser_.ChooseRecording(hwnd(), &chosen)) folder = FolderOf(chosen);
-  if (folder.empty()) return;
-  StartMotionRecording(folder);
-  RememberMotionDetection(CameraId(), true);
-  RememberMotionRecording(CameraId(), folder);
-}
-
-void CViewWindow::StartMotionRecording(const std::string& folder) {
-  binding_.media()->motion_recorder().Configure(true, folder, CameraId());
-  if (!binding_.media()->path().MotionDetectionOn()) SetMotionDetection(true);
-}
-
-void CViewWindow::TakeSnapshot() {
-  int width = 0, height = 0;
-  std::vector<uint8_t> picture = ShownPicture(&width, &height);
-  if (picture.empty()) {
-    MessageBeep(MB_ICONWARNING);
-    return;
+  switch (picture_.KeyDown(virtual_key, time_ms)) {
+    case KeyboardControl::Result::kPassOn:
+      return false;
+    case KeyboardControl::Result::kLeaveFullScreen:
+      LeaveFullScreen();
+      return true;
+    case KeyboardControl::Result::kConsumed:
+      return true;
   }
-  const std::string name = os::SafeFileName(DisplayName(), "camera") + "_" + Timestamp() + ".png";
-  std::string path;
-  if (!chooser_.ChooseSnapshot(hwnd(), RecordingFolder(), name, &path)) return;
-  const codec::DecodedPicture shown{picture.data(), width, height};
-  const std::vector<uint8_t> file = present::PictureFormatFor(path) == present::PictureFormat::kBmp
-                                        ? present::EncodeBmp(shown)
-                                        : present::EncodePng(shown);
-  if (!os::WriteWholeFile(path, file.data(), file.size())) settings::IniHandler::Instance().ShowMessage(kSnapshotWriteFail, {path});
+  return false;
+}
+
+// Among the other open views at the standard size.
+void CViewWindow::Place(bool sorting) {
+  size_ = ScreenSize::k1x;
+  frame_.Place(sorting);
+  frame_.LayOut(size_, picture_.hwnd());
+  RefreshOverlay();
+}
+
+// Sort Window: the host has begun the pass (every view undocked, none
+// placed) and asks each view in turn; placing sets where it docks.
+void CViewWindow::Undock() {
+  Place(true);
+  host_.OpenViews().MarkPlaced(this);
+  InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 }  // namespace app::view

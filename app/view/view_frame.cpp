@@ -1,21 +1,16 @@
-// The view's frame: its children laid out per screen size, the status
-// line, and moving the frame: dragging with snapping and docking among the
-// views, and placement when the view opens or the windows are sorted.
-#include <windows.h>
+#include "app/view/view_frame.h"
+
 #include <windowsx.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "app/view/camera_view_window.h"
-#include "app/view/frame_tips.h"
 #include "app/view/view_placement.h"
 #include "app/view/view_resource.h"
 #include "app/view_list.h"
 #include "os/win32/handles.h"
 #include "os/win32/monitors.h"
 #include "os/win32/text.h"
-#include "settings/win32/ini_handler.h"
 
 namespace app::view {
 namespace {
@@ -51,17 +46,6 @@ void DrawStatusPicture(HDC dc, int x, int y, StatusPicture picture) {
 
 }  // namespace
 
-BOOL CViewWindow::OnInitDialog() {
-  settings::IniHandler& ini = settings::IniHandler::Instance();
-  if (ini.Font()) ini.ApplyFont(hwnd());
-  CreatePictureWindow();
-  ShowWindow(Item(IDC_VIEW_RANDOM_ACCESS), request_.kind == ViewRequest::Kind::kFile ? SW_SHOW : SW_HIDE);
-  ShowWindow(Item(IDC_VIEW_RECORD), request_.kind == ViewRequest::Kind::kFile ? SW_HIDE : SW_SHOW);
-  EnableItem(IDC_VIEW_SPEAKER, !IsRelay());
-  CreateTips();
-  return FALSE;  // the focus stays where it is
-}
-
 namespace {
 constexpr int kTipControls[] = {IDC_VIEW_AUDIO, IDC_VIEW_SPEAKER, IDC_VIEW_RECORD, IDC_VIEW_RANDOM_ACCESS,
                                 IDC_VIEW_CLOSE};
@@ -77,15 +61,15 @@ TTTOOLINFOW ToolOf(HWND frame, HWND control) {
 
 // One tooltip window for the caption buttons; it watches their mouse
 // messages itself. Texts follow the state (RefreshTips).
-void CViewWindow::CreateTips() {
+void ViewFrame::CreateTips(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance(),
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance,
                           nullptr);
   if (!tips_) return;
   for (int id : kTipControls) {
-    TTTOOLINFOW tool = ToolOf(hwnd(), Item(id));
+    TTTOOLINFOW tool = ToolOf(hwnd(), GetDlgItem(hwnd(), id));
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.lpszText = const_cast<wchar_t*>(L"");
     SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -94,15 +78,15 @@ void CViewWindow::CreateTips() {
   SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 480);
 }
 
-void CViewWindow::SetTip(int control, const std::string& text) {
+void ViewFrame::SetTip(int control, const std::string& text) {
   if (!tips_) return;
   std::wstring wide = win32::Widen(text);
-  TTTOOLINFOW tool = ToolOf(hwnd(), Item(control));
+  TTTOOLINFOW tool = ToolOf(hwnd(), GetDlgItem(hwnd(), control));
   tool.lpszText = wide.data();
   SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-std::string CViewWindow::TipText(int control) const {
+std::string ViewFrame::TipText(int control) const {
   if (!tips_) return std::string();
   wchar_t text[1024] = {};
   TTTOOLINFOW tool = ToolOf(hwnd(), GetDlgItem(hwnd(), control));
@@ -111,18 +95,26 @@ std::string CViewWindow::TipText(int control) const {
   return win32::Narrow(text);
 }
 
-void CViewWindow::LayOut() {
-  const FrameLayout layout = LayoutFor(size_, win32::DisplayScalePercent());
-  MoveChild(Item(IDC_VIEW_STATUS), layout.status);
-  MoveChild(Item(IDC_VIEW_AUDIO), layout.buttons[kButtonAudio]);
-  MoveChild(Item(IDC_VIEW_SPEAKER), layout.buttons[kButtonSpeaker]);
-  MoveChild(Item(IDC_VIEW_RECORD), layout.buttons[kButtonRecord]);
-  MoveChild(Item(IDC_VIEW_RANDOM_ACCESS), layout.buttons[kButtonRecord]);
-  MoveChild(Item(IDC_VIEW_CLOSE), layout.buttons[kButtonClose]);
-  MoveChild(picture_, layout.picture);
+void ViewFrame::SetTips(const FrameTips& tips) {
+  SetTip(IDC_VIEW_AUDIO, tips.sound);
+  SetTip(IDC_VIEW_SPEAKER, tips.speaker);
+  SetTip(IDC_VIEW_RECORD, tips.record);
+  SetTip(IDC_VIEW_RANDOM_ACCESS, tips.seek);
+  SetTip(IDC_VIEW_CLOSE, tips.close);
 }
 
-void CViewWindow::PaintFrame() {
+void ViewFrame::LayOut(ScreenSize size, HWND picture) {
+  const FrameLayout layout = LayoutFor(size, win32::DisplayScalePercent());
+  MoveChild(GetDlgItem(hwnd(), IDC_VIEW_STATUS), layout.status);
+  MoveChild(GetDlgItem(hwnd(), IDC_VIEW_AUDIO), layout.buttons[kButtonAudio]);
+  MoveChild(GetDlgItem(hwnd(), IDC_VIEW_SPEAKER), layout.buttons[kButtonSpeaker]);
+  MoveChild(GetDlgItem(hwnd(), IDC_VIEW_RECORD), layout.buttons[kButtonRecord]);
+  MoveChild(GetDlgItem(hwnd(), IDC_VIEW_RANDOM_ACCESS), layout.buttons[kButtonRecord]);
+  MoveChild(GetDlgItem(hwnd(), IDC_VIEW_CLOSE), layout.buttons[kButtonClose]);
+  MoveChild(picture, layout.picture);
+}
+
+void ViewFrame::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd(), &ps);
   RECT r;
@@ -134,7 +126,13 @@ void CViewWindow::PaintFrame() {
   EndPaint(hwnd(), &ps);
 }
 
-void CViewWindow::DrawStatusLine(const DRAWITEMSTRUCT& item) {
+void ViewFrame::SetStatus(const StatusLine& line) {
+  if (line == status_) return;
+  status_ = line;
+  InvalidateRect(GetDlgItem(hwnd(), IDC_VIEW_STATUS), nullptr, TRUE);
+}
+
+void ViewFrame::DrawStatusLine(const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
@@ -148,7 +146,7 @@ void CViewWindow::DrawStatusLine(const DRAWITEMSTRUCT& item) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
 
-ScreenRect CViewWindow::FrameRect() const {
+ScreenRect ViewFrame::Rect() const {
   RECT r;
   GetWindowRect(hwnd(), &r);
   return ToScreenRect(r);
@@ -156,46 +154,46 @@ ScreenRect CViewWindow::FrameRect() const {
 
 // The left button on the frame (not on a control) moves the window with
 // the pointer; positions come from the messages, in screen pixels.
-bool CViewWindow::OnFrameMouse(UINT message, LPARAM lparam) {
+bool ViewFrame::OnMouse(UINT message, LPARAM lparam) {
   POINT p = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
   switch (message) {
     case WM_LBUTTONDOWN:
       ClientToScreen(hwnd(), &p);
-      frame_drag_ = true;
-      frame_anchor_ = p;
-      GetWindowRect(hwnd(), &frame_start_);
+      dragging_ = true;
+      anchor_ = p;
+      GetWindowRect(hwnd(), &start_);
       SetCapture(hwnd());
       return true;
     case WM_MOUSEMOVE:
-      if (!frame_drag_) return false;
+      if (!dragging_) return false;
       ClientToScreen(hwnd(), &p);
-      DragTo(frame_start_.left + p.x - frame_anchor_.x, frame_start_.top + p.y - frame_anchor_.y);
+      DragTo(start_.left + p.x - anchor_.x, start_.top + p.y - anchor_.y);
       return true;
     case WM_LBUTTONUP:
-      if (!frame_drag_) return false;
-      frame_drag_ = false;
+      if (!dragging_) return false;
+      dragging_ = false;
       ReleaseCapture();
       return true;
     case WM_CAPTURECHANGED:
-      frame_drag_ = false;
+      dragging_ = false;
       return false;
     default:
       return false;
   }
 }
 
-void CViewWindow::DragTo(int left, int top) {
+void ViewFrame::DragTo(int left, int top) {
   ViewList& views = host_.OpenViews();
-  const ScreenRect before = FrameRect();
+  const ScreenRect before = Rect();
   // A view never snaps to the views that follow it: they move with it.
-  const std::vector<CameraView*> followers = views.Followers(this);
+  const std::vector<CameraView*> followers = views.Followers(&view_);
   std::vector<DockCandidate> candidates;
-  for (const OtherView& other : views.OtherViews(this))
+  for (const OtherView& other : views.OtherViews(&view_))
     if (std::find(followers.begin(), followers.end(), other.view) == followers.end())
       candidates.push_back({other.index, other.rect});
   const ScreenRect proposed = {left, top, left + before.width(), top + before.height()};
   const SnapResult snap = SnapWhileMoving(proposed, candidates, win32::MonitorOf(hwnd()));
-  views.SetDockedTo(this, snap.docked_to);
+  views.SetDockedTo(&view_, snap.docked_to);
   SetWindowPos(hwnd(), nullptr, snap.rect.left, snap.rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   const int dx = snap.rect.left - before.left, dy = snap.rect.top - before.top;
   if (dx == 0 && dy == 0) return;
@@ -209,10 +207,10 @@ void CViewWindow::DragTo(int left, int top) {
 
 // Placement among the other open views, keeping whom they are docked to;
 // while sorting, only views already placed in this pass count.
-void CViewWindow::Place(bool sorting) {
+void ViewFrame::Place(bool sorting) {
   ViewList& views = host_.OpenViews();
   std::vector<OpenView> open;
-  for (const OtherView& other : views.OtherViews(this))
+  for (const OtherView& other : views.OtherViews(&view_))
     if (!sorting || other.placed) open.push_back({other.index, other.rect, other.docked_to});
   for (OpenView& o : open) {
     const bool target_counts = std::any_of(open.begin(), open.end(), [&](const OpenView& t) { return t.id == o.docked_to; });
@@ -224,22 +222,11 @@ void CViewWindow::Place(bool sorting) {
   const bool list_shown = list_window && IsWindowVisible(list_window) && GetWindowRect(list_window, &list);
   const ScreenRect list_rect = ToScreenRect(list);
   // On the monitor of the main window the views gather round.
-  const Placement place = PlaceView(FrameRect(), ToScreenRect(main), open, win32::MonitorOf(host_.MainWindow()),
+  const Placement place = PlaceView(Rect(), ToScreenRect(main), open, win32::MonitorOf(host_.MainWindow()),
                                     list_shown ? &list_rect : nullptr, win32::DisplayScalePercent());
-  views.SetDockedTo(this, place.docked_to);
-  size_ = ScreenSize::k1x;
+  views.SetDockedTo(&view_, place.docked_to);
   SetWindowPos(hwnd(), nullptr, place.rect.left, place.rect.top, place.rect.width(), place.rect.height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
-  LayOut();
-  RefreshOverlay();
-}
-
-// Sort Window: the host has begun the pass (every view undocked, none
-// placed) and asks each view in turn; placing sets where it docks.
-void CViewWindow::Undock() {
-  Place(true);
-  host_.OpenViews().MarkPlaced(this);
-  InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 }  // namespace app::view

@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
 
   SetTimer(gate->Window(), 0x5A5A, 1200, ShootMenu);
   POINT at = {200, 120};
-  ClientToScreen(gate->picture_window(), &at);
-  SendMessageW(gate->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(200, 120));
+  ClientToScreen(gate->PictureWindow(), &at);
+  SendMessageW(gate->PictureWindow(), WM_RBUTTONUP, 0, MAKELPARAM(200, 120));
   PumpFor(500);
   host.CloseAll();
   PumpFor(300);

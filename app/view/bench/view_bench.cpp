@@ -355,8 +355,8 @@ int main(int argc, char** argv) {
   std::vector<Start> start;
   for (CViewWindow* v : views)
     start.push_back({v->media().path().FramesShown(), v->media().path().LiveRing().Discarded(),
-                     v->media().path().AudioRing().Discarded(), v->overlay_sink().times(),
-                     v->media().path().Timing().Read(), v->video_output().windowRenderer().ConvertMicroseconds(),
+                     v->media().path().AudioRing().Discarded(), v->binding().overlay_sink()->times(),
+                     v->media().path().Timing().Read(), v->binding().video()->windowRenderer().ConvertMicroseconds(),
                      v->media().path().PicturesUndecoded()});
   const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
   const double cpu0 = ProcessCpuSeconds();
@@ -384,15 +384,15 @@ int main(int argc, char** argv) {
     sum_rate += rate;
     video_discarded += p.LiveRing().Discarded() - start[i].video_discarded;
     audio_discarded += p.AudioRing().Discarded() - start[i].audio_discarded;
-    const OverlaySink::Times t = views[i]->overlay_sink().times();
+    const OverlaySink::Times t = views[i]->binding().overlay_sink()->times();
     pictures += t.pictures - start[i].times.pictures;
     compose_ms += Seconds(t.compose - start[i].times.compose) * 1000.0;
     draw_ms += Seconds(t.total - start[i].times.total) * 1000.0;
     timing.Merge(p.Timing().Read().Since(start[i].timing));
-    convert_us += views[i]->video_output().windowRenderer().ConvertMicroseconds() - start[i].convert_us;
+    convert_us += views[i]->binding().video()->windowRenderer().ConvertMicroseconds() - start[i].convert_us;
     undecoded += p.PicturesUndecoded() - start[i].undecoded;
   }
-  const uint32_t mode = views[0]->video_output().windowRenderer().Mode();
+  const uint32_t mode = views[0]->binding().video()->windowRenderer().Mode();
   const std::string memory = MemoryLine();
   const double per_picture_draw = pictures ? draw_ms / double(pictures) : 0;
   const double per_picture_compose = pictures ? compose_ms / double(pictures) : 0;

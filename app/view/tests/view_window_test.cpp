@@ -147,7 +147,7 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
   // The status reports the pictures actually shown per second.
   EXPECT_NEAR(fps, shown_fps, 0.2 * fps);
   EXPECT_GT(kbps, 0);
-  const auto overlay = v->overlay_sink().overlay();
+  const auto overlay = v->binding().overlay_sink()->overlay();
   ASSERT_TRUE(overlay);
   ASSERT_EQ(2u, overlay->texts().size()) << "rate and name";
   EXPECT_EQ(kYellow, overlay->texts()[0].colour);
@@ -166,7 +166,7 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
   codec::DecodedPicture d{shown.data(), w, h};
   present::I420ToBgr24BottomUp(d.Y(), d.U(), d.V(), w, h, bgr.data(), stride);
   auto expect_picture_on_screen = [&](const char* path) {
-    const Screenshot screen = Shoot(Rect(v->picture_window()));
+    const Screenshot screen = Shoot(Rect(v->PictureWindow()));
     ASSERT_EQ(320, screen.width);
     int points = 0, close = 0;
     for (int y = 40; y < 200; y += 7) {
@@ -186,20 +186,20 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
   // the held picture is drawn again the new way (over a window blacked out
   // first, so that the old drawing cannot pass for it).
   {
-    HDC dc = GetDC(v->picture_window());
+    HDC dc = GetDC(v->PictureWindow());
     RECT client;
-    GetClientRect(v->picture_window(), &client);
+    GetClientRect(v->PictureWindow(), &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    ReleaseDC(v->picture_window(), dc);
+    ReleaseDC(v->PictureWindow(), dc);
   }
   v->SetDrawThroughGdi(true);
-  EXPECT_EQ(present::kModeGdi, v->video_output().windowRenderer().Mode());
+  EXPECT_EQ(present::kModeGdi, v->binding().video()->windowRenderer().Mode());
   PumpFor(300);
   expect_picture_on_screen("GDI");
 
   // The frame: yellow while the view is selected (the active window), red
   // on every second refresh while a notice is active.
-  auto corner = [&] { return Shoot(Rect(v->picture_window())).At(1, 120); };
+  auto corner = [&] { return Shoot(Rect(v->PictureWindow())).At(1, 120); };
   auto is = [](uint32_t p, int r, int g, int b) {
     return std::abs(int((p >> 16) & 0xFF) - r) < 40 && std::abs(int((p >> 8) & 0xFF) - g) < 40 &&
            std::abs(int(p & 0xFF) - b) < 40;
@@ -231,7 +231,7 @@ TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
     EXPECT_EQ(before.top, r.top) << "resized in place";
     for (int i = 0; i < 4; ++i)
       EXPECT_EQ(layout.buttons[i], ChildRect(v->Window(), GetDlgItem(v->Window(), buttons[i]))) << command << " " << i;
-    EXPECT_EQ(layout.picture, ChildRect(v->Window(), v->picture_window())) << command;
+    EXPECT_EQ(layout.picture, ChildRect(v->Window(), v->PictureWindow())) << command;
     EXPECT_EQ(size, v->MenuState().size);
   }
   // Without a camera ID the sizes do nothing.
@@ -393,7 +393,7 @@ TEST_F(ViewWindow, KeysSteerTheCameraFromEveryWindowOfTheViewAndNoOther) {
     }
   };
   SetTimer(v->Window(), 0x7E01, 300, MenuKeys::Press);
-  SendMessageW(v->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(100, 100));  // runs the menu until EndMenu
+  SendMessageW(v->PictureWindow(), WM_RBUTTONUP, 0, MAKELPARAM(100, 100));  // runs the menu until EndMenu
   PumpFor(500);
   EXPECT_EQ(before, Count("RequestPTZControl")) << "keys of other windows steered the camera";
 }
@@ -409,7 +409,7 @@ struct MenuShots {
   static void CALLBACK Take(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     MenuShots& m = *current;
     m.shots.push_back(Shoot(m.area));
-    m.shown.push_back(m.view->overlay_sink().shown());
+    m.shown.push_back(m.view->binding().overlay_sink()->shown());
     if (m.shots.size() < 3) return;
     KillTimer(hwnd, id);
     EndMenu();
@@ -428,14 +428,14 @@ TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuOrADialogIsOpen) {
   ASSERT_TRUE(Streaming(v, 10));
   PumpFor(500);
   // The left part of the picture: the menu opens to the right of x = 200.
-  RECT area = Rect(v->picture_window());
+  RECT area = Rect(v->PictureWindow());
   area.right = area.left + 150;
   MenuShots m;
   m.area = area;
   m.view = v;
   MenuShots::current = &m;
   SetTimer(v->Window(), 0x7E11, 700, MenuShots::Take);
-  SendMessageW(v->picture_window(), WM_RBUTTONUP, 0, MAKELPARAM(200, 60));  // runs the menu until EndMenu
+  SendMessageW(v->PictureWindow(), WM_RBUTTONUP, 0, MAKELPARAM(200, 60));  // runs the menu until EndMenu
   MenuShots::current = nullptr;
   ASSERT_EQ(3u, m.shots.size());
   EXPECT_GT(m.shown[2], m.shown[0] + 10) << "the media worker drew pictures";
@@ -448,7 +448,7 @@ TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuOrADialogIsOpen) {
   // twice, then the dialog is cancelled.
   Screenshot shots[2];
   uint64_t shown[2] = {};
-  const HWND owner = v->Window(), picture = v->picture_window();
+  const HWND owner = v->Window(), picture = v->PictureWindow();
   std::thread watcher([&] {
     HWND dialog = nullptr;
     for (int i = 0; i < 100 && !(dialog = OwnedWindow(owner)); ++i) Sleep(50);
@@ -465,7 +465,7 @@ TEST_F(ViewWindow, PicturesGoOnWhileThePopUpMenuOrADialogIsOpen) {
     Sleep(300);
     for (int i = 0; i < 2; ++i) {
       shots[i] = Shoot(free);
-      shown[i] = v->overlay_sink().shown();
+      shown[i] = v->binding().overlay_sink()->shown();
       Sleep(800);
     }
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -514,8 +514,8 @@ TEST_F(ViewWindow, TextsHaveOneSizeAndStretchedPicturesAreSmooth) {
   ASSERT_TRUE(Streaming(small, 10) && Streaming(big, 10));
   Command(small, 32774);  // the QCIF camera's pictures stretched onto the standard 320 x 240
   ASSERT_EQ(ScreenSize::k1x, small->screen_size());
-  ASSERT_EQ(Rect(big->picture_window()).right - Rect(big->picture_window()).left,
-            Rect(small->picture_window()).right - Rect(small->picture_window()).left);
+  ASSERT_EQ(Rect(big->PictureWindow()).right - Rect(big->PictureWindow()).left,
+            Rect(small->PictureWindow()).right - Rect(small->PictureWindow()).left);
   PumpFor(700);
   // The rate line on and off: the pixels that differ in the top rows are
   // the text's (and its shadow's).
@@ -528,15 +528,15 @@ TEST_F(ViewWindow, TextsHaveOneSizeAndStretchedPicturesAreSmooth) {
   // was up from well before it to after it (the screen lags the overlay).
   for (int i = 0; i < 2; ++i) {
     for (int attempt = 0; attempt < 10; ++attempt) {
-      shots[i].overlay = views[i]->overlay_sink().overlay();
+      shots[i].overlay = views[i]->binding().overlay_sink()->overlay();
       PumpFor(150);
-      shots[i].on = Shoot(Rect(views[i]->picture_window()));
-      if (views[i]->overlay_sink().overlay() == shots[i].overlay) break;
+      shots[i].on = Shoot(Rect(views[i]->PictureWindow()));
+      if (views[i]->binding().overlay_sink()->overlay() == shots[i].overlay) break;
     }
   }
   for (CViewWindow* v : views) Command(v, kCommandNetStatus);  // "Hide fps/bps"
   PumpFor(700);
-  for (int i = 0; i < 2; ++i) shots[i].off = Shoot(Rect(views[i]->picture_window()));
+  for (int i = 0; i < 2; ++i) shots[i].off = Shoot(Rect(views[i]->PictureWindow()));
   for (CViewWindow* v : views) Command(v, kCommandNetStatus);
   RECT boxes[2];
   for (int i = 0; i < 2; ++i) {
@@ -606,7 +606,7 @@ TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
   ASSERT_GE(v->Node().Control().SendCameraSetupInfo(info), 0);
   ASSERT_TRUE(PumpUntil([&] { return v->Node().setup_info().Version() == net::CameraVersion(1, 1, 8); }));
   world_->log().Clear();
-  HWND picture = v->picture_window();
+  HWND picture = v->PictureWindow();
   auto mouse = [&](UINT message, int x, int y) {
     SendMessageW(picture, message, message == WM_MOUSEMOVE ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
   };
@@ -614,11 +614,11 @@ TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
   mouse(WM_LBUTTONDOWN, 100, 100);
   mouse(WM_MOUSEMOVE, 130, 130);
   ScreenRect frame;
-  ASSERT_TRUE(v->overlay_sink().overlay()->DragFrame(320, 240, &frame)) << "the rectangle shows while dragging";
+  ASSERT_TRUE(v->binding().overlay_sink()->overlay()->DragFrame(320, 240, &frame)) << "the rectangle shows while dragging";
   EXPECT_EQ((ScreenRect{100, 100, 130, 130}), frame);
   mouse(WM_LBUTTONUP, 130, 130);
   EXPECT_TRUE(Received("AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
-  EXPECT_FALSE(v->overlay_sink().overlay()->DragFrame(320, 240, &frame)) << "and goes with the button";
+  EXPECT_FALSE(v->binding().overlay_sink()->overlay()->DragFrame(320, 240, &frame)) << "and goes with the button";
 
   mouse(WM_LBUTTONDOWN, 100, 100);
   mouse(WM_LBUTTONUP, 105, 103);  // a click: nothing
@@ -670,7 +670,7 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
   EXPECT_TRUE(v->MenuState().recording);
   EXPECT_EQ("Recording to " + file, v->TipText(IDC_VIEW_RECORD)) << "the R toggle's tooltip names the file";
   bool rec_shown = false;
-  for (const auto& t : v->overlay_sink().overlay()->texts()) rec_shown |= t.colour == kRed;
+  for (const auto& t : v->binding().overlay_sink()->overlay()->texts()) rec_shown |= t.colour == kRed;
   EXPECT_TRUE(rec_shown) << "REC over the picture";
   PumpFor(3000);
   // The R toggle stops it.
@@ -757,11 +757,11 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
     return std::abs(int((p >> 16) & 0xFF) - 255) < 40 && std::abs(int((p >> 8) & 0xFF) - 165) < 40 &&
            std::abs(int(p & 0xFF)) < 60;
   };
-  auto frame_is_amber = [&] { return amber(Shoot(Rect(v->picture_window())).At(1, 120)); };
-  EXPECT_TRUE(PumpUntil(frame_is_amber, 3000)) << std::hex << Shoot(Rect(v->picture_window())).At(1, 120);
+  auto frame_is_amber = [&] { return amber(Shoot(Rect(v->PictureWindow())).At(1, 120)); };
+  EXPECT_TRUE(PumpUntil(frame_is_amber, 3000)) << std::hex << Shoot(Rect(v->PictureWindow())).At(1, 120);
   // MOTION sits above the name, in the lower part of the picture.
   auto word_pixels = [&] {
-    const Screenshot s = Shoot(Rect(v->picture_window()));
+    const Screenshot s = Shoot(Rect(v->PictureWindow()));
     int count = 0;
     for (int y = s.height / 2; y < s.height - 4; ++y)
       for (int x = 8; x < s.width - 8; ++x) count += amber(s.At(x, y));
@@ -803,15 +803,15 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   const HWND dialog = v->motion_settings()->hwnd();
   ASSERT_TRUE(IsWindowVisible(dialog));
   RECT overlap;
-  const RECT picture = Rect(v->picture_window()), beside = Rect(dialog);
+  const RECT picture = Rect(v->PictureWindow()), beside = Rect(dialog);
   EXPECT_FALSE(IntersectRect(&overlap, &picture, &beside)) << "the dialog covers the picture it edits";
 
   // A drag from corner to corner masks every cell; the grid darkens them all.
   RECT area;
-  GetClientRect(v->picture_window(), &area);
-  SendMessageW(v->picture_window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
-  SendMessageW(v->picture_window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.right - 2, area.bottom - 2));
-  SendMessageW(v->picture_window(), WM_LBUTTONUP, 0, MAKELPARAM(area.right - 2, area.bottom - 2));
+  GetClientRect(v->PictureWindow(), &area);
+  SendMessageW(v->PictureWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  SendMessageW(v->PictureWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.right - 2, area.bottom - 2));
+  SendMessageW(v->PictureWindow(), WM_LBUTTONUP, 0, MAKELPARAM(area.right - 2, area.bottom - 2));
   EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().MotionMask().count())) << "the detector has the mask at once";
   PumpUntil([] { return false; }, 500);
   EXPECT_EQ(0u, Count("PTZControl")) << "a mask drag is not a camera drag";
@@ -838,8 +838,8 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   // Cancel puts back what the settings opened with, on the detector and in the registry.
   Command(v, kCommandMotionSettings);
   ASSERT_NE(nullptr, v->motion_settings());
-  SendMessageW(v->picture_window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // unmasks a cell
-  SendMessageW(v->picture_window(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+  SendMessageW(v->PictureWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // unmasks a cell
+  SendMessageW(v->PictureWindow(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
   EXPECT_EQ(node::MotionDetector::kCells - 1, int(v->media().path().MotionMask().count()));
   // Esc on the slider cancels, as in any dialog (the main window's modal loop does not see this one's keys).
   PostMessageW(GetDlgItem(v->motion_settings()->hwnd(), IDC_MOTION_SENSITIVITY), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -964,7 +964,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RECORD)));
   EXPECT_TRUE(PumpUntil([&] { return f->status_line().text == "End of File"; }, 30000)) << f->status_line().text;
   bool end_shown = false;
-  for (const auto& t : f->overlay_sink().overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
+  for (const auto& t : f->binding().overlay_sink()->overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
   EXPECT_TRUE(end_shown);
 }
 
@@ -1091,7 +1091,7 @@ TEST_F(ViewWindow, AStalledViewGreysItsPictureAndReconnects) {
   const size_t grey = size_t(std::count(shown.begin() + w * h, shown.end(), uint8_t{128}));
   EXPECT_GE(grey, size_t(w) * h / 2 * 95 / 100) << "the old picture still has its colours";
   bool middle = false;
-  for (const auto& t : v->overlay_sink().overlay()->texts()) middle |= t.band == OverlayBand::kMiddle && t.colour == kWhite;
+  for (const auto& t : v->binding().overlay_sink()->overlay()->texts()) middle |= t.band == OverlayBand::kMiddle && t.colour == kWhite;
   EXPECT_TRUE(middle) << "no text in the middle of the picture";
   if (const char* shot = std::getenv("HALYARD_STALL_SHOT_MS")) PumpFor(std::atoi(shot));  // time for a screenshot
   EXPECT_TRUE(Received("CAM-320 RequestUserLogin", logins + 1, 10000)) << "the stalled link was not renewed";
