@@ -301,8 +301,8 @@ void CViewWindow::RefreshStatus() {
 // Motion detection on or off, with the camera's sensitivity and mask; a
 // motion that lasts keeps its amber frame until it ends.
 void CViewWindow::SetMotionDetection(bool on) {
-  binding_.media()->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
-  binding_.media()->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
+  binding_.media()->path().motion().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
+  binding_.media()->path().motion().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
   if (!on && binding_.video()) binding_.video()->SetMotion(false);
   RefreshOverlay();
 }
@@ -351,7 +351,7 @@ void CViewWindow::RefreshOverlay() {
   c.name = DisplayName();
   c.recording = binding_.media()->recorder().IsRecording();
   c.end_of_file = binding_.media()->path().EndOfFile();
-  if (binding_.media()->path().InMotion()) c.motion = Text(kViewerMotion);
+  if (binding_.media()->path().motion().InMotion()) c.motion = Text(kViewerMotion);
   if (const int64_t since = binding_.node()->stalled_since(); since != 0)
     c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
   if (picture_drag_ && HasCamera() &&
@@ -364,7 +364,7 @@ void CViewWindow::RefreshOverlay() {
   if (motion_settings_ && motion_settings_->result() == -1) {
     c.mask_grid = true;
     c.mask = motion_.mask;
-    binding_.media()->path().MotionCells(&c.changed, &c.objects);
+    binding_.media()->path().motion().MotionCells(&c.changed, &c.objects);
   }
   const bool same = overlay_made_ && c.text_height == overlay_content_.text_height &&
                     c.status == overlay_content_.status && c.show_status == overlay_content_.show_status &&

@@ -75,7 +75,7 @@ ViewMenuState CViewWindow::MenuState() const {
   s.file_view = request_.kind == ViewRequest::Kind::kFile;
   s.recording = binding_.media()->recorder().IsRecording();
   s.status_shown = show_status_;
-  s.motion_on = binding_.media()->path().MotionDetectionOn();
+  s.motion_on = binding_.media()->path().motion().MotionDetectionOn();
   s.motion_recording = binding_.media()->motion_recorder().Enabled();
   s.user_id = binding_.node()->login().user;
   s.camera_settings = IsRelay()                        ? CameraSettings::kRelayed
@@ -145,8 +145,8 @@ bool CViewWindow::OnViewCommand(UINT id, UINT code) {
       return true;
     }
     case kCommandMotionDetection:
-      SetMotionDetection(!binding_.media()->path().MotionDetectionOn());
-      RememberMotionDetection(CameraId(), binding_.media()->path().MotionDetectionOn());
+      SetMotionDetection(!binding_.media()->path().motion().MotionDetectionOn());
+      RememberMotionDetection(CameraId(), binding_.media()->path().motion().MotionDetectionOn());
       return true;
     case kCommandMotionRecording:
       ToggleMotionRecording();
@@ -294,7 +294,7 @@ void CViewWindow::ToggleMotionRecording() {
 
 void CViewWindow::StartMotionRecording(const std::string& folder) {
   binding_.media()->motion_recorder().Configure(true, folder, CameraId());
-  if (!binding_.media()->path().MotionDetectionOn()) SetMotionDetection(true);
+  if (!binding_.media()->path().motion().MotionDetectionOn()) SetMotionDetection(true);
 }
 
 void CViewWindow::TakeSnapshot() {

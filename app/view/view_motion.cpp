@@ -27,7 +27,7 @@ void CViewWindow::OpenMotionSettings() {
   SetWindowPos(motion_settings_->hwnd(), nullptr, left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(motion_settings_->hwnd(), SW_SHOW);
   // The cells show also while detection is off, so a user sees what would fire before switching it on.
-  binding_.media()->path().SetMotionPreview(true);
+  binding_.media()->path().motion().SetMotionPreview(true);
   RefreshOverlay();
 }
 
@@ -45,7 +45,7 @@ void CViewWindow::EndMotionSettings(bool keep) {
     motion_ = motion_opened_;
   if (mask_edit_.active() && GetCapture() == picture_) ReleaseCapture();
   mask_edit_.End();
-  binding_.media()->path().SetMotionPreview(false);
+  binding_.media()->path().motion().SetMotionPreview(false);
   ApplyMotionSettings();
   PostMessageW(hwnd(), kWmMotionSettingsEnded, 0, 0);
 }
@@ -53,8 +53,8 @@ void CViewWindow::EndMotionSettings(bool keep) {
 // The detector takes the settings at once whether it is on or off, so
 // switching it on later uses them too.
 void CViewWindow::ApplyMotionSettings() {
-  binding_.media()->path().SetMotionDetection(binding_.media()->path().MotionDetectionOn(), motion_.sensitivity, motion_.mask);
-  binding_.media()->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
+  binding_.media()->path().motion().SetMotionDetection(binding_.media()->path().motion().MotionDetectionOn(), motion_.sensitivity, motion_.mask);
+  binding_.media()->path().motion().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
   RefreshOverlay();
 }
 

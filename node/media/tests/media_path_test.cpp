@@ -312,7 +312,7 @@ TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
   path.StopWorker();
   const std::vector<uint64_t> at = sink.ShowTimes();
   ASSERT_EQ(at.size(), 12u);
-  const uint64_t spacing = NodeMediaPath::kPictureIntervalMs;
+  const uint64_t spacing = PicturePacer::kPictureIntervalMs;
   // Spaced out, the first nine would take 8 x 30 ms, and every stall would
   // leave the view that far behind for seconds.
   EXPECT_LT(at[8] - at[0], 8 * spacing) << "the backlog was played at the pictures' spacing";
@@ -359,24 +359,24 @@ TEST_F(MediaPathTest, StatisticsReportWhatWasShownOverTheTimeBetweenTicks) {
       ASSERT_TRUE(node::testing::WaitFor([&] { return path.FramesShown() >= want; }));
     }
   };
-  path.StatisticsTickAt(10000);
+  path.statistics().TickAt(10000);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
   show(25);
-  path.StatisticsTickAt(11000);
-  EXPECT_EQ(path.FramesPerSecond(), 25) << "a 25 fps camera";
+  path.statistics().TickAt(11000);
+  EXPECT_EQ(path.statistics().FramesPerSecond(), 25) << "a 25 fps camera";
   show(15);
-  path.StatisticsTickAt(12000);
-  EXPECT_EQ(path.FramesPerSecond(), 15) << "a 15 fps camera";
+  path.statistics().TickAt(12000);
+  EXPECT_EQ(path.statistics().FramesPerSecond(), 15) << "a 15 fps camera";
   show(30);
-  path.StatisticsTickAt(14000);
-  EXPECT_EQ(path.FramesPerSecond(), 15) << "a tick two seconds late spreads the pictures over both";
+  path.statistics().TickAt(14000);
+  EXPECT_EQ(path.statistics().FramesPerSecond(), 15) << "a tick two seconds late spreads the pictures over both";
   show(8);
-  path.StatisticsTickAt(14500);
-  EXPECT_EQ(path.FramesPerSecond(), 16) << "an early tick";
+  path.statistics().TickAt(14500);
+  EXPECT_EQ(path.statistics().FramesPerSecond(), 16) << "an early tick";
   path.StopWorker();
-  path.StatisticsTickAt(15500);
+  path.statistics().TickAt(15500);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps") << "no pictures came";
-  path.StatisticsTickAt(16500);
+  path.statistics().TickAt(16500);
   EXPECT_EQ(path.StatusText(), "0 fps, 0 kbps");
 
   // 125000 coded bytes in one second: 1000 kbps; in two seconds, 500.
@@ -389,7 +389,7 @@ TEST_F(MediaPathTest, StatisticsReportWhatWasShownOverTheTimeBetweenTicks) {
       bytes.DeliverMedia(Media(net::kMediaVideoFrame, big, 40u * uint64_t(i)));
       ASSERT_TRUE(node::testing::WaitFor([&] { return bytes.FramesShown() >= uint64_t(round * 10 + i) + 1; }));
     }
-    bytes.StatisticsTickAt(round == 0 ? 1000 : 3000);
+    bytes.statistics().TickAt(round == 0 ? 1000 : 3000);
     EXPECT_EQ(bytes.StatusText(), round == 0 ? "10 fps, 1000 kbps" : "5 fps, 500 kbps");
   }
   bytes.StopWorker();
