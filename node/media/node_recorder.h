@@ -144,10 +144,6 @@ class NodeRecorder {
   // "%#c" where the C runtime knows it (long date and time on Windows);
   // elsewhere the '#' is dropped and "%c" gives the locale's date and time.
   static std::string FormatLocalTime(const char* format, std::time_t when);
-  // "dir/name.mp4" numbered 2 is "dir/name-2.mp4"; number 1 is the path itself.
-  static std::string NumberedPath(const std::string& path, int number) {
-    return RecordingNames::NumberedPath(path, number);
-  }
   // How far below its size limit a file rolls over at the next intra
   // picture: room for the pictures until then.
   static uint64_t RollOverMargin(uint64_t limit);
