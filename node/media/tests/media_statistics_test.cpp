@@ -29,7 +29,9 @@ TEST(MediaStatistics, ReportWhatWasShownOverTheTimeBetweenTicks) {
     for (int i = 0; i < step.pictures; ++i) statistics.CountShown(0);
     statistics.TickAt(step.tick_ms);
     EXPECT_EQ(statistics.FramesPerSecond(), step.fps) << step.why;
-    if (step.pictures == 0) EXPECT_EQ(statistics.StatusText(), "0 fps, 0 kbps") << step.why;
+    if (step.pictures == 0) {
+      EXPECT_EQ(statistics.StatusText(), "0 fps, 0 kbps") << step.why;
+    }
   }
 }
 
