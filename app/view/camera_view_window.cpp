@@ -304,7 +304,7 @@ void CViewWindow::RefreshOverlay() {
   c.name = DisplayName();
   c.recording = binding_.media()->recorder().IsRecording();
   c.end_of_file = binding_.media()->path().EndOfFile();
-  if (binding_.media()->path().InMotion()) c.motion = Text(kViewerMotion);
+  if (binding_.media()->path().motion().InMotion()) c.motion = Text(kViewerMotion);
   if (const int64_t since = binding_.node()->stalled_since(); since != 0)
     c.no_video = settings::FormatUserMessage(Text(kViewerNoVideo), {node::ClockText(since)});
   if (RECT drag; picture_.DragRectangle(&drag)) {
@@ -316,7 +316,7 @@ void CViewWindow::RefreshOverlay() {
   if (motion_.Editing()) {
     c.mask_grid = true;
     c.mask = motion_.settings().mask;
-    binding_.media()->path().MotionCells(&c.changed, &c.objects);
+    binding_.media()->path().motion().MotionCells(&c.changed, &c.objects);
   }
   if (overlay_.Show(c) && overlay_.stream_idle()) RedrawPicture();
 }

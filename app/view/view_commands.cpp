@@ -44,7 +44,7 @@ ViewMenuState CViewWindow::MenuState() const {
   s.file_view = request_.kind == ViewRequest::Kind::kFile;
   s.recording = binding_.media()->recorder().IsRecording();
   s.status_shown = show_status_;
-  s.motion_on = binding_.media()->path().MotionDetectionOn();
+  s.motion_on = binding_.media()->path().motion().MotionDetectionOn();
   s.motion_recording = binding_.media()->motion_recorder().Enabled();
   s.user_id = binding_.node()->login().user;
   s.camera_settings = IsRelay()                        ? CameraSettings::kRelayed

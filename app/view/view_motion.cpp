@@ -23,15 +23,15 @@ void ViewMotion::TakeRemembered() {
 }
 
 void ViewMotion::SetDetection(bool on) {
-  binding_.media()->path().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
-  binding_.media()->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
+  binding_.media()->path().motion().SetMotionDetection(on, motion_.sensitivity, motion_.mask);
+  binding_.media()->path().motion().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
   if (!on && binding_.video()) binding_.video()->SetMotion(false);
   owner_.RefreshOverlay();
 }
 
 void ViewMotion::ToggleDetection() {
-  SetDetection(!binding_.media()->path().MotionDetectionOn());
-  RememberMotionDetection(owner_.CameraId(), binding_.media()->path().MotionDetectionOn());
+  SetDetection(!binding_.media()->path().motion().MotionDetectionOn());
+  RememberMotionDetection(owner_.CameraId(), binding_.media()->path().motion().MotionDetectionOn());
 }
 
 // Record on motion: into the --record folder, else the folder of the last
@@ -57,7 +57,7 @@ void ViewMotion::ToggleRecording() {
 
 void ViewMotion::StartRecording(const std::string& folder) {
   binding_.media()->motion_recorder().Configure(true, folder, owner_.CameraId());
-  if (!binding_.media()->path().MotionDetectionOn()) SetDetection(true);
+  if (!binding_.media()->path().motion().MotionDetectionOn()) SetDetection(true);
 }
 
 void ViewMotion::OpenSettings() {
@@ -85,7 +85,7 @@ void ViewMotion::OpenSettings() {
   SetWindowPos(dialog_->hwnd(), nullptr, left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ShowWindow(dialog_->hwnd(), SW_SHOW);
   // The cells show also while detection is off, so a user sees what would fire before switching it on.
-  binding_.media()->path().SetMotionPreview(true);
+  binding_.media()->path().motion().SetMotionPreview(true);
   owner_.RefreshOverlay();
 }
 
@@ -108,7 +108,7 @@ void ViewMotion::EndMotionSettings(bool keep) {
     motion_ = motion_opened_;
   if (mask_edit_.active() && GetCapture() == owner_.PictureWindow()) ReleaseCapture();
   mask_edit_.End();
-  binding_.media()->path().SetMotionPreview(false);
+  binding_.media()->path().motion().SetMotionPreview(false);
   Apply();
   PostMessageW(owner_.Window(), kWmMotionSettingsEnded, 0, 0);
 }
@@ -116,9 +116,9 @@ void ViewMotion::EndMotionSettings(bool keep) {
 // The detector takes the settings at once whether it is on or off, so
 // switching it on later uses them too.
 void ViewMotion::Apply() {
-  binding_.media()->path().SetMotionDetection(binding_.media()->path().MotionDetectionOn(), motion_.sensitivity,
+  binding_.media()->path().motion().SetMotionDetection(binding_.media()->path().motion().MotionDetectionOn(), motion_.sensitivity,
                                               motion_.mask);
-  binding_.media()->path().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
+  binding_.media()->path().motion().SetMotionRules(motion_.min_cells, motion_.min_duration_ms);
   owner_.RefreshOverlay();
 }
 

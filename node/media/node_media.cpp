@@ -10,7 +10,7 @@ NodeMedia::NodeMedia(int node_index, os::WindowPoster& poster, Windows windows, 
       recorder_(node_index, poster, windows.parent, windows.main_window, *this),
       motion_recorder_(node_index, poster, windows.parent, windows.main_window, *this),
       path_(node_index, poster, windows.parent, sink, feeder, &recorder_) {
-  path_.SetMotionRecorder(&motion_recorder_);
+  path_.motion().SetMotionRecorder(&motion_recorder_);
 }
 
 void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
@@ -24,7 +24,7 @@ void NodeMedia::SetEventLog(EventLog* log, const std::string& camera) {
   };
   recorder_.SetEventTeller(teller);
   motion_recorder_.recorder().SetEventTeller(teller);
-  path_.SetMotionTeller([log, camera](bool started, const MotionDetector::Event& event) {
+  path_.motion().SetMotionTeller([log, camera](bool started, const MotionDetector::Event& event) {
     char text[96];
     if (started)
       std::snprintf(text, sizeof text, "Motion started");

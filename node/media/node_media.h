@@ -39,22 +39,22 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
   void StopRecording() override {
     recorder_.Stop();
     motion_recorder_.recorder().Stop();
-    path_.TellTapsLinkClosed();
+    path_.taps().TellLinkClosed();
   }
   // A motion's recording is short and ends with its motion; the user's goes on.
   void InterruptRecording() override {
     recorder_.Interrupt();
     motion_recorder_.recorder().Stop();
-    path_.TellTapsLinkInterrupted();
+    path_.taps().TellLinkInterrupted();
   }
   // A further consumer of the stream (a recording plan): added to the media
   // path and told the link's state as it is now. Window thread; RemoveTap
   // before the tap goes.
   void AddTap(MediaTap* tap) {
-    path_.AddTap(tap);
+    path_.taps().Add(tap);
     tap->TapLinkState(camera_known_, link_up_);
   }
-  void RemoveTap(MediaTap* tap) { path_.RemoveTap(tap); }
+  void RemoveTap(MediaTap* tap) { path_.taps().Remove(tap); }
   // The user's recording, the recording on motion and the motion detector
   // tell `log` what they do, under `camera`'s name.
   void SetEventLog(EventLog* log, const std::string& camera);
@@ -63,7 +63,7 @@ class NodeMedia : public MediaConsumer, private RecorderHost {
   void LinkStateChanged(bool camera_known, bool link_up) override {
     camera_known_ = camera_known;
     link_up_ = link_up;
-    path_.TellTapsLinkState(camera_known, link_up);
+    path_.taps().TellLinkState(camera_known, link_up);
   }
 
  private:

@@ -5,27 +5,25 @@
 // with clocks that never run backwards.
 //
 // Threads and what each owns:
-//   window thread   Toggle, Start, Stop; takes the stream lock.
+//   window thread   Toggle, Start, Stop; takes the stream lock. Path and
+//                   LastFailure read RecordingStatus, without the stream lock.
 //   media worker    FeedVideo, Pump, NoteDiscardedVideo; takes the stream lock
 //                   and is the only thread that writes samples.
-//                   SetVideoConfiguration takes only the configuration lock.
-//   receive thread  FeedAudio: takes only the small sound-queue lock, never
+//                   SetVideoConfiguration takes only RecordingConfiguration's lock.
+//   receive thread  FeedAudio: takes only HeldSound's small lock, never
 //                   the stream lock, so no camera's network input waits for
 //                   a disk.
 //   finisher        finalises and closes each finished file (FileFinisher),
 //                   so no one waits for its syncs either; records and tells a
 //                   file it could not finish.
 //
-// Both tracks of a file share one clock: the camera's timestamp of the
-// file's first picture is time 0 of the video and of the sound, so a
-// picture and the sound recorded with it play together. Sound is held in
-// the queue until the pictures have caught up with it (or it has waited too
-// long), and sound older than the file's first picture is left out.
+// Both tracks of a file share one clock (TrackTimes); sound is held
+// (HeldSound) until the pictures have caught up with it, or it has waited
+// too long.
 //
-// Each file starts with an intra picture and never replaces another file:
-// a name that is taken gives way to "name-2.mp4", "name-3.mp4", ... The
-// recording continues in the next free numbered file when the camera
-// changes its configuration, when a file nears its size limit, and goes on
+// Each file starts with an intra picture and never replaces another file
+// (RecordingNames). The recording continues in the next free numbered file
+// when the camera changes its configuration, when a file nears its size limit, and goes on
 // at the next intra picture after pictures were discarded, and after the
 // link was down (Interrupt) with the first intra picture it brings. A file that
 // cannot be written (a full disk) ends the recording: the file is finalised
@@ -36,17 +34,19 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
-#include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "codec/video/video_encoder.h"
+#include "node/media/held_sound.h"
+#include "node/media/recording_configuration.h"
+#include "node/media/recording_names.h"
+#include "node/media/recording_status.h"
+#include "node/media/track_times.h"
 #include "os/window_seam.h"
 #include "record/file_finisher.h"
-#include "record/m4v_headers.h"
 #include "record/mp4_file.h"
 #include "record/mp4_output.h"
 
@@ -65,37 +65,9 @@ class RecorderHost {
   virtual bool ChooseRecordingPath(std::string* path) = 0;
 };
 
-// Why the last recording ended or did not start, for the view to tell.
-enum class RecordingFailure {
-  kNone,
-  kCannotCreate,   // the file could not be created
-  kInUse,          // another recording (or a repair) has the file
-  kWriteFailed,    // a write failed: a full disk, a removed drive
-  kFinishFailed,   // the file could not be finished; its journal stays for the repair at the next start
-};
-
-struct RecordingFailureReport {
-  RecordingFailure kind = RecordingFailure::kNone;
-  std::string path;
-  // Grows with every failure of any recorder, so each is told once and the
-  // later of two recorders' failures has the larger serial.
-  uint32_t serial = 0;
-  bool motion = false;  // set by NodeMedia: the recording on motion failed
-};
-
 class NodeRecorder {
  public:
-  static constexpr uint64_t kLargestStepMs = 3600000;
-  static constexpr uint32_t kVideoFallbackStepMs = 50;
-  static constexpr uint32_t kAudioFallbackStepMs = 64;
-  // Sound waits this long for the pictures before it is written alone.
-  static constexpr uint64_t kAudioHoldMs = 2000;
-  // At most this many sound frames wait (about 30 s of 64 ms frames).
-  static constexpr size_t kMaxHeldAudio = 480;
-
-  // Where a recording's bytes go; the default creates a new file at `path`
-  // and gives null when one exists there.
-  using OutputFactory = std::function<std::unique_ptr<record::Mp4Output>(const std::string& path)>;
+  using OutputFactory = RecordingNames::OutputFactory;
 
   // `parentWindow` is the view window frame (Toggle's notice), `mainWindow`
   // the main window (notice after Start and Stop).
@@ -133,24 +105,26 @@ class NodeRecorder {
   // Where the recorder tells what it did (started, stopped, continued in a
   // new file, failed, interrupted); called with the stream lock held, so it
   // must only queue. Set before the first Start.
-  using EventTeller = std::function<void(int kind, const std::string& text)>;
+  using EventTeller = RecordingStatus::EventTeller;
   enum TellKind { kTellStarted, kTellStopped, kTellRolledOver, kTellFailed };
-  void SetEventTeller(EventTeller teller) { tell_ = std::move(teller); }
+  void SetEventTeller(EventTeller teller) { status_.SetEventTeller(std::move(teller)); }
   // Returns once every file of this recorder is finalised and closed.
   void WaitFinished() { finisher_.WaitIdle(); }
 
-  bool IsRecording() const;
+  bool IsRecording() const { return recording_.load(); }
   // The file being written now (the chosen path, or a numbered one after it).
-  std::string Path() const;
-  RecordingFailureReport LastFailure() const;
+  std::string Path() const { return status_.Path(); }
+  RecordingFailureReport LastFailure() const { return status_.LastFailure(); }
 
   // The configuration unit the node's decoder applied before the pictures
   // that follow, and the picture size it reported for it (media worker); a
   // recording started later uses it as its unit 0. One
   // that decodes differently from the open file's unit 0 makes the next
   // intra picture start a new file.
-  void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height);
-  void ClearVideoConfiguration();
+  void SetVideoConfiguration(const uint8_t* data, size_t length, int width, int height) {
+    configuration_.Set(data, length, width, height);
+  }
+  void ClearVideoConfiguration() { configuration_.Clear(); }
 
   // One received video unit, after decoding; `have_picture`: the node holds a
   // picture buffer. One received audio frame (queued only).
@@ -170,40 +144,18 @@ class NodeRecorder {
   // "%#c" where the C runtime knows it (long date and time on Windows);
   // elsewhere the '#' is dropped and "%c" gives the locale's date and time.
   static std::string FormatLocalTime(const char* format, std::time_t when);
-  // "dir/name.mp4" numbered 2 is "dir/name-2.mp4"; number 1 is the path itself.
-  static std::string NumberedPath(const std::string& path, int number);
   // How far below its size limit a file rolls over at the next intra
   // picture: room for the pictures until then.
   static uint64_t RollOverMargin(uint64_t limit);
 
  private:
-  struct HeldAudio {
-    std::vector<uint8_t> bytes;
-    uint64_t timestamp;
-  };
-
   int StartAt(const std::string& path, bool may_replace);
-  // A new output at the first free name from `file_number_` on; sets
-  // path_ and file_number_. Null when none can be created.
-  std::unique_ptr<record::Mp4Output> CreateFreeOutput();
-  // Whether a recording of this program, or one cut off and not yet
-  // repaired, owns `path`.
-  static bool InUse(const std::string& path);
   // Makes the writer on `output` with unit 0 written: the received
   // configuration, or the encoder's headers without one. Stream lock held.
   std::unique_ptr<record::Mp4File> OpenFile(std::unique_ptr<record::Mp4Output> output);
   bool OpenPendingFile();
   // After an interruption: the next free numbered file, made when pictures come again.
   bool OpenNextAfterInterruption();
-  // The name the next file starts from: a cut's path, else the next number.
-  // Stream lock held.
-  void AdvanceName();
-  void Tell(int kind, const std::string& text) {
-    if (tell_) tell_(kind, text);
-  }
-  // A file made for the recording that could not be written at all: gone,
-  // so a full disk leaves no empty files behind.
-  void RemoveIfEmpty(const std::string& path);
   // Finalises the open file and continues in the next numbered one; false
   // (and no longer recording) when that cannot be created. Stream lock held.
   bool RollOver(const std::string& why);
@@ -219,120 +171,33 @@ class NodeRecorder {
   };
   // The file goes to the finisher, which writes `lastAudio` and finalises it.
   void HandOver(std::unique_ptr<record::Mp4File> writer, std::vector<TimedAudio> last_audio = {});
-  // Copies path_ for Path(); records a failure for LastFailure().
-  void PublishPath();
-  void SetFailure(RecordingFailure kind, const std::string& path);
-  // Takes the held sound that is due: up to the last picture's time, and
-  // what waited longer than kAudioHoldMs. `ending`: up to the last picture,
-  // the rest dropped (the file ends there). Stream lock held.
-  std::deque<HeldAudio> TakeHeldAudio(bool ending);
+  // The open file ends: the held sound up to its last picture, placed, and
+  // the rest dropped. Stream lock held.
+  std::vector<TimedAudio> TakeLastAudio();
   // Writes the held sound that is due. Stream lock held; media worker.
   void WriteHeldAudio();
-  // The frame's index and time in the file; false when it has no place
-  // there (before the file's first picture).
-  bool TimeAudio(const HeldAudio& frame, uint32_t* index, uint32_t* time);
-  void TakeConfiguration();
-  // A track's clock: the camera's stamps in, times that always grow out. A
-  // unit that goes back, or forward by more than an hour, is placed `step`
-  // after the previous one, and the units after it follow the camera's new
-  // clock from there; once a few in a row keep to it, it is the clock (a
-  // lone stray unit leaves it as it was). One stamped like the previous unit
-  // lies a millisecond after it (no two samples share a time). Stamps and
-  // times compare modulo 2^64, so a short timestamp that wraps goes on.
-  class UnitClock {
-   public:
-    explicit UnitClock(uint32_t step) : step_(step) {}
-    void Reset() { started_ = false; }
-    bool Started() const { return started_; }
-    // The unit's time; the first unit's is its own stamp.
-    uint64_t Advance(uint64_t stamp);
-    // What Advance would give, the clock unchanged.
-    uint64_t Peek(uint64_t stamp) const {
-      UnitClock copy = *this;
-      return copy.Advance(stamp);
-    }
-
-   private:
-    static bool Follows(uint64_t stamp, uint64_t previous);
-    uint32_t step_;
-    bool started_ = false;
-    uint64_t last_ = 0;    // the time of the last unit
-    uint64_t anchor_ = 0;  // the camera's stamp of the last unit on the clock
-    uint64_t offset_ = 0;  // time = stamp + offset
-    int candidate_units_ = 0;  // units in a row on another clock since a jump
-    uint64_t candidate_anchor_ = 0;
-    uint64_t candidate_offset_ = 0;
-  };
-  // Units in a row on the camera's new clock that make it the clock.
-  static constexpr int kSettleUnits = 3;
-  // Whether `a` lies after `b` (or with it), on clocks that wrap.
-  static bool NotBefore(uint64_t a, uint64_t b) { return static_cast<int64_t>(a - b) >= 0; }
-  void PostChannelReady(os::WindowHandle window);
   // A recording that ended by itself: the main window and the frame (its
   // toggle) are told, after the stream lock is let go.
   void NotifyEnded(std::unique_lock<std::mutex>& lock);
 
   const int node_index_;
-  os::WindowPoster& poster_;
-  const os::WindowHandle parent_window_;
-  const os::WindowHandle main_window_;
   RecorderHost& host_;
+  RecordingStatus status_;       // its own lock
+  RecordingConfiguration configuration_;  // its own lock for what the worker sets
+  HeldSound held_sound_;         // its own lock: the receive thread's queue
 
   mutable std::mutex stream_lock_;
-  OutputFactory output_factory_;
+  // Under the stream lock:
+  RecordingNames names_;
   uint64_t size_limit_ = 0;
-  std::atomic<bool> recording_{false};
+  std::atomic<bool> recording_{false};  // also read without it
   std::time_t start_time_ = 0;
-  std::string path_;       // the file being written
-  std::string first_path_;  // the path the recording started with
-  int file_number_ = 1;
   bool interrupted_ = false;  // the link went down; no file open until the next intra picture
-  bool cut_pending_ = false;  // ContinueIn: the next intra picture starts cut_path_
-  std::string cut_path_, cut_why_;
-  EventTeller tell_;
   std::unique_ptr<record::Mp4File> writer_;            // null while waiting for the first picture
   std::unique_ptr<record::Mp4Output> pending_output_;  // the file made at Start, until then
   codec::VideoEncoder encoder_;
-
-  // What the window reads, so it never waits for a sample being written.
-  mutable std::mutex info_lock_;
-  std::string shown_path_;
-  RecordingFailureReport failure_;
-
-  // The camera's configuration as the receive thread last set it.
-  mutable std::mutex config_lock_;
-  std::vector<uint8_t> received_configuration_;  // empty: none received
-  int received_width_ = 320;
-  int received_height_ = 240;
-  uint64_t configuration_serial_ = 0;
-
-  // The stream lock's copy of it, taken by the media worker.
-  std::vector<uint8_t> configuration_;
-  int width_ = 320;
-  int height_ = 240;
-  uint64_t seen_serial_ = 0;
-  record::M4vConfig file_config_;  // what the open file's unit 0 says
-  bool new_configuration_ = false; // the camera's configuration no longer matches it
-  std::string new_configuration_reason_;
-
+  TrackTimes tracks_;
   bool await_intra_ = false;  // the next video written must be an intra picture
-  bool first_video_ = false;
-  bool first_audio_ = false;
-  // The pictures' clock runs through the whole recording, as the sound
-  // queue's does, so a file that follows another keeps both on one clock.
-  UnitClock video_clock_{kVideoFallbackStepMs};
-  UnitClock audio_clock_{kAudioFallbackStepMs};  // the open file's sound, after the queue's clock
-  uint64_t base_ = 0;        // the pictures' clock at the file's first picture
-  int64_t audio_shift_ = 0;   // sound on a clock of its own: moved onto the pictures'
-  uint64_t last_video_ = 0;
-  uint64_t last_audio_ = 0;
-  uint32_t video_index_ = 0;
-  uint32_t audio_index_ = 0;
-
-  std::mutex audio_lock_;  // the receive thread's queue
-  std::deque<HeldAudio> held_audio_;  // times on the queue's clock
-  UnitClock queue_clock_{kAudioFallbackStepMs};
-  std::atomic<size_t> held_count_{0};
 
   record::FileFinisher finisher_;  // last: its files finish before the rest goes
 };

@@ -324,7 +324,7 @@ void Viewer::Act() {
       if ((v = Pick(State::kOpen))) {
         doing_ = "switching motion detection";
         node::NodeMediaPath& path = v->media->path();
-        path.SetMotionDetection(!path.MotionDetectionOn(), 5, node::MotionDetector::Mask());
+        path.motion().SetMotionDetection(!path.motion().MotionDetectionOn(), 5, node::MotionDetector::Mask());
         ++actions_["motion detection switch"];
       }
       break;

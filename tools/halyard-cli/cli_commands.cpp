@@ -85,8 +85,8 @@ void Alert(Session& s, const Options& o, MotionAlerts& alerts, std::time_t when,
 // start and end; with --on-alert, an "alert: ..." line after each start.
 void PrintMotions(Session& s, const Options& o) {
   node::NodeMediaPath& path = s.media().path();
-  path.SetMotionDetection(true, o.sensitivity, node::MotionDetector::Mask());
-  path.SetMotionRules(o.min_cells, o.min_duration_ms);
+  path.motion().SetMotionDetection(true, o.sensitivity, node::MotionDetector::Mask());
+  path.motion().SetMotionRules(o.min_cells, o.min_duration_ms);
   std::shared_ptr<MotionAlerts> alerts;
   if (!o.on_alert.empty()) {
     alerts = std::make_shared<MotionAlerts>(o.on_alert);
@@ -99,7 +99,7 @@ void PrintMotions(Session& s, const Options& o) {
       std::printf("motion: %s start\n", now.c_str());
       if (alerts) Alert(s, o, *alerts, when, now);
     } else {
-      const node::MotionDetector::Event e = s.media().path().LastMotion();
+      const node::MotionDetector::Event e = s.media().path().motion().LastMotion();
       std::printf("motion: %s end %.1f s (at most %.0f%% of the picture)\n", now.c_str(), static_cast<double>(e.lengthMs) / 1000.0,
                   e.largestArea * 100.0);
     }

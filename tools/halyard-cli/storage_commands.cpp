@@ -45,8 +45,8 @@ int RecordByPlan(Session& s, const Options& o, std::string* reason) {
                                      : node::PlanMode::kContinuousMotion;
   plan.file_minutes = o.file_minutes;
   // The motion settings the plan's detector runs with; the view's own detection stays off.
-  s.media().path().SetMotionDetection(false, o.sensitivity, node::MotionDetector::Mask());
-  s.media().path().SetMotionRules(o.min_cells, o.min_duration_ms);
+  s.media().path().motion().SetMotionDetection(false, o.sensitivity, node::MotionDetector::Mask());
+  s.media().path().motion().SetMotionRules(o.min_cells, o.min_duration_ms);
 
   node::DiskStorage disk;
   node::RetentionService retention(disk, &s.event_log());

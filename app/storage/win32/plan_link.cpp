@@ -134,8 +134,8 @@ class WindowlessLink : public PlanLink {
     const std::string& id = node_->camera_id();
     const view::MotionSettings motion = view::MotionSettingsRemembered(id);
     const bool detect = shown_.sink != nullptr && view::MotionDetectionRemembered(id);
-    media_->path().SetMotionDetection(detect, motion.sensitivity, motion.mask);
-    media_->path().SetMotionRules(motion.min_cells, motion.min_duration_ms);
+    media_->path().motion().SetMotionDetection(detect, motion.sensitivity, motion.mask);
+    media_->path().motion().SetMotionRules(motion.min_cells, motion.min_duration_ms);
   }
 
   Win32PlanLinks& owner_;

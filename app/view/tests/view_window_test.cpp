@@ -751,7 +751,7 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
   EXPECT_TRUE(v->MenuState().motion_recording);
   EXPECT_TRUE(MotionDetectionRemembered("CAM-MOTION")) << "the camera's setting was not kept";
   EXPECT_EQ(OutputFolder(), MotionRecordingRemembered("CAM-MOTION"));
-  ASSERT_TRUE(PumpUntil([&] { return v->media().path().InMotion(); }, 20000)) << "the crossing gave no motion";
+  ASSERT_TRUE(PumpUntil([&] { return v->media().path().motion().InMotion(); }, 20000)) << "the crossing gave no motion";
 
   auto amber = [](uint32_t p) {
     return std::abs(int((p >> 16) & 0xFF) - 255) < 40 && std::abs(int((p >> 8) & 0xFF) - 165) < 40 &&
@@ -768,7 +768,7 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
     return count;
   };
   EXPECT_TRUE(PumpUntil([&] { return word_pixels() > 20; }, 3000)) << "MOTION is not over the picture";
-  ASSERT_TRUE(PumpUntil([&] { return !v->media().path().InMotion(); }, 15000)) << "the motion never ended";
+  ASSERT_TRUE(PumpUntil([&] { return !v->media().path().motion().InMotion(); }, 15000)) << "the motion never ended";
   EXPECT_TRUE(PumpUntil([&] { return !frame_is_amber(); }, 3000)) << "the amber frame stayed";
   // Ten seconds after the motion the file is finished.
   ASSERT_TRUE(PumpUntil([&] { return !v->media().motion_recorder().IsRecording(); }, 15000));
@@ -812,7 +812,7 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   SendMessageW(v->PictureWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
   SendMessageW(v->PictureWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.right - 2, area.bottom - 2));
   SendMessageW(v->PictureWindow(), WM_LBUTTONUP, 0, MAKELPARAM(area.right - 2, area.bottom - 2));
-  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().MotionMask().count())) << "the detector has the mask at once";
+  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().motion().MotionMask().count())) << "the detector has the mask at once";
   PumpUntil([] { return false; }, 500);
   EXPECT_EQ(0u, Count("PTZControl")) << "a mask drag is not a camera drag";
   EXPECT_TRUE(PumpUntil([&] { return luma_sum() < plain * 3 / 4; }, 3000)) << plain << " " << luma_sum();
@@ -820,7 +820,7 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   // The slider tries its level on the detector at once.
   SendDlgItemMessageW(dialog, IDC_MOTION_SENSITIVITY, TBM_SETPOS, TRUE, 9);
   SendMessageW(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_MOTION_SENSITIVITY)));
-  EXPECT_EQ(9, v->media().path().MotionSensitivity());
+  EXPECT_EQ(9, v->media().path().motion().MotionSensitivity());
   // The smallest object and shortest motion: a half-typed field keeps the last whole value.
   SetDlgItemTextW(dialog, IDC_MOTION_MIN_SIZE, L"7");
   SetDlgItemTextW(dialog, IDC_MOTION_MIN_DURATION, L"1.5");
@@ -840,19 +840,19 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   ASSERT_NE(nullptr, v->motion_settings());
   SendMessageW(v->PictureWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // unmasks a cell
   SendMessageW(v->PictureWindow(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
-  EXPECT_EQ(node::MotionDetector::kCells - 1, int(v->media().path().MotionMask().count()));
+  EXPECT_EQ(node::MotionDetector::kCells - 1, int(v->media().path().motion().MotionMask().count()));
   // Esc on the slider cancels, as in any dialog (the main window's modal loop does not see this one's keys).
   PostMessageW(GetDlgItem(v->motion_settings()->hwnd(), IDC_MOTION_SENSITIVITY), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(PumpUntil([&] { return v->motion_settings() == nullptr; }, 3000)) << "Esc did not cancel";
-  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().MotionMask().count()));
+  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().motion().MotionMask().count()));
   EXPECT_EQ(node::MotionDetector::kCells, int(MotionSettingsRemembered("CAM-MOTION").mask.count()));
 
   // With every cell masked, the crossing (once in every 20 s of the scene) never counts as motion.
   Command(v, kCommandMotionDetection);
   ASSERT_TRUE(v->MenuState().motion_on);
   const uint64_t until = v->media().path().FramesShown() + 21 * 25;
-  PumpUntil([&] { return v->media().path().InMotion() || v->media().path().FramesShown() >= until; }, 30000);
-  EXPECT_FALSE(v->media().path().InMotion()) << "a masked picture fired";
+  PumpUntil([&] { return v->media().path().motion().InMotion() || v->media().path().FramesShown() >= until; }, 30000);
+  EXPECT_FALSE(v->media().path().motion().InMotion()) << "a masked picture fired";
   Command(v, kCommandMotionDetection);
   RememberMotionDetection("CAM-MOTION", false);
   RememberMotionSettings("CAM-MOTION", MotionSettings());

@@ -202,12 +202,12 @@ TEST_F(NodeMotion, AMotionGoingOnThroughAnOutageIsRecordedAfterIt) {
   const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
   ASSERT_GE(scene.pictures.size(), 300u);
   std::atomic<int> started{0}, ended{0};
-  media_.path().SetMotionTeller([&](bool start, const MotionDetector::Event&) { ++(start ? started : ended); });
-  media_.path().SetMotionDetection(true, MotionDetector::kDefaultSensitivity, MotionDetector::Mask());
+  media_.path().motion().SetMotionTeller([&](bool start, const MotionDetector::Event&) { ++(start ? started : ended); });
+  media_.path().motion().SetMotionDetection(true, MotionDetector::kDefaultSensitivity, MotionDetector::Mask());
   auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
   media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
   Play(seconds(6, 9), 6000);
-  ASSERT_TRUE(media_.path().InMotion()) << "the crossing gave no motion";
+  ASSERT_TRUE(media_.path().motion().InMotion()) << "the crossing gave no motion";
   media_.InterruptRecording();  // the close sequence of a link being restored, then Setup
   media_.Reset();
   media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
@@ -225,19 +225,19 @@ TEST_F(NodeMotion, TheSettingsPreviewShowsCellsAndStartsNoMotion) {
   const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
   ASSERT_GE(scene.pictures.size(), 300u);
   std::atomic<int> started{0};
-  media_.path().SetMotionTeller([&](bool start, const MotionDetector::Event&) { started += start ? 1 : 0; });
+  media_.path().motion().SetMotionTeller([&](bool start, const MotionDetector::Event&) { started += start ? 1 : 0; });
   auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
   media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
-  media_.path().SetMotionPreview(true);
+  media_.path().motion().SetMotionPreview(true);
   Play(seconds(6, 9), 6000);
   MotionDetector::Mask changed, objects;
-  media_.path().MotionCells(&changed, &objects);
+  media_.path().motion().MotionCells(&changed, &objects);
   EXPECT_TRUE(changed.any()) << "no cells shown while the square crosses";
   EXPECT_EQ(0, started.load());
-  EXPECT_FALSE(media_.path().InMotion());
-  media_.path().SetMotionPreview(false);
+  EXPECT_FALSE(media_.path().motion().InMotion());
+  media_.path().motion().SetMotionPreview(false);
   Play(seconds(9, 10), 9000);
-  media_.path().MotionCells(&changed, &objects);
+  media_.path().motion().MotionCells(&changed, &objects);
   EXPECT_TRUE(changed.none()) << "the preview's cells stayed";
   EXPECT_EQ(0, started.load());
 }

@@ -383,10 +383,10 @@ TEST(NodeRecording, NewConfigurationContinuesInANumberedFile) {
   EXPECT_EQ(recorder.LastFailure().path, "fail-3.mp4");
 }
 
-TEST(NodeRecording, NumberedPathsKeepTheExtension) {
-  EXPECT_EQ(NodeRecorder::NumberedPath("rec.mp4", 1), "rec.mp4");
-  EXPECT_EQ(NodeRecorder::NumberedPath("C:\\cam.v1\\rec.mp4", 2), "C:\\cam.v1\\rec-2.mp4");
-  EXPECT_EQ(NodeRecorder::NumberedPath("/tmp/cam.v1/rec", 3), "/tmp/cam.v1/rec-3");
+TEST(RecordingNames, NumberedPathsKeepTheExtension) {
+  EXPECT_EQ(RecordingNames::NumberedPath("rec.mp4", 1), "rec.mp4");
+  EXPECT_EQ(RecordingNames::NumberedPath("C:\\cam.v1\\rec.mp4", 2), "C:\\cam.v1\\rec-2.mp4");
+  EXPECT_EQ(RecordingNames::NumberedPath("/tmp/cam.v1/rec", 3), "/tmp/cam.v1/rec-3");
 }
 
 #ifndef _WIN32

@@ -263,7 +263,7 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   }
   ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
   media.StopWorker();
-  EXPECT_FALSE(media.path().MotionDetectionOn()) << "the view's detection was switched on";
+  EXPECT_FALSE(media.path().motion().MotionDetectionOn()) << "the view's detection was switched on";
   media.RemoveTap(&plan_);
   plan_.Stop();
   plan_.motion().recorder().WaitFinished();
