@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/file_list_window.h"
+#include "app/program_core.h"
 #include "app/server_tree.h"
 #include "app/view_host.h"
 #include "app/view_list.h"
@@ -10,6 +11,12 @@
 #include "settings/win32/ini_handler.h"
 
 namespace app {
+
+void HostEventHandler::OnDoorbell(ProgramCore& core) {
+  hosting::HostEvent event;
+  if (!core.has_hosting() || !core.events().Pop(&event)) return;
+  router_.Route(event, *this);
+}
 
 void HostEventHandler::HostOnline(const std::string& address, int port, ConnectionKey key) {
   tree_.model().SetHostReconnecting(address, port, false);

@@ -20,6 +20,7 @@ class EventLog;
 namespace app {
 
 class CFileListWindow;
+class ProgramCore;
 class CServerTree;
 class CameraView;
 class ViewList;
@@ -43,6 +44,10 @@ class HostEventHandler : public HostEventTarget {
                    HostEventOwner& owner)
       : tree_(tree), file_list_(file_list), views_(views), log_(log), owner_(owner) {}
 
+  // The hosting client rang: its next event (one per doorbell message) is applied.
+  void OnDoorbell(ProgramCore& core);
+  // The hosting server's connection, while there is one.
+  ConnectionKey host_key() const { return router_.host_key(); }
   // Camera servers whose view or plan link has closed or lost its link go offline.
   void ReconcileCameraServers();
   // The views reporting a notice mark their tree entries.
@@ -74,6 +79,7 @@ class HostEventHandler : public HostEventTarget {
   void Tell(const settings::TextId& id);
   static ConnectionKey VideoSocketOf(CameraView* view);
 
+  HostEventRouter router_;
   CServerTree& tree_;
   CFileListWindow& file_list_;
   ViewList& views_;

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/about_box.h"
+
 #include <algorithm>
 
 #include "app/recordings/recordings_texts.h"
@@ -72,6 +74,44 @@ void RestorePosition(HWND window) {
   ShowWindow(window, SW_SHOWNOACTIVATE);
 }
 
+// The hosting client reports to the main window.
+void StartHostingClient(ProgramCore& core, HWND window) {
+  hosting::HostingService& hosting = core.MakeHosting(reinterpret_cast<os::WindowHandle>(window));
+  hosting.SetHostReconnect(settings::LoadKeepReconnecting());
+  hosting.Start();
+}
+
+// Where the Recordings window looks: the --record folder, the folders
+// recorded in lately and the plans' root, with the plans' "Keep" marks.
+recordings::RecordingsSources RecordingSources(const std::string& record_folder, MainPlans& plans,
+                                               present::SoundDevice* sound) {
+  recordings::RecordingsSources sources;
+  std::vector<std::string> folders = RegistryOpenRecordingList().Folders();
+  if (!record_folder.empty()) folders.insert(folders.begin(), record_folder);
+  for (std::string folder : folders) {
+    if (folder.empty()) continue;
+    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    if (std::find(sources.roots.begin(), sources.roots.end(), folder) == sources.roots.end()) sources.roots.push_back(folder);
+  }
+  const std::string app_data = os::LocalAppDataDirectory();
+  if (!app_data.empty()) sources.event_folder = app_data + "Halyard\\";
+  if (storage::PlanService* service = plans.service()) {
+    std::string root = service->plans().storage().root;
+    if (!root.empty() && root.back() != '\\' && root.back() != '/') root += '\\';
+    if (!root.empty() && std::find(sources.roots.begin(), sources.roots.end(), root) == sources.roots.end())
+      sources.roots.push_back(root);
+    // Asked at the time: the plans end before the Recordings window.
+    sources.is_kept = [&plans](const std::string& path) {
+      return plans.service() && plans.service()->plans().retention().IsKept(path);
+    };
+    sources.set_keep = [&plans](const std::string& path, bool keep) {
+      return plans.service() && plans.service()->plans().retention().SetKeep(path, keep);
+    };
+  }
+  sources.sound = sound;
+  return sources;
+}
+
 }  // namespace
 
 CMainWindow::CMainWindow(MainWindowSetup setup)
@@ -79,6 +119,8 @@ CMainWindow::CMainWindow(MainWindowSetup setup)
       setup_(std::move(setup)),
       core_(setup_.parts->core),
       devices_(setup_.parts->devices),
+      side_windows_(setup_.instance, core_.event_log(),
+                    [this] { return RecordingSources(setup_.options.record_folder, plans_, devices_.sound()); }),
       entries_({this, &core_, &tree_, &views_, &opener_, &plans_, &walls_, &layouts_}),
       view_host_({setup_.instance, setup_.program_dir, this, &file_list_, &core_, &devices_, &views_, &side_windows_,
                   &alerts_, &layouts_, [this](CameraView* view) { ViewClosed(view); }}),
@@ -114,7 +156,7 @@ BOOL CMainWindow::OnInitDialog() {
   ApplySkin();
   g_main_window = this;
   StartEventFile(core_);
-  StartHostingClient();
+  StartHostingClient(core_, hwnd());
   devices_.OpenSound(hwnd());
   ApplyCaptionAndFont(hwnd(), Item(IDC_TREE_SERVER));
   RestorePosition(hwnd());
@@ -134,41 +176,6 @@ BOOL CMainWindow::OnInitDialog() {
   PostMessageW(hwnd(), kWmRestoreStartLayout, 0, 0);
   // No control takes the focus, so the window is not activated by its own start.
   return FALSE;
-}
-
-recordings::RecordingsSources CMainWindow::RecordingSources() {
-  recordings::RecordingsSources sources;
-  std::vector<std::string> folders = RegistryOpenRecordingList().Folders();
-  if (!setup_.options.record_folder.empty()) folders.insert(folders.begin(), setup_.options.record_folder);
-  for (std::string folder : folders) {
-    if (folder.empty()) continue;
-    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
-    if (std::find(sources.roots.begin(), sources.roots.end(), folder) == sources.roots.end()) sources.roots.push_back(folder);
-  }
-  const std::string app_data = os::LocalAppDataDirectory();
-  if (!app_data.empty()) sources.event_folder = app_data + "Halyard\\";
-  if (storage::PlanService* plans = plans_.service()) {
-    std::string root = plans->plans().storage().root;
-    if (!root.empty() && root.back() != '\\' && root.back() != '/') root += '\\';
-    if (!root.empty() && std::find(sources.roots.begin(), sources.roots.end(), root) == sources.roots.end())
-      sources.roots.push_back(root);
-    // Asked at the time: the plans end before the Recordings window.
-    sources.is_kept = [this](const std::string& path) {
-      return plans_.service() && plans_.service()->plans().retention().IsKept(path);
-    };
-    sources.set_keep = [this](const std::string& path, bool keep) {
-      return plans_.service() && plans_.service()->plans().retention().SetKeep(path, keep);
-    };
-  }
-  sources.sound = devices_.sound();
-  return sources;
-}
-
-// The hosting client reports to the main window.
-void CMainWindow::StartHostingClient() {
-  hosting::HostingService& hosting = core_.MakeHosting(reinterpret_cast<os::WindowHandle>(hwnd()));
-  hosting.SetHostReconnect(settings::LoadKeepReconnecting());
-  hosting.Start();
 }
 
 void CMainWindow::Shutdown() {
@@ -199,13 +206,6 @@ void CMainWindow::Shutdown() {
   core_.WriteEventsTo("");  // writes what is queued
 }
 
-void CMainWindow::OnHostEvent() {
-  // One event per doorbell message.
-  hosting::HostEvent event;
-  if (!core_.has_hosting() || !core_.events().Pop(&event)) return;
-  router_.Route(event, host_events_);
-}
-
 // ---- messages -------------------------------------------------------------
 
 INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -224,7 +224,7 @@ INT_PTR CMainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   switch (message) {
     case os::kWmHostEvent:
-      OnHostEvent();
+      host_events_.OnDoorbell(core_);
       return TRUE;
     case kWmTrayCallback:
       tray_.OnCallback(lparam, alerts_.armed());
@@ -329,7 +329,7 @@ bool CMainWindow::OnTimer(UINT_PTR timer) {
 bool CMainWindow::OnSystemCommand(UINT id) {
   switch (id) {
     case ID_ABOUT:
-      ShowAbout();
+      CAboutBox(setup_.instance, setup_.version).DoModal(hwnd());
       return true;
     default:
       return side_windows_.OnCommand(hwnd(), id) || layouts_.OnCommand(id) || walls_.OnCommand(id);

@@ -113,12 +113,9 @@ class CMainWindow : public dialogs::CSkinnedDialog, private HostEventOwner {
   void OnCancel() override {}
 
  private:
-  void StartHostingClient();
-  recordings::RecordingsSources RecordingSources();
   void Shutdown();
   bool OnTimer(UINT_PTR timer);
   bool OnSystemCommand(UINT id);
-  void OnHostEvent();
   // The view's window is gone: off the view list, deleted from the message loop.
   void ViewClosed(CameraView* view);
   // HostEventOwner: the hosting client's events, applied by host_events_.
@@ -134,7 +131,6 @@ class CMainWindow : public dialogs::CSkinnedDialog, private HostEventOwner {
   void ShowHideList();
   void SortWindows();
   void ShowOptions();
-  void ShowAbout();
 
   MainWindowSetup setup_;
   ProgramCore& core_;
@@ -143,9 +139,8 @@ class CMainWindow : public dialogs::CSkinnedDialog, private HostEventOwner {
   alerts::CameraAlerts alerts_{&core_.event_log(), [this](const std::string& title, const std::string& text) {
                                  tray_.ShowBalloon(title, text);
                                }};
-  HostEventRouter router_;
   // The Recordings window plays through the sound output: closed before it (Shutdown).
-  SideWindows side_windows_{setup_.instance, core_.event_log(), [this] { return RecordingSources(); }};
+  SideWindows side_windows_;
   DockingList docking_;
   CServerTree tree_;
   ViewList views_;

@@ -1,7 +1,5 @@
-// The main window's commands: connecting the selected entry, closing views,
-// logging out and exiting, arranging and hiding windows, the option sheet
-// and the about box.
-#include "app/about_box.h"
+// The main window's commands: closing views, logging out and exiting,
+// arranging and hiding windows, the option sheet.
 #include "app/main_window.h"
 #include "hosting/hosting_service.h"
 #include "app/resource.h"
@@ -92,13 +90,8 @@ void CMainWindow::ShowOptions() {
   }
 }
 
-void CMainWindow::ShowAbout() {
-  CAboutBox about(setup_.instance, setup_.version);
-  about.DoModal(hwnd());
-}
-
 void CMainWindow::CamerasArrived() {
-  opener_.OpenPending(router_.host_key(), [this](const std::string& camera) { return start_.RecordingPath(camera); });
+  opener_.OpenPending(host_events_.host_key(), [this](const std::string& camera) { return start_.RecordingPath(camera); });
 }
 
 }  // namespace app

@@ -106,10 +106,11 @@ bool DirectLink::OnMessage(const net::RawMessage& m) {
 bool DirectLink::OnLoginReply(const net::RawMessage& m) {
   const bool on_video = parsing_socket_ != audio_.socket();
   if (net::DecodeLoginReply(m.body, m.length) != net::kLoginAccepted) {
+    // Never retried: whoever sees the refusal must find it so.
+    no_retry_ = true;
     connect_status_ = kStatusLoginRefused;
     Post(ctx_.self, os::kWmNodeConnectStatus, 0, kStatusLoginRefused);
     DebugLog("RECV : [ HostingService::CS_ReplyUserLogin ] : Node[ %d ] is Login Fail : ID/PWD\n", ctx_.index);
-    no_retry_ = true;
     link_events_.LoginRefused();
     if (ctx_.hosting) ctx_.hosting->CS_SocketClose(&node_, 0);
     return false;
