@@ -1,13 +1,13 @@
 #include "app/main_window.h"
 
-#include "app/about_box.h"
-
 #include <algorithm>
 
+#include "app/about_box.h"
 #include "app/recordings/recordings_texts.h"
 #include "app/registry_open_recordings.h"
 #include "hosting/hosting_service.h"
 #include "app/resource.h"
+#include "dialogs/win32/network_sheet.h"
 #include "os/app_data.h"
 #include "os/debug_log.h"
 #include "os/win32/monitors.h"
@@ -111,6 +111,39 @@ recordings::RecordingsSources RecordingSources(const std::string& record_folder,
   sources.sound = sound;
   return sources;
 }
+
+// "Sort Window": the main window to the top left corner of the monitor it is
+// on ((0, 0) on the primary one), the views undocked and placed beside it.
+void SortWindows(HWND main, ViewList& views) {
+  const ScreenRect monitor = win32::MonitorOf(main);
+  SetWindowPos(main, nullptr, monitor.left, monitor.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  views.BeginSortPass();
+  for (CameraView* view : views.Snapshot()) view->Undock();
+}
+
+// The option sheet edits a copy; connections started later take the result.
+void ShowOptions(HINSTANCE instance, HWND main, ProgramCore& core, storage::PlanService* plans, ViewList& views) {
+  net::ProxySettings proxy = *core.hosting().Proxy();
+  dialogs::StoragePageData storage;
+  if (plans) {
+    storage.root = plans->plans().storage().root;
+    storage.limits = plans->plans().storage().limits;
+    storage.report = plans->plans().retention().LastReport();
+  }
+  dialogs::CNetworkSheet sheet(instance, main, proxy, plans ? &storage : nullptr);
+  sheet.Run();
+  if (plans && storage.changed) plans->SetStorage({storage.root, storage.limits});
+  core.hosting().SetProxy(proxy);
+  // Open direct views follow "Keep reconnecting" from their next attempt.
+  const bool keep = settings::LoadKeepReconnecting();
+  core.hosting().SetHostReconnect(keep);
+  const bool gdi = settings::LoadDrawThroughGdi();
+  for (CameraView* view : views.Snapshot()) {
+    if (!view->IsRelay()) view->Node().SetKeepReconnecting(keep);
+    view->SetDrawThroughGdi(gdi);
+  }
+}
+
 
 }  // namespace
 
@@ -374,10 +407,10 @@ bool CMainWindow::OnCommand(int id, int code, HWND control) {
       alerts_.SetArmed(!alerts_.armed());
       return true;
     case IDC_BUTTON_SORT:
-      SortWindows();
+      SortWindows(hwnd(), views_);
       return true;
     case IDC_BUTTON_OPTION:
-      ShowOptions();
+      ShowOptions(setup_.instance, hwnd(), core_, plans_.service(), views_);
       return true;
     case IDC_BUTTON_HELP:
       return true;

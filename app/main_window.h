@@ -80,7 +80,6 @@ class CMainWindow : public dialogs::CSkinnedDialog, private HostEventOwner {
   // The "Event Log" and "Recordings" windows (tray menu and system menu).
   SideWindows& side_windows() { return side_windows_; }
   alerts::CameraAlerts& alerts() { return alerts_; }
-  bool microphone_on() const { return devices_.microphone_on(); }
   bool tray_icon_shown() const { return tray_.added(); }
   // The main window has ended (Exit).
   bool ended() const { return result() != -1; }
@@ -129,8 +128,6 @@ class CMainWindow : public dialogs::CSkinnedDialog, private HostEventOwner {
   void Exit();
   void EndMain();
   void ShowHideList();
-  void SortWindows();
-  void ShowOptions();
 
   MainWindowSetup setup_;
   ProgramCore& core_;

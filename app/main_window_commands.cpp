@@ -1,21 +1,10 @@
 // The main window's commands: closing views, logging out and exiting,
-// arranging and hiding windows, the option sheet.
+// showing and hiding the file list.
 #include "app/main_window.h"
-#include "hosting/hosting_service.h"
 #include "app/resource.h"
-#include "dialogs/win32/network_sheet.h"
-#include "os/win32/monitors.h"
-#include "os/win32/text.h"
-#include "settings/win32/ini_handler.h"
-#include "settings/win32/viewer_registry.h"
+#include "hosting/hosting_service.h"
 
 namespace app {
-namespace {
-
-using settings::IniHandler;
-namespace text = settings::text;
-
-}  // namespace
 
 void CMainWindow::ViewClosed(CameraView* view) {
   if (plans_.service()) plans_.service()->ViewClosing(views_.RequestOf(view), *view);
@@ -56,38 +45,6 @@ void CMainWindow::EndMain() {
 void CMainWindow::ShowHideList() {
   const bool shown = core_.hosting().HostConnected() && file_list_.hwnd() && file_list_.ToggleBeside(hwnd());
   SetChecked(IDC_CHECK_SHOW_LIST, shown);
-}
-
-void CMainWindow::SortWindows() {
-  // The top left corner of the monitor it is on: (0, 0) on the primary one.
-  const ScreenRect monitor = win32::MonitorOf(hwnd());
-  SetWindowPos(hwnd(), nullptr, monitor.left, monitor.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  views_.BeginSortPass();
-  for (CameraView* view : views_.Snapshot()) view->Undock();
-}
-
-void CMainWindow::ShowOptions() {
-  // The sheet edits a copy; connections started later take the result.
-  net::ProxySettings proxy = *core_.hosting().Proxy();
-  dialogs::StoragePageData storage;
-  storage::PlanService* plans = plans_.service();
-  if (plans) {
-    storage.root = plans->plans().storage().root;
-    storage.limits = plans->plans().storage().limits;
-    storage.report = plans->plans().retention().LastReport();
-  }
-  dialogs::CNetworkSheet sheet(setup_.instance, hwnd(), proxy, plans ? &storage : nullptr);
-  sheet.Run();
-  if (plans && storage.changed) plans->SetStorage({storage.root, storage.limits});
-  core_.hosting().SetProxy(proxy);
-  // Open direct views follow "Keep reconnecting" from their next attempt.
-  const bool keep = settings::LoadKeepReconnecting();
-  core_.hosting().SetHostReconnect(keep);
-  const bool gdi = settings::LoadDrawThroughGdi();
-  for (CameraView* view : views_.Snapshot()) {
-    if (!view->IsRelay()) view->Node().SetKeepReconnecting(keep);
-    view->SetDrawThroughGdi(gdi);
-  }
 }
 
 void CMainWindow::CamerasArrived() {

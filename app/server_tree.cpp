@@ -140,26 +140,9 @@ void CServerTree::Select(HTREEITEM item) { TreeView_SelectItem(tree_, item); }
 
 const CServerTree::Entry* CServerTree::EntryOf(HTREEITEM item) const { return model_.EntryOf(IdOf(item)); }
 
-std::string CServerTree::Text(HTREEITEM item) const {
-  wchar_t buf[512] = {};
-  TVITEMW tv{};
-  tv.mask = TVIF_TEXT;
-  tv.hItem = item;
-  tv.pszText = buf;
-  tv.cchTextMax = 512;
-  TreeView_GetItem(tree_, &tv);
-  return win32::Narrow(buf);
-}
-
 HTREEITEM CServerTree::FindServer(const std::string& name) const { return ItemOf(model_.FindServer(name)); }
 
-HTREEITEM CServerTree::FindServerByKey(ConnectionKey key) const { return ItemOf(model_.FindServerByKey(key)); }
-
 HTREEITEM CServerTree::FindCamera(const std::string& camera_id) const { return ItemOf(model_.FindCamera(camera_id)); }
-
-std::string CServerTree::GroupOf(HTREEITEM server) const { return model_.GroupOf(IdOf(server)); }
-
-bool CServerTree::IsHostGroup(HTREEITEM group) const { return model_.IsHostGroup(IdOf(group)); }
 
 // ---- events ---------------------------------------------------------------
 

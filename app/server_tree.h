@@ -71,13 +71,8 @@ class CServerTree : private ServerTreeView {
   HTREEITEM Selected() const;
   const Entry* EntryOf(HTREEITEM item) const;
   HTREEITEM FindServer(const std::string& name) const;
-  HTREEITEM FindServerByKey(ConnectionKey key) const;
   HTREEITEM FindCamera(const std::string& camera_id) const;
-  // The group a server sits in.
-  std::string GroupOf(HTREEITEM server) const;
   std::vector<HTREEITEM> Children(HTREEITEM parent) const;
-  std::string Text(HTREEITEM item) const;
-  bool IsHostGroup(HTREEITEM group) const;
   void Select(HTREEITEM item);
   // The keyboard's ways to what the mouse does: Enter acts as a double click
   // on the selected entry, the context-menu key opens its menu.

@@ -73,7 +73,7 @@ TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
   EXPECT_TRUE(IsWindowVisible(main.side_windows().recordings()->hwnd()));
   // The program's microphone runs from the start when there is one.
   if (waveInGetNumDevs() > 0) {
-    EXPECT_TRUE(main.microphone_on());
+    EXPECT_TRUE(parts_->devices.microphone_on());
   }
 }
 

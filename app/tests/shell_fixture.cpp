@@ -82,6 +82,17 @@ MainWindowSetup ShellTest::FreshSetup() {
   return setup;
 }
 
+std::string ShellTest::TextOf(HTREEITEM item) {
+  wchar_t buf[512] = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = buf;
+  tv.cchTextMax = 512;
+  TreeView_GetItem(main_->tree().hwnd(), &tv);
+  return win32::Narrow(buf);
+}
+
 CMainWindow& ShellTest::OpenMain(StartOptions options) {
   MainWindowSetup setup = FreshSetup();
   setup.instance = GetModuleHandleW(nullptr);

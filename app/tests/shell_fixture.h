@@ -44,7 +44,8 @@ class ShellTest : public ::testing::Test {
 
   // Tree helpers.
   HTREEITEM Server(const std::string& name) { return main_->tree().FindServer(name); }
-  std::string TextOf(HTREEITEM item) { return main_->tree().Text(item); }
+  // What the tree control shows for `item`.
+  std::string TextOf(HTREEITEM item);
   std::vector<std::string> ChildTexts(HTREEITEM item);
   // Selects the entry and connects it, answering the login dialog with demo/demo.
   void Connect(const std::string& entry, const char* user = "demo", const char* password = "demo");

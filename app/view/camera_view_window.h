@@ -72,14 +72,13 @@ class CViewWindow : public CameraView,
   void SetDrawThroughGdi(bool gdi) override;
 
   // State, for the other views and tests.
-  ScreenSize screen_size() const { return size_; }
   bool FullScreen() const;
-  const StatusLine& status_line() const { return frame_.status(); }
   // The picture area (also what the motion room draws its mask on).
   HWND PictureWindow() const override { return picture_.hwnd(); }
   // The slot, renderers, media path and link.
   const CameraBinding& binding() const { return binding_; }
-  node::NodeMedia& media() { return *binding_.media(); }
+  // The frame: its status line, its caption buttons' tooltips, its drag.
+  ViewFrame& frame() { return frame_; }
   // What the overlay shows now, as texts.
   const OverlayContent& overlay_content() const { return overlay_.content(); }
   ViewMenuState MenuState() const;
@@ -88,11 +87,6 @@ class CViewWindow : public CameraView,
   // The picture as shown (overlay included) at full resolution, or an
   // empty vector before the first picture.
   std::vector<uint8_t> ShownPicture(int* width, int* height) const;
-  // Moves the frame as a drag to (left, top) does: snapping, docking and
-  // the views docked to it following.
-  void DragTo(int left, int top) { frame_.DragTo(left, top); }
-  // The tooltip of a caption button (by control ID), as it would show.
-  std::string TipText(int control) const { return frame_.TipText(control); }
   // The seek window, once "Random Access" has opened it; else null.
   CSeekWindow* seek_window() { return commands_.seek_window(); }
   // The motion settings, while open; else null.

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   chooser.next = g_folder + "\\view_shots_recording.mp4";
   FakeViewHost host(&chooser);
   auto port = [&](const char* id) { return world->camera(id)->port(); };
-  auto streaming = [](CViewWindow* v) { return PumpUntil([&] { return v->media().path().FramesShown() > 20; }, 15000); };
+  auto streaming = [](CViewWindow* v) { return PumpUntil([&] { return v->Media()->path().FramesShown() > 20; }, 15000); };
 
   CViewWindow* gate = host.OpenDirect("Gate", port("CAM-320"));
   if (!gate || !streaming(gate)) return 1;

@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
     if (path != Path::kTheirOwn) v->SetDrawThroughGdi(path == Path::kGdi);
     views.push_back(v);
   }
-  const auto streaming = [](CViewWindow* v) { return v->media().path().FramesShown() > 0; };
+  const auto streaming = [](CViewWindow* v) { return v->Media()->path().FramesShown() > 0; };
   if (!PumpUntil([&] { return std::all_of(views.begin(), views.end(), streaming); }, 90000)) {
     const long live = std::count_if(views.begin(), views.end(), streaming);
     std::fprintf(stderr, "view_bench: %ld of %zu views got pictures in 90 s\n", live, views.size());
@@ -328,7 +328,7 @@ int main(int argc, char** argv) {
   }
   PumpFor(2000);  // the views take the screen size of their pictures
   int picture_width = 0, picture_height = 0;
-  views[0]->media().path().WithPicture([&](const codec::DecodedPicture& p) {
+  views[0]->Media()->path().WithPicture([&](const codec::DecodedPicture& p) {
     picture_width = p.width;
     picture_height = p.height;
   });
@@ -354,17 +354,17 @@ int main(int argc, char** argv) {
   };
   std::vector<Start> start;
   for (CViewWindow* v : views)
-    start.push_back({v->media().path().FramesShown(), v->media().path().LiveRing().Discarded(),
-                     v->media().path().AudioRing().Discarded(), v->binding().overlay_sink()->times(),
-                     v->media().path().Timing().Read(), v->binding().video()->windowRenderer().ConvertMicroseconds(),
-                     v->media().path().PicturesUndecoded()});
+    start.push_back({v->Media()->path().FramesShown(), v->Media()->path().LiveRing().Discarded(),
+                     v->Media()->path().AudioRing().Discarded(), v->binding().overlay_sink()->times(),
+                     v->Media()->path().Timing().Read(), v->binding().video()->windowRenderer().ConvertMicroseconds(),
+                     v->Media()->path().PicturesUndecoded()});
   const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
   const double cpu0 = ProcessCpuSeconds();
   const Clock::time_point t0 = Clock::now();
   for (int s = 1; s <= seconds; ++s) {
     PumpUntil([&] { return Clock::now() - t0 >= std::chrono::seconds(s); }, 1100);
     uint64_t shown = 0;
-    for (size_t i = 0; i < views.size(); ++i) shown += views[i]->media().path().FramesShown() - start[i].shown;
+    for (size_t i = 0; i < views.size(); ++i) shown += views[i]->Media()->path().FramesShown() - start[i].shown;
     std::printf("%3ds cpu %5.1f%% %6.1f pictures/s per view\n", s,
                 100.0 * (ProcessCpuSeconds() - cpu0) / Seconds(Clock::now() - t0),
                 double(shown) / Seconds(Clock::now() - t0) / double(views.size()));
@@ -377,7 +377,7 @@ int main(int argc, char** argv) {
   uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0, convert_us = 0, undecoded = 0;
   node::PictureTiming::Totals timing;
   for (size_t i = 0; i < views.size(); ++i) {
-    node::NodeMediaPath& p = views[i]->media().path();
+    node::NodeMediaPath& p = views[i]->Media()->path();
     const double rate = double(p.FramesShown() - start[i].shown) / wall;
     min_rate = std::min(min_rate, rate);
     max_rate = std::max(max_rate, rate);

@@ -63,7 +63,7 @@ class ViewWindow : public ::testing::Test {
   uint16_t Port(const char* camera) { return world_->camera(camera)->port(); }
   bool Identified(CViewWindow* v) { return PumpUntil([&] { return !v->CameraId().empty(); }, 15000); }
   bool Streaming(CViewWindow* v, uint64_t frames = 5) {
-    return PumpUntil([&] { return v->media().path().FramesShown() >= frames; }, 15000);
+    return PumpUntil([&] { return v->Media()->path().FramesShown() >= frames; }, 15000);
   }
   bool Received(const std::string& line, size_t count = 1, int timeout_ms = 5000) {
     return PumpUntil([&] { return world_->log().Lines(line).size() >= count; }, timeout_ms);
@@ -136,14 +136,14 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
 
   // Pictures drawn per second against the stream's rate.
   const int fps = world_->camera("CAM-320")->video().fps;
-  const uint64_t before = v->media().path().FramesShown();
+  const uint64_t before = v->Media()->path().FramesShown();
   const DWORD start = GetTickCount();
   PumpFor(3000);
-  const double rate = double(v->media().path().FramesShown() - before) * 1000.0 / double(GetTickCount() - start);
+  const double rate = double(v->Media()->path().FramesShown() - before) * 1000.0 / double(GetTickCount() - start);
   EXPECT_NEAR(fps, rate, 0.2 * fps) << "pictures shown per second";
   int shown_fps = -1, kbps = -1;
-  ASSERT_EQ(2, std::sscanf(v->status_line().text.c_str(), "%d fps, %d kbps", &shown_fps, &kbps))
-      << v->status_line().text;
+  ASSERT_EQ(2, std::sscanf(v->frame().status().text.c_str(), "%d fps, %d kbps", &shown_fps, &kbps))
+      << v->frame().status().text;
   // The status reports the pictures actually shown per second.
   EXPECT_NEAR(fps, shown_fps, 0.2 * fps);
   EXPECT_GT(kbps, 0);
@@ -242,14 +242,14 @@ TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
 
 TEST_F(ViewWindow, TheFrameFollowsTheCamerasPictureWidth) {
   CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-176"));
-  ASSERT_TRUE(PumpUntil([&] { return v->screen_size() == ScreenSize::kQcif; }, 15000)) << "176 wide: QCIF";
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::kQcif; }, 15000)) << "176 wide: QCIF";
   EXPECT_EQ(333, Rect(v->Window()).right - Rect(v->Window()).left);
   v->Node().SetAddress({"127.0.0.1", Port("CAM-640"), false, "", "demo", "demo"});
-  ASSERT_TRUE(PumpUntil([&] { return v->screen_size() == ScreenSize::k2x; }, 15000)) << "640 wide: 2x";
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::k2x; }, 15000)) << "640 wide: 2x";
   EXPECT_EQ(652, Rect(v->Window()).right - Rect(v->Window()).left);
   EXPECT_EQ(513, Rect(v->Window()).bottom - Rect(v->Window()).top);
   v->Node().SetAddress({"127.0.0.1", Port("CAM-320"), false, "", "demo", "demo"});
-  ASSERT_TRUE(PumpUntil([&] { return v->screen_size() == ScreenSize::k1x; }, 15000)) << "320 wide: 1x";
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::k1x; }, 15000)) << "320 wide: 1x";
   EXPECT_EQ(332, Rect(v->Window()).right - Rect(v->Window()).left);
 }
 
@@ -304,19 +304,19 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
   Command(v, 32775);
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=4"));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_UNCHECKED; }));
-  EXPECT_EQ("Sound: off", v->TipText(IDC_VIEW_AUDIO)) << "the toggle's tooltip names action and state";
+  EXPECT_EQ("Sound: off", v->frame().TipText(IDC_VIEW_AUDIO)) << "the toggle's tooltip names action and state";
   Command(v, 32775);
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=3"));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }));
-  EXPECT_EQ("Sound: on", v->TipText(IDC_VIEW_AUDIO));
-  EXPECT_EQ("Speaker: on", v->TipText(IDC_VIEW_SPEAKER));
-  EXPECT_EQ("Recording: off", v->TipText(IDC_VIEW_RECORD));
-  EXPECT_EQ("Close this view", v->TipText(IDC_VIEW_CLOSE));
+  EXPECT_EQ("Sound: on", v->frame().TipText(IDC_VIEW_AUDIO));
+  EXPECT_EQ("Speaker: on", v->frame().TipText(IDC_VIEW_SPEAKER));
+  EXPECT_EQ("Recording: off", v->frame().TipText(IDC_VIEW_RECORD));
+  EXPECT_EQ("Close this view", v->frame().TipText(IDC_VIEW_CLOSE));
   SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_SPEAKER, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER)));
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(speaker) + " command=4"))
       << "the S toggle posts the speaker command";
-  EXPECT_TRUE(PumpUntil([&] { return v->TipText(IDC_VIEW_SPEAKER) == "Speaker: off"; })) << v->TipText(IDC_VIEW_SPEAKER);
+  EXPECT_TRUE(PumpUntil([&] { return v->frame().TipText(IDC_VIEW_SPEAKER) == "Speaker: off"; })) << v->frame().TipText(IDC_VIEW_SPEAKER);
 
   // The dialogs: the camera setup sheet only for the privileged users, the
   // preset setup and number dialogs modal over the view, the preset panel
@@ -513,7 +513,7 @@ TEST_F(ViewWindow, TextsHaveOneSizeAndStretchedPicturesAreSmooth) {
   CViewWindow* big = host_->OpenDirect("Same", Port("CAM-320"));
   ASSERT_TRUE(Streaming(small, 10) && Streaming(big, 10));
   Command(small, 32774);  // the QCIF camera's pictures stretched onto the standard 320 x 240
-  ASSERT_EQ(ScreenSize::k1x, small->screen_size());
+  ASSERT_EQ(ScreenSize::k1x, static_cast<ScreenSize>(small->ScreenSizeIndex()));
   ASSERT_EQ(Rect(big->PictureWindow()).right - Rect(big->PictureWindow()).left,
             Rect(small->PictureWindow()).right - Rect(small->PictureWindow()).left);
   PumpFor(700);
@@ -661,14 +661,14 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
   chooser_.next = "";  // Cancel
   Command(v, 32777);
   EXPECT_EQ(1, chooser_.asked);
-  EXPECT_FALSE(v->media().recorder().IsRecording()) << "a cancelled dialog leaves the view idle";
+  EXPECT_FALSE(v->Media()->recorder().IsRecording()) << "a cancelled dialog leaves the view idle";
 
   chooser_.next = file;
   Command(v, 32777);
-  ASSERT_TRUE(v->media().recorder().IsRecording());
+  ASSERT_TRUE(v->Media()->recorder().IsRecording());
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_CHECKED; }));
   EXPECT_TRUE(v->MenuState().recording);
-  EXPECT_EQ("Recording to " + file, v->TipText(IDC_VIEW_RECORD)) << "the R toggle's tooltip names the file";
+  EXPECT_EQ("Recording to " + file, v->frame().TipText(IDC_VIEW_RECORD)) << "the R toggle's tooltip names the file";
   bool rec_shown = false;
   for (const auto& t : v->binding().overlay_sink()->overlay()->texts()) rec_shown |= t.colour == kRed;
   EXPECT_TRUE(rec_shown) << "REC over the picture";
@@ -676,9 +676,9 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
   // The R toggle stops it.
   HWND r = GetDlgItem(v->Window(), IDC_VIEW_RECORD);
   SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_RECORD, BN_CLICKED), reinterpret_cast<LPARAM>(r));
-  ASSERT_TRUE(PumpUntil([&] { return !v->media().recorder().IsRecording(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !v->Media()->recorder().IsRecording(); }));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_UNCHECKED; }));
-  EXPECT_EQ("Recording: off", v->TipText(IDC_VIEW_RECORD));
+  EXPECT_EQ("Recording: off", v->frame().TipText(IDC_VIEW_RECORD));
   std::ifstream recorded(file, std::ios::binary | std::ios::ate);
   EXPECT_GT(recorded.tellg(), 20000) << file;
   int starts = 0, stops = 0;
@@ -715,16 +715,16 @@ TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
 TEST_F(ViewWindow, AFullDiskStopsTheRecordingAndSaysWhy) {
   CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
   ASSERT_TRUE(Streaming(v));
-  v->media().recorder().SetOutputFactory(
+  v->Media()->recorder().SetOutputFactory(
       [](const std::string&) { return std::make_unique<record::Mp4MemoryOutput>(30000); });
   chooser_.next = OutputFolder() + "\\view_full_disk.mp4";
   Command(v, 32777);
-  ASSERT_TRUE(v->media().recorder().IsRecording());
-  ASSERT_TRUE(PumpUntil([&] { return !v->media().recorder().IsRecording(); }, 20000)) << "REC stayed on";
+  ASSERT_TRUE(v->Media()->recorder().IsRecording());
+  ASSERT_TRUE(PumpUntil([&] { return !v->Media()->recorder().IsRecording(); }, 20000)) << "REC stayed on";
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_RECORD) == BST_UNCHECKED; }));
-  EXPECT_TRUE(PumpUntil([&] { return v->status_line().text.rfind("Recording stopped: cannot write", 0) == 0; }))
-      << v->status_line().text;
-  EXPECT_TRUE(Streaming(v, v->media().path().FramesShown() + 10)) << "live viewing must go on";
+  EXPECT_TRUE(PumpUntil([&] { return v->frame().status().text.rfind("Recording stopped: cannot write", 0) == 0; }))
+      << v->frame().status().text;
+  EXPECT_TRUE(Streaming(v, v->Media()->path().FramesShown() + 10)) << "live viewing must go on";
 }
 
 // A square crosses the camera's still picture 8 s after it connects: while
@@ -751,7 +751,7 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
   EXPECT_TRUE(v->MenuState().motion_recording);
   EXPECT_TRUE(MotionDetectionRemembered("CAM-MOTION")) << "the camera's setting was not kept";
   EXPECT_EQ(OutputFolder(), MotionRecordingRemembered("CAM-MOTION"));
-  ASSERT_TRUE(PumpUntil([&] { return v->media().path().motion().InMotion(); }, 20000)) << "the crossing gave no motion";
+  ASSERT_TRUE(PumpUntil([&] { return v->Media()->path().motion().InMotion(); }, 20000)) << "the crossing gave no motion";
 
   auto amber = [](uint32_t p) {
     return std::abs(int((p >> 16) & 0xFF) - 255) < 40 && std::abs(int((p >> 8) & 0xFF) - 165) < 40 &&
@@ -768,11 +768,11 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
     return count;
   };
   EXPECT_TRUE(PumpUntil([&] { return word_pixels() > 20; }, 3000)) << "MOTION is not over the picture";
-  ASSERT_TRUE(PumpUntil([&] { return !v->media().path().motion().InMotion(); }, 15000)) << "the motion never ended";
+  ASSERT_TRUE(PumpUntil([&] { return !v->Media()->path().motion().InMotion(); }, 15000)) << "the motion never ended";
   EXPECT_TRUE(PumpUntil([&] { return !frame_is_amber(); }, 3000)) << "the amber frame stayed";
   // Ten seconds after the motion the file is finished.
-  ASSERT_TRUE(PumpUntil([&] { return !v->media().motion_recorder().IsRecording(); }, 15000));
-  v->media().motion_recorder().recorder().WaitFinished();
+  ASSERT_TRUE(PumpUntil([&] { return !v->Media()->motion_recorder().IsRecording(); }, 15000));
+  v->Media()->motion_recorder().recorder().WaitFinished();
   const auto files = motion_files();
   ASSERT_EQ(1u, files.size()) << "one motion, one file";
   EXPECT_GT(std::filesystem::file_size(files[0]), 20000u) << files[0].string();
@@ -812,7 +812,7 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   SendMessageW(v->PictureWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
   SendMessageW(v->PictureWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.right - 2, area.bottom - 2));
   SendMessageW(v->PictureWindow(), WM_LBUTTONUP, 0, MAKELPARAM(area.right - 2, area.bottom - 2));
-  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().motion().MotionMask().count())) << "the detector has the mask at once";
+  EXPECT_EQ(node::MotionDetector::kCells, int(v->Media()->path().motion().MotionMask().count())) << "the detector has the mask at once";
   PumpUntil([] { return false; }, 500);
   EXPECT_EQ(0u, Count("PTZControl")) << "a mask drag is not a camera drag";
   EXPECT_TRUE(PumpUntil([&] { return luma_sum() < plain * 3 / 4; }, 3000)) << plain << " " << luma_sum();
@@ -820,7 +820,7 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   // The slider tries its level on the detector at once.
   SendDlgItemMessageW(dialog, IDC_MOTION_SENSITIVITY, TBM_SETPOS, TRUE, 9);
   SendMessageW(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_MOTION_SENSITIVITY)));
-  EXPECT_EQ(9, v->media().path().motion().MotionSensitivity());
+  EXPECT_EQ(9, v->Media()->path().motion().MotionSensitivity());
   // The smallest object and shortest motion: a half-typed field keeps the last whole value.
   SetDlgItemTextW(dialog, IDC_MOTION_MIN_SIZE, L"7");
   SetDlgItemTextW(dialog, IDC_MOTION_MIN_DURATION, L"1.5");
@@ -840,19 +840,19 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
   ASSERT_NE(nullptr, v->motion_settings());
   SendMessageW(v->PictureWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // unmasks a cell
   SendMessageW(v->PictureWindow(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
-  EXPECT_EQ(node::MotionDetector::kCells - 1, int(v->media().path().motion().MotionMask().count()));
+  EXPECT_EQ(node::MotionDetector::kCells - 1, int(v->Media()->path().motion().MotionMask().count()));
   // Esc on the slider cancels, as in any dialog (the main window's modal loop does not see this one's keys).
   PostMessageW(GetDlgItem(v->motion_settings()->hwnd(), IDC_MOTION_SENSITIVITY), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(PumpUntil([&] { return v->motion_settings() == nullptr; }, 3000)) << "Esc did not cancel";
-  EXPECT_EQ(node::MotionDetector::kCells, int(v->media().path().motion().MotionMask().count()));
+  EXPECT_EQ(node::MotionDetector::kCells, int(v->Media()->path().motion().MotionMask().count()));
   EXPECT_EQ(node::MotionDetector::kCells, int(MotionSettingsRemembered("CAM-MOTION").mask.count()));
 
   // With every cell masked, the crossing (once in every 20 s of the scene) never counts as motion.
   Command(v, kCommandMotionDetection);
   ASSERT_TRUE(v->MenuState().motion_on);
-  const uint64_t until = v->media().path().FramesShown() + 21 * 25;
-  PumpUntil([&] { return v->media().path().motion().InMotion() || v->media().path().FramesShown() >= until; }, 30000);
-  EXPECT_FALSE(v->media().path().motion().InMotion()) << "a masked picture fired";
+  const uint64_t until = v->Media()->path().FramesShown() + 21 * 25;
+  PumpUntil([&] { return v->Media()->path().motion().InMotion() || v->Media()->path().FramesShown() >= until; }, 30000);
+  EXPECT_FALSE(v->Media()->path().motion().InMotion()) << "a masked picture fired";
   Command(v, kCommandMotionDetection);
   RememberMotionDetection("CAM-MOTION", false);
   RememberMotionSettings("CAM-MOTION", MotionSettings());
@@ -912,19 +912,19 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
   EXPECT_EQ(nullptr, host_->OpenViews().DockedTo(views[4]));
 
   // Dragging the first view drags the views docked to it along.
-  views[0]->DragTo(main.right + 40, 100);
+  views[0]->frame().DragTo(main.right + 40, 100);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(expected[i].x + 40, Rect(views[i]->Window()).left) << i;
     EXPECT_EQ(expected[i].y + 100, Rect(views[i]->Window()).top) << i;
   }
   // A view dragged near another snaps to it within 20 pixels and docks.
   const RECT fourth = Rect(views[3]->Window());
-  views[4]->DragTo(fourth.left + 100, fourth.bottom + 12);
+  views[4]->frame().DragTo(fourth.left + 100, fourth.bottom + 12);
   EXPECT_EQ(fourth.bottom, Rect(views[4]->Window()).top);
   EXPECT_EQ(fourth.left + 100, Rect(views[4]->Window()).left);
   EXPECT_EQ(views[3], host_->OpenViews().DockedTo(views[4]));
   // Near the screen's edge it snaps to the edge, undocked.
-  views[4]->DragTo(GetSystemMetrics(SM_CXSCREEN) - 332 - 15, 700 - 273);
+  views[4]->frame().DragTo(GetSystemMetrics(SM_CXSCREEN) - 332 - 15, 700 - 273);
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), Rect(views[4]->Window()).right);
 
   // Sort Window puts them back in order.
@@ -950,7 +950,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   EXPECT_EQ("CAM-320", WindowText(v->Window()));
   EXPECT_TRUE(v->IsRelay());
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER))) << "no speaker through the hosting server";
-  EXPECT_EQ("Speaker: not through the hosting server", v->TipText(IDC_VIEW_SPEAKER));
+  EXPECT_EQ("Speaker: not through the hosting server", v->frame().TipText(IDC_VIEW_SPEAKER));
   EXPECT_EQ(CameraSettings::kRelayed, v->MenuState().camera_settings) << "its setup dialogs are greyed";
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }))
       << "the audio channel is on";
@@ -962,7 +962,7 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   CViewWindow* f = host_->Open(file);
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RANDOM_ACCESS)));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RECORD)));
-  EXPECT_TRUE(PumpUntil([&] { return f->status_line().text == "End of File"; }, 30000)) << f->status_line().text;
+  EXPECT_TRUE(PumpUntil([&] { return f->frame().status().text == "End of File"; }, 30000)) << f->frame().status().text;
   bool end_shown = false;
   for (const auto& t : f->binding().overlay_sink()->overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
   EXPECT_TRUE(end_shown);
@@ -998,7 +998,7 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
   // The time line: where playback is, and the length.
   auto time = [](uint64_t ms) { return record::SeekSliderState::FormatTime(ms); };
   const std::string length_text = " / " + time(length);
-  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() == time(f->media().path().Position()) + length_text; }, 3000))
+  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() == time(f->Media()->path().Position()) + length_text; }, 3000))
       << seek->TimeText();
   EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() != time(0) + length_text; }, 3000)) << "the position moves on";
   RECT time_rect = Rect(GetDlgItem(seek->hwnd(), CSeekWindow::kTimeId));
@@ -1017,26 +1017,26 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
   EXPECT_EQ(seek->TimeText(), "Go to " + time(length / 2) + length_text);
   PumpFor(300);
   EXPECT_EQ(seek->TimeText(), "Go to " + time(length / 2) + length_text) << "playback does not move a held time";
-  const uint64_t before = f->media().path().Position();
+  const uint64_t before = f->Media()->path().Position();
   ASSERT_LT(before, length / 2 - 500u) << "too late in the file to see the jump";
   SendMessageW(seek->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
   ASSERT_TRUE(Received("hosting RequeststreamingReset"));
   EXPECT_NE(world_->log().Lines("hosting RequeststreamingReset")[0].find(" position=" + std::to_string(length / 2)),
             std::string::npos)
       << world_->log().Lines("hosting RequeststreamingReset")[0];
-  EXPECT_TRUE(PumpUntil([&] { return f->media().path().Position() + 100 >= length / 2; }, 5000))
+  EXPECT_TRUE(PumpUntil([&] { return f->Media()->path().Position() + 100 >= length / 2; }, 5000))
       << "the simulator restarts the file in the middle";
   EXPECT_TRUE(seek->state().dragging()) << "held while the file restarts";
   EXPECT_EQ(seek->SliderPosition(), 50);
   EXPECT_TRUE(PumpUntil([&] { return !seek->state().dragging(); }, 4000)) << "the hold ends";
   EXPECT_TRUE(PumpUntil([&] { return seek->SliderPosition() > 50; }, 5000)) << "and the slider follows again";
-  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() == time(f->media().path().Position()) + length_text; }, 3000))
+  EXPECT_TRUE(PumpUntil([&] { return seek->TimeText() == time(f->Media()->path().Position()) + length_text; }, 3000))
       << "and the time: " << seek->TimeText();
 
   SendMessageW(seek->hwnd(), WM_COMMAND, MAKEWPARAM(CSeekWindow::kCloseId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(seek->hwnd(), CSeekWindow::kCloseId)));
   EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "the close button hides it";
-  EXPECT_TRUE(PumpUntil([&] { return f->status_line().text == "End of File"; }, 30000)) << f->status_line().text;
+  EXPECT_TRUE(PumpUntil([&] { return f->frame().status().text == "End of File"; }, 30000)) << f->frame().status().text;
   Command(f, kCommandRandomAccess);
   EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "not after the end: nothing plays";
 }
@@ -1107,22 +1107,22 @@ TEST_F(ViewWindow, AViewKeptReconnectingShowsTheAttemptAndItsCountdown) {
   CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
   int attempt = 0, seconds = -1;
   ASSERT_TRUE(PumpUntil([&] {
-    return std::sscanf(v->status_line().text.c_str(), "Attempt %d in %d s", &attempt, &seconds) == 2 && attempt >= 4;
-  }, 15000)) << v->status_line().text;
-  EXPECT_EQ(StatusPicture::kCannotConnect, v->status_line().picture);
+    return std::sscanf(v->frame().status().text.c_str(), "Attempt %d in %d s", &attempt, &seconds) == 2 && attempt >= 4;
+  }, 15000)) << v->frame().status().text;
+  EXPECT_EQ(StatusPicture::kCannotConnect, v->frame().status().picture);
   EXPECT_LE(seconds, 8) << "the waits grow 1, 2, 4, 8, then 10 s";
 }
 
 TEST_F(ViewWindow, ADirectViewCountsDownToItsNextAttempt) {
   ViewerOptions options(false, 10);
   CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
-  ASSERT_TRUE(PumpUntil([&] { return v->status_line().picture == StatusPicture::kCannotConnect; }));
-  ASSERT_TRUE(PumpUntil([&] { return v->status_line().text.rfind("Next attempt in ", 0) == 0; }))
-      << v->status_line().text;
+  ASSERT_TRUE(PumpUntil([&] { return v->frame().status().picture == StatusPicture::kCannotConnect; }));
+  ASSERT_TRUE(PumpUntil([&] { return v->frame().status().text.rfind("Next attempt in ", 0) == 0; }))
+      << v->frame().status().text;
   int first = 0, later = 0;
-  std::sscanf(v->status_line().text.c_str(), "Next attempt in %d s", &first);
+  std::sscanf(v->frame().status().text.c_str(), "Next attempt in %d s", &first);
   PumpFor(2100);
-  std::sscanf(v->status_line().text.c_str(), "Next attempt in %d s", &later);
+  std::sscanf(v->frame().status().text.c_str(), "Next attempt in %d s", &later);
   EXPECT_GE(first, 58);
   EXPECT_LE(first, 60);
   EXPECT_NEAR(first - 2, later, 1) << "counts down";
