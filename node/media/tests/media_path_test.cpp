@@ -316,9 +316,11 @@ TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
   // Spaced out, the first nine would take 8 x 30 ms, and every stall would
   // leave the view that far behind for seconds.
   EXPECT_LT(at[8] - at[0], 8 * spacing) << "the backlog was played at the pictures' spacing";
-  // Three left are no backlog: spaced again (less a little for the decode
-  // time, which the spacing does not include).
-  EXPECT_GE(at[11] - at[9], 2 * spacing - 10) << "caught up pictures were not spaced again";
+  // Three left are no backlog: spaced again. The spacing runs from the start
+  // of one picture's turn to the next, and a busy machine may take long over
+  // one decode, so only more than one spacing is asked of two; unspaced, they
+  // would follow one another within a few milliseconds.
+  EXPECT_GT(at[11] - at[9], spacing + 5) << "caught up pictures were not spaced again";
 }
 
 TEST_F(MediaPathTest, EndOfFileMarkStopsPlayingAndQueuesNothing) {
