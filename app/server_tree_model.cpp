@@ -79,131 +79,13 @@ void ServerTreeModel::Load() {
   }
 }
 
-TreeNodeId ServerTreeModel::Add(TreeNodeId parent, ServerTreeEntry entry) {
-  const TreeNodeId id = next_id_++;
-  nodes_[id] = Node{std::move(entry), parent, {}};
-  if (parent == kNoNode)
-    groups_.push_back(id);
-  else
-    nodes_[parent].children.push_back(id);
-  if (view_) view_->NodeAdded(id);
-  return id;
-}
-
-void ServerTreeModel::RemoveChildren(TreeNodeId id) {
-  // A copy: each removal takes the child out of the list being walked.
-  for (TreeNodeId child : ChildrenOf(id)) Remove(child);
-}
-
-void ServerTreeModel::Remove(TreeNodeId id) {
-  if (!EntryOf(id)) return;
-  RemoveChildren(id);
-  const TreeNodeId parent = ParentOf(id);
-  if (view_) view_->NodeRemoving(id);
-  if (parent == kNoNode)
-    std::erase(groups_, id);
-  else if (auto it = nodes_.find(parent); it != nodes_.end())
-    std::erase(it->second.children, id);
-  nodes_.erase(id);
-}
-
-void ServerTreeModel::Changed(TreeNodeId id) {
-  if (view_) view_->NodeChanged(id);
-}
-
-void ServerTreeModel::Expanded(TreeNodeId id) {
-  if (view_) view_->NodeExpanded(id);
-}
-
-ServerTreeEntry* ServerTreeModel::MutableEntry(TreeNodeId id) {
-  auto it = nodes_.find(id);
-  return it == nodes_.end() ? nullptr : &it->second.entry;
-}
-
-const ServerTreeEntry* ServerTreeModel::EntryOf(TreeNodeId id) const {
-  auto it = nodes_.find(id);
-  return it == nodes_.end() ? nullptr : &it->second.entry;
-}
-
-int ServerTreeModel::Level(TreeNodeId id) const {
-  const ServerTreeEntry* e = EntryOf(id);
-  return e ? e->level : 0;
-}
-
-TreeNodeId ServerTreeModel::ParentOf(TreeNodeId id) const {
-  auto it = nodes_.find(id);
-  return it == nodes_.end() ? kNoNode : it->second.parent;
-}
-
-std::vector<TreeNodeId> ServerTreeModel::ChildrenOf(TreeNodeId parent) const {
-  if (parent == kNoNode) return groups_;
-  auto it = nodes_.find(parent);
-  return it == nodes_.end() ? std::vector<TreeNodeId>{} : it->second.children;
-}
-
-// ---- queries --------------------------------------------------------------
-
-std::vector<TreeNodeId> ServerTreeModel::AllServers() const {
-  std::vector<TreeNodeId> out;
-  for (TreeNodeId group : groups_)
-    for (TreeNodeId server : nodes_.at(group).children) out.push_back(server);
-  return out;
-}
-
-template <typename Match>
-TreeNodeId ServerTreeModel::ServerWhere(const Match& match) const {
-  for (TreeNodeId server : AllServers())
-    if (match(nodes_.at(server).entry)) return server;
-  return kNoNode;
-}
+// ---- connection events ----------------------------------------------------
 
 template <typename Match>
 TreeNodeId ServerTreeModel::SelectedOrFirst(TreeNodeId selected, const Match& match) const {
   const ServerTreeEntry* s = EntryOf(selected);
   return s && match(*s) ? selected : ServerWhere(match);
 }
-
-TreeNodeId ServerTreeModel::FindServer(const std::string& name) const {
-  return ServerWhere([&](const ServerTreeEntry& e) { return e.server.name == name; });
-}
-
-TreeNodeId ServerTreeModel::FindServerByKey(ConnectionKey key) const {
-  if (key == kNoKey) return kNoNode;
-  return ServerWhere([&](const ServerTreeEntry& e) { return e.key == key; });
-}
-
-TreeNodeId ServerTreeModel::FindCamera(const std::string& camera_id) const {
-  for (TreeNodeId server : AllServers())
-    for (TreeNodeId camera : nodes_.at(server).children)
-      if (nodes_.at(camera).entry.camera.camera_id == camera_id) return camera;
-  return kNoNode;
-}
-
-std::string ServerTreeModel::GroupOf(TreeNodeId server) const {
-  const ServerTreeEntry* group = EntryOf(ParentOf(server));
-  return group ? group->group : std::string();
-}
-
-bool ServerTreeModel::IsHostGroup(TreeNodeId group) const {
-  return group != kNoNode && !groups_.empty() && groups_.front() == group;
-}
-
-std::vector<ConnectionKey> ServerTreeModel::OnlineCameraServerKeys() const {
-  std::vector<ConnectionKey> keys;
-  for (TreeNodeId server : AllServers()) {
-    const ServerTreeEntry& e = nodes_.at(server).entry;
-    if (e.server.IsCamera() && e.key != kNoKey) keys.push_back(e.key);
-  }
-  return keys;
-}
-
-std::vector<std::string> ServerTreeModel::CameraIds(ConnectionKey key) const {
-  std::vector<std::string> ids;
-  for (TreeNodeId camera : ChildrenOf(FindServerByKey(key))) ids.push_back(nodes_.at(camera).entry.camera.camera_id);
-  return ids;
-}
-
-// ---- connection events ----------------------------------------------------
 
 void ServerTreeModel::SetOnline(TreeNodeId server, ConnectionKey key) {
   ServerTreeEntry* e = MutableEntry(server);
@@ -254,8 +136,8 @@ void ServerTreeModel::SetCameraServerOnline(const std::string& name, const std::
 void ServerTreeModel::AddCamera(ConnectionKey key, const net::CameraRecord& camera) {
   const TreeNodeId server = FindServerByKey(key);
   if (server == kNoNode) return;
-  for (TreeNodeId listed : nodes_.at(server).children)
-    if (nodes_.at(listed).entry.camera.camera_id == camera.camera_id) return;
+  for (TreeNodeId listed : ChildrenOf(server))
+    if (EntryOf(listed)->camera.camera_id == camera.camera_id) return;
   ServerTreeEntry e;
   e.level = 3;
   e.camera = camera;
@@ -294,8 +176,8 @@ void ServerTreeModel::SetCameraInfo(ConnectionKey key, const std::string& text) 
 
 void ServerTreeModel::SetAlarms(const std::vector<std::string>& camera_ids,
                                 const std::vector<ConnectionKey>& server_keys) {
-  for (auto& [id, node] : nodes_) {
-    ServerTreeEntry& e = node.entry;
+  for (TreeNodeId id : AllNodes()) {
+    ServerTreeEntry& e = *MutableEntry(id);
     bool alarm = false;
     if (e.level == 3) alarm = Contains(camera_ids, e.camera.camera_id);
     if (e.level == 2 && e.key != kNoKey) alarm = Contains(server_keys, e.key);

@@ -4,24 +4,18 @@
 // connected hosting server its cameras (level 3); which servers and cameras
 // are online, reconnecting or alarmed; the groups and servers the user
 // registers, renames and deletes, kept in step with the server list; and
-// the label editor's states. A view (app/server_tree.h) draws it and hears
-// of each change through ServerTreeView.
-#include <map>
+// the label editor's states. The nodes themselves and the lookups over them
+// are ServerTreeNodes' (app/server_tree_nodes.h). A view (app/server_tree.h)
+// draws it and hears of each change through ServerTreeView.
 #include <string>
 #include <vector>
 
-#include "app/host_event_router.h"
-#include "net/list_records.h"
-#include "node/storage/plan_recorder.h"
+#include "app/server_tree_nodes.h"
 #include "node/storage/recording_plan.h"
 #include "settings/server_list.h"
 #include "settings/text_table.h"
 
 namespace app {
-
-// A node's id, stable while the node lives and never reused.
-using TreeNodeId = int;
-constexpr TreeNodeId kNoNode = 0;
 
 // Menu commands of the tree's pop-up menus.
 enum TreeCommand : int {
@@ -59,23 +53,6 @@ enum TreeImage : int {
   kImageCount
 };
 
-struct ServerTreeEntry {
-  int level = 0;                  // 1 group, 2 server, 3 camera
-  std::string group;              // groups: the name
-  settings::ServerRecord server;  // servers: their copy of the entry
-  ConnectionKey key = kNoKey;     // servers: the connection while online
-  net::CameraRecord camera;       // cameras under a hosting server
-  bool view_open = false;         // cameras: a view of it is open
-  bool alarm = false;             // a view of it reports a notice
-  std::string info;               // the camera information text
-  bool reconnecting = false;      // servers: the lost hosting connection is being restored
-  node::PlanMode plan = node::PlanMode::kOff;                // cameras: the recording plan set
-  bool plan_scheduled = false;                               // by the week's hours (no single mode)
-  node::PlanStateKind plan_state = node::PlanStateKind::kOff;  // and what it does now
-  // A camera: a "Camera" entry of the server list or a camera of the hosting server.
-  bool IsCamera() const { return level == 3 || (level == 2 && server.IsCamera()); }
-};
-
 // The words a server's label ends with, as the settings file words them.
 struct TreeStateWords {
   std::string online, offline, reconnecting;
@@ -105,28 +82,12 @@ struct LabelEditEnd {
   std::vector<std::string> message_args;
 };
 
-// Told of every change to the nodes, in the order they happen.
-class ServerTreeView {
- public:
-  virtual ~ServerTreeView() = default;
-  // Appended as the last child of its parent (kNoNode: a group).
-  virtual void NodeAdded(TreeNodeId id) = 0;
-  // Its label or image may have changed.
-  virtual void NodeChanged(TreeNodeId id) = 0;
-  // About to go; its children have gone before it.
-  virtual void NodeRemoving(TreeNodeId id) = 0;
-  // Its children should be shown.
-  virtual void NodeExpanded(TreeNodeId id) = 0;
-};
-
-class ServerTreeModel {
+// The nodes and their lookups are ServerTreeNodes'; the model adds the
+// rules of what the connections and the user change.
+class ServerTreeModel : public ServerTreeNodes {
  public:
   // The list outlives the model; it is written at every change the user makes.
   explicit ServerTreeModel(settings::ServerList& list) : list_(list) {}
-  ServerTreeModel(const ServerTreeModel&) = delete;
-  ServerTreeModel& operator=(const ServerTreeModel&) = delete;
-
-  void SetView(ServerTreeView* view) { view_ = view; }
   // Each group of the list in order with its servers offline, expanded.
   void Load();
 
@@ -154,22 +115,6 @@ class ServerTreeModel {
   // The recording plan of a camera entry (by its name) or a hosting
   // server's camera (by its id), and its state; nothing when none is listed.
   void SetPlan(bool hosted, const std::string& name, const node::RecordingPlan& plan, node::PlanStateKind state);
-
-  // ---- queries ----
-  const ServerTreeEntry* EntryOf(TreeNodeId id) const;
-  int Level(TreeNodeId id) const;
-  TreeNodeId ParentOf(TreeNodeId id) const;
-  // kNoNode: the groups.
-  std::vector<TreeNodeId> ChildrenOf(TreeNodeId parent) const;
-  TreeNodeId FindServer(const std::string& name) const;
-  TreeNodeId FindServerByKey(ConnectionKey key) const;
-  TreeNodeId FindCamera(const std::string& camera_id) const;
-  // The group a server sits in.
-  std::string GroupOf(TreeNodeId server) const;
-  // The first group holds the hosting servers: it cannot be renamed or deleted.
-  bool IsHostGroup(TreeNodeId group) const;
-  std::vector<ConnectionKey> OnlineCameraServerKeys() const;
-  std::vector<std::string> CameraIds(ConnectionKey key) const;
 
   // ---- the user's changes ----
   // The pop-up menu of a group, a server or a camera, with what the node
@@ -199,21 +144,6 @@ class ServerTreeModel {
   TreeNodeId EditAgain(std::string* offered);
 
  private:
-  struct Node {
-    ServerTreeEntry entry;
-    TreeNodeId parent = kNoNode;
-    std::vector<TreeNodeId> children;
-  };
-
-  TreeNodeId Add(TreeNodeId parent, ServerTreeEntry entry);
-  void Remove(TreeNodeId id);
-  void RemoveChildren(TreeNodeId id);
-  void Changed(TreeNodeId id);
-  void Expanded(TreeNodeId id);
-  ServerTreeEntry* MutableEntry(TreeNodeId id);
-  std::vector<TreeNodeId> AllServers() const;
-  template <typename Match>
-  TreeNodeId ServerWhere(const Match& match) const;
   template <typename Match>
   TreeNodeId SelectedOrFirst(TreeNodeId selected, const Match& match) const;
   void SetOnline(TreeNodeId server, ConnectionKey key);
@@ -221,10 +151,6 @@ class ServerTreeModel {
   bool StoreGroupName(const ServerTreeEntry& group, const std::string& typed);
 
   settings::ServerList& list_;
-  ServerTreeView* view_ = nullptr;
-  std::map<TreeNodeId, Node> nodes_;
-  std::vector<TreeNodeId> groups_;
-  TreeNodeId next_id_ = 1;
 
   // Label editing of a group: which node, whether it is new (a cancelled
   // new group goes), and the text to offer when the editor opens again.

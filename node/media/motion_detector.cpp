@@ -47,8 +47,6 @@ constexpr float kFitLow = 6.0f, kFitHigh = 245.0f;
 constexpr int kFitLeast = 32;
 constexpr float kFitSpread = 12.0f;
 constexpr float kGainLeast = 0.5f, kGainMost = 2.0f;
-// A motion goes on through one quiet picture (a person behind a pole).
-constexpr int kQuietInRun = 1;
 // Picture times that jump (a stalled stream) learn as one long picture.
 constexpr uint64_t kLongestStepMs = 5000;
 
@@ -89,9 +87,7 @@ void MotionDetector::Reset() {
   area_ = 0;
   scene_changed_ = false;
   settle_until_ms_ = 0;
-  run_ = 0;
-  quiet_in_run_ = 0;
-  in_motion_ = false;
+  (void)events_.Finish();  // forgotten, not told
 }
 
 MotionDetector::Change MotionDetector::Feed(const uint8_t* luma, int width, int height, int stride, uint64_t now_ms) {
@@ -110,17 +106,15 @@ MotionDetector::Change MotionDetector::Feed(const uint8_t* luma, int width, int 
   last_ms_ = now_ms;
   now_ms_ = now_ms;
   Compare(elapsed);
-  const Change decided = Decide(now_ms);
+  const bool moving = area_ > 0 && area_ >= AreaThreshold(sensitivity_);
+  const Change decided =
+      events_.Decide(moving, area_, objects_, scene_changed_, static_cast<uint64_t>(min_duration_ms_), now_ms);
   return ended != Change::kNone ? ended : decided;
 }
 
 MotionDetector::Change MotionDetector::Finish(uint64_t now_ms) {
   (void)now_ms;
-  run_ = 0;
-  quiet_in_run_ = 0;
-  if (!in_motion_) return Change::kNone;
-  in_motion_ = false;
-  return Change::kEnded;
+  return events_.Finish();
 }
 
 // Each cell's mean: the rows of one row of cells are first summed down per
@@ -287,57 +281,6 @@ int MotionDetector::FindObjects() {
     total += count;
   }
   return total;
-}
-
-// The cells next to `cells`, and those cells.
-MotionDetector::Mask MotionDetector::Grow(const Mask& cells) {
-  static const Mask kNotFirstColumn = [] {
-    Mask m;
-    for (int i = 0; i < kCells; ++i) m[i] = i % kColumns != 0;
-    return m;
-  }();
-  static const Mask kNotLastColumn = kNotFirstColumn >> 1 | Mask().set(kCells - 1);
-  const Mask rows = cells | cells << kColumns | cells >> kColumns;
-  return rows | (rows << 1 & kNotFirstColumn) | (rows >> 1 & kNotLastColumn);
-}
-
-// A motion is something that stays: it goes on while this picture's
-// objects touch the last ones, so specks here and there, each too short
-// to matter, never chain into one.
-MotionDetector::Change MotionDetector::Decide(uint64_t now_ms) {
-  const bool moving = area_ > 0 && area_ >= AreaThreshold(sensitivity_);
-  if (moving) {
-    if (run_ > 0 && (objects_ & Grow(run_objects_)).none()) run_ = 0;  // something else, somewhere else
-    if (run_ == 0) {
-      run_start_ms_ = now_ms;
-      run_largest_ = 0;
-    }
-    ++run_;
-    quiet_in_run_ = 0;
-    run_objects_ = objects_;
-    run_largest_ = std::max(run_largest_, area_);
-  } else if (run_ > 0 && (scene_changed_ || ++quiet_in_run_ > kQuietInRun)) {
-    run_ = 0;
-    quiet_in_run_ = 0;
-  }
-  if (!in_motion_) {
-    if (!moving || run_ < 2 || now_ms - run_start_ms_ < static_cast<uint64_t>(min_duration_ms_)) return Change::kNone;
-    in_motion_ = true;
-    event_.startMs = run_start_ms_;
-    event_.largestArea = run_largest_;
-    event_.lengthMs = now_ms - run_start_ms_;
-    last_motion_ms_ = now_ms;
-    return Change::kStarted;
-  }
-  if (moving) {
-    last_motion_ms_ = now_ms;
-    event_.lengthMs = now_ms - event_.startMs;
-    event_.largestArea = std::max(event_.largestArea, area_);
-  }
-  if (now_ms - last_motion_ms_ < kEndAfterMs) return Change::kNone;
-  in_motion_ = false;
-  run_ = 0;
-  return Change::kEnded;
 }
 
 }  // namespace node

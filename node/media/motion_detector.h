@@ -24,18 +24,19 @@
 // Thread use: one thread feeds it (the node's media worker); nothing else
 // touches it. It allocates nothing per picture (only when the size changes).
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <vector>
+
+#include "node/media/motion_events.h"
 
 namespace node {
 
 class MotionDetector {
  public:
-  static constexpr int kColumns = 32;
-  static constexpr int kRows = 24;
+  static constexpr int kColumns = kMotionColumns;
+  static constexpr int kRows = kMotionRows;
   static constexpr int kCells = kColumns * kRows;
-  static constexpr uint64_t kEndAfterMs = 2000;
+  static constexpr uint64_t kEndAfterMs = MotionEvents::kEndAfterMs;
   static constexpr int kMinSensitivity = 1;
   static constexpr int kMaxSensitivity = 10;
   static constexpr int kDefaultSensitivity = 5;
@@ -49,14 +50,9 @@ class MotionDetector {
   static constexpr int kDefaultMinDurationMs = 300;
 
   // Cells to ignore (a tree in the wind, a clock), row by row from the top left.
-  using Mask = std::bitset<kCells>;
-
-  struct Event {
-    uint64_t startMs = 0;      // the first picture of the motion that started it
-    uint64_t lengthMs = 0;     // to the last picture with motion
-    double largestArea = 0;    // the largest share of the watched picture objects covered, 0..1
-  };
-  enum class Change { kNone, kStarted, kEnded };
+  using Mask = MotionCells;
+  using Event = MotionEvent;
+  using Change = MotionChange;
 
   void SetSensitivity(int level);
   int Sensitivity() const { return sensitivity_; }
@@ -75,9 +71,9 @@ class MotionDetector {
   // Ends a running motion now (the view closes, the detector is switched off).
   Change Finish(uint64_t now_ms);
 
-  bool InMotion() const { return in_motion_; }
+  bool InMotion() const { return events_.InMotion(); }
   // The running motion, or the last one that ended.
-  const Event& LastEvent() const { return event_; }
+  const Event& LastEvent() const { return events_.LastEvent(); }
   // Of the last picture: the share of the watched cells that objects large
   // enough cover (what the sensitivity judges), 0..1; every watched cell
   // over its threshold; and those of them in objects large enough. The last
@@ -102,8 +98,6 @@ class MotionDetector {
   void Compare(uint64_t elapsed_ms);
   // Keeps the changed cells that lie in objects of at least min_object_cells_.
   int FindObjects();
-  Change Decide(uint64_t now_ms);
-  static Mask Grow(const Mask& cells);
 
   int sensitivity_ = kDefaultSensitivity;
   int min_object_cells_ = kDefaultMinObjectCells;
@@ -124,14 +118,7 @@ class MotionDetector {
   std::array<uint32_t, kCells> changed_for_ms_{};  // how long each cell has been changed
   double area_ = 0;
   bool scene_changed_ = false;
-  int run_ = 0;               // pictures of the motion being watched
-  int quiet_in_run_ = 0;      // quiet pictures in a row within it
-  uint64_t run_start_ms_ = 0;
-  double run_largest_ = 0;    // the largest area of the motion being watched
-  Mask run_objects_;          // and its objects in its last picture
-  bool in_motion_ = false;
-  uint64_t last_motion_ms_ = 0;
-  Event event_;
+  MotionEvents events_;
 };
 
 }  // namespace node
