@@ -4,14 +4,12 @@
 // arrange and hide windows. It drives the program's parts (the core's
 // hosting client, event log and node slots, the sound devices) that are made
 // before it, and owns the camera and file list window, the list of open
-// camera views, the tray icon and the start-up repair of recordings the last
-// run left cut off; it turns the hosting client's events into tree updates.
+// camera views and the rooms that do the rest (plans, walls, layouts, tray,
+// start options, start-up repair, the hosting client's events); they reach
+// one another through EntryCommands and the views through MainViewHost.
 #include <windows.h>
 
-#include <deque>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +18,6 @@
 #include "app/entry_commands.h"
 #include "app/file_list_window.h"
 #include "app/host_event_handler.h"
-#include "app/host_event_router.h"
 #include "app/program_info.h"
 #include "app/program_parts.h"
 #include "app/server_tree.h"
