@@ -120,8 +120,6 @@ bool CameraRig::Received(const std::string& line, int ms) {
   return PumpUntil([&] { return !world_->log().Lines(line).empty(); }, ms);
 }
 
-size_t CameraRig::Count(const std::string& line) { return world_->log().Lines(line).size(); }
-
 int CameraRig::SetupRequests() {
   int count = 0;
   camera().LastSetupRequest(&count);

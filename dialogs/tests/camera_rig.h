@@ -64,7 +64,6 @@ class CameraRig {
   // Waits (pumping) until the simulator has received a request whose log
   // line contains `line`.
   bool Received(const std::string& line, int ms = 3000);
-  size_t Count(const std::string& line);
   // How many RequestCameraSetupInfo the camera has received.
   int SetupRequests();
   // The body of the next RequestCameraSetupInfo, the one after `seen` of them.
