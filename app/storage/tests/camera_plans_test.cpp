@@ -69,13 +69,12 @@ class CameraPlansTest : public ::testing::Test {
   const PlanCamera gate_{false, "GATE"};
 };
 
+// The key is stored: its words are pinned, not only read back.
 TEST(PlanCameraKey, NamesDirectAndHostedCamerasApartAndReadsBack) {
-  for (const PlanCamera& camera : {PlanCamera{false, "Front door"}, PlanCamera{true, "CAM-1"}}) {
-    PlanCamera read;
-    ASSERT_TRUE(PlanCamera::FromKey(camera.Key(), &read)) << camera.Key();
-    EXPECT_EQ(read, camera);
-  }
+  EXPECT_EQ((PlanCamera{false, "Front door"}).Key(), "direct Front door");
   PlanCamera read;
+  ASSERT_TRUE(PlanCamera::FromKey("hosted CAM-1", &read));
+  EXPECT_EQ(read, (PlanCamera{true, "CAM-1"}));
   EXPECT_FALSE(PlanCamera::FromKey("direct ", &read));
   EXPECT_FALSE(PlanCamera::FromKey("camera GATE", &read));
 }

@@ -32,8 +32,7 @@ TEST(TourText, WritesTheStoredFormAndReadsItBackExactlyUpToTheLimits) {
   Tour layouts{Tour::Kind::kLayouts, 0, false, {{"Morning shift", {}, 20}, {"Nacht \xC3\xBC", {}, 3600}}};
   ASSERT_TRUE(ParseTour("halyard-tour 1\r\n\r\nlayouts\r\nstep 20 Morning shift\r\nstep 3600 Nacht \xC3\xBC", &read));
   EXPECT_EQ(read, layouts);
-  ASSERT_TRUE(ParseTour(FormatTour(layouts), &read));
-  EXPECT_EQ(read, layouts);
+  EXPECT_EQ(FormatTour(layouts), "halyard-tour 1\nlayouts\nstep 20 Morning shift\nstep 3600 Nacht \xC3\xBC\n");
 
   // The largest tour the limits allow reads back; one step or byte more does not.
   Tour big{Tour::Kind::kCameras, Tour::kMaxCell, true, {}};
