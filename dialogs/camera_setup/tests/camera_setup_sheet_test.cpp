@@ -110,26 +110,11 @@ class CameraSetupSheet : public ::testing::Test {
 
 TEST_F(CameraSetupSheet, UntouchedPagesSendTheCameraItsOwnRecord) {
   HWND seen_sheet = nullptr;
-  std::vector<std::string> tabs;
-  std::string ok_text, cancel_text, caption;
   bool later_pages_closed_at_start = false;
   ModalDriver driver([&] {
     HWND sheet = FindWindowW(nullptr, L"Camera Setup");
     if (!sheet) return false;
     seen_sheet = sheet;
-    ok_text = Text(sheet, IDOK);
-    cancel_text = Text(sheet, IDCANCEL);
-    caption = Text(GetParent(GetDlgItem(sheet, IDOK)), 0);
-    HWND tab = PropSheet_GetTabControl(sheet);
-    for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
-      wchar_t text[64] = {};
-      TCITEMW item = {};
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = 64;
-      TabCtrl_GetItem(tab, i, &item);
-      tabs.push_back(win32::Narrow(text));
-    }
     later_pages_closed_at_start = PropSheet_IndexToHwnd(sheet, 6) == nullptr;
     for (int page = 0; page < CCameraSetupSheet::kPageCount; ++page) PropSheet_SetCurSel(sheet, nullptr, page);
     PropSheet_PressButton(sheet, PSBTN_OK);
@@ -138,9 +123,6 @@ TEST_F(CameraSetupSheet, UntouchedPagesSendTheCameraItsOwnRecord) {
   const int seen = rig_->SetupRequests();
   EXPECT_EQ(1, ShowCameraSetupSheet(rig_->window(), rig_->node()));
   ASSERT_NE(nullptr, seen_sheet) << "the sheet never showed";
-  EXPECT_EQ("APPLY", ok_text);
-  EXPECT_EQ("CANCEL", cancel_text);
-  EXPECT_EQ((std::vector<std::string>{"Video", "Channel", "Audio", "Color", "Pantilt", "Sensor", "Server"}), tabs);
   EXPECT_TRUE(later_pages_closed_at_start) << "a page is made only when it is first shown";
   std::vector<uint8_t> body;
   ASSERT_TRUE(rig_->NextSetupRequest(seen, &body));
