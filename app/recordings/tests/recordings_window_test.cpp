@@ -128,11 +128,6 @@ TEST_F(RecordingsWindowTest, ClickOnTheTimelineShowsThatPictureOnTheScreen) {
   const int64_t both = ten + 25 * 60'000 + 10'000;
   window_->Seek(both);
   ASSERT_TRUE(PumpUntil([&] { return Shows(0, both) && Shows(1, both); }, 10000));
-
-  if (const char* dir = std::getenv("HALYARD_SHOT_DIR")) {
-    win32::testing::PumpFor(500);
-    win32::testing::SaveWindowShot(window_->hwnd(), dir, "recordings_window", 4);
-  }
 }
 
 // "Keep" on the timeline's recording: the mark turns over and the status
