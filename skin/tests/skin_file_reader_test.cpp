@@ -12,25 +12,14 @@
 namespace skin {
 namespace {
 
+using testing::Item;
 using testing::MakeSkin;
 using testing::SolidBmp;
 
-ItemRecord Record(int x, int y, int w, int h, std::initializer_list<int32_t> bitmaps, uint32_t colour) {
-  ItemRecord r;
-  r.x = x;
-  r.y = y;
-  r.width = w;
-  r.height = h;
-  int slot = 0;
-  for (int32_t b : bitmaps) r.bitmaps[slot++] = b;
-  r.transparent = colour;
-  return r;
-}
-
 // A file of three items and two bitmaps; header fields at known offsets.
 std::vector<uint8_t> ThreeItemSkin() {
-  return MakeSkin({Record(0, 0, 100, 50, {0}, 0xFF00FF), Record(10, -20, 30, 40, {1, -1, 0, -1, 1}, kNoRegion),
-                   Record(5, 6, 7, 8, {}, 0x123456)},
+  return MakeSkin({Item(0, 0, 100, 50, {0}, 0xFF00FF), Item(10, -20, 30, 40, {1, -1, 0, -1, 1}, kNoRegion),
+                   Item(5, 6, 7, 8, {}, 0x123456)},
                   {SolidBmp(4, 2, 0x112233), SolidBmp(3, 3, 0x445566)}, {"[Form]", "BUTTON_A", "TREE"});
 }
 
