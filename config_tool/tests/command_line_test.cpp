@@ -5,18 +5,6 @@
 namespace bollard {
 namespace {
 
-TEST(CommandLine, DefaultsReachTheRealNetwork) {
-  BollardOptions o;
-  std::string error;
-  ASSERT_EQ(0, ParseCommandLine({}, &o, &error));
-  EXPECT_EQ(0xFFFFFFFFu, o.link.discovery_ip);
-  EXPECT_EQ(4000, o.link.discovery_port);
-  EXPECT_EQ(4001, o.link.device_port);
-  EXPECT_EQ(4001, o.link.local_port);
-  EXPECT_EQ(3000, o.link.wait_ms);
-  EXPECT_TRUE(o.file_dir.empty());
-}
-
 TEST(CommandLine, LoopbackTrialOptions) {
   BollardOptions o;
   std::string error;

@@ -16,17 +16,15 @@ namespace bollard {
 namespace {
 
 
-uint32_t Loopback() {
-  uint32_t ip = 0;
-  os::ParseIpv4("127.0.0.1", &ip);
-  return ip;
-}
+constexpr uint32_t kLoopback = 0x7F000001;
+const std::vector<std::string> kSucceeded{"Network Configutation..........Successed"};
+const std::vector<std::string> kFailed{"ERROR:: Network Configutation..........Failed"};
 
 class Exchange : public ::testing::Test {
  protected:
   void StartDevice(const bollard_sim::SimConfig& config) {
     ASSERT_EQ(0, device_.Start(config));
-    options_.discovery_ip = Loopback();
+    options_.discovery_ip = kLoopback;
     options_.discovery_port = device_.discovery_port();
     options_.device_port = device_.device_port();
     options_.local_port = 0;
@@ -34,14 +32,21 @@ class Exchange : public ::testing::Test {
     options_.login_delay_ms = 0;
     options_.apply_bound_ms = 1500;
     link_ = std::make_unique<DeviceLink>(options_);
-    ASSERT_EQ(0, link_->Open(Loopback()));
+    ASSERT_EQ(0, link_->Open(kLoopback));
   }
   template <typename F>
   void Change(F f) {
     device_.Update([](bollard_sim::SimConfig& c, void* p) { (*static_cast<F*>(p))(c); }, &f);
   }
+  // Applies `s`, leaving in sink_.messages what this call alone showed.
+  AddressField Apply(const NetworkSettings& s, const std::string& dir = "", const std::string& fallback = "",
+                     FILE* trace = nullptr) {
+    sink_.messages.clear();
+    return ApplyNetworkSettings(s, dir.empty() ? scratch_.path() : dir, fallback, *link_, &entries_, sink_, trace);
+  }
 
   bollard_sim::SimDevice device_;
+  std::vector<InterfaceEntry> entries_;
   LinkOptions options_;
   std::unique_ptr<DeviceLink> link_;
   RecordingSink sink_;
@@ -58,7 +63,7 @@ TEST_F(Exchange, DiscoveryListsEveryInterfaceWithItsSource) {
   EXPECT_EQ("simcam", rows[0].entry.host_name);
   EXPECT_EQ("eth1", rows[1].entry.device);
   EXPECT_EQ("127.0.0.1", rows[1].entry.address);
-  EXPECT_EQ(Loopback(), rows[0].source_ip);
+  EXPECT_EQ(kLoopback, rows[0].source_ip);
   EXPECT_EQ(device_.discovery_port(), rows[0].source_port);
   EXPECT_EQ(1, device_.setup_requests());
 }
@@ -193,56 +198,49 @@ TEST_F(Exchange, ApplySendsTheFileAndWaitsForTheResult) {
   config.config_text = "DEVICE=eth1\nBOOTPROTO=dhcp\n#\n";
   config.interface_count = 1;
   StartDevice(config);
-  std::vector<InterfaceEntry> entries;
-  ApplyNetworkSettings(StaticSettings(), scratch_.path(), "", *link_, &entries, sink_, nullptr);
-  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  Apply(StaticSettings());
+  EXPECT_EQ(kSucceeded, sink_.messages);
   ASSERT_EQ(1u, device_.received_configs().size());
   EXPECT_EQ("eth0", device_.received_configs()[0].device);
   EXPECT_EQ(
       "DEVICE=eth0\nONBOOT=yes\nBOOTPROTO=static\nIPADDR=127.0.0.1\nNETMASK=255.0.0.0\nGATEWAY=127.0.0.254\n"
       "MACADDR=0A:0A:0A:0A:0A:0A\nHOSTNAME=simcam\n",
       device_.received_configs()[0].text);
-  ASSERT_EQ(1u, entries.size()) << "reports before the result replace the dialog's entries";
-  EXPECT_EQ("eth1", entries[0].device);
+  ASSERT_EQ(1u, entries_.size()) << "reports before the result replace the dialog's entries";
+  EXPECT_EQ("eth1", entries_[0].device);
 
-  sink_.messages.clear();
   Change([](bollard_sim::SimConfig& c) { c.apply_result = 1; });
-  ApplyNetworkSettings(StaticSettings(), scratch_.path(), "", *link_, &entries, sink_, nullptr);
-  EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
+  Apply(StaticSettings());
+  EXPECT_EQ(kFailed, sink_.messages);
 }
 
 TEST_F(Exchange, ApplyFailuresAreReportedAndTheWaitEnds) {
   bollard_sim::SimConfig config;
   config.apply_silent = true;
   StartDevice(config);
-  std::vector<InterfaceEntry> entries;
   uint64_t start = os::MonotonicMs();
-  ApplyNetworkSettings(StaticSettings(), scratch_.path(), "", *link_, &entries, sink_, nullptr);
-  uint64_t took = os::MonotonicMs() - start;
-  EXPECT_EQ((std::vector<std::string>{"ERROR:: Network Configutation..........Failed"}), sink_.messages);
-  EXPECT_LT(took, 10000u) << "the wait for a result must end";
+  Apply(StaticSettings());
+  EXPECT_EQ(kFailed, sink_.messages);
+  EXPECT_LT(os::MonotonicMs() - start, 10000u) << "the wait for a result must end";
 
-  sink_.messages.clear();
   NetworkSettings nameless = StaticSettings();
   nameless.static_host_name.clear();
-  ApplyNetworkSettings(nameless, scratch_.path(), "", *link_, &entries, sink_, nullptr);
+  Apply(nameless);
   EXPECT_EQ((std::vector<std::string>{"You should put Hostname"}), sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size()) << "nothing is sent without a host name";
 
   // A file longer than Apply sends is called too large, not unopenable.
-  sink_.messages.clear();
   NetworkSettings huge = StaticSettings();
   huge.static_host_name.assign(9000, 'h');
-  ApplyNetworkSettings(huge, scratch_.path(), "", *link_, &entries, sink_, nullptr);
+  Apply(huge);
   EXPECT_EQ((std::vector<std::string>{"File too large for config data = " + scratch_.path() +
                                       "eth0 (more than 8192 bytes)"}),
             sink_.messages);
   EXPECT_EQ(1u, device_.received_configs().size());
 
-  sink_.messages.clear();
-  ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", "", *link_, &entries, sink_, nullptr);
-  ASSERT_EQ(1u, sink_.messages.size());
-  EXPECT_EQ("File open failed for config data = " + scratch_.path() + "no-such-folder/eth0", sink_.messages[0]);
+  Apply(StaticSettings(), scratch_.path() + "no-such-folder/");
+  EXPECT_EQ((std::vector<std::string>{"File open failed for config data = " + scratch_.path() + "no-such-folder/eth0"}),
+            sink_.messages);
 }
 
 // A static interface whose addresses would take the device off its network
@@ -271,13 +269,11 @@ TEST_F(Exchange, ApplyRefusesStaticAddressesThatWouldCutTheDeviceOff) {
       {4, 4, 4, 0x0A010203, 0xFFFFFF00, 0x0A010203, AddressField::kGateway,
        "The Default Gateway Address cannot be the Address itself"},
   };
-  std::vector<InterfaceEntry> entries;
   for (const Case& c : cases) {
     NetworkSettings s = StaticSettings();
     s.ip_fields = c.ip_fields, s.netmask_fields = c.mask_fields, s.gateway_fields = c.gateway_fields;
     s.ip = c.ip, s.netmask = c.mask, s.gateway = c.gateway;
-    sink_.messages.clear();
-    EXPECT_EQ(c.field, ApplyNetworkSettings(s, scratch_.path(), "", *link_, &entries, sink_, nullptr)) << c.message;
+    EXPECT_EQ(c.field, Apply(s)) << c.message;
     EXPECT_EQ((std::vector<std::string>{c.message}), sink_.messages);
   }
   EXPECT_TRUE(device_.received_configs().empty());
@@ -286,10 +282,8 @@ TEST_F(Exchange, ApplyRefusesStaticAddressesThatWouldCutTheDeviceOff) {
   dhcp.boot = kBootDhcp;
   dhcp.ip_fields = dhcp.netmask_fields = dhcp.gateway_fields = 0;
   dhcp.dhcp_host_name = "cam";
-  sink_.messages.clear();
-  EXPECT_EQ(AddressField::kNone, ApplyNetworkSettings(dhcp, scratch_.path(), "", *link_, &entries, sink_, nullptr));
-  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages)
-      << "DHCP needs no addresses";
+  EXPECT_EQ(AddressField::kNone, Apply(dhcp));
+  EXPECT_EQ(kSucceeded, sink_.messages) << "DHCP needs no addresses";
 }
 
 // A profile or folder whose name the ANSI code page cannot spell.
@@ -298,9 +292,8 @@ TEST_F(Exchange, TheInterfaceFileGoesThroughAFolderOfAnyName) {
   const std::string folder = scratch_.path() + "\xEC\x9E\xA5\xEC\xB9\x98/";  // "장치"
   std::error_code ignored;
   std::filesystem::create_directories(os::PathOf(folder), ignored);
-  std::vector<InterfaceEntry> entries;
-  ApplyNetworkSettings(StaticSettings(), folder, "", *link_, &entries, sink_, nullptr);
-  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  Apply(StaticSettings(), folder);
+  EXPECT_EQ(kSucceeded, sink_.messages);
   ASSERT_EQ(1u, device_.received_configs().size());
   EXPECT_EQ(device_.received_configs()[0].text, ReadFileText(folder + "eth0"));
 }
@@ -309,23 +302,16 @@ TEST_F(Exchange, TheInterfaceFileGoesThroughAFolderOfAnyName) {
 // it goes to the fallback folder, and the trace says where.
 TEST_F(Exchange, AnUnwritableFolderFallsBackAndTheTraceSaysWhere) {
   StartDevice(bollard_sim::SimConfig());
-  std::vector<InterfaceEntry> entries;
   const std::string trace_path = scratch_.path() + "trace.txt";
   FILE* trace = std::fopen(trace_path.c_str(), "w+b");
   ASSERT_NE(nullptr, trace);
-  ApplyNetworkSettings(StaticSettings(), scratch_.path() + "no-such-folder/", scratch_.path(), *link_, &entries,
-                       sink_, trace);
+  Apply(StaticSettings(), scratch_.path() + "no-such-folder/", scratch_.path(), trace);
   std::fclose(trace);
-  EXPECT_EQ((std::vector<std::string>{"Network Configutation..........Successed"}), sink_.messages);
+  EXPECT_EQ(kSucceeded, sink_.messages);
   ASSERT_EQ(1u, device_.received_configs().size());
-  FILE* written = std::fopen((scratch_.path() + "eth0").c_str(), "rb");
-  ASSERT_NE(nullptr, written) << "the file is in the fallback folder";
-  std::fclose(written);
-  std::string text(4096, '\0');
-  FILE* t = std::fopen(trace_path.c_str(), "rb");
-  ASSERT_NE(nullptr, t);
-  text.resize(std::fread(text.data(), 1, text.size(), t));
-  std::fclose(t);
+  EXPECT_EQ(device_.received_configs()[0].text, ReadFileText(scratch_.path() + "eth0"))
+      << "the file is in the fallback folder";
+  const std::string text = ReadFileText(trace_path);
   EXPECT_NE(std::string::npos, text.find("Interface file written to " + scratch_.path() + "eth0")) << text;
 }
 

@@ -19,12 +19,7 @@ namespace {
 using testing::Eventually;
 using testing::FakeNode;
 using testing::FakePoster;
-
-std::string Framed(uint32_t type, const std::string& body) {
-  std::string m(8, '\0');
-  net::EncodePacketHeader({type, static_cast<uint32_t>(body.size())}, reinterpret_cast<uint8_t*>(m.data()));
-  return m + body;
-}
+using net::testing::Framed;
 
 std::string Word(uint32_t v) {
   std::string s(4, '\0');
@@ -81,7 +76,11 @@ class WithSim : public ::testing::Test {
   }
   void TearDown() override { world_->Stop(); }
   uint16_t port() { return world_->hosting()->port(); }
-  bool LoggedIn(Harness& h) { return Eventually([&] { return h.Has<HostLoggedIn>(); }); }
+  // Connects as demo and waits for the login.
+  bool LogIn(Harness& h) {
+    return h.service_.Connect({"127.0.0.1", port(), "demo", "demo"}) == 0 &&
+           Eventually([&] { return h.Has<HostLoggedIn>(); });
+  }
   size_t Logins() { return world_->log().Lines("hosting RequestUserLogin").size(); }
   // The reconnect waits a hundred times shorter.
   static constexpr net::ReconnectWaits kFastWaits{600, {10, 20, 40, 80, 100}};
@@ -98,11 +97,8 @@ TEST_F(WithSim, LoginAcceptedThenBothListsArrive) {
   EXPECT_TRUE(Is<HostLoggedIn>(h.Events()[1]));
   EXPECT_EQ("127.0.0.1", std::get<HostConnected>(h.Events()[0]).address);
   EXPECT_EQ(port(), std::get<HostConnected>(h.Events()[0]).port);
-  for (const auto& e : h.Events()) {
-    if (auto* list = std::get_if<HostCameraList>(&e)) {
-      EXPECT_EQ(1u, list->cameras.size());
-    }
-  }
+  for (const auto& e : h.Events())
+    if (auto* list = std::get_if<HostCameraList>(&e)) EXPECT_EQ(1u, list->cameras.size());
   EXPECT_GE(h.poster_.Count(os::kWmHostEvent), 4) << "every event rings the main window's doorbell";
   EXPECT_EQ(1u, world_->log().Lines("hosting RequestOnlineCameraList").size());
   EXPECT_EQ(1u, world_->log().Lines("hosting RequestFileList text=ALL").size());
@@ -136,8 +132,7 @@ TEST_F(WithSim, UnreachableServerTellsTheMainWindow) {
 TEST_F(WithSim, KeepAliveIsAnsweredAndOversizedPacketCloses) {
   LogCapture log;
   Harness h;
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   world_->Execute("keepalive hosting");
   EXPECT_TRUE(Eventually([&] { return !world_->log().Lines("hosting KeepAlive").empty(); }));
   world_->Execute("fault hosting oversized");
@@ -153,8 +148,7 @@ TEST_F(WithSim, ASilentHostingServerIsNoticedAndReplaced) {
   Harness h;
   h.service_.SetKeepAlive(100, 400);
   h.service_.SetHostReconnect(true, kFastWaits);
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   os::SleepMs(1000);  // no views: nothing but the probes and their answers
   EXPECT_EQ(1, h.Count<HostLoggedIn>()) << "a quiet server that answers was dropped";
   const size_t probes = world_->log().Lines("hosting KeepAlive").size();
@@ -187,8 +181,7 @@ TEST_F(WithSim, AServerThatDropsEveryLoginAtOnceIsNotHammered) {
 TEST_F(WithSim, AConnectionMadeByHandEndsTheReconnectLoop) {
   Harness h;
   h.service_.SetHostReconnect(true, {600, {3000, 3000, 3000, 3000, 3000}});
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   world_->Execute("restart hosting 0.2");
   ASSERT_TRUE(Eventually([&] { return h.service_.host_attempt() == 2; })) << "the first attempt did not fail";
   ASSERT_TRUE(Eventually([&] { return world_->hosting()->listener().listening(); }));
@@ -225,14 +218,7 @@ class HeldTunnel {
           }
           os::CloseSocket(server);
         }) {}
-  net::ProxySettings Settings() const {
-    net::ProxySettings p;
-    p.use_proxy = 1;
-    p.version = 4;
-    p.SetAddress(0x7F000001);
-    p.port = server_.port();
-    return p;
-  }
+  net::ProxySettings Settings() const { return net::testing::LoopbackProxy(4, server_.port()); }
   bool WaitAsked() { return asked_.Wait(5000); }
   void GoOn() { go_on_.Set(); }
   bool ClientHungUp(int wait_ms) { return hung_up_.Wait(wait_ms); }
@@ -248,8 +234,7 @@ class HeldTunnel {
 TEST_F(WithSim, ALogoutDuringTheLoopsConnectIsNotUndone) {
   Harness h;
   h.service_.SetHostReconnect(true, kFastWaits);
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   HeldTunnel tunnel(port());
   h.service_.SetProxy(tunnel.Settings());  // only the loop's attempt goes through it
   world_->Execute("fault hosting close");
@@ -266,8 +251,7 @@ TEST_F(WithSim, RelayedCameraChannelDeliversMedia) {
   Harness h;
   FakeNode node(3, true, "CAM-1");
   h.service_.AddNode(&node);
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelVideo, "CAM-1\n");
   ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 5; }));
   EXPECT_NE(net::kChannelNotFound, node.VideoChannelId());
@@ -286,8 +270,7 @@ TEST_F(WithSim, UnknownCameraIsToldToTheUserOnlyWhenTheyAsked) {
   Harness h;
   FakeNode node(1, true, "NO-CAM");
   h.service_.AddNode(&node);
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   for (bool asked : {true, false, false}) {
     node.asked_ = asked;
     const int before = node.not_found_;
@@ -295,10 +278,8 @@ TEST_F(WithSim, UnknownCameraIsToldToTheUserOnlyWhenTheyAsked) {
     ASSERT_TRUE(Eventually([&] { return node.not_found_ > before; }));
   }
   EXPECT_EQ(1, h.Count<ChannelNotFound>());
-  for (const auto& e : h.Events()) {
-    if (!Is<ChannelNotFound>(e)) continue;
-    EXPECT_EQ("NO-CAM", std::get<ChannelNotFound>(e).name);
-  }
+  for (const auto& e : h.Events())
+    if (Is<ChannelNotFound>(e)) EXPECT_EQ("NO-CAM", std::get<ChannelNotFound>(e).name);
   EXPECT_EQ(0, node.registered_.load());
   h.service_.RemoveNode(&node);
 }
@@ -307,8 +288,7 @@ TEST_F(WithSim, StoredFilePlaysFromTheStartAfterItsChannelIsSetUp) {
   Harness h;
   FakeNode node(2, true, "rec/one.mp4");
   h.service_.AddNode(&node);
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   h.service_.RequestChannelSetup(RequestTarget::Host(), net::kChannelFileVideo, "CAM-1", "rec/one.mp4");
   ASSERT_TRUE(Eventually([&] { return node.kinds().size() >= 3; }));
   EXPECT_EQ(node.VideoChannelId(), node.params().channel_id()) << "NodeParameters stored in the node";
@@ -322,8 +302,7 @@ TEST_F(WithSim, CloseHostClosesEveryRelayNode) {
   FakeNode a(1, true, "A"), b(2, true, "B");
   h.service_.AddNode(&a);
   h.service_.AddNode(&b);
-  h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
-  ASSERT_TRUE(LoggedIn(h));
+  ASSERT_TRUE(LogIn(h));
   world_->Execute("fault hosting close");
   ASSERT_TRUE(Eventually([&] { return h.poster_.Count(os::kWmNodeClose) == 2; }));
   EXPECT_TRUE(h.Has<HostClosed>());
@@ -349,13 +328,14 @@ TEST_F(WithSim, DirectNodeSocketsAreServedByTheLoops) {
   EXPECT_EQ(0, h.service_.direct_nodes().Size());
 }
 
-// Scripted hosting servers: exact byte streams in one write.
+// Scripted hosting servers: the login reply (`accepted` or not) and what
+// follows it, exact byte streams in one write.
 class Scripted : public ::testing::Test {
  protected:
-  void Run(const std::string& after_login, Harness& h, std::function<bool()> done) {
+  void Run(const std::string& after_login, Harness& h, std::function<bool()> done, bool accepted = true) {
     net::testing::LoopbackServer server([&](os::SocketHandle s) {
       net::testing::RecvBytes(s, 80);
-      net::testing::SendBytes(s, Framed(net::kReplyUserLogin, Word(1)) + after_login);
+      net::testing::SendBytes(s, Framed(net::kReplyUserLogin, Word(accepted ? 1 : 0)) + after_login);
       net::testing::RecvBytes(s, 1 << 20);  // until the client closes
     });
     ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", server.port(), "u", "p"}));
@@ -373,11 +353,7 @@ TEST_F(Scripted, TwoCameraListsInOneReadGiveTwoEventsInOrder) {
   auto ra = net::EncodeCameraRecord(a), rb = net::EncodeCameraRecord(b);
   std::string lists = Framed(net::kReplyCameraList, std::string(ra.begin(), ra.end())) +
                       Framed(net::kReplyCameraList, std::string(rb.begin(), rb.end()));
-  Run(lists, h, [&] {
-    int n = 0;
-    for (const auto& e : h.Events()) n += Is<HostCameraList>(e);
-    return n == 2;
-  });
+  Run(lists, h, [&] { return h.Count<HostCameraList>() == 2; });
   std::vector<std::string> ids;
   for (const auto& e : h.Events())
     if (auto* list = std::get_if<HostCameraList>(&e))
@@ -385,19 +361,11 @@ TEST_F(Scripted, TwoCameraListsInOneReadGiveTwoEventsInOrder) {
   EXPECT_EQ((std::vector<std::string>{"A", "B"}), ids);
 }
 
-TEST(ScriptedRefusal, RestOfTheBufferIsDiscarded) {
+TEST_F(Scripted, RefusedLoginDiscardsTheRestOfTheBuffer) {
   Harness h;
-  net::CameraRecord a;
-  auto ra = net::EncodeCameraRecord(a);
-  net::testing::LoopbackServer server([&](os::SocketHandle s) {
-    net::testing::RecvBytes(s, 80);
-    net::testing::SendBytes(s, Framed(net::kReplyUserLogin, Word(0)) +
-                                   Framed(net::kReplyCameraList, std::string(ra.begin(), ra.end())));
-    net::testing::RecvBytes(s, 1);
-  });
-  ASSERT_EQ(0, h.service_.Connect({"127.0.0.1", server.port(), "u", "p"}));
-  ASSERT_TRUE(Eventually([&] { return h.Has<HostClosed>(); }));
-  os::SleepMs(200);
+  auto ra = net::EncodeCameraRecord(net::CameraRecord{});
+  Run(Framed(net::kReplyCameraList, std::string(ra.begin(), ra.end())), h, [&] { return h.Has<HostClosed>(); },
+      false);
   EXPECT_FALSE(h.Has<HostCameraList>());
   EXPECT_FALSE(h.Has<HostLoggedIn>());
 }
@@ -410,9 +378,7 @@ TEST_F(Scripted, UpdatesOfTheWrongSizeAreDropped) {
   Run(Framed(net::kReplyOnlineCameraUpdate, bad) + Framed(net::kReplyFileListUpdate, file) +
           Framed(net::kReplyOnlineCameraUpdate, good) + Framed(77, ""),
       h, [&] { return h.Has<HostCameraUpdate>(); });
-  int updates = 0;
-  for (const auto& e : h.Events()) updates += Is<HostCameraUpdate>(e) || Is<HostFileUpdate>(e);
-  EXPECT_EQ(1, updates);
+  EXPECT_EQ(1, h.Count<HostCameraUpdate>() + h.Count<HostFileUpdate>());
   EXPECT_TRUE(log.Has("RECV : [ HostingService::HS_ReplyOnlineCameraUpdate ] (Data Length = 447)\n"));
   EXPECT_TRUE(log.Has("RECV : unkown message 77, msglen = 0\n"));
 }
@@ -582,16 +548,8 @@ TEST_F(WithSim, LoginThroughSocks5AndHttpProxies) {
   struct Case { int version; const char* port_key; bool user; };
   for (Case c : {Case{5, "socks", true}, Case{4, "socks", false}, Case{0, "http", false}}) {
     Harness h;
-    net::ProxySettings p;
-    p.use_proxy = 1;
-    p.version = c.version;
-    p.SetAddress(0x7F000001);
-    p.port = static_cast<uint16_t>(std::stoi(fixture[c.port_key]));
-    if (c.user) {
-      p.user_id = fixture["user"];
-      p.password = fixture["password"];
-    }
-    h.service_.SetProxy(p);
+    h.service_.SetProxy(net::testing::LoopbackProxy(c.version, static_cast<uint16_t>(std::stoi(fixture[c.port_key])),
+                                                    c.user ? fixture["user"] : "", c.user ? fixture["password"] : ""));
     h.service_.Connect({"127.0.0.1", port(), "demo", "demo"});
     EXPECT_TRUE(Eventually([&] { return h.Has<HostCameraList>(); })) << "proxy version " << c.version;
   }

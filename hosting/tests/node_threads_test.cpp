@@ -199,13 +199,7 @@ class HeldProxy {
 TEST(ProxySettings, AConnectKeepsTheSettingsItStartedWith) {
   HeldProxy proxy;
   Service s;
-  net::ProxySettings p;
-  p.use_proxy = 1;
-  p.version = 5;
-  p.SetAddress(0x7F000001);
-  p.port = proxy.port();
-  p.user_id = "before";
-  p.password = "secret";
+  net::ProxySettings p = net::testing::LoopbackProxy(5, proxy.port(), "before", "secret");
   s.service.SetProxy(p);
   ASSERT_EQ(0, s.service.Connect({"127.0.0.1", 9, "demo", "demo"}));
   ASSERT_TRUE(proxy.WaitInHandshake()) << "the connect never reached the proxy";

@@ -16,6 +16,7 @@
 namespace net {
 namespace {
 
+using testing::LoopbackProxy;
 using testing::LoopbackServer;
 using testing::RecvBytes;
 using testing::SendBytes;
@@ -23,18 +24,6 @@ using testing::SendBytes;
 // After a successful handshake the fake proxy plays the target: it sends this
 // at once, in the same segment as the end of its reply.
 const std::string kGreeting = std::string("\0\0\0\x30\0\0\0\0", 8);  // KeepAlive
-
-
-ProxySettings Proxy(int version, uint16_t port, const std::string& user = "", const std::string& password = "") {
-  ProxySettings p;
-  p.use_proxy = 1;
-  p.version = version;
-  p.SetAddress(testing::LoopbackIp());
-  p.port = port;
-  p.user_id = user;
-  p.password = password;
-  return p;
-}
 
 // Connects through `settings` and, on success, reads the greeting that must
 // have survived the handshake.
@@ -64,7 +53,7 @@ TEST(Socks4, RequestEndsWithTheUserIdAndItsNulAndKeepsTheStream) {
       request = RecvBytes(s, 9 + static_cast<int>(user.size()));
       SendBytes(s, std::string("\0\x5A\x4E\x22\x7F\0\0\x01", 8) + kGreeting);
     });
-    Attempt a = Connect(Proxy(4, proxy.port(), user));
+    Attempt a = Connect(LoopbackProxy(4, proxy.port(), user));
     ASSERT_EQ(0, a.result) << user;
     EXPECT_EQ(std::string("\x04\x01\x4E\x22\x7F\0\0\x01", 8) + user + std::string(1, '\0'), request);
     EXPECT_EQ(kGreeting, a.first_bytes) << "bytes behind the proxy reply belong to the tunnel";
@@ -88,7 +77,7 @@ TEST(Socks4, RefusalAndCloseFail) {
       RecvBytes(s, 9);
       SendBytes(s, c.reply);
     });
-    Attempt a = Connect(Proxy(4, proxy.port()));
+    Attempt a = Connect(LoopbackProxy(4, proxy.port()));
     EXPECT_EQ(-1, a.result) << c.log_line;
     EXPECT_FALSE(a.open) << c.log_line;
     EXPECT_TRUE(log.Has(c.log_line));
@@ -105,7 +94,7 @@ TEST(Socks5, EmptyUserOffersOnlyNoAuthButAnswersAPasswordChoice) {
     connect = RecvBytes(s, 10);
     SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
   });
-  Attempt a = Connect(Proxy(5, proxy.port()));
+  Attempt a = Connect(LoopbackProxy(5, proxy.port()));
   ASSERT_EQ(0, a.result);
   EXPECT_EQ(std::string("\x05\x01\x00", 3), methods);
   EXPECT_EQ(std::string("\x01\x00\x00", 3), auth);
@@ -124,7 +113,7 @@ TEST(Socks5, PasswordIsSentButNeverLogged) {
     RecvBytes(s, 10);
     SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
   });
-  ASSERT_EQ(0, Connect(Proxy(5, proxy.port(), "bob", "s3cr3t")).result);
+  ASSERT_EQ(0, Connect(LoopbackProxy(5, proxy.port(), "bob", "s3cr3t")).result);
   EXPECT_EQ(std::string("\x05\x02\x00\x02", 4), methods);
   EXPECT_EQ(std::string("\x01\x03" "bob" "\x06" "s3cr3t", 12), auth);
   EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION REQUEST [VER : 1, ULEN : 3, UNAME : bob, PLEN : 6, PASSWD : *]\n"));
@@ -158,7 +147,7 @@ TEST(Socks5, RefusalsFail) {
       RecvBytes(s, 10);
       if (!k.connect_reply.empty()) SendBytes(s, k.connect_reply);
     });
-    Attempt a = Connect(Proxy(5, proxy.port(), "u", "p"));
+    Attempt a = Connect(LoopbackProxy(5, proxy.port(), "u", "p"));
     EXPECT_EQ(-1, a.result) << k.name;
     EXPECT_FALSE(a.open) << k.name;
     EXPECT_TRUE(log.Has(k.log_line)) << k.name;
@@ -177,7 +166,7 @@ TEST(Socks5, ReplySplitOverSegmentsAndNamedBoundAddress) {
     os::SleepMs(30);
     SendBytes(s, std::string("alhost\x12\x34", 8) + kGreeting);
   });
-  Attempt a = Connect(Proxy(5, proxy.port()));
+  Attempt a = Connect(LoopbackProxy(5, proxy.port()));
   ASSERT_EQ(0, a.result);
   EXPECT_EQ(kGreeting, a.first_bytes);
 }
@@ -193,7 +182,7 @@ TEST(HttpConnect, RequestTextAndAcceptedStatusLines) {
       os::SleepMs(30);
       SendBytes(s, reply.substr(10) + kGreeting);
     });
-    Attempt a = Connect(Proxy(1, proxy.port()));
+    Attempt a = Connect(LoopbackProxy(1, proxy.port()));
     ASSERT_EQ(0, a.result) << status;
     EXPECT_EQ("CONNECT 127.0.0.1:20002 HTTP/1.1\r\nHost:\r\n\r\n", request);
     EXPECT_EQ(kGreeting, a.first_bytes) << status;
@@ -224,7 +213,7 @@ TEST(HttpConnect, RefusalsFail) {
       SendBytes(s, c.reply);
       if (!c.close_after) RecvBytes(s, 1);
     });
-    Attempt a = Connect(Proxy(0, proxy.port()));
+    Attempt a = Connect(LoopbackProxy(0, proxy.port()));
     const std::string name = c.reply.substr(0, 40);
     EXPECT_EQ(-1, a.result) << name;
     EXPECT_FALSE(a.open) << name;
@@ -236,7 +225,7 @@ TEST(ProxyTimeouts, SilentProxyFailsInsteadOfHanging) {
   for (int version : {4, 5, 0}) {
     os::Event release;
     LoopbackServer proxy([&](os::SocketHandle) { release.Wait(10000); });
-    ProxySettings settings = Proxy(version, proxy.port());
+    ProxySettings settings = LoopbackProxy(version, proxy.port());
     os::SocketHandle s = os::TcpSocket();
     uint64_t start = os::MonotonicMs();
     EXPECT_EQ(-1, ProxyConnector(settings, 300).Connect(s, "127.0.0.1", 1)) << version;
@@ -246,14 +235,7 @@ TEST(ProxyTimeouts, SilentProxyFailsInsteadOfHanging) {
   }
 }
 
-TEST(ProxyTimeouts, UnreachableProxyFails) {
-  uint16_t port;
-  {
-    LoopbackServer gone([](os::SocketHandle) {}, 0);
-    port = gone.port();
-  }
-  EXPECT_EQ(-1, Connect(Proxy(5, port)).result);
-}
+TEST(ProxyTimeouts, UnreachableProxyFails) { EXPECT_EQ(-1, Connect(LoopbackProxy(5, testing::ClosedPort())).result); }
 
 }  // namespace
 }  // namespace net

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "net/packet_header.h"
+#include "net/proxy_settings.h"
 #include "os/socket.h"
 
 namespace net::testing {
@@ -57,6 +59,32 @@ inline std::string RecvBytes(os::SocketHandle s, int n) {
 
 inline void SendBytes(os::SocketHandle s, const std::string& bytes) {
   os::Send(s, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// A loopback port nobody listens on any more.
+inline uint16_t ClosedPort() {
+  LoopbackServer gone([](os::SocketHandle) {}, 0);
+  return gone.port();
+}
+
+// A message as it travels: packet header, then body.
+inline std::string Framed(uint32_t type, const std::string& body) {
+  std::string m(8, '\0');
+  EncodePacketHeader({type, static_cast<uint32_t>(body.size())}, reinterpret_cast<uint8_t*>(m.data()));
+  return m + body;
+}
+
+// A proxy of `version` (0 or 1 HTTP, 4, 5) on a loopback port.
+inline ProxySettings LoopbackProxy(int version, uint16_t port, const std::string& user = "",
+                                   const std::string& password = "") {
+  ProxySettings p;
+  p.use_proxy = 1;
+  p.version = version;
+  p.SetAddress(LoopbackIp());
+  p.port = port;
+  p.user_id = user;
+  p.password = password;
+  return p;
 }
 
 }  // namespace net::testing

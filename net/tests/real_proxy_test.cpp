@@ -14,8 +14,6 @@
 namespace net {
 namespace {
 
-using testing::LoopbackServer;
-
 class RealProxy : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -25,12 +23,7 @@ class RealProxy : public ::testing::Test {
   }
 
   ProxySettings Settings(int version, const std::string& port_key) {
-    ProxySettings p;
-    p.use_proxy = 1;
-    p.version = version;
-    p.SetAddress(testing::LoopbackIp());
-    p.port = static_cast<uint16_t>(std::stoi(fixture_.values[port_key]));
-    return p;
+    return testing::LoopbackProxy(version, static_cast<uint16_t>(std::stoi(fixture_.values[port_key])));
   }
 
   testing::ProxyFixture fixture_;
@@ -46,13 +39,8 @@ TEST_F(RealProxy, Socks5WrongPasswordIsRefusedByDanted) {
 }
 
 TEST_F(RealProxy, TinyproxyRefusesAClosedTarget) {
-  uint16_t port;
-  {
-    LoopbackServer gone([](os::SocketHandle) {}, 0);
-    port = gone.port();
-  }
   SocketChannel c;
-  EXPECT_EQ(-1, c.ConnectVia(Settings(0, "http"), "127.0.0.1", port));
+  EXPECT_EQ(-1, c.ConnectVia(Settings(0, "http"), "127.0.0.1", testing::ClosedPort()));
 }
 
 }  // namespace

@@ -17,15 +17,10 @@
 namespace net {
 namespace {
 
+using testing::Framed;
 using testing::LoopbackServer;
 using testing::RecvBytes;
 using testing::SendBytes;
-
-std::string Framed(uint32_t type, const std::string& body) {
-  std::string m(8, '\0');
-  EncodePacketHeader({type, static_cast<uint32_t>(body.size())}, reinterpret_cast<uint8_t*>(m.data()));
-  return m + body;
-}
 
 struct Recorder : MessageHandler {
   std::vector<std::pair<uint32_t, std::string>> seen;
@@ -109,11 +104,7 @@ TEST(SocketChannelIo, SendNowAndReadExactAcrossSegments) {
 }
 
 TEST(SocketChannelIo, ConnectRefusedLeavesChannelClosed) {
-  uint16_t port;
-  {
-    LoopbackServer gone([](os::SocketHandle) {}, 0);
-    port = gone.port();
-  }
+  const uint16_t port = testing::ClosedPort();
   SocketChannel c;
   EXPECT_EQ(-1, c.ConnectVia(Direct(), "127.0.0.1", port));
   EXPECT_FALSE(c.IsOpen());
@@ -137,12 +128,12 @@ class SocketChannelReceive : public ::testing::Test {
     do {
       r = c.Receive(rec, node_index);
     } while (r == SocketChannel::ReceiveResult::kDispatched && c.receive_buffer().received_total() < expected);
-    open_after = c.IsOpen();
-    ended_after = c.InputEnded();
+    open_after_ = c.IsOpen();
+    ended_after_ = c.InputEnded();
     c.Close();
     return r;
   }
-  bool open_after = true, ended_after = false;
+  bool open_after_ = true, ended_after_ = false;
 };
 
 TEST_F(SocketChannelReceive, DispatchesInOrder) {
@@ -172,8 +163,8 @@ TEST_F(SocketChannelReceive, OversizedPacketLogsAndEndsTheInputForTheOwnerToClos
   EncodePacketHeader({20, 230393}, reinterpret_cast<uint8_t*>(bad.data()));
   auto r = Run(Framed(48, "") + bad, kHostingConnection, rec);
   EXPECT_EQ(SocketChannel::ReceiveResult::kInvalidPacket, r);
-  EXPECT_TRUE(open_after) << "the channel closed itself";
-  EXPECT_TRUE(ended_after);
+  EXPECT_TRUE(open_after_) << "the channel closed itself";
+  EXPECT_TRUE(ended_after_);
   EXPECT_EQ(1u, rec.seen.size()) << "messages before the bad one still count";
   EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
 }

@@ -163,21 +163,22 @@ TEST_F(ServerListStoreTest, DeletingAServerRemovesItsEntryAndSection) {
   EXPECT_TRUE(store_.Exists("Cameras"));
 }
 
-// A group with far more servers than a 2048-byte section buffer holds: all
-// are read, and a rewrite after a change keeps every one of them.
+// A group in a Unicode file with far more servers than a 2048-character
+// section buffer holds: all are read, and a rewrite after a change keeps
+// every one of them.
 TEST_F(ServerListStoreTest, LongSectionsAreReadWholeAndSurviveARewrite) {
-  ASSERT_TRUE(store_.AddGroup("Cameras"));
-  std::string text = "[GROUP_LIST]\r\nCameras=Cameras\r\n[Cameras]\r\n";
-  for (int i = 0; i < 300; ++i) text += "camera number " + std::to_string(i) + "=camera number " + std::to_string(i) + "\r\n";
-  WriteAnsiFile(path_, text);
-  ASSERT_EQ(store_.GetServers("Cameras").size(), 300u);
-  ASSERT_TRUE(store_.DeleteServer("Cameras", "camera number 0"));
-  const auto left = store_.GetServers("Cameras");
+  std::string text = "[GROUP_LIST]\r\n카메라=카메라\r\n[카메라]\r\n";
+  for (int i = 0; i < 300; ++i) text += "카메라 " + std::to_string(i) + "=카메라 " + std::to_string(i) + "\r\n";
+  testing::WriteUnicodeFile(path_, text);
+  ASSERT_EQ(store_.GetServers("카메라").size(), 300u);
+  ASSERT_TRUE(store_.DeleteServer("카메라", "카메라 0"));
+  const auto left = store_.GetServers("카메라");
   ASSERT_EQ(left.size(), 299u);
-  EXPECT_EQ(left.back().name, "camera number 299");
+  EXPECT_EQ(left.back().name, "카메라 299");
 }
 
 TEST_F(ServerListStoreTest, ANewFileKeepsNamesOutsideAscii) {
+  EXPECT_TRUE(store_.GetGroups().empty()) << "no file yet";
   ASSERT_TRUE(store_.AddGroup("카메라"));
   ASSERT_TRUE(store_.AddServer("카메라", Camera("정문")));
   EXPECT_EQ(store_.GetGroups(), std::vector<std::string>{"카메라"});

@@ -117,9 +117,6 @@ TEST(TextTable, EveryTextHasOneUniqueSectionAndKey) {
     EXPECT_TRUE(seen.insert({id.section, id.key}).second) << id.section << "/" << id.key << " twice";
   }
   EXPECT_EQ(net_status, 2);
-  EXPECT_EQ(std::string(text::kErrorHostAlreadyConnected.key), "ERROR_HOSTSERVER_ALREADYCONNECTED ");
-  EXPECT_EQ(std::string(text::kTreeErrorDeleteGroupNotEmpty.default_text),
-            "This Group node has Server node\r\nPlease Delete All Server nodes then Retry");
 }
 
 TEST(TextTable, DefaultsFormatCleanlyWithTheirArguments) {

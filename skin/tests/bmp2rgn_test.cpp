@@ -1,6 +1,6 @@
 // CBmp2Rgn under Wine: every LoadBmp message, the pixel formats and their
 // colour tables as the DIB section shows them, and regions cut from
-// hand-drawn pictures (also past one batch of 2000 rectangles).
+// drawn pictures (also past one batch of 2000 rectangles).
 #include "skin/win32/bmp2rgn.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +107,7 @@ struct Format {
 };
 
 TEST(CBmp2Rgn, PixelFormatsAndColourTablesLoadAsDrawn) {
-  const uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF, white = 0xFFFFFF;
+  const uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
   auto layout = [](uint16_t bits, int w, int h, std::vector<uint32_t> table, std::vector<uint8_t> pixels,
                  uint32_t compression = 0, uint32_t used = 0) {
     BmpLayout s;
@@ -120,19 +120,14 @@ TEST(CBmp2Rgn, PixelFormatsAndColourTablesLoadAsDrawn) {
     s.colours_used = used;
     return s;
   };
+  // One of each way the header and table reach the DIB section: a short
+  // palette, bit-field masks, no table, rows top-down. Rows are bottom-up
+  // unless said, each padded to 4 bytes.
   const Format cases[] = {
-      // Rows bottom-up, each padded to 4 bytes.
-      {"1 bit", layout(1, 3, 2, {red, blue}, {0b01000000, 0, 0, 0, 0b10100000, 0, 0, 0}), {blue, red, blue, red, blue, red}},
-      {"4 bits", layout(4, 2, 1, {0, 0, green, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, white}, {0x2F, 0, 0, 0}),
-       {green, white}},
       {"8 bits, two colours used", layout(8, 3, 1, {red, green}, {1, 0, 1, 0}, 0, 2), {green, red, green}},
-      {"16 bits 5-5-5", layout(16, 2, 1, {}, {0x00, 0x7C, 0x1F, 0x00}), {0xF80000, 0x0000F8}, 0xF8F8F8},
       {"16 bits 5-6-5 bit fields", layout(16, 2, 1, {0xF800, 0x07E0, 0x001F}, {0xE0, 0x07, 0x1F, 0x00}, 3),
        {0x00FC00, 0x0000F8}, 0xF8FCF8},
-      {"24 bits", layout(24, 2, 1, {}, {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0, 0}), {red, blue}},
       {"32 bits", layout(32, 1, 2, {}, {0x00, 0xFF, 0x00, 0, 0x10, 0x20, 0x30, 0}), {0x302010, green}},
-      {"32 bits with bit fields", layout(32, 1, 1, {0x00FF0000, 0x0000FF00, 0x000000FF}, {0x33, 0x22, 0x11, 0}, 3),
-       {0x112233}},
       {"24 bits top-down", layout(24, 1, -2, {}, {0xFF, 0, 0, 0, 0, 0, 0xFF, 0}), {blue, red}},
   };
   for (const Format& c : cases) {
@@ -169,29 +164,6 @@ void ExpectRegionMatches(HRGN region, const std::vector<std::string>& rows) {
           << "pixel " << x << "," << y;
 }
 
-TEST(CBmp2Rgn, RegionHoldsExactlyTheOpaquePixels) {
-  const std::vector<std::string> rows = {
-      "..####..",
-      ".######.",
-      "########",
-      "##.##.##",
-      "########",
-      ".######.",
-  };
-  RecordingMessages messages;
-  std::unique_ptr<BitmapFile> file;
-  auto bmp = LoadPicture(rows, messages, file);
-  win32::GdiObject<HRGN> region(bmp->MakeRegion());
-  ASSERT_NE(region.get(), nullptr);
-  ExpectRegionMatches(region.get(), rows);
-  RECT box;
-  EXPECT_EQ(GetRgnBox(region.get(), &box), COMPLEXREGION);
-  EXPECT_EQ(box.left, 0);
-  EXPECT_EQ(box.top, 0);
-  EXPECT_EQ(box.right, 8);
-  EXPECT_EQ(box.bottom, 6);
-}
-
 TEST(CBmp2Rgn, AnAllTransparentBitmapGivesAnEmptyRegion) {
   RecordingMessages messages;
   std::unique_ptr<BitmapFile> file;
@@ -203,11 +175,11 @@ TEST(CBmp2Rgn, AnAllTransparentBitmapGivesAnEmptyRegion) {
 }
 
 TEST(CBmp2Rgn, ManyBatchesJoinToTheSameRegionAsOneUnion) {
-  // A one-pixel checkerboard of 120 x 60: 3600 runs, two batches.
+  // Runs two pixels wide, 40 a row over 60 rows: 2400 runs, two batches.
   std::vector<std::string> rows;
   for (int y = 0; y < 60; ++y) {
     std::string row;
-    for (int x = 0; x < 120; ++x) row += (x + y) % 2 ? '#' : '.';
+    for (int x = 0; x < 120; ++x) row += (x + y) % 3 ? '#' : '.';
     rows.push_back(row);
   }
   RecordingMessages messages;
@@ -219,7 +191,7 @@ TEST(CBmp2Rgn, ManyBatchesJoinToTheSameRegionAsOneUnion) {
   win32::GdiObject<HRGN> expected(CreateRectRgn(0, 0, 0, 0));
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 120; ++x) {
-      if ((x + y) % 2 == 0) continue;
+      if ((x + y) % 3 == 0) continue;
       win32::GdiObject<HRGN> pixel(CreateRectRgn(x, y, x + 1, y + 1));
       CombineRgn(expected.get(), expected.get(), pixel.get(), RGN_OR);
     }

@@ -55,6 +55,17 @@ std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb) {
   return PictureBmp(rows, {{'x', rgb}});
 }
 
+ItemRecord Item(int x, int y, int w, int h, const std::vector<int32_t>& bitmaps, uint32_t transparent) {
+  ItemRecord r;
+  r.x = x;
+  r.y = y;
+  r.width = w;
+  r.height = h;
+  for (size_t s = 0; s < bitmaps.size(); ++s) r.bitmaps[s] = bitmaps[s];
+  r.transparent = transparent;
+  return r;
+}
+
 std::vector<uint8_t> MakeSkin(const std::vector<ItemRecord>& records, const std::vector<std::vector<uint8_t>>& bitmaps,
                               std::vector<std::string> names) {
   SkinFileImage image;

@@ -30,6 +30,9 @@ std::vector<uint8_t> PictureBmp(const std::vector<std::string>& rows,
                                 const std::vector<std::pair<char, uint32_t>>& palette);
 std::vector<uint8_t> SolidBmp(int width, int height, uint32_t rgb);
 
+// An item record; `bitmaps` fill the slots from the first, the rest stay unset.
+ItemRecord Item(int x, int y, int w, int h, const std::vector<int32_t>& bitmaps, uint32_t transparent);
+
 // A skin file whose items are `records`, named item0, item1, ... unless
 // names are given.
 std::vector<uint8_t> MakeSkin(const std::vector<ItemRecord>& records, const std::vector<std::vector<uint8_t>>& bitmaps,

@@ -41,7 +41,7 @@ TEST(BmpReader, ColourTableEntriesFollowBitsCompressionAndColoursUsed) {
   }
 }
 
-TEST(BmpReader, ReadsHeaderTableAndRowsOfAnEightBitPicture) {
+TEST(BmpReader, ReadsHeaderTableAndRows) {
   BmpLayout layout;
   layout.width = 3;
   layout.height = 2;
@@ -56,6 +56,17 @@ TEST(BmpReader, ReadsHeaderTableAndRowsOfAnEightBitPicture) {
   EXPECT_EQ(image.colour_table, layout.table);
   EXPECT_EQ(image.bits, layout.pixels);
   EXPECT_EQ(image.bits_offset, 54u + 8u);
+
+  // Bit-field masks are read as the colour table.
+  layout.width = 2;
+  layout.height = 1;
+  layout.bit_count = 16;
+  layout.compression = kBiBitFields;
+  layout.colours_used = 0;
+  layout.table = {0xF800, 0x07E0, 0x001F};
+  layout.pixels = {0x00, 0xF8, 0x1F, 0x00};
+  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
+  EXPECT_EQ(image.colour_table, layout.table);
 }
 
 TEST(BmpReader, PixelBytesStopAtStrideTimesHeightAndMayBeFewer) {
@@ -75,19 +86,6 @@ TEST(BmpReader, PixelBytesStopAtStrideTimesHeightAndMayBeFewer) {
   layout.pixels.assign(40, 0xEF);
   ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
   EXPECT_EQ(image.bits.size(), 32u);
-}
-
-TEST(BmpReader, BitFieldMasksAreReadAsTheColourTable) {
-  BmpLayout layout;
-  layout.width = 2;
-  layout.height = 1;
-  layout.bit_count = 16;
-  layout.compression = kBiBitFields;
-  layout.table = {0xF800, 0x07E0, 0x001F};
-  layout.pixels = {0x00, 0xF8, 0x1F, 0x00};
-  DibImage image;
-  ASSERT_EQ(Read(MakeBmp(layout), &image), BmpStatus::kOk);
-  EXPECT_EQ(image.colour_table, layout.table);
 }
 
 struct Failure {

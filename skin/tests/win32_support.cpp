@@ -101,6 +101,19 @@ RECT PlaceInParent(HWND window) {
   return r;
 }
 
+bool InWindowRegion(HWND window, int x, int y) {
+  win32::GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(window, region.get()) == ERROR) return true;
+  return PtInRegion(region.get(), x, y) != 0;
+}
+
+bool HasWindowRegion(HWND window) {
+  win32::GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+  return GetWindowRgn(window, region.get()) != ERROR;
+}
+
+bool OwnerDrawn(HWND button) { return (GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW; }
+
 std::string DistFolder() {
   const char* dir = std::getenv("HALYARD_BINARY_DIR");
   return std::string(dir ? dir : HALYARD_BINARY_DIR_FALLBACK) + "/dist/Halyard";

@@ -77,6 +77,10 @@ void Pump();
 COLORREF ScreenPixel(HWND window, int x, int y);
 // The window's rectangle in its parent's client coordinates.
 RECT PlaceInParent(HWND window);
+// Whether (x, y) lies in the window's region; a window without one is whole.
+bool InWindowRegion(HWND window, int x, int y);
+bool HasWindowRegion(HWND window);
+bool OwnerDrawn(HWND button);
 
 // A skin file the build made, read with the viewer's reader.
 struct BuiltSkin {
