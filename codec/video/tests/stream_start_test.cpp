@@ -87,7 +87,6 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
       {"resolution 1", {.resolution = 1, .fixedRate = true}, 1, 176, 144},
       {"resolution 32", {.resolution = 32, .fixedRate = true, .fixedIncrement = 31}, 5, 176, 144},
       {"resolution 33", {.resolution = 33, .fixedRate = true, .fixedIncrement = 32}, 6, 176, 144},
-      {"resolution 2", {.resolution = 2, .fixedRate = true}, 1, 176, 144},
       {"resolution 1024", {.resolution = 1024, .fixedRate = true, .fixedIncrement = 1023}, 10, 176, 144},
       {"resolution 30000", {.resolution = 30000, .fixedRate = true}, 15, 176, 144},
       {"resolution 65535", {.resolution = 65535, .fixedRate = true}, 16, 176, 144},
