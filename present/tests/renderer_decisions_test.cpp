@@ -152,7 +152,7 @@ TEST(WindowRendererDraw, ConvertsAtTheSurfacePitchAndBlitsToTheWindow) {
   EXPECT_EQ(2, system.state.blts) << "a picture of another size is not drawn";
 }
 
-TEST(WindowRendererDraw, TenConsecutiveLostSurfacesStopTheRestores) {
+TEST(WindowRendererDraw, TenConsecutiveLostSurfacesStopTheRestoresAndLostObjectsGoToDib) {
   FakeDisplaySystem system;
   WindowRenderer renderer(system);
   renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kAllOptions);
@@ -183,6 +183,14 @@ TEST(WindowRendererDraw, TenConsecutiveLostSurfacesStopTheRestores) {
   renderer.Draw(p.picture, nullptr, false, 0);
   EXPECT_EQ(blts, system.state.blts) << "a lock that fails otherwise drops the frame";
   EXPECT_EQ(restores, system.state.restores);
+
+  // Lost DirectDraw objects fall back to the DIB path inside Draw.
+  system.state.intact = false;
+  renderer.Draw(p.picture, nullptr, false, 0);
+  EXPECT_TRUE(renderer.IsDib());
+  EXPECT_EQ(1, system.state.dibDraws) << "the frame is drawn through the new DIB path at once";
+  renderer.Draw(p.picture, nullptr, false, 0);
+  EXPECT_EQ(2, system.state.dibDraws) << "and so are the next";
 }
 
 // A picture whose top row is white drawn into a 320x240 window; the DIB
@@ -230,19 +238,6 @@ TEST(WindowRendererDraw, DibPathDrawsBottomUpAtTheWindowSize) {
   system.state.intact = false;
   renderer.Draw(p.picture, nullptr, false, 0);
   EXPECT_EQ("GDI", ModeName(renderer.Mode())) << "a DirectDraw loss does not concern it";
-}
-
-TEST(WindowRendererDraw, LostDirectDrawObjectsFallBackToDibInsideDraw) {
-  FakeDisplaySystem system;
-  WindowRenderer renderer(system);
-  renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kAllOptions);
-  TestPicture p;
-  system.state.intact = false;
-  renderer.Draw(p.picture, nullptr, false, 0);
-  EXPECT_TRUE(renderer.IsDib());
-  EXPECT_EQ(1, system.state.dibDraws) << "the frame is drawn through the new DIB path at once";
-  renderer.Draw(p.picture, nullptr, false, 0);
-  EXPECT_EQ(2, system.state.dibDraws) << "and so are the next";
 }
 
 TEST(WindowRendererDraw, DrawsAndReinitialisationsFromTwoThreadsNeverOverlap) {

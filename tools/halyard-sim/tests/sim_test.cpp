@@ -366,12 +366,6 @@ TEST(SimOptions, BadOptionsAreRefusedWithAReason) {
   EXPECT_NE(std::string::npos, error.find("/no/such/file.m4v"));
 }
 
-}  // namespace
-}  // namespace sim
-
-namespace sim {
-namespace {
-
 // The scenes' own coder: every picture of a stretch with a person walking
 // decodes, with the project's decoder, close to what was drawn (an error in
 // the coder's prediction or syntax shows as garbage that grows picture by
