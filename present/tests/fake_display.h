@@ -42,7 +42,7 @@ struct FakeDisplayState {
   int lastDibWidth = 0, lastDibHeight = 0;
   DibPixels lastDibPixels = DibPixels::kBottomUp24;
   std::vector<uint8_t> lastDib;
-  int overlayShownWidth = 0, overlayShownHeight = 0;
+  int overlayShownWidth = 0;
   std::vector<uint8_t> surface;
   int surfacePitch = 0;
 };
@@ -69,9 +69,8 @@ class FakeDriver : public DisplayDriver {
     if (ok) MakeSurface(width, height);
     return ok;
   }
-  bool ShowOverlay(int width, int height) override {
+  bool ShowOverlay(int width, int /*height*/) override {
     s_.overlayShownWidth = width;
-    s_.overlayShownHeight = height;
     return s_.showOverlayOk;
   }
   LockResult Lock(bool write_only, LockedSurface* out) override {

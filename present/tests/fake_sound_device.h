@@ -20,10 +20,7 @@ class FakeBuffer : public SoundBuffer {
     playing = true;
     ++plays;
   }
-  void Stop() override {
-    playing = false;
-    ++stops;
-  }
+  void Stop() override { playing = false; }
   bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
     writes.push_back(offset);
     std::memcpy(&bytes[offset], data, length);
@@ -40,7 +37,7 @@ class FakeBuffer : public SoundBuffer {
   std::vector<uint32_t> writes;
   bool playing = false;
   uint32_t cursor = 0;
-  int plays = 0, stops = 0;
+  int plays = 0;
 };
 
 class FakeDevice : public SoundDevice {

@@ -76,9 +76,9 @@ Rgb ReferenceAt(Picture& p, int x, int y) { return Reference(p.Y(x, y), p.CbAt(x
 // A destination of `rows` rows at `pitch`, plus a guard row, filled with kGuard.
 std::vector<uint8_t> Destination(int pitch, int rows) { return std::vector<uint8_t>(size_t(pitch) * (rows + 1), kGuard); }
 
-void ExpectGuardsUntouched(const std::vector<uint8_t>& dst, int pitch, int rows, int rowBytes, const char* what) {
+void ExpectGuardsUntouched(const std::vector<uint8_t>& dst, int pitch, int rows, int row_bytes, const char* what) {
   for (int r = 0; r < rows; ++r)
-    for (int i = rowBytes; i < pitch; ++i)
+    for (int i = row_bytes; i < pitch; ++i)
       ASSERT_EQ(kGuard, dst[size_t(r) * pitch + i]) << what << ": row " << r << " byte " << i << " is past the row";
   for (int i = 0; i < pitch; ++i) ASSERT_EQ(kGuard, dst[size_t(rows) * pitch + i]) << what << ": past the last row";
 }
@@ -132,22 +132,8 @@ TEST(RgbConverters, FollowTheFormulasPixelByPixel) {
       ExpectGuardsUntouched(dib, pitchDib, s.height, s.width * 3, "DIB");
       ExpectGuardsUntouched(rgb565, pitch16, s.height, s.width * 2, "RGB565");
       ExpectGuardsUntouched(rgb555, pitch16, s.height, s.width * 2, "RGB555");
-      for (int r = 0; r <= s.height; ++r)
-        for (int i = (r < s.height ? s.width * 4 : 0); i < pitch32; ++i)
-          ASSERT_EQ(kGuard, rgb32[size_t(r) * pitch32 + i]) << "RGB32 wrote past its rows";
+      ExpectGuardsUntouched(rgb32, pitch32, s.height, s.width * 4, "RGB32");
     }
-  }
-}
-
-TEST(RgbConverters, ColourBarsComeOutInTheirColours) {
-  Picture p = ColourBars(64, 4);
-  std::vector<uint8_t> out(64 * 4 * 4);
-  ConvertToRgb32Plain(p.data.data(), out.data(), 64, 4, 64 * 4);
-  for (int bar = 0; bar < 8; ++bar) {
-    const uint8_t* q = &out[size_t(bar * 8 + 4) * 4];
-    EXPECT_NEAR(kBarRgb[bar][0], q[2], 2) << "bar " << bar;
-    EXPECT_NEAR(kBarRgb[bar][1], q[1], 2) << "bar " << bar;
-    EXPECT_NEAR(kBarRgb[bar][2], q[0], 2) << "bar " << bar;
   }
 }
 
@@ -204,15 +190,9 @@ TEST(YuvConverters, PackedFormatsPairPixelsWithTheirChroma) {
       for (int x = 0; x < s.width; x += 2) {
         const uint8_t* a = &yuy2[size_t(y) * pitch + 2 * x];
         const uint8_t* b = &uyvy[size_t(y) * pitch + 2 * x];
-        const uint8_t want[4] = {p.Y(x, y), uint8_t(p.CbAt(x, y)), p.Y(x + 1, y), uint8_t(p.CrAt(x, y))};
-        ASSERT_EQ(want[0], a[0]);
-        ASSERT_EQ(want[1], a[1]);
-        ASSERT_EQ(want[2], a[2]);
-        ASSERT_EQ(want[3], a[3]);
-        ASSERT_EQ(want[1], b[0]);
-        ASSERT_EQ(want[0], b[1]);
-        ASSERT_EQ(want[3], b[2]);
-        ASSERT_EQ(want[2], b[3]);
+        const uint8_t y0 = p.Y(x, y), cb = uint8_t(p.CbAt(x, y)), y1 = p.Y(x + 1, y), cr = uint8_t(p.CrAt(x, y));
+        ASSERT_EQ((std::vector<uint8_t>{y0, cb, y1, cr}), std::vector<uint8_t>(a, a + 4)) << "YUY2 at " << x << "," << y;
+        ASSERT_EQ((std::vector<uint8_t>{cb, y0, cr, y1}), std::vector<uint8_t>(b, b + 4)) << "UYVY at " << x << "," << y;
       }
     ExpectGuardsUntouched(yuy2, pitch, s.height, s.width * 2, "YUY2");
     ExpectGuardsUntouched(uyvy, pitch, s.height, s.width * 2, "UYVY");

@@ -4,12 +4,10 @@
 // to one block.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <vector>
 
-#include "codec/audio/adpcm.h"
 #include "present/node_playback.h"
 #include "present/sound_source.h"
 #include "present/tests/fake_sound_device.h"
@@ -22,46 +20,28 @@ constexpr uint32_t kBlock = NodePlayback::kBlockBytes;
 using testing::FakeBuffer;
 using testing::FakeDevice;
 
-// Every sample of a unit carries the unit's first byte, so a block shows
-// which unit filled it.
-class MarkingDecoder : public codec::AudioDecoder {
- public:
-  int Decode(const uint8_t* data, int length, int16_t* out) override {
-    lengths.push_back(length);
-    const int samples = length * 8 / 3;
-    for (int i = 0; i < samples; ++i) out[i] = data[0];
-    return samples * 2;
-  }
-  std::vector<int> lengths;
-};
-
-// The received units in the order they came, each decoded whole when taken,
-// as the node's media worker hands its sound to the playback.
+// The received units in the order they came, decoded, as the node's media
+// worker hands its sound to the playback. Every sample of a unit carries the
+// unit's marker, so a block shows which unit filled it.
 class UnitSource : public SoundSource {
  public:
-  explicit UnitSource(codec::AudioDecoder& decoder) : decoder_(decoder) {}
-  void Push(const uint8_t* data, uint32_t length) { units_.emplace_back(data, data + length); }
+  void Push(uint8_t marker, int samples) { units_.emplace_back(size_t(samples), int16_t(marker)); }
   int Waiting() const override { return static_cast<int>(units_.size()); }
   void DropOldest() override {
     if (!units_.empty()) units_.pop_front();
   }
   bool TakeOldest(SoundSamples* out) override {
     if (units_.empty()) return false;
-    const std::vector<uint8_t>& unit = units_.front();
-    const int length = static_cast<int>(unit.size());
-    samples_.assign(static_cast<size_t>(codec::AdpcmDecodedSize(length)) / 2 + 1, 0);
-    const int bytes = decoder_.Decode(unit.data(), length, samples_.data());
-    out->samples = samples_.data();
-    out->count = std::clamp(bytes / 2, 0, static_cast<int>(samples_.size()));
-    out->timestamp = 0;
+    taken_ = std::move(units_.front());
     units_.pop_front();
+    out->samples = taken_.data();
+    out->count = static_cast<int>(taken_.size());
     return true;
   }
 
  private:
-  codec::AudioDecoder& decoder_;
-  std::deque<std::vector<uint8_t>> units_;
-  std::vector<int16_t> samples_;
+  std::deque<std::vector<int16_t>> units_;
+  std::vector<int16_t> taken_;
 };
 
 class Playback : public ::testing::Test {
@@ -71,17 +51,21 @@ class Playback : public ::testing::Test {
     ASSERT_TRUE(playback_.CreateBuffer());
     buffer_ = device_.last;
   }
-  void Receive(uint8_t marker, uint32_t length = 192) {
-    std::vector<uint8_t> unit(length, marker);
-    sound_.Push(unit.data(), length);
-  }
+  // A unit of `samples` (a 192-byte ADPCM unit decodes to 512).
+  void Receive(uint8_t marker, int samples = 512) { sound_.Push(marker, samples); }
   bool Feed() { return playback_.FeedOne(sound_); }
+  // Units 1 to `count` received and fed: playing from the third.
+  void Play(uint8_t count) {
+    for (uint8_t unit = 1; unit <= count; ++unit) {
+      Receive(unit);
+      Feed();
+    }
+  }
 
   FakeDevice device_;
   NodePlayback playback_;
   FakeBuffer* buffer_ = nullptr;
-  MarkingDecoder decoder_;
-  UnitSource sound_{decoder_};
+  UnitSource sound_;
 };
 
 TEST_F(Playback, StartsWithTheThirdReceivedUnit) {
@@ -98,10 +82,7 @@ TEST_F(Playback, StartsWithTheThirdReceivedUnit) {
 }
 
 TEST_F(Playback, AGapIsFilledWithSilenceAndNothingIsReplayed) {
-  for (uint8_t unit = 1; unit <= 3; ++unit) {
-    Receive(unit);
-    Feed();
-  }
+  Play(3);
   buffer_->cursor = 2 * kBlock + 100;  // within two blocks of the last write
   EXPECT_FALSE(Feed()) << "silence consumes no unit";
   EXPECT_FALSE(Feed());
@@ -135,10 +116,7 @@ TEST_F(Playback, OverrunDiscardsOneUnitPerCall) {
 }
 
 TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
-  for (uint8_t unit = 1; unit <= 3; ++unit) {
-    Receive(unit);
-    Feed();
-  }
+  Play(3);
   ASSERT_TRUE(buffer_->playing);
   playback_.SetMute(true);
   Receive(4);
@@ -153,15 +131,14 @@ TEST_F(Playback, MuteStopsAtOnceAndUnmuteResumesAtTheWriteIndex) {
 }
 
 TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
-  Receive(9, 600);
+  Receive(9, 1600);
   EXPECT_TRUE(Feed());
-  EXPECT_EQ((std::vector<int>{600}), decoder_.lengths) << "the whole unit passes the decoder";
   EXPECT_EQ(1u, buffer_->writes.size()) << "one block written";
   int16_t next;
   std::memcpy(&next, &buffer_->bytes[kBlock], 2);
   EXPECT_EQ(int16_t(0xEEEE), next) << "the samples past 1024 bytes go nowhere";
 
-  Receive(7, 96);
+  Receive(7, 256);
   EXPECT_TRUE(Feed());
   int16_t half[2];
   std::memcpy(&half[0], &buffer_->bytes[kBlock + 510], 2);
@@ -171,10 +148,7 @@ TEST_F(Playback, ALongUnitIsCutToOneBlockAndAShortOnePaddedWithSilence) {
 }
 
 TEST_F(Playback, AStalledFeederResumesAfterTheCursorInsteadOfSixSecondsBehind) {
-  for (uint8_t unit = 1; unit <= 5; ++unit) {
-    Receive(unit);
-    Feed();
-  }
+  Play(5);
   // The media thread stalled: the cursor ran past all five blocks.
   buffer_->cursor = 6 * kBlock + 300;
   Receive(6);
@@ -196,10 +170,8 @@ TEST(PlaybackBinding, NoSoundOutputMeansNothingToFeed) {
   EXPECT_FALSE(playback.CreateBuffer());
   EXPECT_FALSE(playback.IsOpen()) << "sound-ready follows the buffer's creation";
 
-  MarkingDecoder decoder;
-  UnitSource sound(decoder);
-  uint8_t unit[192] = {};
-  sound.Push(unit, 192);
+  UnitSource sound;
+  sound.Push(0, 512);
   EXPECT_FALSE(playback.FeedOne(sound));
   EXPECT_EQ(1, sound.Waiting());
 }

@@ -152,7 +152,7 @@ TEST(WindowRendererDraw, ConvertsAtTheSurfacePitchAndBlitsToTheWindow) {
   EXPECT_EQ(2, system.state.blts) << "a picture of another size is not drawn";
 }
 
-TEST(WindowRendererDraw, TenConsecutiveLostSurfacesStopTheRestores) {
+TEST(WindowRendererDraw, TenConsecutiveLostSurfacesStopTheRestoresAndLostObjectsGoToDib) {
   FakeDisplaySystem system;
   WindowRenderer renderer(system);
   renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kAllOptions);
@@ -183,8 +183,18 @@ TEST(WindowRendererDraw, TenConsecutiveLostSurfacesStopTheRestores) {
   renderer.Draw(p.picture, nullptr, false, 0);
   EXPECT_EQ(blts, system.state.blts) << "a lock that fails otherwise drops the frame";
   EXPECT_EQ(restores, system.state.restores);
+
+  // Lost DirectDraw objects fall back to the DIB path inside Draw.
+  system.state.intact = false;
+  renderer.Draw(p.picture, nullptr, false, 0);
+  EXPECT_TRUE(renderer.IsDib());
+  EXPECT_EQ(1, system.state.dibDraws) << "the frame is drawn through the new DIB path at once";
+  renderer.Draw(p.picture, nullptr, false, 0);
+  EXPECT_EQ(2, system.state.dibDraws) << "and so are the next";
 }
 
+// A picture whose top row is white drawn into a 320x240 window; the DIB
+// fallback's pixels go out 24 bits each, bottom row first.
 TEST(WindowRendererDraw, DibPathDrawsBottomUpAtTheWindowSize) {
   FakeDisplaySystem system;
   system.state.directDraw = false;
@@ -192,7 +202,7 @@ TEST(WindowRendererDraw, DibPathDrawsBottomUpAtTheWindowSize) {
   WindowRenderer renderer(system);
   renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kAllOptions);
   TestPicture p(kW, kH, 0);
-  std::fill(p.bytes.begin(), p.bytes.begin() + kW, 255);  // top row white
+  std::fill(p.bytes.begin(), p.bytes.begin() + kW, 255);
   renderer.Draw(p.picture, nullptr, false, 0);
   ASSERT_EQ(1, system.state.dibDraws);
   EXPECT_EQ(320, system.state.lastDibWidth);
@@ -200,52 +210,34 @@ TEST(WindowRendererDraw, DibPathDrawsBottomUpAtTheWindowSize) {
   const size_t stride = size_t(kW) * 3;
   EXPECT_EQ(255, system.state.lastDib[stride * (kH - 1)]) << "the picture's top row is the buffer's last";
   EXPECT_EQ(0, system.state.lastDib[0]);
-}
 
-// Turned off by the user, DirectDraw is not even opened, though it would
-// serve; the pixels go out 32 bits each, top row first, framed like any.
-TEST(WindowRendererDraw, GdiModeDrawsTopDown32BitPixelsWithoutDirectDraw) {
-  FakeDisplaySystem system;
+  // Turned off by the user, DirectDraw is not even opened, though it would
+  // serve; the pixels go out 32 bits each, top row first, framed like any.
+  system.state = {};
   system.state.windowRects[kNodeWindow] = Rect{100, 100, 420, 340};
-  WindowRenderer renderer(system);
   renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kDrawThroughGdi);
   EXPECT_EQ(0, system.state.opened) << "no DirectDraw object";
   EXPECT_EQ("GDI", ModeName(renderer.Mode()));
   EXPECT_FALSE(renderer.IsDib()) << "not the DIB fallback";
-  TestPicture p(kW, kH, 0);
-  std::fill(p.bytes.begin(), p.bytes.begin() + kW, 255);  // top row white
   renderer.Draw(p.picture, nullptr, false, 0);
   ASSERT_EQ(1, system.state.dibDraws);
   EXPECT_EQ(DibPixels::kTopDown32, system.state.lastDibPixels);
   EXPECT_EQ(320, system.state.lastDibWidth);
   EXPECT_EQ(240, system.state.lastDibHeight);
-  const size_t stride = size_t(kW) * 4;
-  ASSERT_EQ(stride * kH, system.state.lastDib.size());
+  const size_t row = size_t(kW) * 4;
+  ASSERT_EQ(row * kH, system.state.lastDib.size());
   EXPECT_EQ(255, system.state.lastDib[0]) << "the picture's top row comes first";
-  EXPECT_EQ(255, system.state.lastDib[stride - 2]) << "the row's last pixel, red byte";
-  EXPECT_EQ(0, system.state.lastDib[stride * 2]) << "the third row is black";
+  EXPECT_EQ(255, system.state.lastDib[row - 2]) << "the row's last pixel, red byte";
+  EXPECT_EQ(0, system.state.lastDib[row * 2]) << "the third row is black";
 
   renderer.Draw(p.picture, nullptr, true, kBorderRed);
-  EXPECT_LT(system.state.lastDib[stride * 2], 40) << "red framed: blue byte";
-  EXPECT_GT(system.state.lastDib[stride * 2 + 2], 200) << "red framed: red byte";
+  EXPECT_LT(system.state.lastDib[row * 2], 40) << "red framed: blue byte";
+  EXPECT_GT(system.state.lastDib[row * 2 + 2], 200) << "red framed: red byte";
   EXPECT_EQ(0, p.bytes[kW * 2]) << "the frame went into a copy";
 
   system.state.intact = false;
   renderer.Draw(p.picture, nullptr, false, 0);
   EXPECT_EQ("GDI", ModeName(renderer.Mode())) << "a DirectDraw loss does not concern it";
-}
-
-TEST(WindowRendererDraw, LostDirectDrawObjectsFallBackToDibInsideDraw) {
-  FakeDisplaySystem system;
-  WindowRenderer renderer(system);
-  renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kAllOptions);
-  TestPicture p;
-  system.state.intact = false;
-  renderer.Draw(p.picture, nullptr, false, 0);
-  EXPECT_TRUE(renderer.IsDib());
-  EXPECT_EQ(1, system.state.dibDraws) << "the frame is drawn through the new DIB path at once";
-  renderer.Draw(p.picture, nullptr, false, 0);
-  EXPECT_EQ(2, system.state.dibDraws) << "and so are the next";
 }
 
 TEST(WindowRendererDraw, DrawsAndReinitialisationsFromTwoThreadsNeverOverlap) {
@@ -493,38 +485,31 @@ TEST(NodeVideoOutput, SlowDirectDrawBlitsMoveAViewToGdiOnItsOwn) {
   output.StartDrawPathTrial();
   output.Resize(kW, kH);
   TestPicture p(kW, kH, 100);
-  auto show = [&](size_t count) {
-    for (size_t i = 0; i < count; ++i) output.ShowPicture(p.picture);
+  auto show = [&](NodeVideoOutput& to) {
+    for (size_t i = 0; i < present::DrawPathTrial::kPictures; ++i) to.ShowPicture(p.picture);
   };
   std::string told;
-  show(present::DrawPathTrial::kPictures);
+  show(output);
   EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode()) << "nothing switches on the worker's thread";
   EXPECT_FALSE(output.ApplyDrawPathTrial(&told));
   EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "the try";
-  show(present::DrawPathTrial::kPictures);
+  show(output);
   ASSERT_TRUE(output.ApplyDrawPathTrial(&told));
   EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
   EXPECT_NE(told.find("Drawing video without DirectDraw: a picture took 8."), std::string::npos) << told;
   EXPECT_FALSE(output.ApplyDrawPathTrial(&told)) << "told once";
 
-  // Quick blits: no try, nothing told.
-  system.state.bltMicroseconds = 0;
-  NodeVideoOutput quick(system, fullScreen, kNodeWindow);
-  quick.StartDrawPathTrial();
-  quick.Resize(kW, kH);
-  for (size_t i = 0; i < present::DrawPathTrial::kPictures; ++i) quick.ShowPicture(p.picture);
-  EXPECT_FALSE(quick.ApplyDrawPathTrial(&told));
-  EXPECT_EQ(kModeRgb32, quick.windowRenderer().Mode());
-
-  // The user's choice stands over the trial's.
-  system.state.bltMicroseconds = 8000;
-  NodeVideoOutput chosen(system, fullScreen, kNodeWindow);
-  chosen.StartDrawPathTrial();
-  chosen.Resize(kW, kH);
-  chosen.SetDrawThroughGdi(false);
-  for (size_t i = 0; i < present::DrawPathTrial::kPictures; ++i) chosen.ShowPicture(p.picture);
-  EXPECT_FALSE(chosen.ApplyDrawPathTrial(&told));
-  EXPECT_EQ(kModeRgb32, chosen.windowRenderer().Mode());
+  // Quick blits: no try, nothing told. Slow ones the user chose: the same.
+  for (const bool chosen : {false, true}) {
+    system.state.bltMicroseconds = chosen ? 8000 : 0;
+    NodeVideoOutput other(system, fullScreen, kNodeWindow);
+    other.StartDrawPathTrial();
+    other.Resize(kW, kH);
+    if (chosen) other.SetDrawThroughGdi(false);
+    show(other);
+    EXPECT_FALSE(other.ApplyDrawPathTrial(&told)) << chosen;
+    EXPECT_EQ(kModeRgb32, other.windowRenderer().Mode()) << chosen;
+  }
 }
 
 TEST(OverlayRenderer, FailsWithoutOverlayCapsOrSurfaces) {

@@ -51,27 +51,14 @@ std::vector<uint8_t> QuadrantPicture() {
 
 using win32::testing::PumpFor;
 
-// The screen's pixels inside `r`, top-down, as 0x00RRGGBB.
-struct Screenshot {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
-  Rgb At(int x, int y) const {
-    const uint32_t p = pixels[size_t(y) * width + x];
-    return {int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
-  }
-};
-
-Screenshot Shoot(const RECT& r) {
-  win32::testing::ScreenPicture picture = win32::testing::CaptureScreen(r);
-  return {picture.width, picture.height, std::move(picture.pixels)};
-}
-
-// Each quadrant's centre (and a point near its inner corner) has its colour.
-void ExpectQuadrants(const Screenshot& shot, const char* what) {
+// Each quadrant's centre in the screen's pixels inside `r` has its colour.
+void ExpectQuadrants(const RECT& r, const char* what) {
+  const win32::testing::ScreenPicture shot = win32::testing::CaptureScreen(r);
   ASSERT_FALSE(shot.pixels.empty()) << what << ": no screenshot";
   for (int q = 0; q < 4; ++q) {
     const int cx = (q % 2 ? 3 : 1) * shot.width / 4, cy = (q / 2 ? 3 : 1) * shot.height / 4;
-    const Rgb got = shot.At(cx, cy);
+    const uint32_t p = shot.At(cx, cy);  // 0x00RRGGBB
+    const Rgb got{int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
     const Rgb& want = kQuadrant[q];
     EXPECT_NEAR(want.r, got.r, 6) << what << ": quadrant " << q << " red";
     EXPECT_NEAR(want.g, got.g, 6) << what << ": quadrant " << q << " green";
@@ -142,53 +129,35 @@ codec::DecodedPicture AsPicture(std::vector<uint8_t>& bytes) {
   return p;
 }
 
-TEST(WindowRendererOnScreen, RgbSurfaceShowsThePictureStretchedIntoTheWindow) {
+// Through DirectDraw's RGB surface (a 24-bit X display gives a 32-bit one)
+// and the DIB path, stretched; without DirectDraw at the picture's own size
+// (copied as it is), larger and smaller (GDI scales): the right way up and in
+// its colours every time.
+TEST(WindowRendererOnScreen, EveryPathShowsThePictureInTheWindow) {
   ASSERT_NE(0, GetSystemMetrics(SM_CXSCREEN)) << "no display: run under scripts/test-env.sh";
-  TestWindow window = TestWindow::InFreeCorner(kPictureW * 3 / 2, kPictureH * 3 / 2);
-  ASSERT_TRUE(window.hwnd);
-  Win32DisplaySystem system;
-  WindowRenderer renderer(system);
-  renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kAllOptions);
-  std::printf("window renderer under this display: %s\n", ModeName(renderer.Mode()).c_str());
-  ASSERT_EQ("RGB32", ModeName(renderer.Mode())) << "a 24-bit X display gives a 32-bit RGB surface";
-  std::vector<uint8_t> bytes = QuadrantPicture();
-  renderer.Draw(AsPicture(bytes), nullptr, false, 0);
-  PumpFor(200);
-  ExpectQuadrants(Shoot(window.Rect()), "RGB surface");
-}
-
-TEST(WindowRendererOnScreen, DibPathShowsThePictureStretchedIntoTheWindow) {
-  TestWindow window = TestWindow::InFreeCorner(kPictureW * 2, kPictureH * 2);
-  ASSERT_TRUE(window.hwnd);
-  Win32DisplaySystem system;
-  WindowRenderer renderer(system);
-  renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kRequireStretch);
-  ASSERT_TRUE(renderer.IsDib()) << "neither YUV nor RGB allowed: the DIB path";
-  std::vector<uint8_t> bytes = QuadrantPicture();
-  renderer.Draw(AsPicture(bytes), nullptr, false, 0);
-  PumpFor(200);
-  ExpectQuadrants(Shoot(window.Rect()), "DIB");
-}
-
-// Without DirectDraw: at the picture's own size (copied as it is), larger
-// and smaller (GDI scales), the right way up every time.
-TEST(WindowRendererOnScreen, GdiModeShowsThePictureAtItsSizeAndStretched) {
-  struct Size {
-    int width, height;
+  const struct {
     const char* name;
+    uint32_t options;
+    const char* mode;
+    int width, height;
+  } cases[] = {
+      {"RGB surface", WindowRenderer::kAllOptions, "RGB32", kPictureW * 3 / 2, kPictureH * 3 / 2},
+      {"DIB", WindowRenderer::kRequireStretch, "DIB", kPictureW * 2, kPictureH * 2},
+      {"GDI at 1x", WindowRenderer::kDrawThroughGdi, "GDI", kPictureW, kPictureH},
+      {"GDI at 2x", WindowRenderer::kDrawThroughGdi, "GDI", kPictureW * 2, kPictureH * 2},
+      {"GDI at half size", WindowRenderer::kDrawThroughGdi, "GDI", kPictureW / 2, kPictureH / 2},
   };
-  for (const Size& size : {Size{kPictureW, kPictureH, "GDI at 1x"}, Size{kPictureW * 2, kPictureH * 2, "GDI at 2x"},
-                           Size{kPictureW / 2, kPictureH / 2, "GDI at half size"}}) {
-    TestWindow window = TestWindow::InFreeCorner(size.width, size.height);
-    ASSERT_TRUE(window.hwnd);
+  for (const auto& c : cases) {
+    TestWindow window = TestWindow::InFreeCorner(c.width, c.height);
+    ASSERT_TRUE(window.hwnd) << c.name;
     Win32DisplaySystem system;
     WindowRenderer renderer(system);
-    renderer.Initialise(window.Handle(), kPictureW, kPictureH, WindowRenderer::kDrawThroughGdi);
-    ASSERT_EQ("GDI", ModeName(renderer.Mode()));
+    renderer.Initialise(window.Handle(), kPictureW, kPictureH, c.options);
+    ASSERT_EQ(c.mode, ModeName(renderer.Mode())) << c.name;
     std::vector<uint8_t> bytes = QuadrantPicture();
     renderer.Draw(AsPicture(bytes), nullptr, false, 0);
     PumpFor(200);
-    ExpectQuadrants(Shoot(window.Rect()), size.name);
+    ExpectQuadrants(window.Rect(), c.name);
   }
 }
 
@@ -236,7 +205,7 @@ TEST(FullScreenOnScreen, CoversTheScreenAndEscapeLeavesIt) {
   std::vector<uint8_t> bytes = QuadrantPicture();
   output.ShowPicture(AsPicture(bytes));
   PumpFor(200);
-  if (!output.OverlayInUse()) ExpectQuadrants(Shoot(r), "full screen");
+  if (!output.OverlayInUse()) ExpectQuadrants(r, "full screen");
 
   EXPECT_EQ(0, SendMessageW(popup, WM_SYSKEYDOWN, VK_TAB, 1 << 29)) << "Alt+Tab is swallowed";
   PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);

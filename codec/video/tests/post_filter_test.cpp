@@ -57,34 +57,6 @@ TEST(PostFilter, StridedSamplesAreFilteredInPlace) {
     for (int k = 1; k < 7; ++k) EXPECT_EQ(col[i * 7 + k], 0);
 }
 
-TEST(PostFilter, PlaneBorderIsNotFiltered) {
-  // 32x32 picture of 8x8 blocks alternating 100 and 103: inner edges are
-  // smoothed, the outer rows and columns keep their values.
-  const int w = 32, h = 32, stride = 64;
-  std::vector<uint8_t> y(stride * h), u(32 * 16), v(32 * 16, 128);
-  for (int r = 0; r < h; ++r)
-    for (int c = 0; c < w; ++c) y[r * stride + c] = ((r / 8 + c / 8) & 1) ? 103 : 100;
-  for (auto& x : u) x = 128;
-  std::vector<uint8_t> out(w * h * 3 / 2);
-  uint8_t quant[4] = {10, 10, 10, 10};
-  PostFilterArgs a{};
-  a.planes[0] = y.data();
-  a.planes[1] = u.data();
-  a.planes[2] = v.data();
-  a.strides[0] = stride;
-  a.strides[1] = a.strides[2] = 32;
-  a.out = out.data();
-  a.width = w;
-  a.height = h;
-  a.mbQuant = quant;
-  a.mbWidth = 2;
-  PostFilterPlain(a);
-  EXPECT_EQ(out[0], 100);
-  EXPECT_EQ(out[w - 1], 103);
-  EXPECT_NE(out[3 * w + 7], 100);  // next to an inner vertical edge
-  EXPECT_EQ(out[w * h], 128);
-}
-
 // The decoder's flag filters what it hands out and never the pictures that
 // later ones predict from: switching it off again shows the unfiltered picture.
 TEST(PostFilter, DecoderFiltersItsOutputButNotItsReferences) {

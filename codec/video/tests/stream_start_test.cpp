@@ -17,11 +17,11 @@ std::vector<uint8_t> VolUnit(const VolFields& f) {
 }
 
 // An I VOP whose macroblocks are all DC-only intra blocks of value `dc` (size 8 code).
-std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uint32_t increment = 1,
-                                  bool reducedResolutionField = false) {
+std::vector<uint8_t> FlatIntraVop(int mb_count, int level, int increment_bits, uint32_t increment = 1,
+                                  bool reduced_resolution_field = false) {
   TestBitWriter w;
-  WriteVopHeader(w, false, incrementBits, increment, true, 4, 1, 0, 0, reducedResolutionField);
-  for (int mb = 0; mb < mbCount; ++mb) {
+  WriteVopHeader(w, false, increment_bits, increment, true, 4, 1, 0, 0, reduced_resolution_field);
+  for (int mb = 0; mb < mb_count; ++mb) {
     w.PutCode("1");     // MCBPC: intra, cbpc 0
     w.Put(0, 1);        // no AC prediction
     w.PutCode("0011");  // CBPY 0
@@ -47,10 +47,10 @@ std::vector<uint8_t> FlatIntraVop(int mbCount, int level, int incrementBits, uin
 }
 
 // A P VOP in which every macroblock is not coded.
-std::vector<uint8_t> SkippedPVop(int mbCount, int incrementBits) {
+std::vector<uint8_t> SkippedPVop(int mb_count, int increment_bits) {
   TestBitWriter w;
-  WriteVopHeader(w, true, incrementBits, 2, true, 4);
-  for (int mb = 0; mb < mbCount; ++mb) w.Put(1, 1);
+  WriteVopHeader(w, true, increment_bits, 2, true, 4);
+  for (int mb = 0; mb < mb_count; ++mb) w.Put(1, 1);
   w.Stuff();
   return w.Bytes();
 }
@@ -58,10 +58,7 @@ std::vector<uint8_t> SkippedPVop(int mbCount, int incrementBits) {
 TEST(StreamStart, ConfigurationUnitAloneStartsTheStreamWithTheLayerSize) {
   VideoDecoder dec;
   dec.SetSize(320, 240);
-  VolFields f;
-  f.width = 64;
-  f.height = 48;
-  auto unit = VolUnit(f);
+  const auto unit = VolUnit({.width = 64, .height = 48});
   EXPECT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
   EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
   EXPECT_EQ(dec.Width(), 64);
@@ -72,6 +69,13 @@ TEST(StreamStart, ConfigurationUnitAloneStartsTheStreamWithTheLayerSize) {
   ASSERT_NE(pic, nullptr);
   EXPECT_EQ(pic[0], 0);
   EXPECT_EQ(pic[64 * 48], 128);
+
+  // Release starts a new stream: a P picture alone decodes nothing.
+  dec.Release();
+  EXPECT_EQ(dec.FrameCounter(), 0u);
+  EXPECT_EQ(dec.ProducePicture(), nullptr);
+  const auto p = SkippedPVop(12, 5);
+  EXPECT_EQ(dec.Decode(p.data(), p.size()), kDecodeNoPicture);
 }
 
 TEST(StreamStart, LayerHeaderFieldsAreReported) {
@@ -80,13 +84,10 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
     VolFields f;
     int bits, width, height;
   } cases[] = {
-      {"resolution 30", {.resolution = 30, .fixedRate = true}, 5, 176, 144},
       {"resolution 1", {.resolution = 1, .fixedRate = true}, 1, 176, 144},
       {"resolution 32", {.resolution = 32, .fixedRate = true, .fixedIncrement = 31}, 5, 176, 144},
       {"resolution 33", {.resolution = 33, .fixedRate = true, .fixedIncrement = 32}, 6, 176, 144},
-      {"resolution 2", {.resolution = 2, .fixedRate = true}, 1, 176, 144},
       {"resolution 1024", {.resolution = 1024, .fixedRate = true, .fixedIncrement = 1023}, 10, 176, 144},
-      {"resolution 25", {.resolution = 25, .fixedRate = true}, 5, 176, 144},
       {"resolution 30000", {.resolution = 30000, .fixedRate = true}, 15, 176, 144},
       {"resolution 65535", {.resolution = 65535, .fixedRate = true}, 16, 176, 144},
       {"odd size falls back to QCIF", {.width = 100, .height = 0}, 5, 176, 144},
@@ -119,47 +120,25 @@ TEST(StreamStart, LayerHeaderFieldsAreReported) {
   EXPECT_EQ(ParseVolInfo(noVol, sizeof(noVol), &info), -1);
 }
 
-TEST(StreamStart, PPictureFirstIsDroppedUntilAnIPicture) {
-  VolFields f;
-  f.width = 32;
-  f.height = 32;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  // No configuration unit: the layer headers come with the first picture.
-  std::vector<uint8_t> first = vol;
-  auto p = SkippedPVop(4, 5);
-  // A VOL followed by a P VOP: no picture yet.
-  std::vector<uint8_t> volThenP = vol;
-  volThenP.insert(volThenP.end(), p.begin(), p.end());
-  EXPECT_EQ(dec.Decode(volThenP.data(), volThenP.size()), kDecodeNoPicture);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::SkipUntilIntra);
-  EXPECT_EQ(dec.FrameCounter(), 0u);
-
-  auto intra = FlatIntraVop(4, 200, 5);
-  first.insert(first.end(), intra.begin(), intra.end());
-  EXPECT_EQ(dec.Decode(first.data(), first.size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  const uint8_t* pic = dec.ProducePicture();
-  ASSERT_NE(pic, nullptr);
-  EXPECT_EQ(pic[0], 200);
-  EXPECT_EQ(pic[32 * 32 - 1], 200);
-
-  // Every macroblock not coded: an exact copy of the reference.
-  EXPECT_EQ(dec.Decode(p.data(), p.size()), kDecodeStarted);
-  EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok);
-  pic = dec.ProducePicture();
-  EXPECT_EQ(pic[0], 200);
-  EXPECT_EQ(pic[32 * 32 + 5], 128);
+std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
-// Uncoded macroblocks repeat the newest picture, however many pictures of
+// No configuration unit: the layer headers come with the first picture, and
+// a P picture first (SkipUntilIntra) is dropped until an I picture. Then
+// uncoded macroblocks repeat the newest picture, however many pictures of
 // either kind came before (the decoder skips copies it knows to be no-ops).
 TEST(StillScene, UncodedMacroblocksRepeatTheNewestPicture) {
   VideoDecoder dec;
-  std::vector<uint8_t> first = VolUnit({.width = 32, .height = 32});
+  const auto vol = VolUnit({.width = 32, .height = 32});
   const auto bright = FlatIntraVop(4, 200, 5), dark = FlatIntraVop(4, 60, 5);
-  first.insert(first.end(), bright.begin(), bright.end());
   const auto skipped = SkippedPVop(4, 5);
+  const auto volThenP = Joined(vol, skipped);
+  EXPECT_EQ(dec.Decode(volThenP.data(), volThenP.size()), kDecodeNoPicture);
+  EXPECT_EQ(dec.LastStatus(), DecodeStatus::SkipUntilIntra);
+  EXPECT_EQ(dec.FrameCounter(), 0u);
+  const auto first = Joined(vol, bright);
   struct Step {
     const std::vector<uint8_t>* unit;
     uint8_t luma;
@@ -168,17 +147,13 @@ TEST(StillScene, UncodedMacroblocksRepeatTheNewestPicture) {
                {&bright, 200}, {&skipped, 200}, {&skipped, 200}};
   for (size_t i = 0; i < std::size(steps); ++i) {
     ASSERT_EQ(dec.Decode(steps[i].unit->data(), steps[i].unit->size()), kDecodeStarted) << "step " << i;
+    EXPECT_EQ(dec.LastStatus(), DecodeStatus::Ok) << "step " << i;
     const uint8_t* pic = dec.ProducePicture();
     ASSERT_NE(pic, nullptr);
     for (int at : {0, 17, 32 * 32 - 1})
       ASSERT_EQ(pic[at], steps[i].luma) << "step " << i << ", luma sample " << at;
     EXPECT_EQ(pic[32 * 32 + 5], 128) << "step " << i;
   }
-}
-
-std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 // A started stream, then one more unit: the sample it leaves at `at`.
@@ -218,8 +193,7 @@ TEST(StreamStart, GarbageAndSequenceEndAreFatal) {
   dec.Release();
   EXPECT_EQ(dec.Decode(userDataFirst, sizeof(userDataFirst)), kDecodeFatal);
 
-  VolFields f;
-  auto vol = VolUnit(f);
+  const auto vol = VolUnit({});
   dec.Release();
   ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
   const uint8_t end[] = {0x00, 0x00, 0x01, 0xB1};
@@ -271,21 +245,6 @@ TEST(StreamStart, ShortHeaderUsesTheConfiguredSize) {
   }
 }
 
-TEST(StreamStart, ReleaseStartsANewStream) {
-  VolFields f;
-  f.width = 16;
-  f.height = 16;
-  VideoDecoder dec;
-  auto vol = VolUnit(f);
-  ASSERT_EQ(dec.Decode(vol.data(), vol.size()), kDecodeStarted);
-  dec.Release();
-  EXPECT_EQ(dec.FrameCounter(), 0u);
-  EXPECT_EQ(dec.ProducePicture(), nullptr);
-  auto p = SkippedPVop(1, 5);
-  EXPECT_EQ(dec.Decode(p.data(), p.size()), kDecodeNoPicture);
-}
-
-
 // One 16x16 intra macroblock: top-left 8x8 at 50, the rest of the luma at 200.
 std::vector<uint8_t> TwoLevelIntraVop() {
   TestBitWriter w;
@@ -326,13 +285,8 @@ std::vector<uint8_t> FarVectorPVop(int v) {
 
 TEST(MotionCompensation, VectorsFarPastTheBorderReadClampedSamples) {
   for (int v : {-1024, 1024, -961, 1001}) {
-    VolFields f;
-    f.width = 16;
-    f.height = 16;
     VideoDecoder dec;
-    auto unit = VolUnit(f);
-    auto intra = TwoLevelIntraVop();
-    unit.insert(unit.end(), intra.begin(), intra.end());
+    const auto unit = Joined(VolUnit({.width = 16, .height = 16}), TwoLevelIntraVop());
     ASSERT_EQ(dec.Decode(unit.data(), unit.size()), kDecodeStarted);
     const uint8_t* pic = dec.ProducePicture();
     ASSERT_EQ(pic[0], 50);
@@ -362,12 +316,8 @@ void WriteDcOnlyIntraMb(TestBitWriter& w, int level) {
 }
 
 TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
-  VolFields f;
-  f.width = 32;
-  f.height = 16;
-  f.resyncDisable = false;
   TestBitWriter w;
-  WriteVol(w, f);
+  WriteVol(w, {.width = 32, .height = 16, .resyncDisable = false});
   WriteVopHeader(w, false, 5, 1, true, 4);
   WriteDcOnlyIntraMb(w, 170);
   w.Stuff();

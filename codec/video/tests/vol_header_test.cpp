@@ -24,34 +24,31 @@ std::vector<uint8_t> VolBody(const VolFields& f) {
   return {};
 }
 
-codec::video::VolHeader Read(const std::vector<uint8_t>& body, size_t length, bool heldToBytes) {
+codec::video::VolHeader Read(const std::vector<uint8_t>& body, size_t length, bool held_to_bytes) {
   codec::video::BitReader reader;
   reader.Bind(body.data(), length, false);
-  codec::video::HeaderBits bits(reader, heldToBytes ? uint64_t{length} * 8 : codec::video::HeaderBits::kNoEnd);
+  codec::video::HeaderBits bits(reader, held_to_bytes ? uint64_t{length} * 8 : codec::video::HeaderBits::kNoEnd);
   codec::video::VolHeader vol;
   codec::video::ReadVolHeader(bits, 1, 30, &vol);
   return vol;
 }
 
 TEST(VolHeaderRead, HeldToItsBytesReadsWhatTheDecoderReadsWhereverTheHeaderIsWhole) {
-  VolFields f;
-  f.layerVerid = 2;
-  f.width = 352;
-  f.height = 288;
-  f.resolution = 25;
-  f.fixedRate = true;
-  f.not8Bit = true;
-  f.mpegQuant = true;
-  f.quarterSample = true;
-  f.resyncDisable = false;
-  f.partitioned = true;
-  f.reversible = true;
-  const std::vector<uint8_t> body = VolBody(f);
+  const std::vector<uint8_t> body = VolBody({.width = 352, .height = 288, .resolution = 25, .fixedRate = true,
+                                              .resyncDisable = false, .partitioned = true, .reversible = true,
+                                              .layerVerid = 2, .not8Bit = true, .mpegQuant = true,
+                                              .quarterSample = true});
   ASSERT_FALSE(body.empty());
   const codec::video::VolHeader whole = Read(body, body.size(), false);
   EXPECT_EQ(whole.width, 352);
   EXPECT_EQ(whole.timeIncrementBits, 5);
   EXPECT_TRUE(whole.reversibleVlc);
+  // The matrices as written: intra 8, 17, 18 then the ending 0; the default non-intra.
+  EXPECT_TRUE(whole.quantType);
+  EXPECT_EQ(whole.intraMatrix[0], 8);
+  EXPECT_EQ(whole.intraMatrix[2], 18);
+  EXPECT_EQ(whole.intraMatrix[3], 0) << "the entries after the list's end stay 0";
+  EXPECT_EQ(whole.nonIntraMatrix, (std::array<uint8_t, 64>{}));
   int steps = 0;
   for (size_t length = 0; length <= body.size(); ++length) {
     const codec::video::VolHeader cut = Read(body, length, true);
@@ -77,18 +74,6 @@ TEST(VolHeaderRead, HeldToItsBytesReadsWhatTheDecoderReadsWhereverTheHeaderIsWho
   const codec::video::VolHeader none = Read(body, 0, true);
   EXPECT_FALSE(none.timeBaseRead);
   EXPECT_EQ(none.timeIncrementResolution, 0u) << "a field past the end reads as 0";
-}
-
-TEST(VolHeaderRead, QuantiserMatricesAreKeptAsWritten) {
-  VolFields f;
-  f.mpegQuant = true;  // intra 8, 17, 18 then the ending 0; the default non-intra
-  const codec::video::VolHeader vol = Read(VolBody(f), VolBody(f).size(), true);
-  ASSERT_TRUE(vol.codingToolsRead);
-  EXPECT_TRUE(vol.quantType);
-  EXPECT_EQ(vol.intraMatrix[0], 8);
-  EXPECT_EQ(vol.intraMatrix[2], 18);
-  EXPECT_EQ(vol.intraMatrix[3], 0) << "the entries after the list's end stay 0";
-  EXPECT_EQ(vol.nonIntraMatrix, (std::array<uint8_t, 64>{}));
 }
 
 TEST(VolHeaderRead, EstimationFlagsKeepTheirPlacesAndGroupsTheirDisableBits) {

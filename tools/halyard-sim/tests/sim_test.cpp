@@ -55,6 +55,7 @@ class SimWorld : public ::testing::Test {
     return c.Send(net::kRequestUserLogin, body) && c.WaitFor(net::kReplyUserLogin, &r) &&
            net::DecodeLoginReply(r.body.data(), static_cast<uint32_t>(r.body.size())) == net::kLoginAccepted;
   }
+  static bool LoggedIn(TestClient& c, uint16_t port) { return c.Connect(port) && Login(c); }
   static uint32_t SetUpChannel(TestClient& c, uint32_t kind, const std::string& camera, const std::string& file = "") {
     auto body = net::EncodeChannelSetup(net::MakeChannelSetupRequest(kind, camera, file));
     Received r;
@@ -73,8 +74,7 @@ class SimWorld : public ::testing::Test {
 
 TEST_F(SimWorld, HostingLoginListsCamerasAndFiles) {
   TestClient c;
-  ASSERT_TRUE(c.Connect(HostingPort()));
-  ASSERT_TRUE(Login(c));
+  ASSERT_TRUE(LoggedIn(c, HostingPort()));
   Received r;
   ASSERT_TRUE(c.Send(net::kRequestOnlineCameraList, nullptr, 0));
   ASSERT_TRUE(c.WaitFor(net::kReplyCameraList, &r));
@@ -108,8 +108,7 @@ TEST_F(SimWorld, RefusedLoginsAndTheFaultSwitch) {
 
 TEST_F(SimWorld, RelayedCameraSendsConfigurationThenPacedPictures) {
   TestClient c;
-  ASSERT_TRUE(c.Connect(HostingPort()));
-  ASSERT_TRUE(Login(c));
+  ASSERT_TRUE(LoggedIn(c, HostingPort()));
   EXPECT_EQ(net::kChannelNotFound, SetUpChannel(c, net::kChannelVideo, "NO-SUCH-CAM"));
   uint32_t video = SetUpChannel(c, net::kChannelVideo, "CAM-1\n");
   ASSERT_NE(0u, video);
@@ -128,18 +127,16 @@ TEST_F(SimWorld, RelayedCameraSendsConfigurationThenPacedPictures) {
   EXPECT_GT(pictures[0].media.timestamp_ms, 1700000000000ull) << "live timestamps are wall-clock milliseconds";
 }
 
-TEST_F(SimWorld, DirectCameraIdentifiesItselfAndStreamsAudio) {
+TEST_F(SimWorld, DirectCamerasIdentifyThemselvesAndStreamInTheirVersionsForm) {
   TestClient v;
-  ASSERT_TRUE(v.Connect(CameraPort("CAM-1")));
-  ASSERT_TRUE(Login(v));
+  ASSERT_TRUE(LoggedIn(v, CameraPort("CAM-1")));
   Received r;
   ASSERT_TRUE(v.Send(net::kRequestCameraInfo, net::EncodeCameraInfoRequest()));
   ASSERT_TRUE(v.WaitFor(net::kCameraInfoReply, &r));
   EXPECT_EQ("CAM-1", net::GetText(r.body.data(), r.body.size()));
 
   TestClient a;
-  ASSERT_TRUE(a.Connect(CameraPort("CAM-1")));
-  ASSERT_TRUE(Login(a));
+  ASSERT_TRUE(LoggedIn(a, CameraPort("CAM-1")));
   uint32_t audio = SetUpChannel(a, net::kChannelAudio, "CAM-1");
   ASSERT_NE(net::kChannelNotFound, audio);
   Command(a, audio, net::kCommandStart);
@@ -149,23 +146,18 @@ TEST_F(SimWorld, DirectCameraIdentifiesItselfAndStreamsAudio) {
     EXPECT_EQ(192u, u.payload.size());
     EXPECT_EQ(24u, u.body.size()) << "camera version 1.1.7 sends the long form";
   }
-}
 
-TEST_F(SimWorld, OldCameraSendsTheShortMediaForm) {
-  TestClient v;
-  ASSERT_TRUE(v.Connect(CameraPort("CAM-OLD")));
-  ASSERT_TRUE(Login(v));
-  uint32_t video = SetUpChannel(v, net::kChannelVideo, "CAM-OLD");
-  Command(v, video, net::kCommandStart);
-  auto units = v.Media(net::kMediaVideoFrame, 2);
+  TestClient old;
+  ASSERT_TRUE(LoggedIn(old, CameraPort("CAM-OLD")));
+  Command(old, SetUpChannel(old, net::kChannelVideo, "CAM-OLD"), net::kCommandStart);
+  units = old.Media(net::kMediaVideoFrame, 2);
   ASSERT_EQ(2u, units.size());
-  EXPECT_EQ(16u, units[0].body.size());
+  EXPECT_EQ(16u, units[0].body.size()) << "camera version 1.0.0 sends the short form";
 }
 
 TEST_F(SimWorld, StoredFilePlaysSeeksAndEnds) {
   TestClient c;
-  ASSERT_TRUE(c.Connect(HostingPort()));
-  ASSERT_TRUE(Login(c));
+  ASSERT_TRUE(LoggedIn(c, HostingPort()));
   EXPECT_EQ(net::kChannelNotFound, SetUpChannel(c, net::kChannelFileVideo, "CAM-1", "no/such.mp4"));
   uint32_t video = SetUpChannel(c, net::kChannelFileVideo, "CAM-1", "rec/CAM-1_0001.mp4");
   ASSERT_NE(net::kChannelNotFound, video);
@@ -200,8 +192,7 @@ TEST_F(SimWorld, StoredFilePlaysSeeksAndEnds) {
 
 TEST_F(SimWorld, SetupInfoIsKeptAndSpeakerAudioSaved) {
   TestClient v;
-  ASSERT_TRUE(v.Connect(CameraPort("CAM-1")));
-  ASSERT_TRUE(Login(v));
+  ASSERT_TRUE(LoggedIn(v, CameraPort("CAM-1")));
   net::CameraSetupInfo info = net::CameraSetupInfo::Defaults();
   info.SetPreset(0, {"door", 1, 2, 3, 4, true});
   info.SetPresetCount(1);
@@ -233,8 +224,7 @@ TEST_F(SimWorld, SetupInfoIsKeptAndSpeakerAudioSaved) {
 TEST_F(SimWorld, InjectedFaultsReachTheClient) {
   {
     TestClient c;
-    ASSERT_TRUE(c.Connect(HostingPort()));
-    ASSERT_TRUE(Login(c));
+    ASSERT_TRUE(LoggedIn(c, HostingPort()));
     EXPECT_EQ("ok", world_->Execute("fault hosting oversized").back());
     Received r;
     EXPECT_FALSE(c.WaitFor(net::kReplyCameraList, &r, 2000));
@@ -242,8 +232,7 @@ TEST_F(SimWorld, InjectedFaultsReachTheClient) {
   }
   {
     TestClient c;
-    ASSERT_TRUE(c.Connect(HostingPort()));
-    ASSERT_TRUE(Login(c));
+    ASSERT_TRUE(LoggedIn(c, HostingPort()));
     world_->Execute("keepalive hosting");
     Received r;
     ASSERT_TRUE(c.WaitFor(net::kKeepAlive, &r));
@@ -261,8 +250,7 @@ TEST_F(SimWorld, InjectedFaultsReachTheClient) {
   }
   {
     TestClient c;
-    ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
-    ASSERT_TRUE(Login(c));
+    ASSERT_TRUE(LoggedIn(c, CameraPort("CAM-1")));
     world_->Execute("fault CAM-1 close");
     Received r;
     EXPECT_FALSE(c.WaitFor(net::kReplyCameraList, &r, 2000));
@@ -279,8 +267,7 @@ TEST_F(SimWorld, InjectedFaultsReachTheClient) {
   }
   {
     TestClient c;
-    ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
-    ASSERT_TRUE(Login(c));
+    ASSERT_TRUE(LoggedIn(c, CameraPort("CAM-1")));
     EXPECT_EQ("ok", world_->Execute("notice CAM-1 7").back());
     Received r;
     ASSERT_TRUE(c.WaitFor(net::kEventNotice, &r));
@@ -290,8 +277,7 @@ TEST_F(SimWorld, InjectedFaultsReachTheClient) {
 
 TEST_F(SimWorld, CameraOfflineIsAnnouncedRefusesConnectionsAndIsNoLongerRelayed) {
   TestClient c;
-  ASSERT_TRUE(c.Connect(HostingPort()));
-  ASSERT_TRUE(Login(c));
+  ASSERT_TRUE(LoggedIn(c, HostingPort()));
   const uint32_t relayed = SetUpChannel(c, net::kChannelVideo, "CAM-1");
   Command(c, relayed, net::kCommandStart);
   ASSERT_EQ(1u, c.Media(net::kMediaVideoFrame, 1).size());
@@ -314,8 +300,7 @@ TEST_F(SimWorld, CameraOfflineIsAnnouncedRefusesConnectionsAndIsNoLongerRelayed)
 TEST_F(SimWorld, RestartDropsEveryConnectionRefusesNewOnesAndListensAgainOnItsPort) {
   const uint16_t port = HostingPort();
   TestClient a;
-  ASSERT_TRUE(a.Connect(port));
-  ASSERT_TRUE(Login(a));
+  ASSERT_TRUE(LoggedIn(a, port));
   ASSERT_EQ("ok", world_->Execute("restart hosting 1.5").back());
   Received r;
   a.WaitFor(net::kKeepAlive, &r, 1000);
@@ -332,8 +317,7 @@ TEST_F(SimWorld, RestartDropsEveryConnectionRefusesNewOnesAndListensAgainOnItsPo
 
   // 0 seconds: at once; a camera restarts the same way.
   TestClient c;
-  ASSERT_TRUE(c.Connect(CameraPort("CAM-1")));
-  ASSERT_TRUE(Login(c));
+  ASSERT_TRUE(LoggedIn(c, CameraPort("CAM-1")));
   ASSERT_EQ("ok", world_->Execute("restart CAM-1 0").back());
   c.WaitFor(net::kKeepAlive, &r, 1000);
   EXPECT_TRUE(c.closed());
@@ -355,10 +339,8 @@ TEST_F(SimWorld, RestartDropsEveryConnectionRefusesNewOnesAndListensAgainOnItsPo
 
 TEST_F(SimWorld, StopClosesEveryConnection) {
   TestClient a, b;
-  ASSERT_TRUE(a.Connect(HostingPort()));
-  ASSERT_TRUE(Login(a));
-  ASSERT_TRUE(b.Connect(CameraPort("CAM-1")));
-  ASSERT_TRUE(Login(b));
+  ASSERT_TRUE(LoggedIn(a, HostingPort()));
+  ASSERT_TRUE(LoggedIn(b, CameraPort("CAM-1")));
   uint32_t video = SetUpChannel(b, net::kChannelVideo, "CAM-1");
   Command(b, video, net::kCommandStart);
   ASSERT_EQ(1u, b.Media(net::kMediaVideoFrame, 1).size());
@@ -383,12 +365,6 @@ TEST(SimOptions, BadOptionsAreRefusedWithAReason) {
   EXPECT_FALSE(bad.Start(&error));
   EXPECT_NE(std::string::npos, error.find("/no/such/file.m4v"));
 }
-
-}  // namespace
-}  // namespace sim
-
-namespace sim {
-namespace {
 
 // The scenes' own coder: every picture of a stretch with a person walking
 // decodes, with the project's decoder, close to what was drawn (an error in

@@ -27,7 +27,6 @@ class TestClient : public net::MessageHandler {
     os::SetRecvTimeout(channel_.socket(), 200);
     return true;
   }
-  void Close() { channel_.Close(); }
   bool Send(uint32_t type, const void* body, uint32_t length) {
     return channel_.SendNow(type, body, length) == static_cast<int>(length + 8);
   }
@@ -36,8 +35,8 @@ class TestClient : public net::MessageHandler {
     return Send(type, body.data(), static_cast<uint32_t>(body.size()));
   }
 
-  // Waits up to timeout_ms for the next message of `type` (any type if 0),
-  // dropping others unless keep_others is set. False on time-out or close.
+  // Waits up to timeout_ms for the next message of `type` (any type if 0);
+  // others stay queued. False on time-out or close.
   bool WaitFor(uint32_t type, Received* out, int timeout_ms = 5000) {
     const uint64_t end = os::MonotonicMs() + static_cast<uint64_t>(timeout_ms);
     for (;;) {

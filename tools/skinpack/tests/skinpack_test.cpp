@@ -47,26 +47,6 @@ FileReader ReaderOf(const std::map<std::string, std::vector<uint8_t>>& files) {
   };
 }
 
-TEST(SkinpackLayout, ReadsItemsSlotsAndColours) {
-  Layout layout;
-  std::string error;
-  ASSERT_TRUE(ParseLayout(kSeekLayout, &layout, &error)) << error;
-  EXPECT_EQ(layout.window, "SeekSlider.skn");
-  ASSERT_EQ(layout.items.size(), 3u);
-  const LayoutItem& button = layout.items[1];
-  EXPECT_EQ(button.kind, ItemKind::kButton);
-  EXPECT_EQ(button.name, "BUTTON_CLOSE");
-  EXPECT_EQ(button.x, 266);
-  EXPECT_EQ(button.height, 24);
-  EXPECT_EQ(button.files[skin::kSlotOver], "close.bmp");
-  EXPECT_EQ(button.files[skin::kSlotDisabled], "");
-  EXPECT_EQ(button.files[skin::kSlotMask], "mask.bmp");
-  EXPECT_EQ(button.transparent, 0xFF00FFu);
-  EXPECT_EQ(layout.items[2].files[skin::kSlotChannel], "channel.bmp");
-  EXPECT_EQ(layout.items[2].transparent, skin::kNoRegion);
-  EXPECT_TRUE(CheckItems(layout, &error)) << error;
-}
-
 TEST(SkinpackLayout, RefusesMalformedLines) {
   struct Case {
     const char* text;
@@ -119,10 +99,14 @@ TEST(SkinpackLayout, ItemsMustBeTheWindowsOwnInOrder) {
   }
 }
 
+// The layout's items, slots and colours (comments, CR LF, "none") as the
+// viewer's own reader finds them in the packed file.
 TEST(SkinpackPack, PackedFileReadsBackThroughTheViewersReader) {
   Layout layout;
   std::string error;
-  ASSERT_TRUE(ParseLayout(kSeekLayout, &layout, &error));
+  ASSERT_TRUE(ParseLayout(kSeekLayout, &layout, &error)) << error;
+  EXPECT_EQ(layout.window, "SeekSlider.skn");
+  EXPECT_TRUE(CheckItems(layout, &error)) << error;
   std::vector<uint8_t> file;
   ASSERT_TRUE(PackSkin(layout, ReaderOf(SeekBitmaps()), &file, &error)) << error;
 
@@ -134,11 +118,13 @@ TEST(SkinpackPack, PackedFileReadsBackThroughTheViewersReader) {
   EXPECT_EQ(button.x, 266);
   EXPECT_EQ(button.y, 8);
   EXPECT_EQ(button.width, 24);
+  EXPECT_EQ(button.height, 24);
   // One bitmap per distinct file, numbered in order of first use.
   EXPECT_EQ(std::vector<int32_t>(button.bitmaps, button.bitmaps + 5), (std::vector<int32_t>{1, 1, 2, -1, 3}));
   EXPECT_EQ(std::vector<int32_t>(contents.records[2].bitmaps, contents.records[2].bitmaps + 5),
             (std::vector<int32_t>{4, -1, -1, 5, -1}));
   EXPECT_EQ(contents.records[0].transparent, 0xFF00FFu);
+  EXPECT_EQ(contents.records[1].transparent, 0xFF00FFu) << "read from a line ending in CR LF";
   EXPECT_EQ(contents.records[2].transparent, skin::kNoRegion);
   ASSERT_EQ(contents.bitmaps.size(), 6u);
   const std::vector<uint8_t> channel = SeekBitmaps()["channel.bmp"];
