@@ -216,21 +216,18 @@ TEST_F(NodeRecorderTest, UnitZeroIsTheReceivedConfigurationWhenEverItCame) {
 // The receive thread, the media worker and the window's thread at once:
 // configurations, pictures and audio arrive while recordings start and stop
 // and the window repaints. Every recording must come out finalised.
-TEST(NodeRecording, StartAndStopWhileMediaFlows) {
-  const auto stream = node::testing::LoadStream("test_320x240.m4v");
+TEST_F(NodeRecorderTest, StartAndStopWhileMediaFlows) {
+  const auto& stream = stream_;
   ASSERT_GE(stream.pictures.size(), 100u);
-  RecordingPoster poster;
-  FakeRecorderHost host;
-  NodeRecorder recorder(kNode, poster, kParent, kMain, host);
   std::vector<std::shared_ptr<record::Mp4MemoryOutput>> files;
   std::mutex filesMutex;
-  recorder.SetOutputFactory([&](const std::string&) {
+  recorder_.SetOutputFactory([&](const std::string&) {
     auto memory = std::make_shared<record::Mp4MemoryOutput>();
     std::lock_guard<std::mutex> lock(filesMutex);
     files.push_back(memory);
     return std::make_unique<SharedOutput>(memory);
   });
-  NodeMediaPath path(kNode, poster, kParent, nullptr, nullptr, &recorder);
+  NodeMediaPath path(kNode, poster_, kParent, nullptr, nullptr, &recorder_);
   path.StartWorker();
   std::atomic<bool> done{false};
   std::thread receive([&] {
@@ -245,13 +242,13 @@ TEST(NodeRecording, StartAndStopWhileMediaFlows) {
   });
   int recordings = 0;
   while (!done) {
-    if (recorder.Start("r.mp4") == 0) ++recordings;
+    if (recorder_.Start("r.mp4") == 0) ++recordings;
     path.WithPicture([](const codec::DecodedPicture& p) { EXPECT_EQ(p.width, 320); });
     os::SleepMs(37);
-    recorder.Stop();
+    recorder_.Stop();
   }
   receive.join();
-  recorder.WaitFinished();
+  recorder_.WaitFinished();
   path.StopWorker();
   EXPECT_GT(recordings, 3);
   std::lock_guard<std::mutex> lock(filesMutex);

@@ -23,17 +23,7 @@
 namespace node {
 namespace {
 
-int64_t LocalTime(int day, int hour, int minute, int second) {  // day 0: Monday 2026-11-02
-  std::tm tm{};
-  tm.tm_year = 2026 - 1900;
-  tm.tm_mon = 10;
-  tm.tm_mday = 2 + day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  tm.tm_isdst = -1;
-  return static_cast<int64_t>(std::mktime(&tm));
-}
+using testing::LocalTime;
 
 // The video samples of a recording: how many, and whether the first is an
 // intra picture; and its decoder configuration.
