@@ -10,24 +10,18 @@ namespace {
 
 using testing::FromHex;
 
-TEST(M4vConfigParse, ReadsProfileTimeBaseAndSize) {
-  const std::vector<uint8_t> h = FromHex(
-      "000001b003000001b58913000001000000012000c48d8800f514043c1443000001b24c61766300");
-  M4vConfig c;
-  ASSERT_TRUE(ParseM4vConfig(h.data(), h.size(), &c));
-  EXPECT_TRUE(c.hasVos);
-  EXPECT_EQ(c.profileAndLevel, 3);
-  EXPECT_EQ(c.timeIncrementResolution, 30u);
-  EXPECT_EQ(c.timeIncrementBits, 5);
-  EXPECT_EQ(c.width, 640);
-  EXPECT_EQ(c.height, 480);
-}
-
-TEST(M4vConfigParse, CutShortOrMissingHeadersKeepTheDefaults) {
-  // The 640x480 headers above: the VOL's fields start at byte 19 and the last
-  // bit of its height lies in byte 28, so 29 bytes are the least that hold a size.
+// Headers of profile 3, time base 30, 640x480: the VOL's fields start at
+// byte 19 and the last bit of its height lies in byte 28, so 29 bytes are the
+// least that hold a size; shorter ones keep the defaults.
+TEST(M4vConfigParse, ReadsProfileTimeBaseAndSizeAndCutShortOrMissingHeadersKeepTheDefaults) {
   const std::vector<uint8_t> full = FromHex("000001b003000001b58913000001000000012000c48d8800f514043c1443");
   const size_t kSizeComplete = 29;
+  M4vConfig whole;
+  ASSERT_TRUE(ParseM4vConfig(full.data(), full.size(), &whole));
+  EXPECT_TRUE(whole.hasVos);
+  EXPECT_EQ(whole.profileAndLevel, 3);
+  EXPECT_EQ(whole.timeIncrementResolution, 30u);
+  EXPECT_EQ(whole.timeIncrementBits, 5);
   for (size_t cut = 4; cut <= full.size(); ++cut) {
     M4vConfig c;
     ASSERT_TRUE(ParseM4vConfig(full.data(), cut, &c)) << cut;

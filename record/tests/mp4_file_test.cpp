@@ -19,25 +19,12 @@ using testing::Find;
 using testing::FromHex;
 using testing::List;
 using testing::Runs;
+using testing::Vop;
 using Pairs = std::vector<std::pair<uint32_t, uint32_t>>;
 
-// Stream headers of a 640x480 ffmpeg stream: VOS (profile 1), visual object,
-// video object, VOL, the encoder's user data and a GOV header.
-const std::vector<uint8_t> kHeaders = FromHex(
-    "000001b001000001b58913000001000000012000c48d8800f514043c1443"
-    "000001b24c61766335392e33372e313030000001b3001007");
+const std::vector<uint8_t>& kHeaders = testing::kStreamHeaders;
 const char* const kVideo = "moov/trak#0/mdia/minf/stbl/";
 const char* const kAudio = "moov/trak#1/mdia/minf/stbl/";
-
-std::vector<uint8_t> Picture(int codingType, size_t length = 50, uint8_t fill = 0x5A) {
-  std::vector<uint8_t> p(length, fill);
-  p[0] = 0;
-  p[1] = 0;
-  p[2] = 1;
-  p[3] = 0xB6;
-  p[4] = uint8_t(codingType << 6 | 0x10);
-  return p;
-}
 
 // Records into memory with a fixed creation time, so runs compare byte for byte.
 class Recording {
@@ -68,7 +55,7 @@ class Recording {
 TEST(Mp4Layout, MdatFirstThenUserDataThenMovieWithFourTracks) {
   Recording r;
   ASSERT_TRUE(r.Header());
-  for (uint32_t i = 1; i <= 5; ++i) ASSERT_TRUE(r.Video(Picture(i == 1 ? 0 : 1), i, (i - 1) * 40));
+  for (uint32_t i = 1; i <= 5; ++i) ASSERT_TRUE(r.Video(Vop(i == 1 ? 0 : 1), i, (i - 1) * 40));
   for (uint32_t i = 0; i < 3; ++i) ASSERT_TRUE(r.Audio(i, i * 64));
   const std::vector<uint8_t>& b = r.Finish();
 
@@ -115,7 +102,7 @@ TEST(Mp4Layout, MdatFirstThenUserDataThenMovieWithFourTracks) {
 TEST(Mp4Layout, WithoutAudioThreeTracksAndOneMpodEntry) {
   Recording r;
   ASSERT_TRUE(r.Header());
-  ASSERT_TRUE(r.Video(Picture(0), 1, 0));
+  ASSERT_TRUE(r.Video(Vop(0), 1, 0));
   const std::vector<uint8_t>& b = r.Finish();
   EXPECT_FALSE(Find(b, "moov/trak#3").found);
   EXPECT_EQ(List(b, "moov/trak#2/tref/mpod"), std::vector<uint32_t>{200});
@@ -133,7 +120,7 @@ TEST(Mp4Layout, VideoConfigurationFromTheStreamHeaders) {
   EXPECT_EQ(r.mp4.PictureWidth(), 640);
   EXPECT_EQ(r.mp4.PictureHeight(), 480);
   EXPECT_EQ(r.mp4.TimeIncrementBits(), 5);  // resolution 30
-  ASSERT_TRUE(r.Video(Picture(0), 1, 0));
+  ASSERT_TRUE(r.Video(Vop(0), 1, 0));
   const std::vector<uint8_t>& b = r.Finish();
 
   // esds: ES descriptor > DecoderConfig (0x20, visual stream, 106666) >
@@ -166,7 +153,7 @@ TEST(Mp4Layout, VideoConfigurationFromTheStreamHeaders) {
 TEST(Mp4Layout, SampleEntriesAndTrackHeadersDescribeTheRealStreams) {
   Recording r;
   ASSERT_TRUE(r.Header());  // 640x480
-  ASSERT_TRUE(r.Video(Picture(0), 1, 0));
+  ASSERT_TRUE(r.Video(Vop(0), 1, 0));
   ASSERT_TRUE(r.Audio(0, 0));
   const std::vector<uint8_t>& b = r.Finish();
   auto bytes = [&](size_t at, size_t n) { return std::vector<uint8_t>(b.begin() + at, b.begin() + at + n); };
@@ -205,7 +192,7 @@ TEST(Mp4Timing, SampleTimesGiveTheirTimeAndOffsetTables) {
   for (const auto& c : cases) {
     Recording r;
     ASSERT_TRUE(r.Header());
-    for (uint32_t i = 0; i < c.video.size(); ++i) ASSERT_TRUE(r.Video(Picture(1), i + 1, c.video[i])) << c.name;
+    for (uint32_t i = 0; i < c.video.size(); ++i) ASSERT_TRUE(r.Video(Vop(1), i + 1, c.video[i])) << c.name;
     for (uint32_t i = 0; i < c.audio.size(); ++i) ASSERT_TRUE(r.Audio(i, c.audio[i])) << c.name;
     const std::vector<uint8_t>& b = r.Finish();
     EXPECT_EQ(Runs(b, std::string(kVideo) + "stts"), c.videoStts) << c.name;
@@ -222,7 +209,7 @@ TEST(Mp4Timing, SampleTimesGiveTheirTimeAndOffsetTables) {
   }
   Recording r;
   ASSERT_TRUE(r.Header());
-  ASSERT_TRUE(r.Video(Picture(0), 1, 0));
+  ASSERT_TRUE(r.Video(Vop(0), 1, 0));
   const std::vector<uint8_t>& b = r.Finish();
   EXPECT_EQ(Be32(b, Find(b, "moov/mvhd").Body() + 12), 1000u) << "movie duration: the 1 s system tracks";
 }
@@ -233,7 +220,7 @@ TEST(Mp4Tables, EverySampleIsItsOwnChunkAndSyncNumbersFollowWrittenSamples) {
   const int types[] = {0, 1, 1, 0, 1};
   uint32_t index = 1;
   for (int t : types) {
-    ASSERT_TRUE(r.Video(Picture(t, 40 + index), index, index * 40));
+    ASSERT_TRUE(r.Video(Vop(t, 40 + index), index, index * 40));
     ++index;
     // A unit the recorder refuses in between: its index is used up, yet the
     // sync table must keep numbering the samples in the file.
@@ -262,21 +249,21 @@ TEST(Mp4Refusals, RefusedUnitsChangeNothing) {
   const std::vector<uint8_t> noPrefix = {1, 2, 3, 4, 5, 6};
   Recording plain;
   ASSERT_TRUE(plain.Header());
-  ASSERT_TRUE(plain.Video(Picture(0), 1, 0));
-  ASSERT_TRUE(plain.Video(Picture(1), 2, 40));
+  ASSERT_TRUE(plain.Video(Vop(0), 1, 0));
+  ASSERT_TRUE(plain.Video(Vop(1), 2, 40));
   ASSERT_TRUE(plain.Audio(0, 0));
 
   Recording noisy;
-  EXPECT_FALSE(noisy.Video(Picture(0), 1, 0)) << "picture before the configuration unit";
-  EXPECT_FALSE(noisy.Header(Picture(0))) << "configuration unit that is a picture";
+  EXPECT_FALSE(noisy.Video(Vop(0), 1, 0)) << "picture before the configuration unit";
+  EXPECT_FALSE(noisy.Header(Vop(0))) << "configuration unit that is a picture";
   EXPECT_FALSE(noisy.Header(noPrefix)) << "configuration unit without a start code";
   EXPECT_EQ(noisy.mp4.VideoTrack(), nullptr);
   ASSERT_TRUE(noisy.Header());
   EXPECT_FALSE(noisy.Header()) << "a second configuration unit";
-  ASSERT_TRUE(noisy.Video(Picture(0), 1, 0));
+  ASSERT_TRUE(noisy.Video(Vop(0), 1, 0));
   EXPECT_FALSE(noisy.Video(notPicture, 2, 20));
   EXPECT_FALSE(noisy.Video(noPrefix, 2, 30));
-  ASSERT_TRUE(noisy.Video(Picture(1), 2, 40));
+  ASSERT_TRUE(noisy.Video(Vop(1), 2, 40));
   ASSERT_TRUE(noisy.Audio(0, 0));
   EXPECT_EQ(noisy.Finish(), plain.Finish());
 }
@@ -284,15 +271,15 @@ TEST(Mp4Refusals, RefusedUnitsChangeNothing) {
 TEST(Mp4Refusals, FullDiskFailsTheWriteAndLeavesTheTablesAlone) {
   Recording plain;
   ASSERT_TRUE(plain.Header());
-  ASSERT_TRUE(plain.Video(Picture(0, 100, 1), 1, 0));
-  ASSERT_TRUE(plain.Video(Picture(1, 100, 3), 3, 80));
+  ASSERT_TRUE(plain.Video(Vop(0, 100, 1), 1, 0));
+  ASSERT_TRUE(plain.Video(Vop(1, 100, 3), 3, 80));
   ASSERT_TRUE(plain.Audio(0, 64));
 
   // Room for the mdat header and one and a half pictures.
   Recording full(8 + 150);
   ASSERT_TRUE(full.Header());
-  ASSERT_TRUE(full.Video(Picture(0, 100, 1), 1, 0));
-  EXPECT_FALSE(full.Video(Picture(1, 100, 2), 2, 40));
+  ASSERT_TRUE(full.Video(Vop(0, 100, 1), 1, 0));
+  EXPECT_FALSE(full.Video(Vop(1, 100, 2), 2, 40));
   EXPECT_FALSE(full.Audio(0, 64));
   EXPECT_EQ(full.mp4.VideoTrack()->SampleCount(), 1u);
   EXPECT_EQ(full.mp4.AudioTrack(), nullptr) << "a track whose only frame was lost";
@@ -300,7 +287,7 @@ TEST(Mp4Refusals, FullDiskFailsTheWriteAndLeavesTheTablesAlone) {
   // Space comes back: the next picture goes where the lost one started and
   // keeps its real distance from the last written one.
   full.output->SetCapacity(SIZE_MAX);
-  ASSERT_TRUE(full.Video(Picture(1, 100, 3), 3, 80));
+  ASSERT_TRUE(full.Video(Vop(1, 100, 3), 3, 80));
   ASSERT_TRUE(full.Audio(0, 64));
   EXPECT_EQ(full.Finish(), plain.Finish());
 }
@@ -308,7 +295,7 @@ TEST(Mp4Refusals, FullDiskFailsTheWriteAndLeavesTheTablesAlone) {
 TEST(Mp4Refusals, FinaliseOnAFullDiskReportsFailure) {
   Recording r(8 + 60);
   ASSERT_TRUE(r.Header());
-  ASSERT_TRUE(r.Video(Picture(0), 1, 0));
+  ASSERT_TRUE(r.Video(Vop(0), 1, 0));
   EXPECT_FALSE(r.mp4.Finalise());
   EXPECT_FALSE(r.mp4.Finalise()) << "finalised twice";
 }
@@ -337,7 +324,7 @@ TEST(Mp4Refusals, MdatStopsAt4GiBWithRoomForTheSystemSamples) {
   Mp4File mp4;
   ASSERT_TRUE(mp4.Open(std::move(counting)));
   ASSERT_TRUE(mp4.WriteVideo(kHeaders.data(), uint32_t(kHeaders.size()), 0, 0));
-  const std::vector<uint8_t> p = Picture(0);  // only its first bytes are read
+  const std::vector<uint8_t> p = Vop(0);  // only its first bytes are read
   ASSERT_TRUE(mp4.WriteVideo(p.data(), 0xFFFFFF00u, 1, 0));
   EXPECT_FALSE(mp4.WriteVideo(p.data(), 0x50, 2, 40)) << "would leave no room for the scene and OD samples";
   ASSERT_TRUE(mp4.WriteVideo(p.data(), 0x20, 2, 40));
@@ -349,7 +336,7 @@ TEST(Mp4Refusals, MdatStopsAt4GiBWithRoomForTheSystemSamples) {
 TEST(Mp4Output, SeeksOnlyToPatchTheMdatSize) {
   Recording r;
   ASSERT_TRUE(r.Header());
-  for (uint32_t i = 1; i <= 10; ++i) ASSERT_TRUE(r.Video(Picture(i % 5 == 1 ? 0 : 1), i, i * 40));
+  for (uint32_t i = 1; i <= 10; ++i) ASSERT_TRUE(r.Video(Vop(i % 5 == 1 ? 0 : 1), i, i * 40));
   r.Finish();
   EXPECT_EQ(r.output->SeekCount(), 1) << "to offset 0, after everything else is written";
 }
@@ -357,7 +344,7 @@ TEST(Mp4Output, SeeksOnlyToPatchTheMdatSize) {
 TEST(Mp4Output, UnfinishedFileHoldsAnEmptySizedMdatAndTheSamples) {
   Recording r;
   ASSERT_TRUE(r.Header());
-  ASSERT_TRUE(r.Video(Picture(0, 20), 1, 0));
+  ASSERT_TRUE(r.Video(Vop(0, 20), 1, 0));
   const std::vector<uint8_t>& b = r.output->Bytes();
   ASSERT_EQ(b.size(), 28u);
   EXPECT_EQ(FromHex("000000006d646174"), std::vector<uint8_t>(b.begin(), b.begin() + 8));
@@ -367,21 +354,18 @@ TEST(Mp4Output, FileOutputWritesTheSameBytes) {
   // A name in Hangul, as a user's folder may have; the writer takes UTF-8.
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() / std::filesystem::path(u8"halyard_mp4_\uB179\uD654.mp4");
-  const std::u8string u8 = path.u8string();
   Recording memory;
   Mp4File file;
   file.SetCreationTime(3000000000u);
-  ASSERT_TRUE(file.Open(std::string(reinterpret_cast<const char*>(u8.data()), u8.size())));
+  ASSERT_TRUE(file.Open(testing::Utf8(path)));
   for (Mp4File* m : {&memory.mp4, &file}) {
     ASSERT_TRUE(m->WriteVideo(kHeaders.data(), uint32_t(kHeaders.size()), 0, 0));
-    const std::vector<uint8_t> p = Picture(0, 300);
+    const std::vector<uint8_t> p = Vop(0, 300);
     ASSERT_TRUE(m->WriteVideo(p.data(), 300, 1, 0));
     ASSERT_TRUE(m->Finalise());
   }
   file.Close();
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> disk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  in.close();
+  const std::vector<uint8_t> disk = testing::ReadAll(path);
   std::filesystem::remove(path);
   EXPECT_EQ(disk, memory.output->Bytes());
 

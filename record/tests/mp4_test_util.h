@@ -2,7 +2,12 @@
 // the tables of a track as plain vectors.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,5 +100,51 @@ inline std::vector<uint8_t> FromHex(const std::string& hex) {
   for (size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
   return out;
 }
+
+// Stream headers of a 640x480 ffmpeg stream: VOS (profile 1), visual object,
+// video object, VOL, the encoder's user data and a GOV header.
+inline const std::vector<uint8_t> kStreamHeaders = FromHex(
+    "000001b001000001b58913000001000000012000c48d8800f514043c1443"
+    "000001b24c61766335392e33372e313030000001b3001007");
+
+// A picture unit of `length` bytes: intra (coding type 0) or predicted (1).
+inline std::vector<uint8_t> Vop(int coding_type, size_t length = 50, uint8_t fill = 0x5A) {
+  std::vector<uint8_t> p(length, fill);
+  p[0] = 0, p[1] = 0, p[2] = 1, p[3] = 0xB6, p[4] = uint8_t(coding_type << 6 | 0x10);
+  return p;
+}
+
+inline std::string Utf8(const std::filesystem::path& p) {
+  const std::u8string s = p.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+inline std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+inline std::vector<uint8_t> ReadAll(const std::string& utf8) { return ReadAll(std::filesystem::u8path(utf8)); }
+
+inline void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+inline void WriteAll(const std::string& utf8, const std::vector<uint8_t>& bytes) {
+  WriteAll(std::filesystem::u8path(utf8), bytes);
+}
+
+// A scratch folder of its own per test, removed after it.
+class ScratchFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = std::filesystem::temp_directory_path() /
+              ("halyard_" + std::string(test->test_suite_name()) + "_" + test->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  std::filesystem::path folder_;
+};
 
 }  // namespace record::testing

@@ -22,14 +22,13 @@
 namespace record {
 namespace {
 
-using testing::FromHex;
+using testing::ReadAll;
+using testing::Utf8;
+using testing::WriteAll;
 namespace fs = std::filesystem;
 
 constexpr uint32_t kCreationTime = 3000000000u;
-
-const std::vector<uint8_t> kHeaders = FromHex(
-    "000001b001000001b58913000001000000012000c48d8800f514043c1443"
-    "000001b24c61766335392e33372e313030000001b3001007");
+const std::vector<uint8_t>& kHeaders = testing::kStreamHeaders;
 
 // One call the node makes on the writer.
 struct Unit {
@@ -67,8 +66,8 @@ bool Put(Mp4File& mp4, const Unit& u) {
 
 // A recording in memory with its journal in memory, stopped at any point.
 struct LiveRecording {
-  // `syncAfter`: units after which the journal marks the file durable.
-  explicit LiveRecording(const std::vector<Unit>& units, size_t syncAfter = SIZE_MAX) {
+  // `sync_after`: units after which the journal marks the file durable.
+  explicit LiveRecording(const std::vector<Unit>& units, size_t sync_after = SIZE_MAX) {
     auto m = std::make_unique<Mp4MemoryOutput>();
     auto j = std::make_unique<Mp4MemoryOutput>();
     media = m.get();
@@ -79,7 +78,7 @@ struct LiveRecording {
     EXPECT_TRUE(mp4.Open(std::move(m), std::move(keeper)));
     for (size_t i = 0; i < units.size(); ++i) {
       Put(mp4, units[i]);
-      if (i + 1 == syncAfter) journalKeeper->SyncNow();
+      if (i + 1 == sync_after) journalKeeper->SyncNow();
     }
   }
   Mp4File mp4;
@@ -106,40 +105,14 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
   return h;
 }
 
-std::vector<uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-std::string Utf8(const fs::path& p) {
-  const std::u8string s = p.u8string();
-  return std::string(s.begin(), s.end());
-}
-
 fs::path JournalOf(const fs::path& p) { return fs::path(p.u8string() + u8".journal"); }
 
-// A scratch folder of its own per test.
-class RecordingFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("halyard_repair_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-  fs::path folder;
-};
+using RecordingFolder = testing::ScratchFolder;
 
 // The stored digest is of the bytes the writer produced before it kept a
 // journal: a normally stopped recording must not differ by one byte.
 TEST_F(RecordingFolder, NormalStopGivesTheSameBytesAsBeforeAndLeavesNoJournal) {
-  const fs::path path = folder / u8"\uB179\uD654 one.mp4";
+  const fs::path path = folder_ / u8"\uB179\uD654 one.mp4";
   MemoryOpenRecordingList list;
   SetOpenRecordingList(&list);
   Mp4File mp4;
@@ -231,7 +204,6 @@ size_t KeptUnits(const std::vector<uint8_t>& file, const std::vector<Unit>& unit
   if (!ReadMp4Index(m, &index, why)) return SIZE_MAX;
   if (index.topLevel != std::vector<std::string>{"mdat", "udta", "moov"}) return *why = "layout", SIZE_MAX;
   size_t video = 0, audio = 0;
-  for (const Mp4ReadTrack& t : index.tracks) (t.handler == "vide" ? video : t.handler == "soun" ? audio : video) += 0;
   for (const Mp4ReadTrack& t : index.tracks) {
     if (t.handler == "vide") video = t.samples.size();
     if (t.handler == "soun") audio = t.samples.size();
@@ -343,7 +315,7 @@ TEST(Repair, RefusesAJournalThatIsNotThisFilesAndTouchesNothing) {
 TEST_F(RecordingFolder, FilesOnDiskRepairOnceAndReportWhatTheyCouldNotRepair) {
   const std::vector<Unit> units = Session(30);
   // A recording cut off: closed without Finalise keeps its journal.
-  const std::string cut = Utf8(folder / "cut.mp4");
+  const std::string cut = Utf8(folder_ / "cut.mp4");
   {
     Mp4File mp4;
     mp4.SetCreationTime(kCreationTime);
@@ -354,20 +326,20 @@ TEST_F(RecordingFolder, FilesOnDiskRepairOnceAndReportWhatTheyCouldNotRepair) {
   ASSERT_TRUE(fs::exists(cut + ".journal"));
   // A finished recording whose journal was left behind, one without a
   // journal that was never finished, and a journal whose recording is gone.
-  const std::string complete = Utf8(folder / "complete.mp4");
+  const std::string complete = Utf8(folder_ / "complete.mp4");
   WriteAll(complete, Finished(units));
   WriteAll(complete + ".journal", ReadAll(cut + ".journal"));
-  const std::string bare = Utf8(folder / "bare.mp4");
+  const std::string bare = Utf8(folder_ / "bare.mp4");
   const std::vector<uint8_t> cutBytes = ReadAll(cut);
   WriteAll(bare, std::vector<uint8_t>(cutBytes.begin(), cutBytes.begin() + 500));
-  const std::string gone = Utf8(folder / "gone.mp4");
+  const std::string gone = Utf8(folder_ / "gone.mp4");
   WriteAll(gone + ".journal", ReadAll(cut + ".journal"));
 
-  EXPECT_EQ(FindUnfinishedRecordings(Utf8(folder)), (std::vector<std::string>{complete, cut, gone}));
+  EXPECT_EQ(FindUnfinishedRecordings(Utf8(folder_)), (std::vector<std::string>{complete, cut, gone}));
   MemoryOpenRecordingList list;
   list.Add(bare);
   list.Add(cut);
-  const RepairReport report = RepairAtStartup(list, {Utf8(folder)});
+  const RepairReport report = RepairAtStartup(list, {Utf8(folder_)});
   EXPECT_TRUE(list.Paths().empty());
   ASSERT_EQ(report.repaired.size(), 1u);
   EXPECT_EQ(report.repaired[0].path, cut);
@@ -388,7 +360,7 @@ TEST_F(RecordingFolder, FilesOnDiskRepairOnceAndReportWhatTheyCouldNotRepair) {
 }
 
 TEST_F(RecordingFolder, ARecordingStillRunningIsLeftAlone) {
-  const std::string path = Utf8(folder / "running.mp4");
+  const std::string path = Utf8(folder_ / "running.mp4");
   Mp4File mp4;
   ASSERT_TRUE(mp4.Open(path));
   for (const Unit& u : Session(5)) Put(mp4, u);

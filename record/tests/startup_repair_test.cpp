@@ -15,6 +15,7 @@
 
 #include "record/mp4_file.h"
 #include "record/mp4_reader.h"
+#include "record/tests/mp4_test_util.h"
 #include "os/tests/recording_poster.h"
 
 namespace record {
@@ -22,20 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& p) {
-  const std::u8string s = p.u8string();
-  return std::string(s.begin(), s.end());
-}
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(fs::u8path(path), std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using testing::ReadAll;
+using testing::Utf8;
+using testing::WriteAll;
 
 const uint8_t kHeaders[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
 
@@ -73,18 +63,14 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
   return v;
 }
 
-class StartupRepairFolder : public ::testing::Test {
+class StartupRepairFolder : public testing::ScratchFolder {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() /
-           ("halyard_startup_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(root);
-    fs::create_directories(root / "a");
-    fs::create_directories(root / "b");
+    ScratchFolder::SetUp();
+    fs::create_directories(folder_ / "a");
+    fs::create_directories(folder_ / "b");
   }
-  void TearDown() override { fs::remove_all(root); }
-  std::string In(const char* sub, const char* name) const { return Utf8(root / sub / name); }
-  fs::path root;
+  std::string In(const char* sub, const char* name) const { return Utf8(folder_ / sub / name); }
 };
 
 TEST_F(StartupRepairFolder, FailedAndInUseRecordingsStayListedAndOnlyRepairedOrGoneOnesLeave) {
@@ -105,7 +91,7 @@ TEST_F(StartupRepairFolder, FailedAndInUseRecordingsStayListedAndOnlyRepairedOrG
 
   MemoryOpenRecordingList list;
   for (const std::string& p : {repaired, mismatch, gone, running}) list.Add(p);
-  const RepairReport report = RepairAtStartup(list, {Utf8(root / "a")});
+  const RepairReport report = RepairAtStartup(list, {Utf8(folder_ / "a")});
 
   EXPECT_EQ(Sorted(list.Paths()), Sorted({mismatch, running})) << "kept for the next start: the failed and the in use";
   ASSERT_EQ(report.repaired.size(), 1u);
@@ -128,8 +114,8 @@ TEST_F(StartupRepairFolder, UnlistedCutOffRecordingsAreFoundBesideListedOnesAndI
   MemoryOpenRecordingList list;
   list.Add(listed);
   std::vector<size_t> progress;
-  const StartupRepairSources sources{list.Paths(), {Utf8(root / "b"), Utf8(root / "b" / ".")}};
-  EXPECT_EQ(FoldersToSearch(sources), (std::vector<std::string>{Utf8(root / "b"), Utf8(root / "a")}))
+  const StartupRepairSources sources{list.Paths(), {Utf8(folder_ / "b"), Utf8(folder_ / "b" / ".")}};
+  EXPECT_EQ(FoldersToSearch(sources), (std::vector<std::string>{Utf8(folder_ / "b"), Utf8(folder_ / "a")}))
       << "each folder once, the listed recordings' too";
   const RepairReport report = RepairAtStartup(list, sources, [&](size_t left) { progress.push_back(left); });
 
@@ -214,7 +200,7 @@ TEST_F(StartupRepairFolder, TheThreadPostsItsProgressAndItsEndToTheWindow) {
   MemoryOpenRecordingList list;
   list.Add(one);
   PostLog poster;
-  StartupRepair repair(list, {list.Paths(), {Utf8(root / "b")}}, poster, 77, {1001, 1002});
+  StartupRepair repair(list, {list.Paths(), {Utf8(folder_ / "b")}}, poster, 77, {1001, 1002});
   repair.Start();
   ASSERT_TRUE(poster.WaitFor(1002)) << "no end posted";
   EXPECT_TRUE(repair.Finished());

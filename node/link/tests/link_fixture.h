@@ -49,13 +49,17 @@ class Pump : public os::PostedQueue, public os::WindowTimers {
   }
   // Delivers queued messages until `done` holds or the time is up.
   template <typename F>
-  bool RunUntil(CNodeWindow& node, F done, int timeout_ms = 8000) {
+  bool RunUntil(const std::vector<CNodeWindow*>& nodes, F done, int timeout_ms = 8000) {
     return Eventually(
         [&] {
-          Deliver(node);
+          Deliver(nodes);
           return done();
         },
         timeout_ms);
+  }
+  template <typename F>
+  bool RunUntil(CNodeWindow& node, F done, int timeout_ms = 8000) {
+    return RunUntil(std::vector<CNodeWindow*>{&node}, done, timeout_ms);
   }
   void Deliver(CNodeWindow& node) { Deliver(std::vector<CNodeWindow*>{&node}); }
   void Deliver(const std::vector<CNodeWindow*>& nodes) {
@@ -125,24 +129,33 @@ struct FakeDynamicIp : DynamicIpStore {
   std::map<std::string, std::string> saved;
 };
 
+// What every node of these tests shares: the hosting client, the pump as
+// its poster and timers, the parent and main windows.
+inline NodeContext Context(hosting::HostingService& hosting, hosting::HostEventQueue& events, Pump& pump,
+                           os::WindowHandle self, int index, const std::string& name) {
+  NodeContext ctx;
+  ctx.hosting = &hosting;
+  ctx.events = &events;
+  ctx.poster = &pump;
+  ctx.timers = &pump;
+  ctx.self = self;
+  ctx.parent = kParent;
+  ctx.main_window = kMain;
+  ctx.index = index;
+  ctx.display_name = name;
+  return ctx;
+}
+
 // Many direct views at once, each with its own window and media, all
 // delivered by one pump.
 class ViewWall {
  public:
   ViewWall(hosting::HostingService& hosting, hosting::HostEventQueue& events, Pump& pump, int count) : pump_(pump) {
     for (int i = 0; i < count; ++i) {
-      NodeContext ctx;
-      ctx.hosting = &hosting;
-      ctx.events = &events;
-      ctx.poster = &pump;
-      ctx.timers = &pump;
-      ctx.self = 1000 + static_cast<os::WindowHandle>(i);
-      ctx.parent = kParent;
-      ctx.main_window = kMain;
-      ctx.index = i;
-      ctx.display_name = "View " + std::to_string(i);
       media_.push_back(std::make_unique<FakeMedia>());
-      views_.push_back(std::make_unique<CNodeWindow>(ctx, media_.back().get()));
+      views_.push_back(std::make_unique<CNodeWindow>(
+          Context(hosting, events, pump, 1000 + static_cast<os::WindowHandle>(i), i, "View " + std::to_string(i)),
+          media_.back().get()));
       nodes_.push_back(views_.back().get());
       hosting.AddNode(nodes_.back());
     }
@@ -153,12 +166,7 @@ class ViewWall {
   void Deliver() { pump_.Deliver(nodes_); }
   template <typename F>
   bool RunUntil(F done, int timeout_ms) {
-    return Eventually(
-        [&] {
-          Deliver();
-          return done();
-        },
-        timeout_ms);
+    return pump_.RunUntil(nodes_, done, timeout_ms);
   }
   // Every view closes, as their windows do at exit.
   void CloseAll() {
@@ -196,19 +204,10 @@ class NodeLink : public ::testing::Test {
   }
 
   CNodeWindow& MakeNode(bool relay, int retry_wait_ms = 60000, bool keep_reconnecting = false) {
-    NodeContext ctx;
-    ctx.hosting = hosting_.get();
-    ctx.events = events_.get();
-    ctx.poster = &pump_;
-    ctx.timers = &pump_;
+    NodeContext ctx = Context(*hosting_, *events_, pump_, kSelf, 7, "Gate camera");
     ctx.messages = &messages_;
     ctx.dynamic_ip = &dynamic_ip_;
-    ctx.self = kSelf;
-    ctx.parent = kParent;
-    ctx.main_window = kMain;
-    ctx.index = 7;
     ctx.relay = relay;
-    ctx.display_name = "Gate camera";
     ctx.retry_wait_ms = retry_wait_ms;
     ctx.keep_reconnecting = keep_reconnecting;
     ctx.reconnect_waits_ms = growing_waits_;

@@ -43,6 +43,16 @@ TEST_F(NodeLink, DirectNodeIdentifiesItsCameraAndStreams) {
   }
   EXPECT_TRUE(info);
   EXPECT_TRUE(identified);
+
+  // A close for another link is stale; the user's Close releases the channels.
+  node.HandleMessage(os::kWmNodeClose, 123456, 0);
+  node.HandleMessage(os::kWmNodeClose, static_cast<uintptr_t>(-1), 0);
+  EXPECT_EQ("CAM-1", node.camera_id());
+  EXPECT_TRUE(node.VideoChannel()->IsOpen());
+  node.CloseCommand();
+  EXPECT_TRUE(node.camera_id().empty());
+  EXPECT_TRUE(Sent("CAM-1 RequestChannelCommand channel=")) << "channels are released on Close";
+  EXPECT_GE(media_.recording_stops.load(), 1) << "a recording is finished before the link closes";
 }
 
 TEST_F(NodeLink, RefusedLoginNeverReconnects) {
@@ -68,10 +78,7 @@ TEST_F(NodeLink, RefusedLoginNeverReconnects) {
 TEST_F(NodeLink, OutageOfMoreThanThreeMinutesIsHealedOnlyWhenKeptReconnecting) {
   for (bool keep : {true, false}) {
     SCOPED_TRACE(keep ? "kept reconnecting" : "three attempts");
-    {
-      std::lock_guard<std::mutex> lock(media_.mutex);
-      media_.units.clear();
-    }
+    ForgetUnits();
     const int failures_before = pump_.Count(kSelf, os::kWmNodeConnectStatus, kStatusCannotConnect);
     CNodeWindow& node = MakeFastNode(keep);
     node.SetAddress(Camera());
@@ -80,10 +87,7 @@ TEST_F(NodeLink, OutageOfMoreThanThreeMinutesIsHealedOnlyWhenKeptReconnecting) {
     const uint64_t back = os::MonotonicMs() + 2000;
     if (keep) {
       ASSERT_TRUE(pump_.RunUntil(node, [&] { return node.next_attempt_number() >= 3; }, 3000));
-      {
-        std::lock_guard<std::mutex> lock(media_.mutex);
-        media_.units.clear();
-      }
+      ForgetUnits();
       ASSERT_TRUE(Streaming(node)) << "no pictures after the camera came back";
       EXPECT_GT(os::MonotonicMs(), back);
       EXPECT_EQ(1u, Events(EventKind::kResumed));
@@ -142,22 +146,6 @@ TEST_F(NodeLink, AStalledDirectLinkIsReconnected) {
   // The view hears of the outage once, though the stall also closed the link.
   EXPECT_EQ(1, pump_.Count(kParent, os::kWmNodeOutage, 1));
   EXPECT_EQ(1, pump_.Count(kParent, os::kWmNodeOutage, 0));
-}
-
-TEST_F(NodeLink, AStalledRelayViewAsksForItsChannelAgain) {
-  ASSERT_TRUE(HostLoggedIn());
-  stall_ms_ = 500;
-  CNodeWindow& node = MakeNode(true);
-  node.OpenRelayCamera("CAM-1\n");
-  ASSERT_TRUE(Streaming(node));
-  const size_t setups = world_->log().Lines("hosting RequestChannelSetup kind=1").size();
-  world_->Execute("fault hosting stall 1500");
-  ASSERT_TRUE(RunTicking(node, [&] { return node.stalled_since() != 0; }));
-  ForgetUnits();
-  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
-  EXPECT_GT(world_->log().Lines("hosting RequestChannelSetup kind=1").size(), setups) << "the channel was not asked for again";
-  EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
-  EXPECT_EQ(0, node.stalled_since());
 }
 
 // The hosting server restarts: the client logs in again by itself and the
@@ -268,7 +256,10 @@ TEST_F(NodeLink, CloseEndsKeptReconnectingAtOnce) {
   EXPECT_EQ(0u, node.next_attempt_ms());
 }
 
-TEST_F(NodeLink, PeerCloseReconnects) {
+// A closed link comes back without ending the recording. While the camera
+// is unreachable the once-a-second statistics tick goes on, so the status
+// line falls to 0 fps instead of keeping the last figures.
+TEST_F(NodeLink, PeerCloseReconnectsAndTheStatisticsTickOnWhileTheCameraIsUnreachable) {
   CNodeWindow& node = MakeNode(false, 100);
   node.SetAddress(Camera());
   ASSERT_TRUE(Streaming(node));
@@ -278,14 +269,7 @@ TEST_F(NodeLink, PeerCloseReconnects) {
   EXPECT_FALSE(node.no_retry());
   EXPECT_EQ(0, media_.recording_stops.load()) << "a link that comes back ended the recording";
   EXPECT_GE(media_.recording_interruptions.load(), 1);
-}
 
-// While the camera is unreachable the once-a-second statistics tick goes on,
-// so the status line falls to 0 fps instead of keeping the last figures.
-TEST_F(NodeLink, StatisticsTickOnWhileTheCameraIsUnreachable) {
-  CNodeWindow& node = MakeNode(false, 100);
-  node.SetAddress(Camera());
-  ASSERT_TRUE(Streaming(node));
   ASSERT_TRUE(pump_.TimerOn(kStatisticsTimer));
   world_->Execute("fault CAM-1 close");
   world_->Stop();
@@ -324,20 +308,6 @@ TEST_F(NodeLink, DestroyingANodeWaitingToRetryIsQuick) {
   EXPECT_LT(os::MonotonicMs() - now, 5000u) << "destruction waited for the retry";
 }
 
-TEST_F(NodeLink, StaleCloseIsIgnored) {
-  CNodeWindow& node = MakeNode(false);
-  node.SetAddress(Camera());
-  ASSERT_TRUE(Streaming(node));
-  node.HandleMessage(os::kWmNodeClose, 123456, 0);
-  node.HandleMessage(os::kWmNodeClose, static_cast<uintptr_t>(-1), 0);
-  EXPECT_EQ("CAM-1", node.camera_id());
-  EXPECT_TRUE(node.VideoChannel()->IsOpen());
-  node.CloseCommand();
-  EXPECT_TRUE(node.camera_id().empty());
-  EXPECT_TRUE(Sent("CAM-1 RequestChannelCommand channel=")) << "channels are released on Close";
-  EXPECT_GE(media_.recording_stops.load(), 1) << "a recording is finished before the link closes";
-}
-
 TEST_F(NodeLink, DynamicIpLookupFindsTheCameraAndIsRemembered) {
   CNodeWindow& node = MakeNode(false);
   node.SetAddress({"127.0.0.1", world_->ddns()->port(), true, "gate", "demo", "demo"});
@@ -345,8 +315,11 @@ TEST_F(NodeLink, DynamicIpLookupFindsTheCameraAndIsRemembered) {
   EXPECT_EQ("127.0.0.1", dynamic_ip_.saved["Gate camera"]);
 }
 
+// A relayed view streams and steers its camera through the hosting server,
+// and when the server stalls it asks for its channel again.
 TEST_F(NodeLink, RelayCameraThroughTheHostingServer) {
   ASSERT_TRUE(HostLoggedIn());
+  stall_ms_ = 500;
   CNodeWindow& node = MakeNode(true);
   node.OpenRelayCamera("CAM-1\n");
   ASSERT_TRUE(pump_.RunUntil(node, [&] {
@@ -355,6 +328,15 @@ TEST_F(NodeLink, RelayCameraThroughTheHostingServer) {
   EXPECT_EQ("CAM-1", node.Key());
   node.Control().PtzStep(20, 0);
   EXPECT_TRUE(Sent("hosting RequestPTZControl camera=CAM-1 pan=10 tilt=0"));
+
+  const size_t setups = world_->log().Lines("hosting RequestChannelSetup kind=1").size();
+  world_->Execute("fault hosting stall 1500");
+  ASSERT_TRUE(RunTicking(node, [&] { return node.stalled_since() != 0; }));
+  ForgetUnits();
+  ASSERT_TRUE(RunTicking(node, [&] { return media_.Count(net::kMediaVideoFrame) >= 3; }));
+  EXPECT_GT(world_->log().Lines("hosting RequestChannelSetup kind=1").size(), setups) << "the channel was not asked for again";
+  EXPECT_NE(net::kChannelNotFound, node.channel(CNodeWindow::kVideo).id);
+  EXPECT_EQ(0, node.stalled_since());
 }
 
 TEST_F(NodeLink, StoredFilePlaysSeeksAndEnds) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 
 #include "node/media/media_fault.h"
@@ -41,81 +42,75 @@ class FaultingFeeder : public present::PlaybackFeeder {
   }
 };
 
-TEST(DecoderFaultDeathTest, VideoFaultLogsAndExitsWithMinusOne) {
+// `fault` ends the process as a decoder fault does: its log line names the
+// decoder and the node.
+void ExpectDecoderFault(const std::function<void()>& fault, const char* line) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
         LogToStderr();
-        GuardDecoderCall(DecoderKind::kVideo, 7, [] { return TouchInvalidMemory(); });
+        fault();
       },
-      ::testing::ExitedWithCode(kFaultExitCode), "m_decoderVideo\\.Decode CRASH \\( 7 \\)");
+      ::testing::ExitedWithCode(kFaultExitCode), line);
 }
 
-TEST(DecoderFaultDeathTest, AudioFaultOnTheMediaWorkerLogsAndExits) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        LogToStderr();
+TEST(DecoderFaultDeathTest, FaultsAndExceptionsInADecodeCallLogAndExitWithMinusOne) {
+  ExpectDecoderFault([] { GuardDecoderCall(DecoderKind::kVideo, 7, [] { return TouchInvalidMemory(); }); },
+                     "m_decoderVideo\\.Decode CRASH \\( 7 \\)");
+  ExpectDecoderFault([] { GuardDecoderCall(DecoderKind::kVideo, 9, []() -> int { throw std::runtime_error("bad"); }); },
+                     "m_decoderVideo\\.Decode CRASH \\( 9 \\)");
+  // An audio unit on the media worker.
+  ExpectDecoderFault(
+      [] {
         node::testing::RecordingPoster poster;
         FaultingFeeder feeder;
         NodeMediaPath path(4, poster, 1, nullptr, &feeder);
         path.StartWorker();
-        const std::vector<uint8_t> unit(48, 1);
-        path.DeliverMedia(node::testing::Media(net::kMediaAudio, unit, 0));
+        path.DeliverMedia(node::testing::Media(net::kMediaAudio, std::vector<uint8_t>(48, 1), 0));
         node::testing::WaitFor([] { return false; }, 10000);
       },
-      ::testing::ExitedWithCode(kFaultExitCode), "m_decoderAudio\\.Decode CRASH \\( 4 \\)");
-}
-
-TEST(DecoderFaultDeathTest, EscapedExceptionIsHandledLikeAFault) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        LogToStderr();
-        GuardDecoderCall(DecoderKind::kVideo, 9, []() -> int { throw std::runtime_error("bad"); });
-      },
-      ::testing::ExitedWithCode(kFaultExitCode), "m_decoderVideo\\.Decode CRASH \\( 9 \\)");
+      "m_decoderAudio\\.Decode CRASH \\( 4 \\)");
 }
 
 #ifndef _WIN32
-// Under Windows an unhandled fault would open the debugger of the system.
-TEST(DecoderFaultDeathTest, FaultOutsideADecodeCallIsNotSwallowed) {
+// `fault` dies of its fault as it would without the decoders' handler.
+// (Under Windows an unhandled fault would open the debugger of the system.)
+void ExpectOtherFault(const std::function<void()>& fault) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
         LogToStderr();
-        GuardDecoderCall(DecoderKind::kVideo, 1, [] { return 0; });  // installs the handler
-        TouchInvalidMemory();
-        std::fputs("survived\n", stderr);
+        fault();
         std::_Exit(0);
       },
       [](int status) { return !::testing::ExitedWithCode(kFaultExitCode)(status) && !::testing::ExitedWithCode(0)(status); },
       "");
 }
 
+TEST(DecoderFaultDeathTest, FaultOutsideADecodeCallIsNotSwallowed) {
+  ExpectOtherFault([] {
+    GuardDecoderCall(DecoderKind::kVideo, 1, [] { return 0; });  // installs the handler
+    TouchInvalidMemory();
+  });
+}
+
 // The renderer runs after the decode call: its faults are not the decoder's.
 TEST(DecoderFaultDeathTest, RendererFaultIsNotReportedAsADecoderFault) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   class FaultingSink : public present::PictureSink {
    public:
     void ShowPicture(const codec::DecodedPicture&) override { TouchInvalidMemory(); }
     void Resize(int, int) override {}
   };
-  EXPECT_EXIT(
-      {
-        LogToStderr();
-        node::testing::RecordingPoster poster;
-        FaultingSink sink;
-        NodeMediaPath path(4, poster, 1, &sink, nullptr);
-        const auto stream = node::testing::LoadStream("test_320x240.m4v");
-        path.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, stream.configuration, 0));
-        path.StartWorker();
-        path.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream.pictures.at(0), 0));
-        node::testing::WaitFor([] { return false; }, 10000);
-        std::_Exit(0);
-      },
-      [](int status) { return !::testing::ExitedWithCode(kFaultExitCode)(status) && !::testing::ExitedWithCode(0)(status); },
-      "");
+  ExpectOtherFault([] {
+    node::testing::RecordingPoster poster;
+    FaultingSink sink;
+    NodeMediaPath path(4, poster, 1, &sink, nullptr);
+    const auto stream = node::testing::LoadStream("test_320x240.m4v");
+    path.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, stream.configuration, 0));
+    path.StartWorker();
+    path.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream.pictures.at(0), 0));
+    node::testing::WaitFor([] { return false; }, 10000);
+  });
 }
 #endif
 

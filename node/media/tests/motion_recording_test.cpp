@@ -27,42 +27,21 @@ using Change = MotionDetector::Change;
 using node::testing::Media;
 using node::testing::WaitFor;
 
-class Host : public RecorderHost {
- public:
-  bool CameraIdKnown() const override { return true; }
-  bool LinkUp() const override { return true; }
-  bool ChooseRecordingPath(std::string*) override { return false; }
-};
-
-std::vector<uint8_t> Picture(bool intra, size_t size = 200) {
-  std::vector<uint8_t> unit(size, 0x5A);
-  const uint8_t head[] = {0x00, 0x00, 0x01, 0xB6, uint8_t(intra ? 0x00 : 0x40)};
-  std::copy(head, head + sizeof head, unit.begin());
-  return unit;
-}
+std::vector<uint8_t> Picture(bool intra, size_t size = 200) { return node::testing::Vop(intra ? 0 : 1, size); }
 
 struct Span {
   size_t pictures = 0;
-  uint64_t videoMs = 0, audioMs = 0;
+  uint64_t video_ms = 0, audio_ms = 0;
 };
 
 Span Read(const std::string& path) {
-  auto file = record::Mp4FileOutput::OpenExisting(path, false);
-  EXPECT_TRUE(file) << path;
-  if (!file) return Span();
-  record::Mp4Index index;
-  std::string error;
   Span span;
-  EXPECT_TRUE(record::ReadMp4Index(*file, &index, &error)) << error;
-  for (const auto& track : index.tracks) {
+  for (const auto& track : node::testing::IndexOfFile(path).tracks) {
     if (track.samples.size() < 2) continue;
     const uint64_t last = track.samples.back().decodeTime + track.samples.back().compositionOffset;
     const uint64_t first = track.samples.front().decodeTime + track.samples.front().compositionOffset;
-    if (track.handler == "vide") {
-      span.pictures = track.samples.size();
-      span.videoMs = last - first;
-    }
-    if (track.handler == "soun") span.audioMs = last - first;
+    if (track.handler == "vide") span.pictures = track.samples.size(), span.video_ms = last - first;
+    if (track.handler == "soun") span.audio_ms = last - first;
   }
   return span;
 }
@@ -97,7 +76,7 @@ class MotionRecording : public ::testing::Test {
 
   const std::string dir_ = node::testing::TempPath("motion_recording");
   node::testing::RecordingPoster poster_;
-  Host host_;
+  node::testing::FakeRecorderHost host_;
   MotionRecorder motion_{2, poster_, 0x10, 0x20, host_};
 };
 
@@ -110,8 +89,8 @@ TEST_F(MotionRecording, BeginsThreeSecondsBeforeAndEndsTenAfter) {
   const Span span = Read(files[0]);
   // From the intra picture at 5 s (the last one at least 3 s before 8.04 s)
   // to 10 s after 9 s: 14 s of pictures.
-  EXPECT_NEAR(double(span.videoMs), 14000.0, 80.0);
-  EXPECT_NEAR(double(span.audioMs), double(span.videoMs), 150.0) << "the sound of the seconds before is missing";
+  EXPECT_NEAR(double(span.video_ms), 14000.0, 80.0);
+  EXPECT_NEAR(double(span.audio_ms), double(span.video_ms), 150.0) << "the sound of the seconds before is missing";
 }
 
 TEST_F(MotionRecording, AMotionDuringTheTailExtendsTheSameFile) {
@@ -127,7 +106,7 @@ TEST_F(MotionRecording, AMotionDuringTheTailExtendsTheSameFile) {
   motion_.recorder().WaitFinished();
   auto files = Files();
   ASSERT_EQ(files.size(), 1u) << "two files for one long event";
-  EXPECT_NEAR(double(Read(files[0]).videoMs), 26000.0 - 5000.0, 80.0);
+  EXPECT_NEAR(double(Read(files[0]).video_ms), 26000.0 - 5000.0, 80.0);
   // A motion after the tail is a new file.
   Stream(40000, 60000, [](uint64_t t) { return t == 50000 ? Change::kStarted : Change::kNone; });
   motion_.Configure(false, dir_, "GATE");
@@ -161,8 +140,11 @@ class NodeMotion : public MotionRecording {
     for (int i = 0; i < MediaRing::kLiveVideoSlots + 5; ++i)
       media_.DeliverMedia(Media(net::kMediaVideoFrame, Picture(false), first_ms + 40 * uint64_t(i)));
   }
+  // Seconds of the scene in which a square crosses from 8 s to 11 s.
+  Units Seconds(long from, long to) const { return Units(&scene_.pictures[from * 25], &scene_.pictures[to * 25]); }
   NodeMedia media_{2, poster_, {0x10, 0x20}, nullptr, nullptr};
   const node::testing::SplitStream stream_ = node::testing::LoadStream("test_320x240.m4v");
+  const node::testing::SplitStream scene_ = node::testing::LoadStream("motion_320x240.m4v");
 };
 
 // The motion file's unit 0 is the configuration the camera sent, and the
@@ -182,36 +164,29 @@ TEST_F(NodeMotion, KeepsTheCamerasConfigurationAndNoPictureAfterAGap) {
   media_.motion_recorder().recorder().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
-  const std::vector<uint8_t> bytes = node::testing::ReadFile(files[0]);
-  EXPECT_NE(std::search(bytes.begin(), bytes.end(), stream_.configuration.begin(), stream_.configuration.end()),
-            bytes.end()) << "unit 0 is not the camera's configuration";
-  record::Mp4MemoryOutput file{std::vector<uint8_t>(bytes)};
-  record::Mp4Index index;
-  std::string error;
-  ASSERT_TRUE(record::ReadMp4Index(file, &index, &error)) << error;
+  const record::Mp4Index index = node::testing::IndexOfFile(files[0]);
+  const record::Mp4ReadTrack* video = node::testing::TrackOf(index, "vide");
+  ASSERT_TRUE(video);
+  EXPECT_EQ(video->decoderInfo, stream_.configuration) << "unit 0 is not the camera's configuration";
   std::vector<bool> sync;
-  for (const auto& track : index.tracks)
-    if (track.handler == "vide")
-      for (const auto& sample : track.samples) sync.push_back(sample.sync);
+  for (const auto& sample : video->samples) sync.push_back(sample.sync);
   EXPECT_EQ(sync, (std::vector<bool>{true, false, false, true, false, false, true, false}));
 }
 
 // A motion goes on while the link is down and comes back: with the new link
 // the detector starts afresh, so the motion is found again and recorded.
 TEST_F(NodeMotion, AMotionGoingOnThroughAnOutageIsRecordedAfterIt) {
-  const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
-  ASSERT_GE(scene.pictures.size(), 300u);
+  ASSERT_GE(scene_.pictures.size(), 300u);
   std::atomic<int> started{0}, ended{0};
   media_.path().motion().SetMotionTeller([&](bool start, const MotionDetector::Event&) { ++(start ? started : ended); });
   media_.path().motion().SetMotionDetection(true, MotionDetector::kDefaultSensitivity, MotionDetector::Mask());
-  auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
-  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
-  Play(seconds(6, 9), 6000);
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene_.configuration, 0));
+  Play(Seconds(6, 9), 6000);
   ASSERT_TRUE(media_.path().motion().InMotion()) << "the crossing gave no motion";
   media_.InterruptRecording();  // the close sequence of a link being restored, then Setup
   media_.Reset();
-  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
-  Play(seconds(10, 12), 10000);
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene_.configuration, 0));
+  Play(Seconds(10, 12), 10000);
   media_.motion_recorder().Configure(false, dir_, "GATE");
   media_.motion_recorder().recorder().WaitFinished();
   EXPECT_EQ(ended.load(), 1) << "the motion did not end with the link";
@@ -222,21 +197,19 @@ TEST_F(NodeMotion, AMotionGoingOnThroughAnOutageIsRecordedAfterIt) {
 // While the settings window is open the cells show with detection off, but
 // nothing the preview sees is a motion, and its cells clear when it ends.
 TEST_F(NodeMotion, TheSettingsPreviewShowsCellsAndStartsNoMotion) {
-  const auto scene = node::testing::LoadStream("motion_320x240.m4v");  // a square crosses it from 8 s to 11 s
-  ASSERT_GE(scene.pictures.size(), 300u);
+  ASSERT_GE(scene_.pictures.size(), 300u);
   std::atomic<int> started{0};
   media_.path().motion().SetMotionTeller([&](bool start, const MotionDetector::Event&) { started += start ? 1 : 0; });
-  auto seconds = [&](long from, long to) { return Units(&scene.pictures[from * 25], &scene.pictures[to * 25]); };
-  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene.configuration, 0));
+  media_.DeliverMedia(Media(net::kMediaVideoConfig, scene_.configuration, 0));
   media_.path().motion().SetMotionPreview(true);
-  Play(seconds(6, 9), 6000);
+  Play(Seconds(6, 9), 6000);
   MotionDetector::Mask changed, objects;
   media_.path().motion().MotionCells(&changed, &objects);
   EXPECT_TRUE(changed.any()) << "no cells shown while the square crosses";
   EXPECT_EQ(0, started.load());
   EXPECT_FALSE(media_.path().motion().InMotion());
   media_.path().motion().SetMotionPreview(false);
-  Play(seconds(9, 10), 9000);
+  Play(Seconds(9, 10), 9000);
   media_.path().motion().MotionCells(&changed, &objects);
   EXPECT_TRUE(changed.none()) << "the preview's cells stayed";
   EXPECT_EQ(0, started.load());
@@ -251,15 +224,9 @@ TEST_F(NodeMotion, FileNamesAndFailuresOnAFullDisk) {
     EXPECT_EQ(name.rfind("/rec/", 0), 0u) << name;
     EXPECT_EQ(name.find_first_of("/\\:", 5), std::string::npos) << id << " gave " << name;
   }
-  struct FullDisk : record::Mp4Output {  // the file is made; no byte of it can be written
-    explicit FullDisk(std::unique_ptr<record::Mp4FileOutput> f) : file(std::move(f)) {}
-    bool Write(const uint8_t*, size_t) override { return false; }
-    bool Seek(uint64_t) override { return false; }
-    std::string FilePath() const override { return file->FilePath(); }
-    std::unique_ptr<record::Mp4FileOutput> file;
-  };
+  static const std::atomic<bool> full{true};
   media_.motion_recorder().recorder().SetOutputFactory([](const std::string& path) -> std::unique_ptr<record::Mp4Output> {
-    return std::make_unique<FullDisk>(record::Mp4FileOutput::CreateNew(path));
+    return std::make_unique<node::testing::FailingFile>(record::Mp4FileOutput::CreateNew(path), full);
   });
   EventLog log;
   media_.SetEventLog(&log, "GATE");

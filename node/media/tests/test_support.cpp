@@ -1,5 +1,6 @@
 #include "node/media/tests/test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "os/file.h"
@@ -45,6 +46,31 @@ net::MediaData Media(uint32_t kind, const std::vector<uint8_t>& payload, uint64_
   media.payload = payload.empty() ? nullptr : payload.data();
   media.payload_length = static_cast<uint32_t>(payload.size());
   return media;
+}
+
+std::vector<uint8_t> Vop(int coding_type, size_t size, uint8_t fill) {
+  std::vector<uint8_t> unit(size, fill);
+  const uint8_t head[] = {0x00, 0x00, 0x01, 0xB6, uint8_t(coding_type << 6)};
+  std::copy(head, head + sizeof head, unit.begin());
+  return unit;
+}
+
+bool IndexOf(const std::vector<uint8_t>& bytes, record::Mp4Index* index) {
+  record::Mp4MemoryOutput file{std::vector<uint8_t>(bytes)};
+  std::string error;
+  return record::ReadMp4Index(file, index, &error);
+}
+
+record::Mp4Index IndexOfFile(const std::string& path) {
+  record::Mp4Index index;
+  IndexOf(ReadFile(path), &index);
+  return index;
+}
+
+const record::Mp4ReadTrack* TrackOf(const record::Mp4Index& index, const char* handler) {
+  for (const auto& track : index.tracks)
+    if (track.handler == handler) return &track;
+  return nullptr;
 }
 
 std::string TempPath(const std::string& name) {

@@ -3,6 +3,7 @@
 // and locks, a disk of a given size, small text files. Paths take '/' or
 // '\' between folders, as the platform's own joins make them.
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <set>
@@ -12,6 +13,15 @@
 #include "node/storage/storage_fs.h"
 
 namespace node::testing {
+
+// Wall-clock seconds of a local time in the week of Monday 2026-11-02 (day 0).
+inline int64_t LocalTime(int day, int hour, int minute = 0, int second = 0) {
+  std::tm tm{};
+  tm.tm_year = 2026 - 1900, tm.tm_mon = 10, tm.tm_mday = 2 + day;
+  tm.tm_hour = hour, tm.tm_min = minute, tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  return static_cast<int64_t>(std::mktime(&tm));
+}
 
 class FakeStorage : public StorageFileSystem {
  public:

@@ -23,51 +23,24 @@
 namespace node {
 namespace {
 
-int64_t LocalTime(int day, int hour, int minute, int second) {  // day 0: Monday 2026-11-02
-  std::tm tm{};
-  tm.tm_year = 2026 - 1900;
-  tm.tm_mon = 10;
-  tm.tm_mday = 2 + day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  tm.tm_isdst = -1;
-  return static_cast<int64_t>(std::mktime(&tm));
-}
+using testing::LocalTime;
 
-std::vector<uint8_t> Picture(bool intra) {
-  std::vector<uint8_t> unit(200, 0x5A);
-  const uint8_t head[] = {0x00, 0x00, 0x01, 0xB6, uint8_t(intra ? 0x00 : 0x40)};
-  std::copy(head, head + sizeof head, unit.begin());
-  return unit;
-}
-
-// The video samples of a recording: how many, and whether the first is an intra picture.
+// The video samples of a recording: how many, and whether the first is an
+// intra picture; and its decoder configuration.
 struct Pictures {
   size_t count = 0;
-  bool startsIntra = false;
+  bool starts_intra = false;
+  std::vector<uint8_t> configuration;
 };
 Pictures Read(const std::string& path) {
   Pictures p;
-  auto file = record::Mp4FileOutput::OpenExisting(path, false);
-  record::Mp4Index index;
-  std::string error;
-  if (!file || !record::ReadMp4Index(*file, &index, &error)) return p;
-  for (const auto& track : index.tracks)
-    if (track.handler == "vide") {
-      p.count = track.samples.size();
-      p.startsIntra = !track.samples.empty() && track.samples.front().sync;
-    }
+  const record::Mp4Index index = node::testing::IndexOfFile(path);
+  if (const record::Mp4ReadTrack* video = node::testing::TrackOf(index, "vide")) {
+    p.count = video->samples.size();
+    p.starts_intra = !video->samples.empty() && video->samples.front().sync;
+    p.configuration = video->decoderInfo;
+  }
   return p;
-}
-
-std::vector<uint8_t> DecoderInfo(const std::string& path) {
-  auto file = record::Mp4FileOutput::OpenExisting(path, false);
-  record::Mp4Index index;
-  if (!file || !record::ReadMp4Index(*file, &index, nullptr)) return {};
-  for (const auto& track : index.tracks)
-    if (track.handler == "vide") return track.decoderInfo;
-  return {};
 }
 
 class PlanRecording : public ::testing::Test {
@@ -92,7 +65,7 @@ class PlanRecording : public ::testing::Test {
   // picture each second 0.52 s past the start's second.
   void Feed(int count) {
     for (int i = 0; i < count; ++i, ++picture_, now_ms_ += 40) {
-      const auto unit = Picture(picture_ % 25 == 13);
+      const auto unit = node::testing::Vop(picture_ % 25 == 13 ? 0 : 1, 200);
       plan_.TapVideo(unit.data(), uint32_t(unit.size()), uint64_t(picture_) * 40, true);
     }
   }
@@ -103,6 +76,17 @@ class PlanRecording : public ::testing::Test {
       if (e.is_regular_file()) names.push_back(e.path().string());
     std::sort(names.begin(), names.end());
     return names;
+  }
+
+  // Pictures [from, to) of `stream` through a node's media path and its
+  // worker, in bursts the worker shows at once.
+  static void Play(NodeMedia& media, const node::testing::SplitStream& stream, size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      media.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
+      if (i % 16 == 15 || i + 1 == to) {
+        ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
+      }
+    }
   }
 
   const std::string root_ = node::testing::TempPath("plan_recording");
@@ -144,7 +128,7 @@ TEST_F(PlanRecording, FilesAreCutAtTheFirstIntraPictureAfterTheHourOrQuarter) {
     const Pictures first = Read(files[0]), second = Read(files[1]);
     EXPECT_EQ(first.count, c.firstPictures) << "not cut at the first intra picture after the time";
     EXPECT_EQ(second.count, 100u);
-    EXPECT_TRUE(first.startsIntra && second.startsIntra);
+    EXPECT_TRUE(first.starts_intra && second.starts_intra);
   }
 }
 
@@ -255,13 +239,7 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   ASSERT_TRUE(plan_.TapWantsMotion());
   media.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, scene.configuration, 0));
   media.StartWorker();
-  for (size_t i = 5 * 25; i < 12 * 25; ++i) {
-    media.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, scene.pictures[i], 40 * i));
-    if (i % 16 == 15) {
-      ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
-    }
-  }
-  ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
+  Play(media, scene, 5 * 25, 12 * 25);
   media.StopWorker();
   EXPECT_FALSE(media.path().motion().MotionDetectionOn()) << "the view's detection was switched on";
   media.RemoveTap(&plan_);
@@ -283,16 +261,7 @@ TEST_F(PlanRecording, APlanMovedOntoALinkThatStreamsAlreadyGoesOnRecording) {
   view.DeliverMedia(node::testing::Media(net::kMediaVideoConfig, stream_.configuration, 0));
   view.StartWorker();
   const size_t half = stream_.pictures.size() / 2;
-  auto deliver = [&](size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i) {
-      view.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream_.pictures[i], 40 * i));
-      if (i % 16 == 15) {
-        ASSERT_TRUE(node::testing::WaitFor([&] { return view.path().LiveRing().Count() == 0; }));
-      }
-    }
-    ASSERT_TRUE(node::testing::WaitFor([&] { return view.path().LiveRing().Count() == 0; }));
-  };
-  deliver(0, half);
+  Play(view, stream_, 0, half);
   now_ms_ = LocalTime(0, 9, 0, 0) * 1000;
   PlanRecorder moved{5, [this] { return now_ms_.load() / 1000; }};
   RecordingPlan continuous;
@@ -300,7 +269,7 @@ TEST_F(PlanRecording, APlanMovedOntoALinkThatStreamsAlreadyGoesOnRecording) {
   moved.Configure(continuous, root_, "GATE");
   view.AddTap(&moved);
   moved.Tick();
-  deliver(half, stream_.pictures.size());
+  Play(view, stream_, half, stream_.pictures.size());
   view.StopWorker();
   view.RemoveTap(&moved);
   moved.Stop();
@@ -308,7 +277,7 @@ TEST_F(PlanRecording, APlanMovedOntoALinkThatStreamsAlreadyGoesOnRecording) {
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_GT(Read(files[0]).count, 0u) << "the moved plan wrote no picture";
-  EXPECT_EQ(DecoderInfo(files[0]), stream_.configuration) << "the file holds other headers than the camera's";
+  EXPECT_EQ(Read(files[0]).configuration, stream_.configuration) << "the file holds other headers than the camera's";
 }
 
 }  // namespace

@@ -9,22 +9,12 @@
 #include "node/storage/recording_plan.h"
 #include "node/storage/retention_limits.h"
 #include "node/storage/storage_layout.h"
+#include "node/storage/tests/fake_storage.h"
 
 namespace node {
 namespace {
 
-// Wall-clock seconds of a local time in the week of Monday 2026-11-02.
-int64_t LocalTime(int day, int hour, int minute = 0, int second = 0) {
-  std::tm tm{};
-  tm.tm_year = 2026 - 1900;
-  tm.tm_mon = 10;
-  tm.tm_mday = 2 + day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  tm.tm_isdst = -1;
-  return static_cast<int64_t>(std::mktime(&tm));
-}
+using testing::LocalTime;
 
 std::string Week(const std::string& monday, char rest) {
   std::string week = monday;

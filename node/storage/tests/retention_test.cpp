@@ -19,14 +19,7 @@ constexpr uint64_t kMB = uint64_t{1} << 20, kGB = uint64_t{1} << 30;
 constexpr int kCameras = 8, kDays = 30;
 const std::string kRoot = "/r";
 
-int64_t LocalMidnight(int year, int month, int day) {
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_isdst = -1;
-  return static_cast<int64_t>(std::mktime(&tm));
-}
+using testing::LocalTime;  // day 0: 2026-11-02
 
 std::string Stamp(const char* format, int64_t t) {
   char text[64];
@@ -41,7 +34,7 @@ struct Footage {
   testing::FakeStorage fs;
   KeepList keep;
   std::set<std::string> open;
-  const int64_t base = LocalMidnight(2026, 10, 3);
+  const int64_t base = LocalTime(-30, 0);
   int64_t now = 0;
   std::vector<std::string> guarded;  // kept, locked, journaled, open: never deleted
 
@@ -53,11 +46,11 @@ struct Footage {
   Footage() {
     for (int c = 1; c <= kCameras; ++c)
       for (int d = 0; d < kDays; ++d) {
-        const int64_t day = LocalMidnight(2026, 10, 3 + d);
+        const int64_t day = LocalTime(d - 30, 0);
         for (int h = 0; h < 24; ++h) fs.AddFile(File(c, day + h * 3600, false), 100 * kMB, day + (h + 1) * 3600);
         fs.AddFile(File(c, day + 12 * 3600 + 600, true), 20 * kMB, day + 12 * 3600 + 660);
       }
-    now = LocalMidnight(2026, 11, 2) + 600;
+    now = LocalTime(0, 0) + 600;
     // The oldest file of four cameras may not go, each for its own reason.
     const std::string kept = File(3, base, false), locked = File(4, base, false), journaled = File(5, base, false),
                       opened = File(6, base, false);
