@@ -86,17 +86,14 @@ TEST_F(TreeTest, MenusGreyWhatTheModelDisables) {
             (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:grey", "Close:on"}));
 }
 
-TEST_F(TreeTest, ARefusedGroupDeletionSaysWhy) {
+// The label editor's wiring: a refused name reopens it with what was typed,
+// a free one lands in the tree and the list, Escape leaves nothing behind.
+// The naming rules themselves are the model's.
+TEST_F(TreeTest, GroupsAreNamedInPlaceAndARefusalSaysWhy) {
   tree().Select(Group(0));
   tree().OnMenuCommand(kCmdDeleteGroup);
   EXPECT_EQ(sandbox_.messages.last(), "We cannot delete Host server group!");
-  tree().Select(Group(1));
-  tree().OnMenuCommand(kCmdDeleteGroup);
-  EXPECT_EQ(sandbox_.messages.last(), "This Group node has Server node\r\nPlease Delete All Server nodes then Retry");
-  EXPECT_EQ(Groups().size(), 2u);
-}
 
-TEST_F(TreeTest, ANewGroupIsNamedInPlaceUntilItsNameIsFree) {
   tree().Select(Group(1));
   tree().OnMenuCommand(kCmdRegisterGroup);
   EXPECT_EQ(Groups().back(), "new1");
@@ -104,31 +101,19 @@ TEST_F(TreeTest, ANewGroupIsNamedInPlaceUntilItsNameIsFree) {
   EXPECT_EQ(sandbox_.messages.last(), "Cameras already Exist");
   ASSERT_NE(Editor(), nullptr) << "the editor opens again";
   EXPECT_EQ(WindowText(Editor()), "Cameras") << "with what was typed";
-  Type("a=b");
-  EXPECT_EQ(sandbox_.messages.last(), "A group name cannot contain \"=\" or \"]\", nor begin or end with a space.");
-  ASSERT_NE(Editor(), nullptr) << "a name the list cannot hold reopens the editor too";
   Type("Yard");
   EXPECT_EQ(Editor(), nullptr);
   EXPECT_EQ(Groups(), (std::vector<std::string>{"Host Server", "Cameras", "Yard"}));
   EXPECT_EQ(tree().store().GetGroups(), (std::vector<std::string>{"Host Server", "Cameras", "Yard"}));
-
-  // Renamed, then deleted while empty.
   tree().Select(Group(2));
-  tree().OnMenuCommand(kCmdModifyGroup);
-  Type("Garden");
-  EXPECT_EQ(tree().store().GetGroups(), (std::vector<std::string>{"Host Server", "Cameras", "Garden"}));
-  EXPECT_EQ(Groups().back(), "Garden");
   tree().OnMenuCommand(kCmdDeleteGroup);
-  EXPECT_EQ(tree().store().GetGroups(), (std::vector<std::string>{"Host Server", "Cameras"}));
   EXPECT_EQ(Groups().size(), 2u);
-}
 
-TEST_F(TreeTest, ACancelledNewGroupLeavesNoTrace) {
   tree().OnMenuCommand(kCmdRegisterGroup);
   ASSERT_NE(Editor(), nullptr);
   TreeView_EndEditLabelNow(tree().hwnd(), TRUE);
   PumpFor(30);
-  EXPECT_EQ(Groups().size(), 2u);
+  EXPECT_EQ(Groups().size(), 2u) << "a cancelled new group leaves no trace";
   EXPECT_EQ(tree().store().GetGroups().size(), 2u);
 }
 
@@ -179,33 +164,6 @@ TEST_F(TreeTest, ServersAreRegisteredModifiedAndDeletedThroughTheirDialogs) {
   }
   EXPECT_EQ(Server("Gate 2"), nullptr);
   EXPECT_FALSE(tree().store().Exists("Gate 2"));
-}
-
-TEST_F(TreeTest, TheServerDialogRefusesNamesAndPortsTheListCannotHold) {
-  tree().Select(Group(1));
-  std::vector<std::string> messages;
-  ModalDriver driver;
-  driver.Then([&](HWND d) {
-    SendDlgItemMessageW(d, IDC_SERVER_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(127, 0, 0, 9));
-    for (const char* name : {"a=b", "Gate]", " Gate"}) {
-      SetText(GetDlgItem(d, IDC_SERVER_NAME), name);
-      Click(d, IDOK);
-      messages.push_back(sandbox_.messages.last());
-    }
-    SetText(GetDlgItem(d, IDC_SERVER_NAME), "Gate");
-    for (const char* port : {"0", "65536", "70000"}) {
-      SetText(GetDlgItem(d, IDC_SERVER_PORT), port);
-      Click(d, IDOK);
-      messages.push_back(sandbox_.messages.last());
-    }
-    Click(d, IDCANCEL);
-  });
-  tree().OnMenuCommand(kCmdRegisterServer);
-  const std::string name = "A server name cannot contain \"=\", \"]\" or \"\\\", nor begin or end with a space.";
-  const std::string port = "Please insert a port from 1 to 65535.";
-  EXPECT_EQ(messages, (std::vector<std::string>{name, name, name, port, port, port}));
-  EXPECT_FALSE(tree().store().Exists("Gate"));
-  EXPECT_FALSE(tree().store().Exists("a=b"));
 }
 
 TEST_F(TreeTest, TheHostGroupRegistersHostingServersAndARepeatedNameIsRefused) {

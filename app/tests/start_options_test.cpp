@@ -49,14 +49,6 @@ TEST(StartOptions, TheFullFormIsRead) {
   EXPECT_FALSE(o.Empty());
 }
 
-TEST(StartOptions, NoOptionsIsAnOrdinaryStart) {
-  StartOptions o;
-  std::string error;
-  ASSERT_TRUE(ParseStartOptions({}, &o, &error));
-  EXPECT_TRUE(o.Empty());
-  EXPECT_EQ(o.quit_after_seconds, -1);
-}
-
 // A password on the command line shows in process lists and shortcuts: it
 // may come from the first line of a file or from the environment instead.
 TEST(StartOptions, ThePasswordComesFromAFileOrTheEnvironment) {

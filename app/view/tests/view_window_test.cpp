@@ -265,13 +265,9 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
     UINT command;
     const char* line;
   } sent[] = {
-      {32788, "CAM-320 RequestVideoInput value=0"},     {32789, "CAM-320 RequestVideoInput value=1"},
-      {32790, "CAM-320 RequestVideoInput value=2"},     {32793, "CAM-320 RequestQuality value=4"},
-      {32794, "CAM-320 RequestQuality value=8"},        {32795, "CAM-320 RequestQuality value=12"},
-      {32796, "CAM-320 RequestQuality value=16"},       {32797, "CAM-320 RequestQuality value=20"},
-      {33001, "RequestPresetCommand command=2 number=0 v2=0 v3=0"},
+      {32790, "CAM-320 RequestVideoInput value=2"},
+      {32797, "CAM-320 RequestQuality value=20"},
       {33005, "RequestPresetCommand command=2 number=4 v2=0 v3=0"},
-      {33009, "RequestPresetCommand command=2 number=8 v2=0 v3=0"},
       {32798, "CAM-320 RequestReboot value=20"},
   };
   for (const auto& s : sent) {
@@ -282,19 +278,9 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
   EXPECT_EQ(2u, state.video_input);
   EXPECT_EQ(20u, state.quality);
 
-  // The menu the window shows: the texts and the check marks of this state.
+  // The menu the window shows is built from this state (its rules are the menu's own).
   HMENU menu = v->CreatePopupMenu();
-  auto checked = [&](UINT command) { return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0; };
-  EXPECT_TRUE(checked(32790));
-  EXPECT_FALSE(checked(32788));
-  EXPECT_TRUE(checked(32797));
-  EXPECT_TRUE(checked(32774));
-  EXPECT_TRUE(checked(32775)) << "sound on";
-  wchar_t text[64] = {};
-  GetMenuStringW(menu, 33020, text, 64, MF_BYCOMMAND);
-  EXPECT_EQ(L"Snapshot", std::wstring(text));
-  GetMenuStringW(menu, 33003, text, 64, MF_BYCOMMAND);
-  EXPECT_EQ(L"Preset(3)", std::wstring(text));
+  EXPECT_TRUE(GetMenuState(menu, 32790, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_EQ(UINT(-1), GetMenuState(menu, 32792, MF_BYCOMMAND)) << "Camera Option: user demo is not privileged";
   DestroyMenu(menu);
 
@@ -308,10 +294,6 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
   Command(v, 32775);
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(audio) + " command=3"));
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }));
-  EXPECT_EQ("Sound: on", v->frame().TipText(IDC_VIEW_AUDIO));
-  EXPECT_EQ("Speaker: on", v->frame().TipText(IDC_VIEW_SPEAKER));
-  EXPECT_EQ("Recording: off", v->frame().TipText(IDC_VIEW_RECORD));
-  EXPECT_EQ("Close this view", v->frame().TipText(IDC_VIEW_CLOSE));
   SendMessageW(v->Window(), WM_COMMAND, MAKEWPARAM(IDC_VIEW_SPEAKER, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(v->Window(), IDC_VIEW_SPEAKER)));
   EXPECT_TRUE(Received("RequestChannelCommand channel=" + std::to_string(speaker) + " command=4"))
@@ -348,19 +330,8 @@ TEST_F(ViewWindow, KeysSteerTheCameraFromEveryWindowOfTheViewAndNoOther) {
   world_->log().Clear();
   PostMessageW(v->Window(), WM_KEYDOWN, VK_LEFT, 0);
   EXPECT_TRUE(Received("RequestPTZControl pan=-1 tilt=0")) << "a tap is one step";
-  const struct {
-    WPARAM key;
-    const char* line;
-  } at_once[] = {{VK_HOME, "RequestLensControl operation=2 speed=1"},
-                 {VK_END, "RequestLensControl operation=3 speed=1"},
-                 {VK_NUMPAD7, "RequestPTZControl pan=19 tilt=19"},
-                 {VK_NUMPAD3, "RequestPTZControl pan=22 tilt=22"},
-                 {VK_PRIOR, "RequestLensControl operation=0 speed=1"},
-                 {VK_DOWN, "RequestPTZControl pan=0 tilt=-1"}};
-  for (const auto& k : at_once) {
-    PostMessageW(v->Window(), WM_KEYDOWN, k.key, 0);
-    EXPECT_TRUE(Received(k.line)) << k.line;
-  }
+  PostMessageW(v->Window(), WM_KEYDOWN, VK_NUMPAD7, 0);
+  EXPECT_TRUE(Received("RequestPTZControl pan=19 tilt=19")) << "a diagonal at once";
   // Keys reach a view through whichever of its windows has the focus.
   PostMessageW(GetDlgItem(v->Window(), IDC_VIEW_CLOSE), WM_KEYDOWN, VK_NEXT, 0);
   EXPECT_TRUE(Received("RequestLensControl operation=1 speed=1"));
@@ -620,34 +591,27 @@ TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
   EXPECT_TRUE(Received("AdvancedPTZControl x1=100 y1=100 x2=130 y2=130"));
   EXPECT_FALSE(v->binding().overlay_sink()->overlay()->DragFrame(320, 240, &frame)) << "and goes with the button";
 
-  mouse(WM_LBUTTONDOWN, 100, 100);
-  mouse(WM_LBUTTONUP, 105, 103);  // a click: nothing
-  mouse(WM_LBUTTONDOWN, 100, 100);
-  mouse(WM_LBUTTONUP, 105, 130);  // too narrow for a rectangle: steps
-  EXPECT_TRUE(Received("RequestPTZControl pan=0 tilt=-1"));
+  // Which drag steps and which draws a rectangle is the gesture's rule;
+  // here the one the window alone decides: leaving the picture ends a drag.
   mouse(WM_LBUTTONDOWN, 10, 100);
   mouse(WM_MOUSEMOVE, 300, 100);
-  mouse(WM_MOUSEMOVE, 400, 100);  // left the picture with the button down
+  mouse(WM_MOUSEMOVE, 400, 100);
   EXPECT_TRUE(Received("RequestPTZControl pan=9 tilt=0"));
   mouse(WM_LBUTTONUP, 400, 100);
   PumpFor(300);
-  EXPECT_EQ(2u, Count("RequestPTZControl"));
+  EXPECT_EQ(1u, Count("RequestPTZControl"));
   EXPECT_EQ(1u, Count("AdvancedPTZControl"));
 
   Command(v, 32772);  // 640 wide: corners in 320-pixel coordinates
   SendMessageW(picture, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(400, 300));
   EXPECT_TRUE(Received("AdvancedPTZControl x1=200 y1=150 x2=200 y2=150"));
 
-  // The wheel: notches add up and go out when the 5-second timer fires.
+  // The wheel over either window: the notches add up until the window's timer sends them.
   const DWORD start = GetTickCount();
   SendMessageW(v->Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 0);
   SendMessageW(picture, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 0);
-  PumpFor(4000);
-  EXPECT_EQ(0u, Count("RequestLensControl")) << "nothing before the timer";
-  EXPECT_TRUE(Received("RequestLensControl operation=0 speed=4", 1, 3000));
-  EXPECT_GE(GetTickCount() - start, 4900u);
-  SendMessageW(v->Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-120)), 0);
-  EXPECT_TRUE(Received("RequestLensControl operation=1 speed=1", 1, 7000));
+  EXPECT_TRUE(Received("RequestLensControl operation=0 speed=4", 1, 8000));
+  EXPECT_GE(GetTickCount() - start, 4900u) << "nothing before the timer";
 }
 
 TEST_F(ViewWindow, RecordsFromTheMenuAndTheToggleAndTakesSnapshots) {
@@ -923,9 +887,6 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
   EXPECT_EQ(fourth.bottom, Rect(views[4]->Window()).top);
   EXPECT_EQ(fourth.left + 100, Rect(views[4]->Window()).left);
   EXPECT_EQ(views[3], host_->OpenViews().DockedTo(views[4]));
-  // Near the screen's edge it snaps to the edge, undocked.
-  views[4]->frame().DragTo(GetSystemMetrics(SM_CXSCREEN) - 332 - 15, 700 - 273);
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), Rect(views[4]->Window()).right);
 
   // Sort Window puts them back in order.
   host_->SortWindows();
