@@ -76,25 +76,21 @@ TEST(HostEventRouter, AHostingSessionReachesTheTreeUnderItsSocket) {
   EXPECT_EQ(router.host_key(), kNoKey);
 }
 
-TEST(HostEventRouter, DirectViewsAreKnownByTheirVideoSocket) {
+// Direct views are known by their video socket; what the network threads
+// tell the user reaches the window's thread, which shows it.
+TEST(HostEventRouter, DirectViewsAreKnownByTheirVideoSocketAndTheUserHearsOfFailures) {
   HostEventRouter router;
   Recorder r;
   router.Route(hosting::DirectIdentified{91, "00:11:22:33:44:55", 1}, r);
   router.Route(hosting::DirectCameraInfo{91, "model X\nfirmware 2\n"}, r);
   router.Route(hosting::DirectNodeClosed{}, r);
   router.Route(hosting::DirectNodeClosed{91}, r);
-  EXPECT_EQ(r.log, (std::vector<std::string>{"camera server 00:11:22:33:44:55 mode 1 key 91",
-                                             "info 91 model Xfirmware 2", "direct closed -1", "direct closed 91"}));
-}
-
-// What the network threads tell the user reaches the window's thread, which shows it.
-TEST(HostEventRouter, WhatTheUserMustHearOfReachesTheWindow) {
-  HostEventRouter router;
-  Recorder r;
   router.Route(hosting::HostUnreachable{"10.0.0.9", 8000}, r);
   router.Route(hosting::HostLoginRefused{}, r);
   router.Route(hosting::ChannelNotFound{"CAM-7"}, r);
-  EXPECT_EQ(r.log, (std::vector<std::string>{"unreachable 10.0.0.9:8000", "login refused", "not found CAM-7"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"camera server 00:11:22:33:44:55 mode 1 key 91",
+                                             "info 91 model Xfirmware 2", "direct closed -1", "direct closed 91",
+                                             "unreachable 10.0.0.9:8000", "login refused", "not found CAM-7"}));
 }
 
 }  // namespace

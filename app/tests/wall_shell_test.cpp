@@ -64,13 +64,6 @@ TEST_F(WallShellTest, NineCamerasOnAThreeByThreeWallShowPicturesAndComeBackFromA
   ASSERT_EQ(wall->cell_count(), kCameras);
   EXPECT_TRUE(PumpUntil([&] { return ShowsPictures(*wall); }, 30000)) << States(*wall);
 
-  // A double click fills the wall with one cell; the others draw nothing.
-  SendMessageW(wall->cell(4).hwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 10));
-  EXPECT_EQ(wall->zoomed(), 4);
-  EXPECT_FALSE(IsWindowVisible(wall->cell(0).hwnd()));
-  SendMessageW(wall->cell(4).hwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 10));
-  EXPECT_EQ(wall->zoomed(), -1);
-
   // A camera let go over a cell shows there.
   RECT first{};
   GetWindowRect(wall->cell(0).hwnd(), &first);

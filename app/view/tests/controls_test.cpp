@@ -148,50 +148,43 @@ TEST(Wheel, NothingWithoutACamera) {
   EXPECT_FALSE(wheel.TimerFired(false, &request)) << "the camera went away before the timer fired";
 }
 
+// Every field of a gesture, to compare whole gestures.
+std::string Fields(const PictureGesture& g) {
+  const char* kinds[] = {"none", "step", "rectangle"};
+  return std::string(kinds[int(g.kind)]) + " pan " + std::to_string(g.pan) + " tilt " + std::to_string(g.tilt) + " " +
+         std::to_string(g.left) + "," + std::to_string(g.top) + "-" + std::to_string(g.right) + "," +
+         std::to_string(g.bottom);
+}
+
 TEST(PictureGestures, ADragStepsByTenthsOfThePictureOrDrawsARectangleToZoomTo) {
-  using Kind = PictureGesture::Kind;
-  // A camera without rectangles: every drag steps, a click too (by nothing).
-  PictureGesture g = DragGesture(0, 0, 320, 0, 320, 240, false);
-  EXPECT_EQ(Kind::kStep, g.kind);
-  EXPECT_EQ(10, g.pan) << "the whole width pans by 10";
-  EXPECT_EQ(0, g.tilt);
-  g = DragGesture(100, 100, 105, 130, 320, 240, false);
-  EXPECT_EQ(0, g.pan);
-  EXPECT_EQ(1, g.tilt);
-  EXPECT_EQ(Kind::kStep, DragGesture(100, 100, 103, 102, 320, 240, false).kind);
-
-  // A camera that zooms to rectangles: wide and tall enough is a rectangle,
-  // in the coordinates of a 320-pixel-wide picture.
-  g = DragGesture(100, 100, 130, 130, 320, 240, true);
-  EXPECT_EQ(Kind::kRectangle, g.kind);
-  EXPECT_EQ(100, g.left);
-  EXPECT_EQ(130, g.bottom);
-  g = DragGesture(200, 100, 260, 40, 640, 480, true);
-  EXPECT_EQ(Kind::kRectangle, g.kind);
-  EXPECT_EQ(100, g.left);
-  EXPECT_EQ(50, g.top);
-  EXPECT_EQ(130, g.right);
-  EXPECT_EQ(20, g.bottom) << "corners halved from a 640-pixel-wide picture, in drag order";
-  EXPECT_EQ(Kind::kNone, DragGesture(100, 100, 105, 103, 320, 240, true).kind) << "a 5x3 click sends nothing";
-  g = DragGesture(100, 100, 105, 130, 320, 240, true);
-  EXPECT_EQ(Kind::kStep, g.kind) << "too narrow for a rectangle: steps";
-  EXPECT_EQ(1, g.tilt);
-  EXPECT_EQ(Kind::kStep, DragGesture(100, 100, 150, 91, 320, 240, true).kind) << "too flat: steps";
-  EXPECT_EQ(Kind::kNone, DragGesture(0, 0, 50, 50, 0, 240, false).kind) << "no picture area yet";
-
+  // Rectangles are in the coordinates of a 320-pixel-wide picture, corners in drag order.
+  const struct {
+    const char* what;
+    int x0, y0, x1, y1, width, height;
+    bool zooms;
+    const char* gesture;
+  } cases[] = {
+      {"the whole width pans by 10", 0, 0, 320, 0, 320, 240, false, "step pan 10 tilt 0 0,0-0,0"},
+      {"a step down", 100, 100, 105, 130, 320, 240, false, "step pan 0 tilt 1 0,0-0,0"},
+      {"without rectangles a click steps by nothing", 100, 100, 103, 102, 320, 240, false, "step pan 0 tilt 0 0,0-0,0"},
+      {"wide and tall enough", 100, 100, 130, 130, 320, 240, true, "rectangle pan 0 tilt 0 100,100-130,130"},
+      {"halved from a 640-pixel picture", 200, 100, 260, 40, 640, 480, true, "rectangle pan 0 tilt 0 100,50-130,20"},
+      {"a 5x3 click sends nothing", 100, 100, 105, 103, 320, 240, true, "none pan 0 tilt 0 0,0-0,0"},
+      {"too narrow for a rectangle: steps", 100, 100, 105, 130, 320, 240, true, "step pan 0 tilt 1 0,0-0,0"},
+      {"too flat: steps", 100, 100, 150, 91, 320, 240, true, "step pan 1 tilt 0 0,0-0,0"},
+      {"no picture area yet", 0, 0, 50, 50, 0, 240, false, "none pan 0 tilt 0 0,0-0,0"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.gesture, Fields(DragGesture(c.x0, c.y0, c.x1, c.y1, c.width, c.height, c.zooms))) << c.what;
   EXPECT_TRUE(DragDrawsRectangle(10, -10, true));
   EXPECT_FALSE(DragDrawsRectangle(9, 50, true));
   EXPECT_FALSE(DragDrawsRectangle(50, 50, false));
 }
 
 TEST(PictureGestures, ADoubleClickIsARectangleOfOnePoint) {
-  const PictureGesture g = DoubleClickGesture(400, 300, 640);
-  EXPECT_EQ(PictureGesture::Kind::kRectangle, g.kind);
-  EXPECT_EQ(200, g.left);
-  EXPECT_EQ(150, g.top);
-  EXPECT_EQ(200, g.right);
-  EXPECT_EQ(150, g.bottom);
-  EXPECT_EQ(100, DoubleClickGesture(100, 70, 320).left) << "a 320-pixel picture keeps its coordinates";
+  EXPECT_EQ("rectangle pan 0 tilt 0 200,150-200,150", Fields(DoubleClickGesture(400, 300, 640)));
+  EXPECT_EQ("rectangle pan 0 tilt 0 100,70-100,70", Fields(DoubleClickGesture(100, 70, 320)))
+      << "a 320-pixel picture keeps its coordinates";
 }
 
 }  // namespace

@@ -208,17 +208,19 @@ TEST(OverlayPaint, TheMaskGridDarkensMaskedCellsAndLightensTheLinesOnly) {
   EXPECT_TRUE(Overlay::Make(content, text)->empty());
 }
 
-struct CountingSink : present::PictureSink {
+// Records the pictures it is given (their bytes, whether they are the
+// source's own buffer, their sizes) and the sizes it is told.
+struct RecordingSink : present::PictureSink {
   void ShowPicture(const codec::DecodedPicture& picture) override {
     last.assign(picture.data, picture.data + picture.Size());
     same_buffer = picture.data == source;
-    ++shown;
+    shown_sizes.push_back(picture.width * 1000 + picture.height);
   }
-  void Resize(int w, int h) override { resized = w * 1000 + h; }
+  void Resize(int w, int h) override { resized.push_back(w * 1000 + h); }
   std::vector<uint8_t> last;
   const uint8_t* source = nullptr;
   bool same_buffer = false;
-  int shown = 0, resized = 0;
+  std::vector<int> shown_sizes, resized;
 };
 
 // Blocks in ShowPicture until released: the media worker in a slow draw.
@@ -256,7 +258,7 @@ TEST(OverlaySink, TheWindowsRedrawNeverWaitsForTheWorkersDraw) {
 }
 
 TEST(OverlaySink, PaintsIntoACopyAndPassesPicturesOn) {
-  CountingSink next;
+  RecordingSink next;
   OverlaySink sink(next);
   BlockText text;
   Picture p(64, 48);
@@ -273,22 +275,11 @@ TEST(OverlaySink, PaintsIntoACopyAndPassesPicturesOn) {
   EXPECT_EQ(next.last, sink.Composed(p.view)) << "a snapshot shows what the window shows";
   EXPECT_EQ(2u, sink.shown());
   sink.Resize(320, 240);
-  EXPECT_EQ(320240, next.resized);
+  EXPECT_EQ(320240, next.resized.back());
 }
 
-// Records the sizes it is given and the last picture's luma.
-struct SizeSink : present::PictureSink {
-  void ShowPicture(const codec::DecodedPicture& p) override {
-    shown_sizes.push_back(p.width * 1000 + p.height);
-    luma.assign(p.data, p.data + size_t(p.width) * p.height);
-  }
-  void Resize(int w, int h) override { resized.push_back(w * 1000 + h); }
-  std::vector<int> shown_sizes, resized;
-  std::vector<uint8_t> luma;
-};
-
 TEST(OverlaySink, StretchesToTheScreenSizeAndPaintsTextsThereAtOneSize) {
-  SizeSink next;
+  RecordingSink next;
   OverlaySink sink(next);
   BlockText text;
   Picture qcif(176, 144);
@@ -301,7 +292,7 @@ TEST(OverlaySink, StretchesToTheScreenSizeAndPaintsTextsThereAtOneSize) {
   // The block text is 10 rows high in the stretched picture too: its rows
   // from the top margin down are the text's, then the picture's again.
   int text_rows = 0;
-  for (int y = 0; y < 30; ++y) text_rows += next.luma[size_t(y) * 320 + 160] != 60;
+  for (int y = 0; y < 30; ++y) text_rows += next.last[size_t(y) * 320 + 160] != 60;
   EXPECT_EQ(11, text_rows) << "10 rows of text and the shadow's one, at the screen's resolution";
   for (int h : text.heights) EXPECT_EQ(13, h) << "every text at the one screen size";
 

@@ -12,6 +12,7 @@
 #include <numbers>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -51,15 +52,6 @@ std::vector<int16_t> ReadSamples(const std::string& path, long from = 0) {
   while ((n = std::fread(buffer, 2, 4096, f)) > 0) samples.insert(samples.end(), buffer, buffer + n);
   std::fclose(f);
   return samples;
-}
-
-long FileSize(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return -1;
-  std::fseek(f, 0, SEEK_END);
-  const long size = std::ftell(f);
-  std::fclose(f);
-  return size;
 }
 
 double Rms(const int16_t* s, size_t n) {
@@ -110,7 +102,8 @@ TEST(SoundOnPulse, AnAdpcmToneThroughANodeBufferPlaysAtOneKilohertz) {
     ASSERT_EQ(192, encoder.Encode(pcm, 1024, unit));
     ring.Push(unit, 192, uint64_t(u) * 64);
   }
-  const long before = FileSize(monitor);
+  std::error_code error;
+  const long before = long(std::filesystem::file_size(monitor, error));
   codec::AdpcmDecoder decoder;
   node::RingSoundSource sound(ring, decoder);
   const uint64_t end = os::MonotonicMs() + 2800;

@@ -10,7 +10,7 @@
 #include "hosting/hosting_service.h"
 #include "hosting/tests/fakes.h"
 #include "node/link/node_window.h"
-#include "os/posted_queue.h"
+#include "node/link/tests/link_fixture.h"
 #include "present/speaker_sender.h"
 #include "world.h"
 
@@ -21,32 +21,10 @@ using namespace present;
 
 using hosting::testing::Eventually;
 using hosting::testing::FakeMessages;
-
-constexpr os::WindowHandle kParent = 200, kMain = 300;
-
-// Posted messages queue up; Deliver hands each node its own on the test's
-// thread, which plays the user-interface thread.
-class Pump : public os::PostedQueue, public os::WindowTimers {
- public:
-  void SetTimer(os::WindowHandle, uint32_t, int) override {}
-  void KillTimer(os::WindowHandle, uint32_t) override {}
-  void Deliver(const std::vector<node::CNodeWindow*>& nodes) {
-    for (os::PostedMessage m; Take(&m);)
-      for (node::CNodeWindow* n : nodes)
-        if (m.window == n->Window()) n->HandleMessage(m.message, m.wparam, m.lparam);
-  }
-};
-
-class NoMedia : public node::MediaConsumer {
- public:
-  void Reset() override {}
-  void StartWorker() override {}
-  void StopWorker() override {}
-  void DeliverMedia(const net::MediaData&) override {}
-  void StatisticsTick() override {}
-  void StopRecording() override {}
-  void LinkStateChanged(bool, bool) override {}
-};
+using node::testing::FakeMedia;
+using node::testing::kMain;
+using node::testing::kParent;
+using node::testing::Pump;
 
 class SpeakerToCameras : public ::testing::Test {
  protected:
@@ -106,7 +84,7 @@ class SpeakerToCameras : public ::testing::Test {
 
   Pump pump_;
   FakeMessages messages_;
-  NoMedia media_;
+  FakeMedia media_;
   std::unique_ptr<sim::World> world_;
   ProgramCore core_{pump_, {}};
   std::vector<std::unique_ptr<node::CNodeWindow>> nodes_;

@@ -154,8 +154,6 @@ TEST(FrameTips, NameEachButtonsActionAndState) {
   EXPECT_EQ("Sound: off", tips.sound);
   EXPECT_EQ("Speaker: off", tips.speaker);
   EXPECT_EQ("Recording: off", tips.record);
-  EXPECT_EQ("Close this view", tips.close);
-  EXPECT_EQ("Seek in the file", tips.seek);
   s.sound_on = s.speaker_on = s.recording = true;
   s.recording_path = "D:\\rec\\gate.mp4";
   tips = MakeFrameTips(s, Default);

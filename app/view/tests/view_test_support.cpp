@@ -18,7 +18,7 @@ LRESULT CALLBACK FakeViewHost::MainProc(HWND hwnd, UINT message, WPARAM wparam, 
   auto* host = reinterpret_cast<FakeViewHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (host && message == os::kWmHostEvent) {
     hosting::HostEvent event;
-    if (host->core_.events().Pop(&event)) ++host->events;
+    host->core_.events().Pop(&event);
     return 0;
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);

@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,20 +29,6 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 10000)
   return win32::testing::PumpUntil(done, timeout_ms);
 }
 using win32::testing::PumpFor;
-
-// Message boxes and user messages, recorded instead of shown.
-class RecordedMessages : public os::UserMessages {
- public:
-  void ShowMessage(const std::string& section, const std::string& key, const std::string&,
-                   const std::vector<os::MessageArg>&) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    keys_.push_back(section + "/" + key);
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> keys_;
-};
 
 // Save dialogs answered by the test: the next path, or Cancel when empty.
 class ScriptedChooser : public FileChooser {
@@ -96,7 +81,6 @@ class FakeViewHost : public ViewHost {
   int closed = 0;
   std::function<void(HWND, const std::string&, const std::string&)> on_motion;
   std::function<void(HWND, const std::string&, const std::string&, bool)> on_outage;
-  int events = 0;
   std::string program_dir;  // where windows find their skins; empty: none
 
  private:
@@ -104,7 +88,6 @@ class FakeViewHost : public ViewHost {
 
   HWND main_ = nullptr;
   Win32WindowSeam seam_;
-  RecordedMessages messages_;
   ProgramCore core_{seam_, LinkPolicyFromSettings};
   present::DirectSoundOutput sound_;
   std::unique_ptr<ViewFactory> factory_;
