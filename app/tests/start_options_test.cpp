@@ -47,6 +47,7 @@ TEST(StartOptions, TheFullFormIsRead) {
   EXPECT_EQ(o.walls[0].cells.size(), 6u);
   EXPECT_EQ(o.walls[1].pattern, (wall::WallPattern{2, 2}));
   EXPECT_FALSE(o.Empty());
+  EXPECT_TRUE(StartOptions{}.Empty()) << "no option is an ordinary start";
 }
 
 // A password on the command line shows in process lists and shortcuts: it

@@ -72,6 +72,7 @@ class CameraPlansTest : public ::testing::Test {
 // The key is stored: its words are pinned, not only read back.
 TEST(PlanCameraKey, NamesDirectAndHostedCamerasApartAndReadsBack) {
   EXPECT_EQ((PlanCamera{false, "Front door"}).Key(), "direct Front door");
+  EXPECT_EQ((PlanCamera{true, "CAM-1"}).Key(), "hosted CAM-1");
   PlanCamera read;
   ASSERT_TRUE(PlanCamera::FromKey("hosted CAM-1", &read));
   EXPECT_EQ(read, (PlanCamera{true, "CAM-1"}));
