@@ -21,6 +21,15 @@ ProgramDevices::~ProgramDevices() {
   CloseSound();
 }
 
+void ProgramDevices::OpenSound(HWND window) {
+  if (sound_.Open(window) == 0) mixer_.Start();
+}
+
+void ProgramDevices::CloseSound() {
+  mixer_.Stop();
+  sound_.Close();
+}
+
 void ProgramDevices::StartMicrophone(hosting::HostingService& hosting) {
   speaker_links_ = std::make_unique<view::NodeSpeakerLinks>(hosting);
   microphone_ = std::make_unique<present::Microphone>(wave_in_, *speaker_links_);

@@ -9,6 +9,7 @@
 
 #include "app/program_core.h"
 #include "present/microphone.h"
+#include "present/sound_mixer.h"
 #include "present/win32/direct_sound_output.h"
 #include "present/win32/wave_in_device.h"
 
@@ -38,12 +39,13 @@ class ProgramDevices {
   ProgramDevices(const ProgramDevices&) = delete;
   ProgramDevices& operator=(const ProgramDevices&) = delete;
 
-  // DirectSound plays for the application whose window is `window`.
-  void OpenSound(HWND window) { sound_.Open(window); }
+  // DirectSound plays for the application whose window is `window`; every
+  // view and player plays through the one mixer.
+  void OpenSound(HWND window);
   // Only once no view or player is left to play through its buffers.
-  void CloseSound() { sound_.Close(); }
+  void CloseSound();
   // The sound output; null when the PC has no sound device.
-  present::SoundDevice* sound() { return sound_.Ready() ? &sound_ : nullptr; }
+  present::SoundDevice* sound() { return sound_.Ready() ? &mixer_ : nullptr; }
 
   // The microphone sends to the speaker links of `hosting`'s nodes.
   void StartMicrophone(hosting::HostingService& hosting);
@@ -52,6 +54,7 @@ class ProgramDevices {
 
  private:
   present::DirectSoundOutput sound_;
+  present::SoundMixer mixer_{sound_};
   present::WaveInDevice wave_in_;
   std::unique_ptr<present::SpeakerLinks> speaker_links_;
   std::unique_ptr<present::Microphone> microphone_;

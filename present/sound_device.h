@@ -24,6 +24,8 @@ class SoundBuffer {
   virtual void Stop() = 0;
   // Lock `length` bytes at `offset`, copy, unlock; false when the lock fails.
   virtual bool Write(uint32_t offset, const uint8_t* data, uint32_t length) = 0;
+  // 0 (silent) to 100 (as received, the default).
+  virtual void SetVolume(int percent) = 0;
 };
 
 // The program's sound output as a node sees it.

@@ -27,6 +27,7 @@ class CheckedBuffer : public present::SoundBuffer {
     std::memcpy(&bytes[offset], data, length);
     return true;
   }
+  void SetVolume(int) override {}
   std::vector<uint8_t> bytes = std::vector<uint8_t>(present::NodePlayback::kBufferBytes);
   bool playing = false;
   uint32_t cursor = 0;

@@ -23,9 +23,11 @@ class FakeBuffer : public SoundBuffer {
   void Stop() override { playing = false; }
   bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
     writes.push_back(offset);
+    if (offset + length > bytes.size()) return false;
     std::memcpy(&bytes[offset], data, length);
     return true;
   }
+  void SetVolume(int percent) override { volume = percent; }
   // The first sample of the block at `index`.
   int16_t BlockSample(int index) const {
     int16_t s;
@@ -38,6 +40,7 @@ class FakeBuffer : public SoundBuffer {
   bool playing = false;
   uint32_t cursor = 0;
   int plays = 0;
+  int volume = 100;
 };
 
 class FakeDevice : public SoundDevice {

@@ -1,6 +1,8 @@
 #include "present/win32/direct_sound_output.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 #include "os/debug_log.h"
@@ -48,6 +50,12 @@ class DirectSoundBuffer : public SoundBuffer {
     if (second && secondBytes) std::memcpy(second, data + firstBytes, secondBytes);
     buffer_->Unlock(first, firstBytes, second, secondBytes);
     return true;
+  }
+
+  // DirectSound attenuates in hundredths of a decibel.
+  void SetVolume(int percent) override {
+    const LONG level = percent <= 0 ? DSBVOLUME_MIN : LONG(std::lround(2000.0 * std::log10(std::min(percent, 100) / 100.0)));
+    buffer_->SetVolume(level);
   }
 
  private:
