@@ -18,7 +18,8 @@ constexpr int kFullGain = 256;  // a voice's gain in 1/256ths
 struct VoiceState {
   explicit VoiceState(uint32_t bytes) : samples(bytes / 2, 0) {}
   std::vector<int16_t> samples;
-  uint32_t cursor = 0;  // samples
+  uint32_t cursor = 0;    // samples
+  uint32_t readable = 0;  // samples from the cursor to the end of the last write
   bool playing = false;
   int gain = kFullGain;
 };
@@ -48,12 +49,14 @@ struct SoundMixer::Voices {
       if (!voice->playing || voice->samples.empty()) continue;
       played = true;
       const size_t size = voice->samples.size();
+      const size_t take = std::min<size_t>(sum.size(), voice->readable);
       size_t at = voice->cursor;
-      for (int32_t& s : sum) {
-        s += voice->samples[at] * voice->gain;
+      for (size_t i = 0; i < take; ++i) {
+        sum[i] += voice->samples[at] * voice->gain;
         if (++at == size) at = 0;
       }
       voice->cursor = uint32_t(at);
+      voice->readable -= uint32_t(take);
     }
     return played;
   }
@@ -85,6 +88,7 @@ class Voice : public SoundBuffer {
   void Stop() override { SetPlaying(false); }
 
   // As a DirectSound lock would: a write past the end wraps to the start.
+  // What lies between the cursor and the end of this write is what plays.
   bool Write(uint32_t offset, const uint8_t* data, uint32_t length) override {
     std::lock_guard<std::mutex> hold(voices_->lock);
     const size_t bytes = state_.samples.size() * 2;
@@ -93,6 +97,11 @@ class Voice : public SoundBuffer {
     const size_t first = std::min<size_t>(length, bytes - offset);
     std::memcpy(ring + offset, data, first);
     std::memcpy(ring, data + first, length - first);
+    // A write that ends at the cursor filled the whole ring.
+    const uint32_t size = uint32_t(state_.samples.size());
+    const uint32_t end = uint32_t((offset + length) % bytes / 2);
+    const uint32_t ahead = (end + size - state_.cursor) % size;
+    state_.readable = ahead == 0 ? size : ahead;
     return true;
   }
 

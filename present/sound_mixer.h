@@ -7,8 +7,11 @@
 // and one thread adds the playing voices, each at its own volume, into the
 // one real buffer a little ahead of that buffer's play cursor. A voice's
 // play cursor is where the mixer has read it to, so the playback feeder's
-// rules (start threshold, low water, overrun, a cursor that ran past) hold
-// unchanged; a stopped (muted) voice is left out and keeps its place.
+// rules (start threshold, low water, overrun) hold unchanged; a stopped
+// (muted) voice is left out and keeps its place. Unlike a DirectSound
+// buffer, a voice stops at the end of what was written to it: a feeder
+// that fell behind leaves a short silence instead of the buffer's old
+// sound played again, so the media worker need not wake just to top up.
 //
 // Threads: voices are written and read by the nodes' media workers, made
 // and dropped by the window thread; MixOnce runs on the mixer's own thread

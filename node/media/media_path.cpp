@@ -73,11 +73,20 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
       if (recorder_) recorder_->FeedAudio(media.payload, media.payload_length, media.timestamp_ms);
       if (motion_.Recorder()) motion_.Recorder()->OnAudio(media.payload, media.payload_length, media.timestamp_ms);
       taps_.ForEach([&](MediaTap& tap) { tap.TapAudio(media.payload, media.payload_length, media.timestamp_ms); });
-      worker_.Wake();
+      WakeForSound();
       return;
     default:
       return;
   }
+}
+
+// While pictures flow the worker wakes for each of them and feeds the sound
+// then (the output holds far more than a picture's interval), so a sound
+// unit wakes it only when no picture came since the last sound unit: a view
+// wakes once per picture, not once per unit as well.
+void NodeMediaPath::WakeForSound() {
+  const uint64_t pictures = live_ring_.Written();
+  if (pictures_at_last_sound_.exchange(pictures) == pictures) worker_.Wake();
 }
 
 // Only stored, in its place among the pictures: decoding even the headers is

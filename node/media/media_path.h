@@ -21,6 +21,7 @@
 //   recorder_                      its own lock; configuration from the worker, units from the worker,
 //                                  sound from the receive thread
 //   pacer_, discarded_seen_, timing_   media worker only (timing_ read by anyone)
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -113,6 +114,7 @@ class NodeMediaPath {
   // configuration the camera sent once).
   MediaTaps& taps() { return taps_; }
 
+  const MediaWorkerThread& Worker() const { return worker_; }
   MediaRing& LiveRing() { return live_ring_; }
   MediaRing& AudioRing() { return sound_.Ring(); }
   // Per-stage times and arrival-to-screen latency of the pictures drawn.
@@ -120,6 +122,7 @@ class NodeMediaPath {
 
  private:
   void DeliverConfiguration(const net::MediaData& media);
+  void WakeForSound();
   // Applies the newest configuration unit that came before the unit numbered
   // `sequence` in the live ring. Media worker.
   void ApplyConfigurationsBefore(uint64_t sequence);
@@ -151,6 +154,7 @@ class NodeMediaPath {
   PicturePacer pacer_;
   PictureTiming timing_;
   uint64_t discarded_seen_ = 0;  // the live ring's discards the recorder was told of
+  std::atomic<uint64_t> pictures_at_last_sound_{0};  // receive side: the live ring's count at the last sound unit
 };
 
 }  // namespace node

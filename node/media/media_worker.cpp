@@ -29,6 +29,7 @@ void MediaWorkerThread::WithThread(const std::function<void(bool started)>& call
 }
 
 void MediaWorkerThread::Wake() {
+  wake_requests_.fetch_add(1, std::memory_order_relaxed);
   {
     std::lock_guard<std::mutex> lock(wake_lock_);
     wake_pending_ = true;
@@ -38,8 +39,10 @@ void MediaWorkerThread::Wake() {
 
 void MediaWorkerThread::Wait(uint64_t wait_ms) {
   std::unique_lock<std::mutex> lock(wake_lock_);
-  if (wait_ms > 0 && running_.load())
+  if (wait_ms > 0 && running_.load()) {
     wake_.wait_for(lock, std::chrono::milliseconds(wait_ms), [this] { return wake_pending_; });
+    wake_ups_.fetch_add(1, std::memory_order_relaxed);
+  }
   wake_pending_ = false;
 }
 

@@ -1,5 +1,6 @@
 // The mixer over a fake output whose play cursor the test moves: voices add
-// at their volumes and clip, a stopped voice keeps its place, the output is
+// at their volumes and clip, a stopped voice keeps its place, a voice plays
+// only what was written and then waits, the output is
 // mixed a lead ahead of its cursor with silence behind the mix, a mixer
 // that fell behind resumes at the cursor, the output rests after a second
 // with nothing playing, and a node's playback through a voice is heard in
@@ -104,25 +105,33 @@ TEST_F(Mixer, AStoppedVoiceIsLeftOutAndKeepsItsPlace) {
   EXPECT_EQ(kLead + 640, b->PlayCursor());
 }
 
-TEST_F(Mixer, AVoiceLoopsAndAWritePastItsEndWraps) {
-  auto a = Voice(0);
+TEST_F(Mixer, AVoicePlaysWhatWasWrittenWaitsAtItsEndAndAWritePastItsEndWraps) {
+  auto a = mixer_.CreateBuffer(kVoiceBytes);
+  output_ = device_.last;
+  Fill(*a, 5, 2000);
+  a->Play();
+  mixer_.MixOnce();
+  Play(kLead);
+  EXPECT_EQ(5, SampleAt(*output_, 1998));
+  EXPECT_EQ(0, SampleAt(*output_, 2000)) << "silence, not the voice's old sound";
+  EXPECT_EQ(2000u, a->PlayCursor()) << "waiting at the end of what was written";
+  const uint32_t resumed = 2 * kLead;  // where the next sound lands in the output
+
+  const std::vector<int16_t> more((kVoiceBytes - 2000) / 2, 6);
+  ASSERT_TRUE(a->Write(2000, reinterpret_cast<const uint8_t*>(more.data()), kVoiceBytes - 2000));
   const int16_t tail[4] = {1, 2, 3, 4};
   ASSERT_TRUE(a->Write(kVoiceBytes - 4, reinterpret_cast<const uint8_t*>(tail), 8));
   EXPECT_FALSE(a->Write(kVoiceBytes, reinterpret_cast<const uint8_t*>(tail), 2)) << "outside the buffer";
   EXPECT_FALSE(a->Write(0, reinterpret_cast<const uint8_t*>(tail), kVoiceBytes + 2));
-  a->Play();
-  mixer_.MixOnce();
-  uint32_t mixed = kLead;
-  while (mixed < kVoiceBytes) {
-    Play(kLead);
-    mixed += kLead;
-  }
-  // The voice's last two samples, then its first two (written past its end).
-  const uint32_t end = kVoiceBytes % SoundMixer::kOutputBytes;
+  for (int pass = 0; pass < 4; ++pass) Play(kLead);
+  const uint32_t end = resumed + (kVoiceBytes - 2000);
+  EXPECT_EQ(6, SampleAt(*output_, resumed));
   EXPECT_EQ(1, SampleAt(*output_, end - 4));
   EXPECT_EQ(2, SampleAt(*output_, end - 2));
-  EXPECT_EQ(3, SampleAt(*output_, end));
+  EXPECT_EQ(3, SampleAt(*output_, end)) << "written past the voice's end, played from its start";
   EXPECT_EQ(4, SampleAt(*output_, end + 2));
+  EXPECT_EQ(0, SampleAt(*output_, end + 4));
+  EXPECT_EQ(4u, a->PlayCursor());
 }
 
 TEST_F(Mixer, AMixerHeldUpResumesAtTheCursorAndSaysSo) {
@@ -213,6 +222,7 @@ TEST(MixerThread, StartsTheOutputWhenAVoicePlaysAndLetsItGoOnStop) {
   mixer.Start();
   auto voice = mixer.CreateBuffer(kVoiceBytes);
   ASSERT_TRUE(voice);
+  Fill(*voice, 100);
   voice->Play();
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (voice->PlayCursor() == 0 && std::chrono::steady_clock::now() < give_up)

@@ -351,13 +351,14 @@ int main(int argc, char** argv) {
     node::PictureTiming::Totals timing;
     uint64_t convert_us;
     uint64_t undecoded;
+    uint64_t wake_ups;
   };
   std::vector<Start> start;
   for (CViewWindow* v : views)
     start.push_back({v->Media()->path().FramesShown(), v->Media()->path().LiveRing().Discarded(),
                      v->Media()->path().AudioRing().Discarded(), v->binding().overlay_sink()->times(),
                      v->Media()->path().Timing().Read(), v->binding().video()->windowRenderer().ConvertMicroseconds(),
-                     v->Media()->path().PicturesUndecoded()});
+                     v->Media()->path().PicturesUndecoded(), v->Media()->path().Worker().WakeUps()});
   const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
   const double cpu0 = ProcessCpuSeconds();
   const Clock::time_point t0 = Clock::now();
@@ -374,7 +375,7 @@ int main(int argc, char** argv) {
   const double cpu = ProcessCpuSeconds() - cpu0;
   const std::map<std::string, double> cpu_by_thread = CpuByName(threads0, ThreadTimes());
   double min_rate = 1e9, max_rate = 0, sum_rate = 0, compose_ms = 0, draw_ms = 0;
-  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0, convert_us = 0, undecoded = 0;
+  uint64_t video_discarded = 0, audio_discarded = 0, pictures = 0, convert_us = 0, undecoded = 0, wake_ups = 0;
   node::PictureTiming::Totals timing;
   for (size_t i = 0; i < views.size(); ++i) {
     node::NodeMediaPath& p = views[i]->Media()->path();
@@ -391,6 +392,7 @@ int main(int argc, char** argv) {
     timing.Merge(p.Timing().Read().Since(start[i].timing));
     convert_us += views[i]->binding().video()->windowRenderer().ConvertMicroseconds() - start[i].convert_us;
     undecoded += p.PicturesUndecoded() - start[i].undecoded;
+    wake_ups += p.Worker().WakeUps() - start[i].wake_ups;
   }
   const uint32_t mode = views[0]->binding().video()->windowRenderer().Mode();
   const std::string memory = MemoryLine();
@@ -433,6 +435,7 @@ int main(int argc, char** argv) {
               convert_ms, std::max(0.0, show_ms - per_picture_compose - convert_ms));
   std::printf("  arrival to the end of the blit: median %.1f ms, 99th percentile %.1f ms (%llu pictures)\n",
               timing.LatencyMs(0.5), timing.LatencyMs(0.99), static_cast<unsigned long long>(timing.pictures));
+  std::printf("  media worker wake-ups: %.2f per picture shown\n", pictures ? double(wake_ups) / double(pictures) : 0.0);
   std::printf("  cpu by thread (%% of one core):");
   for (const auto& [name, seconds] : cpu_by_thread)
     std::printf(" %s %.0f%%;", name.empty() ? "unnamed (Wine's sound and display threads)" : name.c_str(),

@@ -38,14 +38,14 @@ FakeViewHost::FakeViewHost(FileChooser* chooser, bool sound) {
                           nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(main_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   core_.MakeHosting(ToHandle(main_)).Start();
-  if (sound) sound_.Open(main_);
+  if (sound) devices_.OpenSound(main_);
   factory_ = MakeViewFactory(GetModuleHandleW(nullptr), chooser);
 }
 
 FakeViewHost::~FakeViewHost() {
   CloseAll();
   core_.StopHosting();
-  sound_.Close();
+  devices_.CloseSound();
   SetWindowLongPtrW(main_, GWLP_USERDATA, 0);
   DestroyWindow(main_);
 }

@@ -18,7 +18,6 @@
 #include "hosting/host_event_queue.h"
 #include "hosting/hosting_service.h"
 #include "os/win32/tests/win32_test_rig.h"
-#include "present/win32/direct_sound_output.h"
 #include "world.h"
 
 namespace app::view::testing {
@@ -68,7 +67,7 @@ class FakeViewHost : public ViewHost {
   HWND MainWindow() const override { return main_; }
   std::string ProgramDir() const override { return program_dir; }
   ProgramCore& Core() override { return core_; }
-  present::SoundDevice* SoundOutput() override { return sound_.Ready() ? &sound_ : nullptr; }
+  present::SoundDevice* SoundOutput() override { return devices_.sound(); }
   ViewList& OpenViews() override { return views_; }
   void ViewClosed(CameraView* view) override;
   void MotionStarted(HWND view, const std::string& camera_id, const std::string& name) override {
@@ -89,7 +88,7 @@ class FakeViewHost : public ViewHost {
   HWND main_ = nullptr;
   Win32WindowSeam seam_;
   ProgramCore core_{seam_, LinkPolicyFromSettings};
-  present::DirectSoundOutput sound_;
+  ProgramDevices devices_;  // the program's sound: its mixer over DirectSound
   std::unique_ptr<ViewFactory> factory_;
   ViewList views_;
 };

@@ -91,7 +91,9 @@ std::vector<uint8_t> Decoded(int width, int height, const Units& units) {
   reference.SetPostFilter(true, true);
   for (size_t i = 0; i < units.size(); ++i) {
     reference.Decode(units[i].data(), units[i].size());
-    if (i > 0) EXPECT_EQ(reference.LastStatus(), codec::DecodeStatus::Ok) << "unit " << i;
+    if (i > 0) {
+      EXPECT_EQ(reference.LastStatus(), codec::DecodeStatus::Ok) << "unit " << i;
+    }
   }
   std::vector<uint8_t> picture(size_t(width * height * 3 / 2));
   EXPECT_EQ(reference.ProducePicture(codec::DecodedPicture{picture.data(), width, height}), 0);
@@ -475,6 +477,23 @@ TEST_F(MediaPathTest, WorkerFeedsTheSoundOutputWhileItIsOpen) {
   std::lock_guard<std::mutex> lock(feeder.mutex);
   EXPECT_EQ(feeder.timestamps, (std::vector<uint64_t>{0, 64, 128, 192, 256}));
   EXPECT_EQ(feeder.decoded_bytes, 5 * 256) << "48 code bytes give 128 samples of 2 bytes";
+}
+
+// While pictures flow the worker wakes for them and feeds the sound then;
+// a sound unit wakes it only when no picture came since the one before.
+TEST_F(MediaPathTest, PicturesWakeTheWorkerAndSoundOnlyWithoutThem) {
+  FakeFeeder feeder;
+  NodeMediaPath path(1, poster_, kParent, &sink_, &feeder);
+  path.DeliverMedia(Media(net::kMediaVideoConfig, stream_.configuration, 0));
+  const std::vector<uint8_t> sound(48, 0x3C);
+  const uint64_t before = path.Worker().WakeRequests();
+  for (uint64_t i = 0; i < 6; ++i) {
+    path.DeliverMedia(Media(net::kMediaVideoFrame, stream_.pictures[i], 33 * i));
+    path.DeliverMedia(Media(net::kMediaAudio, sound, 33 * i + 10));
+  }
+  EXPECT_EQ(6u, path.Worker().WakeRequests() - before) << "one wake-up per picture";
+  for (uint64_t i = 0; i < 3; ++i) path.DeliverMedia(Media(net::kMediaAudio, sound, 300 + 64 * i));
+  EXPECT_EQ(9u, path.Worker().WakeRequests() - before) << "with the pictures gone, each sound unit wakes it";
 }
 
 }  // namespace
