@@ -35,6 +35,8 @@ void PrintUsage() {
       "  --file-times NAME:D.M.Y.h.m.s:D.M.Y.h.m.s its start and end as listed (any values)\n"
       "  --ddns-name NAME:CAMERA    a dynamic-IP name for a camera\n"
       "  --load N                   N more cameras LOAD-1..N on free ports (for load runs)\n"
+      "  --load-stream FILE         what they send (test_640x480.m4v)\n"
+      "  --load-fps N               at N pictures a second instead of the stream's rate\n"
       "  --keepalive-ms MS          hosting keep-alive interval\n"
       "  --media-dir DIR            where bare media file names are found\n"
       "  --control-port P           line commands on 127.0.0.1:P (0 = a free port)\n"

@@ -141,6 +141,9 @@ bool ParseWorldOptions(const std::vector<std::string>& args, WorldConfig* c, std
       c->load_cameras = std::atoi(value.c_str());
     } else if (key == "load-stream") {
       c->load_stream = value;
+    } else if (key == "load-fps") {
+      c->load_fps = std::atoi(value.c_str());
+      if (c->load_fps < 1 || c->load_fps > 60) return *error = "bad load-fps " + value + " (1 to 60)", false;
     } else if (key == "config") {
       std::ifstream in(value);
       if (!in) return *error = "cannot read config " + value, false;
@@ -175,7 +178,8 @@ bool World::Start(std::string* error) {
   }
   for (const auto& cam : config_.cameras) cameras_.push_back(std::make_unique<CameraServer>(cam, config_.users, log_));
   for (int i = 0; i < config_.load_cameras; ++i) {
-    CameraConfig cam{"LOAD-" + std::to_string(i + 1), 0, MediaPath(config_, config_.load_stream), "voice", {1, 1, 7}, 0};
+    CameraConfig cam{"LOAD-" + std::to_string(i + 1), 0, MediaPath(config_, config_.load_stream), "voice", {1, 1, 7},
+                     config_.load_fps};
     cameras_.push_back(std::make_unique<CameraServer>(cam, config_.users, log_));
   }
   for (auto& cam : cameras_)

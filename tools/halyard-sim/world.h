@@ -23,6 +23,7 @@ struct WorldConfig {
   std::vector<std::pair<std::string, std::string>> ddns_names;  // name -> camera ID
   int load_cameras = 0;
   std::string load_stream = "test_640x480.m4v";
+  int load_fps = 0;  // 0: the stream's own rate
 };
 
 // Parses "--option value" pairs (also the same words without "--" from a

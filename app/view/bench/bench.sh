@@ -18,7 +18,8 @@
 # in the cells of a video wall of that grid instead of in views;
 # VIEW_BENCH_MINIMISE=12 minimises the last 12 views;
 # VIEW_BENCH_STREAM=test_320x240.m4v has the cameras send that stream of
-# halyard-sim's media instead of the 640x480 one.
+# halyard-sim's media instead of the 640x480 one; VIEW_BENCH_FPS=15 at that
+# many pictures a second.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 win=${1:-$root/build/win32}
@@ -76,6 +77,7 @@ cpu_seconds() {
 for n in $counts; do
   stream_option=""
   [ -n "${VIEW_BENCH_STREAM:-}" ] && stream_option="--load-stream $VIEW_BENCH_STREAM"
+  [ -n "${VIEW_BENCH_FPS:-}" ] && stream_option="$stream_option --load-fps $VIEW_BENCH_FPS"
   "$native/tools/halyard-sim/halyard-sim" --user demo:demo --load "$n" $stream_option --control-port 0 </dev/null >"$work/sim.out" 2>&1 &
   sim=$!
   for _ in $(seq 100); do grep -q '^ready' "$work/sim.out" && break; sleep 0.1; done
