@@ -15,7 +15,8 @@
 # does without the option, in a prefix with Wine's own settings, which is
 # what a user of Wine without a graphics driver has (DirectDraw through
 # OpenGL on a software rasteriser). VIEW_BENCH_WALL=4x4 shows the cameras
-# in the cells of a video wall of that grid instead of in views;
+# in the cells of video walls of that grid (as many as the cameras need)
+# instead of in views, VIEW_BENCH_CELL=320x240 in cells of that size;
 # VIEW_BENCH_MINIMISE=12 minimises the last 12 views;
 # VIEW_BENCH_STREAM=test_320x240.m4v has the cameras send that stream of
 # halyard-sim's media instead of the 640x480 one; VIEW_BENCH_FPS=15 at that
@@ -67,10 +68,11 @@ path_option=--directdraw
 [ -n "${VIEW_BENCH_AUTO:-}" ] && path_option=""
 # CPU seconds (user + system) of the given processes.
 cpu_seconds() {
-  local ticks=0 pid
+  local ticks=0 pid own
   for pid in "$@"; do
-    [ -r "/proc/$pid/stat" ] || continue
-    ticks=$(( ticks + $(sed 's/.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }') ))
+    # A process may end between the look and the read.
+    own=$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{ print $12 + $13 }')
+    ticks=$(( ticks + ${own:-0} ))
   done
   awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", t / hz }'
 }
@@ -86,6 +88,7 @@ for n in $counts; do
   x0=$(cpu_seconds "$xvfb"); w0=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t0=$(date +%s.%N)
   wall_option=""
   [ -n "${VIEW_BENCH_WALL:-}" ] && wall_option="--wall $VIEW_BENCH_WALL"
+  [ -n "${VIEW_BENCH_CELL:-}" ] && wall_option="$wall_option --cell $VIEW_BENCH_CELL"
   [ -n "${VIEW_BENCH_MINIMISE:-}" ] && wall_option="$wall_option --minimise $VIEW_BENCH_MINIMISE"
   bash "$root/scripts/wine-run.sh" "$win/app/view/bench/view_bench.exe" --seconds "$seconds" $path_option $wall_option $ports | grep -v '^ *[0-9]*s cpu' || true
   x1=$(cpu_seconds "$xvfb"); w1=$(cpu_seconds $(pgrep -x "wineserver(64)?")); t1=$(date +%s.%N)

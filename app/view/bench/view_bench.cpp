@@ -3,12 +3,13 @@
 // spent it, units the views' rings discarded, where a picture's time goes
 // on its media thread (decode, post filter, overlay, conversion, blit) and
 // how long each picture took from its arrival to the end of its blit.
-// With --wall GRID the cameras show in the cells of a video wall instead,
-// each cell 640x480 (and its label), as Halyard's walls link them.
+// With --wall GRID the cameras show in the cells of video walls instead (as
+// many walls as they need), each cell 640x480 or --cell WxH (and its
+// label), as Halyard's walls link them.
 // A benchmark that prints figures; run by bench.sh.
 // With --minimise N the last N views are minimised once their pictures
 // came: what pictures nobody sees still cost.
-//   view_bench.exe [--seconds S] [--gdi | --directdraw] [--wall GRID] [--minimise N] CAMERA_PORT...
+//   view_bench.exe [--seconds S] [--gdi | --directdraw] [--wall GRID [--cell WxH]] [--minimise N] CAMERA_PORT...
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -23,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "app/node_slots.h"
 #include "app/storage/win32/plan_link.h"
 #include "app/view/tests/view_test_support.h"
 #include "app/wall/win32/wall_window.h"
@@ -197,44 +199,63 @@ class BenchWall : public app::wall::WallWindowOwner {
   app::storage::Win32PlanLinks links_;
 };
 
-// The cameras on a wall of GRID at the screen's top left, each cell the
-// size of a 640x480 picture and its label: pictures per second per cell,
-// CPU and the time from a picture's arrival to the end of its blit.
-int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int seconds, Path path) {
-  app::wall::WallSetup setup;
-  if (!app::wall::ParseWallPattern(grid, &setup.pattern)) {
+// The cameras on walls of GRID side by side from the screen's top left,
+// each cell the given picture size and its label: pictures per second per
+// cell, CPU and the time from a picture's arrival to the end of its blit.
+int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int seconds, Path path, int cell_width,
+            int cell_height) {
+  app::wall::WallPattern pattern;
+  if (!app::wall::ParseWallPattern(grid, &pattern)) {
     std::fprintf(stderr, "view_bench: --wall takes a grid such as 4x4, not %s\n", grid.c_str());
     return 2;
   }
-  setup.SetPattern(setup.pattern);
-  for (size_t i = 0; i < setup.cells.size() && i < ports.size(); ++i) {
-    const std::string name = "LOAD-" + std::to_string(i + 1);
-    settings::SaveLogin(name, {"demo", "demo"});
-    setup.cells[i] = {false, name};
+  // As many walls of the grid as the cameras need, side by side.
+  std::vector<app::wall::WallSetup> setups;
+  for (size_t first = 0; first < ports.size();) {
+    app::wall::WallSetup setup;
+    setup.SetPattern(pattern);
+    for (size_t i = 0; i < setup.cells.size() && first < ports.size(); ++i, ++first) {
+      const std::string name = "LOAD-" + std::to_string(first + 1);
+      settings::SaveLogin(name, {"demo", "demo"});
+      setup.cells[i] = {false, name};
+    }
+    setups.push_back(std::move(setup));
   }
   if (path != Path::kTheirOwn) settings::SaveDrawThroughGdi(path == Path::kGdi);
   FakeViewHost host(nullptr, false);
   BenchWall owner(host, ports);
-  app::wall::CWallWindow wall(owner, setup);
-  const int cell_height = 480 + app::wall::WallCell::kLabelHeight;
-  if (!wall.Open({{0, 0, 640 * setup.pattern.columns, cell_height * setup.pattern.rows}})) return 1;
+  const int height = (cell_height + app::wall::WallCell::kLabelHeight) * pattern.rows;
+  const int width = cell_width * pattern.columns;
+  std::vector<std::unique_ptr<app::wall::CWallWindow>> walls;
+  for (const app::wall::WallSetup& setup : setups) {
+    const int left = int(walls.size()) * (width + 8);
+    walls.push_back(std::make_unique<app::wall::CWallWindow>(owner, setup));
+    if (!walls.back()->Open({{left, 0, left + width, height}})) return 1;
+  }
   const auto live = [&] {
-    for (int i = 0; i < wall.cell_count(); ++i)
-      if (!setup.cells[size_t(i)].empty() && wall.cell(i).state() != app::wall::CellState::kLive) return false;
+    for (size_t w = 0; w < walls.size(); ++w)
+      for (int i = 0; i < walls[w]->cell_count(); ++i)
+        if (!setups[w].cells[size_t(i)].empty() && walls[w]->cell(i).state() != app::wall::CellState::kLive) return false;
     return true;
   };
-  // The wall ticks once a second, as Halyard's main window makes it: cells
+  // The walls tick once a second, as Halyard's main window makes them: cells
   // that time their drawing paths take the one chosen then.
   const auto pump_ticking = [&](int ms, const std::function<bool()>& done) {
     for (int waited = 0; waited < ms; waited += 1000) {
       if (done && done()) return true;
       PumpFor(1000);
-      wall.Tick();
+      for (auto& wall : walls) wall->Tick();
     }
     return done && done();
   };
   if (!pump_ticking(90000, live)) {
-    std::fprintf(stderr, "view_bench: not every cell had pictures in 90 s\n");
+    int cells = 0, live_cells = 0;
+    for (auto& wall : walls)
+      for (int i = 0; i < wall->cell_count(); ++i) {
+        cells += 1;
+        live_cells += wall->cell(i).state() == app::wall::CellState::kLive;
+      }
+    std::fprintf(stderr, "view_bench: %d of %d cells had pictures in 90 s\n", live_cells, cells);
     return 1;
   }
   pump_ticking(path == Path::kTheirOwn ? 10000 : 3000, nullptr);
@@ -263,8 +284,8 @@ int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int sec
   SYSTEM_INFO system;
   GetSystemInfo(&system);
   const unsigned cores = std::max<unsigned>(1, system.dwNumberOfProcessors);
-  std::printf("summary: a %s wall of %zu cameras of 640x480 for %.0f s, drawing %s\n", grid.c_str(),
-              owner.paths.size(), wall_seconds,
+  std::printf("summary: %zu walls of %s, %zu cameras in cells of %dx%d for %.0f s, drawing %s\n", walls.size(),
+              grid.c_str(), owner.paths.size(), cell_width, cell_height, wall_seconds,
               path == Path::kGdi ? "through GDI" : path == Path::kDirectDraw ? "through DirectDraw" : "as chosen");
   std::printf("  pictures drawn per second per cell: min %.1f, mean %.1f, max %.1f\n", min_rate,
               sum_rate / double(std::max<size_t>(1, owner.paths.size())), max_rate);
@@ -288,6 +309,7 @@ int main(int argc, char** argv) {
   Path path = Path::kTheirOwn;
   std::vector<uint16_t> ports;
   std::string wall_grid;
+  int cell_width = 640, cell_height = 480;  // a wall cell's picture area
   size_t minimised = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -295,6 +317,8 @@ int main(int argc, char** argv) {
       seconds = std::atoi(argv[++i]);
     else if (a == "--wall" && i + 1 < argc)
       wall_grid = argv[++i];
+    else if (a == "--cell" && i + 1 < argc && std::sscanf(argv[i + 1], "%dx%d", &cell_width, &cell_height) == 2)
+      ++i;
     else if (a == "--minimise" && i + 1 < argc)
       minimised = static_cast<size_t>(std::atoi(argv[++i]));
     else if (a == "--gdi")
@@ -305,10 +329,10 @@ int main(int argc, char** argv) {
       ports.push_back(static_cast<uint16_t>(std::atoi(argv[i])));
   }
   if (ports.empty()) {
-    std::fprintf(stderr, "usage: view_bench [--seconds S] [--gdi | --directdraw] [--wall GRID] CAMERA_PORT...\n");
+    std::fprintf(stderr, "usage: view_bench [--seconds S] [--gdi | --directdraw] [--wall GRID [--cell WxH]] CAMERA_PORT...\n");
     return 2;
   }
-  if (!wall_grid.empty()) return RunWall(wall_grid, ports, seconds, path);
+  if (!wall_grid.empty()) return RunWall(wall_grid, ports, seconds, path, cell_width, cell_height);
   os::NetStartup();
   os::NameCurrentThread("window");
   UseDefaultTexts();
@@ -316,7 +340,11 @@ int main(int argc, char** argv) {
   std::vector<CViewWindow*> views;
   for (size_t i = 0; i < ports.size(); ++i) {
     CViewWindow* v = host.OpenDirect("LOAD-" + std::to_string(i + 1), ports[i]);
-    if (!v) return 1;
+    if (!v) {
+      std::fprintf(stderr, "view_bench: view %zu did not open (views take one of %d node slots; a wall takes none)\n",
+                   i + 1, app::NodeSlotTable::kSlots);
+      return 1;
+    }
     if (path != Path::kTheirOwn) v->SetDrawThroughGdi(path == Path::kGdi);
     views.push_back(v);
   }
