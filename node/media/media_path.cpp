@@ -138,7 +138,7 @@ void NodeMediaPath::TellDiscarded() {
 
 bool NodeMediaPath::ConsumeLiveVideo() {
   const uint64_t now = os::MonotonicMs();
-  if (pacer_.WaitMs(now, live_ring_.Count()) > 0) return false;
+  if (LiveWaitMs(now) > 0) return false;
   const int slot = live_ring_.BeginRead();
   if (slot < 0) return false;
   const MediaUnit& unit = live_ring_.Slot(slot);
@@ -202,8 +202,15 @@ void NodeMediaPath::WorkerLoop() {
 uint64_t NodeMediaPath::WorkerWaitMs() const {
   // A waiting picture waits only for its turn.
   uint64_t waitMs = MediaWorkerThread::kIdleWaitMs;
-  if (live_ring_.Count() > 0) waitMs = std::min(waitMs, pacer_.WaitMs(os::MonotonicMs(), live_ring_.Count()));
+  if (live_ring_.Count() > 0) waitMs = std::min(waitMs, LiveWaitMs(os::MonotonicMs()));
   return waitMs;
+}
+
+uint64_t NodeMediaPath::LiveWaitMs(uint64_t now_ms) const {
+  // One clock in two units: the ring stamps arrivals in microseconds.
+  const uint64_t received_ms = live_ring_.OldestReceivedUs() / 1000;
+  const uint64_t waited_ms = received_ms != 0 && now_ms > received_ms ? now_ms - received_ms : 0;
+  return pacer_.WaitMs(now_ms, live_ring_.Count(), waited_ms);
 }
 
 }  // namespace node

@@ -135,6 +135,8 @@ class NodeMediaPath {
   void WorkerLoop();
   // Milliseconds the worker may sleep: until the next picture is due, at most kIdleWaitMs.
   uint64_t WorkerWaitMs() const;
+  // Milliseconds until the oldest live picture is due (0: now).
+  uint64_t LiveWaitMs(uint64_t now_ms) const;
 
   const int node_index_;
   os::WindowPoster& poster_;

@@ -103,6 +103,11 @@ uint64_t MediaRing::OldestSequence() const {
   return count_ > 0 ? slots_[static_cast<size_t>(read_)].sequence : written_;
 }
 
+uint64_t MediaRing::OldestReceivedUs() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_ > 0 ? slots_[static_cast<size_t>(read_)].received_us : 0;
+}
+
 void MediaRing::FlushLocked() {
   discarded_ += static_cast<uint64_t>(count_ - (reading_ ? 1 : 0));
   if (reading_) {

@@ -66,6 +66,8 @@ class MediaRing {
   // The sequence number of the oldest unit queued (the one being read
   // included), or the next one's when none is.
   uint64_t OldestSequence() const;
+  // When the oldest unit queued arrived (os::MonotonicUs), or 0 when none is.
+  uint64_t OldestReceivedUs() const;
   // Indices and count to 0. Only while nobody reads.
   void Reset();
 

@@ -1,5 +1,6 @@
 #pragma once
 // When the media worker may show the next live picture. Media worker only.
+#include <algorithm>
 #include <cstdint>
 
 namespace node {
@@ -14,6 +15,11 @@ class PicturePacer {
   // pictures a second the spacing alone would catch up three pictures a
   // second, leaving the view behind real time for seconds after every stall.
   static constexpr int kCatchUpBacklog = 3;
+  // ...or unless the oldest waiting picture has already waited this long. A
+  // worker that wakes late (a loaded machine, a coarse timer) would otherwise
+  // settle with a backlog just short of the one above, and every picture would
+  // reach the screen that many intervals late.
+  static constexpr uint64_t kLongestWaitMs = kPictureIntervalMs;
 
   // The worker starts: the first picture goes at once.
   void Restart() { shown_any_ = false; }
@@ -21,11 +27,13 @@ class PicturePacer {
     shown_any_ = true;
     last_shown_ms_ = now_ms;
   }
-  // Milliseconds until the next of `waiting` pictures may be shown (0: now).
-  uint64_t WaitMs(uint64_t now_ms, int waiting) const {
-    if (!shown_any_ || waiting > kCatchUpBacklog) return 0;
+  // Milliseconds until the next of `waiting` pictures may be shown (0: now);
+  // the oldest of them arrived `oldest_waited_ms` ago.
+  uint64_t WaitMs(uint64_t now_ms, int waiting, uint64_t oldest_waited_ms) const {
+    if (!shown_any_ || waiting > kCatchUpBacklog || oldest_waited_ms >= kLongestWaitMs) return 0;
     const uint64_t due = last_shown_ms_ + kPictureIntervalMs;
-    return due > now_ms ? due - now_ms : 0;
+    const uint64_t spaced = due > now_ms ? due - now_ms : 0;
+    return std::min(spaced, kLongestWaitMs - oldest_waited_ms);
   }
 
  private:

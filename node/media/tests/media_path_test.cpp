@@ -10,6 +10,7 @@
 #include "codec/video/video_decoder.h"
 #include "codec/video/video_encoder.h"
 #include "node/media/media_path.h"
+#include "node/media/picture_pacer.h"
 #include "present/picture_sink.h"
 #include "present/playback_feeder.h"
 #include "node/media/tests/test_support.h"
@@ -318,11 +319,39 @@ TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
   // Spaced out, the first nine would take 8 x 30 ms, and every stall would
   // leave the view that far behind for seconds.
   EXPECT_LT(at[8] - at[0], 8 * spacing) << "the backlog was played at the pictures' spacing";
-  // Three left are no backlog: spaced again. The spacing runs from the start
-  // of one picture's turn to the next, and a busy machine may take long over
-  // one decode, so only more than one spacing is asked of two; unspaced, they
-  // would follow one another within a few milliseconds.
-  EXPECT_GT(at[11] - at[9], spacing + 5) << "caught up pictures were not spaced again";
+  // The last three are no backlog by number, but they have waited since
+  // before the worker started: spaced a whole interval each, the view would
+  // stay three pictures behind for good.
+  EXPECT_LT(at[11] - at[8], 3 * spacing) << "pictures that had waited long were spaced again";
+}
+
+// The pacer's rules by the numbers: first picture, spacing, backlog, age.
+TEST(PicturePacerTest, APictureWaitsForItsTurnButNeverLongerThanAnInterval) {
+  struct Row {
+    uint64_t shown_ago_ms;  // when the last picture was shown; ~0 for never
+    int waiting;
+    uint64_t oldest_waited_ms;
+    uint64_t wait_ms;
+  };
+  const uint64_t never = ~uint64_t{0};
+  const uint64_t spacing = PicturePacer::kPictureIntervalMs;
+  const Row rows[] = {
+      {never, 1, 0, 0},                           // the first picture goes at once
+      {0, 1, 0, spacing},                         // a fresh one right after another waits its turn
+      {10, 2, 5, spacing - 10},                   // ...the rest of its turn
+      {0, PicturePacer::kCatchUpBacklog + 1, 0, 0},  // a backlog goes at once
+      {10, 1, spacing - 5, 5},                    // it never waits more than an interval in all
+      {0, 1, spacing, 0},                         // one that has waited an interval goes now
+      {spacing + 3, 1, 0, 0},                     // its turn has passed
+  };
+  const uint64_t now = 1000;
+  for (const Row& row : rows) {
+    PicturePacer pacer;
+    if (row.shown_ago_ms != never) pacer.Shown(now - row.shown_ago_ms);
+    EXPECT_EQ(pacer.WaitMs(now, row.waiting, row.oldest_waited_ms), row.wait_ms)
+        << "shown " << row.shown_ago_ms << " ms ago, " << row.waiting << " waiting, the oldest for "
+        << row.oldest_waited_ms << " ms";
+  }
 }
 
 TEST_F(MediaPathTest, EndOfFileMarkStopsPlayingAndQueuesNothing) {
