@@ -4,9 +4,13 @@
 
 namespace app {
 
-int NodeSlotTable::Acquire() {
+int NodeSlotTable::Acquire() { return AcquireIn(0, kSlots); }
+
+int NodeSlotTable::AcquireWindowless() { return AcquireIn(kSlots, kSlots + kWindowlessSlots); }
+
+int NodeSlotTable::AcquireIn(int first, int end) {
   std::lock_guard<std::mutex> lock(mutex_);
-  for (int i = 0; i < kSlots; ++i) {
+  for (int i = first; i < end; ++i) {
     if (!used_[static_cast<size_t>(i)]) {
       used_[static_cast<size_t>(i)] = true;
       return i;
@@ -16,7 +20,7 @@ int NodeSlotTable::Acquire() {
 }
 
 void NodeSlotTable::Release(int index) {
-  if (index < 0 || index >= kSlots) return;
+  if (index < 0 || index >= kSlots + kWindowlessSlots) return;
   std::lock_guard<std::mutex> lock(mutex_);
   used_[static_cast<size_t>(index)] = false;
 }

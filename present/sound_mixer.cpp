@@ -227,15 +227,16 @@ void SoundMixer::Restart() {
   output_playing_ = true;
 }
 
-// Mixes `bytes` at the mix position and clears the lead behind them.
+// Mixes `bytes` at the mix position and writes a lead of silence after them,
+// which is what plays if the mixer is held up.
 void SoundMixer::Advance(uint32_t bytes) {
-  std::vector<int32_t> sum(bytes / 2, 0);
-  const bool played = voices_->MixInto(sum);
+  sum_.assign(bytes / 2, 0);
+  const bool played = voices_->MixInto(sum_);
   silent_bytes_ = played ? 0 : silent_bytes_ + bytes;
-  std::vector<int16_t> out(sum.size() + kLeadBytes / 2, 0);
-  for (size_t i = 0; i < sum.size(); ++i) out[i] = int16_t(std::clamp(sum[i] / kFullGain, -32768, 32767));
-  const auto* data = reinterpret_cast<const uint8_t*>(out.data());
-  const uint32_t length = uint32_t(out.size() * 2);
+  out_.assign(sum_.size() + kLeadBytes / 2, 0);
+  for (size_t i = 0; i < sum_.size(); ++i) out_[i] = int16_t(std::clamp(sum_[i] / kFullGain, -32768, 32767));
+  const auto* data = reinterpret_cast<const uint8_t*>(out_.data());
+  const uint32_t length = uint32_t(out_.size() * 2);
   const uint32_t first = std::min(length, kOutputBytes - mix_position_);
   output_->Write(mix_position_, data, first);
   if (first < length) output_->Write(0, data + first, length - first);

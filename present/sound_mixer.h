@@ -22,6 +22,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "present/sound_device.h"
 
@@ -71,6 +72,9 @@ class SoundMixer : public SoundDevice {
   uint32_t last_cursor_ = 0;
   uint32_t last_ahead_ = 0;
   uint32_t silent_bytes_ = 0;  // mixed with no voice playing
+  // Advance's work space, kept so that fifty passes a second allocate nothing.
+  std::vector<int32_t> sum_;
+  std::vector<int16_t> out_;
 
   std::mutex thread_lock_;
   std::condition_variable wake_;

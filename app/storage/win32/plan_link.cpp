@@ -175,7 +175,7 @@ std::unique_ptr<PlanLink> Win32PlanLinks::OpenShown(const PlanCamera& camera, Sh
     }
     login = {entry.ip, static_cast<uint16_t>(entry.port), entry.ddns, entry.mac, user, password};
   }
-  const int index = ctx_.core->slots().Acquire();
+  const int index = ctx_.core->slots().AcquireWindowless();
   if (index < 0) {
     *why = "every node slot is in use";
     return nullptr;

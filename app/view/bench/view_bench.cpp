@@ -341,7 +341,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < ports.size(); ++i) {
     CViewWindow* v = host.OpenDirect("LOAD-" + std::to_string(i + 1), ports[i]);
     if (!v) {
-      std::fprintf(stderr, "view_bench: view %zu did not open (views take one of %d node slots; a wall takes none)\n",
+      std::fprintf(stderr, "view_bench: view %zu did not open (views take one of %d node slots)\n",
                    i + 1, app::NodeSlotTable::kSlots);
       return 1;
     }
