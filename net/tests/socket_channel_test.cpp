@@ -58,6 +58,10 @@ TEST(SocketChannelQueue, LargestMessageFillsTheBufferUntilDrained) {
 TEST(SocketChannelQueue, ClosedChannelRefusesAndForgetsPendingBytes) {
   SocketChannel c;
   EXPECT_EQ(-1, c.QueueMessage(48, nullptr, 0));
+  const uint16_t closed_port = testing::ClosedPort();
+  EXPECT_EQ(-1, c.ConnectVia(Direct(), "127.0.0.1", closed_port));
+  EXPECT_FALSE(c.IsOpen()) << "a refused connect leaves the channel closed";
+  EXPECT_EQ(-1, c.ConnectVia(Direct(), "not-an-address", closed_port));
   LoopbackServer server([](os::SocketHandle) {});
   ASSERT_EQ(0, c.ConnectVia(Direct(), "127.0.0.1", server.port()));
   EXPECT_EQ(12, c.QueueMessage(16, "\0\0\0\1", 4));
@@ -103,14 +107,6 @@ TEST(SocketChannelIo, SendNowAndReadExactAcrossSegments) {
   EXPECT_EQ(-1, c.ReadExact(back, 1)) << "peer closed";
 }
 
-TEST(SocketChannelIo, ConnectRefusedLeavesChannelClosed) {
-  const uint16_t port = testing::ClosedPort();
-  SocketChannel c;
-  EXPECT_EQ(-1, c.ConnectVia(Direct(), "127.0.0.1", port));
-  EXPECT_FALSE(c.IsOpen());
-  EXPECT_EQ(-1, c.ConnectVia(Direct(), "not-an-address", port));
-}
-
 class SocketChannelReceive : public ::testing::Test {
  protected:
   // Sends `script` from the server and reads with Receive until it reports
@@ -136,46 +132,45 @@ class SocketChannelReceive : public ::testing::Test {
   bool open_after_ = true, ended_after_ = false;
 };
 
-TEST_F(SocketChannelReceive, DispatchesInOrder) {
-  Recorder rec;
-  auto r = Run(Framed(20, std::string(444, 'c')) + Framed(20, std::string(888, 'd')) + Framed(48, ""), 0, rec);
-  EXPECT_EQ(SocketChannel::ReceiveResult::kDispatched, r);
-  ASSERT_EQ(3u, rec.seen.size());
-  EXPECT_EQ(444u, rec.seen[0].second.size());
-  EXPECT_EQ(888u, rec.seen[1].second.size());
-  EXPECT_EQ(48u, rec.seen[2].first);
-}
-
-TEST_F(SocketChannelReceive, HandlerStopDiscardsTheRestOfTheRead) {
-  Recorder rec;
-  rec.stop_at_type = 16;
-  auto r = Run(Framed(16, std::string("\0\0\0\2", 4)) + Framed(20, std::string(444, 'c')), 0, rec);
-  EXPECT_EQ(SocketChannel::ReceiveResult::kStopped, r);
-  ASSERT_EQ(1u, rec.seen.size());
-}
-
 // A broken message ends the input like a peer close; the owner closes the
-// connection, so it can tell the loss from a close of its own.
-TEST_F(SocketChannelReceive, OversizedPacketLogsAndEndsTheInputForTheOwnerToClose) {
-  LogCapture log;
-  Recorder rec;
-  std::string bad(8, '\0');
-  EncodePacketHeader({20, 230393}, reinterpret_cast<uint8_t*>(bad.data()));
-  auto r = Run(Framed(48, "") + bad, kHostingConnection, rec);
-  EXPECT_EQ(SocketChannel::ReceiveResult::kInvalidPacket, r);
-  EXPECT_TRUE(open_after_) << "the channel closed itself";
-  EXPECT_TRUE(ended_after_);
-  EXPECT_EQ(1u, rec.seen.size()) << "messages before the bad one still count";
-  EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"));
-}
-
-TEST_F(SocketChannelReceive, MalformedMediaLogsNodeIndex) {
-  LogCapture log;
-  Recorder rec;
-  auto r = Run(Framed(8, std::string(12, '\0')), 7, rec);
-  EXPECT_EQ(SocketChannel::ReceiveResult::kInvalidPacket, r);
-  EXPECT_TRUE(log.Has("[[[[[[ Invalid PACKET in CS Socket [ 7 ]]]]]]]\n"));
-  EXPECT_TRUE(rec.seen.empty());
+// connection, so it can tell the loss from a close of its own. Messages
+// before the bad one still count.
+TEST_F(SocketChannelReceive, DispatchesInOrderUntilTheHandlerStopsOrABrokenMessage) {
+  using Result = SocketChannel::ReceiveResult;
+  using Seen = std::vector<std::pair<uint32_t, size_t>>;  // type, body size
+  std::string oversized(8, '\0');
+  EncodePacketHeader({20, 230393}, reinterpret_cast<uint8_t*>(oversized.data()));
+  const struct {
+    const char* name;
+    std::string script;
+    int node_index;
+    uint32_t stop_at_type;
+    Result result;
+    Seen seen;
+    std::string log_line;
+  } cases[] = {
+      {"in order", Framed(20, std::string(444, 'c')) + Framed(20, std::string(888, 'd')) + Framed(48, ""), 0, 0,
+       Result::kDispatched, {{20, 444}, {20, 888}, {48, 0}}, ""},
+      {"handler stop", Framed(16, std::string("\0\0\0\2", 4)) + Framed(20, std::string(444, 'c')), 0, 16,
+       Result::kStopped, {{16, 4}}, ""},
+      {"oversized", Framed(48, "") + oversized, kHostingConnection, 0, Result::kInvalidPacket, {{48, 0}},
+       "[[[[[[ Invalid PACKET in HS Socket ]]]]]]\n"},
+      {"malformed media", Framed(8, std::string(12, '\0')), 7, 0, Result::kInvalidPacket, {},
+       "[[[[[[ Invalid PACKET in CS Socket [ 7 ]]]]]]]\n"},
+  };
+  for (const auto& c : cases) {
+    LogCapture log;
+    Recorder rec;
+    rec.stop_at_type = c.stop_at_type;
+    EXPECT_EQ(c.result, Run(c.script, c.node_index, rec)) << c.name;
+    Seen seen;
+    for (const auto& [type, body] : rec.seen) seen.emplace_back(type, body.size());
+    EXPECT_EQ(c.seen, seen) << c.name;
+    if (c.result != Result::kInvalidPacket) continue;
+    EXPECT_TRUE(open_after_) << c.name << ": the channel closed itself";
+    EXPECT_TRUE(ended_after_) << c.name;
+    EXPECT_TRUE(log.Has(c.log_line)) << c.name;
+  }
 }
 
 TEST_F(SocketChannelReceive, PeerCloseIsReported) {
