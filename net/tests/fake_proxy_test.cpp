@@ -84,42 +84,41 @@ TEST(Socks4, RefusalAndCloseFail) {
   }
 }
 
-TEST(Socks5, EmptyUserOffersOnlyNoAuthButAnswersAPasswordChoice) {
-  std::string methods, auth, connect;
-  LoopbackServer proxy([&](os::SocketHandle s) {
-    methods = RecvBytes(s, 3);
-    SendBytes(s, std::string("\x05\x02", 2));
-    auth = RecvBytes(s, 3);  // 1, ULEN 0, PLEN 0
-    SendBytes(s, std::string("\x01\x00", 2));
-    connect = RecvBytes(s, 10);
-    SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
-  });
-  Attempt a = Connect(LoopbackProxy(5, proxy.port()));
-  ASSERT_EQ(0, a.result);
-  EXPECT_EQ(std::string("\x05\x01\x00", 3), methods);
-  EXPECT_EQ(std::string("\x01\x00\x00", 3), auth);
-  EXPECT_EQ(std::string("\x05\x01\x00\x01\x7F\0\0\x01\x4E\x22", 10), connect);
-  EXPECT_EQ(kGreeting, a.first_bytes);
-}
-
-TEST(Socks5, PasswordIsSentButNeverLogged) {
-  LogCapture log;
-  std::string methods, auth;
-  LoopbackServer proxy([&](os::SocketHandle s) {
-    methods = RecvBytes(s, 4);
-    SendBytes(s, std::string("\x05\x02", 2));
-    auth = RecvBytes(s, 3 + 3 + 6);
-    SendBytes(s, std::string("\x01\x00", 2));
-    RecvBytes(s, 10);
-    SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
-  });
-  ASSERT_EQ(0, Connect(LoopbackProxy(5, proxy.port(), "bob", "s3cr3t")).result);
-  EXPECT_EQ(std::string("\x05\x02\x00\x02", 4), methods);
-  EXPECT_EQ(std::string("\x01\x03" "bob" "\x06" "s3cr3t", 12), auth);
-  EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION REQUEST [VER : 1, ULEN : 3, UNAME : bob, PLEN : 6, PASSWD : *]\n"));
-  EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION SUCCESS\n"));
-  EXPECT_TRUE(log.Has("SOCKS 5 CONNECT SUCCESS\n"));
-  EXPECT_FALSE(log.Mentions("s3cr3t"));
+// Without a user only "no authentication" is offered, yet a proxy that
+// picks the password method is answered (with empty names); the password is
+// sent but never logged.
+TEST(Socks5, MethodsOfferedAndThePasswordExchange) {
+  const struct {
+    std::string user, password, methods, auth;
+  } cases[] = {
+      {"", "", std::string("\x05\x01\x00", 3), std::string("\x01\x00\x00", 3)},
+      {"bob", "s3cr3t", std::string("\x05\x02\x00\x02", 4), std::string("\x01\x03" "bob" "\x06" "s3cr3t", 12)},
+  };
+  for (const auto& c : cases) {
+    LogCapture log;
+    std::string methods, auth, connect;
+    LoopbackServer proxy([&](os::SocketHandle s) {
+      methods = RecvBytes(s, static_cast<int>(c.methods.size()));
+      SendBytes(s, std::string("\x05\x02", 2));
+      auth = RecvBytes(s, static_cast<int>(c.auth.size()));
+      SendBytes(s, std::string("\x01\x00", 2));
+      connect = RecvBytes(s, 10);
+      SendBytes(s, std::string("\x05\0\0\x01\x7F\0\0\x01\x12\x34", 10) + kGreeting);
+    });
+    Attempt a = Connect(LoopbackProxy(5, proxy.port(), c.user, c.password));
+    ASSERT_EQ(0, a.result) << c.user;
+    EXPECT_EQ(c.methods, methods) << c.user;
+    EXPECT_EQ(c.auth, auth) << c.user;
+    EXPECT_EQ(std::string("\x05\x01\x00\x01\x7F\0\0\x01\x4E\x22", 10), connect);
+    EXPECT_EQ(kGreeting, a.first_bytes);
+    EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION REQUEST [VER : 1, ULEN : " + std::to_string(c.user.size()) +
+                        ", UNAME : " + c.user + ", PLEN : " + std::to_string(c.password.size()) + ", PASSWD : *]\n"));
+    EXPECT_TRUE(log.Has("SOCKS 5 AUTHENTICATION SUCCESS\n"));
+    EXPECT_TRUE(log.Has("SOCKS 5 CONNECT SUCCESS\n"));
+    if (!c.password.empty()) {
+      EXPECT_FALSE(log.Mentions(c.password));
+    }
+  }
 }
 
 TEST(Socks5, RefusalsFail) {
