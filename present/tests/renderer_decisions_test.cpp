@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
 #include <vector>
@@ -36,95 +37,65 @@ struct TestPicture {
 PixelFormat Rgb(uint32_t bits, uint32_t r, uint32_t g, uint32_t b) { return PixelFormat{true, bits, r, g, b}; }
 const PixelFormat kDesktop32 = Rgb(32, 0xFF0000, 0xFF00, 0xFF);
 
-struct FourccCase {
-  const char* name;
-  std::vector<uint32_t> listed;
-  std::set<uint32_t> creatable;
-  bool bltFourcc;
-  uint32_t options;
-  uint32_t mode;
-};
-
-TEST(WindowRendererChoice, FourccOrderAndWhenYuvIsPassedOver) {
-  const FourccCase cases[] = {
-      {"YV12 beats YUY2", {kFourccYUY2, kFourccYV12}, {kFourccYUY2, kFourccYV12}, true, 7, kFourccYV12},
-      {"YUY2 alone", {kFourccYUY2}, {kFourccYUY2}, true, 7, kFourccYUY2},
-      {"YV12 listed but not creatable", {kFourccYV12, kFourccYUY2}, {kFourccYUY2}, true, 7, kFourccYUY2},
-      {"UYVY beats YVU9", {kFourccYVU9, kFourccUYVY}, {kFourccYVU9, kFourccUYVY}, true, 7, kFourccUYVY},
-      {"YVU9 last", {kFourccYVU9}, {kFourccYVU9}, true, 7, kFourccYVU9},
-      {"unlisted codes are not tried", {kFourccI420}, {kFourccI420, kFourccYV12}, true, 7, kModeRgb32},
-      {"no FOURCC blits", {kFourccYV12}, {kFourccYV12}, false, 7, kModeRgb32},
-      {"YUV not allowed", {kFourccYV12}, {kFourccYV12}, true, 5, kModeRgb32},
-      {"nothing creatable, RGB not allowed", {kFourccYV12}, {}, true, 3, kModeDib},
+// Options: 1 requires hardware stretching, 2 allows YUV, 4 allows RGB.
+TEST(WindowRendererChoice, TheModeFollowsWhatTheDriverOffersAndTheOptionsAllow) {
+  using State = present::testing::FakeDisplayState;
+  const auto yuv = [](std::vector<uint32_t> listed, std::set<uint32_t> creatable, bool blt = true) {
+    return [=](State& s) {
+      s.fourccs = listed;
+      s.creatableFourccs = creatable;
+      s.caps.bltFourcc = blt;
+    };
   };
-  for (const FourccCase& c : cases) {
-    FakeDisplaySystem system;
-    system.state.fourccs = c.listed;
-    system.state.creatableFourccs = c.creatable;
-    system.state.caps.bltFourcc = c.bltFourcc;
-    WindowRenderer renderer(system);
-    EXPECT_EQ(0, renderer.Initialise(kNodeWindow, kW, kH, c.options));
-    EXPECT_EQ(ModeName(c.mode), ModeName(renderer.Mode())) << c.name;
-    EXPECT_TRUE(renderer.Initialised()) << c.name;
-    for (uint32_t tried : system.state.triedFourccs)
-      EXPECT_TRUE(std::find(c.listed.begin(), c.listed.end(), tried) != c.listed.end())
-          << c.name << ": tried " << ModeName(tried) << " which the driver does not list";
-  }
-}
-
-struct RgbCase {
-  const char* name;
-  PixelFormat primary;
-  bool surfaceOk;
-  uint32_t mode;
-};
-
-TEST(WindowRendererChoice, PrimaryPixelFormatGivesTheRgbMode) {
-  const RgbCase cases[] = {
-      {"16-bit 5:6:5", Rgb(16, 0xF800, 0x07E0, 0x001F), true, kModeRgb565},
-      {"16-bit 5:5:5", Rgb(16, 0x7C00, 0x03E0, 0x001F), true, kModeRgb555},
-      {"32-bit 8:8:8", kDesktop32, true, kModeRgb32},
-      {"24-bit desktop without YUV", Rgb(24, 0xFF0000, 0xFF00, 0xFF), true, kModeDib},
-      {"32-bit BGR order", Rgb(32, 0xFF, 0xFF00, 0xFF0000), true, kModeDib},
-      {"palettised", PixelFormat{false, 8, 0, 0, 0}, true, kModeDib},
-      {"surface cannot be made", kDesktop32, false, kModeDib},
+  const auto rgb = [](PixelFormat primary, bool surface_ok = true) {
+    return [=](State& s) {
+      s.primary = primary;
+      s.rgbSurfaceOk = surface_ok;
+    };
   };
-  for (const RgbCase& c : cases) {
-    FakeDisplaySystem system;
-    system.state.primary = c.primary;
-    system.state.rgbSurfaceOk = c.surfaceOk;
-    WindowRenderer renderer(system);
-    renderer.Initialise(kNodeWindow, kW, kH, WindowRenderer::kAllOptions);
-    EXPECT_EQ(ModeName(c.mode), ModeName(renderer.Mode())) << c.name;
-    EXPECT_EQ(c.mode == kModeDib, renderer.IsDib()) << c.name;
-  }
-  EXPECT_EQ(uint32_t(kModeRgb24), RgbModeFor(Rgb(24, 0xFF0000, 0xFF00, 0xFF))) << "24-bit is recognised";
-}
-
-TEST(WindowRendererChoice, DirectDrawIsGivenUpForTheDibPath) {
-  struct Case {
+  const auto none = [](State&) {};
+  const struct {
     const char* name;
-    bool directDraw, primaryOk, stretch;
+    std::function<void(State&)> set;
     uint32_t options;
     uint32_t mode;
+  } cases[] = {
+      {"YV12 beats YUY2", yuv({kFourccYUY2, kFourccYV12}, {kFourccYUY2, kFourccYV12}), 7, kFourccYV12},
+      {"YUY2 alone", yuv({kFourccYUY2}, {kFourccYUY2}), 7, kFourccYUY2},
+      {"YV12 listed but not creatable", yuv({kFourccYV12, kFourccYUY2}, {kFourccYUY2}), 7, kFourccYUY2},
+      {"UYVY beats YVU9", yuv({kFourccYVU9, kFourccUYVY}, {kFourccYVU9, kFourccUYVY}), 7, kFourccUYVY},
+      {"YVU9 last", yuv({kFourccYVU9}, {kFourccYVU9}), 7, kFourccYVU9},
+      {"unlisted codes are not tried", yuv({kFourccI420}, {kFourccI420, kFourccYV12}), 7, kModeRgb32},
+      {"no FOURCC blits", yuv({kFourccYV12}, {kFourccYV12}, false), 7, kModeRgb32},
+      {"YUV not allowed", yuv({kFourccYV12}, {kFourccYV12}), 5, kModeRgb32},
+      {"nothing creatable, RGB not allowed", yuv({kFourccYV12}, {}), 3, kModeDib},
+      {"16-bit 5:6:5", rgb(Rgb(16, 0xF800, 0x07E0, 0x001F)), 7, kModeRgb565},
+      {"16-bit 5:5:5", rgb(Rgb(16, 0x7C00, 0x03E0, 0x001F)), 7, kModeRgb555},
+      {"32-bit 8:8:8", rgb(kDesktop32), 7, kModeRgb32},
+      {"24-bit desktop without YUV", rgb(Rgb(24, 0xFF0000, 0xFF00, 0xFF)), 7, kModeDib},
+      {"32-bit BGR order", rgb(Rgb(32, 0xFF, 0xFF00, 0xFF0000)), 7, kModeDib},
+      {"palettised", rgb(PixelFormat{false, 8, 0, 0, 0}), 7, kModeDib},
+      {"RGB surface cannot be made", rgb(kDesktop32, false), 7, kModeDib},
+      {"no DirectDraw", [](State& s) { s.directDraw = false; }, 7, kModeDib},
+      {"no primary surface", [](State& s) { s.primaryOk = false; }, 7, kModeDib},
+      {"no hardware stretching", [](State& s) { s.caps.bltStretch = false; }, 7, kModeDib},
+      {"stretching not required", [](State& s) { s.caps.bltStretch = false; }, 6, kModeRgb32},
+      {"neither YUV nor RGB allowed", none, 1, kModeDib},
   };
-  const Case cases[] = {
-      {"no DirectDraw", false, true, true, 7, kModeDib},
-      {"no primary surface", true, false, true, 7, kModeDib},
-      {"no hardware stretching", true, true, false, 7, kModeDib},
-      {"stretching not required", true, true, false, 6, kModeRgb32},
-      {"neither YUV nor RGB allowed", true, true, true, 1, kModeDib},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     FakeDisplaySystem system;
-    system.state.directDraw = c.directDraw;
-    system.state.primaryOk = c.primaryOk;
-    system.state.caps.bltStretch = c.stretch;
+    c.set(system.state);
     WindowRenderer renderer(system);
-    renderer.Initialise(kNodeWindow, kW, kH, c.options);
+    EXPECT_EQ(0, renderer.Initialise(kNodeWindow, kW, kH, c.options)) << c.name;
     EXPECT_EQ(ModeName(c.mode), ModeName(renderer.Mode())) << c.name;
     EXPECT_TRUE(renderer.Initialised()) << c.name;
+    EXPECT_EQ(c.mode == kModeDib, renderer.IsDib()) << c.name;
+    const std::vector<uint32_t>& listed = system.state.fourccs;
+    for (uint32_t tried : system.state.triedFourccs)
+      EXPECT_TRUE(std::find(listed.begin(), listed.end(), tried) != listed.end())
+          << c.name << ": tried " << ModeName(tried) << " which the driver does not list";
   }
+  EXPECT_EQ(uint32_t(kModeRgb24), RgbModeFor(Rgb(24, 0xFF0000, 0xFF00, 0xFF))) << "24-bit is recognised";
 }
 
 TEST(WindowRendererDraw, ConvertsAtTheSurfacePitchAndBlitsToTheWindow) {
@@ -336,14 +307,20 @@ int CornerLumaAfterShow(NodeVideoOutput& output, FakeDisplaySystem& system) {
   return system.state.surface[0];
 }
 
-TEST(NodeVideoOutput, FrameOnEvenAlarmFramesInRedElseYellowWhenSelected) {
-  FakeDisplaySystem system;
-  system.state.caps.bltFourcc = true;
-  system.state.fourccs = {kFourccYV12};
-  system.state.creatableFourccs = {kFourccYV12};
-  NullFullScreen fullScreen;
-  NodeVideoOutput output(system, fullScreen, kNodeWindow);
-  output.Resize(kW, kH);
+// One node's video output over a fake driver; each test sets the driver up
+// before the output's first picture size opens a renderer.
+class NodeVideoOutputTest : public ::testing::Test {
+ protected:
+  FakeDisplaySystem system_;
+  NullFullScreen full_screen_;
+  NodeVideoOutput output_{system_, full_screen_, kNodeWindow};
+};
+
+TEST_F(NodeVideoOutputTest, FrameOnEvenAlarmFramesInRedElseYellowWhenSelected) {
+  system_.state.caps.bltFourcc = true;
+  system_.state.fourccs = {kFourccYV12};
+  system_.state.creatableFourccs = {kFourccYV12};
+  output_.Resize(kW, kH);
   struct Case {
     int alarm;
     bool selected;
@@ -352,157 +329,142 @@ TEST(NodeVideoOutput, FrameOnEvenAlarmFramesInRedElseYellowWhenSelected) {
   const Case cases[] = {{4, false, 81}, {3, false, 100}, {2, true, 81}, {1, true, 100},
                         {0, true, 210}, {0, false, 100}};
   for (const Case& c : cases) {
-    output.SetAlarmBlink(c.alarm);
-    output.SetSelected(c.selected);
-    EXPECT_EQ(c.corner, CornerLumaAfterShow(output, system)) << "alarm " << c.alarm << " selected " << c.selected;
+    output_.SetAlarmBlink(c.alarm);
+    output_.SetSelected(c.selected);
+    EXPECT_EQ(c.corner, CornerLumaAfterShow(output_, system_)) << "alarm " << c.alarm << " selected " << c.selected;
   }
-  EXPECT_TRUE(output.WantsPictures());
-  output.SetPaused(true);
-  EXPECT_EQ(-1, CornerLumaAfterShow(output, system)) << "a paused view draws nothing";
-  EXPECT_FALSE(output.WantsPictures()) << "nor needs its pictures decoded";
-  output.SetPaused(false);
-  system.state.visibleWindows = 0x9999;
+  EXPECT_TRUE(output_.WantsPictures());
+  output_.SetPaused(true);
+  EXPECT_EQ(-1, CornerLumaAfterShow(output_, system_)) << "a paused view draws nothing";
+  EXPECT_FALSE(output_.WantsPictures()) << "nor needs its pictures decoded";
+  output_.SetPaused(false);
+  system_.state.visibleWindows = 0x9999;
   std::this_thread::sleep_for(std::chrono::milliseconds(NodeVideoOutput::kVisibleCheckMs + 20));
-  EXPECT_EQ(-1, CornerLumaAfterShow(output, system)) << "a hidden view draws nothing";
-  EXPECT_FALSE(output.WantsPictures());
-  system.state.visibleWindows = 0;
-  EXPECT_TRUE(output.WantsPictures()) << "a hidden view is asked again at each picture";
-  EXPECT_EQ(100, CornerLumaAfterShow(output, system)) << "and draws as soon as it shows";
+  EXPECT_EQ(-1, CornerLumaAfterShow(output_, system_)) << "a hidden view draws nothing";
+  EXPECT_FALSE(output_.WantsPictures());
+  system_.state.visibleWindows = 0;
+  EXPECT_TRUE(output_.WantsPictures()) << "a hidden view is asked again at each picture";
+  EXPECT_EQ(100, CornerLumaAfterShow(output_, system_)) << "and draws as soon as it shows";
 }
 
-TEST(NodeVideoOutput, FullScreenWithoutOverlayDrawsIntoTheFullScreenWindow) {
-  FakeDisplaySystem system;
-  system.state.windowRects[kFullScreenHandle] = Rect{0, 0, 1024, 768};
-  NullFullScreen fullScreen;
-  NodeVideoOutput output(system, fullScreen, kNodeWindow);
-  fullScreen.output = &output;
-  EXPECT_FALSE(output.EnterFullScreen()) << "refused before the first picture size";
-  output.Resize(kW, kH);
-  output.SetSelected(true);
-  ASSERT_TRUE(output.EnterFullScreen());
-  EXPECT_FALSE(output.EnterFullScreen()) << "refused while already full screen";
-  EXPECT_TRUE(fullScreen.visible);
-  EXPECT_FALSE(output.OverlayInUse());
-  EXPECT_EQ(kFullScreenHandle, system.state.lastWindow) << "the window renderer moved to the full-screen window";
-  EXPECT_EQ(100, CornerLumaAfterShow(output, system)) << "no frame in full screen";
-  EXPECT_EQ(1024, system.state.lastBlt.right) << "stretched over the full-screen window";
-  output.Resize(kW * 2, kH * 2);
-  EXPECT_EQ(kFullScreenHandle, system.state.lastWindow) << "a new size keeps full screen";
+TEST_F(NodeVideoOutputTest, FullScreenWithoutOverlayDrawsIntoTheFullScreenWindow) {
+  system_.state.windowRects[kFullScreenHandle] = Rect{0, 0, 1024, 768};
+  full_screen_.output = &output_;
+  EXPECT_FALSE(output_.EnterFullScreen()) << "refused before the first picture size";
+  output_.Resize(kW, kH);
+  output_.SetSelected(true);
+  ASSERT_TRUE(output_.EnterFullScreen());
+  EXPECT_FALSE(output_.EnterFullScreen()) << "refused while already full screen";
+  EXPECT_TRUE(full_screen_.visible);
+  EXPECT_FALSE(output_.OverlayInUse());
+  EXPECT_EQ(kFullScreenHandle, system_.state.lastWindow) << "the window renderer moved to the full-screen window";
+  EXPECT_EQ(100, CornerLumaAfterShow(output_, system_)) << "no frame in full screen";
+  EXPECT_EQ(1024, system_.state.lastBlt.right) << "stretched over the full-screen window";
+  output_.Resize(kW * 2, kH * 2);
+  EXPECT_EQ(kFullScreenHandle, system_.state.lastWindow) << "a new size keeps full screen";
 
-  output.LeaveFullScreen();
-  EXPECT_FALSE(output.FullScreen());
-  EXPECT_FALSE(fullScreen.visible);
-  EXPECT_EQ(kNodeWindow, system.state.lastWindow) << "back on the node window";
-  EXPECT_EQ(1, fullScreen.shown);
-  EXPECT_TRUE(fullScreen.drawing_went_on) << "the worker waited while the window was shown or hidden";
+  output_.LeaveFullScreen();
+  EXPECT_FALSE(output_.FullScreen());
+  EXPECT_FALSE(full_screen_.visible);
+  EXPECT_EQ(kNodeWindow, system_.state.lastWindow) << "back on the node window";
+  EXPECT_EQ(1, full_screen_.shown);
+  EXPECT_TRUE(full_screen_.drawing_went_on) << "the worker waited while the window was shown or hidden";
 }
 
-TEST(NodeVideoOutput, OverlayTakesFullScreenWhenTheDisplayHasOne) {
-  FakeDisplaySystem system;
-  system.state.caps.overlay = system.state.caps.overlayFourcc = true;
-  system.state.creatableOverlays = {kFourccUYVY, kFourccYVU9};
-  NullFullScreen fullScreen;
-  NodeVideoOutput output(system, fullScreen, kNodeWindow);
-  output.Resize(kW, kH);
-  ASSERT_TRUE(output.EnterFullScreen());
-  ASSERT_TRUE(output.OverlayInUse());
-  EXPECT_EQ(kFourccUYVY, output.overlayRenderer().FourCC()) << "YUY2, then UYVY, then YVU9";
-  EXPECT_EQ(kW, system.state.overlayShownWidth);
-  EXPECT_FALSE(output.windowRenderer().Initialised()) << "the window renderer is closed meanwhile";
+TEST_F(NodeVideoOutputTest, OverlayTakesFullScreenWhenTheDisplayHasOne) {
+  system_.state.caps.overlay = system_.state.caps.overlayFourcc = true;
+  system_.state.creatableOverlays = {kFourccUYVY, kFourccYVU9};
+  output_.Resize(kW, kH);
+  ASSERT_TRUE(output_.EnterFullScreen());
+  ASSERT_TRUE(output_.OverlayInUse());
+  EXPECT_EQ(kFourccUYVY, output_.overlayRenderer().FourCC()) << "YUY2, then UYVY, then YVU9";
+  EXPECT_EQ(kW, system_.state.overlayShownWidth);
+  EXPECT_FALSE(output_.windowRenderer().Initialised()) << "the window renderer is closed meanwhile";
   TestPicture p;
-  const int locks = system.state.locks;
-  output.ShowPicture(p.picture);
-  EXPECT_EQ(locks + 1, system.state.locks);
-  EXPECT_TRUE(system.state.lastLockWriteOnly);
-  EXPECT_EQ(p.picture.U()[0], system.state.surface[0]) << "UYVY starts with Cb";
-  output.LeaveFullScreen();
-  EXPECT_FALSE(output.overlayRenderer().Ready());
-  EXPECT_TRUE(output.windowRenderer().Initialised());
+  const int locks = system_.state.locks;
+  output_.ShowPicture(p.picture);
+  EXPECT_EQ(locks + 1, system_.state.locks);
+  EXPECT_TRUE(system_.state.lastLockWriteOnly);
+  EXPECT_EQ(p.picture.U()[0], system_.state.surface[0]) << "UYVY starts with Cb";
+  output_.LeaveFullScreen();
+  EXPECT_FALSE(output_.overlayRenderer().Ready());
+  EXPECT_TRUE(output_.windowRenderer().Initialised());
 }
 
 // The option changes while a view is open: the renderer at work switches at
 // once, in the window and in full screen (where the overlay is DirectDraw's
 // too), and a closed one stays closed.
-TEST(NodeVideoOutput, DrawingWithoutDirectDrawSwitchesTheRendererAtWork) {
-  FakeDisplaySystem system;
-  system.state.caps.overlay = system.state.caps.overlayFourcc = true;
-  system.state.creatableOverlays = {kFourccYUY2};
-  NullFullScreen fullScreen;
-  NodeVideoOutput output(system, fullScreen, kNodeWindow);
-  output.SetDrawThroughGdi(true);
-  EXPECT_FALSE(output.windowRenderer().Initialised()) << "nothing starts before the first picture size";
-  output.Resize(kW, kH);
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
-  output.SetDrawThroughGdi(false);
-  EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode()) << "back on DirectDraw at once";
+TEST_F(NodeVideoOutputTest, DrawingWithoutDirectDrawSwitchesTheRendererAtWork) {
+  system_.state.caps.overlay = system_.state.caps.overlayFourcc = true;
+  system_.state.creatableOverlays = {kFourccYUY2};
+  output_.SetDrawThroughGdi(true);
+  EXPECT_FALSE(output_.windowRenderer().Initialised()) << "nothing starts before the first picture size";
+  output_.Resize(kW, kH);
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode());
+  output_.SetDrawThroughGdi(false);
+  EXPECT_EQ(kModeRgb32, output_.windowRenderer().Mode()) << "back on DirectDraw at once";
 
-  output.SetDrawThroughGdi(true);
-  ASSERT_TRUE(output.EnterFullScreen());
-  EXPECT_FALSE(output.OverlayInUse()) << "no overlay without DirectDraw";
-  EXPECT_EQ(kFullScreenHandle, system.state.lastWindow);
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
-  output.SetDrawThroughGdi(false);
-  EXPECT_TRUE(output.OverlayInUse()) << "the overlay takes full screen again";
-  EXPECT_FALSE(output.windowRenderer().Initialised());
-  output.SetDrawThroughGdi(true);
-  EXPECT_FALSE(output.OverlayInUse());
-  EXPECT_FALSE(output.overlayRenderer().Ready());
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
-  output.LeaveFullScreen();
-  EXPECT_EQ(kNodeWindow, system.state.lastWindow);
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  output_.SetDrawThroughGdi(true);
+  ASSERT_TRUE(output_.EnterFullScreen());
+  EXPECT_FALSE(output_.OverlayInUse()) << "no overlay without DirectDraw";
+  EXPECT_EQ(kFullScreenHandle, system_.state.lastWindow);
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode());
+  output_.SetDrawThroughGdi(false);
+  EXPECT_TRUE(output_.OverlayInUse()) << "the overlay takes full screen again";
+  EXPECT_FALSE(output_.windowRenderer().Initialised());
+  output_.SetDrawThroughGdi(true);
+  EXPECT_FALSE(output_.OverlayInUse());
+  EXPECT_FALSE(output_.overlayRenderer().Ready());
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode());
+  output_.LeaveFullScreen();
+  EXPECT_EQ(kNodeWindow, system_.state.lastWindow);
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode());
 
-  output.Close();
-  output.SetDrawThroughGdi(false);
-  EXPECT_FALSE(output.windowRenderer().Initialised()) << "an ended channel draws nothing";
+  output_.Close();
+  output_.SetDrawThroughGdi(false);
+  EXPECT_FALSE(output_.windowRenderer().Initialised()) << "an ended channel draws nothing";
 }
 
 // DirectDraw's primary surface is the primary monitor's: a window moved to
 // another monitor draws through GDI there and takes DirectDraw back when it
 // returns, the user's choice unchanged.
-TEST(NodeVideoOutput, AWindowOffThePrimaryMonitorDrawsThroughGdiWhileThere) {
-  FakeDisplaySystem system;
-  NullFullScreen fullScreen;
-  NodeVideoOutput output(system, fullScreen, kNodeWindow);
-  output.SetOffPrimaryMonitor(true);
-  output.Resize(kW, kH);
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "a window that starts on another monitor";
-  output.SetOffPrimaryMonitor(false);
-  EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode());
-  output.SetOffPrimaryMonitor(true);
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
-  output.SetDrawThroughGdi(false);
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "the user's DirectDraw cannot draw there either";
+TEST_F(NodeVideoOutputTest, AWindowOffThePrimaryMonitorDrawsThroughGdiWhileThere) {
+  output_.SetOffPrimaryMonitor(true);
+  output_.Resize(kW, kH);
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode()) << "a window that starts on another monitor";
+  output_.SetOffPrimaryMonitor(false);
+  EXPECT_EQ(kModeRgb32, output_.windowRenderer().Mode());
+  output_.SetOffPrimaryMonitor(true);
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode());
+  output_.SetDrawThroughGdi(false);
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode()) << "the user's DirectDraw cannot draw there either";
 }
 
 // Without the user's choice a view whose DirectDraw blits are slow tries
 // GDI, keeps it, and says so once; the user's choice ends the trial.
-TEST(NodeVideoOutput, SlowDirectDrawBlitsMoveAViewToGdiOnItsOwn) {
-  FakeDisplaySystem system;
-  system.state.bltMicroseconds = 8000;
-  NullFullScreen fullScreen;
-  NodeVideoOutput output(system, fullScreen, kNodeWindow);
-  output.StartDrawPathTrial();
-  output.Resize(kW, kH);
+TEST_F(NodeVideoOutputTest, SlowDirectDrawBlitsMoveAViewToGdiOnItsOwn) {
+  system_.state.bltMicroseconds = 8000;
+  output_.StartDrawPathTrial();
+  output_.Resize(kW, kH);
   TestPicture p(kW, kH, 100);
   auto show = [&](NodeVideoOutput& to) {
     for (size_t i = 0; i < present::DrawPathTrial::kPictures; ++i) to.ShowPicture(p.picture);
   };
   std::string told;
-  show(output);
-  EXPECT_EQ(kModeRgb32, output.windowRenderer().Mode()) << "nothing switches on the worker's thread";
-  EXPECT_FALSE(output.ApplyDrawPathTrial(&told));
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode()) << "the try";
-  show(output);
-  ASSERT_TRUE(output.ApplyDrawPathTrial(&told));
-  EXPECT_EQ(kModeGdi, output.windowRenderer().Mode());
+  show(output_);
+  EXPECT_EQ(kModeRgb32, output_.windowRenderer().Mode()) << "nothing switches on the worker's thread";
+  EXPECT_FALSE(output_.ApplyDrawPathTrial(&told));
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode()) << "the try";
+  show(output_);
+  ASSERT_TRUE(output_.ApplyDrawPathTrial(&told));
+  EXPECT_EQ(kModeGdi, output_.windowRenderer().Mode());
   EXPECT_NE(told.find("Drawing video without DirectDraw: a picture took 8."), std::string::npos) << told;
-  EXPECT_FALSE(output.ApplyDrawPathTrial(&told)) << "told once";
+  EXPECT_FALSE(output_.ApplyDrawPathTrial(&told)) << "told once";
 
   // Quick blits: no try, nothing told. Slow ones the user chose: the same.
   for (const bool chosen : {false, true}) {
-    system.state.bltMicroseconds = chosen ? 8000 : 0;
-    NodeVideoOutput other(system, fullScreen, kNodeWindow);
+    system_.state.bltMicroseconds = chosen ? 8000 : 0;
+    NodeVideoOutput other(system_, full_screen_, kNodeWindow);
     other.StartDrawPathTrial();
     other.Resize(kW, kH);
     if (chosen) other.SetDrawThroughGdi(false);
