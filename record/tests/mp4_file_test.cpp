@@ -114,19 +114,20 @@ TEST(Mp4Layout, WithoutAudioThreeTracksAndOneMpodEntry) {
   EXPECT_EQ(b[Find(b, "moov/iods").Body() + 4 + 5 + 2 + 2], 2);
 }
 
-TEST(Mp4Layout, VideoConfigurationFromTheStreamHeaders) {
+TEST(Mp4Layout, SampleEntriesAndTrackHeadersDescribeTheStreamHeaders) {
   Recording r;
   ASSERT_TRUE(r.Header());
   EXPECT_EQ(r.mp4.PictureWidth(), 640);
   EXPECT_EQ(r.mp4.PictureHeight(), 480);
   EXPECT_EQ(r.mp4.TimeIncrementBits(), 5);  // resolution 30
   ASSERT_TRUE(r.Video(Vop(0), 1, 0));
+  ASSERT_TRUE(r.Audio(0, 0));
   const std::vector<uint8_t>& b = r.Finish();
+  auto bytes = [&](size_t at, size_t n) { return std::vector<uint8_t>(b.begin() + at, b.begin() + at + n); };
 
   // esds: ES descriptor > DecoderConfig (0x20, visual stream, 106666) >
   // DecoderSpecificInfo = the header unit; SL config predefined 2.
-  const testing::Box esds = Find(b, std::string(kVideo) + "stsd");
-  const size_t entry = esds.Body() + 8;  // after version/flags and entry_count
+  const size_t entry = Find(b, std::string(kVideo) + "stsd").Body() + 8;  // after version/flags and entry_count
   EXPECT_EQ(std::string(b.begin() + entry + 4, b.begin() + entry + 8), "mp4v");
   const size_t es = entry + 86 + 12;  // visual sample entry, then the esds header
   EXPECT_EQ(std::string(b.begin() + entry + 90, b.begin() + entry + 94), "esds");
@@ -142,25 +143,15 @@ TEST(Mp4Layout, VideoConfigurationFromTheStreamHeaders) {
     for (uint8_t x : FromHex("06808080" "0102")) v.push_back(x);
     return v;
   }();
-  EXPECT_EQ(std::vector<uint8_t>(b.begin() + es, b.begin() + es + want.size()), want);
+  EXPECT_EQ(bytes(es, want.size()), want);
   // The scene configuration carries the picture size.
   EXPECT_EQ(SceneConfig(320, 240), FromHex("52b80a000780"));
   EXPECT_EQ(SceneConfig(640, 480), FromHex("52b814000f00"));
-}
 
-// Where the writer knowingly differs from the fixed layout it was given, the
-// bytes are pinned here: a player must see the stream as it is.
-TEST(Mp4Layout, SampleEntriesAndTrackHeadersDescribeTheRealStreams) {
-  Recording r;
-  ASSERT_TRUE(r.Header());  // 640x480
-  ASSERT_TRUE(r.Video(Vop(0), 1, 0));
-  ASSERT_TRUE(r.Audio(0, 0));
-  const std::vector<uint8_t>& b = r.Finish();
-  auto bytes = [&](size_t at, size_t n) { return std::vector<uint8_t>(b.begin() + at, b.begin() + at + n); };
-
+  // Where the writer knowingly differs from the fixed layout it was given, the
+  // bytes are pinned here: a player must see the stream as it is.
   // 1. The visual sample entry's size is the stream's (0x014000F0 would say 320x240).
-  const size_t mp4v = Find(b, std::string(kVideo) + "stsd").Body() + 8;
-  EXPECT_EQ(bytes(mp4v + 32, 4), FromHex("028001e0"));
+  EXPECT_EQ(bytes(entry + 32, 4), FromHex("028001e0"));
   // 2. So is the video track header's, in 16.16.
   const size_t videoTkhd = Find(b, "moov/trak#0/tkhd").Body();
   EXPECT_EQ(bytes(videoTkhd + 76, 8), FromHex("0280000001e00000"));
@@ -333,21 +324,18 @@ TEST(Mp4Refusals, MdatStopsAt4GiBWithRoomForTheSystemSamples) {
   EXPECT_GT(out->end, 0xFFFFFFFFu) << "moov follows the full mdat";
 }
 
+// An unfinished file holds an mdat of size 0 and the samples; Finalise seeks
+// only to patch that size.
 TEST(Mp4Output, SeeksOnlyToPatchTheMdatSize) {
-  Recording r;
-  ASSERT_TRUE(r.Header());
-  for (uint32_t i = 1; i <= 10; ++i) ASSERT_TRUE(r.Video(Vop(i % 5 == 1 ? 0 : 1), i, i * 40));
-  r.Finish();
-  EXPECT_EQ(r.output->SeekCount(), 1) << "to offset 0, after everything else is written";
-}
-
-TEST(Mp4Output, UnfinishedFileHoldsAnEmptySizedMdatAndTheSamples) {
   Recording r;
   ASSERT_TRUE(r.Header());
   ASSERT_TRUE(r.Video(Vop(0, 20), 1, 0));
   const std::vector<uint8_t>& b = r.output->Bytes();
   ASSERT_EQ(b.size(), 28u);
   EXPECT_EQ(FromHex("000000006d646174"), std::vector<uint8_t>(b.begin(), b.begin() + 8));
+  for (uint32_t i = 2; i <= 10; ++i) ASSERT_TRUE(r.Video(Vop(i % 5 == 1 ? 0 : 1), i, i * 40));
+  r.Finish();
+  EXPECT_EQ(r.output->SeekCount(), 1) << "to offset 0, after everything else is written";
 }
 
 TEST(Mp4Output, FileOutputWritesTheSameBytes) {
