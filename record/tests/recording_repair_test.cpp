@@ -359,18 +359,6 @@ TEST_F(RecordingFolder, FilesOnDiskRepairOnceAndReportWhatTheyCouldNotRepair) {
   EXPECT_EQ(RepairRecording(cut).status, RepairStatus::kAlreadyComplete);
 }
 
-TEST_F(RecordingFolder, ARecordingStillRunningIsLeftAlone) {
-  const std::string path = Utf8(folder_ / "running.mp4");
-  Mp4File mp4;
-  ASSERT_TRUE(mp4.Open(path));
-  for (const Unit& u : Session(5)) Put(mp4, u);
-  const std::vector<uint8_t> before = ReadAll(path);
-  const RepairResult r = RepairRecording(path);
-  EXPECT_EQ(r.status, RepairStatus::kInUse) << r.message;
-  EXPECT_EQ(ReadAll(path), before);
-  ASSERT_TRUE(mp4.Finalise());
-}
-
 // Records the order in which outputs are synced.
 class SyncLog : public Mp4Output {
  public:

@@ -88,6 +88,9 @@ TEST_F(StartupRepairFolder, FailedAndInUseRecordingsStayListedAndOnlyRepairedOrG
   Mp4File live;
   ASSERT_TRUE(live.Open(running));
   WritePictures(live, 5);
+  const std::vector<uint8_t> runningBefore = ReadAll(running);
+  const RepairResult inUse = RepairRecording(running);
+  EXPECT_EQ(inUse.status, RepairStatus::kInUse) << inUse.message;
 
   MemoryOpenRecordingList list;
   for (const std::string& p : {repaired, mismatch, gone, running}) list.Add(p);
@@ -99,6 +102,7 @@ TEST_F(StartupRepairFolder, FailedAndInUseRecordingsStayListedAndOnlyRepairedOrG
   EXPECT_EQ(PicturesIn(repaired), 30u);
   EXPECT_EQ(other, ReadAll(mismatch)) << "a file whose journal does not match was touched";
   EXPECT_TRUE(fs::exists(fs::u8path(mismatch + ".journal")));
+  EXPECT_EQ(ReadAll(running), runningBefore) << "a recording still running was touched";
   ASSERT_TRUE(live.Finalise());
 }
 
