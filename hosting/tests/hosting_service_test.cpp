@@ -100,7 +100,9 @@ TEST_F(WithSim, LoginAcceptedThenBothListsArrive) {
   EXPECT_EQ("127.0.0.1", std::get<HostConnected>(h.Events()[0]).address);
   EXPECT_EQ(port(), std::get<HostConnected>(h.Events()[0]).port);
   for (const auto& e : h.Events())
-    if (auto* list = std::get_if<HostCameraList>(&e)) EXPECT_EQ(1u, list->cameras.size());
+    if (auto* list = std::get_if<HostCameraList>(&e)) {
+      EXPECT_EQ(1u, list->cameras.size());
+    }
   EXPECT_GE(h.poster_.Count(os::kWmHostEvent), 4) << "every event rings the main window's doorbell";
   EXPECT_EQ(1u, world_->log().Lines("hosting RequestOnlineCameraList").size());
   EXPECT_EQ(1u, world_->log().Lines("hosting RequestFileList text=ALL").size());
@@ -281,7 +283,9 @@ TEST_F(WithSim, UnknownCameraIsToldToTheUserOnlyWhenTheyAsked) {
   }
   EXPECT_EQ(1, h.Count<ChannelNotFound>());
   for (const auto& e : h.Events())
-    if (Is<ChannelNotFound>(e)) EXPECT_EQ("NO-CAM", std::get<ChannelNotFound>(e).name);
+    if (Is<ChannelNotFound>(e)) {
+      EXPECT_EQ("NO-CAM", std::get<ChannelNotFound>(e).name);
+    }
   EXPECT_EQ(0, node.registered_.load());
   h.service_.RemoveNode(&node);
 }

@@ -21,6 +21,8 @@ class LiveSound {
   LiveSound(int node_index, present::PlaybackFeeder* feeder) : node_index_(node_index), feeder_(feeder) {}
 
   MediaRing& Ring() { return ring_; }
+  // Whether the sound is played at all: without an output nothing is queued.
+  bool Heard() const { return feeder_ != nullptr; }
   // Media worker: hands the output what it takes while `go_on` holds.
   void Feed(const std::function<bool()>& go_on);
   // A new stream: the decoder's state starts afresh.

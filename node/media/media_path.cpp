@@ -69,11 +69,13 @@ void NodeMediaPath::DeliverMedia(const net::MediaData& media) {
         return;
       }
       if (media.payload_length == 0 || media.payload == nullptr) return;
-      sound_.Ring().Push(media.payload, media.payload_length, media.timestamp_ms);
+      // Without a sound output (a wall cell, a plan's link) the ring would
+      // only fill and be thrown away; the recorders take the sound here.
+      if (sound_.Heard()) sound_.Ring().Push(media.payload, media.payload_length, media.timestamp_ms);
       if (recorder_) recorder_->FeedAudio(media.payload, media.payload_length, media.timestamp_ms);
       if (motion_.Recorder()) motion_.Recorder()->OnAudio(media.payload, media.payload_length, media.timestamp_ms);
       taps_.ForEach([&](MediaTap& tap) { tap.TapAudio(media.payload, media.payload_length, media.timestamp_ms); });
-      WakeForSound();
+      if (sound_.Heard()) WakeForSound();
       return;
     default:
       return;

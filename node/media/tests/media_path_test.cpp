@@ -299,10 +299,17 @@ TEST_F(MediaPathTest, StalledWorkerLosesTheBacklogWhenTheRingOverflows) {
   path.LiveRing().CommitRead();
   EXPECT_EQ(path.Position(), 800u) << "the position follows every unit, queued or not";
 
-  // Audio follows the same rule in its 100 slots, and needs no configuration.
+  // Audio follows the same rule in its 100 slots, and needs no configuration;
+  // a path without a sound output (a wall cell) queues none to throw away.
   const std::vector<uint8_t> unit(48, 0x55);
-  for (int i = 0; i < 101; ++i) path.DeliverMedia(Media(net::kMediaAudio, unit, 64u * i));
-  EXPECT_EQ(path.AudioRing().Count(), 1);
+  FakeFeeder feeder;
+  NodeMediaPath heard(2, poster_, kParent, &sink_, &feeder);
+  for (int i = 0; i < 101; ++i) {
+    heard.DeliverMedia(Media(net::kMediaAudio, unit, 64u * i));
+    path.DeliverMedia(Media(net::kMediaAudio, unit, 64u * i));
+  }
+  EXPECT_EQ(heard.AudioRing().Count(), 1);
+  EXPECT_EQ(path.AudioRing().Count() + path.AudioRing().Discarded(), 0u) << "sound queued for no output";
 }
 
 TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
