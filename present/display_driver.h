@@ -33,10 +33,12 @@ struct LockedSurface {
   int pitch = 0;
 };
 
-// One DirectDraw object (created with DirectDrawCreateEx, cooperative level
+// A DirectDraw object (created with DirectDrawCreateEx, cooperative level
 // DDSCL_NORMAL), its primary surface and at most one working surface, the
 // off-screen surface of the window renderer or the overlay of the overlay
-// renderer. Everything is released when the driver object is destroyed.
+// renderer. The real drivers of one process share the object and the
+// primary; the working surface and the clipper are the driver's own and
+// are released when it is destroyed.
 class DisplayDriver {
  public:
   virtual ~DisplayDriver() = default;

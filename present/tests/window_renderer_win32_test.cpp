@@ -161,6 +161,38 @@ TEST(WindowRendererOnScreen, EveryPathShowsThePictureInTheWindow) {
   }
 }
 
+// The views share one DirectDraw object and primary surface: each blit
+// keeps to its own window's clipper, and the object outlives the view that
+// opened it.
+TEST(WindowRendererOnScreen, DirectDrawViewsKeepToTheirOwnWindows) {
+  const int w = kPictureW * 3 / 2, h = kPictureH * 3 / 2;
+  TestWindow under = TestWindow::InFreeCorner(w, h);
+  Win32DisplaySystem system;
+  WindowRenderer underRenderer(system);
+  underRenderer.Initialise(under.Handle(), kPictureW, kPictureH, WindowRenderer::kAllOptions);
+  ASSERT_EQ("RGB32", ModeName(underRenderer.Mode()));
+  std::vector<uint8_t> bytes = QuadrantPicture();
+  {
+    const RECT u = under.Rect();
+    TestWindow over(u.left - w / 2, u.top, w, h);  // later, so above the left half
+    WindowRenderer overRenderer(system);
+    overRenderer.Initialise(over.Handle(), kPictureW, kPictureH, WindowRenderer::kAllOptions);
+    ASSERT_EQ("RGB32", ModeName(overRenderer.Mode()));
+    overRenderer.Draw(AsPicture(bytes), nullptr, false, 0);
+    underRenderer.Draw(AsPicture(bytes), nullptr, false, 0);
+    PumpFor(200);
+    ExpectQuadrants(over.Rect(), "the window above, after the one below drew");
+    const win32::testing::ScreenPicture shot = win32::testing::CaptureScreen(u);
+    ASSERT_FALSE(shot.pixels.empty());
+    EXPECT_EQ(shot.At(w * 3 / 4, h / 4) & 0xF0F0F0u, 0x00F000u) << "the right half below is not green";
+    EXPECT_EQ(shot.At(w * 3 / 4, h * 3 / 4) & 0xF0F0F0u, 0xF0F0F0u) << "the right half below is not white";
+  }
+  PumpFor(200);
+  underRenderer.Draw(AsPicture(bytes), nullptr, false, 0);
+  PumpFor(200);
+  ExpectQuadrants(under.Rect(), "the window below, once the other view closed");
+}
+
 // What a view asks before it converts and draws a picture: nothing of a
 // window covered whole by another, or minimised, shows.
 TEST(WindowRendererOnScreen, AWindowCoveredWholeOrMinimisedDoesNotShow) {

@@ -1,8 +1,11 @@
-// DisplayDriver over IDirectDraw7: a primary surface (clipped to the window
-// for the window renderer) and one off-screen or overlay surface.
+// DisplayDriver over IDirectDraw7: the process's one DirectDraw object and
+// primary surface, and each driver's own clipper (for the window renderer)
+// and off-screen or overlay surface.
 #include <windows.h>
 #include <ddraw.h>
 #include <dwmapi.h>
+
+#include <mutex>
 
 #include "os/win32/com_ptr.h"
 #include "present/win32/win32_display.h"
@@ -18,31 +21,69 @@ T Described() {
   return value;
 }
 
+// The screen as DirectDraw sees it, shared by every driver of the process.
+// Under Wine each DirectDraw object keeps surfaces the size of the whole
+// screen, so an object per view cost tens of megabytes each and gigabytes
+// on a wall of many cells; the primary surface is the screen itself either way.
+struct SharedScreen {
+  win32::ComPtr<IDirectDraw7> dd;
+  win32::ComPtr<IDirectDrawSurface7> primary;  // made when a driver first asks
+  // Held across setting a driver's clipper on the primary and its blit (the
+  // clipper is the surface's state), and over the primary's other changes.
+  std::mutex lock;
+
+  ~SharedScreen() {
+    // The surface before the object that made it.
+    primary.Reset();
+    dd.Reset();
+  }
+};
+
+std::shared_ptr<SharedScreen> OpenSharedScreen() {
+  static std::mutex opening;
+  static std::weak_ptr<SharedScreen> open;
+  std::lock_guard<std::mutex> hold(opening);
+  if (std::shared_ptr<SharedScreen> screen = open.lock()) return screen;
+  auto screen = std::make_shared<SharedScreen>();
+  if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(screen->dd.Put()), IID_IDirectDraw7, nullptr)))
+    return nullptr;
+  // No window of its own: the object outlives whichever view opened it, and
+  // the normal level needs none.
+  if (FAILED(screen->dd->SetCooperativeLevel(nullptr, DDSCL_NORMAL))) return nullptr;
+  open = screen;
+  return screen;
+}
+
 class DirectDrawDriver : public DisplayDriver {
  public:
-  DirectDrawDriver(win32::ComPtr<IDirectDraw7> dd, HWND window) : dd_(std::move(dd)), window_(window) {}
+  DirectDrawDriver(std::shared_ptr<SharedScreen> screen, HWND window) : screen_(std::move(screen)), window_(window) {}
   ~DirectDrawDriver() override {
-    // Surfaces before the object that made them.
+    // Our surfaces before the object that made them.
     surface_.Reset();
-    primary_.Reset();
     clipper_.Reset();
-    dd_.Reset();
+    screen_.reset();
   }
 
   bool CreatePrimary(bool clipToWindow) override {
-    DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
-    desc.dwFlags = DDSD_CAPS;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (FAILED(dd_->CreateSurface(&desc, primary_.Put(), nullptr))) return false;
+    {
+      std::lock_guard<std::mutex> hold(screen_->lock);
+      if (!screen_->primary) {
+        DDSURFACEDESC2 desc = Described<DDSURFACEDESC2>();
+        desc.dwFlags = DDSD_CAPS;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        if (FAILED(screen_->dd->CreateSurface(&desc, screen_->primary.Put(), nullptr))) return false;
+      }
+      has_primary_ = true;
+    }
     if (!clipToWindow) return true;
-    if (FAILED(dd_->CreateClipper(0, clipper_.Put(), nullptr))) return false;
-    return SUCCEEDED(clipper_->SetHWnd(0, window_)) && SUCCEEDED(primary_->SetClipper(clipper_.get()));
+    if (FAILED(screen_->dd->CreateClipper(0, clipper_.Put(), nullptr))) return false;
+    return SUCCEEDED(clipper_->SetHWnd(0, window_));
   }
 
   DriverCaps Caps() override {
     DDCAPS caps = Described<DDCAPS>();
     DriverCaps result;
-    if (FAILED(dd_->GetCaps(&caps, nullptr))) return result;
+    if (FAILED(screen_->dd->GetCaps(&caps, nullptr))) return result;
     result.bltStretch = caps.dwCaps & DDCAPS_BLTSTRETCH;
     result.bltFourcc = caps.dwCaps & DDCAPS_BLTFOURCC;
     result.overlay = caps.dwCaps & DDCAPS_OVERLAY;
@@ -52,9 +93,9 @@ class DirectDrawDriver : public DisplayDriver {
 
   std::vector<uint32_t> FourCCCodes() override {
     DWORD count = 0;
-    if (FAILED(dd_->GetFourCCCodes(&count, nullptr)) || count == 0) return {};
+    if (FAILED(screen_->dd->GetFourCCCodes(&count, nullptr)) || count == 0) return {};
     std::vector<DWORD> codes(count);
-    if (FAILED(dd_->GetFourCCCodes(&count, codes.data()))) return {};
+    if (FAILED(screen_->dd->GetFourCCCodes(&count, codes.data()))) return {};
     codes.resize(count < codes.size() ? count : codes.size());
     return std::vector<uint32_t>(codes.begin(), codes.end());
   }
@@ -62,7 +103,7 @@ class DirectDrawDriver : public DisplayDriver {
   PixelFormat PrimaryFormat() override {
     DDPIXELFORMAT format = Described<DDPIXELFORMAT>();
     PixelFormat result;
-    if (!primary_ || FAILED(primary_->GetPixelFormat(&format))) return result;
+    if (!has_primary_ || FAILED(screen_->primary->GetPixelFormat(&format))) return result;
     result.rgb = format.dwFlags & DDPF_RGB;
     result.bits = format.dwRGBBitCount;
     result.red = format.dwRBitMask;
@@ -78,22 +119,23 @@ class DirectDrawDriver : public DisplayDriver {
       desc.ddsCaps.dwCaps |= DDSCAPS_VIDEOMEMORY;
       SetFourcc(&desc, fourcc);
     }
-    return SUCCEEDED(dd_->CreateSurface(&desc, surface_.Put(), nullptr));
+    return SUCCEEDED(screen_->dd->CreateSurface(&desc, surface_.Put(), nullptr));
   }
 
   bool CreateOverlay(uint32_t fourcc, int width, int height) override {
     DDSURFACEDESC2 desc = SizedDesc(width, height);
     desc.ddsCaps.dwCaps = DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY;
     SetFourcc(&desc, fourcc);
-    return SUCCEEDED(dd_->CreateSurface(&desc, surface_.Put(), nullptr));
+    return SUCCEEDED(screen_->dd->CreateSurface(&desc, surface_.Put(), nullptr));
   }
 
   bool ShowOverlay(int width, int height) override {
     DDSURFACEDESC2 mode = Described<DDSURFACEDESC2>();
-    if (FAILED(dd_->GetDisplayMode(&mode))) return false;
+    if (FAILED(screen_->dd->GetDisplayMode(&mode))) return false;
     RECT source = {0, 0, width, height};
     RECT screen = {0, 0, LONG(mode.dwWidth), LONG(mode.dwHeight)};
-    return SUCCEEDED(surface_->UpdateOverlay(&source, primary_.get(), &screen, DDOVER_SHOW, nullptr));
+    std::lock_guard<std::mutex> hold(screen_->lock);
+    return SUCCEEDED(surface_->UpdateOverlay(&source, screen_->primary.get(), &screen, DDOVER_SHOW, nullptr));
   }
 
   LockResult Lock(bool writeOnly, LockedSurface* out) override {
@@ -109,16 +151,24 @@ class DirectDrawDriver : public DisplayDriver {
   void Unlock() override { surface_->Unlock(nullptr); }
 
   void Restore() override {
-    primary_->Restore();
+    {
+      std::lock_guard<std::mutex> hold(screen_->lock);
+      screen_->primary->Restore();
+    }
     surface_->Restore();
   }
 
   bool Blt(const Rect& dest) override {
     RECT target = {dest.left, dest.top, dest.right, dest.bottom};
-    return SUCCEEDED(primary_->Blt(&target, surface_.get(), nullptr, 0, nullptr));
+    std::lock_guard<std::mutex> hold(screen_->lock);
+    // Null detaches the last driver's clipper: unclipped, as this driver's
+    // primary would have been.
+    IDirectDrawSurface7* primary = screen_->primary.get();
+    if (!primary || FAILED(primary->SetClipper(clipper_.get()))) return false;
+    return SUCCEEDED(primary->Blt(&target, surface_.get(), nullptr, 0, nullptr));
   }
 
-  bool Intact() override { return dd_ && primary_ && surface_; }
+  bool Intact() override { return screen_ && has_primary_ && screen_->primary && surface_; }
 
  private:
   static DDSURFACEDESC2 SizedDesc(int width, int height) {
@@ -135,8 +185,8 @@ class DirectDrawDriver : public DisplayDriver {
     desc->ddpfPixelFormat.dwFourCC = fourcc;
   }
 
-  win32::ComPtr<IDirectDraw7> dd_;
-  win32::ComPtr<IDirectDrawSurface7> primary_;
+  std::shared_ptr<SharedScreen> screen_;
+  bool has_primary_ = false;  // CreatePrimary succeeded
   win32::ComPtr<IDirectDrawSurface7> surface_;
   win32::ComPtr<IDirectDrawClipper> clipper_;
   HWND window_;
@@ -145,12 +195,9 @@ class DirectDrawDriver : public DisplayDriver {
 }  // namespace
 
 std::unique_ptr<DisplayDriver> Win32DisplaySystem::OpenDirectDraw(os::WindowHandle window) {
-  win32::ComPtr<IDirectDraw7> dd;
-  if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(dd.Put()), IID_IDirectDraw7, nullptr)))
-    return nullptr;
-  HWND hwnd = reinterpret_cast<HWND>(window);
-  if (FAILED(dd->SetCooperativeLevel(hwnd, DDSCL_NORMAL))) return nullptr;
-  return std::make_unique<DirectDrawDriver>(std::move(dd), hwnd);
+  std::shared_ptr<SharedScreen> screen = OpenSharedScreen();
+  if (!screen) return nullptr;
+  return std::make_unique<DirectDrawDriver>(std::move(screen), reinterpret_cast<HWND>(window));
 }
 
 Rect Win32DisplaySystem::WindowRect(os::WindowHandle window) {

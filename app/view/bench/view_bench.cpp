@@ -261,9 +261,11 @@ int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int sec
   pump_ticking(path == Path::kTheirOwn ? 10000 : 3000, nullptr);
   std::vector<uint64_t> shown0;
   std::vector<node::PictureTiming::Totals> timing0;
+  uint64_t discarded0 = 0;
   for (node::NodeMediaPath* p : owner.paths) {
     shown0.push_back(p->FramesShown());
     timing0.push_back(p->Timing().Read());
+    discarded0 += p->LiveRing().Discarded() + p->AudioRing().Discarded();
   }
   const std::map<DWORD, ThreadCpu> threads0 = ThreadTimes();
   const double cpu0 = ProcessCpuSeconds();
@@ -274,7 +276,9 @@ int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int sec
   const std::map<std::string, double> cpu_by_thread = CpuByName(threads0, ThreadTimes());
   double min_rate = 1e9, max_rate = 0, sum_rate = 0;
   node::PictureTiming::Totals timing;
+  uint64_t discarded = 0;
   for (size_t i = 0; i < owner.paths.size(); ++i) {
+    discarded += owner.paths[i]->LiveRing().Discarded() + owner.paths[i]->AudioRing().Discarded();
     const double rate = double(owner.paths[i]->FramesShown() - shown0[i]) / wall_seconds;
     min_rate = std::min(min_rate, rate);
     max_rate = std::max(max_rate, rate);
@@ -293,6 +297,8 @@ int RunWall(const std::string& grid, const std::vector<uint16_t>& ports, int sec
               100.0 * cpu / wall_seconds / cores, cores);
   std::printf("  arrival to the end of the blit: median %.1f ms, 99th percentile %.1f ms (%llu pictures)\n",
               timing.LatencyMs(0.5), timing.LatencyMs(0.99), static_cast<unsigned long long>(timing.pictures));
+  std::printf("  units discarded by the cells' rings (video and sound): %llu\n",
+              static_cast<unsigned long long>(discarded - discarded0));
   std::printf("%s", MemoryLine().c_str());
   std::printf("  cpu by thread (%% of one core):");
   for (const auto& [name, thread_seconds] : cpu_by_thread)
