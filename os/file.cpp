@@ -116,6 +116,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, uint64_
   std::FILE* file = OpenFile(path, "rb");
   if (!file) return false;
   bytes->clear();
+  // One allocation of the expected size: growing by doubling copied and
+  // first-touched twice the file, a fifth of decoding a large stream.
+  const uint64_t expected = FileSize(path);
+  if (expected <= limit) bytes->reserve(static_cast<size_t>(expected));
   uint8_t chunk[65536];
   bool ok = true;
   for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
