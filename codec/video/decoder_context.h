@@ -150,6 +150,9 @@ struct DecoderContext {
   std::vector<uint8_t> sameInBoth;
 
   alignas(16) int16_t coeffs[6][64];
+  // Coefficients of one inter block, all zero between blocks: the kernel that
+  // consumes them clears them, so no block pays for a separate clearing pass.
+  alignas(16) int16_t interBlock[64] = {};
   alignas(16) uint8_t work[384];
   alignas(16) uint8_t edge[17 * 24];  // clamped source block for far-out vectors
 

@@ -41,6 +41,13 @@ struct KernelTable {
   void (*addBlock)(uint8_t* pred, int stride, const int16_t* residual);  // slot 17
   void (*storeIntra)(uint8_t* dst, int stride, const int16_t* block);    // slot 18
   void (*postFilter)(const PostFilterArgs& args);                        // slot 19
+  // Inter residual in one go: the inverse DCT of `block`, given transposed
+  // (coefficient (row r, column c) at block[c * 8 + r]), clipped and added to
+  // the prediction at dst with saturation. Leaves `block` all zero, ready for
+  // the next one.
+  void (*idctAdd)(int16_t* block, uint8_t* dst, int stride);            // slot 20
+  // A flat residual (a block with only the DC term): value in -256..255.
+  void (*addFlat)(uint8_t* dst, int stride, int value);                 // slot 21
 };
 
 // Which kernel set the processor allows.

@@ -60,6 +60,19 @@ void AddBlockPlain(uint8_t* pred, int stride, const int16_t* residual) {
     for (int c = 0; c < 8; ++c) pred[c] = ClipPixel(pred[c] + residual[c]);
 }
 
+void IdctAddPlain(int16_t* block, uint8_t* dst, int stride) {
+  int16_t rows[64];
+  for (int i = 0; i < 64; ++i) rows[i] = block[(i & 7) * 8 + (i >> 3)];
+  IdctPlain(rows);
+  AddBlockPlain(dst, stride, rows);
+  std::memset(block, 0, 64 * sizeof(int16_t));
+}
+
+void AddFlatPlain(uint8_t* dst, int stride, int value) {
+  for (int r = 0; r < 8; ++r, dst += stride)
+    for (int c = 0; c < 8; ++c) dst[c] = ClipPixel(dst[c] + value);
+}
+
 void StoreIntraPlain(uint8_t* dst, int stride, const int16_t* block) {
   for (int r = 0; r < 8; ++r, dst += stride, block += 8)
     for (int c = 0; c < 8; ++c) dst[c] = ClipPixel(block[c]);
@@ -87,6 +100,8 @@ void InitPlainKernels(KernelTable& k) {
   k.addBlock = AddBlockPlain;
   k.storeIntra = StoreIntraPlain;
   k.postFilter = PostFilterPlain;
+  k.idctAdd = IdctAddPlain;
+  k.addFlat = AddFlatPlain;
 }
 
 void SelectKernels(KernelTable& k, const CpuFeatures& cpu) {

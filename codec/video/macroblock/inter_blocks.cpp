@@ -102,23 +102,22 @@ void PredictInterMacroblock(DecoderContext& d, int mb) {
 bool DecodeInterResidual(DecoderContext& d, int mb) {
   const MacroblockInfo& m = d.Cur()[mb];
   const Target t = PictureTarget(d, mb);
+  int16_t* blk = d.interBlock;
   for (int b = 0; b < 6; ++b) {
     if (!((m.cbp >> (5 - b)) & 1)) continue;
-    int16_t* blk = d.coeffs[b];
-    std::memset(blk, 0, 64 * sizeof(int16_t));
     const int end = ReadInterCoefficients(d, blk, m.quant);
-    if (end < 0) return false;
+    if (end < 0) {
+      std::memset(blk, 0, 64 * sizeof(int16_t));
+      return false;
+    }
+    uint8_t* dst = b < 4 ? t.y + (b & 1) * 8 + (b >> 1) * 8 * t.lumaStride : (b == 4 ? t.u : t.v);
+    const int stride = b < 4 ? t.lumaStride : t.chromaStride;
     if (end == 1) {
       // Only the DC term: the transform is flat, (DC + 4) >> 3 everywhere.
-      const int16_t v = static_cast<int16_t>(ClampInt((blk[0] + 4) >> 3, -256, 255));
-      for (int k = 0; k < 64; ++k) blk[k] = v;
+      d.k.addFlat(dst, stride, ClampInt((blk[0] + 4) >> 3, -256, 255));
+      blk[0] = 0;
     } else {
-      d.k.idct(blk);
-    }
-    if (b < 4) {
-      d.k.addBlock(t.y + (b & 1) * 8 + (b >> 1) * 8 * t.lumaStride, t.lumaStride, blk);
-    } else {
-      d.k.addBlock(b == 4 ? t.u : t.v, t.chromaStride, blk);
+      d.k.idctAdd(blk, dst, stride);
     }
   }
   return true;

@@ -5,6 +5,7 @@
 namespace codec::video {
 
 extern const uint8_t kZigzagScan[64];
+extern const uint8_t kZigzagScanTransposed[64];
 extern const uint8_t kAlternateHorizontalScan[64];
 extern const uint8_t kAlternateVerticalScan[64];
 
@@ -33,8 +34,8 @@ inline bool ReadDcDifferential(DecoderContext& d, bool luma, int* diff) {
 // Run/level events into block[scan[pos]] from pos = first on. Returns the scan
 // position after the last coefficient, or -1 on an invalid code or overrun.
 int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, bool intra);
-// The same for an inter block in zigzag order, each level already inversely
-// quantised with quant.
+// The same for an inter block in zigzag order into the transposed layout of
+// kernel slot 20, each level already inversely quantised with quant.
 int ReadInterCoefficients(DecoderContext& d, int16_t* block, int quant);
 // Puts one event's level at scan position *pos + run and moves *pos past it;
 // false when the run leads out of the block.

@@ -224,11 +224,11 @@ int ReadCoefficients(DecoderContext& d, int16_t* block, const uint8_t* scan, int
 
 int ReadInterCoefficients(DecoderContext& d, int16_t* block, int quant) {
   if (d.hc.h.reversibleVlc) {
-    const int end = ReadReversibleCoefficients(d, block, kZigzagScan, 0, false);
+    const int end = ReadReversibleCoefficients(d, block, kZigzagScanTransposed, 0, false);
     if (end >= 0) d.k.dequant(block, quant, 0);
     return end;
   }
-  return ReadEvents(d, block, kZigzagScan, 0, d.vlc->inter, Dequantise(quant));
+  return ReadEvents(d, block, kZigzagScanTransposed, 0, d.vlc->inter, Dequantise(quant));
 }
 
 }  // namespace codec::video

@@ -56,6 +56,24 @@ TEST(PlainKernels, InverseQuantisationAndHalfSampleRounding) {
   EXPECT_EQ(dst1[0], 10);  // (42 + 1) / 4
 }
 
+TEST(PlainKernels, FusedInverseDctAddTakesTheTransposedBlock) {
+  KernelTable k{};
+  InitPlainKernels(k);
+  int16_t rows[64] = {}, transposed[64] = {};
+  rows[1] = 300;  // row 0, column 1: a horizontal ramp
+  rows[16] = -90;
+  transposed[8] = 300;
+  transposed[2] = -90;
+  uint8_t a[64], b[64];
+  std::memset(a, 100, sizeof(a));
+  std::memset(b, 100, sizeof(b));
+  IdctPlain(rows);
+  k.addBlock(a, 8, rows);
+  k.idctAdd(transposed, b, 8);
+  EXPECT_EQ(std::memcmp(a, b, sizeof(a)), 0);
+  EXPECT_NE(a[0], a[7]);
+}
+
 class KernelSlots : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -146,6 +164,40 @@ TEST_F(KernelSlots, InverseDctMatchesPlainOnCodedRanges) {
     k_.plain.idct(a);
     k_.fast.idct(b);
     ASSERT_EQ(std::memcmp(a, b, sizeof(a)), 0) << (dense ? "dense" : "sparse") << " block, iteration " << it;
+  }
+}
+
+TEST_F(KernelSlots, FusedInverseDctAddMatchesPlainAndClearsTheBlock) {
+  // Blocks confined to the first four rows (the sparse path), sparse blocks
+  // anywhere, and dense ones, added to random predictions.
+  const int16_t zero[64] = {};
+  for (int it = 0; it < kIterations; ++it) {
+    int16_t a[64] = {}, b[64];
+    const int kind = it % 3;
+    for (int i = 0; i < 64; ++i) {
+      const bool upper = (i & 7) < 4;  // transposed: the row is the index's low bits
+      if (kind == 0 && (!upper || rng_() % 4)) continue;
+      if (kind == 1 && rng_() % 8) continue;
+      a[i] = int16_t(int(rng_() % 4095) - 2047);
+    }
+    std::memcpy(b, a, sizeof(a));
+    GuardedBlock pa, pb;
+    for (size_t i = 0; i < pa.bytes.size(); ++i) pa.bytes[i] = pb.bytes[i] = uint8_t(rng_());
+    k_.plain.idctAdd(a, pa.At(), GuardedBlock::kStride);
+    k_.fast.idctAdd(b, pb.At(), GuardedBlock::kStride);
+    ASSERT_EQ(pa.bytes, pb.bytes) << "kind " << kind << " iteration " << it;
+    ASSERT_EQ(std::memcmp(a, zero, sizeof(a)), 0);
+    ASSERT_EQ(std::memcmp(b, zero, sizeof(b)), 0);
+  }
+}
+
+TEST_F(KernelSlots, FlatAddMatchesPlainAtTheEnds) {
+  for (int value : {-256, -255, -1, 0, 1, 254, 255}) {
+    GuardedBlock a, b;
+    for (size_t i = 0; i < a.bytes.size(); ++i) a.bytes[i] = b.bytes[i] = uint8_t(rng_());
+    k_.plain.addFlat(a.At(), GuardedBlock::kStride, value);
+    k_.fast.addFlat(b.At(), GuardedBlock::kStride, value);
+    ASSERT_EQ(a.bytes, b.bytes) << "value " << value;
   }
 }
 

@@ -102,30 +102,64 @@ inline __attribute__((always_inline)) void Butterflies(const __m128i v[8], const
 // Keeps the low 16 bits of each 32-bit lane as the plain code's int16 store does.
 inline __m128i Wrap16(__m128i v) { return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16); }
 
-void IdctSse2(int16_t* block) {
-  __m128i r[8];
-  for (int i = 0; i < 8; ++i) r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
-  Transpose(r);  // r[k]: coefficient k of every row
+// True when lanes 4-7 of every r[k] are zero: the lower half of the block's
+// rows is empty, as in most inter blocks, and its row pass gives zeros.
+inline bool LowerRowsZero(const __m128i r[8]) {
+  __m128i any = _mm_or_si128(_mm_or_si128(r[0], r[1]), _mm_or_si128(r[2], r[3]));
+  any = _mm_or_si128(any, _mm_or_si128(_mm_or_si128(r[4], r[5]), _mm_or_si128(r[6], r[7])));
+  return (_mm_movemask_epi8(_mm_cmpeq_epi16(any, _mm_setzero_si128())) & 0xFF00) == 0xFF00;
+}
+
+// Both passes: r[k] holds coefficient k of every row on entry and output row
+// k, clipped to -256..255, on return.
+inline __attribute__((always_inline)) void Transform(__m128i r[8]) {
   const Pass rows{2048, 128, false, 8};
   __m128i lo[8], hi[8];
   Butterflies<false>(r, rows, lo);
-  Butterflies<true>(r, rows, hi);
-  for (int k = 0; k < 8; ++k) r[k] = _mm_packs_epi32(Wrap16(lo[k]), Wrap16(hi[k]));
+  if (LowerRowsZero(r)) {
+    for (int k = 0; k < 8; ++k) r[k] = _mm_packs_epi32(Wrap16(lo[k]), _mm_setzero_si128());
+  } else {
+    Butterflies<true>(r, rows, hi);
+    for (int k = 0; k < 8; ++k) r[k] = _mm_packs_epi32(Wrap16(lo[k]), Wrap16(hi[k]));
+  }
   Transpose(r);  // r[k]: row k of the intermediate block
   const Pass cols{256, 8192, true, 14};
   Butterflies<false>(r, cols, lo);
   Butterflies<true>(r, cols, hi);
   const __m128i low = _mm_set1_epi16(-256), high = _mm_set1_epi16(255);
-  for (int k = 0; k < 8; ++k) {
-    __m128i v = _mm_packs_epi32(lo[k], hi[k]);
-    v = _mm_min_epi16(_mm_max_epi16(v, low), high);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), v);
+  for (int k = 0; k < 8; ++k) r[k] = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(lo[k], hi[k]), low), high);
+}
+
+void IdctSse2(int16_t* block) {
+  __m128i r[8];
+  for (int i = 0; i < 8; ++i) r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
+  Transpose(r);  // r[k]: coefficient k of every row
+  Transform(r);
+  for (int k = 0; k < 8; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), r[k]);
+}
+
+// The transposed block loads straight into the row pass's order.
+void IdctAddSse2(int16_t* block, uint8_t* dst, int stride) {
+  __m128i r[8];
+  const __m128i z = _mm_setzero_si128();
+  for (int i = 0; i < 8; ++i) {
+    r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), z);
+  }
+  Transform(r);
+  for (int k = 0; k < 8; ++k, dst += stride) {
+    __m128i p = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst)), z);
+    __m128i v = _mm_adds_epi16(p, r[k]);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
   }
 }
 
 }  // namespace
 
-void InitSse2Idct(KernelTable& k) { k.idct = IdctSse2; }
+void InitSse2Idct(KernelTable& k) {
+  k.idct = IdctSse2;
+  k.idctAdd = IdctAddSse2;
+}
 
 }  // namespace codec::video
 

@@ -120,6 +120,17 @@ void AddBlockSse2(uint8_t* pred, int stride, const int16_t* residual) {
   }
 }
 
+// Saturating byte arithmetic is exactly the clipped sum.
+void AddFlatSse2(uint8_t* dst, int stride, int value) {
+  const __m128i up = _mm_set1_epi8(static_cast<char>(value > 0 ? value : 0));
+  // -256 takes every sample to 0 as -255 does, and 256 would not fit a byte.
+  const __m128i down = _mm_set1_epi8(static_cast<char>(value < 0 ? (value < -255 ? 255 : -value) : 0));
+  for (int r = 0; r < 8; ++r, dst += stride) {
+    __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_subs_epu8(_mm_adds_epu8(p, up), down));
+  }
+}
+
 void StoreIntraSse2(uint8_t* dst, int stride, const int16_t* block) {
   for (int r = 0; r < 8; ++r, dst += stride, block += 8) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
@@ -172,6 +183,7 @@ void InitSse2Kernels(KernelTable& k) {
   k.addBlock = AddBlockSse2;
   k.storeIntra = StoreIntraSse2;
   k.postFilter = PostFilterSse2;
+  k.addFlat = AddFlatSse2;
 }
 
 }  // namespace codec::video
