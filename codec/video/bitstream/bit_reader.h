@@ -45,6 +45,11 @@ class BitReader {
     cache_ <<= n;
     bits_ -= n;
   }
+  // Skip without the refill test: n is at most the count of the last Show.
+  void SkipShown(int n) {
+    cache_ <<= n;
+    bits_ -= n;
+  }
   uint32_t Get(int n) {
     uint32_t v = Show(n);
     cache_ <<= n;

@@ -138,17 +138,21 @@ namespace {
 // What an event's level becomes in the block: the level itself, or for inter
 // blocks at once its inverse quantisation (the rule of the plain slot 1),
 // which spares a second pass over all 64 coefficients.
+// FromTable takes a table code's magnitude (1..31) and its sign as 0 or -1,
+// and applies the sign without a branch, which the processor cannot foresee.
 struct KeepLevel {
   int operator()(int level) const { return level; }
+  int FromTable(int magnitude, int sign) const { return (magnitude ^ sign) - sign; }
 };
 struct Dequantise {
   int mul, add;
   explicit Dequantise(int quant) : mul(2 * quant), add((quant & 1) ? quant : quant - 1) {}
-  // Without a branch on the sign, which the processor cannot foresee.
   int operator()(int level) const {
     const int sign = level >> 31;  // 0 or -1
     return ClampInt(level * mul + ((add ^ sign) - sign), -2048, 2047);
   }
+  // 31 * 62 + 31 stays inside 2047: a table code needs no clipping.
+  int FromTable(int magnitude, int sign) const { return ((magnitude * mul + add) ^ sign) - sign; }
 };
 
 // One event of an escape code, after the escape word: false on an invalid code.
@@ -197,19 +201,22 @@ int ReadEvents(DecoderContext& d, int16_t* block, const uint8_t* scan, int first
     // The code and its sign bit in one look: codes are at most 12 bits.
     const uint32_t bits = br.Show(TcoefTable::kBits + 1);
     const TcoefEntry e = t.entries[bits >> 1];
-    int last, run, level;
+    int last, run, value;
     if (e.Level()) {
       const int len = e.Len();
       last = e.Last();
       run = e.Run();
-      level = (bits >> (TcoefTable::kBits - len)) & 1 ? -e.Level() : e.Level();
-      br.Skip(len + 1);
+      const int sign = -static_cast<int>((bits >> (TcoefTable::kBits - len)) & 1);
+      value = place.FromTable(e.Level(), sign);
+      br.SkipShown(len + 1);
     } else {
       if (!e.Len()) return -1;
       br.Skip(e.Len());
+      int level;
       if (!ReadEscapedEvent(br, t, shortHeader, &last, &run, &level)) return -1;
+      value = place(level);
     }
-    if (!PlaceEvent(block, scan, &pos, run, place(level))) return -1;
+    if (!PlaceEvent(block, scan, &pos, run, value)) return -1;
     if (last) return pos;
   }
 }
