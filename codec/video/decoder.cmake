@@ -2,7 +2,6 @@
 set(video_decoder_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(halyard_video_decoder STATIC
   ${video_decoder_dir}/video_decoder.cpp
-  ${video_decoder_dir}/bitstream/bit_reader.cpp
   ${video_decoder_dir}/bitstream/vlc_tables.cpp
   ${video_decoder_dir}/bitstream/rvlc_table.cpp
   ${video_decoder_dir}/headers/stream_headers.cpp

@@ -23,21 +23,7 @@ class BitReader {
 
   // n is 1..32.
   uint32_t Show(int n) {
-    if (bits_ < n) {
-      // Common case inline: eight whole bytes of the unit are left.
-      if (pos_ + 8 <= length_) {
-        const uint8_t* p = data_ + pos_;
-        uint64_t w;
-        __builtin_memcpy(&w, p, 8);
-        w = __builtin_bswap64(w);
-        cache_ |= w >> bits_;
-        int bytes = (64 - bits_) >> 3;
-        pos_ += static_cast<size_t>(bytes);
-        bits_ += bytes * 8;
-      } else {
-        Refill();
-      }
-    }
+    if (bits_ < n) Refill();
     return static_cast<uint32_t>(cache_ >> (64 - n));
   }
   void Skip(int n) {
@@ -94,8 +80,26 @@ class BitReader {
     return 0;
   }
   // Tops the register up to at least 57 valid bits; near the end of the unit
-  // it feeds the remaining bytes and the padding one by one.
-  void Refill();
+  // it feeds the remaining bytes and the padding one by one. Inline, so that a
+  // reader copied into a local keeps its state in registers.
+  void Refill() {
+    if (pos_ + 8 <= length_) {
+      uint64_t w;
+      __builtin_memcpy(&w, data_ + pos_, 8);
+      cache_ |= __builtin_bswap64(w) >> bits_;
+      int bytes = (64 - bits_) >> 3;
+      pos_ += static_cast<size_t>(bytes);
+      bits_ += bytes * 8;
+      return;
+    }
+    // Near the end: byte by byte, clearing what lies below the valid bits first.
+    cache_ = bits_ ? (cache_ & (~uint64_t(0) << (64 - bits_))) : 0;
+    while (bits_ <= 56) {
+      cache_ |= uint64_t(ByteAt(pos_)) << (56 - bits_);
+      ++pos_;
+      bits_ += 8;
+    }
+  }
 
   const uint8_t* data_ = nullptr;
   size_t length_ = 0;

@@ -156,7 +156,7 @@ struct Dequantise {
 };
 
 // One event of an escape code, after the escape word: false on an invalid code.
-bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool short_header, int* last, int* run, int* level) {
+inline bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool short_header, int* last, int* run, int* level) {
   if (short_header) {
     *last = static_cast<int>(br.Get1());
     *run = static_cast<int>(br.Get(6));
@@ -192,10 +192,8 @@ bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool short_header, int
 }
 
 template <typename Place>
-int ReadEvents(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, const TcoefTable& t,
-               Place place) {
-  BitReader& br = d.hc.br;
-  const bool shortHeader = d.hc.h.shortVideoHeader;
+int ReadEventsWith(BitReader& br, bool shortHeader, int16_t* block, const uint8_t* scan, int first,
+                   const TcoefTable& t, Place place) {
   int pos = first;
   for (;;) {
     // The code and its sign bit in one look: codes are at most 12 bits.
@@ -219,6 +217,17 @@ int ReadEvents(DecoderContext& d, int16_t* block, const uint8_t* scan, int first
     if (!PlaceEvent(block, scan, &pos, run, value)) return -1;
     if (last) return pos;
   }
+}
+
+// The reader works on a local copy, which the compiler keeps in registers
+// instead of storing and reloading the context's after every event.
+template <typename Place>
+int ReadEvents(DecoderContext& d, int16_t* block, const uint8_t* scan, int first, const TcoefTable& t,
+               Place place) {
+  BitReader br = d.hc.br;
+  const int end = ReadEventsWith(br, d.hc.h.shortVideoHeader, block, scan, first, t, place);
+  d.hc.br = br;
+  return end;
 }
 
 }  // namespace
