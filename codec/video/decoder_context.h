@@ -148,6 +148,14 @@ struct DecoderContext {
   // The current buffer holds the picture before the reference, so a
   // macroblock left uncoded twice in a row (most of a still scene) needs no copy.
   std::vector<uint8_t> sameInBoth;
+  // Column and row of every macroblock: the macroblock code looks them up
+  // instead of dividing by the picture width several times per macroblock.
+  struct MbPlace {
+    uint16_t column, row;
+  };
+  std::vector<MbPlace> mbPlace;
+  int MbX(int mb) const { return mbPlace[mb].column; }
+  int MbY(int mb) const { return mbPlace[mb].row; }
 
   alignas(16) int16_t coeffs[6][64];
   // Coefficients of one inter block, all zero between blocks: the kernel that

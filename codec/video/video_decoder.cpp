@@ -49,6 +49,9 @@ bool SetupGeometry(DecoderContext& d, int w, int h) {
     d.mbQuant.assign(size_t(d.mbCount), 0);
     d.partitionDc.assign(size_t(d.mbCount) * 6, 0);
     d.sameInBoth.assign(size_t(d.mbCount), 0);
+    d.mbPlace.resize(size_t(d.mbCount));
+    for (int mb = 0; mb < d.mbCount; ++mb)
+      d.mbPlace[mb] = {static_cast<uint16_t>(mb % d.mbWidth), static_cast<uint16_t>(mb / d.mbWidth)};
   }
   d.cur = 0;
   d.hc.mbCount = d.mbCount;
@@ -63,6 +66,7 @@ void FreeGeometry(DecoderContext& d) {
   std::vector<uint8_t>().swap(d.mbQuant);
   std::vector<int16_t>().swap(d.partitionDc);
   std::vector<uint8_t>().swap(d.sameInBoth);
+  std::vector<DecoderContext::MbPlace>().swap(d.mbPlace);
   d.width = d.height = d.mbCount = 0;
 }
 

@@ -52,14 +52,14 @@ struct Target {
 };
 
 Target PictureTarget(DecoderContext& d, int mb) {
-  const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
+  const int x = d.MbX(mb) * 16, y = d.MbY(mb) * 16;
   return {d.Y(d.cur) + y * d.lumaStride + x, d.U(d.cur) + (y / 2) * d.chromaStride + x / 2,
           d.V(d.cur) + (y / 2) * d.chromaStride + x / 2, d.lumaStride, d.chromaStride};
 }
 
 void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool four_vectors, const Target& t) {
   const int ref = 1 - d.cur;
-  const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
+  const int x = d.MbX(mb) * 16, y = d.MbY(mb) * 16;
   const uint8_t* luma = d.Y(ref);
   int cmx, cmy;
   if (four_vectors) {
@@ -87,7 +87,7 @@ void PredictWith(DecoderContext& d, int mb, const MacroblockInfo& m, bool four_v
 
 void WriteMacroblock(DecoderContext& d, int mb) {
   d.sameInBoth[mb] = 0;
-  const int x = (mb % d.mbWidth) * 16, y = (mb / d.mbWidth) * 16;
+  const int x = d.MbX(mb) * 16, y = d.MbY(mb) * 16;
   d.k.writeMacroblock(d.work, d.Y(d.cur) + y * d.lumaStride + x,
                       d.U(d.cur) + (y / 2) * d.chromaStride + x / 2,
                       d.V(d.cur) + (y / 2) * d.chromaStride + x / 2, d.lumaStride, d.chromaStride);

@@ -66,7 +66,7 @@ void AcPredict(int16_t* blk, const Neighbour& p, bool from_above, int quant) {
 
 bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dc_diffs) {
   MacroblockInfo& m = d.Cur()[mb];
-  const int mbx = mb % d.mbWidth, mby = mb / d.mbWidth;
+  const int mbx = d.MbX(mb), mby = d.MbY(mb);
   auto neighbour = [&](int dx, int dy) -> const MacroblockInfo* {
     int x = mbx + dx, y = mby + dy;
     if (x < 0 || y < 0) return nullptr;

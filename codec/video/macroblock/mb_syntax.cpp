@@ -38,12 +38,10 @@ bool UsesIntraDcVlc(const DecoderContext& d) {
 
 namespace {
 
-bool ReadMvComponent(DecoderContext& d, int pred, int* out) {
-  BitReader& br = d.hc.br;
-  const VlcEntry& e = d.vlc->mvd[br.Show(VlcTables::kMvdBits)];
+inline bool ReadMvComponent(BitReader& br, const VlcEntry* mvd, int fcode, int pred, int* out) {
+  const VlcEntry& e = mvd[br.Show(VlcTables::kMvdBits)];
   if (!e.len) return false;
   br.Skip(e.len);
-  const int fcode = d.hc.h.fcode;
   const int f = 1 << (fcode - 1);
   int diff = e.value;
   if (diff) {
@@ -76,7 +74,7 @@ inline int Median(int a, int b, int c) {
 }
 
 void PredictVector(DecoderContext& d, int mb, int block, int* px, int* py) {
-  const int mbx = mb % d.mbWidth, mby = mb / d.mbWidth;
+  const int mbx = d.MbX(mb), mby = d.MbY(mb);
   int vx[3], vy[3];
   bool valid[3];
   int invalid = 0;
@@ -113,13 +111,19 @@ void PredictVector(DecoderContext& d, int mb, int block, int* px, int* py) {
 
 }  // namespace
 
+// With a local copy of the bit reader, which stays in registers.
 bool ReadMotionVectors(DecoderContext& d, int mb) {
   MacroblockInfo& m = d.Cur()[mb];
   const int count = m.mbType == kMbInter4V ? 4 : 1;
+  const VlcEntry* mvd = d.vlc->mvd;
+  const int fcode = d.hc.h.fcode;
+  BitReader br = d.hc.br;
+  bool ok = true;
   for (int b = 0; b < count; ++b) {
     int px = 0, py = 0, x = 0, y = 0;
     PredictVector(d, mb, b, &px, &py);
-    if (!ReadMvComponent(d, px, &x) || !ReadMvComponent(d, py, &y)) return false;
+    ok = ReadMvComponent(br, mvd, fcode, px, &x) && ReadMvComponent(br, mvd, fcode, py, &y);
+    if (!ok) break;
     if (count == 1) {
       for (int i = 0; i < 4; ++i) {
         m.mvx[i] = static_cast<int16_t>(x);
@@ -130,7 +134,8 @@ bool ReadMotionVectors(DecoderContext& d, int mb) {
       m.mvy[b] = static_cast<int16_t>(y);
     }
   }
-  return true;
+  d.hc.br = br;
+  return ok;
 }
 
 namespace {
@@ -192,7 +197,7 @@ inline bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool short_head
 }
 
 template <typename Place>
-int ReadEventsWith(BitReader& br, bool shortHeader, int16_t* block, const uint8_t* scan, int first,
+int ReadEventsWith(BitReader& br, bool short_header, int16_t* block, const uint8_t* scan, int first,
                    const TcoefTable& t, Place place) {
   int pos = first;
   for (;;) {
@@ -211,7 +216,7 @@ int ReadEventsWith(BitReader& br, bool shortHeader, int16_t* block, const uint8_
       if (!e.Len()) return -1;
       br.Skip(e.Len());
       int level;
-      if (!ReadEscapedEvent(br, t, shortHeader, &last, &run, &level)) return -1;
+      if (!ReadEscapedEvent(br, t, short_header, &last, &run, &level)) return -1;
       value = place(level);
     }
     if (!PlaceEvent(block, scan, &pos, run, value)) return -1;
