@@ -168,17 +168,21 @@ TEST_F(KernelSlots, InverseDctMatchesPlainOnCodedRanges) {
 }
 
 TEST_F(KernelSlots, FusedInverseDctAddMatchesPlainAndClearsTheBlock) {
-  // Blocks confined to the first four rows (the sparse path), sparse blocks
-  // anywhere, and dense ones, added to random predictions.
+  // Blocks confined to the first four rows, to the first row or to the first
+  // column (the short paths), sparse blocks anywhere and dense ones, of coded
+  // values or (every other round) of any, added to random predictions.
   const int16_t zero[64] = {};
   for (int it = 0; it < kIterations; ++it) {
     int16_t a[64] = {}, b[64];
-    const int kind = it % 3;
+    const int kind = it % 5;
+    const bool anyValue = it % 10 >= 5;
     for (int i = 0; i < 64; ++i) {
-      const bool upper = (i & 7) < 4;  // transposed: the row is the index's low bits
-      if (kind == 0 && (!upper || rng_() % 4)) continue;
-      if (kind == 1 && rng_() % 8) continue;
-      a[i] = int16_t(int(rng_() % 4095) - 2047);
+      const int row = i & 7, column = i >> 3;  // transposed layout
+      if (kind == 0 && (row >= 4 || rng_() % 4)) continue;
+      if (kind == 1 && row) continue;
+      if (kind == 2 && column) continue;
+      if (kind == 3 && rng_() % 8) continue;
+      a[i] = int16_t(anyValue ? int(rng_() % 65536) - 32768 : int(rng_() % 4095) - 2047);
     }
     std::memcpy(b, a, sizeof(a));
     GuardedBlock pa, pb;

@@ -138,6 +138,54 @@ void IdctSse2(int16_t* block) {
   for (int k = 0; k < 8; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), r[k]);
 }
 
+// Adds the residual rows res(k) to the eight rows of prediction at dst.
+template <typename Rows>
+inline __attribute__((always_inline)) void AddRows(uint8_t* dst, int stride, Rows res) {
+  const __m128i z = _mm_setzero_si128();
+  for (int k = 0; k < 8; ++k, dst += stride) {
+    __m128i p = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst)), z);
+    __m128i v = _mm_adds_epi16(p, res(k));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
+  }
+}
+
+inline __m128i ClipResidual(__m128i v) {
+  return _mm_min_epi16(_mm_max_epi16(v, _mm_set1_epi16(-256)), _mm_set1_epi16(255));
+}
+
+// Only the first row of coefficients (lane 0 of each r[k]): every column of
+// the intermediate block holds one value, so each output row is the same,
+// (m + 32) >> 6 of the first intermediate row m.
+void AddFirstRowOnly(const __m128i r[8], uint8_t* dst, int stride) {
+  __m128i lo[8];
+  Butterflies<false>(r, Pass{2048, 128, false, 8}, lo);
+  const __m128i m03 = _mm_unpacklo_epi64(_mm_unpacklo_epi32(lo[0], lo[1]), _mm_unpacklo_epi32(lo[2], lo[3]));
+  const __m128i m47 = _mm_unpacklo_epi64(_mm_unpacklo_epi32(lo[4], lo[5]), _mm_unpacklo_epi32(lo[6], lo[7]));
+  const __m128i r32 = _mm_set1_epi32(32);
+  const __m128i row = ClipResidual(_mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(Wrap16(m03), r32), 6),
+                                                   _mm_srai_epi32(_mm_add_epi32(Wrap16(m47), r32), 6)));
+  AddRows(dst, stride, [&](int) { return row; });
+}
+
+// Coefficient k of the first column (lane k of r0) everywhere in a register.
+template <int kLane>
+inline __m128i Broadcast16(__m128i v) {
+  const __m128i half = kLane < 4 ? _mm_shufflelo_epi16(v, kLane * 0x55) : _mm_shufflehi_epi16(v, (kLane - 4) * 0x55);
+  return kLane < 4 ? _mm_unpacklo_epi64(half, half) : _mm_unpackhi_epi64(half, half);
+}
+
+// Only the first column of coefficients (r0): each intermediate row is 8 times
+// its first coefficient (wrapping in 16 bits as the plain store does) in every
+// column, so the columns are alike and one half of the column pass serves all.
+void AddFirstColumnOnly(__m128i r0, uint8_t* dst, int stride) {
+  const __m128i m = _mm_slli_epi16(r0, 3);
+  const __m128i v[8] = {Broadcast16<0>(m), Broadcast16<1>(m), Broadcast16<2>(m), Broadcast16<3>(m),
+                        Broadcast16<4>(m), Broadcast16<5>(m), Broadcast16<6>(m), Broadcast16<7>(m)};
+  __m128i lo[8];
+  Butterflies<false>(v, Pass{256, 8192, true, 14}, lo);
+  AddRows(dst, stride, [&](int k) { return ClipResidual(_mm_packs_epi32(lo[k], lo[k])); });
+}
+
 // The transposed block loads straight into the row pass's order.
 void IdctAddSse2(int16_t* block, uint8_t* dst, int stride) {
   __m128i r[8];
@@ -146,12 +194,13 @@ void IdctAddSse2(int16_t* block, uint8_t* dst, int stride) {
     r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), z);
   }
+  __m128i rest = _mm_or_si128(_mm_or_si128(r[1], r[2]), _mm_or_si128(r[3], r[4]));
+  rest = _mm_or_si128(rest, _mm_or_si128(_mm_or_si128(r[5], r[6]), r[7]));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi16(rest, z)) == 0xFFFF) return AddFirstColumnOnly(r[0], dst, stride);
+  if ((_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_or_si128(rest, r[0]), z)) & 0xFFFC) == 0xFFFC)
+    return AddFirstRowOnly(r, dst, stride);
   Transform(r);
-  for (int k = 0; k < 8; ++k, dst += stride) {
-    __m128i p = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst)), z);
-    __m128i v = _mm_adds_epi16(p, r[k]);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
-  }
+  AddRows(dst, stride, [&](int k) { return r[k]; });
 }
 
 }  // namespace
