@@ -176,12 +176,20 @@ bool BuildVlcLookup(const VlcCode* codes, int count, int bits, VlcEntry* out) {
 
 namespace {
 
+TcoefEntry MakeEntry(const RvlcTable&, int len, uint8_t last, uint8_t run, uint8_t level) {
+  return TcoefEntry::Make(len, last, run, level);
+}
+
+TcoefCodeEntry MakeEntry(const TcoefTable&, int len, uint8_t last, uint8_t run, uint8_t level) {
+  return {static_cast<uint8_t>(level ? len + 1 : len), last, run, level};
+}
+
 template <typename Table>
 void Place(Table& t, const char* bits, uint8_t last, uint8_t run, uint8_t level) {
   int len = CodeLength(bits);
   uint32_t first = CodeValue(bits) << (Table::kBits - len);
   for (uint32_t k = 0; k < (1u << (Table::kBits - len)); ++k) {
-    t.entries[first + k] = TcoefEntry::Make(len, last, run, level);
+    t.entries[first + k] = MakeEntry(t, len, last, run, level);
   }
 }
 

@@ -70,9 +70,19 @@ struct TcoefEntry {
   int Level() const { return bits & 31; }
 };
 
+// An entry of the ordinary coefficient tables, a byte a field: reading an
+// event waits on the load of `taken` before it can shift the next code in, so
+// it needs no unpacking or adding there.
+struct TcoefCodeEntry {
+  uint8_t taken;  // bits of the code and its sign; of the escape code, its own length; 0 invalid
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;  // 0 for the escape
+};
+
 struct TcoefTable {
   static constexpr int kBits = 12;
-  TcoefEntry entries[1 << kBits];
+  TcoefCodeEntry entries[1 << kBits];
   uint8_t maxLevel[2][64];  // LMAX by last, run
   uint8_t maxRun[2][32];    // RMAX by last, level (0 if no code)
 };

@@ -172,12 +172,12 @@ inline bool ReadEscapedEvent(BitReader& br, const TcoefTable& t, bool short_head
     // Escape types 1 (0) and 2 (10): a second code whose level or run is offset.
     bool levelOffset = br.Get1() == 0;
     if (!levelOffset) br.Skip(1);
-    const TcoefEntry* e2 = &t.entries[br.Show(TcoefTable::kBits)];
-    if (!e2->Len() || !e2->Level()) return false;
-    br.Skip(e2->Len());
-    *last = e2->Last();
-    *run = e2->Run();
-    *level = e2->Level();
+    const TcoefCodeEntry& e2 = t.entries[br.Show(TcoefTable::kBits)];
+    if (!e2.level) return false;
+    br.Skip(e2.taken - 1);  // the sign is read below
+    *last = e2.last;
+    *run = e2.run;
+    *level = e2.level;
     if (levelOffset) {
       *level += t.maxLevel[*last][*run];
     } else {
@@ -203,18 +203,17 @@ int ReadEventsWith(BitReader& br, bool short_header, int16_t* block, const uint8
   for (;;) {
     // The code and its sign bit in one look: codes are at most 12 bits.
     const uint32_t bits = br.Show(TcoefTable::kBits + 1);
-    const TcoefEntry e = t.entries[bits >> 1];
+    const TcoefCodeEntry e = t.entries[bits >> 1];
     int last, run, value;
-    if (e.Level()) {
-      const int len = e.Len();
-      last = e.Last();
-      run = e.Run();
-      const int sign = -static_cast<int>((bits >> (TcoefTable::kBits - len)) & 1);
-      value = place.FromTable(e.Level(), sign);
-      br.SkipShown(len + 1);
+    if (e.level) {
+      last = e.last;
+      run = e.run;
+      const int sign = -static_cast<int>((bits >> (TcoefTable::kBits + 1 - e.taken)) & 1);
+      value = place.FromTable(e.level, sign);
+      br.SkipShown(e.taken);
     } else {
-      if (!e.Len()) return -1;
-      br.Skip(e.Len());
+      if (!e.taken) return -1;
+      br.Skip(e.taken);
       int level;
       if (!ReadEscapedEvent(br, t, short_header, &last, &run, &level)) return -1;
       value = place(level);
