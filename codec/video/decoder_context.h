@@ -157,7 +157,8 @@ struct DecoderContext {
   int MbX(int mb) const { return mbPlace[mb].column; }
   int MbY(int mb) const { return mbPlace[mb].row; }
 
-  alignas(16) int16_t coeffs[6][64];
+  // Intra coefficients, all zero between blocks as interBlock below.
+  alignas(16) int16_t coeffs[6][64] = {};
   // Coefficients of one inter block, all zero between blocks: the kernel that
   // consumes them clears them, so no block pays for a separate clearing pass.
   alignas(16) int16_t interBlock[64] = {};

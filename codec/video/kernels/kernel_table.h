@@ -48,6 +48,9 @@ struct KernelTable {
   void (*idctAdd)(int16_t* block, uint8_t* dst, int stride);            // slot 20
   // A flat residual (a block with only the DC term): value in -256..255.
   void (*addFlat)(uint8_t* dst, int stride, int value);                 // slot 21
+  // The intra counterpart of slot 20: the inverse DCT of `block` (rows in
+  // order) clipped to 0..255 and stored at dst. Leaves `block` all zero.
+  void (*idctPut)(int16_t* block, uint8_t* dst, int stride);            // slot 22
 };
 
 // Which kernel set the processor allows.

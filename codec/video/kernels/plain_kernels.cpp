@@ -78,6 +78,12 @@ void StoreIntraPlain(uint8_t* dst, int stride, const int16_t* block) {
     for (int c = 0; c < 8; ++c) dst[c] = ClipPixel(block[c]);
 }
 
+void IdctPutPlain(int16_t* block, uint8_t* dst, int stride) {
+  IdctPlain(block);
+  StoreIntraPlain(dst, stride, block);
+  std::memset(block, 0, 64 * sizeof(int16_t));
+}
+
 template <int N>
 void FillPredict(PredictFn* p) {
   p[kPredCopy] = Copy<N>;
@@ -102,6 +108,7 @@ void InitPlainKernels(KernelTable& k) {
   k.postFilter = PostFilterPlain;
   k.idctAdd = IdctAddPlain;
   k.addFlat = AddFlatPlain;
+  k.idctPut = IdctPutPlain;
 }
 
 void SelectKernels(KernelTable& k, const CpuFeatures& cpu) {

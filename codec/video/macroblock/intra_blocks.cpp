@@ -26,6 +26,13 @@ inline int RoundDiv(int a, int b) { return a >= 0 ? (a + b / 2) / b : -((-a + b 
 
 inline int16_t Clip2048(int v) { return static_cast<int16_t>(ClampInt(v, -2048, 2047)); }
 
+// The coefficient blocks stay all zero between blocks (slot 22 clears them);
+// a block that stops half read is cleared here.
+bool ClearAfterError(int16_t* blk) {
+  std::memset(blk, 0, 64 * sizeof(int16_t));
+  return false;
+}
+
 void FillBlock(uint8_t* dst, int stride, uint8_t value) {
   for (int r = 0; r < 8; ++r) std::memset(dst + r * stride, value, 8);
 }
@@ -123,11 +130,10 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dc_diffs) {
       FillBlock(dst, stride, static_cast<uint8_t>(ClampInt((dc + 4) >> 3, 0, 255)));
       continue;
     }
-    std::memset(blk, 0, 64 * sizeof(int16_t));
     const uint8_t* scan = !m.acPred ? kZigzagScan
                                     : (fromAbove ? kAlternateHorizontalScan : kAlternateVerticalScan);
     int end = 0;
-    if (coded && (end = ReadCoefficients(d, blk, scan, first, true)) < 0) return false;
+    if (coded && (end = ReadCoefficients(d, blk, scan, first, true)) < 0) return ClearAfterError(blk);
     if (!m.useIntraDcVlc) {
       diff = blk[0];
       blk[0] = 0;
@@ -148,12 +154,11 @@ bool DecodeIntraMacroblock(DecoderContext& d, int mb, const int16_t* dc_diffs) {
     if (hasAc) {
       d.k.dequant(blk, q, 1);
       blk[0] = dc;
-      d.k.idct(blk);
+      d.k.idctPut(blk, dst, stride);
     } else {
-      int16_t v = static_cast<int16_t>(ClampInt((dc + 4) >> 3, -256, 255));
-      for (int k = 0; k < 64; ++k) blk[k] = v;
+      // Nothing but the DC is left in the block, and that was never stored.
+      FillBlock(dst, stride, static_cast<uint8_t>(ClampInt((dc + 4) >> 3, 0, 255)));
     }
-    d.k.storeIntra(dst, stride, blk);
   }
   return true;
 }
@@ -163,13 +168,12 @@ bool DecodeShortIntraMacroblock(DecoderContext& d, int mb) {
   BitReader& br = d.hc.br;
   for (int b = 0; b < 6; ++b) {
     int16_t* blk = d.coeffs[b];
-    std::memset(blk, 0, 64 * sizeof(int16_t));
     int dcCode = static_cast<int>(br.Get(8));
     const int dc = (dcCode == 255 ? 128 : dcCode) * 8;
     bool hasAc = false;
     if ((m.cbp >> (5 - b)) & 1) {
       int end = ReadCoefficients(d, blk, kZigzagScan, 1, true);
-      if (end < 0) return false;
+      if (end < 0) return ClearAfterError(blk);
       hasAc = end > 1;
     }
     m.pred[b].dc = static_cast<int16_t>(dc);
@@ -178,12 +182,10 @@ bool DecodeShortIntraMacroblock(DecoderContext& d, int mb) {
     if (hasAc) {
       d.k.dequant(blk, m.quant, 1);
       blk[0] = static_cast<int16_t>(dc);
-      d.k.idct(blk);
+      d.k.idctPut(blk, dst, stride);
     } else {
-      int16_t v = static_cast<int16_t>(ClampInt((dc + 4) >> 3, -256, 255));
-      for (int k = 0; k < 64; ++k) blk[k] = v;
+      FillBlock(dst, stride, static_cast<uint8_t>(ClampInt((dc + 4) >> 3, 0, 255)));
     }
-    d.k.storeIntra(dst, stride, blk);
   }
   return true;
 }

@@ -195,6 +195,25 @@ TEST_F(KernelSlots, FusedInverseDctAddMatchesPlainAndClearsTheBlock) {
   }
 }
 
+TEST_F(KernelSlots, FusedInverseDctStoreMatchesPlainAndClearsTheBlock) {
+  const int16_t zero[64] = {};
+  for (int it = 0; it < kIterations; ++it) {
+    int16_t a[64] = {}, b[64];
+    const bool dense = it % 2, anyValue = it % 4 >= 2;
+    for (int i = 0; i < 64; ++i) {
+      if (!dense && (i >= 32 || rng_() % 4)) continue;  // sparse: the upper four rows
+      a[i] = int16_t(anyValue ? int(rng_() % 65536) - 32768 : int(rng_() % 4095) - 2047);
+    }
+    std::memcpy(b, a, sizeof(a));
+    GuardedBlock pa, pb;
+    k_.plain.idctPut(a, pa.At(), GuardedBlock::kStride);
+    k_.fast.idctPut(b, pb.At(), GuardedBlock::kStride);
+    ASSERT_EQ(pa.bytes, pb.bytes) << (dense ? "dense" : "sparse") << " block, iteration " << it;
+    ASSERT_EQ(std::memcmp(a, zero, sizeof(a)), 0);
+    ASSERT_EQ(std::memcmp(b, zero, sizeof(b)), 0);
+  }
+}
+
 TEST_F(KernelSlots, FlatAddMatchesPlainAtTheEnds) {
   for (int value : {-256, -255, -1, 0, 1, 254, 255}) {
     GuardedBlock a, b;

@@ -138,6 +138,19 @@ void IdctSse2(int16_t* block) {
   for (int k = 0; k < 8; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), r[k]);
 }
 
+void IdctPutSse2(int16_t* block, uint8_t* dst, int stride) {
+  __m128i r[8];
+  const __m128i z = _mm_setzero_si128();
+  for (int i = 0; i < 8; ++i) {
+    r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), z);
+  }
+  Transpose(r);  // r[k]: coefficient k of every row
+  Transform(r);
+  for (int k = 0; k < 8; ++k, dst += stride)
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(r[k], r[k]));
+}
+
 // Adds the residual rows res(k) to the eight rows of prediction at dst.
 template <typename Rows>
 inline __attribute__((always_inline)) void AddRows(uint8_t* dst, int stride, Rows res) {
@@ -208,6 +221,7 @@ void IdctAddSse2(int16_t* block, uint8_t* dst, int stride) {
 void InitSse2Idct(KernelTable& k) {
   k.idct = IdctSse2;
   k.idctAdd = IdctAddSse2;
+  k.idctPut = IdctPutSse2;
 }
 
 }  // namespace codec::video
