@@ -178,7 +178,7 @@ bool NodeMediaPath::ConsumeLiveVideo() {
   taps_.ConfigureNew([this] { return configurations_.Applied(); }, video_.Width(), video_.Height());
   taps_.ForEach([&](MediaTap& tap) { tap.TapVideo(unit.Data(), unit.length, unit.timestamp, havePicture); });
   statistics_.CountShown(unit.length);
-  pacer_.Shown(now);
+  pacer_.Shown(now, unit.received_us / 1000);
   live_ring_.CommitRead();
   return true;
 }
@@ -210,9 +210,7 @@ uint64_t NodeMediaPath::WorkerWaitMs() const {
 
 uint64_t NodeMediaPath::LiveWaitMs(uint64_t now_ms) const {
   // One clock in two units: the ring stamps arrivals in microseconds.
-  const uint64_t received_ms = live_ring_.OldestReceivedUs() / 1000;
-  const uint64_t waited_ms = received_ms != 0 && now_ms > received_ms ? now_ms - received_ms : 0;
-  return pacer_.WaitMs(now_ms, live_ring_.Count(), waited_ms);
+  return pacer_.WaitMs(now_ms, live_ring_.Count(), live_ring_.OldestReceivedUs() / 1000);
 }
 
 }  // namespace node

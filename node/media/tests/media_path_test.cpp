@@ -332,32 +332,30 @@ TEST_F(MediaPathTest, ABacklogIsShownAtOnceThenPicturesAreSpacedAgain) {
   EXPECT_LT(at[11] - at[8], 3 * spacing) << "pictures that had waited long were spaced again";
 }
 
-// The pacer's rules by the numbers: first picture, spacing, backlog, age.
+// The pacer's rules by the numbers, at 1000 ms: the first picture, a burst,
+// a late worker, a backlog, the longest wait.
 TEST(PicturePacerTest, APictureWaitsForItsTurnButNeverLongerThanAnInterval) {
-  struct Row {
-    uint64_t shown_ago_ms;  // when the last picture was shown; ~0 for never
-    int waiting;
-    uint64_t oldest_waited_ms;
-    uint64_t wait_ms;
-  };
   const uint64_t never = ~uint64_t{0};
   const uint64_t spacing = PicturePacer::kPictureIntervalMs;
-  const Row rows[] = {
-      {never, 1, 0, 0},                           // the first picture goes at once
-      {0, 1, 0, spacing},                         // a fresh one right after another waits its turn
-      {10, 2, 5, spacing - 10},                   // ...the rest of its turn
-      {0, PicturePacer::kCatchUpBacklog + 1, 0, 0},  // a backlog goes at once
-      {10, 1, spacing - 5, 5},                    // it never waits more than an interval in all
-      {0, 1, spacing, 0},                         // one that has waited an interval goes now
-      {spacing + 3, 1, 0, 0},                     // its turn has passed
+  struct Row {
+    const char* what;
+    uint64_t last_arrived, last_shown;  // the picture shown before; last_shown never: none was
+    int waiting;
+    uint64_t arrived;  // the oldest waiting picture's
+    uint64_t wait_ms;
+  } rows[] = {
+      {"the first picture goes at once", 0, never, 1, 1000, 0},
+      {"a picture that came with the last one waits its turn", 1000, 1000, 1, 1000, spacing},
+      {"a late worker does not push the next picture back", 967, 995, 1, 1000, 0},
+      {"a backlog goes at once", 1000, 1000, PicturePacer::kCatchUpBacklog + 1, 1000, 0},
+      {"a picture waits no longer than an interval after it came", 990, 990, 1, 985, 985 + spacing - 1000},
+      {"a picture whose turn has passed goes", 960, 960, 1, 990, 0},
   };
   const uint64_t now = 1000;
   for (const Row& row : rows) {
     PicturePacer pacer;
-    if (row.shown_ago_ms != never) pacer.Shown(now - row.shown_ago_ms);
-    EXPECT_EQ(pacer.WaitMs(now, row.waiting, row.oldest_waited_ms), row.wait_ms)
-        << "shown " << row.shown_ago_ms << " ms ago, " << row.waiting << " waiting, the oldest for "
-        << row.oldest_waited_ms << " ms";
+    if (row.last_shown != never) pacer.Shown(row.last_shown, row.last_arrived);
+    EXPECT_EQ(pacer.WaitMs(now, row.waiting, row.arrived), row.wait_ms) << row.what;
   }
 }
 
