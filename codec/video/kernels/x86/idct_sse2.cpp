@@ -138,13 +138,18 @@ void IdctSse2(int16_t* block) {
   for (int k = 0; k < 8; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), r[k]);
 }
 
-void IdctPutSse2(int16_t* block, uint8_t* dst, int stride) {
-  __m128i r[8];
+// The block's eight rows into r, leaving the block all zero for the next one.
+inline void LoadAndClear(int16_t* block, __m128i r[8]) {
   const __m128i z = _mm_setzero_si128();
   for (int i = 0; i < 8; ++i) {
     r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), z);
   }
+}
+
+void IdctPutSse2(int16_t* block, uint8_t* dst, int stride) {
+  __m128i r[8];
+  LoadAndClear(block, r);
   Transpose(r);  // r[k]: coefficient k of every row
   Transform(r);
   for (int k = 0; k < 8; ++k, dst += stride)
@@ -202,11 +207,8 @@ void AddFirstColumnOnly(__m128i r0, uint8_t* dst, int stride) {
 // The transposed block loads straight into the row pass's order.
 void IdctAddSse2(int16_t* block, uint8_t* dst, int stride) {
   __m128i r[8];
+  LoadAndClear(block, r);
   const __m128i z = _mm_setzero_si128();
-  for (int i = 0; i < 8; ++i) {
-    r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * i), z);
-  }
   __m128i rest = _mm_or_si128(_mm_or_si128(r[1], r[2]), _mm_or_si128(r[3], r[4]));
   rest = _mm_or_si128(rest, _mm_or_si128(_mm_or_si128(r[5], r[6]), r[7]));
   if (_mm_movemask_epi8(_mm_cmpeq_epi16(rest, z)) == 0xFFFF) return AddFirstColumnOnly(r[0], dst, stride);
