@@ -522,7 +522,7 @@ TEST_F(MediaPathTest, PicturesWakeTheWorkerAndSoundOnlyWithoutThem) {
   const std::vector<uint8_t> sound(48, 0x3C);
   const uint64_t before = path.Worker().WakeRequests();
   for (uint64_t i = 0; i < 6; ++i) {
-    path.DeliverMedia(Media(net::kMediaVideoFrame, stream_.pictures[i], 33 * i));
+    path.DeliverMedia(Media(net::kMediaVideoFrame, stream_.pictures[size_t(i)], 33 * i));
     path.DeliverMedia(Media(net::kMediaAudio, sound, 33 * i + 10));
   }
   EXPECT_EQ(6u, path.Worker().WakeRequests() - before) << "one wake-up per picture";
