@@ -32,14 +32,11 @@ inline int PredictIndexFor(int half_x, int half_y, int rounding) {
 }
 
 struct KernelTable {
-  void (*idct)(int16_t* block);                                          // slot 0
   void (*dequant)(int16_t* block, int quant, int first);                 // slot 1 (one block)
   void (*writeMacroblock)(const uint8_t* work, uint8_t* y, uint8_t* u, uint8_t* v,
                           int luma_stride, int chroma_stride);            // slot 2
   PredictFn predict16[7];                                                // slots 3-9
   PredictFn predict8[7];                                                 // slots 10-16
-  void (*addBlock)(uint8_t* pred, int stride, const int16_t* residual);  // slot 17
-  void (*storeIntra)(uint8_t* dst, int stride, const int16_t* block);    // slot 18
   void (*postFilter)(const PostFilterArgs& args);                        // slot 19
   // Inter residual in one go: the inverse DCT of `block`, given transposed
   // (coefficient (row r, column c) at block[c * 8 + r]), clipped and added to
@@ -48,7 +45,7 @@ struct KernelTable {
   void (*idctAdd)(int16_t* block, uint8_t* dst, int stride);            // slot 20
   // A flat residual (a block with only the DC term): value in -256..255.
   void (*addFlat)(uint8_t* dst, int stride, int value);                 // slot 21
-  // The intra counterpart of slot 20: the inverse DCT of `block` (rows in
+  // The intra counterpart of idctAdd: the inverse DCT of `block` (rows in
   // order) clipped to 0..255 and stored at dst. Leaves `block` all zero.
   void (*idctPut)(int16_t* block, uint8_t* dst, int stride);            // slot 22
 };

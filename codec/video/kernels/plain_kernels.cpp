@@ -98,13 +98,10 @@ void FillPredict(PredictFn* p) {
 }  // namespace
 
 void InitPlainKernels(KernelTable& k) {
-  k.idct = IdctPlain;
   k.dequant = DequantPlain;
   k.writeMacroblock = WriteMacroblockPlain;
   FillPredict<16>(k.predict16);
   FillPredict<8>(k.predict8);
-  k.addBlock = AddBlockPlain;
-  k.storeIntra = StoreIntraPlain;
   k.postFilter = PostFilterPlain;
   k.idctAdd = IdctAddPlain;
   k.addFlat = AddFlatPlain;

@@ -3,6 +3,7 @@
 // outside the block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -68,7 +69,7 @@ TEST(PlainKernels, FusedInverseDctAddTakesTheTransposedBlock) {
   std::memset(a, 100, sizeof(a));
   std::memset(b, 100, sizeof(b));
   IdctPlain(rows);
-  k.addBlock(a, 8, rows);
+  for (int i = 0; i < 64; ++i) a[i] = uint8_t(std::clamp(a[i] + rows[i], 0, 255));
   k.idctAdd(transposed, b, 8);
   EXPECT_EQ(std::memcmp(a, b, sizeof(a)), 0);
   EXPECT_NE(a[0], a[7]);
@@ -109,22 +110,6 @@ TEST_F(KernelSlots, PredictionKernelsMatchPlain) {
   }
 }
 
-TEST_F(KernelSlots, AddAndStoreMatchPlainWithSaturation) {
-  for (int it = 0; it < kIterations; ++it) {
-    int16_t block[64];
-    const int range = it % 2 ? 600 : 70000;
-    for (auto& c : block) c = int16_t(int(rng_() % range) - range / 2);
-    GuardedBlock a, b;
-    for (size_t i = 0; i < a.bytes.size(); ++i) a.bytes[i] = b.bytes[i] = uint8_t(rng_());
-    k_.plain.addBlock(a.At(), GuardedBlock::kStride, block);
-    k_.fast.addBlock(b.At(), GuardedBlock::kStride, block);
-    ASSERT_EQ(a.bytes, b.bytes) << "add, iteration " << it;
-    k_.plain.storeIntra(a.At(), GuardedBlock::kStride, block);
-    k_.fast.storeIntra(b.At(), GuardedBlock::kStride, block);
-    ASSERT_EQ(a.bytes, b.bytes) << "store, iteration " << it;
-  }
-}
-
 TEST_F(KernelSlots, DequantMatchesPlainForEveryQuantiser) {
   for (int it = 0; it < kIterations; ++it) {
     int16_t a[72], b[72];
@@ -147,23 +132,6 @@ TEST_F(KernelSlots, MacroblockWriteMatchesPlain) {
     k_.plain.writeMacroblock(work.data(), a.data() + 70, a.data() + 2600, a.data() + 3300, 40, 20);
     k_.fast.writeMacroblock(work.data(), b.data() + 70, b.data() + 2600, b.data() + 3300, 40, 20);
     ASSERT_EQ(a, b);
-  }
-}
-
-TEST_F(KernelSlots, InverseDctMatchesPlainOnCodedRanges) {
-  // Dense blocks in the IEEE 1180 range, sparse blocks with any dequantised
-  // value, and dense blocks of extreme values (which wrap alike in both).
-  int16_t a[64], b[64];
-  for (int it = 0; it < kIterations * 2; ++it) {
-    const bool dense = it % 3 == 0;
-    for (int i = 0; i < 64; ++i) {
-      int v = dense ? int(rng_() % 601) - 300 : (rng_() % 8 == 0 ? int(rng_() % 4096) - 2048 : 0);
-      if (it % 3 == 2) v = int(rng_() % 65536) - 32768;
-      a[i] = b[i] = int16_t(v);
-    }
-    k_.plain.idct(a);
-    k_.fast.idct(b);
-    ASSERT_EQ(std::memcmp(a, b, sizeof(a)), 0) << (dense ? "dense" : "sparse") << " block, iteration " << it;
   }
 }
 

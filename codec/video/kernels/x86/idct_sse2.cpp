@@ -53,7 +53,7 @@ struct Pass {
 template <bool kHi>
 inline __m128i Inter(__m128i a, __m128i b) { return kHi ? _mm_unpackhi_epi16(a, b) : _mm_unpacklo_epi16(a, b); }
 
-// Inlined into IdctSse2 so that each pass's constants fold; as calls, the
+// Inlined into each kernel so that each pass's constants fold; as calls, the
 // two passes were a sixth of the decoding time.
 template <bool kHi>
 inline __attribute__((always_inline)) void Butterflies(const __m128i v[8], const Pass& p, __m128i out[8]) {
@@ -128,14 +128,6 @@ inline __attribute__((always_inline)) void Transform(__m128i r[8]) {
   Butterflies<true>(r, cols, hi);
   const __m128i low = _mm_set1_epi16(-256), high = _mm_set1_epi16(255);
   for (int k = 0; k < 8; ++k) r[k] = _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(lo[k], hi[k]), low), high);
-}
-
-void IdctSse2(int16_t* block) {
-  __m128i r[8];
-  for (int i = 0; i < 8; ++i) r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 8 * i));
-  Transpose(r);  // r[k]: coefficient k of every row
-  Transform(r);
-  for (int k = 0; k < 8; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(block + 8 * k), r[k]);
 }
 
 // The block's eight rows into r, leaving the block all zero for the next one.
@@ -221,7 +213,6 @@ void IdctAddSse2(int16_t* block, uint8_t* dst, int stride) {
 }  // namespace
 
 void InitSse2Idct(KernelTable& k) {
-  k.idct = IdctSse2;
   k.idctAdd = IdctAddSse2;
   k.idctPut = IdctPutSse2;
 }

@@ -111,15 +111,6 @@ void FillPredict(PredictFn* p) {
   p[kPredHV1] = HalfHVSse2<N, 1>;
 }
 
-void AddBlockSse2(uint8_t* pred, int stride, const int16_t* residual) {
-  const __m128i z = _mm_setzero_si128();
-  for (int r = 0; r < 8; ++r, pred += stride, residual += 8) {
-    __m128i p = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pred)), z);
-    __m128i v = _mm_adds_epi16(p, _mm_loadu_si128(reinterpret_cast<const __m128i*>(residual)));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(pred), _mm_packus_epi16(v, v));
-  }
-}
-
 // Saturating byte arithmetic is exactly the clipped sum.
 void AddFlatSse2(uint8_t* dst, int stride, int value) {
   const __m128i up = _mm_set1_epi8(static_cast<char>(value > 0 ? value : 0));
@@ -128,13 +119,6 @@ void AddFlatSse2(uint8_t* dst, int stride, int value) {
   for (int r = 0; r < 8; ++r, dst += stride) {
     __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_subs_epu8(_mm_adds_epu8(p, up), down));
-  }
-}
-
-void StoreIntraSse2(uint8_t* dst, int stride, const int16_t* block) {
-  for (int r = 0; r < 8; ++r, dst += stride, block += 8) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
   }
 }
 
@@ -180,8 +164,6 @@ void InitSse2Kernels(KernelTable& k) {
   k.writeMacroblock = WriteMacroblockSse2;
   FillPredict<16>(k.predict16);
   FillPredict<8>(k.predict8);
-  k.addBlock = AddBlockSse2;
-  k.storeIntra = StoreIntraSse2;
   k.postFilter = PostFilterSse2;
   k.addFlat = AddFlatSse2;
 }
