@@ -113,14 +113,6 @@ TEST_F(AppStartTest, TheProgramFolderHoldsEverythingTheProgramReads) {
   for (const char* file : {"Halyard.exe", "voRizivoMain.skn", "Login.skn", "FileWindow.skn", "SeekSlider.skn",
                            "ServerList.ini", "Halyard.ini"})
     EXPECT_TRUE(std::filesystem::exists(dist + "/" + file)) << file;
-  settings::ServerListStore store;
-  store.SetPath(dist + "/ServerList.ini");
-  EXPECT_EQ(store.GetGroups(), (std::vector<std::string>{"Host Server", "Cameras"}));
-  const settings::ServerRecord demo_server{"Demo server", "127.0.0.1", 8000, "Host Server", false, ""};
-  const settings::ServerRecord demo_camera{"Demo camera", "127.0.0.1", 20002, "Camera", false, ""};
-  EXPECT_EQ(store.GetServers("Host Server"), std::vector<settings::ServerRecord>{demo_server});
-  EXPECT_EQ(store.GetServers("Cameras"), std::vector<settings::ServerRecord>{demo_camera});
-
   settings::IniHandler& ini = settings::IniHandler::Instance();
   ini.Initialise(dist + "/Halyard.ini");
   for (const settings::TextId& id : settings::AllTexts()) {
