@@ -61,6 +61,18 @@ class ViewWindow : public ::testing::Test {
   }
 
   uint16_t Port(const char* camera) { return world_->camera(camera)->port(); }
+  // A view of CAM-MOTION, whose still scene a square crosses 8 s after it
+  // connects and once in every 20 s after, with the camera's motion settings forgotten.
+  CViewWindow* OpenMotionCamera() {
+    world_->Stop();
+    world_ = StartWorld({"--camera", "CAM-MOTION:0:motion_320x240.m4v"});
+    if (!world_) return nullptr;
+    RememberMotionSettings("CAM-MOTION", MotionSettings());
+    RememberMotionDetection("CAM-MOTION", false);
+    RememberMotionRecording("CAM-MOTION", "");
+    CViewWindow* v = host_->OpenDirect("Yard", Port("CAM-MOTION"));
+    return Streaming(v) ? v : nullptr;
+  }
   bool Identified(CViewWindow* v) { return PumpUntil([&] { return !v->CameraId().empty(); }, 15000); }
   bool Streaming(CViewWindow* v, uint64_t frames = 5) {
     return PumpUntil([&] { return v->Media()->path().FramesShown() >= frames; }, 15000);
@@ -543,15 +555,20 @@ TEST_F(ViewWindow, AFullDiskStopsTheRecordingAndSaysWhy) {
   EXPECT_TRUE(Streaming(v, v->Media()->path().FramesShown() + 10)) << "live viewing must go on";
 }
 
-// A square crosses the camera's still picture 8 s after it connects: while
-// the motion lasts the view's frame is amber and MOTION is over the picture,
-// and with Record on Motion the motion leaves a file of its own.
-TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded) {
-  world_->Stop();
-  world_ = StartWorld({"--camera", "CAM-MOTION:0:motion_320x240.m4v"});
-  ASSERT_TRUE(world_) << "the simulator did not start";
-  RememberMotionDetection("CAM-MOTION", false);
-  RememberMotionRecording("CAM-MOTION", "");
+// With Record on Motion and an alert set to bring the view forward, a motion
+// restores the minimised view and says so in the event log; while it lasts
+// the view's frame is amber and MOTION is over the picture; and it leaves a
+// file of its own.
+TEST_F(ViewWindow, AMotionBringsTheViewForwardShowsAmberOverThePictureAndIsRecorded) {
+  alerts::AlertRules rules;
+  rules.bring_forward = true;
+  alerts::RememberAlertRules("CAM-MOTION", rules);
+  alerts::RememberAlertsArmed(true);
+  node::EventLog log;
+  alerts::CameraAlerts alerts(&log, nullptr);
+  host_->on_motion = [&](HWND view, const std::string& id, const std::string& name) {
+    alerts.MotionStarted(view, id, name);
+  };
   auto motion_files = [] {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(OutputFolder()))
@@ -559,15 +576,21 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
     return files;
   };
   for (const auto& old : motion_files()) std::filesystem::remove(old);
-  CViewWindow* v = host_->OpenDirect("Yard", Port("CAM-MOTION"));
-  ASSERT_TRUE(Streaming(v));
+  CViewWindow* v = OpenMotionCamera();
+  ASSERT_TRUE(v) << "the simulator did not start or the view shows nothing";
   chooser_.next = OutputFolder() + "\\motion.mp4";  // asked only when no recording folder is known yet
   Command(v, kCommandMotionRecording);
   EXPECT_TRUE(v->MenuState().motion_on);
   EXPECT_TRUE(v->MenuState().motion_recording);
   EXPECT_TRUE(MotionDetectionRemembered("CAM-MOTION")) << "the camera's setting was not kept";
   EXPECT_EQ(OutputFolder(), MotionRecordingRemembered("CAM-MOTION"));
+  ShowWindow(v->Window(), SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(v->Window()));
   ASSERT_TRUE(PumpUntil([&] { return v->Media()->path().motion().InMotion(); }, 20000)) << "the crossing gave no motion";
+  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(v->Window()); }, 3000)) << "the alert left the view minimised";
+  const std::vector<node::EventEntry> logged = log.Entries();
+  EXPECT_TRUE(std::any_of(logged.begin(), logged.end(),
+                          [](const node::EventEntry& e) { return e.text == "Motion alert: view brought forward"; }));
 
   auto amber = [](uint32_t p) {
     return std::abs(int((p >> 16) & 0xFF) - 255) < 40 && std::abs(int((p >> 8) & 0xFF) - 165) < 40 &&
@@ -594,17 +617,13 @@ TEST_F(ViewWindow, AMotionShowsAnAmberFrameAndTheWordOverThePictureAndIsRecorded
   EXPECT_GT(std::filesystem::file_size(files[0]), 20000u) << files[0].string();
   Command(v, kCommandMotionRecording);
   EXPECT_FALSE(v->MenuState().motion_recording);
+  host_->on_motion = nullptr;
+  alerts::RememberAlertRules("CAM-MOTION", alerts::AlertRules());
 }
 
 TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
-  world_->Stop();
-  world_ = StartWorld({"--camera", "CAM-MOTION:0:motion_320x240.m4v"});
-  ASSERT_TRUE(world_) << "the simulator did not start";
-  RememberMotionSettings("CAM-MOTION", MotionSettings());
-  RememberMotionDetection("CAM-MOTION", false);
-  RememberMotionRecording("CAM-MOTION", "");
-  CViewWindow* v = host_->OpenDirect("Yard", Port("CAM-MOTION"));
-  ASSERT_TRUE(Streaming(v));
+  CViewWindow* v = OpenMotionCamera();
+  ASSERT_TRUE(v) << "the simulator did not start or the view shows nothing";
   auto luma_sum = [&] {
     int w = 0, h = 0;
     const std::vector<uint8_t> shown = v->ShownPicture(&w, &h);
@@ -665,39 +684,6 @@ TEST_F(ViewWindow, MotionSettingsDrawTheMaskOverThePictureAndKeepItOnlyOnOk) {
 
   RememberMotionDetection("CAM-MOTION", false);
   RememberMotionSettings("CAM-MOTION", MotionSettings());
-}
-
-// An alert set to bring the view forward restores a minimised view at the
-// start of a motion, and says so in the event log.
-TEST_F(ViewWindow, AMotionAlertBringsAMinimisedViewForward) {
-  world_->Stop();
-  world_ = StartWorld({"--camera", "CAM-ALERT:0:motion_320x240.m4v"});
-  ASSERT_TRUE(world_) << "the simulator did not start";
-  RememberMotionSettings("CAM-ALERT", MotionSettings());
-  RememberMotionDetection("CAM-ALERT", true);
-  RememberMotionRecording("CAM-ALERT", "");
-  alerts::AlertRules rules;
-  rules.bring_forward = true;
-  alerts::RememberAlertRules("CAM-ALERT", rules);
-  alerts::RememberAlertsArmed(true);
-  node::EventLog log;
-  alerts::CameraAlerts alerts(&log, nullptr);
-  host_->on_motion = [&](HWND view, const std::string& id, const std::string& name) {
-    alerts.MotionStarted(view, id, name);
-  };
-  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-ALERT"));
-  ASSERT_TRUE(Streaming(v));
-  ASSERT_TRUE(v->MenuState().motion_on);
-  ShowWindow(v->Window(), SW_MINIMIZE);
-  ASSERT_TRUE(IsIconic(v->Window()));
-  // The scene's square crosses once in every 20 s.
-  EXPECT_TRUE(PumpUntil([&] { return !IsIconic(v->Window()); }, 30000)) << "the alert left the view minimised";
-  bool logged = false;
-  for (const node::EventEntry& e : log.Entries()) logged |= e.text == "Motion alert: view brought forward";
-  EXPECT_TRUE(logged);
-  host_->on_motion = nullptr;
-  alerts::RememberAlertRules("CAM-ALERT", alerts::AlertRules());
-  RememberMotionDetection("CAM-ALERT", false);
 }
 
 TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
