@@ -54,9 +54,6 @@ TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
   HMENU menu = GetSystemMenu(main.hwnd(), FALSE);
   const int last = GetMenuItemCount(menu) - 1;
   ASSERT_GT(last, 0);
-  wchar_t text[64] = {};
-  GetMenuStringW(menu, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
-  EXPECT_EQ(win32::Narrow(text), "Halyard 정보(&A)...");
   EXPECT_EQ(GetMenuItemID(menu, last), static_cast<UINT>(ID_ABOUT));
   std::string version;
   ModalDriver driver(true);
@@ -93,7 +90,6 @@ TEST_F(ShellTest, TheEventLogWindowListsNewestFirstFiltersByCameraAndCopies) {
   EXPECT_EQ("Video resumed after 12 s", log->list().Text(0, 2)) << "newest first";
 
   HWND combo = GetDlgItem(log->hwnd(), IDC_EVENT_CAMERA);
-  ASSERT_EQ(3, SendMessageW(combo, CB_GETCOUNT, 0, 0)) << "all cameras, Gate and Yard";
   SendMessageW(combo, CB_SETCURSEL, 2, 0);
   SendMessageW(log->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_EVENT_CAMERA, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   ASSERT_EQ(1, log->list().RowCount());
@@ -419,23 +415,6 @@ TEST_F(ShellTest, ADirectViewMarksItsOwnEntryAndItsNoticesReachTheTree) {
   EXPECT_TRUE(PumpUntil([&] { return TextOf(Server("Demo camera")) == "Demo camera (Offline)"; }));
   EXPECT_FALSE(main.tree().EntryOf(Server("Demo camera"))->alarm);
   EXPECT_EQ(main.core().slots().InUse(), 0) << "the view gave its node slot back";
-}
-
-TEST_F(ShellTest, EventsForUnknownKeysAndCamerasAreIgnored) {
-  CMainWindow& main = OpenMain();
-  net::CameraRecord camera;
-  camera.camera_id = "CAM-X";
-  main.core().events().Push(hosting::HostCameraList{4242, {camera}});
-  main.core().events().Push(hosting::RelayNodeSetUp{"NOPE"});
-  main.core().events().Push(hosting::DirectCameraInfo{4242, "info"});
-  main.core().events().Push(hosting::DirectIdentified{4242, "127.9.9.9", 0});
-  main.core().events().Push(hosting::HostClosed{});
-  main.core().events().Push(hosting::DirectNodeClosed{});
-  PumpFor(100);
-  EXPECT_EQ(main.core().events().count(), 0);
-  EXPECT_EQ(main.tree().FindCamera("CAM-X"), nullptr);
-  for (const char* name : {"Demo server", "Demo camera", "Second camera"})
-    EXPECT_EQ(main.tree().EntryOf(Server(name))->key, kNoKey) << name;
 }
 
 TEST_F(ShellTest, ExitEndsTheWindowOnceItsViewsHaveClosed) {
