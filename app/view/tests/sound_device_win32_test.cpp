@@ -1,6 +1,6 @@
 // The real sound devices under Wine. With the test environment's PulseAudio
-// server: ADPCM tones of 1 kHz and 600 Hz played by two nodes through the
-// mixer come back together from the null sink's monitor, and speech fed into the
+// server: an ADPCM tone of 1 kHz played by a node through the mixer (whose
+// sums are its own test) comes back from the null sink's monitor, and speech fed into the
 // pipe source reaches a camera link as 192-byte blocks about every 64 ms,
 // which stop in silence. Without a server: nothing blocks and the log says
 // so once.
@@ -95,17 +95,17 @@ void ReceiveTone(node::MediaRing& ring, double hz) {
   }
 }
 
-// The strongest frequency of the half second from `s`, other than near `besides`.
-double StrongestHz(const int16_t* s, double besides = 0) {
+// The strongest frequency of the half second from `s`.
+double StrongestHz(const int16_t* s) {
   double peakHz = 0, peakPower = 0;
   for (double hz = 100; hz < 3900; hz += 10) {
     const double p = Power(s, 4000, hz);
-    if (std::abs(hz - besides) > 100 && p > peakPower) peakPower = p, peakHz = hz;
+    if (p > peakPower) peakPower = p, peakHz = hz;
   }
   return peakHz;
 }
 
-TEST(SoundOnPulse, TwoNodesTonesThroughTheMixerPlayTogether) {
+TEST(SoundOnPulse, ANodesToneThroughTheMixerIsHeard) {
   const std::string monitor = FromEnvironment("HALYARD_MONITOR_FILE");
   ASSERT_FALSE(monitor.empty()) << "run through present/tests/sound_env.sh";
   HiddenWindow window;
@@ -113,31 +113,24 @@ TEST(SoundOnPulse, TwoNodesTonesThroughTheMixerPlayTogether) {
   ASSERT_EQ(0, output.Open(window.hwnd)) << "no sound output: is the PulseAudio server of test-env.sh running?";
   SoundMixer mixer(output);
   mixer.Start();
-  NodePlayback first, second;
-  first.Bind(&mixer);
-  second.Bind(&mixer);
-  ASSERT_TRUE(first.CreateBuffer());
-  ASSERT_TRUE(second.CreateBuffer());
+  NodePlayback playback;
+  playback.Bind(&mixer);
+  ASSERT_TRUE(playback.CreateBuffer());
 
-  node::MediaRing high(node::MediaRing::kAudioSlots, 1024), low(node::MediaRing::kAudioSlots, 1024);
-  ReceiveTone(high, 1000);
-  ReceiveTone(low, 600);
+  node::MediaRing ring(node::MediaRing::kAudioSlots, 1024);
+  ReceiveTone(ring, 1000);
   std::error_code error;
   const long before = long(std::filesystem::file_size(monitor, error));
-  codec::AdpcmDecoder highDecoder, lowDecoder;
-  node::RingSoundSource highSound(high, highDecoder), lowSound(low, lowDecoder);
+  codec::AdpcmDecoder decoder;
+  node::RingSoundSource sound(ring, decoder);
   const uint64_t end = os::MonotonicMs() + 2800;
-  while (os::MonotonicMs() < end) {  // the nodes' media threads
-    while (first.FeedOne(highSound)) {
-    }
-    while (second.FeedOne(lowSound)) {
+  while (os::MonotonicMs() < end) {  // the node's media thread
+    while (playback.FeedOne(sound)) {
     }
     os::SleepMs(1);
   }
-  EXPECT_EQ(0, high.Count()) << "every unit was played";
-  EXPECT_EQ(0, low.Count());
-  first.ReleaseBuffer();
-  second.ReleaseBuffer();
+  EXPECT_EQ(0, ring.Count()) << "every unit was played";
+  playback.ReleaseBuffer();
   os::SleepMs(300);
   mixer.Stop();
 
@@ -152,11 +145,7 @@ TEST(SoundOnPulse, TwoNodesTonesThroughTheMixerPlayTogether) {
     if (r > bestRms) bestRms = r, best = at;
   }
   ASSERT_GT(bestRms, 1000.0) << "nothing audible reached the sink";
-  const double strongest = StrongestHz(&heard[best]);
-  const double next = StrongestHz(&heard[best], strongest);
-  std::printf("played tones: %.0f Hz and %.0f Hz at RMS %.0f\n", strongest, next, bestRms);
-  EXPECT_NEAR(1600.0, strongest + next, 40.0);
-  EXPECT_NEAR(400.0, std::abs(strongest - next), 40.0);
+  EXPECT_NEAR(1000.0, StrongestHz(&heard[best]), 20.0) << "at RMS " << bestRms;
 }
 
 // Records when each block reached the link and how big it was.
