@@ -248,7 +248,7 @@ TEST_F(ViewWindow, TheFrameFollowsTheCamerasPictureWidth) {
   EXPECT_EQ(332, Rect(v->Window()).right - Rect(v->Window()).left);
 }
 
-TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
+TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValuesAndARefusalIsShown) {
   CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
   ASSERT_TRUE(Streaming(v));
   ASSERT_TRUE(PumpUntil([&] {
@@ -311,6 +311,14 @@ TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValues) {
   PumpFor(500);
   EXPECT_EQ(before, world_->log().All().size());
   EXPECT_EQ(v->seek_window(), nullptr);
+
+  // A refusal once reached only the debug log: whoever sent the settings hears of it.
+  ASSERT_TRUE(PumpUntil([&] { return v->Node().setup_info_received(); }));
+  world_->camera("CAM-320")->SetRefuseSetup(true);
+  Presenter().shown.clear();
+  ASSERT_GE(v->Node().Control().SendCameraSetupInfo(v->Node().setup_info()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !Presenter().shown.empty(); }, 5000)) << "nothing was shown";
+  EXPECT_EQ("The camera refused the settings: they were not changed.", Presenter().shown[0]);
 
   // Close releases the three channels and the view tells its host.
   Command(v, 32778);
@@ -428,18 +436,6 @@ TEST_F(ViewWindow, FullScreenIsOneViewAtATimeAndEscapeLeavesIt) {
   ASSERT_TRUE(a->FullScreen());
   PostMessageW(a->Window(), WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(PumpUntil([&] { return !a->FullScreen(); }, 3000)) << "Escape in the view";
-}
-
-// A refusal reached only the debug log: whoever sent the settings hears of it.
-TEST_F(ViewWindow, ACameraThatRefusesItsSettingsSaysSo) {
-  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
-  ASSERT_TRUE(Identified(v));
-  ASSERT_TRUE(PumpUntil([&] { return v->Node().setup_info_received(); }));
-  world_->camera("CAM-320")->SetRefuseSetup(true);
-  Presenter().shown.clear();
-  ASSERT_GE(v->Node().Control().SendCameraSetupInfo(v->Node().setup_info()), 0);
-  ASSERT_TRUE(PumpUntil([&] { return !Presenter().shown.empty(); }, 5000)) << "nothing was shown";
-  EXPECT_EQ("The camera refused the settings: they were not changed.", Presenter().shown[0]);
 }
 
 TEST_F(ViewWindow, DragsDoubleClicksAndTheWheelFollowTheirRules) {
@@ -725,7 +721,7 @@ TEST_F(ViewWindow, ViewsPlaceThemselvesDockAndSort) {
   for (CViewWindow* v : host_->Views()) EXPECT_EQ(nullptr, host_->OpenViews().DockedTo(v));
 }
 
-TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
+TEST_F(ViewWindow, ARelayViewThroughTheHostingServerHasNoSpeakerAndNoSetup) {
   host_->Core().hosting().Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
   ASSERT_TRUE(Received("hosting RequestFileList"));
   ViewRequest relay;
@@ -740,20 +736,10 @@ TEST_F(ViewWindow, RelayAndFileViewsThroughTheHostingServer) {
   EXPECT_EQ(CameraSettings::kRelayed, v->MenuState().camera_settings) << "its setup dialogs are greyed";
   EXPECT_TRUE(PumpUntil([&] { return IsDlgButtonChecked(v->Window(), IDC_VIEW_AUDIO) == BST_CHECKED; }))
       << "the audio channel is on";
-
-  ViewRequest file;
-  file.kind = ViewRequest::Kind::kFile;
-  file.camera_id = "CAM-320";
-  file.file_name = "rec/one.mp4";
-  CViewWindow* f = host_->Open(file);
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RANDOM_ACCESS)));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RECORD)));
-  EXPECT_TRUE(PumpUntil([&] { return f->frame().status().text == "End of File"; }, 30000)) << f->frame().status().text;
-  bool end_shown = false;
-  for (const auto& t : f->binding().overlay_sink()->overlay()->texts()) end_shown |= t.band == OverlayBand::kMiddle;
-  EXPECT_TRUE(end_shown);
 }
 
+// A stored file's view: no recording, a seek window that follows the file and
+// restarts it where the slider is let go, and the end said over the picture.
 TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsLetGo) {
   host_->Core().hosting().Connect({"127.0.0.1", world_->hosting()->port(), "demo", "demo"});
   ASSERT_TRUE(Received("hosting RequestFileList"));
@@ -762,6 +748,8 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
   file.camera_id = "CAM-320";
   file.file_name = "rec/one.mp4";
   CViewWindow* f = host_->Open(file);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RANDOM_ACCESS)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(f->Window(), IDC_VIEW_RECORD)));
   Command(f, kCommandRandomAccess);
   EXPECT_EQ(f->seek_window(), nullptr) << "nothing plays yet";
   ASSERT_TRUE(Streaming(f, 3));
@@ -813,6 +801,9 @@ TEST_F(ViewWindow, TheSeekWindowFollowsAStoredFileAndRestartsItWhereTheSliderIsL
                reinterpret_cast<LPARAM>(GetDlgItem(seek->hwnd(), CSeekWindow::kCloseId)));
   EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "the close button hides it";
   EXPECT_TRUE(PumpUntil([&] { return f->frame().status().text == "End of File"; }, 30000)) << f->frame().status().text;
+  const auto texts = f->binding().overlay_sink()->overlay()->texts();
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const auto& t) { return t.band == OverlayBand::kMiddle; }))
+      << "End of File over the picture";
   Command(f, kCommandRandomAccess);
   EXPECT_FALSE(IsWindowVisible(seek->hwnd())) << "not after the end: nothing plays";
 }
