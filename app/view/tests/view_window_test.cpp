@@ -865,18 +865,9 @@ TEST_F(ViewWindow, AStalledViewGreysItsPictureAndReconnects) {
   alerts::RememberAlertRules("CAM-320", alerts::AlertRules());
 }
 
-TEST_F(ViewWindow, AViewKeptReconnectingShowsTheAttemptAndItsCountdown) {
-  ViewerOptions options(true, 10);
-  CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
-  int attempt = 0, seconds = -1;
-  ASSERT_TRUE(PumpUntil([&] {
-    return std::sscanf(v->frame().status().text.c_str(), "Attempt %d in %d s", &attempt, &seconds) == 2 && attempt >= 4;
-  }, 15000)) << v->frame().status().text;
-  EXPECT_EQ(StatusPicture::kCannotConnect, v->frame().status().picture);
-  EXPECT_LE(seconds, 8) << "the waits grow 1, 2, 4, 8, then 10 s";
-}
-
-TEST_F(ViewWindow, ADirectViewCountsDownToItsNextAttempt) {
+// The options hold for the links made after them: the first view gives up
+// after a while and counts down to its next try, the second keeps reconnecting.
+TEST_F(ViewWindow, AViewCountsDownToItsNextAttemptOrKeepsReconnectingAndSaysWhichAttempt) {
   ViewerOptions options(false, 10);
   CViewWindow* v = host_->OpenDirect("Nobody", kNobodyListens);
   ASSERT_TRUE(PumpUntil([&] { return v->frame().status().picture == StatusPicture::kCannotConnect; }));
@@ -889,6 +880,15 @@ TEST_F(ViewWindow, ADirectViewCountsDownToItsNextAttempt) {
   EXPECT_GE(first, 58);
   EXPECT_LE(first, 60);
   EXPECT_NEAR(first - 2, later, 1) << "counts down";
+
+  settings::SaveKeepReconnecting(true);
+  CViewWindow* kept = host_->OpenDirect("Nobody kept", kNobodyListens);
+  int attempt = 0, seconds = -1;
+  ASSERT_TRUE(PumpUntil([&] {
+    return std::sscanf(kept->frame().status().text.c_str(), "Attempt %d in %d s", &attempt, &seconds) == 2 && attempt >= 4;
+  }, 15000)) << kept->frame().status().text;
+  EXPECT_EQ(StatusPicture::kCannotConnect, kept->frame().status().picture);
+  EXPECT_LE(seconds, 8) << "the waits grow 1, 2, 4, 8, then 10 s";
 }
 
 }  // namespace
