@@ -207,11 +207,20 @@ TEST_F(ViewWindow, ShowsTheCamerasPicturesWithTheirRateAndName) {
   EXPECT_TRUE(PumpUntil([&] { return !is(corner(), 255, 0, 0); }, 3000)) << "blinking";
 }
 
-// The table itself is the layout's (tested natively); the window must take
-// it whole, in place.
-TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
-  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-320"));
-  ASSERT_TRUE(Identified(v));
+// The frame follows the camera's picture width, and the screen sizes resize
+// it to the table (the table itself is the layout's, tested natively): the
+// window must take it whole, in place.
+TEST_F(ViewWindow, TheFrameFollowsTheCamerasPictureWidthAndTheScreenSizesResizeItToTheTable) {
+  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-176"));
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::kQcif; }, 15000)) << "176 wide: QCIF";
+  EXPECT_EQ(333, Rect(v->Window()).right - Rect(v->Window()).left);
+  v->Node().SetAddress({"127.0.0.1", Port("CAM-640"), false, "", "demo", "demo"});
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::k2x; }, 15000)) << "640 wide: 2x";
+  EXPECT_EQ(652, Rect(v->Window()).right - Rect(v->Window()).left);
+  EXPECT_EQ(513, Rect(v->Window()).bottom - Rect(v->Window()).top);
+  v->Node().SetAddress({"127.0.0.1", Port("CAM-320"), false, "", "demo", "demo"});
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::k1x; }, 15000)) << "320 wide: 1x";
+  EXPECT_EQ(332, Rect(v->Window()).right - Rect(v->Window()).left);
   const int buttons[] = {IDC_VIEW_AUDIO, IDC_VIEW_SPEAKER, IDC_VIEW_RECORD, IDC_VIEW_CLOSE};
   for (UINT command : {32770u, 32772u, 32774u}) {
     ScreenSize size;
@@ -233,19 +242,6 @@ TEST_F(ViewWindow, ScreenSizesResizeTheFrameToTheTable) {
   CViewWindow* idle = host_->OpenDirect("Nobody", kNobodyListens);
   Command(idle, 32772);
   EXPECT_EQ(332, Rect(idle->Window()).right - Rect(idle->Window()).left);
-}
-
-TEST_F(ViewWindow, TheFrameFollowsTheCamerasPictureWidth) {
-  CViewWindow* v = host_->OpenDirect("Gate", Port("CAM-176"));
-  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::kQcif; }, 15000)) << "176 wide: QCIF";
-  EXPECT_EQ(333, Rect(v->Window()).right - Rect(v->Window()).left);
-  v->Node().SetAddress({"127.0.0.1", Port("CAM-640"), false, "", "demo", "demo"});
-  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::k2x; }, 15000)) << "640 wide: 2x";
-  EXPECT_EQ(652, Rect(v->Window()).right - Rect(v->Window()).left);
-  EXPECT_EQ(513, Rect(v->Window()).bottom - Rect(v->Window()).top);
-  v->Node().SetAddress({"127.0.0.1", Port("CAM-320"), false, "", "demo", "demo"});
-  ASSERT_TRUE(PumpUntil([&] { return static_cast<ScreenSize>(v->ScreenSizeIndex()) == ScreenSize::k1x; }, 15000)) << "320 wide: 1x";
-  EXPECT_EQ(332, Rect(v->Window()).right - Rect(v->Window()).left);
 }
 
 TEST_F(ViewWindow, EveryMenuCommandReachesTheCameraWithItsValuesAndARefusalIsShown) {
