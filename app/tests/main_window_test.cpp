@@ -29,6 +29,8 @@ std::string ComboText(HWND combo, int index) {
 // A point in a mouse message's LPARAM; left of or above the window is negative.
 LPARAM At(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
+// A later run opens where the last one left the window, unless that was on a
+// monitor now gone.
 TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWasLeft) {
   CMainWindow& main = OpenMain();
   RECT r = WindowRect(main.hwnd());
@@ -47,6 +49,15 @@ TEST_F(ShellTest, AFirstRunOpensAtTheOriginWithTheProxyOffAndLaterRunsWhereItWas
   r = WindowRect(OpenMain().hwnd());
   EXPECT_EQ(r.left, 200);
   EXPECT_EQ(r.top, 150);
+  CloseMain();
+  settings::SaveWindowPosition({5000, 4000});
+  r = WindowRect(OpenMain().hwnd());
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_GE(r.left, work.left);
+  EXPECT_LE(r.right, work.right);
+  EXPECT_GE(r.top, work.top);
+  EXPECT_LE(r.bottom, work.bottom);
 }
 
 TEST_F(ShellTest, TheSystemMenuOpensTheAboutBoxWithTheVersion) {
@@ -234,34 +245,6 @@ TEST_F(ShellTest, SortWindowMovesTheMainWindowToTheOriginAndRearrangesTheViews) 
   for (TestView* v : factory_.opened) EXPECT_EQ(v->undocked, 1);
 }
 
-// Explorer's restart empties the notification area: the icon comes back
-// with the taskbar, so a hidden main window stays within reach.
-TEST_F(ShellTest, TheTrayIconComesBackWithTheTaskbar) {
-  CMainWindow& main = OpenMain();
-  ASSERT_TRUE(main.tray_icon_shown());
-  NOTIFYICONDATAW icon{};
-  icon.cbSize = sizeof icon;
-  icon.hWnd = main.hwnd();
-  icon.uID = 1;
-  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon)) << "as when the shell restarts";
-  SendMessageW(main.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  icon.uFlags = NIF_TIP;
-  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the icon is there again";
-}
-
-// A position saved on a monitor that is no longer there.
-TEST_F(ShellTest, AWindowLeftOnAMonitorNowGoneOpensOnAPresentOne) {
-  settings::SaveWindowPosition({5000, 4000});
-  CMainWindow& main = OpenMain();
-  const RECT r = WindowRect(main.hwnd());
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  EXPECT_GE(r.left, work.left);
-  EXPECT_LE(r.right, work.right);
-  EXPECT_GE(r.top, work.top);
-  EXPECT_LE(r.bottom, work.bottom);
-}
-
 TEST_F(ShellTest, TheListBoxStaysOffWhileNoHostingServerIsConnected) {
   CMainWindow& main = OpenMain();
   CheckDlgButton(main.hwnd(), IDC_CHECK_SHOW_LIST, BST_CHECKED);  // as the click itself does
@@ -285,9 +268,11 @@ TEST_F(ShellTest, ConnectWantsAServerSelected) {
   EXPECT_TRUE(factory_.requests.empty());
 }
 
-TEST_F(ShellTest, TheTrayAndTheMinimiseButtonHideAndShowTheWindow) {
+// Explorer's restart empties the notification area: the icon comes back
+// with the taskbar, so a hidden main window stays within reach.
+TEST_F(ShellTest, TheTrayAndTheMinimiseButtonHideAndShowTheWindowAndTheIconComesBackWithTheTaskbar) {
   CMainWindow& main = OpenMain();
-  EXPECT_TRUE(main.tray_icon_shown());
+  ASSERT_TRUE(main.tray_icon_shown());
   const RECT before = WindowRect(main.hwnd());
   Command(IDC_BUTTON_MINIMIZE);
   EXPECT_FALSE(IsWindowVisible(main.hwnd()));
@@ -299,6 +284,15 @@ TEST_F(ShellTest, TheTrayAndTheMinimiseButtonHideAndShowTheWindow) {
   const RECT after = WindowRect(main.hwnd());
   EXPECT_EQ(before.left, after.left);
   EXPECT_EQ(before.right - before.left, after.right - after.left) << "hiding neither moves nor resizes";
+
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = main.hwnd();
+  icon.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon)) << "as when the shell restarts";
+  SendMessageW(main.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  icon.uFlags = NIF_TIP;
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon)) << "the icon is there again";
 }
 
 // A second Connect while the first is still in its proxy handshake is not

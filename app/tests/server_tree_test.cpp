@@ -61,7 +61,7 @@ class TreeTest : public ShellTest {
   }
 };
 
-TEST_F(TreeTest, TheServerListLoadsAsGroupsOfOfflineServers) {
+TEST_F(TreeTest, TheServerListLoadsAsGroupsOfOfflineServersWhoseMenusGreyWhatTheModelDisables) {
   EXPECT_EQ(Groups(), (std::vector<std::string>{"Host Server", "Cameras"}));
   EXPECT_EQ(ChildTexts(Group(0)), std::vector<std::string>{"Demo server (Offline)"});
   EXPECT_EQ(ChildTexts(Group(1)), (std::vector<std::string>{"Demo camera (Offline)", "Second camera (Offline)"}));
@@ -72,9 +72,8 @@ TEST_F(TreeTest, TheServerListLoadsAsGroupsOfOfflineServers) {
   EXPECT_EQ(ImageOf(Server("Demo camera")), kImageCameraOffline);
   tree().Click(Group(1));
   EXPECT_EQ(ImageOf(Group(1)), kImageFolderClosed) << "a click folds the group";
-}
 
-TEST_F(TreeTest, MenusGreyWhatTheModelDisables) {
+  // The menus grey what the model disables.
   tree().SetHostOnline("127.0.0.1", 1, 555);
   EXPECT_EQ(MenuOf(Server("Demo server")),
             (std::vector<std::string>{"Modify:on", "Delete:on", "Connect:grey", "Close:on"}));
