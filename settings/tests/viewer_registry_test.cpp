@@ -90,16 +90,6 @@ TEST_F(ViewerRegistryTest, ProxyFieldsRoundTripAndConvertForTheHostingClient) {
   EXPECT_EQ(ToProxySettings({false, 4, "not an address", 1080, "", ""}).AddressHostOrder(), 0u);
 }
 
-TEST_F(ViewerRegistryTest, TwoEntriesKeepSeparateLogins) {
-  SaveLogin("Demo server", {"demo", "one"});
-  SaveLogin("Demo camera", {"admin", "two"});
-  EXPECT_EQ(LoadSavedLogin("Demo server").user, "demo");
-  EXPECT_EQ(LoadSavedLogin("Demo server").password, "one");
-  EXPECT_EQ(LoadSavedLogin("Demo camera").user, "admin");
-  EXPECT_EQ(LoadSavedLogin("Demo camera").password, "two");
-  EXPECT_EQ(LoadSavedLogin("Renamed server").user, "") << "a renamed entry starts without a login";
-}
-
 // Plain-text credentials in the registry were readable by anything running
 // as the user (and by anyone with a copy of the hive): passwords are stored
 // protected now, and old plain values are still honoured.
