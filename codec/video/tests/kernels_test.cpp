@@ -135,50 +135,37 @@ TEST_F(KernelSlots, MacroblockWriteMatchesPlain) {
   }
 }
 
-TEST_F(KernelSlots, FusedInverseDctAddMatchesPlainAndClearsTheBlock) {
-  // Blocks confined to the first four rows, to the first row or to the first
-  // column (the short paths), sparse blocks anywhere and dense ones, of coded
-  // values or (every other round) of any, added to random predictions.
+// Blocks confined to the first four rows, to the first row or to the first
+// column (the short paths), to the first half, sparse blocks anywhere and
+// dense ones, of coded values or (every other round) of any, added to random
+// predictions or stored; both kernels clear the block.
+TEST_F(KernelSlots, FusedInverseDctAddAndStoreMatchPlainAndClearTheBlock) {
   const int16_t zero[64] = {};
-  for (int it = 0; it < kIterations; ++it) {
-    int16_t a[64] = {}, b[64];
-    const int kind = it % 5;
-    const bool anyValue = it % 10 >= 5;
-    for (int i = 0; i < 64; ++i) {
-      const int row = i & 7, column = i >> 3;  // transposed layout
-      if (kind == 0 && (row >= 4 || rng_() % 4)) continue;
-      if (kind == 1 && row) continue;
-      if (kind == 2 && column) continue;
-      if (kind == 3 && rng_() % 8) continue;
-      a[i] = int16_t(anyValue ? int(rng_() % 65536) - 32768 : int(rng_() % 4095) - 2047);
+  for (const bool store : {false, true}) {
+    const auto plain = store ? k_.plain.idctPut : k_.plain.idctAdd, fast = store ? k_.fast.idctPut : k_.fast.idctAdd;
+    for (int it = 0; it < kIterations; ++it) {
+      int16_t a[64] = {}, b[64];
+      const int kind = it % 6;
+      const bool anyValue = it % 12 >= 6;
+      for (int i = 0; i < 64; ++i) {
+        const int row = i & 7, column = i >> 3;  // transposed layout
+        if (kind == 0 && (row >= 4 || rng_() % 4)) continue;
+        if (kind == 1 && row) continue;
+        if (kind == 2 && column) continue;
+        if (kind == 3 && rng_() % 8) continue;
+        if (kind == 4 && (i >= 32 || rng_() % 4)) continue;
+        a[i] = int16_t(anyValue ? int(rng_() % 65536) - 32768 : int(rng_() % 4095) - 2047);
+      }
+      std::memcpy(b, a, sizeof(a));
+      GuardedBlock pa, pb;
+      if (!store)
+        for (size_t i = 0; i < pa.bytes.size(); ++i) pa.bytes[i] = pb.bytes[i] = uint8_t(rng_());
+      plain(a, pa.At(), GuardedBlock::kStride);
+      fast(b, pb.At(), GuardedBlock::kStride);
+      ASSERT_EQ(pa.bytes, pb.bytes) << (store ? "store" : "add") << " kind " << kind << " iteration " << it;
+      ASSERT_EQ(std::memcmp(a, zero, sizeof(a)), 0);
+      ASSERT_EQ(std::memcmp(b, zero, sizeof(b)), 0);
     }
-    std::memcpy(b, a, sizeof(a));
-    GuardedBlock pa, pb;
-    for (size_t i = 0; i < pa.bytes.size(); ++i) pa.bytes[i] = pb.bytes[i] = uint8_t(rng_());
-    k_.plain.idctAdd(a, pa.At(), GuardedBlock::kStride);
-    k_.fast.idctAdd(b, pb.At(), GuardedBlock::kStride);
-    ASSERT_EQ(pa.bytes, pb.bytes) << "kind " << kind << " iteration " << it;
-    ASSERT_EQ(std::memcmp(a, zero, sizeof(a)), 0);
-    ASSERT_EQ(std::memcmp(b, zero, sizeof(b)), 0);
-  }
-}
-
-TEST_F(KernelSlots, FusedInverseDctStoreMatchesPlainAndClearsTheBlock) {
-  const int16_t zero[64] = {};
-  for (int it = 0; it < kIterations; ++it) {
-    int16_t a[64] = {}, b[64];
-    const bool dense = it % 2, anyValue = it % 4 >= 2;
-    for (int i = 0; i < 64; ++i) {
-      if (!dense && (i >= 32 || rng_() % 4)) continue;  // sparse: the upper four rows
-      a[i] = int16_t(anyValue ? int(rng_() % 65536) - 32768 : int(rng_() % 4095) - 2047);
-    }
-    std::memcpy(b, a, sizeof(a));
-    GuardedBlock pa, pb;
-    k_.plain.idctPut(a, pa.At(), GuardedBlock::kStride);
-    k_.fast.idctPut(b, pb.At(), GuardedBlock::kStride);
-    ASSERT_EQ(pa.bytes, pb.bytes) << (dense ? "dense" : "sparse") << " block, iteration " << it;
-    ASSERT_EQ(std::memcmp(a, zero, sizeof(a)), 0);
-    ASSERT_EQ(std::memcmp(b, zero, sizeof(b)), 0);
   }
 }
 
