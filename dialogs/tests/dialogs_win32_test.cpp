@@ -279,7 +279,9 @@ class OptionSheetTest : public DialogTest {
   HWND page_ = nullptr;
 };
 
-TEST_F(OptionSheetTest, TheNetworkPageShowsTheProxyAsTheClientHasIt) {
+// Which fields a kind enables and its port are rules tested without windows
+// (ProxyRules); here the list and the use box reach them once.
+TEST_F(OptionSheetTest, TheNetworkPageShowsTheProxyAndTheKindSetsItsPortAndFields) {
   proxy_ = settings::ToProxySettings({true, 5, "10.0.0.1", 1081, "agent", "pw"});
   Open();
   EXPECT_EQ(IsDlgButtonChecked(page_, IDC_USE_PROXY), BST_CHECKED);
@@ -289,22 +291,11 @@ TEST_F(OptionSheetTest, TheNetworkPageShowsTheProxyAsTheClientHasIt) {
   EXPECT_EQ(Text(IDC_PROXY_ID), "agent");
   EXPECT_EQ(Text(IDC_PROXY_PASSWD), "pw");
   EXPECT_TRUE(Enabled(IDC_PROXY_PASSWD));
-}
-
-TEST_F(OptionSheetTest, ChoosingAKindSetsItsPortAndFields) {
-  proxy_ = settings::ToProxySettings({true, 5, "10.0.0.1", 1080, "", ""});
-  Open();
   Choose(page_, IDC_PROXY_VERSION, 2);
   EXPECT_EQ(Text(IDC_PROXY_PORT), "80");
   EXPECT_FALSE(Enabled(IDC_PROXY_ID));
-  EXPECT_FALSE(Enabled(IDC_PROXY_PASSWD));
-  Choose(page_, IDC_PROXY_VERSION, 0);
-  EXPECT_EQ(Text(IDC_PROXY_PORT), "1080");
-  EXPECT_TRUE(Enabled(IDC_PROXY_ID));
-  EXPECT_FALSE(Enabled(IDC_PROXY_PASSWD));
   Toggle(page_, IDC_USE_PROXY);
   EXPECT_FALSE(Enabled(IDC_PROXY_VERSION));
-  EXPECT_FALSE(Enabled(IDC_PROXY_ID));
 }
 
 TEST_F(OptionSheetTest, WithTheProxyOffAnyAddressIsStoredAsTyped) {
@@ -319,17 +310,6 @@ TEST_F(OptionSheetTest, WithTheProxyOffAnyAddressIsStoredAsTyped) {
   EXPECT_FALSE(stored.use_proxy);
   EXPECT_EQ(stored.ip, "not an address");
   EXPECT_EQ(proxy_.use_proxy, 0);
-}
-
-TEST_F(OptionSheetTest, Socks5WithAnIdNeedsAPasswordAndNothingIsStoredBeforeIt) {
-  proxy_ = settings::ToProxySettings({true, 5, "10.0.0.1", 1080, "", ""});
-  Open();
-  SetText(GetDlgItem(page_, IDC_PROXY_ID), "agent");
-  PressOk();
-  EXPECT_EQ(sandbox_.messages.last(), "Please insert Proxy Password...");
-  EXPECT_FALSE(sheet_->Closed()) << "the sheet stays for the correction";
-  EXPECT_FALSE(settings::LoadProxyFields().use_proxy);
-  EXPECT_EQ(settings::LoadProxyFields().ip, settings::kDefaultProxyIp);
 }
 
 // The storage page shows the root's last pass and hands back only limits
@@ -374,6 +354,12 @@ TEST_F(OptionSheetTest, OkStoresEveryValueAndHandsThemToTheClient) {
   Choose(page_, IDC_PROXY_VERSION, 1);
   SetText(GetDlgItem(page_, IDC_PROXY_IP), "127.0.0.2");
   SetText(GetDlgItem(page_, IDC_PROXY_PORT), "1090");
+  SetText(GetDlgItem(page_, IDC_PROXY_ID), "agent");
+  PressOk();
+  EXPECT_EQ(sandbox_.messages.last(), "Please insert Proxy Password...");
+  EXPECT_FALSE(sheet_->Closed()) << "the sheet stays for the correction";
+  EXPECT_FALSE(settings::LoadProxyFields().use_proxy) << "nothing is stored before it";
+  SetText(GetDlgItem(page_, IDC_PROXY_ID), "");
   PressOk();
   ASSERT_TRUE(sheet_->Closed()) << sandbox_.messages.last();
   EXPECT_EQ(proxy_.use_proxy, 1);
