@@ -16,32 +16,35 @@ std::vector<uint8_t> VolUnit(const VolFields& f) {
   return w.Bytes();
 }
 
-// An I VOP whose macroblocks are all DC-only intra blocks of value `dc` (size 8 code).
+// A DC-only intra macroblock: its first luma block `diff` away from 128 (no
+// neighbours) or from its left neighbour, the rest predicted from it.
+void WriteDcOnlyIntraMb(TestBitWriter& w, int diff) {
+  w.PutCode("1");     // MCBPC: intra, cbpc 0
+  w.Put(0, 1);        // no AC prediction
+  w.PutCode("0011");  // CBPY 0
+  for (int b = 0; b < 6; ++b) {
+    const bool luma = b < 4;
+    const int d = b == 0 ? diff : 0;
+    if (d == 0) {
+      w.PutCode(luma ? "011" : "11");
+      continue;
+    }
+    int size = 0;
+    for (int v = d < 0 ? -d : d; v; v >>= 1) ++size;
+    static const char* kLuma[] = {"011", "11", "10", "010", "001", "0001", "0000 1", "0000 01", "0000 001"};
+    static const char* kChroma[] = {"11", "10", "01", "001", "0001", "0000 1", "0000 01", "0000 001", "0000 0001"};
+    w.PutCode(luma ? kLuma[size] : kChroma[size]);
+    w.Put(d > 0 ? d : d + (1 << size) - 1, size);
+    if (size > 8) w.Put(1, 1);
+  }
+}
+
+// An I VOP whose macroblocks are all DC-only intra blocks of luma `level`.
 std::vector<uint8_t> FlatIntraVop(int mb_count, int level, int increment_bits, uint32_t increment = 1,
                                   bool reduced_resolution_field = false) {
   TestBitWriter w;
   WriteVopHeader(w, false, increment_bits, increment, true, 4, 1, 0, 0, reduced_resolution_field);
-  for (int mb = 0; mb < mb_count; ++mb) {
-    w.PutCode("1");     // MCBPC: intra, cbpc 0
-    w.Put(0, 1);        // no AC prediction
-    w.PutCode("0011");  // CBPY 0
-    for (int b = 0; b < 6; ++b) {
-      // The first luma block sets the level; the rest predict it. Chroma stays 128.
-      int diff = (mb == 0 && b == 0) ? level - 128 : 0;
-      const bool luma = b < 4;
-      if (diff == 0) {
-        w.PutCode(luma ? "011" : "11");
-      } else {
-        int size = 0;
-        for (int v = diff < 0 ? -diff : diff; v; v >>= 1) ++size;
-        static const char* kLuma[] = {"011", "11", "10", "010", "001", "0001", "0000 1", "0000 01", "0000 001"};
-        static const char* kChroma[] = {"11", "10", "01", "001", "0001", "0000 1", "0000 01", "0000 001", "0000 0001"};
-        w.PutCode(luma ? kLuma[size] : kChroma[size]);
-        w.Put(diff > 0 ? diff : diff + (1 << size) - 1, size);
-        if (size > 8) w.Put(1, 1);
-      }
-    }
-  }
+  for (int mb = 0; mb < mb_count; ++mb) WriteDcOnlyIntraMb(w, mb == 0 ? level - 128 : 0);
   w.Stuff();
   return w.Bytes();
 }
@@ -302,24 +305,11 @@ TEST(MotionCompensation, VectorsFarPastTheBorderReadClampedSamples) {
 }
 
 
-// DC-only intra macroblock whose luma and chroma take `level` (no neighbours).
-void WriteDcOnlyIntraMb(TestBitWriter& w, int level) {
-  w.PutCode("1");     // MCBPC: intra, cbpc 0
-  w.Put(0, 1);        // no AC prediction
-  w.PutCode("0011");  // CBPY 0
-  const int diff = level - 128;  // 32..63 here: size 6
-  w.PutCode("0000 1");
-  w.Put(diff, 6);
-  for (int b = 1; b < 4; ++b) w.PutCode("011");
-  w.PutCode("11");
-  w.PutCode("11");
-}
-
 TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
   TestBitWriter w;
   WriteVol(w, {.width = 32, .height = 16, .resyncDisable = false});
   WriteVopHeader(w, false, 5, 1, true, 4);
-  WriteDcOnlyIntraMb(w, 170);
+  WriteDcOnlyIntraMb(w, 170 - 128);
   w.Stuff();
   w.Put(1, 17);       // resync marker of an I picture
   w.Put(1, 1);        // macroblock number 1
@@ -331,7 +321,7 @@ TEST(VideoPackets, HeaderExtensionWithANewTimeStartsANewPictureFromThatPacket) {
   w.Put(1, 1);
   w.Put(0, 2);        // I
   w.Put(0, 3);        // intra_dc_vlc_thr
-  WriteDcOnlyIntraMb(w, 180);
+  WriteDcOnlyIntraMb(w, 180 - 128);
   w.Stuff();
   VideoDecoder dec;
   ASSERT_EQ(dec.Decode(w.Bytes().data(), w.Bytes().size()), kDecodeStarted);
