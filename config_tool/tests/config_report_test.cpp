@@ -17,6 +17,14 @@ int Parse(const Bytes& datagram, ConfigReport* report) {
   return ParseConfigReport(datagram.data(), datagram.size(), report, nullptr);
 }
 
+// An entry's fields in one line: device, on boot, protocol, addresses, MAC, host name @ address text.
+std::string Describe(const InterfaceEntry& e) {
+  return e.device + " " + e.on_boot + " " + e.boot_proto + " " + DottedQuad(e.ip) + " " + DottedQuad(e.netmask) + " " +
+         DottedQuad(e.gateway) + " " + MacText(e.mac) + " " + e.host_name + " @" + e.address;
+}
+
+// Every entry carries the report's address text; a HOSTNAME without value
+// is shown as NDEF.
 TEST(ConfigReport, NewFormCarriesAddressTextAndBothInterfaces) {
   ConfigReport r;
   ASSERT_EQ(0, Parse(EncodeConfigReport(7, "10.0.0.9", 2, std::string(kEth0) + kEth1), &r));
@@ -24,22 +32,10 @@ TEST(ConfigReport, NewFormCarriesAddressTextAndBothInterfaces) {
   EXPECT_FALSE(r.old_form);
   EXPECT_EQ("10.0.0.9", r.address);
   ASSERT_EQ(2u, r.entries.size());
-  const InterfaceEntry& a = r.entries[0];
-  EXPECT_EQ("eth0", a.device);
-  EXPECT_EQ("yes", a.on_boot);
-  EXPECT_EQ("static", a.boot_proto);
-  EXPECT_EQ(0xC0A80005u, a.ip);
-  EXPECT_EQ("192.168.0.5", DottedQuad(a.ip));
-  EXPECT_EQ("255.255.255.0", DottedQuad(a.netmask));
-  EXPECT_EQ("192.168.0.1", DottedQuad(a.gateway));
-  EXPECT_EQ("00:1A:2B:3C:4D:5E", MacText(a.mac));
-  EXPECT_EQ("cam1", a.host_name);
-  EXPECT_EQ("10.0.0.9", a.address);
-  const InterfaceEntry& b = r.entries[1];
-  EXPECT_EQ("eth1", b.device);
-  EXPECT_EQ("dhcp", b.boot_proto);
-  EXPECT_EQ("NDEF", b.host_name) << "a HOSTNAME without value is shown as NDEF";
-  EXPECT_EQ("10.0.0.9", b.address) << "every entry carries the report's address text";
+  EXPECT_EQ(0xC0A80005u, r.entries[0].ip);
+  EXPECT_EQ("eth0 yes static 192.168.0.5 255.255.255.0 192.168.0.1 00:1A:2B:3C:4D:5E cam1 @10.0.0.9",
+            Describe(r.entries[0]));
+  EXPECT_EQ("eth1 no dhcp 0.0.0.0 0.0.0.0 0.0.0.0 00:1A:2B:3C:4D:5F NDEF @10.0.0.9", Describe(r.entries[1]));
 }
 
 TEST(ConfigReport, OlderFormHasNoAddressText) {
