@@ -22,26 +22,24 @@ Bytes UserList(uint32_t count, size_t records) {
   return out;
 }
 
+std::string Hex(const Bytes& b) {
+  std::string out;
+  for (uint8_t v : b) out += "0123456789ABCDEF"[v >> 4], out += "0123456789ABCDEF"[v & 15];
+  return out;
+}
+
 TEST(DeviceMessage, RequestsHaveTheirFixedLayouts) {
-  Bytes setup = EncodeSetupRequest();
-  EXPECT_EQ((Bytes{0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0}), setup);
-  EXPECT_EQ(12u, EncodeUserListRequest().size());
-  EXPECT_EQ(18u, net::GetBE32(EncodeUserListRequest().data()));
+  EXPECT_EQ("00000000" "00000004" "00000000", Hex(EncodeSetupRequest()));
+  EXPECT_EQ("00000012" "00000004" "00000000", Hex(EncodeUserListRequest()));
 
-  Bytes login = EncodeLoginRequest("admin", "pw");
-  ASSERT_EQ(44u, login.size());
-  EXPECT_EQ(16u, net::GetBE32(login.data()));
-  EXPECT_EQ(36u, net::GetBE32(login.data() + 4));
-  EXPECT_EQ("admin", net::GetText(login.data() + 12, 16));
-  EXPECT_EQ("pw", net::GetText(login.data() + 28, 16));
-
-  Bytes op = EncodeUserOperation(kUserModify, "u1", "User One", "pw1");
-  ASSERT_EQ(80u, op.size());
-  EXPECT_EQ(80u, net::GetBE32(op.data() + 4));
-  EXPECT_EQ(3u, net::GetBE32(op.data() + 12));
-  EXPECT_EQ("u1", net::GetText(op.data() + 16, 16));
-  EXPECT_EQ("User One", net::GetText(op.data() + 32, 32));
-  EXPECT_EQ("pw1", net::GetText(op.data() + 64, 16));
+  // Golden: type, length, a zero word, then each text in its NUL-padded field.
+  EXPECT_EQ("00000010" "00000024" "00000000" "61646D696E0000000000000000000000"
+            "70770000000000000000000000000000",
+            Hex(EncodeLoginRequest("admin", "pw")));
+  EXPECT_EQ("00000014" "00000050" "00000000" "00000003" "75310000000000000000000000000000"
+            "55736572204F6E650000000000000000" "00000000000000000000000000000000"
+            "70773100000000000000000000000000",
+            Hex(EncodeUserOperation(kUserModify, "u1", "User One", "pw1")));
 
   Bytes config = EncodeConfigData("eth0", "DEVICE=eth0\n");
   ASSERT_EQ(32u + 12u, config.size());
@@ -54,11 +52,9 @@ TEST(DeviceMessage, RequestsHaveTheirFixedLayouts) {
 }
 
 TEST(DeviceMessage, TextLongerThanItsFieldIsCutAndKeepsItsNul) {
-  Bytes login = EncodeLoginRequest(std::string(20, 'i'), std::string(20, 'p'));
-  ASSERT_EQ(44u, login.size());
-  EXPECT_EQ(std::string(15, 'i'), net::GetText(login.data() + 12, 16));
-  EXPECT_EQ(0, login[12 + 15]);
-  EXPECT_EQ(std::string(15, 'p'), net::GetText(login.data() + 28, 16));
+  EXPECT_EQ("00000010" "00000024" "00000000" "69696969696969696969696969696900"
+            "70707070707070707070707070707000",
+            Hex(EncodeLoginRequest(std::string(20, 'i'), std::string(20, 'p'))));
 }
 
 TEST(DeviceMessage, FieldFilledToTheBrimIsReadWholeAndNoFurther) {
