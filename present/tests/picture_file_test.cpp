@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "net/byte_order.h"
 #include "present/i420_convert.h"
 #include "present/picture_file.h"
 
@@ -41,13 +40,11 @@ TEST(PictureFile, BmpHoldsTheRenderersColoursBottomUpWithPaddedRows) {
   std::vector<uint8_t> p = TestPicture(w, h);
   const std::vector<uint8_t> bmp = EncodeBmp(codec::DecodedPicture{p.data(), w, h});
   ASSERT_EQ(54u + stride * h, bmp.size());
-  EXPECT_EQ('B', bmp[0]);
-  EXPECT_EQ('M', bmp[1]);
-  EXPECT_EQ(bmp.size(), net::GetLE32(&bmp[2]));
-  EXPECT_EQ(54u, net::GetLE32(&bmp[10]));
-  EXPECT_EQ(uint32_t(w), net::GetLE32(&bmp[18]));
-  EXPECT_EQ(uint32_t(h), net::GetLE32(&bmp[22]));
-  EXPECT_EQ(24, bmp[28]);
+  std::string header;  // golden: "BM", file size, pixel offset, then the 40-byte info header
+  for (int i = 0; i < 54; ++i) header += "0123456789ABCDEF"[bmp[i] >> 4], header += "0123456789ABCDEF"[bmp[i] & 15];
+  EXPECT_EQ("424D" "A6020000" "00000000" "36000000" "28000000" "22000000" "06000000" "0100" "1800" "00000000"
+            "70020000" "00000000000000000000000000000000",
+            header);
   EXPECT_EQ(Reference(p, w, h, stride), std::vector<uint8_t>(bmp.begin() + 54, bmp.end()));
 }
 
