@@ -3,11 +3,13 @@
 // cursor and reads back what a NodePlayback wrote where.
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <vector>
 
 #include "present/node_playback.h"
 #include "present/sound_device.h"
+#include "present/sound_source.h"
 
 namespace present::testing {
 
@@ -53,6 +55,30 @@ class FakeDevice : public SoundDevice {
   }
   bool fail = false;
   FakeBuffer* last = nullptr;
+};
+
+// The received units in the order they came, decoded, as the node's media
+// worker hands its sound to the playback. Every sample of a unit carries the
+// unit's marker, so a block shows which unit filled it.
+class UnitSource : public SoundSource {
+ public:
+  void Push(int16_t marker, int samples = 512) { units_.emplace_back(size_t(samples), marker); }
+  int Waiting() const override { return static_cast<int>(units_.size()); }
+  void DropOldest() override {
+    if (!units_.empty()) units_.pop_front();
+  }
+  bool TakeOldest(SoundSamples* out) override {
+    if (units_.empty()) return false;
+    taken_ = std::move(units_.front());
+    units_.pop_front();
+    out->samples = taken_.data();
+    out->count = static_cast<int>(taken_.size());
+    return true;
+  }
+
+ private:
+  std::deque<std::vector<int16_t>> units_;
+  std::vector<int16_t> taken_;
 };
 
 }  // namespace present::testing

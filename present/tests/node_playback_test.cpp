@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <vector>
 
 #include "present/node_playback.h"
-#include "present/sound_source.h"
 #include "present/tests/fake_sound_device.h"
 
 namespace present {
@@ -19,30 +17,7 @@ constexpr uint32_t kBlock = NodePlayback::kBlockBytes;
 
 using testing::FakeBuffer;
 using testing::FakeDevice;
-
-// The received units in the order they came, decoded, as the node's media
-// worker hands its sound to the playback. Every sample of a unit carries the
-// unit's marker, so a block shows which unit filled it.
-class UnitSource : public SoundSource {
- public:
-  void Push(uint8_t marker, int samples) { units_.emplace_back(size_t(samples), int16_t(marker)); }
-  int Waiting() const override { return static_cast<int>(units_.size()); }
-  void DropOldest() override {
-    if (!units_.empty()) units_.pop_front();
-  }
-  bool TakeOldest(SoundSamples* out) override {
-    if (units_.empty()) return false;
-    taken_ = std::move(units_.front());
-    units_.pop_front();
-    out->samples = taken_.data();
-    out->count = static_cast<int>(taken_.size());
-    return true;
-  }
-
- private:
-  std::deque<std::vector<int16_t>> units_;
-  std::vector<int16_t> taken_;
-};
+using testing::UnitSource;
 
 class Playback : public ::testing::Test {
  protected:

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <thread>
 #include <vector>
 
@@ -172,32 +171,12 @@ TEST_F(Mixer, WithoutAnOutputBufferThereIsNoVoice) {
   EXPECT_NE(nullptr, mixer_.CreateBuffer(kVoiceBytes));
 }
 
-// Units whose samples all carry the unit's number.
-class Units : public SoundSource {
- public:
-  void Push(int16_t marker) { units_.emplace_back(512, marker); }
-  int Waiting() const override { return int(units_.size()); }
-  void DropOldest() override { units_.pop_front(); }
-  bool TakeOldest(SoundSamples* out) override {
-    if (units_.empty()) return false;
-    taken_ = std::move(units_.front());
-    units_.pop_front();
-    out->samples = taken_.data();
-    out->count = int(taken_.size());
-    return true;
-  }
-
- private:
-  std::deque<std::vector<int16_t>> units_;
-  std::vector<int16_t> taken_;
-};
-
 TEST_F(Mixer, ANodesPlaybackThroughAVoiceIsHeardInOrder) {
   NodePlayback playback;
   playback.Bind(&mixer_);
   ASSERT_TRUE(playback.CreateBuffer());
   output_ = device_.last;
-  Units units;
+  testing::UnitSource units;
   std::vector<int16_t> heard;
   uint32_t read = 0;
   // A unit every 64 ms for 2 s, the mixer every 16 ms, the output played on.
