@@ -200,18 +200,12 @@ TEST(YuvConverters, PackedFormatsPairPixelsWithTheirChroma) {
 }
 
 TEST(Converters, EveryModeHasItsConverterAndTheRefusedOneNone) {
-  EXPECT_EQ(ConvertToYV12, ConverterFor(kFourccYV12));
-  EXPECT_EQ(ConvertToI420, ConverterFor(kFourccI420));
-  EXPECT_EQ(ConvertToI420, ConverterFor(kFourccIYUV));
-  EXPECT_EQ(ConvertToYVU9, ConverterFor(kFourccYVU9));
-  EXPECT_EQ(ConvertToYUY2, ConverterFor(kFourccYUY2));
-  EXPECT_EQ(ConvertToUYVY, ConverterFor(kFourccUYVY));
-  EXPECT_EQ(ConvertToRgb565, ConverterFor(kModeRgb565));
-  EXPECT_EQ(ConvertToRgb555, ConverterFor(kModeRgb555));
-  EXPECT_EQ(ActiveConverters().rgb32, ConverterFor(kModeRgb32));
-  EXPECT_EQ(ActiveConverters().dib, ConverterFor(kModeDib));
-  EXPECT_EQ(nullptr, ConverterFor(kModeRgb24));
-  EXPECT_EQ(nullptr, ConverterFor(kModeNone));
+  const std::pair<uint32_t, ConvertFn> modes[] = {
+      {kFourccYV12, ConvertToYV12}, {kFourccI420, ConvertToI420}, {kFourccIYUV, ConvertToI420},
+      {kFourccYVU9, ConvertToYVU9}, {kFourccYUY2, ConvertToYUY2}, {kFourccUYVY, ConvertToUYVY},
+      {kModeRgb565, ConvertToRgb565}, {kModeRgb555, ConvertToRgb555}, {kModeRgb32, ActiveConverters().rgb32},
+      {kModeDib, ActiveConverters().dib}, {kModeRgb24, nullptr}, {kModeNone, nullptr}};
+  for (const auto& [mode, converter] : modes) EXPECT_EQ(converter, ConverterFor(mode)) << std::hex << mode;
   if (os::DetectCpuFeatures().sse2) {
     ConverterTable sse2;
     InitPlainConverters(sse2);
