@@ -8,38 +8,15 @@
 namespace codec {
 namespace {
 
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& v, int x) {
-  v.push_back(uint8_t(x));
-  v.push_back(uint8_t(x >> 8));
-}
-void Tag(std::vector<uint8_t>& v, const char* t) {
-  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(t[i]));
-}
-
-std::vector<uint8_t> Wav(uint32_t dataSize, size_t dataPresent, bool oddChunkFirst) {
-  std::vector<uint8_t> v;
-  Tag(v, "RIFF");
-  Put32(v, 0);
-  Tag(v, "WAVE");
-  if (oddChunkFirst) {
-    Tag(v, "LIST");
-    Put32(v, 3);
-    v.insert(v.end(), {1, 2, 3, 0});  // padded to even length
-  }
-  Tag(v, "fmt ");
-  Put32(v, 16);
-  Put16(v, 1);
-  Put16(v, 1);
-  Put32(v, 8000);
-  Put32(v, 16000);
-  Put16(v, 2);
-  Put16(v, 16);
-  Tag(v, "data");
-  Put32(v, dataSize);
-  v.resize(v.size() + dataPresent, 0x11);
+// A mono 16-bit 8 kHz wave file claiming `data_size` bytes of samples, with
+// `data_present` bytes of 0x11, after a padded odd-sized LIST chunk if asked.
+std::vector<uint8_t> Wav(uint32_t data_size, size_t data_present, bool odd_chunk_first) {
+  const std::string list("LIST\3\0\0\0\1\2\3\0", 12);
+  const std::string format("fmt \x10\0\0\0\1\0\1\0\x40\x1F\0\0\x80\x3E\0\0\2\0\x10\0data", 28);
+  std::string s = std::string("RIFF\0\0\0\0WAVE", 12) + (odd_chunk_first ? list : "") + format;
+  for (int i = 0; i < 4; ++i) s += char(data_size >> (8 * i));
+  std::vector<uint8_t> v(s.begin(), s.end());
+  v.resize(v.size() + data_present, 0x11);
   return v;
 }
 
