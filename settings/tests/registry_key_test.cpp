@@ -8,53 +8,20 @@
 #include <cstring>
 
 #include "os/win32/text.h"
+#include "settings/tests/registry_sandbox.h"
 
 namespace settings {
 namespace {
 
-// Server names unique to this process so parallel runs never meet.
-std::string TestServer(const char* suffix) {
-  return "settings-test-" + std::to_string(GetCurrentProcessId()) + "-" + suffix;
-}
-
+// In a registry of the test's own: every key starts absent and goes afterwards.
 class RegistryKeyTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegistryKey probe;
-    settings_key_existed_ = probe.Open(HKEY_CURRENT_USER, kRegistryKeyPath);
-  }
-  void TearDown() override {
-    RegistryKey key;
-    if (!key.Open(HKEY_CURRENT_USER, kRegistryKeyPath)) return;
-    for (const std::string& name : servers_) key.DeleteKey(name);
-    for (const std::string& value : values_) key.DeleteValue(value);
-    DWORD subkeys = 0, values = 0;
-    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
-                     nullptr, nullptr);
-    key.Close();
-    // Leave the registry as we found it: a key we created goes if empty.
-    if (!settings_key_existed_ && subkeys == 0 && values == 0) {
-      RegDeleteKeyW(HKEY_CURRENT_USER, win32::Widen(kRegistryKeyPath).c_str());
-      RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantreck");
-    }
-  }
-  std::string Server(const char* suffix) {
-    servers_.push_back(TestServer(suffix));
-    return servers_.back();
-  }
-  std::string Value(const char* suffix) {
-    values_.push_back(TestServer(suffix));
-    return values_.back();
-  }
-
-  bool settings_key_existed_ = false;
-  std::vector<std::string> servers_;
-  std::vector<std::string> values_;
+  void SetUp() override { ASSERT_TRUE(sandbox_.active()) << "HKEY_CURRENT_USER could not be redirected"; }
+  testing::RegistrySandbox sandbox_;
 };
 
 TEST_F(RegistryKeyTest, ServerSubkeysAreCreatedOnFirstUseAndKeepTheirOwnValues) {
-  std::string first = Server("first");
-  std::string second = Server("두번째");
+  const std::string first = "first", second = "두번째";
   EXPECT_EQ(ServerKeyPath(first), std::string("Software\\Vantreck\\HALYDv2\\") + first);
 
   RegistryKey key;
@@ -86,13 +53,11 @@ TEST_F(RegistryKeyTest, ServerSubkeysAreCreatedOnFirstUseAndKeepTheirOwnValues) 
   EXPECT_EQ(read(second, reg::kDynamicIp), "<none>");
 
   // A renamed server starts without saved values.
-  EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, ServerKeyPath(TestServer("renamed"))));
+  EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, ServerKeyPath("renamed")));
 }
 
 TEST_F(RegistryKeyTest, NumbersTextsAndBytesRoundTrip) {
-  std::string dword = Value("dword");
-  std::string text_name = Value("text");
-  std::string bytes_name = Value("bytes");
+  const std::string dword = "dword", text_name = "text", bytes_name = "bytes";
   RegistryKey key;
   ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, kRegistryKeyPath));
 
@@ -125,7 +90,7 @@ TEST_F(RegistryKeyTest, NumbersTextsAndBytesRoundTrip) {
 }
 
 TEST_F(RegistryKeyTest, TextsLongerThan255CharactersReadAsFailed) {
-  std::string name = Value("long");
+  const std::string name = "long";
   RegistryKey key;
   ASSERT_TRUE(key.OpenOrCreate(HKEY_CURRENT_USER, kRegistryKeyPath));
   std::string text;
