@@ -216,10 +216,6 @@ class ConfigWindows : public BollardWindows {
     ASSERT_NE(nullptr, dlg_->Create(nullptr));
     PumpFor(20);
   }
-  void TearDown() override {
-    dlg_.reset();
-    link_.reset();
-  }
   HWND Page() const { return dlg_->network().hwnd(); }
   bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(Page(), id)) != FALSE; }
   uint32_t Address(int id) const {
@@ -229,7 +225,7 @@ class ConfigWindows : public BollardWindows {
   }
 
   std::unique_ptr<DeviceLink> link_;
-  std::unique_ptr<CConfigManagerDlg> dlg_;
+  std::unique_ptr<CConfigManagerDlg> dlg_;  // declared after its link: destroyed before it
 };
 
 // Setup on a DHCP device and Apply without a change keeps it on DHCP, with
