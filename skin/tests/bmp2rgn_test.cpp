@@ -14,6 +14,7 @@ namespace {
 
 using testing::BmpLayout;
 using testing::MakeBmp;
+using testing::SmallBmp;
 using testing::PictureBmp;
 using testing::RecordingMessages;
 
@@ -49,36 +50,27 @@ struct LoadFailure {
   std::string message;
 };
 
-BmpLayout Small(std::function<void(BmpLayout&)> change) {
-  BmpLayout layout;
-  layout.width = 2;
-  layout.height = 2;
-  layout.pixels.assign(16, 0);
-  change(layout);
-  return layout;
-}
-
 TEST(CBmp2Rgn, EveryLoadFailureShowsItsMessage) {
-  std::vector<uint8_t> good = MakeBmp(Small([](auto&) {}));
+  std::vector<uint8_t> good = MakeBmp(SmallBmp([](auto&) {}));
   std::vector<uint8_t> header_only(good.begin(), good.begin() + 10);
   std::vector<uint8_t> info_cut(good.begin(), good.begin() + 40);
   const LoadFailure cases[] = {
       {"index below 0", good, -1, "CBmp2Rgn::LoadBmp : Invalid BitmapID !! , ID = -1 "},
       {"index equal to the count", good, 2, "CBmp2Rgn::LoadBmp : Invalid BitmapID !! , ID = 2 "},
       {"file header cut", header_only, 1, "CBmp2Rgn::LoadBmp : BITMAPFILEHEADER Read Error!! , ID = 1 "},
-      {"not BM", MakeBmp(Small([](auto& s) { s.type = 0x5050; })), 1,
+      {"not BM", MakeBmp(SmallBmp([](auto& s) { s.type = 0x5050; })), 1,
        "CBmp2Rgn::LoadBmp : BITMAPFILEHEADER is not BM !! , ID = 1 "},
       {"information header cut", info_cut, 1, "Failed to read BITMAPINFOHEADER"},
-      {"not a Windows DIB", MakeBmp(Small([](auto& s) { s.header_size = 108; })), 1, " File is not a Windows DIB"},
-      {"colour table cut", MakeBmp(Small([](auto& s) {
+      {"not a Windows DIB", MakeBmp(SmallBmp([](auto& s) { s.header_size = 108; })), 1, " File is not a Windows DIB"},
+      {"colour table cut", MakeBmp(SmallBmp([](auto& s) {
          s.bit_count = 4;
          s.table.assign(3, 0);
          s.pixels.clear();
        })),
        1, "Failed to read color table"},
-      {"pixel data offset past the end", MakeBmp(Small([](auto& s) { s.bits_offset = 4096; })), 1,
+      {"pixel data offset past the end", MakeBmp(SmallBmp([](auto& s) { s.bits_offset = 4096; })), 1,
        "Failed to read bits"},
-      {"a format no DIB section takes", MakeBmp(Small([](auto& s) { s.bit_count = 7; })), 1,
+      {"a format no DIB section takes", MakeBmp(SmallBmp([](auto& s) { s.bit_count = 7; })), 1,
        "CreateDIBSection failed"},
   };
   for (const LoadFailure& c : cases) {

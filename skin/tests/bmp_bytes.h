@@ -1,6 +1,7 @@
 #pragma once
 // Test helpers: Windows bitmap files and skin files of a chosen shape.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,16 @@ struct BmpLayout {
 };
 
 std::vector<uint8_t> MakeBmp(const BmpLayout& bmp);
+
+// A 2 x 2 24-bit bitmap's layout with its 16 bytes of pixels, then `change` applied.
+inline BmpLayout SmallBmp(const std::function<void(BmpLayout&)>& change) {
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.pixels.assign(16, 0x55);
+  change(layout);
+  return layout;
+}
 
 // A 24-bit bottom-up bitmap from rows of characters, top row first; each
 // character names a colour 0x00RRGGBB in `palette` ("c=RRGGBB" pairs are

@@ -11,6 +11,7 @@ namespace {
 
 using testing::BmpLayout;
 using testing::MakeBmp;
+using testing::SmallBmp;
 
 BmpStatus Read(const std::vector<uint8_t>& bytes, DibImage* out = nullptr) {
   DibImage ignored;
@@ -95,54 +96,45 @@ struct Failure {
   BmpStatus expected;
 };
 
-BmpLayout With(std::function<void(BmpLayout&)> change) {
-  BmpLayout layout;
-  layout.width = 2;
-  layout.height = 2;
-  layout.pixels.assign(16, 0x55);
-  change(layout);
-  return layout;
-}
-
 TEST(BmpReader, EachFailureIsFoundWhereTheLoaderMeetsIt) {
   const Failure cases[] = {
-      {"13 bytes", With([](auto&) {}), 13, BmpStatus::kFileHeaderShort},
-      {"type not BM", With([](auto& s) { s.type = 0x4D43; }), 0, BmpStatus::kNotBm},
-      {"information header cut", With([](auto&) {}), 53, BmpStatus::kInfoHeaderShort},
-      {"OS/2 header size 12", With([](auto& s) { s.header_size = 12; }), 0, BmpStatus::kNotDib},
-      {"V5 header size 124", With([](auto& s) { s.header_size = 124; }), 0, BmpStatus::kNotDib},
+      {"13 bytes", SmallBmp([](auto&) {}), 13, BmpStatus::kFileHeaderShort},
+      {"type not BM", SmallBmp([](auto& s) { s.type = 0x4D43; }), 0, BmpStatus::kNotBm},
+      {"information header cut", SmallBmp([](auto&) {}), 53, BmpStatus::kInfoHeaderShort},
+      {"OS/2 header size 12", SmallBmp([](auto& s) { s.header_size = 12; }), 0, BmpStatus::kNotDib},
+      {"V5 header size 124", SmallBmp([](auto& s) { s.header_size = 124; }), 0, BmpStatus::kNotDib},
       {"palette cut short",
-       With([](auto& s) {
+       SmallBmp([](auto& s) {
          s.bit_count = 8;
          s.table.assign(10, 0);
          s.pixels.clear();
        }),
        0, BmpStatus::kColourTableShort},
       {"masks missing",
-       With([](auto& s) {
+       SmallBmp([](auto& s) {
          s.bit_count = 32;
          s.compression = kBiBitFields;
          s.pixels.clear();
        }),
        0, BmpStatus::kColourTableShort},
-      {"pixel offset past the end", With([](auto& s) { s.bits_offset = 5000; }), 0, BmpStatus::kBitsShort},
-      {"2 bits per pixel", With([](auto& s) { s.bit_count = 2; }), 0, BmpStatus::kCannotCreate},
-      {"run-length compressed", With([](auto& s) {
+      {"pixel offset past the end", SmallBmp([](auto& s) { s.bits_offset = 5000; }), 0, BmpStatus::kBitsShort},
+      {"2 bits per pixel", SmallBmp([](auto& s) { s.bit_count = 2; }), 0, BmpStatus::kCannotCreate},
+      {"run-length compressed", SmallBmp([](auto& s) {
          s.bit_count = 8;
          s.compression = 1;
          s.table.assign(256, 0);
        }),
        0, BmpStatus::kCannotCreate},
-      {"zero width", With([](auto& s) { s.width = 0; }), 0, BmpStatus::kCannotCreate},
-      {"negative width", With([](auto& s) { s.width = -4; }), 0, BmpStatus::kCannotCreate},
-      {"zero height", With([](auto& s) { s.height = 0; }), 0, BmpStatus::kCannotCreate},
+      {"zero width", SmallBmp([](auto& s) { s.width = 0; }), 0, BmpStatus::kCannotCreate},
+      {"negative width", SmallBmp([](auto& s) { s.width = -4; }), 0, BmpStatus::kCannotCreate},
+      {"zero height", SmallBmp([](auto& s) { s.height = 0; }), 0, BmpStatus::kCannotCreate},
       {"a 2 GB picture claimed by a tiny file",
-       With([](auto& s) {
+       SmallBmp([](auto& s) {
          s.width = 0x7FFFFFFF;
          s.height = 0x7FFFFFFF;
        }),
        0, BmpStatus::kCannotCreate},
-      {"the most negative height", With([](auto& s) { s.height = INT32_MIN; }), 0, BmpStatus::kCannotCreate},
+      {"the most negative height", SmallBmp([](auto& s) { s.height = INT32_MIN; }), 0, BmpStatus::kCannotCreate},
   };
   for (const Failure& c : cases) {
     std::vector<uint8_t> bytes = MakeBmp(c.layout);
