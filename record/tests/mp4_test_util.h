@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "record/mp4_file.h"
 
 namespace record::testing {
 
@@ -114,6 +117,22 @@ inline std::vector<uint8_t> Vop(int coding_type, size_t length = 50, uint8_t fil
   return p;
 }
 
+// Small stream headers, then `pictures` pictures of `size` bytes 40 ms apart
+// from 40 ms, an intra one every ten; with `sound`, a sound frame beside each.
+inline void WritePictures(Mp4File& mp4, uint32_t pictures, size_t size = 500, bool sound = false) {
+  const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
+  ASSERT_TRUE(mp4.WriteVideo(headers, sizeof headers, 0, 0));
+  for (uint32_t i = 1; i <= pictures; ++i) {
+    std::vector<uint8_t> picture(size, static_cast<uint8_t>(i));
+    picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i % 10 == 1 ? 0x10 : 0x50;
+    ASSERT_TRUE(mp4.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
+    const std::vector<uint8_t> frame(96, static_cast<uint8_t>(0x11 * i));
+    if (sound) {
+      ASSERT_TRUE(mp4.WriteAudio(frame.data(), static_cast<uint32_t>(frame.size()), i - 1, 40 * i));
+    }
+  }
+}
+
 inline std::string Utf8(const std::filesystem::path& p) {
   const std::u8string s = p.u8string();
   return std::string(s.begin(), s.end());
@@ -146,5 +165,19 @@ class ScratchFolder : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder_); }
   std::filesystem::path folder_;
 };
+
+#ifndef _WIN32
+// What `command` prints on stdout and stderr; its exit status in `status`.
+inline std::string Shell(const std::string& command, int* status = nullptr) {
+  std::string out;
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return out;
+  char line[256];
+  while (std::fgets(line, sizeof line, pipe)) out += line;
+  const int s = pclose(pipe);
+  if (status) *status = s;
+  return out;
+}
+#endif
 
 }  // namespace record::testing

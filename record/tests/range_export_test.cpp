@@ -10,39 +10,26 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "record/recording_names.h"
 #include "recording_maker.h"
+#include "record/tests/mp4_test_util.h"
 
 namespace record {
 namespace {
 
 #ifndef _WIN32
-std::string Shell(const std::string& command) {
-  std::string out;
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return out;
-  char line[256];
-  while (std::fgets(line, sizeof line, pipe)) out += line;
-  pclose(pipe);
-  return out;
-}
+using testing::Shell;
 
 // "key=value" lines of ffprobe for the video stream and the format.
 std::map<std::string, std::string> Probe(const std::string& file) {
   std::map<std::string, std::string> values;
-  const std::string out = Shell("ffprobe -v error -count_packets -select_streams v -show_entries "
-                                "stream=width,nb_frames,nb_read_packets,start_time,duration:"
-                                "format_tags=creation_time -of default=noprint_wrappers=1 '" + file + "'");
-  size_t at = 0;
-  while (at < out.size()) {
-    size_t end = out.find('\n', at);
-    if (end == std::string::npos) end = out.size();
-    const std::string line = out.substr(at, end - at);
-    const size_t eq = line.find('=');
-    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-    at = end + 1;
-  }
+  std::istringstream out(Shell("ffprobe -v error -count_packets -select_streams v -show_entries "
+                               "stream=width,nb_frames,nb_read_packets,start_time,duration:"
+                               "format_tags=creation_time -of default=noprint_wrappers=1 '" + file + "'"));
+  for (std::string line; std::getline(out, line);)
+    if (const size_t eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
   return values;
 }
 
@@ -61,49 +48,49 @@ class RangeExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(std::system("ffprobe -version >/dev/null 2>&1"), 0) << "ffprobe is needed";
-    ASSERT_TRUE(LocalToWallSeconds(2026, 3, 14, 10, 0, 0, &base));
+    ASSERT_TRUE(LocalToWallSeconds(2026, 3, 14, 10, 0, 0, &base_));
   }
   // Two files of CAM-1 one after the other, the second continuing the first
   // (its first picture known to the second only), each 90 pictures of 66 ms.
   void TwoFiles(const testing::Clip& second) {
     testing::Recording a;
-    a.creation = base;
+    a.creation = base_;
     a.times = testing::Times(90, 66);
-    ASSERT_TRUE(testing::Write(root / (testing::Stem("CAM-1", base) + ".mp4"), qcif, a));
+    ASSERT_TRUE(testing::Write(root_ / (testing::Stem("CAM-1", base_) + ".mp4"), qcif_, a));
     testing::Recording b = a;
-    b.creation = base + 5;
-    ASSERT_TRUE(testing::Write(root / (testing::Stem("CAM-1", base + 5) + ".mp4"), second, b));
-    RecordingsIndex index({root.Root()}, "");
-    catalog = index.Refresh();
-    ASSERT_TRUE(catalog && catalog->Find("CAM-1"));
-    for (const auto& e : std::filesystem::directory_iterator(root.path))
-      sources.emplace_back(e.path(), std::filesystem::last_write_time(e.path()));
+    b.creation = base_ + 5;
+    ASSERT_TRUE(testing::Write(root_ / (testing::Stem("CAM-1", base_ + 5) + ".mp4"), second, b));
+    RecordingsIndex index({root_.Root()}, "");
+    catalog_ = index.Refresh();
+    ASSERT_TRUE(catalog_ && catalog_->Find("CAM-1"));
+    for (const auto& e : std::filesystem::directory_iterator(root_.path))
+      sources_.emplace_back(e.path(), std::filesystem::last_write_time(e.path()));
   }
-  RangeExportRequest Request(int64_t fromS, int64_t toS, const std::string& name = "clip.mp4") {
+  RangeExportRequest Request(int64_t from_s, int64_t to_s, const std::string& name = "clip.mp4") {
     RangeExportRequest r;
     r.camera = "CAM-1";
-    r.from = (base + fromS) * 1000;
-    r.to = (base + toS) * 1000;
-    r.output = out / name;
+    r.from = (base_ + from_s) * 1000;
+    r.to = (base_ + to_s) * 1000;
+    r.output = out_ / name;
     return r;
   }
   void ExpectSourcesUntouched() {
-    for (const auto& [path, time] : sources) {
+    for (const auto& [path, time] : sources_) {
       EXPECT_EQ(std::filesystem::last_write_time(path), time) << path;
     }
-    EXPECT_EQ(size_t(std::distance(std::filesystem::directory_iterator(root.path), {})), sources.size());
+    EXPECT_EQ(size_t(std::distance(std::filesystem::directory_iterator(root_.path), {})), sources_.size());
   }
 
-  testing::TempFolder root{"range_export_root"}, out{"range_export_out"};
-  testing::Clip qcif = testing::LoadClip();
-  int64_t base = 0;
-  std::shared_ptr<const RecordingsCatalog> catalog;
-  std::vector<std::pair<std::filesystem::path, std::filesystem::file_time_type>> sources;
-  TrackCache tracks;
+  testing::TempFolder root_{"range_export_root"}, out_{"range_export_out"};
+  testing::Clip qcif_ = testing::LoadClip();
+  int64_t base_ = 0;
+  std::shared_ptr<const RecordingsCatalog> catalog_;
+  std::vector<std::pair<std::filesystem::path, std::filesystem::file_time_type>> sources_;
+  TrackCache tracks_;
 };
 
 TEST_F(RangeExportTest, ARangeAcrossTwoFilesStartsAtTheIntraPictureBeforeItAndEndsAtItsEnd) {
-  TwoFiles(qcif);
+  TwoFiles(qcif_);
   struct Case {
     int64_t fromS, toS;
     int64_t firstMs;   // the intra picture at or before the start, from base
@@ -119,11 +106,11 @@ TEST_F(RangeExportTest, ARangeAcrossTwoFilesStartsAtTheIntraPictureBeforeItAndEn
     uint64_t lastDone = 0, lastTotal = 0;
     RangeExportRequest request = Request(c.fromS, c.toS);
     request.matroska = c.fromS == 3;
-    ASSERT_TRUE(ExportRange(*catalog, tracks, request, [&](uint64_t d, uint64_t t) { lastDone = d, lastTotal = t; },
+    ASSERT_TRUE(ExportRange(*catalog_, tracks_, request, [&](uint64_t d, uint64_t t) { lastDone = d, lastTotal = t; },
                             nullptr, &result))
         << result.error;
     ASSERT_EQ(result.files.size(), 1u);
-    EXPECT_EQ(result.firstPicture - base * 1000, c.firstMs) << c.fromS;
+    EXPECT_EQ(result.firstPicture - base_ * 1000, c.firstMs) << c.fromS;
     EXPECT_EQ(result.pictures, c.pictures) << c.fromS;
     EXPECT_EQ(lastDone, lastTotal) << "progress reaches its end";
     auto probe = Probe(result.files[0]);
@@ -133,7 +120,7 @@ TEST_F(RangeExportTest, ARangeAcrossTwoFilesStartsAtTheIntraPictureBeforeItAndEn
     // Wall-clock time of the first picture and of the end, as ffprobe reads them.
     const int64_t creation = UtcSeconds(probe["TAG:creation_time"]);
     const double start = std::atof(probe["start_time"].c_str()), duration = std::atof(probe["duration"].c_str());
-    const double first = double(creation - base) + start;
+    const double first = double(creation - base_) + start;
     EXPECT_NEAR(first * 1000, double(c.firstMs), 1.0) << c.fromS;
     EXPECT_LE(first, double(c.fromS));
     EXPECT_NEAR((first + duration) * 1000, double(c.toS * 1000), 66.0) << c.fromS << ": the end is off by more than a picture";
@@ -148,12 +135,12 @@ TEST_F(RangeExportTest, ARangeAcrossTwoFilesStartsAtTheIntraPictureBeforeItAndEn
 TEST_F(RangeExportTest, AConfigurationChangeGoesOnInANumberedFileWithTheSoundOfItsTime) {
   const testing::Clip cif = testing::LoadClip("test_320x240.m4v");
   TwoFiles(cif);
-  std::filesystem::path taken = out / "clip-2.mp4";
+  std::filesystem::path taken = out_ / "clip-2.mp4";
   { std::ofstream(taken) << "someone else's"; }
   RangeExportResult result;
-  ASSERT_TRUE(ExportRange(*catalog, tracks, Request(3, 8), nullptr, nullptr, &result)) << result.error;
+  ASSERT_TRUE(ExportRange(*catalog_, tracks_, Request(3, 8), nullptr, nullptr, &result)) << result.error;
   ASSERT_EQ(result.files.size(), 2u);
-  EXPECT_EQ(result.files[1], out / "clip-3.mp4") << "a file that was there is never replaced";
+  EXPECT_EQ(result.files[1], out_ / "clip-3.mp4") << "a file that was there is never replaced";
   const auto first = Probe(result.files[0]), second = Probe(result.files[1]);
   EXPECT_EQ(first.at("width"), "176");
   EXPECT_EQ(second.at("width"), "320");
@@ -165,18 +152,18 @@ TEST_F(RangeExportTest, AConfigurationChangeGoesOnInANumberedFileWithTheSoundOfI
 }
 
 TEST_F(RangeExportTest, ACancelledOrEmptyExportLeavesNothingBehind) {
-  TwoFiles(qcif);
+  TwoFiles(qcif_);
   std::atomic<bool> cancel{false};
   RangeExportResult result;
-  EXPECT_FALSE(ExportRange(*catalog, tracks, Request(1, 9), [&](uint64_t done, uint64_t) { cancel = done > 20; },
+  EXPECT_FALSE(ExportRange(*catalog_, tracks_, Request(1, 9), [&](uint64_t done, uint64_t) { cancel = done > 20; },
                            &cancel, &result));
   EXPECT_EQ(result.error, "cancelled");
-  EXPECT_FALSE(ExportRange(*catalog, tracks, Request(30, 40), nullptr, nullptr, &result));
+  EXPECT_FALSE(ExportRange(*catalog_, tracks_, Request(30, 40), nullptr, nullptr, &result));
   EXPECT_NE(result.error.find("nothing of CAM-1 was recorded"), std::string::npos) << result.error;
   RangeExportRequest onto = Request(1, 2);
-  onto.output = catalog->Find("CAM-1")->files[0].path;
-  EXPECT_FALSE(ExportRange(*catalog, tracks, onto, nullptr, nullptr, &result));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path), {}), 0);
+  onto.output = catalog_->Find("CAM-1")->files[0].path;
+  EXPECT_FALSE(ExportRange(*catalog_, tracks_, onto, nullptr, nullptr, &result));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out_.path), {}), 0);
   ExpectSourcesUntouched();
 }
 #endif

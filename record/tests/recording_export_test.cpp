@@ -23,19 +23,11 @@ using testing::WriteAll;
 
 // A finished recording of a few pictures and sound frames, as the recorder writes it.
 std::vector<uint8_t> SmallRecording() {
-  const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
   auto out = std::make_unique<Mp4MemoryOutput>();
   Mp4MemoryOutput* bytes = out.get();
   Mp4File mp4;
   EXPECT_TRUE(mp4.Open(std::move(out), nullptr));
-  EXPECT_TRUE(mp4.WriteVideo(headers, sizeof headers, 0, 0));
-  for (uint32_t i = 1; i <= 10; ++i) {
-    std::vector<uint8_t> picture(300, static_cast<uint8_t>(i));
-    picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i == 1 ? 0x10 : 0x50;
-    EXPECT_TRUE(mp4.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
-    std::vector<uint8_t> sound(96, static_cast<uint8_t>(0x11 * i));
-    EXPECT_TRUE(mp4.WriteAudio(sound.data(), static_cast<uint32_t>(sound.size()), i - 1, 40 * i));
-  }
+  testing::WritePictures(mp4, 10, 300, true);
   EXPECT_TRUE(mp4.Finalise());
   return bytes->Bytes();
 }

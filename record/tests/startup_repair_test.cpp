@@ -27,17 +27,7 @@ using testing::ReadAll;
 using testing::Utf8;
 using testing::WriteAll;
 
-const uint8_t kHeaders[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
-
-// `pictures` pictures 40 ms apart, from 40 ms.
-void WritePictures(Mp4File& mp4, uint32_t pictures) {
-  ASSERT_TRUE(mp4.WriteVideo(kHeaders, sizeof kHeaders, 0, 0));
-  for (uint32_t i = 1; i <= pictures; ++i) {
-    std::vector<uint8_t> picture(500, static_cast<uint8_t>(i));
-    picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i % 10 == 1 ? 0x10 : 0x50;
-    ASSERT_TRUE(mp4.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
-  }
-}
+using testing::WritePictures;
 
 // A recording as a crash leaves it: no index, its journal beside it.
 void CutOff(const std::string& path, uint32_t pictures) {
