@@ -27,12 +27,13 @@ TEST(DdnsLookup, FoundDeviceGivesAddressAndPort) {
     SendBytes(s, Reply({"127.0.0.5", 20003, 1}));
   });
   DdnsResult result;
-  ASSERT_TRUE(DdnsLookup(ProxySettings{}, "gate-cam", "127.0.0.1", server.port(), &result));
+  ASSERT_TRUE(DdnsLookup(ProxySettings{}, "gate-cam-by-the-road", "127.0.0.1", server.port(), &result));
   EXPECT_EQ("127.0.0.5", result.ip);
   EXPECT_EQ(20003, result.port);
   EXPECT_EQ(49u, GetBE32(reinterpret_cast<const uint8_t*>(query.data())));
   EXPECT_EQ(16u, GetBE32(reinterpret_cast<const uint8_t*>(query.data()) + 4));
-  EXPECT_EQ(std::string("gate-cam\0", 9), query.substr(8, 9));
+  EXPECT_EQ(std::string("gate-cam-by-the\0", 16), query.substr(8, 16)) << "a long name is cut and keeps its NUL";
+  EXPECT_EQ(20003u, GetBE32(EncodeDdnsReply({"127.0.0.5", 20003, 1}).data() + 48)) << "the port, big-endian";
 }
 
 TEST(DdnsLookup, FailuresReportFailure) {

@@ -9,7 +9,6 @@
 #include "net/camera_setup_info.h"
 #include "net/channel_messages.h"
 #include "net/control_messages.h"
-#include "net/ddns_messages.h"
 #include "net/list_records.h"
 #include "net/login_messages.h"
 #include "net/media_data.h"
@@ -252,18 +251,6 @@ TEST(CameraSetup, PresetsRoundTripAndReplyCopiesWhatArrived) {
   PutBE32(&body[4], 0);
   ASSERT_TRUE(DecodeCameraSetupReply(body.data(), static_cast<uint32_t>(body.size()), &reply, &info));
   EXPECT_FALSE(reply.ok());
-}
-
-TEST(Ddns, QueryAndReply) {
-  auto q = EncodeDdnsQuery("a-very-long-device-name");
-  EXPECT_EQ("a-very-long-dev", DecodeDdnsQuery(q.data(), kDdnsQuerySize));
-  auto r = EncodeDdnsReply({"127.0.0.9", 20002, 1});
-  DdnsReply out;
-  ASSERT_TRUE(DecodeDdnsReply(r.data(), kDdnsReplySize, &out));
-  EXPECT_EQ("127.0.0.9", out.ip);
-  EXPECT_EQ(20002u, out.port);
-  EXPECT_EQ(1u, out.status);
-  EXPECT_EQ(20002u, GetBE32(&r[48]));
 }
 
 }  // namespace
