@@ -29,22 +29,7 @@ using node::testing::WaitFor;
 
 std::vector<uint8_t> Picture(bool intra, size_t size = 200) { return node::testing::Vop(intra ? 0 : 1, size); }
 
-struct Span {
-  size_t pictures = 0;
-  uint64_t video_ms = 0, audio_ms = 0;
-};
-
-Span Read(const std::string& path) {
-  Span span;
-  for (const auto& track : node::testing::IndexOfFile(path).tracks) {
-    if (track.samples.size() < 2) continue;
-    const uint64_t last = track.samples.back().decodeTime + track.samples.back().compositionOffset;
-    const uint64_t first = track.samples.front().decodeTime + track.samples.front().compositionOffset;
-    if (track.handler == "vide") span.pictures = track.samples.size(), span.video_ms = last - first;
-    if (track.handler == "soun") span.audio_ms = last - first;
-  }
-  return span;
-}
+using node::testing::ReadRecording;
 
 class MotionRecording : public ::testing::Test {
  protected:
@@ -54,12 +39,7 @@ class MotionRecording : public ::testing::Test {
     motion_.Configure(true, dir_, "GATE");
   }
   ~MotionRecording() override { std::filesystem::remove_all(dir_); }
-  std::vector<std::string> Files() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Files() { return node::testing::FilesUnder(dir_); }
   // A camera at 25 pictures per second, an intra picture every second, and
   // sound every 64 ms; `verdict(t)` says what the detector saw at t.
   template <typename Verdict>
@@ -86,7 +66,7 @@ TEST_F(MotionRecording, BeginsThreeSecondsBeforeAndEndsTenAfter) {
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
   EXPECT_TRUE(std::regex_search(files[0], std::regex(R"([/\\]GATE_\d{8}_\d{6}_motion\.mp4$)"))) << files[0];
-  const Span span = Read(files[0]);
+  const node::testing::Recorded span = ReadRecording(files[0]);
   // From the intra picture at 5 s (the last one at least 3 s before 8.04 s)
   // to 10 s after 9 s: 14 s of pictures.
   EXPECT_NEAR(double(span.video_ms), 14000.0, 80.0);
@@ -106,7 +86,7 @@ TEST_F(MotionRecording, AMotionDuringTheTailExtendsTheSameFile) {
   motion_.recorder().WaitFinished();
   auto files = Files();
   ASSERT_EQ(files.size(), 1u) << "two files for one long event";
-  EXPECT_NEAR(double(Read(files[0]).video_ms), 26000.0 - 5000.0, 80.0);
+  EXPECT_NEAR(double(ReadRecording(files[0]).video_ms), 26000.0 - 5000.0, 80.0);
   // A motion after the tail is a new file.
   Stream(40000, 60000, [](uint64_t t) { return t == 50000 ? Change::kStarted : Change::kNone; });
   motion_.Configure(false, dir_, "GATE");
@@ -126,13 +106,7 @@ class NodeMotion : public MotionRecording {
   }
   void Play(const Units& pictures, uint64_t first_ms) {
     media_.StartWorker();
-    for (size_t i = 0; i < pictures.size(); ++i) {
-      media_.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], first_ms + 40 * i));
-      // In bursts, so the worker shows them at once rather than 30 ms apart.
-      if (i % 16 == 15 || i + 1 == pictures.size()) {
-        ASSERT_TRUE(WaitFor([&] { return media_.path().LiveRing().Count() == 0; }));
-      }
-    }
+    node::testing::PlayInBursts(media_, pictures, first_ms);
     media_.StopWorker();
   }
   // The worker stalls and the live ring throws its backlog away.
@@ -164,13 +138,9 @@ TEST_F(NodeMotion, KeepsTheCamerasConfigurationAndNoPictureAfterAGap) {
   media_.motion_recorder().recorder().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
-  const record::Mp4Index index = node::testing::IndexOfFile(files[0]);
-  const record::Mp4ReadTrack* video = node::testing::TrackOf(index, "vide");
-  ASSERT_TRUE(video);
-  EXPECT_EQ(video->decoderInfo, stream_.configuration) << "unit 0 is not the camera's configuration";
-  std::vector<bool> sync;
-  for (const auto& sample : video->samples) sync.push_back(sample.sync);
-  EXPECT_EQ(sync, (std::vector<bool>{true, false, false, true, false, false, true, false}));
+  const node::testing::Recorded file = ReadRecording(files[0]);
+  EXPECT_EQ(file.configuration, stream_.configuration) << "unit 0 is not the camera's configuration";
+  EXPECT_EQ(file.sync, (std::vector<bool>{true, false, false, true, false, false, true, false}));
 }
 
 // A motion goes on while the link is down and comes back: with the new link

@@ -82,20 +82,6 @@ class NodeRecorderTest : public ::testing::Test {
   const node::testing::SplitStream stream_ = node::testing::LoadStream("test_320x240.m4v");
 };
 
-TEST_F(NodeRecorderTest, ToggleWithoutCameraIdOnlyNotifiesTheFrame) {
-  host_.camera_known = false;
-  host_.chosen = "unused.mp4";
-  recorder_.Toggle();
-  EXPECT_FALSE(recorder_.IsRecording());
-  EXPECT_EQ(host_.dialogs, 0) << "the save dialog opened without a camera";
-  const auto posts = poster_.Posts();
-  ASSERT_EQ(posts.size(), 1u);
-  EXPECT_EQ(posts[0].window, kParent);
-  EXPECT_EQ(posts[0].message, uint32_t(os::kWmNodeChannelReady));
-  EXPECT_EQ(posts[0].wparam, uintptr_t(kNode));
-  EXPECT_EQ(posts[0].lparam, 0);
-}
-
 TEST_F(NodeRecorderTest, ToggleStartsThroughTheDialogAndStopsWithLogLines) {
   UseMemory();
   LogCapture log;
@@ -123,7 +109,7 @@ TEST_F(NodeRecorderTest, ToggleStartsThroughTheDialogAndStopsWithLogLines) {
   EXPECT_TRUE(Finalised(memory_->Bytes())) << "Stop did not finalise the file";
 }
 
-TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
+TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedUnknownOrUnwritable) {
   UseMemory();
   EXPECT_EQ(recorder_.Start(""), -1) << "a cancelled dialog started a recording";
   host_.link_up = false;
@@ -132,6 +118,18 @@ TEST_F(NodeRecorderTest, StartIsRefusedWhenCancelledUnlinkedOrUnwritable) {
   host_.camera_known = false;
   EXPECT_EQ(recorder_.Start("x.mp4"), -1);
   EXPECT_TRUE(poster_.Posts().empty());
+  // The toggle without a camera only tells the frame its button is off again.
+  host_.chosen = "unused.mp4";
+  const int dialogs = host_.dialogs;
+  recorder_.Toggle();
+  EXPECT_FALSE(recorder_.IsRecording());
+  EXPECT_EQ(host_.dialogs, dialogs) << "the save dialog opened without a camera";
+  const auto posts = poster_.Posts();
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_EQ(posts[0].window, kParent);
+  EXPECT_EQ(posts[0].message, uint32_t(os::kWmNodeChannelReady));
+  EXPECT_EQ(posts[0].wparam, uintptr_t(kNode));
+  EXPECT_EQ(posts[0].lparam, 0);
   host_.camera_known = true;
   ASSERT_EQ(recorder_.Start("x.mp4"), 0);
   EXPECT_EQ(recorder_.Start("y.mp4"), -1) << "a second start while recording";
@@ -163,24 +161,15 @@ TEST_F(NodeRecorderTest, ClocksNeverRunBackwardsOrLeapAnHour) {
   EXPECT_EQ(SampleDurations(memory_->Bytes(), 1), (std::vector<uint32_t>{64, 64, 64, 64}));
 }
 
-TEST_F(NodeRecorderTest, UnitsBeforeStartOrWithoutPictureAreNotRecorded) {
+// Units before Start or without a picture buffer are not recorded, and the
+// file starts with the next intra picture, at time 0.
+TEST_F(NodeRecorderTest, VideoStartsWithTheNextIntraPictureAfterStart) {
   UseMemory();
   Feed(Vop(0), 10);  // not recording yet
-  ASSERT_EQ(recorder_.Start("p.mp4"), 0);
-  Feed(Vop(0), 100, false);  // no picture buffer yet
-  Feed(Vop(0), 140);
-  Feed(Vop(0), 180);
-  Finish();
-  // The first unit after Start sets the base; the two written follow at 40, 80.
-  EXPECT_EQ(SampleDurations(memory_->Bytes(), 0), (std::vector<uint32_t>{40, 40}));
-}
-
-TEST_F(NodeRecorderTest, VideoStartsWithTheNextIntraPicture) {
-  UseMemory();
   ASSERT_EQ(recorder_.Start("i.mp4"), 0);
-  for (const auto& [type, ts] : {std::pair{1, 100}, {1, 140}, {0, 180}, {1, 230}}) Feed(Vop(type), uint64_t(ts));
+  Feed(Vop(0), 100, false);  // no picture buffer yet
+  for (const auto& [type, ts] : {std::pair{1, 140}, {1, 180}, {0, 220}, {1, 270}}) Feed(Vop(type), uint64_t(ts));
   Finish();
-  // Only the intra picture and the one after it, the intra one at time 0.
   EXPECT_EQ(SampleDurations(memory_->Bytes(), 0), (std::vector<uint32_t>{50, 50}));
 }
 
@@ -327,16 +316,7 @@ TEST(RecordingNames, NumberedPathsKeepTheExtension) {
 }
 
 #ifndef _WIN32
-std::string Shell(const std::string& command, int* status = nullptr) {
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  std::string out;
-  if (!pipe) return out;
-  char line[256];
-  while (std::fgets(line, sizeof line, pipe)) out += line;
-  const int s = pclose(pipe);
-  if (status) *status = s;
-  return out;
-}
+using record::testing::Shell;
 
 // ffprobe's figures of a file's video, once ffmpeg, which shares no code
 // with ours, decoded it without an error and read `frames` pictures from it.

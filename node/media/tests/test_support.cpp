@@ -1,7 +1,12 @@
 #include "node/media/tests/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+
+#include "node/media/node_media.h"
 
 #include "os/file.h"
 #include "record/m4v_headers.h"
@@ -71,6 +76,38 @@ const record::Mp4ReadTrack* TrackOf(const record::Mp4Index& index, const char* h
   for (const auto& track : index.tracks)
     if (track.handler == handler) return &track;
   return nullptr;
+}
+
+Recorded ReadRecording(const std::string& path) {
+  Recorded r;
+  for (const auto& track : IndexOfFile(path).tracks) {
+    if (track.handler == "vide") {
+      for (const auto& sample : track.samples) r.sync.push_back(sample.sync);
+      r.configuration = track.decoderInfo;
+    }
+    if (track.samples.size() < 2) continue;
+    const auto at = [](const record::Mp4ReadSample& s) { return s.decodeTime + s.compositionOffset; };
+    (track.handler == "vide" ? r.video_ms : r.audio_ms) = at(track.samples.back()) - at(track.samples.front());
+  }
+  return r;
+}
+
+std::vector<std::string> FilesUnder(const std::string& dir) {
+  std::vector<std::string> names;
+  if (!std::filesystem::exists(dir)) return names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) names.push_back(e.path().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void PlayInBursts(NodeMedia& media, const std::vector<std::vector<uint8_t>>& pictures, uint64_t first_ms) {
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    media.DeliverMedia(Media(net::kMediaVideoFrame, pictures[i], first_ms + 40 * i));
+    if (i % 16 == 15 || i + 1 == pictures.size()) {
+      EXPECT_TRUE(WaitFor([&] { return media.path().LiveRing().Count() == 0; })) << "the worker took no pictures";
+    }
+  }
 }
 
 std::string TempPath(const std::string& name) {

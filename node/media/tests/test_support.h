@@ -13,6 +13,10 @@
 #include "record/mp4_output.h"
 #include "record/mp4_reader.h"
 
+namespace node {
+class NodeMedia;
+}
+
 namespace node::testing {
 
 using os::testing::PostedMessage;
@@ -81,6 +85,21 @@ class FailingFile : public record::Mp4Output {
   std::unique_ptr<record::Mp4FileOutput> file_;
   const std::atomic<bool>& failing_;
 };
+
+// A finished recording on disk: each picture's sync flag, the decoder
+// configuration, and how long its pictures and its sound last (first to
+// last sample, in ms).
+struct Recorded {
+  std::vector<bool> sync;
+  std::vector<uint8_t> configuration;
+  uint64_t video_ms = 0, audio_ms = 0;
+};
+Recorded ReadRecording(const std::string& path);
+// Every file under `dir`, sorted; none when it is missing.
+std::vector<std::string> FilesUnder(const std::string& dir);
+// Pictures 40 ms apart from `first_ms` through a node's media path, in
+// bursts its running worker shows at once.
+void PlayInBursts(NodeMedia& media, const std::vector<std::vector<uint8_t>>& pictures, uint64_t first_ms);
 
 // The index of a finished recording, in memory or on disk; false when it is none.
 bool IndexOf(const std::vector<uint8_t>& bytes, record::Mp4Index* index);

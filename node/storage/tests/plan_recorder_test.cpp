@@ -25,23 +25,7 @@ namespace {
 
 using testing::LocalTime;
 
-// The video samples of a recording: how many, and whether the first is an
-// intra picture; and its decoder configuration.
-struct Pictures {
-  size_t count = 0;
-  bool starts_intra = false;
-  std::vector<uint8_t> configuration;
-};
-Pictures Read(const std::string& path) {
-  Pictures p;
-  const record::Mp4Index index = node::testing::IndexOfFile(path);
-  if (const record::Mp4ReadTrack* video = node::testing::TrackOf(index, "vide")) {
-    p.count = video->samples.size();
-    p.starts_intra = !video->samples.empty() && video->samples.front().sync;
-    p.configuration = video->decoderInfo;
-  }
-  return p;
-}
+using node::testing::ReadRecording;
 
 class PlanRecording : public ::testing::Test {
  protected:
@@ -69,24 +53,12 @@ class PlanRecording : public ::testing::Test {
       plan_.TapVideo(unit.data(), uint32_t(unit.size()), uint64_t(picture_) * 40, true);
     }
   }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    if (!std::filesystem::exists(root_)) return names;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(root_))
-      if (e.is_regular_file()) names.push_back(e.path().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  // Pictures [from, to) of `stream` through a node's media path and its
-  // worker, in bursts the worker shows at once.
+  std::vector<std::string> Files() const { return node::testing::FilesUnder(root_); }
+  // Pictures [from, to) of `stream` through a node's media path and its worker.
   static void Play(NodeMedia& media, const node::testing::SplitStream& stream, size_t from, size_t to) {
-    for (size_t i = from; i < to; ++i) {
-      media.DeliverMedia(node::testing::Media(net::kMediaVideoFrame, stream.pictures[i], 40 * i));
-      if (i % 16 == 15 || i + 1 == to) {
-        ASSERT_TRUE(node::testing::WaitFor([&] { return media.path().LiveRing().Count() == 0; }));
-      }
-    }
+    node::testing::PlayInBursts(
+        media, std::vector<std::vector<uint8_t>>(stream.pictures.begin() + long(from), stream.pictures.begin() + long(to)),
+        40 * from);
   }
 
   const std::string root_ = node::testing::TempPath("plan_recording");
@@ -125,10 +97,10 @@ TEST_F(PlanRecording, FilesAreCutAtTheFirstIntraPictureAfterTheHourOrQuarter) {
       EXPECT_NE(files[i].find(folder), std::string::npos) << files[i];
       EXPECT_NE(files[i].find(std::string("GATE") + (i ? c.secondName : c.firstName)), std::string::npos) << files[i];
     }
-    const Pictures first = Read(files[0]), second = Read(files[1]);
-    EXPECT_EQ(first.count, c.firstPictures) << "not cut at the first intra picture after the time";
-    EXPECT_EQ(second.count, 100u);
-    EXPECT_TRUE(first.starts_intra && second.starts_intra);
+    const auto first = ReadRecording(files[0]).sync, second = ReadRecording(files[1]).sync;
+    EXPECT_EQ(first.size(), c.firstPictures) << "not cut at the first intra picture after the time";
+    EXPECT_EQ(second.size(), 100u);
+    EXPECT_TRUE(first.at(0) && second.at(0));
   }
 }
 
@@ -248,7 +220,7 @@ TEST_F(PlanRecording, AMotionPlanRecordsWhatTheNodesMediaPathReceives) {
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u) << "the crossing was not recorded";
   EXPECT_NE(files[0].find("_motion.mp4"), std::string::npos) << files[0];
-  EXPECT_GT(Read(files[0]).count, 75u) << "fewer pictures than the seconds before the motion";
+  EXPECT_GT(ReadRecording(files[0]).sync.size(), 75u) << "fewer pictures than the seconds before the motion";
 }
 
 // A plan moved onto a link that streams already (a view opened on a camera
@@ -276,8 +248,8 @@ TEST_F(PlanRecording, APlanMovedOntoALinkThatStreamsAlreadyGoesOnRecording) {
   moved.continuous().WaitFinished();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_GT(Read(files[0]).count, 0u) << "the moved plan wrote no picture";
-  EXPECT_EQ(Read(files[0]).configuration, stream_.configuration) << "the file holds other headers than the camera's";
+  EXPECT_GT(ReadRecording(files[0]).sync.size(), 0u) << "the moved plan wrote no picture";
+  EXPECT_EQ(ReadRecording(files[0]).configuration, stream_.configuration) << "the file holds other headers than the camera's";
 }
 
 }  // namespace
