@@ -49,17 +49,13 @@ class Pump : public os::PostedQueue, public os::WindowTimers {
   }
   // Delivers queued messages until `done` holds or the time is up.
   template <typename F>
-  bool RunUntil(const std::vector<CNodeWindow*>& nodes, F done, int timeout_ms = 8000) {
+  bool RunUntil(CNodeWindow& node, F done, int timeout_ms = 8000) {
     return Eventually(
         [&] {
-          Deliver(nodes);
+          Deliver(node);
           return done();
         },
         timeout_ms);
-  }
-  template <typename F>
-  bool RunUntil(CNodeWindow& node, F done, int timeout_ms = 8000) {
-    return RunUntil(std::vector<CNodeWindow*>{&node}, done, timeout_ms);
   }
   void Deliver(CNodeWindow& node) { Deliver(std::vector<CNodeWindow*>{&node}); }
   void Deliver(const std::vector<CNodeWindow*>& nodes) {
@@ -161,13 +157,8 @@ class ViewWall {
     }
   }
   CNodeWindow& operator[](int i) { return *views_[static_cast<size_t>(i)]; }
-  FakeMedia& media(int i) { return *media_[static_cast<size_t>(i)]; }
   int size() const { return static_cast<int>(views_.size()); }
   void Deliver() { pump_.Deliver(nodes_); }
-  template <typename F>
-  bool RunUntil(F done, int timeout_ms) {
-    return pump_.RunUntil(nodes_, done, timeout_ms);
-  }
   // Every view closes, as their windows do at exit.
   void CloseAll() {
     views_.clear();
