@@ -72,22 +72,10 @@ class FakeNode : public HostedNode, private net::MessageHandler {
     params_ = params;
   }
 
-  std::vector<uint32_t> kinds() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return kinds_;
-  }
-  std::vector<uint64_t> timestamps() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return timestamps_;
-  }
-  net::NodeParameters params() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return params_;
-  }
-  std::vector<uint32_t> received_types() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_;
-  }
+  std::vector<uint32_t> kinds() { return Locked(kinds_); }
+  std::vector<uint64_t> timestamps() { return Locked(timestamps_); }
+  net::NodeParameters params() { return Locked(params_); }
+  std::vector<uint32_t> received_types() { return Locked(received_); }
 
   net::SocketChannel video_, audio_;
   std::atomic<bool> no_retry_{false};
@@ -96,6 +84,12 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   std::atomic<bool> asked_{true};  // what OnChannelNotFound answers
 
  private:
+  // A copy of a field, taken under the lock the network threads write it under.
+  template <class T>
+  T Locked(const T& field) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return field;
+  }
   bool OnMessage(const net::RawMessage& m) override {
     std::lock_guard<std::mutex> lock(mutex_);
     received_.push_back(m.type);

@@ -38,26 +38,20 @@ class FakeSink : public present::PictureSink {
     std::lock_guard<std::mutex> lock(mutex_);
     resizes_.push_back({width, height});
   }
-  std::vector<uint8_t> Last() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return last_;
-  }
-  int Shown() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return int(times_.size());
-  }
-  std::vector<uint64_t> ShowTimes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return times_;
-  }
-  std::vector<std::pair<int, int>> Resizes() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return resizes_;
-  }
+  std::vector<uint8_t> Last() const { return Locked(last_); }
+  int Shown() const { return int(Locked(times_).size()); }
+  std::vector<uint64_t> ShowTimes() const { return Locked(times_); }
+  std::vector<std::pair<int, int>> Resizes() const { return Locked(resizes_); }
   bool WantsPictures() override { return wanted.load(); }
   std::atomic<bool> wanted{true};
 
  private:
+  // A copy of a field, taken under the lock the worker writes it under.
+  template <class T>
+  T Locked(const T& field) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return field;
+  }
   mutable std::mutex mutex_;
   std::vector<uint8_t> last_;
   std::vector<std::pair<int, int>> resizes_;
