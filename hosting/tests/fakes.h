@@ -16,21 +16,11 @@ namespace hosting::testing {
 
 using FakePoster = os::testing::RecordingPoster;
 
+// Shows nothing: the tests read what the node logs and posts instead.
 class FakeMessages : public os::UserMessages {
  public:
-  void ShowMessage(const std::string& section, const std::string& key, const std::string&,
-                   const std::vector<os::MessageArg>&) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    keys_.push_back(section + "/" + key);
-  }
-  std::vector<std::string> keys() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return keys_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> keys_;
+  void ShowMessage(const std::string&, const std::string&, const std::string&,
+                   const std::vector<os::MessageArg>&) override {}
 };
 
 class FakeNode : public HostedNode, private net::MessageHandler {
@@ -75,7 +65,6 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   std::vector<uint32_t> kinds() { return Locked(kinds_); }
   std::vector<uint64_t> timestamps() { return Locked(timestamps_); }
   net::NodeParameters params() { return Locked(params_); }
-  std::vector<uint32_t> received_types() { return Locked(received_); }
 
   net::SocketChannel video_, audio_;
   std::atomic<bool> no_retry_{false};
@@ -90,11 +79,7 @@ class FakeNode : public HostedNode, private net::MessageHandler {
     std::lock_guard<std::mutex> lock(mutex_);
     return field;
   }
-  bool OnMessage(const net::RawMessage& m) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    received_.push_back(m.type);
-    return true;
-  }
+  bool OnMessage(const net::RawMessage&) override { return true; }
 
   int index_;
   bool relay_;
@@ -104,7 +89,6 @@ class FakeNode : public HostedNode, private net::MessageHandler {
   std::mutex mutex_;
   std::vector<uint32_t> kinds_;
   std::vector<uint64_t> timestamps_;
-  std::vector<uint32_t> received_;
   net::NodeParameters params_;
 };
 

@@ -263,24 +263,6 @@ TEST_F(WithSim, RelayedChannelsDeliverMediaAndCloseWithTheHost) {
   h.service_.RemoveNode(&file);
 }
 
-TEST_F(WithSim, DirectNodeSocketsAreServedByTheLoops) {
-  Harness h;
-  FakeNode node(4, false);
-  ASSERT_EQ(0, node.video_.ConnectVia(net::ProxySettings{}, "127.0.0.1", world_->camera("CAM-1")->port()));
-  node.video_.SetNonBlocking(true);
-  h.service_.AddNode(&node);
-  h.service_.RequestUserLogin(node.VideoChannel(), "demo", "demo");
-  h.service_.RequestCameraInfo(node.VideoChannel());
-  ASSERT_TRUE(Eventually([&] {
-    auto t = node.received_types();
-    return std::find(t.begin(), t.end(), net::kCameraInfoReply) != t.end();
-  }));
-  EXPECT_EQ(net::kReplyUserLogin, node.received_types()[0]);
-  h.service_.Disconnect();
-  EXPECT_TRUE(node.no_retry_) << "Disconnect stops every direct node from reconnecting";
-  EXPECT_EQ(0, h.service_.direct_nodes().Size());
-}
-
 // Scripted hosting servers: the login reply (`accepted` or not) and what
 // follows it, exact byte streams in one write.
 class Scripted : public ::testing::Test {
@@ -408,6 +390,9 @@ TEST(HostingSockets, EverySocketOfFortyDirectNodesIsWatched) {
   EXPECT_TRUE(Eventually([&] { return !service.GetDirectNode(6); })) << "a closing node was handed out";
   nodes[6]->Guard().Release();
   closing.join();
+  service.Disconnect();
+  EXPECT_TRUE(nodes[0]->no_retry_) << "Disconnect stops every direct node from reconnecting";
+  EXPECT_EQ(0, service.direct_nodes().Size());
 }
 
 // A socket handle is as wide as a pointer (64 bits on Win64). Two handles that
