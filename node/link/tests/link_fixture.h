@@ -142,36 +142,6 @@ inline NodeContext Context(hosting::HostingService& hosting, hosting::HostEventQ
   return ctx;
 }
 
-// Many direct views at once, each with its own window and media, all
-// delivered by one pump.
-class ViewWall {
- public:
-  ViewWall(hosting::HostingService& hosting, hosting::HostEventQueue& events, Pump& pump, int count) : pump_(pump) {
-    for (int i = 0; i < count; ++i) {
-      media_.push_back(std::make_unique<FakeMedia>());
-      views_.push_back(std::make_unique<CNodeWindow>(
-          Context(hosting, events, pump, 1000 + static_cast<os::WindowHandle>(i), i, "View " + std::to_string(i)),
-          media_.back().get()));
-      nodes_.push_back(views_.back().get());
-      hosting.AddNode(nodes_.back());
-    }
-  }
-  CNodeWindow& operator[](int i) { return *views_[static_cast<size_t>(i)]; }
-  int size() const { return static_cast<int>(views_.size()); }
-  void Deliver() { pump_.Deliver(nodes_); }
-  // Every view closes, as their windows do at exit.
-  void CloseAll() {
-    views_.clear();
-    nodes_.clear();
-  }
-
- private:
-  Pump& pump_;
-  std::vector<std::unique_ptr<FakeMedia>> media_;
-  std::vector<std::unique_ptr<CNodeWindow>> views_;
-  std::vector<CNodeWindow*> nodes_;
-};
-
 class NodeLink : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -361,14 +361,24 @@ TEST(ViewWalls, ClosingWhileEveryCameraDropsEveryPacketIsQuick) {
   hosting::HostEventQueue events(pump, kMain);
   auto hosting = std::make_unique<hosting::HostingService>(events, pump);
   hosting->Start();
-  ViewWall wall(*hosting, events, pump, 16);
-  for (int i = 0; i < wall.size(); ++i) wall[i].SetAddress({"127.0.0.1", hole.port(), false, "", "demo", "demo"});
-  wall.Deliver();
+  std::vector<std::unique_ptr<FakeMedia>> media;
+  std::vector<std::unique_ptr<CNodeWindow>> views;
+  std::vector<CNodeWindow*> nodes;
+  for (int i = 0; i < 16; ++i) {
+    media.push_back(std::make_unique<FakeMedia>());
+    views.push_back(std::make_unique<CNodeWindow>(
+        Context(*hosting, events, pump, 1000 + static_cast<os::WindowHandle>(i), i, "View " + std::to_string(i)),
+        media.back().get()));
+    nodes.push_back(views.back().get());
+    hosting->AddNode(nodes.back());
+    views.back()->SetAddress({"127.0.0.1", hole.port(), false, "", "demo", "demo"});
+  }
+  pump.Deliver(nodes);
   hosting->Connect({"127.0.0.1", hole.port(), "demo", "demo"});
-  for (int i = 0; i < wall.size(); ++i) ASSERT_FALSE(wall[i].video_connect_done());
+  for (CNodeWindow* view : nodes) ASSERT_FALSE(view->video_connect_done());
   os::SleepMs(300);  // every connect is under way
   const uint64_t start = os::MonotonicMs();
-  wall.CloseAll();
+  views.clear();  // every view closes, as their windows do at exit
   hosting.reset();
   const uint64_t took = os::MonotonicMs() - start;
   std::printf("closing 16 views and the hosting client, every camera unreachable: %llu ms\n",
