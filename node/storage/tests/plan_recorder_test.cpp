@@ -177,20 +177,15 @@ TEST_F(PlanRecording, AFullDiskWithNothingToDeleteStopsThePlanUntilThereIsRoom) 
   plan_.Tick();
   EXPECT_EQ(plan_.State().kind, PlanStateKind::kRecording) << plan_.State().why;
 
-  std::vector<std::string> texts;
-  for (const EventEntry& e : log.Entries()) texts.push_back(e.text);
-  std::reverse(texts.begin(), texts.end());
-  const auto at = [&](const std::string& start) {
-    return std::find_if(texts.begin(), texts.end(), [&](const std::string& t) { return t.rfind(start, 0) == 0; }) -
-           texts.begin();
-  };
-  const auto n = static_cast<long>(texts.size());
-  EXPECT_LT(at("Disk full: the disk of /full has 2.0 GB free, under the 4 GB it keeps free"), n);
-  EXPECT_LT(at("Recording plan stopped: "), n);
-  EXPECT_LT(at("Room again: the disk of /full has 10.0 GB free"), n);
-  EXPECT_LT(at("Recording plan resumed"), n);
-  EXPECT_LT(at("Disk full"), at("Recording plan stopped")) << "out of order";
-  EXPECT_LT(at("Room again"), at("Recording plan resumed")) << "out of order";
+  std::string lines;  // oldest first, each on a line of its own
+  for (const EventEntry& e : log.Entries()) lines = "\n" + e.text + lines;
+  const auto at = [&](const std::string& start) { return lines.find("\n" + start); };
+  // Each line there, and in order: a missing one is at npos, after every other.
+  EXPECT_LT(at("Disk full: the disk of /full has 2.0 GB free, under the 4 GB it keeps free"),
+            at("Recording plan stopped: ")) << lines;
+  EXPECT_LT(at("Room again: the disk of /full has 10.0 GB free"), at("Recording plan resumed")) << lines;
+  EXPECT_NE(at("Recording plan stopped: "), std::string::npos) << lines;
+  EXPECT_NE(at("Recording plan resumed"), std::string::npos) << lines;
   plan_.Stop();
   plan_.SetEventLog(nullptr);
 }
