@@ -49,18 +49,14 @@ bool Finalised(const std::vector<uint8_t>& file) { return Find(file, "moov").fou
 
 // Whether the video track's sample description holds `unit` (its decoder
 // configuration sits in there, nowhere else).
-bool DescribedBy(const std::vector<uint8_t>& file, const void* unit, size_t length) {
+bool DescribedBy(const std::vector<uint8_t>& file, const std::vector<uint8_t>& unit) {
   const Box stsd = Find(file, "moov/trak#0/mdia/minf/stbl/stsd");
   if (!stsd.found) return false;
-  const uint8_t* u = static_cast<const uint8_t*>(unit);
   const auto begin = file.begin() + static_cast<long>(stsd.start), end = begin + static_cast<long>(stsd.size);
-  return std::search(begin, end, u, u + length) != end;
-}
-bool DescribedBy(const std::vector<uint8_t>& file, const std::vector<uint8_t>& unit) {
-  return DescribedBy(file, unit.data(), unit.size());
+  return std::search(begin, end, unit.begin(), unit.end()) != end;
 }
 // The encoder's own headers name it: they stand in for a camera's that never came.
-bool DescribedByTheEncoder(const std::vector<uint8_t>& file) { return DescribedBy(file, "3.5.14", 6); }
+bool DescribedByTheEncoder(const std::vector<uint8_t>& file) { return DescribedBy(file, {'3', '.', '5', '.', '1', '4'}); }
 
 class NodeRecorderTest : public ::testing::Test {
  protected:
