@@ -4,7 +4,7 @@
 # half the time at -O1 (a third at -O0, but then the tests that make their
 # own pictures pixel by pixel run several times slower), tests are two thirds
 # of what the check compiles, and the code under test keeps its own
-# optimisation. Line tables (-g1) are enough for a sanitizer's stack. GCC 12
+# optimisation (the sanitizer builds lower it to -O1 too). Line tables (-g1) are enough for a sanitizer's stack. GCC 12
 # at -O1 warns wrongly of std::regex's members as maybe uninitialised.
 function(halyard_test_code target)
   target_compile_options(${target} PRIVATE -O1 $<$<CONFIG:RelWithDebInfo>:-g1>

@@ -93,6 +93,8 @@ build() {  # preset [targets...]
 }
 
 status=0
+# The native tests mostly wait on sockets, timers and child programs (a
+# processor's half of their time at most), so their preset runs four at once.
 echo "== native"
 build native
 run_tests native || status=1
