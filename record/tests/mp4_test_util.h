@@ -123,11 +123,10 @@ inline void WritePictures(Mp4File& mp4, uint32_t pictures, size_t size = 500, bo
   const uint8_t headers[] = {0, 0, 1, 0xB0, 1, 0, 0, 1, 0xB5, 0x89, 0x13, 0, 0, 1, 0, 0, 0, 1, 0x20, 0};
   ASSERT_TRUE(mp4.WriteVideo(headers, sizeof headers, 0, 0));
   for (uint32_t i = 1; i <= pictures; ++i) {
-    std::vector<uint8_t> picture(size, static_cast<uint8_t>(i));
-    picture[0] = picture[1] = 0, picture[2] = 1, picture[3] = 0xB6, picture[4] = i % 10 == 1 ? 0x10 : 0x50;
+    const std::vector<uint8_t> picture = Vop(i % 10 == 1 ? 0 : 1, size, static_cast<uint8_t>(i));
     ASSERT_TRUE(mp4.WriteVideo(picture.data(), static_cast<uint32_t>(picture.size()), i, 40 * i));
-    const std::vector<uint8_t> frame(96, static_cast<uint8_t>(0x11 * i));
     if (sound) {
+      const std::vector<uint8_t> frame(96, static_cast<uint8_t>(0x11 * i));
       ASSERT_TRUE(mp4.WriteAudio(frame.data(), static_cast<uint32_t>(frame.size()), i - 1, 40 * i));
     }
   }
