@@ -165,8 +165,13 @@ TEST_F(NodeRecorderTest, VideoStartsWithTheNextIntraPictureAfterStart) {
   ASSERT_EQ(recorder_.Start("i.mp4"), 0);
   Feed(Vop(0), 100, false);  // no picture buffer yet
   for (const auto& [type, ts] : {std::pair{1, 140}, {1, 180}, {0, 220}, {1, 270}}) Feed(Vop(type), uint64_t(ts));
+  // Sound that comes after the last picture but belongs before it is still
+  // held when the recording stops: the file takes it as it closes.
+  const std::vector<uint8_t> frame(48, 0x11);
+  for (uint64_t ts : {230, 262}) recorder_.FeedAudio(frame.data(), uint32_t(frame.size()), ts);
   Finish();
   EXPECT_EQ(SampleDurations(memory_->Bytes(), 0), (std::vector<uint32_t>{50, 50}));
+  EXPECT_EQ(SampleDurations(memory_->Bytes(), 1), (std::vector<uint32_t>{32, 32})) << "the sound held at the stop is lost";
 }
 
 // Without a received configuration the encoder's headers describe the track;
