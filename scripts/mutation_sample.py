@@ -232,6 +232,9 @@ def main():
     parser.add_argument("--recheck", metavar="LOG",
                         help="an earlier run's output on the same seed: only the faults it caught are tried "
                              "again, the rest keep their outcome (after tests were removed, nothing else can change)")
+    parser.add_argument("--share", metavar="K/N",
+                        help="try only every N-th picked fault, starting with the K-th: an even part of the same "
+                             "sample, for a before-and-after pair when the whole sample takes too long")
     parser.add_argument("folders", nargs="+")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
@@ -242,7 +245,13 @@ def main():
     sites = all_sites(files)
     picked = random.Random(args.seed).sample(sites, min(args.count, len(sites)))
     picked.sort(key=lambda s: (s[0], s[1]))
-    print(f"mutation-sample: {len(files)} files, {len(sites)} possible faults, {len(picked)} picked (seed {args.seed})")
+    if args.share:
+        k, n = (int(x) for x in args.share.split("/"))
+        if not 1 <= k <= n:
+            sys.exit("mutation-sample: --share K/N needs 1 <= K <= N")
+        picked = picked[k - 1::n]
+    print(f"mutation-sample: {len(files)} files, {len(sites)} possible faults, {len(picked)} picked (seed {args.seed}"
+          f"{', share ' + args.share if args.share else ''})")
     if args.list:
         for path, number, site in picked:
             print(f"{path}:{number}  {site[3]}")
