@@ -171,8 +171,12 @@ def built_sources(build):
     built = set()
     for line in out.split("\n"):
         line = line.strip()
-        if line.startswith(ROOT + "/"):
-            built.add(os.path.relpath(line, ROOT))
+        if not line or line.endswith(")"):  # a target's own line, not one of its inputs
+            continue
+        # Relative where ccache's base directory rewrote the compiler's paths.
+        path = os.path.normpath(os.path.join(build, line))
+        if path.startswith(ROOT + "/"):
+            built.add(os.path.relpath(path, ROOT))
     return built
 
 
