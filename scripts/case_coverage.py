@@ -7,7 +7,7 @@ test it reaches; then lists, per case, what it alone reaches. A case that
 reaches nothing of its own is a candidate for a merge or a cut, not a
 verdict: it may still check a value no other case checks.
 
-  scripts/case-coverage.py TEST_NAME [--build build/coverage] [--folders node record ...]
+  scripts/case_coverage.py TEST_NAME [--build build/coverage] [--folders node record ...]
 
 A developer's tool, not part of the check. It deletes the build's counters.
 """

@@ -9,7 +9,9 @@ sorts each fault into killed, survived, timed out or not compiled. The same
 seed on the same tree picks the same faults, so two runs compare.
 
 A developer's tool, not part of the check: it rewrites source files in place
-(each is put back at once, also on Ctrl-C), so run it on a clean tree.
+(each is put back at once, also on Ctrl-C), so run it on a clean tree. With
+--preset win64 it builds that Windows preset instead and runs the folders'
+tests under Wine, which reaches the window code the native build leaves out.
 """
 import argparse
 import json
@@ -153,10 +155,13 @@ def run(cmd, timeout=None):
         return None, ""
 
 
-def configure(build):
+def configure(build, preset=None):
     if not os.path.exists(os.path.join(build, "build.ninja")):
-        code, out = run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
-                         "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g0", "-DCMAKE_C_FLAGS_DEBUG=-O1 -g0"])
+        if preset:  # a Windows preset as the check builds it: its objects come from ccache
+            code, out = run(["cmake", "--preset", preset, "-B", build])
+        else:
+            code, out = run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
+                             "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g0", "-DCMAKE_C_FLAGS_DEBUG=-O1 -g0"])
         if code != 0:
             sys.exit("mutation-sample: cannot configure\n" + out)
     code, out = run(["cmake", "--build", build, "--", "-j2"])
@@ -226,7 +231,10 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--count", type=int, default=50)
     parser.add_argument("--tests", help="ctest regex instead of the folders' own tests")
-    parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutation"))
+    parser.add_argument("--build", help="the build tree (default build/mutation, or build/mutation-PRESET)")
+    parser.add_argument("--preset", metavar="NAME",
+                        help="a Windows configure preset (win64): the faults meet the window tests under Wine; "
+                             "run through mutation-sample.sh, which starts Wine's display and sound for them")
     parser.add_argument("--list", action="store_true", help="print the picked faults and stop")
     parser.add_argument("--without", metavar="REGEX",
                         help="leave out the tests whose names match: what would they alone have caught?")
@@ -241,10 +249,11 @@ def main():
                              "sample, for a before-and-after pair when the whole sample takes too long")
     parser.add_argument("folders", nargs="+")
     args = parser.parse_args()
-    build = os.path.abspath(args.build)
+    build = os.path.abspath(args.build or os.path.join(
+        ROOT, "build", "mutation-" + args.preset if args.preset else "mutation"))
     folders = [f.rstrip("/") for f in args.folders]
 
-    configure(build)
+    configure(build, args.preset)
     files = source_files(folders, built_sources(build))
     sites = all_sites(files)
     picked = random.Random(args.seed).sample(sites, min(args.count, len(sites)))
