@@ -263,6 +263,21 @@ TEST(Repair, BytesThatNeverReachedTheDiskEndTheKeptSamples) {
   EXPECT_EQ(r.bytesDropped, media.size() - keptBytes) << "dropped bytes counted from the end of the last whole sample";
 }
 
+// Finalise cut off after the media's size reached the disk but before the
+// index did: the size alone makes no finished file.
+TEST(Repair, AMediaSizeWithoutTheIndexIsStillRepaired) {
+  const std::vector<Unit> units = Session(14);
+  LiveRecording live(units);
+  std::vector<uint8_t> media = live.media->Bytes();
+  const uint32_t size = uint32_t(media.size());
+  for (int i = 0; i < 4; ++i) media[size_t(i)] = uint8_t(size >> (24 - 8 * i));
+  Mp4MemoryOutput m(media);
+  Mp4MemoryOutput j(live.journal->Bytes());
+  const RepairResult r = RepairStorage(m, j);
+  ASSERT_EQ(r.status, RepairStatus::kRepaired) << r.message;
+  EXPECT_EQ(m.Bytes(), Finished(units));
+}
+
 // Past the journal's last durable mark a wrong sample is one a power cut
 // lost; before it, the journal is another file's, or the file was changed.
 TEST(Repair, RefusesAJournalThatIsNotThisFilesAndTouchesNothing) {
