@@ -158,6 +158,12 @@ TEST(MotionDetector, MaskedCellsNeverFire) {
   detector.SetSensitivity(10);
   Scene scene(320, 240, 13);
   EXPECT_EQ(Watch(detector, scene, 320, 240, 20, 25, Crossing(10000, 14000, 320)).started, 0);
+
+  // Every cell masked: nothing is watched, so nothing to average or divide by.
+  MotionDetector blind;
+  blind.SetMask(MotionDetector::Mask().set());
+  blind.SetSensitivity(10);
+  EXPECT_EQ(Watch(blind, scene, 320, 240, 20, 25, Crossing(10000, 14000, 320)).started, 0);
 }
 
 // Light over the whole picture is not motion, however it changes: shifted
