@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "os/byte_order.h"
 #include "record/crc32.h"
 #include "record/journal_format.h"
 #include "record/mp4_file.h"
@@ -269,8 +270,7 @@ TEST(Repair, AMediaSizeWithoutTheIndexIsStillRepaired) {
   const std::vector<Unit> units = Session(14);
   LiveRecording live(units);
   std::vector<uint8_t> media = live.media->Bytes();
-  const uint32_t size = uint32_t(media.size());
-  for (int i = 0; i < 4; ++i) media[size_t(i)] = uint8_t(size >> (24 - 8 * i));
+  os::PutBE32(media.data(), uint32_t(media.size()));
   Mp4MemoryOutput m(media);
   Mp4MemoryOutput j(live.journal->Bytes());
   const RepairResult r = RepairStorage(m, j);
